@@ -1,0 +1,35 @@
+# Thin wrappers over CMake. `make run` builds and starts the application; `make test` installs
+# what is missing, builds and runs every test.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+
+.PHONY: deps configure build run test bench fuzz clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/brindlex
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+
+bench: deps
+	@cmake -S . -B $(BUILD)-bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBX_BENCH=ON > /dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+	@echo "benchmarks built in $(BUILD)-bench/bench"
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz $(CMAKE_FLAGS) -DBX_FUZZ=ON > /dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@echo "fuzz targets built in $(BUILD)-fuzz/fuzz"
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Dispatch.h"
+
+#include <QMutex>
+
+#include <map>
+
+namespace platform {
+
+// A scheduler for tests: time stands still until the test advances it, and tasks run on the
+// calling (main) thread in the order of their due time, then of their scheduling. Installs
+// itself as the current scheduler while it lives.
+class FakeScheduler final : public Scheduler {
+public:
+    FakeScheduler();
+    ~FakeScheduler() override;
+
+    double now() const override;
+    TaskId schedule(double delaySeconds, std::function<void()> task) override;
+    void cancel(TaskId id) override;
+
+    // Moves time forward by `seconds`, running every task that falls due on the way,
+    // including tasks those tasks schedule within the window.
+    void advance(double seconds);
+    // Runs every task due now, repeatedly, until none is left (a "turn of the event loop").
+    void runUntilIdle();
+    int pendingCount() const;
+
+private:
+    bool runNextDue(double until);
+
+    mutable QMutex m_mutex;
+    double m_now = 1000.0;
+    TaskId m_nextId = 1;
+    // Keyed by (due time, id) so equal due times keep scheduling order.
+    std::map<std::pair<double, TaskId>, std::function<void()>> m_tasks;
+};
+
+} // namespace platform

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where the running test process keeps its home, settings and documents: a private temporary
+// folder made before the application object exists, so no test touches the real home folder.
+namespace bxtest {
+
+QString homeFolder();
+
+// A fresh empty folder under the test home, removed with the process's temporary home.
+QString makeTempFolder(const QString& prefix = QStringLiteral("case"));
+
+} // namespace bxtest
