@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/predicate/Expression.h"
+#include "platform/predicate/Predicate.h"
+
+namespace platform {
+
+class RegularExpression;
+
+// left <operator>[options] right, optionally with ANY or ALL over a to-many left side ("NONE"
+// is read as NOT ANY). Strings compare by UTF-16 code units unless options ask for folding.
+class ComparisonPredicate final : public Predicate {
+public:
+    enum class Operator {
+        LessThan,
+        LessThanOrEqualTo,
+        GreaterThan,
+        GreaterThanOrEqualTo,
+        EqualTo,
+        NotEqualTo,
+        Matches, // ICU regular expression over the whole string
+        Like, // * and ? wildcards over the whole string
+        BeginsWith,
+        EndsWith,
+        In, // left is a member of the right collection, or a substring of the right string
+        Contains, // the left collection holds right, or the left string contains it
+    };
+    enum class Modifier { Direct, Any, All };
+    enum Option : int {
+        NoOptions = 0,
+        CaseInsensitive = 1, // [c]: full Unicode case folding
+        DiacriticInsensitive = 2, // [d]: NFD with the non-spacing marks dropped
+    };
+
+    // A literal MATCHES pattern is compiled here; a pattern that does not compile gives null
+    // and sets `error`.
+    static std::shared_ptr<ComparisonPredicate> create(ExpressionRef left, ExpressionRef right,
+                                                       Operator op, int options = NoOptions,
+                                                       Modifier modifier = Modifier::Direct,
+                                                       Error* error = nullptr);
+
+    const ExpressionRef& leftExpression() const { return m_left; }
+    const ExpressionRef& rightExpression() const { return m_right; }
+    Operator predicateOperatorType() const { return m_operator; }
+    int options() const { return m_options; }
+    Modifier comparisonPredicateModifier() const { return m_modifier; }
+
+    // The comparison of two values, as evaluation applies it to each pair.
+    bool compareValues(const QVariant& left, const QVariant& right, Error* error = nullptr) const;
+
+    Kind kind() const override { return Kind::Comparison; }
+    PredicateRef predicateWithSubstitutionVariables(const QVariantMap& variables) const override;
+    QString predicateFormat() const override;
+    bool isEqual(const Predicate& other) const override;
+    bool evaluate(const QVariant& object, const QVariantMap& variables,
+                  Error* error) const override;
+
+private:
+    ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op, int options,
+                        Modifier modifier, std::shared_ptr<RegularExpression> pattern);
+
+    bool matches(const QString& text, const QString& pattern, Error* error) const;
+
+    ExpressionRef m_left;
+    ExpressionRef m_right;
+    Operator m_operator;
+    int m_options;
+    Modifier m_modifier;
+    // The compiled pattern when the right side is a constant string.
+    std::shared_ptr<RegularExpression> m_pattern;
+};
+
+} // namespace platform
