@@ -9,8 +9,9 @@
 namespace platform {
 
 // A scheduler for tests: time stands still until the test advances it, and tasks run on the
-// calling (main) thread in the order of their due time, then of their scheduling. Installs
-// itself as the current scheduler while it lives.
+// thread that calls advance() or runUntilIdle(), in the order of their due time, then of their
+// scheduling. Any thread may schedule and cancel. Installs itself as the current scheduler
+// while it lives and puts the previous one back when destroyed.
 class FakeScheduler final : public Scheduler {
 public:
     FakeScheduler();
@@ -30,9 +31,9 @@ public:
 private:
     bool runNextDue(double until);
 
+    Scheduler* m_previous;
     mutable QMutex m_mutex;
     double m_now = 1000.0;
-    TaskId m_nextId = 1;
     // Keyed by (due time, id) so equal due times keep scheduling order.
     std::map<std::pair<double, TaskId>, std::function<void()>> m_tasks;
 };
