@@ -10,12 +10,16 @@ namespace platform {
 
 // Records inverse actions in groups so the user's changes can be undone and redone.
 //
-// With groupsByEvent (the default) the first registration in a turn of the event loop opens a
-// group that closes on the next turn (through the current Scheduler). Explicit groups nest.
-// While undoing, registrations go to the redo stack, and while redoing to the undo stack.
-// Notifications are posted on NotificationCenter::defaultCenter() with this manager as sender;
-// during the will-undo/will-redo notifications the action names are still readable.
-// Main thread only.
+// With groupsByEvent (the default) the first registration, explicit group or action name in a
+// turn of the event loop opens that turn's group, which closes on the next turn (through the
+// current Scheduler); explicit groups nest inside it, so everything done in one turn is undone
+// as one step. Groups without actions are discarded when they close. While undoing,
+// registrations go to the redo stack, and while redoing to the undo stack; any other
+// registration clears the redo stack. Notifications are posted on
+// NotificationCenter::defaultCenter() with this manager as sender; during the will-undo and
+// will-redo notifications the action names are still readable. Misuse (ending a group that is
+// not open, undoing inside an open explicit group or from within an action) is logged and
+// ignored. Main thread only.
 class UndoManager final {
 public:
     static const QString CheckpointNotification;
@@ -26,6 +30,8 @@ public:
     static const QString DidOpenUndoGroupNotification;
     static const QString WillCloseUndoGroupNotification;
     static const QString DidCloseUndoGroupNotification;
+    // User info key of the did-close notification: whether the group was marked discardable.
+    static const QString GroupIsDiscardableKey;
 
     UndoManager();
     ~UndoManager();
@@ -47,16 +53,21 @@ public:
     void enableUndoRegistration();
     bool isUndoRegistrationEnabled() const;
 
-    // Closes an open automatic group first, then undoes the last group.
+    // Closes the turn's open group first, then undoes the last group as one step, recording
+    // the inverse actions on the redo stack under the same action name.
     void undo();
     void redo();
+    // Undoes the last closed group without closing an open one first.
     void undoNestedGroup();
     bool canUndo() const;
     bool canRedo() const;
     bool isUndoing() const;
     bool isRedoing() const;
 
+    // Clears both stacks and the actions of open groups (which stay open), and enables
+    // registration again.
     void removeAllActions();
+    // Drops the actions of `target` everywhere, then the groups left without actions.
     void removeAllActionsWithTarget(const void* target);
 
     // Names the group being recorded (or, while undoing/redoing, the group being built on the
@@ -64,8 +75,15 @@ public:
     void setActionName(const QString& name);
     QString undoActionName() const;
     QString redoActionName() const;
+    // "Undo <name>", or "Undo" for an unnamed group; likewise for redo.
     QString undoMenuItemTitle() const;
     QString redoMenuItemTitle() const;
+
+    // Marks the group being recorded as one that changes nothing the user needs to keep
+    // (such as a selection); reported with the did-close notification.
+    void setActionIsDiscardable(bool discardable);
+    bool undoActionIsDiscardable() const;
+    bool redoActionIsDiscardable() const;
 
     // 0 means unlimited; the oldest groups are dropped beyond the limit.
     int levelsOfUndo() const;
