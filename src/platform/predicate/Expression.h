@@ -29,7 +29,7 @@ using ExpressionRef = std::shared_ptr<const Expression>;
 //                    keyPath() is dotted; the component "@count" counts a collection.
 //   Aggregate        elements() for a literal list holding non-constant members ({$a, b})
 //   Subquery         operand() is the collection, variable() the element's name, predicate()
-class Expression final {
+class Expression final : public std::enable_shared_from_this<Expression> {
 public:
     enum class Type { Constant, EvaluatedObject, Variable, KeyPath, Aggregate, Subquery };
 

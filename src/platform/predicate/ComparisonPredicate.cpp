@@ -1,0 +1,235 @@
+#include "ComparisonPredicate.h"
+
+#include "platform/predicate/RegularExpression.h"
+#include "platform/predicate/ValueComparison.h"
+
+namespace platform {
+
+namespace {
+
+QString operatorText(ComparisonPredicate::Operator op)
+{
+    using Op = ComparisonPredicate::Operator;
+    switch (op) {
+    case Op::LessThan:
+        return QStringLiteral("<");
+    case Op::LessThanOrEqualTo:
+        return QStringLiteral("<=");
+    case Op::GreaterThan:
+        return QStringLiteral(">");
+    case Op::GreaterThanOrEqualTo:
+        return QStringLiteral(">=");
+    case Op::EqualTo:
+        return QStringLiteral("==");
+    case Op::NotEqualTo:
+        return QStringLiteral("!=");
+    case Op::Matches:
+        return QStringLiteral("MATCHES");
+    case Op::Like:
+        return QStringLiteral("LIKE");
+    case Op::BeginsWith:
+        return QStringLiteral("BEGINSWITH");
+    case Op::EndsWith:
+        return QStringLiteral("ENDSWITH");
+    case Op::In:
+        return QStringLiteral("IN");
+    case Op::Contains:
+        return QStringLiteral("CONTAINS");
+    }
+    return {};
+}
+
+// MATCHES folds case through the pattern's own flag, since folding the pattern text would change
+// escapes such as \S; only diacritics are removed from both sides.
+int subjectOptions(int options)
+{
+    return options & ComparisonPredicate::DiacriticInsensitive;
+}
+
+} // namespace
+
+ComparisonPredicate::ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op,
+                                         int options, Modifier modifier,
+                                         std::shared_ptr<RegularExpression> pattern)
+    : m_left(std::move(left))
+    , m_right(std::move(right))
+    , m_operator(op)
+    , m_options(options)
+    , m_modifier(modifier)
+    , m_pattern(std::move(pattern))
+{
+}
+
+std::shared_ptr<ComparisonPredicate> ComparisonPredicate::create(ExpressionRef left,
+                                                                 ExpressionRef right, Operator op,
+                                                                 int options, Modifier modifier,
+                                                                 Error* error)
+{
+    std::shared_ptr<RegularExpression> pattern;
+    if (op == Operator::Matches && right->type() == Expression::Type::Constant
+        && ValueComparison::isString(right->constantValue())) {
+        pattern = RegularExpression::compile(
+            ValueComparison::fold(right->constantValue().toString(), subjectOptions(options)),
+            options & CaseInsensitive, error);
+        if (!pattern)
+            return nullptr;
+    }
+    return std::shared_ptr<ComparisonPredicate>(new ComparisonPredicate(
+        std::move(left), std::move(right), op, options, modifier, std::move(pattern)));
+}
+
+bool ComparisonPredicate::matches(const QString& text, const QString& pattern, Error* error) const
+{
+    const QString subject = ValueComparison::fold(text, subjectOptions(m_options));
+    if (m_pattern)
+        return m_pattern->matchesWholeString(subject, error);
+    const auto compiled = RegularExpression::compile(
+        ValueComparison::fold(pattern, subjectOptions(m_options)), m_options & CaseInsensitive,
+        error);
+    return compiled && compiled->matchesWholeString(subject, error);
+}
+
+bool ComparisonPredicate::compareValues(const QVariant& left, const QVariant& right,
+                                        Error* error) const
+{
+    const bool strings = ValueComparison::isString(left) && ValueComparison::isString(right);
+    const auto folded = [this](const QVariant& value) {
+        return ValueComparison::fold(value.toString(), m_options);
+    };
+    switch (m_operator) {
+    case Operator::EqualTo:
+        return ValueComparison::isEqual(left, right, m_options);
+    case Operator::NotEqualTo:
+        return !ValueComparison::isEqual(left, right, m_options);
+    case Operator::LessThan:
+    case Operator::LessThanOrEqualTo:
+    case Operator::GreaterThan:
+    case Operator::GreaterThanOrEqualTo: {
+        const auto order = ValueComparison::order(left, right, m_options);
+        if (!order)
+            return false;
+        switch (m_operator) {
+        case Operator::LessThan:
+            return *order < 0;
+        case Operator::LessThanOrEqualTo:
+            return *order <= 0;
+        case Operator::GreaterThan:
+            return *order > 0;
+        default:
+            return *order >= 0;
+        }
+    }
+    case Operator::Matches:
+        return strings && matches(left.toString(), right.toString(), error);
+    case Operator::Like:
+        return strings && ValueComparison::like(folded(left), folded(right));
+    case Operator::BeginsWith:
+        return strings && folded(left).startsWith(folded(right));
+    case Operator::EndsWith:
+        return strings && folded(left).endsWith(folded(right));
+    case Operator::Contains:
+        if (strings)
+            return folded(left).contains(folded(right));
+        if (const auto members = Expression::collectionValues(left)) {
+            for (const QVariant& member : *members) {
+                if (ValueComparison::isEqual(member, right, m_options))
+                    return true;
+            }
+        }
+        return false;
+    case Operator::In:
+        if (strings)
+            return folded(right).contains(folded(left));
+        if (const auto members = Expression::collectionValues(right)) {
+            for (const QVariant& member : *members) {
+                if (ValueComparison::isEqual(left, member, m_options))
+                    return true;
+            }
+        } else if (right.metaType().id() == QMetaType::QVariantMap) {
+            for (const QVariant& member : right.toMap()) {
+                if (ValueComparison::isEqual(left, member, m_options))
+                    return true;
+            }
+        }
+        return false;
+    }
+    return false;
+}
+
+PredicateRef ComparisonPredicate::predicateWithSubstitutionVariables(
+    const QVariantMap& variables) const
+{
+    ExpressionRef left = m_left->withSubstitutionVariables(variables);
+    ExpressionRef right = m_right->withSubstitutionVariables(variables);
+    std::shared_ptr<RegularExpression> pattern = m_pattern;
+    if (m_operator == Operator::Matches && !pattern
+        && right->type() == Expression::Type::Constant
+        && ValueComparison::isString(right->constantValue())) {
+        // A pattern that arrives through a variable compiles now; a bad one fails at evaluation.
+        pattern = RegularExpression::compile(
+            ValueComparison::fold(right->constantValue().toString(), subjectOptions(m_options)),
+            m_options & CaseInsensitive);
+    }
+    return std::shared_ptr<ComparisonPredicate>(
+        new ComparisonPredicate(left, right, m_operator, m_options, m_modifier, pattern));
+}
+
+QString ComparisonPredicate::predicateFormat() const
+{
+    QString text;
+    if (m_modifier == Modifier::Any)
+        text = QStringLiteral("ANY ");
+    else if (m_modifier == Modifier::All)
+        text = QStringLiteral("ALL ");
+    text += m_left->format() + QLatin1Char(' ') + operatorText(m_operator);
+    if (m_options & (CaseInsensitive | DiacriticInsensitive)) {
+        text += QLatin1Char('[');
+        if (m_options & CaseInsensitive)
+            text += QLatin1Char('c');
+        if (m_options & DiacriticInsensitive)
+            text += QLatin1Char('d');
+        text += QLatin1Char(']');
+    }
+    return text + QLatin1Char(' ') + m_right->format();
+}
+
+bool ComparisonPredicate::isEqual(const Predicate& other) const
+{
+    if (other.kind() != Kind::Comparison)
+        return false;
+    const auto& comparison = static_cast<const ComparisonPredicate&>(other);
+    return m_operator == comparison.m_operator && m_options == comparison.m_options
+        && m_modifier == comparison.m_modifier && m_left->isEqual(*comparison.m_left)
+        && m_right->isEqual(*comparison.m_right);
+}
+
+bool ComparisonPredicate::evaluate(const QVariant& object, const QVariantMap& variables,
+                                   Error* error) const
+{
+    Error failure;
+    const QVariant left = m_left->expressionValueWithObject(object, variables, &failure);
+    const QVariant right = failure ? QVariant()
+                                   : m_right->expressionValueWithObject(object, variables, &failure);
+    if (failure)
+        return Error::set(error, failure);
+    if (m_modifier == Modifier::Direct) {
+        const bool result = compareValues(left, right, &failure);
+        return failure ? Error::set(error, failure) : result;
+    }
+    QVariantList members;
+    if (const auto values = Expression::collectionValues(left))
+        members = *values;
+    else if (!ValueComparison::isNil(left))
+        members << left;
+    const bool any = m_modifier == Modifier::Any;
+    for (const QVariant& member : members) {
+        const bool result = compareValues(member, right, &failure);
+        if (failure)
+            return Error::set(error, failure);
+        if (result == any)
+            return any;
+    }
+    return !any;
+}
+
+} // namespace platform

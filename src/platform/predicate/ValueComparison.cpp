@@ -1,0 +1,365 @@
+#include "ValueComparison.h"
+
+#include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/Expression.h"
+#include "platform/predicate/KeyValueCoding.h"
+
+#include <QDateTime>
+
+#include <unicode/ucol.h>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+const UChar* uchars(const QString& text)
+{
+    return reinterpret_cast<const UChar*>(text.utf16());
+}
+
+int sign(qint64 value)
+{
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+bool isFloatingPoint(const QVariant& value)
+{
+    const int id = value.metaType().id();
+    return id == QMetaType::Double || id == QMetaType::Float;
+}
+
+bool isUnsigned(const QVariant& value)
+{
+    const int id = value.metaType().id();
+    return id == QMetaType::ULongLong || id == QMetaType::ULong || id == QMetaType::UInt;
+}
+
+__int128 integerValue(const QVariant& value)
+{
+    if (isUnsigned(value))
+        return static_cast<__int128>(value.toULongLong());
+    return static_cast<__int128>(value.toLongLong());
+}
+
+// nullopt when either number is NaN.
+std::optional<int> orderNumbers(const QVariant& left, const QVariant& right)
+{
+    if (isFloatingPoint(left) || isFloatingPoint(right)) {
+        const double a = left.toDouble();
+        const double b = right.toDouble();
+        if (std::isnan(a) || std::isnan(b))
+            return std::nullopt;
+        return a < b ? -1 : (a > b ? 1 : 0);
+    }
+    const __int128 a = integerValue(left);
+    const __int128 b = integerValue(right);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+qint64 instant(const QVariant& value)
+{
+    return value.toDateTime().toMSecsSinceEpoch();
+}
+
+bool isKeyValueRef(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<KeyValueRef>();
+}
+
+QString caseFold(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    UErrorCode status = U_ZERO_ERROR;
+    QString folded(text.size() * 3 + 1, Qt::Uninitialized);
+    const int32_t length = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()),
+                                         int32_t(folded.size()), uchars(text),
+                                         int32_t(text.size()), U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status))
+        return text.toCaseFolded();
+    folded.truncate(length);
+    return folded;
+}
+
+QString removeDiacritics(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
+    if (U_FAILURE(status))
+        return text;
+    const int32_t needed = unorm2_normalize(nfd, uchars(text), int32_t(text.size()), nullptr, 0,
+                                            &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        return text;
+    status = U_ZERO_ERROR;
+    QString decomposed(needed, Qt::Uninitialized);
+    unorm2_normalize(nfd, uchars(text), int32_t(text.size()),
+                     reinterpret_cast<UChar*>(decomposed.data()), needed, &status);
+    if (U_FAILURE(status))
+        return text;
+    QString result;
+    result.reserve(decomposed.size());
+    const UChar* units = uchars(decomposed);
+    const int32_t length = int32_t(decomposed.size());
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c;
+        U16_NEXT(units, i, length, c);
+        if (u_charType(c) != U_NON_SPACING_MARK)
+            result.append(decomposed.constData() + start, i - start);
+    }
+    return result;
+}
+
+bool isAscii(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+struct CollatorDeleter {
+    void operator()(UCollator* collator) const { ucol_close(collator); }
+};
+
+// One collator per thread and kind: a collator is cheap to keep and costly to open.
+UCollator* collator(ValueComparison::Collation collation)
+{
+    thread_local std::unique_ptr<UCollator, CollatorDeleter> collators[3];
+    const int index = collation == ValueComparison::Collation::Localized ? 0
+        : collation == ValueComparison::Collation::LocalizedCaseInsensitive ? 1
+                                                                            : 2;
+    if (!collators[index]) {
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* opened = ucol_open(nullptr, &status);
+        if (U_FAILURE(status))
+            return nullptr;
+        if (index > 0)
+            ucol_setStrength(opened, UCOL_SECONDARY);
+        if (index == 2)
+            ucol_setAttribute(opened, UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
+        collators[index].reset(opened);
+    }
+    return collators[index].get();
+}
+
+int sortRank(const QVariant& value)
+{
+    if (ValueComparison::isNil(value))
+        return 0;
+    if (ValueComparison::isNumber(value))
+        return 1;
+    if (ValueComparison::isDate(value))
+        return 2;
+    if (ValueComparison::isString(value))
+        return 3;
+    return 4;
+}
+
+} // namespace
+
+bool ValueComparison::isNil(const QVariant& value)
+{
+    if (!value.isValid() || value.metaType().id() == QMetaType::Nullptr)
+        return true;
+    return isKeyValueRef(value) && !value.value<KeyValueRef>();
+}
+
+bool ValueComparison::isNumber(const QVariant& value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ValueComparison::isString(const QVariant& value)
+{
+    return value.metaType().id() == QMetaType::QString;
+}
+
+bool ValueComparison::isDate(const QVariant& value)
+{
+    return value.metaType().id() == QMetaType::QDateTime;
+}
+
+bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int options)
+{
+    const bool leftNil = isNil(left);
+    const bool rightNil = isNil(right);
+    if (leftNil || rightNil)
+        return leftNil && rightNil;
+    if (isNumber(left) && isNumber(right))
+        return orderNumbers(left, right) == 0;
+    if (isString(left) && isString(right))
+        return fold(left.toString(), options) == fold(right.toString(), options);
+    if (isDate(left) && isDate(right))
+        return instant(left) == instant(right);
+    if (isKeyValueRef(left) && isKeyValueRef(right))
+        return left.value<KeyValueRef>() == right.value<KeyValueRef>();
+    const auto leftMembers = Expression::collectionValues(left);
+    const auto rightMembers = Expression::collectionValues(right);
+    if (leftMembers && rightMembers) {
+        if (leftMembers->size() != rightMembers->size())
+            return false;
+        for (qsizetype i = 0; i < leftMembers->size(); ++i) {
+            if (!isEqual(leftMembers->at(i), rightMembers->at(i), options))
+                return false;
+        }
+        return true;
+    }
+    return left.metaType() == right.metaType() && left == right;
+}
+
+std::optional<int> ValueComparison::order(const QVariant& left, const QVariant& right,
+                                          int options)
+{
+    if (isNumber(left) && isNumber(right))
+        return orderNumbers(left, right);
+    if (isDate(left) && isDate(right))
+        return sign(instant(left) - instant(right));
+    if (isString(left) && isString(right)) {
+        const int result = QString::compare(fold(left.toString(), options),
+                                            fold(right.toString(), options));
+        return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    }
+    return std::nullopt;
+}
+
+int ValueComparison::sortOrder(const QVariant& left, const QVariant& right, Collation collation)
+{
+    const int leftRank = sortRank(left);
+    const int rightRank = sortRank(right);
+    if (leftRank != rightRank)
+        return leftRank < rightRank ? -1 : 1;
+    switch (leftRank) {
+    case 1: {
+        if (const auto result = orderNumbers(left, right))
+            return *result;
+        // NaN sorts before every other number.
+        const bool leftNaN = std::isnan(left.toDouble());
+        const bool rightNaN = std::isnan(right.toDouble());
+        return leftNaN == rightNaN ? 0 : (leftNaN ? -1 : 1);
+    }
+    case 2:
+        return sign(instant(left) - instant(right));
+    case 3:
+        return compareStrings(left.toString(), right.toString(), collation);
+    default:
+        return 0;
+    }
+}
+
+QString ValueComparison::fold(const QString& text, int options)
+{
+    // ASCII has no diacritics and folds to lower case: the common case stays cheap.
+    if (isAscii(text)) {
+        return (options & ComparisonPredicate::CaseInsensitive) ? text.toLower() : text;
+    }
+    QString result = text;
+    if (options & ComparisonPredicate::CaseInsensitive)
+        result = caseFold(result);
+    if (options & ComparisonPredicate::DiacriticInsensitive)
+        result = removeDiacritics(result);
+    return result;
+}
+
+bool ValueComparison::like(const QString& text, const QString& pattern)
+{
+    enum Kind { Literal, One, Any };
+    struct Token {
+        Kind kind;
+        uint c;
+    };
+    std::vector<Token> tokens;
+    const QList<uint> patternChars = pattern.toUcs4();
+    for (qsizetype i = 0; i < patternChars.size(); ++i) {
+        const uint c = patternChars[i];
+        if (c == '\\' && i + 1 < patternChars.size())
+            tokens.push_back({Literal, patternChars[++i]});
+        else if (c == '*')
+            tokens.push_back({Any, 0});
+        else if (c == '?')
+            tokens.push_back({One, 0});
+        else
+            tokens.push_back({Literal, c});
+    }
+    const QList<uint> chars = text.toUcs4();
+    // Greedy match that backtracks only to the last star: linear for patterns with one star,
+    // at most quadratic otherwise.
+    size_t t = 0;
+    qsizetype s = 0;
+    size_t starToken = size_t(-1);
+    qsizetype starText = 0;
+    while (s < chars.size()) {
+        if (t < tokens.size() && tokens[t].kind == Any) {
+            starToken = t++;
+            starText = s;
+        } else if (t < tokens.size()
+                   && (tokens[t].kind == One
+                       || (tokens[t].kind == Literal && tokens[t].c == chars[s]))) {
+            ++t;
+            ++s;
+        } else if (starToken != size_t(-1)) {
+            t = starToken + 1;
+            s = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (t < tokens.size() && tokens[t].kind == Any)
+        ++t;
+    return t == tokens.size();
+}
+
+int ValueComparison::compareStrings(const QString& left, const QString& right,
+                                    Collation collation)
+{
+    int result = 0;
+    switch (collation) {
+    case Collation::Plain:
+        result = QString::compare(left, right);
+        break;
+    case Collation::CaseInsensitive:
+        result = QString::compare(caseFold(left), caseFold(right));
+        break;
+    default:
+        if (UCollator* c = collator(collation)) {
+            result = ucol_strcoll(c, uchars(left), int32_t(left.size()), uchars(right),
+                                  int32_t(right.size()));
+        } else {
+            result = QString::compare(left, right);
+        }
+        break;
+    }
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
+}
+
+} // namespace platform
