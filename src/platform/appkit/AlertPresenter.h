@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+// The platform's alert styles, with their numeric values.
+enum class AlertStyle { Warning = 0, Informational = 1, Critical = 2 };
+
+// What an alert shows. Buttons appear in the order given; the answer names the pressed one by
+// its index in that order.
+struct Alert {
+    QString messageText;
+    QString informativeText;
+    AlertStyle style = AlertStyle::Warning;
+    // Empty: the alert has a single "OK" button.
+    QStringList buttonTitles;
+    // The button that Escape presses, -1 for none.
+    int cancelButton = -1;
+    // Shows a suppression checkbox with this title when not empty.
+    QString suppressionTitle;
+};
+
+struct AlertResponse {
+    // Index of the pressed button, counted from 0 in the order of `Alert::buttonTitles`.
+    int button = 0;
+    bool suppressed = false;
+
+    // The platform's return code: 1000 for the first button, 1001 for the second, ...
+    int returnCode() const { return 1000 + button; }
+};
+
+// Every alert and sheet of the application is shown through the current presenter, so that
+// tests can install a fake that answers for the user. Main thread only.
+class AlertPresenter {
+public:
+    using Completion = std::function<void(const AlertResponse&)>;
+
+    virtual ~AlertPresenter() = default;
+
+    // Shows `alert` window-modally on `window` and returns at once; `completion` runs on the
+    // main thread once the user answers. Each sheet keeps its own completion, so sheets on
+    // different windows may be outstanding together.
+    virtual void beginSheet(const Alert& alert, QWidget* window, Completion completion) = 0;
+    // Shows `alert` application-modally and returns the answer.
+    virtual AlertResponse runModal(const Alert& alert) = 0;
+
+    // The presenter in force: the real one over QMessageBox unless a test set another.
+    static AlertPresenter& current();
+    // Installs `presenter` (not owned); nullptr restores the real one.
+    static void setCurrent(AlertPresenter* presenter);
+};
+
+} // namespace platform

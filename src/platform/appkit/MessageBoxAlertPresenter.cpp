@@ -1,0 +1,89 @@
+#include "MessageBoxAlertPresenter.h"
+
+#include "Sheet.h"
+
+#include "platform/foundation/Localized.h"
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon iconFor(AlertStyle style)
+{
+    switch (style) {
+    case AlertStyle::Informational:
+        return QMessageBox::Information;
+    case AlertStyle::Critical:
+        return QMessageBox::Critical;
+    case AlertStyle::Warning:
+        break;
+    }
+    return QMessageBox::Warning;
+}
+
+QMessageBox* makeBox(const Alert& alert, QWidget* parent)
+{
+    auto* box = new QMessageBox(parent);
+    box->setIcon(iconFor(alert.style));
+    box->setText(alert.messageText);
+    box->setInformativeText(alert.informativeText);
+    const QStringList titles = alert.buttonTitles.isEmpty()
+        ? QStringList { localized(QStringLiteral("OK")) }
+        : alert.buttonTitles;
+    for (int i = 0; i < titles.size(); ++i) {
+        const QMessageBox::ButtonRole role = i == alert.cancelButton ? QMessageBox::RejectRole
+            : i == 0                                                 ? QMessageBox::AcceptRole
+                                                                     : QMessageBox::ActionRole;
+        QPushButton* button = box->addButton(titles.at(i), role);
+        button->setProperty("alertButtonIndex", i);
+        if (i == 0)
+            box->setDefaultButton(button);
+        if (i == alert.cancelButton)
+            box->setEscapeButton(button);
+    }
+    if (!alert.suppressionTitle.isEmpty())
+        box->setCheckBox(new QCheckBox(alert.suppressionTitle, box));
+    return box;
+}
+
+// A box closed without a button press (its window went away) answers with the button that
+// Escape would press, else with the last one, which by convention is the safest.
+AlertResponse responseOf(const Alert& alert, QMessageBox* box)
+{
+    AlertResponse response;
+    const int buttonCount = std::max<int>(1, alert.buttonTitles.size());
+    response.button = alert.cancelButton >= 0 ? alert.cancelButton : buttonCount - 1;
+    if (QAbstractButton* clicked = box->clickedButton()) {
+        const QVariant index = clicked->property("alertButtonIndex");
+        if (index.isValid())
+            response.button = index.toInt();
+    }
+    response.suppressed = box->checkBox() && box->checkBox()->isChecked();
+    return response;
+}
+
+} // namespace
+
+void MessageBoxAlertPresenter::beginSheet(
+    const Alert& alert, QWidget* window, Completion completion)
+{
+    QMessageBox* box = makeBox(alert, window ? window->window() : nullptr);
+    Sheet::begin(window, box, [alert, box, completion = std::move(completion)](int) {
+        if (completion)
+            completion(responseOf(alert, box));
+    });
+}
+
+AlertResponse MessageBoxAlertPresenter::runModal(const Alert& alert)
+{
+    std::unique_ptr<QMessageBox> box(makeBox(alert, nullptr));
+    box->setWindowModality(Qt::ApplicationModal);
+    box->exec();
+    return responseOf(alert, box.get());
+}
+
+} // namespace platform

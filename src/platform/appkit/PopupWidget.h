@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QFrame>
+
+namespace platform {
+
+// A frameless transient window anchored to a rectangle of a view, standing for a popover. It
+// never takes the keyboard focus, so typing goes on in the view that opened it; a click
+// outside it or Escape closes it. Give it a parent so that it goes away with that window.
+// Main thread only; emits closed() whenever it is hidden.
+class PopupWidget : public QFrame {
+    Q_OBJECT
+
+public:
+    enum class Edge { Top, Bottom, Left, Right };
+
+    explicit PopupWidget(QWidget* parent = nullptr);
+
+    // Shows the popup beside `rect` (in `view`'s coordinates) on `preferredEdge`, or on the
+    // opposite edge when the screen has no room there. Re-parents the popup to `view`'s
+    // window when it belongs to another one.
+    void showRelativeTo(const QRect& rect, QWidget* view, Edge preferredEdge);
+
+signals:
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QPoint positionFor(const QRect& anchor, Edge edge) const;
+    bool fits(const QPoint& topLeft, const QRect& screen) const;
+};
+
+} // namespace platform
