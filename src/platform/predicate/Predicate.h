@@ -3,6 +3,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/predicate/KeyValueCoding.h"
 
+#include <QMetaType>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -67,3 +68,5 @@ protected:
 inline constexpr int PredicateFormatErrorCode = 2048;
 
 } // namespace platform
+
+Q_DECLARE_METATYPE(platform::PredicateRef)

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <ostream>
 
 // A stand-in for a managed object: attributes in a dictionary, relations as KeyValueRef values
 // (to-one) or lists of them (to-many); keys it lacks read as nil.
@@ -36,4 +37,10 @@ inline QVariant toMany(const QList<platform::KeyValueRef>& objects)
     for (const platform::KeyValueRef& object : objects)
         list << objectValue(object);
     return list;
+}
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
 }
