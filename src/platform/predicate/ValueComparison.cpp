@@ -8,6 +8,7 @@
 
 #include <unicode/ucol.h>
 #include <unicode/uchar.h>
+#include <unicode/uloc.h>
 #include <unicode/unorm2.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -143,7 +144,12 @@ UCollator* collator(ValueComparison::Collation collation)
                                                                             : 2;
     if (!collators[index]) {
         UErrorCode status = U_ZERO_ERROR;
-        UCollator* opened = ucol_open(nullptr, &status);
+        // The C and POSIX locales map to a collation in ASCII order; people sorting their
+        // notes there still expect the language-neutral order.
+        const char* locale = uloc_getDefault();
+        if (qstrncmp(locale, "en_US_POSIX", 11) == 0)
+            locale = "";
+        UCollator* opened = ucol_open(locale, &status);
         if (U_FAILURE(status))
             return nullptr;
         if (index > 0)
