@@ -1,0 +1,85 @@
+#include "HtmlReader.h"
+
+#include "PlainText.h"
+
+#include <QTextDocument>
+
+namespace platform {
+
+namespace {
+
+// A declaration must come early in a page to count.
+constexpr qsizetype kDeclarationWindow = 4096;
+
+// A declaration readable as ASCII cannot be in one of these; it is a copy-and-paste error.
+bool isWide(TextEncoding::Value encoding)
+{
+    return encoding == TextEncoding::UTF16StringEncoding
+        || encoding == TextEncoding::UTF16BigEndianStringEncoding
+        || encoding == TextEncoding::UTF16LittleEndianStringEncoding
+        || encoding == TextEncoding::UTF32StringEncoding
+        || encoding == TextEncoding::UTF32BigEndianStringEncoding
+        || encoding == TextEncoding::UTF32LittleEndianStringEncoding;
+}
+
+} // namespace
+
+TextEncoding::Value HtmlReader::declaredEncoding(const QByteArray& data)
+{
+    const QByteArray head = data.left(kDeclarationWindow).toLower();
+    qsizetype at = 0;
+    while ((at = head.indexOf("charset", at)) >= 0) {
+        at += 7;
+        qsizetype i = at;
+        while (i < head.size() && (head[i] == ' ' || head[i] == '\t'))
+            ++i;
+        if (i >= head.size() || head[i] != '=')
+            continue;
+        ++i;
+        while (i < head.size() && (head[i] == ' ' || head[i] == '"' || head[i] == '\''))
+            ++i;
+        qsizetype end = i;
+        while (end < head.size() && !QByteArrayView(" \t\r\n\"';/>").contains(head[end]))
+            ++end;
+        const TextEncoding::Value encoding
+            = TextEncoding::fromIANAName(QString::fromLatin1(head.mid(i, end - i)));
+        if (encoding != TextEncoding::InvalidStringEncoding)
+            return encoding;
+    }
+    return TextEncoding::InvalidStringEncoding;
+}
+
+std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const QUrl& baseUrl)
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    if (baseUrl.isValid())
+        document->setBaseUrl(baseUrl);
+    document->setHtml(html);
+    return document;
+}
+
+std::optional<HtmlReader::Result> HtmlReader::read(
+    const QByteArray& data, const Options& options, Error* error)
+{
+    std::optional<PlainText::ReadResult> text;
+    const TextEncoding::Value declared = declaredEncoding(data);
+    if (PlainText::byteOrderMarkEncoding(data) == TextEncoding::InvalidStringEncoding
+        && options.encoding == TextEncoding::InvalidStringEncoding
+        && TextEncoding::isAvailable(declared) && !isWide(declared)) {
+        // Pages often declare one encoding and hold a stray byte of another; read on, as
+        // browsers do.
+        if (std::optional<QString> decoded = TextEncoding::decode(data, declared, true))
+            text = PlainText::ReadResult { std::move(*decoded), declared, false };
+    }
+    if (!text)
+        text = PlainText::read(data, options.encoding, error);
+    if (!text)
+        return std::nullopt;
+    Result result;
+    result.document = fromHtml(text->text, options.baseUrl);
+    result.encoding = text->encoding;
+    return result;
+}
+
+} // namespace platform

@@ -1,0 +1,91 @@
+#include "PlainText.h"
+
+namespace platform {
+
+namespace {
+
+struct ByteOrderMark {
+    const char* bytes;
+    qsizetype size;
+    TextEncoding::Value encoding;
+};
+
+// UTF-32LE before UTF-16LE: its mark begins with the other's.
+constexpr ByteOrderMark kMarks[] = {
+    { "\xEF\xBB\xBF", 3, TextEncoding::UTF8StringEncoding },
+    { "\xFF\xFE\0\0", 4, TextEncoding::UTF32LittleEndianStringEncoding },
+    { "\0\0\xFE\xFF", 4, TextEncoding::UTF32BigEndianStringEncoding },
+    { "\xFF\xFE", 2, TextEncoding::UTF16LittleEndianStringEncoding },
+    { "\xFE\xFF", 2, TextEncoding::UTF16BigEndianStringEncoding },
+};
+
+const ByteOrderMark* markOf(const QByteArray& data)
+{
+    for (const ByteOrderMark& mark : kMarks) {
+        if (data.startsWith(QByteArrayView(mark.bytes, mark.size)))
+            return &mark;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TextEncoding::Value PlainText::byteOrderMarkEncoding(const QByteArray& data)
+{
+    const ByteOrderMark* mark = markOf(data);
+    return mark ? mark->encoding : TextEncoding::InvalidStringEncoding;
+}
+
+std::optional<PlainText::ReadResult> PlainText::read(
+    const QByteArray& data, TextEncoding::Value encoding, Error* error)
+{
+    ReadResult result;
+    if (const ByteOrderMark* mark = markOf(data)) {
+        std::optional<QString> text
+            = TextEncoding::decode(data.mid(mark->size), mark->encoding, false, error);
+        if (!text)
+            return std::nullopt;
+        result.text = std::move(*text);
+        result.encoding = mark->encoding;
+        result.hadByteOrderMark = true;
+        return result;
+    }
+    if (encoding != TextEncoding::InvalidStringEncoding) {
+        std::optional<QString> text = TextEncoding::decode(data, encoding, false, error);
+        if (!text)
+            return std::nullopt;
+        result.text = std::move(*text);
+        result.encoding = encoding;
+        return result;
+    }
+    if (std::optional<QString> text
+        = TextEncoding::decode(data, TextEncoding::UTF8StringEncoding)) {
+        result.text = std::move(*text);
+        result.encoding = TextEncoding::UTF8StringEncoding;
+        return result;
+    }
+    // Windows-1252 assigns every byte (the five holes read as C1 controls), so this always works.
+    result.text = TextEncoding::decode(data, TextEncoding::WindowsCP1252StringEncoding, true)
+                      .value_or(QString::fromLatin1(data));
+    result.encoding = TextEncoding::WindowsCP1252StringEncoding;
+    return result;
+}
+
+std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Value encoding,
+    bool allowLossy, bool byteOrderMark, Error* error)
+{
+    std::optional<QByteArray> bytes = TextEncoding::encode(text, encoding,
+        allowLossy ? TextEncoding::Unencodable::Substitute : TextEncoding::Unencodable::Fail,
+        error);
+    if (!bytes || !byteOrderMark)
+        return bytes;
+    for (const ByteOrderMark& mark : kMarks) {
+        if (mark.encoding == encoding) {
+            bytes->prepend(mark.bytes, mark.size);
+            break;
+        }
+    }
+    return bytes;
+}
+
+} // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "TextEncoding.h"
+#include "platform/foundation/Error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+// Plain-text files: reading with encoding detection or in a given encoding, and writing in a
+// given encoding. Stateless and thread-safe.
+class PlainText final {
+public:
+    struct ReadResult {
+        QString text;
+        // The encoding the bytes were read in.
+        TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding;
+        bool hadByteOrderMark = false;
+    };
+
+    // A byte-order mark (UTF-8, UTF-16 or UTF-32 in either order) decides the encoding and is
+    // consumed. Otherwise the text is read in `encoding`, failing on bytes invalid there, or,
+    // with InvalidStringEncoding, as UTF-8 when the bytes are valid UTF-8 and as Windows-1252
+    // when they are not (which reads any bytes).
+    static std::optional<ReadResult> read(const QByteArray& data,
+        TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding, Error* error = nullptr);
+    // The text in `encoding`; unencodable characters fail the write, or with allowLossy become
+    // "?". With byteOrderMark a UTF-8, UTF-16BE/LE or UTF-32BE/LE text starts with its mark
+    // (UTF-16 and UTF-32 always have one); other encodings have none to write.
+    static std::optional<QByteArray> write(const QString& text, TextEncoding::Value encoding,
+        bool allowLossy, bool byteOrderMark = false, Error* error = nullptr);
+    // The Unicode encoding whose byte-order mark starts `data`, or InvalidStringEncoding.
+    static TextEncoding::Value byteOrderMarkEncoding(const QByteArray& data);
+};
+
+} // namespace platform
