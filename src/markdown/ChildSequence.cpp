@@ -1,0 +1,17 @@
+#include "ChildSequence.h"
+
+#include "BaseNode.h"
+#include "CmarkNode.h"
+
+namespace markdown {
+
+std::shared_ptr<Node> ChildSequence::Iterator::next()
+{
+    if (!m_next)
+        return nullptr;
+    cmark_node* current = m_next;
+    m_next = cmark_node_next(current);
+    return CmarkNode::wrap(current);
+}
+
+} // namespace markdown

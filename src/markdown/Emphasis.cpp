@@ -1,0 +1,10 @@
+#include "Emphasis.h"
+
+namespace markdown {
+
+QString Emphasis::debugDescription() const
+{
+    return QStringLiteral("Emphasis");
+}
+
+} // namespace markdown

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <QString>
+#include <QTextDocument>
+
+#include <memory>
+
+namespace markdown {
+
+// Reads an HTML string into rich text with Qt's HTML importer. The style sheet's font names
+// Helvetica and Menlo are mapped to an installed sans-serif and monospace family when no family
+// of that name is installed, so code keeps a fixed pitch. Containers nested deeper than 64
+// levels are read at that level. Runs on the caller's thread; needs the
+// application object for fonts.
+class HTMLAttributedString final {
+public:
+    HTMLAttributedString() = delete;
+
+    // Fails with htmlDataConversionError when the string has no exact UTF-8 form (unpaired
+    // surrogates).
+    static std::unique_ptr<QTextDocument> fromHTMLString(const QString& htmlString,
+                                                         platform::Error* error = nullptr);
+};
+
+} // namespace markdown

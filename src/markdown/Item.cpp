@@ -1,0 +1,10 @@
+#include "Item.h"
+
+namespace markdown {
+
+QString Item::debugDescription() const
+{
+    return QStringLiteral("Item");
+}
+
+} // namespace markdown

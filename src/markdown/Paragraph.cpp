@@ -1,0 +1,10 @@
+#include "Paragraph.h"
+
+namespace markdown {
+
+QString Paragraph::debugDescription() const
+{
+    return QStringLiteral("Paragraph");
+}
+
+} // namespace markdown

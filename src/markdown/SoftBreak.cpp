@@ -1,0 +1,10 @@
+#include "SoftBreak.h"
+
+namespace markdown {
+
+QString SoftBreak::debugDescription() const
+{
+    return QStringLiteral("Soft Break");
+}
+
+} // namespace markdown

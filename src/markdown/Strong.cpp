@@ -1,0 +1,10 @@
+#include "Strong.h"
+
+namespace markdown {
+
+QString Strong::debugDescription() const
+{
+    return QStringLiteral("Strong");
+}
+
+} // namespace markdown
