@@ -4,16 +4,18 @@
 
 namespace platform {
 
+// The shared centres are never destroyed: watcher threads and static objects may still post
+// while the process exits.
 NotificationCenter& NotificationCenter::defaultCenter()
 {
-    static NotificationCenter center;
-    return center;
+    static auto* center = new NotificationCenter;
+    return *center;
 }
 
 NotificationCenter& NotificationCenter::workspaceCenter()
 {
-    static NotificationCenter center;
-    return center;
+    static auto* center = new NotificationCenter;
+    return *center;
 }
 
 void NotificationCenter::addObserver(

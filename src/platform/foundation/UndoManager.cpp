@@ -59,9 +59,8 @@ void removeTarget(Group& group, const void* target)
         if (item.group)
             removeTarget(*item.group, target);
     }
-    std::erase_if(group.items, [target](const Item& item) {
-        return item.action ? item.target == target : !hasActions(*item.group);
-    });
+    std::erase_if(
+        group.items, [target](const Item& item) { return item.action && item.target == target; });
 }
 
 // Last registered, first undone; a nested group counts as one step at its place.
