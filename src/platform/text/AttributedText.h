@@ -1,0 +1,155 @@
+#pragma once
+
+#include "DocumentAttributes.h"
+#include "TextAttachment.h"
+#include "platform/foundation/ParagraphStyle.h"
+
+#include <QFont>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+class QTextCursor;
+class QTextDocument;
+
+namespace platform {
+
+// A range of text in UTF-16 units, as QString counts them.
+struct TextRange {
+    qsizetype location = 0;
+    qsizetype length = 0;
+
+    qsizetype end() const { return location + length; }
+    bool operator==(const TextRange&) const = default;
+};
+
+// Attributed-string operations on a QTextDocument, the rich text of a note. Positions count
+// UTF-16 units of the plain string, in which every paragraph break is "\n" and every attachment
+// one U+FFFC. Attributes are named; their values are:
+//   FontAttributeName              QFont (family, point size, bold, italic)
+//   ForegroundColorAttributeName,
+//   BackgroundColorAttributeName,
+//   UnderlineColorAttributeName,
+//   StrikethroughColorAttributeName QColor
+//   UnderlineStyleAttributeName,
+//   StrikethroughStyleAttributeName int style mask (1 single, 2 thick, 9 double; | 0x100 dot,
+//                                   0x200 dash, 0x300 dash-dot, 0x400 dash-dot-dot; | 0x8000
+//                                   by word)
+//   LinkAttributeName              QUrl
+//   BaselineOffsetAttributeName    double, points
+//   SuperscriptAttributeName       int, 1 superscript, -1 subscript
+//   ParagraphStyleAttributeName    platform::ParagraphStyle (whole paragraphs)
+//   AttachmentAttributeName        platform::TextAttachment (on its U+FFFC only)
+// and any name given to registerAttribute(), whose values are stored as that user property.
+// All functions are reentrant: they touch only the documents passed in and use no GUI
+// objects, so worker threads may use them on documents they own.
+class AttributedText final {
+public:
+    static const QString FontAttributeName;
+    static const QString ForegroundColorAttributeName;
+    static const QString BackgroundColorAttributeName;
+    static const QString UnderlineStyleAttributeName;
+    static const QString UnderlineColorAttributeName;
+    static const QString StrikethroughStyleAttributeName;
+    static const QString StrikethroughColorAttributeName;
+    static const QString LinkAttributeName;
+    static const QString BaselineOffsetAttributeName;
+    static const QString SuperscriptAttributeName;
+    static const QString ParagraphStyleAttributeName;
+    static const QString AttachmentAttributeName;
+
+    // Format properties beyond what Qt's formats hold. Custom attributes get ids above
+    // FirstCustomProperty from registerAttribute().
+    enum Property {
+        ParagraphStyleSetProperty = QTextFormat::UserProperty + 1, // block has an explicit style
+        LineSpacingProperty,
+        MinimumLineHeightProperty,
+        MaximumLineHeightProperty,
+        TailIndentProperty,
+        DefaultTabIntervalProperty,
+        UnderlineMaskProperty,
+        StrikethroughMaskProperty,
+        StrikethroughColorProperty,
+        BaselineOffsetProperty,
+        AttachmentFileNameProperty,
+        FirstCustomProperty = QTextFormat::UserProperty + 0x100,
+    };
+
+    // The property id for a custom attribute name, assigning one on first use. Thread-safe.
+    static int registerAttribute(const QString& name);
+
+    // A new empty document set up for use as attributed text (no undo stack).
+    static std::unique_ptr<QTextDocument> makeDocument();
+
+    static QString string(const QTextDocument& doc);
+    static qsizetype length(const QTextDocument& doc);
+
+    // Attributes of the character at `index`; `effectiveRange` gets the longest range around
+    // it with the same attributes.
+    static QVariantMap attributes(
+        const QTextDocument& doc, qsizetype index, TextRange* effectiveRange = nullptr);
+    // One attribute at `index` (invalid when absent) and the range over which it is the same.
+    static QVariant attribute(const QTextDocument& doc, const QString& name, qsizetype index,
+        TextRange* effectiveRange = nullptr);
+    // Calls `visit` for each run of equal values of `name` within `range` (absent values as
+    // an invalid QVariant); setting *stop ends the enumeration.
+    static void enumerateAttribute(const QTextDocument& doc, const QString& name, TextRange range,
+        const std::function<void(const QVariant& value, TextRange run, bool* stop)>& visit);
+
+    static void addAttribute(
+        QTextDocument& doc, const QString& name, const QVariant& value, TextRange range);
+    static void addAttributes(QTextDocument& doc, const QVariantMap& attributes, TextRange range);
+    static void removeAttribute(QTextDocument& doc, const QString& name, TextRange range);
+
+    // Replaces `range` with `text`, which takes the attributes of the first replaced character
+    // (or of the character before an empty range).
+    static void replaceCharacters(QTextDocument& doc, TextRange range, const QString& text);
+    // Replaces `range` with the whole of `source`, attributes and attachments included.
+    static void replaceCharacters(QTextDocument& doc, TextRange range, const QTextDocument& source);
+    static std::unique_ptr<QTextDocument> attributedSubstring(
+        const QTextDocument& doc, TextRange range);
+
+    static bool containsAttachments(const QTextDocument& doc);
+    static std::unique_ptr<QTextDocument> copyRemovingAttachments(const QTextDocument& doc);
+
+    // Each paragraph's range without and with its terminating "\n".
+    static void enumerateParagraphs(const QTextDocument& doc,
+        const std::function<void(TextRange paragraph, TextRange enclosing, bool* stop)>& visit);
+    // Each word's range, by the Unicode word-boundary rules (punctuation and spaces skipped).
+    static void enumerateWords(
+        const QTextDocument& doc, const std::function<void(TextRange word, bool* stop)>& visit);
+
+    // System font at the system size, no colour (the theme's label colour shows), and a
+    // paragraph style with line-height multiple 1.3.
+    static QVariantMap defaultAttributes();
+    static QFont systemFont();
+    static ParagraphStyle defaultParagraphStyle();
+
+    // Paragraph styles on block formats; lengths become Qt's pixels there.
+    static bool hasParagraphStyle(const QTextBlockFormat& format);
+    static ParagraphStyle paragraphStyle(const QTextBlockFormat& format);
+    static void setParagraphStyle(QTextBlockFormat& format, const ParagraphStyle& style);
+
+    // Attachments: the image format of a U+FFFC and the bytes it names.
+    static bool isAttachment(const QTextCharFormat& format);
+    static TextAttachment attachment(const QTextDocument& doc, const QTextCharFormat& format);
+    // Inserts one U+FFFC for `attachment` at the cursor with the cursor's character format.
+    static void insertAttachment(QTextCursor& cursor, const TextAttachment& attachment);
+
+    static DocumentAttributes documentAttributes(const QTextDocument& doc);
+    static void setDocumentAttributes(QTextDocument& doc, const DocumentAttributes& attributes);
+
+    // Qt lays text out in pixels at 96 per inch; the attribute set counts points. Points read
+    // back are rounded to 1/10000 so that lengths survive the trip unchanged.
+    static double pointsToPixels(double points) { return points * 96.0 / 72.0; }
+    static double pixelsToPoints(double pixels);
+
+    // The named attributes of a character format (paragraph style excluded).
+    static QVariantMap characterAttributes(const QTextDocument& doc, const QTextCharFormat& format);
+};
+
+} // namespace platform

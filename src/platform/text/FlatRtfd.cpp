@@ -1,0 +1,238 @@
+#include "FlatRtfd.h"
+
+#include <QtEndian>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr quint32 kDataRecord = 1;
+constexpr quint32 kDirectoryRecord = 3;
+constexpr quint32 kPaddedMarker = 0x80000000;
+constexpr int kMaximumDepth = 16;
+const QByteArray kPreferredName = QByteArrayLiteral("__@PreferredName@__");
+const QByteArray kUTF8PreferredName = QByteArrayLiteral("__@UTF8PreferredName@__");
+const QByteArray kAttributes = QByteArrayLiteral(".");
+const QByteArray kContents = QByteArrayLiteral("..");
+
+struct Node {
+    bool isDirectory = false;
+    QByteArray data;
+    std::vector<std::pair<QByteArray, std::unique_ptr<Node>>> children;
+
+    const Node* child(const QByteArray& key) const
+    {
+        for (const auto& [name, node] : children) {
+            if (name == key)
+                return node.get();
+        }
+        return nullptr;
+    }
+};
+
+class Reader {
+public:
+    explicit Reader(QByteArrayView data) : m_data(data) { }
+
+    bool u32(quint32* value)
+    {
+        if (m_data.size() - m_position < 4)
+            return false;
+        *value = qFromLittleEndian<quint32>(m_data.data() + m_position);
+        m_position += 4;
+        return true;
+    }
+    bool bytes(quint32 count, QByteArrayView* out)
+    {
+        if (quint64(m_data.size() - m_position) < count)
+            return false;
+        *out = m_data.sliced(m_position, count);
+        m_position += count;
+        return true;
+    }
+    qsizetype remaining() const { return m_data.size() - m_position; }
+
+    std::unique_ptr<Node> record(int depth)
+    {
+        quint32 type = 0;
+        if (depth > kMaximumDepth || !u32(&type))
+            return nullptr;
+        auto node = std::make_unique<Node>();
+        if (type == kDataRecord) {
+            quint32 length = 0;
+            if (!u32(&length))
+                return nullptr;
+            if (length == kPaddedMarker) {
+                quint32 padding = 0;
+                QByteArrayView skipped;
+                if (!u32(&length) || !u32(&padding) || !bytes(padding, &skipped))
+                    return nullptr;
+            }
+            QByteArrayView payload;
+            if (!bytes(length, &payload))
+                return nullptr;
+            node->data = payload.toByteArray();
+            return node;
+        }
+        if (type != kDirectoryRecord)
+            return nullptr;
+        node->isDirectory = true;
+        quint32 count = 0;
+        // Each entry takes at least a key length and a value size.
+        if (!u32(&count) || quint64(count) * 8 > quint64(remaining()))
+            return nullptr;
+        std::vector<QByteArray> keys(count);
+        for (quint32 i = 0; i < count; ++i) {
+            quint32 length = 0;
+            QByteArrayView key;
+            if (!u32(&length) || !bytes(length, &key))
+                return nullptr;
+            keys[i] = key.toByteArray();
+        }
+        std::vector<quint32> sizes(count);
+        for (quint32 i = 0; i < count; ++i) {
+            if (!u32(&sizes[i]))
+                return nullptr;
+        }
+        for (quint32 i = 0; i < count; ++i) {
+            QByteArrayView window;
+            if (!bytes(sizes[i], &window))
+                return nullptr;
+            Reader inner(window);
+            std::unique_ptr<Node> child = inner.record(depth + 1);
+            if (!child)
+                return nullptr;
+            node->children.emplace_back(keys[i], std::move(child));
+        }
+        return node;
+    }
+
+private:
+    QByteArrayView m_data;
+    qsizetype m_position = 0;
+};
+
+bool isMetadataKey(const QByteArray& key)
+{
+    return key == kPreferredName || key == kUTF8PreferredName || key == kAttributes;
+}
+
+void appendU32(QByteArray& out, quint32 value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+QByteArray dataRecord(const QByteArray& payload)
+{
+    QByteArray out;
+    appendU32(out, kDataRecord);
+    appendU32(out, quint32(payload.size()));
+    out.append(payload);
+    return out;
+}
+
+QByteArray directoryRecord(const QList<QPair<QByteArray, QByteArray>>& entries)
+{
+    QByteArray out;
+    appendU32(out, kDirectoryRecord);
+    appendU32(out, quint32(entries.size()));
+    for (const auto& entry : entries) {
+        appendU32(out, quint32(entry.first.size()));
+        out.append(entry.first);
+    }
+    for (const auto& entry : entries)
+        appendU32(out, quint32(entry.second.size()));
+    for (const auto& entry : entries)
+        out.append(entry.second);
+    return out;
+}
+
+// The "." payload of a regular file: its permissions among values only partly understood.
+QByteArray fileAttributes()
+{
+    QByteArray out;
+    appendU32(out, 1);
+    appendU32(out, 2);
+    out.append("..", 2);
+    appendU32(out, 16);
+    appendU32(out, 0);
+    appendU32(out, 0644);
+    appendU32(out, 2);
+    appendU32(out, 1);
+    return out;
+}
+
+bool corrupt(Error* error, const QString& reason)
+{
+    return Error::set(error,
+        Error(kCocoaErrorDomain, FileReadCorruptFileError,
+            QStringLiteral("The rich text could not be read."), reason));
+}
+
+} // namespace
+
+bool FlatRtfd::hasSignature(QByteArrayView data)
+{
+    return data.startsWith("rtfd");
+}
+
+std::optional<FlatRtfd::Files> FlatRtfd::read(QByteArrayView data, Error* error)
+{
+    if (!hasSignature(data) || data.size() < 8) {
+        corrupt(error, QStringLiteral("The data is not a flat RTFD."));
+        return std::nullopt;
+    }
+    Reader reader(data.sliced(8));
+    const std::unique_ptr<Node> top = reader.record(0);
+    if (!top) {
+        corrupt(error, QStringLiteral("The flat RTFD is damaged."));
+        return std::nullopt;
+    }
+    Files files;
+    if (!top->isDirectory) {
+        files.append({ QStringLiteral("TXT.rtf"), top->data });
+        return files;
+    }
+    if (const Node* contents = top->child(kContents); contents && !contents->isDirectory) {
+        // A single regular file rather than a folder: it is the text itself.
+        files.append({ QStringLiteral("TXT.rtf"), contents->data });
+        return files;
+    }
+    for (const auto& [key, node] : top->children) {
+        if (isMetadataKey(key))
+            continue;
+        if (!node->isDirectory) {
+            files.append({ QString::fromUtf8(key), node->data });
+        } else if (const Node* contents = node->child(kContents);
+                   contents && !contents->isDirectory) {
+            files.append({ QString::fromUtf8(key), contents->data });
+        }
+    }
+    return files;
+}
+
+QByteArray FlatRtfd::write(const Files& files)
+{
+    QList<QPair<QByteArray, QByteArray>> entries;
+    for (const auto& [name, contents] : files) {
+        const QByteArray utf8 = name.toUtf8();
+        entries.append({ utf8,
+            directoryRecord({ { kContents, dataRecord(contents) },
+                { kPreferredName, dataRecord(name.toLatin1()) },
+                { kUTF8PreferredName, dataRecord(utf8) },
+                { kAttributes, dataRecord(fileAttributes()) } }) });
+    }
+    entries.append({ kPreferredName, dataRecord({}) });
+    entries.append({ kUTF8PreferredName, dataRecord({}) });
+    QByteArray out("rtfd", 4);
+    appendU32(out, 0);
+    out.append(directoryRecord(entries));
+    return out;
+}
+
+} // namespace platform

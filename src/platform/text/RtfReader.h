@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+class QTextDocument;
+
+namespace platform {
+
+// Reads RTF into a new QTextDocument (see AttributedText for the attribute set): fonts,
+// colours, paragraph styles, links, list text, \NeXTGraphic attachments resolved against
+// `files` (an RTFD folder's other files by name), \pict PNG and JPEG images, and the document
+// attributes. Damaged input (truncated, unbalanced, nested deeper than MaximumNesting, a \bin
+// past the end) gives nullptr and a FileReadCorruptFileError. Runs on any thread.
+class RtfReader final {
+public:
+    static constexpr int MaximumNesting = 1000;
+
+    static std::unique_ptr<QTextDocument> read(
+        QByteArrayView rtf, const QHash<QString, QByteArray>& files = {}, Error* error = nullptr);
+};
+
+} // namespace platform

@@ -1,0 +1,595 @@
+#include "RtfWriter.h"
+
+#include "AttributedText.h"
+#include "RtfCodePage.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr int kCodePage = 1252;
+
+// UTF-16 unit -> code page 1252 byte, 0 where the page has none.
+const std::array<unsigned char, 0x10000>& encodeTable()
+{
+    static const auto table = [] {
+        auto result = std::make_unique<std::array<unsigned char, 0x10000>>();
+        result->fill(0);
+        const RtfCodePage::Table* decode = RtfCodePage::singleByteTable(kCodePage);
+        for (int byte = 0xFF; byte >= 0x80; --byte) {
+            const char16_t c = (*decode)[byte];
+            if (c >= 0x80 && c != 0xFFFD)
+                (*result)[c] = static_cast<unsigned char>(byte);
+        }
+        return result;
+    }();
+    return *table;
+}
+
+void appendNumber(QByteArray& out, long long value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr - buffer);
+}
+
+void appendControl(QByteArray& out, const char* word, long long value)
+{
+    out.append('\\');
+    out.append(word);
+    appendNumber(out, value);
+}
+
+int twips(double points)
+{
+    return int(std::lround(points * 20.0));
+}
+
+struct CharProps {
+    int font = 0;
+    int sizeMilli = 0;
+    bool bold = false;
+    bool italic = false;
+    int underline = 0;
+    int underlineColor = 0;
+    int strike = 0;
+    int strikeColor = 0;
+    int foreground = 0;
+    int background = 0;
+    int superscript = 0;
+    int baselineHalfPoints = 0;
+    QString link;
+    bool attachment = false;
+};
+
+bool sameAppearance(const CharProps& a, const CharProps& b)
+{
+    return a.font == b.font && a.sizeMilli == b.sizeMilli && a.bold == b.bold
+        && a.italic == b.italic && a.foreground == b.foreground && a.background == b.background
+        && a.underline == b.underline && a.underlineColor == b.underlineColor
+        && a.strike == b.strike && a.strikeColor == b.strikeColor && a.superscript == b.superscript
+        && a.baselineHalfPoints == b.baselineHalfPoints;
+}
+
+class Writer {
+public:
+    Writer(const QTextDocument& doc, QList<QPair<QString, QByteArray>>* files)
+        : m_doc(doc), m_files(files), m_encode(encodeTable())
+    { }
+
+    QByteArray run();
+
+private:
+    const CharProps& props(int formatIndex);
+    int fontIndex(const QString& family, bool bold, bool italic);
+    int colorIndex(const QColor& color);
+    const QByteArray& paragraphControls(int blockFormatIndex);
+    void writeChanges(const CharProps& target);
+    void writeText(QStringView text);
+    void writeAttachment(const QTextCharFormat& format);
+    void openLink(const QString& url);
+    void closeLink();
+
+    const QTextDocument& m_doc;
+    QList<QPair<QString, QByteArray>>* m_files;
+    const std::array<unsigned char, 0x10000>& m_encode;
+    QVector<QTextFormat> m_formats;
+    std::vector<int> m_propsIndex;
+    std::vector<CharProps> m_props;
+    QHash<int, QByteArray> m_paragraphs;
+    QStringList m_fontNames;
+    QHash<QString, int> m_fontIndex;
+    QList<QColor> m_colors;
+    QHash<quint64, int> m_colorIndex;
+    QSet<QString> m_fileNames;
+    QString m_systemFamily;
+    int m_systemSizeMilli = 13000;
+
+    QByteArray m_body;
+    CharProps m_current;
+    bool m_haveCurrent = false;
+    CharProps m_outsideLink;
+    bool m_inLink = false;
+    bool m_needsUnicodeSkip = false;
+};
+
+int Writer::fontIndex(const QString& family, bool bold, bool italic)
+{
+    QString name;
+    if (family.isEmpty() || family == m_systemFamily)
+        name = QStringLiteral(".SFNS");
+    else
+        name = family;
+    const char* suffix = bold && italic ? "-BoldItalic" : bold ? "-Bold" : italic ? "-Italic" : "";
+    if (name == u".SFNS" && !bold && !italic)
+        suffix = "-Regular";
+    name += QLatin1StringView(suffix);
+    const auto found = m_fontIndex.constFind(name);
+    if (found != m_fontIndex.constEnd())
+        return *found;
+    const int index = int(m_fontNames.size());
+    m_fontNames.append(name);
+    m_fontIndex.insert(name, index);
+    return index;
+}
+
+int Writer::colorIndex(const QColor& color)
+{
+    const quint64 key = color.rgba64();
+    const auto found = m_colorIndex.constFind(key);
+    if (found != m_colorIndex.constEnd())
+        return *found;
+    m_colors.append(color);
+    const int index = int(m_colors.size()); // entry 0 is "auto"
+    m_colorIndex.insert(key, index);
+    return index;
+}
+
+const CharProps& Writer::props(int formatIndex)
+{
+    if (formatIndex < 0 || formatIndex >= int(m_propsIndex.size()))
+        formatIndex = 0;
+    if (m_propsIndex.empty() || m_propsIndex[formatIndex] >= 0)
+        return m_props[m_propsIndex.empty() ? 0 : m_propsIndex[formatIndex]];
+    const QTextCharFormat format = m_formats[formatIndex].toCharFormat();
+    CharProps p;
+    const QStringList families = format.fontFamilies().toStringList();
+    p.bold = format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold;
+    p.italic = format.fontItalic();
+    p.font = fontIndex(families.value(0), p.bold, p.italic);
+    p.sizeMilli = format.hasProperty(QTextFormat::FontPointSize)
+        ? int(std::lround(format.fontPointSize() * 1000.0))
+        : m_systemSizeMilli;
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+        p.foreground = colorIndex(format.foreground().color());
+    if (format.hasProperty(QTextFormat::BackgroundBrush))
+        p.background = colorIndex(format.background().color());
+    p.underline = format.intProperty(AttributedText::UnderlineMaskProperty);
+    if (p.underline == 0 && format.fontUnderline())
+        p.underline = 1;
+    if (format.hasProperty(QTextFormat::TextUnderlineColor))
+        p.underlineColor = colorIndex(format.underlineColor());
+    p.strike = format.intProperty(AttributedText::StrikethroughMaskProperty);
+    if (p.strike == 0 && format.fontStrikeOut())
+        p.strike = 1;
+    if (format.hasProperty(AttributedText::StrikethroughColorProperty))
+        p.strikeColor = colorIndex(
+            format.property(AttributedText::StrikethroughColorProperty).value<QColor>());
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        p.superscript = 1;
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        p.superscript = -1;
+    p.baselineHalfPoints
+        = int(std::lround(format.doubleProperty(AttributedText::BaselineOffsetProperty) * 2.0));
+    if (format.isAnchor())
+        p.link = format.anchorHref();
+    p.attachment = AttributedText::isAttachment(format);
+    m_propsIndex[formatIndex] = int(m_props.size());
+    m_props.push_back(std::move(p));
+    return m_props.back();
+}
+
+const QByteArray& Writer::paragraphControls(int blockFormatIndex)
+{
+    const auto found = m_paragraphs.constFind(blockFormatIndex);
+    if (found != m_paragraphs.constEnd())
+        return *found;
+    const QTextBlockFormat format = blockFormatIndex >= 0 && blockFormatIndex < m_formats.size()
+        ? m_formats[blockFormatIndex].toBlockFormat()
+        : QTextBlockFormat();
+    const ParagraphStyle style = AttributedText::hasParagraphStyle(format)
+        ? AttributedText::paragraphStyle(format)
+        : AttributedText::defaultParagraphStyle();
+    QByteArray out = "\\pard";
+    for (const TextTab& tab : style.tabStops) {
+        switch (tab.type) {
+        case TextTabType::Right:
+            out.append("\\tqr");
+            break;
+        case TextTabType::Center:
+            out.append("\\tqc");
+            break;
+        case TextTabType::Decimal:
+            out.append("\\tqdec");
+            break;
+        case TextTabType::Left:
+            break;
+        }
+        appendControl(out, "tx", twips(tab.location));
+    }
+    if (const int li = twips(style.headIndent); li != 0)
+        appendControl(out, "li", li);
+    if (const int fi = twips(style.firstLineHeadIndent) - twips(style.headIndent); fi != 0)
+        appendControl(out, "fi", fi);
+    if (const int ri = twips(-style.tailIndent); ri > 0)
+        appendControl(out, "ri", ri);
+    if (const int sb = twips(style.paragraphSpacingBefore); sb != 0)
+        appendControl(out, "sb", sb);
+    if (const int sa = twips(style.paragraphSpacing); sa != 0)
+        appendControl(out, "sa", sa);
+    if (const int tab = twips(style.defaultTabInterval); tab > 0)
+        appendControl(out, "pardeftab", tab);
+    const bool exact
+        = style.minimumLineHeight > 0 && style.minimumLineHeight == style.maximumLineHeight;
+    if (style.lineHeightMultiple > 0) {
+        appendControl(out, "sl", std::lround(style.lineHeightMultiple * 240.0));
+        out.append("\\slmult1");
+        if (style.minimumLineHeight > 0)
+            appendControl(out, "slminimum", twips(style.minimumLineHeight));
+    } else if (exact) {
+        appendControl(out, "sl", -twips(style.minimumLineHeight));
+        out.append("\\slmult0");
+    } else if (style.minimumLineHeight > 0) {
+        appendControl(out, "sl", twips(style.minimumLineHeight));
+        out.append("\\slmult0");
+    }
+    if (style.maximumLineHeight > 0 && !exact)
+        appendControl(out, "slmaximum", twips(style.maximumLineHeight));
+    if (const int leading = twips(style.lineSpacing); leading != 0)
+        appendControl(out, "slleading", leading);
+    switch (style.alignment) {
+    case TextAlignment::Natural:
+        out.append("\\ql\\qnatural");
+        break;
+    case TextAlignment::Left:
+        out.append("\\ql");
+        break;
+    case TextAlignment::Right:
+        out.append("\\qr");
+        break;
+    case TextAlignment::Center:
+        out.append("\\qc");
+        break;
+    case TextAlignment::Justified:
+        out.append("\\qj");
+        break;
+    }
+    out.append("\\pardirnatural\\partightenfactor0\n");
+    return *m_paragraphs.insert(blockFormatIndex, out);
+}
+
+void Writer::writeChanges(const CharProps& target)
+{
+    QByteArray& out = m_body;
+    const qsizetype before = out.size();
+    const bool all = !m_haveCurrent;
+    const CharProps& cur = m_current;
+    if (all || cur.font != target.font)
+        appendControl(out, "f", target.font);
+    if (all || cur.sizeMilli != target.sizeMilli) {
+        if (target.sizeMilli % 500 == 0)
+            appendControl(out, "fs", target.sizeMilli / 500);
+        else
+            appendControl(out, "fsmilli", target.sizeMilli);
+    }
+    if (all ? target.bold : cur.bold != target.bold)
+        out.append(target.bold ? "\\b" : "\\b0");
+    if (all ? target.italic : cur.italic != target.italic)
+        out.append(target.italic ? "\\i" : "\\i0");
+    if (all || cur.foreground != target.foreground)
+        appendControl(out, "cf", target.foreground);
+    if (all ? target.background != 0 : cur.background != target.background)
+        appendControl(out, "cb", target.background);
+    if (all ? target.underline != 0 : cur.underline != target.underline) {
+        if (target.underline == 0) {
+            out.append("\\ulnone");
+        } else {
+            out.append("\\ul");
+            if (target.underline != 1)
+                appendControl(out, "ulstyle", target.underline);
+        }
+    }
+    if (all ? target.underlineColor != 0 : cur.underlineColor != target.underlineColor)
+        appendControl(out, "ulc", target.underlineColor);
+    if (all ? target.strike != 0 : cur.strike != target.strike) {
+        if (target.strike == 0) {
+            out.append("\\strike0");
+        } else {
+            out.append("\\strike");
+            if (target.strike != 1)
+                appendControl(out, "strikestyle", target.strike);
+        }
+    }
+    if (all ? target.strikeColor != 0 : cur.strikeColor != target.strikeColor)
+        appendControl(out, "strikec", target.strikeColor);
+    if (all ? target.superscript != 0 : cur.superscript != target.superscript)
+        out.append(target.superscript > 0 ? "\\super"
+                : target.superscript < 0  ? "\\sub"
+                                          : "\\nosupersub");
+    if (all ? target.baselineHalfPoints != 0
+            : cur.baselineHalfPoints != target.baselineHalfPoints) {
+        if (target.baselineHalfPoints >= 0)
+            appendControl(out, "up", target.baselineHalfPoints);
+        else
+            appendControl(out, "dn", -target.baselineHalfPoints);
+    }
+    if (out.size() != before)
+        out.append(' ');
+    m_current = target;
+    m_haveCurrent = true;
+}
+
+void Writer::writeText(QStringView text)
+{
+    QByteArray& out = m_body;
+    const char16_t* data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype runStart = 0;
+    // Plain ASCII goes out in runs; everything else one unit at a time.
+    const auto flushRun = [&](qsizetype end) {
+        if (end <= runStart)
+            return;
+        const qsizetype old = out.size();
+        out.resize(old + (end - runStart));
+        char* target = out.data() + old;
+        for (qsizetype i = runStart; i < end; ++i)
+            *target++ = char(data[i]);
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i];
+        if (c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}')
+            continue;
+        if (c == u'\t')
+            continue;
+        flushRun(i);
+        runStart = i + 1;
+        if (c == u'\\' || c == u'{' || c == u'}') {
+            out.append('\\');
+            out.append(char(c));
+        } else if (c == 0x2028) {
+            out.append("\\line ");
+        } else if (const unsigned char byte = c >= 0x80 ? m_encode[c] : 0; byte != 0) {
+            static const char hex[] = "0123456789abcdef";
+            const char escape[4] = { '\\', '\'', hex[byte >> 4], hex[byte & 0x0F] };
+            out.append(escape, 4);
+        } else {
+            m_needsUnicodeSkip = true;
+            appendControl(out, "u", c);
+            out.append(' ');
+        }
+    }
+    flushRun(size);
+}
+
+void Writer::openLink(const QString& url)
+{
+    m_outsideLink = m_current;
+    m_inLink = true;
+    m_body.append("{\\field{\\*\\fldinst{HYPERLINK \"");
+    QString escaped = url;
+    escaped.replace(u'"', QLatin1StringView("%22"));
+    writeText(escaped);
+    m_body.append("\"}}{\\fldrslt ");
+}
+
+void Writer::closeLink()
+{
+    if (!m_inLink)
+        return;
+    m_body.append("}}");
+    m_current = m_outsideLink;
+    m_inLink = false;
+}
+
+void Writer::writeAttachment(const QTextCharFormat& format)
+{
+    if (!m_files)
+        return;
+    const TextAttachment attachment = AttributedText::attachment(m_doc, format);
+    QBuffer buffer;
+    buffer.setData(attachment.contents);
+    QImageReader reader(&buffer);
+    QString name = QFileInfo(attachment.fileName).fileName();
+    if (name.isEmpty() || name == u"TXT.rtf") {
+        const QByteArray kind = reader.format();
+        name = QStringLiteral("Attachment.")
+            + (kind.isEmpty() ? QStringLiteral("dat") : QString::fromLatin1(kind));
+    }
+    if (m_fileNames.contains(name)) {
+        const QFileInfo info(name);
+        const QString base = info.completeBaseName();
+        const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+        for (int n = 1;; ++n) {
+            const QString candidate = base + u' ' + QString::number(n) + suffix;
+            if (!m_fileNames.contains(candidate)) {
+                name = candidate;
+                break;
+            }
+        }
+    }
+    m_fileNames.insert(name);
+    m_files->append({ name, attachment.contents });
+    QSizeF size = attachment.size;
+    if (!size.isValid()) {
+        buffer.seek(0);
+        size = QSizeF(reader.size());
+    }
+    m_body.append("{{\\NeXTGraphic ");
+    const QByteArray utf8 = name.toUtf8();
+    for (char c : utf8) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            static const char hex[] = "0123456789abcdef";
+            const char escape[4] = { '\\', '\'', hex[byte >> 4], hex[byte & 0x0F] };
+            m_body.append(escape, 4);
+        } else {
+            if (c == '\\' || c == '{' || c == '}')
+                m_body.append('\\');
+            m_body.append(c);
+        }
+    }
+    m_body.append(' ');
+    if (size.isValid() && !size.isEmpty()) {
+        appendControl(m_body, "width", twips(size.width()));
+        m_body.append(' ');
+        appendControl(m_body, "height", twips(size.height()));
+        m_body.append(' ');
+    }
+    m_body.append("\\appleattachmentpadding0 \\appleembedtype0 \\appleaqc\n}\xac}");
+}
+
+QByteArray Writer::run()
+{
+    m_formats = m_doc.allFormats();
+    m_propsIndex.assign(m_formats.size(), -1);
+    const QFont system = AttributedText::systemFont();
+    m_systemFamily = system.family();
+    m_systemSizeMilli = int(std::lround(system.pointSizeF() * 1000.0));
+    fontIndex(m_systemFamily, false, false);
+    m_props.reserve(16);
+    m_body.reserve(m_doc.characterCount() + m_doc.characterCount() / 4 + 256);
+
+    int lastBlockFormat = -2;
+    for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormatIndex() != lastBlockFormat) {
+            lastBlockFormat = block.blockFormatIndex();
+            m_body.append(paragraphControls(lastBlockFormat));
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const CharProps& p = props(fragment.charFormatIndex());
+            if (m_inLink && p.link != m_current.link)
+                closeLink();
+            if (!m_inLink && !p.link.isEmpty()) {
+                if (!m_haveCurrent) {
+                    CharProps outside = p;
+                    outside.link.clear();
+                    writeChanges(outside);
+                }
+                openLink(p.link);
+            }
+            if (!m_haveCurrent || !sameAppearance(p, m_current))
+                writeChanges(p);
+            m_current.link = p.link;
+            if (p.attachment) {
+                const QTextCharFormat format = fragment.charFormat();
+                for (int i = 0; i < fragment.length(); ++i)
+                    writeAttachment(format);
+            } else {
+                writeText(fragment.text());
+            }
+        }
+        closeLink();
+        if (const QTextBlock next = block.next(); next.isValid()) {
+            // The paragraph break carries the attributes of the next paragraph's start.
+            const CharProps& separator = props(next.charFormatIndex());
+            if (m_haveCurrent && !sameAppearance(separator, m_current))
+                writeChanges(separator);
+            m_body.append("\\\n");
+        }
+    }
+
+    const DocumentAttributes attributes = AttributedText::documentAttributes(m_doc);
+    QByteArray out;
+    out.reserve(m_body.size() + 1024);
+    out.append("{\\rtf1\\ansi\\ansicpg1252\\cocoartf2822\n"
+               "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl");
+    for (qsizetype i = 0; i < m_fontNames.size(); ++i) {
+        appendControl(out, "f", i);
+        out.append(m_fontNames[i].startsWith(u'.') ? "\\fswiss" : "\\fnil");
+        out.append("\\fcharset0 ");
+        for (QChar c : m_fontNames[i]) {
+            const char16_t u = c.unicode();
+            if (u < 0x80 && u != u';' && u != u'\\' && u != u'{' && u != u'}')
+                out.append(char(u));
+            else if (u >= 0x80 && m_encode[u])
+                out.append("\\'").append(QByteArray::number(m_encode[u], 16));
+        }
+        out.append(';');
+    }
+    out.append("}\n{\\colortbl;");
+    for (const QColor& color : m_colors) {
+        appendControl(out, "red", color.red());
+        appendControl(out, "green", color.green());
+        appendControl(out, "blue", color.blue());
+        out.append(';');
+    }
+    out.append("}\n{\\*\\expandedcolortbl;");
+    for (const QColor& color : m_colors) {
+        const QRgba64 rgba = color.rgba64();
+        const auto component
+            = [&](int value) { appendControl(out, "c", std::lround(value * 100000.0 / 65535.0)); };
+        out.append("\\cssrgb");
+        component(rgba.red());
+        component(rgba.green());
+        component(rgba.blue());
+        if (rgba.alpha() != 65535)
+            component(rgba.alpha());
+        out.append(';');
+    }
+    out.append("}\n");
+    const QSizeF paper = attributes.paperSize.isValid() ? attributes.paperSize : QSizeF(595, 842);
+    appendControl(out, "paperw", twips(paper.width()));
+    appendControl(out, "paperh", twips(paper.height()));
+    const QMarginsF margins = attributes.margins;
+    appendControl(out, "margl", margins.left() >= 0 ? twips(margins.left()) : 1440);
+    appendControl(out, "margr", margins.right() >= 0 ? twips(margins.right()) : 1440);
+    if (margins.top() >= 0)
+        appendControl(out, "margt", twips(margins.top()));
+    if (margins.bottom() >= 0)
+        appendControl(out, "margb", twips(margins.bottom()));
+    const QSizeF view = attributes.viewSize.isValid() ? attributes.viewSize : QSizeF(576, 420);
+    appendControl(out, "vieww", twips(view.width()));
+    appendControl(out, "viewh", twips(view.height()));
+    appendControl(out, "viewkind", attributes.viewKind >= 0 ? attributes.viewKind : 0);
+    if (attributes.viewScale >= 0)
+        appendControl(out, "viewscale", attributes.viewScale);
+    if (attributes.readOnly)
+        out.append("\\readonlydoc1");
+    out.append('\n');
+    appendControl(out, "deftab",
+        attributes.defaultTabInterval >= 0 ? twips(attributes.defaultTabInterval) : 720);
+    out.append('\n');
+    if (m_needsUnicodeSkip)
+        out.append("\\uc0");
+    out.append(m_body);
+    out.append('}');
+    return out;
+}
+
+} // namespace
+
+QByteArray RtfWriter::write(const QTextDocument& doc)
+{
+    return Writer(doc, nullptr).run();
+}
+
+QByteArray RtfWriter::write(const QTextDocument& doc, QList<QPair<QString, QByteArray>>* files)
+{
+    return Writer(doc, files).run();
+}
+
+} // namespace platform

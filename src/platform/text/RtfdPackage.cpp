@@ -1,0 +1,124 @@
+#include "RtfdPackage.h"
+
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QTextDocument>
+
+namespace platform {
+
+const QString RtfdPackage::TextFileName = QStringLiteral("TXT.rtf");
+
+RtfdPackage::RtfdPackage(QByteArray rtf, FlatRtfd::Files attachments)
+    : m_rtf(std::move(rtf)), m_attachments(std::move(attachments))
+{ }
+
+RtfdPackage RtfdPackage::fromDocument(const QTextDocument& doc)
+{
+    FlatRtfd::Files files;
+    QByteArray rtf = RtfWriter::write(doc, &files);
+    return RtfdPackage(std::move(rtf), std::move(files));
+}
+
+std::optional<RtfdPackage> RtfdPackage::fromFlatData(QByteArrayView data, Error* error)
+{
+    std::optional<FlatRtfd::Files> files = FlatRtfd::read(data, error);
+    if (!files)
+        return std::nullopt;
+    RtfdPackage package;
+    bool hasText = false;
+    for (auto& [name, contents] : *files) {
+        if (name == TextFileName) {
+            package.m_rtf = std::move(contents);
+            hasText = true;
+        } else {
+            package.m_attachments.append({ name, std::move(contents) });
+        }
+    }
+    if (!hasText) {
+        Error::set(error,
+            Error(kCocoaErrorDomain, FileReadCorruptFileError,
+                QStringLiteral("The rich text could not be read."),
+                QStringLiteral("The flat RTFD holds no TXT.rtf.")));
+        return std::nullopt;
+    }
+    return package;
+}
+
+std::optional<RtfdPackage> RtfdPackage::readFolder(const QString& path, Error* error)
+{
+    const QDir folder(path);
+    QFile text(folder.filePath(TextFileName));
+    if (!text.open(QIODevice::ReadOnly)) {
+        Error::set(error,
+            Error(kCocoaErrorDomain, FileReadCorruptFileError,
+                QStringLiteral("The rich text could not be read."),
+                QStringLiteral("The RTFD folder holds no readable TXT.rtf.")));
+        return std::nullopt;
+    }
+    RtfdPackage package;
+    package.m_rtf = text.readAll();
+    const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (entry.fileName() == TextFileName)
+            continue;
+        QFile file(entry.filePath());
+        if (!file.open(QIODevice::ReadOnly)) {
+            Error::set(error,
+                Error(kCocoaErrorDomain, FileReadNoPermissionError,
+                    QStringLiteral("The rich text could not be read."), file.errorString()));
+            return std::nullopt;
+        }
+        package.m_attachments.append({ entry.fileName(), file.readAll() });
+    }
+    return package;
+}
+
+QByteArray RtfdPackage::flatData() const
+{
+    FlatRtfd::Files files;
+    files.reserve(m_attachments.size() + 1);
+    files.append({ TextFileName, m_rtf });
+    files.append(m_attachments);
+    return FlatRtfd::write(files);
+}
+
+bool RtfdPackage::writeFolder(const QString& path, Error* error) const
+{
+    const auto failed = [&](const QString& reason) {
+        return Error::set(error,
+            Error(kCocoaErrorDomain, FileWriteUnknownError,
+                QStringLiteral("The rich text could not be saved."), reason));
+    };
+    if (!QDir().mkpath(path))
+        return failed(QStringLiteral("The folder could not be made."));
+    const QDir folder(path);
+    const auto writeFile = [&](const QString& name, const QByteArray& contents) {
+        // Names come from documents: keep them inside the folder.
+        QSaveFile file(folder.filePath(QFileInfo(name).fileName()));
+        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
+            && file.commit();
+    };
+    if (!writeFile(TextFileName, m_rtf))
+        return failed(QStringLiteral("TXT.rtf could not be written."));
+    for (const auto& [name, contents] : m_attachments) {
+        if (!writeFile(name, contents))
+            return failed(QStringLiteral("The attachment %1 could not be written.").arg(name));
+    }
+    return true;
+}
+
+std::unique_ptr<QTextDocument> RtfdPackage::document(Error* error) const
+{
+    QHash<QString, QByteArray> files;
+    for (const auto& [name, contents] : m_attachments)
+        files.insert(name, contents);
+    return RtfReader::read(m_rtf, files, error);
+}
+
+} // namespace platform

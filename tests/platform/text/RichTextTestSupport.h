@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/text/AttributedText.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace bxtest {
+
+inline QByteArray readTestFile(const QString& name)
+{
+    QFile file(QStringLiteral(BX_TEST_DATA_DIR "/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll();
+}
+
+inline std::string describe(const QVariantMap& attributes)
+{
+    QString text;
+    for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
+        QString value = it.value().toString();
+        if (it.key() == platform::AttributedText::FontAttributeName)
+            value = it.value().value<QFont>().toString();
+        else if (it.value().canConvert<QColor>())
+            value = it.value().value<QColor>().name(QColor::HexArgb);
+        text += it.key() + u'=' + value + u' ';
+    }
+    return text.toStdString();
+}
+
+// The same plain string, and the same attributes over every run of `expected`.
+inline void expectSameAttributedText(const QTextDocument& expected, const QTextDocument& actual)
+{
+    using platform::AttributedText;
+    ASSERT_EQ(AttributedText::string(expected).toStdU16String(),
+        AttributedText::string(actual).toStdU16String());
+    const qsizetype length = AttributedText::length(expected);
+    for (qsizetype index = 0; index < length;) {
+        platform::TextRange range;
+        const QVariantMap want = AttributedText::attributes(expected, index, &range);
+        const QVariantMap got = AttributedText::attributes(actual, index);
+        EXPECT_EQ(want, got) << "at " << index << "\nexpected " << describe(want) << "\nactual   "
+                             << describe(got);
+        if (want != got)
+            return;
+        index = std::max(range.end(), index + 1);
+    }
+}
+
+} // namespace bxtest
