@@ -1,0 +1,160 @@
+#include "ContentSniffer.h"
+
+#include "PlainText.h"
+#include "TextDocumentTypes.h"
+#include "TextEncoding.h"
+#include "platform/foundation/Localized.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+
+// Elements that open an HTML fragment often enough to be taken as HTML on their own.
+constexpr const char* kLeadingTags[] = {
+    "html",
+    "head",
+    "body",
+    "meta",
+    "title",
+    "style",
+    "link",
+    "base",
+    "p",
+    "div",
+    "span",
+    "font",
+    "b",
+    "i",
+    "u",
+    "em",
+    "strong",
+    "a",
+    "br",
+    "img",
+    "table",
+    "ul",
+    "ol",
+    "li",
+    "h1",
+    "h2",
+    "h3",
+    "h4",
+    "h5",
+    "h6",
+    "pre",
+    "blockquote",
+};
+
+bool isSpace(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\f';
+}
+
+bool isFlatRtfd(const QByteArray& data)
+{
+    return data.startsWith(QByteArrayView("rtfd\0\0\0\0", 8));
+}
+
+// The leading text as Latin-1 bytes, lower-cased: wide encodings are narrowed through their
+// byte-order mark so that markup in UTF-16 is found too.
+QByteArray leadingText(const QByteArray& data)
+{
+    const QByteArray window = data.left(ContentSniffer::SniffLength);
+    const TextEncoding::Value mark = PlainText::byteOrderMarkEncoding(window);
+    QByteArray text = window;
+    if (mark != TextEncoding::InvalidStringEncoding) {
+        // Decoding consumes the mark; a cut through a character only spoils the window's end.
+        const std::optional<QString> decoded = TextEncoding::decode(window, mark, true);
+        text = decoded ? decoded->toLatin1() : QByteArray();
+    }
+    qsizetype start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    return text.mid(start).toLower();
+}
+
+bool startsWithTag(const QByteArray& text)
+{
+    if (!text.startsWith('<'))
+        return false;
+    for (const char* tag : kLeadingTags) {
+        const qsizetype length = qsizetype(qstrlen(tag));
+        if (text.size() > length + 1 && text.mid(1, length) == tag) {
+            const char next = text[length + 1];
+            if (next == '>' || next == '/' || isSpace(next))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool looksLikeHtml(const QByteArray& text)
+{
+    if (startsWithTag(text) || text.startsWith("<!doctype html"))
+        return true;
+    // Comments and XML declarations may precede the page.
+    if (text.startsWith("<!--") || text.startsWith("<?xml") || text.startsWith("<!doctype"))
+        return text.contains("<html") || text.contains("<body");
+    return false;
+}
+
+// NUL bytes in unmarked data mean binary content, not text.
+bool isBinary(const QByteArray& data)
+{
+    if (PlainText::byteOrderMarkEncoding(data) != TextEncoding::InvalidStringEncoding)
+        return false;
+    return data.left(ContentSniffer::SniffLength).contains('\0');
+}
+
+} // namespace
+
+QString ContentSniffer::documentType(const QByteArray& data)
+{
+    if (isFlatRtfd(data))
+        return RTFDTextDocumentType;
+    const QByteArray text = leadingText(data);
+    if (text.startsWith("{\\rtf"))
+        return RTFTextDocumentType;
+    if (isBinary(data))
+        return QString();
+    if (looksLikeHtml(text))
+        return HTMLTextDocumentType;
+    return PlainTextDocumentType;
+}
+
+QString ContentSniffer::documentTypeOfFile(const QString& path, Error* error)
+{
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        if (QFileInfo(info.filePath() + QStringLiteral("/TXT.rtf")).isFile())
+            return RTFDTextDocumentType;
+        return QString();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Error::set(error,
+            Error(kCocoaErrorDomain,
+                file.error() == QFileDevice::OpenError && !info.exists() ? FileNoSuchFileError
+                                                                         : FileReadUnknownError,
+                localized(QStringLiteral("The file could not be opened.")),
+                path + QLatin1String(": ") + file.errorString()));
+        return QString();
+    }
+    const QByteArray data = file.read(SniffLength);
+    const QString sniffed = documentType(data);
+    if (sniffed != PlainTextDocumentType && sniffed != HTMLTextDocumentType)
+        return sniffed;
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")
+        || suffix == QLatin1String("xhtml")) {
+        return HTMLTextDocumentType;
+    }
+    if (suffix == QLatin1String("txt") || suffix == QLatin1String("text"))
+        return PlainTextDocumentType;
+    return sniffed;
+}
+
+} // namespace platform
