@@ -1,0 +1,140 @@
+#include "BXGlobalConstants.h"
+
+#include "BXMessagePopoverController.h"
+
+#include "platform/foundation/Localized.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <unicode/uregex.h>
+#include <unicode/utypes.h>
+
+#include <cmath>
+
+namespace {
+
+// The platform's code for a value that does not parse (a malformed pattern).
+constexpr int kFormattingError = 2048;
+
+QMutex popoverMutex;
+BXMessagePopoverController* sharedPopoverController = nullptr;
+
+} // namespace
+
+bool BXGlobalConstants::regexValid(const QString& pattern, platform::Error* error)
+{
+    if (pattern.isNull())
+        return false;
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError {};
+    // -1: the text is NUL-terminated, which lets ICU accept the empty pattern.
+    URegularExpression* regex
+        = uregex_open(reinterpret_cast<const UChar*>(pattern.utf16()), -1, 0, &parseError, &status);
+    if (regex)
+        uregex_close(regex);
+    if (U_SUCCESS(status))
+        return true;
+    platform::Error failure(platform::kCocoaErrorDomain, kFormattingError,
+        platform::localizedFormat(QStringLiteral("The value “%@” is invalid."), pattern),
+        QStringLiteral("%1 at offset %2")
+            .arg(QString::fromLatin1(u_errorName(status)))
+            .arg(parseError.offset));
+    failure.setUserInfoValue(QStringLiteral("NSInvalidValue"), pattern);
+    platform::Error::set(error, failure);
+    return false;
+}
+
+QString BXGlobalConstants::guessRegex(const QString& text)
+{
+    QString source = text;
+    source.replace(QLatin1Char('|'), QLatin1Char('.'));
+    QStringList pieces;
+    QString piece;
+    for (const QChar c : std::as_const(source)) {
+        if (c.isPunct()) {
+            if (!piece.isEmpty())
+                pieces.append(piece);
+            piece.clear();
+        } else {
+            piece.append(c);
+        }
+    }
+    if (!piece.isEmpty())
+        pieces.append(piece);
+    return pieces.join(QLatin1Char('|'));
+}
+
+bool BXGlobalConstants::fileIsInvisibleAtPath(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isHidden();
+}
+
+QString BXGlobalConstants::realHomeDirectory()
+{
+    return QDir::cleanPath(QDir::homePath());
+}
+
+QString BXGlobalConstants::stringByAbbreviatingWithTildeInPath(const QString& path)
+{
+    const QString home = realHomeDirectory();
+    if (home.isEmpty() || home == QLatin1String("/"))
+        return path;
+    if (path == home)
+        return QStringLiteral("~");
+    if (path.startsWith(home) && path.at(home.size()) == QLatin1Char('/'))
+        return QLatin1Char('~') + path.mid(home.size());
+    return path;
+}
+
+BXMessagePopoverController* BXGlobalConstants::messagePopoverController()
+{
+    QMutexLocker lock(&popoverMutex);
+    return sharedPopoverController;
+}
+
+void BXGlobalConstants::setMessagePopoverController(BXMessagePopoverController* controller)
+{
+    BXMessagePopoverController* previous = nullptr;
+    {
+        QMutexLocker lock(&popoverMutex);
+        previous = std::exchange(sharedPopoverController, controller);
+    }
+    if (previous != controller)
+        delete previous;
+}
+
+void BXGlobalConstants::showMessagePopover(
+    const QString& message, QWidget* view, const QRect& frame)
+{
+    BXMessagePopoverController* controller = nullptr;
+    {
+        QMutexLocker lock(&popoverMutex);
+        // Lives for the rest of the process.
+        if (!sharedPopoverController)
+            sharedPopoverController = new BXMessagePopoverController;
+        controller = sharedPopoverController;
+    }
+    controller->showMessage(message, view, frame);
+}
+
+void BXGlobalConstants::closeMessagePopover()
+{
+    if (BXMessagePopoverController* controller = messagePopoverController())
+        controller->closePopover();
+}
+
+double BXGlobalConstants::normalizedFactor(double factor, double quantum)
+{
+    const auto q = static_cast<qint64>(std::trunc(quantum * 100.0));
+    if (q <= 0)
+        return factor;
+    const auto f = static_cast<qint64>(std::trunc(factor * 100.0));
+    const qint64 remainder = f % q;
+    return remainder > 0 ? double(f - remainder) * 0.01 : factor;
+}
