@@ -1,0 +1,117 @@
+#include "BXMessageWindowController.h"
+
+#include "platform/foundation/Log.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+static void initUiResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
+
+namespace {
+
+QString resourcePath(const QUrl& url)
+{
+    if (url.scheme() == QLatin1String("qrc"))
+        return QLatin1Char(':') + url.path();
+    return url.toLocalFile();
+}
+
+} // namespace
+
+BXMessageWindowController::BXMessageWindowController(const QUrl& messageURL, QObject* parent)
+    : QObject(parent), m_messageURL(messageURL)
+{
+    initUiResources();
+}
+
+BXMessageWindowController::~BXMessageWindowController()
+{
+    delete m_window;
+}
+
+void BXMessageWindowController::setMessageURL(const QUrl& url)
+{
+    m_messageURL = url;
+    if (m_window)
+        loadMessage();
+}
+
+QWidget* BXMessageWindowController::window()
+{
+    if (!m_window) {
+        m_window = new QWidget(nullptr, Qt::Window);
+        m_window->resize(560, 600);
+        m_messageTextView = new QTextBrowser(m_window);
+        auto* layout = new QVBoxLayout(m_window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_messageTextView);
+        m_window->installEventFilter(this);
+        windowDidLoad();
+    }
+    return m_window;
+}
+
+QTextBrowser* BXMessageWindowController::messageTextView()
+{
+    window();
+    return m_messageTextView;
+}
+
+void BXMessageWindowController::showWindow()
+{
+    QWidget* shown = window();
+    if (!shown->isVisible()) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = shown->frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            shown->move(frame.topLeft());
+        }
+    }
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+}
+
+void BXMessageWindowController::windowDidLoad()
+{
+    // Read-only and not selectable: the document is shown, never edited.
+    m_messageTextView->setReadOnly(true);
+    m_messageTextView->setTextInteractionFlags(Qt::NoTextInteraction);
+    QPalette palette = m_messageTextView->palette();
+    palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
+    m_messageTextView->setPalette(palette);
+    loadMessage();
+}
+
+void BXMessageWindowController::loadMessage()
+{
+    QFile file(resourcePath(m_messageURL));
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform::log(QStringLiteral("Message document %@ could not be read"), m_messageURL);
+        m_messageTextView->clear();
+        return;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString suffix = QFileInfo(file.fileName()).suffix().toLower();
+    if (suffix == QLatin1String("md"))
+        m_messageTextView->setMarkdown(text);
+    else if (suffix == QLatin1String("txt"))
+        m_messageTextView->setPlainText(text);
+    else
+        m_messageTextView->setHtml(text);
+}
+
+bool BXMessageWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window && event->type() == QEvent::Close)
+        emit controllerWillCloseWindow(this);
+    return QObject::eventFilter(watched, event);
+}
