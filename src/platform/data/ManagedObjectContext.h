@@ -1,0 +1,166 @@
+#pragma once
+
+#include "FetchRequest.h"
+#include "ManagedObject.h"
+#include "PersistentStoreCoordinator.h"
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QRecursiveMutex>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+class SerialExecutor;
+class UndoManager;
+
+// A scratch pad of managed objects over a coordinator: inserts, changes and deletes collect
+// here until save() writes them in one SQLite transaction. One object per ID (identity map).
+//
+// A main-queue context is used on the main thread; a private-queue context only inside
+// perform()/performAndWait(), which run on its own serial executor. Notifications go to
+// NotificationCenter::defaultCenter() with the context as sender, on the thread that causes
+// them:
+//   ObjectsDidChangeNotification from processPendingChanges(): user info keys "inserted",
+//     "updated", "deleted", "refreshed", "invalidated", each a QVariantList of
+//     ManagedObjectPtr (only the non-empty ones are present).
+//   DidSaveNotification after a successful save(): "inserted", "updated", "deleted", each a
+//     QVariantList of ManagedObjectID (permanent IDs).
+// With an undo manager every insert, delete, attribute and relationship change is recorded
+// while its registration is enabled.
+class ManagedObjectContext final : public QObject {
+    Q_OBJECT
+
+public:
+    enum class ConcurrencyType { MainQueue, PrivateQueue };
+
+    static const QString ObjectsDidChangeNotification;
+    static const QString DidSaveNotification;
+    static const QString InsertedObjectsKey;
+    static const QString UpdatedObjectsKey;
+    static const QString DeletedObjectsKey;
+    static const QString RefreshedObjectsKey;
+    static const QString InvalidatedObjectsKey;
+
+    explicit ManagedObjectContext(ConcurrencyType type = ConcurrencyType::MainQueue);
+    ~ManagedObjectContext() override;
+
+    ConcurrencyType concurrencyType() const { return m_type; }
+    const std::shared_ptr<PersistentStoreCoordinator>& persistentStoreCoordinator() const
+    {
+        return m_coordinator;
+    }
+    void setPersistentStoreCoordinator(std::shared_ptr<PersistentStoreCoordinator> coordinator);
+    // Not owned; nullptr records nothing.
+    UndoManager* undoManager() const { return m_undoManager; }
+    void setUndoManager(UndoManager* undoManager) { m_undoManager = undoManager; }
+
+    // Runs `block` on the context's queue: later on the main thread for a main-queue context,
+    // on the serial executor for a private one.
+    void perform(std::function<void()> block);
+    // Runs `block` on the context's queue and waits for it (at once when already there).
+    void performAndWait(const std::function<void()>& block);
+
+    // The context's own recursive lock, for callers that need exclusive use of it.
+    void lock() { m_lock.lock(); }
+    void unlock() { m_lock.unlock(); }
+    bool tryLock() { return m_lock.try_lock(); }
+
+    // A new object of the entity (its class factory's class), registered as inserted, with
+    // the attributes' default values; nullptr for an unknown entity.
+    ManagedObjectPtr insertNewObjectForEntityForName(const QString& entityName);
+    // Puts a deleted object back (same ID, same values); a new object made by hand is
+    // registered with a temporary ID.
+    void insertObject(const ManagedObjectPtr& object);
+    // Marks the object deleted (an unsaved one simply goes away) and applies the delete rules
+    // of its relationships at once. Deleting twice does nothing.
+    void deleteObject(const ManagedObjectPtr& object);
+
+    // The registered object for the ID, or a fault for it (no check that the row exists).
+    ManagedObjectPtr objectWithID(const ManagedObjectID& id);
+    // The object for the ID with its values loaded; nullptr and an error when its row is gone.
+    ManagedObjectPtr existingObjectWithID(const ManagedObjectID& id, Error* error);
+    ManagedObjectPtr objectRegisteredForID(const ManagedObjectID& id) const;
+    QList<ManagedObjectPtr> registeredObjects() const;
+
+    bool hasChanges() const;
+    QList<ManagedObjectPtr> insertedObjects() const { return m_inserted; }
+    QList<ManagedObjectPtr> updatedObjects() const;
+    QList<ManagedObjectPtr> deletedObjects() const { return m_deleted; }
+
+    // Posts the objects-did-change notification for the changes since the last call.
+    void processPendingChanges();
+    // Writes every change in one transaction and posts the did-save notification. Without a
+    // store, or when writing fails, nothing changes in memory and the error says why.
+    bool save(Error* error);
+
+    // mergeChanges false: drops the object's unsaved changes and makes it a fault, freeing its
+    // values. True: reads its saved values again and keeps its unsaved changes on top.
+    void refreshObject(const ManagedObjectPtr& object, bool mergeChanges);
+    // Brings in another context's save (see DidSaveNotification): updated objects are
+    // refreshed keeping local changes, deleted ones leave this context, inserted ones become
+    // fetchable; all three are reported by the next processPendingChanges().
+    void mergeChangesFromContextDidSaveNotification(const Notification& notification);
+
+    // Objects (as ManagedObjectPtr), dictionaries (QVariantMap) or, for count requests, one
+    // number. Sees unsaved changes: pending inserts match, pending deletes do not, changed
+    // values count as they are now.
+    std::optional<QVariantList> executeFetchRequest(const FetchRequest& request, Error* error);
+    std::optional<QList<ManagedObjectPtr>> fetchObjects(const FetchRequest& request,
+                                                        Error* error);
+    // -1 with an error on failure.
+    qsizetype countForFetchRequest(const FetchRequest& request, Error* error);
+
+private:
+    friend class ManagedObject;
+
+    struct PendingChanges {
+        QList<ManagedObjectPtr> inserted;
+        QList<ManagedObjectPtr> updated;
+        QList<ManagedObjectPtr> deleted;
+        QList<ManagedObjectPtr> refreshed;
+        QList<ManagedObjectPtr> invalidated;
+        bool isEmpty() const;
+    };
+
+    // Called by objects.
+    void registerUndo(ManagedObject* target, std::function<void()> action);
+    void objectDidChange(ManagedObject* object);
+    void fulfillFault(ManagedObject* object);
+    void loadLazyValue(ManagedObject* object, int attributeIndex);
+    void loadRelation(ManagedObject* object, int relationshipIndex);
+
+    std::shared_ptr<PersistentStore> store() const;
+    const ManagedObjectModel* model() const;
+    ManagedObjectPtr registerRow(const PersistentStore::Row& row);
+    void applyRow(ManagedObject* object, const PersistentStore::Row& row);
+    void unregister(ManagedObject* object);
+    void reinsert(const ManagedObjectPtr& object);
+    void scheduleProcessing();
+    bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
+    bool fetchCandidates(const FetchRequest& request, QList<ManagedObjectPtr>& result,
+                         Error* error);
+    static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
+
+    ConcurrencyType m_type;
+    std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
+    UndoManager* m_undoManager = nullptr;
+    std::unique_ptr<SerialExecutor> m_executor;
+    QRecursiveMutex m_lock;
+
+    QHash<ManagedObjectID, ManagedObjectPtr> m_registered;
+    QList<ManagedObjectPtr> m_inserted;
+    QList<ManagedObjectPtr> m_updated;
+    QList<ManagedObjectPtr> m_deleted;
+    PendingChanges m_pending;
+    bool m_processingScheduled = false;
+};
+
+} // namespace platform
