@@ -1,0 +1,410 @@
+#include "NotesModel.h"
+#include "SqlProbe.h"
+
+#include "platform/foundation/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QSignalSpy>
+
+using namespace platform;
+using namespace datatest;
+
+namespace {
+
+const QString kNote = QStringLiteral("Note");
+const QString kCategory = QStringLiteral("Category");
+
+QList<ManagedObjectPtr> fetch(ManagedObjectContext& context, const QString& entity,
+                              const QString& format = {}, const QVariantList& args = {},
+                              Error* error = nullptr)
+{
+    FetchRequest request(entity);
+    if (!format.isEmpty()) {
+        Error parseError;
+        request.setPredicate(Predicate::predicateWithFormat(format, args, &parseError));
+        EXPECT_TRUE(request.predicate()) << qPrintable(parseError.toString());
+    }
+    return context.fetchObjects(request, error).value_or(QList<ManagedObjectPtr>());
+}
+
+QStringList titles(const QList<ManagedObjectPtr>& notes)
+{
+    QStringList result;
+    for (const ManagedObjectPtr& note : notes)
+        result << note->valueForKey(QStringLiteral("noteTitle")).toString();
+    return result;
+}
+
+// Records the objects-did-change and did-save notifications of one context.
+struct NotificationLog {
+    explicit NotificationLog(const ManagedObjectContext* context)
+    {
+        NotificationCenter::defaultCenter().addObserver(
+            this, {}, context, [this](const Notification& notification) {
+                if (notification.name == ManagedObjectContext::ObjectsDidChangeNotification
+                    || notification.name == ManagedObjectContext::DidSaveNotification)
+                    received.append(notification);
+            });
+    }
+    ~NotificationLog() { NotificationCenter::defaultCenter().removeObserver(this); }
+    QList<Notification> received;
+};
+
+int countIn(const Notification& notification, const QString& key)
+{
+    return int(notification.userInfo.value(key).toList().size());
+}
+
+class ContextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = storePath();
+        coordinator = openCoordinator(path);
+        ASSERT_TRUE(coordinator);
+        context.setPersistentStoreCoordinator(coordinator);
+    }
+
+    ManagedObjectPtr addNote(ManagedObjectContext& into, const QString& title,
+                             const QByteArray& styles = {})
+    {
+        ManagedObjectPtr note = into.insertNewObjectForEntityForName(kNote);
+        note->setValue(title, QStringLiteral("noteTitle"));
+        note->setValue(title + QStringLiteral(" text"), QStringLiteral("noteText"));
+        note->setValue(false, QStringLiteral("trashFlag"));
+        if (!styles.isEmpty())
+            note->setValue(styles, QStringLiteral("noteStyles"));
+        return note;
+    }
+
+    QString path;
+    std::shared_ptr<PersistentStoreCoordinator> coordinator;
+    ManagedObjectContext context;
+};
+
+} // namespace
+
+TEST_F(ContextTest, OneObjectPerIDAndFaultsLoadOnFirstAccess)
+{
+    addNote(context, QStringLiteral("A"), QByteArray(6000, 'r'));
+    ASSERT_TRUE(context.save(nullptr));
+
+    ManagedObjectContext reader;
+    reader.setPersistentStoreCoordinator(coordinator);
+    const QList<ManagedObjectPtr> first = fetch(reader, kNote);
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(fetch(reader, kNote).first(), first.first());
+    EXPECT_EQ(reader.objectWithID(first.first()->objectID()), first.first());
+    auto* note = static_cast<TestNote*>(first.first().get());
+    EXPECT_EQ(note->fetchCount, 1);
+    EXPECT_TRUE(note->isValueLoaded(QStringLiteral("noteTitle")));
+    EXPECT_FALSE(note->isValueLoaded(QStringLiteral("noteStyles")));
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteStyles")).toByteArray().size(), 6000);
+    EXPECT_TRUE(note->isValueLoaded(QStringLiteral("noteStyles")));
+
+    // Turning an unchanged object back into a fault frees its values and calls the hook.
+    note->cachedText = QStringLiteral("laid out text");
+    reader.refreshObject(first.first(), false);
+    EXPECT_TRUE(note->isFault());
+    EXPECT_FALSE(note->isValueLoaded(QStringLiteral("noteTitle")));
+    EXPECT_FALSE(note->isValueLoaded(QStringLiteral("noteStyles")));
+    EXPECT_EQ(note->faultCount, 1);
+    EXPECT_TRUE(note->cachedText.isEmpty());
+    EXPECT_FALSE(note->hasChanges());
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("A"));
+    EXPECT_FALSE(note->isFault());
+    EXPECT_EQ(note->fetchCount, 1);
+
+    // A fault made from an ID loads its row when first read.
+    ManagedObjectContext other;
+    other.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr fault = other.objectWithID(note->objectID());
+    ASSERT_TRUE(fault);
+    EXPECT_TRUE(fault->isFault());
+    EXPECT_EQ(fault->valueForKey(QStringLiteral("noteText")).toString(), QStringLiteral("A text"));
+
+    // Properties to fetch limit what a fetch reads now; the rest comes on access.
+    ManagedObjectContext hinted;
+    hinted.setPersistentStoreCoordinator(coordinator);
+    FetchRequest request(kNote);
+    request.setPropertiesToFetch({QStringLiteral("noteTitle")});
+    const QList<ManagedObjectPtr> partial = hinted.fetchObjects(request, nullptr).value();
+    ASSERT_EQ(partial.size(), 1);
+    EXPECT_TRUE(partial.first()->isValueLoaded(QStringLiteral("noteTitle")));
+    EXPECT_FALSE(partial.first()->isValueLoaded(QStringLiteral("noteText")));
+    EXPECT_EQ(partial.first()->valueForKey(QStringLiteral("noteText")).toString(),
+              QStringLiteral("A text"));
+}
+
+TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
+{
+    ManagedObjectPtr note = addNote(context, QStringLiteral("Old"));
+    ASSERT_TRUE(context.save(nullptr));
+
+    ManagedObjectContext writer;
+    writer.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr same = writer.existingObjectWithID(note->objectID(), nullptr);
+    ASSERT_TRUE(same);
+    same->setValue(QStringLiteral("written elsewhere"), QStringLiteral("noteText"));
+    ASSERT_TRUE(writer.save(nullptr));
+
+    note->setValue(QStringLiteral("New"), QStringLiteral("noteTitle"));
+    QSignalSpy changes(note.get(), &ManagedObject::valueChanged);
+    context.refreshObject(note, true);
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("New"));
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteText")).toString(),
+              QStringLiteral("written elsewhere"));
+    EXPECT_TRUE(note->hasChanges());
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.first().first().toString(), QStringLiteral("noteText"));
+
+    context.refreshObject(note, false);
+    EXPECT_FALSE(note->hasChanges());
+    EXPECT_FALSE(context.hasChanges());
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Old"));
+}
+
+TEST_F(ContextTest, ChangeSetsAndCoalescedNotification)
+{
+    ManagedObjectPtr kept = addNote(context, QStringLiteral("kept"));
+    ManagedObjectPtr gone = addNote(context, QStringLiteral("gone"));
+    ASSERT_TRUE(context.save(nullptr));
+    NotificationLog log(&context);
+
+    EXPECT_FALSE(context.hasChanges());
+    ManagedObjectPtr added = addNote(context, QStringLiteral("added"));
+    kept->setValue(QStringLiteral("renamed"), QStringLiteral("noteTitle"));
+    kept->setValue(QStringLiteral("renamed twice"), QStringLiteral("noteTitle"));
+    context.deleteObject(gone);
+    context.deleteObject(gone);
+    ManagedObjectPtr transient = addNote(context, QStringLiteral("never saved"));
+    context.deleteObject(transient);
+
+    EXPECT_TRUE(context.hasChanges());
+    EXPECT_EQ(context.insertedObjects(), QList<ManagedObjectPtr>{added});
+    EXPECT_EQ(context.updatedObjects(), QList<ManagedObjectPtr>{kept});
+    EXPECT_EQ(context.deletedObjects(), QList<ManagedObjectPtr>{gone});
+    EXPECT_TRUE(gone->isDeleted());
+    EXPECT_TRUE(transient->isDeleted());
+
+    context.processPendingChanges();
+    context.processPendingChanges();
+    ASSERT_EQ(log.received.size(), 1);
+    const Notification& changed = log.received.first();
+    EXPECT_EQ(changed.name, ManagedObjectContext::ObjectsDidChangeNotification);
+    EXPECT_EQ(countIn(changed, QStringLiteral("inserted")), 1);
+    EXPECT_EQ(countIn(changed, QStringLiteral("updated")), 1);
+    EXPECT_EQ(countIn(changed, QStringLiteral("deleted")), 1);
+    EXPECT_EQ(changed.userInfo.value(QStringLiteral("inserted")).toList().first()
+                  .value<ManagedObjectPtr>(),
+              added);
+
+    ASSERT_TRUE(context.save(nullptr));
+    ASSERT_EQ(log.received.size(), 2);
+    const Notification& saved = log.received.last();
+    EXPECT_EQ(saved.name, ManagedObjectContext::DidSaveNotification);
+    EXPECT_EQ(saved.object, &context);
+    const QVariantList inserted = saved.userInfo.value(QStringLiteral("inserted")).toList();
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted.first().value<ManagedObjectID>(), added->objectID());
+    EXPECT_FALSE(added->objectID().isTemporaryID());
+    EXPECT_EQ(countIn(saved, QStringLiteral("updated")), 1);
+    EXPECT_EQ(countIn(saved, QStringLiteral("deleted")), 1);
+    EXPECT_EQ(gone->managedObjectContext(), nullptr);
+    EXPECT_EQ(titles(fetch(context, kNote, QStringLiteral("TRUEPREDICATE"))).size(), 2);
+}
+
+TEST_F(ContextTest, DeleteNullifiesBothSidesOfTheRelation)
+{
+    ManagedObjectPtr note = addNote(context, QStringLiteral("n"));
+    ManagedObjectPtr home = context.insertNewObjectForEntityForName(kCategory);
+    ManagedObjectPtr work = context.insertNewObjectForEntityForName(kCategory);
+    note->setRelatedObjects(QStringLiteral("categories"), {home, work});
+    EXPECT_EQ(home->relatedObjects(QStringLiteral("notes")), QList<ManagedObjectPtr>{note});
+    ASSERT_TRUE(context.save(nullptr));
+
+    QSignalSpy homeChanges(home.get(), &ManagedObject::valueChanged);
+    context.deleteObject(note);
+    EXPECT_TRUE(home->relatedObjects(QStringLiteral("notes")).isEmpty());
+    EXPECT_TRUE(work->relatedObjects(QStringLiteral("notes")).isEmpty());
+    EXPECT_EQ(homeChanges.count(), 1);
+    ASSERT_TRUE(context.save(nullptr));
+    SqlProbe sql(path);
+    EXPECT_EQ(sql.value(QStringLiteral("SELECT count(*) FROM Z_1NOTES")).toInt(), 0);
+    EXPECT_EQ(sql.value(QStringLiteral("SELECT count(*) FROM ZNOTE")).toInt(), 0);
+
+    // Removing from one side shows on the other and in the join table.
+    ManagedObjectPtr second = addNote(context, QStringLiteral("m"));
+    home->addRelatedObject(QStringLiteral("notes"), second);
+    work->addRelatedObject(QStringLiteral("notes"), second);
+    ASSERT_TRUE(context.save(nullptr));
+    second->removeRelatedObject(QStringLiteral("categories"), work);
+    EXPECT_TRUE(work->relatedObjects(QStringLiteral("notes")).isEmpty());
+    ASSERT_TRUE(context.save(nullptr));
+    EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_1CATEGORIES FROM Z_1NOTES")),
+              (QList<QVariantList>{{home->objectID().primaryKey()}}));
+}
+
+TEST(ContextWithoutStore, InsertsWaitForAStoreAndFetchesStillWork)
+{
+    auto coordinator = std::make_shared<PersistentStoreCoordinator>(notesModel());
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    for (const QString& name : {QStringLiteral("Home"), QStringLiteral("Work")}) {
+        ManagedObjectPtr category = context.insertNewObjectForEntityForName(kCategory);
+        category->setValue(name, QStringLiteral("categoryName"));
+    }
+    const QList<ManagedObjectPtr> found = fetch(context, kCategory, QStringLiteral("categoryName BEGINSWITH 'W'"));
+    ASSERT_EQ(found.size(), 1);
+
+    Error error;
+    EXPECT_FALSE(context.save(&error));
+    EXPECT_FALSE(error.isNull());
+    EXPECT_TRUE(context.hasChanges());
+
+    const QString path = storePath();
+    ASSERT_TRUE(coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path),
+                                                storeOptions(), &error))
+        << qPrintable(error.toString());
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM ZCATEGORY")).toInt(), 2);
+    EXPECT_EQ(fetch(context, kCategory).size(), 2);
+}
+
+TEST_F(ContextTest, FetchSeesUnsavedInsertsChangesAndDeletes)
+{
+    const QDateTime base = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+    ManagedObjectPtr home = context.insertNewObjectForEntityForName(kCategory);
+    home->setValue(QStringLiteral("Home"), QStringLiteral("categoryName"));
+    ManagedObjectPtr smart =
+        context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+    smart->setValue(QStringLiteral("NoCategory"), QStringLiteral("categoryID"));
+    QList<ManagedObjectPtr> notes;
+    const QStringList names{"Éclair", "apple", "Banana", "cherry", "date"};
+    for (int i = 0; i < names.size(); ++i) {
+        notes << addNote(context, names[i]);
+        notes.last()->setValue(base.addDays(i), QStringLiteral("noteModified"));
+    }
+    notes[0]->addRelatedObject(QStringLiteral("categories"), home);
+    notes[1]->addRelatedObject(QStringLiteral("categories"), home);
+    ASSERT_TRUE(context.save(nullptr));
+
+    // Unsaved: a new note, a changed title, a deleted note.
+    ManagedObjectPtr fresh = addNote(context, QStringLiteral("eclair two"));
+    fresh->setValue(base.addDays(30), QStringLiteral("noteModified"));
+    notes[2]->setValue(QStringLiteral("Eclairs, renamed"), QStringLiteral("noteTitle"));
+    context.deleteObject(notes[3]);
+
+    const struct {
+        const char* format;
+        QVariantList args;
+        QStringList expected; // sorted
+    } cases[] = {
+        {"noteTitle CONTAINS[cd] 'eclair'", {}, {"Eclairs, renamed", "eclair two", "Éclair"}},
+        {"noteTitle BEGINSWITH[c] 'A' OR noteTitle == 'date'", {}, {"apple", "date"}},
+        {"ANY categories.categoryName == 'Home'", {}, {"apple", "Éclair"}},
+        {"SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0", {},
+         {"Eclairs, renamed", "date", "eclair two"}},
+        {"noteModified >= %@", {base.addDays(3)}, {"date", "eclair two"}},
+        {"self IN %@", {QVariantList{QVariant::fromValue(KeyValueRef(notes[4])),
+                                     QVariant::fromValue(KeyValueRef(fresh))}},
+         {"date", "eclair two"}},
+        {"cherry == noteTitle", {}, {}},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.format);
+        QStringList result = titles(fetch(context, kNote, QString::fromUtf8(entry.format), entry.args));
+        result.sort();
+        QStringList expected = entry.expected;
+        expected.sort();
+        EXPECT_EQ(result, expected);
+    }
+
+    const QList<ManagedObjectPtr> tags =
+        fetch(context, kCategory, QStringLiteral("isPlainCategory = TRUE"));
+    EXPECT_EQ(tags, QList<ManagedObjectPtr>{home});
+
+    FetchRequest sorted(kNote);
+    sorted.setSortDescriptors(
+        {SortDescriptor(QStringLiteral("noteTitle"), true,
+                        QStringLiteral("localizedCaseInsensitiveCompare:"))});
+    sorted.setFetchLimit(3);
+    EXPECT_EQ(titles(context.fetchObjects(sorted, nullptr).value()),
+              (QStringList{"apple", "date", "Éclair"}));
+    sorted.setFetchLimit(0);
+    EXPECT_EQ(context.countForFetchRequest(sorted, nullptr), 5);
+
+    FetchRequest latest(kNote);
+    latest.setResultType(FetchRequest::ResultType::Dictionary);
+    latest.setPropertiesToFetch({}, {ExpressionDescription(QStringLiteral("maxDate"),
+                                                           QStringLiteral("max:"),
+                                                           QStringLiteral("noteModified"),
+                                                           AttributeDescription::Type::Date)});
+    const std::optional<QVariantList> maximum = context.executeFetchRequest(latest, nullptr);
+    ASSERT_TRUE(maximum);
+    ASSERT_EQ(maximum->size(), 1);
+    EXPECT_EQ(maximum->first().toMap().value(QStringLiteral("maxDate")).toDateTime(),
+              base.addDays(30));
+
+    FetchRequest dictionaries(kNote);
+    dictionaries.setResultType(FetchRequest::ResultType::Dictionary);
+    dictionaries.setPropertiesToFetch({QStringLiteral("noteTitle")});
+    dictionaries.setPredicate(Predicate::predicateWithFormat(QStringLiteral("noteTitle = 'date'")));
+    EXPECT_EQ(context.executeFetchRequest(dictionaries, nullptr).value(),
+              (QVariantList{QVariantMap{{QStringLiteral("noteTitle"), QStringLiteral("date")}}}));
+
+    Error error;
+    FetchRequest unknown(QStringLiteral("Tag"));
+    EXPECT_FALSE(context.executeFetchRequest(unknown, &error));
+    EXPECT_FALSE(error.isNull());
+}
+
+TEST_F(ContextTest, PrivateContextSaveMergesIntoMainContext)
+{
+    ManagedObjectPtr edited = addNote(context, QStringLiteral("edited"));
+    ManagedObjectPtr removed = addNote(context, QStringLiteral("removed"));
+    ManagedObjectPtr home = context.insertNewObjectForEntityForName(kCategory);
+    ASSERT_TRUE(context.save(nullptr));
+    EXPECT_TRUE(home->relatedObjects(QStringLiteral("notes")).isEmpty());
+
+    QList<Notification> saves;
+    NotificationCenter::defaultCenter().addObserver(
+        &saves, ManagedObjectContext::DidSaveNotification, nullptr,
+        [&saves](const Notification& notification) { saves.append(notification); });
+    ManagedObjectContext worker(ManagedObjectContext::ConcurrencyType::PrivateQueue);
+    worker.setPersistentStoreCoordinator(coordinator);
+    bool saved = false;
+    worker.performAndWait([&] {
+        ManagedObjectPtr imported = worker.insertNewObjectForEntityForName(kNote);
+        imported->setValue(QStringLiteral("imported"), QStringLiteral("noteTitle"));
+        imported->addRelatedObject(QStringLiteral("categories"),
+                                   worker.objectWithID(home->objectID()));
+        worker.objectWithID(edited->objectID())
+            ->setValue(QStringLiteral("edited in the background"), QStringLiteral("noteTitle"));
+        worker.deleteObject(worker.objectWithID(removed->objectID()));
+        saved = worker.save(nullptr);
+    });
+    NotificationCenter::defaultCenter().removeObserver(&saves);
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saves.size(), 1);
+
+    NotificationLog log(&context);
+    QSignalSpy titleChanges(edited.get(), &ManagedObject::valueChanged);
+    context.mergeChangesFromContextDidSaveNotification(saves.first());
+    context.processPendingChanges();
+    ASSERT_EQ(log.received.size(), 1);
+    EXPECT_EQ(countIn(log.received.first(), QStringLiteral("inserted")), 1);
+    EXPECT_GE(countIn(log.received.first(), QStringLiteral("updated")), 1);
+    EXPECT_EQ(countIn(log.received.first(), QStringLiteral("deleted")), 1);
+    EXPECT_EQ(edited->valueForKey(QStringLiteral("noteTitle")).toString(),
+              QStringLiteral("edited in the background"));
+    EXPECT_EQ(titleChanges.count(), 1);
+    EXPECT_TRUE(removed->isDeleted());
+    EXPECT_EQ(home->relatedObjects(QStringLiteral("notes")).size(), 1);
+    QStringList all = titles(fetch(context, kNote));
+    all.sort();
+    EXPECT_EQ(all, (QStringList{"edited in the background", "imported"}));
+    EXPECT_FALSE(context.hasChanges());
+}
