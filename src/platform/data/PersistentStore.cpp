@@ -128,7 +128,11 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
         return Error::set(error, sqliteError(result, QStringLiteral("The notes store could not "
                                                                     "be opened.")));
     m_path = QFileInfo(path).absoluteFilePath();
-    m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
+    // The wait for another program's lock applies from the first read on.
+    const QVariant timeout =
+        m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
+    m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
+                  .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
     return true;
 }
 

@@ -1,0 +1,231 @@
+#include "NotesModel.h"
+#include "SqlProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace platform;
+using namespace datatest;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A store with `count` notes of some size, closed again.
+void makeStore(const QString& path, int count)
+{
+    auto coordinator = openCoordinator(path);
+    ASSERT_TRUE(coordinator);
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    for (int i = 0; i < count; ++i) {
+        ManagedObjectPtr note = context.insertNewObjectForEntityForName(QStringLiteral("Note"));
+        note->setValue(QString(500, QLatin1Char('a' + i % 26)), QStringLiteral("noteText"));
+    }
+    ASSERT_TRUE(context.save(nullptr));
+}
+
+QVariantMap withPragma(const QString& name, const QVariant& value)
+{
+    QVariantMap options = storeOptions();
+    QVariantMap pragmas = options.value(SQLitePragmasOption).toMap();
+    pragmas.insert(name, value);
+    options.insert(SQLitePragmasOption, pragmas);
+    return options;
+}
+
+} // namespace
+
+TEST(BadInput, DamagedOrForeignFilesAreRefusedAndLeftAsTheyWere)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+        int code;
+    };
+    const Case cases[] = {
+        {"plain text",
+         [](const QString& path) { writeFile(path, QByteArray(300, 'x').prepend("Hello, ")); },
+         FileReadCorruptFileError},
+        {"a few bytes", [](const QString& path) { writeFile(path, "SQLite"); },
+         FileReadCorruptFileError},
+        {"SQLite file of another program",
+         [](const QString& path) {
+             SqlProbe sql(path);
+             sql.exec(QStringLiteral("CREATE TABLE people (name TEXT); INSERT INTO people "
+                                     "VALUES ('x')"));
+         },
+         PersistentStoreInvalidTypeError},
+        {"tables without a primary key column",
+         [](const QString& path) {
+             makeStore(path, 1);
+             SqlProbe sql(path);
+             sql.exec(QStringLiteral("DROP TABLE ZNOTE; CREATE TABLE ZNOTE (A INTEGER)"));
+         },
+         PersistentStoreInvalidTypeError},
+        {"truncated store",
+         [](const QString& path) {
+             makeStore(path, 200);
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_GT(file.size(), 40000);
+             file.resize(file.size() / 2);
+         },
+         FileReadCorruptFileError},
+        {"store without metadata",
+         [](const QString& path) {
+             makeStore(path, 1);
+             SqlProbe(path).exec(QStringLiteral("DELETE FROM Z_METADATA"));
+         },
+         FileReadCorruptFileError},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        const QString path = storePath();
+        entry.make(path);
+        const QByteArray before = fileBytes(path);
+        Error error;
+        EXPECT_FALSE(openCoordinator(path, &error));
+        EXPECT_EQ(error.code(), entry.code) << qPrintable(error.toString());
+        EXPECT_FALSE(error.localizedDescription().isEmpty());
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
+    }
+}
+
+TEST(BadInput, DamagedPagesGiveAnErrorOnReading)
+{
+    const QString path = storePath();
+    makeStore(path, 200);
+    {
+        SqlProbe sql(path);
+        const qint64 root =
+            sql.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'ZNOTE'"))
+                .toLongLong();
+        const qint64 pageSize = sql.value(QStringLiteral("PRAGMA page_size")).toLongLong();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek((root - 1) * pageSize);
+        file.write(QByteArray(int(pageSize), '\xff'));
+    }
+    const QByteArray before = fileBytes(path);
+    Error error;
+    auto coordinator = openCoordinator(path, &error);
+    if (coordinator) {
+        ManagedObjectContext context;
+        context.setPersistentStoreCoordinator(coordinator);
+        EXPECT_FALSE(context.fetchObjects(FetchRequest(QStringLiteral("Note")), &error));
+    }
+    EXPECT_EQ(error.code(), FileReadCorruptFileError) << qPrintable(error.toString());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+TEST(BadInput, ReadOnlyStoresRefuseSavesAndStayUnchanged)
+{
+    const QString path = storePath();
+    makeStore(path, 3);
+    const QByteArray before = fileBytes(path);
+    Error error;
+    QVariantMap readOnly = storeOptions();
+    readOnly.insert(ReadOnlyPersistentStoreOption, true);
+    {
+        auto coordinator = openCoordinator(path, &error, 1, readOnly);
+        ASSERT_TRUE(coordinator) << qPrintable(error.toString());
+        ManagedObjectContext context;
+        context.setPersistentStoreCoordinator(coordinator);
+        const auto notes = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr);
+        ASSERT_TRUE(notes);
+        ASSERT_EQ(notes->size(), 3);
+        notes->first()->setValue(QStringLiteral("edit"), QStringLiteral("noteText"));
+        EXPECT_FALSE(context.save(&error));
+        EXPECT_EQ(error.code(), FileWriteNoPermissionError);
+        EXPECT_TRUE(context.hasChanges());
+        EXPECT_EQ(fileBytes(path), before);
+    }
+}
+
+TEST(BadInput, FileWithoutWritePermissionIsRefused)
+{
+    const QString path = storePath();
+    makeStore(path, 1);
+    const QByteArray before = fileBytes(path);
+    Error error;
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    if (QFileInfo(path).isWritable())
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    EXPECT_FALSE(openCoordinator(path, &error));
+    EXPECT_EQ(error.code(), FileWriteNoPermissionError);
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+TEST(BadInput, FullDiskFailsTheSaveAndKeepsTheChangesForARetry)
+{
+    const QString path = storePath();
+    makeStore(path, 3);
+    const qint64 pages = SqlProbe(path).value(QStringLiteral("PRAGMA page_count")).toLongLong();
+    const QByteArray before = fileBytes(path);
+    Error error;
+    auto coordinator = openCoordinator(path, &error, 1, withPragma(QStringLiteral("max_page_count"), pages));
+    ASSERT_TRUE(coordinator) << qPrintable(error.toString());
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr note = context.insertNewObjectForEntityForName(QStringLiteral("Note"));
+    note->setValue(QByteArray(200000, 'r'), QStringLiteral("noteStyles"));
+    note->setValue(QStringLiteral("big"), QStringLiteral("noteTitle"));
+
+    EXPECT_FALSE(context.save(&error));
+    EXPECT_EQ(error.code(), FileWriteOutOfSpaceError) << qPrintable(error.toString());
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_TRUE(context.hasChanges());
+    EXPECT_TRUE(note->objectID().isTemporaryID());
+    EXPECT_EQ(context.countForFetchRequest(FetchRequest(QStringLiteral("Note")), nullptr), 4);
+
+    // Space again: the same changes save.
+    ASSERT_TRUE(coordinator->removePersistentStore(coordinator->persistentStore(), nullptr));
+    ASSERT_TRUE(coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path),
+                                                storeOptions(), &error));
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT length(ZNOTESTYLES) FROM ZNOTE WHERE "
+                                                  "ZNOTETITLE = 'big'"))
+                  .toInt(),
+              200000);
+}
+
+TEST(BadInput, StoreLockedByAnotherProgram)
+{
+    const QString path = storePath();
+    makeStore(path, 2);
+    Error error;
+    auto coordinator = openCoordinator(path, &error, 1, withPragma(QStringLiteral("busy_timeout"), 0));
+    ASSERT_TRUE(coordinator) << qPrintable(error.toString());
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    const auto notes = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr).value();
+    notes.first()->setValue(QStringLiteral("edit"), QStringLiteral("noteText"));
+    const QByteArray before = fileBytes(path);
+
+    SqlProbe other(path);
+    ASSERT_EQ(other.exec(QStringLiteral("BEGIN IMMEDIATE")), 0);
+    EXPECT_FALSE(context.save(&error));
+    EXPECT_TRUE(error.localizedFailureReason().contains(QStringLiteral("in use")))
+        << qPrintable(error.toString());
+    EXPECT_TRUE(context.hasChanges());
+    EXPECT_EQ(fileBytes(path), before);
+    ASSERT_EQ(other.exec(QStringLiteral("ROLLBACK")), 0);
+
+    ASSERT_EQ(other.exec(QStringLiteral("BEGIN EXCLUSIVE")), 0);
+    Error openError;
+    EXPECT_FALSE(openCoordinator(path, &openError, 1, withPragma(QStringLiteral("busy_timeout"), 0)));
+    EXPECT_FALSE(openError.isNull());
+    ASSERT_EQ(other.exec(QStringLiteral("ROLLBACK")), 0);
+
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    EXPECT_FALSE(context.hasChanges());
+}
