@@ -1,5 +1,8 @@
 #include "AttributeDescription.h"
 
+#include "platform/foundation/Log.h"
+#include "platform/foundation/ValueTransformer.h"
+
 #include <QDateTime>
 
 #include <cmath>
@@ -115,8 +118,18 @@ QVariant AttributeDescription::toStored(const QVariant& value) const
     case Type::Double: return value.toDouble();
     case Type::Date: return dateToStored(value.toDateTime());
     case Type::String: return value.toString();
-    case Type::Binary:
-    case Type::Transformable: return value.toByteArray();
+    case Type::Binary: return value.toByteArray();
+    case Type::Transformable: {
+        if (m_transformerName.isEmpty() || value.metaType() == QMetaType::fromType<QByteArray>())
+            return value.toByteArray();
+        const auto transformer = ValueTransformer::valueTransformerForName(m_transformerName);
+        if (!transformer) {
+            log(QStringLiteral("No value transformer named %@ for %@"), m_transformerName, m_name);
+            return {};
+        }
+        const QVariant data = transformer->transformedValue(value);
+        return data.isValid() ? QVariant(data.toByteArray()) : QVariant();
+    }
     }
     return {};
 }
@@ -127,7 +140,14 @@ QVariant AttributeDescription::fromStored(const QVariant& stored) const
         return {};
     switch (m_type) {
     case Type::Date: return dateFromStored(stored.toDouble());
-    case Type::Transformable: return stored.toByteArray();
+    case Type::Transformable: {
+        // Without its transformer the bytes stay as they are, so nothing stored is lost.
+        const auto transformer = m_transformerName.isEmpty()
+            ? nullptr
+            : ValueTransformer::valueTransformerForName(m_transformerName);
+        return transformer ? transformer->reverseTransformedValue(stored.toByteArray())
+                           : QVariant(stored.toByteArray());
+    }
     default: return coerced(stored);
     }
 }

@@ -35,8 +35,10 @@ public:
     // The value a newly inserted object starts with (nil when unset).
     const QVariant& defaultValue() const { return m_defaultValue; }
     AttributeDescription& setDefaultValue(const QVariant& value);
-    // For transformable attributes: the name a ValueTransformer is registered under; an empty
-    // name stores the bytes of a QByteArray value as they are.
+    // For transformable attributes: the name a ValueTransformer is registered under. Its
+    // transformedValue() makes the stored data, reverseTransformedValue() the value back.
+    // Without a name (or while no such transformer is registered) QByteArray values are
+    // stored as they are.
     const QString& valueTransformerName() const { return m_transformerName; }
     AttributeDescription& setValueTransformerName(const QString& name);
 

@@ -58,7 +58,8 @@ std::shared_ptr<const ManagedObjectModel> notesModel(int version)
     EntityDescription& fetched =
         model->addEntity(QStringLiteral("FetchedNotesCategory"), QStringLiteral("Category"));
     fetched.setClass<TestFetchedCategory>();
-    fetched.addAttribute(QStringLiteral("predicate"), Type::Transformable);
+    fetched.addAttribute(QStringLiteral("predicate"), Type::Transformable)
+        .setValueTransformerName(QStringLiteral("TestListTransformer"));
 
     EntityDescription& preference = model->addEntity(QStringLiteral("DocumentPreference"));
     preference.addAttribute(QStringLiteral("prefType"), Type::String);

@@ -2,6 +2,7 @@
 #include "SqlProbe.h"
 
 #include "platform/data/StoreMetadata.h"
+#include "platform/foundation/ValueTransformer.h"
 
 #include <gtest/gtest.h>
 
@@ -296,4 +297,60 @@ TEST(StoreLayout, StoreWrittenByAnotherProgramOpens)
               (QList<QVariantList>{{1, 1}, {1, 3}}));
     EXPECT_EQ(sql.value(QStringLiteral("SELECT ZEXTRA FROM ZNOTE")).toInt(), 99);
     EXPECT_EQ(sql.value(QStringLiteral("SELECT Z_OPT FROM ZNOTE")).toInt(), 4);
+}
+
+namespace {
+
+// Stores a string list as its lines, so the stored bytes are easy to check.
+class ListTransformer final : public ValueTransformer {
+public:
+    QVariant transformedValue(const QVariant& value) const override
+    {
+        return value.toStringList().join(QLatin1Char('\n')).toUtf8();
+    }
+    QVariant reverseTransformedValue(const QVariant& value) const override
+    {
+        return QString::fromUtf8(value.toByteArray()).split(QLatin1Char('\n'));
+    }
+    bool allowsReverseTransformation() const override { return true; }
+};
+
+} // namespace
+
+TEST(StoreLayout, TransformableValuesGoThroughTheirNamedTransformer)
+{
+    const QString name = QStringLiteral("TestListTransformer");
+    ValueTransformer::setValueTransformer(std::make_shared<ListTransformer>(), name);
+    const QString path = storePath();
+    {
+        auto coordinator = openCoordinator(path);
+        ASSERT_TRUE(coordinator);
+        ManagedObjectContext context;
+        context.setPersistentStoreCoordinator(coordinator);
+        ManagedObjectPtr smart =
+            context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+        smart->setValue(QStringList{"a", "b"}, QStringLiteral("predicate"));
+        ASSERT_TRUE(context.save(nullptr));
+    }
+    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT ZPREDICATE FROM ZCATEGORY")),
+              QVariant(QByteArray("a\nb")));
+
+    auto coordinator = openCoordinator(path);
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr smart = fetchOne(context, QStringLiteral("FetchedNotesCategory"));
+    ASSERT_TRUE(smart);
+    EXPECT_EQ(smart->valueForKey(QStringLiteral("predicate")).toStringList(),
+              (QStringList{"a", "b"}));
+
+    // Without the transformer the stored bytes come through unchanged and are not rewritten.
+    ValueTransformer::setValueTransformer(nullptr, name);
+    ManagedObjectContext raw;
+    raw.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr bytes = fetchOne(raw, QStringLiteral("FetchedNotesCategory"));
+    EXPECT_EQ(bytes->valueForKey(QStringLiteral("predicate")).toByteArray(), QByteArray("a\nb"));
+    bytes->setValue(QStringLiteral("Renamed"), QStringLiteral("categoryName"));
+    ASSERT_TRUE(raw.save(nullptr));
+    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT ZPREDICATE FROM ZCATEGORY")),
+              QVariant(QByteArray("a\nb")));
 }
