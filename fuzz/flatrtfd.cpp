@@ -1,0 +1,30 @@
+// Feeds arbitrary bytes to the flat RTFD reader and to rich-text data reading; files it
+// accepts must come back unchanged from a write and a second read.
+#include "platform/text/FlatRtfd.h"
+#include "platform/text/RichTextData.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace platform;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto files = FlatRtfd::read(bytes);
+    if (files) {
+        const auto again = FlatRtfd::read(FlatRtfd::write(*files));
+        if (!again || *again != *files)
+            abort();
+    }
+    RichTextData::attributedStringWithRTFData(bytes);
+    return 0;
+}
