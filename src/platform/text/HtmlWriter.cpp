@@ -94,9 +94,12 @@ public:
         QList<HtmlWriter::ImageFile>* images)
         : m_doc(doc), m_options(options), m_images(images)
     {
-        const QFont font = doc.defaultFont();
-        m_defaultFamilies = font.families();
-        m_defaultPointSize = font.pointSizeF();
+        // Text in the document's or the system's font is written without a font, so the page
+        // shows in the reader's default like the note does in the editor.
+        for (const QFont& font : { doc.defaultFont(), AttributedText::systemFont() }) {
+            m_plainFamilies += font.families().value(0, font.family());
+            m_plainPointSizes += font.pointSizeF();
+        }
     }
 
     QString run()
@@ -303,7 +306,7 @@ private:
             style += declaration;
         };
         const QStringList families = format.fontFamilies().toStringList();
-        if (!families.isEmpty() && families != m_defaultFamilies) {
+        if (!families.isEmpty() && !m_plainFamilies.contains(families.first())) {
             QStringList quoted;
             for (const QString& family : families)
                 quoted += cssFamily(family);
@@ -313,7 +316,7 @@ private:
         }
         if (format.hasProperty(QTextFormat::FontPointSize)) {
             const double size = format.fontPointSize();
-            if (size > 0 && !qFuzzyCompare(size, m_defaultPointSize))
+            if (size > 0 && !m_plainPointSizes.contains(size))
                 add(QStringLiteral("font-size: %1pt").arg(size, 0, 'g', 4));
         } else if (format.hasProperty(QTextFormat::FontPixelSize)) {
             add(QStringLiteral("font-size: %1px")
@@ -421,8 +424,8 @@ private:
     const QTextDocument& m_doc;
     const HtmlWriter::Options& m_options;
     QList<HtmlWriter::ImageFile>* m_images;
-    QStringList m_defaultFamilies;
-    double m_defaultPointSize = 0;
+    QStringList m_plainFamilies;
+    QList<double> m_plainPointSizes;
     QString m_out;
     std::vector<OpenList> m_lists;
     std::vector<Element> m_open;

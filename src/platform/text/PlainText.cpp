@@ -41,8 +41,10 @@ std::optional<PlainText::ReadResult> PlainText::read(
 {
     ReadResult result;
     if (const ByteOrderMark* mark = markOf(data)) {
+        // Detection never fails: a damaged marked file keeps its readable parts.
+        const bool allowLossy = encoding == TextEncoding::InvalidStringEncoding;
         std::optional<QString> text
-            = TextEncoding::decode(data.mid(mark->size), mark->encoding, false, error);
+            = TextEncoding::decode(data.mid(mark->size), mark->encoding, allowLossy, error);
         if (!text)
             return std::nullopt;
         result.text = std::move(*text);

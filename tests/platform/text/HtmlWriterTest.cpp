@@ -1,4 +1,5 @@
 #include "platform/text/HtmlWriter.h"
+#include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
 
 #include "support/TestEnvironment.h"
@@ -233,6 +234,14 @@ TEST(HtmlWriter, WritesPlainSemanticTags)
                 c.insertText(QStringLiteral("mid"));
             },
             "<p style=\"text-align: center\">mid</p>" },
+        { "the system font needs no span",
+            [](QTextDocument&, QTextCursor& c) {
+                QTextCharFormat system;
+                system.setFontFamilies({ platform::AttributedText::systemFont().family() });
+                system.setFontPointSize(platform::AttributedText::systemFont().pointSizeF());
+                c.insertText(QStringLiteral("x"), system);
+            },
+            "<p>x</p>" },
         { "empty document", [](QTextDocument&, QTextCursor&) {}, "" },
     };
     for (const Case& c : cases) {

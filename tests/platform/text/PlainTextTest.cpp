@@ -193,6 +193,10 @@ TEST(PlainText, DetectsByteOrderMarksThenUtf8ThenWindowsLatin1)
             TextEncoding::UTF32LittleEndianStringEncoding, QStringLiteral("x") },
         { "lone utf-16 mark", QByteArray("\xFE\xFF"), TextEncoding::UTF16BigEndianStringEncoding,
             QString() },
+        { "damaged after a utf-8 mark", "\xEF\xBB\xBFok\xC3", TextEncoding::UTF8StringEncoding,
+            QStringLiteral("ok\uFFFD") },
+        { "odd length after a utf-16 mark", QByteArray("\xFF\xFEo\0k", 5),
+            TextEncoding::UTF16LittleEndianStringEncoding, QStringLiteral("o\uFFFD") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

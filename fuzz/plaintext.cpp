@@ -1,0 +1,55 @@
+// Feeds arbitrary bytes to content sniffing, the plain-text reader in every available encoding
+// and the HTML reader; the first byte picks the encoding. Lossy reads and detection must always
+// give text, and what reads as unmarked UTF-8 must write back to the same bytes.
+#include "platform/text/PlainText.h"
+#include "platform/text/ContentSniffer.h"
+#include "platform/text/HtmlReader.h"
+#include "platform/text/HtmlWriter.h"
+#include "platform/text/TextEncoding.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace platform;
+    if (size == 0)
+        return 0;
+    static const QList<TextEncoding::Value> encodings = TextEncoding::availableStringEncodings();
+    const TextEncoding::Value encoding = encodings[data[0] % encodings.size()];
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    ContentSniffer::documentType(bytes);
+
+    if (const auto lossy = TextEncoding::decode(bytes, encoding, true)) {
+        TextEncoding::encode(*lossy, encoding, TextEncoding::Unencodable::Substitute);
+        TextEncoding::encode(*lossy, encoding, TextEncoding::Unencodable::EscapeAsXml);
+    } else {
+        abort();
+    }
+
+    const auto detected = PlainText::read(bytes);
+    if (!detected)
+        abort();
+    if (detected->encoding == TextEncoding::UTF8StringEncoding && !detected->hadByteOrderMark
+        && PlainText::write(detected->text, detected->encoding, false) != bytes) {
+        abort();
+    }
+
+    if (bytes.size() < 2048) {
+        const auto html = HtmlReader::read(bytes, {});
+        if (!html)
+            abort();
+        HtmlWriter::toHtml(*html->document, {});
+    }
+    return 0;
+}
