@@ -129,7 +129,7 @@ bool ComparisonPredicate::compareValues(const QVariant& left, const QVariant& ri
         return strings && folded(left).endsWith(folded(right));
     case Operator::Contains:
         if (strings)
-            return folded(left).contains(folded(right));
+            return ValueComparison::contains(left.toString(), right.toString(), m_options);
         if (const auto members = Expression::collectionValues(left)) {
             for (const QVariant& member : *members) {
                 if (ValueComparison::isEqual(member, right, m_options))
@@ -139,7 +139,7 @@ bool ComparisonPredicate::compareValues(const QVariant& left, const QVariant& ri
         return false;
     case Operator::In:
         if (strings)
-            return folded(right).contains(folded(left));
+            return ValueComparison::contains(right.toString(), left.toString(), m_options);
         if (const auto members = Expression::collectionValues(right)) {
             for (const QVariant& member : *members) {
                 if (ValueComparison::isEqual(left, member, m_options))

@@ -321,6 +321,10 @@ std::optional<QVariantList> Expression::collectionValues(const QVariant& value)
     default:
         break;
     }
+    if (value.metaType() == QMetaType::fromType<SharedVariantList>()) {
+        const SharedVariantList list = value.value<SharedVariantList>();
+        return list ? *list : QVariantList();
+    }
     if (!value.canConvert<QSequentialIterable>())
         return std::nullopt;
     QVariantList members;

@@ -17,6 +17,11 @@ class Predicate;
 class Expression;
 using ExpressionRef = std::shared_ptr<const Expression>;
 
+// A list its owner keeps changing, passed as an argument (QVariant::fromValue) so that a
+// predicate such as "SELF IN %@" sees the members the list has when it is evaluated, not those
+// it had when the predicate was made. The owner must not change it during an evaluation.
+using SharedVariantList = std::shared_ptr<QVariantList>;
+
 // One side of a comparison: a value computed from the evaluated object. Immutable once made,
 // so one expression may be shared by several predicates and evaluated on any thread.
 //
@@ -67,8 +72,8 @@ public:
     // the way maps the rest of the path over its elements, "@count" counts it. Nil on a miss.
     static QVariant valueForKeyPath(const QVariant& object, const QString& keyPath);
 
-    // The members of a collection value (a QVariantList, QStringList or other sequential
-    // container); nullopt for anything else, nil included.
+    // The members of a collection value (a QVariantList, QStringList, SharedVariantList or other
+    // sequential container); nullopt for anything else, nil included.
     static std::optional<QVariantList> collectionValues(const QVariant& value);
 
 private:
@@ -83,3 +88,5 @@ private:
 };
 
 } // namespace platform
+
+Q_DECLARE_METATYPE(platform::SharedVariantList)

@@ -297,6 +297,17 @@ QString ValueComparison::fold(const QString& text, int options)
     return result;
 }
 
+bool ValueComparison::contains(const QString& text, const QString& part, int options)
+{
+    // Searching long note texts is the common case: ASCII needs no folded copies.
+    if (isAscii(text) && isAscii(part)) {
+        return text.contains(part, (options & ComparisonPredicate::CaseInsensitive)
+                                       ? Qt::CaseInsensitive
+                                       : Qt::CaseSensitive);
+    }
+    return fold(text, options).contains(fold(part, options));
+}
+
 bool ValueComparison::like(const QString& text, const QString& pattern)
 {
     enum Kind { Literal, One, Any };

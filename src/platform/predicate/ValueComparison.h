@@ -41,6 +41,9 @@ public:
     // The string with [c] (full case fold) and [d] (NFD without non-spacing marks) applied.
     static QString fold(const QString& text, int options);
 
+    // Whether `text` contains `part` after folding both by `options`.
+    static bool contains(const QString& text, const QString& part, int options);
+
     // Whole-string match of `pattern` where * stands for any run of characters, ? for one,
     // and a backslash makes the next character literal. Both sides should be folded first.
     static bool like(const QString& text, const QString& pattern);

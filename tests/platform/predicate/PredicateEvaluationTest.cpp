@@ -237,6 +237,20 @@ TEST(PredicateEvaluation, RegularExpressionFailuresReachTheCaller)
     EXPECT_EQ(error.localizedFailureReason(), "U_REGEX_TIME_OUT");
 }
 
+TEST(PredicateEvaluation, SharedListArgumentIsReadAtEvaluation)
+{
+    const auto kept = std::make_shared<QVariantList>();
+    const auto predicate = Predicate::predicateWithFormat("trashFlag = NO OR (self IN %@)",
+                                                          {QVariant::fromValue(kept)});
+    ASSERT_TRUE(predicate);
+    const KeyValueRef spare = TestObject::make({{"trashFlag", true}});
+    EXPECT_FALSE(predicate->evaluateWithObject(spare));
+    kept->append(objectValue(spare));
+    EXPECT_TRUE(predicate->evaluateWithObject(spare));
+    kept->clear();
+    EXPECT_FALSE(predicate->evaluateWithObject(spare));
+}
+
 TEST(PredicateEvaluation, EvaluatesConcurrentlyOnSharedPredicates)
 {
     const auto predicate = Predicate::predicateWithFormat("name MATCHES[cd] '.*cafe.*'");
