@@ -1,6 +1,7 @@
 #include "BXMessageWindowController.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/text/RtfReader.h"
 
 #include <QEvent>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 static void initUiResources()
@@ -93,20 +95,26 @@ void BXMessageWindowController::windowDidLoad()
 
 void BXMessageWindowController::loadMessage()
 {
+    m_messageTextView->clear();
     QFile file(resourcePath(m_messageURL));
     if (!file.open(QIODevice::ReadOnly)) {
         platform::log(QStringLiteral("Message document %@ could not be read"), m_messageURL);
-        m_messageTextView->clear();
         return;
     }
-    const QString text = QString::fromUtf8(file.readAll());
-    const QString suffix = QFileInfo(file.fileName()).suffix().toLower();
-    if (suffix == QLatin1String("md"))
-        m_messageTextView->setMarkdown(text);
-    else if (suffix == QLatin1String("txt"))
-        m_messageTextView->setPlainText(text);
-    else
-        m_messageTextView->setHtml(text);
+    const QByteArray data = file.readAll();
+    if (QFileInfo(file.fileName()).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive)) {
+        m_messageTextView->setHtml(QString::fromUtf8(data));
+        return;
+    }
+    platform::Error error;
+    std::unique_ptr<QTextDocument> document = platform::RtfReader::read(data, {}, &error);
+    if (!document) {
+        platform::log(
+            QStringLiteral("Message document %@ could not be read: %@"), m_messageURL, error);
+        return;
+    }
+    document->setParent(m_messageTextView);
+    m_messageTextView->setDocument(document.release());
 }
 
 bool BXMessageWindowController::eventFilter(QObject* watched, QEvent* event)

@@ -8,9 +8,9 @@ class QTextBrowser;
 class QWidget;
 
 // A window of its own showing a read-only rich-text document named by URL (a "qrc:" resource
-// or a local file; HTML, Markdown by the extension "md", or plain text by "txt"). The window
-// is made on first use and owned by the controller. Main thread only; emits
-// controllerWillCloseWindow() when the user closes the window.
+// or a local file; RTF by the extension "rtf", HTML otherwise). The window is made on first use and
+// owned by the controller. Main thread only; emits controllerWillCloseWindow() when the user closes
+// the window.
 class BXMessageWindowController final : public QObject {
     Q_OBJECT
 

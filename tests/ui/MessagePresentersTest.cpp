@@ -4,6 +4,8 @@
 
 #include "support/TestEnvironment.h"
 
+#include "platform/foundation/Log.h"
+
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
@@ -14,6 +16,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
@@ -119,22 +122,26 @@ TEST(BXMessagePopoverController, APopoverLostWithItsWindowIsMadeAgain)
 TEST(BXMessageWindowController, ShowsTheBundledDocumentReadOnlyAndReportsItsClose)
 {
     BXMessageWindowController controller(
-        QUrl(QStringLiteral("qrc:/documents/Acknowledgments.html")));
+        QUrl(QStringLiteral("qrc:/documents/Acknowledgments.rtf")));
     QSignalSpy closing(&controller, &BXMessageWindowController::controllerWillCloseWindow);
     controller.showWindow();
     QTextBrowser* text = controller.messageTextView();
     EXPECT_TRUE(controller.window()->isVisible());
     EXPECT_TRUE(text->isReadOnly());
     EXPECT_EQ(text->textInteractionFlags(), Qt::NoTextInteraction);
-    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("SQLite")));
-    EXPECT_TRUE(text->toHtml().contains(QStringLiteral("font-weight")));
+    QTextDocument* document = text->document();
+    EXPECT_TRUE(document->firstBlock().text().startsWith(QStringLiteral("Acknowledgments")));
+    EXPECT_TRUE(document->toPlainText().contains(QStringLiteral("SQLite \u2014 the database")));
+    QTextCursor heading(document);
+    heading.movePosition(QTextCursor::NextCharacter);
+    EXPECT_EQ(heading.charFormat().fontWeight(), QFont::Bold);
 
     controller.window()->close();
     ASSERT_EQ(closing.count(), 1);
     EXPECT_EQ(closing.first().first().value<BXMessageWindowController*>(), &controller);
 }
 
-TEST(BXMessageWindowController, ReadsMarkdownAndPlainFilesAndStaysEmptyForAMissingOne)
+TEST(BXMessageWindowController, ReadsHtmlAndStaysEmptyForAMissingOrDamagedDocument)
 {
     const QDir folder(bxtest::makeTempFolder());
     const auto write = [&](const QString& name, const QByteArray& bytes) {
@@ -143,12 +150,14 @@ TEST(BXMessageWindowController, ReadsMarkdownAndPlainFilesAndStaysEmptyForAMissi
         file.write(bytes);
         return QUrl::fromLocalFile(file.fileName());
     };
-    BXMessageWindowController controller(write(QStringLiteral("notes.md"), "# Title\n\n*soft*"));
-    const QTextDocument* document = controller.messageTextView()->document();
-    EXPECT_EQ(document->toPlainText(), QStringLiteral("Title\nsoft"));
-    EXPECT_EQ(document->firstBlock().blockFormat().headingLevel(), 1);
-    controller.setMessageURL(write(QStringLiteral("plain.txt"), "<b>not bold</b>"));
-    EXPECT_EQ(controller.messageTextView()->toPlainText(), QStringLiteral("<b>not bold</b>"));
-    controller.setMessageURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("none.html"))));
+    BXMessageWindowController controller(
+        write(QStringLiteral("about.html"), "<p>Thanks to <b>everyone</b></p>"));
+    EXPECT_EQ(controller.messageTextView()->toPlainText(), QStringLiteral("Thanks to everyone"));
+
+    platform::LogCapture log;
+    controller.setMessageURL(write(QStringLiteral("broken.rtf"), "{\\rtf1 {{{ cut off"));
     EXPECT_TRUE(controller.messageTextView()->toPlainText().isEmpty());
+    controller.setMessageURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("none.rtf"))));
+    EXPECT_TRUE(controller.messageTextView()->toPlainText().isEmpty());
+    EXPECT_EQ(log.lines().size(), 2);
 }
