@@ -824,7 +824,7 @@ void Parser::appendUnicode(int value)
 {
     if (value < 0)
         value += 65536;
-    if (value < 0 || value > 0xFFFF)
+    if (value <= 0 || value > 0xFFFF)
         return;
     appendChar(char16_t(value));
 }
@@ -1072,8 +1072,10 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
     if (destination == Destination::Skip || destination == Destination::Placeholder)
         return;
     if (entry.keyword == Keyword::Unicode) {
-        appendUnicode(value);
-        m_skip = g.unicodeSkip;
+        if (has) {
+            appendUnicode(value);
+            m_skip = g.unicodeSkip;
+        }
         return;
     }
     if (entry.keyword == Keyword::UnicodeSkip) {

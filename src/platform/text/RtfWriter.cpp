@@ -411,6 +411,7 @@ void Writer::writeAttachment(const QTextCharFormat& format)
     const TextAttachment attachment = AttributedText::attachment(m_doc, format);
     QBuffer buffer;
     buffer.setData(attachment.contents);
+    buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     QString name = QFileInfo(attachment.fileName).fileName();
     if (name.isEmpty() || name == u"TXT.rtf") {
@@ -435,7 +436,8 @@ void Writer::writeAttachment(const QTextCharFormat& format)
     QSizeF size = attachment.size;
     if (!size.isValid()) {
         buffer.seek(0);
-        size = QSizeF(reader.size());
+        QImageReader sizeReader(&buffer);
+        size = QSizeF(sizeReader.size());
     }
     m_body.append("{{\\NeXTGraphic ");
     const QByteArray utf8 = name.toUtf8();

@@ -1,0 +1,130 @@
+#include "RichTextTestSupport.h"
+
+#include "platform/text/AttributedText.h"
+#include "platform/text/RichTextData.h"
+#include "platform/text/RtfReader.h"
+#include "platform/text/RtfWriter.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using A = AttributedText;
+
+namespace {
+
+std::unique_ptr<QTextDocument> plainDocument(const QString& text)
+{
+    auto doc = A::makeDocument();
+    QTextCursor(doc.get()).insertText(text);
+    return doc;
+}
+
+TEST(RtfWriter, WritesTheDefaultAttributesWhereNoneAreSet)
+{
+    const auto doc = plainDocument(u"Hello\nWorld"_qs);
+    const int halfPoints = qRound(A::systemFont().pointSizeF() * 2);
+    const QByteArray expected
+        = "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2822\n"
+          "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl\\f0\\fswiss\\fcharset0 .SFNS-Regular;}\n"
+          "{\\colortbl;}\n"
+          "{\\*\\expandedcolortbl;}\n"
+          "\\paperw11900\\paperh16840\\margl1440\\margr1440\\vieww11520\\viewh8400\\viewkind0\n"
+          "\\deftab720\n"
+          "\\pard\\tx560\\tx1120\\tx1680\\tx2240\\tx2800\\tx3360\\tx3920\\tx4480\\tx5040\\tx5600"
+          "\\tx6160\\tx6720\\sl312\\slmult1\\ql\\qnatural\\pardirnatural\\partightenfactor0\n"
+          "\\f0\\fs"
+        + QByteArray::number(halfPoints) + "\\cf0 Hello\\\nWorld}";
+    EXPECT_EQ(RtfWriter::write(*doc).toStdString(), expected.toStdString());
+
+    // Read back, the defaults are explicit: system font and size, multiple 1.3.
+    const auto again = RtfReader::read(RtfWriter::write(*doc));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(A::attribute(*again, A::FontAttributeName, 0).value<QFont>().family(),
+        A::systemFont().family());
+    EXPECT_EQ(A::attribute(*again, A::ParagraphStyleAttributeName, 6).value<ParagraphStyle>(),
+        A::defaultParagraphStyle());
+    EXPECT_FALSE(A::attribute(*again, A::ForegroundColorAttributeName, 0).isValid());
+}
+
+TEST(RtfWriter, EscapesTextForTheCodePage)
+{
+    struct Case {
+        QString text;
+        const char* body;
+    };
+    const std::vector<Case> cases = {
+        { u"café “q”"_qs, "caf\\'e9 \\'93q\\'94" },
+        { u"\U0001F600!"_qs, "\\u55357 \\u56832 !" },
+        { u"Жx"_qs, "\\u1046 x" },
+        { u"{a}\\b"_qs, "\\{a\\}\\\\b" },
+        { u"a\tb\u2028c"_qs, "a\tb\\line c" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        const QByteArray rtf = RtfWriter::write(*plainDocument(c.text));
+        EXPECT_TRUE(rtf.contains(c.body)) << rtf.toStdString();
+        EXPECT_EQ(rtf.contains("\\u"), rtf.contains("\\uc0"));
+        const auto again = RtfReader::read(rtf);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(A::string(*again), c.text);
+    }
+}
+
+TEST(RtfWriter, ParagraphAndCharacterControls)
+{
+    auto doc = plainDocument(u"link text\nsecond"_qs);
+    A::addAttribute(*doc, A::LinkAttributeName, QUrl(u"https://example.org/?q=\"x\""_qs), { 0, 4 });
+    ParagraphStyle style;
+    style.lineHeightMultiple = 1.2;
+    style.tabStops = { { TextTabType::Right, 100 } };
+    style.alignment = TextAlignment::Center;
+    A::addAttribute(*doc, A::ParagraphStyleAttributeName, QVariant::fromValue(style), { 10, 1 });
+    QFont font(u"Menlo"_qs);
+    font.setPointSizeF(12.25);
+    font.setBold(true);
+    A::addAttribute(*doc, A::FontAttributeName, font, { 10, 6 });
+    const QByteArray rtf = RtfWriter::write(*doc);
+    EXPECT_TRUE(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"https://example.org/?q=%22x%22\"}}"
+                             "{\\fldrslt link}} text"))
+        << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains("\\pard\\tqr\\tx2000\\sl288\\slmult1\\qc")) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains("Menlo-Bold;")) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains("\\fsmilli12250\\b ")) << rtf.toStdString();
+}
+
+TEST(RtfWriter, StoredFormDependsOnAttachments)
+{
+    auto doc = plainDocument(u"a"_qs);
+    RichTextData::DocumentType type;
+    QByteArray data = RichTextData::RTFData(*doc, &type);
+    EXPECT_EQ(type, RichTextData::DocumentType::RTF);
+    EXPECT_TRUE(data.startsWith("{\\rtf1"));
+
+    QTextCursor cursor(doc.get());
+    cursor.movePosition(QTextCursor::End);
+    A::insertAttachment(cursor,
+        { bxtest::readTestFile(u"images.rtfd/Pasted Graphic.png"_qs), u"Pasted Graphic.png"_qs,
+            {} });
+    data = RichTextData::RTFData(*doc, &type);
+    EXPECT_EQ(type, RichTextData::DocumentType::RTFD);
+    EXPECT_TRUE(data.startsWith("rtfd"));
+    const auto again = RichTextData::attributedStringWithRTFData(data);
+    ASSERT_TRUE(again);
+    const auto attachment
+        = A::attribute(*again, A::AttachmentAttributeName, 1).value<TextAttachment>();
+    EXPECT_EQ(attachment.fileName, u"Pasted Graphic.png"_qs);
+    // Without a size of its own the image's pixel size is written.
+    EXPECT_EQ(attachment.size, QSizeF(4, 3));
+
+    // Plain RTF leaves attachments out.
+    const auto plain = RtfReader::read(RtfWriter::write(*doc));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(A::string(*plain), u"a"_qs);
+    EXPECT_FALSE(RichTextData::attributedStringWithRTFData(QByteArray()));
+}
+
+} // namespace
