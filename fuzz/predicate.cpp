@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Arguments of every kind a format may take, all of them printable as literals.
     static const QVariantList args {
         QStringLiteral("name"),
-        QVariantList {1, QStringLiteral("x"), QVariant()},
+        QVariantList { 1, QStringLiteral("x"), QVariant() },
         42,
         2.5,
         QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC),
@@ -37,13 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     }
     static const QVariantMap object {
-        {QStringLiteral("name"), QStringLiteral("Crème")},
-        {QStringLiteral("count"), 3},
-        {QStringLiteral("tags"), QStringList {QStringLiteral("a"), QStringLiteral("B")}},
-        {QStringLiteral("child"), QVariantMap {{QStringLiteral("name"), QStringLiteral("c")}}},
+        { QStringLiteral("name"), QStringLiteral("Crème") },
+        { QStringLiteral("count"), 3 },
+        { QStringLiteral("tags"), QStringList { QStringLiteral("a"), QStringLiteral("B") } },
+        { QStringLiteral("child"),
+            QVariantMap { { QStringLiteral("name"), QStringLiteral("c") } } },
     };
-    predicate->evaluateWithObject(object, {{QStringLiteral("x"), 1}}, &error);
-    predicate->predicateWithSubstitutionVariables({{QStringLiteral("x"), QStringLiteral("v")}})
+    predicate->evaluateWithObject(object, { { QStringLiteral("x"), 1 } }, &error);
+    predicate->predicateWithSubstitutionVariables({ { QStringLiteral("x"), QStringLiteral("v") } })
         ->predicateFormat();
     return 0;
 }

@@ -6,5 +6,5 @@ QVariant BXAddEllipsisValueTransformer::transformedValue(const QVariant& value) 
 {
     if (!value.isValid())
         return {};
-    return platform::formatString(QStringLiteral("%@\u2026"), {value});
+    return platform::formatString(QStringLiteral("%@\u2026"), { value });
 }

@@ -8,7 +8,7 @@ QVariant BXColorValueTransformer::transformedValue(const QVariant& value) const
     if (value.metaType().id() != QMetaType::QByteArray)
         return {};
     const auto color = platform::Archiver::unarchived<platform::Color>(
-        value.toByteArray(), {QStringLiteral("NSColor")});
+        value.toByteArray(), { QStringLiteral("NSColor") });
     return color ? QVariant::fromValue(*color) : QVariant();
 }
 

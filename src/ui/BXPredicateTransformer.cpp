@@ -26,7 +26,7 @@ QVariant BXPredicateTransformer::reverseTransformedValue(const QVariant& value) 
     if (value.metaType().id() != QMetaType::QByteArray)
         return {};
     const auto predicate = platform::Archiver::unarchived<platform::PredicateRef>(
-        value.toByteArray(), {QStringLiteral("NSPredicate")});
+        value.toByteArray(), { QStringLiteral("NSPredicate") });
     if (!predicate || !*predicate)
         return {};
     return QVariant::fromValue(*predicate);

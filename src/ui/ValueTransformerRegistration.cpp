@@ -5,8 +5,8 @@
 
 void registerNamedValueTransformers()
 {
-    platform::ValueTransformer::setValueTransformer(std::make_shared<BXPredicateTransformer>(),
-                                                    QStringLiteral("BXPredicateTransformer"));
-    platform::ValueTransformer::setValueTransformer(std::make_shared<BXColorValueTransformer>(),
-                                                    QStringLiteral("BXColorValueTransformer"));
+    platform::ValueTransformer::setValueTransformer(
+        std::make_shared<BXPredicateTransformer>(), QStringLiteral("BXPredicateTransformer"));
+    platform::ValueTransformer::setValueTransformer(
+        std::make_shared<BXColorValueTransformer>(), QStringLiteral("BXColorValueTransformer"));
 }

@@ -24,12 +24,12 @@ TEST(BXValueTransformers, CountsAndIndexes)
         QVariant value;
         qint64 expected;
     } indexes[] = {
-        {0, 1},
-        {4, 5},
-        {qint64(BXZeroToOneBasedIndexValueTransformer::NSNotFound), 0},
-        {QVariant(), 1},
-        {qint64(2147483647), 2147483648LL},
-        {qint64(4294967296LL) + 7, 8},
+        { 0, 1 },
+        { 4, 5 },
+        { qint64(BXZeroToOneBasedIndexValueTransformer::NSNotFound), 0 },
+        { QVariant(), 1 },
+        { qint64(2147483647), 2147483648LL },
+        { qint64(4294967296LL) + 7, 8 },
     };
     for (const auto& c : indexes) {
         SCOPED_TRACE(c.value.toString().toStdString());
@@ -42,8 +42,13 @@ TEST(BXValueTransformers, CountsAndIndexes)
         QVariant value;
         bool expected;
     } counts[] = {
-        {1, true}, {0, false}, {2, false}, {QVariant(), false}, {qint64(4294967297LL), true},
-        {1.5, true}, {-1, false},
+        { 1, true },
+        { 0, false },
+        { 2, false },
+        { QVariant(), false },
+        { qint64(4294967297LL), true },
+        { 1.5, true },
+        { -1, false },
     };
     for (const auto& c : counts) {
         SCOPED_TRACE(c.value.toString().toStdString());
@@ -61,7 +66,7 @@ TEST(BXValueTransformers, EllipsisAndPassThrough)
     EXPECT_FALSE(ellipsis.transformedValue(QVariant()).isValid());
 
     const BXSetToArrayValueTransformer toArray;
-    const QVariant list = QVariantList {1, "two"};
+    const QVariant list = QVariantList { 1, "two" };
     EXPECT_EQ(toArray.transformedValue(list), list);
     EXPECT_TRUE(toArray.allowsReverseTransformation());
     EXPECT_EQ(toArray.reverseTransformedValue(list), list);
@@ -99,7 +104,7 @@ TEST(BXValueTransformers, PredicatesAndColoursAsData)
         EXPECT_TRUE(capture.lines().first().startsWith("failed trasforming data: "));
     }
 
-    const Color red {QColor(255, 0, 0, 128), {}};
+    const Color red { QColor(255, 0, 0, 128), {} };
     const QVariant colourData = colours->reverseTransformedValue(QVariant::fromValue(red));
     ASSERT_EQ(colourData.metaType().id(), QMetaType::QByteArray);
     EXPECT_EQ(colours->transformedValue(colourData).value<Color>(), red);

@@ -49,21 +49,17 @@ int subjectOptions(int options)
 } // namespace
 
 ComparisonPredicate::ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op,
-                                         int options, Modifier modifier,
-                                         std::shared_ptr<RegularExpression> pattern)
-    : m_left(std::move(left))
-    , m_right(std::move(right))
-    , m_operator(op)
-    , m_options(options)
-    , m_modifier(modifier)
-    , m_pattern(std::move(pattern))
-{
-}
+    int options, Modifier modifier, std::shared_ptr<RegularExpression> pattern)
+    : m_left(std::move(left)),
+      m_right(std::move(right)),
+      m_operator(op),
+      m_options(options),
+      m_modifier(modifier),
+      m_pattern(std::move(pattern))
+{ }
 
 std::shared_ptr<ComparisonPredicate> ComparisonPredicate::create(ExpressionRef left,
-                                                                 ExpressionRef right, Operator op,
-                                                                 int options, Modifier modifier,
-                                                                 Error* error)
+    ExpressionRef right, Operator op, int options, Modifier modifier, Error* error)
 {
     std::shared_ptr<RegularExpression> pattern;
     if (op == Operator::Matches && right->type() == Expression::Type::Constant
@@ -83,14 +79,14 @@ bool ComparisonPredicate::matches(const QString& text, const QString& pattern, E
     const QString subject = ValueComparison::fold(text, subjectOptions(m_options));
     if (m_pattern)
         return m_pattern->matchesWholeString(subject, error);
-    const auto compiled = RegularExpression::compile(
-        ValueComparison::fold(pattern, subjectOptions(m_options)), m_options & CaseInsensitive,
-        error);
+    const auto compiled
+        = RegularExpression::compile(ValueComparison::fold(pattern, subjectOptions(m_options)),
+            m_options & CaseInsensitive, error);
     return compiled && compiled->matchesWholeString(subject, error);
 }
 
-bool ComparisonPredicate::compareValues(const QVariant& left, const QVariant& right,
-                                        Error* error) const
+bool ComparisonPredicate::compareValues(
+    const QVariant& left, const QVariant& right, Error* error) const
 {
     const bool strings = ValueComparison::isString(left) && ValueComparison::isString(right);
     const auto folded = [this](const QVariant& value) {
@@ -162,8 +158,7 @@ PredicateRef ComparisonPredicate::predicateWithSubstitutionVariables(
     ExpressionRef left = m_left->withSubstitutionVariables(variables);
     ExpressionRef right = m_right->withSubstitutionVariables(variables);
     std::shared_ptr<RegularExpression> pattern = m_pattern;
-    if (m_operator == Operator::Matches && !pattern
-        && right->type() == Expression::Type::Constant
+    if (m_operator == Operator::Matches && !pattern && right->type() == Expression::Type::Constant
         && ValueComparison::isString(right->constantValue())) {
         // A pattern that arrives through a variable compiles now; a bad one fails at evaluation.
         pattern = RegularExpression::compile(
@@ -203,13 +198,13 @@ bool ComparisonPredicate::isEqual(const Predicate& other) const
         && m_right->isEqual(*comparison.m_right);
 }
 
-bool ComparisonPredicate::evaluate(const QVariant& object, const QVariantMap& variables,
-                                   Error* error) const
+bool ComparisonPredicate::evaluate(
+    const QVariant& object, const QVariantMap& variables, Error* error) const
 {
     Error failure;
     const QVariant left = m_left->expressionValueWithObject(object, variables, &failure);
-    const QVariant right = failure ? QVariant()
-                                   : m_right->expressionValueWithObject(object, variables, &failure);
+    const QVariant right
+        = failure ? QVariant() : m_right->expressionValueWithObject(object, variables, &failure);
     if (failure)
         return Error::set(error, failure);
     if (m_modifier == Modifier::Direct) {

@@ -35,9 +35,8 @@ public:
     // A literal MATCHES pattern is compiled here; a pattern that does not compile gives null
     // and sets `error`.
     static std::shared_ptr<ComparisonPredicate> create(ExpressionRef left, ExpressionRef right,
-                                                       Operator op, int options = NoOptions,
-                                                       Modifier modifier = Modifier::Direct,
-                                                       Error* error = nullptr);
+        Operator op, int options = NoOptions, Modifier modifier = Modifier::Direct,
+        Error* error = nullptr);
 
     const ExpressionRef& leftExpression() const { return m_left; }
     const ExpressionRef& rightExpression() const { return m_right; }
@@ -52,12 +51,12 @@ public:
     PredicateRef predicateWithSubstitutionVariables(const QVariantMap& variables) const override;
     QString predicateFormat() const override;
     bool isEqual(const Predicate& other) const override;
-    bool evaluate(const QVariant& object, const QVariantMap& variables,
-                  Error* error) const override;
+    bool evaluate(
+        const QVariant& object, const QVariantMap& variables, Error* error) const override;
 
 private:
     ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op, int options,
-                        Modifier modifier, std::shared_ptr<RegularExpression> pattern);
+        Modifier modifier, std::shared_ptr<RegularExpression> pattern);
 
     bool matches(const QString& text, const QString& pattern, Error* error) const;
 

@@ -5,12 +5,11 @@
 namespace platform {
 
 CompoundPredicate::CompoundPredicate(Type type, QList<PredicateRef> subpredicates)
-    : m_type(type)
-    , m_subpredicates(std::move(subpredicates))
-{
-}
+    : m_type(type), m_subpredicates(std::move(subpredicates))
+{ }
 
-std::shared_ptr<CompoundPredicate> CompoundPredicate::andPredicate(QList<PredicateRef> subpredicates)
+std::shared_ptr<CompoundPredicate> CompoundPredicate::andPredicate(
+    QList<PredicateRef> subpredicates)
 {
     return std::make_shared<CompoundPredicate>(Type::And, std::move(subpredicates));
 }
@@ -22,10 +21,12 @@ std::shared_ptr<CompoundPredicate> CompoundPredicate::orPredicate(QList<Predicat
 
 std::shared_ptr<CompoundPredicate> CompoundPredicate::notPredicate(PredicateRef predicate)
 {
-    return std::make_shared<CompoundPredicate>(Type::Not, QList<PredicateRef> {std::move(predicate)});
+    return std::make_shared<CompoundPredicate>(
+        Type::Not, QList<PredicateRef> { std::move(predicate) });
 }
 
-PredicateRef CompoundPredicate::predicateWithSubstitutionVariables(const QVariantMap& variables) const
+PredicateRef CompoundPredicate::predicateWithSubstitutionVariables(
+    const QVariantMap& variables) const
 {
     QList<PredicateRef> substituted;
     substituted.reserve(m_subpredicates.size());
@@ -45,7 +46,8 @@ QString CompoundPredicate::predicateFormat() const
     if (m_type == Type::Not)
         return QStringLiteral("NOT ") + part(m_subpredicates.value(0));
     if (m_subpredicates.isEmpty())
-        return m_type == Type::And ? QStringLiteral("TRUEPREDICATE") : QStringLiteral("FALSEPREDICATE");
+        return m_type == Type::And ? QStringLiteral("TRUEPREDICATE")
+                                   : QStringLiteral("FALSEPREDICATE");
     QStringList parts;
     for (const PredicateRef& predicate : m_subpredicates)
         parts << part(predicate);
@@ -59,12 +61,12 @@ bool CompoundPredicate::isEqual(const Predicate& other) const
     const auto& compound = static_cast<const CompoundPredicate&>(other);
     return m_type == compound.m_type
         && std::equal(m_subpredicates.begin(), m_subpredicates.end(),
-                      compound.m_subpredicates.begin(), compound.m_subpredicates.end(),
-                      [](const PredicateRef& a, const PredicateRef& b) { return a->isEqual(*b); });
+            compound.m_subpredicates.begin(), compound.m_subpredicates.end(),
+            [](const PredicateRef& a, const PredicateRef& b) { return a->isEqual(*b); });
 }
 
-bool CompoundPredicate::evaluate(const QVariant& object, const QVariantMap& variables,
-                                 Error* error) const
+bool CompoundPredicate::evaluate(
+    const QVariant& object, const QVariantMap& variables, Error* error) const
 {
     // A failure inside stops evaluation and counts as false, whatever NOT would make of it.
     Error failure;

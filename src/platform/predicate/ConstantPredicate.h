@@ -15,8 +15,8 @@ public:
     PredicateRef predicateWithSubstitutionVariables(const QVariantMap& variables) const override;
     QString predicateFormat() const override;
     bool isEqual(const Predicate& other) const override;
-    bool evaluate(const QVariant& object, const QVariantMap& variables,
-                  Error* error) const override;
+    bool evaluate(
+        const QVariant& object, const QVariantMap& variables, Error* error) const override;
 
 private:
     bool m_value;

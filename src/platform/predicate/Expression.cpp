@@ -29,7 +29,8 @@ QString formatDouble(double value)
         return value > 0 ? QStringLiteral("1e999") : QStringLiteral("-1e999");
     QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
     // Keep the text a floating-point literal so it reads back as one.
-    if (std::isfinite(value) && !text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')))
+    if (std::isfinite(value) && !text.contains(QLatin1Char('.'))
+        && !text.contains(QLatin1Char('e')))
         text += QStringLiteral(".0");
     return text;
 }
@@ -70,7 +71,7 @@ QString formatConstant(const QVariant& value)
 Error unboundVariableError(const QString& name)
 {
     return Error(kCocoaErrorDomain, PredicateFormatErrorCode,
-                 QStringLiteral("The variable $%1 has no value.").arg(name));
+        QStringLiteral("The variable $%1 has no value.").arg(name));
 }
 
 } // namespace
@@ -118,8 +119,8 @@ ExpressionRef Expression::aggregate(QList<ExpressionRef> elements)
     return expression;
 }
 
-ExpressionRef Expression::subquery(ExpressionRef collection, const QString& variable,
-                                   std::shared_ptr<const Predicate> predicate)
+ExpressionRef Expression::subquery(
+    ExpressionRef collection, const QString& variable, std::shared_ptr<const Predicate> predicate)
 {
     auto expression = std::shared_ptr<Expression>(new Expression(Type::Subquery));
     expression->m_operand = std::move(collection);
@@ -128,8 +129,8 @@ ExpressionRef Expression::subquery(ExpressionRef collection, const QString& vari
     return expression;
 }
 
-QVariant Expression::expressionValueWithObject(const QVariant& object,
-                                               const QVariantMap& variables, Error* error) const
+QVariant Expression::expressionValueWithObject(
+    const QVariant& object, const QVariantMap& variables, Error* error) const
 {
     switch (m_type) {
     case Type::Constant:
@@ -145,8 +146,8 @@ QVariant Expression::expressionValueWithObject(const QVariant& object,
         return *found;
     }
     case Type::KeyPath: {
-        const QVariant base = m_operand ? m_operand->expressionValueWithObject(object, variables, error)
-                                        : object;
+        const QVariant base
+            = m_operand ? m_operand->expressionValueWithObject(object, variables, error) : object;
         return valueForKeyPath(base, m_name);
     }
     case Type::Aggregate: {
@@ -191,8 +192,8 @@ ExpressionRef Expression::withSubstitutionVariables(const QVariantMap& variables
         return found != variables.constEnd() ? constant(*found) : variable(m_name);
     }
     case Type::KeyPath:
-        return keyPath(m_name, m_operand ? m_operand->withSubstitutionVariables(variables)
-                                         : ExpressionRef());
+        return keyPath(
+            m_name, m_operand ? m_operand->withSubstitutionVariables(variables) : ExpressionRef());
     case Type::Aggregate: {
         QList<ExpressionRef> elements;
         for (const ExpressionRef& element : m_elements)
@@ -204,7 +205,7 @@ ExpressionRef Expression::withSubstitutionVariables(const QVariantMap& variables
         QVariantMap inner = variables;
         inner.remove(m_name);
         return subquery(m_operand->withSubstitutionVariables(variables), m_name,
-                        m_predicate->predicateWithSubstitutionVariables(inner));
+            m_predicate->predicateWithSubstitutionVariables(inner));
     }
     }
     return {};
@@ -254,7 +255,7 @@ bool Expression::isEqual(const Expression& other) const
         return sameExpression(m_operand, other.m_operand);
     case Type::Aggregate:
         return std::equal(m_elements.begin(), m_elements.end(), other.m_elements.begin(),
-                          other.m_elements.end(), sameExpression);
+            other.m_elements.end(), sameExpression);
     case Type::Subquery:
         return sameExpression(m_operand, other.m_operand)
             && m_predicate->isEqual(*other.m_predicate);

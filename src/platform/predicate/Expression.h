@@ -45,7 +45,7 @@ public:
     static ExpressionRef keyPath(const QString& keyPath, ExpressionRef operand = {});
     static ExpressionRef aggregate(QList<ExpressionRef> elements);
     static ExpressionRef subquery(ExpressionRef collection, const QString& variable,
-                                  std::shared_ptr<const Predicate> predicate);
+        std::shared_ptr<const Predicate> predicate);
 
     Type type() const { return m_type; }
     const QVariant& constantValue() const { return m_value; }
@@ -57,8 +57,8 @@ public:
 
     // The value for `object` (a KeyValueRef, a QVariantMap or any value for SELF). An unbound
     // variable or a failing inner predicate sets `error` and gives nil.
-    QVariant expressionValueWithObject(const QVariant& object, const QVariantMap& variables = {},
-                                       Error* error = nullptr) const;
+    QVariant expressionValueWithObject(
+        const QVariant& object, const QVariantMap& variables = {}, Error* error = nullptr) const;
 
     // This expression with the bound variables replaced by constants; unbound ones stay.
     ExpressionRef withSubstitutionVariables(const QVariantMap& variables) const;

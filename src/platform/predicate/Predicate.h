@@ -29,9 +29,8 @@ public:
     // Parses `format`, taking the values of %@, %K, %d, %i and %f from `args` in order. A
     // syntax error, a missing argument or a literal MATCHES pattern that does not compile
     // gives null and sets `error`.
-    static std::shared_ptr<Predicate> predicateWithFormat(const QString& format,
-                                                          const QVariantList& args = {},
-                                                          Error* error = nullptr);
+    static std::shared_ptr<Predicate> predicateWithFormat(
+        const QString& format, const QVariantList& args = {}, Error* error = nullptr);
     // TRUEPREDICATE or FALSEPREDICATE.
     static std::shared_ptr<Predicate> predicateWithValue(bool value);
 
@@ -41,10 +40,9 @@ public:
     // while evaluating (an unbound variable, a pattern that does not compile or runs out of
     // time) give false and set `error`.
     bool evaluateWithObject(const QVariant& object, const QVariantMap& substitutionVariables = {},
-                            Error* error = nullptr) const;
+        Error* error = nullptr) const;
     bool evaluateWithObject(const KeyValueRef& object,
-                            const QVariantMap& substitutionVariables = {},
-                            Error* error = nullptr) const;
+        const QVariantMap& substitutionVariables = {}, Error* error = nullptr) const;
 
     // A copy with every bound $variable replaced by its value; unbound variables stay.
     virtual PredicateRef predicateWithSubstitutionVariables(const QVariantMap& variables) const = 0;
@@ -57,8 +55,8 @@ public:
     bool operator==(const Predicate& other) const { return isEqual(other); }
 
     // Evaluation with the variables in scope; the public entry points wrap this.
-    virtual bool evaluate(const QVariant& object, const QVariantMap& variables,
-                          Error* error) const = 0;
+    virtual bool evaluate(
+        const QVariant& object, const QVariantMap& variables, Error* error) const = 0;
 
 protected:
     Predicate() = default;

@@ -64,10 +64,9 @@ std::optional<QVariant> decodeSortDescriptor(const QCborMap& fields, Archiver::D
 void registerPredicateArchiving()
 {
     Archiver::registerClass(QStringLiteral("NSPredicate"), QMetaType::fromType<PredicateRef>().id(),
-                            encodePredicate, decodePredicate);
+        encodePredicate, decodePredicate);
     Archiver::registerClass(QStringLiteral("NSSortDescriptor"),
-                            QMetaType::fromType<SortDescriptor>().id(), encodeSortDescriptor,
-                            decodeSortDescriptor);
+        QMetaType::fromType<SortDescriptor>().id(), encodeSortDescriptor, decodeSortDescriptor);
 }
 
 } // namespace platform

@@ -117,7 +117,7 @@ public:
             return true;
         }
         static const char* const operators[]
-            = {"==", "!=", "<>", "<=", "=<", ">=", "=>", "&&", "||", "=", "<", ">", "!"};
+            = { "==", "!=", "<>", "<=", "=<", ">=", "=>", "&&", "||", "=", "<", ">", "!" };
         for (const char* op : operators) {
             if (m_text.mid(m_pos).startsWith(QLatin1String(op))) {
                 token.type = Token::Type::Operator;
@@ -204,8 +204,8 @@ private:
         const auto digitsAt = [this](qsizetype pos, bool hex) {
             qsizetype end = pos;
             while (end < m_text.size()
-                   && (m_text[end].isDigit()
-                       || (hex && QStringLiteral("abcdefABCDEF").contains(m_text[end]))))
+                && (m_text[end].isDigit()
+                    || (hex && QStringLiteral("abcdefABCDEF").contains(m_text[end]))))
                 ++end;
             return end;
         };
@@ -227,10 +227,12 @@ private:
                 floating = true;
                 end = digitsAt(end + 1, false);
             }
-            if (end < m_text.size() && (m_text[end] == QLatin1Char('e') || m_text[end] == QLatin1Char('E'))) {
+            if (end < m_text.size()
+                && (m_text[end] == QLatin1Char('e') || m_text[end] == QLatin1Char('E'))) {
                 qsizetype exponent = end + 1;
                 if (exponent < m_text.size()
-                    && (m_text[exponent] == QLatin1Char('+') || m_text[exponent] == QLatin1Char('-')))
+                    && (m_text[exponent] == QLatin1Char('+')
+                        || m_text[exponent] == QLatin1Char('-')))
                     ++exponent;
                 const qsizetype exponentEnd = digitsAt(exponent, false);
                 if (exponentEnd == exponent) {
@@ -266,7 +268,8 @@ private:
             }
             m_pos = end;
         }
-        if (m_pos < m_text.size() && (isIdentifierPart(m_text[m_pos]) || m_text[m_pos] == QLatin1Char('.'))) {
+        if (m_pos < m_text.size()
+            && (isIdentifierPart(m_text[m_pos]) || m_text[m_pos] == QLatin1Char('.'))) {
             message = QStringLiteral("bad number");
             return false;
         }
@@ -298,11 +301,7 @@ private:
 
 class Parser {
 public:
-    Parser(const QString& format, const QVariantList& args)
-        : m_lexer(format)
-        , m_args(args)
-    {
-    }
+    Parser(const QString& format, const QVariantList& args) : m_lexer(format), m_args(args) { }
 
     PredicateRef parse(Error* error)
     {
@@ -339,8 +338,8 @@ private:
         if (!m_failed) {
             m_failed = true;
             m_error = Error(kCocoaErrorDomain, PredicateFormatErrorCode,
-                            QStringLiteral("Unable to parse the predicate format."),
-                            QStringLiteral("%1 at offset %2").arg(message).arg(m_token.position));
+                QStringLiteral("Unable to parse the predicate format."),
+                QStringLiteral("%1 at offset %2").arg(message).arg(m_token.position));
             if (cause)
                 m_error.setUnderlyingError(cause);
         }
@@ -482,12 +481,12 @@ private:
             return std::nullopt;
         }
         static const std::pair<const char*, Op> words[] = {
-            {"IN", Op::In},
-            {"CONTAINS", Op::Contains},
-            {"BEGINSWITH", Op::BeginsWith},
-            {"ENDSWITH", Op::EndsWith},
-            {"LIKE", Op::Like},
-            {"MATCHES", Op::Matches},
+            { "IN", Op::In },
+            { "CONTAINS", Op::Contains },
+            { "BEGINSWITH", Op::BeginsWith },
+            { "ENDSWITH", Op::EndsWith },
+            { "LIKE", Op::Like },
+            { "MATCHES", Op::Matches },
         };
         for (const auto& [word, op] : words) {
             if (m_token.isWord(word))
@@ -692,8 +691,8 @@ private:
 
 } // namespace
 
-std::shared_ptr<Predicate> PredicateParser::parse(const QString& format, const QVariantList& args,
-                                                  Error* error)
+std::shared_ptr<Predicate> PredicateParser::parse(
+    const QString& format, const QVariantList& args, Error* error)
 {
     Parser parser(format, args);
     PredicateRef predicate = parser.parse(error);
@@ -702,9 +701,9 @@ std::shared_ptr<Predicate> PredicateParser::parse(const QString& format, const Q
 
 bool PredicateParser::isReservedWord(const QString& word)
 {
-    static const char* const words[] = {"AND", "OR", "NOT", "ANY", "SOME", "ALL", "NONE", "IN",
+    static const char* const words[] = { "AND", "OR", "NOT", "ANY", "SOME", "ALL", "NONE", "IN",
         "CONTAINS", "BEGINSWITH", "ENDSWITH", "LIKE", "MATCHES", "NIL", "NULL", "TRUE", "FALSE",
-        "YES", "NO", "SELF", "TRUEPREDICATE", "FALSEPREDICATE", "SUBQUERY", "CAST"};
+        "YES", "NO", "SELF", "TRUEPREDICATE", "FALSEPREDICATE", "SUBQUERY", "CAST" };
     for (const char* reserved : words) {
         if (word.compare(QLatin1String(reserved), Qt::CaseInsensitive) == 0)
             return true;

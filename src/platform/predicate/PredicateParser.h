@@ -13,8 +13,8 @@ namespace platform {
 // must mirror (keywords, string quoting, the date form). Used by Predicate and Expression.
 class PredicateParser final {
 public:
-    static std::shared_ptr<Predicate> parse(const QString& format, const QVariantList& args,
-                                            Error* error);
+    static std::shared_ptr<Predicate> parse(
+        const QString& format, const QVariantList& args, Error* error);
 
     // Whether `word` is a keyword in any letter case, so that a key of that name needs '#'.
     static bool isReservedWord(const QString& word);

@@ -15,42 +15,39 @@ constexpr int32_t kMatchTimeLimit = 2000;
 Error regexError(const QString& description, UErrorCode status)
 {
     return Error(kCocoaErrorDomain, PredicateFormatErrorCode, description,
-                 QString::fromLatin1(u_errorName(status)));
+        QString::fromLatin1(u_errorName(status)));
 }
 
 } // namespace
 
-RegularExpression::RegularExpression(URegularExpression* regex, QString pattern,
-                                     bool caseInsensitive)
-    : m_regex(regex)
-    , m_pattern(std::move(pattern))
-    , m_caseInsensitive(caseInsensitive)
-{
-}
+RegularExpression::RegularExpression(
+    URegularExpression* regex, QString pattern, bool caseInsensitive)
+    : m_regex(regex), m_pattern(std::move(pattern)), m_caseInsensitive(caseInsensitive)
+{ }
 
 RegularExpression::~RegularExpression()
 {
     uregex_close(m_regex);
 }
 
-std::shared_ptr<RegularExpression> RegularExpression::compile(const QString& pattern,
-                                                              bool caseInsensitive, Error* error)
+std::shared_ptr<RegularExpression> RegularExpression::compile(
+    const QString& pattern, bool caseInsensitive, Error* error)
 {
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError {};
     URegularExpression* regex
         = uregex_open(reinterpret_cast<const UChar*>(pattern.utf16()), int32_t(pattern.size()),
-                      caseInsensitive ? UREGEX_CASE_INSENSITIVE : 0, &parseError, &status);
+            caseInsensitive ? UREGEX_CASE_INSENSITIVE : 0, &parseError, &status);
     if (U_SUCCESS(status))
         uregex_setTimeLimit(regex, kMatchTimeLimit, &status);
     if (U_FAILURE(status)) {
         uregex_close(regex);
         Error::set(error,
-                   regexError(QStringLiteral("Can't compile the regular expression \"%1\" "
-                                             "(offset %2).")
-                                  .arg(pattern)
-                                  .arg(parseError.offset),
-                              status));
+            regexError(QStringLiteral("Can't compile the regular expression \"%1\" "
+                                      "(offset %2).")
+                           .arg(pattern)
+                           .arg(parseError.offset),
+                status));
         return nullptr;
     }
     return std::shared_ptr<RegularExpression>(
@@ -61,8 +58,8 @@ bool RegularExpression::matchesWholeString(const QString& text, Error* error) co
 {
     std::lock_guard lock(m_mutex);
     UErrorCode status = U_ZERO_ERROR;
-    uregex_setText(m_regex, reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()),
-                   &status);
+    uregex_setText(
+        m_regex, reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()), &status);
     const bool matched = U_SUCCESS(status) && uregex_matches(m_regex, 0, &status);
     // Drop the reference to `text`, which does not outlive this call.
     UErrorCode resetStatus = U_ZERO_ERROR;

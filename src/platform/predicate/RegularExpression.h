@@ -17,8 +17,8 @@ namespace platform {
 class RegularExpression final {
 public:
     // Null with `error` set when the pattern does not compile.
-    static std::shared_ptr<RegularExpression> compile(const QString& pattern, bool caseInsensitive,
-                                                      Error* error = nullptr);
+    static std::shared_ptr<RegularExpression> compile(
+        const QString& pattern, bool caseInsensitive, Error* error = nullptr);
     ~RegularExpression();
 
     RegularExpression(const RegularExpression&) = delete;

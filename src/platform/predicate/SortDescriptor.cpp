@@ -12,8 +12,8 @@ namespace {
 
 // Sorts indexes into `count` objects whose values `read(object, descriptor)` gives.
 template <typename ReadValue>
-std::vector<qsizetype> sortedOrder(qsizetype count, const QList<SortDescriptor>& descriptors,
-                                   ReadValue read)
+std::vector<qsizetype> sortedOrder(
+    qsizetype count, const QList<SortDescriptor>& descriptors, ReadValue read)
 {
     std::vector<QVariantList> rows(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) {
@@ -25,8 +25,7 @@ std::vector<qsizetype> sortedOrder(qsizetype count, const QList<SortDescriptor>&
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         for (qsizetype d = 0; d < descriptors.size(); ++d) {
-            const int result
-                = descriptors[d].compareValues(rows[size_t(a)][d], rows[size_t(b)][d]);
+            const int result = descriptors[d].compareValues(rows[size_t(a)][d], rows[size_t(b)][d]);
             if (result != 0)
                 return result < 0;
         }
@@ -38,11 +37,8 @@ std::vector<qsizetype> sortedOrder(qsizetype count, const QList<SortDescriptor>&
 } // namespace
 
 SortDescriptor::SortDescriptor(QString key, bool ascending, QString selector)
-    : m_key(std::move(key))
-    , m_ascending(ascending)
-    , m_selector(std::move(selector))
-{
-}
+    : m_key(std::move(key)), m_ascending(ascending), m_selector(std::move(selector))
+{ }
 
 ValueComparison::Collation SortDescriptor::collation() const
 {
@@ -81,13 +77,13 @@ int SortDescriptor::compareValues(const QVariant& left, const QVariant& right) c
     return m_ascending ? result : -result;
 }
 
-QVariantList SortDescriptor::sorted(const QVariantList& objects,
-                                    const QList<SortDescriptor>& descriptors)
+QVariantList SortDescriptor::sorted(
+    const QVariantList& objects, const QList<SortDescriptor>& descriptors)
 {
-    const auto order = sortedOrder(objects.size(), descriptors,
-                                   [&](qsizetype i, const SortDescriptor& descriptor) {
-                                       return descriptor.valueOf(objects[i]);
-                                   });
+    const auto order = sortedOrder(
+        objects.size(), descriptors, [&](qsizetype i, const SortDescriptor& descriptor) {
+            return descriptor.valueOf(objects[i]);
+        });
     QVariantList result;
     result.reserve(objects.size());
     for (const qsizetype i : order)
@@ -95,13 +91,13 @@ QVariantList SortDescriptor::sorted(const QVariantList& objects,
     return result;
 }
 
-QList<KeyValueRef> SortDescriptor::sorted(const QList<KeyValueRef>& objects,
-                                          const QList<SortDescriptor>& descriptors)
+QList<KeyValueRef> SortDescriptor::sorted(
+    const QList<KeyValueRef>& objects, const QList<SortDescriptor>& descriptors)
 {
-    const auto order = sortedOrder(objects.size(), descriptors,
-                                   [&](qsizetype i, const SortDescriptor& descriptor) {
-                                       return descriptor.valueOf(QVariant::fromValue(objects[i]));
-                                   });
+    const auto order = sortedOrder(
+        objects.size(), descriptors, [&](qsizetype i, const SortDescriptor& descriptor) {
+            return descriptor.valueOf(QVariant::fromValue(objects[i]));
+        });
     QList<KeyValueRef> result;
     result.reserve(objects.size());
     for (const qsizetype i : order)

@@ -18,8 +18,8 @@ namespace platform {
 class SortDescriptor final {
 public:
     SortDescriptor() = default;
-    explicit SortDescriptor(QString key, bool ascending = true,
-                            QString selector = QStringLiteral("compare:"));
+    explicit SortDescriptor(
+        QString key, bool ascending = true, QString selector = QStringLiteral("compare:"));
 
     const QString& key() const { return m_key; }
     bool ascending() const { return m_ascending; }
@@ -35,9 +35,10 @@ public:
 
     // The order of `objects` by the descriptors in turn; equal objects keep their order. Each
     // object's values are read once.
-    static QVariantList sorted(const QVariantList& objects, const QList<SortDescriptor>& descriptors);
-    static QList<KeyValueRef> sorted(const QList<KeyValueRef>& objects,
-                                     const QList<SortDescriptor>& descriptors);
+    static QVariantList sorted(
+        const QVariantList& objects, const QList<SortDescriptor>& descriptors);
+    static QList<KeyValueRef> sorted(
+        const QList<KeyValueRef>& objects, const QList<SortDescriptor>& descriptors);
 
     bool operator==(const SortDescriptor& other) const = default;
 

@@ -6,8 +6,8 @@
 
 #include <QDateTime>
 
-#include <unicode/ucol.h>
 #include <unicode/uchar.h>
+#include <unicode/ucol.h>
 #include <unicode/uloc.h>
 #include <unicode/unorm2.h>
 #include <unicode/ustring.h>
@@ -82,8 +82,7 @@ QString caseFold(const QString& text)
     UErrorCode status = U_ZERO_ERROR;
     QString folded(text.size() * 3 + 1, Qt::Uninitialized);
     const int32_t length = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()),
-                                         int32_t(folded.size()), uchars(text),
-                                         int32_t(text.size()), U_FOLD_CASE_DEFAULT, &status);
+        int32_t(folded.size()), uchars(text), int32_t(text.size()), U_FOLD_CASE_DEFAULT, &status);
     if (U_FAILURE(status))
         return text.toCaseFolded();
     folded.truncate(length);
@@ -98,14 +97,14 @@ QString removeDiacritics(const QString& text)
     const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
     if (U_FAILURE(status))
         return text;
-    const int32_t needed = unorm2_normalize(nfd, uchars(text), int32_t(text.size()), nullptr, 0,
-                                            &status);
+    const int32_t needed
+        = unorm2_normalize(nfd, uchars(text), int32_t(text.size()), nullptr, 0, &status);
     if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
         return text;
     status = U_ZERO_ERROR;
     QString decomposed(needed, Qt::Uninitialized);
     unorm2_normalize(nfd, uchars(text), int32_t(text.size()),
-                     reinterpret_cast<UChar*>(decomposed.data()), needed, &status);
+        reinterpret_cast<UChar*>(decomposed.data()), needed, &status);
     if (U_FAILURE(status))
         return text;
     QString result;
@@ -139,7 +138,7 @@ struct CollatorDeleter {
 UCollator* collator(ValueComparison::Collation collation)
 {
     thread_local std::unique_ptr<UCollator, CollatorDeleter> collators[3];
-    const int index = collation == ValueComparison::Collation::Localized ? 0
+    const int index = collation == ValueComparison::Collation::Localized    ? 0
         : collation == ValueComparison::Collation::LocalizedCaseInsensitive ? 1
                                                                             : 2;
     if (!collators[index]) {
@@ -244,16 +243,15 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
     return left.metaType() == right.metaType() && left == right;
 }
 
-std::optional<int> ValueComparison::order(const QVariant& left, const QVariant& right,
-                                          int options)
+std::optional<int> ValueComparison::order(const QVariant& left, const QVariant& right, int options)
 {
     if (isNumber(left) && isNumber(right))
         return orderNumbers(left, right);
     if (isDate(left) && isDate(right))
         return sign(instant(left) - instant(right));
     if (isString(left) && isString(right)) {
-        const int result = QString::compare(fold(left.toString(), options),
-                                            fold(right.toString(), options));
+        const int result
+            = QString::compare(fold(left.toString(), options), fold(right.toString(), options));
         return result < 0 ? -1 : (result > 0 ? 1 : 0);
     }
     return std::nullopt;
@@ -301,9 +299,9 @@ bool ValueComparison::contains(const QString& text, const QString& part, int opt
 {
     // Searching long note texts is the common case: ASCII needs no folded copies.
     if (isAscii(text) && isAscii(part)) {
-        return text.contains(part, (options & ComparisonPredicate::CaseInsensitive)
-                                       ? Qt::CaseInsensitive
-                                       : Qt::CaseSensitive);
+        return text.contains(part,
+            (options & ComparisonPredicate::CaseInsensitive) ? Qt::CaseInsensitive
+                                                             : Qt::CaseSensitive);
     }
     return fold(text, options).contains(fold(part, options));
 }
@@ -320,13 +318,13 @@ bool ValueComparison::like(const QString& text, const QString& pattern)
     for (qsizetype i = 0; i < patternChars.size(); ++i) {
         const uint c = patternChars[i];
         if (c == '\\' && i + 1 < patternChars.size())
-            tokens.push_back({Literal, patternChars[++i]});
+            tokens.push_back({ Literal, patternChars[++i] });
         else if (c == '*')
-            tokens.push_back({Any, 0});
+            tokens.push_back({ Any, 0 });
         else if (c == '?')
-            tokens.push_back({One, 0});
+            tokens.push_back({ One, 0 });
         else
-            tokens.push_back({Literal, c});
+            tokens.push_back({ Literal, c });
     }
     const QList<uint> chars = text.toUcs4();
     // Greedy match that backtracks only to the last star: linear for patterns with one star,
@@ -340,8 +338,7 @@ bool ValueComparison::like(const QString& text, const QString& pattern)
             starToken = t++;
             starText = s;
         } else if (t < tokens.size()
-                   && (tokens[t].kind == One
-                       || (tokens[t].kind == Literal && tokens[t].c == chars[s]))) {
+            && (tokens[t].kind == One || (tokens[t].kind == Literal && tokens[t].c == chars[s]))) {
             ++t;
             ++s;
         } else if (starToken != size_t(-1)) {
@@ -356,8 +353,7 @@ bool ValueComparison::like(const QString& text, const QString& pattern)
     return t == tokens.size();
 }
 
-int ValueComparison::compareStrings(const QString& left, const QString& right,
-                                    Collation collation)
+int ValueComparison::compareStrings(const QString& left, const QString& right, Collation collation)
 {
     int result = 0;
     switch (collation) {
@@ -369,8 +365,8 @@ int ValueComparison::compareStrings(const QString& left, const QString& right,
         break;
     default:
         if (UCollator* c = collator(collation)) {
-            result = ucol_strcoll(c, uchars(left), int32_t(left.size()), uchars(right),
-                                  int32_t(right.size()));
+            result = ucol_strcoll(
+                c, uchars(left), int32_t(left.size()), uchars(right), int32_t(right.size()));
         } else {
             result = QString::compare(left, right);
         }

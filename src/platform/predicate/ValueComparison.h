@@ -31,8 +31,7 @@ public:
 
     // The order of two numbers, two dates or two strings (folded by `options`); nullopt when
     // the values are not of one of those kinds together, nil included.
-    static std::optional<int> order(const QVariant& left, const QVariant& right,
-                                    int options = 0);
+    static std::optional<int> order(const QVariant& left, const QVariant& right, int options = 0);
 
     // A total order for sorting: nil first, then numbers, dates, strings (by `collation`) and
     // anything else, which sorts as equal. Gives -1, 0 or 1.

@@ -26,7 +26,7 @@ QVariantList named(const QStringList& list)
 {
     QVariantList objects;
     for (const QString& name : list)
-        objects << QVariantMap {{"name", name.isEmpty() ? QVariant() : QVariant(name)}};
+        objects << QVariantMap { { "name", name.isEmpty() ? QVariant() : QVariant(name) } };
     return objects;
 }
 
@@ -34,27 +34,30 @@ QVariantList named(const QStringList& list)
 
 TEST(SortDescriptor, OrdersByEachComparison)
 {
-    const QStringList input {"b", "Banana", "", "apple", "Éclair", "file10", "eclair", "file2", "Apple"};
+    const QStringList input { "b", "Banana", "", "apple", "Éclair", "file10", "eclair", "file2",
+        "Apple" };
     const struct {
         QString selector;
         bool ascending;
         QStringList expected;
     } cases[] = {
-        {"compare:", true, {"", "Apple", "Banana", "apple", "b", "eclair", "file10", "file2", "Éclair"}},
-        {"compare:", false, {"Éclair", "file2", "file10", "eclair", "b", "apple", "Banana", "Apple", ""}},
-        {"caseInsensitiveCompare:", true,
-         {"", "apple", "Apple", "b", "Banana", "eclair", "file10", "file2", "Éclair"}},
-        {"localizedCaseInsensitiveCompare:", true,
-         {"", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file10", "file2"}},
-        {"localizedCompare:", true,
-         {"", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file10", "file2"}},
-        {"localizedStandardCompare:", true,
-         {"", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file2", "file10"}},
+        { "compare:", true,
+            { "", "Apple", "Banana", "apple", "b", "eclair", "file10", "file2", "Éclair" } },
+        { "compare:", false,
+            { "Éclair", "file2", "file10", "eclair", "b", "apple", "Banana", "Apple", "" } },
+        { "caseInsensitiveCompare:", true,
+            { "", "apple", "Apple", "b", "Banana", "eclair", "file10", "file2", "Éclair" } },
+        { "localizedCaseInsensitiveCompare:", true,
+            { "", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file10", "file2" } },
+        { "localizedCompare:", true,
+            { "", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file10", "file2" } },
+        { "localizedStandardCompare:", true,
+            { "", "apple", "Apple", "b", "Banana", "eclair", "Éclair", "file2", "file10" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.selector.toStdString());
         const SortDescriptor descriptor("name", c.ascending, c.selector);
-        EXPECT_EQ(names(SortDescriptor::sorted(named(input), {descriptor})), c.expected);
+        EXPECT_EQ(names(SortDescriptor::sorted(named(input), { descriptor })), c.expected);
     }
 }
 
@@ -62,7 +65,8 @@ TEST(SortDescriptor, MixedValuesAndSeveralKeys)
 {
     const QDateTime day(QDate(2024, 2, 1), QTime(9, 0), Qt::UTC);
     const auto make = [](const QString& name, const QVariant& rank, const QVariant& when) {
-        return KeyValueRef(TestObject::make({{"name", name}, {"rank", rank}, {"when", when}}));
+        return KeyValueRef(
+            TestObject::make({ { "name", name }, { "rank", rank }, { "when", when } }));
     };
     const QList<KeyValueRef> objects {
         make("a", 2, day),
@@ -77,11 +81,11 @@ TEST(SortDescriptor, MixedValuesAndSeveralKeys)
             text += object->valueForKey("name").toString();
         return text;
     };
-    EXPECT_EQ(order(SortDescriptor::sorted(objects, {SortDescriptor("rank")})), "dcbae");
-    EXPECT_EQ(order(SortDescriptor::sorted(objects, {SortDescriptor("rank", false),
-                                                     SortDescriptor("when", false)})),
-              "eabcd");
-    EXPECT_EQ(order(SortDescriptor::sorted(objects, {SortDescriptor("when")})), "cbade");
+    EXPECT_EQ(order(SortDescriptor::sorted(objects, { SortDescriptor("rank") })), "dcbae");
+    EXPECT_EQ(order(SortDescriptor::sorted(
+                  objects, { SortDescriptor("rank", false), SortDescriptor("when", false) })),
+        "eabcd");
+    EXPECT_EQ(order(SortDescriptor::sorted(objects, { SortDescriptor("when") })), "cbade");
 
     const SortDescriptor byRank("rank");
     EXPECT_EQ(byRank.compare(objects[0], objects[4]), 0);
@@ -95,20 +99,19 @@ TEST(SortDescriptor, MixedValuesAndSeveralKeys)
 TEST(PredicateArchive, PredicatesAndSortDescriptorsSurviveArchiving)
 {
     registerPredicateArchiving();
-    const QStringList allowed {"NSPredicate", "NSSortDescriptor", "NSArray"};
-    for (const QString format : {"noteModified >= $dateBeforeNow",
-                                 "SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0",
-                                 "TRUEPREDICATE"}) {
+    const QStringList allowed { "NSPredicate", "NSSortDescriptor", "NSArray" };
+    for (const QString format : { "noteModified >= $dateBeforeNow",
+             "SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0", "TRUEPREDICATE" }) {
         SCOPED_TRACE(format.toStdString());
         const PredicateRef predicate = Predicate::predicateWithFormat(format);
         Error error;
         const QByteArray data = Archiver::archivedData(QVariant::fromValue(predicate), &error);
         ASSERT_FALSE(data.isEmpty()) << error.toString().toStdString();
-        const auto back = Archiver::unarchived<PredicateRef>(data, {"NSPredicate"}, &error);
+        const auto back = Archiver::unarchived<PredicateRef>(data, { "NSPredicate" }, &error);
         ASSERT_TRUE(back && *back);
         EXPECT_TRUE(**back == *predicate);
         // The class must be asked for.
-        EXPECT_FALSE(Archiver::unarchivedObject(data, {"NSSortDescriptor"}));
+        EXPECT_FALSE(Archiver::unarchivedObject(data, { "NSSortDescriptor" }));
     }
 
     const QVariantList descriptors {
@@ -125,7 +128,7 @@ TEST(PredicateArchive, PredicatesAndSortDescriptorsSurviveArchiving)
     // A predicate holding an object cannot be kept as text: archiving fails instead of storing
     // something that reads back different.
     const PredicateRef withObject = Predicate::predicateWithFormat(
-        "SELF IN %@", {QVariantList {objectValue(TestObject::make())}});
+        "SELF IN %@", { QVariantList { objectValue(TestObject::make()) } });
     Error error;
     EXPECT_TRUE(Archiver::archivedData(QVariant::fromValue(withObject), &error).isEmpty());
     EXPECT_FALSE(error.isNull());
