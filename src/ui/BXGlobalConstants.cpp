@@ -2,6 +2,7 @@
 
 #include "BXMessagePopoverController.h"
 
+#include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Localized.h"
 
 #include <QDir>
@@ -90,6 +91,31 @@ QString BXGlobalConstants::stringByAbbreviatingWithTildeInPath(const QString& pa
     if (path.startsWith(home) && path.at(home.size()) == QLatin1Char('/'))
         return QLatin1Char('~') + path.mid(home.size());
     return path;
+}
+
+platform::ManagedObjectPtr BXGlobalConstants::getManagedObject(
+    const platform::ManagedObjectPtr& object, platform::ManagedObjectContext* context)
+{
+    if (!object || !context || !context->persistentStoreCoordinator())
+        return nullptr;
+    const platform::ManagedObjectID id
+        = context->persistentStoreCoordinator()->managedObjectIDForURIRepresentation(
+            object->objectID().URIRepresentation());
+    // A temporary ID names an object that only its own context knows.
+    if (id.isNull() || id.isTemporaryID())
+        return nullptr;
+    return context->existingObjectWithID(id, nullptr);
+}
+
+QList<platform::ManagedObjectPtr> BXGlobalConstants::getManagedObjects(
+    const QList<platform::ManagedObjectPtr>& objects, platform::ManagedObjectContext* context)
+{
+    QList<platform::ManagedObjectPtr> result;
+    for (const platform::ManagedObjectPtr& object : objects) {
+        if (platform::ManagedObjectPtr found = getManagedObject(object, context))
+            result.append(found);
+    }
+    return result;
 }
 
 BXMessagePopoverController* BXGlobalConstants::messagePopoverController()

@@ -1,16 +1,23 @@
 #pragma once
 
+#include "platform/data/ManagedObject.h"
 #include "platform/foundation/Error.h"
 
+#include <QList>
 #include <QRect>
 #include <QString>
 
 class QWidget;
 class BXMessagePopoverController;
 
+namespace platform {
+class ManagedObjectContext;
+}
+
 // The shared free functions of the application: checking and guessing regular expressions for
-// the search field, home-folder paths, the one message popover of the process and the snapping
-// of zoom factors. Never instantiated. The popover functions run on the main thread; the rest
+// the search field, home-folder paths, bringing records into another context, the one message
+// popover of the process and the snapping of zoom factors. Never instantiated. The popover
+// functions run on the main thread, the record lookups on the target context's queue; the rest
 // are pure and callable from any thread.
 class BXGlobalConstants final {
 public:
@@ -30,6 +37,14 @@ public:
     static QString realHomeDirectory();
     // Replaces a leading home folder by "~"; any other path comes back unchanged.
     static QString stringByAbbreviatingWithTildeInPath(const QString& path);
+
+    // The same record as seen by `context`, found through its object-ID URI; null for a record
+    // that is gone, an object not saved yet, or a context without a store.
+    static platform::ManagedObjectPtr getManagedObject(
+        const platform::ManagedObjectPtr& object, platform::ManagedObjectContext* context);
+    // getManagedObject() of each object in order, leaving out those that give null.
+    static QList<platform::ManagedObjectPtr> getManagedObjects(
+        const QList<platform::ManagedObjectPtr>& objects, platform::ManagedObjectContext* context);
 
     // The shared popover controller, or null before the first show.
     static BXMessagePopoverController* messagePopoverController();
