@@ -467,7 +467,7 @@ TextEncoding::Value TextEncoding::fromCFStringEncoding(quint32 cfEncoding)
         if (builtIn.cf == cfEncoding)
             return builtIn.value;
     }
-    if (!rowForCF(cfEncoding))
+    if (cfEncoding == CFStringEncodingInvalidId)
         return InvalidStringEncoding;
     return kHighBit | cfEncoding;
 }

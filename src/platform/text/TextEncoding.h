@@ -75,8 +75,8 @@ public:
     static constexpr int FileReadInapplicableStringEncodingError = 261;
     static constexpr int FileWriteInapplicableStringEncodingError = 517;
 
-    // CF value -> string-encoding value: the built-ins have small numbers, every other known
-    // value v becomes 0x80000000 | v. An unknown CF value gives InvalidStringEncoding.
+    // CF value -> string-encoding value: the built-ins have small numbers, every other value v
+    // becomes 0x80000000 | v; CFStringEncodingInvalidId gives InvalidStringEncoding.
     static Value fromCFStringEncoding(quint32 cfEncoding);
     // String-encoding value -> CF value: the built-ins by table, otherwise the value without
     // its high bit; CFStringEncodingInvalidId when neither applies.

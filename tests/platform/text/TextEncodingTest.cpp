@@ -54,7 +54,11 @@ TEST(TextEncoding, NumberingFollowsTheBuiltInsThenTheHighBit)
         EXPECT_EQ(TextEncoding::fromCFStringEncoding(c.cf), c.ns);
         EXPECT_EQ(TextEncoding::toCFStringEncoding(c.ns), c.cf);
     }
-    EXPECT_EQ(TextEncoding::fromCFStringEncoding(0x7777), TextEncoding::InvalidStringEncoding);
+    EXPECT_EQ(TextEncoding::fromCFStringEncoding(0x7777), 0x80007777u);
+    EXPECT_FALSE(TextEncoding::isAvailable(0x80007777));
+    EXPECT_TRUE(TextEncoding::localizedName(0x80007777).isEmpty());
+    EXPECT_EQ(TextEncoding::fromCFStringEncoding(TextEncoding::CFStringEncodingInvalidId),
+        TextEncoding::InvalidStringEncoding);
     EXPECT_EQ(TextEncoding::toCFStringEncoding(16), TextEncoding::CFStringEncodingInvalidId);
     EXPECT_EQ(TextEncoding::toCFStringEncoding(0), TextEncoding::CFStringEncodingInvalidId);
     EXPECT_EQ(TextEncoding::toCFStringEncoding(TextEncoding::InvalidStringEncoding),
