@@ -11,7 +11,7 @@ namespace markdown {
 
 // Reads an HTML string into rich text with Qt's HTML importer. The style sheet's font names
 // Helvetica and Menlo are mapped to an installed sans-serif and monospace family when no family
-// of that name is installed, so code keeps a fixed pitch. Containers nested deeper than 64
+// of that name is installed, so code keeps a fixed pitch. Elements nested deeper than 128
 // levels are read at that level. Runs on the caller's thread; needs the
 // application object for fonts.
 class HTMLAttributedString final {

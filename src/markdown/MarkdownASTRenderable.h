@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CmarkTree.h"
+#include "Document.h"
 #include "MarkdownOptions.h"
 #include "MarkdownRenderable.h"
 #include "platform/foundation/Error.h"
@@ -8,8 +9,6 @@
 #include <memory>
 
 namespace markdown {
-
-class Document;
 
 // Markdown text that can be parsed into a cmark tree and into the node tree.
 class MarkdownASTRenderable : public virtual MarkdownRenderable {

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ChildSequence.h"
+
 #include <cmark.h>
 
 #include <memory>
 #include <vector>
 
 namespace markdown {
-
-class ChildSequence;
 
 // What a visitor sees of a syntax-tree node: the cmark node it stands for and its children as
 // node objects, in document order.
