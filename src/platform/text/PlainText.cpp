@@ -90,4 +90,11 @@ std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Va
     return bytes;
 }
 
+QByteArray PlainText::legacyPlainTextData(const QString& text)
+{
+    return TextEncoding::encode(
+        text, TextEncoding::MacOSRomanStringEncoding, TextEncoding::Unencodable::Substitute)
+        .value_or(QByteArray());
+}
+
 } // namespace platform

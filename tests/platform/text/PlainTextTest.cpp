@@ -251,3 +251,10 @@ TEST(PlainText, LossyWriteReadsBackWithQuestionMarks)
         EXPECT_EQ(back->text.toStdU16String(), QString::fromUtf8(c.back).toStdU16String());
     }
 }
+
+TEST(PlainText, LegacyPlainTextIsMacRoman)
+{
+    EXPECT_EQ(PlainText::legacyPlainTextData(
+                  QString::fromUtf8("Caf\xc3\xa9 \xe2\x80\xa0 \xe6\x97\xa5\n")),
+        QByteArray("Caf\x8e \xa0 ?\n"));
+}
