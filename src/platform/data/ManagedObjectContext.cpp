@@ -1,6 +1,7 @@
 #include "ManagedObjectContext.h"
 
 #include "SerialExecutor.h"
+#include "SqlPredicateFilter.h"
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
@@ -10,6 +11,7 @@
 #include "platform/predicate/ValueComparison.h"
 
 #include <QPointer>
+#include <QSet>
 
 #include <algorithm>
 
@@ -775,28 +777,51 @@ bool ManagedObjectContext::fetchCandidates(const FetchRequest& request,
         for (const ExpressionDescription& expression : request.expressionsToFetch())
             hint.push_back(expression.keyPath());
     }
-    const bool evaluateAll = request.predicate() != nullptr;
+    const PredicateRef& predicate = request.predicate();
+    // Rows the SQL filter decided need no second look unless they have unsaved changes.
+    QSet<const ManagedObject*> decided;
     if (const std::shared_ptr<PersistentStore> current = store()) {
+        const std::unique_ptr<SqlPredicateFilter> filter =
+            SqlPredicateFilter::make(predicate, entity, *current);
         std::vector<PersistentStore::Row> rows;
-        if (!current->fetchRows(entities, useHint ? &hint : nullptr, nullptr, rows, error))
+        if (!current->fetchRows(entities, useHint ? &hint : nullptr,
+                                filter ? &filter->filter() : nullptr, rows, error))
             return false;
         result.reserve(qsizetype(rows.size()) + m_inserted.size());
         for (const PersistentStore::Row& row : rows) {
             ManagedObjectPtr object = registerRow(row);
-            if (!object->m_deleted && object->m_context == this)
-                result.append(std::move(object));
+            if (object->m_deleted || object->m_context != this)
+                continue;
+            if (filter && filter->isExact() && !object->m_updated)
+                decided.insert(object.get());
+            result.append(std::move(object));
+        }
+        if (filter) {
+            // Unsaved values may match where the saved row did not.
+            for (const ManagedObjectPtr& object : std::as_const(m_updated)) {
+                if (object->m_updated && !object->m_deleted && !object->m_inserted
+                    && std::find(entities.begin(), entities.end(), object->m_entity)
+                        != entities.end()
+                    && !result.contains(object))
+                    result.append(object);
+            }
         }
     }
     for (const ManagedObjectPtr& object : std::as_const(m_inserted)) {
         if (std::find(entities.begin(), entities.end(), object->m_entity) != entities.end())
             result.append(object);
     }
-    if (!evaluateAll)
+    if (!predicate)
         return true;
     QList<ManagedObjectPtr> matching;
+    matching.reserve(result.size());
     for (const ManagedObjectPtr& object : std::as_const(result)) {
+        if (decided.contains(object.get())) {
+            matching.append(object);
+            continue;
+        }
         Error evaluationError;
-        if (request.predicate()->evaluateWithObject(KeyValueRef(object), {}, &evaluationError))
+        if (predicate->evaluateWithObject(KeyValueRef(object), {}, &evaluationError))
             matching.append(object);
         else if (!evaluationError.isNull())
             return Error::set(error, evaluationError);

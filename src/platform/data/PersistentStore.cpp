@@ -1,5 +1,7 @@
 #include "PersistentStore.h"
 
+#include "SqlPredicateFilter.h"
+
 #include "platform/foundation/Localized.h"
 
 #include <QDir>
@@ -133,6 +135,7 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
         m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
     m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
                   .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
+    SqlPredicateFilter::registerFunctions(m_db.handle());
     return true;
 }
 
@@ -314,6 +317,7 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
                                            QStringLiteral("The file at the new place is another "
                                                           "store.")));
     moved.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
+    SqlPredicateFilter::registerFunctions(moved.handle());
     m_db = std::move(moved);
     m_path = QFileInfo(path).absoluteFilePath();
     return true;
@@ -342,6 +346,7 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
                                              QStringLiteral("The notes store could not be "
                                                             "copied.")));
     copy.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
+    SqlPredicateFilter::registerFunctions(copy.handle());
     const QVariantMap pragmas = m_options.value(SQLitePragmasOption).toMap();
     if (pragmas.contains(QStringLiteral("journal_mode")))
         copy.exec(QStringLiteral("PRAGMA journal_mode = %1")

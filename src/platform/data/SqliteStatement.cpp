@@ -60,6 +60,10 @@ void SqliteStatement::bind(int index, const QVariant& value)
                             SQLITE_TRANSIENT);
         return;
     }
+    case QMetaType::VoidStar:
+        // Objects handed to SQL functions (bx_compare's comparisons), never stored.
+        sqlite3_bind_pointer(m_statement, index, value.value<void*>(), "bx_matcher", nullptr);
+        return;
     default: bindText(index, value.toString()); return;
     }
 }

@@ -9,7 +9,8 @@ struct sqlite3_stmt;
 namespace platform {
 
 // One prepared SQLite statement, finalized on destruction. Binds and reads QVariants:
-// integers as qint64, reals as double, text as QString, blobs as QByteArray, nil as NULL.
+// integers as qint64, reals as double, text as QString, blobs as QByteArray, nil as NULL; a
+// void* binds as a pointer for bx_compare().
 // Used under the owning database's lock.
 class SqliteStatement final {
 public:

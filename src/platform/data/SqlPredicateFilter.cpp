@@ -1,0 +1,260 @@
+#include "SqlPredicateFilter.h"
+
+#include "ManagedObject.h"
+
+#include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/CompoundPredicate.h"
+#include "platform/predicate/ConstantPredicate.h"
+#include "platform/predicate/Expression.h"
+#include "platform/predicate/ValueComparison.h"
+
+#include <sqlite3.h>
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct SqlPredicateFilter::Matcher {
+    std::shared_ptr<const ComparisonPredicate> comparison;
+    const AttributeDescription* attribute = nullptr;
+    // Set when the constant is non-empty ASCII and the operator has a byte-level equivalent
+    // on ASCII text: the constant as compared (lower case under [c]).
+    std::optional<std::string> asciiNeedle;
+};
+
+namespace {
+
+const char* const kMatcherType = "bx_matcher";
+
+bool isAscii(std::string_view bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) & 0x80)
+            return false;
+    }
+    return true;
+}
+
+std::string_view asciiLower(std::string_view text, std::string& buffer)
+{
+    buffer.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        buffer[i] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    }
+    return buffer;
+}
+
+// On ASCII text, folding is lower-casing under [c] and nothing otherwise, so the operators
+// below compare bytes exactly as the predicate compares folded strings.
+bool asciiCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view text)
+{
+    thread_local std::string buffer;
+    const bool folds = matcher.comparison->options() & ComparisonPredicate::CaseInsensitive;
+    const std::string_view subject = folds ? asciiLower(text, buffer) : text;
+    const std::string_view needle = *matcher.asciiNeedle;
+    switch (matcher.comparison->predicateOperatorType()) {
+    case ComparisonPredicate::Operator::Contains:
+        return subject.find(needle) != std::string_view::npos;
+    case ComparisonPredicate::Operator::BeginsWith: return subject.starts_with(needle);
+    case ComparisonPredicate::Operator::EndsWith: return subject.ends_with(needle);
+    case ComparisonPredicate::Operator::EqualTo: return subject == needle;
+    case ComparisonPredicate::Operator::NotEqualTo: return subject != needle;
+    default: return false;
+    }
+}
+
+QVariant sqlValue(sqlite3_value* value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER: return qint64(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: return sqlite3_value_double(value);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                 sqlite3_value_bytes(value));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_value_blob(value)),
+                          sqlite3_value_bytes(value));
+    default: return {};
+    }
+}
+
+void compareFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const auto* matcher = static_cast<const SqlPredicateFilter::Matcher*>(
+        sqlite3_value_pointer(arguments[0], kMatcherType));
+    if (!matcher) {
+        sqlite3_result_error(context, "bx_compare without a comparison", -1);
+        return;
+    }
+    sqlite3_value* column = arguments[1];
+    if (matcher->asciiNeedle && sqlite3_value_type(column) == SQLITE_TEXT) {
+        const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(column)),
+                                    size_t(sqlite3_value_bytes(column)));
+        if (isAscii(text)) {
+            sqlite3_result_int(context, asciiCompare(*matcher, text) ? 1 : 0);
+            return;
+        }
+    }
+    const QVariantMap row{
+        {matcher->attribute->name(), matcher->attribute->fromStored(sqlValue(column))}};
+    Error error;
+    const bool result = matcher->comparison->evaluate(row, {}, &error);
+    if (!error.isNull()) {
+        sqlite3_result_error(context, error.toString().toUtf8().constData(), -1);
+        return;
+    }
+    sqlite3_result_int(context, result ? 1 : 0);
+}
+
+} // namespace
+
+SqlPredicateFilter::~SqlPredicateFilter() = default;
+
+void SqlPredicateFilter::registerFunctions(sqlite3* db)
+{
+    sqlite3_create_function_v2(db, "bx_compare", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               compareFunction, nullptr, nullptr, nullptr);
+}
+
+std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(const PredicateRef& predicate,
+                                                             const EntityDescription* entity,
+                                                             const PersistentStore& store)
+{
+    if (!predicate)
+        return nullptr;
+    std::unique_ptr<SqlPredicateFilter> filter(new SqlPredicateFilter());
+    filter->m_entity = entity;
+    filter->m_store = &store;
+    const std::optional<Translation> translation = filter->translate(predicate);
+    if (!translation)
+        return nullptr;
+    filter->m_filter.condition = translation->sql;
+    filter->m_exact = translation->exact;
+    return filter;
+}
+
+std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
+    const PredicateRef& predicate)
+{
+    switch (predicate->kind()) {
+    case Predicate::Kind::Constant:
+        return Translation{static_cast<const ConstantPredicate&>(*predicate).value()
+                               ? QStringLiteral("1")
+                               : QStringLiteral("0"),
+                           true};
+    case Predicate::Kind::Comparison:
+        return translateComparison(std::static_pointer_cast<const ComparisonPredicate>(predicate));
+    case Predicate::Kind::Compound: break;
+    }
+    const auto& compound = static_cast<const CompoundPredicate&>(*predicate);
+    const QList<PredicateRef>& parts = compound.subpredicates();
+    QStringList sql;
+    bool exact = true;
+    switch (compound.compoundPredicateType()) {
+    case CompoundPredicate::Type::Not: {
+        const std::optional<Translation> inner = parts.isEmpty() ? std::nullopt : translate(parts[0]);
+        if (!inner || !inner->exact)
+            return std::nullopt;
+        return Translation{QStringLiteral("NOT (%1)").arg(inner->sql), true};
+    }
+    case CompoundPredicate::Type::And:
+        // Leaving a part out only widens the rows read; memory decides the rest.
+        for (const PredicateRef& part : parts) {
+            const std::optional<Translation> translated = translate(part);
+            if (!translated) {
+                exact = false;
+                continue;
+            }
+            sql << QLatin1Char('(') + translated->sql + QLatin1Char(')');
+            exact = exact && translated->exact;
+        }
+        if (sql.isEmpty())
+            return parts.isEmpty() ? std::optional(Translation{QStringLiteral("1"), true})
+                                   : std::nullopt;
+        return Translation{sql.join(QStringLiteral(" AND ")), exact};
+    case CompoundPredicate::Type::Or:
+        for (const PredicateRef& part : parts) {
+            const std::optional<Translation> translated = translate(part);
+            if (!translated)
+                return std::nullopt;
+            sql << QLatin1Char('(') + translated->sql + QLatin1Char(')');
+            exact = exact && translated->exact;
+        }
+        if (sql.isEmpty())
+            return Translation{QStringLiteral("0"), true};
+        return Translation{sql.join(QStringLiteral(" OR ")), exact};
+    }
+    return std::nullopt;
+}
+
+std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComparison(
+    const std::shared_ptr<const ComparisonPredicate>& comparison)
+{
+    const ExpressionRef& left = comparison->leftExpression();
+    const ExpressionRef& right = comparison->rightExpression();
+    if (comparison->comparisonPredicateModifier() != ComparisonPredicate::Modifier::Direct
+        || right->type() != Expression::Type::Constant)
+        return std::nullopt;
+    const QVariant& constant = right->constantValue();
+
+    if (left->type() == Expression::Type::EvaluatedObject
+        && comparison->predicateOperatorType() == ComparisonPredicate::Operator::In) {
+        // SELF IN list: saved members by key; unsaved ones are pending inserts, which memory
+        // evaluates anyway.
+        const std::optional<QVariantList> members = Expression::collectionValues(constant);
+        if (!members)
+            return std::nullopt;
+        QStringList keys;
+        for (const QVariant& member : *members) {
+            if (member.metaType() != QMetaType::fromType<KeyValueRef>())
+                continue;
+            const auto object =
+                std::dynamic_pointer_cast<const ManagedObject>(member.value<KeyValueRef>());
+            if (!object || !object->entity() || object->objectID().isTemporaryID()
+                || object->objectID().storeUUID() != m_store->identifier()
+                || !object->entity()->isKindOfEntity(m_entity->rootEntity()))
+                continue;
+            keys << QString::number(object->objectID().primaryKey());
+        }
+        return Translation{keys.isEmpty() ? QStringLiteral("0")
+                                          : QStringLiteral("t.Z_PK IN (%1)").arg(keys.join(',')),
+                           true};
+    }
+
+    if (left->type() != Expression::Type::KeyPath
+        || (left->operand() && left->operand()->type() != Expression::Type::EvaluatedObject))
+        return std::nullopt;
+    const AttributeDescription* attribute = m_entity->attribute(left->keyPath());
+    if (!attribute || attribute->isTransient()
+        || attribute->type() == AttributeDescription::Type::Transformable)
+        return std::nullopt;
+    const QString column = m_store->columnName(attribute);
+    if (column.isEmpty())
+        return std::nullopt;
+
+    auto matcher = std::make_unique<Matcher>();
+    matcher->comparison = comparison;
+    matcher->attribute = attribute;
+    using Op = ComparisonPredicate::Operator;
+    const Op op = comparison->predicateOperatorType();
+    if (attribute->type() == AttributeDescription::Type::String
+        && (op == Op::Contains || op == Op::BeginsWith || op == Op::EndsWith || op == Op::EqualTo
+            || op == Op::NotEqualTo)
+        && ValueComparison::isString(constant)) {
+        const QByteArray bytes = constant.toString().toUtf8();
+        if (!bytes.isEmpty() && isAscii(std::string_view(bytes.constData(), size_t(bytes.size())))) {
+            std::string needle(bytes.constData(), size_t(bytes.size()));
+            std::string buffer;
+            if (comparison->options() & ComparisonPredicate::CaseInsensitive)
+                needle = std::string(asciiLower(needle, buffer));
+            matcher->asciiNeedle = needle;
+        }
+    }
+    m_filter.binds << QVariant::fromValue(static_cast<void*>(matcher.get()));
+    m_matchers.push_back(std::move(matcher));
+    return Translation{QStringLiteral("bx_compare(?, t.%1)").arg(column), true};
+}
+
+} // namespace platform
