@@ -1,0 +1,133 @@
+// RTF write and read of formatted notes of 10 KB, 100 KB and 1 MB, next to Qt's own HTML
+// path (toHtml / setHtml) over the same documents.
+#include "platform/text/AttributedText.h"
+#include "platform/text/RtfReader.h"
+#include "platform/text/RtfWriter.h"
+
+#include <QGuiApplication>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+using namespace platform;
+
+namespace {
+
+// Paragraphs of mixed runs (plain, bold, italic, coloured) under four paragraph styles.
+std::unique_ptr<QTextDocument> formattedNote(qsizetype targetLength)
+{
+    auto doc = AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    std::vector<QTextBlockFormat> styles;
+    for (int i = 0; i < 4; ++i) {
+        ParagraphStyle style = AttributedText::defaultParagraphStyle();
+        style.lineHeightMultiple = 1.0 + 0.1 * i;
+        style.headIndent = 12.0 * i;
+        style.paragraphSpacing = 4.0 * i;
+        style.alignment = i == 3 ? TextAlignment::Center : TextAlignment::Natural;
+        QTextBlockFormat format;
+        AttributedText::setParagraphStyle(format, style);
+        styles.push_back(format);
+    }
+    std::vector<QTextCharFormat> runs(4);
+    for (QTextCharFormat& format : runs) {
+        format.setFontFamilies(QStringList { QStringLiteral("Helvetica") });
+        format.setFontPointSize(13);
+    }
+    runs[1].setFontWeight(QFont::Bold);
+    runs[2].setFontItalic(true);
+    runs[3].setForeground(QColor(200, 10, 10));
+    const QString words[] = { QStringLiteral("The quick brown fox "), QStringLiteral("jumps over "),
+        QStringLiteral("the lazy dog, "), QStringLiteral("café crème — naïve ") };
+    int paragraph = 0;
+    cursor.setBlockFormat(styles[0]);
+    while (doc->characterCount() < targetLength) {
+        for (int run = 0; run < 12; ++run)
+            cursor.insertText(words[run % 4], runs[(run + paragraph) % 4]);
+        ++paragraph;
+        cursor.insertBlock(styles[paragraph % 4], runs[0]);
+    }
+    return doc;
+}
+
+const QTextDocument& note(qsizetype length)
+{
+    static std::map<qsizetype, std::unique_ptr<QTextDocument>> notes;
+    auto& doc = notes[length];
+    if (!doc)
+        doc = formattedNote(length);
+    return *doc;
+}
+
+void setLabel(benchmark::State& state, qsizetype bytes)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
+}
+
+void RtfWrite(benchmark::State& state)
+{
+    const QTextDocument& doc = note(state.range(0));
+    qsizetype size = 0;
+    for (auto _ : state) {
+        const QByteArray rtf = RtfWriter::write(doc);
+        size = rtf.size();
+        benchmark::DoNotOptimize(rtf.data());
+    }
+    setLabel(state, size);
+}
+
+void HtmlWrite(benchmark::State& state)
+{
+    const QTextDocument& doc = note(state.range(0));
+    qsizetype size = 0;
+    for (auto _ : state) {
+        const QString html = doc.toHtml();
+        size = html.size();
+        benchmark::DoNotOptimize(html.data());
+    }
+    setLabel(state, size);
+}
+
+void RtfRead(benchmark::State& state)
+{
+    const QByteArray rtf = RtfWriter::write(note(state.range(0)));
+    for (auto _ : state) {
+        auto doc = RtfReader::read(rtf);
+        benchmark::DoNotOptimize(doc.get());
+    }
+    setLabel(state, rtf.size());
+}
+
+void HtmlRead(benchmark::State& state)
+{
+    const QString html = note(state.range(0)).toHtml();
+    for (auto _ : state) {
+        auto doc = AttributedText::makeDocument();
+        doc->setHtml(html);
+        benchmark::DoNotOptimize(doc.get());
+    }
+    setLabel(state, html.size());
+}
+
+#define SIZES ->Arg(10 * 1024)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond)
+BENCHMARK(RtfWrite) SIZES;
+BENCHMARK(HtmlWrite) SIZES;
+BENCHMARK(RtfRead) SIZES;
+BENCHMARK(HtmlRead) SIZES;
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
