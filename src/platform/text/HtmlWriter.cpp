@@ -77,7 +77,7 @@ QString cssColor(const QColor& color)
 QString cssFamily(const QString& family)
 {
     QString quoted = family;
-    quoted.remove(QLatin1Char('\''));
+    quoted.remove(QLatin1Char('\'')).remove(QLatin1Char('\\'));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
@@ -255,10 +255,12 @@ private:
 
     // Opens and closes inline elements so that the open ones match `format`, keeping those
     // shared with the previous run open: "<b>a<i>b</i></b>", never "<b>a</b><b><i>b".
+    // The font span goes outermost, as fonts change least often within a paragraph.
     void wantElements(const QTextCharFormat& format, bool isHeading)
     {
         m_wanted.clear();
         const bool isLink = format.isAnchor() && !format.anchorHref().isEmpty();
+        addSpan(fontStyle(format));
         if (isLink) {
             QString open = QStringLiteral("<a href=\"");
             appendEscaped(open, format.anchorHref(), true);
@@ -279,11 +281,7 @@ private:
             m_wanted.push_back({ QStringLiteral("<sup>"), QLatin1String("</sup>") });
         else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
             m_wanted.push_back({ QStringLiteral("<sub>"), QLatin1String("</sub>") });
-        const QString style = spanStyle(format, isLink);
-        if (!style.isEmpty()) {
-            m_wanted.push_back({ QLatin1String("<span style=\"") + style + QLatin1String("\">"),
-                QLatin1String("</span>") });
-        }
+        addSpan(colourStyle(format, isLink));
 
         size_t common = 0;
         while (common < m_open.size() && common < m_wanted.size()
@@ -297,40 +295,49 @@ private:
         }
     }
 
-    QString spanStyle(const QTextCharFormat& format, bool isLink) const
+    void addSpan(const QStringList& declarations)
     {
-        QString style;
-        const auto add = [&style](const QString& declaration) {
-            if (!style.isEmpty())
-                style += QLatin1String("; ");
-            style += declaration;
-        };
+        if (declarations.isEmpty())
+            return;
+        QString open = QStringLiteral("<span style=\"");
+        appendEscaped(open, declarations.join(QLatin1String("; ")), true);
+        open += QLatin1String("\">");
+        m_wanted.push_back({ open, QLatin1String("</span>") });
+    }
+
+    QStringList fontStyle(const QTextCharFormat& format) const
+    {
+        QStringList style;
         const QStringList families = format.fontFamilies().toStringList();
         if (!families.isEmpty() && !m_plainFamilies.contains(families.first())) {
             QStringList quoted;
             for (const QString& family : families)
                 quoted += cssFamily(family);
-            QString value = quoted.join(QLatin1String(", "));
-            value.replace(QLatin1Char('"'), QLatin1Char('\''));
-            add(QLatin1String("font-family: ") + value);
+            style += QLatin1String("font-family: ") + quoted.join(QLatin1String(", "));
         }
         if (format.hasProperty(QTextFormat::FontPointSize)) {
             const double size = format.fontPointSize();
             if (size > 0 && !m_plainPointSizes.contains(size))
-                add(QStringLiteral("font-size: %1pt").arg(size, 0, 'g', 4));
+                style += QStringLiteral("font-size: %1pt").arg(size, 0, 'g', 4);
         } else if (format.hasProperty(QTextFormat::FontPixelSize)) {
-            add(QStringLiteral("font-size: %1px")
-                    .arg(format.intProperty(QTextFormat::FontPixelSize)));
+            style += QStringLiteral("font-size: %1px")
+                         .arg(format.intProperty(QTextFormat::FontPixelSize));
         }
+        return style;
+    }
+
+    static QStringList colourStyle(const QTextCharFormat& format, bool isLink)
+    {
+        QStringList style;
         if (!isLink && format.hasProperty(QTextFormat::ForegroundBrush)) {
             const QBrush brush = format.foreground();
             if (brush.style() != Qt::NoBrush)
-                add(QLatin1String("color: ") + cssColor(brush.color()));
+                style += QLatin1String("color: ") + cssColor(brush.color());
         }
         if (format.hasProperty(QTextFormat::BackgroundBrush)) {
             const QBrush brush = format.background();
             if (brush.style() != Qt::NoBrush)
-                add(QLatin1String("background-color: ") + cssColor(brush.color()));
+                style += QLatin1String("background-color: ") + cssColor(brush.color());
         }
         return style;
     }

@@ -234,6 +234,15 @@ TEST(HtmlWriter, WritesPlainSemanticTags)
                 c.insertText(QStringLiteral("mid"));
             },
             "<p style=\"text-align: center\">mid</p>" },
+        { "a font span holds the bold inside it",
+            [](QTextDocument&, QTextCursor& c) {
+                QTextCharFormat font;
+                font.setFontFamilies({ QStringLiteral("Bob's \"Font\"") });
+                c.insertText(QStringLiteral("a"), font);
+                font.setFontWeight(QFont::Bold);
+                c.insertText(QStringLiteral("b"), font);
+            },
+            "<p><span style=\"font-family: 'Bobs &quot;Font&quot;'\">a<b>b</b></span></p>" },
         { "the system font needs no span",
             [](QTextDocument&, QTextCursor& c) {
                 QTextCharFormat system;
