@@ -119,7 +119,7 @@ public:
         static const char* const operators[]
             = { "==", "!=", "<>", "<=", "=<", ">=", "=>", "&&", "||", "=", "<", ">", "!" };
         for (const char* op : operators) {
-            if (m_text.mid(m_pos).startsWith(QLatin1String(op))) {
+            if (QStringView(m_text).mid(m_pos).startsWith(QLatin1String(op))) {
                 token.type = Token::Type::Operator;
                 token.text = QLatin1String(op);
                 m_pos += token.text.size();
