@@ -129,7 +129,7 @@ private:
     void writeHead()
     {
         m_out += QLatin1String("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"");
-        m_out += TextEncoding::ianaName(m_options.encoding);
+        m_out += TextEncoding::declaredCharsetName(m_options.encoding);
         m_out += QLatin1String("\">\n");
         if (!m_options.title.isEmpty()) {
             m_out += QLatin1String("<title>");

@@ -497,6 +497,14 @@ QString TextEncoding::ianaName(Value encoding)
     return row && row->iana ? QString::fromLatin1(row->iana) : QString();
 }
 
+QString TextEncoding::declaredCharsetName(Value encoding)
+{
+    const EncodingRow* row = rowFor(encoding);
+    if (row && isApproximated(row->cf))
+        return QString::fromLatin1(row->icu);
+    return ianaName(encoding);
+}
+
 TextEncoding::Value TextEncoding::fromIANAName(const QString& name)
 {
     const QByteArray wanted = name.trimmed().toLatin1();

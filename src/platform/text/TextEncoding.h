@@ -87,6 +87,9 @@ public:
     static QString localizedName(Value encoding);
     // The IANA character-set name ("UTF-8", "windows-1252", "macintosh"); empty when unknown.
     static QString ianaName(Value encoding);
+    // The character-set name to declare in HTML or XML written in `encoding`: the IANA name,
+    // except for the Mac CJK encodings, whose bytes are those of the code page they borrow.
+    static QString declaredCharsetName(Value encoding);
     // The encoding an IANA or converter name stands for (case and punctuation ignored, ICU
     // aliases accepted); InvalidStringEncoding when none of ours matches.
     static Value fromIANAName(const QString& name);

@@ -129,6 +129,10 @@ TEST(TextEncoding, NamesOfTheDefaultList)
         EXPECT_EQ(TextEncoding::ianaName(encoding), QString::fromUtf8(c.iana));
         EXPECT_EQ(TextEncoding::fromIANAName(QString::fromUtf8(c.iana)), encoding);
     }
+    EXPECT_EQ(TextEncoding::declaredCharsetName(0x80000001), QStringLiteral("Shift_JIS"));
+    EXPECT_EQ(TextEncoding::declaredCharsetName(0x80000019), QStringLiteral("GB2312"));
+    EXPECT_EQ(TextEncoding::declaredCharsetName(TextEncoding::MacOSRomanStringEncoding),
+        QStringLiteral("macintosh"));
     // VISCII and UTF-7 IMAP convert but have no display name, so lists leave them out.
     EXPECT_TRUE(TextEncoding::isAvailable(0x80000A07));
     EXPECT_TRUE(TextEncoding::localizedName(0x80000A07).isEmpty());
