@@ -122,6 +122,8 @@ private:
     bool m_updated = false;
     bool m_deleted = false;
     bool m_awake = false;
+    // Listed in the context's not yet reported updates.
+    bool m_pendingUpdate = false;
 };
 
 } // namespace platform

@@ -133,6 +133,14 @@ void ManagedObjectContext::addOnce(QList<ManagedObjectPtr>& list, const ManagedO
         list.append(object);
 }
 
+void ManagedObjectContext::dropPendingUpdate(const ManagedObjectPtr& object)
+{
+    if (object->m_pendingUpdate) {
+        object->m_pendingUpdate = false;
+        m_pending.updated.removeOne(object);
+    }
+}
+
 void ManagedObjectContext::registerUndo(ManagedObject* target, std::function<void()> action)
 {
     if (m_undoManager && m_undoManager->isUndoRegistrationEnabled())
@@ -163,7 +171,10 @@ void ManagedObjectContext::objectDidChange(ManagedObject* object)
         object->m_updated = true;
         m_updated.append(shared);
     }
-    addOnce(m_pending.updated, shared);
+    if (!object->m_pendingUpdate) {
+        object->m_pendingUpdate = true;
+        m_pending.updated.append(shared);
+    }
     scheduleProcessing();
 }
 
@@ -183,7 +194,7 @@ ManagedObjectPtr ManagedObjectContext::insertNewObjectForEntityForName(const QSt
     object->m_inserted = true;
     m_registered.insert(object->m_id, object);
     m_inserted.append(object);
-    addOnce(m_pending.inserted, object);
+    m_pending.inserted.append(object);
     QPointer<ManagedObjectContext> guard(this);
     registerUndo(object.get(), [guard, object] {
         if (guard)
@@ -270,7 +281,7 @@ void ManagedObjectContext::deleteObject(const ManagedObjectPtr& object)
         object->m_context = nullptr;
     } else {
         m_deleted.append(object);
-        m_pending.updated.removeOne(object);
+        dropPendingUpdate(object);
         addOnce(m_pending.deleted, object);
     }
     m_updated.removeOne(object);
@@ -331,19 +342,23 @@ ManagedObjectPtr ManagedObjectContext::existingObjectWithID(const ManagedObjectI
     }
     if (!row || !row->entity->isKindOfEntity(id.entity()))
         return missing();
-    return registerRow(*row);
+    PersistentStore::Row fetched = *row;
+    return registerRow(fetched);
 }
 
-ManagedObjectPtr ManagedObjectContext::registerRow(const PersistentStore::Row& row)
+ManagedObjectPtr ManagedObjectContext::registerRow(PersistentStore::Row& row)
 {
     const ManagedObjectID id = store()->objectID(row.entity, row.primaryKey);
     ManagedObjectPtr object = m_registered.value(id);
+    const bool wasFault = !object || object->m_fault || !object->m_awake;
     if (!object) {
         object = row.entity->makeObject();
         object->setUp(row.entity, this, id);
+        // A new object takes the row's values as they are.
+        object->m_values.swap(row.values);
+        object->m_loaded.swap(row.loaded);
         m_registered.insert(id, object);
     }
-    const bool wasFault = object->m_fault || !object->m_awake;
     applyRow(object.get(), row);
     if (wasFault && !object->m_awake) {
         object->m_awake = true;
@@ -356,7 +371,7 @@ void ManagedObjectContext::applyRow(ManagedObject* object, const PersistentStore
 {
     if (object->m_entity != row.entity)
         return;
-    for (size_t i = 0; i < row.values.size(); ++i) {
+    for (size_t i = 0; i < row.loaded.size(); ++i) {
         if (row.loaded[i] && !object->m_loaded[i] && !object->m_changed[i]) {
             object->m_values[i] = row.values[i];
             object->m_loaded[i] = 1;
@@ -472,6 +487,8 @@ void ManagedObjectContext::processPendingChanges()
         return;
     PendingChanges pending;
     std::swap(pending, m_pending);
+    for (const ManagedObjectPtr& object : std::as_const(pending.updated))
+        object->m_pendingUpdate = false;
     QVariantMap userInfo;
     auto put = [&userInfo](const QString& key, const QList<ManagedObjectPtr>& objects) {
         if (!objects.isEmpty())
@@ -644,7 +661,7 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
         }
         if (object->m_updated) {
             m_updated.removeOne(object);
-            m_pending.updated.removeOne(object);
+            dropPendingUpdate(object);
             addOnce(m_pending.refreshed, object);
         }
         object->turnIntoFault();
@@ -717,7 +734,7 @@ void ManagedObjectContext::unregister(ManagedObject* object)
     m_registered.remove(object->m_id);
     m_updated.removeOne(shared);
     m_deleted.removeOne(shared);
-    m_pending.updated.removeOne(shared);
+    dropPendingUpdate(shared);
     if (m_undoManager)
         m_undoManager->removeAllActionsWithTarget(object);
     object->m_deleted = true;
@@ -744,7 +761,10 @@ void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(
         if (!object || object->m_deleted)
             continue;
         refreshObject(object, true);
-        addOnce(m_pending.updated, object);
+        if (!object->m_pendingUpdate) {
+            object->m_pendingUpdate = true;
+            m_pending.updated.append(object);
+        }
     }
     for (const ManagedObjectID& id : idList(notification.userInfo.value(InsertedObjectsKey))) {
         if (ManagedObjectPtr object = objectWithID(id))
@@ -788,7 +808,7 @@ bool ManagedObjectContext::fetchCandidates(const FetchRequest& request,
                                 filter ? &filter->filter() : nullptr, rows, error))
             return false;
         result.reserve(qsizetype(rows.size()) + m_inserted.size());
-        for (const PersistentStore::Row& row : rows) {
+        for (PersistentStore::Row& row : rows) {
             ManagedObjectPtr object = registerRow(row);
             if (object->m_deleted || object->m_context != this)
                 continue;

@@ -139,7 +139,8 @@ private:
 
     std::shared_ptr<PersistentStore> store() const;
     const ManagedObjectModel* model() const;
-    ManagedObjectPtr registerRow(const PersistentStore::Row& row);
+    // Registers the object of a fetched row, taking over its values when the object is new.
+    ManagedObjectPtr registerRow(PersistentStore::Row& row);
     void applyRow(ManagedObject* object, const PersistentStore::Row& row);
     void unregister(ManagedObject* object);
     void reinsert(const ManagedObjectPtr& object);
@@ -148,6 +149,7 @@ private:
     bool fetchCandidates(const FetchRequest& request, QList<ManagedObjectPtr>& result,
                          Error* error);
     static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
+    void dropPendingUpdate(const ManagedObjectPtr& object);
 
     ConcurrencyType m_type;
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
