@@ -594,8 +594,12 @@ bool ManagedObjectContext::save(Error* error)
         if (!ref)
             continue;
         Request::Change change{*ref, {}, {}};
+        const size_t relationChanges = request.toMany.size();
         describe(object, false, change);
-        request.updates.push_back(std::move(change));
+        // Transient-only changes leave the row alone.
+        if (!change.attributes.empty() || !change.toOne.empty()
+            || request.toMany.size() != relationChanges)
+            request.updates.push_back(std::move(change));
     }
     for (const ManagedObjectPtr& object : std::as_const(m_deleted)) {
         if (!object->m_id.isTemporaryID())
