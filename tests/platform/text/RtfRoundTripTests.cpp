@@ -7,7 +7,11 @@
 #include "platform/text/RtfWriter.h"
 #include "platform/text/RtfdPackage.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -56,5 +60,121 @@ INSTANTIATE_TEST_SUITE_P(Corpus, RtfCorpusRoundTrip,
         }
         return name;
     });
+
+} // namespace
+
+namespace {
+
+// Every attribute of the set, laid over its own word, survives RTF -> document -> RTF.
+TEST(RtfRoundTrip, EveryAttributeOnItsOwnRun)
+{
+    using A = AttributedText;
+    QFont menlo(u"Menlo"_qs);
+    menlo.setPointSizeF(11.5);
+    menlo.setItalic(true);
+    QFont boldSystem = A::systemFont();
+    boldSystem.setBold(true);
+    ParagraphStyle style;
+    style.alignment = TextAlignment::Right;
+    style.lineHeightMultiple = 1.5;
+    style.headIndent = 10;
+    style.firstLineHeadIndent = 20;
+    style.tailIndent = -30;
+    style.paragraphSpacingBefore = 2;
+    style.paragraphSpacing = 8;
+    style.defaultTabInterval = 14;
+    style.tabStops = { { TextTabType::Center, 50 }, { TextTabType::Decimal, 150.25 } };
+    ParagraphStyle exact;
+    exact.minimumLineHeight = exact.maximumLineHeight = 18;
+    const std::vector<std::pair<QString, QVariant>> attributes = {
+        { A::FontAttributeName, menlo },
+        { A::FontAttributeName, boldSystem },
+        { A::ForegroundColorAttributeName, QColor(1, 2, 3) },
+        { A::BackgroundColorAttributeName, QColor(250, 128, 0, 100) },
+        { A::UnderlineStyleAttributeName, 0x8209 },
+        { A::UnderlineColorAttributeName, QColor(0, 0, 255) },
+        { A::StrikethroughStyleAttributeName, 2 },
+        { A::StrikethroughColorAttributeName, QColor(0, 255, 0) },
+        { A::LinkAttributeName, QUrl(u"https://example.org/ä?x=1#y"_qs) },
+        { A::BaselineOffsetAttributeName, -4.5 },
+        { A::SuperscriptAttributeName, 1 },
+    };
+    auto doc = A::makeDocument();
+    QTextCursor cursor(doc.get());
+    for (qsizetype i = 0; i < qsizetype(attributes.size()); ++i)
+        cursor.insertText(u"word%1 "_qs.arg(i, 2, 10, QChar(u'0')));
+    cursor.insertText(u"\nright aligned\nexact height"_qs);
+    for (qsizetype i = 0; i < qsizetype(attributes.size()); ++i)
+        A::addAttribute(*doc, attributes[i].first, attributes[i].second, { i * 7, 6 });
+    const qsizetype second = A::string(*doc).indexOf(u"right");
+    A::addAttribute(
+        *doc, A::ParagraphStyleAttributeName, QVariant::fromValue(style), { second, 1 });
+    A::addAttribute(*doc, A::ParagraphStyleAttributeName, QVariant::fromValue(exact),
+        { A::length(*doc) - 1, 1 });
+
+    const auto first = RtfReader::read(RtfWriter::write(*doc));
+    ASSERT_TRUE(first);
+    for (qsizetype i = 0; i < qsizetype(attributes.size()); ++i) {
+        SCOPED_TRACE(attributes[i].first.toStdString());
+        EXPECT_EQ(A::attribute(*first, attributes[i].first, i * 7 + 1), attributes[i].second);
+    }
+    EXPECT_EQ(A::attribute(*first, A::ParagraphStyleAttributeName, second).value<ParagraphStyle>(),
+        style);
+    EXPECT_EQ(A::attribute(*first, A::ParagraphStyleAttributeName, A::length(*first) - 1)
+                  .value<ParagraphStyle>(),
+        exact);
+    const auto again = RtfReader::read(RtfWriter::write(*first));
+    ASSERT_TRUE(again);
+    bxtest::expectSameAttributedText(*first, *again);
+}
+
+// Imports read and write rich text on worker threads; the results match the main thread's.
+TEST(RtfRoundTrip, WorksOnWorkerThreads)
+{
+    const QByteArray rtf = bxtest::readTestFile(u"colours.rtf"_qs);
+    const auto reference = RtfReader::read(rtf);
+    ASSERT_TRUE(reference);
+    const QByteArray expected = RichTextData::RTFData(*reference);
+    std::vector<QByteArray> results(4);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < results.size(); ++i) {
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 20; ++round) {
+                const auto doc = RichTextData::attributedStringWithRTFData(rtf);
+                results[i] = doc ? RichTextData::RTFData(*doc) : QByteArray();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const QByteArray& result : results)
+        EXPECT_EQ(result, expected);
+}
+
+TEST(RtfRoundTrip, CodePagesOfOlderFiles)
+{
+    struct Case {
+        const char* rtf;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        { "{\\rtf1\\ansi\\ansicpg1250 \\'9ee\\'9a\\'e8}", u"žešč"_qs },
+        { "{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2\\'e3}", u"αβγ"_qs },
+        { "{\\rtf1\\ansi\\ansicpg1254 \\'f0\\'fe}", u"ğş"_qs },
+        { "{\\rtf1\\mac\\ansicpg10000 \\'8e\\'a5}", u"é•"_qs },
+        { "{\\rtf1{\\fonttbl\\f0\\fcharset204 Arial;}\\f0 \\'c0\\'e1}", u"Аб"_qs },
+        { "{\\rtf1{\\fonttbl\\f0\\fcharset134 SimSun;}\\f0 \\'c4\\'e3\\'ba\\'c3}", u"你好"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rtf);
+        const auto doc = RtfReader::read(c.rtf);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(AttributedText::string(*doc), c.text);
+        // Written back in our own code page, the text stays the same.
+        const auto again = RtfReader::read(RtfWriter::write(*doc));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(AttributedText::string(*again), c.text);
+    }
+}
 
 } // namespace
