@@ -1,8 +1,9 @@
 #include "RtfCodePage.h"
 
+#include "TextEncoding.h"
+
 #include <QHash>
 #include <QMutex>
-#include <QStringDecoder>
 
 #include <memory>
 
@@ -10,46 +11,54 @@ namespace platform {
 
 namespace {
 
-const char* converterName(int codePage)
+// The CoreFoundation encoding of each Windows code page RTF names.
+quint32 cfEncoding(int codePage)
 {
     switch (codePage) {
     case 437:
-        return "IBM437";
+        return 0x0400;
     case 850:
-        return "IBM850";
+        return 0x0410;
     case 874:
-        return "windows-874";
+        return 0x041D;
     case 932:
-        return "Shift_JIS";
+        return 0x0420;
     case 936:
-        return "GBK";
+        return 0x0421;
     case 949:
-        return "windows-949";
+        return 0x0422;
     case 950:
-        return "Big5";
+        return 0x0423;
     case 1250:
-        return "windows-1250";
+        return 0x0501;
     case 1251:
-        return "windows-1251";
+        return 0x0502;
     case 1252:
-        return "windows-1252";
+        return 0x0500;
     case 1253:
-        return "windows-1253";
+        return 0x0503;
     case 1254:
-        return "windows-1254";
+        return 0x0504;
     case 1255:
-        return "windows-1255";
+        return 0x0505;
     case 1256:
-        return "windows-1256";
+        return 0x0506;
     case 1257:
-        return "windows-1257";
+        return 0x0507;
     case 1258:
-        return "windows-1258";
+        return 0x0508;
     case 10000:
-        return "macintosh";
+        return 0x0000;
     default:
-        return nullptr;
+        return TextEncoding::CFStringEncodingInvalidId;
     }
+}
+
+TextEncoding::Value encoding(int codePage)
+{
+    const quint32 cf = cfEncoding(codePage);
+    return cf == TextEncoding::CFStringEncodingInvalidId ? TextEncoding::InvalidStringEncoding
+                                                         : TextEncoding::fromCFStringEncoding(cf);
 }
 
 bool isMultiByte(int codePage)
@@ -71,13 +80,11 @@ Tables& tables()
 std::shared_ptr<const RtfCodePage::Table> buildTable(int codePage)
 {
     auto table = std::make_shared<RtfCodePage::Table>();
-    QStringDecoder decoder(converterName(codePage));
+    const TextEncoding::Value value = encoding(codePage);
     for (int byte = 0; byte < 256; ++byte) {
-        const char c = char(byte);
-        const QString text = decoder.isValid() ? decoder.decode(QByteArrayView(&c, 1))
-                                               : QString(QChar(byte < 0x80 ? byte : 0xFFFD));
-        (*table)[byte] = text.size() == 1 ? text.at(0).unicode() : char16_t(0xFFFD);
-        decoder.resetState();
+        const std::optional<QString> text
+            = TextEncoding::decode(QByteArray(1, char(byte)), value, true);
+        (*table)[byte] = text && text->size() == 1 ? text->at(0).unicode() : char16_t(0xFFFD);
     }
     return table;
 }
@@ -122,7 +129,7 @@ int RtfCodePage::forCharset(int charset)
 
 bool RtfCodePage::isKnown(int codePage)
 {
-    return converterName(codePage) != nullptr;
+    return cfEncoding(codePage) != TextEncoding::CFStringEncodingInvalidId;
 }
 
 const RtfCodePage::Table* RtfCodePage::singleByteTable(int codePage)
@@ -146,10 +153,9 @@ QString RtfCodePage::decode(int codePage, QByteArrayView bytes)
             text[i] = QChar((*table)[static_cast<unsigned char>(bytes[i])]);
         return text;
     }
-    QStringDecoder decoder(converterName(codePage) ? converterName(codePage) : "windows-1252");
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    const TextEncoding::Value value
+        = isKnown(codePage) ? encoding(codePage) : TextEncoding::WindowsCP1252StringEncoding;
+    return TextEncoding::decode(bytes.toByteArray(), value, true).value_or(QString());
 }
 
 } // namespace platform

@@ -7,9 +7,9 @@
 
 namespace platform {
 
-// The Windows code pages RTF names with \ansicpg and implies with \fcharset, decoded and
-// encoded through the system's converters. Single-byte pages get a lookup table built once;
-// multi-byte pages (the CJK ones) convert through a decoder. Thread-safe.
+// The Windows code pages RTF names with \ansicpg and implies with \fcharset, decoded through
+// TextEncoding. Single-byte pages get a lookup table built once; multi-byte pages (the CJK
+// ones) convert run by run. Thread-safe.
 class RtfCodePage final {
 public:
     using Table = std::array<char16_t, 256>;
