@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 
@@ -35,11 +37,40 @@ struct AlertResponse {
     int returnCode() const { return 1000 + button; }
 };
 
-// Every alert and sheet of the application is shown through the current presenter, so that
+// What an open or save panel asks for.
+struct FilePanel {
+    enum class Mode { Open, Save };
+
+    Mode mode = Mode::Open;
+    QString title;
+    QString message;
+    // The title of the confirming button; empty: the usual one.
+    QString prompt;
+    // Where the panel starts; empty: the current folder.
+    QString directory;
+    // Save: the proposed file name.
+    QString nameFieldStringValue;
+    // Extensions without the full stop; empty: any file.
+    QStringList allowedFileTypes;
+    // Open only.
+    bool canChooseFiles = true;
+    bool canChooseDirectories = false;
+    bool allowsMultipleSelection = false;
+    // Shown below the file list; not owned, and handed back unparented when the panel ends.
+    QWidget* accessoryView = nullptr;
+};
+
+struct FilePanelResponse {
+    bool accepted = false;
+    QList<QUrl> urls;
+};
+
+// Every alert, sheet and panel of the application is shown through the current presenter, so that
 // tests can install a fake that answers for the user. Main thread only.
 class AlertPresenter {
 public:
     using Completion = std::function<void(const AlertResponse&)>;
+    using PanelCompletion = std::function<void(const FilePanelResponse&)>;
 
     virtual ~AlertPresenter() = default;
 
@@ -49,6 +80,11 @@ public:
     virtual void beginSheet(const Alert& alert, QWidget* window, Completion completion) = 0;
     // Shows `alert` application-modally and returns the answer.
     virtual AlertResponse runModal(const Alert& alert) = 0;
+    // The same for open and save panels.
+    virtual void beginPanelSheet(
+        const FilePanel& panel, QWidget* window, PanelCompletion completion)
+        = 0;
+    virtual FilePanelResponse runPanelModal(const FilePanel& panel) = 0;
 
     // The presenter in force: the real one over QMessageBox unless a test set another.
     static AlertPresenter& current();

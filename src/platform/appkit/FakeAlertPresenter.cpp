@@ -48,4 +48,40 @@ bool FakeAlertPresenter::answerSheet(const QWidget* window, int button, bool sup
     return false;
 }
 
+void FakeAlertPresenter::beginPanelSheet(
+    const FilePanel& panel, QWidget* window, PanelCompletion completion)
+{
+    m_shownPanels.push_back({ panel, window, true });
+    m_pendingPanels.push_back({ window, std::move(completion) });
+}
+
+FilePanelResponse FakeAlertPresenter::runPanelModal(const FilePanel& panel)
+{
+    m_shownPanels.push_back({ panel, nullptr, false });
+    if (m_panelAnswers.empty())
+        return {};
+    const FilePanelResponse answer = m_panelAnswers.front();
+    m_panelAnswers.pop_front();
+    return answer;
+}
+
+void FakeAlertPresenter::enqueuePanelAnswer(const FilePanelResponse& response)
+{
+    m_panelAnswers.push_back(response);
+}
+
+bool FakeAlertPresenter::answerPanelSheet(const QWidget* window, const FilePanelResponse& response)
+{
+    for (auto it = m_pendingPanels.begin(); it != m_pendingPanels.end(); ++it) {
+        if (it->window != window)
+            continue;
+        const PanelCompletion completion = std::move(it->completion);
+        m_pendingPanels.erase(it);
+        if (completion)
+            completion(response);
+        return true;
+    }
+    return false;
+}
+
 } // namespace platform
