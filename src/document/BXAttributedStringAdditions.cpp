@@ -1,0 +1,16 @@
+#include "BXAttributedStringAdditions.h"
+
+#include "platform/text/RichTextData.h"
+
+#include <QTextDocument>
+
+QByteArray BXAttributedStringAdditions::RTFData(const QTextDocument& text)
+{
+    return platform::RichTextData::RTFData(text);
+}
+
+std::unique_ptr<QTextDocument> BXAttributedStringAdditions::attributedStringWithRTFData(
+    const QByteArray& data)
+{
+    return platform::RichTextData::attributedStringWithRTFData(data);
+}

@@ -1,0 +1,562 @@
+#include "BXNote.h"
+
+#include "BXAttributedStringAdditions.h"
+#include "BXManagedObjectUtilities.h"
+#include "ui/BXDefaults.h"
+
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/Archiver.h"
+#include "platform/foundation/Color.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/text/AttributedText.h"
+
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using platform::AttributedText;
+using platform::ManagedObjectContext;
+using platform::ManagedObjectPtr;
+
+namespace {
+
+const QString kNoteName = QStringLiteral("noteName");
+const QString kNoteTitle = QStringLiteral("noteTitle");
+const QString kNoteText = QStringLiteral("noteText");
+const QString kNoteStyles = QStringLiteral("noteStyles");
+const QString kNoteCreated = QStringLiteral("noteCreated");
+const QString kNoteModified = QStringLiteral("noteModified");
+const QString kTrashFlag = QStringLiteral("trashFlag");
+const QString kLastImportFlag = QStringLiteral("lastImportFlag");
+const QString kCategories = QStringLiteral("categories");
+const QString kSelectedRangeString = QStringLiteral("selectedRangeString");
+const QString kWindowFrameString = QStringLiteral("windowFrameString");
+const QString kAttributedString = QStringLiteral("attributedString");
+
+constexpr char16_t kAttachmentCharacter = 0xFFFC;
+constexpr int kLongestWholeTitle = 50;
+constexpr int kTitleCut = 40;
+
+QVariant stringValue(const QString& string)
+{
+    return string.isNull() ? QVariant() : QVariant(string);
+}
+
+// Work that must not show up as a user's undoable change; pending changes are processed on
+// both sides so the surrounding changes keep their own undo groups.
+void withoutUndo(ManagedObjectContext* context, const std::function<void()>& work)
+{
+    platform::UndoManager* undo = context ? context->undoManager() : nullptr;
+    if (context)
+        context->processPendingChanges();
+    if (undo)
+        undo->disableUndoRegistration();
+    work();
+    if (context)
+        context->processPendingChanges();
+    if (undo)
+        undo->enableUndoRegistration();
+}
+
+bool isNewline(char32_t c)
+{
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+// Control (Cc, Cf) and illegal (unassigned, non-character) code points end a title's run.
+bool endsTitleRun(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_NotAssigned:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QList<double> numbersIn(const QString& string)
+{
+    static const QRegularExpression number(
+        QStringLiteral(R"([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)"));
+    QList<double> result;
+    for (auto it = number.globalMatch(string); it.hasNext();)
+        result.append(it.next().captured().toDouble());
+    return result;
+}
+
+QString numberString(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+BXNote::BXNote() = default;
+
+BXNote::~BXNote() = default;
+
+QString BXNote::entityName()
+{
+    return QStringLiteral("Note");
+}
+
+BXNote::NotePtr BXNote::newNoteInManagedObjectContext(
+    ManagedObjectContext* context, const QString& name, const QList<ManagedObjectPtr>& categories)
+{
+    if (!context)
+        return nullptr;
+    auto note
+        = std::dynamic_pointer_cast<BXNote>(context->insertNewObjectForEntityForName(entityName()));
+    if (note)
+        blankNote(*note, name, categories);
+    return note;
+}
+
+void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObjectPtr>& categories)
+{
+    note.setNoteName(name);
+    note.setNoteTitle(name);
+    const QDateTime now = QDateTime::currentDateTime();
+    note.setValue(now, kNoteCreated);
+    note.setValue(now, kNoteModified);
+    note.setCategories(categories);
+    note.setDefaultStyle();
+}
+
+std::unique_ptr<QTextDocument> BXNote::emptyStyle()
+{
+    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const QStringList fontClass { QStringLiteral("NSFont") };
+    const QFont font
+        = platform::Archiver::unarchived<QFont>(defaults.dataForKey(DefaultFont), fontClass)
+              .value_or(AttributedText::systemFont());
+    const std::optional<platform::Color> color = platform::Archiver::unarchived<platform::Color>(
+        defaults.dataForKey(DefaultFontColor), { QStringLiteral("NSColor") });
+    const platform::ParagraphStyle style = platform::Archiver::unarchived<platform::ParagraphStyle>(
+        defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") })
+                                               .value_or(AttributedText::defaultParagraphStyle());
+
+    std::unique_ptr<QTextDocument> text = AttributedText::makeDocument();
+    QTextCharFormat characters;
+    characters.setFontFamilies(QStringList { font.family() });
+    characters.setFontPointSize(font.pointSizeF());
+    characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
+    characters.setFontItalic(font.italic());
+    if (color)
+        characters.setForeground(color->rgba);
+    QTextBlockFormat paragraph;
+    AttributedText::setParagraphStyle(paragraph, style);
+    QTextCursor cursor(text.get());
+    cursor.setBlockFormat(paragraph);
+    cursor.setBlockCharFormat(characters);
+    cursor.setCharFormat(characters);
+    return text;
+}
+
+BXNote::NotePtr BXNote::newEmptyNoteInManagedObjectContext(ManagedObjectContext* context)
+{
+    if (!context)
+        return nullptr;
+    context->lock();
+    context->processPendingChanges();
+    platform::UndoManager* undo = context->undoManager();
+    if (undo)
+        undo->disableUndoRegistration();
+
+    const auto& coordinator = context->persistentStoreCoordinator();
+    platform::Error error;
+    if (coordinator && coordinator->hasStore() && !context->save(&error))
+        platform::log(QStringLiteral("save failed in new empty note creation: %@"),
+            error.localizedDescription());
+
+    NotePtr note;
+    platform::FetchRequest request(entityName());
+    request.setPredicate(
+        platform::Predicate::predicateWithFormat(QStringLiteral("trashFlag = YES")));
+    error = {};
+    const std::optional<QList<ManagedObjectPtr>> found = context->fetchObjects(request, &error);
+    if (!found) {
+        platform::log(
+            QStringLiteral("Error fetching newFlag note: %@"), error.localizedDescription());
+    } else if (found->isEmpty()) {
+        note = newNoteInManagedObjectContext(context, QString(), {});
+        if (note)
+            note->setTrashFlag(true);
+    } else {
+        note = std::dynamic_pointer_cast<BXNote>(found->first());
+        for (qsizetype i = 1; i < found->size(); ++i)
+            context->deleteObject(found->at(i));
+        if (note)
+            blankNote(*note, QString(), {});
+    }
+
+    context->processPendingChanges();
+    if (undo)
+        undo->enableUndoRegistration();
+    context->unlock();
+    return note;
+}
+
+BXNote::NotePtr BXNote::noteWithNote(
+    const BXNote* note, ManagedObjectContext* context, const QList<ManagedObjectPtr>& categories)
+{
+    if (!note)
+        return nullptr;
+    NotePtr copy = newNoteInManagedObjectContext(context, note->noteName(), {});
+    if (!copy)
+        return nullptr;
+    copy->setNoteTitle(note->noteTitle());
+    copy->setNoteStyles(note->noteStyles());
+    copy->setNoteText(note->noteText());
+    copy->setCategories(categories);
+    return copy;
+}
+
+void BXNote::resetLastImportFlagsInManagedObjectContext(ManagedObjectContext* context)
+{
+    if (!context)
+        return;
+    platform::FetchRequest request(entityName());
+    request.setPredicate(
+        platform::Predicate::predicateWithFormat(QStringLiteral("lastImportFlag = YES")));
+    platform::Error error;
+    const std::optional<QList<ManagedObjectPtr>> found = context->fetchObjects(request, &error);
+    if (!found) {
+        platform::log(
+            QStringLiteral("Error fetching last imported notes: %@"), error.localizedDescription());
+        return;
+    }
+    for (const ManagedObjectPtr& object : *found)
+        object->setValue(false, kLastImportFlag);
+}
+
+QString BXNote::noteName(const QString& text)
+{
+    QString remaining = text;
+    remaining.remove(QChar(kAttachmentCharacter));
+    const qsizetype attachments = text.size() - remaining.size();
+    remaining = remaining.trimmed();
+    if (remaining.isEmpty()) {
+        if (attachments == 1)
+            return platform::localized(QStringLiteral("Picture"));
+        if (attachments > 1)
+            return platform::localized(QStringLiteral("Pictures"));
+        return QString();
+    }
+
+    qsizetype lineEnd = 0;
+    while (lineEnd < remaining.size() && !isNewline(remaining.at(lineEnd).unicode()))
+        ++lineEnd;
+    const QString line = remaining.left(lineEnd);
+
+    qsizetype runEnd = 0;
+    while (runEnd < line.size()) {
+        char32_t c = line.at(runEnd).unicode();
+        qsizetype width = 1;
+        if (QChar::isHighSurrogate(c) && runEnd + 1 < line.size()
+            && line.at(runEnd + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(line.at(runEnd), line.at(runEnd + 1));
+            width = 2;
+        }
+        if (endsTitleRun(c))
+            break;
+        runEnd += width;
+    }
+    QString title = runEnd > 0 ? line.left(runEnd).trimmed() : line;
+    if (title.isEmpty())
+        return QString();
+    if (title.size() > kLongestWholeTitle) {
+        // Never keep half of a surrogate pair.
+        const qsizetype cut = title.at(kTitleCut - 1).isHighSurrogate() ? kTitleCut - 1 : kTitleCut;
+        title = title.left(cut) + QChar(0x2026);
+    }
+    return title;
+}
+
+QString BXNote::titleForEmptyName() const
+{
+    return noteName(noteText());
+}
+
+QString BXNote::noteName() const
+{
+    return valueForKey(kNoteName).toString();
+}
+
+void BXNote::setNoteName(const QString& name)
+{
+    setValue(stringValue(name), kNoteName);
+}
+
+QString BXNote::noteTitle() const
+{
+    return valueForKey(kNoteTitle).toString();
+}
+
+void BXNote::setNoteTitle(const QString& title)
+{
+    const QString trimmed = title.trimmed();
+    QString newTitle;
+    if (trimmed.isEmpty()) {
+        setNoteName(QString());
+        newTitle = titleForEmptyName();
+    } else {
+        setNoteName(trimmed);
+        newTitle = trimmed;
+    }
+    ManagedObjectContext* context = managedObjectContext();
+    if (context && context->undoManager())
+        context->undoManager()->setActionName(
+            platform::localized(QStringLiteral("Change Note Title")));
+    storeDerivedTitle(newTitle);
+}
+
+QString BXNote::noteText() const
+{
+    return valueForKey(kNoteText).toString();
+}
+
+void BXNote::setNoteText(const QString& text)
+{
+    setValue(stringValue(text), kNoteText);
+}
+
+QByteArray BXNote::noteStyles() const
+{
+    return valueForKey(kNoteStyles).toByteArray();
+}
+
+void BXNote::setNoteStyles(const QByteArray& styles)
+{
+    setValue(styles.isNull() ? QVariant() : QVariant(styles), kNoteStyles);
+}
+
+QDateTime BXNote::noteCreated() const
+{
+    return valueForKey(kNoteCreated).toDateTime();
+}
+
+QDateTime BXNote::noteModified() const
+{
+    return valueForKey(kNoteModified).toDateTime();
+}
+
+bool BXNote::trashFlag() const
+{
+    return valueForKey(kTrashFlag).toBool();
+}
+
+void BXNote::setTrashFlag(bool flag)
+{
+    setValue(flag, kTrashFlag);
+}
+
+bool BXNote::lastImportFlag() const
+{
+    return valueForKey(kLastImportFlag).toBool();
+}
+
+void BXNote::setLastImportFlag(bool flag)
+{
+    setValue(flag, kLastImportFlag);
+}
+
+QList<ManagedObjectPtr> BXNote::categories() const
+{
+    return relatedObjects(kCategories);
+}
+
+void BXNote::setCategories(const QList<ManagedObjectPtr>& categories)
+{
+    setRelatedObjects(kCategories, categories);
+}
+
+void BXNote::storeDerivedTitle(const QString& title)
+{
+    willChangeValueForKey(kNoteTitle);
+    setPrimitiveValue(stringValue(title), kNoteTitle);
+    didChangeValueForKey(kNoteTitle);
+}
+
+void BXNote::updateNoteText(const QString& text)
+{
+    setNoteText(text);
+    if (noteName().isNull()) {
+        const QString title = titleForEmptyName();
+        const QVariant stored = valueForKey(kNoteTitle);
+        const bool same
+            = stored.isValid() ? stored.toString() == title && !title.isNull() : title.isNull();
+        if (!same)
+            withoutUndo(managedObjectContext(), [&] { storeDerivedTitle(title); });
+    }
+    setValue(QDateTime::currentDateTime(), kNoteModified);
+}
+
+void BXNote::setAttributedString(const QTextDocument& text)
+{
+    willChangeValueForKey(kAttributedString);
+    setNoteStyles(BXAttributedStringAdditions::RTFData(text));
+    updateNoteText(AttributedText::string(text));
+    didChangeValueForKey(kAttributedString);
+}
+
+std::unique_ptr<QTextDocument> BXNote::attributedString() const
+{
+    if (std::unique_ptr<QTextDocument> styled = textStyle())
+        return styled;
+    std::unique_ptr<QTextDocument> plain = AttributedText::makeDocument();
+    plain->setPlainText(noteText());
+    return plain;
+}
+
+std::unique_ptr<QTextDocument> BXNote::textStyle() const
+{
+    return BXAttributedStringAdditions::attributedStringWithRTFData(noteStyles());
+}
+
+void BXNote::setDefaultStyle()
+{
+    const std::unique_ptr<QTextDocument> empty = emptyStyle();
+    withoutUndo(managedObjectContext(), [&] { setAttributedString(*empty); });
+}
+
+QTextDocument* BXNote::textStorage()
+{
+    if (!m_textStorage)
+        m_textStorage = attributedString();
+    return m_textStorage.get();
+}
+
+void BXNote::setTextStorage(std::unique_ptr<QTextDocument> storage)
+{
+    m_textStorage = std::move(storage);
+}
+
+void BXNote::refreshTextStorage()
+{
+    if (!m_textStorage)
+        return;
+    withoutUndo(managedObjectContext(), [this] {
+        const std::unique_ptr<QTextDocument> text = attributedString();
+        AttributedText::replaceCharacters(
+            *m_textStorage, { 0, AttributedText::length(*m_textStorage) }, *text);
+    });
+}
+
+platform::UndoManager* BXNote::undoManager()
+{
+    if (!m_undoManager)
+        m_undoManager = std::make_unique<platform::UndoManager>();
+    return m_undoManager.get();
+}
+
+BXNote::Range BXNote::selectedRange() const
+{
+    if (m_selectedRange == Range { Range::NotFound, 0 })
+        m_selectedRange = rangeFromString(valueForKey(kSelectedRangeString).toString());
+    return m_selectedRange;
+}
+
+void BXNote::setSelectedRange(Range range)
+{
+    if (range == selectedRange())
+        return;
+    willChangeValueForKey(QStringLiteral("selectedRange"));
+    m_selectedRange = range;
+    didChangeValueForKey(QStringLiteral("selectedRange"));
+    setValue(stringFromRange(range), kSelectedRangeString);
+}
+
+QRectF BXNote::windowFrame() const
+{
+    if (m_windowFrame == QRectF())
+        m_windowFrame = rectFromString(valueForKey(kWindowFrameString).toString());
+    return m_windowFrame;
+}
+
+void BXNote::setWindowFrame(const QRectF& frame)
+{
+    if (frame == windowFrame())
+        return;
+    willChangeValueForKey(QStringLiteral("windowFrame"));
+    m_windowFrame = frame;
+    didChangeValueForKey(QStringLiteral("windowFrame"));
+    setValue(stringFromRect(frame), kWindowFrameString);
+}
+
+QString BXNote::stringFromRange(Range range)
+{
+    return QStringLiteral("{%1, %2}").arg(range.location).arg(range.length);
+}
+
+BXNote::Range BXNote::rangeFromString(const QString& string)
+{
+    static const QRegularExpression integer(QStringLiteral(R"(\d+)"));
+    Range range;
+    auto it = integer.globalMatch(string);
+    if (it.hasNext())
+        range.location = it.next().captured().toULongLong();
+    if (it.hasNext())
+        range.length = it.next().captured().toULongLong();
+    return range;
+}
+
+QString BXNote::stringFromRect(const QRectF& rect)
+{
+    return QStringLiteral("{{%1, %2}, {%3, %4}}")
+        .arg(numberString(rect.x()), numberString(rect.y()), numberString(rect.width()),
+            numberString(rect.height()));
+}
+
+QRectF BXNote::rectFromString(const QString& string)
+{
+    QList<double> numbers = numbersIn(string);
+    numbers.resize(4, 0.0);
+    return QRectF(numbers[0], numbers[1], numbers[2], numbers[3]);
+}
+
+QString BXNote::categoryNamesSeparatedBy(const QString& separator) const
+{
+    QStringList names;
+    for (const ManagedObjectPtr& category : categories()) {
+        // Smart categories are sub-entities; only plain ones name a note's tags.
+        if (category->entity()->name() == QStringLiteral("Category"))
+            names.append(category->valueForKey(QStringLiteral("categoryName")).toString());
+    }
+    if (names.isEmpty())
+        return QString();
+    return names.join(separator.isNull() ? QStringLiteral(", ") : separator);
+}
+
+bool BXNote::noteEmpty() const
+{
+    return noteName().isEmpty() && noteText().isEmpty();
+}
+
+QUrl BXNote::identifier() const
+{
+    return objectID().URIRepresentation();
+}
+
+bool BXNote::objectAvailable() const
+{
+    return !trashFlag() && BXManagedObjectUtilities::objectAvailable(*this);
+}
+
+QVariant BXNote::valueForKey(const QString& key) const
+{
+    if (key == QStringLiteral("identifier"))
+        return identifier();
+    return ManagedObject::valueForKey(key);
+}
+
+void BXNote::didTurnIntoFault()
+{
+    m_selectedRange = { Range::NotFound, 0 };
+    m_windowFrame = QRectF();
+}

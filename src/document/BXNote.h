@@ -1,0 +1,130 @@
+#pragma once
+
+#include "platform/data/ManagedObject.h"
+
+#include <QDateTime>
+#include <QRectF>
+
+#include <limits>
+#include <memory>
+
+class QTextDocument;
+
+namespace platform {
+class ManagedObjectContext;
+class UndoManager;
+} // namespace platform
+
+// One note of a notes file (entity "Note"): its rich text as RTF or RTFD data with the plain
+// text beside it, a title derived from the text unless the user named the note, and the
+// note's selection and note-window frame. Outside the store each note owns the live text
+// storage and the undo manager its editors share. Used on its context's thread; emits
+// valueChanged("attributedString"), ("noteTitle"), ("selectedRange") and ("windowFrame")
+// besides the stored keys.
+class BXNote : public platform::ManagedObject {
+public:
+    using NotePtr = std::shared_ptr<BXNote>;
+
+    // A range of UTF-16 units of the text; location NotFound means "none".
+    struct Range {
+        static constexpr quint64 NotFound = quint64(std::numeric_limits<qint64>::max());
+        quint64 location = 0;
+        quint64 length = 0;
+        bool operator==(const Range&) const = default;
+    };
+
+    BXNote();
+    ~BXNote() override;
+
+    static QString entityName();
+    // A new note in `context` reset by blankNote(); nullptr without a context.
+    static NotePtr newNoteInManagedObjectContext(platform::ManagedObjectContext* context,
+        const QString& name, const QList<platform::ManagedObjectPtr>& categories);
+    static void blankNote(
+        BXNote& note, const QString& name, const QList<platform::ManagedObjectPtr>& categories);
+    // An empty text with the default text attributes of the user defaults.
+    static std::unique_ptr<QTextDocument> emptyStyle();
+    // The document's single spare empty note (trashFlag YES), made or reset; extra ones are
+    // deleted. Holds the context's lock and records no undo. nullptr when the fetch fails.
+    static NotePtr newEmptyNoteInManagedObjectContext(platform::ManagedObjectContext* context);
+    // A copy of `note` in `context`; a title derived from the text becomes the copy's name.
+    static NotePtr noteWithNote(const BXNote* note, platform::ManagedObjectContext* context,
+        const QList<platform::ManagedObjectPtr>& categories);
+    static void resetLastImportFlagsInManagedObjectContext(platform::ManagedObjectContext* context);
+
+    // The title a text gives: its first line, cut after 50 UTF-16 units; "Picture(s)" for
+    // attachments only; null for blank text.
+    static QString noteName(const QString& text);
+    QString titleForEmptyName() const;
+
+    QString noteName() const;
+    void setNoteName(const QString& name);
+    QString noteTitle() const;
+    // The user's rename; blanks go back to the title derived from the text.
+    void setNoteTitle(const QString& title);
+    QString noteText() const;
+    void setNoteText(const QString& text);
+    QByteArray noteStyles() const;
+    void setNoteStyles(const QByteArray& styles);
+    QDateTime noteCreated() const;
+    QDateTime noteModified() const;
+    bool trashFlag() const;
+    void setTrashFlag(bool flag);
+    bool lastImportFlag() const;
+    void setLastImportFlag(bool flag);
+    QList<platform::ManagedObjectPtr> categories() const;
+    void setCategories(const QList<platform::ManagedObjectPtr>& categories);
+
+    // Stores new plain text, re-deriving the title (without undo) when the note has no name.
+    void updateNoteText(const QString& text);
+    void setAttributedString(const QTextDocument& text);
+    // The stored rich text, else the plain text without attributes.
+    std::unique_ptr<QTextDocument> attributedString() const;
+    // The stored rich text; nullptr when there is none or it does not read.
+    std::unique_ptr<QTextDocument> textStyle() const;
+    void setDefaultStyle();
+
+    // Built from attributedString() on first use; owned by the note.
+    QTextDocument* textStorage();
+    bool hasTextStorage() const { return m_textStorage != nullptr; }
+    // nullptr drops the storage to free its memory.
+    void setTextStorage(std::unique_ptr<QTextDocument> storage);
+    // A built storage takes the stored text again, recording no undo.
+    void refreshTextStorage();
+    platform::UndoManager* undoManager();
+
+    Range selectedRange() const;
+    void setSelectedRange(Range range);
+    Range primitiveSelectedRange() const { return m_selectedRange; }
+    void setPrimitiveSelectedRange(Range range) { m_selectedRange = range; }
+    QRectF windowFrame() const;
+    void setWindowFrame(const QRectF& frame);
+    QRectF primitiveWindowFrame() const { return m_windowFrame; }
+    void setPrimitiveWindowFrame(const QRectF& frame) { m_windowFrame = frame; }
+
+    static QString stringFromRange(Range range);
+    static Range rangeFromString(const QString& string);
+    static QString stringFromRect(const QRectF& rect);
+    static QRectF rectFromString(const QString& string);
+
+    // Names of the plain categories (no smart ones) joined by `separator` (", " when null);
+    // null when there are none.
+    QString categoryNamesSeparatedBy(const QString& separator) const;
+    bool noteEmpty() const;
+    QUrl identifier() const;
+    // False for the spare empty note and for objects no longer usable.
+    bool objectAvailable() const;
+
+    QVariant valueForKey(const QString& key) const override;
+
+protected:
+    void didTurnIntoFault() override;
+
+private:
+    void storeDerivedTitle(const QString& title);
+
+    std::unique_ptr<QTextDocument> m_textStorage;
+    std::unique_ptr<platform::UndoManager> m_undoManager;
+    mutable Range m_selectedRange { Range::NotFound, 0 };
+    mutable QRectF m_windowFrame;
+};
