@@ -52,20 +52,20 @@ QString BXGlobalConstants::guessRegex(const QString& text)
 {
     QString source = text;
     source.replace(QLatin1Char('|'), QLatin1Char('.'));
-    QStringList pieces;
-    QString piece;
+    QStringList fragments;
+    QString fragment;
     for (const QChar c : std::as_const(source)) {
         if (c.isPunct()) {
-            if (!piece.isEmpty())
-                pieces.append(piece);
-            piece.clear();
+            if (!fragment.isEmpty())
+                fragments.append(fragment);
+            fragment.clear();
         } else {
-            piece.append(c);
+            fragment.append(c);
         }
     }
-    if (!piece.isEmpty())
-        pieces.append(piece);
-    return pieces.join(QLatin1Char('|'));
+    if (!fragment.isEmpty())
+        fragments.append(fragment);
+    return fragments.join(QLatin1Char('|'));
 }
 
 bool BXGlobalConstants::fileIsInvisibleAtPath(const QString& path)
