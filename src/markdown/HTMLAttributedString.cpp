@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <mutex>
@@ -130,11 +129,20 @@ QString withNestingCapped(const QString& html)
     return result;
 }
 
+// Only unpaired surrogates lack an exact UTF-8 form; looking for them costs far less than
+// encoding the whole text.
 bool hasExactUtf8Form(const QString& text)
 {
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(text);
-    return !encoder.hasError();
+    const qsizetype length = text.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        const QChar unit = text.at(i);
+        if (!unit.isSurrogate())
+            continue;
+        if (unit.isLowSurrogate() || i + 1 == length || !text.at(i + 1).isLowSurrogate())
+            return false;
+        ++i;
+    }
+    return true;
 }
 
 } // namespace

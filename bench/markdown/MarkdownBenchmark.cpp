@@ -1,0 +1,126 @@
+// Markdown to HTML and to rich text next to cmark's own parse and render of the same bytes,
+// and the Markdown export of a note.
+#include "document/MarkdownExporter.h"
+#include "document/MarkdownImporter.h"
+#include "markdown/Markdown.h"
+#include "platform/text/HtmlWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Note-like Markdown of at least `bytes` UTF-8 bytes: headings, paragraphs with emphasis and
+// links, lists, quotes and code.
+QString sampleMarkdown(qsizetype bytes)
+{
+    const QString section = QStringLiteral(
+        "## Section heading\n\n"
+        "A paragraph with *emphasis*, **strong words**, `inline code` and a "
+        "[link](https://example.org/page \"title\"). It runs on for a while so that the line "
+        "is about as long as a real one, with café and naïve words too.\n\n"
+        "- first item\n- second item with **bold**\n  - nested item\n\n"
+        "1. one\n2. two\n\n"
+        "> A quoted line\n> that goes on.\n\n"
+        "```swift\nlet value = compute(42)\nprint(value)\n```\n\n");
+    QString text;
+    while (text.toUtf8().size() < bytes)
+        text += section;
+    return text;
+}
+
+const QString& markdownOfSize(qsizetype bytes)
+{
+    static QString small = sampleMarkdown(10 * 1024);
+    static QString large = sampleMarkdown(1024 * 1024);
+    return bytes <= 10 * 1024 ? small : large;
+}
+
+void BM_CmarkParseAndRender(benchmark::State& state)
+{
+    const QByteArray bytes = markdownOfSize(state.range(0)).toUtf8();
+    for (auto _ : state) {
+        char* html = cmark_markdown_to_html(bytes.constData(), size_t(bytes.size()),
+                                            CMARK_OPT_DEFAULT);
+        benchmark::DoNotOptimize(html);
+        std::free(html);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+
+void BM_MarkdownToHTML(benchmark::State& state)
+{
+    const markdown::Markdown source(markdownOfSize(state.range(0)));
+    for (auto _ : state) {
+        std::optional<QString> html = source.toHTML(markdown::MarkdownOptions::defaultOptions);
+        benchmark::DoNotOptimize(html);
+    }
+    state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
+}
+
+void BM_MarkdownToAttributedText(benchmark::State& state)
+{
+    const markdown::Markdown source(markdownOfSize(state.range(0)));
+    for (auto _ : state) {
+        std::unique_ptr<QTextDocument> text = source.toAttributedString(
+            markdown::MarkdownOptions::defaultOptions, std::nullopt);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
+}
+
+void BM_MarkdownFromNote(benchmark::State& state)
+{
+    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
+        sampleMarkdown(state.range(0)));
+    for (auto _ : state) {
+        std::optional<QString> markdown = MarkdownExporter::markdownFrom(*note);
+        benchmark::DoNotOptimize(markdown);
+    }
+    state.counters["noteCharacters"] = double(note->characterCount());
+}
+
+// The rewriting alone, over the HTML the note is written as.
+void BM_MarkdownFromNoteHtml(benchmark::State& state)
+{
+    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
+        sampleMarkdown(state.range(0)));
+    platform::HtmlWriter::Options options;
+    options.dropImages = true;
+    const QString html = platform::HtmlWriter::toHtml(*note, options);
+    for (auto _ : state) {
+        std::optional<QString> markdown = MarkdownExporter::markdownFromHTML(html);
+        benchmark::DoNotOptimize(markdown);
+    }
+    state.counters["htmlCharacters"] = double(html.size());
+}
+
+BENCHMARK(BM_CmarkParseAndRender)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownToHTML)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownToAttributedText)
+    ->Arg(10 * 1024)
+    ->Arg(1024 * 1024)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownFromNote)->Arg(100 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownFromNoteHtml)->Arg(100 * 1024)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// Rich text needs the application object for fonts.
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

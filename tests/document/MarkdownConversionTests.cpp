@@ -1,0 +1,148 @@
+#include "document/MarkdownExporter.h"
+#include "document/MarkdownImporter.h"
+
+#include <gtest/gtest.h>
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+namespace {
+
+struct Fragment {
+    QString text;
+    QTextCharFormat format;
+    QTextBlock block;
+};
+
+// The first fragment holding `text`.
+Fragment fragmentWith(const QTextDocument& document, const QString& text)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().text().contains(text))
+                return { it.fragment().text(), it.fragment().charFormat(), block };
+        }
+    }
+    ADD_FAILURE() << "no fragment with " << text.toStdString();
+    return {};
+}
+
+} // namespace
+
+TEST(MarkdownExporter, RewritesHtmlInOrder)
+{
+    const struct {
+        const char* html;
+        const char* markdown;
+    } cases[] = {
+        // Bold and italics in any letter case and either tag.
+        { "<b>a</b> <B>b</B> <strong>c</strong> <STRONG>d</Strong>", "**a** **b** **c** **d**" },
+        { "<i>a</i> <I>b</I> <em>c</em> <EM>d</eM>", "*a* *b* *c* *d*" },
+        // A paragraph with attributes loses its opening tag to the final strip and still
+        // ends with a blank line.
+        { "<p class=\"x\">one</p><p>two</p>", "one\n\ntwo" },
+        { "<p style=\"text-align: center\">one</p>\nafter", "one\n\nafter" },
+        // Headings of every level, each followed by a line break.
+        { "<h1>One</h1><h3>Three</h3><h6>Six</h6>", "# One\n### Three\n###### Six" },
+        // A heading over a line break is not a heading any more; its tags are stripped.
+        { "<h2>split\nheading</h2>", "split\nheading" },
+        { "<a href=\"http://x.org/a?b=1\">the site</a>", "[the site](http://x.org/a?b=1)" },
+        { "<a href=\"http://x.org\">over\nlines</a>", "over\nlines" },
+        { "<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "- a\n\n- b" },
+        { "<ul><li>a</li><li>b</li></ul>", "- a\n- b" },
+        // Runs of line breaks collapse to one blank line; ends are trimmed.
+        { "\n\n\n<p>x</p>\n\n\n\n<p>y</p>\n\n\n", "x\n\ny" },
+        // Character references stay as they are.
+        { "<p>a &lt; b &amp; c</p>", "a &lt; b &amp; c" },
+        { "<img src=\"pic.png\" alt=\"pic\"><span style=\"color: red\">red</span>", "red" },
+        // The head goes, whatever its letter case; a head that is not closed after it opens
+        // stays and loses only its tags.
+        { "<html><HEAD><title>T</title></head><body><p>x</p></body></html>", "x" },
+        { "</head>t<head><p>x</p>", "tx" },
+        { "<head><title>T</title>", "T" },
+        { "", "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.html);
+        const std::optional<QString> markdown = MarkdownExporter::markdownFromHTML(
+            QString::fromUtf8(c.html));
+        ASSERT_TRUE(markdown);
+        EXPECT_EQ(markdown->toStdString(), std::string(c.markdown));
+    }
+}
+
+TEST(MarkdownExporter, WritesANoteAsMarkdown)
+{
+    QTextDocument note;
+    QTextCursor cursor(&note);
+    QTextBlockFormat heading;
+    heading.setHeadingLevel(2);
+    cursor.setBlockFormat(heading);
+    cursor.insertText(QStringLiteral("Shopping"));
+    cursor.insertBlock(QTextBlockFormat());
+    QTextCharFormat plain;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("Buy "), plain);
+    cursor.insertText(QStringLiteral("milk"), bold);
+    cursor.insertText(QStringLiteral(" & bread"), plain);
+
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(note);
+    ASSERT_TRUE(markdown);
+    EXPECT_EQ(*markdown, QStringLiteral("## Shopping\n\nBuy **milk** &amp; bread"));
+
+    EXPECT_EQ(MarkdownExporter::markdownFrom(QTextDocument()), QString());
+}
+
+TEST(MarkdownConversion, ExportThenImportKeepsTheNotesStructure)
+{
+    QTextDocument note;
+    note.setHtml(QStringLiteral(
+        "<h1>Title</h1><p>Some <b>strong</b> and <i>slanted</i> words and "
+        "<a href=\"http://example.org/page\">a link</a>.</p><h3>Items</h3>"
+        "<ul><li>first item</li><li>second item</li></ul><p>end</p>"));
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(note);
+    ASSERT_TRUE(markdown);
+
+    std::unique_ptr<QTextDocument> imported = MarkdownImporter::attributedStringFromMarkdown(
+        *markdown);
+    ASSERT_TRUE(imported) << markdown->toStdString();
+    SCOPED_TRACE(markdown->toStdString());
+    EXPECT_EQ(fragmentWith(*imported, QStringLiteral("Title")).block.blockFormat().headingLevel(),
+              1);
+    EXPECT_EQ(fragmentWith(*imported, QStringLiteral("Items")).block.blockFormat().headingLevel(),
+              3);
+    EXPECT_GE(fragmentWith(*imported, QStringLiteral("strong")).format.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(fragmentWith(*imported, QStringLiteral("slanted")).format.fontItalic());
+    const Fragment link = fragmentWith(*imported, QStringLiteral("a link"));
+    EXPECT_EQ(link.format.anchorHref(), QStringLiteral("http://example.org/page"));
+    const Fragment first = fragmentWith(*imported, QStringLiteral("first item"));
+    ASSERT_TRUE(first.block.textList());
+    EXPECT_EQ(first.block.textList()->count(), 2);
+    EXPECT_EQ(first.block.textList(),
+              fragmentWith(*imported, QStringLiteral("second item")).block.textList());
+    EXPECT_FALSE(fragmentWith(*imported, QStringLiteral("end")).block.textList());
+}
+
+TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)
+{
+    std::unique_ptr<QTextDocument> empty = MarkdownImporter::attributedStringFromMarkdown({});
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->toPlainText().isEmpty());
+
+    const QString inputs[] = {
+        QString::fromUtf8("bad \xff\xfe bytes"),
+        QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
+        QStringLiteral("> ").repeated(100000) + QStringLiteral("deep"),
+        QString(QChar(0xDC00)) + QStringLiteral(" lone surrogate"),
+    };
+    for (const QString& input : inputs) {
+        SCOPED_TRACE(input.left(20).toStdString());
+        std::unique_ptr<QTextDocument> document = MarkdownImporter::attributedStringFromMarkdown(
+            input);
+        ASSERT_TRUE(document);
+        EXPECT_FALSE(document->toPlainText().isEmpty());
+    }
+}
