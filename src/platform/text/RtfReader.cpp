@@ -1024,8 +1024,14 @@ void Parser::handleText(QByteArrayView text)
             ++i;
             continue;
         }
+        if (byte < 0x20 && byte != '\t') {
+            // Raw control bytes are not text in RTF.
+            ++i;
+            continue;
+        }
         qsizetype end = i;
-        while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+        while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80
+            && (static_cast<unsigned char>(text[end]) >= 0x20 || text[end] == '\t'))
             ++end;
         if (destination == Destination::Text && !m_highSurrogate && m_bytes.isEmpty()) {
             if (!m_textFormatValid || !(group().chars == m_textState)) {

@@ -123,6 +123,21 @@ TEST(RichTextBadInput, OddControlsStillRead)
     }
 }
 
+// Found by fuzzing: raw NUL bytes in the text were kept, but written back as \u0, which reads
+// as nothing, so the plain text changed on the round trip.
+TEST(RichTextBadInput, RawControlBytesAreNotText)
+{
+    const QByteArray rtf("{\\rtf1nsina\\\\asib75\0\0\0"
+                         "20\n\\pard\\tx575 }\n",
+        39);
+    const auto doc = RtfReader::read(rtf);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(A::string(*doc), u"nsina\\asib7520"_qs);
+    const auto again = RichTextData::attributedStringWithRTFData(RichTextData::RTFData(*doc));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(A::string(*again), A::string(*doc));
+}
+
 TEST(FlatRtfd, ReadsRegularFilesAndSkipsMetadata)
 {
     const QByteArray rtf = "{\\rtf1 hi {{\\NeXTGraphic b c.png \\width20 \\height40}\xac}}";
