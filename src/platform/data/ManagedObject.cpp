@@ -2,6 +2,8 @@
 
 #include "ManagedObjectContext.h"
 
+#include "platform/foundation/Log.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -283,6 +285,12 @@ bool ManagedObject::removeFromRelation(int index, const ManagedObject* object)
 void ManagedObject::linkObject(int index, const ManagedObjectPtr& object, bool registerUndo)
 {
     const RelationshipDescription* relationship = m_entity->relationships()[size_t(index)];
+    if (object->m_context != m_context || object->m_deleted
+        || !object->m_entity->isKindOfEntity(relationship->destinationEntity())) {
+        log(QStringLiteral("Refused to relate %@ to %@ through %@"), m_id.URIRepresentation(),
+            object->m_id.URIRepresentation(), relationship->name());
+        return;
+    }
     loadRelation(index);
     const Relation& relation = m_relations[size_t(index)];
     if (std::find(relation.objects.begin(), relation.objects.end(), object)

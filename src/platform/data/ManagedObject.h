@@ -68,6 +68,8 @@ public:
     ManagedObjectPtr relatedObject(const QString& key) const;
     QList<ManagedObjectPtr> relatedObjects(const QString& key) const;
     // Relationship mutators keep the inverse side in step and emit valueChanged on both sides.
+    // An object of another context, a deleted one or one of the wrong entity is refused (and
+    // logged).
     void setRelatedObject(const QString& key, const ManagedObjectPtr& object);
     void setRelatedObjects(const QString& key, const QList<ManagedObjectPtr>& objects);
     void addRelatedObject(const QString& key, const ManagedObjectPtr& object);

@@ -408,3 +408,21 @@ TEST_F(ContextTest, PrivateContextSaveMergesIntoMainContext)
     EXPECT_EQ(all, (QStringList{"edited in the background", "imported"}));
     EXPECT_FALSE(context.hasChanges());
 }
+
+TEST_F(ContextTest, RelationsRefuseObjectsTheyCannotHold)
+{
+    ManagedObjectPtr note = addNote(context, QStringLiteral("n"));
+    ManagedObjectPtr other = addNote(context, QStringLiteral("wrong entity"));
+    ManagedObjectContext elsewhere;
+    elsewhere.setPersistentStoreCoordinator(coordinator);
+    ManagedObjectPtr foreign = elsewhere.insertNewObjectForEntityForName(kCategory);
+    ManagedObjectPtr deleted = context.insertNewObjectForEntityForName(kCategory);
+    context.deleteObject(deleted);
+
+    for (const ManagedObjectPtr& refused : {other, foreign, deleted})
+        note->addRelatedObject(QStringLiteral("categories"), refused);
+    EXPECT_TRUE(note->relatedObjects(QStringLiteral("categories")).isEmpty());
+    EXPECT_TRUE(foreign->relatedObjects(QStringLiteral("notes")).isEmpty());
+    ASSERT_TRUE(context.save(nullptr));
+    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM Z_1NOTES")).toInt(), 0);
+}
