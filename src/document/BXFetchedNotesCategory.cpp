@@ -1,0 +1,128 @@
+#include "BXFetchedNotesCategory.h"
+
+#include "BXNote.h"
+
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Log.h"
+
+using platform::AttributeDescription;
+using platform::ExpressionDescription;
+using platform::FetchRequest;
+using platform::ManagedObjectContext;
+using platform::ManagedObjectPtr;
+using platform::PredicateRef;
+
+namespace {
+
+const QString kCategoryName = QStringLiteral("categoryName");
+const QString kPredicate = QStringLiteral("predicate");
+const QString kMaxDate = QStringLiteral("maxDate");
+
+constexpr int kRecentDays = 10;
+
+// The newest modification date of any note; invalid when there is none or the fetch fails.
+QDateTime latestModification(ManagedObjectContext& context)
+{
+    FetchRequest request(BXNote::entityName());
+    request.setResultType(FetchRequest::ResultType::Dictionary);
+    request.setPropertiesToFetch({},
+        { ExpressionDescription(kMaxDate, QStringLiteral("max:"), QStringLiteral("noteModified"),
+            AttributeDescription::Type::Date) });
+    platform::Error error;
+    const std::optional<QVariantList> results = context.executeFetchRequest(request, &error);
+    if (!results) {
+        platform::log("Error fetching max date: %@", error.localizedDescription());
+        return {};
+    }
+    if (results->isEmpty())
+        return {};
+    return results->first().toMap().value(kMaxDate).toDateTime();
+}
+
+QVariantList refs(const QList<ManagedObjectPtr>& objects)
+{
+    QVariantList list;
+    list.reserve(objects.size());
+    for (const ManagedObjectPtr& object : objects)
+        list << QVariant::fromValue(platform::KeyValueRef(object));
+    return list;
+}
+
+} // namespace
+
+QString BXFetchedNotesCategory::entityName()
+{
+    return QStringLiteral("FetchedNotesCategory");
+}
+
+QString BXFetchedNotesCategory::categoryName() const
+{
+    willAccessValueForKey(kCategoryName);
+    const QString id = categoryID();
+    if (id == AllNotesCategoryID)
+        return platform::localized(QStringLiteral("All Notes"));
+    if (id == RecentNotesCategoryID)
+        return platform::localized(QStringLiteral("Recent Notes"));
+    if (id == NoCategoryID)
+        return platform::localized(QStringLiteral("No Category"));
+    return ManagedObject::valueForKey(kCategoryName).toString();
+}
+
+PredicateRef BXFetchedNotesCategory::predicate() const
+{
+    return valueForKey(kPredicate).value<PredicateRef>();
+}
+
+void BXFetchedNotesCategory::setPredicate(const PredicateRef& predicate)
+{
+    setValue(predicate ? QVariant::fromValue(predicate) : QVariant(), kPredicate);
+}
+
+PredicateRef BXFetchedNotesCategory::fetchPredicate() const
+{
+    const PredicateRef stored = predicate();
+    if (identifier() != RecentNotesCategoryID || !stored)
+        return stored;
+    QDateTime reference = latestModification(*managedObjectContext());
+    if (!reference.isValid())
+        reference = QDateTime::currentDateTime();
+    // Days in the user's calendar: across a daylight-saving change the cut-off keeps the
+    // reference's wall-clock time instead of moving by an hour.
+    const QDateTime cutOff = reference.toLocalTime().addDays(-kRecentDays);
+    return stored->predicateWithSubstitutionVariables({ { DateBeforeNowVariable, cutOff } });
+}
+
+QList<ManagedObjectPtr> BXFetchedNotesCategory::fetchedNotes() const
+{
+    ManagedObjectContext* context = managedObjectContext();
+    if (!context)
+        return {};
+    if (!predicate() && identifier() != AllNotesCategoryID) {
+        // A stored predicate that no longer decodes must not turn into "every note".
+        platform::log("Smart category %@ has no readable predicate", identifier());
+        return {};
+    }
+    FetchRequest request(BXNote::entityName());
+    request.setPropertiesToFetch({ QStringLiteral("noteCreated"), QStringLiteral("noteModified"),
+        QStringLiteral("noteName"), QStringLiteral("noteTitle"), QStringLiteral("omitFlag"),
+        QStringLiteral("selFlag"), QStringLiteral("trashFlag") });
+    request.setPredicate(fetchPredicate());
+    platform::Error error;
+    std::optional<QList<ManagedObjectPtr>> notes = context->fetchObjects(request, &error);
+    if (!notes) {
+        if (!error.isNull())
+            platform::log("error fetching notes: %@", error.localizedDescription());
+        return {};
+    }
+    return *notes;
+}
+
+QVariant BXFetchedNotesCategory::valueForKey(const QString& key) const
+{
+    if (key == kCategoryName)
+        return categoryName();
+    if (key == QLatin1String("notes") || key == QLatin1String("fetchedNotes"))
+        return refs(fetchedNotes());
+    return BXCategory::valueForKey(key);
+}

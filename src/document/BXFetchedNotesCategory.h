@@ -1,0 +1,36 @@
+#pragma once
+
+#include "BXCategory.h"
+
+#include "platform/predicate/Predicate.h"
+
+// A smart category (entity "FetchedNotesCategory", a sub-entity of "Category"): its notes
+// are not stored but fetched by its stored predicate each time they are asked for. The three
+// built-in ones (All Notes, Recent Notes, No Category) show localised names. Used on its
+// context's thread.
+class BXFetchedNotesCategory : public BXCategory {
+public:
+    static QString entityName();
+    // The key Recent Notes' predicate uses for its cut-off date.
+    static inline const QString DateBeforeNowVariable = QStringLiteral("dateBeforeNow");
+
+    // The localised name for a built-in identifier, else the stored name.
+    QString categoryName() const override;
+    // Null when none is stored, or when the stored one does not decode.
+    platform::PredicateRef predicate() const;
+    void setPredicate(const platform::PredicateRef& predicate);
+
+    // The notes the predicate selects, fetched now (with the stored predicate for every smart
+    // category; Recent Notes binds $dateBeforeNow to ten calendar days, in local time, before
+    // the newest modification in the store, or before now when there is none). All Notes
+    // without a predicate gets every note; any other smart category without a readable
+    // predicate gets none. Failures are logged and give an empty list.
+    QList<platform::ManagedObjectPtr> fetchedNotes() const;
+    QList<platform::ManagedObjectPtr> notes() const override { return fetchedNotes(); }
+
+    // "categoryName", "notes" and "fetchedNotes" answer as the members above do.
+    QVariant valueForKey(const QString& key) const override;
+
+private:
+    platform::PredicateRef fetchPredicate() const;
+};
