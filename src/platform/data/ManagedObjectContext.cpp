@@ -680,6 +680,18 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
     Error error;
     std::optional<PersistentStore::Row> row =
         current->fetchRow(entity, object->m_id.primaryKey(), &error);
+    if (!row && error.isNull()) {
+        // Another program or context removed the row: the object can no longer be used.
+        const ManagedObjectPtr keep = object;
+        const bool wasUpdated = object->m_updated;
+        unregister(object.get());
+        if (wasUpdated)
+            log(QStringLiteral("Unsaved changes of %@ were lost: its row was deleted elsewhere"),
+                object->m_id.URIRepresentation());
+        addOnce(m_pending.invalidated, keep);
+        scheduleProcessing();
+        return;
+    }
     if (!row || row->entity != entity)
         return;
     for (size_t i = 0; i < attributeCount; ++i) {

@@ -102,7 +102,8 @@ public:
     bool save(Error* error);
 
     // mergeChanges false: drops the object's unsaved changes and makes it a fault, freeing its
-    // values. True: reads its saved values again and keeps its unsaved changes on top.
+    // values. True: reads its saved values again and keeps its unsaved changes on top; an
+    // object whose row is gone leaves the context and is reported as invalidated.
     void refreshObject(const ManagedObjectPtr& object, bool mergeChanges);
     // Brings in another context's save (see DidSaveNotification): updated objects are
     // refreshed keeping local changes, deleted ones leave this context, inserted ones become

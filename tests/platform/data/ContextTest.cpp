@@ -164,6 +164,18 @@ TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
     EXPECT_FALSE(note->hasChanges());
     EXPECT_FALSE(context.hasChanges());
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Old"));
+
+    // A row deleted elsewhere invalidates the object on the next refresh.
+    writer.deleteObject(same);
+    ASSERT_TRUE(writer.save(nullptr));
+    context.processPendingChanges();
+    NotificationLog log(&context);
+    context.refreshObject(note, true);
+    context.processPendingChanges();
+    ASSERT_EQ(log.received.size(), 1);
+    EXPECT_EQ(countIn(log.received.first(), QStringLiteral("invalidated")), 1);
+    EXPECT_EQ(note->managedObjectContext(), nullptr);
+    EXPECT_FALSE(context.objectRegisteredForID(note->objectID()));
 }
 
 TEST_F(ContextTest, ChangeSetsAndCoalescedNotification)
