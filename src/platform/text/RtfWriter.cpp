@@ -14,6 +14,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -39,17 +40,17 @@ const std::array<unsigned char, 0x10000>& encodeTable()
     return *table;
 }
 
-void appendNumber(QByteArray& out, long long value)
+void appendNumber(std::string& out, long long value)
 {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr - buffer);
 }
 
-void appendControl(QByteArray& out, const char* word, long long value)
+void appendControl(std::string& out, const char* word, long long value)
 {
-    out.append('\\');
-    out.append(word);
+    out += '\\';
+    out += word;
     appendNumber(out, value);
 }
 
@@ -96,7 +97,7 @@ private:
     const CharProps& props(int formatIndex);
     int fontIndex(const QString& family, bool bold, bool italic);
     int colorIndex(const QColor& color);
-    const QByteArray& paragraphControls(int blockFormatIndex);
+    const std::string& paragraphControls(int blockFormatIndex);
     void writeChanges(const CharProps& target);
     void writeText(QStringView text);
     void writeAttachment(const QTextCharFormat& format);
@@ -109,7 +110,7 @@ private:
     QVector<QTextFormat> m_formats;
     std::vector<int> m_propsIndex;
     std::vector<CharProps> m_props;
-    QHash<int, QByteArray> m_paragraphs;
+    QHash<int, std::string> m_paragraphs;
     QStringList m_fontNames;
     QHash<QString, int> m_fontIndex;
     QList<QColor> m_colors;
@@ -118,7 +119,8 @@ private:
     QString m_systemFamily;
     int m_systemSizeMilli = 13000;
 
-    QByteArray m_body;
+    // std::string appends inline, which matters here: the editor writes notes back on edits.
+    std::string m_body;
     CharProps m_current;
     bool m_haveCurrent = false;
     CharProps m_outsideLink;
@@ -202,7 +204,7 @@ const CharProps& Writer::props(int formatIndex)
     return m_props.back();
 }
 
-const QByteArray& Writer::paragraphControls(int blockFormatIndex)
+const std::string& Writer::paragraphControls(int blockFormatIndex)
 {
     const auto found = m_paragraphs.constFind(blockFormatIndex);
     if (found != m_paragraphs.constEnd())
@@ -213,7 +215,7 @@ const QByteArray& Writer::paragraphControls(int blockFormatIndex)
     const ParagraphStyle style = AttributedText::hasParagraphStyle(format)
         ? AttributedText::paragraphStyle(format)
         : AttributedText::defaultParagraphStyle();
-    QByteArray out = "\\pard";
+    std::string out = "\\pard";
     for (const TextTab& tab : style.tabStops) {
         switch (tab.type) {
         case TextTabType::Right:
@@ -283,8 +285,8 @@ const QByteArray& Writer::paragraphControls(int blockFormatIndex)
 
 void Writer::writeChanges(const CharProps& target)
 {
-    QByteArray& out = m_body;
-    const qsizetype before = out.size();
+    std::string& out = m_body;
+    const size_t before = out.size();
     const bool all = !m_haveCurrent;
     const CharProps& cur = m_current;
     if (all || cur.font != target.font)
@@ -337,14 +339,14 @@ void Writer::writeChanges(const CharProps& target)
             appendControl(out, "dn", -target.baselineHalfPoints);
     }
     if (out.size() != before)
-        out.append(' ');
+        out += ' ';
     m_current = target;
     m_haveCurrent = true;
 }
 
 void Writer::writeText(QStringView text)
 {
-    QByteArray& out = m_body;
+    std::string& out = m_body;
     const char16_t* data = text.utf16();
     const qsizetype size = text.size();
     qsizetype runStart = 0;
@@ -352,8 +354,8 @@ void Writer::writeText(QStringView text)
     const auto flushRun = [&](qsizetype end) {
         if (end <= runStart)
             return;
-        const qsizetype old = out.size();
-        out.resize(old + (end - runStart));
+        const size_t old = out.size();
+        out.resize(old + size_t(end - runStart));
         char* target = out.data() + old;
         for (qsizetype i = runStart; i < end; ++i)
             *target++ = char(data[i]);
@@ -367,8 +369,8 @@ void Writer::writeText(QStringView text)
         flushRun(i);
         runStart = i + 1;
         if (c == u'\\' || c == u'{' || c == u'}') {
-            out.append('\\');
-            out.append(char(c));
+            out += '\\';
+            out += char(c);
         } else if (c == 0x2028) {
             out.append("\\line ");
         } else if (const unsigned char byte = c >= 0x80 ? m_encode[c] : 0; byte != 0) {
@@ -378,7 +380,7 @@ void Writer::writeText(QStringView text)
         } else {
             m_needsUnicodeSkip = true;
             appendControl(out, "u", c);
-            out.append(' ');
+            out += ' ';
         }
     }
     flushRun(size);
@@ -449,16 +451,16 @@ void Writer::writeAttachment(const QTextCharFormat& format)
             m_body.append(escape, 4);
         } else {
             if (c == '\\' || c == '{' || c == '}')
-                m_body.append('\\');
-            m_body.append(c);
+                m_body += '\\';
+            m_body += c;
         }
     }
-    m_body.append(' ');
+    m_body += ' ';
     if (size.isValid() && !size.isEmpty()) {
         appendControl(m_body, "width", twips(size.width()));
-        m_body.append(' ');
+        m_body += ' ';
         appendControl(m_body, "height", twips(size.height()));
-        m_body.append(' ');
+        m_body += ' ';
     }
     m_body.append("\\appleattachmentpadding0 \\appleembedtype0 \\appleaqc\n}\xac}");
 }
@@ -472,7 +474,7 @@ QByteArray Writer::run()
     m_systemSizeMilli = int(std::lround(system.pointSizeF() * 1000.0));
     fontIndex(m_systemFamily, false, false);
     m_props.reserve(16);
-    m_body.reserve(m_doc.characterCount() + m_doc.characterCount() / 4 + 256);
+    m_body.reserve(size_t(m_doc.characterCount()) * 2 + 1024);
 
     int lastBlockFormat = -2;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
@@ -480,8 +482,14 @@ QByteArray Writer::run()
             lastBlockFormat = block.blockFormatIndex();
             m_body.append(paragraphControls(lastBlockFormat));
         }
+        const QString blockText = block.text();
+        // Fragment offsets are summed here: asking a fragment for its position walks the tree.
+        int offset = 0;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
+            const int length = fragment.length();
+            const int start = offset;
+            offset += length;
             const CharProps& p = props(fragment.charFormatIndex());
             if (m_inLink && p.link != m_current.link)
                 closeLink();
@@ -498,10 +506,10 @@ QByteArray Writer::run()
             m_current.link = p.link;
             if (p.attachment) {
                 const QTextCharFormat format = fragment.charFormat();
-                for (int i = 0; i < fragment.length(); ++i)
+                for (int i = 0; i < length; ++i)
                     writeAttachment(format);
             } else {
-                writeText(fragment.text());
+                writeText(QStringView(blockText).mid(start, length));
             }
         }
         closeLink();
@@ -515,8 +523,8 @@ QByteArray Writer::run()
     }
 
     const DocumentAttributes attributes = AttributedText::documentAttributes(m_doc);
-    QByteArray out;
-    out.reserve(m_body.size() + 1024);
+    std::string out;
+    out.reserve(1024);
     out.append("{\\rtf1\\ansi\\ansicpg1252\\cocoartf2822\n"
                "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl");
     for (qsizetype i = 0; i < m_fontNames.size(); ++i) {
@@ -525,19 +533,23 @@ QByteArray Writer::run()
         out.append("\\fcharset0 ");
         for (QChar c : m_fontNames[i]) {
             const char16_t u = c.unicode();
-            if (u < 0x80 && u != u';' && u != u'\\' && u != u'{' && u != u'}')
-                out.append(char(u));
-            else if (u >= 0x80 && m_encode[u])
-                out.append("\\'").append(QByteArray::number(m_encode[u], 16));
+            if (u < 0x80 && u != u';' && u != u'\\' && u != u'{' && u != u'}') {
+                out += char(u);
+            } else if (u >= 0x80 && m_encode[u]) {
+                static const char hex[] = "0123456789abcdef";
+                out += "\\'";
+                out += hex[m_encode[u] >> 4];
+                out += hex[m_encode[u] & 0x0F];
+            }
         }
-        out.append(';');
+        out += ';';
     }
     out.append("}\n{\\colortbl;");
     for (const QColor& color : m_colors) {
         appendControl(out, "red", color.red());
         appendControl(out, "green", color.green());
         appendControl(out, "blue", color.blue());
-        out.append(';');
+        out += ';';
     }
     out.append("}\n{\\*\\expandedcolortbl;");
     for (const QColor& color : m_colors) {
@@ -550,7 +562,7 @@ QByteArray Writer::run()
         component(rgba.blue());
         if (rgba.alpha() != 65535)
             component(rgba.alpha());
-        out.append(';');
+        out += ';';
     }
     out.append("}\n");
     const QSizeF paper = attributes.paperSize.isValid() ? attributes.paperSize : QSizeF(595, 842);
@@ -571,15 +583,18 @@ QByteArray Writer::run()
         appendControl(out, "viewscale", attributes.viewScale);
     if (attributes.readOnly)
         out.append("\\readonlydoc1");
-    out.append('\n');
+    out += '\n';
     appendControl(out, "deftab",
         attributes.defaultTabInterval >= 0 ? twips(attributes.defaultTabInterval) : 720);
-    out.append('\n');
+    out += '\n';
     if (m_needsUnicodeSkip)
-        out.append("\\uc0");
-    out.append(m_body);
-    out.append('}');
-    return out;
+        out += "\\uc0";
+    QByteArray result;
+    result.reserve(qsizetype(out.size() + m_body.size() + 1));
+    result.append(out.data(), qsizetype(out.size()));
+    result.append(m_body.data(), qsizetype(m_body.size()));
+    result.append('}');
+    return result;
 }
 
 } // namespace
