@@ -772,6 +772,9 @@ void Parser::flushBytes()
 
 void Parser::appendChar(char16_t c)
 {
+    // NUL never belongs to the text (it would not survive being written back).
+    if (c == 0)
+        return;
     if (!m_bytes.isEmpty())
         flushBytes();
     if (QChar::isHighSurrogate(c)) {

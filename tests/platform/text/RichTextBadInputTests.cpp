@@ -123,8 +123,8 @@ TEST(RichTextBadInput, OddControlsStillRead)
     }
 }
 
-// Found by fuzzing: raw NUL bytes in the text were kept, but written back as \u0, which reads
-// as nothing, so the plain text changed on the round trip.
+// Found by fuzzing: NUL characters (raw, or as \'00) were kept, but written back as \u0, which
+// reads as nothing, so the plain text changed on the round trip.
 TEST(RichTextBadInput, RawControlBytesAreNotText)
 {
     const QByteArray rtf("{\\rtf1nsina\\\\asib75\0\0\0"
@@ -136,6 +136,14 @@ TEST(RichTextBadInput, RawControlBytesAreNotText)
     const auto again = RichTextData::attributedStringWithRTFData(RichTextData::RTFData(*doc));
     ASSERT_TRUE(again);
     EXPECT_EQ(A::string(*again), A::string(*doc));
+
+    // The same for a NUL that a code page byte decodes to.
+    const auto escaped = RtfReader::read("{\\rtf1\\ansi\\ansicpg1251 a\\'00\\'01b}");
+    ASSERT_TRUE(escaped);
+    EXPECT_EQ(A::string(*escaped), u"a\u0001b"_qs);
+    const auto written = RtfReader::read(RichTextData::RTFData(*escaped));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(A::string(*written), A::string(*escaped));
 }
 
 TEST(FlatRtfd, ReadsRegularFilesAndSkipsMetadata)
