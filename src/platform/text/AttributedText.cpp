@@ -336,8 +336,10 @@ void AttributedText::addAttributes(
         const QVariant& value = it.value();
         if (name == FontAttributeName) {
             const QFont font = value.value<QFont>();
-            format.setFontFamilies(QStringList { font.family() });
-            format.setFontPointSize(font.pointSizeF());
+            if (!font.family().isEmpty())
+                format.setFontFamilies(QStringList { font.family() });
+            if (font.pointSizeF() > 0)
+                format.setFontPointSize(font.pointSizeF());
             format.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
             format.setFontItalic(font.italic());
         } else if (name == ForegroundColorAttributeName) {
@@ -399,8 +401,8 @@ void AttributedText::removeAttribute(QTextDocument& doc, const QString& name, Te
     }
     QList<int> properties;
     if (name == FontAttributeName)
-        properties = { QTextFormat::FontFamilies, QTextFormat::FontPointSize,
-            QTextFormat::FontWeight, QTextFormat::FontItalic };
+        properties = { QTextFormat::FontFamilies, QTextFormat::FontFamily,
+            QTextFormat::FontPointSize, QTextFormat::FontWeight, QTextFormat::FontItalic };
     else if (name == ForegroundColorAttributeName)
         properties = { QTextFormat::ForegroundBrush };
     else if (name == BackgroundColorAttributeName)
