@@ -1,0 +1,101 @@
+#pragma once
+
+#include "BXPasswordControllerDelegate.h"
+#include "BXWrappedPersistentDocument.h"
+
+#include "platform/foundation/NotificationCenter.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class BXPasswordController;
+
+namespace platform {
+class ManagedObjectContext;
+}
+
+// The notes document: one per open notes file. Besides the package of its base it keeps a
+// preferences context beside the main one, merges the saves of other contexts on its store
+// into the main context, asks for the document password before it opens, gives a new document
+// its default categories and cleans up once when it closes or the application quits. Main
+// thread; did-save notifications of private contexts may reach it on their own threads.
+// Emits requirePasswordChanged() and, 0.1 s after an undo or redo, undoMessageReady().
+class BXDocument : public BXWrappedPersistentDocument, public BXPasswordControllerDelegate {
+    Q_OBJECT
+    Q_PROPERTY(bool requirePassword READ requirePassword NOTIFY requirePasswordChanged)
+
+public:
+    static constexpr int kWrongPasswordErrorCode = 666;
+    static constexpr double kUndoMessageDelay = 0.1;
+    static constexpr double kCleanupRearmDelay = 2.0;
+
+    explicit BXDocument(QObject* parent = nullptr);
+    ~BXDocument() override;
+
+    // Opens the package, then asks for the password when the file requires one. A wrong
+    // password fails with code 666 in the OS-status domain, Cancel with a user-cancelled
+    // error; either way the document is closed.
+    bool readFromURL(const QUrl& url, const QString& type, platform::Error* error) override;
+    // Also writes the preference records of a document that had no store before.
+    bool writeSafelyToURL(const QUrl& url, const QString& type, platform::SaveOperation operation,
+        platform::Error* error) override;
+
+    // Main-queue context on the main context's coordinator, without undo; made on first use.
+    platform::ManagedObjectContext* prefsContext();
+
+    // Merges, on the main thread and outside undo, the save of a context on this document's
+    // store that is neither the main nor the preferences context.
+    void contextDidSave(const platform::Notification& notification);
+    void undoManagerWillUndo(const platform::Notification& notification);
+    void undoManagerWillRedo(const platform::Notification& notification);
+    static QString undoMessage(const QString& actionName);
+    static QString redoMessage(const QString& actionName);
+
+    // "Home", "Family", "Friends" and "Work", inserted into the main context.
+    void addDefaultCategories();
+    // Gives a document without a store (a new one) its default categories.
+    void loadPreferences();
+
+    // Runs once until re-armed; marks the document clean.
+    void cleanup();
+    bool isClean() const { return m_clean; }
+    void close() override;
+    // Cleans up, then decides as the base does; the clean-up is re-armed 2.0 s later, so a
+    // close that did not happen saves the state again the next time.
+    void canCloseDocument(std::function<void(bool shouldClose)> decision);
+
+    bool requirePassword() const { return m_requirePassword; }
+    // The stored form: an Argon2id string, the typed text of an older file, or "".
+    const QString& password() const { return m_password; }
+    // `password` is the typed text; it is hashed before it is kept. Without `flag` the
+    // stored password becomes "". Saves the preferences when the document has a store.
+    void setRequirePassword(bool flag, const std::optional<QString>& password);
+    // Removes a required password at once; otherwise asks for a new one in a sheet.
+    void toggleLock();
+    void passwordSet(const std::optional<QString>& password) override;
+    BXPasswordController* passwordController() const { return m_passwordController.get(); }
+
+    QString formatForExport() const { return m_formatForExport; }
+    void setFormatForExport(const QString& format) { m_formatForExport = format; }
+    quint64 encodingForExport() const { return m_encodingForExport; }
+    void setEncodingForExport(quint64 encoding) { m_encodingForExport = encoding; }
+
+signals:
+    void requirePasswordChanged(bool requirePassword);
+    // The undo or redo message to show over the document's main window.
+    void undoMessageReady(const QString& message);
+
+private:
+    void scheduleUndoMessage(const QString& message);
+    void userDefaultChanged(const QString& key);
+
+    std::unique_ptr<platform::ManagedObjectContext> m_prefsContext;
+    std::unique_ptr<BXPasswordController> m_passwordController;
+    QString m_password;
+    QString m_formatForExport;
+    quint64 m_encodingForExport = 0;
+    bool m_requirePassword = false;
+    bool m_clean = false;
+};
