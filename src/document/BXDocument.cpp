@@ -117,7 +117,11 @@ void BXDocument::contextDidSave(const platform::Notification& notification)
 {
     const auto* saved = static_cast<const ManagedObjectContext*>(notification.object);
     ManagedObjectContext* main = managedObjectContext();
-    if (!saved || !main || saved == main || saved == m_prefsContext.get())
+    if (!saved || !main || saved == main)
+        return;
+    // The preferences context is a main-queue one, so its saves arrive on the main thread;
+    // only there may its pointer be read.
+    if (platform::isMainThread() && saved == m_prefsContext.get())
         return;
     if (saved->persistentStoreCoordinator() != main->persistentStoreCoordinator())
         return;
