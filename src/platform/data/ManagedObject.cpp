@@ -217,12 +217,13 @@ void ManagedObject::loadAttribute(int index) const
     if (m_loaded[size_t(index)] || !m_context)
         return;
     auto* self = const_cast<ManagedObject*>(this);
-    if (m_entity->attributes()[size_t(index)]->isLoadedLazily() && !m_fault)
-        m_context->loadLazyValue(self, index);
-    else
+    // A read that fails leaves the value unloaded, so that the next access tries again
+    // instead of showing (and later saving) nil in place of the stored value.
+    const bool lazily = m_entity->attributes()[size_t(index)]->isLoadedLazily();
+    if (m_fault || !lazily)
         m_context->fulfillFault(self);
-    // A value that cannot be read (row gone) counts as nil from now on.
-    self->m_loaded[size_t(index)] = 1;
+    if (lazily && !m_fault && !m_loaded[size_t(index)])
+        m_context->loadLazyValue(self, index);
 }
 
 void ManagedObject::loadRelation(int index) const

@@ -408,10 +408,13 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
             }
             return;
         }
-        log(QStringLiteral("Could not read %@: %@"), object->m_id.URIRepresentation(),
-            error.isNull() ? QStringLiteral("the row is gone") : error.toString());
+        if (!error.isNull()) {
+            log(QStringLiteral("Could not read %@: %@"), object->m_id.URIRepresentation(),
+                error.toString());
+            return;
+        }
     }
-    // Nothing to read: what is not loaded counts as nil.
+    // Nothing to read (not saved yet, or the row is gone): what is not loaded counts as nil.
     std::fill(object->m_loaded.begin(), object->m_loaded.end(), 1);
     object->m_fault = false;
 }
@@ -419,17 +422,21 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
 void ManagedObjectContext::loadLazyValue(ManagedObject* object, int attributeIndex)
 {
     const std::shared_ptr<PersistentStore> current = store();
-    if (object->m_inserted || object->m_id.isTemporaryID() || !current)
-        return;
-    const AttributeDescription* attribute = object->m_entity->attributes()[size_t(attributeIndex)];
-    Error error;
-    const std::optional<QVariant> value =
-        current->fetchValue(object->m_entity, object->m_id.primaryKey(), attribute, &error);
-    if (!error.isNull())
-        log(QStringLiteral("Could not read %@ of %@: %@"), attribute->name(),
-            object->m_id.URIRepresentation(), error.toString());
-    if (value)
-        object->m_values[size_t(attributeIndex)] = *value;
+    if (!object->m_inserted && !object->m_id.isTemporaryID() && current) {
+        const AttributeDescription* attribute =
+            object->m_entity->attributes()[size_t(attributeIndex)];
+        Error error;
+        const std::optional<QVariant> value =
+            current->fetchValue(object->m_entity, object->m_id.primaryKey(), attribute, &error);
+        if (!error.isNull()) {
+            log(QStringLiteral("Could not read %@ of %@: %@"), attribute->name(),
+                object->m_id.URIRepresentation(), error.toString());
+            return;
+        }
+        if (value)
+            object->m_values[size_t(attributeIndex)] = *value;
+    }
+    object->m_loaded[size_t(attributeIndex)] = 1;
 }
 
 void ManagedObjectContext::loadRelation(ManagedObject* object, int relationshipIndex)
@@ -768,6 +775,9 @@ void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(
         const ManagedObjectPtr object = m_registered.value(id);
         if (!object || object->m_inserted)
             continue;
+        if (object->m_updated)
+            log(QStringLiteral("Unsaved changes of %@ were lost: it was deleted elsewhere"),
+                object->m_id.URIRepresentation());
         unregister(object.get());
         m_pending.deleted.removeOne(object);
         addOnce(m_pending.deleted, object);

@@ -221,11 +221,17 @@ TEST(BadInput, StoreLockedByAnotherProgram)
     ASSERT_EQ(other.exec(QStringLiteral("ROLLBACK")), 0);
 
     ASSERT_EQ(other.exec(QStringLiteral("BEGIN EXCLUSIVE")), 0);
+    // A value that cannot be read now is not taken for nil: the next access reads it.
+    ManagedObjectPtr unread = notes.last();
+    context.refreshObject(unread, false);
+    EXPECT_FALSE(unread->valueForKey(QStringLiteral("noteText")).isValid());
+    EXPECT_FALSE(unread->isValueLoaded(QStringLiteral("noteText")));
     Error openError;
     EXPECT_FALSE(openCoordinator(path, &openError, 1, withPragma(QStringLiteral("busy_timeout"), 0)));
     EXPECT_FALSE(openError.isNull());
     ASSERT_EQ(other.exec(QStringLiteral("ROLLBACK")), 0);
 
+    EXPECT_EQ(unread->valueForKey(QStringLiteral("noteText")).toString().size(), 500);
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
     EXPECT_FALSE(context.hasChanges());
 }

@@ -123,6 +123,7 @@ TEST_F(ContextTest, OneObjectPerIDAndFaultsLoadOnFirstAccess)
     ManagedObjectPtr fault = other.objectWithID(note->objectID());
     ASSERT_TRUE(fault);
     EXPECT_TRUE(fault->isFault());
+    EXPECT_EQ(fault->valueForKey(QStringLiteral("noteStyles")).toByteArray().size(), 6000);
     EXPECT_EQ(fault->valueForKey(QStringLiteral("noteText")).toString(), QStringLiteral("A text"));
 
     // Properties to fetch limit what a fetch reads now; the rest comes on access.
