@@ -343,6 +343,13 @@ bool BXWrappedPersistentDocument::writeSafelyToURL(
             if (!ready)
                 platform::log(QStringLiteral("unable to create wrapper for %@. error: %@"),
                     url.toLocalFile(), error ? error->localizedDescription() : QString());
+        } else if (store && !original.isEmpty()) {
+            // Writing the open store elsewhere would leave the document's own file behind.
+            return Error::set(error,
+                Error(platform::kCocoaErrorDomain, platform::FileWriteUnknownError,
+                    QStringLiteral("The document could not be saved."),
+                    QStringLiteral("A notes file is saved in place only "
+                                   "where it is.")));
         } else {
             if (!buildPackage(url, type, true, error))
                 return false;

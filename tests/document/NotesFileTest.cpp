@@ -173,6 +173,7 @@ TEST_F(NotesFileTest, SaveAsOntoAnExistingItemReplacesItWholeAndKeepsTheOldPacka
 
     // The document goes on in the new package; the old one stays as it was.
     addNote(document, QStringLiteral("After save as"));
+    EXPECT_FALSE(save(document, first, SaveOperation::Save).isNull());
     ASSERT_TRUE(save(document, target, SaveOperation::Save).isNull());
     EXPECT_EQ(snapshot(first.toLocalFile()), before);
     document.close();
