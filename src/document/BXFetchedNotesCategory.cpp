@@ -88,8 +88,9 @@ PredicateRef BXFetchedNotesCategory::fetchPredicate() const
     if (!reference.isValid())
         reference = QDateTime::currentDateTime();
     // Days in the user's calendar: across a daylight-saving change the cut-off keeps the
-    // reference's wall-clock time instead of moving by an hour.
-    const QDateTime cutOff = reference.toLocalTime().addDays(-kRecentDays);
+    // reference's wall-clock time instead of moving by an hour. Bound in UTC, the form stored
+    // dates come in, so comparing them needs no time-zone conversion per note.
+    const QDateTime cutOff = reference.toLocalTime().addDays(-kRecentDays).toUTC();
     return stored->predicateWithSubstitutionVariables({ { DateBeforeNowVariable, cutOff } });
 }
 
