@@ -26,21 +26,21 @@ std::shared_ptr<const ManagedObjectModel> model()
         using Type = AttributeDescription::Type;
         auto result = std::make_shared<ManagedObjectModel>();
         EntityDescription& note = result->addEntity(QStringLiteral("Note"));
-        for (const char* name : {"noteName", "noteTitle", "noteText", "selectedRangeString",
-                                 "windowFrameString"})
+        for (const char* name :
+            { "noteName", "noteTitle", "noteText", "selectedRangeString", "windowFrameString" })
             note.addAttribute(QString::fromLatin1(name), Type::String);
         note.addAttribute(QStringLiteral("noteStyles"), Type::Binary);
         note.addAttribute(QStringLiteral("noteCreated"), Type::Date);
         note.addAttribute(QStringLiteral("noteModified"), Type::Date);
-        for (const char* name : {"trashFlag", "lastImportFlag", "omitFlag", "selFlag"})
+        for (const char* name : { "trashFlag", "lastImportFlag", "omitFlag", "selFlag" })
             note.addAttribute(QString::fromLatin1(name), Type::Boolean);
         note.addAttribute(QStringLiteral("label"), Type::Integer64);
         note.addRelationship(QStringLiteral("categories"), QStringLiteral("Category"),
-                             QStringLiteral("notes"), true);
+            QStringLiteral("notes"), true);
         EntityDescription& category = result->addEntity(QStringLiteral("Category"));
         category.addAttribute(QStringLiteral("categoryName"), Type::String);
-        category.addRelationship(QStringLiteral("notes"), QStringLiteral("Note"),
-                                 QStringLiteral("categories"), true);
+        category.addRelationship(
+            QStringLiteral("notes"), QStringLiteral("Note"), QStringLiteral("categories"), true);
         result->finish();
         return result;
     }();
@@ -49,17 +49,16 @@ std::shared_ptr<const ManagedObjectModel> model()
 
 const QVariantMap& options()
 {
-    static const QVariantMap shared{
-        {MigratePersistentStoresAutomaticallyOption, true},
-        {SQLitePragmasOption,
-         QVariantMap{{QStringLiteral("journal_mode"), QStringLiteral("DELETE")}}}};
+    static const QVariantMap shared { { MigratePersistentStoresAutomaticallyOption, true },
+        { SQLitePragmasOption,
+            QVariantMap { { QStringLiteral("journal_mode"), QStringLiteral("DELETE") } } } };
     return shared;
 }
 
 QString noteText(int index)
 {
-    static const QStringList words{"alpha", "river", "stone", "window", "garden", "letter",
-                                   "quiet", "morning", "paper", "signal", "harbor", "maple"};
+    static const QStringList words { "alpha", "river", "stone", "window", "garden", "letter",
+        "quiet", "morning", "paper", "signal", "harbor", "maple" };
     QString text;
     text.reserve(2100);
     quint32 n = quint32(index);
@@ -94,8 +93,8 @@ QString freshPath(QTemporaryDir& folder, const char* name)
 bool fillWithObjects(const QString& path)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    if (!coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path), options(),
-                                         nullptr))
+    if (!coordinator->addPersistentStore(
+            SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr))
         return false;
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
@@ -119,17 +118,17 @@ bool fillRaw(const QString& path)
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     sqlite3_exec(db,
-                 "PRAGMA journal_mode = DELETE; CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, "
-                 "Z_ENT INTEGER, Z_OPT INTEGER, ZTRASHFLAG INTEGER, ZNOTECREATED TIMESTAMP, "
-                 "ZNOTEMODIFIED TIMESTAMP, ZNOTENAME VARCHAR, ZNOTETEXT VARCHAR, ZNOTETITLE "
-                 "VARCHAR, ZNOTESTYLES BLOB); BEGIN",
-                 nullptr, nullptr, nullptr);
+        "PRAGMA journal_mode = DELETE; CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, "
+        "Z_ENT INTEGER, Z_OPT INTEGER, ZTRASHFLAG INTEGER, ZNOTECREATED TIMESTAMP, "
+        "ZNOTEMODIFIED TIMESTAMP, ZNOTENAME VARCHAR, ZNOTETEXT VARCHAR, ZNOTETITLE "
+        "VARCHAR, ZNOTESTYLES BLOB); BEGIN",
+        nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
-                       "INSERT INTO ZNOTE (Z_PK, Z_ENT, Z_OPT, ZTRASHFLAG, ZNOTECREATED, "
-                       "ZNOTEMODIFIED, ZNOTETEXT, ZNOTETITLE, ZNOTESTYLES) VALUES "
-                       "(?, 1, 1, 0, ?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
+        "INSERT INTO ZNOTE (Z_PK, Z_ENT, Z_OPT, ZTRASHFLAG, ZNOTECREATED, "
+        "ZNOTEMODIFIED, ZNOTETEXT, ZNOTETITLE, ZNOTESTYLES) VALUES "
+        "(?, 1, 1, 0, ?, ?, ?, ?, ?)",
+        -1, &insert, nullptr);
     const double now = QDateTime::currentSecsSinceEpoch() - 978307200.0;
     for (int i = 0; i < kNotes; ++i) {
         const QByteArray text = noteText(i).toUtf8();
@@ -166,8 +165,8 @@ Stores& stores()
     return shared;
 }
 
-const QStringList kListProperties{"noteCreated", "noteModified", "noteName", "noteTitle",
-                                  "omitFlag", "selFlag", "trashFlag"};
+const QStringList kListProperties { "noteCreated", "noteModified", "noteName", "noteTitle",
+    "omitFlag", "selFlag", "trashFlag" };
 
 struct RawNote {
     qint64 key;
@@ -189,12 +188,12 @@ std::vector<RawNote> rawFetchList(sqlite3* db, const char* where = "")
     sqlite3_prepare_v2(db, sql.constData(), -1, &select, nullptr);
     while (sqlite3_step(select) == SQLITE_ROW) {
         auto text = [select](int column) {
-            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, column)),
-                                     sqlite3_column_bytes(select, column));
+            return QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(select, column)),
+                sqlite3_column_bytes(select, column));
         };
-        notes.push_back({sqlite3_column_int64(select, 0), sqlite3_column_double(select, 1),
-                         sqlite3_column_double(select, 2), text(3), text(4),
-                         sqlite3_column_int(select, 5)});
+        notes.push_back({ sqlite3_column_int64(select, 0), sqlite3_column_double(select, 1),
+            sqlite3_column_double(select, 2), text(3), text(4), sqlite3_column_int(select, 5) });
     }
     sqlite3_finalize(select);
     return notes;
@@ -223,8 +222,8 @@ void BM_OpenAndFetchList_Store(benchmark::State& state)
     const QString path = stores().objects;
     for (auto _ : state) {
         auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-        coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path), options(),
-                                        nullptr);
+        coordinator->addPersistentStore(
+            SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr);
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(coordinator);
         FetchRequest request(QStringLiteral("Note"));
@@ -253,14 +252,14 @@ void BM_OpenAndFetchList_RawSQL(benchmark::State& state)
 void BM_FetchContainsWord_Store(benchmark::State& state)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(stores().objects),
-                                    options(), nullptr);
+    coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
     FetchRequest request(QStringLiteral("Note"));
     request.setPropertiesToFetch(kListProperties);
-    request.setPredicate(Predicate::predicateWithFormat(QStringLiteral("noteText CONTAINS[cd] %@"),
-                                                        {QStringLiteral("word")}));
+    request.setPredicate(Predicate::predicateWithFormat(
+        QStringLiteral("noteText CONTAINS[cd] %@"), { QStringLiteral("word") }));
     for (auto _ : state) {
         const auto notes = context.fetchObjects(request, nullptr);
         if (!notes || notes->size() != kNotes / 100)
@@ -285,8 +284,8 @@ void BM_FetchContainsWord_RawSQL(benchmark::State& state)
 void BM_SaveOneChangedNote_Store(benchmark::State& state)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(stores().objects),
-                                    options(), nullptr);
+    coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
     FetchRequest request(QStringLiteral("Note"));
@@ -309,9 +308,9 @@ void BM_SaveOneChangedNote_RawSQL(benchmark::State& state)
     sqlite3_open(stores().raw.toUtf8().constData(), &db);
     sqlite3_stmt* update = nullptr;
     sqlite3_prepare_v2(db,
-                       "UPDATE ZNOTE SET Z_OPT = Z_OPT + 1, ZNOTETEXT = ?, ZNOTESTYLES = ?, "
-                       "ZNOTEMODIFIED = ? WHERE Z_PK = ?",
-                       -1, &update, nullptr);
+        "UPDATE ZNOTE SET Z_OPT = Z_OPT + 1, ZNOTETEXT = ?, ZNOTESTYLES = ?, "
+        "ZNOTEMODIFIED = ? WHERE Z_PK = ?",
+        -1, &update, nullptr);
     int round = 0;
     for (auto _ : state) {
         const QByteArray text = noteText(++round).toUtf8();
@@ -337,8 +336,8 @@ size_t heapInUse()
 void BM_MemoryOf10000FetchedNotes_Store(benchmark::State& state)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(stores().objects),
-                                    options(), nullptr);
+    coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
     size_t bytes = 0;
     for (auto _ : state) {
         const size_t before = heapInUse();

@@ -17,15 +17,24 @@ constexpr qint64 kReferenceDateOffset = 978307200;
 const char* typeName(AttributeDescription::Type type)
 {
     switch (type) {
-    case AttributeDescription::Type::Integer16: return "int16";
-    case AttributeDescription::Type::Integer32: return "int32";
-    case AttributeDescription::Type::Integer64: return "int64";
-    case AttributeDescription::Type::Double: return "double";
-    case AttributeDescription::Type::Boolean: return "bool";
-    case AttributeDescription::Type::String: return "string";
-    case AttributeDescription::Type::Date: return "date";
-    case AttributeDescription::Type::Binary: return "binary";
-    case AttributeDescription::Type::Transformable: return "transformable";
+    case AttributeDescription::Type::Integer16:
+        return "int16";
+    case AttributeDescription::Type::Integer32:
+        return "int32";
+    case AttributeDescription::Type::Integer64:
+        return "int64";
+    case AttributeDescription::Type::Double:
+        return "double";
+    case AttributeDescription::Type::Boolean:
+        return "bool";
+    case AttributeDescription::Type::String:
+        return "string";
+    case AttributeDescription::Type::Date:
+        return "date";
+    case AttributeDescription::Type::Binary:
+        return "binary";
+    case AttributeDescription::Type::Transformable:
+        return "transformable";
     }
     return "";
 }
@@ -34,8 +43,7 @@ const char* typeName(AttributeDescription::Type type)
 
 AttributeDescription::AttributeDescription(QString name, Type type)
     : m_name(std::move(name)), m_type(type)
-{
-}
+{ }
 
 AttributeDescription& AttributeDescription::setTransient(bool transient)
 {
@@ -67,12 +75,17 @@ QString AttributeDescription::sqlType() const
     case Type::Integer16:
     case Type::Integer32:
     case Type::Integer64:
-    case Type::Boolean: return QStringLiteral("INTEGER");
-    case Type::Double: return QStringLiteral("FLOAT");
-    case Type::Date: return QStringLiteral("TIMESTAMP");
-    case Type::String: return QStringLiteral("VARCHAR");
+    case Type::Boolean:
+        return QStringLiteral("INTEGER");
+    case Type::Double:
+        return QStringLiteral("FLOAT");
+    case Type::Date:
+        return QStringLiteral("TIMESTAMP");
+    case Type::String:
+        return QStringLiteral("VARCHAR");
     case Type::Binary:
-    case Type::Transformable: return QStringLiteral("BLOB");
+    case Type::Transformable:
+        return QStringLiteral("BLOB");
     }
     return {};
 }
@@ -81,8 +94,8 @@ QString AttributeDescription::schemaDescription() const
 {
     return QStringLiteral("%1:%2%3%4")
         .arg(m_name, QString::fromLatin1(typeName(m_type)),
-             m_transient ? QStringLiteral(":transient") : QString(),
-             m_transformerName.isEmpty() ? QString() : QStringLiteral(":") + m_transformerName);
+            m_transient ? QStringLiteral(":transient") : QString(),
+            m_transformerName.isEmpty() ? QString() : QStringLiteral(":") + m_transformerName);
 }
 
 QVariant AttributeDescription::coerced(const QVariant& value) const
@@ -91,17 +104,24 @@ QVariant AttributeDescription::coerced(const QVariant& value) const
         return {};
     switch (m_type) {
     case Type::Integer16:
-    case Type::Integer32: return value.toInt();
-    case Type::Integer64: return value.toLongLong();
-    case Type::Double: return value.toDouble();
-    case Type::Boolean: return value.toBool();
-    case Type::String: return value.toString();
+    case Type::Integer32:
+        return value.toInt();
+    case Type::Integer64:
+        return value.toLongLong();
+    case Type::Double:
+        return value.toDouble();
+    case Type::Boolean:
+        return value.toBool();
+    case Type::String:
+        return value.toString();
     case Type::Date: {
         QDateTime date = value.toDateTime();
         return date.isValid() ? QVariant(date) : QVariant();
     }
-    case Type::Binary: return value.toByteArray();
-    case Type::Transformable: return value;
+    case Type::Binary:
+        return value.toByteArray();
+    case Type::Transformable:
+        return value;
     }
     return value;
 }
@@ -113,12 +133,18 @@ QVariant AttributeDescription::toStored(const QVariant& value) const
     switch (m_type) {
     case Type::Integer16:
     case Type::Integer32:
-    case Type::Integer64: return value.toLongLong();
-    case Type::Boolean: return qint64(value.toBool() ? 1 : 0);
-    case Type::Double: return value.toDouble();
-    case Type::Date: return dateToStored(value.toDateTime());
-    case Type::String: return value.toString();
-    case Type::Binary: return value.toByteArray();
+    case Type::Integer64:
+        return value.toLongLong();
+    case Type::Boolean:
+        return qint64(value.toBool() ? 1 : 0);
+    case Type::Double:
+        return value.toDouble();
+    case Type::Date:
+        return dateToStored(value.toDateTime());
+    case Type::String:
+        return value.toString();
+    case Type::Binary:
+        return value.toByteArray();
     case Type::Transformable: {
         if (m_transformerName.isEmpty() || value.metaType() == QMetaType::fromType<QByteArray>())
             return value.toByteArray();
@@ -139,7 +165,8 @@ QVariant AttributeDescription::fromStored(const QVariant& stored) const
     if (!stored.isValid() || stored.isNull())
         return {};
     switch (m_type) {
-    case Type::Date: return dateFromStored(stored.toDouble());
+    case Type::Date:
+        return dateFromStored(stored.toDouble());
     case Type::Transformable: {
         // Without its transformer the bytes stay as they are, so nothing stored is lost.
         const auto transformer = m_transformerName.isEmpty()
@@ -148,7 +175,8 @@ QVariant AttributeDescription::fromStored(const QVariant& stored) const
         return transformer ? transformer->reverseTransformedValue(stored.toByteArray())
                            : QVariant(stored.toByteArray());
     }
-    default: return coerced(stored);
+    default:
+        return coerced(stored);
     }
 }
 
@@ -161,7 +189,8 @@ QVariant AttributeDescription::dateToStored(const QDateTime& date)
 
 QDateTime AttributeDescription::dateFromStored(double secondsSinceReference)
 {
-    const double msecs = std::round((secondsSinceReference + double(kReferenceDateOffset)) * 1000.0);
+    const double msecs
+        = std::round((secondsSinceReference + double(kReferenceDateOffset)) * 1000.0);
     return QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
 }
 

@@ -8,18 +8,17 @@ namespace platform {
 
 EntityDescription::EntityDescription(QString name, QString parentName)
     : m_name(std::move(name)), m_parentName(std::move(parentName))
-{
-}
+{ }
 
-AttributeDescription& EntityDescription::addAttribute(const QString& name,
-                                                      AttributeDescription::Type type)
+AttributeDescription& EntityDescription::addAttribute(
+    const QString& name, AttributeDescription::Type type)
 {
     return m_ownAttributes.emplace_back(name, type);
 }
 
-RelationshipDescription& EntityDescription::addRelationship(
-    const QString& name, const QString& destinationEntityName, const QString& inverseName,
-    bool toMany, RelationshipDescription::DeleteRule deleteRule)
+RelationshipDescription& EntityDescription::addRelationship(const QString& name,
+    const QString& destinationEntityName, const QString& inverseName, bool toMany,
+    RelationshipDescription::DeleteRule deleteRule)
 {
     RelationshipDescription& relationship = m_ownRelationships.emplace_back(
         name, destinationEntityName, inverseName, toMany, deleteRule);
@@ -46,7 +45,7 @@ const EntityDescription* EntityDescription::rootEntity() const
 
 std::vector<const EntityDescription*> EntityDescription::selfAndDescendants() const
 {
-    std::vector<const EntityDescription*> result{this};
+    std::vector<const EntityDescription*> result { this };
     for (size_t i = 0; i < result.size(); ++i) {
         for (const EntityDescription* sub : result[i]->m_subentities)
             result.push_back(sub);

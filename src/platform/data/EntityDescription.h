@@ -31,16 +31,15 @@ public:
     const QString& parentName() const { return m_parentName; }
 
     AttributeDescription& addAttribute(const QString& name, AttributeDescription::Type type);
-    RelationshipDescription& addRelationship(
-        const QString& name, const QString& destinationEntityName, const QString& inverseName,
-        bool toMany,
-        RelationshipDescription::DeleteRule deleteRule = RelationshipDescription::DeleteRule::Nullify);
+    RelationshipDescription& addRelationship(const QString& name,
+        const QString& destinationEntityName, const QString& inverseName, bool toMany,
+        RelationshipDescription::DeleteRule deleteRule
+        = RelationshipDescription::DeleteRule::Nullify);
 
     // Objects of this entity are made by `factory` (a plain ManagedObject when none is set
     // here or on a parent).
     void setClassFactory(ClassFactory factory) { m_factory = std::move(factory); }
-    template <typename T>
-    void setClass()
+    template <typename T> void setClass()
     {
         m_factory = [] { return std::static_pointer_cast<ManagedObject>(std::make_shared<T>()); };
     }
@@ -61,10 +60,7 @@ public:
         return m_allRelationships;
     }
     int attributeIndex(const QString& name) const { return m_attributeIndex.value(name, -1); }
-    int relationshipIndex(const QString& name) const
-    {
-        return m_relationshipIndex.value(name, -1);
-    }
+    int relationshipIndex(const QString& name) const { return m_relationshipIndex.value(name, -1); }
     const AttributeDescription* attribute(const QString& name) const;
     const RelationshipDescription* relationship(const QString& name) const;
 

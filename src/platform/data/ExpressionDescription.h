@@ -12,8 +12,8 @@ namespace platform {
 class ExpressionDescription final {
 public:
     ExpressionDescription() = default;
-    ExpressionDescription(QString name, QString function, QString keyPath,
-                          AttributeDescription::Type resultType);
+    ExpressionDescription(
+        QString name, QString function, QString keyPath, AttributeDescription::Type resultType);
 
     const QString& name() const { return m_name; }
     const QString& function() const { return m_function; }

@@ -42,8 +42,7 @@ public:
 
     const QStringList& propertiesToFetch() const { return m_properties; }
     const QList<ExpressionDescription>& expressionsToFetch() const { return m_expressions; }
-    void setPropertiesToFetch(QStringList properties,
-                              QList<ExpressionDescription> expressions = {})
+    void setPropertiesToFetch(QStringList properties, QList<ExpressionDescription> expressions = {})
     {
         m_properties = std::move(properties);
         m_expressions = std::move(expressions);

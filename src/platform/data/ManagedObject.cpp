@@ -26,8 +26,8 @@ ManagedObject::ManagedObject() = default;
 
 ManagedObject::~ManagedObject() = default;
 
-void ManagedObject::setUp(const EntityDescription* entity, ManagedObjectContext* context,
-                          const ManagedObjectID& id)
+void ManagedObject::setUp(
+    const EntityDescription* entity, ManagedObjectContext* context, const ManagedObjectID& id)
 {
     m_entity = entity;
     m_context = context;
@@ -275,7 +275,7 @@ bool ManagedObject::removeFromRelation(int index, const ManagedObject* object)
     loadRelation(index);
     Relation& relation = m_relations[size_t(index)];
     auto it = std::find_if(relation.objects.begin(), relation.objects.end(),
-                           [object](const ManagedObjectPtr& o) { return o.get() == object; });
+        [object](const ManagedObjectPtr& o) { return o.get() == object; });
     if (it == relation.objects.end())
         return false;
     relation.objects.erase(it);

@@ -94,8 +94,8 @@ private:
         std::vector<ManagedObjectPtr> objects;
     };
 
-    void setUp(const EntityDescription* entity, ManagedObjectContext* context,
-               const ManagedObjectID& id);
+    void setUp(
+        const EntityDescription* entity, ManagedObjectContext* context, const ManagedObjectID& id);
     void loadAttribute(int index) const;
     void loadRelation(int index) const;
     void setAttribute(int index, const QVariant& value);

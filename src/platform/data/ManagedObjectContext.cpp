@@ -17,10 +17,10 @@
 
 namespace platform {
 
-const QString ManagedObjectContext::ObjectsDidChangeNotification =
-    QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
-const QString ManagedObjectContext::DidSaveNotification =
-    QStringLiteral("NSManagedObjectContextDidSaveNotification");
+const QString ManagedObjectContext::ObjectsDidChangeNotification
+    = QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
+const QString ManagedObjectContext::DidSaveNotification
+    = QStringLiteral("NSManagedObjectContextDidSaveNotification");
 const QString ManagedObjectContext::InsertedObjectsKey = QStringLiteral("inserted");
 const QString ManagedObjectContext::UpdatedObjectsKey = QStringLiteral("updated");
 const QString ManagedObjectContext::DeletedObjectsKey = QStringLiteral("deleted");
@@ -263,7 +263,8 @@ void ManagedObjectContext::deleteObject(const ManagedObjectPtr& object)
             }
             break;
         case RelationshipDescription::DeleteRule::Deny:
-        case RelationshipDescription::DeleteRule::NoAction: break;
+        case RelationshipDescription::DeleteRule::NoAction:
+            break;
         }
     }
     QPointer<ManagedObjectContext> guard(this);
@@ -313,13 +314,13 @@ ManagedObjectPtr ManagedObjectContext::objectWithID(const ManagedObjectID& id)
     return object;
 }
 
-ManagedObjectPtr ManagedObjectContext::existingObjectWithID(const ManagedObjectID& id,
-                                                            Error* error)
+ManagedObjectPtr ManagedObjectContext::existingObjectWithID(const ManagedObjectID& id, Error* error)
 {
     auto missing = [&]() -> ManagedObjectPtr {
-        Error::set(error, Error(kCocoaErrorDomain, kObjectNotFoundError,
-                                localized(QStringLiteral("The object could not be found.")),
-                                id.URIRepresentation().toString()));
+        Error::set(error,
+            Error(kCocoaErrorDomain, kObjectNotFoundError,
+                localized(QStringLiteral("The object could not be found.")),
+                id.URIRepresentation().toString()));
         return nullptr;
     };
     if (id.isNull())
@@ -334,8 +335,8 @@ ManagedObjectPtr ManagedObjectContext::existingObjectWithID(const ManagedObjectI
     if (!current || current->identifier() != id.storeUUID())
         return missing();
     Error readError;
-    const std::optional<PersistentStore::Row> row =
-        current->fetchRow(id.entity()->rootEntity(), id.primaryKey(), &readError);
+    const std::optional<PersistentStore::Row> row
+        = current->fetchRow(id.entity()->rootEntity(), id.primaryKey(), &readError);
     if (!readError.isNull()) {
         Error::set(error, readError);
         return nullptr;
@@ -397,8 +398,8 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
     const std::shared_ptr<PersistentStore> current = store();
     if (!object->m_inserted && !object->m_id.isTemporaryID() && current) {
         Error error;
-        const std::optional<PersistentStore::Row> row =
-            current->fetchRow(object->m_entity, object->m_id.primaryKey(), &error);
+        const std::optional<PersistentStore::Row> row
+            = current->fetchRow(object->m_entity, object->m_id.primaryKey(), &error);
         if (row) {
             const bool first = !object->m_awake;
             applyRow(object, *row);
@@ -423,11 +424,11 @@ void ManagedObjectContext::loadLazyValue(ManagedObject* object, int attributeInd
 {
     const std::shared_ptr<PersistentStore> current = store();
     if (!object->m_inserted && !object->m_id.isTemporaryID() && current) {
-        const AttributeDescription* attribute =
-            object->m_entity->attributes()[size_t(attributeIndex)];
+        const AttributeDescription* attribute
+            = object->m_entity->attributes()[size_t(attributeIndex)];
         Error error;
-        const std::optional<QVariant> value =
-            current->fetchValue(object->m_entity, object->m_id.primaryKey(), attribute, &error);
+        const std::optional<QVariant> value
+            = current->fetchValue(object->m_entity, object->m_id.primaryKey(), attribute, &error);
         if (!error.isNull()) {
             log(QStringLiteral("Could not read %@ of %@: %@"), attribute->name(),
                 object->m_id.URIRepresentation(), error.toString());
@@ -442,8 +443,8 @@ void ManagedObjectContext::loadLazyValue(ManagedObject* object, int attributeInd
 void ManagedObjectContext::loadRelation(ManagedObject* object, int relationshipIndex)
 {
     ManagedObject::Relation& relation = object->m_relations[size_t(relationshipIndex)];
-    const RelationshipDescription* relationship =
-        object->m_entity->relationships()[size_t(relationshipIndex)];
+    const RelationshipDescription* relationship
+        = object->m_entity->relationships()[size_t(relationshipIndex)];
     const std::shared_ptr<PersistentStore> current = store();
     if (object->m_inserted || object->m_id.isTemporaryID() || !current) {
         relation.loaded = true;
@@ -451,8 +452,8 @@ void ManagedObjectContext::loadRelation(ManagedObject* object, int relationshipI
     }
     if (!relationship->isToMany()) {
         Error error;
-        if (const std::optional<PersistentStore::Row> row =
-                current->fetchRow(object->m_entity, object->m_id.primaryKey(), &error)) {
+        if (const std::optional<PersistentStore::Row> row
+            = current->fetchRow(object->m_entity, object->m_id.primaryKey(), &error)) {
             PersistentStore::Row toOnly = *row;
             std::fill(toOnly.loaded.begin(), toOnly.loaded.end(), 0);
             applyRow(object, toOnly);
@@ -517,11 +518,11 @@ bool ManagedObjectContext::applyDeleteRules(const ManagedObjectPtr& object, Erro
         if (relationship->deleteRule() == RelationshipDescription::DeleteRule::Deny
             && !object->m_relations[i].objects.empty())
             return Error::set(error,
-                              Error(kCocoaErrorDomain, CoreDataValidationError,
-                                    localized(QStringLiteral("The item could not be deleted "
-                                                             "because other items refer to it.")),
-                                    QStringLiteral("%1.%2 is not empty.")
-                                        .arg(entity->name(), relationship->name())));
+                Error(kCocoaErrorDomain, CoreDataValidationError,
+                    localized(QStringLiteral("The item could not be deleted "
+                                             "because other items refer to it.")),
+                    QStringLiteral("%1.%2 is not empty.")
+                        .arg(entity->name(), relationship->name())));
     }
     return true;
 }
@@ -533,9 +534,10 @@ bool ManagedObjectContext::save(Error* error)
         return true;
     const std::shared_ptr<PersistentStore> current = store();
     if (!current)
-        return Error::set(error, Error(kCocoaErrorDomain, PersistentStoreSaveError,
-                                       localized(QStringLiteral("The notes could not be saved.")),
-                                       localized(QStringLiteral("There is no store to save to."))));
+        return Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreSaveError,
+                localized(QStringLiteral("The notes could not be saved.")),
+                localized(QStringLiteral("There is no store to save to."))));
     for (const ManagedObjectPtr& object : std::as_const(m_deleted)) {
         if (!applyDeleteRules(object, error))
             return false;
@@ -548,12 +550,12 @@ bool ManagedObjectContext::save(Error* error)
         insertIndex.insert(m_inserted[i].get(), i);
     auto refOf = [&](const ManagedObjectPtr& object) -> std::optional<Request::Ref> {
         if (object->m_inserted)
-            return Request::Ref{object->m_entity, object->m_id.primaryKey(),
-                                insertIndex.value(object.get())};
+            return Request::Ref { object->m_entity, object->m_id.primaryKey(),
+                insertIndex.value(object.get()) };
         if (object->m_deleted || object->m_id.isTemporaryID()
             || object->m_id.storeUUID() != current->identifier())
             return std::nullopt;
-        return Request::Ref{object->m_entity, object->m_id.primaryKey(), -1};
+        return Request::Ref { object->m_entity, object->m_id.primaryKey(), -1 };
     };
     auto describe = [&](const ManagedObjectPtr& object, bool all, Request::Change& change) {
         const EntityDescription* entity = object->m_entity;
@@ -578,10 +580,10 @@ bool ManagedObjectContext::save(Error* error)
                     target = refOf(relation.objects.front());
                 if (all && !target)
                     continue;
-                change.toOne.emplace_back(relationship, target.value_or(Request::Ref{}));
+                change.toOne.emplace_back(relationship, target.value_or(Request::Ref {}));
                 continue;
             }
-            Request::ToMany toMany{relationship, change.ref, {}};
+            Request::ToMany toMany { relationship, change.ref, {} };
             for (const ManagedObjectPtr& target : relation.objects) {
                 if (std::optional<Request::Ref> ref = refOf(target))
                     toMany.targets.push_back(*ref);
@@ -591,7 +593,7 @@ bool ManagedObjectContext::save(Error* error)
         }
     };
     for (const ManagedObjectPtr& object : std::as_const(m_inserted)) {
-        Request::Change change{*refOf(object), {}, {}};
+        Request::Change change { *refOf(object), {}, {} };
         describe(object, true, change);
         request.inserts.push_back(std::move(change));
     }
@@ -600,7 +602,7 @@ bool ManagedObjectContext::save(Error* error)
         const std::optional<Request::Ref> ref = refOf(object);
         if (!ref)
             continue;
-        Request::Change change{*ref, {}, {}};
+        Request::Change change { *ref, {}, {} };
         const size_t relationChanges = request.toMany.size();
         describe(object, false, change);
         // Transient-only changes leave the row alone.
@@ -610,7 +612,8 @@ bool ManagedObjectContext::save(Error* error)
     }
     for (const ManagedObjectPtr& object : std::as_const(m_deleted)) {
         if (!object->m_id.isTemporaryID())
-            request.deletes.push_back(Request::Ref{object->m_entity, object->m_id.primaryKey(), -1});
+            request.deletes.push_back(
+                Request::Ref { object->m_entity, object->m_id.primaryKey(), -1 });
     }
 
     std::vector<qint64> keys;
@@ -667,8 +670,8 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
         for (size_t i = 0; i < object->m_changed.size(); ++i) {
             if (object->m_changed[i])
                 changedKeys << (i < attributeCount
-                                    ? entity->attributes()[i]->name()
-                                    : entity->relationships()[i - attributeCount]->name());
+                        ? entity->attributes()[i]->name()
+                        : entity->relationships()[i - attributeCount]->name());
         }
         if (object->m_updated) {
             m_updated.removeOne(object);
@@ -685,8 +688,8 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
     if (object->m_fault || !current)
         return;
     Error error;
-    std::optional<PersistentStore::Row> row =
-        current->fetchRow(entity, object->m_id.primaryKey(), &error);
+    std::optional<PersistentStore::Row> row
+        = current->fetchRow(entity, object->m_id.primaryKey(), &error);
     if (!row && error.isNull()) {
         // Another program or context removed the row: the object can no longer be used.
         const ManagedObjectPtr keep = object;
@@ -799,18 +802,18 @@ void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(
     scheduleProcessing();
 }
 
-bool ManagedObjectContext::fetchCandidates(const FetchRequest& request,
-                                           QList<ManagedObjectPtr>& result, Error* error)
+bool ManagedObjectContext::fetchCandidates(
+    const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error)
 {
     const EntityDescription* entity = model() ? model()->entity(request.entityName()) : nullptr;
     if (!entity)
-        return Error::set(error, Error(kCocoaErrorDomain, CoreDataValidationError,
-                                       localized(QStringLiteral("The fetch request is invalid.")),
-                                       QStringLiteral("Unknown entity \"%1\".")
-                                           .arg(request.entityName())));
+        return Error::set(error,
+            Error(kCocoaErrorDomain, CoreDataValidationError,
+                localized(QStringLiteral("The fetch request is invalid.")),
+                QStringLiteral("Unknown entity \"%1\".").arg(request.entityName())));
     const std::vector<const EntityDescription*> entities = request.includesSubentities()
         ? entity->selfAndDescendants()
-        : std::vector<const EntityDescription*>{entity};
+        : std::vector<const EntityDescription*> { entity };
 
     std::vector<QString> hint;
     const bool useHint = request.resultType() == FetchRequest::ResultType::Dictionary
@@ -827,11 +830,11 @@ bool ManagedObjectContext::fetchCandidates(const FetchRequest& request,
     // Rows the SQL filter decided need no second look unless they have unsaved changes.
     QSet<const ManagedObject*> decided;
     if (const std::shared_ptr<PersistentStore> current = store()) {
-        const std::unique_ptr<SqlPredicateFilter> filter =
-            SqlPredicateFilter::make(predicate, entity, *current);
+        const std::unique_ptr<SqlPredicateFilter> filter
+            = SqlPredicateFilter::make(predicate, entity, *current);
         std::vector<PersistentStore::Row> rows;
         if (!current->fetchRows(entities, useHint ? &hint : nullptr,
-                                filter ? &filter->filter() : nullptr, rows, error))
+                filter ? &filter->filter() : nullptr, rows, error))
             return false;
         result.reserve(qsizetype(rows.size()) + m_inserted.size());
         for (PersistentStore::Row& row : rows) {
@@ -876,26 +879,25 @@ bool ManagedObjectContext::fetchCandidates(const FetchRequest& request,
     return true;
 }
 
-std::optional<QVariantList> ManagedObjectContext::executeFetchRequest(const FetchRequest& request,
-                                                                      Error* error)
+std::optional<QVariantList> ManagedObjectContext::executeFetchRequest(
+    const FetchRequest& request, Error* error)
 {
     QList<ManagedObjectPtr> objects;
     if (!fetchCandidates(request, objects, error))
         return std::nullopt;
     if (request.resultType() == FetchRequest::ResultType::Count)
-        return QVariantList{qlonglong(objects.size())};
+        return QVariantList { qlonglong(objects.size()) };
     if (!request.sortDescriptors().isEmpty()) {
         const QList<SortDescriptor>& descriptors = request.sortDescriptors();
         std::stable_sort(objects.begin(), objects.end(),
-                         [&descriptors](const ManagedObjectPtr& a, const ManagedObjectPtr& b) {
-                             for (const SortDescriptor& descriptor : descriptors) {
-                                 const int order = descriptor.compare(KeyValueRef(a),
-                                                                      KeyValueRef(b));
-                                 if (order != 0)
-                                     return order < 0;
-                             }
-                             return false;
-                         });
+            [&descriptors](const ManagedObjectPtr& a, const ManagedObjectPtr& b) {
+                for (const SortDescriptor& descriptor : descriptors) {
+                    const int order = descriptor.compare(KeyValueRef(a), KeyValueRef(b));
+                    if (order != 0)
+                        return order < 0;
+                }
+                return false;
+            });
     }
     if (request.fetchLimit() > 0 && objects.size() > request.fetchLimit())
         objects.resize(request.fetchLimit());

@@ -114,8 +114,7 @@ public:
     // number. Sees unsaved changes: pending inserts match, pending deletes do not, changed
     // values count as they are now.
     std::optional<QVariantList> executeFetchRequest(const FetchRequest& request, Error* error);
-    std::optional<QList<ManagedObjectPtr>> fetchObjects(const FetchRequest& request,
-                                                        Error* error);
+    std::optional<QList<ManagedObjectPtr>> fetchObjects(const FetchRequest& request, Error* error);
     // -1 with an error on failure.
     qsizetype countForFetchRequest(const FetchRequest& request, Error* error);
 
@@ -147,8 +146,8 @@ private:
     void reinsert(const ManagedObjectPtr& object);
     void scheduleProcessing();
     bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
-    bool fetchCandidates(const FetchRequest& request, QList<ManagedObjectPtr>& result,
-                         Error* error);
+    bool fetchCandidates(
+        const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
     static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
     void dropPendingUpdate(const ManagedObjectPtr& object);
 

@@ -8,8 +8,8 @@
 
 namespace platform {
 
-ManagedObjectID ManagedObjectID::permanent(const EntityDescription* entity,
-                                           const QString& storeUUID, qint64 primaryKey)
+ManagedObjectID ManagedObjectID::permanent(
+    const EntityDescription* entity, const QString& storeUUID, qint64 primaryKey)
 {
     ManagedObjectID id;
     id.m_entity = entity;
@@ -20,17 +20,17 @@ ManagedObjectID ManagedObjectID::permanent(const EntityDescription* entity,
 
 ManagedObjectID ManagedObjectID::makeTemporary(const EntityDescription* entity)
 {
-    static const QString processReference =
-        QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    static std::atomic<quint64> counter{0};
+    static const QString processReference
+        = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    static std::atomic<quint64> counter { 0 };
     ManagedObjectID id;
     id.m_entity = entity;
     id.m_store = processReference + QString::number(++counter);
     return id;
 }
 
-ManagedObjectID ManagedObjectID::fromTemporaryReference(const EntityDescription* entity,
-                                                        const QString& reference)
+ManagedObjectID ManagedObjectID::fromTemporaryReference(
+    const EntityDescription* entity, const QString& reference)
 {
     ManagedObjectID id;
     id.m_entity = entity;
@@ -44,9 +44,8 @@ QUrl ManagedObjectID::URIRepresentation() const
         return {};
     if (m_primaryKey == 0)
         return QUrl(QStringLiteral("x-coredata:///%1/t%2").arg(m_entity->name(), m_store));
-    return QUrl(QStringLiteral("x-coredata://%1/%2/p%3")
-                    .arg(m_store, m_entity->name())
-                    .arg(m_primaryKey));
+    return QUrl(
+        QStringLiteral("x-coredata://%1/%2/p%3").arg(m_store, m_entity->name()).arg(m_primaryKey));
 }
 
 bool ManagedObjectID::operator==(const ManagedObjectID& other) const

@@ -17,13 +17,13 @@ class EntityDescription;
 class ManagedObjectID final {
 public:
     ManagedObjectID() = default;
-    static ManagedObjectID permanent(const EntityDescription* entity, const QString& storeUUID,
-                                     qint64 primaryKey);
+    static ManagedObjectID permanent(
+        const EntityDescription* entity, const QString& storeUUID, qint64 primaryKey);
     // A fresh temporary ID, unique in this process.
     static ManagedObjectID makeTemporary(const EntityDescription* entity);
     // The temporary ID whose URI ends in t<reference>.
-    static ManagedObjectID fromTemporaryReference(const EntityDescription* entity,
-                                                  const QString& reference);
+    static ManagedObjectID fromTemporaryReference(
+        const EntityDescription* entity, const QString& reference);
 
     bool isNull() const { return m_entity == nullptr; }
     bool isTemporaryID() const { return m_primaryKey == 0 && m_entity; }

@@ -9,15 +9,14 @@ namespace {
 Error modelError(const QString& reason)
 {
     return Error(kCocoaErrorDomain, CoreDataValidationError,
-                 QStringLiteral("The data model is inconsistent."), reason);
+        QStringLiteral("The data model is inconsistent."), reason);
 }
 
 } // namespace
 
 ManagedObjectModel::ManagedObjectModel(int version, QStringList versionIdentifiers)
     : m_version(version), m_versionIdentifiers(std::move(versionIdentifiers))
-{
-}
+{ }
 
 EntityDescription& ManagedObjectModel::addEntity(const QString& name, const QString& parentName)
 {
@@ -50,8 +49,9 @@ bool ManagedObjectModel::finish(Error* error)
             continue;
         EntityDescription* parent = find(entity.m_parentName);
         if (!parent || parent == &entity)
-            return Error::set(error, modelError(QStringLiteral("Entity %1 has an unknown parent %2.")
-                                                    .arg(entity.name(), entity.m_parentName)));
+            return Error::set(error,
+                modelError(QStringLiteral("Entity %1 has an unknown parent %2.")
+                               .arg(entity.name(), entity.m_parentName)));
         entity.m_parent = parent;
         parent->m_subentities.push_back(&entity);
     }
@@ -59,21 +59,22 @@ bool ManagedObjectModel::finish(Error* error)
         int depth = 0;
         for (const EntityDescription* e = &entity; e; e = e->m_parent) {
             if (++depth > int(m_entities.size()))
-                return Error::set(error, modelError(QStringLiteral("Entity %1 is its own ancestor.")
-                                                        .arg(entity.name())));
+                return Error::set(error,
+                    modelError(
+                        QStringLiteral("Entity %1 is its own ancestor.").arg(entity.name())));
         }
         std::sort(entity.m_subentities.begin(), entity.m_subentities.end(),
-                  [](auto* a, auto* b) { return a->name() < b->name(); });
+            [](auto* a, auto* b) { return a->name() < b->name(); });
     }
     for (EntityDescription& entity : m_entities) {
         for (RelationshipDescription& relationship : entity.m_ownRelationships) {
             EntityDescription* destination = find(relationship.m_destinationName);
             if (!destination)
                 return Error::set(error,
-                                  modelError(QStringLiteral("Relationship %1.%2 has an unknown "
-                                                            "destination %3.")
-                                                 .arg(entity.name(), relationship.name(),
-                                                      relationship.m_destinationName)));
+                    modelError(QStringLiteral("Relationship %1.%2 has an unknown "
+                                              "destination %3.")
+                                   .arg(entity.name(), relationship.name(),
+                                       relationship.m_destinationName)));
             relationship.m_destination = destination;
         }
     }
@@ -108,14 +109,14 @@ bool ManagedObjectModel::finish(Error* error)
         for (RelationshipDescription& relationship : entity.m_ownRelationships) {
             if (relationship.m_inverseName.isEmpty())
                 continue;
-            const RelationshipDescription* inverse =
-                relationship.m_destination->relationship(relationship.m_inverseName);
+            const RelationshipDescription* inverse
+                = relationship.m_destination->relationship(relationship.m_inverseName);
             if (!inverse || inverse->m_inverseName != relationship.name())
                 return Error::set(error,
-                                  modelError(QStringLiteral("Relationship %1.%2 has no matching "
-                                                            "inverse %3.")
-                                                 .arg(entity.name(), relationship.name(),
-                                                      relationship.m_inverseName)));
+                    modelError(
+                        QStringLiteral("Relationship %1.%2 has no matching "
+                                       "inverse %3.")
+                            .arg(entity.name(), relationship.name(), relationship.m_inverseName)));
             relationship.m_inverse = inverse;
         }
     }

@@ -31,17 +31,17 @@ bool validateHeader(const QString& path, Error* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Error::set(error, fileError(FileReadNoPermissionError,
-                                           QStringLiteral("The notes store could not be read."),
-                                           file.errorString()));
+        return Error::set(error,
+            fileError(FileReadNoPermissionError,
+                QStringLiteral("The notes store could not be read."), file.errorString()));
     const qint64 size = file.size();
     if (size == 0)
         return true;
     const QByteArray header = file.read(100);
     if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return Error::set(error, fileError(FileReadCorruptFileError,
-                                           QStringLiteral("The file is not a notes store."),
-                                           QStringLiteral("The file is not an SQLite database.")));
+        return Error::set(error,
+            fileError(FileReadCorruptFileError, QStringLiteral("The file is not a notes store."),
+                QStringLiteral("The file is not an SQLite database.")));
     auto bigEndian = [&header](int offset, int bytes) {
         quint64 value = 0;
         for (int i = 0; i < bytes; ++i)
@@ -55,10 +55,10 @@ bool validateHeader(const QString& path, Error* error)
     const bool countIsValid = bigEndian(92, 4) == bigEndian(24, 4);
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || qint64(pageSize) > size
         || (countIsValid && pageCount * pageSize > quint64(size)))
-        return Error::set(error, fileError(FileReadCorruptFileError,
-                                           QStringLiteral("The notes store is damaged."),
-                                           QStringLiteral("The file is shorter than its header "
-                                                          "says; it was probably truncated.")));
+        return Error::set(error,
+            fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+                QStringLiteral("The file is shorter than its header "
+                               "says; it was probably truncated.")));
     return true;
 }
 
@@ -82,9 +82,9 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
     Error* error)
 {
     if (!url.isLocalFile()) {
-        Error::set(error, fileError(FileNoSuchFileError,
-                                    QStringLiteral("The notes store could not be opened."),
-                                    QStringLiteral("The store location is not a local file.")));
+        Error::set(error,
+            fileError(FileNoSuchFileError, QStringLiteral("The notes store could not be opened."),
+                QStringLiteral("The store location is not a local file.")));
         return {};
     }
     std::shared_ptr<PersistentStore> store(new PersistentStore());
@@ -99,16 +99,17 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
             return {};
         if (!store->m_readOnly
             && (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())) {
-            Error::set(error, fileError(FileWriteNoPermissionError,
-                                        QStringLiteral("The notes store is read-only."),
-                                        QStringLiteral("You don't have permission to change "
-                                                       "the file or its folder.")));
+            Error::set(error,
+                fileError(FileWriteNoPermissionError,
+                    QStringLiteral("The notes store is read-only."),
+                    QStringLiteral("You don't have permission to change "
+                                   "the file or its folder.")));
             return {};
         }
     } else if (store->m_readOnly) {
-        Error::set(error, fileError(FileNoSuchFileError,
-                                    QStringLiteral("The notes store could not be opened."),
-                                    QStringLiteral("The file does not exist.")));
+        Error::set(error,
+            fileError(FileNoSuchFileError, QStringLiteral("The notes store could not be opened."),
+                QStringLiteral("The file does not exist.")));
         return {};
     }
     if (!store->openFile(path, !exists, error))
@@ -127,12 +128,14 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
 {
     const int result = m_db.open(path, m_readOnly, create);
     if (result != SQLITE_OK)
-        return Error::set(error, sqliteError(result, QStringLiteral("The notes store could not "
-                                                                    "be opened.")));
+        return Error::set(error,
+            sqliteError(result,
+                QStringLiteral("The notes store could not "
+                               "be opened.")));
     m_path = QFileInfo(path).absoluteFilePath();
     // The wait for another program's lock applies from the first read on.
-    const QVariant timeout =
-        m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
+    const QVariant timeout
+        = m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
     m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
                   .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
     SqlPredicateFilter::registerFunctions(m_db.handle());
@@ -147,36 +150,36 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
     bool rewriteMetadata = false;
     if (m_schema.isEmptyFile()) {
         if (m_readOnly)
-            return Error::set(error, fileError(FileReadCorruptFileError,
-                                               QStringLiteral("The file is not a notes store."),
-                                               QStringLiteral("The database is empty.")));
+            return Error::set(error,
+                fileError(FileReadCorruptFileError,
+                    QStringLiteral("The file is not a notes store."),
+                    QStringLiteral("The database is empty.")));
         m_uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         m_metadata = current;
         rewriteMetadata = true;
     } else {
-        SqliteStatement statement =
-            m_db.prepare(QStringLiteral("SELECT Z_UUID, Z_PLIST FROM Z_METADATA LIMIT 1"));
+        SqliteStatement statement
+            = m_db.prepare(QStringLiteral("SELECT Z_UUID, Z_PLIST FROM Z_METADATA LIMIT 1"));
         if (!statement.isValid() || statement.step() != SQLITE_ROW || statement.isNull(0))
-            return Error::set(error, fileError(FileReadCorruptFileError,
-                                               QStringLiteral("The notes store is damaged."),
-                                               QStringLiteral("The store has no metadata.")));
+            return Error::set(error,
+                fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+                    QStringLiteral("The store has no metadata.")));
         m_uuid = statement.text(0);
         const std::optional<StoreMetadata> stored = StoreMetadata::fromPlist(statement.blob(1));
         if (m_uuid.isEmpty() || !stored)
-            return Error::set(error, fileError(FileReadCorruptFileError,
-                                               QStringLiteral("The notes store is damaged."),
-                                               QStringLiteral("The store metadata is unreadable.")));
+            return Error::set(error,
+                fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+                    QStringLiteral("The store metadata is unreadable.")));
         m_metadata = *stored;
         if (stored->modelVersion && *stored->modelVersion > m_model->version())
-            return Error::set(
-                error,
+            return Error::set(error,
                 fileError(PersistentStoreIncompatibleVersionHashError,
-                          QStringLiteral("This notes file was made by a newer version of the "
-                                         "application."),
-                          QStringLiteral("The store's model version %1 is newer than this "
-                                         "application's version %2.")
-                              .arg(*stored->modelVersion)
-                              .arg(m_model->version())));
+                    QStringLiteral("This notes file was made by a newer version of the "
+                                   "application."),
+                    QStringLiteral("The store's model version %1 is newer than this "
+                                   "application's version %2.")
+                        .arg(*stored->modelVersion)
+                        .arg(m_model->version())));
         rewriteMetadata = stored->entityHashes != current.entityHashes
             || stored->modelVersion != current.modelVersion
             || stored->versionIdentifiers != current.versionIdentifiers;
@@ -185,13 +188,13 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
     if (needsWrite && !m_schema.isEmptyFile()) {
         if (!m_options.value(MigratePersistentStoresAutomaticallyOption).toBool() || m_readOnly)
             return Error::set(error,
-                              fileError(PersistentStoreIncompatibleVersionHashError,
-                                        QStringLiteral("The notes store was made with another "
-                                                       "version of the data model."),
-                                        m_readOnly ? QStringLiteral("The store is opened "
-                                                                    "read-only.")
-                                                   : QStringLiteral("Automatic migration is "
-                                                                    "not enabled.")));
+                fileError(PersistentStoreIncompatibleVersionHashError,
+                    QStringLiteral("The notes store was made with another "
+                                   "version of the data model."),
+                    m_readOnly ? QStringLiteral("The store is opened "
+                                                "read-only.")
+                               : QStringLiteral("Automatic migration is "
+                                                "not enabled.")));
     }
     if (isNewFile && !m_readOnly)
         m_db.exec(QStringLiteral("PRAGMA auto_vacuum = 2"));
@@ -201,8 +204,8 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
     for (auto it = pragmas.cbegin(); it != pragmas.cend(); ++it) {
         if (!identifier.match(it.key()).hasMatch())
             continue;
-        SqliteStatement pragma = m_db.prepare(
-            QStringLiteral("PRAGMA %1 = %2").arg(it.key(), pragmaValue(it.value())));
+        SqliteStatement pragma
+            = m_db.prepare(QStringLiteral("PRAGMA %1 = %2").arg(it.key(), pragmaValue(it.value())));
         if (pragma.isValid())
             pragma.step();
     }
@@ -210,9 +213,10 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
         return true;
 
     if (m_db.exec(QStringLiteral("BEGIN IMMEDIATE")) != SQLITE_OK)
-        return Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                             QStringLiteral("The notes store could not be "
-                                                            "opened.")));
+        return Error::set(error,
+            sqliteError(m_db.extendedErrorCode(),
+                QStringLiteral("The notes store could not be "
+                               "opened.")));
     bool ok = m_schema.apply(m_db, error);
     if (ok) {
         m_metadata = StoreMetadata::forModel(*m_model);
@@ -223,14 +227,16 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
         write.bind(2, m_metadata.toPlist());
         if (write.step() != SQLITE_DONE) {
             ok = false;
-            Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                          QStringLiteral("The notes store could not be opened.")));
+            Error::set(error,
+                sqliteError(m_db.extendedErrorCode(),
+                    QStringLiteral("The notes store could not be opened.")));
         }
     }
     if (ok && m_db.exec(QStringLiteral("COMMIT")) != SQLITE_OK) {
         ok = false;
-        Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                      QStringLiteral("The notes store could not be opened.")));
+        Error::set(error,
+            sqliteError(
+                m_db.extendedErrorCode(), QStringLiteral("The notes store could not be opened.")));
     }
     if (!ok) {
         m_db.exec(QStringLiteral("ROLLBACK"));
@@ -268,7 +274,9 @@ Error PersistentStore::sqliteError(int code, const QString& description) const
         cocoaCode = FileReadNoPermissionError;
         reason = localized(QStringLiteral("The file could not be opened."));
         break;
-    default: reason = m_db.errorMessage(); break;
+    default:
+        reason = m_db.errorMessage();
+        break;
     }
     Error result(kCocoaErrorDomain, cocoaCode, localized(description), reason);
     result.setUnderlyingError(Error(SQLiteErrorDomain, code, m_db.errorMessage()));
@@ -298,24 +306,25 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
     if (QFileInfo(path).absoluteFilePath() == m_path)
         return true;
     if (!QFileInfo::exists(path))
-        return Error::set(error, fileError(FileNoSuchFileError,
-                                           QStringLiteral("The notes store could not be moved."),
-                                           QStringLiteral("No store file is at the new place.")));
+        return Error::set(error,
+            fileError(FileNoSuchFileError, QStringLiteral("The notes store could not be moved."),
+                QStringLiteral("No store file is at the new place.")));
     // Reopen so that SQLite's journal follows the file to its new place.
     SqliteDatabase moved;
     int result = moved.open(path, m_readOnly, false);
     QString uuid;
     if (result == SQLITE_OK) {
-        SqliteStatement statement =
-            moved.prepare(QStringLiteral("SELECT Z_UUID FROM Z_METADATA LIMIT 1"));
+        SqliteStatement statement
+            = moved.prepare(QStringLiteral("SELECT Z_UUID FROM Z_METADATA LIMIT 1"));
         if (statement.isValid() && statement.step() == SQLITE_ROW)
             uuid = statement.text(0);
     }
     if (uuid != m_uuid)
-        return Error::set(error, fileError(FileReadCorruptFileError,
-                                           QStringLiteral("The notes store could not be moved."),
-                                           QStringLiteral("The file at the new place is another "
-                                                          "store.")));
+        return Error::set(error,
+            fileError(FileReadCorruptFileError,
+                QStringLiteral("The notes store could not be moved."),
+                QStringLiteral("The file at the new place is another "
+                               "store.")));
     moved.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
     SqlPredicateFilter::registerFunctions(moved.handle());
     m_db = std::move(moved);
@@ -330,21 +339,25 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
     if (path == m_path)
         return true;
     if (QFileInfo::exists(path) && !QFile::remove(path))
-        return Error::set(error, fileError(FileWriteNoPermissionError,
-                                           QStringLiteral("The notes store could not be copied."),
-                                           QStringLiteral("The file at the new place could not "
-                                                          "be replaced.")));
+        return Error::set(error,
+            fileError(FileWriteNoPermissionError,
+                QStringLiteral("The notes store could not be copied."),
+                QStringLiteral("The file at the new place could not "
+                               "be replaced.")));
     const int result = m_db.backupTo(path);
     if (result != SQLITE_OK) {
         QFile::remove(path);
-        return Error::set(error, sqliteError(result, QStringLiteral("The notes store could not "
-                                                                    "be copied.")));
+        return Error::set(error,
+            sqliteError(result,
+                QStringLiteral("The notes store could not "
+                               "be copied.")));
     }
     SqliteDatabase copy;
     if (copy.open(path, false, false) != SQLITE_OK)
-        return Error::set(error, sqliteError(copy.errorCode(),
-                                             QStringLiteral("The notes store could not be "
-                                                            "copied.")));
+        return Error::set(error,
+            sqliteError(copy.errorCode(),
+                QStringLiteral("The notes store could not be "
+                               "copied.")));
     copy.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
     SqlPredicateFilter::registerFunctions(copy.handle());
     const QVariantMap pragmas = m_options.value(SQLitePragmasOption).toMap();
@@ -368,8 +381,8 @@ QString PersistentStore::columnName(const AttributeDescription* attribute) const
 }
 
 bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& entities,
-                                const std::vector<QString>* attributes, const SqlFilter* filter,
-                                std::vector<Row>& rows, Error* error)
+    const std::vector<QString>* attributes, const SqlFilter* filter, std::vector<Row>& rows,
+    Error* error)
 {
     QMutexLocker locker(&m_mutex);
     if (entities.empty())
@@ -403,7 +416,8 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
     for (const RelationshipDescription* relationship : toOnes) {
         sql += QStringLiteral(", t.") + m_schema.column(relationship);
         const QString entityColumn = m_schema.entityColumn(relationship);
-        sql += entityColumn.isEmpty() ? QStringLiteral(", NULL") : QStringLiteral(", t.") + entityColumn;
+        sql += entityColumn.isEmpty() ? QStringLiteral(", NULL")
+                                      : QStringLiteral(", t.") + entityColumn;
     }
     QStringList numbers;
     for (const EntityDescription* entity : entities)
@@ -416,8 +430,8 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
 
     SqliteStatement statement = m_db.prepare(sql);
     if (!statement.isValid())
-        return Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                             QStringLiteral("The notes could not be read.")));
+        return Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
     if (filter) {
         for (int i = 0; i < filter->binds.size(); ++i)
             statement.bind(i + 1, filter->binds[i]);
@@ -437,10 +451,10 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
             std::vector<int> map;
             for (const AttributeDescription* attribute : columns)
                 map.push_back(row.entity->attributes().end()
-                                      != std::find(row.entity->attributes().begin(),
-                                                   row.entity->attributes().end(), attribute)
-                                  ? row.entity->attributeIndex(attribute->name())
-                                  : -1);
+                            != std::find(row.entity->attributes().begin(),
+                                row.entity->attributes().end(), attribute)
+                        ? row.entity->attributeIndex(attribute->name())
+                        : -1);
             found = indexes.insert(row.entity, map);
         }
         const size_t count = row.entity->attributes().size();
@@ -463,8 +477,8 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
                     && !statement.isNull(column)) {
                     const EntityDescription* target = relationship->destinationEntity();
                     if (!statement.isNull(column + 1)) {
-                        const EntityDescription* concrete =
-                            m_schema.entityForNumber(int(statement.int64(column + 1)));
+                        const EntityDescription* concrete
+                            = m_schema.entityForNumber(int(statement.int64(column + 1)));
                         if (concrete && concrete->isKindOfEntity(target))
                             target = concrete;
                     }
@@ -476,36 +490,34 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
         rows.push_back(std::move(row));
     }
     if (result != SQLITE_DONE)
-        return Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                             QStringLiteral("The notes could not be read.")));
+        return Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
     return true;
 }
 
-std::optional<PersistentStore::Row> PersistentStore::fetchRow(const EntityDescription* entity,
-                                                             qint64 primaryKey, Error* error)
+std::optional<PersistentStore::Row> PersistentStore::fetchRow(
+    const EntityDescription* entity, qint64 primaryKey, Error* error)
 {
     QMutexLocker locker(&m_mutex);
     std::vector<Row> rows;
-    const SqlFilter filter{QStringLiteral("t.Z_PK = ?"), {primaryKey}};
+    const SqlFilter filter { QStringLiteral("t.Z_PK = ?"), { primaryKey } };
     if (!fetchRows(entity->selfAndDescendants(), nullptr, &filter, rows, error) || rows.empty())
         return std::nullopt;
     return std::move(rows.front());
 }
 
 std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* entity,
-                                                    qint64 primaryKey,
-                                                    const AttributeDescription* attribute,
-                                                    Error* error)
+    qint64 primaryKey, const AttributeDescription* attribute, Error* error)
 {
     QMutexLocker locker(&m_mutex);
     const QString column = m_schema.column(attribute);
     if (column.isEmpty())
         return QVariant();
-    SqliteStatement statement = m_db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE Z_PK = ?")
-                                                 .arg(column, m_schema.tableName(entity)));
+    SqliteStatement statement = m_db.prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE Z_PK = ?").arg(column, m_schema.tableName(entity)));
     if (!statement.isValid()) {
-        Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                      QStringLiteral("The notes could not be read.")));
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
         return std::nullopt;
     }
     statement.bindInt64(1, primaryKey);
@@ -513,13 +525,13 @@ std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* ent
     if (result == SQLITE_ROW)
         return attribute->fromStored(statement.value(0));
     if (result != SQLITE_DONE)
-        Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                      QStringLiteral("The notes could not be read.")));
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
     return std::nullopt;
 }
 
 bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
-                                   std::vector<ManagedObjectID>& result, Error* error)
+    std::vector<ManagedObjectID>& result, Error* error)
 {
     QMutexLocker locker(&m_mutex);
     const EntityDescription* destination = relationship->destinationEntity();
@@ -541,8 +553,8 @@ bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, 
     }
     SqliteStatement statement = m_db.prepare(sql);
     if (!statement.isValid())
-        return Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                             QStringLiteral("The notes could not be read.")));
+        return Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
     statement.bindInt64(1, ownerKey);
     int step;
     while ((step = statement.step()) == SQLITE_ROW) {
@@ -551,20 +563,21 @@ bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, 
             result.push_back(objectID(entity, statement.int64(0)));
     }
     if (step != SQLITE_DONE)
-        return Error::set(error, sqliteError(m_db.extendedErrorCode(),
-                                             QStringLiteral("The notes could not be read.")));
+        return Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
     return true;
 }
 
-bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& insertedKeys,
-                           Error* error)
+bool PersistentStore::save(
+    const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error)
 {
     QMutexLocker locker(&m_mutex);
     const QString failure = QStringLiteral("The notes could not be saved.");
     if (m_readOnly)
-        return Error::set(error, fileError(FileWriteNoPermissionError, failure,
-                                           localized(QStringLiteral("The notes store is "
-                                                                    "read-only."))));
+        return Error::set(error,
+            fileError(FileWriteNoPermissionError, failure,
+                localized(QStringLiteral("The notes store is "
+                                         "read-only."))));
     if (m_db.exec(QStringLiteral("BEGIN IMMEDIATE")) != SQLITE_OK)
         return Error::set(error, sqliteError(m_db.extendedErrorCode(), failure));
 
@@ -596,13 +609,14 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
             SqliteStatement query = m_db.prepare(
                 QStringLiteral("SELECT max(COALESCE((SELECT max(Z_MAX) FROM Z_PRIMARYKEY WHERE "
                                "Z_ENT IN (%1)), 0), COALESCE((SELECT max(Z_PK) FROM %2), 0))")
-                    .arg([&] {
-                        QStringList numbers;
-                        for (const EntityDescription* e : root->selfAndDescendants())
-                            numbers << QString::number(m_schema.entityNumber(e));
-                        return numbers.join(QLatin1Char(','));
-                    }(),
-                         m_schema.tableName(root)));
+                    .arg(
+                        [&] {
+                            QStringList numbers;
+                            for (const EntityDescription* e : root->selfAndDescendants())
+                                numbers << QString::number(m_schema.entityNumber(e));
+                            return numbers.join(QLatin1Char(','));
+                        }(),
+                        m_schema.tableName(root)));
             if (!query.isValid() || query.step() != SQLITE_ROW) {
                 fail();
                 break;
@@ -628,7 +642,7 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
         }
     };
     auto toOneColumns = [&](const RelationshipDescription* relationship) {
-        QStringList names{m_schema.column(relationship)};
+        QStringList names { m_schema.column(relationship) };
         if (!m_schema.entityColumn(relationship).isEmpty())
             names << m_schema.entityColumn(relationship);
         return names;
@@ -636,7 +650,8 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
 
     for (size_t i = 0; ok && i < request.inserts.size(); ++i) {
         const SaveRequest::Change& change = request.inserts[i];
-        QStringList names{QStringLiteral("Z_PK"), QStringLiteral("Z_ENT"), QStringLiteral("Z_OPT")};
+        QStringList names { QStringLiteral("Z_PK"), QStringLiteral("Z_ENT"),
+            QStringLiteral("Z_OPT") };
         for (const auto& [attribute, value] : change.attributes)
             names << m_schema.column(attribute);
         for (const auto& link : change.toOne)
@@ -644,10 +659,10 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
         QStringList marks;
         for (int n = 0; n < names.size(); ++n)
             marks << QStringLiteral("?");
-        SqliteStatement statement = m_db.prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(m_schema.tableName(change.ref.entity), names.join(QLatin1Char(',')),
-                     marks.join(QLatin1Char(','))));
+        SqliteStatement statement
+            = m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(m_schema.tableName(change.ref.entity),
+                                   names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
         if (!statement.isValid()) {
             fail();
             break;
@@ -663,8 +678,8 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
         run(statement);
     }
     for (auto it = nextKey.cbegin(); ok && it != nextKey.cend(); ++it) {
-        SqliteStatement statement =
-            m_db.prepare(QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_MAX = ? WHERE Z_ENT = ?"));
+        SqliteStatement statement
+            = m_db.prepare(QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_MAX = ? WHERE Z_ENT = ?"));
         statement.bindInt64(1, it.value() - 1);
         statement.bindInt64(2, m_schema.entityNumber(it.key()));
         run(statement);
@@ -678,9 +693,9 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
             for (const QString& name : toOneColumns(link.first))
                 assignments += QStringLiteral(", %1 = ?").arg(name);
         }
-        SqliteStatement statement =
-            m_db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE Z_PK = ?")
-                             .arg(m_schema.tableName(change.ref.entity), assignments));
+        SqliteStatement statement
+            = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE Z_PK = ?")
+                               .arg(m_schema.tableName(change.ref.entity), assignments));
         if (!statement.isValid()) {
             fail();
             break;
@@ -721,9 +736,9 @@ bool PersistentStore::save(const SaveRequest& request, std::vector<qint64>& inse
         clear.bindInt64(1, owner);
         if (!run(clear))
             break;
-        SqliteStatement insert = m_db.prepare(
-            QStringLiteral("INSERT OR IGNORE INTO %1 (%2, %3) VALUES (?, ?)")
-                .arg(join->table, join->ownerColumn, join->otherColumn));
+        SqliteStatement insert
+            = m_db.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2, %3) VALUES (?, ?)")
+                               .arg(join->table, join->ownerColumn, join->otherColumn));
         for (const SaveRequest::Ref& target : change.targets) {
             insert.bindInt64(1, owner);
             insert.bindInt64(2, keyOf(target));

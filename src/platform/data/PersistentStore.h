@@ -19,14 +19,14 @@
 namespace platform {
 
 // Store options, as passed to PersistentStoreCoordinator::addPersistentStore().
-inline const QString MigratePersistentStoresAutomaticallyOption =
-    QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
-inline const QString InferMappingModelAutomaticallyOption =
-    QStringLiteral("NSInferMappingModelAutomaticallyOption");
+inline const QString MigratePersistentStoresAutomaticallyOption
+    = QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
+inline const QString InferMappingModelAutomaticallyOption
+    = QStringLiteral("NSInferMappingModelAutomaticallyOption");
 // A QVariantMap of pragma name -> value, applied after the file is validated.
 inline const QString SQLitePragmasOption = QStringLiteral("NSSQLitePragmasOption");
-inline const QString ReadOnlyPersistentStoreOption =
-    QStringLiteral("NSReadOnlyPersistentStoreOption");
+inline const QString ReadOnlyPersistentStoreOption
+    = QStringLiteral("NSReadOnlyPersistentStoreOption");
 inline const QString SQLiteStoreType = QStringLiteral("SQLite");
 inline const QString SQLiteErrorDomain = QStringLiteral("NSSQLiteErrorDomain");
 
@@ -77,8 +77,7 @@ public:
     };
 
     static std::shared_ptr<PersistentStore> open(std::shared_ptr<const ManagedObjectModel> model,
-                                                 const QUrl& url, const QVariantMap& options,
-                                                 Error* error);
+        const QUrl& url, const QVariantMap& options, Error* error);
     ~PersistentStore();
 
     QUrl url() const;
@@ -97,16 +96,16 @@ public:
     // Rows of `entities` (all sharing one root table) matching `filter`. `attributes` limits
     // what is loaded (nullptr: every attribute not loaded lazily).
     bool fetchRows(const std::vector<const EntityDescription*>& entities,
-                   const std::vector<QString>* attributes, const SqlFilter* filter,
-                   std::vector<Row>& rows, Error* error);
+        const std::vector<QString>* attributes, const SqlFilter* filter, std::vector<Row>& rows,
+        Error* error);
     // One row by key with every attribute not loaded lazily; nullopt with no error when gone.
     std::optional<Row> fetchRow(const EntityDescription* entity, qint64 primaryKey, Error* error);
     // One attribute's value (for lazily loaded columns); nullopt when the row is gone.
     std::optional<QVariant> fetchValue(const EntityDescription* entity, qint64 primaryKey,
-                                       const AttributeDescription* attribute, Error* error);
+        const AttributeDescription* attribute, Error* error);
     // The objects a to-many relationship of a saved object holds, ordered by key.
     bool fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
-                      std::vector<ManagedObjectID>& result, Error* error);
+        std::vector<ManagedObjectID>& result, Error* error);
 
     // Writes everything in one transaction; on success `insertedKeys` holds the key of each
     // insert. On failure nothing of it is in the file.
@@ -126,7 +125,7 @@ private:
     bool prepareSchema(bool isNewFile, Error* error);
     Error sqliteError(int code, const QString& description) const;
     void readRow(SqliteStatement& statement, const std::vector<int>& columnAttributes,
-                 int toOneStart, Row& row) const;
+        int toOneStart, Row& row) const;
 
     mutable QRecursiveMutex m_mutex;
     std::shared_ptr<const ManagedObjectModel> m_model;

@@ -10,22 +10,23 @@ namespace platform {
 PersistentStoreCoordinator::PersistentStoreCoordinator(
     std::shared_ptr<const ManagedObjectModel> model)
     : m_model(std::move(model))
-{
-}
+{ }
 
 std::shared_ptr<PersistentStore> PersistentStoreCoordinator::addPersistentStore(
     const QString& type, const QUrl& url, const QVariantMap& options, Error* error)
 {
     if (type != SQLiteStoreType) {
-        Error::set(error, Error(kCocoaErrorDomain, PersistentStoreInvalidTypeError,
-                                localized(QStringLiteral("The store type is not supported."))));
+        Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreInvalidTypeError,
+                localized(QStringLiteral("The store type is not supported."))));
         return {};
     }
     QMutexLocker locker(&m_mutex);
     if (m_store) {
-        Error::set(error, Error(kCocoaErrorDomain, PersistentStoreOpenError,
-                                localized(QStringLiteral("The notes store could not be opened.")),
-                                QStringLiteral("Another store is already open.")));
+        Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreOpenError,
+                localized(QStringLiteral("The notes store could not be opened.")),
+                QStringLiteral("Another store is already open.")));
         return {};
     }
     m_store = PersistentStore::open(m_model, url, options, error);
@@ -37,8 +38,9 @@ bool PersistentStoreCoordinator::removePersistentStore(
 {
     QMutexLocker locker(&m_mutex);
     if (!store || store != m_store)
-        return Error::set(error, Error(kCocoaErrorDomain, PersistentStoreOpenError,
-                                       localized(QStringLiteral("The store is not in use."))));
+        return Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreOpenError,
+                localized(QStringLiteral("The store is not in use."))));
     m_store.reset();
     return true;
 }
@@ -64,8 +66,9 @@ std::shared_ptr<PersistentStore> PersistentStoreCoordinator::migratePersistentSt
 {
     QMutexLocker locker(&m_mutex);
     if (!store || store != m_store) {
-        Error::set(error, Error(kCocoaErrorDomain, PersistentStoreOpenError,
-                                localized(QStringLiteral("The store is not in use."))));
+        Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreOpenError,
+                localized(QStringLiteral("The store is not in use."))));
         return {};
     }
     if (!store->migrateToURL(url, error))
@@ -73,14 +76,14 @@ std::shared_ptr<PersistentStore> PersistentStoreCoordinator::migratePersistentSt
     return store;
 }
 
-bool PersistentStoreCoordinator::setURL(const QUrl& url,
-                                        const std::shared_ptr<PersistentStore>& store,
-                                        Error* error)
+bool PersistentStoreCoordinator::setURL(
+    const QUrl& url, const std::shared_ptr<PersistentStore>& store, Error* error)
 {
     QMutexLocker locker(&m_mutex);
     if (!store || store != m_store)
-        return Error::set(error, Error(kCocoaErrorDomain, PersistentStoreOpenError,
-                                       localized(QStringLiteral("The store is not in use."))));
+        return Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreOpenError,
+                localized(QStringLiteral("The store is not in use."))));
     return store->setURL(url, error);
 }
 

@@ -24,8 +24,8 @@ public:
     // Opens (creating when missing) the store at `url`; a coordinator holds one store, so
     // another one is refused. `type` must be SQLiteStoreType. See PersistentStore.h for
     // the options.
-    std::shared_ptr<PersistentStore> addPersistentStore(const QString& type, const QUrl& url,
-                                                        const QVariantMap& options, Error* error);
+    std::shared_ptr<PersistentStore> addPersistentStore(
+        const QString& type, const QUrl& url, const QVariantMap& options, Error* error);
     bool removePersistentStore(const std::shared_ptr<PersistentStore>& store, Error* error);
     std::shared_ptr<PersistentStore> persistentStore() const;
     std::shared_ptr<PersistentStore> persistentStoreForURL(const QUrl& url) const;
@@ -36,8 +36,8 @@ public:
     std::shared_ptr<PersistentStore> migratePersistentStore(
         const std::shared_ptr<PersistentStore>& store, const QUrl& url, Error* error);
     // Re-points the store at its file's new place after the file was moved.
-    bool setURL(const QUrl& url, const std::shared_ptr<PersistentStore>& store,
-                Error* error = nullptr);
+    bool setURL(
+        const QUrl& url, const std::shared_ptr<PersistentStore>& store, Error* error = nullptr);
 
     // The ID a URI names; an empty ID for a malformed URI, an unknown entity, or a store UUID
     // that is not this coordinator's store. Temporary URIs give temporary IDs.

@@ -19,7 +19,7 @@ public:
     };
 
     RelationshipDescription(QString name, QString destinationEntityName, QString inverseName,
-                            bool toMany, DeleteRule deleteRule = DeleteRule::Nullify);
+        bool toMany, DeleteRule deleteRule = DeleteRule::Nullify);
 
     const QString& name() const { return m_name; }
     const QString& destinationEntityName() const { return m_destinationName; }

@@ -61,26 +61,34 @@ bool asciiCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view t
     switch (matcher.comparison->predicateOperatorType()) {
     case ComparisonPredicate::Operator::Contains:
         return subject.find(needle) != std::string_view::npos;
-    case ComparisonPredicate::Operator::BeginsWith: return subject.starts_with(needle);
-    case ComparisonPredicate::Operator::EndsWith: return subject.ends_with(needle);
-    case ComparisonPredicate::Operator::EqualTo: return subject == needle;
-    case ComparisonPredicate::Operator::NotEqualTo: return subject != needle;
-    default: return false;
+    case ComparisonPredicate::Operator::BeginsWith:
+        return subject.starts_with(needle);
+    case ComparisonPredicate::Operator::EndsWith:
+        return subject.ends_with(needle);
+    case ComparisonPredicate::Operator::EqualTo:
+        return subject == needle;
+    case ComparisonPredicate::Operator::NotEqualTo:
+        return subject != needle;
+    default:
+        return false;
     }
 }
 
 QVariant sqlValue(sqlite3_value* value)
 {
     switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER: return qint64(sqlite3_value_int64(value));
-    case SQLITE_FLOAT: return sqlite3_value_double(value);
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(value);
     case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
-                                 sqlite3_value_bytes(value));
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_value_text(value)), sqlite3_value_bytes(value));
     case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_value_blob(value)),
-                          sqlite3_value_bytes(value));
-    default: return {};
+        return QByteArray(
+            static_cast<const char*>(sqlite3_value_blob(value)), sqlite3_value_bytes(value));
+    default:
+        return {};
     }
 }
 
@@ -95,14 +103,14 @@ void compareFunction(sqlite3_context* context, int, sqlite3_value** arguments)
     sqlite3_value* column = arguments[1];
     if (matcher->asciiNeedle && sqlite3_value_type(column) == SQLITE_TEXT) {
         const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(column)),
-                                    size_t(sqlite3_value_bytes(column)));
+            size_t(sqlite3_value_bytes(column)));
         if (isAscii(text)) {
             sqlite3_result_int(context, asciiCompare(*matcher, text) ? 1 : 0);
             return;
         }
     }
-    const QVariantMap row{
-        {matcher->attribute->name(), matcher->attribute->fromStored(sqlValue(column))}};
+    const QVariantMap row { { matcher->attribute->name(),
+        matcher->attribute->fromStored(sqlValue(column)) } };
     Error error;
     const bool result = matcher->comparison->evaluate(row, {}, &error);
     if (!error.isNull()) {
@@ -119,12 +127,11 @@ SqlPredicateFilter::~SqlPredicateFilter() = default;
 void SqlPredicateFilter::registerFunctions(sqlite3* db)
 {
     sqlite3_create_function_v2(db, "bx_compare", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               compareFunction, nullptr, nullptr, nullptr);
+        compareFunction, nullptr, nullptr, nullptr);
 }
 
-std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(const PredicateRef& predicate,
-                                                             const EntityDescription* entity,
-                                                             const PersistentStore& store)
+std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(
+    const PredicateRef& predicate, const EntityDescription* entity, const PersistentStore& store)
 {
     if (!predicate)
         return nullptr;
@@ -144,13 +151,14 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
 {
     switch (predicate->kind()) {
     case Predicate::Kind::Constant:
-        return Translation{static_cast<const ConstantPredicate&>(*predicate).value()
-                               ? QStringLiteral("1")
-                               : QStringLiteral("0"),
-                           true};
+        return Translation { static_cast<const ConstantPredicate&>(*predicate).value()
+                ? QStringLiteral("1")
+                : QStringLiteral("0"),
+            true };
     case Predicate::Kind::Comparison:
         return translateComparison(std::static_pointer_cast<const ComparisonPredicate>(predicate));
-    case Predicate::Kind::Compound: break;
+    case Predicate::Kind::Compound:
+        break;
     }
     const auto& compound = static_cast<const CompoundPredicate&>(*predicate);
     const QList<PredicateRef>& parts = compound.subpredicates();
@@ -158,10 +166,11 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
     bool exact = true;
     switch (compound.compoundPredicateType()) {
     case CompoundPredicate::Type::Not: {
-        const std::optional<Translation> inner = parts.isEmpty() ? std::nullopt : translate(parts[0]);
+        const std::optional<Translation> inner
+            = parts.isEmpty() ? std::nullopt : translate(parts[0]);
         if (!inner || !inner->exact)
             return std::nullopt;
-        return Translation{QStringLiteral("NOT (%1)").arg(inner->sql), true};
+        return Translation { QStringLiteral("NOT (%1)").arg(inner->sql), true };
     }
     case CompoundPredicate::Type::And:
         // Leaving a part out only widens the rows read; memory decides the rest.
@@ -175,9 +184,9 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
             exact = exact && translated->exact;
         }
         if (sql.isEmpty())
-            return parts.isEmpty() ? std::optional(Translation{QStringLiteral("1"), true})
+            return parts.isEmpty() ? std::optional(Translation { QStringLiteral("1"), true })
                                    : std::nullopt;
-        return Translation{sql.join(QStringLiteral(" AND ")), exact};
+        return Translation { sql.join(QStringLiteral(" AND ")), exact };
     case CompoundPredicate::Type::Or:
         for (const PredicateRef& part : parts) {
             const std::optional<Translation> translated = translate(part);
@@ -187,8 +196,8 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
             exact = exact && translated->exact;
         }
         if (sql.isEmpty())
-            return Translation{QStringLiteral("0"), true};
-        return Translation{sql.join(QStringLiteral(" OR ")), exact};
+            return Translation { QStringLiteral("0"), true };
+        return Translation { sql.join(QStringLiteral(" OR ")), exact };
     }
     return std::nullopt;
 }
@@ -214,17 +223,17 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
         for (const QVariant& member : *members) {
             if (member.metaType() != QMetaType::fromType<KeyValueRef>())
                 continue;
-            const auto object =
-                std::dynamic_pointer_cast<const ManagedObject>(member.value<KeyValueRef>());
+            const auto object
+                = std::dynamic_pointer_cast<const ManagedObject>(member.value<KeyValueRef>());
             if (!object || !object->entity() || object->objectID().isTemporaryID()
                 || object->objectID().storeUUID() != m_store->identifier()
                 || !object->entity()->isKindOfEntity(m_entity->rootEntity()))
                 continue;
             keys << QString::number(object->objectID().primaryKey());
         }
-        return Translation{keys.isEmpty() ? QStringLiteral("0")
-                                          : QStringLiteral("t.Z_PK IN (%1)").arg(keys.join(',')),
-                           true};
+        return Translation { keys.isEmpty() ? QStringLiteral("0")
+                                            : QStringLiteral("t.Z_PK IN (%1)").arg(keys.join(',')),
+            true };
     }
 
     if (left->type() != Expression::Type::KeyPath
@@ -248,7 +257,8 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
             || op == Op::NotEqualTo)
         && ValueComparison::isString(constant)) {
         const QByteArray bytes = constant.toString().toUtf8();
-        if (!bytes.isEmpty() && isAscii(std::string_view(bytes.constData(), size_t(bytes.size())))) {
+        if (!bytes.isEmpty()
+            && isAscii(std::string_view(bytes.constData(), size_t(bytes.size())))) {
             std::string needle(bytes.constData(), size_t(bytes.size()));
             std::string buffer;
             if (comparison->options() & ComparisonPredicate::CaseInsensitive)
@@ -258,7 +268,7 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
     }
     m_filter.binds << QVariant::fromValue(static_cast<void*>(matcher.get()));
     m_matchers.push_back(std::move(matcher));
-    return Translation{QStringLiteral("bx_compare(?, t.%1)").arg(column), true};
+    return Translation { QStringLiteral("bx_compare(?, t.%1)").arg(column), true };
 }
 
 } // namespace platform

@@ -26,8 +26,7 @@ class SqlPredicateFilter final {
 public:
     // Null when nothing of the predicate can be translated.
     static std::unique_ptr<SqlPredicateFilter> make(const PredicateRef& predicate,
-                                                    const EntityDescription* entity,
-                                                    const PersistentStore& store);
+        const EntityDescription* entity, const PersistentStore& store);
     ~SqlPredicateFilter();
 
     const PersistentStore::SqlFilter& filter() const { return m_filter; }

@@ -13,8 +13,7 @@ SqliteDatabase::~SqliteDatabase()
 
 SqliteDatabase::SqliteDatabase(SqliteDatabase&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
-{
-}
+{ }
 
 SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept
 {
@@ -83,8 +82,8 @@ qint64 SqliteDatabase::lastInsertRowId() const
 QStringList SqliteDatabase::tableNames() const
 {
     QStringList names;
-    SqliteStatement statement = prepare(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    SqliteStatement statement
+        = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
     while (statement.isValid() && statement.step() == SQLITE_ROW)
         names << statement.text(0);
     return names;
@@ -93,8 +92,7 @@ QStringList SqliteDatabase::tableNames() const
 QStringList SqliteDatabase::columnNames(const QString& table) const
 {
     QStringList names;
-    SqliteStatement statement =
-        prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    SqliteStatement statement = prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
     if (!statement.isValid())
         return names;
     statement.bindText(1, table);

@@ -9,8 +9,8 @@ namespace platform {
 SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql)
 {
     const QByteArray utf8 = sql.toUtf8();
-    m_prepareResult = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement,
-                                         nullptr);
+    m_prepareResult
+        = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr);
     if (m_prepareResult != SQLITE_OK) {
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
@@ -23,10 +23,8 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr)),
-      m_prepareResult(other.m_prepareResult)
-{
-}
+    : m_statement(std::exchange(other.m_statement, nullptr)), m_prepareResult(other.m_prepareResult)
+{ }
 
 SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
 {
@@ -51,20 +49,26 @@ void SqliteStatement::bind(int index, const QVariant& value)
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
-    case QMetaType::Long: sqlite3_bind_int64(m_statement, index, value.toLongLong()); return;
+    case QMetaType::Long:
+        sqlite3_bind_int64(m_statement, index, value.toLongLong());
+        return;
     case QMetaType::Double:
-    case QMetaType::Float: sqlite3_bind_double(m_statement, index, value.toDouble()); return;
+    case QMetaType::Float:
+        sqlite3_bind_double(m_statement, index, value.toDouble());
+        return;
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob64(m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                            SQLITE_TRANSIENT);
+        sqlite3_bind_blob64(
+            m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
         return;
     }
     case QMetaType::VoidStar:
         // Objects handed to SQL functions (bx_compare's comparisons), never stored.
         sqlite3_bind_pointer(m_statement, index, value.value<void*>(), "bx_matcher", nullptr);
         return;
-    default: bindText(index, value.toString()); return;
+    default:
+        bindText(index, value.toString());
+        return;
     }
 }
 
@@ -77,7 +81,7 @@ void SqliteStatement::bindText(int index, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_bind_text64(m_statement, index, utf8.constData(), sqlite3_uint64(utf8.size()),
-                        SQLITE_TRANSIENT, SQLITE_UTF8);
+        SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 int SqliteStatement::step()
@@ -131,11 +135,16 @@ QByteArray SqliteStatement::blob(int column) const
 QVariant SqliteStatement::value(int column) const
 {
     switch (sqlite3_column_type(m_statement, column)) {
-    case SQLITE_INTEGER: return int64(column);
-    case SQLITE_FLOAT: return real(column);
-    case SQLITE_TEXT: return text(column);
-    case SQLITE_BLOB: return blob(column);
-    default: return {};
+    case SQLITE_INTEGER:
+        return int64(column);
+    case SQLITE_FLOAT:
+        return real(column);
+    case SQLITE_TEXT:
+        return text(column);
+    case SQLITE_BLOB:
+        return blob(column);
+    default:
+        return {};
     }
 }
 

@@ -75,8 +75,8 @@ std::optional<StoreMetadata> StoreMetadata::fromPlist(const QByteArray& bytes)
                 char* data = nullptr;
                 uint64_t length = 0;
                 plist_get_data_val(item, &data, &length);
-                metadata.entityHashes.insert(QString::fromUtf8(key),
-                                             QByteArray(data, qsizetype(length)));
+                metadata.entityHashes.insert(
+                    QString::fromUtf8(key), QByteArray(data, qsizetype(length)));
                 std::free(data);
             }
             std::free(key);
@@ -104,7 +104,7 @@ QByteArray StoreMetadata::toPlist() const
     plist_t hashes = plist_new_dict();
     for (auto it = entityHashes.cbegin(); it != entityHashes.cend(); ++it)
         plist_dict_set_item(hashes, it.key().toUtf8().constData(),
-                            plist_new_data(it.value().constData(), uint64_t(it.value().size())));
+            plist_new_data(it.value().constData(), uint64_t(it.value().size())));
     plist_dict_set_item(root, "NSStoreModelVersionHashes", hashes);
     char* bytes = nullptr;
     uint32_t length = 0;

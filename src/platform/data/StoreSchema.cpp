@@ -17,7 +17,7 @@ namespace {
 Error foreignFileError(const QString& reason)
 {
     return Error(kCocoaErrorDomain, PersistentStoreInvalidTypeError,
-                 localized(QStringLiteral("The file is not a notes store.")), reason);
+        localized(QStringLiteral("The file is not a notes store.")), reason);
 }
 
 bool containsName(const QStringList& names, const QString& name)
@@ -31,12 +31,17 @@ int columnGroup(const AttributeDescription* attribute)
     case AttributeDescription::Type::Integer16:
     case AttributeDescription::Type::Integer32:
     case AttributeDescription::Type::Integer64:
-    case AttributeDescription::Type::Boolean: return 0;
-    case AttributeDescription::Type::Double: return 2;
-    case AttributeDescription::Type::Date: return 3;
-    case AttributeDescription::Type::String: return 4;
+    case AttributeDescription::Type::Boolean:
+        return 0;
+    case AttributeDescription::Type::Double:
+        return 2;
+    case AttributeDescription::Type::Date:
+        return 3;
+    case AttributeDescription::Type::String:
+        return 4;
     case AttributeDescription::Type::Binary:
-    case AttributeDescription::Type::Transformable: return 5;
+    case AttributeDescription::Type::Transformable:
+        return 5;
     }
     return 5;
 }
@@ -49,24 +54,24 @@ struct PlannedColumn {
 
 } // namespace
 
-bool StoreSchema::read(const SqliteDatabase& db, const ManagedObjectModel& model,
-                       StoreSchema& schema, Error* error)
+bool StoreSchema::read(
+    const SqliteDatabase& db, const ManagedObjectModel& model, StoreSchema& schema, Error* error)
 {
     schema = StoreSchema();
     schema.m_model = &model;
 
     QStringList tables;
     {
-        SqliteStatement statement =
-            db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        SqliteStatement statement
+            = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
         int result = statement.isValid() ? SQLITE_ROW : statement.prepareResult();
         while (statement.isValid() && (result = statement.step()) == SQLITE_ROW)
             tables << statement.text(0);
         if (result != SQLITE_DONE)
-            return Error::set(error, Error(kCocoaErrorDomain, FileReadCorruptFileError,
-                                           localized(QStringLiteral(
-                                               "The file is damaged or is not a notes store.")),
-                                           db.errorMessage()));
+            return Error::set(error,
+                Error(kCocoaErrorDomain, FileReadCorruptFileError,
+                    localized(QStringLiteral("The file is damaged or is not a notes store.")),
+                    db.errorMessage()));
     }
 
     QHash<QString, int> numbersByName;
@@ -75,10 +80,11 @@ bool StoreSchema::read(const SqliteDatabase& db, const ManagedObjectModel& model
     if (!schema.m_emptyFile) {
         if (!containsName(tables, QStringLiteral("Z_PRIMARYKEY"))
             || !containsName(tables, QStringLiteral("Z_METADATA")))
-            return Error::set(error, foreignFileError(QStringLiteral(
-                                         "The file has no Z_PRIMARYKEY or Z_METADATA table.")));
-        SqliteStatement statement =
-            db.prepare(QStringLiteral("SELECT Z_ENT, Z_NAME FROM Z_PRIMARYKEY"));
+            return Error::set(error,
+                foreignFileError(
+                    QStringLiteral("The file has no Z_PRIMARYKEY or Z_METADATA table.")));
+        SqliteStatement statement
+            = db.prepare(QStringLiteral("SELECT Z_ENT, Z_NAME FROM Z_PRIMARYKEY"));
         if (!statement.isValid())
             return Error::set(error, foreignFileError(db.errorMessage()));
         int result;
@@ -88,17 +94,18 @@ bool StoreSchema::read(const SqliteDatabase& db, const ManagedObjectModel& model
             maxNumber = std::max(maxNumber, number);
         }
         if (result != SQLITE_DONE)
-            return Error::set(error, Error(kCocoaErrorDomain, FileReadCorruptFileError,
-                                           localized(QStringLiteral(
-                                               "The file is damaged or is not a notes store.")),
-                                           db.errorMessage()));
+            return Error::set(error,
+                Error(kCocoaErrorDomain, FileReadCorruptFileError,
+                    localized(QStringLiteral("The file is damaged or is not a notes store.")),
+                    db.errorMessage()));
     } else {
-        schema.m_missingDDL
-            << QStringLiteral("CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME "
-                              "VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER)")
-            << QStringLiteral("CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY, Z_UUID "
-                              "VARCHAR(255), Z_PLIST BLOB)")
-            << QStringLiteral("CREATE TABLE Z_MODELCACHE (Z_CONTENT BLOB)");
+        schema.m_missingDDL << QStringLiteral(
+            "CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME "
+            "VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER)")
+                            << QStringLiteral(
+                                   "CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY, Z_UUID "
+                                   "VARCHAR(255), Z_PLIST BLOB)")
+                            << QStringLiteral("CREATE TABLE Z_MODELCACHE (Z_CONTENT BLOB)");
     }
 
     std::vector<const EntityDescription*> added;
@@ -129,9 +136,9 @@ bool StoreSchema::read(const SqliteDatabase& db, const ManagedObjectModel& model
             columns = db.columnNames(table);
             if (!containsName(columns, QStringLiteral("Z_PK"))
                 || !containsName(columns, QStringLiteral("Z_ENT")))
-                return Error::set(error, foreignFileError(
-                                             QStringLiteral("Table %1 has no Z_PK or Z_ENT column.")
-                                                 .arg(table)));
+                return Error::set(error,
+                    foreignFileError(
+                        QStringLiteral("Table %1 has no Z_PK or Z_ENT column.").arg(table)));
         }
         schema.planTable(entity, columns);
     }
@@ -172,7 +179,7 @@ std::vector<const StoreSchema::JoinTable*> StoreSchema::joinTablesFor(
 void StoreSchema::planTable(const EntityDescription* root, const QStringList& existing)
 {
     const QString table = tableName(root);
-    QSet<QString> used{QStringLiteral("Z_PK"), QStringLiteral("Z_ENT"), QStringLiteral("Z_OPT")};
+    QSet<QString> used { QStringLiteral("Z_PK"), QStringLiteral("Z_ENT"), QStringLiteral("Z_OPT") };
     auto unique = [&used](const QString& base) {
         QString name = base;
         for (int suffix = 1; used.contains(name); ++suffix)
@@ -183,34 +190,33 @@ void StoreSchema::planTable(const EntityDescription* root, const QStringList& ex
     std::vector<PlannedColumn> planned;
     QStringList indexes;
     for (const EntityDescription* entity : root->selfAndDescendants()) {
-        const size_t inheritedAttributes =
-            entity->superentity() ? entity->superentity()->attributes().size() : 0;
+        const size_t inheritedAttributes
+            = entity->superentity() ? entity->superentity()->attributes().size() : 0;
         for (size_t i = inheritedAttributes; i < entity->attributes().size(); ++i) {
             const AttributeDescription* attribute = entity->attributes()[i];
             if (attribute->isTransient())
                 continue;
             const QString name = unique(QStringLiteral("Z") + attribute->name().toUpper());
             m_columns.insert(attribute, name);
-            planned.push_back({name, attribute->sqlType(), columnGroup(attribute)});
+            planned.push_back({ name, attribute->sqlType(), columnGroup(attribute) });
         }
-        const size_t inheritedRelationships =
-            entity->superentity() ? entity->superentity()->relationships().size() : 0;
+        const size_t inheritedRelationships
+            = entity->superentity() ? entity->superentity()->relationships().size() : 0;
         for (size_t i = inheritedRelationships; i < entity->relationships().size(); ++i) {
             const RelationshipDescription* relationship = entity->relationships()[i];
             if (relationship->isToMany())
                 continue;
             const QString name = unique(QStringLiteral("Z") + relationship->name().toUpper());
             m_toOneColumns.insert(relationship, name);
-            planned.push_back({name, QStringLiteral("INTEGER"), 1});
+            planned.push_back({ name, QStringLiteral("INTEGER"), 1 });
             indexes << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2_INDEX ON %1 (%2)")
                            .arg(table, name);
             if (!relationship->destinationEntity()->subentities().empty()) {
-                const QString entityColumn =
-                    unique(QStringLiteral("Z%1_%2")
-                               .arg(entityNumber(entity))
-                               .arg(relationship->name().toUpper()));
+                const QString entityColumn = unique(QStringLiteral("Z%1_%2")
+                                                        .arg(entityNumber(entity))
+                                                        .arg(relationship->name().toUpper()));
                 m_toOneEntityColumns.insert(relationship, entityColumn);
-                planned.push_back({entityColumn, QStringLiteral("INTEGER"), 1});
+                planned.push_back({ entityColumn, QStringLiteral("INTEGER"), 1 });
             }
         }
     }
@@ -218,8 +224,8 @@ void StoreSchema::planTable(const EntityDescription* root, const QStringList& ex
         return a.group != b.group ? a.group < b.group : a.name < b.name;
     });
     if (!root->subentities().empty())
-        indexes.prepend(QStringLiteral("CREATE INDEX IF NOT EXISTS %1_Z_ENT_INDEX ON %1 (Z_ENT)")
-                            .arg(table));
+        indexes.prepend(
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_Z_ENT_INDEX ON %1 (Z_ENT)").arg(table));
 
     if (existing.isEmpty()) {
         QString sql = QStringLiteral("CREATE TABLE %1 ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
@@ -238,9 +244,8 @@ void StoreSchema::planTable(const EntityDescription* root, const QStringList& ex
     }
     for (const PlannedColumn& column : planned) {
         if (!containsName(existing, column.name)) {
-            m_missingDDL
-                << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column.name,
-                                                                         column.sqlType);
+            m_missingDDL << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                .arg(table, column.name, column.sqlType);
             added = true;
         }
     }
@@ -258,8 +263,7 @@ void StoreSchema::planJoinTables(const SqliteDatabase& db, const QStringList& ta
             const RelationshipDescription* inverse = relationship->inverseRelationship();
             const int number = entityNumber(relationship->entity());
             const int inverseNumber = entityNumber(inverse->entity());
-            const bool relationshipNames =
-                number < inverseNumber
+            const bool relationshipNames = number < inverseNumber
                 || (number == inverseNumber && relationship->name() < inverse->name());
             const RelationshipDescription* owner = relationshipNames ? relationship : inverse;
             const RelationshipDescription* other = owner->inverseRelationship();
@@ -269,8 +273,10 @@ void StoreSchema::planJoinTables(const SqliteDatabase& db, const QStringList& ta
             JoinTable join;
             join.ownerRelationship = owner;
             join.table = QStringLiteral("Z_%1%2").arg(ownerNumber).arg(owner->name().toUpper());
-            join.ownerColumn = QStringLiteral("Z_%1%2").arg(ownerNumber).arg(other->name().toUpper());
-            join.otherColumn = QStringLiteral("Z_%1%2").arg(otherNumber).arg(owner->name().toUpper());
+            join.ownerColumn
+                = QStringLiteral("Z_%1%2").arg(ownerNumber).arg(other->name().toUpper());
+            join.otherColumn
+                = QStringLiteral("Z_%1%2").arg(otherNumber).arg(owner->name().toUpper());
             if (join.ownerColumn == join.otherColumn)
                 join.otherColumn += QLatin1Char('1');
 
@@ -305,10 +311,10 @@ bool StoreSchema::apply(SqliteDatabase& db, Error* error)
 {
     for (const QString& sql : std::as_const(m_missingDDL)) {
         if (db.exec(sql) != SQLITE_OK)
-            return Error::set(error, Error(kCocoaErrorDomain, PersistentStoreOpenError,
-                                           localized(QStringLiteral(
-                                               "The notes store could not be updated.")),
-                                           db.errorMessage()));
+            return Error::set(error,
+                Error(kCocoaErrorDomain, PersistentStoreOpenError,
+                    localized(QStringLiteral("The notes store could not be updated.")),
+                    db.errorMessage()));
     }
     m_missingDDL.clear();
     m_emptyFile = false;

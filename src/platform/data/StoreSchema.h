@@ -30,8 +30,8 @@ public:
 
     // Reads the layout of `db` for `model`. An empty database gives a schema that needs
     // everything. Fails when the file is not in the store layout at all.
-    static bool read(const SqliteDatabase& db, const ManagedObjectModel& model,
-                     StoreSchema& schema, Error* error);
+    static bool read(const SqliteDatabase& db, const ManagedObjectModel& model, StoreSchema& schema,
+        Error* error);
 
     // True when tables, columns, entity rows or join tables are missing.
     bool needsChanges() const { return !m_missingDDL.isEmpty(); }

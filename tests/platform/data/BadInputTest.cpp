@@ -51,40 +51,40 @@ TEST(BadInput, DamagedOrForeignFilesAreRefusedAndLeftAsTheyWere)
         int code;
     };
     const Case cases[] = {
-        {"plain text",
-         [](const QString& path) { writeFile(path, QByteArray(300, 'x').prepend("Hello, ")); },
-         FileReadCorruptFileError},
-        {"a few bytes", [](const QString& path) { writeFile(path, "SQLite"); },
-         FileReadCorruptFileError},
-        {"SQLite file of another program",
-         [](const QString& path) {
-             SqlProbe sql(path);
-             sql.exec(QStringLiteral("CREATE TABLE people (name TEXT); INSERT INTO people "
-                                     "VALUES ('x')"));
-         },
-         PersistentStoreInvalidTypeError},
-        {"tables without a primary key column",
-         [](const QString& path) {
-             makeStore(path, 1);
-             SqlProbe sql(path);
-             sql.exec(QStringLiteral("DROP TABLE ZNOTE; CREATE TABLE ZNOTE (A INTEGER)"));
-         },
-         PersistentStoreInvalidTypeError},
-        {"truncated store",
-         [](const QString& path) {
-             makeStore(path, 200);
-             QFile file(path);
-             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-             ASSERT_GT(file.size(), 40000);
-             file.resize(file.size() / 2);
-         },
-         FileReadCorruptFileError},
-        {"store without metadata",
-         [](const QString& path) {
-             makeStore(path, 1);
-             SqlProbe(path).exec(QStringLiteral("DELETE FROM Z_METADATA"));
-         },
-         FileReadCorruptFileError},
+        { "plain text",
+            [](const QString& path) { writeFile(path, QByteArray(300, 'x').prepend("Hello, ")); },
+            FileReadCorruptFileError },
+        { "a few bytes", [](const QString& path) { writeFile(path, "SQLite"); },
+            FileReadCorruptFileError },
+        { "SQLite file of another program",
+            [](const QString& path) {
+                SqlProbe sql(path);
+                sql.exec(QStringLiteral("CREATE TABLE people (name TEXT); INSERT INTO people "
+                                        "VALUES ('x')"));
+            },
+            PersistentStoreInvalidTypeError },
+        { "tables without a primary key column",
+            [](const QString& path) {
+                makeStore(path, 1);
+                SqlProbe sql(path);
+                sql.exec(QStringLiteral("DROP TABLE ZNOTE; CREATE TABLE ZNOTE (A INTEGER)"));
+            },
+            PersistentStoreInvalidTypeError },
+        { "truncated store",
+            [](const QString& path) {
+                makeStore(path, 200);
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                ASSERT_GT(file.size(), 40000);
+                file.resize(file.size() / 2);
+            },
+            FileReadCorruptFileError },
+        { "store without metadata",
+            [](const QString& path) {
+                makeStore(path, 1);
+                SqlProbe(path).exec(QStringLiteral("DELETE FROM Z_METADATA"));
+            },
+            FileReadCorruptFileError },
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.name);
@@ -106,9 +106,9 @@ TEST(BadInput, DamagedPagesGiveAnErrorOnReading)
     makeStore(path, 200);
     {
         SqlProbe sql(path);
-        const qint64 root =
-            sql.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'ZNOTE'"))
-                .toLongLong();
+        const qint64 root
+            = sql.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'ZNOTE'"))
+                  .toLongLong();
         const qint64 pageSize = sql.value(QStringLiteral("PRAGMA page_size")).toLongLong();
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -172,7 +172,8 @@ TEST(BadInput, FullDiskFailsTheSaveAndKeepsTheChangesForARetry)
     const qint64 pages = SqlProbe(path).value(QStringLiteral("PRAGMA page_count")).toLongLong();
     const QByteArray before = fileBytes(path);
     Error error;
-    auto coordinator = openCoordinator(path, &error, 1, withPragma(QStringLiteral("max_page_count"), pages));
+    auto coordinator
+        = openCoordinator(path, &error, 1, withPragma(QStringLiteral("max_page_count"), pages));
     ASSERT_TRUE(coordinator) << qPrintable(error.toString());
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
@@ -189,13 +190,14 @@ TEST(BadInput, FullDiskFailsTheSaveAndKeepsTheChangesForARetry)
 
     // Space again: the same changes save.
     ASSERT_TRUE(coordinator->removePersistentStore(coordinator->persistentStore(), nullptr));
-    ASSERT_TRUE(coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path),
-                                                storeOptions(), &error));
+    ASSERT_TRUE(coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(path), storeOptions(), &error));
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
-    EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT length(ZNOTESTYLES) FROM ZNOTE WHERE "
-                                                  "ZNOTETITLE = 'big'"))
+    EXPECT_EQ(SqlProbe(path)
+                  .value(QStringLiteral("SELECT length(ZNOTESTYLES) FROM ZNOTE WHERE "
+                                        "ZNOTETITLE = 'big'"))
                   .toInt(),
-              200000);
+        200000);
 }
 
 TEST(BadInput, StoreLockedByAnotherProgram)
@@ -203,7 +205,8 @@ TEST(BadInput, StoreLockedByAnotherProgram)
     const QString path = storePath();
     makeStore(path, 2);
     Error error;
-    auto coordinator = openCoordinator(path, &error, 1, withPragma(QStringLiteral("busy_timeout"), 0));
+    auto coordinator
+        = openCoordinator(path, &error, 1, withPragma(QStringLiteral("busy_timeout"), 0));
     ASSERT_TRUE(coordinator) << qPrintable(error.toString());
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
@@ -227,7 +230,8 @@ TEST(BadInput, StoreLockedByAnotherProgram)
     EXPECT_FALSE(unread->valueForKey(QStringLiteral("noteText")).isValid());
     EXPECT_FALSE(unread->isValueLoaded(QStringLiteral("noteText")));
     Error openError;
-    EXPECT_FALSE(openCoordinator(path, &openError, 1, withPragma(QStringLiteral("busy_timeout"), 0)));
+    EXPECT_FALSE(
+        openCoordinator(path, &openError, 1, withPragma(QStringLiteral("busy_timeout"), 0)));
     EXPECT_FALSE(openError.isNull());
     ASSERT_EQ(other.exec(QStringLiteral("ROLLBACK")), 0);
 

@@ -25,9 +25,8 @@ TEST(Concurrency, PrivateQueueBatchesWhileTheMainThreadReads)
 
     QMutex mutex;
     QList<Notification> saves;
-    NotificationCenter::defaultCenter().addObserver(
-        &saves, ManagedObjectContext::DidSaveNotification, nullptr,
-        [&](const Notification& notification) {
+    NotificationCenter::defaultCenter().addObserver(&saves,
+        ManagedObjectContext::DidSaveNotification, nullptr, [&](const Notification& notification) {
             if (notification.object == &main)
                 return;
             QMutexLocker locker(&mutex);
@@ -36,18 +35,18 @@ TEST(Concurrency, PrivateQueueBatchesWhileTheMainThreadReads)
 
     constexpr int kBatches = 20;
     constexpr int kPerBatch = 15;
-    std::atomic<int> failures{0};
-    std::atomic<bool> done{false};
+    std::atomic<int> failures { 0 };
+    std::atomic<bool> done { false };
     {
         ManagedObjectContext worker(ManagedObjectContext::ConcurrencyType::PrivateQueue);
         worker.setPersistentStoreCoordinator(coordinator);
         for (int batch = 0; batch < kBatches; ++batch) {
             worker.perform([&worker, &failures, batch] {
                 for (int i = 0; i < kPerBatch; ++i) {
-                    ManagedObjectPtr note =
-                        worker.insertNewObjectForEntityForName(QStringLiteral("Note"));
+                    ManagedObjectPtr note
+                        = worker.insertNewObjectForEntityForName(QStringLiteral("Note"));
                     note->setValue(QStringLiteral("batch %1 note %2").arg(batch).arg(i),
-                                   QStringLiteral("noteTitle"));
+                        QStringLiteral("noteTitle"));
                 }
                 if (!worker.save(nullptr))
                     ++failures;
@@ -56,8 +55,8 @@ TEST(Concurrency, PrivateQueueBatchesWhileTheMainThreadReads)
         worker.perform([&done] { done = true; });
         qsizetype last = 0;
         while (!done) {
-            const qsizetype count =
-                main.countForFetchRequest(FetchRequest(QStringLiteral("Note")), nullptr);
+            const qsizetype count
+                = main.countForFetchRequest(FetchRequest(QStringLiteral("Note")), nullptr);
             EXPECT_GE(count, last);
             EXPECT_EQ(count % kPerBatch, 0);
             last = count;
@@ -80,5 +79,5 @@ TEST(Concurrency, PrivateQueueBatchesWhileTheMainThreadReads)
     scheduler.runUntilIdle();
     EXPECT_EQ(merged, kBatches);
     EXPECT_EQ(main.countForFetchRequest(FetchRequest(QStringLiteral("Note")), nullptr),
-              kBatches * kPerBatch);
+        kBatches * kPerBatch);
 }

@@ -17,8 +17,7 @@ const QString kNote = QStringLiteral("Note");
 const QString kCategory = QStringLiteral("Category");
 
 QList<ManagedObjectPtr> fetch(ManagedObjectContext& context, const QString& entity,
-                              const QString& format = {}, const QVariantList& args = {},
-                              Error* error = nullptr)
+    const QString& format = {}, const QVariantList& args = {}, Error* error = nullptr)
 {
     FetchRequest request(entity);
     if (!format.isEmpty()) {
@@ -67,8 +66,8 @@ protected:
         context.setPersistentStoreCoordinator(coordinator);
     }
 
-    ManagedObjectPtr addNote(ManagedObjectContext& into, const QString& title,
-                             const QByteArray& styles = {})
+    ManagedObjectPtr addNote(
+        ManagedObjectContext& into, const QString& title, const QByteArray& styles = {})
     {
         ManagedObjectPtr note = into.insertNewObjectForEntityForName(kNote);
         note->setValue(title, QStringLiteral("noteTitle"));
@@ -130,13 +129,13 @@ TEST_F(ContextTest, OneObjectPerIDAndFaultsLoadOnFirstAccess)
     ManagedObjectContext hinted;
     hinted.setPersistentStoreCoordinator(coordinator);
     FetchRequest request(kNote);
-    request.setPropertiesToFetch({QStringLiteral("noteTitle")});
+    request.setPropertiesToFetch({ QStringLiteral("noteTitle") });
     const QList<ManagedObjectPtr> partial = hinted.fetchObjects(request, nullptr).value();
     ASSERT_EQ(partial.size(), 1);
     EXPECT_TRUE(partial.first()->isValueLoaded(QStringLiteral("noteTitle")));
     EXPECT_FALSE(partial.first()->isValueLoaded(QStringLiteral("noteText")));
     EXPECT_EQ(partial.first()->valueForKey(QStringLiteral("noteText")).toString(),
-              QStringLiteral("A text"));
+        QStringLiteral("A text"));
 }
 
 TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
@@ -156,7 +155,7 @@ TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
     context.refreshObject(note, true);
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("New"));
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteText")).toString(),
-              QStringLiteral("written elsewhere"));
+        QStringLiteral("written elsewhere"));
     EXPECT_TRUE(note->hasChanges());
     ASSERT_EQ(changes.count(), 1);
     EXPECT_EQ(changes.first().first().toString(), QStringLiteral("noteText"));
@@ -196,9 +195,9 @@ TEST_F(ContextTest, ChangeSetsAndCoalescedNotification)
     context.deleteObject(transient);
 
     EXPECT_TRUE(context.hasChanges());
-    EXPECT_EQ(context.insertedObjects(), QList<ManagedObjectPtr>{added});
-    EXPECT_EQ(context.updatedObjects(), QList<ManagedObjectPtr>{kept});
-    EXPECT_EQ(context.deletedObjects(), QList<ManagedObjectPtr>{gone});
+    EXPECT_EQ(context.insertedObjects(), QList<ManagedObjectPtr> { added });
+    EXPECT_EQ(context.updatedObjects(), QList<ManagedObjectPtr> { kept });
+    EXPECT_EQ(context.deletedObjects(), QList<ManagedObjectPtr> { gone });
     EXPECT_TRUE(gone->isDeleted());
     EXPECT_TRUE(transient->isDeleted());
 
@@ -210,9 +209,11 @@ TEST_F(ContextTest, ChangeSetsAndCoalescedNotification)
     EXPECT_EQ(countIn(changed, QStringLiteral("inserted")), 1);
     EXPECT_EQ(countIn(changed, QStringLiteral("updated")), 1);
     EXPECT_EQ(countIn(changed, QStringLiteral("deleted")), 1);
-    EXPECT_EQ(changed.userInfo.value(QStringLiteral("inserted")).toList().first()
+    EXPECT_EQ(changed.userInfo.value(QStringLiteral("inserted"))
+                  .toList()
+                  .first()
                   .value<ManagedObjectPtr>(),
-              added);
+        added);
 
     ASSERT_TRUE(context.save(nullptr));
     ASSERT_EQ(log.received.size(), 2);
@@ -234,8 +235,8 @@ TEST_F(ContextTest, DeleteNullifiesBothSidesOfTheRelation)
     ManagedObjectPtr note = addNote(context, QStringLiteral("n"));
     ManagedObjectPtr home = context.insertNewObjectForEntityForName(kCategory);
     ManagedObjectPtr work = context.insertNewObjectForEntityForName(kCategory);
-    note->setRelatedObjects(QStringLiteral("categories"), {home, work});
-    EXPECT_EQ(home->relatedObjects(QStringLiteral("notes")), QList<ManagedObjectPtr>{note});
+    note->setRelatedObjects(QStringLiteral("categories"), { home, work });
+    EXPECT_EQ(home->relatedObjects(QStringLiteral("notes")), QList<ManagedObjectPtr> { note });
     ASSERT_TRUE(context.save(nullptr));
 
     QSignalSpy homeChanges(home.get(), &ManagedObject::valueChanged);
@@ -257,7 +258,7 @@ TEST_F(ContextTest, DeleteNullifiesBothSidesOfTheRelation)
     EXPECT_TRUE(work->relatedObjects(QStringLiteral("notes")).isEmpty());
     ASSERT_TRUE(context.save(nullptr));
     EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_1CATEGORIES FROM Z_1NOTES")),
-              (QList<QVariantList>{{home->objectID().primaryKey()}}));
+        (QList<QVariantList> { { home->objectID().primaryKey() } }));
 }
 
 TEST(ContextWithoutStore, InsertsWaitForAStoreAndFetchesStillWork)
@@ -265,11 +266,12 @@ TEST(ContextWithoutStore, InsertsWaitForAStoreAndFetchesStillWork)
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(notesModel());
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
-    for (const QString& name : {QStringLiteral("Home"), QStringLiteral("Work")}) {
+    for (const QString& name : { QStringLiteral("Home"), QStringLiteral("Work") }) {
         ManagedObjectPtr category = context.insertNewObjectForEntityForName(kCategory);
         category->setValue(name, QStringLiteral("categoryName"));
     }
-    const QList<ManagedObjectPtr> found = fetch(context, kCategory, QStringLiteral("categoryName BEGINSWITH 'W'"));
+    const QList<ManagedObjectPtr> found
+        = fetch(context, kCategory, QStringLiteral("categoryName BEGINSWITH 'W'"));
     ASSERT_EQ(found.size(), 1);
 
     Error error;
@@ -278,8 +280,8 @@ TEST(ContextWithoutStore, InsertsWaitForAStoreAndFetchesStillWork)
     EXPECT_TRUE(context.hasChanges());
 
     const QString path = storePath();
-    ASSERT_TRUE(coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path),
-                                                storeOptions(), &error))
+    ASSERT_TRUE(coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(path), storeOptions(), &error))
         << qPrintable(error.toString());
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
     EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM ZCATEGORY")).toInt(), 2);
@@ -291,11 +293,11 @@ TEST_F(ContextTest, FetchSeesUnsavedInsertsChangesAndDeletes)
     const QDateTime base = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     ManagedObjectPtr home = context.insertNewObjectForEntityForName(kCategory);
     home->setValue(QStringLiteral("Home"), QStringLiteral("categoryName"));
-    ManagedObjectPtr smart =
-        context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+    ManagedObjectPtr smart
+        = context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
     smart->setValue(QStringLiteral("NoCategory"), QStringLiteral("categoryID"));
     QList<ManagedObjectPtr> notes;
-    const QStringList names{"Éclair", "apple", "Banana", "cherry", "date"};
+    const QStringList names { "Éclair", "apple", "Banana", "cherry", "date" };
     for (int i = 0; i < names.size(); ++i) {
         notes << addNote(context, names[i]);
         notes.last()->setValue(base.addDays(i), QStringLiteral("noteModified"));
@@ -315,58 +317,58 @@ TEST_F(ContextTest, FetchSeesUnsavedInsertsChangesAndDeletes)
         QVariantList args;
         QStringList expected; // sorted
     } cases[] = {
-        {"noteTitle CONTAINS[cd] 'eclair'", {}, {"Eclairs, renamed", "eclair two", "Éclair"}},
-        {"noteTitle BEGINSWITH[c] 'A' OR noteTitle == 'date'", {}, {"apple", "date"}},
-        {"ANY categories.categoryName == 'Home'", {}, {"apple", "Éclair"}},
-        {"SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0", {},
-         {"Eclairs, renamed", "date", "eclair two"}},
-        {"noteModified >= %@", {base.addDays(3)}, {"date", "eclair two"}},
-        {"self IN %@", {QVariantList{QVariant::fromValue(KeyValueRef(notes[4])),
-                                     QVariant::fromValue(KeyValueRef(fresh))}},
-         {"date", "eclair two"}},
-        {"cherry == noteTitle", {}, {}},
+        { "noteTitle CONTAINS[cd] 'eclair'", {}, { "Eclairs, renamed", "eclair two", "Éclair" } },
+        { "noteTitle BEGINSWITH[c] 'A' OR noteTitle == 'date'", {}, { "apple", "date" } },
+        { "ANY categories.categoryName == 'Home'", {}, { "apple", "Éclair" } },
+        { "SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0", {},
+            { "Eclairs, renamed", "date", "eclair two" } },
+        { "noteModified >= %@", { base.addDays(3) }, { "date", "eclair two" } },
+        { "self IN %@",
+            { QVariantList { QVariant::fromValue(KeyValueRef(notes[4])),
+                QVariant::fromValue(KeyValueRef(fresh)) } },
+            { "date", "eclair two" } },
+        { "cherry == noteTitle", {}, {} },
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.format);
-        QStringList result = titles(fetch(context, kNote, QString::fromUtf8(entry.format), entry.args));
+        QStringList result
+            = titles(fetch(context, kNote, QString::fromUtf8(entry.format), entry.args));
         result.sort();
         QStringList expected = entry.expected;
         expected.sort();
         EXPECT_EQ(result, expected);
     }
 
-    const QList<ManagedObjectPtr> tags =
-        fetch(context, kCategory, QStringLiteral("isPlainCategory = TRUE"));
-    EXPECT_EQ(tags, QList<ManagedObjectPtr>{home});
+    const QList<ManagedObjectPtr> tags
+        = fetch(context, kCategory, QStringLiteral("isPlainCategory = TRUE"));
+    EXPECT_EQ(tags, QList<ManagedObjectPtr> { home });
 
     FetchRequest sorted(kNote);
-    sorted.setSortDescriptors(
-        {SortDescriptor(QStringLiteral("noteTitle"), true,
-                        QStringLiteral("localizedCaseInsensitiveCompare:"))});
+    sorted.setSortDescriptors({ SortDescriptor(
+        QStringLiteral("noteTitle"), true, QStringLiteral("localizedCaseInsensitiveCompare:")) });
     sorted.setFetchLimit(3);
     EXPECT_EQ(titles(context.fetchObjects(sorted, nullptr).value()),
-              (QStringList{"apple", "date", "Éclair"}));
+        (QStringList { "apple", "date", "Éclair" }));
     sorted.setFetchLimit(0);
     EXPECT_EQ(context.countForFetchRequest(sorted, nullptr), 5);
 
     FetchRequest latest(kNote);
     latest.setResultType(FetchRequest::ResultType::Dictionary);
-    latest.setPropertiesToFetch({}, {ExpressionDescription(QStringLiteral("maxDate"),
-                                                           QStringLiteral("max:"),
-                                                           QStringLiteral("noteModified"),
-                                                           AttributeDescription::Type::Date)});
+    latest.setPropertiesToFetch({},
+        { ExpressionDescription(QStringLiteral("maxDate"), QStringLiteral("max:"),
+            QStringLiteral("noteModified"), AttributeDescription::Type::Date) });
     const std::optional<QVariantList> maximum = context.executeFetchRequest(latest, nullptr);
     ASSERT_TRUE(maximum);
     ASSERT_EQ(maximum->size(), 1);
-    EXPECT_EQ(maximum->first().toMap().value(QStringLiteral("maxDate")).toDateTime(),
-              base.addDays(30));
+    EXPECT_EQ(
+        maximum->first().toMap().value(QStringLiteral("maxDate")).toDateTime(), base.addDays(30));
 
     FetchRequest dictionaries(kNote);
     dictionaries.setResultType(FetchRequest::ResultType::Dictionary);
-    dictionaries.setPropertiesToFetch({QStringLiteral("noteTitle")});
+    dictionaries.setPropertiesToFetch({ QStringLiteral("noteTitle") });
     dictionaries.setPredicate(Predicate::predicateWithFormat(QStringLiteral("noteTitle = 'date'")));
     EXPECT_EQ(context.executeFetchRequest(dictionaries, nullptr).value(),
-              (QVariantList{QVariantMap{{QStringLiteral("noteTitle"), QStringLiteral("date")}}}));
+        (QVariantList { QVariantMap { { QStringLiteral("noteTitle"), QStringLiteral("date") } } }));
 
     Error error;
     FetchRequest unknown(QStringLiteral("Tag"));
@@ -383,8 +385,8 @@ TEST_F(ContextTest, PrivateContextSaveMergesIntoMainContext)
     EXPECT_TRUE(home->relatedObjects(QStringLiteral("notes")).isEmpty());
 
     QList<Notification> saves;
-    NotificationCenter::defaultCenter().addObserver(
-        &saves, ManagedObjectContext::DidSaveNotification, nullptr,
+    NotificationCenter::defaultCenter().addObserver(&saves,
+        ManagedObjectContext::DidSaveNotification, nullptr,
         [&saves](const Notification& notification) { saves.append(notification); });
     ManagedObjectContext worker(ManagedObjectContext::ConcurrencyType::PrivateQueue);
     worker.setPersistentStoreCoordinator(coordinator);
@@ -392,8 +394,8 @@ TEST_F(ContextTest, PrivateContextSaveMergesIntoMainContext)
     worker.performAndWait([&] {
         ManagedObjectPtr imported = worker.insertNewObjectForEntityForName(kNote);
         imported->setValue(QStringLiteral("imported"), QStringLiteral("noteTitle"));
-        imported->addRelatedObject(QStringLiteral("categories"),
-                                   worker.objectWithID(home->objectID()));
+        imported->addRelatedObject(
+            QStringLiteral("categories"), worker.objectWithID(home->objectID()));
         worker.objectWithID(edited->objectID())
             ->setValue(QStringLiteral("edited in the background"), QStringLiteral("noteTitle"));
         worker.deleteObject(worker.objectWithID(removed->objectID()));
@@ -412,13 +414,13 @@ TEST_F(ContextTest, PrivateContextSaveMergesIntoMainContext)
     EXPECT_GE(countIn(log.received.first(), QStringLiteral("updated")), 1);
     EXPECT_EQ(countIn(log.received.first(), QStringLiteral("deleted")), 1);
     EXPECT_EQ(edited->valueForKey(QStringLiteral("noteTitle")).toString(),
-              QStringLiteral("edited in the background"));
+        QStringLiteral("edited in the background"));
     EXPECT_EQ(titleChanges.count(), 1);
     EXPECT_TRUE(removed->isDeleted());
     EXPECT_EQ(home->relatedObjects(QStringLiteral("notes")).size(), 1);
     QStringList all = titles(fetch(context, kNote));
     all.sort();
-    EXPECT_EQ(all, (QStringList{"edited in the background", "imported"}));
+    EXPECT_EQ(all, (QStringList { "edited in the background", "imported" }));
     EXPECT_FALSE(context.hasChanges());
 }
 
@@ -432,7 +434,7 @@ TEST_F(ContextTest, RelationsRefuseObjectsTheyCannotHold)
     ManagedObjectPtr deleted = context.insertNewObjectForEntityForName(kCategory);
     context.deleteObject(deleted);
 
-    for (const ManagedObjectPtr& refused : {other, foreign, deleted})
+    for (const ManagedObjectPtr& refused : { other, foreign, deleted })
         note->addRelatedObject(QStringLiteral("categories"), refused);
     EXPECT_TRUE(note->relatedObjects(QStringLiteral("categories")).isEmpty());
     EXPECT_TRUE(foreign->relatedObjects(QStringLiteral("notes")).isEmpty());

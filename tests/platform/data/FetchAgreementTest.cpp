@@ -17,15 +17,15 @@ struct NoteData {
 };
 
 const NoteData kNotes[] = {
-    {"A plain note", 1, false, 1},
-    {"Café Crème at the corner", 5, true, 2},
-    {"CAFE CREME IN CAPITALS", QVariant(), QVariant(), 3},
-    {"Die Straße ist lang", 3, false, 4},
-    {"STRASSE", 7, false, 5},
-    {"", 2, QVariant(), 6},
-    {nullptr, 9, true, 7},
-    {"plain", -1, false, 8},
-    {"Ελληνικά και café", 4, true, 9},
+    { "A plain note", 1, false, 1 },
+    { "Café Crème at the corner", 5, true, 2 },
+    { "CAFE CREME IN CAPITALS", QVariant(), QVariant(), 3 },
+    { "Die Straße ist lang", 3, false, 4 },
+    { "STRASSE", 7, false, 5 },
+    { "", 2, QVariant(), 6 },
+    { nullptr, 9, true, 7 },
+    { "plain", -1, false, 8 },
+    { "Ελληνικά και café", 4, true, 9 },
 };
 
 QSet<ManagedObject*> asSet(const QList<ManagedObjectPtr>& objects)
@@ -62,8 +62,8 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
 
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
-    const QList<ManagedObjectPtr> all =
-        context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr).value();
+    const QList<ManagedObjectPtr> all
+        = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr).value();
     ASSERT_EQ(all.size(), int(std::size(kNotes)));
     // Unsaved changes and an unsaved insert the SQL rows know nothing of.
     all[0]->setValue(QStringLiteral("now a café"), QStringLiteral("noteText"));
@@ -71,51 +71,51 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
     all[7]->setValue(10, QStringLiteral("label"));
     ManagedObjectPtr added = context.insertNewObjectForEntityForName(QStringLiteral("Note"));
     added->setValue(QStringLiteral("Fresh CAFÉ"), QStringLiteral("noteText"));
-    const QList<ManagedObjectPtr> everything = all + QList<ManagedObjectPtr>{added};
+    const QList<ManagedObjectPtr> everything = all + QList<ManagedObjectPtr> { added };
 
     const struct {
         const char* format;
         QVariantList args;
     } cases[] = {
-        {"noteText CONTAINS[cd] 'cafe'", {}},
-        {"noteText CONTAINS[c] 'CAFÉ'", {}},
-        {"noteText CONTAINS 'Caf'", {}},
-        {"noteText CONTAINS[d] 'creme'", {}},
-        {"noteText CONTAINS[cd] 'strasse'", {}},
-        {"noteText CONTAINS[c] 'ß'", {}},
-        {"noteText CONTAINS[cd] ''", {}},
-        {"noteText BEGINSWITH[c] 'str'", {}},
-        {"noteText ENDSWITH[cd] 'CORNER'", {}},
-        {"noteText == 'plain'", {}},
-        {"noteText ==[c] 'PLAIN'", {}},
-        {"noteText != 'plain'", {}},
-        {"noteText = nil", {}},
-        {"noteText != nil", {}},
-        {"noteText LIKE[c] '*caf?*'", {}},
-        {"noteText MATCHES '.*Cr.me.*'", {}},
-        {"noteText IN {'plain', 'STRASSE'}", {}},
-        {"NOT (noteText CONTAINS 'a')", {}},
-        {"label > 3", {}},
-        {"label <= 3", {}},
-        {"label IN {1, 5, 10}", {}},
-        {"trashFlag == NO", {}},
-        {"trashFlag = nil", {}},
-        {"trashFlag == YES OR label < 0", {}},
-        {"noteCreated < %@", {base.addDays(4)}},
-        {"noteCreated >= %@ AND noteText CONTAINS[cd] 'e'", {base.addDays(3)}},
-        {"(label > 1 AND noteText CONTAINS[cd] 'e') OR self IN %@",
-         {QVariantList{QVariant::fromValue(KeyValueRef(all[5])),
-                       QVariant::fromValue(KeyValueRef(added))}}},
-        {"trashFlag = NO AND (noteText CONTAINS[cd] 'a' OR ANY categories.categoryName = 'x')",
-         {}},
-        {"TRUEPREDICATE", {}},
-        {"FALSEPREDICATE", {}},
+        { "noteText CONTAINS[cd] 'cafe'", {} },
+        { "noteText CONTAINS[c] 'CAFÉ'", {} },
+        { "noteText CONTAINS 'Caf'", {} },
+        { "noteText CONTAINS[d] 'creme'", {} },
+        { "noteText CONTAINS[cd] 'strasse'", {} },
+        { "noteText CONTAINS[c] 'ß'", {} },
+        { "noteText CONTAINS[cd] ''", {} },
+        { "noteText BEGINSWITH[c] 'str'", {} },
+        { "noteText ENDSWITH[cd] 'CORNER'", {} },
+        { "noteText == 'plain'", {} },
+        { "noteText ==[c] 'PLAIN'", {} },
+        { "noteText != 'plain'", {} },
+        { "noteText = nil", {} },
+        { "noteText != nil", {} },
+        { "noteText LIKE[c] '*caf?*'", {} },
+        { "noteText MATCHES '.*Cr.me.*'", {} },
+        { "noteText IN {'plain', 'STRASSE'}", {} },
+        { "NOT (noteText CONTAINS 'a')", {} },
+        { "label > 3", {} },
+        { "label <= 3", {} },
+        { "label IN {1, 5, 10}", {} },
+        { "trashFlag == NO", {} },
+        { "trashFlag = nil", {} },
+        { "trashFlag == YES OR label < 0", {} },
+        { "noteCreated < %@", { base.addDays(4) } },
+        { "noteCreated >= %@ AND noteText CONTAINS[cd] 'e'", { base.addDays(3) } },
+        { "(label > 1 AND noteText CONTAINS[cd] 'e') OR self IN %@",
+            { QVariantList { QVariant::fromValue(KeyValueRef(all[5])),
+                QVariant::fromValue(KeyValueRef(added)) } } },
+        { "trashFlag = NO AND (noteText CONTAINS[cd] 'a' OR ANY categories.categoryName = 'x')",
+            {} },
+        { "TRUEPREDICATE", {} },
+        { "FALSEPREDICATE", {} },
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.format);
         Error error;
-        const PredicateRef predicate =
-            Predicate::predicateWithFormat(QString::fromUtf8(entry.format), entry.args, &error);
+        const PredicateRef predicate
+            = Predicate::predicateWithFormat(QString::fromUtf8(entry.format), entry.args, &error);
         ASSERT_TRUE(predicate) << qPrintable(error.toString());
         QList<ManagedObjectPtr> expected;
         for (const ManagedObjectPtr& object : everything) {
@@ -124,7 +124,8 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
         }
         FetchRequest request(QStringLiteral("Note"));
         request.setPredicate(predicate);
-        const std::optional<QList<ManagedObjectPtr>> fetched = context.fetchObjects(request, &error);
+        const std::optional<QList<ManagedObjectPtr>> fetched
+            = context.fetchObjects(request, &error);
         ASSERT_TRUE(fetched) << qPrintable(error.toString());
         EXPECT_EQ(asSet(*fetched), asSet(expected));
         EXPECT_EQ(fetched->size(), expected.size());
@@ -145,7 +146,7 @@ TEST(FetchAgreement, PatternThatFailsDuringAFetchIsAnError)
     FetchRequest request(QStringLiteral("Note"));
     request.setPredicate(Predicate::predicateWithFormat(QStringLiteral("noteText MATCHES $pattern"))
                              ->predicateWithSubstitutionVariables(
-                                 {{QStringLiteral("pattern"), QStringLiteral("(unclosed")}}));
+                                 { { QStringLiteral("pattern"), QStringLiteral("(unclosed") } }));
     Error error;
     EXPECT_FALSE(context.fetchObjects(request, &error));
     EXPECT_FALSE(error.isNull());

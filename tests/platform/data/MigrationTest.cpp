@@ -40,11 +40,11 @@ TEST(Migration, NewerModelAddsTablesAndColumnsAndKeepsData)
     SqlProbe sql(path);
     EXPECT_TRUE(sql.columns(QStringLiteral("ZNOTE")).contains(QStringLiteral("ZNOTECOLOR")));
     EXPECT_EQ(sql.columns(QStringLiteral("ZATTACHMENT")),
-              (QStringList{"Z_PK", "Z_ENT", "Z_OPT", "ZFILENAME"}));
+        (QStringList { "Z_PK", "Z_ENT", "Z_OPT", "ZFILENAME" }));
     EXPECT_EQ(sql.value(QStringLiteral("SELECT Z_ENT FROM Z_PRIMARYKEY WHERE Z_NAME = "
                                        "'Attachment'"))
                   .toInt(),
-              5);
+        5);
     EXPECT_EQ(sql.value(QStringLiteral("SELECT count(*) FROM Z_1NOTES")).toInt(), 1);
 
     ManagedObjectContext context;
@@ -55,8 +55,8 @@ TEST(Migration, NewerModelAddsTablesAndColumnsAndKeepsData)
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("kept"));
     EXPECT_FALSE(note->valueForKey(QStringLiteral("noteColor")).isValid());
     EXPECT_EQ(note->relatedObjects(QStringLiteral("categories")).size(), 1);
-    ManagedObjectPtr attachment =
-        context.insertNewObjectForEntityForName(QStringLiteral("Attachment"));
+    ManagedObjectPtr attachment
+        = context.insertNewObjectForEntityForName(QStringLiteral("Attachment"));
     attachment->setValue(QStringLiteral("a.png"), QStringLiteral("fileName"));
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
 }
@@ -103,8 +103,8 @@ TEST(Migration, CopyToNewPlaceLeavesTheOriginalAsItWas)
     const QString copyPath = storePath(QStringLiteral("copy"));
     QFile::copy(path, copyPath); // something already there is replaced
     Error error;
-    auto store = coordinator->migratePersistentStore(coordinator->persistentStore(),
-                                                     QUrl::fromLocalFile(copyPath), &error);
+    auto store = coordinator->migratePersistentStore(
+        coordinator->persistentStore(), QUrl::fromLocalFile(copyPath), &error);
     ASSERT_TRUE(store) << qPrintable(error.toString());
     EXPECT_EQ(store->identifier(), uuid);
     EXPECT_EQ(coordinator->persistentStoreForURL(QUrl::fromLocalFile(copyPath)), store);
@@ -113,9 +113,9 @@ TEST(Migration, CopyToNewPlaceLeavesTheOriginalAsItWas)
     EXPECT_EQ(fileBytes(path), original);
     EXPECT_EQ(coordinator->managedObjectIDForURIRepresentation(uri), note->objectID());
     EXPECT_EQ(SqlProbe(copyPath).value(QStringLiteral("SELECT ZNOTETEXT FROM ZNOTE")).toString(),
-              QStringLiteral("unsaved edit"));
-    EXPECT_EQ(SqlProbe(copyPath).value(QStringLiteral("SELECT Z_UUID FROM Z_METADATA")).toString(),
-              uuid);
+        QStringLiteral("unsaved edit"));
+    EXPECT_EQ(
+        SqlProbe(copyPath).value(QStringLiteral("SELECT Z_UUID FROM Z_METADATA")).toString(), uuid);
 
     // A moved file is followed by re-pointing the store at it.
     const QString movedPath = storePath(QStringLiteral("moved"));
@@ -126,7 +126,7 @@ TEST(Migration, CopyToNewPlaceLeavesTheOriginalAsItWas)
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
     EXPECT_FALSE(QFileInfo::exists(copyPath));
     EXPECT_EQ(SqlProbe(movedPath).value(QStringLiteral("SELECT ZNOTETEXT FROM ZNOTE")).toString(),
-              QStringLiteral("after the move"));
+        QStringLiteral("after the move"));
     EXPECT_FALSE(coordinator->setURL(QUrl::fromLocalFile(copyPath), store, &error));
     EXPECT_EQ(store->url(), QUrl::fromLocalFile(movedPath));
     EXPECT_EQ(fileBytes(path), original);

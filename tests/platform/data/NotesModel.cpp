@@ -29,8 +29,8 @@ QVariant TestCategory::valueForKey(const QString& key) const
 std::shared_ptr<const ManagedObjectModel> notesModel(int version)
 {
     using Type = AttributeDescription::Type;
-    auto model = std::make_shared<ManagedObjectModel>(version,
-                                                      QStringList{QString::number(version)});
+    auto model
+        = std::make_shared<ManagedObjectModel>(version, QStringList { QString::number(version) });
     EntityDescription& note = model->addEntity(QStringLiteral("Note"));
     note.setClass<TestNote>();
     note.addAttribute(QStringLiteral("noteName"), Type::String);
@@ -42,8 +42,8 @@ std::shared_ptr<const ManagedObjectModel> notesModel(int version)
     note.addAttribute(QStringLiteral("trashFlag"), Type::Boolean);
     note.addAttribute(QStringLiteral("label"), Type::Integer64);
     note.addAttribute(QStringLiteral("scratch"), Type::String).setTransient(true);
-    note.addRelationship(QStringLiteral("categories"), QStringLiteral("Category"),
-                         QStringLiteral("notes"), true);
+    note.addRelationship(
+        QStringLiteral("categories"), QStringLiteral("Category"), QStringLiteral("notes"), true);
     if (version >= 2)
         note.addAttribute(QStringLiteral("noteColor"), Type::Integer32).setDefaultValue(7);
 
@@ -52,11 +52,11 @@ std::shared_ptr<const ManagedObjectModel> notesModel(int version)
     category.addAttribute(QStringLiteral("categoryID"), Type::String);
     category.addAttribute(QStringLiteral("categoryName"), Type::String);
     category.addAttribute(QStringLiteral("position"), Type::Integer64);
-    category.addRelationship(QStringLiteral("notes"), QStringLiteral("Note"),
-                             QStringLiteral("categories"), true);
+    category.addRelationship(
+        QStringLiteral("notes"), QStringLiteral("Note"), QStringLiteral("categories"), true);
 
-    EntityDescription& fetched =
-        model->addEntity(QStringLiteral("FetchedNotesCategory"), QStringLiteral("Category"));
+    EntityDescription& fetched
+        = model->addEntity(QStringLiteral("FetchedNotesCategory"), QStringLiteral("Category"));
     fetched.setClass<TestFetchedCategory>();
     fetched.addAttribute(QStringLiteral("predicate"), Type::Transformable)
         .setValueTransformerName(QStringLiteral("TestListTransformer"));
@@ -79,18 +79,18 @@ std::shared_ptr<const ManagedObjectModel> notesModel(int version)
 
 QVariantMap storeOptions()
 {
-    return {{MigratePersistentStoresAutomaticallyOption, true},
-            {InferMappingModelAutomaticallyOption, true},
-            {SQLitePragmasOption, QVariantMap{{QStringLiteral("journal_mode"),
-                                               QStringLiteral("DELETE")}}}};
+    return { { MigratePersistentStoresAutomaticallyOption, true },
+        { InferMappingModelAutomaticallyOption, true },
+        { SQLitePragmasOption,
+            QVariantMap { { QStringLiteral("journal_mode"), QStringLiteral("DELETE") } } } };
 }
 
-std::shared_ptr<PersistentStoreCoordinator> openCoordinator(const QString& path, Error* error,
-                                                            int modelVersion, QVariantMap options)
+std::shared_ptr<PersistentStoreCoordinator> openCoordinator(
+    const QString& path, Error* error, int modelVersion, QVariantMap options)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(notesModel(modelVersion));
-    if (!coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path), options,
-                                         error))
+    if (!coordinator->addPersistentStore(
+            SQLiteStoreType, QUrl::fromLocalFile(path), options, error))
         return nullptr;
     return coordinator;
 }

@@ -53,9 +53,8 @@ std::shared_ptr<const platform::ManagedObjectModel> notesModel(int version = 1);
 QVariantMap storeOptions();
 
 // A coordinator with a store at `path` (created when missing); null when it fails.
-std::shared_ptr<platform::PersistentStoreCoordinator> openCoordinator(
-    const QString& path, platform::Error* error = nullptr, int modelVersion = 1,
-    QVariantMap options = storeOptions());
+std::shared_ptr<platform::PersistentStoreCoordinator> openCoordinator(const QString& path,
+    platform::Error* error = nullptr, int modelVersion = 1, QVariantMap options = storeOptions());
 
 QString storePath(const QString& name = QStringLiteral("persistentStore"));
 

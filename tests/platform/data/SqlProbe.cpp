@@ -29,17 +29,23 @@ QList<QVariantList> SqlProbe::rows(const QString& sql)
         QVariantList row;
         for (int i = 0; i < sqlite3_column_count(statement); ++i) {
             switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_INTEGER: row << qint64(sqlite3_column_int64(statement, i)); break;
-            case SQLITE_FLOAT: row << sqlite3_column_double(statement, i); break;
+            case SQLITE_INTEGER:
+                row << qint64(sqlite3_column_int64(statement, i));
+                break;
+            case SQLITE_FLOAT:
+                row << sqlite3_column_double(statement, i);
+                break;
             case SQLITE_TEXT:
                 row << QString::fromUtf8(
                     reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
                 break;
             case SQLITE_BLOB:
                 row << QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, i)),
-                                  sqlite3_column_bytes(statement, i));
+                    sqlite3_column_bytes(statement, i));
                 break;
-            default: row << QVariant(); break;
+            default:
+                row << QVariant();
+                break;
             }
         }
         result << row;

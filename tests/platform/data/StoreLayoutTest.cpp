@@ -47,9 +47,9 @@ TEST(StoreLayout, SavedValuesAndRelationsComeBackAfterReopening)
         home->setValue(QStringLiteral("Home"), QStringLiteral("categoryName"));
         ManagedObjectPtr work = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
         work->setValue(QStringLiteral("Work"), QStringLiteral("categoryName"));
-        note->setRelatedObjects(QStringLiteral("categories"), {home, work});
-        ManagedObjectPtr all =
-            context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+        note->setRelatedObjects(QStringLiteral("categories"), { home, work });
+        ManagedObjectPtr all
+            = context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
         all->setValue(QStringLiteral("AllNotesCategory"), QStringLiteral("categoryID"));
         ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
         EXPECT_FALSE(note->objectID().isTemporaryID());
@@ -63,9 +63,9 @@ TEST(StoreLayout, SavedValuesAndRelationsComeBackAfterReopening)
     ASSERT_TRUE(note);
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Grüße"));
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteText")).toString(),
-              QStringLiteral("line one\nline two"));
+        QStringLiteral("line one\nline two"));
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteStyles")).toByteArray(),
-              QByteArray("{\\rtf1 \0x}", 10));
+        QByteArray("{\\rtf1 \0x}", 10));
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteCreated")).toDateTime(), kCreated);
     EXPECT_FALSE(note->valueForKey(QStringLiteral("noteModified")).isValid());
     const QVariant flag = note->valueForKey(QStringLiteral("trashFlag"));
@@ -77,7 +77,7 @@ TEST(StoreLayout, SavedValuesAndRelationsComeBackAfterReopening)
     for (const ManagedObjectPtr& category : note->relatedObjects(QStringLiteral("categories")))
         names << category->valueForKey(QStringLiteral("categoryName")).toString();
     names.sort();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Home"), QStringLiteral("Work")}));
+    EXPECT_EQ(names, (QStringList { QStringLiteral("Home"), QStringLiteral("Work") }));
 
     FetchRequest categories(QStringLiteral("Category"));
     EXPECT_EQ(context.countForFetchRequest(categories, nullptr), 3);
@@ -102,8 +102,8 @@ TEST(StoreLayout, FileUsesTheTableLayoutOfTheFormat)
     note->setValue(true, QStringLiteral("trashFlag"));
     note->addRelatedObject(QStringLiteral("categories"), category);
     ASSERT_TRUE(context.save(nullptr));
-    ManagedObjectPtr fetched =
-        context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+    ManagedObjectPtr fetched
+        = context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
     note->setValue(QStringLiteral("changed"), QStringLiteral("noteText"));
     ASSERT_TRUE(context.save(nullptr));
 
@@ -111,58 +111,58 @@ TEST(StoreLayout, FileUsesTheTableLayoutOfTheFormat)
     QList<QVariantList> entities = sql.rows(
         QStringLiteral("SELECT Z_ENT, Z_NAME, Z_SUPER, Z_MAX FROM Z_PRIMARYKEY ORDER BY Z_ENT"));
     ASSERT_EQ(entities.size(), 4);
-    EXPECT_EQ(entities[0], (QVariantList{1, QStringLiteral("Category"), 0, 2}));
-    EXPECT_EQ(entities[1], (QVariantList{2, QStringLiteral("FetchedNotesCategory"), 1, 0}));
-    EXPECT_EQ(entities[2], (QVariantList{3, QStringLiteral("DocumentPreference"), 0, 0}));
-    EXPECT_EQ(entities[3], (QVariantList{4, QStringLiteral("Note"), 0, 1}));
+    EXPECT_EQ(entities[0], (QVariantList { 1, QStringLiteral("Category"), 0, 2 }));
+    EXPECT_EQ(entities[1], (QVariantList { 2, QStringLiteral("FetchedNotesCategory"), 1, 0 }));
+    EXPECT_EQ(entities[2], (QVariantList { 3, QStringLiteral("DocumentPreference"), 0, 0 }));
+    EXPECT_EQ(entities[3], (QVariantList { 4, QStringLiteral("Note"), 0, 1 }));
     EXPECT_EQ(sql.columns(QStringLiteral("ZNOTE")),
-              (QStringList{"Z_PK", "Z_ENT", "Z_OPT", "ZLABEL", "ZTRASHFLAG", "ZNOTECREATED",
-                           "ZNOTEMODIFIED", "ZNOTENAME", "ZNOTETEXT", "ZNOTETITLE",
-                           "ZNOTESTYLES"}));
+        (QStringList { "Z_PK", "Z_ENT", "Z_OPT", "ZLABEL", "ZTRASHFLAG", "ZNOTECREATED",
+            "ZNOTEMODIFIED", "ZNOTENAME", "ZNOTETEXT", "ZNOTETITLE", "ZNOTESTYLES" }));
     EXPECT_EQ(sql.columns(QStringLiteral("ZCATEGORY")),
-              (QStringList{"Z_PK", "Z_ENT", "Z_OPT", "ZPOSITION", "ZCATEGORYID", "ZCATEGORYNAME",
-                           "ZPREDICATE"}));
-    EXPECT_EQ(sql.columns(QStringLiteral("Z_1NOTES")),
-              (QStringList{"Z_1CATEGORIES", "Z_4NOTES"}));
+        (QStringList {
+            "Z_PK", "Z_ENT", "Z_OPT", "ZPOSITION", "ZCATEGORYID", "ZCATEGORYNAME", "ZPREDICATE" }));
+    EXPECT_EQ(
+        sql.columns(QStringLiteral("Z_1NOTES")), (QStringList { "Z_1CATEGORIES", "Z_4NOTES" }));
     EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_1CATEGORIES, Z_4NOTES FROM Z_1NOTES")),
-              (QList<QVariantList>{{1, 1}}));
+        (QList<QVariantList> { { 1, 1 } }));
     EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_PK, Z_ENT FROM ZCATEGORY ORDER BY Z_PK")),
-              (QList<QVariantList>{{1, 1}, {2, 2}}));
-    EXPECT_EQ(fetched->objectID().URIRepresentation().path(),
-              QStringLiteral("/FetchedNotesCategory/p2"));
-    const QList<QVariantList> row = sql.rows(
-        QStringLiteral("SELECT Z_OPT, ZTRASHFLAG, ZNOTECREATED, ZLABEL FROM ZNOTE"));
+        (QList<QVariantList> { { 1, 1 }, { 2, 2 } }));
+    EXPECT_EQ(
+        fetched->objectID().URIRepresentation().path(), QStringLiteral("/FetchedNotesCategory/p2"));
+    const QList<QVariantList> row
+        = sql.rows(QStringLiteral("SELECT Z_OPT, ZTRASHFLAG, ZNOTECREATED, ZLABEL FROM ZNOTE"));
     ASSERT_EQ(row.size(), 1);
     EXPECT_EQ(row[0][0], QVariant(qint64(2)));
     EXPECT_EQ(row[0][1], QVariant(qint64(1)));
     EXPECT_DOUBLE_EQ(row[0][2].toDouble(), 1760000000.123 - 978307200.0);
     EXPECT_FALSE(row[0][3].isValid());
     EXPECT_EQ(sql.value(QStringLiteral("PRAGMA auto_vacuum")).toInt(), 2);
-    EXPECT_EQ(sql.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+    EXPECT_EQ(
+        sql.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-wal")));
     const QStringList indexes = [&] {
         QStringList names;
         for (const QVariantList& r :
-             sql.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND "
-                                     "name NOT LIKE 'sqlite_%' ORDER BY name")))
+            sql.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                                    "name NOT LIKE 'sqlite_%' ORDER BY name")))
             names << r[0].toString();
         return names;
     }();
-    EXPECT_EQ(indexes,
-              (QStringList{"ZCATEGORY_Z_ENT_INDEX", "Z_1NOTES_Z_4NOTES_INDEX"}));
+    EXPECT_EQ(indexes, (QStringList { "ZCATEGORY_Z_ENT_INDEX", "Z_1NOTES_Z_4NOTES_INDEX" }));
 
-    const QList<QVariantList> metadata =
-        sql.rows(QStringLiteral("SELECT Z_VERSION, Z_UUID, Z_PLIST FROM Z_METADATA"));
+    const QList<QVariantList> metadata
+        = sql.rows(QStringLiteral("SELECT Z_VERSION, Z_UUID, Z_PLIST FROM Z_METADATA"));
     ASSERT_EQ(metadata.size(), 1);
     EXPECT_EQ(metadata[0][0].toInt(), 1);
     const QString uuid = metadata[0][1].toString();
     EXPECT_EQ(uuid, uuid.toUpper());
     EXPECT_EQ(uuid.size(), 36);
     EXPECT_EQ(uuid, coordinator->persistentStore()->identifier());
-    const std::optional<StoreMetadata> plist = StoreMetadata::fromPlist(metadata[0][2].toByteArray());
+    const std::optional<StoreMetadata> plist
+        = StoreMetadata::fromPlist(metadata[0][2].toByteArray());
     ASSERT_TRUE(plist);
     EXPECT_EQ(plist->storeType, QStringLiteral("SQLite"));
-    EXPECT_EQ(plist->versionIdentifiers, QStringList{QStringLiteral("1")});
+    EXPECT_EQ(plist->versionIdentifiers, QStringList { QStringLiteral("1") });
     EXPECT_EQ(plist->entityHashes.size(), 4);
     EXPECT_EQ(plist->entityHashes.value(QStringLiteral("Note")).size(), 32);
 }
@@ -177,16 +177,17 @@ TEST(StoreLayout, ObjectIDsRoundTripThroughTheirURIs)
     ManagedObjectPtr note = context.insertNewObjectForEntityForName(QStringLiteral("Note"));
     ManagedObjectPtr category = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
     const QString temporary = note->objectID().URIRepresentation().toString();
-    EXPECT_TRUE(temporary.startsWith(QStringLiteral("x-coredata:///Note/t"))) << qPrintable(temporary);
+    EXPECT_TRUE(temporary.startsWith(QStringLiteral("x-coredata:///Note/t")))
+        << qPrintable(temporary);
     EXPECT_EQ(coordinator->managedObjectIDForURIRepresentation(QUrl(temporary)), note->objectID());
     ASSERT_TRUE(context.save(nullptr));
 
     const QString uuid = coordinator->persistentStore()->identifier();
     const QUrl uri = note->objectID().URIRepresentation();
     // QUrl keeps host names in lower case; resolving ignores the case of the UUID.
-    EXPECT_EQ(uri.toString().compare(QStringLiteral("x-coredata://%1/Note/p1").arg(uuid),
-                                     Qt::CaseInsensitive),
-              0);
+    EXPECT_EQ(uri.toString().compare(
+                  QStringLiteral("x-coredata://%1/Note/p1").arg(uuid), Qt::CaseInsensitive),
+        0);
     const ManagedObjectID id = coordinator->managedObjectIDForURIRepresentation(uri);
     EXPECT_EQ(id, note->objectID());
     EXPECT_EQ(context.existingObjectWithID(id, nullptr), note);
@@ -196,12 +197,12 @@ TEST(StoreLayout, ObjectIDsRoundTripThroughTheirURIs)
         const char* name;
         QString uri;
     } rejected[] = {
-        {"foreign store", QStringLiteral("x-coredata://%1/Note/p1").arg(other)},
-        {"unknown entity", QStringLiteral("x-coredata://%1/Tag/p1").arg(uuid)},
-        {"no key", QStringLiteral("x-coredata://%1/Note/p").arg(uuid)},
-        {"zero key", QStringLiteral("x-coredata://%1/Note/p0").arg(uuid)},
-        {"other scheme", QStringLiteral("https://%1/Note/p1").arg(uuid)},
-        {"garbage", QStringLiteral("x-coredata://")},
+        { "foreign store", QStringLiteral("x-coredata://%1/Note/p1").arg(other) },
+        { "unknown entity", QStringLiteral("x-coredata://%1/Tag/p1").arg(uuid) },
+        { "no key", QStringLiteral("x-coredata://%1/Note/p").arg(uuid) },
+        { "zero key", QStringLiteral("x-coredata://%1/Note/p0").arg(uuid) },
+        { "other scheme", QStringLiteral("https://%1/Note/p1").arg(uuid) },
+        { "garbage", QStringLiteral("x-coredata://") },
     };
     for (const auto& entry : rejected) {
         SCOPED_TRACE(entry.name);
@@ -232,7 +233,7 @@ TEST(StoreLayout, StoreWrittenByAnotherProgramOpens)
         SqlProbe sql(path);
         StoreMetadata metadata;
         metadata.storeType = QStringLiteral("SQLite");
-        metadata.versionIdentifiers = {QString()};
+        metadata.versionIdentifiers = { QString() };
         metadata.entityHashes.insert(QStringLiteral("Note"), QByteArray(32, 'x'));
         const QByteArray plist = metadata.toPlist();
         // Alphabetical entity numbers, an extra column and table, the join table named from
@@ -257,34 +258,34 @@ TEST(StoreLayout, StoreWrittenByAnotherProgramOpens)
             INSERT INTO ZNOTE VALUES (1, 4, 3, 5, 0, 99, 782462928.5, NULL, NULL, 'text', 'Title', X'7B5C727466317D');
             INSERT INTO Z_4CATEGORIES VALUES (1, 1);
         )")),
-                  0);
+            0);
         ASSERT_EQ(sql.exec(QStringLiteral("INSERT INTO Z_METADATA VALUES (1, "
                                           "'0C1E4B52-77A0-4F3D-9E0B-3A6F1D2C8E44', X'%1')")
                                .arg(QString::fromLatin1(plist.toHex()))),
-                  0);
+            0);
     }
     Error error;
     auto coordinator = openCoordinator(path, &error);
     ASSERT_TRUE(coordinator) << qPrintable(error.toString());
     EXPECT_EQ(coordinator->persistentStore()->identifier(),
-              QStringLiteral("0C1E4B52-77A0-4F3D-9E0B-3A6F1D2C8E44"));
+        QStringLiteral("0C1E4B52-77A0-4F3D-9E0B-3A6F1D2C8E44"));
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
     ManagedObjectPtr note = fetchOne(context, QStringLiteral("Note"));
     ASSERT_TRUE(note);
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Title"));
     EXPECT_EQ(note->valueForKey(QStringLiteral("noteCreated")).toDateTime().toSecsSinceEpoch(),
-              782462928 + 978307200);
-    EXPECT_EQ(note->valueForKey(QStringLiteral("noteStyles")).toByteArray(),
-              QByteArray("{\\rtf1}"));
+        782462928 + 978307200);
+    EXPECT_EQ(
+        note->valueForKey(QStringLiteral("noteStyles")).toByteArray(), QByteArray("{\\rtf1}"));
     const QList<ManagedObjectPtr> categories = note->relatedObjects(QStringLiteral("categories"));
     ASSERT_EQ(categories.size(), 1);
     EXPECT_EQ(categories[0]->valueForKey(QStringLiteral("categoryName")).toString(),
-              QStringLiteral("Home"));
+        QStringLiteral("Home"));
     ManagedObjectPtr smart = fetchOne(context, QStringLiteral("FetchedNotesCategory"));
     ASSERT_TRUE(smart);
-    EXPECT_EQ(smart->objectID().URIRepresentation().path(),
-              QStringLiteral("/FetchedNotesCategory/p2"));
+    EXPECT_EQ(
+        smart->objectID().URIRepresentation().path(), QStringLiteral("/FetchedNotesCategory/p2"));
 
     // Writing keeps to the file's own numbering and join table.
     ManagedObjectPtr work = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
@@ -294,7 +295,7 @@ TEST(StoreLayout, StoreWrittenByAnotherProgramOpens)
     SqlProbe sql(path);
     EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_4NOTES, Z_1CATEGORIES FROM Z_4CATEGORIES ORDER "
                                       "BY Z_1CATEGORIES")),
-              (QList<QVariantList>{{1, 1}, {1, 3}}));
+        (QList<QVariantList> { { 1, 1 }, { 1, 3 } }));
     EXPECT_EQ(sql.value(QStringLiteral("SELECT ZEXTRA FROM ZNOTE")).toInt(), 99);
     EXPECT_EQ(sql.value(QStringLiteral("SELECT Z_OPT FROM ZNOTE")).toInt(), 4);
 }
@@ -327,21 +328,21 @@ TEST(StoreLayout, TransformableValuesGoThroughTheirNamedTransformer)
         ASSERT_TRUE(coordinator);
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(coordinator);
-        ManagedObjectPtr smart =
-            context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
-        smart->setValue(QStringList{"a", "b"}, QStringLiteral("predicate"));
+        ManagedObjectPtr smart
+            = context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+        smart->setValue(QStringList { "a", "b" }, QStringLiteral("predicate"));
         ASSERT_TRUE(context.save(nullptr));
     }
     EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT ZPREDICATE FROM ZCATEGORY")),
-              QVariant(QByteArray("a\nb")));
+        QVariant(QByteArray("a\nb")));
 
     auto coordinator = openCoordinator(path);
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(coordinator);
     ManagedObjectPtr smart = fetchOne(context, QStringLiteral("FetchedNotesCategory"));
     ASSERT_TRUE(smart);
-    EXPECT_EQ(smart->valueForKey(QStringLiteral("predicate")).toStringList(),
-              (QStringList{"a", "b"}));
+    EXPECT_EQ(
+        smart->valueForKey(QStringLiteral("predicate")).toStringList(), (QStringList { "a", "b" }));
 
     // Without the transformer the stored bytes come through unchanged and are not rewritten.
     ValueTransformer::setValueTransformer(nullptr, name);
@@ -352,5 +353,5 @@ TEST(StoreLayout, TransformableValuesGoThroughTheirNamedTransformer)
     bytes->setValue(QStringLiteral("Renamed"), QStringLiteral("categoryName"));
     ASSERT_TRUE(raw.save(nullptr));
     EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT ZPREDICATE FROM ZCATEGORY")),
-              QVariant(QByteArray("a\nb")));
+        QVariant(QByteArray("a\nb")));
 }

@@ -50,7 +50,7 @@ TEST_F(UndoTest, InsertAttributeAndRelationshipChangesUndoAndRedo)
     undo.redo();
     EXPECT_FALSE(note->isDeleted());
     EXPECT_EQ(note->objectID(), id);
-    EXPECT_EQ(context.insertedObjects(), QList<ManagedObjectPtr>{note});
+    EXPECT_EQ(context.insertedObjects(), QList<ManagedObjectPtr> { note });
 
     note->setValue(QStringLiteral("first"), kTitle);
     ManagedObjectPtr home = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
@@ -70,8 +70,8 @@ TEST_F(UndoTest, InsertAttributeAndRelationshipChangesUndoAndRedo)
     undo.redo();
     EXPECT_EQ(note->valueForKey(kTitle).toString(), QStringLiteral("second"));
     undo.redo();
-    EXPECT_EQ(note->relatedObjects(kCategories), QList<ManagedObjectPtr>{home});
-    EXPECT_EQ(home->relatedObjects(kNotes), QList<ManagedObjectPtr>{note});
+    EXPECT_EQ(note->relatedObjects(kCategories), QList<ManagedObjectPtr> { home });
+    EXPECT_EQ(home->relatedObjects(kNotes), QList<ManagedObjectPtr> { note });
 }
 
 TEST_F(UndoTest, UndoingADeleteBringsBackTheSameObjectWithItsRelations)
@@ -81,39 +81,41 @@ TEST_F(UndoTest, UndoingADeleteBringsBackTheSameObjectWithItsRelations)
     note->setValue(QByteArray(3000, 's'), QStringLiteral("noteStyles"));
     ManagedObjectPtr home = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
     ManagedObjectPtr work = context.insertNewObjectForEntityForName(QStringLiteral("Category"));
-    note->setRelatedObjects(kCategories, {home, work});
+    note->setRelatedObjects(kCategories, { home, work });
     ASSERT_TRUE(context.save(nullptr));
     const ManagedObjectID id = note->objectID();
     const qint64 key = id.primaryKey();
     endOfTurn();
     undo.removeAllActions();
 
-    for (const bool saveInBetween : {false, true}) {
+    for (const bool saveInBetween : { false, true }) {
         SCOPED_TRACE(saveInBetween ? "delete saved before the undo" : "delete not saved");
         context.deleteObject(note);
         endOfTurn();
         EXPECT_TRUE(home->relatedObjects(kNotes).isEmpty());
         if (saveInBetween) {
             ASSERT_TRUE(context.save(nullptr));
-            EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM ZNOTE")).toInt(), 0);
+            EXPECT_EQ(
+                SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM ZNOTE")).toInt(), 0);
         }
         undo.undo();
         EXPECT_FALSE(note->isDeleted());
         EXPECT_EQ(note->objectID(), id);
         EXPECT_EQ(note->managedObjectContext(), &context);
-        EXPECT_EQ(home->relatedObjects(kNotes), QList<ManagedObjectPtr>{note});
-        EXPECT_EQ(work->relatedObjects(kNotes), QList<ManagedObjectPtr>{note});
+        EXPECT_EQ(home->relatedObjects(kNotes), QList<ManagedObjectPtr> { note });
+        EXPECT_EQ(work->relatedObjects(kNotes), QList<ManagedObjectPtr> { note });
         EXPECT_EQ(note->relatedObjects(kCategories).size(), 2);
         ASSERT_TRUE(context.save(nullptr));
         EXPECT_EQ(note->objectID().primaryKey(), key);
 
         SqlProbe sql(path);
-        EXPECT_EQ(sql.rows(QStringLiteral("SELECT Z_PK, ZNOTETITLE, length(ZNOTESTYLES) FROM ZNOTE")),
-                  (QList<QVariantList>{{key, QStringLiteral("keep me"), 3000}}));
-        EXPECT_EQ(sql.value(QStringLiteral("SELECT count(*) FROM Z_1NOTES WHERE Z_4NOTES = %1")
-                                .arg(key))
-                      .toInt(),
-                  2);
+        EXPECT_EQ(
+            sql.rows(QStringLiteral("SELECT Z_PK, ZNOTETITLE, length(ZNOTESTYLES) FROM ZNOTE")),
+            (QList<QVariantList> { { key, QStringLiteral("keep me"), 3000 } }));
+        EXPECT_EQ(
+            sql.value(QStringLiteral("SELECT count(*) FROM Z_1NOTES WHERE Z_4NOTES = %1").arg(key))
+                .toInt(),
+            2);
         undo.removeAllActions();
     }
 }
