@@ -45,8 +45,8 @@ void BM_CmarkParseAndRender(benchmark::State& state)
 {
     const QByteArray bytes = markdownOfSize(state.range(0)).toUtf8();
     for (auto _ : state) {
-        char* html = cmark_markdown_to_html(bytes.constData(), size_t(bytes.size()),
-                                            CMARK_OPT_DEFAULT);
+        char* html
+            = cmark_markdown_to_html(bytes.constData(), size_t(bytes.size()), CMARK_OPT_DEFAULT);
         benchmark::DoNotOptimize(html);
         std::free(html);
     }
@@ -67,8 +67,8 @@ void BM_MarkdownToAttributedText(benchmark::State& state)
 {
     const markdown::Markdown source(markdownOfSize(state.range(0)));
     for (auto _ : state) {
-        std::unique_ptr<QTextDocument> text = source.toAttributedString(
-            markdown::MarkdownOptions::defaultOptions, std::nullopt);
+        std::unique_ptr<QTextDocument> text
+            = source.toAttributedString(markdown::MarkdownOptions::defaultOptions, std::nullopt);
         benchmark::DoNotOptimize(text);
     }
     state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
@@ -76,8 +76,8 @@ void BM_MarkdownToAttributedText(benchmark::State& state)
 
 void BM_MarkdownFromNote(benchmark::State& state)
 {
-    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
-        sampleMarkdown(state.range(0)));
+    const std::unique_ptr<QTextDocument> note
+        = MarkdownImporter::attributedStringFromMarkdown(sampleMarkdown(state.range(0)));
     for (auto _ : state) {
         std::optional<QString> markdown = MarkdownExporter::markdownFrom(*note);
         benchmark::DoNotOptimize(markdown);
@@ -88,8 +88,8 @@ void BM_MarkdownFromNote(benchmark::State& state)
 // The rewriting alone, over the HTML the note is written as.
 void BM_MarkdownFromNoteHtml(benchmark::State& state)
 {
-    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
-        sampleMarkdown(state.range(0)));
+    const std::unique_ptr<QTextDocument> note
+        = MarkdownImporter::attributedStringFromMarkdown(sampleMarkdown(state.range(0)));
     platform::HtmlWriter::Options options;
     options.dropImages = true;
     const QString html = platform::HtmlWriter::toHtml(*note, options);

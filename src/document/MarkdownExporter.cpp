@@ -80,14 +80,12 @@ std::optional<QString> replacedByPattern(const QString& text, const Rewrite& rew
     const auto* replacement = reinterpret_cast<const UChar*>(rewrite.replacement);
     QString result(text.size() + text.size() / 4 + 16, Qt::Uninitialized);
     int32_t length = uregex_replaceAll(regex.get(), replacement, -1,
-                                       reinterpret_cast<UChar*>(result.data()),
-                                       int32_t(result.size()), &status);
+        reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
         status = U_ZERO_ERROR;
         result.resize(length);
         length = uregex_replaceAll(regex.get(), replacement, -1,
-                                   reinterpret_cast<UChar*>(result.data()),
-                                   int32_t(result.size()), &status);
+            reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
     }
     if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING)
         return std::nullopt;
@@ -153,8 +151,8 @@ std::optional<QString> MarkdownExporter::markdownFrom(const QTextDocument& text)
     options.encoding = platform::TextEncoding::UTF8StringEncoding;
     // Step 26 strips <img> elements anyway; dropping images spares encoding them.
     options.dropImages = true;
-    const std::optional<platform::HtmlWriter::Page> page = platform::HtmlWriter::write(text,
-                                                                                       options);
+    const std::optional<platform::HtmlWriter::Page> page
+        = platform::HtmlWriter::write(text, options);
     if (!page)
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -5,8 +5,7 @@
 
 namespace markdown {
 
-template <typename Result>
-class Visitor;
+template <typename Result> class Visitor;
 
 // The root of a parsed document. Made from a parse it owns the whole cmark tree and frees it
 // when released; every node derived from it must be dropped first. Made by wrapping an existing
@@ -17,8 +16,7 @@ public:
     explicit Document(cmark_node* node) : BaseNode(node) { }
 
     // Hands the document to the visitor's document visit; defined with Visitor.
-    template <typename Result>
-    Result accept(Visitor<Result>& visitor);
+    template <typename Result> Result accept(Visitor<Result>& visitor);
 
     QString debugDescription() const override;
 

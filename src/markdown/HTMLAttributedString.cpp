@@ -42,10 +42,18 @@ constexpr int kMaximumNesting = 128;
 bool isVoidElement(QStringView name)
 {
     static const QLatin1StringView voidElements[] = {
-        QLatin1StringView("area"), QLatin1StringView("base"), QLatin1StringView("br"),
-        QLatin1StringView("col"), QLatin1StringView("embed"), QLatin1StringView("hr"),
-        QLatin1StringView("img"), QLatin1StringView("input"), QLatin1StringView("link"),
-        QLatin1StringView("meta"), QLatin1StringView("source"), QLatin1StringView("track"),
+        QLatin1StringView("area"),
+        QLatin1StringView("base"),
+        QLatin1StringView("br"),
+        QLatin1StringView("col"),
+        QLatin1StringView("embed"),
+        QLatin1StringView("hr"),
+        QLatin1StringView("img"),
+        QLatin1StringView("input"),
+        QLatin1StringView("link"),
+        QLatin1StringView("meta"),
+        QLatin1StringView("source"),
+        QLatin1StringView("track"),
         QLatin1StringView("wbr"),
     };
     for (QLatin1StringView element : voidElements) {
@@ -110,8 +118,8 @@ QString withNestingCapped(const QString& html)
                     drop(at, tagEnd + 1);
             }
         } else if (isRawTextElement(name)) {
-            const qsizetype rawEnd = html.indexOf(QStringLiteral("</") + name.toString(), tagEnd,
-                                                  Qt::CaseInsensitive);
+            const qsizetype rawEnd
+                = html.indexOf(QStringLiteral("</") + name.toString(), tagEnd, Qt::CaseInsensitive);
             at = rawEnd < 0 ? length : rawEnd;
             continue;
         } else if (!isVoidElement(name) && html.at(tagEnd - 1) != QLatin1Char('/')) {
@@ -147,8 +155,8 @@ bool hasExactUtf8Form(const QString& text)
 
 } // namespace
 
-std::unique_ptr<QTextDocument> HTMLAttributedString::fromHTMLString(const QString& htmlString,
-                                                                    platform::Error* error)
+std::unique_ptr<QTextDocument> HTMLAttributedString::fromHTMLString(
+    const QString& htmlString, platform::Error* error)
 {
     if (!hasExactUtf8Form(htmlString)) {
         platform::Error::set(error, makeMarkdownError(MarkdownErrors::htmlDataConversionError));

@@ -20,8 +20,8 @@ public:
 
     // Fails with htmlDataConversionError when the string has no exact UTF-8 form (unpaired
     // surrogates).
-    static std::unique_ptr<QTextDocument> fromHTMLString(const QString& htmlString,
-                                                         platform::Error* error = nullptr);
+    static std::unique_ptr<QTextDocument> fromHTMLString(
+        const QString& htmlString, platform::Error* error = nullptr);
 };
 
 } // namespace markdown

@@ -7,11 +7,9 @@ namespace markdown {
 
 // A node property read from cmark on first use and kept from then on. An assigned value
 // replaces the kept one and never reaches cmark.
-template <typename T>
-class Lazy final {
+template <typename T> class Lazy final {
 public:
-    template <typename Compute>
-    const T& get(Compute&& compute) const
+    template <typename Compute> const T& get(Compute&& compute) const
     {
         if (!m_value)
             m_value = std::forward<Compute>(compute)();

@@ -11,8 +11,8 @@ CmarkTree MarkdownASTRenderable::toAST(MarkdownOptions options, platform::Error*
     return MarkdownASTRenderer::stringToAST(markdownString(), options, error);
 }
 
-std::shared_ptr<Document> MarkdownASTRenderable::toDocument(MarkdownOptions options,
-                                                            platform::Error* error) const
+std::shared_ptr<Document> MarkdownASTRenderable::toDocument(
+    MarkdownOptions options, platform::Error* error) const
 {
     CmarkTree root = toAST(options, error);
     if (!root)

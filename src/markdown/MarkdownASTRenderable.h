@@ -18,8 +18,8 @@ public:
 
     // The node tree over toAST()'s tree, which the Document then owns. Fails with toAST()'s
     // error, or astRenderingError when the root is not a document node.
-    std::shared_ptr<Document> toDocument(MarkdownOptions options,
-                                         platform::Error* error = nullptr) const;
+    std::shared_ptr<Document> toDocument(
+        MarkdownOptions options, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

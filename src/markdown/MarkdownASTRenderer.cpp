@@ -9,14 +9,14 @@
 
 namespace markdown {
 
-CmarkTree MarkdownASTRenderer::stringToAST(const QString& string, MarkdownOptions options,
-                                           platform::Error* error)
+CmarkTree MarkdownASTRenderer::stringToAST(
+    const QString& string, MarkdownOptions options, platform::Error* error)
 {
     const QByteArray bytes = string.toUtf8();
     const qsizetype nul = bytes.indexOf('\0');
     const qsizetype length = nul < 0 ? bytes.size() : nul;
-    CmarkTree root(cmark_parse_document(bytes.constData(), static_cast<size_t>(length),
-                                        options.rawValue));
+    CmarkTree root(
+        cmark_parse_document(bytes.constData(), static_cast<size_t>(length), options.rawValue));
     if (!root)
         platform::Error::set(error, makeMarkdownError(MarkdownErrors::markdownToASTError));
     return root;

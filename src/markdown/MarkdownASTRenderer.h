@@ -18,8 +18,8 @@ public:
 
     // Parses the UTF-8 form of `string` up to its first NUL character. Fails with
     // markdownToASTError when cmark returns no tree.
-    static CmarkTree stringToAST(const QString& string, MarkdownOptions options,
-                                 platform::Error* error);
+    static CmarkTree stringToAST(
+        const QString& string, MarkdownOptions options, platform::Error* error);
 
     // Decodes a buffer returned by a cmark renderer and frees it with `free`. Fails with
     // astRenderingError when there is no buffer or it is not valid UTF-8.

@@ -4,13 +4,11 @@
 
 namespace markdown {
 
-const QString MarkdownAttributedStringRenderable::defaultStylesheet = QStringLiteral(
-    "* {font-family: Helvetica } code, pre { font-family: Menlo }");
+const QString MarkdownAttributedStringRenderable::defaultStylesheet
+    = QStringLiteral("* {font-family: Helvetica } code, pre { font-family: Menlo }");
 
-std::unique_ptr<QTextDocument>
-MarkdownAttributedStringRenderable::toAttributedString(MarkdownOptions options,
-                                                       const std::optional<QString>& stylesheet,
-                                                       platform::Error* error) const
+std::unique_ptr<QTextDocument> MarkdownAttributedStringRenderable::toAttributedString(
+    MarkdownOptions options, const std::optional<QString>& stylesheet, platform::Error* error) const
 {
     const std::optional<QString> html = toHTML(options, error);
     if (!html)

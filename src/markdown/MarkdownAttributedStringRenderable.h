@@ -20,9 +20,8 @@ public:
     // Renders toHTML(options), puts "<style>" + stylesheet + "</style>" in front and reads the
     // result as HTML. An absent stylesheet means defaultStylesheet; an empty one is used as is.
     // Fails with toHTML()'s error or htmlDataConversionError.
-    virtual std::unique_ptr<QTextDocument>
-    toAttributedString(MarkdownOptions options, const std::optional<QString>& stylesheet,
-                       platform::Error* error = nullptr) const;
+    virtual std::unique_ptr<QTextDocument> toAttributedString(MarkdownOptions options,
+        const std::optional<QString>& stylesheet, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

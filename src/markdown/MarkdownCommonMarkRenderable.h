@@ -14,8 +14,8 @@ class MarkdownCommonMarkRenderable : public virtual MarkdownRenderable {
 public:
     // Parses and renders markdownString() with the same options, wrapping at `width`
     // (0: no wrapping).
-    virtual std::optional<QString> toCommonMark(MarkdownOptions options, std::int32_t width,
-                                          platform::Error* error = nullptr) const;
+    virtual std::optional<QString> toCommonMark(
+        MarkdownOptions options, std::int32_t width, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

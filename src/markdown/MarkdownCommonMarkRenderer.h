@@ -12,14 +12,14 @@
 
 namespace markdown {
 
-// Renders a cmark tree as CommonMark, wrapping lines at `width` (0: no wrapping); the tree stays the
-// caller's. Never instantiated.
+// Renders a cmark tree as CommonMark, wrapping lines at `width` (0: no wrapping); the tree stays
+// the caller's. Never instantiated.
 class MarkdownCommonMarkRenderer final {
 public:
     MarkdownCommonMarkRenderer() = delete;
 
-    static std::optional<QString> astToCommonMark(cmark_node* root, MarkdownOptions options,
-                                             std::int32_t width, platform::Error* error);
+    static std::optional<QString> astToCommonMark(
+        cmark_node* root, MarkdownOptions options, std::int32_t width, platform::Error* error);
 };
 
 } // namespace markdown

@@ -24,7 +24,7 @@ QString caseName(MarkdownErrors error)
 platform::Error makeMarkdownError(MarkdownErrors error)
 {
     return platform::Error(MarkdownErrorsDomain, static_cast<int>(error),
-                           MarkdownErrorsDomain + QLatin1Char('.') + caseName(error));
+        MarkdownErrorsDomain + QLatin1Char('.') + caseName(error));
 }
 
 std::optional<MarkdownErrors> markdownErrorsCase(const platform::Error& error)

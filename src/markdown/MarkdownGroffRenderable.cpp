@@ -5,8 +5,8 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownGroffRenderable::toGroff(MarkdownOptions options, std::int32_t width,
-                                                      platform::Error* error) const
+std::optional<QString> MarkdownGroffRenderable::toGroff(
+    MarkdownOptions options, std::int32_t width, platform::Error* error) const
 {
     const CmarkTree root = MarkdownASTRenderer::stringToAST(markdownString(), options, error);
     if (!root)

@@ -18,8 +18,8 @@ class MarkdownGroffRenderer final {
 public:
     MarkdownGroffRenderer() = delete;
 
-    static std::optional<QString> astToGroff(cmark_node* root, MarkdownOptions options,
-                                             std::int32_t width, platform::Error* error);
+    static std::optional<QString> astToGroff(
+        cmark_node* root, MarkdownOptions options, std::int32_t width, platform::Error* error);
 };
 
 } // namespace markdown

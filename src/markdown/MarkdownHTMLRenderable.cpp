@@ -5,14 +5,14 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownHTMLRenderable::toHTML(MarkdownOptions options,
-                                                      platform::Error* error) const
+std::optional<QString> MarkdownHTMLRenderable::toHTML(
+    MarkdownOptions options, platform::Error* error) const
 {
     return markdown::toHTML(markdownString(), options, error);
 }
 
-std::optional<QString> toHTML(const QString& markdownString, MarkdownOptions options,
-                              platform::Error* error)
+std::optional<QString> toHTML(
+    const QString& markdownString, MarkdownOptions options, platform::Error* error)
 {
     const CmarkTree root = MarkdownASTRenderer::stringToAST(markdownString, options, error);
     if (!root)

@@ -4,8 +4,8 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownHTMLRenderer::astToHTML(cmark_node* root, MarkdownOptions options,
-                                                      platform::Error* error)
+std::optional<QString> MarkdownHTMLRenderer::astToHTML(
+    cmark_node* root, MarkdownOptions options, platform::Error* error)
 {
     return MarkdownASTRenderer::takeRenderedText(cmark_render_html(root, options.rawValue), error);
 }

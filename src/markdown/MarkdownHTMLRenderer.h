@@ -16,8 +16,8 @@ class MarkdownHTMLRenderer final {
 public:
     MarkdownHTMLRenderer() = delete;
 
-    static std::optional<QString> astToHTML(cmark_node* root, MarkdownOptions options,
-                                             platform::Error* error);
+    static std::optional<QString> astToHTML(
+        cmark_node* root, MarkdownOptions options, platform::Error* error);
 };
 
 } // namespace markdown

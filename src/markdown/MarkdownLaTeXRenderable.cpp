@@ -5,8 +5,8 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownLaTeXRenderable::toLaTeX(MarkdownOptions options, std::int32_t width,
-                                                      platform::Error* error) const
+std::optional<QString> MarkdownLaTeXRenderable::toLaTeX(
+    MarkdownOptions options, std::int32_t width, platform::Error* error) const
 {
     const CmarkTree root = MarkdownASTRenderer::stringToAST(markdownString(), options, error);
     if (!root)

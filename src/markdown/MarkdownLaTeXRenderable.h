@@ -14,8 +14,8 @@ class MarkdownLaTeXRenderable : public virtual MarkdownRenderable {
 public:
     // Parses and renders markdownString() with the same options, wrapping at `width`
     // (0: no wrapping).
-    virtual std::optional<QString> toLaTeX(MarkdownOptions options, std::int32_t width,
-                                          platform::Error* error = nullptr) const;
+    virtual std::optional<QString> toLaTeX(
+        MarkdownOptions options, std::int32_t width, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

@@ -18,8 +18,8 @@ class MarkdownLaTeXRenderer final {
 public:
     MarkdownLaTeXRenderer() = delete;
 
-    static std::optional<QString> astToLaTeX(cmark_node* root, MarkdownOptions options,
-                                             std::int32_t width, platform::Error* error);
+    static std::optional<QString> astToLaTeX(
+        cmark_node* root, MarkdownOptions options, std::int32_t width, platform::Error* error);
 };
 
 } // namespace markdown

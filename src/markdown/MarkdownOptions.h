@@ -35,14 +35,14 @@ struct MarkdownOptions {
     constexpr bool operator==(const MarkdownOptions&) const = default;
 };
 
-inline constexpr MarkdownOptions MarkdownOptions::defaultOptions{0};
-inline constexpr MarkdownOptions MarkdownOptions::sourcePos{2};
-inline constexpr MarkdownOptions MarkdownOptions::hardBreaks{4};
-inline constexpr MarkdownOptions MarkdownOptions::safe{8};
-inline constexpr MarkdownOptions MarkdownOptions::normalize{256};
-inline constexpr MarkdownOptions MarkdownOptions::validateUTF8{512};
-inline constexpr MarkdownOptions MarkdownOptions::smart{1024};
-inline constexpr MarkdownOptions MarkdownOptions::unsafe{131072};
-inline constexpr MarkdownOptions MarkdownOptions::smartUnsafe{132096};
+inline constexpr MarkdownOptions MarkdownOptions::defaultOptions { 0 };
+inline constexpr MarkdownOptions MarkdownOptions::sourcePos { 2 };
+inline constexpr MarkdownOptions MarkdownOptions::hardBreaks { 4 };
+inline constexpr MarkdownOptions MarkdownOptions::safe { 8 };
+inline constexpr MarkdownOptions MarkdownOptions::normalize { 256 };
+inline constexpr MarkdownOptions MarkdownOptions::validateUTF8 { 512 };
+inline constexpr MarkdownOptions MarkdownOptions::smart { 1024 };
+inline constexpr MarkdownOptions MarkdownOptions::unsafe { 131072 };
+inline constexpr MarkdownOptions MarkdownOptions::smartUnsafe { 132096 };
 
 } // namespace markdown

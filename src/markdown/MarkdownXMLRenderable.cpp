@@ -5,8 +5,8 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownXMLRenderable::toXML(MarkdownOptions options,
-                                                    platform::Error* error) const
+std::optional<QString> MarkdownXMLRenderable::toXML(
+    MarkdownOptions options, platform::Error* error) const
 {
     const CmarkTree root = MarkdownASTRenderer::stringToAST(markdownString(), options, error);
     if (!root)

@@ -12,8 +12,8 @@ namespace markdown {
 class MarkdownXMLRenderable : public virtual MarkdownRenderable {
 public:
     // Parses and renders markdownString() with the same options.
-    virtual std::optional<QString> toXML(MarkdownOptions options,
-                                         platform::Error* error = nullptr) const;
+    virtual std::optional<QString> toXML(
+        MarkdownOptions options, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

@@ -4,8 +4,8 @@
 
 namespace markdown {
 
-std::optional<QString> MarkdownXMLRenderer::astToXML(cmark_node* root, MarkdownOptions options,
-                                                      platform::Error* error)
+std::optional<QString> MarkdownXMLRenderer::astToXML(
+    cmark_node* root, MarkdownOptions options, platform::Error* error)
 {
     return MarkdownASTRenderer::takeRenderedText(cmark_render_xml(root, options.rawValue), error);
 }

@@ -16,8 +16,8 @@ class MarkdownXMLRenderer final {
 public:
     MarkdownXMLRenderer() = delete;
 
-    static std::optional<QString> astToXML(cmark_node* root, MarkdownOptions options,
-                                             platform::Error* error);
+    static std::optional<QString> astToXML(
+        cmark_node* root, MarkdownOptions options, platform::Error* error);
 };
 
 } // namespace markdown

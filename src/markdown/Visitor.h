@@ -30,8 +30,7 @@ namespace markdown {
 
 // A walk over the node tree that yields one Result per node. A walk starts with
 // Document::accept; each visit decides whether and how to descend through visitChildren.
-template <typename Result>
-class Visitor {
+template <typename Result> class Visitor {
 public:
     virtual ~Visitor() = default;
 
@@ -70,8 +69,7 @@ public:
     }
 
 private:
-    template <typename Class>
-    bool tryVisit(Node& node, std::optional<Result>& result)
+    template <typename Class> bool tryVisit(Node& node, std::optional<Result>& result)
     {
         if (Class* typed = dynamic_cast<Class*>(&node)) {
             result = visit(*typed);
@@ -97,8 +95,7 @@ private:
     }
 };
 
-template <typename Result>
-Result Document::accept(Visitor<Result>& visitor)
+template <typename Result> Result Document::accept(Visitor<Result>& visitor)
 {
     return visitor.visit(*this);
 }

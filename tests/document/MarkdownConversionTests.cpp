@@ -66,8 +66,8 @@ TEST(MarkdownExporter, RewritesHtmlInOrder)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.html);
-        const std::optional<QString> markdown = MarkdownExporter::markdownFromHTML(
-            QString::fromUtf8(c.html));
+        const std::optional<QString> markdown
+            = MarkdownExporter::markdownFromHTML(QString::fromUtf8(c.html));
         ASSERT_TRUE(markdown);
         EXPECT_EQ(markdown->toStdString(), std::string(c.markdown));
     }
@@ -99,21 +99,20 @@ TEST(MarkdownExporter, WritesANoteAsMarkdown)
 TEST(MarkdownConversion, ExportThenImportKeepsTheNotesStructure)
 {
     QTextDocument note;
-    note.setHtml(QStringLiteral(
-        "<h1>Title</h1><p>Some <b>strong</b> and <i>slanted</i> words and "
-        "<a href=\"http://example.org/page\">a link</a>.</p><h3>Items</h3>"
-        "<ul><li>first item</li><li>second item</li></ul><p>end</p>"));
+    note.setHtml(QStringLiteral("<h1>Title</h1><p>Some <b>strong</b> and <i>slanted</i> words and "
+                                "<a href=\"http://example.org/page\">a link</a>.</p><h3>Items</h3>"
+                                "<ul><li>first item</li><li>second item</li></ul><p>end</p>"));
     const std::optional<QString> markdown = MarkdownExporter::markdownFrom(note);
     ASSERT_TRUE(markdown);
 
-    std::unique_ptr<QTextDocument> imported = MarkdownImporter::attributedStringFromMarkdown(
-        *markdown);
+    std::unique_ptr<QTextDocument> imported
+        = MarkdownImporter::attributedStringFromMarkdown(*markdown);
     ASSERT_TRUE(imported) << markdown->toStdString();
     SCOPED_TRACE(markdown->toStdString());
-    EXPECT_EQ(fragmentWith(*imported, QStringLiteral("Title")).block.blockFormat().headingLevel(),
-              1);
-    EXPECT_EQ(fragmentWith(*imported, QStringLiteral("Items")).block.blockFormat().headingLevel(),
-              3);
+    EXPECT_EQ(
+        fragmentWith(*imported, QStringLiteral("Title")).block.blockFormat().headingLevel(), 1);
+    EXPECT_EQ(
+        fragmentWith(*imported, QStringLiteral("Items")).block.blockFormat().headingLevel(), 3);
     EXPECT_GE(fragmentWith(*imported, QStringLiteral("strong")).format.fontWeight(), QFont::Bold);
     EXPECT_TRUE(fragmentWith(*imported, QStringLiteral("slanted")).format.fontItalic());
     const Fragment link = fragmentWith(*imported, QStringLiteral("a link"));
@@ -122,7 +121,7 @@ TEST(MarkdownConversion, ExportThenImportKeepsTheNotesStructure)
     ASSERT_TRUE(first.block.textList());
     EXPECT_EQ(first.block.textList()->count(), 2);
     EXPECT_EQ(first.block.textList(),
-              fragmentWith(*imported, QStringLiteral("second item")).block.textList());
+        fragmentWith(*imported, QStringLiteral("second item")).block.textList());
     EXPECT_FALSE(fragmentWith(*imported, QStringLiteral("end")).block.textList());
 }
 
@@ -140,8 +139,8 @@ TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)
     };
     for (const QString& input : inputs) {
         SCOPED_TRACE(input.left(20).toStdString());
-        std::unique_ptr<QTextDocument> document = MarkdownImporter::attributedStringFromMarkdown(
-            input);
+        std::unique_ptr<QTextDocument> document
+            = MarkdownImporter::attributedStringFromMarkdown(input);
         ASSERT_TRUE(document);
         EXPECT_FALSE(document->toPlainText().isEmpty());
     }

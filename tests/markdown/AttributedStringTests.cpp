@@ -42,13 +42,12 @@ TextRun runWith(const QTextDocument& document, const QString& text)
 }
 
 std::unique_ptr<QTextDocument> rich(const QString& markdown,
-                                    MarkdownOptions options = MarkdownOptions::defaultOptions,
-                                    const std::optional<QString>& stylesheet = std::nullopt)
+    MarkdownOptions options = MarkdownOptions::defaultOptions,
+    const std::optional<QString>& stylesheet = std::nullopt)
 {
     platform::Error error;
-    std::unique_ptr<QTextDocument> document = Markdown(markdown).toAttributedString(options,
-                                                                                    stylesheet,
-                                                                                    &error);
+    std::unique_ptr<QTextDocument> document
+        = Markdown(markdown).toAttributedString(options, stylesheet, &error);
     EXPECT_TRUE(document) << error.toString().toStdString();
     return document ? std::move(document) : std::make_unique<QTextDocument>();
 }
@@ -129,18 +128,21 @@ TEST(AttributedString, StylesheetChoices)
     // A given style sheet replaces the default one entirely.
     const QString serif = QFontInfo(QFont(QStringLiteral("DejaVu Serif"))).family();
     auto styled = rich(QStringLiteral("text `code`"), MarkdownOptions::defaultOptions,
-                       QStringLiteral("* { font-family: DejaVu Serif }"));
+        QStringLiteral("* { font-family: DejaVu Serif }"));
     EXPECT_EQ(QFontInfo(runWith(*styled, QStringLiteral("text")).format.font()).family(), serif);
     EXPECT_FALSE(isFixedPitch(runWith(*styled, QStringLiteral("code")).format));
 
     auto unstyled = rich(QStringLiteral("`code`"), MarkdownOptions::defaultOptions, QString());
-    EXPECT_FALSE(runWith(*unstyled, QStringLiteral("code")).format.fontFamilies().toStringList()
+    EXPECT_FALSE(runWith(*unstyled, QStringLiteral("code"))
+                     .format.fontFamilies()
+                     .toStringList()
                      .contains(QStringLiteral("Menlo")));
 
     // Text without an exact UTF-8 form cannot be read as HTML.
     platform::Error error;
-    EXPECT_FALSE(Markdown(QStringLiteral("x")).toAttributedString(
-        MarkdownOptions::defaultOptions, QString(QChar(0xD800)), &error));
+    EXPECT_FALSE(
+        Markdown(QStringLiteral("x"))
+            .toAttributedString(MarkdownOptions::defaultOptions, QString(QChar(0xD800)), &error));
     EXPECT_EQ(markdownErrorsCase(error), MarkdownErrors::htmlDataConversionError);
 }
 
@@ -150,9 +152,9 @@ TEST(AttributedString, DeepNestingIsReadAtACappedDepth)
     EXPECT_TRUE(document->toPlainText().contains(QStringLiteral("deep words")));
 
     // Tags past the cap are dropped in pairs, so what follows the deep part is read as usual.
-    auto after = HTMLAttributedString::fromHTMLString(
-        QStringLiteral("<ul><li>").repeated(200) + QStringLiteral("x")
-        + QStringLiteral("</li></ul>").repeated(200) + QStringLiteral("<p><b>after</b></p>"));
+    auto after = HTMLAttributedString::fromHTMLString(QStringLiteral("<ul><li>").repeated(200)
+        + QStringLiteral("x") + QStringLiteral("</li></ul>").repeated(200)
+        + QStringLiteral("<p><b>after</b></p>"));
     ASSERT_TRUE(after);
     const TextRun afterRun = runWith(*after, QStringLiteral("after"));
     EXPECT_FALSE(afterRun.block.textList());

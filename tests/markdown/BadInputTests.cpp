@@ -20,23 +20,25 @@ std::vector<BadInput> badInputs()
 {
     return {
         { "invalid UTF-8", QString::fromUtf8("ok \xff\xfe\xc3 *still* \xed\xa0\x80 read"),
-          QStringLiteral("read") },
-        { "unpaired surrogates", QStringLiteral("a ") + QChar(0xD800) + QStringLiteral(" b ")
-                                     + QChar(0xDC00) + QStringLiteral(" end"),
-          QStringLiteral("end") },
+            QStringLiteral("read") },
+        { "unpaired surrogates",
+            QStringLiteral("a ") + QChar(0xD800) + QStringLiteral(" b ") + QChar(0xDC00)
+                + QStringLiteral(" end"),
+            QStringLiteral("end") },
         { "NUL bytes", QStringLiteral("before") + QChar(0) + QStringLiteral("after") + QChar(0),
-          QStringLiteral("before") },
+            QStringLiteral("before") },
         { "nested quotes", QStringLiteral("> ").repeated(100000) + QStringLiteral("bottom"),
-          QStringLiteral("bottom") },
+            QStringLiteral("bottom") },
         { "nested bullet lists", QStringLiteral("- ").repeated(100000) + QStringLiteral("leaf"),
-          QStringLiteral("leaf") },
+            QStringLiteral("leaf") },
         { "nested ordered lists", QStringLiteral("1. ").repeated(100000) + QStringLiteral("leaf"),
-          QStringLiteral("leaf") },
-        { "nested emphasis", QStringLiteral("*").repeated(100000) + QStringLiteral("x")
-                                 + QStringLiteral("*").repeated(100000),
-          QStringLiteral("x") },
+            QStringLiteral("leaf") },
+        { "nested emphasis",
+            QStringLiteral("*").repeated(100000) + QStringLiteral("x")
+                + QStringLiteral("*").repeated(100000),
+            QStringLiteral("x") },
         { "10 MB line", QStringLiteral("word ").repeated(2 * 1024 * 1024),
-          QStringLiteral("word word") },
+            QStringLiteral("word word") },
     };
 }
 
@@ -55,7 +57,7 @@ TEST(MarkdownBadInput, EveryConversionEndsWithAResultOrAMarkdownError)
         SCOPED_TRACE(input.name);
         const Markdown markdown(input.text);
         const MarkdownOptions options[] = { MarkdownOptions::defaultOptions,
-                                            MarkdownOptions::validateUTF8 | MarkdownOptions::smart };
+            MarkdownOptions::validateUTF8 | MarkdownOptions::smart };
         for (MarkdownOptions option : options) {
             platform::Error error;
             expectResultOrMarkdownError(markdown.toHTML(option, &error).has_value(), error);
@@ -63,8 +65,8 @@ TEST(MarkdownBadInput, EveryConversionEndsWithAResultOrAMarkdownError)
         }
 
         platform::Error error;
-        std::unique_ptr<QTextDocument> document = markdown.toAttributedString(
-            MarkdownOptions::defaultOptions, std::nullopt, &error);
+        std::unique_ptr<QTextDocument> document
+            = markdown.toAttributedString(MarkdownOptions::defaultOptions, std::nullopt, &error);
         expectResultOrMarkdownError(document != nullptr, error);
         if (document)
             EXPECT_TRUE(document->toPlainText().contains(input.expectedWords));
@@ -73,9 +75,9 @@ TEST(MarkdownBadInput, EveryConversionEndsWithAResultOrAMarkdownError)
 
 TEST(MarkdownBadInput, DeepTreesCanBeWalkedWithoutRecursion)
 {
-    std::shared_ptr<Document> document = Markdown(QStringLiteral("> ").repeated(100000)
-                                                  + QStringLiteral("x"))
-                                             .toDocument(MarkdownOptions::defaultOptions);
+    std::shared_ptr<Document> document
+        = Markdown(QStringLiteral("> ").repeated(100000) + QStringLiteral("x"))
+              .toDocument(MarkdownOptions::defaultOptions);
     ASSERT_TRUE(document);
     std::shared_ptr<Node> node = document->children().front();
     int quotes = 0;

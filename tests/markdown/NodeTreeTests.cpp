@@ -25,7 +25,7 @@ struct XmlElement {
 
 XmlElement readElement(QXmlStreamReader& reader)
 {
-    XmlElement element{ reader.name().toString(), reader.attributes(), {}, {} };
+    XmlElement element { reader.name().toString(), reader.attributes(), {}, {} };
     while (reader.readNext() != QXmlStreamReader::EndElement && !reader.atEnd()) {
         if (reader.isStartElement())
             element.children.push_back(readElement(reader));
@@ -45,34 +45,53 @@ XmlElement parseXml(const QString& xml)
     return readElement(reader);
 }
 
-template <typename Class>
-bool is(const Node& node)
+template <typename Class> bool is(const Node& node)
 {
     return dynamic_cast<const Class*>(&node) != nullptr;
 }
 
 QString xmlName(const Node& node)
 {
-    if (is<Document>(node)) return QStringLiteral("document");
-    if (is<BlockQuote>(node)) return QStringLiteral("block_quote");
-    if (is<List>(node)) return QStringLiteral("list");
-    if (is<Item>(node)) return QStringLiteral("item");
-    if (is<CodeBlock>(node)) return QStringLiteral("code_block");
-    if (is<HtmlBlock>(node)) return QStringLiteral("html_block");
-    if (is<CustomBlock>(node)) return QStringLiteral("custom_block");
-    if (is<Paragraph>(node)) return QStringLiteral("paragraph");
-    if (is<Heading>(node)) return QStringLiteral("heading");
-    if (is<ThematicBreak>(node)) return QStringLiteral("thematic_break");
-    if (is<Text>(node)) return QStringLiteral("text");
-    if (is<SoftBreak>(node)) return QStringLiteral("softbreak");
-    if (is<LineBreak>(node)) return QStringLiteral("linebreak");
-    if (is<Code>(node)) return QStringLiteral("code");
-    if (is<HtmlInline>(node)) return QStringLiteral("html_inline");
-    if (is<CustomInline>(node)) return QStringLiteral("custom_inline");
-    if (is<Emphasis>(node)) return QStringLiteral("emph");
-    if (is<Strong>(node)) return QStringLiteral("strong");
-    if (is<Link>(node)) return QStringLiteral("link");
-    if (is<Image>(node)) return QStringLiteral("image");
+    if (is<Document>(node))
+        return QStringLiteral("document");
+    if (is<BlockQuote>(node))
+        return QStringLiteral("block_quote");
+    if (is<List>(node))
+        return QStringLiteral("list");
+    if (is<Item>(node))
+        return QStringLiteral("item");
+    if (is<CodeBlock>(node))
+        return QStringLiteral("code_block");
+    if (is<HtmlBlock>(node))
+        return QStringLiteral("html_block");
+    if (is<CustomBlock>(node))
+        return QStringLiteral("custom_block");
+    if (is<Paragraph>(node))
+        return QStringLiteral("paragraph");
+    if (is<Heading>(node))
+        return QStringLiteral("heading");
+    if (is<ThematicBreak>(node))
+        return QStringLiteral("thematic_break");
+    if (is<Text>(node))
+        return QStringLiteral("text");
+    if (is<SoftBreak>(node))
+        return QStringLiteral("softbreak");
+    if (is<LineBreak>(node))
+        return QStringLiteral("linebreak");
+    if (is<Code>(node))
+        return QStringLiteral("code");
+    if (is<HtmlInline>(node))
+        return QStringLiteral("html_inline");
+    if (is<CustomInline>(node))
+        return QStringLiteral("custom_inline");
+    if (is<Emphasis>(node))
+        return QStringLiteral("emph");
+    if (is<Strong>(node))
+        return QStringLiteral("strong");
+    if (is<Link>(node))
+        return QStringLiteral("link");
+    if (is<Image>(node))
+        return QStringLiteral("image");
     return {};
 }
 
@@ -84,11 +103,16 @@ std::optional<QString> attribute(const XmlElement& element, const char* name)
 
 std::optional<QString> literalOf(const Node& node)
 {
-    if (auto* n = dynamic_cast<const Text*>(&node)) return n->literal();
-    if (auto* n = dynamic_cast<const Code*>(&node)) return n->literal();
-    if (auto* n = dynamic_cast<const HtmlInline*>(&node)) return n->literal();
-    if (auto* n = dynamic_cast<const HtmlBlock*>(&node)) return n->literal();
-    if (auto* n = dynamic_cast<const CodeBlock*>(&node)) return n->literal();
+    if (auto* n = dynamic_cast<const Text*>(&node))
+        return n->literal();
+    if (auto* n = dynamic_cast<const Code*>(&node))
+        return n->literal();
+    if (auto* n = dynamic_cast<const HtmlInline*>(&node))
+        return n->literal();
+    if (auto* n = dynamic_cast<const HtmlBlock*>(&node))
+        return n->literal();
+    if (auto* n = dynamic_cast<const CodeBlock*>(&node))
+        return n->literal();
     return std::nullopt;
 }
 
@@ -190,7 +214,8 @@ TEST(NodeTree, DescriptionsOfEachKind)
         { "```\na\nb\n```", { 0 }, "Code Block - fenceInfo: nil, content: a\\nb\\n" },
         { "```js\nx\n```", { 0 }, "Code Block - fenceInfo: js, content: x\\n" },
         { "3) a\n3) b", { 0 }, "List - type: Ordered (start: 3), isTight: true, delimiter: paren" },
-        { "1. a\n\n2. b", { 0 }, "List - type: Ordered (start: 1), isTight: false, delimiter: period" },
+        { "1. a\n\n2. b", { 0 },
+            "List - type: Ordered (start: 1), isTight: false, delimiter: period" },
         { "- a\n- b", { 0 }, "List - type: Bullet, isTight: true" },
         { "<div>\nx\n</div>", { 0 }, "Html Block - content: <div>\\nx\\n</div>\\n" },
         { "[a](u)", { 0, 0 }, "Link - title: nil, url: u)" },
@@ -210,8 +235,8 @@ TEST(NodeTree, DescriptionsOfEachKind)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.markdown);
-        std::shared_ptr<Document> document = Markdown(QString::fromUtf8(c.markdown))
-                                                 .toDocument(kNone);
+        std::shared_ptr<Document> document
+            = Markdown(QString::fromUtf8(c.markdown)).toDocument(kNone);
         ASSERT_TRUE(document);
         const Node* node = document.get();
         for (int index : c.path) {
@@ -219,21 +244,21 @@ TEST(NodeTree, DescriptionsOfEachKind)
             node = node->children()[size_t(index)].get();
         }
         EXPECT_EQ(dynamic_cast<const BaseNode&>(*node).debugDescription(),
-                  QString::fromUtf8(c.description));
+            QString::fromUtf8(c.description));
     }
 
     // Empty strings count as absent.
     CmarkTree code(cmark_node_new(CMARK_NODE_CODE));
     EXPECT_EQ(CmarkNode::wrap(code.get())->debugDescription(), QStringLiteral("Code - nil"));
     CmarkTree custom(cmark_node_new(CMARK_NODE_CUSTOM_INLINE));
-    EXPECT_EQ(CmarkNode::wrap(custom.get())->debugDescription(),
-              QStringLiteral("Custom Inline - nil"));
+    EXPECT_EQ(
+        CmarkNode::wrap(custom.get())->debugDescription(), QStringLiteral("Custom Inline - nil"));
 }
 
 TEST(NodeTree, NestDepthCountsOnlyAncestorsOfTheSameKind)
 {
-    std::shared_ptr<Document> document = Markdown(QStringLiteral("- a\n\n  > - b\n  >\n  >   > > c"))
-                                             .toDocument(kNone);
+    std::shared_ptr<Document> document
+        = Markdown(QStringLiteral("- a\n\n  > - b\n  >\n  >   > > c")).toDocument(kNone);
     ASSERT_TRUE(document);
     auto& outer = dynamic_cast<List&>(*document->children()[0]);
     auto& quote = dynamic_cast<BlockQuote&>(*outer.children()[0]->children()[1]);
@@ -259,7 +284,7 @@ TEST(NodeTree, AssignedPropertiesReplaceTheCacheButNotTheTree)
     EXPECT_FALSE(list.isTight());
     EXPECT_EQ(cmark_node_get_list_tight(list.cmarkNode()), 1);
     EXPECT_EQ(list.debugDescription(),
-              QStringLiteral("List - type: Ordered (start: 7), isTight: false, delimiter: paren"));
+        QStringLiteral("List - type: Ordered (start: 7), isTight: false, delimiter: paren"));
     // A fresh wrap reads cmark again.
     EXPECT_TRUE(dynamic_cast<List&>(*CmarkNode::wrap(list.cmarkNode())).isTight());
 }
@@ -274,7 +299,7 @@ TEST(NodeTree, WrappingTheRootDoesNotTakeTheTreeAway)
         EXPECT_EQ(wrapped->children().size(), 1u);
     }
     EXPECT_EQ(DebugVisitor().visit(*document),
-              QStringLiteral("Document\n    \u21B3 Heading - L1\n        \u21B3 Text - kept\n"));
+        QStringLiteral("Document\n    \u21B3 Heading - L1\n        \u21B3 Text - kept\n"));
 }
 
 TEST(DebugVisitor, DumpsOneIndentedLinePerNode)

@@ -53,7 +53,7 @@ QString cmarkOutput(Format format, const QByteArray& text, int options, int widt
 }
 
 std::optional<QString> ours(Format format, const Markdown& markdown, MarkdownOptions options,
-                            int width, platform::Error* error = nullptr)
+    int width, platform::Error* error = nullptr)
 {
     switch (format) {
     case Format::html:
@@ -112,23 +112,21 @@ TEST_P(RendererMatchesCmark, ForTheSameOptionsAndWidth)
     const RenderCase& c = GetParam();
     const Markdown markdown(QString::fromUtf8(kSample));
     platform::Error error;
-    const std::optional<QString> rendered = ours(c.format, markdown, MarkdownOptions(c.options),
-                                                 c.width, &error);
+    const std::optional<QString> rendered
+        = ours(c.format, markdown, MarkdownOptions(c.options), c.width, &error);
     ASSERT_TRUE(rendered) << error.toString().toStdString();
     EXPECT_EQ(*rendered, cmarkOutput(c.format, kSample, c.options, c.width));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryFormat, RendererMatchesCmark,
-    testing::Values(RenderCase{ Format::html, 0, 0 }, RenderCase{ Format::html, 2 | 4, 0 },
-                    RenderCase{ Format::html, 8, 0 }, RenderCase{ Format::html, 132096, 0 },
-                    RenderCase{ Format::html, 256 | 512 | 1024, 0 },
-                    RenderCase{ Format::xml, 0, 0 }, RenderCase{ Format::xml, 2 | 1024, 0 },
-                    RenderCase{ Format::latex, 0, 0 }, RenderCase{ Format::latex, 1024, 30 },
-                    RenderCase{ Format::groff, 0, 0 }, RenderCase{ Format::groff, 4, 30 },
-                    RenderCase{ Format::commonMark, 0, 0 },
-                    RenderCase{ Format::commonMark, 0, 30 },
-                    RenderCase{ Format::commonMark, 4 | 131072, 20 }));
+INSTANTIATE_TEST_SUITE_P(EveryFormat, RendererMatchesCmark,
+    testing::Values(RenderCase { Format::html, 0, 0 }, RenderCase { Format::html, 2 | 4, 0 },
+        RenderCase { Format::html, 8, 0 }, RenderCase { Format::html, 132096, 0 },
+        RenderCase { Format::html, 256 | 512 | 1024, 0 }, RenderCase { Format::xml, 0, 0 },
+        RenderCase { Format::xml, 2 | 1024, 0 }, RenderCase { Format::latex, 0, 0 },
+        RenderCase { Format::latex, 1024, 30 }, RenderCase { Format::groff, 0, 0 },
+        RenderCase { Format::groff, 4, 30 }, RenderCase { Format::commonMark, 0, 0 },
+        RenderCase { Format::commonMark, 0, 30 },
+        RenderCase { Format::commonMark, 4 | 131072, 20 }));
 
 TEST(MarkdownRenderers, EdgeCasesOfParsingAndRendering)
 {
@@ -141,7 +139,7 @@ TEST(MarkdownRenderers, EdgeCasesOfParsingAndRendering)
 
     // The parse ends at the first NUL character.
     EXPECT_EQ(Markdown(QString::fromUtf8("before\0after", 12)).toHTML(none),
-              QStringLiteral("<p>before</p>\n"));
+        QStringLiteral("<p>before</p>\n"));
 
     const Markdown lines(QStringLiteral("one\ntwo"));
     EXPECT_EQ(lines.toHTML(none), QStringLiteral("<p>one\ntwo</p>\n"));
@@ -152,11 +150,10 @@ TEST(MarkdownRenderers, EdgeCasesOfParsingAndRendering)
     for (int width : { 0, 20 }) {
         SCOPED_TRACE(width);
         const QStringList outputs = { *longLine.toLaTeX(none, width),
-                                      *longLine.toGroff(none, width),
-                                      *longLine.toCommonMark(none, width) };
+            *longLine.toGroff(none, width), *longLine.toCommonMark(none, width) };
         for (const QString& output : outputs) {
-            const QStringList wordLines = output.split(QLatin1Char('\n'))
-                                              .filter(QStringLiteral("word"));
+            const QStringList wordLines
+                = output.split(QLatin1Char('\n')).filter(QStringLiteral("word"));
             EXPECT_EQ(wordLines.size() > 1, width > 0) << output.toStdString();
         }
     }
@@ -175,8 +172,8 @@ TEST(MarkdownRenderers, RenderedTextThatIsNotUtf8IsAnError)
     cmark_node_append_child(root.get(), paragraph);
 
     platform::Error error;
-    EXPECT_FALSE(MarkdownHTMLRenderer::astToHTML(root.get(), MarkdownOptions::defaultOptions,
-                                                 &error));
+    EXPECT_FALSE(
+        MarkdownHTMLRenderer::astToHTML(root.get(), MarkdownOptions::defaultOptions, &error));
     EXPECT_EQ(markdownErrorsCase(error), MarkdownErrors::astRenderingError);
 
     // Without a buffer there is nothing to decode.

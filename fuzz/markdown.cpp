@@ -1,0 +1,63 @@
+// Feeds arbitrary bytes to the Markdown import (parse, HTML, rich text), the node tree and the
+// Markdown export's rewriting. Every conversion must end with a result or one of the library's
+// own errors.
+#include "markdown/Markdown.h"
+#include "document/MarkdownExporter.h"
+#include "markdown/MarkdownErrors.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+namespace {
+
+void requireResultOrMarkdownError(bool succeeded, const platform::Error& error)
+{
+    if (!succeeded && !markdown::markdownErrorsCase(error))
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace markdown;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const Markdown source(text);
+    const MarkdownOptions options = size > 0 && (data[0] & 1)
+        ? MarkdownOptions::unsafe | MarkdownOptions::smart | MarkdownOptions::sourcePos
+        : MarkdownOptions::defaultOptions;
+
+    platform::Error error;
+    requireResultOrMarkdownError(source.toHTML(options, &error).has_value(), error);
+    requireResultOrMarkdownError(source.toXML(options, &error).has_value(), error);
+    requireResultOrMarkdownError(
+        source.toAttributedString(options, std::nullopt, &error) != nullptr, error);
+
+    // Walk the node tree without recursion, reading every node's description.
+    if (std::shared_ptr<Document> document = source.toDocument(options, &error)) {
+        std::vector<std::shared_ptr<Node>> pending(
+            document->children().begin(), document->children().end());
+        while (!pending.empty()) {
+            std::shared_ptr<Node> node = std::move(pending.back());
+            pending.pop_back();
+            static_cast<void>(static_cast<BaseNode&>(*node).debugDescription());
+            ChildSequence::Iterator children = node->childSequence().makeIterator();
+            while (std::shared_ptr<Node> child = children.next())
+                pending.push_back(std::move(child));
+        }
+    } else {
+        requireResultOrMarkdownError(false, error);
+    }
+
+    MarkdownExporter::markdownFromHTML(text);
+    return 0;
+}
