@@ -158,6 +158,12 @@ TEST(MarkdownRenderers, EdgeCasesOfParsingAndRendering)
         }
     }
 
+    // The legacy safe bit changes nothing; raw HTML is omitted by default already.
+    const Markdown sample(QString::fromUtf8(kSample));
+    EXPECT_EQ(sample.toHTML(MarkdownOptions::safe), sample.toHTML(none));
+    EXPECT_TRUE(sample.toHTML(none)->contains(QStringLiteral("<!-- raw HTML omitted -->")));
+    EXPECT_EQ(MarkdownAttributedStringRenderable::defaultStylesheet.size(), 60);
+
     // The plain-string conversion is the one Markdown values use.
     EXPECT_EQ(toHTML(QStringLiteral("*x*"), none), Markdown(QStringLiteral("*x*")).toHTML(none));
 }
