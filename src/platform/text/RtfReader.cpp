@@ -319,8 +319,8 @@ struct ParaState {
         ParagraphStyle style;
         style.alignment = alignment;
         style.headIndent = leftIndent / 20.0;
-        style.firstLineHeadIndent = (leftIndent + firstIndent) / 20.0;
-        style.tailIndent = -rightIndent / 20.0;
+        style.firstLineHeadIndent = (double(leftIndent) + firstIndent) / 20.0;
+        style.tailIndent = -double(rightIndent) / 20.0;
         style.paragraphSpacingBefore = spaceBefore / 20.0;
         style.paragraphSpacing = spaceAfter / 20.0;
         if (lineMultiple && lineSpacing > 0) {
@@ -1336,7 +1336,7 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
         chars.baselineOffset = (has ? value : 6) / 2.0;
         return;
     case Keyword::Down:
-        chars.baselineOffset = -(has ? value : 6) / 2.0;
+        chars.baselineOffset = -double(has ? value : 6) / 2.0;
         return;
     case Keyword::FontSize:
         if (value > 0)

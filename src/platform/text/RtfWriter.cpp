@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -54,9 +55,17 @@ void appendControl(std::string& out, const char* word, long long value)
     appendNumber(out, value);
 }
 
+// Rounds to an int, clamped so that damaged values from a read file cannot overflow.
+int roundToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return int(std::lround(std::clamp(value, -1e9, 1e9)));
+}
+
 int twips(double points)
 {
-    return int(std::lround(points * 20.0));
+    return roundToInt(points * 20.0);
 }
 
 struct CharProps {
@@ -173,7 +182,7 @@ const CharProps& Writer::props(int formatIndex)
     p.italic = format.fontItalic();
     p.font = fontIndex(families.value(0), p.bold, p.italic);
     p.sizeMilli = format.hasProperty(QTextFormat::FontPointSize)
-        ? int(std::lround(format.fontPointSize() * 1000.0))
+        ? roundToInt(format.fontPointSize() * 1000.0)
         : m_systemSizeMilli;
     if (format.hasProperty(QTextFormat::ForegroundBrush))
         p.foreground = colorIndex(format.foreground().color());
@@ -195,7 +204,7 @@ const CharProps& Writer::props(int formatIndex)
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
         p.superscript = -1;
     p.baselineHalfPoints
-        = int(std::lround(format.doubleProperty(AttributedText::BaselineOffsetProperty) * 2.0));
+        = roundToInt(format.doubleProperty(AttributedText::BaselineOffsetProperty) * 2.0);
     if (format.isAnchor())
         p.link = format.anchorHref();
     p.attachment = AttributedText::isAttachment(format);
@@ -247,7 +256,7 @@ const std::string& Writer::paragraphControls(int blockFormatIndex)
     const bool exact
         = style.minimumLineHeight > 0 && style.minimumLineHeight == style.maximumLineHeight;
     if (style.lineHeightMultiple > 0) {
-        appendControl(out, "sl", std::lround(style.lineHeightMultiple * 240.0));
+        appendControl(out, "sl", roundToInt(style.lineHeightMultiple * 240.0));
         out.append("\\slmult1");
         if (style.minimumLineHeight > 0)
             appendControl(out, "slminimum", twips(style.minimumLineHeight));
@@ -471,7 +480,7 @@ QByteArray Writer::run()
     m_propsIndex.assign(m_formats.size(), -1);
     const QFont system = AttributedText::systemFont();
     m_systemFamily = system.family();
-    m_systemSizeMilli = int(std::lround(system.pointSizeF() * 1000.0));
+    m_systemSizeMilli = roundToInt(system.pointSizeF() * 1000.0);
     fontIndex(m_systemFamily, false, false);
     m_props.reserve(16);
     m_body.reserve(size_t(m_doc.characterCount()) * 2 + 1024);

@@ -110,6 +110,9 @@ TEST(RichTextBadInput, OddControlsStillRead)
         "{\\rtf1 {\\pict\\pngblip zz\\bin2 ab} b}",
         "{\\rtf1{\\field{\\*\\fldinst{HYPERLINK}}{\\fldrslt x}} b}",
         "{\\rtf1 \\pard\\sl-2147483648\\slmult1\\li2147483647\\fi-2147483648 b}",
+        // Found by fuzzing: extreme lengths overflowed when written back.
+        "{\\rtf1 \\pard\\sl-2147483648\\slmult0\\ri-2147483648\\up-2147483648 "
+        "\\dn-2147483648\\fs2147483647\\fsmilli2147483647 b}",
         "{\\rtf1 " + QByteArray("\\tx10").repeated(1000) + " b}",
         "{\\rtf1 \\averyveryveryveryveryveryveryveryverylongcontrolword b}",
     };
