@@ -132,13 +132,18 @@ protected:
         return std::dynamic_pointer_cast<BXFetchedNotesCategory>(found->first());
     }
 
-    static QStringList names(const QList<ManagedObjectPtr>& notes)
+    // Sorted and joined, so that a failure prints readable names.
+    static std::string joined(QStringList names)
+    {
+        names.sort();
+        return names.join(", ").toStdString();
+    }
+    static std::string names(const QList<ManagedObjectPtr>& notes)
     {
         QStringList result;
         for (const ManagedObjectPtr& note : notes)
             result << note->valueForKey(QStringLiteral("noteName")).toString();
-        result.sort();
-        return result;
+        return joined(result);
     }
 
     QUrl storeURL;
@@ -157,7 +162,7 @@ TEST_F(CategoryTest, RecentNotesCountTenCalendarDaysBackFromTheNewestNote)
     saveAndReopen();
 
     EXPECT_EQ(names(reload(BXCategory::RecentNotesCategoryID)->fetchedNotes()),
-        QStringList({ "exactly ten days before", "newest", "three days before" }));
+        joined({ "exactly ten days before", "newest", "three days before" }));
 }
 
 TEST_F(CategoryTest, RecentNotesWithoutNotesUseNowAndHoldNothing)
@@ -170,7 +175,7 @@ TEST_F(CategoryTest, RecentNotesWithoutNotesUseNowAndHoldNothing)
     // The first note, just written, is recent by the newest-note rule.
     addNote("fresh", QDateTime::currentDateTime());
     EXPECT_EQ(
-        names(reload(BXCategory::RecentNotesCategoryID)->fetchedNotes()), QStringList({ "fresh" }));
+        names(reload(BXCategory::RecentNotesCategoryID)->fetchedNotes()), joined({ "fresh" }));
 }
 
 TEST_F(CategoryTest, RecentNotesCutOffKeepsTheWallClockTimeAcrossDaylightSaving)
@@ -201,7 +206,8 @@ TEST_F(CategoryTest, RecentNotesCutOffKeepsTheWallClockTimeAcrossDaylightSaving)
         addNote("an hour and a half before", dayTen.addSecs(-90 * 60));
         recentNotes();
         saveAndReopen();
-        EXPECT_EQ(names(reload(BXCategory::RecentNotesCategoryID)->fetchedNotes()), c.recent);
+        EXPECT_EQ(
+            names(reload(BXCategory::RecentNotesCategoryID)->fetchedNotes()), joined(c.recent));
     }
 }
 
@@ -233,8 +239,8 @@ TEST_F(CategoryTest, SmartCategoriesSelectTheirNotes)
         SCOPED_TRACE(c.identifier.toStdString());
         SmartPtr category = reload(c.identifier);
         ASSERT_TRUE(category);
-        EXPECT_EQ(names(category->fetchedNotes()), c.notes);
-        EXPECT_EQ(names(category->notes()), c.notes);
+        EXPECT_EQ(names(category->fetchedNotes()), joined(c.notes));
+        EXPECT_EQ(names(category->notes()), joined(c.notes));
         EXPECT_EQ(category->valueForKey(QStringLiteral("notes")).toList().size(), c.notes.size());
     }
 }
