@@ -64,7 +64,7 @@ public:
     void close() override;
     // Cleans up, then decides as the base does; the clean-up is re-armed 2.0 s later, so a
     // close that did not happen saves the state again the next time.
-    void canCloseDocument(std::function<void(bool shouldClose)> decision);
+    void canCloseDocument(std::function<void(bool shouldClose)> decision) override;
 
     bool requirePassword() const { return m_requirePassword; }
     // The stored form: an Argon2id string, the typed text of an older file, or "".

@@ -111,7 +111,7 @@ public:
 
     // Answers through `decision` whether the document may close: a titled document autosaves
     // first and may close when that worked; an untitled one with changes needs the user.
-    void canCloseDocument(std::function<void(bool shouldClose)> decision);
+    virtual void canCloseDocument(std::function<void(bool shouldClose)> decision);
     // Lets go of the windows and the store; the document is unusable afterwards.
     virtual void close();
     bool isClosed() const { return m_closed; }
