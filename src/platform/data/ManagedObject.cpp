@@ -26,14 +26,20 @@ ManagedObject::ManagedObject() = default;
 
 ManagedObject::~ManagedObject() = default;
 
-void ManagedObject::setUp(
-    const EntityDescription* entity, ManagedObjectContext* context, const ManagedObjectID& id)
+void ManagedObject::setUp(const EntityDescription* entity, ManagedObjectContext* context,
+                          const ManagedObjectID& id, std::vector<QVariant>* values,
+                          std::vector<char>* loaded)
 {
     m_entity = entity;
     m_context = context;
     m_id = id;
-    m_values.assign(entity->attributes().size(), QVariant());
-    m_loaded.assign(entity->attributes().size(), 0);
+    if (values && loaded) {
+        m_values.swap(*values);
+        m_loaded.swap(*loaded);
+    } else {
+        m_values.assign(entity->attributes().size(), QVariant());
+        m_loaded.assign(entity->attributes().size(), 0);
+    }
     m_relations.assign(entity->relationships().size(), Relation());
     m_changed.assign(entity->attributes().size() + entity->relationships().size(), 0);
 }

@@ -94,8 +94,10 @@ private:
         std::vector<ManagedObjectPtr> objects;
     };
 
-    void setUp(
-        const EntityDescription* entity, ManagedObjectContext* context, const ManagedObjectID& id);
+    // Takes over `values` and `loaded` (one per attribute) when given.
+    void setUp(const EntityDescription* entity, ManagedObjectContext* context,
+               const ManagedObjectID& id, std::vector<QVariant>* values = nullptr,
+               std::vector<char>* loaded = nullptr);
     void loadAttribute(int index) const;
     void loadRelation(int index) const;
     void setAttribute(int index, const QVariant& value);

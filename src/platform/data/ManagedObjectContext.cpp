@@ -354,10 +354,8 @@ ManagedObjectPtr ManagedObjectContext::registerRow(PersistentStore::Row& row)
     const bool wasFault = !object || object->m_fault || !object->m_awake;
     if (!object) {
         object = row.entity->makeObject();
-        object->setUp(row.entity, this, id);
-        // A new object takes the row's values as they are.
-        object->m_values.swap(row.values);
-        object->m_loaded.swap(row.loaded);
+        // A new object takes the row's values as they are (leaving the row's lists empty).
+        object->setUp(row.entity, this, id, &row.values, &row.loaded);
         m_registered.insert(id, object);
     }
     applyRow(object.get(), row);
