@@ -110,9 +110,9 @@ void replaceTagText(QString& text, QStringView search, QStringView replacement)
     const qsizetype searchLength = search.size();
     QString result;
     qsizetype copied = 0;
-    for (qsizetype at = 0; at + searchLength <= length; ++at) {
-        if (source[at] != search.front())
-            continue;
+    const QStringView view(text);
+    for (qsizetype at = view.indexOf(search.front()); at >= 0 && at + searchLength <= length;
+         at = view.indexOf(search.front(), at + 1)) {
         qsizetype k = 1;
         while (k < searchLength && caseFolded(source[at + k]) == search[k])
             ++k;
