@@ -2,7 +2,7 @@
 #include "document/BXDataModel.h"
 #include "document/BXFetchedNotesCategory.h"
 #include "document/BXNote.h"
-#include "support/TestEnvironment.h"
+#include "NotesStoreTest.h"
 #include "ui/BXDefaults.h"
 #include "ui/ValueTransformerRegistration.h"
 
@@ -49,33 +49,13 @@ private:
     QByteArray m_previous;
 };
 
-class CategoryTest : public ::testing::Test {
+class CategoryTest : public NotesStoreTest {
 protected:
     void SetUp() override
     {
         BXDefaults::registerDefaults();
         registerNamedValueTransformers();
-        storeURL = QUrl::fromLocalFile(bxtest::makeTempFolder() + "/persistentStore");
-        open();
-    }
-
-    void open()
-    {
-        context = std::make_unique<ManagedObjectContext>();
-        auto coordinator
-            = std::make_shared<platform::PersistentStoreCoordinator>(BXDataModel::model());
-        platform::Error error;
-        ASSERT_TRUE(
-            coordinator->addPersistentStore(platform::SQLiteStoreType, storeURL, {}, &error))
-            << error.toString().toStdString();
-        context->setPersistentStoreCoordinator(coordinator);
-    }
-
-    void saveAndReopen()
-    {
-        platform::Error error;
-        ASSERT_TRUE(context->save(&error)) << error.toString().toStdString();
-        open();
+        NotesStoreTest::SetUp();
     }
 
     ManagedObjectPtr addNote(const QString& name, const QDateTime& modified,
@@ -146,8 +126,6 @@ protected:
         return joined(result);
     }
 
-    QUrl storeURL;
-    std::unique_ptr<ManagedObjectContext> context;
 };
 
 TEST_F(CategoryTest, RecentNotesCountTenCalendarDaysBackFromTheNewestNote)

@@ -1,6 +1,6 @@
 #include "document/BXDataModel.h"
 #include "document/BXDocumentPreference.h"
-#include "support/TestEnvironment.h"
+#include "NotesStoreTest.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
@@ -17,40 +17,12 @@ using Pref = BXDocumentPreference;
 
 namespace {
 
-class DocumentPreferenceTest : public ::testing::Test {
+class DocumentPreferenceTest : public NotesStoreTest {
 protected:
-    void SetUp() override
-    {
-        storeURL = QUrl::fromLocalFile(bxtest::makeTempFolder() + "/persistentStore");
-        open();
-    }
-
-    void open()
-    {
-        context = std::make_unique<ManagedObjectContext>();
-        auto coordinator
-            = std::make_shared<platform::PersistentStoreCoordinator>(BXDataModel::model());
-        platform::Error error;
-        ASSERT_TRUE(
-            coordinator->addPersistentStore(platform::SQLiteStoreType, storeURL, {}, &error))
-            << error.toString().toStdString();
-        context->setPersistentStoreCoordinator(coordinator);
-    }
-
-    void saveAndReopen()
-    {
-        platform::Error error;
-        ASSERT_TRUE(context->save(&error)) << error.toString().toStdString();
-        open();
-    }
-
     qsizetype records()
     {
         return context->countForFetchRequest(platform::FetchRequest(Pref::entityName()), nullptr);
     }
-
-    QUrl storeURL;
-    std::unique_ptr<ManagedObjectContext> context;
 };
 
 QImage sampleImage()
