@@ -141,6 +141,8 @@ private:
     const ManagedObjectModel* model() const;
     // Registers the object of a fetched row, taking over its values when the object is new.
     ManagedObjectPtr registerRow(PersistentStore::Row& row);
+    // The same when the registered object (`known`, null when there is none) was looked up.
+    ManagedObjectPtr registerRow(PersistentStore::Row& row, ManagedObjectPtr known);
     void applyRow(ManagedObject* object, const PersistentStore::Row& row);
     void unregister(ManagedObject* object);
     void reinsert(const ManagedObjectPtr& object);
@@ -148,6 +150,13 @@ private:
     bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
     bool fetchCandidates(
         const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
+    bool hasUnsavedChanges(const std::vector<const EntityDescription*>& entities) const;
+    // Answers count and max:/min: requests in SQL where that gives what evaluating in memory
+    // would; leaves `result` empty where it does not. False only when reading failed.
+    bool fetchInStore(
+        const FetchRequest& request, std::optional<QVariantList>& result, Error* error);
+    // Loads, in a few queries, the to-many relations the predicate or sort will read.
+    void prefetchRelations(const FetchRequest& request, const QList<ManagedObjectPtr>& objects);
     static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
     void dropPendingUpdate(const ManagedObjectPtr& object);
 

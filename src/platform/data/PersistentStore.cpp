@@ -19,6 +19,7 @@ namespace platform {
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 2000;
+constexpr int kCacheSizeKiB = 32 * 1024;
 
 Error fileError(int code, const QString& description, const QString& reason = {})
 {
@@ -138,6 +139,9 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
         = m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
     m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
                   .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
+    // Room for the pages of a large notes file, so that fetching again reads them from memory
+    // (SQLite drops the cache by itself when another connection changed the file).
+    m_db.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kCacheSizeKiB));
     SqlPredicateFilter::registerFunctions(m_db.handle());
     return true;
 }
@@ -326,6 +330,7 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
                 QStringLiteral("The file at the new place is another "
                                "store.")));
     moved.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kDefaultBusyTimeoutMs));
+    moved.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kCacheSizeKiB));
     SqlPredicateFilter::registerFunctions(moved.handle());
     m_db = std::move(moved);
     m_path = QFileInfo(path).absoluteFilePath();
@@ -380,14 +385,27 @@ QString PersistentStore::columnName(const AttributeDescription* attribute) const
     return m_schema.column(attribute);
 }
 
+QString PersistentStore::fromClause(
+    const std::vector<const EntityDescription*>& entities, const SqlFilter* filter) const
+{
+    QStringList numbers;
+    for (const EntityDescription* entity : entities)
+        numbers << QString::number(m_schema.entityNumber(entity));
+    QString sql = QStringLiteral(" FROM %1 t WHERE t.Z_ENT IN (%2)")
+                      .arg(m_schema.tableName(entities.front()->rootEntity()),
+                          numbers.join(QLatin1Char(',')));
+    if (filter && !filter->condition.isEmpty())
+        sql += QStringLiteral(" AND (") + filter->condition + QLatin1Char(')');
+    return sql;
+}
+
 bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& entities,
     const std::vector<QString>* attributes, const SqlFilter* filter, std::vector<Row>& rows,
-    Error* error)
+    Error* error, const ValuesWanted& wanted)
 {
     QMutexLocker locker(&m_mutex);
     if (entities.empty())
         return true;
-    const EntityDescription* root = entities.front()->rootEntity();
     // Columns: the union of the attributes of every fetched entity, deduplicated by column.
     std::vector<const AttributeDescription*> columns;
     std::vector<const RelationshipDescription*> toOnes;
@@ -419,14 +437,7 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
         sql += entityColumn.isEmpty() ? QStringLiteral(", NULL")
                                       : QStringLiteral(", t.") + entityColumn;
     }
-    QStringList numbers;
-    for (const EntityDescription* entity : entities)
-        numbers << QString::number(m_schema.entityNumber(entity));
-    sql += QStringLiteral(" FROM %1 t WHERE t.Z_ENT IN (%2)")
-               .arg(m_schema.tableName(root), numbers.join(QLatin1Char(',')));
-    if (filter && !filter->condition.isEmpty())
-        sql += QStringLiteral(" AND (") + filter->condition + QLatin1Char(')');
-    sql += QStringLiteral(" ORDER BY t.Z_PK");
+    sql += fromClause(entities, filter) + QStringLiteral(" ORDER BY t.Z_PK");
 
     SqliteStatement statement = m_db.prepare(sql);
     if (!statement.isValid())
@@ -456,6 +467,10 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
                         ? row.entity->attributeIndex(attribute->name())
                         : -1);
             found = indexes.insert(row.entity, map);
+        }
+        if (wanted && !wanted(row, found.value())) {
+            rows.push_back(std::move(row));
+            continue;
         }
         const size_t count = row.entity->attributes().size();
         row.values.resize(count);
@@ -565,6 +580,138 @@ bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, 
     if (step != SQLITE_DONE)
         return Error::set(error,
             sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+    return true;
+}
+
+qint64 PersistentStore::countRows(
+    const std::vector<const EntityDescription*>& entities, const SqlFilter* filter, Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    if (entities.empty())
+        return 0;
+    SqliteStatement statement
+        = m_db.prepare(QStringLiteral("SELECT COUNT(*)") + fromClause(entities, filter));
+    if (!statement.isValid()) {
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+        return -1;
+    }
+    if (filter) {
+        for (int i = 0; i < filter->binds.size(); ++i)
+            statement.bind(i + 1, filter->binds[i]);
+    }
+    if (statement.step() != SQLITE_ROW) {
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+        return -1;
+    }
+    return statement.int64(0);
+}
+
+std::optional<QVariant> PersistentStore::fetchExtreme(
+    const std::vector<const EntityDescription*>& entities, const AttributeDescription* attribute,
+    bool maximum, const SqlFilter* filter, Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    const QString column = m_schema.column(attribute);
+    if (entities.empty() || column.isEmpty() || attribute->isTransient())
+        return std::nullopt;
+    // Memory orders the converted values; SQL orders what is stored. They agree only for
+    // stored numbers whose conversion keeps their order, so anything else is counted and
+    // left to the caller.
+    QString numeric;
+    switch (attribute->type()) {
+    case AttributeDescription::Type::Integer16:
+        numeric = QStringLiteral("typeof(t.%1) = 'integer' AND t.%1 BETWEEN -32768 AND 32767");
+        break;
+    case AttributeDescription::Type::Integer32:
+        numeric = QStringLiteral(
+            "typeof(t.%1) = 'integer' AND t.%1 BETWEEN -2147483648 AND 2147483647");
+        break;
+    case AttributeDescription::Type::Integer64:
+        numeric = QStringLiteral("typeof(t.%1) = 'integer'");
+        break;
+    case AttributeDescription::Type::Double:
+    case AttributeDescription::Type::Date:
+        numeric = QStringLiteral("typeof(t.%1) IN ('integer', 'real')");
+        break;
+    default:
+        return std::nullopt;
+    }
+    const QString sql
+        = QStringLiteral("SELECT %1(t.%2), COUNT(t.%2) - COUNT(CASE WHEN %3 THEN 1 END)")
+              .arg(maximum ? QStringLiteral("MAX") : QStringLiteral("MIN"), column,
+                  numeric.arg(column))
+        + fromClause(entities, filter);
+    SqliteStatement statement = m_db.prepare(sql);
+    if (!statement.isValid()) {
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+        return std::nullopt;
+    }
+    if (filter) {
+        for (int i = 0; i < filter->binds.size(); ++i)
+            statement.bind(i + 1, filter->binds[i]);
+    }
+    if (statement.step() != SQLITE_ROW) {
+        Error::set(error,
+            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+        return std::nullopt;
+    }
+    if (statement.int64(1) != 0)
+        return std::nullopt;
+    return attribute->fromStored(statement.value(0));
+}
+
+bool PersistentStore::fetchRelated(const RelationshipDescription* relationship,
+    const std::vector<qint64>& ownerKeys, std::vector<std::pair<qint64, ManagedObjectID>>& result,
+    Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    const EntityDescription* destination = relationship->destinationEntity();
+    const QString table = m_schema.tableName(destination);
+    QString sql;
+    if (const StoreSchema::JoinTable* join = m_schema.joinTable(relationship)) {
+        const bool owner = join->ownerRelationship == relationship;
+        const QString mine = owner ? join->ownerColumn : join->otherColumn;
+        const QString theirs = owner ? join->otherColumn : join->ownerColumn;
+        sql = QStringLiteral("SELECT j.%4, d.Z_PK, d.Z_ENT FROM %1 j JOIN %2 d ON d.Z_PK = j.%3 "
+                             "WHERE j.%4 IN (%5) ORDER BY j.%4, d.Z_PK")
+                  .arg(join->table, table, theirs, mine);
+    } else if (const RelationshipDescription* inverse = relationship->inverseRelationship();
+               inverse && !inverse->isToMany()) {
+        sql = QStringLiteral("SELECT d.%2, d.Z_PK, d.Z_ENT FROM %1 d WHERE d.%2 IN (%3) "
+                             "ORDER BY d.%2, d.Z_PK")
+                  .arg(table, m_schema.column(inverse));
+    } else {
+        return true;
+    }
+    // Keys go into the text in batches, well below SQLite's limits on statement length.
+    constexpr size_t kBatch = 500;
+    for (size_t start = 0; start < ownerKeys.size(); start += kBatch) {
+        const size_t end = std::min(ownerKeys.size(), start + kBatch);
+        QString keys;
+        for (size_t i = start; i < end; ++i) {
+            if (i > start)
+                keys += QLatin1Char(',');
+            keys += QString::number(ownerKeys[i]);
+        }
+        SqliteStatement statement = m_db.prepare(sql.arg(keys));
+        if (!statement.isValid())
+            return Error::set(error,
+                sqliteError(
+                    m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+        int step;
+        while ((step = statement.step()) == SQLITE_ROW) {
+            const EntityDescription* entity = m_schema.entityForNumber(int(statement.int64(2)));
+            if (entity && entity->isKindOfEntity(destination))
+                result.emplace_back(statement.int64(0), objectID(entity, statement.int64(1)));
+        }
+        if (step != SQLITE_DONE)
+            return Error::set(error,
+                sqliteError(
+                    m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+    }
     return true;
 }
 

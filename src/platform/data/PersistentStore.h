@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -93,11 +94,16 @@ public:
     // Copies the file to `url` (replacing what is there) and continues on the copy.
     bool migrateToURL(const QUrl& url, Error* error);
 
+    // Told a row's entity, key and version and, per selected column, the attribute index it
+    // fills (-1: none); false leaves the row's values and to-one targets unread.
+    using ValuesWanted = std::function<bool(const Row& row, const std::vector<int>& columns)>;
+
     // Rows of `entities` (all sharing one root table) matching `filter`. `attributes` limits
-    // what is loaded (nullptr: every attribute not loaded lazily).
+    // what is loaded (nullptr: every attribute not loaded lazily); `wanted`, when given, is
+    // asked once for each row returned, in order.
     bool fetchRows(const std::vector<const EntityDescription*>& entities,
         const std::vector<QString>* attributes, const SqlFilter* filter, std::vector<Row>& rows,
-        Error* error);
+        Error* error, const ValuesWanted& wanted = {});
     // One row by key with every attribute not loaded lazily; nullopt with no error when gone.
     std::optional<Row> fetchRow(const EntityDescription* entity, qint64 primaryKey, Error* error);
     // One attribute's value (for lazily loaded columns); nullopt when the row is gone.
@@ -106,6 +112,20 @@ public:
     // The objects a to-many relationship of a saved object holds, ordered by key.
     bool fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
         std::vector<ManagedObjectID>& result, Error* error);
+
+    // The same for many saved owners at once: (owner key, object) pairs, by owner then key.
+    bool fetchRelated(const RelationshipDescription* relationship,
+        const std::vector<qint64>& ownerKeys,
+        std::vector<std::pair<qint64, ManagedObjectID>>& result, Error* error);
+    // The number of rows of `entities` matching `filter`; -1 with an error on failure.
+    qint64 countRows(const std::vector<const EntityDescription*>& entities, const SqlFilter* filter,
+        Error* error);
+    // The largest (or smallest) saved value of a number or date attribute over the matching
+    // rows, in memory form (nil when none has one). Nullopt, with an error only when reading
+    // failed, for other types and when a stored value is not a number of the attribute's
+    // kind, where SQL would order differently from the values in memory.
+    std::optional<QVariant> fetchExtreme(const std::vector<const EntityDescription*>& entities,
+        const AttributeDescription* attribute, bool maximum, const SqlFilter* filter, Error* error);
 
     // Writes everything in one transaction; on success `insertedKeys` holds the key of each
     // insert. On failure nothing of it is in the file.
@@ -124,6 +144,9 @@ private:
     bool openFile(const QString& path, bool create, Error* error);
     bool prepareSchema(bool isNewFile, Error* error);
     Error sqliteError(int code, const QString& description) const;
+    // " FROM <root table> t WHERE <entity and filter condition>"; `entities` not empty.
+    QString fromClause(
+        const std::vector<const EntityDescription*>& entities, const SqlFilter* filter) const;
     void readRow(SqliteStatement& statement, const std::vector<int>& columnAttributes,
         int toOneStart, Row& row) const;
 
