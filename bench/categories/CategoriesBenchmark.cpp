@@ -157,13 +157,3 @@ BENCHMARK_CAPTURE(fetchCold, AllNotes, BXCategory::AllNotesCategoryID)
 BENCHMARK_CAPTURE(fetchCold, RecentNotes, BXCategory::RecentNotesCategoryID)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(fetchCold, NoCategory, BXCategory::NoCategoryID)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    registerNamedValueTransformers();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -152,18 +152,3 @@ void BM_KillDuringSaves(benchmark::State& benchState)
 BENCHMARK(BM_KillDuringSaves)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    QGuiApplication app(argc, argv);
-    BXDefaults::registerDefaults();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -108,19 +108,3 @@ void BM_OpenTenThousandNoteFileForTheList(benchmark::State& state)
 BENCHMARK(BM_OpenTenThousandNoteFileForTheList)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a throw-away folder, never the user's.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    QGuiApplication app(argc, argv);
-    BXDefaults::registerDefaults();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

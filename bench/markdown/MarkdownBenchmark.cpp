@@ -112,15 +112,3 @@ BENCHMARK(BM_MarkdownFromNoteHtml)->Arg(100 * 1024)->Unit(benchmark::kMillisecon
 } // namespace
 
 // Rich text needs the application object for fonts.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

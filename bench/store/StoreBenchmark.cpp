@@ -379,12 +379,3 @@ BENCHMARK(BM_SaveOneChangedNote_Store)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneChangedNote_RawSQL)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryOf10000FetchedNotes_Store)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MemoryOf10000FetchedNotes_RawSQL)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
