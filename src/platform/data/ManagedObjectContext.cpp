@@ -837,7 +837,7 @@ bool ManagedObjectContext::fetchCandidates(
     QSet<const ManagedObject*> decided;
     if (const std::shared_ptr<PersistentStore> current = store()) {
         const std::unique_ptr<SqlPredicateFilter> filter
-            = SqlPredicateFilter::make(predicate, entity, *current);
+            = SqlPredicateFilter::make(predicate, entity, *current, unchangedCheck());
         // Objects already holding every value asked for would ignore the row's values (they
         // never replace loaded ones), so those are not converted at all.
         std::vector<ManagedObjectPtr> known;
@@ -884,7 +884,12 @@ bool ManagedObjectContext::fetchCandidates(
     }
     if (!predicate)
         return true;
-    prefetchRelations(request, result);
+    QList<ManagedObjectPtr> undecided;
+    for (const ManagedObjectPtr& object : std::as_const(result)) {
+        if (!decided.contains(object.get()))
+            undecided.append(object);
+    }
+    prefetchRelations(request, undecided);
     QList<ManagedObjectPtr> matching;
     matching.reserve(result.size());
     for (const ManagedObjectPtr& object : std::as_const(result)) {
@@ -916,6 +921,13 @@ bool ManagedObjectContext::hasUnsavedChanges(
             });
 }
 
+std::function<bool(const EntityDescription*)> ManagedObjectContext::unchangedCheck() const
+{
+    return [this](const EntityDescription* entity) {
+        return !hasUnsavedChanges(entity->selfAndDescendants());
+    };
+}
+
 bool ManagedObjectContext::fetchInStore(
     const FetchRequest& request, std::optional<QVariantList>& result, Error* error)
 {
@@ -936,7 +948,7 @@ bool ManagedObjectContext::fetchInStore(
         return true;
     std::unique_ptr<SqlPredicateFilter> filter;
     if (request.predicate()) {
-        filter = SqlPredicateFilter::make(request.predicate(), entity, *current);
+        filter = SqlPredicateFilter::make(request.predicate(), entity, *current, unchangedCheck());
         if (!filter || !filter->isExact())
             return true;
     }

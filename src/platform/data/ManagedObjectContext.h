@@ -151,6 +151,7 @@ private:
     bool fetchCandidates(
         const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
     bool hasUnsavedChanges(const std::vector<const EntityDescription*>& entities) const;
+    std::function<bool(const EntityDescription*)> unchangedCheck() const;
     // Answers count and max:/min: requests in SQL where that gives what evaluating in memory
     // would; leaves `result` empty where it does not. False only when reading failed.
     bool fetchInStore(

@@ -58,7 +58,9 @@ bool ManagedObjectID::operator==(const ManagedObjectID& other) const
 
 size_t qHash(const ManagedObjectID& id, size_t seed)
 {
-    return qHashMulti(seed, id.m_store, id.m_primaryKey);
+    // Equal saved IDs share their key, which tells rows apart well enough without hashing the
+    // store UUID on every look-up during a fetch.
+    return id.m_primaryKey != 0 ? ::qHash(id.m_primaryKey, seed) : ::qHash(id.m_store, seed);
 }
 
 } // namespace platform

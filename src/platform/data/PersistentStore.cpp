@@ -375,6 +375,35 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
     return true;
 }
 
+QString PersistentStore::relatedRowsClause(
+    const RelationshipDescription* relationship, const QString& alias, QString& ownerKey) const
+{
+    QMutexLocker locker(&m_mutex);
+    const EntityDescription* destination = relationship->destinationEntity();
+    QStringList numbers;
+    for (const EntityDescription* entity : destination->selfAndDescendants())
+        numbers << QString::number(m_schema.entityNumber(entity));
+    const QString kinds
+        = QStringLiteral("%1.Z_ENT IN (%2)").arg(alias, numbers.join(QLatin1Char(',')));
+    const QString table = m_schema.tableName(destination);
+    if (const StoreSchema::JoinTable* join = m_schema.joinTable(relationship)) {
+        const bool owner = join->ownerRelationship == relationship;
+        const QString mine = owner ? join->ownerColumn : join->otherColumn;
+        const QString theirs = owner ? join->otherColumn : join->ownerColumn;
+        ownerKey = QStringLiteral("bx_j.") + mine;
+        return QStringLiteral("FROM %1 bx_j JOIN %2 %3 ON %3.Z_PK = bx_j.%4 "
+                              "WHERE %5 IS NOT NULL AND %6")
+            .arg(join->table, table, alias, theirs, ownerKey, kinds);
+    }
+    if (const RelationshipDescription* inverse = relationship->inverseRelationship();
+        inverse && !inverse->isToMany()) {
+        ownerKey = alias + QLatin1Char('.') + m_schema.column(inverse);
+        return QStringLiteral("FROM %1 %2 WHERE %3 IS NOT NULL AND %4")
+            .arg(table, alias, ownerKey, kinds);
+    }
+    return {};
+}
+
 const EntityDescription* PersistentStore::entityForNumber(int number) const
 {
     return m_schema.entityForNumber(number);

@@ -131,6 +131,12 @@ public:
     // insert. On failure nothing of it is in the file.
     bool save(const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error);
 
+    // "FROM ... WHERE ..." over the rows a to-many relationship holds for any owner, the
+    // destination table aliased `alias`, as fetchRelated() reads them; `ownerKey` receives the
+    // expression giving each one's owner key (never NULL). Empty when it is not stored.
+    QString relatedRowsClause(
+        const RelationshipDescription* relationship, const QString& alias, QString& ownerKey) const;
+
     const EntityDescription* entityForNumber(int number) const;
     QString columnName(const AttributeDescription* attribute) const;
 

@@ -130,13 +130,15 @@ void SqlPredicateFilter::registerFunctions(sqlite3* db)
         compareFunction, nullptr, nullptr, nullptr);
 }
 
-std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(
-    const PredicateRef& predicate, const EntityDescription* entity, const PersistentStore& store)
+std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(const PredicateRef& predicate,
+    const EntityDescription* entity, const PersistentStore& store, const EntityUnchanged& unchanged)
 {
     if (!predicate)
         return nullptr;
     std::unique_ptr<SqlPredicateFilter> filter(new SqlPredicateFilter());
     filter->m_entity = entity;
+    filter->m_scopeEntity = entity;
+    filter->m_unchanged = unchanged;
     filter->m_store = &store;
     const std::optional<Translation> translation = filter->translate(predicate);
     if (!translation)
@@ -147,6 +149,18 @@ std::unique_ptr<SqlPredicateFilter> SqlPredicateFilter::make(
 }
 
 std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translate(
+    const PredicateRef& predicate)
+{
+    // A part given up on may have bound values already; the placeholders of later parts must
+    // not take them.
+    const qsizetype binds = m_filter.binds.size();
+    std::optional<Translation> translation = translateParts(predicate);
+    if (!translation)
+        m_filter.binds.resize(binds);
+    return translation;
+}
+
+std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateParts(
     const PredicateRef& predicate)
 {
     switch (predicate->kind()) {
@@ -211,8 +225,13 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
         || right->type() != Expression::Type::Constant)
         return std::nullopt;
     const QVariant& constant = right->constantValue();
+    const bool top = m_variable.isEmpty();
 
-    if (left->type() == Expression::Type::EvaluatedObject
+    if (top && left->type() == Expression::Type::KeyPath
+        && left->keyPath().endsWith(QLatin1String("@count")))
+        return translateRelationCount(comparison);
+
+    if (top && left->type() == Expression::Type::EvaluatedObject
         && comparison->predicateOperatorType() == ComparisonPredicate::Operator::In) {
         // SELF IN list: saved members by key; unsaved ones are pending inserts, which memory
         // evaluates anyway.
@@ -236,10 +255,16 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
             true };
     }
 
-    if (left->type() != Expression::Type::KeyPath
-        || (left->operand() && left->operand()->type() != Expression::Type::EvaluatedObject))
+    if (left->type() != Expression::Type::KeyPath)
         return std::nullopt;
-    const AttributeDescription* attribute = m_entity->attribute(left->keyPath());
+    // Inside a SUBQUERY both SELF and its variable stand for the related object.
+    const bool onVariable = !top && left->operand()
+        && left->operand()->type() == Expression::Type::Variable
+        && left->operand()->variable() == m_variable;
+    if (left->operand() && left->operand()->type() != Expression::Type::EvaluatedObject
+        && !onVariable)
+        return std::nullopt;
+    const AttributeDescription* attribute = m_scopeEntity->attribute(left->keyPath());
     if (!attribute || attribute->isTransient()
         || attribute->type() == AttributeDescription::Type::Transformable)
         return std::nullopt;
@@ -249,6 +274,14 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
 
     auto matcher = std::make_unique<Matcher>();
     matcher->comparison = comparison;
+    if (onVariable) {
+        // bx_compare() evaluates on the row's value alone, which has no variables.
+        matcher->comparison = ComparisonPredicate::create(Expression::keyPath(left->keyPath()),
+            right, comparison->predicateOperatorType(), comparison->options(),
+            comparison->comparisonPredicateModifier());
+        if (!matcher->comparison)
+            return std::nullopt;
+    }
     matcher->attribute = attribute;
     using Op = ComparisonPredicate::Operator;
     const Op op = comparison->predicateOperatorType();
@@ -268,7 +301,102 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
     }
     m_filter.binds << QVariant::fromValue(static_cast<void*>(matcher.get()));
     m_matchers.push_back(std::move(matcher));
-    return Translation { QStringLiteral("bx_compare(?, t.%1)").arg(column), true };
+    return Translation { QStringLiteral("bx_compare(?, %1.%2)").arg(m_alias, column), true };
+}
+
+std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateRelationCount(
+    const std::shared_ptr<const ComparisonPredicate>& comparison)
+{
+    // "rel.@count" or "SUBQUERY(rel, $x, ...).@count", compared with a whole number.
+    const ExpressionRef& left = comparison->leftExpression();
+    QString relationName;
+    std::shared_ptr<const Expression> subquery;
+    if (!left->operand()) {
+        const QStringList keys = left->keyPath().split(QLatin1Char('.'));
+        if (keys.size() != 2)
+            return std::nullopt;
+        relationName = keys[0];
+    } else if (left->keyPath() == QLatin1String("@count")
+        && left->operand()->type() == Expression::Type::Subquery) {
+        subquery = left->operand();
+        const ExpressionRef& collection = subquery->operand();
+        if (!collection || collection->type() != Expression::Type::KeyPath || collection->operand()
+            || collection->keyPath().contains(QLatin1Char('.')) || !subquery->predicate()
+            || subquery->variable().isEmpty())
+            return std::nullopt;
+        relationName = collection->keyPath();
+    } else {
+        return std::nullopt;
+    }
+
+    using Op = ComparisonPredicate::Operator;
+    QString op;
+    switch (comparison->predicateOperatorType()) {
+    case Op::LessThan:
+        op = QStringLiteral("<");
+        break;
+    case Op::LessThanOrEqualTo:
+        op = QStringLiteral("<=");
+        break;
+    case Op::GreaterThan:
+        op = QStringLiteral(">");
+        break;
+    case Op::GreaterThanOrEqualTo:
+        op = QStringLiteral(">=");
+        break;
+    case Op::EqualTo:
+        op = QStringLiteral("=");
+        break;
+    case Op::NotEqualTo:
+        op = QStringLiteral("!=");
+        break;
+    default:
+        return std::nullopt;
+    }
+    const QVariant& constant = comparison->rightExpression()->constantValue();
+    switch (constant.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        break;
+    default:
+        return std::nullopt;
+    }
+
+    const RelationshipDescription* relationship = m_entity->relationship(relationName);
+    if (!relationship || !relationship->isToMany() || !m_unchanged
+        || !m_unchanged(relationship->destinationEntity()))
+        return std::nullopt;
+    QString owner;
+    const QString rows = m_store->relatedRowsClause(relationship, QStringLiteral("d"), owner);
+    if (rows.isEmpty())
+        return std::nullopt;
+    QString condition;
+    if (subquery) {
+        m_scopeEntity = relationship->destinationEntity();
+        m_alias = QStringLiteral("d");
+        m_variable = subquery->variable();
+        const std::optional<Translation> inner = translate(subquery->predicate());
+        m_scopeEntity = m_entity;
+        m_alias = QStringLiteral("t");
+        m_variable.clear();
+        if (!inner || !inner->exact)
+            return std::nullopt;
+        condition = QStringLiteral(" AND (") + inner->sql + QLatin1Char(')');
+    }
+    const qint64 number = constant.toLongLong();
+    // Whether any related row qualifies is decided over all owners at once.
+    const bool none = number == 0 && (op == QLatin1String("=") || op == QLatin1String("<="));
+    const bool some = (number == 0 && (op == QLatin1String(">") || op == QLatin1String("!=")))
+        || (number == 1 && op == QLatin1String(">="));
+    if (none || some)
+        return Translation { QStringLiteral("t.Z_PK %1 (SELECT %2 %3%4)")
+                                 .arg(none ? QStringLiteral("NOT IN") : QStringLiteral("IN"), owner,
+                                     rows, condition),
+            true };
+    return Translation { QStringLiteral("(SELECT COUNT(*) %1 AND %2 = t.Z_PK%3) %4 %5")
+                             .arg(rows, owner, condition, op, QString::number(number)),
+        true };
 }
 
 } // namespace platform

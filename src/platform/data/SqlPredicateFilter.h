@@ -4,6 +4,7 @@
 
 #include "platform/predicate/Predicate.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -24,9 +25,15 @@ class ComparisonPredicate;
 // outlive the fetch it is used for.
 class SqlPredicateFilter final {
 public:
-    // Null when nothing of the predicate can be translated.
+    // Whether no object of the entity (or its sub-entities) has unsaved changes.
+    using EntityUnchanged = std::function<bool(const EntityDescription* entity)>;
+
+    // Null when nothing of the predicate can be translated. Counts over a to-many relation
+    // ("rel.@count", "SUBQUERY(rel, ...).@count") are translated only where `unchanged`
+    // tells that the related objects in memory are as saved.
     static std::unique_ptr<SqlPredicateFilter> make(const PredicateRef& predicate,
-        const EntityDescription* entity, const PersistentStore& store);
+        const EntityDescription* entity, const PersistentStore& store,
+        const EntityUnchanged& unchanged = {});
     ~SqlPredicateFilter();
 
     const PersistentStore::SqlFilter& filter() const { return m_filter; }
@@ -43,11 +50,21 @@ private:
         QString sql;
         bool exact;
     };
+    // Leaves the binds as they were when it gives nothing.
     std::optional<Translation> translate(const PredicateRef& predicate);
+    std::optional<Translation> translateParts(const PredicateRef& predicate);
     std::optional<Translation> translateComparison(
+        const std::shared_ptr<const ComparisonPredicate>& comparison);
+    std::optional<Translation> translateRelationCount(
         const std::shared_ptr<const ComparisonPredicate>& comparison);
 
     const EntityDescription* m_entity = nullptr;
+    EntityUnchanged m_unchanged;
+    // What key paths start from: the fetched rows ("t"), or inside a SUBQUERY the related
+    // rows ("d"), named also by the SUBQUERY's variable.
+    const EntityDescription* m_scopeEntity = nullptr;
+    QString m_alias = QStringLiteral("t");
+    QString m_variable;
     const PersistentStore* m_store = nullptr;
     PersistentStore::SqlFilter m_filter;
     bool m_exact = true;

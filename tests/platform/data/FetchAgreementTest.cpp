@@ -108,6 +108,9 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
                 QVariant::fromValue(KeyValueRef(added)) } } },
         { "trashFlag = NO AND (noteText CONTAINS[cd] 'a' OR ANY categories.categoryName = 'x')",
             {} },
+        // The part SQL gives up on must not leave its values bound for the next part.
+        { "(label > 1 OR ANY categories.categoryName = 'x') AND noteText CONTAINS[c] 'e'", {} },
+        { "(noteText CONTAINS 'a' OR categories.@count = 1.5) AND label > 2", {} },
         { "TRUEPREDICATE", {} },
         { "FALSEPREDICATE", {} },
     };

@@ -1,6 +1,8 @@
 #include "NotesModel.h"
 #include "SqlProbe.h"
 
+#include "platform/data/SqlPredicateFilter.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -203,6 +205,10 @@ TEST(StoreQueryAgreement, ToManyPredicatesMatchEvaluationInMemory)
         "SUBQUERY(categories, $c, $c.categoryID = nil).@count > 0",
         "ANY categories.categoryName = 'plain'",
         "label < 3 AND SUBQUERY(categories, $c, $c.categoryID != nil).@count = 0",
+        "categories.@count = 2",
+        "categories.@count != 1",
+        "SUBQUERY(categories, $c, $c.categoryName BEGINSWITH 'p').@count < 1",
+        "SUBQUERY(categories, $c, SELF.categoryID = 't' OR $c.categoryID = nil).@count >= 2",
     };
     for (const Scenario& scenario : kScenarios) {
         SCOPED_TRACE(scenario.name);
@@ -270,4 +276,23 @@ TEST(StoreQueryAgreement, ExtremesOverStoredTextAreLeftToMemory)
     EXPECT_EQ(aggregates.value(QStringLiteral("oldest")),
         extreme(everything, QStringLiteral("noteCreated"), false));
     EXPECT_EQ(aggregates.value(QStringLiteral("top")), QVariant(qlonglong(12)));
+}
+
+// Related rows decide in SQL only while the related objects in memory are as saved.
+TEST(StoreQueryAgreement, RelationCountsGoToSqlOnlyWithoutUnsavedRelatedObjects)
+{
+    auto coordinator = makeStore();
+    ASSERT_TRUE(coordinator);
+    const std::shared_ptr<PersistentStore> store = coordinator->persistentStore();
+    const EntityDescription* noteEntity = store->model().entity(QStringLiteral("Note"));
+    const PredicateRef predicate = Predicate::predicateWithFormat(
+        QStringLiteral("SUBQUERY(categories, $c, $c.categoryID = nil).@count = 0"));
+    const auto unchanged = [](const EntityDescription*) { return true; };
+    const auto changed = [](const EntityDescription*) { return false; };
+
+    const auto translated = SqlPredicateFilter::make(predicate, noteEntity, *store, unchanged);
+    ASSERT_TRUE(translated);
+    EXPECT_TRUE(translated->isExact());
+    EXPECT_FALSE(SqlPredicateFilter::make(predicate, noteEntity, *store, changed));
+    EXPECT_FALSE(SqlPredicateFilter::make(predicate, noteEntity, *store));
 }
