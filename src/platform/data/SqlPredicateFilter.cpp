@@ -8,6 +8,8 @@
 #include "platform/predicate/Expression.h"
 #include "platform/predicate/ValueComparison.h"
 
+#include <QDateTime>
+
 #include <sqlite3.h>
 
 #include <string>
@@ -21,6 +23,9 @@ struct SqlPredicateFilter::Matcher {
     // Set when the constant is non-empty ASCII and the operator has a byte-level equivalent
     // on ASCII text: the constant as compared (lower case under [c]).
     std::optional<std::string> asciiNeedle;
+    // Set for an ordering or equality test of a date attribute against a valid date: the
+    // date's instant, which stored numbers are compared with as memory compares dates.
+    std::optional<qint64> instant;
 };
 
 namespace {
@@ -74,6 +79,27 @@ bool asciiCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view t
     }
 }
 
+bool orderMatches(const SqlPredicateFilter::Matcher& matcher, qint64 instant)
+{
+    const qint64 other = *matcher.instant;
+    switch (matcher.comparison->predicateOperatorType()) {
+    case ComparisonPredicate::Operator::LessThan:
+        return instant < other;
+    case ComparisonPredicate::Operator::LessThanOrEqualTo:
+        return instant <= other;
+    case ComparisonPredicate::Operator::GreaterThan:
+        return instant > other;
+    case ComparisonPredicate::Operator::GreaterThanOrEqualTo:
+        return instant >= other;
+    case ComparisonPredicate::Operator::EqualTo:
+        return instant == other;
+    case ComparisonPredicate::Operator::NotEqualTo:
+        return instant != other;
+    default:
+        return false;
+    }
+}
+
 QVariant sqlValue(sqlite3_value* value)
 {
     switch (sqlite3_value_type(value)) {
@@ -101,6 +127,14 @@ void compareFunction(sqlite3_context* context, int, sqlite3_value** arguments)
         return;
     }
     sqlite3_value* column = arguments[1];
+    const int columnType = sqlite3_value_type(column);
+    if (matcher->instant && (columnType == SQLITE_INTEGER || columnType == SQLITE_FLOAT)) {
+        const QDateTime date = AttributeDescription::dateFromStored(sqlite3_value_double(column));
+        if (date.isValid()) {
+            sqlite3_result_int(context, orderMatches(*matcher, date.toMSecsSinceEpoch()) ? 1 : 0);
+            return;
+        }
+    }
     if (matcher->asciiNeedle && sqlite3_value_type(column) == SQLITE_TEXT) {
         const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(column)),
             size_t(sqlite3_value_bytes(column)));
@@ -299,6 +333,11 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
             matcher->asciiNeedle = needle;
         }
     }
+    if (attribute->type() == AttributeDescription::Type::Date && ValueComparison::isDate(constant)
+        && constant.toDateTime().isValid()
+        && (op == Op::LessThan || op == Op::LessThanOrEqualTo || op == Op::GreaterThan
+            || op == Op::GreaterThanOrEqualTo || op == Op::EqualTo || op == Op::NotEqualTo))
+        matcher->instant = constant.toDateTime().toMSecsSinceEpoch();
     m_filter.binds << QVariant::fromValue(static_cast<void*>(matcher.get()));
     m_matchers.push_back(std::move(matcher));
     return Translation { QStringLiteral("bx_compare(?, %1.%2)").arg(m_alias, column), true };

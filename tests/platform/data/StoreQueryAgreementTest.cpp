@@ -276,6 +276,21 @@ TEST(StoreQueryAgreement, ExtremesOverStoredTextAreLeftToMemory)
     EXPECT_EQ(aggregates.value(QStringLiteral("oldest")),
         extreme(everything, QStringLiteral("noteCreated"), false));
     EXPECT_EQ(aggregates.value(QStringLiteral("top")), QVariant(qlonglong(12)));
+
+    // The same text read by a date comparison.
+    for (const char* format : { "noteCreated < %@", "noteCreated != %@" }) {
+        SCOPED_TRACE(format);
+        const PredicateRef predicate
+            = Predicate::predicateWithFormat(QString::fromUtf8(format), { kBase.addDays(2) });
+        QList<ManagedObjectPtr> expected;
+        for (const ManagedObjectPtr& object : everything) {
+            if (predicate->evaluateWithObject(KeyValueRef(object)))
+                expected << object;
+        }
+        FetchRequest filtered(QStringLiteral("Note"));
+        filtered.setPredicate(predicate);
+        EXPECT_EQ(titles(context.fetchObjects(filtered, nullptr).value()), titles(expected));
+    }
 }
 
 // Related rows decide in SQL only while the related objects in memory are as saved.
