@@ -859,6 +859,7 @@ bool ManagedObjectContext::fetchCandidates(
                 filter ? &filter->filter() : nullptr, rows, error, wanted))
             return false;
         result.reserve(qsizetype(rows.size()) + m_inserted.size());
+        m_registered.reserve(m_registered.size() + qsizetype(rows.size()));
         for (size_t i = 0; i < rows.size(); ++i) {
             ManagedObjectPtr object = registerRow(rows[i], std::move(known[i]));
             if (object->m_deleted || object->m_context != this)

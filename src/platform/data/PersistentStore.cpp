@@ -21,6 +21,38 @@ namespace {
 constexpr int kDefaultBusyTimeoutMs = 2000;
 constexpr int kCacheSizeKiB = 32 * 1024;
 
+// A column as fromStored() converts it; the common cases read without an intermediate value.
+QVariant readColumn(
+    const SqliteStatement& statement, int column, const AttributeDescription* attribute)
+{
+    const int type = sqlite3_column_type(statement.handle(), column);
+    switch (attribute->type()) {
+    case AttributeDescription::Type::Date:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return AttributeDescription::dateFromStored(statement.real(column));
+        break;
+    case AttributeDescription::Type::String:
+        if (type == SQLITE_TEXT)
+            return statement.text(column);
+        break;
+    case AttributeDescription::Type::Boolean:
+        if (type == SQLITE_INTEGER)
+            return statement.int64(column) != 0;
+        break;
+    case AttributeDescription::Type::Integer64:
+        if (type == SQLITE_INTEGER)
+            return statement.int64(column);
+        break;
+    case AttributeDescription::Type::Double:
+        if (type == SQLITE_FLOAT)
+            return statement.real(column);
+        break;
+    default:
+        break;
+    }
+    return attribute->fromStored(statement.value(column));
+}
+
 Error fileError(int code, const QString& description, const QString& reason = {})
 {
     return Error(kCocoaErrorDomain, code, localized(description), reason);
@@ -478,6 +510,9 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
     }
     // Per concrete entity: the attribute index each selected column fills.
     QHash<const EntityDescription*, std::vector<int>> indexes;
+    // Rows mostly come in runs of one entity.
+    const EntityDescription* lastEntity = nullptr;
+    auto last = indexes.end();
     int result;
     while ((result = statement.step()) == SQLITE_ROW) {
         Row row;
@@ -486,7 +521,7 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
             continue;
         row.primaryKey = statement.int64(0);
         row.version = statement.int64(2);
-        auto found = indexes.find(row.entity);
+        auto found = row.entity == lastEntity ? last : indexes.find(row.entity);
         if (found == indexes.end()) {
             std::vector<int> map;
             for (const AttributeDescription* attribute : columns)
@@ -497,6 +532,8 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
                         : -1);
             found = indexes.insert(row.entity, map);
         }
+        lastEntity = row.entity;
+        last = found;
         if (wanted && !wanted(row, found.value())) {
             rows.push_back(std::move(row));
             continue;
@@ -508,7 +545,7 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
             const int index = found.value()[c];
             if (index < 0)
                 continue;
-            row.values[size_t(index)] = columns[c]->fromStored(statement.value(int(c) + 3));
+            row.values[size_t(index)] = readColumn(statement, int(c) + 3, columns[c]);
             row.loaded[size_t(index)] = 1;
         }
         if (!attributes) {
