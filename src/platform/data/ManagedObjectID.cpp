@@ -50,7 +50,9 @@ QUrl ManagedObjectID::URIRepresentation() const
 
 bool ManagedObjectID::operator==(const ManagedObjectID& other) const
 {
-    return m_primaryKey == other.m_primaryKey && m_store == other.m_store
+    // IDs of one store share the UUID's characters, which spares comparing them.
+    return m_primaryKey == other.m_primaryKey
+        && (m_store.constData() == other.m_store.constData() || m_store == other.m_store)
         && (m_entity == other.m_entity
             || (m_entity && other.m_entity && m_entity->rootEntity() == other.m_entity->rootEntity()
                 && m_primaryKey != 0));
