@@ -19,7 +19,7 @@ namespace platform {
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 2000;
-constexpr int kCacheSizeKiB = 32 * 1024;
+constexpr int kCacheSizeKiB = 8 * 1024;
 
 // A column as fromStored() converts it; the common cases read without an intermediate value.
 QVariant readColumn(
@@ -171,8 +171,9 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
         = m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
     m_db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
                   .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
-    // Room for the pages of a large notes file, so that fetching again reads them from memory
-    // (SQLite drops the cache by itself when another connection changed the file).
+    // Room for the pages of a notes file of some thousand notes, so that fetching again reads
+    // them from memory (SQLite drops the cache by itself when another connection changed the
+    // file); bounded, since it counts against the program's memory.
     m_db.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kCacheSizeKiB));
     SqlPredicateFilter::registerFunctions(m_db.handle());
     return true;
