@@ -1101,19 +1101,11 @@ void ManagedObjectContext::prefetchRelations(
     }
 }
 
-std::optional<QVariantList> ManagedObjectContext::executeFetchRequest(
-    const FetchRequest& request, Error* error)
+bool ManagedObjectContext::fetchOrdered(
+    const FetchRequest& request, QList<ManagedObjectPtr>& objects, Error* error)
 {
-    std::optional<QVariantList> answered;
-    if (!fetchInStore(request, answered, error))
-        return std::nullopt;
-    if (answered)
-        return answered;
-    QList<ManagedObjectPtr> objects;
     if (!fetchCandidates(request, objects, error))
-        return std::nullopt;
-    if (request.resultType() == FetchRequest::ResultType::Count)
-        return QVariantList { qlonglong(objects.size()) };
+        return false;
     if (!request.sortDescriptors().isEmpty()) {
         const QList<SortDescriptor>& descriptors = request.sortDescriptors();
         std::stable_sort(objects.begin(), objects.end(),
@@ -1128,6 +1120,25 @@ std::optional<QVariantList> ManagedObjectContext::executeFetchRequest(
     }
     if (request.fetchLimit() > 0 && objects.size() > request.fetchLimit())
         objects.resize(request.fetchLimit());
+    return true;
+}
+
+std::optional<QVariantList> ManagedObjectContext::executeFetchRequest(
+    const FetchRequest& request, Error* error)
+{
+    std::optional<QVariantList> answered;
+    if (!fetchInStore(request, answered, error))
+        return std::nullopt;
+    if (answered)
+        return answered;
+    QList<ManagedObjectPtr> objects;
+    if (request.resultType() == FetchRequest::ResultType::Count) {
+        if (!fetchCandidates(request, objects, error))
+            return std::nullopt;
+        return QVariantList { qlonglong(objects.size()) };
+    }
+    if (!fetchOrdered(request, objects, error))
+        return std::nullopt;
 
     QVariantList result;
     if (request.resultType() == FetchRequest::ResultType::ManagedObject)
@@ -1171,13 +1182,9 @@ std::optional<QList<ManagedObjectPtr>> ManagedObjectContext::fetchObjects(
 {
     FetchRequest objectsRequest = request;
     objectsRequest.setResultType(FetchRequest::ResultType::ManagedObject);
-    const std::optional<QVariantList> result = executeFetchRequest(objectsRequest, error);
-    if (!result)
-        return std::nullopt;
     QList<ManagedObjectPtr> objects;
-    objects.reserve(result->size());
-    for (const QVariant& value : *result)
-        objects << value.value<ManagedObjectPtr>();
+    if (!fetchOrdered(objectsRequest, objects, error))
+        return std::nullopt;
     return objects;
 }
 

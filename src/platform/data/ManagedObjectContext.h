@@ -150,6 +150,8 @@ private:
     bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
     bool fetchCandidates(
         const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
+    // The matching objects in sort order, at most the fetch limit.
+    bool fetchOrdered(const FetchRequest& request, QList<ManagedObjectPtr>& objects, Error* error);
     bool hasUnsavedChanges(const std::vector<const EntityDescription*>& entities) const;
     std::function<bool(const EntityDescription*)> unchangedCheck() const;
     // Answers count and max:/min: requests in SQL where that gives what evaluating in memory
