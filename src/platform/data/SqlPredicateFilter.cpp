@@ -305,6 +305,17 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
     const QString column = m_store->columnName(attribute);
     if (column.isEmpty())
         return std::nullopt;
+    // Only NULL reads back as nil for the types handled here.
+    if (ValueComparison::isNil(constant)
+        && (comparison->predicateOperatorType() == ComparisonPredicate::Operator::EqualTo
+            || comparison->predicateOperatorType() == ComparisonPredicate::Operator::NotEqualTo))
+        return Translation { QStringLiteral("%1.%2 IS %3NULL")
+                                 .arg(m_alias, column,
+                                     comparison->predicateOperatorType()
+                                             == ComparisonPredicate::Operator::NotEqualTo
+                                         ? QStringLiteral("NOT ")
+                                         : QString()),
+            true };
 
     auto matcher = std::make_unique<Matcher>();
     matcher->comparison = comparison;
