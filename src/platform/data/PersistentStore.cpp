@@ -615,38 +615,12 @@ std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* ent
 bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
     std::vector<ManagedObjectID>& result, Error* error)
 {
-    QMutexLocker locker(&m_mutex);
-    const EntityDescription* destination = relationship->destinationEntity();
-    const QString table = m_schema.tableName(destination);
-    QString sql;
-    if (const StoreSchema::JoinTable* join = m_schema.joinTable(relationship)) {
-        const bool owner = join->ownerRelationship == relationship;
-        const QString mine = owner ? join->ownerColumn : join->otherColumn;
-        const QString theirs = owner ? join->otherColumn : join->ownerColumn;
-        sql = QStringLiteral("SELECT d.Z_PK, d.Z_ENT FROM %1 j JOIN %2 d ON d.Z_PK = j.%3 "
-                             "WHERE j.%4 = ? ORDER BY d.Z_PK")
-                  .arg(join->table, table, theirs, mine);
-    } else if (const RelationshipDescription* inverse = relationship->inverseRelationship();
-               inverse && !inverse->isToMany()) {
-        sql = QStringLiteral("SELECT d.Z_PK, d.Z_ENT FROM %1 d WHERE d.%2 = ? ORDER BY d.Z_PK")
-                  .arg(table, m_schema.column(inverse));
-    } else {
-        return true;
-    }
-    SqliteStatement statement = m_db.prepare(sql);
-    if (!statement.isValid())
-        return Error::set(error,
-            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
-    statement.bindInt64(1, ownerKey);
-    int step;
-    while ((step = statement.step()) == SQLITE_ROW) {
-        const EntityDescription* entity = m_schema.entityForNumber(int(statement.int64(1)));
-        if (entity && entity->isKindOfEntity(destination))
-            result.push_back(objectID(entity, statement.int64(0)));
-    }
-    if (step != SQLITE_DONE)
-        return Error::set(error,
-            sqliteError(m_db.extendedErrorCode(), QStringLiteral("The notes could not be read.")));
+    std::vector<std::pair<qint64, ManagedObjectID>> related;
+    if (!fetchRelated(relationship, std::vector<qint64>{ownerKey}, related, error))
+        return false;
+    result.reserve(result.size() + related.size());
+    for (auto& [owner, id] : related)
+        result.push_back(std::move(id));
     return true;
 }
 
