@@ -199,6 +199,15 @@ std::vector<RawNote> rawFetchList(sqlite3* db, const char* where = "")
     return notes;
 }
 
+// Points `context` at a new coordinator on the saved store at `path`, as opening a file does.
+void openStore(ManagedObjectContext& context, const QString& path)
+{
+    auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
+    coordinator->addPersistentStore(
+        SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr);
+    context.setPersistentStoreCoordinator(coordinator);
+}
+
 void BM_InsertAndSave_Store(benchmark::State& state)
 {
     QTemporaryDir folder;
@@ -221,11 +230,8 @@ void BM_OpenAndFetchList_Store(benchmark::State& state)
 {
     const QString path = stores().objects;
     for (auto _ : state) {
-        auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-        coordinator->addPersistentStore(
-            SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr);
         ManagedObjectContext context;
-        context.setPersistentStoreCoordinator(coordinator);
+        openStore(context, path);
         FetchRequest request(QStringLiteral("Note"));
         request.setPropertiesToFetch(kListProperties);
         const auto notes = context.fetchObjects(request, nullptr);
@@ -251,11 +257,8 @@ void BM_OpenAndFetchList_RawSQL(benchmark::State& state)
 
 void BM_FetchContainsWord_Store(benchmark::State& state)
 {
-    auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(
-        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
     ManagedObjectContext context;
-    context.setPersistentStoreCoordinator(coordinator);
+    openStore(context, stores().objects);
     FetchRequest request(QStringLiteral("Note"));
     request.setPropertiesToFetch(kListProperties);
     request.setPredicate(Predicate::predicateWithFormat(
@@ -283,11 +286,8 @@ void BM_FetchContainsWord_RawSQL(benchmark::State& state)
 
 void BM_SaveOneChangedNote_Store(benchmark::State& state)
 {
-    auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(
-        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
     ManagedObjectContext context;
-    context.setPersistentStoreCoordinator(coordinator);
+    openStore(context, stores().objects);
     FetchRequest request(QStringLiteral("Note"));
     request.setPropertiesToFetch(kListProperties);
     const QList<ManagedObjectPtr> notes = context.fetchObjects(request, nullptr).value();
