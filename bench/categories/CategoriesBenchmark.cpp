@@ -5,14 +5,12 @@
 #include "document/BXCategory.h"
 #include "document/BXDataModel.h"
 #include "document/BXFetchedNotesCategory.h"
-#include "ui/ValueTransformerRegistration.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QTemporaryDir>
 

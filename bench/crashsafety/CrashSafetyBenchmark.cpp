@@ -4,13 +4,11 @@
 
 #include "document/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
-#include "ui/BXDefaults.h"
 
 #include "platform/text/AttributedText.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextDocument>

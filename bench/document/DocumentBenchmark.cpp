@@ -3,14 +3,12 @@
 
 #include "document/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
-#include "ui/BXDefaults.h"
 
 #include "platform/predicate/SortDescriptor.h"
 #include "platform/text/AttributedText.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>

@@ -4,7 +4,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>

@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 
 #include <cmark.h>
 

@@ -4,7 +4,6 @@
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
 
-#include <QGuiApplication>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>

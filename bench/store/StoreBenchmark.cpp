@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
