@@ -265,7 +265,8 @@ void Parser::handleByte(unsigned char byte)
     case Destination::ListLevelText:
     case Destination::ListMarker: {
         // Level numbers are bytes below 0x20; they must reach the list as they are.
-        const char16_t c = byte;
+        const RtfCodePage::Table* table = RtfCodePage::singleByteTable(currentCodePage());
+        const char16_t c = byte >= 0x80 && table ? (*table)[byte] : char16_t(byte);
         m_lists.appendLevelText(destination, QStringView(&c, 1));
         return;
     }
