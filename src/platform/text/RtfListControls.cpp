@@ -98,7 +98,7 @@ void RtfListControls::groupClosed(Destination closed, Destination enclosing, int
         RtfListLevel marked = level;
         if (marked.readMarker(m_level.marker))
             level = marked;
-        if (m_list.levels.size() < 9)
+        if (m_list.levels.size() < RtfListLevel::MaximumLevels)
             m_list.levels.append(level);
         break;
     }
@@ -162,12 +162,8 @@ void RtfListControls::finishParagraph(QTextCursor& cursor, const RtfParagraphCon
         marker.setPosition(it->second, QTextCursor::KeepAnchor);
         marker.removeSelectedText();
     }
-    for (auto it = m_open.begin(); it != m_open.end();) {
-        if (it->first.first == state.list && it->first.second > state.listLevel)
-            it = m_open.erase(it);
-        else
-            ++it;
-    }
+    m_open.erase(m_open.upper_bound({ state.list, state.listLevel }),
+        m_open.lower_bound({ state.list, RtfListLevel::MaximumLevels }));
     QTextList*& list = m_open[{ state.list, state.listLevel }];
     if (list)
         list->add(cursor.block());

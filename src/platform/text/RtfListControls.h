@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -56,7 +57,10 @@ private:
         QString marker;
     };
 
-    static int clampLevel(int level) { return std::clamp(level, 0, 8); }
+    static int clampLevel(int level)
+    {
+        return std::clamp(level, 0, RtfListLevel::MaximumLevels - 1);
+    }
     const RtfListLevel* levelFor(const RtfParagraphControls::State& state) const;
 
     QHash<int, QList<RtfListLevel>> m_lists; // by \listid

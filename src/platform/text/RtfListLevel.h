@@ -19,6 +19,7 @@ public:
     // Twips from the paragraph's own indent to an item's text, one step per nesting level
     // (0 = outermost); the marker sits MarkerAdvance twips before the text.
     static constexpr int LevelIndent = 720;
+    static constexpr int MaximumLevels = 9;
     static constexpr int MarkerAdvance = 500;
     static int textIndent(int level) { return LevelIndent * (level + 1); }
 

@@ -113,11 +113,9 @@ struct ListItem {
 
 // One RTF list: the format of each level, and the Qt list whose items each level holds now.
 // Qt keeps every nesting level in a list of its own; RTF keeps them in one.
-constexpr int kListLevels = 9;
-
 struct RtfList {
     std::vector<std::optional<RtfListLevel>> levels;
-    std::array<const QTextList*, kListLevels> open {};
+    std::array<const QTextList*, RtfListLevel::MaximumLevels> open {};
 };
 
 class Writer {
@@ -339,7 +337,7 @@ const std::string& Writer::paragraphControls(int blockFormatIndex, const ListIte
 ListItem Writer::listItem(const QTextBlock& block)
 {
     const QTextList* list = block.textList();
-    const int level = std::clamp(list->format().indent() - 1, 0, kListLevels - 1);
+    const int level = std::clamp(list->format().indent() - 1, 0, RtfListLevel::MaximumLevels - 1);
     int index = m_listIndex.value(list, -1);
     if (index < 0) {
         // A Qt list joins the RTF list of the item just before it, unless that one already
