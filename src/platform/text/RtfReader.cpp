@@ -1,6 +1,5 @@
 #include "RtfReader.h"
 
-#include "AttributedText.h"
 #include "RtfCodePage.h"
 #include "RtfDocumentControls.h"
 #include "RtfFieldControls.h"
@@ -8,12 +7,13 @@
 #include "RtfKeywords.h"
 #include "RtfListControls.h"
 #include "RtfPictureControls.h"
+#include "RtfTextSink.h"
 #include "RtfTokenizer.h"
 
-#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -23,15 +23,12 @@ namespace {
 using Destination = RtfGroupState::Destination;
 using Word = RtfKeywords::Word;
 
-// The state machine over the tokens: the group stack, the text going into the document and
-// the dispatch of each control word to the group of controls that handles it.
+// The state machine over the tokens: the group stack, the decoding of text and the dispatch
+// of each control word to the group of controls that handles it.
 class Parser {
 public:
     Parser(QByteArrayView data, const QHash<QString, QByteArray>& files)
-        : m_tokens(data),
-          m_files(files),
-          m_doc(AttributedText::makeDocument()),
-          m_cursor(m_doc.get())
+        : m_tokens(data), m_files(files), m_sink(m_document, m_lists)
     { }
 
     std::unique_ptr<QTextDocument> run(Error* error);
@@ -52,10 +49,8 @@ private:
     void put(char16_t c) { put(QStringView(&c, 1)); }
     void appendUnicode(int value);
     void flushBytes();
-    void flushText();
+    void flushText() { m_sink.flush(std::exchange(m_highSurrogate, 0) != 0); }
     void paragraphBreak();
-    void finishParagraph(const RtfParagraphControls::State& state);
-    void applyBlockFormat(const RtfParagraphControls::State& state);
     int currentCodePage() { return m_document.codePage(group().chars.font); }
     void insertAttachment(const TextAttachment& attachment);
     void finishGraphic();
@@ -63,26 +58,19 @@ private:
 
     RtfTokenizer m_tokens;
     const QHash<QString, QByteArray>& m_files;
-    std::unique_ptr<QTextDocument> m_doc;
-    QTextCursor m_cursor;
     std::vector<RtfGroupState> m_stack;
 
     RtfDocumentControls m_document;
     RtfFieldControls m_fields;
     RtfPictureControls m_pictures;
     RtfListControls m_lists;
+    RtfTextSink m_sink;
 
-    QString m_text;
-    RtfCharacterControls::State m_textState;
-    QTextCharFormat m_textFormat;
-    bool m_textFormatValid = false;
     QByteArray m_bytes;
     bool m_expectTrailByte = false;
     char16_t m_highSurrogate = 0;
     int m_skip = 0;
     bool m_ignorable = false;
-    RtfParagraphControls::State m_blockState;
-    bool m_blockStateApplied = false;
     std::vector<TextAttachment> m_pendingAttachments;
 };
 
@@ -104,7 +92,6 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
         return nullptr;
     }
     m_stack.push_back(RtfGroupState {});
-    m_cursor.beginEditBlock();
     bool failed = false;
     while (!m_stack.empty() && !failed) {
         token = m_tokens.next();
@@ -169,9 +156,7 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
             return nullptr;
         }
     }
-    m_cursor.endEditBlock();
-    AttributedText::setDocumentAttributes(*m_doc, m_document.attributes());
-    return std::move(m_doc);
+    return m_sink.takeDocument(m_document.attributes());
 }
 
 void Parser::openGroup()
@@ -210,7 +195,7 @@ void Parser::closeGroup()
     default:
         break;
     }
-    m_lists.groupClosed(closed.destination, enclosing, m_cursor.position());
+    m_lists.groupClosed(closed.destination, enclosing, m_sink.position());
     if (closed.opensField)
         m_fields.close();
     if (closed.opensAttachment && !m_pendingAttachments.empty()) {
@@ -220,7 +205,7 @@ void Parser::closeGroup()
     }
     if (m_stack.empty()) {
         flushText();
-        finishParagraph(closed.para);
+        m_sink.finishParagraph(closed.para);
     }
 }
 
@@ -248,8 +233,7 @@ void Parser::finishPicture()
 void Parser::insertAttachment(const TextAttachment& attachment)
 {
     flushText();
-    m_cursor.setCharFormat(RtfCharacterControls::format(group().chars, m_document));
-    AttributedText::insertAttachment(m_cursor, attachment);
+    m_sink.insertAttachment(attachment, group().chars);
 }
 
 void Parser::handleByte(unsigned char byte)
@@ -348,12 +332,7 @@ void Parser::put(QStringView text)
     default:
         return;
     }
-    if (!m_textFormatValid || !(group().chars == m_textState)) {
-        flushText();
-        m_textState = group().chars;
-        m_textFormatValid = false;
-    }
-    m_text.append(text);
+    m_sink.append(text, group().chars);
 }
 
 void Parser::appendUnicode(int value)
@@ -365,58 +344,13 @@ void Parser::appendUnicode(int value)
     appendChar(char16_t(value));
 }
 
-void Parser::flushText()
-{
-    if (m_highSurrogate) {
-        m_highSurrogate = 0;
-        m_text.append(QChar(0xFFFD));
-    }
-    if (m_text.isEmpty())
-        return;
-    if (!m_textFormatValid) {
-        m_textFormat = RtfCharacterControls::format(m_textState, m_document);
-        m_textFormatValid = true;
-    }
-    m_cursor.insertText(m_text, m_textFormat);
-    m_text.clear();
-}
-
-void Parser::applyBlockFormat(const RtfParagraphControls::State& state)
-{
-    if (!state.set || (m_blockStateApplied && state == m_blockState))
-        return;
-    ParagraphStyle style = state.style();
-    if (m_lists.isItem(state))
-        RtfListControls::removeListGeometry(style, state.listLevel);
-    QTextBlockFormat format;
-    AttributedText::setParagraphStyle(format, style);
-    m_cursor.setBlockFormat(format);
-    m_blockState = state;
-    m_blockStateApplied = true;
-}
-
-void Parser::finishParagraph(const RtfParagraphControls::State& state)
-{
-    applyBlockFormat(state);
-    m_lists.finishParagraph(m_cursor, state);
-}
-
 void Parser::paragraphBreak()
 {
     if (group().destination != Destination::Text)
         return;
     flushBytes();
     flushText();
-    finishParagraph(group().para);
-    if (!m_textFormatValid || !(group().chars == m_textState)) {
-        m_textState = group().chars;
-        m_textFormat = RtfCharacterControls::format(m_textState, m_document);
-        m_textFormatValid = true;
-    }
-    // The next paragraph starts with this one's style but in no list until it says so.
-    QTextBlockFormat next = m_cursor.blockFormat();
-    next.clearProperty(QTextFormat::ObjectIndex);
-    m_cursor.insertBlock(next, m_textFormat);
+    m_sink.breakParagraph(group().para, group().chars);
 }
 
 void Parser::handleSymbol(const RtfToken& token)
@@ -506,12 +440,7 @@ void Parser::handleText(QByteArrayView text)
             ++end;
         if ((destination == Destination::Text || destination == Destination::ListText)
             && !m_highSurrogate && m_bytes.isEmpty()) {
-            if (!m_textFormatValid || !(group().chars == m_textState)) {
-                flushText();
-                m_textState = group().chars;
-                m_textFormatValid = false;
-            }
-            m_text.append(QLatin1StringView(text.data() + i, end - i));
+            m_sink.appendLatin1(text.sliced(i, end - i), group().chars);
         } else {
             for (qsizetype k = i; k < end; ++k)
                 appendChar(char16_t(static_cast<unsigned char>(text[k])));
@@ -592,7 +521,7 @@ bool Parser::handleDestinationWord(const RtfKeywords::Entry& entry, int value, b
     if (entry.group == RtfKeywords::Group::List) {
         if (entry.word == Word::ListText)
             flushText();
-        m_lists.apply(entry.word, value, g, m_cursor.position());
+        m_lists.apply(entry.word, value, g, m_sink.position());
         return true;
     }
     return false;
