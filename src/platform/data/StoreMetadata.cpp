@@ -5,6 +5,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 
@@ -87,7 +88,23 @@ std::optional<StoreMetadata> StoreMetadata::fromPlist(const QByteArray& bytes)
     return metadata;
 }
 
-QByteArray StoreMetadata::toPlist() const
+namespace {
+
+// Serialises and frees `root`.
+QByteArray takeBinary(plist_t root)
+{
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    QByteArray result(bytes, qsizetype(length));
+    std::free(bytes);
+    plist_free(root);
+    return result;
+}
+
+} // namespace
+
+plist_t StoreMetadata::toDictionary() const
 {
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, "NSStoreType", plist_new_string(storeType.toUtf8().constData()));
@@ -106,13 +123,40 @@ QByteArray StoreMetadata::toPlist() const
         plist_dict_set_item(hashes, it.key().toUtf8().constData(),
             plist_new_data(it.value().constData(), uint64_t(it.value().size())));
     plist_dict_set_item(root, "NSStoreModelVersionHashes", hashes);
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    QByteArray result(bytes, qsizetype(length));
-    std::free(bytes);
-    plist_free(root);
-    return result;
+    return root;
+}
+
+QByteArray StoreMetadata::toPlist() const
+{
+    return takeBinary(toDictionary());
+}
+
+QByteArray StoreMetadata::mergedInto(const QByteArray& stored) const
+{
+    plist_t root = nullptr;
+    if (stored.startsWith("bplist00"))
+        plist_from_bin(stored.constData(), uint32_t(stored.size()), &root);
+    if (!root || plist_get_node_type(root) != PLIST_DICT) {
+        if (root)
+            plist_free(root);
+        return toPlist();
+    }
+    plist_t ours = toDictionary();
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(ours, &iterator);
+    for (;;) {
+        char* key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(ours, iterator, &key, &item);
+        if (!key)
+            break;
+        if (std::strcmp(key, kModelVersionKey) == 0 || !plist_dict_get_item(root, key))
+            plist_dict_set_item(root, key, plist_copy(item));
+        std::free(key);
+    }
+    std::free(iterator);
+    plist_free(ours);
+    return takeBinary(root);
 }
 
 } // namespace platform

@@ -13,7 +13,8 @@ class ManagedObjectModel;
 
 // The metadata kept in the store's Z_METADATA row: the store UUID (its own column) and a
 // binary property list with the store type, the model's version identifiers and version
-// number, and our own per-entity version hashes.
+// number, and per-entity version hashes. A store made by another program carries that
+// program's keys and values; they are kept as they are, so that the program can still open it.
 struct StoreMetadata {
     QString storeType;
     QStringList versionIdentifiers;
@@ -25,6 +26,14 @@ struct StoreMetadata {
     // nullopt when the bytes are not a binary property list holding a dictionary.
     static std::optional<StoreMetadata> fromPlist(const QByteArray& bytes);
     QByteArray toPlist() const;
+    // `stored` (a binary property list of metadata) with this metadata's model version set and
+    // every other key of this metadata added where `stored` has none; keys already there keep
+    // their values. The whole of toPlist() when `stored` is not a dictionary.
+    QByteArray mergedInto(const QByteArray& stored) const;
+
+private:
+    // A new property list dictionary, owned by the caller.
+    void* toDictionary() const;
 };
 
 } // namespace platform
