@@ -5,7 +5,6 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace platform {
 
@@ -104,7 +103,7 @@ QByteArray takeBinary(plist_t root)
 
 } // namespace
 
-plist_t StoreMetadata::toDictionary() const
+QByteArray StoreMetadata::toPlist() const
 {
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, "NSStoreType", plist_new_string(storeType.toUtf8().constData()));
@@ -123,12 +122,7 @@ plist_t StoreMetadata::toDictionary() const
         plist_dict_set_item(hashes, it.key().toUtf8().constData(),
             plist_new_data(it.value().constData(), uint64_t(it.value().size())));
     plist_dict_set_item(root, "NSStoreModelVersionHashes", hashes);
-    return root;
-}
-
-QByteArray StoreMetadata::toPlist() const
-{
-    return takeBinary(toDictionary());
+    return takeBinary(root);
 }
 
 QByteArray StoreMetadata::mergedInto(const QByteArray& stored) const
@@ -141,21 +135,8 @@ QByteArray StoreMetadata::mergedInto(const QByteArray& stored) const
             plist_free(root);
         return toPlist();
     }
-    plist_t ours = toDictionary();
-    plist_dict_iter iterator = nullptr;
-    plist_dict_new_iter(ours, &iterator);
-    for (;;) {
-        char* key = nullptr;
-        plist_t item = nullptr;
-        plist_dict_next_item(ours, iterator, &key, &item);
-        if (!key)
-            break;
-        if (std::strcmp(key, kModelVersionKey) == 0 || !plist_dict_get_item(root, key))
-            plist_dict_set_item(root, key, plist_copy(item));
-        std::free(key);
-    }
-    std::free(iterator);
-    plist_free(ours);
+    if (modelVersion)
+        plist_dict_set_item(root, kModelVersionKey, plist_new_uint(uint64_t(*modelVersion)));
     return takeBinary(root);
 }
 

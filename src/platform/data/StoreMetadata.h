@@ -26,14 +26,10 @@ struct StoreMetadata {
     // nullopt when the bytes are not a binary property list holding a dictionary.
     static std::optional<StoreMetadata> fromPlist(const QByteArray& bytes);
     QByteArray toPlist() const;
-    // `stored` (a binary property list of metadata) with this metadata's model version set and
-    // every other key of this metadata added where `stored` has none; keys already there keep
-    // their values. The whole of toPlist() when `stored` is not a dictionary.
+    // `stored` (a binary property list of metadata) with this metadata's model version set;
+    // every other key keeps its value, whichever program wrote it. The whole of toPlist() when
+    // `stored` is not a dictionary.
     QByteArray mergedInto(const QByteArray& stored) const;
-
-private:
-    // A new property list dictionary, owned by the caller.
-    void* toDictionary() const;
 };
 
 } // namespace platform
