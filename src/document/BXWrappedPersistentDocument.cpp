@@ -206,9 +206,14 @@ bool BXWrappedPersistentDocument::readFromURL(const QUrl& url, const QString& ty
     const auto& coordinator = persistentStoreCoordinator();
     if (const std::shared_ptr<PersistentStore> store = coordinator->persistentStoreForURL(storeURL))
         coordinator->removePersistentStore(store, nullptr);
-    if (!configurePersistentStoreCoordinatorForURL(
-            storeURL, type, QString(), storeOptions(), error))
+    // A file where nothing can be written is opened read-only and left exactly as it is.
+    const bool locked = !PersistentStore::isWritableLocation(storeURL);
+    QVariantMap options = storeOptions();
+    if (locked)
+        options.insert(platform::ReadOnlyPersistentStoreOption, true);
+    if (!configurePersistentStoreCoordinatorForURL(storeURL, type, QString(), options, error))
         return false;
+    setLocked(locked);
     return readFromFileWrapper(url.toLocalFile(), error);
 }
 

@@ -15,10 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <sqlite3.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -335,29 +332,6 @@ TEST_F(NotesFileTest, DamagedOrForeignStoresAreRefusedUntouched)
         }
         EXPECT_EQ(snapshot(path), before);
     }
-}
-
-// Makes the package read-only the way a locked volume is: immutable, which binds the
-// superuser too. Falls back on permissions where the flag is not available.
-bool setReadOnly(const QStringList& paths, bool readOnly)
-{
-    bool flagged = true;
-    for (const QString& path : paths) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        int flags = 0;
-        if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
-            flagged = false;
-        } else {
-            flags = readOnly ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-            flagged = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0 && flagged;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        QFile::setPermissions(path,
-            readOnly ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                     : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    return flagged || !QFileInfo(paths.first()).isWritable();
 }
 
 TEST_F(NotesFileTest, ReadOnlyPackageRefusesSavesAndKeepsTheChanges)
