@@ -115,7 +115,7 @@ protected:
     }
 
     QString folder = bxtest::makeTempFolder();
-    QUrl url = packageURL(folder, QStringLiteral("Locked.brindlex"));
+    QUrl url = packageURL(folder, QStringLiteral("Locked notes #1?.brindlex"));
 };
 
 TEST_F(LockedNotesFileTest, ImmutableFileOpensForReadingAndRefusesEdits)
