@@ -269,6 +269,10 @@ void Document::refuseEditOfLockedFile()
     m_refusingEdit = true;
     // Later, once the undo group of the edit has closed and can be undone.
     dispatchAfter(0, this, [this] {
+        if (m_closed) {
+            m_refusingEdit = false;
+            return;
+        }
         Alert alert;
         alert.messageText = lockedFileError().localizedDescription();
         alert.informativeText
