@@ -10,11 +10,6 @@ static void initIconResources()
 
 namespace {
 
-const QString kCategoryID = QStringLiteral("categoryID");
-const QString kCategoryName = QStringLiteral("categoryName");
-const QString kPosition = QStringLiteral("position");
-const QString kNotes = QStringLiteral("notes");
-
 // A theme icon when the desktop's theme has one, else our bundled drawing of the symbol.
 QIcon makeIcon(const QString& themeName, const QString& bundledName)
 {
@@ -42,37 +37,37 @@ const QStringList& BXCategory::builtInCategoryIdentifiers()
 
 QString BXCategory::categoryID() const
 {
-    return valueForKey(kCategoryID).toString();
+    return valueForKey(CategoryIDKey).toString();
 }
 
 void BXCategory::setCategoryID(const QString& identifier)
 {
-    setValue(identifier.isNull() ? QVariant() : QVariant(identifier), kCategoryID);
+    setValue(identifier.isNull() ? QVariant() : QVariant(identifier), CategoryIDKey);
 }
 
 QString BXCategory::categoryName() const
 {
-    return valueForKey(kCategoryName).toString();
+    return valueForKey(CategoryNameKey).toString();
 }
 
 void BXCategory::setCategoryName(const QString& name)
 {
-    setValue(name.isNull() ? QVariant() : QVariant(name), kCategoryName);
+    setValue(name.isNull() ? QVariant() : QVariant(name), CategoryNameKey);
 }
 
 qint64 BXCategory::position() const
 {
-    return valueForKey(kPosition).toLongLong();
+    return valueForKey(PositionKey).toLongLong();
 }
 
 void BXCategory::setPosition(qint64 position)
 {
-    setValue(position, kPosition);
+    setValue(position, PositionKey);
 }
 
 QList<platform::ManagedObjectPtr> BXCategory::notes() const
 {
-    return relatedObjects(kNotes);
+    return relatedObjects(NotesKey);
 }
 
 QString BXCategory::identifier() const

@@ -15,6 +15,12 @@ class BXCategory : public platform::ManagedObject {
 public:
     using CategoryPtr = std::shared_ptr<BXCategory>;
 
+    // Keys of the stored attributes and relationship.
+    static inline const QString CategoryIDKey = QStringLiteral("categoryID");
+    static inline const QString CategoryNameKey = QStringLiteral("categoryName");
+    static inline const QString PositionKey = QStringLiteral("position");
+    static inline const QString NotesKey = QStringLiteral("notes");
+
     static inline const QString AllNotesCategoryID = QStringLiteral("AllNotesCategory");
     static inline const QString RecentNotesCategoryID = QStringLiteral("RecentNotesCategory");
     static inline const QString NoCategoryID = QStringLiteral("NoCategory");

@@ -20,49 +20,49 @@ std::shared_ptr<const ManagedObjectModel> makeModel()
 
     // The note flags start as NO: a NULL would match neither "= NO" nor "= YES", so a filter
     // such as the notes list's "trashFlag = NO" would hide every note.
-    EntityDescription& note = model->addEntity(QStringLiteral("Note"));
+    EntityDescription& note = model->addEntity(BXNote::entityName());
     note.setClass<BXNote>();
-    note.addAttribute(QStringLiteral("noteName"), Type::String);
-    note.addAttribute(QStringLiteral("noteTitle"), Type::String);
-    note.addAttribute(QStringLiteral("noteText"), Type::String);
-    note.addAttribute(QStringLiteral("noteStyles"), Type::Binary);
-    note.addAttribute(QStringLiteral("noteCreated"), Type::Date);
-    note.addAttribute(QStringLiteral("noteModified"), Type::Date);
-    note.addAttribute(QStringLiteral("trashFlag"), Type::Boolean).setDefaultValue(false);
-    note.addAttribute(QStringLiteral("lastImportFlag"), Type::Boolean).setDefaultValue(false);
-    note.addAttribute(QStringLiteral("omitFlag"), Type::Boolean).setDefaultValue(false);
-    note.addAttribute(QStringLiteral("selFlag"), Type::Boolean).setDefaultValue(false);
-    note.addAttribute(QStringLiteral("label"), Type::Integer64);
-    note.addAttribute(QStringLiteral("selectedRangeString"), Type::String);
-    note.addAttribute(QStringLiteral("windowFrameString"), Type::String);
-    note.addAttribute(QStringLiteral("windowRulerVisible"), Type::Boolean).setDefaultValue(false);
-    note.addAttribute(QStringLiteral("windowTagsVisible"), Type::Boolean).setDefaultValue(false);
-    note.addRelationship(QStringLiteral("categories"), QStringLiteral("Category"),
-        QStringLiteral("notes"), true, Rule::Nullify);
+    note.addAttribute(BXNote::NoteNameKey, Type::String);
+    note.addAttribute(BXNote::NoteTitleKey, Type::String);
+    note.addAttribute(BXNote::NoteTextKey, Type::String);
+    note.addAttribute(BXNote::NoteStylesKey, Type::Binary);
+    note.addAttribute(BXNote::NoteCreatedKey, Type::Date);
+    note.addAttribute(BXNote::NoteModifiedKey, Type::Date);
+    note.addAttribute(BXNote::TrashFlagKey, Type::Boolean).setDefaultValue(false);
+    note.addAttribute(BXNote::LastImportFlagKey, Type::Boolean).setDefaultValue(false);
+    note.addAttribute(BXNote::OmitFlagKey, Type::Boolean).setDefaultValue(false);
+    note.addAttribute(BXNote::SelFlagKey, Type::Boolean).setDefaultValue(false);
+    note.addAttribute(BXNote::LabelKey, Type::Integer64);
+    note.addAttribute(BXNote::SelectedRangeStringKey, Type::String);
+    note.addAttribute(BXNote::WindowFrameStringKey, Type::String);
+    note.addAttribute(BXNote::WindowRulerVisibleKey, Type::Boolean).setDefaultValue(false);
+    note.addAttribute(BXNote::WindowTagsVisibleKey, Type::Boolean).setDefaultValue(false);
+    note.addRelationship(
+        BXNote::CategoriesKey, BXCategory::entityName(), BXCategory::NotesKey, true, Rule::Nullify);
 
-    EntityDescription& category = model->addEntity(QStringLiteral("Category"));
+    EntityDescription& category = model->addEntity(BXCategory::entityName());
     category.setClass<BXCategory>();
-    category.addAttribute(QStringLiteral("categoryID"), Type::String);
-    category.addAttribute(QStringLiteral("categoryName"), Type::String);
-    category.addAttribute(QStringLiteral("position"), Type::Integer64);
-    category.addRelationship(QStringLiteral("notes"), QStringLiteral("Note"),
-        QStringLiteral("categories"), true, Rule::Nullify);
+    category.addAttribute(BXCategory::CategoryIDKey, Type::String);
+    category.addAttribute(BXCategory::CategoryNameKey, Type::String);
+    category.addAttribute(BXCategory::PositionKey, Type::Integer64);
+    category.addRelationship(
+        BXCategory::NotesKey, BXNote::entityName(), BXNote::CategoriesKey, true, Rule::Nullify);
 
     EntityDescription& fetched
-        = model->addEntity(QStringLiteral("FetchedNotesCategory"), QStringLiteral("Category"));
+        = model->addEntity(BXFetchedNotesCategory::entityName(), BXCategory::entityName());
     fetched.setClass<BXFetchedNotesCategory>();
-    fetched.addAttribute(QStringLiteral("predicate"), Type::Transformable)
+    fetched.addAttribute(BXFetchedNotesCategory::PredicateKey, Type::Transformable)
         .setValueTransformerName(QStringLiteral("BXPredicateTransformer"));
 
-    EntityDescription& preference = model->addEntity(QStringLiteral("DocumentPreference"));
+    EntityDescription& preference = model->addEntity(BXDocumentPreference::entityName());
     preference.setClass<BXDocumentPreference>();
-    preference.addAttribute(QStringLiteral("prefType"), Type::String);
-    preference.addAttribute(QStringLiteral("prefName"), Type::String);
-    preference.addAttribute(QStringLiteral("prefString"), Type::String);
-    preference.addAttribute(QStringLiteral("prefInteger"), Type::Integer64);
-    preference.addAttribute(QStringLiteral("prefBoolean"), Type::Boolean);
-    preference.addAttribute(QStringLiteral("prefPict"), Type::Binary);
-    preference.addAttribute(QStringLiteral("prefBlob"), Type::Binary);
+    preference.addAttribute(BXDocumentPreference::PrefTypeKey, Type::String);
+    preference.addAttribute(BXDocumentPreference::PrefNameKey, Type::String);
+    preference.addAttribute(BXDocumentPreference::PrefStringKey, Type::String);
+    preference.addAttribute(BXDocumentPreference::PrefIntegerKey, Type::Integer64);
+    preference.addAttribute(BXDocumentPreference::PrefBooleanKey, Type::Boolean);
+    preference.addAttribute(BXDocumentPreference::PrefPictKey, Type::Binary);
+    preference.addAttribute(BXDocumentPreference::PrefBlobKey, Type::Binary);
 
     platform::Error error;
     if (!model->finish(&error))

@@ -1,5 +1,7 @@
 #include "BXDocumentPreference.h"
 
+#include "BXNote.h"
+
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"
@@ -9,9 +11,6 @@
 using platform::ManagedObjectContext;
 
 namespace {
-
-const QString kPrefType = QStringLiteral("prefType");
-const QString kPrefName = QStringLiteral("prefName");
 
 const QString kNoteID = QStringLiteral("noteID");
 const QString kWindowFrame = QStringLiteral("windowFrame");
@@ -47,10 +46,10 @@ QString BXDocumentPreference::entityName()
 
 QList<platform::SortDescriptor> BXDocumentPreference::defaultNotesSortDescriptors()
 {
-    return { platform::SortDescriptor(QStringLiteral("noteTitle"), true,
-                 QStringLiteral("localizedCaseInsensitiveCompare:")),
-        platform::SortDescriptor(QStringLiteral("noteCreated"), true),
-        platform::SortDescriptor(QStringLiteral("noteModified"), true) };
+    return { platform::SortDescriptor(
+                 BXNote::NoteTitleKey, true, QStringLiteral("localizedCaseInsensitiveCompare:")),
+        platform::SortDescriptor(BXNote::NoteCreatedKey, true),
+        platform::SortDescriptor(BXNote::NoteModifiedKey, true) };
 }
 
 QByteArray BXDocumentPreference::archivedNoteWindows(
@@ -106,7 +105,7 @@ BXDocumentPreference::PreferencePtr BXDocumentPreference::fetchPrefForType(
         return nullptr;
     platform::FetchRequest request(entityName());
     request.setPredicate(platform::Predicate::predicateWithFormat(
-        QStringLiteral("prefType = %@ AND prefName =  %@"), { type, name }));
+        QStringLiteral("%K = %@ AND %K = %@"), { PrefTypeKey, type, PrefNameKey, name }));
     platform::Error error;
     const std::optional<QList<platform::ManagedObjectPtr>> results
         = context->fetchObjects(request, &error);
@@ -122,8 +121,8 @@ BXDocumentPreference::PreferencePtr BXDocumentPreference::fetchPrefForType(
         context->insertNewObjectForEntityForName(entityName()));
     if (!preference)
         return nullptr;
-    preference->setValue(type, kPrefType);
-    preference->setValue(name, kPrefName);
+    preference->setValue(type, PrefTypeKey);
+    preference->setValue(name, PrefNameKey);
     return preference;
 }
 

@@ -25,6 +25,9 @@ class BXDocumentPreference : public platform::ManagedObject {
 public:
     using PreferencePtr = std::shared_ptr<BXDocumentPreference>;
 
+    // Keys of the address of a preference.
+    static inline const QString PrefTypeKey = QStringLiteral("prefType");
+    static inline const QString PrefNameKey = QStringLiteral("prefName");
     // Value slots, for setPrefValue() and prefValueForKey().
     static inline const QString PrefStringKey = QStringLiteral("prefString");
     static inline const QString PrefIntegerKey = QStringLiteral("prefInteger");

@@ -15,8 +15,6 @@ using platform::PredicateRef;
 
 namespace {
 
-const QString kCategoryName = QStringLiteral("categoryName");
-const QString kPredicate = QStringLiteral("predicate");
 const QString kMaxDate = QStringLiteral("maxDate");
 
 constexpr int kRecentDays = 10;
@@ -27,7 +25,7 @@ QDateTime latestModification(ManagedObjectContext& context)
     FetchRequest request(BXNote::entityName());
     request.setResultType(FetchRequest::ResultType::Dictionary);
     request.setPropertiesToFetch({},
-        { ExpressionDescription(kMaxDate, QStringLiteral("max:"), QStringLiteral("noteModified"),
+        { ExpressionDescription(kMaxDate, QStringLiteral("max:"), BXNote::NoteModifiedKey,
             AttributeDescription::Type::Date) });
     platform::Error error;
     const std::optional<QVariantList> results = context.executeFetchRequest(request, &error);
@@ -58,7 +56,7 @@ QString BXFetchedNotesCategory::entityName()
 
 QString BXFetchedNotesCategory::categoryName() const
 {
-    willAccessValueForKey(kCategoryName);
+    willAccessValueForKey(CategoryNameKey);
     const QString id = categoryID();
     if (id == AllNotesCategoryID)
         return platform::localized(QStringLiteral("All Notes"));
@@ -66,17 +64,17 @@ QString BXFetchedNotesCategory::categoryName() const
         return platform::localized(QStringLiteral("Recent Notes"));
     if (id == NoCategoryID)
         return platform::localized(QStringLiteral("No Category"));
-    return ManagedObject::valueForKey(kCategoryName).toString();
+    return ManagedObject::valueForKey(CategoryNameKey).toString();
 }
 
 PredicateRef BXFetchedNotesCategory::predicate() const
 {
-    return valueForKey(kPredicate).value<PredicateRef>();
+    return valueForKey(PredicateKey).value<PredicateRef>();
 }
 
 void BXFetchedNotesCategory::setPredicate(const PredicateRef& predicate)
 {
-    setValue(predicate ? QVariant::fromValue(predicate) : QVariant(), kPredicate);
+    setValue(predicate ? QVariant::fromValue(predicate) : QVariant(), PredicateKey);
 }
 
 PredicateRef BXFetchedNotesCategory::fetchPredicate() const
@@ -105,9 +103,9 @@ QList<ManagedObjectPtr> BXFetchedNotesCategory::fetchedNotes() const
         return {};
     }
     FetchRequest request(BXNote::entityName());
-    request.setPropertiesToFetch({ QStringLiteral("noteCreated"), QStringLiteral("noteModified"),
-        QStringLiteral("noteName"), QStringLiteral("noteTitle"), QStringLiteral("omitFlag"),
-        QStringLiteral("selFlag"), QStringLiteral("trashFlag") });
+    request.setPropertiesToFetch(
+        { BXNote::NoteCreatedKey, BXNote::NoteModifiedKey, BXNote::NoteNameKey,
+            BXNote::NoteTitleKey, BXNote::OmitFlagKey, BXNote::SelFlagKey, BXNote::TrashFlagKey });
     request.setPredicate(fetchPredicate());
     platform::Error error;
     std::optional<QList<ManagedObjectPtr>> notes = context->fetchObjects(request, &error);
@@ -121,9 +119,9 @@ QList<ManagedObjectPtr> BXFetchedNotesCategory::fetchedNotes() const
 
 QVariant BXFetchedNotesCategory::valueForKey(const QString& key) const
 {
-    if (key == kCategoryName)
+    if (key == CategoryNameKey)
         return categoryName();
-    if (key == QLatin1String("notes") || key == QLatin1String("fetchedNotes"))
+    if (key == NotesKey || key == QLatin1String("fetchedNotes"))
         return refs(fetchedNotes());
     return BXCategory::valueForKey(key);
 }

@@ -11,6 +11,8 @@
 class BXFetchedNotesCategory : public BXCategory {
 public:
     static QString entityName();
+    // Key of the stored predicate.
+    static inline const QString PredicateKey = QStringLiteral("predicate");
     // The key Recent Notes' predicate uses for its cut-off date.
     static inline const QString DateBeforeNowVariable = QStringLiteral("dateBeforeNow");
 

@@ -1,6 +1,7 @@
 #include "BXNote.h"
 
 #include "BXAttributedStringAdditions.h"
+#include "BXCategory.h"
 #include "BXDefaults.h"
 #include "BXManagedObjectUtilities.h"
 
@@ -23,17 +24,6 @@ using platform::ManagedObjectPtr;
 
 namespace {
 
-const QString kNoteName = QStringLiteral("noteName");
-const QString kNoteTitle = QStringLiteral("noteTitle");
-const QString kNoteText = QStringLiteral("noteText");
-const QString kNoteStyles = QStringLiteral("noteStyles");
-const QString kNoteCreated = QStringLiteral("noteCreated");
-const QString kNoteModified = QStringLiteral("noteModified");
-const QString kTrashFlag = QStringLiteral("trashFlag");
-const QString kLastImportFlag = QStringLiteral("lastImportFlag");
-const QString kCategories = QStringLiteral("categories");
-const QString kSelectedRangeString = QStringLiteral("selectedRangeString");
-const QString kWindowFrameString = QStringLiteral("windowFrameString");
 const QString kAttributedString = QStringLiteral("attributedString");
 
 constexpr char16_t kAttachmentCharacter = 0xFFFC;
@@ -122,8 +112,8 @@ void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObj
     note.setNoteName(name);
     note.setNoteTitle(name);
     const QDateTime now = QDateTime::currentDateTime();
-    note.setValue(now, kNoteCreated);
-    note.setValue(now, kNoteModified);
+    note.setValue(now, NoteCreatedKey);
+    note.setValue(now, NoteModifiedKey);
     note.setCategories(categories);
     note.setDefaultStyle();
 }
@@ -177,7 +167,7 @@ BXNote::NotePtr BXNote::newEmptyNoteInManagedObjectContext(ManagedObjectContext*
     NotePtr note;
     platform::FetchRequest request(entityName());
     request.setPredicate(
-        platform::Predicate::predicateWithFormat(QStringLiteral("trashFlag = YES")));
+        platform::Predicate::predicateWithFormat(QStringLiteral("%K = YES"), { TrashFlagKey }));
     error = {};
     const std::optional<QList<ManagedObjectPtr>> found = context->fetchObjects(request, &error);
     if (!found) {
@@ -222,8 +212,8 @@ void BXNote::resetLastImportFlagsInManagedObjectContext(ManagedObjectContext* co
     if (!context)
         return;
     platform::FetchRequest request(entityName());
-    request.setPredicate(
-        platform::Predicate::predicateWithFormat(QStringLiteral("lastImportFlag = YES")));
+    request.setPredicate(platform::Predicate::predicateWithFormat(
+        QStringLiteral("%K = YES"), { LastImportFlagKey }));
     platform::Error error;
     const std::optional<QList<ManagedObjectPtr>> found = context->fetchObjects(request, &error);
     if (!found) {
@@ -232,7 +222,7 @@ void BXNote::resetLastImportFlagsInManagedObjectContext(ManagedObjectContext* co
         return;
     }
     for (const ManagedObjectPtr& object : *found)
-        object->setValue(false, kLastImportFlag);
+        object->setValue(false, LastImportFlagKey);
 }
 
 QString BXNote::noteName(const QString& text)
@@ -285,17 +275,17 @@ QString BXNote::titleForEmptyName() const
 
 QString BXNote::noteName() const
 {
-    return valueForKey(kNoteName).toString();
+    return valueForKey(NoteNameKey).toString();
 }
 
 void BXNote::setNoteName(const QString& name)
 {
-    setValue(stringValue(name), kNoteName);
+    setValue(stringValue(name), NoteNameKey);
 }
 
 QString BXNote::noteTitle() const
 {
-    return valueForKey(kNoteTitle).toString();
+    return valueForKey(NoteTitleKey).toString();
 }
 
 void BXNote::setNoteTitle(const QString& title)
@@ -318,69 +308,69 @@ void BXNote::setNoteTitle(const QString& title)
 
 QString BXNote::noteText() const
 {
-    return valueForKey(kNoteText).toString();
+    return valueForKey(NoteTextKey).toString();
 }
 
 void BXNote::setNoteText(const QString& text)
 {
-    setValue(stringValue(text), kNoteText);
+    setValue(stringValue(text), NoteTextKey);
 }
 
 QByteArray BXNote::noteStyles() const
 {
-    return valueForKey(kNoteStyles).toByteArray();
+    return valueForKey(NoteStylesKey).toByteArray();
 }
 
 void BXNote::setNoteStyles(const QByteArray& styles)
 {
-    setValue(styles.isNull() ? QVariant() : QVariant(styles), kNoteStyles);
+    setValue(styles.isNull() ? QVariant() : QVariant(styles), NoteStylesKey);
 }
 
 QDateTime BXNote::noteCreated() const
 {
-    return valueForKey(kNoteCreated).toDateTime();
+    return valueForKey(NoteCreatedKey).toDateTime();
 }
 
 QDateTime BXNote::noteModified() const
 {
-    return valueForKey(kNoteModified).toDateTime();
+    return valueForKey(NoteModifiedKey).toDateTime();
 }
 
 bool BXNote::trashFlag() const
 {
-    return valueForKey(kTrashFlag).toBool();
+    return valueForKey(TrashFlagKey).toBool();
 }
 
 void BXNote::setTrashFlag(bool flag)
 {
-    setValue(flag, kTrashFlag);
+    setValue(flag, TrashFlagKey);
 }
 
 bool BXNote::lastImportFlag() const
 {
-    return valueForKey(kLastImportFlag).toBool();
+    return valueForKey(LastImportFlagKey).toBool();
 }
 
 void BXNote::setLastImportFlag(bool flag)
 {
-    setValue(flag, kLastImportFlag);
+    setValue(flag, LastImportFlagKey);
 }
 
 QList<ManagedObjectPtr> BXNote::categories() const
 {
-    return relatedObjects(kCategories);
+    return relatedObjects(CategoriesKey);
 }
 
 void BXNote::setCategories(const QList<ManagedObjectPtr>& categories)
 {
-    setRelatedObjects(kCategories, categories);
+    setRelatedObjects(CategoriesKey, categories);
 }
 
 void BXNote::storeDerivedTitle(const QString& title)
 {
-    willChangeValueForKey(kNoteTitle);
-    setPrimitiveValue(stringValue(title), kNoteTitle);
-    didChangeValueForKey(kNoteTitle);
+    willChangeValueForKey(NoteTitleKey);
+    setPrimitiveValue(stringValue(title), NoteTitleKey);
+    didChangeValueForKey(NoteTitleKey);
 }
 
 void BXNote::updateNoteText(const QString& text)
@@ -388,13 +378,13 @@ void BXNote::updateNoteText(const QString& text)
     setNoteText(text);
     if (noteName().isNull()) {
         const QString title = titleForEmptyName();
-        const QVariant stored = valueForKey(kNoteTitle);
+        const QVariant stored = valueForKey(NoteTitleKey);
         const bool same
             = stored.isValid() ? stored.toString() == title && !title.isNull() : title.isNull();
         if (!same)
             withoutUndo(managedObjectContext(), [&] { storeDerivedTitle(title); });
     }
-    setValue(QDateTime::currentDateTime(), kNoteModified);
+    setValue(QDateTime::currentDateTime(), NoteModifiedKey);
 }
 
 void BXNote::setAttributedString(const QTextDocument& text)
@@ -458,7 +448,7 @@ platform::UndoManager* BXNote::undoManager()
 BXNote::Range BXNote::selectedRange() const
 {
     if (m_selectedRange == Range { Range::NotFound, 0 })
-        m_selectedRange = rangeFromString(valueForKey(kSelectedRangeString).toString());
+        m_selectedRange = rangeFromString(valueForKey(SelectedRangeStringKey).toString());
     return m_selectedRange;
 }
 
@@ -469,13 +459,13 @@ void BXNote::setSelectedRange(Range range)
     willChangeValueForKey(QStringLiteral("selectedRange"));
     m_selectedRange = range;
     didChangeValueForKey(QStringLiteral("selectedRange"));
-    setValue(stringFromRange(range), kSelectedRangeString);
+    setValue(stringFromRange(range), SelectedRangeStringKey);
 }
 
 QRectF BXNote::windowFrame() const
 {
     if (m_windowFrame == QRectF())
-        m_windowFrame = rectFromString(valueForKey(kWindowFrameString).toString());
+        m_windowFrame = rectFromString(valueForKey(WindowFrameStringKey).toString());
     return m_windowFrame;
 }
 
@@ -486,7 +476,7 @@ void BXNote::setWindowFrame(const QRectF& frame)
     willChangeValueForKey(QStringLiteral("windowFrame"));
     m_windowFrame = frame;
     didChangeValueForKey(QStringLiteral("windowFrame"));
-    setValue(stringFromRect(frame), kWindowFrameString);
+    setValue(stringFromRect(frame), WindowFrameStringKey);
 }
 
 QString BXNote::stringFromRange(Range range)
@@ -525,8 +515,8 @@ QString BXNote::categoryNamesSeparatedBy(const QString& separator) const
     QStringList names;
     for (const ManagedObjectPtr& category : categories()) {
         // Smart categories are sub-entities; only plain ones name a note's tags.
-        if (category->entity()->name() == QStringLiteral("Category"))
-            names.append(category->valueForKey(QStringLiteral("categoryName")).toString());
+        if (category->entity()->name() == BXCategory::entityName())
+            names.append(category->valueForKey(BXCategory::CategoryNameKey).toString());
     }
     if (names.isEmpty())
         return QString();

@@ -25,6 +25,24 @@ class BXNote : public platform::ManagedObject {
 public:
     using NotePtr = std::shared_ptr<BXNote>;
 
+    // Keys of the stored attributes and relationship.
+    static inline const QString NoteNameKey = QStringLiteral("noteName");
+    static inline const QString NoteTitleKey = QStringLiteral("noteTitle");
+    static inline const QString NoteTextKey = QStringLiteral("noteText");
+    static inline const QString NoteStylesKey = QStringLiteral("noteStyles");
+    static inline const QString NoteCreatedKey = QStringLiteral("noteCreated");
+    static inline const QString NoteModifiedKey = QStringLiteral("noteModified");
+    static inline const QString TrashFlagKey = QStringLiteral("trashFlag");
+    static inline const QString LastImportFlagKey = QStringLiteral("lastImportFlag");
+    static inline const QString OmitFlagKey = QStringLiteral("omitFlag");
+    static inline const QString SelFlagKey = QStringLiteral("selFlag");
+    static inline const QString LabelKey = QStringLiteral("label");
+    static inline const QString SelectedRangeStringKey = QStringLiteral("selectedRangeString");
+    static inline const QString WindowFrameStringKey = QStringLiteral("windowFrameString");
+    static inline const QString WindowRulerVisibleKey = QStringLiteral("windowRulerVisible");
+    static inline const QString WindowTagsVisibleKey = QStringLiteral("windowTagsVisible");
+    static inline const QString CategoriesKey = QStringLiteral("categories");
+
     // A range of UTF-16 units of the text; location NotFound means "none".
     struct Range {
         static constexpr quint64 NotFound = quint64(std::numeric_limits<qint64>::max());

@@ -11,12 +11,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QUuid>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +142,76 @@ bool moveItem(const QString& source, const QString& target, Error* error)
     return true;
 }
 
+// An exclusive lock on the folder at `path`, held until the returned descriptor is closed; -1
+// when another process or save holds it (and `wait` is false) or the folder is gone. A save
+// holds it on the package it builds, so that no clean-up removes a package still being written.
+int lockFolder(const QString& path, bool wait)
+{
+    const int fd
+        = ::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    // The folder may have been removed, or made anew, while the lock was awaited.
+    struct stat locked = {};
+    struct stat named = {};
+    if (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0 || ::fstat(fd, &locked) != 0
+        || ::lstat(native(path).constData(), &named) != 0 || locked.st_dev != named.st_dev
+        || locked.st_ino != named.st_ino) {
+        const int failure = errno;
+        ::close(fd);
+        errno = failure ? failure : EBUSY;
+        return -1;
+    }
+    return fd;
+}
+
+// Removes the packages that interrupted saves of the file at `target` left beside it; one that
+// a running save holds is left alone.
+void removeStaleTemporaryPackages(const QString& target)
+{
+    const QFileInfo info(target);
+    static const QString uuid
+        = QStringLiteral("[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}");
+    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.%2\\.tmp$")
+                                         .arg(QRegularExpression::escape(info.fileName()), uuid));
+    const QStringList names
+        = QDir(info.path())
+              .entryList(QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!pattern.match(name).hasMatch())
+            continue;
+        const QString path = info.path() + QLatin1Char('/') + name;
+        const int lock = lockFolder(path, false);
+        if (lock < 0)
+            continue;
+        QDir(path).removeRecursively();
+        ::close(lock);
+    }
+}
+
+// Moves a package holding saved changes that could not be put in place to a free name beside
+// `target` that clean-up leaves alone; its path, or the package's own when it cannot be moved.
+QString keepPackage(const QString& package, const QString& target)
+{
+    const QFileInfo info(target);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    for (int number = 1; number < 100; ++number) {
+        const QString name = number == 1
+            ? platform::format(platform::localized(QStringLiteral("%@ (unsaved changes)")),
+                info.completeBaseName())
+            : platform::format(platform::localized(QStringLiteral("%@ (unsaved changes %@)")),
+                info.completeBaseName(), QString::number(number));
+        const QString kept = info.path() + QLatin1Char('/') + name + suffix;
+        if (::renameat2(AT_FDCWD, native(package).constData(), AT_FDCWD, native(kept).constData(),
+                RENAME_NOREPLACE)
+            == 0)
+            return kept;
+        if (errno != EEXIST)
+            break;
+    }
+    return package;
+}
+
 } // namespace
 
 BXWrappedPersistentDocument::BXWrappedPersistentDocument(QObject* parent)
@@ -206,10 +279,19 @@ bool BXWrappedPersistentDocument::readFromURL(const QUrl& url, const QString& ty
     const auto& coordinator = persistentStoreCoordinator();
     if (const std::shared_ptr<PersistentStore> store = coordinator->persistentStoreForURL(storeURL))
         coordinator->removePersistentStore(store, nullptr);
-    if (!configurePersistentStoreCoordinatorForURL(
-            storeURL, type, QString(), storeOptions(), error))
+    // A file where nothing can be written is opened read-only and left exactly as it is.
+    const bool locked = !PersistentStore::isWritableLocation(storeURL);
+    QVariantMap options = storeOptions();
+    if (locked)
+        options.insert(platform::ReadOnlyPersistentStoreOption, true);
+    if (!configurePersistentStoreCoordinatorForURL(storeURL, type, QString(), options, error))
         return false;
-    return readFromFileWrapper(url.toLocalFile(), error);
+    setLocked(locked);
+    if (!readFromFileWrapper(url.toLocalFile(), error))
+        return false;
+    if (!locked)
+        removeStaleTemporaryPackages(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    return true;
 }
 
 bool BXWrappedPersistentDocument::readFromFileWrapper(const QString&, Error*)
@@ -247,8 +329,14 @@ bool BXWrappedPersistentDocument::buildPackage(
     removeItem(temporary);
 
     const QString contentFolder = temporary + QLatin1Char('/') + StoreContentName;
+    int lock = -1;
+    const auto unlock = qScopeGuard([&lock] {
+        if (lock >= 0)
+            ::close(lock);
+    });
     // Only the package itself is made: a missing parent folder is an error, not created.
     if (::mkdir(native(temporary).constData(), 0777) != 0
+        || (lock = lockFolder(temporary, true)) < 0
         || ::mkdir(native(contentFolder).constData(), 0777) != 0) {
         const Error failure = fileError(
             errno ? errno : EACCES, QStringLiteral("The notes file could not be written."));
@@ -300,7 +388,8 @@ bool BXWrappedPersistentDocument::buildPackage(
         goBack();
         // Saved changes live only in the new package: keep it rather than lose them.
         if (saveContext)
-            swapError.setUserInfoValue(QStringLiteral("NSFilePath"), temporary);
+            swapError.setUserInfoValue(
+                QStringLiteral("NSFilePath"), keepPackage(temporary, target));
         else
             removeItem(temporary);
         return Error::set(error, swapError);
@@ -370,6 +459,7 @@ bool BXWrappedPersistentDocument::finishSave(
     QVariantMap attributes = fileAttributesToWriteToURL(url, type, operation, original, &ignored);
     attributes.insert(FileModificationDateAttribute, QDateTime::currentDateTime());
     writeFileAttributes(url.toLocalFile(), attributes);
+    removeStaleTemporaryPackages(QFileInfo(url.toLocalFile()).absoluteFilePath());
     return true;
 }
 

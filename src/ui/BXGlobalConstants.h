@@ -24,8 +24,8 @@ public:
     BXGlobalConstants() = delete;
 
     // Compiles `pattern` as an ICU regular expression with no options. A null pattern answers
-    // false and leaves `error` alone; an invalid one answers false and fills `error` (Cocoa
-    // domain, code 2048, the pattern under "NSInvalidValue").
+    // false and leaves `error` alone; an invalid one answers false and fills `error`
+    // (kCocoaErrorDomain, code 2048, the pattern under "NSInvalidValue").
     static bool regexValid(const QString& pattern, platform::Error* error);
     // Turns free text into an alternation: "|" becomes ".", the text is split at punctuation,
     // the empty pieces are dropped and the rest are joined with "|" (white space stays).

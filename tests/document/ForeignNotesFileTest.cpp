@@ -1,6 +1,8 @@
 #include "NotesFileTestSupport.h"
 
-#include "ui/BXDefaults.h"
+#include "document/BXDocument.h"
+
+#include "document/BXDefaults.h"
 
 #include "support/TestEnvironment.h"
 
@@ -12,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <functional>
 
 using namespace notesfiletest;
 using platform::Error;
@@ -167,24 +170,33 @@ protected:
 
 TEST_F(ForeignNotesFileTest, OpeningAndClosingLeavesEveryByteAsItWas)
 {
+    const struct {
+        const char* name;
+        std::function<std::unique_ptr<NotesFile>()> make;
+    } kinds[] = {
+        { "notes file", [] { return std::make_unique<NotesFile>(); } },
+        { "document with its preferences", [] { return std::make_unique<BXDocument>(); } },
+    };
     for (const QString journalMode : { QStringLiteral("DELETE"), QStringLiteral("WAL") }) {
-        SCOPED_TRACE(journalMode.toStdString());
         const QUrl url = packageURL(folder, journalMode + QStringLiteral(".brindlex"));
         writeForeignPackage(url.toLocalFile(), journalMode);
         const auto before = snapshot(url.toLocalFile());
+        for (const auto& kind : kinds) {
+            SCOPED_TRACE(journalMode.toStdString() + ", " + kind.name);
+            std::unique_ptr<NotesFile> document = kind.make();
+            Error error;
+            ASSERT_TRUE(document->initWithContentsOfURL(url, NotesFile::NotesDocumentType, &error))
+                << error.toString().toStdString();
+            EXPECT_EQ(titles(*document), QStringList { QStringLiteral("Shopping list") });
+            const auto found = document->managedObjectContext()->fetchObjects(
+                platform::FetchRequest(BXNote::entityName()), nullptr);
+            ASSERT_TRUE(found && found->size() == 1);
+            EXPECT_EQ(found->first()->relatedObjects(BXNote::CategoriesKey).size(), 1);
+            document->close();
+            document.reset();
 
-        Error error;
-        std::unique_ptr<NotesFile> document = open(url, &error);
-        ASSERT_TRUE(document) << error.toString().toStdString();
-        EXPECT_EQ(titles(*document), QStringList { QStringLiteral("Shopping list") });
-        const auto found = document->managedObjectContext()->fetchObjects(
-            platform::FetchRequest(BXNote::entityName()), nullptr);
-        ASSERT_TRUE(found && found->size() == 1);
-        EXPECT_EQ(found->first()->relatedObjects(QStringLiteral("categories")).size(), 1);
-        document->close();
-        document.reset();
-
-        EXPECT_EQ(snapshot(url.toLocalFile()), before);
+            EXPECT_EQ(snapshot(url.toLocalFile()), before);
+        }
     }
 }
 

@@ -2,9 +2,9 @@
 
 #include "document/MarkdownImporter.h"
 
-#include "ui/BXDefaults.h"
+#include "document/BXDefaults.h"
 
-#include "platform/foundation/FakeScheduler.h"
+#include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/RichTextTestSupport.h"

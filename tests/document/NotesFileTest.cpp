@@ -14,11 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <sqlite3.h>
-#include <sys/ioctl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -337,29 +336,6 @@ TEST_F(NotesFileTest, DamagedOrForeignStoresAreRefusedUntouched)
     }
 }
 
-// Makes the package read-only the way a locked volume is: immutable, which binds the
-// superuser too. Falls back on permissions where the flag is not available.
-bool setReadOnly(const QStringList& paths, bool readOnly)
-{
-    bool flagged = true;
-    for (const QString& path : paths) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        int flags = 0;
-        if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
-            flagged = false;
-        } else {
-            flags = readOnly ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-            flagged = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0 && flagged;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        QFile::setPermissions(path,
-            readOnly ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                     : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    return flagged || !QFileInfo(paths.first()).isWritable();
-}
-
 TEST_F(NotesFileTest, ReadOnlyPackageRefusesSavesAndKeepsTheChanges)
 {
     const QUrl url = packageURL(folder, QStringLiteral("Locked.brindlex"));
@@ -443,6 +419,105 @@ TEST_F(NotesFileTest, FullDiskFailsTheSaveAndLosesNothing)
     EXPECT_EQ(snapshot(url.toLocalFile()), before);
     EXPECT_FALSE(QFileInfo::exists(copy.toLocalFile()));
     EXPECT_TRUE(temporaryLeftovers().isEmpty()) << temporaryLeftovers().join(' ').toStdString();
+}
+
+// A hidden package beside `package` as an interrupted save leaves it, holding a store.
+QString leftOverPackage(const QString& folder, const QString& forName)
+{
+    const QString path = folder
+        + QStringLiteral("/.%1.%2.tmp")
+              .arg(forName, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+    QDir().mkpath(path + QStringLiteral("/StoreContent"));
+    QFile store(path + QStringLiteral("/StoreContent/persistentStore"));
+    if (store.open(QIODevice::WriteOnly))
+        store.write(QByteArray(4096, 'x'));
+    return path;
+}
+
+TEST_F(NotesFileTest, LeftoversOfInterruptedSavesGoAfterAnOpenOrASaveUnlessASaveHoldsThem)
+{
+    const QUrl url = packageURL(folder, QStringLiteral("Notes.brindlex"));
+    NotesFile document;
+    addNote(document, QStringLiteral("first"));
+    ASSERT_TRUE(save(document, url, SaveOperation::SaveAs).isNull());
+
+    const struct {
+        const char* name;
+        std::function<void()> trigger;
+    } triggers[] = {
+        { "open",
+            [&] {
+                std::unique_ptr<NotesFile> reader = open(url);
+                ASSERT_TRUE(reader);
+                reader->close();
+            } },
+        { "save",
+            [&] {
+                addNote(document, QStringLiteral("more"));
+                ASSERT_TRUE(save(document, url, SaveOperation::Save).isNull());
+            } },
+    };
+    for (const auto& entry : triggers) {
+        SCOPED_TRACE(entry.name);
+        const QStringList stale { leftOverPackage(folder, QStringLiteral("Notes.brindlex")),
+            leftOverPackage(folder, QStringLiteral("Notes.brindlex")) };
+        const QString held = leftOverPackage(folder, QStringLiteral("Notes.brindlex"));
+        const QString otherFile = leftOverPackage(folder, QStringLiteral("Other.brindlex"));
+        const QString notAPackageName = folder + QStringLiteral("/.Notes.brindlex.backup.tmp");
+        QDir().mkpath(notAPackageName);
+        // A save in progress holds its package locked.
+        const int lock = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(lock, 0);
+        ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+
+        entry.trigger();
+        for (const QString& path : stale)
+            EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+        for (const QString& path : { held, otherFile })
+            EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("/StoreContent/persistentStore")))
+                << path.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(notAPackageName));
+
+        ::close(lock);
+        for (const QString& path : { held, otherFile, notAPackageName })
+            QDir(path).removeRecursively();
+    }
+    document.close();
+}
+
+TEST_F(NotesFileTest, SavedChangesThatCannotBePutInPlaceAreKeptUnderAVisibleName)
+{
+    const QUrl target = packageURL(folder, QStringLiteral("Target.brindlex"));
+    {
+        NotesFile other;
+        addNote(other, QStringLiteral("Other note"));
+        ASSERT_TRUE(save(other, target, SaveOperation::SaveAs).isNull());
+        other.close();
+    }
+    const QUrl url = packageURL(folder, QStringLiteral("Mine.brindlex"));
+    NotesFile document;
+    addNote(document, QStringLiteral("Mine"));
+    ASSERT_TRUE(save(document, url, SaveOperation::SaveAs).isNull());
+    addNote(document, QStringLiteral("Only in the new package"));
+    if (!setReadOnly({ target.toLocalFile() }, true)) {
+        setReadOnly({ target.toLocalFile() }, false);
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    }
+
+    const Error error = save(document, target, SaveOperation::SaveAs);
+    setReadOnly({ target.toLocalFile() }, false);
+    ASSERT_FALSE(error.isNull());
+    const QString kept = folder + QStringLiteral("/Target (unsaved changes).brindlex");
+    EXPECT_EQ(error.userInfo().value(QStringLiteral("NSFilePath")).toString(), kept);
+    EXPECT_TRUE(temporaryLeftovers().isEmpty()) << temporaryLeftovers().join(' ').toStdString();
+    EXPECT_EQ(document.fileURL(), url);
+    ASSERT_TRUE(save(document, url, SaveOperation::Save).isNull());
+    document.close();
+
+    std::unique_ptr<NotesFile> recovered = open(QUrl::fromLocalFile(kept));
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(titles(*recovered),
+        (QStringList { QStringLiteral("Mine"), QStringLiteral("Only in the new package") }));
 }
 
 } // namespace

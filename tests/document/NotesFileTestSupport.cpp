@@ -4,7 +4,13 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextDocument>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace notesfiletest {
 
@@ -68,6 +74,29 @@ QMap<QString, QByteArray> snapshot(const QString& path)
         files.insert(file.mid(path.size()), fileBytes(file));
     }
     return files;
+}
+
+// Makes the package read-only the way a locked volume is: immutable, which binds the
+// superuser too. Falls back on permissions where the flag is not available.
+bool setReadOnly(const QStringList& paths, bool readOnly)
+{
+    bool flagged = true;
+    for (const QString& path : paths) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        int flags = 0;
+        if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
+            flagged = false;
+        } else {
+            flags = readOnly ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            flagged = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0 && flagged;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        QFile::setPermissions(path,
+            readOnly ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                     : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    return flagged || !QFileInfo(paths.first()).isWritable();
 }
 
 } // namespace notesfiletest

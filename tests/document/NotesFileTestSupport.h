@@ -26,5 +26,8 @@ QByteArray fileBytes(const QString& path);
 QUrl packageURL(const QString& folder, const QString& name);
 // Every file below `path` with its bytes, for "nothing changed" checks.
 QMap<QString, QByteArray> snapshot(const QString& path);
+// Makes `paths` read-only the way a locked volume is (immutable, which binds the superuser
+// too), or writable again; false when they stay writable.
+bool setReadOnly(const QStringList& paths, bool readOnly);
 
 } // namespace notesfiletest

@@ -82,11 +82,6 @@ QString journalModePragma(const QVariantMap& options)
     return QStringLiteral("PRAGMA journal_mode = %1").arg(pragmaValue(pragmas.value(kJournalMode)));
 }
 
-bool isWritable(const QString& path)
-{
-    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
-}
-
 } // namespace
 
 PersistentStore::PersistentStore(
@@ -99,6 +94,15 @@ PersistentStore::PersistentStore(
 { }
 
 PersistentStore::~PersistentStore() = default;
+
+bool PersistentStore::isWritableLocation(const QUrl& url)
+{
+    // access() also answers for the superuser, whom an immutable file or a read-only mount
+    // stops as well.
+    const QString path = url.toLocalFile();
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0
+        && ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
+}
 
 std::shared_ptr<PersistentStore> PersistentStore::open(
     std::shared_ptr<const ManagedObjectModel> model, const QUrl& url, const QVariantMap& options,
@@ -117,7 +121,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
     if (exists) {
         if (!validateHeader(path, error))
             return {};
-        const bool writable = isWritable(path) && isWritable(info.absolutePath());
+        const bool writable = isWritableLocation(url);
         if (!store->m_readOnly && !writable) {
             Error::set(error,
                 fileError(FileWriteNoPermissionError,

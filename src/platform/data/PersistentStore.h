@@ -51,6 +51,9 @@ public:
     static std::shared_ptr<PersistentStore> open(std::shared_ptr<const ManagedObjectModel> model,
         const QUrl& url, const QVariantMap& options, Error* error);
     ~PersistentStore();
+    // Whether the file at `url` and its folder can be written, as a store opened for writing
+    // needs them to be.
+    static bool isWritableLocation(const QUrl& url);
 
     QUrl url() const;
     QString identifier() const { return m_uuid; }

@@ -1,8 +1,11 @@
 #include "Document.h"
 
+#include "AlertPresenter.h"
 #include "WindowController.h"
 
 #include "platform/data/PersistentStore.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
@@ -143,6 +146,9 @@ void Document::saveToURL(
                 error = Error(kCocoaErrorDomain, FileWriteUnknownError,
                     QStringLiteral("The document could not be saved."),
                     QStringLiteral("A copy of an open notes file cannot be written."));
+            } else if (m_locked && effective != SaveOperation::SaveAs
+                && effective != SaveOperation::AutosaveAs) {
+                error = lockedFileError();
             } else {
                 saved = writeSafelyToURL(url, type, effective, &error);
                 if (saved) {
@@ -165,6 +171,7 @@ void Document::didSave(const QUrl& url, const QString& type, SaveOperation opera
         setFileURL(url);
         m_fileType = type;
         m_draft = false;
+        m_locked = false;
         // The autosave of the untitled document has been taken over by the saved file.
         if (!m_autosavedContentsURL.isEmpty() && m_autosavedContentsURL != url)
             QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
@@ -215,6 +222,12 @@ QUrl Document::autosaveElsewhereURL() const
 
 void Document::updateChangeCount(ChangeType change)
 {
+    // Edits of a locked file never count: a copy elsewhere takes them, or they are undone.
+    if (m_locked && change != ChangeType::Cleared && change != ChangeType::Autosaved) {
+        if (change == ChangeType::Done || change == ChangeType::Redone)
+            refuseEditOfLockedFile();
+        return;
+    }
     const bool wasEdited = isDocumentEdited();
     switch (change) {
     case ChangeType::Done:
@@ -240,6 +253,68 @@ void Document::updateChangeCount(ChangeType change)
         m_autosaveTimer->invalidate();
     if (wasEdited != isDocumentEdited())
         emit documentEditedChanged(isDocumentEdited());
+}
+
+Error Document::lockedFileError() const
+{
+    return Error(kCocoaErrorDomain, FileWriteNoPermissionError,
+        format(localized(QStringLiteral("The file “%@” is locked.")), m_fileURL.fileName()),
+        localized(QStringLiteral("It can't be changed where it is.")));
+}
+
+void Document::refuseEditOfLockedFile()
+{
+    if (m_refusingEdit)
+        return;
+    m_refusingEdit = true;
+    // Later, once the undo group of the edit has closed and can be undone.
+    dispatchAfter(0, this, [this] {
+        if (m_closed) {
+            m_refusingEdit = false;
+            return;
+        }
+        Alert alert;
+        alert.messageText = lockedFileError().localizedDescription();
+        alert.informativeText
+            = localized(QStringLiteral("It can't be changed where it is. To keep your changes, "
+                                       "save a copy in another place."));
+        alert.buttonTitles
+            = { localized(QStringLiteral("Save As…")), localized(QStringLiteral("Cancel")) };
+        alert.cancelButton = 1;
+        if (AlertPresenter::current().runModal(alert).button == 0) {
+            FilePanel panel;
+            panel.mode = FilePanel::Mode::Save;
+            panel.title = localized(QStringLiteral("Save As"));
+            panel.directory = QDir::homePath();
+            panel.nameFieldStringValue = m_fileURL.fileName();
+            if (const QString extension = fileNameExtensionForType(m_fileType);
+                !extension.isEmpty())
+                panel.allowedFileTypes = { extension };
+            const FilePanelResponse answer = AlertPresenter::current().runPanelModal(panel);
+            if (answer.accepted && !answer.urls.isEmpty()) {
+                saveToURL(answer.urls.first(), m_fileType, SaveOperation::SaveAs,
+                    [this](const Error& error) {
+                        if (error) {
+                            log(QStringLiteral("saving a copy of a locked file failed: %@"),
+                                error.toString());
+                            undoRefusedEdits();
+                        }
+                        m_refusingEdit = false;
+                    });
+                return;
+            }
+        }
+        undoRefusedEdits();
+        m_refusingEdit = false;
+    });
+}
+
+void Document::undoRefusedEdits()
+{
+    // Nothing of a locked file is ever undone but the edits it refused.
+    while (m_undoManager->canUndo())
+        m_undoManager->undo();
+    m_undoManager->removeAllActions();
 }
 
 void Document::scheduleAutosave()

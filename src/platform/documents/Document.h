@@ -37,7 +37,11 @@ enum class SaveOperation : int {
 // later than kLongestAutosaveDelay after the first change not yet autosaved, so a crash loses
 // at most those seconds. A titled document autosaves in place; an untitled one autosaves
 // elsewhere, into autosaveElsewhereURL(). "Save to" and "autosave elsewhere" are refused for
-// a titled document: both would write the open store, not the target. Main thread only.
+// a titled document: both would write the open store, not the target.
+//
+// A locked document (its file lies where it cannot be written) keeps its file as it is: saves
+// in place are refused, and an edit brings up one alert that says so and offers to save a copy
+// elsewhere; without a copy the edits are undone. Main thread only.
 class Document : public QObject {
     Q_OBJECT
 
@@ -65,6 +69,7 @@ public:
     // Where the latest autosave elsewhere went; empty for a titled document.
     QUrl autosavedContentsFileURL() const { return m_autosavedContentsURL; }
     bool isDraft() const { return m_draft; }
+    bool isLocked() const { return m_locked; }
     void setDraft(bool draft) { m_draft = draft; }
 
     ManagedObjectContext* managedObjectContext() const { return m_context.get(); }
@@ -120,6 +125,10 @@ public:
     // are ignored, the save has happened.
     static void writeFileAttributes(const QString& path, const QVariantMap& attributes);
 
+protected:
+    // Set by readFromURL() for a file that cannot be written where it is.
+    void setLocked(bool locked) { m_locked = locked; }
+
 signals:
     void documentEditedChanged(bool edited);
     void fileURLChanged(const QUrl& url);
@@ -130,6 +139,10 @@ private:
     void autosaveTimerFired();
     void startNextFileAccess();
     void didSave(const QUrl& url, const QString& type, SaveOperation operation);
+    // Asks, once for a run of edits, whether to save a copy; undoes the edits otherwise.
+    void refuseEditOfLockedFile();
+    void undoRefusedEdits();
+    Error lockedFileError() const;
 
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
     std::unique_ptr<UndoManager> m_undoManager;
@@ -139,6 +152,8 @@ private:
     QDateTime m_fileModificationDate;
     QUrl m_autosavedContentsURL;
     bool m_draft = false;
+    bool m_locked = false;
+    bool m_refusingEdit = false;
     int m_changeCount = 0;
     int m_unautosavedCount = 0;
     double m_firstUnautosavedChange = 0;

@@ -9,14 +9,14 @@ namespace platform {
 
 // Error domains shared across the code base. Document and update-check errors carry their
 // own domains; OS-status errors stand in for the system's status codes (a wrong document
-// password is code 666 there); Cocoa-domain codes cover file and cancellation failures.
+// password is code 666 there); kCocoaErrorDomain codes cover file and cancellation failures.
 inline const QString kOSStatusErrorDomain = QStringLiteral("NSOSStatusErrorDomain");
 inline const QString kCocoaErrorDomain = QStringLiteral("NSCocoaErrorDomain");
 inline const QString kPOSIXErrorDomain = QStringLiteral("NSPOSIXErrorDomain");
 inline const QString BXDocumentErrorDomain = QStringLiteral("BXDocumentErrorDomain");
 inline const QString kVersionCheckErrorDomain = QStringLiteral("kVersionCheckErrorDomain");
 
-// Codes of the Cocoa domain that the application reports.
+// Codes of kCocoaErrorDomain that the application reports.
 enum CocoaErrorCode : int {
     FileNoSuchFileError = 4,
     FileReadUnknownError = 256,
@@ -64,7 +64,7 @@ public:
 
     // Stores `error` into `out` when the caller asked for it; returns false for `return`.
     static bool set(Error* out, const Error& error);
-    // A failed write of the file system: the Cocoa write code that fits `errorNumber` (out of
+    // A failed write of the file system: the kCocoaErrorDomain write code that fits `errorNumber` (out of
     // space, no permission, else unknown), the system's text as reason, and the POSIX error
     // underneath.
     static Error fromErrno(int errorNumber, const QString& localizedDescription);

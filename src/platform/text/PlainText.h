@@ -33,7 +33,7 @@ public:
     // (UTF-16 and UTF-32 always have one); other encodings have none to write.
     static std::optional<QByteArray> write(const QString& text, TextEncoding::Value encoding,
         bool allowLossy, bool byteOrderMark = false, Error* error = nullptr);
-    // Legacy (Mac simple) plain text: the text in Mac OS Roman, "?" for what that cannot hold.
+    // Legacy plain text: the text in the Mac OS Roman encoding, "?" for what that cannot hold.
     // The style resource such files once carried has no place on this system.
     static QByteArray legacyPlainTextData(const QString& text);
     // The Unicode encoding whose byte-order mark starts `data`, or InvalidStringEncoding.

@@ -71,7 +71,7 @@ public:
         EscapeAsXml, // written as a decimal character reference "&#N;" (for HTML and XML)
     };
 
-    // Cocoa-domain codes of conversion failures.
+    // kCocoaErrorDomain codes of conversion failures.
     static constexpr int FileReadInapplicableStringEncodingError = 261;
     static constexpr int FileWriteInapplicableStringEncodingError = 517;
 

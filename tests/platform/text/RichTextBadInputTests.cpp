@@ -78,7 +78,7 @@ TEST(RichTextBadInput, DamagedRtfFailsCleanly)
             "{\\rtf1 " + QByteArray(100000, '{') + QByteArray(100000, '}') + "}" },
         { "binary past the end", "{\\rtf1 a\\bin999999 xyz}" },
         { "negative binary length", "{\\rtf1 a\\bin-5 xyz}" },
-        { "garbage", QByteArray("\x00\xff\xfe{\\\\}}\x80garbage", 18) },
+        { "garbage", QByteArray("\x00\xff\xfe{\\\\}}\x80garbage", 16) },
         { "no header", "{\\b not rtf}" },
         { "lone backslash at the end", "{\\rtf1 a\\" },
     };
