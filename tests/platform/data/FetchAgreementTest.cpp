@@ -26,6 +26,13 @@ const NoteData kNotes[] = {
     { nullptr, 9, true, 7 },
     { "plain", -1, false, 8 },
     { "Ελληνικά και café", 4, true, 9 },
+    // Text that is folded before it is compared: a long plain stretch with scripts, accents,
+    // composed and decomposed forms, a Turkish dotted capital, a final sigma and emoji.
+    { "Notes from İstanbul and ΟΔΟΣ ΚΑΛΟΣ, then a long plain stretch of ASCII words that "
+      "runs on, with naïve cafe\u0301 Grüße, Ёлка, 東京 データ and 😀 🍰 at the end",
+        6, false, 10 },
+    { "ıstanbul οδός καλός STRASSE Ölçü", 8, false, 11 },
+    { "😀", 1, true, 12 },
 };
 
 QSet<ManagedObject*> asSet(const QList<ManagedObjectPtr>& objects)
@@ -115,6 +122,25 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
         // The part SQL gives up on must not leave its values bound for the next part.
         { "(label > 1 OR ANY categories.categoryName = 'x') AND noteText CONTAINS[c] 'e'", {} },
         { "(noteText CONTAINS 'a' OR categories.@count = 1.5) AND label > 2", {} },
+        { "noteText CONTAINS[cd] 'istanbul'", {} },
+        { "noteText CONTAINS[c] 'istanbul'", {} },
+        { "noteText CONTAINS[c] 'İSTANBUL AND'", {} },
+        { "noteText CONTAINS[c] 'οδος καλος'", {} },
+        { "noteText CONTAINS[cd] 'ΟΔΌΣ'", {} },
+        { "noteText CONTAINS 'ΟΔΟΣ'", {} },
+        { "noteText CONTAINS[cd] 'CAFÉ GRÜSSE'", {} },
+        { "noteText CONTAINS[d] 'cafe grusse'", {} },
+        { "noteText CONTAINS[cd] 'ёлка, 東京'", {} },
+        { "noteText CONTAINS[d] 'テータ'", {} },
+        { "noteText CONTAINS '😀 🍰'", {} },
+        { "noteText CONTAINS[cd] '🍰 AT THE END'", {} },
+        { "noteText CONTAINS[cd] '\u0301'", {} },
+        { "noteText BEGINSWITH[cd] 'NOTES FROM i'", {} },
+        { "noteText BEGINSWITH[c] 'ı'", {} },
+        { "noteText ENDSWITH[cd] 'olcu'", {} },
+        { "noteText ==[cd] 'istanbul οδος καλος strasse olcu'", {} },
+        { "noteText !=[c] '😀'", {} },
+        { "noteText ==[c] 'ss'", {} },
         { "TRUEPREDICATE", {} },
         { "FALSEPREDICATE", {} },
     };
