@@ -5,6 +5,8 @@
 #include "platform/predicate/KeyValueCoding.h"
 #include "platform/predicate/StringFolding.h"
 
+#include "platform/foundation/VariantKind.h"
+
 #include <QDateTime>
 
 #include <unicode/ucol.h>
@@ -67,6 +69,12 @@ qint64 instant(const QVariant& value)
     return value.toDateTime().toMSecsSinceEpoch();
 }
 
+// Predicates compare Booleans with numbers: YES is 1.
+bool isNumeric(const QVariant& value)
+{
+    return VariantKind::isNumber(value) || VariantKind::isBoolean(value);
+}
+
 bool isKeyValueRef(const QVariant& value)
 {
     return value.metaType() == QMetaType::fromType<KeyValueRef>();
@@ -106,7 +114,7 @@ int sortRank(const QVariant& value)
 {
     if (ValueComparison::isNil(value))
         return 0;
-    if (ValueComparison::isNumber(value))
+    if (isNumeric(value))
         return 1;
     if (ValueComparison::isDate(value))
         return 2;
@@ -122,29 +130,6 @@ bool ValueComparison::isNil(const QVariant& value)
     if (!value.isValid() || value.metaType().id() == QMetaType::Nullptr)
         return true;
     return isKeyValueRef(value) && !value.value<KeyValueRef>();
-}
-
-bool ValueComparison::isNumber(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool ValueComparison::isString(const QVariant& value)
@@ -163,7 +148,7 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
     const bool rightNil = isNil(right);
     if (leftNil || rightNil)
         return leftNil && rightNil;
-    if (isNumber(left) && isNumber(right))
+    if (isNumeric(left) && isNumeric(right))
         return orderNumbers(left, right) == 0;
     if (isString(left) && isString(right))
         return fold(left.toString(), options) == fold(right.toString(), options);
@@ -187,7 +172,7 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
 
 std::optional<int> ValueComparison::order(const QVariant& left, const QVariant& right, int options)
 {
-    if (isNumber(left) && isNumber(right))
+    if (isNumeric(left) && isNumeric(right))
         return orderNumbers(left, right);
     if (isDate(left) && isDate(right))
         return sign(instant(left) - instant(right));
