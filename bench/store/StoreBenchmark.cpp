@@ -414,29 +414,14 @@ void BM_SaveOneChangedNote_RawSQL(benchmark::State& state)
 
 // Opening the file and fetching the list in a fresh process; the resident size it grew by is
 // the memory the list takes.
-void coldList(benchmark::State& state, const QString& task, const QString& path)
-{
-    qint64 resident = 0;
-    for (auto _ : state) {
-        const std::optional<ColdRun::Measure> measure = ColdRun::run(task, { path });
-        if (!measure || measure->count != kNotes) {
-            state.SkipWithError("cold run failed or fetched a wrong count");
-            break;
-        }
-        state.SetIterationTime(measure->seconds);
-        resident = std::max(resident, measure->residentBytes);
-    }
-    state.counters["resident_MB"] = double(resident) / (1024.0 * 1024.0);
-}
-
 void BM_ColdOpenAndFetchList_Store(benchmark::State& state)
 {
-    coldList(state, QStringLiteral("store-list"), stores().objects());
+    ColdRun::iterate(state, QStringLiteral("store-list"), { stores().objects() }, kNotes);
 }
 
 void BM_ColdOpenAndFetchList_RawSQL(benchmark::State& state)
 {
-    coldList(state, QStringLiteral("raw-list"), stores().raw());
+    ColdRun::iterate(state, QStringLiteral("raw-list"), { stores().raw() }, kNotes);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QProcess>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -56,6 +57,25 @@ std::optional<ColdRun::Measure> ColdRun::run(const QString& name, const QStringL
     if (!secondsRead || !residentRead || !countRead)
         return std::nullopt;
     return measure;
+}
+
+void ColdRun::iterate(
+    benchmark::State& state, const QString& name, const QStringList& arguments, double expected)
+{
+    double count = 0;
+    qint64 resident = 0;
+    for (auto _ : state) {
+        const std::optional<Measure> measure = run(name, arguments);
+        if (!measure || (expected >= 0 && measure->count != expected)) {
+            state.SkipWithError("cold run failed or found a wrong count");
+            break;
+        }
+        state.SetIterationTime(measure->seconds);
+        count = measure->count;
+        resident = std::max(resident, measure->residentBytes);
+    }
+    state.counters["notes"] = count;
+    state.counters["resident_MB"] = double(resident) / (1024.0 * 1024.0);
 }
 
 std::optional<int> ColdRun::runRequested(int argc, char** argv)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +40,12 @@ public:
     static bool add(const QString& name, Task task);
     // Runs the task in a fresh process; nullopt when that process failed or reported nothing.
     static std::optional<Measure> run(const QString& name, const QStringList& arguments);
+    // The loop of a benchmark of cold runs (registered with UseManualTime()): each iteration
+    // takes the task's timed part. Reports "notes", the count the task found, and
+    // "resident_MB", the largest growth; a run that fails, or finds other than `expected` when
+    // that is not negative, ends the benchmark with an error.
+    static void iterate(benchmark::State& state, const QString& name, const QStringList& arguments,
+        double expected = -1);
     // For main(), after the set-up every run shares: when this process was started to run a
     // task, runs it, writes its measure for the parent and gives the exit status.
     static std::optional<int> runRequested(int argc, char** argv);

@@ -36,7 +36,14 @@ char16_t* reserveAfter(QString& buffer, qsizetype used, qsizetype extra)
     return reinterpret_cast<char16_t*>(buffer.data()) + used;
 }
 
-// Folds `run` with ICU onto `out` after `used` units; gives the new length.
+qsizetype appendUnfolded(QStringView run, QString& out, qsizetype used)
+{
+    std::copy_n(run.utf16(), run.size(), reserveAfter(out, used, run.size()));
+    return used + run.size();
+}
+
+// Folds `run` with ICU onto `out` after `used` units; gives the new length. Should ICU fail
+// (it fails only to allocate), the run is kept as it is rather than lost.
 qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used)
 {
     thread_local QString caseFolded;
@@ -50,7 +57,7 @@ qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used
         length = u_strFoldCase(reinterpret_cast<UChar*>(target), int32_t(caseFolded.size()), source,
             length, U_FOLD_CASE_DEFAULT, &status);
         if (U_FAILURE(status))
-            return used;
+            return appendUnfolded(run, out, used);
         source = reinterpret_cast<const UChar*>(target);
     }
     if (!(options & kDiacritics)) {
@@ -59,7 +66,7 @@ qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used
     }
     const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
     if (U_FAILURE(status))
-        return used;
+        return appendUnfolded(run, out, used);
     int32_t needed = unorm2_normalize(nfd, source, length,
         reinterpret_cast<UChar*>(reserveAfter(decomposed, 0, length * 3)),
         int32_t(decomposed.size()), &status);
@@ -70,7 +77,7 @@ qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used
             int32_t(decomposed.size()), &status);
     }
     if (U_FAILURE(status))
-        return used;
+        return appendUnfolded(run, out, used);
     const UChar* units = reinterpret_cast<const UChar*>(decomposed.utf16());
     char16_t* target = reserveAfter(out, used, needed);
     qsizetype written = 0;
@@ -140,16 +147,20 @@ template <typename Char> qsizetype asciiRunEnd(const Char* units, qsizetype from
     return i;
 }
 
-// Copies ASCII, lower-cased under [c], in a loop the compiler vectorises.
+// Copies the run of ASCII starting at `from` to `target`, lower-cased under [c] in a loop the
+// compiler vectorises; gives where the run ends.
 template <typename Char>
-void copyAscii(
-    const Char* __restrict source, Char* __restrict target, qsizetype count, bool caseless)
+qsizetype copyAsciiRun(
+    const Char* units, qsizetype from, qsizetype size, Char* __restrict target, bool caseless)
 {
+    const qsizetype end = asciiRunEnd(units, from, size);
+    const Char* __restrict source = units + from;
     const Char letters = caseless ? 26 : 0;
-    for (qsizetype k = 0; k < count; ++k) {
+    for (qsizetype k = 0; k < end - from; ++k) {
         const Char c = source[k];
         target[k] = Char(c - Char('A')) < letters ? Char(c | 0x20) : c;
     }
+    return end;
 }
 
 // Characters beyond the BMP (emoji, rare ideographs) are mostly left alone by folding; those
@@ -201,8 +212,7 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
         if (unit < 0x80) {
             if (context >= 0)
                 foldContext(i);
-            const qsizetype end = asciiRunEnd(units, i, size);
-            copyAscii(units + i, out + used, end - i, caseless);
+            const qsizetype end = copyAsciiRun(units, i, size, out + used, caseless);
             used += end - i;
             i = end;
             continue;
@@ -273,8 +283,7 @@ std::optional<std::string_view> StringFolding::foldUtf8(
         if (bytes[i] < 0x80) {
             if (context >= 0)
                 foldContext(i);
-            const qsizetype end = asciiRunEnd(bytes, i, size);
-            copyAscii(bytes + i, out + used, end - i, caseless);
+            const qsizetype end = copyAsciiRun(bytes, i, size, out + used, caseless);
             used += end - i;
             i = end;
             continue;
