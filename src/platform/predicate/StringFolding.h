@@ -10,7 +10,7 @@
 namespace platform {
 
 // Applies a comparison's [c] (full case folding) and [d] (canonical decomposition without the
-// non-spacing marks) to text, as fast as the text allows: ASCII is lower-cased in place, other
+// non-spacing marks) to text, as fast as the text allows: ASCII is lower-cased as it is copied,
 // characters that fold on their own are looked up in a table learnt from ICU, and only the
 // rest goes through ICU. The result is exactly that of folding the whole text with ICU.
 // Stateless apart from that table, which all threads share; safe on any thread.

@@ -1,4 +1,5 @@
 #include "NotesModel.h"
+#include "SqlProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -183,4 +184,56 @@ TEST(FetchAgreement, PatternThatFailsDuringAFetchIsAnError)
     Error error;
     EXPECT_FALSE(context.fetchObjects(request, &error));
     EXPECT_FALSE(error.isNull());
+}
+
+// Text another program stored as broken UTF-8 reads with replacement characters; SQL must
+// search it as it reads.
+TEST(FetchAgreement, TextThatIsNotUtf8IsSearchedAsItReads)
+{
+    const QString path = storePath();
+    auto coordinator = openCoordinator(path);
+    ASSERT_TRUE(coordinator);
+    const char* const stored[] = { "4361664520C3", "FF43414645", "436166C3A920C3", "43414645" };
+    {
+        ManagedObjectContext writer;
+        writer.setPersistentStoreCoordinator(coordinator);
+        for (int i = 0; i < int(std::size(stored)); ++i) {
+            ManagedObjectPtr note = writer.insertNewObjectForEntityForName(QStringLiteral("Note"));
+            note->setValue(QStringLiteral("n%1").arg(i), QStringLiteral("noteTitle"));
+        }
+        ASSERT_TRUE(writer.save(nullptr));
+    }
+    {
+        SqlProbe probe(path);
+        for (int i = 0; i < int(std::size(stored)); ++i) {
+            ASSERT_EQ(probe.exec(QStringLiteral("UPDATE ZNOTE SET ZNOTETEXT = CAST(X'%1' AS TEXT) "
+                                                "WHERE ZNOTETITLE = 'n%2'")
+                                     .arg(QLatin1String(stored[i]))
+                                     .arg(i)),
+                0);
+        }
+    }
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    const QList<ManagedObjectPtr> all
+        = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr).value();
+    ASSERT_EQ(all.size(), int(std::size(stored)));
+    for (const char* format : { "noteText CONTAINS[cd] 'cafe'", "noteText BEGINSWITH[c] 'caf'",
+             "noteText ENDSWITH[cd] 'e \\ufffd'", "noteText CONTAINS[c] '\\ufffdc'",
+             "noteText ==[cd] 'cafe'" }) {
+        SCOPED_TRACE(format);
+        const PredicateRef predicate = Predicate::predicateWithFormat(QString::fromUtf8(format));
+        ASSERT_TRUE(predicate);
+        QList<ManagedObjectPtr> expected;
+        for (const ManagedObjectPtr& object : all) {
+            if (predicate->evaluateWithObject(KeyValueRef(object)))
+                expected << object;
+        }
+        FetchRequest request(QStringLiteral("Note"));
+        request.setPredicate(predicate);
+        const auto fetched = context.fetchObjects(request, nullptr);
+        ASSERT_TRUE(fetched);
+        EXPECT_EQ(asSet(*fetched), asSet(expected));
+        EXPECT_FALSE(expected.isEmpty());
+    }
 }
