@@ -28,6 +28,18 @@ constexpr int kMaxUnits = 3;
 // seen. Threads may learn a unit at the same time: they store the same value.
 std::atomic<quint64> g_units[3][0x10000];
 
+// Buffers are kept between calls, but not beyond this size: one giant note must not pin its
+// folded copy for good.
+constexpr qsizetype kKeptSize = qsizetype(1) << 20;
+
+// Starts `buffer` over for a text that needs `needed` units (or bytes), letting go of storage
+// a much larger text left behind.
+template <typename Buffer> void startOver(Buffer& buffer, qsizetype needed)
+{
+    if (qsizetype(buffer.size()) > std::max(kKeptSize, needed))
+        buffer = Buffer();
+}
+
 // Makes room for `extra` more units after the first `used` units of `buffer`, keeping them.
 char16_t* reserveAfter(QString& buffer, qsizetype used, qsizetype extra)
 {
@@ -48,6 +60,8 @@ qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used
 {
     thread_local QString caseFolded;
     thread_local QString decomposed;
+    startOver(caseFolded, run.size() * 3);
+    startOver(decomposed, run.size() * 9);
     const UChar* source = reinterpret_cast<const UChar*>(run.utf16());
     int32_t length = int32_t(run.size());
     UErrorCode status = U_ZERO_ERROR;
@@ -198,6 +212,7 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
     const char16_t* units = text.utf16();
     const qsizetype size = text.size();
     // Room for what units folding on their own give; runs given to ICU make more as needed.
+    startOver(buffer, size * kMaxUnits);
     char16_t* out = reserveAfter(buffer, 0, size * kMaxUnits);
     qsizetype used = 0;
     // Where the units start that only ICU folds, in their context, or -1.
@@ -267,11 +282,13 @@ std::optional<std::string_view> StringFolding::foldUtf8(
             buffer.resize(std::max(size_t(used + extra), buffer.size() * 2));
         return reinterpret_cast<unsigned char*>(buffer.data());
     };
+    startOver(buffer, size * kMaxGrowth);
     unsigned char* out = room(size * kMaxGrowth);
     qsizetype context = -1;
     const auto foldContext = [&](qsizetype end) {
         thread_local QString folded;
         const QString run = QString::fromUtf8(text.data() + context, end - context);
+        startOver(folded, run.size() * 9);
         const qsizetype length = foldWithIcu(run, options, folded, 0);
         const QByteArray encoded = QStringView(folded).first(length).toUtf8();
         std::memcpy(room(encoded.size()) + used, encoded.constData(), size_t(encoded.size()));
