@@ -239,8 +239,11 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
             if (!(entry & kOnlyInContext) && (length > 0 || context < 0)) {
                 if (context >= 0)
                     foldContext(i);
-                for (int k = 0; k < length; ++k)
-                    out[used++] = char16_t(entry >> (16 * k));
+                // Each unit read has room for three written.
+                out[used] = char16_t(entry);
+                out[used + 1] = char16_t(entry >> 16);
+                out[used + 2] = char16_t(entry >> 32);
+                used += length;
                 ++i;
                 continue;
             }
