@@ -1,5 +1,7 @@
 // A note's rich text being stored (RTF, plain text and title from a 100 KB formatted text),
-// and a notes file of 10,000 notes opened up to the point where the list has every note.
+// and a notes file of 10,000 notes opened up to the point where the list has every note:
+// again and again in this process, and cold, in a fresh process each time (with the growth of
+// its resident size).
 
 #include "document/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
@@ -7,11 +9,15 @@
 #include "platform/predicate/SortDescriptor.h"
 #include "platform/text/AttributedText.h"
 
+#include "support/ColdRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <functional>
 
 using platform::AttributedText;
 
@@ -80,29 +86,58 @@ const QUrl& tenThousandNotes()
     return url;
 }
 
+// Opens the document and reads every note's title, as the notes list does; nullopt when the
+// file does not open. The document stays open until `whileOpen` has run.
+std::optional<qsizetype> openForTheList(
+    const QUrl& url, const std::function<void(qsizetype)>& whileOpen = {})
+{
+    BXWrappedPersistentDocument document;
+    if (!document.initWithContentsOfURL(
+            url, BXWrappedPersistentDocument::NotesDocumentType, nullptr))
+        return std::nullopt;
+    platform::FetchRequest request(BXNote::entityName());
+    request.setPropertiesToFetch({ QStringLiteral("noteTitle"), QStringLiteral("noteCreated"),
+        QStringLiteral("noteModified"), QStringLiteral("trashFlag") });
+    const auto notes = document.managedObjectContext()->fetchObjects(request, nullptr);
+    if (!notes)
+        return std::nullopt;
+    for (const platform::ManagedObjectPtr& note : *notes)
+        benchmark::DoNotOptimize(note->valueForKey(QStringLiteral("noteTitle")));
+    if (whileOpen)
+        whileOpen(notes->size());
+    document.close();
+    return notes->size();
+}
+
 void BM_OpenTenThousandNoteFileForTheList(benchmark::State& state)
 {
     const QUrl url = tenThousandNotes();
     for (auto _ : state) {
-        BXWrappedPersistentDocument document;
-        if (!document.initWithContentsOfURL(
-                url, BXWrappedPersistentDocument::NotesDocumentType, nullptr)) {
-            state.SkipWithError("open failed");
+        if (openForTheList(url) != kNotes) {
+            state.SkipWithError("open failed or wrong count");
             break;
         }
-        platform::FetchRequest request(BXNote::entityName());
-        request.setPropertiesToFetch({ QStringLiteral("noteTitle"), QStringLiteral("noteCreated"),
-            QStringLiteral("noteModified"), QStringLiteral("trashFlag") });
-        const auto notes = document.managedObjectContext()->fetchObjects(request, nullptr);
-        if (!notes || notes->size() != kNotes) {
-            state.SkipWithError("wrong count");
-            break;
-        }
-        for (const platform::ManagedObjectPtr& note : *notes)
-            benchmark::DoNotOptimize(note->valueForKey(QStringLiteral("noteTitle")));
-        document.close();
     }
 }
 BENCHMARK(BM_OpenTenThousandNoteFileForTheList)->Unit(benchmark::kMillisecond);
+
+[[maybe_unused]] const bool kColdList
+    = ColdRun::add(QStringLiteral("document-list"), [](const QStringList& arguments) {
+          const ColdRun::Meter meter;
+          std::optional<ColdRun::Measure> measure;
+          openForTheList(QUrl::fromLocalFile(arguments.value(0)),
+              [&](qsizetype count) { measure = meter.stop(double(count)); });
+          return measure;
+      });
+
+void BM_OpenTenThousandNoteFileForTheList_Cold(benchmark::State& state)
+{
+    ColdRun::iterate(
+        state, QStringLiteral("document-list"), { tenThousandNotes().toLocalFile() }, kNotes);
+}
+BENCHMARK(BM_OpenTenThousandNoteFileForTheList_Cold)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 } // namespace

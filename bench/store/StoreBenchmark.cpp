@@ -1,8 +1,13 @@
 // The notes store against raw sqlite3 doing the same work: 10,000 notes with 2 KB of plain
-// text and 6 KB of rich-text bytes each.
+// text and 6 KB of rich-text bytes each. Searches run over three kinds of notes: pure ASCII,
+// ASCII with one accented word (what most notes in Latin scripts are) and mixed scripts with
+// accented words, Cyrillic, Greek, CJK and emoji. The cold cases open the file in a fresh
+// process and report its growth in resident size as the memory the fetched list takes.
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
+
+#include "support/ColdRun.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,8 +15,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <malloc.h>
 #include <sqlite3.h>
+
+#include <map>
 
 using namespace platform;
 
@@ -54,21 +60,45 @@ const QVariantMap& options()
     return shared;
 }
 
-QString noteText(int index)
+enum class Script { Ascii, Accented, Mixed };
+
+QString noteText(int index, Script script = Script::Ascii)
 {
-    static const QStringList words { "alpha", "river", "stone", "window", "garden", "letter",
+    static const QStringList ascii { "alpha", "river", "stone", "window", "garden", "letter",
         "quiet", "morning", "paper", "signal", "harbor", "maple" };
+    static const QStringList mixed { "alpha", "été", "Straße", "привет", "мир", "日本語", "東京",
+        "😀", "naïve", "Ελλάδα", "garden", "🍰", "crème", "ДОМ", "paper", "Ölçü" };
+    const QStringList& words = script == Script::Mixed ? mixed : ascii;
     QString text;
     text.reserve(2100);
+    if (script == Script::Accented)
+        text += QStringLiteral("café ");
     quint32 n = quint32(index);
+    bool searched = index % 100 != 0;
     while (text.size() < 2048) {
         n = n * 1103515245u + 12345u;
+        // One note in a hundred holds the searched word, in its middle.
+        if (!searched && text.size() >= 1000) {
+            text += QStringLiteral("Word ");
+            searched = true;
+        }
         text += words[(n >> 8) % words.size()] + QLatin1Char(' ');
     }
-    // One note in a hundred holds the searched word.
-    if (index % 100 == 0)
-        text.replace(1000, 4, QStringLiteral("Word"));
-    return text.left(2048);
+    text.truncate(text[2047].isHighSurrogate() ? 2047 : 2048);
+    return text;
+}
+
+const char* scriptName(Script script)
+{
+    switch (script) {
+    case Script::Ascii:
+        return "ascii";
+    case Script::Accented:
+        return "accented";
+    case Script::Mixed:
+        return "mixed";
+    }
+    return "";
 }
 
 const QByteArray& styles()
@@ -89,7 +119,7 @@ QString freshPath(QTemporaryDir& folder, const char* name)
     return folder.filePath(QStringLiteral("%1-%2").arg(QLatin1String(name)).arg(++counter));
 }
 
-bool fillWithObjects(const QString& path)
+bool fillWithObjects(const QString& path, Script script = Script::Ascii)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
     if (!coordinator->addPersistentStore(
@@ -100,7 +130,7 @@ bool fillWithObjects(const QString& path)
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < kNotes; ++i) {
         ManagedObjectPtr note = context.insertNewObjectForEntityForName(QStringLiteral("Note"));
-        const QString text = noteText(i);
+        const QString text = noteText(i, script);
         note->setValue(text, QStringLiteral("noteText"));
         note->setValue(text.left(40), QStringLiteral("noteTitle"));
         note->setValue(styles(), QStringLiteral("noteStyles"));
@@ -112,7 +142,7 @@ bool fillWithObjects(const QString& path)
 }
 
 // The same rows written with plain statements in the store's table layout.
-bool fillRaw(const QString& path)
+bool fillRaw(const QString& path, Script script = Script::Ascii)
 {
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
@@ -130,12 +160,13 @@ bool fillRaw(const QString& path)
         -1, &insert, nullptr);
     const double now = QDateTime::currentSecsSinceEpoch() - 978307200.0;
     for (int i = 0; i < kNotes; ++i) {
-        const QByteArray text = noteText(i).toUtf8();
+        const QByteArray text = noteText(i, script).toUtf8();
+        const QByteArray title = noteText(i, script).left(40).toUtf8();
         sqlite3_bind_int64(insert, 1, i + 1);
         sqlite3_bind_double(insert, 2, now);
         sqlite3_bind_double(insert, 3, now);
         sqlite3_bind_text(insert, 4, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 5, text.constData(), 40, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 5, title.constData(), int(title.size()), SQLITE_TRANSIENT);
         sqlite3_bind_blob(insert, 6, styles().constData(), int(styles().size()), SQLITE_STATIC);
         sqlite3_step(insert);
         sqlite3_reset(insert);
@@ -146,16 +177,25 @@ bool fillRaw(const QString& path)
     return ok;
 }
 
-// One store of each kind, made once, for the reading cases.
+// One store of each kind and script, made once when a reading case first needs it.
 struct Stores {
     QTemporaryDir folder;
-    QString objects = folder.filePath(QStringLiteral("objects"));
-    QString raw = folder.filePath(QStringLiteral("raw"));
-    Stores()
+    std::map<std::pair<bool, Script>, QString> paths;
+
+    const QString& path(bool raw, Script script)
     {
-        fillWithObjects(objects);
-        fillRaw(raw);
+        auto found = paths.find({ raw, script });
+        if (found == paths.end()) {
+            const QString path = folder.filePath(QStringLiteral("%1-%2").arg(
+                QLatin1String(raw ? "raw" : "objects"), QLatin1String(scriptName(script))));
+            if (!(raw ? fillRaw(path, script) : fillWithObjects(path, script)))
+                qFatal("could not fill %s", qPrintable(path));
+            found = paths.emplace(std::pair(raw, script), path).first;
+        }
+        return found->second;
     }
+    const QString& objects(Script script = Script::Ascii) { return path(false, script); }
+    const QString& raw(Script script = Script::Ascii) { return path(true, script); }
 };
 
 Stores& stores()
@@ -202,8 +242,7 @@ std::vector<RawNote> rawFetchList(sqlite3* db, const char* where = "")
 void openStore(ManagedObjectContext& context, const QString& path)
 {
     auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(
-        SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr);
+    coordinator->addPersistentStore(SQLiteStoreType, QUrl::fromLocalFile(path), options(), nullptr);
     context.setPersistentStoreCoordinator(coordinator);
 }
 
@@ -227,7 +266,7 @@ void BM_InsertAndSave_RawSQL(benchmark::State& state)
 
 void BM_OpenAndFetchList_Store(benchmark::State& state)
 {
-    const QString path = stores().objects;
+    const QString path = stores().objects();
     for (auto _ : state) {
         ManagedObjectContext context;
         openStore(context, path);
@@ -242,7 +281,7 @@ void BM_OpenAndFetchList_Store(benchmark::State& state)
 
 void BM_OpenAndFetchList_RawSQL(benchmark::State& state)
 {
-    const QByteArray path = stores().raw.toUtf8();
+    const QByteArray path = stores().raw().toUtf8();
     for (auto _ : state) {
         sqlite3* db = nullptr;
         sqlite3_open(path.constData(), &db);
@@ -254,14 +293,19 @@ void BM_OpenAndFetchList_RawSQL(benchmark::State& state)
     }
 }
 
-void BM_FetchContainsWord_Store(benchmark::State& state)
+PredicateRef containsWord()
+{
+    return Predicate::predicateWithFormat(
+        QStringLiteral("noteText CONTAINS[cd] %@"), { QStringLiteral("word") });
+}
+
+void BM_FetchContainsWord_Store(benchmark::State& state, Script script)
 {
     ManagedObjectContext context;
-    openStore(context, stores().objects);
+    openStore(context, stores().objects(script));
     FetchRequest request(QStringLiteral("Note"));
     request.setPropertiesToFetch(kListProperties);
-    request.setPredicate(Predicate::predicateWithFormat(
-        QStringLiteral("noteText CONTAINS[cd] %@"), { QStringLiteral("word") }));
+    request.setPredicate(containsWord());
     for (auto _ : state) {
         const auto notes = context.fetchObjects(request, nullptr);
         if (!notes || notes->size() != kNotes / 100)
@@ -270,10 +314,10 @@ void BM_FetchContainsWord_Store(benchmark::State& state)
     }
 }
 
-void BM_FetchContainsWord_RawSQL(benchmark::State& state)
+void BM_FetchContainsWord_RawSQL(benchmark::State& state, Script script)
 {
     sqlite3* db = nullptr;
-    sqlite3_open(stores().raw.toUtf8().constData(), &db);
+    sqlite3_open(stores().raw(script).toUtf8().constData(), &db);
     for (auto _ : state) {
         std::vector<RawNote> notes = rawFetchList(db, " WHERE ZNOTETEXT LIKE '%word%'");
         if (notes.size() != kNotes / 100)
@@ -283,10 +327,30 @@ void BM_FetchContainsWord_RawSQL(benchmark::State& state)
     sqlite3_close(db);
 }
 
+// The same search over notes whose text is loaded, as a list filters what it shows.
+void BM_EvaluateContainsWord_InMemory(benchmark::State& state, Script script)
+{
+    ManagedObjectContext context;
+    openStore(context, stores().objects(script));
+    FetchRequest request(QStringLiteral("Note"));
+    request.setPropertiesToFetch({ QStringLiteral("noteText") });
+    const QList<ManagedObjectPtr> notes = context.fetchObjects(request, nullptr).value();
+    for (const ManagedObjectPtr& note : notes)
+        benchmark::DoNotOptimize(note->valueForKey(QStringLiteral("noteText")));
+    const PredicateRef predicate = containsWord();
+    for (auto _ : state) {
+        int found = 0;
+        for (const ManagedObjectPtr& note : notes)
+            found += predicate->evaluateWithObject(KeyValueRef(note)) ? 1 : 0;
+        if (found != kNotes / 100)
+            state.SkipWithError("wrong count");
+    }
+}
+
 void BM_SaveOneChangedNote_Store(benchmark::State& state)
 {
     ManagedObjectContext context;
-    openStore(context, stores().objects);
+    openStore(context, stores().objects());
     FetchRequest request(QStringLiteral("Note"));
     request.setPropertiesToFetch(kListProperties);
     const QList<ManagedObjectPtr> notes = context.fetchObjects(request, nullptr).value();
@@ -304,7 +368,7 @@ void BM_SaveOneChangedNote_Store(benchmark::State& state)
 void BM_SaveOneChangedNote_RawSQL(benchmark::State& state)
 {
     sqlite3* db = nullptr;
-    sqlite3_open(stores().raw.toUtf8().constData(), &db);
+    sqlite3_open(stores().raw().toUtf8().constData(), &db);
     sqlite3_stmt* update = nullptr;
     sqlite3_prepare_v2(db,
         "UPDATE ZNOTE SET Z_OPT = Z_OPT + 1, ZNOTETEXT = ?, ZNOTESTYLES = ?, "
@@ -326,44 +390,38 @@ void BM_SaveOneChangedNote_RawSQL(benchmark::State& state)
     sqlite3_close(db);
 }
 
-size_t heapInUse()
+[[maybe_unused]] const bool kColdStoreList
+    = ColdRun::add(QStringLiteral("store-list"), [](const QStringList& arguments) {
+          const ColdRun::Meter meter;
+          ManagedObjectContext context;
+          openStore(context, arguments.value(0));
+          FetchRequest request(QStringLiteral("Note"));
+          request.setPropertiesToFetch(kListProperties);
+          const auto notes = context.fetchObjects(request, nullptr);
+          return notes ? std::optional(meter.stop(double(notes->size()))) : std::nullopt;
+      });
+
+[[maybe_unused]] const bool kColdRawList
+    = ColdRun::add(QStringLiteral("raw-list"), [](const QStringList& arguments) {
+          const ColdRun::Meter meter;
+          sqlite3* db = nullptr;
+          sqlite3_open(arguments.value(0).toUtf8().constData(), &db);
+          const std::vector<RawNote> notes = rawFetchList(db);
+          const ColdRun::Measure measure = meter.stop(double(notes.size()));
+          sqlite3_close(db);
+          return std::optional(measure);
+      });
+
+// Opening the file and fetching the list in a fresh process; the resident size it grew by is
+// the memory the list takes.
+void BM_ColdOpenAndFetchList_Store(benchmark::State& state)
 {
-    malloc_trim(0);
-    return mallinfo2().uordblks;
+    ColdRun::iterate(state, QStringLiteral("store-list"), { stores().objects() }, kNotes);
 }
 
-void BM_MemoryOf10000FetchedNotes_Store(benchmark::State& state)
+void BM_ColdOpenAndFetchList_RawSQL(benchmark::State& state)
 {
-    auto coordinator = std::make_shared<PersistentStoreCoordinator>(model());
-    coordinator->addPersistentStore(
-        SQLiteStoreType, QUrl::fromLocalFile(stores().objects), options(), nullptr);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        const size_t before = heapInUse();
-        ManagedObjectContext context;
-        context.setPersistentStoreCoordinator(coordinator);
-        FetchRequest request(QStringLiteral("Note"));
-        request.setPropertiesToFetch(kListProperties);
-        const auto notes = context.fetchObjects(request, nullptr);
-        bytes = heapInUse() - before;
-        benchmark::DoNotOptimize(notes);
-    }
-    state.counters["MB"] = double(bytes) / (1024.0 * 1024.0);
-}
-
-void BM_MemoryOf10000FetchedNotes_RawSQL(benchmark::State& state)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open(stores().raw.toUtf8().constData(), &db);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        const size_t before = heapInUse();
-        std::vector<RawNote> notes = rawFetchList(db);
-        bytes = heapInUse() - before;
-        benchmark::DoNotOptimize(notes);
-    }
-    sqlite3_close(db);
-    state.counters["MB"] = double(bytes) / (1024.0 * 1024.0);
+    ColdRun::iterate(state, QStringLiteral("raw-list"), { stores().raw() }, kNotes);
 }
 
 } // namespace
@@ -372,9 +430,27 @@ BENCHMARK(BM_InsertAndSave_Store)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_InsertAndSave_RawSQL)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OpenAndFetchList_Store)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchList_RawSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FetchContainsWord_Store)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FetchContainsWord_RawSQL)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColdOpenAndFetchList_Store)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK(BM_ColdOpenAndFetchList_RawSQL)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_Store, ascii, Script::Ascii)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_Store, accented, Script::Accented)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_Store, mixed, Script::Mixed)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_RawSQL, ascii, Script::Ascii)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_RawSQL, accented, Script::Accented)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchContainsWord_RawSQL, mixed, Script::Mixed)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EvaluateContainsWord_InMemory, ascii, Script::Ascii)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EvaluateContainsWord_InMemory, accented, Script::Accented)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EvaluateContainsWord_InMemory, mixed, Script::Mixed)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneChangedNote_Store)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneChangedNote_RawSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemoryOf10000FetchedNotes_Store)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_MemoryOf10000FetchedNotes_RawSQL)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -1,6 +1,8 @@
 #include "document/BXDefaults.h"
 #include "document/ValueTransformerRegistration.h"
 
+#include "ColdRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -8,6 +10,7 @@
 
 // Every benchmark program runs headless with throw-away settings and data folders, and with
 // the application's defaults and named transformers in place, as the application has them.
+// Started again by a benchmark to measure a cold run, it runs that one task instead.
 int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -18,6 +21,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     BXDefaults::registerDefaults();
     registerNamedValueTransformers();
+    if (const std::optional<int> status = ColdRun::runRequested(argc, argv))
+        return *status;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -5,6 +5,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/VariantKind.h"
 
 #include <QBuffer>
 
@@ -20,22 +21,6 @@ const QString kZoomFactor = QStringLiteral("zoomFactor");
 
 const QStringList kNoteWindowClasses { QStringLiteral("NSArray"), QStringLiteral("NSDictionary"),
     QStringLiteral("NSURL"), QStringLiteral("NSString"), QStringLiteral("NSNumber") };
-
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
 
 } // namespace
 
@@ -87,11 +72,13 @@ BXDocumentPreference::noteWindowsFromArchive(const QByteArray& data, platform::E
         NoteWindowRecord window;
         window.noteID = noteID.toUrl();
         window.windowFrame = map.value(kWindowFrame).toString();
-        if (const QVariant order = map.value(kWindowOrder); isNumber(order))
+        // A value of the wrong kind keeps the default: a flag is no order, a number no flag.
+        if (const QVariant order = map.value(kWindowOrder); platform::VariantKind::isNumber(order))
             window.windowOrder = order.toULongLong();
-        if (const QVariant minimized = map.value(kWindowMinimized); isNumber(minimized))
+        if (const QVariant minimized = map.value(kWindowMinimized);
+            platform::VariantKind::isBoolean(minimized))
             window.windowMinimized = minimized.toBool();
-        if (const QVariant zoom = map.value(kZoomFactor); isNumber(zoom))
+        if (const QVariant zoom = map.value(kZoomFactor); platform::VariantKind::isNumber(zoom))
             window.zoomFactor = zoom.toDouble();
         windows << window;
     }

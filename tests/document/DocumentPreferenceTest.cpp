@@ -1,6 +1,6 @@
+#include "NotesStoreTest.h"
 #include "document/BXDataModel.h"
 #include "document/BXDocumentPreference.h"
-#include "NotesStoreTest.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
@@ -245,6 +245,26 @@ TEST_F(DocumentPreferenceTest, NoteWindowsRoundTripAndRefuseOtherClasses)
     EXPECT_EQ(read->first().noteID, QUrl("x-coredata://S/Note/p9"));
     EXPECT_EQ(read->first().windowOrder, Pref::NoteWindowRecord::NotFound);
     EXPECT_EQ(read->first().zoomFactor, 1.0);
+}
+
+// A flag stored where a number belongs (or the other way round) is not taken for one: the
+// record keeps its default there.
+TEST_F(DocumentPreferenceTest, NoteWindowValuesOfTheWrongKindKeepTheirDefaults)
+{
+    const QUrl note("x-coredata://S/Note/p1");
+    const auto readBack = [&](const char* key, const QVariant& value) {
+        const QVariantList list { QVariantMap { { "noteID", note }, { key, value } } };
+        const auto read = Pref::noteWindowsFromArchive(platform::Archiver::archivedData(list));
+        EXPECT_TRUE(read && read->size() == 1);
+        return read && !read->isEmpty() ? read->first() : Pref::NoteWindowRecord();
+    };
+    EXPECT_EQ(readBack("windowOrder", true).windowOrder, Pref::NoteWindowRecord::NotFound);
+    EXPECT_EQ(readBack("windowOrder", 3).windowOrder, 3u);
+    EXPECT_EQ(readBack("zoomFactor", true).zoomFactor, 1.0);
+    EXPECT_EQ(readBack("zoomFactor", 2).zoomFactor, 2.0);
+    EXPECT_FALSE(readBack("windowMinimized", 1).windowMinimized);
+    EXPECT_FALSE(readBack("windowMinimized", 1.0).windowMinimized);
+    EXPECT_TRUE(readBack("windowMinimized", true).windowMinimized);
 }
 
 } // namespace

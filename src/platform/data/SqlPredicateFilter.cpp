@@ -6,6 +6,7 @@
 #include "platform/predicate/CompoundPredicate.h"
 #include "platform/predicate/ConstantPredicate.h"
 #include "platform/predicate/Expression.h"
+#include "platform/predicate/StringFolding.h"
 #include "platform/predicate/ValueComparison.h"
 
 #include <QDateTime>
@@ -20,9 +21,12 @@ namespace platform {
 struct SqlPredicateFilter::Matcher {
     std::shared_ptr<const ComparisonPredicate> comparison;
     const AttributeDescription* attribute = nullptr;
-    // Set when the constant is non-empty ASCII and the operator has a byte-level equivalent
-    // on ASCII text: the constant as compared (lower case under [c]).
-    std::optional<std::string> asciiNeedle;
+    // Set when the operator compares text with a non-empty string constant: the constant
+    // folded by the comparison's options, as the stored text is folded before comparing.
+    std::optional<QString> foldedNeedle;
+    // Its UTF-8 bytes, unless it holds an unpaired surrogate, which UTF-8 cannot carry: the
+    // stored text is folded and compared as UTF-8 then, without decoding it.
+    std::optional<std::string> utf8Needle;
     // Set for an ordering or equality test of a date attribute against a valid date: the
     // date's instant, which stored numbers are compared with as memory compares dates.
     std::optional<qint64> instant;
@@ -32,40 +36,13 @@ namespace {
 
 const char* const kMatcherType = "bx_matcher";
 
-// Written as plain loops over bytes so that the compiler vectorizes them: these run over
-// every text a search reads.
-bool isAscii(std::string_view bytes)
+template <typename Char>
+bool compareFolded(ComparisonPredicate::Operator op, std::basic_string_view<Char> subject,
+    std::basic_string_view<Char> needle)
 {
-    unsigned char seen = 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (size_t i = 0; i < bytes.size(); ++i)
-        seen |= data[i];
-    return (seen & 0x80) == 0;
-}
-
-std::string_view asciiLower(std::string_view text, std::string& buffer)
-{
-    buffer.resize(text.size());
-    const auto* __restrict in = reinterpret_cast<const unsigned char*>(text.data());
-    auto* __restrict out = reinterpret_cast<unsigned char*>(buffer.data());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = in[i];
-        out[i] = (unsigned char)(c - 'A') < 26u ? (unsigned char)(c | 0x20) : c;
-    }
-    return buffer;
-}
-
-// On ASCII text, folding is lower-casing under [c] and nothing otherwise, so the operators
-// below compare bytes exactly as the predicate compares folded strings.
-bool asciiCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view text)
-{
-    thread_local std::string buffer;
-    const bool folds = matcher.comparison->options() & ComparisonPredicate::CaseInsensitive;
-    const std::string_view subject = folds ? asciiLower(text, buffer) : text;
-    const std::string_view needle = *matcher.asciiNeedle;
-    switch (matcher.comparison->predicateOperatorType()) {
+    switch (op) {
     case ComparisonPredicate::Operator::Contains:
-        return subject.find(needle) != std::string_view::npos;
+        return subject.find(needle) != subject.npos;
     case ComparisonPredicate::Operator::BeginsWith:
         return subject.starts_with(needle);
     case ComparisonPredicate::Operator::EndsWith:
@@ -77,6 +54,24 @@ bool asciiCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view t
     default:
         return false;
     }
+}
+
+bool foldedCompare(const SqlPredicateFilter::Matcher& matcher, std::string_view text)
+{
+    const int options = matcher.comparison->options();
+    const ComparisonPredicate::Operator op = matcher.comparison->predicateOperatorType();
+    // Buffers kept between rows: a search reads every note.
+    thread_local std::string foldedBytes;
+    if (matcher.utf8Needle) {
+        if (const auto folded = StringFolding::foldUtf8(text, options, foldedBytes))
+            return compareFolded(op, *folded, std::string_view(*matcher.utf8Needle));
+    }
+    thread_local QString folded;
+    const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const QStringView subject = StringFolding::fold(decoded, options, folded);
+    const QStringView needle = *matcher.foldedNeedle;
+    return compareFolded(op, std::u16string_view(subject.utf16(), size_t(subject.size())),
+        std::u16string_view(needle.utf16(), size_t(needle.size())));
 }
 
 bool orderMatches(const SqlPredicateFilter::Matcher& matcher, qint64 instant)
@@ -135,13 +130,11 @@ void compareFunction(sqlite3_context* context, int, sqlite3_value** arguments)
             return;
         }
     }
-    if (matcher->asciiNeedle && sqlite3_value_type(column) == SQLITE_TEXT) {
+    if (matcher->foldedNeedle && columnType == SQLITE_TEXT) {
         const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(column)),
             size_t(sqlite3_value_bytes(column)));
-        if (isAscii(text)) {
-            sqlite3_result_int(context, asciiCompare(*matcher, text) ? 1 : 0);
-            return;
-        }
+        sqlite3_result_int(context, foldedCompare(*matcher, text) ? 1 : 0);
+        return;
     }
     const QVariantMap row { { matcher->attribute->name(),
         matcher->attribute->fromStored(sqlValue(column)) } };
@@ -334,14 +327,11 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
         && (op == Op::Contains || op == Op::BeginsWith || op == Op::EndsWith || op == Op::EqualTo
             || op == Op::NotEqualTo)
         && ValueComparison::isString(constant)) {
-        const QByteArray bytes = constant.toString().toUtf8();
-        if (!bytes.isEmpty()
-            && isAscii(std::string_view(bytes.constData(), size_t(bytes.size())))) {
-            std::string needle(bytes.constData(), size_t(bytes.size()));
-            std::string buffer;
-            if (comparison->options() & ComparisonPredicate::CaseInsensitive)
-                needle = std::string(asciiLower(needle, buffer));
-            matcher->asciiNeedle = needle;
+        const QString needle = ValueComparison::fold(constant.toString(), comparison->options());
+        if (!needle.isEmpty()) {
+            matcher->foldedNeedle = needle;
+            if (needle.isValidUtf16())
+                matcher->utf8Needle = needle.toStdString();
         }
     }
     if (attribute->type() == AttributeDescription::Type::Date && ValueComparison::isDate(constant)

@@ -18,8 +18,9 @@ class ComparisonPredicate;
 // The part of a fetch predicate that SQLite can decide, so that a fetch reads only rows that
 // may match. Comparisons of a stored attribute with a constant become calls of the SQL
 // function bx_compare(), which applies the predicate's own comparison to the column value,
-// so both ways agree by construction; pure-ASCII text takes a byte-level shortcut with the
-// same result. "SELF IN list" becomes a key list. What cannot be translated is left to the
+// so both ways agree by construction; text compared with a string constant is folded by the
+// same rules, as UTF-8 into a buffer kept between rows, and compared with the constant folded
+// once. "SELF IN list" becomes a key list. What cannot be translated is left to the
 // evaluation in memory: an exact filter decides alone for rows without unsaved changes, an
 // inexact one only narrows the rows down. Owns the state the SQL calls point to, so it must
 // outlive the fetch it is used for.

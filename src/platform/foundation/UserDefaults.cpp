@@ -1,5 +1,7 @@
 #include "UserDefaults.h"
 
+#include "VariantKind.h"
+
 #include <QMutexLocker>
 #include <QSettings>
 
@@ -29,21 +31,6 @@ private:
 
 namespace {
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Booleans written to the file come back as "true"/"false"; hand edits may say "YES" or "1".
 std::optional<bool> textAsBool(const QString& text)
 {
@@ -68,9 +55,9 @@ qint64 doubleToInteger(double number)
 
 std::optional<double> asDouble(const QVariant& value)
 {
-    if (value.typeId() == QMetaType::Bool)
+    if (VariantKind::isBoolean(value))
         return value.toBool() ? 1.0 : 0.0;
-    if (isNumber(value))
+    if (VariantKind::isNumber(value))
         return value.toDouble();
     if (value.typeId() == QMetaType::QString) {
         if (const std::optional<bool> flag = textAsBool(value.toString()))
@@ -199,8 +186,8 @@ float UserDefaults::floatForKey(const QString& key) const
 QString UserDefaults::stringForKey(const QString& key) const
 {
     const QVariant value = objectForKey(key);
-    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::Bool
-        || isNumber(value))
+    if (value.typeId() == QMetaType::QString || VariantKind::isBoolean(value)
+        || VariantKind::isNumber(value))
         return value.toString();
     return {};
 }

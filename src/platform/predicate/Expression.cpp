@@ -4,6 +4,8 @@
 #include "platform/predicate/PredicateParser.h"
 #include "platform/predicate/ValueComparison.h"
 
+#include "platform/foundation/VariantKind.h"
+
 #include <QDateTime>
 #include <QSequentialIterable>
 #include <QStringList>
@@ -53,7 +55,7 @@ QString formatConstant(const QVariant& value)
     default:
         break;
     }
-    if (ValueComparison::isNumber(value))
+    if (VariantKind::isNumber(value))
         return value.toString();
     if (const auto members = Expression::collectionValues(value)) {
         QStringList parts;

@@ -3,16 +3,14 @@
 #include "platform/predicate/ComparisonPredicate.h"
 #include "platform/predicate/Expression.h"
 #include "platform/predicate/KeyValueCoding.h"
+#include "platform/predicate/StringFolding.h"
+
+#include "platform/foundation/VariantKind.h"
 
 #include <QDateTime>
-#include <QStringMatcher>
 
-#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
-#include <unicode/unorm2.h>
-#include <unicode/ustring.h>
-#include <unicode/utf16.h>
 
 #include <cmath>
 #include <memory>
@@ -71,65 +69,15 @@ qint64 instant(const QVariant& value)
     return value.toDateTime().toMSecsSinceEpoch();
 }
 
+// Predicates compare Booleans with numbers: YES is 1.
+bool isNumeric(const QVariant& value)
+{
+    return VariantKind::isNumber(value) || VariantKind::isBoolean(value);
+}
+
 bool isKeyValueRef(const QVariant& value)
 {
     return value.metaType() == QMetaType::fromType<KeyValueRef>();
-}
-
-QString caseFold(const QString& text)
-{
-    if (text.isEmpty())
-        return text;
-    UErrorCode status = U_ZERO_ERROR;
-    QString folded(text.size() * 3 + 1, Qt::Uninitialized);
-    const int32_t length = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()),
-        int32_t(folded.size()), uchars(text), int32_t(text.size()), U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status))
-        return text.toCaseFolded();
-    folded.truncate(length);
-    return folded;
-}
-
-QString removeDiacritics(const QString& text)
-{
-    if (text.isEmpty())
-        return text;
-    UErrorCode status = U_ZERO_ERROR;
-    const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
-    if (U_FAILURE(status))
-        return text;
-    const int32_t needed
-        = unorm2_normalize(nfd, uchars(text), int32_t(text.size()), nullptr, 0, &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
-        return text;
-    status = U_ZERO_ERROR;
-    QString decomposed(needed, Qt::Uninitialized);
-    unorm2_normalize(nfd, uchars(text), int32_t(text.size()),
-        reinterpret_cast<UChar*>(decomposed.data()), needed, &status);
-    if (U_FAILURE(status))
-        return text;
-    QString result;
-    result.reserve(decomposed.size());
-    const UChar* units = uchars(decomposed);
-    const int32_t length = int32_t(decomposed.size());
-    for (int32_t i = 0; i < length;) {
-        const int32_t start = i;
-        UChar32 c;
-        U16_NEXT(units, i, length, c);
-        if (u_charType(c) != U_NON_SPACING_MARK)
-            result.append(decomposed.constData() + start, i - start);
-    }
-    return result;
-}
-
-bool isAscii(const QString& text)
-{
-    // Branch-free so the compiler can vectorise it: long note texts pass through here.
-    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
-    char16_t bits = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bits |= units[i];
-    return bits < 0x80;
 }
 
 struct CollatorDeleter {
@@ -166,7 +114,7 @@ int sortRank(const QVariant& value)
 {
     if (ValueComparison::isNil(value))
         return 0;
-    if (ValueComparison::isNumber(value))
+    if (isNumeric(value))
         return 1;
     if (ValueComparison::isDate(value))
         return 2;
@@ -182,29 +130,6 @@ bool ValueComparison::isNil(const QVariant& value)
     if (!value.isValid() || value.metaType().id() == QMetaType::Nullptr)
         return true;
     return isKeyValueRef(value) && !value.value<KeyValueRef>();
-}
-
-bool ValueComparison::isNumber(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool ValueComparison::isString(const QVariant& value)
@@ -223,7 +148,7 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
     const bool rightNil = isNil(right);
     if (leftNil || rightNil)
         return leftNil && rightNil;
-    if (isNumber(left) && isNumber(right))
+    if (isNumeric(left) && isNumeric(right))
         return orderNumbers(left, right) == 0;
     if (isString(left) && isString(right))
         return fold(left.toString(), options) == fold(right.toString(), options);
@@ -247,7 +172,7 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
 
 std::optional<int> ValueComparison::order(const QVariant& left, const QVariant& right, int options)
 {
-    if (isNumber(left) && isNumber(right))
+    if (isNumeric(left) && isNumeric(right))
         return orderNumbers(left, right);
     if (isDate(left) && isDate(right))
         return sign(instant(left) - instant(right));
@@ -285,32 +210,18 @@ int ValueComparison::sortOrder(const QVariant& left, const QVariant& right, Coll
 
 QString ValueComparison::fold(const QString& text, int options)
 {
-    // ASCII has no diacritics and folds to lower case: the common case stays cheap.
-    if (isAscii(text)) {
-        return (options & ComparisonPredicate::CaseInsensitive) ? text.toLower() : text;
-    }
-    QString result = text;
-    if (options & ComparisonPredicate::CaseInsensitive)
-        result = caseFold(result);
-    if (options & ComparisonPredicate::DiacriticInsensitive)
-        result = removeDiacritics(result);
-    return result;
+    thread_local QString buffer;
+    return StringFolding::fold(text, options, buffer).toString();
 }
 
 bool ValueComparison::contains(const QString& text, const QString& part, int options)
 {
-    if (!(options
-            & (ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive)))
-        return text.contains(part);
-    // Searching long note texts is the common case: ASCII needs no folded copies.
-    if (isAscii(part) && isAscii(text)) {
-        // The matcher's skip table makes the case-insensitive search sublinear.
-        const QStringMatcher matcher(part,
-            (options & ComparisonPredicate::CaseInsensitive) ? Qt::CaseInsensitive
-                                                             : Qt::CaseSensitive);
-        return matcher.indexIn(text) >= 0;
-    }
-    return fold(text, options).contains(fold(part, options));
+    // Searching long note texts is the common case: folding into buffers kept between calls
+    // costs no allocation, and plain ASCII folds in one vectorised pass.
+    thread_local QString foldedText;
+    thread_local QString foldedPart;
+    return StringFolding::fold(text, options, foldedText)
+        .contains(StringFolding::fold(part, options, foldedPart));
 }
 
 bool ValueComparison::like(const QString& text, const QString& pattern)
@@ -367,9 +278,14 @@ int ValueComparison::compareStrings(const QString& left, const QString& right, C
     case Collation::Plain:
         result = QString::compare(left, right);
         break;
-    case Collation::CaseInsensitive:
-        result = QString::compare(caseFold(left), caseFold(right));
+    case Collation::CaseInsensitive: {
+        thread_local QString foldedLeft;
+        thread_local QString foldedRight;
+        result = StringFolding::fold(left, ComparisonPredicate::CaseInsensitive, foldedLeft)
+                     .compare(StringFolding::fold(
+                         right, ComparisonPredicate::CaseInsensitive, foldedRight));
         break;
+    }
     default:
         if (UCollator* c = collator(collation)) {
             result = ucol_strcoll(

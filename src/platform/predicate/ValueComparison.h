@@ -22,7 +22,6 @@ public:
 
     // An invalid QVariant, a null pointer or a null KeyValueRef.
     static bool isNil(const QVariant& value);
-    static bool isNumber(const QVariant& value);
     static bool isString(const QVariant& value);
     static bool isDate(const QVariant& value);
 

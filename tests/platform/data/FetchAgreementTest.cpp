@@ -1,4 +1,5 @@
 #include "NotesModel.h"
+#include "SqlProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,13 @@ const NoteData kNotes[] = {
     { nullptr, 9, true, 7 },
     { "plain", -1, false, 8 },
     { "Ελληνικά και café", 4, true, 9 },
+    // Text that is folded before it is compared: a long plain stretch with scripts, accents,
+    // composed and decomposed forms, a Turkish dotted capital, a final sigma and emoji.
+    { "Notes from İstanbul and ΟΔΟΣ ΚΑΛΟΣ, then a long plain stretch of ASCII words that "
+      "runs on, with naïve cafe\u0301 Grüße, Ёлка, 東京 データ and 😀 🍰 at the end",
+        6, false, 10 },
+    { "ıstanbul οδός καλός STRASSE Ölçü", 8, false, 11 },
+    { "😀", 1, true, 12 },
 };
 
 QSet<ManagedObject*> asSet(const QList<ManagedObjectPtr>& objects)
@@ -34,6 +42,28 @@ QSet<ManagedObject*> asSet(const QList<ManagedObjectPtr>& objects)
     for (const ManagedObjectPtr& object : objects)
         set.insert(object.get());
     return set;
+}
+
+// What evaluating `predicate` on each of `objects` in memory accepts; the fetch of notes with it
+// must give the same.
+QList<ManagedObjectPtr> expectFetchAgrees(ManagedObjectContext& context,
+    const QList<ManagedObjectPtr>& objects, const PredicateRef& predicate)
+{
+    QList<ManagedObjectPtr> expected;
+    for (const ManagedObjectPtr& object : objects) {
+        if (predicate->evaluateWithObject(KeyValueRef(object)))
+            expected << object;
+    }
+    FetchRequest request(QStringLiteral("Note"));
+    request.setPredicate(predicate);
+    Error error;
+    const std::optional<QList<ManagedObjectPtr>> fetched = context.fetchObjects(request, &error);
+    EXPECT_TRUE(fetched) << qPrintable(error.toString());
+    if (fetched) {
+        EXPECT_EQ(asSet(*fetched), asSet(expected));
+        EXPECT_EQ(fetched->size(), expected.size());
+    }
+    return expected;
 }
 
 } // namespace
@@ -115,6 +145,25 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
         // The part SQL gives up on must not leave its values bound for the next part.
         { "(label > 1 OR ANY categories.categoryName = 'x') AND noteText CONTAINS[c] 'e'", {} },
         { "(noteText CONTAINS 'a' OR categories.@count = 1.5) AND label > 2", {} },
+        { "noteText CONTAINS[cd] 'istanbul'", {} },
+        { "noteText CONTAINS[c] 'istanbul'", {} },
+        { "noteText CONTAINS[c] 'İSTANBUL AND'", {} },
+        { "noteText CONTAINS[c] 'οδος καλος'", {} },
+        { "noteText CONTAINS[cd] 'ΟΔΌΣ'", {} },
+        { "noteText CONTAINS 'ΟΔΟΣ'", {} },
+        { "noteText CONTAINS[cd] 'CAFÉ GRÜSSE'", {} },
+        { "noteText CONTAINS[d] 'cafe grusse'", {} },
+        { "noteText CONTAINS[cd] 'ёлка, 東京'", {} },
+        { "noteText CONTAINS[d] 'テータ'", {} },
+        { "noteText CONTAINS '😀 🍰'", {} },
+        { "noteText CONTAINS[cd] '🍰 AT THE END'", {} },
+        { "noteText CONTAINS[cd] '\u0301'", {} },
+        { "noteText BEGINSWITH[cd] 'NOTES FROM i'", {} },
+        { "noteText BEGINSWITH[c] 'ı'", {} },
+        { "noteText ENDSWITH[cd] 'olcu'", {} },
+        { "noteText ==[cd] 'istanbul οδος καλος strasse olcu'", {} },
+        { "noteText !=[c] '😀'", {} },
+        { "noteText ==[c] 'ss'", {} },
         { "TRUEPREDICATE", {} },
         { "FALSEPREDICATE", {} },
     };
@@ -124,18 +173,7 @@ TEST(FetchAgreement, SqlFilteredFetchesMatchEvaluationInMemory)
         const PredicateRef predicate
             = Predicate::predicateWithFormat(QString::fromUtf8(entry.format), entry.args, &error);
         ASSERT_TRUE(predicate) << qPrintable(error.toString());
-        QList<ManagedObjectPtr> expected;
-        for (const ManagedObjectPtr& object : everything) {
-            if (predicate->evaluateWithObject(KeyValueRef(object)))
-                expected << object;
-        }
-        FetchRequest request(QStringLiteral("Note"));
-        request.setPredicate(predicate);
-        const std::optional<QList<ManagedObjectPtr>> fetched
-            = context.fetchObjects(request, &error);
-        ASSERT_TRUE(fetched) << qPrintable(error.toString());
-        EXPECT_EQ(asSet(*fetched), asSet(expected));
-        EXPECT_EQ(fetched->size(), expected.size());
+        expectFetchAgrees(context, everything, predicate);
     }
 }
 
@@ -157,4 +195,46 @@ TEST(FetchAgreement, PatternThatFailsDuringAFetchIsAnError)
     Error error;
     EXPECT_FALSE(context.fetchObjects(request, &error));
     EXPECT_FALSE(error.isNull());
+}
+
+// Text another program stored as broken UTF-8 reads with replacement characters; SQL must
+// search it as it reads.
+TEST(FetchAgreement, TextThatIsNotUtf8IsSearchedAsItReads)
+{
+    const QString path = storePath();
+    auto coordinator = openCoordinator(path);
+    ASSERT_TRUE(coordinator);
+    const char* const stored[] = { "4361664520C3", "FF43414645", "436166C3A920C3", "43414645" };
+    {
+        ManagedObjectContext writer;
+        writer.setPersistentStoreCoordinator(coordinator);
+        for (int i = 0; i < int(std::size(stored)); ++i) {
+            ManagedObjectPtr note = writer.insertNewObjectForEntityForName(QStringLiteral("Note"));
+            note->setValue(QStringLiteral("n%1").arg(i), QStringLiteral("noteTitle"));
+        }
+        ASSERT_TRUE(writer.save(nullptr));
+    }
+    {
+        SqlProbe probe(path);
+        for (int i = 0; i < int(std::size(stored)); ++i) {
+            ASSERT_EQ(probe.exec(QStringLiteral("UPDATE ZNOTE SET ZNOTETEXT = CAST(X'%1' AS TEXT) "
+                                                "WHERE ZNOTETITLE = 'n%2'")
+                                     .arg(QLatin1String(stored[i]))
+                                     .arg(i)),
+                0);
+        }
+    }
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    const QList<ManagedObjectPtr> all
+        = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr).value();
+    ASSERT_EQ(all.size(), int(std::size(stored)));
+    for (const char* format : { "noteText CONTAINS[cd] 'cafe'", "noteText BEGINSWITH[c] 'caf'",
+             "noteText ENDSWITH[cd] 'e \\ufffd'", "noteText CONTAINS[c] '\\ufffdc'",
+             "noteText ==[cd] 'cafe'" }) {
+        SCOPED_TRACE(format);
+        const PredicateRef predicate = Predicate::predicateWithFormat(QString::fromUtf8(format));
+        ASSERT_TRUE(predicate);
+        EXPECT_FALSE(expectFetchAgrees(context, all, predicate).isEmpty());
+    }
 }

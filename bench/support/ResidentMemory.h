@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The resident size of this process, as the kernel counts it (/proc/self/statm): memory figures
+// are differences of it, taken in a fresh process so that freed memory of earlier work neither
+// hides nor inflates them.
+class ResidentMemory final {
+public:
+    static qint64 bytes();
+};

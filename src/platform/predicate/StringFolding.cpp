@@ -1,0 +1,341 @@
+#include "StringFolding.h"
+
+#include "platform/predicate/ComparisonPredicate.h"
+
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr int kCase = ComparisonPredicate::CaseInsensitive;
+constexpr int kDiacritics = ComparisonPredicate::DiacriticInsensitive;
+
+// A table entry: up to three folded units in the low 48 bits, their count above, and flags.
+constexpr quint64 kKnown = quint64(1) << 63;
+constexpr quint64 kOnlyInContext = quint64(1) << 62;
+constexpr int kMaxUnits = 3;
+
+// What folding makes of each BMP unit, per combination of options; filled in as units are first
+// seen. Threads may learn a unit at the same time: they store the same value.
+std::atomic<quint64> g_units[3][0x10000];
+
+// Buffers are kept between calls, but not beyond this size: one giant note must not pin its
+// folded copy for good.
+constexpr qsizetype kKeptSize = qsizetype(1) << 20;
+
+// Starts `buffer` over for a text that needs `needed` units (or bytes), letting go of storage
+// a much larger text left behind.
+template <typename Buffer> void startOver(Buffer& buffer, qsizetype needed)
+{
+    if (qsizetype(buffer.size()) > std::max(kKeptSize, needed))
+        buffer = Buffer();
+}
+
+// Makes room for `extra` more units after the first `used` units of `buffer`, keeping them.
+char16_t* reserveAfter(QString& buffer, qsizetype used, qsizetype extra)
+{
+    if (buffer.size() < used + extra)
+        buffer.resize(std::max(used + extra, buffer.size() * 2));
+    return reinterpret_cast<char16_t*>(buffer.data()) + used;
+}
+
+qsizetype appendUnfolded(QStringView run, QString& out, qsizetype used)
+{
+    std::copy_n(run.utf16(), run.size(), reserveAfter(out, used, run.size()));
+    return used + run.size();
+}
+
+// Folds `run` with ICU onto `out` after `used` units; gives the new length. Should ICU fail
+// (it fails only to allocate), the run is kept as it is rather than lost.
+qsizetype foldWithIcu(QStringView run, int options, QString& out, qsizetype used)
+{
+    thread_local QString caseFolded;
+    thread_local QString decomposed;
+    startOver(caseFolded, run.size() * 3);
+    startOver(decomposed, run.size() * 9);
+    const UChar* source = reinterpret_cast<const UChar*>(run.utf16());
+    int32_t length = int32_t(run.size());
+    UErrorCode status = U_ZERO_ERROR;
+    if (options & kCase) {
+        // Full case folding turns one unit into at most three.
+        char16_t* target = reserveAfter(caseFolded, 0, run.size() * 3);
+        length = u_strFoldCase(reinterpret_cast<UChar*>(target), int32_t(caseFolded.size()), source,
+            length, U_FOLD_CASE_DEFAULT, &status);
+        if (U_FAILURE(status))
+            return appendUnfolded(run, out, used);
+        source = reinterpret_cast<const UChar*>(target);
+    }
+    if (!(options & kDiacritics)) {
+        std::copy_n(source, length, reserveAfter(out, used, length));
+        return used + length;
+    }
+    const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
+    if (U_FAILURE(status))
+        return appendUnfolded(run, out, used);
+    int32_t needed = unorm2_normalize(nfd, source, length,
+        reinterpret_cast<UChar*>(reserveAfter(decomposed, 0, length * 3)),
+        int32_t(decomposed.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        status = U_ZERO_ERROR;
+        needed = unorm2_normalize(nfd, source, length,
+            reinterpret_cast<UChar*>(reserveAfter(decomposed, 0, needed)),
+            int32_t(decomposed.size()), &status);
+    }
+    if (U_FAILURE(status))
+        return appendUnfolded(run, out, used);
+    const UChar* units = reinterpret_cast<const UChar*>(decomposed.utf16());
+    char16_t* target = reserveAfter(out, used, needed);
+    qsizetype written = 0;
+    for (int32_t i = 0; i < needed;) {
+        const int32_t start = i;
+        UChar32 c;
+        U16_NEXT(units, i, needed, c);
+        if (u_charType(c) != U_NON_SPACING_MARK) {
+            for (int32_t k = start; k < i; ++k)
+                target[written++] = units[k];
+        }
+    }
+    return used + written;
+}
+
+// A unit folds on its own when its result cannot take part in canonical reordering: at most
+// three units, and under [d] only starters (a mark that [d] drops needs no place at all).
+// Reordering moves only marks between two starters, and the marks dropped leave the order of
+// the rest as it was, so such units can be folded one by one between runs given to ICU.
+[[gnu::noinline]] quint64 learn(char16_t unit, int options)
+{
+    QString folded;
+    const qsizetype length = foldWithIcu(QStringView(&unit, 1), options, folded, 0);
+    if (length > kMaxUnits)
+        return kKnown | kOnlyInContext;
+    quint64 entry = kKnown | (quint64(length) << 48);
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t result = folded[i].unicode();
+        if (QChar::isSurrogate(result)
+            || ((options & kDiacritics) && u_getCombiningClass(result) != 0))
+            return kKnown | kOnlyInContext;
+        entry |= quint64(result) << (16 * i);
+    }
+    return entry;
+}
+
+inline quint64 entryFor(std::atomic<quint64>* table, char16_t unit, int options)
+{
+    quint64 entry = table[unit].load(std::memory_order_relaxed);
+    if (!entry) {
+        entry = learn(unit, options);
+        table[unit].store(entry, std::memory_order_relaxed);
+    }
+    return entry;
+}
+
+int entryLength(quint64 entry)
+{
+    return int(entry >> 48) & 3;
+}
+
+// Where the run of ASCII starting at `from` ends, read eight bytes at a time.
+template <typename Char> qsizetype asciiRunEnd(const Char* units, qsizetype from, qsizetype size)
+{
+    constexpr quint64 kHighBits
+        = sizeof(Char) == 1 ? Q_UINT64_C(0x8080808080808080) : Q_UINT64_C(0xFF80FF80FF80FF80);
+    constexpr qsizetype kPerWord = qsizetype(8 / sizeof(Char));
+    qsizetype i = from;
+    for (; i + kPerWord <= size; i += kPerWord) {
+        quint64 word;
+        std::memcpy(&word, units + i, sizeof word);
+        if (word & kHighBits)
+            break;
+    }
+    while (i < size && units[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// Copies the run of ASCII starting at `from` to `target`, lower-cased under [c] in a loop the
+// compiler vectorises; gives where the run ends.
+template <typename Char>
+qsizetype copyAsciiRun(
+    const Char* units, qsizetype from, qsizetype size, Char* __restrict target, bool caseless)
+{
+    const qsizetype end = asciiRunEnd(units, from, size);
+    const Char* __restrict source = units + from;
+    const Char letters = caseless ? 26 : 0;
+    for (qsizetype k = 0; k < end - from; ++k) {
+        const Char c = source[k];
+        target[k] = Char(c - Char('A')) < letters ? Char(c | 0x20) : c;
+    }
+    return end;
+}
+
+// Characters beyond the BMP (emoji, rare ideographs) are mostly left alone by folding; those
+// need no table.
+bool foldsToItself(char32_t c, int options)
+{
+    if ((options & kCase) && u_hasBinaryProperty(UChar32(c), UCHAR_CHANGES_WHEN_CASEFOLDED))
+        return false;
+    if (!(options & kDiacritics))
+        return true;
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
+    return U_SUCCESS(status) && unorm2_isInert(nfd, UChar32(c))
+        && u_charType(UChar32(c)) != U_NON_SPACING_MARK;
+}
+
+} // namespace
+
+bool StringFolding::isAscii(QStringView text)
+{
+    // Branch-free so the compiler can vectorise it: long note texts pass through here.
+    const char16_t* units = text.utf16();
+    char16_t bits = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bits |= units[i];
+    return bits < 0x80;
+}
+
+QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
+{
+    const bool caseless = options & kCase;
+    if (!caseless && (!(options & kDiacritics) || isAscii(text)))
+        return text;
+    std::atomic<quint64>* table = g_units[(options & (kCase | kDiacritics)) - 1];
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    // Room for what units folding on their own give; runs given to ICU make more as needed.
+    startOver(buffer, size * kMaxUnits);
+    char16_t* out = reserveAfter(buffer, 0, size * kMaxUnits);
+    qsizetype used = 0;
+    // Where the units start that only ICU folds, in their context, or -1.
+    qsizetype context = -1;
+    const auto foldContext = [&](qsizetype end) {
+        used = foldWithIcu(text.sliced(context, end - context), options, buffer, used);
+        out = reserveAfter(buffer, used, (size - end) * kMaxUnits) - used;
+        context = -1;
+    };
+    for (qsizetype i = 0; i < size;) {
+        const char16_t unit = units[i];
+        if (unit < 0x80) {
+            if (context >= 0)
+                foldContext(i);
+            const qsizetype end = copyAsciiRun(units, i, size, out + used, caseless);
+            used += end - i;
+            i = end;
+            continue;
+        }
+        if (!QChar::isSurrogate(unit)) {
+            const quint64 entry = entryFor(table, unit, options);
+            const int length = entryLength(entry);
+            // A dropped mark inside a context stays with it.
+            if (!(entry & kOnlyInContext) && (length > 0 || context < 0)) {
+                if (context >= 0)
+                    foldContext(i);
+                // Each unit read has room for three written.
+                out[used] = char16_t(entry);
+                out[used + 1] = char16_t(entry >> 16);
+                out[used + 2] = char16_t(entry >> 32);
+                used += length;
+                ++i;
+                continue;
+            }
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size
+            && QChar::isLowSurrogate(units[i + 1])
+            && foldsToItself(QChar::surrogateToUcs4(unit, units[i + 1]), options)) {
+            if (context >= 0)
+                foldContext(i);
+            out[used++] = unit;
+            out[used++] = units[i + 1];
+            i += 2;
+            continue;
+        }
+        if (context < 0)
+            context = i;
+        i += QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])
+            ? 2
+            : 1;
+    }
+    if (context >= 0)
+        foldContext(size);
+    return QStringView(buffer).first(used);
+}
+
+std::optional<std::string_view> StringFolding::foldUtf8(
+    std::string_view text, int options, std::string& buffer)
+{
+    const bool caseless = options & kCase;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const qsizetype size = qsizetype(text.size());
+    if (!caseless && (!(options & kDiacritics) || asciiRunEnd(bytes, 0, size) == size))
+        return text;
+    std::atomic<quint64>* table = g_units[(options & (kCase | kDiacritics)) - 1];
+    // A character folding on its own grows at most from two bytes to three units of three.
+    constexpr qsizetype kMaxGrowth = 5;
+    qsizetype used = 0;
+    const auto room = [&](qsizetype extra) {
+        if (qsizetype(buffer.size()) < used + extra)
+            buffer.resize(std::max(size_t(used + extra), buffer.size() * 2));
+        return reinterpret_cast<unsigned char*>(buffer.data());
+    };
+    startOver(buffer, size * kMaxGrowth);
+    unsigned char* out = room(size * kMaxGrowth);
+    qsizetype context = -1;
+    const auto foldContext = [&](qsizetype end) {
+        thread_local QString folded;
+        const QString run = QString::fromUtf8(text.data() + context, end - context);
+        startOver(folded, run.size() * 9);
+        const qsizetype length = foldWithIcu(run, options, folded, 0);
+        const QByteArray encoded = QStringView(folded).first(length).toUtf8();
+        std::memcpy(room(encoded.size()) + used, encoded.constData(), size_t(encoded.size()));
+        used += encoded.size();
+        out = room((size - end) * kMaxGrowth);
+        context = -1;
+    };
+    for (qsizetype i = 0; i < size;) {
+        if (bytes[i] < 0x80) {
+            if (context >= 0)
+                foldContext(i);
+            const qsizetype end = copyAsciiRun(bytes, i, size, out + used, caseless);
+            used += end - i;
+            i = end;
+            continue;
+        }
+        const qsizetype start = i;
+        UChar32 c;
+        U8_NEXT(bytes, i, size, c);
+        if (c < 0)
+            return std::nullopt;
+        if (c <= 0xFFFF) {
+            const quint64 entry = entryFor(table, char16_t(c), options);
+            const int length = entryLength(entry);
+            if (!(entry & kOnlyInContext) && (length > 0 || context < 0)) {
+                if (context >= 0)
+                    foldContext(start);
+                for (int k = 0; k < length; ++k)
+                    U8_APPEND_UNSAFE(out, used, UChar32(char16_t(entry >> (16 * k))));
+                continue;
+            }
+        } else if (foldsToItself(char32_t(c), options)) {
+            if (context >= 0)
+                foldContext(start);
+            std::memcpy(out + used, bytes + start, size_t(i - start));
+            used += i - start;
+            continue;
+        }
+        if (context < 0)
+            context = start;
+    }
+    if (context >= 0)
+        foldContext(size);
+    return std::string_view(buffer.data(), size_t(used));
+}
+
+} // namespace platform
