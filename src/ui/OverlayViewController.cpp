@@ -188,5 +188,6 @@ void OverlayViewController::completionStep(bool contentCase)
 
 void OverlayViewController::animateAlpha(double target)
 {
-    m_fade->start(viewAlpha(), target, kFadeDuration, [this](double alpha) { setViewAlpha(alpha); });
+    m_fade->start(
+        viewAlpha(), target, kFadeDuration, [this](double alpha) { setViewAlpha(alpha); });
 }

@@ -32,9 +32,8 @@ void Fade::step(quint64 generation)
 {
     if (generation != m_generation || !m_running)
         return;
-    m_progress = m_duration > 0
-        ? std::min(1.0, (Scheduler::current().now() - m_start) / m_duration)
-        : 1.0;
+    m_progress
+        = m_duration > 0 ? std::min(1.0, (Scheduler::current().now() - m_start) / m_duration) : 1.0;
     if (m_setter)
         m_setter(m_from + (m_to - m_from) * valueAt(m_curve, m_progress));
     if (m_progress < 1.0) {

@@ -23,9 +23,9 @@ QString FilePromise::uniqueFileName(
         return fileName;
     const QFileInfo info(fileName);
     const QString base = info.completeBaseName().isEmpty() ? fileName : info.completeBaseName();
-    const QString suffix
-        = info.completeBaseName().isEmpty() || info.suffix().isEmpty() ? QString()
-                                                                        : u'.' + info.suffix();
+    const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty()
+        ? QString()
+        : u'.' + info.suffix();
     for (int n = 2;; ++n) {
         const QString candidate = base + u' ' + QString::number(n) + suffix;
         if (isFree(candidate))

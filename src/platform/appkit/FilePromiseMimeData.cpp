@@ -16,8 +16,8 @@ const QString kUriListType = QStringLiteral("text/uri-list");
 // Makes a fresh folder for one drag and has it removed when the application quits.
 QString makeDragFolder()
 {
-    const QString root
-        = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/Drags");
+    const QString root = QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+        + QStringLiteral("/Drags");
     const QString folder = root + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (!QDir().mkpath(folder)) {
         log(QStringLiteral("Could not make the drag folder %@"), folder);

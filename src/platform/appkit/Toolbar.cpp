@@ -46,20 +46,20 @@ const QString Toolbar::kFlexibleSpaceItemIdentifier = QStringLiteral("NSToolbarF
 const QString Toolbar::kSeparatorItemIdentifier = QStringLiteral("NSToolbarSeparatorItem");
 
 Toolbar::Toolbar(const QString& identifier, QWidget* parent)
-    : QToolBar(parent)
-    , m_validationTimer(std::make_unique<Timer>(kValidationInterval, true, [this] {
-        if (isVisible())
-            setNeedsValidation();
-    }))
+    : QToolBar(parent),
+      m_validationTimer(std::make_unique<Timer>(kValidationInterval, true, [this] {
+          if (isVisible())
+              setNeedsValidation();
+      }))
 {
+    qRegisterMetaType<platform::ToolbarItem*>();
     setObjectName(identifier);
     setMovable(false);
     setDisplayMode(DisplayMode::Default);
     setSizeMode(SizeMode::Default);
     connect(qApp, &QApplication::focusChanged, this, &Toolbar::setNeedsValidation);
-    connect(&CommandRouter::shared(), &CommandRouter::actionSent, this,
-        &Toolbar::setNeedsValidation);
-    connect(this, &QToolBar::visibilityChanged, this, [this] { saveConfiguration(); });
+    connect(
+        &CommandRouter::shared(), &CommandRouter::actionSent, this, &Toolbar::setNeedsValidation);
     m_validationTimer->start();
 }
 
@@ -112,7 +112,8 @@ ToolbarItem* Toolbar::makeItem(const QString& identifier)
     if (!m_delegate)
         return nullptr;
     if (!m_delegate->allowedItemIdentifiers(this).contains(identifier)) {
-        log(QStringLiteral("Toolbar %@ does not allow the item %@"), this->identifier(), identifier);
+        log(QStringLiteral("Toolbar %@ does not allow the item %@"), this->identifier(),
+            identifier);
         return nullptr;
     }
     ToolbarItem* item = m_delegate->itemForItemIdentifier(this, identifier, true);
@@ -146,6 +147,12 @@ void Toolbar::removeItemAtIndex(int index)
     removeAction(item);
     emit didRemoveItem(item);
     item->deleteLater();
+    saveConfiguration();
+}
+
+void Toolbar::setVisible(bool visible)
+{
+    QToolBar::setVisible(visible);
     saveConfiguration();
 }
 
@@ -241,7 +248,6 @@ void Toolbar::setConfigurationFromDictionary(const QVariantMap& configuration)
     if (configuration.contains(kItemIdentifiersKey) && m_delegate)
         setItemIdentifiers(configuration.value(kItemIdentifiersKey).toStringList());
     m_applyingConfiguration = false;
-    saveConfiguration();
 }
 
 void Toolbar::saveConfiguration()

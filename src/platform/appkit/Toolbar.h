@@ -64,6 +64,9 @@ public:
     QVariantMap configurationDictionary() const;
     void setConfigurationFromDictionary(const QVariantMap& configuration);
 
+    // Saved as "TB Is Shown".
+    void setVisible(bool visible) override;
+
     void validateVisibleItems();
     // Validates on the next turn of the event loop, once however often it is asked.
     void setNeedsValidation();

@@ -24,8 +24,7 @@ public:
     QWidget* window() const { return m_windowGuard ? m_window : nullptr; }
     // Links `window` (a QWidget, which only the widget floors can name) and this controller
     // both ways, so the command router finds the controller from the window.
-    template <typename Window>
-    void setWindow(Window* window)
+    template <typename Window> void setWindow(Window* window)
     {
         if (window)
             window->setProperty(kWindowControllerProperty, QVariant::fromValue<QObject*>(this));
