@@ -81,8 +81,13 @@ public:
     // submenu too.
     void attachMenu(QMenu* menu);
 
+    // Asks every toolbar to validate its items on the next turn; for changes of selection and
+    // the like that the router does not see.
+    void setNeedsValidation() { emit validationNeeded(); }
+
 signals:
     void actionSent(const platform::Command& command);
+    void validationNeeded();
 
 private:
     CommandRouter();

@@ -60,6 +60,8 @@ Toolbar::Toolbar(const QString& identifier, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, &Toolbar::setNeedsValidation);
     connect(
         &CommandRouter::shared(), &CommandRouter::actionSent, this, &Toolbar::setNeedsValidation);
+    connect(&CommandRouter::shared(), &CommandRouter::validationNeeded, this,
+        &Toolbar::setNeedsValidation);
     m_validationTimer->start();
 }
 

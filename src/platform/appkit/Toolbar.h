@@ -17,7 +17,8 @@ class ToolbarItem;
 // delegate's selectable ones, and can save its configuration (item identifiers, modes, shown)
 // in the user defaults under "NSToolbar Configuration <identifier>", reading it back when
 // autosaving is switched on. Items are validated on the next turn after a focus change, a
-// routed command or a call to setNeedsValidation(), and every second. Main thread only; emits
+// routed command, the router's setNeedsValidation() (selection changes) or this toolbar's, and
+// every second. Main thread only; emits
 // willAddItem() before an item is shown and didRemoveItem() after one is taken out.
 class Toolbar : public QToolBar {
     Q_OBJECT

@@ -153,6 +153,19 @@ TEST_F(CommandRouterTest, ChainRunsFromTheFocusThroughThePanelToTheMainWindowAnd
     QApplication::setActiveWindow(nullptr);
 }
 
+TEST_F(CommandRouterTest, AWindowControllerKnowsItsWindowUntilTheWindowGoes)
+{
+    ResponderController controller({}, &log);
+    EXPECT_EQ(controller.window(), nullptr);
+    auto* window = new QWidget;
+    controller.setWindow(window);
+    EXPECT_EQ(controller.window(), window);
+    EXPECT_EQ(WindowController::forWindow(window), &controller);
+    EXPECT_EQ(WindowController::forWindow(nullptr), nullptr);
+    delete window;
+    EXPECT_EQ(controller.window(), nullptr);
+}
+
 TEST_F(CommandRouterTest, ExplicitTargetsAndValidationAnswersDecideTheSendersState)
 {
     ResponderWindow target(QStringLiteral("target"), { QStringLiteral("toggle:") }, &log);

@@ -180,6 +180,11 @@ TEST(Toolbar, ItemsValidateOncePerTurnAfterChangesAndEverySecond)
     EXPECT_TRUE(toolbar->itemWithIdentifier(QStringLiteral("new"))->isEnabled());
 
     responder.validations = 0;
+    CommandRouter::shared().setNeedsValidation(); // a selection changed
+    scheduler.runUntilIdle();
+    EXPECT_EQ(responder.validations, 3);
+
+    responder.validations = 0;
     scheduler.advance(1.0);
     EXPECT_EQ(responder.validations, 3);
     scheduler.advance(2.0);
