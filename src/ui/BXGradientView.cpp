@@ -13,8 +13,6 @@
 
 namespace {
 
-const QColor kDarkGray = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
-
 QColor whiteLevel(double white, double alpha)
 {
     return QColor::fromRgbF(float(white), float(white), float(white), float(alpha));
@@ -43,7 +41,7 @@ BXGradientView::BXGradientView(const QRect& frame, QWidget* parent)
       m_backgroundColor(Qt::white),
       m_startingColor(whiteLevel(0.9, 1.0)),
       m_endingColor(whiteLevel(0.1, 1.0)),
-      m_borderColor(kDarkGray),
+      m_borderColor(DrawingAdditions::darkGray()),
       m_gradientArea(0, 0, frame.width(), frame.height() * 0.5),
       m_angle(90)
 {
@@ -229,7 +227,7 @@ void BXGradientView::drawTitle(QPainter& painter, const QRectF& imageFrame) cons
     painter.save();
     painter.resetTransform();
     painter.setFont(commentFont);
-    painter.setPen(kDarkGray);
+    painter.setPen(DrawingAdditions::darkGray());
     painter.drawText(DrawingAdditions::flipped(commentRect(title, commentSize), height()),
         Qt::AlignLeft | Qt::AlignTop, m_commentString);
     painter.restore();

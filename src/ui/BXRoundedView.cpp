@@ -4,12 +4,6 @@
 
 #include <QPainter>
 
-namespace {
-
-const QColor kDarkGray = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
-
-} // namespace
-
 BXRoundedView::BXRoundedView(QWidget* parent) : QWidget(parent) { }
 
 QPainterPath BXRoundedView::headerBandPath(const QSizeF& size)
@@ -39,7 +33,7 @@ void BXRoundedView::paintEvent(QPaintEvent*)
 
     // Both rules are placed by the bounds, so a partial repaint draws them where a full one does.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(kDarkGray);
+    painter.setPen(DrawingAdditions::darkGray());
     painter.drawLine(QLineF(0, kRuleInset, bounds.width(), kRuleInset));
     painter.drawLine(
         QLineF(0, bounds.height() - kRuleInset, bounds.width(), bounds.height() - kRuleInset));

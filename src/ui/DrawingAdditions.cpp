@@ -7,6 +7,11 @@
 
 namespace DrawingAdditions {
 
+QColor darkGray()
+{
+    return QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
+}
+
 void flip(QPainter& painter, double height)
 {
     painter.translate(0, height);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QGradientStops>
 #include <QLinearGradient>
 #include <QRectF>
@@ -8,6 +9,9 @@ class QPainter;
 
 // Helpers for views that draw in unflipped coordinates: origin at the lower left, y upwards.
 namespace DrawingAdditions {
+
+// The platform's dark grey: white 1/3.
+QColor darkGray();
 
 // Makes `painter` draw in the unflipped coordinates of a view `height` high.
 void flip(QPainter& painter, double height);

@@ -26,7 +26,7 @@ QImage renderAlone(QWidget& view, const QRegion& region = {})
     return image;
 }
 
-const QColor kDarkGray = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
+const QColor kDarkGray = DrawingAdditions::darkGray();
 
 bool near(const QColor& a, const QColor& b, int tolerance = 3)
 {

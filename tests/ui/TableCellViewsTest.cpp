@@ -5,6 +5,8 @@
 
 #include "support/TestEnvironment.h"
 
+#include "PointerEvents.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,18 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-void sendEnter(QWidget* widget)
-{
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(widget, &enter);
-}
-
-void sendLeave(QWidget* widget)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(widget, &leave);
-}
 
 // A cell like the lists' ones: a title, a subtitle tagged 800, two action buttons hidden until
 // the pointer comes, one button always shown and a hidden label.

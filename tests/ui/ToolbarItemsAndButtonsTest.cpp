@@ -14,6 +14,8 @@
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeUserInput.h"
 
+#include "PointerEvents.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -47,18 +49,6 @@ QVariantMap description(QWidget* view, const QString& action = QStringLiteral("d
         { QStringLiteral("paletteLabel"), QStringLiteral("Do It Now") },
         { QStringLiteral("action"), action },
     };
-}
-
-void sendEnter(QWidget* widget)
-{
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(widget, &enter);
-}
-
-void sendLeave(QWidget* widget)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(widget, &leave);
 }
 
 } // namespace
@@ -276,17 +266,25 @@ struct FadeDelegate final : BXFadingTextDelegate {
     QStringList ended;
 };
 
-} // namespace
+class BXFadingTextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        text = new BXFadingText(&window);
+        window.show();
+        text->setFadingTextDelegate(delegate);
+    }
 
-TEST(BXFadingText, FadesOutAndInOnTheSharedFade)
-{
     FakeScheduler scheduler;
     QWidget window;
-    auto* text = new BXFadingText(&window);
-    window.show();
-    auto delegate = std::make_shared<FadeDelegate>();
-    text->setFadingTextDelegate(delegate);
+    BXFadingText* text = nullptr; // a child of the window
+    std::shared_ptr<FadeDelegate> delegate = std::make_shared<FadeDelegate>();
+};
 
+} // namespace
+
+TEST_F(BXFadingTextTest, FadesOutAndInOnTheSharedFade)
+{
     text->toggleWithContext(QStringLiteral("one"));
     EXPECT_TRUE(text->isToggling());
     EXPECT_FALSE(text->isHidden()) << "visible while it fades";
@@ -313,15 +311,8 @@ TEST(BXFadingText, FadesOutAndInOnTheSharedFade)
     EXPECT_FALSE(text->isToggling());
 }
 
-TEST(BXFadingText, ARequestDuringAFadeCompletesItFirstAndARefusalKeepsTheFieldVisible)
+TEST_F(BXFadingTextTest, ARequestDuringAFadeCompletesItFirstAndARefusalKeepsTheFieldVisible)
 {
-    FakeScheduler scheduler;
-    QWidget window;
-    auto* text = new BXFadingText(&window);
-    window.show();
-    auto delegate = std::make_shared<FadeDelegate>();
-    text->setFadingTextDelegate(delegate);
-
     text->hide();
     scheduler.advance(0.1);
     // Asking for hidden again: the running fade ends at once, and nothing more happens.
