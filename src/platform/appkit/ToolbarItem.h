@@ -10,8 +10,8 @@ class Toolbar;
 
 // One item of a Toolbar: an action named by its identifier, with a label, a palette label, the
 // command it sends (action name, tag and optional target, kept as CommandRouter properties),
-// an optional view in place of the button, and the menu form shown when the toolbar has no
-// room. Triggering it sends its command through the shared router. Owned by its toolbar.
+// an optional view in place of the button, and a menu form: the menu item that stands for it
+// in menus. Triggering it sends its command through the shared router. Owned by its toolbar.
 class ToolbarItem : public QWidgetAction {
     Q_OBJECT
 
