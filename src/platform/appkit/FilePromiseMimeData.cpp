@@ -13,6 +13,12 @@ namespace {
 
 const QString kUriListType = QStringLiteral("text/uri-list");
 
+QStringList& dragFolders()
+{
+    static QStringList folders;
+    return folders;
+}
+
 // Makes a fresh folder for one drag and has it removed when the application quits.
 QString makeDragFolder()
 {
@@ -23,14 +29,26 @@ QString makeDragFolder()
         log(QStringLiteral("Could not make the drag folder %@"), folder);
         return {};
     }
-    if (auto* app = QCoreApplication::instance()) {
-        QObject::connect(app, &QCoreApplication::aboutToQuit, app,
-            [folder] { QDir(folder).removeRecursively(); });
-    }
+    static const bool removedAtQuit = [] {
+        if (auto* app = QCoreApplication::instance()) {
+            QObject::connect(
+                app, &QCoreApplication::aboutToQuit, app, &FilePromiseMimeData::removeDragFolders);
+        }
+        return true;
+    }();
+    Q_UNUSED(removedAtQuit);
+    dragFolders().append(folder);
     return folder;
 }
 
 } // namespace
+
+void FilePromiseMimeData::removeDragFolders()
+{
+    for (const QString& folder : std::as_const(dragFolders()))
+        QDir(folder).removeRecursively();
+    dragFolders().clear();
+}
 
 FilePromiseMimeData::FilePromiseMimeData(std::shared_ptr<const FilePromise> promise)
     : m_promise(std::move(promise))

@@ -28,6 +28,8 @@ public:
 
     // Where this drag's files go for other applications; empty until they asked.
     QString dragFolder() const { return m_dragFolder; }
+    // Removes every drag's folder made so far; runs when the application quits.
+    static void removeDragFolders();
 
 protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override;

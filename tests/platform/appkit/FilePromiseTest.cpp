@@ -110,6 +110,10 @@ TEST(FilePromiseMimeData, OtherApplicationsGetUrlsWrittenOnceIntoADragFolderUnde
     FilePromiseMimeData other(promise);
     ASSERT_EQ(other.urls().size(), 1);
     EXPECT_NE(other.dragFolder(), data.dragFolder()) << "each drag has its own folder";
+
+    FilePromiseMimeData::removeDragFolders(); // as at quit
+    EXPECT_FALSE(QFileInfo::exists(data.dragFolder()));
+    EXPECT_FALSE(QFileInfo::exists(other.dragFolder()));
 }
 
 TEST(FilePromiseMimeData, APromiseThatWroteNothingGivesNoUrlAndALogLine)
