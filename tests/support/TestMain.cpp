@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", homePath + "/.runtime");
     QDir().mkpath(home.path() + QStringLiteral("/.runtime"));
     QFile::setPermissions(home.path() + QStringLiteral("/.runtime"),
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
