@@ -5,6 +5,7 @@
 #include "document/PasswordHash.h"
 
 #include "platform/appkit/Sheet.h"
+#include "platform/appkit/UserInput.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 
@@ -283,9 +284,8 @@ void BXPasswordController::endWithCode(int code)
 
 void BXPasswordController::beep()
 {
-    QApplication::beep();
+    platform::UserInput::current().beep();
     vibrate();
-    emit beeped();
 }
 
 QPropertyAnimation* BXPasswordController::shakeAnimation() const

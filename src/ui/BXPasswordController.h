@@ -19,7 +19,7 @@ class QWidget;
 // The small password window of a document, in two modes: asking for the password before a
 // guarded document opens (application-modal, through PasswordDialogRunner), and setting a new
 // one, typed twice, as a sheet on the document's window. Owned by the document; main thread.
-// Emits beeped() whenever a wrong entry sounds the system beep.
+// A wrong entry beeps through platform::UserInput.
 class BXPasswordController final : public QObject, public BXPasswordPrompt {
     Q_OBJECT
 
@@ -67,9 +67,6 @@ public:
     bool isLockShownLocked() const { return m_locked; }
     bool isSheet() const { return m_isSheet; }
     QPropertyAnimation* shakeAnimation() const;
-
-signals:
-    void beeped();
 
 private:
     void loadWindow();

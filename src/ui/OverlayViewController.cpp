@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr double kFrameInterval = 1.0 / 60.0;
 constexpr double kCompletionDelay = 0.25;
 constexpr double kTakeDownDelay = 0.01;
 constexpr int kMinimumWidth = 160;
@@ -27,7 +26,7 @@ QWidget* contentViewOf(QWidget* window)
 } // namespace
 
 OverlayViewController::OverlayViewController(QObject* parent)
-    : QObject(parent), m_messageColor(Qt::white)
+    : QObject(parent), m_fade(new platform::Fade(this)), m_messageColor(Qt::white)
 {
     m_messageFont.setBold(true);
     m_messageFont.setPointSizeF(m_messageFont.pointSizeF() * 1.4);
@@ -189,20 +188,6 @@ void OverlayViewController::completionStep(bool contentCase)
 
 void OverlayViewController::animateAlpha(double target)
 {
-    const quint64 animation = ++m_animation;
-    const double from = viewAlpha();
-    const double start = platform::Scheduler::current().now();
-    auto step = std::make_shared<std::function<void()>>();
-    *step = [this, animation, from, target, start, weakStep = std::weak_ptr(step)] {
-        if (animation != m_animation)
-            return; // a newer fade took over
-        const double progress
-            = std::min(1.0, (platform::Scheduler::current().now() - start) / kFadeDuration);
-        setViewAlpha(from + (target - from) * progress);
-        if (progress < 1.0) {
-            if (auto next = weakStep.lock())
-                platform::dispatchAfter(kFrameInterval, this, [next] { (*next)(); });
-        }
-    };
-    platform::dispatchAfter(kFrameInterval, this, [step] { (*step)(); });
+    m_fade->start(
+        viewAlpha(), target, kFadeDuration, [this](double alpha) { setViewAlpha(alpha); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/Fade.h"
 #include "platform/foundation/Dispatch.h"
 
 #include <QColor>
@@ -81,6 +82,7 @@ private:
     QPointer<QLabel> m_messageLabel;
     QPointer<OverlayBackgroundView> m_background;
     QPointer<QGraphicsOpacityEffect> m_opacity;
+    platform::Fade* m_fade; // a child of this object
     // Kept here too: a plate lost with its window is made again with them.
     QImage m_maskImage;
     QFont m_messageFont;
@@ -89,5 +91,4 @@ private:
     qint64 m_callsCount = 0;
     double m_alpha = 0.0;
     double m_duration = 1.0;
-    quint64 m_animation = 0; // bumped to stop a running fade
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 // Where the running test process keeps its home, settings and documents: a private temporary
@@ -10,5 +11,8 @@ QString homeFolder();
 
 // A fresh empty folder under the test home, removed with the process's temporary home.
 QString makeTempFolder(const QString& prefix = QStringLiteral("case"));
+
+// Saves `image` as build/screenshots/<name>.png, for a person to look at; answers the path.
+QString saveScreenshot(const QImage& image, const QString& name);
 
 } // namespace bxtest

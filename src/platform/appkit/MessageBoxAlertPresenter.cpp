@@ -1,13 +1,11 @@
 #include "MessageBoxAlertPresenter.h"
 
+#include "FilePanelDialog.h"
 #include "Sheet.h"
 
 #include "platform/foundation/Localized.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QGridLayout>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,57 +67,6 @@ AlertResponse responseOf(const Alert& alert, QMessageBox* box)
     return response;
 }
 
-// Qt's own dialog rather than the desktop's, since only it can hold an accessory view.
-QFileDialog* makeFileDialog(const FilePanel& panel, QWidget* parent)
-{
-    auto* dialog = new QFileDialog(parent, panel.title, panel.directory);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    const bool save = panel.mode == FilePanel::Mode::Save;
-    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (save)
-        dialog->setFileMode(QFileDialog::AnyFile);
-    else if (panel.canChooseDirectories && !panel.canChooseFiles)
-        dialog->setFileMode(QFileDialog::Directory);
-    else
-        dialog->setFileMode(
-            panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    if (!panel.prompt.isEmpty())
-        dialog->setLabelText(QFileDialog::Accept, panel.prompt);
-    if (!panel.allowedFileTypes.isEmpty()) {
-        QStringList patterns;
-        for (const QString& type : panel.allowedFileTypes)
-            patterns << QStringLiteral("*.") + type;
-        dialog->setNameFilter(patterns.join(QLatin1Char(' ')));
-        if (save)
-            dialog->setDefaultSuffix(panel.allowedFileTypes.first());
-    }
-    if (save && !panel.nameFieldStringValue.isEmpty())
-        dialog->selectFile(panel.nameFieldStringValue);
-    auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
-    if (!panel.message.isEmpty() && grid) {
-        auto* label = new QLabel(panel.message, dialog);
-        label->setWordWrap(true);
-        grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
-    }
-    if (panel.accessoryView && grid)
-        grid->addWidget(panel.accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
-    return dialog;
-}
-
-// Also hands the accessory back before the dialog, its parent for the while, goes.
-FilePanelResponse panelResponse(const FilePanel& panel, QFileDialog* dialog, int result)
-{
-    if (panel.accessoryView && panel.accessoryView->parent() == dialog) {
-        panel.accessoryView->hide();
-        panel.accessoryView->setParent(nullptr);
-    }
-    FilePanelResponse response;
-    response.accepted = result == QDialog::Accepted;
-    if (response.accepted)
-        response.urls = dialog->selectedUrls();
-    return response;
-}
-
 } // namespace
 
 void MessageBoxAlertPresenter::beginSheet(
@@ -143,9 +90,9 @@ AlertResponse MessageBoxAlertPresenter::runModal(const Alert& alert)
 void MessageBoxAlertPresenter::beginPanelSheet(
     const FilePanel& panel, QWidget* window, PanelCompletion completion)
 {
-    QFileDialog* dialog = makeFileDialog(panel, window ? window->window() : nullptr);
-    Sheet::begin(window, dialog, [panel, dialog, completion = std::move(completion)](int result) {
-        const FilePanelResponse response = panelResponse(panel, dialog, result);
+    auto* dialog = new FilePanelDialog(panel, window ? window->window() : nullptr);
+    Sheet::begin(window, dialog, [dialog, completion = std::move(completion)](int result) {
+        const FilePanelResponse response = dialog->takeResponse(result);
         if (completion)
             completion(response);
     });
@@ -153,10 +100,9 @@ void MessageBoxAlertPresenter::beginPanelSheet(
 
 FilePanelResponse MessageBoxAlertPresenter::runPanelModal(const FilePanel& panel)
 {
-    std::unique_ptr<QFileDialog> dialog(makeFileDialog(panel, nullptr));
-    dialog->setWindowModality(Qt::ApplicationModal);
-    const int result = dialog->exec();
-    return panelResponse(panel, dialog.get(), result);
+    FilePanelDialog dialog(panel, nullptr);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    return dialog.takeResponse(dialog.exec());
 }
 
 } // namespace platform

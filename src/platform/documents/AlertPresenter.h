@@ -52,10 +52,15 @@ struct FilePanel {
     QString nameFieldStringValue;
     // Extensions without the full stop; empty: any file.
     QStringList allowedFileTypes;
-    // Open only.
+    // Open only. With both, files and folders may be chosen together.
     bool canChooseFiles = true;
     bool canChooseDirectories = false;
     bool allowsMultipleSelection = false;
+    // Whether the panel offers to make a new folder.
+    bool canCreateDirectories = true;
+    // Folders with these extensions are packages: shown, chosen and named as files, never
+    // entered. The application's own documents are such folders.
+    QStringList packageExtensions { QStringLiteral("brindlex") };
     // Shown below the file list; not owned, and handed back unparented when the panel ends.
     QWidget* accessoryView = nullptr;
 };

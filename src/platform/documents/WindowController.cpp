@@ -12,6 +12,14 @@ WindowController::~WindowController()
         m_document->removeWindowController(this);
 }
 
+WindowController* WindowController::forWindow(const QObject* window)
+{
+    if (!window)
+        return nullptr;
+    return qobject_cast<WindowController*>(
+        window->property(kWindowControllerProperty).value<QObject*>());
+}
+
 void WindowController::setDocument(Document* document)
 {
     m_document = document;

@@ -2,6 +2,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QVariant>
+
+class QWidget;
 
 namespace platform {
 
@@ -16,6 +19,20 @@ class WindowController : public QObject {
 public:
     explicit WindowController(QObject* parent = nullptr);
     ~WindowController() override;
+
+    // The window this controller runs; null until one is set and after it is destroyed.
+    QWidget* window() const { return m_windowGuard ? m_window : nullptr; }
+    // Links `window` (a QWidget, which only the widget floors can name) and this controller
+    // both ways, so the command router finds the controller from the window.
+    template <typename Window> void setWindow(Window* window)
+    {
+        if (window)
+            window->setProperty(kWindowControllerProperty, QVariant::fromValue<QObject*>(this));
+        m_window = window;
+        m_windowGuard = window;
+    }
+    // The controller linked to a window, read back from the window's property.
+    static WindowController* forWindow(const QObject* window);
 
     Document* document() const { return m_document; }
     // Kept in step by Document::addWindowController() and removeWindowController().
@@ -33,6 +50,10 @@ signals:
     void windowWillClose();
 
 private:
+    static constexpr const char* kWindowControllerProperty = "platformWindowController";
+
+    QWidget* m_window = nullptr;
+    QPointer<QObject> m_windowGuard; // m_window as an object, to notice its destruction
     QPointer<Document> m_document;
     bool m_shouldCloseDocument = false;
 };

@@ -4,6 +4,8 @@
 
 #include "FakeScheduler.h"
 
+#include "platform/appkit/UserInput.h"
+
 #include <QDialog>
 #include <QLineEdit>
 
@@ -43,8 +45,7 @@ int FakePasswordDialogRunner::runModal(BXPasswordController& controller)
     std::optional<int> code;
     const auto finished = QObject::connect(
         dialog, &QDialog::finished, dialog, [&code](int result) { code = result; });
-    const auto beeps
-        = QObject::connect(&controller, &BXPasswordController::beeped, [this] { ++m_beepCount; });
+    const int beepsBefore = platform::UserInput::current().beepCount();
     dialog->show();
     while (!code) {
         if (m_entries.empty()) {
@@ -63,6 +64,6 @@ int FakePasswordDialogRunner::runModal(BXPasswordController& controller)
         m_scheduler.advance(1.0);
     }
     QObject::disconnect(finished);
-    QObject::disconnect(beeps);
+    m_beepCount += platform::UserInput::current().beepCount() - beepsBefore;
     return code.value_or(0);
 }

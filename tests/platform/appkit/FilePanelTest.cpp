@@ -1,3 +1,4 @@
+#include "platform/appkit/FilePanelDialog.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/testing/FakeAlertPresenter.h"
 
@@ -115,4 +116,70 @@ TEST(FakeAlertPresenter, RecordsPanelsAndAnswersThem)
     EXPECT_TRUE(fake.shownPanels()[0].isSheet);
     EXPECT_EQ(fake.shownPanels()[0].panel.nameFieldStringValue, QStringLiteral("Notes"));
     EXPECT_FALSE(fake.shownPanels()[2].isSheet);
+}
+
+TEST(FilePanelDialog, ChoosesFilesAndFoldersTogetherAndTakesPackagesAsFiles)
+{
+    const QDir folder(bxtest::makeTempFolder());
+    const QString text = makeFile(folder, QStringLiteral("a.txt"));
+    folder.mkpath(QStringLiteral("Plain folder"));
+    folder.mkpath(QStringLiteral("Notes.brindlex/Contents"));
+    const QString plain = folder.filePath(QStringLiteral("Plain folder"));
+    const QString package = folder.filePath(QStringLiteral("Notes.brindlex"));
+
+    struct Case {
+        const char* name;
+        bool files;
+        bool folders;
+        QString chosen;
+        bool accepted;
+    };
+    const Case cases[] = {
+        { "folder in a mixed panel", true, true, plain, true },
+        { "file in a mixed panel", true, true, text, true },
+        { "package in a file panel", true, false, package, true },
+        { "folder in a file panel", true, false, plain, false },
+        { "package in a folder panel", false, true, package, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePanel panel;
+        panel.directory = folder.path();
+        panel.canChooseFiles = c.files;
+        panel.canChooseDirectories = c.folders;
+        FilePanelDialog dialog(panel, nullptr);
+        std::optional<int> result;
+        QObject::connect(&dialog, &QDialog::finished, [&](int r) { result = r; });
+        dialog.selectFile(c.chosen);
+        dialog.accept();
+        EXPECT_EQ(result.has_value(), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(
+                dialog.takeResponse(*result).urls, QList<QUrl> { QUrl::fromLocalFile(c.chosen) });
+        }
+        EXPECT_EQ(dialog.directory().absolutePath(), folder.absolutePath()) << "never entered";
+    }
+
+    // Entering a package steps back out with the package chosen.
+    FilePanel panel;
+    panel.directory = folder.path();
+    FilePanelDialog dialog(panel, nullptr);
+    dialog.setDirectory(package);
+    emit dialog.directoryEntered(package);
+    EXPECT_EQ(dialog.directory().absolutePath(), folder.absolutePath());
+    EXPECT_EQ(dialog.selectedFiles(), QStringList { package });
+    EXPECT_TRUE(dialog.isPackage(package));
+    EXPECT_FALSE(dialog.isPackage(plain));
+    EXPECT_FALSE(dialog.isPackage(text));
+}
+
+TEST(FilePanelDialog, OffersNewFoldersOnlyWhenThePanelAllows)
+{
+    for (const bool allowed : { true, false }) {
+        SCOPED_TRACE(allowed);
+        FilePanel panel;
+        panel.canCreateDirectories = allowed;
+        FilePanelDialog dialog(panel, nullptr);
+        EXPECT_EQ(dialog.testOption(QFileDialog::ReadOnly), !allowed);
+    }
 }

@@ -1,0 +1,101 @@
+#include "FilePanelDialog.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+
+namespace platform {
+
+FilePanelDialog::FilePanelDialog(const FilePanel& panel, QWidget* parent)
+    : QFileDialog(parent, panel.title, panel.directory), m_panel(panel)
+{
+    setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::ReadOnly, !panel.canCreateDirectories);
+    const bool save = panel.mode == FilePanel::Mode::Save;
+    setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save)
+        setFileMode(QFileDialog::AnyFile);
+    else if (panel.canChooseDirectories && !panel.canChooseFiles)
+        setFileMode(QFileDialog::Directory);
+    else
+        setFileMode(
+            panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!panel.prompt.isEmpty())
+        setLabelText(QFileDialog::Accept, panel.prompt);
+    if (!panel.allowedFileTypes.isEmpty()) {
+        QStringList patterns;
+        for (const QString& type : panel.allowedFileTypes)
+            patterns << QStringLiteral("*.") + type;
+        setNameFilter(patterns.join(QLatin1Char(' ')));
+        if (save)
+            setDefaultSuffix(panel.allowedFileTypes.first());
+    }
+    if (save && !panel.nameFieldStringValue.isEmpty())
+        selectFile(panel.nameFieldStringValue);
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    if (!panel.message.isEmpty() && grid) {
+        auto* label = new QLabel(panel.message, this);
+        label->setWordWrap(true);
+        grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    if (panel.accessoryView && grid)
+        grid->addWidget(panel.accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
+    connect(this, &QFileDialog::directoryEntered, this, &FilePanelDialog::stepOutOfPackage);
+}
+
+bool FilePanelDialog::isPackage(const QString& path) const
+{
+    const QFileInfo info(path);
+    return info.isDir() && m_panel.packageExtensions.contains(info.suffix(), Qt::CaseInsensitive);
+}
+
+void FilePanelDialog::stepOutOfPackage(const QString& path)
+{
+    if (!isPackage(path))
+        return;
+    // Entering a package shows its parent with the package chosen instead.
+    const QFileInfo package(path);
+    setDirectory(package.absolutePath());
+    selectFile(package.absoluteFilePath());
+}
+
+void FilePanelDialog::accept()
+{
+    if (m_panel.mode == FilePanel::Mode::Save) {
+        QFileDialog::accept();
+        return;
+    }
+    const QStringList chosen = selectedFiles();
+    if (chosen.isEmpty())
+        return;
+    bool anyFolder = false;
+    for (const QString& path : chosen) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            return;
+        const bool asFile = !info.isDir() || isPackage(path);
+        if (asFile ? !m_panel.canChooseFiles : !m_panel.canChooseDirectories)
+            return;
+        anyFolder = anyFolder || info.isDir();
+    }
+    // The base dialog would open a chosen folder instead of choosing it.
+    if (anyFolder)
+        QDialog::accept();
+    else
+        QFileDialog::accept();
+}
+
+FilePanelResponse FilePanelDialog::takeResponse(int result)
+{
+    if (m_panel.accessoryView && m_panel.accessoryView->parent() == this) {
+        m_panel.accessoryView->hide();
+        m_panel.accessoryView->setParent(nullptr);
+    }
+    FilePanelResponse response;
+    response.accepted = result == QDialog::Accepted;
+    if (response.accepted)
+        response.urls = selectedUrls();
+    return response;
+}
+
+} // namespace platform

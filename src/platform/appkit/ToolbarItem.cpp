@@ -1,0 +1,71 @@
+#include "ToolbarItem.h"
+
+#include "CommandRouter.h"
+#include "Toolbar.h"
+
+namespace platform {
+
+ToolbarItem::ToolbarItem(const QString& itemIdentifier, QObject* parent) : QWidgetAction(parent)
+{
+    setObjectName(itemIdentifier);
+    connect(this, &QAction::triggered, this, [this] {
+        if (!action().isEmpty())
+            CommandRouter::shared().sendAction(this);
+    });
+}
+
+ToolbarItem::~ToolbarItem()
+{
+    delete m_menuForm;
+}
+
+Toolbar* ToolbarItem::toolbar() const
+{
+    return qobject_cast<Toolbar*>(parent());
+}
+
+QString ToolbarItem::action() const
+{
+    return CommandRouter::action(this);
+}
+
+void ToolbarItem::setAction(const QString& action)
+{
+    CommandRouter::setAction(this, action, tag());
+}
+
+int ToolbarItem::tag() const
+{
+    return CommandRouter::tag(this);
+}
+
+void ToolbarItem::setTag(int tag)
+{
+    CommandRouter::setAction(this, action(), tag);
+}
+
+QObject* ToolbarItem::target() const
+{
+    return CommandRouter::target(this);
+}
+
+void ToolbarItem::setTarget(QObject* target)
+{
+    CommandRouter::setTarget(this, target);
+}
+
+void ToolbarItem::setMenuFormRepresentation(QAction* menuItem)
+{
+    if (m_menuForm == menuItem)
+        return;
+    delete m_menuForm;
+    m_menuForm = menuItem;
+}
+
+void ToolbarItem::validate()
+{
+    if (!view() && !action().isEmpty())
+        CommandRouter::shared().validateSender(this);
+}
+
+} // namespace platform

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidgetAction>
+
+namespace platform {
+
+class Toolbar;
+
+// One item of a Toolbar: an action named by its identifier, with a label, a palette label, the
+// command it sends (action name, tag and optional target, kept as CommandRouter properties),
+// an optional view in place of the button, and a menu form: the menu item that stands for it
+// in menus. Triggering it sends its command through the shared router. Owned by its toolbar.
+class ToolbarItem : public QWidgetAction {
+    Q_OBJECT
+
+public:
+    explicit ToolbarItem(const QString& itemIdentifier, QObject* parent = nullptr);
+    ~ToolbarItem() override;
+
+    QString itemIdentifier() const { return objectName(); }
+    Toolbar* toolbar() const;
+
+    QString label() const { return text(); }
+    void setLabel(const QString& label) { setText(label); }
+    QString paletteLabel() const { return m_paletteLabel; }
+    void setPaletteLabel(const QString& label) { m_paletteLabel = label; }
+
+    QString action() const;
+    void setAction(const QString& action);
+    int tag() const;
+    void setTag(int tag);
+    // Not owned; null sends along the responder chain.
+    QObject* target() const;
+    void setTarget(QObject* target);
+
+    // The item's view, owned by the item; null for a plain button.
+    QWidget* view() const { return defaultWidget(); }
+    void setView(QWidget* view) { setDefaultWidget(view); }
+
+    // Owned by the item; null until set.
+    QAction* menuFormRepresentation() const { return m_menuForm; }
+    void setMenuFormRepresentation(QAction* menuItem);
+
+    // Brings the enabled state up to date. A button item asks its target whether the command
+    // could be sent now; an item with a view is left alone unless a subclass knows better.
+    virtual void validate();
+
+private:
+    QString m_paletteLabel;
+    QPointer<QAction> m_menuForm;
+};
+
+} // namespace platform
