@@ -1,6 +1,7 @@
 #include "FontTraits.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 
 namespace markdown {
@@ -32,8 +33,10 @@ QFont FontTraits::adding(const QFont& font, Trait trait)
     if (current & trait)
         return font;
     const unsigned wanted = current | trait;
+    // The resolved family: the system's fixed font may be an alias such as "monospace", whose
+    // listed styles miss the real family's bold faces.
     const QString family = (trait == monospace)
-        ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
+        ? QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family()
         : font.family();
     if ((wanted & monospace) && !QFontDatabase::isFixedPitch(family))
         return font;

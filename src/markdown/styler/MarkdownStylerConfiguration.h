@@ -21,6 +21,11 @@ struct MarkdownStylerConfiguration {
     QuoteStripeOptions quoteStripeOptions;
     ThematicBreakOptions thematicBreakOptions;
     CodeBlockOptions codeBlockOptions;
+
+    // A configuration of our own choosing for callers that want no say: the system's general
+    // and fixed fonts, headings from 2x down to 1x the body size in bold, dark text with a
+    // blue link colour on light grey code panels, the library's default paragraph styles.
+    static MarkdownStylerConfiguration defaultConfiguration();
 };
 
 } // namespace markdown
