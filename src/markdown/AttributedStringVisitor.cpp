@@ -91,10 +91,18 @@ MutableAttributedString AttributedStringVisitor::childrenText(const Node& node)
     if (m_depth >= maximumNestingDepth)
         return flattenedText(node);
     ++m_depth;
-    MutableAttributedString joined;
-    for (const MutableAttributedString& child : visitChildren(node))
-        joined.append(child);
+    const std::vector<MutableAttributedString> children = visitChildren(node);
     --m_depth;
+    MutableAttributedString joined;
+    qsizetype length = 0;
+    std::size_t runs = 0;
+    for (const MutableAttributedString& child : children) {
+        length += child.length();
+        runs += child.runCount();
+    }
+    joined.reserve(length, runs);
+    for (const MutableAttributedString& child : children)
+        joined.append(child);
     return joined;
 }
 

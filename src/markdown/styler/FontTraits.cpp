@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHash>
+#include <QMutex>
 #include <QStringList>
 
 namespace markdown {
@@ -13,23 +15,37 @@ bool isBold(int weight)
     return weight > QFont::Medium;
 }
 
-} // namespace
+// Font database lookups cost far more than styling a run, and a document asks the same few
+// questions over and over; the answers are kept for the life of the process (fonts added later
+// are not seen for a family already asked about).
+struct Answers {
+    QMutex mutex;
+    QHash<QString, bool> fixedPitch;
+    QHash<QPair<QFont, unsigned>, QFont> added;
+};
 
-unsigned FontTraits::traits(const QFont& font)
+Answers& answers()
 {
-    unsigned result = 0;
-    if (font.italic())
-        result |= italic;
-    if (isBold(font.weight()))
-        result |= bold;
-    if (QFontDatabase::isFixedPitch(font.family()))
-        result |= monospace;
-    return result;
+    static Answers answers;
+    return answers;
 }
 
-QFont FontTraits::adding(const QFont& font, Trait trait)
+bool isFixedPitch(const QString& family)
 {
-    const unsigned current = traits(font);
+    Answers& cache = answers();
+    QMutexLocker lock(&cache.mutex);
+    const auto found = cache.fixedPitch.constFind(family);
+    if (found != cache.fixedPitch.constEnd())
+        return *found;
+    const bool fixed = QFontDatabase::isFixedPitch(family);
+    cache.fixedPitch.insert(family, fixed);
+    return fixed;
+}
+
+QFont addingUncached(const QFont& font, FontTraits::Trait trait)
+{
+    using enum FontTraits::Trait;
+    const unsigned current = FontTraits::traits(font);
     if (current & trait)
         return font;
     const unsigned wanted = current | trait;
@@ -38,7 +54,7 @@ QFont FontTraits::adding(const QFont& font, Trait trait)
     const QString family = (trait == monospace)
         ? QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family()
         : font.family();
-    if ((wanted & monospace) && !QFontDatabase::isFixedPitch(family))
+    if ((wanted & monospace) && !isFixedPitch(family))
         return font;
     const bool wantItalic = wanted & italic;
     const bool wantBold = wanted & bold;
@@ -54,6 +70,36 @@ QFont FontTraits::adding(const QFont& font, Trait trait)
         return result;
     }
     return font;
+}
+
+} // namespace
+
+unsigned FontTraits::traits(const QFont& font)
+{
+    unsigned result = 0;
+    if (font.italic())
+        result |= italic;
+    if (isBold(font.weight()))
+        result |= bold;
+    if (isFixedPitch(font.family()))
+        result |= monospace;
+    return result;
+}
+
+QFont FontTraits::adding(const QFont& font, Trait trait)
+{
+    const QPair<QFont, unsigned> key(font, trait);
+    Answers& cache = answers();
+    {
+        QMutexLocker lock(&cache.mutex);
+        const auto found = cache.added.constFind(key);
+        if (found != cache.added.constEnd())
+            return *found;
+    }
+    const QFont result = addingUncached(font, trait);
+    QMutexLocker lock(&cache.mutex);
+    cache.added.insert(key, result);
+    return result;
 }
 
 QFont FontTraits::carryingTraits(const QFont& font, const QFont& from)

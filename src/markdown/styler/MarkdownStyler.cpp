@@ -117,16 +117,32 @@ void MarkdownStyler::indentListItemLeadingParagraph(
     MutableAttributedString& string, qsizetype prefixLength, TextRange range) const
 {
     Helpers::indentParagraphStyles(string, range, m_itemParagraphStyler.indentation());
-    const qsizetype prefixEnd = std::clamp<qsizetype>(prefixLength, 0, string.length());
-    const double prefixWidth = string.width({ 0, prefixEnd });
+    const double width = prefixWidth(string, prefixLength);
     const std::vector<TextRange> unstyled
         = Helpers::absentRanges(string, AttributedText::ParagraphStyleAttributeName, range);
     if (unstyled.empty())
         return;
-    const QVariant style
-        = paragraphStyleValue(m_itemParagraphStyler.leadingParagraphStyle(prefixWidth));
+    const QVariant style = paragraphStyleValue(m_itemParagraphStyler.leadingParagraphStyle(width));
     for (const TextRange& run : unstyled)
         string.addAttribute(AttributedText::ParagraphStyleAttributeName, style, run);
+}
+
+double MarkdownStyler::prefixWidth(const MutableAttributedString& string, qsizetype length) const
+{
+    const TextRange prefix { 0, std::clamp<qsizetype>(length, 0, string.length()) };
+    TextRange run;
+    const QVariant font = string.attribute(AttributedText::FontAttributeName, 0, &run);
+    if (prefix.length == 0 || run.end() < prefix.end())
+        return string.width(prefix);
+    const QPair<QString, QFont> key(
+        string.string().left(prefix.length), font.isValid() ? font.value<QFont>() : QFont());
+    QMutexLocker lock(&m_prefixWidthsMutex);
+    const auto found = m_prefixWidths.constFind(key);
+    if (found != m_prefixWidths.constEnd())
+        return *found;
+    const double width = string.width(prefix);
+    m_prefixWidths.insert(key, width);
+    return width;
 }
 
 void MarkdownStyler::styleCodeBlock(

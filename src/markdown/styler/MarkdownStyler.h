@@ -4,6 +4,9 @@
 #include "MarkdownStylerConfiguration.h"
 #include "Styler.h"
 
+#include <QHash>
+#include <QMutex>
+
 #include <tuple>
 
 namespace markdown {
@@ -68,6 +71,7 @@ private:
     void indentListItemLeadingParagraph(platform::MutableAttributedString& string,
         qsizetype prefixLength, platform::TextRange range) const;
     void addTrait(platform::MutableAttributedString& string, unsigned trait) const;
+    double prefixWidth(const platform::MutableAttributedString& string, qsizetype length) const;
 
     AnyCollection<FontCollection> m_fonts;
     AnyCollection<ColorCollection> m_colors;
@@ -76,6 +80,11 @@ private:
     ThematicBreakOptions m_thematicBreakOptions;
     CodeBlockOptions m_codeBlockOptions;
     ListItemParagraphStyler m_itemParagraphStyler;
+    // Drawn widths of prefixes in one font, by text and font: shaping every item's prefix
+    // afresh would cost more than the rest of styling a list. Guarded, as styling may run on
+    // several threads at once.
+    mutable QMutex m_prefixWidthsMutex;
+    mutable QHash<QPair<QString, QFont>, double> m_prefixWidths;
 };
 
 } // namespace markdown

@@ -167,6 +167,12 @@ void MutableAttributedString::enumerateAttribute(
     visit(value, { start, range.end() - start }, &stop);
 }
 
+void MutableAttributedString::reserve(qsizetype length, std::size_t runs)
+{
+    m_string.reserve(length);
+    m_runs.reserve(runs);
+}
+
 void MutableAttributedString::insert(const MutableAttributedString& string, qsizetype index)
 {
     index = std::clamp<qsizetype>(index, 0, m_string.size());
@@ -191,7 +197,6 @@ void MutableAttributedString::append(const MutableAttributedString& string)
     const qsizetype offset = m_string.size();
     const std::size_t at = m_runs.size();
     m_string += string.m_string;
-    m_runs.reserve(m_runs.size() + string.m_runs.size());
     for (const Run& run : string.m_runs)
         m_runs.push_back({ run.start + offset, run.attributes });
     merge(at, at);

@@ -31,6 +31,7 @@ public:
 
     const QString& string() const { return m_string; }
     qsizetype length() const { return m_string.size(); }
+    std::size_t runCount() const { return m_runs.size(); }
 
     // Replaces every attribute of `range`.
     void setAttributes(const Attributes& attributes, TextRange range);
@@ -48,6 +49,9 @@ public:
     // Forwards over `range`, once per longest run of equal values of `name` (absent values as
     // an invalid QVariant), clipped to `range`; setting *stop ends the enumeration.
     void enumerateAttribute(const QString& name, TextRange range, const Visit& visit) const;
+
+    // Makes room for `length` units in `runs` runs, so that joining many pieces copies each once.
+    void reserve(qsizetype length, std::size_t runs);
 
     void insert(const MutableAttributedString& string, qsizetype index);
     void append(const MutableAttributedString& string);
