@@ -77,6 +77,17 @@ QString literalOf(cmark_node* node)
     return literal ? QString::fromUtf8(literal) : QString();
 }
 
+// A leaf's text: its literal styled by `style`, or an empty unstyled string without one.
+template <typename Style>
+MutableAttributedString styledLiteral(const std::optional<QString>& literal, Style&& style)
+{
+    if (!literal)
+        return {};
+    MutableAttributedString string(*literal);
+    style(string);
+    return string;
+}
+
 } // namespace
 
 AttributedStringVisitor::AttributedStringVisitor(Styler& styler, MarkdownOptions options,
@@ -228,11 +239,8 @@ MutableAttributedString AttributedStringVisitor::visit(HtmlBlock& htmlBlock)
 
 MutableAttributedString AttributedStringVisitor::visit(CustomBlock& customBlock)
 {
-    if (!customBlock.literal())
-        return {};
-    MutableAttributedString string(*customBlock.literal());
-    m_styler.styleCustomBlock(string);
-    return string;
+    return styledLiteral(customBlock.literal(),
+        [&](MutableAttributedString& string) { m_styler.styleCustomBlock(string); });
 }
 
 MutableAttributedString AttributedStringVisitor::visit(Paragraph& paragraph)
@@ -260,11 +268,8 @@ MutableAttributedString AttributedStringVisitor::visit(ThematicBreak&)
 
 MutableAttributedString AttributedStringVisitor::visit(Text& text)
 {
-    if (!text.literal())
-        return {};
-    MutableAttributedString string(*text.literal());
-    m_styler.styleText(string);
-    return string;
+    return styledLiteral(
+        text.literal(), [&](MutableAttributedString& string) { m_styler.styleText(string); });
 }
 
 MutableAttributedString AttributedStringVisitor::visit(SoftBreak&)
@@ -283,29 +288,20 @@ MutableAttributedString AttributedStringVisitor::visit(LineBreak&)
 
 MutableAttributedString AttributedStringVisitor::visit(Code& code)
 {
-    if (!code.literal())
-        return {};
-    MutableAttributedString string(*code.literal());
-    m_styler.styleCode(string);
-    return string;
+    return styledLiteral(
+        code.literal(), [&](MutableAttributedString& string) { m_styler.styleCode(string); });
 }
 
 MutableAttributedString AttributedStringVisitor::visit(HtmlInline& htmlInline)
 {
-    if (!htmlInline.literal())
-        return {};
-    MutableAttributedString string(*htmlInline.literal());
-    m_styler.styleHtmlInline(string);
-    return string;
+    return styledLiteral(htmlInline.literal(),
+        [&](MutableAttributedString& string) { m_styler.styleHtmlInline(string); });
 }
 
 MutableAttributedString AttributedStringVisitor::visit(CustomInline& customInline)
 {
-    if (!customInline.literal())
-        return {};
-    MutableAttributedString string(*customInline.literal());
-    m_styler.styleCustomInline(string);
-    return string;
+    return styledLiteral(customInline.literal(),
+        [&](MutableAttributedString& string) { m_styler.styleCustomInline(string); });
 }
 
 MutableAttributedString AttributedStringVisitor::visit(Emphasis& emphasis)
