@@ -266,6 +266,8 @@ std::unique_ptr<QTextDocument> MutableAttributedString::toTextDocument() const
             AttributedText::setParagraphStyle(format, style.value<ParagraphStyle>());
         return format;
     };
+    // One edit block: the document lays itself out once at the end, not after every insert.
+    cursor.beginEditBlock();
     if (!m_string.isEmpty())
         cursor.setBlockFormat(blockFormatAt(0));
     for (std::size_t index = 0; index < m_runs.size(); ++index) {
@@ -285,6 +287,7 @@ std::unique_ptr<QTextDocument> MutableAttributedString::toTextDocument() const
         if (end > from)
             cursor.insertText(m_string.mid(from, end - from), format);
     }
+    cursor.endEditBlock();
     return document;
 }
 
