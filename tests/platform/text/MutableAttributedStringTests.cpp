@@ -75,6 +75,17 @@ TEST(MutableAttributedString, EditsKeepLongestRunsPerAttribute)
                 s.insert(MutableAttributedString(QStringLiteral("xy"), { { kName, 2 } }), 5);
             },
             { { -1, 0, 5 }, { 2, 5, 2 }, { 1, 7, 5 } } },
+        { "insert inside a run splits it",
+            [](MutableAttributedString& s) {
+                s.addAttribute(kName, 1, { 0, 10 });
+                s.insert(MutableAttributedString(QStringLiteral("x")), 3);
+            },
+            { { 1, 0, 3 }, { -1, 3, 1 }, { 1, 4, 7 } } },
+        { "insert at the end",
+            [](MutableAttributedString& s) {
+                s.insert(MutableAttributedString(QStringLiteral("xy"), { { kName, 4 } }), 10);
+            },
+            { { -1, 0, 10 }, { 4, 10, 2 } } },
         { "appending equal attributes extends the last run",
             [](MutableAttributedString& s) {
                 s.addAttribute(kName, 1, { 0, 10 });
