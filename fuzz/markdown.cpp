@@ -1,9 +1,10 @@
-// Feeds arbitrary bytes to the Markdown import (parse, HTML, rich text), the node tree and the
-// Markdown export's rewriting. Every conversion must end with a result or one of the library's
-// own errors.
+// Feeds arbitrary bytes to the Markdown import (parse, HTML, rich text), the node tree, the
+// styled text and its document, and the Markdown export's rewriting. Every conversion must end
+// with a result or one of the library's own errors.
 #include "markdown/Markdown.h"
 #include "document/MarkdownExporter.h"
 #include "markdown/MarkdownErrors.h"
+#include "markdown/styler/MarkdownStyler.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -41,6 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     requireResultOrMarkdownError(source.toXML(options, &error).has_value(), error);
     requireResultOrMarkdownError(
         source.toAttributedString(options, std::nullopt, &error) != nullptr, error);
+
+    static markdown::MarkdownStyler styler(MarkdownStylerConfiguration::defaultConfiguration());
+    const MarkdownOptions styledOptions
+        = size > 0 && (data[0] & 2) ? options | MarkdownOptions::hardBreaks : options;
+    const std::optional<platform::MutableAttributedString> styled
+        = source.toAttributedString(styledOptions, styler, &error);
+    requireResultOrMarkdownError(styled.has_value(), error);
+    if (styled)
+        static_cast<void>(styled->toTextDocument());
 
     // Walk the node tree without recursion, reading every node's description.
     if (std::shared_ptr<Document> document = source.toDocument(options, &error)) {

@@ -1,12 +1,14 @@
-// Markdown to HTML and to rich text next to cmark's own parse and render of the same bytes,
-// and the Markdown export of a note.
+// Markdown to HTML, to rich text and to styled text next to cmark's own parse and render of
+// the same bytes, styled text to a document, and the Markdown export of a note.
 #include "document/MarkdownExporter.h"
 #include "document/MarkdownImporter.h"
 #include "markdown/Markdown.h"
+#include "markdown/styler/MarkdownStyler.h"
 #include "platform/text/HtmlWriter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QTextDocument>
 
 #include <cmark.h>
 
@@ -73,6 +75,32 @@ void BM_MarkdownToAttributedText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
 }
 
+void BM_MarkdownToStyledText(benchmark::State& state)
+{
+    const markdown::Markdown source(markdownOfSize(state.range(0)));
+    markdown::MarkdownStyler styler(markdown::MarkdownStylerConfiguration::defaultConfiguration());
+    for (auto _ : state) {
+        std::optional<platform::MutableAttributedString> text
+            = source.toAttributedString(markdown::MarkdownOptions::defaultOptions, styler);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
+}
+
+// The styled text of about 100 KB of Markdown turned into the document a view shows.
+void BM_StyledTextToDocument(benchmark::State& state)
+{
+    markdown::MarkdownStyler styler(markdown::MarkdownStylerConfiguration::defaultConfiguration());
+    const std::optional<platform::MutableAttributedString> text
+        = markdown::Markdown(sampleMarkdown(state.range(0)))
+              .toAttributedString(markdown::MarkdownOptions::defaultOptions, styler);
+    for (auto _ : state) {
+        std::unique_ptr<QTextDocument> document = text->toTextDocument();
+        benchmark::DoNotOptimize(document);
+    }
+    state.counters["characters"] = double(text->length());
+}
+
 void BM_MarkdownFromNote(benchmark::State& state)
 {
     const std::unique_ptr<QTextDocument> note
@@ -105,6 +133,8 @@ BENCHMARK(BM_MarkdownToAttributedText)
     ->Arg(10 * 1024)
     ->Arg(1024 * 1024)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownToStyledText)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StyledTextToDocument)->Arg(100 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkdownFromNote)->Arg(100 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkdownFromNoteHtml)->Arg(100 * 1024)->Unit(benchmark::kMillisecond);
 

@@ -69,28 +69,81 @@ public:
     }
 
 private:
-    template <typename Class> bool tryVisit(Node& node, std::optional<Result>& result)
+    template <typename Class> void tryVisit(Node& node, std::optional<Result>& result)
     {
-        if (Class* typed = dynamic_cast<Class*>(&node)) {
+        if (Class* typed = dynamic_cast<Class*>(&node))
             result = visit(*typed);
-            return true;
-        }
-        return false;
     }
 
+    // Every node object is made for its cmark type, so that type names the one class worth
+    // testing; a node whose class does not match yields nothing.
     std::optional<Result> dispatch(Node& node)
     {
         std::optional<Result> result;
-        tryVisit<Document>(node, result) || tryVisit<BlockQuote>(node, result)
-            || tryVisit<List>(node, result) || tryVisit<Item>(node, result)
-            || tryVisit<CodeBlock>(node, result) || tryVisit<HtmlBlock>(node, result)
-            || tryVisit<CustomBlock>(node, result) || tryVisit<Paragraph>(node, result)
-            || tryVisit<Heading>(node, result) || tryVisit<ThematicBreak>(node, result)
-            || tryVisit<Text>(node, result) || tryVisit<SoftBreak>(node, result)
-            || tryVisit<LineBreak>(node, result) || tryVisit<Code>(node, result)
-            || tryVisit<HtmlInline>(node, result) || tryVisit<CustomInline>(node, result)
-            || tryVisit<Emphasis>(node, result) || tryVisit<Strong>(node, result)
-            || tryVisit<Link>(node, result) || tryVisit<Image>(node, result);
+        switch (cmark_node_get_type(node.cmarkNode())) {
+        case CMARK_NODE_DOCUMENT:
+            tryVisit<Document>(node, result);
+            break;
+        case CMARK_NODE_BLOCK_QUOTE:
+            tryVisit<BlockQuote>(node, result);
+            break;
+        case CMARK_NODE_LIST:
+            tryVisit<List>(node, result);
+            break;
+        case CMARK_NODE_ITEM:
+            tryVisit<Item>(node, result);
+            break;
+        case CMARK_NODE_CODE_BLOCK:
+            tryVisit<CodeBlock>(node, result);
+            break;
+        case CMARK_NODE_HTML_BLOCK:
+            tryVisit<HtmlBlock>(node, result);
+            break;
+        case CMARK_NODE_CUSTOM_BLOCK:
+            tryVisit<CustomBlock>(node, result);
+            break;
+        case CMARK_NODE_PARAGRAPH:
+            tryVisit<Paragraph>(node, result);
+            break;
+        case CMARK_NODE_HEADING:
+            tryVisit<Heading>(node, result);
+            break;
+        case CMARK_NODE_THEMATIC_BREAK:
+            tryVisit<ThematicBreak>(node, result);
+            break;
+        case CMARK_NODE_TEXT:
+            tryVisit<Text>(node, result);
+            break;
+        case CMARK_NODE_SOFTBREAK:
+            tryVisit<SoftBreak>(node, result);
+            break;
+        case CMARK_NODE_LINEBREAK:
+            tryVisit<LineBreak>(node, result);
+            break;
+        case CMARK_NODE_CODE:
+            tryVisit<Code>(node, result);
+            break;
+        case CMARK_NODE_HTML_INLINE:
+            tryVisit<HtmlInline>(node, result);
+            break;
+        case CMARK_NODE_CUSTOM_INLINE:
+            tryVisit<CustomInline>(node, result);
+            break;
+        case CMARK_NODE_EMPH:
+            tryVisit<Emphasis>(node, result);
+            break;
+        case CMARK_NODE_STRONG:
+            tryVisit<Strong>(node, result);
+            break;
+        case CMARK_NODE_LINK:
+            tryVisit<Link>(node, result);
+            break;
+        case CMARK_NODE_IMAGE:
+            tryVisit<Image>(node, result);
+            break;
+        default:
+            break;
+        }
         return result;
     }
 };
