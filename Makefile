@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test asan bench fuzz clean
 
 deps:
 	@scripts/install-deps
@@ -21,6 +21,15 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
 
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails it.
+asan: deps
+	@cmake -S . -B $(BUILD)-asan $(CMAKE_FLAGS) -DBX_SANITIZE=ON > /dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+	ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS) --timeout 1200
+
 bench: deps
 	@cmake -S . -B $(BUILD)-bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBX_BENCH=ON > /dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
@@ -32,4 +41,4 @@ fuzz: deps
 	@echo "fuzz targets built in $(BUILD)-fuzz/fuzz"
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-bench $(BUILD)-fuzz
