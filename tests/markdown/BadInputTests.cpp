@@ -3,6 +3,7 @@
 #include "markdown/Markdown.h"
 #include "markdown/MarkdownErrors.h"
 #include "markdown/nodes/BlockQuote.h"
+#include "markdown/styler/MarkdownStyler.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,14 @@ TEST(MarkdownBadInput, EveryConversionEndsWithAResultOrAMarkdownError)
         expectResultOrMarkdownError(document != nullptr, error);
         if (document)
             EXPECT_TRUE(document->toPlainText().contains(input.expectedWords));
+
+        // The styled path keeps the words too, however deep the nesting.
+        MarkdownStyler styler(MarkdownStylerConfiguration::defaultConfiguration());
+        const std::optional<platform::MutableAttributedString> styled
+            = markdown.toAttributedString(MarkdownOptions::defaultOptions, styler, &error);
+        expectResultOrMarkdownError(styled.has_value(), error);
+        if (styled)
+            EXPECT_TRUE(styled->string().contains(input.expectedWords));
     }
 }
 

@@ -1,6 +1,8 @@
 #include "MarkdownAttributedStringRenderable.h"
 
 #include "HTMLAttributedString.h"
+#include "markdown/AttributedStringVisitor.h"
+#include "markdown/StaticListItemPrefixGenerator.h"
 
 namespace markdown {
 
@@ -16,6 +18,17 @@ std::unique_ptr<QTextDocument> MarkdownAttributedStringRenderable::toAttributedS
     const QString styled = QStringLiteral("<style>") + stylesheet.value_or(defaultStylesheet)
         + QStringLiteral("</style>") + *html;
     return HTMLAttributedString::fromHTMLString(styled, error);
+}
+
+std::optional<platform::MutableAttributedString>
+MarkdownAttributedStringRenderable::toAttributedString(
+    MarkdownOptions options, Styler& styler, platform::Error* error) const
+{
+    const std::shared_ptr<Document> document = toDocument(options, error);
+    if (!document)
+        return std::nullopt;
+    AttributedStringVisitor visitor(styler, options, &StaticListItemPrefixGenerator::make);
+    return document->accept(visitor);
 }
 
 } // namespace markdown

@@ -3,6 +3,8 @@
 #include "MarkdownASTRenderable.h"
 #include "MarkdownHTMLRenderable.h"
 
+#include "platform/text/MutableAttributedString.h"
+
 #include <QTextDocument>
 
 #include <memory>
@@ -10,7 +12,10 @@
 
 namespace markdown {
 
-// Markdown text that becomes rich text (a QTextDocument) through its HTML rendering.
+class Styler;
+
+// Markdown text that becomes rich text: a QTextDocument through its HTML rendering, or styled
+// text through a Styler.
 class MarkdownAttributedStringRenderable : public virtual MarkdownASTRenderable,
                                            public virtual MarkdownHTMLRenderable {
 public:
@@ -22,6 +27,12 @@ public:
     // Fails with toHTML()'s error or htmlDataConversionError.
     virtual std::unique_ptr<QTextDocument> toAttributedString(MarkdownOptions options,
         const std::optional<QString>& stylesheet, platform::Error* error = nullptr) const;
+
+    // Parses with toDocument(options) and walks the node tree with an AttributedStringVisitor
+    // that hands every piece to `styler`, numbering list items with
+    // StaticListItemPrefixGenerator. Fails with toDocument()'s error.
+    virtual std::optional<platform::MutableAttributedString> toAttributedString(
+        MarkdownOptions options, Styler& styler, platform::Error* error = nullptr) const;
 };
 
 } // namespace markdown

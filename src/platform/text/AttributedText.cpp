@@ -327,8 +327,7 @@ void AttributedText::addAttribute(
     addAttributes(doc, QVariantMap { { name, value } }, range);
 }
 
-void AttributedText::addAttributes(
-    QTextDocument& doc, const QVariantMap& attributes, TextRange range)
+QTextCharFormat AttributedText::characterFormat(const QVariantMap& attributes)
 {
     QTextCharFormat format;
     for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
@@ -366,22 +365,31 @@ void AttributedText::addAttributes(
             format.setVerticalAlignment(level > 0 ? QTextCharFormat::AlignSuperScript
                     : level < 0                   ? QTextCharFormat::AlignSubScript
                                                   : QTextCharFormat::AlignNormal);
-        } else if (name == ParagraphStyleAttributeName) {
-            const ParagraphStyle style = value.value<ParagraphStyle>();
-            QTextBlock end = doc.findBlock(int(std::max(range.end() - 1, range.location)));
-            for (QTextBlock block = doc.findBlock(int(range.location)); block.isValid();
-                 block = block.next()) {
-                QTextBlockFormat blockFormat = block.blockFormat();
-                setParagraphStyle(blockFormat, style);
-                QTextCursor(block).setBlockFormat(blockFormat);
-                if (block == end)
-                    break;
-            }
-        } else if (name != AttachmentAttributeName) {
+        } else if (name != ParagraphStyleAttributeName && name != AttachmentAttributeName) {
             // Attachments are made with insertAttachment(); they cannot be laid over text.
             format.setProperty(registerAttribute(name), value);
         }
     }
+    return format;
+}
+
+void AttributedText::addAttributes(
+    QTextDocument& doc, const QVariantMap& attributes, TextRange range)
+{
+    const auto style = attributes.constFind(ParagraphStyleAttributeName);
+    if (style != attributes.constEnd()) {
+        const ParagraphStyle paragraphStyle = style->value<ParagraphStyle>();
+        QTextBlock end = doc.findBlock(int(std::max(range.end() - 1, range.location)));
+        for (QTextBlock block = doc.findBlock(int(range.location)); block.isValid();
+             block = block.next()) {
+            QTextBlockFormat blockFormat = block.blockFormat();
+            setParagraphStyle(blockFormat, paragraphStyle);
+            QTextCursor(block).setBlockFormat(blockFormat);
+            if (block == end)
+                break;
+        }
+    }
+    const QTextCharFormat format = characterFormat(attributes);
     if (!format.properties().isEmpty() && range.length > 0)
         selection(doc, range).mergeCharFormat(format);
 }

@@ -104,6 +104,9 @@ public:
         QTextDocument& doc, const QString& name, const QVariant& value, TextRange range);
     static void addAttributes(QTextDocument& doc, const QVariantMap& attributes, TextRange range);
     static void removeAttribute(QTextDocument& doc, const QString& name, TextRange range);
+    // The character format that carries `attributes` (paragraph style and attachment left
+    // out: they belong to blocks and to insertAttachment()).
+    static QTextCharFormat characterFormat(const QVariantMap& attributes);
 
     // Replaces `range` with `text`, which takes the attributes of the first replaced character
     // (or of the character before an empty range).
