@@ -31,13 +31,13 @@ platform::Error fileError(int code, const QString& description, const QString& r
 std::unique_ptr<MarkdownView> MarkdownView::create(const QRect& frame,
     const QString& markdownString, bool openLinksInBrowser, const QString& templateBundle,
     bool writableBundle, QWebEngineProfile* profile, MarkdownOptions options,
-    Callback didLoadSuccessfully, platform::Error* error, QWidget* parent)
+    Callback didLoadSuccessfully, platform::Error* error)
 {
     const QString bundle
         = templateBundle.isEmpty() ? BundleFinder::defaultTemplateBundle() : templateBundle;
     const bool isDelegate = openLinksInBrowser || bool(didLoadSuccessfully);
-    std::unique_ptr<MarkdownView> view(new MarkdownView(bundle, writableBundle, profile, isDelegate,
-        options, std::move(didLoadSuccessfully), parent));
+    std::unique_ptr<MarkdownView> view(new MarkdownView(
+        bundle, writableBundle, profile, isDelegate, options, std::move(didLoadSuccessfully)));
     view->setGeometry(frame);
     if (!view->loadPage(markdownString, error))
         return nullptr;
@@ -45,10 +45,8 @@ std::unique_ptr<MarkdownView> MarkdownView::create(const QRect& frame,
 }
 
 MarkdownView::MarkdownView(const QString& bundle, bool writableBundle, QWebEngineProfile* profile,
-    bool isNavigationDelegate, MarkdownOptions options, Callback didLoadSuccessfully,
-    QWidget* parent)
-    : QWebEngineView(parent),
-      m_bundle(bundle),
+    bool isNavigationDelegate, MarkdownOptions options, Callback didLoadSuccessfully)
+    : m_bundle(bundle),
       m_writableBundle(writableBundle),
       m_options(options),
       m_didLoadSuccessfully(std::move(didLoadSuccessfully))

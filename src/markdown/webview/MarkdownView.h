@@ -35,7 +35,7 @@ public:
     static std::unique_ptr<MarkdownView> create(const QRect& frame, const QString& markdownString,
         bool openLinksInBrowser, const QString& templateBundle, bool writableBundle,
         QWebEngineProfile* profile, MarkdownOptions options, Callback didLoadSuccessfully,
-        platform::Error* error, QWidget* parent = nullptr);
+        platform::Error* error);
     ~MarkdownView() override;
 
     using QWebEngineView::update;
@@ -61,8 +61,7 @@ public slots:
 
 private:
     MarkdownView(const QString& bundle, bool writableBundle, QWebEngineProfile* profile,
-        bool isNavigationDelegate, MarkdownOptions options, Callback didLoadSuccessfully,
-        QWidget* parent);
+        bool isNavigationDelegate, MarkdownOptions options, Callback didLoadSuccessfully);
 
     bool loadPage(const QString& markdownString, platform::Error* error);
     // Writes the page into a fresh copy of the bundle's resources; returns the copy's private
