@@ -1,6 +1,7 @@
 # Helpers shared by the source, test, benchmark and fuzz folders.
 
 set(BX_LIBRARIES "" CACHE INTERNAL "")
+set(BX_SEPARATE_FOLDERS "" CACHE INTERNAL "")
 set(BX_WARNINGS -Wall -Wextra)
 
 # Keeps only the names that are targets by now or are not ours (system libraries, Qt),
@@ -8,11 +9,29 @@ set(BX_WARNINGS -Wall -Wextra)
 function(bx_existing out)
     set(result)
     foreach(dep IN LISTS ARGN)
-        if(TARGET ${dep} OR NOT dep MATCHES "^(platform_|markdown$|ui$|document$|lists$|mainwindow$|app$)")
+        if(TARGET ${dep} OR NOT dep MATCHES "^(platform_|markdown$|markdown_|ui$|document$|lists$|mainwindow$|app$)")
             list(APPEND result ${dep})
         endif()
     endforeach()
     set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# bx_separate_folders(folders...): subfolders of src/ (and their tests/ twins) that are libraries
+# and test executables of their own, so the folder above them leaves their files out. Call it
+# before declaring the libraries.
+function(bx_separate_folders)
+    set(BX_SEPARATE_FOLDERS ${ARGN} CACHE INTERNAL "")
+endfunction()
+
+# Drops from `list` the files inside a separate folder below `root`/`folder`.
+function(bx_drop_separate list root folder)
+    set(files ${${list}})
+    foreach(separate IN LISTS BX_SEPARATE_FOLDERS)
+        if(NOT separate STREQUAL folder AND separate MATCHES "^${folder}/")
+            list(FILTER files EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${root}/${separate}/")
+        endif()
+    endforeach()
+    set(${list} ${files} PARENT_SCOPE)
 endfunction()
 
 # bx_static_library(name folder deps...): a static library of every source in the folder.
@@ -21,6 +40,8 @@ function(bx_static_library name folder)
         ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h
         ${CMAKE_SOURCE_DIR}/${folder}/*.qrc)
     list(FILTER sources EXCLUDE REGEX "/src/app/main\\.cpp$")
+    string(REGEX REPLACE "^src/" "" relative ${folder})
+    bx_drop_separate(sources src ${relative})
     set(cpp ${sources})
     list(FILTER cpp INCLUDE REGEX "\\.cpp$")
     if(NOT cpp)
@@ -67,11 +88,19 @@ function(bx_require_widget_free)
     endforeach()
 endfunction()
 
-# bx_test(folder libs...): one GoogleTest executable for tests/<folder>, registered with CTest.
+# bx_test(folder [OWN_MAIN] libs...): one GoogleTest executable for tests/<folder>, registered
+# with CTest. OWN_MAIN leaves out the shared main() for a folder that brings its own.
 function(bx_test folder)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/tests/${folder}/*.h
         ${CMAKE_SOURCE_DIR}/tests/${folder}/*.qrc)
+    bx_drop_separate(sources tests ${folder})
+    set(libs ${ARGN})
+    set(main bx_test_main)
+    if("OWN_MAIN" IN_LIST libs)
+        list(REMOVE_ITEM libs OWN_MAIN)
+        set(main)
+    endif()
     set(cpp ${sources})
     list(FILTER cpp INCLUDE REGEX "\\.cpp$")
     if(NOT cpp)
@@ -79,8 +108,8 @@ function(bx_test folder)
     endif()
     string(REPLACE "/" "_" name "test_${folder}")
     add_executable(${name} ${sources})
-    bx_existing(deps ${ARGN})
-    target_link_libraries(${name} PRIVATE bx_test_support ${deps})
+    bx_existing(deps ${libs})
+    target_link_libraries(${name} PRIVATE ${main} bx_test_support ${deps})
     target_compile_definitions(${name} PRIVATE
         BX_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/${folder}/data")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60

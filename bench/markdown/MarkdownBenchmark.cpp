@@ -1,5 +1,6 @@
 // Markdown to HTML, to rich text and to styled text next to cmark's own parse and render of
 // the same bytes, styled text to a document, and the Markdown export of a note.
+#include "SampleMarkdown.h"
 #include "document/MarkdownExporter.h"
 #include "document/MarkdownImporter.h"
 #include "markdown/Markdown.h"
@@ -15,25 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-// Note-like Markdown of at least `bytes` UTF-8 bytes: headings, paragraphs with emphasis and
-// links, lists, quotes and code.
-QString sampleMarkdown(qsizetype bytes)
-{
-    const QString section = QStringLiteral(
-        "## Section heading\n\n"
-        "A paragraph with *emphasis*, **strong words**, `inline code` and a "
-        "[link](https://example.org/page \"title\"). It runs on for a while so that the line "
-        "is about as long as a real one, with café and naïve words too.\n\n"
-        "- first item\n- second item with **bold**\n  - nested item\n\n"
-        "1. one\n2. two\n\n"
-        "> A quoted line\n> that goes on.\n\n"
-        "```swift\nlet value = compute(42)\nprint(value)\n```\n\n");
-    QString text;
-    while (text.toUtf8().size() < bytes)
-        text += section;
-    return text;
-}
 
 const QString& markdownOfSize(qsizetype bytes)
 {

@@ -4,6 +4,7 @@
 #include "ValueTransformerRegistration.h"
 
 #include "platform/data/PersistentStore.h"
+#include "platform/foundation/CopyRecursively.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -23,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using platform::copyRecursively;
 using platform::Error;
 using platform::PersistentStore;
 using platform::SaveOperation;
@@ -102,21 +104,6 @@ bool exchangeItems(const QString& source, const QString& target, Error* error)
     }
     return ::rename(native(backup).constData(), native(source).constData()) == 0
         || (removeItem(backup), true);
-}
-
-bool copyRecursively(const QString& source, const QString& target)
-{
-    if (!QFileInfo(source).isDir())
-        return QFile::copy(source, target);
-    if (!QDir().mkpath(target))
-        return false;
-    const QStringList entries
-        = QDir(source).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QString& entry : entries) {
-        if (!copyRecursively(source + QLatin1Char('/') + entry, target + QLatin1Char('/') + entry))
-            return false;
-    }
-    return true;
 }
 
 // Moves an item without replacing one at the destination; across filesystems by copying.

@@ -3,9 +3,15 @@
 #include <QImage>
 #include <QString>
 
+class QTemporaryDir;
+
 // Where the running test process keeps its home, settings and documents: a private temporary
 // folder made before the application object exists, so no test touches the real home folder.
 namespace bxtest {
+
+// Points HOME, the XDG folders and a private runtime folder into `home` and picks the offscreen
+// platform when none is set. Call before the application object exists.
+void usePrivateHome(const QTemporaryDir& home);
 
 QString homeFolder();
 

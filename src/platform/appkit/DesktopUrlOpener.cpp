@@ -1,0 +1,12 @@
+#include "DesktopUrlOpener.h"
+
+#include <QDesktopServices>
+
+namespace platform {
+
+bool DesktopUrlOpener::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace platform
