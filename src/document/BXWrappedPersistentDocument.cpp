@@ -8,17 +8,16 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QUuid>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -27,6 +26,7 @@
 using platform::copyRecursively;
 using platform::Error;
 using platform::PersistentStore;
+using platform::SafeWrite;
 using platform::SaveOperation;
 
 const QString BXWrappedPersistentDocument::NotesDocumentType
@@ -37,73 +37,9 @@ const QString BXWrappedPersistentDocument::PersistentStoreName = QStringLiteral(
 
 namespace {
 
-Error fileError(int errorNumber, const QString& description)
-{
-    int code = platform::FileWriteUnknownError;
-    if (errorNumber == ENOSPC || errorNumber == EDQUOT || errorNumber == EFBIG)
-        code = platform::FileWriteOutOfSpaceError;
-    else if (errorNumber == EACCES || errorNumber == EPERM || errorNumber == EROFS)
-        code = platform::FileWriteNoPermissionError;
-    Error error(platform::kCocoaErrorDomain, code, description,
-        QString::fromLocal8Bit(std::strerror(errorNumber)));
-    error.setUnderlyingError(Error(platform::kPOSIXErrorDomain, errorNumber,
-        QString::fromLocal8Bit(std::strerror(errorNumber))));
-    return error;
-}
-
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
-}
-
-// Flushes a file or folder so a crash after the swap still finds what the swap promised.
-void syncPath(const QString& path)
-{
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-void removeItem(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir(path).removeRecursively();
-    else if (info.exists() || info.isSymLink())
-        QFile::remove(path);
-}
-
-// Puts `source` at `target` in one step; whatever was at `target` ends up at `source`.
-// Filesystems that cannot exchange get a rename through a backup name, which is not atomic.
-bool exchangeItems(const QString& source, const QString& target, Error* error)
-{
-    if (::renameat2(AT_FDCWD, native(source).constData(), AT_FDCWD, native(target).constData(),
-            RENAME_EXCHANGE)
-        == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return Error::set(error,
-            fileError(errno,
-                QStringLiteral("The notes file could not be "
-                               "replaced.")));
-    const QString backup = source + QStringLiteral(".old");
-    if (::rename(native(target).constData(), native(backup).constData()) != 0)
-        return Error::set(error,
-            fileError(errno,
-                QStringLiteral("The notes file could not be "
-                               "replaced.")));
-    if (::rename(native(source).constData(), native(target).constData()) != 0) {
-        const int failure = errno;
-        ::rename(native(backup).constData(), native(target).constData());
-        return Error::set(error,
-            fileError(failure,
-                QStringLiteral("The notes file could not be "
-                               "replaced.")));
-    }
-    return ::rename(native(backup).constData(), native(source).constData()) == 0
-        || (removeItem(backup), true);
 }
 
 // Moves an item without replacing one at the destination; across filesystems by copying.
@@ -114,18 +50,14 @@ bool moveItem(const QString& source, const QString& target, Error* error)
         == 0)
         return true;
     if (errno != EXDEV)
-        return Error::set(error,
-            fileError(errno,
-                QStringLiteral("The notes file could not be "
-                               "moved.")));
+        return Error::set(
+            error, Error::fromErrno(errno, QStringLiteral("The notes file could not be moved.")));
     if (!copyRecursively(source, target)) {
-        removeItem(target);
-        return Error::set(error,
-            fileError(EIO,
-                QStringLiteral("The notes file could not be "
-                               "moved.")));
+        SafeWrite::remove(target);
+        return Error::set(
+            error, Error::fromErrno(EIO, QStringLiteral("The notes file could not be moved.")));
     }
-    removeItem(source);
+    SafeWrite::remove(source);
     return true;
 }
 
@@ -310,10 +242,8 @@ bool BXWrappedPersistentDocument::buildPackage(
 {
     const QString target = QFileInfo(url.toLocalFile()).absoluteFilePath();
     const QString parent = QFileInfo(target).path();
-    const QString temporary = parent + QLatin1Char('/')
-        + platform::format(QStringLiteral(".%@.%@.tmp"), QFileInfo(target).fileName(),
-            QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-    removeItem(temporary);
+    const QString temporary = SafeWrite::temporarySibling(target);
+    SafeWrite::remove(temporary);
 
     const QString contentFolder = temporary + QLatin1Char('/') + StoreContentName;
     int lock = -1;
@@ -325,11 +255,11 @@ bool BXWrappedPersistentDocument::buildPackage(
     if (::mkdir(native(temporary).constData(), 0777) != 0
         || (lock = lockFolder(temporary, true)) < 0
         || ::mkdir(native(contentFolder).constData(), 0777) != 0) {
-        const Error failure = fileError(
+        const Error failure = Error::fromErrno(
             errno ? errno : EACCES, QStringLiteral("The notes file could not be written."));
         platform::log(QStringLiteral("unable to write %@. error: %@"), temporary,
             failure.localizedDescription());
-        removeItem(temporary);
+        SafeWrite::remove(temporary);
         return Error::set(error, failure);
     }
 
@@ -358,16 +288,17 @@ bool BXWrappedPersistentDocument::buildPackage(
         || (saveContext
             && (!updateFileWrapper(url, error) || !managedObjectContext()->save(error)))) {
         goBack();
-        removeItem(temporary);
+        SafeWrite::remove(temporary);
         return false;
     }
-    syncPath(temporaryStoreURL.toLocalFile());
-    syncPath(contentFolder);
-    syncPath(temporary);
+    SafeWrite::sync(temporaryStoreURL.toLocalFile());
+    SafeWrite::sync(contentFolder);
+    SafeWrite::sync(temporary);
 
     Error swapError;
     const bool replaced = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
-    const bool swapped = replaced ? exchangeItems(temporary, target, &swapError)
+    const bool swapped = replaced ? SafeWrite::exchange(temporary, target,
+                             QStringLiteral("The notes file could not be replaced."), &swapError)
                                   : moveItem(temporary, target, &swapError);
     if (!swapped) {
         platform::log(QStringLiteral("unable to replace %@. error: %@"), target,
@@ -378,15 +309,15 @@ bool BXWrappedPersistentDocument::buildPackage(
             swapError.setUserInfoValue(
                 QStringLiteral("NSFilePath"), keepPackage(temporary, target));
         else
-            removeItem(temporary);
+            SafeWrite::remove(temporary);
         return Error::set(error, swapError);
     }
-    syncPath(parent);
+    SafeWrite::sync(parent);
 
     // The open connection still refers to the file by its old name; open it where it is now.
     const bool repointed = coordinator->setURL(storeURLFromPath(target), newStore, error);
     if (replaced)
-        removeItem(temporary);
+        SafeWrite::remove(temporary);
     return repointed;
 }
 
