@@ -15,6 +15,7 @@
 
 namespace platform {
 
+class Editor;
 class UndoManager;
 class WindowController;
 
@@ -37,7 +38,11 @@ enum class SaveOperation : int {
 // later than kLongestAutosaveDelay after the first change not yet autosaved, so a crash loses
 // at most those seconds. A titled document autosaves in place; an untitled one autosaves
 // elsewhere, into autosaveElsewhereURL(). "Save to" and "autosave elsewhere" are refused for
-// a titled document: both would write the open store, not the target. Main thread only.
+// a titled document: both would write the open store, not the target.
+//
+// Editors with an open edit register through objectDidBeginEditing(); a save the user asked
+// for (save, save as, save to) and a close commit them first, and a refusal stops the save or
+// the close. Autosaves leave open edits alone. Main thread only.
 class Document : public QObject {
     Q_OBJECT
 
@@ -99,6 +104,11 @@ public:
     bool isDocumentEdited() const { return m_changeCount != 0; }
     bool hasUnautosavedChanges() const { return m_unautosavedCount != 0; }
 
+    // Not owned: an editor unregisters with objectDidEndEditing() before it goes away.
+    void objectDidBeginEditing(Editor* editor);
+    void objectDidEndEditing(Editor* editor);
+    const QList<Editor*>& registeredEditors() const { return m_editors; }
+
     // Runs `block` now, or after the file accesses queued before it have ended.
     void performAsynchronousFileAccessUsingBlock(FileAccessBlock block);
 
@@ -130,6 +140,8 @@ private:
     void autosaveTimerFired();
     void startNextFileAccess();
     void didSave(const QUrl& url, const QString& type, SaveOperation operation);
+    // Commits every registered editor; false with the first refusal's error.
+    bool commitRegisteredEditors(Error* error);
 
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
     std::unique_ptr<UndoManager> m_undoManager;
@@ -146,6 +158,7 @@ private:
     std::deque<FileAccessBlock> m_fileAccessQueue;
     bool m_fileAccessRunning = false;
     QList<WindowController*> m_windowControllers;
+    QList<Editor*> m_editors;
     bool m_closed = false;
 };
 
