@@ -156,6 +156,8 @@ QVariant ArrayControllerModel::headerData(int section, Qt::Orientation orientati
         return {};
     if (role == Qt::DisplayRole)
         return m_columns.at(section).title;
+    if (role == ColumnIdentifierRole)
+        return m_columns.at(section).identifier;
     return {};
 }
 

@@ -21,6 +21,7 @@ public:
     enum Role {
         ObjectRole = Qt::UserRole + 1, // the ManagedObjectPtr of the row
         ObjectIDRole, // its ManagedObjectID
+        ColumnIdentifierRole, // of a horizontal header section: the column's identifier
     };
 
     struct Column {
