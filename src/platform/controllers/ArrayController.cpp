@@ -4,6 +4,7 @@
 #include "platform/predicate/ComparisonPredicate.h"
 #include "platform/predicate/CompoundPredicate.h"
 #include "platform/predicate/Expression.h"
+#include "platform/predicate/ValueComparison.h"
 
 #include <algorithm>
 #include <limits>
@@ -154,12 +155,18 @@ void ArrayController::rearrangeObjects()
 QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     const QList<ManagedObjectPtr>& objects) const
 {
-    struct Entry {
-        ManagedObjectPtr object;
-        QVariantList values;
+    // Each sort value is read once; strings become collation keys, so that comparing two
+    // objects is a byte comparison. Indexes are sorted, not the values.
+    struct SortValue {
+        QVariant value;
+        QByteArray key;
+        bool isString = false;
     };
-    std::vector<Entry> entries;
-    entries.reserve(objects.size());
+    const size_t keyCount = size_t(m_sortDescriptors.size());
+    std::vector<ManagedObjectPtr> kept;
+    std::vector<SortValue> values;
+    kept.reserve(size_t(objects.size()));
+    values.reserve(size_t(objects.size()) * keyCount);
     for (const ManagedObjectPtr& object : objects) {
         if (!object)
             continue;
@@ -167,34 +174,56 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
         // The filter is read now, so a list it holds counts with its members of this moment.
         if (m_filter && !m_filter->evaluateWithObject(ref))
             continue;
-        Entry entry { object, {} };
-        entry.values.reserve(m_sortDescriptors.size());
+        kept.push_back(object);
         for (const SortDescriptor& descriptor : m_sortDescriptors) {
-            entry.values.append(
-                Expression::valueForKeyPath(QVariant::fromValue(ref), descriptor.key()));
-        }
-        entries.push_back(std::move(entry));
-    }
-    if (m_leadingRule || !m_sortDescriptors.isEmpty()) {
-        std::stable_sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-            if (m_leadingRule) {
-                const int order = m_leadingRule(*a.object, *b.object);
-                if (order != 0)
-                    return order < 0;
+            SortValue sortValue;
+            const QString& key = descriptor.key();
+            QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
+                ? Expression::valueForKeyPath(QVariant::fromValue(ref), key)
+                : object->valueForKey(key);
+            if (ValueComparison::isString(value)) {
+                sortValue.isString = true;
+                sortValue.key = ValueComparison::sortKey(value.toString(), descriptor.collation());
+            } else {
+                sortValue.value = std::move(value);
             }
-            for (qsizetype i = 0; i < m_sortDescriptors.size(); ++i) {
-                const int order
-                    = m_sortDescriptors.at(i).compareValues(a.values.at(i), b.values.at(i));
-                if (order != 0)
-                    return order < 0;
+            values.push_back(std::move(sortValue));
+        }
+    }
+    std::vector<int> order(kept.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    if (m_leadingRule || keyCount > 0) {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            if (m_leadingRule) {
+                const int rule = m_leadingRule(*kept[size_t(a)], *kept[size_t(b)]);
+                if (rule != 0)
+                    return rule < 0;
+            }
+            for (size_t i = 0; i < keyCount; ++i) {
+                const SortValue& left = values[size_t(a) * keyCount + i];
+                const SortValue& right = values[size_t(b) * keyCount + i];
+                const SortDescriptor& descriptor = m_sortDescriptors.at(qsizetype(i));
+                int result = 0;
+                if (left.isString && right.isString) {
+                    result = left.key.compare(right.key);
+                    if (!descriptor.ascending())
+                        result = -result;
+                } else {
+                    result
+                        = descriptor.compareValues(left.isString ? QVariant(QString()) : left.value,
+                            right.isString ? QVariant(QString()) : right.value);
+                }
+                if (result != 0)
+                    return result < 0;
             }
             return false;
         });
     }
     QList<ManagedObjectPtr> arranged;
-    arranged.reserve(qsizetype(entries.size()));
-    for (Entry& entry : entries)
-        arranged.append(std::move(entry.object));
+    arranged.reserve(qsizetype(kept.size()));
+    for (int index : order)
+        arranged.append(kept[size_t(index)]);
     return arranged;
 }
 

@@ -493,7 +493,8 @@ Registry::Registry()
     add(QStringLiteral("NSData"), QMetaType::QByteArray, encodeData, decodeData);
     add(QStringLiteral("NSArray"), QMetaType::QVariantList, encodeArray, decodeArray);
     add(QStringLiteral("NSDictionary"), QMetaType::QVariantMap, encodeDictionary, decodeDictionary);
-    add(QStringLiteral("NSIndexSet"), QMetaType::fromType<IndexSet>().id(),
+    add(
+        QStringLiteral("NSIndexSet"), QMetaType::fromType<IndexSet>().id(),
         [](const QVariant& value, QCborMap& fields, Archiver::Encoder&) {
             return IndexSet::encodeFields(value.value<IndexSet>(), fields);
         },
