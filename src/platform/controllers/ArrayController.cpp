@@ -86,14 +86,7 @@ void ArrayController::setContent(const QList<ManagedObjectPtr>& content)
         observe(object);
     m_arranged = arrangeObjects(m_content);
     rebuildArrangedIndex();
-    IndexSet indexes;
-    for (const ManagedObjectPtr& object : selected) {
-        const int index = indexOfArrangedObject(object.get());
-        if (index >= 0)
-            indexes.addIndex(index);
-    }
-    if (indexes.isEmpty() && m_avoidsEmptySelection && !m_arranged.isEmpty())
-        indexes.addIndex(0);
+    const IndexSet indexes = selectionAfterArranging(selected);
     const bool selectionDiffers = indexes != m_selection;
     m_selection = indexes;
     emit contentReset();
@@ -132,6 +125,16 @@ void ArrayController::rearrangeObjects()
     emit arrangedObjectsAboutToBeRearranged();
     m_arranged = arrangeObjects(m_content);
     rebuildArrangedIndex();
+    const IndexSet indexes = selectionAfterArranging(selected);
+    const bool selectionDiffers = indexes != m_selection;
+    m_selection = indexes;
+    emit arrangedObjectsRearranged();
+    if (selectionDiffers)
+        emit selectionChanged();
+}
+
+IndexSet ArrayController::selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const
+{
     IndexSet indexes;
     if (m_preservesSelection) {
         for (const ManagedObjectPtr& object : selected) {
@@ -145,11 +148,7 @@ void ArrayController::rearrangeObjects()
     }
     if (indexes.isEmpty() && m_avoidsEmptySelection && !m_arranged.isEmpty())
         indexes.addIndex(0);
-    const bool selectionDiffers = indexes != m_selection;
-    m_selection = indexes;
-    emit arrangedObjectsRearranged();
-    if (selectionDiffers)
-        emit selectionChanged();
+    return indexes;
 }
 
 QList<ManagedObjectPtr> ArrayController::arrangeObjects(

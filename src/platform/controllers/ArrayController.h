@@ -146,6 +146,9 @@ private:
     void updateObservedKeys();
     void rebuildArrangedIndex();
     void clearFilterForInsertion();
+    // The selection once the objects are arranged anew: the `selected` objects still arranged
+    // when preserving, else the old indexes still in range; the first row rather than none.
+    IndexSet selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const;
     // Replaces the selection and emits when it changed.
     void applySelection(const IndexSet& indexes);
 
