@@ -232,6 +232,15 @@ TEST_F(TableControllerTest, EditingARowTellsTheWindowAndEndsOnlyWithAcceptableIn
     EXPECT_FALSE(controller.isTableEditing());
     EXPECT_EQ(notes[2]->valueForKey(kTitle), QStringLiteral("renamed"));
     EXPECT_TRUE(controller.endEditing());
+
+    // Escape during a rename leaves the old name.
+    controller.editRow(3);
+    editor = qobject_cast<QLineEdit*>(table->indexWidget(model.index(3, 0)));
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("abandoned"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(controller.isTableEditing());
+    EXPECT_EQ(notes[3]->valueForKey(kTitle), QStringLiteral("d"));
     controller.setDelegate(nullptr);
 }
 

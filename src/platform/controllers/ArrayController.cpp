@@ -68,6 +68,9 @@ void collectKeys(const ExpressionRef& expression, QSet<QString>& keys)
     }
 }
 
+// Beyond this many separate runs of rows, a removal is announced as a new arrangement.
+constexpr size_t kMostRunsRemovedOneByOne = 16;
+
 } // namespace
 
 ArrayController::ArrayController(QObject* parent) : QObject(parent) { }
@@ -374,10 +377,16 @@ void ArrayController::removeObject(const ManagedObjectPtr& object)
 
 void ArrayController::removeObjects(const QList<ManagedObjectPtr>& objects)
 {
+    QSet<const ManagedObject*> requested;
+    for (const ManagedObjectPtr& object : objects) {
+        if (object)
+            requested.insert(object.get());
+    }
+    // In content order, each once.
     QList<ManagedObjectPtr> removed;
     QSet<const ManagedObject*> removing;
-    for (const ManagedObjectPtr& object : objects) {
-        if (object && m_content.contains(object) && !removing.contains(object.get())) {
+    for (const ManagedObjectPtr& object : std::as_const(m_content)) {
+        if (requested.contains(object.get()) && !removing.contains(object.get())) {
             removed.append(object);
             removing.insert(object.get());
         }
@@ -393,14 +402,27 @@ void ArrayController::removeObjects(const QList<ManagedObjectPtr>& objects)
     const IndexSet selectedBefore = m_selection;
     const QList<ManagedObjectPtr> selectedObjectsBefore = selectedObjects();
     IndexSet selection = m_selection;
-    // Last run first, so that the rows announced are still where the views have them.
-    for (auto range = rows.ranges().rbegin(); range != rows.ranges().rend(); ++range) {
-        emit arrangedObjectsAboutToBeRemoved(range->first, range->end() - 1);
-        m_arranged.remove(range->first, range->length);
-        selection.shiftIndexesStartingAtIndex(range->end(), -range->length);
+    if (rows.ranges().size() > kMostRunsRemovedOneByOne) {
+        // Announcing many scattered runs one by one costs more than one new arrangement.
+        emit arrangedObjectsAboutToBeRearranged();
+        m_arranged.removeIf([&removing](const ManagedObjectPtr& object) {
+            return removing.contains(object.get());
+        });
+        for (auto range = rows.ranges().rbegin(); range != rows.ranges().rend(); ++range)
+            selection.shiftIndexesStartingAtIndex(range->end(), -range->length);
         m_selection = selection;
         rebuildArrangedIndex();
-        emit arrangedObjectsRemoved(range->first, range->end() - 1);
+        emit arrangedObjectsRearranged();
+    } else {
+        // Last run first, so that the rows announced are still where the views have them.
+        for (auto range = rows.ranges().rbegin(); range != rows.ranges().rend(); ++range) {
+            emit arrangedObjectsAboutToBeRemoved(range->first, range->end() - 1);
+            m_arranged.remove(range->first, range->length);
+            selection.shiftIndexesStartingAtIndex(range->end(), -range->length);
+            m_selection = selection;
+            rebuildArrangedIndex();
+            emit arrangedObjectsRemoved(range->first, range->end() - 1);
+        }
     }
     m_content.removeIf(
         [&removing](const ManagedObjectPtr& object) { return removing.contains(object.get()); });

@@ -153,6 +153,34 @@ TEST_F(ArrayControllerModelTest, SelectionStaysEqualBothWaysWithoutEchoes)
     EXPECT_EQ(viewSelectedRows(), QList<int>({ 1 }));
 }
 
+TEST_F(ArrayControllerModelTest, ManyScatteredRemovalsBecomeOneRearrangement)
+{
+    QStringList names;
+    for (int i = 0; i < 100; ++i)
+        names.append(QString::number(i));
+    const QList<ManagedObjectPtr> notes = makeNotes(names);
+    controller.setContent(notes);
+    controller.setSelectionIndex(51);
+    const QPersistentModelIndex kept = model.index(51, 0);
+    const QPersistentModelIndex gone = model.index(50, 0);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+
+    QList<ManagedObjectPtr> evens;
+    for (int i = 0; i < 100; i += 2)
+        evens.append(notes[i]);
+    controller.removeObjects(evens);
+
+    EXPECT_EQ(removed.count(), 0);
+    EXPECT_EQ(layout.count(), 1);
+    EXPECT_EQ(model.rowCount(), 50);
+    EXPECT_EQ(kept.row(), 25);
+    EXPECT_FALSE(gone.isValid());
+    EXPECT_EQ(controller.selectedObjects(), QList<ManagedObjectPtr>({ notes[51] }));
+    EXPECT_EQ(viewSelectedRows(), QList<int>({ 25 }));
+    EXPECT_EQ(modelObjects(), controller.arrangedObjects());
+}
+
 // Checks the controller and its model against a plain list after each of many random changes.
 TEST_F(ArrayControllerModelTest, RandomChangesAgreeWithAPlainReference)
 {
