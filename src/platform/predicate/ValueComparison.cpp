@@ -313,8 +313,11 @@ QByteArray ValueComparison::sortKey(const QString& text, Collation collation)
     switch (collation) {
     case Collation::Plain:
         return codeUnits(text);
-    case Collation::CaseInsensitive:
-        return codeUnits(caseFold(text));
+    case Collation::CaseInsensitive: {
+        QString folded;
+        return codeUnits(
+            StringFolding::fold(text, ComparisonPredicate::CaseInsensitive, folded).toString());
+    }
     default:
         break;
     }
