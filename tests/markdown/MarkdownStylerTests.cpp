@@ -7,6 +7,7 @@
 #include "markdown/styler/MarkdownStyler.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -85,6 +86,26 @@ TEST(FontTraits, TraitsExistOnlyWhereTheFamilyHasAFace)
     const QFont mono = FontTraits::adding(sans, FontTraits::monospace);
     EXPECT_TRUE(FontTraits::traits(mono) & FontTraits::monospace);
     EXPECT_DOUBLE_EQ(mono.pointSizeF(), 12);
+}
+
+TEST(FontTraits, GenericFamiliesAnswerForTheFamilyTheyStandFor)
+{
+    // The system's fonts come as generic names that the font database does not list itself.
+    struct Case {
+        const char* family;
+        bool monospace;
+    };
+    const Case cases[] = { { "Sans Serif", false }, { "monospace", true } };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.family);
+        const QFont font = dejaVu(QString::fromLatin1(test.family), 12);
+        EXPECT_EQ(bool(FontTraits::traits(font) & FontTraits::monospace), test.monospace);
+        const QFont bold = FontTraits::adding(font, FontTraits::bold);
+        EXPECT_TRUE(bold.bold());
+        EXPECT_TRUE(QFontInfo(bold).bold());
+        EXPECT_EQ(QFontInfo(bold).fixedPitch(), test.monospace);
+        EXPECT_DOUBLE_EQ(bold.pointSizeF(), 12);
+    }
 }
 
 TEST(MarkdownStyler, InlineStylesSetOrAddAsTheirKindRequires)

@@ -6,8 +6,10 @@
 #include "markdown/StaticListItemPrefixGenerator.h"
 #include "markdown/styler/MarkdownStyler.h"
 
+#include <QFontInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -243,4 +245,24 @@ TEST(AttributedStringVisitor, MarkdownStylerEndToEndConvertsToADocument)
     // Title, body, two items, quote, the rule's U+200B (its LF ends the block), code.
     EXPECT_EQ(document->blockCount(), 7);
     EXPECT_EQ(document->findBlockByNumber(2).text(), kBullet + "\tone");
+}
+
+TEST(AttributedStringVisitor, DefaultStylerDrawsStrongBoldAndCodeMonospaced)
+{
+    MarkdownStyler styler(MarkdownStylerConfiguration::defaultConfiguration());
+    const std::optional<MutableAttributedString> text
+        = Markdown("**strong** `code`").toAttributedString({}, styler);
+    ASSERT_TRUE(text);
+    const std::unique_ptr<QTextDocument> document = text->toTextDocument();
+    ASSERT_EQ(document->toPlainText(), "strong code");
+    const auto fontAt = [&](int position) {
+        QTextCursor cursor(document.get());
+        cursor.setPosition(position + 1);
+        return QFontInfo(cursor.charFormat().font());
+    };
+    // What the font matcher picks is what the view draws.
+    EXPECT_TRUE(fontAt(0).bold());
+    EXPECT_FALSE(fontAt(0).fixedPitch());
+    EXPECT_TRUE(fontAt(7).fixedPitch());
+    EXPECT_FALSE(fontAt(7).bold());
 }

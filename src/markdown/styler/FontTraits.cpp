@@ -49,11 +49,11 @@ QFont addingUncached(const QFont& font, FontTraits::Trait trait)
     if (current & trait)
         return font;
     const unsigned wanted = current | trait;
-    // The resolved family: the system's fixed font may be an alias such as "monospace", whose
-    // listed styles miss the real family's bold faces.
-    const QString family = (trait == monospace)
-        ? QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family()
-        : font.family();
+    // The family the font is drawn in: the system's fonts are generic names such as "Sans Serif"
+    // or "monospace", whose listed styles lack the bold faces of the family they stand for.
+    const QString family
+        = QFontInfo(trait == monospace ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : font)
+              .family();
     if ((wanted & monospace) && !isFixedPitch(family))
         return font;
     const bool wantItalic = wanted & italic;

@@ -16,6 +16,12 @@ namespace {
 // Lines are measured from the text itself, with no padding at their ends.
 constexpr double linePadding = 0;
 
+// Records measure in points, as paragraph indents do; the layout is in pixels.
+double pixels(double points)
+{
+    return platform::AttributedText::pointsToPixels(points);
+}
+
 template <typename Record>
 void forEachRecord(const QTextDocument& document, const QString& name, platform::TextRange range,
     const std::function<void(const Record&, platform::TextRange)>& visit)
@@ -78,7 +84,7 @@ MarkdownDecorations MarkdownLayoutManager::decorations(
         range, [&](const BlockBackgroundColorAttribute& record, platform::TextRange run) {
             const auto rects = DecorationGeometry::blockBackground(lineFragments(document, run),
                 presentRanges(document, CustomAttributes::blockBackgroundColor, run), linePadding,
-                record.inset, origin);
+                pixels(record.inset), origin);
             for (const QRectF& rect : rects)
                 found.backgrounds.push_back({ rect, record.color });
         });
@@ -88,12 +94,16 @@ MarkdownDecorations MarkdownLayoutManager::decorations(
             if (!lines.empty())
                 found.rules.push_back(
                     { DecorationGeometry::thematicBreak(lines.front(), linePadding, origin),
-                        record.color, record.thickness });
+                        record.color, pixels(record.thickness) });
         });
     forEachRecord<QuoteStripeAttribute>(document, CustomAttributes::quoteStripe, range,
         [&](const QuoteStripeAttribute& record, platform::TextRange run) {
+            std::vector<double> locations;
+            locations.reserve(record.locations.size());
+            for (const double location : record.locations)
+                locations.push_back(pixels(location));
             const auto rects = DecorationGeometry::quoteStripes(lineFragments(document, run),
-                record.locations, record.thickness, linePadding, origin);
+                locations, pixels(record.thickness), linePadding, origin);
             for (const QRectF& rect : rects)
                 found.stripes.push_back({ rect, record.color });
         });

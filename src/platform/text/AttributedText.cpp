@@ -610,7 +610,8 @@ ParagraphStyle AttributedText::paragraphStyle(const QTextBlockFormat& format)
     style.minimumLineHeight = format.doubleProperty(MinimumLineHeightProperty);
     style.maximumLineHeight = format.doubleProperty(MaximumLineHeightProperty);
     style.headIndent = pixelsToPoints(format.leftMargin());
-    style.firstLineHeadIndent = pixelsToPoints(format.leftMargin() + format.textIndent());
+    const double firstLineStart = format.leftMargin() + format.textIndent();
+    style.firstLineHeadIndent = pixelsToPoints(firstLineStart);
     style.tailIndent = format.hasProperty(TailIndentProperty)
         ? format.doubleProperty(TailIndentProperty)
         : -pixelsToPoints(format.rightMargin());
@@ -620,7 +621,7 @@ ParagraphStyle AttributedText::paragraphStyle(const QTextBlockFormat& format)
     style.tabStops.clear();
     for (const QTextOption::Tab& tab : format.tabPositions()) {
         TextTab stop;
-        stop.location = pixelsToPoints(tab.position);
+        stop.location = pixelsToPoints(firstLineStart + tab.position);
         switch (tab.type) {
         case QTextOption::RightTab:
             stop.type = TextTabType::Right;
@@ -695,11 +696,12 @@ void AttributedText::setParagraphStyle(QTextBlockFormat& format, const Paragraph
     }
     format.setTopMargin(pointsToPixels(style.paragraphSpacingBefore));
     format.setBottomMargin(pointsToPixels(style.paragraphSpacing));
+    // Tab stops count from the leading margin; Qt counts them from where the first line starts.
     QList<QTextOption::Tab> tabs;
     tabs.reserve(style.tabStops.size());
     for (const TextTab& stop : style.tabStops) {
         QTextOption::Tab tab;
-        tab.position = pointsToPixels(stop.location);
+        tab.position = pointsToPixels(stop.location - style.firstLineHeadIndent);
         switch (stop.type) {
         case TextTabType::Left:
             tab.type = QTextOption::LeftTab;

@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QTextDocument>
 
+#include <algorithm>
+
 using markdown::CustomAttributes;
 using markdown::MarkdownDecorations;
 using markdown::MarkdownLayoutManager;
@@ -217,6 +219,34 @@ Last paragraph with <b>inline html</b>.
     EXPECT_EQ(image.pixelColor(probe), ruleColor) << probe.x() << "," << probe.y();
     // The quote inside the list item is indented past the list's prefix column.
     EXPECT_GT(found.stripes.back().rect.left(), found.stripes.front().rect.left());
+}
+
+TEST(MarkdownTextViewTest, DecorationsSitWhereTheStyleIndentsTheText)
+{
+    using platform::AttributedText;
+    MarkdownTextView view(
+        QRect(0, 0, 400, 300), std::make_shared<MarkdownStyler>(probeConfiguration()));
+    view.setString(u"> > quoted\n\n```\ncode\n```"_qs);
+    view.show();
+    const QTextDocument& document = *view.document();
+    const platform::TextRange all { 0, AttributedText::length(document) };
+    const MarkdownDecorations found = MarkdownLayoutManager::decorations(document, all, {});
+    const std::vector<markdown::LineFragment> lines
+        = MarkdownLayoutManager::lineFragments(document, all);
+    ASSERT_GE(found.stripes.size(), 2u);
+    ASSERT_EQ(found.backgrounds.size(), 1u);
+    ASSERT_GE(lines.size(), 2u);
+
+    // Stripes 4 wide with 10 after each, as the quote indents its text by 14 per level.
+    const auto [outer, inner] = std::minmax_element(found.stripes.begin(), found.stripes.end(),
+        [](const auto& a, const auto& b) { return a.rect.left() < b.rect.left(); });
+    EXPECT_NEAR(outer->rect.width(), AttributedText::pointsToPixels(4), 0.01);
+    EXPECT_NEAR(inner->rect.left() - outer->rect.left(), AttributedText::pointsToPixels(14), 0.01);
+    EXPECT_NEAR(lines.front().usedRect.left() - outer->rect.left(),
+        AttributedText::pointsToPixels(28), 0.01);
+    // The code block's background reaches its inset of 8 before the text.
+    EXPECT_NEAR(lines.back().usedRect.left() - found.backgrounds.front().rect.left(),
+        AttributedText::pointsToPixels(8), 0.01);
 }
 
 TEST(MarkdownTextViewTest, DebugViewOutlinesEveryLine)

@@ -3,10 +3,12 @@
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -132,6 +134,42 @@ TEST(AttributedText, AddAndRemoveEachAttribute)
             QColor(Qt::red));
         A::removeAttribute(*doc, c.name, { 0, A::length(*doc) });
         EXPECT_FALSE(A::attribute(*doc, c.name, 3).isValid());
+    }
+}
+
+TEST(AttributedText, TabStopsCountFromTheLeadingMargin)
+{
+    struct Case {
+        const char* name;
+        double firstLineHeadIndent;
+        double headIndent;
+        double tab;
+    };
+    const Case cases[] = {
+        { "no indent", 0, 0, 30 },
+        { "first line indented", 12, 0, 30 },
+        { "hanging indent", 6, 30, 30 },
+        { "indented past the tab", 40, 40, 60 },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto doc = A::makeDocument();
+        QTextCursor cursor(doc.get());
+        QTextBlockFormat format;
+        ParagraphStyle style;
+        style.firstLineHeadIndent = test.firstLineHeadIndent;
+        style.headIndent = test.headIndent;
+        style.tabStops = { { TextTabType::Left, test.tab } };
+        A::setParagraphStyle(format, style);
+        cursor.setBlockFormat(format);
+        cursor.insertText(QStringLiteral("a\tb"));
+        EXPECT_EQ(A::paragraphStyle(doc->firstBlock().blockFormat()), style);
+
+        doc->documentLayout(); // lays the document out
+        const QTextLayout* layout = doc->firstBlock().layout();
+        ASSERT_GT(layout->lineCount(), 0);
+        const double drawnAt = layout->position().x() + layout->lineAt(0).cursorToX(2);
+        EXPECT_NEAR(drawnAt - doc->documentMargin(), A::pointsToPixels(test.tab), 1);
     }
 }
 
