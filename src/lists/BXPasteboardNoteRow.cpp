@@ -1,7 +1,10 @@
 #include "BXPasteboardNoteRow.h"
 
+#include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"
+
+#include <QObject>
 
 using namespace platform;
 
@@ -11,17 +14,25 @@ const QString BXPasteboardNoteRow::RowIndexesType
 namespace {
 
 const QString kIndexSetClass = QStringLiteral("NSIndexSet");
+const QString kUriListType = QStringLiteral("text/uri-list");
 
 } // namespace
 
 BXPasteboardNoteRow::BXPasteboardNoteRow(
     const IndexSet& rows, const BXPasteboardNoteDelegate* delegate)
-    : m_rows(rows), m_delegate(delegate)
+    : m_rows(rows), m_delegate(delegate), m_delegateObject(dynamic_cast<const QObject*>(delegate))
 {
     if (m_delegate) {
         m_fileType = m_delegate->fileType();
         m_objectIDs = m_delegate->objectIDsForRows(m_rows);
     }
+}
+
+QStringList BXPasteboardNoteRow::writableTypes() const
+{
+    if (!m_delegate || m_objectIDs.isEmpty())
+        return { RowIndexesType };
+    return { kUriListType, RowIndexesType };
 }
 
 QByteArray BXPasteboardNoteRow::pasteboardPropertyListForType(const QString& type) const
@@ -32,6 +43,32 @@ QByteArray BXPasteboardNoteRow::pasteboardPropertyListForType(const QString& typ
     const QByteArray data = Archiver::archivedData(QVariant::fromValue(m_rows), &error);
     if (data.isEmpty())
         log(QStringLiteral("failed to archive selected note: %@"), error.toString());
+    return data;
+}
+
+QMimeData* BXPasteboardNoteRow::makeMimeData() const
+{
+    auto promise = std::make_shared<FilePromise>();
+    if (m_delegate) {
+        const bool guarded = !m_delegateObject.isNull();
+        for (const ManagedObjectID& id : m_objectIDs) {
+            promise->addFile(m_delegate->promisedFileName(id, m_fileType),
+                [delegate = m_delegate, object = m_delegateObject, guarded, id, type = m_fileType](
+                    const QString& path, Error* error) {
+                    if (guarded && object.isNull()) {
+                        Error::set(error,
+                            Error(kCocoaErrorDomain, FileWriteUnknownError,
+                                QStringLiteral("The list the note was dragged from is closed.")));
+                        return false;
+                    }
+                    return delegate->writePromisedFile(id, type, path, error);
+                });
+        }
+    }
+    auto* data = new FilePromiseMimeData(std::move(promise));
+    const QByteArray rows = pasteboardPropertyListForType(RowIndexesType);
+    if (!rows.isEmpty())
+        data->setData(RowIndexesType, rows);
     return data;
 }
 

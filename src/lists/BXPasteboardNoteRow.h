@@ -6,13 +6,16 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
+
 // The drag value of list rows: the dragged row indexes, written under the row-indexes type as
-// an archived index set, with the file type and the rows' object IDs captured when the drag
-// starts, so that a drop or a promise later never takes a row that has moved since.
-// A value; made on the main thread.
+// an archived index set, and one promised file per dragged object. The file type and the rows'
+// object IDs are captured when the drag starts, so that a drop or a promise later never takes a
+// row that has moved since. A value; made on the main thread.
 class BXPasteboardNoteRow final {
 public:
     // The private drag type between lists.
@@ -25,10 +28,15 @@ public:
     const QString& fileType() const { return m_fileType; }
     const QList<platform::ManagedObjectID>& objectIDs() const { return m_objectIDs; }
 
-    QStringList writableTypes() const { return { RowIndexesType }; }
+    // The promised files first (as other applications read them), the row indexes last.
+    QStringList writableTypes() const;
     // The archived rows for the row-indexes type; empty for any other type, and (logged) when
     // archiving fails.
     QByteArray pasteboardPropertyListForType(const QString& type) const;
+    // The one data object of the drag, owned by the caller: the archived rows and the promise
+    // of every captured object's file, named and written by the delegate on demand. A promise
+    // asked for after a delegate that is a QObject went away writes nothing.
+    QMimeData* makeMimeData() const;
 
     // The rows a row-indexes payload carries; none for anything that is not an archived index
     // set (a note window's dragged note uses the type for a URL).
@@ -37,6 +45,8 @@ public:
 private:
     platform::IndexSet m_rows;
     const BXPasteboardNoteDelegate* m_delegate;
+    // Set when the delegate is a QObject, so that a late promise knows it is gone.
+    QPointer<const QObject> m_delegateObject;
     QString m_fileType;
     QList<platform::ManagedObjectID> m_objectIDs;
 };

@@ -1,20 +1,59 @@
 #include "BXTableManagedObjectsArrayController.h"
 
+#include "BXPasteboardNoteRow.h"
 #include "BXTableManagedObjectsArrayControllerDelegate.h"
 #include "BXTableView.h"
 
+#include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/UserInput.h"
 #include "platform/controllers/EditingObjectHost.h"
 #include "platform/foundation/Localized.h"
 
-#include <QApplication>
 #include <QMutexLocker>
 #include <QScrollBar>
 
 using namespace platform;
 
+namespace {
+
+const QString kDeleteSelection = QStringLiteral("deleteSelection:");
+const QString kDeleteClicked = QStringLiteral("deleteClicked:");
+
+} // namespace
+
+BXTableManagedObjectsArrayController::BXTableManagedObjectsArrayController(QObject* parent)
+    : BXManagedObjectsArrayController(parent)
+{
+    // Menus and toolbar items that delete depend on the selection.
+    connect(this, &ArrayController::selectionChanged, this,
+        [] { CommandRouter::shared().setNeedsValidation(); });
+}
+
 BXTableManagedObjectsArrayController::~BXTableManagedObjectsArrayController()
 {
     setTableView(nullptr);
+}
+
+bool BXTableManagedObjectsArrayController::respondsTo(const QString& action) const
+{
+    return action == kDeleteSelection || action == kDeleteClicked;
+}
+
+std::optional<bool> BXTableManagedObjectsArrayController::validate(Command& command) const
+{
+    if (command.action == kDeleteSelection)
+        return canRemove();
+    if (command.action == kDeleteClicked)
+        return canRemove() && indexValid(clickedRow());
+    return std::nullopt;
+}
+
+void BXTableManagedObjectsArrayController::perform(const Command& command)
+{
+    if (command.action == kDeleteSelection)
+        deleteSelection(this);
+    else if (command.action == kDeleteClicked)
+        deleteClicked(this);
 }
 
 void BXTableManagedObjectsArrayController::setDelegate(
@@ -91,7 +130,7 @@ void BXTableManagedObjectsArrayController::editRow(int row)
 void BXTableManagedObjectsArrayController::deleteRow(int row)
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     if (!indexValid(row))
@@ -185,6 +224,15 @@ bool BXTableManagedObjectsArrayController::deleteSelectionInTableView(BXTableVie
     return true;
 }
 
+QMimeData* BXTableManagedObjectsArrayController::tableViewMimeDataForRows(
+    BXTableView*, const IndexSet& rows)
+{
+    const auto* rowDelegate = dynamic_cast<const BXPasteboardNoteDelegate*>(this);
+    if (!rowDelegate)
+        return nullptr;
+    return BXPasteboardNoteRow(rows, rowDelegate).makeMimeData();
+}
+
 void BXTableManagedObjectsArrayController::controlTextDidBeginEditing(QWidget* editor)
 {
     if (!m_tableView || !editor || !m_tableView->isAncestorOf(editor))
@@ -196,7 +244,7 @@ void BXTableManagedObjectsArrayController::controlTextDidBeginEditing(QWidget* e
 void BXTableManagedObjectsArrayController::deleteSelection(QObject*)
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     if (m_delegate
@@ -209,9 +257,4 @@ void BXTableManagedObjectsArrayController::deleteSelection(QObject*)
 void BXTableManagedObjectsArrayController::deleteClicked(QObject*)
 {
     deleteRow(clickedRow());
-}
-
-void BXTableManagedObjectsArrayController::beep()
-{
-    QApplication::beep();
 }

@@ -4,6 +4,8 @@
 #include "BXRowAction.h"
 #include "BXTableViewDelegate.h"
 
+#include "platform/controllers/Responder.h"
+
 #include <QList>
 #include <QPointer>
 #include <QRecursiveMutex>
@@ -15,14 +17,24 @@ class BXTableView;
 // deleting rows (after asking the delegate), showing and hiding columns by identifier, the
 // swipe action that deletes, and ending a cell edit in progress. The table and the delegate are
 // not owned; the table is forgotten when it goes away, the delegate must be cleared by its
-// owner first. Main thread only.
+// owner first. It answers the commands "deleteSelection:" and "deleteClicked:", reached as
+// an explicit target or through its table in the responder chain; subclasses add theirs and
+// pass the rest on to these. A change of selection asks for the senders to be validated again.
+// Main thread only.
 class BXTableManagedObjectsArrayController : public BXManagedObjectsArrayController,
-                                             public BXTableViewDelegate {
+                                             public BXTableViewDelegate,
+                                             public platform::Responder {
     Q_OBJECT
 
 public:
-    using BXManagedObjectsArrayController::BXManagedObjectsArrayController;
+    explicit BXTableManagedObjectsArrayController(QObject* parent = nullptr);
     ~BXTableManagedObjectsArrayController() override;
+
+    bool respondsTo(const QString& action) const override;
+    // Deleting is enabled while something is removable; deleting the clicked row also needs a
+    // clicked row.
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
 
     BXTableManagedObjectsArrayControllerDelegate* delegate() const { return m_delegate; }
     void setDelegate(BXTableManagedObjectsArrayControllerDelegate* delegate);
@@ -57,6 +69,10 @@ public:
     QList<BXRowAction> rowActionsForRow(int row, BXRowAction::Edge edge);
 
     bool deleteSelectionInTableView(BXTableView* table) override;
+    // The rows' drag data through BXPasteboardNoteRow when this controller (a subclass) is a
+    // BXPasteboardNoteDelegate; none otherwise.
+    QMimeData* tableViewMimeDataForRows(
+        BXTableView* table, const platform::IndexSet& rows) override;
     // A cell editor of this controller's table opened: its window, when it keeps an editing
     // object, is told that the table is editing.
     void controlTextDidBeginEditing(QWidget* editor);
@@ -65,8 +81,6 @@ public:
 
 protected:
     QRecursiveMutex& awakeLock() { return m_awakeLock; }
-    // The alert sound of a refused deletion.
-    virtual void beep();
 
 private:
     QPointer<BXTableView> m_tableView;

@@ -2,8 +2,10 @@
 
 #include "BXTableViewDelegate.h"
 
+#include "platform/appkit/UserInput.h"
 #include "platform/controllers/ArrayControllerModel.h"
 
+#include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -92,9 +94,35 @@ private:
 
 BXTableView::BXTableView(QWidget* parent) : QTableView(parent)
 {
+    // A cell is one line: text too long for its column is elided, never wrapped and clipped.
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
     // Drags are offered to the delegate, which refuses them unless it takes drops.
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+}
+
+platform::Responder* BXTableView::delegateResponder() const
+{
+    return dynamic_cast<platform::Responder*>(m_delegate);
+}
+
+bool BXTableView::respondsTo(const QString& action) const
+{
+    const platform::Responder* responder = delegateResponder();
+    return responder && responder->respondsTo(action);
+}
+
+std::optional<bool> BXTableView::validate(platform::Command& command) const
+{
+    const platform::Responder* responder = delegateResponder();
+    return responder ? responder->validate(command) : std::nullopt;
+}
+
+void BXTableView::perform(const platform::Command& command)
+{
+    if (platform::Responder* responder = delegateResponder())
+        responder->perform(command);
 }
 
 QString BXTableView::saveColumnsString() const
@@ -284,7 +312,7 @@ platform::DropInfo BXTableView::dropInfo(const QDropEvent* event) const
         position = platform::DropPosition::Above;
     }
     return platform::DropInfo(event->mimeData(), event->source(), event->possibleActions(),
-        event->proposedAction(), row, position, event->modifiers());
+        event->proposedAction(), row, position, platform::UserInput::current().keyboardModifiers());
 }
 
 void BXTableView::setDropValidation(const platform::DropValidation& validation)
@@ -330,6 +358,34 @@ void BXTableView::dropEvent(QDropEvent* event)
     }
     event->setDropAction(validation.operation());
     event->accept();
+}
+
+Qt::DropAction BXTableView::dragResult(Qt::DropAction reported, bool droppedInThisApplication)
+{
+    if (droppedInThisApplication || reported == Qt::IgnoreAction)
+        return reported;
+    return Qt::CopyAction;
+}
+
+void BXTableView::startDrag(Qt::DropActions supportedActions)
+{
+    if (!m_delegate || !selectionModel())
+        return;
+    platform::IndexSet rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.addIndex(index.row());
+    if (rows.isEmpty())
+        return;
+    QMimeData* data = m_delegate->tableViewMimeDataForRows(this, rows);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const Qt::DropAction reported = drag->exec(supportedActions, defaultDropAction());
+    // The target is known only for a drop in this process.
+    const bool inside = drag->target() != nullptr;
+    if (m_delegate)
+        m_delegate->tableViewDragEnded(this, rows, dragResult(reported, inside));
 }
 
 void BXTableView::paintEvent(QPaintEvent* event)

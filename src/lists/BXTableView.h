@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controllers/DropValidation.h"
+#include "platform/controllers/Responder.h"
 
 #include <QHash>
 #include <QPointer>
@@ -15,8 +16,10 @@ class BXTableViewDelegate;
 // a point, and restored from it. Columns are known by the identifier the model gives in its
 // horizontal header (ArrayControllerModel::ColumnIdentifierRole). Drops are validated by the
 // delegate, and the drop indicator shows its answer: a line above a row, a box around a row,
-// a frame around the whole list for row -1. Main thread only.
-class BXTableView : public QTableView {
+// a frame around the whole list for row -1. In the responder chain it passes commands on to its
+// delegate when that is a responder, so menus reach the list's controller through the focused
+// table. Main thread only.
+class BXTableView : public QTableView, public platform::Responder {
     Q_OBJECT
     Q_PROPERTY(bool disableTabEditing READ disableTabEditing WRITE setDisableTabEditing)
 
@@ -26,6 +29,10 @@ public:
     // Not owned.
     BXTableViewDelegate* delegate() const { return m_delegate; }
     void setDelegate(BXTableViewDelegate* delegate) { m_delegate = delegate; }
+
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
 
     bool disableTabEditing() const { return m_disableTabEditing; }
     void setDisableTabEditing(bool disable) { m_disableTabEditing = disable; }
@@ -54,6 +61,10 @@ public:
     // Where the indicator of `validation` is drawn, in viewport coordinates; empty for a
     // refusal.
     QRect dropIndicatorRect(const platform::DropValidation& validation) const;
+    // What a finished drag of rows did, as far as the notes are concerned: another application
+    // may report a move (a file manager taking the promised files does), but no result from
+    // outside changes a note, so it counts as a copy at most.
+    static Qt::DropAction dragResult(Qt::DropAction reported, bool droppedInThisApplication);
     // The answer for the drag now over the table; a refusal when none is.
     const platform::DropValidation& currentDropValidation() const { return m_drop; }
 
@@ -70,9 +81,12 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Drags the selected rows with the delegate's data and tells it how the drag ended.
+    void startDrag(Qt::DropActions supportedActions) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    platform::Responder* delegateResponder() const;
     platform::DropInfo dropInfo(const QDropEvent* event) const;
     void setDropValidation(const platform::DropValidation& validation);
 

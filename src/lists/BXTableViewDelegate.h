@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/controllers/DropValidation.h"
+#include "platform/foundation/IndexSet.h"
 
 class BXTableView;
+class QMimeData;
 
 // What a BXTableView asks of the controller that drives it.
 class BXTableViewDelegate {
@@ -34,5 +36,22 @@ public:
         (void)drop;
         (void)validation;
         return false;
+    }
+
+    // The data of a drag of `rows`, owned by the caller; null when the rows cannot be dragged.
+    virtual QMimeData* tableViewMimeDataForRows(BXTableView* table, const platform::IndexSet& rows)
+    {
+        (void)table;
+        (void)rows;
+        return nullptr;
+    }
+    // A drag of `rows` out of `table` ended with `operation`, as BXTableView::dragResult limits
+    // it.
+    virtual void tableViewDragEnded(
+        BXTableView* table, const platform::IndexSet& rows, Qt::DropAction operation)
+    {
+        (void)table;
+        (void)rows;
+        (void)operation;
     }
 };

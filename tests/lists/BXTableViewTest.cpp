@@ -4,6 +4,7 @@
 #include "lists/BXTableViewDelegate.h"
 
 #include "platform/controllers/ArrayControllerModel.h"
+#include "platform/testing/FakeUserInput.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -33,6 +34,7 @@ public:
     DropValidation tableViewValidateDrop(BXTableView*, const DropInfo& drop) override
     {
         proposals.append({ drop.row(), drop.position() });
+        modifiers = drop.modifiers();
         if (!drop.mimeData()->hasText())
             return DropValidation::refused();
         return DropValidation(drop.isExternal() ? Qt::CopyAction : Qt::MoveAction, drop.row(),
@@ -45,6 +47,7 @@ public:
         return true;
     }
     QList<std::pair<int, DropPosition>> proposals;
+    Qt::KeyboardModifiers modifiers;
     QList<int> accepted;
 };
 
@@ -221,14 +224,40 @@ TEST_F(BXTableViewTest, DropIndicatorFollowsTheDelegatesAnswer)
     EXPECT_EQ(table.dropIndicatorRect(DropValidation(Qt::CopyAction, -1, DropPosition::On, true)),
         table.viewport()->rect().adjusted(1, 1, -1, -1));
 
+    // The keys held come from the user input, Option (Alt) asking for a copy.
+    FakeUserInput input;
+    input.setKeyboardModifiers(Qt::AltModifier);
     QDragEnterEvent enter(second.center(), Qt::CopyAction, &text, Qt::LeftButton, {});
     QApplication::sendEvent(table.viewport(), &enter);
+    EXPECT_EQ(UserInput::modifierFlagsFor(delegate.modifiers), UserInput::kOptionKeyMask);
     QDropEvent drop(QPointF(second.center()), Qt::CopyAction, &text, Qt::LeftButton, {});
     QApplication::sendEvent(table.viewport(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(delegate.accepted, QList<int>({ 1 }));
     EXPECT_FALSE(table.currentDropValidation().isValid());
     table.setDelegate(nullptr);
+}
+
+TEST(BXTableViewDragResult, NoResultFromAnotherApplicationChangesANote)
+{
+    struct Case {
+        Qt::DropAction reported;
+        bool inside;
+        Qt::DropAction result;
+    };
+    const Case cases[] = {
+        { Qt::MoveAction, true, Qt::MoveAction },
+        { Qt::CopyAction, true, Qt::CopyAction },
+        { Qt::IgnoreAction, true, Qt::IgnoreAction },
+        { Qt::MoveAction, false, Qt::CopyAction },
+        { Qt::TargetMoveAction, false, Qt::CopyAction },
+        { Qt::LinkAction, false, Qt::CopyAction },
+        { Qt::IgnoreAction, false, Qt::IgnoreAction },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.reported) << (c.inside ? " inside" : " outside"));
+        EXPECT_EQ(BXTableView::dragResult(c.reported, c.inside), c.result);
+    }
 }
 
 TEST_F(BXTableViewTest, SidewaysGesturesDoNotScrollTheList)

@@ -4,7 +4,12 @@
 #include "lists/BXManagedObjectsArrayController.h"
 #include "lists/BXPasteboardNoteRow.h"
 
+#include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/foundation/Archiver.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
 
 #include <QUrl>
 
@@ -74,8 +79,8 @@ TEST_F(ListControllersTest, ProxyStandsForOneManagedObject)
     EXPECT_FALSE(BXControllerObjectProxy::withManagedObject(std::make_shared<Plain>()));
 }
 
-// Answers for the list it stands for; counts how often it was asked.
-class RowsDelegate final : public BXPasteboardNoteDelegate {
+// Answers for the list it stands for; writes each promised note as its title.
+class RowsDelegate final : public QObject, public BXPasteboardNoteDelegate {
 public:
     explicit RowsDelegate(const BXManagedObjectsArrayController& controller)
         : m_controller(controller)
@@ -88,9 +93,30 @@ public:
             ids.append(m_controller.arrangedObjects().at(row)->objectID());
         return ids;
     }
+    QString promisedFileName(const ManagedObjectID& id, const QString&) const override
+    {
+        return object(id)->valueForKey(QStringLiteral("noteTitle")).toString()
+            + QStringLiteral(".txt");
+    }
+    bool writePromisedFile(
+        const ManagedObjectID& id, const QString&, const QString& path, Error*) const override
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly)
+            && file.write(object(id)->valueForKey(QStringLiteral("noteTitle")).toByteArray()) > 0;
+    }
     QString type = QStringLiteral("public.rtf");
 
 private:
+    ManagedObjectPtr object(const ManagedObjectID& id) const
+    {
+        for (const ManagedObjectPtr& note : m_controller.content()) {
+            if (note->objectID() == id)
+                return note;
+        }
+        return nullptr;
+    }
+
     const BXManagedObjectsArrayController& m_controller;
 };
 
@@ -106,11 +132,49 @@ TEST_F(ListControllersTest, DraggedRowKeepsWhatItShowedWhenTheDragStarted)
     controller.removeObject(notes[0]);
     EXPECT_EQ(row.fileType(), QStringLiteral("public.rtf"));
     EXPECT_EQ(row.objectIDs(), QList<ManagedObjectID>({ notes[1]->objectID() }));
-    EXPECT_EQ(row.writableTypes().last(), BXPasteboardNoteRow::RowIndexesType);
+    EXPECT_EQ(row.writableTypes(),
+        QStringList({ QStringLiteral("text/uri-list"), BXPasteboardNoteRow::RowIndexesType }));
     EXPECT_TRUE(row.pasteboardPropertyListForType(QStringLiteral("public.url")).isEmpty());
 
     const QByteArray data = row.pasteboardPropertyListForType(BXPasteboardNoteRow::RowIndexesType);
     EXPECT_EQ(BXPasteboardNoteRow::rowIndexesFromData(data), IndexSet(1));
+}
+
+TEST_F(ListControllersTest, OneDragDataCarriesTheRowsAndPromisesTheNotesCapturedAtTheStart)
+{
+    BXManagedObjectsArrayController controller;
+    const QList<ManagedObjectPtr> notes = makeNotes({ "a", "b", "c" });
+    controller.setContent(notes);
+    RowsDelegate delegate(controller);
+    const BXPasteboardNoteRow row(IndexSet::fromList({ 1, 2 }), &delegate);
+    controller.removeObject(notes[0]);
+
+    const std::unique_ptr<QMimeData> data(row.makeMimeData());
+    EXPECT_EQ(
+        BXPasteboardNoteRow::rowIndexesFromData(data->data(BXPasteboardNoteRow::RowIndexesType)),
+        IndexSet::fromList({ 1, 2 }));
+    QStringList written;
+    for (const QUrl& url : data->urls()) {
+        QFile file(url.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        written << QFileInfo(file).fileName() + u'=' + QString::fromUtf8(file.readAll());
+    }
+    // The rows now show c and nothing, but the drag still holds b and c.
+    EXPECT_EQ(written, QStringList({ "b.txt=b", "c.txt=c" }));
+    FilePromiseMimeData::removeDragFolders();
+}
+
+TEST_F(ListControllersTest, APromiseAskedForAfterTheListWentAwayGivesNoFile)
+{
+    BXManagedObjectsArrayController controller;
+    controller.setContent(makeNotes({ "a" }));
+    auto delegate = std::make_unique<RowsDelegate>(controller);
+    const std::unique_ptr<QMimeData> data(
+        BXPasteboardNoteRow(IndexSet(0), delegate.get()).makeMimeData());
+    delegate.reset();
+    EXPECT_TRUE(data->hasUrls());
+    EXPECT_TRUE(data->urls().isEmpty());
+    FilePromiseMimeData::removeDragFolders();
 }
 
 TEST_F(ListControllersTest, PayloadsThatAreNotIndexSetsReadAsNoRows)

@@ -1,15 +1,21 @@
 #include "NotesFixture.h"
 
+#include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayController.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 #include "lists/BXTableView.h"
 
+#include "platform/appkit/CommandRouter.h"
 #include "platform/controllers/ArrayControllerModel.h"
 #include "platform/controllers/EditingObjectHost.h"
+#include "platform/testing/FakeUserInput.h"
 
+#include <QAction>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QWheelEvent>
@@ -19,14 +25,6 @@ using namespace platform;
 namespace {
 
 const QString kTitle = QStringLiteral("noteTitle");
-
-class CountingController final : public BXTableManagedObjectsArrayController {
-public:
-    int beeps = 0;
-
-protected:
-    void beep() override { ++beeps; }
-};
 
 class VetoingDelegate final : public BXTableManagedObjectsArrayControllerDelegate {
 public:
@@ -90,7 +88,8 @@ protected:
     }
 
     QList<ManagedObjectPtr> notes;
-    CountingController controller;
+    FakeUserInput input;
+    BXTableManagedObjectsArrayController controller;
     ArrayControllerModel model { &controller };
     HostWindow window;
     BXTableView* table = nullptr;
@@ -117,7 +116,7 @@ TEST_F(TableControllerTest, DeletingARowBeepsWhenNothingIsRemovableAndAsksTheDel
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         controller.setContent(notes);
-        controller.beeps = 0;
+        const int beepsBefore = input.beepCount();
         controller.setSelectionIndexes(IndexSet::fromList(c.selected));
         if (c.selected.isEmpty())
             controller.setSelectionIndexes({});
@@ -125,7 +124,7 @@ TEST_F(TableControllerTest, DeletingARowBeepsWhenNothingIsRemovableAndAsksTheDel
         delegate.allow = c.delegateAllows.value_or(true);
         controller.setDelegate(c.delegateAllows ? &delegate : nullptr);
         controller.deleteRow(c.row);
-        EXPECT_EQ(controller.beeps, c.beeps);
+        EXPECT_EQ(input.beepCount() - beepsBefore, c.beeps);
         EXPECT_EQ(titles(controller.content()), c.left);
         if (c.delegateAllows)
             EXPECT_EQ(delegate.asked, QList<QList<ManagedObjectPtr>>({ { notes[2] } }));
@@ -147,7 +146,84 @@ TEST_F(TableControllerTest, DeleteKeyDeletesTheSelectionUnlessTheDelegateVetoes)
     QTest::keyClick(table, Qt::Key_Delete);
     EXPECT_EQ(titles(controller.content()), QStringList({ "a", "d" }));
     EXPECT_EQ(titles(controller.selectedObjects()), QStringList({ "d" }));
-    EXPECT_EQ(controller.beeps, 0);
+    EXPECT_EQ(input.beepCount(), 0);
+}
+
+TEST_F(TableControllerTest, DeleteMenuItemsReachTheControllerThroughTheFocusedTable)
+{
+    CommandRouter& router = CommandRouter::shared();
+    QSignalSpy validations(&router, &CommandRouter::validationNeeded);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    table->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.focusWidget(), table);
+
+    QAction deleteItem;
+    CommandRouter::setAction(&deleteItem, QStringLiteral("deleteSelection:"));
+    QAction deleteClickedItem;
+    CommandRouter::setAction(&deleteClickedItem, QStringLiteral("deleteClicked:"));
+    controller.setSelectionIndexes({});
+    EXPECT_FALSE(router.validateSender(&deleteItem));
+    EXPECT_FALSE(router.validateSender(&deleteClickedItem));
+    EXPECT_FALSE(router.sendAction(&deleteItem));
+    EXPECT_EQ(input.beepCount(), 1);
+
+    controller.setSelectionIndexes(IndexSet(1));
+    EXPECT_GE(validations.count(), 1);
+    EXPECT_TRUE(router.validateSender(&deleteItem));
+    // No row was clicked.
+    EXPECT_FALSE(router.validateSender(&deleteClickedItem));
+    EXPECT_TRUE(router.sendAction(&deleteItem));
+    EXPECT_EQ(titles(controller.content()), QStringList({ "a", "c", "d" }));
+
+    // A menu item aimed at the controller needs no focus.
+    table->clearFocus();
+    CommandRouter::setTarget(&deleteItem, &controller);
+    EXPECT_TRUE(router.validateSender(&deleteItem));
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
+    EXPECT_EQ(controller.clickedRow(), 0);
+    EXPECT_TRUE(router.sendAction(&deleteClickedItem));
+    EXPECT_EQ(titles(controller.content()), QStringList({ "c", "d" }));
+    QApplication::setActiveWindow(nullptr);
+}
+
+// A list whose rows can be dragged out as files.
+class DraggableController final : public BXTableManagedObjectsArrayController,
+                                  public BXPasteboardNoteDelegate {
+public:
+    QString fileType() const override { return QStringLiteral("public.plain-text"); }
+    QList<ManagedObjectID> objectIDsForRows(const IndexSet& rows) const override
+    {
+        QList<ManagedObjectID> ids;
+        for (int row : rows.toList())
+            ids.append(arrangedObjects().at(row)->objectID());
+        return ids;
+    }
+    QString promisedFileName(const ManagedObjectID&, const QString&) const override
+    {
+        return QStringLiteral("Note.txt");
+    }
+    bool writePromisedFile(
+        const ManagedObjectID&, const QString&, const QString&, Error*) const override
+    {
+        return false;
+    }
+};
+
+TEST_F(TableControllerTest, DraggedRowsCarryTheirIndexesAndPromisesOnlyForARowWriter)
+{
+    EXPECT_EQ(controller.tableViewMimeDataForRows(table, IndexSet(0)), nullptr);
+    DraggableController draggable;
+    draggable.setContent(notes);
+    const std::unique_ptr<QMimeData> data(
+        draggable.tableViewMimeDataForRows(table, IndexSet::fromList({ 1, 3 })));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(
+        BXPasteboardNoteRow::rowIndexesFromData(data->data(BXPasteboardNoteRow::RowIndexesType)),
+        IndexSet::fromList({ 1, 3 }));
+    EXPECT_TRUE(data->hasUrls());
 }
 
 TEST_F(TableControllerTest, SelectingTheSelectedRowAnswersYesWithoutScrolling)
