@@ -267,39 +267,52 @@ bool Expression::isEqual(const Expression& other) const
 
 QVariant Expression::valueForKeyPath(const QVariant& object, const QString& keyPath)
 {
+    // Filters read one key of thousands of objects, so the path is walked in place: a key that
+    // is the whole path is used as it is, and no list of components is made.
     QVariant current = object;
-    const QStringList components = keyPath.split(QLatin1Char('.'));
-    for (qsizetype i = 0; i < components.size(); ++i) {
-        const QString& key = components[i];
+    qsizetype start = 0;
+    while (start <= keyPath.size()) {
+        qsizetype end = keyPath.indexOf(QLatin1Char('.'), start);
+        if (end < 0)
+            end = keyPath.size();
+        const QString key
+            = start == 0 && end == keyPath.size() ? keyPath : keyPath.mid(start, end - start);
         if (ValueComparison::isNil(current))
             return {};
+        const bool count = key == QLatin1String("@count");
+        if (!count && current.metaType() == QMetaType::fromType<KeyValueRef>()) {
+            // Read in place: copying the reference would cost two atomic counts per step.
+            current = (*static_cast<const KeyValueRef*>(current.constData()))->valueForKey(key);
+            start = end + 1;
+            continue;
+        }
         const auto members = collectionValues(current);
-        if (key == QLatin1String("@count")) {
+        if (count) {
             if (members)
                 current = qint64(members->size());
             else if (current.metaType().id() == QMetaType::QVariantMap)
                 current = qint64(current.toMap().size());
             else
                 return {};
+            start = end + 1;
             continue;
         }
         if (members) {
             // A to-many relation on the way: the rest of the path for each member.
-            const QString rest = components.mid(i).join(QLatin1Char('.'));
+            const QString rest = keyPath.mid(start);
             QVariantList values;
             values.reserve(members->size());
             for (const QVariant& member : *members)
                 values << valueForKeyPath(member, rest);
             return values;
         }
-        if (current.metaType() == QMetaType::fromType<KeyValueRef>())
-            current = current.value<KeyValueRef>()->valueForKey(key);
-        else if (current.metaType().id() == QMetaType::QVariantMap)
+        if (current.metaType().id() == QMetaType::QVariantMap)
             current = current.toMap().value(key);
         else if (current.metaType().id() == QMetaType::QVariantHash)
             current = current.toHash().value(key);
         else
             return {};
+        start = end + 1;
     }
     return current;
 }
@@ -316,6 +329,11 @@ std::optional<QVariantList> Expression::collectionValues(const QVariant& value)
         return members;
     }
     case QMetaType::UnknownType:
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::QDateTime:
     case QMetaType::QString:
     case QMetaType::QByteArray:
     case QMetaType::QVariantMap:
@@ -324,6 +342,9 @@ std::optional<QVariantList> Expression::collectionValues(const QVariant& value)
     default:
         break;
     }
+    // An object is never a collection; asking the type system is the costly part.
+    if (value.metaType() == QMetaType::fromType<KeyValueRef>())
+        return std::nullopt;
     if (value.metaType() == QMetaType::fromType<SharedVariantList>()) {
         const SharedVariantList list = value.value<SharedVariantList>();
         return list ? *list : QVariantList();
