@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -97,6 +98,8 @@ BXTableView::BXTableView(QWidget* parent) : QTableView(parent)
     // A cell is one line: text too long for its column is elided, never wrapped and clipped.
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+        [this](int column, int, int newSize) { sectionResized(column, newSize); });
     // Drags are offered to the delegate, which refuses them unless it takes drops.
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
@@ -130,10 +133,12 @@ QString BXTableView::saveColumnsString() const
     QString layout;
     const QHeaderView* header = horizontalHeader();
     for (int visual = 0; visual < header->count(); ++visual) {
-        const int column = header->logicalIndex(visual);
+        const BXTableColumn* column = tableColumn(header->logicalIndex(visual));
+        if (!column)
+            continue;
         layout += QStringLiteral("{%1, %2}")
-                      .arg(columnIdentifier(column))
-                      .arg(QString::number(columnWidth(column), 'f', 6));
+                      .arg(column->identifier())
+                      .arg(QString::number(column->width(), 'f', 6));
     }
     return layout;
 }
@@ -183,18 +188,124 @@ QString BXTableView::columnIdentifier(int column) const
                    : QString();
 }
 
+const BXTableColumn* BXTableView::tableColumn(int column) const
+{
+    return column >= 0 && column < m_columns.size() ? &m_columns.at(column) : nullptr;
+}
+
 double BXTableView::columnWidth(int column) const
 {
-    const double width = horizontalHeader()->sectionSize(column);
-    const auto set = m_widths.constFind(column);
-    // The fraction counts only while the header still shows the width it was set to.
-    return set != m_widths.cend() && qRound(*set) == int(width) ? *set : width;
+    const BXTableColumn* object = tableColumn(column);
+    return object ? object->width() : horizontalHeader()->sectionSize(column);
 }
 
 void BXTableView::setColumnWidth(int column, double width)
 {
-    m_widths.insert(column, width);
-    horizontalHeader()->resizeSection(column, qRound(width));
+    if (!tableColumn(column))
+        return;
+    m_columns[column].setWidth(width);
+    applyColumnWidth(column);
+}
+
+void BXTableView::setColumnWidthLimits(int column, double minWidth, double maxWidth)
+{
+    if (!tableColumn(column))
+        return;
+    m_columns[column].setWidthLimits(minWidth, maxWidth);
+    applyColumnWidth(column);
+}
+
+void BXTableView::setColumnHidden(int column, bool hidden)
+{
+    if (!tableColumn(column))
+        return;
+    m_columns[column].setHidden(hidden);
+    // Hiding sizes the section to 0, which is no width of the column's.
+    m_applyingWidth = true;
+    QTableView::setColumnHidden(column, hidden);
+    m_applyingWidth = false;
+    applyColumnWidth(column);
+}
+
+void BXTableView::setColumnSortDescriptorPrototype(
+    int column, std::optional<platform::SortDescriptor> prototype)
+{
+    if (tableColumn(column))
+        m_columns[column].setSortDescriptorPrototype(std::move(prototype));
+}
+
+void BXTableView::setModel(QAbstractItemModel* newModel)
+{
+    if (model())
+        disconnect(model(), nullptr, this, nullptr);
+    QTableView::setModel(newModel);
+    m_columns.clear();
+    if (newModel) {
+        // While the columns change, the header resizes sections that the objects no longer
+        // match; those sizes are not the user's.
+        const auto changing = [this] { m_columnsChanging = true; };
+        connect(newModel, &QAbstractItemModel::columnsAboutToBeInserted, this, changing);
+        connect(newModel, &QAbstractItemModel::columnsAboutToBeRemoved, this, changing);
+        connect(newModel, &QAbstractItemModel::columnsAboutToBeMoved, this, changing);
+        connect(newModel, &QAbstractItemModel::modelAboutToBeReset, this, changing);
+        // After the header's own handlers, which connected first.
+        connect(newModel, &QAbstractItemModel::columnsInserted, this, &BXTableView::syncColumns);
+        connect(newModel, &QAbstractItemModel::columnsRemoved, this, &BXTableView::syncColumns);
+        connect(newModel, &QAbstractItemModel::columnsMoved, this, &BXTableView::syncColumns);
+        connect(newModel, &QAbstractItemModel::modelReset, this, &BXTableView::syncColumns);
+        connect(newModel, &QAbstractItemModel::headerDataChanged, this,
+            [this](Qt::Orientation orientation) {
+                if (orientation == Qt::Horizontal)
+                    syncColumns();
+            });
+    }
+    syncColumns();
+}
+
+void BXTableView::syncColumns()
+{
+    m_columnsChanging = false;
+    QList<BXTableColumn> columns;
+    const int count = model() ? model()->columnCount(rootIndex()) : 0;
+    for (int column = 0; column < count; ++column) {
+        const QString identifier = columnIdentifier(column);
+        const auto kept = std::find_if(m_columns.cbegin(), m_columns.cend(),
+            [&](const BXTableColumn& known) { return known.identifier() == identifier; });
+        if (kept != m_columns.cend()) {
+            columns.append(*kept);
+        } else {
+            columns.append(BXTableColumn(identifier, horizontalHeader()->sectionSize(column)));
+            columns.last().setHidden(isColumnHidden(column));
+        }
+    }
+    m_columns = columns;
+    for (int column = 0; column < count; ++column) {
+        m_applyingWidth = true;
+        QTableView::setColumnHidden(column, m_columns.at(column).isHidden());
+        m_applyingWidth = false;
+        applyColumnWidth(column);
+    }
+}
+
+void BXTableView::applyColumnWidth(int column)
+{
+    const BXTableColumn* object = tableColumn(column);
+    if (!object || object->isHidden())
+        return;
+    m_applyingWidth = true;
+    horizontalHeader()->resizeSection(column, object->displayedWidth());
+    m_applyingWidth = false;
+}
+
+void BXTableView::sectionResized(int column, int newSize)
+{
+    const BXTableColumn* object = tableColumn(column);
+    if (m_applyingWidth || m_columnsChanging || !object
+        || horizontalHeader()->isSectionHidden(column) || newSize == object->displayedWidth())
+        return;
+    m_columns[column].setWidth(newSize);
+    if (m_columns.at(column).displayedWidth() != newSize)
+        applyColumnWidth(column);
 }
 
 bool BXTableView::endCellEditing()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "BXTableColumn.h"
+
 #include "platform/controllers/DropValidation.h"
 #include "platform/controllers/Responder.h"
 
-#include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QTableView>
 
@@ -13,8 +15,10 @@ class BXTableViewDelegate;
 // and Shift-Tab move the focus instead of editing the next cell; a click below the last row
 // keeps the selection; a sideways scroll is dropped. Its column layout (order and widths) is
 // saved as one string, "{identifier, width}" per column in display order with six decimals and
-// a point, and restored from it. Columns are known by the identifier the model gives in its
-// horizontal header (ArrayControllerModel::ColumnIdentifierRole). Drops are validated by the
+// a point, and restored from it. Each model column has a column object (BXTableColumn), known
+// by the identifier the model gives in its horizontal header
+// (ArrayControllerModel::ColumnIdentifierRole); the object keeps its state while the model's
+// columns change, and the header follows it. Drops are validated by the
 // delegate, and the drop indicator shows its answer: a line above a row, a box around a row,
 // a frame around the whole list for row -1. In the responder chain it passes commands on to its
 // delegate when that is a responder, so menus reach the list's controller through the focused
@@ -48,9 +52,19 @@ public:
     // -1 when no column has the identifier.
     int columnWithIdentifier(const QString& identifier) const;
     QString columnIdentifier(int column) const;
+    // The column object of a model column; null out of range.
+    const BXTableColumn* tableColumn(int column) const;
     // The width as set, which the header shows rounded.
     double columnWidth(int column) const;
+    // Kept within the column's limits.
     void setColumnWidth(int column, double width);
+    void setColumnWidthLimits(int column, double minWidth, double maxWidth);
+    // Hides QTableView's, so that the column object knows.
+    void setColumnHidden(int column, bool hidden);
+    void setColumnSortDescriptorPrototype(
+        int column, std::optional<platform::SortDescriptor> prototype);
+
+    void setModel(QAbstractItemModel* model) override;
 
     // The row of the latest click, -1 when it hit no row.
     int clickedRow() const { return m_clickedRow; }
@@ -87,6 +101,11 @@ protected:
 
 private:
     platform::Responder* delegateResponder() const;
+    // Matches the column objects to the model's columns, keeping those whose identifier stays.
+    void syncColumns();
+    void applyColumnWidth(int column);
+    // A width the user dragged, kept within the column's limits.
+    void sectionResized(int column, int newSize);
     platform::DropInfo dropInfo(const QDropEvent* event) const;
     void setDropValidation(const platform::DropValidation& validation);
 
@@ -94,8 +113,10 @@ private:
     bool m_disableTabEditing = false;
     QPointer<QWidget> m_nextTabView;
     QPointer<QWidget> m_previousTabView;
-    // Widths set with fractions, by column; the header holds whole pixels.
-    QHash<int, double> m_widths;
+    // By model column.
+    QList<BXTableColumn> m_columns;
+    bool m_applyingWidth = false;
+    bool m_columnsChanging = false;
     int m_clickedRow = -1;
     platform::DropValidation m_drop;
 };

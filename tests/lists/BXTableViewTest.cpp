@@ -117,6 +117,62 @@ TEST_F(BXTableViewTest, ColumnLayoutStringSavesAndRestoresOrderAndWidths)
     }
 }
 
+TEST_F(BXTableViewTest, ColumnObjectsKeepWidthLimitsHiddenStateAndSortAcrossModelChanges)
+{
+    QHeaderView* header = table.horizontalHeader();
+    EXPECT_DOUBLE_EQ(table.columnWidth(1), 120.5);
+    EXPECT_EQ(header->sectionSize(1), 121);
+
+    table.setColumnWidthLimits(1, 50.0, 150.0);
+    struct Case {
+        const char* name;
+        bool byUser;
+        double width;
+        double kept;
+    };
+    const Case cases[] = {
+        { "set above the maximum", false, 300.0, 150.0 },
+        { "set below the minimum", false, 10.0, 50.0 },
+        { "set inside", false, 99.25, 99.25 },
+        { "dragged below the minimum", true, 20.0, 50.0 },
+        { "dragged inside", true, 140.0, 140.0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.byUser)
+            header->resizeSection(1, int(c.width));
+        else
+            table.setColumnWidth(1, c.width);
+        EXPECT_DOUBLE_EQ(table.columnWidth(1), c.kept);
+        EXPECT_EQ(header->sectionSize(1), qRound(c.kept));
+    }
+
+    table.setColumnSortDescriptorPrototype(
+        1, SortDescriptor(QStringLiteral("noteModified"), false));
+    table.setColumnHidden(1, true);
+    EXPECT_TRUE(table.tableColumn(1)->isHidden());
+    EXPECT_DOUBLE_EQ(table.columnWidth(1), 140.0);
+
+    // The model's columns change order and gain one; each object follows its identifier.
+    model.setColumns({ { QStringLiteral("noteModified"), QStringLiteral("noteModified"),
+                           QStringLiteral("Modified") },
+        { QStringLiteral("noteCreated"), QStringLiteral("noteCreated"), QStringLiteral("Created") },
+        { QStringLiteral("noteTitle"), QStringLiteral("noteTitle"), QStringLiteral("Title") } });
+    ASSERT_EQ(table.columnWithIdentifier(QStringLiteral("noteModified")), 0);
+    const BXTableColumn* modified = table.tableColumn(0);
+    EXPECT_TRUE(modified->isHidden());
+    EXPECT_TRUE(table.isColumnHidden(0));
+    EXPECT_DOUBLE_EQ(modified->width(), 140.0);
+    EXPECT_DOUBLE_EQ(modified->maxWidth(), 150.0);
+    ASSERT_TRUE(modified->sortDescriptorPrototype());
+    EXPECT_FALSE(modified->sortDescriptorPrototype()->ascending());
+    EXPECT_DOUBLE_EQ(table.columnWidth(2), 200.0);
+
+    table.setColumnHidden(0, false);
+    EXPECT_EQ(header->sectionSize(0), 140);
+    EXPECT_FALSE(table.tableColumn(0)->isHidden());
+}
+
 TEST_F(BXTableViewTest, LayoutStringIgnoresTheUsersDecimalComma)
 {
     const QLocale saved;
