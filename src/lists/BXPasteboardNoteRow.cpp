@@ -2,6 +2,7 @@
 
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/foundation/Archiver.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 
 #include <QObject>
@@ -58,7 +59,8 @@ QMimeData* BXPasteboardNoteRow::makeMimeData() const
                     if (guarded && object.isNull()) {
                         Error::set(error,
                             Error(kCocoaErrorDomain, FileWriteUnknownError,
-                                QStringLiteral("The list the note was dragged from is closed.")));
+                                localized(QStringLiteral(
+                                    "The list the note was dragged from is closed."))));
                         return false;
                     }
                     return delegate->writePromisedFile(id, type, path, error);
