@@ -490,11 +490,13 @@ void BXTableView::startDrag(Qt::DropActions supportedActions)
     QMimeData* data = m_delegate->tableViewMimeDataForRows(this, rows);
     if (!data)
         return;
-    auto* drag = new QDrag(this);
+    // The window system may delete the drag while it runs.
+    const QPointer<QDrag> drag = new QDrag(this);
     drag->setMimeData(data);
     const Qt::DropAction reported = drag->exec(supportedActions, defaultDropAction());
-    // The target is known only for a drop in this process.
-    const bool inside = drag->target() != nullptr;
+    // The target is known only for a drop in this process; a drag that is gone counts as
+    // dropped outside, which changes no note.
+    const bool inside = drag && drag->target();
     if (m_delegate)
         m_delegate->tableViewDragEnded(this, rows, dragResult(reported, inside));
 }
