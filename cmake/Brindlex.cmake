@@ -2,7 +2,8 @@
 
 set(BX_LIBRARIES "" CACHE INTERNAL "")
 set(BX_SEPARATE_FOLDERS "" CACHE INTERNAL "")
-set(BX_WARNINGS -Wall -Wextra)
+# Every target of ours (libraries, tests, benchmarks, fuzz targets) compiles with these.
+set(BX_WARNINGS -Wall -Wextra -Wshadow)
 
 # Keeps only the names that are targets by now or are not ours (system libraries, Qt),
 # so a layer whose folder has no code yet simply drops out of the link line.
@@ -110,6 +111,7 @@ function(bx_test folder)
     add_executable(${name} ${sources})
     bx_existing(deps ${libs})
     target_link_libraries(${name} PRIVATE ${main} bx_test_support ${deps})
+    target_compile_options(${name} PRIVATE ${BX_WARNINGS})
     target_compile_definitions(${name} PRIVATE
         BX_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/${folder}/data")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60

@@ -177,7 +177,7 @@ TEST_F(ForeignNotesFileTest, OpeningAndClosingLeavesEveryByteAsItWas)
         { "notes file", [] { return std::make_unique<NotesFile>(); } },
         { "document with its preferences", [] { return std::make_unique<BXDocument>(); } },
     };
-    for (const QString journalMode : { QStringLiteral("DELETE"), QStringLiteral("WAL") }) {
+    for (const QString& journalMode : { QStringLiteral("DELETE"), QStringLiteral("WAL") }) {
         const QUrl url = packageURL(folder, journalMode + QStringLiteral(".brindlex"));
         writeForeignPackage(url.toLocalFile(), journalMode);
         const auto before = snapshot(url.toLocalFile());

@@ -70,8 +70,9 @@ TEST(BXGlobalConstants, GuessRegexSplitsAtPunctuationAndKeepsWhiteSpace)
         SCOPED_TRACE(text.toStdString());
         const QString guess = BXGlobalConstants::guessRegex(text);
         EXPECT_EQ(guess, expected);
-        if (!guess.isEmpty())
+        if (!guess.isEmpty()) {
             EXPECT_TRUE(BXGlobalConstants::regexValid(guess, nullptr));
+        }
     }
 }
 
@@ -130,7 +131,7 @@ TEST(BXGlobalConstants, AbbreviatingReplacesOnlyALeadingHomeFolder)
 TEST(BXGlobalConstants, FileIsInvisibleOnlyForExistingHiddenFiles)
 {
     const QDir folder(bxtest::makeTempFolder());
-    for (const QString name : { QStringLiteral(".hidden"), QStringLiteral("visible") }) {
+    for (const QString& name : { QStringLiteral(".hidden"), QStringLiteral("visible") }) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }

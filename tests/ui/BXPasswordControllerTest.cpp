@@ -116,8 +116,9 @@ TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
         // Each wrong entry up to the third stays in the field.
         const QStringList texts = caseRunner.fieldTextsAfterEntries();
         for (int i = 0; i < std::min<qsizetype>(3, texts.size()); ++i) {
-            if (c.entries.value(i) == wrong)
+            if (c.entries.value(i) == wrong) {
                 EXPECT_EQ(texts.at(i), wrong) << "entry " << i;
+            }
         }
         EXPECT_FALSE(asker.window()->isVisible());
         EXPECT_TRUE(asker.passwordField()->text().isEmpty());

@@ -173,8 +173,9 @@ TEST(BXColorButtonCell, CollectsOnlyTheColoursThatAreSet)
         const QTextCharFormat& format = cell.titleFormat();
         EXPECT_EQ(format.hasProperty(QTextFormat::ForegroundBrush), c.foreground.isValid());
         EXPECT_EQ(format.hasProperty(QTextFormat::BackgroundBrush), c.background.isValid());
-        if (c.foreground.isValid())
+        if (c.foreground.isValid()) {
             EXPECT_EQ(format.foreground().color(), c.foreground);
+        }
         EXPECT_EQ(cell.text(), QStringLiteral("Title"));
     }
 }

@@ -111,11 +111,11 @@ bool StoreReader::fetchRows(const std::vector<const EntityDescription*>& entitie
         for (const AttributeDescription* attribute : entity->attributes()) {
             if (attribute->isTransient() || m_schema.column(attribute).isEmpty())
                 continue;
-            const bool wanted = attributes
+            const bool selected = attributes
                 ? std::find(attributes->begin(), attributes->end(), attribute->name())
                     != attributes->end()
                 : !attribute->isLoadedLazily();
-            if (wanted && std::find(columns.begin(), columns.end(), attribute) == columns.end())
+            if (selected && std::find(columns.begin(), columns.end(), attribute) == columns.end())
                 columns.push_back(attribute);
         }
         if (attributes)

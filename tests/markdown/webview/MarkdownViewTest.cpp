@@ -308,8 +308,9 @@ TEST(MarkdownViewTest, BrokenBundlesFailWithoutAView)
         EXPECT_FALSE(view);
         ASSERT_FALSE(error.isNull());
         EXPECT_EQ(markdown::markdownErrorsCase(error), c.markdownError);
-        if (!c.markdownError)
+        if (!c.markdownError) {
             EXPECT_TRUE(error.is(platform::kCocoaErrorDomain, platform::FileNoSuchFileError));
+        }
     }
 }
 

@@ -140,7 +140,7 @@ TEST_F(CommandRouterTest, ChainRunsFromTheFocusThroughThePanelToTheMainWindowAnd
         SCOPED_TRACE(c.action.toStdString());
         log.clear();
         const int beeps = input.beepCount();
-        Command command { c.action, 7 };
+        Command command { c.action, 7, {}, {} };
         EXPECT_EQ(router.validate(command), !c.performer.isEmpty());
         EXPECT_EQ(router.sendAction(command), !c.performer.isEmpty());
         if (c.performer.isEmpty()) {

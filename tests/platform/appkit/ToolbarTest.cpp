@@ -171,7 +171,7 @@ TEST(Toolbar, ItemsValidateOncePerTurnAfterChangesAndEverySecond)
 
     toolbar->setNeedsValidation();
     toolbar->setNeedsValidation();
-    CommandRouter::shared().sendAction(Command { QStringLiteral("new:") }, &responder);
+    CommandRouter::shared().sendAction(Command { QStringLiteral("new:"), 0, {}, {} }, &responder);
     EXPECT_EQ(responder.validations, 1) << "only the sent command was checked so far";
     scheduler.runUntilIdle();
     // One round over the three button items (the space has a view and is left alone).

@@ -419,8 +419,9 @@ TEST(UndoManager, ActionsThatReenterTheManagerCannotBreakIt)
         undo.redo();
         EXPECT_FALSE(undo.isRedoing());
         EXPECT_EQ(undo.groupingLevel(), 0);
-        if (!c.ranOnRedo.isEmpty())
+        if (!c.ranOnRedo.isEmpty()) {
             EXPECT_EQ(ran.last(), c.ranOnRedo);
+        }
         turns.runUntilIdle();
     }
     EXPECT_TRUE(capture.contains("while undoing or redoing"));

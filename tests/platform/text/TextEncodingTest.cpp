@@ -291,13 +291,15 @@ TEST(TextEncoding, InvalidBytesFailOrBecomeReplacementCharacters)
         platform::Error error;
         const auto strict = TextEncoding::decode(c.bytes, c.encoding, false, &error);
         EXPECT_EQ(strict.has_value(), total);
-        if (!total)
+        if (!total) {
             EXPECT_EQ(error.code(), TextEncoding::FileReadInapplicableStringEncodingError);
+        }
         const auto lossy = TextEncoding::decode(c.bytes, c.encoding, true);
         ASSERT_TRUE(lossy.has_value());
         EXPECT_TRUE(lossy->contains(QChar(0xFFFD)) || total);
-        if (!c.lossy.isNull())
+        if (!c.lossy.isNull()) {
             EXPECT_EQ(*lossy, c.lossy);
+        }
     }
 }
 

@@ -53,8 +53,8 @@ TEST_P(RtfCorpusRoundTrip, KeepsEveryAttribute)
 INSTANTIATE_TEST_SUITE_P(Corpus, RtfCorpusRoundTrip,
     testing::Values("basic.rtf", "nonlatin.rtf", "colours.rtf", "tabs.rtf", "paragraphs.rtf",
         "links.rtf", "lists.rtf", "pict.rtf", "images.rtfd"),
-    [](const auto& info) {
-        std::string name = info.param;
+    [](const auto& paramInfo) {
+        std::string name = paramInfo.param;
         for (char& c : name) {
             if (!isalnum(static_cast<unsigned char>(c)))
                 c = '_';

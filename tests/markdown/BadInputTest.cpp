@@ -46,8 +46,9 @@ std::vector<BadInput> badInputs()
 // A failure must be one of the library's own error cases, never a crash or another error.
 void expectResultOrMarkdownError(bool succeeded, const platform::Error& error)
 {
-    if (!succeeded)
+    if (!succeeded) {
         EXPECT_TRUE(markdownErrorsCase(error)) << error.toString().toStdString();
+    }
 }
 
 } // namespace
@@ -69,16 +70,18 @@ TEST(MarkdownBadInput, EveryConversionEndsWithAResultOrAMarkdownError)
         std::unique_ptr<QTextDocument> document
             = markdown.toAttributedString(MarkdownOptions::defaultOptions, std::nullopt, &error);
         expectResultOrMarkdownError(document != nullptr, error);
-        if (document)
+        if (document) {
             EXPECT_TRUE(document->toPlainText().contains(input.expectedWords));
+        }
 
         // The styled path keeps the words too, however deep the nesting.
         MarkdownStyler styler(MarkdownStylerConfiguration::defaultConfiguration());
         const std::optional<platform::MutableAttributedString> styled
             = markdown.toAttributedString(MarkdownOptions::defaultOptions, styler, &error);
         expectResultOrMarkdownError(styled.has_value(), error);
-        if (styled)
+        if (styled) {
             EXPECT_TRUE(styled->string().contains(input.expectedWords));
+        }
     }
 }
 
@@ -92,8 +95,9 @@ TEST(MarkdownBadInput, DeepTreesCanBeWalkedWithoutRecursion)
     int quotes = 0;
     while (auto* quote = dynamic_cast<BlockQuote*>(node.get())) {
         ++quotes;
-        if (quotes == 100000)
+        if (quotes == 100000) {
             EXPECT_EQ(quote->nestDepth(), 99999);
+        }
         node = quote->childSequence().makeIterator().next();
     }
     EXPECT_EQ(quotes, 100000);

@@ -123,12 +123,15 @@ void expectSameTree(const Node& node, const XmlElement& element, QSet<QString>& 
     const QString name = xmlName(node);
     ASSERT_EQ(name, element.name);
     seen.insert(name);
-    if (std::optional<QString> literal = literalOf(node))
+    if (std::optional<QString> literal = literalOf(node)) {
         EXPECT_EQ(*literal, element.text) << name.toStdString();
-    if (auto* heading = dynamic_cast<const Heading*>(&node))
+    }
+    if (auto* heading = dynamic_cast<const Heading*>(&node)) {
         EXPECT_EQ(QString::number(heading->headingLevel()), attribute(element, "level"));
-    if (auto* code = dynamic_cast<const CodeBlock*>(&node))
+    }
+    if (auto* code = dynamic_cast<const CodeBlock*>(&node)) {
         EXPECT_EQ(code->fenceInfo(), attribute(element, "info"));
+    }
     if (auto* link = dynamic_cast<const Link*>(&node)) {
         EXPECT_EQ(link->url(), attribute(element, "destination"));
         EXPECT_EQ(link->title(), attribute(element, "title"));
@@ -139,13 +142,15 @@ void expectSameTree(const Node& node, const XmlElement& element, QSet<QString>& 
     }
     if (auto* list = dynamic_cast<const List*>(&node)) {
         EXPECT_EQ(list->listType().isOrdered(), attribute(element, "type") == u"ordered");
-        if (list->listType().isOrdered())
+        if (list->listType().isOrdered()) {
             EXPECT_EQ(QString::number(list->listType().start()), attribute(element, "start"));
+        }
         EXPECT_EQ(list->isTight(), attribute(element, "tight") == u"true");
         const std::optional<QString> delimiter = attribute(element, "delim");
         EXPECT_EQ(list->delimiter().has_value(), delimiter.has_value());
-        if (list->delimiter())
+        if (list->delimiter()) {
             EXPECT_EQ(List::description(*list->delimiter()), *delimiter);
+        }
         EXPECT_EQ(list->numberOfItems(), int(element.children.size()));
     }
     ASSERT_EQ(node.children().size(), element.children.size()) << name.toStdString();
