@@ -314,7 +314,7 @@ QByteArray ValueComparison::sortKey(const QString& text, Collation collation)
     case Collation::Plain:
         return codeUnits(text);
     case Collation::CaseInsensitive:
-        return codeUnits(caseFold(text));
+        return codeUnits(fold(text, ComparisonPredicate::CaseInsensitive));
     default:
         break;
     }
