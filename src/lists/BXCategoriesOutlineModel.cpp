@@ -104,8 +104,9 @@ QVariant BXCategoriesOutlineModel::data(const QModelIndex& index, int role) cons
         case Qt::SizeHintRole:
             return QSize(-1, SectionRowHeight);
         case Qt::FontRole: {
+            // Section titles are set small against the rows: 11 points to the 13 of a row.
             QFont font = QApplication::font();
-            font.setPointSize(11);
+            font.setPointSizeF(font.pointSizeF() * 11.0 / 13.0);
             font.setWeight(QFont::DemiBold);
             return font;
         }
