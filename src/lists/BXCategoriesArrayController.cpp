@@ -8,9 +8,11 @@
 #include "BXTableManagedObjectsArrayControllerDelegate.h"
 
 #include "document/BXFetchedNotesCategory.h"
+#include "document/BXFileNames.h"
 #include "document/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/FilePromise.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
@@ -20,11 +22,19 @@
 #include "platform/predicate/CompoundPredicate.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMutexLocker>
 #include <QScopedValueRollback>
+
+#include <sys/stat.h>
+
+#include <cerrno>
 
 using namespace platform;
 
@@ -846,6 +856,9 @@ void BXCategoriesArrayController::setOutlineView(BXOutlineView* outline)
     outline->setContextMenuPolicy(Qt::DefaultContextMenu);
     outline->expandAll();
     outline->viewport()->installEventFilter(this);
+    outline->setDragEnabled(true);
+    outline->setAcceptDrops(true);
+    outline->viewport()->setAcceptDrops(true);
     if (!m_contextMenu) {
         m_contextMenu = new QMenu(outline);
         QAction* remove = m_contextMenu->addAction(localized(QStringLiteral("Delete Category…")));
@@ -1001,8 +1014,48 @@ void BXCategoriesArrayController::menuNeedsUpdate(QMenu* menu) const
     }
 }
 
+bool BXCategoriesArrayController::outlineDragEvent(QDropEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = m_outlineView->indexAt(at);
+    OutlineDrop place = OutlineDrop::OnViewport;
+    if (index.isValid()) {
+        const QRect rect = m_outlineView->visualRect(index);
+        const int margin = rect.height() / 4;
+        place = at.y() < rect.top() + margin   ? OutlineDrop::AboveItem
+            : at.y() >= rect.bottom() - margin ? OutlineDrop::BelowItem
+                                               : OutlineDrop::OnItem;
+    }
+    const auto target = arrangedDropTarget(index, place);
+    if (!target) {
+        event->ignore();
+        return true;
+    }
+    const DropInfo info(event->mimeData(), event->source(), event->possibleActions(),
+        event->proposedAction(), target->first, target->second, event->modifiers());
+    if (event->type() == QEvent::Drop) {
+        if (acceptDrop(info))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+        return true;
+    }
+    const DropValidation validation = validateDrop(info);
+    if (validation.isValid() && (event->possibleActions() & validation.operation())) {
+        event->setDropAction(validation.operation());
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    return true;
+}
+
 bool BXCategoriesArrayController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_outlineView && watched == m_outlineView->viewport()
+        && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
+            || event->type() == QEvent::Drop))
+        return outlineDragEvent(static_cast<QDropEvent*>(event));
     if (!m_outlineView || watched != m_outlineView->viewport()
         || (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::ContextMenu))
         return BXTableManagedObjectsArrayController::eventFilter(watched, event);
@@ -1017,4 +1070,449 @@ bool BXCategoriesArrayController::eventFilter(QObject* watched, QEvent* event)
     menuNeedsUpdate(m_contextMenu);
     m_contextMenu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
     return true;
+}
+
+// Dragging out.
+
+QString BXCategoriesArrayController::fileType() const
+{
+    return BXPasteboardCategoryRow::FolderType;
+}
+
+QList<ManagedObjectID> BXCategoriesArrayController::objectIDsForRows(const IndexSet& rows) const
+{
+    QList<ManagedObjectID> ids;
+    for (const int row : rows.toList()) {
+        if (indexValid(row))
+            ids.append(arrangedObjects().at(row)->objectID());
+    }
+    return ids;
+}
+
+QString BXCategoriesArrayController::stringForRow(int row) const
+{
+    const BXCategory* category = indexValid(row) ? asCategory(arrangedObjects().at(row)) : nullptr;
+    return category ? category->categoryName() : QString();
+}
+
+QMimeData* BXCategoriesArrayController::mimeDataForRows(const IndexSet& rows) const
+{
+    const BXPasteboardCategoryRow row(rows, this);
+    auto promise = std::make_shared<FilePromise>();
+    const QString fallback = localized(QStringLiteral("Category"));
+    for (const ManagedObjectID& id : row.row().objectIDs()) {
+        const BXCategory* category = asCategory(m_context->objectRegisteredForID(id));
+        if (!category)
+            continue;
+        promise->addFile(BXFileNames::safeFileName(category->categoryName(), fallback),
+            [controller = QPointer(const_cast<BXCategoriesArrayController*>(this)), id](
+                const QString& path, Error* error) {
+                // The category the drag started with, wherever it stands now.
+                const ManagedObjectPtr dragged = controller && controller->m_context
+                    ? controller->m_context->objectRegisteredForID(id)
+                    : nullptr;
+                if (!dragged || dragged->isDeleted() || !dragged->managedObjectContext()) {
+                    Error::set(error,
+                        Error(QStringLiteral("BXCategoriesErrorDomain"), 1,
+                            QStringLiteral("The category no longer exists.")));
+                    return false;
+                }
+                bool exported = false;
+                controller->exportNotesInCategory(dragged, path, false, &exported);
+                if (!exported)
+                    Error::set(error,
+                        Error(QStringLiteral("BXCategoriesErrorDomain"), 2,
+                            QStringLiteral("The notes could not be exported.")));
+                return exported;
+            });
+    }
+    return row.mimeData(promise);
+}
+
+QString BXCategoriesArrayController::exportNotesInCategory(
+    const ManagedObjectPtr& object, const QString& folder, bool createFolder, bool* exported)
+{
+    if (exported)
+        *exported = false;
+    const BXCategory* category = asCategory(object);
+    if (!category)
+        return {};
+    QString name;
+    QString target = folder;
+    if (createFolder) {
+        name = BXFileNames::uniqueFileName(BXFileNames::safeFileName(category->categoryName(),
+                                               localized(QStringLiteral("Category"))),
+            folder);
+        target = QDir(folder).filePath(name);
+    }
+    if (!QDir().mkpath(target)) {
+        log(QStringLiteral("Couldn't create folder “%@” for export, error: %@"),
+            name.isEmpty() ? target : name, Error::fromErrno(errno, target).localizedDescription());
+        return {};
+    }
+    const Objects notes = category->notes();
+    QStringList written;
+    const bool wrote = exportNotes(notes, target, &written);
+    if (exported)
+        *exported = notes.isEmpty() || (wrote && !written.isEmpty());
+    if (!notes.isEmpty() && !wrote)
+        log(QStringLiteral("Nothing exported into “%@”: no export for the notes"), target);
+    return name;
+}
+
+bool BXCategoriesArrayController::exportNotes(
+    const Objects& notes, const QString& folder, QStringList* exportedNames)
+{
+    return delegate()
+        && delegate()->tableArrayControllerExportNotes(
+            this, notes, QUrl::fromLocalFile(folder), exportedNames);
+}
+
+// Drops.
+
+ManagedObjectPtr BXCategoriesArrayController::categoryAt(int row) const
+{
+    return indexValid(row) ? arrangedObjects().at(row) : nullptr;
+}
+
+namespace {
+
+BXManagedObjectsArrayController* listControllerOf(QObject* source)
+{
+    if (auto* table = qobject_cast<BXTableView*>(source))
+        return dynamic_cast<BXManagedObjectsArrayController*>(table->delegate());
+    if (auto* outline = qobject_cast<BXOutlineView*>(source)) {
+        if (auto* model = qobject_cast<BXCategoriesOutlineModel*>(outline->model()))
+            return model->controller();
+    }
+    return nullptr;
+}
+
+ManagedObjectContext* contextOf(const BXManagedObjectsArrayController* controller)
+{
+    if (const auto* categories = dynamic_cast<const BXCategoriesArrayController*>(controller))
+        return categories->managedObjectContext();
+    const auto& arranged = controller->arrangedObjects();
+    return arranged.isEmpty() ? nullptr : arranged.first()->managedObjectContext();
+}
+
+// The dragged objects: those the drag captured when it did, still alive, else the rows of the
+// source that are in range.
+Objects draggedObjects(const QMimeData* data, const BXManagedObjectsArrayController* source)
+{
+    Objects objects;
+    const QList<ManagedObjectID> ids = BXPasteboardCategoryRow::objectIDsFromMimeData(data);
+    ManagedObjectContext* context = contextOf(source);
+    if (!ids.isEmpty()) {
+        for (const ManagedObjectID& id : ids) {
+            ManagedObjectPtr object = context ? context->objectRegisteredForID(id) : nullptr;
+            if (object && !object->isDeleted() && object->managedObjectContext())
+                objects.append(object);
+        }
+        return objects;
+    }
+    const IndexSet rows
+        = BXPasteboardNoteRow::rowIndexesFromData(data->data(BXPasteboardNoteRow::RowIndexesType));
+    for (const int row : rows.toList()) {
+        if (source->indexValid(row))
+            objects.append(source->arrangedObjects().at(row));
+    }
+    return objects;
+}
+
+// Local paths of the dropped files, links left out; a path whose link state cannot be read
+// counts as a link.
+QStringList droppedFilePaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        struct stat info { };
+        const QByteArray path = QFile::encodeName(url.toLocalFile());
+        if (::lstat(path.constData(), &info) == 0 && !S_ISLNK(info.st_mode))
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+} // namespace
+
+bool BXCategoriesArrayController::onlyFoldersInFilePaths(const QStringList& paths)
+{
+    bool seen = false;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            continue;
+        if (!info.isDir()
+            || info.suffix().compare(QLatin1String("brindlex"), Qt::CaseInsensitive) == 0)
+            return false;
+        seen = true;
+    }
+    return seen;
+}
+
+bool BXCategoriesArrayController::askDelegate(
+    int row, DropPosition position, bool external, int count) const
+{
+    if (!delegate())
+        return true;
+    QVariantMap info { { QStringLiteral("DropOperation"), int(position) },
+        { QStringLiteral("DropExternal"), external } };
+    if (count >= 0)
+        info.insert(QStringLiteral("DropCount"), count);
+    return delegate()
+        ->tableArrayControllerCanHandleDropOnRow(
+            const_cast<BXCategoriesArrayController*>(this), row, info)
+        .value_or(true);
+}
+
+DropValidation BXCategoriesArrayController::validateDrop(const DropInfo& info) const
+{
+    const int r = info.row();
+    const DropPosition op = info.position();
+    const bool command = info.modifiers() & Qt::ControlModifier;
+    const ManagedObjectPtr target = categoryAt(r);
+    const bool calculated = isCalculatedCategory(target);
+    const bool allNotes = target && target == m_allNotes;
+    BXManagedObjectsArrayController* source = listControllerOf(info.source());
+    DropValidation result;
+    if (source == this) {
+        if (isBuiltInCategory(target))
+            return DropValidation::refused();
+        result = DropValidation(Qt::MoveAction, r, DropPosition::Above, false);
+    } else if (source) {
+        const bool external = contextOf(source) != m_context;
+        const bool fromSidebar = dynamic_cast<BXCategoriesArrayController*>(source) != nullptr;
+        if (!external) {
+            // Notes join a category, so there must be one at the row.
+            if (!target || calculated)
+                return DropValidation::refused();
+            result = fromSidebar
+                ? DropValidation(Qt::LinkAction, command ? -1 : r, DropPosition::Above, false)
+                : DropValidation(Qt::LinkAction, r, DropPosition::On, false);
+        } else {
+            if (calculated && !allNotes)
+                return DropValidation::refused();
+            result = DropValidation(Qt::CopyAction, fromSidebar && command ? -1 : r, op, true);
+        }
+    } else {
+        if (calculated && !allNotes)
+            return DropValidation::refused();
+        const QStringList paths = droppedFilePaths(info.mimeData());
+        if (paths.isEmpty())
+            return DropValidation::refused();
+        int row = r;
+        if (op == DropPosition::Above) {
+            if (command)
+                row = -1;
+            if (!onlyFoldersInFilePaths(paths))
+                return DropValidation::refused();
+        }
+        result = DropValidation(Qt::CopyAction, row, op, true, int(paths.size()));
+    }
+    if (!askDelegate(result.row(), op, result.isExternal(), -1))
+        return DropValidation::refused();
+    return result;
+}
+
+bool BXCategoriesArrayController::acceptDrop(const DropInfo& info)
+{
+    const DropValidation validation = validateDrop(info);
+    if (!validation.isValid())
+        return false;
+    const QMimeData* data = info.mimeData();
+    BXManagedObjectsArrayController* source = listControllerOf(info.source());
+    if (source && data && data->hasFormat(BXPasteboardNoteRow::RowIndexesType))
+        return acceptDroppedIndexes(draggedObjects(data, source), source, validation.row(),
+            validation.position(), info.modifiers());
+    if (!source) {
+        QList<QUrl> urls;
+        for (const QString& path : droppedFilePaths(data))
+            urls.append(QUrl::fromLocalFile(path));
+        if (!urls.isEmpty())
+            return acceptDroppedUrls(urls, validation.row(), validation.position());
+    }
+    return false;
+}
+
+void BXCategoriesArrayController::setActionName(
+    const QString& one, const QString& more, qsizetype count)
+{
+    if (UndoManager* undo = undoManager())
+        undo->setActionName(localized(count == 1 ? one : more));
+}
+
+bool BXCategoriesArrayController::acceptDroppedIndexes(const Objects& dropped,
+    BXManagedObjectsArrayController* source, int row, DropPosition position,
+    Qt::KeyboardModifiers modifiers)
+{
+    if (dropped.isEmpty())
+        return false;
+    const bool external = contextOf(source) != m_context;
+    if (!askDelegate(row, position, external, int(dropped.size())))
+        return false;
+    const bool option = modifiers & Qt::AltModifier;
+    const ManagedObjectPtr target = categoryAt(row);
+    if (!external) {
+        if (source == this) {
+            IndexSet indexes;
+            for (const ManagedObjectPtr& category : dropped)
+                indexes.addIndex(indexOfArrangedObject(category.get()));
+            moveCategoriesAtIndexes(indexes, row < 0 ? int(arrangedObjects().size()) : row, option);
+            setActionName(QStringLiteral("Reorder Category"), QStringLiteral("Reorder Categories"),
+                dropped.size());
+            return true;
+        }
+        if (!isPlainCategory(target))
+            return false;
+        for (const ManagedObjectPtr& note : dropped)
+            target->addRelatedObject(BXCategory::NotesKey, note);
+        setActionName(QStringLiteral("Add Note to Category"),
+            QStringLiteral("Add Notes to Category"), dropped.size());
+        return true;
+    }
+    const Objects into = isPlainCategory(target) ? Objects { target } : Objects();
+    if (!dynamic_cast<BXCategoriesArrayController*>(source)) {
+        importNotes(dropped, into);
+        setActionName(QStringLiteral("Copy Note into Category"),
+            QStringLiteral("Copy Notes into Category"), dropped.size());
+        return true;
+    }
+    if (position == DropPosition::On) {
+        for (const ManagedObjectPtr& category : dropped)
+            importNotes(asCategory(category)->notes(), into);
+        setActionName(QStringLiteral("Copy Category Contents"),
+            QStringLiteral("Copy Categories Contents"), dropped.size());
+        return true;
+    }
+    Objects made;
+    for (qsizetype k = 0; k < dropped.size(); ++k) {
+        const ManagedObjectPtr copy = newCategory();
+        if (!copy)
+            continue;
+        asCategory(copy)->setCategoryName(asCategory(dropped.at(k))->categoryName());
+        asCategory(copy)->setPosition(k);
+        importNotes(asCategory(dropped.at(k))->notes(), { copy });
+        made.append(copy);
+    }
+    if (row != -1) {
+        IndexSet indexes;
+        int below = 0;
+        for (const ManagedObjectPtr& copy : std::as_const(made)) {
+            const int index = indexOfArrangedObject(copy.get());
+            indexes.addIndex(index);
+            if (index < row)
+                ++below;
+        }
+        moveCategoriesAtIndexes(indexes, row + below, option);
+    }
+    setSelectedObjects(made);
+    setActionName(QStringLiteral("Copy Category"), QStringLiteral("Copy Categories"), made.size());
+    return true;
+}
+
+bool BXCategoriesArrayController::acceptDroppedUrls(
+    const QList<QUrl>& urls, int row, DropPosition position)
+{
+    if (!askDelegate(row, position, true, int(urls.size())))
+        return false;
+    if (position == DropPosition::On) {
+        const ManagedObjectPtr target = categoryAt(row);
+        importNotesAtURLs(urls,
+            isPlainCategory(target) ? std::optional<Objects>(Objects { target }) : std::nullopt);
+        return true;
+    }
+    const QSet<const ManagedObject*> before = [this] {
+        QSet<const ManagedObject*> set;
+        for (const ManagedObjectPtr& object : content())
+            set.insert(object.get());
+        return set;
+    }();
+    importCategoriesAtURLs(urls);
+    Objects made;
+    IndexSet indexes;
+    int below = 0;
+    for (int i = 0; i < arrangedObjects().size(); ++i) {
+        if (before.contains(arrangedObjects().at(i).get()))
+            continue;
+        made.append(arrangedObjects().at(i));
+        indexes.addIndex(i);
+        if (i < row)
+            ++below;
+    }
+    if (row != -1 && !indexes.isEmpty())
+        moveCategoriesAtIndexes(indexes, row + below, true);
+    setSelectedObjects(made);
+    return true;
+}
+
+void BXCategoriesArrayController::importNotes(const Objects& notes, const Objects& categories)
+{
+    if (delegate())
+        delegate()->tableArrayControllerImportNotes(this, notes, categories, {});
+}
+
+void BXCategoriesArrayController::importNotesAtURLs(
+    const QList<QUrl>& urls, const std::optional<Objects>& categories)
+{
+    if (delegate())
+        delegate()->tableArrayControllerImportNotesAtURLs(this, urls, categories, {});
+}
+
+void BXCategoriesArrayController::importCategoriesAtURLs(const QList<QUrl>& urls)
+{
+    if (!m_context)
+        return;
+    m_context->processPendingChanges();
+    UndoManager* undo = undoManager();
+    if (undo)
+        undo->disableUndoRegistration();
+    for (const QUrl& url : urls) {
+        const ManagedObjectPtr category = newCategory();
+        if (!category)
+            continue;
+        asCategory(category)->setCategoryName(QFileInfo(url.toLocalFile()).fileName());
+        const auto& coordinator = m_context->persistentStoreCoordinator();
+        if (coordinator && coordinator->hasStore()) {
+            Error error;
+            if (!m_context->save(&error)) {
+                log(QStringLiteral("error saving context %@"), error.localizedDescription());
+                continue;
+            }
+        }
+        importNotesAtURLs({ url }, Objects { category });
+    }
+    m_context->processPendingChanges();
+    if (undo)
+        undo->enableUndoRegistration();
+}
+
+std::optional<std::pair<int, DropPosition>> BXCategoriesArrayController::arrangedDropTarget(
+    const QModelIndex& index, OutlineDrop place) const
+{
+    const int count = int(arrangedObjects().size());
+    if (!index.isValid() || place == OutlineDrop::OnViewport)
+        return std::pair(count, DropPosition::Above);
+    if (const ManagedObjectPtr category = m_outlineModel->objectForIndex(index)) {
+        const int row = indexOfArrangedObject(category.get());
+        switch (place) {
+        case OutlineDrop::OnItem:
+            return std::pair(row, DropPosition::On);
+        case OutlineDrop::BelowItem:
+            return std::pair(row + 1, DropPosition::Above);
+        default:
+            return std::pair(row, DropPosition::Above);
+        }
+    }
+    const BXCategorySectionHeader* section = m_outlineModel->sectionForIndex(index);
+    if (section != m_tagsSection.get())
+        return std::nullopt;
+    return std::pair(section->children().isEmpty()
+            ? count
+            : indexOfArrangedObject(section->children().first().get()),
+        DropPosition::Above);
 }

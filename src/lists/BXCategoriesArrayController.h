@@ -2,9 +2,12 @@
 
 #include "BXCategorySectionHeader.h"
 #include "BXOutlineView.h"
+#include "BXPasteboardCategoryRow.h"
 #include "BXTableManagedObjectsArrayController.h"
 #include "BXTableView.h"
 
+#include "platform/controllers/DropInfo.h"
+#include "platform/controllers/DropValidation.h"
 #include "platform/foundation/IndexSet.h"
 
 #include <QList>
@@ -16,6 +19,7 @@
 
 class BXCategoriesOutlineModel;
 class BXFetchedNotesCategory;
+class QDropEvent;
 
 namespace platform {
 class ManagedObjectContext;
@@ -31,7 +35,8 @@ struct Notification;
 // renames at once, marks the categories that hold peeked notes, and adds, deletes and reorders
 // categories with named undo steps. The sidebar shows it as an outline (setOutlineView) whose
 // rows count the section rows too. Main thread only.
-class BXCategoriesArrayController : public BXTableManagedObjectsArrayController {
+class BXCategoriesArrayController : public BXTableManagedObjectsArrayController,
+                                    public BXPasteboardCategoryRowDelegate {
     Q_OBJECT
 
 public:
@@ -162,6 +167,39 @@ public:
     // when the clicked category is selected, else the clicked one.
     void menuNeedsUpdate(QMenu* menu) const;
 
+    // Dragging out: every row can be dragged, the built-ins too. Each category is promised as a
+    // folder holding its notes as files, written when the drop asks for it.
+    QString fileType() const override;
+    QList<platform::ManagedObjectID> objectIDsForRows(
+        const platform::IndexSet& rows) const override;
+    QString stringForRow(int row) const override;
+    QMimeData* mimeDataForRows(const platform::IndexSet& rows) const;
+    // Writes the category's notes into a folder of its own (`createFolder`, named after it and
+    // made unique in `folder`) or into `folder` itself. The folder's name; empty when the folder
+    // could not be made (with `createFolder`) or was not asked for. `exported` tells whether
+    // the folder exists and the delegate wrote the notes.
+    QString exportNotesInCategory(const platform::ManagedObjectPtr& category, const QString& folder,
+        bool createFolder, bool* exported = nullptr);
+    // The delegate's export; false without one, or when it wrote nothing for some notes.
+    bool exportNotes(const Objects& notes, const QString& folder, QStringList* exportedNames);
+
+    // Drops, in arranged rows: `row` -1 is the list as a whole, the arranged count the end.
+    platform::DropValidation validateDrop(const platform::DropInfo& info) const;
+    bool acceptDrop(const platform::DropInfo& info);
+    // Where a drop at `index` of the outline lands in arranged rows: on a category, above or
+    // below it; on or around the TAGS header above the first user category; below the last row
+    // above the end. Null where nothing may be dropped (on SMART).
+    enum class OutlineDrop { OnItem, AboveItem, BelowItem, OnViewport };
+    std::optional<std::pair<int, platform::DropPosition>> arrangedDropTarget(
+        const QModelIndex& index, OutlineDrop place) const;
+    void importNotes(const Objects& notes, const Objects& categories);
+    void importNotesAtURLs(const QList<QUrl>& urls, const std::optional<Objects>& categories);
+    // One new category per folder, named after it, holding the folder's files.
+    void importCategoriesAtURLs(const QList<QUrl>& urls);
+    // True when at least one existing path was seen and all of them are folders; a document
+    // package counts as a file.
+    static bool onlyFoldersInFilePaths(const QStringList& paths);
+
 signals:
     // The categories' notes changed under a selected smart category: read them again.
     void selectedCategoryNotesChanged();
@@ -175,6 +213,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    platform::ManagedObjectPtr categoryAt(int row) const;
+    bool outlineDragEvent(QDropEvent* event);
+    bool acceptDroppedIndexes(const Objects& dropped, BXManagedObjectsArrayController* source,
+        int row, platform::DropPosition position, Qt::KeyboardModifiers modifiers);
+    bool acceptDroppedUrls(const QList<QUrl>& urls, int row, platform::DropPosition position);
+    bool askDelegate(int row, platform::DropPosition position, bool external, int count) const;
+    void setActionName(const QString& one, const QString& more, qsizetype count);
     std::shared_ptr<BXFetchedNotesCategory> smartCategory(
         const QString& identifier, const QString& name, const QString& predicateFormat);
     void observeCategories();

@@ -153,10 +153,32 @@ Qt::ItemFlags BXCategoriesOutlineModel::flags(const QModelIndex& index) const
     if (sectionForIndex(index))
         return Qt::ItemIsEnabled;
     const auto* category = dynamic_cast<const BXCategory*>(objectForIndex(index).get());
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+        | Qt::ItemIsDragEnabled;
     if (category && category->isEditable())
         flags |= Qt::ItemIsEditable;
     return flags;
+}
+
+QStringList BXCategoriesOutlineModel::mimeTypes() const
+{
+    return { BXPasteboardNoteRow::RowIndexesType, BXPasteboardCategoryRow::PlainTextType };
+}
+
+QMimeData* BXCategoriesOutlineModel::mimeData(const QModelIndexList& indexes) const
+{
+    platform::IndexSet rows;
+    for (const QModelIndex& index : indexes) {
+        const int row = m_controller->indexOfArrangedObject(objectForIndex(index).get());
+        if (row >= 0)
+            rows.addIndex(row);
+    }
+    return rows.isEmpty() ? nullptr : m_controller->mimeDataForRows(rows);
+}
+
+Qt::DropActions BXCategoriesOutlineModel::supportedDragActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 }
 
 void BXCategoriesOutlineModel::hiliteChanged()

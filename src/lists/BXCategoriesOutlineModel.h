@@ -31,7 +31,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Dragging categories out; drops are decided by the controller, which sees the drag.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
 
+    BXCategoriesArrayController* controller() const { return m_controller; }
     // Null for a section or an invalid index.
     platform::ManagedObjectPtr objectForIndex(const QModelIndex& index) const;
     BXCategorySectionHeader* sectionForIndex(const QModelIndex& index) const;
