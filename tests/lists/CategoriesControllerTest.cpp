@@ -5,7 +5,10 @@
 
 #include "platform/data/FetchRequest.h"
 
+#include <QFile>
 #include <QSignalSpy>
+
+#include <sqlite3.h>
 
 using namespace platform;
 
@@ -260,4 +263,41 @@ TEST_F(CategoriesControllerTest, KindsAndPlainQuestions)
         BXCategoriesArrayController::builtInCategoriesInCategories({ work, allNotes(), allNotes() })
             .size(),
         1);
+}
+
+namespace {
+
+void renameTable(const QUrl& store, const char* statement)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(store.toLocalFile()).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST_F(CategoriesControllerTest, AFailingLookUpInsertsNothingAndLeavesNoDuplicate)
+{
+    saveAndReopenSidebar();
+    controller.reset();
+    open();
+    context->setUndoManager(&undo);
+    // The store went bad under an open document.
+    renameTable(storeURL, "ALTER TABLE ZCATEGORY RENAME TO ZCATEGORYAWAY");
+    openSidebar();
+    EXPECT_FALSE(controller->allNotesCategory());
+    EXPECT_TRUE(controller->arrangedObjects().isEmpty());
+    EXPECT_FALSE(context->hasChanges()) << "nothing inserted";
+    controller->setSearchScope(1);
+    EXPECT_TRUE(controller->selection()->objects().isEmpty()) << "the normal selection";
+
+    controller.reset();
+    renameTable(storeURL, "ALTER TABLE ZCATEGORYAWAY RENAME TO ZCATEGORY");
+    open();
+    context->setUndoManager(&undo);
+    openSidebar();
+    EXPECT_EQ(smartCategoriesInStore(), 3);
+    EXPECT_EQ(arrangedNames(), kSmart);
 }
