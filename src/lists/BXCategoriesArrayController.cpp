@@ -217,7 +217,7 @@ void BXCategoriesArrayController::observeCategories()
 
 void BXCategoriesArrayController::categoryValueChanged(const QString& key)
 {
-    if (m_ignoreObservation)
+    if (m_ignoreObservation || m_renumbering)
         return;
     auto* changed = qobject_cast<ManagedObject*>(sender());
     if (!changed || !m_context
@@ -774,6 +774,10 @@ void BXCategoriesArrayController::moveCategoriesAtIndexes(
 {
     const bool rearranges = m_rearrangesOnChange;
     m_rearrangesOnChange = false;
+    // Renumbering touches every group after the first moved one; a save per changed position
+    // (while a smart category is selected) would write the store a hundred times for one move.
+    const bool observing = !m_renumbering;
+    m_renumbering = true;
     const Objects arranged = arrangedObjects();
     int builtIns = 0;
     while (builtIns < arranged.size() && isBuiltInCategory(arranged.at(builtIns)))
@@ -797,6 +801,11 @@ void BXCategoriesArrayController::moveCategoriesAtIndexes(
         if (category && category->position() != order.positions.at(i))
             category->setPosition(order.positions.at(i));
     }
+    m_renumbering = !observing;
+    const Objects selected = selectedObjects();
+    if (observing && std::any_of(selected.cbegin(), selected.cend(), isCalculatedCategory)
+        && m_context->hasChanges())
+        saveContext("save failed in categories controller: %@\n%@");
     rearrangeObjects();
     m_rearrangesOnChange = rearranges;
 }

@@ -242,6 +242,7 @@ private:
     bool m_restoreSelection = false;
     bool m_rearranging = false;
     bool m_rearrangesOnChange = true;
+    bool m_renumbering = false;
     bool m_syncingSelection = false;
     bool m_observingContext = false;
     unsigned m_searchScope = 0;

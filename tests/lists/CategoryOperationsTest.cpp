@@ -225,6 +225,11 @@ TEST_F(CategoryOperationsTest, MovingAndResettingOrder)
     controller->resetSelectedCategoriesOrder(); // a single row is not a run
     EXPECT_EQ(category(arranged("c"))->position(), 2);
 
+    // With a smart category selected the renumbered store is saved, once for the whole move.
+    controller->setSelectionIndex(0);
+    controller->moveCategoriesAtIndexes(IndexSet(5), 3, true);
+    EXPECT_FALSE(context->hasChanges());
+
     controller->resetCategoriesOrder();
     for (const char* name : { "a", "b", "c" })
         EXPECT_EQ(category(arranged(name))->position(), 0) << name;
