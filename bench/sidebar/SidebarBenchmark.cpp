@@ -8,7 +8,6 @@
 #include "lists/BXOutlineView.h"
 
 #include "document/BXCategory.h"
-#include "document/BXDataModel.h"
 #include "document/BXFetchedNotesCategory.h"
 
 #include "platform/data/FetchRequest.h"
@@ -16,10 +15,11 @@
 #include "platform/data/PersistentStoreCoordinator.h"
 #include "platform/foundation/UndoManager.h"
 
+#include "support/BenchNotesStore.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
-#include <QTemporaryDir>
 
 using namespace platform;
 
@@ -28,20 +28,11 @@ namespace {
 constexpr int kNotes = 10000;
 constexpr int kCategories = 200;
 
-struct NotesFile {
-    QTemporaryDir folder;
-    std::shared_ptr<PersistentStoreCoordinator> coordinator;
-};
-
-NotesFile& notesFile()
+BenchNotesStore& notesFile()
 {
-    static NotesFile* file = [] {
-        auto* made = new NotesFile;
-        made->coordinator = std::make_shared<PersistentStoreCoordinator>(BXDataModel::model());
+    static BenchNotesStore* file = [] {
+        auto* made = new BenchNotesStore;
         Error error;
-        if (!made->coordinator->addPersistentStore(SQLiteStoreType,
-                QUrl::fromLocalFile(made->folder.filePath("persistentStore")), {}, &error))
-            qFatal("store: %s", qPrintable(error.toString()));
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(made->coordinator);
         QList<ManagedObjectPtr> categories;

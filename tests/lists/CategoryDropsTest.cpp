@@ -209,10 +209,12 @@ TEST_F(CategoryDropsTest, ValidationTable)
         if (!result.isValid())
             continue;
         EXPECT_EQ(result.row(), c.shownRow);
-        if (c.source == Src::List)
+        if (c.source == Src::List) {
             EXPECT_EQ(result.position(), DropPosition::On);
-        if (c.source == Src::Own)
+        }
+        if (c.source == Src::Own) {
             EXPECT_EQ(result.position(), DropPosition::Above);
+        }
         EXPECT_EQ(result.isExternal(), c.external);
         ASSERT_EQ(files.asked.size(), 1);
         EXPECT_EQ(files.asked.first().second.value("DropOperation").toInt(), int(c.position));

@@ -8,7 +8,9 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -118,6 +120,19 @@ TEST_F(SidebarScenarioTest, RenameAddDeleteReorderSaveAndReopen)
     EXPECT_EQ(
         sectionNames(controller->tagsSection()), (QStringList { "Reading", "Home", "Projects" }));
 
+    // Drop a folder above Projects: a category of its name at that place.
+    const QString trip = bxtest::makeTempFolder() + QStringLiteral("/Trip");
+    ASSERT_TRUE(QDir().mkpath(trip));
+    QMimeData folders;
+    folders.setUrls({ QUrl::fromLocalFile(trip) });
+    const int above = controller->indexOfArrangedObject(arranged("Projects").get());
+    ASSERT_TRUE(controller->acceptDrop(
+        DropInfo(&folders, nullptr, Qt::CopyAction, Qt::CopyAction, above, DropPosition::Above)));
+    EXPECT_EQ(controller->selectedObjects(), Objects { arranged("Trip") });
+    EXPECT_EQ(sectionNames(controller->tagsSection()),
+        (QStringList { "Reading", "Home", "Trip", "Projects" }));
+    turn();
+
     // Peek at a note of Home.
     ManagedObjectPtr peeked = makeNote("rent", { arranged("Home") });
     click(arranged("Projects"));
@@ -128,8 +143,8 @@ TEST_F(SidebarScenarioTest, RenameAddDeleteReorderSaveAndReopen)
 
     controller->setOutlineView(nullptr);
     saveAndReopenSidebar();
-    EXPECT_EQ(
-        sectionNames(controller->tagsSection()), (QStringList { "Reading", "Home", "Projects" }));
+    EXPECT_EQ(sectionNames(controller->tagsSection()),
+        (QStringList { "Reading", "Home", "Trip", "Projects" }));
     EXPECT_EQ(sectionNames(controller->smartSection()),
         (QStringList { "All Notes", "Recent Notes", "No Category" }));
     EXPECT_EQ(smartCategoriesInStore(), 3);
