@@ -4,10 +4,12 @@
 
 #include "platform/controllers/ArrayControllerModel.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -88,7 +90,12 @@ private:
 
 } // namespace
 
-BXTableView::BXTableView(QWidget* parent) : QTableView(parent) { }
+BXTableView::BXTableView(QWidget* parent) : QTableView(parent)
+{
+    // Drags are offered to the delegate, which refuses them unless it takes drops.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
 
 QString BXTableView::saveColumnsString() const
 {
@@ -230,4 +237,113 @@ bool BXTableView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
             emit cellEditingBegan(editor);
     }
     return started;
+}
+
+QRect BXTableView::dropIndicatorRect(const platform::DropValidation& validation) const
+{
+    if (!validation.isValid() || !model())
+        return {};
+    const QRect area = viewport()->rect();
+    const int rows = model()->rowCount(rootIndex());
+    if (validation.row() < 0)
+        return area.adjusted(1, 1, -1, -1);
+    if (validation.position() == platform::DropPosition::On) {
+        if (validation.row() >= rows)
+            return {};
+        const int top = rowViewportPosition(validation.row());
+        return QRect(area.left(), top, area.width(), rowHeight(validation.row()));
+    }
+    // A line at the top of the row, or under the last row for a drop at the end.
+    int y = 0;
+    if (validation.row() < rows)
+        y = rowViewportPosition(validation.row());
+    else if (rows > 0)
+        y = rowViewportPosition(rows - 1) + rowHeight(rows - 1);
+    return QRect(area.left(), y - 1, area.width(), 2);
+}
+
+platform::DropInfo BXTableView::dropInfo(const QDropEvent* event) const
+{
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+    int row = index.row();
+    platform::DropPosition position = platform::DropPosition::On;
+    if (row >= 0) {
+        // The outer quarters of a row mean the gap above or below it.
+        const QRect rect = visualRect(index);
+        const int quarter = rect.height() / 4;
+        if (point.y() < rect.top() + quarter) {
+            position = platform::DropPosition::Above;
+        } else if (point.y() >= rect.bottom() - quarter) {
+            position = platform::DropPosition::Above;
+            ++row;
+        }
+    } else if (model() && model()->rowCount(rootIndex()) > 0) {
+        // Below the last row: at the end.
+        row = model()->rowCount(rootIndex());
+        position = platform::DropPosition::Above;
+    }
+    return platform::DropInfo(event->mimeData(), event->source(), event->possibleActions(),
+        event->proposedAction(), row, position, event->modifiers());
+}
+
+void BXTableView::setDropValidation(const platform::DropValidation& validation)
+{
+    m_drop = validation;
+    viewport()->update();
+}
+
+void BXTableView::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void BXTableView::dragMoveEvent(QDragMoveEvent* event)
+{
+    const platform::DropInfo drop = dropInfo(event);
+    setDropValidation(m_delegate ? m_delegate->tableViewValidateDrop(this, drop)
+                                 : platform::DropValidation::refused());
+    if (!m_drop.isValid()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(m_drop.operation());
+    event->accept();
+}
+
+void BXTableView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    setDropValidation(platform::DropValidation::refused());
+    event->accept();
+}
+
+void BXTableView::dropEvent(QDropEvent* event)
+{
+    const platform::DropInfo drop = dropInfo(event);
+    const platform::DropValidation validation = m_delegate
+        ? m_delegate->tableViewValidateDrop(this, drop)
+        : platform::DropValidation::refused();
+    setDropValidation(platform::DropValidation::refused());
+    if (!validation.isValid() || !m_delegate->tableViewAcceptDrop(this, drop, validation)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(validation.operation());
+    event->accept();
+}
+
+void BXTableView::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    const QRect indicator = dropIndicatorRect(m_drop);
+    if (indicator.isEmpty())
+        return;
+    QPainter painter(viewport());
+    const QColor colour = palette().color(QPalette::Highlight);
+    if (m_drop.row() >= 0 && m_drop.position() == platform::DropPosition::Above) {
+        painter.fillRect(indicator, colour);
+    } else {
+        painter.setPen(QPen(colour, 2));
+        painter.drawRect(indicator.adjusted(1, 1, -1, -1));
+    }
 }

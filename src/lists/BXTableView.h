@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/controllers/DropValidation.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QTableView>
@@ -11,7 +13,9 @@ class BXTableViewDelegate;
 // keeps the selection; a sideways scroll is dropped. Its column layout (order and widths) is
 // saved as one string, "{identifier, width}" per column in display order with six decimals and
 // a point, and restored from it. Columns are known by the identifier the model gives in its
-// horizontal header (ArrayControllerModel::ColumnIdentifierRole). Main thread only.
+// horizontal header (ArrayControllerModel::ColumnIdentifierRole). Drops are validated by the
+// delegate, and the drop indicator shows its answer: a line above a row, a box around a row,
+// a frame around the whole list for row -1. Main thread only.
 class BXTableView : public QTableView {
     Q_OBJECT
     Q_PROPERTY(bool disableTabEditing READ disableTabEditing WRITE setDisableTabEditing)
@@ -47,6 +51,11 @@ public:
     // Applies an open cell edit and closes the editor; false when the editor refuses (its
     // input is not acceptable) and stays open. True when nothing is being edited.
     bool endCellEditing();
+    // Where the indicator of `validation` is drawn, in viewport coordinates; empty for a
+    // refusal.
+    QRect dropIndicatorRect(const platform::DropValidation& validation) const;
+    // The answer for the drag now over the table; a refusal when none is.
+    const platform::DropValidation& currentDropValidation() const { return m_drop; }
 
 signals:
     // A cell editor opened.
@@ -57,8 +66,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    platform::DropInfo dropInfo(const QDropEvent* event) const;
+    void setDropValidation(const platform::DropValidation& validation);
+
     BXTableViewDelegate* m_delegate = nullptr;
     bool m_disableTabEditing = false;
     QPointer<QWidget> m_nextTabView;
@@ -66,4 +83,5 @@ private:
     // Widths set with fractions, by column; the header holds whole pixels.
     QHash<int, double> m_widths;
     int m_clickedRow = -1;
+    platform::DropValidation m_drop;
 };

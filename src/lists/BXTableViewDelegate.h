@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/controllers/DropValidation.h"
+
 class BXTableView;
 
 // What a BXTableView asks of the controller that drives it.
@@ -12,6 +14,25 @@ public:
     virtual bool deleteSelectionInTableView(BXTableView* table)
     {
         (void)table;
+        return false;
+    }
+
+    // Where and how `drop` would land; a refusal when the delegate takes no drops.
+    virtual platform::DropValidation tableViewValidateDrop(
+        BXTableView* table, const platform::DropInfo& drop)
+    {
+        (void)table;
+        (void)drop;
+        return platform::DropValidation::refused();
+    }
+    // Performs a drop validated before, retargeted to `validation`; false when nothing was
+    // taken.
+    virtual bool tableViewAcceptDrop(BXTableView* table, const platform::DropInfo& drop,
+        const platform::DropValidation& validation)
+    {
+        (void)table;
+        (void)drop;
+        (void)validation;
         return false;
     }
 };

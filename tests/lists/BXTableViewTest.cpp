@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -23,6 +24,28 @@ public:
         return true;
     }
     int deletes = 0;
+};
+
+// Takes drops only between rows, turns a drop on a row into a drop above it, and copies what
+// comes from outside the application.
+class RetargetingDelegate final : public BXTableViewDelegate {
+public:
+    DropValidation tableViewValidateDrop(BXTableView*, const DropInfo& drop) override
+    {
+        proposals.append({ drop.row(), drop.position() });
+        if (!drop.mimeData()->hasText())
+            return DropValidation::refused();
+        return DropValidation(drop.isExternal() ? Qt::CopyAction : Qt::MoveAction, drop.row(),
+            drop.row() < 0 ? DropPosition::On : DropPosition::Above, drop.isExternal(), 1);
+    }
+    bool tableViewAcceptDrop(
+        BXTableView*, const DropInfo&, const DropValidation& validation) override
+    {
+        accepted.append(validation.row());
+        return true;
+    }
+    QList<std::pair<int, DropPosition>> proposals;
+    QList<int> accepted;
 };
 
 class BXTableViewTest : public NotesFixture {
@@ -146,6 +169,66 @@ TEST_F(BXTableViewTest, ClickBelowTheRowsKeepsTheSelection)
         table.viewport(), Qt::LeftButton, {}, table.visualRect(model.index(0, 0)).center());
     EXPECT_EQ(controller.selectionIndex(), 0);
     EXPECT_EQ(table.clickedRow(), 0);
+}
+
+TEST_F(BXTableViewTest, DropIndicatorFollowsTheDelegatesAnswer)
+{
+    controller.setContent(makeNotes({ "a", "b", "c" }));
+    table.show();
+    RetargetingDelegate delegate;
+    table.setDelegate(&delegate);
+    QMimeData text;
+    text.setText(QStringLiteral("dragged"));
+    QMimeData other;
+    other.setData(QStringLiteral("application/x-other"), "x");
+
+    const QRect second = table.visualRect(model.index(1, 0));
+    const QRect third = table.visualRect(model.index(2, 0));
+    struct Case {
+        const char* name;
+        QPoint point;
+        const QMimeData* data;
+        bool accepted;
+        std::pair<int, DropPosition> proposal;
+        QRect indicator;
+    };
+    const Case cases[] = {
+        { "middle of a row becomes above it", second.center(), &text, true, { 1, DropPosition::On },
+            QRect(0, second.top() - 1, table.viewport()->width(), 2) },
+        { "top quarter of a row", QPoint(5, third.top() + 1), &text, true,
+            { 2, DropPosition::Above }, QRect(0, third.top() - 1, table.viewport()->width(), 2) },
+        { "below the rows is the end", QPoint(5, third.bottom() + 40), &text, true,
+            { 3, DropPosition::Above },
+            QRect(0, third.top() + table.rowHeight(2) - 1, table.viewport()->width(), 2) },
+        { "refused data shows nothing", second.center(), &other, false, { 1, DropPosition::On },
+            QRect() },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        delegate.proposals.clear();
+        // The application hands later moves only to a widget that accepted the enter.
+        QDragEnterEvent move(c.point, Qt::CopyAction | Qt::MoveAction, c.data, Qt::LeftButton, {});
+        QApplication::sendEvent(table.viewport(), &move);
+        EXPECT_EQ(move.isAccepted(), c.accepted);
+        ASSERT_EQ(delegate.proposals.size(), 1);
+        EXPECT_EQ(delegate.proposals.front(), c.proposal);
+        EXPECT_EQ(table.dropIndicatorRect(table.currentDropValidation()), c.indicator);
+        if (c.accepted)
+            EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+    }
+
+    // The whole list, for row -1.
+    EXPECT_EQ(table.dropIndicatorRect(DropValidation(Qt::CopyAction, -1, DropPosition::On, true)),
+        table.viewport()->rect().adjusted(1, 1, -1, -1));
+
+    QDragEnterEvent enter(second.center(), Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(table.viewport(), &enter);
+    QDropEvent drop(QPointF(second.center()), Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(table.viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(delegate.accepted, QList<int>({ 1 }));
+    EXPECT_FALSE(table.currentDropValidation().isValid());
+    table.setDelegate(nullptr);
 }
 
 TEST_F(BXTableViewTest, SidewaysGesturesDoNotScrollTheList)
