@@ -1348,6 +1348,18 @@ bool BXCategoriesArrayController::acceptDrop(const DropInfo& info)
     return false;
 }
 
+DropValidation BXCategoriesArrayController::tableViewValidateDrop(
+    BXTableView*, const DropInfo& drop)
+{
+    return validateDrop(drop);
+}
+
+bool BXCategoriesArrayController::tableViewAcceptDrop(
+    BXTableView*, const DropInfo& drop, const DropValidation&)
+{
+    return acceptDrop(drop);
+}
+
 void BXCategoriesArrayController::setActionName(
     const QString& one, const QString& more, qsizetype count)
 {

@@ -186,6 +186,11 @@ public:
     // Drops, in arranged rows: `row` -1 is the list as a whole, the arranged count the end.
     platform::DropValidation validateDrop(const platform::DropInfo& info) const;
     bool acceptDrop(const platform::DropInfo& info);
+    // The table form takes the same drops, its rows being arranged rows.
+    platform::DropValidation tableViewValidateDrop(
+        BXTableView* table, const platform::DropInfo& drop) override;
+    bool tableViewAcceptDrop(BXTableView* table, const platform::DropInfo& drop,
+        const platform::DropValidation& validation) override;
     // Where a drop at `index` of the outline lands in arranged rows: on a category, above or
     // below it; on or around the TAGS header above the first user category; below the last row
     // above the end. Null where nothing may be dropped (on SMART).

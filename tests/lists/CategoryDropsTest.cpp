@@ -382,3 +382,19 @@ TEST_F(CategoryDropsTest, OutlineDropPlacesMapToArrangedRows)
         EXPECT_EQ(controller->arrangedDropTarget(c.index, c.place), c.target);
     }
 }
+
+TEST_F(CategoryDropsTest, TheTableFormTakesTheSameDrops)
+{
+    controller->setOutlineView(nullptr);
+    BXTableView table;
+    controller->setTableView(&table);
+    const auto listRows = notesData(IndexSet(0));
+    const DropInfo drop(
+        listRows.get(), &notesTable, Qt::LinkAction, Qt::LinkAction, 3, DropPosition::On);
+    BXTableViewDelegate* asDelegate = controller.get();
+    const DropValidation validation = asDelegate->tableViewValidateDrop(&table, drop);
+    EXPECT_EQ(validation.operation(), Qt::LinkAction);
+    EXPECT_TRUE(asDelegate->tableViewAcceptDrop(&table, drop, validation));
+    EXPECT_EQ(category(work)->notes(), Objects { notes.at(0) });
+    controller->setTableView(nullptr);
+}
