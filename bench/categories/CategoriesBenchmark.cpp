@@ -10,12 +10,12 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
 
+#include "support/BenchNotesStore.h"
 #include "support/ColdRun.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
-#include <QTemporaryDir>
 
 using namespace platform;
 
@@ -24,20 +24,11 @@ namespace {
 constexpr int kNotes = 10000;
 constexpr int kTags = 20;
 
-struct NotesFile {
-    QTemporaryDir folder;
-    std::shared_ptr<PersistentStoreCoordinator> coordinator;
-};
-
-NotesFile& notesFile()
+BenchNotesStore& notesFile()
 {
-    static NotesFile* file = [] {
-        auto* made = new NotesFile;
-        made->coordinator = std::make_shared<PersistentStoreCoordinator>(BXDataModel::model());
+    static BenchNotesStore* file = [] {
+        auto* made = new BenchNotesStore;
         Error error;
-        if (!made->coordinator->addPersistentStore(SQLiteStoreType,
-                QUrl::fromLocalFile(made->folder.filePath("persistentStore")), {}, &error))
-            qFatal("store: %s", qPrintable(error.toString()));
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(made->coordinator);
 
@@ -118,7 +109,7 @@ void fetchWarm(benchmark::State& state, const QString& id)
 void fetchCold(benchmark::State& state, const QString& id)
 {
     ColdRun::iterate(
-        state, QStringLiteral("category"), { notesFile().folder.filePath("persistentStore"), id });
+        state, QStringLiteral("category"), { notesFile().storePath(), id });
 }
 
 // What the store alone costs: every note with the columns the smart categories read, and the

@@ -33,6 +33,7 @@ public:
     // "categoryName", "notes" and "fetchedNotes" answer as the members above do.
     QVariant valueForKey(const QString& key) const override;
 
-private:
+    // The predicate a fetch of the notes uses now: the stored one with $dateBeforeNow bound
+    // for Recent Notes. Bind once and evaluate it on many notes rather than fetching them all.
     platform::PredicateRef fetchPredicate() const;
 };

@@ -338,11 +338,8 @@ QByteArray ValueComparison::sortKey(const QString& text, Collation collation)
     switch (collation) {
     case Collation::Plain:
         return codeUnits(text);
-    case Collation::CaseInsensitive: {
-        QString folded;
-        return codeUnits(
-            StringFolding::fold(text, ComparisonPredicate::CaseInsensitive, folded).toString());
-    }
+    case Collation::CaseInsensitive:
+        return codeUnits(fold(text, ComparisonPredicate::CaseInsensitive));
     default:
         break;
     }

@@ -1,0 +1,55 @@
+#include "BXPasteboardCategoryRow.h"
+
+#include "platform/appkit/FilePromiseMimeData.h"
+
+using namespace platform;
+
+namespace {
+
+const char* const kObjectIDsProperty = "bxDraggedObjectIDs";
+
+} // namespace
+
+BXPasteboardCategoryRow::BXPasteboardCategoryRow(
+    const IndexSet& rows, const BXPasteboardCategoryRowDelegate* delegate)
+    : m_row(rows, delegate)
+{
+    if (delegate) {
+        for (const int row : rows.toList())
+            m_names.append(delegate->stringForRow(row));
+    }
+}
+
+QStringList BXPasteboardCategoryRow::writableTypes() const
+{
+    return m_row.writableTypes() + QStringList { PlainTextType };
+}
+
+QByteArray BXPasteboardCategoryRow::pasteboardPropertyListForType(const QString& type) const
+{
+    if (type == PlainTextType)
+        return m_names.join(u'\n').toUtf8();
+    return m_row.pasteboardPropertyListForType(type);
+}
+
+QMimeData* BXPasteboardCategoryRow::mimeData(std::shared_ptr<const FilePromise> promise) const
+{
+    auto* data = new FilePromiseMimeData(std::move(promise));
+    for (const QString& type : writableTypes())
+        data->setData(type, pasteboardPropertyListForType(type));
+    QVariantList ids;
+    for (const ManagedObjectID& id : m_row.objectIDs())
+        ids.append(QVariant::fromValue(id));
+    data->setProperty(kObjectIDsProperty, ids);
+    return data;
+}
+
+QList<ManagedObjectID> BXPasteboardCategoryRow::objectIDsFromMimeData(const QMimeData* data)
+{
+    QList<ManagedObjectID> ids;
+    if (!data)
+        return ids;
+    for (const QVariant& id : data->property(kObjectIDsProperty).toList())
+        ids.append(id.value<ManagedObjectID>());
+    return ids;
+}
