@@ -3,6 +3,7 @@
 #include "AlertPresenter.h"
 #include "WindowController.h"
 
+#include "platform/controllers/Editor.h"
 #include "platform/data/PersistentStore.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
@@ -129,6 +130,14 @@ bool Document::configurePersistentStoreCoordinatorForURL(const QUrl& url, const 
 void Document::saveToURL(
     const QUrl& url, const QString& type, SaveOperation operation, Completion completion)
 {
+    const bool userAsked = operation == SaveOperation::Save || operation == SaveOperation::SaveAs
+        || operation == SaveOperation::SaveTo;
+    Error commitError;
+    if (userAsked && !commitRegisteredEditors(&commitError)) {
+        if (completion)
+            completion(commitError);
+        return;
+    }
     performAsynchronousFileAccessUsingBlock(
         [this, url, type, operation, completion](std::function<void()> done) {
             SaveOperation effective = operation;
@@ -400,6 +409,13 @@ void Document::windowControllerWillClose(WindowController* controller)
 
 void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
 {
+    Error commitError;
+    if (!commitRegisteredEditors(&commitError)) {
+        log(QStringLiteral("an open edit could not be committed before closing: %@"),
+            commitError.toString());
+        decision(false);
+        return;
+    }
     if (m_fileURL.isEmpty()) {
         decision(!isDocumentEdited());
         return;
@@ -409,6 +425,35 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
             log(QStringLiteral("autosave before closing failed: %@"), error.toString());
         decision(!error);
     });
+}
+
+void Document::objectDidBeginEditing(Editor* editor)
+{
+    if (editor && !m_editors.contains(editor))
+        m_editors.append(editor);
+}
+
+void Document::objectDidEndEditing(Editor* editor)
+{
+    m_editors.removeAll(editor);
+}
+
+bool Document::commitRegisteredEditors(Error* error)
+{
+    // A copy: a committing editor unregisters itself.
+    const QList<Editor*> editors = m_editors;
+    for (Editor* editor : editors) {
+        if (!m_editors.contains(editor))
+            continue;
+        Error refusal;
+        if (!editor->commitEditingAndReturnError(&refusal)) {
+            if (refusal.isNull())
+                refusal = Error(kCocoaErrorDomain, UserCancelledError);
+            Error::set(error, refusal);
+            return false;
+        }
+    }
+    return true;
 }
 
 void Document::close()

@@ -15,6 +15,7 @@
 
 namespace platform {
 
+class Editor;
 class UndoManager;
 class WindowController;
 
@@ -42,6 +43,9 @@ enum class SaveOperation : int {
 // A locked document (its file lies where it cannot be written) keeps its file as it is: saves
 // in place are refused, and an edit brings up one alert that says so and offers to save a copy
 // elsewhere; without a copy the edits are undone. Main thread only.
+// Editors with an open edit register through objectDidBeginEditing(); a save the user asked
+// for (save, save as, save to) and a close commit them first, and a refusal stops the save or
+// the close. Autosaves leave open edits alone. Main thread only.
 class Document : public QObject {
     Q_OBJECT
 
@@ -104,6 +108,11 @@ public:
     bool isDocumentEdited() const { return m_changeCount != 0; }
     bool hasUnautosavedChanges() const { return m_unautosavedCount != 0; }
 
+    // Not owned: an editor unregisters with objectDidEndEditing() before it goes away.
+    void objectDidBeginEditing(Editor* editor);
+    void objectDidEndEditing(Editor* editor);
+    const QList<Editor*>& registeredEditors() const { return m_editors; }
+
     // Runs `block` now, or after the file accesses queued before it have ended.
     void performAsynchronousFileAccessUsingBlock(FileAccessBlock block);
 
@@ -143,6 +152,8 @@ private:
     void refuseEditOfLockedFile();
     void undoRefusedEdits();
     Error lockedFileError() const;
+    // Commits every registered editor; false with the first refusal's error.
+    bool commitRegisteredEditors(Error* error);
 
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
     std::unique_ptr<UndoManager> m_undoManager;
@@ -161,6 +172,7 @@ private:
     std::deque<FileAccessBlock> m_fileAccessQueue;
     bool m_fileAccessRunning = false;
     QList<WindowController*> m_windowControllers;
+    QList<Editor*> m_editors;
     bool m_closed = false;
 };
 

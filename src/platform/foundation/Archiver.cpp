@@ -2,6 +2,7 @@
 
 #include "Color.h"
 #include "Format.h"
+#include "IndexSet.h"
 #include "Localized.h"
 #include "ParagraphStyle.h"
 
@@ -492,6 +493,15 @@ Registry::Registry()
     add(QStringLiteral("NSData"), QMetaType::QByteArray, encodeData, decodeData);
     add(QStringLiteral("NSArray"), QMetaType::QVariantList, encodeArray, decodeArray);
     add(QStringLiteral("NSDictionary"), QMetaType::QVariantMap, encodeDictionary, decodeDictionary);
+    add(
+        QStringLiteral("NSIndexSet"), QMetaType::fromType<IndexSet>().id(),
+        [](const QVariant& value, QCborMap& fields, Archiver::Encoder&) {
+            return IndexSet::encodeFields(value.value<IndexSet>(), fields);
+        },
+        [](const QCborMap& fields, Archiver::Decoder&) -> std::optional<QVariant> {
+            const std::optional<IndexSet> set = IndexSet::decodeFields(fields);
+            return set ? std::optional<QVariant>(QVariant::fromValue(*set)) : std::nullopt;
+        });
     addNumberKinds();
 }
 

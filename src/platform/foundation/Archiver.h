@@ -41,7 +41,7 @@ enum ArchiverErrorCode : int {
 //   as local time), QByteArray <-> NSData, QVariantList <-> NSArray (a QStringList is archived
 //   as an array and decodes as a QVariantList), QVariantMap <-> NSDictionary.
 //   NSNumber keeps its kind: bool, int, uint, qint64, quint64, float and double decode as the
-//   type they were archived from.
+//   type they were archived from. platform::IndexSet <-> NSIndexSet (its runs).
 //
 // Further classes (sort descriptors, predicates) are added with registerClass(). All static
 // functions are thread-safe.

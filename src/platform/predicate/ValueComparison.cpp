@@ -298,4 +298,39 @@ int ValueComparison::compareStrings(const QString& left, const QString& right, C
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
+QByteArray ValueComparison::sortKey(const QString& text, Collation collation)
+{
+    const auto codeUnits = [](const QString& units) {
+        // Big-endian, so that byte order is code-unit order.
+        QByteArray bytes(units.size() * 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < units.size(); ++i) {
+            const char16_t unit = units.at(i).unicode();
+            bytes[2 * i] = char(unit >> 8);
+            bytes[2 * i + 1] = char(unit & 0xff);
+        }
+        return bytes;
+    };
+    switch (collation) {
+    case Collation::Plain:
+        return codeUnits(text);
+    case Collation::CaseInsensitive:
+        return codeUnits(caseFold(text));
+    default:
+        break;
+    }
+    UCollator* c = collator(collation);
+    if (!c)
+        return codeUnits(text);
+    QByteArray key(qMax<qsizetype>(32, text.size() * 4), Qt::Uninitialized);
+    int32_t length = ucol_getSortKey(c, uchars(text), int32_t(text.size()),
+        reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+    if (length > key.size()) {
+        key.resize(length);
+        length = ucol_getSortKey(c, uchars(text), int32_t(text.size()),
+            reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+    }
+    key.resize(length);
+    return key;
+}
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -47,6 +48,9 @@ public:
     static bool like(const QString& text, const QString& pattern);
 
     static int compareStrings(const QString& left, const QString& right, Collation collation);
+    // Bytes whose plain byte order is compareStrings()'s order under `collation`: made once per
+    // string, they make sorting many strings cheap.
+    static QByteArray sortKey(const QString& text, Collation collation);
 };
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/predicate/Predicate.h"
 #include "platform/predicate/PredicateArchiving.h"
 #include "platform/predicate/SortDescriptor.h"
+#include "platform/predicate/ValueComparison.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -94,6 +95,27 @@ TEST(SortDescriptor, MixedValuesAndSeveralKeys)
     // Values of different kinds still give one consistent order.
     EXPECT_EQ(SortDescriptor().compareValues(5, "5"), -1);
     EXPECT_EQ(SortDescriptor().compareValues("5", 5), 1);
+}
+
+TEST(SortDescriptor, CollationKeysOrderAsTheComparisonDoes)
+{
+    using Collation = ValueComparison::Collation;
+    const QStringList texts { "", "a", "A", "b", "B", "ab", "Éclair", "eclair", "zebra", "Zebra",
+        "item 9", "item 10", "naïve", "naive", "\u00df", "ss", "😀", "\uffff", "a b" };
+    for (const Collation collation :
+        { Collation::Plain, Collation::CaseInsensitive, Collation::Localized,
+            Collation::LocalizedCaseInsensitive, Collation::LocalizedStandard }) {
+        SCOPED_TRACE(int(collation));
+        for (const QString& left : texts) {
+            for (const QString& right : texts) {
+                SCOPED_TRACE(qPrintable(left + QStringLiteral(" | ") + right));
+                const int byKeys = ValueComparison::sortKey(left, collation)
+                                       .compare(ValueComparison::sortKey(right, collation));
+                EXPECT_EQ((byKeys > 0) - (byKeys < 0),
+                    ValueComparison::compareStrings(left, right, collation));
+            }
+        }
+    }
 }
 
 TEST(PredicateArchive, PredicatesAndSortDescriptorsSurviveArchiving)

@@ -1,0 +1,36 @@
+#include "BXManagedObjectsArrayController.h"
+
+using namespace platform;
+
+bool BXManagedObjectsArrayController::indexValid(int index) const
+{
+    return index >= 0 && index < arrangedObjects().size();
+}
+
+QList<ManagedObjectID> BXManagedObjectsArrayController::selectedObjectsIDs() const
+{
+    QList<ManagedObjectID> ids;
+    for (const ManagedObjectPtr& object : selectedObjects())
+        ids.append(object->objectID());
+    return ids;
+}
+
+QList<QUrl> BXManagedObjectsArrayController::selectedObjectsIDURIRepresentations() const
+{
+    QList<QUrl> urls;
+    for (const ManagedObjectID& id : selectedObjectsIDs())
+        urls.append(id.URIRepresentation());
+    return urls;
+}
+
+bool BXManagedObjectsArrayController::selectionIsContiguous() const
+{
+    const IndexSet& selection = selectionIndexes();
+    const int count = selection.count();
+    return count >= 2 && selection.countOfIndexesInRange(selection.firstIndex(), count) == count;
+}
+
+void BXManagedObjectsArrayController::deleteArrangedObjects()
+{
+    removeObjects(arrangedObjects());
+}

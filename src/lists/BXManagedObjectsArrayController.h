@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/controllers/ArrayController.h"
+
+#include <QList>
+#include <QUrl>
+
+// The array controller of the lists with a few questions about its arranged and selected
+// managed objects. Main thread only.
+class BXManagedObjectsArrayController : public platform::ArrayController {
+    Q_OBJECT
+
+public:
+    using platform::ArrayController::ArrayController;
+
+    // Whether `index` addresses an arranged object.
+    bool indexValid(int index) const;
+    bool canDelete() const { return canRemove(); }
+    // In selection order.
+    QList<platform::ManagedObjectID> selectedObjectsIDs() const;
+    QList<QUrl> selectedObjectsIDURIRepresentations() const;
+    // True for two or more selected rows without a gap; a single row is not a run.
+    bool selectionIsContiguous() const;
+    // Removes every arranged object from the content.
+    virtual void deleteArrangedObjects();
+};

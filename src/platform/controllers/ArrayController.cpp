@@ -1,0 +1,541 @@
+#include "ArrayController.h"
+
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/CompoundPredicate.h"
+#include "platform/predicate/Expression.h"
+#include "platform/predicate/ValueComparison.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+QString firstComponent(const QString& keyPath)
+{
+    return keyPath.section(QLatin1Char('.'), 0, 0);
+}
+
+void collectKeys(const ExpressionRef& expression, QSet<QString>& keys);
+
+void collectKeys(const Predicate& predicate, QSet<QString>& keys)
+{
+    switch (predicate.kind()) {
+    case Predicate::Kind::Comparison: {
+        const auto& comparison = static_cast<const ComparisonPredicate&>(predicate);
+        collectKeys(comparison.leftExpression(), keys);
+        collectKeys(comparison.rightExpression(), keys);
+        break;
+    }
+    case Predicate::Kind::Compound:
+        for (const PredicateRef& part :
+            static_cast<const CompoundPredicate&>(predicate).subpredicates()) {
+            if (part)
+                collectKeys(*part, keys);
+        }
+        break;
+    case Predicate::Kind::Constant:
+        break;
+    }
+}
+
+// The keys of the evaluated object an expression reads; paths starting at a variable read
+// other objects.
+void collectKeys(const ExpressionRef& expression, QSet<QString>& keys)
+{
+    if (!expression)
+        return;
+    switch (expression->type()) {
+    case Expression::Type::KeyPath: {
+        const ExpressionRef& operand = expression->operand();
+        if (!operand || operand->type() == Expression::Type::EvaluatedObject)
+            keys.insert(firstComponent(expression->keyPath()));
+        else
+            collectKeys(operand, keys);
+        break;
+    }
+    case Expression::Type::Subquery:
+        collectKeys(expression->operand(), keys);
+        break;
+    case Expression::Type::Aggregate:
+        for (const ExpressionRef& element : expression->elements())
+            collectKeys(element, keys);
+        break;
+    default:
+        break;
+    }
+}
+
+// Beyond this many separate runs of rows, a removal is announced as a new arrangement.
+constexpr size_t kMostRunsRemovedOneByOne = 16;
+
+} // namespace
+
+ArrayController::ArrayController(QObject* parent) : QObject(parent) { }
+
+ArrayController::~ArrayController() = default;
+
+void ArrayController::setContent(const QList<ManagedObjectPtr>& content)
+{
+    const QList<ManagedObjectPtr> selected
+        = m_preservesSelection ? selectedObjects() : QList<ManagedObjectPtr>();
+    emit contentAboutToBeReset();
+    for (const ManagedObjectPtr& object : std::as_const(m_content))
+        unobserve(object);
+    m_content = content;
+    for (const ManagedObjectPtr& object : std::as_const(m_content))
+        observe(object);
+    m_arranged = arrangeObjects(m_content);
+    rebuildArrangedIndex();
+    const IndexSet indexes = selectionAfterArranging(selected);
+    const bool selectionDiffers = indexes != m_selection;
+    m_selection = indexes;
+    emit contentReset();
+    if (selectionDiffers)
+        emit selectionChanged();
+}
+
+void ArrayController::setFilterPredicate(const PredicateRef& predicate)
+{
+    m_filter = predicate;
+    updateObservedKeys();
+    emit filterPredicateChanged();
+    rearrangeObjects();
+}
+
+void ArrayController::setSortDescriptors(const QList<SortDescriptor>& descriptors)
+{
+    m_sortDescriptors = descriptors;
+    updateObservedKeys();
+    emit sortDescriptorsChanged();
+    rearrangeObjects();
+}
+
+void ArrayController::setLeadingOrderRule(OrderRule rule, const QStringList& keys)
+{
+    m_leadingRule = std::move(rule);
+    m_leadingRuleKeys = keys;
+    updateObservedKeys();
+    rearrangeObjects();
+}
+
+void ArrayController::rearrangeObjects()
+{
+    const QList<ManagedObjectPtr> selected
+        = m_preservesSelection ? selectedObjects() : QList<ManagedObjectPtr>();
+    emit arrangedObjectsAboutToBeRearranged();
+    m_arranged = arrangeObjects(m_content);
+    rebuildArrangedIndex();
+    const IndexSet indexes = selectionAfterArranging(selected);
+    const bool selectionDiffers = indexes != m_selection;
+    m_selection = indexes;
+    emit arrangedObjectsRearranged();
+    if (selectionDiffers)
+        emit selectionChanged();
+}
+
+IndexSet ArrayController::selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const
+{
+    IndexSet indexes;
+    if (m_preservesSelection) {
+        for (const ManagedObjectPtr& object : selected) {
+            const int index = indexOfArrangedObject(object.get());
+            if (index >= 0)
+                indexes.addIndex(index);
+        }
+    } else {
+        indexes = m_selection;
+        indexes.removeRange(int(m_arranged.size()), std::numeric_limits<int>::max());
+    }
+    if (indexes.isEmpty() && m_avoidsEmptySelection && !m_arranged.isEmpty())
+        indexes.addIndex(0);
+    return indexes;
+}
+
+QList<ManagedObjectPtr> ArrayController::arrangeObjects(
+    const QList<ManagedObjectPtr>& objects) const
+{
+    // Each sort value is read once; strings become collation keys, so that comparing two
+    // objects is a byte comparison. Indexes are sorted, not the values.
+    struct SortValue {
+        QVariant value;
+        QByteArray key;
+        bool isString = false;
+    };
+    const size_t keyCount = size_t(m_sortDescriptors.size());
+    std::vector<ManagedObjectPtr> kept;
+    std::vector<SortValue> values;
+    kept.reserve(size_t(objects.size()));
+    values.reserve(size_t(objects.size()) * keyCount);
+    for (const ManagedObjectPtr& object : objects) {
+        if (!object)
+            continue;
+        const KeyValueRef ref = object;
+        // The filter is read now, so a list it holds counts with its members of this moment.
+        if (m_filter && !m_filter->evaluateWithObject(ref))
+            continue;
+        kept.push_back(object);
+        for (const SortDescriptor& descriptor : m_sortDescriptors) {
+            SortValue sortValue;
+            const QString& key = descriptor.key();
+            QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
+                ? Expression::valueForKeyPath(QVariant::fromValue(ref), key)
+                : object->valueForKey(key);
+            if (ValueComparison::isString(value)) {
+                sortValue.isString = true;
+                sortValue.key = ValueComparison::sortKey(value.toString(), descriptor.collation());
+            } else {
+                sortValue.value = std::move(value);
+            }
+            values.push_back(std::move(sortValue));
+        }
+    }
+    std::vector<int> order(kept.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    if (m_leadingRule || keyCount > 0) {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            if (m_leadingRule) {
+                const int rule = m_leadingRule(*kept[size_t(a)], *kept[size_t(b)]);
+                if (rule != 0)
+                    return rule < 0;
+            }
+            for (size_t i = 0; i < keyCount; ++i) {
+                const SortValue& left = values[size_t(a) * keyCount + i];
+                const SortValue& right = values[size_t(b) * keyCount + i];
+                const SortDescriptor& descriptor = m_sortDescriptors.at(qsizetype(i));
+                int result = 0;
+                if (left.isString && right.isString) {
+                    result = left.key.compare(right.key);
+                    if (!descriptor.ascending())
+                        result = -result;
+                } else {
+                    result
+                        = descriptor.compareValues(left.isString ? QVariant(QString()) : left.value,
+                            right.isString ? QVariant(QString()) : right.value);
+                }
+                if (result != 0)
+                    return result < 0;
+            }
+            return false;
+        });
+    }
+    QList<ManagedObjectPtr> arranged;
+    arranged.reserve(qsizetype(kept.size()));
+    for (int index : order)
+        arranged.append(kept[size_t(index)]);
+    return arranged;
+}
+
+void ArrayController::setAutomaticallyRearrangesObjects(bool on)
+{
+    if (m_automaticallyRearranges == on)
+        return;
+    m_automaticallyRearranges = on;
+    updateObservedKeys();
+    if (on)
+        rearrangeObjects();
+}
+
+QStringList ArrayController::automaticRearrangementKeyPaths() const
+{
+    QSet<QString> keys;
+    if (m_filter)
+        collectKeys(*m_filter, keys);
+    for (const SortDescriptor& descriptor : m_sortDescriptors) {
+        if (!descriptor.key().isEmpty())
+            keys.insert(firstComponent(descriptor.key()));
+    }
+    for (const QString& key : m_leadingRuleKeys)
+        keys.insert(firstComponent(key));
+    keys.remove(QStringLiteral("self"));
+    keys.remove(QStringLiteral("SELF"));
+    QStringList list(keys.cbegin(), keys.cend());
+    list.sort();
+    return list;
+}
+
+bool ArrayController::setSelectionIndexes(const IndexSet& indexes)
+{
+    if (indexes.lastIndex() >= m_arranged.size())
+        return false;
+    applySelection(indexes);
+    return true;
+}
+
+bool ArrayController::addSelectionIndexes(const IndexSet& indexes)
+{
+    if (indexes.lastIndex() >= m_arranged.size())
+        return false;
+    IndexSet combined = m_selection;
+    for (const IndexSet::Range& range : indexes.ranges())
+        combined.addRange(range.first, range.length);
+    applySelection(combined);
+    return true;
+}
+
+bool ArrayController::removeSelectionIndexes(const IndexSet& indexes)
+{
+    IndexSet remaining = m_selection;
+    for (const IndexSet::Range& range : indexes.ranges())
+        remaining.removeRange(range.first, range.length);
+    applySelection(remaining);
+    return true;
+}
+
+QList<ManagedObjectPtr> ArrayController::selectedObjects() const
+{
+    QList<ManagedObjectPtr> objects;
+    objects.reserve(m_selection.count());
+    for (const IndexSet::Range& range : m_selection.ranges()) {
+        for (int index = range.first; index < range.end(); ++index)
+            objects.append(m_arranged.at(index));
+    }
+    return objects;
+}
+
+bool ArrayController::setSelectedObjects(const QList<ManagedObjectPtr>& objects)
+{
+    IndexSet indexes;
+    for (const ManagedObjectPtr& object : objects) {
+        const int index = indexOfArrangedObject(object.get());
+        if (index < 0)
+            return false;
+        indexes.addIndex(index);
+    }
+    applySelection(indexes);
+    return true;
+}
+
+std::shared_ptr<ControllerSelection> ArrayController::selection() const
+{
+    return std::make_shared<ControllerSelection>(selectedObjects());
+}
+
+void ArrayController::addObject(const ManagedObjectPtr& object)
+{
+    addObjects({ object });
+}
+
+void ArrayController::addObjects(const QList<ManagedObjectPtr>& objects)
+{
+    clearFilterForInsertion();
+    insertObjects(objects, int(m_arranged.size()));
+}
+
+void ArrayController::insertObject(const ManagedObjectPtr& object, int arrangedIndex)
+{
+    insertObjects({ object }, arrangedIndex);
+}
+
+void ArrayController::insertObjects(const QList<ManagedObjectPtr>& objects, int arrangedIndex)
+{
+    QList<ManagedObjectPtr> added;
+    for (const ManagedObjectPtr& object : objects) {
+        if (object && !m_content.contains(object) && !added.contains(object))
+            added.append(object);
+    }
+    if (added.isEmpty())
+        return;
+    clearFilterForInsertion();
+    const int first = std::clamp(arrangedIndex, 0, int(m_arranged.size()));
+    const int last = first + int(added.size()) - 1;
+    emit arrangedObjectsAboutToBeInserted(first, last);
+    for (const ManagedObjectPtr& object : added) {
+        m_content.append(object);
+        observe(object);
+    }
+    for (qsizetype i = 0; i < added.size(); ++i)
+        m_arranged.insert(first + i, added.at(i));
+    rebuildArrangedIndex();
+    IndexSet shifted = m_selection;
+    shifted.shiftIndexesStartingAtIndex(first, int(added.size()));
+    const bool selectionDiffers = shifted != m_selection;
+    m_selection = shifted;
+    emit arrangedObjectsInserted(first, last);
+    if (m_selectsInsertedObjects)
+        applySelection(IndexSet::fromRange(first, int(added.size())));
+    else if (selectionDiffers)
+        emit selectionChanged();
+    if (m_automaticallyRearranges)
+        rearrangeObjects();
+}
+
+void ArrayController::clearFilterForInsertion()
+{
+    // So that new objects are not hidden by a search the user would have to see through.
+    if (m_clearsFilterOnInsertion && m_filter)
+        setFilterPredicate(nullptr);
+}
+
+void ArrayController::removeObject(const ManagedObjectPtr& object)
+{
+    removeObjects({ object });
+}
+
+void ArrayController::removeObjects(const QList<ManagedObjectPtr>& objects)
+{
+    QSet<const ManagedObject*> requested;
+    for (const ManagedObjectPtr& object : objects) {
+        if (object)
+            requested.insert(object.get());
+    }
+    // In content order, each once.
+    QList<ManagedObjectPtr> removed;
+    QSet<const ManagedObject*> removing;
+    for (const ManagedObjectPtr& object : std::as_const(m_content)) {
+        if (requested.contains(object.get()) && !removing.contains(object.get())) {
+            removed.append(object);
+            removing.insert(object.get());
+        }
+    }
+    if (removed.isEmpty())
+        return;
+    IndexSet rows;
+    for (const ManagedObjectPtr& object : std::as_const(removed)) {
+        const int index = indexOfArrangedObject(object.get());
+        if (index >= 0)
+            rows.addIndex(index);
+    }
+    const IndexSet selectedBefore = m_selection;
+    const QList<ManagedObjectPtr> selectedObjectsBefore = selectedObjects();
+    IndexSet selection = m_selection;
+    if (rows.ranges().size() > kMostRunsRemovedOneByOne) {
+        // Announcing many scattered runs one by one costs more than one new arrangement.
+        emit arrangedObjectsAboutToBeRearranged();
+        m_arranged.removeIf([&removing](const ManagedObjectPtr& object) {
+            return removing.contains(object.get());
+        });
+        for (auto range = rows.ranges().rbegin(); range != rows.ranges().rend(); ++range)
+            selection.shiftIndexesStartingAtIndex(range->end(), -range->length);
+        m_selection = selection;
+        rebuildArrangedIndex();
+        emit arrangedObjectsRearranged();
+    } else {
+        // Last run first, so that the rows announced are still where the views have them.
+        for (auto range = rows.ranges().rbegin(); range != rows.ranges().rend(); ++range) {
+            emit arrangedObjectsAboutToBeRemoved(range->first, range->end() - 1);
+            m_arranged.remove(range->first, range->length);
+            selection.shiftIndexesStartingAtIndex(range->end(), -range->length);
+            m_selection = selection;
+            rebuildArrangedIndex();
+            emit arrangedObjectsRemoved(range->first, range->end() - 1);
+        }
+    }
+    m_content.removeIf(
+        [&removing](const ManagedObjectPtr& object) { return removing.contains(object.get()); });
+    for (const ManagedObjectPtr& object : std::as_const(removed))
+        unobserve(object);
+    // The object that moved up into the first removed place takes over the selection.
+    if (m_selection.isEmpty() && m_avoidsEmptySelection && !m_arranged.isEmpty() && !rows.isEmpty())
+        m_selection = IndexSet(std::min(rows.firstIndex(), int(m_arranged.size()) - 1));
+    if (m_selection != selectedBefore || selectedObjects() != selectedObjectsBefore)
+        emit selectionChanged();
+    didRemoveObjects(removed);
+}
+
+void ArrayController::removeObjectAtArrangedObjectIndex(int index)
+{
+    if (index >= 0 && index < m_arranged.size())
+        removeObjects({ m_arranged.at(index) });
+}
+
+void ArrayController::removeObjectsAtArrangedObjectIndexes(const IndexSet& indexes)
+{
+    QList<ManagedObjectPtr> objects;
+    for (const IndexSet::Range& range : indexes.ranges()) {
+        for (int index = range.first; index < range.end() && index < m_arranged.size(); ++index)
+            objects.append(m_arranged.at(index));
+    }
+    removeObjects(objects);
+}
+
+void ArrayController::remove()
+{
+    if (canRemove())
+        removeObjectsAtArrangedObjectIndexes(m_selection);
+}
+
+void ArrayController::setDetachOwner(const ManagedObjectPtr& owner, const QString& relationshipKey)
+{
+    m_detachOwner = owner;
+    m_detachKey = relationshipKey;
+}
+
+int ArrayController::indexOfArrangedObject(const ManagedObject* object) const
+{
+    return m_arrangedIndex.value(object, -1);
+}
+
+void ArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& objects)
+{
+    switch (m_removalPolicy) {
+    case RemovalPolicy::Drop:
+        break;
+    case RemovalPolicy::DeleteFromContext:
+        for (const ManagedObjectPtr& object : objects) {
+            if (ManagedObjectContext* context = object->managedObjectContext())
+                context->deleteObject(object);
+        }
+        break;
+    case RemovalPolicy::DetachFromOwner:
+        if (m_detachOwner) {
+            for (const ManagedObjectPtr& object : objects)
+                m_detachOwner->removeRelatedObject(m_detachKey, object);
+        }
+        break;
+    }
+}
+
+void ArrayController::observedObjectChanged(const QString& key)
+{
+    const auto* object = static_cast<const ManagedObject*>(sender());
+    if (m_observedKeys.contains(key)) {
+        rearrangeObjects();
+        return;
+    }
+    const int row = indexOfArrangedObject(object);
+    if (row >= 0)
+        emit arrangedObjectChanged(row, key);
+}
+
+void ArrayController::observe(const ManagedObjectPtr& object)
+{
+    connect(
+        object.get(), &ManagedObject::valueChanged, this, &ArrayController::observedObjectChanged);
+}
+
+void ArrayController::unobserve(const ManagedObjectPtr& object)
+{
+    disconnect(
+        object.get(), &ManagedObject::valueChanged, this, &ArrayController::observedObjectChanged);
+}
+
+void ArrayController::updateObservedKeys()
+{
+    m_observedKeys.clear();
+    if (!m_automaticallyRearranges)
+        return;
+    const QStringList keys = automaticRearrangementKeyPaths();
+    m_observedKeys = QSet<QString>(keys.cbegin(), keys.cend());
+}
+
+void ArrayController::rebuildArrangedIndex()
+{
+    m_arrangedIndex.clear();
+    m_arrangedIndex.reserve(m_arranged.size());
+    for (qsizetype i = 0; i < m_arranged.size(); ++i)
+        m_arrangedIndex.insert(m_arranged.at(i).get(), int(i));
+}
+
+void ArrayController::applySelection(const IndexSet& indexes)
+{
+    if (indexes == m_selection)
+        return;
+    m_selection = indexes;
+    emit selectionChanged();
+}
+
+} // namespace platform

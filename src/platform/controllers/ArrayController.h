@@ -1,0 +1,175 @@
+#pragma once
+
+#include "ControllerSelection.h"
+
+#include "platform/data/ManagedObject.h"
+#include "platform/foundation/IndexSet.h"
+#include "platform/predicate/Predicate.h"
+#include "platform/predicate/SortDescriptor.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+
+// A list of managed objects as a view shows it: the content, filtered and stably sorted into
+// arrangedObjects(), and a selection of arranged indexes. Adding puts objects straight into the
+// arranged list; removing goes through a removal policy (drop them, delete them from their
+// context, or detach them from an owner's to-many relationship). While automatic rearranging
+// is on, a change of a key the filter or the sort reads rearranges at once.
+//
+// Emits, around each change, the signals an item model needs: inserts and removals of arranged
+// rows, a rearrangement (same objects or fewer, new order), a reset for new content, and
+// selectionChanged() after every change of the selected indexes. Main thread only.
+class ArrayController : public QObject {
+    Q_OBJECT
+
+public:
+    enum class RemovalPolicy {
+        Drop, // out of the content only
+        DeleteFromContext, // and deleted from their context
+        DetachFromOwner, // and taken out of the owner's relationship (setDetachOwner)
+    };
+    // -1, 0 or 1, applied before the sort descriptors.
+    using OrderRule = std::function<int(const ManagedObject& left, const ManagedObject& right)>;
+
+    explicit ArrayController(QObject* parent = nullptr);
+    ~ArrayController() override;
+
+    const QList<ManagedObjectPtr>& content() const { return m_content; }
+    // New content: the arranged objects are rebuilt and the selection follows the rules.
+    void setContent(const QList<ManagedObjectPtr>& content);
+    const QList<ManagedObjectPtr>& arrangedObjects() const { return m_arranged; }
+
+    PredicateRef filterPredicate() const { return m_filter; }
+    void setFilterPredicate(const PredicateRef& predicate);
+    const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
+    void setSortDescriptors(const QList<SortDescriptor>& descriptors);
+    // A rule that orders before the descriptors (built-in entries first, say); `keys` are the
+    // keys it reads, observed like the descriptors' keys.
+    void setLeadingOrderRule(OrderRule rule, const QStringList& keys);
+
+    // Filters and sorts the content again; the selected objects stay selected when
+    // preservesSelection() and still arranged.
+    void rearrangeObjects();
+    // The arranged order `objects` would have under the current filter and sort.
+    virtual QList<ManagedObjectPtr> arrangeObjects(const QList<ManagedObjectPtr>& objects) const;
+
+    bool automaticallyRearrangesObjects() const { return m_automaticallyRearranges; }
+    void setAutomaticallyRearrangesObjects(bool on);
+    // The keys whose change rearranges while automatic rearranging is on: the first component of
+    // each key path the filter and the sort read. Subclasses may add their own.
+    virtual QStringList automaticRearrangementKeyPaths() const;
+
+    // Selection.
+    const IndexSet& selectionIndexes() const { return m_selection; }
+    // True when exactly `indexes` are selected afterwards, also when they already were; an
+    // index outside the arranged objects answers false and changes nothing.
+    bool setSelectionIndexes(const IndexSet& indexes);
+    bool setSelectionIndex(int index) { return setSelectionIndexes(IndexSet(index)); }
+    // The first selected index, -1 when nothing is selected.
+    int selectionIndex() const { return m_selection.firstIndex(); }
+    bool addSelectionIndexes(const IndexSet& indexes);
+    bool removeSelectionIndexes(const IndexSet& indexes);
+    QList<ManagedObjectPtr> selectedObjects() const;
+    // True when exactly `objects` are selected afterwards; an object that is not arranged
+    // answers false and changes nothing.
+    bool setSelectedObjects(const QList<ManagedObjectPtr>& objects);
+    // The selection as one object for bindings; subclasses may stand something else in.
+    virtual std::shared_ptr<ControllerSelection> selection() const;
+
+    bool preservesSelection() const { return m_preservesSelection; }
+    void setPreservesSelection(bool on) { m_preservesSelection = on; }
+    bool avoidsEmptySelection() const { return m_avoidsEmptySelection; }
+    void setAvoidsEmptySelection(bool on) { m_avoidsEmptySelection = on; }
+    bool selectsInsertedObjects() const { return m_selectsInsertedObjects; }
+    void setSelectsInsertedObjects(bool on) { m_selectsInsertedObjects = on; }
+    bool clearsFilterPredicateOnInsertion() const { return m_clearsFilterOnInsertion; }
+    void setClearsFilterPredicateOnInsertion(bool on) { m_clearsFilterOnInsertion = on; }
+
+    // Adding and removing.
+    bool isEditable() const { return m_editable; }
+    void setEditable(bool editable) { m_editable = editable; }
+    // Whether remove() would remove something: editable and something selected.
+    bool canRemove() const { return m_editable && !m_selection.isEmpty(); }
+    // Appends to the content and the arranged objects (the filter does not hide it).
+    void addObject(const ManagedObjectPtr& object);
+    void addObjects(const QList<ManagedObjectPtr>& objects);
+    void insertObject(const ManagedObjectPtr& object, int arrangedIndex);
+    // Objects already in the content and null ones are skipped.
+    void insertObjects(const QList<ManagedObjectPtr>& objects, int arrangedIndex);
+    void removeObject(const ManagedObjectPtr& object);
+    void removeObjects(const QList<ManagedObjectPtr>& objects);
+    void removeObjectAtArrangedObjectIndex(int index);
+    void removeObjectsAtArrangedObjectIndexes(const IndexSet& indexes);
+    // Removes the selected objects.
+    void remove();
+
+    RemovalPolicy removalPolicy() const { return m_removalPolicy; }
+    void setRemovalPolicy(RemovalPolicy policy) { m_removalPolicy = policy; }
+    // The owner and to-many key that DetachFromOwner takes removed objects out of.
+    void setDetachOwner(const ManagedObjectPtr& owner, const QString& relationshipKey);
+
+    int indexOfArrangedObject(const ManagedObject* object) const;
+
+signals:
+    void contentAboutToBeReset();
+    void contentReset();
+    void arrangedObjectsAboutToBeInserted(int first, int last);
+    void arrangedObjectsInserted(int first, int last);
+    void arrangedObjectsAboutToBeRemoved(int first, int last);
+    void arrangedObjectsRemoved(int first, int last);
+    // Around a rearrangement: the arranged objects may be fewer, more or in another order.
+    void arrangedObjectsAboutToBeRearranged();
+    void arrangedObjectsRearranged();
+    // A key of an arranged object changed without moving it.
+    void arrangedObjectChanged(int row, const QString& key);
+    void selectionChanged();
+    void filterPredicateChanged();
+    void sortDescriptorsChanged();
+
+protected:
+    // Applies the removal policy to objects already out of the content.
+    virtual void didRemoveObjects(const QList<ManagedObjectPtr>& objects);
+
+private slots:
+    void observedObjectChanged(const QString& key);
+
+private:
+    void observe(const ManagedObjectPtr& object);
+    void unobserve(const ManagedObjectPtr& object);
+    void updateObservedKeys();
+    void rebuildArrangedIndex();
+    void clearFilterForInsertion();
+    // The selection once the objects are arranged anew: the `selected` objects still arranged
+    // when preserving, else the old indexes still in range; the first row rather than none.
+    IndexSet selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const;
+    // Replaces the selection and emits when it changed.
+    void applySelection(const IndexSet& indexes);
+
+    QList<ManagedObjectPtr> m_content;
+    QList<ManagedObjectPtr> m_arranged;
+    QHash<const ManagedObject*, int> m_arrangedIndex;
+    IndexSet m_selection;
+    PredicateRef m_filter;
+    QList<SortDescriptor> m_sortDescriptors;
+    OrderRule m_leadingRule;
+    QStringList m_leadingRuleKeys;
+    QSet<QString> m_observedKeys;
+    ManagedObjectPtr m_detachOwner;
+    QString m_detachKey;
+    RemovalPolicy m_removalPolicy = RemovalPolicy::Drop;
+    bool m_automaticallyRearranges = false;
+    bool m_preservesSelection = true;
+    bool m_avoidsEmptySelection = true;
+    bool m_selectsInsertedObjects = true;
+    bool m_clearsFilterOnInsertion = true;
+    bool m_editable = true;
+};
+
+} // namespace platform
