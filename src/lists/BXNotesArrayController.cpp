@@ -3,6 +3,7 @@
 #include "BXNotesArraySortDescriptor.h"
 #include "BXNotesDateFormatter.h"
 #include "BXNotesListCategories.h"
+#include "BXPasteboardNoteRow.h"
 #include "BXTableManagedObjectsArrayControllerDelegate.h"
 #include "BXTableView.h"
 
@@ -12,6 +13,7 @@
 #include "document/BXNote.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UserInput.h"
+#include "platform/controllers/DropInfo.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
 #include "platform/foundation/Dispatch.h"
@@ -22,6 +24,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "ui/BXGlobalConstants.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMutexLocker>
 #include <QScrollBar>
@@ -271,8 +274,9 @@ void BXNotesArrayController::noteValueChanged(ManagedObject* object, const QStri
         const int selected = selectionIndex();
         if (selected >= 0) {
             Scheduler::current().schedule(0, [self, selected] {
-                if (self && self->tableView() && self->indexValid(selected))
-                    self->tableView()->scrollTo(self->tableView()->model()->index(selected, 0));
+                BXTableView* table = self ? self->tableView() : nullptr;
+                if (table && table->model() && self->indexValid(selected))
+                    table->scrollTo(table->model()->index(selected, 0));
             });
         }
     }
@@ -996,4 +1000,103 @@ void BXNotesArrayController::menuNeedsUpdate(QMenu* menu)
         CommandRouter::setAction(
             action, inSelection ? item->selectedAction : item->clickedAction, tag);
     }
+}
+
+BXNotesArrayController* BXNotesArrayController::dragSourceController(const DropInfo& info)
+{
+    const auto* table = qobject_cast<const BXTableView*>(info.source());
+    return table ? dynamic_cast<BXNotesArrayController*>(table->delegate()) : nullptr;
+}
+
+QList<QUrl> BXNotesArrayController::droppedFiles(const DropInfo& info, bool skipAliases)
+{
+    QList<QUrl> files;
+    if (!info.mimeData() || !info.mimeData()->hasUrls())
+        return files;
+    for (const QUrl& url : info.mimeData()->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(url.toLocalFile());
+        // A link, a loop of links included, counts as an alias.
+        if (skipAliases && (file.isSymLink() || !file.exists()))
+            continue;
+        files << url;
+    }
+    return files;
+}
+
+Qt::DropAction BXNotesArrayController::validateDrop(const DropInfo& info) const
+{
+    if (info.source()) {
+        const BXNotesArrayController* source = dragSourceController(info);
+        if (!source)
+            return Qt::IgnoreAction;
+        if (source->managedObjectContext() != m_context)
+            return Qt::CopyAction;
+        const bool copy
+            = info.modifiers().testFlag(Qt::AltModifier) || info.proposedAction() == Qt::CopyAction;
+        return source == this && copy ? Qt::CopyAction : Qt::IgnoreAction;
+    }
+    return droppedFiles(info, true).isEmpty() ? Qt::IgnoreAction : Qt::CopyAction;
+}
+
+bool BXNotesArrayController::acceptDrop(const DropInfo& info)
+{
+    const QMimeData* data = info.mimeData();
+    if (!data)
+        return false;
+    BXNotesArrayController* source = dragSourceController(info);
+    if (source && data->hasFormat(BXPasteboardNoteRow::RowIndexesType)) {
+        const IndexSet rows = BXPasteboardNoteRow::rowIndexesFromData(
+            data->data(BXPasteboardNoteRow::RowIndexesType));
+        QList<ManagedObjectPtr> notes;
+        // Rows outside the source's list (it may have changed since) are skipped.
+        for (const int row : rows.toList()) {
+            if (source->indexValid(row))
+                notes << source->arrangedObjects().at(row);
+        }
+        const bool sameDocument = source->managedObjectContext() == m_context;
+        const QString name = notes.size() == 1
+            ? (sameDocument ? QStringLiteral("Duplicate Note") : QStringLiteral("Copy Note"))
+            : (sameDocument ? QStringLiteral("Duplicate Notes") : QStringLiteral("Copy Notes"));
+        // Large copies finish later; the step is named and closed when they do.
+        UndoManager* undo = m_context ? m_context->undoManager() : nullptr;
+        if (undo)
+            undo->beginUndoGrouping();
+        importNotes(notes, [undo, name] {
+            if (!undo)
+                return;
+            undo->setActionName(localized(name));
+            undo->endUndoGrouping();
+        });
+        return true;
+    }
+    const QList<QUrl> files = droppedFiles(info, false);
+    if (files.isEmpty())
+        return false;
+    askToImportFiles(files);
+    return true;
+}
+
+void BXNotesArrayController::importNotes(
+    const QList<ManagedObjectPtr>& notes, std::function<void()> completion)
+{
+    if (!delegate()
+        || !delegate()->tableArrayControllerImportNotes(
+            this, notes, selectedPlainCategories(), completion))
+        completion();
+}
+
+void BXNotesArrayController::askToImportFiles(const QList<QUrl>& urls)
+{
+    Alert alert;
+    alert.messageText = localized(QStringLiteral("alertImportFileTitle"));
+    alert.informativeText = localized(QStringLiteral("alertImportFileMessage"));
+    alert.style = AlertStyle::Informational;
+    alert.buttonTitles = { localized(QStringLiteral("alertImportFileOK")),
+        localized(QStringLiteral("alertImportFileCancel")) };
+    alert.cancelButton = 1;
+    if (AlertPresenter::current().runModal(alert).button != 0 || !delegate())
+        return;
+    delegate()->tableArrayControllerImportNotesAtURLs(this, urls, selectedPlainCategories(), {});
 }

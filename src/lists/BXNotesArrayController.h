@@ -19,6 +19,7 @@ class BXNotesListCategories;
 class QFont;
 
 namespace platform {
+class DropInfo;
 class ManagedObjectContext;
 struct Notification;
 } // namespace platform
@@ -142,6 +143,18 @@ public:
     QMenu* contextMenu();
     void menuNeedsUpdate(QMenu* menu);
 
+    // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
+    // rows of another document's notes list and files always as copies; rows of another list
+    // of this document never. Every accepted drop lands on the whole list.
+    Qt::DropAction validateDrop(const platform::DropInfo& info) const;
+    bool acceptDrop(const platform::DropInfo& info);
+    // Copies notes into the selected categories through the delegate; `completion` runs in
+    // every case, also when nothing is copied.
+    void importNotes(
+        const QList<platform::ManagedObjectPtr>& notes, std::function<void()> completion);
+    // Asks whether to import the files, then hands them to the delegate.
+    void askToImportFiles(const QList<QUrl>& urls);
+
 protected:
     void beep() override;
     void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
@@ -161,6 +174,10 @@ private:
         const QList<platform::ManagedObjectPtr>& notes, bool offerRemoval, bool foundNotes);
     QWidget* sheetWindow() const;
     QFont dateColumnFont() const;
+    // The notes list a drag started from, when it is one; null otherwise.
+    static BXNotesArrayController* dragSourceController(const platform::DropInfo& info);
+    // The dropped files that are not symbolic links (aliases) and still exist.
+    static QList<QUrl> droppedFiles(const platform::DropInfo& info, bool skipAliases);
     void setDateColumnVisible(const QString& identifier, bool visible);
 
     platform::ManagedObjectContext* m_context = nullptr;
