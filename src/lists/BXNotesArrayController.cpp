@@ -397,23 +397,31 @@ void BXNotesArrayController::newNoteEditingName()
         log(QStringLiteral("The notes list could not add a note: the document has no spare note."));
         return;
     }
-    QPointer<BXNotesArrayController> self(this);
-    undo->setActionIsDiscardable(true);
-    undo->registerUndo(this, [self] {
-        if (self)
-            self->removeNewNote();
+    recordNewNoteStep(undo, &BXNotesArrayController::removeNewNote, [this] {
+        if (const auto note = newNote()) {
+            addObject(note);
+            watchNote(note.get());
+        }
     });
-    m_context->processPendingChanges();
-    undo->disableUndoRegistration();
-    if (const auto note = newNote()) {
-        addObject(note);
-        watchNote(note.get());
-    }
-    m_context->processPendingChanges();
-    undo->enableUndoRegistration();
     // Named last: blanking the note names its own steps, though it records none.
     if (!undo->isUndoing())
         undo->setActionName(localized(QStringLiteral("Add Note")));
+}
+
+void BXNotesArrayController::recordNewNoteStep(
+    UndoManager* undo, void (BXNotesArrayController::*inverse)(), const std::function<void()>& work)
+{
+    QPointer<BXNotesArrayController> self(this);
+    undo->setActionIsDiscardable(true);
+    undo->registerUndo(this, [self, inverse] {
+        if (self)
+            (self.data()->*inverse)();
+    });
+    m_context->processPendingChanges();
+    undo->disableUndoRegistration();
+    work();
+    m_context->processPendingChanges();
+    undo->enableUndoRegistration();
 }
 
 void BXNotesArrayController::removeNewNote()
@@ -421,20 +429,12 @@ void BXNotesArrayController::removeNewNote()
     UndoManager* undo = m_context ? m_context->undoManager() : nullptr;
     if (!undo)
         return;
-    QPointer<BXNotesArrayController> self(this);
-    undo->setActionIsDiscardable(true);
-    undo->registerUndo(this, [self] {
-        if (self)
-            self->newNoteEditingName();
+    recordNewNoteStep(undo, &BXNotesArrayController::newNoteEditingName, [this] {
+        if (const ManagedObjectPtr note = m_emptyNote) {
+            excludeFromFilter(note);
+            removeObject(note);
+        }
     });
-    m_context->processPendingChanges();
-    undo->disableUndoRegistration();
-    if (const ManagedObjectPtr note = m_emptyNote) {
-        excludeFromFilter(note);
-        removeObject(note);
-    }
-    m_context->processPendingChanges();
-    undo->enableUndoRegistration();
     if (!undo->isUndoing())
         undo->setActionName(localized(QStringLiteral("Remove New Note")));
 }
@@ -608,22 +608,14 @@ void BXNotesArrayController::deleteNotes(const QList<ManagedObjectPtr>& notes)
     if (m_emptyNote && notes.contains(m_emptyNote)) {
         // The spare note only leaves the list; the document keeps it.
         const ManagedObjectPtr spare = m_emptyNote;
-        if (undo) {
-            undo->setActionIsDiscardable(true);
-            QPointer<BXNotesArrayController> self(this);
-            undo->registerUndo(this, [self] {
-                if (self)
-                    self->newNoteEditingName();
-            });
-            m_context->processPendingChanges();
-            undo->disableUndoRegistration();
-        }
-        excludeFromFilter(spare);
-        removeObject(spare);
-        if (undo) {
-            m_context->processPendingChanges();
-            undo->enableUndoRegistration();
-        }
+        const auto takeOut = [this, spare] {
+            excludeFromFilter(spare);
+            removeObject(spare);
+        };
+        if (undo)
+            recordNewNoteStep(undo, &BXNotesArrayController::newNoteEditingName, takeOut);
+        else
+            takeOut();
         working.removeAll(spare);
         if (working.isEmpty())
             return;

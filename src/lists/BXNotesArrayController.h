@@ -22,6 +22,7 @@ namespace platform {
 class DropInfo;
 class ManagedObjectContext;
 struct Notification;
+class UndoManager;
 } // namespace platform
 
 // The notes list of a main window: the notes of the sidebar's selected categories, filtered by
@@ -165,6 +166,9 @@ private:
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
+    // A discardable step undone by `inverse`, whose `work` records nothing itself.
+    void recordNewNoteStep(platform::UndoManager* undo, void (BXNotesArrayController::*inverse)(),
+        const std::function<void()>& work);
     // Drops a spare note that was deleted or left its context since it was recorded.
     void forgetUnavailableEmptyNote();
     // The notes of `notes` still in a context and not deleted.
