@@ -472,8 +472,9 @@ bool BXNotesArrayController::filterNotes(
                 return false;
             }
             // The wrapper lets the match start and end on any line; the user's pattern keeps
-            // its own flags inside its group.
-            const QString pattern = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(text);
+            // its own flags inside its group. The lazy lead tries the pattern from the start
+            // of the text instead of backing off from its end.
+            const QString pattern = QStringLiteral("(?s:.*?)(%1)(?s:.*)").arg(text);
             predicate = Predicate::predicateWithFormat(
                 QStringLiteral("(trashFlag = NO AND (noteText MATCHES[cd] %@ OR noteName "
                                "MATCHES[cd] %@)) OR (self IN %@)"),
