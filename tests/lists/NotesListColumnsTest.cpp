@@ -10,11 +10,14 @@
 #include "document/BXCategory.h"
 #include "document/BXNote.h"
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/foundation/ValueTransformer.h"
 #include "platform/testing/FakeScheduler.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimeZone>
 
@@ -227,6 +230,31 @@ TEST_F(NotesListColumnsTest, ContextMenuFollowsTheClickedRow)
     menu->grab().save(
         QCoreApplication::applicationDirPath() + QStringLiteral("/noteslist-context-menu.png"));
     menu->hide();
+}
+
+TEST_F(NotesListColumnsTest, DeleteOrRemoveSheet)
+{
+    MessageBoxAlertPresenter real;
+    AlertPresenter* previous = AlertPresenter::setCurrent(&real);
+    table.show();
+    controller.setSelectionIndexes(IndexSet::fromList({ 2 }));
+    controller.deleteSelection(nullptr);
+    QCoreApplication::processEvents();
+    const QList<QMessageBox*> boxes = table.window()->findChildren<QMessageBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    QMessageBox* box = boxes.first();
+    EXPECT_TRUE(box->text().contains(QStringLiteral("“Note 02”")));
+    box->grab().save(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/noteslist-delete-sheet.png"));
+    const QList<QAbstractButton*> buttons = box->buttons();
+    ASSERT_EQ(buttons.size(), 3);
+    for (QAbstractButton* button : buttons) {
+        if (button->text() == QStringLiteral("Cancel"))
+            button->click();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.arrangedObjects().size(), 12);
+    AlertPresenter::setCurrent(previous);
 }
 
 } // namespace
