@@ -233,10 +233,8 @@ void BXNotesArrayController::contextObjectsDidChange(const Notification& notific
             // left a selected category.
             const QList<ManagedObjectPtr> categories
                 = object->relatedObjects(BXNote::CategoriesKey);
-            const bool belongs = std::any_of(
-                categories.cbegin(), categories.cend(), [&](const ManagedObjectPtr& category) {
-                    return selected.contains(category.get());
-                });
+            const bool belongs = std::any_of(categories.cbegin(), categories.cend(),
+                [&](const ManagedObjectPtr& member) { return selected.contains(member.get()); });
             affected = belongs != m_watched.contains(object.get());
         }
     }
