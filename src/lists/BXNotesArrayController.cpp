@@ -770,8 +770,9 @@ void BXNotesArrayController::awakeFromNib()
                 header, &QHeaderView::sectionClicked, this, &BXNotesArrayController::headerClicked);
             connect(header, &QHeaderView::sectionResized, this,
                 [this](int column, int oldSize, int newSize) {
-                    if (oldSize != newSize)
-                        columnDidResize(column, oldSize);
+                    // The new size as the header reports it: a stretched last column never had
+                    // its width set, and the header tells before it stores the size.
+                    columnDidResize(column, oldSize, newSize);
                 });
             table->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(table, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -905,14 +906,10 @@ QFont BXNotesArrayController::dateColumnFont() const
     return tableView() ? tableView()->font() : QFont();
 }
 
-void BXNotesArrayController::columnDidResize(int column, double oldWidth)
+void BXNotesArrayController::columnDidResize(int column, double oldWidth, double width)
 {
     BXTableView* table = tableView();
-    if (!table)
-        return;
-    // The header's size: a stretched last column never had its width set.
-    const double width = table->horizontalHeader()->sectionSize(column);
-    if (width == oldWidth)
+    if (!table || width == oldWidth)
         return;
     const QString identifier = table->columnIdentifier(column);
     if (identifier == NoteCreatedColumn)

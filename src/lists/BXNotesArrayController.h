@@ -137,7 +137,7 @@ public:
     void headerClicked(int column);
     void updateSortIndicator();
     // A column's width changed: a date column picks its style, and its visible rows repaint.
-    void columnDidResize(int column, double oldWidth);
+    void columnDidResize(int column, double oldWidth, double width);
     BXNotesDateFormatter& createdDateFormatter() const { return *m_createdFormatter; }
     BXNotesDateFormatter& modifiedDateFormatter() const { return *m_modifiedFormatter; }
     // The list's context menu, retitled for the clicked row each time it opens.

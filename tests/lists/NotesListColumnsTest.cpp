@@ -191,6 +191,8 @@ TEST_F(NotesListColumnsTest, SortColumnAndHeaderClicks)
     table.setColumnWidth(table.columnWithIdentifier(BXNotesArrayController::NoteTitleColumn),
         table.viewport()->width() - 2 * 330);
     EXPECT_EQ(controller.createdDateFormatter().dateStyle(), BXNotesDateFormatter::Full);
+    // The last column stretches into the rest, and its style follows.
+    EXPECT_EQ(controller.modifiedDateFormatter().dateStyle(), BXNotesDateFormatter::Full);
     screenshot(QStringLiteral("noteslist-wide.png"));
     table.resize(330, 300);
     controller.updateListScroller();
