@@ -20,6 +20,12 @@ ManagedObjectPtr objectFromVariant(const QVariant& value)
     return nullptr;
 }
 
+// Predicates see the evaluated object as a KeyValueRef; lists of fetched objects hold
+// ManagedObjectPtr. The conversion lets "self IN %@" and "self = %@" match either form.
+[[maybe_unused]] const bool objectConversionRegistered
+    = QMetaType::registerConverter<ManagedObjectPtr, KeyValueRef>(
+        [](const ManagedObjectPtr& object) { return KeyValueRef(object); });
+
 } // namespace
 
 ManagedObject::ManagedObject() = default;
@@ -27,8 +33,7 @@ ManagedObject::ManagedObject() = default;
 ManagedObject::~ManagedObject() = default;
 
 void ManagedObject::setUp(const EntityDescription* entity, ManagedObjectContext* context,
-                          const ManagedObjectID& id, std::vector<QVariant>* values,
-                          std::vector<char>* loaded)
+    const ManagedObjectID& id, std::vector<QVariant>* values, std::vector<char>* loaded)
 {
     m_entity = entity;
     m_context = context;

@@ -267,10 +267,13 @@ std::optional<SqlPredicateFilter::Translation> SqlPredicateFilter::translateComp
             return std::nullopt;
         QStringList keys;
         for (const QVariant& member : *members) {
-            if (member.metaType() != QMetaType::fromType<KeyValueRef>())
-                continue;
-            const auto object
-                = std::dynamic_pointer_cast<const ManagedObject>(member.value<KeyValueRef>());
+            // Members come wrapped as KeyValueRef or as the objects a fetch hands out.
+            std::shared_ptr<const ManagedObject> object;
+            if (member.metaType() == QMetaType::fromType<ManagedObjectPtr>())
+                object = member.value<ManagedObjectPtr>();
+            else if (member.metaType() == QMetaType::fromType<KeyValueRef>())
+                object
+                    = std::dynamic_pointer_cast<const ManagedObject>(member.value<KeyValueRef>());
             if (!object || !object->entity() || object->objectID().isTemporaryID()
                 || object->objectID().storeUUID() != m_store->identifier()
                 || !object->entity()->isKindOfEntity(m_entity->rootEntity()))

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -105,6 +106,23 @@ bool isKeyValueRef(const QVariant& value)
     return value.metaType() == QMetaType::fromType<KeyValueRef>();
 }
 
+// The object a value stands for, when it stands for one: a KeyValueRef, or any handle the
+// layers above register a conversion to KeyValueRef for (a fetched object is held by its own
+// pointer type). Identity is the object's address, so both forms of one object compare equal.
+std::optional<const KeyValueCoding*> objectIdentity(const QVariant& value)
+{
+    if (isKeyValueRef(value))
+        return value.value<KeyValueRef>().get();
+    const QMetaType type = value.metaType();
+    if (!type.isValid() || type.id() < QMetaType::User
+        || !QMetaType::canConvert(type, QMetaType::fromType<KeyValueRef>()))
+        return std::nullopt;
+    KeyValueRef ref;
+    if (!QMetaType::convert(type, value.constData(), QMetaType::fromType<KeyValueRef>(), &ref))
+        return std::nullopt;
+    return ref.get();
+}
+
 struct CollatorDeleter {
     void operator()(UCollator* collator) const { ucol_close(collator); }
 };
@@ -179,8 +197,12 @@ bool ValueComparison::isEqual(const QVariant& left, const QVariant& right, int o
         return fold(left.toString(), options) == fold(right.toString(), options);
     if (isDate(left) && isDate(right))
         return instant(left) == instant(right);
-    if (isKeyValueRef(left) && isKeyValueRef(right))
-        return left.value<KeyValueRef>() == right.value<KeyValueRef>();
+    if (isKeyValueRef(left) || isKeyValueRef(right)) {
+        const auto leftObject = objectIdentity(left);
+        const auto rightObject = objectIdentity(right);
+        if (leftObject && rightObject)
+            return *leftObject == *rightObject;
+    }
     const auto leftMembers = Expression::collectionValues(left);
     const auto rightMembers = Expression::collectionValues(right);
     if (leftMembers && rightMembers) {

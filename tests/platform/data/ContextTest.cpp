@@ -2,6 +2,8 @@
 #include "SqlProbe.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/predicate/Expression.h"
+#include "platform/predicate/ValueComparison.h"
 
 #include <gtest/gtest.h>
 
@@ -440,4 +442,50 @@ TEST_F(ContextTest, RelationsRefuseObjectsTheyCannotHold)
     EXPECT_TRUE(foreign->relatedObjects(QStringLiteral("notes")).isEmpty());
     ASSERT_TRUE(context.save(nullptr));
     EXPECT_EQ(SqlProbe(path).value(QStringLiteral("SELECT count(*) FROM Z_1NOTES")).toInt(), 0);
+}
+
+TEST_F(ContextTest, FetchedObjectsMatchThemselvesInPredicates)
+{
+    const ManagedObjectPtr kept = addNote(context, QStringLiteral("kept"));
+    const ManagedObjectPtr hidden = addNote(context, QStringLiteral("hidden"));
+    hidden->setValue(true, QStringLiteral("trashFlag"));
+    const ManagedObjectPtr other = addNote(context, QStringLiteral("other"));
+    other->setValue(true, QStringLiteral("trashFlag"));
+
+    // The set is shared, so a member added after the predicate is built counts.
+    const auto included = std::make_shared<QVariantList>();
+    const PredicateRef filter
+        = Predicate::predicateWithFormat(QStringLiteral("trashFlag = NO OR (self IN %@)"),
+            { QVariant::fromValue(SharedVariantList(included)) });
+    ASSERT_TRUE(filter);
+    const auto passes = [&](const ManagedObjectPtr& note) {
+        return filter->evaluateWithObject(KeyValueRef(note));
+    };
+    EXPECT_TRUE(passes(kept));
+    EXPECT_FALSE(passes(hidden));
+    included->append(QVariant::fromValue(hidden));
+    EXPECT_TRUE(passes(hidden));
+    EXPECT_FALSE(passes(other));
+
+    // The same object on either side, in either form; another object never matches.
+    const PredicateRef same = Predicate::predicateWithFormat(
+        QStringLiteral("self = %@"), { QVariant::fromValue(hidden) });
+    ASSERT_TRUE(same);
+    EXPECT_TRUE(same->evaluateWithObject(KeyValueRef(hidden)));
+    EXPECT_FALSE(same->evaluateWithObject(KeyValueRef(other)));
+    EXPECT_TRUE(ValueComparison::isEqual(
+        QVariant::fromValue(hidden), QVariant::fromValue(KeyValueRef(hidden))));
+    EXPECT_FALSE(ValueComparison::isEqual(
+        QVariant::fromValue(other), QVariant::fromValue(KeyValueRef(hidden))));
+    EXPECT_FALSE(ValueComparison::isEqual(QVariant::fromValue(KeyValueRef(hidden)), QVariant(42)));
+
+    // Objects a fetch hands back, used as the list of a fetch's own predicate.
+    QVariantList fetched;
+    for (const ManagedObjectPtr& note : fetch(context, kNote, QStringLiteral("trashFlag = YES")))
+        fetched << QVariant::fromValue(note);
+    ASSERT_EQ(fetched.size(), 2);
+    EXPECT_EQ(fetch(context, kNote, QStringLiteral("self IN %@"), { QVariant(fetched) }).size(), 2);
+    Error error;
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    EXPECT_EQ(fetch(context, kNote, QStringLiteral("self IN %@"), { QVariant(fetched) }).size(), 2);
 }

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "BXTableManagedObjectsArrayController.h"
+#include "BXTableView.h"
+
+#include "platform/data/ManagedObject.h"
+#include "platform/foundation/Error.h"
+#include "platform/predicate/Expression.h"
+
+#include <QList>
+#include <QMenu>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+class BXNote;
+class BXNotesDateFormatter;
+class BXNotesListCategories;
+class QFont;
+
+namespace platform {
+class DropInfo;
+class ManagedObjectContext;
+struct Notification;
+class UndoManager;
+} // namespace platform
+
+// The notes list of a main window: the notes of the sidebar's selected categories, filtered by
+// the search and sorted with trashed notes (the spare empty note among them) last. New notes
+// recycle the document's spare empty note, which every filter hides unless it is in
+// notesToIncludeInFilter(); deletion asks through the presenter whether to delete the notes or
+// take them out of the selected category. Removing a note from the content takes it out of the
+// selected plain categories. Main thread only.
+class BXNotesArrayController : public BXTableManagedObjectsArrayController {
+    Q_OBJECT
+
+public:
+    static inline const QString NoteTitleColumn = QStringLiteral("noteTitle");
+    static inline const QString NoteCreatedColumn = QStringLiteral("noteCreated");
+    static inline const QString NoteModifiedColumn = QStringLiteral("noteModified");
+
+    explicit BXNotesArrayController(QObject* parent = nullptr);
+    ~BXNotesArrayController() override;
+
+    platform::ManagedObjectContext* managedObjectContext() const { return m_context; }
+    // Observes the context's changes so the list follows inserts, deletions and merges.
+    void setManagedObjectContext(platform::ManagedObjectContext* context);
+    BXNotesListCategories* categories() const { return m_categories; }
+    // Not owned; cleared by its owner before it goes.
+    void setCategories(BXNotesListCategories* categories);
+
+    // The sidebar selection changed: a different set of categories lists their notes anew,
+    // empties notesToIncludeInFilter() and drops this list's undo steps.
+    void categorySelectionDidChange();
+    // Lists the selected categories' notes again, now or after the current change.
+    void refreshContent();
+    void setNeedsRefresh();
+
+    // Set while the window closes: title changes then change nothing here.
+    bool ignoreObservation() const { return m_ignoreObservation; }
+    void setIgnoreObservation(bool ignore) { m_ignoreObservation = ignore; }
+    bool isFiltering() const { return m_filtering; }
+
+    // Shown whatever the filter says; shared with every filter predicate, so a note added here
+    // passes at the next rearrangement.
+    const platform::SharedVariantList& notesToIncludeInFilter() const { return m_included; }
+    bool isIncludedInFilter(const platform::ManagedObjectPtr& note) const;
+    void includeInFilter(const platform::ManagedObjectPtr& note);
+    void excludeFromFilter(const platform::ManagedObjectPtr& note);
+
+    // The spare empty note while it serves as the new note, else null.
+    std::shared_ptr<BXNote> emptyNote() const { return m_emptyNote; }
+
+    QList<platform::ManagedObjectPtr> selectedCategories() const;
+    // The selected categories that are not smart ones.
+    QList<platform::ManagedObjectPtr> selectedPlainCategories() const;
+    // Something is selected in the sidebar and none of it is a smart category.
+    bool plainCategorySelected() const;
+    QString selectedCategoryNames() const;
+
+    bool canRemove() const;
+    // Takes the selected notes out of the selected category as one named step.
+    void remove();
+
+    // The spare note, blanked, in the selected categories and in notesToIncludeInFilter();
+    // null when the document cannot give one.
+    std::shared_ptr<BXNote> newNote();
+    // Adds a new note as one undoable step "Add Note".
+    void newNoteEditingName();
+    // The inverse step: the new note leaves the list and stays the spare note.
+    void removeNewNote();
+    platform::ManagedObjectPtr noteWithNote(const BXNote* note);
+
+    // Search: mode 1 looks for the words, any other mode for a regular expression that may
+    // match anywhere in the note's text or name. An invalid expression beeps, fills `error`,
+    // keeps the previous filter and answers false.
+    bool filterNotes(
+        const QString& text, int searchMode, bool keepSelection, platform::Error* error);
+    void resetFilter();
+
+    // The toolbar's delete item: its label for the selection, and whether it is enabled.
+    QString deleteToolLabel() const;
+    QString titleForDeleteMenu() const;
+
+    // Deletion and removal from categories.
+    void attemptNotesDeletion(
+        const QList<platform::ManagedObjectPtr>& notes, bool askForCategoryRemoval);
+    void deleteNotes(const QList<platform::ManagedObjectPtr>& notes);
+    void removeNotes(const QList<platform::ManagedObjectPtr>& notes);
+    void removeNotesFromCategories(const QList<platform::ManagedObjectPtr>& notes,
+        const QList<platform::ManagedObjectPtr>& categories);
+    void deleteSelection(QObject* sender) override;
+    void deleteRow(int row) override;
+    void deleteClicked(QObject* sender) override;
+    void deleteArrangedObjects() override;
+    void unlinkSelectedNotes();
+    void unlinkClickedNote();
+    void unlinkAllNotes();
+    bool canEditTags() const;
+
+    // Columns. The title column takes the width the visible date columns leave.
+    static double titleColumnWidth(double contentWidth, int visibleDateColumns);
+    void awakeFromNib() override;
+    void updateListScroller();
+    double lastTitleColumnWidth() const { return m_lastTitleColumnWidth; }
+    bool noteCreatedColumnVisible() const;
+    void setNoteCreatedColumnVisible(bool visible);
+    void toggleNoteCreatedColumn();
+    bool noteModifiedColumnVisible() const;
+    void setNoteModifiedColumnVisible(bool visible);
+    void toggleNoteModifiedColumn();
+    // Makes `key` the primary sort (a known criterion keeps its direction); nothing for a
+    // column the table lacks.
+    void setSortColumn(const QString& identifier, const QString& key);
+    // A header click: the column becomes the primary sort, a click on the primary one
+    // reverses it.
+    void headerClicked(int column);
+    void updateSortIndicator();
+    // A column's width changed: a date column picks its style, and its visible rows repaint.
+    void columnDidResize(int column, double oldWidth, double width);
+    BXNotesDateFormatter& createdDateFormatter() const { return *m_createdFormatter; }
+    BXNotesDateFormatter& modifiedDateFormatter() const { return *m_modifiedFormatter; }
+    // The list's context menu, retitled for the clicked row each time it opens.
+    QMenu* contextMenu();
+    void menuNeedsUpdate(QMenu* menu);
+
+    // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
+    // rows of another document's notes list and files always as copies; rows of another list
+    // of this document never. Every accepted drop lands on the whole list.
+    Qt::DropAction validateDrop(const platform::DropInfo& info) const;
+    bool acceptDrop(const platform::DropInfo& info);
+    // Copies notes into the selected categories through the delegate; `completion` runs in
+    // every case, also when nothing is copied.
+    void importNotes(
+        const QList<platform::ManagedObjectPtr>& notes, std::function<void()> completion);
+    // Asks whether to import the files, then hands them to the delegate.
+    void askToImportFiles(const QList<QUrl>& urls);
+
+protected:
+    void beep() override;
+    void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
+
+private:
+    void contextObjectsDidChange(const platform::Notification& notification);
+    void noteValueChanged(platform::ManagedObject* note, const QString& key);
+    void watchNote(platform::ManagedObject* note);
+    void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
+    platform::PredicateRef basePredicate() const;
+    // A discardable step undone by `inverse`, whose `work` records nothing itself.
+    void recordNewNoteStep(platform::UndoManager* undo, void (BXNotesArrayController::*inverse)(),
+        const std::function<void()>& work);
+    // Drops a spare note that was deleted or left its context since it was recorded.
+    void forgetUnavailableEmptyNote();
+    // The notes of `notes` still in a context and not deleted.
+    static QList<platform::ManagedObjectPtr> availableNotes(
+        const QList<platform::ManagedObjectPtr>& notes);
+    void showDeletionSheet(
+        const QList<platform::ManagedObjectPtr>& notes, bool offerRemoval, bool foundNotes);
+    QWidget* sheetWindow() const;
+    QFont dateColumnFont() const;
+    // The notes list a drag started from, when it is one; null otherwise.
+    static BXNotesArrayController* dragSourceController(const platform::DropInfo& info);
+    // The dropped files that are not symbolic links (aliases) and still exist.
+    static QList<QUrl> droppedFiles(const platform::DropInfo& info, bool skipAliases);
+    void setDateColumnVisible(const QString& identifier, bool visible);
+
+    platform::ManagedObjectContext* m_context = nullptr;
+    BXNotesListCategories* m_categories = nullptr;
+    platform::SharedVariantList m_included;
+    std::shared_ptr<BXNote> m_emptyNote;
+    QSet<const platform::ManagedObject*> m_lastSelectedCategories;
+    QSet<const platform::ManagedObject*> m_watched;
+    bool m_ignoreObservation = false;
+    bool m_filtering = false;
+    bool m_refreshing = false;
+    bool m_refreshScheduled = false;
+    QList<platform::ManagedObjectPtr> m_observedCategories;
+    double m_lastTitleColumnWidth = 0;
+    std::unique_ptr<BXNotesDateFormatter> m_createdFormatter;
+    std::unique_ptr<BXNotesDateFormatter> m_modifiedFormatter;
+    QPointer<QMenu> m_contextMenu;
+};

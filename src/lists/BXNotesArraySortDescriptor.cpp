@@ -1,0 +1,93 @@
+#include "BXNotesArraySortDescriptor.h"
+
+#include "document/BXNote.h"
+#include "platform/foundation/Archiver.h"
+
+#include <QCborMap>
+#include <mutex>
+
+using namespace platform;
+
+namespace {
+
+const QString kClassTag = QStringLiteral("BXNotesArraySortDescriptor");
+
+bool trashed(const ManagedObject& note)
+{
+    return note.valueForKey(BXNote::TrashFlagKey).toBool();
+}
+
+} // namespace
+
+int BXNotesArraySortDescriptor::trashOrder(const ManagedObject& left, const ManagedObject& right)
+{
+    const bool leftTrashed = trashed(left);
+    if (leftTrashed == trashed(right))
+        return 0;
+    return leftTrashed ? 1 : -1;
+}
+
+int BXNotesArraySortDescriptor::compare(const ManagedObject& left, const ManagedObject& right) const
+{
+    if (const int order = trashOrder(left, right))
+        return order;
+    return m_descriptor.compareValues(
+        left.valueForKey(m_descriptor.key()), right.valueForKey(m_descriptor.key()));
+}
+
+QList<SortDescriptor> BXNotesArraySortDescriptor::defaultSortDescriptors()
+{
+    return { SortDescriptor(
+                 BXNote::NoteTitleKey, true, QStringLiteral("localizedCaseInsensitiveCompare:")),
+        SortDescriptor(BXNote::NoteCreatedKey), SortDescriptor(BXNote::NoteModifiedKey) };
+}
+
+void BXNotesArraySortDescriptor::registerArchiving()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Archiver::registerClass(
+            kClassTag, qMetaTypeId<BXNotesArraySortDescriptor>(),
+            [](const QVariant& value, QCborMap& fields, Archiver::Encoder&) {
+                const SortDescriptor descriptor
+                    = value.value<BXNotesArraySortDescriptor>().descriptor();
+                fields.insert(QStringLiteral("key"), descriptor.key());
+                fields.insert(QStringLiteral("ascending"), descriptor.ascending());
+                fields.insert(QStringLiteral("selector"), descriptor.selector());
+                return true;
+            },
+            [](const QCborMap& fields, Archiver::Decoder&) -> std::optional<QVariant> {
+                const QCborValue key = fields.value(QStringLiteral("key"));
+                const QCborValue ascending = fields.value(QStringLiteral("ascending"));
+                const QCborValue selector = fields.value(QStringLiteral("selector"));
+                if (!key.isString() || !ascending.isBool() || !selector.isString())
+                    return std::nullopt;
+                return QVariant::fromValue(BXNotesArraySortDescriptor(
+                    SortDescriptor(key.toString(), ascending.toBool(), selector.toString())));
+            });
+    });
+}
+
+QByteArray BXNotesArraySortDescriptor::archivedData(const QList<SortDescriptor>& descriptors)
+{
+    registerArchiving();
+    QVariantList list;
+    for (const SortDescriptor& descriptor : descriptors)
+        list << QVariant::fromValue(BXNotesArraySortDescriptor(descriptor));
+    return Archiver::archivedData(list);
+}
+
+QList<SortDescriptor> BXNotesArraySortDescriptor::unarchivedSortDescriptors(const QByteArray& data)
+{
+    registerArchiving();
+    const auto root = Archiver::unarchivedObject(data, { kClassTag, QStringLiteral("NSArray") });
+    QList<SortDescriptor> descriptors;
+    if (root && root->metaType().id() == QMetaType::QVariantList) {
+        for (const QVariant& element : root->toList()) {
+            if (element.metaType() != QMetaType::fromType<BXNotesArraySortDescriptor>())
+                return defaultSortDescriptors();
+            descriptors << element.value<BXNotesArraySortDescriptor>().descriptor();
+        }
+    }
+    return descriptors.isEmpty() ? defaultSortDescriptors() : descriptors;
+}

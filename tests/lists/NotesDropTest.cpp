@@ -1,0 +1,257 @@
+#include "NotesFixture.h"
+
+#include "lists/BXNotesArrayController.h"
+#include "lists/BXNotesListCategories.h"
+#include "lists/BXPasteboardNoteRow.h"
+#include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
+
+#include "document/BXCategory.h"
+#include "document/BXNote.h"
+#include "platform/controllers/DropInfo.h"
+#include "platform/foundation/Archiver.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/testing/FakeAlertPresenter.h"
+#include "platform/testing/FakeScheduler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace platform;
+
+namespace {
+
+class Selection final : public BXNotesListCategories {
+public:
+    QList<ManagedObjectPtr> selected;
+    QList<ManagedObjectPtr> selectedCategories() const override { return selected; }
+    void setIgnoreObservation(bool) override { }
+    void rearrangeCategories() override { }
+};
+
+// The main window's side of an import: copies the notes, finishing large batches later as
+// the progress panel does.
+class Importer final : public BXTableManagedObjectsArrayControllerDelegate {
+public:
+    explicit Importer(ManagedObjectContext* into) : context(into) { }
+    bool tableArrayControllerImportNotes(BXTableManagedObjectsArrayController*, const Notes& notes,
+        const Notes& categories, const Completion& completion) override
+    {
+        const auto copy = [=, this] {
+            for (const ManagedObjectPtr& note : notes)
+                BXNote::noteWithNote(static_cast<const BXNote*>(note.get()), context, categories);
+            completion();
+        };
+        if (notes.size() >= 16)
+            Scheduler::current().schedule(0.5, copy);
+        else
+            copy();
+        return true;
+    }
+    bool tableArrayControllerImportNotesAtURLs(BXTableManagedObjectsArrayController*,
+        const QList<QUrl>& urls, const std::optional<Notes>&, const Completion&) override
+    {
+        imported = urls;
+        return true;
+    }
+    ManagedObjectContext* context;
+    QList<QUrl> imported;
+};
+
+class NotesDropTest : public NotesFixture {
+protected:
+    NotesDropTest()
+    {
+        context.setUndoManager(&undo);
+        QList<ManagedObjectPtr> notes;
+        for (int i = 0; i < 25; ++i)
+            notes << note(QStringLiteral("Note %1").arg(i, 2, 10, QLatin1Char('0')));
+        home = makeCategory(QStringLiteral("Home"));
+        home->setRelatedObjects(BXCategory::NotesKey, notes);
+        context.processPendingChanges();
+        selection.selected = { home };
+        for (BXNotesArrayController* list : { &controller, &sibling }) {
+            list->setManagedObjectContext(&context);
+            list->setCategories(&selection);
+        }
+        controller.setTableView(&table);
+        sibling.setTableView(&siblingTable);
+        controller.setDelegate(&importer);
+        scheduler.runUntilIdle();
+    }
+    ~NotesDropTest() override { controller.setDelegate(nullptr); }
+
+    std::shared_ptr<BXNote> note(const QString& name)
+    {
+        auto made = std::static_pointer_cast<BXNote>(
+            context.insertNewObjectForEntityForName(BXNote::entityName()));
+        BXNote::blankNote(*made, name, {});
+        made->setTrashFlag(false);
+        return made;
+    }
+
+    static std::unique_ptr<QMimeData> rows(const QList<int>& indexes)
+    {
+        auto data = std::make_unique<QMimeData>();
+        data->setData(BXPasteboardNoteRow::RowIndexesType,
+            Archiver::archivedData(QVariant::fromValue(IndexSet::fromList(indexes))));
+        return data;
+    }
+
+    FakeScheduler scheduler;
+    FakeAlertPresenter presenter;
+    UndoManager undo;
+    Selection selection;
+    ManagedObjectPtr home;
+    BXNotesArrayController controller;
+    BXNotesArrayController sibling;
+    BXTableView table;
+    BXTableView siblingTable;
+    Importer importer { &context };
+};
+
+TEST_F(NotesDropTest, ValidationBySource)
+{
+    const auto payload = rows({ 0, 1 });
+    // Another document's list.
+    ManagedObjectContext otherContext;
+    BXNotesArrayController foreign;
+    foreign.setManagedObjectContext(&otherContext);
+    BXTableView foreignTable;
+    foreign.setTableView(&foreignTable);
+    QObject notAList;
+
+    const struct {
+        const char* name;
+        QObject* source;
+        Qt::DropAction proposed;
+        Qt::KeyboardModifiers modifiers;
+        Qt::DropAction expected;
+    } cases[] = {
+        { "own rows moved", &table, Qt::MoveAction, Qt::NoModifier, Qt::IgnoreAction },
+        { "own rows with Alt", &table, Qt::MoveAction, Qt::AltModifier, Qt::CopyAction },
+        { "own rows with Ctrl", &table, Qt::CopyAction, Qt::ControlModifier, Qt::CopyAction },
+        { "another list of the document", &siblingTable, Qt::CopyAction, Qt::AltModifier,
+            Qt::IgnoreAction },
+        { "another document", &foreignTable, Qt::MoveAction, Qt::NoModifier, Qt::CopyAction },
+        { "a view that is no list", &notAList, Qt::CopyAction, Qt::NoModifier, Qt::IgnoreAction },
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        const DropInfo info(payload.get(), item.source, Qt::CopyAction | Qt::MoveAction,
+            item.proposed, -1, DropPosition::On, item.modifiers);
+        EXPECT_EQ(controller.validateDrop(info), item.expected);
+    }
+}
+
+TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString plain = folder.filePath(QStringLiteral("plain.txt"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("text");
+    file.close();
+    const QString alias = folder.filePath(QStringLiteral("alias.txt"));
+    ASSERT_TRUE(QFile::link(plain, alias));
+    // Two links that point at each other.
+    const QString loopA = folder.filePath(QStringLiteral("a"));
+    const QString loopB = folder.filePath(QStringLiteral("b"));
+    ASSERT_TRUE(QFile::link(loopB, loopA));
+    ASSERT_TRUE(QFile::link(loopA, loopB));
+
+    const struct {
+        const char* name;
+        QStringList paths;
+        Qt::DropAction expected;
+    } cases[] = {
+        { "alias only", { alias }, Qt::IgnoreAction },
+        { "link loop", { loopA, loopB }, Qt::IgnoreAction },
+        { "alias and file", { alias, plain }, Qt::CopyAction },
+        { "nothing", {}, Qt::IgnoreAction },
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : item.paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        const DropInfo info(&data, nullptr, Qt::CopyAction, Qt::CopyAction, -1, DropPosition::On);
+        EXPECT_EQ(controller.validateDrop(info), item.expected);
+    }
+
+    // Accepted after the question, all of them.
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(alias), QUrl::fromLocalFile(plain) });
+    presenter.enqueueModalAnswer(0);
+    EXPECT_TRUE(controller.acceptDrop(
+        DropInfo(&data, nullptr, Qt::CopyAction, Qt::CopyAction, -1, DropPosition::On)));
+    EXPECT_EQ(importer.imported.size(), 2);
+    ASSERT_FALSE(presenter.shown().empty());
+    EXPECT_EQ(presenter.shown().back().alert.buttonTitles,
+        QStringList({ QStringLiteral("Import"), QStringLiteral("Cancel") }));
+}
+
+TEST_F(NotesDropTest, CopiesAreOneNamedStepWhenEverTheyFinish)
+{
+    const struct {
+        int count;
+        QString name;
+    } cases[] = { { 3, QStringLiteral("Duplicate Notes") }, { 1, QStringLiteral("Duplicate Note") },
+        { 20, QStringLiteral("Duplicate Notes") } };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.count);
+        QList<int> indexes;
+        for (int i = 0; i < item.count; ++i)
+            indexes << i;
+        const auto payload = rows(indexes);
+        const int before = int(controller.content().size());
+        scheduler.runUntilIdle();
+        ASSERT_TRUE(controller.acceptDrop(DropInfo(payload.get(), &table, Qt::CopyAction,
+            Qt::CopyAction, -1, DropPosition::On, Qt::AltModifier)));
+        scheduler.advance(1.0);
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before + item.count);
+        EXPECT_EQ(undo.undoActionName(), item.name);
+        EXPECT_EQ(undo.groupingLevel(), 0);
+        undo.undo();
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before);
+    }
+}
+
+TEST_F(NotesDropTest, BadPayloadsCopyNothing)
+{
+    QMimeData uri;
+    uri.setData(BXPasteboardNoteRow::RowIndexesType, QByteArrayLiteral("x-coredata://note/p1"));
+    QMimeData garbage;
+    garbage.setData(BXPasteboardNoteRow::RowIndexesType, QByteArray("\xff\x00\x13garbage", 10));
+    const auto outOfRange = rows({ 3, 500, -1 + 1000 });
+    const auto empty = rows({});
+    const struct {
+        const char* name;
+        const QMimeData* data;
+        int copied;
+    } cases[] = {
+        { "a note window's URI", &uri, 0 },
+        { "garbage", &garbage, 0 },
+        { "rows beyond the list", outOfRange.get(), 1 },
+        { "no rows", empty.get(), 0 },
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        const int before = int(controller.content().size());
+        EXPECT_TRUE(controller.acceptDrop(DropInfo(item.data, &table, Qt::CopyAction,
+            Qt::CopyAction, -1, DropPosition::On, Qt::AltModifier)));
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before + item.copied);
+        EXPECT_EQ(undo.groupingLevel(), 0);
+    }
+}
+
+} // namespace
