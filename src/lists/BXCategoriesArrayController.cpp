@@ -635,7 +635,7 @@ void BXCategoriesArrayController::complainForAttemptingDefaultCategoriesDeletion
 {
     const Objects builtIns = builtInCategoriesInCategories(categories);
     if (std::all_of(categories.cbegin(), categories.cend(), isBuiltInCategory)) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     QStringList names;
@@ -742,7 +742,7 @@ void BXCategoriesArrayController::newCategoryEditingName(bool editName)
 void BXCategoriesArrayController::deleteRow(int row)
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     const ManagedObjectPtr category = m_outlineView
@@ -760,11 +760,6 @@ void BXCategoriesArrayController::deleteSelection(QObject*)
 void BXCategoriesArrayController::deleteClicked(QObject*)
 {
     deleteRow(clickedRow());
-}
-
-void BXCategoriesArrayController::beep()
-{
-    UserInput::current().beep();
 }
 
 // Reordering.
@@ -1104,35 +1099,53 @@ QString BXCategoriesArrayController::stringForRow(int row) const
     return category ? category->categoryName() : QString();
 }
 
+QString BXCategoriesArrayController::promisedFileName(
+    const ManagedObjectID& objectID, const QString&) const
+{
+    const BXCategory* category
+        = m_context ? asCategory(m_context->objectRegisteredForID(objectID)) : nullptr;
+    return category ? BXFileNames::safeFileName(
+                          category->categoryName(), localized(QStringLiteral("Category")))
+                    : QString();
+}
+
+bool BXCategoriesArrayController::writePromisedFile(
+    const ManagedObjectID& objectID, const QString&, const QString& path, Error* error) const
+{
+    // The category the drag started with, wherever it stands now.
+    const ManagedObjectPtr dragged
+        = m_context ? m_context->objectRegisteredForID(objectID) : nullptr;
+    if (!dragged || dragged->isDeleted() || !dragged->managedObjectContext())
+        return Error::set(error,
+            Error(QStringLiteral("BXCategoriesErrorDomain"), 1,
+                QStringLiteral("The category no longer exists.")));
+    bool exported = false;
+    const_cast<BXCategoriesArrayController*>(this)->exportNotesInCategory(
+        dragged, path, false, &exported);
+    if (!exported)
+        return Error::set(error,
+            Error(QStringLiteral("BXCategoriesErrorDomain"), 2,
+                QStringLiteral("The notes could not be exported.")));
+    return true;
+}
+
 QMimeData* BXCategoriesArrayController::mimeDataForRows(const IndexSet& rows) const
 {
     const BXPasteboardCategoryRow row(rows, this);
     auto promise = std::make_shared<FilePromise>();
-    const QString fallback = localized(QStringLiteral("Category"));
     for (const ManagedObjectID& id : row.row().objectIDs()) {
-        const BXCategory* category = asCategory(m_context->objectRegisteredForID(id));
-        if (!category)
+        const QString name = promisedFileName(id, BXPasteboardCategoryRow::FolderType);
+        if (name.isEmpty())
             continue;
-        promise->addFile(BXFileNames::safeFileName(category->categoryName(), fallback),
+        promise->addFile(name,
             [controller = QPointer(const_cast<BXCategoriesArrayController*>(this)), id](
                 const QString& path, Error* error) {
-                // The category the drag started with, wherever it stands now.
-                const ManagedObjectPtr dragged = controller && controller->m_context
-                    ? controller->m_context->objectRegisteredForID(id)
-                    : nullptr;
-                if (!dragged || dragged->isDeleted() || !dragged->managedObjectContext()) {
-                    Error::set(error,
+                if (!controller)
+                    return Error::set(error,
                         Error(QStringLiteral("BXCategoriesErrorDomain"), 1,
                             QStringLiteral("The category no longer exists.")));
-                    return false;
-                }
-                bool exported = false;
-                controller->exportNotesInCategory(dragged, path, false, &exported);
-                if (!exported)
-                    Error::set(error,
-                        Error(QStringLiteral("BXCategoriesErrorDomain"), 2,
-                            QStringLiteral("The notes could not be exported.")));
-                return exported;
+                return controller->writePromisedFile(
+                    id, BXPasteboardCategoryRow::FolderType, path, error);
             });
     }
     return row.mimeData(promise);

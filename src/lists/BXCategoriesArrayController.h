@@ -173,6 +173,10 @@ public:
     QList<platform::ManagedObjectID> objectIDsForRows(
         const platform::IndexSet& rows) const override;
     QString stringForRow(int row) const override;
+    QString promisedFileName(
+        const platform::ManagedObjectID& objectID, const QString& fileType) const override;
+    bool writePromisedFile(const platform::ManagedObjectID& objectID, const QString& fileType,
+        const QString& path, platform::Error* error) const override;
     QMimeData* mimeDataForRows(const platform::IndexSet& rows) const;
     // Writes the category's notes into a folder of its own (`createFolder`, named after it and
     // made unique in `folder`) or into `folder` itself. The folder's name; empty when the folder
@@ -214,7 +218,6 @@ signals:
     void hiliteChanged();
 
 protected:
-    void beep() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -391,7 +391,7 @@ void BXNotesArrayController::newNoteEditingName()
     if (!m_emptyNote)
         m_emptyNote = BXNote::newEmptyNoteInManagedObjectContext(m_context);
     if (!m_emptyNote) {
-        beep();
+        UserInput::current().beep();
         log(QStringLiteral("The notes list could not add a note: the document has no spare note."));
         return;
     }
@@ -466,7 +466,7 @@ bool BXNotesArrayController::filterNotes(
                 { text, text, QVariant::fromValue(m_included) });
         } else {
             if (!BXGlobalConstants::regexValid(text, error)) {
-                beep();
+                UserInput::current().beep();
                 return false;
             }
             // The wrapper lets the match start and end on any line; the user's pattern keeps
@@ -505,11 +505,6 @@ QString BXNotesArrayController::titleForDeleteMenu() const
                                                     : QStringLiteral("Delete Pages…"));
 }
 
-void BXNotesArrayController::beep()
-{
-    UserInput::current().beep();
-}
-
 QWidget* BXNotesArrayController::sheetWindow() const
 {
     return tableView() ? tableView()->window() : nullptr;
@@ -529,7 +524,7 @@ void BXNotesArrayController::attemptNotesDeletion(
     const QList<ManagedObjectPtr>& notes, bool askForCategoryRemoval)
 {
     if (!canDelete()) {
-        beep();
+        UserInput::current().beep();
         if (selectedCategories().size() > 1) {
             Alert alert;
             alert.messageText = localized(
@@ -674,7 +669,7 @@ void BXNotesArrayController::deleteSelection(QObject*)
 void BXNotesArrayController::deleteRow(int row)
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     if (indexValid(row))
@@ -694,7 +689,7 @@ void BXNotesArrayController::deleteArrangedObjects()
 void BXNotesArrayController::unlinkSelectedNotes()
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     remove();
@@ -703,7 +698,7 @@ void BXNotesArrayController::unlinkSelectedNotes()
 void BXNotesArrayController::unlinkClickedNote()
 {
     if (!canRemove()) {
-        beep();
+        UserInput::current().beep();
         return;
     }
     const int row = clickedRow();

@@ -157,7 +157,6 @@ public:
     void askToImportFiles(const QList<QUrl>& urls);
 
 protected:
-    void beep() override;
     void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
 
 private:
