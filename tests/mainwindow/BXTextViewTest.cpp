@@ -276,7 +276,7 @@ TEST_F(BXTextViewTest, EditorProtocolAnswersThroughTheDelegate)
     EXPECT_EQ(error.localizedFailureReason(), QStringLiteral("Couldn't commit the note"));
     view->discardEditing();
     EXPECT_EQ(delegate.calls,
-        (QStringList { "commit", "ended", "commit", "commit", "discard", "ended" }));
+        (QStringList { "commit", "ended", "commit", "discard", "ended" }));
 
     const QString header = AttributedText::string(*view->pageHeader());
     EXPECT_TRUE(header.startsWith(QStringLiteral("Groceries\t\t")));

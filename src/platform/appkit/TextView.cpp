@@ -48,16 +48,22 @@ bool isNewline(const QKeyEvent* event)
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-// Characters after which a typed URL or mail address becomes a link.
+// A typed URL or mail address becomes a link once a space follows it; punctuation at its end
+// stays outside the link.
 bool endsLinkCandidate(QChar c)
 {
-    return c.isSpace() || QStringLiteral(".,;:!?)").contains(c);
+    return c == u' ' || c == u'\t';
+}
+
+bool isTrailingPunctuation(QChar c)
+{
+    return QStringLiteral(".,;:!?)").contains(c);
 }
 
 const RegularExpression& urlExpression()
 {
     static const auto expression = RegularExpression::compile(
-        QStringLiteral("^(?:(?:https?|ftp)://|www\\.)[^\\s]+[^\\s.,;:!?)]$"), true);
+        QStringLiteral("^(?:(?:https?|ftp)://|www\\.)\\S+$"), true);
     return *expression;
 }
 
@@ -519,6 +525,8 @@ void TextView::detectLinkBefore(int position)
     int start = position;
     while (start > 0 && !characterAt(start - 1).isSpace())
         --start;
+    while (position > start && isTrailingPunctuation(characterAt(position - 1)))
+        --position;
     if (start == position)
         return;
     QTextCursor cursor(m_mirror.get());
@@ -532,7 +540,8 @@ void TextView::detectLinkBefore(int position)
     else if (mailExpression().matchesWholeString(token))
         href = QStringLiteral("mailto:") + token;
     if (href.isEmpty()
-        || AttributedText::attribute(*m_mirror, AttributedText::LinkAttributeName, start).isValid())
+        || AttributedText::attribute(*m_mirror, AttributedText::LinkAttributeName, start).toUrl()
+            == QUrl(href))
         return;
     AttributedText::addAttribute(*m_mirror, AttributedText::LinkAttributeName, QUrl(href),
         { start, position - start });
@@ -593,6 +602,16 @@ void TextView::inputMethodEvent(QInputMethodEvent* event)
 void TextView::mousePressEvent(QMouseEvent* event)
 {
     const int before = m_editCount;
+    // Below or beside the text there is no item to take the click: it still places the caret.
+    if (event->button() == Qt::LeftButton && !itemAt(event->position().toPoint())) {
+        QTextCursor cursor = m_item->textCursor();
+        cursor.setPosition(characterIndexAt(event->position().toPoint()));
+        m_item->setTextCursor(cursor);
+        m_scene->setFocusItem(m_item);
+        setFocus(Qt::MouseFocusReason);
+        noteEvent(before);
+        return;
+    }
     QGraphicsView::mousePressEvent(event);
     noteEvent(before);
 }
