@@ -28,8 +28,7 @@ const QString BXTextView::MagnifyTextViewNotification = QStringLiteral("MagnifyT
 
 BXTextView::BXTextView(QWidget* parent, platform::SpellChecker* spellChecker)
     : TextView(parent, spellChecker)
-{
-}
+{ }
 
 void BXTextView::setDelegate(BXTextViewDelegate* delegate)
 {

@@ -191,7 +191,9 @@ TEST_F(BXTextViewTest, PasteInsertsPlainTextInTheTypingStyleOrTheViewsOwn)
     QGuiApplication::clipboard()->setText(QStringLiteral(" more"));
     view->paste();
     EXPECT_EQ(text(), QStringLiteral("Rich text more"));
-    font = AttributedText::attributes(*storage, 11).value(AttributedText::FontAttributeName).value<QFont>();
+    font = AttributedText::attributes(*storage, 11)
+               .value(AttributedText::FontAttributeName)
+               .value<QFont>();
     EXPECT_EQ(font.family(), QStringLiteral("DejaVu Sans Mono"));
 
     // An image becomes a PNG attachment.
@@ -200,7 +202,8 @@ TEST_F(BXTextViewTest, PasteInsertsPlainTextInTheTypingStyleOrTheViewsOwn)
     QGuiApplication::clipboard()->setImage(image);
     view->paste();
     const qsizetype last = AttributedText::length(*storage) - 1;
-    const QVariant attachment = AttributedText::attribute(*storage, AttributedText::AttachmentAttributeName, last);
+    const QVariant attachment
+        = AttributedText::attribute(*storage, AttributedText::AttachmentAttributeName, last);
     ASSERT_TRUE(attachment.isValid());
     EXPECT_TRUE(attachment.value<platform::TextAttachment>().contents.startsWith("\x89PNG"));
 
@@ -275,8 +278,7 @@ TEST_F(BXTextViewTest, EditorProtocolAnswersThroughTheDelegate)
     EXPECT_TRUE(error.is(platform::kOSStatusErrorDomain, 1));
     EXPECT_EQ(error.localizedFailureReason(), QStringLiteral("Couldn't commit the note"));
     view->discardEditing();
-    EXPECT_EQ(delegate.calls,
-        (QStringList { "commit", "ended", "commit", "discard", "ended" }));
+    EXPECT_EQ(delegate.calls, (QStringList { "commit", "ended", "commit", "discard", "ended" }));
 
     const QString header = AttributedText::string(*view->pageHeader());
     EXPECT_TRUE(header.startsWith(QStringLiteral("Groceries\t\t")));
@@ -288,15 +290,17 @@ TEST_F(BXTextViewTest, SetTextAttributesReplacesFontAndColourOfEveryRun)
     setText(QStringLiteral("one two"));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(15);
-    AttributedText::addAttribute(*storage, AttributedText::ForegroundColorAttributeName,
-        QColor(Qt::green), { 0, 3 });
+    AttributedText::addAttribute(
+        *storage, AttributedText::ForegroundColorAttributeName, QColor(Qt::green), { 0, 3 });
     view->setTextAttributes({ { AttributedText::FontAttributeName, font } }, { 0, 9 });
-    EXPECT_FALSE(AttributedText::attributes(*storage, 0).contains(AttributedText::FontAttributeName));
+    EXPECT_FALSE(
+        AttributedText::attributes(*storage, 0).contains(AttributedText::FontAttributeName));
     view->setTextAttributes({ { AttributedText::FontAttributeName, font } }, { 0, 5 });
     const QVariantMap first = AttributedText::attributes(*storage, 1);
     EXPECT_EQ(first.value(AttributedText::FontAttributeName).value<QFont>().pointSizeF(), 15);
     EXPECT_FALSE(first.contains(AttributedText::ForegroundColorAttributeName));
-    EXPECT_FALSE(AttributedText::attributes(*storage, 6).contains(AttributedText::FontAttributeName));
+    EXPECT_FALSE(
+        AttributedText::attributes(*storage, 6).contains(AttributedText::FontAttributeName));
     EXPECT_TRUE(delegate.undoManager.canUndo());
 }
 

@@ -2,6 +2,7 @@
 
 #include "CommandRouter.h"
 #include "TextViewDelegate.h"
+#include "TextViewItem.h"
 #include "UserInput.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RegularExpression.h"
@@ -62,8 +63,8 @@ bool isTrailingPunctuation(QChar c)
 
 const RegularExpression& urlExpression()
 {
-    static const auto expression = RegularExpression::compile(
-        QStringLiteral("^(?:(?:https?|ftp)://|www\\.)\\S+$"), true);
+    static const auto expression
+        = RegularExpression::compile(QStringLiteral("^(?:(?:https?|ftp)://|www\\.)\\S+$"), true);
     return *expression;
 }
 
@@ -77,10 +78,10 @@ const RegularExpression& mailExpression()
 } // namespace
 
 TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
-    : QGraphicsView(parent)
-    , m_spellChecker(spellChecker ? spellChecker : &SpellChecker::shared())
-    , m_scene(new QGraphicsScene(this))
-    , m_item(new QGraphicsTextItem)
+    : QGraphicsView(parent),
+      m_spellChecker(spellChecker ? spellChecker : &SpellChecker::shared()),
+      m_scene(new QGraphicsScene(this)),
+      m_item(new TextViewItem)
 {
     setScene(m_scene);
     m_scene->addItem(m_item);
@@ -158,8 +159,9 @@ void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
 void TextView::setEditable(bool editable)
 {
     m_editable = editable;
-    m_item->setTextInteractionFlags(editable ? Qt::TextEditorInteraction
-                                             : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_item->setTextInteractionFlags(editable
+            ? Qt::TextEditorInteraction
+            : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_mirror->setUndoRedoEnabled(false);
 }
 
@@ -226,8 +228,7 @@ TextRange TextView::selectedRange() const
 
 bool TextView::setSelectedRange(TextRange range)
 {
-    if (range.location < 0 || range.length < 0
-        || range.end() > AttributedText::length(*m_mirror))
+    if (range.location < 0 || range.length < 0 || range.end() > AttributedText::length(*m_mirror))
         return false;
     QTextCursor cursor(m_mirror.get());
     cursor.setPosition(int(range.location));
@@ -281,8 +282,8 @@ QRectF TextView::caretRect() const
 
 void TextView::scrollRangeToVisible(TextRange range)
 {
-    const int position = int(std::clamp<qsizetype>(range.location, 0,
-        AttributedText::length(*m_mirror)));
+    const int position
+        = int(std::clamp<qsizetype>(range.location, 0, AttributedText::length(*m_mirror)));
     ensureVisible(m_item->mapRectToScene(rectAtPosition(*m_mirror, position)), 0, 0);
 }
 
@@ -381,7 +382,8 @@ QString TextView::smartInsertText(const QString& text) const
         return text;
     const TextRange selection = selectedRange();
     QString result = text;
-    if (characterAt(int(selection.location) - 1).isLetterOrNumber() && result.front().isLetterOrNumber())
+    if (characterAt(int(selection.location) - 1).isLetterOrNumber()
+        && result.front().isLetterOrNumber())
         result.prepend(u' ');
     if (characterAt(int(selection.end())).isLetterOrNumber() && result.back().isLetterOrNumber())
         result.append(u' ');
@@ -424,11 +426,13 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
         const QString text = word.selectedText();
         const QStringList guesses = m_spellChecker->suggestions(text).mid(0, 8);
         for (const QString& guess : guesses) {
-            connect(menu->addAction(guess), &QAction::triggered, this, [this, start, length, guess] {
-                if (!setSelectedRange({ start, length }))
-                    return;
-                replaceSelection(guess, typingAttributes(), localized(QStringLiteral("Spelling")));
-            });
+            connect(
+                menu->addAction(guess), &QAction::triggered, this, [this, start, length, guess] {
+                    if (!setSelectedRange({ start, length }))
+                        return;
+                    replaceSelection(
+                        guess, typingAttributes(), localized(QStringLiteral("Spelling")));
+                });
         }
         if (guesses.isEmpty())
             menu->addAction(localized(QStringLiteral("No Guesses Found")))->setEnabled(false);
@@ -459,9 +463,8 @@ bool TextView::respondsTo(const QString& action) const
 
 std::optional<bool> TextView::validate(Command& command) const
 {
-    UndoManager* manager = m_delegate
-        ? m_delegate->undoManagerForTextView(const_cast<TextView*>(this))
-        : nullptr;
+    UndoManager* manager
+        = m_delegate ? m_delegate->undoManagerForTextView(const_cast<TextView*>(this)) : nullptr;
     if (command.action == kUndoAction)
         return manager && manager->canUndo();
     if (command.action == kRedoAction)
@@ -536,15 +539,15 @@ void TextView::detectLinkBefore(int position)
     QString href;
     if (urlExpression().matchesWholeString(token))
         href = token.startsWith(u"www.", Qt::CaseInsensitive) ? QStringLiteral("http://") + token
-                                                                : token;
+                                                              : token;
     else if (mailExpression().matchesWholeString(token))
         href = QStringLiteral("mailto:") + token;
     if (href.isEmpty()
         || AttributedText::attribute(*m_mirror, AttributedText::LinkAttributeName, start).toUrl()
             == QUrl(href))
         return;
-    AttributedText::addAttribute(*m_mirror, AttributedText::LinkAttributeName, QUrl(href),
-        { start, position - start });
+    AttributedText::addAttribute(
+        *m_mirror, AttributedText::LinkAttributeName, QUrl(href), { start, position - start });
 }
 
 void TextView::keyPressEvent(QKeyEvent* event)

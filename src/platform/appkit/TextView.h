@@ -97,8 +97,8 @@ public:
     void performUserEdit(const QString& actionName, const std::function<void()>& edit);
     // Replaces the selection with `text` in `format`, as one user edit; answers false
     // (changing nothing) when the view is not editable.
-    bool replaceSelection(const QString& text, const QTextCharFormat& format,
-        const QString& actionName);
+    bool replaceSelection(
+        const QString& text, const QTextCharFormat& format, const QString& actionName);
 
     // With smart copy and paste on, `text` with a space added where it would otherwise run
     // into a word on either side of the selection.

@@ -103,9 +103,7 @@ SharedTextStorage* SharedTextStorage::of(QTextDocument* storage)
     return shared;
 }
 
-SharedTextStorage::SharedTextStorage(QTextDocument* storage)
-    : QObject(storage)
-    , m_storage(storage)
+SharedTextStorage::SharedTextStorage(QTextDocument* storage) : QObject(storage), m_storage(storage)
 {
     // A document reports contentsChange only once it has a layout.
     storage->documentLayout();
@@ -124,7 +122,8 @@ std::unique_ptr<QTextDocument> SharedTextStorage::makeMirror(UndoManagerProvider
     document->setDefaultFont(m_storage->defaultFont());
     document->setDocumentMargin(m_storage->documentMargin());
     document->setDefaultTextOption(m_storage->defaultTextOption());
-    AttributedText::setDocumentAttributes(*document, AttributedText::documentAttributes(*m_storage));
+    AttributedText::setDocumentAttributes(
+        *document, AttributedText::documentAttributes(*m_storage));
     Fragment::cut(*m_storage, 0, AttributedText::length(*m_storage)).pasteInto(*document, 0, 0);
 
     document->documentLayout();
@@ -212,8 +211,8 @@ namespace {
 
 // contentsChange may count the final paragraph separator, which no range can hold; trims the
 // change to what the lengths before and after allow, keeping the unchanged tail equal.
-void clampChange(qsizetype oldLength, qsizetype newLength, qsizetype position,
-    qsizetype& removed, qsizetype& added)
+void clampChange(qsizetype oldLength, qsizetype newLength, qsizetype position, qsizetype& removed,
+    qsizetype& added)
 {
     removed = std::clamp<qsizetype>(removed, 0, std::max<qsizetype>(oldLength - position, 0));
     added = std::clamp<qsizetype>(added, 0, std::max<qsizetype>(newLength - position, 0));
@@ -224,7 +223,8 @@ void clampChange(qsizetype oldLength, qsizetype newLength, qsizetype position,
 
 } // namespace
 
-void SharedTextStorage::mirrorChanged(Mirror& mirror, int position, int removedCount, int addedCount)
+void SharedTextStorage::mirrorChanged(
+    Mirror& mirror, int position, int removedCount, int addedCount)
 {
     // Re-highlighting and the other views' copies come here too: only the user's edits count.
     if (m_applying || !mirror.editing)
@@ -289,8 +289,8 @@ void SharedTextStorage::record(
         if (const auto last = mirror.typingRecord.lock(); last && last->live) {
             const bool typed = removed.length == 0 && inserted.length > 0
                 && last->inserted.length > 0 && position == last->position + last->inserted.length;
-            const bool deleted = inserted.length == 0 && removed.length > 0
-                && last->inserted.length == 0;
+            const bool deleted
+                = inserted.length == 0 && removed.length > 0 && last->inserted.length == 0;
             if (typed) {
                 last->inserted.append(inserted);
                 return;

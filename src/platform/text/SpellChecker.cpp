@@ -9,8 +9,7 @@
 namespace platform {
 
 SpellChecker::SpellChecker(const QString& language, QObject* parent)
-    : QObject(parent)
-    , m_broker(enchant_broker_init())
+    : QObject(parent), m_broker(enchant_broker_init())
 {
     if (!m_broker)
         return;

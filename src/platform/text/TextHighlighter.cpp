@@ -47,8 +47,7 @@ bool insideAny(const QList<RegularExpression::Match>& matches, qsizetype positio
 } // namespace
 
 TextHighlighter::TextHighlighter(QTextDocument* document, SpellChecker* spellChecker)
-    : QSyntaxHighlighter(document)
-    , m_spellChecker(spellChecker)
+    : QSyntaxHighlighter(document), m_spellChecker(spellChecker)
 {
     if (spellChecker)
         connect(spellChecker, &SpellChecker::wordsChanged, this, &QSyntaxHighlighter::rehighlight);
@@ -101,8 +100,8 @@ bool TextHighlighter::misspelledWordAt(int position, int* start, int* length) co
         return false;
     const int offset = position - block.position();
     for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-        if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline
-            && offset >= range.start && offset < range.start + range.length) {
+        if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline && offset >= range.start
+            && offset < range.start + range.length) {
             *start = block.position() + range.start;
             *length = range.length;
             return true;

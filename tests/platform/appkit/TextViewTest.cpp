@@ -151,8 +151,8 @@ TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)
         SCOPED_TRACE(zoom);
         view->setZoom(zoom);
         EXPECT_DOUBLE_EQ(view->transform().m11(), zoom);
-        EXPECT_NEAR(view->textItem()->textWidth(),
-            view->viewport()->width() / zoom - 2 * inset, 0.01);
+        EXPECT_NEAR(
+            view->textItem()->textWidth(), view->viewport()->width() / zoom - 2 * inset, 0.01);
     }
     view->setZoom(0);
     EXPECT_DOUBLE_EQ(view->zoom(), 0.5);

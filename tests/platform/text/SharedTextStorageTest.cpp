@@ -1,8 +1,8 @@
+#include "platform/text/SharedTextStorage.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/RtfWriter.h"
-#include "platform/text/SharedTextStorage.h"
 
 #include <gtest/gtest.h>
 
@@ -105,8 +105,7 @@ TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
             case 4:
                 edit(false, [&](QTextCursor& c) {
                     ParagraphStyle style = AttributedText::defaultParagraphStyle();
-                    style.alignment = pick(2) ? TextAlignment::Center
-                                              : TextAlignment::Right;
+                    style.alignment = pick(2) ? TextAlignment::Center : TextAlignment::Right;
                     style.headIndent = pick(30);
                     QTextBlockFormat format = c.blockFormat();
                     AttributedText::setParagraphStyle(format, style);
@@ -114,7 +113,9 @@ TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
                 });
                 break;
             case 5:
-                edit(false, [&](QTextCursor& c) { AttributedText::insertAttachment(c, pngAttachment(step)); });
+                edit(false, [&](QTextCursor& c) {
+                    AttributedText::insertAttachment(c, pngAttachment(step));
+                });
                 break;
             case 6:
                 edit(true, [&](QTextCursor& c) { c.insertBlock(); });
@@ -154,8 +155,8 @@ TEST_F(SharedTextStorageTest, TypingAndDeletingCoalesceIntoOneUndoStep)
     QTextCursor cursor(mirror.get());
     cursor.setPosition(1);
     for (QChar c : QStringLiteral("Hello")) {
-        shared->performUserEdit(mirror.get(), QStringLiteral("Typing"), true,
-            [&] { cursor.insertText(QString(c)); });
+        shared->performUserEdit(
+            mirror.get(), QStringLiteral("Typing"), true, [&] { cursor.insertText(QString(c)); });
         scheduler.runUntilIdle();
     }
     EXPECT_EQ(AttributedText::string(*storage), QStringLiteral("aHellob"));
@@ -171,8 +172,8 @@ TEST_F(SharedTextStorageTest, TypingAndDeletingCoalesceIntoOneUndoStep)
     // Backspaces gather too, and a broken run starts a new step.
     cursor.setPosition(6);
     for (int i = 0; i < 3; ++i) {
-        shared->performUserEdit(mirror.get(), QStringLiteral("Typing"), true,
-            [&] { cursor.deletePreviousChar(); });
+        shared->performUserEdit(
+            mirror.get(), QStringLiteral("Typing"), true, [&] { cursor.deletePreviousChar(); });
         scheduler.runUntilIdle();
     }
     EXPECT_EQ(AttributedText::string(*storage), QStringLiteral("aHeb"));
@@ -202,7 +203,8 @@ TEST_F(SharedTextStorageTest, OnlyUserEditsReachTheStorage)
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     cursor.mergeCharFormat(bold);
-    EXPECT_FALSE(AttributedText::attributes(*storage, 0).contains(AttributedText::FontAttributeName));
+    EXPECT_FALSE(
+        AttributedText::attributes(*storage, 0).contains(AttributedText::FontAttributeName));
     EXPECT_EQ(edits, 0);
     EXPECT_FALSE(undoManager.canUndo());
 }
@@ -217,7 +219,8 @@ TEST_F(SharedTextStorageTest, DirectStorageChangesReachMirrorsAndDropRecords)
     ASSERT_TRUE(undoManager.canUndo());
 
     auto replacement = storageWith(QStringLiteral("all new text"));
-    AttributedText::replaceCharacters(*storage, { 0, AttributedText::length(*storage) }, *replacement);
+    AttributedText::replaceCharacters(
+        *storage, { 0, AttributedText::length(*storage) }, *replacement);
     EXPECT_EQ(AttributedText::string(*mirror), QStringLiteral("all new text"));
     EXPECT_FALSE(undoManager.canUndo());
 }

@@ -1,8 +1,8 @@
+#include "platform/text/TextHighlighter.h"
 #include "platform/foundation/Log.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SpellChecker.h"
-#include "platform/text/TextHighlighter.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ QStringList marks(const QTextDocument& doc)
 {
     QStringList result;
     for (const QTextLayout::FormatRange& range : doc.firstBlock().layout()->formats()) {
-        const char kind = range.format.underlineStyle() == QTextCharFormat::WaveUnderline ? 'w' : 'u';
+        const char kind
+            = range.format.underlineStyle() == QTextCharFormat::WaveUnderline ? 'w' : 'u';
         result << QStringLiteral("%1%2+%3").arg(kind).arg(range.start).arg(range.length);
     }
     result.sort();
@@ -72,7 +73,8 @@ TEST(TextHighlighterTest, MisspellingsAreMarkedAfterTheIdleCheck)
     ASSERT_TRUE(highlighter.misspelledWordAt(7, &start, &length));
     EXPECT_EQ(start, 5);
     EXPECT_EQ(length, 8);
-    EXPECT_TRUE(checker.suggestions(QStringLiteral("sentance")).contains(QStringLiteral("sentence")));
+    EXPECT_TRUE(
+        checker.suggestions(QStringLiteral("sentance")).contains(QStringLiteral("sentence")));
 
     checker.ignoreWord(QStringLiteral("sentance"));
     EXPECT_EQ(marks(*doc), QStringList { "u18+9" });
