@@ -4,6 +4,7 @@
 #include "TextViewDelegate.h"
 #include "TextViewItem.h"
 #include "UserInput.h"
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RegularExpression.h"
 #include "platform/foundation/UndoManager.h"
@@ -16,6 +17,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGraphicsRectItem>
 #include <QGraphicsTextItem>
 #include <QMenu>
 #include <QMimeData>
@@ -100,6 +102,7 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
 
 TextView::~TextView()
 {
+    Scheduler::current().cancel(m_findIndicatorTask);
     // The item must not outlive the document it shows.
     m_scene->removeItem(m_item);
     delete m_item;
@@ -140,6 +143,7 @@ void TextView::setTextStorage(QTextDocument* storage)
 
 void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
 {
+    delete std::exchange(m_findIndicator, nullptr);
     std::unique_ptr<QTextDocument> old = std::move(m_mirror);
     m_mirror = std::move(mirror);
     m_item->setDocument(m_mirror.get());
@@ -285,6 +289,31 @@ void TextView::scrollRangeToVisible(TextRange range)
     const int position
         = int(std::clamp<qsizetype>(range.location, 0, AttributedText::length(*m_mirror)));
     ensureVisible(m_item->mapRectToScene(rectAtPosition(*m_mirror, position)), 0, 0);
+}
+
+void TextView::showFindIndicator(TextRange range)
+{
+    delete std::exchange(m_findIndicator, nullptr);
+    Scheduler::current().cancel(m_findIndicatorTask);
+    const qsizetype length = AttributedText::length(*m_mirror);
+    if (range.location < 0 || range.length <= 0 || range.end() > length)
+        return;
+    const QRectF first = rectAtPosition(*m_mirror, int(range.location));
+    const QRectF last = rectAtPosition(*m_mirror, int(range.end()));
+    QRectF area = first.united(last);
+    // A range over several lines lights up their whole width.
+    if (!qFuzzyCompare(first.top(), last.top()))
+        area = QRectF(0, first.top(), m_item->textWidth(), last.bottom() - first.top());
+    auto* indicator = new QGraphicsRectItem(area.adjusted(-2, -1, 2, 1), m_item);
+    indicator->setBrush(QColor(255, 230, 0, 150));
+    indicator->setPen(Qt::NoPen);
+    m_findIndicator = indicator;
+    ensureVisible(m_item->mapRectToScene(area), 8, 8);
+    QPointer<TextView> self(this);
+    m_findIndicatorTask = dispatchAfter(1.0, this, [self] {
+        if (self)
+            delete std::exchange(self->m_findIndicator, nullptr);
+    });
 }
 
 QPointF TextView::visibleOrigin() const

@@ -89,6 +89,10 @@ public:
     QPointF visibleOrigin() const;
     void scrollToPoint(const QPointF& scenePoint);
 
+    // Flashes a yellow highlight over `range` for one second, as find does for a match.
+    void showFindIndicator(TextRange range);
+    bool isShowingFindIndicator() const { return m_findIndicator != nullptr; }
+
     // Typing is being gathered into one undo step.
     bool isCoalescingTyping() const;
     void breakUndoCoalescing();
@@ -152,6 +156,8 @@ private:
     QPointer<SharedTextStorage> m_shared;
     std::unique_ptr<QTextDocument> m_mirror;
     TextHighlighter* m_highlighter = nullptr;
+    QGraphicsItem* m_findIndicator = nullptr;
+    quint64 m_findIndicatorTask = 0;
     bool m_editable = true;
     double m_zoom = 1.0;
     Appearance m_appearance = Appearance::System;

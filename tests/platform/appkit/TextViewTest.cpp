@@ -179,6 +179,19 @@ TEST_F(TextViewTest, TwoViewsOfOneStorageKeepTheirOwnSelectionAndZoom)
     EXPECT_NE(view->textItem()->defaultTextColor(), other.textItem()->defaultTextColor());
 }
 
+TEST_F(TextViewTest, TheFindIndicatorShowsForOneSecond)
+{
+    type(QStringLiteral("find me here"));
+    view->showFindIndicator({ 5, 2 });
+    EXPECT_TRUE(view->isShowingFindIndicator());
+    scheduler.advance(0.9);
+    EXPECT_TRUE(view->isShowingFindIndicator());
+    scheduler.advance(0.2);
+    EXPECT_FALSE(view->isShowingFindIndicator());
+    view->showFindIndicator({ 5, 20 });
+    EXPECT_FALSE(view->isShowingFindIndicator());
+}
+
 TEST_F(TextViewTest, AViewLetsGoOfAStorageThatGoesAway)
 {
     type(QStringLiteral("gone"));
