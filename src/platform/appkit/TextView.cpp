@@ -552,6 +552,21 @@ bool TextView::filterTypedText(const QString& text)
     return false;
 }
 
+void TextView::removeSpaceLeftByDeletion()
+{
+    QTextCursor cursor = m_item->textCursor();
+    const int position = cursor.position();
+    const QChar after = characterAt(position);
+    const bool spaceBefore = characterAt(position - 1) == u' ';
+    if (spaceBefore && (after == u' ' || isTrailingPunctuation(after)))
+        cursor.deletePreviousChar();
+    else if (after == u' ' && (position == 0 || characterAt(position - 1).isSpace()))
+        cursor.deleteChar();
+    else
+        return;
+    m_item->setTextCursor(cursor);
+}
+
 void TextView::detectLinkBefore(int position)
 {
     int start = position;
@@ -605,10 +620,14 @@ void TextView::keyPressEvent(QKeyEvent* event)
         name = localized(QStringLiteral("Typing"));
     else if (event->matches(QKeySequence::Cut))
         name = localized(QStringLiteral("Cut"));
+    const bool deletesSelection = m_item->textCursor().hasSelection()
+        && (isDeletion(event) || event->matches(QKeySequence::Cut));
     if (m_shared) {
         m_shared->performUserEdit(m_mirror.get(), name, typing, [&] {
             if (!(typed && filterTypedText(text)))
                 QGraphicsView::keyPressEvent(event);
+            if (deletesSelection && m_options.smartCopyPaste)
+                removeSpaceLeftByDeletion();
             if (typed && m_options.smartLinks && text.size() == 1 && endsLinkCandidate(text.at(0)))
                 detectLinkBefore(m_item->textCursor().position() - 1);
         });

@@ -144,6 +144,8 @@ private:
     void layoutText();
     void noteEvent(int editsBefore);
     bool filterTypedText(const QString& text);
+    // With smart copy and paste, a deleted word takes one of the spaces around it along.
+    void removeSpaceLeftByDeletion();
     void detectLinkBefore(int position);
     QChar characterAt(int position) const;
     void ensureCaretVisible();

@@ -117,6 +117,32 @@ TEST_F(TextViewTest, TextOptionsFilterTypingAsPartOfTheEdit)
     }
 }
 
+TEST_F(TextViewTest, DeletingAWordTakesOneSpaceAlong)
+{
+    const struct {
+        TextRange word;
+        bool smart;
+        const char* expected;
+    } cases[] = {
+        { { 4, 3 }, true, "the fox." },
+        { { 8, 3 }, true, "the big." },
+        { { 0, 3 }, true, "big fox." },
+        { { 4, 3 }, false, "the  fox." },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        TextView::TextOptions options;
+        options.smartCopyPaste = c.smart;
+        view->setTextOptions(options);
+        view->setSelectedRange({ 0, AttributedText::length(*view->mirror()) });
+        QTest::keyClick(view, Qt::Key_Backspace);
+        type(QStringLiteral("the big fox."));
+        view->setSelectedRange(c.word);
+        QTest::keyClick(view, Qt::Key_Backspace);
+        EXPECT_EQ(text(), QString::fromUtf8(c.expected));
+    }
+}
+
 TEST_F(TextViewTest, TypedAddressesBecomeLinksAtTheirEnd)
 {
     const struct {
