@@ -1,0 +1,173 @@
+#pragma once
+
+#include "platform/controllers/Responder.h"
+#include "platform/text/AttributedText.h"
+#include "platform/text/SharedTextStorage.h"
+#include "platform/text/SpellChecker.h"
+
+#include <QGraphicsView>
+#include <QPointer>
+#include <QTextCharFormat>
+#include <QTextDocument>
+
+#include <memory>
+
+class QGraphicsTextItem;
+class QMenu;
+class QMimeData;
+
+namespace platform {
+
+class TextHighlighter;
+class TextViewDelegate;
+class UndoManager;
+
+// The rich-text view in which a note is written: a QGraphicsView over one QGraphicsTextItem,
+// so zoom is a true scale and only exposed areas paint. It shows a mirror of a text storage
+// (SharedTextStorage), so several views of one storage keep their own width, zoom, selection
+// and marking; the user's edits reach the storage as undo records in the delegate's undo
+// manager. The text options run as input filters inside the user's edit. Main thread only;
+// emits selectionChanged() and textDidChange().
+class TextView : public QGraphicsView, public Responder {
+    Q_OBJECT
+
+public:
+    enum class Appearance { System, Light, Dark };
+
+    struct TextOptions {
+        bool smartCopyPaste = true;
+        bool smartQuotes = true;
+        bool smartDashes = true;
+        bool smartLinks = true;
+        bool checkSpelling = true;
+    };
+
+    // Text inset from the view's edges, in points (horizontal, vertical).
+    static constexpr double kInsetWidth = 5;
+    static constexpr double kInsetHeight = 8;
+
+    // `spellChecker` null: the shared checker.
+    explicit TextView(QWidget* parent = nullptr, SpellChecker* spellChecker = nullptr);
+    ~TextView() override;
+
+    TextViewDelegate* delegate() const { return m_delegate; }
+    void setDelegate(TextViewDelegate* delegate) { m_delegate = delegate; }
+    UndoManager* undoManager();
+
+    // Shows `storage` through a mirror of its own; nullptr shows an empty text.
+    void setTextStorage(QTextDocument* storage);
+    QTextDocument* textStorage() const { return m_storage; }
+    // The document this view edits and lays out.
+    QTextDocument* mirror() const { return m_mirror.get(); }
+    TextHighlighter* highlighter() const { return m_highlighter; }
+    QGraphicsTextItem* textItem() const { return m_item; }
+
+    bool isEditable() const { return m_editable; }
+    void setEditable(bool editable);
+
+    // Zoom as the view's scale: 1.0 is 100 %. The text wraps at the viewport width divided
+    // by the zoom, less the insets.
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+
+    Appearance appearance() const { return m_appearance; }
+    void setAppearance(Appearance appearance);
+    TextOptions textOptions() const { return m_options; }
+    void setTextOptions(const TextOptions& options);
+
+    TextRange selectedRange() const;
+    // False, selecting nothing, when the range lies outside the text.
+    bool setSelectedRange(TextRange range);
+    QTextCharFormat typingAttributes() const;
+    void setTypingAttributes(const QTextCharFormat& format);
+    // The character index for insertion at a point of the viewport.
+    int characterIndexAt(const QPoint& viewportPoint) const;
+    // The caret's rectangle, in scene coordinates.
+    QRectF caretRect() const;
+    virtual void scrollRangeToVisible(TextRange range);
+    // The scene point at the viewport's top left, and scrolling to put one there.
+    QPointF visibleOrigin() const;
+    void scrollToPoint(const QPointF& scenePoint);
+
+    // Flashes a yellow highlight over `range` for one second, as find does for a match.
+    void showFindIndicator(TextRange range);
+    bool isShowingFindIndicator() const { return m_findIndicator != nullptr; }
+
+    // Typing is being gathered into one undo step.
+    bool isCoalescingTyping() const;
+    void breakUndoCoalescing();
+
+    // Runs `edit` (changes to mirror() through cursors) as one user edit named `actionName`.
+    void performUserEdit(const QString& actionName, const std::function<void()>& edit);
+    // Replaces the selection with `text` in `format`, as one user edit; answers false
+    // (changing nothing) when the view is not editable.
+    bool replaceSelection(
+        const QString& text, const QTextCharFormat& format, const QString& actionName);
+
+    // With smart copy and paste on, `text` with a space added where it would otherwise run
+    // into a word on either side of the selection.
+    QString smartInsertText(const QString& text) const;
+    // Pastes from the clipboard: images as PNG attachments, else rich text, else plain text.
+    virtual void paste();
+    // The context menu for a viewport point: spelling items over a misspelled word, then the
+    // edit items.
+    QMenu* createContextMenu(const QPoint& viewportPoint);
+
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(Command& command) const override;
+    void perform(const Command& command) override;
+
+signals:
+    void selectionChanged();
+    // A user edit of this view, or the undo or redo of one, reached the storage.
+    void textDidChange();
+
+protected:
+    // Inserts mime data at the selection as the user's edit; answers whether it found
+    // anything usable.
+    bool insertMimeData(const QMimeData* data, const QString& actionName);
+    bool insertImage(const QImage& image, const QString& actionName);
+    void applyAppearance();
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void attachMirror(std::unique_ptr<QTextDocument> mirror);
+    void layoutText();
+    void noteEvent(int editsBefore);
+    bool filterTypedText(const QString& text);
+    // With smart copy and paste, a deleted word takes one of the spaces around it along.
+    void removeSpaceLeftByDeletion();
+    void detectLinkBefore(int position);
+    QChar characterAt(int position) const;
+    void ensureCaretVisible();
+
+    TextViewDelegate* m_delegate = nullptr;
+    QPointer<SpellChecker> m_spellChecker;
+    QGraphicsScene* m_scene;
+    QGraphicsTextItem* m_item;
+    QPointer<QTextDocument> m_storage;
+    QPointer<SharedTextStorage> m_shared;
+    std::unique_ptr<QTextDocument> m_mirror;
+    TextHighlighter* m_highlighter = nullptr;
+    QGraphicsItem* m_findIndicator = nullptr;
+    quint64 m_findIndicatorTask = 0;
+    bool m_editable = true;
+    double m_zoom = 1.0;
+    Appearance m_appearance = Appearance::System;
+    TextOptions m_options;
+    int m_lastPosition = 0;
+    int m_lastAnchor = 0;
+    // Counts this view's edits that reached the storage, to tell an edit from a caret move.
+    int m_editCount = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/RegularExpression.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QSet>
+#include <QSyntaxHighlighter>
+
+#include <optional>
+
+namespace platform {
+
+class SpellChecker;
+
+// Marks one view's copy of a note for display only: hashtags blue and underlined, misspelled
+// words with a red wavy line. It never edits the document. Words are marked from the spell
+// checker's cache; unknown words are checked in short idle slices on the scheduler and their
+// paragraphs marked again, so no keystroke waits for the dictionary. Owned by its document;
+// main thread only.
+class TextHighlighter final : public QSyntaxHighlighter {
+    Q_OBJECT
+
+public:
+    // `spellChecker` may be null: no spelling marks.
+    TextHighlighter(QTextDocument* document, SpellChecker* spellChecker);
+    ~TextHighlighter() override;
+
+    static QColor hashtagColor();
+    // The hashtag pattern, "#" then word characters, with "/" and more word characters.
+    static const RegularExpression& hashtagExpression();
+    // The hashtag of `text` that covers `offset`, if any.
+    static std::optional<RegularExpression::Match> hashtagAt(const QString& text, qsizetype offset);
+
+    bool checksSpelling() const { return m_checkSpelling; }
+    void setChecksSpelling(bool checks);
+    // The misspelled word of `document` covering `position` (its range in `start`, `length`).
+    bool misspelledWordAt(int position, int* start, int* length) const;
+    // Whether words wait for the idle check.
+    bool hasPendingWords() const { return !m_pendingWords.isEmpty(); }
+
+protected:
+    void highlightBlock(const QString& text) override;
+
+private:
+    void scheduleSlice();
+    void checkSlice();
+
+    QPointer<SpellChecker> m_spellChecker;
+    bool m_checkSpelling = true;
+    QSet<QString> m_pendingWords;
+    QSet<int> m_pendingBlocks;
+    Scheduler::TaskId m_slice = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,231 @@
+#include "platform/appkit/TextView.h"
+#include "platform/appkit/TextViewDelegate.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/testing/FakeScheduler.h"
+#include "platform/testing/FakeUserInput.h"
+#include "platform/text/AttributedText.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGraphicsTextItem>
+#include <QTest>
+#include <QTextCursor>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace platform;
+
+namespace {
+
+class UndoDelegate : public TextViewDelegate {
+public:
+    UndoManager* undoManagerForTextView(TextView*) override { return &undoManager; }
+    UndoManager undoManager;
+};
+
+// A window with one text view over a storage, active and focused as after a click into it.
+class TextViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        storage = AttributedText::makeDocument();
+        window.resize(420, 300);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        view = new TextView(&window);
+        layout->addWidget(view);
+        view->setDelegate(&delegate);
+        view->setTextStorage(storage.get());
+        window.show();
+        QApplication::setActiveWindow(&window);
+        view->setFocus();
+    }
+    void TearDown() override { QApplication::setActiveWindow(nullptr); }
+
+    // Each key in a turn of its own, as a person types.
+    void type(const QString& text)
+    {
+        for (QChar c : text) {
+            QTest::keyClicks(view, QString(c));
+            scheduler.runUntilIdle();
+        }
+    }
+    QString text() const { return AttributedText::string(*storage); }
+
+    FakeScheduler scheduler;
+    FakeUserInput input;
+    UndoDelegate delegate;
+    std::unique_ptr<QTextDocument> storage;
+    QWidget window;
+    TextView* view = nullptr;
+};
+
+TEST_F(TextViewTest, TypingIsOneUndoStepAndTheUndoKeysGoThroughTheRouter)
+{
+    type(QStringLiteral("Hello"));
+    EXPECT_EQ(text(), QStringLiteral("Hello"));
+    EXPECT_TRUE(view->isCoalescingTyping());
+    UndoManager& undo = delegate.undoManager;
+    EXPECT_EQ(undo.undoMenuItemTitle(), QStringLiteral("Undo Typing"));
+
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QString());
+    EXPECT_EQ(AttributedText::string(*view->mirror()), QString());
+    EXPECT_FALSE(undo.canUndo());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), QStringLiteral("Hello"));
+    EXPECT_EQ(input.beepCount(), 0);
+    // The mirror's own undo stack stays off.
+    EXPECT_FALSE(view->mirror()->isUndoRedoEnabled());
+}
+
+TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
+{
+    type(QStringLiteral("ab"));
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_FALSE(view->isCoalescingTyping());
+    type(QStringLiteral("c"));
+    EXPECT_EQ(text(), QStringLiteral("acb"));
+    delegate.undoManager.undo();
+    EXPECT_EQ(text(), QStringLiteral("ab"));
+    delegate.undoManager.undo();
+    EXPECT_EQ(text(), QString());
+}
+
+TEST_F(TextViewTest, TextOptionsFilterTypingAsPartOfTheEdit)
+{
+    const struct {
+        const char* typed;
+        bool on;
+        const char16_t* expected;
+    } cases[] = {
+        { "\"Hi\" it's", true, u"\u201CHi\u201D it\u2019s" },
+        { "(\"a\")", true, u"(\u201Ca\u201D)" },
+        { "a--b", true, u"a\u2014b" },
+        { "\"a--b\"", false, u"\"a--b\"" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        TextView::TextOptions options;
+        options.smartQuotes = options.smartDashes = c.on;
+        view->setTextOptions(options);
+        view->setSelectedRange({ 0, AttributedText::length(*view->mirror()) });
+        QTest::keyClick(view, Qt::Key_Backspace);
+        type(QString::fromUtf8(c.typed));
+        EXPECT_EQ(text(), QString::fromUtf16(c.expected));
+    }
+}
+
+TEST_F(TextViewTest, DeletingAWordTakesOneSpaceAlong)
+{
+    const struct {
+        TextRange word;
+        bool smart;
+        const char* expected;
+    } cases[] = {
+        { { 4, 3 }, true, "the fox." },
+        { { 8, 3 }, true, "the big." },
+        { { 0, 3 }, true, "big fox." },
+        { { 4, 3 }, false, "the  fox." },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        TextView::TextOptions options;
+        options.smartCopyPaste = c.smart;
+        view->setTextOptions(options);
+        view->setSelectedRange({ 0, AttributedText::length(*view->mirror()) });
+        QTest::keyClick(view, Qt::Key_Backspace);
+        type(QStringLiteral("the big fox."));
+        view->setSelectedRange(c.word);
+        QTest::keyClick(view, Qt::Key_Backspace);
+        EXPECT_EQ(text(), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(TextViewTest, TypedAddressesBecomeLinksAtTheirEnd)
+{
+    const struct {
+        const char* typed;
+        const char* link;
+        int at;
+    } cases[] = {
+        { "see www.example.org now", "http://www.example.org", 4 },
+        { "to a.b@example.com. ok", "mailto:a.b@example.com", 3 },
+        { "www.example.org", nullptr, 0 }, // nothing ends it yet
+        { "go https://x.org/p?q=1, ok", "https://x.org/p?q=1", 3 },
+        { "not.a.link here", nullptr, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        view->setSelectedRange({ 0, AttributedText::length(*view->mirror()) });
+        QTest::keyClick(view, Qt::Key_Backspace);
+        type(QString::fromUtf8(c.typed));
+        const QVariant link
+            = AttributedText::attribute(*storage, AttributedText::LinkAttributeName, c.at);
+        if (c.link)
+            EXPECT_EQ(link.toUrl().toString(), QString::fromUtf8(c.link));
+        else
+            EXPECT_FALSE(link.isValid());
+    }
+}
+
+TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)
+{
+    const double inset = AttributedText::pointsToPixels(TextView::kInsetWidth);
+    for (double zoom : { 1.0, 2.0, 0.5 }) {
+        SCOPED_TRACE(zoom);
+        view->setZoom(zoom);
+        EXPECT_DOUBLE_EQ(view->transform().m11(), zoom);
+        EXPECT_NEAR(
+            view->textItem()->textWidth(), view->viewport()->width() / zoom - 2 * inset, 0.01);
+    }
+    view->setZoom(0);
+    EXPECT_DOUBLE_EQ(view->zoom(), 0.5);
+}
+
+TEST_F(TextViewTest, TwoViewsOfOneStorageKeepTheirOwnSelectionAndZoom)
+{
+    TextView other;
+    other.resize(300, 200);
+    other.setDelegate(&delegate);
+    other.setTextStorage(storage.get());
+    other.setZoom(2);
+    type(QStringLiteral("shared"));
+    other.setSelectedRange({ 1, 2 });
+    type(QStringLiteral(" text"));
+    EXPECT_EQ(AttributedText::string(*other.mirror()), QStringLiteral("shared text"));
+    EXPECT_EQ(other.selectedRange(), (TextRange { 1, 2 }));
+    EXPECT_EQ(view->selectedRange(), (TextRange { 11, 0 }));
+    EXPECT_DOUBLE_EQ(view->zoom(), 1.0);
+
+    // Dark is a palette on one view; text without a colour takes its text colour.
+    other.setAppearance(TextView::Appearance::Dark);
+    EXPECT_EQ(other.textItem()->defaultTextColor(), other.palette().color(QPalette::Text));
+    EXPECT_NE(view->textItem()->defaultTextColor(), other.textItem()->defaultTextColor());
+}
+
+TEST_F(TextViewTest, TheFindIndicatorShowsForOneSecond)
+{
+    type(QStringLiteral("find me here"));
+    view->showFindIndicator({ 5, 2 });
+    EXPECT_TRUE(view->isShowingFindIndicator());
+    scheduler.advance(0.9);
+    EXPECT_TRUE(view->isShowingFindIndicator());
+    scheduler.advance(0.2);
+    EXPECT_FALSE(view->isShowingFindIndicator());
+    view->showFindIndicator({ 5, 20 });
+    EXPECT_FALSE(view->isShowingFindIndicator());
+}
+
+TEST_F(TextViewTest, AViewLetsGoOfAStorageThatGoesAway)
+{
+    type(QStringLiteral("gone"));
+    storage.reset();
+    EXPECT_EQ(view->textStorage(), nullptr);
+    EXPECT_EQ(AttributedText::string(*view->mirror()), QString());
+    type(QStringLiteral("x"));
+    EXPECT_EQ(AttributedText::string(*view->mirror()), QStringLiteral("x"));
+}
+
+} // namespace
