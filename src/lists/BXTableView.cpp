@@ -487,12 +487,12 @@ void BXTableView::startDrag(Qt::DropActions supportedActions)
         rows.addIndex(index.row());
     if (rows.isEmpty())
         return;
-    QMimeData* data = m_delegate->tableViewMimeDataForRows(this, rows);
-    if (!data)
+    QMimeData* dragData = m_delegate->tableViewMimeDataForRows(this, rows);
+    if (!dragData)
         return;
     // The window system may delete the drag while it runs.
     const QPointer<QDrag> drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(dragData);
     const Qt::DropAction reported = drag->exec(supportedActions, defaultDropAction());
     // The target is known only for a drop in this process; a drag that is gone counts as
     // dropped outside, which changes no note.

@@ -109,18 +109,18 @@ void BXTextView::mousePressEvent(QMouseEvent* event)
 
 void BXTextView::paste()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!isEditable() || !data) {
+    const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
+    if (!isEditable() || !pasted) {
         platform::UserInput::current().beep();
         return;
     }
-    if (data->hasImage() || data->hasFormat(QStringLiteral("image/png"))
-        || data->hasFormat(QStringLiteral("image/tiff"))) {
-        if (!insertMimeData(data, platform::localized(QStringLiteral("Paste"))))
+    if (pasted->hasImage() || pasted->hasFormat(QStringLiteral("image/png"))
+        || pasted->hasFormat(QStringLiteral("image/tiff"))) {
+        if (!insertMimeData(pasted, platform::localized(QStringLiteral("Paste"))))
             platform::UserInput::current().beep();
         return;
     }
-    const QString text = data->text();
+    const QString text = pasted->text();
     if (text.isEmpty()) {
         platform::UserInput::current().beep();
         return;

@@ -272,8 +272,9 @@ TEST_F(BXTableViewTest, DropIndicatorFollowsTheDelegatesAnswer)
         ASSERT_EQ(delegate.proposals.size(), 1);
         EXPECT_EQ(delegate.proposals.front(), c.proposal);
         EXPECT_EQ(table.dropIndicatorRect(table.currentDropValidation()), c.indicator);
-        if (c.accepted)
+        if (c.accepted) {
             EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+        }
     }
 
     // The whole list, for row -1.

@@ -126,8 +126,9 @@ TEST_F(TableControllerTest, DeletingARowBeepsWhenNothingIsRemovableAndAsksTheDel
         controller.deleteRow(c.row);
         EXPECT_EQ(input.beepCount() - beepsBefore, c.beeps);
         EXPECT_EQ(titles(controller.content()), c.left);
-        if (c.delegateAllows)
+        if (c.delegateAllows) {
             EXPECT_EQ(delegate.asked, QList<QList<ManagedObjectPtr>>({ { notes[2] } }));
+        }
         controller.setDelegate(nullptr);
     }
 }

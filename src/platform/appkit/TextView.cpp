@@ -369,24 +369,24 @@ bool TextView::replaceSelection(
 
 void TextView::paste()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!m_editable || !data || !insertMimeData(data, localized(QStringLiteral("Paste"))))
+    const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
+    if (!m_editable || !pasted || !insertMimeData(pasted, localized(QStringLiteral("Paste"))))
         UserInput::current().beep();
 }
 
-bool TextView::insertMimeData(const QMimeData* data, const QString& actionName)
+bool TextView::insertMimeData(const QMimeData* source, const QString& actionName)
 {
     QImage image;
-    if (data->hasImage())
-        image = qvariant_cast<QImage>(data->imageData());
+    if (source->hasImage())
+        image = qvariant_cast<QImage>(source->imageData());
     for (const char* type : { "image/png", "image/tiff" }) {
-        if (image.isNull() && data->hasFormat(QLatin1String(type)))
-            image = QImage::fromData(data->data(QLatin1String(type)));
+        if (image.isNull() && source->hasFormat(QLatin1String(type)))
+            image = QImage::fromData(source->data(QLatin1String(type)));
     }
     if (!image.isNull())
         return insertImage(image, actionName);
-    if (data->hasHtml()) {
-        const auto fragment = QTextDocumentFragment::fromHtml(data->html());
+    if (source->hasHtml()) {
+        const auto fragment = QTextDocumentFragment::fromHtml(source->html());
         if (fragment.isEmpty())
             return false;
         const int before = m_editCount;
@@ -399,7 +399,7 @@ bool TextView::insertMimeData(const QMimeData* data, const QString& actionName)
         ensureCaretVisible();
         return true;
     }
-    const QString text = data->text();
+    const QString text = source->text();
     if (text.isEmpty())
         return false;
     return replaceSelection(smartInsertText(text), typingAttributes(), actionName);

@@ -125,7 +125,7 @@ signals:
 protected:
     // Inserts mime data at the selection as the user's edit; answers whether it found
     // anything usable.
-    bool insertMimeData(const QMimeData* data, const QString& actionName);
+    bool insertMimeData(const QMimeData* source, const QString& actionName);
     bool insertImage(const QImage& image, const QString& actionName);
     void applyAppearance();
 

@@ -244,8 +244,9 @@ TEST_F(ArrayControllerModelTest, RandomChangesAgreeWithAPlainReference)
                 content.removeOne(note);
                 arranged.removeOne(note);
             }
-            if (!arranged.isEmpty())
+            if (!arranged.isEmpty()) {
                 EXPECT_FALSE(controller.selectionIndexes().isEmpty());
+            }
         } else if (operation == 2) {
             threshold = random.bounded(12) - 2;
             const QList<ManagedObjectPtr> selected = controller.selectedObjects();
@@ -254,8 +255,9 @@ TEST_F(ArrayControllerModelTest, RandomChangesAgreeWithAPlainReference)
                     : Predicate::predicateWithFormat(QStringLiteral("rank >= %d"), { threshold }));
             arranged = rearranged();
             for (const ManagedObjectPtr& note : selected) {
-                if (arranged.contains(note))
+                if (arranged.contains(note)) {
                     EXPECT_TRUE(controller.selectedObjects().contains(note));
+                }
             }
         } else if (operation == 3) {
             sortKind = random.bounded(3);
