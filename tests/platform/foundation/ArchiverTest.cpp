@@ -1,5 +1,7 @@
 #include "platform/foundation/Archiver.h"
 
+#include "support/ArchiveEnvelope.h"
+
 #include <gtest/gtest.h>
 
 #include <QCborArray>
@@ -17,30 +19,9 @@ namespace {
 const QStringList kEveryClass
     = { "NSURL", "NSString", "NSNumber", "NSDate", "NSData", "NSArray", "NSDictionary" };
 
-// Wraps a hand-made object tree in a well-formed envelope, so the decoder's checks of the
-// objects themselves can be reached.
-QByteArray envelope(const QCborValue& root)
-{
-    const QByteArray objects = root.toCbor();
-    QCborMap archive;
-    archive.insert(QStringLiteral("$archiver"), QStringLiteral("BXArchiver"));
-    archive.insert(QStringLiteral("$version"), 1);
-    archive.insert(QStringLiteral("$objects"), objects);
-    archive.insert(
-        QStringLiteral("$sha256"), QCryptographicHash::hash(objects, QCryptographicHash::Sha256));
-    return archive.toCborValue().toCbor();
-}
-
-QCborMap object(const QString& tag)
-{
-    QCborMap map;
-    map.insert(QStringLiteral("$class"), tag);
-    return map;
-}
-
 QCborMap stringObject(const QString& text)
 {
-    QCborMap map = object("NSString");
+    QCborMap map = bxtest::archiveObject("NSString");
     map.insert(QStringLiteral("string"), text);
     return map;
 }
@@ -49,7 +30,7 @@ QCborValue nestedArrays(int depth)
 {
     QCborValue value = stringObject("leaf");
     for (int i = 0; i < depth - 1; ++i) {
-        QCborMap array = object("NSArray");
+        QCborMap array = bxtest::archiveObject("NSArray");
         array.insert(QStringLiteral("items"), QCborArray { value });
         value = array;
     }
@@ -172,11 +153,12 @@ TEST(Archiver, EveryFlippedBitIsRefused)
 
 TEST(Archiver, NestingIsBoundedWhenDecoding)
 {
-    EXPECT_TRUE(
-        Archiver::unarchivedObject(envelope(nestedArrays(Archiver::kMaximumDepth)), kEveryClass));
+    EXPECT_TRUE(Archiver::unarchivedObject(
+        bxtest::archiveEnvelope(nestedArrays(Archiver::kMaximumDepth)), kEveryClass));
     EXPECT_FALSE(Archiver::unarchivedObject(
-        envelope(nestedArrays(Archiver::kMaximumDepth + 1)), kEveryClass));
-    EXPECT_FALSE(Archiver::unarchivedObject(envelope(nestedArrays(5000)), kEveryClass));
+        bxtest::archiveEnvelope(nestedArrays(Archiver::kMaximumDepth + 1)), kEveryClass));
+    EXPECT_FALSE(
+        Archiver::unarchivedObject(bxtest::archiveEnvelope(nestedArrays(5000)), kEveryClass));
 }
 
 TEST(Archiver, MistypedOrOutOfRangeFieldsAreRefused)
@@ -185,15 +167,15 @@ TEST(Archiver, MistypedOrOutOfRangeFieldsAreRefused)
         map.insert(key, value);
         return map;
     };
-    QCborMap number = object("NSNumber");
+    QCborMap number = bxtest::archiveObject("NSNumber");
     number.insert(QStringLiteral("kind"), QStringLiteral("int"));
     number.insert(QStringLiteral("value"), 7);
     QCborMap entries;
     entries.insert(QStringLiteral("k"), stringObject("one"));
-    QCborMap dictionary = with(object("NSDictionary"), "entries", entries);
+    QCborMap dictionary = with(bxtest::archiveObject("NSDictionary"), "entries", entries);
     // Sanity: the well-formed objects decode.
     for (const QCborMap& good : { number, dictionary })
-        ASSERT_TRUE(Archiver::unarchivedObject(envelope(good), kEveryClass));
+        ASSERT_TRUE(Archiver::unarchivedObject(bxtest::archiveEnvelope(good), kEveryClass));
 
     struct Case {
         const char* name;
@@ -205,24 +187,29 @@ TEST(Archiver, MistypedOrOutOfRangeFieldsAreRefused)
         { "float out of range",
             with(with(number, "kind", QStringLiteral("float")), "value", 1e300) },
         { "bool as integer", with(with(number, "kind", QStringLiteral("bool")), "value", 1) },
-        { "string of bytes", with(object("NSString"), "string", QByteArray("x")) },
-        { "url not strict", with(object("NSURL"), "string", QStringLiteral("http://a b/%zz")) },
-        { "data as text", with(object("NSData"), "bytes", QStringLiteral("x")) },
-        { "date far away", with(object("NSDate"), "msecs", std::numeric_limits<qint64>::max()) },
-        { "array items as map", with(object("NSArray"), "items", QCborMap {}) },
-        { "array of bare values", with(object("NSArray"), "items", QCborArray { 1, 2 }) },
-        { "dictionary entries as array", with(object("NSDictionary"), "entries", QCborArray {}) },
+        { "string of bytes", with(bxtest::archiveObject("NSString"), "string", QByteArray("x")) },
+        { "url not strict",
+            with(bxtest::archiveObject("NSURL"), "string", QStringLiteral("http://a b/%zz")) },
+        { "data as text", with(bxtest::archiveObject("NSData"), "bytes", QStringLiteral("x")) },
+        { "date far away",
+            with(bxtest::archiveObject("NSDate"), "msecs", std::numeric_limits<qint64>::max()) },
+        { "array items as map", with(bxtest::archiveObject("NSArray"), "items", QCborMap {}) },
+        { "array of bare values",
+            with(bxtest::archiveObject("NSArray"), "items", QCborArray { 1, 2 }) },
+        { "dictionary entries as array",
+            with(bxtest::archiveObject("NSDictionary"), "entries", QCborArray {}) },
         { "class tag as number", with(stringObject("x"), "$class", 5) },
         { "root not an object", QCborValue(QStringLiteral("bare")) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(Archiver::unarchivedObject(envelope(c.root), kEveryClass).has_value());
+        EXPECT_FALSE(
+            Archiver::unarchivedObject(bxtest::archiveEnvelope(c.root), kEveryClass).has_value());
     }
 
     // Maps that repeat a key cannot come out of QCborMap::insert; write them by hand.
     const auto dictionaryOfTwo = [](const QString& first, const QString& second) {
-        QByteArray bytes = QCborValue(object("NSDictionary")).toCbor();
+        QByteArray bytes = QCborValue(bxtest::archiveObject("NSDictionary")).toCbor();
         bytes[0] = char(0xa2); // the object map now has two pairs
         bytes += QCborValue(QStringLiteral("entries")).toCbor();
         bytes += char(0xa2);
@@ -230,7 +217,7 @@ TEST(Archiver, MistypedOrOutOfRangeFieldsAreRefused)
             bytes += QCborValue(key).toCbor();
             bytes += QCborValue(stringObject("v")).toCbor();
         }
-        return envelope(QCborValue::fromCbor(bytes));
+        return bxtest::archiveEnvelope(QCborValue::fromCbor(bytes));
     };
     EXPECT_TRUE(Archiver::unarchivedObject(dictionaryOfTwo("k", "l"), kEveryClass));
     EXPECT_FALSE(Archiver::unarchivedObject(dictionaryOfTwo("k", "k"), kEveryClass));
@@ -246,7 +233,7 @@ TEST(Archiver, EnvelopeMustBeOurs)
     wrongVersion.insert(QStringLiteral("$objects"), objects);
     wrongVersion.insert(
         QStringLiteral("$sha256"), QCryptographicHash::hash(objects, QCryptographicHash::Sha256));
-    QCborMap badDigest = QCborValue::fromCbor(envelope(root)).toMap();
+    QCborMap badDigest = QCborValue::fromCbor(bxtest::archiveEnvelope(root)).toMap();
     badDigest.insert(QStringLiteral("$sha256"), QByteArray(32, 'x'));
     const QByteArray cases[] = {
         QByteArray(),
@@ -254,11 +241,11 @@ TEST(Archiver, EnvelopeMustBeOurs)
         objects,
         wrongVersion.toCborValue().toCbor(),
         badDigest.toCborValue().toCbor(),
-        envelope(QCborValue(QCborValue::fromCbor(objects).toCbor() + '\0')),
+        bxtest::archiveEnvelope(QCborValue(QCborValue::fromCbor(objects).toCbor() + '\0')),
     };
     for (const QByteArray& data : cases)
         EXPECT_FALSE(Archiver::unarchivedObject(data, kEveryClass)) << data.toHex().constData();
-    EXPECT_TRUE(Archiver::unarchivedObject(envelope(root), kEveryClass));
+    EXPECT_TRUE(Archiver::unarchivedObject(bxtest::archiveEnvelope(root), kEveryClass));
 }
 
 namespace {

@@ -3,10 +3,11 @@
 #include "platform/text/Color.h"
 #include "platform/text/ParagraphStyle.h"
 
+#include "support/ArchiveEnvelope.h"
+
 #include <gtest/gtest.h>
 
 #include <QCborMap>
-#include <QCryptographicHash>
 #include <QFile>
 
 using namespace platform;
@@ -15,25 +16,6 @@ namespace {
 
 const QStringList kEveryClass = { "NSFont", "NSColor", "NSParagraphStyle", "NSURL", "NSString",
     "NSNumber", "NSDate", "NSData", "NSArray", "NSDictionary" };
-
-QByteArray envelope(const QCborValue& root)
-{
-    const QByteArray objects = root.toCbor();
-    QCborMap archive;
-    archive.insert(QStringLiteral("$archiver"), QStringLiteral("BXArchiver"));
-    archive.insert(QStringLiteral("$version"), 1);
-    archive.insert(QStringLiteral("$objects"), objects);
-    archive.insert(
-        QStringLiteral("$sha256"), QCryptographicHash::hash(objects, QCryptographicHash::Sha256));
-    return archive.toCborValue().toCbor();
-}
-
-QCborMap object(const QString& tag)
-{
-    QCborMap map;
-    map.insert(QStringLiteral("$class"), tag);
-    return map;
-}
 
 ParagraphStyle unusualStyle()
 {
@@ -180,7 +162,8 @@ TEST(TextArchiving, ClassesOutsideTheAllowListAreRefusedAtAnyDepth)
         { "element of an array", fontInArray, { "NSArray", "NSString" } },
         { "value of a dictionary", colorInDictionary, { "NSDictionary", "NSString" } },
         { "container itself", fontInArray, { "NSString", "NSFont" } },
-        { "unknown class", envelope(object("NSWindow")), { "NSWindow" } },
+        { "unknown class", bxtest::archiveEnvelope(bxtest::archiveObject("NSWindow")),
+            { "NSWindow" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -199,16 +182,16 @@ TEST(TextArchiving, MistypedOrOutOfRangeFieldsAreRefused)
         map.insert(key, value);
         return map;
     };
-    QCborMap font = object("NSFont");
+    QCborMap font = bxtest::archiveObject("NSFont");
     font.insert(QStringLiteral("family"), QStringLiteral("DejaVu Sans"));
     font.insert(QStringLiteral("size"), 12.0);
     font.insert(QStringLiteral("weight"), 400);
     font.insert(QStringLiteral("italic"), false);
-    QCborMap color = object("NSColor");
+    QCborMap color = bxtest::archiveObject("NSColor");
     for (const char* key : { "red", "green", "blue", "alpha" })
         color.insert(QString::fromLatin1(key), 65535);
     for (const QCborMap& good : { font, color })
-        ASSERT_TRUE(Archiver::unarchivedObject(envelope(good), kEveryClass));
+        ASSERT_TRUE(Archiver::unarchivedObject(bxtest::archiveEnvelope(good), kEveryClass));
 
     struct Case {
         const char* name;
@@ -232,6 +215,7 @@ TEST(TextArchiving, MistypedOrOutOfRangeFieldsAreRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(Archiver::unarchivedObject(envelope(c.root), kEveryClass).has_value());
+        EXPECT_FALSE(
+            Archiver::unarchivedObject(bxtest::archiveEnvelope(c.root), kEveryClass).has_value());
     }
 }
