@@ -72,7 +72,7 @@ TextFormat html()
     TextFormat format;
     format.typeIdentifier = QStringLiteral("public.html");
     format.documentType = HTMLTextDocumentType;
-    format.extensions = { QStringLiteral("html"), QStringLiteral("htm") };
+    format.extensions = { QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("xhtml") };
     format.usesEncoding = true;
     // One file travels alone, so its images stay out; characters the encoding lacks are
     // written as character references, never lost.
