@@ -32,34 +32,37 @@ bool isRawTextElement(QStringView name)
     return name == QLatin1StringView("style") || name == QLatin1StringView("script");
 }
 
-// Elements whose end tag may be left out: the next sibling of the same group closes them.
-int siblingGroup(QStringView name)
-{
-    if (name == QLatin1StringView("p"))
-        return 1;
-    if (name == QLatin1StringView("li"))
-        return 2;
-    if (name == QLatin1StringView("dt") || name == QLatin1StringView("dd"))
-        return 3;
-    if (name == QLatin1StringView("td") || name == QLatin1StringView("th"))
-        return 4;
-    if (name == QLatin1StringView("tr"))
-        return 5;
-    if (name == QLatin1StringView("option"))
-        return 6;
-    return 0;
-}
-
 // Block elements whose start closes an open paragraph.
 bool closesParagraph(QStringView name)
 {
-    return siblingGroup(name) != 0
-        || isOneOf(name,
-            { QLatin1StringView("div"), QLatin1StringView("ul"), QLatin1StringView("ol"),
-                QLatin1StringView("dl"), QLatin1StringView("table"),
-                QLatin1StringView("blockquote"), QLatin1StringView("pre"), QLatin1StringView("h1"),
-                QLatin1StringView("h2"), QLatin1StringView("h3"), QLatin1StringView("h4"),
-                QLatin1StringView("h5"), QLatin1StringView("h6") });
+    return isOneOf(name,
+        { QLatin1StringView("p"), QLatin1StringView("div"), QLatin1StringView("ul"),
+            QLatin1StringView("ol"), QLatin1StringView("li"), QLatin1StringView("dl"),
+            QLatin1StringView("dt"), QLatin1StringView("dd"), QLatin1StringView("table"),
+            QLatin1StringView("blockquote"), QLatin1StringView("pre"), QLatin1StringView("h1"),
+            QLatin1StringView("h2"), QLatin1StringView("h3"), QLatin1StringView("h4"),
+            QLatin1StringView("h5"), QLatin1StringView("h6") });
+}
+
+// Whether the start of `opening` ends `open`, an element whose end tag HTML lets pages leave
+// out: a paragraph before a block, a list item, term or cell before its next sibling, a row
+// (and its last cell) before the next row.
+bool endsImplicitly(QStringView open, QStringView opening)
+{
+    const auto either = [](QStringView name, const char* a, const char* b) {
+        return name == QLatin1StringView(a) || name == QLatin1StringView(b);
+    };
+    if (open == QLatin1StringView("p"))
+        return closesParagraph(opening);
+    if (open == QLatin1StringView("li"))
+        return opening == QLatin1StringView("li");
+    if (either(open, "dt", "dd"))
+        return either(opening, "dt", "dd");
+    if (either(open, "td", "th"))
+        return either(opening, "td", "th") || opening == QLatin1StringView("tr");
+    if (open == QLatin1StringView("tr") || open == QLatin1StringView("option"))
+        return opening == open;
+    return false;
 }
 
 class Limiter {
@@ -115,17 +118,10 @@ private:
 
     void open(const QString& name, qsizetype from, qsizetype to)
     {
-        // Close what the new tag implicitly ends, as HTML does, so that unclosed paragraphs
-        // and list items do not pile up as nesting.
-        const int group = siblingGroup(name);
-        while (!m_open.empty()) {
-            const QString& top = m_open.back().name;
-            if (!(group != 0 && siblingGroup(top) == group)
-                && !(top == QLatin1StringView("p") && closesParagraph(name))) {
-                break;
-            }
+        // Close what the new tag implicitly ends, as HTML does, so that unclosed paragraphs,
+        // list items and table cells do not pile up as nesting.
+        while (!m_open.empty() && endsImplicitly(m_open.back().name, name))
             pop();
-        }
         const bool dropped = m_kept >= m_maximumDepth;
         m_open.push_back({ name, dropped });
         ++m_openCount[name];
