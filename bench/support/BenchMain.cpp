@@ -1,5 +1,5 @@
-#include "ui/BXDefaults.h"
-#include "ui/ValueTransformerRegistration.h"
+#include "document/BXDefaults.h"
+#include "document/ValueTransformerRegistration.h"
 
 #include <benchmark/benchmark.h>
 

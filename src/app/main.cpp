@@ -1,4 +1,7 @@
 #include "document/MarkdownExporter.h"
+#include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/documents/AlertPresenter.h"
+#include "ui/BXPasswordController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -9,6 +12,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setOrganizationName(QStringLiteral("Brindlex"));
     MarkdownExporter::registerTextFormat();
+
+    // The model asks the user through these; they are the windows the user answers in.
+    platform::MessageBoxAlertPresenter alertPresenter;
+    platform::AlertPresenter::setCurrent(&alertPresenter);
+    BXPasswordController::install();
+
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());
     window.resize(900, 600);

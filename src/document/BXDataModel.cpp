@@ -18,6 +18,8 @@ std::shared_ptr<const ManagedObjectModel> makeModel()
     using Rule = RelationshipDescription::DeleteRule;
     auto model = std::make_shared<ManagedObjectModel>(1, QStringList { QStringLiteral("1") });
 
+    // The note flags start as NO: a NULL would match neither "= NO" nor "= YES", so a filter
+    // such as the notes list's "trashFlag = NO" would hide every note.
     EntityDescription& note = model->addEntity(QStringLiteral("Note"));
     note.setClass<BXNote>();
     note.addAttribute(QStringLiteral("noteName"), Type::String);
@@ -26,15 +28,15 @@ std::shared_ptr<const ManagedObjectModel> makeModel()
     note.addAttribute(QStringLiteral("noteStyles"), Type::Binary);
     note.addAttribute(QStringLiteral("noteCreated"), Type::Date);
     note.addAttribute(QStringLiteral("noteModified"), Type::Date);
-    note.addAttribute(QStringLiteral("trashFlag"), Type::Boolean);
-    note.addAttribute(QStringLiteral("lastImportFlag"), Type::Boolean);
-    note.addAttribute(QStringLiteral("omitFlag"), Type::Boolean);
-    note.addAttribute(QStringLiteral("selFlag"), Type::Boolean);
+    note.addAttribute(QStringLiteral("trashFlag"), Type::Boolean).setDefaultValue(false);
+    note.addAttribute(QStringLiteral("lastImportFlag"), Type::Boolean).setDefaultValue(false);
+    note.addAttribute(QStringLiteral("omitFlag"), Type::Boolean).setDefaultValue(false);
+    note.addAttribute(QStringLiteral("selFlag"), Type::Boolean).setDefaultValue(false);
     note.addAttribute(QStringLiteral("label"), Type::Integer64);
     note.addAttribute(QStringLiteral("selectedRangeString"), Type::String);
     note.addAttribute(QStringLiteral("windowFrameString"), Type::String);
-    note.addAttribute(QStringLiteral("windowRulerVisible"), Type::Boolean);
-    note.addAttribute(QStringLiteral("windowTagsVisible"), Type::Boolean);
+    note.addAttribute(QStringLiteral("windowRulerVisible"), Type::Boolean).setDefaultValue(false);
+    note.addAttribute(QStringLiteral("windowTagsVisible"), Type::Boolean).setDefaultValue(false);
     note.addRelationship(QStringLiteral("categories"), QStringLiteral("Category"),
         QStringLiteral("notes"), true, Rule::Nullify);
 

@@ -1,9 +1,11 @@
 #include "BXDocument.h"
 
 #include "BXCategory.h"
+#include "BXDefaults.h"
 #include "BXDocumentPreference.h"
-#include "BXPasswordController.h"
+#include "BXPasswordPrompt.h"
 #include "PasswordHash.h"
+#include "ValueTransformerRegistration.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Dispatch.h"
@@ -11,8 +13,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
-#include "ui/BXDefaults.h"
-#include "ui/ValueTransformerRegistration.h"
 
 #include <QCoreApplication>
 
@@ -83,11 +83,12 @@ bool BXDocument::readFromURL(const QUrl& url, const QString& type, platform::Err
         return true;
 
     if (!m_passwordController)
-        m_passwordController = std::make_unique<BXPasswordController>();
-    if (m_passwordController->askPassword(m_password))
+        m_passwordController = BXPasswordPrompt::make();
+    if (m_passwordController && m_passwordController->askPassword(m_password))
         return true;
 
-    const bool cancelled = !m_passwordController->password().has_value();
+    // With nobody to ask, the file stays shut as after a wrong entry.
+    const bool cancelled = m_passwordController && !m_passwordController->password().has_value();
     close();
     if (cancelled)
         return platform::Error::set(
@@ -242,7 +243,9 @@ void BXDocument::toggleLock()
         return;
     }
     if (!m_passwordController)
-        m_passwordController = std::make_unique<BXPasswordController>();
+        m_passwordController = BXPasswordPrompt::make();
+    if (!m_passwordController)
+        return;
     // The sheet goes on the main window once there is one; until then it is application-modal.
     m_passwordController->setPasswordForWindow(nullptr, this);
 }
@@ -252,5 +255,6 @@ void BXDocument::passwordSet(const std::optional<QString>& password)
     setRequirePassword(password.has_value(), password);
     // Dropped on a later turn: this runs inside the controller's own sheet handler.
     if (m_passwordController)
-        m_passwordController.release()->deleteLater();
+        platform::dispatchAsyncMain(
+            [prompt = std::shared_ptr<BXPasswordPrompt>(std::move(m_passwordController))] {});
 }

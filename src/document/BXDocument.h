@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-class BXPasswordController;
+class BXPasswordPrompt;
 
 namespace platform {
 class ManagedObjectContext;
@@ -75,7 +75,7 @@ public:
     // Removes a required password at once; otherwise asks for a new one in a sheet.
     void toggleLock();
     void passwordSet(const std::optional<QString>& password) override;
-    BXPasswordController* passwordController() const { return m_passwordController.get(); }
+    BXPasswordPrompt* passwordController() const { return m_passwordController.get(); }
 
     QString formatForExport() const { return m_formatForExport; }
     void setFormatForExport(const QString& format) { m_formatForExport = format; }
@@ -92,7 +92,7 @@ private:
     void userDefaultChanged(const QString& key);
 
     std::unique_ptr<platform::ManagedObjectContext> m_prefsContext;
-    std::unique_ptr<BXPasswordController> m_passwordController;
+    std::unique_ptr<BXPasswordPrompt> m_passwordController;
     QString m_password;
     QString m_formatForExport;
     quint64 m_encodingForExport = 0;

@@ -1,8 +1,8 @@
 #include "BXNote.h"
 
 #include "BXAttributedStringAdditions.h"
+#include "BXDefaults.h"
 #include "BXManagedObjectUtilities.h"
-#include "ui/BXDefaults.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"

@@ -1,7 +1,7 @@
 #include "BXWrappedPersistentDocument.h"
 
 #include "BXDataModel.h"
-#include "ui/ValueTransformerRegistration.h"
+#include "ValueTransformerRegistration.h"
 
 #include "platform/data/PersistentStore.h"
 #include "platform/foundation/Format.h"

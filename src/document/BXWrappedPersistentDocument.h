@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/appkit/Document.h"
+#include "platform/documents/Document.h"
 
 // The notes file on disk: a folder holding "StoreContent/persistentStore", the SQLite store
 // of the notes model. Opens the package's store, writes saves into it in place, builds a new

@@ -3,13 +3,13 @@
 #include "MarkdownImporter.h"
 
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/RegularExpression.h"
+#include "platform/foundation/SafeWrite.h"
 #include "platform/text/HtmlWriter.h"
 #include "platform/text/TextFormatRegistry.h"
 
 #include <QStringDecoder>
 #include <QTextDocument>
-
-#include <unicode/uregex.h>
 
 #include <memory>
 
@@ -57,44 +57,14 @@ constexpr Rewrite kRewrites[] = {
     { true, u"\n{3,}", u"\n\n", u"\n\n\n" },
 };
 
-struct RegexCloser {
-    void operator()(URegularExpression* regex) const { uregex_close(regex); }
-};
-
-const UChar* icu(const QString& text)
-{
-    return reinterpret_cast<const UChar*>(text.utf16());
-}
-
 std::optional<QString> replacedByPattern(const QString& text, const Rewrite& rewrite)
 {
     if (!text.contains(QStringView(rewrite.needle)))
         return text;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<URegularExpression, RegexCloser> regex(
-        uregex_open(reinterpret_cast<const UChar*>(rewrite.search), -1, 0, nullptr, &status));
-    if (U_FAILURE(status))
+    const auto regex = platform::RegularExpression::compile(QString::fromUtf16(rewrite.search));
+    if (!regex)
         return std::nullopt;
-    uregex_setText(regex.get(), icu(text), int32_t(text.size()), &status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-
-    // Most rewrites shrink the text, so one pass usually suffices; ICU reports the length it
-    // needs when the guess is short.
-    const auto* replacement = reinterpret_cast<const UChar*>(rewrite.replacement);
-    QString result(text.size() + text.size() / 4 + 16, Qt::Uninitialized);
-    int32_t length = uregex_replaceAll(regex.get(), replacement, -1,
-        reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-        status = U_ZERO_ERROR;
-        result.resize(length);
-        length = uregex_replaceAll(regex.get(), replacement, -1,
-            reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
-    }
-    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING)
-        return std::nullopt;
-    result.truncate(length);
-    return result;
+    return regex->replaceAll(text, QString::fromUtf16(rewrite.replacement));
 }
 
 QChar caseFolded(QChar c)
@@ -198,7 +168,8 @@ void MarkdownExporter::registerTextFormat()
                     platform::localized(QStringLiteral("The file could not be saved.")),
                     QStringLiteral("The text has no Markdown form.")));
         }
-        return TextFormat::saveFile(target, markdown->toUtf8(), error);
+        return platform::SafeWrite::writeFile(target, markdown->toUtf8(),
+            platform::localized(QStringLiteral("The file could not be saved.")), error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&,
                       platform::Error* error) -> std::optional<TextFormat::ReadResult> {

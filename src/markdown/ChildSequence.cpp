@@ -1,7 +1,7 @@
 #include "ChildSequence.h"
 
-#include "BaseNode.h"
 #include "CmarkNode.h"
+#include "markdown/nodes/BaseNode.h"
 
 namespace markdown {
 

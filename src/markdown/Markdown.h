@@ -1,10 +1,10 @@
 #pragma once
 
-#include "MarkdownAttributedStringRenderable.h"
-#include "MarkdownCommonMarkRenderable.h"
-#include "MarkdownGroffRenderable.h"
-#include "MarkdownLaTeXRenderable.h"
-#include "MarkdownXMLRenderable.h"
+#include "markdown/renderers/MarkdownAttributedStringRenderable.h"
+#include "markdown/renderers/MarkdownCommonMarkRenderable.h"
+#include "markdown/renderers/MarkdownGroffRenderable.h"
+#include "markdown/renderers/MarkdownLaTeXRenderable.h"
+#include "markdown/renderers/MarkdownXMLRenderable.h"
 
 #include <QString>
 

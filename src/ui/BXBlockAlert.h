@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/appkit/AlertPresenter.h"
+#include "platform/documents/AlertPresenter.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,21 +4,16 @@
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/RegularExpression.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 
-#include <unicode/uregex.h>
-#include <unicode/utypes.h>
-
 #include <cmath>
 
 namespace {
-
-// The platform's code for a value that does not parse (a malformed pattern).
-constexpr int kFormattingError = 2048;
 
 QMutex popoverMutex;
 BXMessagePopoverController* sharedPopoverController = nullptr;
@@ -29,20 +24,13 @@ bool BXGlobalConstants::regexValid(const QString& pattern, platform::Error* erro
 {
     if (pattern.isNull())
         return false;
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError {};
-    // -1: the text is NUL-terminated, which lets ICU accept the empty pattern.
-    URegularExpression* regex
-        = uregex_open(reinterpret_cast<const UChar*>(pattern.utf16()), -1, 0, &parseError, &status);
-    if (regex)
-        uregex_close(regex);
-    if (U_SUCCESS(status))
+    platform::Error compileError;
+    if (platform::RegularExpression::compile(pattern, false, &compileError))
         return true;
-    platform::Error failure(platform::kCocoaErrorDomain, kFormattingError,
+    platform::Error failure(platform::kCocoaErrorDomain,
+        platform::RegularExpression::FormattingErrorCode,
         platform::localizedFormat(QStringLiteral("The value “%@” is invalid."), pattern),
-        QStringLiteral("%1 at offset %2")
-            .arg(QString::fromLatin1(u_errorName(status)))
-            .arg(parseError.offset));
+        compileError.localizedFailureReason());
     failure.setUserInfoValue(QStringLiteral("NSInvalidValue"), pattern);
     platform::Error::set(error, failure);
     return false;

@@ -3,15 +3,15 @@
 #include "document/BXCategory.h"
 #include "document/BXDocument.h"
 #include "document/BXDocumentPreference.h"
-#include "document/BXPasswordController.h"
-#include "document/FakePasswordDialogRunner.h"
 #include "document/PasswordHash.h"
+#include "platform/testing/FakePasswordDialogRunner.h"
+#include "ui/BXPasswordController.h"
 
+#include "document/BXDefaults.h"
 #include "platform/data/ManagedObjectContext.h"
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
-#include "ui/BXDefaults.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include "support/TestEnvironment.h"
 
@@ -36,6 +36,12 @@ protected:
     {
         BXDefaults::registerDefaults();
         PasswordHash::setUsesInteractiveLimits(true);
+        BXPasswordController::install();
+    }
+
+    static BXPasswordController* sheetOf(const BXDocument& document)
+    {
+        return dynamic_cast<BXPasswordController*>(document.passwordController());
     }
 
     QUrl url(const QString& name) const { return notesfiletest::packageURL(folder, name); }
@@ -165,7 +171,7 @@ TEST_F(DocumentTest, PasswordIsSetChangedAndRemovedAcrossReopening)
         ASSERT_NE(document, nullptr);
         QSignalSpy changes(document.get(), &BXDocument::requirePasswordChanged);
         document->toggleLock();
-        BXPasswordController* sheet = document->passwordController();
+        BXPasswordController* sheet = sheetOf(*document);
         ASSERT_NE(sheet, nullptr);
         for (int i = 0; i < 2; ++i) {
             sheet->passwordField()->setText(first);
@@ -174,7 +180,6 @@ TEST_F(DocumentTest, PasswordIsSetChangedAndRemovedAcrossReopening)
         EXPECT_TRUE(document->requirePassword());
         EXPECT_EQ(changes.count(), 1);
         EXPECT_TRUE(document->password().startsWith(QStringLiteral("$argon2id$")));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(document->passwordController(), nullptr);
         document->close();
     }
@@ -203,7 +208,7 @@ TEST_F(DocumentTest, PasswordIsSetChangedAndRemovedAcrossReopening)
         document->toggleLock();
         EXPECT_FALSE(document->requirePassword());
         EXPECT_EQ(document->password(), QString());
-        EXPECT_FALSE(document->passwordController() && document->passwordController()->isSheet());
+        EXPECT_FALSE(sheetOf(*document) && sheetOf(*document)->isSheet());
         document->close();
     }
     const int runsBefore = runner.runCount();
@@ -216,14 +221,24 @@ TEST_F(DocumentTest, PasswordIsSetChangedAndRemovedAcrossReopening)
         QString());
 }
 
+TEST_F(DocumentTest, GuardedFileStaysShutWhenNoPasswordWindowIsInstalled)
+{
+    const QUrl guarded = makeFile(QStringLiteral("Unattended"), QStringLiteral("secret"));
+    BXPasswordPrompt::setMaker({});
+    Error error;
+    EXPECT_EQ(open(guarded, &error), nullptr);
+    EXPECT_TRUE(error.is(platform::kOSStatusErrorDomain, 666));
+    BXPasswordController::install();
+}
+
 TEST_F(DocumentTest, CancellingTheNewPasswordLeavesTheFileUnguarded)
 {
     auto document = open(makeFile(QStringLiteral("Cancelled")));
     ASSERT_NE(document, nullptr);
     document->toggleLock();
-    document->passwordController()->passwordField()->setText(QStringLiteral("x"));
-    document->passwordController()->okPressed();
-    document->passwordController()->cancelPressed();
+    sheetOf(*document)->passwordField()->setText(QStringLiteral("x"));
+    sheetOf(*document)->okPressed();
+    sheetOf(*document)->cancelPressed();
     EXPECT_FALSE(document->requirePassword());
     document->close();
     EXPECT_TRUE(opensWith(url(QStringLiteral("Cancelled")), {}));

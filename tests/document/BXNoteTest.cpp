@@ -1,11 +1,11 @@
 #include "document/BXNote.h"
 #include "document/BXDataModel.h"
-#include "ui/BXDefaults.h"
+#include "document/BXDefaults.h"
 
 #include "platform/data/ManagedObjectContext.h"
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
+#include "NotesStoreTest.h"
 #include "document/BXCategory.h"
 #include "document/BXDataModel.h"
+#include "document/BXDefaults.h"
 #include "document/BXFetchedNotesCategory.h"
 #include "document/BXNote.h"
-#include "NotesStoreTest.h"
-#include "ui/BXDefaults.h"
-#include "ui/ValueTransformerRegistration.h"
+#include "document/ValueTransformerRegistration.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
@@ -125,7 +125,6 @@ protected:
             result << note->valueForKey(QStringLiteral("noteName")).toString();
         return joined(result);
     }
-
 };
 
 TEST_F(CategoryTest, RecentNotesCountTenCalendarDaysBackFromTheNewestNote)

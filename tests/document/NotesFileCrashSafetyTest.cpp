@@ -1,8 +1,8 @@
 #include "NotesFileTestSupport.h"
 
-#include "ui/BXDefaults.h"
+#include "document/BXDefaults.h"
 
-#include "platform/foundation/FakeScheduler.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include "support/TestEnvironment.h"
 

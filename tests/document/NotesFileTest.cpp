@@ -1,11 +1,11 @@
 #include "NotesFileTestSupport.h"
 
-#include "ui/BXDefaults.h"
+#include "document/BXDefaults.h"
 
 #include "platform/data/PersistentStore.h"
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/Log.h"
 #include "platform/predicate/Predicate.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include "support/TestEnvironment.h"
 

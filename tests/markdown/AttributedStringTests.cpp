@@ -1,8 +1,8 @@
 #include "QStringPrinter.h"
 
-#include "markdown/HTMLAttributedString.h"
 #include "markdown/Markdown.h"
 #include "markdown/MarkdownErrors.h"
+#include "markdown/renderers/HTMLAttributedString.h"
 
 #include <gtest/gtest.h>
 

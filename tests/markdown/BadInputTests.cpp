@@ -1,8 +1,8 @@
 #include "QStringPrinter.h"
 
-#include "markdown/BlockQuote.h"
 #include "markdown/Markdown.h"
 #include "markdown/MarkdownErrors.h"
+#include "markdown/nodes/BlockQuote.h"
 
 #include <gtest/gtest.h>
 

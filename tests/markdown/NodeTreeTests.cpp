@@ -1,8 +1,8 @@
 #include "markdown/CmarkNode.h"
 #include "markdown/DebugVisitor.h"
 #include "markdown/Markdown.h"
-#include "markdown/MarkdownASTRenderer.h"
-#include "markdown/MarkdownXMLRenderer.h"
+#include "markdown/renderers/MarkdownASTRenderer.h"
+#include "markdown/renderers/MarkdownXMLRenderer.h"
 
 #include "QStringPrinter.h"
 

@@ -1,7 +1,7 @@
 #include "markdown/Markdown.h"
-#include "markdown/MarkdownASTRenderer.h"
 #include "markdown/MarkdownErrors.h"
-#include "markdown/MarkdownHTMLRenderer.h"
+#include "markdown/renderers/MarkdownASTRenderer.h"
+#include "markdown/renderers/MarkdownHTMLRenderer.h"
 
 #include "QStringPrinter.h"
 

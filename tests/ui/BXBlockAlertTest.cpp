@@ -1,6 +1,6 @@
 #include "ui/BXBlockAlert.h"
 
-#include "platform/appkit/FakeAlertPresenter.h"
+#include "platform/testing/FakeAlertPresenter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "ui/OverlayViewControllerDelegate.h"
 #include "ui/OverlayWindowController.h"
 
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <gtest/gtest.h>
 

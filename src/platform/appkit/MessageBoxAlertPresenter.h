@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AlertPresenter.h"
+#include "platform/documents/AlertPresenter.h"
 
 namespace platform {
 

@@ -88,6 +88,7 @@ protected:
 
 private:
     friend class ManagedObjectContext;
+    friend class ContextFetcher;
 
     struct Relation {
         bool loaded = false;
@@ -96,8 +97,8 @@ private:
 
     // Takes over `values` and `loaded` (one per attribute) when given.
     void setUp(const EntityDescription* entity, ManagedObjectContext* context,
-               const ManagedObjectID& id, std::vector<QVariant>* values = nullptr,
-               std::vector<char>* loaded = nullptr);
+        const ManagedObjectID& id, std::vector<QVariant>* values = nullptr,
+        std::vector<char>* loaded = nullptr);
     void loadAttribute(int index) const;
     void loadRelation(int index) const;
     void setAttribute(int index, const QVariant& value);

@@ -120,6 +120,7 @@ public:
 
 private:
     friend class ManagedObject;
+    friend class ContextFetcher;
 
     struct PendingChanges {
         QList<ManagedObjectPtr> inserted;
@@ -148,18 +149,6 @@ private:
     void reinsert(const ManagedObjectPtr& object);
     void scheduleProcessing();
     bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
-    bool fetchCandidates(
-        const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
-    // The matching objects in sort order, at most the fetch limit.
-    bool fetchOrdered(const FetchRequest& request, QList<ManagedObjectPtr>& objects, Error* error);
-    bool hasUnsavedChanges(const std::vector<const EntityDescription*>& entities) const;
-    std::function<bool(const EntityDescription*)> unchangedCheck() const;
-    // Answers count and max:/min: requests in SQL where that gives what evaluating in memory
-    // would; leaves `result` empty where it does not. False only when reading failed.
-    bool fetchInStore(
-        const FetchRequest& request, std::optional<QVariantList>& result, Error* error);
-    // Loads, in a few queries, the to-many relations the predicate or sort will read.
-    void prefetchRelations(const FetchRequest& request, const QList<ManagedObjectPtr>& objects);
     static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
     void dropPendingUpdate(const ManagedObjectPtr& object);
 

@@ -4,7 +4,9 @@
 #include "ManagedObjectModel.h"
 #include "SqliteDatabase.h"
 #include "StoreMetadata.h"
+#include "StoreReader.h"
 #include "StoreSchema.h"
+#include "StoreWriter.h"
 
 #include "platform/foundation/Error.h"
 
@@ -24,58 +26,27 @@ inline const QString MigratePersistentStoresAutomaticallyOption
     = QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
 inline const QString InferMappingModelAutomaticallyOption
     = QStringLiteral("NSInferMappingModelAutomaticallyOption");
-// A QVariantMap of pragma name -> value, applied after the file is validated.
+// A QVariantMap of pragma name -> value, applied after the file is validated; "journal_mode"
+// changes the file, so it is applied before each write instead.
 inline const QString SQLitePragmasOption = QStringLiteral("NSSQLitePragmasOption");
+// Opens the file read-only. When the file or its folder cannot be written, it is read as
+// immutable: no lock, journal or other file is ever made beside it.
 inline const QString ReadOnlyPersistentStoreOption
     = QStringLiteral("NSReadOnlyPersistentStoreOption");
 inline const QString SQLiteStoreType = QStringLiteral("SQLite");
-inline const QString SQLiteErrorDomain = QStringLiteral("NSSQLiteErrorDomain");
 
 // One SQLite file in the store layout, opened for a model: validates and, when allowed,
-// migrates the file on open; reads rows, single values and relationships; writes a whole save
-// in one transaction. Owned by the coordinator and shared with contexts working on it; every
-// call takes the store's lock, so it may be used from any thread.
+// migrates the file on open; reads through its StoreReader and writes through its StoreWriter.
+// Opening never writes unless the file lacks tables or columns of the model, so a file made
+// by another program keeps its bytes until something is saved. Owned by the coordinator and
+// shared with contexts working on it; every call takes the store's lock, so it may be used
+// from any thread.
 class PersistentStore final {
 public:
-    // A row as read: values for the attributes that were asked for (others not loaded).
-    struct Row {
-        const EntityDescription* entity = nullptr;
-        qint64 primaryKey = 0;
-        qint64 version = 0;
-        std::vector<QVariant> values; // in-memory form, one per attribute of `entity`
-        std::vector<char> loaded;
-        std::vector<ManagedObjectID> toOne; // one per relationship; meaningful for to-one ones
-        bool toOneLoaded = false;
-    };
-
-    // What a save writes. Objects not saved yet are referred to by their index in `inserts`.
-    struct SaveRequest {
-        struct Ref {
-            const EntityDescription* entity = nullptr; // null: no object
-            qint64 primaryKey = 0;
-            int insertIndex = -1;
-        };
-        struct Change {
-            Ref ref;
-            std::vector<std::pair<const AttributeDescription*, QVariant>> attributes; // stored form
-            std::vector<std::pair<const RelationshipDescription*, Ref>> toOne;
-        };
-        struct ToMany {
-            const RelationshipDescription* relationship = nullptr;
-            Ref owner;
-            std::vector<Ref> targets;
-        };
-        std::vector<Change> inserts;
-        std::vector<Change> updates;
-        std::vector<Ref> deletes;
-        std::vector<ToMany> toMany;
-    };
-
-    // A translated filter: an SQL condition on the entity table (aliased "t") and its binds.
-    struct SqlFilter {
-        QString condition;
-        QVariantList binds;
-    };
+    using Row = StoreReader::Row;
+    using SaveRequest = StoreWriter::SaveRequest;
+    using SqlFilter = StoreReader::SqlFilter;
+    using ValuesWanted = StoreReader::ValuesWanted;
 
     static std::shared_ptr<PersistentStore> open(std::shared_ptr<const ManagedObjectModel> model,
         const QUrl& url, const QVariantMap& options, Error* error);
@@ -93,10 +64,6 @@ public:
     bool setURL(const QUrl& url, Error* error);
     // Copies the file to `url` (replacing what is there) and continues on the copy.
     bool migrateToURL(const QUrl& url, Error* error);
-
-    // Told a row's entity, key and version and, per selected column, the attribute index it
-    // fills (-1: none); false leaves the row's values and to-one targets unread.
-    using ValuesWanted = std::function<bool(const Row& row, const std::vector<int>& columns)>;
 
     // Rows of `entities` (all sharing one root table) matching `filter`. `attributes` limits
     // what is loaded (nullptr: every attribute not loaded lazily); `wanted`, when given, is
@@ -142,19 +109,15 @@ public:
 
     ManagedObjectID objectID(const EntityDescription* entity, qint64 primaryKey) const
     {
-        return ManagedObjectID::permanent(entity, m_uuid, primaryKey);
+        return m_reader.objectID(entity, primaryKey);
     }
 
 private:
-    PersistentStore() = default;
+    PersistentStore(std::shared_ptr<const ManagedObjectModel> model, const QVariantMap& options);
     bool openFile(const QString& path, bool create, Error* error);
     bool prepareSchema(bool isNewFile, Error* error);
-    Error sqliteError(int code, const QString& description) const;
-    // " FROM <root table> t WHERE <entity and filter condition>"; `entities` not empty.
-    QString fromClause(
-        const std::vector<const EntityDescription*>& entities, const SqlFilter* filter) const;
-    void readRow(SqliteStatement& statement, const std::vector<int>& columnAttributes,
-        int toOneStart, Row& row) const;
+    // The connection settings every connection of the store gets.
+    void configure(SqliteDatabase& db) const;
 
     mutable QRecursiveMutex m_mutex;
     std::shared_ptr<const ManagedObjectModel> m_model;
@@ -164,7 +127,13 @@ private:
     QString m_uuid;
     QVariantMap m_options;
     StoreMetadata m_metadata;
+    // Z_PLIST as the file holds it; rewritten by a save only while it lacks this model's version.
+    QByteArray m_storedMetadata;
+    bool m_metadataIsCurrent = false;
     bool m_readOnly = false;
+    bool m_immutable = false;
+    StoreReader m_reader;
+    StoreWriter m_writer;
 };
 
 } // namespace platform

@@ -1,5 +1,9 @@
 #include "SqliteDatabase.h"
 
+#include "platform/foundation/Localized.h"
+
+#include <QUrl>
+
 #include <sqlite3.h>
 
 #include <utility>
@@ -24,14 +28,20 @@ SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept
     return *this;
 }
 
-int SqliteDatabase::open(const QString& path, bool readOnly, bool create)
+int SqliteDatabase::open(const QString& path, bool readOnly, bool create, bool immutable)
 {
     close();
     int flags = SQLITE_OPEN_FULLMUTEX;
+    readOnly = readOnly || immutable;
     flags |= readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create && !readOnly)
         flags |= SQLITE_OPEN_CREATE;
-    const int result = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    QByteArray name = path.toUtf8();
+    if (immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1";
+    }
+    const int result = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -62,6 +72,43 @@ int SqliteDatabase::exec(const QString& sql)
 int SqliteDatabase::errorCode() const
 {
     return m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
+}
+
+Error SqliteDatabase::storeError(int code, const QString& description) const
+{
+    const int primary = code & 0xff;
+    int cocoaCode = PersistentStoreSaveError;
+    QString reason;
+    switch (primary) {
+    case SQLITE_FULL:
+        cocoaCode = FileWriteOutOfSpaceError;
+        reason = localized(QStringLiteral("There isn't enough space on the disk."));
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        reason = localized(QStringLiteral("The notes store is in use by another program."));
+        break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        cocoaCode = FileWriteNoPermissionError;
+        reason = localized(QStringLiteral("The notes store is read-only."));
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        cocoaCode = FileReadCorruptFileError;
+        reason = localized(QStringLiteral("The notes store is damaged."));
+        break;
+    case SQLITE_CANTOPEN:
+        cocoaCode = FileReadNoPermissionError;
+        reason = localized(QStringLiteral("The file could not be opened."));
+        break;
+    default:
+        reason = errorMessage();
+        break;
+    }
+    Error result(kCocoaErrorDomain, cocoaCode, localized(description), reason);
+    result.setUnderlyingError(Error(SQLiteErrorDomain, code, errorMessage()));
+    return result;
 }
 
 int SqliteDatabase::extendedErrorCode() const

@@ -2,12 +2,16 @@
 
 #include "SqliteStatement.h"
 
+#include "platform/foundation/Error.h"
+
 #include <QString>
 #include <QStringList>
 
 struct sqlite3;
 
 namespace platform {
+
+inline const QString SQLiteErrorDomain = QStringLiteral("NSSQLiteErrorDomain");
 
 // One SQLite connection, closed on destruction. Opened in serialized mode; callers still hold
 // their own lock around multi-statement work such as a transaction.
@@ -20,8 +24,10 @@ public:
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    // Opens (and with `create` makes) the file; returns the SQLite result code.
-    int open(const QString& path, bool readOnly, bool create);
+    // Opens (and with `create` makes) the file; returns the SQLite result code. An immutable
+    // file is opened read-only and read without locks, journal or any other file beside it,
+    // for files on a place nobody writes to.
+    int open(const QString& path, bool readOnly, bool create, bool immutable = false);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const;
@@ -31,6 +37,9 @@ public:
     SqliteStatement prepare(const QString& sql) const { return SqliteStatement(m_db, sql); }
 
     int errorCode() const;
+    // The store error for SQLite result `code`: `description`, a reason the user understands
+    // and SQLite's own message as the underlying error.
+    Error storeError(int code, const QString& description) const;
     int extendedErrorCode() const;
     QString errorMessage() const;
     qint64 lastInsertRowId() const;

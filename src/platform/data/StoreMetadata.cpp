@@ -87,6 +87,22 @@ std::optional<StoreMetadata> StoreMetadata::fromPlist(const QByteArray& bytes)
     return metadata;
 }
 
+namespace {
+
+// Serialises and frees `root`.
+QByteArray takeBinary(plist_t root)
+{
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    QByteArray result(bytes, qsizetype(length));
+    std::free(bytes);
+    plist_free(root);
+    return result;
+}
+
+} // namespace
+
 QByteArray StoreMetadata::toPlist() const
 {
     plist_t root = plist_new_dict();
@@ -106,13 +122,22 @@ QByteArray StoreMetadata::toPlist() const
         plist_dict_set_item(hashes, it.key().toUtf8().constData(),
             plist_new_data(it.value().constData(), uint64_t(it.value().size())));
     plist_dict_set_item(root, "NSStoreModelVersionHashes", hashes);
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    QByteArray result(bytes, qsizetype(length));
-    std::free(bytes);
-    plist_free(root);
-    return result;
+    return takeBinary(root);
+}
+
+QByteArray StoreMetadata::mergedInto(const QByteArray& stored) const
+{
+    plist_t root = nullptr;
+    if (stored.startsWith("bplist00"))
+        plist_from_bin(stored.constData(), uint32_t(stored.size()), &root);
+    if (!root || plist_get_node_type(root) != PLIST_DICT) {
+        if (root)
+            plist_free(root);
+        return toPlist();
+    }
+    if (modelVersion)
+        plist_dict_set_item(root, kModelVersionKey, plist_new_uint(uint64_t(*modelVersion)));
+    return takeBinary(root);
 }
 
 } // namespace platform

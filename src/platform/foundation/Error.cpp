@@ -1,12 +1,16 @@
 #include "Error.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace platform {
 
 Error::Error(QString domain, int code, QString localizedDescription, QString failureReason)
-    : m_domain(std::move(domain)), m_code(code), m_description(std::move(localizedDescription)),
+    : m_domain(std::move(domain)),
+      m_code(code),
+      m_description(std::move(localizedDescription)),
       m_failureReason(std::move(failureReason))
-{
-}
+{ }
 
 QString Error::localizedDescription() const
 {
@@ -49,6 +53,19 @@ bool Error::set(Error* out, const Error& error)
     if (out)
         *out = error;
     return false;
+}
+
+Error Error::fromErrno(int errorNumber, const QString& localizedDescription)
+{
+    int code = FileWriteUnknownError;
+    if (errorNumber == ENOSPC || errorNumber == EDQUOT || errorNumber == EFBIG)
+        code = FileWriteOutOfSpaceError;
+    else if (errorNumber == EACCES || errorNumber == EPERM || errorNumber == EROFS)
+        code = FileWriteNoPermissionError;
+    const QString reason = QString::fromLocal8Bit(std::strerror(errorNumber));
+    Error error(kCocoaErrorDomain, code, localizedDescription, reason);
+    error.setUnderlyingError(Error(kPOSIXErrorDomain, errorNumber, reason));
+    return error;
 }
 
 } // namespace platform

@@ -40,8 +40,7 @@ enum CocoaErrorCode : int {
 class Error final {
 public:
     Error() = default;
-    Error(QString domain, int code, QString localizedDescription = {},
-          QString failureReason = {});
+    Error(QString domain, int code, QString localizedDescription = {}, QString failureReason = {});
 
     bool isNull() const { return m_domain.isEmpty(); }
     explicit operator bool() const { return !isNull(); }
@@ -65,6 +64,10 @@ public:
 
     // Stores `error` into `out` when the caller asked for it; returns false for `return`.
     static bool set(Error* out, const Error& error);
+    // A failed write of the file system: the Cocoa write code that fits `errorNumber` (out of
+    // space, no permission, else unknown), the system's text as reason, and the POSIX error
+    // underneath.
+    static Error fromErrno(int errorNumber, const QString& localizedDescription);
 
 private:
     QString m_domain;

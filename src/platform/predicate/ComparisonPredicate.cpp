@@ -1,6 +1,6 @@
 #include "ComparisonPredicate.h"
 
-#include "platform/predicate/RegularExpression.h"
+#include "platform/foundation/RegularExpression.h"
 #include "platform/predicate/ValueComparison.h"
 
 namespace platform {

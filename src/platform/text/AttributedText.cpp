@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -168,6 +169,23 @@ QTextCursor selection(QTextDocument& doc, TextRange range)
     cursor.setPosition(int(range.location));
     cursor.setPosition(int(range.end()), QTextCursor::KeepAnchor);
     return cursor;
+}
+
+// Takes `properties` off every character format in `range`.
+void clearProperties(QTextDocument& doc, TextRange range, const QList<int>& properties)
+{
+    std::vector<Segment> segments;
+    forEachSegment(doc, range.location, range.end(), [&](const Segment& segment) {
+        if (std::any_of(properties.begin(), properties.end(),
+                [&](int property) { return segment.format.hasProperty(property); }))
+            segments.push_back(segment);
+        return true;
+    });
+    for (Segment& segment : segments) {
+        for (int property : properties)
+            segment.format.clearProperty(property);
+        selection(doc, { segment.start, segment.length }).setCharFormat(segment.format);
+    }
 }
 
 QString newAttachmentName()
@@ -382,6 +400,10 @@ void AttributedText::addAttributes(
             format.setProperty(registerAttribute(name), value);
         }
     }
+    // A size adjustment would outweigh the point size of a font laid over it.
+    if (attributes.contains(FontAttributeName) && range.length > 0)
+        clearProperties(
+            doc, range, { QTextFormat::FontPixelSize, QTextFormat::FontSizeAdjustment });
     if (!format.properties().isEmpty() && range.length > 0)
         selection(doc, range).mergeCharFormat(format);
 }
@@ -402,7 +424,8 @@ void AttributedText::removeAttribute(QTextDocument& doc, const QString& name, Te
     QList<int> properties;
     if (name == FontAttributeName)
         properties = { QTextFormat::FontFamilies, QTextFormat::FontFamily,
-            QTextFormat::FontPointSize, QTextFormat::FontWeight, QTextFormat::FontItalic };
+            QTextFormat::FontPointSize, QTextFormat::FontPixelSize, QTextFormat::FontSizeAdjustment,
+            QTextFormat::FontWeight, QTextFormat::FontItalic };
     else if (name == ForegroundColorAttributeName)
         properties = { QTextFormat::ForegroundBrush };
     else if (name == BackgroundColorAttributeName)
@@ -426,16 +449,7 @@ void AttributedText::removeAttribute(QTextDocument& doc, const QString& name, Te
         return;
     else if (const int id = customAttributeId(name); id >= 0)
         properties = { id };
-    std::vector<Segment> segments;
-    forEachSegment(doc, range.location, range.end(), [&](const Segment& segment) {
-        segments.push_back(segment);
-        return true;
-    });
-    for (Segment& segment : segments) {
-        for (int property : properties)
-            segment.format.clearProperty(property);
-        selection(doc, { segment.start, segment.length }).setCharFormat(segment.format);
-    }
+    clearProperties(doc, range, properties);
 }
 
 void AttributedText::replaceCharacters(QTextDocument& doc, TextRange range, const QString& text)
@@ -748,16 +762,16 @@ QVariantMap AttributedText::characterAttributes(
     const QMap<int, QVariant> properties = format.properties();
     if (properties.isEmpty())
         return result;
-    if (format.hasProperty(QTextFormat::FontFamilies)
-        || format.hasProperty(QTextFormat::FontPointSize)
+    const double pointSize = fontPointSize(format);
+    if (format.hasProperty(QTextFormat::FontFamilies) || pointSize > 0
         || format.hasProperty(QTextFormat::FontWeight)
         || format.hasProperty(QTextFormat::FontItalic)) {
         QFont font;
         const QStringList families = format.fontFamilies().toStringList();
         if (!families.isEmpty())
             font.setFamilies(families);
-        if (format.hasProperty(QTextFormat::FontPointSize))
-            font.setPointSizeF(format.fontPointSize());
+        if (pointSize > 0)
+            font.setPointSizeF(pointSize);
         if (format.hasProperty(QTextFormat::FontWeight))
             font.setBold(format.fontWeight() >= QFont::DemiBold);
         if (format.hasProperty(QTextFormat::FontItalic))
@@ -768,11 +782,11 @@ QVariantMap AttributedText::characterAttributes(
         result.insert(ForegroundColorAttributeName, format.foreground().color());
     if (format.hasProperty(QTextFormat::BackgroundBrush))
         result.insert(BackgroundColorAttributeName, format.background().color());
-    if (const int mask = format.intProperty(UnderlineMaskProperty); mask != 0)
+    if (const int mask = underlineStyle(format); mask != 0)
         result.insert(UnderlineStyleAttributeName, mask);
     if (format.hasProperty(QTextFormat::TextUnderlineColor))
         result.insert(UnderlineColorAttributeName, format.underlineColor());
-    if (const int mask = format.intProperty(StrikethroughMaskProperty); mask != 0)
+    if (const int mask = strikethroughStyle(format); mask != 0)
         result.insert(StrikethroughStyleAttributeName, mask);
     if (format.hasProperty(StrikethroughColorProperty))
         result.insert(StrikethroughColorAttributeName,
@@ -796,6 +810,52 @@ QVariantMap AttributedText::characterAttributes(
         }
     }
     return result;
+}
+
+double AttributedText::fontPointSize(const QTextCharFormat& format)
+{
+    if (format.hasProperty(QTextFormat::FontSizeAdjustment)) {
+        // Qt shows the default size scaled by these steps, whatever size the format names.
+        static constexpr double steps[] = { 0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4 };
+        const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
+        return std::round(systemFont().pointSizeF() * steps[step] * 1000.0) / 1000.0;
+    }
+    if (format.hasProperty(QTextFormat::FontPointSize))
+        return format.fontPointSize();
+    if (format.hasProperty(QTextFormat::FontPixelSize))
+        return pixelsToPoints(format.intProperty(QTextFormat::FontPixelSize));
+    return 0;
+}
+
+int AttributedText::underlineStyle(const QTextCharFormat& format)
+{
+    if (const int mask = format.intProperty(UnderlineMaskProperty); mask != 0)
+        return mask;
+    switch (format.underlineStyle()) {
+    case QTextCharFormat::NoUnderline:
+        // Qt's older flag counts only where no style overrides it.
+        return !format.hasProperty(QTextFormat::TextUnderlineStyle)
+                && format.boolProperty(QTextFormat::FontUnderline)
+            ? 0x01
+            : 0;
+    case QTextCharFormat::DotLine:
+        return 0x0101;
+    case QTextCharFormat::DashUnderline:
+        return 0x0201;
+    case QTextCharFormat::DashDotLine:
+        return 0x0301;
+    case QTextCharFormat::DashDotDotLine:
+        return 0x0401;
+    default:
+        return 0x01;
+    }
+}
+
+int AttributedText::strikethroughStyle(const QTextCharFormat& format)
+{
+    if (const int mask = format.intProperty(StrikethroughMaskProperty); mask != 0)
+        return mask;
+    return format.fontStrikeOut() ? 0x01 : 0;
 }
 
 } // namespace platform

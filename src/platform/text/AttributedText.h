@@ -150,6 +150,12 @@ public:
 
     // The named attributes of a character format (paragraph style excluded).
     static QVariantMap characterAttributes(const QTextDocument& doc, const QTextCharFormat& format);
+    // What a character format shows, however it says so: the size in points (a relative size
+    // adjustment, as HTML headings get, scales the system size; 0 when the format sets no
+    // size), and the underline and strikethrough style masks (0 for none).
+    static double fontPointSize(const QTextCharFormat& format);
+    static int underlineStyle(const QTextCharFormat& format);
+    static int strikethroughStyle(const QTextCharFormat& format);
 };
 
 } // namespace platform

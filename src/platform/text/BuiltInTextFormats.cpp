@@ -9,12 +9,20 @@
 #include "RtfdPackage.h"
 #include "TextDocumentReader.h"
 #include "TextDocumentTypes.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/SafeWrite.h"
 
 #include <QTextDocument>
 
 namespace platform {
 
 namespace {
+
+bool saveFile(const QString& path, const QByteArray& data, Error* error)
+{
+    return SafeWrite::writeFile(
+        path, data, localized(QStringLiteral("The file could not be saved.")), error);
+}
 
 // Flat RTFD is tried first, then RTF: the stored form decides, not the name.
 std::optional<TextFormat::ReadResult> readRichText(
@@ -33,10 +41,9 @@ TextFormat rtf()
     format.typeIdentifier = QStringLiteral("public.rtf");
     format.documentType = RTFTextDocumentType;
     format.extensions = { QStringLiteral("rtf") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
-                       const QString& target, Error* error) {
-        return TextFormat::saveFile(target, RtfWriter::write(document), error);
-    };
+    format.write
+        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
+              Error* error) { return saveFile(target, RtfWriter::write(document), error); };
     format.read = readRichText;
     return format;
 }
@@ -83,7 +90,7 @@ TextFormat html()
         page.dropImages = true;
         page.title = options.title;
         const std::optional<HtmlWriter::Page> written = HtmlWriter::write(document, page, error);
-        return written && TextFormat::saveFile(target, written->html, error);
+        return written && saveFile(target, written->html, error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
                       Error* error) -> std::optional<TextFormat::ReadResult> {
@@ -107,7 +114,7 @@ TextFormat plainText()
                        const QString& target, Error* error) {
         const std::optional<QByteArray> bytes = PlainText::write(
             AttributedText::string(document), options.encoding, options.allowLossy, false, error);
-        return bytes && TextFormat::saveFile(target, *bytes, error);
+        return bytes && saveFile(target, *bytes, error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
                       Error* error) -> std::optional<TextFormat::ReadResult> {

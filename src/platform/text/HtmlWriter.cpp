@@ -2,6 +2,7 @@
 
 #include "AttributedText.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/SafeWrite.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -468,26 +468,19 @@ bool HtmlWriter::writeFolder(
     const std::optional<Page> page = write(doc, options, error);
     if (!page)
         return false;
-    if (!QDir().mkpath(folderPath)) {
-        return Error::set(error,
-            Error(kCocoaErrorDomain, FileWriteUnknownError,
-                localized(QStringLiteral("The folder could not be made.")), folderPath));
-    }
-    const QDir folder(folderPath);
-    const auto save = [&](const QString& name, const QByteArray& data) {
-        QSaveFile file(folder.filePath(name));
-        if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
-            return true;
-        return Error::set(error,
-            Error(kCocoaErrorDomain, FileWriteUnknownError,
-                localized(QStringLiteral("The file could not be saved.")),
-                file.fileName() + QLatin1String(": ") + file.errorString()));
-    };
-    for (const ImageFile& image : page->images) {
-        if (!save(image.fileName, image.data))
-            return false;
-    }
-    return save(FolderPageName, page->html);
+    const QString description = localized(QStringLiteral("The file could not be saved."));
+    return SafeWrite::writeFolder(
+        folderPath,
+        [&](const QString& folder, Error* failure) {
+            for (const ImageFile& image : page->images) {
+                if (!SafeWrite::writeFile(
+                        QDir(folder).filePath(image.fileName), image.data, description, failure))
+                    return false;
+            }
+            return SafeWrite::writeFile(
+                QDir(folder).filePath(FolderPageName), page->html, description, failure);
+        },
+        description, error);
 }
 
 } // namespace platform

@@ -14,9 +14,9 @@ class QTextDocument;
 namespace platform {
 
 // Reads RTF into a new QTextDocument (see AttributedText for the attribute set): fonts,
-// colours, paragraph styles, links, list text, \NeXTGraphic attachments resolved against
-// `files` (an RTFD folder's other files by name), \pict PNG and JPEG images, and the document
-// attributes. Damaged input (truncated, unbalanced, nested deeper than MaximumNesting, a \bin
+// colours, paragraph styles, links, lists (as QTextLists; a paragraph in a list the file does
+// not define keeps its \listtext), \NeXTGraphic attachments resolved against `files` (an RTFD
+// folder's other files by name), \pict PNG and JPEG images, and the document attributes. Damaged input (truncated, unbalanced, nested deeper than MaximumNesting, a \bin
 // past the end) gives nullptr and a FileReadCorruptFileError. Runs on any thread.
 class RtfReader final {
 public:

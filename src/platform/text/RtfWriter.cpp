@@ -2,6 +2,7 @@
 
 #include "AttributedText.h"
 #include "RtfCodePage.h"
+#include "RtfListLevel.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,11 +11,13 @@
 #include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,14 @@ void appendControl(std::string& out, const char* word, long long value)
     out += '\\';
     out += word;
     appendNumber(out, value);
+}
+
+// \'hh: one byte in hex.
+void appendByte(std::string& out, unsigned char byte)
+{
+    static const char hex[] = "0123456789abcdef";
+    const char escape[4] = { '\\', '\'', hex[byte >> 4], hex[byte & 0x0F] };
+    out.append(escape, 4);
 }
 
 // Rounds to an int, clamped so that damaged values from a read file cannot overflow.
@@ -94,6 +105,19 @@ bool sameAppearance(const CharProps& a, const CharProps& b)
         && a.baselineHalfPoints == b.baselineHalfPoints;
 }
 
+// Where a list item goes: an RTF list (numbered from 1, as \ls and \listid count) and a level.
+struct ListItem {
+    int list = 0;
+    int level = 0;
+};
+
+// One RTF list: the format of each level, and the Qt list whose items each level holds now.
+// Qt keeps every nesting level in a list of its own; RTF keeps them in one.
+struct RtfList {
+    std::vector<std::optional<RtfListLevel>> levels;
+    std::array<const QTextList*, RtfListLevel::MaximumLevels> open {};
+};
+
 class Writer {
 public:
     Writer(const QTextDocument& doc, QList<QPair<QString, QByteArray>>* files)
@@ -106,9 +130,13 @@ private:
     const CharProps& props(int formatIndex);
     int fontIndex(const QString& family, bool bold, bool italic);
     int colorIndex(const QColor& color);
-    const std::string& paragraphControls(int blockFormatIndex);
+    const std::string& paragraphControls(int blockFormatIndex, const ListItem* item);
+    ListItem listItem(const QTextBlock& block);
+    void writeListText(const QTextBlock& block, const ListItem& item);
+    void writeListTables(std::string& out) const;
     void writeChanges(const CharProps& target);
-    void writeText(QStringView text);
+    void writeText(QStringView text) { writeText(m_body, text); }
+    void writeText(std::string& out, QStringView text) const;
     void writeAttachment(const QTextCharFormat& format);
     void openLink(const QString& url);
     void closeLink();
@@ -134,7 +162,9 @@ private:
     bool m_haveCurrent = false;
     CharProps m_outsideLink;
     bool m_inLink = false;
-    bool m_needsUnicodeSkip = false;
+    std::vector<RtfList> m_lists;
+    QHash<const QTextList*, int> m_listIndex;
+    int m_previousList = -1; // the RTF list of the previous paragraph when it was an item
 };
 
 int Writer::fontIndex(const QString& family, bool bold, bool italic)
@@ -181,21 +211,16 @@ const CharProps& Writer::props(int formatIndex)
     p.bold = format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold;
     p.italic = format.fontItalic();
     p.font = fontIndex(families.value(0), p.bold, p.italic);
-    p.sizeMilli = format.hasProperty(QTextFormat::FontPointSize)
-        ? roundToInt(format.fontPointSize() * 1000.0)
-        : m_systemSizeMilli;
+    const double pointSize = AttributedText::fontPointSize(format);
+    p.sizeMilli = pointSize > 0 ? roundToInt(pointSize * 1000.0) : m_systemSizeMilli;
     if (format.hasProperty(QTextFormat::ForegroundBrush))
         p.foreground = colorIndex(format.foreground().color());
     if (format.hasProperty(QTextFormat::BackgroundBrush))
         p.background = colorIndex(format.background().color());
-    p.underline = format.intProperty(AttributedText::UnderlineMaskProperty);
-    if (p.underline == 0 && format.fontUnderline())
-        p.underline = 1;
+    p.underline = AttributedText::underlineStyle(format);
     if (format.hasProperty(QTextFormat::TextUnderlineColor))
         p.underlineColor = colorIndex(format.underlineColor());
-    p.strike = format.intProperty(AttributedText::StrikethroughMaskProperty);
-    if (p.strike == 0 && format.fontStrikeOut())
-        p.strike = 1;
+    p.strike = AttributedText::strikethroughStyle(format);
     if (format.hasProperty(AttributedText::StrikethroughColorProperty))
         p.strikeColor = colorIndex(
             format.property(AttributedText::StrikethroughColorProperty).value<QColor>());
@@ -213,7 +238,7 @@ const CharProps& Writer::props(int formatIndex)
     return m_props.back();
 }
 
-const std::string& Writer::paragraphControls(int blockFormatIndex)
+const std::string& Writer::paragraphControls(int blockFormatIndex, const ListItem* item)
 {
     const auto found = m_paragraphs.constFind(blockFormatIndex);
     if (found != m_paragraphs.constEnd())
@@ -224,8 +249,21 @@ const std::string& Writer::paragraphControls(int blockFormatIndex)
     const ParagraphStyle style = AttributedText::hasParagraphStyle(format)
         ? AttributedText::paragraphStyle(format)
         : AttributedText::defaultParagraphStyle();
+    int li = twips(style.headIndent);
+    int fi = twips(style.firstLineHeadIndent) - li;
+    QList<TextTab> tabs = style.tabStops;
+    if (item) {
+        // The marker line starts at the paragraph's indent: a tab to the marker, a tab to the
+        // text, which every line of the item starts at. Stops before the text have no use.
+        li += RtfListLevel::textIndent(item->level);
+        fi = -li;
+        tabs.removeIf([&](const TextTab& tab) { return twips(tab.location) <= li; });
+        tabs.prepend({ TextTabType::Left, li / 20.0 });
+        if (li > RtfListLevel::MarkerAdvance)
+            tabs.prepend({ TextTabType::Left, (li - RtfListLevel::MarkerAdvance) / 20.0 });
+    }
     std::string out = "\\pard";
-    for (const TextTab& tab : style.tabStops) {
+    for (const TextTab& tab : tabs) {
         switch (tab.type) {
         case TextTabType::Right:
             out.append("\\tqr");
@@ -241,9 +279,9 @@ const std::string& Writer::paragraphControls(int blockFormatIndex)
         }
         appendControl(out, "tx", twips(tab.location));
     }
-    if (const int li = twips(style.headIndent); li != 0)
+    if (li != 0)
         appendControl(out, "li", li);
-    if (const int fi = twips(style.firstLineHeadIndent) - twips(style.headIndent); fi != 0)
+    if (fi != 0)
         appendControl(out, "fi", fi);
     if (const int ri = twips(-style.tailIndent); ri > 0)
         appendControl(out, "ri", ri);
@@ -289,7 +327,120 @@ const std::string& Writer::paragraphControls(int blockFormatIndex)
         break;
     }
     out.append("\\pardirnatural\\partightenfactor0\n");
+    if (item) {
+        appendControl(out, "ls", item->list);
+        appendControl(out, "ilvl", item->level);
+    }
     return *m_paragraphs.insert(blockFormatIndex, out);
+}
+
+ListItem Writer::listItem(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    const int level = std::clamp(list->format().indent() - 1, 0, RtfListLevel::MaximumLevels - 1);
+    int index = m_listIndex.value(list, -1);
+    if (index < 0) {
+        // A Qt list joins the RTF list of the item just before it, unless that one already
+        // has another list open at this level or a different format for it.
+        const RtfListLevel format = RtfListLevel::fromListFormat(list->format());
+        index = m_previousList;
+        if (index >= 0) {
+            const RtfList& candidate = m_lists[index];
+            const bool formatFits = size_t(level) >= candidate.levels.size()
+                || !candidate.levels[level] || *candidate.levels[level] == format;
+            if (!formatFits || candidate.open[level])
+                index = -1;
+        }
+        if (index < 0) {
+            index = int(m_lists.size());
+            m_lists.emplace_back();
+        }
+        RtfList& target = m_lists[index];
+        if (target.levels.size() <= size_t(level))
+            target.levels.resize(level + 1);
+        if (!target.levels[level])
+            target.levels[level] = format;
+        m_listIndex.insert(list, index);
+    }
+    // A shallower item ends the deeper lists, as a reader numbering them sees it.
+    RtfList& target = m_lists[index];
+    target.open[level] = list;
+    std::fill(target.open.begin() + level + 1, target.open.end(), nullptr);
+    return { index + 1, level };
+}
+
+void Writer::writeListText(const QTextBlock& block, const ListItem& item)
+{
+    const RtfList& list = m_lists[item.list - 1];
+    const RtfListLevel& level = *list.levels[item.level];
+    m_body.append("{\\listtext\t");
+    if (level.isBullet())
+        writeText(QString(level.bullet()));
+    else
+        writeText(block.textList()->itemText(block));
+    m_body.append("\t}");
+}
+
+void Writer::writeListTables(std::string& out) const
+{
+    if (m_lists.empty())
+        return;
+    out.append("{\\*\\listtable");
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        const int number = int(i) + 1;
+        out.append("{\\list");
+        appendControl(out, "listtemplateid", number);
+        out.append("\\listhybrid");
+        for (size_t l = 0; l < m_lists[i].levels.size(); ++l) {
+            const RtfListLevel level = m_lists[i].levels[l].value_or(RtfListLevel {});
+            // Prefix and suffix share one count byte with the number.
+            const QString prefix = level.isBullet() ? QString() : level.prefix.left(100);
+            const QString suffix = level.isBullet() ? QString() : level.suffix.left(100);
+            out.append("{\\listlevel");
+            appendControl(out, "levelnfc", level.numberFormat());
+            appendControl(out, "levelnfcn", level.numberFormat());
+            out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace360"
+                       "\\levelindent0{\\*\\levelmarker ");
+            writeText(out, prefix);
+            out.append("\\{");
+            writeText(out, level.markerName());
+            out.append("\\}");
+            writeText(out, suffix);
+            out.append("}{\\leveltext");
+            appendControl(out, "leveltemplateid", number * 100 + int(l) + 1);
+            if (level.isBullet()) {
+                appendByte(out, 1);
+                writeText(out, QString(level.bullet()));
+                out.append(";}{\\levelnumbers;}");
+            } else {
+                appendByte(out, static_cast<unsigned char>(prefix.size() + 1 + suffix.size()));
+                writeText(out, prefix);
+                appendByte(out, static_cast<unsigned char>(l));
+                writeText(out, suffix);
+                out.append(";}{\\levelnumbers");
+                appendByte(out, static_cast<unsigned char>(prefix.size() + 1));
+                out.append(";}");
+            }
+            const int indent = RtfListLevel::textIndent(int(l));
+            out.append("\\fi-360");
+            appendControl(out, "li", indent);
+            appendControl(out, "lin", indent);
+            out.append(" }");
+        }
+        out.append("{\\listname ;}");
+        appendControl(out, "listid", number);
+        out.append(i + 1 < m_lists.size() ? "}\n" : "}}\n");
+    }
+    out.append("{\\*\\listoverridetable");
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        const int number = int(i) + 1;
+        out.append("{\\listoverride");
+        appendControl(out, "listid", number);
+        out.append("\\listoverridecount0");
+        appendControl(out, "ls", number);
+        out += '}';
+    }
+    out.append("}\n");
 }
 
 void Writer::writeChanges(const CharProps& target)
@@ -353,12 +504,14 @@ void Writer::writeChanges(const CharProps& target)
     m_haveCurrent = true;
 }
 
-void Writer::writeText(QStringView text)
+void Writer::writeText(std::string& out, QStringView text) const
 {
-    std::string& out = m_body;
     const char16_t* data = text.utf16();
     const qsizetype size = text.size();
     qsizetype runStart = 0;
+    // Each run of \\u escapes states its own skip count: some readers reset the count at
+    // every \\pard and would otherwise drop the character after each escape.
+    bool inEscapes = false;
     // Plain ASCII goes out in runs; everything else one unit at a time.
     const auto flushRun = [&](qsizetype end) {
         if (end <= runStart)
@@ -371,23 +524,24 @@ void Writer::writeText(QStringView text)
     };
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = data[i];
-        if (c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}')
+        if ((c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}') || c == u'\t') {
+            inEscapes = false;
             continue;
-        if (c == u'\t')
-            continue;
+        }
         flushRun(i);
         runStart = i + 1;
+        const bool wasInEscapes = std::exchange(inEscapes, false);
         if (c == u'\\' || c == u'{' || c == u'}') {
             out += '\\';
             out += char(c);
         } else if (c == 0x2028) {
             out.append("\\line ");
         } else if (const unsigned char byte = c >= 0x80 ? m_encode[c] : 0; byte != 0) {
-            static const char hex[] = "0123456789abcdef";
-            const char escape[4] = { '\\', '\'', hex[byte >> 4], hex[byte & 0x0F] };
-            out.append(escape, 4);
+            appendByte(out, byte);
         } else {
-            m_needsUnicodeSkip = true;
+            if (!wasInEscapes)
+                out.append("\\uc0");
+            inEscapes = true;
             appendControl(out, "u", c);
             out += ' ';
         }
@@ -455,9 +609,7 @@ void Writer::writeAttachment(const QTextCharFormat& format)
     for (char c : utf8) {
         const unsigned char byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
-            static const char hex[] = "0123456789abcdef";
-            const char escape[4] = { '\\', '\'', hex[byte >> 4], hex[byte & 0x0F] };
-            m_body.append(escape, 4);
+            appendByte(m_body, byte);
         } else {
             if (c == '\\' || c == '{' || c == '}')
                 m_body += '\\';
@@ -487,9 +639,23 @@ QByteArray Writer::run()
 
     int lastBlockFormat = -2;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
+        std::optional<ListItem> item;
+        if (block.textList())
+            item = listItem(block);
+        m_previousList = item ? item->list - 1 : -1;
         if (block.blockFormatIndex() != lastBlockFormat) {
             lastBlockFormat = block.blockFormatIndex();
-            m_body.append(paragraphControls(lastBlockFormat));
+            m_body.append(paragraphControls(lastBlockFormat, item ? &*item : nullptr));
+        }
+        if (item) {
+            // The marker takes the look of the item's first characters.
+            CharProps first
+                = props(block.begin().atEnd() ? block.charFormatIndex()
+                                              : block.begin().fragment().charFormatIndex());
+            first.link.clear();
+            if (!m_haveCurrent || !sameAppearance(first, m_current))
+                writeChanges(first);
+            writeListText(block, *item);
         }
         const QString blockText = block.text();
         // Fragment offsets are summed here: asking a fragment for its position walks the tree.
@@ -545,10 +711,7 @@ QByteArray Writer::run()
             if (u < 0x80 && u != u';' && u != u'\\' && u != u'{' && u != u'}') {
                 out += char(u);
             } else if (u >= 0x80 && m_encode[u]) {
-                static const char hex[] = "0123456789abcdef";
-                out += "\\'";
-                out += hex[m_encode[u] >> 4];
-                out += hex[m_encode[u] & 0x0F];
+                appendByte(out, m_encode[u]);
             }
         }
         out += ';';
@@ -574,6 +737,7 @@ QByteArray Writer::run()
         out += ';';
     }
     out.append("}\n");
+    writeListTables(out);
     const QSizeF paper = attributes.paperSize.isValid() ? attributes.paperSize : QSizeF(595, 842);
     appendControl(out, "paperw", twips(paper.width()));
     appendControl(out, "paperh", twips(paper.height()));
@@ -596,8 +760,6 @@ QByteArray Writer::run()
     appendControl(out, "deftab",
         attributes.defaultTabInterval >= 0 ? twips(attributes.defaultTabInterval) : 720);
     out += '\n';
-    if (m_needsUnicodeSkip)
-        out += "\\uc0";
     QByteArray result;
     result.reserve(qsizetype(out.size() + m_body.size() + 1));
     result.append(out.data(), qsizetype(out.size()));

@@ -2,12 +2,12 @@
 
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "platform/foundation/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QTextDocument>
 
 namespace platform {
@@ -90,27 +90,24 @@ QByteArray RtfdPackage::flatData() const
 
 bool RtfdPackage::writeFolder(const QString& path, Error* error) const
 {
-    const auto failed = [&](const QString& reason) {
-        return Error::set(error,
-            Error(kCocoaErrorDomain, FileWriteUnknownError,
-                QStringLiteral("The rich text could not be saved."), reason));
-    };
-    if (!QDir().mkpath(path))
-        return failed(QStringLiteral("The folder could not be made."));
-    const QDir folder(path);
-    const auto writeFile = [&](const QString& name, const QByteArray& contents) {
-        // Names come from documents: keep them inside the folder.
-        QSaveFile file(folder.filePath(QFileInfo(name).fileName()));
-        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
-            && file.commit();
-    };
-    if (!writeFile(TextFileName, m_rtf))
-        return failed(QStringLiteral("TXT.rtf could not be written."));
-    for (const auto& [name, contents] : m_attachments) {
-        if (!writeFile(name, contents))
-            return failed(QStringLiteral("The attachment %1 could not be written.").arg(name));
-    }
-    return true;
+    const QString description = QStringLiteral("The rich text could not be saved.");
+    return SafeWrite::writeFolder(
+        path,
+        [&](const QString& folder, Error* failure) {
+            // Names come from documents: keep them inside the folder.
+            const auto writeFile = [&](const QString& name, const QByteArray& contents) {
+                return SafeWrite::writeFile(QDir(folder).filePath(QFileInfo(name).fileName()),
+                    contents, description, failure);
+            };
+            if (!writeFile(TextFileName, m_rtf))
+                return false;
+            for (const auto& [name, contents] : m_attachments) {
+                if (!writeFile(name, contents))
+                    return false;
+            }
+            return true;
+        },
+        description, error);
 }
 
 std::unique_ptr<QTextDocument> RtfdPackage::document(Error* error) const

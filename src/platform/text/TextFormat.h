@@ -45,8 +45,8 @@ struct TextFormat {
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding;
     };
 
-    // Writes the document to `target`, a file, or a folder for package formats; replaces what
-    // is there.
+    // Writes the document to `target`, a file, or a folder for package formats, replacing what
+    // is there in one step (SafeWrite).
     using WriteFn = std::function<bool(const QTextDocument& document, const WriteOptions& options,
         const QString& target, Error* error)>;
     using ReadFn = std::function<std::optional<ReadResult>(
@@ -69,10 +69,6 @@ struct TextFormat {
     ReadFn read;
     // Package formats: reads the folder form.
     ReadFolderFn readFolder;
-
-    // For writers of one file: replaces `path` with `data` whole, or leaves it untouched and
-    // sets `error`.
-    static bool saveFile(const QString& path, const QByteArray& data, Error* error);
 };
 
 } // namespace platform

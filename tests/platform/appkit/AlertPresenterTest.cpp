@@ -1,5 +1,5 @@
-#include "platform/appkit/FakeAlertPresenter.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/testing/FakeAlertPresenter.h"
 
 #include <gtest/gtest.h>
 
@@ -171,11 +171,29 @@ TEST(FakeAlertPresenter, RecordsAlertsAndAnswersSheetsPerWindowInAnyOrder)
     EXPECT_EQ(fake.shown()[3].alert.messageText, QStringLiteral("Delete the note?"));
 }
 
-TEST(FakeAlertPresenter, RestoresTheRealPresenterWhenItGoes)
+TEST(FakeAlertPresenter, PutsBackThePresenterItReplaced)
 {
+    MessageBoxAlertPresenter real;
+    AlertPresenter* const before = AlertPresenter::setCurrent(&real);
     {
         FakeAlertPresenter fake;
         EXPECT_EQ(&AlertPresenter::current(), &fake);
     }
-    EXPECT_NE(dynamic_cast<MessageBoxAlertPresenter*>(&AlertPresenter::current()), nullptr);
+    EXPECT_EQ(&AlertPresenter::current(), &real);
+    AlertPresenter::setCurrent(before);
+}
+
+TEST(AlertPresenter, WithoutAUserInterfaceAlertsAreDismissedAndPanelsDeclined)
+{
+    ASSERT_EQ(AlertPresenter::setCurrent(nullptr), nullptr);
+    Alert alert = deleteAlert();
+    alert.cancelButton = 1;
+    EXPECT_EQ(AlertPresenter::current().runModal(alert).button, 1);
+    alert.cancelButton = -1;
+    int answered = -1;
+    AlertPresenter::current().beginSheet(
+        alert, nullptr, [&](const AlertResponse& r) { answered = r.button; });
+    EXPECT_EQ(answered, 0);
+    FilePanel panel;
+    EXPECT_FALSE(AlertPresenter::current().runPanelModal(panel).accepted);
 }

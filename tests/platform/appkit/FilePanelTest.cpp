@@ -1,5 +1,5 @@
-#include "platform/appkit/FakeAlertPresenter.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/testing/FakeAlertPresenter.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "NotesModel.h"
 
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <gtest/gtest.h>
 

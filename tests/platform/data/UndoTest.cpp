@@ -1,8 +1,8 @@
 #include "NotesModel.h"
 #include "SqlProbe.h"
 
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/FakeScheduler.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <gtest/gtest.h>
 

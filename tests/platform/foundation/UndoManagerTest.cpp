@@ -1,7 +1,7 @@
 #include "platform/foundation/UndoManager.h"
-#include "platform/foundation/FakeScheduler.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,9 @@
 #include "RichTextTestSupport.h"
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/HtmlReader.h"
 
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -193,6 +195,56 @@ TEST(AttributedText, ParagraphsAndWords)
     const QString text = A::string(*doc);
     A::enumerateWords(*doc, [&](TextRange w, bool*) { words << text.mid(w.location, w.length); });
     EXPECT_EQ(words, (QStringList { "It's", "2", "o'clock", "Café", "naïve", "done" }));
+}
+
+// Text from Qt's HTML import reports what it shows: headings at their scaled size, Qt's own
+// underline and strike-out as the style masks.
+TEST(AttributedText, AttributesOfImportedHtml)
+{
+    const auto doc = HtmlReader::fromHtml(u"<h1>H1</h1><h2>H2</h2><h3>H3</h3><p><u>u</u> <s>s</s> "
+                                          "<span style='text-decoration: underline line-through'>"
+                                          "b</span> <small>small</small> plain</p>"_qs);
+    const double system = A::systemFont().pointSizeF();
+    const QString text = A::string(*doc);
+    struct Case {
+        const char* word;
+        double size; // 0: no size of its own
+        int underline;
+        int strike;
+    };
+    const std::vector<Case> cases = {
+        { "H1", system * 2.0, 0, 0 },
+        { "H2", system * 1.5, 0, 0 },
+        { "H3", system * 1.2, 0, 0 },
+        { "u", 0, 1, 0 },
+        { "s", 0, 0, 1 },
+        { "b", 0, 1, 1 },
+        { "small", system * 0.8, 0, 0 },
+        { "plain", 0, 0, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        const qsizetype at
+            = text.indexOf(QRegularExpression(u"\\b"_qs + QLatin1StringView(c.word) + u"\\b"_qs));
+        ASSERT_GE(at, 0);
+        const QVariantMap attributes = A::attributes(*doc, at);
+        if (c.size > 0)
+            EXPECT_NEAR(
+                attributes.value(A::FontAttributeName).value<QFont>().pointSizeF(), c.size, 0.001);
+        else
+            EXPECT_FALSE(attributes.contains(A::FontAttributeName));
+        EXPECT_EQ(attributes.value(A::UnderlineStyleAttributeName).toInt(), c.underline);
+        EXPECT_EQ(attributes.value(A::StrikethroughStyleAttributeName).toInt(), c.strike);
+    }
+
+    // A font laid over a heading sets the size shown, and taking the font off leaves none.
+    QFont font = A::systemFont();
+    font.setPointSizeF(30);
+    A::addAttribute(*doc, A::FontAttributeName, font, { 0, 2 });
+    EXPECT_EQ(A::attribute(*doc, A::FontAttributeName, 0).value<QFont>().pointSizeF(), 30);
+    EXPECT_EQ(doc->begin().begin().fragment().charFormat().font().pointSizeF(), 30);
+    A::removeAttribute(*doc, A::FontAttributeName, { 3, 2 });
+    EXPECT_FALSE(A::attribute(*doc, A::FontAttributeName, 3).isValid());
 }
 
 } // namespace

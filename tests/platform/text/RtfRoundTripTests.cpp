@@ -2,6 +2,7 @@
 #include "support/TestEnvironment.h"
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/HtmlReader.h"
 #include "platform/text/RichTextData.h"
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
@@ -174,6 +175,52 @@ TEST(RtfRoundTrip, CodePagesOfOlderFiles)
         const auto again = RtfReader::read(RtfWriter::write(*doc));
         ASSERT_TRUE(again);
         EXPECT_EQ(AttributedText::string(*again), c.text);
+    }
+}
+
+// Lists keep their kind, nesting, grouping and numbering through RTF and back, and our RTF
+// reads the same a second time.
+TEST(RtfRoundTrip, ListsKeepTheirStructure)
+{
+    struct Case {
+        const char* what;
+        const char* html;
+        const char* lists;
+    };
+    const std::vector<Case> cases = {
+        { "bullets with a nested level",
+            "<ul><li>a<ul><li>b</li><li>c</li></ul></li><li>d</li></ul><p>after</p>",
+            "a{A:disc/1#1} | b{B:disc/2#1} | c{B:disc/2#2} | d{A:disc/1#2} | after" },
+        { "numbered sub-lists restart under each item",
+            "<ol><li>a<ol><li>x</li><li>y</li></ol></li><li>b<ol><li>z</li></ol></li></ol>",
+            "a{A:decimal/1#1} | x{B:decimal/2#1} | y{B:decimal/2#2} | b{A:decimal/1#2} | "
+            "z{C:decimal/2#1}" },
+        { "adjacent lists of different kinds stay apart",
+            "<ul><li>dot</li></ul><ol><li>one</li><li>two</li></ol>",
+            "dot{A:disc/1#1} | one{B:decimal/1#1} | two{B:decimal/1#2}" },
+        { "styles of markers",
+            "<ul type=square><li>s</li></ul><ol type=a><li>x</li></ol>"
+            "<ol type=I><li>r</li></ol><ul type=circle><li>c</li></ul>",
+            "s{A:square/1#1} | x{B:a/1#1} | r{C:I/1#1} | c{D:circle/1#1}" },
+        { "a list after a paragraph is a list of its own",
+            "<ol><li>a</li></ol><p>between</p><ol><li>b</li></ol>",
+            "a{A:decimal/1#1} | between | b{B:decimal/1#1}" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto html = HtmlReader::fromHtml(QString::fromUtf8(c.html));
+        ASSERT_EQ(bxtest::describeLists(*html), c.lists);
+        const QByteArray rtf = RtfWriter::write(*html);
+        const auto first = RtfReader::read(rtf);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(bxtest::describeLists(*first), c.lists) << rtf.toStdString();
+        const auto second = RtfReader::read(RtfWriter::write(*first));
+        ASSERT_TRUE(second);
+        EXPECT_EQ(bxtest::describeLists(*second), c.lists);
+        bxtest::expectSameAttributedText(*first, *second);
+        // Items carry no indent of their own: the list's indent places them.
+        for (QTextBlock block = first->begin(); block.isValid(); block = block.next())
+            EXPECT_EQ(block.blockFormat().leftMargin(), 0) << block.text().toStdString();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "RichTextTestSupport.h"
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/HtmlReader.h"
 #include "platform/text/RichTextData.h"
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
@@ -125,6 +126,37 @@ TEST(RtfWriter, StoredFormDependsOnAttachments)
     ASSERT_TRUE(plain);
     EXPECT_EQ(A::string(*plain), u"a"_qs);
     EXPECT_FALSE(RichTextData::attributedStringWithRTFData(QByteArray()));
+}
+
+// Lists go out as word processors read them: list and override tables, \ls and \ilvl on the
+// paragraph, the marker spelt in \listtext; every run of \u escapes states \uc0.
+TEST(RtfWriter, ListsAndEscapesInTheDialect)
+{
+    const auto doc = HtmlReader::fromHtml(
+        u"<ul><li>one<ul><li>sub</li></ul></li></ul><ol><li>Жx Ж</li></ol>"_qs);
+    const QByteArray rtf = RtfWriter::write(*doc);
+    for (const char* part : {
+             "{\\*\\listtable{\\list\\listtemplateid1\\listhybrid{\\listlevel\\levelnfc23"
+             "\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace360"
+             "\\levelindent0{\\*\\levelmarker \\{disc\\}}{\\leveltext\\leveltemplateid101\\'01"
+             "\\'95;}{\\levelnumbers;}\\fi-360\\li720\\lin720 }",
+             "\\fi-360\\li1440\\lin1440 }{\\listname ;}\\listid1}\n",
+             "{\\*\\levelmarker \\{decimal\\}.}{\\leveltext\\leveltemplateid201\\'02\\'00.;}"
+             "{\\levelnumbers\\'01;}",
+             "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+             "{\\listoverride\\listid2\\listoverridecount0\\ls2}}\n",
+             "\\pard\\tx220\\tx720\\tx1120",
+             "\\li720\\fi-720\\sl312",
+             "\\ls1\\ilvl0\\f0",
+             "{\\listtext\t\\'95\t}one\\\n",
+             "\\pard\\tx940\\tx1440\\tx1680",
+             "\\ls1\\ilvl1{\\listtext\t\\'95\t}sub\\\n",
+             "\\ls2\\ilvl0{\\listtext\t1.\t}\\uc0\\u1046 x \\uc0\\u1046 }",
+         }) {
+        SCOPED_TRACE(part);
+        EXPECT_TRUE(rtf.contains(part)) << rtf.toStdString();
+    }
+    EXPECT_FALSE(rtf.contains("\n\\uc0")) << "no skip count stated once for the whole text";
 }
 
 } // namespace

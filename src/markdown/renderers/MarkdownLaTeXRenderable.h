@@ -1,0 +1,21 @@
+#pragma once
+
+#include "MarkdownRenderable.h"
+#include "markdown/MarkdownOptions.h"
+#include "platform/foundation/Error.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace markdown {
+
+// Markdown text that renders to LaTeX.
+class MarkdownLaTeXRenderable : public virtual MarkdownRenderable {
+public:
+    // Parses and renders markdownString() with the same options, wrapping at `width`
+    // (0: no wrapping).
+    virtual std::optional<QString> toLaTeX(
+        MarkdownOptions options, std::int32_t width, platform::Error* error = nullptr) const;
+};
+
+} // namespace markdown

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "FetchRequest.h"
+#include "ManagedObject.h"
+
+#include "platform/foundation/Error.h"
+
+#include <QList>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+class ManagedObjectContext;
+
+// The fetch path of one context: reads the candidate rows from the store (with as much of the
+// predicate as SQL can decide), adds the context's unsaved objects, evaluates the rest in
+// memory, sorts, and answers counts and max:/min: in SQL where that gives the same answer.
+// Made for one call on the context's own thread; holds no state of its own.
+class ContextFetcher final {
+public:
+    explicit ContextFetcher(ManagedObjectContext& context);
+
+    // The matching objects in sort order, at most the fetch limit.
+    std::optional<QList<ManagedObjectPtr>> fetchObjects(const FetchRequest& request, Error* error);
+    // Dictionaries or, for count requests, one number.
+    std::optional<QVariantList> fetchValues(const FetchRequest& request, Error* error);
+
+private:
+    bool fetchCandidates(
+        const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error);
+    bool fetchOrdered(const FetchRequest& request, QList<ManagedObjectPtr>& objects, Error* error);
+    bool hasUnsavedChanges(const std::vector<const EntityDescription*>& entities) const;
+    std::function<bool(const EntityDescription*)> unchangedCheck() const;
+    // Answers count and max:/min: requests in SQL where that gives what evaluating in memory
+    // would; leaves `result` empty where it does not. False only when reading failed.
+    bool fetchInStore(
+        const FetchRequest& request, std::optional<QVariantList>& result, Error* error);
+    // Loads, in a few queries, the to-many relations the predicate or sort will read.
+    void prefetchRelations(const FetchRequest& request, const QList<ManagedObjectPtr>& objects);
+
+    ManagedObjectContext& m_context;
+};
+
+} // namespace platform

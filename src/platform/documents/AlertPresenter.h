@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+// The platform's alert styles, with their numeric values.
+enum class AlertStyle { Warning = 0, Informational = 1, Critical = 2 };
+
+// What an alert shows. Buttons appear in the order given; the answer names the pressed one by
+// its index in that order.
+struct Alert {
+    QString messageText;
+    QString informativeText;
+    AlertStyle style = AlertStyle::Warning;
+    // Empty: the alert has a single "OK" button.
+    QStringList buttonTitles;
+    // The button that Escape presses, -1 for none.
+    int cancelButton = -1;
+    // Shows a suppression checkbox with this title when not empty.
+    QString suppressionTitle;
+};
+
+struct AlertResponse {
+    // Index of the pressed button, counted from 0 in the order of `Alert::buttonTitles`.
+    int button = 0;
+    bool suppressed = false;
+
+    // The platform's return code: 1000 for the first button, 1001 for the second, ...
+    int returnCode() const { return 1000 + button; }
+};
+
+// What an open or save panel asks for.
+struct FilePanel {
+    enum class Mode { Open, Save };
+
+    Mode mode = Mode::Open;
+    QString title;
+    QString message;
+    // The title of the confirming button; empty: the usual one.
+    QString prompt;
+    // Where the panel starts; empty: the current folder.
+    QString directory;
+    // Save: the proposed file name.
+    QString nameFieldStringValue;
+    // Extensions without the full stop; empty: any file.
+    QStringList allowedFileTypes;
+    // Open only.
+    bool canChooseFiles = true;
+    bool canChooseDirectories = false;
+    bool allowsMultipleSelection = false;
+    // Shown below the file list; not owned, and handed back unparented when the panel ends.
+    QWidget* accessoryView = nullptr;
+};
+
+struct FilePanelResponse {
+    bool accepted = false;
+    QList<QUrl> urls;
+};
+
+// Every alert, sheet and panel of the application is shown through the current presenter: the
+// user interface installs the real one at start-up, tests install a fake that answers for the
+// user, and the model never needs to know which. Main thread only.
+class AlertPresenter {
+public:
+    using Completion = std::function<void(const AlertResponse&)>;
+    using PanelCompletion = std::function<void(const FilePanelResponse&)>;
+
+    virtual ~AlertPresenter() = default;
+
+    // Shows `alert` window-modally on `window` and returns at once; `completion` runs on the
+    // main thread once the user answers. Each sheet keeps its own completion, so sheets on
+    // different windows may be outstanding together.
+    virtual void beginSheet(const Alert& alert, QWidget* window, Completion completion) = 0;
+    // Shows `alert` application-modally and returns the answer.
+    virtual AlertResponse runModal(const Alert& alert) = 0;
+    // The same for open and save panels.
+    virtual void beginPanelSheet(
+        const FilePanel& panel, QWidget* window, PanelCompletion completion)
+        = 0;
+    virtual FilePanelResponse runPanelModal(const FilePanel& panel) = 0;
+
+    // The presenter in force. Until one is installed (a tool or test without a user interface),
+    // alerts go to the log and are answered as Escape would answer them, and panels are
+    // declined, so nothing is ever decided silently in the user's place.
+    static AlertPresenter& current();
+    // Installs `presenter` (not owned) and returns the one it replaces, for putting back;
+    // nullptr returns to the unattended one.
+    static AlertPresenter* setCurrent(AlertPresenter* presenter);
+};
+
+} // namespace platform

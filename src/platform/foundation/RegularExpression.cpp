@@ -1,0 +1,154 @@
+#include "RegularExpression.h"
+
+#include <unicode/uregex.h>
+
+namespace platform {
+
+namespace {
+
+// Steps of ICU's match engine, each on the order of a millisecond: generous for real searches
+// over long notes, short enough that a catastrophic pattern gives up within seconds.
+constexpr int32_t kMatchTimeLimit = 2000;
+
+const UChar* icu(const QString& text)
+{
+    return reinterpret_cast<const UChar*>(text.utf16());
+}
+
+} // namespace
+
+RegularExpression::RegularExpression(
+    URegularExpression* regex, QString pattern, bool caseInsensitive)
+    : m_regex(regex), m_pattern(std::move(pattern)), m_caseInsensitive(caseInsensitive)
+{ }
+
+RegularExpression::~RegularExpression()
+{
+    uregex_close(m_regex);
+}
+
+std::shared_ptr<RegularExpression> RegularExpression::compile(
+    const QString& pattern, bool caseInsensitive, Error* error)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError {};
+    // ICU refuses a zero length, but takes the empty pattern as a terminated string.
+    URegularExpression* regex = uregex_open(pattern.isEmpty() ? u"" : icu(pattern),
+        pattern.isEmpty() ? -1 : int32_t(pattern.size()),
+        caseInsensitive ? UREGEX_CASE_INSENSITIVE : 0, &parseError, &status);
+    if (U_SUCCESS(status))
+        uregex_setTimeLimit(regex, kMatchTimeLimit, &status);
+    if (U_FAILURE(status)) {
+        uregex_close(regex);
+        Error::set(error,
+            Error(kCocoaErrorDomain, FormattingErrorCode,
+                QStringLiteral("Can't compile the regular expression \"%1\" (offset %2).")
+                    .arg(pattern)
+                    .arg(parseError.offset),
+                QStringLiteral("%1 at offset %2")
+                    .arg(QString::fromLatin1(u_errorName(status)))
+                    .arg(parseError.offset)));
+        return nullptr;
+    }
+    return std::shared_ptr<RegularExpression>(
+        new RegularExpression(regex, pattern, caseInsensitive));
+}
+
+Error RegularExpression::matchError(int status) const
+{
+    const QString description = status == U_REGEX_TIME_OUT
+        ? QStringLiteral("The regular expression \"%1\" took too long to match.")
+        : QStringLiteral("The regular expression \"%1\" failed to match.");
+    return Error(kCocoaErrorDomain, FormattingErrorCode, description.arg(m_pattern),
+        QString::fromLatin1(u_errorName(UErrorCode(status))));
+}
+
+template <typename Body> auto RegularExpression::withText(const QString& text, Body body) const
+{
+    std::lock_guard lock(m_mutex);
+    UErrorCode status = U_ZERO_ERROR;
+    uregex_setText(m_regex, icu(text), int32_t(text.size()), &status);
+    auto result = body(status);
+    UErrorCode resetStatus = U_ZERO_ERROR;
+    uregex_setText(m_regex, u"", 0, &resetStatus);
+    return result;
+}
+
+bool RegularExpression::matchesWholeString(const QString& text, Error* error) const
+{
+    return withText(text, [&](UErrorCode& status) {
+        const bool matched = U_SUCCESS(status) && uregex_matches(m_regex, 0, &status);
+        if (U_FAILURE(status))
+            return Error::set(error, matchError(status));
+        return matched;
+    });
+}
+
+std::optional<RegularExpression::Match> RegularExpression::find(
+    const QString& text, qsizetype from, Error* error) const
+{
+    if (from < 0 || from > text.size())
+        return std::nullopt;
+    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
+        const bool found = U_SUCCESS(status) && uregex_find(m_regex, int32_t(from), &status);
+        const int32_t start = found ? uregex_start(m_regex, 0, &status) : 0;
+        const int32_t end = found ? uregex_end(m_regex, 0, &status) : 0;
+        if (U_FAILURE(status)) {
+            Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        if (!found)
+            return std::nullopt;
+        return Match { start, end - start };
+    });
+}
+
+std::optional<QList<RegularExpression::Match>> RegularExpression::findAll(
+    const QString& text, Error* error) const
+{
+    return withText(text, [&](UErrorCode& status) -> std::optional<QList<Match>> {
+        QList<Match> matches;
+        if (U_SUCCESS(status))
+            uregex_reset(m_regex, 0, &status);
+        while (U_SUCCESS(status) && uregex_findNext(m_regex, &status)) {
+            const int32_t start = uregex_start(m_regex, 0, &status);
+            const int32_t end = uregex_end(m_regex, 0, &status);
+            matches.append({ start, end - start });
+        }
+        if (U_FAILURE(status)) {
+            Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        return matches;
+    });
+}
+
+std::optional<QString> RegularExpression::replaceAll(
+    const QString& text, const QString& replacement, Error* error) const
+{
+    return withText(text, [&](UErrorCode& status) -> std::optional<QString> {
+        // Most rewrites shrink the text, so one pass usually suffices; ICU reports the length
+        // it needs when the guess is short.
+        QString result(text.size() + text.size() / 4 + 16, Qt::Uninitialized);
+        int32_t length = 0;
+        if (U_SUCCESS(status)) {
+            length = uregex_replaceAll(m_regex, icu(replacement), int32_t(replacement.size()),
+                reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
+        }
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            status = U_ZERO_ERROR;
+            result.resize(length);
+            uregex_reset(m_regex, 0, &status);
+            length = uregex_replaceAll(m_regex, icu(replacement), int32_t(replacement.size()),
+                reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
+        }
+        if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+            Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        result.truncate(length);
+        return result;
+    });
+}
+
+} // namespace platform

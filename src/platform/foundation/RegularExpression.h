@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Error.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+struct URegularExpression;
+
+namespace platform {
+
+// One compiled ICU regular expression: every pattern the application evaluates goes through
+// here, so patterns behave as ICU patterns do everywhere. Each match is bounded by ICU's time
+// limit, so a pathological pattern fails instead of hanging. Matching is serialised by a
+// mutex, so one compiled pattern can serve every thread.
+class RegularExpression final {
+public:
+    // A match in UTF-16 units.
+    struct Match {
+        qsizetype start = 0;
+        qsizetype length = 0;
+
+        bool operator==(const Match&) const = default;
+    };
+
+    // The platform's code for a value that does not parse, used for patterns that do not compile.
+    static constexpr int FormattingErrorCode = 2048;
+
+    // Null with `error` set (the pattern and ICU's reason with its offset) when the pattern does
+    // not compile. The empty pattern compiles and matches the empty string.
+    static std::shared_ptr<RegularExpression> compile(
+        const QString& pattern, bool caseInsensitive = false, Error* error = nullptr);
+    ~RegularExpression();
+
+    RegularExpression(const RegularExpression&) = delete;
+    RegularExpression& operator=(const RegularExpression&) = delete;
+
+    const QString& pattern() const { return m_pattern; }
+    bool isCaseInsensitive() const { return m_caseInsensitive; }
+
+    // Each of these fails with `error` set when the match runs out of time or fails inside ICU.
+    // Whether the pattern matches all of `text`.
+    bool matchesWholeString(const QString& text, Error* error = nullptr) const;
+    // The first match that starts at `from` or later; nullopt when there is none.
+    std::optional<Match> find(
+        const QString& text, qsizetype from = 0, Error* error = nullptr) const;
+    // Every match, left to right, not overlapping.
+    std::optional<QList<Match>> findAll(const QString& text, Error* error = nullptr) const;
+    // `text` with every match replaced by `replacement`, where $1 names a group.
+    std::optional<QString> replaceAll(
+        const QString& text, const QString& replacement, Error* error = nullptr) const;
+
+private:
+    RegularExpression(URegularExpression* regex, QString pattern, bool caseInsensitive);
+
+    // Runs `body` with `text` set as the subject, and drops the reference to `text` after it.
+    template <typename Body> auto withText(const QString& text, Body body) const;
+    Error matchError(int status) const;
+
+    URegularExpression* m_regex;
+    QString m_pattern;
+    bool m_caseInsensitive;
+    mutable std::mutex m_mutex;
+};
+
+} // namespace platform

@@ -1,0 +1,139 @@
+#include "SafeWrite.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Writes all of `contents` to `fd`, resuming after interrupted or partial writes.
+bool writeAll(int fd, const QByteArray& contents)
+{
+    const char* data = contents.constData();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+QString SafeWrite::temporarySibling(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.tmp")
+            .arg(info.fileName(), QUuid::createUuid().toString(QUuid::WithoutBraces)));
+}
+
+void SafeWrite::sync(const QString& path)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void SafeWrite::remove(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else if (info.exists() || info.isSymLink())
+        QFile::remove(path);
+}
+
+bool SafeWrite::writeFile(
+    const QString& path, const QByteArray& contents, const QString& description, Error* error)
+{
+    const QString temporary = temporarySibling(path);
+    const int fd
+        = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Error::set(error, Error::fromErrno(errno, description));
+    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const int failure = errno;
+    ::close(fd);
+    if (!written || ::rename(native(temporary).constData(), native(path).constData()) != 0) {
+        const int cause = written ? errno : failure;
+        ::unlink(native(temporary).constData());
+        return Error::set(error, Error::fromErrno(cause, description));
+    }
+    sync(QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool SafeWrite::writeFolder(
+    const QString& path, const FolderFiller& fill, const QString& description, Error* error)
+{
+    const QString temporary = temporarySibling(path);
+    if (::mkdir(native(temporary).constData(), 0777) != 0)
+        return Error::set(error, Error::fromErrno(errno, description));
+    if (!fill(temporary, error)) {
+        remove(temporary);
+        return false;
+    }
+    QDirIterator files(temporary, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        sync(files.next());
+    sync(temporary);
+
+    const QFileInfo target(path);
+    const bool replaced = target.exists() || target.isSymLink()
+        ? exchange(temporary, path, description, error)
+        : ::rename(native(temporary).constData(), native(path).constData()) == 0
+            || Error::set(error, Error::fromErrno(errno, description));
+    // After an exchange the temporary holds the old content.
+    remove(temporary);
+    if (replaced)
+        sync(target.absolutePath());
+    return replaced;
+}
+
+bool SafeWrite::exchange(
+    const QString& source, const QString& target, const QString& description, Error* error)
+{
+    if (::renameat2(AT_FDCWD, native(source).constData(), AT_FDCWD, native(target).constData(),
+            RENAME_EXCHANGE)
+        == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return Error::set(error, Error::fromErrno(errno, description));
+    const QString backup = source + QStringLiteral(".old");
+    if (::rename(native(target).constData(), native(backup).constData()) != 0)
+        return Error::set(error, Error::fromErrno(errno, description));
+    if (::rename(native(source).constData(), native(target).constData()) != 0) {
+        const int failure = errno;
+        ::rename(native(backup).constData(), native(target).constData());
+        return Error::set(error, Error::fromErrno(failure, description));
+    }
+    if (::rename(native(backup).constData(), native(source).constData()) != 0)
+        remove(backup);
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace platform {
+
+// Writes that a crash, a kill or a full disk never leave half done: a file goes through a
+// temporary sibling that is flushed and renamed over it; a folder is built whole as a hidden
+// sibling, flushed, and exchanged with the old one in one step. A failure leaves what was there
+// untouched and removes the temporary. Any thread.
+class SafeWrite final {
+public:
+    using FolderFiller = std::function<bool(const QString& folder, Error* error)>;
+
+    // Failures carry `description` with the system's reason (Error::fromErrno).
+    static bool writeFile(
+        const QString& path, const QByteArray& contents, const QString& description, Error* error);
+    // Makes a fresh temporary folder beside `path`, lets `fill` write into it, then puts it in
+    // the place of `path` (a folder or file there is replaced, nothing there is fine).
+    static bool writeFolder(
+        const QString& path, const FolderFiller& fill, const QString& description, Error* error);
+
+    // Puts `source` at `target` in one step; whatever was at `target` ends up at `source`.
+    // File systems that cannot exchange get a rename through a backup name, not atomic.
+    static bool exchange(
+        const QString& source, const QString& target, const QString& description, Error* error);
+    // The hidden sibling that temporaries of `path` use: ".<name>.<UUID>.tmp".
+    static QString temporarySibling(const QString& path);
+    // Flushes a file, or a folder's entries, to the disk.
+    static void sync(const QString& path);
+    // Removes a file, or a folder with everything in it; a link is removed, never followed.
+    static void remove(const QString& path);
+};
+
+} // namespace platform

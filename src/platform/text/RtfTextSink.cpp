@@ -1,0 +1,106 @@
+#include "RtfTextSink.h"
+
+#include "AttributedText.h"
+#include "RtfDocumentControls.h"
+#include "RtfListControls.h"
+
+#include <QTextDocument>
+
+namespace platform {
+
+RtfTextSink::RtfTextSink(const RtfDocumentControls& document, RtfListControls& lists)
+    : m_document(document),
+      m_lists(lists),
+      m_doc(AttributedText::makeDocument()),
+      m_cursor(m_doc.get())
+{
+    m_cursor.beginEditBlock();
+}
+
+RtfTextSink::~RtfTextSink() = default;
+
+void RtfTextSink::useState(const RtfCharacterControls::State& state)
+{
+    if (!m_textFormatValid || !(state == m_textState)) {
+        flush();
+        m_textState = state;
+        m_textFormatValid = false;
+    }
+}
+
+void RtfTextSink::append(QStringView text, const RtfCharacterControls::State& state)
+{
+    useState(state);
+    m_text.append(text);
+}
+
+void RtfTextSink::appendLatin1(QByteArrayView text, const RtfCharacterControls::State& state)
+{
+    useState(state);
+    m_text.append(QLatin1StringView(text.data(), text.size()));
+}
+
+void RtfTextSink::flush(bool danglingSurrogate)
+{
+    if (danglingSurrogate)
+        m_text.append(QChar(0xFFFD));
+    if (m_text.isEmpty())
+        return;
+    if (!m_textFormatValid) {
+        m_textFormat = RtfCharacterControls::format(m_textState, m_document);
+        m_textFormatValid = true;
+    }
+    m_cursor.insertText(m_text, m_textFormat);
+    m_text.clear();
+}
+
+void RtfTextSink::insertAttachment(
+    const TextAttachment& attachment, const RtfCharacterControls::State& state)
+{
+    m_cursor.setCharFormat(RtfCharacterControls::format(state, m_document));
+    AttributedText::insertAttachment(m_cursor, attachment);
+}
+
+void RtfTextSink::applyBlockFormat(const RtfParagraphControls::State& state)
+{
+    if (!state.set || (m_blockStateApplied && state == m_blockState))
+        return;
+    ParagraphStyle style = state.style();
+    if (m_lists.isItem(state))
+        RtfListControls::removeListGeometry(style, state.listLevel);
+    QTextBlockFormat format;
+    AttributedText::setParagraphStyle(format, style);
+    m_cursor.setBlockFormat(format);
+    m_blockState = state;
+    m_blockStateApplied = true;
+}
+
+void RtfTextSink::finishParagraph(const RtfParagraphControls::State& state)
+{
+    applyBlockFormat(state);
+    m_lists.finishParagraph(m_cursor, state);
+}
+
+void RtfTextSink::breakParagraph(
+    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
+{
+    finishParagraph(paragraph);
+    if (!m_textFormatValid || !(state == m_textState)) {
+        m_textState = state;
+        m_textFormat = RtfCharacterControls::format(m_textState, m_document);
+        m_textFormatValid = true;
+    }
+    // The next paragraph starts with this one's style but in no list until it says so.
+    QTextBlockFormat next = m_cursor.blockFormat();
+    next.clearProperty(QTextFormat::ObjectIndex);
+    m_cursor.insertBlock(next, m_textFormat);
+}
+
+std::unique_ptr<QTextDocument> RtfTextSink::takeDocument(const DocumentAttributes& attributes)
+{
+    m_cursor.endEditBlock();
+    AttributedText::setDocumentAttributes(*m_doc, attributes);
+    return std::move(m_doc);
+}
+
+} // namespace platform

@@ -1,0 +1,294 @@
+#include "BXPasswordController.h"
+
+#include "PasswordDialogRunner.h"
+#include "document/BXPasswordControllerDelegate.h"
+#include "document/PasswordHash.h"
+
+#include "platform/appkit/Sheet.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Localized.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEasingCurve>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kIconSize = 32;
+
+// Drawn when the icon theme has no lock images.
+QPixmap drawnLock(bool locked)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(kIconSize, kIconSize) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = QApplication::palette().color(QPalette::WindowText);
+    painter.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath shackle;
+    shackle.moveTo(9, 15);
+    shackle.lineTo(9, 10);
+    shackle.arcTo(QRectF(9, 3, 14, 14), 180, -180);
+    // An open lock's shackle stops short of the body.
+    if (locked)
+        shackle.lineTo(23, 15);
+    painter.drawPath(shackle);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawRoundedRect(QRectF(5, 15, 22, 15), 3, 3);
+    return pixmap;
+}
+
+QPixmap lockImage(bool locked)
+{
+    const QString themeName
+        = locked ? QStringLiteral("changes-prevent") : QStringLiteral("changes-allow");
+    const QIcon themed = QIcon::fromTheme(themeName);
+    if (!themed.isNull())
+        return themed.pixmap(kIconSize, kIconSize);
+    return drawnLock(locked);
+}
+
+} // namespace
+
+BXPasswordController::BXPasswordController(QObject* parent) : QObject(parent) { }
+
+BXPasswordController::~BXPasswordController()
+{
+    delete m_window;
+}
+
+QDialog* BXPasswordController::window()
+{
+    if (!m_window)
+        loadWindow();
+    return m_window;
+}
+
+QLabel* BXPasswordController::lockIconView()
+{
+    window();
+    return m_lockIconView;
+}
+
+QLabel* BXPasswordController::passwordCaption()
+{
+    window();
+    return m_passwordCaption;
+}
+
+QLineEdit* BXPasswordController::passwordField()
+{
+    window();
+    return m_passwordField;
+}
+
+void BXPasswordController::loadWindow()
+{
+    auto* dialog = new QDialog;
+    dialog->setObjectName(QStringLiteral("BXPasswordWindow"));
+    dialog->setWindowTitle(platform::localized(QStringLiteral("Password")));
+
+    m_lockIconView = new QLabel(dialog);
+    m_lockIconView->setFixedSize(kIconSize, kIconSize);
+    m_passwordCaption = new QLabel(
+        platform::localized(QStringLiteral("Please enter the password of this notes file:")),
+        dialog);
+    m_passwordCaption->setWordWrap(true);
+    m_passwordField = new QLineEdit(dialog);
+    m_passwordField->setEchoMode(QLineEdit::Password);
+    m_passwordField->setMinimumWidth(220);
+
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    ok->setDefault(true);
+    // The buttons decide how the window ends; accepting it directly would skip the check.
+    connect(buttons, &QDialogButtonBox::accepted, this, &BXPasswordController::okPressed);
+    connect(buttons, &QDialogButtonBox::rejected, this, &BXPasswordController::cancelPressed);
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(m_passwordCaption);
+    text->addWidget(m_passwordField);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_lockIconView, 0, Qt::AlignTop);
+    top->addLayout(text, 1);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addLayout(top);
+    layout->addWidget(buttons);
+
+    m_shake = new QPropertyAnimation(m_lockIconView, "pos", m_lockIconView);
+    m_shake->setDuration(kShakeDurationMs);
+    m_shake->setEasingCurve(QEasingCurve::InOutQuad);
+
+    m_window = dialog;
+    lockIcon(true);
+}
+
+bool BXPasswordController::askPassword(const QString& storedPassword)
+{
+    m_attempts = 0;
+    m_password = storedPassword;
+    m_mode = AskMode;
+    m_isSheet = false;
+    m_ending = false;
+    window();
+    m_passwordField->clear();
+    lockIcon(true);
+    const int code = PasswordDialogRunner::current().runModal(*this);
+    if (m_window)
+        m_window->hide();
+    return code == 1;
+}
+
+void BXPasswordController::install()
+{
+    BXPasswordPrompt::setMaker([] { return std::make_unique<BXPasswordController>(); });
+}
+
+void BXPasswordController::setPasswordForWindow(
+    QObject* window, BXPasswordControllerDelegate* delegate)
+{
+    QDialog* dialog = this->window();
+    m_step = 0;
+    m_mode = SetMode;
+    m_password.reset();
+    m_ending = false;
+    lockIcon(false);
+    m_passwordCaption->setText(
+        platform::localized(QStringLiteral("Please enter the new password:")));
+    m_passwordField->clear();
+    m_delegate = delegate;
+    m_isSheet = true;
+    QPointer<BXPasswordController> self(this);
+    platform::Sheet::begin(qobject_cast<QWidget*>(window), dialog, [self](int code) {
+        if (self)
+            self->passwordSheetDidEnd(code);
+    });
+}
+
+void BXPasswordController::passwordSheetDidEnd(int returnCode)
+{
+    if (m_window)
+        m_window->hide();
+    m_isSheet = false;
+    // Escape and the window's close button end the sheet without going through Cancel.
+    if (returnCode != 1)
+        m_password.reset();
+    std::optional<QString> outcome = std::exchange(m_password, std::nullopt);
+    if (BXPasswordControllerDelegate* delegate = std::exchange(m_delegate, nullptr))
+        delegate->passwordSet(outcome);
+}
+
+void BXPasswordController::lockIcon(bool locked)
+{
+    m_locked = locked;
+    if (m_lockIconView)
+        m_lockIconView->setPixmap(lockImage(locked));
+}
+
+void BXPasswordController::vibrate()
+{
+    window();
+    if (m_shake->state() == QAbstractAnimation::Running) {
+        m_shake->stop();
+        m_lockIconView->move(m_shakeOrigin);
+    }
+    m_shakeOrigin = m_lockIconView->pos();
+    m_shake->setKeyValueAt(0.0, m_shakeOrigin);
+    m_shake->setKeyValueAt(1.0 / 3.0, m_shakeOrigin - QPoint(kShakeDistance, 0));
+    m_shake->setKeyValueAt(2.0 / 3.0, m_shakeOrigin + QPoint(kShakeDistance, 0));
+    m_shake->setKeyValueAt(1.0, m_shakeOrigin);
+    QPointer<QPropertyAnimation> shake = m_shake;
+    platform::dispatchAsyncMain([shake] {
+        if (shake)
+            shake->start();
+    });
+}
+
+void BXPasswordController::acceptPassword()
+{
+    if (m_step == 0) {
+        m_step = 1;
+        m_password = m_passwordField->text();
+        m_passwordField->clear();
+        lockIcon(true);
+        m_passwordCaption->setText(
+            platform::localized(QStringLiteral("Please re-enter the password:")));
+        return;
+    }
+    if (m_passwordField->text() == m_password.value_or(QString())) {
+        endWithCode(1);
+        return;
+    }
+    beep();
+    m_passwordField->clear();
+}
+
+void BXPasswordController::verifyPassword()
+{
+    const QString stored = m_password.value_or(QString());
+    if (PasswordHash::verify(stored, m_passwordField->text())) {
+        m_ending = true;
+        lockIcon(false);
+        m_passwordField->clear();
+        // Lets the user see the lock open before the window goes.
+        platform::dispatchAfter(kUnlockedCloseDelay, this, [this] { endWithCode(1); });
+        return;
+    }
+    if (m_attempts != kMaxWrongAttempts) {
+        ++m_attempts;
+        beep();
+        return;
+    }
+    endWithCode(0);
+}
+
+void BXPasswordController::okPressed()
+{
+    if (m_ending)
+        return;
+    if (m_mode != AskMode)
+        acceptPassword();
+    else
+        verifyPassword();
+}
+
+void BXPasswordController::cancelPressed()
+{
+    m_password.reset();
+    endWithCode(0);
+}
+
+void BXPasswordController::endWithCode(int code)
+{
+    m_ending = true;
+    if (m_passwordField)
+        m_passwordField->clear();
+    if (m_window)
+        platform::Sheet::end(m_window, code);
+}
+
+void BXPasswordController::beep()
+{
+    QApplication::beep();
+    vibrate();
+    emit beeped();
+}
+
+QPropertyAnimation* BXPasswordController::shakeAnimation() const
+{
+    return m_shake;
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "document/BXPasswordPrompt.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class BXPasswordControllerDelegate;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QPropertyAnimation;
+class QWidget;
+
+// The small password window of a document, in two modes: asking for the password before a
+// guarded document opens (application-modal, through PasswordDialogRunner), and setting a new
+// one, typed twice, as a sheet on the document's window. Owned by the document; main thread.
+// Emits beeped() whenever a wrong entry sounds the system beep.
+class BXPasswordController final : public QObject, public BXPasswordPrompt {
+    Q_OBJECT
+
+public:
+    enum Mode { AskMode = 0, SetMode = 1 };
+    static constexpr int kMaxWrongAttempts = 3;
+    static constexpr double kUnlockedCloseDelay = 0.35;
+    static constexpr int kShakeDistance = 10;
+    static constexpr int kShakeDurationMs = 250;
+
+    explicit BXPasswordController(QObject* parent = nullptr);
+    ~BXPasswordController() override;
+
+    // Makes every document ask through this window.
+    static void install();
+
+    // Ask mode, within four tries.
+    bool askPassword(const QString& storedPassword) override;
+    // Set mode; `window` is the widget the sheet goes on.
+    void setPasswordForWindow(QObject* window, BXPasswordControllerDelegate* delegate) override;
+    // Closes the window and hands the confirmed password (nullopt unless `returnCode` is 1)
+    // to the delegate.
+    void passwordSheetDidEnd(int returnCode);
+
+    void lockIcon(bool locked);
+    // Shakes the lock icon sideways, starting on the next turn of the main queue.
+    void vibrate();
+    void acceptPassword();
+    void verifyPassword();
+    void okPressed();
+    void cancelPressed();
+
+    // Made on first use; a finished sheet takes its window with it, and the next use makes a
+    // new one.
+    QDialog* window();
+    QLabel* lockIconView();
+    QLabel* passwordCaption();
+    QLineEdit* passwordField();
+
+    // Ask mode: the stored password; set mode: the first entry; nullopt after Cancel.
+    const std::optional<QString>& password() const override { return m_password; }
+    Mode mode() const { return m_mode; }
+    int attempts() const { return m_attempts; }
+    int step() const { return m_step; }
+    bool isLockShownLocked() const { return m_locked; }
+    bool isSheet() const { return m_isSheet; }
+    QPropertyAnimation* shakeAnimation() const;
+
+signals:
+    void beeped();
+
+private:
+    void loadWindow();
+    void endWithCode(int code);
+    void beep();
+
+    QPointer<QDialog> m_window;
+    QPointer<QLabel> m_lockIconView;
+    QPointer<QLabel> m_passwordCaption;
+    QPointer<QLineEdit> m_passwordField;
+    QPointer<QPropertyAnimation> m_shake; // a child of the lock icon
+    QPoint m_shakeOrigin;
+    BXPasswordControllerDelegate* m_delegate = nullptr;
+    std::optional<QString> m_password;
+    Mode m_mode = AskMode;
+    int m_attempts = 0;
+    int m_step = 0;
+    bool m_locked = true;
+    bool m_isSheet = false;
+    // Set once an outcome is decided, so that presses during the closing delay do nothing.
+    bool m_ending = false;
+};

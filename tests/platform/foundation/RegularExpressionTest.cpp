@@ -1,0 +1,81 @@
+#include "platform/foundation/RegularExpression.h"
+
+#include <gtest/gtest.h>
+
+using platform::Error;
+using platform::RegularExpression;
+using Match = RegularExpression::Match;
+
+TEST(RegularExpression, CompileFailuresNameThePatternAndIcusReason)
+{
+    for (const QString& pattern : { QStringLiteral("("), QStringLiteral("[a-"),
+             QStringLiteral("*abc"), QStringLiteral("a{3,1}"), QStringLiteral("\\") }) {
+        SCOPED_TRACE(pattern.toStdString());
+        Error error;
+        EXPECT_EQ(RegularExpression::compile(pattern, false, &error), nullptr);
+        EXPECT_TRUE(error.is(platform::kCocoaErrorDomain, RegularExpression::FormattingErrorCode));
+        EXPECT_TRUE(error.localizedDescription().contains(pattern));
+        EXPECT_TRUE(error.localizedFailureReason().startsWith(QStringLiteral("U_REGEX_")))
+            << error.localizedFailureReason().toStdString();
+    }
+    // The empty pattern is a pattern: it matches the empty string only.
+    const auto empty = RegularExpression::compile(QString());
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->matchesWholeString(QString()));
+    EXPECT_FALSE(empty->matchesWholeString(QStringLiteral("x")));
+}
+
+TEST(RegularExpression, FindsCountInUtf16UnitsAcrossScripts)
+{
+    // The emoji takes two units, so later matches start one further than the letters suggest.
+    const QString text = QStringLiteral("😀 #Zürich and #東京 or #zürich");
+    const auto tags = RegularExpression::compile(QStringLiteral("#\\w+"));
+    ASSERT_TRUE(tags);
+    EXPECT_EQ(tags->find(text), (Match { 3, 7 }));
+    EXPECT_EQ(tags->find(text, 4), (Match { 15, 3 }));
+    EXPECT_EQ(tags->find(text, text.size()), std::nullopt);
+    EXPECT_EQ(tags->find(text, text.size() + 1), std::nullopt);
+    EXPECT_EQ(tags->findAll(text), (QList<Match> { { 3, 7 }, { 15, 3 }, { 22, 7 } }));
+    EXPECT_EQ(tags->findAll(QStringLiteral("none here")), QList<Match> {});
+
+    const auto folded = RegularExpression::compile(QStringLiteral("#zürich"), true);
+    ASSERT_TRUE(folded);
+    EXPECT_EQ(folded->findAll(text)->size(), 2);
+    EXPECT_FALSE(RegularExpression::compile(QStringLiteral("#zürich"))
+                     ->matchesWholeString(QStringLiteral("#ZÜRICH")));
+    EXPECT_TRUE(folded->matchesWholeString(QStringLiteral("#ZÜRICH")));
+}
+
+TEST(RegularExpression, ReplaceAllUsesGroupsAndGrowsPastTheFirstGuess)
+{
+    const auto heading = RegularExpression::compile(QStringLiteral("<h1>(.*?)</h1>"));
+    ASSERT_TRUE(heading);
+    EXPECT_EQ(
+        heading->replaceAll(QStringLiteral("<h1>Título</h1><h1>二</h1>"), QStringLiteral("# $1\n")),
+        QStringLiteral("# Título\n# 二\n"));
+    // Every character grows seven-fold, far past the buffer first tried.
+    const auto each = RegularExpression::compile(QStringLiteral("(.)"));
+    const QString text(500, QLatin1Char('a'));
+    const std::optional<QString> grown = each->replaceAll(text, QStringLiteral("[$1$1$1]--"));
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->size(), 7 * text.size());
+    EXPECT_EQ(each->replaceAll(QString(), QStringLiteral("x")), QString());
+}
+
+TEST(RegularExpression, CatastrophicPatternsFailInsteadOfHanging)
+{
+    const auto nested = RegularExpression::compile(QStringLiteral("(a+)+$"));
+    ASSERT_TRUE(nested);
+    const QString text = QString(40, QLatin1Char('a')) + QLatin1Char('b');
+    Error error;
+    EXPECT_FALSE(nested->matchesWholeString(text, &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("took too long")));
+    error = Error();
+    EXPECT_EQ(nested->find(text, 0, &error), std::nullopt);
+    EXPECT_FALSE(error.isNull());
+    error = Error();
+    EXPECT_EQ(nested->findAll(text, &error), std::nullopt);
+    EXPECT_FALSE(error.isNull());
+    // The expression stays usable after a failure.
+    EXPECT_TRUE(nested->matchesWholeString(QStringLiteral("aaa")));
+}

@@ -1,0 +1,242 @@
+#include "ui/BXPasswordController.h"
+#include "document/BXPasswordControllerDelegate.h"
+#include "document/PasswordHash.h"
+#include "platform/testing/FakePasswordDialogRunner.h"
+
+#include "platform/testing/FakeScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPropertyAnimation>
+#include <QWidget>
+
+#include <optional>
+
+namespace {
+
+struct RecordingDelegate final : BXPasswordControllerDelegate {
+    void passwordSet(const std::optional<QString>& password) override
+    {
+        ++calls;
+        last = password;
+    }
+    int calls = 0;
+    std::optional<QString> last;
+};
+
+class PasswordControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { PasswordHash::setUsesInteractiveLimits(true); }
+
+    void type(const QString& text)
+    {
+        controller.passwordField()->setText(text);
+        controller.okPressed();
+    }
+
+    platform::FakeScheduler scheduler;
+    FakePasswordDialogRunner runner { scheduler };
+    BXPasswordController controller;
+    RecordingDelegate delegate;
+    QWidget parentWindow;
+};
+
+TEST(PasswordHashTest, HashesAreSaltedArgon2idStringsAndPlainValuesStillVerify)
+{
+    PasswordHash::setUsesInteractiveLimits(true);
+    const QString first = PasswordHash::hash(QStringLiteral("Kettle 42"));
+    const QString second = PasswordHash::hash(QStringLiteral("Kettle 42"));
+    EXPECT_TRUE(first.startsWith(QStringLiteral("$argon2id$"))) << first.toStdString();
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(first.contains(QStringLiteral("Kettle")));
+
+    struct Case {
+        QString stored;
+        QString typed;
+        bool matches;
+    };
+    const Case cases[] = {
+        { first, QStringLiteral("Kettle 42"), true },
+        { first, QStringLiteral("kettle 42"), false },
+        { first, QString(), false },
+        { PasswordHash::hash(QString()), QString(), true },
+        { PasswordHash::hash(QString()), QStringLiteral(" "), false },
+        { QStringLiteral("letmein"), QStringLiteral("letmein"), true },
+        { QStringLiteral("letmein"), QStringLiteral("letmeout"), false },
+        { QStringLiteral("letmein"), QStringLiteral("letmein!"), false },
+        { QStringLiteral("pässwörd"), QStringLiteral("pässwörd"), true },
+        { QString(), QString(), true },
+        // A damaged hash string never matches, not even its own text.
+        { QStringLiteral("$argon2id$v=19$broken"), QStringLiteral("$argon2id$v=19$broken"), false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.left(20).toStdString() + " / " + c.typed.toStdString());
+        EXPECT_EQ(PasswordHash::verify(c.stored, c.typed), c.matches);
+    }
+}
+
+TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
+{
+    const QString stored = PasswordHash::hash(QStringLiteral("open sesame"));
+    const QString right = QStringLiteral("open sesame");
+    const QString wrong = QStringLiteral("close sesame");
+    struct Case {
+        const char* name;
+        QStringList entries;
+        bool cancelAfter;
+        bool opens;
+        int beeps;
+    };
+    const Case cases[] = {
+        { "right at once", { right }, false, true, 0 },
+        { "three wrong then right", { wrong, wrong, wrong, right }, false, true, 3 },
+        { "four wrong", { wrong, wrong, wrong, wrong, right }, false, false, 3 },
+        { "cancel", { wrong }, true, false, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::FakeScheduler caseScheduler;
+        FakePasswordDialogRunner caseRunner(caseScheduler);
+        BXPasswordController asker;
+        caseRunner.enqueueEntries(c.entries);
+        if (c.cancelAfter)
+            caseRunner.enqueueCancel();
+        EXPECT_EQ(asker.askPassword(stored), c.opens);
+        EXPECT_EQ(caseRunner.runCount(), 1);
+        EXPECT_TRUE(caseRunner.wasApplicationModal());
+        EXPECT_EQ(caseRunner.beepCount(), c.beeps);
+        EXPECT_EQ(asker.attempts(), c.beeps);
+        EXPECT_EQ(asker.password().has_value(), !c.cancelAfter);
+        // Each wrong entry up to the third stays in the field.
+        const QStringList texts = caseRunner.fieldTextsAfterEntries();
+        for (int i = 0; i < std::min<qsizetype>(3, texts.size()); ++i) {
+            if (c.entries.value(i) == wrong)
+                EXPECT_EQ(texts.at(i), wrong) << "entry " << i;
+        }
+        EXPECT_FALSE(asker.window()->isVisible());
+        EXPECT_TRUE(asker.passwordField()->text().isEmpty());
+    }
+}
+
+TEST(PasswordControllerTiming, RightPasswordShowsTheOpenLockBeforeTheWindowEnds)
+{
+    // A runner that types the right password and watches the window end only after 0.35 s.
+    struct WatchingRunner final : PasswordDialogRunner {
+        explicit WatchingRunner(platform::FakeScheduler& s) : scheduler(s) { setCurrent(this); }
+        ~WatchingRunner() override { setCurrent(nullptr); }
+        int runModal(BXPasswordController& controller) override
+        {
+            std::optional<int> code;
+            QObject::connect(
+                controller.window(), &QDialog::finished, [&code](int result) { code = result; });
+            controller.passwordField()->setText(QStringLiteral("pw"));
+            controller.okPressed();
+            unlockedAtOnce = !controller.isLockShownLocked();
+            scheduler.advance(0.3);
+            endedEarly = code.has_value();
+            controller.okPressed(); // a second press while closing changes nothing
+            scheduler.advance(0.1);
+            return code.value_or(-1);
+        }
+        platform::FakeScheduler& scheduler;
+        bool unlockedAtOnce = false;
+        bool endedEarly = true;
+    };
+    platform::FakeScheduler scheduler;
+    WatchingRunner watching(scheduler);
+    BXPasswordController controller;
+    EXPECT_TRUE(controller.askPassword(QStringLiteral("pw")));
+    EXPECT_TRUE(watching.unlockedAtOnce);
+    EXPECT_FALSE(watching.endedEarly);
+}
+
+TEST_F(PasswordControllerTest, SettingAPasswordNeedsAMatchingConfirmation)
+{
+    controller.setPasswordForWindow(&parentWindow, &delegate);
+    EXPECT_TRUE(controller.isSheet());
+    EXPECT_EQ(controller.mode(), BXPasswordController::SetMode);
+    EXPECT_FALSE(controller.isLockShownLocked());
+    EXPECT_EQ(
+        controller.passwordCaption()->text(), QStringLiteral("Please enter the new password:"));
+
+    type(QStringLiteral("first"));
+    EXPECT_EQ(controller.step(), 1);
+    EXPECT_TRUE(controller.isLockShownLocked());
+    EXPECT_TRUE(controller.passwordField()->text().isEmpty());
+    EXPECT_EQ(
+        controller.passwordCaption()->text(), QStringLiteral("Please re-enter the password:"));
+
+    int beeps = 0;
+    QObject::connect(&controller, &BXPasswordController::beeped, [&beeps] { ++beeps; });
+    type(QStringLiteral("frist"));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(controller.step(), 1);
+    EXPECT_TRUE(controller.passwordField()->text().isEmpty());
+    EXPECT_EQ(delegate.calls, 0);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.shakeAnimation()->state(), QAbstractAnimation::Running);
+    const QPoint origin = controller.shakeAnimation()->keyValueAt(0).toPoint();
+    EXPECT_EQ(controller.shakeAnimation()->keyValueAt(1.0 / 3.0).toPoint(), origin - QPoint(10, 0));
+    EXPECT_EQ(controller.shakeAnimation()->keyValueAt(2.0 / 3.0).toPoint(), origin + QPoint(10, 0));
+    EXPECT_EQ(controller.shakeAnimation()->duration(), 250);
+
+    type(QStringLiteral("first"));
+    EXPECT_EQ(delegate.calls, 1);
+    EXPECT_EQ(delegate.last, QStringLiteral("first"));
+    EXPECT_FALSE(controller.password().has_value()) << "the typed text is not kept";
+}
+
+TEST_F(PasswordControllerTest, EveryWayOutOfTheSheetButConfirmingGivesNothing)
+{
+    struct Case {
+        const char* name;
+        std::function<void(BXPasswordController&)> leave;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        { "cancel at the first entry", [](BXPasswordController& c) { c.cancelPressed(); },
+            std::nullopt },
+        { "cancel at the confirmation",
+            [](BXPasswordController& c) {
+                c.passwordField()->setText(QStringLiteral("abc"));
+                c.okPressed();
+                c.cancelPressed();
+            },
+            std::nullopt },
+        { "escape at the confirmation",
+            [](BXPasswordController& c) {
+                c.passwordField()->setText(QStringLiteral("abc"));
+                c.okPressed();
+                c.window()->reject();
+            },
+            std::nullopt },
+        { "empty password twice",
+            [](BXPasswordController& c) {
+                c.okPressed();
+                c.okPressed();
+            },
+            QString() },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BXPasswordController setter;
+        RecordingDelegate recorder;
+        setter.setPasswordForWindow(&parentWindow, &recorder);
+        c.leave(setter);
+        EXPECT_EQ(recorder.calls, 1);
+        EXPECT_EQ(recorder.last, c.expected);
+        // The window goes with the sheet; the next use makes a fresh one.
+        scheduler.runUntilIdle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        setter.setPasswordForWindow(&parentWindow, &recorder);
+        EXPECT_EQ(setter.step(), 0);
+        EXPECT_TRUE(setter.passwordField()->text().isEmpty());
+        setter.cancelPressed();
+    }
+}
+
+} // namespace
