@@ -17,6 +17,13 @@ bool isOneOf(QStringView name, std::initializer_list<QLatin1StringView> names)
     return false;
 }
 
+// Tag names start with one, in HTML.
+bool isAsciiLetter(QChar ch)
+{
+    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z'))
+        || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
+}
+
 bool isVoidElement(QStringView name)
 {
     return isOneOf(name,
@@ -46,7 +53,8 @@ bool closesParagraph(QStringView name)
 
 // Whether the start of `opening` ends `open`, an element whose end tag HTML lets pages leave
 // out: a paragraph before a block, a list item, term or cell before its next sibling, a row
-// (and its last cell) before the next row.
+// (and its last cell) before the next row. Only where Qt's importer closes them too: it nests
+// options outside a list box, for one, so those count as nesting.
 bool endsImplicitly(QStringView open, QStringView opening)
 {
     const auto either = [](QStringView name, const char* a, const char* b) {
@@ -60,7 +68,7 @@ bool endsImplicitly(QStringView open, QStringView opening)
         return either(opening, "dt", "dd");
     if (either(open, "td", "th"))
         return either(opening, "td", "th") || opening == QLatin1StringView("tr");
-    if (open == QLatin1StringView("tr") || open == QLatin1StringView("option"))
+    if (open == QLatin1StringView("tr"))
         return opening == open;
     return false;
 }
@@ -86,8 +94,14 @@ public:
             qsizetype nameEnd = nameStart;
             while (nameEnd < length && m_html.at(nameEnd).isLetterOrNumber())
                 ++nameEnd;
-            if (nameEnd == nameStart || !m_html.at(nameStart).isLetter())
+            if (nameEnd == nameStart || !isAsciiLetter(m_html.at(nameStart))) {
+                // A "<" that starts no tag is text, as HTML reads it; Qt's importer would take
+                // it for an element that never closes and nest all that follows inside it.
+                const QChar next = at + 1 < length ? m_html.at(at + 1) : QChar();
+                if (next != QLatin1Char('!') && next != QLatin1Char('?'))
+                    replace(at, at + 1, QStringLiteral("&lt;"));
                 continue;
+            }
             const qsizetype tagEnd = m_html.indexOf(QLatin1Char('>'), nameEnd);
             if (tagEnd < 0)
                 break;
@@ -153,9 +167,12 @@ private:
         m_open.pop_back();
     }
 
-    void drop(qsizetype from, qsizetype to)
+    void drop(qsizetype from, qsizetype to) { replace(from, to, QString()); }
+
+    void replace(qsizetype from, qsizetype to, const QString& replacement)
     {
         m_result += QStringView(m_html).mid(m_copied, from - m_copied);
+        m_result += replacement;
         m_copied = to;
     }
 

@@ -40,6 +40,12 @@ TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
         { "unclosed cells and rows are siblings",
             QStringLiteral("<table>") + repeated("<tr><td>a<th>b", 6) + QStringLiteral("</table>"),
             QString() },
+        { "a \"<\" that starts no tag is text",
+            QStringLiteral("a < b <3 <") + QChar(0) + QStringLiteral("p <\u00E9 </ x <"),
+            QStringLiteral("a &lt; b &lt;3 &lt;") + QChar(0)
+                + QStringLiteral("p &lt;\u00E9 &lt;/ x &lt;") },
+        { "declarations and instructions stay", QStringLiteral("<!DOCTYPE html><?xml x?>"),
+            QString() },
         { "void, self-closing and unknown closing tags do not nest",
             repeated("<br><img src=a><hr/><x/></nothing>", 5), QString() },
         { "comments and scripts hide their tags",
