@@ -1,6 +1,7 @@
 #include "HtmlNestingLimiter.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <vector>
 
@@ -108,11 +109,16 @@ public:
             const QString name = m_html.mid(nameStart, nameEnd - nameStart).toLower();
             if (closing) {
                 close(name, at, tagEnd + 1);
-            } else if (isRawTextElement(name)) {
+            } else if (isRawTextElement(name) && !m_unterminated.contains(name)) {
+                // Its content is skipped up to its end tag. Without one, Qt's importer reads on
+                // as markup, and so does the count; one failed search answers for the rest.
                 const qsizetype rawEnd
                     = m_html.indexOf(QStringLiteral("</") + name, tagEnd, Qt::CaseInsensitive);
-                at = rawEnd < 0 ? length : rawEnd;
-                continue;
+                if (rawEnd >= 0) {
+                    at = rawEnd;
+                    continue;
+                }
+                m_unterminated.insert(name);
             } else if (!isVoidElement(name) && m_html.at(tagEnd - 1) != QLatin1Char('/')) {
                 open(name, at, tagEnd + 1);
             }
@@ -180,6 +186,7 @@ private:
     const int m_maximumDepth;
     std::vector<OpenTag> m_open;
     QHash<QString, int> m_openCount;
+    QSet<QString> m_unterminated;
     int m_kept = 0;
     QString m_result;
     qsizetype m_copied = 0;

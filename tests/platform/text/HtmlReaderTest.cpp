@@ -51,6 +51,9 @@ TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
         { "comments and scripts hide their tags",
             QStringLiteral("<!-- <div><div><div><div> --><script><div><div><div><div></script>"),
             QString() },
+        { "a script without its end tag does not end the count",
+            QStringLiteral("<script>") + repeated("<div>a", 5),
+            QStringLiteral("<script>") + repeated("<div>a", 3) + QStringLiteral("aa") },
         { "unterminated tag ends the scan", repeated("<div>", 3) + QStringLiteral("<div"),
             QString() },
     };
