@@ -1,3 +1,4 @@
+#include "document/MarkdownExporter.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setOrganizationName(QStringLiteral("Brindlex"));
+    MarkdownExporter::registerTextFormat();
 
     // The model asks the user through these; they are the windows the user answers in.
     platform::MessageBoxAlertPresenter alertPresenter;

@@ -1,7 +1,13 @@
 #include "BXColorValueTransformer.h"
 
 #include "platform/foundation/Archiver.h"
-#include "platform/foundation/Color.h"
+#include "platform/text/Color.h"
+#include "platform/text/TextArchiving.h"
+
+BXColorValueTransformer::BXColorValueTransformer()
+{
+    platform::TextArchiving::registerClasses();
+}
 
 QVariant BXColorValueTransformer::transformedValue(const QVariant& value) const
 {

@@ -7,6 +7,7 @@
 // Registered by name ("BXColorValueTransformer"). Stateless, usable from any thread.
 class BXColorValueTransformer final : public platform::ValueTransformer {
 public:
+    BXColorValueTransformer();
     QVariant transformedValue(const QVariant& value) const override;
     QVariant reverseTransformedValue(const QVariant& value) const override;
     bool allowsReverseTransformation() const override { return true; }

@@ -1,10 +1,11 @@
 #include "BXDefaults.h"
 
 #include "platform/foundation/Archiver.h"
-#include "platform/foundation/Color.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/ParagraphStyle.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/Color.h"
+#include "platform/text/ParagraphStyle.h"
+#include "platform/text/TextArchiving.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -14,6 +15,7 @@ using platform::Error;
 
 QVariantMap BXDefaults::registrationDictionary()
 {
+    platform::TextArchiving::registerClasses();
     QVariantMap registration;
     registration.insert(ShowWelcome, true);
     registration.insert(NumberPagesWhenPrinting, false);
@@ -21,8 +23,8 @@ QVariantMap BXDefaults::registrationDictionary()
     registration.insert(LeftRightPrintMargins, 72.0f);
 
     Error error;
-    const QByteArray font
-        = Archiver::archivedData(QVariant::fromValue(Archiver::systemFont(13.0)), &error);
+    const QByteArray font = Archiver::archivedData(
+        QVariant::fromValue(platform::TextArchiving::systemFont(13.0)), &error);
     if (font.isEmpty())
         platform::log(QStringLiteral("failed to archive font: %@"), error);
     else

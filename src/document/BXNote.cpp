@@ -7,12 +7,13 @@
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
-#include "platform/foundation/Color.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/Color.h"
+#include "platform/text/TextArchiving.h"
 
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -120,6 +121,7 @@ void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObj
 
 std::unique_ptr<QTextDocument> BXNote::emptyStyle()
 {
+    platform::TextArchiving::registerClasses();
     const platform::UserDefaults& defaults = platform::UserDefaults::standard();
     const QStringList fontClass { QStringLiteral("NSFont") };
     const QFont font

@@ -1,7 +1,12 @@
 #include "MarkdownExporter.h"
 
+#include "MarkdownImporter.h"
+
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/RegularExpression.h"
+#include "platform/foundation/SafeWrite.h"
 #include "platform/text/HtmlWriter.h"
+#include "platform/text/TextFormatRegistry.h"
 
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -145,4 +150,43 @@ std::optional<QString> MarkdownExporter::markdownFromHTML(const QString& html)
         text = std::move(*next);
     }
     return text.trimmed();
+}
+
+void MarkdownExporter::registerTextFormat()
+{
+    using platform::TextFormat;
+    TextFormat format;
+    format.typeIdentifier = QStringLiteral("net.daringfireball.markdown");
+    format.documentType = QStringLiteral("Markdown");
+    format.extensions = { QStringLiteral("md"), QStringLiteral("markdown") };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+                       const QString& target, platform::Error* error) {
+        const std::optional<QString> markdown = markdownFrom(document);
+        if (!markdown) {
+            return platform::Error::set(error,
+                platform::Error(platform::kCocoaErrorDomain, platform::FileWriteUnknownError,
+                    platform::localized(QStringLiteral("The file could not be saved.")),
+                    QStringLiteral("The text has no Markdown form.")));
+        }
+        return platform::SafeWrite::writeFile(target, markdown->toUtf8(),
+            platform::localized(QStringLiteral("The file could not be saved.")), error);
+    };
+    format.read = [](const QByteArray& data, const TextFormat::ReadOptions&,
+                      platform::Error* error) -> std::optional<TextFormat::ReadResult> {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString markdown = decoder.decode(data);
+        std::unique_ptr<QTextDocument> document = decoder.hasError()
+            ? nullptr
+            : MarkdownImporter::attributedStringFromMarkdown(markdown);
+        if (!document) {
+            platform::Error::set(error,
+                platform::Error(platform::kCocoaErrorDomain, platform::FileReadCorruptFileError,
+                    platform::localized(QStringLiteral("The file isn't in the correct format.")),
+                    QStringLiteral("The file is not Markdown in UTF-8.")));
+            return std::nullopt;
+        }
+        return TextFormat::ReadResult { std::move(document),
+            platform::TextEncoding::UTF8StringEncoding };
+    };
+    platform::TextFormatRegistry::registerFormat(std::move(format));
 }

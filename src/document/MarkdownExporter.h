@@ -19,4 +19,9 @@ public:
     // The rewriting alone, over HTML already written: drops the head, runs the rewrites in
     // order and trims white space at both ends. Nothing when a pattern cannot run.
     static std::optional<QString> markdownFromHTML(const QString& html);
+
+    // Adds Markdown ("net.daringfireball.markdown", "md", UTF-8) to the text format registry,
+    // written here and read by MarkdownImporter. Called at start-up; calling it again does no
+    // harm.
+    static void registerTextFormat();
 };

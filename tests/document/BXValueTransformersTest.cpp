@@ -7,9 +7,9 @@
 #include "document/ValueTransformerRegistration.h"
 
 #include "platform/foundation/Archiver.h"
-#include "platform/foundation/Color.h"
 #include "platform/foundation/Log.h"
 #include "platform/predicate/Predicate.h"
+#include "platform/text/Color.h"
 
 #include <QPointF>
 

@@ -1,15 +1,16 @@
 #include "document/BXDefaults.h"
 
 #include "platform/foundation/Archiver.h"
-#include "platform/foundation/Color.h"
-#include "platform/foundation/ParagraphStyle.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/Color.h"
+#include "platform/text/ParagraphStyle.h"
 
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
 

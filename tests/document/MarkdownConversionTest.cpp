@@ -1,8 +1,11 @@
 #include "document/MarkdownExporter.h"
 #include "document/MarkdownImporter.h"
+#include "platform/text/TextFormatRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -144,4 +147,29 @@ TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)
         ASSERT_TRUE(document);
         EXPECT_FALSE(document->toPlainText().isEmpty());
     }
+}
+
+TEST(MarkdownExporter, RegisteredFormatWritesAndReadsMarkdownFiles)
+{
+    MarkdownExporter::registerTextFormat();
+    const auto format
+        = platform::TextFormatRegistry::formatForExtension(QStringLiteral("markdown"));
+    ASSERT_TRUE(format.has_value());
+    EXPECT_EQ(format->typeIdentifier, QStringLiteral("net.daringfireball.markdown"));
+    EXPECT_EQ(format->extensions.first(), QStringLiteral("md"));
+
+    const auto source = MarkdownImporter::attributedStringFromMarkdown(
+        QString::fromUtf8("# Title\n\nSome **bold** caf\u00E9 text.\n\n- one\n- two\n"));
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("note.md"));
+    platform::Error error;
+    ASSERT_TRUE(format->write(*source, {}, target, &error));
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    EXPECT_TRUE(written.startsWith("# Title")) << written.constData();
+    const auto read = format->read(written, {}, &error);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->document->toPlainText(), source->toPlainText());
+    EXPECT_FALSE(format->read(QByteArray("\xFF\xFE", 2), {}, &error).has_value());
 }

@@ -1,10 +1,9 @@
 #include "Archiver.h"
 
-#include "Color.h"
+#include "ArchiveFields.h"
 #include "Format.h"
 #include "IndexSet.h"
 #include "Localized.h"
-#include "ParagraphStyle.h"
 
 #include <QCborArray>
 #include <QCborStreamReader>
@@ -82,198 +81,6 @@ Registry& registry()
     return instance;
 }
 
-// Field readers: each gives nullopt unless the field is present with exactly the expected type.
-
-std::optional<QString> stringField(const QCborMap& fields, const QString& key)
-{
-    const QCborValue value = fields.value(key);
-    if (!value.isString())
-        return std::nullopt;
-    return value.toString();
-}
-
-std::optional<qint64> integerField(
-    const QCborMap& fields, const QString& key, qint64 minimum, qint64 maximum)
-{
-    const QCborValue value = fields.value(key);
-    if (!value.isInteger())
-        return std::nullopt;
-    const qint64 number = value.toInteger();
-    if (number < minimum || number > maximum)
-        return std::nullopt;
-    return number;
-}
-
-std::optional<double> finiteField(const QCborMap& fields, const QString& key)
-{
-    const QCborValue value = fields.value(key);
-    if (!value.isDouble() || !std::isfinite(value.toDouble()))
-        return std::nullopt;
-    return value.toDouble();
-}
-
-std::optional<bool> boolField(const QCborMap& fields, const QString& key)
-{
-    const QCborValue value = fields.value(key);
-    if (!value.isBool())
-        return std::nullopt;
-    return value.toBool();
-}
-
-// --- NSFont ---
-
-bool encodeFont(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
-{
-    const QFont font = value.value<QFont>();
-    const double size = font.pointSizeF();
-    if (!(size > 0) || !std::isfinite(size))
-        return false;
-    const bool system = !(font.resolveMask() & (QFont::FamilyResolved | QFont::FamiliesResolved));
-    if (system)
-        fields.insert(QStringLiteral("system"), true);
-    else
-        fields.insert(QStringLiteral("family"), font.family());
-    fields.insert(QStringLiteral("size"), size);
-    fields.insert(QStringLiteral("weight"), font.weight());
-    fields.insert(QStringLiteral("italic"), font.italic());
-    return true;
-}
-
-std::optional<QVariant> decodeFont(const QCborMap& fields, Archiver::Decoder&)
-{
-    const std::optional<double> size = finiteField(fields, QStringLiteral("size"));
-    const std::optional<qint64> weight = integerField(fields, QStringLiteral("weight"), 1, 1000);
-    const std::optional<bool> italic = boolField(fields, QStringLiteral("italic"));
-    if (!size || *size <= 0 || *size > 10000 || !weight || !italic)
-        return std::nullopt;
-    QFont font;
-    if (fields.contains(QStringLiteral("system"))) {
-        if (fields.value(QStringLiteral("system")) != QCborValue(true))
-            return std::nullopt;
-    } else {
-        const std::optional<QString> family = stringField(fields, QStringLiteral("family"));
-        if (!family)
-            return std::nullopt;
-        font.setFamily(*family);
-    }
-    font.setPointSizeF(*size);
-    font.setWeight(QFont::Weight(*weight));
-    font.setItalic(*italic);
-    return QVariant::fromValue(font);
-}
-
-// --- NSColor ---
-
-bool encodeColor(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
-{
-    const Color color = value.value<Color>();
-    const QRgba64 rgba = color.rgba.rgba64();
-    fields.insert(QStringLiteral("red"), rgba.red());
-    fields.insert(QStringLiteral("green"), rgba.green());
-    fields.insert(QStringLiteral("blue"), rgba.blue());
-    fields.insert(QStringLiteral("alpha"), rgba.alpha());
-    if (color.isNamed())
-        fields.insert(QStringLiteral("name"), color.name);
-    return true;
-}
-
-std::optional<QVariant> decodeColor(const QCborMap& fields, Archiver::Decoder&)
-{
-    const auto component
-        = [&](const char* key) { return integerField(fields, QString::fromLatin1(key), 0, 65535); };
-    const auto red = component("red");
-    const auto green = component("green");
-    const auto blue = component("blue");
-    const auto alpha = component("alpha");
-    if (!red || !green || !blue || !alpha)
-        return std::nullopt;
-    Color color;
-    color.rgba
-        = QColor::fromRgba64(quint16(*red), quint16(*green), quint16(*blue), quint16(*alpha));
-    if (fields.contains(QStringLiteral("name"))) {
-        const std::optional<QString> name = stringField(fields, QStringLiteral("name"));
-        if (!name || name->isEmpty())
-            return std::nullopt;
-        color.name = *name;
-    }
-    return QVariant::fromValue(color);
-}
-
-// --- NSParagraphStyle ---
-
-struct LengthField {
-    const char* key;
-    double ParagraphStyle::*member;
-};
-
-const LengthField kParagraphLengths[] = {
-    { "lineHeightMultiple", &ParagraphStyle::lineHeightMultiple },
-    { "lineSpacing", &ParagraphStyle::lineSpacing },
-    { "minimumLineHeight", &ParagraphStyle::minimumLineHeight },
-    { "maximumLineHeight", &ParagraphStyle::maximumLineHeight },
-    { "firstLineHeadIndent", &ParagraphStyle::firstLineHeadIndent },
-    { "headIndent", &ParagraphStyle::headIndent },
-    { "tailIndent", &ParagraphStyle::tailIndent },
-    { "paragraphSpacing", &ParagraphStyle::paragraphSpacing },
-    { "paragraphSpacingBefore", &ParagraphStyle::paragraphSpacingBefore },
-    { "defaultTabInterval", &ParagraphStyle::defaultTabInterval },
-};
-
-bool encodeParagraphStyle(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
-{
-    const ParagraphStyle style = value.value<ParagraphStyle>();
-    fields.insert(QStringLiteral("alignment"), int(style.alignment));
-    for (const LengthField& field : kParagraphLengths) {
-        const double length = style.*field.member;
-        if (!std::isfinite(length))
-            return false;
-        fields.insert(QString::fromLatin1(field.key), length);
-    }
-    QCborArray tabs;
-    for (const TextTab& tab : style.tabStops) {
-        if (!std::isfinite(tab.location))
-            return false;
-        QCborMap entry;
-        entry.insert(QStringLiteral("type"), int(tab.type));
-        entry.insert(QStringLiteral("location"), tab.location);
-        tabs.append(entry);
-    }
-    fields.insert(QStringLiteral("tabStops"), tabs);
-    return true;
-}
-
-std::optional<QVariant> decodeParagraphStyle(const QCborMap& fields, Archiver::Decoder&)
-{
-    ParagraphStyle style;
-    const std::optional<qint64> alignment = integerField(fields, QStringLiteral("alignment"),
-        qint64(TextAlignment::Left), qint64(TextAlignment::Natural));
-    if (!alignment)
-        return std::nullopt;
-    style.alignment = TextAlignment(*alignment);
-    for (const LengthField& field : kParagraphLengths) {
-        const std::optional<double> length = finiteField(fields, QString::fromLatin1(field.key));
-        if (!length)
-            return std::nullopt;
-        style.*field.member = *length;
-    }
-    const QCborValue tabs = fields.value(QStringLiteral("tabStops"));
-    if (!tabs.isArray())
-        return std::nullopt;
-    style.tabStops.clear();
-    for (const QCborValue& entry : tabs.toArray()) {
-        if (!entry.isMap())
-            return std::nullopt;
-        const QCborMap tab = entry.toMap();
-        const std::optional<qint64> type = integerField(
-            tab, QStringLiteral("type"), qint64(TextTabType::Left), qint64(TextTabType::Decimal));
-        const std::optional<double> location = finiteField(tab, QStringLiteral("location"));
-        if (!type || !location)
-            return std::nullopt;
-        style.tabStops.append({ TextTabType(*type), *location });
-    }
-    return QVariant::fromValue(style);
-}
-
 // --- NSURL, NSString, NSDate, NSData ---
 
 bool encodeUrl(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
@@ -287,7 +94,7 @@ bool encodeUrl(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
 
 std::optional<QVariant> decodeUrl(const QCborMap& fields, Archiver::Decoder&)
 {
-    const std::optional<QString> text = stringField(fields, QStringLiteral("string"));
+    const std::optional<QString> text = ArchiveFields::string(fields, QStringLiteral("string"));
     if (!text)
         return std::nullopt;
     const QUrl url = QUrl::fromEncoded(text->toUtf8(), QUrl::StrictMode);
@@ -304,7 +111,7 @@ bool encodeString(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
 
 std::optional<QVariant> decodeString(const QCborMap& fields, Archiver::Decoder&)
 {
-    const std::optional<QString> text = stringField(fields, QStringLiteral("string"));
+    const std::optional<QString> text = ArchiveFields::string(fields, QStringLiteral("string"));
     if (!text)
         return std::nullopt;
     return QVariant(*text);
@@ -324,8 +131,8 @@ bool encodeDate(const QVariant& value, QCborMap& fields, Archiver::Encoder&)
 
 std::optional<QVariant> decodeDate(const QCborMap& fields, Archiver::Decoder&)
 {
-    const std::optional<qint64> msecs
-        = integerField(fields, QStringLiteral("msecs"), -kMaximumDateMSecs, kMaximumDateMSecs);
+    const std::optional<qint64> msecs = ArchiveFields::integer(
+        fields, QStringLiteral("msecs"), -kMaximumDateMSecs, kMaximumDateMSecs);
     if (!msecs)
         return std::nullopt;
     const QDateTime date = QDateTime::fromMSecsSinceEpoch(*msecs);
@@ -418,7 +225,7 @@ std::optional<QVariant> decodeDictionary(const QCborMap& fields, Archiver::Decod
 
 std::optional<QVariant> decodeNumber(const QCborMap& fields, Archiver::Decoder&)
 {
-    const std::optional<QString> kind = stringField(fields, QStringLiteral("kind"));
+    const std::optional<QString> kind = ArchiveFields::string(fields, QStringLiteral("kind"));
     const QCborValue value = fields.value(QStringLiteral("value"));
     if (!kind)
         return std::nullopt;
@@ -483,10 +290,6 @@ void Registry::addNumberKinds()
 
 Registry::Registry()
 {
-    add(QStringLiteral("NSFont"), QMetaType::QFont, encodeFont, decodeFont);
-    add(QStringLiteral("NSColor"), QMetaType::fromType<Color>().id(), encodeColor, decodeColor);
-    add(QStringLiteral("NSParagraphStyle"), QMetaType::fromType<ParagraphStyle>().id(),
-        encodeParagraphStyle, decodeParagraphStyle);
     add(QStringLiteral("NSURL"), QMetaType::QUrl, encodeUrl, decodeUrl);
     add(QStringLiteral("NSString"), QMetaType::QString, encodeString, decodeString);
     add(QStringLiteral("NSDate"), QMetaType::QDateTime, encodeDate, decodeDate);
@@ -651,13 +454,6 @@ std::optional<QVariant> Archiver::unarchivedObject(
         return std::nullopt;
     }
     return root;
-}
-
-QFont Archiver::systemFont(double pointSize)
-{
-    QFont font;
-    font.setPointSizeF(pointSize);
-    return font;
 }
 
 Error Archiver::corruptError(const QString& reason)

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QCborMap>
 #include <QCborValue>
-#include <QFont>
 #include <QStringList>
 #include <QVariant>
 
@@ -33,18 +32,15 @@ enum ArchiverErrorCode : int {
 // trailing bytes, fields of the wrong type, or nesting deeper than kMaximumDepth.
 //
 // Built-in mapping (QVariant type <-> tag):
-//   QFont <-> NSFont: family, point size, weight, italic. A font whose family was never set
-//     (QFont() plus a size, see systemFont()) is archived as "the system font" and decodes to
-//     a font that again follows the application font.
-//   platform::Color <-> NSColor, platform::ParagraphStyle <-> NSParagraphStyle (every field),
 //   QUrl <-> NSURL, QString <-> NSString, QDateTime <-> NSDate (millisecond instant, decoded
 //   as local time), QByteArray <-> NSData, QVariantList <-> NSArray (a QStringList is archived
 //   as an array and decodes as a QVariantList), QVariantMap <-> NSDictionary.
 //   NSNumber keeps its kind: bool, int, uint, qint64, quint64, float and double decode as the
 //   type they were archived from. platform::IndexSet <-> NSIndexSet (its runs).
 //
-// Further classes (sort descriptors, predicates) are added with registerClass(). All static
-// functions are thread-safe.
+// Further classes are added with registerClass() by the layers that own their types: fonts,
+// colours and paragraph styles by platform::TextArchiving, sort descriptors and predicates by
+// registerPredicateArchiving(). All static functions are thread-safe.
 class Archiver final {
 public:
     static constexpr int kMaximumDepth = 64;
@@ -112,9 +108,6 @@ public:
         }
         return object->value<T>();
     }
-
-    // The system font at `pointSize`: a font that follows the application font's family.
-    static QFont systemFont(double pointSize);
 
 private:
     static Error corruptError(const QString& reason);

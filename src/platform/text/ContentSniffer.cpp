@@ -3,6 +3,7 @@
 #include "PlainText.h"
 #include "TextDocumentTypes.h"
 #include "TextEncoding.h"
+#include "TextFormatRegistry.h"
 #include "platform/foundation/Localized.h"
 
 #include <QFile>
@@ -147,13 +148,13 @@ QString ContentSniffer::documentTypeOfFile(const QString& path, Error* error)
     const QString sniffed = documentType(data);
     if (sniffed != PlainTextDocumentType && sniffed != HTMLTextDocumentType)
         return sniffed;
-    const QString suffix = info.suffix().toLower();
-    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")
-        || suffix == QLatin1String("xhtml")) {
-        return HTMLTextDocumentType;
+    // The registry's extensions of the two formats the bytes cannot always tell apart.
+    const std::optional<TextFormat> named = TextFormatRegistry::formatForExtension(info.suffix());
+    if (named
+        && (named->documentType == HTMLTextDocumentType
+            || named->documentType == PlainTextDocumentType)) {
+        return named->documentType;
     }
-    if (suffix == QLatin1String("txt") || suffix == QLatin1String("text"))
-        return PlainTextDocumentType;
     return sniffed;
 }
 

@@ -1,5 +1,6 @@
 #include "HtmlReader.h"
 
+#include "HtmlNestingLimiter.h"
 #include "PlainText.h"
 
 #include <QTextDocument>
@@ -55,7 +56,7 @@ std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const Q
     document->setUndoRedoEnabled(false);
     if (baseUrl.isValid())
         document->setBaseUrl(baseUrl);
-    document->setHtml(html);
+    document->setHtml(HtmlNestingLimiter::limited(html));
     return document;
 }
 

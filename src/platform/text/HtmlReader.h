@@ -15,7 +15,8 @@ class QTextDocument;
 namespace platform {
 
 // Reads HTML into rich text through Qt's HTML importer: style elements (also one that leads
-// the text, before any <html>) apply, images load relative to the base URL. Picks the encoding
+// the text, before any <html>) apply, images load relative to the base URL; elements nested
+// deeper than HtmlNestingLimiter allows read at its deepest level. Picks the encoding
 // from a byte-order mark, the caller, the page's charset declaration, valid UTF-8, or
 // Windows-1252, in that order. Reentrant; the document belongs to the caller's thread.
 class HtmlReader final {

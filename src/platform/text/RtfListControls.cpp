@@ -1,6 +1,6 @@
 #include "RtfListControls.h"
 
-#include "platform/foundation/ParagraphStyle.h"
+#include "platform/text/ParagraphStyle.h"
 
 #include <QTextCursor>
 #include <QTextList>

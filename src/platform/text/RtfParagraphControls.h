@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RtfKeywords.h"
-#include "platform/foundation/ParagraphStyle.h"
+#include "platform/text/ParagraphStyle.h"
 
 #include <QList>
 

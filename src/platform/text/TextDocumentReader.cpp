@@ -1,11 +1,7 @@
 #include "TextDocumentReader.h"
 
 #include "ContentSniffer.h"
-#include "HtmlReader.h"
-#include "PlainText.h"
-#include "RichTextData.h"
-#include "RtfdPackage.h"
-#include "TextDocumentTypes.h"
+#include "TextFormatRegistry.h"
 #include "platform/foundation/Localized.h"
 
 #include <QFile>
@@ -23,41 +19,25 @@ Error unreadableError(const QString& reason)
         localized(QStringLiteral("The file isn't in the correct format.")), reason);
 }
 
+// Readers come from the format registry by document type.
 std::optional<TextDocumentReader::Result> readBytes(const QByteArray& data, const QString& type,
     TextEncoding::Value encoding, const QUrl& baseUrl, Error* error)
 {
+    const std::optional<TextFormat> format = TextFormatRegistry::readerForDocumentType(type);
+    if (!format) {
+        Error::set(error,
+            unreadableError(type.isEmpty() ? QStringLiteral("The data is not text.")
+                                           : QStringLiteral("No reader for %1.").arg(type)));
+        return std::nullopt;
+    }
+    std::optional<TextFormat::ReadResult> read = format->read(data, { encoding, baseUrl }, error);
+    if (!read)
+        return std::nullopt;
     TextDocumentReader::Result result;
+    result.document = std::move(read->document);
     result.documentType = type;
-    if (type == RTFTextDocumentType || type == RTFDTextDocumentType) {
-        // The stored form decides, not the name: flat RTFD is tried first, then RTF.
-        result.document = RichTextData::attributedStringWithRTFData(data, error);
-        if (!result.document)
-            return std::nullopt;
-        return result;
-    }
-    if (type == HTMLTextDocumentType) {
-        HtmlReader::Options options;
-        options.encoding = encoding;
-        options.baseUrl = baseUrl;
-        std::optional<HtmlReader::Result> html = HtmlReader::read(data, options, error);
-        if (!html)
-            return std::nullopt;
-        result.document = std::move(html->document);
-        result.encoding = html->encoding;
-        return result;
-    }
-    if (type == PlainTextDocumentType) {
-        std::optional<PlainText::ReadResult> text = PlainText::read(data, encoding, error);
-        if (!text)
-            return std::nullopt;
-        result.document = TextDocumentReader::documentFromPlainText(text->text);
-        result.encoding = text->encoding;
-        return result;
-    }
-    Error::set(error,
-        unreadableError(type.isEmpty() ? QStringLiteral("The data is not text.")
-                                       : QStringLiteral("No reader for %1.").arg(type)));
-    return std::nullopt;
+    result.encoding = read->encoding;
+    return result;
 }
 
 } // namespace
@@ -98,17 +78,16 @@ std::optional<TextDocumentReader::Result> TextDocumentReader::readFile(
 
     const QFileInfo info(path);
     if (info.isDir()) {
-        if (type != RTFDTextDocumentType) {
+        const std::optional<TextFormat> format = TextFormatRegistry::readerForDocumentType(type);
+        if (!format || !format->readFolder) {
             Error::set(error, unreadableError(QStringLiteral("%1 is a folder.").arg(path)));
             return std::nullopt;
         }
-        std::optional<RtfdPackage> package = RtfdPackage::readFolder(path, error);
-        if (!package)
+        std::optional<TextFormat::ReadResult> read = format->readFolder(path, error);
+        if (!read)
             return std::nullopt;
         Result result;
-        result.document = package->document(error);
-        if (!result.document)
-            return std::nullopt;
+        result.document = std::move(read->document);
         result.documentType = type;
         return result;
     }

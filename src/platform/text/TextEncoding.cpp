@@ -286,9 +286,12 @@ std::optional<QByteArray> icuEncode(
     if (U_FAILURE(status))
         return std::nullopt;
 
+    // The largest output is an XML escape ("&#1114111;") for every unit, each character of it
+    // as wide as the encoding's widest; growing past that would be a converter fault.
+    const qsizetype maxCharSize = ucnv_getMaxCharSize(converter.get());
+    const qsizetype limit = (text.size() + 1) * 10 * maxCharSize + 64;
     QByteArray out;
-    const qsizetype estimate = text.size() * ucnv_getMaxCharSize(converter.get()) + 16;
-    out.resize(std::min<qsizetype>(estimate, text.size() * 4 + 64));
+    out.resize(std::min<qsizetype>(text.size() * maxCharSize + 16, text.size() * 4 + 64));
     const UChar* source = reinterpret_cast<const UChar*>(text.utf16());
     const UChar* sourceEnd = source + text.size();
     char* target = out.data();
@@ -299,8 +302,10 @@ std::optional<QByteArray> icuEncode(
             converter.get(), &target, targetEnd, &source, sourceEnd, nullptr, true, &status);
         if (status != U_BUFFER_OVERFLOW_ERROR)
             break;
+        if (out.size() >= limit)
+            return std::nullopt;
         const qsizetype written = target - out.data();
-        out.resize(out.size() * 2);
+        out.resize(std::min(limit, out.size() * 2));
         target = out.data() + written;
     }
     if (U_FAILURE(status))
@@ -320,6 +325,18 @@ void toUnicodeReplacement(const void*, UConverterToUnicodeArgs* args, const char
     ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
 }
 
+// No converter here turns one byte into more than two UTF-16 units (a surrogate pair, or a base
+// letter with its combining mark); a pending character flushed at the end adds a few more. A
+// decoder that claims to need more room than that is misbehaving, and is stopped rather than
+// fed memory.
+constexpr qsizetype kMaxUnitsPerByte = 2;
+constexpr qsizetype kDecodeSlack = 16;
+
+qsizetype decodedUnitsBound(QByteArrayView data)
+{
+    return data.size() * kMaxUnitsPerByte + kDecodeSlack;
+}
+
 std::optional<QString> icuDecode(const EncodingRow& row, QByteArrayView data, bool allowLossy)
 {
     ConverterPtr converter = openIcu(row.icu);
@@ -332,8 +349,10 @@ std::optional<QString> icuDecode(const EncodingRow& row, QByteArrayView data, bo
     if (U_FAILURE(status))
         return std::nullopt;
 
+    // Most text needs a unit per byte at most; grow towards the bound only when it does not.
+    const qsizetype limit = decodedUnitsBound(data);
     QString out;
-    out.resize(data.size() + 16);
+    out.resize(data.size() + kDecodeSlack);
     const char* source = data.data();
     const char* sourceEnd = source + data.size();
     UChar* target = reinterpret_cast<UChar*>(out.data());
@@ -344,8 +363,10 @@ std::optional<QString> icuDecode(const EncodingRow& row, QByteArrayView data, bo
             converter.get(), &target, targetEnd, &source, sourceEnd, nullptr, true, &status);
         if (status != U_BUFFER_OVERFLOW_ERROR)
             break;
+        if (out.size() >= limit)
+            return std::nullopt;
         const qsizetype written = target - reinterpret_cast<UChar*>(out.data());
-        out.resize(out.size() * 2);
+        out.resize(std::min(limit, out.size() * 2));
         target = reinterpret_cast<UChar*>(out.data()) + written;
     }
     if (U_FAILURE(status))
@@ -367,17 +388,21 @@ struct IconvHandle {
     iconv_t cd;
 };
 
-// Runs iconv over `input` into `out` (growing it); returns false on an error other than a full
-// buffer, leaving `input` at the offending bytes.
-bool iconvRun(
-    iconv_t cd, const char*& input, size_t& inputLeft, QByteArray& out, qsizetype& written)
+enum class IconvStatus { Done, Invalid, Failed };
+
+// Runs iconv over `input` into `out`, growing it up to `limit` bytes; a null `input` flushes
+// the converter's pending state. Invalid leaves `input` at the offending bytes. Some glibc
+// converters (Shift_JISX0213 among them) can answer "output full" forever while consuming
+// nothing and writing garbage, so a full buffer without progress, or one at its limit, fails.
+IconvStatus iconvRun(iconv_t cd, const char*& input, size_t& inputLeft, QByteArray& out,
+    qsizetype& written, qsizetype limit)
 {
+    bool grew = false;
     for (;;) {
-        if (out.size() - written < 64)
-            out.resize(out.size() * 2 + 64);
         char* target = out.data() + written;
         size_t targetLeft = size_t(out.size() - written);
         char* in = const_cast<char*>(input);
+        const size_t before = inputLeft;
         const size_t result
             = iconv(cd, input ? &in : nullptr, input ? &inputLeft : nullptr, &target, &targetLeft);
         const int failure = errno;
@@ -385,9 +410,15 @@ bool iconvRun(
             input = in;
         written = target - out.data();
         if (result != size_t(-1))
-            return true;
+            return IconvStatus::Done;
         if (failure != E2BIG)
-            return false;
+            return failure == EILSEQ || failure == EINVAL ? IconvStatus::Invalid
+                                                          : IconvStatus::Failed;
+        const bool progressed = input && inputLeft < before;
+        if ((grew && !progressed) || out.size() >= limit)
+            return IconvStatus::Failed;
+        grew = true;
+        out.resize(std::min(limit, out.size() * 2 + 64));
     }
 }
 
@@ -397,6 +428,9 @@ std::optional<QByteArray> iconvEncode(
     IconvHandle handle(row.iconv, "UTF-32LE");
     if (!handle.isValid())
         return std::nullopt;
+    // Every code point goes in on its own, so no call needs more than a few bytes; the largest
+    // output, an XML escape per UTF-16 unit, bounds the whole.
+    const qsizetype limit = text.size() * 16 + 64;
     QByteArray out;
     qsizetype written = 0;
     // One code point at a time keeps lone surrogates and unencodable characters in our hands.
@@ -411,8 +445,13 @@ std::optional<QByteArray> iconvEncode(
         }
         const char* input = reinterpret_cast<const char*>(&ch);
         size_t inputLeft = sizeof ch;
-        if (!lone && iconvRun(handle.cd, input, inputLeft, out, written))
-            continue;
+        if (!lone) {
+            const IconvStatus status = iconvRun(handle.cd, input, inputLeft, out, written, limit);
+            if (status == IconvStatus::Done)
+                continue;
+            if (status == IconvStatus::Failed)
+                return std::nullopt;
+        }
         if (mode == TextEncoding::Unencodable::Fail)
             return std::nullopt;
         const QString replacement = mode == TextEncoding::Unencodable::Substitute
@@ -422,13 +461,13 @@ std::optional<QByteArray> iconvEncode(
             const char32_t code = r.unicode();
             input = reinterpret_cast<const char*>(&code);
             inputLeft = sizeof code;
-            if (!iconvRun(handle.cd, input, inputLeft, out, written))
+            if (iconvRun(handle.cd, input, inputLeft, out, written, limit) != IconvStatus::Done)
                 return std::nullopt;
         }
     }
     const char* none = nullptr;
     size_t noneLeft = 0;
-    if (!iconvRun(handle.cd, none, noneLeft, out, written))
+    if (iconvRun(handle.cd, none, noneLeft, out, written, limit) != IconvStatus::Done)
         return std::nullopt;
     out.resize(written);
     return out;
@@ -439,24 +478,35 @@ std::optional<QString> iconvDecode(const EncodingRow& row, QByteArrayView data, 
     IconvHandle handle("UTF-16LE", row.iconv);
     if (!handle.isValid())
         return std::nullopt;
-    QByteArray out;
+    const qsizetype limit = decodedUnitsBound(data) * 2;
+    // Sized for the whole text at once: glibc's converters misbehave at a full output buffer.
+    QByteArray out(limit, Qt::Uninitialized);
     qsizetype written = 0;
     const char* input = data.data();
     size_t inputLeft = size_t(data.size());
-    while (inputLeft > 0) {
-        if (iconvRun(handle.cd, input, inputLeft, out, written))
+    const char* none = nullptr;
+    size_t noneLeft = 0;
+    for (;;) {
+        const IconvStatus status = iconvRun(handle.cd, input, inputLeft, out, written, limit);
+        if (status == IconvStatus::Done)
             break;
-        if (!allowLossy)
+        if (status == IconvStatus::Failed || !allowLossy || inputLeft == 0)
             return std::nullopt;
+        // A skipped byte may have been half of a character the converter is still holding;
+        // flush and reset it so the next byte starts clean.
+        if (iconvRun(handle.cd, none, noneLeft, out, written, limit) != IconvStatus::Done
+            || written + 2 > limit) {
+            return std::nullopt;
+        }
         static constexpr char kReplacement[] = { char(0xFD), char(0xFF) };
-        out.resize(std::max(out.size(), written + 2));
         std::memcpy(out.data() + written, kReplacement, 2);
         written += 2;
         ++input;
         --inputLeft;
     }
-    out.resize(written);
-    return QString(reinterpret_cast<const QChar*>(out.constData()), out.size() / 2);
+    if (iconvRun(handle.cd, none, noneLeft, out, written, limit) != IconvStatus::Done)
+        return std::nullopt;
+    return QString(reinterpret_cast<const QChar*>(out.constData()), written / 2);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <unicode/ucnv.h>
 
 using platform::TextEncoding;
@@ -300,6 +302,42 @@ TEST(TextEncoding, InvalidBytesFailOrBecomeReplacementCharacters)
         if (!c.lossy.isNull()) {
             EXPECT_EQ(*lossy, c.lossy);
         }
+    }
+}
+
+// glibc's Shift_JISX0213 converter, handed an output buffer that ends inside a base letter
+// with its combining mark, answers "output full" forever while writing garbage. The sample is
+// valid text placed to hit that boundary; reads must finish with the text or an error.
+TEST(TextEncoding, StatefulIconvDecodersStayWithinTheInputsBound)
+{
+    QFile file(QStringLiteral(BX_TEST_DATA_DIR "/plain/shift_jisx0213.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray boundary = file.readAll();
+    const QString expected = QString(29, QChar(0x65E5))
+        + sample("\u304B\u309A\u304D\u309A\u304F\u309A\u672C\u8A9E\u306E\u30C6\u30AD"
+                 "\u30B9\u30C8");
+    struct Case {
+        const char* label;
+        QByteArray bytes;
+        QString text;
+        QString lossy;
+    };
+    const Case cases[] = {
+        { "combining pair at the buffer's end", boundary, expected, expected },
+        { "kana that may combine, then a bad byte", "\x82\xA9\xFF\x82\xA9", QString(),
+            sample("\u304B\uFFFD\u304B") },
+        { "bad byte between base and mark", "\x82\xA9\x80\x82\xF5", QString(),
+            sample("\u304B\uFFFD\u304B\u309A") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto strict = TextEncoding::decode(c.bytes, 0x80000628, false);
+        EXPECT_EQ(strict.has_value(), !c.text.isNull());
+        if (strict)
+            EXPECT_EQ(*strict, c.text);
+        const auto lossy = TextEncoding::decode(c.bytes, 0x80000628, true);
+        ASSERT_TRUE(lossy.has_value());
+        EXPECT_EQ(*lossy, c.lossy);
     }
 }
 

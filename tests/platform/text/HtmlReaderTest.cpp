@@ -1,0 +1,90 @@
+#include "platform/text/HtmlReader.h"
+#include "platform/text/HtmlNestingLimiter.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTextDocument>
+
+using platform::HtmlNestingLimiter;
+using platform::HtmlReader;
+using platform::TextEncoding;
+
+namespace {
+
+QString repeated(const char* piece, int count)
+{
+    return QString::fromLatin1(piece).repeated(count);
+}
+
+} // namespace
+
+TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
+{
+    struct Case {
+        const char* label;
+        QString html;
+        QString expected; // null: unchanged
+    };
+    const Case cases[] = {
+        { "shallow nesting", repeated("<div>a", 3) + repeated("</div>", 3), QString() },
+        { "deep nesting", repeated("<div>a", 5) + repeated("</div>", 5),
+            repeated("<div>a", 3) + QStringLiteral("aa") + repeated("</div>", 3) },
+        { "mixed case names close their match", QStringLiteral("<B><i><u><s>x</S></U></I></b>"),
+            QStringLiteral("<B><i><u>x</U></I></b>") },
+        { "closing an outer element closes the inner ones",
+            QStringLiteral("<div><b><i><u>x</div><span><em>y</em></span>"),
+            QStringLiteral("<div><b><i>x</div><span><em>y</em></span>") },
+        { "unclosed paragraphs and items are siblings",
+            QStringLiteral("<ul>") + repeated("<li><p>x", 6) + QStringLiteral("</ul>"), QString() },
+        { "unclosed cells and rows are siblings",
+            QStringLiteral("<table>") + repeated("<tr><td>a<th>b", 6) + QStringLiteral("</table>"),
+            QString() },
+        { "a \"<\" that starts no tag is text",
+            QStringLiteral("a < b <3 <") + QChar(0) + QStringLiteral("p <\u00E9 </ x <"),
+            QStringLiteral("a &lt; b &lt;3 &lt;") + QChar(0)
+                + QStringLiteral("p &lt;\u00E9 &lt;/ x &lt;") },
+        { "declarations and instructions stay", QStringLiteral("<!DOCTYPE html><?xml x?>"),
+            QString() },
+        { "void, self-closing and unknown closing tags do not nest",
+            repeated("<br><img src=a><hr/><x/></nothing>", 5), QString() },
+        { "comments and scripts hide their tags",
+            QStringLiteral("<!-- <div><div><div><div> --><script><div><div><div><div></script>"),
+            QString() },
+        { "a script without its end tag does not end the count",
+            QStringLiteral("<script>") + repeated("<div>a", 5),
+            QStringLiteral("<script>") + repeated("<div>a", 3) + QStringLiteral("aa") },
+        { "unterminated tag ends the scan", repeated("<div>", 3) + QStringLiteral("<div"),
+            QString() },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString expected = c.expected.isNull() ? c.html : c.expected;
+        EXPECT_EQ(HtmlNestingLimiter::limited(c.html, 3), expected);
+    }
+}
+
+// Deep nesting made reading take time growing with the square of the depth; the content of
+// every level must still arrive.
+TEST(HtmlReader, DeeplyNestedBlocksKeepTheirContent)
+{
+    constexpr int depth = 20000;
+    const QByteArray html
+        = (repeated("<blockquote><div>x", depth) + repeated("</div></blockquote>", depth)).toUtf8();
+    const auto result = HtmlReader::read(html, {});
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->document->toPlainText().count(QLatin1Char('x')), depth);
+}
+
+TEST(HtmlReader, PageDeclaringShiftJisX0213Reads)
+{
+    QFile file(QStringLiteral(BX_TEST_DATA_DIR "/shift_jisx0213.html"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto result = HtmlReader::read(file.readAll(), {});
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->encoding, TextEncoding::Value(0x80000628));
+    EXPECT_EQ(result->document->toPlainText().trimmed(),
+        QString(29, QChar(0x65E5))
+            + QString::fromUtf8("\u304B\u309A\u304D\u309A\u304F\u309A\u672C\u8A9E\u306E"
+                                "\u30C6\u30AD\u30B9\u30C8"));
+}
