@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/ParagraphStyle.h"
+#include "platform/text/ParagraphStyle.h"
 #include "platform/text/MutableAttributedString.h"
 
 #include <QFont>

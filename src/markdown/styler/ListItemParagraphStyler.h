@@ -2,7 +2,7 @@
 
 #include "ListItemOptions.h"
 
-#include "platform/foundation/ParagraphStyle.h"
+#include "platform/text/ParagraphStyle.h"
 
 #include <QFont>
 #include <QString>

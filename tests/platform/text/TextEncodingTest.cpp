@@ -333,8 +333,9 @@ TEST(TextEncoding, StatefulIconvDecodersStayWithinTheInputsBound)
         SCOPED_TRACE(c.label);
         const auto strict = TextEncoding::decode(c.bytes, 0x80000628, false);
         EXPECT_EQ(strict.has_value(), !c.text.isNull());
-        if (strict)
+        if (strict) {
             EXPECT_EQ(*strict, c.text);
+        }
         const auto lossy = TextEncoding::decode(c.bytes, 0x80000628, true);
         ASSERT_TRUE(lossy.has_value());
         EXPECT_EQ(*lossy, c.lossy);

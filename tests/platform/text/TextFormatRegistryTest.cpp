@@ -100,7 +100,8 @@ TEST(TextFormatRegistry, EveryFormatRoundTripsThroughTheReader)
         ASSERT_TRUE(read.has_value()) << error.localizedFailureReason().toStdString();
         EXPECT_EQ(read->documentType, format.documentType);
         EXPECT_EQ(read->document->toPlainText(), document.toPlainText());
-        if (format.usesEncoding)
+        if (format.usesEncoding) {
             EXPECT_EQ(read->encoding, TextEncoding::UTF16LittleEndianStringEncoding);
+        }
     }
 }
