@@ -5,11 +5,11 @@
 #include "markdown/MarkdownErrors.h"
 #include "markdown/renderers/MarkdownHTMLRenderable.h"
 #include "platform/foundation/CopyRecursively.h"
+#include "platform/foundation/SafeWrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
 
@@ -154,15 +154,9 @@ QString MarkdownView::writeCopy(
     }
     // Files copied out of the compiled-in resources are read-only.
     const QString pagePath = copyFolder + u'/' + pageName;
-    if (QFile::exists(pagePath))
-        QFile::setPermissions(pagePath, QFile::permissions(pagePath) | QFileDevice::WriteOwner);
-    QSaveFile file(pagePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page.toUtf8()) < 0 || !file.commit()) {
-        platform::Error::set(error,
-            fileError(platform::FileWriteUnknownError,
-                QStringLiteral("The page could not be written."), file.errorString()));
+    if (!platform::SafeWrite::writeFile(
+            pagePath, page.toUtf8(), QStringLiteral("The page could not be written."), error))
         return {};
-    }
     temporary.setAutoRemove(false);
     return temporary.path();
 }
