@@ -4,6 +4,7 @@
 #include "BXCategoriesTableRowView.h"
 #include "BXCategoryOrder.h"
 #include "BXControllerObjectProxy.h"
+#include "BXNotesArrayController.h"
 #include "BXOutlineView.h"
 #include "BXTableManagedObjectsArrayControllerDelegate.h"
 
@@ -110,7 +111,32 @@ BXCategoriesArrayController::BXCategoriesArrayController(QObject* parent)
 BXCategoriesArrayController::~BXCategoriesArrayController()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    setNotesList(nullptr);
     setOutlineView(nullptr);
+}
+
+void BXCategoriesArrayController::setNotesList(BXNotesArrayController* notes)
+{
+    if (m_notesList == notes)
+        return;
+    if (m_notesList) {
+        disconnect(this, nullptr, m_notesList, nullptr);
+        m_notesList->setCategories(nullptr);
+    }
+    m_notesList = notes;
+    if (!notes)
+        return;
+    connect(this, &ArrayController::selectionChanged, notes,
+        &BXNotesArrayController::categorySelectionDidChange);
+    // The same categories selected, but a smart one now holds other notes.
+    connect(this, &BXCategoriesArrayController::selectedCategoryNotesChanged, notes,
+        &BXNotesArrayController::setNeedsRefresh);
+    notes->setCategories(this);
+}
+
+BXCategoriesArrayController::Objects BXCategoriesArrayController::selectedCategories() const
+{
+    return selection()->objects();
 }
 
 void BXCategoriesArrayController::setManagedObjectContext(ManagedObjectContext* context)
