@@ -257,7 +257,9 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
     const auto* category = dynamic_cast<BXCategory*>(changed);
     if (key == BXCategory::CategoryNameKey && category && !category->isRefreshing()) {
         UndoManager* undo = undoManager();
-        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing())
+        // A redo sets the name back too; its step keeps the name it had.
+        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing()
+            && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
         m_restoreSelection = true;
         if (m_context->hasChanges())
@@ -617,7 +619,8 @@ UndoManager* BXCategoriesArrayController::undoManager() const
 void BXCategoriesArrayController::addCategories(const Objects& categories)
 {
     if (UndoManager* undo = undoManager()) {
-        if (!undo->isUndoing())
+        // Undoing and redoing keep the name of the step they replay (a copied category too).
+        if (!undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Add Category")
                                                  : QStringLiteral("Add Categories")));
@@ -640,7 +643,7 @@ void BXCategoriesArrayController::removeCategories(
     if (deletingLinkedNotes && delegate())
         delegate()->deleteNotes(uniqueNotes(categories));
     if (UndoManager* undo = undoManager()) {
-        if (!undo->isUndoing())
+        if (!undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Delete Category")
                                                  : QStringLiteral("Delete Categories")));

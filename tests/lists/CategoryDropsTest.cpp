@@ -56,8 +56,20 @@ public:
         const Notes& categories, const Completion&) override
     {
         copies.append({ notes, categories });
+        // Copies as the document would, so that the drop's step has something to undo.
+        for (const ManagedObjectPtr& note : notes) {
+            if (!context)
+                break;
+            ManagedObjectPtr copy
+                = context->insertNewObjectForEntityForName(QStringLiteral("Note"));
+            copy->setValue(
+                note->valueForKey(QStringLiteral("noteTitle")), QStringLiteral("noteTitle"));
+            for (const ManagedObjectPtr& category : categories)
+                category->addRelatedObject(BXCategory::NotesKey, copy);
+        }
         return true;
     }
+    ManagedObjectContext* context = nullptr;
     bool failExport = false;
     QList<std::pair<int, QVariantMap>> asked;
     QList<std::pair<QList<QUrl>, Notes>> imports;
@@ -72,6 +84,7 @@ protected:
     {
         SidebarFixture::SetUp();
         controller->setDelegate(&files);
+        files.context = context.get();
         work = makeCategory(QStringLiteral("Work"), 0);
         home = makeCategory(QStringLiteral("Home"), 1);
         outline = std::make_unique<BXOutlineView>();
@@ -397,4 +410,116 @@ TEST_F(CategoryDropsTest, TheTableFormTakesTheSameDrops)
     EXPECT_TRUE(asDelegate->tableViewAcceptDrop(&table, drop, validation));
     EXPECT_EQ(category(work)->notes(), Objects { notes.at(0) });
     controller->setTableView(nullptr);
+}
+
+TEST_F(CategoryDropsTest, CopiedCategoriesUndoAndRedo)
+{
+    ManagedObjectPtr remote = other.newCategoryWithName(QStringLiteral("Remote"), false);
+    ManagedObjectPtr remoteNote
+        = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
+    remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
+    remote->addRelatedObject(BXCategory::NotesKey, remoteNote);
+    std::unique_ptr<QMimeData> otherRows(
+        rowsOf(other, IndexSet(other.indexOfArrangedObject(remote.get()))));
+    turn();
+    undo.removeAllActions();
+
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(
+        otherRows.get(), &otherOutline, Qt::CopyAction, Qt::CopyAction, 4, DropPosition::Above)));
+    turn();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }));
+    ASSERT_EQ(undo.undoActionName(), QStringLiteral("Copy Category"));
+    undo.undo();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Home" }));
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Copy Category"));
+    undo.redo();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }));
+    EXPECT_EQ(category(arranged("Remote"))->notes().size(), 1) << "its note came back with it";
+    turn();
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category")) << "not a rename";
+
+    // Onto a category: its notes are copied into Home, and the step's name follows undo.
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(
+        otherRows.get(), &otherOutline, Qt::CopyAction, Qt::CopyAction, 5, DropPosition::On)));
+    turn();
+    EXPECT_EQ(files.copies.last().second, Objects { arranged("Home") });
+    EXPECT_EQ(category(home)->notes().size(), 1);
+    ASSERT_EQ(undo.undoActionName(), QStringLiteral("Copy Category Contents"));
+    undo.undo();
+    EXPECT_TRUE(category(home)->notes().isEmpty());
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Copy Category Contents"));
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category"));
+    undo.redo();
+    EXPECT_EQ(category(home)->notes().size(), 1);
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category Contents"));
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }))
+        << "no second copy of the category";
+}
+
+TEST_F(CategoryDropsTest, AnotherDocumentsNotesListAndOption)
+{
+    // Arranged: All Notes 0, Recent 1, No Category 2, Work 3, Home 4.
+    ManagedObjectPtr remoteNote
+        = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
+    remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
+    BXTableManagedObjectsArrayController otherList;
+    BXTableView otherTable;
+    otherTable.setDelegate(&otherList);
+    otherList.setContent({ remoteNote });
+    const auto rows = notesData(IndexSet(0));
+    std::unique_ptr<QMimeData> ownRows(rowsOf(*controller, IndexSet(3)));
+    const auto listRows = notesData(IndexSet(0));
+
+    struct Case {
+        const char* name;
+        QObject* source;
+        const QMimeData* data;
+        int row;
+        DropPosition position;
+        Qt::KeyboardModifiers modifiers;
+        Qt::DropAction outcome;
+        int shownRow;
+    };
+    const auto On = DropPosition::On;
+    const auto Above = DropPosition::Above;
+    const Case cases[] = {
+        { "other list on user", &otherTable, rows.get(), 3, On, {}, Qt::CopyAction, 3 },
+        { "other list above user", &otherTable, rows.get(), 4, Above, {}, Qt::CopyAction, 4 },
+        { "other list with Command keeps the row", &otherTable, rows.get(), 3, On,
+            Qt::ControlModifier, Qt::CopyAction, 3 },
+        { "other list on All Notes", &otherTable, rows.get(), 0, On, {}, Qt::CopyAction, 0 },
+        { "other list on No Category", &otherTable, rows.get(), 2, On, {}, Qt::IgnoreAction, 0 },
+        // Option changes nothing about where a drop lands or what it does.
+        { "own with Option", outline.get(), ownRows.get(), 4, Above, Qt::AltModifier,
+            Qt::MoveAction, 4 },
+        { "list with Option", &notesTable, listRows.get(), 3, On, Qt::AltModifier, Qt::LinkAction,
+            3 },
+        { "other list with Option", &otherTable, rows.get(), 3, On, Qt::AltModifier, Qt::CopyAction,
+            3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DropValidation result = controller->validateDrop(
+            DropInfo(c.data, c.source, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
+                Qt::CopyAction, c.row, c.position, c.modifiers));
+        EXPECT_EQ(result.operation(), c.outcome);
+        if (result.isValid()) {
+            EXPECT_EQ(result.row(), c.shownRow);
+        }
+    }
+    ASSERT_TRUE(controller->acceptDrop(
+        DropInfo(rows.get(), &otherTable, Qt::CopyAction, Qt::CopyAction, 4, DropPosition::On)));
+    EXPECT_EQ(files.copies.last(), (std::pair<Objects, Objects> { { remoteNote }, { home } }));
+}
+
+TEST_F(CategoryDropsTest, CommandFolderDropKeepsTheUsualOrder)
+{
+    const QString trip = makeFolder(QStringLiteral("Trip"));
+    const auto folders = filesData({ trip });
+    // Without Command the new category would land between Work and Home.
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(folders.get(), nullptr, Qt::CopyAction,
+        Qt::CopyAction, 4, DropPosition::Above, Qt::ControlModifier)));
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Trip", "Work", "Home" }));
+    ASSERT_EQ(files.imports.size(), 1);
+    EXPECT_EQ(files.imports.first().second, Objects { arranged("Trip") });
 }
