@@ -258,8 +258,7 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
     if (key == BXCategory::CategoryNameKey && category && !category->isRefreshing()) {
         UndoManager* undo = undoManager();
         // A redo sets the name back too; its step keeps the name it had.
-        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing()
-            && !undo->isRedoing())
+        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
         m_restoreSelection = true;
         if (m_context->hasChanges())
