@@ -97,6 +97,11 @@ protected:
         other.setManagedObjectContext(&otherContext);
         other.prepareContent();
         other.setOutlineView(&otherOutline);
+        // And the notes list of another document.
+        remoteNote = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
+        remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
+        otherTable.setDelegate(&otherList);
+        otherList.setContent({ remoteNote });
         folder = bxtest::makeTempFolder();
     }
     void TearDown() override
@@ -143,6 +148,9 @@ protected:
     ManagedObjectContext otherContext;
     BXCategoriesArrayController other;
     BXOutlineView otherOutline;
+    ManagedObjectPtr remoteNote;
+    BXTableManagedObjectsArrayController otherList;
+    BXTableView otherTable;
     QString folder;
 };
 
@@ -163,7 +171,7 @@ TEST_F(CategoryDropsTest, ValidationTable)
     const auto packages = filesData({ package });
     const auto links = filesData({ folder + QStringLiteral("/alias") });
 
-    enum class Src { Own, List, Other, Files };
+    enum class Src { Own, List, Other, OtherList, Files };
     struct Case {
         const char* name;
         Src source;
@@ -195,6 +203,25 @@ TEST_F(CategoryDropsTest, ValidationTable)
             true },
         { "other sidebar on Recent", Src::Other, otherRows.get(), 1, On, none, Qt::IgnoreAction, 0,
             true },
+        { "other list on user", Src::OtherList, listRows.get(), 3, On, none, Qt::CopyAction, 3,
+            true },
+        { "other list above user", Src::OtherList, listRows.get(), 4, Above, none, Qt::CopyAction,
+            4, true },
+        { "other list with Command keeps the row", Src::OtherList, listRows.get(), 3, On,
+            Qt::ControlModifier, Qt::CopyAction, 3, true },
+        { "other list on All Notes", Src::OtherList, listRows.get(), 0, On, none, Qt::CopyAction, 0,
+            true },
+        { "other list on No Category", Src::OtherList, listRows.get(), 2, On, none,
+            Qt::IgnoreAction, 0, true },
+        // Option changes nothing about where a drop lands or what it does.
+        { "own with Option", Src::Own, ownRows.get(), 4, Above, Qt::AltModifier, Qt::MoveAction, 4,
+            false },
+        { "list with Option", Src::List, listRows.get(), 3, On, Qt::AltModifier, Qt::LinkAction, 3,
+            false },
+        { "other list with Option", Src::OtherList, listRows.get(), 3, On, Qt::AltModifier,
+            Qt::CopyAction, 3, true },
+        { "folder with Option", Src::Files, folders.get(), 4, Above, Qt::AltModifier,
+            Qt::CopyAction, 4, true },
         { "folder above user", Src::Files, folders.get(), 4, Above, none, Qt::CopyAction, 4, true },
         { "folder with Command", Src::Files, folders.get(), 4, Above, Qt::ControlModifier,
             Qt::CopyAction, -1, true },
@@ -213,6 +240,7 @@ TEST_F(CategoryDropsTest, ValidationTable)
         QObject* source = c.source == Src::Own ? static_cast<QObject*>(outline.get())
             : c.source == Src::List            ? static_cast<QObject*>(&notesTable)
             : c.source == Src::Other           ? static_cast<QObject*>(&otherOutline)
+            : c.source == Src::OtherList       ? static_cast<QObject*>(&otherTable)
                                                : nullptr;
         files.asked.clear();
         const DropValidation result = controller->validateDrop(
@@ -415,9 +443,6 @@ TEST_F(CategoryDropsTest, TheTableFormTakesTheSameDrops)
 TEST_F(CategoryDropsTest, CopiedCategoriesUndoAndRedo)
 {
     ManagedObjectPtr remote = other.newCategoryWithName(QStringLiteral("Remote"), false);
-    ManagedObjectPtr remoteNote
-        = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
-    remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
     remote->addRelatedObject(BXCategory::NotesKey, remoteNote);
     std::unique_ptr<QMimeData> otherRows(
         rowsOf(other, IndexSet(other.indexOfArrangedObject(remote.get()))));
@@ -456,60 +481,13 @@ TEST_F(CategoryDropsTest, CopiedCategoriesUndoAndRedo)
         << "no second copy of the category";
 }
 
-TEST_F(CategoryDropsTest, AnotherDocumentsNotesListAndOption)
+TEST_F(CategoryDropsTest, AnotherDocumentsNotesAreCopiedIntoTheCategory)
 {
-    // Arranged: All Notes 0, Recent 1, No Category 2, Work 3, Home 4.
-    ManagedObjectPtr remoteNote
-        = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
-    remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
-    BXTableManagedObjectsArrayController otherList;
-    BXTableView otherTable;
-    otherTable.setDelegate(&otherList);
-    otherList.setContent({ remoteNote });
     const auto rows = notesData(IndexSet(0));
-    std::unique_ptr<QMimeData> ownRows(rowsOf(*controller, IndexSet(3)));
-    const auto listRows = notesData(IndexSet(0));
-
-    struct Case {
-        const char* name;
-        QObject* source;
-        const QMimeData* data;
-        int row;
-        DropPosition position;
-        Qt::KeyboardModifiers modifiers;
-        Qt::DropAction outcome;
-        int shownRow;
-    };
-    const auto On = DropPosition::On;
-    const auto Above = DropPosition::Above;
-    const Case cases[] = {
-        { "other list on user", &otherTable, rows.get(), 3, On, {}, Qt::CopyAction, 3 },
-        { "other list above user", &otherTable, rows.get(), 4, Above, {}, Qt::CopyAction, 4 },
-        { "other list with Command keeps the row", &otherTable, rows.get(), 3, On,
-            Qt::ControlModifier, Qt::CopyAction, 3 },
-        { "other list on All Notes", &otherTable, rows.get(), 0, On, {}, Qt::CopyAction, 0 },
-        { "other list on No Category", &otherTable, rows.get(), 2, On, {}, Qt::IgnoreAction, 0 },
-        // Option changes nothing about where a drop lands or what it does.
-        { "own with Option", outline.get(), ownRows.get(), 4, Above, Qt::AltModifier,
-            Qt::MoveAction, 4 },
-        { "list with Option", &notesTable, listRows.get(), 3, On, Qt::AltModifier, Qt::LinkAction,
-            3 },
-        { "other list with Option", &otherTable, rows.get(), 3, On, Qt::AltModifier, Qt::CopyAction,
-            3 },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const DropValidation result = controller->validateDrop(
-            DropInfo(c.data, c.source, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
-                Qt::CopyAction, c.row, c.position, c.modifiers));
-        EXPECT_EQ(result.operation(), c.outcome);
-        if (result.isValid()) {
-            EXPECT_EQ(result.row(), c.shownRow);
-        }
-    }
     ASSERT_TRUE(controller->acceptDrop(
         DropInfo(rows.get(), &otherTable, Qt::CopyAction, Qt::CopyAction, 4, DropPosition::On)));
     EXPECT_EQ(files.copies.last(), (std::pair<Objects, Objects> { { remoteNote }, { home } }));
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Note into Category"));
 }
 
 TEST_F(CategoryDropsTest, CommandFolderDropKeepsTheUsualOrder)

@@ -89,18 +89,6 @@ TEST_F(SidebarNotesListTest, SelectingACategoryListsItsNotes)
     }
 }
 
-TEST_F(SidebarNotesListTest, NewNotesReachASelectedSmartCategory)
-{
-    makeNote(QStringLiteral("First"));
-    context->processPendingChanges();
-    click(allNotes());
-    ASSERT_EQ(listed(), QStringList { "First" });
-    makeNote(QStringLiteral("Second"));
-    context->processPendingChanges();
-    turn();
-    EXPECT_EQ(listed(), (QStringList { "First", "Second" }));
-}
-
 TEST_F(SidebarNotesListTest, DeletingNotesLeavesTheSidebarListening)
 {
     ManagedObjectPtr work = makeCategory(QStringLiteral("Work"));
@@ -115,7 +103,7 @@ TEST_F(SidebarNotesListTest, DeletingNotesLeavesTheSidebarListening)
     EXPECT_EQ(listed(), QStringList { "Budget" });
     EXPECT_EQ(controller->selectedObjects(), Objects { work }) << "the rearrangement keeps it";
 
-    // The sidebar still follows notes coming under a selected smart category.
+    // New notes reach a selected smart category: the sidebar still listens.
     click(allNotes());
     makeNote(QStringLiteral("Later"));
     context->processPendingChanges();
