@@ -4,6 +4,7 @@
 #include "BXCategoriesTableRowView.h"
 #include "BXCategoryOrder.h"
 #include "BXControllerObjectProxy.h"
+#include "BXNotesArrayController.h"
 #include "BXOutlineView.h"
 #include "BXTableManagedObjectsArrayControllerDelegate.h"
 
@@ -110,7 +111,32 @@ BXCategoriesArrayController::BXCategoriesArrayController(QObject* parent)
 BXCategoriesArrayController::~BXCategoriesArrayController()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    setNotesList(nullptr);
     setOutlineView(nullptr);
+}
+
+void BXCategoriesArrayController::setNotesList(BXNotesArrayController* notes)
+{
+    if (m_notesList == notes)
+        return;
+    if (m_notesList) {
+        disconnect(this, nullptr, m_notesList, nullptr);
+        m_notesList->setCategories(nullptr);
+    }
+    m_notesList = notes;
+    if (!notes)
+        return;
+    connect(this, &ArrayController::selectionChanged, notes,
+        &BXNotesArrayController::categorySelectionDidChange);
+    // The same categories selected, but a smart one now holds other notes.
+    connect(this, &BXCategoriesArrayController::selectedCategoryNotesChanged, notes,
+        &BXNotesArrayController::setNeedsRefresh);
+    notes->setCategories(this);
+}
+
+BXCategoriesArrayController::Objects BXCategoriesArrayController::selectedCategories() const
+{
+    return selection()->objects();
 }
 
 void BXCategoriesArrayController::setManagedObjectContext(ManagedObjectContext* context)
@@ -231,7 +257,8 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
     const auto* category = dynamic_cast<BXCategory*>(changed);
     if (key == BXCategory::CategoryNameKey && category && !category->isRefreshing()) {
         UndoManager* undo = undoManager();
-        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing())
+        // A redo sets the name back too; its step keeps the name it had.
+        if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
         m_restoreSelection = true;
         if (m_context->hasChanges())
@@ -591,7 +618,8 @@ UndoManager* BXCategoriesArrayController::undoManager() const
 void BXCategoriesArrayController::addCategories(const Objects& categories)
 {
     if (UndoManager* undo = undoManager()) {
-        if (!undo->isUndoing())
+        // Undoing and redoing keep the name of the step they replay (a copied category too).
+        if (!undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Add Category")
                                                  : QStringLiteral("Add Categories")));
@@ -614,7 +642,7 @@ void BXCategoriesArrayController::removeCategories(
     if (deletingLinkedNotes && delegate())
         delegate()->deleteNotes(uniqueNotes(categories));
     if (UndoManager* undo = undoManager()) {
-        if (!undo->isUndoing())
+        if (!undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Delete Category")
                                                  : QStringLiteral("Delete Categories")));

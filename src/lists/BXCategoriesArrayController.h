@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BXCategorySectionHeader.h"
+#include "BXNotesListCategories.h"
 #include "BXOutlineView.h"
 #include "BXPasteboardCategoryRow.h"
 #include "BXTableManagedObjectsArrayController.h"
@@ -19,6 +20,7 @@
 
 class BXCategoriesOutlineModel;
 class BXFetchedNotesCategory;
+class BXNotesArrayController;
 class QDropEvent;
 
 namespace platform {
@@ -34,9 +36,11 @@ struct Notification;
 // current as notes come and go, answers for All Notes while a search covers every note, saves
 // renames at once, marks the categories that hold peeked notes, and adds, deletes and reorders
 // categories with named undo steps. The sidebar shows it as an outline (setOutlineView) whose
-// rows count the section rows too. Main thread only.
+// rows count the section rows too. It tells the notes list which categories to list
+// (setNotesList). Main thread only.
 class BXCategoriesArrayController : public BXTableManagedObjectsArrayController,
-                                    public BXPasteboardCategoryRowDelegate {
+                                    public BXPasteboardCategoryRowDelegate,
+                                    public BXNotesListCategories {
     Q_OBJECT
 
 public:
@@ -61,9 +65,16 @@ public:
     void setOutlineView(BXOutlineView* outline);
     BXCategoriesOutlineModel* outlineModel() const { return m_outlineModel; }
 
+    // The notes list of the same window (not owned): it lists the notes of selection() and
+    // reads them again whenever the selection or a selected smart category's notes change.
+    void setNotesList(BXNotesArrayController* notes);
+    // What the notes list asks of the sidebar.
+    Objects selectedCategories() const override;
+    void rearrangeCategories() override { rearrangeObjects(); }
+
     // While set, changes of the categories and of these properties cause nothing at all.
     bool ignoreObservation() const { return m_ignoreObservation; }
-    void setIgnoreObservation(bool ignore);
+    void setIgnoreObservation(bool ignore) override;
     bool showRecentNotesCategory() const { return m_showRecentNotesCategory; }
     void setShowRecentNotesCategory(bool show);
     bool showNoCategory() const { return m_showNoCategory; }
@@ -243,6 +254,7 @@ private:
 
     platform::ManagedObjectContext* m_context = nullptr;
     QPointer<BXOutlineView> m_outlineView;
+    QPointer<BXNotesArrayController> m_notesList;
     BXCategoriesOutlineModel* m_outlineModel = nullptr;
     bool m_ignoreObservation = false;
     bool m_showRecentNotesCategory = true;

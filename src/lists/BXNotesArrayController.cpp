@@ -746,8 +746,9 @@ void BXNotesArrayController::awakeFromNib()
             const int titleColumn = table->columnWithIdentifier(NoteTitleColumn);
             if (titleColumn >= 0)
                 m_lastTitleColumnWidth = table->columnWidth(titleColumn);
-            updateListScroller();
+            // Off first: updateListScroller() leaves the widths alone while a scroller shows.
             table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            updateListScroller();
             table->setWordWrap(false);
             // The date columns start with the style their width allows.
             for (const QString& identifier : { NoteCreatedColumn, NoteModifiedColumn }) {

@@ -56,8 +56,20 @@ public:
         const Notes& categories, const Completion&) override
     {
         copies.append({ notes, categories });
+        // Copies as the document would, so that the drop's step has something to undo.
+        for (const ManagedObjectPtr& note : notes) {
+            if (!context)
+                break;
+            ManagedObjectPtr copy
+                = context->insertNewObjectForEntityForName(QStringLiteral("Note"));
+            copy->setValue(
+                note->valueForKey(QStringLiteral("noteTitle")), QStringLiteral("noteTitle"));
+            for (const ManagedObjectPtr& category : categories)
+                category->addRelatedObject(BXCategory::NotesKey, copy);
+        }
         return true;
     }
+    ManagedObjectContext* context = nullptr;
     bool failExport = false;
     QList<std::pair<int, QVariantMap>> asked;
     QList<std::pair<QList<QUrl>, Notes>> imports;
@@ -72,6 +84,7 @@ protected:
     {
         SidebarFixture::SetUp();
         controller->setDelegate(&files);
+        files.context = context.get();
         work = makeCategory(QStringLiteral("Work"), 0);
         home = makeCategory(QStringLiteral("Home"), 1);
         outline = std::make_unique<BXOutlineView>();
@@ -84,6 +97,11 @@ protected:
         other.setManagedObjectContext(&otherContext);
         other.prepareContent();
         other.setOutlineView(&otherOutline);
+        // And the notes list of another document.
+        remoteNote = otherContext.insertNewObjectForEntityForName(QStringLiteral("Note"));
+        remoteNote->setValue(QStringLiteral("remote"), QStringLiteral("noteTitle"));
+        otherTable.setDelegate(&otherList);
+        otherList.setContent({ remoteNote });
         folder = bxtest::makeTempFolder();
     }
     void TearDown() override
@@ -130,6 +148,9 @@ protected:
     ManagedObjectContext otherContext;
     BXCategoriesArrayController other;
     BXOutlineView otherOutline;
+    ManagedObjectPtr remoteNote;
+    BXTableManagedObjectsArrayController otherList;
+    BXTableView otherTable;
     QString folder;
 };
 
@@ -150,7 +171,7 @@ TEST_F(CategoryDropsTest, ValidationTable)
     const auto packages = filesData({ package });
     const auto links = filesData({ folder + QStringLiteral("/alias") });
 
-    enum class Src { Own, List, Other, Files };
+    enum class Src { Own, List, Other, OtherList, Files };
     struct Case {
         const char* name;
         Src source;
@@ -182,6 +203,25 @@ TEST_F(CategoryDropsTest, ValidationTable)
             true },
         { "other sidebar on Recent", Src::Other, otherRows.get(), 1, On, none, Qt::IgnoreAction, 0,
             true },
+        { "other list on user", Src::OtherList, listRows.get(), 3, On, none, Qt::CopyAction, 3,
+            true },
+        { "other list above user", Src::OtherList, listRows.get(), 4, Above, none, Qt::CopyAction,
+            4, true },
+        { "other list with Command keeps the row", Src::OtherList, listRows.get(), 3, On,
+            Qt::ControlModifier, Qt::CopyAction, 3, true },
+        { "other list on All Notes", Src::OtherList, listRows.get(), 0, On, none, Qt::CopyAction, 0,
+            true },
+        { "other list on No Category", Src::OtherList, listRows.get(), 2, On, none,
+            Qt::IgnoreAction, 0, true },
+        // Option changes nothing about where a drop lands or what it does.
+        { "own with Option", Src::Own, ownRows.get(), 4, Above, Qt::AltModifier, Qt::MoveAction, 4,
+            false },
+        { "list with Option", Src::List, listRows.get(), 3, On, Qt::AltModifier, Qt::LinkAction, 3,
+            false },
+        { "other list with Option", Src::OtherList, listRows.get(), 3, On, Qt::AltModifier,
+            Qt::CopyAction, 3, true },
+        { "folder with Option", Src::Files, folders.get(), 4, Above, Qt::AltModifier,
+            Qt::CopyAction, 4, true },
         { "folder above user", Src::Files, folders.get(), 4, Above, none, Qt::CopyAction, 4, true },
         { "folder with Command", Src::Files, folders.get(), 4, Above, Qt::ControlModifier,
             Qt::CopyAction, -1, true },
@@ -200,6 +240,7 @@ TEST_F(CategoryDropsTest, ValidationTable)
         QObject* source = c.source == Src::Own ? static_cast<QObject*>(outline.get())
             : c.source == Src::List            ? static_cast<QObject*>(&notesTable)
             : c.source == Src::Other           ? static_cast<QObject*>(&otherOutline)
+            : c.source == Src::OtherList       ? static_cast<QObject*>(&otherTable)
                                                : nullptr;
         files.asked.clear();
         const DropValidation result = controller->validateDrop(
@@ -397,4 +438,66 @@ TEST_F(CategoryDropsTest, TheTableFormTakesTheSameDrops)
     EXPECT_TRUE(asDelegate->tableViewAcceptDrop(&table, drop, validation));
     EXPECT_EQ(category(work)->notes(), Objects { notes.at(0) });
     controller->setTableView(nullptr);
+}
+
+TEST_F(CategoryDropsTest, CopiedCategoriesUndoAndRedo)
+{
+    ManagedObjectPtr remote = other.newCategoryWithName(QStringLiteral("Remote"), false);
+    remote->addRelatedObject(BXCategory::NotesKey, remoteNote);
+    std::unique_ptr<QMimeData> otherRows(
+        rowsOf(other, IndexSet(other.indexOfArrangedObject(remote.get()))));
+    turn();
+    undo.removeAllActions();
+
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(
+        otherRows.get(), &otherOutline, Qt::CopyAction, Qt::CopyAction, 4, DropPosition::Above)));
+    turn();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }));
+    ASSERT_EQ(undo.undoActionName(), QStringLiteral("Copy Category"));
+    undo.undo();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Home" }));
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Copy Category"));
+    undo.redo();
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }));
+    EXPECT_EQ(category(arranged("Remote"))->notes().size(), 1) << "its note came back with it";
+    turn();
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category")) << "not a rename";
+
+    // Onto a category: its notes are copied into Home, and the step's name follows undo.
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(
+        otherRows.get(), &otherOutline, Qt::CopyAction, Qt::CopyAction, 5, DropPosition::On)));
+    turn();
+    EXPECT_EQ(files.copies.last().second, Objects { arranged("Home") });
+    EXPECT_EQ(category(home)->notes().size(), 1);
+    ASSERT_EQ(undo.undoActionName(), QStringLiteral("Copy Category Contents"));
+    undo.undo();
+    EXPECT_TRUE(category(home)->notes().isEmpty());
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Copy Category Contents"));
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category"));
+    undo.redo();
+    EXPECT_EQ(category(home)->notes().size(), 1);
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Category Contents"));
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Work", "Remote", "Home" }))
+        << "no second copy of the category";
+}
+
+TEST_F(CategoryDropsTest, AnotherDocumentsNotesAreCopiedIntoTheCategory)
+{
+    const auto rows = notesData(IndexSet(0));
+    ASSERT_TRUE(controller->acceptDrop(
+        DropInfo(rows.get(), &otherTable, Qt::CopyAction, Qt::CopyAction, 4, DropPosition::On)));
+    EXPECT_EQ(files.copies.last(), (std::pair<Objects, Objects> { { remoteNote }, { home } }));
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Copy Note into Category"));
+}
+
+TEST_F(CategoryDropsTest, CommandFolderDropKeepsTheUsualOrder)
+{
+    const QString trip = makeFolder(QStringLiteral("Trip"));
+    const auto folders = filesData({ trip });
+    // Without Command the new category would land between Work and Home.
+    ASSERT_TRUE(controller->acceptDrop(DropInfo(folders.get(), nullptr, Qt::CopyAction,
+        Qt::CopyAction, 4, DropPosition::Above, Qt::ControlModifier)));
+    EXPECT_EQ(sectionNames(controller->tagsSection()), (QStringList { "Trip", "Work", "Home" }));
+    ASSERT_EQ(files.imports.size(), 1);
+    EXPECT_EQ(files.imports.first().second, Objects { arranged("Trip") });
 }
