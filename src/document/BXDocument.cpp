@@ -275,16 +275,20 @@ QString BXDocument::preferredExportTypeForNote(const BXNote& note)
                                                                   : TypeIdentifier::Rtf;
 }
 
+QString BXDocument::exportTypeForNote(const BXNote& note, const QString& type)
+{
+    return type.isEmpty() || type == QStringLiteral("Auto") ? preferredExportTypeForNote(note)
+                                                            : type;
+}
+
 QStringList BXDocument::exportFileNames(
     const QList<const BXNote*>& notes, const QString& type, const QString& folderPath)
 {
     const QString fallback = platform::localized(QStringLiteral("Note"));
     QStringList names;
     for (const BXNote* note : notes) {
-        const QString noteType = type.isEmpty() || type == QStringLiteral("Auto")
-            ? preferredExportTypeForNote(*note)
-            : type;
-        const QString extension = TypeIdentifier::preferredExtension(noteType);
+        const QString extension
+            = TypeIdentifier::preferredExtension(exportTypeForNote(*note, type));
         names << BXFileNames::uniqueFileName(
             BXFileNames::safeFileName(note->noteTitle(), fallback, extension), folderPath,
             extension, names);

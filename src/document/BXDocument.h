@@ -88,6 +88,9 @@ public:
     // What "Auto" exports `note` as: rich text with attachments RTFD, other rich text RTF,
     // plain text plain text.
     static QString preferredExportTypeForNote(const BXNote& note);
+    // The type `note` is exported as under the setting `type`: "Auto" (or none) decided for
+    // the note, any other type as it is.
+    static QString exportTypeForNote(const BXNote& note, const QString& type);
     // The names `notes` get when exported together as `type` (a type identifier or "Auto")
     // into `folderPath`: each title made safe ("Note" when blank) with the type's extension,
     // unique in the folder and among the notes, so two notes of one title give "Name.ext" and

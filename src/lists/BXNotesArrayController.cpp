@@ -1018,11 +1018,8 @@ QString BXNotesArrayController::promisedFileName(
     const BXNote* note = availableNote(objectID);
     if (!note)
         return {};
-    const QString noteType = type.isEmpty() || type == QStringLiteral("Auto")
-        ? BXDocument::preferredExportTypeForNote(*note)
-        : type;
     return BXFileNames::safeFileName(note->noteTitle(), localized(QStringLiteral("Note")),
-        TypeIdentifier::preferredExtension(noteType));
+        TypeIdentifier::preferredExtension(BXDocument::exportTypeForNote(*note, type)));
 }
 
 bool BXNotesArrayController::writePromisedFile(
