@@ -3,6 +3,8 @@
 #include "BXCategory.h"
 #include "BXDefaults.h"
 #include "BXDocumentPreference.h"
+#include "BXFileNames.h"
+#include "BXNote.h"
 #include "BXPasswordPrompt.h"
 #include "PasswordHash.h"
 #include "ValueTransformerRegistration.h"
@@ -11,13 +13,17 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/AttributedText.h"
 
 #include <QCoreApplication>
+#include <QTextDocument>
 
 using platform::ManagedObjectContext;
 using platform::NotificationCenter;
+using platform::TypeIdentifier;
 using platform::UndoManager;
 
 BXDocument::BXDocument(QObject* parent) : BXWrappedPersistentDocument(parent)
@@ -257,4 +263,35 @@ void BXDocument::passwordSet(const std::optional<QString>& password)
     if (m_passwordController)
         platform::dispatchAsyncMain(
             [prompt = std::shared_ptr<BXPasswordPrompt>(std::move(m_passwordController))] {});
+}
+
+QString BXDocument::preferredExportTypeForNote(const BXNote& note)
+{
+    // Readable stored styles are what make a note rich; without them it exports its plain text.
+    const std::unique_ptr<QTextDocument> styled = note.textStyle();
+    if (!styled)
+        return TypeIdentifier::PlainText;
+    return platform::AttributedText::containsAttachments(*styled) ? TypeIdentifier::Rtfd
+                                                                  : TypeIdentifier::Rtf;
+}
+
+QString BXDocument::exportTypeForNote(const BXNote& note, const QString& type)
+{
+    return type.isEmpty() || type == QStringLiteral("Auto") ? preferredExportTypeForNote(note)
+                                                            : type;
+}
+
+QStringList BXDocument::exportFileNames(
+    const QList<const BXNote*>& notes, const QString& type, const QString& folderPath)
+{
+    const QString fallback = platform::localized(QStringLiteral("Note"));
+    QStringList names;
+    for (const BXNote* note : notes) {
+        const QString extension
+            = TypeIdentifier::preferredExtension(exportTypeForNote(*note, type));
+        names << BXFileNames::uniqueFileName(
+            BXFileNames::safeFileName(note->noteTitle(), fallback, extension), folderPath,
+            extension, names);
+    }
+    return names;
 }

@@ -5,11 +5,14 @@
 
 #include "platform/foundation/NotificationCenter.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
 
+class BXNote;
 class BXPasswordPrompt;
 
 namespace platform {
@@ -81,6 +84,19 @@ public:
     void setFormatForExport(const QString& format) { m_formatForExport = format; }
     quint64 encodingForExport() const { return m_encodingForExport; }
     void setEncodingForExport(quint64 encoding) { m_encodingForExport = encoding; }
+
+    // What "Auto" exports `note` as: rich text with attachments RTFD, other rich text RTF,
+    // plain text plain text.
+    static QString preferredExportTypeForNote(const BXNote& note);
+    // The type `note` is exported as under the setting `type`: "Auto" (or none) decided for
+    // the note, any other type as it is.
+    static QString exportTypeForNote(const BXNote& note, const QString& type);
+    // The names `notes` get when exported together as `type` (a type identifier or "Auto")
+    // into `folderPath`: each title made safe ("Note" when blank) with the type's extension,
+    // unique in the folder and among the notes, so two notes of one title give "Name.ext" and
+    // "Name 1.ext".
+    static QStringList exportFileNames(
+        const QList<const BXNote*>& notes, const QString& type, const QString& folderPath);
 
 signals:
     void requirePasswordChanged(bool requirePassword);

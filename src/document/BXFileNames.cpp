@@ -21,8 +21,10 @@ QString BXFileNames::truncatedToUtf8Bytes(const QString& text, int maxBytes)
     return text.left(end);
 }
 
-QString BXFileNames::safeFileName(const QString& name, const QString& fallback)
+QString BXFileNames::safeFileName(
+    const QString& name, const QString& fallback, const QString& extension)
 {
+    const QString suffix = extension.isEmpty() ? QString() : u'.' + extension;
     QString safe;
     safe.reserve(name.size());
     for (const QChar c : name) {
@@ -35,29 +37,34 @@ QString BXFileNames::safeFileName(const QString& name, const QString& fallback)
     while (dots < safe.size() && safe.at(dots) == u'.')
         ++dots;
     safe.remove(0, dots);
-    safe = truncatedToUtf8Bytes(safe, MaxNameBytes);
-    return safe.isEmpty() ? fallback : safe;
+    if (safe.isEmpty())
+        safe = fallback;
+    return truncatedToUtf8Bytes(safe, MaxNameBytes - int(suffix.toUtf8().size())) + suffix;
 }
 
-QString BXFileNames::uniqueFileName(const QString& name, const QString& folderPath)
+QString BXFileNames::uniqueFileName(const QString& name, const QString& folderPath,
+    const QString& extension, const QStringList& taken)
 {
     const QDir folder(folderPath);
-    const auto taken = [&folder](const QString& candidate) {
+    const auto isTaken = [&folder, &taken](const QString& candidate) {
+        if (taken.contains(candidate))
+            return true;
         const QFileInfo info(folder.filePath(candidate));
         return info.exists() || info.isSymLink();
     };
-    if (!taken(name))
+    if (!isTaken(name))
         return name;
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const bool hasExtension = dot > 0 && dot < name.size() - 1;
-    const QString base = hasExtension ? name.left(dot) : name;
-    const QString extension = hasExtension ? name.mid(dot) : QString();
+    const QString dotted = extension.isEmpty() ? QString() : u'.' + extension;
+    const bool hasExtension
+        = !dotted.isEmpty() && name.size() > dotted.size() && name.endsWith(dotted);
+    const QString base = hasExtension ? name.chopped(dotted.size()) : name;
+    const QString kept = hasExtension ? dotted : QString();
     for (qint64 n = 1;; ++n) {
-        const QString suffix = QStringLiteral(" %1").arg(n) + extension;
+        const QString suffix = QStringLiteral(" %1").arg(n) + kept;
         // The number stays whole when the name is already as long as a name may be.
         const QString candidate
             = truncatedToUtf8Bytes(base, MaxNameBytes - int(suffix.toUtf8().size())) + suffix;
-        if (!taken(candidate))
+        if (!isTaken(candidate))
             return candidate;
     }
 }

@@ -1113,12 +1113,7 @@ QString BXCategoriesArrayController::fileType() const
 
 QList<ManagedObjectID> BXCategoriesArrayController::objectIDsForRows(const IndexSet& rows) const
 {
-    QList<ManagedObjectID> ids;
-    for (const int row : rows.toList()) {
-        if (indexValid(row))
-            ids.append(arrangedObjects().at(row)->objectID());
-    }
-    return ids;
+    return arrangedObjectIDs(rows);
 }
 
 QString BXCategoriesArrayController::stringForRow(int row) const
@@ -1132,9 +1127,9 @@ QString BXCategoriesArrayController::promisedFileName(
 {
     const BXCategory* category
         = m_context ? asCategory(m_context->objectRegisteredForID(objectID)) : nullptr;
-    return category ? BXFileNames::safeFileName(
-                          category->categoryName(), localized(QStringLiteral("Category")))
-                    : QString();
+    return category
+        ? BXFileNames::safeFileName(category->categoryName(), localized(QStringLiteral("Category")))
+        : QString();
 }
 
 bool BXCategoriesArrayController::writePromisedFile(
@@ -1250,24 +1245,7 @@ ManagedObjectContext* contextOf(const BXManagedObjectsArrayController* controlle
 // source that are in range.
 Objects draggedObjects(const QMimeData* data, const BXManagedObjectsArrayController* source)
 {
-    Objects objects;
-    const QList<ManagedObjectID> ids = BXPasteboardCategoryRow::objectIDsFromMimeData(data);
-    ManagedObjectContext* context = contextOf(source);
-    if (!ids.isEmpty()) {
-        for (const ManagedObjectID& id : ids) {
-            ManagedObjectPtr object = context ? context->objectRegisteredForID(id) : nullptr;
-            if (object && !object->isDeleted() && object->managedObjectContext())
-                objects.append(object);
-        }
-        return objects;
-    }
-    const IndexSet rows
-        = BXPasteboardNoteRow::rowIndexesFromData(data->data(BXPasteboardNoteRow::RowIndexesType));
-    for (const int row : rows.toList()) {
-        if (source->indexValid(row))
-            objects.append(source->arrangedObjects().at(row));
-    }
-    return objects;
+    return BXPasteboardNoteRow::draggedObjects(data, contextOf(source), source->arrangedObjects());
 }
 
 // Local paths of the dropped files, links left out; a path whose link state cannot be read

@@ -34,3 +34,14 @@ void BXManagedObjectsArrayController::deleteArrangedObjects()
 {
     removeObjects(arrangedObjects());
 }
+
+QList<platform::ManagedObjectID> BXManagedObjectsArrayController::arrangedObjectIDs(
+    const platform::IndexSet& rows) const
+{
+    QList<platform::ManagedObjectID> ids;
+    for (const int row : rows.toList()) {
+        if (indexValid(row))
+            ids.append(arrangedObjects().at(row)->objectID());
+    }
+    return ids;
+}

@@ -15,6 +15,8 @@ public:
 
     // Whether `index` addresses an arranged object.
     bool indexValid(int index) const;
+    // The IDs of the arranged objects at `rows`, in row order; rows out of range skipped.
+    QList<platform::ManagedObjectID> arrangedObjectIDs(const platform::IndexSet& rows) const;
     bool canDelete() const { return canRemove(); }
     // In selection order.
     QList<platform::ManagedObjectID> selectedObjectsIDs() const;

@@ -9,6 +9,8 @@
 
 #include "document/BXCategory.h"
 #include "document/BXDefaults.h"
+#include "document/BXDocument.h"
+#include "document/BXFileNames.h"
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 #include "platform/appkit/CommandRouter.h"
@@ -20,14 +22,18 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "ui/BXGlobalConstants.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMutexLocker>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QWidget>
 
 using namespace platform;
@@ -986,6 +992,68 @@ void BXNotesArrayController::menuNeedsUpdate(QMenu* menu)
     }
 }
 
+// Dragging out.
+
+QString BXNotesArrayController::fileType() const
+{
+    return UserDefaults::standard().stringForKey(ExportFileType);
+}
+
+QList<ManagedObjectID> BXNotesArrayController::objectIDsForRows(const IndexSet& rows) const
+{
+    return arrangedObjectIDs(rows);
+}
+
+BXNote* BXNotesArrayController::availableNote(const ManagedObjectID& objectID) const
+{
+    const ManagedObjectPtr object
+        = m_context ? m_context->objectRegisteredForID(objectID) : nullptr;
+    if (!object || object->isDeleted() || !object->managedObjectContext())
+        return nullptr;
+    return dynamic_cast<BXNote*>(object.get());
+}
+
+QString BXNotesArrayController::promisedFileName(
+    const ManagedObjectID& objectID, const QString& type) const
+{
+    const BXNote* note = availableNote(objectID);
+    if (!note)
+        return {};
+    return BXFileNames::safeFileName(note->noteTitle(), localized(QStringLiteral("Note")),
+        TypeIdentifier::preferredExtension(BXDocument::exportTypeForNote(*note, type)));
+}
+
+bool BXNotesArrayController::writePromisedFile(
+    const ManagedObjectID& objectID, const QString&, const QString& path, Error* error) const
+{
+    const auto failure = [error](int code, const QString& reason) {
+        return Error::set(error, Error(QStringLiteral("BXNotesErrorDomain"), code, reason));
+    };
+    BXNote* note = availableNote(objectID);
+    if (!note)
+        return failure(1, QStringLiteral("The note no longer exists."));
+    // The export names its file itself; it writes into a folder of its own beside the target,
+    // and what it wrote then takes the promised name.
+    const QFileInfo target(path);
+    QTemporaryDir staging(target.dir().filePath(QStringLiteral(".export-XXXXXX")));
+    if (!staging.isValid())
+        return failure(2, staging.errorString());
+    QStringList written;
+    auto* self = const_cast<BXNotesArrayController*>(this);
+    const bool exported = delegate()
+        && delegate()->tableArrayControllerExportNotes(self,
+            { m_context->objectRegisteredForID(objectID) }, QUrl::fromLocalFile(staging.path()),
+            &written);
+    const QString file = written.isEmpty() ? QString() : staging.filePath(written.first());
+    if (!exported || file.isEmpty() || !QFileInfo::exists(file)) {
+        log(QStringLiteral("The export of “%@” reported no file"), note->noteTitle());
+        return failure(3, QStringLiteral("The note could not be exported."));
+    }
+    if (!QFile::rename(file, path))
+        return failure(4, QStringLiteral("The exported note could not be moved into place."));
+    return true;
+}
+
 BXNotesArrayController* BXNotesArrayController::dragSourceController(const DropInfo& info)
 {
     const auto* table = qobject_cast<const BXTableView*>(info.source());
@@ -1031,14 +1099,9 @@ bool BXNotesArrayController::acceptDrop(const DropInfo& info)
         return false;
     BXNotesArrayController* source = dragSourceController(info);
     if (source && data->hasFormat(BXPasteboardNoteRow::RowIndexesType)) {
-        const IndexSet rows = BXPasteboardNoteRow::rowIndexesFromData(
-            data->data(BXPasteboardNoteRow::RowIndexesType));
-        QList<ManagedObjectPtr> notes;
-        // Rows outside the source's list (it may have changed since) are skipped.
-        for (const int row : rows.toList()) {
-            if (source->indexValid(row))
-                notes << source->arrangedObjects().at(row);
-        }
+        // The notes the drag captured, wherever they stand now, less any deleted since.
+        const QList<ManagedObjectPtr> notes = BXPasteboardNoteRow::draggedObjects(
+            data, source->managedObjectContext(), source->arrangedObjects());
         const bool sameDocument = source->managedObjectContext() == m_context;
         const QString name = notes.size() == 1
             ? (sameDocument ? QStringLiteral("Duplicate Note") : QStringLiteral("Copy Note"))

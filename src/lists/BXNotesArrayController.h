@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BXPasteboardNoteDelegate.h"
 #include "BXTableManagedObjectsArrayController.h"
 #include "BXTableView.h"
 
@@ -31,7 +32,8 @@ class UndoManager;
 // notesToIncludeInFilter(); deletion asks through the presenter whether to delete the notes or
 // take them out of the selected category. Removing a note from the content takes it out of the
 // selected plain categories. Main thread only.
-class BXNotesArrayController : public BXTableManagedObjectsArrayController {
+class BXNotesArrayController : public BXTableManagedObjectsArrayController,
+                               public BXPasteboardNoteDelegate {
     Q_OBJECT
 
 public:
@@ -156,6 +158,18 @@ public:
     // Asks whether to import the files, then hands them to the delegate.
     void askToImportFiles(const QList<QUrl>& urls);
 
+    // Dragging out: each dragged note is promised as one file in the export type of the user
+    // defaults ("Auto" decided per note), named after its title.
+    QString fileType() const override;
+    QList<platform::ManagedObjectID> objectIDsForRows(
+        const platform::IndexSet& rows) const override;
+    QString promisedFileName(
+        const platform::ManagedObjectID& objectID, const QString& fileType) const override;
+    // Exports the note through the delegate and puts the file at `path`; fails for a note
+    // deleted since the drag started and for an export that reports no file.
+    bool writePromisedFile(const platform::ManagedObjectID& objectID, const QString& fileType,
+        const QString& path, platform::Error* error) const override;
+
 protected:
     void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
 
@@ -182,6 +196,8 @@ private:
     // The dropped files that are not symbolic links (aliases) and still exist.
     static QList<QUrl> droppedFiles(const platform::DropInfo& info, bool skipAliases);
     void setDateColumnVisible(const QString& identifier, bool visible);
+    // The note of `objectID` in this list's context, unless it was deleted.
+    BXNote* availableNote(const platform::ManagedObjectID& objectID) const;
 
     platform::ManagedObjectContext* m_context = nullptr;
     BXNotesListCategories* m_categories = nullptr;

@@ -4,12 +4,6 @@
 
 using namespace platform;
 
-namespace {
-
-const char* const kObjectIDsProperty = "bxDraggedObjectIDs";
-
-} // namespace
-
 BXPasteboardCategoryRow::BXPasteboardCategoryRow(
     const IndexSet& rows, const BXPasteboardCategoryRowDelegate* delegate)
     : m_row(rows, delegate)
@@ -37,19 +31,6 @@ QMimeData* BXPasteboardCategoryRow::mimeData(std::shared_ptr<const FilePromise> 
     auto* data = new FilePromiseMimeData(std::move(promise));
     for (const QString& type : writableTypes())
         data->setData(type, pasteboardPropertyListForType(type));
-    QVariantList ids;
-    for (const ManagedObjectID& id : m_row.objectIDs())
-        ids.append(QVariant::fromValue(id));
-    data->setProperty(kObjectIDsProperty, ids);
+    m_row.writeObjectIDs(data);
     return data;
-}
-
-QList<ManagedObjectID> BXPasteboardCategoryRow::objectIDsFromMimeData(const QMimeData* data)
-{
-    QList<ManagedObjectID> ids;
-    if (!data)
-        return ids;
-    for (const QVariant& id : data->property(kObjectIDsProperty).toList())
-        ids.append(id.value<ManagedObjectID>());
-    return ids;
 }

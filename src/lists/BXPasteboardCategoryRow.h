@@ -42,9 +42,6 @@ public:
     // The value for a drag, keeping `promise` for the folders.
     QMimeData* mimeData(std::shared_ptr<const platform::FilePromise> promise) const;
 
-    // The IDs a drag of this process captured; empty for other drags.
-    static QList<platform::ManagedObjectID> objectIDsFromMimeData(const QMimeData* data);
-
 private:
     BXPasteboardNoteRow m_row;
     QStringList m_names;

@@ -1,6 +1,7 @@
 #include "BXPasteboardNoteRow.h"
 
 #include "platform/appkit/FilePromiseMimeData.h"
+#include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -16,6 +17,7 @@ namespace {
 
 const QString kIndexSetClass = QStringLiteral("NSIndexSet");
 const QString kUriListType = QStringLiteral("text/uri-list");
+const char* const kObjectIDsProperty = "bxDraggedObjectIDs";
 
 } // namespace
 
@@ -71,7 +73,49 @@ QMimeData* BXPasteboardNoteRow::makeMimeData() const
     const QByteArray rows = pasteboardPropertyListForType(RowIndexesType);
     if (!rows.isEmpty())
         data->setData(RowIndexesType, rows);
+    writeObjectIDs(data);
     return data;
+}
+
+void BXPasteboardNoteRow::writeObjectIDs(QMimeData* data) const
+{
+    QVariantList ids;
+    for (const ManagedObjectID& id : m_objectIDs)
+        ids.append(QVariant::fromValue(id));
+    data->setProperty(kObjectIDsProperty, ids);
+}
+
+QList<ManagedObjectID> BXPasteboardNoteRow::objectIDsFromMimeData(const QMimeData* data)
+{
+    QList<ManagedObjectID> ids;
+    if (!data)
+        return ids;
+    for (const QVariant& id : data->property(kObjectIDsProperty).toList())
+        ids.append(id.value<ManagedObjectID>());
+    return ids;
+}
+
+QList<ManagedObjectPtr> BXPasteboardNoteRow::draggedObjects(
+    const QMimeData* data, ManagedObjectContext* context, const QList<ManagedObjectPtr>& arranged)
+{
+    QList<ManagedObjectPtr> objects;
+    if (!data)
+        return objects;
+    const QList<ManagedObjectID> ids = objectIDsFromMimeData(data);
+    if (!ids.isEmpty()) {
+        for (const ManagedObjectID& id : ids) {
+            ManagedObjectPtr object = context ? context->objectRegisteredForID(id) : nullptr;
+            if (object && !object->isDeleted() && object->managedObjectContext())
+                objects.append(object);
+        }
+        return objects;
+    }
+    const IndexSet rows = rowIndexesFromData(data->data(RowIndexesType));
+    for (const int row : rows.toList()) {
+        if (row >= 0 && row < arranged.size())
+            objects.append(arranged.at(row));
+    }
+    return objects;
 }
 
 IndexSet BXPasteboardNoteRow::rowIndexesFromData(const QByteArray& data)

@@ -2,6 +2,7 @@
 
 #include "BXPasteboardNoteDelegate.h"
 
+#include "platform/data/ManagedObject.h"
 #include "platform/foundation/IndexSet.h"
 
 #include <QByteArray>
@@ -11,6 +12,10 @@
 #include <QStringList>
 
 class QMimeData;
+
+namespace platform {
+class ManagedObjectContext;
+}
 
 // The drag value of list rows: the dragged row indexes, written under the row-indexes type as
 // an archived index set, and one promised file per dragged object. The file type and the rows'
@@ -38,6 +43,15 @@ public:
     // asked for after a delegate that is a QObject went away writes nothing.
     QMimeData* makeMimeData() const;
 
+    // Puts the captured object IDs on `data`, where only a drop in this process reads them.
+    void writeObjectIDs(QMimeData* data) const;
+    // The IDs a drag of this process captured; empty for other drags.
+    static QList<platform::ManagedObjectID> objectIDsFromMimeData(const QMimeData* data);
+    // The objects a drop of `data` takes: those whose IDs the drag captured, found in `context`
+    // and not deleted since; for a payload without IDs, the objects at its rows of `arranged`,
+    // rows out of range skipped.
+    static QList<platform::ManagedObjectPtr> draggedObjects(const QMimeData* data,
+        platform::ManagedObjectContext* context, const QList<platform::ManagedObjectPtr>& arranged);
     // The rows a row-indexes payload carries; none for anything that is not an archived index
     // set (a note window's dragged note uses the type for a URL).
     static platform::IndexSet rowIndexesFromData(const QByteArray& data);

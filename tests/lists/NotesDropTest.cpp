@@ -6,10 +6,16 @@
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
 #include "document/BXCategory.h"
+#include "document/BXDefaults.h"
 #include "document/BXNote.h"
+#include "platform/appkit/FilePromise.h"
+#include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/controllers/DropInfo.h"
 #include "platform/foundation/Archiver.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 
@@ -54,8 +60,26 @@ public:
         imported = urls;
         return true;
     }
+    // Writes "exported 0.txt", "exported 1.txt"... into the folder, or, with `reportsFiles` off,
+    // succeeds without naming a file.
+    bool tableArrayControllerExportNotes(BXTableManagedObjectsArrayController*, const Notes& notes,
+        const QUrl& folder, QStringList* exportedFilesNames) override
+    {
+        if (!reportsFiles)
+            return true;
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            const QString name = QStringLiteral("exported %1.txt").arg(i);
+            QFile file(QDir(folder.toLocalFile()).filePath(name));
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+            file.write("exported");
+            *exportedFilesNames << name;
+        }
+        return true;
+    }
     ManagedObjectContext* context;
     QList<QUrl> imported;
+    bool reportsFiles = true;
 };
 
 class NotesDropTest : public NotesFixture {
@@ -252,6 +276,74 @@ TEST_F(NotesDropTest, BadPayloadsCopyNothing)
         EXPECT_EQ(controller.content().size(), before + item.copied);
         EXPECT_EQ(undo.groupingLevel(), 0);
     }
+}
+
+TEST_F(NotesDropTest, DropsTakeTheNotesTheDragCapturedWhereverTheyMoved)
+{
+    const QList<ManagedObjectPtr> dragged = { controller.arrangedObjects().at(0),
+        controller.arrangedObjects().at(1), controller.arrangedObjects().at(2) };
+    const std::unique_ptr<QMimeData> data(
+        controller.tableViewMimeDataForRows(&table, IndexSet::fromList({ 0, 1, 2 })));
+    ASSERT_TRUE(data);
+    // The list is sorted the other way round while the drag runs, and one dragged note goes.
+    controller.setSortDescriptors({ SortDescriptor(QStringLiteral("noteTitle"), false) });
+    ASSERT_NE(controller.arrangedObjects().at(0), dragged.at(0));
+    context.deleteObject(dragged.at(1));
+    context.processPendingChanges();
+    scheduler.runUntilIdle();
+
+    const int before = int(controller.content().size());
+    ASSERT_TRUE(controller.acceptDrop(DropInfo(data.get(), &table, Qt::CopyAction, Qt::CopyAction,
+        -1, DropPosition::On, Qt::AltModifier)));
+    context.processPendingChanges();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.content().size(), before + 2);
+    QStringList copied = titles(controller.content());
+    copied.sort();
+    EXPECT_EQ(copied.count(static_cast<const BXNote*>(dragged.at(0).get())->noteTitle()), 2);
+    EXPECT_EQ(copied.count(static_cast<const BXNote*>(dragged.at(2).get())->noteTitle()), 2);
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Duplicate Notes"));
+}
+
+TEST_F(NotesDropTest, DraggedNotesArePromisedAsExportedFiles)
+{
+    UserDefaults::standard().setObject(ExportFileType, TypeIdentifier::PlainText);
+    const ManagedObjectPtr first = controller.arrangedObjects().at(0);
+    static_cast<BXNote*>(first.get())->setNoteTitle(QStringLiteral("a/b:c"));
+    static_cast<BXNote*>(controller.arrangedObjects().at(1).get())
+        ->setNoteTitle(QStringLiteral("a/b:c"));
+    scheduler.runUntilIdle();
+    const IndexSet rows = IndexSet::fromList({ 0, 1, 2 });
+    const QList<ManagedObjectPtr> dragged = { controller.arrangedObjects().at(0),
+        controller.arrangedObjects().at(1), controller.arrangedObjects().at(2) };
+    const std::unique_ptr<QMimeData> data(controller.tableViewMimeDataForRows(&table, rows));
+    const auto* promised = dynamic_cast<const FilePromiseMimeData*>(data.get());
+    ASSERT_TRUE(promised);
+    ASSERT_EQ(promised->promise()->fileCount(), 3);
+    // A note deleted since the drag started gives no file.
+    context.deleteObject(dragged.at(2));
+    context.processPendingChanges();
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    LogCapture log;
+    const QList<QUrl> urls = promised->promise()->fulfil(folder.path());
+    const QList<QUrl> expected = { QUrl::fromLocalFile(folder.filePath("a-b-c.txt")),
+        QUrl::fromLocalFile(folder.filePath("a-b-c 1.txt")) };
+    EXPECT_EQ(urls, expected);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ "a-b-c 1.txt", "a-b-c.txt" }));
+
+    // An export that names no file answers no URL and says so.
+    importer.reportsFiles = false;
+    QTemporaryDir second;
+    ASSERT_TRUE(second.isValid());
+    EXPECT_TRUE(promised->promise()->fulfil(second.path()).isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("reported no file")));
+    EXPECT_TRUE(QDir(second.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
+    UserDefaults::standard().removeObject(ExportFileType);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ QString FilePromise::uniqueFileName(
     const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty()
         ? QString()
         : u'.' + info.suffix();
-    for (int n = 2;; ++n) {
+    for (int n = 1;; ++n) {
         const QString candidate = base + u' ' + QString::number(n) + suffix;
         if (isFree(candidate))
             return candidate;

@@ -24,11 +24,11 @@ public:
 
     // Writes every promised file into `folder` and answers the files written. Each name is
     // made unique against what the folder holds and what this fulfilment wrote before it
-    // ("Name 2.rtf", "Name 3.rtf", ...), so nothing there is replaced. A file whose writer fails
+    // ("Name 1.rtf", "Name 2.rtf", ...), so nothing there is replaced. A file whose writer fails
     // is logged and left out, with whatever it left behind removed.
     QList<QUrl> fulfil(const QString& folder) const;
 
-    // `fileName` in `folder` if free, else the first free "<base> <n>.<extension>" from 2 on;
+    // `fileName` in `folder` if free, else the first free "<base> <n>.<extension>" from 1 on;
     // `taken` holds names already handed out.
     static QString uniqueFileName(
         const QString& folder, const QString& fileName, const QStringList& taken);

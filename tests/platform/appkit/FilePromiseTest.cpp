@@ -61,7 +61,7 @@ TEST(FilePromise, FulfilWritesRealFilesUnderUniqueNamesAndNeverReplacesOne)
 
     LogCapture log;
     const QList<QUrl> urls = promise.fulfil(folder.path());
-    const QStringList expectedNames = { QStringLiteral("Note 2.rtf"), QStringLiteral("Note 3.rtf"),
+    const QStringList expectedNames = { QStringLiteral("Note 1.rtf"), QStringLiteral("Note 2.rtf"),
         QStringLiteral("Other.txt"), QStringLiteral("Escape.txt"), QStringLiteral("README") };
     const QStringList expectedContents = { QStringLiteral("first"), QStringLiteral("second"),
         QStringLiteral("other"), QStringLiteral("inside"), QStringLiteral("plain") };
@@ -79,7 +79,7 @@ TEST(FilePromise, FulfilWritesRealFilesUnderUniqueNamesAndNeverReplacesOne)
     FilePromise again;
     again.addFile(QStringLiteral("Note.rtf"), writing("fourth"));
     EXPECT_EQ(again.fulfil(folder.path()),
-        QList<QUrl> { QUrl::fromLocalFile(folder.filePath(QStringLiteral("Note 4.rtf"))) });
+        QList<QUrl> { QUrl::fromLocalFile(folder.filePath(QStringLiteral("Note 3.rtf"))) });
 }
 
 TEST(FilePromiseMimeData, OtherApplicationsGetUrlsWrittenOnceIntoADragFolderUnderTheCache)
