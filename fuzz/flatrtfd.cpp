@@ -1,19 +1,12 @@
 // Feeds arbitrary bytes to the flat RTFD reader and to rich-text data reading; files it
 // accepts must come back unchanged from a write and a second read.
+#include "OffscreenApplication.h"
 #include "platform/text/FlatRtfd.h"
 #include "platform/text/RichTextData.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

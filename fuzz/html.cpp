@@ -3,22 +3,15 @@
 // reader detect it from marks, the page's declaration or the bytes); with its high bit set, the
 // second byte says how many times the rest repeats (up to 25,501 times and 1 MB), so a short
 // piece such as "<div><li>" becomes deep nesting. Every read must give a document.
+#include "OffscreenApplication.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/HtmlWriter.h"
 #include "platform/text/TextEncoding.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <algorithm>
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

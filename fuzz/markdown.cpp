@@ -1,22 +1,15 @@
 // Feeds arbitrary bytes to the Markdown import (parse, HTML, rich text), the node tree, the
 // styled text and its document, and the Markdown export's rewriting. Every conversion must end
 // with a result or one of the library's own errors.
+#include "OffscreenApplication.h"
 #include "markdown/Markdown.h"
 #include "document/MarkdownExporter.h"
 #include "markdown/MarkdownErrors.h"
 #include "markdown/styler/MarkdownStyler.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 namespace {
 

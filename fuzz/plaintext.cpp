@@ -2,20 +2,13 @@
 // encoding; the first byte picks the encoding. Lossy reads and detection must always give text,
 // and what reads as unmarked UTF-8 must write back to the same bytes. HTML has a target of its
 // own (html.cpp).
+#include "OffscreenApplication.h"
 #include "platform/text/PlainText.h"
 #include "platform/text/ContentSniffer.h"
 #include "platform/text/TextEncoding.h"
 
-#include <QGuiApplication>
 
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,20 +1,13 @@
 // Feeds arbitrary bytes to the RTF reader; whatever it accepts must survive being written
 // and read again with the same plain text.
+#include "OffscreenApplication.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/RichTextData.h"
 #include "platform/text/RtfReader.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
