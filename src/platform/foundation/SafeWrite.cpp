@@ -67,21 +67,34 @@ void SafeWrite::remove(const QString& path)
         QFile::remove(path);
 }
 
+bool SafeWrite::createFile(
+    const QString& path, const QByteArray& contents, const QString& description, Error* error)
+{
+    const int fd = ::open(
+        native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Error::set(error, Error::fromErrno(errno, description));
+    const bool written = writeAll(fd, contents);
+    const int failure = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(native(path).constData());
+        return Error::set(error, Error::fromErrno(failure, description));
+    }
+    return true;
+}
+
 bool SafeWrite::writeFile(
     const QString& path, const QByteArray& contents, const QString& description, Error* error)
 {
     const QString temporary = temporarySibling(path);
-    const int fd
-        = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return Error::set(error, Error::fromErrno(errno, description));
-    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
-    const int failure = errno;
-    ::close(fd);
-    if (!written || ::rename(native(temporary).constData(), native(path).constData()) != 0) {
-        const int cause = written ? errno : failure;
+    if (!createFile(temporary, contents, description, error))
+        return false;
+    sync(temporary);
+    if (::rename(native(temporary).constData(), native(path).constData()) != 0) {
+        const int failure = errno;
         ::unlink(native(temporary).constData());
-        return Error::set(error, Error::fromErrno(cause, description));
+        return Error::set(error, Error::fromErrno(failure, description));
     }
     sync(QFileInfo(path).absolutePath());
     return true;

@@ -20,6 +20,10 @@ public:
     // Failures carry `description` with the system's reason (Error::fromErrno).
     static bool writeFile(
         const QString& path, const QByteArray& contents, const QString& description, Error* error);
+    // Writes a file at `path`, replacing one there, without flushing it: for the files `fill`
+    // writes into the temporary folder of writeFolder(), which flushes them all before the swap.
+    static bool createFile(
+        const QString& path, const QByteArray& contents, const QString& description, Error* error);
     // Makes a fresh temporary folder beside `path`, lets `fill` write into it, then puts it in
     // the place of `path` (a folder or file there is replaced, nothing there is fine).
     static bool writeFolder(

@@ -473,11 +473,11 @@ bool HtmlWriter::writeFolder(
         folderPath,
         [&](const QString& folder, Error* failure) {
             for (const ImageFile& image : page->images) {
-                if (!SafeWrite::writeFile(
+                if (!SafeWrite::createFile(
                         QDir(folder).filePath(image.fileName), image.data, description, failure))
                     return false;
             }
-            return SafeWrite::writeFile(
+            return SafeWrite::createFile(
                 QDir(folder).filePath(FolderPageName), page->html, description, failure);
         },
         description, error);

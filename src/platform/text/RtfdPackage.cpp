@@ -96,7 +96,7 @@ bool RtfdPackage::writeFolder(const QString& path, Error* error) const
         [&](const QString& folder, Error* failure) {
             // Names come from documents: keep them inside the folder.
             const auto writeFile = [&](const QString& name, const QByteArray& contents) {
-                return SafeWrite::writeFile(QDir(folder).filePath(QFileInfo(name).fileName()),
+                return SafeWrite::createFile(QDir(folder).filePath(QFileInfo(name).fileName()),
                     contents, description, failure);
             };
             if (!writeFile(TextFileName, m_rtf))
