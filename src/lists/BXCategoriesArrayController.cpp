@@ -1222,30 +1222,12 @@ ManagedObjectPtr BXCategoriesArrayController::categoryAt(int row) const
 
 namespace {
 
-BXManagedObjectsArrayController* listControllerOf(QObject* source)
-{
-    if (auto* table = qobject_cast<BXTableView*>(source))
-        return dynamic_cast<BXManagedObjectsArrayController*>(table->delegate());
-    if (auto* outline = qobject_cast<BXOutlineView*>(source)) {
-        if (auto* model = qobject_cast<BXCategoriesOutlineModel*>(outline->model()))
-            return model->controller();
-    }
-    return nullptr;
-}
-
-ManagedObjectContext* contextOf(const BXManagedObjectsArrayController* controller)
-{
-    if (const auto* categories = dynamic_cast<const BXCategoriesArrayController*>(controller))
-        return categories->managedObjectContext();
-    const auto& arranged = controller->arrangedObjects();
-    return arranged.isEmpty() ? nullptr : arranged.first()->managedObjectContext();
-}
-
 // The dragged objects: those the drag captured when it did, still alive, else the rows of the
 // source that are in range.
 Objects draggedObjects(const QMimeData* data, const BXManagedObjectsArrayController* source)
 {
-    return BXPasteboardNoteRow::draggedObjects(data, contextOf(source), source->arrangedObjects());
+    return BXPasteboardNoteRow::draggedObjects(
+        data, source->managedObjectContext(), source->arrangedObjects());
 }
 
 // Local paths of the dropped files, links left out; a path whose link state cannot be read
@@ -1306,14 +1288,14 @@ DropValidation BXCategoriesArrayController::validateDrop(const DropInfo& info) c
     const ManagedObjectPtr target = categoryAt(r);
     const bool calculated = isCalculatedCategory(target);
     const bool allNotes = target && target == m_allNotes;
-    BXManagedObjectsArrayController* source = listControllerOf(info.source());
+    BXManagedObjectsArrayController* source = draggingSourceController(info.source());
     DropValidation result;
     if (source == this) {
         if (isBuiltInCategory(target))
             return DropValidation::refused();
         result = DropValidation(Qt::MoveAction, r, DropPosition::Above, false);
     } else if (source) {
-        const bool external = contextOf(source) != m_context;
+        const bool external = source->managedObjectContext() != m_context;
         const bool fromSidebar = dynamic_cast<BXCategoriesArrayController*>(source) != nullptr;
         if (!external) {
             // Notes join a category, so there must be one at the row.
@@ -1353,7 +1335,7 @@ bool BXCategoriesArrayController::acceptDrop(const DropInfo& info)
     if (!validation.isValid())
         return false;
     const QMimeData* data = info.mimeData();
-    BXManagedObjectsArrayController* source = listControllerOf(info.source());
+    BXManagedObjectsArrayController* source = draggingSourceController(info.source());
     if (source && data && data->hasFormat(BXPasteboardNoteRow::RowIndexesType))
         return acceptDroppedIndexes(draggedObjects(data, source), source, validation.row(),
             validation.position(), info.modifiers());
@@ -1392,7 +1374,7 @@ bool BXCategoriesArrayController::acceptDroppedIndexes(const Objects& dropped,
 {
     if (dropped.isEmpty())
         return false;
-    const bool external = contextOf(source) != m_context;
+    const bool external = source->managedObjectContext() != m_context;
     if (!askDelegate(row, position, external, int(dropped.size())))
         return false;
     const bool option = modifiers & Qt::AltModifier;

@@ -49,7 +49,7 @@ public:
     explicit BXCategoriesArrayController(QObject* parent = nullptr);
     ~BXCategoriesArrayController() override;
 
-    platform::ManagedObjectContext* managedObjectContext() const { return m_context; }
+    platform::ManagedObjectContext* managedObjectContext() const override { return m_context; }
     // Not owned; must outlive the controller or be cleared first.
     void setManagedObjectContext(platform::ManagedObjectContext* context);
 

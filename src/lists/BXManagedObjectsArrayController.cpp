@@ -1,5 +1,11 @@
 #include "BXManagedObjectsArrayController.h"
 
+#include "BXCategoriesArrayController.h"
+#include "BXCategoriesOutlineModel.h"
+#include "BXOutlineView.h"
+#include "BXTableView.h"
+#include "BXTableViewDelegate.h"
+
 using namespace platform;
 
 bool BXManagedObjectsArrayController::indexValid(int index) const
@@ -44,4 +50,22 @@ QList<platform::ManagedObjectID> BXManagedObjectsArrayController::arrangedObject
             ids.append(arrangedObjects().at(row)->objectID());
     }
     return ids;
+}
+
+ManagedObjectContext* BXManagedObjectsArrayController::managedObjectContext() const
+{
+    return arrangedObjects().isEmpty() ? nullptr
+                                       : arrangedObjects().first()->managedObjectContext();
+}
+
+BXManagedObjectsArrayController* BXManagedObjectsArrayController::draggingSourceController(
+    QObject* source)
+{
+    if (auto* table = qobject_cast<BXTableView*>(source))
+        return dynamic_cast<BXManagedObjectsArrayController*>(table->delegate());
+    if (auto* outline = qobject_cast<BXOutlineView*>(source)) {
+        if (auto* model = qobject_cast<BXCategoriesOutlineModel*>(outline->model()))
+            return model->controller();
+    }
+    return nullptr;
 }

@@ -5,6 +5,10 @@
 #include <QList>
 #include <QUrl>
 
+namespace platform {
+class ManagedObjectContext;
+}
+
 // The array controller of the lists with a few questions about its arranged and selected
 // managed objects. Main thread only.
 class BXManagedObjectsArrayController : public platform::ArrayController {
@@ -25,4 +29,11 @@ public:
     bool selectionIsContiguous() const;
     // Removes every arranged object from the content.
     virtual void deleteArrangedObjects();
+    // The context of the listed objects: that of the first arranged one, unless a subclass
+    // knows its own.
+    virtual platform::ManagedObjectContext* managedObjectContext() const;
+
+    // The list a drag started from: the controller of a list's table or of the sidebar's
+    // outline; null for any other source.
+    static BXManagedObjectsArrayController* draggingSourceController(QObject* source);
 };

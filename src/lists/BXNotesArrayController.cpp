@@ -1,5 +1,6 @@
 #include "BXNotesArrayController.h"
 
+#include "BXCategoriesArrayController.h"
 #include "BXNotesArraySortDescriptor.h"
 #include "BXNotesDateFormatter.h"
 #include "BXNotesListCategories.h"
@@ -27,18 +28,37 @@
 #include "platform/foundation/UserDefaults.h"
 #include "ui/BXGlobalConstants.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMutexLocker>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QWidget>
+
+// Outside any namespace, as the resource system requires.
+static void initListIcons()
+{
+    Q_INIT_RESOURCE(listicons);
+}
 
 using namespace platform;
 
 namespace {
+
+// Our own drawing of a note, shown beside a dragged row.
+QIcon noteIcon()
+{
+    static const bool ready = (initListIcons(), true);
+    (void)ready;
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/Note.png"));
+    icon.addFile(QStringLiteral(":/icons/Note@2x.png"));
+    return icon;
+}
 
 bool isNote(const ManagedObjectPtr& object)
 {
@@ -286,11 +306,30 @@ void BXNotesArrayController::noteValueChanged(ManagedObject* object, const QStri
     }
     // Re-sorting waits for the edit to finish; while a search is applied it would fight it.
     if (!m_filtering) {
-        Scheduler::current().schedule(0, [self] {
-            if (self)
-                self->rearrangeObjects();
-        });
+        const bool scheduled = !m_retitled.isEmpty();
+        m_retitled.insert(note);
+        if (!scheduled) {
+            Scheduler::current().schedule(0, [self] {
+                if (self)
+                    self->rearrangeRetitledNotes();
+            });
+        }
     }
+}
+
+void BXNotesArrayController::rearrangeRetitledNotes()
+{
+    const QSet<const ManagedObject*> retitled = std::exchange(m_retitled, {});
+    // One note finds its new place among the others; several move relative to each other.
+    if (retitled.size() != 1) {
+        rearrangeObjects();
+        return;
+    }
+    const ManagedObject* note = *retitled.cbegin();
+    const auto found = std::find_if(content().cbegin(), content().cend(),
+        [note](const ManagedObjectPtr& object) { return object.get() == note; });
+    if (found != content().cend())
+        rearrangeObject(*found);
 }
 
 bool BXNotesArrayController::isIncludedInFilter(const ManagedObjectPtr& note) const
@@ -476,13 +515,20 @@ bool BXNotesArrayController::filterNotes(
                 return false;
             }
             // The wrapper lets the match start and end on any line; the user's pattern keeps
-            // its own flags inside its group. The lazy lead tries the pattern from the start
-            // of the text instead of backing off from its end.
-            const QString pattern = QStringLiteral("(?s:.*?)(%1)(?s:.*)").arg(text);
+            // its own flags inside its group.
+            const QString pattern = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(text);
+            Error wrapError;
             predicate = Predicate::predicateWithFormat(
                 QStringLiteral("(trashFlag = NO AND (noteText MATCHES[cd] %@ OR noteName "
                                "MATCHES[cd] %@)) OR (self IN %@)"),
-                { pattern, pattern, QVariant::fromValue(m_included) });
+                { pattern, pattern, QVariant::fromValue(m_included) }, &wrapError);
+            // A pattern that runs past its group (an open \Q, a comment) is no search: without
+            // this the list would lose its filter and show every note, trashed ones included.
+            if (!predicate) {
+                BXGlobalConstants::regexValid(pattern, error);
+                UserInput::current().beep();
+                return false;
+            }
         }
     }
     const QList<ManagedObjectPtr> previous
@@ -736,11 +782,22 @@ bool BXNotesArrayController::canEditTags() const
     return true;
 }
 
-double BXNotesArrayController::titleColumnWidth(double contentWidth, int visibleDateColumns)
+double BXNotesArrayController::titleColumnWidth(
+    double contentWidth, int visibleDateColumns, double dateColumnWidth)
 {
     if (visibleDateColumns <= 0)
         return contentWidth - 3.6;
-    return std::max(contentWidth - (visibleDateColumns == 1 ? 103.6 : 203.6), 100.0);
+    const double dates = std::min(visibleDateColumns, 2) * std::max(dateColumnWidth, 100.0);
+    return std::max(contentWidth - 3.6 - dates, 100.0);
+}
+
+double BXNotesArrayController::dateColumnMinimumWidth() const
+{
+    const QWidget* table = tableView();
+    const QStyle* style = table ? table->style() : QApplication::style();
+    // The item delegate keeps this margin on both sides of a cell's text.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    return m_createdFormatter->styleWidths(dateColumnFont()).shortest + 2 * margin;
 }
 
 void BXNotesArrayController::awakeFromNib()
@@ -756,12 +813,21 @@ void BXNotesArrayController::awakeFromNib()
             table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             updateListScroller();
             table->setWordWrap(false);
-            // The date columns start with the style their width allows.
+            // Rows are dragged sideways; up and down the pointer selects them.
+            table->setDragEnabled(true);
+            table->setVerticalMotionCanBeginDrag(false);
+            table->setDragIcon(noteIcon());
+            // The date columns are never too narrow for the short dates, and start with the
+            // style their width allows.
+            const double dateMinimum = dateColumnMinimumWidth();
             for (const QString& identifier : { NoteCreatedColumn, NoteModifiedColumn }) {
                 const int column = table->columnWithIdentifier(identifier);
-                if (column >= 0)
-                    (identifier == NoteCreatedColumn ? m_createdFormatter : m_modifiedFormatter)
-                        ->updateForWidth(table->columnWidth(column), dateColumnFont());
+                if (column < 0)
+                    continue;
+                table->setColumnWidthLimits(
+                    column, dateMinimum, std::numeric_limits<double>::max());
+                (identifier == NoteCreatedColumn ? m_createdFormatter : m_modifiedFormatter)
+                    ->updateForWidth(table->columnWidth(column), dateColumnFont());
             }
             table->setAlternatingRowColors(
                 UserDefaults::standard().boolForKey(AlternateRowsInNotesListKey));
@@ -807,7 +873,8 @@ void BXNotesArrayController::updateListScroller()
     const int dateColumns = int(noteCreatedColumnVisible()) + int(noteModifiedColumnVisible());
     // The last date column takes what rounding leaves; alone, the title keeps its margin.
     table->horizontalHeader()->setStretchLastSection(dateColumns > 0);
-    table->setColumnWidth(titleColumn, titleColumnWidth(table->viewport()->width(), dateColumns));
+    table->setColumnWidth(titleColumn,
+        titleColumnWidth(table->viewport()->width(), dateColumns, dateColumnMinimumWidth()));
 }
 
 bool BXNotesArrayController::noteCreatedColumnVisible() const
@@ -1054,12 +1121,6 @@ bool BXNotesArrayController::writePromisedFile(
     return true;
 }
 
-BXNotesArrayController* BXNotesArrayController::dragSourceController(const DropInfo& info)
-{
-    const auto* table = qobject_cast<const BXTableView*>(info.source());
-    return table ? dynamic_cast<BXNotesArrayController*>(table->delegate()) : nullptr;
-}
-
 QList<QUrl> BXNotesArrayController::droppedFiles(const DropInfo& info, bool skipAliases)
 {
     QList<QUrl> files;
@@ -1080,7 +1141,7 @@ QList<QUrl> BXNotesArrayController::droppedFiles(const DropInfo& info, bool skip
 Qt::DropAction BXNotesArrayController::validateDrop(const DropInfo& info) const
 {
     if (info.source()) {
-        const BXNotesArrayController* source = dragSourceController(info);
+        const BXManagedObjectsArrayController* source = draggingSourceController(info.source());
         if (!source)
             return Qt::IgnoreAction;
         if (source->managedObjectContext() != m_context)
@@ -1097,15 +1158,36 @@ bool BXNotesArrayController::acceptDrop(const DropInfo& info)
     const QMimeData* data = info.mimeData();
     if (!data)
         return false;
-    BXNotesArrayController* source = dragSourceController(info);
+    BXManagedObjectsArrayController* source = draggingSourceController(info.source());
     if (source && data->hasFormat(BXPasteboardNoteRow::RowIndexesType)) {
-        // The notes the drag captured, wherever they stand now, less any deleted since.
-        const QList<ManagedObjectPtr> notes = BXPasteboardNoteRow::draggedObjects(
+        // The rows the drag captured, wherever they stand now, less any deleted since.
+        const QList<ManagedObjectPtr> dragged = BXPasteboardNoteRow::draggedObjects(
             data, source->managedObjectContext(), source->arrangedObjects());
-        const bool sameDocument = source->managedObjectContext() == m_context;
-        const QString name = notes.size() == 1
-            ? (sameDocument ? QStringLiteral("Duplicate Note") : QStringLiteral("Copy Note"))
-            : (sameDocument ? QStringLiteral("Duplicate Notes") : QStringLiteral("Copy Notes"));
+        QList<ManagedObjectPtr> notes;
+        QString name;
+        if (dynamic_cast<BXCategoriesArrayController*>(source)) {
+            // A note in two of the dragged categories is copied once.
+            QSet<const ManagedObject*> seen;
+            for (const ManagedObjectPtr& object : dragged) {
+                const auto category = asCategory(object);
+                if (!category)
+                    continue;
+                for (const ManagedObjectPtr& note : category->notes()) {
+                    if (!seen.contains(note.get()) && !note->isDeleted()) {
+                        seen.insert(note.get());
+                        notes << note;
+                    }
+                }
+            }
+            name = dragged.size() == 1 ? QStringLiteral("Copy Category Contents")
+                                       : QStringLiteral("Copy Categories Contents");
+        } else {
+            notes = dragged;
+            const bool sameDocument = source->managedObjectContext() == m_context;
+            name = notes.size() == 1
+                ? (sameDocument ? QStringLiteral("Duplicate Note") : QStringLiteral("Copy Note"))
+                : (sameDocument ? QStringLiteral("Duplicate Notes") : QStringLiteral("Copy Notes"));
+        }
         // Large copies finish later; the step is named and closed when they do.
         UndoManager* undo = m_context ? m_context->undoManager() : nullptr;
         if (undo)
@@ -1145,5 +1227,27 @@ void BXNotesArrayController::askToImportFiles(const QList<QUrl>& urls)
     alert.cancelButton = 1;
     if (AlertPresenter::current().runModal(alert).button != 0 || !delegate())
         return;
-    delegate()->tableArrayControllerImportNotesAtURLs(this, urls, selectedPlainCategories(), {});
+    QPointer<BXNotesArrayController> self(this);
+    delegate()->tableArrayControllerImportNotesAtURLs(
+        this, urls, selectedPlainCategories(), [self](const QList<ManagedObjectPtr>& made) {
+            if (made.isEmpty())
+                return;
+            // Late enough for the list to have taken the new notes in.
+            Scheduler::current().schedule(kImportedNotesSelectionDelay, [self, made] {
+                if (self)
+                    self->selectImportedNotes(made);
+            });
+        });
+}
+
+void BXNotesArrayController::selectImportedNotes(const QList<ManagedObjectPtr>& notes)
+{
+    // Notes a search hides, or deleted meanwhile, are left out.
+    QList<ManagedObjectPtr> listed;
+    for (const ManagedObjectPtr& note : notes) {
+        if (note && indexOfArrangedObject(note.get()) >= 0)
+            listed << note;
+    }
+    if (!listed.isEmpty())
+        selectObjects(listed, true);
 }

@@ -44,7 +44,7 @@ public:
     explicit BXNotesArrayController(QObject* parent = nullptr);
     ~BXNotesArrayController() override;
 
-    platform::ManagedObjectContext* managedObjectContext() const { return m_context; }
+    platform::ManagedObjectContext* managedObjectContext() const override { return m_context; }
     // Observes the context's changes so the list follows inserts, deletions and merges.
     void setManagedObjectContext(platform::ManagedObjectContext* context);
     BXNotesListCategories* categories() const { return m_categories; }
@@ -120,8 +120,12 @@ public:
     void unlinkAllNotes();
     bool canEditTags() const;
 
-    // Columns. The title column takes the width the visible date columns leave.
-    static double titleColumnWidth(double contentWidth, int visibleDateColumns);
+    // Columns. The title column takes the width the visible date columns leave, each of them
+    // `dateColumnWidth` wide (100, unless the short dates need more), and never less than 100.
+    static double titleColumnWidth(
+        double contentWidth, int visibleDateColumns, double dateColumnWidth = 100.0);
+    // The narrowest a date column may be: the short style's widest date and the cell margins.
+    double dateColumnMinimumWidth() const;
     void awakeFromNib() override;
     void updateListScroller();
     double lastTitleColumnWidth() const { return m_lastTitleColumnWidth; }
@@ -147,16 +151,19 @@ public:
     void menuNeedsUpdate(QMenu* menu);
 
     // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
-    // rows of another document's notes list and files always as copies; rows of another list
-    // of this document never. Every accepted drop lands on the whole list.
+    // rows of another document's notes list, its sidebar's categories (their notes) and files
+    // always as copies; rows of another list of this document never. Every accepted drop
+    // lands on the whole list.
     Qt::DropAction validateDrop(const platform::DropInfo& info) const;
     bool acceptDrop(const platform::DropInfo& info);
     // Copies notes into the selected categories through the delegate; `completion` runs in
     // every case, also when nothing is copied.
     void importNotes(
         const QList<platform::ManagedObjectPtr>& notes, std::function<void()> completion);
-    // Asks whether to import the files, then hands them to the delegate.
+    // Asks whether to import the files, then hands them to the delegate; the notes it made are
+    // selected kImportedNotesSelectionDelay seconds after it reports them.
     void askToImportFiles(const QList<QUrl>& urls);
+    static constexpr double kImportedNotesSelectionDelay = 0.3;
 
     // Dragging out: each dragged note is promised as one file in the export type of the user
     // defaults ("Auto" decided per note), named after its title.
@@ -176,6 +183,10 @@ protected:
 private:
     void contextObjectsDidChange(const platform::Notification& notification);
     void noteValueChanged(platform::ManagedObject* note, const QString& key);
+    // Selects those of `notes` the list shows, scrolling to them.
+    void selectImportedNotes(const QList<platform::ManagedObjectPtr>& notes);
+    // Re-sorts after the title changes of this event: a move of one row for a single note.
+    void rearrangeRetitledNotes();
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
@@ -191,8 +202,6 @@ private:
         const QList<platform::ManagedObjectPtr>& notes, bool offerRemoval, bool foundNotes);
     QWidget* sheetWindow() const;
     QFont dateColumnFont() const;
-    // The notes list a drag started from, when it is one; null otherwise.
-    static BXNotesArrayController* dragSourceController(const platform::DropInfo& info);
     // The dropped files that are not symbolic links (aliases) and still exist.
     static QList<QUrl> droppedFiles(const platform::DropInfo& info, bool skipAliases);
     void setDateColumnVisible(const QString& identifier, bool visible);
@@ -205,6 +214,8 @@ private:
     std::shared_ptr<BXNote> m_emptyNote;
     QSet<const platform::ManagedObject*> m_lastSelectedCategories;
     QSet<const platform::ManagedObject*> m_watched;
+    // Notes whose title changed since the last re-sort.
+    QSet<const platform::ManagedObject*> m_retitled;
     bool m_ignoreObservation = false;
     bool m_filtering = false;
     bool m_refreshing = false;

@@ -77,6 +77,10 @@ BXNotesDateFormatter::StyleWidths BXNotesDateFormatter::measureStyleWidths(const
         return int(std::ceil(metrics.horizontalAdvance(stringFromDate(sample))));
     };
     StyleWidths widths;
+    // Local time, so that the hour keeps two digits whatever the zone.
+    const QDateTime widest(QDate(2000, 12, 20), QTime(22, 20, 20));
+    setDateStyle(Short);
+    widths.shortest = int(std::ceil(metrics.horizontalAdvance(stringFromDate(widest))));
     widths.medium = widthFor(Medium);
     widths.longStyle = widthFor(Long);
     widths.full = widthFor(Full);

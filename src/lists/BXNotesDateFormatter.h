@@ -14,11 +14,13 @@ class QFont;
 class BXNotesDateFormatter final {
 public:
     enum Style { Short = 1, Medium = 2, Long = 3, Full = 4 };
-    // The widths from which the medium, long and full styles fit, rounded up.
+    // The widths from which the medium, long and full styles fit, rounded up, and what the
+    // short style needs for its widest dates (two-digit month, day and hour).
     struct StyleWidths {
         int medium = 0;
         int longStyle = 0;
         int full = 0;
+        int shortest = 0;
     };
 
     // An empty locale is the process's default one.

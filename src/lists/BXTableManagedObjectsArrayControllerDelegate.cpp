@@ -24,7 +24,7 @@ BXTableManagedObjectsArrayControllerDelegate::tableArrayControllerCanHandleDropO
 
 bool BXTableManagedObjectsArrayControllerDelegate::tableArrayControllerImportNotesAtURLs(
     BXTableManagedObjectsArrayController*, const QList<QUrl>&, const std::optional<Notes>&,
-    const Completion&)
+    const ImportCompletion&)
 {
     return false;
 }

@@ -22,6 +22,8 @@ class BXTableManagedObjectsArrayControllerDelegate {
 public:
     using Notes = QList<platform::ManagedObjectPtr>;
     using Completion = std::function<void()>;
+    // Receives the notes an import made, none when it made none.
+    using ImportCompletion = std::function<void(QList<platform::ManagedObjectPtr>)>;
 
     virtual ~BXTableManagedObjectsArrayControllerDelegate() = default;
 
@@ -38,10 +40,11 @@ public:
         BXTableManagedObjectsArrayController* controller, int row, const QVariantMap& contextInfo);
 
     // The messages below answer whether they are implemented.
-    // Imports files as notes into `categories` (null: none given).
+    // Imports files as notes into `categories` (null: none given); `completion`, when given,
+    // runs on the main thread once the import is over, whatever it made.
     virtual bool tableArrayControllerImportNotesAtURLs(
         BXTableManagedObjectsArrayController* controller, const QList<QUrl>& urls,
-        const std::optional<Notes>& categories, const Completion& completion);
+        const std::optional<Notes>& categories, const ImportCompletion& completion);
     // Copies notes of another document into this document's `categories`.
     virtual bool tableArrayControllerImportNotes(BXTableManagedObjectsArrayController* controller,
         const Notes& notes, const Notes& categories, const Completion& completion);

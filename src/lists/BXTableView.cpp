@@ -5,6 +5,7 @@
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/ArrayControllerModel.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -347,13 +348,80 @@ void BXTableView::keyPressEvent(QKeyEvent* event)
 
 void BXTableView::mousePressEvent(QMouseEvent* event)
 {
-    m_clickedRow = indexAt(event->position().toPoint()).row();
+    m_pressPosition = event->position().toPoint();
+    m_clickedRow = indexAt(m_pressPosition).row();
     // A click below the rows would clear the selection; the user meant no row.
     if (m_clickedRow < 0 && selectionModel() && selectionModel()->hasSelection()) {
         event->accept();
         return;
     }
     QTableView::mousePressEvent(event);
+}
+
+bool BXTableView::motionBeginsDrag(const QPoint& motion, bool verticalMotionCanBeginDrag)
+{
+    if (motion.manhattanLength() <= QApplication::startDragDistance())
+        return false;
+    return verticalMotionCanBeginDrag || std::abs(motion.x()) > std::abs(motion.y());
+}
+
+void BXTableView::mouseMoveEvent(QMouseEvent* event)
+{
+    // The item view starts a drag on any motion from a selected row; here the direction
+    // decides, once the pointer has gone far enough to tell.
+    if (m_verticalMotionCanBeginDrag || !dragEnabled() || !(event->buttons() & Qt::LeftButton)
+        || state() == DraggingState || state() == DragSelectingState || state() == EditingState) {
+        QTableView::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint motion = event->position().toPoint() - m_pressPosition;
+    if (motion.manhattanLength() <= QApplication::startDragDistance()) {
+        event->accept();
+        return;
+    }
+    if (motionBeginsDrag(motion, false)) {
+        // The first pass arms the drag, the second, past the distance, starts it.
+        QTableView::mouseMoveEvent(event);
+        if (state() == DraggingState)
+            QTableView::mouseMoveEvent(event);
+        return;
+    }
+    // Up or down: rows are selected from the pressed one, as without dragging.
+    setDragEnabled(false);
+    QTableView::mouseMoveEvent(event);
+    setDragEnabled(true);
+}
+
+QPixmap BXTableView::dragPixmap(int row) const
+{
+    if (!model() || row < 0 || row >= model()->rowCount(rootIndex()))
+        return {};
+    int column = 0;
+    while (column < model()->columnCount(rootIndex()) && isColumnHidden(column))
+        ++column;
+    const QRect cell
+        = visualRect(model()->index(row, column, rootIndex())).intersected(viewport()->rect());
+    const QPixmap label = cell.isEmpty() ? QPixmap() : viewport()->grab(cell);
+    const QSize iconSize(16, 16);
+    const qreal ratio = devicePixelRatioF();
+    const QPixmap icon = m_dragIcon.isNull() ? QPixmap() : m_dragIcon.pixmap(iconSize, ratio);
+    // Icon, a gap of 5, then the cell, both centred on one line.
+    const int gap = icon.isNull() || label.isNull() ? 0 : 5;
+    const int iconWidth = icon.isNull() ? 0 : iconSize.width();
+    const QSize size(iconWidth + gap + cell.width(), std::max(iconSize.height(), cell.height()));
+    if (size.isEmpty())
+        return {};
+    QPixmap image(size * ratio);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    if (!icon.isNull())
+        painter.drawPixmap(QPoint(0, (size.height() - iconSize.height()) / 2), icon);
+    if (!label.isNull()) {
+        painter.setOpacity(0.8);
+        painter.drawPixmap(QPoint(iconWidth + gap, (size.height() - cell.height()) / 2), label);
+    }
+    return image;
 }
 
 void BXTableView::wheelEvent(QWheelEvent* event)
@@ -493,6 +561,18 @@ void BXTableView::startDrag(Qt::DropActions supportedActions)
     // The window system may delete the drag while it runs.
     const QPointer<QDrag> drag = new QDrag(this);
     drag->setMimeData(dragData);
+    const int grabbed = indexAt(m_pressPosition).row();
+    const QPixmap image = dragPixmap(grabbed >= 0 ? grabbed : rows.firstIndex());
+    if (!image.isNull()) {
+        drag->setPixmap(image);
+        // Held where the row was grabbed, beside the icon.
+        const int rowTop = rowViewportPosition(grabbed >= 0 ? grabbed : rows.firstIndex());
+        const int iconWidth = m_dragIcon.isNull() ? 0 : 16 + 5;
+        drag->setHotSpot(QPoint(std::clamp(iconWidth + m_pressPosition.x(), 0,
+                                    int(image.deviceIndependentSize().width())),
+            std::clamp(
+                m_pressPosition.y() - rowTop, 0, int(image.deviceIndependentSize().height()))));
+    }
     const Qt::DropAction reported = drag->exec(supportedActions, defaultDropAction());
     // The target is known only for a drop in this process; a drag that is gone counts as
     // dropped outside, which changes no note.

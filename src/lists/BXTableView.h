@@ -5,7 +5,9 @@
 #include "platform/controllers/DropValidation.h"
 #include "platform/controllers/Responder.h"
 
+#include <QIcon>
 #include <QList>
+#include <QPixmap>
 #include <QPointer>
 #include <QTableView>
 
@@ -66,6 +68,17 @@ public:
 
     void setModel(QAbstractItemModel* model) override;
 
+    // Whether a drag of rows may start with a mostly vertical motion; when not, such a motion
+    // selects rows and only a mostly sideways one, past the start distance, drags them.
+    bool verticalMotionCanBeginDrag() const { return m_verticalMotionCanBeginDrag; }
+    void setVerticalMotionCanBeginDrag(bool can) { m_verticalMotionCanBeginDrag = can; }
+    // Whether the pointer's `motion` since the press starts a drag of rows.
+    static bool motionBeginsDrag(const QPoint& motion, bool verticalMotionCanBeginDrag);
+    // Shown beside the grabbed row while rows are dragged; none by default.
+    void setDragIcon(const QIcon& icon) { m_dragIcon = icon; }
+    // What a drag grabbed at `row` shows: the drag icon, then the row's first visible cell.
+    QPixmap dragPixmap(int row) const;
+
     // The row of the latest click, -1 when it hit no row.
     int clickedRow() const { return m_clickedRow; }
     bool isEditingCell() const { return state() == EditingState; }
@@ -89,6 +102,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -118,5 +132,8 @@ private:
     bool m_applyingWidth = false;
     bool m_columnsChanging = false;
     int m_clickedRow = -1;
+    QPoint m_pressPosition;
+    bool m_verticalMotionCanBeginDrag = true;
+    QIcon m_dragIcon;
     platform::DropValidation m_drop;
 };

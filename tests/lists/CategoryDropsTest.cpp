@@ -47,7 +47,8 @@ public:
         return true;
     }
     bool tableArrayControllerImportNotesAtURLs(BXTableManagedObjectsArrayController*,
-        const QList<QUrl>& urls, const std::optional<Notes>& categories, const Completion&) override
+        const QList<QUrl>& urls, const std::optional<Notes>& categories,
+        const ImportCompletion&) override
     {
         imports.append({ urls, categories.value_or(Notes()) });
         return true;

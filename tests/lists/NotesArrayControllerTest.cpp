@@ -10,6 +10,7 @@
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/predicate/PredicateArchiving.h"
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeUserInput.h"
@@ -156,13 +157,17 @@ TEST_F(NotesArrayControllerTest, SearchFormsAndTheLiveSet)
     EXPECT_EQ(controller.filterPredicate(), predicate);
     EXPECT_EQ(listed(), QStringList({ "Groceries", "Numbers" }));
 
-    // An invalid pattern beeps and keeps the filter in force.
-    Error error;
-    const int beeps = input.beepCount();
-    EXPECT_FALSE(controller.filterNotes(QStringLiteral("(unclosed"), 0, true, &error));
-    EXPECT_FALSE(error.isNull());
-    EXPECT_EQ(input.beepCount(), beeps + 1);
-    EXPECT_EQ(controller.filterPredicate(), predicate);
+    // An invalid pattern beeps and keeps the filter in force; so does one that is valid alone
+    // but runs past its place in the search (a quote left open).
+    for (const QString& pattern : { QStringLiteral("(unclosed"), QStringLiteral("\\Qopen") }) {
+        SCOPED_TRACE(pattern.toStdString());
+        Error error;
+        const int beeps = input.beepCount();
+        EXPECT_FALSE(controller.filterNotes(pattern, 0, true, &error));
+        EXPECT_FALSE(error.isNull());
+        EXPECT_EQ(input.beepCount(), beeps + 1);
+        EXPECT_EQ(controller.filterPredicate(), predicate);
+    }
 }
 
 TEST_F(NotesArrayControllerTest, SearchKeepsTheSelectionOrFallsBackToTheFirstRow)
@@ -483,11 +488,14 @@ TEST_F(NotesArrayControllerTest, SortDescriptorsArchiveUnderTheirOwnClass)
 {
     const QList<SortDescriptor> custom { SortDescriptor(BXNote::NoteModifiedKey, false),
         SortDescriptor(BXNote::NoteTitleKey, true, QStringLiteral("localizedCompare:")) };
-    EXPECT_EQ(BXNotesArraySortDescriptor::unarchivedSortDescriptors(
-                  BXNotesArraySortDescriptor::archivedData(custom)),
-        custom);
+    const QByteArray archived = BXNotesArraySortDescriptor::archivedData(custom);
+    EXPECT_TRUE(archived.contains("BXNotesArraySortDescriptor"));
+    EXPECT_EQ(BXNotesArraySortDescriptor::unarchivedSortDescriptors(archived), custom);
+    // Plain sort descriptors are another class, which the list's sort does not accept.
+    registerPredicateArchiving();
     const QList<QByteArray> unusable { QByteArray(), QByteArray("garbage"),
         Archiver::archivedData(QVariantList { QStringLiteral("noteTitle") }),
+        Archiver::archivedData(QVariantList { QVariant::fromValue(custom.first()) }),
         BXNotesArraySortDescriptor::archivedData({}) };
     for (const QByteArray& data : unusable) {
         SCOPED_TRACE(data.toHex().toStdString());

@@ -55,9 +55,11 @@ public:
         return true;
     }
     bool tableArrayControllerImportNotesAtURLs(BXTableManagedObjectsArrayController*,
-        const QList<QUrl>& urls, const std::optional<Notes>&, const Completion&) override
+        const QList<QUrl>& urls, const std::optional<Notes>&,
+        const ImportCompletion& completion) override
     {
         imported = urls;
+        importCompletion = completion;
         return true;
     }
     // Writes "exported 0.txt", "exported 1.txt"... into the folder, or, with `reportsFiles` off,
@@ -79,6 +81,7 @@ public:
     }
     ManagedObjectContext* context;
     QList<QUrl> imported;
+    ImportCompletion importCompletion;
     bool reportsFiles = true;
 };
 
@@ -216,6 +219,24 @@ TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
     ASSERT_FALSE(presenter.shown().empty());
     EXPECT_EQ(presenter.shown().back().alert.buttonTitles,
         QStringList({ QStringLiteral("Import"), QStringLiteral("Cancel") }));
+
+    // The notes the import made are selected a moment after it reports them; none, nothing.
+    ASSERT_TRUE(importer.importCompletion);
+    controller.setSelectionIndex(0);
+    const QList<ManagedObjectPtr> selected = controller.selectedObjects();
+    importer.importCompletion({});
+    scheduler.advance(1.0);
+    EXPECT_EQ(controller.selectedObjects(), selected);
+    const QList<ManagedObjectPtr> made { note(QStringLiteral("Imported A")),
+        note(QStringLiteral("Imported B")) };
+    for (const ManagedObjectPtr& imported : made)
+        home->addRelatedObject(BXCategory::NotesKey, imported);
+    context.processPendingChanges();
+    importer.importCompletion(made);
+    scheduler.advance(BXNotesArrayController::kImportedNotesSelectionDelay - 0.01);
+    EXPECT_EQ(controller.selectedObjects(), selected);
+    scheduler.advance(0.01);
+    EXPECT_EQ(controller.selectedObjects(), made);
 }
 
 TEST_F(NotesDropTest, CopiesAreOneNamedStepWhenEverTheyFinish)

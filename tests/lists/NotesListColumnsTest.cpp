@@ -80,6 +80,7 @@ TEST(NotesListLayout, TitleColumnTakesWhatTheDateColumnsLeave)
         double width;
         int dateColumns;
         double expected;
+        double dateWidth = 100;
     } cases[] = {
         { 500, 0, 496.4 },
         { 150, 0, 146.4 },
@@ -87,11 +88,15 @@ TEST(NotesListLayout, TitleColumnTakesWhatTheDateColumnsLeave)
         { 150, 1, 100 },
         { 500, 2, 296.4 },
         { 250, 2, 100 },
+        // Date columns that need more than 100 take it from the title.
+        { 500, 2, 256.4, 120 },
+        { 500, 1, 396.4, 80 },
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(std::to_string(item.width) + " with " + std::to_string(item.dateColumns));
         EXPECT_DOUBLE_EQ(
-            BXNotesArrayController::titleColumnWidth(item.width, item.dateColumns), item.expected);
+            BXNotesArrayController::titleColumnWidth(item.width, item.dateColumns, item.dateWidth),
+            item.expected);
     }
 }
 
@@ -149,12 +154,13 @@ TEST_F(NotesListColumnsTest, DateColumnsShareTheWidthWithTheTitle)
     EXPECT_DOUBLE_EQ(table.columnWidth(title), table.viewport()->width() - 3.6);
     controller.setNoteModifiedColumnVisible(true);
     EXPECT_TRUE(controller.noteModifiedColumnVisible());
+    const double dateMinimum = controller.dateColumnMinimumWidth();
     EXPECT_DOUBLE_EQ(table.columnWidth(title),
-        BXNotesArrayController::titleColumnWidth(table.viewport()->width(), 1));
+        BXNotesArrayController::titleColumnWidth(table.viewport()->width(), 1, dateMinimum));
     controller.toggleNoteCreatedColumn();
     EXPECT_TRUE(controller.noteCreatedColumnVisible());
     EXPECT_DOUBLE_EQ(table.columnWidth(title),
-        BXNotesArrayController::titleColumnWidth(table.viewport()->width(), 2));
+        BXNotesArrayController::titleColumnWidth(table.viewport()->width(), 2, dateMinimum));
 }
 
 TEST_F(NotesListColumnsTest, SortColumnAndHeaderClicks)
@@ -196,9 +202,32 @@ TEST_F(NotesListColumnsTest, SortColumnAndHeaderClicks)
     screenshot(QStringLiteral("noteslist-wide.png"));
     table.resize(330, 300);
     controller.updateListScroller();
-    table.setColumnWidth(created, 100);
+    table.setColumnWidth(created, 60);
     EXPECT_EQ(controller.createdDateFormatter().dateStyle(), BXNotesDateFormatter::Short);
+    // However narrow, a date column holds the widest short date with the cell's margins.
+    const QString widest = controller.createdDateFormatter().stringFromDate(
+        QDateTime(QDate(2026, 12, 27), QTime(22, 47)));
+    EXPECT_GE(table.horizontalHeader()->sectionSize(created),
+        QFontMetrics(table.font()).horizontalAdvance(widest) + 4);
     screenshot(QStringLiteral("noteslist-narrow.png"));
+}
+
+TEST_F(NotesListColumnsTest, DraggedRowShowsTheNoteIconBesideIt)
+{
+    table.show();
+    QCoreApplication::processEvents();
+    const QPixmap image = table.dragPixmap(1);
+    ASSERT_FALSE(image.isNull());
+    const QRect cell = table.visualRect(model.index(1, 0));
+    EXPECT_EQ(image.deviceIndependentSize().toSize(),
+        QSize(16 + 5 + cell.width(), std::max(16, cell.height())));
+    const QImage pixels = image.toImage();
+    EXPECT_GT(
+        pixels.pixelColor(QPoint(8, pixels.height() / 2) * image.devicePixelRatio()).alpha(), 0)
+        << "the icon is drawn";
+    EXPECT_TRUE(table.dragPixmap(-1).isNull());
+    pixels.save(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/noteslist-drag-image.png"));
 }
 
 TEST_F(NotesListColumnsTest, ContextMenuFollowsTheClickedRow)

@@ -154,16 +154,65 @@ IndexSet ArrayController::selectionAfterArranging(const QList<ManagedObjectPtr>&
     return indexes;
 }
 
+std::vector<ArrayController::SortValue> ArrayController::sortValues(
+    const ManagedObjectPtr& object) const
+{
+    std::vector<SortValue> values;
+    values.reserve(size_t(m_sortDescriptors.size()));
+    appendSortValues(object, values);
+    return values;
+}
+
+void ArrayController::appendSortValues(
+    const ManagedObjectPtr& object, std::vector<SortValue>& values) const
+{
+    // Strings become collation keys, so that comparing two objects is a byte comparison.
+    for (const SortDescriptor& descriptor : m_sortDescriptors) {
+        SortValue sortValue;
+        const QString& key = descriptor.key();
+        QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
+            ? Expression::valueForKeyPath(QVariant::fromValue(KeyValueRef(object)), key)
+            : object->valueForKey(key);
+        if (ValueComparison::isString(value)) {
+            sortValue.isString = true;
+            sortValue.key = ValueComparison::sortKey(value.toString(), descriptor.collation());
+        } else {
+            sortValue.value = std::move(value);
+        }
+        values.push_back(std::move(sortValue));
+    }
+}
+
+int ArrayController::compareArranged(const ManagedObject& left, const SortValue* leftValues,
+    const ManagedObject& right, const SortValue* rightValues) const
+{
+    if (m_leadingRule) {
+        if (const int rule = m_leadingRule(left, right))
+            return rule;
+    }
+    for (qsizetype i = 0; i < m_sortDescriptors.size(); ++i) {
+        const SortValue& a = leftValues[i];
+        const SortValue& b = rightValues[i];
+        const SortDescriptor& descriptor = m_sortDescriptors.at(i);
+        int result = 0;
+        if (a.isString && b.isString) {
+            result = a.key.compare(b.key);
+            if (!descriptor.ascending())
+                result = -result;
+        } else {
+            result = descriptor.compareValues(a.isString ? QVariant(QString()) : a.value,
+                b.isString ? QVariant(QString()) : b.value);
+        }
+        if (result != 0)
+            return result;
+    }
+    return 0;
+}
+
 QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     const QList<ManagedObjectPtr>& objects) const
 {
-    // Each sort value is read once; strings become collation keys, so that comparing two
-    // objects is a byte comparison. Indexes are sorted, not the values.
-    struct SortValue {
-        QVariant value;
-        QByteArray key;
-        bool isString = false;
-    };
+    // Each sort value is read once; indexes are sorted, not the values.
     const size_t keyCount = size_t(m_sortDescriptors.size());
     std::vector<ManagedObjectPtr> kept;
     std::vector<SortValue> values;
@@ -172,54 +221,20 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     for (const ManagedObjectPtr& object : objects) {
         if (!object)
             continue;
-        const KeyValueRef ref = object;
         // The filter is read now, so a list it holds counts with its members of this moment.
-        if (m_filter && !m_filter->evaluateWithObject(ref))
+        if (m_filter && !m_filter->evaluateWithObject(KeyValueRef(object)))
             continue;
         kept.push_back(object);
-        for (const SortDescriptor& descriptor : m_sortDescriptors) {
-            SortValue sortValue;
-            const QString& key = descriptor.key();
-            QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
-                ? Expression::valueForKeyPath(QVariant::fromValue(ref), key)
-                : object->valueForKey(key);
-            if (ValueComparison::isString(value)) {
-                sortValue.isString = true;
-                sortValue.key = ValueComparison::sortKey(value.toString(), descriptor.collation());
-            } else {
-                sortValue.value = std::move(value);
-            }
-            values.push_back(std::move(sortValue));
-        }
+        appendSortValues(object, values);
     }
     std::vector<int> order(kept.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
     if (m_leadingRule || keyCount > 0) {
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            if (m_leadingRule) {
-                const int rule = m_leadingRule(*kept[size_t(a)], *kept[size_t(b)]);
-                if (rule != 0)
-                    return rule < 0;
-            }
-            for (size_t i = 0; i < keyCount; ++i) {
-                const SortValue& left = values[size_t(a) * keyCount + i];
-                const SortValue& right = values[size_t(b) * keyCount + i];
-                const SortDescriptor& descriptor = m_sortDescriptors.at(qsizetype(i));
-                int result = 0;
-                if (left.isString && right.isString) {
-                    result = left.key.compare(right.key);
-                    if (!descriptor.ascending())
-                        result = -result;
-                } else {
-                    result
-                        = descriptor.compareValues(left.isString ? QVariant(QString()) : left.value,
-                            right.isString ? QVariant(QString()) : right.value);
-                }
-                if (result != 0)
-                    return result < 0;
-            }
-            return false;
+            return compareArranged(*kept[size_t(a)], values.data() + size_t(a) * keyCount,
+                       *kept[size_t(b)], values.data() + size_t(b) * keyCount)
+                < 0;
         });
     }
     QList<ManagedObjectPtr> arranged;
@@ -227,6 +242,57 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     for (int index : order)
         arranged.append(kept[size_t(index)]);
     return arranged;
+}
+
+void ArrayController::rearrangeObject(const ManagedObjectPtr& object)
+{
+    if (!object)
+        return;
+    const qsizetype contentIndex = m_content.indexOf(object);
+    if (contentIndex < 0)
+        return;
+    const int from = indexOfArrangedObject(object.get());
+    const bool passes = !m_filter || m_filter->evaluateWithObject(KeyValueRef(object));
+    if (passes != (from >= 0)) {
+        rearrangeObjects();
+        return;
+    }
+    if (from < 0)
+        return;
+    // The others keep their order, so the object's place is found by halving, with ties
+    // going by content order as in a full arrangement.
+    const std::vector<SortValue> values = sortValues(object);
+    const auto before = [&](const ManagedObjectPtr& other) {
+        const int order = compareArranged(*object, values.data(), *other, sortValues(other).data());
+        if (order != 0)
+            return order < 0;
+        return contentIndex < m_content.indexOf(other);
+    };
+    int low = 0;
+    int high = int(m_arranged.size()) - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const int probe = middle < from ? middle : middle + 1;
+        if (before(m_arranged.at(probe)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    const int to = low;
+    if (to == from)
+        return;
+    const QList<ManagedObjectPtr> selected
+        = m_preservesSelection ? selectedObjects() : QList<ManagedObjectPtr>();
+    emit arrangedObjectAboutToMove(from, to);
+    m_arranged.move(from, to);
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i)
+        m_arrangedIndex.insert(m_arranged.at(i).get(), i);
+    const IndexSet indexes = selectionAfterArranging(selected);
+    const bool selectionDiffers = indexes != m_selection;
+    m_selection = indexes;
+    emit arrangedObjectMoved(from, to);
+    if (selectionDiffers)
+        emit selectionChanged();
 }
 
 void ArrayController::setAutomaticallyRearrangesObjects(bool on)

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -57,6 +58,10 @@ public:
     // Filters and sorts the content again; the selected objects stay selected when
     // preservesSelection() and still arranged.
     void rearrangeObjects();
+    // Puts one object whose filtered or sorted keys changed where a full rearrangement would,
+    // the others being unchanged: a move of one row when it stays arranged, else a full
+    // rearrangement.
+    void rearrangeObject(const ManagedObjectPtr& object);
     // The arranged order `objects` would have under the current filter and sort.
     virtual QList<ManagedObjectPtr> arrangeObjects(const QList<ManagedObjectPtr>& objects) const;
 
@@ -127,6 +132,9 @@ signals:
     // Around a rearrangement: the arranged objects may be fewer, more or in another order.
     void arrangedObjectsAboutToBeRearranged();
     void arrangedObjectsRearranged();
+    // One arranged object moves from row `from` to row `to` (its row once moved).
+    void arrangedObjectAboutToMove(int from, int to);
+    void arrangedObjectMoved(int from, int to);
     // A key of an arranged object changed without moving it.
     void arrangedObjectChanged(int row, const QString& key);
     void selectionChanged();
@@ -141,6 +149,17 @@ private slots:
     void observedObjectChanged(const QString& key);
 
 private:
+    // An object's values of the sort descriptors' keys, ready to compare.
+    struct SortValue {
+        QVariant value;
+        QByteArray key;
+        bool isString = false;
+    };
+    std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
+    void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values) const;
+    // The leading rule, then the descriptors in turn: -1, 0 or 1.
+    int compareArranged(const ManagedObject& left, const SortValue* leftValues,
+        const ManagedObject& right, const SortValue* rightValues) const;
     void observe(const ManagedObjectPtr& object);
     void unobserve(const ManagedObjectPtr& object);
     void updateObservedKeys();

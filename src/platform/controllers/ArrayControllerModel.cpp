@@ -38,6 +38,17 @@ ArrayControllerModel::ArrayControllerModel(ArrayController* controller, QObject*
         m_changing = false;
         pushSelection();
     });
+    connect(
+        controller, &ArrayController::arrangedObjectAboutToMove, this, [this](int from, int to) {
+            m_changing = true;
+            // The destination counts rows before the move.
+            beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+        });
+    connect(controller, &ArrayController::arrangedObjectMoved, this, [this] {
+        endMoveRows();
+        m_changing = false;
+        pushSelection();
+    });
     connect(controller, &ArrayController::arrangedObjectsAboutToBeRearranged, this,
         &ArrayControllerModel::beginRearrangement);
     connect(controller, &ArrayController::arrangedObjectsRearranged, this,

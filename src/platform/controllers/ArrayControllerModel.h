@@ -10,7 +10,7 @@ namespace platform {
 
 // A flat item model over an ArrayController's arranged objects, for table views: one row per
 // arranged object, columns named by identifier and bound to keys. Follows the controller with
-// row inserts and removals, a layout change (persistent indexes moved to their objects' new
+// row inserts, removals and moves, a layout change (persistent indexes moved to their objects' new
 // rows) for a rearrangement, and a reset only for new content. Its selectionModel() and the
 // controller's selection are kept equal both ways without feeding back. Drag and drop is the
 // views' business. Main thread only; the controller must outlive it.

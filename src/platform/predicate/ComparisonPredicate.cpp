@@ -46,43 +46,86 @@ int subjectOptions(int options)
     return options & ComparisonPredicate::DiacriticInsensitive;
 }
 
+// A pattern compiled for evaluation. "(?s:.*)(p)(?s:.*)" asks whether `p` matches anywhere,
+// across lines; matched whole, the leading run backtracks over the entire text for every
+// subject, so it is evaluated as a search for "(p)" instead. When `p` compiles on its own, the
+// wrapped pattern is exactly those three parts (a `p` that could swallow the closing
+// parenthesis, with an open \Q or a comment, leaves the wrapper unbalanced), and the group's
+// matches anywhere are the wrapped pattern's whole matches; the group keeps the numbering of
+// back references.
+struct CompiledPattern {
+    std::shared_ptr<RegularExpression> expression;
+    bool searchAnywhere = false;
+};
+
+CompiledPattern compilePattern(const QString& pattern, bool caseInsensitive, Error* error)
+{
+    static const QString lead = QStringLiteral("(?s:.*)(");
+    static const QString tail = QStringLiteral(")(?s:.*)");
+    CompiledPattern compiled;
+    compiled.expression = RegularExpression::compile(pattern, caseInsensitive, error);
+    if (compiled.expression && pattern.size() >= lead.size() + tail.size()
+        && pattern.startsWith(lead) && pattern.endsWith(tail)) {
+        const QString middle = pattern.mid(lead.size(), pattern.size() - lead.size() - tail.size());
+        auto search = RegularExpression::compile(
+            QLatin1Char('(') + middle + QLatin1Char(')'), caseInsensitive);
+        if (search && RegularExpression::compile(middle, caseInsensitive)) {
+            compiled.expression = std::move(search);
+            compiled.searchAnywhere = true;
+        }
+    }
+    return compiled;
+}
+
+bool matchesPattern(const CompiledPattern& compiled, const QString& subject, Error* error)
+{
+    if (!compiled.searchAnywhere)
+        return compiled.expression->matchesWholeString(subject, error);
+    Error failure;
+    const bool found = compiled.expression->find(subject, 0, &failure).has_value();
+    return failure ? Error::set(error, failure) : found;
+}
+
 } // namespace
 
 ComparisonPredicate::ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op,
-    int options, Modifier modifier, std::shared_ptr<RegularExpression> pattern)
+    int options, Modifier modifier, std::shared_ptr<RegularExpression> pattern,
+    bool patternSearchesAnywhere)
     : m_left(std::move(left)),
       m_right(std::move(right)),
       m_operator(op),
       m_options(options),
       m_modifier(modifier),
-      m_pattern(std::move(pattern))
+      m_pattern(std::move(pattern)),
+      m_patternSearchesAnywhere(patternSearchesAnywhere)
 { }
 
 std::shared_ptr<ComparisonPredicate> ComparisonPredicate::create(ExpressionRef left,
     ExpressionRef right, Operator op, int options, Modifier modifier, Error* error)
 {
-    std::shared_ptr<RegularExpression> pattern;
+    CompiledPattern pattern;
     if (op == Operator::Matches && right->type() == Expression::Type::Constant
         && ValueComparison::isString(right->constantValue())) {
-        pattern = RegularExpression::compile(
+        pattern = compilePattern(
             ValueComparison::fold(right->constantValue().toString(), subjectOptions(options)),
             options & CaseInsensitive, error);
-        if (!pattern)
+        if (!pattern.expression)
             return nullptr;
     }
-    return std::shared_ptr<ComparisonPredicate>(new ComparisonPredicate(
-        std::move(left), std::move(right), op, options, modifier, std::move(pattern)));
+    return std::shared_ptr<ComparisonPredicate>(
+        new ComparisonPredicate(std::move(left), std::move(right), op, options, modifier,
+            std::move(pattern.expression), pattern.searchAnywhere));
 }
 
 bool ComparisonPredicate::matches(const QString& text, const QString& pattern, Error* error) const
 {
     const QString subject = ValueComparison::fold(text, subjectOptions(m_options));
     if (m_pattern)
-        return m_pattern->matchesWholeString(subject, error);
-    const auto compiled
-        = RegularExpression::compile(ValueComparison::fold(pattern, subjectOptions(m_options)),
+        return matchesPattern({ m_pattern, m_patternSearchesAnywhere }, subject, error);
+    const CompiledPattern compiled
+        = compilePattern(ValueComparison::fold(pattern, subjectOptions(m_options)),
             m_options & CaseInsensitive, error);
-    return compiled && compiled->matchesWholeString(subject, error);
+    return compiled.expression && matchesPattern(compiled, subject, error);
 }
 
 bool ComparisonPredicate::compareValues(
@@ -157,16 +200,17 @@ PredicateRef ComparisonPredicate::predicateWithSubstitutionVariables(
 {
     ExpressionRef left = m_left->withSubstitutionVariables(variables);
     ExpressionRef right = m_right->withSubstitutionVariables(variables);
-    std::shared_ptr<RegularExpression> pattern = m_pattern;
-    if (m_operator == Operator::Matches && !pattern && right->type() == Expression::Type::Constant
+    CompiledPattern pattern { m_pattern, m_patternSearchesAnywhere };
+    if (m_operator == Operator::Matches && !pattern.expression
+        && right->type() == Expression::Type::Constant
         && ValueComparison::isString(right->constantValue())) {
         // A pattern that arrives through a variable compiles now; a bad one fails at evaluation.
-        pattern = RegularExpression::compile(
+        pattern = compilePattern(
             ValueComparison::fold(right->constantValue().toString(), subjectOptions(m_options)),
-            m_options & CaseInsensitive);
+            m_options & CaseInsensitive, nullptr);
     }
-    return std::shared_ptr<ComparisonPredicate>(
-        new ComparisonPredicate(left, right, m_operator, m_options, m_modifier, pattern));
+    return std::shared_ptr<ComparisonPredicate>(new ComparisonPredicate(left, right, m_operator,
+        m_options, m_modifier, pattern.expression, pattern.searchAnywhere));
 }
 
 QString ComparisonPredicate::predicateFormat() const

@@ -56,7 +56,8 @@ public:
 
 private:
     ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op, int options,
-        Modifier modifier, std::shared_ptr<RegularExpression> pattern);
+        Modifier modifier, std::shared_ptr<RegularExpression> pattern,
+        bool patternSearchesAnywhere);
 
     bool matches(const QString& text, const QString& pattern, Error* error) const;
 
@@ -67,6 +68,8 @@ private:
     Modifier m_modifier;
     // The compiled pattern when the right side is a constant string.
     std::shared_ptr<RegularExpression> m_pattern;
+    // Whether m_pattern is searched for anywhere rather than matched against the whole string.
+    bool m_patternSearchesAnywhere = false;
 };
 
 } // namespace platform

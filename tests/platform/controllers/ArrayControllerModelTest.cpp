@@ -281,4 +281,51 @@ TEST_F(ArrayControllerModelTest, RandomChangesAgreeWithAPlainReference)
     }
 }
 
+TEST_F(ArrayControllerModelTest, MovingOneChangedObjectEqualsAFullRearrangement)
+{
+    QRandomGenerator random(7122026);
+    const QStringList words { "apple", "Apple", "banana", "cherry", "" };
+    const QString trash = QStringLiteral("trashFlag");
+    QList<ManagedObjectPtr> notes;
+    for (int i = 0; i < 40; ++i) {
+        notes << makeNote(words.at(random.bounded(words.size())), random.bounded(6));
+        notes.last()->setValue(random.bounded(5) == 0, trash);
+    }
+    controller.setContent(notes);
+    controller.setLeadingOrderRule(
+        [trash](const ManagedObject& left, const ManagedObject& right) {
+            return int(left.valueForKey(trash).toBool()) - int(right.valueForKey(trash).toBool());
+        },
+        { trash });
+    controller.setSortDescriptors(
+        { SortDescriptor(kTitle, true, QStringLiteral("localizedCaseInsensitiveCompare:")),
+            SortDescriptor(kRank, false) });
+    controller.setFilterPredicate(Predicate::predicateWithFormat(QStringLiteral("rank >= 1")));
+
+    for (int step = 0; step < 400; ++step) {
+        SCOPED_TRACE(step);
+        IndexSet rows;
+        for (int i = random.bounded(3); i > 0 && !controller.arrangedObjects().isEmpty(); --i)
+            rows.addIndex(random.bounded(int(controller.arrangedObjects().size())));
+        controller.setSelectionIndexes(rows);
+        const QList<ManagedObjectPtr> selected = controller.selectedObjects();
+        const ManagedObjectPtr note = notes.at(random.bounded(notes.size()));
+        // Mostly a new title; now and then a new rank, which may take it in or out of the list.
+        if (random.bounded(4) == 0)
+            note->setValue(qint64(random.bounded(6)), kRank);
+        else
+            note->setValue(words.at(random.bounded(words.size())), kTitle);
+        controller.rearrangeObject(note);
+        const QList<ManagedObjectPtr> full = controller.arrangeObjects(controller.content());
+        ASSERT_EQ(controller.arrangedObjects(), full);
+        ASSERT_EQ(modelObjects(), full);
+        for (const ManagedObjectPtr& object : selected) {
+            if (full.contains(object)) {
+                EXPECT_TRUE(controller.selectedObjects().contains(object));
+            }
+        }
+        ASSERT_EQ(viewSelectedRows(), controller.selectionIndexes().toList());
+    }
+}
+
 } // namespace

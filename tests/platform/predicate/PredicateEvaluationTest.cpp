@@ -1,8 +1,10 @@
 #include "TestObject.h"
 
+#include "platform/foundation/RegularExpression.h"
 #include "platform/predicate/ComparisonPredicate.h"
 #include "platform/predicate/Expression.h"
 #include "platform/predicate/Predicate.h"
+#include "platform/predicate/ValueComparison.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -241,6 +243,45 @@ TEST(PredicateEvaluation, RegularExpressionFailuresReachTheCaller)
     error = Error();
     EXPECT_FALSE(slow->evaluateWithObject(QString(40, QLatin1Char('a')) + "c", {}, &error));
     EXPECT_EQ(error.localizedFailureReason(), "U_REGEX_TIME_OUT");
+}
+
+// A pattern wrapped to match anywhere is searched for rather than matched whole; both ways
+// must answer alike, flags, anchors and back references included.
+TEST(PredicateEvaluation, WrappedPatternsAnswerAsTheirWholeMatch)
+{
+    const QStringList texts { "milk\neggs\nCafé crème", "a garden\nwith trees", "", "abba", "xxb",
+        "Line one\nline TWO" };
+    const QStringList patterns { "creme", "(?i)CAFÉ", "^with", "(?m)^with", "trees$", "\\Aa",
+        "(\\w)\\1", "(?<=l)ine", "e+s$", "", "two|garden", "(?-i)two" };
+    for (const QString& pattern : patterns) {
+        const QString wrapped = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(pattern);
+        for (const QString& options : { QString(), QStringLiteral("[cd]") }) {
+            const auto predicate = Predicate::predicateWithFormat(
+                QStringLiteral("SELF MATCHES%1 %@").arg(options), { wrapped });
+            ASSERT_TRUE(predicate) << wrapped.toStdString();
+            const int flags = options.isEmpty()
+                ? 0
+                : ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive;
+            const auto whole = RegularExpression::compile(
+                ValueComparison::fold(wrapped, flags & ComparisonPredicate::DiacriticInsensitive),
+                flags & ComparisonPredicate::CaseInsensitive);
+            ASSERT_TRUE(whole);
+            for (const QString& text : texts) {
+                SCOPED_TRACE(
+                    wrapped.toStdString() + options.toStdString() + " on " + text.toStdString());
+                EXPECT_EQ(predicate->evaluateWithObject(text),
+                    whole->matchesWholeString(ValueComparison::fold(
+                        text, flags & ComparisonPredicate::DiacriticInsensitive)));
+            }
+        }
+    }
+    // Something that only looks like the wrapper (its middle does not stand alone) is matched
+    // whole: "ends in a or starts with b".
+    const auto alternation
+        = Predicate::predicateWithFormat("SELF MATCHES %@", { "(?s:.*)(a)|(b)(?s:.*)" });
+    ASSERT_TRUE(alternation);
+    EXPECT_FALSE(alternation->evaluateWithObject(QStringLiteral("xxb")));
+    EXPECT_TRUE(alternation->evaluateWithObject(QStringLiteral("bxx")));
 }
 
 TEST(PredicateEvaluation, SharedListArgumentIsReadAtEvaluation)
