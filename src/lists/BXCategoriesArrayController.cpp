@@ -83,13 +83,7 @@ BXCategoriesArrayController::BXCategoriesArrayController(QObject* parent)
     : BXTableManagedObjectsArrayController(parent)
 {
     setRemovalPolicy(RemovalPolicy::DeleteFromContext);
-    setLeadingOrderRule(
-        [](const ManagedObject& left, const ManagedObject& right) {
-            const int l = builtInRank(left);
-            const int r = builtInRank(right);
-            return l == r ? 0 : (l < r ? -1 : 1);
-        },
-        { BXCategory::CategoryIDKey });
+    setLeadingOrderRank(builtInRank, { BXCategory::CategoryIDKey });
     // The controller rearranges itself on the changes it observes, so that ignoreObservation
     // can hold every reaction.
     setAutomaticallyRearrangesObjects(false);

@@ -97,7 +97,7 @@ BXNotesArrayController::BXNotesArrayController(QObject* parent)
     setClearsFilterPredicateOnInsertion(false);
     // Only title changes re-sort, and only after the change is complete.
     setAutomaticallyRearrangesObjects(false);
-    setLeadingOrderRule(BXNotesArraySortDescriptor::trashOrder, { BXNote::TrashFlagKey });
+    setLeadingOrderRank(BXNotesArraySortDescriptor::trashRank, { BXNote::TrashFlagKey });
     setSortDescriptors(BXNotesArraySortDescriptor::defaultSortDescriptors());
     setFilterPredicate(basePredicate());
     connect(this, &ArrayController::sortDescriptorsChanged, this, [this] {
@@ -809,16 +809,8 @@ void BXNotesArrayController::awakeFromNib()
             const int titleColumn = table->columnWithIdentifier(NoteTitleColumn);
             if (titleColumn >= 0)
                 m_lastTitleColumnWidth = table->columnWidth(titleColumn);
-            // Off first: updateListScroller() leaves the widths alone while a scroller shows.
-            table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            updateListScroller();
-            table->setWordWrap(false);
-            // Rows are dragged sideways; up and down the pointer selects them.
-            table->setDragEnabled(true);
-            table->setVerticalMotionCanBeginDrag(false);
-            table->setDragIcon(noteIcon());
             // The date columns are never too narrow for the short dates, and start with the
-            // style their width allows.
+            // style their width allows. Before the layout below, which stretches the last one.
             const double dateMinimum = dateColumnMinimumWidth();
             for (const QString& identifier : { NoteCreatedColumn, NoteModifiedColumn }) {
                 const int column = table->columnWithIdentifier(identifier);
@@ -829,6 +821,14 @@ void BXNotesArrayController::awakeFromNib()
                 (identifier == NoteCreatedColumn ? m_createdFormatter : m_modifiedFormatter)
                     ->updateForWidth(table->columnWidth(column), dateColumnFont());
             }
+            // Off first: updateListScroller() leaves the widths alone while a scroller shows.
+            table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            updateListScroller();
+            table->setWordWrap(false);
+            // Rows are dragged sideways; up and down the pointer selects them.
+            table->setDragEnabled(true);
+            table->setVerticalMotionCanBeginDrag(false);
+            table->setDragIcon(noteIcon());
             table->setAlternatingRowColors(
                 UserDefaults::standard().boolForKey(AlternateRowsInNotesListKey));
             QHeaderView* header = table->horizontalHeader();

@@ -12,24 +12,16 @@ namespace {
 
 const QString kClassTag = QStringLiteral("BXNotesArraySortDescriptor");
 
-bool trashed(const ManagedObject& note)
-{
-    return note.valueForKey(BXNote::TrashFlagKey).toBool();
-}
-
 } // namespace
 
-int BXNotesArraySortDescriptor::trashOrder(const ManagedObject& left, const ManagedObject& right)
+int BXNotesArraySortDescriptor::trashRank(const ManagedObject& note)
 {
-    const bool leftTrashed = trashed(left);
-    if (leftTrashed == trashed(right))
-        return 0;
-    return leftTrashed ? 1 : -1;
+    return note.valueForKey(BXNote::TrashFlagKey).toBool() ? 1 : 0;
 }
 
 int BXNotesArraySortDescriptor::compare(const ManagedObject& left, const ManagedObject& right) const
 {
-    if (const int order = trashOrder(left, right))
+    if (const int order = trashRank(left) - trashRank(right))
         return order;
     return m_descriptor.compareValues(
         left.valueForKey(m_descriptor.key()), right.valueForKey(m_descriptor.key()));

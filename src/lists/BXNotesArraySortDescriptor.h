@@ -21,9 +21,8 @@ public:
     const platform::SortDescriptor& descriptor() const { return m_descriptor; }
     // -1, 0 or 1.
     int compare(const platform::ManagedObject& left, const platform::ManagedObject& right) const;
-    // Only the trash rule: -1 when `left` is listed and `right` trashed, 1 the other way, else 0.
-    static int trashOrder(
-        const platform::ManagedObject& left, const platform::ManagedObject& right);
+    // Only the trash rule, as a rank: 1 for a trashed note, 0 for a listed one.
+    static int trashRank(const platform::ManagedObject& note);
 
     // Title, then creation, then modification date, all ascending.
     static QList<platform::SortDescriptor> defaultSortDescriptors();

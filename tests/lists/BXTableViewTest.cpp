@@ -317,6 +317,41 @@ TEST(BXTableViewDragResult, NoResultFromAnotherApplicationChangesANote)
     }
 }
 
+TEST_F(BXTableViewTest, RowsDragOnlySidewaysWhenVerticalMotionMayNotDrag)
+{
+    const int distance = QApplication::startDragDistance();
+    const struct {
+        QPoint motion;
+        bool verticalMayDrag;
+        bool drags;
+    } cases[] = {
+        { QPoint(distance, 0), false, false },
+        { QPoint(distance + 1, 0), false, true },
+        { QPoint(-3 * distance, 2 * distance), false, true },
+        { QPoint(2 * distance, 2 * distance), false, false },
+        { QPoint(1, 3 * distance), false, false },
+        { QPoint(1, 3 * distance), true, true },
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(testing::Message() << item.motion.x() << ", " << item.motion.y());
+        EXPECT_EQ(BXTableView::motionBeginsDrag(item.motion, item.verticalMayDrag), item.drags);
+    }
+
+    // Straight down from a row, the pointer selects the rows it passes instead of dragging.
+    CountingDelegate delegate;
+    table.setDelegate(&delegate);
+    table.setDragEnabled(true);
+    table.setVerticalMotionCanBeginDrag(false);
+    table.show();
+    const QPoint from = table.visualRect(model.index(1, 0)).center();
+    const QPoint to = table.visualRect(model.index(4, 0)).center();
+    QTest::mousePress(table.viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(table.viewport(), to);
+    QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(controller.selectionIndexes(), IndexSet::fromRange(1, 4));
+    table.setDelegate(nullptr);
+}
+
 TEST_F(BXTableViewTest, SidewaysGesturesDoNotScrollTheList)
 {
     table.show();

@@ -1,7 +1,9 @@
 #include "NotesFixture.h"
 
+#include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXNotesListCategories.h"
+#include "lists/BXOutlineView.h"
 #include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
@@ -115,6 +117,24 @@ protected:
         BXNote::blankNote(*made, name, {});
         made->setTrashFlag(false);
         return made;
+    }
+
+    // Accepts `drop`, which copies `count` notes, finishing later when it is a large copy, as
+    // one step named `name`, which undo takes back.
+    void expectOneCopyStep(const DropInfo& drop, int count, const QString& name)
+    {
+        const int before = int(controller.content().size());
+        ASSERT_TRUE(controller.acceptDrop(drop));
+        scheduler.advance(1.0);
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before + count);
+        EXPECT_EQ(undo.undoActionName(), name);
+        EXPECT_EQ(undo.groupingLevel(), 0);
+        undo.undo();
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before);
     }
 
     static std::unique_ptr<QMimeData> rows(const QList<int>& indexes)
@@ -252,21 +272,65 @@ TEST_F(NotesDropTest, CopiesAreOneNamedStepWhenEverTheyFinish)
         for (int i = 0; i < item.count; ++i)
             indexes << i;
         const auto payload = rows(indexes);
-        const int before = int(controller.content().size());
         scheduler.runUntilIdle();
-        ASSERT_TRUE(controller.acceptDrop(DropInfo(payload.get(), &table, Qt::CopyAction,
-            Qt::CopyAction, -1, DropPosition::On, Qt::AltModifier)));
-        scheduler.advance(1.0);
-        context.processPendingChanges();
-        scheduler.runUntilIdle();
-        EXPECT_EQ(controller.content().size(), before + item.count);
-        EXPECT_EQ(undo.undoActionName(), item.name);
-        EXPECT_EQ(undo.groupingLevel(), 0);
-        undo.undo();
-        context.processPendingChanges();
-        scheduler.runUntilIdle();
-        EXPECT_EQ(controller.content().size(), before);
+        expectOneCopyStep(DropInfo(payload.get(), &table, Qt::CopyAction, Qt::CopyAction, -1,
+                              DropPosition::On, Qt::AltModifier),
+            item.count, item.name);
     }
+}
+
+TEST_F(NotesDropTest, CategoriesOfAnotherDocumentDropTheirNotesAsOneStep)
+{
+    ManagedObjectContext otherContext;
+    otherContext.setPersistentStoreCoordinator(coordinator);
+    BXCategoriesArrayController otherSidebar;
+    otherSidebar.setManagedObjectContext(&otherContext);
+    BXOutlineView otherOutline;
+    QList<ManagedObjectPtr> remote;
+    for (const QString& title :
+        { QStringLiteral("Paris"), QStringLiteral("Soup"), QStringLiteral("Bread") }) {
+        auto made = std::static_pointer_cast<BXNote>(
+            otherContext.insertNewObjectForEntityForName(BXNote::entityName()));
+        BXNote::blankNote(*made, title, {});
+        made->setTrashFlag(false);
+        remote << made;
+    }
+    const auto category = [&](const QString& name, const QList<ManagedObjectPtr>& members) {
+        const auto made = std::static_pointer_cast<BXCategory>(
+            otherContext.insertNewObjectForEntityForName(BXCategory::entityName()));
+        made->setCategoryName(name);
+        made->setRelatedObjects(BXCategory::NotesKey, members);
+        return made;
+    };
+    // "Soup" is in both: copied once.
+    const ManagedObjectPtr travel = category(QStringLiteral("Travel"), { remote[0], remote[1] });
+    const ManagedObjectPtr recipes = category(QStringLiteral("Recipes"), { remote[1], remote[2] });
+    otherContext.processPendingChanges();
+    otherSidebar.prepareContent();
+    otherSidebar.setOutlineView(&otherOutline);
+    scheduler.runUntilIdle();
+    ASSERT_GE(otherSidebar.indexOfArrangedObject(recipes.get()), 0);
+
+    const struct {
+        QList<ManagedObjectPtr> categories;
+        int copied;
+        QString name;
+    } cases[] = {
+        { { travel }, 2, QStringLiteral("Copy Category Contents") },
+        { { travel, recipes }, 3, QStringLiteral("Copy Categories Contents") },
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name.toStdString());
+        IndexSet rows;
+        for (const ManagedObjectPtr& dragged : item.categories)
+            rows.addIndex(otherSidebar.indexOfArrangedObject(dragged.get()));
+        const std::unique_ptr<QMimeData> data(otherSidebar.mimeDataForRows(rows));
+        const DropInfo drop(
+            data.get(), &otherOutline, Qt::CopyAction, Qt::CopyAction, -1, DropPosition::On);
+        EXPECT_EQ(controller.validateDrop(drop), Qt::CopyAction);
+        expectOneCopyStep(drop, item.copied, item.name);
+    }
+    otherSidebar.setOutlineView(nullptr);
 }
 
 TEST_F(NotesDropTest, BadPayloadsCopyNothing)

@@ -200,7 +200,7 @@ TEST_F(NotesListColumnsTest, SortColumnAndHeaderClicks)
     // The last column stretches into the rest, and its style follows.
     EXPECT_EQ(controller.modifiedDateFormatter().dateStyle(), BXNotesDateFormatter::Full);
     screenshot(QStringLiteral("noteslist-wide.png"));
-    table.resize(330, 300);
+    table.resize(360, 300);
     controller.updateListScroller();
     table.setColumnWidth(created, 60);
     EXPECT_EQ(controller.createdDateFormatter().dateStyle(), BXNotesDateFormatter::Short);

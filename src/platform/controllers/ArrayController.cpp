@@ -113,10 +113,10 @@ void ArrayController::setSortDescriptors(const QList<SortDescriptor>& descriptor
     rearrangeObjects();
 }
 
-void ArrayController::setLeadingOrderRule(OrderRule rule, const QStringList& keys)
+void ArrayController::setLeadingOrderRank(OrderRank rank, const QStringList& keys)
 {
-    m_leadingRule = std::move(rule);
-    m_leadingRuleKeys = keys;
+    m_leadingRank = std::move(rank);
+    m_leadingRankKeys = keys;
     updateObservedKeys();
     rearrangeObjects();
 }
@@ -183,13 +183,16 @@ void ArrayController::appendSortValues(
     }
 }
 
-int ArrayController::compareArranged(const ManagedObject& left, const SortValue* leftValues,
-    const ManagedObject& right, const SortValue* rightValues) const
+int ArrayController::leadingRank(const ManagedObject& object) const
 {
-    if (m_leadingRule) {
-        if (const int rule = m_leadingRule(left, right))
-            return rule;
-    }
+    return m_leadingRank ? m_leadingRank(object) : 0;
+}
+
+int ArrayController::compareArranged(
+    int leftRank, const SortValue* leftValues, int rightRank, const SortValue* rightValues) const
+{
+    if (leftRank != rightRank)
+        return leftRank < rightRank ? -1 : 1;
     for (qsizetype i = 0; i < m_sortDescriptors.size(); ++i) {
         const SortValue& a = leftValues[i];
         const SortValue& b = rightValues[i];
@@ -215,8 +218,10 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     // Each sort value is read once; indexes are sorted, not the values.
     const size_t keyCount = size_t(m_sortDescriptors.size());
     std::vector<ManagedObjectPtr> kept;
+    std::vector<int> ranks;
     std::vector<SortValue> values;
     kept.reserve(size_t(objects.size()));
+    ranks.reserve(size_t(objects.size()));
     values.reserve(size_t(objects.size()) * keyCount);
     for (const ManagedObjectPtr& object : objects) {
         if (!object)
@@ -225,15 +230,16 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
         if (m_filter && !m_filter->evaluateWithObject(KeyValueRef(object)))
             continue;
         kept.push_back(object);
+        ranks.push_back(leadingRank(*object));
         appendSortValues(object, values);
     }
     std::vector<int> order(kept.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
-    if (m_leadingRule || keyCount > 0) {
+    if (m_leadingRank || keyCount > 0) {
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return compareArranged(*kept[size_t(a)], values.data() + size_t(a) * keyCount,
-                       *kept[size_t(b)], values.data() + size_t(b) * keyCount)
+            return compareArranged(ranks[size_t(a)], values.data() + size_t(a) * keyCount,
+                       ranks[size_t(b)], values.data() + size_t(b) * keyCount)
                 < 0;
         });
     }
@@ -261,9 +267,11 @@ void ArrayController::rearrangeObject(const ManagedObjectPtr& object)
         return;
     // The others keep their order, so the object's place is found by halving, with ties
     // going by content order as in a full arrangement.
+    const int rank = leadingRank(*object);
     const std::vector<SortValue> values = sortValues(object);
     const auto before = [&](const ManagedObjectPtr& other) {
-        const int order = compareArranged(*object, values.data(), *other, sortValues(other).data());
+        const int order
+            = compareArranged(rank, values.data(), leadingRank(*other), sortValues(other).data());
         if (order != 0)
             return order < 0;
         return contentIndex < m_content.indexOf(other);
@@ -314,7 +322,7 @@ QStringList ArrayController::automaticRearrangementKeyPaths() const
         if (!descriptor.key().isEmpty())
             keys.insert(firstComponent(descriptor.key()));
     }
-    for (const QString& key : m_leadingRuleKeys)
+    for (const QString& key : m_leadingRankKeys)
         keys.insert(firstComponent(key));
     keys.remove(QStringLiteral("self"));
     keys.remove(QStringLiteral("SELF"));

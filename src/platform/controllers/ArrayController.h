@@ -36,8 +36,8 @@ public:
         DeleteFromContext, // and deleted from their context
         DetachFromOwner, // and taken out of the owner's relationship (setDetachOwner)
     };
-    // -1, 0 or 1, applied before the sort descriptors.
-    using OrderRule = std::function<int(const ManagedObject& left, const ManagedObject& right)>;
+    // Objects of a lower rank come first, before the sort descriptors apply.
+    using OrderRank = std::function<int(const ManagedObject& object)>;
 
     explicit ArrayController(QObject* parent = nullptr);
     ~ArrayController() override;
@@ -51,9 +51,9 @@ public:
     void setFilterPredicate(const PredicateRef& predicate);
     const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
     void setSortDescriptors(const QList<SortDescriptor>& descriptors);
-    // A rule that orders before the descriptors (built-in entries first, say); `keys` are the
-    // keys it reads, observed like the descriptors' keys.
-    void setLeadingOrderRule(OrderRule rule, const QStringList& keys);
+    // A rank that orders before the descriptors (built-in entries first, say), read once per
+    // object and arrangement; `keys` are the keys it reads, observed like the descriptors' keys.
+    void setLeadingOrderRank(OrderRank rank, const QStringList& keys);
 
     // Filters and sorts the content again; the selected objects stay selected when
     // preservesSelection() and still arranged.
@@ -157,9 +157,10 @@ private:
     };
     std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
     void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values) const;
-    // The leading rule, then the descriptors in turn: -1, 0 or 1.
-    int compareArranged(const ManagedObject& left, const SortValue* leftValues,
-        const ManagedObject& right, const SortValue* rightValues) const;
+    int leadingRank(const ManagedObject& object) const;
+    // The leading ranks, then the descriptors in turn: -1, 0 or 1.
+    int compareArranged(int leftRank, const SortValue* leftValues, int rightRank,
+        const SortValue* rightValues) const;
     void observe(const ManagedObjectPtr& object);
     void unobserve(const ManagedObjectPtr& object);
     void updateObservedKeys();
@@ -177,8 +178,8 @@ private:
     IndexSet m_selection;
     PredicateRef m_filter;
     QList<SortDescriptor> m_sortDescriptors;
-    OrderRule m_leadingRule;
-    QStringList m_leadingRuleKeys;
+    OrderRank m_leadingRank;
+    QStringList m_leadingRankKeys;
     QSet<QString> m_observedKeys;
     ManagedObjectPtr m_detachOwner;
     QString m_detachKey;

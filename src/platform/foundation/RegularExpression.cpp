@@ -10,7 +10,7 @@ namespace {
 // over long notes, short enough that a catastrophic pattern gives up within seconds.
 constexpr int32_t kMatchTimeLimit = 2000;
 
-const UChar* icu(const QString& text)
+const UChar* icu(QStringView text)
 {
     return reinterpret_cast<const UChar*>(text.utf16());
 }
@@ -63,18 +63,19 @@ Error RegularExpression::matchError(int status) const
         QString::fromLatin1(u_errorName(UErrorCode(status))));
 }
 
-template <typename Body> auto RegularExpression::withText(const QString& text, Body body) const
+template <typename Body> auto RegularExpression::withText(QStringView text, Body body) const
 {
     std::lock_guard lock(m_mutex);
     UErrorCode status = U_ZERO_ERROR;
-    uregex_setText(m_regex, icu(text), int32_t(text.size()), &status);
+    // ICU refuses a null text, which an empty view may have.
+    uregex_setText(m_regex, text.isEmpty() ? u"" : icu(text), int32_t(text.size()), &status);
     auto result = body(status);
     UErrorCode resetStatus = U_ZERO_ERROR;
     uregex_setText(m_regex, u"", 0, &resetStatus);
     return result;
 }
 
-bool RegularExpression::matchesWholeString(const QString& text, Error* error) const
+bool RegularExpression::matchesWholeString(QStringView text, Error* error) const
 {
     return withText(text, [&](UErrorCode& status) {
         const bool matched = U_SUCCESS(status) && uregex_matches(m_regex, 0, &status);
@@ -85,7 +86,7 @@ bool RegularExpression::matchesWholeString(const QString& text, Error* error) co
 }
 
 std::optional<RegularExpression::Match> RegularExpression::find(
-    const QString& text, qsizetype from, Error* error) const
+    QStringView text, qsizetype from, Error* error) const
 {
     if (from < 0 || from > text.size())
         return std::nullopt;

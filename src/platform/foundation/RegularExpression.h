@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <memory>
 #include <mutex>
@@ -44,10 +45,9 @@ public:
 
     // Each of these fails with `error` set when the match runs out of time or fails inside ICU.
     // Whether the pattern matches all of `text`.
-    bool matchesWholeString(const QString& text, Error* error = nullptr) const;
+    bool matchesWholeString(QStringView text, Error* error = nullptr) const;
     // The first match that starts at `from` or later; nullopt when there is none.
-    std::optional<Match> find(
-        const QString& text, qsizetype from = 0, Error* error = nullptr) const;
+    std::optional<Match> find(QStringView text, qsizetype from = 0, Error* error = nullptr) const;
     // Every match, left to right, not overlapping.
     std::optional<QList<Match>> findAll(const QString& text, Error* error = nullptr) const;
     // `text` with every match replaced by `replacement`, where $1 names a group.
@@ -58,7 +58,7 @@ private:
     RegularExpression(URegularExpression* regex, QString pattern, bool caseInsensitive);
 
     // Runs `body` with `text` set as the subject, and drops the reference to `text` after it.
-    template <typename Body> auto withText(const QString& text, Body body) const;
+    template <typename Body> auto withText(QStringView text, Body body) const;
     Error matchError(int status) const;
 
     URegularExpression* m_regex;

@@ -1,6 +1,7 @@
 #include "ComparisonPredicate.h"
 
 #include "platform/foundation/RegularExpression.h"
+#include "platform/predicate/StringFolding.h"
 #include "platform/predicate/ValueComparison.h"
 
 namespace platform {
@@ -46,19 +47,34 @@ int subjectOptions(int options)
     return options & ComparisonPredicate::DiacriticInsensitive;
 }
 
-// A pattern compiled for evaluation. "(?s:.*)(p)(?s:.*)" asks whether `p` matches anywhere,
-// across lines; matched whole, the leading run backtracks over the entire text for every
-// subject, so it is evaluated as a search for "(p)" instead. When `p` compiles on its own, the
-// wrapped pattern is exactly those three parts (a `p` that could swallow the closing
-// parenthesis, with an open \Q or a comment, leaves the wrapper unbalanced), and the group's
-// matches anywhere are the wrapped pattern's whole matches; the group keeps the numbering of
-// back references.
-struct CompiledPattern {
-    std::shared_ptr<RegularExpression> expression;
-    bool searchAnywhere = false;
-};
+// The literal text a search for `pattern` must find: its leading run of plain ASCII characters
+// (a quantified last one left out), when nothing can make that run optional, that is when the
+// pattern has no alternation at all. Empty when there is none worth checking. No flag can have
+// turned on free spacing this early, so a space there is a literal too.
+QString requiredLeadingText(const QString& pattern)
+{
+    if (pattern.contains(QLatin1Char('|')))
+        return {};
+    static const QString special = QStringLiteral("\\^$.|?*+()[]{}#");
+    qsizetype end = 0;
+    while (end < pattern.size() && pattern.at(end).unicode() >= 0x20
+        && pattern.at(end).unicode() < 0x7f && !special.contains(pattern.at(end)))
+        ++end;
+    if (end < pattern.size() && QStringLiteral("?*+{").contains(pattern.at(end)))
+        --end;
+    return end >= 2 ? pattern.first(end) : QString();
+}
 
-CompiledPattern compilePattern(const QString& pattern, bool caseInsensitive, Error* error)
+} // namespace
+
+// "(?s:.*)(p)(?s:.*)" asks whether `p` matches anywhere, across lines; matched whole, the
+// leading run backtracks over the entire text for every subject, so it is evaluated as a search
+// for "(p)" instead. When `p` compiles on its own, the wrapped pattern is exactly those three
+// parts (a `p` that could swallow the closing parenthesis, with an open \Q or a comment, leaves
+// the wrapper unbalanced), and the group's matches anywhere are the wrapped pattern's whole
+// matches; the group keeps the numbering of back references.
+ComparisonPredicate::CompiledPattern ComparisonPredicate::compilePattern(
+    const QString& pattern, bool caseInsensitive, Error* error)
 {
     static const QString lead = QStringLiteral("(?s:.*)(");
     static const QString tail = QStringLiteral(")(?s:.*)");
@@ -72,32 +88,42 @@ CompiledPattern compilePattern(const QString& pattern, bool caseInsensitive, Err
         if (search && RegularExpression::compile(middle, caseInsensitive)) {
             compiled.expression = std::move(search);
             compiled.searchAnywhere = true;
+            // Ignoring case compares full case foldings, so the check compares those too.
+            const QString required = requiredLeadingText(middle);
+            compiled.requiredText
+                = caseInsensitive ? ValueComparison::fold(required, CaseInsensitive) : required;
         }
     }
     return compiled;
 }
 
-bool matchesPattern(const CompiledPattern& compiled, const QString& subject, Error* error)
+bool ComparisonPredicate::matchesPattern(
+    const CompiledPattern& pattern, bool caseInsensitive, QStringView subject, Error* error)
 {
-    if (!compiled.searchAnywhere)
-        return compiled.expression->matchesWholeString(subject, error);
+    if (!pattern.searchAnywhere)
+        return pattern.expression->matchesWholeString(subject, error);
+    // Most notes lack the text a match needs; finding that out is far cheaper than letting the
+    // expression try every place a match could start.
+    if (!pattern.requiredText.isEmpty()) {
+        thread_local QString folded;
+        const QStringView text
+            = caseInsensitive ? StringFolding::fold(subject, CaseInsensitive, folded) : subject;
+        if (!text.contains(pattern.requiredText))
+            return false;
+    }
     Error failure;
-    const bool found = compiled.expression->find(subject, 0, &failure).has_value();
+    const bool found = pattern.expression->find(subject, 0, &failure).has_value();
     return failure ? Error::set(error, failure) : found;
 }
 
-} // namespace
-
 ComparisonPredicate::ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op,
-    int options, Modifier modifier, std::shared_ptr<RegularExpression> pattern,
-    bool patternSearchesAnywhere)
+    int options, Modifier modifier, CompiledPattern pattern)
     : m_left(std::move(left)),
       m_right(std::move(right)),
       m_operator(op),
       m_options(options),
       m_modifier(modifier),
-      m_pattern(std::move(pattern)),
-      m_patternSearchesAnywhere(patternSearchesAnywhere)
+      m_pattern(std::move(pattern))
 { }
 
 std::shared_ptr<ComparisonPredicate> ComparisonPredicate::create(ExpressionRef left,
@@ -112,20 +138,21 @@ std::shared_ptr<ComparisonPredicate> ComparisonPredicate::create(ExpressionRef l
         if (!pattern.expression)
             return nullptr;
     }
-    return std::shared_ptr<ComparisonPredicate>(
-        new ComparisonPredicate(std::move(left), std::move(right), op, options, modifier,
-            std::move(pattern.expression), pattern.searchAnywhere));
+    return std::shared_ptr<ComparisonPredicate>(new ComparisonPredicate(
+        std::move(left), std::move(right), op, options, modifier, std::move(pattern)));
 }
 
 bool ComparisonPredicate::matches(const QString& text, const QString& pattern, Error* error) const
 {
-    const QString subject = ValueComparison::fold(text, subjectOptions(m_options));
-    if (m_pattern)
-        return matchesPattern({ m_pattern, m_patternSearchesAnywhere }, subject, error);
-    const CompiledPattern compiled
-        = compilePattern(ValueComparison::fold(pattern, subjectOptions(m_options)),
-            m_options & CaseInsensitive, error);
-    return compiled.expression && matchesPattern(compiled, subject, error);
+    // Note texts are long: folded into a buffer kept between calls, not a new string each.
+    thread_local QString folded;
+    const QStringView subject = StringFolding::fold(text, subjectOptions(m_options), folded);
+    const bool caseInsensitive = m_options & CaseInsensitive;
+    if (m_pattern.expression)
+        return matchesPattern(m_pattern, caseInsensitive, subject, error);
+    const CompiledPattern compiled = compilePattern(
+        ValueComparison::fold(pattern, subjectOptions(m_options)), caseInsensitive, error);
+    return compiled.expression && matchesPattern(compiled, caseInsensitive, subject, error);
 }
 
 bool ComparisonPredicate::compareValues(
@@ -200,7 +227,7 @@ PredicateRef ComparisonPredicate::predicateWithSubstitutionVariables(
 {
     ExpressionRef left = m_left->withSubstitutionVariables(variables);
     ExpressionRef right = m_right->withSubstitutionVariables(variables);
-    CompiledPattern pattern { m_pattern, m_patternSearchesAnywhere };
+    CompiledPattern pattern = m_pattern;
     if (m_operator == Operator::Matches && !pattern.expression
         && right->type() == Expression::Type::Constant
         && ValueComparison::isString(right->constantValue())) {
@@ -209,8 +236,8 @@ PredicateRef ComparisonPredicate::predicateWithSubstitutionVariables(
             ValueComparison::fold(right->constantValue().toString(), subjectOptions(m_options)),
             m_options & CaseInsensitive, nullptr);
     }
-    return std::shared_ptr<ComparisonPredicate>(new ComparisonPredicate(left, right, m_operator,
-        m_options, m_modifier, pattern.expression, pattern.searchAnywhere));
+    return std::shared_ptr<ComparisonPredicate>(
+        new ComparisonPredicate(left, right, m_operator, m_options, m_modifier, pattern));
 }
 
 QString ComparisonPredicate::predicateFormat() const

@@ -55,10 +55,23 @@ public:
         const QVariant& object, const QVariantMap& variables, Error* error) const override;
 
 private:
-    ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op, int options,
-        Modifier modifier, std::shared_ptr<RegularExpression> pattern,
-        bool patternSearchesAnywhere);
+    // A MATCHES pattern as evaluated (see compilePattern()).
+    struct CompiledPattern {
+        std::shared_ptr<RegularExpression> expression;
+        // Searched for anywhere rather than matched against the whole string.
+        bool searchAnywhere = false;
+        // Text every match contains, case-folded when the pattern ignores case; checked before
+        // the expression runs. Empty when not known.
+        QString requiredText;
+    };
 
+    ComparisonPredicate(ExpressionRef left, ExpressionRef right, Operator op, int options,
+        Modifier modifier, CompiledPattern pattern);
+
+    static CompiledPattern compilePattern(
+        const QString& pattern, bool caseInsensitive, Error* error);
+    static bool matchesPattern(
+        const CompiledPattern& pattern, bool caseInsensitive, QStringView subject, Error* error);
     bool matches(const QString& text, const QString& pattern, Error* error) const;
 
     ExpressionRef m_left;
@@ -67,9 +80,7 @@ private:
     int m_options;
     Modifier m_modifier;
     // The compiled pattern when the right side is a constant string.
-    std::shared_ptr<RegularExpression> m_pattern;
-    // Whether m_pattern is searched for anywhere rather than matched against the whole string.
-    bool m_patternSearchesAnywhere = false;
+    CompiledPattern m_pattern;
 };
 
 } // namespace platform

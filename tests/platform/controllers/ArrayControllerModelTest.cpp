@@ -292,10 +292,8 @@ TEST_F(ArrayControllerModelTest, MovingOneChangedObjectEqualsAFullRearrangement)
         notes.last()->setValue(random.bounded(5) == 0, trash);
     }
     controller.setContent(notes);
-    controller.setLeadingOrderRule(
-        [trash](const ManagedObject& left, const ManagedObject& right) {
-            return int(left.valueForKey(trash).toBool()) - int(right.valueForKey(trash).toBool());
-        },
+    controller.setLeadingOrderRank(
+        [trash](const ManagedObject& note) { return int(note.valueForKey(trash).toBool()); },
         { trash });
     controller.setSortDescriptors(
         { SortDescriptor(kTitle, true, QStringLiteral("localizedCaseInsensitiveCompare:")),

@@ -37,7 +37,7 @@ TEST_F(ArrayControllerTest, EqualKeysKeepTheirContentOrder)
     EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "c", "d", "e", "a", "b", "f" }));
 }
 
-TEST_F(ArrayControllerTest, LeadingRuleOrdersBeforeTheDescriptors)
+TEST_F(ArrayControllerTest, LeadingRankOrdersBeforeTheDescriptors)
 {
     controller.setContent(makeNotes({ "b", "Trash", "a", "All" }));
     // Built-in entries first, the trash last, the rest by title.
@@ -45,11 +45,7 @@ TEST_F(ArrayControllerTest, LeadingRuleOrdersBeforeTheDescriptors)
         const QString title = object.valueForKey(kTitle).toString();
         return title == QLatin1String("All") ? 0 : title == QLatin1String("Trash") ? 2 : 1;
     };
-    controller.setLeadingOrderRule(
-        [weight](const ManagedObject& l, const ManagedObject& r) {
-            return weight(l) < weight(r) ? -1 : weight(l) > weight(r) ? 1 : 0;
-        },
-        { kTitle });
+    controller.setLeadingOrderRank(weight, { kTitle });
     controller.setSortDescriptors(
         { SortDescriptor(kTitle, true, QStringLiteral("localizedCaseInsensitiveCompare:")) });
     EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "All", "a", "b", "Trash" }));

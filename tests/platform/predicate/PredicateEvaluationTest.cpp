@@ -250,9 +250,10 @@ TEST(PredicateEvaluation, RegularExpressionFailuresReachTheCaller)
 TEST(PredicateEvaluation, WrappedPatternsAnswerAsTheirWholeMatch)
 {
     const QStringList texts { "milk\neggs\nCafé crème", "a garden\nwith trees", "", "abba", "xxb",
-        "Line one\nline TWO" };
+        "Line one\nline TWO", "Straße" };
     const QStringList patterns { "creme", "(?i)CAFÉ", "^with", "(?m)^with", "trees$", "\\Aa",
-        "(\\w)\\1", "(?<=l)ine", "e+s$", "", "two|garden", "(?-i)two" };
+        "(\\w)\\1", "(?<=l)ine", "e+s$", "", "two|garden", "(?-i)two", "LINE two", "STRASSE",
+        "abb?a", "milk\\n" };
     for (const QString& pattern : patterns) {
         const QString wrapped = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(pattern);
         for (const QString& options : { QString(), QStringLiteral("[cd]") }) {
