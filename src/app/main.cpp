@@ -2,6 +2,7 @@
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
+#include "ui/BXProgressPanelController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     platform::MessageBoxAlertPresenter alertPresenter;
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
+    BXProgressPanelController::install();
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());
