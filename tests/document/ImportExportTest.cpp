@@ -355,6 +355,27 @@ TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)
     EXPECT_EQ(report.detailedText.count(QLatin1Char('\n')), 3);
 }
 
+TEST_F(ImportExportTest, TenThousandFilesComeInWholeWithTheBadOneReported)
+{
+    const QString files = makeFolder(QStringLiteral("many"));
+    for (int i = 0; i < 10000; ++i)
+        writeFile(files + QStringLiteral("/%1.txt").arg(i, 5, 10, QLatin1Char('0')),
+            QByteArray("line ") + QByteArray::number(i));
+    writeFile(files + QStringLiteral("/04999.rtf"), "{\\rtf1 cut short");
+    std::shared_ptr<BXProgressPanelController> seen;
+    platform::ProgressPanel::setMaker([&seen] {
+        seen = std::make_shared<BXProgressPanelController>();
+        return seen;
+    });
+    const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(files) });
+    EXPECT_EQ(notes.size(), 10000);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->progressBarValue(), 100);
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_EQ(alerts.shown().front().alert.detailedText.count(QLatin1Char('\n')), 0);
+    EXPECT_TRUE(alerts.shown().front().alert.detailedText.contains(QStringLiteral("04999.rtf")));
+}
+
 TEST_F(ImportExportTest, UnreadableFileIsSkippedWithItsReason)
 {
     const QString path = makeFolder(QStringLiteral("locked")) + QStringLiteral("/secret.txt");
