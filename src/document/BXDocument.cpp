@@ -20,6 +20,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SafeWrite.h"
 #include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
@@ -579,6 +580,8 @@ void BXDocument::exportNotes(
 
     auto writeAll = [snapshots, names, format, encoding, folderPath](
                         platform::ProgressPanel* panel, QStringList* written) {
+        // Each file is still replaced in one step; the disk is flushed once for them all.
+        const platform::SafeWrite::BatchScope batch;
         QList<BXNoteExport::Failure> failures;
         qsizetype exported = 0;
         for (qsizetype i = 0; i < snapshots.size(); ++i) {

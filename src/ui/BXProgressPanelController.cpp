@@ -161,8 +161,6 @@ void BXProgressPanelController::runWithWindow(
 
 void BXProgressPanelController::runTask(Task task, const QVariantMap& userDictionary)
 {
-    if (progressBarValue() < 0 && m_progressBar)
-        m_progressBar->setRange(0, 0);
     if (!task)
         return;
     QVariantMap dictionary = userDictionary;
