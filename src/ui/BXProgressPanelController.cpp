@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -23,8 +24,14 @@ BXProgressPanelController::BXProgressPanelController() = default;
 
 BXProgressPanelController::~BXProgressPanelController()
 {
-    // A sheet deletes itself when it ends; a panel still around goes with its controller.
-    if (m_dialog)
+    // A sheet deletes itself when it ends; a panel still around goes with its controller. The
+    // last reference may be dropped while the application is being torn down, which takes its
+    // windows with it and accepts no more events.
+    if (!m_dialog || QCoreApplication::closingDown())
+        return;
+    if (QThread::currentThread() == m_dialog->thread())
+        delete m_dialog;
+    else
         m_dialog->deleteLater();
 }
 

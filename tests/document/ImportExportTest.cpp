@@ -462,15 +462,15 @@ TEST_F(ImportExportTest, ExportWritesOnlyWhatItNamesInTheChosenFormats)
     const QString missing = folder + QStringLiteral("/no/such/folder/x.rtf");
     EXPECT_EQ(document->exportNote(*rich, QUrl::fromLocalFile(missing), TypeIdentifier::Rtf),
         std::nullopt);
+    // Immutable binds the superuser too.
     const QString readOnly = makeFolder(QStringLiteral("readonly"));
-    if (::geteuid() != 0) {
-        ::chmod(QFile::encodeName(readOnly).constData(), 0555);
-        QStringList names;
-        document->exportNotes({ rich }, QUrl::fromLocalFile(readOnly), &names);
-        EXPECT_TRUE(names.isEmpty());
-        ASSERT_EQ(alerts.shown().size(), 1u);
-        EXPECT_TRUE(alerts.shown().front().alert.detailedText.startsWith(QStringLiteral("Rich: ")));
-    }
+    ASSERT_TRUE(notesfiletest::setReadOnly({ readOnly }, true));
+    QStringList names;
+    document->exportNotes({ rich }, QUrl::fromLocalFile(readOnly), &names);
+    notesfiletest::setReadOnly({ readOnly }, false);
+    EXPECT_TRUE(names.isEmpty());
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_TRUE(alerts.shown().front().alert.detailedText.startsWith(QStringLiteral("Rich: ")));
 }
 
 } // namespace
