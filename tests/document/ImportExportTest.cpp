@@ -408,6 +408,24 @@ TEST_F(ImportExportTest, UnreadableFileIsSkippedWithItsReason)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the child could read a file of mode 000";
 }
 
+TEST_F(ImportExportTest, NotesThatCouldNotBeSavedAreReportedAsLost)
+{
+    const QString files = makeFolder(QStringLiteral("two"));
+    writeFile(files + QStringLiteral("/a.txt"), "first");
+    writeFile(files + QStringLiteral("/b.txt"), "second");
+    const QString package
+        = notesfiletest::packageURL(folder, QStringLiteral("Notes")).toLocalFile();
+    const QString store = package + QStringLiteral("/StoreContent");
+    const QStringList locked { store + QStringLiteral("/persistentStore"), store };
+    ASSERT_TRUE(notesfiletest::setReadOnly(locked, true));
+    const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(files) });
+    notesfiletest::setReadOnly(locked, false);
+    EXPECT_TRUE(notes.isEmpty());
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_TRUE(alerts.shown().front().alert.informativeText.startsWith(
+        QStringLiteral("2 notes were read but could not be saved")));
+}
+
 TEST_F(ImportExportTest, UnsavedCategoriesAndNewDocumentsAreSavedFirst)
 {
     auto category = std::dynamic_pointer_cast<BXCategory>(
