@@ -18,7 +18,9 @@
 #include <QTextDocument>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -150,6 +152,15 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     if (!S_ISREG(info.st_mode) && !(S_ISDIR(info.st_mode) && isPackage(path))) {
         *reason = notRegularReason();
         return nullptr;
+    }
+    // The readers' own messages name the path, which the report already shows.
+    if (S_ISREG(info.st_mode)) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            *reason = errnoReason(errno);
+            return nullptr;
+        }
+        ::close(fd);
     }
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("md") || extension == QLatin1String("markdown")) {
