@@ -2,6 +2,8 @@
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
+#include "ui/BXProgressPanelController.h"
+#include "ui/BXSavePanelController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -17,6 +19,8 @@ int main(int argc, char** argv)
     platform::MessageBoxAlertPresenter alertPresenter;
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
+    BXProgressPanelController::install();
+    BXSavePanelController::install();
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());

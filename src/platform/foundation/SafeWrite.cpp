@@ -49,8 +49,41 @@ QString SafeWrite::temporarySibling(const QString& path)
             .arg(info.fileName(), QUuid::createUuid().toString(QUuid::WithoutBraces)));
 }
 
+namespace {
+
+thread_local SafeWrite::BatchScope* t_batch = nullptr;
+
+} // namespace
+
+SafeWrite::BatchScope::BatchScope() : m_outer(std::exchange(t_batch, this)) { }
+
+SafeWrite::BatchScope::~BatchScope()
+{
+    t_batch = m_outer;
+    if (m_outer) {
+        m_outer->m_written.unite(m_written);
+        return;
+    }
+    QSet<dev_t> flushed;
+    for (const QString& path : std::as_const(m_written)) {
+        struct stat info { };
+        if (::stat(native(path).constData(), &info) != 0 || flushed.contains(info.st_dev))
+            continue;
+        flushed.insert(info.st_dev);
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
 void SafeWrite::sync(const QString& path)
 {
+    if (t_batch) {
+        t_batch->m_written.insert(path);
+        return;
+    }
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;
