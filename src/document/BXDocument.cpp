@@ -23,6 +23,8 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/predicate/Predicate.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/Color.h"
+#include "platform/text/TextArchiving.h"
 
 #include <QCoreApplication>
 #include <QTextDocument>
@@ -598,6 +600,31 @@ bool BXDocument::isSearchScopeBarVisible() const
 {
     BXMainWindowProvider* main = mainWindowController();
     return main && !main->isSearchScopeBarHidden();
+}
+
+platform::StringAttributes BXDocument::defaultStringAttributes()
+{
+    platform::TextArchiving::registerClasses();
+    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const QFont font = platform::Archiver::unarchived<QFont>(
+        defaults.dataForKey(DefaultFont), { QStringLiteral("NSFont") })
+                           .value_or(platform::AttributedText::systemFont());
+    const std::optional<platform::Color> color = platform::Archiver::unarchived<platform::Color>(
+        defaults.dataForKey(DefaultFontColor), { QStringLiteral("NSColor") });
+    const platform::ParagraphStyle style
+        = platform::Archiver::unarchived<platform::ParagraphStyle>(
+            defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") })
+              .value_or(platform::AttributedText::defaultParagraphStyle());
+
+    platform::StringAttributes attributes;
+    attributes.characters.setFontFamilies(QStringList { font.family() });
+    attributes.characters.setFontPointSize(font.pointSizeF());
+    attributes.characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
+    attributes.characters.setFontItalic(font.italic());
+    if (color)
+        attributes.characters.setForeground(color->rgba);
+    platform::AttributedText::setParagraphStyle(attributes.paragraph, style);
+    return attributes;
 }
 
 std::shared_ptr<platform::Predicate> BXDocument::tagsPredicate()

@@ -7,6 +7,7 @@
 #include "platform/controllers/Responder.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/text/StringAttributes.h"
 
 #include <QList>
 #include <QString>
@@ -138,6 +139,10 @@ public:
     QList<QUrl> selectedNoteIDs() const;
     bool showNotesInMainWindowList(const QList<platform::ManagedObjectPtr>& notes);
     bool isSearchScopeBarVisible() const;
+    // The attributes of new text, from the user defaults "DefaultFont", "DefaultFontColor"
+    // and "DefaultParagraphStyle"; an unreadable value counts as absent: the system font, no
+    // colour of its own (the palette's text colour), the default paragraph style.
+    static platform::StringAttributes defaultStringAttributes();
     // The categories a note can be tagged with: the plain ones.
     static std::shared_ptr<platform::Predicate> tagsPredicate();
 
