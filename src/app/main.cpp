@@ -1,8 +1,10 @@
+#include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
+#include "ui/OverlayWindowController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -19,6 +21,7 @@ int main(int argc, char** argv)
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
     platform::ApplicationWindowTracker::install();
+    BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());

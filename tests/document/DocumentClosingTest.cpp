@@ -3,19 +3,23 @@
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeWindowTracker.h"
 
 #include "support/TestEnvironment.h"
+#include "ui/BXPasswordController.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSignalSpy>
 
 using documentwindowstest::TestMainWindowController;
@@ -152,6 +156,58 @@ TEST_F(DocumentClosingTest, AnUneditedUntitledDocumentClosesWithoutAsking)
     factories.lastMain->close();
     EXPECT_TRUE(document->isClosed());
     EXPECT_TRUE(alerts.shown().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DocumentClosingTest, SheetsAndUndoMessagesGoOverTheMainWindow)
+{
+    std::unique_ptr<BXDocument> document = makeDocument();
+    std::vector<std::pair<QWidget*, QString>> messages;
+    BXDocument::setUndoMessenger([&messages](QWidget* window, const QString& message) {
+        messages.emplace_back(window, message);
+    });
+    const QString action = document->undoManager()->undoActionName();
+    ASSERT_FALSE(action.isEmpty());
+    document->undoManager()->undo();
+    scheduler.advance(BXDocument::kUndoMessageDelay);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, main->widget.get());
+    EXPECT_EQ(messages[0].second, QStringLiteral("Undone\n") + action);
+    BXDocument::setUndoMessenger(nullptr);
+
+    BXPasswordController::install();
+    main->widget->show();
+    document->toggleLock();
+    auto* sheet = dynamic_cast<BXPasswordController*>(document->passwordController());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isSheet());
+    EXPECT_EQ(sheet->window()->parentWidget(), main->widget.get());
+    EXPECT_TRUE(sheet->window()->isModal());
+    sheet->cancelPressed();
+    BXPasswordPrompt::setMaker({});
+}
+
+// The question as the user sees it, for a look at its wording and buttons.
+TEST_F(DocumentClosingTest, SaveQuestionScreenshot)
+{
+    std::unique_ptr<BXDocument> document = makeDocument();
+    main->widget->resize(700, 480);
+    main->widget->show();
+    platform::MessageBoxAlertPresenter presenter;
+    platform::AlertPresenter* fake = platform::AlertPresenter::setCurrent(&presenter);
+    main->close();
+    QMessageBox* box = main->widget->findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    QCoreApplication::processEvents();
+    bxtest::saveScreenshot(box->grab().toImage(), QStringLiteral("document-save-question"));
+    box->reject();
+    QCoreApplication::processEvents();
+    platform::AlertPresenter::setCurrent(fake);
+    EXPECT_FALSE(document->isClosed());
+    document->close();
 }
 
 } // namespace
