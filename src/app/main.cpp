@@ -1,9 +1,12 @@
+#include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
+#include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
 #include "ui/BXProgressPanelController.h"
 #include "ui/BXSavePanelController.h"
+#include "ui/OverlayWindowController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -21,6 +24,8 @@ int main(int argc, char** argv)
     BXPasswordController::install();
     BXProgressPanelController::install();
     BXSavePanelController::install();
+    platform::ApplicationWindowTracker::install();
+    BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());
