@@ -7,8 +7,8 @@
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextList>
 #include <QTextImageFormat>
+#include <QTextList>
 #include <QUrl>
 #include <QUuid>
 

@@ -174,7 +174,8 @@ QString ContentSniffer::documentTypeOfFile(const QString& path, Error* error)
     const QString sniffed = documentType(data);
     // A zip package whose first entries do not tell its kind goes by its extension.
     if (sniffed.isEmpty() && data.startsWith(QByteArrayView("PK\x03\x04", 4))) {
-        const std::optional<TextFormat> named = TextFormatRegistry::formatForExtension(info.suffix());
+        const std::optional<TextFormat> named
+            = TextFormatRegistry::formatForExtension(info.suffix());
         if (named
             && (named->documentType == OfficeOpenXMLTextDocumentType
                 || named->documentType == OpenDocumentTextDocumentType)) {

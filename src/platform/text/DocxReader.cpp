@@ -64,7 +64,8 @@ std::optional<QHash<QString, Relationship>> partRelationships(
 {
     const QFileInfo info(part);
     const QString folder = info.path() == u"." ? QString() : info.path() + u'/';
-    const QString name = folder + QStringLiteral("_rels/") + info.fileName() + QStringLiteral(".rels");
+    const QString name
+        = folder + QStringLiteral("_rels/") + info.fileName() + QStringLiteral(".rels");
     if (!archive.contains(name))
         return QHash<QString, Relationship>();
     const std::optional<QByteArray> data = archive.read(name, error);

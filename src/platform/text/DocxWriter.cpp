@@ -66,7 +66,8 @@ QByteArray contentTypes(const WordXmlWriter::Result& parts)
     };
     override(QStringLiteral("/word/document.xml"), kMainType);
     override(QStringLiteral("/word/styles.xml"),
-        QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"));
+        QStringLiteral(
+            "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"));
     if (!parts.numbering.isEmpty()) {
         override(QStringLiteral("/word/numbering.xml"),
             QStringLiteral(
@@ -133,7 +134,8 @@ bool DocxWriter::write(const QTextDocument& document, const QString& target, Err
     QTemporaryDir folder;
     if (!folder.isValid()) {
         Error::set(error,
-            Error(kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
+            Error(
+                kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
         return false;
     }
     // The content types lead, so that the first bytes tell a Word document from other zips.

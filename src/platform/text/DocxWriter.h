@@ -18,7 +18,8 @@ public:
 
     static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr);
     // The unpacked package.
-    static bool writeFolder(const QTextDocument& document, const QString& folder, Error* error = nullptr);
+    static bool writeFolder(
+        const QTextDocument& document, const QString& folder, Error* error = nullptr);
 };
 
 } // namespace platform

@@ -106,7 +106,8 @@ private:
         while (!xml.atEnd()) {
             xml.readNext();
             if (xml.tokenType() == QXmlStreamReader::DTD) {
-                xml.raiseError(QStringLiteral("OpenDocument parts have no document type definition."));
+                xml.raiseError(
+                    QStringLiteral("OpenDocument parts have no document type definition."));
                 break;
             }
             if (!xml.isStartElement())
@@ -119,14 +120,17 @@ private:
                 }
                 continue;
             }
-            if (xml.namespaceUri() == kStyle && (xml.name() == u"style" || xml.name() == u"default-style")) {
+            if (xml.namespaceUri() == kStyle
+                && (xml.name() == u"style" || xml.name() == u"default-style")) {
                 readStyle(xml);
             } else if (xml.namespaceUri() == kStyle && xml.name() == u"font-face") {
-                const QString family = xml.attributes().value(kSvg, QLatin1String("font-family")).toString();
+                const QString family
+                    = xml.attributes().value(kSvg, QLatin1String("font-family")).toString();
                 QString unquoted = family.trimmed();
                 if (unquoted.size() >= 2 && (unquoted.front() == u'\'' || unquoted.front() == u'"'))
                     unquoted = unquoted.mid(1, unquoted.size() - 2);
-                m_fontFaces.insert(xml.attributes().value(kStyle, QLatin1String("name")).toString(), unquoted);
+                m_fontFaces.insert(
+                    xml.attributes().value(kStyle, QLatin1String("name")).toString(), unquoted);
                 xml.skipCurrentElement();
             } else if (xml.namespaceUri() == kText && xml.name() == u"list-style") {
                 readListStyle(xml);
@@ -155,24 +159,29 @@ private:
         const QStringView slant = attributes.value(kFo, QLatin1String("font-style"));
         if (!slant.isEmpty())
             style.italic = slant == u"italic" || slant == u"oblique";
-        const QStringView underline = attributes.value(kStyle, QLatin1String("text-underline-style"));
+        const QStringView underline
+            = attributes.value(kStyle, QLatin1String("text-underline-style"));
         if (!underline.isEmpty()) {
-            int mask = underline == u"none" ? 0
-                : underline == u"dotted"    ? 0x0101
+            int mask = underline == u"none"                         ? 0
+                : underline == u"dotted"                            ? 0x0101
                 : underline == u"dash" || underline == u"long-dash" ? 0x0201
-                : underline == u"dot-dash"  ? 0x0301
-                : underline == u"dot-dot-dash" ? 0x0401
-                                               : 0x01;
-            if (mask != 0 && attributes.value(kStyle, QLatin1String("text-underline-type")) == u"double")
+                : underline == u"dot-dash"                          ? 0x0301
+                : underline == u"dot-dot-dash"                      ? 0x0401
+                                                                    : 0x01;
+            if (mask != 0
+                && attributes.value(kStyle, QLatin1String("text-underline-type")) == u"double")
                 mask = (mask & ~0x0F) | 0x09;
-            else if (mask != 0 && attributes.value(kStyle, QLatin1String("text-underline-width")) == u"bold")
+            else if (mask != 0
+                && attributes.value(kStyle, QLatin1String("text-underline-width")) == u"bold")
                 mask = (mask & ~0x0F) | 0x02;
             style.underline = mask;
         }
-        const QStringView strike = attributes.value(kStyle, QLatin1String("text-line-through-style"));
+        const QStringView strike
+            = attributes.value(kStyle, QLatin1String("text-line-through-style"));
         if (!strike.isEmpty())
             style.strikethrough = strike != u"none";
-        if (const auto size = length(attributes.value(kFo, QLatin1String("font-size"))); size && *size > 0)
+        if (const auto size = length(attributes.value(kFo, QLatin1String("font-size")));
+            size && *size > 0)
             style.fontSize = *size;
         const QString fontName = attributes.value(kStyle, QLatin1String("font-name")).toString();
         if (!fontName.isEmpty())
@@ -191,8 +200,8 @@ private:
         if (!position.isEmpty()) {
             const QStringView first = position.split(u' ').value(0);
             style.superscript = first == u"super" ? 1
-                : first == u"sub"                ? -1
-                : first.startsWith(u'-')         ? -1
+                : first == u"sub"                 ? -1
+                : first.startsWith(u'-')          ? -1
                 : first == u"0%" || first == u"0" ? 0
                                                   : 1;
         }
@@ -203,7 +212,7 @@ private:
         const QXmlStreamAttributes attributes = xml.attributes();
         const QStringView align = attributes.value(kFo, QLatin1String("text-align"));
         if (!align.isEmpty()) {
-            style.alignment = align == u"center" ? TextAlignment::Center
+            style.alignment = align == u"center"       ? TextAlignment::Center
                 : align == u"end" || align == u"right" ? TextAlignment::Right
                 : align == u"justify"                  ? TextAlignment::Justified
                 : align == u"left"                     ? TextAlignment::Left
@@ -230,9 +239,12 @@ private:
             if (xml.namespaceUri() == kStyle && xml.name() == u"tab-stops") {
                 QList<TextTab> tabs;
                 while (xml.readNextStartElement()) {
-                    const auto position = length(xml.attributes().value(kStyle, QLatin1String("position")));
-                    if (xml.name() == u"tab-stop" && position && *position >= 0 && tabs.size() < 64) {
-                        const QStringView type = xml.attributes().value(kStyle, QLatin1String("type"));
+                    const auto position
+                        = length(xml.attributes().value(kStyle, QLatin1String("position")));
+                    if (xml.name() == u"tab-stop" && position && *position >= 0
+                        && tabs.size() < 64) {
+                        const QStringView type
+                            = xml.attributes().value(kStyle, QLatin1String("type"));
                         TextTab tab;
                         tab.location = *position; // from the indent; made absolute when resolved
                         tab.type = type == u"right" ? TextTabType::Right
@@ -258,7 +270,8 @@ private:
         const QString family = xml.attributes().value(kStyle, QLatin1String("family")).toString();
         const QString name = xml.attributes().value(kStyle, QLatin1String("name")).toString();
         StyleDefinition definition;
-        definition.parent = xml.attributes().value(kStyle, QLatin1String("parent-style-name")).toString();
+        definition.parent
+            = xml.attributes().value(kStyle, QLatin1String("parent-style-name")).toString();
         while (xml.readNextStartElement()) {
             if (xml.namespaceUri() == kStyle && xml.name() == u"text-properties") {
                 readTextProperties(xml, definition.style);
@@ -288,27 +301,33 @@ private:
         while (xml.readNextStartElement()) {
             const QXmlStreamAttributes attributes = xml.attributes();
             const int level = attributes.value(kText, QLatin1String("level")).toInt() - 1;
-            if (xml.namespaceUri() == kText && level >= 0 && level < TextListBuilder::MaximumLevels) {
+            if (xml.namespaceUri() == kText && level >= 0
+                && level < TextListBuilder::MaximumLevels) {
                 QTextListFormat format;
                 if (xml.name() == u"list-level-style-number") {
                     const QStringView kind = attributes.value(kStyle, QLatin1String("num-format"));
                     format.setStyle(kind == u"I" ? QTextListFormat::ListUpperRoman
-                            : kind == u"i"        ? QTextListFormat::ListLowerRoman
-                            : kind == u"A"        ? QTextListFormat::ListUpperAlpha
-                            : kind == u"a"        ? QTextListFormat::ListLowerAlpha
-                                                  : QTextListFormat::ListDecimal);
-                    const QString prefix = attributes.value(kStyle, QLatin1String("num-prefix")).toString();
-                    const QString suffix = attributes.value(kStyle, QLatin1String("num-suffix")).toString();
+                            : kind == u"i"       ? QTextListFormat::ListLowerRoman
+                            : kind == u"A"       ? QTextListFormat::ListUpperAlpha
+                            : kind == u"a"       ? QTextListFormat::ListLowerAlpha
+                                                 : QTextListFormat::ListDecimal);
+                    const QString prefix
+                        = attributes.value(kStyle, QLatin1String("num-prefix")).toString();
+                    const QString suffix
+                        = attributes.value(kStyle, QLatin1String("num-suffix")).toString();
                     if (!prefix.isEmpty())
                         format.setNumberPrefix(prefix.left(16));
                     if (suffix != u".")
                         format.setNumberSuffix(suffix.left(16));
                     levels.insert(level, format);
                 } else if (xml.name() == u"list-level-style-bullet") {
-                    const QString bullet = attributes.value(kText, QLatin1String("bullet-char")).toString();
-                    format.setStyle(bullet == u"\u25E6" || bullet == u"o" ? QTextListFormat::ListCircle
-                            : bullet == u"\u25AA" || bullet == u"\u25A0" ? QTextListFormat::ListSquare
-                                                                        : QTextListFormat::ListDisc);
+                    const QString bullet
+                        = attributes.value(kText, QLatin1String("bullet-char")).toString();
+                    format.setStyle(bullet == u"\u25E6" || bullet == u"o"
+                            ? QTextListFormat::ListCircle
+                            : bullet == u"\u25AA" || bullet == u"\u25A0"
+                            ? QTextListFormat::ListSquare
+                            : QTextListFormat::ListDisc);
                     levels.insert(level, format);
                 }
             }
@@ -398,7 +417,8 @@ private:
         for (int depth = 1; depth > 0 && !xml.atEnd();) {
             xml.readNext();
             if (xml.tokenType() == QXmlStreamReader::DTD) {
-                xml.raiseError(QStringLiteral("OpenDocument parts have no document type definition."));
+                xml.raiseError(
+                    QStringLiteral("OpenDocument parts have no document type definition."));
                 return true;
             }
             if (xml.isCharacters() && paragraphDepth > 0) {
@@ -438,7 +458,8 @@ private:
             const QStringView ns = xml.namespaceUri();
             const QStringView name = xml.name();
             const QXmlStreamAttributes attributes = xml.attributes();
-            if (ns == kText && (name == u"note" || name == u"tracked-changes" || name == u"bookmark-ref"
+            if (ns == kText
+                && (name == u"note" || name == u"tracked-changes" || name == u"bookmark-ref"
                     || name == u"sequence-decls" || name == u"variable-decls")) {
                 xml.skipCurrentElement();
                 continue;
@@ -463,7 +484,8 @@ private:
                 lastWasSpace = true;
                 spans.clear();
                 formatValid = false;
-                const QString styleName = attributes.value(kText, QLatin1String("style-name")).toString();
+                const QString styleName
+                    = attributes.value(kText, QLatin1String("style-name")).toString();
                 ImportedTextStyle style = m_defaults;
                 style.merge(resolve(QStringLiteral("paragraph"), styleName));
                 paragraphText = style;
@@ -484,7 +506,9 @@ private:
                     m_lists.addItem(m_cursor, lists.front().key, clamped, listFormat);
                 }
             } else if (name == u"span") {
-                pushSpan(resolve(QStringLiteral("text"), attributes.value(kText, QLatin1String("style-name")).toString()), {});
+                pushSpan(resolve(QStringLiteral("text"),
+                             attributes.value(kText, QLatin1String("style-name")).toString()),
+                    {});
             } else if (name == u"a") {
                 pushSpan({}, attributes.value(kXlink, QLatin1String("href")).toString());
             } else if (name == u"s") {
@@ -502,10 +526,12 @@ private:
                 List list;
                 list.styleName = attributes.value(kText, QLatin1String("style-name")).toString();
                 if (lists.empty()) {
-                    const bool continues = attributes.value(kText, QLatin1String("continue-numbering")) == u"true"
+                    const bool continues
+                        = attributes.value(kText, QLatin1String("continue-numbering")) == u"true"
                         || !attributes.value(kText, QLatin1String("continue-list")).isEmpty();
-                    list.key = continues && !previousTopKey.isEmpty() ? previousTopKey
-                                                                      : QString::number(++listCounter);
+                    list.key = continues && !previousTopKey.isEmpty()
+                        ? previousTopKey
+                        : QString::number(++listCounter);
                     previousTopKey = list.key;
                 } else {
                     list.key = lists.front().key;
@@ -527,12 +553,14 @@ private:
         std::optional<TextAttachment> picture;
         while (xml.readNextStartElement()) {
             if (!picture && xml.namespaceUri() == kDraw && xml.name() == u"image") {
-                const QString href = xml.attributes().value(kXlink, QLatin1String("href")).toString();
+                const QString href
+                    = xml.attributes().value(kXlink, QLatin1String("href")).toString();
                 const QString path = ZipArchive::resolvePath(QString(), href);
                 if (!path.isEmpty() && m_archive.contains(path)) {
                     std::optional<QByteArray> bytes = m_archive.read(path, &m_pictureError);
                     if (bytes)
-                        picture = TextAttachment { std::move(*bytes), path.section(u'/', -1), size };
+                        picture
+                            = TextAttachment { std::move(*bytes), path.section(u'/', -1), size };
                 }
             }
             xml.skipCurrentElement();
@@ -565,8 +593,10 @@ std::unique_ptr<QTextDocument> OdtReader::read(const QByteArray& data, Error* er
         if (!type)
             return nullptr;
         const QByteArray kind = type->trimmed();
-        if (kind != OdtWriter::MimeType.toLatin1() && kind != "application/vnd.oasis.opendocument.text-template") {
-            Error::set(error, corruptError(QStringLiteral("The package is not an OpenDocument text.")));
+        if (kind != OdtWriter::MimeType.toLatin1()
+            && kind != "application/vnd.oasis.opendocument.text-template") {
+            Error::set(
+                error, corruptError(QStringLiteral("The package is not an OpenDocument text.")));
             return nullptr;
         }
     }

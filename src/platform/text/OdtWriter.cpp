@@ -45,7 +45,8 @@ QString saveDescription()
 
 QString points(double value)
 {
-    return QString::number(std::round(std::clamp(value, -1e5, 1e5) * 100.0) / 100.0) + QLatin1String("pt");
+    return QString::number(std::round(std::clamp(value, -1e5, 1e5) * 100.0) / 100.0)
+        + QLatin1String("pt");
 }
 
 QString quotedFamily(const QString& family)
@@ -172,7 +173,8 @@ private:
         for (const QString& family : std::as_const(m_fonts)) {
             xml.writeEmptyElement(QStringLiteral("style:font-face"));
             xml.writeAttribute(QStringLiteral("style:name"), XmlText::clean(family));
-            xml.writeAttribute(QStringLiteral("svg:font-family"), XmlText::clean(quotedFamily(family)));
+            xml.writeAttribute(
+                QStringLiteral("svg:font-family"), XmlText::clean(quotedFamily(family)));
         }
         xml.writeEndElement();
     }
@@ -201,9 +203,10 @@ private:
         xml.writeAttribute(QStringLiteral("style:family"), style.family);
         const bool paragraph = style.family == u"paragraph";
         if (paragraph)
-            xml.writeAttribute(QStringLiteral("style:parent-style-name"), QStringLiteral("Standard"));
-        xml.writeStartElement(
-            paragraph ? QStringLiteral("style:paragraph-properties") : QStringLiteral("style:text-properties"));
+            xml.writeAttribute(
+                QStringLiteral("style:parent-style-name"), QStringLiteral("Standard"));
+        xml.writeStartElement(paragraph ? QStringLiteral("style:paragraph-properties")
+                                        : QStringLiteral("style:text-properties"));
         for (const auto& [name, value] : style.properties)
             xml.writeAttribute(name, value);
         if (!style.tabs.isEmpty()) {
@@ -249,11 +252,15 @@ private:
         }
         if (style.lineHeightMultiple > 0)
             properties.append({ QStringLiteral("fo:line-height"),
-                QStringLiteral("%1%").arg(std::lround(std::min(style.lineHeightMultiple, 100.0) * 100)) });
+                QStringLiteral("%1%").arg(
+                    std::lround(std::min(style.lineHeightMultiple, 100.0) * 100)) });
         properties.append({ QStringLiteral("fo:margin-left"), points(style.headIndent) });
-        properties.append({ QStringLiteral("fo:margin-right"), points(std::max(0.0, -style.tailIndent)) });
-        properties.append({ QStringLiteral("fo:text-indent"), points(style.firstLineHeadIndent - style.headIndent) });
-        properties.append({ QStringLiteral("fo:margin-top"), points(style.paragraphSpacingBefore) });
+        properties.append(
+            { QStringLiteral("fo:margin-right"), points(std::max(0.0, -style.tailIndent)) });
+        properties.append({ QStringLiteral("fo:text-indent"),
+            points(style.firstLineHeadIndent - style.headIndent) });
+        properties.append(
+            { QStringLiteral("fo:margin-top"), points(style.paragraphSpacingBefore) });
         properties.append({ QStringLiteral("fo:margin-bottom"), points(style.paragraphSpacing) });
         QList<TextTab> tabs;
         if (style.tabStops != ParagraphStyle::defaultTabStops()) {
@@ -295,17 +302,25 @@ private:
             properties.append({ QStringLiteral("style:text-underline-width"),
                 (underline & 0x0F) == 0x02 ? QStringLiteral("bold") : QStringLiteral("auto") });
             if ((underline & 0x0F) == 0x09)
-                properties.append({ QStringLiteral("style:text-underline-type"), QStringLiteral("double") });
-            properties.append({ QStringLiteral("style:text-underline-color"), QStringLiteral("font-color") });
+                properties.append(
+                    { QStringLiteral("style:text-underline-type"), QStringLiteral("double") });
+            properties.append(
+                { QStringLiteral("style:text-underline-color"), QStringLiteral("font-color") });
         }
         if (AttributedText::strikethroughStyle(format) != 0)
-            properties.append({ QStringLiteral("style:text-line-through-style"), QStringLiteral("solid") });
-        if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
-            properties.append({ QStringLiteral("fo:color"), format.foreground().color().name(QColor::HexRgb) });
-        if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)
-            properties.append({ QStringLiteral("fo:background-color"), format.background().color().name(QColor::HexRgb) });
+            properties.append(
+                { QStringLiteral("style:text-line-through-style"), QStringLiteral("solid") });
+        if (format.hasProperty(QTextFormat::ForegroundBrush)
+            && format.foreground().style() != Qt::NoBrush)
+            properties.append(
+                { QStringLiteral("fo:color"), format.foreground().color().name(QColor::HexRgb) });
+        if (format.hasProperty(QTextFormat::BackgroundBrush)
+            && format.background().style() != Qt::NoBrush)
+            properties.append({ QStringLiteral("fo:background-color"),
+                format.background().color().name(QColor::HexRgb) });
         if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
-            properties.append({ QStringLiteral("style:text-position"), QStringLiteral("super 58%") });
+            properties.append(
+                { QStringLiteral("style:text-position"), QStringLiteral("super 58%") });
         else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
             properties.append({ QStringLiteral("style:text-position"), QStringLiteral("sub 58%") });
         if (properties.isEmpty())
@@ -339,21 +354,24 @@ private:
                     xml.writeStartElement(QStringLiteral("text:list-level-style-number"));
                     xml.writeAttribute(QStringLiteral("text:level"), QString::number(l));
                     const char* format = level.style == QTextListFormat::ListUpperRoman ? "I"
-                        : level.style == QTextListFormat::ListLowerRoman              ? "i"
-                        : level.style == QTextListFormat::ListUpperAlpha              ? "A"
-                        : level.style == QTextListFormat::ListLowerAlpha              ? "a"
-                                                                                      : "1";
+                        : level.style == QTextListFormat::ListLowerRoman                ? "i"
+                        : level.style == QTextListFormat::ListUpperAlpha                ? "A"
+                        : level.style == QTextListFormat::ListLowerAlpha                ? "a"
+                                                                                        : "1";
                     xml.writeAttribute(QStringLiteral("style:num-format"), QLatin1String(format));
                     if (!level.prefix.isEmpty())
-                        xml.writeAttribute(QStringLiteral("style:num-prefix"), XmlText::clean(level.prefix));
+                        xml.writeAttribute(
+                            QStringLiteral("style:num-prefix"), XmlText::clean(level.prefix));
                     if (!level.suffix.isEmpty())
-                        xml.writeAttribute(QStringLiteral("style:num-suffix"), XmlText::clean(level.suffix));
+                        xml.writeAttribute(
+                            QStringLiteral("style:num-suffix"), XmlText::clean(level.suffix));
                 }
                 xml.writeStartElement(QStringLiteral("style:list-level-properties"));
                 xml.writeAttribute(QStringLiteral("text:list-level-position-and-space-mode"),
                     QStringLiteral("label-alignment"));
                 xml.writeEmptyElement(QStringLiteral("style:list-level-label-alignment"));
-                xml.writeAttribute(QStringLiteral("text:label-followed-by"), QStringLiteral("listtab"));
+                xml.writeAttribute(
+                    QStringLiteral("text:label-followed-by"), QStringLiteral("listtab"));
                 xml.writeAttribute(QStringLiteral("fo:text-indent"), QStringLiteral("-18pt"));
                 xml.writeAttribute(QStringLiteral("fo:margin-left"), points(36.0 * l));
                 xml.writeEndElement();
@@ -380,7 +398,8 @@ private:
         size_t keep = 0;
         while (keep < m_open.size() && m_open[keep].level < level)
             ++keep;
-        const bool continuing = keep < m_open.size() && m_open[keep].list == list && m_open[keep].level == level;
+        const bool continuing
+            = keep < m_open.size() && m_open[keep].list == list && m_open[keep].level == level;
         closeLists(xml, continuing ? keep + 1 : keep);
         if (continuing) {
             xml.writeEndElement(); // the previous item
@@ -394,7 +413,8 @@ private:
             if (m_open.empty() || l == level)
                 xml.writeAttribute(QStringLiteral("text:style-name"), style);
             if (l == level && m_started.contains(list))
-                xml.writeAttribute(QStringLiteral("text:continue-numbering"), QStringLiteral("true"));
+                xml.writeAttribute(
+                    QStringLiteral("text:continue-numbering"), QStringLiteral("true"));
             xml.writeStartElement(QStringLiteral("text:list-item"));
             m_open.push_back({ l == level ? list : nullptr, l });
         }
@@ -409,7 +429,8 @@ private:
             closeLists(xml, 0);
         xml.writeStartElement(QStringLiteral("text:p"));
         const QString style = paragraphStyle(block.blockFormat());
-        xml.writeAttribute(QStringLiteral("text:style-name"), style.isEmpty() ? QStringLiteral("Standard") : style);
+        xml.writeAttribute(QStringLiteral("text:style-name"),
+            style.isEmpty() ? QStringLiteral("Standard") : style);
         const QString text = block.text();
         QString openLink;
         bool lastWasSpace = true; // a leading space must be spelled out
@@ -484,7 +505,8 @@ private:
             flushSpaces();
             if (c == u'\t' || c == QChar::LineSeparator || c == u'\n' || c == u'\r') {
                 flushText();
-                xml.writeEmptyElement(c == u'\t' ? QStringLiteral("text:tab") : QStringLiteral("text:line-break"));
+                xml.writeEmptyElement(
+                    c == u'\t' ? QStringLiteral("text:tab") : QStringLiteral("text:line-break"));
                 lastWasSpace = true;
                 continue;
             }
@@ -503,11 +525,13 @@ private:
             = ExportedPicture::fromAttachment(AttributedText::attachment(m_doc, format));
         if (!picture)
             return;
-        const QString path
-            = QStringLiteral("Pictures/image%1.%2").arg(m_pictures.size() + 1).arg(picture->extension);
+        const QString path = QStringLiteral("Pictures/image%1.%2")
+                                 .arg(m_pictures.size() + 1)
+                                 .arg(picture->extension);
         m_pictures.append({ path, picture->mediaType, picture->data });
         xml.writeStartElement(QStringLiteral("draw:frame"));
-        xml.writeAttribute(QStringLiteral("draw:name"), QStringLiteral("Image%1").arg(m_pictures.size()));
+        xml.writeAttribute(
+            QStringLiteral("draw:name"), QStringLiteral("Image%1").arg(m_pictures.size()));
         xml.writeAttribute(QStringLiteral("text:anchor-type"), QStringLiteral("as-char"));
         xml.writeAttribute(QStringLiteral("svg:width"), points(picture->size.width()));
         xml.writeAttribute(QStringLiteral("svg:height"), points(picture->size.height()));
@@ -597,7 +621,8 @@ bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder
         || !createFile(folder, QStringLiteral("content.xml"), content, error)
         || !createFile(folder, QStringLiteral("styles.xml"), styles, error)
         || !createFile(folder, QStringLiteral("meta.xml"), meta(), error)
-        || !createFile(folder, QStringLiteral("META-INF/manifest.xml"), manifest(writer.pictures()), error)) {
+        || !createFile(
+            folder, QStringLiteral("META-INF/manifest.xml"), manifest(writer.pictures()), error)) {
         return false;
     }
     for (const Picture& picture : writer.pictures()) {
@@ -613,7 +638,8 @@ bool OdtWriter::write(const QTextDocument& document, const QString& target, Erro
     QTemporaryDir folder;
     if (!folder.isValid()) {
         Error::set(error,
-            Error(kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
+            Error(
+                kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
         return false;
     }
     return writeFolder(document, folder.path(), error)

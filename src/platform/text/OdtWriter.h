@@ -21,9 +21,11 @@ public:
 
     static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr);
     // The unpacked package.
-    static bool writeFolder(const QTextDocument& document, const QString& folder, Error* error = nullptr);
+    static bool writeFolder(
+        const QTextDocument& document, const QString& folder, Error* error = nullptr);
 
-    static inline const QString MimeType = QStringLiteral("application/vnd.oasis.opendocument.text");
+    static inline const QString MimeType
+        = QStringLiteral("application/vnd.oasis.opendocument.text");
 };
 
 } // namespace platform

@@ -32,9 +32,9 @@ TextFormat docx()
     format.typeIdentifier = TypeIdentifier::OfficeOpenXmlDocument;
     format.documentType = OfficeOpenXMLTextDocumentType;
     format.extensions = { QStringLiteral("docx") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
-                       const QString& target,
-                       Error* error) { return DocxWriter::write(document, target, error); };
+    format.write
+        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
+              Error* error) { return DocxWriter::write(document, target, error); };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&, Error* error) {
         return result(DocxReader::read(data, error));
     };
@@ -67,9 +67,9 @@ TextFormat openDocument()
     format.typeIdentifier = TypeIdentifier::OpenDocumentText;
     format.documentType = OpenDocumentTextDocumentType;
     format.extensions = { QStringLiteral("odt") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
-                       const QString& target,
-                       Error* error) { return OdtWriter::write(document, target, error); };
+    format.write
+        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
+              Error* error) { return OdtWriter::write(document, target, error); };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&, Error* error) {
         return result(OdtReader::read(data, error));
     };

@@ -124,7 +124,8 @@ public:
     }
 
     // The first of several attribute names that is present.
-    QStringView anyAttribute(const QXmlStreamReader& xml, std::initializer_list<const char*> names) const
+    QStringView anyAttribute(
+        const QXmlStreamReader& xml, std::initializer_list<const char*> names) const
     {
         for (const char* name : names) {
             const QStringView found = attribute(xml, QLatin1String(name));
@@ -261,11 +262,11 @@ void WordXmlReader::Private::readParagraphProperties(QXmlStreamReader& xml,
             styleId = value(xml).toString();
         } else if (name == u"jc") {
             const QStringView kind = value(xml);
-            style.alignment = kind == u"center" ? TextAlignment::Center
-                : kind == u"right" || kind == u"end" ? TextAlignment::Right
+            style.alignment = kind == u"center"            ? TextAlignment::Center
+                : kind == u"right" || kind == u"end"       ? TextAlignment::Right
                 : kind == u"both" || kind == u"distribute" ? TextAlignment::Justified
-                : kind == u"left" || kind == u"start" ? TextAlignment::Left
-                                                      : TextAlignment::Natural;
+                : kind == u"left" || kind == u"start"      ? TextAlignment::Left
+                                                           : TextAlignment::Natural;
         } else if (name == u"spacing") {
             if (const auto before = twips(attribute(xml, QLatin1String("before"))))
                 style.spacingBefore = before;
@@ -338,7 +339,8 @@ void WordXmlReader::Private::readStylesElement(QXmlStreamReader& xml)
         const QString id = attribute(xml, QLatin1String("styleId")).toString();
         const QStringView type = attribute(xml, QLatin1String("type"));
         const QStringView isDefault = attribute(xml, QLatin1String("default"));
-        if (type == u"paragraph" && (isDefault == u"1" || isDefault == u"on" || isDefault == u"true"))
+        if (type == u"paragraph"
+            && (isDefault == u"1" || isDefault == u"on" || isDefault == u"true"))
             m_defaultParagraphStyle = id;
         StyleDefinition definition;
         while (xml.readNextStartElement()) {
@@ -353,7 +355,8 @@ void WordXmlReader::Private::readStylesElement(QXmlStreamReader& xml)
                 QString unusedStyle;
                 QString unusedList;
                 int unusedLevel = 0;
-                readParagraphProperties(xml, definition.style, unusedStyle, unusedList, unusedLevel);
+                readParagraphProperties(
+                    xml, definition.style, unusedStyle, unusedList, unusedLevel);
             } else {
                 xml.skipCurrentElement();
             }
@@ -372,12 +375,12 @@ void WordXmlReader::Private::readLevel(QXmlStreamReader& xml, QHash<int, QTextLi
     while (xml.readNextStartElement()) {
         if (isWord(xml) && xml.name() == u"numFmt") {
             const QStringView kind = value(xml);
-            numberFormat = kind == u"upperRoman" ? 1
-                : kind == u"lowerRoman"          ? 2
-                : kind == u"upperLetter"         ? 3
-                : kind == u"lowerLetter"         ? 4
+            numberFormat = kind == u"upperRoman"       ? 1
+                : kind == u"lowerRoman"                ? 2
+                : kind == u"upperLetter"               ? 3
+                : kind == u"lowerLetter"               ? 4
                 : kind == u"bullet" || kind == u"none" ? 23
-                                                        : 0;
+                                                       : 0;
         } else if (isWord(xml) && xml.name() == u"nfc") {
             numberFormat = value(xml).toInt();
         } else if (isWord(xml) && xml.name() == u"lvlText") {
@@ -475,7 +478,8 @@ std::optional<TextAttachment> WordXmlReader::Private::readDrawing(
                 const double cx = xml.attributes().value(QLatin1String("cx")).toDouble(&okX);
                 const double cy = xml.attributes().value(QLatin1String("cy")).toDouble(&okY);
                 if (okX && okY && cx > 0 && cy > 0)
-                    size = QSizeF(std::min(cx / kEmuPerPoint, 1e5), std::min(cy / kEmuPerPoint, 1e5));
+                    size = QSizeF(
+                        std::min(cx / kEmuPerPoint, 1e5), std::min(cy / kEmuPerPoint, 1e5));
             } else if (xml.name() == u"blip" && id.isEmpty()) {
                 id = xml.attributes()
                          .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("embed"))
@@ -688,8 +692,8 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             const QStringView name = xml.name();
             if (!sawRoot) {
                 sawRoot = true;
-                const bool isRoot = d->isWord(xml)
-                    && (d->m_docx ? name == u"document" : name == u"wordDocument");
+                const bool isRoot
+                    = d->isWord(xml) && (d->m_docx ? name == u"document" : name == u"wordDocument");
                 if (!isRoot) {
                     xml.raiseError(QStringLiteral("This is not a Word document."));
                     break;
@@ -737,7 +741,12 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                 run = d->readRunProperties(xml);
                 runFormatValid = false;
             } else if (name == u"t") {
-                const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
+                // Line ends inside the text are white space to Word, not breaks.
+                QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
+                for (QChar& c : text) {
+                    if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator)
+                        c = u' ';
+                }
                 if (inParagraph && !text.isEmpty())
                     insert(text);
             } else if (name == u"instrText") {
@@ -752,14 +761,16 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             } else if ((name == u"br" || name == u"cr") && inParagraph) {
                 insert(QString(QChar::LineSeparator));
             } else if (name == u"hyperlink") {
-                const QString id = xml.attributes()
-                                       .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("id"))
-                                       .toString();
+                const QString id
+                    = xml.attributes()
+                          .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("id"))
+                          .toString();
                 linkElements.push_back(package.links.value(id));
             } else if (name == u"hlink") {
                 linkElements.push_back(d->attribute(xml, QLatin1String("dest")).toString());
             } else if (name == u"fldSimple") {
-                linkElements.push_back(fieldLink(d->attribute(xml, QLatin1String("instr")).toString()));
+                linkElements.push_back(
+                    fieldLink(d->attribute(xml, QLatin1String("instr")).toString()));
             } else if (name == u"fldChar") {
                 const QStringView kind = d->attribute(xml, QLatin1String("fldCharType"));
                 if (kind == u"begin" && fields.size() < 64) {

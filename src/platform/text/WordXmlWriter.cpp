@@ -55,8 +55,7 @@ QString numberFormatName(int code)
 
 class Writer {
 public:
-    Writer(const QTextDocument& doc, Dialect dialect)
-        : m_doc(doc), m_docx(dialect == Dialect::Docx)
+    Writer(const QTextDocument& doc, Dialect dialect) : m_doc(doc), m_docx(dialect == Dialect::Docx)
     { }
 
     WordXmlWriter::Result run()
@@ -66,13 +65,11 @@ public:
         m_systemFamily = system.families().value(0, system.family());
         m_systemHalfPoints = int(std::lround(system.pointSizeF() * 2.0));
         if (m_docx) {
-            m_result.relationships.append(
-                { QStringLiteral("rId1"), WordXmlWriter::StylesRelationship,
-                    QStringLiteral("styles.xml"), false });
+            m_result.relationships.append({ QStringLiteral("rId1"),
+                WordXmlWriter::StylesRelationship, QStringLiteral("styles.xml"), false });
             if (!m_lists.isEmpty()) {
-                m_result.relationships.append(
-                    { QStringLiteral("rId2"), WordXmlWriter::NumberingRelationship,
-                        QStringLiteral("numbering.xml"), false });
+                m_result.relationships.append({ QStringLiteral("rId2"),
+                    WordXmlWriter::NumberingRelationship, QStringLiteral("numbering.xml"), false });
             }
             m_result.styles = xmlPart([&](QXmlStreamWriter& xml) { writeStyles(xml); });
             if (!m_lists.isEmpty())
@@ -126,7 +123,8 @@ private:
         xml.writeAttribute(QStringLiteral("w:ascii"), name);
         xml.writeAttribute(m_docx ? QStringLiteral("w:hAnsi") : QStringLiteral("w:h-ansi"), name);
         xml.writeAttribute(QStringLiteral("w:cs"), name);
-        xml.writeAttribute(m_docx ? QStringLiteral("w:eastAsia") : QStringLiteral("w:fareast"), name);
+        xml.writeAttribute(
+            m_docx ? QStringLiteral("w:eastAsia") : QStringLiteral("w:fareast"), name);
     }
 
     void writeDefaultRunProperties(QXmlStreamWriter& xml)
@@ -160,7 +158,8 @@ private:
         }
         xml.writeStartElement(QStringLiteral("w:style"));
         xml.writeAttribute(QStringLiteral("w:type"), QStringLiteral("paragraph"));
-        xml.writeAttribute(QStringLiteral("w:default"), m_docx ? QStringLiteral("1") : QStringLiteral("on"));
+        xml.writeAttribute(
+            QStringLiteral("w:default"), m_docx ? QStringLiteral("1") : QStringLiteral("on"));
         xml.writeAttribute(QStringLiteral("w:styleId"), QStringLiteral("Normal"));
         writeValue(xml, QStringLiteral("w:name"), QStringLiteral("Normal"));
         if (!m_docx) {
@@ -178,15 +177,18 @@ private:
             writeNamespace(xml);
         for (qsizetype i = 0; i < m_lists.size(); ++i) {
             const RtfListLevel level = RtfListLevel::fromListFormat(m_lists[i]->format());
-            xml.writeStartElement(m_docx ? QStringLiteral("w:abstractNum") : QStringLiteral("w:listDef"));
-            xml.writeAttribute(m_docx ? QStringLiteral("w:abstractNumId") : QStringLiteral("w:listDefId"),
+            xml.writeStartElement(
+                m_docx ? QStringLiteral("w:abstractNum") : QStringLiteral("w:listDef"));
+            xml.writeAttribute(
+                m_docx ? QStringLiteral("w:abstractNumId") : QStringLiteral("w:listDefId"),
                 QString::number(i));
             for (int l = 0; l < RtfListLevel::MaximumLevels; ++l) {
                 xml.writeStartElement(QStringLiteral("w:lvl"));
                 xml.writeAttribute(QStringLiteral("w:ilvl"), QString::number(l));
                 writeValue(xml, QStringLiteral("w:start"), QStringLiteral("1"));
                 if (m_docx)
-                    writeValue(xml, QStringLiteral("w:numFmt"), numberFormatName(level.numberFormat()));
+                    writeValue(
+                        xml, QStringLiteral("w:numFmt"), numberFormatName(level.numberFormat()));
                 else
                     writeValue(xml, QStringLiteral("w:nfc"), QString::number(level.numberFormat()));
                 const QString text = level.isBullet()
@@ -196,7 +198,8 @@ private:
                 writeValue(xml, QStringLiteral("w:lvlJc"), QStringLiteral("left"));
                 xml.writeStartElement(QStringLiteral("w:pPr"));
                 xml.writeEmptyElement(QStringLiteral("w:ind"));
-                xml.writeAttribute(QStringLiteral("w:left"), twips(RtfListLevel::textIndent(l) / 20.0));
+                xml.writeAttribute(
+                    QStringLiteral("w:left"), twips(RtfListLevel::textIndent(l) / 20.0));
                 xml.writeAttribute(QStringLiteral("w:hanging"), QStringLiteral("360"));
                 xml.writeEndElement();
                 xml.writeEndElement();
@@ -221,7 +224,8 @@ private:
             writeNamespace(xml);
             xml.writeAttribute(QStringLiteral("xmlns:r"), WordXmlWriter::RelationshipsNamespace);
             xml.writeAttribute(QStringLiteral("xmlns:wp"),
-                QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"));
+                QStringLiteral(
+                    "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"));
             xml.writeAttribute(QStringLiteral("xmlns:a"),
                 QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main"));
             xml.writeAttribute(QStringLiteral("xmlns:pic"),
@@ -262,7 +266,8 @@ private:
         if (style.lineHeightMultiple > 0) {
             xml.writeAttribute(QStringLiteral("w:line"),
                 QString::number(std::lround(std::min(style.lineHeightMultiple, 100.0) * 240.0)));
-            xml.writeAttribute(m_docx ? QStringLiteral("w:lineRule") : QStringLiteral("w:line-rule"),
+            xml.writeAttribute(
+                m_docx ? QStringLiteral("w:lineRule") : QStringLiteral("w:line-rule"),
                 QStringLiteral("auto"));
         }
     }
@@ -276,7 +281,8 @@ private:
         if (styled || list) {
             xml.writeStartElement(QStringLiteral("w:pPr"));
             if (list) {
-                xml.writeStartElement(m_docx ? QStringLiteral("w:numPr") : QStringLiteral("w:listPr"));
+                xml.writeStartElement(
+                    m_docx ? QStringLiteral("w:numPr") : QStringLiteral("w:listPr"));
                 writeValue(xml, QStringLiteral("w:ilvl"),
                     QString::number(std::clamp(list->format().indent() - 1, 0, 8)));
                 writeValue(xml, m_docx ? QStringLiteral("w:numId") : QStringLiteral("w:ilfo"),
@@ -357,7 +363,8 @@ private:
             xml.writeAttribute(QStringLiteral("w:right"), twips(std::max(0.0, -style.tailIndent)));
             const double first = style.firstLineHeadIndent - style.headIndent;
             if (first >= 0)
-                xml.writeAttribute(m_docx ? QStringLiteral("w:firstLine") : QStringLiteral("w:first-line"),
+                xml.writeAttribute(
+                    m_docx ? QStringLiteral("w:firstLine") : QStringLiteral("w:first-line"),
                     twips(first));
             else
                 xml.writeAttribute(QStringLiteral("w:hanging"), twips(-first));
@@ -503,7 +510,8 @@ private:
         xml.writeStartElement(QStringLiteral("pic:nvPicPr"));
         xml.writeEmptyElement(QStringLiteral("pic:cNvPr"));
         xml.writeAttribute(QStringLiteral("id"), number_);
-        xml.writeAttribute(QStringLiteral("name"), XmlText::clean(fileName.isEmpty() ? name.mid(6) : fileName));
+        xml.writeAttribute(
+            QStringLiteral("name"), XmlText::clean(fileName.isEmpty() ? name.mid(6) : fileName));
         xml.writeEmptyElement(QStringLiteral("pic:cNvPicPr"));
         xml.writeEndElement();
         xml.writeStartElement(QStringLiteral("pic:blipFill"));

@@ -119,8 +119,8 @@ std::optional<QByteArray> ZipArchive::build(const QList<Entry>& entries, Error* 
     for (const Entry& entry : entries) {
         if (!isSafeName(entry.name))
             return fail(QStringLiteral("\"%1\" cannot be a name in an archive.").arg(entry.name));
-        zip_source_t* source
-            = zip_source_buffer(archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
+        zip_source_t* source = zip_source_buffer(
+            archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
         if (!source)
             return fail(QString::fromUtf8(zip_strerror(archive)));
         const zip_int64_t index
@@ -129,8 +129,8 @@ std::optional<QByteArray> ZipArchive::build(const QList<Entry>& entries, Error* 
             zip_source_free(source);
             return fail(QString::fromUtf8(zip_strerror(archive)));
         }
-        if (zip_set_file_compression(archive, zip_uint64_t(index),
-                entry.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0)
+        if (zip_set_file_compression(
+                archive, zip_uint64_t(index), entry.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0)
             < 0) {
             return fail(QString::fromUtf8(zip_strerror(archive)));
         }
@@ -149,8 +149,8 @@ bool ZipArchive::packFolder(
     for (const QString& name : storedFirst)
         entries.append({ name, {}, true });
     QStringList others;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
-        QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
     const QDir root(folder);
     while (it.hasNext())
         others.append(root.relativeFilePath(it.next()));
@@ -163,7 +163,8 @@ bool ZipArchive::packFolder(
     for (Entry& entry : entries) {
         QFile file(root.filePath(entry.name));
         if (!file.open(QIODevice::ReadOnly)) {
-            Error::set(error, writeError(file.fileName() + QLatin1String(": ") + file.errorString()));
+            Error::set(
+                error, writeError(file.fileName() + QLatin1String(": ") + file.errorString()));
             return false;
         }
         entry.data = file.readAll();
@@ -262,7 +263,8 @@ std::optional<QByteArray> ZipArchive::read(const QString& name, Error* error)
     zip_fclose(file);
     if (failed || total != qint64(stat.size)) {
         Error::set(error,
-            corruptError(QStringLiteral("\"%1\" is damaged: %2").arg(name, failed ? why : QStringLiteral("wrong size"))));
+            corruptError(QStringLiteral("\"%1\" is damaged: %2")
+                             .arg(name, failed ? why : QStringLiteral("wrong size"))));
         return std::nullopt;
     }
     m_unpacked += total;

@@ -41,7 +41,8 @@ const char* name(Kind kind)
 
 bool write(Kind kind, const QTextDocument& doc, const QString& path, Error* error)
 {
-    const QString type = kind == Kind::Docx ? QStringLiteral("org.openxmlformats.wordprocessingml.document")
+    const QString type = kind == Kind::Docx
+        ? QStringLiteral("org.openxmlformats.wordprocessingml.document")
         : kind == Kind::Odt ? QStringLiteral("org.oasis-open.opendocument.text")
                             : QStringLiteral("com.microsoft.word.wordml");
     return TextFormatRegistry::formatForType(type)->write(doc, {}, path, error);
@@ -124,7 +125,8 @@ std::unique_ptr<QTextDocument> sampleNote()
     cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
     cursor.setBlockFormat(QTextBlockFormat());
     cursor.insertText(QStringLiteral("Picture: "));
-    AttributedText::insertAttachment(cursor, { pngBytes(), QStringLiteral("red.png"), QSizeF(40, 30) });
+    AttributedText::insertAttachment(
+        cursor, { pngBytes(), QStringLiteral("red.png"), QSizeF(40, 30) });
     return doc;
 }
 
@@ -139,10 +141,12 @@ std::string mainAttributes(const QTextDocument& doc, qsizetype index)
             && !font.families().isEmpty() && font.families().first() != system.family()
         ? font.families().first()
         : system.family();
-    const double size = attributes.contains(AttributedText::FontAttributeName) && font.pointSizeF() > 0
+    const double size
+        = attributes.contains(AttributedText::FontAttributeName) && font.pointSizeF() > 0
         ? font.pointSizeF()
         : system.pointSizeF();
-    QStringList parts { family, QString::number(size), font.bold() ? "b" : "", font.italic() ? "i" : "",
+    QStringList parts { family, QString::number(size), font.bold() ? "b" : "",
+        font.italic() ? "i" : "",
         attributes.value(AttributedText::UnderlineStyleAttributeName).toInt() ? "u" : "",
         attributes.value(AttributedText::StrikethroughStyleAttributeName).toInt() ? "s" : "",
         attributes.value(AttributedText::ForegroundColorAttributeName).value<QColor>().name(),
@@ -227,7 +231,8 @@ TEST_P(OfficeFormatRoundTrip, KeepsTheRichTextCorpus)
              "links.rtf", "lists.rtf", "tabs.rtf" }) {
         SCOPED_TRACE(file);
         Error error;
-        const auto original = RtfReader::read(bxtest::readTestFile(QString::fromLatin1(file)), {}, &error);
+        const auto original
+            = RtfReader::read(bxtest::readTestFile(QString::fromLatin1(file)), {}, &error);
         ASSERT_TRUE(original) << error.toString().toStdString();
         const QString path = bxtest::makeTempFolder() + QStringLiteral("/note.") + name(kind);
         ASSERT_TRUE(write(kind, *original, path, &error)) << error.toString().toStdString();
@@ -281,8 +286,9 @@ print("\n".join(teletype.extractText(p) for p in doc.getElementsByType(text.P)))
     const QString output = runChecker(kPython, { "-c", script, path }, &exitCode);
     ASSERT_EQ(exitCode, 0) << output.toStdString();
     EXPECT_EQ(output.toStdString(),
-        QString::fromUtf8("Plain  bold and\titalic\nSerif & <red> link \u00E9\u2713\nfirst\nnested\n"
-                          "second\nPicture: \n")
+        QString::fromUtf8(
+            "Plain  bold and\titalic\nSerif & <red> link \u00E9\u2713\nfirst\nnested\n"
+            "second\nPicture: \n")
             .toStdString());
 
     // The first local header: "mimetype", stored, no extra field, then the type itself.
@@ -319,10 +325,16 @@ TEST(OfficeFormatReaders, RefuseDamagedInput)
     ASSERT_TRUE(OdtWriter::write(*sampleNote(), folder + "/good.odt", &error));
     const QByteArray docx = fileContents(folder + "/good.docx");
     const QByteArray odt = fileContents(folder + "/good.odt");
-    const auto package = [](QList<ZipArchive::Entry> entries) { return *ZipArchive::build(entries); };
-    const QByteArray docxRels = "<?xml version='1.0'?><Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>"
-                                "<Relationship Id='rId1' Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument' Target='word/document.xml'/></Relationships>";
-    const QByteArray wordNs = "xmlns:w='http://schemas.openxmlformats.org/wordprocessingml/2006/main'";
+    const auto package
+        = [](QList<ZipArchive::Entry> entries) { return *ZipArchive::build(entries); };
+    const QByteArray docxRels
+        = "<?xml version='1.0'?><Relationships "
+          "xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>"
+          "<Relationship Id='rId1' "
+          "Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+          "officeDocument' Target='word/document.xml'/></Relationships>";
+    const QByteArray wordNs
+        = "xmlns:w='http://schemas.openxmlformats.org/wordprocessingml/2006/main'";
     struct Case {
         const char* what;
         Kind kind;
@@ -337,22 +349,32 @@ TEST(OfficeFormatReaders, RefuseDamagedInput)
         { "corrupted docx", Kind::Docx, flipped },
         { "odt as docx", Kind::Docx, odt },
         { "malformed document", Kind::Docx,
-            package({ { "_rels/.rels", docxRels }, { "word/document.xml", "<w:document " + wordNs + "><w:body><w:p>" } }) },
+            package({ { "_rels/.rels", docxRels },
+                { "word/document.xml", "<w:document " + wordNs + "><w:body><w:p>" } }) },
         { "foreign root", Kind::Docx,
             package({ { "_rels/.rels", docxRels }, { "word/document.xml", "<html/>" } }) },
         { "document type definition", Kind::Docx,
             package({ { "_rels/.rels", docxRels },
-                { "word/document.xml", "<!DOCTYPE w:document [<!ENTITY a 'aaaa'>]><w:document " + wordNs + "/>" } }) },
+                { "word/document.xml",
+                    "<!DOCTYPE w:document [<!ENTITY a 'aaaa'>]><w:document " + wordNs + "/>" } }) },
         { "truncated odt", Kind::Odt, odt.left(odt.size() - 40) },
         { "spreadsheet", Kind::Odt,
             package({ { "mimetype", "application/vnd.oasis.opendocument.spreadsheet", true },
-                { "content.xml", "<office:document-content xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0'/>" } }) },
-        { "odt without content", Kind::Odt, package({ { "mimetype", "application/vnd.oasis.opendocument.text", true } }) },
+                { "content.xml",
+                    "<office:document-content "
+                    "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0'/>" } }) },
+        { "odt without content", Kind::Odt,
+            package({ { "mimetype", "application/vnd.oasis.opendocument.text", true } }) },
         { "malformed content", Kind::Odt,
-            package({ { "content.xml", "<office:document-content xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0'><office:body>" } }) },
+            package({ { "content.xml",
+                "<office:document-content "
+                "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0'><office:"
+                "body>" } }) },
         { "wordml without root", Kind::WordML, "<?xml version='1.0'?><w:body/>" },
         { "wordml cut short", Kind::WordML,
-            "<?xml version='1.0'?><w:wordDocument xmlns:w='http://schemas.microsoft.com/office/word/2003/wordml'><w:body><w:p><w:r><w:t>a" },
+            "<?xml version='1.0'?><w:wordDocument "
+            "xmlns:w='http://schemas.microsoft.com/office/word/2003/"
+            "wordml'><w:body><w:p><w:r><w:t>a" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -365,8 +387,8 @@ TEST(OfficeFormatReaders, RefuseDamagedInput)
 TEST(ZipArchive, LimitsEntriesSizesAndNames)
 {
     const QByteArray big(100'000, 'a');
-    const QByteArray archive = *ZipArchive::build({ { "small", "abc" }, { "big", big },
-        { "dir/file", "x" } });
+    const QByteArray archive
+        = *ZipArchive::build({ { "small", "abc" }, { "big", big }, { "dir/file", "x" } });
     ZipArchive::Limits limits;
     limits.maximumEntrySize = 50'000;
     std::optional<ZipArchive> zip = ZipArchive::open(archive, limits);
@@ -416,7 +438,8 @@ TEST(ZipArchive, PackingFailsWithoutTouchingTheTargetAndRunsInParallel)
         threads.emplace_back([&, i] {
             QTextDocument doc;
             doc.setPlainText(QStringLiteral("note %1").arg(i));
-            const QString path = folder + QStringLiteral("/%1.%2").arg(i).arg(i % 2 ? "odt" : "docx");
+            const QString path
+                = folder + QStringLiteral("/%1.%2").arg(i).arg(i % 2 ? "odt" : "docx");
             written[i] = i % 2 ? OdtWriter::write(doc, path) : DocxWriter::write(doc, path);
         });
     }
@@ -425,7 +448,8 @@ TEST(ZipArchive, PackingFailsWithoutTouchingTheTargetAndRunsInParallel)
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
         ASSERT_TRUE(written[i]);
-        const QByteArray data = fileContents(folder + QStringLiteral("/%1.%2").arg(i).arg(i % 2 ? "odt" : "docx"));
+        const QByteArray data
+            = fileContents(folder + QStringLiteral("/%1.%2").arg(i).arg(i % 2 ? "odt" : "docx"));
         const auto doc = i % 2 ? OdtReader::read(data) : DocxReader::read(data);
         ASSERT_TRUE(doc);
         EXPECT_EQ(doc->toPlainText(), QStringLiteral("note %1").arg(i));
