@@ -1,5 +1,6 @@
 #include "DocxReader.h"
 
+#include "TextDocumentReader.h"
 #include "WordXmlReader.h"
 #include "WordXmlWriter.h"
 #include "ZipArchive.h"
@@ -19,12 +20,6 @@ const QString kOfficeDocument = QStringLiteral(
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument");
 const QString kStrictOfficeDocument
     = QStringLiteral("http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument");
-
-Error corruptError(const QString& reason)
-{
-    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
-        localized(QStringLiteral("The file isn't in the correct format.")), reason);
-}
 
 struct Relationship {
     QString type;
@@ -51,7 +46,7 @@ std::optional<QHash<QString, Relationship>> readRelationships(const QByteArray& 
         }
     }
     if (xml.hasError()) {
-        Error::set(error, corruptError(xml.errorString()));
+        Error::set(error, TextDocumentReader::unreadableError(xml.errorString()));
         return std::nullopt;
     }
     return result;
@@ -97,7 +92,9 @@ std::unique_ptr<QTextDocument> DocxReader::read(const QByteArray& data, Error* e
     if (main.isEmpty())
         main = QStringLiteral("word/document.xml");
     if (!archive->contains(main)) {
-        Error::set(error, corruptError(QStringLiteral("The package holds no Word document.")));
+        Error::set(error,
+            TextDocumentReader::unreadableError(
+                QStringLiteral("The package holds no Word document.")));
         return nullptr;
     }
     const std::optional<QByteArray> document = archive->read(main, error);

@@ -25,16 +25,6 @@ QString saveDescription()
     return localized(QStringLiteral("The file could not be saved."));
 }
 
-bool createFile(const QString& folder, const QString& name, const QByteArray& data, Error* error)
-{
-    const QString path = folder + u'/' + name;
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        Error::set(error, Error(kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), path));
-        return false;
-    }
-    return SafeWrite::createFile(path, data, saveDescription(), error);
-}
-
 QByteArray contentTypes(const WordXmlWriter::Result& parts)
 {
     QByteArray bytes;
@@ -109,20 +99,25 @@ bool DocxWriter::writeFolder(const QTextDocument& document, const QString& folde
         QStringLiteral(
             "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument"),
         QStringLiteral("word/document.xml"), false } };
-    if (!createFile(folder, kContentTypes, contentTypes(parts), error)
-        || !createFile(folder, QStringLiteral("_rels/.rels"), relationships(package), error)
-        || !createFile(folder, QStringLiteral("word/document.xml"), parts.document, error)
-        || !createFile(folder, QStringLiteral("word/styles.xml"), parts.styles, error)
-        || !createFile(folder, QStringLiteral("word/_rels/document.xml.rels"),
+    if (!ZipArchive::writeFolderFile(folder, kContentTypes, contentTypes(parts), error)
+        || !ZipArchive::writeFolderFile(
+            folder, QStringLiteral("_rels/.rels"), relationships(package), error)
+        || !ZipArchive::writeFolderFile(
+            folder, QStringLiteral("word/document.xml"), parts.document, error)
+        || !ZipArchive::writeFolderFile(
+            folder, QStringLiteral("word/styles.xml"), parts.styles, error)
+        || !ZipArchive::writeFolderFile(folder, QStringLiteral("word/_rels/document.xml.rels"),
             relationships(parts.relationships), error)) {
         return false;
     }
     if (!parts.numbering.isEmpty()
-        && !createFile(folder, QStringLiteral("word/numbering.xml"), parts.numbering, error)) {
+        && !ZipArchive::writeFolderFile(
+            folder, QStringLiteral("word/numbering.xml"), parts.numbering, error)) {
         return false;
     }
     for (const WordXmlWriter::Media& media : parts.media) {
-        if (!createFile(folder, QStringLiteral("word/") + media.name, media.data, error))
+        if (!ZipArchive::writeFolderFile(
+                folder, QStringLiteral("word/") + media.name, media.data, error))
             return false;
     }
     return true;

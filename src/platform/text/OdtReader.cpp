@@ -3,6 +3,8 @@
 #include "AttributedText.h"
 #include "ImportedTextStyle.h"
 #include "OdtWriter.h"
+#include "OpenDocumentNamespaces.h"
+#include "TextDocumentReader.h"
 #include "TextListBuilder.h"
 #include "ZipArchive.h"
 #include "platform/foundation/Localized.h"
@@ -20,22 +22,10 @@ namespace platform {
 
 namespace {
 
-const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kFo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
-const QString kXlink = QStringLiteral("http://www.w3.org/1999/xlink");
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kSvg = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
+namespace ns = OpenDocumentNamespaces;
 
 constexpr int kMaximumStyleDepth = 16;
 constexpr int kMaximumSpaces = 1000;
-
-Error corruptError(const QString& reason)
-{
-    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
-        localized(QStringLiteral("The file isn't in the correct format.")), reason);
-}
 
 // "12pt", "0.5in", "1.2cm", "3mm", "2pc", "16px" in points.
 std::optional<double> length(QStringView value)
@@ -114,37 +104,37 @@ private:
                 continue;
             if (!sawRoot) {
                 sawRoot = true;
-                if (xml.namespaceUri() != kOffice || xml.name() != root) {
+                if (xml.namespaceUri() != ns::Office || xml.name() != root) {
                     xml.raiseError(QStringLiteral("This is not an OpenDocument part."));
                     break;
                 }
                 continue;
             }
-            if (xml.namespaceUri() == kStyle
+            if (xml.namespaceUri() == ns::Style
                 && (xml.name() == u"style" || xml.name() == u"default-style")) {
                 readStyle(xml);
-            } else if (xml.namespaceUri() == kStyle && xml.name() == u"font-face") {
+            } else if (xml.namespaceUri() == ns::Style && xml.name() == u"font-face") {
                 const QString family
-                    = xml.attributes().value(kSvg, QLatin1String("font-family")).toString();
+                    = xml.attributes().value(ns::Svg, QLatin1String("font-family")).toString();
                 QString unquoted = family.trimmed();
                 if (unquoted.size() >= 2 && (unquoted.front() == u'\'' || unquoted.front() == u'"'))
                     unquoted = unquoted.mid(1, unquoted.size() - 2);
                 m_fontFaces.insert(
-                    xml.attributes().value(kStyle, QLatin1String("name")).toString(), unquoted);
+                    xml.attributes().value(ns::Style, QLatin1String("name")).toString(), unquoted);
                 xml.skipCurrentElement();
-            } else if (xml.namespaceUri() == kText && xml.name() == u"list-style") {
+            } else if (xml.namespaceUri() == ns::Text && xml.name() == u"list-style") {
                 readListStyle(xml);
-            } else if (xml.namespaceUri() == kOffice && xml.name() == u"body") {
+            } else if (xml.namespaceUri() == ns::Office && xml.name() == u"body") {
                 if (!body())
                     xml.skipCurrentElement();
-            } else if (xml.namespaceUri() == kOffice && xml.name() == u"master-styles") {
+            } else if (xml.namespaceUri() == ns::Office && xml.name() == u"master-styles") {
                 xml.skipCurrentElement();
             }
         }
         if (!xml.hasError() && !sawRoot)
             xml.raiseError(QStringLiteral("The part is empty."));
         if (xml.hasError()) {
-            Error::set(error, corruptError(xml.errorString()));
+            Error::set(error, TextDocumentReader::unreadableError(xml.errorString()));
             return false;
         }
         return true;
@@ -153,14 +143,14 @@ private:
     void readTextProperties(QXmlStreamReader& xml, ImportedTextStyle& style)
     {
         const QXmlStreamAttributes attributes = xml.attributes();
-        const QStringView weight = attributes.value(kFo, QLatin1String("font-weight"));
+        const QStringView weight = attributes.value(ns::Fo, QLatin1String("font-weight"));
         if (!weight.isEmpty())
             style.bold = weight == u"bold" || weight.toInt() >= 600;
-        const QStringView slant = attributes.value(kFo, QLatin1String("font-style"));
+        const QStringView slant = attributes.value(ns::Fo, QLatin1String("font-style"));
         if (!slant.isEmpty())
             style.italic = slant == u"italic" || slant == u"oblique";
         const QStringView underline
-            = attributes.value(kStyle, QLatin1String("text-underline-style"));
+            = attributes.value(ns::Style, QLatin1String("text-underline-style"));
         if (!underline.isEmpty()) {
             int mask = underline == u"none"                         ? 0
                 : underline == u"dotted"                            ? 0x0101
@@ -169,34 +159,35 @@ private:
                 : underline == u"dot-dot-dash"                      ? 0x0401
                                                                     : 0x01;
             if (mask != 0
-                && attributes.value(kStyle, QLatin1String("text-underline-type")) == u"double")
+                && attributes.value(ns::Style, QLatin1String("text-underline-type")) == u"double")
                 mask = (mask & ~0x0F) | 0x09;
             else if (mask != 0
-                && attributes.value(kStyle, QLatin1String("text-underline-width")) == u"bold")
+                && attributes.value(ns::Style, QLatin1String("text-underline-width")) == u"bold")
                 mask = (mask & ~0x0F) | 0x02;
             style.underline = mask;
         }
         const QStringView strike
-            = attributes.value(kStyle, QLatin1String("text-line-through-style"));
+            = attributes.value(ns::Style, QLatin1String("text-line-through-style"));
         if (!strike.isEmpty())
             style.strikethrough = strike != u"none";
-        if (const auto size = length(attributes.value(kFo, QLatin1String("font-size")));
+        if (const auto size = length(attributes.value(ns::Fo, QLatin1String("font-size")));
             size && *size > 0)
             style.fontSize = *size;
-        const QString fontName = attributes.value(kStyle, QLatin1String("font-name")).toString();
+        const QString fontName = attributes.value(ns::Style, QLatin1String("font-name")).toString();
         if (!fontName.isEmpty())
             style.fontFamily = m_fontFaces.value(fontName, fontName);
-        const QStringView family = attributes.value(kFo, QLatin1String("font-family"));
+        const QStringView family = attributes.value(ns::Fo, QLatin1String("font-family"));
         if (!family.isEmpty() && fontName.isEmpty()) {
             QString unquoted = family.toString().section(u',', 0, 0).trimmed();
             unquoted.remove(u'\'').remove(u'"');
             style.fontFamily = unquoted;
         }
-        if (const auto foreground = color(attributes.value(kFo, QLatin1String("color"))))
+        if (const auto foreground = color(attributes.value(ns::Fo, QLatin1String("color"))))
             style.color = foreground;
-        if (const auto background = color(attributes.value(kFo, QLatin1String("background-color"))))
+        if (const auto background
+            = color(attributes.value(ns::Fo, QLatin1String("background-color"))))
             style.background = background;
-        const QStringView position = attributes.value(kStyle, QLatin1String("text-position"));
+        const QStringView position = attributes.value(ns::Style, QLatin1String("text-position"));
         if (!position.isEmpty()) {
             const QStringView first = position.split(u' ').value(0);
             style.superscript = first == u"super" ? 1
@@ -210,7 +201,7 @@ private:
     void readParagraphProperties(QXmlStreamReader& xml, ImportedTextStyle& style)
     {
         const QXmlStreamAttributes attributes = xml.attributes();
-        const QStringView align = attributes.value(kFo, QLatin1String("text-align"));
+        const QStringView align = attributes.value(ns::Fo, QLatin1String("text-align"));
         if (!align.isEmpty()) {
             style.alignment = align == u"center"       ? TextAlignment::Center
                 : align == u"end" || align == u"right" ? TextAlignment::Right
@@ -218,33 +209,33 @@ private:
                 : align == u"left"                     ? TextAlignment::Left
                                                        : TextAlignment::Natural;
         }
-        const QStringView lineHeight = attributes.value(kFo, QLatin1String("line-height"));
+        const QStringView lineHeight = attributes.value(ns::Fo, QLatin1String("line-height"));
         if (lineHeight.endsWith(u'%')) {
             bool ok = false;
             const double percent = lineHeight.chopped(1).toDouble(&ok);
             if (ok && percent > 0)
                 style.lineHeightMultiple = percent / 100.0;
         }
-        if (const auto left = length(attributes.value(kFo, QLatin1String("margin-left"))))
+        if (const auto left = length(attributes.value(ns::Fo, QLatin1String("margin-left"))))
             style.leftIndent = left;
-        if (const auto right = length(attributes.value(kFo, QLatin1String("margin-right"))))
+        if (const auto right = length(attributes.value(ns::Fo, QLatin1String("margin-right"))))
             style.rightIndent = right;
-        if (const auto indent = length(attributes.value(kFo, QLatin1String("text-indent"))))
+        if (const auto indent = length(attributes.value(ns::Fo, QLatin1String("text-indent"))))
             style.firstLineIndent = indent;
-        if (const auto top = length(attributes.value(kFo, QLatin1String("margin-top"))))
+        if (const auto top = length(attributes.value(ns::Fo, QLatin1String("margin-top"))))
             style.spacingBefore = top;
-        if (const auto bottom = length(attributes.value(kFo, QLatin1String("margin-bottom"))))
+        if (const auto bottom = length(attributes.value(ns::Fo, QLatin1String("margin-bottom"))))
             style.spacingAfter = bottom;
         while (xml.readNextStartElement()) {
-            if (xml.namespaceUri() == kStyle && xml.name() == u"tab-stops") {
+            if (xml.namespaceUri() == ns::Style && xml.name() == u"tab-stops") {
                 QList<TextTab> tabs;
                 while (xml.readNextStartElement()) {
                     const auto position
-                        = length(xml.attributes().value(kStyle, QLatin1String("position")));
+                        = length(xml.attributes().value(ns::Style, QLatin1String("position")));
                     if (xml.name() == u"tab-stop" && position && *position >= 0
                         && tabs.size() < 64) {
                         const QStringView type
-                            = xml.attributes().value(kStyle, QLatin1String("type"));
+                            = xml.attributes().value(ns::Style, QLatin1String("type"));
                         TextTab tab;
                         tab.location = *position; // from the indent; made absolute when resolved
                         tab.type = type == u"right" ? TextTabType::Right
@@ -267,16 +258,17 @@ private:
     void readStyle(QXmlStreamReader& xml)
     {
         const bool isDefault = xml.name() == u"default-style";
-        const QString family = xml.attributes().value(kStyle, QLatin1String("family")).toString();
-        const QString name = xml.attributes().value(kStyle, QLatin1String("name")).toString();
+        const QString family
+            = xml.attributes().value(ns::Style, QLatin1String("family")).toString();
+        const QString name = xml.attributes().value(ns::Style, QLatin1String("name")).toString();
         StyleDefinition definition;
         definition.parent
-            = xml.attributes().value(kStyle, QLatin1String("parent-style-name")).toString();
+            = xml.attributes().value(ns::Style, QLatin1String("parent-style-name")).toString();
         while (xml.readNextStartElement()) {
-            if (xml.namespaceUri() == kStyle && xml.name() == u"text-properties") {
+            if (xml.namespaceUri() == ns::Style && xml.name() == u"text-properties") {
                 readTextProperties(xml, definition.style);
                 xml.skipCurrentElement();
-            } else if (xml.namespaceUri() == kStyle && xml.name() == u"paragraph-properties") {
+            } else if (xml.namespaceUri() == ns::Style && xml.name() == u"paragraph-properties") {
                 readParagraphProperties(xml, definition.style);
             } else {
                 xml.skipCurrentElement();
@@ -296,25 +288,26 @@ private:
 
     void readListStyle(QXmlStreamReader& xml)
     {
-        const QString name = xml.attributes().value(kStyle, QLatin1String("name")).toString();
+        const QString name = xml.attributes().value(ns::Style, QLatin1String("name")).toString();
         QHash<int, QTextListFormat> levels;
         while (xml.readNextStartElement()) {
             const QXmlStreamAttributes attributes = xml.attributes();
-            const int level = attributes.value(kText, QLatin1String("level")).toInt() - 1;
-            if (xml.namespaceUri() == kText && level >= 0
+            const int level = attributes.value(ns::Text, QLatin1String("level")).toInt() - 1;
+            if (xml.namespaceUri() == ns::Text && level >= 0
                 && level < TextListBuilder::MaximumLevels) {
                 QTextListFormat format;
                 if (xml.name() == u"list-level-style-number") {
-                    const QStringView kind = attributes.value(kStyle, QLatin1String("num-format"));
+                    const QStringView kind
+                        = attributes.value(ns::Style, QLatin1String("num-format"));
                     format.setStyle(kind == u"I" ? QTextListFormat::ListUpperRoman
                             : kind == u"i"       ? QTextListFormat::ListLowerRoman
                             : kind == u"A"       ? QTextListFormat::ListUpperAlpha
                             : kind == u"a"       ? QTextListFormat::ListLowerAlpha
                                                  : QTextListFormat::ListDecimal);
                     const QString prefix
-                        = attributes.value(kStyle, QLatin1String("num-prefix")).toString();
+                        = attributes.value(ns::Style, QLatin1String("num-prefix")).toString();
                     const QString suffix
-                        = attributes.value(kStyle, QLatin1String("num-suffix")).toString();
+                        = attributes.value(ns::Style, QLatin1String("num-suffix")).toString();
                     if (!prefix.isEmpty())
                         format.setNumberPrefix(prefix.left(16));
                     if (suffix != u".")
@@ -322,7 +315,7 @@ private:
                     levels.insert(level, format);
                 } else if (xml.name() == u"list-level-style-bullet") {
                     const QString bullet
-                        = attributes.value(kText, QLatin1String("bullet-char")).toString();
+                        = attributes.value(ns::Text, QLatin1String("bullet-char")).toString();
                     format.setStyle(bullet == u"\u25E6" || bullet == u"o"
                             ? QTextListFormat::ListCircle
                             : bullet == u"\u25AA" || bullet == u"\u25A0"
@@ -440,7 +433,7 @@ private:
             }
             if (xml.isEndElement()) {
                 --depth;
-                if (xml.namespaceUri() == kText) {
+                if (xml.namespaceUri() == ns::Text) {
                     const QStringView name = xml.name();
                     if ((name == u"span" || name == u"a") && !spans.empty()) {
                         spans.pop_back();
@@ -458,23 +451,23 @@ private:
             const QStringView ns = xml.namespaceUri();
             const QStringView name = xml.name();
             const QXmlStreamAttributes attributes = xml.attributes();
-            if (ns == kText
+            if (ns == ns::Text
                 && (name == u"note" || name == u"tracked-changes" || name == u"bookmark-ref"
                     || name == u"sequence-decls" || name == u"variable-decls")) {
                 xml.skipCurrentElement();
                 continue;
             }
-            if (ns == kOffice && name == u"annotation") {
+            if (ns == ns::Office && name == u"annotation") {
                 xml.skipCurrentElement();
                 continue;
             }
-            if (ns == kDraw && name == u"frame") {
+            if (ns == ns::Draw && name == u"frame") {
                 readFrame(xml);
                 lastWasSpace = false;
                 continue;
             }
             ++depth;
-            if (ns != kText)
+            if (ns != ns::Text)
                 continue;
             if (name == u"p" || name == u"h") {
                 if (!firstParagraph)
@@ -485,7 +478,7 @@ private:
                 spans.clear();
                 formatValid = false;
                 const QString styleName
-                    = attributes.value(kText, QLatin1String("style-name")).toString();
+                    = attributes.value(ns::Text, QLatin1String("style-name")).toString();
                 ImportedTextStyle style = m_defaults;
                 style.merge(resolve(QStringLiteral("paragraph"), styleName));
                 paragraphText = style;
@@ -507,14 +500,18 @@ private:
                 }
             } else if (name == u"span") {
                 pushSpan(resolve(QStringLiteral("text"),
-                             attributes.value(kText, QLatin1String("style-name")).toString()),
+                             attributes.value(ns::Text, QLatin1String("style-name")).toString()),
                     {});
             } else if (name == u"a") {
-                pushSpan({}, attributes.value(kXlink, QLatin1String("href")).toString());
+                pushSpan({}, attributes.value(ns::Xlink, QLatin1String("href")).toString());
             } else if (name == u"s") {
                 bool ok = false;
-                const int count = attributes.value(kText, QLatin1String("c")).toInt(&ok);
-                insert(QString(ok ? std::clamp(count, 1, kMaximumSpaces) : 1, u' '));
+                const int count = attributes.value(ns::Text, QLatin1String("c")).toInt(&ok);
+                // Spaces spelled by count are rationed, so a small file cannot grow a huge note.
+                const int spaces = std::min(
+                    ok ? std::clamp(count, 1, kMaximumSpaces) : 1, std::max(1, m_spaceBudget));
+                m_spaceBudget -= spaces;
+                insert(QString(spaces, u' '));
                 lastWasSpace = true;
             } else if (name == u"tab") {
                 insert(QStringLiteral("\t"));
@@ -524,11 +521,11 @@ private:
                 lastWasSpace = true;
             } else if (name == u"list") {
                 List list;
-                list.styleName = attributes.value(kText, QLatin1String("style-name")).toString();
+                list.styleName = attributes.value(ns::Text, QLatin1String("style-name")).toString();
                 if (lists.empty()) {
                     const bool continues
-                        = attributes.value(kText, QLatin1String("continue-numbering")) == u"true"
-                        || !attributes.value(kText, QLatin1String("continue-list")).isEmpty();
+                        = attributes.value(ns::Text, QLatin1String("continue-numbering")) == u"true"
+                        || !attributes.value(ns::Text, QLatin1String("continue-list")).isEmpty();
                     list.key = continues && !previousTopKey.isEmpty()
                         ? previousTopKey
                         : QString::number(++listCounter);
@@ -546,15 +543,15 @@ private:
     void readFrame(QXmlStreamReader& xml)
     {
         QSizeF size;
-        const auto width = length(xml.attributes().value(kSvg, QLatin1String("width")));
-        const auto height = length(xml.attributes().value(kSvg, QLatin1String("height")));
+        const auto width = length(xml.attributes().value(ns::Svg, QLatin1String("width")));
+        const auto height = length(xml.attributes().value(ns::Svg, QLatin1String("height")));
         if (width && height && *width > 0 && *height > 0)
             size = QSizeF(*width, *height);
         std::optional<TextAttachment> picture;
         while (xml.readNextStartElement()) {
-            if (!picture && xml.namespaceUri() == kDraw && xml.name() == u"image") {
+            if (!picture && xml.namespaceUri() == ns::Draw && xml.name() == u"image") {
                 const QString href
-                    = xml.attributes().value(kXlink, QLatin1String("href")).toString();
+                    = xml.attributes().value(ns::Xlink, QLatin1String("href")).toString();
                 const QString path = ZipArchive::resolvePath(QString(), href);
                 if (!path.isEmpty() && m_archive.contains(path)) {
                     std::optional<QByteArray> bytes = m_archive.read(path, &m_pictureError);
@@ -579,6 +576,7 @@ private:
     QHash<QString, ImportedTextStyle> m_resolved;
     QHash<QString, QHash<int, QTextListFormat>> m_listStyles;
     Error m_pictureError;
+    int m_spaceBudget = 1 << 22;
 };
 
 } // namespace
@@ -595,13 +593,15 @@ std::unique_ptr<QTextDocument> OdtReader::read(const QByteArray& data, Error* er
         const QByteArray kind = type->trimmed();
         if (kind != OdtWriter::MimeType.toLatin1()
             && kind != "application/vnd.oasis.opendocument.text-template") {
-            Error::set(
-                error, corruptError(QStringLiteral("The package is not an OpenDocument text.")));
+            Error::set(error,
+                TextDocumentReader::unreadableError(
+                    QStringLiteral("The package is not an OpenDocument text.")));
             return nullptr;
         }
     }
     if (!archive->contains(QStringLiteral("content.xml"))) {
-        Error::set(error, corruptError(QStringLiteral("The package has no content.")));
+        Error::set(error,
+            TextDocumentReader::unreadableError(QStringLiteral("The package has no content.")));
         return nullptr;
     }
     Reader reader(*archive);

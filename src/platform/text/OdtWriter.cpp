@@ -2,6 +2,7 @@
 
 #include "AttributedText.h"
 #include "ExportedPicture.h"
+#include "OpenDocumentNamespaces.h"
 #include "RtfListLevel.h"
 #include "XmlText.h"
 #include "ZipArchive.h"
@@ -27,16 +28,9 @@ namespace platform {
 
 namespace {
 
-const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kFo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
-const QString kXlink = QStringLiteral("http://www.w3.org/1999/xlink");
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kSvg = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
-const QString kMeta = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
+namespace ns = OpenDocumentNamespaces;
+
 const QString kDc = QStringLiteral("http://purl.org/dc/elements/1.1/");
-const QString kManifest = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");
 
 QString saveDescription()
 {
@@ -58,13 +52,13 @@ QString quotedFamily(const QString& family)
 
 void declareNamespaces(QXmlStreamWriter& xml)
 {
-    xml.writeAttribute(QStringLiteral("xmlns:office"), kOffice);
-    xml.writeAttribute(QStringLiteral("xmlns:style"), kStyle);
-    xml.writeAttribute(QStringLiteral("xmlns:text"), kText);
-    xml.writeAttribute(QStringLiteral("xmlns:fo"), kFo);
-    xml.writeAttribute(QStringLiteral("xmlns:xlink"), kXlink);
-    xml.writeAttribute(QStringLiteral("xmlns:draw"), kDraw);
-    xml.writeAttribute(QStringLiteral("xmlns:svg"), kSvg);
+    xml.writeAttribute(QStringLiteral("xmlns:office"), ns::Office);
+    xml.writeAttribute(QStringLiteral("xmlns:style"), ns::Style);
+    xml.writeAttribute(QStringLiteral("xmlns:text"), ns::Text);
+    xml.writeAttribute(QStringLiteral("xmlns:fo"), ns::Fo);
+    xml.writeAttribute(QStringLiteral("xmlns:xlink"), ns::Xlink);
+    xml.writeAttribute(QStringLiteral("xmlns:draw"), ns::Draw);
+    xml.writeAttribute(QStringLiteral("xmlns:svg"), ns::Svg);
 }
 
 using Properties = QList<std::pair<QString, QString>>;
@@ -559,16 +553,16 @@ QByteArray meta()
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument();
-    xml.writeStartElement(kOffice, QStringLiteral("document-meta"));
-    xml.writeNamespace(kOffice, QStringLiteral("office"));
-    xml.writeNamespace(kMeta, QStringLiteral("meta"));
+    xml.writeStartElement(ns::Office, QStringLiteral("document-meta"));
+    xml.writeNamespace(ns::Office, QStringLiteral("office"));
+    xml.writeNamespace(ns::Meta, QStringLiteral("meta"));
     xml.writeNamespace(kDc, QStringLiteral("dc"));
-    xml.writeAttribute(kOffice, QStringLiteral("version"), QStringLiteral("1.2"));
-    xml.writeStartElement(kOffice, QStringLiteral("meta"));
+    xml.writeAttribute(ns::Office, QStringLiteral("version"), QStringLiteral("1.2"));
+    xml.writeStartElement(ns::Office, QStringLiteral("meta"));
     const QString application = QCoreApplication::applicationName();
     if (!application.isEmpty())
-        xml.writeTextElement(kMeta, QStringLiteral("generator"), XmlText::clean(application));
-    xml.writeTextElement(kMeta, QStringLiteral("creation-date"),
+        xml.writeTextElement(ns::Meta, QStringLiteral("generator"), XmlText::clean(application));
+    xml.writeTextElement(ns::Meta, QStringLiteral("creation-date"),
         QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
     xml.writeEndElement();
     xml.writeEndElement();
@@ -581,13 +575,13 @@ QByteArray manifest(const QList<Picture>& pictures)
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument();
-    xml.writeStartElement(kManifest, QStringLiteral("manifest"));
-    xml.writeNamespace(kManifest, QStringLiteral("manifest"));
-    xml.writeAttribute(kManifest, QStringLiteral("version"), QStringLiteral("1.2"));
+    xml.writeStartElement(ns::Manifest, QStringLiteral("manifest"));
+    xml.writeNamespace(ns::Manifest, QStringLiteral("manifest"));
+    xml.writeAttribute(ns::Manifest, QStringLiteral("version"), QStringLiteral("1.2"));
     const auto entry = [&](const QString& path, const QString& type) {
-        xml.writeEmptyElement(kManifest, QStringLiteral("file-entry"));
-        xml.writeAttribute(kManifest, QStringLiteral("full-path"), path);
-        xml.writeAttribute(kManifest, QStringLiteral("media-type"), type);
+        xml.writeEmptyElement(ns::Manifest, QStringLiteral("file-entry"));
+        xml.writeAttribute(ns::Manifest, QStringLiteral("full-path"), path);
+        xml.writeAttribute(ns::Manifest, QStringLiteral("media-type"), type);
     };
     entry(QStringLiteral("/"), OdtWriter::MimeType);
     entry(QStringLiteral("content.xml"), QStringLiteral("text/xml"));
@@ -600,16 +594,6 @@ QByteArray manifest(const QList<Picture>& pictures)
     return bytes;
 }
 
-bool createFile(const QString& folder, const QString& name, const QByteArray& data, Error* error)
-{
-    const QString path = folder + u'/' + name;
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        Error::set(error, Error(kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), path));
-        return false;
-    }
-    return SafeWrite::createFile(path, data, saveDescription(), error);
-}
-
 } // namespace
 
 bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error)
@@ -617,16 +601,16 @@ bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder
     Writer writer(document);
     const QByteArray content = writer.content();
     const QByteArray styles = writer.styles();
-    if (!createFile(folder, QStringLiteral("mimetype"), MimeType.toLatin1(), error)
-        || !createFile(folder, QStringLiteral("content.xml"), content, error)
-        || !createFile(folder, QStringLiteral("styles.xml"), styles, error)
-        || !createFile(folder, QStringLiteral("meta.xml"), meta(), error)
-        || !createFile(
+    if (!ZipArchive::writeFolderFile(folder, QStringLiteral("mimetype"), MimeType.toLatin1(), error)
+        || !ZipArchive::writeFolderFile(folder, QStringLiteral("content.xml"), content, error)
+        || !ZipArchive::writeFolderFile(folder, QStringLiteral("styles.xml"), styles, error)
+        || !ZipArchive::writeFolderFile(folder, QStringLiteral("meta.xml"), meta(), error)
+        || !ZipArchive::writeFolderFile(
             folder, QStringLiteral("META-INF/manifest.xml"), manifest(writer.pictures()), error)) {
         return false;
     }
     for (const Picture& picture : writer.pictures()) {
-        if (!createFile(folder, picture.path, picture.data, error))
+        if (!ZipArchive::writeFolderFile(folder, picture.path, picture.data, error))
             return false;
     }
     return true;

@@ -37,6 +37,8 @@ public:
         const QString& path, const Options& options, Error* error = nullptr);
     static std::optional<Result> readData(
         const QByteArray& data, const Options& options, Error* error = nullptr);
+    // The error a reader gives bytes it cannot interpret (damaged, or of another kind).
+    static Error unreadableError(const QString& reason);
     // Plain text as a document: CR LF and lone CR end lines like LF.
     static std::unique_ptr<QTextDocument> documentFromPlainText(const QString& text);
 };

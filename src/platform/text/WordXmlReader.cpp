@@ -3,6 +3,7 @@
 #include "AttributedText.h"
 #include "ImportedTextStyle.h"
 #include "RtfListLevel.h"
+#include "TextDocumentReader.h"
 #include "TextListBuilder.h"
 #include "WordXmlWriter.h"
 #include "platform/foundation/Localized.h"
@@ -28,12 +29,6 @@ const QString kCompatibilityNamespace
 // Style chains deeper than this are damaged or hostile.
 constexpr int kMaximumStyleDepth = 16;
 constexpr double kEmuPerPoint = 12700.0;
-
-Error corruptError(const QString& reason)
-{
-    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
-        localized(QStringLiteral("The file isn't in the correct format.")), reason);
-}
 
 // Twentieths of a point, as most lengths are given.
 std::optional<double> twips(QStringView value)
@@ -142,6 +137,29 @@ public:
             return true;
         }
         return false;
+    }
+
+    // A part whose root is w:<root>, read by `readRoot`.
+    template <typename ReadRoot>
+    bool readPart(const QByteArray& data, QStringView root, Error* error, ReadRoot&& readRoot)
+    {
+        QXmlStreamReader xml(data);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (refuseDtd(xml))
+                break;
+            if (xml.isStartElement()) {
+                if (isWord(xml) && xml.name() == root)
+                    readRoot(xml);
+                else
+                    xml.raiseError(QStringLiteral("The part is not what its relationship says."));
+            }
+        }
+        if (xml.hasError()) {
+            Error::set(error, TextDocumentReader::unreadableError(xml.errorString()));
+            return false;
+        }
+        return true;
     }
 
     // Each reads its element to the end; the reader stands on its start.
@@ -305,18 +323,23 @@ void WordXmlReader::Private::readParagraphProperties(QXmlStreamReader& xml,
 
 void WordXmlReader::Private::readDefaults(QXmlStreamReader& xml)
 {
+    // w:docDefaults holds w:rPrDefault/w:rPr and w:pPrDefault/w:pPr, nothing deeper.
     while (xml.readNextStartElement()) {
-        if (isWord(xml) && xml.name() == u"rPr") {
-            m_defaults.merge(readRunProperties(xml));
-        } else if (isWord(xml) && xml.name() == u"pPr") {
-            QString unusedStyle;
-            QString unusedList;
-            int unusedLevel = 0;
-            readParagraphProperties(xml, m_defaults, unusedStyle, unusedList, unusedLevel);
-        } else if (isWord(xml) && (xml.name() == u"rPrDefault" || xml.name() == u"pPrDefault")) {
-            readDefaults(xml);
-        } else {
+        if (!isWord(xml) || (xml.name() != u"rPrDefault" && xml.name() != u"pPrDefault")) {
             xml.skipCurrentElement();
+            continue;
+        }
+        while (xml.readNextStartElement()) {
+            if (isWord(xml) && xml.name() == u"rPr") {
+                m_defaults.merge(readRunProperties(xml));
+            } else if (isWord(xml) && xml.name() == u"pPr") {
+                QString unusedStyle;
+                QString unusedList;
+                int unusedLevel = 0;
+                readParagraphProperties(xml, m_defaults, unusedStyle, unusedList, unusedLevel);
+            } else {
+                xml.skipCurrentElement();
+            }
         }
     }
 }
@@ -563,44 +586,14 @@ WordXmlReader::~WordXmlReader() = default;
 
 bool WordXmlReader::readStyles(const QByteArray& data, Error* error)
 {
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (d->refuseDtd(xml))
-            break;
-        if (xml.isStartElement()) {
-            if (d->isWord(xml) && xml.name() == u"styles")
-                d->readStylesElement(xml);
-            else
-                xml.raiseError(QStringLiteral("This is not a list of styles."));
-        }
-    }
-    if (xml.hasError()) {
-        Error::set(error, corruptError(xml.errorString()));
-        return false;
-    }
-    return true;
+    return d->readPart(
+        data, u"styles", error, [&](QXmlStreamReader& xml) { d->readStylesElement(xml); });
 }
 
 bool WordXmlReader::readNumbering(const QByteArray& data, Error* error)
 {
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (d->refuseDtd(xml))
-            break;
-        if (xml.isStartElement()) {
-            if (d->isWord(xml) && xml.name() == u"numbering")
-                d->readNumberingElement(xml);
-            else
-                xml.raiseError(QStringLiteral("This is not a numbering part."));
-        }
-    }
-    if (xml.hasError()) {
-        Error::set(error, corruptError(xml.errorString()));
-        return false;
-    }
-    return true;
+    return d->readPart(
+        data, u"numbering", error, [&](QXmlStreamReader& xml) { d->readNumberingElement(xml); });
 }
 
 std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
@@ -624,7 +617,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     ImportedTextStyle run; // the run's direct properties
     QTextCharFormat runFormat;
     bool runFormatValid = false;
-    std::vector<QString> linkElements; // open hyperlink elements, empty strings for none
+    std::vector<QString> linkElements;
     std::vector<Field> fields;
 
     const auto currentLink = [&]() -> QString {
@@ -632,11 +625,13 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             if (it->separated && !it->link.isEmpty())
                 return it->link;
         }
-        for (auto it = linkElements.rbegin(); it != linkElements.rend(); ++it) {
-            if (!it->isEmpty())
-                return *it;
-        }
-        return QString();
+        return linkElements.empty() ? QString() : linkElements.back();
+    };
+    // Each open hyperlink element holds the link in force inside it: its own, or the one
+    // around it when it has none.
+    const auto openLink = [&](const QString& link) {
+        linkElements.push_back(
+            link.isEmpty() && !linkElements.empty() ? linkElements.back() : link);
     };
     const auto applyParagraph = [&] {
         if (paragraphApplied)
@@ -765,12 +760,11 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                     = xml.attributes()
                           .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("id"))
                           .toString();
-                linkElements.push_back(package.links.value(id));
+                openLink(package.links.value(id));
             } else if (name == u"hlink") {
-                linkElements.push_back(d->attribute(xml, QLatin1String("dest")).toString());
+                openLink(d->attribute(xml, QLatin1String("dest")).toString());
             } else if (name == u"fldSimple") {
-                linkElements.push_back(
-                    fieldLink(d->attribute(xml, QLatin1String("instr")).toString()));
+                openLink(fieldLink(d->attribute(xml, QLatin1String("instr")).toString()));
             } else if (name == u"fldChar") {
                 const QStringView kind = d->attribute(xml, QLatin1String("fldCharType"));
                 if (kind == u"begin" && fields.size() < 64) {
@@ -804,7 +798,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     if (!xml.hasError() && !sawRoot)
         xml.raiseError(QStringLiteral("The document is empty."));
     if (xml.hasError()) {
-        Error::set(error, corruptError(xml.errorString()));
+        Error::set(error, TextDocumentReader::unreadableError(xml.errorString()));
         return nullptr;
     }
     return document;

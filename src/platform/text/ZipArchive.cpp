@@ -1,11 +1,13 @@
 #include "ZipArchive.h"
 
+#include "TextDocumentReader.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SafeWrite.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <zip.h>
 
@@ -14,12 +16,6 @@
 namespace platform {
 
 namespace {
-
-Error corruptError(const QString& reason)
-{
-    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
-        localized(QStringLiteral("The file isn't in the correct format.")), reason);
-}
 
 Error writeError(const QString& reason)
 {
@@ -175,6 +171,18 @@ bool ZipArchive::packFolder(
             target, *archive, localized(QStringLiteral("The file could not be saved.")), error);
 }
 
+bool ZipArchive::writeFolderFile(
+    const QString& folder, const QString& name, const QByteArray& data, Error* error)
+{
+    const QString path = folder + u'/' + name;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        Error::set(error, writeError(path));
+        return false;
+    }
+    return SafeWrite::createFile(
+        path, data, localized(QStringLiteral("The file could not be saved.")), error);
+}
+
 std::optional<ZipArchive> ZipArchive::open(const QByteArray& data, Error* error)
 {
     return open(data, Limits(), error);
@@ -193,7 +201,7 @@ std::optional<ZipArchive> ZipArchive::open(
     zip_t* archive
         = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &zipError) : nullptr;
     if (!archive) {
-        Error::set(error, corruptError(reason(&zipError)));
+        Error::set(error, TextDocumentReader::unreadableError(reason(&zipError)));
         zip_error_fini(&zipError);
         if (source)
             zip_source_free(source);
@@ -204,7 +212,9 @@ std::optional<ZipArchive> ZipArchive::open(
 
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count < 0 || count > limits.maximumEntries) {
-        Error::set(error, corruptError(QStringLiteral("The archive holds too many entries.")));
+        Error::set(error,
+            TextDocumentReader::unreadableError(
+                QStringLiteral("The archive holds too many entries.")));
         return std::nullopt;
     }
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -224,24 +234,29 @@ std::optional<QByteArray> ZipArchive::read(const QString& name, Error* error)
 {
     const auto found = m_index.constFind(name);
     if (found == m_index.constEnd()) {
-        Error::set(error, corruptError(QStringLiteral("The archive has no \"%1\".").arg(name)));
+        Error::set(error,
+            TextDocumentReader::unreadableError(
+                QStringLiteral("The archive has no \"%1\".").arg(name)));
         return std::nullopt;
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_archive.get(), zip_uint64_t(*found), 0, &stat) < 0
         || !(stat.valid & ZIP_STAT_SIZE)) {
-        Error::set(error, corruptError(QString::fromUtf8(zip_strerror(m_archive.get()))));
+        Error::set(error,
+            TextDocumentReader::unreadableError(QString::fromUtf8(zip_strerror(m_archive.get()))));
         return std::nullopt;
     }
     if (stat.size > zip_uint64_t(m_limits.maximumEntrySize)
         || qint64(stat.size) > m_limits.maximumTotalSize - m_unpacked) {
-        Error::set(error, corruptError(QStringLiteral("\"%1\" is too large.").arg(name)));
+        Error::set(error,
+            TextDocumentReader::unreadableError(QStringLiteral("\"%1\" is too large.").arg(name)));
         return std::nullopt;
     }
     zip_file_t* file = zip_fopen_index(m_archive.get(), zip_uint64_t(*found), 0);
     if (!file) {
-        Error::set(error, corruptError(QString::fromUtf8(zip_strerror(m_archive.get()))));
+        Error::set(error,
+            TextDocumentReader::unreadableError(QString::fromUtf8(zip_strerror(m_archive.get()))));
         return std::nullopt;
     }
     // One byte more than stated, to notice an entry that unpacks to more than it says.
@@ -263,8 +278,9 @@ std::optional<QByteArray> ZipArchive::read(const QString& name, Error* error)
     zip_fclose(file);
     if (failed || total != qint64(stat.size)) {
         Error::set(error,
-            corruptError(QStringLiteral("\"%1\" is damaged: %2")
-                             .arg(name, failed ? why : QStringLiteral("wrong size"))));
+            TextDocumentReader::unreadableError(
+                QStringLiteral("\"%1\" is damaged: %2")
+                    .arg(name, failed ? why : QStringLiteral("wrong size"))));
         return std::nullopt;
     }
     m_unpacked += total;

@@ -49,6 +49,11 @@ public:
     static bool packFolder(const QString& folder, const QString& target,
         const QStringList& storedFirst, Error* error = nullptr);
 
+    // Writes one file of a package's folder before it is packed, making the folders on its
+    // way; `name` is relative to `folder`.
+    static bool writeFolderFile(
+        const QString& folder, const QString& name, const QByteArray& data, Error* error);
+
     static std::optional<ZipArchive> open(const QByteArray& data, Error* error = nullptr);
     static std::optional<ZipArchive> open(
         const QByteArray& data, const Limits& limits, Error* error = nullptr);
