@@ -384,6 +384,122 @@ TEST(OfficeFormatReaders, RefuseDamagedInput)
     }
 }
 
+// What other word processors write and ours does not: inherited styles, fields, alternative
+// content, tables, white space rules, continued lists, embedded pictures.
+TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
+{
+    const QByteArray w
+        = "xmlns:w='http://schemas.openxmlformats.org/wordprocessingml/2006/main' "
+          "xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships' "
+          "xmlns:mc='http://schemas.openxmlformats.org/markup-compatibility/2006'";
+    const QByteArray rels
+        = "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>"
+          "<Relationship Id='rId1' "
+          "Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+          "officeDocument' Target='word/document.xml'/></Relationships>";
+    const QByteArray documentRels
+        = "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>"
+          "<Relationship Id='rId1' "
+          "Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles' "
+          "Target='styles.xml'/></Relationships>";
+    const QByteArray styles = "<w:styles " + w
+        + "><w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii='Carlito'/>"
+          "<w:sz w:val='22'/></w:rPr></w:rPrDefault></w:docDefaults>"
+          "<w:style w:type='paragraph' w:default='1' w:styleId='Normal'/>"
+          "<w:style w:type='paragraph' w:styleId='Title'><w:basedOn w:val='Normal'/><w:pPr><w:jc "
+          "w:val='center'/></w:pPr>"
+          "<w:rPr><w:b/><w:sz w:val='40'/></w:rPr></w:style>"
+          "<w:style w:type='character' w:styleId='Em'><w:rPr><w:i/></w:rPr></w:style></w:styles>";
+    const QByteArray document = "<w:document " + w
+        + "><w:body>"
+          "<w:p><w:pPr><w:pStyle w:val='Title'/></w:pPr><w:r><w:t>Title</w:t></w:r>"
+          "<w:r><w:rPr><w:b w:val='0'/><w:rStyle w:val='Em'/></w:rPr><w:t xml:space='preserve'> "
+          "sub</w:t></w:r></w:p>"
+          "<w:p><w:r><w:fldChar w:fldCharType='begin'/></w:r><w:r><w:instrText> HYPERLINK "
+          "\"https://example.org\" </w:instrText></w:r>"
+          "<w:r><w:fldChar "
+          "w:fldCharType='separate'/></w:r><w:r><w:t>site</w:t></w:r><w:r><w:fldChar "
+          "w:fldCharType='end'/></w:r>"
+          "<w:r><mc:AlternateContent><mc:Choice><w:t>A</w:t></mc:Choice><mc:Fallback><w:t>B</w:t></"
+          "mc:Fallback></mc:AlternateContent></w:r></w:p>"
+          "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+          "</w:body></w:document>";
+    Error error;
+    const auto docx
+        = DocxReader::read(*ZipArchive::build({ { "_rels/.rels", rels },
+                               { "word/_rels/document.xml.rels", documentRels },
+                               { "word/styles.xml", styles }, { "word/document.xml", document } }),
+            &error);
+    ASSERT_TRUE(docx) << error.toString().toStdString();
+    EXPECT_EQ(AttributedText::string(*docx), QStringLiteral("Title sub\nsiteA\ncell"));
+    EXPECT_EQ(mainAttributes(*docx, 0), "Carlito,20,b,,,,#000000,,0,2");
+    EXPECT_EQ(mainAttributes(*docx, 6), "Carlito,20,,i,,,#000000,,0,2");
+    EXPECT_EQ(mainAttributes(*docx, 10), "Carlito,11,,,,,#000000,https://example.org,0,4");
+
+    const QByteArray o = "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
+                         "xmlns:style='urn:oasis:names:tc:opendocument:xmlns:style:1.0' "
+                         "xmlns:text='urn:oasis:names:tc:opendocument:xmlns:text:1.0' "
+                         "xmlns:fo='urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0' "
+                         "xmlns:xlink='http://www.w3.org/1999/xlink' "
+                         "xmlns:draw='urn:oasis:names:tc:opendocument:xmlns:drawing:1.0' "
+                         "xmlns:svg='urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0'";
+    const QByteArray content = "<office:document-content " + o
+        + "><office:automatic-styles>"
+          "<style:style style:name='T1' style:family='text' style:parent-style-name='Strong'>"
+          "<style:text-properties fo:font-style='italic'/></style:style>"
+          "<text:list-style style:name='L1'><text:list-level-style-number text:level='1' "
+          "style:num-format='a' style:num-suffix=')'/>"
+          "</text:list-style></office:automatic-styles><office:body><office:text>"
+          "<text:p>  two\n  words <text:span text:style-name='T1'>strong</text:span><text:s "
+          "text:c='2'/>x"
+          "<draw:frame svg:width='1in' svg:height='0.5in'><draw:image "
+          "xlink:href='Pictures/p.png'/></draw:frame></text:p>"
+          "<text:list "
+          "text:style-name='L1'><text:list-item><text:p>one</text:p></text:list-item></text:list>"
+          "<text:p>between<text:note><text:note-body><text:p>footnote</text:p></text:note-body></"
+          "text:note></text:p>"
+          "<text:list text:style-name='L1' "
+          "text:continue-numbering='true'><text:list-item><text:p>two</text:p></text:list-item></"
+          "text:list>"
+          "</office:text></office:body></office:document-content>";
+    const QByteArray odtStyles = "<office:document-styles " + o
+        + "><office:styles>"
+          "<style:style style:name='Strong' style:family='text'><style:text-properties "
+          "fo:font-weight='bold'/></style:style>"
+          "</office:styles></office:document-styles>";
+    const auto odt
+        = OdtReader::read(*ZipArchive::build({ { "content.xml", content },
+                              { "styles.xml", odtStyles }, { "Pictures/p.png", pngBytes() } }),
+            &error);
+    ASSERT_TRUE(odt) << error.toString().toStdString();
+    EXPECT_EQ(AttributedText::string(*odt),
+        QStringLiteral("two words strong  x\uFFFC\none\nbetween\ntwo"));
+    EXPECT_EQ(bxtest::describeLists(*odt),
+        "two words strong  x\uFFFC | one{A:a/1#1} | between | two{A:a/1#2}");
+    EXPECT_TRUE(AttributedText::attribute(*odt, AttributedText::FontAttributeName, 10)
+                    .value<QFont>()
+                    .bold());
+    EXPECT_TRUE(AttributedText::attribute(*odt, AttributedText::FontAttributeName, 10)
+                    .value<QFont>()
+                    .italic());
+    ASSERT_TRUE(firstAttachment(*odt));
+    EXPECT_EQ(firstAttachment(*odt)->size, QSizeF(72, 36));
+
+    const QByteArray wordml = "<?xml version='1.0'?><w:wordDocument "
+                              "xmlns:w='http://schemas.microsoft.com/office/word/2003/wordml' "
+                              "xmlns:v='urn:schemas-microsoft-com:vml'><w:body><w:p><w:r><w:pict><"
+                              "w:binData w:name='wordml://1.png'>"
+        + pngBytes().toBase64()
+        + "</w:binData><v:shape style='width:40pt;height:30pt'><v:imagedata src='wordml://1.png'/>"
+          "</v:shape></w:pict></w:r></w:p></w:body></w:wordDocument>";
+    const auto word2003
+        = WordXmlReader(WordXmlReader::Dialect::WordML).readDocument(wordml, {}, &error);
+    ASSERT_TRUE(word2003) << error.toString().toStdString();
+    ASSERT_TRUE(firstAttachment(*word2003));
+    EXPECT_EQ(firstAttachment(*word2003)->contents, pngBytes());
+    EXPECT_EQ(firstAttachment(*word2003)->size, QSizeF(40, 30));
+}
+
 TEST(ZipArchive, LimitsEntriesSizesAndNames)
 {
     const QByteArray big(100'000, 'a');
