@@ -3,13 +3,9 @@
 #include "WordXmlWriter.h"
 #include "XmlText.h"
 #include "ZipArchive.h"
-#include "platform/foundation/Localized.h"
-#include "platform/foundation/SafeWrite.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QXmlStreamWriter>
 
 namespace platform {
@@ -19,11 +15,6 @@ namespace {
 const QString kContentTypes = QStringLiteral("[Content_Types].xml");
 const QString kMainType = QStringLiteral(
     "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
-
-QString saveDescription()
-{
-    return localized(QStringLiteral("The file could not be saved."));
-}
 
 QByteArray contentTypes(const WordXmlWriter::Result& parts)
 {
@@ -125,17 +116,12 @@ bool DocxWriter::writeFolder(const QTextDocument& document, const QString& folde
 
 bool DocxWriter::write(const QTextDocument& document, const QString& target, Error* error)
 {
-    // A folder of this call's own: two exports at once never share one.
-    QTemporaryDir folder;
-    if (!folder.isValid()) {
-        Error::set(error,
-            Error(
-                kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
-        return false;
-    }
     // The content types lead, so that the first bytes tell a Word document from other zips.
-    return writeFolder(document, folder.path(), error)
-        && ZipArchive::packFolder(folder.path(), target, { kContentTypes }, error);
+    return ZipArchive::packNewFolder(
+        [&](const QString& folder, Error* fillError) {
+            return writeFolder(document, folder, fillError);
+        },
+        target, { kContentTypes }, error);
 }
 
 } // namespace platform

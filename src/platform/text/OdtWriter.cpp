@@ -6,15 +6,10 @@
 #include "RtfListLevel.h"
 #include "XmlText.h"
 #include "ZipArchive.h"
-#include "platform/foundation/Localized.h"
-#include "platform/foundation/SafeWrite.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -31,11 +26,6 @@ namespace {
 namespace ns = OpenDocumentNamespaces;
 
 const QString kDc = QStringLiteral("http://purl.org/dc/elements/1.1/");
-
-QString saveDescription()
-{
-    return localized(QStringLiteral("The file could not be saved."));
-}
 
 QString points(double value)
 {
@@ -618,16 +608,11 @@ bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder
 
 bool OdtWriter::write(const QTextDocument& document, const QString& target, Error* error)
 {
-    // A folder of this call's own: two exports at once never share one.
-    QTemporaryDir folder;
-    if (!folder.isValid()) {
-        Error::set(error,
-            Error(
-                kCocoaErrorDomain, FileWriteUnknownError, saveDescription(), folder.errorString()));
-        return false;
-    }
-    return writeFolder(document, folder.path(), error)
-        && ZipArchive::packFolder(folder.path(), target, { QStringLiteral("mimetype") }, error);
+    return ZipArchive::packNewFolder(
+        [&](const QString& folder, Error* fillError) {
+            return writeFolder(document, folder, fillError);
+        },
+        target, { QStringLiteral("mimetype") }, error);
 }
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <zip.h>
 
@@ -169,6 +170,17 @@ bool ZipArchive::packFolder(
     return archive
         && SafeWrite::writeFile(
             target, *archive, localized(QStringLiteral("The file could not be saved.")), error);
+}
+
+bool ZipArchive::packNewFolder(
+    const FolderFiller& fill, const QString& target, const QStringList& storedFirst, Error* error)
+{
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        Error::set(error, writeError(folder.errorString()));
+        return false;
+    }
+    return fill(folder.path(), error) && packFolder(folder.path(), target, storedFirst, error);
 }
 
 bool ZipArchive::writeFolderFile(

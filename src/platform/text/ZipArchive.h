@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -49,6 +50,12 @@ public:
     static bool packFolder(const QString& folder, const QString& target,
         const QStringList& storedFirst, Error* error = nullptr);
 
+    using FolderFiller = std::function<bool(const QString& folder, Error* error)>;
+
+    // Lets `fill` write a package's files into a temporary folder of this call's own (two
+    // writes at once never share one), then packs that folder onto `target` (packFolder).
+    static bool packNewFolder(const FolderFiller& fill, const QString& target,
+        const QStringList& storedFirst, Error* error = nullptr);
     // Writes one file of a package's folder before it is packed, making the folders on its
     // way; `name` is relative to `folder`.
     static bool writeFolderFile(
