@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextList>
 #include <QUrl>
 #include <QUuid>
 
@@ -226,17 +227,38 @@ void insertRange(QTextCursor& cursor, const QTextDocument& source, TextRange ran
         image.setName(name);
         return QTextCharFormat(image);
     };
+    // A block format names its list by an index into its own document: lists are made anew in
+    // the target, one for each source list, and the items join them there.
+    QHash<const QTextList*, QTextList*> lists;
+    const auto joinList = [&](const QTextBlock& from) {
+        const QTextList* list = from.textList();
+        if (!list)
+            return;
+        QTextList*& copy = lists[list];
+        if (copy)
+            copy->add(cursor.block());
+        else
+            copy = cursor.createList(list->format());
+    };
+    const auto ownFormat = [](const QTextBlock& block) {
+        QTextBlockFormat format = block.blockFormat();
+        format.clearProperty(QTextFormat::ObjectIndex);
+        return format;
+    };
     bool first = true;
     forEachSegment(source, range.location, range.end(), [&](const Segment& segment) {
         if (first && cursor.atBlockStart()
             && AttributedText::hasParagraphStyle(segment.block.blockFormat()))
-            cursor.setBlockFormat(segment.block.blockFormat());
+            cursor.setBlockFormat(ownFormat(segment.block));
+        if (first && cursor.atBlockStart() && segment.start == segment.block.position())
+            joinList(segment.block);
         first = false;
         const QTextBlock next = segment.block.next();
         const bool isSeparator = next.isValid()
             && segment.start == segment.block.position() + segment.block.length() - 1;
         if (isSeparator) {
-            cursor.insertBlock(next.blockFormat(), segment.format);
+            cursor.insertBlock(ownFormat(next), segment.format);
+            joinList(next);
         } else {
             const QString text = segment.block.text().mid(
                 segment.start - segment.block.position(), segment.length);

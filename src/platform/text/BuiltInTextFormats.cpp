@@ -3,6 +3,7 @@
 #include "AttributedText.h"
 #include "HtmlReader.h"
 #include "HtmlWriter.h"
+#include "OfficeTextFormats.h"
 #include "PlainText.h"
 #include "RichTextData.h"
 #include "RtfWriter.h"
@@ -131,7 +132,7 @@ TextFormat plainText()
 
 QList<TextFormat> BuiltInTextFormats::all()
 {
-    return { rtf(), rtfd(), html(), plainText() };
+    return QList<TextFormat> { rtf(), rtfd(), html(), plainText() } + OfficeTextFormats::all();
 }
 
 } // namespace platform

@@ -102,6 +102,28 @@ bool looksLikeHtml(const QByteArray& text)
     return false;
 }
 
+// Zip packages: OpenDocument text names itself in its leading stored "mimetype" entry, a Word
+// document has parts under "word/" among its first entries.
+QString zipPackageType(const QByteArray& data)
+{
+    if (!data.startsWith(QByteArrayView("PK\x03\x04", 4)))
+        return QString();
+    if (data.mid(30, 8) == "mimetype"
+        && data.mid(38).startsWith("application/vnd.oasis.opendocument.text")) {
+        return OpenDocumentTextDocumentType;
+    }
+    if (data.left(ContentSniffer::SniffLength).contains("word/"))
+        return OfficeOpenXMLTextDocumentType;
+    return QString();
+}
+
+bool looksLikeWordML(const QByteArray& text)
+{
+    return text.startsWith("<?xml")
+        && (text.contains("<w:worddocument")
+            || text.contains("schemas.microsoft.com/office/word/2003/wordml"));
+}
+
 // NUL bytes in unmarked data mean binary content, not text.
 bool isBinary(const QByteArray& data)
 {
@@ -116,11 +138,15 @@ QString ContentSniffer::documentType(const QByteArray& data)
 {
     if (isFlatRtfd(data))
         return RTFDTextDocumentType;
+    if (const QString package = zipPackageType(data); !package.isEmpty())
+        return package;
     const QByteArray text = leadingText(data);
     if (text.startsWith("{\\rtf"))
         return RTFTextDocumentType;
     if (isBinary(data))
         return QString();
+    if (looksLikeWordML(text))
+        return WordMLTextDocumentType;
     if (looksLikeHtml(text))
         return HTMLTextDocumentType;
     return PlainTextDocumentType;
@@ -146,6 +172,16 @@ QString ContentSniffer::documentTypeOfFile(const QString& path, Error* error)
     }
     const QByteArray data = file.read(SniffLength);
     const QString sniffed = documentType(data);
+    // A zip package whose first entries do not tell its kind goes by its extension.
+    if (sniffed.isEmpty() && data.startsWith(QByteArrayView("PK\x03\x04", 4))) {
+        const std::optional<TextFormat> named
+            = TextFormatRegistry::formatForExtension(info.suffix());
+        if (named
+            && (named->documentType == OfficeOpenXMLTextDocumentType
+                || named->documentType == OpenDocumentTextDocumentType)) {
+            return named->documentType;
+        }
+    }
     if (sniffed != PlainTextDocumentType && sniffed != HTMLTextDocumentType)
         return sniffed;
     // The registry's extensions of the two formats the bytes cannot always tell apart.

@@ -13,12 +13,6 @@ namespace platform {
 
 namespace {
 
-Error unreadableError(const QString& reason)
-{
-    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
-        localized(QStringLiteral("The file isn't in the correct format.")), reason);
-}
-
 // Readers come from the format registry by document type.
 std::optional<TextDocumentReader::Result> readBytes(const QByteArray& data, const QString& type,
     TextEncoding::Value encoding, const QUrl& baseUrl, Error* error)
@@ -26,8 +20,9 @@ std::optional<TextDocumentReader::Result> readBytes(const QByteArray& data, cons
     const std::optional<TextFormat> format = TextFormatRegistry::readerForDocumentType(type);
     if (!format) {
         Error::set(error,
-            unreadableError(type.isEmpty() ? QStringLiteral("The data is not text.")
-                                           : QStringLiteral("No reader for %1.").arg(type)));
+            TextDocumentReader::unreadableError(type.isEmpty()
+                    ? QStringLiteral("The data is not text.")
+                    : QStringLiteral("No reader for %1.").arg(type)));
         return std::nullopt;
     }
     std::optional<TextFormat::ReadResult> read = format->read(data, { encoding, baseUrl }, error);
@@ -41,6 +36,12 @@ std::optional<TextDocumentReader::Result> readBytes(const QByteArray& data, cons
 }
 
 } // namespace
+
+Error TextDocumentReader::unreadableError(const QString& reason)
+{
+    return Error(kCocoaErrorDomain, FileReadCorruptFileError,
+        localized(QStringLiteral("The file isn't in the correct format.")), reason);
+}
 
 std::unique_ptr<QTextDocument> TextDocumentReader::documentFromPlainText(const QString& text)
 {

@@ -14,10 +14,11 @@ class QTextDocument;
 namespace platform {
 
 // Reads a file or bytes of any kind the text system knows into rich text: RTF, RTFD (flat or
-// a folder), HTML and plain text, told apart by ContentSniffer unless the caller names the
-// type, and read by the format TextFormatRegistry holds for that type. Reports the type read and,
-// for HTML and plain text, the encoding. Plain text becomes one paragraph per line, whatever its
-// line ends, with no attributes. Reentrant; the document belongs to the calling thread.
+// a folder), HTML, plain text, DOCX, OpenDocument text and Word 2003 XML, told apart by
+// ContentSniffer unless the caller names the type, and read by the format TextFormatRegistry holds
+// for that type. Reports the type read and, for HTML and plain text, the encoding. Plain text
+// becomes one paragraph per line, whatever its line ends, with no attributes. Reentrant; the
+// document belongs to the calling thread.
 class TextDocumentReader final {
 public:
     struct Options {
@@ -37,6 +38,8 @@ public:
         const QString& path, const Options& options, Error* error = nullptr);
     static std::optional<Result> readData(
         const QByteArray& data, const Options& options, Error* error = nullptr);
+    // The error a reader gives bytes it cannot interpret (damaged, or of another kind).
+    static Error unreadableError(const QString& reason);
     // Plain text as a document: CR LF and lone CR end lines like LF.
     static std::unique_ptr<QTextDocument> documentFromPlainText(const QString& text);
 };

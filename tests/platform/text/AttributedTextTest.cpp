@@ -216,6 +216,34 @@ TEST(AttributedText, ReplaceAndCopyRanges)
         QStringLiteral("a.png"));
 }
 
+// Lists belong to their document: a copy gets lists of its own, with the same items.
+TEST(AttributedText, CopiesKeepListsInTheirOwnDocument)
+{
+    auto doc = A::makeDocument();
+    QTextCursor cursor(doc.get());
+    cursor.insertText(QStringLiteral("intro"));
+    cursor.insertBlock();
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
+    cursor.createList(bullets);
+    cursor.insertText(QStringLiteral("one"));
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("two"));
+    cursor.insertBlock();
+    QTextListFormat numbers;
+    numbers.setStyle(QTextListFormat::ListDecimal);
+    numbers.setIndent(2);
+    cursor.createList(numbers);
+    cursor.insertText(QStringLiteral("deeper"));
+    AttributedText::insertAttachment(cursor, { "png bytes", QStringLiteral("a.png"), {} });
+
+    const auto copy = A::copyRemovingAttachments(*doc);
+    EXPECT_EQ(bxtest::describeLists(*copy),
+        "intro | one{A:disc/1#1} | two{A:disc/1#2} | deeper{B:decimal/2#1}");
+    const auto tail = A::attributedSubstring(*doc, { 6, 7 });
+    EXPECT_EQ(bxtest::describeLists(*tail), "one{A:disc/1#1} | two{A:disc/1#2}");
+}
+
 TEST(AttributedText, ParagraphsAndWords)
 {
     auto doc = A::makeDocument();

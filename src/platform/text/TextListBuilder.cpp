@@ -1,0 +1,24 @@
+#include "TextListBuilder.h"
+
+#include <QTextCursor>
+#include <QTextList>
+
+#include <algorithm>
+
+namespace platform {
+
+void TextListBuilder::addItem(
+    QTextCursor& cursor, const QString& key, int level, QTextListFormat format)
+{
+    level = std::clamp(level, 0, MaximumLevels - 1);
+    m_open.erase(m_open.upper_bound({ key, level }), m_open.lower_bound({ key, MaximumLevels }));
+    QTextList*& list = m_open[{ key, level }];
+    if (list) {
+        list->add(cursor.block());
+    } else {
+        format.setIndent(level + 1);
+        list = cursor.createList(format);
+    }
+}
+
+} // namespace platform
