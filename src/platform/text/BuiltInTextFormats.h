@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// The formats the text system reads and writes itself: RTF, RTFD, HTML and plain text, in the
-// order TextFormatRegistry starts with.
+// The formats the text system reads and writes itself: RTF, RTFD, HTML, plain text, legacy
+// (Mac OS Roman) plain text, web archives and Word 97 documents, in the order
+// TextFormatRegistry starts with.
 class BuiltInTextFormats final {
 public:
     BuiltInTextFormats() = delete;
