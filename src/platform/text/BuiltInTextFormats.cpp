@@ -195,8 +195,7 @@ TextFormat wordDocument()
 
 QList<TextFormat> BuiltInTextFormats::all()
 {
-    return { rtf(), rtfd(), html(), plainText(), legacyPlainText(), webArchive(),
-        wordDocument() };
+    return { rtf(), rtfd(), html(), plainText(), legacyPlainText(), webArchive(), wordDocument() };
 }
 
 } // namespace platform

@@ -97,7 +97,7 @@ struct Style {
 
 // Calls `visit(sprm, operand)` for each property modifier of a group; a modifier that runs past
 // the group's end ends it.
-template<typename Visit> void forEachSprm(const QByteArray& grpprl, Visit visit)
+template <typename Visit> void forEachSprm(const QByteArray& grpprl, Visit visit)
 {
     const Bytes bytes(grpprl);
     qint64 at = 0;
@@ -252,7 +252,8 @@ void applyParagraph(const QByteArray& grpprl, ParagraphProps& props)
                 break;
             for (int i = 0; i < deleted; ++i) {
                 const int position = qint16(b.u16(p + i * 2));
-                props.tabs.removeIf([&](const QPair<int, int>& tab) { return tab.first == position; });
+                props.tabs.removeIf(
+                    [&](const QPair<int, int>& tab) { return tab.first == position; });
             }
             p += deleted * 2;
             const int added = b.u8(p++);
@@ -260,7 +261,8 @@ void applyParagraph(const QByteArray& grpprl, ParagraphProps& props)
                 break;
             for (int i = 0; i < added; ++i) {
                 const int position = qint16(b.u16(p + i * 2));
-                props.tabs.removeIf([&](const QPair<int, int>& tab) { return tab.first == position; });
+                props.tabs.removeIf(
+                    [&](const QPair<int, int>& tab) { return tab.first == position; });
                 props.tabs.append({ position, b.u8(p + added * 2 + i) & 0x07 });
             }
             props.hasTabs = true;
@@ -282,10 +284,11 @@ struct Run {
 class Reader {
 public:
     Reader(const QByteArray& document, const QByteArray& table)
-        : m_documentData(document), m_tableData(table), m_document(m_documentData),
+        : m_documentData(document),
+          m_tableData(table),
+          m_document(m_documentData),
           m_table(m_tableData)
-    {
-    }
+    { }
 
     std::unique_ptr<QTextDocument> read(Error* error);
 
@@ -373,8 +376,8 @@ bool Reader::readText(Error* error)
             return false;
         }
         if (compressed) {
-            m_text += TextEncoding::decode(m_document.mid(fc, bytes),
-                TextEncoding::WindowsCP1252StringEncoding, true)
+            m_text += TextEncoding::decode(
+                m_document.mid(fc, bytes), TextEncoding::WindowsCP1252StringEncoding, true)
                           .value_or(QString());
             for (quint32 k = 0; k < count; ++k)
                 m_fcs.push_back(quint32(fc + k));
@@ -437,8 +440,8 @@ void Reader::readPages(int index, bool paragraphs, std::vector<Run>* runs) const
             runs->push_back(std::move(run));
         }
     }
-    std::stable_sort(runs->begin(), runs->end(),
-        [](const Run& a, const Run& b) { return a.start < b.start; });
+    std::stable_sort(
+        runs->begin(), runs->end(), [](const Run& a, const Run& b) { return a.start < b.start; });
 }
 
 void Reader::readStyles()
@@ -521,8 +524,8 @@ void Reader::readFonts()
 
 const Run* Reader::find(const std::vector<Run>& runs, quint32 fc) const
 {
-    auto it = std::upper_bound(
-        runs.cbegin(), runs.cend(), fc, [](quint32 value, const Run& run) { return value < run.start; });
+    auto it = std::upper_bound(runs.cbegin(), runs.cend(), fc,
+        [](quint32 value, const Run& run) { return value < run.start; });
     if (it == runs.cbegin())
         return nullptr;
     --it;
@@ -584,8 +587,8 @@ QTextCharFormat Reader::characterFormat(const Run* run, int istd)
     if (props.color)
         attributes.insert(AttributedText::ForegroundColorAttributeName, *props.color);
     else if (props.ico >= 1 && props.ico <= 16)
-        attributes.insert(AttributedText::ForegroundColorAttributeName,
-            QColor(QRgb(IcoColors[props.ico - 1])));
+        attributes.insert(
+            AttributedText::ForegroundColorAttributeName, QColor(QRgb(IcoColors[props.ico - 1])));
     int underline = 0;
     switch (props.underline) {
     case Kul::None:
@@ -757,8 +760,10 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
             if (hidden > 0)
                 continue;
             QChar ch(unit);
-            if (unit == 0x0B)
+            if (unit == 0x0B || unit == QChar::ParagraphSeparator)
                 ch = QChar::LineSeparator;
+            else if (unit == QChar::ObjectReplacementCharacter || unit == 0xFDD0 || unit == 0xFDD1)
+                continue; // the text engine's own marks for images and frames
             else if (unit == 0x1E)
                 ch = QChar(0x2011);
             else if (unit == 0x1F)
@@ -830,8 +835,8 @@ std::unique_ptr<QTextDocument> DocReader::read(const QByteArray& data, Error* er
         Error::set(error, corruptError(QStringLiteral("The file has no Word document in it.")));
         return nullptr;
     }
-    const bool table1 = qFromLittleEndian<quint16>(document->constData() + Fib::Flags)
-        & Fib::WhichTableFlag;
+    const bool table1
+        = qFromLittleEndian<quint16>(document->constData() + Fib::Flags) & Fib::WhichTableFlag;
     const std::optional<QByteArray> table
         = readStream(file.get(), table1 ? Table1Stream : Table0Stream, data.size());
     if (!table) {

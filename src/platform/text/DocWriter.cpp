@@ -346,8 +346,8 @@ void Writer::collect()
         int offset = 0;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            addCharacters(QStringView(blockText).mid(offset, fragment.length()),
-                fragment.charFormatIndex());
+            addCharacters(
+                QStringView(blockText).mid(offset, fragment.length()), fragment.charFormatIndex());
             offset += fragment.length();
         }
         // The paragraph mark carries the paragraph's own character format.
@@ -547,8 +547,8 @@ QByteArray Writer::stylesheet() const
         if (istd == 0)
             out += style(0, 1, 0, QStringLiteral("Normal"), QByteArray(), normalCharacters);
         else if (istd == 10)
-            out += style(65, 2, 10, QStringLiteral("Default Paragraph Font"), QByteArray(),
-                QByteArray());
+            out += style(
+                65, 2, 10, QStringLiteral("Default Paragraph Font"), QByteArray(), QByteArray());
         else
             put16(out, 0);
     }

@@ -78,8 +78,7 @@ QHash<QUrl, Subresource> subresources(plist_t root)
 }
 
 // Every image of the page becomes an attachment holding the archive's bytes for it, or goes.
-void embedImages(
-    QTextDocument& doc, const QUrl& mainUrl, const QHash<QUrl, Subresource>& resources)
+void embedImages(QTextDocument& doc, const QUrl& mainUrl, const QHash<QUrl, Subresource>& resources)
 {
     QList<int> positions;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
@@ -129,8 +128,7 @@ bool WebArchiveReader::looksLikeWebArchive(const QByteArray& data)
     return head.contains("<plist") && head.contains("WebMainResource");
 }
 
-std::optional<WebArchiveReader::Result> WebArchiveReader::read(
-    const QByteArray& data, Error* error)
+std::optional<WebArchiveReader::Result> WebArchiveReader::read(const QByteArray& data, Error* error)
 {
     if (data.isEmpty() || quint64(data.size()) > std::numeric_limits<uint32_t>::max()) {
         Error::set(error, corruptError(QStringLiteral("The web archive is empty or too large.")));
@@ -160,7 +158,8 @@ std::optional<WebArchiveReader::Result> WebArchiveReader::read(
         result.encoding = text->encoding;
         return result;
     }
-    if (mimeType != QLatin1String("text/html") && mimeType != QLatin1String("application/xhtml+xml")) {
+    if (mimeType != QLatin1String("text/html")
+        && mimeType != QLatin1String("application/xhtml+xml")) {
         Error::set(error,
             corruptError(QStringLiteral("The web archive's page is %1, not text.")
                              .arg(mimeType.isEmpty() ? QStringLiteral("untyped") : mimeType)));
@@ -170,8 +169,8 @@ std::optional<WebArchiveReader::Result> WebArchiveReader::read(
     std::optional<HtmlReader::Result> html = HtmlReader::read(*page, { encoding, QUrl() }, error);
     if (!html)
         return std::nullopt;
-    embedImages(*html->document, QUrl(stringItem(main, "WebResourceURL")),
-        subresources(root.get()));
+    embedImages(
+        *html->document, QUrl(stringItem(main, "WebResourceURL")), subresources(root.get()));
     result.document = std::move(html->document);
     result.encoding = html->encoding;
     return result;

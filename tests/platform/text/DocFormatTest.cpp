@@ -1,5 +1,5 @@
-#include "InteropTools.h"
 #include "RichTextTestSupport.h"
+#include "support/InteropTools.h"
 
 #include "platform/text/AttributedText.h"
 #include "platform/text/DocReader.h"
@@ -127,8 +127,8 @@ TEST(DocFormat, ManyRunsSpreadOverSeveralPropertyPages)
         font.setPointSizeF(8 + i % 20);
         font.setBold(i % 2);
         const QString text = QStringLiteral("run %1 ").arg(i);
-        cursor.insertText(text,
-            AttributedText::characterFormat({ { AttributedText::FontAttributeName, font } }));
+        cursor.insertText(
+            text, AttributedText::characterFormat({ { AttributedText::FontAttributeName, font } }));
         expected += text;
         if (i % 7 == 6) {
             cursor.insertBlock();
@@ -150,22 +150,21 @@ TEST(DocFormat, IndependentReadersFindTheText)
     const QString path = saved(dir, writeDoc(*formattedNote()));
 
     QString failure;
-    const QString antiword = QString::fromUtf8(
-        bxtest::runTool(QStringLiteral("antiword"), { QStringLiteral("-m"),
-                            QStringLiteral("UTF-8.txt"), QStringLiteral("-w"), QStringLiteral("0"), path },
-            &failure)
-            .value_or(QByteArray()));
-    EXPECT_TRUE(antiword.contains(QStringLiteral("Plain, bold and serif"))) << antiword.toStdString()
-                                                                          << failure.toStdString();
+    const QString antiword = QString::fromUtf8(bxtest::runTool(QStringLiteral("antiword"),
+        { QStringLiteral("-m"), QStringLiteral("UTF-8.txt"), QStringLiteral("-w"),
+            QStringLiteral("0"), path },
+        &failure)
+                                                   .value_or(QByteArray()));
+    EXPECT_TRUE(antiword.contains(QStringLiteral("Plain, bold and serif")))
+        << antiword.toStdString() << failure.toStdString();
     EXPECT_TRUE(antiword.contains(QStringLiteral("Crème brûlée €"))) << antiword.toStdString();
     EXPECT_TRUE(antiword.contains(QStringLiteral("updown"))) << antiword.toStdString();
 
-    const QString catdoc = QString::fromUtf8(
-        bxtest::runTool(QStringLiteral("catdoc"), { QStringLiteral("-d"), QStringLiteral("utf-8"),
-                            QStringLiteral("-w"), path }, &failure)
-            .value_or(QByteArray()));
-    EXPECT_TRUE(catdoc.contains(QStringLiteral("Plain, bold and serif"))) << catdoc.toStdString()
-                                                                        << failure.toStdString();
+    const QString catdoc = QString::fromUtf8(bxtest::runTool(QStringLiteral("catdoc"),
+        { QStringLiteral("-d"), QStringLiteral("utf-8"), QStringLiteral("-w"), path }, &failure)
+                                                 .value_or(QByteArray()));
+    EXPECT_TRUE(catdoc.contains(QStringLiteral("Plain, bold and serif")))
+        << catdoc.toStdString() << failure.toStdString();
     EXPECT_TRUE(catdoc.contains(QStringLiteral("Crème brûlée € ✓ 日本語"))) << catdoc.toStdString();
 
     const QByteArray streams = bxtest::runTool(bxtest::DebianPython,
