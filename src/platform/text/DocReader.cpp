@@ -299,6 +299,8 @@ private:
     void readStyles();
     void readFonts();
     const Run* find(const std::vector<Run>& runs, quint32 fc) const;
+    // The style and the styles it is based on, the style itself first.
+    std::vector<const Style*> styleChain(int istd) const;
     CharacterProps styleCharacters(int istd) const;
     ParagraphProps styleParagraph(int istd) const;
     QTextCharFormat characterFormat(const Run* run, int istd);
@@ -532,7 +534,7 @@ const Run* Reader::find(const std::vector<Run>& runs, quint32 fc) const
     return fc < it->end ? &*it : nullptr;
 }
 
-CharacterProps Reader::styleCharacters(int istd) const
+std::vector<const Style*> Reader::styleChain(int istd) const
 {
     std::vector<const Style*> chain;
     for (int i = istd; chain.size() < size_t(kMaximumStyleDepth);) {
@@ -542,6 +544,12 @@ CharacterProps Reader::styleCharacters(int istd) const
         chain.push_back(&*found);
         i = found->base;
     }
+    return chain;
+}
+
+CharacterProps Reader::styleCharacters(int istd) const
+{
+    const std::vector<const Style*> chain = styleChain(istd);
     CharacterProps props;
     props.halfPoints = kDefaultHalfPoints;
     for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
@@ -553,14 +561,7 @@ CharacterProps Reader::styleCharacters(int istd) const
 
 ParagraphProps Reader::styleParagraph(int istd) const
 {
-    std::vector<const Style*> chain;
-    for (int i = istd; chain.size() < size_t(kMaximumStyleDepth);) {
-        const auto found = m_styles.constFind(i);
-        if (found == m_styles.cend())
-            break;
-        chain.push_back(&*found);
-        i = found->base;
-    }
+    const std::vector<const Style*> chain = styleChain(istd);
     ParagraphProps props;
     for (auto it = chain.crbegin(); it != chain.crend(); ++it)
         applyParagraph((*it)->paragraph, props);
