@@ -1,6 +1,7 @@
 #include "RichTextTestSupport.h"
 #include "support/InteropTools.h"
 
+#include "platform/testing/CompoundFileBuilder.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/DocReader.h"
 #include "platform/text/DocWriter.h"
@@ -225,4 +226,135 @@ TEST(DocFormat, DamagedFilesAreRefusedWithAnError)
         EXPECT_FALSE(read);
         EXPECT_FALSE(error.isNull());
     }
+}
+
+namespace {
+
+void put16(QByteArray& out, int at, quint16 value)
+{
+    if (out.size() < at + 2)
+        out.resize(at + 2, '\0');
+    qToLittleEndian(value, out.data() + at);
+}
+
+void put32(QByteArray& out, int at, quint32 value)
+{
+    if (out.size() < at + 4)
+        out.resize(at + 4, '\0');
+    qToLittleEndian(value, out.data() + at);
+}
+
+// A paragraph style: identifier, based-on style, name, paragraph and character properties.
+QByteArray paragraphStyle(quint16 sti, quint16 base, const QString& name,
+    const QByteArray& paragraph, const QByteArray& character)
+{
+    QByteArray std;
+    put16(std, 0, sti);
+    put16(std, 2, quint16(base << 4 | 1));
+    put16(std, 4, quint16(2));
+    put16(std, 10, quint16(name.size()));
+    for (const QChar ch : name)
+        put16(std, int(std.size()), ch.unicode());
+    put16(std, int(std.size()), 0);
+    put16(std, int(std.size()), quint16(2 + paragraph.size()));
+    put16(std, int(std.size()), 0);
+    std += paragraph;
+    if (std.size() % 2)
+        std += '\0';
+    put16(std, int(std.size()), quint16(character.size()));
+    std += character;
+    if (std.size() % 2)
+        std += '\0';
+    QByteArray entry;
+    put16(entry, 0, quint16(std.size()));
+    return entry + std;
+}
+
+} // namespace
+
+// What other writers do and ours does not: one-byte (Windows-1252) pieces beside Unicode ones,
+// formatting that comes only from styles based on styles, and fields whose codes stay hidden.
+TEST(DocFormat, ReadsOneBytePiecesStylesAndFieldResults)
+{
+    const QByteArray first("Caf\xe9 \x80 \x13 HYPERLINK \"https://example.org\" \x14link\x15\r");
+    const QString second = QStringLiteral("wörld ✓\r");
+    QByteArray document(0x384, '\0');
+    put16(document, 0x00, 0xA5EC);
+    put16(document, 0x02, 0x00C1);
+    put16(document, 0x0A, 0x0200); // 1Table
+    put16(document, 0x20, 14);
+    put16(document, 0x3E, 22);
+    put32(document, 0x4C, quint32(first.size() + second.size()));
+    put16(document, 0x98, 93);
+    document.resize(0x400, '\0');
+    document += first;
+    document.resize(0x600, '\0');
+    for (const QChar ch : second)
+        put16(document, int(document.size()), ch.unicode());
+    // One paragraph page: the second paragraph has style 1.
+    document.resize(0x800, '\0');
+    QByteArray page(512, '\0');
+    put32(page, 0, 0x600);
+    put32(page, 4, quint32(0x600 + second.size() * 2));
+    page[8] = char(0x1F0 / 2);
+    page[0x1F0] = 0; // an even size follows in words
+    page[0x1F1] = 1;
+    put16(page, 0x1F2, 1);
+    page[511] = 1;
+    document += page;
+
+    QByteArray table;
+    // Normal: bold, 14 points, centred; style 1 on Normal: italic, right-aligned.
+    QByteArray styles;
+    put16(styles, 0, 18);
+    put16(styles, 2, 2);
+    put16(styles, 4, 10);
+    styles.resize(20, '\0');
+    styles += paragraphStyle(0, 0xFFF, QStringLiteral("Normal"), QByteArray("\x03\x24\x01", 3),
+        QByteArray("\x35\x08\x01\x43\x4A\x1C\x00", 7));
+    styles += paragraphStyle(1, 0, QStringLiteral("Quote"), QByteArray("\x03\x24\x02", 3),
+        QByteArray("\x36\x08\x01", 3));
+    const auto place = [&](int pair, const QByteArray& part) {
+        put32(document, 0x9A + pair * 8, quint32(table.size()));
+        put32(document, 0x9A + pair * 8 + 4, quint32(part.size()));
+        table += part;
+    };
+    place(1, styles);
+    QByteArray bins;
+    put32(bins, 0, 0x600);
+    put32(bins, 4, quint32(0x600 + second.size() * 2));
+    put32(bins, 8, 0x800 / 512);
+    place(13, bins);
+    QByteArray clx("\x02", 1);
+    put32(clx, 1, 28);
+    put32(clx, 5, 0);
+    put32(clx, 9, quint32(first.size()));
+    put32(clx, 13, quint32(first.size() + second.size()));
+    put32(clx, 19, 0x800 | 0x40000000); // one byte a character, at 0x400
+    put32(clx, 27, 0x600);
+    clx.resize(33, '\0');
+    place(33, clx);
+
+    Error error;
+    const auto read = DocReader::read(platform::testing::CompoundFileBuilder::build(
+                                          { { "WordDocument", document }, { "1Table", table } }),
+        &error);
+    ASSERT_TRUE(read) << error.toString().toStdString();
+    EXPECT_EQ(AttributedText::string(*read), QStringLiteral("Café € link\nwörld ✓"));
+    const auto font = [&](qsizetype at) {
+        return AttributedText::attribute(*read, AttributedText::FontAttributeName, at)
+            .value<QFont>();
+    };
+    const auto alignment = [&](qsizetype at) {
+        return AttributedText::attribute(*read, AttributedText::ParagraphStyleAttributeName, at)
+            .value<ParagraphStyle>()
+            .alignment;
+    };
+    EXPECT_TRUE(font(0).bold());
+    EXPECT_FALSE(font(0).italic());
+    EXPECT_EQ(font(0).pointSizeF(), 14);
+    EXPECT_EQ(alignment(0), TextAlignment::Center);
+    EXPECT_TRUE(font(13).bold());
+    EXPECT_TRUE(font(13).italic());
+    EXPECT_EQ(alignment(13), TextAlignment::Right);
 }
