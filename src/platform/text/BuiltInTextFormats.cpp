@@ -132,7 +132,8 @@ TextFormat plainText()
     return format;
 }
 
-// Old Mac plain text: Mac OS Roman whatever the chosen encoding, "?" for what it lacks.
+// Old Mac plain text: Mac OS Roman whatever the chosen encoding, "?" for what it lacks, and
+// pictures left out rather than written as "?".
 TextFormat legacyPlainText()
 {
     TextFormat format;
@@ -141,8 +142,9 @@ TextFormat legacyPlainText()
     format.extensions = { QStringLiteral("txt") };
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
                        const QString& target, Error* error) {
-        return saveFile(
-            target, PlainText::legacyPlainTextData(AttributedText::string(document)), error);
+        QString text = AttributedText::string(document);
+        text.remove(QChar::ObjectReplacementCharacter);
+        return saveFile(target, PlainText::legacyPlainTextData(text), error);
     };
     return format;
 }
