@@ -3,6 +3,8 @@
 #include "AttributedText.h"
 #include "TextEncoding.h"
 #include "WordBinary.h"
+#include "WordBytes.h"
+#include "WordProperties.h"
 #include "platform/foundation/Localized.h"
 
 #include <QHash>
@@ -41,238 +43,11 @@ Error corruptError(const QString& reason)
         localized(QStringLiteral("The file isn't in the correct format.")), reason);
 }
 
-// Bounds-checked little-endian reads of one stream.
-class Bytes {
-public:
-    explicit Bytes(const QByteArray& data) : m_data(data) { }
-
-    qint64 size() const { return m_data.size(); }
-    bool has(qint64 at, qint64 length) const
-    {
-        return at >= 0 && length >= 0 && at <= size() && length <= size() - at;
-    }
-    quint8 u8(qint64 at) const { return quint8(m_data[qsizetype(at)]); }
-    quint16 u16(qint64 at) const { return qFromLittleEndian<quint16>(m_data.constData() + at); }
-    quint32 u32(qint64 at) const { return qFromLittleEndian<quint32>(m_data.constData() + at); }
-    QByteArray mid(qint64 at, qint64 length) const
-    {
-        return m_data.mid(qsizetype(at), qsizetype(length));
-    }
-
-private:
-    const QByteArray& m_data;
-};
-
-struct CharacterProps {
-    int font = -1;
-    int halfPoints = 0;
-    bool bold = false;
-    bool italic = false;
-    bool strike = false;
-    bool doubleStrike = false;
-    int underline = 0;
-    int ico = 0;
-    std::optional<QColor> color;
-    int script = 0;
-};
-
-struct ParagraphProps {
-    int alignment = 0;
-    int left = 0;
-    int right = 0;
-    int first = 0;
-    int before = 0;
-    int after = 0;
-    int line = 0;
-    bool lineMultiple = false;
-    bool hasTabs = false;
-    QList<QPair<int, int>> tabs; // position in twips, kind
-};
-
 struct Style {
     int base = 0xFFF;
     QByteArray paragraph;
     QByteArray character;
 };
-
-// Calls `visit(sprm, operand)` for each property modifier of a group; a modifier that runs past
-// the group's end ends it.
-template <typename Visit> void forEachSprm(const QByteArray& grpprl, Visit visit)
-{
-    const Bytes bytes(grpprl);
-    qint64 at = 0;
-    while (bytes.has(at, 2)) {
-        const quint16 sprm = bytes.u16(at);
-        at += 2;
-        qint64 size = 0;
-        switch (sprm >> 13) {
-        case 0:
-        case 1:
-            size = 1;
-            break;
-        case 2:
-        case 4:
-        case 5:
-            size = 2;
-            break;
-        case 3:
-            size = 4;
-            break;
-        case 7:
-            size = 3;
-            break;
-        default:
-            if (sprm == Sprm::TDefTable || sprm == Sprm::TDefTable10) {
-                if (!bytes.has(at, 2))
-                    return;
-                size = 2 + qint64(bytes.u16(at)) - 1;
-            } else if (sprm == Sprm::PChgTabs && bytes.has(at, 1) && bytes.u8(at) == 255) {
-                // Deletions with their ranges, then additions.
-                if (!bytes.has(at + 1, 1))
-                    return;
-                const qint64 deleted = bytes.u8(at + 1);
-                const qint64 added = at + 2 + deleted * 4;
-                if (!bytes.has(added, 1))
-                    return;
-                size = 2 + deleted * 4 + 1 + qint64(bytes.u8(added)) * 3;
-            } else {
-                if (!bytes.has(at, 1))
-                    return;
-                size = 1 + bytes.u8(at);
-            }
-        }
-        if (size < 0 || !bytes.has(at, size))
-            return;
-        visit(sprm, Bytes(grpprl), at, size);
-        at += size;
-    }
-}
-
-bool toggle(quint8 operand, bool styleValue)
-{
-    switch (operand) {
-    case 0:
-        return false;
-    case 1:
-        return true;
-    case 0x80:
-        return styleValue;
-    case 0x81:
-        return !styleValue;
-    default:
-        return styleValue;
-    }
-}
-
-void applyCharacter(const QByteArray& grpprl, CharacterProps& props, const CharacterProps& style)
-{
-    forEachSprm(grpprl, [&](quint16 sprm, const Bytes& b, qint64 at, qint64 size) {
-        switch (sprm) {
-        case Sprm::CFBold:
-            props.bold = toggle(b.u8(at), style.bold);
-            break;
-        case Sprm::CFItalic:
-            props.italic = toggle(b.u8(at), style.italic);
-            break;
-        case Sprm::CFStrike:
-            props.strike = toggle(b.u8(at), style.strike);
-            break;
-        case Sprm::CFDStrike:
-            props.doubleStrike = toggle(b.u8(at), style.doubleStrike);
-            break;
-        case Sprm::CKul:
-            props.underline = b.u8(at);
-            break;
-        case Sprm::CIco:
-            props.ico = b.u8(at);
-            props.color.reset();
-            break;
-        case Sprm::CCv:
-            if (size == 4) {
-                const quint32 value = b.u32(at);
-                if (value >> 24)
-                    props.color.reset(); // automatic
-                else
-                    props.color = QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-            }
-            break;
-        case Sprm::CHps:
-            props.halfPoints = std::clamp(int(b.u16(at)), 2, 3276);
-            break;
-        case Sprm::CIss:
-            props.script = b.u8(at);
-            break;
-        case Sprm::CRgFtc0:
-            props.font = b.u16(at);
-            break;
-        default:
-            break;
-        }
-    });
-}
-
-void applyParagraph(const QByteArray& grpprl, ParagraphProps& props)
-{
-    forEachSprm(grpprl, [&](quint16 sprm, const Bytes& b, qint64 at, qint64 size) {
-        switch (sprm) {
-        case Sprm::PJc80:
-        case Sprm::PJc:
-            props.alignment = b.u8(at);
-            break;
-        case Sprm::PDxaLeft80:
-        case Sprm::PDxaLeft:
-            props.left = qint16(b.u16(at));
-            break;
-        case Sprm::PDxaRight80:
-        case Sprm::PDxaRight:
-            props.right = qint16(b.u16(at));
-            break;
-        case Sprm::PDxaLeft180:
-        case Sprm::PDxaLeft1:
-            props.first = qint16(b.u16(at));
-            break;
-        case Sprm::PDyaBefore:
-            props.before = b.u16(at);
-            break;
-        case Sprm::PDyaAfter:
-            props.after = b.u16(at);
-            break;
-        case Sprm::PDyaLine:
-            props.line = qint16(b.u16(at));
-            props.lineMultiple = qint16(b.u16(at + 2)) != 0;
-            break;
-        case Sprm::PChgTabsPapx: {
-            // Length, deleted positions, added positions and their kinds.
-            qint64 p = at + 1;
-            const qint64 end = at + size;
-            if (p + 1 > end)
-                break;
-            const int deleted = b.u8(p++);
-            if (p + deleted * 2 + 1 > end)
-                break;
-            for (int i = 0; i < deleted; ++i) {
-                const int position = qint16(b.u16(p + i * 2));
-                props.tabs.removeIf(
-                    [&](const QPair<int, int>& tab) { return tab.first == position; });
-            }
-            p += deleted * 2;
-            const int added = b.u8(p++);
-            if (p + added * 3 > end)
-                break;
-            for (int i = 0; i < added; ++i) {
-                const int position = qint16(b.u16(p + i * 2));
-                props.tabs.removeIf(
-                    [&](const QPair<int, int>& tab) { return tab.first == position; });
-                props.tabs.append({ position, b.u8(p + added * 2 + i) & 0x07 });
-            }
-            props.hasTabs = true;
-            break;
-        }
-        default:
-            break;
-        }
-    });
-}
 
 struct Run {
     quint32 start = 0;
@@ -301,15 +76,15 @@ private:
     const Run* find(const std::vector<Run>& runs, quint32 fc) const;
     // The style and the styles it is based on, the style itself first.
     std::vector<const Style*> styleChain(int istd) const;
-    CharacterProps styleCharacters(int istd) const;
-    ParagraphProps styleParagraph(int istd) const;
+    WordProperties::Character styleCharacters(int istd) const;
+    WordProperties::Paragraph styleParagraph(int istd) const;
     QTextCharFormat characterFormat(const Run* run, int istd);
     QTextBlockFormat blockFormat(const Run* paragraph);
 
     const QByteArray& m_documentData;
     const QByteArray& m_tableData;
-    Bytes m_document;
-    Bytes m_table;
+    WordBytes m_document;
+    WordBytes m_table;
     qint64 m_pairsAt = 0;
     int m_pairCount = 0;
     quint32 m_ccpText = 0;
@@ -547,24 +322,24 @@ std::vector<const Style*> Reader::styleChain(int istd) const
     return chain;
 }
 
-CharacterProps Reader::styleCharacters(int istd) const
+WordProperties::Character Reader::styleCharacters(int istd) const
 {
     const std::vector<const Style*> chain = styleChain(istd);
-    CharacterProps props;
+    WordProperties::Character props;
     props.halfPoints = kDefaultHalfPoints;
     for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
-        const CharacterProps before = props;
-        applyCharacter((*it)->character, props, before);
+        const WordProperties::Character before = props;
+        WordProperties::applyCharacter((*it)->character, props, before);
     }
     return props;
 }
 
-ParagraphProps Reader::styleParagraph(int istd) const
+WordProperties::Paragraph Reader::styleParagraph(int istd) const
 {
     const std::vector<const Style*> chain = styleChain(istd);
-    ParagraphProps props;
+    WordProperties::Paragraph props;
     for (auto it = chain.crbegin(); it != chain.crend(); ++it)
-        applyParagraph((*it)->paragraph, props);
+        WordProperties::applyParagraph((*it)->paragraph, props);
     return props;
 }
 
@@ -573,10 +348,10 @@ QTextCharFormat Reader::characterFormat(const Run* run, int istd)
     const QPair<const Run*, int> key(run, istd);
     if (const auto found = m_characterFormats.constFind(key); found != m_characterFormats.cend())
         return *found;
-    const CharacterProps style = styleCharacters(istd);
-    CharacterProps props = style;
+    const WordProperties::Character style = styleCharacters(istd);
+    WordProperties::Character props = style;
     if (run)
-        applyCharacter(run->grpprl, props, style);
+        WordProperties::applyCharacter(run->grpprl, props, style);
 
     QFont font;
     const QString family = props.font >= 0 ? m_fonts.value(props.font) : QString();
@@ -628,9 +403,9 @@ QTextBlockFormat Reader::blockFormat(const Run* paragraph)
 {
     if (const auto found = m_blockFormats.constFind(paragraph); found != m_blockFormats.cend())
         return *found;
-    ParagraphProps props = styleParagraph(paragraph ? paragraph->istd : 0);
+    WordProperties::Paragraph props = styleParagraph(paragraph ? paragraph->istd : 0);
     if (paragraph)
-        applyParagraph(paragraph->grpprl, props);
+        WordProperties::applyParagraph(paragraph->grpprl, props);
     ParagraphStyle style;
     switch (props.alignment) {
     case 1:
