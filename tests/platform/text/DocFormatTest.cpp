@@ -228,6 +228,15 @@ TEST(DocFormat, DamagedFilesAreRefusedWithAnError)
     }
 }
 
+// Found by fuzzing: the compound file library loses memory on this container, never more.
+TEST(DocFormat, DirectoryNamingAnEntryTwiceIsReadWithoutHarm)
+{
+    Error error;
+    const auto read = DocReader::read(
+        bxtest::readTestFile(QStringLiteral("repeated-directory-entry.doc")), &error);
+    EXPECT_EQ(read == nullptr, !error.isNull());
+}
+
 namespace {
 
 void put16(QByteArray& out, int at, quint16 value)
