@@ -43,13 +43,16 @@ fuzz: deps
 # `make fuzz-run FUZZ_TARGET=html FUZZ_SECONDS=600` runs one target built by `make fuzz` on one
 # core, with its seed corpus (fuzz/corpus/<target>, never written) and dictionary
 # (fuzz/<target>.dict); what it learns goes to $(BUILD)-fuzz/corpus/<target>, crashing inputs
-# to $(BUILD)-fuzz/findings/. It builds nothing, so several runs can go side by side.
+# to $(BUILD)-fuzz/findings/. It builds nothing, so several runs can go side by side. Leaks of
+# system libraries listed in tests/support/lsan.supp are not findings.
 FUZZ_SECONDS ?= 600
 fuzz-run:
 	@test -n "$(FUZZ_TARGET)" || (echo "name a target: FUZZ_TARGET=<name of fuzz/<name>.cpp>"; false)
 	@test -x $(BUILD)-fuzz/fuzz/fuzz_$(FUZZ_TARGET) || (echo "build it first: make fuzz"; false)
 	@mkdir -p $(BUILD)-fuzz/corpus/$(FUZZ_TARGET) $(BUILD)-fuzz/findings
-	QT_QPA_PLATFORM=offscreen $(BUILD)-fuzz/fuzz/fuzz_$(FUZZ_TARGET) \
+	QT_QPA_PLATFORM=offscreen \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+	$(BUILD)-fuzz/fuzz/fuzz_$(FUZZ_TARGET) \
 		-max_total_time=$(FUZZ_SECONDS) -fork=0 -dict=fuzz/$(FUZZ_TARGET).dict \
 		-artifact_prefix=$(BUILD)-fuzz/findings/$(FUZZ_TARGET)- \
 		$(BUILD)-fuzz/corpus/$(FUZZ_TARGET) fuzz/corpus/$(FUZZ_TARGET)

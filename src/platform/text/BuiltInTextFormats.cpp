@@ -1,6 +1,8 @@
 #include "BuiltInTextFormats.h"
 
 #include "AttributedText.h"
+#include "DocReader.h"
+#include "DocWriter.h"
 #include "HtmlReader.h"
 #include "HtmlWriter.h"
 #include "OfficeTextFormats.h"
@@ -10,8 +12,11 @@
 #include "RtfdPackage.h"
 #include "TextDocumentReader.h"
 #include "TextDocumentTypes.h"
+#include "WebArchiveReader.h"
+#include "WebArchiveWriter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SafeWrite.h"
+#include "platform/foundation/TypeIdentifier.h"
 
 #include <QTextDocument>
 
@@ -128,11 +133,74 @@ TextFormat plainText()
     return format;
 }
 
+// Old Mac plain text: Mac OS Roman whatever the chosen encoding, "?" for what it lacks, and
+// pictures left out rather than written as "?".
+TextFormat legacyPlainText()
+{
+    TextFormat format;
+    format.typeIdentifier = TypeIdentifier::TraditionalPlainText;
+    format.documentType = MacSimpleTextDocumentType;
+    format.extensions = { QStringLiteral("txt") };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+                       const QString& target, Error* error) {
+        QString text = AttributedText::string(document);
+        text.remove(QChar::ObjectReplacementCharacter);
+        return saveFile(target, PlainText::legacyPlainTextData(text), error);
+    };
+    return format;
+}
+
+TextFormat webArchive()
+{
+    TextFormat format;
+    format.typeIdentifier = TypeIdentifier::WebArchive;
+    format.documentType = WebArchiveTextDocumentType;
+    format.extensions = { QStringLiteral("webarchive") };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
+                       const QString& target, Error* error) {
+        const std::optional<QByteArray> archive
+            = WebArchiveWriter::write(document, options.title, error);
+        return archive && saveFile(target, *archive, error);
+    };
+    format.read = [](const QByteArray& data, const TextFormat::ReadOptions&,
+                      Error* error) -> std::optional<TextFormat::ReadResult> {
+        std::optional<WebArchiveReader::Result> archive = WebArchiveReader::read(data, error);
+        if (!archive)
+            return std::nullopt;
+        return TextFormat::ReadResult { std::move(archive->document), archive->encoding };
+    };
+    return format;
+}
+
+TextFormat wordDocument()
+{
+    TextFormat format;
+    format.typeIdentifier = TypeIdentifier::WordDocument;
+    format.documentType = DocFormatTextDocumentType;
+    format.extensions = { QStringLiteral("doc") };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+                       const QString& target, Error* error) {
+        const std::optional<QByteArray> bytes = DocWriter::write(document, error);
+        return bytes && saveFile(target, *bytes, error);
+    };
+    format.read = [](const QByteArray& data, const TextFormat::ReadOptions&,
+                      Error* error) -> std::optional<TextFormat::ReadResult> {
+        TextFormat::ReadResult result;
+        result.document = DocReader::read(data, error);
+        if (!result.document)
+            return std::nullopt;
+        return result;
+    };
+    return format;
+}
+
 } // namespace
 
 QList<TextFormat> BuiltInTextFormats::all()
 {
-    return QList<TextFormat> { rtf(), rtfd(), html(), plainText() } + OfficeTextFormats::all();
+    return QList<TextFormat> { rtf(), rtfd(), html(), plainText(), legacyPlainText(), webArchive(),
+               wordDocument() }
+        + OfficeTextFormats::all();
 }
 
 } // namespace platform

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// The formats the text system reads and writes itself: RTF, RTFD, HTML and plain text, then the
-// word-processor ones (OfficeTextFormats), in the order TextFormatRegistry starts with.
+// The formats the text system reads and writes itself: RTF, RTFD, HTML, plain text, legacy
+// (Mac OS Roman) plain text, web archives and Word 97 documents, then the XML word-processor ones
+// (OfficeTextFormats), in the order TextFormatRegistry starts with.
 class BuiltInTextFormats final {
 public:
     BuiltInTextFormats() = delete;

@@ -1,9 +1,11 @@
 #include "ContentSniffer.h"
 
+#include "DocReader.h"
 #include "PlainText.h"
 #include "TextDocumentTypes.h"
 #include "TextEncoding.h"
 #include "TextFormatRegistry.h"
+#include "WebArchiveReader.h"
 #include "platform/foundation/Localized.h"
 
 #include <QFile>
@@ -138,6 +140,10 @@ QString ContentSniffer::documentType(const QByteArray& data)
 {
     if (isFlatRtfd(data))
         return RTFDTextDocumentType;
+    if (DocReader::isCompoundFile(data))
+        return DocFormatTextDocumentType;
+    if (WebArchiveReader::looksLikeWebArchive(data))
+        return WebArchiveTextDocumentType;
     if (const QString package = zipPackageType(data); !package.isEmpty())
         return package;
     const QByteArray text = leadingText(data);

@@ -8,9 +8,9 @@
 namespace platform {
 
 // Tells which kind of text a file or a block of bytes holds: RTF, RTFD (flat or as a folder),
-// HTML, DOCX, OpenDocument text, Word 2003 XML or plain text, as one of the document type names of
-// TextDocumentTypes.h. An empty name means "not text we read" (binary data, a folder that is not
-// RTFD). Stateless and thread-safe.
+// HTML, plain text, DOCX, OpenDocument text, Word 2003 XML, a web archive or a Word 97 document
+// (any compound file), as one of the document type names of TextDocumentTypes.h. An empty name
+// means "not text we read" (binary data, a folder that is not RTFD). Stateless and thread-safe.
 class ContentSniffer final {
 public:
     // From the bytes alone; only the first few kilobytes are looked at.

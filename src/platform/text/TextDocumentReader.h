@@ -14,11 +14,11 @@ class QTextDocument;
 namespace platform {
 
 // Reads a file or bytes of any kind the text system knows into rich text: RTF, RTFD (flat or
-// a folder), HTML, plain text, DOCX, OpenDocument text and Word 2003 XML, told apart by
-// ContentSniffer unless the caller names the type, and read by the format TextFormatRegistry holds
-// for that type. Reports the type read and, for HTML and plain text, the encoding. Plain text
-// becomes one paragraph per line, whatever its line ends, with no attributes. Reentrant; the
-// document belongs to the calling thread.
+// a folder), HTML, plain text, DOCX, OpenDocument text, Word 2003 XML, web archives and Word 97
+// documents, told apart by ContentSniffer unless the caller names the type, and read by the format
+// TextFormatRegistry holds for that type. Reports the type read and, for HTML and plain text, the
+// encoding. Plain text becomes one paragraph per line, whatever its line ends, with no attributes.
+// Reentrant; the document belongs to the calling thread.
 class TextDocumentReader final {
 public:
     struct Options {

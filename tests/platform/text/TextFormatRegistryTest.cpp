@@ -48,7 +48,7 @@ TEST(TextFormatRegistry, FindsFormatsByTypeExtensionAndSniffedType)
         EXPECT_EQ(reader->typeIdentifier, byType->typeIdentifier);
     }
     EXPECT_FALSE(TextFormatRegistry::formatForType(QStringLiteral("public.rtf.x")));
-    EXPECT_FALSE(TextFormatRegistry::formatForExtension(QStringLiteral("doc")));
+    EXPECT_FALSE(TextFormatRegistry::formatForExtension(QStringLiteral("xyz")));
     EXPECT_FALSE(TextFormatRegistry::formatForExtension(QString()));
     EXPECT_FALSE(TextFormatRegistry::readerForDocumentType(QString()));
 }

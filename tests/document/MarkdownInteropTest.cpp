@@ -1,0 +1,48 @@
+#include "support/InteropTools.h"
+
+#include "document/MarkdownExporter.h"
+#include "platform/text/AttributedText.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+using platform::AttributedText;
+
+TEST(MarkdownInterop, CmarkRendersTheExport)
+{
+    if (!bxtest::haveTool(QStringLiteral("cmark")))
+        GTEST_SKIP() << "cmark missing (scripts/install-deps)";
+    auto doc = AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    QFont bold = AttributedText::systemFont();
+    bold.setBold(true);
+    cursor.insertText(QStringLiteral("Strong"),
+        AttributedText::characterFormat({ { AttributedText::FontAttributeName, bold } }));
+    cursor.insertText(QStringLiteral(" words and a "), QTextCharFormat());
+    QTextCharFormat link;
+    link.setAnchor(true);
+    link.setAnchorHref(QStringLiteral("https://example.org/"));
+    cursor.insertText(QStringLiteral("link"), link);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("Crème € ✓"), QTextCharFormat());
+
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(*doc);
+    ASSERT_TRUE(markdown);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.md"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(markdown->toUtf8());
+    file.close();
+    const QString html = QString::fromUtf8(
+        bxtest::runTool(QStringLiteral("cmark"), { path }).value_or(QByteArray()));
+    EXPECT_TRUE(html.contains(QStringLiteral("<strong>Strong</strong> words")))
+        << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"https://example.org/\">link</a>")))
+        << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("Crème € ✓"))) << html.toStdString();
+}
