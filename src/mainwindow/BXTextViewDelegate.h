@@ -2,6 +2,7 @@
 
 #include "platform/appkit/TextViewDelegate.h"
 
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -35,4 +36,29 @@ public:
     }
     // Editor registration: the view finished (committed or discarded) its editing.
     virtual void objectDidEndEditing(BXTextView* textView) { Q_UNUSED(textView); }
+
+    // A picture at `index` was double-clicked or chosen for editing; `rect` is its place in
+    // the view's viewport. Answers false when not implemented: the view opens the editor.
+    virtual bool textViewDoubleClickedOnCell(
+        BXTextView* textView, qsizetype index, const QRect& rect)
+    {
+        Q_UNUSED(textView);
+        Q_UNUSED(index);
+        Q_UNUSED(rect);
+        return false;
+    }
+    // Around a change the view makes itself (a picture replaced): may it begin, it began, may
+    // it end, it ended.
+    virtual std::optional<bool> textShouldBeginEditing(BXTextView* textView)
+    {
+        Q_UNUSED(textView);
+        return std::nullopt;
+    }
+    virtual void textDidBeginEditing(BXTextView* textView) { Q_UNUSED(textView); }
+    virtual std::optional<bool> textShouldEndEditing(BXTextView* textView)
+    {
+        Q_UNUSED(textView);
+        return std::nullopt;
+    }
+    virtual void textDidEndEditing(BXTextView* textView) { Q_UNUSED(textView); }
 };

@@ -170,6 +170,9 @@ bool CommandRouter::validateSender(QObject* sender) const
     Command command = commandFor(sender);
     const bool enabled = validate(command, target(sender));
     sender->setProperty("enabled", enabled);
+    // A responder may name what the command acts on (an index) while validating it.
+    if (command.representedObject != representedObject(sender))
+        setRepresentedObject(sender, command.representedObject);
     if (command.checked && sender->property("checkable").toBool())
         sender->setProperty("checked", *command.checked);
     return enabled;

@@ -84,6 +84,8 @@ public:
     int characterIndexAt(const QPoint& viewportPoint) const;
     // The caret's rectangle, in scene coordinates.
     QRectF caretRect() const;
+    // Where the character at `index` shows, in viewport coordinates; empty past the text.
+    QRect characterRect(int index) const;
     virtual void scrollRangeToVisible(TextRange range);
     // The scene point at the viewport's top left, and scrolling to put one there.
     QPointF visibleOrigin() const;
