@@ -3,6 +3,7 @@
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
+#include "ui/BXProgressPanelController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
     platform::ApplicationWindowTracker::install();
+    BXProgressPanelController::install();
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());
