@@ -1,6 +1,8 @@
 #include "document/MarkdownExporter.h"
+#include "mainwindow/BXPrintPanelAccessoryViewController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/appkit/PrintDialogPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
 #include "ui/BXProgressPanelController.h"
@@ -21,6 +23,9 @@ int main(int argc, char** argv)
     BXPasswordController::install();
     platform::ApplicationWindowTracker::install();
     BXProgressPanelController::install();
+    platform::PrintDialogPresenter printPresenter;
+    platform::PrintPresenter::setCurrent(&printPresenter);
+    BXPrintPanelAccessoryViewController::install();
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());

@@ -9,6 +9,7 @@
 #include "BXNoteExport.h"
 #include "BXNoteImport.h"
 #include "BXPasswordPrompt.h"
+#include "BXPrintViewProvider.h"
 #include "PasswordHash.h"
 #include "ValueTransformerRegistration.h"
 
@@ -17,6 +18,7 @@
 #include "platform/documents/AlertPresenter.h"
 #include "platform/documents/ProgressPanel.h"
 #include "platform/documents/WindowController.h"
+#include "platform/documents/WindowTracker.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -330,6 +332,11 @@ void BXDocument::setSaveAccessoryMaker(SaveAccessoryMaker maker)
 
 QWidget* BXDocument::windowForSheet() const
 {
+    if (m_sheetForPrinting) {
+        platform::WindowController* key = platform::WindowTracker::current().keyWindowController();
+        if (key && key->document() == this && key->window())
+            return key->window();
+    }
     for (platform::WindowController* controller : windowControllers()) {
         if (QWidget* window = controller->window())
             return window;
@@ -703,5 +710,101 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
                 guard->exportNotes(objects, response.urls.first(), nullptr);
             else
                 guard->resetExportSettings();
+        });
+}
+
+namespace {
+
+BXDocument::PrintAccessoryMaker& printAccessoryMaker()
+{
+    static BXDocument::PrintAccessoryMaker maker;
+    return maker;
+}
+
+} // namespace
+
+void BXDocument::setPrintAccessoryMaker(PrintAccessoryMaker maker)
+{
+    printAccessoryMaker() = std::move(maker);
+}
+
+std::shared_ptr<platform::PrintInfo> BXDocument::printInfo()
+{
+    // Once per document, so that each document keeps what its user chose since.
+    if (!m_printInfo) {
+        m_printInfo = std::make_shared<platform::PrintInfo>();
+        m_printInfo->setHorizontalPagination(platform::PrintInfo::Pagination::Fit);
+        m_printInfo->setHorizontallyCentered(false);
+        m_printInfo->setVerticallyCentered(false);
+    }
+    return m_printInfo;
+}
+
+std::optional<platform::PrintOperation> BXDocument::printOperationWithSettings(
+    const QVariantMap& settings, platform::Error* error)
+{
+    const auto info = printInfo();
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const double leftRight = defaults.doubleForKey(LeftRightPrintMargins);
+    const double topBottom = defaults.doubleForKey(TopBottomPrintMargins);
+    info->setLeftMargin(leftRight);
+    info->setRightMargin(leftRight);
+    info->setTopMargin(topBottom);
+    info->setBottomMargin(topBottom);
+    const bool numbered = defaults.boolForKey(NumberPagesWhenPrinting);
+    if (numbered || !settings.isEmpty())
+        info->addEntries(settings);
+    if (numbered)
+        info->setHeaderAndFooter(true);
+
+    platform::PrintOperation operation;
+    operation.printInfo = info;
+    operation.printView = printableViewForPrintInfo(info);
+    if (!operation.printView) {
+        platform::Error::set(error,
+            platform::Error(platform::BXDocumentErrorDomain, 1,
+                platform::localized(QStringLiteral("No printable content available"))));
+        return std::nullopt;
+    }
+    if (const PrintAccessoryMaker& maker = printAccessoryMaker()) {
+        QPointer<QObject> view = operation.printView.get();
+        operation.makeAccessory = [maker, view, info]() -> QWidget* {
+            return view ? maker(view, info) : nullptr;
+        };
+    }
+    return operation;
+}
+
+std::shared_ptr<QObject> BXDocument::printableViewForPrintInfo(
+    const std::shared_ptr<platform::PrintInfo>& info) const
+{
+    const platform::WindowTracker& tracker = platform::WindowTracker::current();
+    platform::WindowController* controller = tracker.keyWindowController();
+    if (!controller || controller->document() != this)
+        controller = tracker.mainWindowController();
+    if (!controller || controller->document() != this)
+        controller = windowControllers().value(0);
+    auto* provider = dynamic_cast<BXPrintViewProvider*>(controller);
+    return provider ? provider->printView(info) : nullptr;
+}
+
+void BXDocument::printDocument()
+{
+    platform::Error error;
+    const auto operation = printOperationWithSettings({}, &error);
+    if (!operation) {
+        showError(error);
+        return;
+    }
+    m_sheetForPrinting = true;
+    QWidget* window = windowForSheet();
+    QPointer<BXDocument> self(this);
+    platform::PrintPresenter::current().runPrintOperation(
+        *operation, window, [self](bool, const platform::Error& failure) {
+            if (!self)
+                return;
+            if (failure)
+                self->showError(failure);
+            self->m_sheetForPrinting = false;
         });
 }

@@ -4,6 +4,7 @@
 #include "BXWrappedPersistentDocument.h"
 
 #include "platform/data/ManagedObject.h"
+#include "platform/documents/PrintPresenter.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <QList>
@@ -143,13 +144,34 @@ public:
     // The Export… command: a save panel for one note, a folder panel for several.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
 
+    // Printing. The print info is made once per document: fitted to the paper's width, not
+    // centred; every print takes its margins and page numbering from the user defaults.
+    std::shared_ptr<platform::PrintInfo> printInfo();
+    // The operation that prints the key window's view (else the main window's) with `settings`
+    // added to the print info; none, with the error "No printable content available"
+    // (BXDocumentErrorDomain, code 1), when no window offers one.
+    std::optional<platform::PrintOperation> printOperationWithSettings(
+        const QVariantMap& settings, platform::Error* error);
+    std::shared_ptr<QObject> printableViewForPrintInfo(
+        const std::shared_ptr<platform::PrintInfo>& printInfo) const;
+    // The Print… command: the print panel on the key window, or the error as an alert.
+    void printDocument();
+    // Set while the print panel runs, so that it attaches to the key window.
+    bool sheetForPrinting() const { return m_sheetForPrinting; }
+    // Builds the print panel's accessory for a view being printed; the user interface installs
+    // it, and without one the panel has no accessory.
+    using PrintAccessoryMaker = std::function<QWidget*(
+        QObject* printView, const std::shared_ptr<platform::PrintInfo>& printInfo)>;
+    static void setPrintAccessoryMaker(PrintAccessoryMaker maker);
+
 signals:
     void requirePasswordChanged(bool requirePassword);
     // The undo or redo message to show over the document's main window.
     void undoMessageReady(const QString& message);
 
 private:
-    // Where sheets of the document go: its first window; null before it has one.
+    // Where sheets of the document go: the key window while the print panel runs, else its
+    // first window; null before it has one.
     QWidget* windowForSheet() const;
     // Reads the export settings back from the defaults, ending the accessory's choice.
     void resetExportSettings();
@@ -167,4 +189,6 @@ private:
     quint64 m_encodingForExport = 0;
     bool m_requirePassword = false;
     bool m_clean = false;
+    std::shared_ptr<platform::PrintInfo> m_printInfo;
+    bool m_sheetForPrinting = false;
 };

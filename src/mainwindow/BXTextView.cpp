@@ -2,10 +2,13 @@
 
 #include "BXImageViewController.h"
 #include "BXTextViewDelegate.h"
+#include "document/BXDocument.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/FilePromiseMimeData.h"
+#include "platform/appkit/PrintJob.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/documents/WindowController.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Localized.h"
@@ -253,6 +256,16 @@ void BXTextView::setTextAttributes(const QVariantMap& attributes, TextRange rang
 void BXTextView::setSelectedTextAttributes(const QVariantMap& attributes)
 {
     setTextAttributes(attributes, selectedRange());
+}
+
+std::shared_ptr<BXTextView> BXTextView::makePrintView(
+    const QTextDocument& text, BXTextViewDelegate* delegate, const platform::PrintInfo& printInfo)
+{
+    auto view = std::make_shared<BXTextView>();
+    view->setDelegate(delegate);
+    view->setGeometry(platform::PrintJob::printViewFrame(printInfo));
+    view->setAttributedString(text);
+    return view;
 }
 
 std::unique_ptr<QTextDocument> BXTextView::pageHeader() const
@@ -692,5 +705,10 @@ void BXTextView::askToImportFile(const QUrl& url)
     alert.cancelButton = 1;
     if (platform::AlertPresenter::current().runModal(alert).button != 0)
         return;
-    Q_UNUSED(url);
+    // Into the document of this view's window, whichever document is in front.
+    platform::WindowController* controller = platform::WindowController::forWindow(window());
+    auto* document = controller ? qobject_cast<BXDocument*>(controller->document()) : nullptr;
+    if (!document)
+        return;
+    document->importNotesAtURLs({ url }, {}, [](const QList<platform::ManagedObjectPtr>&) {});
 }

@@ -15,7 +15,8 @@ class BXTextViewDelegate;
 
 namespace platform {
 class Error;
-}
+class PrintInfo;
+} // namespace platform
 
 // The view a note is written in, in the main window and in note windows: the platform text
 // view plus hashtag clicks sent to the delegate, paste as plain text in the typing style, zoom
@@ -59,8 +60,12 @@ public:
     // (removed where it has none). Nothing when the range ends past the text.
     void setTextAttributes(const QVariantMap& attributes, platform::TextRange range);
     void setSelectedTextAttributes(const QVariantMap& attributes);
+    // A view made to be printed: a copy of `text` taken now, framed by `printInfo`'s paper less
+    // its margins, its page header named by `delegate`.
+    static std::shared_ptr<BXTextView> makePrintView(const QTextDocument& text,
+        BXTextViewDelegate* delegate, const platform::PrintInfo& printInfo);
     // "<note name>\t\t<today, long date>" in the view's font.
-    std::unique_ptr<QTextDocument> pageHeader() const;
+    std::unique_ptr<QTextDocument> pageHeader() const override;
 
     // Pictures. The attachment at `index` when it holds a picture a reader recognises.
     std::optional<platform::TextAttachment> imageCellAtIndex(qsizetype index) const;

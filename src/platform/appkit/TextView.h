@@ -91,6 +91,10 @@ public:
     QPointF visibleOrigin() const;
     void scrollToPoint(const QPointF& scenePoint);
 
+    // What a printed page of this view carries at its top when page headers are on; null for
+    // none.
+    virtual std::unique_ptr<QTextDocument> pageHeader() const { return nullptr; }
+
     // Flashes a yellow highlight over `range` for one second, as find does for a match.
     void showFindIndicator(TextRange range);
     bool isShowingFindIndicator() const { return m_findIndicator != nullptr; }
