@@ -3,8 +3,12 @@
 #include "mainwindow/BXTextViewDelegate.h"
 
 #include "document/BXDefaults.h"
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/FilePromiseMimeData.h"
+#include "platform/data/FetchRequest.h"
+#include "platform/documents/WindowController.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeAlertPresenter.h"
@@ -26,6 +30,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QTest>
 #include <QTextCursor>
 
 using platform::AttributedText;
@@ -314,6 +319,41 @@ TEST_F(BXTextViewAttachmentTest, DroppedTextFilesAreOfferedOnceForImport)
         EXPECT_EQ(dropAccepted, c.asked == 1);
         EXPECT_EQ(AttributedText::length(*storage), 0);
     }
+}
+
+// With two documents open, a file dropped on a note goes into the document of that note's
+// window, not whichever is in front.
+TEST_F(BXTextViewAttachmentTest, AnImportedDropLandsInTheViewsOwnDocument)
+{
+    BXDocument front;
+    BXDocument own;
+    platform::WindowController frontController;
+    platform::WindowController ownController;
+    QWidget frontWindow;
+    frontController.setWindow(&frontWindow);
+    ownController.setWindow(&window);
+    front.addWindowController(&frontController);
+    own.addWindowController(&ownController);
+    frontWindow.show();
+    QApplication::setActiveWindow(&frontWindow);
+
+    const auto noteCount = [](BXDocument& document) {
+        return document.managedObjectContext()->countForFetchRequest(
+            platform::FetchRequest(BXNote::entityName()), nullptr);
+    };
+    const qsizetype before = noteCount(own);
+    auto* mime = new QMimeData;
+    mime->setUrls({ QUrl::fromLocalFile(writeFile(u"Trip.md"_qs, "# Trip\n\nPack the tent.\n")) });
+    drop(mime);
+    delete mime;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        scheduler.runUntilIdle();
+        return noteCount(own) > before;
+    }));
+    EXPECT_EQ(noteCount(own), before + 1);
+    EXPECT_EQ(noteCount(front), 0);
+    own.removeWindowController(&ownController);
+    front.removeWindowController(&frontController);
 }
 
 TEST_F(BXTextViewAttachmentTest, DroppedPicturesBecomeAttachmentsAndTextIsPasted)
