@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,7 +28,7 @@ const QString kRedoAction = QStringLiteral("redo:");
 // The margin around the picture's square; the popover's width is that square plus two of them.
 constexpr int kMargin = 12;
 // The square's side follows the picture as it shows at opening, within these bounds.
-constexpr int kSmallestSide = 160;
+constexpr int kSmallestSide = 240;
 constexpr int kLargestSide = 480;
 constexpr int kSmallestPercent = 5;
 constexpr int kLargestPercent = 800;
@@ -65,18 +66,18 @@ BXImageViewController::BXImageViewController(QWidget* parent)
         { FlipVertical, "\u21C5", "Flip Vertical" },
     };
     for (const auto& tool : toolButtons) {
-        QPushButton* button
+        QAbstractButton* button
             = addToolButton(QString::fromUtf8(tool.text), localized(QLatin1String(tool.toolTip)));
         button->setProperty("tag", tool.tag);
         connect(
             button, &QPushButton::clicked, this, [this, tag = tool.tag] { actionClicked(tag); });
         tools->addWidget(button);
     }
-    QPushButton* crop = addToolButton(localized(QStringLiteral("Crop")), {});
-    connect(crop, &QPushButton::clicked, this, &BXImageViewController::cropAction);
+    QAbstractButton* crop = addToolButton(localized(QStringLiteral("Crop")), {});
+    connect(crop, &QAbstractButton::clicked, this, &BXImageViewController::cropAction);
     tools->addWidget(crop);
-    QPushButton* adjust = addToolButton(localized(QStringLiteral("Adjust…")), {});
-    connect(adjust, &QPushButton::clicked, this, &BXImageViewController::showAdjustPanel);
+    QAbstractButton* adjust = addToolButton(localized(QStringLiteral("Adjust…")), {});
+    connect(adjust, &QAbstractButton::clicked, this, &BXImageViewController::showAdjustPanel);
     tools->addWidget(adjust);
     tools->addStretch();
     layout->addLayout(tools);
@@ -91,7 +92,9 @@ BXImageViewController::BXImageViewController(QWidget* parent)
         m_sizeSlider->setValue(int(std::lround(factor * 100)));
     });
     bottom->addWidget(m_sizeSlider, 1);
-    QPushButton* cancel = addToolButton(localized(QStringLiteral("Cancel")), {});
+    auto* cancel = new QPushButton(localized(QStringLiteral("Cancel")), this);
+    cancel->setFocusPolicy(Qt::NoFocus);
+    cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &BXImageViewController::cancelEdit);
     bottom->addWidget(cancel);
     m_okButton->setFocusPolicy(Qt::NoFocus);
@@ -107,13 +110,13 @@ BXImageViewController::~BXImageViewController()
     delete m_adjustPanel;
 }
 
-QPushButton* BXImageViewController::addToolButton(const QString& text, const QString& toolTip)
+QAbstractButton* BXImageViewController::addToolButton(const QString& text, const QString& toolTip)
 {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QToolButton(this);
+    button->setText(text);
     // The controller keeps the keyboard, so Return and Space always mean OK.
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip(toolTip);
-    button->setAutoDefault(false);
     return button;
 }
 

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class BXImageViewControllerDelegate;
+class QAbstractButton;
 class QPushButton;
 class QSlider;
 
@@ -76,7 +77,7 @@ private:
     void adjustmentChanged(int brightness, int contrast, int saturation);
     void popoverDidClose();
     void applyChanges();
-    QPushButton* addToolButton(const QString& text, const QString& toolTip);
+    QAbstractButton* addToolButton(const QString& text, const QString& toolTip);
 
     BXImageViewControllerDelegate* m_delegate = nullptr;
     QVariantMap m_contextInfo;

@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
 #include <QTest>
 #include <QTextCursor>
@@ -402,6 +403,50 @@ TEST_F(BXTextViewAttachmentTest, PastedPictureDataThatDoesNotDecodeBeepsAndInser
     view->paste();
     EXPECT_EQ(input.beepCount(), 1);
     EXPECT_EQ(AttributedText::length(*storage), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BXTextViewAttachmentTest, ScreenshotOfTheEditorOverANote)
+{
+    QImage photo(160, 100, QImage::Format_ARGB32);
+    photo.fill(QColor(90, 160, 220));
+    QPainter painter(&photo);
+    painter.setBrush(QColor(250, 210, 60));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(120, 30), 18, 18);
+    painter.setBrush(QColor(60, 140, 70));
+    painter.drawRect(0, 70, 160, 30);
+    painter.end();
+    auto source = AttributedText::makeDocument();
+    QTextCursor cursor(source.get());
+    cursor.insertText(QStringLiteral("Holiday pictures\n\nFirst day at the lake. We got there late "
+                                     "and put the tent up in the dark.\n\n"));
+    AttributedText::insertAttachment(cursor, { png(photo), u"lake.png"_qs, QSizeF(120, 75) });
+    cursor.insertText(QStringLiteral("\nThe lake in the morning, before anyone was up."));
+    view->setAttributedString(*source);
+    window.resize(560, 380);
+    view->resize(560, 380);
+    QApplication::processEvents();
+    view->editImage(AttributedText::string(*storage).indexOf(QChar(0xFFFC)));
+    BXImageViewController* editor = view->editingViewController();
+    ASSERT_TRUE(editor);
+    editor->actionClicked(BXImageViewController::RotateRight);
+    QApplication::processEvents();
+    // The popover is a window of its own: both are drawn where the screen has them.
+    const QRect windowArea = window.geometry();
+    const QRect popoverArea = editor->popover()->geometry();
+    const QRect area = windowArea.united(popoverArea).adjusted(-8, -8, 8, 8);
+    QImage shot(area.size(), QImage::Format_ARGB32);
+    shot.fill(Qt::darkGray);
+    QPainter composed(&shot);
+    composed.drawImage(windowArea.topLeft() - area.topLeft(), window.grab().toImage());
+    composed.drawImage(popoverArea.topLeft() - area.topLeft(), editor->popover()->grab().toImage());
+    composed.end();
+    bxtest::saveScreenshot(shot, u"image-editor"_qs);
+    editor->cancelEdit();
 }
 
 } // namespace
