@@ -48,30 +48,22 @@ void PrintInfo::setMargins(const QMarginsF& margins)
 
 void PrintInfo::setLeftMargin(double points)
 {
-    QMarginsF margins = m_pageLayout.margins(QPageLayout::Point);
-    margins.setLeft(points);
-    setMargins(margins);
+    setMargins({ points, topMargin(), rightMargin(), bottomMargin() });
 }
 
 void PrintInfo::setRightMargin(double points)
 {
-    QMarginsF margins = m_pageLayout.margins(QPageLayout::Point);
-    margins.setRight(points);
-    setMargins(margins);
+    setMargins({ leftMargin(), topMargin(), points, bottomMargin() });
 }
 
 void PrintInfo::setTopMargin(double points)
 {
-    QMarginsF margins = m_pageLayout.margins(QPageLayout::Point);
-    margins.setTop(points);
-    setMargins(margins);
+    setMargins({ leftMargin(), points, rightMargin(), bottomMargin() });
 }
 
 void PrintInfo::setBottomMargin(double points)
 {
-    QMarginsF margins = m_pageLayout.margins(QPageLayout::Point);
-    margins.setBottom(points);
-    setMargins(margins);
+    setMargins({ leftMargin(), topMargin(), rightMargin(), points });
 }
 
 void PrintInfo::setHorizontalPagination(Pagination pagination)
