@@ -450,6 +450,8 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
     }
     m_isBuildingMenu = true;
     QMenu* menu = createContextMenu(viewportPoint);
+    if (menu && m_bxDelegate)
+        m_bxDelegate->textViewMenu(this, menu, characterIndexAt(viewportPoint));
     m_isBuildingMenu = false;
     if (!menu)
         menu = new QMenu(QString(), this);

@@ -8,6 +8,7 @@
 #include <optional>
 
 class BXTextView;
+class QMenu;
 
 // The delegate of a note text view: the window controller showing the note. The optional
 // methods answer std::nullopt (or false) when the delegate does not implement them.
@@ -46,6 +47,14 @@ public:
         Q_UNUSED(index);
         Q_UNUSED(rect);
         return false;
+    }
+    // Lets the delegate change the context menu the view built for a click at `index` (its
+    // character index); the view adds its own items after.
+    virtual void textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
+    {
+        Q_UNUSED(textView);
+        Q_UNUSED(menu);
+        Q_UNUSED(index);
     }
     // Around a change the view makes itself (a picture replaced): may it begin, it began, may
     // it end, it ended.

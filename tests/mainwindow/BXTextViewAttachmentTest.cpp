@@ -51,10 +51,21 @@ public:
     std::optional<bool> textShouldBeginEditing(BXTextView*) override { return mayBegin; }
     void textDidBeginEditing(BXTextView*) override { calls << QStringLiteral("begin"); }
     void textDidEndEditing(BXTextView*) override { calls << QStringLiteral("end"); }
+    void textViewMenu(BXTextView* view, QMenu* menu, qsizetype) override
+    {
+        const auto index = view->indexOfSelectedImage();
+        if (!addsEditImage || !index)
+            return;
+        auto* item = new QAction(QStringLiteral("Edit Image…"), menu);
+        platform::CommandRouter::setAction(item, QStringLiteral("editImage:"));
+        platform::CommandRouter::setRepresentedObject(item, QVariant::fromValue(qlonglong(*index)));
+        menu->insertAction(menu->actions().value(0), item);
+    }
 
     platform::UndoManager undoManager;
     QStringList calls;
     bool mayBegin = true;
+    bool addsEditImage = false;
 };
 
 QByteArray png(const QImage& image)
@@ -163,6 +174,17 @@ TEST_F(BXTextViewAttachmentTest, EditImageIsOfferedForACaretBeforeOrTheOnePictur
         });
         EXPECT_EQ(offered, c.index.has_value());
     }
+
+    // When the window's own item is there already, the view adds no second one.
+    delegate.addsEditImage = true;
+    view->setSelectedRange({ 2, 0 });
+    std::unique_ptr<QMenu> menu(view->menuForEvent(QPoint(2, 2)));
+    const auto actions = menu->actions();
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
+                  [](QAction* action) {
+                      return platform::CommandRouter::action(action) == u"editImage:"_qs;
+                  }),
+        1);
 }
 
 TEST_F(BXTextViewAttachmentTest, EditingAPictureIsOneNamedUndoStepThatKeepsTheFileName)
