@@ -1,10 +1,10 @@
 #include "BXTextView.h"
 
+#include "BXAttachmentData.h"
 #include "BXImageViewController.h"
 #include "BXTextViewDelegate.h"
 #include "document/BXDocument.h"
 #include "platform/appkit/CommandRouter.h"
-#include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/appkit/PrintJob.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/documents/AlertPresenter.h"
@@ -14,11 +14,9 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/SafeWrite.h"
 #include "platform/text/TextHighlighter.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDate>
@@ -30,7 +28,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
-#include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QTextBlock>
@@ -50,25 +47,6 @@ const QString kEditImageAction = QStringLiteral("editImage:");
 void log(const QString& line)
 {
     platform::logLine(QStringLiteral("[BXTextView] ") + line);
-}
-
-QByteArray encoded(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, format))
-        return {};
-    return bytes;
-}
-
-// Decodes a picture within the reader's allocation limit; a null image when it cannot.
-QImage decodedImage(const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QImageReader reader(&buffer);
-    return reader.read();
 }
 
 } // namespace
@@ -348,8 +326,7 @@ std::optional<platform::TextAttachment> BXTextView::imageCellAtIndex(qsizetype i
     if (!AttributedText::isAttachment(format))
         return std::nullopt;
     platform::TextAttachment attachment = AttributedText::attachment(doc, format);
-    QBuffer buffer(&attachment.contents);
-    if (attachment.contents.isEmpty() || !QImageReader(&buffer).canRead())
+    if (!BXAttachmentData::looksLikeImage(attachment.contents))
         return std::nullopt;
     return attachment;
 }
@@ -381,7 +358,7 @@ void BXTextView::editImage(qsizetype index, const QRect& rect)
     const auto attachment = imageCellAtIndex(index);
     if (!attachment)
         return;
-    const QImage image = decodedImage(attachment->contents);
+    const QImage image = BXAttachmentData::decodedImage(attachment->contents);
     if (image.isNull()) {
         platform::Alert alert;
         alert.messageText = platform::localized(QStringLiteral("The image cannot be edited."));
@@ -417,7 +394,7 @@ void BXTextView::setImage(const QImage& image, const QSizeF& pointSize, qsizetyp
 {
     if (m_bxDelegate)
         m_bxDelegate->textDidBeginEditing(this);
-    const QByteArray png = encoded(image, "PNG");
+    const QByteArray png = BXAttachmentData::encoded(image, "PNG");
     QTextCursor at(mirror());
     const bool inside = index >= 0 && index < AttributedText::length(*mirror());
     if (inside)
@@ -530,29 +507,7 @@ QMimeData* BXTextView::mimeDataForSelectedAttachment() const
         return nullptr;
     QTextCursor cursor(mirror());
     cursor.setPosition(int(*index) + 1);
-    const platform::TextAttachment attachment
-        = AttributedText::attachment(*mirror(), cursor.charFormat());
-    const QString fileName
-        = attachment.fileName.isEmpty() ? QStringLiteral("Attachment") : attachment.fileName;
-    // The bytes travel with the promise: what is written later is what was selected now.
-    const QByteArray contents = attachment.contents;
-    auto promise = std::make_shared<platform::FilePromise>();
-    promise->addFile(fileName, [contents](const QString& path, platform::Error* error) {
-        return platform::SafeWrite::writeFile(
-            path, contents, platform::localized(QStringLiteral("The attachment")), error);
-    });
-    auto* mime = new platform::FilePromiseMimeData(std::move(promise));
-    const QImage image = decodedImage(contents);
-    if (!image.isNull()) {
-        mime->setData(QStringLiteral("image/png"), encoded(image, "PNG"));
-        mime->setData(QStringLiteral("image/tiff"), encoded(image, "TIFF"));
-    }
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-    const QString typeName
-        = type.isDefault() ? QStringLiteral("application/octet-stream") : type.name();
-    if (!mime->hasFormat(typeName))
-        mime->setData(typeName, contents);
-    return mime;
+    return BXAttachmentData::mimeData(AttributedText::attachment(*mirror(), cursor.charFormat()));
 }
 
 void BXTextView::keyPressEvent(QKeyEvent* event)
@@ -678,7 +633,7 @@ bool BXTextView::dropFiles(const QList<QUrl>& urls)
             continue;
         QFile file(path);
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        const QImage image = decodedImage(bytes);
+        const QImage image = BXAttachmentData::decodedImage(bytes);
         if (image.isNull()) {
             platform::UserInput::current().beep();
             continue;
