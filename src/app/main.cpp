@@ -1,3 +1,4 @@
+#include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
 #include "mainwindow/BXPrintPanelAccessoryViewController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
@@ -6,6 +7,7 @@
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
 #include "ui/BXProgressPanelController.h"
+#include "ui/OverlayWindowController.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -26,6 +28,7 @@ int main(int argc, char** argv)
     platform::PrintDialogPresenter printPresenter;
     platform::PrintPresenter::setCurrent(&printPresenter);
     BXPrintPanelAccessoryViewController::install();
+    BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());

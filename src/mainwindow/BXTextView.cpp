@@ -43,6 +43,7 @@ const QString BXTextView::MagnifyTextViewNotification = QStringLiteral("MagnifyT
 namespace {
 
 const QString kEditImageAction = QStringLiteral("editImage:");
+constexpr double kSelectImportedNotesDelay = 0.3;
 
 void log(const QString& line)
 {

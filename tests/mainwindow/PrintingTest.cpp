@@ -130,6 +130,7 @@ protected:
         for (const QString& key :
             { NumberPagesWhenPrinting, TopBottomPrintMargins, LeftRightPrintMargins })
             defaults().removeObject(key);
+        controller.setWindow(&mainWindow);
         document.addWindowController(&controller);
         tracker.activate(&controller);
     }
@@ -152,6 +153,7 @@ protected:
     platform::FakePrintPresenter presenter;
     platform::FakeWindowTracker tracker;
     BXDocument document;
+    QWidget mainWindow;
     FakeNoteController controller;
     QString folder = bxtest::makeTempFolder();
 };
@@ -228,6 +230,8 @@ TEST_F(PrintingTest, TheKeyWindowPrintsElseTheMainOne)
 {
     controller.notes.push_back(noteText({ u"Main"_qs }));
     FakeNoteController noteWindow;
+    QWidget window;
+    noteWindow.setWindow(&window);
     noteWindow.notes.push_back(noteText({ u"Single"_qs }));
     document.addWindowController(&noteWindow);
     tracker.setKeyWindowController(&noteWindow);

@@ -168,13 +168,17 @@ bool CommandRouter::validate(Command& command, QObject* target) const
 bool CommandRouter::validateSender(QObject* sender) const
 {
     Command command = commandFor(sender);
-    const bool enabled = validate(command, target(sender));
+    Responder* responder = targetForAction(command.action, target(sender));
+    const bool enabled = responder && responder->validate(command).value_or(true);
     sender->setProperty("enabled", enabled);
     // A responder may name what the command acts on (an index) while validating it.
     if (command.representedObject != representedObject(sender))
         setRepresentedObject(sender, command.representedObject);
     if (command.checked && sender->property("checkable").toBool())
         sender->setProperty("checked", *command.checked);
+    if (const std::optional<QString> title
+        = responder ? responder->titleFor(command) : std::nullopt)
+        sender->setProperty("text", *title);
     return enabled;
 }
 
