@@ -1,7 +1,6 @@
 // Pictures and printing: a keystroke in a note that holds a 5 MB picture, written back into the
 // note as the main window does after every edit; opening the image editor on a 12-megapixel
 // picture; printing a 100-page note to a PDF file.
-#include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
 #include "mainwindow/BXImageViewController.h"
@@ -66,8 +65,9 @@ void BM_KeystrokeInNoteWith5MBPicture(benchmark::State& state)
     view.setTextStorage(storage);
     // The main window writes every edit back into the note.
     QObject::connect(&view, &BXTextView::textDidChange, &view, [&] {
-        BXManagedObjectUtilities::withoutUndo(
-            document.managedObjectContext(), [&] { note->setAttributedString(*storage); });
+        document.undoManager()->disableUndoRegistration();
+        note->setAttributedString(*storage);
+        document.undoManager()->enableUndoRegistration();
     });
     view.show();
     QApplication::setActiveWindow(&view);

@@ -668,5 +668,13 @@ void BXTextView::askToImportFile(const QUrl& url)
     auto* document = controller ? qobject_cast<BXDocument*>(controller->document()) : nullptr;
     if (!document)
         return;
-    document->importNotesAtURLs({ url }, {}, [](const QList<platform::ManagedObjectPtr>&) {});
+    QPointer<BXDocument> guard(document);
+    document->importNotesAtURLs(
+        { url }, {}, [guard](const QList<platform::ManagedObjectPtr>& newNotes) {
+            if (!guard || newNotes.isEmpty())
+                return;
+            // Once the list has taken the new notes in.
+            platform::dispatchAfter(kSelectImportedNotesDelay, guard,
+                [guard, newNotes] { guard->showNotesInMainWindowList(newNotes); });
+        });
 }

@@ -5,6 +5,7 @@
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXNote.h"
+#include "document/DocumentWindowsTestSupport.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/data/FetchRequest.h"
@@ -345,13 +346,14 @@ TEST_F(BXTextViewAttachmentTest, DroppedTextFilesAreOfferedOnceForImport)
 }
 
 // With two documents open, a file dropped on a note goes into the document of that note's
-// window, not whichever is in front.
+// window, not whichever is in front; the new note is selected in that window's list 0.3 s
+// later.
 TEST_F(BXTextViewAttachmentTest, AnImportedDropLandsInTheViewsOwnDocument)
 {
     BXDocument front;
     BXDocument own;
     platform::WindowController frontController;
-    platform::WindowController ownController;
+    documentwindowstest::TestMainWindowController ownController;
     QWidget frontWindow;
     frontController.setWindow(&frontWindow);
     ownController.setWindow(&window);
@@ -375,6 +377,14 @@ TEST_F(BXTextViewAttachmentTest, AnImportedDropLandsInTheViewsOwnDocument)
     }));
     EXPECT_EQ(noteCount(own), before + 1);
     EXPECT_EQ(noteCount(front), 0);
+    EXPECT_TRUE(ownController.shownNotes.isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        scheduler.advance(0.1);
+        return !ownController.shownNotes.isEmpty();
+    }));
+    ASSERT_EQ(ownController.shownNotes.size(), 1);
+    EXPECT_EQ(ownController.shownNotes[0]->valueForKey(u"noteTitle"_qs).toString(), u"Trip"_qs);
+    EXPECT_TRUE(ownController.scrolled);
     own.removeWindowController(&ownController);
     front.removeWindowController(&frontController);
 }
