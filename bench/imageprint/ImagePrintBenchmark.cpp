@@ -25,10 +25,10 @@ namespace {
 
 using platform::AttributedText;
 
-// Noise does not compress: `megabytes` of PNG.
+// Noise hardly compresses: a PNG of at least `megabytes` (opaque pixels keep about 3 bytes).
 QByteArray noisePng(int megabytes)
 {
-    const int side = int(std::sqrt(megabytes * 1024.0 * 1024.0 / 4));
+    const int side = int(std::sqrt(megabytes * 1024.0 * 1024.0 / 3));
     QImage image(side, side, QImage::Format_ARGB32);
     auto* random = QRandomGenerator::global();
     for (int y = 0; y < side; ++y) {
