@@ -2,10 +2,10 @@
 // note's storage, the undo record, hashtag and spelling marks of the paragraph, and the
 // repaint of what it exposes.
 #include "mainwindow/BXTextView.h"
-#include "mainwindow/BXTextViewDelegate.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SpellChecker.h"
+
+#include "support/BenchTextViewDelegate.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,19 +15,6 @@
 #include <QTextDocument>
 
 namespace {
-
-class Delegate : public BXTextViewDelegate {
-public:
-    platform::UndoManager* undoManagerForTextView(platform::TextView*) override
-    {
-        return &undoManager;
-    }
-    QString currentNoteName() override { return QStringLiteral("Bench"); }
-    bool commitTextViewEditing(BXTextView*) override { return true; }
-    void discardTextViewEditing(BXTextView*) override { }
-
-    platform::UndoManager undoManager;
-};
 
 std::unique_ptr<QTextDocument> hundredKilobyteNote()
 {
@@ -45,7 +32,7 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
 {
     auto storage = hundredKilobyteNote();
     platform::SpellChecker speller(QStringLiteral("en_US"));
-    Delegate delegate;
+    BenchTextViewDelegate delegate;
     BXTextView view(nullptr, &speller);
     view.resize(800, 600);
     view.setDelegate(&delegate);

@@ -1,7 +1,9 @@
 #include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
+#include "mainwindow/BXPrintPanelAccessoryViewController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/appkit/PrintDialogPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
 #include "ui/BXProgressPanelController.h"
@@ -22,9 +24,12 @@ int main(int argc, char** argv)
     platform::MessageBoxAlertPresenter alertPresenter;
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
-    BXProgressPanelController::install();
     BXSavePanelController::install();
     platform::ApplicationWindowTracker::install();
+    BXProgressPanelController::install();
+    platform::PrintDialogPresenter printPresenter;
+    platform::PrintPresenter::setCurrent(&printPresenter);
+    BXPrintPanelAccessoryViewController::install();
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     QMainWindow window;

@@ -10,6 +10,7 @@
 #include "BXNoteExport.h"
 #include "BXNoteImport.h"
 #include "BXPasswordPrompt.h"
+#include "BXPrintViewProvider.h"
 #include "PasswordHash.h"
 #include "ValueTransformerRegistration.h"
 
@@ -656,13 +657,14 @@ const QString ToggleLockAction = QStringLiteral("toggleLock:");
 const QString SaveDocumentAction = QStringLiteral("saveDocument:");
 const QString SelectTagAction = QStringLiteral("selectTag:");
 const QString EditTagAction = QStringLiteral("editTag:");
+const QString PrintDocumentAction = QStringLiteral("printDocument:");
 
 } // namespace
 
 bool BXDocument::respondsTo(const QString& action) const
 {
     return action == ToggleLockAction || action == SaveDocumentAction || action == SelectTagAction
-        || action == EditTagAction;
+        || action == EditTagAction || action == PrintDocumentAction;
 }
 
 std::optional<bool> BXDocument::validate(platform::Command& command) const
@@ -684,6 +686,8 @@ void BXDocument::perform(const platform::Command& command)
 {
     if (command.action == ToggleLockAction) {
         toggleLock();
+    } else if (command.action == PrintDocumentAction) {
+        printDocument();
     } else if (command.action == SaveDocumentAction) {
         saveDocument();
     } else if (command.action == SelectTagAction) {
@@ -800,6 +804,13 @@ QList<BXNote*> notesOf(const QList<ManagedObjectPtr>& objects)
 void BXDocument::setSaveAccessoryMaker(SaveAccessoryMaker maker)
 {
     installedAccessoryMaker() = std::move(maker);
+}
+
+QWidget* BXDocument::windowForSheet() const
+{
+    if (m_sheetForPrinting && keyWindow())
+        return keyWindow();
+    return Document::windowForSheet();
 }
 
 void BXDocument::showError(const platform::Error& error)
@@ -1170,5 +1181,98 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
                 guard->exportNotes(objects, response.urls.first(), nullptr);
             else
                 guard->resetExportSettings();
+        });
+}
+
+namespace {
+
+BXDocument::PrintAccessoryMaker& printAccessoryMaker()
+{
+    static BXDocument::PrintAccessoryMaker maker;
+    return maker;
+}
+
+} // namespace
+
+void BXDocument::setPrintAccessoryMaker(PrintAccessoryMaker maker)
+{
+    printAccessoryMaker() = std::move(maker);
+}
+
+std::shared_ptr<platform::PrintInfo> BXDocument::printInfo()
+{
+    // Once per document, so that each document keeps what its user chose since.
+    if (!m_printInfo) {
+        m_printInfo = std::make_shared<platform::PrintInfo>();
+        m_printInfo->setHorizontalPagination(platform::PrintInfo::Pagination::Fit);
+        m_printInfo->setHorizontallyCentered(false);
+        m_printInfo->setVerticallyCentered(false);
+    }
+    return m_printInfo;
+}
+
+std::optional<platform::PrintOperation> BXDocument::printOperationWithSettings(
+    const QVariantMap& settings, platform::Error* error)
+{
+    const auto info = printInfo();
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const double leftRight = defaults.doubleForKey(LeftRightPrintMargins);
+    const double topBottom = defaults.doubleForKey(TopBottomPrintMargins);
+    info->setLeftMargin(leftRight);
+    info->setRightMargin(leftRight);
+    info->setTopMargin(topBottom);
+    info->setBottomMargin(topBottom);
+    const bool numbered = defaults.boolForKey(NumberPagesWhenPrinting);
+    if (numbered || !settings.isEmpty())
+        info->addEntries(settings);
+    if (numbered)
+        info->setHeaderAndFooter(true);
+
+    platform::PrintOperation operation;
+    operation.printInfo = info;
+    operation.printView = printableViewForPrintInfo(info);
+    if (!operation.printView) {
+        platform::Error::set(error,
+            platform::Error(platform::BXDocumentErrorDomain, 1,
+                platform::localized(QStringLiteral("No printable content available"))));
+        return std::nullopt;
+    }
+    if (const PrintAccessoryMaker& maker = printAccessoryMaker()) {
+        QPointer<QObject> view = operation.printView.get();
+        operation.makeAccessory
+            = [maker, view, info]() -> QWidget* { return view ? maker(view, info) : nullptr; };
+    }
+    return operation;
+}
+
+std::shared_ptr<QObject> BXDocument::printableViewForPrintInfo(
+    const std::shared_ptr<platform::PrintInfo>& info) const
+{
+    // The key window's, else the main window's, which comes first.
+    platform::WindowController* controller = keyWindowController();
+    if (!controller)
+        controller = windowControllers().value(0);
+    auto* provider = dynamic_cast<BXPrintViewProvider*>(controller);
+    return provider ? provider->printView(info) : nullptr;
+}
+
+void BXDocument::printDocument()
+{
+    platform::Error error;
+    const auto operation = printOperationWithSettings({}, &error);
+    if (!operation) {
+        showError(error);
+        return;
+    }
+    m_sheetForPrinting = true;
+    QWidget* window = windowForSheet();
+    QPointer<BXDocument> self(this);
+    platform::PrintPresenter::current().runPrintOperation(
+        *operation, window, [self](bool, const platform::Error& failure) {
+            if (!self)
+                return;
+            if (failure)
+                self->showError(failure);
+            self->m_sheetForPrinting = false;
         });
 }

@@ -4,8 +4,9 @@
 #include "BXPasswordControllerDelegate.h"
 #include "BXWrappedPersistentDocument.h"
 
-#include "platform/data/ManagedObject.h"
 #include "platform/controllers/Responder.h"
+#include "platform/data/ManagedObject.h"
+#include "platform/documents/PrintPresenter.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/text/StringAttributes.h"
@@ -245,6 +246,26 @@ public:
     // The Export… command: a save panel for one note, a folder panel for several.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
 
+    // Printing. The print info is made once per document: fitted to the paper's width, not
+    // centred; every print takes its margins and page numbering from the user defaults.
+    std::shared_ptr<platform::PrintInfo> printInfo();
+    // The operation that prints the key window's view (else the main window's) with `settings`
+    // added to the print info; none, with the error "No printable content available"
+    // (BXDocumentErrorDomain, code 1), when no window offers one.
+    std::optional<platform::PrintOperation> printOperationWithSettings(
+        const QVariantMap& settings, platform::Error* error);
+    std::shared_ptr<QObject> printableViewForPrintInfo(
+        const std::shared_ptr<platform::PrintInfo>& printInfo) const;
+    // The Print… command: the print panel on the key window, or the error as an alert.
+    void printDocument();
+    // Set while the print panel runs, so that it attaches to the key window.
+    bool sheetForPrinting() const { return m_sheetForPrinting; }
+    // Builds the print panel's accessory for a view being printed; the user interface installs
+    // it, and without one the panel has no accessory.
+    using PrintAccessoryMaker = std::function<QWidget*(
+        QObject* printView, const std::shared_ptr<platform::PrintInfo>& printInfo)>;
+    static void setPrintAccessoryMaker(PrintAccessoryMaker maker);
+
 signals:
     void requirePasswordChanged(bool requirePassword);
     // The undo or redo message to show over the document's main window.
@@ -252,6 +273,8 @@ signals:
     void observedNoteChanged();
 
 private:
+    // The key window while the print panel runs, else the base's choice.
+    QWidget* windowForSheet() const override;
     // Reads the export settings back from the defaults, ending the accessory's choice.
     void resetExportSettings();
     void showError(const platform::Error& error);
@@ -279,4 +302,6 @@ private:
     quint64 m_encodingForExport = 0;
     bool m_requirePassword = false;
     bool m_clean = false;
+    std::shared_ptr<platform::PrintInfo> m_printInfo;
+    bool m_sheetForPrinting = false;
 };

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "BXImageViewController.h"
+#include "BXImageViewControllerDelegate.h"
 #include "platform/appkit/TextView.h"
+#include "platform/text/TextAttachment.h"
 
 #include <QFont>
+#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -11,13 +15,15 @@ class BXTextViewDelegate;
 
 namespace platform {
 class Error;
-}
+class PrintInfo;
+} // namespace platform
 
 // The view a note is written in, in the main window and in note windows: the platform text
 // view plus hashtag clicks sent to the delegate, paste as plain text in the typing style, zoom
 // by a factor announced with "MagnifyTextView", the printed page header, selection saving and
-// the editor protocol answered through the delegate. Main thread only.
-class BXTextView : public platform::TextView {
+// the editor protocol answered through the delegate; pictures edited in place, copied and
+// dragged out, and files dropped in. Main thread only.
+class BXTextView : public platform::TextView, public BXImageViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -54,8 +60,46 @@ public:
     // (removed where it has none). Nothing when the range ends past the text.
     void setTextAttributes(const QVariantMap& attributes, platform::TextRange range);
     void setSelectedTextAttributes(const QVariantMap& attributes);
+    // A view made to be printed: a copy of `text` taken now, framed by `printInfo`'s paper less
+    // its margins, its page header named by `delegate`.
+    static std::shared_ptr<BXTextView> makePrintView(const QTextDocument& text,
+        BXTextViewDelegate* delegate, const platform::PrintInfo& printInfo);
     // "<note name>\t\t<today, long date>" in the view's font.
-    std::unique_ptr<QTextDocument> pageHeader() const;
+    std::unique_ptr<QTextDocument> pageHeader() const override;
+
+    // Pictures. The attachment at `index` when it holds a picture a reader recognises.
+    std::optional<platform::TextAttachment> imageCellAtIndex(qsizetype index) const;
+    bool hasImageAtIndex(qsizetype index) const { return imageCellAtIndex(index).has_value(); }
+    // The selection's location when it is at most one character long and a picture is there:
+    // a caret just before a picture selects it.
+    std::optional<qsizetype> indexOfSelectedImage() const;
+    // The "editImage:" action: the picture at `index`, offered to the delegate first.
+    void editImage(qsizetype index);
+    // Opens the editor on the picture at `index`, shown at `rect` of the viewport; not while
+    // an editor shows or when the delegate refuses to begin editing. A picture that does not
+    // decode opens no editor: an alert says so.
+    void editImage(qsizetype index, const QRect& rect);
+    BXImageViewController* editingViewController() const { return m_imageViewController; }
+    // Replaces the picture at `index` as one user edit named "Edit Image", keeping the
+    // attachment's file name; `pointSize` is its new size in the text.
+    void setImage(const QImage& image, const QSizeF& pointSize, qsizetype index);
+    void imageViewControllerEditedImage(BXImageViewController* controller, const QImage& image,
+        const QSizeF& pointSize, const QVariantMap& contextInfo) override;
+    void imageViewControllerDidClose(BXImageViewController* controller) override;
+
+    // The context menu at a viewport point, with "Edit Image…" when a picture is selected.
+    QMenu* menuForEvent(const QPoint& viewportPoint);
+    // The clipboard or drag contents for a selection of exactly one attachment: its picture
+    // as PNG and TIFF, its bytes under its MIME type, and the file itself as a promise. The
+    // bytes are taken now. Null for any other selection.
+    QMimeData* mimeDataForSelectedAttachment() const;
+    // Asks once whether to import `url` as a note; imports it into this window's document.
+    void askToImportFile(const QUrl& url);
+    static bool isImportableFile(const QUrl& url);
+
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
 
     bool becomeFirstResponder();
     bool resignFirstResponder();
@@ -66,9 +110,22 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
+    // Inserts pasted or dropped data as paste does; false when nothing usable was there.
+    bool pasteMimeData(const QMimeData* data, const QString& actionName);
+    // Dropped files: the first importable one is offered for import, pictures become
+    // attachments; answers whether the drop was taken.
+    bool dropFiles(const QList<QUrl>& urls);
+    std::optional<qsizetype> selectedAttachmentIndex() const;
     BXTextViewDelegate* m_bxDelegate = nullptr;
     double m_zoomFactor = 1.0;
     double m_oldScaleFactor = 0.0;
@@ -77,4 +134,7 @@ private:
     QPointF m_lastScrollPoint;
     std::optional<QFont> m_textFont;
     std::optional<QColor> m_textColor;
+    QPointer<BXImageViewController> m_imageViewController;
+    bool m_isBuildingMenu = false;
+    std::optional<QPoint> m_attachmentDragStart;
 };

@@ -171,6 +171,9 @@ bool CommandRouter::validateSender(QObject* sender) const
     Responder* responder = targetForAction(command.action, target(sender));
     const bool enabled = responder && responder->validate(command).value_or(true);
     sender->setProperty("enabled", enabled);
+    // A responder may name what the command acts on (an index) while validating it.
+    if (command.representedObject != representedObject(sender))
+        setRepresentedObject(sender, command.representedObject);
     if (command.checked && sender->property("checkable").toBool())
         sender->setProperty("checked", *command.checked);
     if (const std::optional<QString> title

@@ -12,6 +12,8 @@ namespace {
 constexpr int kGap = 4;
 
 constexpr Qt::WindowFlags kPopupFlags = Qt::ToolTip | Qt::FramelessWindowHint;
+// A tool window can be activated, so it takes the keyboard, and stays above its parent.
+constexpr Qt::WindowFlags kSemiTransientFlags = Qt::Tool | Qt::FramelessWindowHint;
 
 PopupWidget::Edge opposite(PopupWidget::Edge edge)
 {
@@ -30,10 +32,14 @@ PopupWidget::Edge opposite(PopupWidget::Edge edge)
 
 } // namespace
 
-PopupWidget::PopupWidget(QWidget* parent) : QFrame(parent, kPopupFlags)
+PopupWidget::PopupWidget(QWidget* parent, Behavior behavior)
+    : QFrame(parent, behavior == Behavior::Transient ? kPopupFlags : kSemiTransientFlags),
+      m_behavior(behavior)
 {
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setFocusPolicy(Qt::NoFocus);
+    if (behavior == Behavior::Transient) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setFocusPolicy(Qt::NoFocus);
+    }
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
 }
@@ -41,7 +47,8 @@ PopupWidget::PopupWidget(QWidget* parent) : QFrame(parent, kPopupFlags)
 void PopupWidget::showRelativeTo(const QRect& rect, QWidget* view, Edge preferredEdge)
 {
     if (view && parentWidget() != view->window())
-        setParent(view->window(), kPopupFlags);
+        setParent(view->window(), windowFlagsForBehavior());
+    m_anchorWindow = view ? view->window() : parentWidget();
     adjustSize();
     const QRect anchor = view ? QRect(view->mapToGlobal(rect.topLeft()), rect.size()) : rect;
     QScreen* screen = view ? view->screen() : QGuiApplication::primaryScreen();
@@ -62,6 +69,13 @@ void PopupWidget::showRelativeTo(const QRect& rect, QWidget* view, Edge preferre
     move(topLeft);
     show();
     raise();
+    if (m_behavior == Behavior::SemiTransient)
+        activateWindow();
+}
+
+Qt::WindowFlags PopupWidget::windowFlagsForBehavior() const
+{
+    return m_behavior == Behavior::Transient ? kPopupFlags : kSemiTransientFlags;
 }
 
 QPoint PopupWidget::positionFor(const QRect& anchor, Edge edge) const
@@ -92,13 +106,16 @@ bool PopupWidget::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto* widget = qobject_cast<QWidget*>(watched);
-        // A press on the popup or its children belongs to it; any other closes it and goes on.
-        if (widget && widget != this && !isAncestorOf(widget))
+        // A press on the popup or its children belongs to it; any other closes it and goes on,
+        // except, when semi-transient, one in another window than the anchor's.
+        const bool elsewhere = widget && widget != this && !isAncestorOf(widget);
+        if (elsewhere && (m_behavior == Behavior::Transient || widget->window() == m_anchorWindow))
             close();
         break;
     }
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (m_behavior == Behavior::Transient
+            && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             close();
             return true;
         }

@@ -284,6 +284,19 @@ QRectF TextView::caretRect() const
     return m_item->mapRectToScene(rectAtPosition(*m_mirror, m_item->textCursor().position()));
 }
 
+QRect TextView::characterRect(int index) const
+{
+    if (index < 0 || index >= AttributedText::length(*m_mirror))
+        return {};
+    const QRectF start = rectAtPosition(*m_mirror, index);
+    const QRectF end = rectAtPosition(*m_mirror, index + 1);
+    // A character that ends its line: its width is unknown, the start's line stands for it.
+    const QRectF rect = qFuzzyCompare(start.top(), end.top())
+        ? QRectF(start.topLeft(), QPointF(end.left(), std::max(start.bottom(), end.bottom())))
+        : start;
+    return mapFromScene(m_item->mapRectToScene(rect)).boundingRect();
+}
+
 void TextView::scrollRangeToVisible(TextRange range)
 {
     const int position

@@ -84,10 +84,16 @@ public:
     int characterIndexAt(const QPoint& viewportPoint) const;
     // The caret's rectangle, in scene coordinates.
     QRectF caretRect() const;
+    // Where the character at `index` shows, in viewport coordinates; empty past the text.
+    QRect characterRect(int index) const;
     virtual void scrollRangeToVisible(TextRange range);
     // The scene point at the viewport's top left, and scrolling to put one there.
     QPointF visibleOrigin() const;
     void scrollToPoint(const QPointF& scenePoint);
+
+    // What a printed page of this view carries at its top when page headers are on; null for
+    // none.
+    virtual std::unique_ptr<QTextDocument> pageHeader() const { return nullptr; }
 
     // Flashes a yellow highlight over `range` for one second, as find does for a match.
     void showFindIndicator(TextRange range);
