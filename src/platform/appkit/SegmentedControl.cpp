@@ -21,6 +21,7 @@ void SegmentedControl::setSegmentCount(int count)
     while (m_buttons.size() > count) {
         delete m_buttons.takeLast();
         m_tags.removeLast();
+        m_widths.removeLast();
     }
     while (m_buttons.size() < count) {
         auto* button = new QToolButton(this);
@@ -33,6 +34,7 @@ void SegmentedControl::setSegmentCount(int count)
         m_layout->addWidget(button);
         m_buttons.append(button);
         m_tags.append(0);
+        m_widths.append(0);
         updateButton(segment);
     }
     if (m_selected >= count)
@@ -111,21 +113,15 @@ void SegmentedControl::setTag(int segment, int tag)
 
 int SegmentedControl::width(int segment) const
 {
-    const QToolButton* button = buttonForSegment(segment);
-    return button && button->minimumWidth() == button->maximumWidth() ? button->minimumWidth() : 0;
+    return segment >= 0 && segment < m_widths.size() ? m_widths.at(segment) : 0;
 }
 
 void SegmentedControl::setWidth(int segment, int width)
 {
-    QToolButton* button = buttonForSegment(segment);
-    if (!button)
+    if (segment < 0 || segment >= m_widths.size())
         return;
-    if (width > 0) {
-        button->setFixedWidth(width);
-    } else {
-        button->setMinimumWidth(0);
-        button->setMaximumWidth(QWIDGETSIZE_MAX);
-    }
+    m_widths[segment] = std::max(width, 0);
+    updateButton(segment);
 }
 
 QMenu* SegmentedControl::menu(int segment) const
@@ -186,6 +182,10 @@ void SegmentedControl::updateButton(int segment)
     button->setChecked(m_tracking == Tracking::SelectOne && segment == m_selected);
     const bool showIcon = !m_textOnly && !button->icon().isNull();
     button->setToolButtonStyle(showIcon ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
+    // A fixed width is a floor in the text-only form, where the label must fit.
+    const int width = m_widths.at(segment);
+    button->setMinimumWidth(width);
+    button->setMaximumWidth(width > 0 && !m_textOnly ? width : QWIDGETSIZE_MAX);
 }
 
 } // namespace platform

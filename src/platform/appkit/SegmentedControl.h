@@ -68,6 +68,7 @@ private:
     QHBoxLayout* m_layout;
     QList<QToolButton*> m_buttons;
     QList<int> m_tags;
+    QList<int> m_widths;
     Tracking m_tracking = Tracking::SelectOne;
     bool m_textOnly = false;
     int m_selected = -1;
