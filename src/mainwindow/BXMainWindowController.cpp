@@ -40,7 +40,7 @@ using platform::TextRange;
 namespace {
 
 constexpr int kSidebarWidth = 190;
-constexpr int kNotesListWidth = 270;
+constexpr int kNotesListWidth = 300;
 constexpr double kMessageFontSize = 18;
 
 // The user defaults behind the text view's switches; grammar, automatic correction and text
@@ -193,6 +193,13 @@ void BXMainWindowController::windowDidLoad()
         }
     });
     updateNoteMessage();
+    // The document lets go of its windows when it closes; this one goes with it.
+    connect(document(), &platform::Document::didClose, this, [this] {
+        windowWillClose();
+        if (m_window)
+            m_window->hide();
+        deleteLater();
+    });
 
     m_preferencesInited = true;
     noteSelectionChanged();

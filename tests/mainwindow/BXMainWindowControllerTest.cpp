@@ -51,9 +51,9 @@ TEST_F(BXMainWindowControllerTest, TwoSelectedNotesShowTheMessageOverAReadOnlyEm
     EXPECT_EQ(textView->textStorage(), nullptr);
     EXPECT_TRUE(shownText().isEmpty());
     EXPECT_FALSE(textView->isEditable());
+    screenshot(QStringLiteral("mainwindow-two-selected.png"));
     typeText(QStringLiteral("lost"));
     EXPECT_TRUE(shownText().isEmpty()) << "the empty text takes no typing";
-    screenshot(QStringLiteral("mainwindow-two-selected.png"));
 
     select({ noteTitled(QStringLiteral("Plums")) });
     EXPECT_FALSE(controller->shouldDisplayMessageOnNote());

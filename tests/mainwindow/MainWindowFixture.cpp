@@ -62,14 +62,12 @@ void MainWindowFixture::openWindow()
 
 void MainWindowFixture::closeWindow()
 {
-    if (!document)
-        return;
     if (controller)
         controller->documentWillClose();
-    delete controller;
-    controller = nullptr;
+    delete controller.data();
     textView = nullptr;
-    document->close();
+    if (document)
+        document->close();
     document.reset();
     settle();
 }

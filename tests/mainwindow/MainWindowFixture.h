@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QUrl>
 
 #include <memory>
@@ -44,6 +45,6 @@ protected:
     platform::FakeAlertPresenter alerts;
     QUrl fileURL;
     std::unique_ptr<BXDocument> document;
-    BXMainWindowController* controller = nullptr;
+    QPointer<BXMainWindowController> controller;
     BXTextView* textView = nullptr;
 };
