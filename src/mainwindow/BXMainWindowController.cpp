@@ -23,6 +23,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/VariantKind.h"
 #include "platform/text/SharedTextStorage.h"
 
 #include <QApplication>
@@ -209,11 +210,14 @@ void BXMainWindowController::textOptionChanged(const QString& key)
 {
     if (!textOptionKeys().contains(key))
         return;
-    const QVariant value = platform::UserDefaults::standard().objectForKey(key);
-    if (!value.canConvert<bool>() || value.typeId() == QMetaType::QString)
+    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const QVariant value = defaults.objectForKey(key);
+    // Settings files give flags back as text; any other kind of value is no switch.
+    if (!platform::VariantKind::isBoolean(value) && !platform::VariantKind::isNumber(value)
+        && value.typeId() != QMetaType::QString)
         return;
     platform::TextView::TextOptions options = m_noteTextView->textOptions();
-    const bool on = value.toBool();
+    const bool on = defaults.boolForKey(key);
     if (key == QLatin1String("smartCopyPaste"))
         options.smartCopyPaste = on;
     else if (key == QLatin1String("smartQuotes"))

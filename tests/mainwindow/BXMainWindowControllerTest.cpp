@@ -12,6 +12,7 @@
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
 
 #include <QApplication>
@@ -340,6 +341,47 @@ TEST_F(BXMainWindowControllerTest, HoldingCtrlAltMarksTheCategoriesOfTheSelected
     EXPECT_TRUE(categories->hasNotesToCheck());
     QTest::keyRelease(textView, Qt::Key_Alt, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(categories->hasNotesToCheck());
+}
+
+TEST_F(BXMainWindowControllerTest, TheWindowHandsTheFocusBackToTheTableAfterACellEdit)
+{
+    makeFile({ QStringLiteral("Alpha") });
+    openWindow();
+    BXMainWindow* window = controller->mainWindow();
+    QWidget* table = controller->notesTableView();
+    textView->setFocus();
+
+    window->setEditingObject(table);
+    window->makeFirstResponder(nullptr);
+    EXPECT_EQ(window->editingObject(), nullptr);
+    settle(0.05);
+    EXPECT_FALSE(table->hasFocus());
+    settle(0.1);
+    EXPECT_TRUE(table->hasFocus());
+
+    // Anything else taking the focus forgets the table.
+    window->setEditingObject(table);
+    window->makeFirstResponder(textView);
+    EXPECT_EQ(window->editingObject(), nullptr);
+    settle(0.2);
+    EXPECT_TRUE(textView->hasFocus());
+}
+
+TEST_F(BXMainWindowControllerTest, TextOptionsFollowTheUserDefaults)
+{
+    makeFile({ QStringLiteral("Alpha") });
+    openWindow();
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    defaults.setBool(QStringLiteral("smartQuotes"), false);
+    defaults.setString(QStringLiteral("checkSpelling"), QStringLiteral("NO"));
+    EXPECT_FALSE(textView->textOptions().smartQuotes);
+    EXPECT_FALSE(textView->textOptions().checkSpelling);
+    defaults.setData(QStringLiteral("smartQuotes"), QByteArray("\x01"));
+    EXPECT_FALSE(textView->textOptions().smartQuotes) << "not a switch: ignored";
+    defaults.setBool(QStringLiteral("smartQuotes"), true);
+    defaults.setBool(QStringLiteral("checkSpelling"), true);
+    EXPECT_TRUE(textView->textOptions().smartQuotes);
+    EXPECT_TRUE(textView->textOptions().checkSpelling);
 }
 
 } // namespace
