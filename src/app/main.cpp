@@ -1,7 +1,10 @@
+#include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
+#include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
+#include "ui/OverlayWindowController.h"
 
 #include "document/BXDocument.h"
 #include "mainwindow/BXMainWindow.h"
@@ -23,6 +26,8 @@ int main(int argc, char** argv)
     platform::MessageBoxAlertPresenter alertPresenter;
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
+    platform::ApplicationWindowTracker::install();
+    BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     // The notes file named on the command line, else a new untitled document.
     BXDocument document;
