@@ -99,10 +99,11 @@ struct OpenWindow {
     {
         if (!document->initWithContentsOfURL(url, BXDocument::NotesDocumentType, nullptr))
             return false;
-        controller = new BXMainWindowController;
-        document->addWindowController(controller);
-        controller->windowDidLoad();
-        controller->mainWindow()->show();
+        document->makeWindowControllers();
+        controller = dynamic_cast<BXMainWindowController*>(document->windowControllers().value(0));
+        if (!controller)
+            return false;
+        controller->showWindow();
         QApplication::processEvents();
         return true;
     }
@@ -121,8 +122,9 @@ struct OpenWindow {
 
     ~OpenWindow()
     {
-        delete controller.data();
         document->close();
+        document.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
 
@@ -137,6 +139,13 @@ struct OpenWindow {
       });
 
 // From launch to a window whose list holds every note.
+// The main window's controller, as the application registers it.
+[[maybe_unused]] const bool kFactory = [] {
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+    return true;
+}();
+
 void BM_ColdOpenToUsableWindow(benchmark::State& state)
 {
     ColdRun::iterate(

@@ -6,7 +6,6 @@
 #include "ui/BXPasswordController.h"
 #include "ui/OverlayWindowController.h"
 
-#include "document/BXDocument.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "platform/foundation/Error.h"
@@ -29,6 +28,9 @@ int main(int argc, char** argv)
     platform::ApplicationWindowTracker::install();
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+
     // The notes file named on the command line, else a new untitled document.
     BXDocument document;
     const QStringList arguments = QApplication::arguments();
@@ -40,13 +42,8 @@ int main(int argc, char** argv)
                 QStringLiteral("Could not open %@: %@"), url.toLocalFile(), error.toString());
             return 1;
         }
-    } else {
-        document.loadPreferences();
     }
-    auto* controller = new BXMainWindowController;
-    document.addWindowController(controller);
-    controller->windowDidLoad();
-    controller->mainWindow()->show();
+    document.makeWindowControllers();
     // Until the application can quit on its own, it quits with its document.
     QObject::connect(&document, &platform::Document::didClose, &app, &QApplication::quit);
     return app.exec();
