@@ -10,7 +10,6 @@
 #include "platform/documents/AlertPresenter.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -297,14 +296,9 @@ bool BXTextView::commitEditing()
     return true;
 }
 
-bool BXTextView::commitEditing(platform::Error* error)
+QString BXTextView::commitFailureReason() const
 {
-    if (commitEditing())
-        return true;
-    platform::Error::set(error,
-        platform::Error(platform::kOSStatusErrorDomain, 1, {},
-            platform::localized(QStringLiteral("Couldn't commit the note"))));
-    return false;
+    return platform::localized(QStringLiteral("Couldn't commit the note"));
 }
 
 void BXTextView::discardEditing()

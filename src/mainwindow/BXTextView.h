@@ -3,6 +3,7 @@
 #include "BXImageViewController.h"
 #include "BXImageViewControllerDelegate.h"
 #include "platform/appkit/TextView.h"
+#include "platform/controllers/Editor.h"
 #include "platform/text/TextAttachment.h"
 
 #include <QFont>
@@ -23,7 +24,9 @@ class PrintInfo;
 // by a factor announced with "MagnifyTextView", the printed page header, selection saving and
 // the editor protocol answered through the delegate; pictures edited in place, copied and
 // dragged out, and files dropped in. Main thread only.
-class BXTextView : public platform::TextView, public BXImageViewControllerDelegate {
+class BXTextView : public platform::TextView,
+                   public platform::Editor,
+                   public BXImageViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -104,11 +107,11 @@ public:
     bool becomeFirstResponder();
     bool resignFirstResponder();
     bool endEditing();
-    bool commitEditing();
-    bool commitEditing(platform::Error* error);
-    void discardEditing();
+    bool commitEditing() override;
+    void discardEditing() override;
 
 protected:
+    QString commitFailureReason() const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
