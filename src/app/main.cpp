@@ -1,4 +1,5 @@
 #include "document/MarkdownExporter.h"
+#include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "ui/BXPasswordController.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     platform::MessageBoxAlertPresenter alertPresenter;
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
+    platform::ApplicationWindowTracker::install();
 
     QMainWindow window;
     window.setWindowTitle(QApplication::applicationName());
