@@ -256,9 +256,9 @@ void BXDocumentController::releaseMemoryForAllDocuments()
 
 void BXDocumentController::showWelcome()
 {
-    const bool anyRecentFile
-        = std::any_of(recentDocumentURLs().cbegin(), recentDocumentURLs().cend(),
-            [](const QUrl& url) { return QFileInfo::exists(url.toLocalFile()); });
+    const QList<QUrl> recent = recentDocumentURLs();
+    const bool anyRecentFile = std::any_of(recent.cbegin(), recent.cend(),
+        [](const QUrl& url) { return QFileInfo::exists(url.toLocalFile()); });
     if (defaults().boolForKey(ShowWelcome) && !anyRecentFile) {
         if (!m_welcomeWindowController)
             m_welcomeWindowController = std::make_unique<BXWelcomeWindowController>(*this);

@@ -13,17 +13,30 @@
 #include <QFileInfo>
 #include <QIcon>
 
+// The library is static: its resources must be registered by hand, outside any namespace.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
 namespace {
 
 const QString kURL = QStringLiteral("URL");
 
-QIcon notesFileIcon()
+} // namespace
+
+QImage BXRecentDocumentsList::applicationImage()
 {
-    return QIcon::fromTheme(QStringLiteral("application-x-brindlex-notes"),
-        QIcon(QStringLiteral(":/app/brindlex.png")));
+    static const bool resourcesReady = (initAppResources(), true);
+    Q_UNUSED(resourcesReady);
+    return QImage(QStringLiteral(":/app/brindlex.png"));
 }
 
-} // namespace
+QIcon BXRecentDocumentsList::notesFileIcon()
+{
+    return QIcon::fromTheme(QStringLiteral("application-x-brindlex-notes"),
+        QIcon(QPixmap::fromImage(applicationImage())));
+}
 
 BXRecentDocumentsList::BXRecentDocumentsList(
     platform::DocumentController& controller, QObject* parent)

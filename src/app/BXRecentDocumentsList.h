@@ -4,6 +4,8 @@
 #include "platform/controllers/ArrayController.h"
 #include "platform/controllers/ArrayControllerModel.h"
 
+#include <QIcon>
+#include <QImage>
 #include <QObject>
 
 #include <atomic>
@@ -38,6 +40,10 @@ public:
     // The entry of an existing file: URL, name without the extension, folder abbreviated with
     // "~", icon and modification date (invalid when unreadable).
     static QVariantMap entryForURL(const QUrl& url);
+
+    // The application's picture, and the icon of its notes files (the theme's when installed).
+    static QImage applicationImage();
+    static QIcon notesFileIcon();
 
 signals:
     void listUpdated();

@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr int kHeaderHeight = 150;
+constexpr int kWidth = 760;
+constexpr int kHeaderHeight = 140;
 constexpr int kIconSize = 64;
 constexpr double kButtonInset = 20.0;
 
@@ -36,17 +37,18 @@ BXWelcomeWindowController::BXWelcomeWindowController(BXDocumentController& deleg
         = std::make_unique<BXStartWindow>([this] { m_delegate.controllerWillCloseWindow(this); });
     const QString name = QApplication::applicationDisplayName();
     m_window->setWindowTitle(platform::localizedFormat(QStringLiteral("Welcome to %@"), name));
-    m_window->resize(560, 520);
+    m_window->setFixedWidth(kWidth);
+    m_window->resize(kWidth, 520);
     auto* layout = new QVBoxLayout(m_window.get());
     layout->setMenuBar(BXMainMenu::build(delegate));
     layout->setContentsMargins(0, 0, 0, 12);
 
-    m_gradientView = new BXGradientView(QRect(0, 0, 560, kHeaderHeight));
+    m_gradientView = new BXGradientView(QRect(0, 0, kWidth, kHeaderHeight));
     m_gradientView->setFixedHeight(kHeaderHeight);
     auto* icon = new platform::ImageView(m_gradientView);
-    icon->setImage(QImage(QStringLiteral(":/app/brindlex.png")));
+    icon->setImage(BXRecentDocumentsList::applicationImage());
     icon->setImageScaling(3);
-    icon->setGeometry(560 / 2 - kIconSize / 2, 12, kIconSize, kIconSize);
+    icon->setGeometry(kWidth / 2 - kIconSize / 2, 8, kIconSize, kIconSize);
     m_gradientView->setSourceImageView(icon);
     m_gradientView->setStartingColor(whiteLevel(1.0, 0.0));
     m_gradientView->setEndingColor(whiteLevel(0.75, 0.6));
