@@ -10,6 +10,8 @@
 #include "platform/foundation/UnixSignalNotifier.h"
 #include "platform/foundation/UserDefaults.h"
 #include "ui/BXPasswordController.h"
+#include "ui/BXProgressPanelController.h"
+#include "ui/BXSavePanelController.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,6 +48,8 @@ int main(int argc, char** argv)
     platform::AlertPresenter::setCurrent(&alertPresenter);
     BXPasswordController::install();
     platform::ApplicationWindowTracker::install();
+    BXProgressPanelController::install();
+    BXSavePanelController::install();
 
     platform::MemoryPressureSource memoryPressure;
     BXDocumentController controller(platform::UserDefaults::standard(), memoryPressure);

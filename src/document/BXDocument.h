@@ -3,6 +3,7 @@
 #include "BXPasswordControllerDelegate.h"
 #include "BXWrappedPersistentDocument.h"
 
+#include "platform/data/ManagedObject.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <QList>
@@ -14,10 +15,12 @@
 
 class BXNote;
 class BXPasswordPrompt;
+class QWidget;
 
 namespace platform {
 class ManagedObjectContext;
-}
+struct FilePanel;
+} // namespace platform
 
 // The notes document: one per open notes file. Besides the package of its base it keeps a
 // preferences context beside the main one, merges the saves of other contexts on its store
@@ -98,12 +101,62 @@ public:
     static QStringList exportFileNames(
         const QList<const BXNote*>& notes, const QString& type, const QString& folderPath);
 
+    // Receives the new notes as objects of the main context.
+    using ImportCompletion = std::function<void(QList<platform::ManagedObjectPtr> newNotes)>;
+    // Builds the accessory of an export panel: the formats and encodings pop-ups, which report
+    // their choices through the two callbacks and follow the open panel through `panel`'s
+    // handle. The user interface installs it; without one the panels have no accessory.
+    using SaveAccessoryMaker = std::function<std::shared_ptr<QWidget>(const QString& selectedFormat,
+        const QString& preferredFormat, std::function<void(const QString& format)> formatChanged,
+        std::function<void(quint32 encoding)> encodingChanged, platform::FilePanel& panel)>;
+    static void setSaveAccessoryMaker(SaveAccessoryMaker maker);
+
+    // Imports files and folders as notes into `categories`, under the progress panel from 16
+    // files on. A new document is saved first; categories not saved yet are saved with the main
+    // context first. What could not be imported is listed in one closing alert. `completion`
+    // runs on the main thread once the notes are in the main context, always, with an empty
+    // list when nothing came in.
+    void importNotesAtURLs(const QList<QUrl>& urls,
+        const QList<platform::ManagedObjectPtr>& categories, ImportCompletion completion);
+    // Copies notes of any document into this one, into `categories` (none given: a note of
+    // this document keeps its own), under the progress panel from 16 notes on. `completion`
+    // runs on the main thread with the copies, always.
+    void addNotes(const QList<platform::ManagedObjectPtr>& notes,
+        const std::optional<QList<platform::ManagedObjectPtr>>& categories,
+        ImportCompletion completion);
+    // Takes each note out of its categories and deletes it, recording no undo step of its own.
+    void deleteNotes(const QList<platform::ManagedObjectPtr>& notes);
+    // The Import… command: an open panel for files and folders, imported into `categories`.
+    void importNotes(const QList<platform::ManagedObjectPtr>& categories);
+
+    // Writes `note` as `type` (a type identifier, "Auto" or empty) to `url`: into it, under a
+    // unique name made from the title, when it is a folder, else to it. The name written, or
+    // nothing when the write failed.
+    std::optional<QString> exportNote(
+        const BXNote& note, const QUrl& url, const QString& type, platform::Error* error = nullptr);
+    // Writes the notes into a folder in the current export format, under the progress panel
+    // from 16 notes on; the names written go to `exportedFilesNames` on the direct path. Notes
+    // that failed are named in one closing alert. The export settings are read back from the
+    // defaults afterwards.
+    void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
+        QStringList* exportedFilesNames);
+    // The Export… command: a save panel for one note, a folder panel for several.
+    void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
+
 signals:
     void requirePasswordChanged(bool requirePassword);
     // The undo or redo message to show over the document's main window.
     void undoMessageReady(const QString& message);
 
 private:
+    // Where sheets of the document go: its first window; null before it has one.
+    QWidget* windowForSheet() const;
+    // Reads the export settings back from the defaults, ending the accessory's choice.
+    void resetExportSettings();
+    void showError(const platform::Error& error);
+    // A document without a store saves first and then runs `retry`; false when it has one.
+    // A failed save is shown and `completion` gets no notes.
+    bool saveFirst(std::function<void()> retry, const ImportCompletion& completion);
     void scheduleUndoMessage(const QString& message);
     void userDefaultChanged(const QString& key);
 

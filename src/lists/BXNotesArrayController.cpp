@@ -13,11 +13,13 @@
 #include "document/BXFileNames.h"
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
+#include "document/BXNoteCopier.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/DropInfo.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/documents/ProgressPanel.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -1128,10 +1130,65 @@ bool BXNotesArrayController::acceptDrop(const DropInfo& info)
 void BXNotesArrayController::importNotes(
     const QList<ManagedObjectPtr>& notes, std::function<void()> completion)
 {
-    if (!delegate()
-        || !delegate()->tableArrayControllerImportNotes(
+    if (delegate()
+        && delegate()->tableArrayControllerImportNotes(
             this, notes, selectedPlainCategories(), completion))
+        return;
+    platform::ProgressPanel::Ref panel
+        = notes.size() >= BXNoteCopier::PanelThreshold ? platform::ProgressPanel::make() : nullptr;
+    if (!panel) {
+        importNotes(notes, nullptr, std::move(completion));
+        return;
+    }
+    QPointer<BXNotesArrayController> guard(this);
+    panel->runWithWindow(sheetWindow(),
+        [guard](const QVariantMap& dictionary) {
+            // The controller may go while the panel runs; the copies then have nowhere to go.
+            if (guard)
+                guard->importNotesWithDictionary(dictionary);
+        },
+        { { QStringLiteral("notes"), QVariant::fromValue(notes) },
+            { QStringLiteral("completionHandler"),
+                QVariant::fromValue(ImportCompletion { std::move(completion) }) } });
+}
+
+void BXNotesArrayController::importNotesWithDictionary(const QVariantMap& dictionary)
+{
+    if (!dictionary.contains(QStringLiteral("notes")))
+        return;
+    importNotes(dictionary.value(QStringLiteral("notes")).value<QList<ManagedObjectPtr>>(),
+        platform::ProgressPanel::fromDictionary(dictionary).get(),
+        dictionary.value(QStringLiteral("completionHandler")).value<ImportCompletion>().handler);
+}
+
+void BXNotesArrayController::importNotes(const QList<ManagedObjectPtr>& notes,
+    platform::ProgressPanel* panel, std::function<void()> completion)
+{
+    QPointer<BXNotesArrayController> guard(this);
+    BXNoteCopier::copyNotes(
+        notes, localized(QStringLiteral("Importing note:")), panel,
+        [guard](const ManagedObjectPtr& source) {
+            const auto* note = dynamic_cast<const BXNote*>(source.get());
+            return guard && note ? guard->noteWithNote(note) : ManagedObjectPtr();
+        },
+        [guard](platform::Error* error) {
+            return !guard || !guard->m_context || guard->m_context->save(error);
+        });
+    if (panel)
+        panel->endProgress();
+    if (!completion)
+        return;
+    if (panel)
+        platform::dispatchAsyncMain(std::move(completion));
+    else
         completion();
+}
+
+void BXNotesArrayController::importNotesAtURLs(const QList<QUrl>& urls)
+{
+    if (delegate())
+        delegate()->tableArrayControllerImportNotesAtURLs(
+            this, urls, selectedPlainCategories(), {});
 }
 
 void BXNotesArrayController::askToImportFiles(const QList<QUrl>& urls)

@@ -22,6 +22,7 @@ class QFont;
 namespace platform {
 class DropInfo;
 class ManagedObjectContext;
+class ProgressPanel;
 struct Notification;
 class UndoManager;
 } // namespace platform
@@ -151,10 +152,25 @@ public:
     // of this document never. Every accepted drop lands on the whole list.
     Qt::DropAction validateDrop(const platform::DropInfo& info) const;
     bool acceptDrop(const platform::DropInfo& info);
-    // Copies notes into the selected categories through the delegate; `completion` runs in
-    // every case, also when nothing is copied.
+    // A completion as a task dictionary carries it (key "completionHandler").
+    struct ImportCompletion {
+        std::function<void()> handler;
+    };
+
+    // Copies notes into the selected categories through the delegate, or when it takes no
+    // copies, itself: under the progress panel from 16 notes on. `completion` runs on the main
+    // thread in every case, also when nothing is copied.
     void importNotes(
         const QList<platform::ManagedObjectPtr>& notes, std::function<void()> completion);
+    // The panel's task: "notes", "progressPanel" and "completionHandler" of `dictionary`.
+    void importNotesWithDictionary(const QVariantMap& dictionary);
+    // The controller's own copier: batches of 15, each saved, "Importing note:" on the panel,
+    // a stop between notes. Runs on the panel's worker with a panel, else on the main thread;
+    // the copies and saves always happen on the main thread.
+    void importNotes(const QList<platform::ManagedObjectPtr>& notes, platform::ProgressPanel* panel,
+        std::function<void()> completion);
+    // Hands the files to the delegate for the selected categories, without a completion.
+    void importNotesAtURLs(const QList<QUrl>& urls);
     // Asks whether to import the files, then hands them to the delegate.
     void askToImportFiles(const QList<QUrl>& urls);
 
@@ -215,3 +231,5 @@ private:
     std::unique_ptr<BXNotesDateFormatter> m_modifiedFormatter;
     QPointer<QMenu> m_contextMenu;
 };
+
+Q_DECLARE_METATYPE(BXNotesArrayController::ImportCompletion)

@@ -11,6 +11,9 @@
 #include "platform/appkit/FilePromise.h"
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/controllers/DropInfo.h"
+#include "platform/documents/ProgressPanel.h"
+#include "ui/BXProgressPanelController.h"
+
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/TypeIdentifier.h"
@@ -18,6 +21,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
+#include <QTest>
 
 #include <QDir>
 #include <QFile>
@@ -246,6 +250,36 @@ TEST_F(NotesDropTest, CopiesAreOneNamedStepWhenEverTheyFinish)
         scheduler.runUntilIdle();
         EXPECT_EQ(controller.content().size(), before);
     }
+}
+
+TEST_F(NotesDropTest, WithoutADelegateTheListCopiesItselfUnderThePanelFromSixteen)
+{
+    controller.setDelegate(nullptr);
+    int panels = 0;
+    platform::ProgressPanel::setMaker([&panels] {
+        ++panels;
+        return std::make_shared<BXProgressPanelController>();
+    });
+    for (const int count : { 15, 16 }) {
+        SCOPED_TRACE(count);
+        panels = 0;
+        const QList<ManagedObjectPtr> notes = controller.content().mid(0, count);
+        const qsizetype before = controller.content().size();
+        bool done = false;
+        controller.importNotes(notes, [&done] {
+            EXPECT_TRUE(platform::isMainThread());
+            done = true;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            scheduler.runUntilIdle();
+            return done;
+        }));
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(controller.content().size(), before + count);
+        EXPECT_EQ(panels, count == 16 ? 1 : 0);
+    }
+    platform::ProgressPanel::setMaker({});
 }
 
 TEST_F(NotesDropTest, BadPayloadsCopyNothing)

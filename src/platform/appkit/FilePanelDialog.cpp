@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QStandardPaths>
+#include <QLineEdit>
 
 namespace platform {
 
@@ -35,14 +36,7 @@ FilePanelDialog::FilePanelDialog(const FilePanel& panel, QWidget* parent)
             panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     if (!panel.prompt.isEmpty())
         setLabelText(QFileDialog::Accept, panel.prompt);
-    if (!panel.allowedFileTypes.isEmpty()) {
-        QStringList patterns;
-        for (const QString& type : panel.allowedFileTypes)
-            patterns << QStringLiteral("*.") + type;
-        setNameFilter(patterns.join(QLatin1Char(' ')));
-        if (save)
-            setDefaultSuffix(panel.allowedFileTypes.first());
-    }
+    applyFileTypes();
     if (save && !panel.nameFieldStringValue.isEmpty())
         selectFile(panel.nameFieldStringValue);
     auto* grid = qobject_cast<QGridLayout*>(layout());
@@ -54,6 +48,59 @@ FilePanelDialog::FilePanelDialog(const FilePanel& panel, QWidget* parent)
     if (panel.accessoryView && grid)
         grid->addWidget(panel.accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
     connect(this, &QFileDialog::directoryEntered, this, &FilePanelDialog::stepOutOfPackage);
+    if (m_panel.handleChanged)
+        m_panel.handleChanged(this);
+}
+
+void FilePanelDialog::applyFileTypes()
+{
+    QStringList filters;
+    if (!m_panel.allowedFileTypes.isEmpty()) {
+        QStringList patterns;
+        for (const QString& type : std::as_const(m_panel.allowedFileTypes))
+            patterns << QStringLiteral("*.") + type;
+        filters << patterns.join(QLatin1Char(' '));
+    }
+    if (m_panel.allowsOtherFileTypes && !filters.isEmpty())
+        filters << tr("All files (*)");
+    if (filters.isEmpty())
+        filters << tr("All files (*)");
+    setNameFilters(filters);
+    if (m_panel.mode == FilePanel::Mode::Save)
+        setDefaultSuffix(m_panel.allowedFileTypes.value(0));
+}
+
+void FilePanelDialog::setAllowedFileTypes(const QStringList& types)
+{
+    // Changing the filters clears the typed name, which the user still wants.
+    const QString name = nameFieldStringValue();
+    m_panel.allowedFileTypes = types;
+    applyFileTypes();
+    setNameFieldStringValue(name);
+}
+
+void FilePanelDialog::setAllowsOtherFileTypes(bool allows)
+{
+    const QString name = nameFieldStringValue();
+    m_panel.allowsOtherFileTypes = allows;
+    applyFileTypes();
+    setNameFieldStringValue(name);
+}
+
+QString FilePanelDialog::nameFieldStringValue() const
+{
+    if (const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        return field->text();
+    return m_panel.nameFieldStringValue;
+}
+
+void FilePanelDialog::setNameFieldStringValue(const QString& name)
+{
+    m_panel.nameFieldStringValue = name;
+    if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        field->setText(name);
+    else
+        selectFile(name);
 }
 
 bool FilePanelDialog::isPackage(const QString& path) const
@@ -100,6 +147,8 @@ void FilePanelDialog::accept()
 
 FilePanelResponse FilePanelDialog::takeResponse(int result)
 {
+    if (m_panel.handleChanged)
+        std::exchange(m_panel.handleChanged, {})(nullptr);
     if (m_panel.accessoryView && m_panel.accessoryView->parent() == this) {
         m_panel.accessoryView->hide();
         m_panel.accessoryView->setParent(nullptr);

@@ -32,6 +32,7 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent)
     box->setIcon(iconFor(alert.style));
     box->setText(alert.messageText);
     box->setInformativeText(alert.informativeText);
+    box->setDetailedText(alert.detailedText);
     const QStringList titles = alert.buttonTitles.isEmpty()
         ? QStringList { localized(QStringLiteral("OK")) }
         : alert.buttonTitles;

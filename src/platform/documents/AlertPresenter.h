@@ -26,6 +26,8 @@ struct Alert {
     int cancelButton = -1;
     // Shows a suppression checkbox with this title when not empty.
     QString suppressionTitle;
+    // A long list (one item a line) the user may open below the texts; none when empty.
+    QString detailedText;
 };
 
 struct AlertResponse {
@@ -36,6 +38,8 @@ struct AlertResponse {
     // The platform's return code: 1000 for the first button, 1001 for the second, ...
     int returnCode() const { return 1000 + button; }
 };
+
+class FilePanelHandle;
 
 // What an open or save panel asks for.
 struct FilePanel {
@@ -61,8 +65,29 @@ struct FilePanel {
     // Folders with these extensions are packages: shown, chosen and named as files, never
     // entered. The application's own documents are such folders.
     QStringList packageExtensions { QStringLiteral("brindlex") };
+    // Save: whether a name with another extension than the allowed ones is taken as it is.
+    bool allowsOtherFileTypes = false;
     // Shown below the file list; not owned, and handed back unparented when the panel ends.
     QWidget* accessoryView = nullptr;
+    // Called with the open panel's handle when it opens and with null when it ends, for an
+    // accessory that changes the panel while it is open.
+    std::function<void(FilePanelHandle* handle)> handleChanged;
+};
+
+// An open panel as its accessory sees it: what it is set to now, changeable while it is open.
+// Main thread.
+class FilePanelHandle {
+public:
+    virtual ~FilePanelHandle() = default;
+
+    // Extensions without the full stop.
+    virtual QStringList allowedFileTypes() const = 0;
+    virtual void setAllowedFileTypes(const QStringList& types) = 0;
+    virtual bool allowsOtherFileTypes() const = 0;
+    virtual void setAllowsOtherFileTypes(bool allows) = 0;
+    // Save panels: the name typed or proposed.
+    virtual QString nameFieldStringValue() const = 0;
+    virtual void setNameFieldStringValue(const QString& name) = 0;
 };
 
 struct FilePanelResponse {

@@ -49,7 +49,19 @@ void FakeAlertPresenter::beginPanelSheet(
     const FilePanel& panel, QWidget* window, PanelCompletion completion)
 {
     m_shownPanels.push_back({ panel, window, true });
-    m_pendingPanels.push_back({ window, std::move(completion) });
+    auto state = std::make_shared<PanelState>(panel);
+    m_pendingPanels.push_back({ window, std::move(completion), state, panel.handleChanged });
+    if (panel.handleChanged)
+        panel.handleChanged(state.get());
+}
+
+FakeAlertPresenter::PanelState* FakeAlertPresenter::pendingPanel(const QWidget* window) const
+{
+    for (const PendingPanel& pending : m_pendingPanels) {
+        if (pending.window == window)
+            return pending.state.get();
+    }
+    return nullptr;
 }
 
 FilePanelResponse FakeAlertPresenter::runPanelModal(const FilePanel& panel)
@@ -73,7 +85,11 @@ bool FakeAlertPresenter::answerPanelSheet(const QWidget* window, const FilePanel
         if (it->window != window)
             continue;
         const PanelCompletion completion = std::move(it->completion);
+        const std::function<void(FilePanelHandle*)> handleChanged = std::move(it->handleChanged);
+        const std::shared_ptr<PanelState> state = it->state;
         m_pendingPanels.erase(it);
+        if (handleChanged)
+            handleChanged(nullptr);
         if (completion)
             completion(response);
         return true;

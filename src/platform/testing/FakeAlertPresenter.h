@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -34,6 +35,31 @@ public:
         const FilePanel& panel, QWidget* window, PanelCompletion completion) override;
     FilePanelResponse runPanelModal(const FilePanel& panel) override;
 
+    // A panel sheet's state while it is pending, changed through the handle its accessory
+    // got, as a real panel would be.
+    class PanelState final : public FilePanelHandle {
+    public:
+        explicit PanelState(const FilePanel& panel) : m_panel(panel) { }
+        QStringList allowedFileTypes() const override { return m_panel.allowedFileTypes; }
+        void setAllowedFileTypes(const QStringList& types) override
+        {
+            m_panel.allowedFileTypes = types;
+        }
+        bool allowsOtherFileTypes() const override { return m_panel.allowsOtherFileTypes; }
+        void setAllowsOtherFileTypes(bool allows) override
+        {
+            m_panel.allowsOtherFileTypes = allows;
+        }
+        QString nameFieldStringValue() const override { return m_panel.nameFieldStringValue; }
+        void setNameFieldStringValue(const QString& name) override
+        {
+            m_panel.nameFieldStringValue = name;
+        }
+
+    private:
+        FilePanel m_panel;
+    };
+
     struct ShownPanel {
         FilePanel panel;
         QPointer<QWidget> window;
@@ -52,6 +78,8 @@ public:
     void enqueuePanelAnswer(const FilePanelResponse& response);
     // Answers the oldest pending panel sheet on `window`; false when there is none.
     bool answerPanelSheet(const QWidget* window, const FilePanelResponse& response);
+    // The live state of the oldest pending panel sheet on `window`; null when there is none.
+    PanelState* pendingPanel(const QWidget* window) const;
 
 private:
     struct Pending {
@@ -62,6 +90,8 @@ private:
     struct PendingPanel {
         QPointer<QWidget> window;
         PanelCompletion completion;
+        std::shared_ptr<PanelState> state;
+        std::function<void(FilePanelHandle*)> handleChanged;
     };
 
     std::vector<Shown> m_shown;

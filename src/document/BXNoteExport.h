@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/text/TextEncoding.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class BXNote;
+class QTextDocument;
+
+// Writing notes as files in the export formats of the text format registry. The writing works
+// on snapshots, copies of a note's title, text and stored styles taken on the main thread, so
+// an export on a worker never reads a note of the main context. Any thread.
+class BXNoteExport final {
+public:
+    struct Snapshot {
+        QString title;
+        QString text;
+        QByteArray styles;
+    };
+
+    struct Failure {
+        QString title;
+        QString reason;
+    };
+
+    BXNoteExport() = delete;
+
+    // Main thread.
+    static Snapshot snapshotOf(const BXNote& note);
+    // What "Auto" writes for a note whose stored styles read as `styled` (null for plain
+    // text): RTFD with attachments, RTF without, plain text.
+    static QString preferredTypeForText(const QTextDocument* styled);
+    // Writes the note to `path` as `type` (a type identifier; "Auto" and empty decide by the
+    // content); plain text in `encoding`, "?" for what it cannot hold.
+    static bool write(const Snapshot& note, const QString& type,
+        platform::TextEncoding::Value encoding, const QString& path, platform::Error* error);
+    // The closing report of an export that failed for some notes; main thread.
+    static void reportFailures(const QList<Failure>& failures);
+};

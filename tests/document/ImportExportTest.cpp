@@ -1,0 +1,455 @@
+#include "NotesFileTestSupport.h"
+
+#include "document/BXCategory.h"
+#include "document/BXDefaults.h"
+#include "document/BXDocument.h"
+#include "document/BXNoteCopier.h"
+#include "document/BXNoteImport.h"
+#include "document/MarkdownExporter.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/WindowController.h"
+#include "platform/foundation/TypeIdentifier.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/testing/FakeAlertPresenter.h"
+#include "platform/text/AttributedText.h"
+#include "platform/text/RtfWriter.h"
+#include "ui/BXProgressPanelController.h"
+
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using platform::ManagedObjectPtr;
+using platform::TypeIdentifier;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray rtf(const QString& text)
+{
+    return QStringLiteral("{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 %1\\par}")
+        .arg(text)
+        .toLatin1();
+}
+
+// "name: text" of each note, sorted.
+QStringList contentsOf(const QList<ManagedObjectPtr>& notes)
+{
+    QStringList contents;
+    for (const ManagedObjectPtr& object : notes) {
+        const auto* note = static_cast<BXNote*>(object.get());
+        contents << note->noteName() + QStringLiteral(": ") + note->noteText().trimmed();
+    }
+    contents.sort();
+    return contents;
+}
+
+class ImportExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BXDefaults::registerDefaults();
+        MarkdownExporter::registerTextFormat();
+        // Counts the panels the operations ask for.
+        platform::ProgressPanel::setMaker([this] {
+            ++panelsMade;
+            auto panel = std::make_shared<BXProgressPanelController>();
+            lastPanel = panel;
+            return panel;
+        });
+        folder = bxtest::makeTempFolder();
+        document = std::make_unique<BXDocument>();
+        const platform::Error error = notesfiletest::save(*document,
+            notesfiletest::packageURL(folder, QStringLiteral("Notes")),
+            platform::SaveOperation::SaveAs);
+        ASSERT_TRUE(error.isNull()) << error.toString().toStdString();
+    }
+
+    void TearDown() override
+    {
+        document->close();
+        platform::ProgressPanel::setMaker({});
+    }
+
+    QString makeFolder(const QString& name)
+    {
+        const QString path = folder + QLatin1Char('/') + name;
+        EXPECT_TRUE(QDir().mkpath(path));
+        return path;
+    }
+
+    QList<ManagedObjectPtr> import(const QList<QUrl>& urls,
+        const QList<ManagedObjectPtr>& categories = {}, BXDocument* into = nullptr)
+    {
+        bool done = false;
+        QList<ManagedObjectPtr> notes;
+        (into ? into : document.get())
+            ->importNotesAtURLs(urls, categories, [&](QList<ManagedObjectPtr> newNotes) {
+                EXPECT_TRUE(platform::isMainThread());
+                notes = newNotes;
+                done = true;
+            });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
+        return notes;
+    }
+
+    QList<ManagedObjectPtr> addNotes(int count, const QString& prefix)
+    {
+        QList<ManagedObjectPtr> notes;
+        for (int i = 1; i <= count; ++i)
+            notes << notesfiletest::addNote(*document, prefix + QString::number(i));
+        return notes;
+    }
+
+    platform::FakeAlertPresenter alerts;
+    QString folder;
+    std::unique_ptr<BXDocument> document;
+    int panelsMade = 0;
+    std::weak_ptr<BXProgressPanelController> lastPanel;
+};
+
+TEST_F(ImportExportTest, SixteenFilesUseThePanelFifteenDoNot)
+{
+    for (const int count : { 15, 16 }) {
+        SCOPED_TRACE(count);
+        panelsMade = 0;
+        const QString files = makeFolder(QStringLiteral("files%1").arg(count));
+        for (int i = 0; i < count; ++i)
+            writeFile(files + QStringLiteral("/n%1.txt").arg(i, 2, 10, QLatin1Char('0')),
+                QByteArray("text ") + QByteArray::number(i));
+        const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(files) });
+        EXPECT_EQ(notes.size(), count);
+        EXPECT_EQ(panelsMade, count == 16 ? 1 : 0);
+        for (const ManagedObjectPtr& note : notes) {
+            EXPECT_EQ(note->managedObjectContext(), document->managedObjectContext());
+            EXPECT_TRUE(static_cast<BXNote*>(note.get())->lastImportFlag());
+        }
+    }
+    // Each import moves the mark: only the latest sixteen carry it.
+    platform::FetchRequest flagged(BXNote::entityName());
+    flagged.setPredicate(
+        platform::Predicate::predicateWithFormat(QStringLiteral("lastImportFlag = YES")));
+    EXPECT_EQ(document->managedObjectContext()->countForFetchRequest(flagged, nullptr), 16);
+
+    // Additions and exports count the same way.
+    for (const int count : { 15, 16 }) {
+        SCOPED_TRACE(count);
+        panelsMade = 0;
+        const QList<ManagedObjectPtr> sources = addNotes(count, QStringLiteral("Copy me "));
+        bool done = false;
+        QList<ManagedObjectPtr> copies;
+        document->addNotes(sources, std::nullopt, [&](QList<ManagedObjectPtr> made) {
+            copies = made;
+            done = true;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
+        EXPECT_EQ(copies.size(), count);
+        EXPECT_EQ(panelsMade, count == 16 ? 1 : 0);
+
+        panelsMade = 0;
+        const QString out = makeFolder(QStringLiteral("out%1").arg(count));
+        QStringList names;
+        document->exportNotes(sources, QUrl::fromLocalFile(out), &names);
+        EXPECT_EQ(names.size(), count == 16 ? 0 : 15);
+        EXPECT_EQ(panelsMade, count == 16 ? 1 : 0);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return QDir(out).entryList(QDir::Files).size() == count; }, 30000));
+    }
+}
+
+TEST_F(ImportExportTest, ProgressReadsWholePercentsAndOnlyMovesForward)
+{
+    EXPECT_EQ(platform::ProgressPanel::percentOf(1, 3), 33);
+    EXPECT_EQ(platform::ProgressPanel::percentOf(2, 3), 66);
+    EXPECT_EQ(platform::ProgressPanel::percentOf(3, 3), 100);
+    EXPECT_EQ(platform::ProgressPanel::percentOf(1, 10000), 0);
+
+    auto panel = std::make_shared<BXProgressPanelController>();
+    panel->setProgressBarValue(-1);
+    EXPECT_EQ(panel->progressBarValue(), -1);
+    // The first count makes an indeterminate bar determinate, even at 0 %.
+    panel->postProgress(0, QStringLiteral("first"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->progressBarValue() == 0; }));
+    panel->postProgress(50, QStringLiteral("a"));
+    panel->postProgress(40, QStringLiteral("b"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->details() == QLatin1String("b"); }));
+    EXPECT_EQ(panel->progressBarValue(), 50);
+    panel->setMessage({});
+    EXPECT_EQ(panel->message(), QString());
+}
+
+TEST_F(ImportExportTest, StopNoticedAtTheTwentiethOfFortyKeepsNineteenCopies)
+{
+    const QList<ManagedObjectPtr> sources = addNotes(40, QStringLiteral("Source "));
+    static_cast<BXNote*>(sources.at(0).get())->setNoteStyles({});
+    auto panel = std::make_shared<BXProgressPanelController>();
+    platform::ManagedObjectContext* context = document->managedObjectContext();
+    int saves = 0;
+    QList<int> batchSizes;
+    int sinceSave = 0;
+    const QList<ManagedObjectPtr> copies = BXNoteCopier::copyNotes(
+        sources, QStringLiteral("Importing note:"), panel.get(),
+        [&](const ManagedObjectPtr& source) {
+            ++sinceSave;
+            const ManagedObjectPtr copy
+                = BXNote::noteWithNote(static_cast<BXNote*>(source.get()), context, {});
+            // The user presses Stop while the 19th note is being copied.
+            if (sinceSave + 15 * saves == 19)
+                panel->stop();
+            return copy;
+        },
+        [&](platform::Error* error) {
+            ++saves;
+            batchSizes << sinceSave;
+            sinceSave = 0;
+            return context->save(error);
+        });
+    EXPECT_EQ(copies.size(), 19);
+    EXPECT_EQ(batchSizes, QList<int>({ 15, 4 }));
+    EXPECT_FALSE(context->hasChanges());
+}
+
+TEST_F(ImportExportTest, ModalPanelRunsItsTaskAndEndsWithIt)
+{
+    auto panel = std::make_shared<BXProgressPanelController>();
+    bool ranOnWorker = false;
+    // Returns only once the task has ended the panel.
+    panel->runWithWindow(nullptr,
+        [&](const QVariantMap& dictionary) {
+            ranOnWorker = !platform::isMainThread();
+            const platform::ProgressPanel::Ref running
+                = platform::ProgressPanel::fromDictionary(dictionary);
+            running->postMessage(QStringLiteral("Working"));
+            running->endProgress();
+        },
+        {});
+    EXPECT_TRUE(ranOnWorker);
+    EXPECT_TRUE(panel->stopped());
+    EXPECT_FALSE(panel->window()->isVisible());
+
+    // Stop on a modal panel closes it at once; the task finishes its unit afterwards.
+    auto stopped = std::make_shared<BXProgressPanelController>();
+    QTimer::singleShot(0, stopped->stopButton(), &QPushButton::click);
+    std::atomic<bool> finished = false;
+    stopped->runWithWindow(nullptr,
+        [&finished](const QVariantMap& dictionary) {
+            const platform::ProgressPanel::Ref running
+                = platform::ProgressPanel::fromDictionary(dictionary);
+            while (!running->stopped())
+                QThread::yieldCurrentThread();
+            running->endProgress();
+            finished = true;
+        },
+        {});
+    EXPECT_TRUE(stopped->stopped());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }));
+}
+
+TEST_F(ImportExportTest, SheetPanelOverTheDocumentWindow)
+{
+    QWidget window;
+    window.resize(640, 420);
+    window.setWindowTitle(QStringLiteral("Notes"));
+    window.show();
+    platform::WindowController controller;
+    controller.setWindow(&window);
+    document->addWindowController(&controller);
+
+    auto panel = std::make_shared<BXProgressPanelController>();
+    std::atomic<bool> release = false;
+    panel->runWithWindow(&window,
+        [&release](const QVariantMap& dictionary) {
+            const platform::ProgressPanel::Ref running
+                = platform::ProgressPanel::fromDictionary(dictionary);
+            running->postWindowTitle(QStringLiteral("Import"));
+            running->postMessage(QStringLiteral("Importing file:"));
+            running->postProgress(40, QStringLiteral("Shopping list.md"));
+            while (!release && !running->stopped())
+                QThread::yieldCurrentThread();
+            running->endProgress();
+        },
+        {});
+    // The sheet returns at once and shows the task's progress.
+    EXPECT_TRUE(panel->isSheet());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->progressBarValue() == 40; }));
+    EXPECT_EQ(panel->message(), QStringLiteral("Importing file:"));
+    EXPECT_TRUE(panel->window()->isVisible());
+    bxtest::saveScreenshot(panel->window()->grab().toImage(), QStringLiteral("progress-sheet"));
+    // Stop on a sheet only asks; the task ends it.
+    panel->stopButton()->click();
+    EXPECT_TRUE(panel->stopped());
+    QPointer<QDialog> sheet = panel->window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet || !sheet->isVisible(); }));
+    document->removeWindowController(&controller);
+}
+
+TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)
+{
+    const QString files = makeFolder(QStringLiteral("mixed"));
+    const QByteArray good = rtf(QStringLiteral("Good rich text"));
+    writeFile(files + QStringLiteral("/good.rtf"), good);
+    writeFile(files + QStringLiteral("/damaged.rtf"), good.left(good.size() / 2));
+    writeFile(files + QStringLiteral("/latin.md"), QByteArray("# Caf\xe9 cr\xe8me\n"));
+    writeFile(files + QStringLiteral("/latin.txt"), QByteArray("Gar\xe7on na\xefve\r\nsecond"));
+    writeFile(files + QStringLiteral("/Notes.MARKDOWN"), QByteArray("**Bold** words"));
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919) % 256);
+    writeFile(files + QStringLiteral("/junk.bin"), junk);
+    writeFile(files + QStringLiteral("/.hidden.txt"), "hidden");
+    QFile::link(files + QStringLiteral("/good.rtf"), files + QStringLiteral("/alias.rtf"));
+    const QString sub = makeFolder(QStringLiteral("mixed/sub"));
+    writeFile(sub + QStringLiteral("/inner.txt"), "inner text");
+    const QString fifo = folder + QStringLiteral("/pipe.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString gone = folder + QStringLiteral("/gone.txt");
+
+    const QList<ManagedObjectPtr> notes = import(
+        { QUrl::fromLocalFile(files), QUrl::fromLocalFile(fifo), QUrl::fromLocalFile(gone) });
+
+    // Latin-1 keeps its accents; Markdown that is not UTF-8 comes in as its plain text.
+    EXPECT_EQ(contentsOf(notes),
+        QStringList({ "Notes: Bold words", "good: Good rich text", "inner: inner text",
+            "latin: # Café crème", "latin: Garçon naïve\nsecond" }));
+    for (const ManagedObjectPtr& object : notes) {
+        const auto* note = static_cast<BXNote*>(object.get());
+        if (note->noteName() == QLatin1String("latin")) {
+            // Plain text: the user's default style, and no colour of its own.
+            const std::unique_ptr<QTextDocument> text = note->attributedString();
+            EXPECT_FALSE(
+                QTextCursor(text.get()).charFormat().hasProperty(QTextFormat::ForegroundBrush));
+        }
+    }
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    const platform::Alert& report = alerts.shown().front().alert;
+    for (const QString& skipped : { QStringLiteral("damaged.rtf"), QStringLiteral("junk.bin"),
+             QStringLiteral("pipe.txt"), QStringLiteral("gone.txt") }) {
+        SCOPED_TRACE(skipped.toStdString());
+        EXPECT_TRUE(report.detailedText.contains(QLatin1Char('/') + skipped + QLatin1String(": ")));
+    }
+    for (const QString& left : { QStringLiteral("hidden"), QStringLiteral("alias") })
+        EXPECT_FALSE(report.detailedText.contains(left));
+    EXPECT_EQ(report.detailedText.count(QLatin1Char('\n')), 3);
+}
+
+TEST_F(ImportExportTest, UnreadableFileIsSkippedWithItsReason)
+{
+    const QString path = makeFolder(QStringLiteral("locked")) + QStringLiteral("/secret.txt");
+    writeFile(path, "secret");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+    if (::geteuid() != 0) {
+        const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(path) });
+        EXPECT_TRUE(notes.isEmpty());
+        ASSERT_EQ(alerts.shown().size(), 1u);
+        EXPECT_TRUE(
+            alerts.shown().front().alert.detailedText.contains(QStringLiteral("secret.txt")));
+        return;
+    }
+    // The superuser reads any file, so the refusal is checked in a child that is nobody.
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ::chmod(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), 0755);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            ::_exit(2);
+        QString reason;
+        const std::unique_ptr<QTextDocument> text = BXNoteImport::readFile(path, {}, {}, &reason);
+        ::_exit(!text && reason.contains(QStringLiteral("ermission")) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child could read a file of mode 000";
+}
+
+TEST_F(ImportExportTest, UnsavedCategoriesAndNewDocumentsAreSavedFirst)
+{
+    auto category = std::dynamic_pointer_cast<BXCategory>(
+        document->managedObjectContext()->insertNewObjectForEntityForName(
+            BXCategory::entityName()));
+    category->setCategoryName(QStringLiteral("Fresh"));
+    const QString path = folder + QStringLiteral("/one.txt");
+    writeFile(path, "into a fresh category");
+    const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(path) }, { category });
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_EQ(static_cast<BXNote*>(notes.first().get())->categories(),
+        QList<ManagedObjectPtr>({ category }));
+
+    // Nothing to import still answers, with no notes.
+    EXPECT_TRUE(import({}).isEmpty());
+
+    BXDocument fresh;
+    const QList<ManagedObjectPtr> imported = import({ QUrl::fromLocalFile(path) }, {}, &fresh);
+    EXPECT_EQ(imported.size(), 1);
+    EXPECT_TRUE(fresh.persistentStoreCoordinator()->hasStore());
+    fresh.close();
+}
+
+TEST_F(ImportExportTest, ExportWritesOnlyWhatItNamesInTheChosenFormats)
+{
+    const BXNote::NotePtr plain = notesfiletest::addNote(*document, QStringLiteral("Shopping"));
+    plain->setNoteStyles({});
+    const BXNote::NotePtr rich = notesfiletest::addNote(*document, QStringLiteral("Rich"));
+    const BXNote::NotePtr untitled = notesfiletest::addNote(*document, QString());
+    const QString out = makeFolder(QStringLiteral("export"));
+    writeFile(out + QStringLiteral("/Shopping.rtf"), "taken");
+
+    struct Case {
+        QString format;
+        BXNote::NotePtr note;
+        QString name;
+    };
+    const Case cases[] = {
+        { QStringLiteral("Auto"), plain, QStringLiteral("Shopping.txt") },
+        { QStringLiteral("Auto"), rich, QStringLiteral("Rich.rtf") },
+        { TypeIdentifier::Rtf, plain, QStringLiteral("Shopping 1.rtf") },
+        { TypeIdentifier::Rtf, untitled, QStringLiteral("Note.rtf") },
+        { TypeIdentifier::Markdown, rich, QStringLiteral("Rich.md") },
+        { TypeIdentifier::Html, rich, QStringLiteral("Rich.html") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        EXPECT_EQ(document->exportNote(*c.note, QUrl::fromLocalFile(out), c.format), c.name);
+        EXPECT_TRUE(QFileInfo(out + QLatin1Char('/') + c.name).size() > 0);
+    }
+    // A failed write names nothing, and the folder export reports it in one alert.
+    const QString missing = folder + QStringLiteral("/no/such/folder/x.rtf");
+    EXPECT_EQ(document->exportNote(*rich, QUrl::fromLocalFile(missing), TypeIdentifier::Rtf),
+        std::nullopt);
+    const QString readOnly = makeFolder(QStringLiteral("readonly"));
+    if (::geteuid() != 0) {
+        ::chmod(QFile::encodeName(readOnly).constData(), 0555);
+        QStringList names;
+        document->exportNotes({ rich }, QUrl::fromLocalFile(readOnly), &names);
+        EXPECT_TRUE(names.isEmpty());
+        ASSERT_EQ(alerts.shown().size(), 1u);
+        EXPECT_TRUE(alerts.shown().front().alert.detailedText.startsWith(QStringLiteral("Rich: ")));
+    }
+}
+
+} // namespace
