@@ -6,6 +6,8 @@
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UrlOpener.h"
 #include "platform/documents/AlertPresenter.h"
@@ -205,6 +207,12 @@ void BXDocumentController::addDocument(Document* document)
     DocumentController::addDocument(document);
 }
 
+void BXDocumentController::removeDocument(Document* document)
+{
+    DocumentController::removeDocument(document);
+    quitWhenIdle();
+}
+
 QVariantMap BXDocumentController::defaultStringAttributesFromDefaults(
     const platform::UserDefaults& defaults)
 {
@@ -323,7 +331,7 @@ void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Docu
         pending->removeFirst();
     if (pending->isEmpty()) {
         closeStartWindows();
-        platform::dispatchAsyncMain([] { QCoreApplication::quit(); });
+        emit quitRequested();
         return;
     }
     Document* document = pending->takeFirst();
@@ -342,7 +350,6 @@ void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Docu
 
 void BXDocumentController::terminateWithoutAsking()
 {
-    QVariantList untitled;
     auto remaining = std::make_shared<int>(int(documents().size()));
     const auto finish
         = [this, remaining, untitled = std::make_shared<QVariantList>()](Document* document) {
@@ -352,11 +359,11 @@ void BXDocumentController::terminateWithoutAsking()
               if (--*remaining > 0)
                   return;
               defaults().setArray(kAutosavedUntitledDocumentsKey, *untitled);
-              QCoreApplication::quit();
+              emit quitRequested();
           };
     if (documents().isEmpty()) {
         defaults().removeObject(kAutosavedUntitledDocumentsKey);
-        QCoreApplication::quit();
+        emit quitRequested();
         return;
     }
     for (Document* document : documents()) {
@@ -386,8 +393,15 @@ void BXDocumentController::quitWhenIdle()
     platform::dispatchAsyncMain([self = QPointer<BXDocumentController>(this)] {
         if (self && self->documents().isEmpty() && !self->m_welcomeWindowController
             && !self->m_recentDocumentsWindowController)
-            QCoreApplication::quit();
+            emit self->quitRequested();
     });
+}
+
+std::unique_ptr<Document> BXDocumentController::makeUntitledDocumentOfType(const QString& type)
+{
+    std::unique_ptr<Document> document = makeDocumentOfType(type);
+    static_cast<BXDocument*>(document.get())->loadPreferences();
+    return document;
 }
 
 std::unique_ptr<Document> BXDocumentController::makeDocumentOfType(const QString& type)
@@ -399,6 +413,12 @@ std::unique_ptr<Document> BXDocumentController::makeDocumentOfType(const QString
 
 void BXDocumentController::displayDocument(Document* document)
 {
+    if (document->windowControllers().isEmpty()) {
+        auto* controller = new BXMainWindowController;
+        controller->setParent(document);
+        document->addWindowController(controller);
+        controller->windowDidLoad();
+    }
     for (platform::WindowController* controller : document->windowControllers()) {
         if (QWidget* window = controller->window()) {
             auto* mainWindow = qobject_cast<QMainWindow*>(window);

@@ -59,6 +59,7 @@ public:
     void reopenDocumentForURL(
         const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion) override;
     void addDocument(platform::Document* document) override;
+    void removeDocument(platform::Document* document) override;
 
     // The defaults' font, colour and paragraph style; an undecodable font or colour falls back
     // to the registered one, a missing paragraph style to one with a 1.3 line height.
@@ -92,9 +93,12 @@ public:
 
 signals:
     void launchRefused();
+    // The application should end now (main() quits its event loop).
+    void quitRequested();
 
 protected:
     std::unique_ptr<platform::Document> makeDocumentOfType(const QString& type) override;
+    std::unique_ptr<platform::Document> makeUntitledDocumentOfType(const QString& type) override;
     void displayDocument(platform::Document* document) override;
 
 private:

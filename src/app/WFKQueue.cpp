@@ -124,6 +124,14 @@ struct WFKQueue::State {
         return false;
     }
 
+    // The wake-up descriptor goes last, with whichever of the watcher and its thread ends
+    // later, so the watcher never signals a descriptor the thread has already given back.
+    ~State()
+    {
+        if (wakeFd >= 0)
+            close(wakeFd);
+    }
+
     std::vector<Report> takeReports(const char* buffer, ssize_t length);
     void deliver(const Report& report);
 };
@@ -413,5 +421,4 @@ void WFKQueue::watcherThread(std::shared_ptr<State> state)
     }
     if (close(state->inotifyFd) != 0)
         platform::log(QStringLiteral("release: Couldn't close main kqueue (%@)"), errno);
-    close(state->wakeFd);
 }

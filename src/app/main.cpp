@@ -55,6 +55,11 @@ int main(int argc, char** argv)
     BXDocumentController controller(platform::UserDefaults::standard(), memoryPressure);
     if (!controller.applicationWillFinishLaunching(QCoreApplication::applicationFilePath()))
         return 1;
+    // Every document has been closed or saved by now: windows are not asked again, as quit()
+    // would ask them (and a document window answers a close by closing its document).
+    QObject::connect(
+        &controller, &BXDocumentController::quitRequested, &app, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
     QObject::connect(
         &instance, &BXSingleInstance::openRequested, &controller, &BXDocumentController::openFiles);
     QObject::connect(&instance, &BXSingleInstance::reopenRequested, &controller, [&controller] {

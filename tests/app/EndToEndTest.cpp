@@ -98,7 +98,7 @@ TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly
         15000));
 
     ::kill(pid_t(first.processId()), SIGTERM);
-    ASSERT_TRUE(first.waitForFinished(15000));
+    ASSERT_TRUE(first.waitForFinished(15000)) << first.readAllStandardError().toStdString();
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_EQ(noteCount(one), 1);

@@ -125,9 +125,14 @@ void DocumentController::finishOpening(std::unique_ptr<Document> document, const
         completion(opened, false, {});
 }
 
+std::unique_ptr<Document> DocumentController::makeUntitledDocumentOfType(const QString& type)
+{
+    return makeDocumentOfType(type);
+}
+
 Document* DocumentController::openUntitledDocumentAndDisplay(bool display, Error* error)
 {
-    std::unique_ptr<Document> document = makeDocumentOfType({});
+    std::unique_ptr<Document> document = makeUntitledDocumentOfType({});
     if (!document) {
         Error::set(error, Error(kCocoaErrorDomain, FileReadUnknownError));
         return nullptr;

@@ -83,6 +83,8 @@ signals:
 protected:
     // The new, empty document of `type` (the default type when empty); null when none fits.
     virtual std::unique_ptr<Document> makeDocumentOfType(const QString& type) = 0;
+    // The same for a new document that no file backs.
+    virtual std::unique_ptr<Document> makeUntitledDocumentOfType(const QString& type);
     // Makes the document's windows when it has none, and shows them.
     virtual void displayDocument(Document* document) = 0;
     void setDefaultStringAttributes(const QVariantMap& attributes);
