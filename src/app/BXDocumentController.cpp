@@ -43,24 +43,6 @@ const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitled
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
     QStringLiteral("downloads/") };
 
-QVariant decodedDefault(const QByteArray& data, const QString& className)
-{
-    const std::optional<QVariant> value
-        = platform::Archiver::unarchivedObject(data, QStringList { className });
-    return value ? *value : QVariant();
-}
-
-// The value stored under `key` decoded as `className`, else the registered one, logged.
-QVariant decodedDefaultOrRegistered(
-    const platform::UserDefaults& defaults, const QString& key, const QString& className)
-{
-    const QVariant stored = decodedDefault(defaults.dataForKey(key), className);
-    if (stored.isValid())
-        return stored;
-    platform::log(QStringLiteral("%@ cannot be read; using the default one"), key);
-    return decodedDefault(BXDefaults::registrationDictionary().value(key).toByteArray(), className);
-}
-
 } // namespace
 
 const QString BXDocumentController::kWebSiteBase = QStringLiteral("https://brindlex.app/");
@@ -69,6 +51,7 @@ BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
     platform::MemoryPressureSource& memoryPressure, QObject* parent)
     : DocumentController(defaults, parent), m_memoryPressure(memoryPressure)
 {
+    setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults));
     platform::CommandRouter::shared().setApplicationResponder(this);
 }
 
@@ -113,7 +96,7 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
         return false;
     }
 
-    setDefaultStringAttributes(defaultStringAttributesFromDefaults(defaults()));
+    setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults()));
     platform::NotificationCenter::defaultCenter().addObserver(this, DefaultFontChanged, nullptr,
         [this](const platform::Notification& note) { handleDefaultFontChange(note.userInfo); });
     connect(
@@ -213,40 +196,16 @@ void BXDocumentController::removeDocument(Document* document)
     quitWhenIdle();
 }
 
-QVariantMap BXDocumentController::defaultStringAttributesFromDefaults(
-    const platform::UserDefaults& defaults)
-{
-    platform::TextArchiving::registerClasses();
-    QVariantMap attributes;
-    attributes.insert(AttributedText::FontAttributeName,
-        decodedDefaultOrRegistered(defaults, DefaultFont, QStringLiteral("NSFont")));
-    const QVariant color
-        = decodedDefaultOrRegistered(defaults, DefaultFontColor, QStringLiteral("NSColor"));
-    if (color.canConvert<platform::Color>())
-        attributes.insert(
-            AttributedText::ForegroundColorAttributeName, color.value<platform::Color>().rgba);
-    const QVariant style = decodedDefault(
-        defaults.dataForKey(DefaultParagraphStyle), QStringLiteral("NSParagraphStyle"));
-    if (style.isValid()) {
-        attributes.insert(AttributedText::ParagraphStyleAttributeName, style);
-    } else {
-        platform::ParagraphStyle fallback = AttributedText::defaultParagraphStyle();
-        fallback.lineHeightMultiple = 1.3;
-        attributes.insert(
-            AttributedText::ParagraphStyleAttributeName, QVariant::fromValue(fallback));
-    }
-    return attributes;
-}
-
 void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
 {
     // Font and colour change; the paragraph style stays, so new text keeps its line height.
-    QVariantMap attributes = defaultStringAttributes();
-    for (const QString& name :
-        { AttributedText::FontAttributeName, AttributedText::ForegroundColorAttributeName }) {
-        if (userInfo.contains(name))
-            attributes.insert(name, userInfo.value(name));
-    }
+    platform::StringAttributes attributes = defaultStringAttributes();
+    const QVariant font = userInfo.value(AttributedText::FontAttributeName);
+    if (font.canConvert<QFont>())
+        BXDocument::setFont(attributes.characters, font.value<QFont>());
+    const QVariant color = userInfo.value(AttributedText::ForegroundColorAttributeName);
+    if (color.canConvert<QColor>())
+        attributes.characters.setForeground(color.value<QColor>());
     setDefaultStringAttributes(attributes);
 }
 
@@ -316,9 +275,7 @@ void BXDocumentController::openURL(int tag)
 
 void BXDocumentController::terminate()
 {
-    if (m_terminating)
-        return;
-    m_terminating = true;
+    // Each request starts a new pass; a pass whose document is kept open (Cancel) just ends.
     auto pending = std::make_shared<QList<QPointer<Document>>>();
     for (Document* document : documents())
         pending->append(document);
@@ -327,25 +284,30 @@ void BXDocumentController::terminate()
 
 void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Document>>> pending)
 {
-    while (!pending->isEmpty() && !pending->first())
+    while (!pending->isEmpty() && (!pending->first() || pending->first()->isClosed()))
         pending->removeFirst();
     if (pending->isEmpty()) {
         closeStartWindows();
         emit quitRequested();
         return;
     }
-    Document* document = pending->takeFirst();
-    document->canCloseDocument(
-        [this, document = QPointer<Document>(document), pending](bool close) {
-            if (!close) {
-                // Cancel stops the quit; the documents not reached stay open.
-                m_terminating = false;
-                return;
-            }
-            if (document)
-                document->close();
-            closeNextDocument(pending);
-        });
+    Document* document = pending->first();
+    // The main window closes as the user would close it, so its state is kept and the
+    // document asks what it must; once the document is closed the next one follows.
+    connect(
+        document, &Document::didClose, this,
+        [this, pending] {
+            platform::dispatchAsyncMain([this, pending] { closeNextDocument(pending); });
+        },
+        Qt::SingleShotConnection);
+    if (platform::WindowController* main = document->windowControllers().value(0)) {
+        main->close();
+        return;
+    }
+    document->canCloseDocument([document = QPointer<Document>(document)](bool close) {
+        if (close && document)
+            document->close();
+    });
 }
 
 void BXDocumentController::terminateWithoutAsking()
@@ -397,13 +359,6 @@ void BXDocumentController::quitWhenIdle()
     });
 }
 
-std::unique_ptr<Document> BXDocumentController::makeUntitledDocumentOfType(const QString& type)
-{
-    std::unique_ptr<Document> document = makeDocumentOfType(type);
-    static_cast<BXDocument*>(document.get())->loadPreferences();
-    return document;
-}
-
 std::unique_ptr<Document> BXDocumentController::makeDocumentOfType(const QString& type)
 {
     auto document = std::make_unique<BXDocument>();
@@ -413,22 +368,32 @@ std::unique_ptr<Document> BXDocumentController::makeDocumentOfType(const QString
 
 void BXDocumentController::displayDocument(Document* document)
 {
-    if (document->windowControllers().isEmpty()) {
-        auto* controller = new BXMainWindowController;
-        controller->setParent(document);
-        document->addWindowController(controller);
-        controller->windowDidLoad();
+    auto* notes = qobject_cast<BXDocument*>(document);
+    if (notes && notes->windowControllers().isEmpty()) {
+        // The document shows its main window itself, once its saved state is back.
+        notes->makeWindowControllers();
+        auto* controller
+            = qobject_cast<BXMainWindowController*>(notes->windowControllers().value(0));
+        if (controller) {
+            controller->windowDidLoad();
+            installMainMenu(controller->mainWindow());
+        }
+        return;
     }
     for (platform::WindowController* controller : document->windowControllers()) {
         if (QWidget* window = controller->window()) {
-            auto* mainWindow = qobject_cast<QMainWindow*>(window);
-            if (mainWindow && !mainWindow->findChild<QMenuBar*>())
-                mainWindow->setMenuBar(BXMainMenu::build(*this));
+            installMainMenu(qobject_cast<QMainWindow*>(window));
             window->show();
             window->raise();
             window->activateWindow();
         }
     }
+}
+
+void BXDocumentController::installMainMenu(QMainWindow* window)
+{
+    if (window && !window->findChild<QMenuBar*>())
+        window->setMenuBar(BXMainMenu::build(*this));
 }
 
 bool BXDocumentController::respondsTo(const QString& action) const

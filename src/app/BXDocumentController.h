@@ -10,6 +10,7 @@
 
 class BXRecentDocumentsWindowController;
 class BXWelcomeWindowController;
+#include <QMainWindow>
 #include <QMenu>
 
 namespace platform {
@@ -61,9 +62,6 @@ public:
     void addDocument(platform::Document* document) override;
     void removeDocument(platform::Document* document) override;
 
-    // The defaults' font, colour and paragraph style; an undecodable font or colour falls back
-    // to the registered one, a missing paragraph style to one with a 1.3 line height.
-    static QVariantMap defaultStringAttributesFromDefaults(const platform::UserDefaults& defaults);
     // A new font or colour from the preferences; the paragraph style stays.
     void handleDefaultFontChange(const QVariantMap& userInfo);
 
@@ -98,11 +96,11 @@ signals:
 
 protected:
     std::unique_ptr<platform::Document> makeDocumentOfType(const QString& type) override;
-    std::unique_ptr<platform::Document> makeUntitledDocumentOfType(const QString& type) override;
     void displayDocument(platform::Document* document) override;
 
 private:
     void closeStartWindows();
+    void installMainMenu(QMainWindow* window);
     void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
     void quitWhenIdle();
     void reopenAutosavedUntitledDocuments();
@@ -111,7 +109,6 @@ private:
     bool m_launched = false;
     std::vector<std::function<void()>> m_pendingOpens;
     bool m_active = true;
-    bool m_terminating = false;
     QPointer<QMenu> m_historyMenu;
     std::unique_ptr<BXRecentDocumentsWindowController> m_recentDocumentsWindowController;
     std::unique_ptr<BXWelcomeWindowController> m_welcomeWindowController;

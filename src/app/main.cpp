@@ -1,7 +1,10 @@
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
 #include "document/BXDefaults.h"
+#include "document/BXDocument.h"
 #include "document/MarkdownExporter.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
@@ -12,6 +15,7 @@
 #include "ui/BXPasswordController.h"
 #include "ui/BXProgressPanelController.h"
 #include "ui/BXSavePanelController.h"
+#include "ui/OverlayWindowController.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -50,6 +54,10 @@ int main(int argc, char** argv)
     platform::ApplicationWindowTracker::install();
     BXProgressPanelController::install();
     BXSavePanelController::install();
+    BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
+
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
 
     platform::MemoryPressureSource memoryPressure;
     BXDocumentController controller(platform::UserDefaults::standard(), memoryPressure);

@@ -4,6 +4,7 @@
 #include "BXDefaults.h"
 #include "BXDocumentPreference.h"
 #include "BXFileNames.h"
+#include "BXMainWindowProvider.h"
 #include "BXNote.h"
 #include "BXNoteCopier.h"
 #include "BXNoteExport.h"
@@ -15,15 +16,21 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/documents/ProgressPanel.h"
 #include "platform/documents/WindowController.h"
+#include "platform/documents/WindowTracker.h"
+#include "platform/foundation/Archiver.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/predicate/Predicate.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/Color.h"
+#include "platform/text/TextArchiving.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,11 +38,50 @@
 #include <QPointer>
 #include <QTextDocument>
 
+#include <algorithm>
+
 using platform::ManagedObjectContext;
 using platform::ManagedObjectPtr;
 using platform::NotificationCenter;
 using platform::TypeIdentifier;
 using platform::UndoManager;
+using platform::WindowController;
+
+namespace {
+
+BXDocument::WindowControllerFactory& windowControllerFactory()
+{
+    static BXDocument::WindowControllerFactory factory;
+    return factory;
+}
+
+BXDocument::NoteWindowControllerFactory& noteWindowControllerFactory()
+{
+    static BXDocument::NoteWindowControllerFactory factory;
+    return factory;
+}
+
+BXDocument::UndoMessenger& undoMessenger()
+{
+    static BXDocument::UndoMessenger messenger;
+    return messenger;
+}
+
+// The keys of one note window's entry in the "Window"/"SubWindows" record.
+const QString NoteIDKey = QStringLiteral("noteID");
+const QString WindowFrameKey = QStringLiteral("windowFrame");
+const QString WindowOrderKey = QStringLiteral("windowOrder");
+const QString WindowMinimizedKey = QStringLiteral("windowMinimized");
+const QString ZoomFactorKey = QStringLiteral("zoomFactor");
+
+const QStringList& windowsRecordClasses()
+{
+    static const QStringList classes { QStringLiteral("NSArray"), QStringLiteral("NSDictionary"),
+        QStringLiteral("NSURL"), QStringLiteral("NSString"), QStringLiteral("NSNumber") };
+    return classes;
+}
+
+} // namespace
 
 BXDocument::BXDocument(QObject* parent) : BXWrappedPersistentDocument(parent)
 {
@@ -58,11 +104,34 @@ BXDocument::BXDocument(QObject* parent) : BXWrappedPersistentDocument(parent)
     m_encodingForExport = defaults.unsignedIntegerForKey(ExportFileEncoding);
     connect(
         &defaults, &platform::UserDefaults::valueChanged, this, &BXDocument::userDefaultChanged);
+    connect(&platform::WindowTracker::current(),
+        &platform::WindowTracker::mainWindowControllerChanged, this,
+        &BXDocument::mainWindowControllerChanged);
 }
 
 BXDocument::~BXDocument()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    // Later: the document may go away while one of its windows is still closing.
+    for (std::unique_ptr<WindowController>& controller : m_ownedControllers) {
+        removeWindowController(controller.get());
+        controller.release()->deleteLater();
+    }
+}
+
+void BXDocument::setWindowControllerFactory(WindowControllerFactory factory)
+{
+    windowControllerFactory() = std::move(factory);
+}
+
+void BXDocument::setNoteWindowControllerFactory(NoteWindowControllerFactory factory)
+{
+    noteWindowControllerFactory() = std::move(factory);
+}
+
+void BXDocument::setUndoMessenger(UndoMessenger messenger)
+{
+    undoMessenger() = std::move(messenger);
 }
 
 void BXDocument::userDefaultChanged(const QString& key)
@@ -180,9 +249,11 @@ void BXDocument::undoManagerWillRedo(const platform::Notification&)
 
 void BXDocument::scheduleUndoMessage(const QString& message)
 {
-    // Shown over the main window once that window exists; until then only announced.
-    platform::dispatchAfter(
-        kUndoMessageDelay, this, [this, message] { emit undoMessageReady(message); });
+    platform::dispatchAfter(kUndoMessageDelay, this, [this, message] {
+        emit undoMessageReady(message);
+        if (QWidget* window = mainWindow(); window && undoMessenger())
+            undoMessenger()(window, message);
+    });
 }
 
 void BXDocument::addDefaultCategories()
@@ -200,13 +271,26 @@ void BXDocument::loadPreferences()
 {
     if (!persistentStoreCoordinator()->hasStore())
         addDefaultCategories();
+    loadWindowsPreferences();
+}
+
+void BXDocument::savePreferences()
+{
+    saveWindowsPreferences();
+    if (!persistentStoreCoordinator()->hasStore())
+        return;
+    platform::Error error;
+    if (!prefsContext()->save(&error))
+        platform::log("Could not save the document preferences: %@", error);
 }
 
 void BXDocument::cleanup()
 {
     if (m_clean)
         return;
-    // The main window's and the note windows' state is written here once they exist.
+    if (BXMainWindowProvider* main = mainWindowController())
+        main->documentWillClose();
+    savePreferences();
     m_clean = true;
 }
 
@@ -218,9 +302,431 @@ void BXDocument::close()
 
 void BXDocument::canCloseDocument(std::function<void(bool shouldClose)> decision)
 {
-    cleanup();
-    BXWrappedPersistentDocument::canCloseDocument(std::move(decision));
+    QPointer<BXDocument> guard(this);
+    BXWrappedPersistentDocument::canCloseDocument([guard, decision](bool shouldClose) {
+        if (!guard || !shouldClose) {
+            decision(shouldClose);
+            return;
+        }
+        guard->cleanup();
+        decision(true);
+    });
     platform::dispatchAfter(kCleanupRearmDelay, this, [this] { m_clean = false; });
+}
+
+WindowController* BXDocument::adopt(std::unique_ptr<WindowController> made)
+{
+    WindowController* controller = made.get();
+    m_ownedControllers.push_back(std::move(made));
+    addWindowController(controller);
+    // Let go once its window has closed; later, as the controller is still at work then.
+    connect(controller, &WindowController::windowWillClose, this, [this, controller] {
+        const auto owned = std::find_if(m_ownedControllers.begin(), m_ownedControllers.end(),
+            [controller](const auto& entry) { return entry.get() == controller; });
+        if (owned == m_ownedControllers.end())
+            return;
+        owned->release()->deleteLater();
+        m_ownedControllers.erase(owned);
+    });
+    return controller;
+}
+
+void BXDocument::makeWindowControllers()
+{
+    if (!windowControllerFactory())
+        return;
+    std::unique_ptr<WindowController> made = windowControllerFactory()(*this);
+    if (!made)
+        return;
+    WindowController* controller = adopt(std::move(made));
+    loadPreferences();
+    // Opening leaves nothing to undo: the default categories of a new document are no edit.
+    managedObjectContext()->processPendingChanges();
+    undoManager()->removeAllActions();
+    // After the note windows reopened by the preferences, so the main window ends in front.
+    platform::dispatchAfter(
+        kShowMainWindowDelay, controller, [controller] { controller->showWindow(); });
+}
+
+BXMainWindowProvider* BXDocument::mainWindowController() const
+{
+    if (windowControllers().isEmpty())
+        return nullptr;
+    return dynamic_cast<BXMainWindowProvider*>(windowControllers().first());
+}
+
+QWidget* BXDocument::mainWindow() const
+{
+    return mainWindowController() ? windowControllers().first()->window() : nullptr;
+}
+
+WindowController* BXDocument::keyWindowController() const
+{
+    WindowController* key = platform::WindowTracker::current().keyWindowController();
+    return key && key->window() && windowControllers().contains(key) ? key : nullptr;
+}
+
+QWidget* BXDocument::keyWindow() const
+{
+    WindowController* key = keyWindowController();
+    return key ? key->window() : nullptr;
+}
+
+BXNoteDataProvider* BXDocument::providerOf(WindowController* controller) const
+{
+    if (!controller || !windowControllers().contains(controller))
+        return nullptr;
+    return dynamic_cast<BXNoteDataProvider*>(controller);
+}
+
+WindowController* BXDocument::noteWindowControllerForNote(const BXNote::NotePtr& note) const
+{
+    const QList<WindowController*>& controllers = windowControllers();
+    for (qsizetype i = 1; i < controllers.size(); ++i) {
+        BXNoteDataProvider* provider = providerOf(controllers[i]);
+        if (provider && note && provider->noteItem() == note)
+            return controllers[i];
+    }
+    return nullptr;
+}
+
+bool BXDocument::hasWindowForNote(const BXNote::NotePtr& note) const
+{
+    return noteWindowControllerForNote(note) != nullptr;
+}
+
+QList<WindowController*> BXDocument::providersForNote(const BXNote::NotePtr& note) const
+{
+    QList<WindowController*> providers;
+    for (WindowController* controller : windowControllers()) {
+        BXNoteDataProvider* provider = providerOf(controller);
+        if (provider && provider->noteItem() == note)
+            providers.append(controller);
+    }
+    return providers;
+}
+
+WindowController* BXDocument::noteDataProviderMatchingProvider(WindowController* provider) const
+{
+    BXNoteDataProvider* data = providerOf(provider);
+    if (!data)
+        return nullptr;
+    for (WindowController* other : providersForNote(data->noteItem())) {
+        if (other != provider)
+            return other;
+    }
+    return nullptr;
+}
+
+WindowController* BXDocument::openNoteWindow(const BXNote::NotePtr& note)
+{
+    if (WindowController* existing = noteWindowControllerForNote(note))
+        return existing;
+    if (!note || !noteWindowControllerFactory())
+        return nullptr;
+    std::unique_ptr<WindowController> made = noteWindowControllerFactory()(*this, note);
+    return made ? adopt(std::move(made)) : nullptr;
+}
+
+void BXDocument::closeAllNoteWindows()
+{
+    const QList<WindowController*> controllers = windowControllers();
+    for (qsizetype i = controllers.size() - 1; i >= 1; --i)
+        controllers[i]->close();
+}
+
+void BXDocument::saveWindowsPreferences()
+{
+    const QList<WindowController*>& controllers = windowControllers();
+    if (controllers.isEmpty())
+        return;
+    const QList<WindowController*> order
+        = platform::WindowTracker::current().orderedWindowControllers();
+    QVariantList windows;
+    for (qsizetype i = 1; i < controllers.size(); ++i) {
+        WindowController* controller = controllers[i];
+        BXNoteDataProvider* provider = providerOf(controller);
+        const BXNote::NotePtr note = provider ? provider->noteItem() : nullptr;
+        if (!note)
+            continue;
+        QVariantMap entry;
+        entry.insert(NoteIDKey, note->objectID().URIRepresentation());
+        entry.insert(WindowFrameKey, controller->windowFrameString());
+        entry.insert(WindowOrderKey, qint64(order.indexOf(controller)));
+        entry.insert(WindowMinimizedKey, controller->isWindowMinimized());
+        entry.insert(ZoomFactorKey, provider->noteTextZoomFactor());
+        windows.append(entry);
+    }
+    platform::Error error;
+    const QByteArray data = platform::Archiver::archivedData(windows, &error);
+    if (data.isEmpty())
+        platform::log("failed to archive the note windows: %@", error);
+    BXDocumentPreference::setPrefBlob(data, BXDocumentPreference::WindowType,
+        BXDocumentPreference::SubWindowsName, prefsContext());
+}
+
+void BXDocument::loadWindowsPreferences()
+{
+    const QByteArray data = BXDocumentPreference::prefBlobForType(BXDocumentPreference::WindowType,
+        BXDocumentPreference::SubWindowsName, QByteArray(), prefsContext());
+    if (data.isEmpty())
+        return;
+    platform::Error error;
+    const std::optional<QVariantList> windows
+        = platform::Archiver::unarchived<QVariantList>(data, windowsRecordClasses(), &error);
+    if (!windows) {
+        platform::log("Error processing windows data. %@", error.toString());
+        return;
+    }
+    QList<QVariantMap> records;
+    for (const QVariant& window : *windows)
+        records.append(window.toMap());
+    std::stable_sort(
+        records.begin(), records.end(), [](const QVariantMap& a, const QVariantMap& b) {
+            return a.value(WindowOrderKey).toLongLong() < b.value(WindowOrderKey).toLongLong();
+        });
+    for (const QVariantMap& record : std::as_const(records)) {
+        QString damage;
+        if (!reopenNoteWindow(record, &damage)) {
+            // The rest of a damaged record is not trusted either.
+            platform::log("Error processing windows data. %@", damage);
+            return;
+        }
+    }
+}
+
+bool BXDocument::reopenNoteWindow(const QVariantMap& record, QString* damage)
+{
+    const QUrl uri = record.value(NoteIDKey).toUrl();
+    if (record.value(NoteIDKey).metaType() != QMetaType::fromType<QUrl>() || !uri.isValid()) {
+        *damage = QStringLiteral("a window without a note");
+        return false;
+    }
+    const platform::ManagedObjectID id
+        = persistentStoreCoordinator()->managedObjectIDForURIRepresentation(uri);
+    platform::Error error;
+    const auto note = std::dynamic_pointer_cast<BXNote>(
+        id.isNull() ? nullptr : managedObjectContext()->existingObjectWithID(id, &error));
+    if (!note) {
+        // Deleted since: its window is not missed.
+        if (!error.isNull())
+            platform::log("Could not retrieve a note by ID. %@", error.localizedDescription());
+        return true;
+    }
+    WindowController* controller = openNoteWindow(note);
+    if (!controller)
+        return true;
+    controller->setWindowFrameString(record.value(WindowFrameKey).toString());
+    controller->showWindow();
+    if (record.value(WindowMinimizedKey).toBool())
+        controller->minimizeWindow();
+    if (record.contains(ZoomFactorKey))
+        if (BXNoteDataProvider* provider = providerOf(controller))
+            provider->zoomToFactor(record.value(ZoomFactorKey).toDouble());
+    return true;
+}
+
+void BXDocument::mainWindowControllerChanged(WindowController* controller)
+{
+    if (m_lastMainProvider && m_lastMainProvider != controller) {
+        WindowController* resigned = m_lastMainProvider;
+        m_lastMainProvider = nullptr;
+        noteDataProviderDidResignMain(resigned);
+    }
+    if (providerOf(controller) && m_lastMainProvider != controller) {
+        m_lastMainProvider = controller;
+        noteDataProviderDidBecomeMain(controller);
+    }
+}
+
+void BXDocument::noteDataProviderDidBecomeMain(WindowController* provider)
+{
+    updateSelectionForProvider(provider);
+    postNotification(ActivateNotification);
+}
+
+void BXDocument::noteDataProviderDidResignMain(WindowController*)
+{
+    postNotification(DeactivateNotification);
+}
+
+void BXDocument::postNotification(const QString& name)
+{
+    NotificationCenter::defaultCenter().post(name, this);
+}
+
+void BXDocument::updateSelectionForProvider(WindowController* controller)
+{
+    BXNoteDataProvider* provider = providerOf(controller);
+    if (!provider)
+        return;
+    const QList<platform::ManagedObjectPtr> notes = provider->selectedNotes();
+    const BXNote::NotePtr note
+        = notes.size() == 1 ? std::dynamic_pointer_cast<BXNote>(notes.first()) : nullptr;
+    updateObservedNote(note);
+    if (WindowController* window = noteWindowControllerForNote(note))
+        window->synchronizeWindowTitleWithDocumentName();
+}
+
+void BXDocument::updateObservedNote(const BXNote::NotePtr& note)
+{
+    if (m_observedNote == note)
+        return;
+    m_observedNote = note;
+    emit observedNoteChanged();
+}
+
+QList<platform::ManagedObjectPtr> BXDocument::selectedCategories() const
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main ? main->selectedCategories() : QList<platform::ManagedObjectPtr>();
+}
+
+QList<QUrl> BXDocument::selectedCategoryIDs() const
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main ? main->selectedCategoryIDs() : QList<QUrl>();
+}
+
+BXNote::NotePtr BXDocument::selectedNote() const
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main ? main->selectedNote() : nullptr;
+}
+
+QList<QUrl> BXDocument::selectedNoteIDs() const
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main ? main->selectedNoteIDs() : QList<QUrl>();
+}
+
+bool BXDocument::showNotesInMainWindowList(const QList<platform::ManagedObjectPtr>& notes)
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main && main->selectNotes(notes, true);
+}
+
+bool BXDocument::isSearchScopeBarVisible() const
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return main && !main->isSearchScopeBarHidden();
+}
+
+platform::StringAttributes BXDocument::defaultStringAttributes()
+{
+    if (const platform::DocumentController* controller = platform::DocumentController::shared())
+        return controller->defaultStringAttributes();
+    return stringAttributesFromDefaults(platform::UserDefaults::standard());
+}
+
+namespace {
+
+// The stored value of `key` as `className`; an undecodable one is logged and replaced by the
+// registered value.
+template <typename T>
+std::optional<T> storedOrRegistered(
+    const platform::UserDefaults& defaults, const QString& key, const QString& className)
+{
+    const QByteArray stored = defaults.dataForKey(key);
+    if (auto value = platform::Archiver::unarchived<T>(stored, { className }))
+        return value;
+    if (!stored.isEmpty())
+        platform::log(QStringLiteral("%@ cannot be read; the registered value is used"), key);
+    return platform::Archiver::unarchived<T>(
+        BXDefaults::registrationDictionary().value(key).toByteArray(), { className });
+}
+
+} // namespace
+
+platform::StringAttributes BXDocument::stringAttributesFromDefaults(
+    const platform::UserDefaults& defaults)
+{
+    platform::TextArchiving::registerClasses();
+    platform::StringAttributes attributes;
+    setFont(attributes.characters,
+        storedOrRegistered<QFont>(defaults, DefaultFont, QStringLiteral("NSFont"))
+            .value_or(platform::AttributedText::systemFont()));
+    // The named text colour follows the palette, so it is left to the palette.
+    const std::optional<platform::Color> color = storedOrRegistered<platform::Color>(
+        defaults, DefaultFontColor, QStringLiteral("NSColor"));
+    if (color && color->name != QLatin1String("textColor"))
+        attributes.characters.setForeground(color->rgba);
+    std::optional<platform::ParagraphStyle> style
+        = platform::Archiver::unarchived<platform::ParagraphStyle>(
+            defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") });
+    if (!style) {
+        style = platform::AttributedText::defaultParagraphStyle();
+        style->lineHeightMultiple = 1.3;
+    }
+    platform::AttributedText::setParagraphStyle(attributes.paragraph, *style);
+    return attributes;
+}
+
+void BXDocument::setFont(QTextCharFormat& characters, const QFont& font)
+{
+    characters.setFontFamilies(QStringList { font.family() });
+    characters.setFontPointSize(font.pointSizeF());
+    characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
+    characters.setFontItalic(font.italic());
+}
+
+std::shared_ptr<platform::Predicate> BXDocument::tagsPredicate()
+{
+    return platform::Predicate::predicateWithFormat(QStringLiteral("isPlainCategory = TRUE"));
+}
+
+void BXDocument::saveDocument()
+{
+    // An edit in a table cell is part of what the user means to save.
+    if (BXMainWindowProvider* main = mainWindowController())
+        main->endEditing();
+    BXWrappedPersistentDocument::saveDocument(nullptr);
+}
+
+namespace {
+
+const QString ToggleLockAction = QStringLiteral("toggleLock:");
+const QString SaveDocumentAction = QStringLiteral("saveDocument:");
+const QString SelectTagAction = QStringLiteral("selectTag:");
+const QString EditTagAction = QStringLiteral("editTag:");
+
+} // namespace
+
+bool BXDocument::respondsTo(const QString& action) const
+{
+    return action == ToggleLockAction || action == SaveDocumentAction || action == SelectTagAction
+        || action == EditTagAction;
+}
+
+std::optional<bool> BXDocument::validate(platform::Command& command) const
+{
+    if (command.action == SelectTagAction || command.action == EditTagAction)
+        return mainWindowController() != nullptr;
+    return std::nullopt;
+}
+
+std::optional<QString> BXDocument::titleFor(const platform::Command& command) const
+{
+    if (command.action != ToggleLockAction)
+        return std::nullopt;
+    return platform::localized(m_requirePassword ? QStringLiteral("Remove Password")
+                                                 : QStringLiteral("Require Password…"));
+}
+
+void BXDocument::perform(const platform::Command& command)
+{
+    if (command.action == ToggleLockAction) {
+        toggleLock();
+    } else if (command.action == SaveDocumentAction) {
+        saveDocument();
+    } else if (command.action == SelectTagAction) {
+        const auto category = command.representedObject.value<platform::ManagedObjectPtr>();
+        if (BXMainWindowProvider* main = mainWindowController(); main && category)
+            main->selectCategories({ category }, true);
+    } else if (command.action == EditTagAction) {
+        if (BXMainWindowProvider* main = mainWindowController())
+            main->renameCategory(command);
+    }
 }
 
 void BXDocument::setRequirePassword(bool flag, const std::optional<QString>& password)
@@ -263,8 +769,9 @@ void BXDocument::toggleLock()
         m_passwordController = BXPasswordPrompt::make();
     if (!m_passwordController)
         return;
-    // The sheet goes on the main window once there is one; until then it is application-modal.
-    m_passwordController->setPasswordForWindow(nullptr, this);
+    // A sheet on the main window; application-modal while there is none.
+    m_passwordController->setPasswordForWindow(
+        mainWindowController() ? windowControllers().first()->windowObject() : nullptr, this);
 }
 
 void BXDocument::passwordSet(const std::optional<QString>& password)

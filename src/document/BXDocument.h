@@ -1,25 +1,35 @@
 #pragma once
 
+#include "BXNote.h"
 #include "BXPasswordControllerDelegate.h"
 #include "BXWrappedPersistentDocument.h"
 
+#include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
+#include "platform/documents/WindowController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/text/StringAttributes.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
-class BXNote;
+class BXMainWindowProvider;
+class BXNoteDataProvider;
 class BXPasswordPrompt;
 class QWidget;
 
 namespace platform {
 class ManagedObjectContext;
 struct FilePanel;
+class Predicate;
+class UserDefaults;
+class WindowController;
 } // namespace platform
 
 // The notes document: one per open notes file. Besides the package of its base it keeps a
@@ -28,7 +38,14 @@ struct FilePanel;
 // its default categories and cleans up once when it closes or the application quits. Main
 // thread; did-save notifications of private contexts may reach it on their own threads.
 // Emits requirePasswordChanged() and, 0.1 s after an undo or redo, undoMessageReady().
-class BXDocument : public BXWrappedPersistentDocument, public BXPasswordControllerDelegate {
+//
+// Its windows: one main window, whose controller the registered factory makes and which
+// implements BXMainWindowProvider, then one window per note shown on its own (controllers
+// implementing BXNoteDataProvider). The note windows are recorded when the document closes
+// and reopen with it.
+class BXDocument : public BXWrappedPersistentDocument,
+                   public BXPasswordControllerDelegate,
+                   public platform::Responder {
     Q_OBJECT
     Q_PROPERTY(bool requirePassword READ requirePassword NOTIFY requirePasswordChanged)
 
@@ -36,6 +53,20 @@ public:
     static constexpr int kWrongPasswordErrorCode = 666;
     static constexpr double kUndoMessageDelay = 0.1;
     static constexpr double kCleanupRearmDelay = 2.0;
+    static constexpr double kShowMainWindowDelay = 0.1;
+    static inline const QString ActivateNotification
+        = QStringLiteral("BXDocumentActivateNotification");
+    static inline const QString DeactivateNotification
+        = QStringLiteral("BXDocumentDeactivateNotification");
+
+    // Makes the main window's controller of a document; the application registers it.
+    using WindowControllerFactory
+        = std::function<std::unique_ptr<platform::WindowController>(BXDocument& document)>;
+    // Makes the controller of a window showing one note; null when it cannot be made.
+    using NoteWindowControllerFactory = std::function<std::unique_ptr<platform::WindowController>(
+        BXDocument& document, const BXNote::NotePtr& note)>;
+    static void setWindowControllerFactory(WindowControllerFactory factory);
+    static void setNoteWindowControllerFactory(NoteWindowControllerFactory factory);
 
     explicit BXDocument(QObject* parent = nullptr);
     ~BXDocument() override;
@@ -61,15 +92,94 @@ public:
 
     // "Home", "Family", "Friends" and "Work", inserted into the main context.
     void addDefaultCategories();
-    // Gives a document without a store (a new one) its default categories.
+    // Gives a document without a store (a new one) its default categories, then reopens the
+    // recorded note windows.
     void loadPreferences();
+    // Records the note windows and saves the preferences context when there is a store.
+    void savePreferences();
 
-    // Runs once until re-armed; marks the document clean.
+    // Makes the main window's controller with the registered factory (none registered: no
+    // window), loads the preferences and shows the main window 0.1 s later.
+    void makeWindowControllers();
+    // The first window controller when it is a main window's, else null.
+    BXMainWindowProvider* mainWindowController() const;
+    // The main window controller's window; null while there is none.
+    QWidget* mainWindow() const;
+    // The document's controller whose window is the key window, else null.
+    platform::WindowController* keyWindowController() const;
+    QWidget* keyWindow() const;
+    // Among the controllers after the first, the first whose shown note is `note`.
+    platform::WindowController* noteWindowControllerForNote(const BXNote::NotePtr& note) const;
+    bool hasWindowForNote(const BXNote::NotePtr& note) const;
+    // Every controller showing `note`, the main window's included.
+    QList<platform::WindowController*> providersForNote(const BXNote::NotePtr& note) const;
+    // Another controller showing the note `provider` shows; null when there is none.
+    platform::WindowController* noteDataProviderMatchingProvider(
+        platform::WindowController* provider) const;
+    // The note's window controller, made with the note-window factory when there is none yet
+    // and added to the document, not shown; null when it cannot be made.
+    platform::WindowController* openNoteWindow(const BXNote::NotePtr& note);
+    // Closes every window but the main one, the last first.
+    void closeAllNoteWindows();
+    // The note windows' record ("Window"/"SubWindows"): written at close, read at opening.
+    void saveWindowsPreferences();
+    void loadWindowsPreferences();
+
+    // The document's windows tell it when they become or stop being the main window; the
+    // window tracker's changes are passed on here, so window controllers need not.
+    void noteDataProviderDidBecomeMain(platform::WindowController* provider);
+    void noteDataProviderDidResignMain(platform::WindowController* provider);
+    void postNotification(const QString& name);
+    // The provider's selection decides the observed note (exactly one selected note).
+    void updateSelectionForProvider(platform::WindowController* provider);
+    BXNote::NotePtr observedNote() const { return m_observedNote; }
+    void updateObservedNote(const BXNote::NotePtr& note);
+
+    // Questions answered by the main window controller; empty without one.
+    QList<platform::ManagedObjectPtr> selectedCategories() const;
+    QList<QUrl> selectedCategoryIDs() const;
+    BXNote::NotePtr selectedNote() const;
+    QList<QUrl> selectedNoteIDs() const;
+    bool showNotesInMainWindowList(const QList<platform::ManagedObjectPtr>& notes);
+    bool isSearchScopeBarVisible() const;
+    // The attributes of new text: the document controller's, else read from the defaults.
+    // Any thread.
+    static platform::StringAttributes defaultStringAttributes();
+    // New text's attributes from "DefaultFont", "DefaultFontColor" and
+    // "DefaultParagraphStyle": an undecodable font or colour is logged and the registered one
+    // used; the palette's text colour is no colour of its own; without a paragraph style, the
+    // default one with a line height of 1.3.
+    static platform::StringAttributes stringAttributesFromDefaults(
+        const platform::UserDefaults& defaults);
+    // Gives `characters` the family, size, weight and slant of `font`.
+    static void setFont(QTextCharFormat& characters, const QFont& font);
+    // The categories a note can be tagged with: the plain ones.
+    static std::shared_ptr<platform::Predicate> tagsPredicate();
+
+    // Ends the main window's edit in progress, then saves; an untitled document asks for a
+    // place in a save panel first.
+    void saveDocument();
+
+    // Menu actions: "toggleLock:", "saveDocument:", "selectTag:", "editTag:".
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
+    // "toggleLock:" reads "Remove Password" while a password is required.
+    std::optional<QString> titleFor(const platform::Command& command) const override;
+
+    // Shows an undo or redo message over a window; the user interface installs it.
+    using UndoMessenger = std::function<void(QWidget* window, const QString& message)>;
+    static void setUndoMessenger(UndoMessenger messenger);
+
+    // Runs once until re-armed: the main window writes its state, the note windows are
+    // recorded and the preferences saved; marks the document clean.
     void cleanup();
     bool isClean() const { return m_clean; }
     void close() override;
-    // Cleans up, then decides as the base does; the clean-up is re-armed 2.0 s later, so a
-    // close that did not happen saves the state again the next time.
+    // Decides as the base does (open edits committed, a titled document autosaved, an edited
+    // untitled one asked about), then cleans up once the close is agreed, so the state it
+    // archives names saved notes; the clean-up is re-armed 2.0 s later, so a close that did
+    // not happen saves the state again the next time.
     void canCloseDocument(std::function<void(bool shouldClose)> decision) override;
 
     bool requirePassword() const { return m_requirePassword; }
@@ -147,6 +257,7 @@ signals:
     void requirePasswordChanged(bool requirePassword);
     // The undo or redo message to show over the document's main window.
     void undoMessageReady(const QString& message);
+    void observedNoteChanged();
 
 private:
     // Where sheets of the document go: its first window; null before it has one.
@@ -159,6 +270,17 @@ private:
     bool saveFirst(std::function<void()> retry, const ImportCompletion& completion);
     void scheduleUndoMessage(const QString& message);
     void userDefaultChanged(const QString& key);
+    void mainWindowControllerChanged(platform::WindowController* controller);
+    // The controller as a note data provider when it is one of this document's.
+    BXNoteDataProvider* providerOf(platform::WindowController* controller) const;
+    // Opens the recorded window of one record entry; false when the entry is damaged.
+    bool reopenNoteWindow(const QVariantMap& record, QString* damage);
+    // Takes a controller made for this document into its care.
+    platform::WindowController* adopt(std::unique_ptr<platform::WindowController> controller);
+
+    std::vector<std::unique_ptr<platform::WindowController>> m_ownedControllers;
+    QPointer<platform::WindowController> m_lastMainProvider;
+    BXNote::NotePtr m_observedNote;
 
     std::unique_ptr<platform::ManagedObjectContext> m_prefsContext;
     std::unique_ptr<BXPasswordPrompt> m_passwordController;

@@ -3,6 +3,7 @@
 #include "BXAttributedStringAdditions.h"
 #include "BXCategory.h"
 #include "BXDefaults.h"
+#include "BXDocument.h"
 #include "BXManagedObjectUtilities.h"
 
 #include "platform/data/ManagedObjectContext.h"
@@ -105,32 +106,12 @@ void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObj
 
 std::unique_ptr<QTextDocument> BXNote::emptyStyle()
 {
-    platform::TextArchiving::registerClasses();
-    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
-    const QStringList fontClass { QStringLiteral("NSFont") };
-    const QFont font
-        = platform::Archiver::unarchived<QFont>(defaults.dataForKey(DefaultFont), fontClass)
-              .value_or(AttributedText::systemFont());
-    const std::optional<platform::Color> color = platform::Archiver::unarchived<platform::Color>(
-        defaults.dataForKey(DefaultFontColor), { QStringLiteral("NSColor") });
-    const platform::ParagraphStyle style = platform::Archiver::unarchived<platform::ParagraphStyle>(
-        defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") })
-                                               .value_or(AttributedText::defaultParagraphStyle());
-
+    const platform::StringAttributes attributes = BXDocument::defaultStringAttributes();
     std::unique_ptr<QTextDocument> text = AttributedText::makeDocument();
-    QTextCharFormat characters;
-    characters.setFontFamilies(QStringList { font.family() });
-    characters.setFontPointSize(font.pointSizeF());
-    characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
-    characters.setFontItalic(font.italic());
-    if (color)
-        characters.setForeground(color->rgba);
-    QTextBlockFormat paragraph;
-    AttributedText::setParagraphStyle(paragraph, style);
     QTextCursor cursor(text.get());
-    cursor.setBlockFormat(paragraph);
-    cursor.setBlockCharFormat(characters);
-    cursor.setCharFormat(characters);
+    cursor.setBlockFormat(attributes.paragraph);
+    cursor.setBlockCharFormat(attributes.characters);
+    cursor.setCharFormat(attributes.characters);
     return text;
 }
 

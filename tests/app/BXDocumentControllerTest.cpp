@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -32,18 +34,9 @@ public:
     Q_INVOKABLE void releaseMemoryForInactiveNotes() { ++releases; }
 };
 
-double lineHeight(const QVariantMap& attributes)
+double lineHeight(const platform::StringAttributes& attributes)
 {
-    return attributes.value(AttributedText::ParagraphStyleAttributeName)
-        .value<platform::ParagraphStyle>()
-        .lineHeightMultiple;
-}
-
-int visibleWindows()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return int(std::count_if(
-        windows.begin(), windows.end(), [](QWidget* window) { return window->isVisible(); }));
+    return AttributedText::paragraphStyle(attributes.paragraph).lineHeightMultiple;
 }
 
 } // namespace
@@ -95,11 +88,11 @@ TEST(BXDocumentControllerTest, LaunchBuildsTheDefaultsAndShowsTheStartWindowThat
         ASSERT_TRUE(fixture.launch());
         EXPECT_NE(
             fixture.memoryPressure.mechanism(), platform::MemoryPressureSource::Mechanism::None);
-        const QVariantMap attributes = fixture.controller->defaultStringAttributes();
-        EXPECT_EQ(attributes.size(), 3);
+        const platform::StringAttributes attributes = fixture.controller->defaultStringAttributes();
         EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
-        EXPECT_DOUBLE_EQ(
-            attributes.value(AttributedText::FontAttributeName).value<QFont>().pointSizeF(), 13.0);
+        EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 13.0);
+        // The palette's text colour is left to the palette.
+        EXPECT_FALSE(attributes.characters.hasProperty(QTextFormat::ForegroundBrush));
         ASSERT_TRUE(fixture.controller->welcomeWindowController());
         EXPECT_TRUE(fixture.controller->welcomeWindowController()->window()->isVisible());
         EXPECT_FALSE(fixture.controller->recentDocumentsWindowController());
@@ -129,27 +122,27 @@ TEST(BXDocumentControllerTest, AFontChangeKeepsTheParagraphStyleAndAnUnreadableF
     platform::LogCapture log;
     ASSERT_TRUE(fixture.launch());
     EXPECT_TRUE(log.contains(QStringLiteral("DefaultFont")));
-    const QFont launchFont = fixture.controller->defaultStringAttributes()
-                                 .value(AttributedText::FontAttributeName)
-                                 .value<QFont>();
-    EXPECT_DOUBLE_EQ(launchFont.pointSizeF(), 13.0);
+    const QTextCharFormat launch = fixture.controller->defaultStringAttributes().characters;
+    EXPECT_DOUBLE_EQ(launch.fontPointSize(), 13.0);
 
     platform::NotificationCenter::defaultCenter().post(DefaultFontChanged, nullptr,
         { { AttributedText::ForegroundColorAttributeName, QColor(Qt::red) } });
-    QVariantMap attributes = fixture.controller->defaultStringAttributes();
-    EXPECT_EQ(attributes.value(AttributedText::ForegroundColorAttributeName).value<QColor>(),
-        QColor(Qt::red));
-    EXPECT_EQ(attributes.value(AttributedText::FontAttributeName).value<QFont>(), launchFont);
+    platform::StringAttributes attributes = fixture.controller->defaultStringAttributes();
+    EXPECT_EQ(attributes.characters.foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(attributes.characters.fontFamilies(), launch.fontFamilies());
+    EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 13.0);
     EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
 
-    QFont larger = launchFont;
+    QFont larger(launch.fontFamilies().toStringList().value(0));
     larger.setPointSizeF(20);
     platform::NotificationCenter::defaultCenter().post(
         DefaultFontChanged, nullptr, { { AttributedText::FontAttributeName, larger } });
     attributes = fixture.controller->defaultStringAttributes();
-    EXPECT_DOUBLE_EQ(
-        attributes.value(AttributedText::FontAttributeName).value<QFont>().pointSizeF(), 20);
+    EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 20);
+    EXPECT_EQ(attributes.characters.foreground().color(), QColor(Qt::red));
     EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
+    // New notes take them: the document asks the controller.
+    EXPECT_DOUBLE_EQ(BXDocument::defaultStringAttributes().characters.fontPointSize(), 20);
 }
 
 TEST(BXDocumentControllerTest, PressureAndGoingInactiveFreeTheNotesOfControllersThatCan)
@@ -259,10 +252,11 @@ TEST(BXDocumentControllerTest, TheOpenPanelTakesANotesFolderAsAFile)
     EXPECT_EQ(response.urls, QList<QUrl> { url });
 }
 
-TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuit)
+TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuitAndAnotherQuitAsksAgain)
 {
     ControllerFixture fixture;
     ASSERT_TRUE(fixture.launch());
+    QSignalSpy quit(fixture.controller.get(), &BXDocumentController::quitRequested);
     platform::Error error;
     platform::Document* untitled
         = fixture.controller->openUntitledDocumentAndDisplay(false, &error);
@@ -270,9 +264,16 @@ TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuit)
     untitled->updateChangeCount(platform::Document::ChangeType::Done);
 
     fixture.controller->terminate();
+    ASSERT_EQ(fixture.presenter.pendingSheetCount(), 1);
+    ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 2)); // Cancel
+    QTest::qWait(0);
     EXPECT_EQ(fixture.controller->documents().size(), 1);
-    EXPECT_FALSE(untitled->isClosed());
-    EXPECT_GE(visibleWindows(), 0);
+    EXPECT_EQ(quit.count(), 0);
+
+    fixture.controller->terminate();
+    ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 1)); // Don't Save
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }));
+    EXPECT_TRUE(fixture.controller->documents().isEmpty());
 }
 
 #include "BXDocumentControllerTest.moc"

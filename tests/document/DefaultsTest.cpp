@@ -1,4 +1,5 @@
 #include "document/BXDefaults.h"
+#include "document/BXDocument.h"
 
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/UserDefaults.h"
@@ -13,6 +14,8 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace platform;
 
@@ -131,4 +134,32 @@ TEST(Defaults, StandardSettingsCanBeRegistered)
     BXDefaults::registerPreferencesDefaults();
     EXPECT_EQ(UserDefaults::standard().stringForKey(RulerUnits), "Inches");
     EXPECT_EQ(UserDefaults::standard().stringForKey(SelectedPane), "GeneralPane");
+}
+
+TEST(Defaults, NewTextTakesTheDefaultFontColourAndParagraphStyle)
+{
+    BXDefaults::registerDefaults();
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setData(DefaultFont,
+        Archiver::archivedData(QVariant::fromValue(QFont("DejaVu Sans", 18, QFont::Bold))));
+    defaults.setData(DefaultFontColor,
+        Archiver::archivedData(QVariant::fromValue(Color { QColor(Qt::red), {} })));
+
+    const StringAttributes attributes = BXDocument::defaultStringAttributes();
+    EXPECT_EQ(attributes.characters.fontPointSize(), 18);
+    EXPECT_EQ(attributes.characters.fontWeight(), QFont::Bold);
+    EXPECT_EQ(attributes.characters.foreground().color(), QColor(Qt::red));
+    // An empty note is styled by the same attributes.
+    const std::unique_ptr<QTextDocument> empty = BXNote::emptyStyle();
+    EXPECT_EQ(empty->begin().charFormat().fontPointSize(), 18);
+    EXPECT_EQ(empty->begin().blockFormat().lineHeight(), attributes.paragraph.lineHeight());
+
+    // Unreadable values count as absent: the registered font, no colour of its own.
+    defaults.setData(DefaultFont, QByteArray("damaged"));
+    defaults.setData(DefaultFontColor, QByteArray("damaged"));
+    const StringAttributes fallback = BXDocument::defaultStringAttributes();
+    EXPECT_NE(fallback.characters.fontPointSize(), 18);
+    EXPECT_FALSE(fallback.characters.hasProperty(QTextFormat::ForegroundBrush));
+    defaults.removeObject(DefaultFont);
+    defaults.removeObject(DefaultFontColor);
 }

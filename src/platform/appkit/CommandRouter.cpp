@@ -168,10 +168,14 @@ bool CommandRouter::validate(Command& command, QObject* target) const
 bool CommandRouter::validateSender(QObject* sender) const
 {
     Command command = commandFor(sender);
-    const bool enabled = validate(command, target(sender));
+    Responder* responder = targetForAction(command.action, target(sender));
+    const bool enabled = responder && responder->validate(command).value_or(true);
     sender->setProperty("enabled", enabled);
     if (command.checked && sender->property("checkable").toBool())
         sender->setProperty("checked", *command.checked);
+    if (const std::optional<QString> title
+        = responder ? responder->titleFor(command) : std::nullopt)
+        sender->setProperty("text", *title);
     return enabled;
 }
 

@@ -22,6 +22,13 @@ public:
         return std::nullopt;
     }
     virtual void perform(const Command& command) = 0;
+    // The title the sender should show for the command in the current state ("Remove
+    // Password"); nullopt keeps the sender's own.
+    virtual std::optional<QString> titleFor(const Command& command) const
+    {
+        Q_UNUSED(command);
+        return std::nullopt;
+    }
 };
 
 } // namespace platform

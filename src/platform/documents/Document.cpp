@@ -2,6 +2,7 @@
 
 #include "AlertPresenter.h"
 #include "WindowController.h"
+#include "WindowTracker.h"
 
 #include "platform/controllers/Editor.h"
 #include "platform/data/PersistentStore.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -392,6 +394,18 @@ void Document::removeWindowController(WindowController* controller)
         controller->setDocument(nullptr);
 }
 
+void Document::shouldCloseWindowController(
+    WindowController* controller, std::function<void(bool shouldClose)> completion)
+{
+    const bool closesDocument
+        = controller->shouldCloseDocument() || m_windowControllers == QList { controller };
+    if (!closesDocument || m_closed) {
+        completion(true);
+        return;
+    }
+    canCloseDocument(std::move(completion));
+}
+
 void Document::windowControllerWillClose(WindowController* controller)
 {
     const bool closesDocument
@@ -401,10 +415,7 @@ void Document::windowControllerWillClose(WindowController* controller)
         autosaveTimerFired();
         return;
     }
-    canCloseDocument([this](bool shouldClose) {
-        if (shouldClose)
-            close();
-    });
+    close();
 }
 
 void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
@@ -417,14 +428,145 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
         return;
     }
     if (m_fileURL.isEmpty()) {
-        decision(!isDocumentEdited());
+        if (isDocumentEdited())
+            askToSaveBeforeClosing(std::move(decision));
+        else
+            decision(true);
         return;
     }
-    autosaveWithImplicitCancellability(false, [decision](const Error& error) {
-        if (error)
-            log(QStringLiteral("autosave before closing failed: %@"), error.toString());
-        decision(!error);
+    QPointer<Document> guard(this);
+    autosaveWithImplicitCancellability(false, [guard, decision](const Error& error) {
+        if (!error || !guard) {
+            decision(!error);
+            return;
+        }
+        guard->presentSaveError(error, [decision] { decision(false); });
     });
+}
+
+void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> decision)
+{
+    Alert alert;
+    alert.messageText = localizedFormat(
+        QStringLiteral("Do you want to save the changes made to the document “%@”?"),
+        displayName());
+    alert.informativeText
+        = localized(QStringLiteral("Your changes will be lost if you don't save them."));
+    alert.buttonTitles = { localized(QStringLiteral("Save…")),
+        localized(QStringLiteral("Don't Save")), localized(QStringLiteral("Cancel")) };
+    alert.cancelButton = 2;
+    QPointer<Document> guard(this);
+    AlertPresenter::current().beginSheet(
+        alert, windowForSheet(), [guard, decision](const AlertResponse& response) {
+            if (!guard) {
+                decision(false);
+                return;
+            }
+            switch (response.button) {
+            case 0:
+                guard->runSavePanel(decision);
+                break;
+            case 1:
+                // What was kept for this untitled document will not be wanted again.
+                if (!guard->m_autosavedContentsURL.isEmpty())
+                    QDir(guard->m_autosavedContentsURL.toLocalFile()).removeRecursively();
+                decision(true);
+                break;
+            default:
+                decision(false);
+                break;
+            }
+        });
+}
+
+void Document::saveDocument(std::function<void(bool didSave)> completion)
+{
+    if (m_fileURL.isEmpty()) {
+        runSavePanel(std::move(completion));
+        return;
+    }
+    QPointer<Document> guard(this);
+    saveToURL(m_fileURL, m_fileType, SaveOperation::Save, [guard, completion](const Error& error) {
+        if (!error || !guard || error.isUserCancelled()) {
+            if (completion)
+                completion(!error);
+            return;
+        }
+        guard->presentSaveError(error, [completion] {
+            if (completion)
+                completion(false);
+        });
+    });
+}
+
+void Document::runSavePanel(std::function<void(bool didSave)> completion)
+{
+    FilePanel panel;
+    panel.mode = FilePanel::Mode::Save;
+    panel.title = localized(QStringLiteral("Save"));
+    panel.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    panel.nameFieldStringValue = displayName();
+    const QString extension = fileNameExtensionForType(m_fileType);
+    if (!extension.isEmpty())
+        panel.allowedFileTypes = { extension };
+    QPointer<Document> guard(this);
+    AlertPresenter::current().beginPanelSheet(
+        panel, windowForSheet(), [guard, extension, completion](const FilePanelResponse& answer) {
+            if (!guard || !answer.accepted || answer.urls.isEmpty()) {
+                if (completion)
+                    completion(false);
+                return;
+            }
+            QUrl url = answer.urls.first();
+            if (!extension.isEmpty()
+                && QFileInfo(url.fileName()).suffix().compare(extension, Qt::CaseInsensitive) != 0)
+                url = QUrl::fromLocalFile(url.toLocalFile() + QLatin1Char('.') + extension);
+            guard->saveToURL(url, guard->m_fileType, SaveOperation::SaveAs,
+                [guard, completion](const Error& error) {
+                    if (!error || !guard || error.isUserCancelled()) {
+                        if (completion)
+                            completion(!error);
+                        return;
+                    }
+                    guard->presentSaveError(error, [completion] {
+                        if (completion)
+                            completion(false);
+                    });
+                });
+        });
+}
+
+void Document::presentSaveError(const Error& error, std::function<void()> done)
+{
+    log(QStringLiteral("saving “%@” failed: %@"), displayName(), error.toString());
+    Alert alert;
+    alert.messageText
+        = localizedFormat(QStringLiteral("The document “%@” could not be saved."), displayName());
+    alert.informativeText = error.localizedFailureReason().isEmpty()
+        ? error.localizedDescription()
+        : error.localizedFailureReason();
+    alert.style = AlertStyle::Critical;
+    AlertPresenter::current().beginSheet(
+        alert, windowForSheet(), [done](const AlertResponse&) { done(); });
+}
+
+QString Document::displayName() const
+{
+    if (m_fileURL.isEmpty())
+        return localized(QStringLiteral("Untitled"));
+    return QFileInfo(m_fileURL.toLocalFile()).completeBaseName();
+}
+
+QWidget* Document::windowForSheet() const
+{
+    WindowController* main = WindowTracker::current().mainWindowController();
+    if (main && m_windowControllers.contains(main) && main->window())
+        return main->window();
+    for (WindowController* controller : m_windowControllers) {
+        if (controller->window())
+            return controller->window();
+    }
+    return nullptr;
 }
 
 void Document::objectDidBeginEditing(Editor* editor)

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace platform {
 
 class Editor;
@@ -120,13 +122,29 @@ public:
     const QList<WindowController*>& windowControllers() const { return m_windowControllers; }
     void addWindowController(WindowController* controller);
     void removeWindowController(WindowController* controller);
-    // Called by a closing window: saves what is unsaved and closes the document with its
-    // main or last window.
+    // Answers through `completion` whether the window of `controller` may close. A window
+    // that leaves the document open may always close; the main or last window closes the
+    // document, so it asks canCloseDocument().
+    virtual void shouldCloseWindowController(
+        WindowController* controller, std::function<void(bool shouldClose)> completion);
+    // Called by a window whose close was agreed: saves what is unsaved and closes the
+    // document with its main or last window.
     void windowControllerWillClose(WindowController* controller);
 
-    // Answers through `decision` whether the document may close: a titled document autosaves
-    // first and may close when that worked; an untitled one with changes needs the user.
+    // Answers through `decision` whether the document may close, after committing open
+    // edits: a titled document autosaves first and may close when that worked; an edited
+    // untitled one asks the user to save it (Save…, Don't Save, Cancel). A failed save is
+    // shown with its reason and keeps the document open.
     virtual void canCloseDocument(std::function<void(bool shouldClose)> decision);
+    // Saves the document where it is; an untitled one asks for a place in a save panel
+    // first. Answers whether it was saved; a failure has been shown to the user.
+    void saveDocument(std::function<void(bool didSave)> completion);
+    // The name windows and alerts give the document: its file's name without extension,
+    // "Untitled" before it has one.
+    virtual QString displayName() const;
+    // The window sheets of the document attach to: the main window when it is one of the
+    // document's, else its first window; null without windows.
+    virtual QWidget* windowForSheet() const;
     // Lets go of the windows and the store; the document is unusable afterwards.
     virtual void close();
     bool isClosed() const { return m_closed; }
@@ -155,6 +173,12 @@ private:
     Error lockedFileError() const;
     // Commits every registered editor; false with the first refusal's error.
     bool commitRegisteredEditors(Error* error);
+    // Asks whether to save an edited untitled document before it closes.
+    void askToSaveBeforeClosing(std::function<void(bool shouldClose)> decision);
+    // Runs the save panel and saves to the chosen place.
+    void runSavePanel(std::function<void(bool didSave)> completion);
+    // Shows why a save failed, as a sheet on windowForSheet(), then calls `done`.
+    void presentSaveError(const Error& error, std::function<void()> done);
 
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
     std::unique_ptr<UndoManager> m_undoManager;

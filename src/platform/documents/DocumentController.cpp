@@ -20,7 +20,7 @@ const QString DocumentController::DocumentExtension = QStringLiteral("brindlex")
 DocumentController::DocumentController(UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       m_defaults(defaults),
-      m_defaultStringAttributes(std::make_shared<const QVariantMap>())
+      m_defaultStringAttributes(std::make_shared<const StringAttributes>())
 {
     g_shared = this;
     connect(&WindowTracker::current(), &WindowTracker::mainWindowControllerChanged, this,
@@ -125,14 +125,9 @@ void DocumentController::finishOpening(std::unique_ptr<Document> document, const
         completion(opened, false, {});
 }
 
-std::unique_ptr<Document> DocumentController::makeUntitledDocumentOfType(const QString& type)
-{
-    return makeDocumentOfType(type);
-}
-
 Document* DocumentController::openUntitledDocumentAndDisplay(bool display, Error* error)
 {
-    std::unique_ptr<Document> document = makeUntitledDocumentOfType({});
+    std::unique_ptr<Document> document = makeDocumentOfType({});
     if (!document) {
         Error::set(error, Error(kCocoaErrorDomain, FileReadUnknownError));
         return nullptr;
@@ -212,14 +207,14 @@ void DocumentController::forgetRecentDocumentURL(const QUrl& url)
     emit recentDocumentsChanged();
 }
 
-QVariantMap DocumentController::defaultStringAttributes() const
+StringAttributes DocumentController::defaultStringAttributes() const
 {
     return *m_defaultStringAttributes.load();
 }
 
-void DocumentController::setDefaultStringAttributes(const QVariantMap& attributes)
+void DocumentController::setDefaultStringAttributes(const StringAttributes& attributes)
 {
-    m_defaultStringAttributes.store(std::make_shared<const QVariantMap>(attributes));
+    m_defaultStringAttributes.store(std::make_shared<const StringAttributes>(attributes));
 }
 
 bool DocumentController::isDocumentURL(const QUrl& url)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/text/StringAttributes.h"
 
 #include <QList>
 #include <QObject>
@@ -68,9 +69,9 @@ public:
     // Drops every entry equal to `url`; the others keep their order.
     void forgetRecentDocumentURL(const QUrl& url);
 
-    // Font ("NSFont"), colour ("NSColor") and paragraph style ("NSParagraphStyle") of new note
-    // text. Any thread: it reads an immutable snapshot that setDefaultStringAttributes() swaps.
-    virtual QVariantMap defaultStringAttributes() const;
+    // The font, colour and paragraph style of new note text. Any thread: it reads an immutable
+    // snapshot that setDefaultStringAttributes() swaps whole.
+    virtual StringAttributes defaultStringAttributes() const;
 
     // Whether `url` names a file to be opened as a document (not imported).
     static bool isDocumentURL(const QUrl& url);
@@ -83,11 +84,9 @@ signals:
 protected:
     // The new, empty document of `type` (the default type when empty); null when none fits.
     virtual std::unique_ptr<Document> makeDocumentOfType(const QString& type) = 0;
-    // The same for a new document that no file backs.
-    virtual std::unique_ptr<Document> makeUntitledDocumentOfType(const QString& type);
     // Makes the document's windows when it has none, and shows them.
     virtual void displayDocument(Document* document) = 0;
-    void setDefaultStringAttributes(const QVariantMap& attributes);
+    void setDefaultStringAttributes(const StringAttributes& attributes);
     UserDefaults& defaults() const { return m_defaults; }
 
 private:
@@ -96,7 +95,7 @@ private:
 
     UserDefaults& m_defaults;
     QList<Document*> m_documents;
-    std::atomic<std::shared_ptr<const QVariantMap>> m_defaultStringAttributes;
+    std::atomic<std::shared_ptr<const StringAttributes>> m_defaultStringAttributes;
 };
 
 } // namespace platform

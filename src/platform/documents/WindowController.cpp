@@ -2,6 +2,9 @@
 
 #include "Document.h"
 
+#include <QEvent>
+#include <QRect>
+
 namespace platform {
 
 WindowController::WindowController(QObject* parent) : QObject(parent) { }
@@ -25,11 +28,106 @@ void WindowController::setDocument(Document* document)
     m_document = document;
 }
 
+void WindowController::showWindow()
+{
+    // The slots of QWidget; activating the window needs the widget itself, which a subclass
+    // holding it does in an override.
+    if (QObject* window = m_windowGuard.data()) {
+        QMetaObject::invokeMethod(window, "show");
+        QMetaObject::invokeMethod(window, "raise");
+    }
+}
+
+QString WindowController::windowFrameString() const
+{
+    if (!m_windowGuard)
+        return {};
+    const QRect frame = m_windowGuard->property("geometry").toRect();
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(frame.x())
+        .arg(frame.y())
+        .arg(frame.width())
+        .arg(frame.height());
+}
+
+void WindowController::setWindowFrameString(const QString& frame)
+{
+    const QStringList parts = frame.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!m_windowGuard || parts.size() != 4)
+        return;
+    int numbers[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        numbers[i] = parts[i].toInt(&ok);
+        if (!ok)
+            return;
+    }
+    if (numbers[2] <= 0 || numbers[3] <= 0)
+        return;
+    m_windowGuard->setProperty("geometry", QRect(numbers[0], numbers[1], numbers[2], numbers[3]));
+}
+
+bool WindowController::isWindowMinimized() const
+{
+    return m_windowGuard && m_windowGuard->property("minimized").toBool();
+}
+
+void WindowController::minimizeWindow()
+{
+    if (m_windowGuard)
+        QMetaObject::invokeMethod(m_windowGuard, "showMinimized");
+}
+
+void WindowController::synchronizeWindowTitleWithDocumentName()
+{
+    if (m_windowGuard && m_document)
+        m_windowGuard->setProperty("windowTitle", m_document->displayName());
+}
+
 void WindowController::close()
 {
+    if (m_deciding || m_closing)
+        return;
+    if (!m_document) {
+        closeAgreed();
+        return;
+    }
+    m_deciding = true;
+    QPointer<WindowController> guard(this);
+    m_document->shouldCloseWindowController(this, [guard](bool shouldClose) {
+        if (!guard)
+            return;
+        guard->m_deciding = false;
+        if (shouldClose)
+            guard->closeAgreed();
+    });
+}
+
+void WindowController::closeAgreed()
+{
+    m_closing = true;
     emit windowWillClose();
+    // Inside the window's own close event the event itself is accepted instead; a nested
+    // close would be refused.
+    if (QObject* window = m_windowGuard.data(); window && !m_inCloseEvent)
+        QMetaObject::invokeMethod(window, "close");
     if (m_document)
         m_document->windowControllerWillClose(this);
+}
+
+bool WindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Close || watched != m_windowGuard)
+        return false;
+    if (!m_closing) {
+        m_inCloseEvent = true;
+        close();
+        m_inCloseEvent = false;
+    }
+    // Once agreed the window goes, whatever its own close handler would say; until then it
+    // stays (an answer may still come from a sheet).
+    event->setAccepted(m_closing);
+    return true;
 }
 
 } // namespace platform

@@ -22,12 +22,19 @@ public:
 
     // The window this controller runs; null until one is set and after it is destroyed.
     QWidget* window() const { return m_windowGuard ? m_window : nullptr; }
+    // The same window as an object, for widget-free code that hands it on.
+    QObject* windowObject() const { return m_windowGuard; }
     // Links `window` (a QWidget, which only the widget floors can name) and this controller
-    // both ways, so the command router finds the controller from the window.
+    // both ways, so the command router finds the controller from the window. From then on a
+    // request to close the window (its close button, QWidget::close()) goes through close().
     template <typename Window> void setWindow(Window* window)
     {
-        if (window)
+        if (m_windowGuard)
+            m_windowGuard->removeEventFilter(this);
+        if (window) {
             window->setProperty(kWindowControllerProperty, QVariant::fromValue<QObject*>(this));
+            window->installEventFilter(this);
+        }
         m_window = window;
         m_windowGuard = window;
     }
@@ -42,20 +49,45 @@ public:
     bool shouldCloseDocument() const { return m_shouldCloseDocument; }
     void setShouldCloseDocument(bool close) { m_shouldCloseDocument = close; }
 
-    // Closes the window: emits windowWillClose(), then lets the document save and let go of
-    // this controller (and close itself when this was its last or its main window).
+    // Shows the window in front of the others.
+    virtual void showWindow();
+    // The window's frame as "x y width height" (its geometry); empty without a window.
+    QString windowFrameString() const;
+    // Moves and sizes the window to a frame from windowFrameString(); anything else is
+    // ignored. Controllers whose windows may land off screen check the place in an override.
+    virtual void setWindowFrameString(const QString& frame);
+    bool isWindowMinimized() const;
+    void minimizeWindow();
+    // Titles the window with the document's name.
+    virtual void synchronizeWindowTitleWithDocumentName();
+    // Asks the document whether the window may close (Document::shouldCloseWindowController:
+    // open edits committed, the document saved, the user asked when needed). When it may,
+    // emits windowWillClose(), closes the window and lets the document let go of this
+    // controller (closing itself with its main or last window); otherwise the window stays
+    // as it was. A close asked for while one is being decided is ignored. The controller may
+    // be deleted later by its owner, never from within this call.
     virtual void close();
+    // Between an agreed close and the window's going.
+    bool isClosing() const { return m_closing; }
 
 signals:
     void windowWillClose();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static constexpr const char* kWindowControllerProperty = "platformWindowController";
+
+    void closeAgreed();
 
     QWidget* m_window = nullptr;
     QPointer<QObject> m_windowGuard; // m_window as an object, to notice its destruction
     QPointer<Document> m_document;
     bool m_shouldCloseDocument = false;
+    bool m_deciding = false;
+    bool m_closing = false;
+    bool m_inCloseEvent = false;
 };
 
 } // namespace platform
