@@ -93,7 +93,6 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
             = platform::localized(QStringLiteral("alertMustBeInApplicationsFolderMessage"));
         alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
         platform::AlertPresenter::current().runModal(alert);
-        emit launchRefused();
         return false;
     }
 

@@ -100,7 +100,6 @@ public:
     void perform(const platform::Command& command) override;
 
 signals:
-    void launchRefused();
     // The application should end now (main() quits its event loop).
     void quitRequested();
 

@@ -362,4 +362,33 @@ TEST(BXDocumentControllerTest, MarkdownAndTextFilesAreImportedAfterAsking)
     }
 }
 
+TEST(BXDocumentControllerTest, ATerminationSignalKeepsAnUntitledDocumentForTheNextLaunch)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    platform::Error error;
+    auto* untitled = qobject_cast<BXDocument*>(
+        fixture.controller->openUntitledDocumentAndDisplay(false, &error));
+    ASSERT_TRUE(untitled);
+    BXNote::newNoteInManagedObjectContext(
+        untitled->managedObjectContext(), QStringLiteral("Kept"), {});
+    untitled->updateChangeCount(platform::Document::ChangeType::Done);
+    QSignalSpy quit(fixture.controller.get(), &BXDocumentController::quitRequested);
+    fixture.controller->terminateWithoutAsking();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }, 5000));
+    EXPECT_TRUE(fixture.presenter.shown().empty());
+    fixture.controller.reset();
+
+    fixture.controller
+        = std::make_unique<BXDocumentController>(fixture.defaults, fixture.memoryPressure);
+    ASSERT_TRUE(fixture.launch());
+    ASSERT_EQ(fixture.controller->documents().size(), 1);
+    platform::Document* reopened = fixture.controller->documents().first();
+    EXPECT_TRUE(reopened->fileURL().isEmpty());
+    const auto notes = reopened->managedObjectContext()->fetchObjects(
+        platform::FetchRequest(BXNote::entityName()), nullptr);
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(notes->size(), 1);
+}
+
 #include "BXDocumentControllerTest.moc"
