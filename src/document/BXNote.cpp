@@ -2,19 +2,14 @@
 
 #include "BXAttributedStringAdditions.h"
 #include "BXCategory.h"
-#include "BXDefaults.h"
 #include "BXDocument.h"
 #include "BXManagedObjectUtilities.h"
 
 #include "platform/data/ManagedObjectContext.h"
-#include "platform/foundation/Archiver.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
-#include "platform/text/Color.h"
-#include "platform/text/TextArchiving.h"
 
 #include <QRegularExpression>
 #include <QTextCursor>

@@ -485,8 +485,14 @@ void Document::saveDocument(std::function<void(bool didSave)> completion)
         runSavePanel(std::move(completion));
         return;
     }
+    saveShowingFailure(m_fileURL, SaveOperation::Save, std::move(completion));
+}
+
+void Document::saveShowingFailure(
+    const QUrl& url, SaveOperation operation, std::function<void(bool didSave)> completion)
+{
     QPointer<Document> guard(this);
-    saveToURL(m_fileURL, m_fileType, SaveOperation::Save, [guard, completion](const Error& error) {
+    saveToURL(url, m_fileType, operation, [guard, completion](const Error& error) {
         if (!error || !guard || error.isUserCancelled()) {
             if (completion)
                 completion(!error);
@@ -521,18 +527,7 @@ void Document::runSavePanel(std::function<void(bool didSave)> completion)
             if (!extension.isEmpty()
                 && QFileInfo(url.fileName()).suffix().compare(extension, Qt::CaseInsensitive) != 0)
                 url = QUrl::fromLocalFile(url.toLocalFile() + QLatin1Char('.') + extension);
-            guard->saveToURL(url, guard->m_fileType, SaveOperation::SaveAs,
-                [guard, completion](const Error& error) {
-                    if (!error || !guard || error.isUserCancelled()) {
-                        if (completion)
-                            completion(!error);
-                        return;
-                    }
-                    guard->presentSaveError(error, [completion] {
-                        if (completion)
-                            completion(false);
-                    });
-                });
+            guard->saveShowingFailure(url, SaveOperation::SaveAs, completion);
         });
 }
 

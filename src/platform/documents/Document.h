@@ -177,6 +177,9 @@ private:
     void askToSaveBeforeClosing(std::function<void(bool shouldClose)> decision);
     // Runs the save panel and saves to the chosen place.
     void runSavePanel(std::function<void(bool didSave)> completion);
+    // Saves; a failure other than the user's cancelling is shown before `completion` runs.
+    void saveShowingFailure(
+        const QUrl& url, SaveOperation operation, std::function<void(bool didSave)> completion);
     // Shows why a save failed, as a sheet on windowForSheet(), then calls `done`.
     void presentSaveError(const Error& error, std::function<void()> done);
 
