@@ -29,6 +29,7 @@ namespace platform {
 class ManagedObjectContext;
 struct FilePanel;
 class Predicate;
+class UserDefaults;
 class WindowController;
 } // namespace platform
 
@@ -142,10 +143,17 @@ public:
     QList<QUrl> selectedNoteIDs() const;
     bool showNotesInMainWindowList(const QList<platform::ManagedObjectPtr>& notes);
     bool isSearchScopeBarVisible() const;
-    // The attributes of new text, from the user defaults "DefaultFont", "DefaultFontColor"
-    // and "DefaultParagraphStyle"; an unreadable value counts as absent: the system font, no
-    // colour of its own (the palette's text colour), the default paragraph style.
+    // The attributes of new text: the document controller's, else read from the defaults.
+    // Any thread.
     static platform::StringAttributes defaultStringAttributes();
+    // New text's attributes from "DefaultFont", "DefaultFontColor" and
+    // "DefaultParagraphStyle": an undecodable font or colour is logged and the registered one
+    // used; the palette's text colour is no colour of its own; without a paragraph style, the
+    // default one with a line height of 1.3.
+    static platform::StringAttributes stringAttributesFromDefaults(
+        const platform::UserDefaults& defaults);
+    // Gives `characters` the family, size, weight and slant of `font`.
+    static void setFont(QTextCharFormat& characters, const QFont& font);
     // The categories a note can be tagged with: the plain ones.
     static std::shared_ptr<platform::Predicate> tagsPredicate();
 
