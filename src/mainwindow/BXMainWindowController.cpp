@@ -2,7 +2,9 @@
 
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXNoteMemoryManager.h"
 #include "BXTextView.h"
+#include "BXWindowState.h"
 
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
@@ -28,8 +30,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -59,7 +59,9 @@ const QStringList& textOptionKeys()
 
 BXMainWindowController::BXMainWindowController()
     : m_categoriesController(std::make_unique<BXCategoriesArrayController>()),
-      m_notesController(std::make_unique<BXNotesArrayController>())
+      m_notesController(std::make_unique<BXNotesArrayController>()),
+      m_windowState(std::make_unique<BXWindowState>(*this)),
+      m_noteMemory(std::make_unique<BXNoteMemoryManager>(*this))
 {
     setShouldCloseDocument(true);
     buildWindow();
@@ -160,13 +162,6 @@ void BXMainWindowController::windowDidLoad()
     m_categoriesController->prepareContent();
     m_notesController->setManagedObjectContext(context);
 
-    // Until the window's saved state is read from the document, it opens at its default size.
-    m_window->resize(kDefaultWidth, kDefaultHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_window->move(frame.topLeft());
-    }
     m_notesController->awakeFromNib();
     m_categoriesController->setNotesList(m_notesController.get());
 
@@ -202,8 +197,8 @@ void BXMainWindowController::windowDidLoad()
         deleteLater();
     });
 
-    m_preferencesInited = true;
-    noteSelectionChanged();
+    m_noteMemory->start();
+    m_windowState->loadPreferences();
 }
 
 void BXMainWindowController::textOptionChanged(const QString& key)
@@ -241,6 +236,12 @@ void BXMainWindowController::windowDidResignMain()
 void BXMainWindowController::windowWillClose()
 {
     removeObservations();
+    m_noteMemory->stop();
+}
+
+void BXMainWindowController::releaseMemoryForInactiveNotes()
+{
+    m_noteMemory->releaseMemoryForInactiveNotes();
 }
 
 platform::UndoManager* BXMainWindowController::windowWillReturnUndoManager() const
@@ -259,6 +260,7 @@ void BXMainWindowController::documentWillClose()
     m_notesController->setIgnoreObservation(true);
     if (keepCaret)
         saveSelectionRange();
+    m_windowState->savePreferences();
 }
 
 void BXMainWindowController::removeObservations()
@@ -346,6 +348,7 @@ void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
 
 void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
 {
+    m_noteMemory->noteShown(note);
     if (!note) {
         setTextStorage(nullptr);
         return;
