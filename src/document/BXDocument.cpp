@@ -289,8 +289,14 @@ void BXDocument::cleanup()
 {
     if (m_clean)
         return;
-    if (BXMainWindowProvider* main = mainWindowController())
+    if (BXMainWindowProvider* main = mainWindowController()) {
         main->documentWillClose();
+    } else if (!windowControllers().isEmpty()) {
+        // A main window that does not answer for its selection still records its state.
+        QObject* first = windowControllers().first();
+        if (first->metaObject()->indexOfMethod("documentWillClose()") >= 0)
+            QMetaObject::invokeMethod(first, "documentWillClose");
+    }
     savePreferences();
     m_clean = true;
 }

@@ -87,8 +87,9 @@ public:
     void windowWillClose();
     // Where the window's undo and redo go: the document's.
     platform::UndoManager* windowWillReturnUndoManager() const;
-    // The document is closing: stop observing, freeze the lists, keep the caret's place.
-    void documentWillClose();
+    // The document is closing: stop observing, freeze the lists, keep the caret's place and
+    // record the window's state in the document.
+    Q_INVOKABLE void documentWillClose();
     // Runs once; later calls do nothing.
     void removeObservations();
     void tagPeekModifierChanged(bool held);

@@ -42,7 +42,6 @@ protected:
     // again, so nothing deferred may be left to save the state.
     void quit()
     {
-        controller->documentWillClose();
         document->cleanup();
         delete controller.data();
         document.reset();
