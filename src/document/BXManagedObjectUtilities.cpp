@@ -23,3 +23,22 @@ void BXManagedObjectUtilities::withoutUndo(
     if (undo)
         undo->enableUndoRegistration();
 }
+
+QList<platform::ManagedObjectPtr> BXManagedObjectUtilities::objectsFromIDURIs(
+    platform::ManagedObjectContext* context, const QList<QUrl>& uris)
+{
+    QList<platform::ManagedObjectPtr> objects;
+    if (!context || !context->persistentStoreCoordinator())
+        return objects;
+    for (const QUrl& uri : uris) {
+        const platform::ManagedObjectID id
+            = context->persistentStoreCoordinator()->managedObjectIDForURIRepresentation(uri);
+        if (id.isNull())
+            continue;
+        platform::Error error;
+        const platform::ManagedObjectPtr object = context->existingObjectWithID(id, &error);
+        if (object && !object->isDeleted() && !objects.contains(object))
+            objects.append(object);
+    }
+    return objects;
+}

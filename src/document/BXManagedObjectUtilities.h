@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/data/ManagedObject.h"
+
+#include <QList>
+#include <QUrl>
+
 #include <functional>
 
 namespace platform {
-class ManagedObject;
 class ManagedObjectContext;
 } // namespace platform
 
@@ -18,4 +22,8 @@ public:
     // processed on both sides so the surrounding changes keep their own undo groups.
     static void withoutUndo(
         platform::ManagedObjectContext* context, const std::function<void()>& work);
+    // The objects behind object-ID URIs, in their order; URIs of other stores, of objects
+    // since deleted or of nothing at all are left out.
+    static QList<platform::ManagedObjectPtr> objectsFromIDURIs(
+        platform::ManagedObjectContext* context, const QList<QUrl>& uris);
 };

@@ -110,6 +110,8 @@ public:
     // A built storage that holds other text than the store takes the stored text again,
     // recording no undo (the storage's views drop their undo records).
     void refreshTextStorage();
+    // Whether a built storage holds other text or styles than the store.
+    bool textStorageEdited() const { return m_textStorage && !storageHoldsStoredText(); }
     platform::UndoManager* undoManager();
 
     Range selectedRange() const;

@@ -2,7 +2,9 @@
 
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXNoteMemoryManager.h"
 #include "BXTextView.h"
+#include "BXWindowState.h"
 
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
@@ -29,8 +31,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -60,12 +60,16 @@ const QStringList& textOptionKeys()
 
 BXMainWindowController::BXMainWindowController()
     : m_categoriesController(std::make_unique<BXCategoriesArrayController>()),
-      m_notesController(std::make_unique<BXNotesArrayController>())
+      m_notesController(std::make_unique<BXNotesArrayController>()),
+      m_windowState(std::make_unique<BXWindowState>(*this)),
+      m_noteMemory(std::make_unique<BXNoteMemoryManager>(*this))
 {
     setShouldCloseDocument(true);
     buildWindow();
-    connect(this, &WindowController::windowWillClose, this,
-        &BXMainWindowController::removeObservations);
+    connect(this, &WindowController::windowWillClose, this, [this] {
+        removeObservations();
+        m_noteMemory->stop();
+    });
 }
 
 BXMainWindowController::~BXMainWindowController()
@@ -165,13 +169,6 @@ void BXMainWindowController::windowDidLoad()
     m_categoriesController->prepareContent();
     m_notesController->setManagedObjectContext(context);
 
-    // Until the window's saved state is read from the document, it opens at its default size.
-    m_window->resize(kDefaultWidth, kDefaultHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_window->move(frame.topLeft());
-    }
     m_notesController->awakeFromNib();
     m_categoriesController->setNotesList(m_notesController.get());
 
@@ -208,8 +205,8 @@ void BXMainWindowController::windowDidLoad()
                 windowDidResignMain();
         });
 
-    m_preferencesInited = true;
-    noteSelectionChanged();
+    m_noteMemory->start();
+    m_windowState->loadPreferences();
 }
 
 void BXMainWindowController::textOptionChanged(const QString& key)
@@ -257,6 +254,11 @@ void BXMainWindowController::windowDidResignMain()
     m_categoriesController->setNotesToCheckIfContained(std::nullopt);
 }
 
+void BXMainWindowController::releaseMemoryForInactiveNotes()
+{
+    m_noteMemory->releaseMemoryForInactiveNotes();
+}
+
 platform::UndoManager* BXMainWindowController::windowWillReturnUndoManager() const
 {
     platform::Document* owner = document();
@@ -273,6 +275,7 @@ void BXMainWindowController::documentWillClose()
     m_notesController->setIgnoreObservation(true);
     if (keepCaret)
         saveSelectionRange();
+    m_windowState->savePreferences();
 }
 
 void BXMainWindowController::removeObservations()
@@ -360,6 +363,7 @@ void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
 
 void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
 {
+    m_noteMemory->noteShown(note);
     if (!note) {
         setTextStorage(nullptr);
         return;

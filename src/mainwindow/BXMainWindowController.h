@@ -23,9 +23,11 @@ class BXMainWindow;
 class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
+class BXNoteMemoryManager;
 class BXOutlineView;
 class BXTableView;
 class BXTextView;
+class BXWindowState;
 class QTextDocument;
 
 namespace platform {
@@ -69,6 +71,13 @@ public:
     BXNotesArrayController* notesController() const;
 
     bool preferencesInited() const { return m_preferencesInited; }
+    // From then on selection changes show notes; set by the last stage of loading the state.
+    void setPreferencesInited(bool inited) { m_preferencesInited = inited; }
+    BXWindowState* windowState() const { return m_windowState.get(); }
+    BXNoteMemoryManager* noteMemoryManager() const { return m_noteMemory.get(); }
+    // Frees the notes no window shows; the application asks on memory pressure and when it
+    // goes inactive.
+    Q_INVOKABLE void releaseMemoryForInactiveNotes();
     bool listsCollapsed() const { return m_listsCollapsed; }
     float dividerPosition() const { return m_dividerPosition; }
     QString messageOnNote() const { return m_messageOnNote; }
@@ -83,7 +92,8 @@ public:
     void windowDidResignMain();
     // Where the window's undo and redo go: the document's.
     platform::UndoManager* windowWillReturnUndoManager() const;
-    // The document is closing: stop observing, freeze the lists, keep the caret's place.
+    // The document is closing: stop observing, freeze the lists, keep the caret's place and
+    // record the window's state in the document.
     void documentWillClose() override;
     // Runs once; later calls do nothing.
     void removeObservations();
@@ -171,6 +181,8 @@ private:
     std::unique_ptr<BXCategoriesArrayController> m_categoriesController;
     std::unique_ptr<BXNotesArrayController> m_notesController;
     std::unique_ptr<BXNotesListModel> m_notesListModel;
+    std::unique_ptr<BXWindowState> m_windowState;
+    std::unique_ptr<BXNoteMemoryManager> m_noteMemory;
     QPointer<BXMainWindow> m_window;
     BXMainSplitView* m_splitView = nullptr;
     BXOutlineView* m_outlineView = nullptr;
