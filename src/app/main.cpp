@@ -8,8 +8,14 @@
 #include "ui/BXSavePanelController.h"
 #include "ui/OverlayWindowController.h"
 
+#include "document/BXDocument.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Log.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QFileInfo>
 
 int main(int argc, char** argv)
 {
@@ -27,9 +33,25 @@ int main(int argc, char** argv)
     platform::ApplicationWindowTracker::install();
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
-    QMainWindow window;
-    window.setWindowTitle(QApplication::applicationName());
-    window.resize(900, 600);
-    window.show();
+    // The notes file named on the command line, else a new untitled document.
+    BXDocument document;
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QUrl url = QUrl::fromLocalFile(QFileInfo(arguments.at(1)).absoluteFilePath());
+        platform::Error error;
+        if (!document.initWithContentsOfURL(url, BXDocument::NotesDocumentType, &error)) {
+            platform::log(
+                QStringLiteral("Could not open %@: %@"), url.toLocalFile(), error.toString());
+            return 1;
+        }
+    } else {
+        document.loadPreferences();
+    }
+    auto* controller = new BXMainWindowController;
+    document.addWindowController(controller);
+    controller->windowDidLoad();
+    controller->mainWindow()->show();
+    // Until the application can quit on its own, it quits with its document.
+    QObject::connect(&document, &platform::Document::didClose, &app, &QApplication::quit);
     return app.exec();
 }
