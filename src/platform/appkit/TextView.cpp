@@ -1,6 +1,7 @@
 #include "TextView.h"
 
 #include "CommandRouter.h"
+#include "RulerView.h"
 #include "TextViewDelegate.h"
 #include "TextViewItem.h"
 #include "UserInput.h"
@@ -35,6 +36,7 @@ namespace {
 const QString kUndoAction = QStringLiteral("undo:");
 const QString kRedoAction = QStringLiteral("redo:");
 const QString kPasteAction = QStringLiteral("paste:");
+const QString kToggleRulerAction = QStringLiteral("toggleRuler:");
 
 double pixels(double points)
 {
@@ -176,6 +178,7 @@ void TextView::setZoom(double zoom)
     m_zoom = zoom;
     setTransform(QTransform::fromScale(zoom, zoom));
     layoutText();
+    emit zoomChanged(zoom);
 }
 
 void TextView::layoutText()
@@ -367,6 +370,61 @@ bool TextView::replaceSelection(
     return true;
 }
 
+bool TextView::changeParagraphStyles(
+    const QString& actionName, const std::function<void(ParagraphStyle&)>& change)
+{
+    if (!m_editable)
+        return false;
+    const QTextCursor selection = m_item->textCursor();
+    const int start = selection.selectionStart();
+    // A selection that ends where a paragraph begins leaves that paragraph alone.
+    const int last = selection.hasSelection() ? selection.selectionEnd() - 1 : start;
+    performUserEdit(actionName, [&] {
+        for (QTextBlock block = m_mirror->findBlock(start);
+             block.isValid() && block.position() <= last; block = block.next()) {
+            QTextBlockFormat format = block.blockFormat();
+            ParagraphStyle style = AttributedText::paragraphStyle(format);
+            change(style);
+            AttributedText::setParagraphStyle(format, style);
+            QTextCursor(block).setBlockFormat(format);
+        }
+    });
+    return true;
+}
+
+ParagraphStyle TextView::currentParagraphStyle() const
+{
+    const QTextBlock block = m_mirror->findBlock(m_item->textCursor().selectionStart());
+    return AttributedText::paragraphStyle(
+        block.isValid() ? block.blockFormat() : QTextBlockFormat());
+}
+
+bool TextView::isRulerVisible() const
+{
+    return m_ruler && !m_ruler->isHidden();
+}
+
+void TextView::setRulerVisible(bool visible)
+{
+    if (visible == isRulerVisible())
+        return;
+    if (!m_ruler)
+        m_ruler = new RulerView(this);
+    m_ruler->setVisible(visible);
+    placeRuler();
+}
+
+void TextView::placeRuler()
+{
+    const bool shown = isRulerVisible();
+    setViewportMargins(0, shown ? RulerView::kHeight : 0, 0, 0);
+    if (!shown)
+        return;
+    const QRect frame = contentsRect();
+    m_ruler->setGeometry(frame.left(), frame.top(), frame.width(), RulerView::kHeight);
+    m_ruler->refresh();
+}
+
 void TextView::paste()
 {
     const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
@@ -487,7 +545,8 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
 
 bool TextView::respondsTo(const QString& action) const
 {
-    return action == kUndoAction || action == kRedoAction || action == kPasteAction;
+    return action == kUndoAction || action == kRedoAction || action == kPasteAction
+        || action == kToggleRulerAction;
 }
 
 std::optional<bool> TextView::validate(Command& command) const
@@ -500,6 +559,10 @@ std::optional<bool> TextView::validate(Command& command) const
         return manager && manager->canRedo();
     if (command.action == kPasteAction)
         return m_editable;
+    if (command.action == kToggleRulerAction) {
+        command.checked = isRulerVisible();
+        return true;
+    }
     return std::nullopt;
 }
 
@@ -507,6 +570,10 @@ void TextView::perform(const Command& command)
 {
     if (command.action == kPasteAction) {
         paste();
+        return;
+    }
+    if (command.action == kToggleRulerAction) {
+        setRulerVisible(!isRulerVisible());
         return;
     }
     UndoManager* manager = undoManager();
@@ -712,6 +779,8 @@ void TextView::resizeEvent(QResizeEvent* event)
 {
     QGraphicsView::resizeEvent(event);
     layoutText();
+    if (isRulerVisible())
+        placeRuler();
 }
 
 void TextView::noteEvent(int editsBefore)

@@ -18,6 +18,7 @@ class QMimeData;
 
 namespace platform {
 
+class RulerView;
 class TextHighlighter;
 class TextViewDelegate;
 class UndoManager;
@@ -104,6 +105,19 @@ public:
     bool replaceSelection(
         const QString& text, const QTextCharFormat& format, const QString& actionName);
 
+    // Changes the paragraph style of every paragraph the selection touches (the caret's one
+    // when nothing is selected) as one user edit; false when the view is not editable.
+    bool changeParagraphStyles(
+        const QString& actionName, const std::function<void(ParagraphStyle&)>& change);
+    // The style of the paragraph where the selection starts.
+    ParagraphStyle currentParagraphStyle() const;
+
+    // The ruler over the text, made when first shown ("toggleRuler:" toggles it).
+    bool isRulerVisible() const;
+    void setRulerVisible(bool visible);
+    // Null until the ruler was first shown.
+    RulerView* rulerView() const { return m_ruler; }
+
     // With smart copy and paste on, `text` with a space added where it would otherwise run
     // into a word on either side of the selection.
     QString smartInsertText(const QString& text) const;
@@ -119,6 +133,7 @@ public:
 
 signals:
     void selectionChanged();
+    void zoomChanged(double zoom);
     // A user edit of this view, or the undo or redo of one, reached the storage.
     void textDidChange();
 
@@ -149,6 +164,7 @@ private:
     void detectLinkBefore(int position);
     QChar characterAt(int position) const;
     void ensureCaretVisible();
+    void placeRuler();
 
     TextViewDelegate* m_delegate = nullptr;
     QPointer<SpellChecker> m_spellChecker;
@@ -158,6 +174,7 @@ private:
     QPointer<SharedTextStorage> m_shared;
     std::unique_ptr<QTextDocument> m_mirror;
     TextHighlighter* m_highlighter = nullptr;
+    RulerView* m_ruler = nullptr;
     QGraphicsItem* m_findIndicator = nullptr;
     quint64 m_findIndicatorTask = 0;
     bool m_editable = true;

@@ -1,21 +1,29 @@
 #include "Toolbar.h"
 
 #include "CommandRouter.h"
+#include "ToolbarCustomizationDialog.h"
 #include "ToolbarDelegate.h"
 #include "ToolbarItem.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QWidget>
+
+#include <optional>
 
 namespace platform {
 
 namespace {
 
 const QString kItemIdentifiersKey = QStringLiteral("TB Item Identifiers");
+const QString kDefaultItemIdentifiersKey = QStringLiteral("TB Default Item Identifiers");
 const QString kDisplayModeKey = QStringLiteral("TB Display Mode");
 const QString kSizeModeKey = QStringLiteral("TB Size Mode");
 const QString kIsShownKey = QStringLiteral("TB Is Shown");
@@ -37,6 +45,39 @@ Qt::ToolButtonStyle buttonStyleFor(Toolbar::DisplayMode mode)
         break;
     }
     return Qt::ToolButtonTextUnderIcon;
+}
+
+// A saved list of identifiers, or nothing when the value is anything else.
+std::optional<QStringList> identifierList(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList();
+    if (value.typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    QStringList identifiers;
+    for (const QVariant& element : value.toList()) {
+        if (element.typeId() != QMetaType::QString)
+            return std::nullopt;
+        identifiers << element.toString();
+    }
+    return identifiers;
+}
+
+// A saved mode within [0, last], or nothing.
+std::optional<int> modeValue(const QVariant& value, int last)
+{
+    bool ok = false;
+    const int mode = value.toInt(&ok);
+    if (!ok || mode < 0 || mode > last)
+        return std::nullopt;
+    return mode;
+}
+
+bool isStandardIdentifier(const QString& identifier)
+{
+    return identifier == Toolbar::kSpaceItemIdentifier
+        || identifier == Toolbar::kFlexibleSpaceItemIdentifier
+        || identifier == Toolbar::kSeparatorItemIdentifier;
 }
 
 } // namespace
@@ -70,7 +111,11 @@ Toolbar::~Toolbar() = default;
 void Toolbar::setDelegate(ToolbarDelegate* delegate)
 {
     m_delegate = delegate;
-    if (!m_delegate || !m_items.isEmpty())
+    if (!m_delegate)
+        return;
+    if (const QStringList answered = m_delegate->defaultItemIdentifiers(this); !answered.isEmpty())
+        m_defaultItemIdentifiers = answered;
+    if (!m_items.isEmpty())
         return;
     const QVariantMap saved = m_autosaves
         ? UserDefaults::standard().dictionaryForKey(configurationKey())
@@ -78,7 +123,25 @@ void Toolbar::setDelegate(ToolbarDelegate* delegate)
     if (saved.contains(kItemIdentifiersKey))
         setConfigurationFromDictionary(saved);
     else
-        setItemIdentifiers(m_delegate->defaultItemIdentifiers(this));
+        setItemIdentifiers(defaultItems());
+}
+
+void Toolbar::setDefaultItemIdentifiers(const QStringList& identifiers)
+{
+    m_defaultItemIdentifiers = identifiers;
+    saveConfiguration();
+}
+
+QStringList Toolbar::defaultItems()
+{
+    const QStringList answered
+        = m_delegate ? m_delegate->defaultItemIdentifiers(this) : QStringList();
+    return answered.isEmpty() ? m_defaultItemIdentifiers : answered;
+}
+
+void Toolbar::restoreDefaultItems()
+{
+    setItemIdentifiers(defaultItems());
 }
 
 ToolbarItem* Toolbar::itemWithIdentifier(const QString& identifier) const
@@ -108,8 +171,7 @@ ToolbarItem* Toolbar::makeStandardItem(const QString& identifier)
 
 ToolbarItem* Toolbar::makeItem(const QString& identifier)
 {
-    if (identifier == kSpaceItemIdentifier || identifier == kFlexibleSpaceItemIdentifier
-        || identifier == kSeparatorItemIdentifier)
+    if (isStandardIdentifier(identifier))
         return makeStandardItem(identifier);
     if (!m_delegate)
         return nullptr;
@@ -129,10 +191,14 @@ ToolbarItem* Toolbar::insertItemWithItemIdentifier(const QString& identifier, in
     ToolbarItem* item = makeItem(identifier);
     if (!item)
         return nullptr;
-    index = std::clamp(index, 0, int(m_items.size()));
     if (m_delegate && m_delegate->selectableItemIdentifiers(this).contains(identifier))
         item->setCheckable(true);
     emit willAddItem(item);
+    item->setTextOnly(m_displayMode == DisplayMode::LabelOnly);
+    // Navigational items lead; the others follow them.
+    const int leading = navigationalCount();
+    index = item->isNavigational() ? std::clamp(index, 0, leading)
+                                   : std::clamp(index, leading, int(m_items.size()));
     insertAction(index < m_items.size() ? m_items.at(index) : nullptr, item);
     m_items.insert(index, item);
     applySelection();
@@ -152,6 +218,64 @@ void Toolbar::removeItemAtIndex(int index)
     saveConfiguration();
 }
 
+void Toolbar::moveItem(int from, int to)
+{
+    if (from < 0 || from >= m_items.size())
+        return;
+    ToolbarItem* item = m_items.at(from);
+    const int leading = navigationalCount();
+    to = item->isNavigational() ? std::clamp(to, 0, leading - 1)
+                                : std::clamp(to, leading, int(m_items.size()) - 1);
+    if (to == from)
+        return;
+    removeAction(item);
+    m_items.move(from, to);
+    insertAction(to + 1 < m_items.size() ? m_items.at(to + 1) : nullptr, item);
+    saveConfiguration();
+}
+
+int Toolbar::navigationalCount() const
+{
+    int count = 0;
+    while (count < m_items.size() && m_items.at(count)->isNavigational())
+        ++count;
+    return count;
+}
+
+ToolbarCustomizationDialog* Toolbar::runCustomizationPalette()
+{
+    if (!m_customizationDialog)
+        m_customizationDialog = new ToolbarCustomizationDialog(this, window());
+    m_customizationDialog->show();
+    m_customizationDialog->raise();
+    return m_customizationDialog;
+}
+
+void Toolbar::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu;
+    auto* modes = new QActionGroup(&menu);
+    const std::pair<DisplayMode, const char*> choices[] = {
+        { DisplayMode::IconAndLabel, "Icon and Text" },
+        { DisplayMode::IconOnly, "Icon Only" },
+        { DisplayMode::LabelOnly, "Text Only" },
+    };
+    for (const auto& [mode, title] : choices) {
+        QAction* choice = menu.addAction(localized(QLatin1String(title)));
+        choice->setCheckable(true);
+        choice->setChecked(m_displayMode == mode
+            || (mode == DisplayMode::IconAndLabel && m_displayMode == DisplayMode::Default));
+        modes->addAction(choice);
+        connect(
+            choice, &QAction::triggered, this, [this, chosen = mode] { setDisplayMode(chosen); });
+    }
+    menu.addSeparator();
+    connect(menu.addAction(localized(QStringLiteral("Customize Toolbar…"))), &QAction::triggered,
+        this, &Toolbar::runCustomizationPalette);
+    menu.exec(event->globalPos());
+    event->accept();
+}
+
 void Toolbar::setVisible(bool visible)
 {
     QToolBar::setVisible(visible);
@@ -162,14 +286,19 @@ void Toolbar::setItemIdentifiers(const QStringList& identifiers)
 {
     while (!m_items.isEmpty())
         removeItemAtIndex(int(m_items.size()) - 1);
-    for (const QString& identifier : identifiers)
-        insertItemWithItemIdentifier(identifier, int(m_items.size()));
+    for (const QString& identifier : identifiers) {
+        // Only spaces and separators may repeat.
+        if (isStandardIdentifier(identifier) || !itemWithIdentifier(identifier))
+            insertItemWithItemIdentifier(identifier, int(m_items.size()));
+    }
 }
 
 void Toolbar::setDisplayMode(DisplayMode mode)
 {
     m_displayMode = mode;
     setToolButtonStyle(buttonStyleFor(mode));
+    for (ToolbarItem* item : std::as_const(m_items))
+        item->setTextOnly(mode == DisplayMode::LabelOnly);
     saveConfiguration();
 }
 
@@ -220,6 +349,7 @@ QVariantMap Toolbar::configurationDictionary() const
         identifiers << item->itemIdentifier();
     return {
         { kItemIdentifiersKey, identifiers },
+        { kDefaultItemIdentifiersKey, m_defaultItemIdentifiers },
         { kDisplayModeKey, int(m_displayMode) },
         { kSizeModeKey, int(m_sizeMode) },
         { kIsShownKey, int(!isHidden()) },
@@ -230,16 +360,11 @@ void Toolbar::setConfigurationFromDictionary(const QVariantMap& configuration)
 {
     // Applying a saved configuration must not save a half-applied one over it.
     m_applyingConfiguration = true;
-    if (configuration.contains(kDisplayModeKey)) {
-        const int mode = configuration.value(kDisplayModeKey).toInt();
-        if (mode >= 0 && mode <= int(DisplayMode::LabelOnly))
-            setDisplayMode(DisplayMode(mode));
-    }
-    if (configuration.contains(kSizeModeKey)) {
-        const int mode = configuration.value(kSizeModeKey).toInt();
-        if (mode >= 0 && mode <= int(SizeMode::Small))
-            setSizeMode(SizeMode(mode));
-    }
+    if (const auto mode
+        = modeValue(configuration.value(kDisplayModeKey), int(DisplayMode::LabelOnly)))
+        setDisplayMode(DisplayMode(*mode));
+    if (const auto mode = modeValue(configuration.value(kSizeModeKey), int(SizeMode::Small)))
+        setSizeMode(SizeMode(*mode));
     if (configuration.contains(kIsShownKey)) {
         // A toolbar not yet in a window would become a window of its own if shown.
         if (!configuration.value(kIsShownKey).toBool())
@@ -247,8 +372,13 @@ void Toolbar::setConfigurationFromDictionary(const QVariantMap& configuration)
         else if (parentWidget())
             show();
     }
-    if (configuration.contains(kItemIdentifiersKey) && m_delegate)
-        setItemIdentifiers(configuration.value(kItemIdentifiersKey).toStringList());
+    if (configuration.contains(kItemIdentifiersKey) && m_delegate) {
+        const auto identifiers = identifierList(configuration.value(kItemIdentifiersKey));
+        if (!identifiers)
+            log(QStringLiteral("Toolbar %@: damaged saved items, showing the defaults"),
+                identifier());
+        setItemIdentifiers(identifiers.value_or(defaultItems()));
+    }
     m_applyingConfiguration = false;
 }
 

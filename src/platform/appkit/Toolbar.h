@@ -9,17 +9,20 @@
 namespace platform {
 
 class Timer;
+class ToolbarCustomizationDialog;
 class ToolbarDelegate;
 class ToolbarItem;
 
 // A window's toolbar, known by its identifier, whose items come from a delegate by item
 // identifier. It keeps a display mode, a size mode and at most one selected item among the
-// delegate's selectable ones, and can save its configuration (item identifiers, modes, shown)
-// in the user defaults under "NSToolbar Configuration <identifier>", reading it back when
-// autosaving is switched on. Items are validated on the next turn after a focus change, a
-// routed command, the router's setNeedsValidation() (selection changes) or this toolbar's, and
-// every second. Main thread only; emits
-// willAddItem() before an item is shown and didRemoveItem() after one is taken out.
+// delegate's selectable ones, and can save its configuration (item identifiers, the default
+// set, modes, shown) in the user defaults under "NSToolbar Configuration <identifier>", reading
+// it back when autosaving is switched on: unknown identifiers are dropped, and a damaged item
+// list gives the default items. Navigational items stay at the leading edge. The user changes
+// the items in the customisation dialog (the context menu offers it and the display modes). Items
+// are validated on the next turn after a focus change, a routed command, the router's
+// setNeedsValidation() (selection changes) or this toolbar's, and every second. Main thread only;
+// emits willAddItem() before an item is shown and didRemoveItem() after one is taken out.
 class Toolbar : public QToolBar {
     Q_OBJECT
 
@@ -37,8 +40,8 @@ public:
 
     QString identifier() const { return objectName(); }
 
-    // Not owned. Setting one loads its default items (or, when autosaving, the saved ones)
-    // unless the toolbar already has items.
+    // Not owned. Setting one records its default set (when it answers one), and loads the
+    // default items (or, when autosaving, the saved ones) unless the toolbar already has items.
     ToolbarDelegate* delegate() const { return m_delegate; }
     void setDelegate(ToolbarDelegate* delegate);
 
@@ -48,6 +51,17 @@ public:
     // the delegate made none or the identifier is not allowed.
     ToolbarItem* insertItemWithItemIdentifier(const QString& identifier, int index);
     void removeItemAtIndex(int index);
+    // Moves an item within its group (navigational items before the others).
+    void moveItem(int from, int to);
+
+    // The toolbar's own default set, as its window defines it; the delegate's answer, when not
+    // empty, replaces it. Saved as "TB Default Item Identifiers".
+    QStringList defaultItemIdentifiers() const { return m_defaultItemIdentifiers; }
+    void setDefaultItemIdentifiers(const QStringList& identifiers);
+    // Replaces the items by the default set.
+    void restoreDefaultItems();
+    // Shows the customisation dialog (one at a time) and answers it.
+    ToolbarCustomizationDialog* runCustomizationPalette();
 
     DisplayMode displayMode() const { return m_displayMode; }
     void setDisplayMode(DisplayMode mode);
@@ -72,6 +86,9 @@ public:
     // Validates on the next turn of the event loop, once however often it is asked.
     void setNeedsValidation();
 
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
 signals:
     void willAddItem(platform::ToolbarItem* item);
     void didRemoveItem(platform::ToolbarItem* item);
@@ -80,11 +97,15 @@ private:
     ToolbarItem* makeItem(const QString& identifier);
     ToolbarItem* makeStandardItem(const QString& identifier);
     void setItemIdentifiers(const QStringList& identifiers);
+    QStringList defaultItems();
+    int navigationalCount() const;
     void applySelection();
     void saveConfiguration();
 
     ToolbarDelegate* m_delegate = nullptr;
     QList<ToolbarItem*> m_items;
+    QStringList m_defaultItemIdentifiers;
+    QPointer<ToolbarCustomizationDialog> m_customizationDialog;
     DisplayMode m_displayMode = DisplayMode::Default;
     SizeMode m_sizeMode = SizeMode::Default;
     QString m_selectedItemIdentifier;

@@ -1,7 +1,10 @@
 #include "ToolbarItem.h"
 
 #include "CommandRouter.h"
+#include "SegmentedControl.h"
 #include "Toolbar.h"
+
+#include <QWidget>
 
 namespace platform {
 
@@ -60,6 +63,45 @@ void ToolbarItem::setMenuFormRepresentation(QAction* menuItem)
         return;
     delete m_menuForm;
     m_menuForm = menuItem;
+}
+
+void ToolbarItem::setView(QWidget* view)
+{
+    setDefaultWidget(view);
+    applySizes();
+}
+
+void ToolbarItem::setMinSize(const QSize& size)
+{
+    m_minSize = size;
+    applySizes();
+}
+
+void ToolbarItem::setMaxSize(const QSize& size)
+{
+    m_maxSize = size;
+    applySizes();
+}
+
+void ToolbarItem::applySizes()
+{
+    QWidget* widget = view();
+    if (!widget)
+        return;
+    if (m_minSize.isValid())
+        widget->setMinimumSize(m_minSize);
+    if (m_maxSize.isValid() && !m_textOnly)
+        widget->setMaximumSize(m_maxSize);
+    else if (m_maxSize.isValid())
+        widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (auto* segments = qobject_cast<SegmentedControl*>(widget))
+        segments->setTextOnly(m_textOnly);
+}
+
+void ToolbarItem::setTextOnly(bool textOnly)
+{
+    m_textOnly = textOnly;
+    applySizes();
 }
 
 void ToolbarItem::validate()

@@ -37,7 +37,20 @@ public:
 
     // The item's view, owned by the item; null for a plain button.
     QWidget* view() const { return defaultWidget(); }
-    void setView(QWidget* view) { setDefaultWidget(view); }
+    void setView(QWidget* view);
+    // Bounds of the view's size; an invalid size leaves the view's own bound.
+    QSize minSize() const { return m_minSize; }
+    void setMinSize(const QSize& size);
+    QSize maxSize() const { return m_maxSize; }
+    void setMaxSize(const QSize& size);
+
+    // In a toolbar's text-only display a view item drops its maximum size, so that its text
+    // fits, and a segmented view shows its labels.
+    void setTextOnly(bool textOnly);
+
+    // Navigational items (sidebar, back and forward) keep to the toolbar's leading edge.
+    bool isNavigational() const { return m_navigational; }
+    void setNavigational(bool navigational) { m_navigational = navigational; }
 
     // Owned by the item; null until set.
     QAction* menuFormRepresentation() const { return m_menuForm; }
@@ -48,7 +61,13 @@ public:
     virtual void validate();
 
 private:
+    void applySizes();
+
     QString m_paletteLabel;
+    QSize m_minSize;
+    QSize m_maxSize;
+    bool m_navigational = false;
+    bool m_textOnly = false;
     QPointer<QAction> m_menuForm;
 };
 
