@@ -2,6 +2,7 @@
 
 #include "BXTextViewDelegate.h"
 
+#include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
@@ -18,6 +19,8 @@ class BXCategoriesArrayController;
 class BXFadingText;
 class BXMainSplitView;
 class BXMainWindow;
+class BXMainWindowHistory;
+class BXMainWindowTextDelegate;
 class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
@@ -37,7 +40,9 @@ class UndoManager;
 // once, outside undo; it keeps the registered editors the document commits, and answers what
 // the document asks about the selection. Made before its document holds it; windowDidLoad()
 // runs once the document does. Main thread only; delays go through the scheduler.
-class BXMainWindowController final : public platform::WindowController, public BXTextViewDelegate {
+class BXMainWindowController final : public platform::WindowController,
+                                     public BXTextViewDelegate,
+                                     public platform::Responder {
     Q_OBJECT
 
 public:
@@ -61,6 +66,8 @@ public:
     BXFadingText* messageView() const { return m_messageView; }
     BXCategoriesArrayController* categoriesController() const;
     BXNotesArrayController* notesController() const;
+    BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
+    BXMainWindowHistory* history() const { return m_history; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     bool listsCollapsed() const { return m_listsCollapsed; }
@@ -127,6 +134,12 @@ public:
     bool commitTextViewEditing(BXTextView* textView) override;
     void discardTextViewEditing(BXTextView* textView) override;
     void objectDidEndEditing(BXTextView* textView) override;
+    bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
+
+    // The window's commands, answered by its text delegate and its history.
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
 
     // What the document and other windows ask.
     Notes selectedNotes() const;
@@ -163,6 +176,8 @@ private:
     QWidget* m_noteTextPane = nullptr;
     BXTextView* m_noteTextView = nullptr;
     BXFadingText* m_messageView = nullptr;
+    BXMainWindowTextDelegate* m_textDelegate = nullptr;
+    BXMainWindowHistory* m_history = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
