@@ -8,7 +8,6 @@
 #include "ui/BXSavePanelController.h"
 #include "ui/OverlayWindowController.h"
 
-#include "document/BXDocument.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "platform/foundation/Error.h"
@@ -33,6 +32,9 @@ int main(int argc, char** argv)
     platform::ApplicationWindowTracker::install();
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+
     // The notes file named on the command line, else a new untitled document.
     BXDocument document;
     const QStringList arguments = QApplication::arguments();
@@ -44,13 +46,8 @@ int main(int argc, char** argv)
                 QStringLiteral("Could not open %@: %@"), url.toLocalFile(), error.toString());
             return 1;
         }
-    } else {
-        document.loadPreferences();
     }
-    auto* controller = new BXMainWindowController;
-    document.addWindowController(controller);
-    controller->windowDidLoad();
-    controller->mainWindow()->show();
+    document.makeWindowControllers();
     // Until the application can quit on its own, it quits with its document.
     QObject::connect(&document, &platform::Document::didClose, &app, &QApplication::quit);
     return app.exec();
