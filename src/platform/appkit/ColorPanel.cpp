@@ -1,7 +1,5 @@
 #include "ColorPanel.h"
 
-#include "CommandRouter.h"
-
 #include "platform/foundation/Localized.h"
 
 #include <QColorDialog>
@@ -19,66 +17,32 @@ ColorPanel& ColorPanel::shared()
     return *panel;
 }
 
-ColorPanel::~ColorPanel()
-{
-    // The application may have deleted the dialog with its other windows already.
-    delete m_dialog.data();
-}
+ColorPanel::ColorPanel() : SharedPanel(kChangeColorAction) { }
 
 QColorDialog* ColorPanel::dialog()
 {
-    if (m_dialog)
-        return m_dialog;
-    m_dialog = new QColorDialog;
-    m_dialog->setAttribute(Qt::WA_DeleteOnClose, false);
-    m_dialog->setWindowTitle(localized(QStringLiteral("Colors")));
+    return static_cast<QColorDialog*>(panel());
+}
+
+QDialog* ColorPanel::makeDialog()
+{
+    auto* dialog = new QColorDialog;
+    dialog->setWindowTitle(localized(QStringLiteral("Colors")));
     // No OK or Cancel: each change applies at once, as the user makes it.
-    m_dialog->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
-    m_dialog->setModal(false);
-    m_dialog->setCurrentColor(m_color);
-    connect(m_dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& color) {
+    dialog->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
+    dialog->setCurrentColor(m_color);
+    connect(dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& color) {
         m_color = color;
-        if (m_settingColor)
-            return;
-        emit colorChanged(color);
-        if (CommandRouter::shared().targetForAction(kChangeColorAction))
-            CommandRouter::shared().sendAction(
-                Command { kChangeColorAction, 0, QVariant::fromValue(color), std::nullopt });
+        if (applyUserChange(QVariant::fromValue(color)))
+            emit colorChanged(color);
     });
-    return m_dialog;
-}
-
-void ColorPanel::orderFront()
-{
-    QColorDialog* panel = dialog();
-    panel->show();
-    panel->raise();
-}
-
-void ColorPanel::close()
-{
-    if (m_dialog)
-        m_dialog->hide();
-}
-
-bool ColorPanel::isVisible() const
-{
-    return m_dialog && m_dialog->isVisible();
-}
-
-QColor ColorPanel::panelColor() const
-{
-    return m_color;
+    return dialog;
 }
 
 void ColorPanel::setPanelColor(const QColor& color)
 {
     m_color = color;
-    if (!m_dialog)
-        return;
-    m_settingColor = true;
-    m_dialog->setCurrentColor(color);
-    m_settingColor = false;
+    showWithoutApplying([&] { dialog()->setCurrentColor(color); });
 }
 
 } // namespace platform

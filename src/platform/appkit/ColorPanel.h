@@ -1,8 +1,8 @@
 #pragma once
 
+#include "SharedPanel.h"
+
 #include <QColor>
-#include <QObject>
-#include <QPointer>
 
 class QColorDialog;
 
@@ -11,22 +11,16 @@ namespace platform {
 // The application's one colour panel: a non-modal colour dialog whose choice applies while it
 // changes. Each change the user makes is emitted as colorChanged() and sent along the responder
 // chain as "changeColor:" with the colour as represented object, so the text view that is first
-// responder in the main window takes it. Main thread only.
-class ColorPanel final : public QObject {
+// responder in the main window takes it.
+class ColorPanel final : public SharedPanel {
     Q_OBJECT
 
 public:
     static inline const QString kChangeColorAction = QStringLiteral("changeColor:");
 
     static ColorPanel& shared();
-    ~ColorPanel() override;
 
-    // Shows the panel (made on first use) without taking the focus away for good.
-    void orderFront();
-    void close();
-    bool isVisible() const;
-
-    QColor panelColor() const;
+    QColor panelColor() const { return m_color; }
     // Shows `color` in the panel without applying it anywhere.
     void setPanelColor(const QColor& color);
 
@@ -36,11 +30,10 @@ signals:
     void colorChanged(const QColor& color);
 
 private:
-    ColorPanel() = default;
+    ColorPanel();
+    QDialog* makeDialog() override;
 
-    QPointer<QColorDialog> m_dialog;
     QColor m_color;
-    bool m_settingColor = false;
 };
 
 } // namespace platform

@@ -60,12 +60,8 @@ void PopUpButton::addSeparator()
 
 void PopUpButton::removeAllItems()
 {
-    const QList<QAction*> actions = m_menu->actions();
-    m_menu->clear();
-    for (QAction* action : actions) {
-        m_group->removeAction(action);
-        delete action;
-    }
+    // A deleted action leaves the menu and the group by itself.
+    qDeleteAll(m_menu->actions());
 }
 
 QList<QAction*> PopUpButton::items() const

@@ -3,8 +3,6 @@
 #include "platform/foundation/Localized.h"
 
 #include <QEvent>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QSplitter>
 
 namespace platform {
@@ -12,6 +10,7 @@ namespace platform {
 namespace {
 
 constexpr int kLineWidth = 1;
+constexpr int kMinimumHeight = 28;
 
 } // namespace
 
@@ -20,18 +19,14 @@ TrackingSeparatorItem::TrackingSeparatorItem(
     : ToolbarItem(itemIdentifier, parent), m_splitter(splitter), m_dividerIndex(dividerIndex)
 {
     setPaletteLabel(localized(QStringLiteral("Pane Separator")));
-    // The line sits at the view's trailing edge, over the divider.
+    // The line sits at the view's trailing edge, over the divider (placed in eventFilter).
     auto* view = new QWidget;
-    auto* layout = new QHBoxLayout(view);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addStretch();
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setFixedWidth(kLineWidth);
-    layout->addWidget(line);
+    m_line = new QWidget(view);
+    m_line->setAutoFillBackground(true);
+    m_line->setBackgroundRole(QPalette::Mid);
     view->setFixedWidth(kLineWidth);
+    // As tall as the buttons beside it, whatever the display mode.
+    view->setMinimumHeight(kMinimumHeight);
     view->installEventFilter(this);
     setView(view);
     if (splitter) {
@@ -42,8 +37,8 @@ TrackingSeparatorItem::TrackingSeparatorItem(
 
 void TrackingSeparatorItem::updateWidth()
 {
-    QWidget* line = view();
-    if (!m_splitter || !line || !line->isVisible())
+    QWidget* separator = view();
+    if (!m_splitter || !separator || !separator->isVisible())
         return;
     QSplitterHandle* handle = m_splitter->handle(m_dividerIndex + 1);
     if (!handle || !handle->isVisible())
@@ -51,14 +46,16 @@ void TrackingSeparatorItem::updateWidth()
     // Sizes set in code move the handle without a splitterMoved().
     handle->installEventFilter(this);
     const int dividerX = handle->mapToGlobal(QPoint(handle->width() / 2, 0)).x();
-    const int viewX = line->mapToGlobal(QPoint(0, 0)).x();
+    const int viewX = separator->mapToGlobal(QPoint(0, 0)).x();
     const int width = std::max(dividerX - viewX + kLineWidth, kLineWidth);
-    if (line->width() != width)
-        line->setFixedWidth(width);
+    if (separator->width() != width)
+        separator->setFixedWidth(width);
 }
 
 bool TrackingSeparatorItem::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == view() && event->type() == QEvent::Resize && m_line)
+        m_line->setGeometry(view()->width() - kLineWidth, 0, kLineWidth, view()->height());
     switch (event->type()) {
     case QEvent::Resize:
     case QEvent::Move:

@@ -28,6 +28,7 @@ protected:
 
 private:
     QPointer<QSplitter> m_splitter;
+    QPointer<QWidget> m_line;
     int m_dividerIndex;
 };
 

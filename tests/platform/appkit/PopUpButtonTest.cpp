@@ -42,6 +42,12 @@ TEST(PopUpButton, ItemsShowTheirOwnFontAndAFreeTitleChecksNone)
     EXPECT_FALSE(plain->isChecked());
     EXPECT_FALSE(button.selectItemWithTag(9));
     EXPECT_EQ(CommandRouter::tag(button.itemWithTitle(QStringLiteral("Serif"))), 2);
+
+    button.addSeparator();
+    button.removeAllItems();
+    EXPECT_TRUE(button.items().isEmpty());
+    EXPECT_TRUE(button.menu()->actions().isEmpty());
+    EXPECT_EQ(button.title(), QStringLiteral("Missing Family"));
 }
 
 TEST(PopUpButton, ChoosingFromTheOpenMenuSelectsAndReports)
