@@ -76,10 +76,13 @@ struct Window {
         return nullptr;
     }
 
+    // Until the note's text is shown with its hashtags marked (the highlighter marks the whole
+    // text on the next turn of the event loop).
     void show(const std::shared_ptr<BXNote>& note)
     {
         controller->notesController()->setSelectedObjects({ note });
         scheduler.advance(BXMainWindowController::kTextSwapDelay);
+        QApplication::processEvents();
     }
 };
 

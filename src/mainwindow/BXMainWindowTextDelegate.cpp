@@ -116,7 +116,7 @@ void BXMainWindowTextDelegate::decreaseZoom()
     if (factor <= kMinZoom)
         return;
     const double normalized = BXGlobalConstants::normalizedFactor(factor, kZoomStep);
-    zoomToFactor(std::max(normalized - kZoomStep, kMinZoom));
+    m_controller->zoomToFactor(std::max(normalized - kZoomStep, kMinZoom));
 }
 
 void BXMainWindowTextDelegate::increaseZoom()
@@ -125,17 +125,12 @@ void BXMainWindowTextDelegate::increaseZoom()
     if (factor >= kMaxZoom)
         return;
     const double normalized = BXGlobalConstants::normalizedFactor(factor, kZoomStep);
-    zoomToFactor(std::min(normalized + kZoomStep, kMaxZoom));
+    m_controller->zoomToFactor(std::min(normalized + kZoomStep, kMaxZoom));
 }
 
 void BXMainWindowTextDelegate::resetZoom()
 {
-    zoomToFactor(1.0);
-}
-
-void BXMainWindowTextDelegate::zoomToFactor(double factor)
-{
-    m_controller->noteTextView()->zoomToFactor(factor);
+    m_controller->zoomToFactor(1.0);
 }
 
 void BXMainWindowTextDelegate::setZoom(const QString& title)
@@ -143,7 +138,7 @@ void BXMainWindowTextDelegate::setZoom(const QString& title)
     bool ok = false;
     const double percent = title.chopped(title.isEmpty() ? 0 : 1).toDouble(&ok);
     if (ok)
-        zoomToFactor(percent * 0.01);
+        m_controller->zoomToFactor(percent * 0.01);
 }
 
 void BXMainWindowTextDelegate::setZoomPopup(platform::PopUpButton* popup)
@@ -299,7 +294,7 @@ void BXMainWindowTextDelegate::perform(const platform::Command& command)
     else if (action == QLatin1String("resetZoom:"))
         resetZoom();
     else if (action == QLatin1String("setZoom:"))
-        zoomToFactor(command.tag * 0.01);
+        m_controller->zoomToFactor(command.tag * 0.01);
     else if (action == QLatin1String("toggleRuler:"))
         toggleRuler();
     else if (action == QLatin1String("resizeText:"))

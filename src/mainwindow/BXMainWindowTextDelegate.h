@@ -56,7 +56,6 @@ public:
     void decreaseZoom();
     void increaseZoom();
     void resetZoom();
-    void zoomToFactor(double factor);
     // The zoom pop-up's item title, "150%".
     void setZoom(const QString& title);
     // The toolbar's zoom pop-up, which then follows the text view's zoom; may be null.
