@@ -37,12 +37,7 @@ void BXUnderpageView::paintEvent(QPaintEvent*)
 
 void BXUnderpageView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (acceptsFiles(event->mimeData()->urls())) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    dragMoveEvent(event);
 }
 
 void BXUnderpageView::dragMoveEvent(QDragMoveEvent* event)

@@ -205,7 +205,7 @@ TEST_F(BXMainWindowTextDelegateTest, ZoomStepsOnTheQuarterGridAndStopsAtTheBound
         { 0.3, true, 0.5 }, { 3.9, true, 4.0 } };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.from);
-        delegate()->zoomToFactor(step.from);
+        controller->zoomToFactor(step.from);
         step.in ? delegate()->increaseZoom() : delegate()->decreaseZoom();
         EXPECT_DOUBLE_EQ(textView->zoomFactor(), step.to);
     }
@@ -218,7 +218,7 @@ TEST_F(BXMainWindowTextDelegateTest, ZoomStepsOnTheQuarterGridAndStopsAtTheBound
         { 1.0, "100%", true } };
     for (const auto& shown : titles) {
         SCOPED_TRACE(shown.title);
-        delegate()->zoomToFactor(shown.factor);
+        controller->zoomToFactor(shown.factor);
         EXPECT_EQ(popup.title(), QLatin1String(shown.title));
         EXPECT_EQ(popup.selectedItem() != nullptr, shown.itemSelected);
     }
