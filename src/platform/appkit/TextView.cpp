@@ -163,6 +163,8 @@ void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
     applyAppearance();
     layoutText();
     old.reset();
+    if (m_ruler)
+        m_ruler->refresh();
 }
 
 void TextView::setEditable(bool editable)

@@ -295,6 +295,17 @@ TEST_F(TextViewTest, RulerDragsAndTabsEditTheSelectedParagraphsUndoably)
     EXPECT_EQ(storedStyle(0).headIndent, 0);
     EXPECT_EQ(ruler->shownStyle().headIndent, 0);
 
+    // Another note shown: the ruler reads its paragraph.
+    auto other = AttributedText::makeDocument();
+    QTextBlockFormat indented;
+    ParagraphStyle style;
+    style.headIndent = 20;
+    AttributedText::setParagraphStyle(indented, style);
+    QTextCursor(other.get()).insertText(QStringLiteral("Indented"));
+    QTextCursor(other.get()).setBlockFormat(indented);
+    view->setTextStorage(other.get());
+    EXPECT_NEAR(ruler->shownStyle().headIndent, 20, 0.01);
+
     view->perform(Command { QStringLiteral("toggleRuler:"), 0, {}, std::nullopt });
     EXPECT_FALSE(view->isRulerVisible());
 }
