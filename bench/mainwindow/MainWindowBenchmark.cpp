@@ -128,6 +128,14 @@ struct OpenWindow {
     }
 };
 
+bool openOrSkip(OpenWindow& window, benchmark::State& state)
+{
+    if (window.open(notesFile().url))
+        return true;
+    state.SkipWithError("the notes file does not open");
+    return false;
+}
+
 [[maybe_unused]] const bool kColdOpen
     = ColdRun::add(QStringLiteral("mainwindow-open"), [](const QStringList& arguments) {
           platform::FakeScheduler scheduler;
@@ -174,10 +182,8 @@ void BM_SelectTenKilobyteNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!window.open(notesFile().url)) {
-        state.SkipWithError("the notes file does not open");
+    if (!openOrSkip(window, state))
         return;
-    }
     const std::shared_ptr<BXNote> notes[]
         = { window.noteTitled(kTenKilobytesA), window.noteTitled(kTenKilobytesB) };
     BXNotesArrayController* list = window.controller->notesController();
@@ -204,10 +210,8 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!window.open(notesFile().url)) {
-        state.SkipWithError("the notes file does not open");
+    if (!openOrSkip(window, state))
         return;
-    }
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
     window.controller->notesController()->setSelectedObjects({ note });
     scheduler.advance(1);
@@ -240,10 +244,8 @@ void BM_WriteBackOf100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!window.open(notesFile().url)) {
-        state.SkipWithError("the notes file does not open");
+    if (!openOrSkip(window, state))
         return;
-    }
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
     std::unique_ptr<QTextDocument> texts[] = { note->attributedString(), note->attributedString() };
     // A letter far from the title, as typing in the body adds.
