@@ -323,14 +323,23 @@ WindowController* BXDocument::adopt(std::unique_ptr<WindowController> made)
     addWindowController(controller);
     // Let go once its window has closed; later, as the controller is still at work then.
     connect(controller, &WindowController::windowWillClose, this, [this, controller] {
-        const auto owned = std::find_if(m_ownedControllers.begin(), m_ownedControllers.end(),
-            [controller](const auto& entry) { return entry.get() == controller; });
-        if (owned == m_ownedControllers.end())
-            return;
-        owned->release()->deleteLater();
-        m_ownedControllers.erase(owned);
+        if (WindowController* released = disown(controller))
+            released->deleteLater();
     });
+    // Deleted by someone else (a closing application): only forget it.
+    connect(controller, &QObject::destroyed, this, [this, controller] { disown(controller); });
     return controller;
+}
+
+WindowController* BXDocument::disown(WindowController* controller)
+{
+    const auto owned = std::find_if(m_ownedControllers.begin(), m_ownedControllers.end(),
+        [controller](const auto& entry) { return entry.get() == controller; });
+    if (owned == m_ownedControllers.end())
+        return nullptr;
+    WindowController* released = owned->release();
+    m_ownedControllers.erase(owned);
+    return released;
 }
 
 void BXDocument::makeWindowControllers()

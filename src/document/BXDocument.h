@@ -298,6 +298,8 @@ private:
     bool reopenNoteWindow(const QVariantMap& record, QString* damage);
     // Takes a controller made for this document into its care.
     platform::WindowController* adopt(std::unique_ptr<platform::WindowController> controller);
+    // Lets go of a controller this document made; null when it holds none such.
+    platform::WindowController* disown(platform::WindowController* controller);
 
     std::vector<std::unique_ptr<platform::WindowController>> m_ownedControllers;
     QPointer<platform::WindowController> m_lastMainProvider;

@@ -2,8 +2,11 @@
 
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowHistory.h"
+#include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
 #include "BXTextView.h"
+#include "BXUnderpageView.h"
 #include "BXWindowState.h"
 
 #include "lists/BXCategoriesArrayController.h"
@@ -102,7 +105,7 @@ void BXMainWindowController::buildWindow()
     m_splitView = new BXMainSplitView(m_window);
     m_outlineView = new BXOutlineView(m_splitView);
     m_tableView = new BXTableView(m_splitView);
-    m_noteTextPane = new QWidget(m_splitView);
+    m_noteTextPane = new BXUnderpageView(this, m_splitView);
     auto* paneLayout = new QVBoxLayout(m_noteTextPane);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     m_noteTextView = new BXTextView(m_noteTextPane);
@@ -141,6 +144,8 @@ void BXMainWindowController::buildWindow()
     m_tableView->setModel(m_notesListModel.get());
     m_tableView->setSelectionModel(m_notesListModel->selectionModel());
     m_notesController->setTableView(m_tableView);
+    m_textDelegate = new BXMainWindowTextDelegate(this);
+    m_history = new BXMainWindowHistory(this);
 }
 
 bool BXMainWindowController::eventFilter(QObject* watched, QEvent* event)
@@ -251,6 +256,7 @@ void BXMainWindowController::windowDidBecomeMain()
 void BXMainWindowController::windowDidResignMain()
 {
     m_isMain = false;
+    m_textDelegate->invalidateUpdateTimer();
     m_categoriesController->setNotesToCheckIfContained(std::nullopt);
 }
 
@@ -358,6 +364,7 @@ bool BXMainWindowController::selectedNoteChanged()
 void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
 {
     updateNoteMessage();
+    m_history->noteWillShow(note);
     setNoteText(note);
 }
 
@@ -580,6 +587,32 @@ QString BXMainWindowController::currentNoteName()
     return platform::format(
         platform::localized(QStringLiteral("%ld selected notes in \u2018%@\u2019 notepad")), count,
         name);
+}
+
+bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString& hashtag)
+{
+    m_textDelegate->searchForHashtag(hashtag);
+    return true;
+}
+
+bool BXMainWindowController::respondsTo(const QString& action) const
+{
+    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action);
+}
+
+std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
+{
+    if (m_textDelegate->respondsTo(command.action))
+        return m_textDelegate->validate(command);
+    return m_history->validate(command);
+}
+
+void BXMainWindowController::perform(const platform::Command& command)
+{
+    if (m_textDelegate->respondsTo(command.action))
+        m_textDelegate->perform(command);
+    else if (m_history->respondsTo(command.action))
+        m_history->perform(command);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)

@@ -4,6 +4,7 @@
 
 #include "document/BXMainWindowProvider.h"
 
+#include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
@@ -20,6 +21,8 @@ class BXCategoriesArrayController;
 class BXFadingText;
 class BXMainSplitView;
 class BXMainWindow;
+class BXMainWindowHistory;
+class BXMainWindowTextDelegate;
 class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
@@ -43,7 +46,8 @@ class UndoManager;
 // runs once the document does. Main thread only; delays go through the scheduler.
 class BXMainWindowController final : public platform::WindowController,
                                      public BXMainWindowProvider,
-                                     public BXTextViewDelegate {
+                                     public BXTextViewDelegate,
+                                     public platform::Responder {
     Q_OBJECT
 
 public:
@@ -69,6 +73,8 @@ public:
     BXFadingText* messageView() const { return m_messageView; }
     BXCategoriesArrayController* categoriesController() const;
     BXNotesArrayController* notesController() const;
+    BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
+    BXMainWindowHistory* history() const { return m_history; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -142,6 +148,12 @@ public:
     bool commitTextViewEditing(BXTextView* textView) override;
     void discardTextViewEditing(BXTextView* textView) override;
     void objectDidEndEditing(BXTextView* textView) override;
+    bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
+
+    // The window's commands, answered by its text delegate and its history.
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
 
     // What the document and other windows ask.
     Notes selectedNotes() const override;
@@ -190,6 +202,8 @@ private:
     QWidget* m_noteTextPane = nullptr;
     BXTextView* m_noteTextView = nullptr;
     BXFadingText* m_messageView = nullptr;
+    BXMainWindowTextDelegate* m_textDelegate = nullptr;
+    BXMainWindowHistory* m_history = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

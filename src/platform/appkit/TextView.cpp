@@ -148,11 +148,14 @@ void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
     delete std::exchange(m_findIndicator, nullptr);
     std::unique_ptr<QTextDocument> old = std::move(m_mirror);
     m_mirror = std::move(mirror);
+    // Marked before the text is first laid out: marking laid-out text lays it out again from
+    // each marked paragraph to the end, which grows with the square of the note's length.
+    m_highlighter = new TextHighlighter(m_mirror.get(), m_spellChecker.data());
+    m_highlighter->setChecksSpelling(m_options.checkSpelling);
+    m_highlighter->rehighlight();
     m_item->setDocument(m_mirror.get());
     // The text control turns the document's own undo stack on; edits are recorded elsewhere.
     m_mirror->setUndoRedoEnabled(false);
-    m_highlighter = new TextHighlighter(m_mirror.get(), m_spellChecker.data());
-    m_highlighter->setChecksSpelling(m_options.checkSpelling);
     connect(m_mirror->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
         &TextView::layoutText);
     m_item->setTextCursor(QTextCursor(m_mirror.get()));
