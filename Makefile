@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-.PHONY: deps configure build run test asan bench fuzz fuzz-run clean
+.PHONY: deps configure build run test asan bench fuzz fuzz-run clean install
 
 deps:
 	@scripts/install-deps
@@ -15,8 +15,14 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The application refuses to run from outside an installed place, except when told so.
 run: build
-	$(BUILD)/brindlex
+	BRINDLEX_ANY_LOCATION=1 $(BUILD)/brindlex
+
+# Installs under PREFIX (default ~/.local) and refreshes the desktop's MIME and application caches.
+PREFIX ?= $(HOME)/.local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600

@@ -45,6 +45,12 @@ inline const QString checkGrammar = QStringLiteral("checkGrammar");
 inline const QString autoCorrectSpelling = QStringLiteral("autoCorrectSpelling");
 inline const QString textReplacement = QStringLiteral("textReplacement");
 
+// Posted by the preferences window on the default centre. DefaultFontChanged's user info may
+// hold the new font under "NSFont" and colour under "NSColor"; RulerUnitsChanged's holds the
+// unit name under RulerUnits.
+inline const QString DefaultFontChanged = QStringLiteral("DefaultFontChanged");
+inline const QString RulerUnitsChanged = QStringLiteral("RulerUnitsChanged");
+
 // Installs the registered defaults. The application registers them once, before anything
 // reads a default; tests install them on their own settings. Registration never replaces a
 // value the user stored.

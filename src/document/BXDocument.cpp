@@ -16,6 +16,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/documents/ProgressPanel.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
@@ -614,27 +615,60 @@ bool BXDocument::isSearchScopeBarVisible() const
 
 platform::StringAttributes BXDocument::defaultStringAttributes()
 {
-    platform::TextArchiving::registerClasses();
-    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
-    const QFont font = platform::Archiver::unarchived<QFont>(
-        defaults.dataForKey(DefaultFont), { QStringLiteral("NSFont") })
-                           .value_or(platform::AttributedText::systemFont());
-    const std::optional<platform::Color> color = platform::Archiver::unarchived<platform::Color>(
-        defaults.dataForKey(DefaultFontColor), { QStringLiteral("NSColor") });
-    const platform::ParagraphStyle style
-        = platform::Archiver::unarchived<platform::ParagraphStyle>(
-            defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") })
-              .value_or(platform::AttributedText::defaultParagraphStyle());
+    if (const platform::DocumentController* controller = platform::DocumentController::shared())
+        return controller->defaultStringAttributes();
+    return stringAttributesFromDefaults(platform::UserDefaults::standard());
+}
 
+namespace {
+
+// The stored value of `key` as `className`; an undecodable one is logged and replaced by the
+// registered value.
+template <typename T>
+std::optional<T> storedOrRegistered(
+    const platform::UserDefaults& defaults, const QString& key, const QString& className)
+{
+    const QByteArray stored = defaults.dataForKey(key);
+    if (auto value = platform::Archiver::unarchived<T>(stored, { className }))
+        return value;
+    if (!stored.isEmpty())
+        platform::log(QStringLiteral("%@ cannot be read; the registered value is used"), key);
+    return platform::Archiver::unarchived<T>(
+        BXDefaults::registrationDictionary().value(key).toByteArray(), { className });
+}
+
+} // namespace
+
+platform::StringAttributes BXDocument::stringAttributesFromDefaults(
+    const platform::UserDefaults& defaults)
+{
+    platform::TextArchiving::registerClasses();
     platform::StringAttributes attributes;
-    attributes.characters.setFontFamilies(QStringList { font.family() });
-    attributes.characters.setFontPointSize(font.pointSizeF());
-    attributes.characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
-    attributes.characters.setFontItalic(font.italic());
-    if (color)
+    setFont(attributes.characters,
+        storedOrRegistered<QFont>(defaults, DefaultFont, QStringLiteral("NSFont"))
+            .value_or(platform::AttributedText::systemFont()));
+    // The named text colour follows the palette, so it is left to the palette.
+    const std::optional<platform::Color> color = storedOrRegistered<platform::Color>(
+        defaults, DefaultFontColor, QStringLiteral("NSColor"));
+    if (color && color->name != QLatin1String("textColor"))
         attributes.characters.setForeground(color->rgba);
-    platform::AttributedText::setParagraphStyle(attributes.paragraph, style);
+    std::optional<platform::ParagraphStyle> style
+        = platform::Archiver::unarchived<platform::ParagraphStyle>(
+            defaults.dataForKey(DefaultParagraphStyle), { QStringLiteral("NSParagraphStyle") });
+    if (!style) {
+        style = platform::AttributedText::defaultParagraphStyle();
+        style->lineHeightMultiple = 1.3;
+    }
+    platform::AttributedText::setParagraphStyle(attributes.paragraph, *style);
     return attributes;
+}
+
+void BXDocument::setFont(QTextCharFormat& characters, const QFont& font)
+{
+    characters.setFontFamilies(QStringList { font.family() });
+    characters.setFontPointSize(font.pointSizeF());
+    characters.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
+    characters.setFontItalic(font.italic());
 }
 
 std::shared_ptr<platform::Predicate> BXDocument::tagsPredicate()

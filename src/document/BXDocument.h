@@ -4,8 +4,8 @@
 #include "BXPasswordControllerDelegate.h"
 #include "BXWrappedPersistentDocument.h"
 
-#include "platform/data/ManagedObject.h"
 #include "platform/controllers/Responder.h"
+#include "platform/data/ManagedObject.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/text/StringAttributes.h"
@@ -28,6 +28,7 @@ namespace platform {
 class ManagedObjectContext;
 struct FilePanel;
 class Predicate;
+class UserDefaults;
 class WindowController;
 } // namespace platform
 
@@ -141,10 +142,17 @@ public:
     QList<QUrl> selectedNoteIDs() const;
     bool showNotesInMainWindowList(const QList<platform::ManagedObjectPtr>& notes);
     bool isSearchScopeBarVisible() const;
-    // The attributes of new text, from the user defaults "DefaultFont", "DefaultFontColor"
-    // and "DefaultParagraphStyle"; an unreadable value counts as absent: the system font, no
-    // colour of its own (the palette's text colour), the default paragraph style.
+    // The attributes of new text: the document controller's, else read from the defaults.
+    // Any thread.
     static platform::StringAttributes defaultStringAttributes();
+    // New text's attributes from "DefaultFont", "DefaultFontColor" and
+    // "DefaultParagraphStyle": an undecodable font or colour is logged and the registered one
+    // used; the palette's text colour is no colour of its own; without a paragraph style, the
+    // default one with a line height of 1.3.
+    static platform::StringAttributes stringAttributesFromDefaults(
+        const platform::UserDefaults& defaults);
+    // Gives `characters` the family, size, weight and slant of `font`.
+    static void setFont(QTextCharFormat& characters, const QFont& font);
     // The categories a note can be tagged with: the plain ones.
     static std::shared_ptr<platform::Predicate> tagsPredicate();
 

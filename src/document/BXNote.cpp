@@ -32,22 +32,6 @@ QVariant stringValue(const QString& string)
     return string.isNull() ? QVariant() : QVariant(string);
 }
 
-// Work that must not show up as a user's undoable change; pending changes are processed on
-// both sides so the surrounding changes keep their own undo groups.
-void withoutUndo(ManagedObjectContext* context, const std::function<void()>& work)
-{
-    platform::UndoManager* undo = context ? context->undoManager() : nullptr;
-    if (context)
-        context->processPendingChanges();
-    if (undo)
-        undo->disableUndoRegistration();
-    work();
-    if (context)
-        context->processPendingChanges();
-    if (undo)
-        undo->enableUndoRegistration();
-}
-
 bool isNewline(char32_t c)
 {
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
@@ -360,16 +344,22 @@ void BXNote::updateNoteText(const QString& text)
         const bool same
             = stored.isValid() ? stored.toString() == title && !title.isNull() : title.isNull();
         if (!same)
-            withoutUndo(managedObjectContext(), [&] { storeDerivedTitle(title); });
+            BXManagedObjectUtilities::withoutUndo(
+                managedObjectContext(), [&] { storeDerivedTitle(title); });
     }
     setValue(QDateTime::currentDateTime(), NoteModifiedKey);
 }
 
 void BXNote::setAttributedString(const QTextDocument& text)
 {
+    const QByteArray styles = BXAttributedStringAdditions::RTFData(text);
+    const QString plain = AttributedText::string(text);
+    // The same text again is no edit: the note keeps its modification date.
+    if (styles == noteStyles() && plain == noteText())
+        return;
     willChangeValueForKey(kAttributedString);
-    setNoteStyles(BXAttributedStringAdditions::RTFData(text));
-    updateNoteText(AttributedText::string(text));
+    setNoteStyles(styles);
+    updateNoteText(plain);
     didChangeValueForKey(kAttributedString);
 }
 
@@ -390,7 +380,8 @@ std::unique_ptr<QTextDocument> BXNote::textStyle() const
 void BXNote::setDefaultStyle()
 {
     const std::unique_ptr<QTextDocument> empty = emptyStyle();
-    withoutUndo(managedObjectContext(), [&] { setAttributedString(*empty); });
+    BXManagedObjectUtilities::withoutUndo(
+        managedObjectContext(), [&] { setAttributedString(*empty); });
 }
 
 QTextDocument* BXNote::textStorage()
@@ -407,13 +398,22 @@ void BXNote::setTextStorage(std::unique_ptr<QTextDocument> storage)
 
 void BXNote::refreshTextStorage()
 {
-    if (!m_textStorage)
+    if (!m_textStorage || storageHoldsStoredText())
         return;
-    withoutUndo(managedObjectContext(), [this] {
+    BXManagedObjectUtilities::withoutUndo(managedObjectContext(), [this] {
         const std::unique_ptr<QTextDocument> text = attributedString();
         AttributedText::replaceCharacters(
             *m_textStorage, { 0, AttributedText::length(*m_textStorage) }, *text);
     });
+}
+
+bool BXNote::storageHoldsStoredText() const
+{
+    const QByteArray held = BXAttributedStringAdditions::RTFData(*m_textStorage);
+    const QByteArray styles = noteStyles();
+    if (!styles.isEmpty())
+        return held == styles;
+    return held == BXAttributedStringAdditions::RTFData(*attributedString());
 }
 
 platform::UndoManager* BXNote::undoManager()

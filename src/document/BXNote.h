@@ -107,7 +107,8 @@ public:
     bool hasTextStorage() const { return m_textStorage != nullptr; }
     // nullptr drops the storage to free its memory.
     void setTextStorage(std::unique_ptr<QTextDocument> storage);
-    // A built storage takes the stored text again, recording no undo.
+    // A built storage that holds other text than the store takes the stored text again,
+    // recording no undo (the storage's views drop their undo records).
     void refreshTextStorage();
     platform::UndoManager* undoManager();
 
@@ -140,6 +141,7 @@ protected:
 
 private:
     void storeDerivedTitle(const QString& title);
+    bool storageHoldsStoredText() const;
 
     std::unique_ptr<QTextDocument> m_textStorage;
     std::unique_ptr<platform::UndoManager> m_undoManager;

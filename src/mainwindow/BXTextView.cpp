@@ -3,7 +3,6 @@
 #include "BXTextViewDelegate.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -252,14 +251,9 @@ bool BXTextView::commitEditing()
     return true;
 }
 
-bool BXTextView::commitEditing(platform::Error* error)
+QString BXTextView::commitFailureReason() const
 {
-    if (commitEditing())
-        return true;
-    platform::Error::set(error,
-        platform::Error(platform::kOSStatusErrorDomain, 1, {},
-            platform::localized(QStringLiteral("Couldn't commit the note"))));
-    return false;
+    return platform::localized(QStringLiteral("Couldn't commit the note"));
 }
 
 void BXTextView::discardEditing()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/TextView.h"
+#include "platform/controllers/Editor.h"
 
 #include <QFont>
 
@@ -9,15 +10,11 @@
 
 class BXTextViewDelegate;
 
-namespace platform {
-class Error;
-}
-
 // The view a note is written in, in the main window and in note windows: the platform text
 // view plus hashtag clicks sent to the delegate, paste as plain text in the typing style, zoom
 // by a factor announced with "MagnifyTextView", the printed page header, selection saving and
 // the editor protocol answered through the delegate. Main thread only.
-class BXTextView : public platform::TextView {
+class BXTextView : public platform::TextView, public platform::Editor {
     Q_OBJECT
 
 public:
@@ -60,11 +57,11 @@ public:
     bool becomeFirstResponder();
     bool resignFirstResponder();
     bool endEditing();
-    bool commitEditing();
-    bool commitEditing(platform::Error* error);
-    void discardEditing();
+    bool commitEditing() override;
+    void discardEditing() override;
 
 protected:
+    QString commitFailureReason() const override;
     void mousePressEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 

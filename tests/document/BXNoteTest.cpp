@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -199,6 +200,24 @@ TEST_F(NoteTest, TextStorageIsBuiltOnDemandAndRefreshedWithoutUndo)
     EXPECT_FALSE(note->hasTextStorage());
     EXPECT_EQ(note->undoManager(), note->undoManager());
     EXPECT_NE(note->undoManager(), &undo);
+}
+
+TEST_F(NoteTest, TheSameTextAgainChangesNothing)
+{
+    BXNote::NotePtr note = newNote();
+    note->setAttributedString(*plainDocument(QStringLiteral("Same words")));
+    scheduler.runUntilIdle();
+    undo.removeAllActions();
+    const QDateTime modified = note->noteModified();
+    QSignalSpy changes(note.get(), &platform::ManagedObject::valueChanged);
+
+    scheduler.advance(1);
+    note->setAttributedString(*note->textStorage());
+    note->refreshTextStorage();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(note->noteModified(), modified);
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_EQ(changes.count(), 0);
 }
 
 TEST_F(NoteTest, SelectionAndFrameCachesUseTheirStringForms)

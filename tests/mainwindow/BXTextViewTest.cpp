@@ -274,7 +274,7 @@ TEST_F(BXTextViewTest, EditorProtocolAnswersThroughTheDelegate)
     EXPECT_TRUE(view->commitEditing());
     delegate.commits = false;
     platform::Error error;
-    EXPECT_FALSE(view->commitEditing(&error));
+    EXPECT_FALSE(view->commitEditingAndReturnError(&error));
     EXPECT_TRUE(error.is(platform::kOSStatusErrorDomain, 1));
     EXPECT_EQ(error.localizedFailureReason(), QStringLiteral("Couldn't commit the note"));
     view->discardEditing();

@@ -3,12 +3,25 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QStandardPaths>
 #include <QLineEdit>
 
 namespace platform {
 
+namespace {
+
+// A save panel without a folder of its own starts in the user's documents folder.
+QString startFolder(const FilePanel& panel)
+{
+    if (!panel.directory.isEmpty() || panel.mode != FilePanel::Mode::Save)
+        return panel.directory;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace
+
 FilePanelDialog::FilePanelDialog(const FilePanel& panel, QWidget* parent)
-    : QFileDialog(parent, panel.title, panel.directory), m_panel(panel)
+    : QFileDialog(parent, panel.title, startFolder(panel)), m_panel(panel)
 {
     setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::ReadOnly, !panel.canCreateDirectories);

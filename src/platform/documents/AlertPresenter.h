@@ -50,7 +50,7 @@ struct FilePanel {
     QString message;
     // The title of the confirming button; empty: the usual one.
     QString prompt;
-    // Where the panel starts; empty: the current folder.
+    // Where the panel starts; empty: the current folder, for a save panel the documents folder.
     QString directory;
     // Save: the proposed file name.
     QString nameFieldStringValue;

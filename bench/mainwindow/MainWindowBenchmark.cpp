@@ -1,0 +1,230 @@
+// The main window over a notes file of 10,000 notes: opening the file to a usable window with
+// the list filled (in a fresh process, and again in this one), selecting a 10 KB note until its
+// text is shown, and one keystroke in a 100 KB note with hashtag and spelling marks and the
+// write-back into the note.
+
+#include "support/ColdRun.h"
+
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/testing/FakeScheduler.h"
+#include "platform/text/AttributedText.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using platform::AttributedText;
+
+namespace {
+
+constexpr int kNotes = 10000;
+const QString kTenKilobytesA = QStringLiteral("Ten kilobytes A");
+const QString kTenKilobytesB = QStringLiteral("Ten kilobytes B");
+const QString kHundredKilobytes = QStringLiteral("Hundred kilobytes");
+
+QString paragraphs(const QString& title, int size)
+{
+    const QString paragraph = QStringLiteral(
+        "Notes from the meeting about #projects/garden: the fence needs paint, the tulips need "
+        "planting and somebody should finaly look at the gate before the winter comes.\n");
+    QString text = title + QLatin1Char('\n');
+    while (text.size() < size)
+        text += paragraph;
+    return text;
+}
+
+void addNote(BXDocument& document, const QString& text, bool rich)
+{
+    BXNote::NotePtr note
+        = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
+    if (rich) {
+        std::unique_ptr<QTextDocument> styled = AttributedText::makeDocument();
+        styled->setPlainText(text);
+        note->setAttributedString(*styled);
+    } else {
+        note->updateNoteText(text);
+    }
+    note->setTrashFlag(false);
+}
+
+// The notes file, written once per run: 10,000 notes of about 600 bytes and three large ones.
+struct NotesFile {
+    QTemporaryDir folder;
+    QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Bench.brindlex")));
+
+    NotesFile()
+    {
+        platform::FakeScheduler scheduler;
+        BXDocument document;
+        for (int i = 0; i < kNotes; ++i)
+            addNote(document, paragraphs(QStringLiteral("Note %1").arg(i), 600), false);
+        addNote(document, paragraphs(kTenKilobytesA, 10 * 1024), true);
+        addNote(document, paragraphs(kTenKilobytesB, 10 * 1024), true);
+        addNote(document, paragraphs(kHundredKilobytes, 100 * 1024), true);
+        bool saved = false;
+        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
+            [&](const platform::Error& error) { saved = error.isNull(); });
+        scheduler.runUntilIdle();
+        document.close();
+        if (!saved)
+            qFatal("the benchmark's notes file could not be written");
+    }
+};
+
+const NotesFile& notesFile()
+{
+    static const NotesFile file;
+    return file;
+}
+
+// A document open in its main window, shown and settled.
+struct OpenWindow {
+    std::unique_ptr<BXDocument> document = std::make_unique<BXDocument>();
+    QPointer<BXMainWindowController> controller;
+
+    // False when the file does not open.
+    bool open(const QUrl& url)
+    {
+        if (!document->initWithContentsOfURL(url, BXDocument::NotesDocumentType, nullptr))
+            return false;
+        controller = new BXMainWindowController;
+        document->addWindowController(controller);
+        controller->windowDidLoad();
+        controller->mainWindow()->show();
+        QApplication::processEvents();
+        return true;
+    }
+
+    qsizetype listed() const { return controller->notesController()->arrangedObjects().size(); }
+
+    std::shared_ptr<BXNote> noteTitled(const QString& title) const
+    {
+        for (const platform::ManagedObjectPtr& object :
+            controller->notesController()->arrangedObjects()) {
+            if (static_cast<BXNote*>(object.get())->noteTitle() == title)
+                return std::static_pointer_cast<BXNote>(object);
+        }
+        return nullptr;
+    }
+
+    ~OpenWindow()
+    {
+        delete controller.data();
+        document->close();
+    }
+};
+
+[[maybe_unused]] const bool kColdOpen
+    = ColdRun::add(QStringLiteral("mainwindow-open"), [](const QStringList& arguments) {
+          platform::FakeScheduler scheduler;
+          const ColdRun::Meter meter;
+          OpenWindow window;
+          if (!window.open(QUrl::fromLocalFile(arguments.value(0))))
+              return std::optional<ColdRun::Measure>();
+          return std::optional(meter.stop(double(window.listed())));
+      });
+
+// From launch to a window whose list holds every note.
+void BM_ColdOpenToUsableWindow(benchmark::State& state)
+{
+    ColdRun::iterate(
+        state, QStringLiteral("mainwindow-open"), { notesFile().url.toLocalFile() }, kNotes + 3);
+}
+
+void BM_OpenToUsableWindow(benchmark::State& state)
+{
+    const QUrl url = notesFile().url;
+    platform::FakeScheduler scheduler;
+    for (auto _ : state) {
+        auto window = std::make_unique<OpenWindow>();
+        if (!window->open(url)) {
+            state.SkipWithError("the notes file does not open");
+            return;
+        }
+        benchmark::DoNotOptimize(window->listed());
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+
+// A click in the list that changes the note, until the note's text is laid out and painted.
+void BM_SelectTenKilobyteNote(benchmark::State& state)
+{
+    platform::FakeScheduler scheduler;
+    OpenWindow window;
+    if (!window.open(notesFile().url)) {
+        state.SkipWithError("the notes file does not open");
+        return;
+    }
+    const std::shared_ptr<BXNote> notes[]
+        = { window.noteTitled(kTenKilobytesA), window.noteTitled(kTenKilobytesB) };
+    BXNotesArrayController* list = window.controller->notesController();
+    BXTextView* view = window.controller->noteTextView();
+    int turn = 0;
+    for (auto _ : state) {
+        const std::shared_ptr<BXNote>& note = notes[turn++ % 2];
+        list->setSelectedObjects({ note });
+        scheduler.advance(BXMainWindowController::kTextSwapDelay);
+        view->viewport()->repaint();
+        if (view->textStorage() != note->textStorage()) {
+            state.SkipWithError("the note was not shown");
+            return;
+        }
+        // The caret's place comes a moment later, off the selection's path.
+        state.PauseTiming();
+        scheduler.advance(1);
+        state.ResumeTiming();
+    }
+    state.counters["characters"] = double(AttributedText::length(*notes[0]->textStorage()));
+}
+
+void BM_KeystrokeIn100KBNote(benchmark::State& state)
+{
+    platform::FakeScheduler scheduler;
+    OpenWindow window;
+    if (!window.open(notesFile().url)) {
+        state.SkipWithError("the notes file does not open");
+        return;
+    }
+    const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
+    window.controller->notesController()->setSelectedObjects({ note });
+    scheduler.advance(1);
+    BXTextView* view = window.controller->noteTextView();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    view->setFocus();
+    // The first marking and the spelling of the whole note happen before typing.
+    scheduler.advance(10);
+    QApplication::processEvents();
+    view->setSelectedRange({ 5000, 0 });
+    int typed = 0;
+    for (auto _ : state) {
+        const bool space = ++typed % 8 == 0;
+        QKeyEvent key(QEvent::KeyPress, space ? Qt::Key_Space : Qt::Key_A, Qt::NoModifier,
+            space ? QStringLiteral(" ") : QStringLiteral("a"));
+        QApplication::sendEvent(view, &key);
+        scheduler.runUntilIdle();
+        QApplication::processEvents();
+    }
+    if (note->noteText().size() != AttributedText::length(*view->mirror()))
+        state.SkipWithError("the typing did not reach the note");
+    state.counters["characters"] = double(note->noteText().size());
+}
+
+} // namespace
+
+BENCHMARK(BM_ColdOpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_OpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_SelectTenKilobyteNote)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeystrokeIn100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();

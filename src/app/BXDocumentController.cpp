@@ -1,0 +1,426 @@
+#include "app/BXDocumentController.h"
+
+#include "app/BXMainMenu.h"
+#include "app/BXRecentDocumentsWindowController.h"
+#include "app/BXWelcomeWindowController.h"
+#include "document/BXDefaults.h"
+#include "document/BXDocument.h"
+#include "document/BXWrappedPersistentDocument.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/UrlOpener.h"
+#include "platform/documents/AlertPresenter.h"
+#include "platform/documents/Document.h"
+#include "platform/documents/WindowController.h"
+#include "platform/foundation/Archiver.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/MemoryPressureSource.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/text/AttributedText.h"
+#include "platform/text/Color.h"
+#include "platform/text/ParagraphStyle.h"
+#include "platform/text/TextArchiving.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QWidget>
+
+using platform::AttributedText;
+using platform::Document;
+
+namespace {
+
+// Documents that were untitled when a termination signal came, autosaved elsewhere.
+const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitledDocuments");
+
+const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
+    QStringLiteral("downloads/") };
+
+} // namespace
+
+const QString BXDocumentController::kWebSiteBase = QStringLiteral("https://brindlex.app/");
+
+BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
+    platform::MemoryPressureSource& memoryPressure, QObject* parent)
+    : DocumentController(defaults, parent), m_memoryPressure(memoryPressure)
+{
+    setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults));
+    platform::CommandRouter::shared().setApplicationResponder(this);
+}
+
+BXDocumentController::~BXDocumentController()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    if (platform::CommandRouter::shared().applicationResponder() == this)
+        platform::CommandRouter::shared().setApplicationResponder(nullptr);
+}
+
+BXDocumentController* BXDocumentController::shared()
+{
+    return qobject_cast<BXDocumentController*>(DocumentController::shared());
+}
+
+bool BXDocumentController::isInstalledLocation(const QString& executablePath, const QString& home)
+{
+    const QString path = QDir::cleanPath(executablePath);
+    const QString homeFolder = QDir::cleanPath(home);
+    for (const QString& place :
+        { QStringLiteral("/usr/"), QStringLiteral("/opt/"), homeFolder + QStringLiteral("/.local/"),
+            homeFolder + QStringLiteral("/Applications/") }) {
+        if (path.startsWith(place))
+            return true;
+    }
+    return false;
+}
+
+bool BXDocumentController::applicationWillFinishLaunching(const QString& executablePath)
+{
+    if (qgetenv(kSkipLocationCheckVariable) != "1"
+        && !isInstalledLocation(executablePath, QDir::homePath())) {
+        platform::Alert alert;
+        alert.style = platform::AlertStyle::Critical;
+        alert.messageText
+            = platform::localized(QStringLiteral("alertMustBeInApplicationsFolderTitle"));
+        alert.informativeText
+            = platform::localized(QStringLiteral("alertMustBeInApplicationsFolderMessage"));
+        alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
+        platform::AlertPresenter::current().runModal(alert);
+        emit launchRefused();
+        return false;
+    }
+
+    setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults()));
+    platform::NotificationCenter::defaultCenter().addObserver(this, DefaultFontChanged, nullptr,
+        [this](const platform::Notification& note) { handleDefaultFontChange(note.userInfo); });
+    connect(
+        qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                m_active = true;
+            else
+                applicationWillResignActive();
+        });
+    connect(&m_memoryPressure, &platform::MemoryPressureSource::memoryPressure, this,
+        &BXDocumentController::releaseMemoryForAllDocuments);
+    m_memoryPressure.start();
+    reopenAutosavedUntitledDocuments();
+    if (documents().isEmpty())
+        showWelcome();
+    return true;
+}
+
+void BXDocumentController::applicationDidFinishLaunching()
+{
+    m_launched = true;
+    for (const auto& open : std::exchange(m_pendingOpens, {}))
+        open();
+}
+
+void BXDocumentController::applicationShouldHandleReopen(bool hasVisibleWindows)
+{
+    if (!hasVisibleWindows) {
+        showWelcome();
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window == QApplication::activeWindow())
+            return;
+    }
+    if (QWidget* front = platform::CommandRouter::shared().mainWindow()) {
+        front->raise();
+        front->activateWindow();
+    }
+}
+
+bool BXDocumentController::hasVisibleWindows()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(),
+        [](QWidget* window) { return window->isVisible() && window->isWindow(); });
+}
+
+void BXDocumentController::applicationWillResignActive()
+{
+    // Once per time the application goes inactive, not for every state it passes through.
+    if (!std::exchange(m_active, false))
+        return;
+    releaseMemoryForAllDocuments();
+}
+
+void BXDocumentController::openFiles(const QStringList& paths)
+{
+    if (!m_launched) {
+        m_pendingOpens.push_back([this, paths] { openFiles(paths); });
+        return;
+    }
+    for (const QString& path : paths) {
+        if (!QFileInfo::exists(path)) {
+            platform::Alert alert;
+            alert.messageText = platform::localizedFormat(
+                QStringLiteral("The file “%@” doesn’t exist."), QFileInfo(path).fileName());
+            platform::AlertPresenter::current().runModal(alert);
+            continue;
+        }
+        openDocumentWithContentsOfURL(QUrl::fromLocalFile(path), true, {});
+    }
+}
+
+void BXDocumentController::openDocumentWithContentsOfURL(
+    const QUrl& url, bool display, OpenCompletion completion)
+{
+    DocumentController::openDocumentWithContentsOfURL(url, display, std::move(completion));
+}
+
+void BXDocumentController::reopenDocumentForURL(
+    const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion)
+{
+    m_recentDocumentsWindowController.reset();
+    DocumentController::reopenDocumentForURL(url, contentsURL, display, std::move(completion));
+}
+
+void BXDocumentController::addDocument(Document* document)
+{
+    closeStartWindows();
+    DocumentController::addDocument(document);
+}
+
+void BXDocumentController::removeDocument(Document* document)
+{
+    DocumentController::removeDocument(document);
+    quitWhenIdle();
+}
+
+void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
+{
+    // Font and colour change; the paragraph style stays, so new text keeps its line height.
+    platform::StringAttributes attributes = defaultStringAttributes();
+    const QVariant font = userInfo.value(AttributedText::FontAttributeName);
+    if (font.canConvert<QFont>())
+        BXDocument::setFont(attributes.characters, font.value<QFont>());
+    const QVariant color = userInfo.value(AttributedText::ForegroundColorAttributeName);
+    if (color.canConvert<QColor>())
+        attributes.characters.setForeground(color.value<QColor>());
+    setDefaultStringAttributes(attributes);
+}
+
+void BXDocumentController::releaseMemoryForAllDocuments()
+{
+    for (Document* document : documents()) {
+        if (!qobject_cast<BXDocument*>(document) || document->windowControllers().isEmpty())
+            continue;
+        // Only main window controllers that can free their notes are asked.
+        QObject* controller = document->windowControllers().first();
+        if (controller->metaObject()->indexOfMethod("releaseMemoryForInactiveNotes()") >= 0)
+            QMetaObject::invokeMethod(controller, "releaseMemoryForInactiveNotes");
+    }
+}
+
+void BXDocumentController::showWelcome()
+{
+    const QList<QUrl> recent = recentDocumentURLs();
+    const bool anyRecentFile = std::any_of(recent.cbegin(), recent.cend(),
+        [](const QUrl& url) { return QFileInfo::exists(url.toLocalFile()); });
+    if (defaults().boolForKey(ShowWelcome) && !anyRecentFile) {
+        if (!m_welcomeWindowController)
+            m_welcomeWindowController = std::make_unique<BXWelcomeWindowController>(*this);
+        m_welcomeWindowController->showWindow();
+        return;
+    }
+    if (!m_recentDocumentsWindowController)
+        m_recentDocumentsWindowController
+            = std::make_unique<BXRecentDocumentsWindowController>(*this);
+    m_recentDocumentsWindowController->showWindow();
+}
+
+BXRecentDocumentsWindowController* BXDocumentController::recentDocumentsWindowController() const
+{
+    return m_recentDocumentsWindowController.get();
+}
+
+BXWelcomeWindowController* BXDocumentController::welcomeWindowController() const
+{
+    return m_welcomeWindowController.get();
+}
+
+void BXDocumentController::controllerWillCloseWindow(QObject* controller)
+{
+    // The window is still closing: the controller goes once its close has run.
+    if (controller == m_welcomeWindowController.get())
+        m_welcomeWindowController.release()->deleteLater();
+    else if (controller == m_recentDocumentsWindowController.get())
+        m_recentDocumentsWindowController.release()->deleteLater();
+    quitWhenIdle();
+}
+
+void BXDocumentController::closeStartWindows()
+{
+    if (auto welcome = std::exchange(m_welcomeWindowController, nullptr))
+        welcome.release()->deleteLater();
+    if (auto recents = std::exchange(m_recentDocumentsWindowController, nullptr))
+        recents.release()->deleteLater();
+}
+
+void BXDocumentController::openURL(int tag)
+{
+    if (tag < 0 || tag >= kWebPages.size())
+        return;
+    platform::UrlOpener::current().openUrl(QUrl(kWebSiteBase + kWebPages[tag]));
+}
+
+void BXDocumentController::terminate()
+{
+    // Each request starts a new pass; a pass whose document is kept open (Cancel) just ends.
+    auto pending = std::make_shared<QList<QPointer<Document>>>();
+    for (Document* document : documents())
+        pending->append(document);
+    closeNextDocument(pending);
+}
+
+void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Document>>> pending)
+{
+    while (!pending->isEmpty() && (!pending->first() || pending->first()->isClosed()))
+        pending->removeFirst();
+    if (pending->isEmpty()) {
+        closeStartWindows();
+        emit quitRequested();
+        return;
+    }
+    Document* document = pending->first();
+    // The main window closes as the user would close it, so its state is kept and the
+    // document asks what it must; once the document is closed the next one follows.
+    connect(
+        document, &Document::didClose, this,
+        [this, pending] {
+            platform::dispatchAsyncMain([this, pending] { closeNextDocument(pending); });
+        },
+        Qt::SingleShotConnection);
+    if (platform::WindowController* main = document->windowControllers().value(0)) {
+        main->close();
+        return;
+    }
+    document->canCloseDocument([document = QPointer<Document>(document)](bool close) {
+        if (close && document)
+            document->close();
+    });
+}
+
+void BXDocumentController::terminateWithoutAsking()
+{
+    auto remaining = std::make_shared<int>(int(documents().size()));
+    const auto finish
+        = [this, remaining, untitled = std::make_shared<QVariantList>()](Document* document) {
+              if (document && document->fileURL().isEmpty()
+                  && !document->autosavedContentsFileURL().isEmpty())
+                  untitled->append(document->autosavedContentsFileURL().toString());
+              if (--*remaining > 0)
+                  return;
+              defaults().setArray(kAutosavedUntitledDocumentsKey, *untitled);
+              emit quitRequested();
+          };
+    if (documents().isEmpty()) {
+        defaults().removeObject(kAutosavedUntitledDocumentsKey);
+        emit quitRequested();
+        return;
+    }
+    for (Document* document : documents()) {
+        document->autosaveWithImplicitCancellability(
+            false, [finish, document = QPointer<Document>(document)](const platform::Error&) {
+                finish(document);
+            });
+    }
+}
+
+void BXDocumentController::reopenAutosavedUntitledDocuments()
+{
+    const QVariantList autosaved = defaults().arrayForKey(kAutosavedUntitledDocumentsKey);
+    defaults().removeObject(kAutosavedUntitledDocumentsKey);
+    for (const QVariant& entry : autosaved) {
+        const QUrl contents(entry.toString());
+        if (!QFileInfo::exists(contents.toLocalFile()))
+            continue;
+        DocumentController::reopenDocumentForURL({}, contents, true, {});
+    }
+}
+
+void BXDocumentController::quitWhenIdle()
+{
+    // On a later turn: a start window closing because a document opens must not end the
+    // application.
+    platform::dispatchAsyncMain([self = QPointer<BXDocumentController>(this)] {
+        if (self && self->documents().isEmpty() && !self->m_welcomeWindowController
+            && !self->m_recentDocumentsWindowController)
+            emit self->quitRequested();
+    });
+}
+
+std::unique_ptr<Document> BXDocumentController::makeDocumentOfType(const QString& type)
+{
+    auto document = std::make_unique<BXDocument>();
+    document->setFileType(type.isEmpty() ? BXWrappedPersistentDocument::NotesDocumentType : type);
+    return document;
+}
+
+void BXDocumentController::displayDocument(Document* document)
+{
+    auto* notes = qobject_cast<BXDocument*>(document);
+    if (notes && notes->windowControllers().isEmpty()) {
+        // The document shows its main window itself, once its saved state is back.
+        notes->makeWindowControllers();
+        auto* controller
+            = qobject_cast<BXMainWindowController*>(notes->windowControllers().value(0));
+        if (controller) {
+            controller->windowDidLoad();
+            installMainMenu(controller->mainWindow());
+        }
+        return;
+    }
+    for (platform::WindowController* controller : document->windowControllers()) {
+        if (QWidget* window = controller->window()) {
+            installMainMenu(qobject_cast<QMainWindow*>(window));
+            window->show();
+            window->raise();
+            window->activateWindow();
+        }
+    }
+}
+
+void BXDocumentController::installMainMenu(QMainWindow* window)
+{
+    if (window && !window->findChild<QMenuBar*>())
+        window->setMenuBar(BXMainMenu::build(*this));
+}
+
+bool BXDocumentController::respondsTo(const QString& action) const
+{
+    static const QStringList actions { QStringLiteral("newDocument:"),
+        QStringLiteral("openDocument:"), QStringLiteral("showWelcome:"), QStringLiteral("openURL:"),
+        QStringLiteral("terminate:") };
+    return actions.contains(action);
+}
+
+std::optional<bool> BXDocumentController::validate(platform::Command& command) const
+{
+    if (command.action == QLatin1String("openURL:"))
+        return command.tag >= 0 && command.tag < kWebPages.size();
+    return std::nullopt;
+}
+
+void BXDocumentController::perform(const platform::Command& command)
+{
+    if (command.action == QLatin1String("newDocument:"))
+        newDocument();
+    else if (command.action == QLatin1String("openDocument:"))
+        openDocument();
+    else if (command.action == QLatin1String("showWelcome:"))
+        showWelcome();
+    else if (command.action == QLatin1String("openURL:"))
+        openURL(command.tag);
+    else if (command.action == QLatin1String("terminate:"))
+        terminate();
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "platform/controllers/Responder.h"
+#include "platform/documents/DocumentController.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class BXRecentDocumentsWindowController;
+class BXWelcomeWindowController;
+#include <QMainWindow>
+#include <QMenu>
+
+namespace platform {
+class MemoryPressureSource;
+}
+
+// The application's document controller and delegate: it launches the application, keeps the
+// default text attributes, frees memory under pressure and when the application goes
+// inactive, turns Markdown and text files into imports after asking, owns the start windows
+// and quits by closing every document the way its window would. It answers the
+// application-wide commands at the end of the responder chain. Main thread.
+class BXDocumentController final : public platform::DocumentController, public platform::Responder {
+    Q_OBJECT
+
+public:
+    // Where the web pages of openURL() live.
+    static const QString kWebSiteBase;
+    // Set to 1 (make run, tests) to launch from anywhere.
+    static constexpr const char* kSkipLocationCheckVariable = "BRINDLEX_ANY_LOCATION";
+
+    BXDocumentController(platform::UserDefaults& defaults,
+        platform::MemoryPressureSource& memoryPressure, QObject* parent = nullptr);
+    ~BXDocumentController() override;
+
+    static BXDocumentController* shared();
+
+    // Whether an executable at `executablePath` lies where the application may run from.
+    static bool isInstalledLocation(const QString& executablePath, const QString& home);
+
+    // The launch steps before the event loop; false when the application must not run (the
+    // alert has been answered and main() returns non-zero).
+    bool applicationWillFinishLaunching(const QString& executablePath);
+    // Lets the requests queued since launch run.
+    void applicationDidFinishLaunching();
+    // A second launch without files, or the desktop asking: the start window when nothing is
+    // visible, else the front window comes forward.
+    void applicationShouldHandleReopen(bool hasVisibleWindows);
+    void applicationWillResignActive();
+    // Whether any window of the application is shown.
+    static bool hasVisibleWindows();
+
+    // Opens files as from a file manager; waits for the launch to finish.
+    void openFiles(const QStringList& paths);
+
+    void openDocumentWithContentsOfURL(
+        const QUrl& url, bool display, OpenCompletion completion) override;
+    void reopenDocumentForURL(
+        const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion) override;
+    void addDocument(platform::Document* document) override;
+    void removeDocument(platform::Document* document) override;
+
+    // A new font or colour from the preferences; the paragraph style stays.
+    void handleDefaultFontChange(const QVariantMap& userInfo);
+
+    void releaseMemoryForAllDocuments();
+
+    // The start window: the welcome window when ShowWelcome is on and no recent file exists,
+    // else the recent-documents window.
+    void showWelcome();
+    BXRecentDocumentsWindowController* recentDocumentsWindowController() const;
+    BXWelcomeWindowController* welcomeWindowController() const;
+    // A start window is closing: its controller is let go.
+    void controllerWillCloseWindow(QObject* controller);
+    void openURL(int tag);
+
+    // Closes every document as its window would; a Cancel keeps the application running.
+    // Without asking (a termination signal), titled documents autosave in place and untitled
+    // ones elsewhere, to be reopened at the next launch.
+    void terminate();
+    void terminateWithoutAsking();
+
+    QMenu* historyMenu() const { return m_historyMenu; }
+    void setHistoryMenu(QMenu* menu) { m_historyMenu = menu; }
+
+    bool respondsTo(const QString& action) const override;
+    std::optional<bool> validate(platform::Command& command) const override;
+    void perform(const platform::Command& command) override;
+
+signals:
+    void launchRefused();
+    // The application should end now (main() quits its event loop).
+    void quitRequested();
+
+protected:
+    std::unique_ptr<platform::Document> makeDocumentOfType(const QString& type) override;
+    void displayDocument(platform::Document* document) override;
+
+private:
+    void closeStartWindows();
+    void installMainMenu(QMainWindow* window);
+    void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
+    void quitWhenIdle();
+    void reopenAutosavedUntitledDocuments();
+
+    platform::MemoryPressureSource& m_memoryPressure;
+    bool m_launched = false;
+    std::vector<std::function<void()>> m_pendingOpens;
+    bool m_active = true;
+    QPointer<QMenu> m_historyMenu;
+    std::unique_ptr<BXRecentDocumentsWindowController> m_recentDocumentsWindowController;
+    std::unique_ptr<BXWelcomeWindowController> m_welcomeWindowController;
+};

@@ -1,0 +1,210 @@
+#include "app/BXMainMenu.h"
+
+#include "app/BXDocumentController.h"
+#include "app/BXWindowMenu.h"
+#include "platform/appkit/CommandRouter.h"
+#include "platform/foundation/Localized.h"
+
+#include <QIcon>
+#include <QMenuBar>
+
+namespace {
+
+constexpr const char* kTagProperty = "menuTag";
+
+// One item: its title, its command, its tag, its shortcut and its symbol; no title is a
+// separator.
+struct Item {
+    const char* title;
+    const char* action = nullptr;
+    int tag = 0;
+    QKeySequence shortcut = {};
+    const char* symbol = nullptr;
+};
+
+QMenu* addMenu(QMenuBar* bar, const QString& title, int tag)
+{
+    QMenu* menu = bar->addMenu(platform::localized(title));
+    menu->menuAction()->setProperty(kTagProperty, tag);
+    platform::CommandRouter::shared().attachMenu(menu);
+    return menu;
+}
+
+QMenu* addSubmenu(QMenu* parent, const QString& title, int tag = 0, const char* symbol = nullptr)
+{
+    QMenu* menu = parent->addMenu(platform::localized(title));
+    menu->menuAction()->setProperty(kTagProperty, tag);
+    if (symbol) {
+        const QString icon = BXMainMenu::themeIconForSymbol(QString::fromLatin1(symbol));
+        if (!icon.isEmpty() && QIcon::hasThemeIcon(icon))
+            menu->setIcon(QIcon::fromTheme(icon));
+    }
+    platform::CommandRouter::shared().attachMenu(menu);
+    return menu;
+}
+
+void addItems(QMenu* menu, std::initializer_list<Item> items)
+{
+    for (const Item& item : items) {
+        if (!item.title) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(platform::localized(QString::fromUtf8(item.title)));
+        action->setProperty(kTagProperty, item.tag);
+        if (item.action)
+            platform::CommandRouter::setAction(action, QString::fromLatin1(item.action), item.tag);
+        if (!item.shortcut.isEmpty())
+            action->setShortcut(item.shortcut);
+        // The image only when the theme has one: a missing symbol is skipped.
+        if (item.symbol) {
+            const QString icon = BXMainMenu::themeIconForSymbol(QString::fromLatin1(item.symbol));
+            if (!icon.isEmpty() && QIcon::hasThemeIcon(icon))
+                action->setIcon(QIcon::fromTheme(icon));
+        }
+    }
+}
+
+const Item kSeparator { nullptr };
+
+} // namespace
+
+QString BXMainMenu::themeIconForSymbol(const QString& symbol)
+{
+    static const QHash<QString, QString> icons {
+        { QStringLiteral("questionmark.circle"), QStringLiteral("help-contents") },
+        { QStringLiteral("arrow.up.right"), QStringLiteral("go-up") },
+        { QStringLiteral("heart"), QStringLiteral("emblem-favorite") },
+        { QStringLiteral("arrow.up.forward"), QStringLiteral("document-open-recent") },
+        { QStringLiteral("lock.fill"), QStringLiteral("system-lock-screen") },
+        { QStringLiteral("square.and.arrow.down"), QStringLiteral("document-import") },
+        { QStringLiteral("square.and.arrow.up"), QStringLiteral("document-export") },
+        { QStringLiteral("plus.square"), QStringLiteral("document-new") },
+        { QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy") },
+        { QStringLiteral("pencil"), QStringLiteral("document-edit") },
+        { QStringLiteral("square.and.arrow.up.on.square"), QStringLiteral("window-new") },
+        { QStringLiteral("list.bullet"), QStringLiteral("view-list-text") },
+        { QStringLiteral("trash"), QStringLiteral("edit-delete") },
+        { QStringLiteral("line.3.horizontal.decrease.circle"), QStringLiteral("view-filter") },
+        { QStringLiteral("chevron.left"), QStringLiteral("go-previous") },
+        { QStringLiteral("chevron.right"), QStringLiteral("go-next") },
+        { QStringLiteral("clock"), QStringLiteral("document-open-recent") },
+        { QStringLiteral("tag"), QStringLiteral("tag") },
+        { QStringLiteral("plus.circle"), QStringLiteral("list-add") },
+        { QStringLiteral("sidebar.left"), QStringLiteral("view-left-pane") },
+        { QStringLiteral("tablecolumns"), QStringLiteral("view-split-left-right") },
+        { QStringLiteral("arrow.up.arrow.down"), QStringLiteral("view-sort") },
+        { QStringLiteral("info.circle"), QStringLiteral("dialog-information") },
+        { QStringLiteral("toolbar"), QStringLiteral("configure-toolbars") },
+        { QStringLiteral("magnifyingglass"), QStringLiteral("zoom") },
+        { QStringLiteral("plus.magnifyingglass"), QStringLiteral("zoom-in") },
+        { QStringLiteral("minus.magnifyingglass"), QStringLiteral("zoom-out") },
+        { QStringLiteral("1.magnifyingglass"), QStringLiteral("zoom-original") },
+    };
+    return icons.value(symbol);
+}
+
+QMenu* BXMainMenu::menuWithTag(const QMenuBar* bar, int tag)
+{
+    for (QAction* action : bar->actions()) {
+        if (action->menu() && action->property(kTagProperty).toInt() == tag)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QMenu* BXMainMenu::submenuWithTag(const QMenu* menu, int tag)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->menu() && action->property(kTagProperty).toInt() == tag)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QMenuBar* BXMainMenu::build(BXDocumentController& controller)
+{
+    auto* bar = new QMenuBar;
+
+    QMenu* file = addMenu(bar, QStringLiteral("File"), 201);
+    addItems(file,
+        { { "New", "newDocument:", 0, QKeySequence::New },
+            { "Open…", "openDocument:", 0, QKeySequence::Open },
+            { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
+            { "Close", "performClose:", 0, QKeySequence::Close },
+            { "Save", "saveDocument:", 0, QKeySequence::Save },
+            { "Require Password", "toggleRequirePassword:", 1, {}, "lock.fill" }, kSeparator,
+            { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });
+    addItems(addSubmenu(file, QStringLiteral("Export"), 0, "square.and.arrow.up"),
+        { { "Export Note…", "exportSelectedNotes:", 0, {}, "square.and.arrow.up" },
+            { "Export Found Notes…", "exportFoundNotes:", 0, {}, "square.and.arrow.up" } });
+    addItems(file,
+        { kSeparator, { "Print…", "printDocument:", 0, QKeySequence::Print }, kSeparator,
+            { "Quit", "terminate:", 0, QKeySequence(Qt::CTRL | Qt::Key_Q) } });
+
+    QMenu* edit = addMenu(bar, QStringLiteral("Edit"), 0);
+    addItems(edit,
+        { { "Undo", "undo:", 0, QKeySequence::Undo }, { "Redo", "redo:", 0, QKeySequence::Redo },
+            kSeparator, { "Cut", "cut:", 0, QKeySequence::Cut },
+            { "Copy", "copy:", 0, QKeySequence::Copy },
+            { "Paste", "paste:", 0, QKeySequence::Paste },
+            { "Select All", "selectAll:", 0, QKeySequence::SelectAll } });
+
+    QMenu* note = addMenu(bar, QStringLiteral("Note"), 401);
+    addItems(note,
+        { { "New Page", "addNote:", 0, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+              "plus.square" },
+            { "Duplicate", "duplicateSelectedNotes:", 0, QKeySequence(Qt::CTRL | Qt::Key_D),
+                "doc.on.doc" },
+            { "Rename", "renameNote:", 0, {}, "pencil" },
+            { "Open in Separate Window", "openNoteInSeparateWindow:", 1, {},
+                "square.and.arrow.up.on.square" },
+            { "Show Page in List", "showNoteInMainWindow:", 0, {}, "list.bullet" } });
+    addItems(note,
+        { { "Delete", "deleteSelectedNotes:", 0, {}, "trash" },
+            { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" }, kSeparator });
+    addItems(addSubmenu(note, QStringLiteral("Filter"), 0, "line.3.horizontal.decrease.circle"),
+        { { "Find…", "search:", 0, QKeySequence::Find },
+            { "Find Next", "continueSearch:", 0, QKeySequence::FindNext } });
+    addItems(note,
+        { { "Previous Recent", "goToPreviousNote:", -2, QKeySequence::Back, "chevron.left" },
+            { "Next Recent", "goToNextNote:", -1, QKeySequence::Forward, "chevron.right" },
+            { "Recents", "showRecentNotes:", 100, {}, "clock" } });
+    addItems(addSubmenu(note, QStringLiteral("Tags"), 3, "tag"),
+        { { "New Tag", "addCategory:", 0, {}, "plus.circle" },
+            { "Rename Tag", "renameCategory:", 0, {}, "pencil" },
+            { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" } });
+
+    QMenu* view = addMenu(bar, QStringLiteral("View"), 601);
+    addItems(view,
+        { { "Hide Sidebar", "toggleLists:", 0, {}, "sidebar.left" },
+            { "Hide Tags Field", "toggleTagsField:", 1, {}, "tag" },
+            { "Show Info", "toggleInfoPanel:", 0, QKeySequence(Qt::CTRL | Qt::Key_I),
+                "info.circle" },
+            { "Show Toolbar", "toggleToolbarShown:", 0, {}, "toolbar" }, kSeparator });
+    addItems(addSubmenu(view, QStringLiteral("Zoom"), 0, "magnifyingglass"),
+        { { "Zoom In", "increaseZoom:", 0, QKeySequence::ZoomIn, "plus.magnifyingglass" },
+            { "Zoom Out", "decreaseZoom:", 0, QKeySequence::ZoomOut, "minus.magnifyingglass" },
+            { "Actual Size", "resetZoom:", 0, QKeySequence(Qt::CTRL | Qt::Key_0),
+                "1.magnifyingglass" } });
+
+    QMenu* history = addMenu(bar, QStringLiteral("History"), 0);
+    history->setObjectName(QStringLiteral("historyMenu"));
+    if (!controller.historyMenu())
+        controller.setHistoryMenu(history);
+
+    QMenu* window = addMenu(bar, QStringLiteral("Window"), 0);
+    addItems(window,
+        { { "Minimize", "performMiniaturize:", 0, QKeySequence(Qt::CTRL | Qt::Key_M) },
+            { "Zoom", "performZoom:", 0 } });
+    QObject::connect(window, &QMenu::aboutToShow, window, [window, &controller] {
+        BXWindowMenu::rebuild(window, BXWindowMenu::documentWindows(controller));
+    });
+
+    QMenu* help = addMenu(bar, QStringLiteral("Help"), 102);
+    addItems(help,
+        { { "Help", "openURL:", 0, QKeySequence::HelpContents, "questionmark.circle" },
+            { "Site", "openURL:", 1, {}, "arrow.up.right" },
+            { "Store", "openURL:", 2, {}, "arrow.up.right" } });
+    return bar;
+}

@@ -1,0 +1,101 @@
+#include "app/BXWelcomeWindowController.h"
+
+#include "app/BXBigButtonCell.h"
+#include "app/BXDocumentController.h"
+#include "app/BXMainMenu.h"
+#include "app/BXRecentDocumentsList.h"
+#include "app/BXRecentDocumentsView.h"
+#include "app/BXStartWindow.h"
+#include "platform/appkit/ImageView.h"
+#include "platform/foundation/Localized.h"
+#include "ui/BXGradientView.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWidth = 760;
+constexpr int kHeaderHeight = 140;
+constexpr int kIconSize = 64;
+constexpr double kButtonInset = 20.0;
+
+QColor whiteLevel(double white, double alpha)
+{
+    return QColor::fromRgbF(white, white, white, alpha);
+}
+
+} // namespace
+
+BXWelcomeWindowController::BXWelcomeWindowController(BXDocumentController& delegate)
+    : m_delegate(delegate), m_list(std::make_unique<BXRecentDocumentsList>(delegate))
+{
+    m_window
+        = std::make_unique<BXStartWindow>([this] { m_delegate.controllerWillCloseWindow(this); });
+    const QString name = QApplication::applicationDisplayName();
+    m_window->setWindowTitle(platform::localizedFormat(QStringLiteral("Welcome to %@"), name));
+    m_window->setFixedWidth(kWidth);
+    m_window->resize(kWidth, 520);
+    auto* layout = new QVBoxLayout(m_window.get());
+    layout->setMenuBar(BXMainMenu::build(delegate));
+    layout->setContentsMargins(0, 0, 0, 12);
+
+    m_gradientView = new BXGradientView(QRect(0, 0, kWidth, kHeaderHeight));
+    m_gradientView->setFixedHeight(kHeaderHeight);
+    auto* icon = new platform::ImageView(m_gradientView);
+    icon->setImage(BXRecentDocumentsList::applicationImage());
+    icon->setImageScaling(3);
+    icon->setGeometry(kWidth / 2 - kIconSize / 2, 8, kIconSize, kIconSize);
+    m_gradientView->setSourceImageView(icon);
+    m_gradientView->setStartingColor(whiteLevel(1.0, 0.0));
+    m_gradientView->setEndingColor(whiteLevel(0.75, 0.6));
+    m_gradientView->setWelcomeString(
+        platform::localizedFormat(QStringLiteral("Welcome to %@"), name));
+    m_gradientView->setCommentString(platform::localizedFormat(
+        QStringLiteral("Version %@"), QApplication::applicationVersion()));
+    layout->addWidget(m_gradientView);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(12, 0, 12, 0);
+    m_fileNewButton = new BXBigButtonCell;
+    m_fileNewButton->setInset(kButtonInset);
+    m_fileNewButton->setTitles(platform::localized(QStringLiteral("Create a new document")),
+        platform::localizedFormat(
+            QStringLiteral("Create a new %@ document with your preferred name and location."),
+            name));
+    m_helpButton = new BXBigButtonCell;
+    m_helpButton->setInset(kButtonInset);
+    m_helpButton->setTitles(platform::localized(QStringLiteral("Working with notes")),
+        platform::localizedFormat(QStringLiteral("New to %@? Start here."), name));
+    buttons->addWidget(m_fileNewButton);
+    buttons->addWidget(m_helpButton);
+    layout->addLayout(buttons);
+    connect(
+        m_fileNewButton, &QAbstractButton::clicked, &delegate, &BXDocumentController::newDocument);
+    connect(
+        m_helpButton, &QAbstractButton::clicked, &delegate, [&delegate] { delegate.openURL(0); });
+
+    auto* table = new BXRecentDocumentsView(*m_list);
+    auto* tableBox = new QVBoxLayout;
+    tableBox->setContentsMargins(12, 0, 12, 0);
+    tableBox->addWidget(table);
+    layout->addLayout(tableBox, 1);
+    m_list->updateRecentsList();
+}
+
+BXWelcomeWindowController::~BXWelcomeWindowController() = default;
+
+void BXWelcomeWindowController::showWindow()
+{
+    if (!m_window->isVisible()) {
+        // Centred on the screen it opens on.
+        if (const QScreen* screen = QApplication::primaryScreen())
+            m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}

@@ -1,0 +1,685 @@
+#include "BXMainWindowController.h"
+
+#include "BXMainSplitView.h"
+#include "BXMainWindow.h"
+#include "BXTextView.h"
+
+#include "lists/BXCategoriesArrayController.h"
+#include "lists/BXNotesArrayController.h"
+#include "lists/BXNotesListModel.h"
+#include "lists/BXOutlineView.h"
+#include "lists/BXTableView.h"
+#include "ui/BXFadingText.h"
+
+#include "document/BXManagedObjectUtilities.h"
+#include "document/BXNote.h"
+
+#include "platform/appkit/UserInput.h"
+#include "platform/controllers/Editor.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/Document.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/VariantKind.h"
+#include "platform/text/SharedTextStorage.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+using platform::AttributedText;
+using platform::TextRange;
+
+namespace {
+
+constexpr int kSidebarWidth = 190;
+constexpr int kNotesListWidth = 300;
+constexpr double kMessageFontSize = 18;
+
+// The user defaults behind the text view's switches; grammar, automatic correction and text
+// replacement are kept but have no service behind them.
+const QStringList& textOptionKeys()
+{
+    static const QStringList keys { QStringLiteral("smartCopyPaste"), QStringLiteral("smartQuotes"),
+        QStringLiteral("smartLinks"), QStringLiteral("checkSpelling"),
+        QStringLiteral("checkGrammar"), QStringLiteral("autoCorrectSpelling"),
+        QStringLiteral("textReplacement"), QStringLiteral("smartDashes") };
+    return keys;
+}
+
+} // namespace
+
+BXMainWindowController::BXMainWindowController()
+    : m_categoriesController(std::make_unique<BXCategoriesArrayController>()),
+      m_notesController(std::make_unique<BXNotesArrayController>())
+{
+    setShouldCloseDocument(true);
+    buildWindow();
+}
+
+BXMainWindowController::~BXMainWindowController()
+{
+    removeObservations();
+    if (m_noteTextView)
+        m_noteTextView->setDelegate(nullptr);
+    m_categoriesController->setNotesList(nullptr);
+    m_categoriesController->setOutlineView(nullptr);
+    m_notesController->setTableView(nullptr);
+    delete m_window.data();
+}
+
+BXCategoriesArrayController* BXMainWindowController::categoriesController() const
+{
+    return m_categoriesController.get();
+}
+
+BXNotesArrayController* BXMainWindowController::notesController() const
+{
+    return m_notesController.get();
+}
+
+void BXMainWindowController::buildWindow()
+{
+    m_window = new BXMainWindow(this);
+    setWindow(m_window.data());
+    m_splitView = new BXMainSplitView(m_window);
+    m_outlineView = new BXOutlineView(m_splitView);
+    m_tableView = new BXTableView(m_splitView);
+    m_noteTextPane = new QWidget(m_splitView);
+    auto* paneLayout = new QVBoxLayout(m_noteTextPane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    m_noteTextView = new BXTextView(m_noteTextPane);
+    paneLayout->addWidget(m_noteTextView);
+    m_noteTextView->setDelegate(this);
+    m_noteTextView->setEditable(false);
+
+    // The message lies over the text pane, centred, wrapping its words.
+    m_messageView = new BXFadingText(m_noteTextPane);
+    QFont messageFont = QApplication::font();
+    messageFont.setBold(true);
+    messageFont.setPointSizeF(kMessageFontSize);
+    m_messageView->setFont(messageFont);
+    m_messageView->setAlignment(Qt::AlignCenter);
+    m_messageView->setWordWrap(true);
+    m_messageView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_messageView->setAutoFillBackground(true);
+    m_messageView->setBackgroundRole(QPalette::Base);
+    m_messageView->hide();
+    m_noteTextPane->installEventFilter(this);
+
+    for (int pane = 0; pane < 3; ++pane) {
+        m_splitView->setStretchFactor(pane, pane == 2 ? 1 : 0);
+        m_splitView->setCollapsible(pane, splitViewCanCollapseSubview(pane));
+    }
+    m_splitView->setSizes(
+        { kSidebarWidth, kNotesListWidth, kDefaultWidth - kSidebarWidth - kNotesListWidth });
+    m_window->setCentralWidget(m_splitView);
+    connect(m_splitView, &BXMainSplitView::dividerDoubleClicked, this,
+        &BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDividerAtIndex);
+    connect(m_splitView, &QSplitter::splitterMoved, this,
+        &BXMainWindowController::splitViewDidResizeSubviews);
+
+    m_categoriesController->setOutlineView(m_outlineView);
+    m_notesListModel = std::make_unique<BXNotesListModel>(m_notesController.get());
+    m_tableView->setModel(m_notesListModel.get());
+    m_tableView->setSelectionModel(m_notesListModel->selectionModel());
+    m_notesController->setTableView(m_tableView);
+}
+
+bool BXMainWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_noteTextPane && event->type() == QEvent::Resize)
+        layoutMessageView();
+    return WindowController::eventFilter(watched, event);
+}
+
+void BXMainWindowController::layoutMessageView()
+{
+    const QRect pane = m_noteTextPane->rect();
+    const int height = m_messageView->heightForWidth(pane.width() - 40);
+    m_messageView->setGeometry(20, (pane.height() - height) / 2, pane.width() - 40, height);
+}
+
+void BXMainWindowController::windowDidLoad()
+{
+    if (m_loaded || !document())
+        return;
+    m_loaded = true;
+    platform::ManagedObjectContext* context = document()->managedObjectContext();
+
+    m_categoriesController->setManagedObjectContext(context);
+    m_categoriesController->awakeFromNib();
+    m_categoriesController->prepareContent();
+    m_notesController->setManagedObjectContext(context);
+
+    // Until the window's saved state is read from the document, it opens at its default size.
+    m_window->resize(kDefaultWidth, kDefaultHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_window->move(frame.topLeft());
+    }
+    m_notesController->awakeFromNib();
+    m_categoriesController->setNotesList(m_notesController.get());
+
+    // Opening leaves nothing to undo.
+    context->processPendingChanges();
+    if (platform::UndoManager* undo = document()->undoManager())
+        undo->removeAllActions();
+
+    m_observing = true;
+    m_observations << connect(&platform::UserDefaults::standard(),
+        &platform::UserDefaults::valueChanged, this, &BXMainWindowController::textOptionChanged);
+    m_observations << connect(m_notesController.get(), &BXNotesArrayController::selectionChanged,
+        this, &BXMainWindowController::noteSelectionChanged);
+    m_observations << connect(
+        qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (old == m_noteTextView && now != m_noteTextView)
+                textDidEndEditing();
+            else if (now == m_noteTextView && old != m_noteTextView)
+                m_textEditing = false;
+        });
+    m_observations << connect(m_noteTextView, &platform::TextView::textDidChange, this, [this] {
+        if (!m_textEditing && m_noteTextView->hasFocus()) {
+            m_textEditing = true;
+            textDidBeginEditing();
+        }
+    });
+    updateNoteMessage();
+    // The document lets go of its windows when it closes; this one goes with it.
+    connect(document(), &platform::Document::didClose, this, [this] {
+        windowWillClose();
+        if (m_window)
+            m_window->hide();
+        deleteLater();
+    });
+
+    m_preferencesInited = true;
+    noteSelectionChanged();
+}
+
+void BXMainWindowController::textOptionChanged(const QString& key)
+{
+    if (!textOptionKeys().contains(key))
+        return;
+    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const QVariant value = defaults.objectForKey(key);
+    // Settings files give flags back as text; any other kind of value is no switch.
+    if (!platform::VariantKind::isBoolean(value) && !platform::VariantKind::isNumber(value)
+        && value.typeId() != QMetaType::QString)
+        return;
+    platform::TextView::TextOptions options = m_noteTextView->textOptions();
+    const bool on = defaults.boolForKey(key);
+    if (key == QLatin1String("smartCopyPaste"))
+        options.smartCopyPaste = on;
+    else if (key == QLatin1String("smartQuotes"))
+        options.smartQuotes = on;
+    else if (key == QLatin1String("smartLinks"))
+        options.smartLinks = on;
+    else if (key == QLatin1String("checkSpelling"))
+        options.checkSpelling = on;
+    else if (key == QLatin1String("smartDashes"))
+        options.smartDashes = on;
+    m_noteTextView->setTextOptions(options);
+}
+
+void BXMainWindowController::windowDidBecomeMain() { }
+
+void BXMainWindowController::windowDidResignMain()
+{
+    m_categoriesController->setNotesToCheckIfContained(std::nullopt);
+}
+
+void BXMainWindowController::windowWillClose()
+{
+    removeObservations();
+}
+
+platform::UndoManager* BXMainWindowController::windowWillReturnUndoManager() const
+{
+    platform::Document* owner = document();
+    return owner && owner->managedObjectContext() ? owner->managedObjectContext()->undoManager()
+                                                  : nullptr;
+}
+
+void BXMainWindowController::documentWillClose()
+{
+    const bool keepCaret = m_noteTextView->hasFocus()
+        && !m_registeredEditors.contains(static_cast<platform::Editor*>(m_noteTextView));
+    removeObservations();
+    m_categoriesController->setIgnoreObservation(true);
+    m_notesController->setIgnoreObservation(true);
+    if (keepCaret)
+        saveSelectionRange();
+}
+
+void BXMainWindowController::removeObservations()
+{
+    if (!m_observing)
+        return;
+    m_observing = false;
+    for (const QMetaObject::Connection& connection : std::as_const(m_observations))
+        disconnect(connection);
+    m_observations.clear();
+}
+
+void BXMainWindowController::tagPeekModifierChanged(bool held)
+{
+    if (held)
+        m_categoriesController->setNotesToCheckIfContained(m_notesController->selectedObjects());
+    else
+        m_categoriesController->setNotesToCheckIfContained(std::nullopt);
+}
+
+bool BXMainWindowController::splitViewCanCollapseSubview(int index) const
+{
+    return index == 0;
+}
+
+bool BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDividerAtIndex(int)
+{
+    if (!m_listsCollapsed) {
+        QPointer<BXMainWindowController> self(this);
+        platform::dispatchAsyncMain([self] {
+            if (self)
+                self->toggleLists();
+        });
+    }
+    return false;
+}
+
+void BXMainWindowController::splitViewDidResizeSubviews()
+{
+    m_listsCollapsed = m_splitView->isSubviewCollapsed(0);
+}
+
+void BXMainWindowController::toggleLists()
+{
+    if (m_splitView->isSubviewCollapsed(0)) {
+        m_splitView->setPositionOfDivider(int(m_dividerPosition), 0);
+    } else {
+        // The sidebar's own width, so that it comes back as it was.
+        m_dividerPosition = float(m_splitView->sizes().value(0));
+        m_splitView->setPositionOfDivider(0, 0);
+    }
+    splitViewDidResizeSubviews();
+}
+
+void BXMainWindowController::noteSelectionChanged()
+{
+    if (!m_preferencesInited)
+        return;
+    if (!selectedNoteChanged() && !m_searchInProgress)
+        return;
+    if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
+        m_categoriesController->setNotesToCheckIfContained(selectedNotes());
+    m_noteTextView->setSelectedRange({ 0, 0 });
+    QPointer<BXMainWindowController> self(this);
+    platform::dispatchAfter(kTextSwapDelay, this, [self] {
+        if (self)
+            self->updateNoteText(self->selectedNote());
+    });
+}
+
+bool BXMainWindowController::selectedNoteChanged()
+{
+    const std::shared_ptr<BXNote> current = selectedNote();
+    if (m_lastSelectedNote && m_lastSelectedNote == current)
+        return false;
+    m_lastSelectedNote = current;
+    return true;
+}
+
+void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
+{
+    updateNoteMessage();
+    setNoteText(note);
+}
+
+void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
+{
+    if (!note) {
+        setTextStorage(nullptr);
+        return;
+    }
+    QTextDocument* storage = note->textStorage();
+    // Another view showing the storage (a note window) holds edits the store may not have.
+    const platform::SharedTextStorage* shared = platform::SharedTextStorage::of(storage);
+    const bool shownElsewhere = storage != m_shownStorage && !shared->mirrors().isEmpty();
+    if (!shownElsewhere)
+        note->refreshTextStorage();
+    setTextStorage(storage);
+    if (AttributedText::length(*storage) > 0) {
+        QPointer<BXMainWindowController> self(this);
+        platform::dispatchAfter(kTextSwapDelay, this, [self, note] {
+            if (self)
+                self->updateSelectionInNote(note);
+        });
+        return;
+    }
+    // An empty note starts in the default style.
+    const std::unique_ptr<QTextDocument> empty = BXNote::emptyStyle();
+    const QTextCharFormat format = QTextCursor(empty.get()).charFormat();
+    m_noteTextView->setTextFont(format.font());
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+        m_noteTextView->setTextColor(format.foreground().color());
+    else
+        m_noteTextView->setTextColor(std::nullopt);
+    m_noteTextView->setTypingAttributes(format);
+}
+
+void BXMainWindowController::setTextStorage(QTextDocument* storage)
+{
+    if (m_shownStorage && m_shownStorage != storage) {
+        // Nothing shown writes the old storage back any more: its typing cannot be undone.
+        if (platform::UndoManager* undo = windowWillReturnUndoManager())
+            undo->removeAllActionsWithTarget(m_shownStorage.data());
+    }
+    disconnect(m_storageConnection);
+    m_noteTextView->setSelectedRange({ 0, 0 });
+    m_noteTextView->setTextStorage(storage);
+    m_noteTextView->setEditable(storage != nullptr);
+    m_shownStorage = storage;
+    if (storage) {
+        m_storageConnection = connect(platform::SharedTextStorage::of(storage),
+            &platform::SharedTextStorage::userEdited, this,
+            [this, storage] { textStorageDidProcessEditing(storage); });
+    }
+}
+
+void BXMainWindowController::textStorageDidProcessEditing(QTextDocument* storage)
+{
+    const std::shared_ptr<BXNote> note = selectedNote();
+    if (!storage || storage != m_shownStorage || !note || !note->hasTextStorage()
+        || note->textStorage() != storage)
+        return;
+    setAttributedString(*storage, note.get());
+}
+
+void BXMainWindowController::setAttributedString(const QTextDocument& text, BXNote* note)
+{
+    BXManagedObjectUtilities::withoutUndo(
+        note->managedObjectContext(), [&] { note->setAttributedString(text); });
+    if (document())
+        document()->updateChangeCount(platform::Document::ChangeType::Done);
+}
+
+void BXMainWindowController::saveSelectionRange()
+{
+    setSelectionRange(m_noteTextView->selectedRange(), selectedNote().get(), true);
+}
+
+void BXMainWindowController::setSelectionRange(TextRange range, BXNote* note, bool)
+{
+    if (!note)
+        return;
+    const BXNote::Range stored { quint64(range.location), quint64(range.length) };
+    if (note->selectedRange() == stored)
+        return;
+    BXManagedObjectUtilities::withoutUndo(
+        note->managedObjectContext(), [&] { note->setSelectedRange(stored); });
+    if (document())
+        document()->updateChangeCount(platform::Document::ChangeType::Done);
+}
+
+void BXMainWindowController::updateSelectionInNote(const std::shared_ptr<BXNote>& note)
+{
+    if (!note || note != selectedNote())
+        return;
+    const BXNote::Range stored = note->selectedRange();
+    if (stored.location == BXNote::Range::NotFound)
+        return;
+    selectRange({ qsizetype(stored.location), qsizetype(stored.length) }, false);
+}
+
+void BXMainWindowController::selectRange(TextRange range, bool hilite)
+{
+    if (range.location < 0 || range.length < 0
+        || range.end() > AttributedText::length(*m_noteTextView->mirror()))
+        return;
+    m_noteTextView->setSelectedRange(range);
+    m_noteTextView->scrollRangeToVisible(range);
+    if (hilite)
+        m_noteTextView->showFindIndicator(range);
+}
+
+void BXMainWindowController::refreshNoteText()
+{
+    const std::shared_ptr<BXNote> note = noteItem();
+    if (!note)
+        return;
+    m_noteTextView->saveSelection();
+    note->refreshTextStorage();
+    m_noteTextView->loadSelection();
+}
+
+void BXMainWindowController::updateNoteMessage()
+{
+    const qsizetype count = m_notesController->selectedObjects().size();
+    m_shouldDisplayMessageOnNote = count >= 2;
+    if (m_shouldDisplayMessageOnNote) {
+        const QString message
+            = platform::format(platform::localized(QStringLiteral("%ld notes selected")), count);
+        if (message != m_messageOnNote) {
+            m_messageOnNote = message;
+            m_messageView->setText(message);
+            layoutMessageView();
+        }
+    }
+    m_messageView->setVisible(m_shouldDisplayMessageOnNote);
+}
+
+void BXMainWindowController::objectDidBeginEditing(platform::Editor* editor)
+{
+    if (!editor || m_registeredEditors.contains(editor))
+        return;
+    if (document())
+        document()->objectDidBeginEditing(editor);
+    m_registeredEditors.append(editor);
+    if (editor == static_cast<platform::Editor*>(m_noteTextView)) {
+        // The note being typed into stays listed whatever the search says.
+        if (const std::shared_ptr<BXNote> note = selectedNote())
+            m_notesController->includeInFilter(note);
+    }
+}
+
+void BXMainWindowController::objectDidEndEditing(platform::Editor* editor)
+{
+    if (document())
+        document()->objectDidEndEditing(editor);
+    m_registeredEditors.removeAll(editor);
+}
+
+void BXMainWindowController::objectDidEndEditing(BXTextView* textView)
+{
+    objectDidEndEditing(static_cast<platform::Editor*>(textView));
+}
+
+void BXMainWindowController::updateSyncEditing(bool editing)
+{
+    if (editing)
+        objectDidBeginEditing(m_noteTextView);
+    else
+        objectDidEndEditing(m_noteTextView);
+}
+
+void BXMainWindowController::textDidBeginEditing()
+{
+    objectDidBeginEditing(m_noteTextView);
+}
+
+void BXMainWindowController::textDidEndEditing()
+{
+    m_textEditing = false;
+    if (!m_preferencesInited)
+        return;
+    if (!m_registeredEditors.contains(static_cast<platform::Editor*>(m_noteTextView)))
+        saveSelectionRange();
+    else
+        m_noteTextView->commitEditing();
+}
+
+bool BXMainWindowController::endEditing()
+{
+    const QList<platform::Editor*> editors = m_registeredEditors;
+    for (platform::Editor* editor : editors) {
+        const bool ended = editor == static_cast<platform::Editor*>(m_noteTextView)
+            ? m_noteTextView->endEditing()
+            : editor->commitEditing();
+        if (!ended)
+            return false;
+    }
+    if (editors.isEmpty() && m_noteTextView->hasFocus())
+        saveSelectionRange();
+    if (!m_notesController->endEditing())
+        return false;
+    return m_categoriesController->endEditing();
+}
+
+platform::UndoManager* BXMainWindowController::undoManagerForTextView(platform::TextView*)
+{
+    return windowWillReturnUndoManager();
+}
+
+QString BXMainWindowController::currentNoteName()
+{
+    const qsizetype count = m_notesController->selectedObjects().size();
+    if (count < 2) {
+        const std::shared_ptr<BXNote> note = selectedNote();
+        return note ? note->noteTitle() : QString();
+    }
+    const QUrl url = document() ? document()->fileURL() : QUrl();
+    const QString name = url.isEmpty() ? platform::localized(QStringLiteral("Untitled"))
+                                       : QFileInfo(url.toLocalFile()).completeBaseName();
+    return platform::format(
+        platform::localized(QStringLiteral("%ld selected notes in \u2018%@\u2019 notepad")), count,
+        name);
+}
+
+bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
+{
+    QTextDocument* storage = textView->textStorage();
+    if (platform::UndoManager* undo = windowWillReturnUndoManager(); undo && storage)
+        undo->removeAllActionsWithTarget(storage);
+    const std::shared_ptr<BXNote> note = selectedNote();
+    setSelectionRange(textView->selectedRange(), note.get(), false);
+    if (note && storage && note->hasTextStorage() && note->textStorage() == storage)
+        setAttributedString(*storage, note.get());
+    return true;
+}
+
+void BXMainWindowController::discardTextViewEditing(BXTextView* textView)
+{
+    const std::shared_ptr<BXNote> note = selectedNote();
+    if (!note || textView->textStorage() != note->textStorage())
+        return;
+    const std::unique_ptr<QTextDocument> stored = note->attributedString();
+    QTextDocument* storage = note->textStorage();
+    AttributedText::replaceCharacters(*storage, { 0, AttributedText::length(*storage) }, *stored);
+    const BXNote::Range range = note->selectedRange();
+    if (range.location != BXNote::Range::NotFound)
+        textView->setSelectedRange({ qsizetype(range.location), qsizetype(range.length) });
+}
+
+BXMainWindowController::Notes BXMainWindowController::selectedNotes() const
+{
+    return m_notesController->selectedObjects();
+}
+
+QList<QUrl> BXMainWindowController::selectedNoteIDs() const
+{
+    return m_notesController->selectedObjectsIDURIRepresentations();
+}
+
+std::shared_ptr<BXNote> BXMainWindowController::selectedNote() const
+{
+    const Notes notes = selectedNotes();
+    return notes.size() == 1 ? std::dynamic_pointer_cast<BXNote>(notes.first()) : nullptr;
+}
+
+std::shared_ptr<BXNote> BXMainWindowController::noteAtIndex(int index) const
+{
+    if (!m_notesController->indexValid(index))
+        return nullptr;
+    return std::dynamic_pointer_cast<BXNote>(m_notesController->arrangedObjects().at(index));
+}
+
+bool BXMainWindowController::noteDirty() const
+{
+    return document() && document()->hasUnautosavedChanges();
+}
+
+bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSelection)
+{
+    if (!endEditing())
+        return false;
+    if (m_notesController->selectObjects(notes, scrollingToSelection))
+        return true;
+    if (!m_searchString.isEmpty()) {
+        resetSearchIgnoringString(false);
+        if (m_notesController->selectObjects(notes, scrollingToSelection))
+            return true;
+    }
+    if (m_categoriesController->selectionIndex() == 0)
+        return false;
+    // All Notes lists every note.
+    if (!m_categoriesController->selectRow(0))
+        return false;
+    m_notesController->refreshContent();
+    return m_notesController->selectObjects(notes, scrollingToSelection);
+}
+
+void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)
+{
+    if (!ignoringString) {
+        m_searchString.clear();
+        m_notesController->resetFilter();
+    }
+    m_categoriesController->setSearchScope(0);
+}
+
+std::unique_ptr<QTextDocument> BXMainWindowController::selectedString() const
+{
+    if (selectedNotes().size() >= 2)
+        return concatenateNotes();
+    const QTextDocument& shown = *m_noteTextView->mirror();
+    const TextRange selection = m_noteTextView->selectedRange();
+    // Nothing selected shares the whole note.
+    if (selection.length == 0)
+        return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
+    return AttributedText::attributedSubstring(shown, selection);
+}
+
+std::unique_ptr<QTextDocument> BXMainWindowController::concatenateNotes() const
+{
+    std::unique_ptr<QTextDocument> result = AttributedText::makeDocument();
+    QTextCursor cursor(result.get());
+    QTextCharFormat titleFormat;
+    titleFormat.setFontUnderline(true);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignCenter);
+    for (const platform::ManagedObjectPtr& object : selectedNotes()) {
+        const auto note = std::dynamic_pointer_cast<BXNote>(object);
+        if (!note)
+            continue;
+        const QTextBlockFormat natural = cursor.blockFormat();
+        cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
+        cursor.setBlockFormat(centred);
+        cursor.insertText(note->noteTitle(), titleFormat);
+        cursor.insertText(QStringLiteral("\n\n"), QTextCharFormat());
+        cursor.setBlockFormat(natural);
+        const std::unique_ptr<QTextDocument> text = note->attributedString();
+        AttributedText::replaceCharacters(*result, { AttributedText::length(*result), 0 }, *text);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
+    }
+    return result;
+}

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "BXTextViewDelegate.h"
+
+#include "platform/data/ManagedObject.h"
+#include "platform/documents/Document.h"
+#include "platform/documents/WindowController.h"
+#include "platform/text/AttributedText.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <memory>
+
+class BXCategoriesArrayController;
+class BXFadingText;
+class BXMainSplitView;
+class BXMainWindow;
+class BXNote;
+class BXNotesArrayController;
+class BXNotesListModel;
+class BXOutlineView;
+class BXTableView;
+class BXTextView;
+class QTextDocument;
+
+namespace platform {
+class Editor;
+class UndoManager;
+} // namespace platform
+
+// The controller of a document's main window: the categories sidebar, the notes list and the
+// note text side by side. It shows the one selected note by pointing its text view at that
+// note's own text storage and writes every user edit of that storage back into the note at
+// once, outside undo; it keeps the registered editors the document commits, and answers what
+// the document asks about the selection. Made before its document holds it; windowDidLoad()
+// runs once the document does. Main thread only; delays go through the scheduler.
+class BXMainWindowController final : public platform::WindowController, public BXTextViewDelegate {
+    Q_OBJECT
+
+public:
+    using Notes = QList<platform::ManagedObjectPtr>;
+
+    static constexpr double kTextSwapDelay = 0.1;
+    static constexpr int kDefaultWidth = 1000;
+    static constexpr int kDefaultHeight = 720;
+
+    BXMainWindowController();
+    ~BXMainWindowController() override;
+
+    // Wires the panes to the document's context, shows the selected note and starts observing.
+    // Runs once; the document must hold this controller.
+    void windowDidLoad();
+    BXMainWindow* mainWindow() const { return m_window; }
+    BXMainSplitView* splitView() const { return m_splitView; }
+    BXOutlineView* outlineView() const { return m_outlineView; }
+    BXTableView* notesTableView() const { return m_tableView; }
+    BXTextView* noteTextView() const { return m_noteTextView; }
+    BXFadingText* messageView() const { return m_messageView; }
+    BXCategoriesArrayController* categoriesController() const;
+    BXNotesArrayController* notesController() const;
+
+    bool preferencesInited() const { return m_preferencesInited; }
+    bool listsCollapsed() const { return m_listsCollapsed; }
+    float dividerPosition() const { return m_dividerPosition; }
+    QString messageOnNote() const { return m_messageOnNote; }
+    bool shouldDisplayMessageOnNote() const { return m_shouldDisplayMessageOnNote; }
+    QString searchString() const { return m_searchString; }
+    void setSearchString(const QString& text) { m_searchString = text; }
+    bool searchInProgress() const { return m_searchInProgress; }
+    const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
+
+    // Window delegate.
+    void windowDidBecomeMain();
+    void windowDidResignMain();
+    void windowWillClose();
+    // Where the window's undo and redo go: the document's.
+    platform::UndoManager* windowWillReturnUndoManager() const;
+    // The document is closing: stop observing, freeze the lists, keep the caret's place.
+    void documentWillClose();
+    // Runs once; later calls do nothing.
+    void removeObservations();
+    void tagPeekModifierChanged(bool held);
+
+    // Split view delegate: only the sidebar collapses, also by a double click on a divider.
+    bool splitViewCanCollapseSubview(int index) const;
+    bool splitViewShouldCollapseSubviewForDoubleClickOnDividerAtIndex(int index);
+    void splitViewDidResizeSubviews();
+    // Hides the sidebar, remembering its width, or shows it at that width again.
+    void toggleLists();
+
+    // Showing the selected note.
+    void noteSelectionChanged();
+    // Whether the selected note differs from the last one shown (remembering it when it does).
+    bool selectedNoteChanged();
+    void updateNoteText(const std::shared_ptr<BXNote>& note);
+    // Shows `note`'s own storage; null shows the read-only empty text.
+    void setNoteText(const std::shared_ptr<BXNote>& note);
+    void setTextStorage(QTextDocument* storage);
+    void refreshNoteText();
+    void updateSelectionInNote(const std::shared_ptr<BXNote>& note);
+    void updateNoteMessage();
+    // Selects and reveals `range`, flashing it with `hilite`; a range outside the text is
+    // ignored.
+    void selectRange(platform::TextRange range, bool hilite);
+
+    // Writing back.
+    void textStorageDidProcessEditing(QTextDocument* storage);
+    void setAttributedString(const QTextDocument& text, BXNote* note);
+    void saveSelectionRange();
+    void setSelectionRange(platform::TextRange range, BXNote* note, bool saving);
+
+    // Editor registration.
+    void objectDidBeginEditing(platform::Editor* editor);
+    void objectDidEndEditing(platform::Editor* editor);
+    void updateSyncEditing(bool editing);
+    // Commits every open edit of the window; false when one refuses.
+    bool endEditing();
+    void textDidBeginEditing();
+    void textDidEndEditing();
+
+    // Note text view delegate.
+    platform::UndoManager* undoManagerForTextView(platform::TextView* textView) override;
+    QString currentNoteName() override;
+    bool commitTextViewEditing(BXTextView* textView) override;
+    void discardTextViewEditing(BXTextView* textView) override;
+    void objectDidEndEditing(BXTextView* textView) override;
+
+    // What the document and other windows ask.
+    Notes selectedNotes() const;
+    QList<QUrl> selectedNoteIDs() const;
+    // The note when exactly one is selected.
+    std::shared_ptr<BXNote> selectedNote() const;
+    std::shared_ptr<BXNote> noteItem() const { return selectedNote(); }
+    std::shared_ptr<BXNote> noteAtIndex(int index) const;
+    bool noteDirty() const;
+    // Selects `notes` in the list, clearing the search and then choosing All Notes when they
+    // are not listed; false when they still cannot be selected or an edit refuses to end.
+    bool selectNotes(const Notes& notes, bool scrollingToSelection);
+    // The text to share: the selected text (all of it when nothing is selected), or every
+    // selected note when there are several.
+    std::unique_ptr<QTextDocument> selectedString() const;
+    // The selected notes one after another, each under its centred, underlined title.
+    std::unique_ptr<QTextDocument> concatenateNotes() const;
+    // Clears the search (keeping its text with `ignoringString`), listing every note again.
+    void resetSearchIgnoringString(bool ignoringString);
+
+private:
+    void buildWindow();
+    void layoutMessageView();
+    void textOptionChanged(const QString& key);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    std::unique_ptr<BXCategoriesArrayController> m_categoriesController;
+    std::unique_ptr<BXNotesArrayController> m_notesController;
+    std::unique_ptr<BXNotesListModel> m_notesListModel;
+    QPointer<BXMainWindow> m_window;
+    BXMainSplitView* m_splitView = nullptr;
+    BXOutlineView* m_outlineView = nullptr;
+    BXTableView* m_tableView = nullptr;
+    QWidget* m_noteTextPane = nullptr;
+    BXTextView* m_noteTextView = nullptr;
+    BXFadingText* m_messageView = nullptr;
+
+    QPointer<QTextDocument> m_shownStorage;
+    QMetaObject::Connection m_storageConnection;
+    QList<QMetaObject::Connection> m_observations;
+    std::shared_ptr<BXNote> m_lastSelectedNote;
+    QList<platform::Editor*> m_registeredEditors;
+    QString m_searchString;
+    QString m_messageOnNote;
+    float m_dividerPosition = 0;
+    bool m_shouldDisplayMessageOnNote = false;
+    bool m_preferencesInited = false;
+    bool m_searchInProgress = false;
+    bool m_listsCollapsed = false;
+    bool m_loaded = false;
+    bool m_observing = false;
+    // Between the first edit after the view took the focus and its loss.
+    bool m_textEditing = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace platform {
+
+class Timer;
+
+// Tells the main thread when the system runs short of memory, with the platform's levels
+// (warning 2, critical 4). It listens to pressure-stall triggers on /proc/pressure/memory (2 s
+// windows, the only ones an unprivileged process may use), else to the "high" and "max"
+// counters of the process's own cgroup v2 memory.events, else reads MemAvailable every 10 s.
+// fire() injects a level, for tests and for the listening thread. Main thread; the listening
+// thread ends with the object.
+class MemoryPressureSource final : public QObject {
+    Q_OBJECT
+
+public:
+    enum Level { Warning = 2, Critical = 4 };
+    enum class Mechanism { None, PressureStall, CgroupEvents, MemAvailable };
+
+    explicit MemoryPressureSource(QObject* parent = nullptr);
+    ~MemoryPressureSource() override;
+
+    // Starts listening by the first mechanism the system offers; calling it again does nothing.
+    void start();
+    Mechanism mechanism() const { return m_mechanism; }
+
+    // Delivers `level` on the main thread; callable from any thread.
+    void fire(Level level);
+
+    // The cgroup v2 folder of the process, from the text of /proc/self/cgroup ("0::/path").
+    static QString cgroupFolder(const QByteArray& procSelfCgroup);
+    // Reads one counter of a memory.events text; -1 when it is missing.
+    static qint64 eventCounter(const QByteArray& memoryEvents, const QByteArray& name);
+    // The level MemAvailable stands for, 0 for none: under 10 % of MemTotal is a warning,
+    // under 5 % critical.
+    static int meminfoLevel(const QByteArray& procMeminfo);
+
+signals:
+    void memoryPressure(int level);
+
+private:
+    bool startPressureStall();
+    bool startCgroupEvents();
+    void startMemAvailable();
+
+    struct Listener;
+    Mechanism m_mechanism = Mechanism::None;
+    std::shared_ptr<Listener> m_listener;
+    std::unique_ptr<Timer> m_meminfoTimer;
+    int m_lastMeminfoLevel = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/BXDocumentController.h"
+#include "document/BXDefaults.h"
+#include "document/BXDocument.h"
+#include "platform/foundation/MemoryPressureSource.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/testing/FakeAlertPresenter.h"
+#include "platform/testing/FakeWindowTracker.h"
+#include "support/TestEnvironment.h"
+
+#include <QUrl>
+
+#include <memory>
+
+namespace apptest {
+
+// Saves a new notes file at `path` with one note; answers its URL.
+QUrl makeNotesFile(const QString& path);
+
+// A document controller on settings of its own, with the fakes a launch meets. The window
+// tracker is made first: the controller follows it from the start.
+struct ControllerFixture {
+    ControllerFixture();
+    ~ControllerFixture();
+
+    QString folder = bxtest::makeTempFolder(QStringLiteral("controller"));
+    platform::FakeWindowTracker tracker;
+    platform::FakeAlertPresenter presenter;
+    platform::UserDefaults defaults { folder + QStringLiteral("/settings.conf") };
+    platform::MemoryPressureSource memoryPressure;
+    std::unique_ptr<BXDocumentController> controller;
+
+    // A launch from an allowed place.
+    bool launch();
+};
+
+} // namespace apptest

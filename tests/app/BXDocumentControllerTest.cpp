@@ -1,0 +1,279 @@
+#include "AppTestSupport.h"
+
+#include "app/BXRecentDocumentsWindowController.h"
+#include "app/BXWelcomeWindowController.h"
+#include "platform/appkit/FilePanelDialog.h"
+#include "platform/documents/WindowController.h"
+#include "platform/foundation/Archiver.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/text/AttributedText.h"
+#include "platform/text/ParagraphStyle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using apptest::ControllerFixture;
+using platform::AttributedText;
+
+namespace {
+
+// A main window controller that can free the memory of its inactive notes.
+class ReleasingController final : public platform::WindowController {
+    Q_OBJECT
+
+public:
+    int releases = 0;
+    Q_INVOKABLE void releaseMemoryForInactiveNotes() { ++releases; }
+};
+
+double lineHeight(const platform::StringAttributes& attributes)
+{
+    return AttributedText::paragraphStyle(attributes.paragraph).lineHeightMultiple;
+}
+
+} // namespace
+
+TEST(BXDocumentControllerTest, RunsOnlyFromInstalledPlaces)
+{
+    const struct {
+        const char* path;
+        bool allowed;
+    } cases[] = {
+        { "/usr/bin/brindlex", true },
+        { "/opt/brindlex/bin/brindlex", true },
+        { "/home/ann/.local/bin/brindlex", true },
+        { "/home/ann/Applications/brindlex", true },
+        { "/home/ann/Downloads/brindlex", false },
+        { "/home/ann/.localbin/brindlex", false },
+        { "/usr/../tmp/brindlex", false },
+        { "/tmp/brindlex", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(BXDocumentController::isInstalledLocation(
+                      QString::fromLatin1(c.path), QStringLiteral("/home/ann")),
+            c.allowed);
+    }
+}
+
+TEST(BXDocumentControllerTest, ALaunchFromElsewhereEndsAtTheAlertBeforeAnyWindow)
+{
+    ControllerFixture fixture;
+    const int windowsBefore = int(QApplication::topLevelWidgets().size());
+    EXPECT_FALSE(fixture.controller->applicationWillFinishLaunching(
+        QDir::homePath() + QStringLiteral("/Downloads/brindlex")));
+
+    ASSERT_EQ(fixture.presenter.shown().size(), 1u);
+    const platform::Alert& alert = fixture.presenter.shown()[0].alert;
+    EXPECT_EQ(alert.style, platform::AlertStyle::Critical);
+    EXPECT_EQ(
+        alert.buttonTitles, QStringList { platform::localized(QStringLiteral("buttonQuit")) });
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+    EXPECT_EQ(fixture.memoryPressure.mechanism(), platform::MemoryPressureSource::Mechanism::None);
+}
+
+TEST(BXDocumentControllerTest, LaunchBuildsTheDefaultsAndShowsTheStartWindowThatFits)
+{
+    {
+        SCOPED_TRACE("no recent file: the welcome window");
+        ControllerFixture fixture;
+        ASSERT_TRUE(fixture.launch());
+        EXPECT_NE(
+            fixture.memoryPressure.mechanism(), platform::MemoryPressureSource::Mechanism::None);
+        const platform::StringAttributes attributes = fixture.controller->defaultStringAttributes();
+        EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
+        EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 13.0);
+        // The palette's text colour is left to the palette.
+        EXPECT_FALSE(attributes.characters.hasProperty(QTextFormat::ForegroundBrush));
+        ASSERT_TRUE(fixture.controller->welcomeWindowController());
+        EXPECT_TRUE(fixture.controller->welcomeWindowController()->window()->isVisible());
+        EXPECT_FALSE(fixture.controller->recentDocumentsWindowController());
+    }
+    {
+        SCOPED_TRACE("a recent file on disk: the recent-documents window");
+        ControllerFixture fixture;
+        fixture.controller->noteNewRecentDocumentURL(
+            apptest::makeNotesFile(fixture.folder + QStringLiteral("/Recent.brindlex")));
+        ASSERT_TRUE(fixture.launch());
+        EXPECT_FALSE(fixture.controller->welcomeWindowController());
+        ASSERT_TRUE(fixture.controller->recentDocumentsWindowController());
+    }
+    {
+        SCOPED_TRACE("ShowWelcome off: the recent-documents window");
+        ControllerFixture fixture;
+        fixture.defaults.setBool(ShowWelcome, false);
+        ASSERT_TRUE(fixture.launch());
+        EXPECT_TRUE(fixture.controller->recentDocumentsWindowController());
+    }
+}
+
+TEST(BXDocumentControllerTest, AFontChangeKeepsTheParagraphStyleAndAnUnreadableFontFallsBack)
+{
+    ControllerFixture fixture;
+    fixture.defaults.setData(DefaultFont, QByteArray("not an archive"));
+    platform::LogCapture log;
+    ASSERT_TRUE(fixture.launch());
+    EXPECT_TRUE(log.contains(QStringLiteral("DefaultFont")));
+    const QTextCharFormat launch = fixture.controller->defaultStringAttributes().characters;
+    EXPECT_DOUBLE_EQ(launch.fontPointSize(), 13.0);
+
+    platform::NotificationCenter::defaultCenter().post(DefaultFontChanged, nullptr,
+        { { AttributedText::ForegroundColorAttributeName, QColor(Qt::red) } });
+    platform::StringAttributes attributes = fixture.controller->defaultStringAttributes();
+    EXPECT_EQ(attributes.characters.foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(attributes.characters.fontFamilies(), launch.fontFamilies());
+    EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 13.0);
+    EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
+
+    QFont larger(launch.fontFamilies().toStringList().value(0));
+    larger.setPointSizeF(20);
+    platform::NotificationCenter::defaultCenter().post(
+        DefaultFontChanged, nullptr, { { AttributedText::FontAttributeName, larger } });
+    attributes = fixture.controller->defaultStringAttributes();
+    EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 20);
+    EXPECT_EQ(attributes.characters.foreground().color(), QColor(Qt::red));
+    EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
+    // New notes take them: the document asks the controller.
+    EXPECT_DOUBLE_EQ(BXDocument::defaultStringAttributes().characters.fontPointSize(), 20);
+}
+
+TEST(BXDocumentControllerTest, PressureAndGoingInactiveFreeTheNotesOfControllersThatCan)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    auto* able = new BXDocument;
+    auto* unable = new BXDocument;
+    ReleasingController releasing;
+    platform::WindowController plain;
+    able->addWindowController(&releasing);
+    unable->addWindowController(&plain);
+    fixture.controller->addDocument(able);
+    fixture.controller->addDocument(unable);
+
+    fixture.memoryPressure.fire(platform::MemoryPressureSource::Warning);
+    fixture.memoryPressure.fire(platform::MemoryPressureSource::Critical);
+    EXPECT_EQ(releasing.releases, 2);
+    // Going inactive releases once, however many inactive states follow.
+    fixture.controller->applicationWillResignActive();
+    fixture.controller->applicationWillResignActive();
+    EXPECT_EQ(releasing.releases, 3);
+    able->removeWindowController(&releasing);
+    unable->removeWindowController(&plain);
+}
+
+TEST(BXDocumentControllerTest, RecentDocumentsKeepTenMostRecentFirstAndForgetOne)
+{
+    ControllerFixture fixture;
+    QList<QUrl> urls;
+    for (int i = 0; i < 12; ++i) {
+        urls.append(QUrl::fromLocalFile(fixture.folder + QStringLiteral("/n%1.brindlex").arg(i)));
+        fixture.controller->noteNewRecentDocumentURL(urls.last());
+    }
+    QList<QUrl> recent = fixture.controller->recentDocumentURLs();
+    ASSERT_EQ(recent.size(), 10);
+    EXPECT_EQ(recent.first(), urls[11]);
+    EXPECT_EQ(recent.last(), urls[2]);
+
+    fixture.controller->noteNewRecentDocumentURL(urls[5]);
+    EXPECT_EQ(fixture.controller->recentDocumentURLs().first(), urls[5]);
+    fixture.controller->forgetRecentDocumentURL(urls[10]);
+    recent = fixture.controller->recentDocumentURLs();
+    EXPECT_EQ(recent.size(), 9);
+    EXPECT_FALSE(recent.contains(urls[10]));
+    EXPECT_EQ(recent.mid(0, 3), QList<QUrl>({ urls[5], urls[11], urls[9] }));
+}
+
+TEST(BXDocumentControllerTest, OpeningClosesTheStartWindowAndAnOpenFileComesForward)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    ASSERT_TRUE(fixture.controller->welcomeWindowController());
+    const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Open.brindlex"));
+
+    platform::Document* opened = nullptr;
+    fixture.controller->openDocumentWithContentsOfURL(url, true,
+        [&](platform::Document* document, bool alreadyOpen, const platform::Error& error) {
+            opened = document;
+            EXPECT_FALSE(alreadyOpen);
+            EXPECT_TRUE(error.isNull());
+        });
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(fixture.controller->welcomeWindowController());
+    EXPECT_EQ(fixture.controller->recentDocumentURLs(), QList<QUrl> { url });
+
+    bool again = false;
+    fixture.controller->openDocumentWithContentsOfURL(
+        url, true, [&](platform::Document* document, bool alreadyOpen, const platform::Error&) {
+            EXPECT_EQ(document, opened);
+            again = alreadyOpen;
+        });
+    EXPECT_TRUE(again);
+    EXPECT_EQ(fixture.controller->documents().size(), 1);
+
+    // A file that is no notes file becomes an alert and an error.
+    const QString broken = fixture.folder + QStringLiteral("/Broken.brindlex");
+    QDir().mkpath(broken);
+    platform::Error failure;
+    fixture.controller->openDocumentWithContentsOfURL(QUrl::fromLocalFile(broken), true,
+        [&](platform::Document* document, bool, const platform::Error& error) {
+            EXPECT_FALSE(document);
+            failure = error;
+        });
+    EXPECT_FALSE(failure.isNull());
+    EXPECT_EQ(fixture.presenter.shown().size(), 1u);
+}
+
+TEST(BXDocumentControllerTest, TheOpenPanelTakesANotesFolderAsAFile)
+{
+    ControllerFixture fixture;
+    const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Picked.brindlex"));
+    fixture.presenter.enqueuePanelAnswer({ true, { url } });
+    fixture.controller->openDocument();
+    ASSERT_EQ(fixture.presenter.shownPanels().size(), 1u);
+    const platform::FilePanel panel = fixture.presenter.shownPanels()[0].panel;
+    EXPECT_TRUE(panel.packageExtensions.contains(QStringLiteral("brindlex")));
+    EXPECT_EQ(fixture.controller->documents().size(), 1);
+
+    // The real panel, offscreen: the notes folder is chosen, not entered.
+    platform::FilePanelDialog dialog(panel, nullptr);
+    dialog.setDirectory(fixture.folder);
+    dialog.selectFile(url.toLocalFile());
+    dialog.accept();
+    const platform::FilePanelResponse response = dialog.takeResponse(QDialog::Accepted);
+    ASSERT_TRUE(response.accepted);
+    EXPECT_EQ(response.urls, QList<QUrl> { url });
+}
+
+TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuitAndAnotherQuitAsksAgain)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    QSignalSpy quit(fixture.controller.get(), &BXDocumentController::quitRequested);
+    platform::Error error;
+    platform::Document* untitled
+        = fixture.controller->openUntitledDocumentAndDisplay(false, &error);
+    ASSERT_TRUE(untitled);
+    untitled->updateChangeCount(platform::Document::ChangeType::Done);
+
+    fixture.controller->terminate();
+    ASSERT_EQ(fixture.presenter.pendingSheetCount(), 1);
+    ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 2)); // Cancel
+    QTest::qWait(0);
+    EXPECT_EQ(fixture.controller->documents().size(), 1);
+    EXPECT_EQ(quit.count(), 0);
+
+    fixture.controller->terminate();
+    ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 1)); // Don't Save
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }));
+    EXPECT_TRUE(fixture.controller->documents().isEmpty());
+}
+
+#include "BXDocumentControllerTest.moc"

@@ -1,0 +1,117 @@
+#include "AppTestSupport.h"
+
+#include "app/BXRecentDocumentEntry.h"
+#include "app/BXRecentDocumentsList.h"
+#include "app/BXRecentDocumentsWindowController.h"
+#include "document/BXNote.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// The real executable with a home, settings and runtime folder of its own.
+struct Installation {
+    QString root = bxtest::makeTempFolder(QStringLiteral("e2e"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+
+    Installation()
+    {
+        QDir(root).mkpath(QStringLiteral("run"));
+        QFile(root + QStringLiteral("/run"))
+            .setPermissions(
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert(QStringLiteral("HOME"), root);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/.local/share"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("BRINDLEX_ANY_LOCATION"), QStringLiteral("1"));
+    }
+
+    QString settingsPath() const
+    {
+        return root + QStringLiteral("/.config/Brindlex/Brindlex.conf");
+    }
+
+    void start(QProcess& process, const QStringList& arguments) const
+    {
+        process.setProcessEnvironment(environment);
+        process.start(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../brindlex"), arguments);
+    }
+
+    QList<QUrl> recentDocuments() const
+    {
+        platform::UserDefaults defaults(settingsPath());
+        QList<QUrl> urls;
+        for (const QVariant& entry :
+            defaults.arrayForKey(platform::DocumentController::RecentDocumentsKey))
+            urls.append(QUrl(entry.toString()));
+        return urls;
+    }
+};
+
+int noteCount(const QUrl& url)
+{
+    BXDocument document;
+    platform::Error error;
+    if (!document.initWithContentsOfURL(url, BXDocument::NotesDocumentType, &error))
+        return -1;
+    const auto notes = document.managedObjectContext()->fetchObjects(
+        platform::FetchRequest(BXNote::entityName()), nullptr);
+    const int count = notes ? int(notes->size()) : -1;
+    document.close();
+    return count;
+}
+
+} // namespace
+
+TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly)
+{
+    Installation installation;
+    const QUrl one = apptest::makeNotesFile(installation.root + QStringLiteral("/One.brindlex"));
+    const QUrl two = apptest::makeNotesFile(installation.root + QStringLiteral("/Two.brindlex"));
+
+    QProcess first;
+    installation.start(first, { one.toLocalFile() });
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return installation.recentDocuments() == QList<QUrl> { one }; }, 15000))
+        << first.readAllStandardError().toStdString();
+
+    QProcess second;
+    installation.start(second, { two.toString() });
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return installation.recentDocuments() == QList<QUrl>({ two, one });
+        },
+        15000));
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(15000)) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(noteCount(one), 1);
+    EXPECT_EQ(noteCount(two), 1);
+
+    // The next start finds both in its recent-documents window.
+    platform::FakeWindowTracker tracker;
+    platform::UserDefaults defaults(installation.settingsPath());
+    platform::MemoryPressureSource memoryPressure;
+    BXDocumentController controller(defaults, memoryPressure);
+    BXRecentDocumentsWindowController recents(controller);
+    QList<QUrl> listed;
+    for (const auto& entry : recents.list().recentsArrayController().arrangedObjects())
+        listed.append(std::static_pointer_cast<BXRecentDocumentEntry>(entry)->url());
+    EXPECT_EQ(listed, QList<QUrl>({ two, one }));
+}
