@@ -5,6 +5,7 @@
 #include "document/MarkdownExporter.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "platform/appkit/PamAuthenticator.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/documents/AlertPresenter.h"
@@ -54,6 +55,8 @@ int main(int argc, char** argv)
     platform::ApplicationWindowTracker::install();
     BXProgressPanelController::install();
     BXSavePanelController::install();
+    platform::PamAuthenticator authenticator;
+    platform::Authenticator::setCurrent(&authenticator);
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     BXDocument::setWindowControllerFactory(
