@@ -144,8 +144,8 @@ bool BXDocumentController::requireAuthenticationToUnlockApp()
         platform::Alert alert;
         alert.style = platform::AlertStyle::Critical;
         alert.messageText = platform::localized(QStringLiteral("alertLockUnavailableTitle"));
-        alert.informativeText = platform::localizedFormat(
-            QStringLiteral("alertLockUnavailableMessage"), cause);
+        alert.informativeText
+            = platform::localizedFormat(QStringLiteral("alertLockUnavailableMessage"), cause);
         alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
         platform::AlertPresenter::current().runModal(alert);
         emit launchRefused();
@@ -332,10 +332,11 @@ void BXDocumentController::openURL(int tag)
 BXPreferencesWindowController* BXDocumentController::showPreferencesPanel()
 {
     if (!m_preferencesWindowController) {
-        m_preferencesWindowController = std::make_unique<BXPreferencesWindowController>(defaults(), [this] {
-            if (m_versionCheckSchedule)
-                m_versionCheckSchedule->checkVersion(true);
-        });
+        m_preferencesWindowController
+            = std::make_unique<BXPreferencesWindowController>(defaults(), [this] {
+                  if (m_versionCheckSchedule)
+                      m_versionCheckSchedule->checkVersion(true);
+              });
     }
     m_preferencesWindowController->showWindow();
     return m_preferencesWindowController.get();

@@ -578,12 +578,12 @@ void BXDocument::updateObservedNote(const BXNote::NotePtr& note)
     disconnect(m_observedNoteConnection);
     m_observedNote = note;
     if (note) {
-        m_observedNoteConnection
-            = connect(note.get(), &platform::ManagedObject::valueChanged, this, [this](const QString& key) {
-                  if (key == BXNote::NoteTitleKey || key == BXNote::NoteStylesKey
-                      || key == BXNote::CategoriesKey)
-                      updateNoteInfo();
-              });
+        m_observedNoteConnection = connect(
+            note.get(), &platform::ManagedObject::valueChanged, this, [this](const QString& key) {
+                if (key == BXNote::NoteTitleKey || key == BXNote::NoteStylesKey
+                    || key == BXNote::CategoriesKey)
+                    updateNoteInfo();
+            });
     }
     emit observedNoteChanged();
 }
@@ -779,7 +779,8 @@ std::optional<bool> BXDocument::validate(platform::Command& command) const
 std::optional<QString> BXDocument::titleFor(const platform::Command& command) const
 {
     if (command.action == ToggleInfoPanelAction)
-        return platform::localized(noteInfoNeeded() ? QStringLiteral("Hide Info") : QStringLiteral("Show Info"));
+        return platform::localized(
+            noteInfoNeeded() ? QStringLiteral("Hide Info") : QStringLiteral("Show Info"));
     if (command.action != ToggleLockAction)
         return std::nullopt;
     return platform::localized(m_requirePassword ? QStringLiteral("Remove Password")
