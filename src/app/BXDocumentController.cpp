@@ -11,6 +11,7 @@
 #include "app/BXWelcomeWindowController.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "document/BXMainWindowProvider.h"
 #include "document/BXWrappedPersistentDocument.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
@@ -100,7 +101,6 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
             = platform::localized(QStringLiteral("alertMustBeInApplicationsFolderMessage"));
         alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
         platform::AlertPresenter::current().runModal(alert);
-        emit launchRefused();
         return false;
     }
 
@@ -113,6 +113,9 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
     setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults()));
     platform::NotificationCenter::defaultCenter().addObserver(this, DefaultFontChanged, nullptr,
         [this](const platform::Notification& note) { handleDefaultFontChange(note.userInfo); });
+    platform::NotificationCenter::defaultCenter().addObserver(this,
+        BXDocument::ActivateNotification, nullptr,
+        [this](const platform::Notification& note) { documentActivateNotification(note.object); });
     connect(
         qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive)
@@ -230,7 +233,77 @@ void BXDocumentController::openFiles(const QStringList& paths)
 void BXDocumentController::openDocumentWithContentsOfURL(
     const QUrl& url, bool display, OpenCompletion completion)
 {
+    static const QStringList importable { QStringLiteral("md"), QStringLiteral("markdown"),
+        QStringLiteral("txt") };
+    if (importable.contains(QFileInfo(url.toLocalFile()).suffix().toLower())) {
+        askToImportMarkdownFile(url, std::move(completion));
+        return;
+    }
     DocumentController::openDocumentWithContentsOfURL(url, display, std::move(completion));
+}
+
+void BXDocumentController::askToImportMarkdownFile(const QUrl& url, OpenCompletion completion)
+{
+    platform::Alert alert;
+    alert.style = platform::AlertStyle::Informational;
+    alert.messageText = platform::localized(QStringLiteral("alertImportFileTitle"));
+    alert.informativeText = platform::localized(QStringLiteral("alertImportFileMessage"));
+    alert.buttonTitles = { platform::localized(QStringLiteral("alertImportFileOK")),
+        platform::localized(QStringLiteral("alertImportFileCancel")) };
+    alert.cancelButton = 1;
+    if (platform::AlertPresenter::current().runModal(alert).button != 0) {
+        if (completion)
+            completion(nullptr, false, {});
+        return;
+    }
+    // Into the document in front, else the most recent one, else a new one.
+    if (Document* current = currentDocument()) {
+        importMarkdownFile(url, current, std::move(completion));
+        return;
+    }
+    const QList<QUrl> recent = recentDocumentURLs();
+    if (!recent.isEmpty()) {
+        openDocumentWithContentsOfURL(recent.first(), true,
+            [this, url, completion](Document* document, bool, const platform::Error& error) {
+                if (document)
+                    importMarkdownFile(url, document, completion);
+                else if (completion)
+                    completion(nullptr, false, error);
+            });
+        return;
+    }
+    platform::Error error;
+    Document* untitled = openUntitledDocumentAndDisplay(true, &error);
+    if (!untitled) {
+        if (completion)
+            completion(nullptr, false, error);
+        return;
+    }
+    importMarkdownFile(url, untitled, std::move(completion));
+}
+
+void BXDocumentController::importMarkdownFile(
+    const QUrl& url, Document* document, OpenCompletion completion)
+{
+    auto* notes = qobject_cast<BXDocument*>(document);
+    if (!notes) {
+        if (completion)
+            completion(nullptr, false,
+                platform::Error(platform::kCocoaErrorDomain, platform::FileReadUnknownError));
+        return;
+    }
+    const QPointer<BXDocument> guard(notes);
+    notes->importNotesAtURLs(
+        { url }, {}, [guard, completion](QList<platform::ManagedObjectPtr> made) {
+            if (guard && !made.isEmpty()) {
+                platform::dispatchAfter(kSelectImportedNotesDelay, guard, [guard, made] {
+                    if (BXMainWindowProvider* window = guard->mainWindowController())
+                        window->selectNotes(made, true);
+                });
+            }
+            if (completion)
+                completion(guard, true, {});
+        });
 }
 
 void BXDocumentController::reopenDocumentForURL(
@@ -263,6 +336,19 @@ void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
     if (color.canConvert<QColor>())
         attributes.characters.setForeground(color.value<QColor>());
     setDefaultStringAttributes(attributes);
+}
+
+void BXDocumentController::documentActivateNotification(const void* document)
+{
+    // The main window of the document now in front fills the History menu.
+    for (Document* open : documents()) {
+        if (open != document || open->windowControllers().isEmpty())
+            continue;
+        QObject* controller = open->windowControllers().first();
+        if (controller->metaObject()->indexOfMethod("buildRecentsMenu(QMenu*)") >= 0)
+            QMetaObject::invokeMethod(
+                controller, "buildRecentsMenu", Q_ARG(QMenu*, m_historyMenu.data()));
+    }
 }
 
 void BXDocumentController::releaseMemoryForAllDocuments()

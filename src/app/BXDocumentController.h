@@ -30,6 +30,7 @@ class BXDocumentController final : public platform::DocumentController, public p
 public:
     // Where the web pages of openURL() live.
     static const QString kWebSiteBase;
+    static constexpr double kSelectImportedNotesDelay = 0.3;
     // Set to 1 (make run, tests) to launch from anywhere.
     static constexpr const char* kSkipLocationCheckVariable = "BRINDLEX_ANY_LOCATION";
 
@@ -64,12 +65,21 @@ public:
     void reopenDocumentForURL(
         const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion) override;
     void addDocument(platform::Document* document) override;
+
+    // Markdown and text files are imported as notes once the user agrees: into the current
+    // document, else the most recent one, else a new one. The new notes are selected a moment
+    // later; `completion` gets the document and true, or no document and the opening error.
+    void askToImportMarkdownFile(const QUrl& url, OpenCompletion completion);
+    void importMarkdownFile(
+        const QUrl& url, platform::Document* document, OpenCompletion completion);
     void removeDocument(platform::Document* document) override;
 
     // A new font or colour from the preferences; the paragraph style stays.
     void handleDefaultFontChange(const QVariantMap& userInfo);
 
     void releaseMemoryForAllDocuments();
+    // A document's window became main: its main window controller fills the History menu.
+    void documentActivateNotification(const void* document);
 
     // The start window: the welcome window when ShowWelcome is on and no recent file exists,
     // else the recent-documents window.
@@ -98,7 +108,6 @@ public:
     void perform(const platform::Command& command) override;
 
 signals:
-    void launchRefused();
     // The application should end now (main() quits its event loop).
     void quitRequested();
 

@@ -26,8 +26,7 @@ BXRecentDocumentsWindowController::BXRecentDocumentsWindowController(BXDocumentC
     headerFont.setBold(true);
     header->setFont(headerFont);
     layout->addWidget(header);
-    m_table = new BXRecentDocumentsView(*m_list);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(new BXRecentDocumentsView(*m_list), 1);
 
     auto* buttons = new QHBoxLayout;
     m_openOther = new QPushButton;

@@ -6,7 +6,6 @@
 
 class BXDocumentController;
 class BXRecentDocumentsList;
-class BXRecentDocumentsView;
 class QPushButton;
 class QWidget;
 
@@ -22,7 +21,6 @@ public:
 
     QWidget* window() const { return m_window.get(); }
     BXRecentDocumentsList& list() const { return *m_list; }
-    BXRecentDocumentsView* tableView() const { return m_table; }
     QPushButton* openOtherButton() const { return m_openOther; }
 
     void showWindow();
@@ -37,6 +35,5 @@ private:
     BXDocumentController& m_delegate;
     std::unique_ptr<BXRecentDocumentsList> m_list;
     std::unique_ptr<QWidget> m_window;
-    BXRecentDocumentsView* m_table = nullptr;
     QPushButton* m_openOther = nullptr;
 };

@@ -282,13 +282,6 @@ WFKQueue::~WFKQueue()
     [[maybe_unused]] const ssize_t written = write(m_state->wakeFd, &one, sizeof one);
 }
 
-WFKQueue& WFKQueue::sharedFileWatcher()
-{
-    // Lives for the process; never destroyed, so its thread never outlives what it posts to.
-    static WFKQueue* const shared = new WFKQueue;
-    return *shared;
-}
-
 bool WFKQueue::isValid() const
 {
     return m_state->inotifyFd >= 0;

@@ -60,9 +60,6 @@ public:
     WFKQueue(const WFKQueue&) = delete;
     WFKQueue& operator=(const WFKQueue&) = delete;
 
-    // The process-wide watcher.
-    static WFKQueue& sharedFileWatcher();
-
     // False when the kernel refused an inotify instance; such a watcher watches nothing.
     bool isValid() const;
     int queueFD() const;

@@ -2,6 +2,7 @@
 
 #include "app/BXRecentDocumentsWindowController.h"
 #include "app/BXWelcomeWindowController.h"
+#include "document/BXNote.h"
 #include "platform/appkit/FilePanelDialog.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/Archiver.h"
@@ -13,7 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -31,7 +34,9 @@ class ReleasingController final : public platform::WindowController {
 
 public:
     int releases = 0;
+    QMenu* historyMenu = nullptr;
     Q_INVOKABLE void releaseMemoryForInactiveNotes() { ++releases; }
+    Q_INVOKABLE void buildRecentsMenu(QMenu* menu) { historyMenu = menu; }
 };
 
 double lineHeight(const platform::StringAttributes& attributes)
@@ -145,7 +150,7 @@ TEST(BXDocumentControllerTest, AFontChangeKeepsTheParagraphStyleAndAnUnreadableF
     EXPECT_DOUBLE_EQ(BXDocument::defaultStringAttributes().characters.fontPointSize(), 20);
 }
 
-TEST(BXDocumentControllerTest, PressureAndGoingInactiveFreeTheNotesOfControllersThatCan)
+TEST(BXDocumentControllerTest, PressureInactivityAndActivationReachControllersThatAnswer)
 {
     ControllerFixture fixture;
     ASSERT_TRUE(fixture.launch());
@@ -165,6 +170,12 @@ TEST(BXDocumentControllerTest, PressureAndGoingInactiveFreeTheNotesOfControllers
     fixture.controller->applicationWillResignActive();
     fixture.controller->applicationWillResignActive();
     EXPECT_EQ(releasing.releases, 3);
+
+    // A document coming in front has its main window fill the History menu.
+    QMenu history;
+    fixture.controller->setHistoryMenu(&history);
+    platform::NotificationCenter::defaultCenter().post(BXDocument::ActivateNotification, able);
+    EXPECT_EQ(releasing.historyMenu, &history);
     able->removeWindowController(&releasing);
     unable->removeWindowController(&plain);
 }
@@ -274,6 +285,110 @@ TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuitAndAnotherQuitAsksAga
     ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 1)); // Don't Save
     EXPECT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }));
     EXPECT_TRUE(fixture.controller->documents().isEmpty());
+}
+
+TEST(BXDocumentControllerTest, MarkdownAndTextFilesAreImportedAfterAsking)
+{
+    ControllerFixture fixture;
+    const QString markdown = fixture.folder + QStringLiteral("/Shopping.TXT");
+    QFile file(markdown);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Milk\nBread\n");
+    file.close();
+    const QUrl url = QUrl::fromLocalFile(markdown);
+    struct Result {
+        platform::Document* document = nullptr;
+        bool done = false;
+        bool imported = false;
+        platform::Error error;
+    };
+    const auto open = [&] {
+        auto result = std::make_shared<Result>();
+        fixture.controller->openDocumentWithContentsOfURL(url, true,
+            [result](platform::Document* document, bool imported, const platform::Error& error) {
+                *result = { document, true, imported, error };
+            });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result->done; }, 5000));
+        return *result;
+    };
+
+    {
+        SCOPED_TRACE("Cancel: nothing, no document, no error");
+        fixture.presenter.enqueueModalAnswer(1);
+        const Result result = open();
+        EXPECT_EQ(fixture.presenter.shown().back().alert.messageText,
+            platform::localized(QStringLiteral("alertImportFileTitle")));
+        EXPECT_FALSE(result.document);
+        EXPECT_FALSE(result.imported);
+        EXPECT_TRUE(result.error.isNull());
+        EXPECT_TRUE(fixture.controller->documents().isEmpty());
+    }
+    {
+        SCOPED_TRACE("the most recent document is gone: its opening error, nothing imported");
+        fixture.controller->noteNewRecentDocumentURL(
+            QUrl::fromLocalFile(fixture.folder + QStringLiteral("/Gone.brindlex")));
+        fixture.presenter.enqueueModalAnswer(0);
+        const Result result = open();
+        EXPECT_FALSE(result.document);
+        EXPECT_FALSE(result.error.isNull());
+        EXPECT_TRUE(fixture.controller->documents().isEmpty());
+        fixture.controller->clearRecentDocuments();
+    }
+    {
+        SCOPED_TRACE("no document and no recent one: a new document, saved first, gets the note");
+        fixture.presenter.enqueueModalAnswer(0);
+        fixture.presenter.enqueuePanelAnswer(
+            { true, { QUrl::fromLocalFile(fixture.folder + QStringLiteral("/New.brindlex")) } });
+        const Result result = open();
+        ASSERT_TRUE(result.document);
+        EXPECT_TRUE(result.imported);
+        auto* notes = qobject_cast<BXDocument*>(result.document);
+        const auto imported = notes->managedObjectContext()->fetchObjects(
+            platform::FetchRequest(BXNote::entityName()), nullptr);
+        ASSERT_TRUE(imported);
+        EXPECT_EQ(imported->size(), 1);
+    }
+    {
+        SCOPED_TRACE("the current document takes it");
+        platform::Document* current = fixture.controller->documents().first();
+        platform::WindowController main;
+        current->addWindowController(&main);
+        fixture.tracker.activate(&main);
+        fixture.presenter.enqueueModalAnswer(0);
+        const Result result = open();
+        EXPECT_EQ(result.document, current);
+        EXPECT_EQ(fixture.controller->documents().size(), 1);
+        current->removeWindowController(&main);
+    }
+}
+
+TEST(BXDocumentControllerTest, ATerminationSignalKeepsAnUntitledDocumentForTheNextLaunch)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    platform::Error error;
+    auto* untitled = qobject_cast<BXDocument*>(
+        fixture.controller->openUntitledDocumentAndDisplay(false, &error));
+    ASSERT_TRUE(untitled);
+    BXNote::newNoteInManagedObjectContext(
+        untitled->managedObjectContext(), QStringLiteral("Kept"), {});
+    untitled->updateChangeCount(platform::Document::ChangeType::Done);
+    QSignalSpy quit(fixture.controller.get(), &BXDocumentController::quitRequested);
+    fixture.controller->terminateWithoutAsking();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }, 5000));
+    EXPECT_TRUE(fixture.presenter.shown().empty());
+    fixture.controller.reset();
+
+    fixture.controller
+        = std::make_unique<BXDocumentController>(fixture.defaults, fixture.memoryPressure);
+    ASSERT_TRUE(fixture.launch());
+    ASSERT_EQ(fixture.controller->documents().size(), 1);
+    platform::Document* reopened = fixture.controller->documents().first();
+    EXPECT_TRUE(reopened->fileURL().isEmpty());
+    const auto notes = reopened->managedObjectContext()->fetchObjects(
+        platform::FetchRequest(BXNote::entityName()), nullptr);
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(notes->size(), 1);
 }
 
 #include "BXDocumentControllerTest.moc"

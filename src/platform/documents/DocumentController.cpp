@@ -62,7 +62,6 @@ void DocumentController::addDocument(Document* document)
     document->setParent(this);
     m_documents.append(document);
     connect(document, &Document::didClose, this, [this, document] { removeDocument(document); });
-    emit documentsChanged();
 }
 
 void DocumentController::removeDocument(Document* document)
@@ -71,7 +70,6 @@ void DocumentController::removeDocument(Document* document)
         return;
     document->disconnect(this);
     document->deleteLater();
-    emit documentsChanged();
 }
 
 void DocumentController::openDocumentWithContentsOfURL(
@@ -185,13 +183,11 @@ void DocumentController::noteNewRecentDocumentURL(const QUrl& url)
     for (const QUrl& entry : urls.mid(0, kMaximumRecentDocumentCount))
         stored.append(entry.toString());
     m_defaults.setArray(RecentDocumentsKey, stored);
-    emit recentDocumentsChanged();
 }
 
 void DocumentController::clearRecentDocuments()
 {
     m_defaults.removeObject(RecentDocumentsKey);
-    emit recentDocumentsChanged();
 }
 
 void DocumentController::forgetRecentDocumentURL(const QUrl& url)
@@ -204,7 +200,6 @@ void DocumentController::forgetRecentDocumentURL(const QUrl& url)
             stored.append(entry.toString());
     }
     m_defaults.setArray(RecentDocumentsKey, stored);
-    emit recentDocumentsChanged();
 }
 
 StringAttributes DocumentController::defaultStringAttributes() const
@@ -215,12 +210,6 @@ StringAttributes DocumentController::defaultStringAttributes() const
 void DocumentController::setDefaultStringAttributes(const StringAttributes& attributes)
 {
     m_defaultStringAttributes.store(std::make_shared<const StringAttributes>(attributes));
-}
-
-bool DocumentController::isDocumentURL(const QUrl& url)
-{
-    return QFileInfo(url.toLocalFile()).suffix().compare(DocumentExtension, Qt::CaseInsensitive)
-        == 0;
 }
 
 } // namespace platform

@@ -73,13 +73,8 @@ public:
     // snapshot that setDefaultStringAttributes() swaps whole.
     virtual StringAttributes defaultStringAttributes() const;
 
-    // Whether `url` names a file to be opened as a document (not imported).
-    static bool isDocumentURL(const QUrl& url);
-
 signals:
-    void documentsChanged();
     void currentDocumentChanged(platform::Document* document);
-    void recentDocumentsChanged();
 
 protected:
     // The new, empty document of `type` (the default type when empty); null when none fits.
