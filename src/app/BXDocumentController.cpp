@@ -151,7 +151,6 @@ bool BXDocumentController::requireAuthenticationToUnlockApp()
             = platform::localizedFormat(QStringLiteral("alertLockUnavailableMessage"), cause);
         alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
         platform::AlertPresenter::current().runModal(alert);
-        emit launchRefused();
         return false;
     }
     m_locked = true;

@@ -39,7 +39,12 @@ kVersionCheckError errorOf(const QVariantMap& result)
 }
 
 struct VersionCheckFixture : ::testing::Test {
-    VersionCheckFixture() { QCoreApplication::setApplicationVersion(QStringLiteral("1.9")); }
+    VersionCheckFixture()
+    {
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.9"));
+        // Generous limits: a loaded test machine must not turn a good answer into a time-out.
+        check.setTimeouts(30000, 60);
+    }
 
     platform::UserDefaults defaults { bxtest::makeTempFolder() + QStringLiteral("/s.conf") };
     bxtest::LoopbackHttpServer server;
