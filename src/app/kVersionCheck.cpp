@@ -11,6 +11,7 @@
 #include "platform/foundation/WallClock.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -18,6 +19,7 @@
 #include <QStringDecoder>
 
 #include <memory>
+#include <mutex>
 
 const QString kVersionCheck::LastVersionKey = QStringLiteral("lastVersion");
 const QString kVersionCheck::DownloadURLKey = QStringLiteral("downloadURL");
@@ -249,7 +251,19 @@ QString kVersionCheck::extractLanguageBlock(const QStringList& names, const QStr
 QString kVersionCheck::firstRegexGroup(
     const QString& pattern, const QString& text, bool caseInsensitive)
 {
-    const auto regex = platform::RegularExpression::compile(pattern, caseInsensitive);
+    // The feed's dozen patterns are compiled once each, not on every check.
+    static std::mutex mutex;
+    static QHash<std::pair<QString, bool>, std::shared_ptr<platform::RegularExpression>> compiled;
+    std::shared_ptr<platform::RegularExpression> regex;
+    {
+        std::lock_guard lock(mutex);
+        const auto key = std::make_pair(pattern, caseInsensitive);
+        auto found = compiled.constFind(key);
+        if (found == compiled.cend())
+            found = compiled.insert(
+                key, platform::RegularExpression::compile(pattern, caseInsensitive));
+        regex = *found;
+    }
     if (!regex)
         return {};
     const auto group = regex->findGroup(text, 1);
