@@ -528,10 +528,8 @@ void BXDocumentController::displayDocument(Document* document)
         notes->makeWindowControllers();
         auto* controller
             = qobject_cast<BXMainWindowController*>(notes->windowControllers().value(0));
-        if (controller) {
-            controller->windowDidLoad();
+        if (controller)
             installMainMenu(controller->mainWindow());
-        }
         return;
     }
     for (platform::WindowController* controller : document->windowControllers()) {

@@ -19,6 +19,7 @@
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
+#include "platform/documents/WindowTracker.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
@@ -64,6 +65,8 @@ BXMainWindowController::BXMainWindowController()
 {
     setShouldCloseDocument(true);
     buildWindow();
+    connect(this, &WindowController::windowWillClose, this,
+        &BXMainWindowController::removeObservations);
 }
 
 BXMainWindowController::~BXMainWindowController()
@@ -71,10 +74,12 @@ BXMainWindowController::~BXMainWindowController()
     removeObservations();
     if (m_noteTextView)
         m_noteTextView->setDelegate(nullptr);
-    m_categoriesController->setNotesList(nullptr);
-    m_categoriesController->setOutlineView(nullptr);
-    m_notesController->setTableView(nullptr);
+    // The views first, then the list before the sidebar: the document and its context may be
+    // gone already, and the sidebar letting go of a living list would list its notes anew.
     delete m_window.data();
+    m_notesListModel.reset();
+    m_notesController.reset();
+    m_categoriesController.reset();
 }
 
 BXCategoriesArrayController* BXMainWindowController::categoriesController() const
@@ -195,13 +200,14 @@ void BXMainWindowController::windowDidLoad()
         }
     });
     updateNoteMessage();
-    // The document lets go of its windows when it closes; this one goes with it.
-    connect(document(), &platform::Document::didClose, this, [this] {
-        windowWillClose();
-        if (m_window)
-            m_window->hide();
-        deleteLater();
-    });
+    m_observations << connect(&platform::WindowTracker::current(),
+        &platform::WindowTracker::mainWindowControllerChanged, this,
+        [this](platform::WindowController* main) {
+            if (main == this && !m_isMain)
+                windowDidBecomeMain();
+            else if (main != this && m_isMain)
+                windowDidResignMain();
+        });
 
     m_preferencesInited = true;
     noteSelectionChanged();
@@ -232,16 +238,24 @@ void BXMainWindowController::textOptionChanged(const QString& key)
     m_noteTextView->setTextOptions(options);
 }
 
-void BXMainWindowController::windowDidBecomeMain() { }
+void BXMainWindowController::showWindow()
+{
+    windowDidLoad();
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+// The document hears of main-window changes from the tracker itself.
+void BXMainWindowController::windowDidBecomeMain()
+{
+    m_isMain = true;
+}
 
 void BXMainWindowController::windowDidResignMain()
 {
+    m_isMain = false;
     m_categoriesController->setNotesToCheckIfContained(std::nullopt);
-}
-
-void BXMainWindowController::windowWillClose()
-{
-    removeObservations();
 }
 
 platform::UndoManager* BXMainWindowController::windowWillReturnUndoManager() const
@@ -609,9 +623,9 @@ std::shared_ptr<BXNote> BXMainWindowController::selectedNote() const
     return notes.size() == 1 ? std::dynamic_pointer_cast<BXNote>(notes.first()) : nullptr;
 }
 
-std::shared_ptr<BXNote> BXMainWindowController::noteAtIndex(int index) const
+std::shared_ptr<BXNote> BXMainWindowController::noteAtIndex(qsizetype index) const
 {
-    if (!m_notesController->indexValid(index))
+    if (index > std::numeric_limits<int>::max() || !m_notesController->indexValid(int(index)))
         return nullptr;
     return std::dynamic_pointer_cast<BXNote>(m_notesController->arrangedObjects().at(index));
 }
@@ -619,6 +633,48 @@ std::shared_ptr<BXNote> BXMainWindowController::noteAtIndex(int index) const
 bool BXMainWindowController::noteDirty() const
 {
     return document() && document()->hasUnautosavedChanges();
+}
+
+double BXMainWindowController::noteTextZoomFactor() const
+{
+    return m_noteTextView->zoomFactor();
+}
+
+void BXMainWindowController::zoomToFactor(double factor)
+{
+    m_noteTextView->zoomToFactor(factor);
+}
+
+BXMainWindowController::Notes BXMainWindowController::selectedCategories() const
+{
+    return m_categoriesController->selectedObjects();
+}
+
+BXMainWindowController::Notes BXMainWindowController::selectedPlainCategories() const
+{
+    return m_categoriesController->selectedPlainCategories();
+}
+
+QList<QUrl> BXMainWindowController::selectedCategoryIDs() const
+{
+    return m_categoriesController->selectedObjectsIDURIRepresentations();
+}
+
+bool BXMainWindowController::selectCategories(const Notes& categories, bool scrollingToSelection)
+{
+    return m_categoriesController->selectObjects(categories, scrollingToSelection);
+}
+
+void BXMainWindowController::renameCategory(const platform::Command& sender)
+{
+    const auto category = sender.representedObject.value<platform::ManagedObjectPtr>();
+    const int row = m_categoriesController->outlineViewRowForObject(category);
+    if (!category || row < 0 || !endEditing())
+        return;
+    showWindow();
+    if (m_listsCollapsed)
+        toggleLists();
+    m_categoriesController->editRow(row);
 }
 
 bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSelection)

@@ -2,6 +2,8 @@
 
 #include "BXTextViewDelegate.h"
 
+#include "document/BXMainWindowProvider.h"
+
 #include "platform/data/ManagedObject.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
@@ -37,7 +39,9 @@ class UndoManager;
 // once, outside undo; it keeps the registered editors the document commits, and answers what
 // the document asks about the selection. Made before its document holds it; windowDidLoad()
 // runs once the document does. Main thread only; delays go through the scheduler.
-class BXMainWindowController final : public platform::WindowController, public BXTextViewDelegate {
+class BXMainWindowController final : public platform::WindowController,
+                                     public BXMainWindowProvider,
+                                     public BXTextViewDelegate {
     Q_OBJECT
 
 public:
@@ -53,6 +57,8 @@ public:
     // Wires the panes to the document's context, shows the selected note and starts observing.
     // Runs once; the document must hold this controller.
     void windowDidLoad();
+    // Loads the window on first use, then shows and activates it.
+    void showWindow() override;
     BXMainWindow* mainWindow() const { return m_window; }
     BXMainSplitView* splitView() const { return m_splitView; }
     BXOutlineView* outlineView() const { return m_outlineView; }
@@ -75,11 +81,10 @@ public:
     // Window delegate.
     void windowDidBecomeMain();
     void windowDidResignMain();
-    void windowWillClose();
     // Where the window's undo and redo go: the document's.
     platform::UndoManager* windowWillReturnUndoManager() const;
     // The document is closing: stop observing, freeze the lists, keep the caret's place.
-    void documentWillClose();
+    void documentWillClose() override;
     // Runs once; later calls do nothing.
     void removeObservations();
     void tagPeekModifierChanged(bool held);
@@ -117,7 +122,7 @@ public:
     void objectDidEndEditing(platform::Editor* editor);
     void updateSyncEditing(bool editing);
     // Commits every open edit of the window; false when one refuses.
-    bool endEditing();
+    bool endEditing() override;
     void textDidBeginEditing();
     void textDidEndEditing();
 
@@ -129,16 +134,26 @@ public:
     void objectDidEndEditing(BXTextView* textView) override;
 
     // What the document and other windows ask.
-    Notes selectedNotes() const;
-    QList<QUrl> selectedNoteIDs() const;
+    Notes selectedNotes() const override;
+    QList<QUrl> selectedNoteIDs() const override;
     // The note when exactly one is selected.
-    std::shared_ptr<BXNote> selectedNote() const;
-    std::shared_ptr<BXNote> noteItem() const { return selectedNote(); }
-    std::shared_ptr<BXNote> noteAtIndex(int index) const;
-    bool noteDirty() const;
+    std::shared_ptr<BXNote> selectedNote() const override;
+    std::shared_ptr<BXNote> noteItem() const override { return selectedNote(); }
+    std::shared_ptr<BXNote> noteAtIndex(qsizetype index) const override;
+    bool noteDirty() const override;
+    double noteTextZoomFactor() const override;
+    void zoomToFactor(double factor) override;
+    Notes selectedCategories() const override;
+    Notes selectedPlainCategories() const override;
+    QList<QUrl> selectedCategoryIDs() const override;
     // Selects `notes` in the list, clearing the search and then choosing All Notes when they
     // are not listed; false when they still cannot be selected or an edit refuses to end.
-    bool selectNotes(const Notes& notes, bool scrollingToSelection);
+    bool selectNotes(const Notes& notes, bool scrollingToSelection) override;
+    bool selectCategories(const Notes& categories, bool scrollingToSelection) override;
+    // Starts renaming the category the sender represents, once the open edits ended.
+    void renameCategory(const platform::Command& sender) override;
+    // The window has no search scope bar yet.
+    bool isSearchScopeBarHidden() const override { return true; }
     // The text to share: the selected text (all of it when nothing is selected), or every
     // selected note when there are several.
     std::unique_ptr<QTextDocument> selectedString() const;
@@ -178,6 +193,7 @@ private:
     bool m_listsCollapsed = false;
     bool m_loaded = false;
     bool m_observing = false;
+    bool m_isMain = false;
     // Between the first edit after the view took the focus and its loss.
     bool m_textEditing = false;
 };

@@ -326,7 +326,7 @@ TEST_F(BXMainWindowControllerTest, OnlyTheSidebarCollapsesAndComesBackAtItsWidth
 
 TEST_F(BXMainWindowControllerTest, HoldingCtrlAltMarksTheCategoriesOfTheSelectedNotes)
 {
-    makeFile({ QStringLiteral("Alpha") });
+    makeFile({ QStringLiteral("Alpha"), QStringLiteral("Beta") });
     openWindow();
     select({ noteTitled(QStringLiteral("Alpha")) });
     BXCategoriesArrayController* categories = controller->categoriesController();
@@ -341,6 +341,13 @@ TEST_F(BXMainWindowControllerTest, HoldingCtrlAltMarksTheCategoriesOfTheSelected
     EXPECT_TRUE(categories->hasNotesToCheck());
     QTest::keyRelease(textView, Qt::Key_Alt, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(categories->hasNotesToCheck());
+
+    // Alt held while the selection changes peeks too.
+    input.setKeyboardModifiers(Qt::AltModifier);
+    select({ noteTitled(QStringLiteral("Beta")) });
+    input.setKeyboardModifiers({});
+    EXPECT_TRUE(categories->hasNotesToCheck());
+    EXPECT_EQ(categories->notesToCheckIfContained(), controller->selectedNotes());
 }
 
 TEST_F(BXMainWindowControllerTest, TheWindowHandsTheFocusBackToTheTableAfterACellEdit)
@@ -382,6 +389,27 @@ TEST_F(BXMainWindowControllerTest, TextOptionsFollowTheUserDefaults)
     defaults.setBool(QStringLiteral("checkSpelling"), true);
     EXPECT_TRUE(textView->textOptions().smartQuotes);
     EXPECT_TRUE(textView->textOptions().checkSpelling);
+}
+
+TEST_F(BXMainWindowControllerTest, DiscardingPutsBackTheNotesTextAndSelection)
+{
+    makeFile({ QStringLiteral("Alpha") });
+    openWindow();
+    const auto alpha = noteTitled(QStringLiteral("Alpha"));
+    select({ alpha });
+    textView->setSelectedRange({ 1, 2 });
+    typeText(QStringLiteral("x"));
+    ASSERT_EQ(alpha->noteText(), QStringLiteral("Axha"));
+    controller->saveSelectionRange();
+    // Text that never reached the note.
+    AttributedText::replaceCharacters(*alpha->textStorage(), { 0, 0 }, QStringLiteral("lost "));
+    ASSERT_EQ(shownText(), QStringLiteral("lost Axha"));
+
+    textView->discardEditing();
+    EXPECT_EQ(shownText(), QStringLiteral("Axha"));
+    EXPECT_EQ(textView->selectedRange(), (platform::TextRange { 2, 0 }));
+    EXPECT_FALSE(controller->registeredEditors().contains(textView));
+    EXPECT_FALSE(document->registeredEditors().contains(textView));
 }
 
 } // namespace

@@ -17,12 +17,15 @@ using platform::Error;
 void MainWindowFixture::SetUp()
 {
     BXDefaults::registerDefaults();
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
     fileURL = QUrl::fromLocalFile(bxtest::makeTempFolder() + QStringLiteral("/Notes.brindlex"));
 }
 
 void MainWindowFixture::TearDown()
 {
     closeWindow();
+    BXDocument::setWindowControllerFactory({});
 }
 
 void MainWindowFixture::makeFile(const QStringList& texts)
@@ -50,11 +53,12 @@ void MainWindowFixture::openWindow()
     Error error;
     ASSERT_TRUE(document->initWithContentsOfURL(fileURL, BXDocument::NotesDocumentType, &error))
         << error.toString().toStdString();
-    controller = new BXMainWindowController;
-    document->addWindowController(controller);
-    controller->windowDidLoad();
+    document->makeWindowControllers();
+    settle();
+    ASSERT_FALSE(document->windowControllers().isEmpty());
+    controller = dynamic_cast<BXMainWindowController*>(document->windowControllers().first());
+    ASSERT_TRUE(controller);
     textView = controller->noteTextView();
-    controller->mainWindow()->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->mainWindow()));
     QApplication::setActiveWindow(controller->mainWindow());
     settle();
@@ -62,9 +66,6 @@ void MainWindowFixture::openWindow()
 
 void MainWindowFixture::closeWindow()
 {
-    if (controller)
-        controller->documentWillClose();
-    delete controller.data();
     textView = nullptr;
     if (document)
         document->close();
@@ -107,6 +108,7 @@ void MainWindowFixture::settle(double seconds)
     scheduler.advance(seconds);
     scheduler.runUntilIdle();
     QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void MainWindowFixture::typeText(const QString& text)
