@@ -1,7 +1,13 @@
 #include "app/BXDocumentController.h"
 
+#include "app/BXAboutWindowPresenter.h"
+#include "app/BXAppAuthenticationService.h"
+#include "app/BXInfoPanelController.h"
 #include "app/BXMainMenu.h"
+#include "app/BXPreferencesWindowController.h"
 #include "app/BXRecentDocumentsWindowController.h"
+#include "app/BXVersionCheck.h"
+#include "app/BXVersionCheckSchedule.h"
 #include "app/BXWelcomeWindowController.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
@@ -9,6 +15,7 @@
 #include "document/BXWrappedPersistentDocument.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "platform/appkit/Authenticator.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UrlOpener.h"
 #include "platform/documents/AlertPresenter.h"
@@ -43,6 +50,7 @@ const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitled
 
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
     QStringLiteral("downloads/") };
+constexpr int kDownloadsPageTag = 3;
 
 } // namespace
 
@@ -96,6 +104,12 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
         return false;
     }
 
+    m_versionCheckSchedule = std::make_unique<BXVersionCheckSchedule>(
+        BXVersionCheck::sharedInstance(), defaults(), [this] { openURL(kDownloadsPageTag); });
+    m_versionCheckSchedule->start();
+    // The documents ask the panel whether it shows before they describe their selection.
+    BXInfoPanelController::sharedInfoPanelController();
+
     setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults()));
     platform::NotificationCenter::defaultCenter().addObserver(this, DefaultFontChanged, nullptr,
         [this](const platform::Notification& note) { handleDefaultFontChange(note.userInfo); });
@@ -112,14 +126,53 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
     connect(&m_memoryPressure, &platform::MemoryPressureSource::memoryPressure, this,
         &BXDocumentController::releaseMemoryForAllDocuments);
     m_memoryPressure.start();
+    if (BXAppAuthenticationService::isProtectionEnabled(defaults()))
+        return requireAuthenticationToUnlockApp();
+    showFirstWindows();
+    return true;
+}
+
+void BXDocumentController::showFirstWindows()
+{
     reopenAutosavedUntitledDocuments();
     if (documents().isEmpty())
         showWelcome();
+}
+
+bool BXDocumentController::requireAuthenticationToUnlockApp()
+{
+    // Nothing shows until the proof: no start window, no reopened or requested document.
+    QString cause;
+    if (!platform::Authenticator::current().canEvaluate(&cause)) {
+        platform::Alert alert;
+        alert.style = platform::AlertStyle::Critical;
+        alert.messageText = platform::localized(QStringLiteral("alertLockUnavailableTitle"));
+        alert.informativeText
+            = platform::localizedFormat(QStringLiteral("alertLockUnavailableMessage"), cause);
+        alert.buttonTitles = { platform::localized(QStringLiteral("buttonQuit")) };
+        platform::AlertPresenter::current().runModal(alert);
+        return false;
+    }
+    m_locked = true;
+    BXAppAuthenticationService::authenticateWithMode(
+        BXAuthenticationMode::unlockApp, [this](bool success) {
+            if (!success) {
+                emit quitRequested();
+                return;
+            }
+            m_locked = false;
+            showFirstWindows();
+            if (m_didFinishLaunching)
+                applicationDidFinishLaunching();
+        });
     return true;
 }
 
 void BXDocumentController::applicationDidFinishLaunching()
 {
+    m_didFinishLaunching = true;
+    if (m_locked)
+        return;
     m_launched = true;
     for (const auto& open : std::exchange(m_pendingOpens, {}))
         open();
@@ -127,6 +180,8 @@ void BXDocumentController::applicationDidFinishLaunching()
 
 void BXDocumentController::applicationShouldHandleReopen(bool hasVisibleWindows)
 {
+    if (m_locked)
+        return;
     if (!hasVisibleWindows) {
         showWelcome();
         return;
@@ -359,6 +414,19 @@ void BXDocumentController::openURL(int tag)
     platform::UrlOpener::current().openUrl(QUrl(kWebSiteBase + kWebPages[tag]));
 }
 
+BXPreferencesWindowController* BXDocumentController::showPreferencesPanel()
+{
+    if (!m_preferencesWindowController) {
+        m_preferencesWindowController
+            = std::make_unique<BXPreferencesWindowController>(defaults(), [this] {
+                  if (m_versionCheckSchedule)
+                      m_versionCheckSchedule->checkVersion(true);
+              });
+    }
+    m_preferencesWindowController->showWindow();
+    return m_preferencesWindowController.get();
+}
+
 void BXDocumentController::terminate()
 {
     // Each request starts a new pass; a pass whose document is kept open (Cancel) just ends.
@@ -484,7 +552,8 @@ bool BXDocumentController::respondsTo(const QString& action) const
 {
     static const QStringList actions { QStringLiteral("newDocument:"),
         QStringLiteral("openDocument:"), QStringLiteral("showWelcome:"), QStringLiteral("openURL:"),
-        QStringLiteral("terminate:") };
+        QStringLiteral("terminate:"), QStringLiteral("checkVersion:"),
+        QStringLiteral("showAboutPanel:"), QStringLiteral("showPreferencesPanel:") };
     return actions.contains(action);
 }
 
@@ -507,4 +576,10 @@ void BXDocumentController::perform(const platform::Command& command)
         openURL(command.tag);
     else if (command.action == QLatin1String("terminate:"))
         terminate();
+    else if (command.action == QLatin1String("checkVersion:") && m_versionCheckSchedule)
+        m_versionCheckSchedule->checkVersion(true);
+    else if (command.action == QLatin1String("showAboutPanel:"))
+        BXAboutWindowPresenter::present();
+    else if (command.action == QLatin1String("showPreferencesPanel:"))
+        showPreferencesPanel();
 }

@@ -9,6 +9,8 @@
 #include <memory>
 
 class BXRecentDocumentsWindowController;
+class BXPreferencesWindowController;
+class BXVersionCheckSchedule;
 class BXWelcomeWindowController;
 #include <QMainWindow>
 #include <QMenu>
@@ -44,8 +46,10 @@ public:
     // The launch steps before the event loop; false when the application must not run (the
     // alert has been answered and main() returns non-zero).
     bool applicationWillFinishLaunching(const QString& executablePath);
-    // Lets the requests queued since launch run.
+    // Lets the requests queued since launch run (once the lock, when on, is passed).
     void applicationDidFinishLaunching();
+    // True from a launch with the lock on until the password is given.
+    bool isLocked() const { return m_locked; }
     // A second launch without files, or the desktop asking: the start window when nothing is
     // visible, else the front window comes forward.
     void applicationShouldHandleReopen(bool hasVisibleWindows);
@@ -85,6 +89,10 @@ public:
     // A start window is closing: its controller is let go.
     void controllerWillCloseWindow(QObject* controller);
     void openURL(int tag);
+    // The update check's timer and its reports; made at launch.
+    BXVersionCheckSchedule* versionCheckSchedule() const { return m_versionCheckSchedule.get(); }
+    // The preferences window, made on first use and kept.
+    BXPreferencesWindowController* showPreferencesPanel();
 
     // Closes every document as its window would; a Cancel keeps the application running.
     // Without asking (a termination signal), titled documents autosave in place and untitled
@@ -109,6 +117,11 @@ protected:
 
 private:
     void closeStartWindows();
+    // The windows a launch opens: autosaved untitled documents, else the start window.
+    void showFirstWindows();
+    // Holds every window back until the account password is given; false when the lock cannot
+    // work here (the alert has been answered).
+    bool requireAuthenticationToUnlockApp();
     void installMainMenu(QMainWindow* window);
     void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
     void quitWhenIdle();
@@ -116,9 +129,13 @@ private:
 
     platform::MemoryPressureSource& m_memoryPressure;
     bool m_launched = false;
+    bool m_locked = false;
+    bool m_didFinishLaunching = false;
     std::vector<std::function<void()>> m_pendingOpens;
     bool m_active = true;
     QPointer<QMenu> m_historyMenu;
     std::unique_ptr<BXRecentDocumentsWindowController> m_recentDocumentsWindowController;
     std::unique_ptr<BXWelcomeWindowController> m_welcomeWindowController;
+    std::unique_ptr<BXVersionCheckSchedule> m_versionCheckSchedule;
+    std::unique_ptr<BXPreferencesWindowController> m_preferencesWindowController;
 };

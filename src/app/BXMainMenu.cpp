@@ -140,6 +140,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Export Found Notes…", "exportFoundNotes:", 0, {}, "square.and.arrow.up" } });
     addItems(file,
         { kSeparator, { "Print…", "printDocument:", 0, QKeySequence::Print }, kSeparator,
+            { "Preferences…", "showPreferencesPanel:", 0, QKeySequence::Preferences }, kSeparator,
             { "Quit", "terminate:", 0, QKeySequence(Qt::CTRL | Qt::Key_Q) } });
 
     QMenu* edit = addMenu(bar, QStringLiteral("Edit"), 0);
@@ -205,6 +206,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     addItems(help,
         { { "Help", "openURL:", 0, QKeySequence::HelpContents, "questionmark.circle" },
             { "Site", "openURL:", 1, {}, "arrow.up.right" },
-            { "Store", "openURL:", 2, {}, "arrow.up.right" } });
+            { "Store", "openURL:", 2, {}, "arrow.up.right" }, kSeparator,
+            { "Check for Updates…", "checkVersion:" },
+            { "menuAboutMarrowquill", "showAboutPanel:" } });
     return bar;
 }

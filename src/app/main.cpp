@@ -8,6 +8,7 @@
 #include "mainwindow/BXPrintPanelAccessoryViewController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/appkit/PamAuthenticator.h"
 #include "platform/appkit/PrintDialogPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "platform/foundation/Dispatch.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     platform::PrintDialogPresenter printPresenter;
     platform::PrintPresenter::setCurrent(&printPresenter);
     BXPrintPanelAccessoryViewController::install();
+    platform::PamAuthenticator authenticator;
+    platform::Authenticator::setCurrent(&authenticator);
     BXDocument::setUndoMessenger(&OverlayWindowController::showInWindowWithMessage);
 
     BXDocument::setWindowControllerFactory(

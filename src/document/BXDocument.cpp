@@ -577,14 +577,83 @@ void BXDocument::updateSelectionForProvider(WindowController* controller)
     updateObservedNote(note);
     if (WindowController* window = noteWindowControllerForNote(note))
         window->synchronizeWindowTitleWithDocumentName();
+    if (noteInfoNeeded())
+        updateInfoForNotes(notes);
 }
 
 void BXDocument::updateObservedNote(const BXNote::NotePtr& note)
 {
     if (m_observedNote == note)
         return;
+    disconnect(m_observedNoteConnection);
     m_observedNote = note;
+    if (note) {
+        m_observedNoteConnection = connect(
+            note.get(), &platform::ManagedObject::valueChanged, this, [this](const QString& key) {
+                if (key == BXNote::NoteTitleKey || key == BXNote::NoteStylesKey
+                    || key == BXNote::CategoriesKey)
+                    updateNoteInfo();
+            });
+    }
     emit observedNoteChanged();
+}
+
+namespace {
+
+std::function<bool()>& infoPanelVisible()
+{
+    static std::function<bool()> hook;
+    return hook;
+}
+
+std::function<void()>& infoPanelToggle()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
+void BXDocument::setInfoPanelHooks(std::function<bool()> isVisible, std::function<void()> toggle)
+{
+    infoPanelVisible() = std::move(isVisible);
+    infoPanelToggle() = std::move(toggle);
+}
+
+bool BXDocument::noteInfoNeeded()
+{
+    return infoPanelVisible() && infoPanelVisible()();
+}
+
+void BXDocument::updateNoteInfo()
+{
+    WindowController* key = keyWindowController();
+    if (!providerOf(key)) {
+        // No window of this document is key: nothing is selected here.
+        if (noteInfoNeeded())
+            updateInfoForNotes({});
+        return;
+    }
+    updateSelectionForProvider(key);
+}
+
+void BXDocument::updateInfoForNotes(const QList<platform::ManagedObjectPtr>& notes)
+{
+    BXNoteInfo info = BXNoteInfo::forNotes(notes);
+    platform::dispatchAsyncMain([self = QPointer(this), info = std::move(info)] {
+        if (!self)
+            return;
+        self->m_noteInfo = info;
+        emit self->noteInfoChanged();
+    });
+}
+
+void BXDocument::toggleInfoPanel()
+{
+    if (infoPanelToggle())
+        infoPanelToggle()();
+    if (noteInfoNeeded())
+        updateNoteInfo();
 }
 
 QList<platform::ManagedObjectPtr> BXDocument::selectedCategories() const
@@ -701,13 +770,15 @@ const QString SaveDocumentAction = QStringLiteral("saveDocument:");
 const QString SelectTagAction = QStringLiteral("selectTag:");
 const QString EditTagAction = QStringLiteral("editTag:");
 const QString PrintDocumentAction = QStringLiteral("printDocument:");
+const QString ToggleInfoPanelAction = QStringLiteral("toggleInfoPanel:");
 
 } // namespace
 
 bool BXDocument::respondsTo(const QString& action) const
 {
     return action == ToggleLockAction || action == SaveDocumentAction || action == SelectTagAction
-        || action == EditTagAction || action == PrintDocumentAction;
+        || action == EditTagAction || action == PrintDocumentAction
+        || action == ToggleInfoPanelAction;
 }
 
 std::optional<bool> BXDocument::validate(platform::Command& command) const
@@ -719,6 +790,9 @@ std::optional<bool> BXDocument::validate(platform::Command& command) const
 
 std::optional<QString> BXDocument::titleFor(const platform::Command& command) const
 {
+    if (command.action == ToggleInfoPanelAction)
+        return platform::localized(
+            noteInfoNeeded() ? QStringLiteral("Hide Info") : QStringLiteral("Show Info"));
     if (command.action != ToggleLockAction)
         return std::nullopt;
     return platform::localized(m_requirePassword ? QStringLiteral("Remove Password")
@@ -740,6 +814,8 @@ void BXDocument::perform(const platform::Command& command)
     } else if (command.action == EditTagAction) {
         if (BXMainWindowProvider* main = mainWindowController())
             main->renameCategory(command);
+    } else if (command.action == ToggleInfoPanelAction) {
+        toggleInfoPanel();
     }
 }
 

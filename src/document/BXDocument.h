@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BXNote.h"
+#include "BXNoteInfo.h"
 #include "BXPasswordControllerDelegate.h"
 #include "BXWrappedPersistentDocument.h"
 
@@ -135,6 +136,19 @@ public:
     void updateSelectionForProvider(platform::WindowController* provider);
     BXNote::NotePtr observedNote() const { return m_observedNote; }
     void updateObservedNote(const BXNote::NotePtr& note);
+
+    // What the info panel shows about the selection; noteInfoChanged() after each rebuild.
+    const BXNoteInfo& noteInfo() const { return m_noteInfo; }
+    // Rebuilds the information from the key window's selection.
+    void updateNoteInfo();
+    // Builds the information for `notes` and stores it on a later turn of the event loop.
+    void updateInfoForNotes(const QList<platform::ManagedObjectPtr>& notes);
+    // Whether the info panel shows: only then is the information kept current.
+    static bool noteInfoNeeded();
+    // The Show Info/Hide Info command, then a rebuild when the panel came up.
+    void toggleInfoPanel();
+    // The panel's visibility and its show/hide switch, installed by the application.
+    static void setInfoPanelHooks(std::function<bool()> isVisible, std::function<void()> toggle);
 
     // Questions answered by the main window controller; empty without one.
     QList<platform::ManagedObjectPtr> selectedCategories() const;
@@ -279,6 +293,7 @@ signals:
     // The undo or redo message to show over the document's main window.
     void undoMessageReady(const QString& message);
     void observedNoteChanged();
+    void noteInfoChanged();
 
 private:
     // The key window while the print panel runs, else the base's choice.
@@ -304,6 +319,8 @@ private:
     std::vector<std::unique_ptr<platform::WindowController>> m_ownedControllers;
     QPointer<platform::WindowController> m_lastMainProvider;
     BXNote::NotePtr m_observedNote;
+    QMetaObject::Connection m_observedNoteConnection;
+    BXNoteInfo m_noteInfo;
 
     std::unique_ptr<platform::ManagedObjectContext> m_prefsContext;
     std::unique_ptr<BXPasswordPrompt> m_passwordController;

@@ -16,6 +16,7 @@
 #include "lists/BXTableView.h"
 #include "ui/BXFadingText.h"
 
+#include "document/BXDocument.h"
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
@@ -340,6 +341,9 @@ void BXMainWindowController::noteSelectionChanged()
 {
     if (!m_preferencesInited)
         return;
+    // The document follows the selection for its observed note and the info panel.
+    if (auto* owner = qobject_cast<BXDocument*>(document()))
+        owner->updateSelectionForProvider(this);
     if (!selectedNoteChanged() && !m_searchInProgress)
         return;
     if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)

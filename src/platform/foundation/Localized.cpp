@@ -1,9 +1,11 @@
 #include "Localized.h"
+#include "StringsTable.h"
 
 #include <QFile>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QString>
 
 static void initStringsResource()
 {
@@ -14,13 +16,13 @@ namespace platform {
 
 namespace {
 
-QHash<QString, QString> loadTable()
+QHash<QString, QString> loadTable(const QString& name)
 {
     initStringsResource();
     QHash<QString, QString> table;
-    QFile file(QStringLiteral(":/strings/Localizable.json"));
+    QFile file(QStringLiteral(":/strings/%1.json").arg(name));
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("strings table missing from the resources");
+        qWarning("strings table %s missing from the resources", qPrintable(name));
         return table;
     }
     const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
@@ -33,8 +35,19 @@ QHash<QString, QString> loadTable()
 
 QString localized(const QString& key)
 {
-    static const QHash<QString, QString> table = loadTable();
+    static const QHash<QString, QString> table = loadTable(QStringLiteral("Localizable"));
     return table.value(key, key);
+}
+
+QString localizedFromTable(const QString& key, const QString& table)
+{
+    // Only the update check has a table of its own so far; a map of loaded tables would serve
+    // more without changing callers.
+    static const QString versionCheckName = QStringLiteral("VersionCheck");
+    static const QHash<QString, QString> versionCheck = loadTable(versionCheckName);
+    if (table == versionCheckName)
+        return versionCheck.value(key, key);
+    return table == QStringLiteral("Localizable") ? localized(key) : key;
 }
 
 } // namespace platform

@@ -104,6 +104,30 @@ std::optional<RegularExpression::Match> RegularExpression::find(
     });
 }
 
+std::optional<RegularExpression::Match> RegularExpression::findGroup(
+    QStringView text, int group, qsizetype from, Error* error) const
+{
+    if (from < 0 || from > text.size() || group < 0)
+        return std::nullopt;
+    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
+        const bool found = U_SUCCESS(status) && uregex_find(m_regex, int32_t(from), &status);
+        if (!found || U_FAILURE(status) || group > uregex_groupCount(m_regex, &status)) {
+            if (U_FAILURE(status))
+                Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        const int32_t start = uregex_start(m_regex, group, &status);
+        const int32_t end = uregex_end(m_regex, group, &status);
+        if (U_FAILURE(status)) {
+            Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        if (start < 0)
+            return std::nullopt;
+        return Match { start, end - start };
+    });
+}
+
 std::optional<QList<RegularExpression::Match>> RegularExpression::findAll(
     const QString& text, Error* error) const
 {

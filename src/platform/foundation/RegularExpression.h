@@ -48,6 +48,10 @@ public:
     bool matchesWholeString(QStringView text, Error* error = nullptr) const;
     // The first match that starts at `from` or later; nullopt when there is none.
     std::optional<Match> find(QStringView text, qsizetype from = 0, Error* error = nullptr) const;
+    // Capture group `group` of the first match at `from` or later; nullopt when nothing matches,
+    // the pattern has no such group or the group took no part in the match.
+    std::optional<Match> findGroup(
+        QStringView text, int group, qsizetype from = 0, Error* error = nullptr) const;
     // Every match, left to right, not overlapping.
     std::optional<QList<Match>> findAll(const QString& text, Error* error = nullptr) const;
     // `text` with every match replaced by `replacement`, where $1 names a group.

@@ -1,5 +1,9 @@
 #include "FakeScheduler.h"
 
+#include "platform/foundation/WallClock.h"
+
+#include <QTimeZone>
+
 #include <algorithm>
 
 namespace platform {
@@ -7,10 +11,17 @@ namespace platform {
 FakeScheduler::FakeScheduler() : m_previous(&Scheduler::current())
 {
     Scheduler::setCurrent(this);
+    // The calendar moves with this scheduler's time, from a fixed Monday morning.
+    const double start = m_now;
+    WallClock::setSource([this, start] {
+        return QDateTime(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::utc())
+            .addMSecs(qint64((now() - start) * 1000));
+    });
 }
 
 FakeScheduler::~FakeScheduler()
 {
+    WallClock::setSource({});
     Scheduler::setCurrent(m_previous);
 }
 

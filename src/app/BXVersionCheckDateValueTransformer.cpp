@@ -1,0 +1,26 @@
+#include "app/BXVersionCheckDateValueTransformer.h"
+
+#include "lists/BXNotesDateFormatter.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/StringsTable.h"
+
+#include <QDateTime>
+
+BXVersionCheckDateValueTransformer::BXVersionCheckDateValueTransformer(const QString& locale)
+    : m_locale(locale)
+{ }
+
+QVariant BXVersionCheckDateValueTransformer::transformedValue(const QVariant& value) const
+{
+    const QString table = QStringLiteral("VersionCheck");
+    const QDateTime date = value.toDateTime();
+    if (!value.isValid() || !date.isValid())
+        return platform::localizedFromTable(QStringLiteral("Update check never run."), table);
+    // The long style names the month without a weekday; a formatter per call is fine for a
+    // value shown once per check.
+    const BXNotesDateFormatter formatter(BXNotesDateFormatter::Long, m_locale);
+    return platform::format(
+        platform::localizedFromTable(QStringLiteral("Last update check run on %@."), table),
+        formatter.stringFromDate(date));
+}
