@@ -146,8 +146,13 @@ TEST_F(DocumentWindowsTest, MenuActionsAndTheirTitles)
     document->perform(lock);
     EXPECT_FALSE(document->requirePassword());
 
-    for (const char* action : { "importNotes:", "toggleInfoPanel:" })
-        EXPECT_FALSE(document->respondsTo(QString::fromLatin1(action))) << action;
+    EXPECT_FALSE(document->respondsTo(QStringLiteral("toggleInfoPanel:")));
+    // Import needs the main window; export its selected notes.
+    platform::Command import { QStringLiteral("importNotes:"), 0, {}, {} };
+    platform::Command exporting { QStringLiteral("exportNotes:"), 0, {}, {} };
+    ASSERT_TRUE(document->respondsTo(import.action) && document->respondsTo(exporting.action));
+    EXPECT_EQ(document->validate(import), std::optional<bool>(true));
+    EXPECT_EQ(document->validate(exporting), std::optional<bool>(!main->selectedNotes().isEmpty()));
 
     const ManagedObjectPtr category
         = document->managedObjectContext()->insertNewObjectForEntityForName(
