@@ -771,6 +771,8 @@ const QString SelectTagAction = QStringLiteral("selectTag:");
 const QString EditTagAction = QStringLiteral("editTag:");
 const QString PrintDocumentAction = QStringLiteral("printDocument:");
 const QString ToggleInfoPanelAction = QStringLiteral("toggleInfoPanel:");
+const QString ImportNotesAction = QStringLiteral("importNotes:");
+const QString ExportNotesAction = QStringLiteral("exportNotes:");
 
 } // namespace
 
@@ -778,13 +780,19 @@ bool BXDocument::respondsTo(const QString& action) const
 {
     return action == ToggleLockAction || action == SaveDocumentAction || action == SelectTagAction
         || action == EditTagAction || action == PrintDocumentAction
-        || action == ToggleInfoPanelAction;
+        || action == ToggleInfoPanelAction || action == ImportNotesAction
+        || action == ExportNotesAction;
 }
 
 std::optional<bool> BXDocument::validate(platform::Command& command) const
 {
-    if (command.action == SelectTagAction || command.action == EditTagAction)
+    if (command.action == SelectTagAction || command.action == EditTagAction
+        || command.action == ImportNotesAction)
         return mainWindowController() != nullptr;
+    if (command.action == ExportNotesAction) {
+        const BXMainWindowProvider* main = mainWindowController();
+        return main && !main->selectedNotes().isEmpty();
+    }
     return std::nullopt;
 }
 
@@ -807,6 +815,12 @@ void BXDocument::perform(const platform::Command& command)
         printDocument();
     } else if (command.action == SaveDocumentAction) {
         saveDocument();
+    } else if (command.action == ImportNotesAction) {
+        if (const BXMainWindowProvider* main = mainWindowController())
+            importNotes(main->selectedPlainCategories());
+    } else if (command.action == ExportNotesAction) {
+        if (const BXMainWindowProvider* main = mainWindowController())
+            exportNotes(main->selectedNotes());
     } else if (command.action == SelectTagAction) {
         const auto category = command.representedObject.value<platform::ManagedObjectPtr>();
         if (BXMainWindowProvider* main = mainWindowController(); main && category)
@@ -1065,6 +1079,12 @@ void BXDocument::addNotes(const QList<ManagedObjectPtr>& notes,
             [this, notes, categories, completion] { addNotes(notes, categories, completion); },
             completion))
         return;
+    // A title still being typed in a list belongs to what is copied.
+    if (!endMainWindowEditing()) {
+        if (completion)
+            completion({});
+        return;
+    }
     QPointer<BXDocument> guard(this);
     // Both run on the main thread, also when the loop runs under the panel.
     BXNoteCopier::Copy copy = [guard, categories](const ManagedObjectPtr& source) {
@@ -1105,6 +1125,12 @@ void BXDocument::addNotes(const QList<ManagedObjectPtr>& notes,
             });
         },
         {});
+}
+
+bool BXDocument::endMainWindowEditing()
+{
+    BXMainWindowProvider* main = mainWindowController();
+    return !main || main->endEditing();
 }
 
 void BXDocument::deleteNotes(const QList<ManagedObjectPtr>& notes)
@@ -1160,6 +1186,11 @@ std::optional<QString> BXDocument::exportNote(
 void BXDocument::exportNotes(
     const QList<ManagedObjectPtr>& objects, const QUrl& folder, QStringList* exportedFilesNames)
 {
+    // The copies below must hold the edit in progress; a refused edit stops the export.
+    if (!endMainWindowEditing()) {
+        resetExportSettings();
+        return;
+    }
     const QList<BXNote*> notes = notesOf(objects);
     const QString folderPath = folder.toLocalFile();
     const QString format = m_formatForExport;
@@ -1268,7 +1299,8 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
                 if (!guard)
                     return;
                 const auto* chosen = static_cast<const BXNote*>(kept.get());
-                if (response.accepted && !response.urls.isEmpty()) {
+                if (response.accepted && !response.urls.isEmpty()
+                    && guard->endMainWindowEditing()) {
                     platform::Error error;
                     if (!guard->exportNote(
                             *chosen, response.urls.first(), guard->m_formatForExport, &error))

@@ -175,7 +175,8 @@ public:
     // place in a save panel first.
     void saveDocument();
 
-    // Menu actions: "toggleLock:", "saveDocument:", "selectTag:", "editTag:".
+    // Menu actions: "toggleLock:", "saveDocument:", "selectTag:", "editTag:", "printDocument:",
+    // "importNotes:" (into the selected plain categories), "exportNotes:" (the selected notes).
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
@@ -301,6 +302,9 @@ private:
     // Reads the export settings back from the defaults, ending the accessory's choice.
     void resetExportSettings();
     void showError(const platform::Error& error);
+    // Commits the main window's edits before its notes are copied or written; false when one
+    // refuses.
+    bool endMainWindowEditing();
     // A document without a store saves first and then runs `retry`; false when it has one.
     // A failed save is shown and `completion` gets no notes.
     bool saveFirst(std::function<void()> retry, const ImportCompletion& completion);

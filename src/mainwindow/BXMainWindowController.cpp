@@ -1,5 +1,6 @@
 #include "BXMainWindowController.h"
 
+#include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowHistory.h"
@@ -147,6 +148,8 @@ void BXMainWindowController::buildWindow()
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
     m_history = new BXMainWindowHistory(this);
+    m_notesController->setDelegate(this);
+    m_categoriesController->setDelegate(this);
 }
 
 bool BXMainWindowController::eventFilter(QObject* watched, QEvent* event)
@@ -268,6 +271,14 @@ void BXMainWindowController::releaseMemoryForInactiveNotes()
 
 platform::UndoManager* BXMainWindowController::windowWillReturnUndoManager() const
 {
+    BXImageViewController* editor = m_noteTextView->editingViewController();
+    if (editor && editor->popoverVisible())
+        return editor->undoManager();
+    return documentUndoManager();
+}
+
+platform::UndoManager* BXMainWindowController::documentUndoManager() const
+{
     platform::Document* owner = document();
     return owner && owner->managedObjectContext() ? owner->managedObjectContext()->undoManager()
                                                   : nullptr;
@@ -351,8 +362,13 @@ void BXMainWindowController::noteSelectionChanged()
     m_noteTextView->setSelectedRange({ 0, 0 });
     QPointer<BXMainWindowController> self(this);
     platform::dispatchAfter(kTextSwapDelay, this, [self] {
-        if (self)
-            self->updateNoteText(self->selectedNote());
+        if (!self)
+            return;
+        // The picture being edited belongs to the note going away.
+        BXImageViewController* editor = self->m_noteTextView->editingViewController();
+        if (editor && editor->popoverVisible())
+            editor->cancelEdit();
+        self->updateNoteText(self->selectedNote());
     });
 }
 
@@ -409,7 +425,7 @@ void BXMainWindowController::setTextStorage(QTextDocument* storage)
 {
     if (m_shownStorage && m_shownStorage != storage) {
         // Nothing shown writes the old storage back any more: its typing cannot be undone.
-        if (platform::UndoManager* undo = windowWillReturnUndoManager())
+        if (platform::UndoManager* undo = documentUndoManager())
             undo->removeAllActionsWithTarget(m_shownStorage.data());
     }
     disconnect(m_storageConnection);
@@ -622,7 +638,7 @@ void BXMainWindowController::perform(const platform::Command& command)
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
 {
     QTextDocument* storage = textView->textStorage();
-    if (platform::UndoManager* undo = windowWillReturnUndoManager(); undo && storage)
+    if (platform::UndoManager* undo = documentUndoManager(); undo && storage)
         undo->removeAllActionsWithTarget(storage);
     const std::shared_ptr<BXNote> note = selectedNote();
     setSelectionRange(textView->selectedRange(), note.get(), false);
@@ -753,6 +769,59 @@ std::unique_ptr<QTextDocument> BXMainWindowController::selectedString() const
     if (selection.length == 0)
         return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
     return AttributedText::attributedSubstring(shown, selection);
+}
+
+std::shared_ptr<QObject> BXMainWindowController::printView(
+    const std::shared_ptr<platform::PrintInfo>& printInfo)
+{
+    if (!printInfo)
+        return nullptr;
+    if (m_notesController->selectedObjects().size() >= 2)
+        return BXTextView::makePrintView(*concatenateNotes(), this, *printInfo);
+    return BXTextView::makePrintView(*m_noteTextView->mirror(), this, *printInfo);
+}
+
+bool BXMainWindowController::tableArrayControllerImportNotesAtURLs(
+    BXTableManagedObjectsArrayController*, const QList<QUrl>& urls,
+    const std::optional<Notes>& categories, const ImportCompletion& completion)
+{
+    auto* owner = qobject_cast<BXDocument*>(document());
+    if (!owner)
+        return false;
+    owner->importNotesAtURLs(urls, categories.value_or(Notes()), completion);
+    return true;
+}
+
+bool BXMainWindowController::tableArrayControllerImportNotes(BXTableManagedObjectsArrayController*,
+    const Notes& notes, const Notes& categories, const Completion& completion)
+{
+    auto* owner = qobject_cast<BXDocument*>(document());
+    if (!owner)
+        return false;
+    owner->addNotes(notes, categories, [completion](const Notes&) {
+        if (completion)
+            completion();
+    });
+    return true;
+}
+
+bool BXMainWindowController::tableArrayControllerExportNotes(BXTableManagedObjectsArrayController*,
+    const Notes& notes, const QUrl& folder, QStringList* exportedFilesNames)
+{
+    auto* owner = qobject_cast<BXDocument*>(document());
+    if (!owner)
+        return false;
+    owner->exportNotes(notes, folder, exportedFilesNames);
+    return true;
+}
+
+bool BXMainWindowController::deleteNotes(const Notes& notes)
+{
+    auto* owner = qobject_cast<BXDocument*>(document());
+    if (!owner)
+        return false;
+    owner->deleteNotes(notes);
+    return true;
 }
 
 std::unique_ptr<QTextDocument> BXMainWindowController::concatenateNotes() const

@@ -3,6 +3,8 @@
 #include "BXTextViewDelegate.h"
 
 #include "document/BXMainWindowProvider.h"
+#include "document/BXPrintViewProvider.h"
+#include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
 #include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
@@ -46,6 +48,8 @@ class UndoManager;
 // runs once the document does. Main thread only; delays go through the scheduler.
 class BXMainWindowController final : public platform::WindowController,
                                      public BXMainWindowProvider,
+                                     public BXPrintViewProvider,
+                                     public BXTableManagedObjectsArrayControllerDelegate,
                                      public BXTextViewDelegate,
                                      public platform::Responder {
     Q_OBJECT
@@ -96,7 +100,8 @@ public:
     // Window delegate.
     void windowDidBecomeMain();
     void windowDidResignMain();
-    // Where the window's undo and redo go: the document's.
+    // Where the window's undo and redo go: the image editor's steps while its popover shows,
+    // else the document's.
     platform::UndoManager* windowWillReturnUndoManager() const;
     // The document is closing: stop observing, freeze the lists, keep the caret's place and
     // record the window's state in the document.
@@ -181,11 +186,28 @@ public:
     std::unique_ptr<QTextDocument> selectedString() const;
     // The selected notes one after another, each under its centred, underlined title.
     std::unique_ptr<QTextDocument> concatenateNotes() const;
+    // A copy of the shown note, or of the selected notes one after another when there are
+    // several, taken now so later edits are not printed.
+    std::shared_ptr<QObject> printView(
+        const std::shared_ptr<platform::PrintInfo>& printInfo) override;
+
+    // The lists' document-level work, handed to the document.
+    bool tableArrayControllerImportNotesAtURLs(BXTableManagedObjectsArrayController* controller,
+        const QList<QUrl>& urls, const std::optional<Notes>& categories,
+        const ImportCompletion& completion) override;
+    bool tableArrayControllerImportNotes(BXTableManagedObjectsArrayController* controller,
+        const Notes& notes, const Notes& categories, const Completion& completion) override;
+    bool tableArrayControllerExportNotes(BXTableManagedObjectsArrayController* controller,
+        const Notes& notes, const QUrl& folder, QStringList* exportedFilesNames) override;
+    bool deleteNotes(const Notes& notes) override;
+
     // Clears the search (keeping its text with `ignoringString`), listing every note again.
     void resetSearchIgnoringString(bool ignoringString);
 
 private:
     void buildWindow();
+    // The document's undo manager, which records the note edits whatever the window shows.
+    platform::UndoManager* documentUndoManager() const;
     void layoutMessageView();
     void textOptionChanged(const QString& key);
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -89,11 +89,15 @@ QPushButton* BXProgressPanelController::stopButton()
 
 void BXProgressPanelController::setWindowTitle(const QString& title)
 {
+    if (hasEnded())
+        return;
     window()->setWindowTitle(title);
 }
 
 void BXProgressPanelController::setMessage(const QString& message)
 {
+    if (hasEnded())
+        return;
     m_message = message;
     window();
     m_messageField->setText(message);
@@ -102,6 +106,8 @@ void BXProgressPanelController::setMessage(const QString& message)
 
 void BXProgressPanelController::setDetails(const QString& details)
 {
+    if (hasEnded())
+        return;
     m_details = details;
     window();
     // Long paths keep their end, where the file's name is.
@@ -118,6 +124,8 @@ void BXProgressPanelController::incrementProgressBar(double delta)
 
 void BXProgressPanelController::setProgressBarValue(double value)
 {
+    if (hasEnded())
+        return;
     QProgressBar* bar = progressBar();
     if (value < 0) {
         // A range of 0 to 0 is the busy, indeterminate bar.
@@ -128,6 +136,13 @@ void BXProgressPanelController::setProgressBarValue(double value)
         bar->setRange(0, 100);
     bar->setValue(int(std::clamp(value, 0.0, 100.0)));
     bar->repaint();
+}
+
+bool BXProgressPanelController::hasEnded() const
+{
+    // Updates posted before the end can arrive after the sheet took its dialog away; they
+    // must not raise a new one.
+    return m_ended && !m_dialog;
 }
 
 double BXProgressPanelController::progressBarValue() const

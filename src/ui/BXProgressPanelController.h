@@ -47,12 +47,13 @@ private:
     void stopPressed();
     // Main thread: the work of endProgress().
     void endOnMainThread();
+    bool hasEnded() const;
 
     QPointer<QDialog> m_dialog;
-    QLabel* m_messageField = nullptr;
-    QLabel* m_detailsField = nullptr;
-    QProgressBar* m_progressBar = nullptr;
-    QPushButton* m_stopButton = nullptr;
+    QPointer<QLabel> m_messageField;
+    QPointer<QLabel> m_detailsField;
+    QPointer<QProgressBar> m_progressBar;
+    QPointer<QPushButton> m_stopButton;
     QString m_message;
     QString m_details;
     QEventLoop* m_modalLoop = nullptr;

@@ -146,11 +146,16 @@ TEST_F(DocumentWindowsTest, MenuActionsAndTheirTitles)
     document->perform(lock);
     EXPECT_FALSE(document->requirePassword());
 
-    EXPECT_FALSE(document->respondsTo(QStringLiteral("importNotes:")));
     // The info panel's command belongs to the document; its title follows the panel.
     platform::Command info { QStringLiteral("toggleInfoPanel:"), 0, {}, {} };
     EXPECT_TRUE(document->respondsTo(info.action));
     EXPECT_EQ(document->titleFor(info), QStringLiteral("Show Info"));
+    // Import needs the main window; export its selected notes.
+    platform::Command import { QStringLiteral("importNotes:"), 0, {}, {} };
+    platform::Command exporting { QStringLiteral("exportNotes:"), 0, {}, {} };
+    ASSERT_TRUE(document->respondsTo(import.action) && document->respondsTo(exporting.action));
+    EXPECT_EQ(document->validate(import), std::optional<bool>(true));
+    EXPECT_EQ(document->validate(exporting), std::optional<bool>(!main->selectedNotes().isEmpty()));
 
     const ManagedObjectPtr category
         = document->managedObjectContext()->insertNewObjectForEntityForName(

@@ -11,6 +11,7 @@
 #include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeAlertPresenter.h"
+#include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/RtfWriter.h"
 #include "ui/BXProgressPanelController.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -199,6 +201,33 @@ TEST_F(ImportExportTest, ProgressReadsWholePercentsAndOnlyMovesForward)
     EXPECT_EQ(panel->progressBarValue(), 50);
     panel->setMessage({});
     EXPECT_EQ(panel->message(), QString());
+}
+
+TEST_F(ImportExportTest, ProgressPostedBeforeASheetEndsMayArriveAfterItsDialogWent)
+{
+    // Progress goes through the scheduler and the end through the event queue, so the sheet
+    // can be gone when the last progress arrives.
+    platform::FakeScheduler scheduler;
+    QWidget parent;
+    parent.show();
+    auto panel = std::make_shared<BXProgressPanelController>();
+    QPointer<QDialog> dialog = panel->window();
+    panel->runWithWindow(&parent,
+        [](const QVariantMap& dictionary) {
+            const platform::ProgressPanel::Ref running
+                = platform::ProgressPanel::fromDictionary(dictionary);
+            running->postProgress(50, QStringLiteral("Last.txt"));
+            running->endProgress();
+        },
+        {});
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return !dialog;
+    }));
+    scheduler.runUntilIdle();
+    EXPECT_EQ(panel->progressBarValue(), 0.0);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_NE(window->objectName(), QStringLiteral("BXProgressPanel"));
 }
 
 TEST_F(ImportExportTest, StopNoticedAtTheTwentiethOfFortyKeepsNineteenCopies)
