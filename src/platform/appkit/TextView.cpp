@@ -186,7 +186,11 @@ void TextView::setZoom(double zoom)
 void TextView::layoutText()
 {
     const double visibleWidth = viewport()->width() / m_zoom;
-    m_item->setTextWidth(std::max(visibleWidth - 2 * pixels(kInsetWidth), 1.0));
+    // Setting a width lays the whole document out again, even the same width: only a new
+    // width may (this runs on every change of the text's height).
+    const double textWidth = std::max(visibleWidth - 2 * pixels(kInsetWidth), 1.0);
+    if (m_item->textWidth() != textWidth)
+        m_item->setTextWidth(textWidth);
     const double height = m_item->boundingRect().height() + 2 * pixels(kInsetHeight);
     const QRectF rect(0, 0, visibleWidth, height);
     if (m_scene->sceneRect() != rect)
