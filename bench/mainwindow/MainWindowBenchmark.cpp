@@ -238,6 +238,40 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
     state.counters["characters"] = double(note->noteText().size());
 }
 
+// Typing in a note's first line retitles it: the list moves that one note to its new place.
+void BM_KeystrokeInTitleLine(benchmark::State& state)
+{
+    platform::FakeScheduler scheduler;
+    OpenWindow window;
+    if (!openOrSkip(window, state))
+        return;
+    const std::shared_ptr<BXNote> note = window.noteTitled(kTenKilobytesA);
+    BXNotesArrayController* list = window.controller->notesController();
+    list->setSelectedObjects({ note });
+    scheduler.advance(1);
+    BXTextView* view = window.controller->noteTextView();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    view->setFocus();
+    QApplication::processEvents();
+    scheduler.runUntilIdle();
+    QApplication::processEvents();
+    // A letter before the title and its deletion: each moves the note far in the sorted list.
+    view->setSelectedRange({ 0, 0 });
+    int typed = 0;
+    for (auto _ : state) {
+        const bool erase = ++typed % 2 == 0;
+        QKeyEvent key(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_Z, Qt::NoModifier,
+            erase ? QString() : QStringLiteral("z"));
+        QApplication::sendEvent(view, &key);
+        scheduler.runUntilIdle();
+        QApplication::processEvents();
+    }
+    if (note->noteTitle() != kTenKilobytesA
+        && note->noteTitle() != QStringLiteral("z") + kTenKilobytesA)
+        state.SkipWithError("the typing did not retitle the note");
+    state.counters["notes"] = double(list->arrangedObjects().size());
+}
+
 // The write-back alone, the part of a keystroke this window adds to the text view's own: the
 // note takes the edited 100 KB text (rich text data, plain text, title, date).
 void BM_WriteBackOf100KBNote(benchmark::State& state)
@@ -265,4 +299,5 @@ BENCHMARK(BM_ColdOpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseManualTi
 BENCHMARK(BM_OpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_SelectTenKilobyteNote)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteBackOf100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_KeystrokeInTitleLine)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeIn100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();
