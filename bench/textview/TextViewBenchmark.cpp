@@ -2,6 +2,7 @@
 // note's storage, the undo record, hashtag and spelling marks of the paragraph, and the
 // repaint of what it exposes.
 #include "mainwindow/BXTextView.h"
+#include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SpellChecker.h"
 
@@ -71,6 +72,26 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
     state.counters["scrolled"] = view.verticalScrollBar()->value();
 }
 
+// A 100 KB note shown for the first time, with a spelling checker that knows no word yet, until
+// every paragraph carries its marks.
+void BM_FirstSpellingPassOf100KBNote(benchmark::State& state)
+{
+    platform::FakeScheduler scheduler;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto storage = hundredKilobyteNote();
+        auto speller = std::make_unique<platform::SpellChecker>(QStringLiteral("en_US"));
+        BXTextView view(nullptr, speller.get());
+        view.resize(800, 600);
+        view.show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.setTextStorage(storage.get());
+        scheduler.runUntilIdle();
+        QApplication::processEvents();
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_KeystrokeIn100KBNote)
@@ -79,3 +100,4 @@ BENCHMARK(BM_KeystrokeIn100KBNote)
     ->ArgName("atBottomEdge")
     ->Arg(InsideView)
     ->Arg(AtBottomEdge);
+BENCHMARK(BM_FirstSpellingPassOf100KBNote)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -100,6 +100,7 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
     m_item->setTextInteractionFlags(Qt::TextEditorInteraction);
     m_scene->setFocusItem(m_item);
     setTextStorage(nullptr);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TextView::updateVisibleBlocks);
 }
 
 TextView::~TextView()
@@ -195,6 +196,19 @@ void TextView::layoutText()
     const QRectF rect(0, 0, visibleWidth, height);
     if (m_scene->sceneRect() != rect)
         m_scene->setSceneRect(rect);
+    updateVisibleBlocks();
+}
+
+void TextView::updateVisibleBlocks()
+{
+    if (!m_highlighter || !m_mirror)
+        return;
+    const QRectF shown = m_item->mapRectFromScene(mapToScene(viewport()->rect()).boundingRect());
+    QAbstractTextDocumentLayout* layout = m_mirror->documentLayout();
+    const auto blockAt = [&](QPointF point) {
+        return m_mirror->findBlock(std::max(layout->hitTest(point, Qt::FuzzyHit), 0)).blockNumber();
+    };
+    m_highlighter->setVisibleBlocks(blockAt(shown.topLeft()), blockAt(shown.bottomLeft()));
 }
 
 void TextView::setAppearance(Appearance appearance)
