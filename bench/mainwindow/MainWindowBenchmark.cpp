@@ -206,6 +206,22 @@ void BM_SelectTenKilobyteNote(benchmark::State& state)
     state.counters["characters"] = double(AttributedText::length(*notes[0]->textStorage()));
 }
 
+// Selects `note` and focuses its text view; the first marking and the spelling of the whole
+// note happen before typing.
+BXTextView* showForTyping(
+    OpenWindow& window, platform::FakeScheduler& scheduler, const std::shared_ptr<BXNote>& note)
+{
+    window.controller->notesController()->setSelectedObjects({ note });
+    scheduler.advance(1);
+    BXTextView* view = window.controller->noteTextView();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    view->setFocus();
+    QApplication::processEvents();
+    scheduler.runUntilIdle();
+    QApplication::processEvents();
+    return view;
+}
+
 void BM_KeystrokeIn100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
@@ -213,15 +229,7 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
     if (!openOrSkip(window, state))
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
-    window.controller->notesController()->setSelectedObjects({ note });
-    scheduler.advance(1);
-    BXTextView* view = window.controller->noteTextView();
-    QApplication::setActiveWindow(window.controller->mainWindow());
-    view->setFocus();
-    // The first marking and the spelling of the whole note happen before typing.
-    QApplication::processEvents();
-    scheduler.runUntilIdle();
-    QApplication::processEvents();
+    BXTextView* view = showForTyping(window, scheduler, note);
     view->setSelectedRange({ 5000, 0 });
     int typed = 0;
     for (auto _ : state) {
@@ -247,14 +255,7 @@ void BM_KeystrokeInTitleLine(benchmark::State& state)
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kTenKilobytesA);
     BXNotesArrayController* list = window.controller->notesController();
-    list->setSelectedObjects({ note });
-    scheduler.advance(1);
-    BXTextView* view = window.controller->noteTextView();
-    QApplication::setActiveWindow(window.controller->mainWindow());
-    view->setFocus();
-    QApplication::processEvents();
-    scheduler.runUntilIdle();
-    QApplication::processEvents();
+    BXTextView* view = showForTyping(window, scheduler, note);
     // A letter before the title and its deletion: each moves the note far in the sorted list.
     view->setSelectedRange({ 0, 0 });
     int typed = 0;
