@@ -206,6 +206,22 @@ void BM_SelectTenKilobyteNote(benchmark::State& state)
     state.counters["characters"] = double(AttributedText::length(*notes[0]->textStorage()));
 }
 
+// Selects `note` and focuses its text view; the first marking and the spelling of the whole
+// note happen before typing.
+BXTextView* showForTyping(
+    OpenWindow& window, platform::FakeScheduler& scheduler, const std::shared_ptr<BXNote>& note)
+{
+    window.controller->notesController()->setSelectedObjects({ note });
+    scheduler.advance(1);
+    BXTextView* view = window.controller->noteTextView();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    view->setFocus();
+    QApplication::processEvents();
+    scheduler.runUntilIdle();
+    QApplication::processEvents();
+    return view;
+}
+
 void BM_KeystrokeIn100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
@@ -213,15 +229,7 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
     if (!openOrSkip(window, state))
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
-    window.controller->notesController()->setSelectedObjects({ note });
-    scheduler.advance(1);
-    BXTextView* view = window.controller->noteTextView();
-    QApplication::setActiveWindow(window.controller->mainWindow());
-    view->setFocus();
-    // The first marking and the spelling of the whole note happen before typing.
-    QApplication::processEvents();
-    scheduler.runUntilIdle();
-    QApplication::processEvents();
+    BXTextView* view = showForTyping(window, scheduler, note);
     view->setSelectedRange({ 5000, 0 });
     int typed = 0;
     for (auto _ : state) {
@@ -236,6 +244,33 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
     if (note->noteText().size() != AttributedText::length(*view->mirror()))
         state.SkipWithError("the typing did not reach the note");
     state.counters["characters"] = double(note->noteText().size());
+}
+
+// Typing in a note's first line retitles it: the list moves that one note to its new place.
+void BM_KeystrokeInTitleLine(benchmark::State& state)
+{
+    platform::FakeScheduler scheduler;
+    OpenWindow window;
+    if (!openOrSkip(window, state))
+        return;
+    const std::shared_ptr<BXNote> note = window.noteTitled(kTenKilobytesA);
+    BXNotesArrayController* list = window.controller->notesController();
+    BXTextView* view = showForTyping(window, scheduler, note);
+    // A letter before the title and its deletion: each moves the note far in the sorted list.
+    view->setSelectedRange({ 0, 0 });
+    int typed = 0;
+    for (auto _ : state) {
+        const bool erase = ++typed % 2 == 0;
+        QKeyEvent key(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_Z, Qt::NoModifier,
+            erase ? QString() : QStringLiteral("z"));
+        QApplication::sendEvent(view, &key);
+        scheduler.runUntilIdle();
+        QApplication::processEvents();
+    }
+    if (note->noteTitle() != kTenKilobytesA
+        && note->noteTitle() != QStringLiteral("z") + kTenKilobytesA)
+        state.SkipWithError("the typing did not retitle the note");
+    state.counters["notes"] = double(list->arrangedObjects().size());
 }
 
 // The write-back alone, the part of a keystroke this window adds to the text view's own: the
@@ -265,4 +300,5 @@ BENCHMARK(BM_ColdOpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseManualTi
 BENCHMARK(BM_OpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_SelectTenKilobyteNote)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteBackOf100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_KeystrokeInTitleLine)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeIn100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -99,6 +99,8 @@ BXTableView::BXTableView(QWidget* parent) : QTableView(parent)
     // A cell is one line: text too long for its column is elided, never wrapped and clipped.
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
+    // A click anywhere in a row selects the row, so every cell of it shows as selected.
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
         [this](int column, int, int newSize) { sectionResized(column, newSize); });
     // Drags are offered to the delegate, which refuses them unless it takes drops.

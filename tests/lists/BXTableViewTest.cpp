@@ -230,6 +230,21 @@ TEST_F(BXTableViewTest, ClickBelowTheRowsKeepsTheSelection)
     EXPECT_EQ(table.clickedRow(), 0);
 }
 
+TEST_F(BXTableViewTest, ClickOnAnyCellSelectsTheWholeRow)
+{
+    controller.setContent(makeNotes({ "a", "b", "c" }));
+    table.show();
+    for (const int column : { 0, 1 }) {
+        SCOPED_TRACE(column);
+        const int row = column + 1;
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
+            table.visualRect(model.index(row, column)).center());
+        EXPECT_EQ(controller.selectionIndex(), row);
+        EXPECT_TRUE(table.selectionModel()->isRowSelected(row, {}));
+        EXPECT_EQ(table.selectionModel()->selectedIndexes().size(), model.columnCount());
+    }
+}
+
 TEST_F(BXTableViewTest, DropIndicatorFollowsTheDelegatesAnswer)
 {
     controller.setContent(makeNotes({ "a", "b", "c" }));

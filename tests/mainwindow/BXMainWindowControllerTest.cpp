@@ -62,6 +62,39 @@ TEST_F(BXMainWindowControllerTest, TwoSelectedNotesShowTheMessageOverAReadOnlyEm
     EXPECT_TRUE(textView->isEditable());
 }
 
+// A retitling keystroke moves its one note in the list; arranging every note again per
+// keystroke is what made typing in a title slow with many notes.
+TEST_F(BXMainWindowControllerTest, TypingInTheTitleLineMovesOnlyThatNote)
+{
+    makeFile({ QStringLiteral("Apples"), QStringLiteral("Melons"), QStringLiteral("Pears") });
+    openWindow();
+    BXNotesArrayController* list = controller->notesController();
+    const std::shared_ptr<BXNote> note = noteTitled(QStringLiteral("Melons"));
+    select({ note });
+    int rearranged = 0;
+    int moved = 0;
+    QObject::connect(list, &platform::ArrayController::arrangedObjectsAboutToBeRearranged,
+        [&] { ++rearranged; });
+    QObject::connect(list, &platform::ArrayController::arrangedObjectMoved, [&] { ++moved; });
+
+    textView->setSelectedRange({ 0, 0 });
+    for (const QString& letter : { QStringLiteral("Z"), QStringLiteral("A") }) {
+        SCOPED_TRACE(letter.toStdString());
+        typeText(letter);
+        settle();
+        const int row = list->indexOfArrangedObject(note.get());
+        EXPECT_EQ(row, letter == QStringLiteral("Z") ? 2 : 0);
+        EXPECT_EQ(list->selectionIndex(), row);
+        EXPECT_EQ(textView->textStorage(), note->textStorage());
+        QTest::keyClick(textView, Qt::Key_Backspace);
+        settle();
+    }
+    EXPECT_EQ(note->noteTitle(), QStringLiteral("Melons"));
+    EXPECT_EQ(list->indexOfArrangedObject(note.get()), 1);
+    EXPECT_EQ(rearranged, 0);
+    EXPECT_EQ(moved, 4);
+}
+
 TEST_F(BXMainWindowControllerTest, TypingReachesTheNoteAtOnceAndUndoesAsOneStep)
 {
     makeFile({ QStringLiteral("Apples"), QString() });

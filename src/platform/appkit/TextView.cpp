@@ -100,6 +100,7 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
     m_item->setTextInteractionFlags(Qt::TextEditorInteraction);
     m_scene->setFocusItem(m_item);
     setTextStorage(nullptr);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TextView::updateVisibleBlocks);
 }
 
 TextView::~TextView()
@@ -189,11 +190,28 @@ void TextView::setZoom(double zoom)
 void TextView::layoutText()
 {
     const double visibleWidth = viewport()->width() / m_zoom;
-    m_item->setTextWidth(std::max(visibleWidth - 2 * pixels(kInsetWidth), 1.0));
+    // Setting a width lays the whole document out again, even the same width: only a new
+    // width may (this runs on every change of the text's height).
+    const double textWidth = std::max(visibleWidth - 2 * pixels(kInsetWidth), 1.0);
+    if (m_item->textWidth() != textWidth)
+        m_item->setTextWidth(textWidth);
     const double height = m_item->boundingRect().height() + 2 * pixels(kInsetHeight);
     const QRectF rect(0, 0, visibleWidth, height);
     if (m_scene->sceneRect() != rect)
         m_scene->setSceneRect(rect);
+    updateVisibleBlocks();
+}
+
+void TextView::updateVisibleBlocks()
+{
+    if (!m_highlighter || !m_mirror)
+        return;
+    const QRectF shown = m_item->mapRectFromScene(mapToScene(viewport()->rect()).boundingRect());
+    QAbstractTextDocumentLayout* layout = m_mirror->documentLayout();
+    const auto blockAt = [&](QPointF point) {
+        return m_mirror->findBlock(std::max(layout->hitTest(point, Qt::FuzzyHit), 0)).blockNumber();
+    };
+    m_highlighter->setVisibleBlocks(blockAt(shown.topLeft()), blockAt(shown.bottomLeft()));
 }
 
 void TextView::setAppearance(Appearance appearance)

@@ -163,6 +163,8 @@ protected:
 private:
     void attachMirror(std::unique_ptr<QTextDocument> mirror);
     void layoutText();
+    // Tells the highlighter which paragraphs are on screen.
+    void updateVisibleBlocks();
     void noteEvent(int editsBefore);
     bool filterTypedText(const QString& text);
     // With smart copy and paste, a deleted word takes one of the spaces around it along.

@@ -47,9 +47,10 @@ struct SharedTextStorage::Fragment {
             cursor.setPosition(int(position));
             cursor.setPosition(int(position + removeLength), QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
-            return;
+        } else {
+            AttributedText::replaceCharacters(target, { position, removeLength }, *text);
         }
-        AttributedText::replaceCharacters(target, { position, removeLength }, *text);
+        // An empty piece still carries its paragraph's style (an empty document's, say).
         if (startsBlock) {
             QTextCursor cursor(&target);
             cursor.setPosition(int(position));

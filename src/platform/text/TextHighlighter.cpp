@@ -158,28 +158,50 @@ void TextHighlighter::scheduleSlice()
     });
 }
 
+void TextHighlighter::setVisibleBlocks(int first, int last)
+{
+    m_firstVisibleBlock = first;
+    m_lastVisibleBlock = last;
+}
+
+void TextHighlighter::markBlock(int number)
+{
+    m_pendingBlocks.remove(number);
+    const QTextBlock block = document()->findBlockByNumber(number);
+    if (!block.isValid())
+        return;
+    const QString text = block.text();
+    forEachWord(text, [&](Word word) {
+        const QString string = text.mid(word.start, word.length);
+        if (m_pendingWords.remove(string))
+            m_spellChecker->isCorrect(string);
+    });
+    rehighlightBlock(block);
+}
+
 void TextHighlighter::checkSlice()
 {
     m_slice = 0;
-    if (!m_spellChecker)
+    if (!m_spellChecker || !document())
         return;
     QElapsedTimer clock;
     clock.start();
-    while (!m_pendingWords.isEmpty() && clock.nsecsElapsed() < kSliceNanoseconds) {
+    const auto inTime = [&] { return clock.nsecsElapsed() < kSliceNanoseconds; };
+    // The paragraphs on screen first, each with its own words.
+    for (int number = m_firstVisibleBlock; number <= m_lastVisibleBlock && inTime(); ++number) {
+        if (m_pendingBlocks.contains(number))
+            markBlock(number);
+    }
+    while (!m_pendingWords.isEmpty() && inTime()) {
         const QString word = *m_pendingWords.cbegin();
         m_pendingWords.erase(m_pendingWords.cbegin());
         m_spellChecker->isCorrect(word);
     }
-    if (!m_pendingWords.isEmpty()) {
+    // Marking a paragraph again lays it out again: a few per slice.
+    while (m_pendingWords.isEmpty() && !m_pendingBlocks.isEmpty() && inTime())
+        markBlock(*m_pendingBlocks.cbegin());
+    if (!m_pendingWords.isEmpty() || !m_pendingBlocks.isEmpty())
         scheduleSlice();
-        return;
-    }
-    const QSet<int> blocks = std::exchange(m_pendingBlocks, {});
-    for (int number : blocks) {
-        const QTextBlock block = document()->findBlockByNumber(number);
-        if (block.isValid())
-            rehighlightBlock(block);
-    }
 }
 
 } // namespace platform

@@ -16,9 +16,10 @@ class SpellChecker;
 
 // Marks one view's copy of a note for display only: hashtags blue and underlined, misspelled
 // words with a red wavy line. It never edits the document. Words are marked from the spell
-// checker's cache; unknown words are checked in short idle slices on the scheduler and their
-// paragraphs marked again, so no keystroke waits for the dictionary. Owned by its document;
-// main thread only.
+// checker's cache; unknown words are checked in short idle slices on the scheduler, each distinct
+// word once, and their paragraphs marked again a few at a time, those on screen first, so neither a
+// keystroke nor the showing of a note waits for the dictionary. Owned by its document; main thread
+// only.
 class TextHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -39,6 +40,10 @@ public:
     bool misspelledWordAt(int position, int* start, int* length) const;
     // Whether words wait for the idle check.
     bool hasPendingWords() const { return !m_pendingWords.isEmpty(); }
+    // Paragraphs waiting to be marked again once their words are known.
+    qsizetype pendingBlockCount() const { return m_pendingBlocks.size(); }
+    // The paragraphs on screen (block numbers, inclusive): checked and marked before the rest.
+    void setVisibleBlocks(int first, int last);
 
 protected:
     void highlightBlock(const QString& text) override;
@@ -46,11 +51,15 @@ protected:
 private:
     void scheduleSlice();
     void checkSlice();
+    // Checks the words of pending block `number` and marks it again.
+    void markBlock(int number);
 
     QPointer<SpellChecker> m_spellChecker;
     bool m_checkSpelling = true;
     QSet<QString> m_pendingWords;
     QSet<int> m_pendingBlocks;
+    int m_firstVisibleBlock = 0;
+    int m_lastVisibleBlock = -1;
     Scheduler::TaskId m_slice = 0;
 };
 

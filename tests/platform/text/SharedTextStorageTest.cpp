@@ -225,6 +225,32 @@ TEST_F(SharedTextStorageTest, DirectStorageChangesReachMirrorsAndDropRecords)
     EXPECT_FALSE(undoManager.canUndo());
 }
 
+// An empty document still has a paragraph, and its style (a ruler's indent) is part of the note.
+TEST_F(SharedTextStorageTest, ParagraphStyleOfAnEmptyDocumentReachesEveryView)
+{
+    QTextBlockFormat indented;
+    indented.setLeftMargin(20);
+    const auto margin
+        = [](QTextDocument& doc) { return doc.firstBlock().blockFormat().leftMargin(); };
+
+    auto storage = AttributedText::makeDocument();
+    SharedTextStorage* shared = SharedTextStorage::of(storage.get());
+    QTextCursor(storage.get()).setBlockFormat(indented);
+    auto shown = shared->makeMirror([this] { return &undoManager; });
+    EXPECT_EQ(margin(*shown), 20);
+
+    // Set in one view, it reaches the storage and a view made before and after.
+    auto empty = AttributedText::makeDocument();
+    shared = SharedTextStorage::of(empty.get());
+    auto first = shared->makeMirror([this] { return &undoManager; });
+    auto second = shared->makeMirror([this] { return &undoManager; });
+    shared->performUserEdit(first.get(), QStringLiteral("Paragraph Style"), false,
+        [&] { QTextCursor(first.get()).setBlockFormat(indented); });
+    EXPECT_EQ(margin(*empty), 20);
+    EXPECT_EQ(margin(*second), 20);
+    EXPECT_EQ(margin(*shared->makeMirror({})), 20);
+}
+
 TEST_F(SharedTextStorageTest, AnEditInAnotherViewDropsTheOtherManagersRecords)
 {
     UndoManager noteWindowManager;

@@ -85,6 +85,29 @@ TEST(TextHighlighterTest, MisspellingsAreMarkedAfterTheIdleCheck)
     EXPECT_TRUE(marks(*doc).isEmpty());
 }
 
+// A long note's paragraphs are marked in slices, the ones on screen first, and none is left out.
+TEST(TextHighlighterTest, EveryParagraphOfALongNoteIsMarkedInTheEnd)
+{
+    FakeScheduler scheduler;
+    SpellChecker checker(QStringLiteral("en_US"));
+    ASSERT_TRUE(checker.isAvailable());
+    auto doc = AttributedText::makeDocument();
+    doc->setPlainText(QStringLiteral("Somethng misspelt here\n").repeated(500));
+    TextHighlighter highlighter(doc.get(), &checker);
+    highlighter.setVisibleBlocks(400, 410);
+    highlighter.rehighlight();
+    EXPECT_EQ(highlighter.pendingBlockCount(), 500);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(highlighter.pendingBlockCount(), 0);
+    for (const int number : { 0, 405, 499 }) {
+        SCOPED_TRACE(number);
+        const QList<QTextLayout::FormatRange> formats
+            = doc->findBlockByNumber(number).layout()->formats();
+        ASSERT_FALSE(formats.isEmpty());
+        EXPECT_EQ(formats.front().format.underlineStyle(), QTextCharFormat::WaveUnderline);
+    }
+}
+
 TEST(TextHighlighterTest, WithoutADictionarySpellingIsOffAndSaysSo)
 {
     LogCapture log;
