@@ -3,6 +3,7 @@
 #include "app/BXDocumentController.h"
 #include "app/BXWindowMenu.h"
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/SharingServices.h"
 #include "platform/foundation/Localized.h"
 
 #include <QIcon>
@@ -138,6 +139,9 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     addItems(addSubmenu(file, QStringLiteral("Export"), 0, "square.and.arrow.up"),
         { { "Export Note…", "exportSelectedNotes:", 0, {}, "square.and.arrow.up" },
             { "Export Found Notes…", "exportFoundNotes:", 0, {}, "square.and.arrow.up" } });
+    // Sent down the responder chain to the front window, which shares its selected text.
+    platform::SharingServices::shared().fillMenu(
+        addSubmenu(file, QStringLiteral("Share"), 0, "square.and.arrow.up"));
     addItems(file,
         { kSeparator, { "Print…", "printDocument:", 0, QKeySequence::Print }, kSeparator,
             { "Preferences…", "showPreferencesPanel:", 0, QKeySequence::Preferences }, kSeparator,

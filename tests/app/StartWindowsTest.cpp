@@ -7,6 +7,8 @@
 #include "app/BXRecentDocumentsWindowController.h"
 #include "app/BXWelcomeWindowController.h"
 #include "app/BXWindowMenu.h"
+#include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/SharingServices.h"
 #include "platform/documents/WindowController.h"
 
 #include <QAbstractItemModelTester>
@@ -159,6 +161,19 @@ TEST(StartWindowsTest, MenusAreFoundByTag)
     }
     EXPECT_TRUE(BXMainMenu::submenuWithTag(BXMainMenu::menuWithTag(bar.get(), 401), 3));
     EXPECT_TRUE(BXMainMenu::themeIconForSymbol(QStringLiteral("no.such.symbol")).isEmpty());
+
+    // The Share menu lists every sharing service, each sent down the responder chain.
+    QMenu* share = nullptr;
+    for (QAction* item : BXMainMenu::menuWithTag(bar.get(), 201)->actions()) {
+        if (item->menu() && item->text() == QStringLiteral("Share"))
+            share = item->menu();
+    }
+    ASSERT_TRUE(share);
+    ASSERT_EQ(
+        share->actions().size(), qsizetype(platform::SharingServices::shared().services().size()));
+    for (QAction* item : share->actions())
+        EXPECT_EQ(platform::CommandRouter::action(item),
+            platform::SharingServices::kShareFromServiceAction);
 }
 
 TEST(StartWindowsTest, BothStartWindowsShowTheirListAndButtons)
