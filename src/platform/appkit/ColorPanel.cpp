@@ -3,17 +3,14 @@
 #include "platform/foundation/Localized.h"
 
 #include <QColorDialog>
-#include <QCoreApplication>
 
 namespace platform {
 
 ColorPanel& ColorPanel::shared()
 {
-    static ColorPanel* panel = [] {
-        auto* made = new ColorPanel;
-        made->setParent(QCoreApplication::instance());
-        return made;
-    }();
+    // Lives as long as the process: deleting its dialog once the application object is gone
+    // (as the application's child would be) crashes inside the widget library.
+    static ColorPanel* panel = new ColorPanel;
     return *panel;
 }
 

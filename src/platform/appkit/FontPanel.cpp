@@ -2,18 +2,15 @@
 
 #include "platform/foundation/Localized.h"
 
-#include <QCoreApplication>
 #include <QFontDialog>
 
 namespace platform {
 
 FontPanel& FontPanel::shared()
 {
-    static FontPanel* panel = [] {
-        auto* made = new FontPanel;
-        made->setParent(QCoreApplication::instance());
-        return made;
-    }();
+    // Lives as long as the process: deleting its dialog once the application object is gone
+    // (as the application's child would be) crashes inside the widget library.
+    static FontPanel* panel = new FontPanel;
     return *panel;
 }
 
