@@ -133,6 +133,9 @@ void BXMainWindowController::buildWindow()
         m_splitView->setStretchFactor(pane, pane == 2 ? 1 : 0);
         m_splitView->setCollapsible(pane, splitViewCanCollapseSubview(pane));
     }
+    // The splitter scales sizes to its current width, which is a placeholder until the window
+    // is laid out: give it the window's width first, or the lists shrink to slivers.
+    m_splitView->resize(kDefaultWidth, m_splitView->height());
     m_splitView->setSizes(
         { kSidebarWidth, kNotesListWidth, kDefaultWidth - kSidebarWidth - kNotesListWidth });
     m_window->setCentralWidget(m_splitView);
