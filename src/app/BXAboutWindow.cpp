@@ -142,8 +142,8 @@ BXAboutWindow::BXAboutWindow(const Info& info, QWidget* parent)
         QPalette linkPalette = link->palette();
         linkPalette.setColor(QPalette::ButtonText, palette().color(QPalette::Link));
         link->setPalette(linkPalette);
-        connect(link, &QPushButton::clicked, this, [address] {
-            const QUrl url(address, QUrl::StrictMode);
+        connect(link, &QPushButton::clicked, this, [target = address] {
+            const QUrl url(target, QUrl::StrictMode);
             if (url.isValid())
                 platform::UrlOpener::current().openUrl(url);
         });

@@ -118,7 +118,7 @@ void BXPreferencesWindowController::windowDidLoad()
                 : QIcon(updatesIcon));
         group->addAction(action);
         m_paneActions.insert(identifier, action);
-        connect(action, &QAction::triggered, this, [this, identifier] { selectPane(identifier); });
+        connect(action, &QAction::triggered, this, [this, pane = identifier] { selectPane(pane); });
     }
     m_contentBox = new QWidget(m_window.get());
     auto* boxLayout = new QVBoxLayout(m_contentBox);
