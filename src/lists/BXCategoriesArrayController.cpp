@@ -856,8 +856,10 @@ void BXCategoriesArrayController::resetSelectedCategoriesOrder()
 
 void BXCategoriesArrayController::setOutlineView(BXOutlineView* outline)
 {
+    if (m_outlineViewport)
+        m_outlineViewport->removeEventFilter(this);
+    m_outlineViewport = nullptr;
     if (m_outlineView) {
-        m_outlineView->viewport()->removeEventFilter(this);
         disconnect(m_outlineView, nullptr, this, nullptr);
         if (m_outlineView->selectionModel())
             disconnect(m_outlineView->selectionModel(), nullptr, this, nullptr);
@@ -881,7 +883,8 @@ void BXCategoriesArrayController::setOutlineView(BXOutlineView* outline)
     outline->setItemDelegate(new BXCategoriesTableRowView(outline));
     outline->setContextMenuPolicy(Qt::DefaultContextMenu);
     outline->expandAll();
-    outline->viewport()->installEventFilter(this);
+    m_outlineViewport = outline->viewport();
+    m_outlineViewport->installEventFilter(this);
     outline->setDragEnabled(true);
     outline->setAcceptDrops(true);
     outline->viewport()->setAcceptDrops(true);
@@ -1078,12 +1081,16 @@ bool BXCategoriesArrayController::outlineDragEvent(QDropEvent* event)
 
 bool BXCategoriesArrayController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_outlineView && watched == m_outlineView->viewport()
-        && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
-            || event->type() == QEvent::Drop))
+    // Compared with the viewport kept apart, and the event's type read before the outline:
+    // while the outline is being destroyed its viewport still sends events, and the outline
+    // may no longer be read as one.
+    if (!m_outlineViewport || watched != m_outlineViewport)
+        return BXTableManagedObjectsArrayController::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
+        && m_outlineView)
         return outlineDragEvent(static_cast<QDropEvent*>(event));
-    if (!m_outlineView || watched != m_outlineView->viewport()
-        || (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::ContextMenu))
+    if ((type != QEvent::MouseButtonPress && type != QEvent::ContextMenu) || !m_outlineView)
         return BXTableManagedObjectsArrayController::eventFilter(watched, event);
     const bool menu = event->type() == QEvent::ContextMenu;
     const QPoint at = menu ? static_cast<QContextMenuEvent*>(event)->pos()

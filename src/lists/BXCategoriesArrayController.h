@@ -254,6 +254,7 @@ private:
 
     platform::ManagedObjectContext* m_context = nullptr;
     QPointer<BXOutlineView> m_outlineView;
+    QPointer<QWidget> m_outlineViewport;
     QPointer<BXNotesArrayController> m_notesList;
     BXCategoriesOutlineModel* m_outlineModel = nullptr;
     bool m_ignoreObservation = false;
