@@ -1,5 +1,12 @@
 #include "app/BXPreferencesWindowController.h"
+#include "AppTestSupport.h"
+
 #include "app/kVersionCheck.h"
+#include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
 #include "document/BXDefaults.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -14,6 +21,8 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QSlider>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -159,4 +168,45 @@ TEST_F(PreferencesFixture, UpdateDetailsEscapeTheFeedAndLinkTheDownloadPage)
     preferences.versionCheckDidRun({ { kVersionCheck::LastVersionKey, QStringLiteral("<3.0>") } });
     EXPECT_EQ(preferences.updateDetails(), QStringLiteral("New version &lt;3.0&gt; available."));
     EXPECT_EQ(preferences.lastCheckLabel()->text(), QStringLiteral("Update check never run."));
+}
+
+TEST(PreferencesEndToEndTest, AFontSizeSetInPreferencesIsTheFontOfANewNoteTypedInTheMainWindow)
+{
+    apptest::ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+    BXPreferencesWindowController preferences(fixture.defaults, [] {});
+    preferences.showWindow();
+    preferences.fontSizeSlider()->setValue(20);
+
+    const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Fonts.brindlex"));
+    BXDocument* document = nullptr;
+    fixture.controller->openDocumentWithContentsOfURL(url, true,
+        [&](platform::Document* opened, bool, const platform::Error&) {
+            document = dynamic_cast<BXDocument*>(opened);
+        });
+    ASSERT_TRUE(document);
+    auto* main = dynamic_cast<BXMainWindowController*>(document->mainWindowController());
+    ASSERT_TRUE(main);
+    // The document shows its main window once its saved state is back.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->mainWindow() && main->mainWindow()->isVisible(); }));
+    main->notesController()->newNoteEditingName();
+    const std::shared_ptr<BXNote> note = main->notesController()->emptyNote();
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->selectedNote() == note; }));
+    BXTextView* view = main->noteTextView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isEditable(); }));
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("Twenty points"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return note->attributedString()->toPlainText() == QStringLiteral("Twenty points");
+    }));
+    const std::unique_ptr<QTextDocument> text = note->attributedString();
+    QTextCursor cursor(text.get());
+    cursor.setPosition(5);
+    EXPECT_DOUBLE_EQ(cursor.charFormat().fontPointSize(), 20);
+    document->close();
+    BXDocument::setWindowControllerFactory({});
 }
