@@ -59,6 +59,8 @@ struct Window {
         controller = new BXMainWindowController;
         document.addWindowController(controller);
         controller->windowDidLoad();
+        // No saved state to restore: selections show notes from the start.
+        controller->setPreferencesInited(true);
         controller->mainWindow()->show();
         QApplication::setActiveWindow(controller->mainWindow());
         QApplication::processEvents();

@@ -83,6 +83,7 @@ struct OpenWindow {
         controller = new BXMainWindowController;
         document->addWindowController(controller);
         controller->windowDidLoad();
+        controller->setPreferencesInited(true);
         controller->mainWindow()->show();
         QApplication::processEvents();
         scheduler.advance(1);
