@@ -4,6 +4,7 @@
 // write-back into the note (letters and their deletions in turn, in view, so that neither the
 // paragraph nor the scrolling grows with the number of iterations).
 
+#include "support/BenchNotesFile.h"
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
@@ -21,7 +22,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -34,104 +34,33 @@ const QString kTenKilobytesA = QStringLiteral("Ten kilobytes A");
 const QString kTenKilobytesB = QStringLiteral("Ten kilobytes B");
 const QString kHundredKilobytes = QStringLiteral("Hundred kilobytes");
 
-QString paragraphs(const QString& title, int size)
-{
-    const QString paragraph = QStringLiteral(
-        "Notes from the meeting about #projects/garden: the fence needs paint, the tulips need "
-        "planting and somebody should finaly look at the gate before the winter comes.\n");
-    QString text = title + QLatin1Char('\n');
-    while (text.size() < size)
-        text += paragraph;
-    return text;
-}
-
-void addNote(BXDocument& document, const QString& text, bool rich)
-{
-    BXNote::NotePtr note
-        = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-    if (rich) {
-        std::unique_ptr<QTextDocument> styled = AttributedText::makeDocument();
-        styled->setPlainText(text);
-        note->setAttributedString(*styled);
-    } else {
-        note->updateNoteText(text);
-    }
-    note->setTrashFlag(false);
-}
+const QString kParagraph = QStringLiteral(
+    "Notes from the meeting about #projects/garden: the fence needs paint, the tulips need "
+    "planting and somebody should finaly look at the gate before the winter comes.\n");
 
 // The notes file, written once per run: 10,000 notes of about 600 bytes and three large ones.
-struct NotesFile {
-    QTemporaryDir folder;
-    QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Bench.brindlex")));
-
-    NotesFile()
-    {
-        platform::FakeScheduler scheduler;
-        BXDocument document;
-        for (int i = 0; i < kNotes; ++i)
-            addNote(document, paragraphs(QStringLiteral("Note %1").arg(i), 600), false);
-        addNote(document, paragraphs(kTenKilobytesA, 10 * 1024), true);
-        addNote(document, paragraphs(kTenKilobytesB, 10 * 1024), true);
-        addNote(document, paragraphs(kHundredKilobytes, 100 * 1024), true);
-        bool saved = false;
-        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-            [&](const platform::Error& error) { saved = error.isNull(); });
-        scheduler.runUntilIdle();
-        document.close();
-        if (!saved)
-            qFatal("the benchmark's notes file could not be written");
-    }
-};
-
-const NotesFile& notesFile()
+const BenchNotesFile& notesFile()
 {
-    static const NotesFile file;
+    static const BenchNotesFile file(QStringLiteral("Bench.brindlex"), [](BXDocument& document) {
+        for (int i = 0; i < kNotes; ++i)
+            benchAddNote(
+                document, benchParagraphs(QStringLiteral("Note %1").arg(i), 600, kParagraph), false);
+        benchAddNote(document, benchParagraphs(kTenKilobytesA, 10 * 1024, kParagraph), true);
+        benchAddNote(document, benchParagraphs(kTenKilobytesB, 10 * 1024, kParagraph), true);
+        benchAddNote(document, benchParagraphs(kHundredKilobytes, 100 * 1024, kParagraph), true);
+    });
     return file;
 }
 
-// A document open in its main window, shown and settled.
-struct OpenWindow {
-    std::unique_ptr<BXDocument> document = std::make_unique<BXDocument>();
-    QPointer<BXMainWindowController> controller;
+using OpenWindow = BenchMainWindow;
 
-    // False when the file does not open.
-    bool open(const QUrl& url)
-    {
-        if (!document->initWithContentsOfURL(url, BXDocument::NotesDocumentType, nullptr))
-            return false;
-        document->makeWindowControllers();
-        controller = dynamic_cast<BXMainWindowController*>(document->windowControllers().value(0));
-        if (!controller)
-            return false;
-        controller->showWindow();
-        QApplication::processEvents();
-        return true;
-    }
-
-    qsizetype listed() const { return controller->notesController()->arrangedObjects().size(); }
-
-    std::shared_ptr<BXNote> noteTitled(const QString& title) const
-    {
-        for (const platform::ManagedObjectPtr& object :
-            controller->notesController()->arrangedObjects()) {
-            if (static_cast<BXNote*>(object.get())->noteTitle() == title)
-                return std::static_pointer_cast<BXNote>(object);
-        }
-        return nullptr;
-    }
-
-    ~OpenWindow()
-    {
-        document->close();
-        document.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
-
-bool openOrSkip(OpenWindow& window, benchmark::State& state)
+// Opens the file and lets the window restore its saved state, after which selections show notes.
+bool openOrSkip(OpenWindow& window, platform::FakeScheduler& scheduler, benchmark::State& state)
 {
-    if (window.open(notesFile().url))
+    if (window.open(notesFile().url)) {
+        scheduler.advance(1);
         return true;
+    }
     state.SkipWithError("the notes file does not open");
     return false;
 }
@@ -147,13 +76,6 @@ bool openOrSkip(OpenWindow& window, benchmark::State& state)
       });
 
 // From launch to a window whose list holds every note.
-// The main window's controller, as the application registers it.
-[[maybe_unused]] const bool kFactory = [] {
-    BXDocument::setWindowControllerFactory(
-        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
-    return true;
-}();
-
 void BM_ColdOpenToUsableWindow(benchmark::State& state)
 {
     ColdRun::iterate(
@@ -182,7 +104,7 @@ void BM_SelectTenKilobyteNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!openOrSkip(window, state))
+    if (!openOrSkip(window, scheduler, state))
         return;
     const std::shared_ptr<BXNote> notes[]
         = { window.noteTitled(kTenKilobytesA), window.noteTitled(kTenKilobytesB) };
@@ -226,7 +148,7 @@ void BM_KeystrokeIn100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!openOrSkip(window, state))
+    if (!openOrSkip(window, scheduler, state))
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
     BXTextView* view = showForTyping(window, scheduler, note);
@@ -251,7 +173,7 @@ void BM_KeystrokeInTitleLine(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!openOrSkip(window, state))
+    if (!openOrSkip(window, scheduler, state))
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kTenKilobytesA);
     BXNotesArrayController* list = window.controller->notesController();
@@ -279,7 +201,7 @@ void BM_WriteBackOf100KBNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
-    if (!openOrSkip(window, state))
+    if (!openOrSkip(window, scheduler, state))
         return;
     const std::shared_ptr<BXNote> note = window.noteTitled(kHundredKilobytes);
     std::unique_ptr<QTextDocument> texts[] = { note->attributedString(), note->attributedString() };

@@ -2,6 +2,7 @@
 // periodic clean-up with 100 text storages built, and the resident memory left after showing
 // and releasing 1,000 notes of 10 KB.
 
+#include "support/BenchNotesFile.h"
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
@@ -16,8 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QPointer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -27,99 +26,45 @@ constexpr int kNotes = 10000;
 constexpr int kLargeNotes = 1000;
 constexpr int kBuiltStorages = 100;
 
-QString paragraphs(const QString& title, int size)
-{
-    const QString paragraph = QStringLiteral(
-        "Notes from the meeting about the garden: the fence needs paint, the tulips need "
-        "planting and somebody should look at the gate before the winter comes.\n");
-    QString text = title + QLatin1Char('\n');
-    while (text.size() < size)
-        text += paragraph;
-    return text;
-}
-
 // Written once per run: 9,000 notes of about 600 bytes and 1,000 of 10 KB ("Large ...").
-struct NotesFile {
-    QTemporaryDir folder;
-    QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Memory.brindlex")));
-
-    NotesFile()
-    {
-        platform::FakeScheduler scheduler;
-        BXDocument document;
+const BenchNotesFile& notesFile()
+{
+    static const BenchNotesFile file(QStringLiteral("Memory.brindlex"), [](BXDocument& document) {
+        const QString paragraph = QStringLiteral(
+            "Notes from the meeting about the garden: the fence needs paint, the tulips need "
+            "planting and somebody should look at the gate before the winter comes.\n");
         for (int i = 0; i < kNotes; ++i) {
             const bool large = i < kLargeNotes;
-            BXNote::NotePtr note
-                = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-            note->updateNoteText(
-                paragraphs((large ? QStringLiteral("Large %1") : QStringLiteral("Note %1")).arg(i),
-                    large ? 10 * 1024 : 600));
-            note->setTrashFlag(false);
+            benchAddNote(document,
+                benchParagraphs(
+                    (large ? QStringLiteral("Large %1") : QStringLiteral("Note %1")).arg(i),
+                    large ? 10 * 1024 : 600, paragraph),
+                false);
         }
-        bool saved = false;
-        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-            [&](const platform::Error& error) { saved = error.isNull(); });
-        scheduler.runUntilIdle();
-        document.close();
-        if (!saved)
-            qFatal("the benchmark's notes file could not be written");
-    }
-};
-
-const NotesFile& notesFile()
-{
-    static const NotesFile file;
+    });
     return file;
 }
 
-struct OpenWindow {
-    std::unique_ptr<BXDocument> document = std::make_unique<BXDocument>();
-    QPointer<BXMainWindowController> controller;
-
-    bool open(const QUrl& url, platform::FakeScheduler& scheduler)
-    {
-        if (!document->initWithContentsOfURL(url, BXDocument::NotesDocumentType, nullptr))
-            return false;
-        controller = new BXMainWindowController;
-        document->addWindowController(controller);
-        controller->windowDidLoad();
-        controller->setPreferencesInited(true);
-        controller->mainWindow()->show();
-        QApplication::processEvents();
-        scheduler.advance(1);
-        return controller->notesController()->arrangedObjects().size() == kNotes;
-    }
-
-    QList<std::shared_ptr<BXNote>> notes(const QString& prefix) const
-    {
-        QList<std::shared_ptr<BXNote>> found;
-        for (const platform::ManagedObjectPtr& object :
-            controller->notesController()->arrangedObjects()) {
-            auto note = std::static_pointer_cast<BXNote>(object);
-            if (note->noteTitle().startsWith(prefix))
-                found << note;
-        }
-        return found;
-    }
-
-    ~OpenWindow()
-    {
-        delete controller.data();
-        document->close();
-    }
-};
+// The file in its main window with the whole list built.
+bool openWindow(BenchMainWindow& window, const QUrl& url, platform::FakeScheduler& scheduler)
+{
+    if (!window.open(url))
+        return false;
+    scheduler.advance(1);
+    return window.listed() == kNotes;
+}
 
 // Every 300 s: the cache trimmed and every storage no window shows written back and dropped.
 void BM_PeriodicCleanUp(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
-    OpenWindow window;
-    if (!window.open(notesFile().url, scheduler)) {
+    BenchMainWindow window;
+    if (!openWindow(window, notesFile().url, scheduler)) {
         state.SkipWithError("the notes file does not open");
         return;
     }
     const QList<std::shared_ptr<BXNote>> notes
-        = window.notes(QStringLiteral("Note ")).mid(0, kBuiltStorages);
+        = window.notesTitledWith(QStringLiteral("Note ")).mid(0, kBuiltStorages);
     for (auto _ : state) {
         state.PauseTiming();
         for (const auto& note : notes)
@@ -134,18 +79,18 @@ void BM_PeriodicCleanUp(benchmark::State& state)
 [[maybe_unused]] const bool kShowAndRelease
     = ColdRun::add(QStringLiteral("show-and-release"), [](const QStringList& arguments) {
           platform::FakeScheduler scheduler;
-          OpenWindow window;
-          if (!window.open(QUrl::fromLocalFile(arguments.value(0)), scheduler))
+          BenchMainWindow window;
+          if (!openWindow(window, QUrl::fromLocalFile(arguments.value(0)), scheduler))
               return std::optional<ColdRun::Measure>();
           const ColdRun::Meter meter;
           BXNotesArrayController* list = window.controller->notesController();
-          for (const auto& note : window.notes(QStringLiteral("Large "))) {
+          for (const auto& note : window.notesTitledWith(QStringLiteral("Large "))) {
               list->setSelectedObjects({ note });
               scheduler.advance(1);
               QApplication::processEvents();
           }
           window.controller->releaseMemoryForInactiveNotes();
-          return std::optional(meter.stop(double(window.notes(QStringLiteral("Large ")).size())));
+          return std::optional(meter.stop(double(window.notesTitledWith(QStringLiteral("Large ")).size())));
       });
 
 // Resident growth over showing and releasing 1,000 notes of 10 KB in a window listing 10,000
