@@ -106,7 +106,9 @@ SharedTextStorage* SharedTextStorage::of(QTextDocument* storage)
 
 SharedTextStorage::SharedTextStorage(QTextDocument* storage) : QObject(storage), m_storage(storage)
 {
-    // A document reports contentsChange only once it has a layout.
+    // A document reports contentsChange only once it has a layout. No view shows the storage
+    // itself: a null page size keeps its layout from laying anything out.
+    storage->setPageSize(QSizeF(0, 0));
     storage->documentLayout();
     connect(storage, &QTextDocument::contentsChange, this, &SharedTextStorage::storageChanged);
 }
@@ -127,6 +129,9 @@ std::unique_ptr<QTextDocument> SharedTextStorage::makeMirror(UndoManagerProvider
         *document, AttributedText::documentAttributes(*m_storage));
     Fragment::cut(*m_storage, 0, AttributedText::length(*m_storage)).pasteInto(*document, 0, 0);
 
+    // Reporting changes needs a layout; laying the text out waits for the view to give the
+    // mirror its width (a null page size lays nothing out), so the text is laid out once.
+    document->setPageSize(QSizeF(0, 0));
     document->documentLayout();
     auto mirror = std::make_unique<Mirror>();
     mirror->document = document.get();
