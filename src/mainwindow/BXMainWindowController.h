@@ -144,6 +144,10 @@ public:
     void updateSyncEditing(bool editing);
     // Commits every open edit of the window; false when one refuses.
     bool endEditing() override;
+    // The note view's focus and first change drive these; the delegate's per-view calls, made
+    // around a picture the image editor sets, record their own undo step and need nothing here.
+    using BXTextViewDelegate::textDidBeginEditing;
+    using BXTextViewDelegate::textDidEndEditing;
     void textDidBeginEditing();
     void textDidEndEditing();
 
