@@ -82,9 +82,9 @@ TEST(DisposableItems, HideInOrderComeBackLastFirstAndKeepTheirOwnWidths)
     EXPECT_EQ(items.storedWidth(&a), 40);
     EXPECT_EQ(items.storedWidth(&b), 120);
     row[0].hidden = row[1].hidden = true;
-    EXPECT_EQ(items.adjust(row, 300).show, &b) << "last hidden comes back first";
+    EXPECT_EQ(items.adjust(row, 290).show, &b) << "last hidden comes back first";
     row[1].hidden = false;
-    EXPECT_EQ(items.adjust(row, 300).show, nullptr) << "one per adjustment, and 284 + 48 > 300";
+    EXPECT_EQ(items.adjust(row, 290).show, nullptr) << "244 + 48 does not fit in 290";
     EXPECT_EQ(items.adjust(row, 400).show, &a);
 }
 
@@ -121,7 +121,7 @@ TEST_F(ScopeBarTest, StartsHiddenAndSlidesInOnceWhenAskedTwice)
     EXPECT_EQ(bar->contextData().toString(), QStringLiteral("kept"));
 
     // A stop finishes the slide at once, end handling included.
-    bar->toggle();
+    bar->toggleAnimating(true);
     bar->stopAnimation();
     EXPECT_FALSE(bar->isAnimating());
     EXPECT_EQ(bar->height(), BXScopeBar::kDefaultHeight);
