@@ -32,9 +32,7 @@ public:
     void addItem(Key item);
     void removeItem(Key item);
     const QList<Key>& items() const { return m_items; }
-    bool contains(Key item) const { return m_items.contains(item); }
     qsizetype hiddenCount() const { return m_hidden.size(); }
-    bool isHiddenHere(Key item) const { return m_hidden.contains(item); }
     // The width the item had when it was last hidden here; 0 when it never was.
     int storedWidth(Key item) const { return m_widths.value(item); }
     // The width the bar's visible subviews need, as of the last adjustment.

@@ -25,7 +25,7 @@ BXFlashingView::BXFlashingView(QWidget* parent)
       m_effect(new QGraphicsOpacityEffect(this)),
       m_fade(new platform::Fade(this))
 {
-    m_effect->setOpacity(m_opacity);
+    m_effect->setOpacity(kOpacity);
     setGraphicsEffect(m_effect);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     hide();
@@ -79,17 +79,12 @@ double BXFlashingView::currentOpacity() const
     return m_effect->opacity();
 }
 
-bool BXFlashingView::isFlashing() const
-{
-    return m_fade->isRunning();
-}
-
 void BXFlashingView::flashWithCompletionHandler(std::function<void()> completion)
 {
     finishRunningFlash();
     const bool wasVisible = !isHidden();
-    const double from = wasVisible ? kFadedOpacity : m_opacity;
-    const double to = wasVisible ? m_opacity : kFadedOpacity;
+    const double from = wasVisible ? kFadedOpacity : kOpacity;
+    const double to = wasVisible ? kOpacity : kFadedOpacity;
     m_endsVisible = wasVisible;
     m_flashEnd = std::move(completion);
     m_effect->setOpacity(from);
@@ -109,8 +104,8 @@ void BXFlashingView::flashWithContext(const QVariant& context)
     m_contextData = context;
     finishRunningFlash();
     const bool fadeOut = isHidden();
-    const double from = fadeOut ? m_opacity : 0.0;
-    const double to = fadeOut ? 0.0 : m_opacity;
+    const double from = fadeOut ? kOpacity : 0.0;
+    const double to = fadeOut ? 0.0 : kOpacity;
     m_endsVisible = !fadeOut;
     m_effect->setOpacity(from);
     show();

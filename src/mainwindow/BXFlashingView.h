@@ -13,7 +13,7 @@ class Fade;
 }
 
 // An image that flashes for 0.3 s, as the find's turnaround sign does when a search wraps. It
-// rests hidden; a flash shows it at opacity() and fades it away, or fades a shown one in. It
+// rests hidden; a flash shows it at kOpacity and fades it away, or fades a shown one in. It
 // can draw its image upside down (for a backward search), always from the image last set from
 // outside. A new flash first finishes the running one at once. Keeps itself centred in its
 // parent. Main thread; time runs on the scheduler.
@@ -22,7 +22,8 @@ class BXFlashingView final : public platform::ImageView {
 
 public:
     static constexpr double kFlashDuration = 0.3;
-    static constexpr double kDefaultOpacity = 0.75;
+    // The opacity of a fully shown flash.
+    static constexpr double kOpacity = 0.75;
     static constexpr double kFadedOpacity = 0.1;
 
     explicit BXFlashingView(QWidget* parent = nullptr);
@@ -37,15 +38,11 @@ public:
     // Shows the base image upside down, or the right way up again; nothing without an image.
     void setFlipped(bool upsideDown);
 
-    // The opacity of a fully shown flash.
-    double opacity() const { return m_opacity; }
-    void setOpacity(double opacity) { m_opacity = opacity; }
     // The opacity drawn now.
     double currentOpacity() const;
-    bool isFlashing() const;
     const QVariant& contextData() const { return m_contextData; }
 
-    // A hidden view shows at opacity() and fades to 0.1 and hidden, easing in; a shown one
+    // A hidden view shows at kOpacity and fades to 0.1 and hidden, easing in; a shown one
     // drops to 0.1 and fades back up, easing out. The handler runs at the end.
     void flashWithCompletionHandler(std::function<void()> completion);
     // A hidden view shows and fades out to hidden; a shown one hides and fades back in;
@@ -66,7 +63,6 @@ private:
     platform::Fade* m_fade;          // owned by this widget
     QImage m_baseImage;
     QVariant m_contextData;
-    double m_opacity = kDefaultOpacity;
     // The running flash's end: visibility and what runs then.
     bool m_endsVisible = false;
     std::function<void()> m_flashEnd;

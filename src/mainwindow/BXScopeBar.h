@@ -92,7 +92,6 @@ public:
     // Controls of contentView() that may be hidden for lack of room, the first first.
     void addDisposableItem(QWidget* item);
     void removeDisposableItem(QWidget* item);
-    const BXDisposableItems& disposableItems() const { return m_disposable; }
     qsizetype hiddenCount() const { return m_disposable.hiddenCount(); }
     int subviewsMinimumWidth() const { return m_disposable.subviewsMinimumWidth(); }
     int visibleSubviewsWidth() const;

@@ -11,17 +11,9 @@ BXVibrantScopeBar::BXVibrantScopeBar(QWidget* parent) : BXScopeBar(parent)
 
 QColor BXVibrantScopeBar::fillColor() const
 {
-    if (m_fillColor.isValid())
-        return m_fillColor;
     QColor color = palette().color(QPalette::Window);
     color.setAlphaF(float(kFillAlpha));
     return color;
-}
-
-void BXVibrantScopeBar::setFillColor(const QColor& color)
-{
-    m_fillColor = color;
-    update();
 }
 
 void BXVibrantScopeBar::drawBackground(QPainter& painter, const QRectF& bounds)

@@ -13,13 +13,9 @@ public:
 
     explicit BXVibrantScopeBar(QWidget* parent = nullptr);
 
-    // Invalid: the window colour of the palette, made translucent.
+    // The window colour of the palette, made translucent.
     QColor fillColor() const;
-    void setFillColor(const QColor& color);
 
 protected:
     void drawBackground(QPainter& painter, const QRectF& bounds) override;
-
-private:
-    QColor m_fillColor;
 };
