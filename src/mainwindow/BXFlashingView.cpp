@@ -142,7 +142,7 @@ void BXFlashingView::centreInParent()
     if (!parent)
         return;
     const QSize size = sizeHint();
-    setGeometry(QRect(QPoint((parent->width() - size.width()) / 2,
-                          (parent->height() - size.height()) / 2),
-        size));
+    setGeometry(
+        QRect(QPoint((parent->width() - size.width()) / 2, (parent->height() - size.height()) / 2),
+            size));
 }

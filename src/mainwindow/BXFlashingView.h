@@ -60,7 +60,7 @@ private:
     void centreInParent();
 
     QGraphicsOpacityEffect* m_effect; // owned by this widget
-    platform::Fade* m_fade;          // owned by this widget
+    platform::Fade* m_fade; // owned by this widget
     QImage m_baseImage;
     QVariant m_contextData;
     // The running flash's end: visibility and what runs then.

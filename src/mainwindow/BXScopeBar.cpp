@@ -26,8 +26,8 @@ struct ViewportMargins : QAbstractScrollArea {
         const auto set = static_cast<void (QAbstractScrollArea::*)(const QMargins&)>(
             &ViewportMargins::setViewportMargins);
         const QMargins margins = (area->*get)();
-        (area->*set)(QMargins(margins.left(), margins.top() + top, margins.right(),
-            margins.bottom() + bottom));
+        (area->*set)(QMargins(
+            margins.left(), margins.top() + top, margins.right(), margins.bottom() + bottom));
     }
 };
 
@@ -170,15 +170,13 @@ void BXScopeBar::toggleAnimatingWithContext(bool animated, const QVariant& conte
     toggleAnimating(animated);
 }
 
-void BXScopeBar::showAnimatingWithCompletionHandler(
-    bool animated, std::function<void()> completion)
+void BXScopeBar::showAnimatingWithCompletionHandler(bool animated, std::function<void()> completion)
 {
     m_completionBlock = std::move(completion);
     showAnimating(animated);
 }
 
-void BXScopeBar::hideAnimatingWithCompletionHandler(
-    bool animated, std::function<void()> completion)
+void BXScopeBar::hideAnimatingWithCompletionHandler(bool animated, std::function<void()> completion)
 {
     m_completionBlock = std::move(completion);
     hideAnimating(animated);

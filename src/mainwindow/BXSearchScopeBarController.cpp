@@ -178,19 +178,16 @@ void BXSearchScopeBarController::handleScopeBarWithRange(
         return;
     }
     const auto selectLater = [this, selectRange](bool hilite) {
-        platform::dispatchAfter(kSelectionDelay, this, [selectRange, hilite] {
-            selectRange(hilite);
-        });
+        platform::dispatchAfter(
+            kSelectionDelay, this, [selectRange, hilite] { selectRange(hilite); });
     };
     const bool hidden = m_bar->isHidden();
     if (searching && hidden)
-        m_bar->toggleAnimatingWithCompletionHandler(
-            true, [selectLater] { selectLater(true); });
+        m_bar->toggleAnimatingWithCompletionHandler(true, [selectLater] { selectLater(true); });
     else if (searching)
         selectLater(true);
     else if (!hidden)
-        m_bar->toggleAnimatingWithCompletionHandler(
-            true, [selectRange] { selectRange(false); });
+        m_bar->toggleAnimatingWithCompletionHandler(true, [selectRange] { selectRange(false); });
     else
         selectLater(false);
 }

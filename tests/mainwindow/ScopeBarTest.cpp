@@ -155,8 +155,8 @@ TEST_F(ScopeBarTest, BottomBarInOverlapMovesTheBottomMargin)
     const QRect viewport = view->viewport()->geometry();
     bar->showAnimating(false);
     settle(0);
-    EXPECT_EQ(view->viewport()->geometry(),
-        viewport.adjusted(0, 0, 0, -BXScopeBar::kDefaultHeight));
+    EXPECT_EQ(
+        view->viewport()->geometry(), viewport.adjusted(0, 0, 0, -BXScopeBar::kDefaultHeight));
     EXPECT_EQ(bar->geometry().bottom(), view->geometry().bottom());
 }
 

@@ -61,7 +61,8 @@ protected:
     ManagedObjectPtr category(const QString& name)
     {
         auto made = std::dynamic_pointer_cast<BXCategory>(
-            document->managedObjectContext()->insertNewObjectForEntityForName(BXCategory::entityName()));
+            document->managedObjectContext()->insertNewObjectForEntityForName(
+                BXCategory::entityName()));
         EXPECT_TRUE(made);
         if (made)
             made->setCategoryName(name);
