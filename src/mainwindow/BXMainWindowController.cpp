@@ -1,11 +1,13 @@
 #include "BXMainWindowController.h"
 
+#include "BXFlashingView.h"
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
+#include "BXSearchScopeBarController.h"
 #include "BXTextView.h"
 #include "BXUnderpageView.h"
 #include "BXWindowState.h"
@@ -18,6 +20,7 @@
 #include "ui/BXFadingText.h"
 
 #include "document/BXDocument.h"
+#include "document/BXFetchedNotesCategory.h"
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
@@ -153,6 +156,12 @@ void BXMainWindowController::buildWindow()
     m_history = new BXMainWindowHistory(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
+
+    m_searchScopeBarController = new BXSearchScopeBarController(m_tableView, this);
+    connect(m_searchScopeBarController, &BXSearchScopeBarController::searchScopeChosen, this,
+        [this](int scope) { m_categoriesController->setSearchScope(unsigned(scope)); });
+    m_turnaroundView = new BXFlashingView(m_noteTextPane);
+    m_turnaroundView->setImage(BXFlashingView::turnaroundImage());
 }
 
 bool BXMainWindowController::eventFilter(QObject* watched, QEvent* event)
@@ -218,7 +227,34 @@ void BXMainWindowController::windowDidLoad()
         });
 
     m_noteMemory->start();
+    m_searchScopeBarController->setAllNotesCategory(m_categoriesController->allNotesCategory());
+    updateSearchScopeBarForCategories(selectedCategories());
     m_windowState->loadPreferences();
+}
+
+bool BXMainWindowController::isSearchScopeBarHidden() const
+{
+    return m_searchScopeBarController->scopeBarHidden();
+}
+
+void BXMainWindowController::updateSearchScopeBarForCategories(const Notes& categories)
+{
+    m_searchScopeBarController->updateSearchScopeBarForCategories(categories);
+}
+
+void BXMainWindowController::handleScopeBarWithRange(TextRange range)
+{
+    m_searchScopeBarController->handleScopeBarWithRange(
+        !m_searchString.isEmpty(), [this, range](bool hilite) { selectRange(range, hilite); });
+}
+
+void BXMainWindowController::flashTurnaround(bool backwards, bool withinNote)
+{
+    m_turnaroundView->setFlipped(backwards);
+    if (withinNote)
+        m_turnaroundView->flashWithContext(QVariant());
+    else
+        m_turnaroundView->flashWithCompletionHandler(nullptr);
 }
 
 void BXMainWindowController::textOptionChanged(const QString& key)

@@ -21,6 +21,7 @@
 
 class BXCategoriesArrayController;
 class BXFadingText;
+class BXFlashingView;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
@@ -30,6 +31,7 @@ class BXNotesArrayController;
 class BXNotesListModel;
 class BXNoteMemoryManager;
 class BXOutlineView;
+class BXSearchScopeBarController;
 class BXTableView;
 class BXTextView;
 class BXWindowState;
@@ -183,8 +185,21 @@ public:
     bool selectCategories(const Notes& categories, bool scrollingToSelection) override;
     // Starts renaming the category the sender represents, once the open edits ended.
     void renameCategory(const platform::Command& sender) override;
-    // The window has no search scope bar yet.
-    bool isSearchScopeBarHidden() const override { return true; }
+    bool isSearchScopeBarHidden() const override;
+    BXSearchScopeBarController* searchScopeBarController() const
+    {
+        return m_searchScopeBarController;
+    }
+    // The scope bar's second scope cell follows the selected categories.
+    void updateSearchScopeBarForCategories(const Notes& categories);
+    // Shows the scope bar while a search string is set and hides it otherwise, then selects
+    // `range` in the shown note, with the find highlight while searching.
+    void handleScopeBarWithRange(platform::TextRange range);
+    // The sign over the note text that flashes when a find wraps around.
+    BXFlashingView* turnaroundView() const { return m_turnaroundView; }
+    // Flashes it, upside down for a backward find; `withinNote` for a wrap inside the shown
+    // note rather than into another one.
+    void flashTurnaround(bool backwards, bool withinNote = false);
     // The text to share: the selected text (all of it when nothing is selected), or every
     // selected note when there are several.
     std::unique_ptr<QTextDocument> selectedString() const;
@@ -230,6 +245,8 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    BXSearchScopeBarController* m_searchScopeBarController = nullptr;
+    BXFlashingView* m_turnaroundView = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

@@ -9,7 +9,15 @@ Fade::Fade(QObject* parent) : QObject(parent) { }
 double Fade::valueAt(Curve curve, double progress)
 {
     progress = std::clamp(progress, 0.0, 1.0);
-    return curve == Curve::EaseIn ? progress * progress : progress;
+    switch (curve) {
+    case Curve::EaseIn:
+        return progress * progress;
+    case Curve::EaseOut:
+        return 1.0 - (1.0 - progress) * (1.0 - progress);
+    case Curve::Linear:
+        break;
+    }
+    return progress;
 }
 
 void Fade::start(double from, double to, double duration, std::function<void(double)> setter,

@@ -16,7 +16,7 @@ class Fade final : public QObject {
     Q_OBJECT
 
 public:
-    enum class Curve { Linear, EaseIn };
+    enum class Curve { Linear, EaseIn, EaseOut };
 
     static constexpr double kFrameInterval = 1.0 / 60.0;
 

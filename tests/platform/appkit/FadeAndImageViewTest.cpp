@@ -52,6 +52,7 @@ TEST(Fade, FollowsTheClockEndsOnceAndGivesWayToANewerFade)
 
     EXPECT_DOUBLE_EQ(Fade::valueAt(Fade::Curve::EaseIn, 0.5), 0.25);
     EXPECT_DOUBLE_EQ(Fade::valueAt(Fade::Curve::Linear, 0.5), 0.5);
+    EXPECT_DOUBLE_EQ(Fade::valueAt(Fade::Curve::EaseOut, 0.5), 0.75);
 }
 
 TEST(ImageView, ScalesAndAlignsByThePlatformsCodes)
