@@ -25,6 +25,8 @@ class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
 class BXMainWindowTextDelegate;
+class BXMainWindowToolbar;
+class BXMainWindowValidation;
 class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
@@ -79,6 +81,8 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    BXMainWindowToolbar* mainToolbar() const { return m_mainToolbar; }
+    BXMainWindowValidation* validation() const { return m_validation; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -159,6 +163,7 @@ public:
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
+    std::optional<QString> titleFor(const platform::Command& command) const override;
 
     // What the document and other windows ask.
     Notes selectedNotes() const override;
@@ -226,6 +231,8 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    BXMainWindowValidation* m_validation = nullptr;
+    BXMainWindowToolbar* m_mainToolbar = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
