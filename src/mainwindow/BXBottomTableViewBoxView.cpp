@@ -1,5 +1,6 @@
 #include "BXBottomTableViewBoxView.h"
 
+#include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/appkit/SpellingPanel.h"
+#include "platform/appkit/Toolbar.h"
 #include "platform/appkit/ToolbarDelegate.h"
 #include "platform/controllers/Responder.h"
 
@@ -11,11 +13,6 @@
 
 class BXMainWindowController;
 class QMenu;
-
-namespace platform {
-class SpellingPanel;
-class Toolbar;
-} // namespace platform
 
 // The main window's toolbar and its delegate: the item identifiers, the factory, the finishing
 // of every item the toolbar adds, the last word on enabling, the lock image, the default set the

@@ -3,6 +3,8 @@
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindowToolbar.h"
 
+#include "lists/BXTableView.h"
+
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/SegmentedControl.h"

@@ -74,7 +74,8 @@ TEST_F(MainWindowValidationTest, ExportDeleteAndNoteCommandsFollowTheSelection)
     EXPECT_TRUE(validation()->hasAvailableNotes());
     EXPECT_FALSE(validation()->isNoteClicked());
     // A row-less action is left to whoever answers it.
-    Command other { QStringLiteral("toggleRuler:") };
+    Command other;
+    other.action = QStringLiteral("toggleRuler:");
     EXPECT_FALSE(validation()->validateMenuItem(other).has_value());
 }
 
