@@ -141,7 +141,7 @@ void BXMainWindowToolbar::install()
     m_toolbar = new platform::Toolbar(kToolbarIdentifier, m_controller->mainWindow());
     m_controller->splitView()->installSeparatorWithIdentifier(kNotesSeparator, 1);
     QStringList defaults { kSidebarTool, kNewNoteTool, kDeleteTool, kNotesSeparator,
-        kNavigationTool, kTextSizeTool, kRulerTool, kZoomTool, kLockTool, kImageTool,
+        kNavigationTool, kTextSizeTool, kZoomTool, kLockTool,
         platform::Toolbar::kFlexibleSpaceItemIdentifier, kShareTool, kPrintTool };
     if (m_searchField)
         defaults << kSearchTool;

@@ -10,6 +10,7 @@
 
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
+#include "ui/ArrayUtilities.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SharingServices.h"
@@ -75,7 +76,8 @@ QList<QUrl> BXMainWindowValidation::selectedURIsInController(
 bool BXMainWindowValidation::selectObjects(const QList<platform::ManagedObjectPtr>& objects,
     BXTableManagedObjectsArrayController* controller)
 {
-    if (!controller->containsObjects(objects))
+    // The list controller's own check takes an empty request as contained.
+    if (!ArrayUtilities::containsObjects(controller->arrangedObjects(), objects))
         return false;
     return controller->setSelectedObjects(objects);
 }

@@ -94,6 +94,7 @@ bool SpellingPanel::findNext()
     }
     showWord(QString());
     m_status->setText(localized(QStringLiteral("No misspelled words")));
+    m_status->show();
     return false;
 }
 
@@ -138,6 +139,7 @@ void SpellingPanel::showWord(const QString& word)
     m_field->setText(word);
     m_suggestions->clear();
     m_status->clear();
+    m_status->hide();
     if (!word.isEmpty() && m_textView)
         m_suggestions->addItems(
             m_textView->spellChecker()->suggestions(word).mid(0, kSuggestionCount));
