@@ -14,6 +14,7 @@
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/Toolbar.h"
+#include "platform/appkit/ToolbarItem.h"
 #include "platform/foundation/MemoryPressureSource.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeScheduler.h"
@@ -75,7 +76,12 @@ void BM_ValidateToolbarAndMenus(benchmark::State& state)
         if (top->menu())
             collectItems(top->menu(), items);
     }
+    // Every item the window offers, not just the default set.
     platform::Toolbar* toolbar = controller->mainToolbar()->toolbar();
+    for (const QString& identifier : BXMainWindowToolbar::allToolbarItems()) {
+        if (!toolbar->itemWithIdentifier(identifier))
+            toolbar->insertItemWithItemIdentifier(identifier, int(toolbar->items().size()));
+    }
     const platform::CommandRouter& router = platform::CommandRouter::shared();
     for (auto _ : state) {
         toolbar->validateVisibleItems();

@@ -159,7 +159,8 @@ public:
     void objectDidEndEditing(BXTextView* textView) override;
     bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
 
-    // The window's commands, answered by its text delegate and its history.
+    // The window's commands, answered by its text delegate, its history and its toolbar;
+    // enabled, titled and checked by its validation table first.
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;

@@ -79,18 +79,6 @@ TEST_F(MainWindowToolbarTest, FactoryBuildsTheSixteenItemsAndNothingElse)
         SCOPED_TRACE(identifier.toStdString());
         EXPECT_EQ(tools->itemForItemIdentifier(toolbar(), identifier, true), nullptr);
     }
-    const std::pair<QString, QString> symbols[] = { { Tools::kNewNoteTool, "square.and.pencil" },
-        { Tools::kSpellCheckTool, "textformat.abc.dottedunderline" },
-        { Tools::kDefaultStyleTool, "textformat" }, { Tools::kZoomTool, "plus.magnifyingglass" },
-        { Tools::kWritingToolsTool, "apple.writing.tools" } };
-    for (const auto& [identifier, symbol] : symbols) {
-        SCOPED_TRACE(identifier.toStdString());
-        std::unique_ptr<ToolbarItem> made(
-            tools->itemForItemIdentifier(toolbar(), identifier, true));
-        ASSERT_TRUE(made);
-        EXPECT_EQ(SymbolIcon::symbolName(made->icon()), symbol);
-        EXPECT_FALSE(made->label().isEmpty());
-    }
     std::unique_ptr<ToolbarItem> sizes(
         tools->itemForItemIdentifier(toolbar(), Tools::kTextSizeTool, true));
     auto* segments = qobject_cast<platform::SegmentedControl*>(sizes->view());
