@@ -1,5 +1,7 @@
 #include "BXMainSplitView.h"
 
+#include "platform/appkit/TrackingSeparatorItem.h"
+
 #include <QMouseEvent>
 
 namespace {
@@ -54,4 +56,17 @@ void BXMainSplitView::setPositionOfDivider(int position, int index)
     paneSizes[index] = size;
     paneSizes[index + 1] = together - size;
     setSizes(paneSizes);
+}
+
+void BXMainSplitView::installSeparatorWithIdentifier(const QString& identifier, int dividerIndex)
+{
+    m_separators.insert(identifier, dividerIndex);
+}
+
+platform::ToolbarItem* BXMainSplitView::separatorForIdentifier(const QString& identifier)
+{
+    const auto divider = m_separators.constFind(identifier);
+    if (divider == m_separators.cend())
+        return nullptr;
+    return new platform::TrackingSeparatorItem(identifier, this, *divider);
 }

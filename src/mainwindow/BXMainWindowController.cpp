@@ -6,6 +6,8 @@
 #include "BXMainWindow.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowTextDelegate.h"
+#include "BXMainWindowToolbar.h"
+#include "BXMainWindowValidation.h"
 #include "BXNoteMemoryManager.h"
 #include "BXSearchScopeBarController.h"
 #include "BXTextView.h"
@@ -154,6 +156,9 @@ void BXMainWindowController::buildWindow()
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
     m_history = new BXMainWindowHistory(this);
+    m_validation = new BXMainWindowValidation(this);
+    m_mainToolbar = new BXMainWindowToolbar(this);
+    m_mainToolbar->install();
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 
@@ -217,6 +222,11 @@ void BXMainWindowController::windowDidLoad()
         }
     });
     updateNoteMessage();
+    if (auto* owner = qobject_cast<BXDocument*>(document())) {
+        m_mainToolbar->setLockImage(owner->requirePassword());
+        m_observations << connect(owner, &BXDocument::requirePasswordChanged, m_mainToolbar,
+            qOverload<bool>(&BXMainWindowToolbar::setLockImage));
+    }
     m_observations << connect(&platform::WindowTracker::current(),
         &platform::WindowTracker::mainWindowControllerChanged, this,
         [this](platform::WindowController* main) {
@@ -656,11 +666,16 @@ bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString
 
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
-    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action);
+    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
+        || m_mainToolbar->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
 {
+    if (const std::optional<bool> answer = m_validation->validateMenuItem(command))
+        return answer;
+    if (m_mainToolbar->respondsTo(command.action))
+        return m_mainToolbar->validate(command);
     if (m_textDelegate->respondsTo(command.action))
         return m_textDelegate->validate(command);
     return m_history->validate(command);
@@ -672,6 +687,13 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_textDelegate->perform(command);
     else if (m_history->respondsTo(command.action))
         m_history->perform(command);
+    else if (m_mainToolbar->respondsTo(command.action))
+        m_mainToolbar->perform(command);
+}
+
+std::optional<QString> BXMainWindowController::titleFor(const platform::Command& command) const
+{
+    return m_validation->titleFor(command);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)

@@ -26,6 +26,8 @@ class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
 class BXMainWindowTextDelegate;
+class BXMainWindowToolbar;
+class BXMainWindowValidation;
 class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
@@ -81,6 +83,8 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    BXMainWindowToolbar* mainToolbar() const { return m_mainToolbar; }
+    BXMainWindowValidation* validation() const { return m_validation; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -161,10 +165,12 @@ public:
     void objectDidEndEditing(BXTextView* textView) override;
     bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
 
-    // The window's commands, answered by its text delegate and its history.
+    // The window's commands, answered by its text delegate, its history and its toolbar;
+    // enabled, titled and checked by its validation table first.
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
+    std::optional<QString> titleFor(const platform::Command& command) const override;
 
     // What the document and other windows ask.
     Notes selectedNotes() const override;
@@ -247,6 +253,8 @@ private:
     BXMainWindowHistory* m_history = nullptr;
     BXSearchScopeBarController* m_searchScopeBarController = nullptr;
     BXFlashingView* m_turnaroundView = nullptr;
+    BXMainWindowValidation* m_validation = nullptr;
+    BXMainWindowToolbar* m_mainToolbar = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

@@ -61,6 +61,7 @@ public:
     // The document this view edits and lays out.
     QTextDocument* mirror() const { return m_mirror.get(); }
     TextHighlighter* highlighter() const { return m_highlighter; }
+    SpellChecker* spellChecker() const { return m_spellChecker; }
     QGraphicsTextItem* textItem() const { return m_item; }
 
     bool isEditable() const { return m_editable; }

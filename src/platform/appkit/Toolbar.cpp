@@ -132,10 +132,12 @@ void Toolbar::setDefaultItemIdentifiers(const QStringList& identifiers)
     saveConfiguration();
 }
 
-QStringList Toolbar::defaultItems()
+QStringList Toolbar::defaultItems() const
 {
-    const QStringList answered
-        = m_delegate ? m_delegate->defaultItemIdentifiers(this) : QStringList();
+    // The delegate's answer may read this toolbar's configuration, which asks it again.
+    const QStringList answered = m_delegate
+        ? m_delegate->defaultItemIdentifiers(const_cast<Toolbar*>(this))
+        : QStringList();
     return answered.isEmpty() ? m_defaultItemIdentifiers : answered;
 }
 
@@ -349,7 +351,7 @@ QVariantMap Toolbar::configurationDictionary() const
         identifiers << item->itemIdentifier();
     return {
         { kItemIdentifiersKey, identifiers },
-        { kDefaultItemIdentifiersKey, m_defaultItemIdentifiers },
+        { kDefaultItemIdentifiersKey, defaultItems() },
         { kDisplayModeKey, int(m_displayMode) },
         { kSizeModeKey, int(m_sizeMode) },
         { kIsShownKey, int(!isHidden()) },
@@ -391,8 +393,11 @@ void Toolbar::saveConfiguration()
 void Toolbar::validateVisibleItems()
 {
     m_validationPending = false;
-    for (ToolbarItem* item : std::as_const(m_items))
+    for (ToolbarItem* item : std::as_const(m_items)) {
         item->validate();
+        if (m_delegate)
+            item->setEnabled(m_delegate->validateToolbarItem(item));
+    }
 }
 
 void Toolbar::setNeedsValidation()

@@ -97,7 +97,7 @@ private:
     ToolbarItem* makeItem(const QString& identifier);
     ToolbarItem* makeStandardItem(const QString& identifier);
     void setItemIdentifiers(const QStringList& identifiers);
-    QStringList defaultItems();
+    QStringList defaultItems() const;
     int navigationalCount() const;
     void applySelection();
     void saveConfiguration();

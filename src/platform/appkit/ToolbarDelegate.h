@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToolbarItem.h"
+
 #include <QStringList>
 
 namespace platform {
@@ -25,6 +27,9 @@ public:
         Q_UNUSED(toolbar);
         return {};
     }
+    // The last word on an item's enabled state, asked after the item validated itself; the
+    // state it has by then unless the delegate knows better.
+    virtual bool validateToolbarItem(ToolbarItem* item) const { return item->isEnabled(); }
 };
 
 } // namespace platform

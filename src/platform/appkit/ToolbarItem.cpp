@@ -106,8 +106,12 @@ void ToolbarItem::setTextOnly(bool textOnly)
 
 void ToolbarItem::validate()
 {
-    if (!view() && !action().isEmpty())
-        CommandRouter::shared().validateSender(this);
+    if (view() || action().isEmpty())
+        return;
+    // Titles for the current state are for menus; a toolbar item keeps its label.
+    const QString label = text();
+    CommandRouter::shared().validateSender(this);
+    setText(label);
 }
 
 } // namespace platform

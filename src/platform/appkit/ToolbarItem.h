@@ -57,7 +57,8 @@ public:
     void setMenuFormRepresentation(QAction* menuItem);
 
     // Brings the enabled state up to date. A button item asks its target whether the command
-    // could be sent now; an item with a view is left alone unless a subclass knows better.
+    // could be sent now, keeping its label; an item with a view is left alone unless a
+    // subclass knows better.
     virtual void validate();
 
 private:

@@ -91,6 +91,20 @@ void TextHighlighter::setChecksSpelling(bool checks)
     rehighlight();
 }
 
+QList<TextRange> TextHighlighter::checkedWords(const QString& paragraph)
+{
+    QList<RegularExpression::Match> hashtags;
+    if (paragraph.contains(u'#'))
+        hashtags
+            = hashtagExpression().findAll(paragraph).value_or(QList<RegularExpression::Match>());
+    QList<TextRange> words;
+    forEachWord(paragraph, [&](Word word) {
+        if (!insideAny(hashtags, word.start))
+            words.append({ word.start, word.length });
+    });
+    return words;
+}
+
 bool TextHighlighter::misspelledWordAt(int position, int* start, int* length) const
 {
     if (!m_checkSpelling || !m_spellChecker || !document())

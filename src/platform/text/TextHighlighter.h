@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/RegularExpression.h"
+#include "platform/text/AttributedText.h"
 
 #include <QColor>
 #include <QPointer>
@@ -36,6 +37,8 @@ public:
 
     bool checksSpelling() const { return m_checkSpelling; }
     void setChecksSpelling(bool checks);
+    // The words of a paragraph that spelling looks at, in order (hashtags left out).
+    static QList<TextRange> checkedWords(const QString& paragraph);
     // The misspelled word of `document` covering `position` (its range in `start`, `length`).
     bool misspelledWordAt(int position, int* start, int* length) const;
     // Whether words wait for the idle check.
