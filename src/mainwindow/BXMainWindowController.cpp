@@ -1,5 +1,6 @@
 #include "BXMainWindowController.h"
 
+#include "BXFormatMenu.h"
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
@@ -17,6 +18,7 @@
 #include "lists/BXTableView.h"
 #include "ui/BXFadingText.h"
 
+#include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
@@ -29,6 +31,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VariantKind.h"
@@ -71,6 +74,7 @@ BXMainWindowController::BXMainWindowController()
 {
     setShouldCloseDocument(true);
     buildWindow();
+    m_formatMenu = std::make_unique<BXFormatMenu>(m_window);
     connect(this, &WindowController::windowWillClose, this, [this] {
         removeObservations();
         m_noteMemory->stop();
@@ -217,8 +221,28 @@ void BXMainWindowController::windowDidLoad()
                 windowDidResignMain();
         });
 
+    platform::NotificationCenter::defaultCenter().addObserver(this, RulerUnitsChanged, nullptr,
+        [this](const platform::Notification& notification) {
+            handleRulerUnitsChange(notification);
+        });
+
     m_noteMemory->start();
     m_windowState->loadPreferences();
+}
+
+QMenu* BXMainWindowController::formatPopupMenuIfNeeded()
+{
+    return m_formatMenu->formatPopupMenuIfNeeded();
+}
+
+void BXMainWindowController::formatButtonClicked(QWidget* button)
+{
+    m_formatMenu->formatButtonClicked(button);
+}
+
+void BXMainWindowController::handleRulerUnitsChange(const platform::Notification& notification)
+{
+    m_noteTextView->setRulerMeasurementUnits(notification.userInfo.value(RulerUnits).toString());
 }
 
 void BXMainWindowController::textOptionChanged(const QString& key)
@@ -304,6 +328,7 @@ void BXMainWindowController::removeObservations()
     if (!m_observing)
         return;
     m_observing = false;
+    platform::NotificationCenter::defaultCenter().removeObserver(this, RulerUnitsChanged);
     for (const QMetaObject::Connection& connection : std::as_const(m_observations))
         disconnect(connection);
     m_observations.clear();

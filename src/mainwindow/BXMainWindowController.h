@@ -21,6 +21,7 @@
 
 class BXCategoriesArrayController;
 class BXFadingText;
+class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
@@ -35,9 +36,12 @@ class BXTextView;
 class BXWindowState;
 class QTextDocument;
 
+class QMenu;
+
 namespace platform {
 class Editor;
 class UndoManager;
+struct Notification;
 } // namespace platform
 
 // The controller of a document's main window: the categories sidebar, the notes list and the
@@ -79,6 +83,11 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    // The Format button's menu, built on first use and kept.
+    QMenu* formatPopupMenuIfNeeded();
+    void formatButtonClicked(QWidget* button);
+    // "RulerUnitsChanged": the ruler takes the units under "RulerUnits".
+    void handleRulerUnitsChange(const platform::Notification& notification);
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -226,6 +235,7 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    std::unique_ptr<BXFormatMenu> m_formatMenu;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
