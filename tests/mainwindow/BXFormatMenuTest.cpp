@@ -10,9 +10,9 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
-#include "support/TestEnvironment.h"
 
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -159,10 +159,22 @@ TEST_F(BXFormatMenuTest, TheTreeHasItsTitlesTagsAndKeysAndTheSecondClickShowsThe
     EXPECT_TRUE(menu->isVisible());
     font->popup(menu->geometry().topRight());
     text->popup(font->geometry().topRight());
+    QMenu* directions = submenu(text, QStringLiteral("Writing Direction"));
+    directions->popup(text->geometry().topRight());
     QCoreApplication::processEvents();
-    bxtest::saveScreenshot(menu->grab().toImage(), QStringLiteral("format-menu"));
-    bxtest::saveScreenshot(font->grab().toImage(), QStringLiteral("format-menu-font"));
-    bxtest::saveScreenshot(text->grab().toImage(), QStringLiteral("format-menu-text"));
+    // The menu and its two submenus side by side, beside the other window pictures.
+    QImage sheet(menu->width() + font->width() + text->width() + directions->width(),
+        std::max({ menu->height(), font->height(), text->height() }), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    int x = 0;
+    for (QMenu* shown : { menu, font, text, directions }) {
+        painter.drawPixmap(x, 0, shown->grab());
+        x += shown->width();
+    }
+    painter.end();
+    sheet.save(QCoreApplication::applicationDirPath() + QStringLiteral("/format-menu.png"));
+    directions->hide();
     text->hide();
     font->hide();
     menu->hide();
