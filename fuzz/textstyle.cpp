@@ -16,9 +16,9 @@ bool withinLimits(const platform::StringAttributes& style)
         = platform::AttributedText::paragraphStyle(style.paragraph);
     if (paragraph.tabStops.size() > TextStylePayload::MaximumTabStops)
         return false;
-    for (const double length : { paragraph.headIndent, paragraph.firstLineHeadIndent,
-             std::abs(paragraph.tailIndent), paragraph.paragraphSpacing,
-             paragraph.paragraphSpacingBefore, paragraph.lineSpacing }) {
+    for (const double length :
+        { paragraph.headIndent, paragraph.firstLineHeadIndent, std::abs(paragraph.tailIndent),
+            paragraph.paragraphSpacing, paragraph.paragraphSpacingBefore, paragraph.lineSpacing }) {
         // A little over the limit for the trip through Qt's pixels.
         if (!(length >= 0 && length <= TextStylePayload::MaximumLength + 1))
             return false;

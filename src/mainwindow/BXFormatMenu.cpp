@@ -181,10 +181,9 @@ std::optional<platform::Command> BXFormatMenu::commandForKey(const QKeyEvent* ev
             if (!item.action || item.keys.key() != key)
                 continue;
             const Qt::KeyboardModifiers wanted = item.keys.keyboardModifiers();
-            if (modifiers == wanted
-                || (shiftedSymbol && modifiers == (wanted | Qt::ShiftModifier)))
-                return platform::Command {
-                    QString::fromLatin1(item.action), item.tag, {}, std::nullopt };
+            if (modifiers == wanted || (shiftedSymbol && modifiers == (wanted | Qt::ShiftModifier)))
+                return platform::Command { QString::fromLatin1(item.action), item.tag, {},
+                    std::nullopt };
         }
     }
     return std::nullopt;

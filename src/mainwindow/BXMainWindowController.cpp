@@ -221,8 +221,8 @@ void BXMainWindowController::windowDidLoad()
                 windowDidResignMain();
         });
 
-    platform::NotificationCenter::defaultCenter().addObserver(this, RulerUnitsChanged, nullptr,
-        [this](const platform::Notification& notification) {
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, RulerUnitsChanged, nullptr, [this](const platform::Notification& notification) {
             handleRulerUnitsChange(notification);
         });
 

@@ -126,8 +126,9 @@ TEST_F(BXFormatMenuTest, TheTreeHasItsTitlesTagsAndKeysAndTheSecondClickShowsThe
             "Align Right|alignRight:|0|" + keys("Ctrl+}"), "---", "Writing Direction>", "---",
             "Show Ruler|toggleRuler:|0|" + keys("Ctrl+R"),
             "Copy Ruler|copyRuler:|0|" + keys("Ctrl+Meta+C"),
-            "Paste Ruler|pasteRuler:|0|" + keys("Ctrl+Meta+V"), "---", "Table...|orderFrontTablePanel:|0|",
-            "List...|orderFrontListPanel:|0|", "Spacing...|orderFrontSpacingPanel:|0|" }));
+            "Paste Ruler|pasteRuler:|0|" + keys("Ctrl+Meta+V"), "---",
+            "Table...|orderFrontTablePanel:|0|", "List...|orderFrontListPanel:|0|",
+            "Spacing...|orderFrontSpacingPanel:|0|" }));
     EXPECT_EQ(rows(submenu(text, QStringLiteral("Writing Direction"))),
         QStringList({ "Paragraph||0|", "\tDefault|makeBaseWritingDirectionNatural:|0|",
             "\tLeft to Right|makeBaseWritingDirectionLeftToRight:|0|",
@@ -225,15 +226,16 @@ TEST_F(BXFormatMenuTest, BoldTwiceAndKernLigatureDirectionAndListSurviveReopenin
     QTextDocument& text = *reopened->textStorage();
     EXPECT_EQ(AttributedText::string(text), expected);
     EXPECT_EQ(AttributedText::attribute(text, AttributedText::KerningAttributeName, 13), false);
-    EXPECT_EQ(
-        AttributedText::attribute(text, AttributedText::LetterSpacingAttributeName, 13), 0.5);
+    EXPECT_EQ(AttributedText::attribute(text, AttributedText::LetterSpacingAttributeName, 13), 0.5);
     EXPECT_EQ(AttributedText::attribute(text, AttributedText::LigatureAttributeName, 13), 0);
-    EXPECT_FALSE(AttributedText::attribute(text, AttributedText::LigatureAttributeName, 18).isValid());
+    EXPECT_FALSE(
+        AttributedText::attribute(text, AttributedText::LigatureAttributeName, 18).isValid());
     const platform::ParagraphStyle item
         = AttributedText::paragraphStyle(text.findBlockByNumber(1).blockFormat());
     EXPECT_EQ(item.baseWritingDirection, platform::WritingDirection::RightToLeft);
     EXPECT_EQ(item.headIndent, 36);
-    EXPECT_EQ(AttributedText::paragraphStyle(text.findBlockByNumber(2).blockFormat()).headIndent, 36);
+    EXPECT_EQ(
+        AttributedText::paragraphStyle(text.findBlockByNumber(2).blockFormat()).headIndent, 36);
 }
 
 TEST_F(BXFormatMenuTest, TheRulerShowsItsEditsAreUndoableAndItStaysAsLeft)

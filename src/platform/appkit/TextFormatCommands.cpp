@@ -25,8 +25,18 @@ namespace {
 
 using FormatChange = std::function<void(QTextCharFormat&)>;
 
-enum class Kind { Character, Paragraph, FontPanel, ColorPanel, CopyFont, PasteFont, CopyRuler,
-    PasteRuler, ListPanel, SpacingPanel };
+enum class Kind {
+    Character,
+    Paragraph,
+    FontPanel,
+    ColorPanel,
+    CopyFont,
+    PasteFont,
+    CopyRuler,
+    PasteRuler,
+    ListPanel,
+    SpacingPanel
+};
 
 struct Entry {
     Kind kind;
@@ -161,8 +171,7 @@ FormatChange characterChange(const Command& command, const QTextCharFormat& firs
     if (action == u"tightenKerning:" || action == u"loosenKerning:") {
         const double step = action == u"tightenKerning:" ? -kKernStep : kKernStep;
         return [step](QTextCharFormat& format) {
-            AttributedText::setLetterSpacing(
-                format, AttributedText::letterSpacing(format) + step);
+            AttributedText::setLetterSpacing(format, AttributedText::letterSpacing(format) + step);
         };
     }
     if (action == u"useStandardLigatures:" || action == u"turnOffLigatures:"
@@ -184,8 +193,7 @@ FormatChange characterChange(const Command& command, const QTextCharFormat& firs
     // raiseBaseline: and lowerBaseline:
     const double step = action == u"raiseBaseline:" ? kBaselineStep : -kBaselineStep;
     return [step](QTextCharFormat& format) {
-        const double offset
-            = format.doubleProperty(AttributedText::BaselineOffsetProperty) + step;
+        const double offset = format.doubleProperty(AttributedText::BaselineOffsetProperty) + step;
         if (offset == 0)
             format.clearProperty(AttributedText::BaselineOffsetProperty);
         else
@@ -244,8 +252,8 @@ void openListPanel(TextView& view, const QString& undoName)
         const QTextCursor selection = target->textItem()->textCursor();
         const QTextListFormat::Style style = panel->markerStyle();
         target->performUserEdit(undoName, [&] {
-            TextListMarkers::apply(*target->mirror(), selection.selectionStart(),
-                selection.selectionEnd(), style);
+            TextListMarkers::apply(
+                *target->mirror(), selection.selectionStart(), selection.selectionEnd(), style);
         });
     });
     panel->open();
@@ -291,8 +299,8 @@ std::optional<bool> TextFormatCommands::validate(const TextView& view, Command& 
         if (command.action.startsWith(u"makeBaseWritingDirection")) {
             ParagraphStyle style;
             paragraphChange(command.action)(style);
-            command.checked = view.currentParagraphStyle().baseWritingDirection
-                == style.baseWritingDirection;
+            command.checked
+                = view.currentParagraphStyle().baseWritingDirection == style.baseWritingDirection;
         }
         return view.isEditable();
     case Kind::Character:
@@ -348,9 +356,8 @@ void TextFormatCommands::perform(TextView& view, const Command& command)
         if (const auto style
             = TextStylePasteboard::shared().paste(TextStylePasteboard::Kind::Ruler)) {
             const ParagraphStyle ruler = AttributedText::paragraphStyle(style->paragraph);
-            view.changeParagraphStyles(undoName, [&ruler](ParagraphStyle& paragraph) {
-                paragraph = ruler;
-            });
+            view.changeParagraphStyles(
+                undoName, [&ruler](ParagraphStyle& paragraph) { paragraph = ruler; });
         }
         return;
     case Kind::ListPanel:

@@ -14,11 +14,10 @@ TextListPanel::TextListPanel(QWidget* parent) : QDialog(parent), m_markers(new Q
     setWindowTitle(localized(QStringLiteral("List")));
     setAttribute(Qt::WA_DeleteOnClose);
     m_markers->addItem(localized(QStringLiteral("None")), int(QTextListFormat::ListStyleUndefined));
-    for (const QTextListFormat::Style style :
-        { QTextListFormat::ListDisc, QTextListFormat::ListCircle, QTextListFormat::ListSquare,
-            QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
-            QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman,
-            QTextListFormat::ListUpperRoman }) {
+    for (const QTextListFormat::Style style : { QTextListFormat::ListDisc,
+             QTextListFormat::ListCircle, QTextListFormat::ListSquare, QTextListFormat::ListDecimal,
+             QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperAlpha,
+             QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman }) {
         const QString sample = TextListMarkers::marker(style, 1) + u' '
             + TextListMarkers::marker(style, 2) + u' ' + TextListMarkers::marker(style, 3);
         m_markers->addItem(sample, int(style));

@@ -955,7 +955,8 @@ int AttributedText::ligature(const QTextCharFormat& format)
 void AttributedText::setLigature(QTextCharFormat& format, int level)
 {
     // Qt can only leave ligatures out by not shaping at all; every other level is its default.
-    const int strategy = format.intProperty(QTextFormat::FontStyleStrategy) & ~QFont::PreferNoShaping;
+    const int strategy
+        = format.intProperty(QTextFormat::FontStyleStrategy) & ~QFont::PreferNoShaping;
     if (level == 0)
         format.setFontStyleStrategy(QFont::StyleStrategy(strategy | QFont::PreferNoShaping));
     else if (strategy != 0)

@@ -106,7 +106,8 @@ void TextListMarkers::apply(QTextDocument& doc, int start, int end, QTextListFor
         } else {
             paragraph.headIndent = TextLocation;
             paragraph.firstLineHeadIndent = 0;
-            paragraph.tabStops.removeIf([](const TextTab& tab) { return tab.location < TextLocation; });
+            paragraph.tabStops.removeIf(
+                [](const TextTab& tab) { return tab.location < TextLocation; });
             paragraph.tabStops.prepend({ TextTabType::Left, TextLocation });
             paragraph.tabStops.prepend({ TextTabType::Left, MarkerLocation });
         }

@@ -26,15 +26,14 @@ QTextCharFormat styleFormat(const QTextDocument& doc, const QTextCharFormat& for
     QVariantMap attributes = AttributedText::characterAttributes(doc, format);
     attributes.remove(AttributedText::LinkAttributeName);
     attributes.remove(AttributedText::AttachmentAttributeName);
-    if (auto font = attributes.find(AttributedText::FontAttributeName);
-        font != attributes.end()) {
+    if (auto font = attributes.find(AttributedText::FontAttributeName); font != attributes.end()) {
         QFont value = font->value<QFont>();
         if (value.pointSizeF() > 0)
             value.setPointSizeF(bounded(value.pointSizeF(), 1, 1000));
         *font = value;
     }
-    for (const QString& name :
-        { AttributedText::LetterSpacingAttributeName, AttributedText::BaselineOffsetAttributeName }) {
+    for (const QString& name : { AttributedText::LetterSpacingAttributeName,
+             AttributedText::BaselineOffsetAttributeName }) {
         if (auto value = attributes.find(name); value != attributes.end())
             *value = bounded(value->toDouble(), -100, 100);
     }
@@ -44,9 +43,9 @@ QTextCharFormat styleFormat(const QTextDocument& doc, const QTextCharFormat& for
 ParagraphStyle saneStyle(ParagraphStyle style)
 {
     constexpr double limit = TextStylePayload::MaximumLength;
-    for (double* length : { &style.firstLineHeadIndent, &style.headIndent,
-             &style.paragraphSpacing, &style.paragraphSpacingBefore, &style.defaultTabInterval,
-             &style.minimumLineHeight, &style.maximumLineHeight, &style.lineSpacing })
+    for (double* length : { &style.firstLineHeadIndent, &style.headIndent, &style.paragraphSpacing,
+             &style.paragraphSpacingBefore, &style.defaultTabInterval, &style.minimumLineHeight,
+             &style.maximumLineHeight, &style.lineSpacing })
         *length = bounded(*length, 0, limit);
     style.tailIndent = bounded(style.tailIndent, -limit, limit);
     style.lineHeightMultiple = bounded(style.lineHeightMultiple, 0, 100);

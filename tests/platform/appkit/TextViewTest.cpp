@@ -16,8 +16,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
-#include <QMimeData>
 #include <QGraphicsTextItem>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>

@@ -58,9 +58,8 @@ TEST(TextStyleAttributes, KerningSpacingLigaturesAndDirectionSurviveRtf)
              std::pair { 7, WritingDirection::LeftToRight } }) {
         ParagraphStyle style = AttributedText::defaultParagraphStyle();
         style.baseWritingDirection = direction;
-        AttributedText::addAttribute(
-            *doc, AttributedText::ParagraphStyleAttributeName, QVariant::fromValue(style),
-            { index, 1 });
+        AttributedText::addAttribute(*doc, AttributedText::ParagraphStyleAttributeName,
+            QVariant::fromValue(style), { index, 1 });
     }
     const QByteArray rtf = RtfWriter::write(*doc);
     EXPECT_TRUE(rtf.contains("\\rtlpar") && rtf.contains("\\ltrpar")) << rtf.toStdString();
