@@ -2,6 +2,8 @@
 
 #include "mainwindow/BXFormatMenu.h"
 
+#include "lists/BXTableView.h"
+
 #include "document/BXDefaults.h"
 
 #include "platform/appkit/CommandRouter.h"
@@ -144,6 +146,12 @@ TEST_F(BXFormatMenuTest, TheTreeHasItsTitlesTagsAndKeysAndTheSecondClickShowsThe
     EXPECT_FALSE(item(font, QStringLiteral("Styles\u2026"))->isEnabled());
     EXPECT_FALSE(item(text, QStringLiteral("Table..."))->isEnabled());
     EXPECT_TRUE(item(text, QStringLiteral("List..."))->isEnabled());
+    // With the list focused they follow the responder chain, which has no text in it.
+    controller->notesTableView()->setFocus();
+    emit font->aboutToShow();
+    EXPECT_FALSE(item(font, QStringLiteral("Bold"))->isEnabled());
+    EXPECT_FALSE(item(font, QStringLiteral("Default Style"))->isEnabled());
+    textView->setFocus();
 
     // The same menu each click, 5 points below the button.
     QPushButton button(QStringLiteral("Format"), controller->mainWindow());
