@@ -3,6 +3,7 @@
 #include "platform/appkit/CommandRouter.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 
 namespace {

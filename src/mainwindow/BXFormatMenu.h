@@ -2,7 +2,6 @@
 
 #include "platform/controllers/Command.h"
 
-#include <QKeySequence>
 #include <QPointer>
 
 #include <optional>

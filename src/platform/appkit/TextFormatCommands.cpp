@@ -142,11 +142,15 @@ FormatChange characterChange(const Command& command, const QTextCharFormat& firs
                 format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
             };
         }
-        const bool italic = !first.fontItalic();
-        return [italic](QTextCharFormat& format) { format.setFontItalic(italic); };
+        if (command.tag == kItalicTrait) {
+            const bool italic = !first.fontItalic();
+            return [italic](QTextCharFormat& format) { format.setFontItalic(italic); };
+        }
+        // Traits other than these two are no part of the text's fonts.
+        return [](QTextCharFormat&) { };
     }
     if (action == u"modifyFont:") {
-        const double step = command.tag == kSizeDown ? -1 : 1;
+        const double step = command.tag == kSizeUp ? 1 : command.tag == kSizeDown ? -1 : 0;
         return [step](QTextCharFormat& format) {
             double size = AttributedText::fontPointSize(format);
             if (size <= 0)
