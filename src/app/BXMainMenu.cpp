@@ -2,6 +2,7 @@
 
 #include "app/BXDocumentController.h"
 #include "app/BXWindowMenu.h"
+#include "mainwindow/BXFormatMenu.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/foundation/Localized.h"
@@ -154,6 +155,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Copy", "copy:", 0, QKeySequence::Copy },
             { "Paste", "paste:", 0, QKeySequence::Paste },
             { "Select All", "selectAll:", 0, QKeySequence::SelectAll } });
+    bar->addMenu(BXFormatMenu::build(bar));
 
     QMenu* note = addMenu(bar, QStringLiteral("Note"), 401);
     addItems(note,

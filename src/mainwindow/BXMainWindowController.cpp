@@ -1,6 +1,7 @@
 #include "BXMainWindowController.h"
 
 #include "BXFlashingView.h"
+#include "BXFormatMenu.h"
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
@@ -21,6 +22,7 @@
 #include "lists/BXTableView.h"
 #include "ui/BXFadingText.h"
 
+#include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXFetchedNotesCategory.h"
 #include "document/BXManagedObjectUtilities.h"
@@ -34,6 +36,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VariantKind.h"
@@ -76,6 +79,7 @@ BXMainWindowController::BXMainWindowController()
 {
     setShouldCloseDocument(true);
     buildWindow();
+    m_formatMenu = std::make_unique<BXFormatMenu>(m_window);
     connect(this, &WindowController::windowWillClose, this, [this] {
         removeObservations();
         m_noteMemory->stop();
@@ -236,6 +240,11 @@ void BXMainWindowController::windowDidLoad()
                 windowDidResignMain();
         });
 
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, RulerUnitsChanged, nullptr, [this](const platform::Notification& notification) {
+            handleRulerUnitsChange(notification);
+        });
+
     m_noteMemory->start();
     m_searchScopeBarController->setAllNotesCategory(m_categoriesController->allNotesCategory());
     updateSearchScopeBarForCategories(selectedCategories());
@@ -265,6 +274,21 @@ void BXMainWindowController::flashTurnaround(bool backwards, bool withinNote)
         m_turnaroundView->flashWithContext(QVariant());
     else
         m_turnaroundView->flashWithCompletionHandler(nullptr);
+}
+
+QMenu* BXMainWindowController::formatPopupMenuIfNeeded()
+{
+    return m_formatMenu->formatPopupMenuIfNeeded();
+}
+
+void BXMainWindowController::formatButtonClicked(QWidget* button)
+{
+    m_formatMenu->formatButtonClicked(button);
+}
+
+void BXMainWindowController::handleRulerUnitsChange(const platform::Notification& notification)
+{
+    m_noteTextView->setRulerMeasurementUnits(notification.userInfo.value(RulerUnits).toString());
 }
 
 void BXMainWindowController::textOptionChanged(const QString& key)
@@ -350,6 +374,7 @@ void BXMainWindowController::removeObservations()
     if (!m_observing)
         return;
     m_observing = false;
+    platform::NotificationCenter::defaultCenter().removeObserver(this, RulerUnitsChanged);
     for (const QMetaObject::Connection& connection : std::as_const(m_observations))
         disconnect(connection);
     m_observations.clear();

@@ -22,6 +22,7 @@
 class BXCategoriesArrayController;
 class BXFadingText;
 class BXFlashingView;
+class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
@@ -39,9 +40,12 @@ class BXTextView;
 class BXWindowState;
 class QTextDocument;
 
+class QMenu;
+
 namespace platform {
 class Editor;
 class UndoManager;
+struct Notification;
 } // namespace platform
 
 // The controller of a document's main window: the categories sidebar, the notes list and the
@@ -85,6 +89,11 @@ public:
     BXMainWindowHistory* history() const { return m_history; }
     BXMainWindowToolbar* mainToolbar() const { return m_mainToolbar; }
     BXMainWindowValidation* validation() const { return m_validation; }
+    // The Format button's menu, built on first use and kept.
+    QMenu* formatPopupMenuIfNeeded();
+    void formatButtonClicked(QWidget* button);
+    // "RulerUnitsChanged": the ruler takes the units under "RulerUnits".
+    void handleRulerUnitsChange(const platform::Notification& notification);
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -255,6 +264,7 @@ private:
     BXFlashingView* m_turnaroundView = nullptr;
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
+    std::unique_ptr<BXFormatMenu> m_formatMenu;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

@@ -1,6 +1,7 @@
 #include "BXTextView.h"
 
 #include "BXAttachmentData.h"
+#include "BXFormatMenu.h"
 #include "BXImageViewController.h"
 #include "BXTextViewDelegate.h"
 #include "document/BXDocument.h"
@@ -505,8 +506,25 @@ QMimeData* BXTextView::mimeDataForSelectedAttachment() const
     return BXAttachmentData::mimeData(AttributedText::attachment(*mirror(), cursor.charFormat()));
 }
 
+bool BXTextView::event(QEvent* event)
+{
+    // The Format menu's key equivalents go to the text before any shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride
+        && BXFormatMenu::commandForKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return TextView::event(event);
+}
+
 void BXTextView::keyPressEvent(QKeyEvent* event)
 {
+    if (const std::optional<platform::Command> command = BXFormatMenu::commandForKey(event)) {
+        // What the view does not take itself (Default Style) goes along the responder chain.
+        platform::CommandRouter::shared().sendAction(
+            *command, respondsTo(command->action) ? this : nullptr);
+        return;
+    }
     if (event->matches(QKeySequence::Copy)) {
         if (QMimeData* mime = mimeDataForSelectedAttachment()) {
             QGuiApplication::clipboard()->setMimeData(mime);

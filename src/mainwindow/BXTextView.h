@@ -112,6 +112,7 @@ public:
 
 protected:
     QString commitFailureReason() const override;
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -11,6 +11,7 @@
 #include "lists/BXTableView.h"
 #include "ui/WindowAdditions.h"
 
+#include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXDocumentPreference.h"
 #include "document/BXManagedObjectUtilities.h"
@@ -109,12 +110,17 @@ void BXWindowState::loadPreferences()
     loadSplitterFramesPreferences();
     loadSortPreferences();
     loadTextPreferences();
+    m_controller.noteTextView()->setRulerMeasurementUnits(
+        platform::UserDefaults::standard().stringForKey(RulerUnits));
+    const bool rulerVisible = Pref::prefBooleanForType(
+        Pref::NotesType, Pref::RulerVisibleName, Pref::DefaultRulerVisible, prefs);
 
     QPointer<BXWindowState> self(this);
-    platform::dispatchAfter(kListsDelay, this, [self] {
+    platform::dispatchAfter(kListsDelay, this, [self, rulerVisible] {
         if (!self)
             return;
         self->m_controller.noteTextView()->setFocus();
+        self->m_controller.noteTextView()->setRulerVisible(rulerVisible);
         self->loadListsPreferences();
     });
 }
@@ -250,6 +256,8 @@ void BXWindowState::savePreferences()
         storeSelectionPreferences();
     }
     storeTextPreferences();
+    Pref::setPrefBoolean(m_controller.noteTextView()->isRulerVisible(), Pref::NotesType,
+        Pref::RulerVisibleName, prefs);
     // At once: on quit this runs after the event loop has ended.
     if (!prefs->persistentStoreCoordinator() || !prefs->persistentStoreCoordinator()->hasStore())
         return;

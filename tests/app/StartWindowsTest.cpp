@@ -161,6 +161,12 @@ TEST(StartWindowsTest, MenusAreFoundByTag)
     }
     EXPECT_TRUE(BXMainMenu::submenuWithTag(BXMainMenu::menuWithTag(bar.get(), 401), 3));
     EXPECT_TRUE(BXMainMenu::themeIconForSymbol(QStringLiteral("no.such.symbol")).isEmpty());
+    // The Format menu follows Edit, with the same items as a window's Format button.
+    const QList<QAction*> top = bar->actions();
+    ASSERT_GE(top.size(), 3);
+    EXPECT_EQ(top.at(1)->text(), QStringLiteral("Edit"));
+    EXPECT_EQ(top.at(2)->text(), QStringLiteral("Format"));
+    EXPECT_EQ(top.at(2)->menu()->actions().size(), 2);
 
     // The Share menu lists every sharing service, each sent down the responder chain.
     QMenu* share = nullptr;

@@ -2,6 +2,7 @@
 
 #include "CommandRouter.h"
 #include "RulerView.h"
+#include "TextFormatCommands.h"
 #include "TextViewDelegate.h"
 #include "TextViewItem.h"
 #include "UserInput.h"
@@ -28,6 +29,7 @@
 #include <QTextDocumentFragment>
 
 #include <cmath>
+#include <vector>
 
 namespace platform {
 
@@ -435,6 +437,62 @@ ParagraphStyle TextView::currentParagraphStyle() const
         block.isValid() ? block.blockFormat() : QTextBlockFormat());
 }
 
+bool TextView::changeCharacterFormats(
+    const QString& actionName, const std::function<void(QTextCharFormat&)>& change)
+{
+    if (!m_editable)
+        return false;
+    const QTextCursor selection = m_item->textCursor();
+    if (!selection.hasSelection()) {
+        QTextCharFormat format = typingAttributes();
+        change(format);
+        setTypingAttributes(format);
+        return true;
+    }
+    const int start = selection.selectionStart();
+    const int end = selection.selectionEnd();
+    struct Run {
+        int from;
+        int to;
+        QTextCharFormat format;
+    };
+    // Gathered first: changing a run merges and splits the fragments being walked.
+    std::vector<Run> runs;
+    for (QTextBlock block = m_mirror->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = std::max(fragment.position(), start);
+            const int to = std::min(fragment.position() + fragment.length(), end);
+            if (from < to)
+                runs.push_back({ from, to, fragment.charFormat() });
+        }
+    }
+    const int before = m_editCount;
+    performUserEdit(actionName, [&] {
+        for (Run& run : runs) {
+            change(run.format);
+            QTextCursor cursor(m_mirror.get());
+            cursor.setPosition(run.from);
+            cursor.setPosition(run.to, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(run.format);
+        }
+    });
+    noteEvent(before);
+    return true;
+}
+
+QTextCharFormat TextView::selectedCharacterFormat() const
+{
+    const QTextCursor selection = m_item->textCursor();
+    if (!selection.hasSelection())
+        return typingAttributes();
+    // A cursor's format is that of the character before it.
+    QTextCursor first(m_mirror.get());
+    first.setPosition(selection.selectionStart() + 1);
+    return first.charFormat();
+}
+
 bool TextView::isRulerVisible() const
 {
     return m_ruler && !m_ruler->isHidden();
@@ -448,6 +506,15 @@ void TextView::setRulerVisible(bool visible)
         m_ruler = new RulerView(this);
     m_ruler->setVisible(visible);
     placeRuler();
+}
+
+void TextView::setRulerMeasurementUnits(const QString& units)
+{
+    if (!m_ruler) {
+        m_ruler = new RulerView(this);
+        m_ruler->hide();
+    }
+    m_ruler->setMeasurementUnits(units);
 }
 
 void TextView::placeRuler()
@@ -582,7 +649,7 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
 bool TextView::respondsTo(const QString& action) const
 {
     return action == kUndoAction || action == kRedoAction || action == kPasteAction
-        || action == kToggleRulerAction;
+        || action == kToggleRulerAction || TextFormatCommands::respondsTo(action);
 }
 
 std::optional<bool> TextView::validate(Command& command) const
@@ -599,6 +666,8 @@ std::optional<bool> TextView::validate(Command& command) const
         command.checked = isRulerVisible();
         return true;
     }
+    if (TextFormatCommands::respondsTo(command.action))
+        return TextFormatCommands::validate(*this, command);
     return std::nullopt;
 }
 
@@ -610,6 +679,10 @@ void TextView::perform(const Command& command)
     }
     if (command.action == kToggleRulerAction) {
         setRulerVisible(!isRulerVisible());
+        return;
+    }
+    if (TextFormatCommands::respondsTo(command.action)) {
+        TextFormatCommands::perform(*this, command);
         return;
     }
     UndoManager* manager = undoManager();

@@ -118,12 +118,21 @@ public:
         const QString& actionName, const std::function<void(ParagraphStyle&)>& change);
     // The style of the paragraph where the selection starts.
     ParagraphStyle currentParagraphStyle() const;
+    // Changes the character format of every run of the selection as one user edit (with
+    // nothing selected, the typing attributes, recording nothing); false when the view is not
+    // editable. Pictures keep their image formats: `change` should only add or clear.
+    bool changeCharacterFormats(
+        const QString& actionName, const std::function<void(QTextCharFormat&)>& change);
+    // The format of the selection's first character; the typing attributes without one.
+    QTextCharFormat selectedCharacterFormat() const;
 
     // The ruler over the text, made when first shown ("toggleRuler:" toggles it).
     bool isRulerVisible() const;
     void setRulerVisible(bool visible);
-    // Null until the ruler was first shown.
+    // Null until the ruler was first shown or given units.
     RulerView* rulerView() const { return m_ruler; }
+    // The ruler's units (see RulerView::setMeasurementUnits), making it, hidden, if need be.
+    void setRulerMeasurementUnits(const QString& units);
 
     // With smart copy and paste on, `text` with a space added where it would otherwise run
     // into a word on either side of the selection.

@@ -32,6 +32,9 @@ const QString AttributedText::BaselineOffsetAttributeName = QStringLiteral("Base
 const QString AttributedText::SuperscriptAttributeName = QStringLiteral("Superscript");
 const QString AttributedText::ParagraphStyleAttributeName = QStringLiteral("ParagraphStyle");
 const QString AttributedText::AttachmentAttributeName = QStringLiteral("Attachment");
+const QString AttributedText::KerningAttributeName = QStringLiteral("Kerning");
+const QString AttributedText::LetterSpacingAttributeName = QStringLiteral("LetterSpacing");
+const QString AttributedText::LigatureAttributeName = QStringLiteral("Ligature");
 
 namespace {
 
@@ -405,6 +408,12 @@ QTextCharFormat AttributedText::characterFormat(const QVariantMap& attributes)
             format.setVerticalAlignment(level > 0 ? QTextCharFormat::AlignSuperScript
                     : level < 0                   ? QTextCharFormat::AlignSubScript
                                                   : QTextCharFormat::AlignNormal);
+        } else if (name == KerningAttributeName) {
+            format.setFontKerning(value.toBool());
+        } else if (name == LetterSpacingAttributeName) {
+            setLetterSpacing(format, value.toDouble());
+        } else if (name == LigatureAttributeName) {
+            setLigature(format, value.toInt());
         } else if (name != ParagraphStyleAttributeName && name != AttachmentAttributeName) {
             // Attachments are made with insertAttachment(); they cannot be laid over text.
             format.setProperty(registerAttribute(name), value);
@@ -475,6 +484,12 @@ void AttributedText::removeAttribute(QTextDocument& doc, const QString& name, Te
         properties = { BaselineOffsetProperty };
     else if (name == SuperscriptAttributeName)
         properties = { QTextFormat::TextVerticalAlignment };
+    else if (name == KerningAttributeName)
+        properties = { QTextFormat::FontKerning };
+    else if (name == LetterSpacingAttributeName)
+        properties = { QTextFormat::FontLetterSpacing, QTextFormat::FontLetterSpacingType };
+    else if (name == LigatureAttributeName)
+        properties = { QTextFormat::FontStyleStrategy };
     else if (name == AttachmentAttributeName)
         return;
     else if (const int id = customAttributeId(name); id >= 0)
@@ -640,6 +655,12 @@ ParagraphStyle AttributedText::paragraphStyle(const QTextBlockFormat& format)
     style.paragraphSpacingBefore = pixelsToPoints(format.topMargin());
     style.paragraphSpacing = pixelsToPoints(format.bottomMargin());
     style.defaultTabInterval = format.doubleProperty(DefaultTabIntervalProperty);
+    if (format.hasProperty(QTextFormat::LayoutDirection)) {
+        if (format.layoutDirection() == Qt::RightToLeft)
+            style.baseWritingDirection = WritingDirection::RightToLeft;
+        else if (format.layoutDirection() == Qt::LeftToRight)
+            style.baseWritingDirection = WritingDirection::LeftToRight;
+    }
     style.tabStops.clear();
     for (const QTextOption::Tab& tab : format.tabPositions()) {
         TextTab stop;
@@ -706,6 +727,17 @@ void AttributedText::setParagraphStyle(QTextBlockFormat& format, const Paragraph
     setOrClear(MinimumLineHeightProperty, style.minimumLineHeight);
     setOrClear(MaximumLineHeightProperty, style.maximumLineHeight);
     setOrClear(DefaultTabIntervalProperty, style.defaultTabInterval);
+    switch (style.baseWritingDirection) {
+    case WritingDirection::Natural:
+        format.clearProperty(QTextFormat::LayoutDirection);
+        break;
+    case WritingDirection::LeftToRight:
+        format.setLayoutDirection(Qt::LeftToRight);
+        break;
+    case WritingDirection::RightToLeft:
+        format.setLayoutDirection(Qt::RightToLeft);
+        break;
+    }
     format.setLeftMargin(pointsToPixels(style.headIndent));
     format.setTextIndent(pointsToPixels(style.firstLineHeadIndent - style.headIndent));
     // A positive tail indent counts from the leading margin, which Qt cannot express.
@@ -831,6 +863,12 @@ QVariantMap AttributedText::characterAttributes(
         result.insert(SuperscriptAttributeName, 1);
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
         result.insert(SuperscriptAttributeName, -1);
+    if (format.hasProperty(QTextFormat::FontKerning))
+        result.insert(KerningAttributeName, format.fontKerning());
+    if (const double spacing = letterSpacing(format); spacing != 0)
+        result.insert(LetterSpacingAttributeName, spacing);
+    if (const int level = ligature(format); level != 1)
+        result.insert(LigatureAttributeName, level);
     if (isAttachment(format))
         result.insert(AttachmentAttributeName, QVariant::fromValue(attachment(doc, format)));
     if (properties.lastKey() >= FirstCustomProperty) {
@@ -888,6 +926,43 @@ int AttributedText::strikethroughStyle(const QTextCharFormat& format)
     if (const int mask = format.intProperty(StrikethroughMaskProperty); mask != 0)
         return mask;
     return format.fontStrikeOut() ? 0x01 : 0;
+}
+
+double AttributedText::letterSpacing(const QTextCharFormat& format)
+{
+    if (!format.hasProperty(QTextFormat::FontLetterSpacing)
+        || format.fontLetterSpacingType() != QFont::AbsoluteSpacing)
+        return 0;
+    return pixelsToPoints(format.fontLetterSpacing());
+}
+
+void AttributedText::setLetterSpacing(QTextCharFormat& format, double points)
+{
+    if (points == 0 || !std::isfinite(points)) {
+        format.clearProperty(QTextFormat::FontLetterSpacing);
+        format.clearProperty(QTextFormat::FontLetterSpacingType);
+        return;
+    }
+    format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    format.setFontLetterSpacing(pointsToPixels(points));
+}
+
+int AttributedText::ligature(const QTextCharFormat& format)
+{
+    return format.intProperty(QTextFormat::FontStyleStrategy) & QFont::PreferNoShaping ? 0 : 1;
+}
+
+void AttributedText::setLigature(QTextCharFormat& format, int level)
+{
+    // Qt can only leave ligatures out by not shaping at all; every other level is its default.
+    const int strategy
+        = format.intProperty(QTextFormat::FontStyleStrategy) & ~QFont::PreferNoShaping;
+    if (level == 0)
+        format.setFontStyleStrategy(QFont::StyleStrategy(strategy | QFont::PreferNoShaping));
+    else if (strategy != 0)
+        format.setFontStyleStrategy(QFont::StyleStrategy(strategy));
+    else
+        format.clearProperty(QTextFormat::FontStyleStrategy);
 }
 
 } // namespace platform

@@ -44,6 +44,10 @@ struct TextRange {
 //   SuperscriptAttributeName       int, 1 superscript, -1 subscript
 //   ParagraphStyleAttributeName    platform::ParagraphStyle (whole paragraphs)
 //   AttachmentAttributeName        platform::TextAttachment (on its U+FFFC only)
+//   KerningAttributeName           bool; false: no pair kerning (absent: the font's own)
+//   LetterSpacingAttributeName     double, points added after each character
+//   LigatureAttributeName          int, 0 none (no shaping at all), 1 default; Qt knows no
+//                                  "all", which reads as 1
 // and any name given to registerAttribute(), whose values are stored as that user property.
 // All functions are reentrant: they touch only the documents passed in and use no GUI
 // objects, so worker threads may use them on documents they own.
@@ -61,6 +65,9 @@ public:
     static const QString SuperscriptAttributeName;
     static const QString ParagraphStyleAttributeName;
     static const QString AttachmentAttributeName;
+    static const QString KerningAttributeName;
+    static const QString LetterSpacingAttributeName;
+    static const QString LigatureAttributeName;
 
     // Format properties beyond what Qt's formats hold. Custom attributes get ids above
     // FirstCustomProperty from registerAttribute().
@@ -159,6 +166,12 @@ public:
     static double fontPointSize(const QTextCharFormat& format);
     static int underlineStyle(const QTextCharFormat& format);
     static int strikethroughStyle(const QTextCharFormat& format);
+    // Letter spacing in points (0 for none) and the ligature level, read and set on a format;
+    // 0 spacing and level 1 clear what the format said.
+    static double letterSpacing(const QTextCharFormat& format);
+    static void setLetterSpacing(QTextCharFormat& format, double points);
+    static int ligature(const QTextCharFormat& format);
+    static void setLigature(QTextCharFormat& format, int level);
 };
 
 } // namespace platform

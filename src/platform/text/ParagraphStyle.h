@@ -7,6 +7,8 @@ namespace platform {
 
 enum class TextAlignment { Left = 0, Right = 1, Center = 2, Justified = 3, Natural = 4 };
 enum class TextTabType { Left, Right, Center, Decimal };
+// A paragraph's base direction; natural follows its first strong character.
+enum class WritingDirection { Natural = -1, LeftToRight = 0, RightToLeft = 1 };
 
 struct TextTab {
     TextTabType type = TextTabType::Left;
@@ -29,6 +31,7 @@ struct ParagraphStyle {
     double paragraphSpacing = 0;
     double paragraphSpacingBefore = 0;
     double defaultTabInterval = 0;
+    WritingDirection baseWritingDirection = WritingDirection::Natural;
     // The platform's default: a left tab every 28 points up to 336.
     QList<TextTab> tabStops = defaultTabStops();
 

@@ -3,6 +3,8 @@
 #include "AttributedText.h"
 #include "RtfDocumentControls.h"
 
+#include <algorithm>
+
 namespace platform {
 
 void RtfCharacterControls::apply(
@@ -105,6 +107,19 @@ void RtfCharacterControls::apply(
         if (value > 0)
             state.size = value / 1000.0;
         return;
+    case Word::Expand:
+        // Quarter points; a hundred points either way is more than any text uses.
+        state.letterSpacing = std::clamp(value, -400, 400) * 5;
+        return;
+    case Word::ExpandTwips:
+        state.letterSpacing = std::clamp(value, -2000, 2000);
+        return;
+    case Word::Kerning:
+        state.kerningOff = hasValue && value == 0;
+        return;
+    case Word::Ligature:
+        state.noLigatures = hasValue && value == 0;
+        return;
     default:
         return;
     }
@@ -154,6 +169,11 @@ QTextCharFormat RtfCharacterControls::format(
         format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     if (state.baselineOffset != 0)
         format.setProperty(AttributedText::BaselineOffsetProperty, state.baselineOffset);
+    if (state.kerningOff)
+        format.setFontKerning(false);
+    AttributedText::setLetterSpacing(format, state.letterSpacing / 20.0);
+    if (state.noLigatures)
+        AttributedText::setLigature(format, 0);
     if (!state.link.isEmpty()) {
         format.setAnchor(true);
         format.setAnchorHref(state.link);

@@ -27,6 +27,9 @@ public:
         int background = 0;
         int superscript = 0;
         double baselineOffset = 0;
+        bool kerningOff = false;
+        int letterSpacing = 0; // twips
+        bool noLigatures = false;
         QString link;
 
         bool operator==(const State&) const = default;

@@ -88,6 +88,10 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
         add("dn", Word::Down);
         add("fs", Word::FontSize);
         add("fsmilli", Word::FontSizeMilli);
+        add("expnd", Word::Expand);
+        add("expndtw", Word::ExpandTwips);
+        add("kerning", Word::Kerning);
+        add("CocoaLigature", Word::Ligature);
 
         group = Group::Paragraph;
         add("pard", Word::ParagraphDefault);
@@ -112,6 +116,9 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
         add("slleading", Word::LineLeading);
         add("slmaximum", Word::LineMaximum);
         add("slminimum", Word::LineMinimum);
+        add("pardirnatural", Word::DirectionNatural);
+        add("ltrpar", Word::DirectionLeftToRight);
+        add("rtlpar", Word::DirectionRightToLeft);
 
         group = Group::Text;
         add("par", Word::Paragraph);

@@ -69,6 +69,10 @@ public:
         Down,
         FontSize,
         FontSizeMilli,
+        Expand,
+        ExpandTwips,
+        Kerning,
+        Ligature,
         // paragraphs
         ParagraphDefault,
         AlignLeft,
@@ -92,6 +96,9 @@ public:
         LineLeading,
         LineMaximum,
         LineMinimum,
+        DirectionNatural,
+        DirectionLeftToRight,
+        DirectionRightToLeft,
         // text
         Paragraph,
         Line,

@@ -25,6 +25,7 @@ ParagraphStyle RtfParagraphControls::State::style() const
     style.lineSpacing = leading / 20.0;
     style.defaultTabInterval = defaultTab / 20.0;
     style.tabStops = tabs;
+    style.baseWritingDirection = direction;
     return style;
 }
 
@@ -115,6 +116,18 @@ void RtfParagraphControls::apply(RtfKeywords::Word word, int value, bool hasValu
     case Word::LineMinimum:
         state.set = true;
         state.lineMinimum = value;
+        return;
+    case Word::DirectionNatural:
+        state.set = true;
+        state.direction = WritingDirection::Natural;
+        return;
+    case Word::DirectionLeftToRight:
+        state.set = true;
+        state.direction = WritingDirection::LeftToRight;
+        return;
+    case Word::DirectionRightToLeft:
+        state.set = true;
+        state.direction = WritingDirection::RightToLeft;
         return;
     default:
         return;

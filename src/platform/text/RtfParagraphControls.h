@@ -26,6 +26,7 @@ public:
         int lineMaximum = 0;
         int lineMinimum = 0;
         int defaultTab = 0;
+        WritingDirection direction = WritingDirection::Natural;
         TextTabType pendingTabType = TextTabType::Left;
         QList<TextTab> tabs;
         int list = 0; // \ls: the list override the paragraph belongs to; 0 = none

@@ -92,6 +92,9 @@ struct CharProps {
     int background = 0;
     int superscript = 0;
     int baselineHalfPoints = 0;
+    bool kerningOff = false;
+    int letterSpacing = 0; // twips
+    bool noLigatures = false;
     QString link;
     bool attachment = false;
 };
@@ -102,7 +105,8 @@ bool sameAppearance(const CharProps& a, const CharProps& b)
         && a.italic == b.italic && a.foreground == b.foreground && a.background == b.background
         && a.underline == b.underline && a.underlineColor == b.underlineColor
         && a.strike == b.strike && a.strikeColor == b.strikeColor && a.superscript == b.superscript
-        && a.baselineHalfPoints == b.baselineHalfPoints;
+        && a.baselineHalfPoints == b.baselineHalfPoints && a.kerningOff == b.kerningOff
+        && a.letterSpacing == b.letterSpacing && a.noLigatures == b.noLigatures;
 }
 
 // Where a list item goes: an RTF list (numbered from 1, as \ls and \listid count) and a level.
@@ -230,6 +234,9 @@ const CharProps& Writer::props(int formatIndex)
         p.superscript = -1;
     p.baselineHalfPoints
         = roundToInt(format.doubleProperty(AttributedText::BaselineOffsetProperty) * 2.0);
+    p.kerningOff = format.hasProperty(QTextFormat::FontKerning) && !format.fontKerning();
+    p.letterSpacing = twips(AttributedText::letterSpacing(format));
+    p.noLigatures = AttributedText::ligature(format) == 0;
     if (format.isAnchor())
         p.link = format.anchorHref();
     p.attachment = AttributedText::isAttachment(format);
@@ -326,7 +333,18 @@ const std::string& Writer::paragraphControls(int blockFormatIndex, const ListIte
         out.append("\\qj");
         break;
     }
-    out.append("\\pardirnatural\\partightenfactor0\n");
+    switch (style.baseWritingDirection) {
+    case WritingDirection::Natural:
+        out.append("\\pardirnatural");
+        break;
+    case WritingDirection::LeftToRight:
+        out.append("\\ltrpar");
+        break;
+    case WritingDirection::RightToLeft:
+        out.append("\\rtlpar");
+        break;
+    }
+    out.append("\\partightenfactor0\n");
     if (item) {
         appendControl(out, "ls", item->list);
         appendControl(out, "ilvl", item->level);
@@ -498,6 +516,14 @@ void Writer::writeChanges(const CharProps& target)
         else
             appendControl(out, "dn", -target.baselineHalfPoints);
     }
+    if (all ? target.letterSpacing != 0 : cur.letterSpacing != target.letterSpacing) {
+        appendControl(out, "expnd", roundToInt(target.letterSpacing / 5.0));
+        appendControl(out, "expndtw", target.letterSpacing);
+    }
+    if (all ? target.kerningOff : cur.kerningOff != target.kerningOff)
+        out.append(target.kerningOff ? "\\kerning0" : "\\kerning1");
+    if (all ? target.noLigatures : cur.noLigatures != target.noLigatures)
+        out.append(target.noLigatures ? "\\CocoaLigature0" : "\\CocoaLigature1");
     if (out.size() != before)
         out += ' ';
     m_current = target;

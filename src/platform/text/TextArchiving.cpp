@@ -137,6 +137,9 @@ bool encodeParagraphStyle(const QVariant& value, QCborMap& fields, Archiver::Enc
         tabs.append(entry);
     }
     fields.insert(QStringLiteral("tabStops"), tabs);
+    // Written only when set, so archives of natural paragraphs stay as they always were.
+    if (style.baseWritingDirection != WritingDirection::Natural)
+        fields.insert(QStringLiteral("baseWritingDirection"), int(style.baseWritingDirection));
     return true;
 }
 
@@ -170,6 +173,14 @@ std::optional<QVariant> decodeParagraphStyle(const QCborMap& fields, Archiver::D
         if (!type || !location)
             return std::nullopt;
         style.tabStops.append({ TextTabType(*type), *location });
+    }
+    if (fields.contains(QStringLiteral("baseWritingDirection"))) {
+        const std::optional<qint64> direction
+            = ArchiveFields::integer(fields, QStringLiteral("baseWritingDirection"),
+                qint64(WritingDirection::Natural), qint64(WritingDirection::RightToLeft));
+        if (!direction)
+            return std::nullopt;
+        style.baseWritingDirection = WritingDirection(*direction);
     }
     return QVariant::fromValue(style);
 }

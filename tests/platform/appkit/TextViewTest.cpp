@@ -1,5 +1,8 @@
 #include "platform/appkit/TextView.h"
+#include "platform/appkit/ParagraphSpacingPanel.h"
 #include "platform/appkit/RulerView.h"
+#include "platform/appkit/TextListPanel.h"
+#include "platform/appkit/TextStylePasteboard.h"
 #include "platform/appkit/TextViewDelegate.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeScheduler.h"
@@ -11,7 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QGraphicsTextItem>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -56,6 +62,24 @@ protected:
         }
     }
     QString text() const { return AttributedText::string(*storage); }
+    bool send(const char* action, int tag = 0, const QVariant& object = {})
+    {
+        Command command { QString::fromLatin1(action), tag, object, std::nullopt };
+        if (!view->validate(command).value_or(false))
+            return false;
+        view->perform(command);
+        // Each command in a turn of its own, as each click is.
+        scheduler.runUntilIdle();
+        return true;
+    }
+    QVariant stored(const QString& name, int index) const
+    {
+        return AttributedText::attribute(*storage, name, index);
+    }
+    ParagraphStyle paragraphStyleAt(int paragraph) const
+    {
+        return AttributedText::paragraphStyle(storage->findBlockByNumber(paragraph).blockFormat());
+    }
     RulerView* showRuler()
     {
         view->perform(Command { QStringLiteral("toggleRuler:"), 0, {}, std::nullopt });
@@ -338,4 +362,141 @@ TEST_F(TextViewTest, RulerUnitsChangeByNameAndTheScaleFollowsTheZoom)
     view->setZoom(1.5);
     EXPECT_NEAR(ruler->xForLocation(72) - ruler->xForLocation(0), 144, 0.01);
     EXPECT_NEAR(ruler->locationForX(ruler->xForLocation(50)), 50, 1e-9);
+}
+
+TEST_F(TextViewTest, FormatCommandsChangeTheSelectionAsUndoableEdits)
+{
+    QTextCursor(storage.get()).insertText(QStringLiteral("Hello world"));
+    view->setSelectedRange({ 6, 5 });
+    const auto font = [&] { return stored(AttributedText::FontAttributeName, 7).value<QFont>(); };
+
+    // Bold twice: on, then off again, each its own step.
+    ASSERT_TRUE(send("addFontTrait:", 2));
+    EXPECT_TRUE(font().bold());
+    EXPECT_FALSE(stored(AttributedText::FontAttributeName, 1).value<QFont>().bold());
+    ASSERT_TRUE(send("addFontTrait:", 2));
+    EXPECT_FALSE(font().bold());
+    EXPECT_EQ(delegate.undoManager.undoActionName(), QStringLiteral("Set Font"));
+    delegate.undoManager.undo();
+    EXPECT_TRUE(font().bold());
+    view->setSelectedRange({ 6, 5 });
+
+    send("addFontTrait:", 1);
+    EXPECT_TRUE(font().italic());
+    send("changeFont:", 0, QFont(QStringLiteral("Serif"), 12));
+    send("modifyFont:", 3);
+    EXPECT_EQ(font().pointSizeF(), 13);
+    send("modifyFont:", 4);
+    send("modifyFont:", 4);
+    EXPECT_EQ(font().pointSizeF(), 11);
+
+    struct Step {
+        const char* action;
+        const QString& attribute;
+        QVariant expected; // invalid: absent
+    };
+    const QList<Step> steps {
+        { "turnOffKerning:", AttributedText::KerningAttributeName, false },
+        { "tightenKerning:", AttributedText::LetterSpacingAttributeName, -0.5 },
+        { "tightenKerning:", AttributedText::LetterSpacingAttributeName, -1.0 },
+        { "loosenKerning:", AttributedText::LetterSpacingAttributeName, -0.5 },
+        { "useStandardKerning:", AttributedText::LetterSpacingAttributeName, {} },
+        { "useStandardKerning:", AttributedText::KerningAttributeName, {} },
+        { "turnOffLigatures:", AttributedText::LigatureAttributeName, 0 },
+        { "useAllLigatures:", AttributedText::LigatureAttributeName, {} },
+        { "superscript:", AttributedText::SuperscriptAttributeName, 1 },
+        { "subscript:", AttributedText::SuperscriptAttributeName, -1 },
+        { "raiseBaseline:", AttributedText::BaselineOffsetAttributeName, 1.0 },
+        { "unscript:", AttributedText::SuperscriptAttributeName, {} },
+        { "lowerBaseline:", AttributedText::BaselineOffsetAttributeName, -1.0 },
+        { "underline:", AttributedText::UnderlineStyleAttributeName, 1 },
+        { "underline:", AttributedText::UnderlineStyleAttributeName, {} },
+        { "changeColor:", AttributedText::ForegroundColorAttributeName, QColor(Qt::red) },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.action);
+        ASSERT_TRUE(send(step.action, 0, QColor(Qt::red)));
+        EXPECT_EQ(stored(step.attribute, 8), step.expected);
+        EXPECT_FALSE(stored(step.attribute, 2).isValid());
+    }
+
+    send("alignCenter:");
+    EXPECT_EQ(paragraphStyleAt(0).alignment, TextAlignment::Center);
+    send("makeBaseWritingDirectionRightToLeft:");
+    EXPECT_EQ(paragraphStyleAt(0).baseWritingDirection, WritingDirection::RightToLeft);
+    Command rtl { QStringLiteral("makeBaseWritingDirectionRightToLeft:"), 0, {}, std::nullopt };
+    Command natural { QStringLiteral("makeBaseWritingDirectionNatural:"), 0, {}, std::nullopt };
+    view->validate(rtl);
+    view->validate(natural);
+    EXPECT_EQ(rtl.checked, true);
+    EXPECT_EQ(natural.checked, false);
+
+    view->setEditable(false);
+    EXPECT_FALSE(send("addFontTrait:", 2));
+    EXPECT_TRUE(send("copyFont:"));
+}
+
+TEST_F(TextViewTest, CopiedStylesAndRulersPasteFromTheClipboardAndDamagedOnesAreIgnored)
+{
+    QTextCursor(storage.get()).insertText(QStringLiteral("Big words\nplain"));
+    view->setSelectedRange({ 0, 3 });
+    send("changeFont:", 0, QFont(QStringLiteral("Serif"), 18, QFont::Bold));
+    send("alignRight:");
+    QApplication::clipboard()->setText(QStringLiteral("copied text"));
+    ASSERT_TRUE(send("copyFont:"));
+    ASSERT_TRUE(send("copyRuler:"));
+    // The copies sit beside the text the clipboard held.
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("copied text"));
+    EXPECT_TRUE(clipboard->hasFormat(TextStylePasteboard::FontMimeType));
+    EXPECT_TRUE(clipboard->hasFormat(TextStylePasteboard::RulerMimeType));
+
+    view->setSelectedRange({ 10, 5 });
+    ASSERT_TRUE(send("pasteFont:"));
+    const QFont pasted = stored(AttributedText::FontAttributeName, 11).value<QFont>();
+    EXPECT_TRUE(pasted.bold());
+    EXPECT_EQ(pasted.pointSizeF(), 18);
+    EXPECT_EQ(delegate.undoManager.undoActionName(), QStringLiteral("Paste Style"));
+    ASSERT_TRUE(send("pasteRuler:"));
+    EXPECT_EQ(paragraphStyleAt(1).alignment, TextAlignment::Right);
+
+    // A damaged copy on the clipboard is passed over for this process's own.
+    delegate.undoManager.undo();
+    delegate.undoManager.undo();
+    EXPECT_FALSE(stored(AttributedText::FontAttributeName, 11).value<QFont>().bold());
+    view->setSelectedRange({ 10, 5 });
+    auto* damaged = new QMimeData;
+    damaged->setData(TextStylePasteboard::FontMimeType, QByteArray("{\\rtf1 \\b"));
+    QApplication::clipboard()->setMimeData(damaged);
+    ASSERT_TRUE(send("pasteFont:"));
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, 11).value<QFont>().bold());
+}
+
+TEST_F(TextViewTest, ListAndSpacingPanelsEditTheSelectedParagraphs)
+{
+    QTextCursor(storage.get()).insertText(QStringLiteral("Eggs\nMilk\nThe end"));
+    view->setSelectedRange({ 2, 5 });
+    ASSERT_TRUE(send("orderFrontListPanel:"));
+    auto* list = window.findChild<TextListPanel*>();
+    ASSERT_TRUE(list);
+    list->setMarkerStyle(QTextListFormat::ListDecimal);
+    bxtest::saveScreenshot(list->grab().toImage(), QStringLiteral("text-list-panel"));
+    list->accept();
+    EXPECT_EQ(text(), QStringLiteral("\t1.\tEggs\n\t2.\tMilk\nThe end"));
+    EXPECT_EQ(paragraphStyleAt(1).headIndent, 36);
+    EXPECT_EQ(delegate.undoManager.undoActionName(), QStringLiteral("List"));
+    delegate.undoManager.undo();
+    EXPECT_EQ(text(), QStringLiteral("Eggs\nMilk\nThe end"));
+
+    view->setSelectedRange({ 12, 0 });
+    ASSERT_TRUE(send("orderFrontSpacingPanel:"));
+    auto* spacing = window.findChild<ParagraphSpacingPanel*>();
+    ASSERT_TRUE(spacing);
+    spacing->lineHeightMultipleField()->setValue(2);
+    spacing->spacingAfterField()->setValue(6);
+    bxtest::saveScreenshot(spacing->grab().toImage(), QStringLiteral("spacing-panel"));
+    spacing->accept();
+    EXPECT_EQ(paragraphStyleAt(2).lineHeightMultiple, 2);
+    EXPECT_EQ(paragraphStyleAt(2).paragraphSpacing, 6);
+    EXPECT_EQ(paragraphStyleAt(1).lineHeightMultiple, 0);
 }
