@@ -3,7 +3,10 @@
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowCategorySelection.h"
 #include "BXMainWindowHistory.h"
+#include "BXMainWindowNoteActions.h"
+#include "BXMainWindowRecentNotes.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
 #include "BXTextView.h"
@@ -150,7 +153,10 @@ void BXMainWindowController::buildWindow()
     m_tableView->setSelectionModel(m_notesListModel->selectionModel());
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
+    m_recentNotes = new BXMainWindowRecentNotes(this);
     m_history = new BXMainWindowHistory(this);
+    m_noteActions = new BXMainWindowNoteActions(this);
+    m_categorySelection = new BXMainWindowCategorySelection(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 }
@@ -207,6 +213,10 @@ void BXMainWindowController::windowDidLoad()
             textDidBeginEditing();
         }
     });
+    m_observations << connect(m_categoriesController.get(),
+        &BXCategoriesArrayController::selectionChanged, m_categorySelection,
+        &BXMainWindowCategorySelection::categorySelectionChanged);
+    m_noteActions->setupNotesToolbar();
     updateNoteMessage();
     m_observations << connect(&platform::WindowTracker::current(),
         &platform::WindowTracker::mainWindowControllerChanged, this,
@@ -307,6 +317,7 @@ void BXMainWindowController::removeObservations()
     for (const QMetaObject::Connection& connection : std::as_const(m_observations))
         disconnect(connection);
     m_observations.clear();
+    m_categorySelection->stopObserving();
 }
 
 void BXMainWindowController::tagPeekModifierChanged(bool held)
@@ -618,16 +629,30 @@ bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString
     return true;
 }
 
+bool BXMainWindowController::textViewDoubleClickedOnCell(
+    BXTextView* textView, qsizetype index, const QRect& rect)
+{
+    return m_textDelegate->textViewDoubleClickedOnCell(textView, index, rect);
+}
+
+void BXMainWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
+{
+    m_textDelegate->textViewMenu(textView, menu, index);
+}
+
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
-    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action);
+    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
+        || m_noteActions->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
 {
     if (m_textDelegate->respondsTo(command.action))
         return m_textDelegate->validate(command);
-    return m_history->validate(command);
+    if (m_history->respondsTo(command.action))
+        return m_history->validate(command);
+    return m_noteActions->validate(command);
 }
 
 void BXMainWindowController::perform(const platform::Command& command)
@@ -636,6 +661,13 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_textDelegate->perform(command);
     else if (m_history->respondsTo(command.action))
         m_history->perform(command);
+    else if (m_noteActions->respondsTo(command.action))
+        m_noteActions->perform(command);
+}
+
+void BXMainWindowController::buildRecentsMenu(QMenu* menu)
+{
+    m_recentNotes->buildRecentsMenu(menu);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)

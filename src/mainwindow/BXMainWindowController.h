@@ -23,7 +23,10 @@ class BXCategoriesArrayController;
 class BXFadingText;
 class BXMainSplitView;
 class BXMainWindow;
+class BXMainWindowCategorySelection;
 class BXMainWindowHistory;
+class BXMainWindowNoteActions;
+class BXMainWindowRecentNotes;
 class BXMainWindowTextDelegate;
 class BXNote;
 class BXNotesArrayController;
@@ -33,6 +36,7 @@ class BXOutlineView;
 class BXTableView;
 class BXTextView;
 class BXWindowState;
+class QMenu;
 class QTextDocument;
 
 namespace platform {
@@ -46,6 +50,8 @@ class UndoManager;
 // once, outside undo; it keeps the registered editors the document commits, and answers what
 // the document asks about the selection. Made before its document holds it; windowDidLoad()
 // runs once the document does. Main thread only; delays go through the scheduler.
+Q_MOC_INCLUDE(<QMenu>)
+
 class BXMainWindowController final : public platform::WindowController,
                                      public BXMainWindowProvider,
                                      public BXPrintViewProvider,
@@ -79,6 +85,11 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    BXMainWindowNoteActions* noteActions() const { return m_noteActions; }
+    BXMainWindowRecentNotes* recentNotes() const { return m_recentNotes; }
+    BXMainWindowCategorySelection* categorySelection() const { return m_categorySelection; }
+    // The application's History menu: the recent notes of this document.
+    Q_INVOKABLE void buildRecentsMenu(QMenu* menu);
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -154,6 +165,9 @@ public:
     void discardTextViewEditing(BXTextView* textView) override;
     void objectDidEndEditing(BXTextView* textView) override;
     bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
+    bool textViewDoubleClickedOnCell(
+        BXTextView* textView, qsizetype index, const QRect& rect) override;
+    void textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index) override;
 
     // The window's commands, answered by its text delegate and its history.
     bool respondsTo(const QString& action) const override;
@@ -226,6 +240,9 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    BXMainWindowNoteActions* m_noteActions = nullptr;
+    BXMainWindowRecentNotes* m_recentNotes = nullptr;
+    BXMainWindowCategorySelection* m_categorySelection = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
