@@ -126,6 +126,26 @@ void BXMainWindowNoteActions::setupNotesToolbar()
     updateRemoveButton();
 }
 
+BXNotesToolbarView* BXMainWindowNoteActions::notesToolbar() const
+{
+    return m_notesToolbar;
+}
+
+BXHoverButton* BXMainWindowNoteActions::notesToolbarAddButton() const
+{
+    return m_addButton;
+}
+
+BXHoverButton* BXMainWindowNoteActions::notesToolbarRemoveButton() const
+{
+    return m_removeButton;
+}
+
+BXHoverButton* BXMainWindowNoteActions::notesToolbarSortButton() const
+{
+    return m_sortButton;
+}
+
 BXHoverButton* BXMainWindowNoteActions::createToolbarButtonWithImageName(
     const QString& symbol, const QString& action)
 {

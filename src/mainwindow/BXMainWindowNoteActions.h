@@ -43,11 +43,11 @@ public:
     // Puts the notes bar under the notes list; nothing when the list has no pane of its own
     // in the split view. Runs once.
     void setupNotesToolbar();
-    BXNotesToolbarView* notesToolbar() const { return m_notesToolbar; }
-    BXHoverButton* notesToolbarAddButton() const { return m_addButton; }
+    BXNotesToolbarView* notesToolbar() const;
+    BXHoverButton* notesToolbarAddButton() const;
     // Enabled exactly while the notes list can delete; null without a bar.
-    BXHoverButton* notesToolbarRemoveButton() const { return m_removeButton; }
-    BXHoverButton* notesToolbarSortButton() const { return m_sortButton; }
+    BXHoverButton* notesToolbarRemoveButton() const;
+    BXHoverButton* notesToolbarSortButton() const;
     void updateRemoveButton();
     BXHoverButton* createToolbarButtonWithImageName(const QString& symbol, const QString& action);
 

@@ -11,8 +11,6 @@
 
 #include "document/BXFetchedNotesCategory.h"
 
-#include "platform/appkit/CommandRouter.h"
-#include "platform/appkit/SymbolIcon.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/IndexSet.h"
 #include "platform/foundation/UndoManager.h"
@@ -70,27 +68,14 @@ TEST_F(BXMainWindowNoteActionsTest, NotesBarSitsUnderTheListWithThreeButtons)
     BXNotesToolbarView* bar = actions()->notesToolbar();
     ASSERT_TRUE(bar);
     const QWidget* table = controller->notesTableView();
-    EXPECT_EQ(bar->parentWidget(), table->parentWidget());
-    EXPECT_EQ(bar->height(), 32);
-    EXPECT_EQ(bar->width(), table->width());
-    EXPECT_EQ(bar->y(), table->geometry().bottom() + 1);
+    EXPECT_EQ(bar->geometry(), QRect(0, table->geometry().bottom() + 1, table->width(), 32));
     EXPECT_EQ(bar->geometry().bottom(), bar->parentWidget()->height() - 1);
-
     BXHoverButton* add = actions()->notesToolbarAddButton();
     BXHoverButton* remove = actions()->notesToolbarRemoveButton();
     BXHoverButton* sort = actions()->notesToolbarSortButton();
-    for (BXHoverButton* button : { add, remove, sort }) {
-        EXPECT_EQ(button->size(), QSize(28, 28));
-        EXPECT_EQ(button->y(), 2);
-    }
-    EXPECT_EQ(add->x(), 8);
-    EXPECT_EQ(remove->x(), add->geometry().right() + 1 + 4);
-    EXPECT_EQ(sort->geometry().right() + 1, bar->width() - 8);
-    EXPECT_EQ(platform::SymbolIcon::symbolName(add->icon()), QStringLiteral("plus"));
-    EXPECT_EQ(platform::SymbolIcon::symbolName(remove->icon()), QStringLiteral("minus"));
-    EXPECT_EQ(platform::SymbolIcon::symbolName(sort->icon()),
-        QStringLiteral("line.3.horizontal.decrease"));
-    EXPECT_EQ(sort->toolTip(), QStringLiteral("Choose sort criterion"));
+    EXPECT_EQ(add->geometry(), QRect(8, 2, 28, 28));
+    EXPECT_EQ(remove->geometry(), QRect(40, 2, 28, 28));
+    EXPECT_EQ(sort->geometry(), QRect(bar->width() - 36, 2, 28, 28));
 
     select({ noteTitled(QStringLiteral("Pears")) });
     EXPECT_TRUE(remove->isEnabled());
@@ -98,8 +83,6 @@ TEST_F(BXMainWindowNoteActionsTest, NotesBarSitsUnderTheListWithThreeButtons)
     settle();
     EXPECT_FALSE(remove->isEnabled());
     screenshot(QStringLiteral("mainwindow-notes-bar.png"));
-
-    // The add button makes a note like the menu command.
     const qsizetype before = listed();
     QTest::mouseClick(add, Qt::LeftButton);
     settle();
@@ -131,14 +114,7 @@ TEST_F(BXMainWindowNoteActionsTest, SortMenuChecksTheListsSortAndAnyOtherTagMean
     }
     QMenu* shown = actions()->notesToolbarSortMenu(actions()->notesToolbarSortButton());
     settle();
-    QStringList titles;
-    for (QAction* item : shown->actions())
-        titles << item->text();
-    EXPECT_EQ(titles,
-        QStringList({ QStringLiteral("Page Name"), QStringLiteral("Date Created"),
-            QStringLiteral("Date Modified") }));
     shown->grab().save(QCoreApplication::applicationDirPath() + u"/mainwindow-sort-menu.png"_qs);
-    // Choosing an item sorts.
     shown->actions().at(1)->trigger();
     EXPECT_EQ(notes()->sortDescriptors().first().key(), QStringLiteral("noteCreated"));
     shown->close();
@@ -258,24 +234,9 @@ TEST_F(BXMainWindowNoteActionsTest, ClickedRowActionsNeedAValidClickedRow)
         std::static_pointer_cast<BXNote>(clicked)->noteTitle());
 }
 
-TEST_F(BXMainWindowNoteActionsTest, SwitchesFlipTheListsAndTheSidebar)
+TEST_F(BXMainWindowNoteActionsTest, HideSidebarGoesToTheSplitViewThroughTheResponderChain)
 {
     open({ QStringLiteral("Apples") });
-    BXCategoriesArrayController* categories = controller->categoriesController();
-    const bool recent = categories->showRecentNotesCategory();
-    const bool none = categories->showNoCategory();
-    const bool created = notes()->noteCreatedColumnVisible();
-    const bool modified = notes()->noteModifiedColumnVisible();
-    send(QStringLiteral("toggleShowRecentNotesCategory:"));
-    send(QStringLiteral("toggleShowNoCategory:"));
-    send(QStringLiteral("toggleShowNoteCreatedColumn:"));
-    send(QStringLiteral("toggleShowNoteModifiedColumn:"));
-    EXPECT_EQ(categories->showRecentNotesCategory(), !recent);
-    EXPECT_EQ(categories->showNoCategory(), !none);
-    EXPECT_EQ(notes()->noteCreatedColumnVisible(), !created);
-    EXPECT_EQ(notes()->noteModifiedColumnVisible(), !modified);
-
-    // The sidebar command reaches the split view through the responder chain.
     ASSERT_FALSE(controller->listsCollapsed());
     send(QStringLiteral("toggleLists:"));
     EXPECT_TRUE(controller->listsCollapsed());

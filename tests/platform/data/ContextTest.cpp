@@ -514,15 +514,4 @@ TEST_F(ContextTest, PermanentIDsTakenBeforeTheSaveStayTheSavedOnes)
         coordinator->managedObjectIDForURIRepresentation(uri), &error);
     ASSERT_TRUE(read) << qPrintable(error.toString());
     EXPECT_EQ(read->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Fresh"));
-    EXPECT_EQ(titles(fetch(reader, kNote)).size(), 3);
-
-    // Without a store there is nothing to number them in.
-    auto bare = std::make_shared<PersistentStoreCoordinator>(notesModel());
-    ManagedObjectContext unsaved;
-    unsaved.setPersistentStoreCoordinator(bare);
-    const ManagedObjectPtr loose = addNote(unsaved, QStringLiteral("Loose"));
-    Error refused;
-    EXPECT_FALSE(unsaved.obtainPermanentIDsForObjects({ loose }, &refused));
-    EXPECT_FALSE(refused.isNull());
-    EXPECT_TRUE(loose->objectID().isTemporaryID());
 }
