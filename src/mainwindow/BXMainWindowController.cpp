@@ -755,14 +755,7 @@ bool BXMainWindowController::selectCategories(const Notes& categories, bool scro
 
 void BXMainWindowController::renameCategory(const platform::Command& sender)
 {
-    const auto category = sender.representedObject.value<platform::ManagedObjectPtr>();
-    const int row = m_categoriesController->outlineViewRowForObject(category);
-    if (!category || row < 0 || !endEditing())
-        return;
-    showWindow();
-    if (m_listsCollapsed)
-        toggleLists();
-    m_categoriesController->editRow(row);
+    m_noteActions->renameCategory(sender);
 }
 
 bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSelection)

@@ -191,7 +191,8 @@ public:
     // are not listed; false when they still cannot be selected or an edit refuses to end.
     bool selectNotes(const Notes& notes, bool scrollingToSelection) override;
     bool selectCategories(const Notes& categories, bool scrollingToSelection) override;
-    // Starts renaming the category the sender represents, once the open edits ended.
+    // Starts renaming the category the sender represents (else the sidebar's clicked or
+    // selected one), once the open edits ended.
     void renameCategory(const platform::Command& sender) override;
     // The window has no search scope bar yet.
     bool isSearchScopeBarHidden() const override { return true; }

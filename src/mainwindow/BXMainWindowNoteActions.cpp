@@ -283,13 +283,20 @@ void BXMainWindowNoteActions::addCategory()
         m_controller->categoriesController()->newCategoryEditingName(true);
 }
 
-void BXMainWindowNoteActions::renameItemInController(BXTableManagedObjectsArrayController* controller)
+bool BXMainWindowNoteActions::prepareRenaming()
 {
     if (!m_controller->endEditing())
-        return;
+        return false;
     m_controller->showWindow();
     if (m_controller->listsCollapsed())
         m_controller->toggleLists();
+    return true;
+}
+
+void BXMainWindowNoteActions::renameItemInController(BXTableManagedObjectsArrayController* controller)
+{
+    if (!prepareRenaming())
+        return;
     const int clicked = controller->clickedRow();
     controller->editRow(clicked >= 0 ? clicked : controller->selectionIndex());
 }
@@ -332,7 +339,13 @@ void BXMainWindowNoteActions::renameCategory(const platform::Command& command)
         = std::dynamic_pointer_cast<BXCategory>(command.representedObject.value<ManagedObjectPtr>());
     if (category)
         m_controller->selectCategories({ category }, true);
-    renameItemInController(categories);
+    if (!prepareRenaming())
+        return;
+    // A click in the outline names an outline row, which counts the section rows too.
+    int index = categories->selectionIndex();
+    if (const ManagedObjectPtr clicked = categories->categoryAtOutlineRow(categories->clickedRow()))
+        index = categories->indexOfArrangedObject(clicked.get());
+    categories->editRow(index);
 }
 
 bool BXMainWindowNoteActions::respondsTo(const QString& action) const

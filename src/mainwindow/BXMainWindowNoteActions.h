@@ -69,6 +69,8 @@ public:
     void addCategory();
     // Starts editing the clicked row of `controller`'s list, else its selected row.
     void renameItemInController(BXTableManagedObjectsArrayController* controller);
+    // Renames the category the sender represents, else the sidebar's clicked or selected one.
+    void renameCategory(const platform::Command& command);
     // A click into the note pane makes a new note only while nothing is selected and the text
     // is read-only.
     bool gestureRecognizerShouldBegin() const;
@@ -84,7 +86,8 @@ private:
     // The note of a valid clicked row of the notes list, else null.
     platform::ManagedObjectPtr clickedNote() const;
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
-    void renameCategory(const platform::Command& command);
+    // Commits the open edits and shows the lists; false when an edit refuses to end.
+    bool prepareRenaming();
 
     BXMainWindowController* m_controller;
     QPointer<BXNotesToolbarView> m_notesToolbar;

@@ -18,6 +18,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 
@@ -240,6 +241,31 @@ TEST_F(BXMainWindowNoteActionsTest, HideSidebarGoesToTheSplitViewThroughTheRespo
     ASSERT_FALSE(controller->listsCollapsed());
     send(QStringLiteral("toggleLists:"));
     EXPECT_TRUE(controller->listsCollapsed());
+}
+
+TEST_F(BXMainWindowNoteActionsTest, RenameCategoryEditsTheRepresentedElseTheSelectedCategory)
+{
+    open({ QStringLiteral("Apples") });
+    BXCategoriesArrayController* categories = controller->categoriesController();
+    const platform::ManagedObjectPtr home = categories->newCategoryWithName(u"Home"_qs, false);
+    categories->newCategoryWithName(u"Work"_qs, true);
+    settle();
+    auto editedName = [this] {
+        const auto* editor = controller->outlineView()->findChild<QLineEdit*>();
+        return editor && editor->isVisible() ? editor->text() : QString();
+    };
+    send(QStringLiteral("renameCategory:"));
+    EXPECT_EQ(editedName(), QStringLiteral("Work"));
+
+    controller->outlineView()->setFocus();
+    settle();
+    Command named = command(QStringLiteral("renameCategory:"));
+    named.representedObject = QVariant::fromValue(home);
+    // The document's tag editor asks the same way.
+    controller->renameCategory(named);
+    settle();
+    EXPECT_EQ(categories->selectedObjects(), QList<platform::ManagedObjectPtr>({ home }));
+    EXPECT_EQ(editedName(), QStringLiteral("Home"));
 }
 
 TEST_F(BXMainWindowNoteActionsTest, OnlyAnotherSidebarSelectionResetsTheSearchAndAltKeepsIt)
