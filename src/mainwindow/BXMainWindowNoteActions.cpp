@@ -266,15 +266,16 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
     QPointer<BXDocument> owner(document);
     QPointer<BXMainWindowController> window(m_controller);
     // The document always calls back, on the main thread, also when it added nothing.
-    document->addNotes(notes, std::nullopt, [owner, window, undo, single](QList<ManagedObjectPtr> copies) {
-        if (!owner)
-            return;
-        if (window && !copies.isEmpty())
-            window->notesController()->setSelectedObjects(copies);
-        undo->setActionName(platform::localized(
-            single ? QStringLiteral("Duplicate Note") : QStringLiteral("Duplicate Notes")));
-        undo->endUndoGrouping();
-    });
+    document->addNotes(
+        notes, std::nullopt, [owner, window, undo, single](QList<ManagedObjectPtr> copies) {
+            if (!owner)
+                return;
+            if (window && !copies.isEmpty())
+                window->notesController()->setSelectedObjects(copies);
+            undo->setActionName(platform::localized(
+                single ? QStringLiteral("Duplicate Note") : QStringLiteral("Duplicate Notes")));
+            undo->endUndoGrouping();
+        });
 }
 
 void BXMainWindowNoteActions::addCategory()
@@ -293,7 +294,8 @@ bool BXMainWindowNoteActions::prepareRenaming()
     return true;
 }
 
-void BXMainWindowNoteActions::renameItemInController(BXTableManagedObjectsArrayController* controller)
+void BXMainWindowNoteActions::renameItemInController(
+    BXTableManagedObjectsArrayController* controller)
 {
     if (!prepareRenaming())
         return;
@@ -335,8 +337,8 @@ void BXMainWindowNoteActions::exportNotes(const QList<ManagedObjectPtr>& notes)
 void BXMainWindowNoteActions::renameCategory(const platform::Command& command)
 {
     BXCategoriesArrayController* categories = m_controller->categoriesController();
-    const auto category
-        = std::dynamic_pointer_cast<BXCategory>(command.representedObject.value<ManagedObjectPtr>());
+    const auto category = std::dynamic_pointer_cast<BXCategory>(
+        command.representedObject.value<ManagedObjectPtr>());
     if (category)
         m_controller->selectCategories({ category }, true);
     if (!prepareRenaming())
@@ -361,7 +363,8 @@ void BXMainWindowNoteActions::perform(const platform::Command& command)
     if (action == QLatin1String("addNote:") || action == kNotesToolbarAddNote
         || action == QLatin1String("handleNoteTextPaneClick:")) {
         addEmptyNoteEditingName(true);
-    } else if (action == kNotesToolbarRemoveNote || action == QLatin1String("deleteSelectedNotes:")) {
+    } else if (action == kNotesToolbarRemoveNote
+        || action == QLatin1String("deleteSelectedNotes:")) {
         notes->deleteSelection(m_controller);
     } else if (action == QLatin1String("deleteClickedNote:")) {
         if (clickedNote())
@@ -447,8 +450,8 @@ bool BXMainWindowNoteActions::eventFilter(QObject* watched, QEvent* event)
             m_pressPosition.reset();
     } else if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool click = m_pressPosition && m_pressTarget == watched
-            && mouse->button() == Qt::LeftButton;
+        const bool click
+            = m_pressPosition && m_pressTarget == watched && mouse->button() == Qt::LeftButton;
         m_pressPosition.reset();
         m_pressTarget = nullptr;
         if (click && gestureRecognizerShouldBegin()) {

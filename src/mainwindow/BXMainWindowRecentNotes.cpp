@@ -57,8 +57,8 @@ QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes(
     FetchRequest latestRequest(BXNote::entityName());
     latestRequest.setResultType(FetchRequest::ResultType::Dictionary);
     latestRequest.setPropertiesToFetch({},
-        { platform::ExpressionDescription(kMaxDate, QStringLiteral("max:"),
-            BXNote::NoteModifiedKey, platform::AttributeDescription::Type::Date) });
+        { platform::ExpressionDescription(kMaxDate, QStringLiteral("max:"), BXNote::NoteModifiedKey,
+            platform::AttributeDescription::Type::Date) });
     platform::Error error;
     const std::optional<QVariantList> latest = context.executeFetchRequest(latestRequest, &error);
     if (!latest) {
@@ -105,8 +105,7 @@ void BXMainWindowRecentNotes::buildRecentsMenu(QMenu* menu)
         // Straight to this window, whichever window's menu shows the item.
         CommandRouter::setRepresentedObject(item, QVariant::fromValue(object));
         const std::weak_ptr<platform::ManagedObject> weak = object;
-        connect(item, &QAction::triggered, this,
-            [this, weak] { selectNoteFromMenu(weak.lock()); });
+        connect(item, &QAction::triggered, this, [this, weak] { selectNoteFromMenu(weak.lock()); });
     }
     if (notes.isEmpty())
         menu->addAction(platform::localized(QStringLiteral("No Recent Notes")))->setEnabled(false);

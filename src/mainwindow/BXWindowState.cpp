@@ -325,9 +325,8 @@ void BXWindowState::storeSelectionPreferences()
     platform::ManagedObjectContext* prefs = prefsContext();
     // A note or category made since the last save has only a temporary URI, which names
     // nothing once the store is reopened: give it its permanent one now.
-    platform::ManagedObjectContext* context = m_controller.document()
-        ? m_controller.document()->managedObjectContext()
-        : nullptr;
+    platform::ManagedObjectContext* context
+        = m_controller.document() ? m_controller.document()->managedObjectContext() : nullptr;
     if (context && context->persistentStoreCoordinator()
         && context->persistentStoreCoordinator()->hasStore()) {
         platform::Error error;

@@ -32,8 +32,7 @@ protected:
     {
         makeFile(texts);
         openWindow();
-        tester = std::make_unique<QAbstractItemModelTester>(
-            controller->notesTableView()->model(),
+        tester = std::make_unique<QAbstractItemModelTester>(controller->notesTableView()->model(),
             QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
     BXMainWindowNoteActions* actions() const { return controller->noteActions(); }

@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
+#include "mainwindow/BXMainWindowHistory.h"
 #include "mainwindow/BXMainWindowRecentNotes.h"
 #include "mainwindow/BXPageController.h"
-#include "mainwindow/BXMainWindowHistory.h"
 
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
