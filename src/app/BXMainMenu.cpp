@@ -174,9 +174,11 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
         { { "Find…", "search:", 0, QKeySequence::Find },
             { "Find Next", "continueSearch:", 0, QKeySequence::FindNext } });
     addItems(note,
-        { { "Previous Recent", "goToPreviousNote:", -2, QKeySequence::Back, "chevron.left" },
-            { "Next Recent", "goToNextNote:", -1, QKeySequence::Forward, "chevron.right" },
-            { "Recents", "showRecentNotes:", 100, {}, "clock" } });
+        { { "Previous Recent", "navigate:", -2, QKeySequence::Back, "chevron.left" },
+            { "Next Recent", "navigate:", -1, QKeySequence::Forward, "chevron.right" } });
+    // The recent notes of the document in front, filled by its main window.
+    QMenu* recents = addSubmenu(note, QStringLiteral("Recents"), 100, "clock");
+    recents->setObjectName(QStringLiteral("recentNotesMenu"));
     addItems(addSubmenu(note, QStringLiteral("Tags"), 3, "tag"),
         { { "New Tag", "addCategory:", 0, {}, "plus.circle" },
             { "Rename Tag", "renameCategory:", 0, {}, "pencil" },
@@ -198,7 +200,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     QMenu* history = addMenu(bar, QStringLiteral("History"), 0);
     history->setObjectName(QStringLiteral("historyMenu"));
     if (!controller.historyMenu())
-        controller.setHistoryMenu(history);
+        controller.setHistoryMenu(recents);
 
     QMenu* window = addMenu(bar, QStringLiteral("Window"), 0);
     addItems(window,

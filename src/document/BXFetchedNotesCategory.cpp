@@ -85,11 +85,16 @@ PredicateRef BXFetchedNotesCategory::fetchPredicate() const
     QDateTime reference = latestModification(*managedObjectContext());
     if (!reference.isValid())
         reference = QDateTime::currentDateTime();
+    return stored->predicateWithSubstitutionVariables(
+        { { DateBeforeNowVariable, recentNotesCutOff(reference) } });
+}
+
+QDateTime BXFetchedNotesCategory::recentNotesCutOff(const QDateTime& latest)
+{
     // Days in the user's calendar: across a daylight-saving change the cut-off keeps the
     // reference's wall-clock time instead of moving by an hour. Bound in UTC, the form stored
     // dates come in, so comparing them needs no time-zone conversion per note.
-    const QDateTime cutOff = reference.toLocalTime().addDays(-kRecentDays).toUTC();
-    return stored->predicateWithSubstitutionVariables({ { DateBeforeNowVariable, cutOff } });
+    return latest.toLocalTime().addDays(-kRecentDays).toUTC();
 }
 
 QList<ManagedObjectPtr> BXFetchedNotesCategory::fetchedNotes() const

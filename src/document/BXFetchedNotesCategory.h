@@ -4,6 +4,8 @@
 
 #include "platform/predicate/Predicate.h"
 
+#include <QDateTime>
+
 // A smart category (entity "FetchedNotesCategory", a sub-entity of "Category"): its notes
 // are not stored but fetched by its stored predicate each time they are asked for. The three
 // built-in ones (All Notes, Recent Notes, No Category) show localised names. Used on its
@@ -32,6 +34,10 @@ public:
 
     // "categoryName", "notes" and "fetchedNotes" answer as the members above do.
     QVariant valueForKey(const QString& key) const override;
+
+    // The oldest modification date a recent note may have, for the newest modification
+    // `latest`: ten calendar days before it, in local time, given in UTC.
+    static QDateTime recentNotesCutOff(const QDateTime& latest);
 
     // The predicate a fetch of the notes uses now: the stored one with $dateBeforeNow bound
     // for Recent Notes. Bind once and evaluate it on many notes rather than fetching them all.

@@ -5,7 +5,10 @@
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowCategorySelection.h"
 #include "BXMainWindowHistory.h"
+#include "BXMainWindowNoteActions.h"
+#include "BXMainWindowRecentNotes.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXMainWindowToolbar.h"
 #include "BXMainWindowValidation.h"
@@ -159,10 +162,13 @@ void BXMainWindowController::buildWindow()
     m_tableView->setSelectionModel(m_notesListModel->selectionModel());
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
+    m_recentNotes = new BXMainWindowRecentNotes(this);
     m_history = new BXMainWindowHistory(this);
     m_validation = new BXMainWindowValidation(this);
     m_mainToolbar = new BXMainWindowToolbar(this);
     m_mainToolbar->install();
+    m_noteActions = new BXMainWindowNoteActions(this);
+    m_categorySelection = new BXMainWindowCategorySelection(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 
@@ -225,6 +231,10 @@ void BXMainWindowController::windowDidLoad()
             textDidBeginEditing();
         }
     });
+    m_observations << connect(m_categoriesController.get(),
+        &BXCategoriesArrayController::selectionChanged, m_categorySelection,
+        &BXMainWindowCategorySelection::categorySelectionChanged);
+    m_noteActions->setupNotesToolbar();
     updateNoteMessage();
     if (auto* owner = qobject_cast<BXDocument*>(document())) {
         m_mainToolbar->setLockImage(owner->requirePassword());
@@ -378,6 +388,7 @@ void BXMainWindowController::removeObservations()
     for (const QMetaObject::Connection& connection : std::as_const(m_observations))
         disconnect(connection);
     m_observations.clear();
+    m_categorySelection->stopObserving();
 }
 
 void BXMainWindowController::tagPeekModifierChanged(bool held)
@@ -689,10 +700,21 @@ bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString
     return true;
 }
 
+bool BXMainWindowController::textViewDoubleClickedOnCell(
+    BXTextView* textView, qsizetype index, const QRect& rect)
+{
+    return m_textDelegate->textViewDoubleClickedOnCell(textView, index, rect);
+}
+
+void BXMainWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
+{
+    m_textDelegate->textViewMenu(textView, menu, index);
+}
+
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
     return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
-        || m_mainToolbar->respondsTo(action);
+        || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
@@ -703,7 +725,9 @@ std::optional<bool> BXMainWindowController::validate(platform::Command& command)
         return m_mainToolbar->validate(command);
     if (m_textDelegate->respondsTo(command.action))
         return m_textDelegate->validate(command);
-    return m_history->validate(command);
+    if (m_history->respondsTo(command.action))
+        return m_history->validate(command);
+    return m_noteActions->validate(command);
 }
 
 void BXMainWindowController::perform(const platform::Command& command)
@@ -714,11 +738,18 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_history->perform(command);
     else if (m_mainToolbar->respondsTo(command.action))
         m_mainToolbar->perform(command);
+    else if (m_noteActions->respondsTo(command.action))
+        m_noteActions->perform(command);
 }
 
 std::optional<QString> BXMainWindowController::titleFor(const platform::Command& command) const
 {
     return m_validation->titleFor(command);
+}
+
+void BXMainWindowController::buildRecentsMenu(QMenu* menu)
+{
+    m_recentNotes->buildRecentsMenu(menu);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
@@ -806,14 +837,7 @@ bool BXMainWindowController::selectCategories(const Notes& categories, bool scro
 
 void BXMainWindowController::renameCategory(const platform::Command& sender)
 {
-    const auto category = sender.representedObject.value<platform::ManagedObjectPtr>();
-    const int row = m_categoriesController->outlineViewRowForObject(category);
-    if (!category || row < 0 || !endEditing())
-        return;
-    showWindow();
-    if (m_listsCollapsed)
-        toggleLists();
-    m_categoriesController->editRow(row);
+    m_noteActions->renameCategory(sender);
 }
 
 bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSelection)

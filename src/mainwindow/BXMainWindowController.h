@@ -25,7 +25,10 @@ class BXFlashingView;
 class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
+class BXMainWindowCategorySelection;
 class BXMainWindowHistory;
+class BXMainWindowNoteActions;
+class BXMainWindowRecentNotes;
 class BXMainWindowTextDelegate;
 class BXMainWindowToolbar;
 class BXMainWindowValidation;
@@ -38,6 +41,7 @@ class BXSearchScopeBarController;
 class BXTableView;
 class BXTextView;
 class BXWindowState;
+class QMenu;
 class QTextDocument;
 
 class QMenu;
@@ -54,6 +58,8 @@ struct Notification;
 // once, outside undo; it keeps the registered editors the document commits, and answers what
 // the document asks about the selection. Made before its document holds it; windowDidLoad()
 // runs once the document does. Main thread only; delays go through the scheduler.
+Q_MOC_INCLUDE(<QMenu>)
+
 class BXMainWindowController final : public platform::WindowController,
                                      public BXMainWindowProvider,
                                      public BXPrintViewProvider,
@@ -94,6 +100,11 @@ public:
     void formatButtonClicked(QWidget* button);
     // "RulerUnitsChanged": the ruler takes the units under "RulerUnits".
     void handleRulerUnitsChange(const platform::Notification& notification);
+    BXMainWindowNoteActions* noteActions() const { return m_noteActions; }
+    BXMainWindowRecentNotes* recentNotes() const { return m_recentNotes; }
+    BXMainWindowCategorySelection* categorySelection() const { return m_categorySelection; }
+    // The application's History menu: the recent notes of this document.
+    Q_INVOKABLE void buildRecentsMenu(QMenu* menu);
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -173,6 +184,9 @@ public:
     void discardTextViewEditing(BXTextView* textView) override;
     void objectDidEndEditing(BXTextView* textView) override;
     bool textViewClickedOnHashtag(BXTextView* textView, const QString& hashtag) override;
+    bool textViewDoubleClickedOnCell(
+        BXTextView* textView, qsizetype index, const QRect& rect) override;
+    void textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index) override;
 
     // The window's commands, answered by its text delegate, its history and its toolbar;
     // enabled, titled and checked by its validation table first.
@@ -198,7 +212,8 @@ public:
     // are not listed; false when they still cannot be selected or an edit refuses to end.
     bool selectNotes(const Notes& notes, bool scrollingToSelection) override;
     bool selectCategories(const Notes& categories, bool scrollingToSelection) override;
-    // Starts renaming the category the sender represents, once the open edits ended.
+    // Starts renaming the category the sender represents (else the sidebar's clicked or
+    // selected one), once the open edits ended.
     void renameCategory(const platform::Command& sender) override;
     bool isSearchScopeBarHidden() const override;
     BXSearchScopeBarController* searchScopeBarController() const
@@ -265,6 +280,9 @@ private:
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
     std::unique_ptr<BXFormatMenu> m_formatMenu;
+    BXMainWindowNoteActions* m_noteActions = nullptr;
+    BXMainWindowRecentNotes* m_recentNotes = nullptr;
+    BXMainWindowCategorySelection* m_categorySelection = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

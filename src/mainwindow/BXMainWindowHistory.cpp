@@ -2,6 +2,7 @@
 
 #include "BXMainWindow.h"
 #include "BXMainWindowController.h"
+#include "BXMainWindowRecentNotes.h"
 #include "BXPageController.h"
 #include "BXTextView.h"
 
@@ -75,6 +76,28 @@ QString BXMainWindowHistory::itemTitle(const ManagedObjectPtr& item) const
         return title;
     return note->trashFlag() ? platform::localized(QStringLiteral("New Note"))
                              : QStringLiteral("\u2026");
+}
+
+std::optional<bool> BXMainWindowHistory::canNavigateToPreviousRecent() const
+{
+    return m_controller->recentNotes()->canNavigateToPreviousRecent();
+}
+
+std::optional<bool> BXMainWindowHistory::canNavigateToNextRecent() const
+{
+    return m_controller->recentNotes()->canNavigateToNextRecent();
+}
+
+bool BXMainWindowHistory::navigateToPreviousRecent()
+{
+    m_controller->recentNotes()->navigateToPreviousRecent();
+    return true;
+}
+
+bool BXMainWindowHistory::navigateToNextRecent()
+{
+    m_controller->recentNotes()->navigateToNextRecent();
+    return true;
 }
 
 void BXMainWindowHistory::pageControllerWillStartLiveTransition()

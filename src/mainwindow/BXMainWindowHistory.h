@@ -43,6 +43,11 @@ public:
 
     bool itemAvailable(const platform::ManagedObjectPtr& item) const override;
     QString itemTitle(const platform::ManagedObjectPtr& item) const override;
+    // Back and Forward step through the window's recent notes.
+    std::optional<bool> canNavigateToPreviousRecent() const override;
+    std::optional<bool> canNavigateToNextRecent() const override;
+    bool navigateToPreviousRecent() override;
+    bool navigateToNextRecent() override;
     void pageControllerWillStartLiveTransition() override;
     void pageControllerDidTransitionToObject(const platform::ManagedObjectPtr& object) override;
     void pageControllerDidEndLiveTransition() override;

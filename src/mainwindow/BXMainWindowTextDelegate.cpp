@@ -9,6 +9,7 @@
 
 #include "document/BXDocument.h"
 
+#include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/appkit/UserInput.h"
@@ -100,6 +101,30 @@ QVariantMap BXMainWindowTextDelegate::convertAttributes(const QVariantMap& attri
         }
     }
     return converted;
+}
+
+bool BXMainWindowTextDelegate::textViewDoubleClickedOnCell(
+    BXTextView* textView, qsizetype index, const QRect& rect)
+{
+    if (!textView->hasImageAtIndex(index))
+        return false;
+    textView->editImage(index, rect);
+    return true;
+}
+
+void BXMainWindowTextDelegate::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
+{
+    if (!textView->hasImageAtIndex(index))
+        return;
+    QAction* first = menu->actions().value(0);
+    auto* item = new QAction(platform::localized(QStringLiteral("Edit Image")), menu);
+    platform::CommandRouter::setAction(item, QStringLiteral("editImage:"));
+    platform::CommandRouter::setTarget(item, textView);
+    platform::CommandRouter::setRepresentedObject(item, QVariant::fromValue(qlonglong(index)));
+    // Sent straight to the view: the picture need not be the selection.
+    connect(item, &QAction::triggered, textView, [textView, index] { textView->editImage(index); });
+    menu->insertAction(first, item);
+    menu->insertSeparator(first);
 }
 
 void BXMainWindowTextDelegate::searchForHashtag(const QString& hashtag)

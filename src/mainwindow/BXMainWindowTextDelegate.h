@@ -11,7 +11,9 @@
 #include <memory>
 
 class BXMainWindowController;
+class BXTextView;
 class QMenu;
+class QRect;
 class QTextDocument;
 class QWidget;
 
@@ -49,6 +51,11 @@ public:
     // `attributes` with every attribute but an attachment taken from the default text
     // attributes, or removed where they have none.
     static QVariantMap convertAttributes(const QVariantMap& attributes);
+
+    // A picture at `index` of the note text opens the image editor.
+    bool textViewDoubleClickedOnCell(BXTextView* textView, qsizetype index, const QRect& rect);
+    // A context menu over a picture offers "Edit Image" first.
+    void textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index);
 
     // Lists the notes holding `hashtag` (with its "#"); nothing for an empty one.
     void searchForHashtag(const QString& hashtag);

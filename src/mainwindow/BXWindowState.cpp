@@ -331,6 +331,17 @@ void BXWindowState::storeSearchPreferences()
 void BXWindowState::storeSelectionPreferences()
 {
     platform::ManagedObjectContext* prefs = prefsContext();
+    // A note or category made since the last save has only a temporary URI, which names
+    // nothing once the store is reopened: give it its permanent one now.
+    platform::ManagedObjectContext* context
+        = m_controller.document() ? m_controller.document()->managedObjectContext() : nullptr;
+    if (context && context->persistentStoreCoordinator()
+        && context->persistentStoreCoordinator()->hasStore()) {
+        platform::Error error;
+        if (!context->obtainPermanentIDsForObjects(
+                m_controller.selectedNotes() + m_controller.selectedCategories(), &error))
+            platform::log(QStringLiteral("failed to obtain permanent IDs: %@"), error);
+    }
     const QByteArray categories
         = archivedURIs(m_controller.categoriesController()->selectedObjectsIDURIRepresentations(),
             QStringLiteral("failed to archive selected category: %@"));

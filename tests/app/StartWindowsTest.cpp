@@ -160,6 +160,17 @@ TEST(StartWindowsTest, MenusAreFoundByTag)
         EXPECT_TRUE(BXMainMenu::menuWithTag(bar.get(), tag));
     }
     EXPECT_TRUE(BXMainMenu::submenuWithTag(BXMainMenu::menuWithTag(bar.get(), 401), 3));
+    // The Recents submenu is the History menu the front document's main window fills; the
+    // items above it step through the same notes.
+    QMenu* recents = BXMainMenu::submenuWithTag(BXMainMenu::menuWithTag(bar.get(), 401), 100);
+    ASSERT_TRUE(recents);
+    EXPECT_EQ(fixture.controller->historyMenu(), recents);
+    QStringList stepping;
+    for (QAction* item : BXMainMenu::menuWithTag(bar.get(), 401)->actions()) {
+        if (platform::CommandRouter::action(item) == QLatin1String("navigate:"))
+            stepping << QString::number(platform::CommandRouter::tag(item));
+    }
+    EXPECT_EQ(stepping, QStringList({ u"-2"_qs, u"-1"_qs }));
     EXPECT_TRUE(BXMainMenu::themeIconForSymbol(QStringLiteral("no.such.symbol")).isEmpty());
     // The Format menu follows Edit, with the same items as a window's Format button.
     const QList<QAction*> top = bar->actions();

@@ -1,11 +1,13 @@
 #include "MainWindowFixture.h"
 
+#include "mainwindow/BXImageViewController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
 
 #include "lists/BXNotesArrayController.h"
 
 #include "document/BXManagedObjectUtilities.h"
 
+#include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/RulerView.h"
 #include "platform/appkit/SharingServices.h"
@@ -15,6 +17,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QGraphicsTextItem>
 #include <QMenu>
@@ -311,6 +314,50 @@ TEST_F(BXMainWindowTextDelegateTest, SharingSendsTheNoteOrBeepsWithNothing)
     const int beeps = input.beepCount();
     EXPECT_EQ(delegate()->showSharingServicePicker(textView), nullptr);
     EXPECT_EQ(input.beepCount(), beeps + 1);
+}
+
+TEST_F(BXMainWindowTextDelegateTest, AnImageOffersEditImageFirstAndADoubleClickEditsIt)
+{
+    makeFile({ QStringLiteral("Photos") });
+    openWindow();
+    showNote(QStringLiteral("Photos"));
+    QImage picture(40, 30, QImage::Format_ARGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    auto source = AttributedText::makeDocument();
+    QTextCursor cursor(source.get());
+    cursor.insertText(QStringLiteral("ab"));
+    AttributedText::insertAttachment(cursor, { png, u"lake.png"_qs, QSizeF(40, 30) });
+    cursor.insertText(QStringLiteral(" cd"));
+    textView->setAttributedString(*source);
+    settle();
+    const QPoint image = textView->characterRect(2).center();
+
+    std::unique_ptr<QMenu> onImage(textView->menuForEvent(image));
+    const QList<QAction*> items = onImage->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items.at(0)->text(), QStringLiteral("Edit Image"));
+    EXPECT_TRUE(items.at(1)->isSeparator());
+    // The view adds no second item for the same picture.
+    int editItems = 0;
+    for (QAction* item : items)
+        editItems += platform::CommandRouter::action(item) == QLatin1String("editImage:");
+    EXPECT_EQ(editItems, 1);
+
+    textView->setSelectedRange({ 4, 0 });
+    std::unique_ptr<QMenu> onText(textView->menuForEvent(pointOfCharacter(4)));
+    ASSERT_FALSE(onText->actions().isEmpty());
+    EXPECT_NE(onText->actions().first()->text(), QStringLiteral("Edit Image"));
+
+    QTest::mouseDClick(textView->viewport(), Qt::LeftButton, {}, image);
+    settle();
+    ASSERT_TRUE(textView->editingViewController());
+    EXPECT_TRUE(textView->editingViewController()->popoverVisible());
+    textView->editingViewController()->cancelEdit();
+    settle();
 }
 
 } // namespace

@@ -238,6 +238,28 @@ TEST_F(BXWindowStateTest, ANoteMadeJustBeforeQuittingIsSelectedAgain)
     EXPECT_EQ(selectedTitles(), QStringLiteral("Fresh"));
 }
 
+TEST_F(BXWindowStateTest, ANoteSavedOnlyAfterTheStateWasRecordedIsSelectedAgain)
+{
+    makeFile({ QStringLiteral("Apples") });
+    openWindow();
+    const BXNote::NotePtr made
+        = BXNote::newNoteInManagedObjectContext(document->managedObjectContext(), {}, {});
+    made->updateNoteText(QStringLiteral("Fresh"));
+    made->setTrashFlag(false);
+    controller->notesController()->refreshContent();
+    select({ made });
+    ASSERT_TRUE(made->objectID().isTemporaryID());
+    // The state is recorded before the notes are written, as when an untitled document is
+    // autosaved after its window's clean-up.
+    document->cleanup();
+    EXPECT_FALSE(made->objectID().isTemporaryID());
+    save();
+    quit();
+
+    openWindow();
+    EXPECT_EQ(selectedTitles(), QStringLiteral("Fresh"));
+}
+
 TEST_F(BXWindowStateTest, ClosingBeforeTheLastStageKeepsTheStoredSearchSelectionAndZoom)
 {
     makeFile({ QStringLiteral("Apples"), QStringLiteral("Pears") });

@@ -194,8 +194,8 @@ TEST_F(MainWindowToolbarTest, ItemsFollowTheirRulesAndTheResponders)
     select({});
     validate();
     EXPECT_FALSE(item(Tools::kShareTool)->isEnabled());
-    // Nobody answers these yet.
-    EXPECT_FALSE(item(Tools::kNewNoteTool)->isEnabled());
+    EXPECT_TRUE(item(Tools::kNewNoteTool)->isEnabled());
+    // Nobody answers this one yet.
     EXPECT_FALSE(item(Tools::kTagsTool)->isEnabled());
     EXPECT_TRUE(item(Tools::kInfoTool)->isEnabled());
     EXPECT_TRUE(item(Tools::kSidebarTool)->isEnabled());

@@ -40,6 +40,9 @@ constexpr std::pair<const char*, const char*> kSymbols[] = {
     { "ellipsis.circle", "view-more" },
     { "sun.max", "weather-clear" },
     { "moon", "weather-clear-night" },
+    { "plus", "list-add" },
+    { "minus", "list-remove" },
+    { "line.3.horizontal.decrease", "view-sort" },
 };
 
 // Draws through the theme or bundled icon and answers the symbol as the icon's name.

@@ -659,6 +659,44 @@ bool ManagedObjectContext::save(Error* error)
     return true;
 }
 
+bool ManagedObjectContext::obtainPermanentIDsForObjects(
+    const QList<ManagedObjectPtr>& objects, Error* error)
+{
+    QList<ManagedObjectPtr> temporary;
+    for (const ManagedObjectPtr& object : objects) {
+        if (object && object->m_context == this && object->m_id.isTemporaryID()
+            && !temporary.contains(object))
+            temporary << object;
+    }
+    if (temporary.isEmpty())
+        return true;
+    const std::shared_ptr<PersistentStore> current = store();
+    if (!current)
+        return Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreSaveError,
+                localized(QStringLiteral("The notes could not be saved.")),
+                localized(QStringLiteral("There is no store to save to."))));
+    // One reservation per hierarchy: its rows share one run of keys.
+    while (!temporary.isEmpty()) {
+        const EntityDescription* root = temporary.first()->m_entity->rootEntity();
+        QList<ManagedObjectPtr> group;
+        for (const ManagedObjectPtr& object : std::as_const(temporary)) {
+            if (object->m_entity->rootEntity() == root)
+                group << object;
+        }
+        qint64 key = 0;
+        if (!current->reserveKeys(root, group.size(), &key, error))
+            return false;
+        for (const ManagedObjectPtr& object : std::as_const(group)) {
+            m_registered.remove(object->m_id);
+            object->m_id = current->objectID(object->m_entity, key++);
+            m_registered.insert(object->m_id, object);
+            temporary.removeOne(object);
+        }
+    }
+    return true;
+}
+
 void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool mergeChanges)
 {
     if (!object || object->m_context != this || object->m_inserted || object->m_deleted)

@@ -101,6 +101,11 @@ public:
     // store, or when writing fails, nothing changes in memory and the error says why.
     bool save(Error* error);
 
+    // Gives the unsaved objects among `objects` their permanent IDs now, reserving their keys
+    // in the store, so that URIs taken before the next save still name them afterwards. False
+    // with an error without a store or when the store cannot be written.
+    bool obtainPermanentIDsForObjects(const QList<ManagedObjectPtr>& objects, Error* error);
+
     // mergeChanges false: drops the object's unsaved changes and makes it a fault, freeing its
     // values. True: reads its saved values again and keeps its unsaved changes on top; an
     // object whose row is gone leaves the context and is reported as invalidated.

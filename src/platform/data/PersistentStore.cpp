@@ -431,4 +431,16 @@ bool PersistentStore::save(
     return true;
 }
 
+bool PersistentStore::reserveKeys(
+    const EntityDescription* entity, qint64 count, qint64* first, Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    const QString failure = QStringLiteral("The notes could not be saved.");
+    if (m_readOnly)
+        return Error::set(error,
+            fileError(FileWriteNoPermissionError, failure,
+                localized(QStringLiteral("The notes store is read-only."))));
+    return m_writer.reserveKeys(entity, count, first, failure, error);
+}
+
 } // namespace platform

@@ -100,6 +100,8 @@ public:
     // Writes everything in one transaction; on success `insertedKeys` holds the key of each
     // insert. On failure nothing of it is in the file.
     bool save(const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error);
+    // Reserves `count` new keys of `entity`'s hierarchy at once; `first` receives the first.
+    bool reserveKeys(const EntityDescription* entity, qint64 count, qint64* first, Error* error);
 
     // "FROM ... WHERE ..." over the rows a to-many relationship holds for any owner, the
     // destination table aliased `alias`, as fetchRelated() reads them; `ownerKey` receives the

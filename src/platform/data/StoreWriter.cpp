@@ -23,6 +23,45 @@ bool StoreWriter::begin(const QString& failure, Error* error)
     return true;
 }
 
+std::optional<qint64> StoreWriter::largestKey(const EntityDescription* root)
+{
+    QStringList numbers;
+    for (const EntityDescription* entity : root->selfAndDescendants())
+        numbers << QString::number(m_schema.entityNumber(entity));
+    SqliteStatement query = m_db.prepare(
+        QStringLiteral("SELECT max(COALESCE((SELECT max(Z_MAX) FROM Z_PRIMARYKEY WHERE "
+                       "Z_ENT IN (%1)), 0), COALESCE((SELECT max(Z_PK) FROM %2), 0))")
+            .arg(numbers.join(QLatin1Char(',')), m_schema.tableName(root)));
+    if (!query.isValid() || query.step() != SQLITE_ROW)
+        return std::nullopt;
+    return query.int64(0);
+}
+
+bool StoreWriter::reserveKeys(const EntityDescription* entity, qint64 count, qint64* first,
+    const QString& failure, Error* error)
+{
+    if (!begin(failure, error))
+        return false;
+    const EntityDescription* root = entity->rootEntity();
+    const std::optional<qint64> largest = largestKey(root);
+    bool ok = largest.has_value();
+    if (ok) {
+        SqliteStatement update
+            = m_db.prepare(QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_MAX = ? WHERE Z_ENT = ?"));
+        update.bindInt64(1, *largest + count);
+        update.bindInt64(2, m_schema.entityNumber(root));
+        ok = update.isValid() && update.step() == SQLITE_DONE
+            && m_db.exec(QStringLiteral("COMMIT")) == SQLITE_OK;
+    }
+    if (!ok) {
+        Error::set(error, m_db.storeError(m_db.extendedErrorCode(), failure));
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    *first = *largest + 1;
+    return true;
+}
+
 bool StoreWriter::writeMetadata(const QString* storeUUID, const QByteArray& metadata)
 {
     SqliteStatement write = m_db.prepare(storeUUID
@@ -90,22 +129,12 @@ bool StoreWriter::save(const SaveRequest& request, const QByteArray& metadata,
         const EntityDescription* root = request.inserts[i].ref.entity->rootEntity();
         auto it = nextKey.find(root);
         if (it == nextKey.end()) {
-            SqliteStatement query = m_db.prepare(
-                QStringLiteral("SELECT max(COALESCE((SELECT max(Z_MAX) FROM Z_PRIMARYKEY WHERE "
-                               "Z_ENT IN (%1)), 0), COALESCE((SELECT max(Z_PK) FROM %2), 0))")
-                    .arg(
-                        [&] {
-                            QStringList numbers;
-                            for (const EntityDescription* e : root->selfAndDescendants())
-                                numbers << QString::number(m_schema.entityNumber(e));
-                            return numbers.join(QLatin1Char(','));
-                        }(),
-                        m_schema.tableName(root)));
-            if (!query.isValid() || query.step() != SQLITE_ROW) {
+            const std::optional<qint64> largest = largestKey(root);
+            if (!largest) {
                 fail();
                 break;
             }
-            it = nextKey.insert(root, query.int64(0) + 1);
+            it = nextKey.insert(root, *largest + 1);
         }
         keys[i] = it.value()++;
     }

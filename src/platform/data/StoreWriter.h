@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 #include <vector>
 
 namespace platform {
@@ -56,8 +58,15 @@ public:
     bool migrate(const ManagedObjectModel& model, const QString& storeUUID,
         const QByteArray& metadata, const QString& failure, Error* error);
 
+    // Reserves `count` keys of `entity`'s hierarchy in their own transaction: later saves
+    // number their new rows after them. `first` receives the first of them.
+    bool reserveKeys(const EntityDescription* entity, qint64 count, qint64* first,
+        const QString& failure, Error* error);
+
 private:
     bool begin(const QString& failure, Error* error);
+    // The largest key the hierarchy of `root` used or reserved; nullopt when reading failed.
+    std::optional<qint64> largestKey(const EntityDescription* root);
     // Keeps the row's Z_VERSION; a file without the row gets version 1.
     bool writeMetadata(const QString* storeUUID, const QByteArray& metadata);
 

@@ -123,6 +123,12 @@ void MemoryPressureSource::start()
 
 void MemoryPressureSource::fire(Level level)
 {
+    if (!m_calmTimer)
+        m_calmTimer = std::make_unique<Timer>(kCalmInterval, false, [this] { m_currentLevel = 0; });
+    m_calmTimer->start();
+    if (level <= m_currentLevel)
+        return;
+    m_currentLevel = level;
     emit memoryPressure(level);
 }
 

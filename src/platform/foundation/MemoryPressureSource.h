@@ -30,8 +30,16 @@ public:
     void start();
     Mechanism mechanism() const { return m_mechanism; }
 
-    // Delivers `level` on the main thread; callable from any thread.
+    // A level not reported again for this long has passed: a trigger reports at most once
+    // per 2 s window while the stall lasts.
+    static constexpr double kCalmInterval = 6.0;
+
+    // Takes a report of `level` on the main thread (the listening thread posts it there):
+    // memoryPressure() is emitted only when the level rises above the one in force, so a
+    // stall that lasts frees memory once, not at every window; a worse level frees again.
     void fire(Level level);
+    // The level in force: 0 once the calm interval passed without a report.
+    int currentLevel() const { return m_currentLevel; }
 
     // The cgroup v2 folder of the process, from the text of /proc/self/cgroup ("0::/path").
     static QString cgroupFolder(const QByteArray& procSelfCgroup);
@@ -53,7 +61,9 @@ private:
     Mechanism m_mechanism = Mechanism::None;
     std::shared_ptr<Listener> m_listener;
     std::unique_ptr<Timer> m_meminfoTimer;
+    std::unique_ptr<Timer> m_calmTimer;
     int m_lastMeminfoLevel = 0;
+    int m_currentLevel = 0;
 };
 
 } // namespace platform

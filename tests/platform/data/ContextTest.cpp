@@ -489,3 +489,29 @@ TEST_F(ContextTest, FetchedObjectsMatchThemselvesInPredicates)
     ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
     EXPECT_EQ(fetch(context, kNote, QStringLiteral("self IN %@"), { QVariant(fetched) }).size(), 2);
 }
+
+TEST_F(ContextTest, PermanentIDsTakenBeforeTheSaveStayTheSavedOnes)
+{
+    addNote(context, QStringLiteral("Kept"));
+    Error error;
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    const ManagedObjectPtr fresh = addNote(context, QStringLiteral("Fresh"));
+    const ManagedObjectPtr later = addNote(context, QStringLiteral("Later"));
+    ASSERT_TRUE(fresh->objectID().isTemporaryID());
+    ASSERT_TRUE(context.obtainPermanentIDsForObjects({ fresh, fresh }, &error))
+        << qPrintable(error.toString());
+    const QUrl uri = fresh->objectID().URIRepresentation();
+    EXPECT_FALSE(fresh->objectID().isTemporaryID());
+    EXPECT_TRUE(later->objectID().isTemporaryID());
+    EXPECT_EQ(context.objectRegisteredForID(fresh->objectID()), fresh);
+
+    ASSERT_TRUE(context.save(&error)) << qPrintable(error.toString());
+    EXPECT_EQ(fresh->objectID().URIRepresentation(), uri);
+    EXPECT_NE(later->objectID(), fresh->objectID());
+    ManagedObjectContext reader;
+    reader.setPersistentStoreCoordinator(coordinator);
+    const ManagedObjectPtr read = reader.existingObjectWithID(
+        coordinator->managedObjectIDForURIRepresentation(uri), &error);
+    ASSERT_TRUE(read) << qPrintable(error.toString());
+    EXPECT_EQ(read->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("Fresh"));
+}

@@ -1,4 +1,5 @@
 #include "platform/foundation/MemoryPressureSource.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include <QSignalSpy>
 
@@ -47,4 +48,27 @@ TEST(MemoryPressureSourceTest, StartsOnceAndDeliversFiredLevels)
     ASSERT_EQ(spy.count(), 2);
     EXPECT_EQ(spy[0][0].toInt(), 2);
     EXPECT_EQ(spy[1][0].toInt(), 4);
+}
+
+TEST(MemoryPressureSourceTest, ReleasesOncePerRiseUntilThePressurePasses)
+{
+    platform::FakeScheduler scheduler;
+    MemoryPressureSource source;
+    QSignalSpy spy(&source, &MemoryPressureSource::memoryPressure);
+    // A stall that lasts reports at every window.
+    for (int window = 0; window < 3; ++window) {
+        source.fire(MemoryPressureSource::Warning);
+        scheduler.advance(2);
+    }
+    EXPECT_EQ(spy.count(), 1);
+    source.fire(MemoryPressureSource::Critical);
+    source.fire(MemoryPressureSource::Warning);
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(source.currentLevel(), int(MemoryPressureSource::Critical));
+
+    scheduler.advance(MemoryPressureSource::kCalmInterval);
+    EXPECT_EQ(source.currentLevel(), 0);
+    source.fire(MemoryPressureSource::Warning);
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(spy[2][0].toInt(), int(MemoryPressureSource::Warning));
 }

@@ -1,0 +1,78 @@
+// The recent notes of a main window listing 10,000 notes, modified over 100 days: the two
+// fetches behind the Recents menu and every Back/Forward step and its enabling.
+
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowRecentNotes.h"
+
+#include "platform/testing/FakeScheduler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr int kNotes = 10000;
+constexpr int kDays = 100;
+
+// Written once per run: note i last modified i % 100 days before the newest one.
+struct NotesFile {
+    QTemporaryDir folder;
+    QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Recent.brindlex")));
+
+    NotesFile()
+    {
+        platform::FakeScheduler scheduler;
+        BXDocument document;
+        const QDateTime newest(QDate(2024, 6, 30), QTime(15, 0));
+        for (int i = 0; i < kNotes; ++i) {
+            BXNote::NotePtr note
+                = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
+            note->updateNoteText(QStringLiteral("Note %1\nAbout the garden and the gate.").arg(i));
+            note->setTrashFlag(false);
+            note->setValue(newest.addDays(-(i % kDays)).addSecs(-i), BXNote::NoteModifiedKey);
+        }
+        bool saved = false;
+        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
+            [&](const platform::Error& error) { saved = error.isNull(); });
+        scheduler.runUntilIdle();
+        document.close();
+        if (!saved)
+            qFatal("the benchmark's notes file could not be written");
+    }
+};
+
+void BM_FetchSortedRecentNotes(benchmark::State& state)
+{
+    static const NotesFile file;
+    platform::FakeScheduler scheduler;
+    auto document = std::make_unique<BXDocument>();
+    if (!document->initWithContentsOfURL(file.url, BXDocument::NotesDocumentType, nullptr)) {
+        state.SkipWithError("the notes file does not open");
+        return;
+    }
+    QPointer<BXMainWindowController> controller = new BXMainWindowController;
+    document->addWindowController(controller);
+    controller->windowDidLoad();
+    controller->mainWindow()->show();
+    QApplication::processEvents();
+    scheduler.advance(1);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        found = controller->recentNotes()->fetchSortedRecentNotes().size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["recent_notes"] = double(found);
+    delete controller.data();
+    document->close();
+}
+
+} // namespace
+
+BENCHMARK(BM_FetchSortedRecentNotes)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,59 @@
+#include "BXMainWindowCategorySelection.h"
+
+#include "BXMainWindow.h"
+#include "BXMainWindowController.h"
+
+#include "lists/BXCategoriesArrayController.h"
+
+#include "document/BXCategory.h"
+
+#include "platform/appkit/UserInput.h"
+#include "platform/foundation/NotificationCenter.h"
+
+using platform::ManagedObjectPtr;
+
+BXMainWindowCategorySelection::BXMainWindowCategorySelection(BXMainWindowController* controller)
+    : QObject(controller), m_controller(controller)
+{ }
+
+BXMainWindowCategorySelection::~BXMainWindowCategorySelection()
+{
+    stopObserving();
+}
+
+void BXMainWindowCategorySelection::categorySelectionChanged()
+{
+    const QList<ManagedObjectPtr> selected
+        = m_controller->categoriesController()->selectedObjects();
+    if (selected == m_lastSelectedCategories)
+        return;
+    stopObserving();
+    m_lastSelectedCategories = selected;
+    for (const ManagedObjectPtr& category : selected) {
+        platform::ManagedObject* object = category.get();
+        m_nameObservations << connect(object, &platform::ManagedObject::valueChanged, this,
+            [this, object](const QString& key) { categoryNameChanged(object, key); });
+    }
+    if (!m_controller->preferencesInited())
+        return;
+    if (!m_controller->searchString().isEmpty()) {
+        const bool keepText
+            = platform::UserInput::current().keyboardModifiers().testFlag(Qt::AltModifier);
+        m_controller->resetSearchIgnoringString(keepText);
+    }
+}
+
+void BXMainWindowCategorySelection::stopObserving()
+{
+    for (const QMetaObject::Connection& connection : std::as_const(m_nameObservations))
+        disconnect(connection);
+    m_nameObservations.clear();
+}
+
+void BXMainWindowCategorySelection::categoryNameChanged(
+    platform::ManagedObject* category, const QString& key)
+{
+    if (key != BXCategory::CategoryNameKey)
+        return;
+    platform::NotificationCenter::defaultCenter().post(CategoryNameChangedNotification, category);
+}

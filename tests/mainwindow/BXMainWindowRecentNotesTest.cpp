@@ -1,0 +1,146 @@
+#include "MainWindowFixture.h"
+
+#include "mainwindow/BXMainWindowHistory.h"
+#include "mainwindow/BXMainWindowRecentNotes.h"
+#include "mainwindow/BXPageController.h"
+
+#include "lists/BXCategoriesArrayController.h"
+#include "lists/BXNotesArrayController.h"
+
+#include "document/BXFetchedNotesCategory.h"
+
+#include "platform/data/ManagedObjectContext.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimeZone>
+
+using platform::ManagedObjectPtr;
+
+namespace {
+
+class BXMainWindowRecentNotesTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        makeFile({});
+        openWindow();
+    }
+    BXMainWindowRecentNotes* recents() const { return controller->recentNotes(); }
+    // A note of this title last modified at `modified` (local time).
+    BXNote::NotePtr addNote(const QString& title, const QDateTime& modified)
+    {
+        BXNote::NotePtr note
+            = BXNote::newNoteInManagedObjectContext(document->managedObjectContext(), {}, {});
+        note->updateNoteText(title);
+        note->setTrashFlag(false);
+        note->setValue(modified, BXNote::NoteModifiedKey);
+        return note;
+    }
+    static QDateTime at(int month, int day, int hour, int minute = 0)
+    {
+        return QDateTime(QDate(2024, month, day), QTime(hour, minute));
+    }
+    QStringList recentTitles() const
+    {
+        QStringList titles;
+        for (const ManagedObjectPtr& note : recents()->fetchSortedRecentNotes())
+            titles << std::static_pointer_cast<BXNote>(note)->noteTitle();
+        return titles;
+    }
+    QString selectedTitle() const
+    {
+        const auto note = controller->selectedNote();
+        return note ? note->noteTitle() : QString();
+    }
+    void sortByModified()
+    {
+        controller->notesController()->setSortDescriptors(
+            { platform::SortDescriptor(BXNote::NoteModifiedKey) });
+    }
+};
+
+TEST_F(BXMainWindowRecentNotesTest, RecentMeansTheTenDaysBeforeTheLatestChangeNeverTheSpareNote)
+{
+    addNote(QStringLiteral("First of March"), at(3, 1, 12));
+    addNote(QStringLiteral("Just before"), at(3, 10, 14, 59));
+    addNote(QStringLiteral("Just after"), at(3, 10, 15));
+    addNote(QStringLiteral("Latest"), at(3, 20, 15));
+    // The spare empty note, touched last, is still no recent note.
+    const BXNote::NotePtr spare
+        = BXNote::newEmptyNoteInManagedObjectContext(document->managedObjectContext());
+    ASSERT_TRUE(spare && spare->trashFlag());
+    spare->setValue(at(3, 19, 9), BXNote::NoteModifiedKey);
+    sortByModified();
+    EXPECT_EQ(recentTitles(), QStringList({ u"Just after"_qs, u"Latest"_qs }));
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("stale"));
+    controller->buildRecentsMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 2);
+    EXPECT_EQ(menu.actions().at(1)->text(), QStringLiteral("Latest"));
+    controller->notesController()->refreshContent();
+    menu.actions().at(1)->trigger();
+    settle();
+    EXPECT_EQ(selectedTitle(), QStringLiteral("Latest"));
+}
+
+TEST_F(BXMainWindowRecentNotesTest, MenuNamesUntitledNotesAndSaysWhenThereAreNone)
+{
+    QMenu menu;
+    controller->buildRecentsMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    EXPECT_EQ(menu.actions().first()->text(), QStringLiteral("No Recent Notes"));
+    EXPECT_FALSE(menu.actions().first()->isEnabled());
+    // A store that cannot be read gives none either.
+    platform::ManagedObjectContext bare;
+    EXPECT_TRUE(BXMainWindowRecentNotes::fetchSortedRecentNotes(
+        bare, *controller->categoriesController()->recentNotesCategory(), {})
+                    .isEmpty());
+
+    addNote(QString(), at(5, 2, 8));
+    controller->buildRecentsMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    EXPECT_EQ(menu.actions().first()->text(), QStringLiteral("Untitled"));
+    // One recent note gives nothing to step to.
+    EXPECT_FALSE(recents()->canNavigateToPreviousRecent());
+    EXPECT_FALSE(recents()->canNavigateToNextRecent());
+}
+
+TEST_F(BXMainWindowRecentNotesTest, SteppingGoesRoundAndBackForwardStep)
+{
+    addNote(QStringLiteral("One"), at(6, 1, 9));
+    addNote(QStringLiteral("Two"), at(6, 2, 9));
+    addNote(QStringLiteral("Three"), at(6, 3, 9));
+    const BXNote::NotePtr old = addNote(QStringLiteral("Old"), at(1, 1, 9));
+    sortByModified();
+    controller->notesController()->refreshContent();
+    ASSERT_TRUE(recents()->canNavigateToNextRecent());
+
+    // Not a recent note: previous goes to the last, next to the first.
+    select({ old });
+    recents()->navigateToPreviousRecent();
+    settle();
+    EXPECT_EQ(controller->categoriesController()->selectedObjects(),
+        QList<ManagedObjectPtr>({ controller->categoriesController()->recentNotesCategory() }));
+    EXPECT_EQ(selectedTitle(), QStringLiteral("Three"));
+    recents()->navigateToNextRecent();
+    settle();
+    EXPECT_EQ(selectedTitle(), QStringLiteral("One"));
+
+    // Round from the first to the last and back, through the Back and Forward tags.
+    BXPageController* pages = controller->history()->pageController();
+    EXPECT_TRUE(pages->validateNavigate(BXPageController::kPreviousTag));
+    pages->navigate(BXPageController::kPreviousTag);
+    settle();
+    EXPECT_EQ(selectedTitle(), QStringLiteral("Three"));
+    pages->navigate(BXPageController::kNextTag);
+    settle();
+    EXPECT_EQ(selectedTitle(), QStringLiteral("One"));
+    pages->navigate(BXPageController::kNextTag);
+    settle();
+    EXPECT_EQ(selectedTitle(), QStringLiteral("Two"));
+}
+
+} // namespace
