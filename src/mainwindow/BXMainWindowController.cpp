@@ -1,8 +1,10 @@
 #include "BXMainWindowController.h"
 
+#include "BXBottomBarController.h"
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowBars.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
@@ -151,6 +153,7 @@ void BXMainWindowController::buildWindow()
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
     m_history = new BXMainWindowHistory(this);
+    m_bars = new BXMainWindowBars(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 }
@@ -218,6 +221,7 @@ void BXMainWindowController::windowDidLoad()
         });
 
     m_noteMemory->start();
+    m_bars->setupInfoBar();
     m_windowState->loadPreferences();
 }
 
@@ -336,11 +340,17 @@ bool BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDivid
 
 void BXMainWindowController::splitViewDidResizeSubviews()
 {
-    m_listsCollapsed = m_splitView->isSubviewCollapsed(0);
+    const bool collapsed = m_splitView->isSubviewCollapsed(0);
+    if (collapsed == m_listsCollapsed)
+        return;
+    m_listsCollapsed = collapsed;
+    m_bars->listsCollapsedChanged(collapsed);
 }
 
 void BXMainWindowController::toggleLists()
 {
+    if (m_bars->bottomBarController()->isAnimating())
+        return;
     if (m_splitView->isSubviewCollapsed(0)) {
         m_splitView->setPositionOfDivider(int(m_dividerPosition), 0);
     } else {
@@ -372,6 +382,7 @@ void BXMainWindowController::noteSelectionChanged()
         if (editor && editor->popoverVisible())
             editor->cancelEdit();
         self->updateNoteText(self->selectedNote());
+        self->m_bars->noteShown();
     });
 }
 
@@ -620,13 +631,16 @@ bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString
 
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
-    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action);
+    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
+        || m_bars->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
 {
     if (m_textDelegate->respondsTo(command.action))
         return m_textDelegate->validate(command);
+    if (m_bars->respondsTo(command.action))
+        return m_bars->validate(command);
     return m_history->validate(command);
 }
 
@@ -636,6 +650,8 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_textDelegate->perform(command);
     else if (m_history->respondsTo(command.action))
         m_history->perform(command);
+    else if (m_bars->respondsTo(command.action))
+        m_bars->perform(command);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)

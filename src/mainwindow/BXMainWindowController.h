@@ -22,6 +22,7 @@
 class BXCategoriesArrayController;
 class BXFadingText;
 class BXMainSplitView;
+class BXMainWindowBars;
 class BXMainWindow;
 class BXMainWindowHistory;
 class BXMainWindowTextDelegate;
@@ -79,6 +80,7 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    BXMainWindowBars* bars() const { return m_bars; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -226,6 +228,7 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    BXMainWindowBars* m_bars = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
