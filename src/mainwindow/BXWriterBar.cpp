@@ -21,6 +21,7 @@
 #include "platform/text/TextArchiving.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -141,7 +142,10 @@ BXWriterBar::BXWriterBar(BXTextView* textView, const Options& options, QWidget* 
     : QObject(parent), m_textView(textView), m_options(options), m_view(new BXInfoBarView(parent))
 {
     m_view->setFixedHeight(options.barHeight);
+    // A narrow pane cuts the bar off at its end rather than growing to fit every control.
+    m_view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     buildControls();
+    m_view->installEventFilter(this);
     connect(m_textView, &platform::TextView::selectionChanged, this, &BXWriterBar::refresh);
 }
 
@@ -209,11 +213,12 @@ void BXWriterBar::buildControls()
     connect(m_textColorPopover, &BXTextColorPopover::otherColorsRequested, this,
         &BXWriterBar::showColorPanel);
 
+    m_defaultStyleTitle = text(QStringLiteral("Default Style"));
     m_defaultStyleButton = new QPushButton(
-        platform::SymbolIcon::named(QStringLiteral("textformat")), text(QStringLiteral("Default Style")), m_view);
+        platform::SymbolIcon::named(QStringLiteral("textformat")), m_defaultStyleTitle, m_view);
     m_defaultStyleButton->setIconSize(QSize(kDefaultStyleIconSize, kDefaultStyleIconSize));
     m_defaultStyleButton->setFont(controlFont());
-    m_defaultStyleButton->setAccessibleName(text(QStringLiteral("Default Style")));
+    m_defaultStyleButton->setAccessibleName(m_defaultStyleTitle);
     m_defaultStyleButton->setToolTip(text(QStringLiteral("Apply default style to selected text")));
     m_defaultStyleButton->setFocusPolicy(Qt::NoFocus);
     m_defaultStyleButton->setFixedHeight(kControlHeight);
@@ -266,15 +271,35 @@ void BXWriterBar::buildFontMenu()
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     for (const QString& family : std::as_const(families)) {
-        const QStringList members = QFontDatabase::styles(family);
+        // The family's regular face: the database lists its members in no fixed order.
         std::optional<QFont> font;
-        if (!members.isEmpty())
-            font = QFontDatabase::font(family, members.first(), int(kFamilyFontSize));
+        if (!QFontDatabase::styles(family).isEmpty()) {
+            font = QFont(family);
+            font->setPointSizeF(kFamilyFontSize);
+        }
         QAction* item = m_fontPopupButton->addItem(family, 0, font);
         item->setData(family);
     }
     connect(m_fontPopupButton, &platform::PopUpButton::itemChosen, this,
         [this](QAction* item) { fontPopupAction(item->data().toString()); });
+}
+
+bool BXWriterBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && event->type() == QEvent::Resize)
+        fitToWidth();
+    return QObject::eventFilter(watched, event);
+}
+
+void BXWriterBar::fitToWidth()
+{
+    if (m_fullWidth == 0) {
+        m_defaultStyleButton->setText(m_defaultStyleTitle);
+        m_fullWidth = m_view->layout()->minimumSize().width();
+    }
+    const QString title = m_view->width() < m_fullWidth ? QString() : m_defaultStyleTitle;
+    if (m_defaultStyleButton->text() != title)
+        m_defaultStyleButton->setText(title);
 }
 
 QVariantMap BXWriterBar::selectionOrTypingAttributes() const

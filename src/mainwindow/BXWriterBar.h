@@ -124,6 +124,9 @@ public:
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The Format button was pressed; the window shows its Format menu under it.
     void formatButtonClicked(QAbstractButton* button);
@@ -133,6 +136,8 @@ signals:
 private:
     QString text(const QString& literal) const;
     void applyEditorAppearance(platform::TextView::Appearance appearance);
+    // Below the width every control needs, Default Style shows its symbol alone.
+    void fitToWidth();
     void buildControls();
     void buildFontMenu();
     // The attributes of the selection's first character, or the typing style without a
@@ -155,4 +160,6 @@ private:
     platform::SegmentedControl* m_appearanceControl = nullptr;
     QPointer<BXTextColorPopover> m_textColorPopover;
     std::optional<std::optional<QColor>> m_swatchColor;
+    QString m_defaultStyleTitle;
+    int m_fullWidth = 0;
 };

@@ -225,7 +225,7 @@ TEST_F(WriterBarTest, SizeChangeOverMixedFontsGivesTheFirstFontToAll)
 TEST_F(WriterBarTest, PaletteBlackIsTheDefaultColourAndPaintsLightInDark)
 {
     showNote(QStringLiteral("Coloured words"));
-    bar->setEditorAppearanceDark();
+    QTest::mouseClick(bar->appearanceControl()->buttonForSegment(1), Qt::LeftButton);
     textView->setSelectedRange({ 0, 14 });
     bar->colorCellClicked(BXTextColorPopover::paletteColors().at(15));
     EXPECT_EQ(colorAt(0).value<QColor>(), BXTextColorPopover::paletteColors().at(15));
@@ -291,16 +291,20 @@ TEST_F(WriterBarTest, DefaultStyleResetsTheSelectionAsOneUndoStep)
     showNote(QStringLiteral("Underlined words"));
     setFont({ 0, 10 }, kMono, 30);
     textView->setSelectedRange({ 0, 10 });
+    settle();
     bar->colorCellClicked(BXTextColorPopover::paletteColors().at(12));
+    settle();
     textView->performUserEdit(QStringLiteral("Underline"), [this] {
         AttributedText::addAttribute(
             *textView->mirror(), AttributedText::UnderlineStyleAttributeName, 1, { 0, 10 });
     });
+    settle();
     const QByteArray styled = noteTitled(QStringLiteral("Underlined words"))->noteStyles();
 
     // A note window's Default Style replaces font and colour only.
     BXWriterBar noteBar(textView, BXWriterBar::Options::noteWindow(), nullptr);
     noteBar.setDefaultStyle();
+    settle();
     const QFont defaultFont = BXDocument::defaultStringAttributes().characters.font();
     EXPECT_EQ(fontAt(0)->family(), defaultFont.family());
     EXPECT_FALSE(colorAt(0).isValid());
@@ -310,14 +314,16 @@ TEST_F(WriterBarTest, DefaultStyleResetsTheSelectionAsOneUndoStep)
     delete noteBar.view();
 
     bar->setDefaultStyle();
+    settle();
     EXPECT_EQ(undoName(), QStringLiteral("Default Style"));
     EXPECT_FALSE(AttributedText::attribute(
         *textView->textStorage(), AttributedText::UnderlineStyleAttributeName, 0)
             .isValid());
     controller->windowWillReturnUndoManager()->undo();
+    settle();
     controller->windowWillReturnUndoManager()->undo();
     settle();
-    EXPECT_EQ(noteTitled(QStringLiteral("Underlined words"))->noteStyles(), styled);
+    EXPECT_EQ(noteTitled(QStringLiteral("Underlined words"))->noteStyles().toStdString(), styled.toStdString());
 }
 
 TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
