@@ -41,8 +41,8 @@ std::unique_ptr<QTextDocument> styledNote()
         format.setFontFamilies({ families.at(sentence % 2) });
         format.setFontPointSize(11 + sentence % 7);
         format.setForeground(QColor::fromHsv(sentence * 37 % 360, 200, 150));
-        cursor.insertText(QStringLiteral("The garden fence needs paint before the winter. "),
-            format);
+        cursor.insertText(
+            QStringLiteral("The garden fence needs paint before the winter. "), format);
         if (++sentence % 8 == 0)
             cursor.insertText(QStringLiteral("\n"));
     }
@@ -91,8 +91,7 @@ struct Window {
         view->setSelectedRange({ 50000, 0 });
         scheduler.advance(1);
         QApplication::processEvents();
-        return AttributedText::length(*view->mirror()) > 100000
-            && controller->bars()->writerBar();
+        return AttributedText::length(*view->mirror()) > 100000 && controller->bars()->writerBar();
     }
 
     ~Window()
@@ -115,8 +114,7 @@ void BM_CaretMoveWithWriterBarIn100KBNote(benchmark::State& state)
     int moves = 0;
     for (auto _ : state) {
         // Right and back again, across run boundaries, so the caret stays in one place.
-        QKeyEvent key(QEvent::KeyPress, ++moves % 2 ? Qt::Key_Right : Qt::Key_Left,
-            Qt::NoModifier);
+        QKeyEvent key(QEvent::KeyPress, ++moves % 2 ? Qt::Key_Right : Qt::Key_Left, Qt::NoModifier);
         QApplication::sendEvent(window.view, &key);
     }
     benchmark::DoNotOptimize(before);

@@ -126,8 +126,8 @@ void BXBottomBarController::placeNavigationBar()
     const int width = navigationBarWidth();
     // The holder narrows as the bar slides out under its leading edge.
     m_navigationHolder->setFixedWidth(std::max(0, width + int(std::lround(m_navigationBarOffset))));
-    m_navigationBar->setGeometry(int(std::lround(m_navigationBarOffset)), 0, width,
-        m_navigationHolder->height());
+    m_navigationBar->setGeometry(
+        int(std::lround(m_navigationBarOffset)), 0, width, m_navigationHolder->height());
 }
 
 void BXBottomBarController::setNavigationBarOffset(double offset)

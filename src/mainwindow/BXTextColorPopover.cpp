@@ -40,17 +40,14 @@ BXTextColorPopover::BXTextColorPopover(const QString& otherColorsTitle, QWidget*
 
 const QList<QColor>& BXTextColorPopover::paletteColors()
 {
-    static const QList<QColor> colors {
-        rgb(0.9, 0.9, 1.0), rgb(0.9, 0.85, 1.0), rgb(1.0, 0.85, 0.95), rgb(1.0, 0.9, 0.85),
-        rgb(1.0, 0.95, 0.85), rgb(1.0, 1.0, 0.85), //
+    static const QList<QColor> colors { rgb(0.9, 0.9, 1.0), rgb(0.9, 0.85, 1.0),
+        rgb(1.0, 0.85, 0.95), rgb(1.0, 0.9, 0.85), rgb(1.0, 0.95, 0.85), rgb(1.0, 1.0, 0.85),
         rgb(0.6, 0.7, 1.0), rgb(0.7, 0.6, 1.0), rgb(1.0, 0.6, 0.8), rgb(1.0, 0.7, 0.5),
-        rgb(1.0, 0.85, 0.4), rgb(1.0, 0.95, 0.5), //
-        rgb(0.2, 0.4, 0.9), rgb(0.5, 0.3, 0.9), rgb(0.9, 0.2, 0.6), rgb(0.9, 0.3, 0.2),
-        rgb(0.7, 0.5, 0.2), rgb(0.6, 0.6, 0.2), //
+        rgb(1.0, 0.85, 0.4), rgb(1.0, 0.95, 0.5), rgb(0.2, 0.4, 0.9), rgb(0.5, 0.3, 0.9),
+        rgb(0.9, 0.2, 0.6), rgb(0.9, 0.3, 0.2), rgb(0.7, 0.5, 0.2), rgb(0.6, 0.6, 0.2),
         rgb(0.1, 0.2, 0.6), rgb(0.3, 0.1, 0.6), rgb(0.6, 0.1, 0.3), rgb(0.6, 0.15, 0.1),
-        rgb(0.4, 0.3, 0.1), rgb(0.3, 0.35, 0.1), //
-        white(1.0), white(0.85), white(0.6), white(0.4), white(0.2), white(0.0),
-    };
+        rgb(0.4, 0.3, 0.1), rgb(0.3, 0.35, 0.1), white(1.0), white(0.85), white(0.6), white(0.4),
+        white(0.2), white(0.0) };
     return colors;
 }
 
@@ -82,7 +79,8 @@ void BXTextColorPopover::paintEvent(QPaintEvent* event)
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
             painter.setBrush(paletteColors().at(row * kColumns + column));
-            painter.drawRoundedRect(QRectF(swatchRect(row, column)).adjusted(0.25, 0.25, -0.25, -0.25), 2, 2);
+            painter.drawRoundedRect(
+                QRectF(swatchRect(row, column)).adjusted(0.25, 0.25, -0.25, -0.25), 2, 2);
         }
     }
 }

@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using platform::AttributedText;
 using platform::TextRange;
@@ -70,10 +71,9 @@ std::optional<QFont> defaultFont()
 std::optional<QColor> defaultFontColor()
 {
     platform::TextArchiving::registerClasses();
-    const std::optional<platform::Color> color
-        = platform::Archiver::unarchived<platform::Color>(
-            platform::UserDefaults::standard().dataForKey(DefaultFontColor),
-            { QStringLiteral("NSColor") });
+    const std::optional<platform::Color> color = platform::Archiver::unarchived<platform::Color>(
+        platform::UserDefaults::standard().dataForKey(DefaultFontColor),
+        { QStringLiteral("NSColor") });
     if (!color || color->name == QLatin1String("textColor"))
         return std::nullopt;
     return color->rgba;
@@ -197,8 +197,8 @@ void BXWriterBar::buildControls()
     m_fontSizeStepper->setIncrement(1);
     m_fontSizeStepper->setFocusPolicy(Qt::NoFocus);
     m_fontSizeStepper->setFixedSize(kStepperWidth, kControlHeight);
-    connect(m_fontSizeStepper, &platform::Stepper::stepped, this,
-        &BXWriterBar::fontSizeStepperAction);
+    connect(
+        m_fontSizeStepper, &platform::Stepper::stepped, this, &BXWriterBar::fontSizeStepperAction);
     add(m_fontSizeStepper, 0);
 
     m_textColorButton = makeImageButton(QIcon(), kSwatchSize, m_view);
@@ -208,10 +208,12 @@ void BXWriterBar::buildControls()
     // The same palette in every window, its button titled through the strings table.
     m_textColorPopover = new BXTextColorPopover(
         platform::localized(QStringLiteral("textColorOtherColorsButton")), m_view);
-    connect(m_textColorPopover, &BXTextColorPopover::colorChosen, this,
-        &BXWriterBar::colorCellClicked);
+    connect(
+        m_textColorPopover, &BXTextColorPopover::colorChosen, this, &BXWriterBar::colorCellClicked);
     connect(m_textColorPopover, &BXTextColorPopover::otherColorsRequested, this,
         &BXWriterBar::showColorPanel);
+    connect(m_textColorPopover, &BXTextColorPopover::closed, this,
+        [this] { qApp->removeEventFilter(this); });
 
     m_defaultStyleTitle = text(QStringLiteral("Default Style"));
     m_defaultStyleButton = new QPushButton(
@@ -267,9 +269,8 @@ void BXWriterBar::buildControls()
 void BXWriterBar::buildFontMenu()
 {
     QStringList families = QFontDatabase::families();
-    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(families.begin(), families.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     for (const QString& family : std::as_const(families)) {
         // The family's regular face: the database lists its members in no fixed order.
         std::optional<QFont> font;
@@ -288,6 +289,11 @@ bool BXWriterBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view && event->type() == QEvent::Resize)
         fitToWidth();
+    // The palette closes on any press outside it; the colour button's own click that follows
+    // must not open it again.
+    if (watched == m_textColorButton && event->type() == QEvent::MouseButtonPress
+        && m_textColorPopover->isVisible())
+        m_closingPopover = true;
     return QObject::eventFilter(watched, event);
 }
 
@@ -340,9 +346,10 @@ void BXWriterBar::fontPopupAction(const QString& family)
     // The size of the selection's first character, or else of the note's first one: the
     // caret's own size is not consulted.
     double size = AttributedText::systemFont().pointSizeF();
-    const qsizetype sample = selection.length > 0 && selection.location < length ? selection.location
-        : length > 0                                                               ? 0
-                                                                                   : -1;
+    const qsizetype sample = selection.length > 0 && selection.location < length
+        ? selection.location
+        : length > 0 ? 0
+                     : -1;
     if (sample >= 0) {
         const std::optional<QFont> font = fontIn(AttributedText::attributes(text, sample));
         if (font && font->pointSizeF() > 0)
@@ -459,12 +466,16 @@ void BXWriterBar::updateTextColorControl()
 
 void BXWriterBar::textColorButtonClicked()
 {
+    if (std::exchange(m_closingPopover, false))
+        return;
     if (m_textColorPopover->isVisible()) {
         m_textColorPopover->close();
         return;
     }
     m_textColorPopover->showRelativeTo(
         m_textColorButton->rect(), m_textColorButton, platform::PopupWidget::Edge::Bottom);
+    // Installed after the palette's own filter, so it sees a press before the palette closes.
+    qApp->installEventFilter(this);
 }
 
 void BXWriterBar::colorCellClicked(const QColor& color)
@@ -480,8 +491,7 @@ void BXWriterBar::showColorPanel()
 {
     m_textColorPopover->close();
     platform::ColorPanel& panel = platform::ColorPanel::shared();
-    panel.setPanelColor(
-        currentTextColor().value_or(m_textView->palette().color(QPalette::Text)));
+    panel.setPanelColor(currentTextColor().value_or(m_textView->palette().color(QPalette::Text)));
     panel.orderFront();
 }
 

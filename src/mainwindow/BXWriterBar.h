@@ -162,4 +162,5 @@ private:
     std::optional<std::optional<QColor>> m_swatchColor;
     QString m_defaultStyleTitle;
     int m_fullWidth = 0;
+    bool m_closingPopover = false;
 };

@@ -134,7 +134,8 @@ TEST_F(BottomBarTest, InfoLineShowsTheModificationDateOfTheSelectedNote)
     EXPECT_TRUE(info->infoTextField()->text().isEmpty());
     info->infoTextField()->setText(QString(400, QLatin1Char('x')));
     EXPECT_GE(info->infoTextField()->x(), BXInfoBarView::kSideMargin);
-    EXPECT_LE(info->infoTextField()->geometry().right(), info->width() - 1 - BXInfoBarView::kSideMargin);
+    EXPECT_LE(
+        info->infoTextField()->geometry().right(), info->width() - 1 - BXInfoBarView::kSideMargin);
 }
 
 } // namespace

@@ -89,7 +89,8 @@ protected:
         painter.drawPixmap(
             window->mapFromGlobal(palette->mapToGlobal(QPoint(0, 0))), palette->grab());
         painter.end();
-        shot.save(QCoreApplication::applicationDirPath() + QStringLiteral("/writerbar-palette.png"));
+        shot.save(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/writerbar-palette.png"));
     }
 
     QString undoName() const { return controller->windowWillReturnUndoManager()->undoActionName(); }
@@ -139,6 +140,13 @@ TEST_F(WriterBarTest, ControlsInOrderWithTheirSizesTipsAndSymbols)
         QStringLiteral("Apply default style to selected text"));
     EXPECT_EQ(platform::SymbolIcon::symbolName(bar->defaultStyleButton()->icon()),
         QStringLiteral("textformat"));
+    // Default Style keeps its title while every control fits, and its symbol alone otherwise.
+    controller->mainWindow()->resize(1400, 720);
+    settle();
+    EXPECT_EQ(bar->defaultStyleButton()->text(), QStringLiteral("Default Style"));
+    controller->mainWindow()->resize(900, 720);
+    settle();
+    EXPECT_TRUE(bar->defaultStyleButton()->text().isEmpty());
     EXPECT_EQ(platform::SymbolIcon::symbolName(bar->formatButton()->icon()),
         QStringLiteral("ellipsis.circle"));
     EXPECT_EQ(platform::SymbolIcon::symbolName(bar->appearanceControl()->icon(1)),
@@ -310,7 +318,7 @@ TEST_F(WriterBarTest, DefaultStyleResetsTheSelectionAsOneUndoStep)
     EXPECT_FALSE(colorAt(0).isValid());
     EXPECT_TRUE(AttributedText::attribute(
         *textView->textStorage(), AttributedText::UnderlineStyleAttributeName, 0)
-            .isValid());
+                    .isValid());
     delete noteBar.view();
 
     bar->setDefaultStyle();
@@ -318,12 +326,13 @@ TEST_F(WriterBarTest, DefaultStyleResetsTheSelectionAsOneUndoStep)
     EXPECT_EQ(undoName(), QStringLiteral("Default Style"));
     EXPECT_FALSE(AttributedText::attribute(
         *textView->textStorage(), AttributedText::UnderlineStyleAttributeName, 0)
-            .isValid());
+                     .isValid());
     controller->windowWillReturnUndoManager()->undo();
     settle();
     controller->windowWillReturnUndoManager()->undo();
     settle();
-    EXPECT_EQ(noteTitled(QStringLiteral("Underlined words"))->noteStyles().toStdString(), styled.toStdString());
+    EXPECT_EQ(noteTitled(QStringLiteral("Underlined words"))->noteStyles().toStdString(),
+        styled.toStdString());
 }
 
 TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
@@ -343,6 +352,11 @@ TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
     QTest::mouseClick(bar->textColorButton(), Qt::LeftButton);
     BXTextColorPopover* palette = bar->textColorPopover();
     ASSERT_TRUE(palette->isVisible());
+    // The button closes the palette it opened.
+    QTest::mouseClick(bar->textColorButton(), Qt::LeftButton);
+    EXPECT_FALSE(palette->isVisible());
+    QTest::mouseClick(bar->textColorButton(), Qt::LeftButton);
+    ASSERT_TRUE(palette->isVisible());
     screenshotWithPalette();
     QTest::mouseClick(palette, Qt::LeftButton, {}, BXTextColorPopover::swatchRect(2, 3).center());
     EXPECT_FALSE(palette->isVisible());
@@ -359,7 +373,8 @@ TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
     EXPECT_NE(fontAt(6).value_or(QFont()).family(), kSerif);
     // The bar reads the shown note back.
     textView->setSelectedRange({ 0, 3 });
-    EXPECT_EQ(controller->bars()->writerBar()->fontSizeTextField()->text(), QStringLiteral("18 pt"));
+    EXPECT_EQ(
+        controller->bars()->writerBar()->fontSizeTextField()->text(), QStringLiteral("18 pt"));
     EXPECT_EQ(controller->bars()->writerBar()->fontPopupButton()->title(), kSerif);
 }
 
