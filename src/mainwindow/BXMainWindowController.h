@@ -22,8 +22,8 @@
 class BXCategoriesArrayController;
 class BXFadingText;
 class BXMainSplitView;
-class BXMainWindowBars;
 class BXMainWindow;
+class BXMainWindowBars;
 class BXMainWindowHistory;
 class BXMainWindowTextDelegate;
 class BXNote;

@@ -1,8 +1,8 @@
 #include "BXWindowState.h"
 
 #include "BXMainSplitView.h"
-#include "BXMainWindowBars.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowBars.h"
 #include "BXMainWindowController.h"
 #include "BXTextView.h"
 
