@@ -335,6 +335,25 @@ TEST_F(WriterBarTest, DefaultStyleResetsTheSelectionAsOneUndoStep)
         styled.toStdString());
 }
 
+TEST_F(WriterBarTest, NoteWindowBarChangesFontAndSizeOfTheSelectionOnly)
+{
+    showNote(QStringLiteral("Only the selection"));
+    BXWriterBar noteBar(textView, BXWriterBar::Options::noteWindow(), nullptr);
+    EXPECT_EQ(noteBar.view()->height(), 32);
+    textView->setSelectedRange({ 5, 0 });
+    const QTextCharFormat typing = textView->typingAttributes();
+    noteBar.fontPopupAction(kSerif);
+    noteBar.applyFontSize(30);
+    EXPECT_EQ(textView->typingAttributes(), typing);
+    textView->setSelectedRange({ 0, 4 });
+    noteBar.fontPopupAction(kSerif);
+    noteBar.applyFontSize(30);
+    EXPECT_EQ(fontAt(0)->family(), kSerif);
+    EXPECT_DOUBLE_EQ(fontAt(0)->pointSizeF(), 30);
+    EXPECT_NE(fontAt(5).value_or(QFont()).family(), kSerif);
+    delete noteBar.view();
+}
+
 TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
 {
     showNote(QStringLiteral("Kept formatting\nsecond line"));
