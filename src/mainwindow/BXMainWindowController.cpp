@@ -6,6 +6,8 @@
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowCategorySelection.h"
+#include "BXBottomBarController.h"
+#include "BXMainWindowBars.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowNoteActions.h"
 #include "BXMainWindowRecentNotes.h"
@@ -169,6 +171,7 @@ void BXMainWindowController::buildWindow()
     m_mainToolbar->install();
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
+    m_bars = new BXMainWindowBars(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 
@@ -258,6 +261,7 @@ void BXMainWindowController::windowDidLoad()
     m_noteMemory->start();
     m_searchScopeBarController->setAllNotesCategory(m_categoriesController->allNotesCategory());
     updateSearchScopeBarForCategories(selectedCategories());
+    m_bars->setupInfoBar();
     m_windowState->loadPreferences();
 }
 
@@ -418,11 +422,17 @@ bool BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDivid
 
 void BXMainWindowController::splitViewDidResizeSubviews()
 {
-    m_listsCollapsed = m_splitView->isSubviewCollapsed(0);
+    const bool collapsed = m_splitView->isSubviewCollapsed(0);
+    if (collapsed == m_listsCollapsed)
+        return;
+    m_listsCollapsed = collapsed;
+    m_bars->listsCollapsedChanged(collapsed);
 }
 
 void BXMainWindowController::toggleLists()
 {
+    if (m_bars->bottomBarController()->isAnimating())
+        return;
     if (m_splitView->isSubviewCollapsed(0)) {
         m_splitView->setPositionOfDivider(int(m_dividerPosition), 0);
     } else {
@@ -454,6 +464,7 @@ void BXMainWindowController::noteSelectionChanged()
         if (editor && editor->popoverVisible())
             editor->cancelEdit();
         self->updateNoteText(self->selectedNote());
+        self->m_bars->noteShown();
     });
 }
 
@@ -714,7 +725,8 @@ void BXMainWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsi
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
     return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
-        || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action);
+        || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action)
+        || m_bars->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
@@ -727,6 +739,8 @@ std::optional<bool> BXMainWindowController::validate(platform::Command& command)
         return m_textDelegate->validate(command);
     if (m_history->respondsTo(command.action))
         return m_history->validate(command);
+    if (m_bars->respondsTo(command.action))
+        return m_bars->validate(command);
     return m_noteActions->validate(command);
 }
 
@@ -738,6 +752,8 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_history->perform(command);
     else if (m_mainToolbar->respondsTo(command.action))
         m_mainToolbar->perform(command);
+    else if (m_bars->respondsTo(command.action))
+        m_bars->perform(command);
     else if (m_noteActions->respondsTo(command.action))
         m_noteActions->perform(command);
 }

@@ -26,6 +26,7 @@ class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowCategorySelection;
+class BXMainWindowBars;
 class BXMainWindowHistory;
 class BXMainWindowNoteActions;
 class BXMainWindowRecentNotes;
@@ -105,6 +106,7 @@ public:
     BXMainWindowCategorySelection* categorySelection() const { return m_categorySelection; }
     // The application's History menu: the recent notes of this document.
     Q_INVOKABLE void buildRecentsMenu(QMenu* menu);
+    BXMainWindowBars* bars() const { return m_bars; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -283,6 +285,7 @@ private:
     BXMainWindowNoteActions* m_noteActions = nullptr;
     BXMainWindowRecentNotes* m_recentNotes = nullptr;
     BXMainWindowCategorySelection* m_categorySelection = nullptr;
+    BXMainWindowBars* m_bars = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;

@@ -36,7 +36,6 @@ using platform::ToolbarItem;
 namespace {
 
 const QString kDefaultItemIdentifiersKey = QStringLiteral("TB Default Item Identifiers");
-const QString kToggleListsAction = QStringLiteral("toggleLists:");
 const QString kShowGuessPanelAction = QStringLiteral("showGuessPanel:");
 const QString kShowSharingServicePickerAction = QStringLiteral("showSharingServicePicker:");
 const QString kModifyFontAction = QStringLiteral("modifyFont:");
@@ -404,15 +403,12 @@ QMenu* BXMainWindowToolbar::showSharingServicePicker()
 
 bool BXMainWindowToolbar::respondsTo(const QString& action) const
 {
-    return action == kToggleListsAction || action == kShowGuessPanelAction
-        || action == kShowSharingServicePickerAction;
+    return action == kShowGuessPanelAction || action == kShowSharingServicePickerAction;
 }
 
 void BXMainWindowToolbar::perform(const platform::Command& command)
 {
-    if (command.action == kToggleListsAction)
-        m_controller->toggleLists();
-    else if (command.action == kShowGuessPanelAction)
+    if (command.action == kShowGuessPanelAction)
         showGuessPanel();
     else if (command.action == kShowSharingServicePickerAction)
         showSharingServicePicker();

@@ -2,6 +2,7 @@
 
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
+#include "BXMainWindowBars.h"
 #include "BXMainWindowController.h"
 #include "BXTextView.h"
 
@@ -108,6 +109,7 @@ void BXWindowState::loadPreferences()
     if (QLayout* layout = window->layout())
         layout->activate();
     loadSplitterFramesPreferences();
+    m_controller.bars()->updateBottomBarInfo();
     loadSortPreferences();
     loadTextPreferences();
     m_controller.noteTextView()->setRulerMeasurementUnits(
@@ -149,6 +151,8 @@ void BXWindowState::loadSplitterFramesPreferences()
             Pref::SidebarType, Pref::ListsCollapsedName, Pref::DefaultListsCollapsed, prefs)
         && !m_controller.listsCollapsed())
         m_controller.toggleLists();
+    m_controller.bars()->loadTagsBarVisible(Pref::prefBooleanForType(
+        Pref::SplitterType, Pref::TagsBarVisibleName, Pref::DefaultTagsBarVisible, prefs));
 
     BXCategoriesArrayController* categoriesController = m_controller.categoriesController();
     categoriesController->setShowNoCategory(Pref::prefBooleanForType(
@@ -285,6 +289,8 @@ void BXWindowState::storeSplitterFramesPreferences()
     Pref::setPrefString(paneFrame(split, 0), Pref::SplitterType, Pref::CategoriesFrameName, prefs);
     Pref::setPrefString(paneFrame(split, 1), Pref::SplitterType, Pref::NotesFrameName, prefs);
     Pref::setPrefString(paneFrame(split, 2), Pref::SplitterType, Pref::NoteTextFrameName, prefs);
+    Pref::setPrefBoolean(m_controller.bars()->tagsBarVisible(), Pref::SplitterType,
+        Pref::TagsBarVisibleName, prefs);
 }
 
 void BXWindowState::storeSidebarPreferences()

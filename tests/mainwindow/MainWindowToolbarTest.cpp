@@ -195,8 +195,7 @@ TEST_F(MainWindowToolbarTest, ItemsFollowTheirRulesAndTheResponders)
     validate();
     EXPECT_FALSE(item(Tools::kShareTool)->isEnabled());
     EXPECT_TRUE(item(Tools::kNewNoteTool)->isEnabled());
-    // Nobody answers this one yet.
-    EXPECT_FALSE(item(Tools::kTagsTool)->isEnabled());
+    EXPECT_TRUE(item(Tools::kTagsTool)->isEnabled());
     EXPECT_TRUE(item(Tools::kInfoTool)->isEnabled());
     EXPECT_TRUE(item(Tools::kSidebarTool)->isEnabled());
 
@@ -211,6 +210,8 @@ TEST_F(MainWindowToolbarTest, ItemsFollowTheirRulesAndTheResponders)
     item(Tools::kSidebarTool)->trigger();
     settle();
     EXPECT_TRUE(controller->listsCollapsed());
+    validate();
+    EXPECT_FALSE(item(Tools::kTagsTool)->isEnabled());
     item(Tools::kSidebarTool)->trigger();
     settle();
     EXPECT_FALSE(controller->listsCollapsed());

@@ -1,0 +1,133 @@
+#include "BXMainWindowBars.h"
+
+#include "BXBottomBarController.h"
+#include "BXInfoBarView.h"
+#include "BXMainWindow.h"
+#include "BXMainWindowController.h"
+#include "BXMainWindowHistory.h"
+#include "BXPageController.h"
+#include "BXTextView.h"
+#include "BXWriterBar.h"
+
+#include "document/BXNote.h"
+
+#include "platform/foundation/Dispatch.h"
+
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kToggleTagsBarAction = QStringLiteral("toggleTagsBar:");
+
+} // namespace
+
+BXMainWindowBars::BXMainWindowBars(BXMainWindowController* controller)
+    : QObject(controller), m_controller(controller)
+{
+    BXTextView* textView = controller->noteTextView();
+    QWidget* pane = textView->parentWidget();
+    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
+    // The bars touch the text and each other.
+    layout->setSpacing(0);
+    m_bottomBarController = new BXBottomBarController(pane);
+    layout->addWidget(m_bottomBarController->view());
+    controller->history()->pageController()->setUpNavigationControl(
+        m_bottomBarController->navigationControl());
+}
+
+void BXMainWindowBars::setupInfoBar()
+{
+    if (m_infoBar)
+        return;
+    BXTextView* textView = m_controller->noteTextView();
+    QWidget* pane = textView->parentWidget();
+    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
+    m_infoBar = new BXInfoBarView(pane);
+    m_infoBar->setFixedHeight(kInfoBarHeight);
+    m_writerBar = new BXWriterBar(textView, BXWriterBar::Options::mainWindow(), pane);
+    // From the top: info bar, writer bar, note text.
+    const int index = layout->indexOf(textView);
+    layout->insertWidget(index, m_writerBar->view());
+    layout->insertWidget(index, m_infoBar);
+}
+
+void BXMainWindowBars::updateBottomBarInfo()
+{
+    if (!m_infoBar)
+        return;
+    if (const std::shared_ptr<BXNote> note = m_controller->selectedNote())
+        m_infoBar->updateWithCreationDate(note->noteCreated(), note->noteModified());
+    else
+        m_infoBar->clearInfo();
+}
+
+void BXMainWindowBars::noteShown()
+{
+    updateBottomBarInfo();
+    QPointer<BXMainWindowBars> self(this);
+    platform::dispatchAfter(kWriterBarRefreshDelay, this, [self] {
+        if (self && self->m_writerBar)
+            self->m_writerBar->refresh();
+    });
+}
+
+void BXMainWindowBars::toggleTagsBar()
+{
+    // A toggle while the bar slides would leave the flag and the bar disagreeing.
+    if (m_controller->listsCollapsed() || m_bottomBarController->isAnimating())
+        return;
+    m_tagsBarVisible = !m_tagsBarVisible;
+    if (m_tagsBarVisible)
+        m_bottomBarController->hideNavigationBarAnimating(false);
+    QPointer<BXMainWindowController> controller(m_controller);
+    m_bottomBarController->toggleBarAnimating(true, [controller] {
+        if (!controller || !controller->mainWindow())
+            return;
+        // The focus was nowhere in particular: give it to the text.
+        const QWidget* focus = controller->mainWindow()->focusWidget();
+        if (!focus || focus == controller->mainWindow())
+            controller->noteTextView()->setFocus();
+    });
+}
+
+void BXMainWindowBars::loadTagsBarVisible(bool visible)
+{
+    m_tagsBarVisible = visible;
+    if (visible && !m_controller->listsCollapsed()) {
+        m_bottomBarController->hideNavigationBarAnimating(false);
+        m_bottomBarController->showBarAnimating(false);
+    }
+}
+
+void BXMainWindowBars::listsCollapsedChanged(bool collapsed)
+{
+    if (collapsed) {
+        m_bottomBarController->showBarAnimating(true);
+        m_bottomBarController->showNavigationBarAnimating(true);
+    } else if (m_tagsBarVisible) {
+        m_bottomBarController->hideNavigationBarAnimating(true);
+    } else {
+        m_bottomBarController->hideBarAnimating(true);
+    }
+}
+
+bool BXMainWindowBars::respondsTo(const QString& action) const
+{
+    return action == kToggleTagsBarAction || (m_writerBar && m_writerBar->respondsTo(action));
+}
+
+std::optional<bool> BXMainWindowBars::validate(platform::Command& command) const
+{
+    if (m_writerBar && m_writerBar->respondsTo(command.action))
+        return m_writerBar->validate(command);
+    return std::nullopt;
+}
+
+void BXMainWindowBars::perform(const platform::Command& command)
+{
+    if (command.action == kToggleTagsBarAction)
+        toggleTagsBar();
+    else if (m_writerBar && m_writerBar->respondsTo(command.action))
+        m_writerBar->perform(command);
+}
