@@ -4,6 +4,7 @@
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowHistory.h"
+#include "BXMainWindowSearch.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
 #include "BXTextView.h"
@@ -151,6 +152,7 @@ void BXMainWindowController::buildWindow()
     m_notesController->setTableView(m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
     m_history = new BXMainWindowHistory(this);
+    m_search = new BXMainWindowSearch(this);
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 }
@@ -358,7 +360,7 @@ void BXMainWindowController::noteSelectionChanged()
     // The document follows the selection for its observed note and the info panel.
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
-    if (!selectedNoteChanged() && !m_searchInProgress)
+    if (!selectedNoteChanged() && !searchInProgress())
         return;
     if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
@@ -482,10 +484,8 @@ void BXMainWindowController::updateSelectionInNote(const std::shared_ptr<BXNote>
 {
     if (!note || note != selectedNote())
         return;
-    const BXNote::Range stored = note->selectedRange();
-    if (stored.location == BXNote::Range::NotFound)
-        return;
-    selectRange({ qsizetype(stored.location), qsizetype(stored.length) }, false);
+    if (const std::optional<TextRange> range = m_search->rangeToShowInNote(*note))
+        selectRange(*range, !searchString().isEmpty());
 }
 
 void BXMainWindowController::selectRange(TextRange range, bool hilite)
@@ -620,13 +620,16 @@ bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString
 
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
-    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action);
+    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
+        || m_search->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
 {
     if (m_textDelegate->respondsTo(command.action))
         return m_textDelegate->validate(command);
+    if (m_search->respondsTo(command.action))
+        return m_search->validate(command);
     return m_history->validate(command);
 }
 
@@ -636,6 +639,8 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_textDelegate->perform(command);
     else if (m_history->respondsTo(command.action))
         m_history->perform(command);
+    else if (m_search->respondsTo(command.action))
+        m_search->perform(command);
 }
 
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
@@ -739,7 +744,7 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
         return false;
     if (m_notesController->selectObjects(notes, scrollingToSelection))
         return true;
-    if (!m_searchString.isEmpty()) {
+    if (!searchString().isEmpty()) {
         resetSearchIgnoringString(false);
         if (m_notesController->selectObjects(notes, scrollingToSelection))
             return true;
@@ -755,11 +760,22 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
 
 void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)
 {
-    if (!ignoringString) {
-        m_searchString.clear();
-        m_notesController->resetFilter();
-    }
-    m_categoriesController->setSearchScope(0);
+    m_search->resetSearchIgnoringString(ignoringString);
+}
+
+QString BXMainWindowController::searchString() const
+{
+    return m_search->searchString();
+}
+
+void BXMainWindowController::setSearchString(const QString& text)
+{
+    m_search->setSearchString(text);
+}
+
+bool BXMainWindowController::searchInProgress() const
+{
+    return m_search->searchInProgress();
 }
 
 std::unique_ptr<QTextDocument> BXMainWindowController::selectedString() const

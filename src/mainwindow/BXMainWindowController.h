@@ -24,6 +24,7 @@ class BXFadingText;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowHistory;
+class BXMainWindowSearch;
 class BXMainWindowTextDelegate;
 class BXNote;
 class BXNotesArrayController;
@@ -79,6 +80,7 @@ public:
     BXNotesArrayController* notesController() const;
     BXMainWindowTextDelegate* textDelegate() const { return m_textDelegate; }
     BXMainWindowHistory* history() const { return m_history; }
+    BXMainWindowSearch* search() const { return m_search; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -92,9 +94,10 @@ public:
     float dividerPosition() const { return m_dividerPosition; }
     QString messageOnNote() const { return m_messageOnNote; }
     bool shouldDisplayMessageOnNote() const { return m_shouldDisplayMessageOnNote; }
-    QString searchString() const { return m_searchString; }
-    void setSearchString(const QString& text) { m_searchString = text; }
-    bool searchInProgress() const { return m_searchInProgress; }
+    QString searchString() const;
+    // Fills the search field too, without filtering.
+    void setSearchString(const QString& text);
+    bool searchInProgress() const;
     const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
 
     // Window delegate.
@@ -226,18 +229,17 @@ private:
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
+    BXMainWindowSearch* m_search = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
     QList<QMetaObject::Connection> m_observations;
     std::shared_ptr<BXNote> m_lastSelectedNote;
     QList<platform::Editor*> m_registeredEditors;
-    QString m_searchString;
     QString m_messageOnNote;
     float m_dividerPosition = 0;
     bool m_shouldDisplayMessageOnNote = false;
     bool m_preferencesInited = false;
-    bool m_searchInProgress = false;
     bool m_listsCollapsed = false;
     bool m_loaded = false;
     bool m_observing = false;
