@@ -250,7 +250,4 @@ BENCHMARK(BM_FindNextThroughAllNotes)
     ->Arg(BXMainWindowSearch::kWordsMode)
     ->Arg(BXMainWindowSearch::kRegularExpressionMode)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ResidentMemoryFiltered)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(2);
+BENCHMARK(BM_ResidentMemoryFiltered)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);

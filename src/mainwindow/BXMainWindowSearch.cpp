@@ -66,8 +66,7 @@ public:
             return std::nullopt;
         if (m_words) {
             const auto match = m_words->find(text, { range.location, range.length }, backward);
-            return match ? std::optional(TextRange { match->start, match->length })
-                         : std::nullopt;
+            return match ? std::optional(TextRange { match->start, match->length }) : std::nullopt;
         }
         if (!m_regex)
             return std::nullopt;
@@ -214,8 +213,8 @@ void BXMainWindowSearch::updateSearchField(BXSearchField* field, QAction* item)
 
 void BXMainWindowSearch::continueSearch(int tag)
 {
-    findStringInNotes(m_searchString, false, tag == kBackwardTag,
-        m_searchStyle & kSearchFoundNotes, m_searchStyle & kWrapAround, false);
+    findStringInNotes(m_searchString, false, tag == kBackwardTag, m_searchStyle & kSearchFoundNotes,
+        m_searchStyle & kWrapAround, false);
 }
 
 void BXMainWindowSearch::resetSearchIgnoringString(bool ignoringString)
@@ -276,8 +275,7 @@ bool BXMainWindowSearch::findStringInNotes(const QString& pattern, bool upStart,
                 }
                 const auto note = std::static_pointer_cast<BXNote>(listed.at(other));
                 const QString noteText = note->noteText();
-                found = matcher->find(
-                    noteText, { 0, noteText.size() }, backwardSearch, &error);
+                found = matcher->find(noteText, { 0, noteText.size() }, backwardSearch, &error);
                 if (found || error) {
                     foundNote = note;
                     break;
@@ -294,8 +292,7 @@ bool BXMainWindowSearch::findStringInNotes(const QString& pattern, bool upStart,
             foundNote = shown;
             const QString viewText
                 = platform::AttributedText::string(*m_controller->noteTextView()->mirror());
-            found = matcher->find(
-                viewText, { 0, viewText.size() }, backwardSearch, &error);
+            found = matcher->find(viewText, { 0, viewText.size() }, backwardSearch, &error);
             if (found)
                 emit turnedAround(backwardSearch, true);
         }

@@ -85,9 +85,8 @@ public:
     // else by a case-insensitive regular expression whose "^" and "$" hold only at the ends of
     // the text, backwards the last match in the range. An empty or negative range, a null or
     // empty pattern find nothing. An invalid expression or one out of time fills `error`.
-    static std::optional<platform::TextRange> findString(const QString& pattern,
-        QStringView text, int mode, platform::TextRange range, bool backwardSearch,
-        platform::Error* error = nullptr);
+    static std::optional<platform::TextRange> findString(const QString& pattern, QStringView text,
+        int mode, platform::TextRange range, bool backwardSearch, platform::Error* error = nullptr);
     // Finds `pattern` in the shown note after the selection (before it backwards; the whole
     // note with `upStart`), then in the other listed notes with `searchFoundNotes`, wrapping
     // with `wrapAround`. A match in the shown note is selected; one in another note selects

@@ -12,8 +12,8 @@ BXSearchField::BXSearchField(QWidget* parent)
     const struct {
         int tag;
         const char* title;
-    } modes[] = { { kWordsTag, "Search Words" },
-        { kRegularExpressionTag, "Search Regular Expression" } };
+    } modes[]
+        = { { kWordsTag, "Search Words" }, { kRegularExpressionTag, "Search Regular Expression" } };
     for (const auto& mode : modes) {
         QAction* item = m_menu->addAction(platform::localized(QString::fromUtf8(mode.title)));
         item->setData(mode.tag);

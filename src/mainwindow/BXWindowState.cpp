@@ -202,8 +202,8 @@ void BXWindowState::loadListsPreferences()
     BXMainWindowSearch* search = m_controller.search();
     const qint64 mode = Pref::prefIntegerForType(
         Pref::FindType, Pref::SearchModeName, Pref::DefaultSearchMode, prefs);
-    search->setSearchMode(mode < 2 ? BXMainWindowSearch::kWordsMode
-                                   : BXMainWindowSearch::kRegularExpressionMode);
+    search->setSearchMode(
+        mode < 2 ? BXMainWindowSearch::kWordsMode : BXMainWindowSearch::kRegularExpressionMode);
     // Both: a find goes on into the other listed notes and wraps around.
     search->setSearchStyle(BXMainWindowSearch::kSearchFoundNotes | BXMainWindowSearch::kWrapAround);
     search->setSearchString(Pref::prefStringForType(

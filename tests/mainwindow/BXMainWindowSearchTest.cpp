@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <utility>
+
 using platform::TextRange;
 
 namespace {
@@ -153,6 +155,24 @@ TEST_F(BXMainWindowSearchTest, TheScopeChosenDuringASearchComesBackAndAnEmptySea
     EXPECT_EQ(listed().size(), 2);
 }
 
+TEST_F(BXMainWindowSearchTest, TextTypedWhileAFilterRunsEndsUpAsTheFilter)
+{
+    makeFile({ QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma") });
+    openWindow();
+    // A key that arrives while the list is being filtered.
+    bool typedDuring = false;
+    QObject::connect(controller->notesController(),
+        &platform::ArrayController::filterPredicateChanged, search(), [&] {
+            if (!std::exchange(typedDuring, true))
+                field()->setText(QStringLiteral("gam"));
+        });
+    QTest::keyClicks(field(), QStringLiteral("a"));
+    settle();
+    EXPECT_TRUE(typedDuring);
+    EXPECT_EQ(listed(), QStringList { QStringLiteral("Gamma") });
+    EXPECT_FALSE(search()->searchInProgress());
+}
+
 TEST_F(BXMainWindowSearchTest, OneSearchInOneText)
 {
     const QString face = QString::fromUcs4(U"\U0001F600");
@@ -185,8 +205,8 @@ TEST_F(BXMainWindowSearchTest, OneSearchInOneText)
     }
     platform::LogCapture log;
     platform::Error error;
-    EXPECT_EQ(BXMainWindowSearch::findString(u"("_qs, u"("_qs, 2, { 0, 1 }, false, &error),
-        std::nullopt);
+    EXPECT_EQ(
+        BXMainWindowSearch::findString(u"("_qs, u"("_qs, 2, { 0, 1 }, false, &error), std::nullopt);
     EXPECT_FALSE(error.isNull());
     EXPECT_TRUE(log.contains(QStringLiteral("Regex error: ")));
 }

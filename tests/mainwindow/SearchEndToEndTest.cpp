@@ -46,8 +46,7 @@ protected:
     {
         QCoreApplication::processEvents();
         QImage image = controller->mainWindow()->grab().toImage();
-        platform::PopupWidget* popover
-            = BXGlobalConstants::messagePopoverController()->popover();
+        platform::PopupWidget* popover = BXGlobalConstants::messagePopoverController()->popover();
         QPainter painter(&image);
         painter.drawPixmap(controller->mainWindow()->mapFromGlobal(popover->mapToGlobal(QPoint())),
             popover->grab());
@@ -60,8 +59,8 @@ TEST_F(SearchEndToEndTest, TypeFindRegexMistakeFixAndClearOverTwoHundredNotes)
 {
     QStringList texts;
     for (int i = 0; i < 200; ++i) {
-        QString text = QStringLiteral("Note %1\nA plain day in the garden.\n").arg(i, 3, 10,
-            QLatin1Char('0'));
+        QString text = QStringLiteral("Note %1\nA plain day in the garden.\n")
+                           .arg(i, 3, 10, QLatin1Char('0'));
         if (i == 17)
             text += QStringLiteral("The old lantern hangs by the door.\n");
         if (i == 140)

@@ -155,8 +155,8 @@ std::optional<RegularExpression::Match> RegularExpression::findInRange(
         return std::nullopt;
     return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
         if (U_SUCCESS(status))
-            uregex_setRegion(m_regex, int32_t(range.start), int32_t(range.start + range.length),
-                &status);
+            uregex_setRegion(
+                m_regex, int32_t(range.start), int32_t(range.start + range.length), &status);
         if (U_SUCCESS(status))
             uregex_useAnchoringBounds(m_regex, false, &status);
         std::optional<Match> found;

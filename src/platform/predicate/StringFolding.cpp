@@ -266,8 +266,8 @@ QStringView foldText(
     const char16_t* units = text.utf16();
     const qsizetype size = text.size();
     // Every folded unit comes from units [from, to) of the text.
-    const auto note = [origins]([[maybe_unused]] qsizetype count,
-                          [[maybe_unused]] qsizetype from, [[maybe_unused]] qsizetype to) {
+    const auto note = [origins]([[maybe_unused]] qsizetype count, [[maybe_unused]] qsizetype from,
+                          [[maybe_unused]] qsizetype to) {
         if constexpr (Mapped) {
             origins->starts.insert(origins->starts.end(), size_t(count), qint32(from));
             origins->ends.insert(origins->ends.end(), size_t(count), qint32(to));
@@ -367,8 +367,7 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
     return foldText<false>(text, options, buffer, nullptr);
 }
 
-QStringView StringFolding::fold(
-    QStringView text, int options, QString& buffer, Origins& origins)
+QStringView StringFolding::fold(QStringView text, int options, QString& buffer, Origins& origins)
 {
     return foldText<true>(text, options, buffer, &origins);
 }

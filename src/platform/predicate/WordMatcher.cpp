@@ -36,8 +36,8 @@ std::optional<WordMatcher::Match> WordMatcher::find(
     thread_local StringFolding::Origins origins;
     const QStringView folded = StringFolding::fold(text, m_options, buffer, origins);
     // The folded units that came from inside the range alone.
-    const qsizetype first = std::lower_bound(origins.starts.begin(), origins.starts.end(),
-                                qint32(range.start))
+    const qsizetype first
+        = std::lower_bound(origins.starts.begin(), origins.starts.end(), qint32(range.start))
         - origins.starts.begin();
     const qsizetype last
         = std::upper_bound(origins.ends.begin(), origins.ends.end(), qint32(range.end()))

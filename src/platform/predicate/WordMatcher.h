@@ -25,8 +25,8 @@ public:
     // The words of `pattern`, split at white space with the empty pieces dropped, each folded by
     // `options` (ComparisonPredicate's [c] and [d] flags).
     explicit WordMatcher(const QString& pattern,
-        int options = ComparisonPredicate::CaseInsensitive
-            | ComparisonPredicate::DiacriticInsensitive);
+        int options
+        = ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive);
 
     // No word to look for: nothing is ever found.
     bool isEmpty() const { return m_words.isEmpty(); }

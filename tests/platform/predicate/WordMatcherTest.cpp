@@ -18,8 +18,8 @@ TEST(WordMatcher, FindsTheFirstOrLastWordIgnoringCaseAndDiacriticsInTheTextsOwnU
     } cases[] = {
         { "precomposed accent after a surrogate pair", face + u" \u00C9lan vital"_qs, u"elan"_qs,
             { 0, 13 }, false, Match { 3, 4 } },
-        { "decomposed accent keeps its mark", face + u" E\u0301lan"_qs, u"ELAN"_qs, { 0, 8 },
-            false, Match { 3, 5 } },
+        { "decomposed accent keeps its mark", face + u" E\u0301lan"_qs, u"ELAN"_qs, { 0, 8 }, false,
+            Match { 3, 5 } },
         { "a letter folding to two", u"Stra\u00DFe"_qs, u"STRASSE"_qs, { 0, 6 }, false,
             Match { 0, 6 } },
         { "earliest of two words", u"the cat and the dog"_qs, u"dog  cat"_qs, { 0, 19 }, false,
