@@ -33,6 +33,12 @@ std::optional<WordMatcher::Match> WordMatcher::find(
     if (m_words.isEmpty() || range.start < 0 || range.length <= 0 || range.end() > text.size())
         return std::nullopt;
     thread_local QString buffer;
+    // Most texts a find walks through hold none of the words: those are told apart without
+    // keeping where each folded unit came from.
+    const QStringView plain = StringFolding::fold(text, m_options, buffer);
+    if (std::none_of(m_words.begin(), m_words.end(),
+            [plain](const QString& word) { return plain.contains(word); }))
+        return std::nullopt;
     thread_local StringFolding::Origins origins;
     const QStringView folded = StringFolding::fold(text, m_options, buffer, origins);
     // The folded units that came from inside the range alone.
