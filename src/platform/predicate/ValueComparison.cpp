@@ -283,8 +283,8 @@ bool ValueComparison::contains(const QString& text, const QString& part, int opt
         qsizetype end = std::min(text.size(), start + kPiece);
         while (end < text.size() && text.at(end).unicode() >= 0x80)
             ++end;
-        const QStringView piece
-            = StringFolding::fold(QStringView(text).sliced(start, end - start), options, foldedText);
+        const QStringView piece = StringFolding::fold(
+            QStringView(text).sliced(start, end - start), options, foldedText);
         if (overlap > 0) {
             seam.append(piece.first(std::min(overlap, piece.size())));
             if (seam.contains(needle))
