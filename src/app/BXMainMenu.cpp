@@ -172,7 +172,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" }, kSeparator });
     addItems(addSubmenu(note, QStringLiteral("Filter"), 0, "line.3.horizontal.decrease.circle"),
         { { "Find…", "search:", 0, QKeySequence::Find },
-            { "Find Next", "continueSearch:", 0, QKeySequence::FindNext } });
+            { "Find Next", "continueSearch:", 1, QKeySequence::FindNext },
+            { "Find Previous", "continueSearch:", 0, QKeySequence::FindPrevious } });
     addItems(note,
         { { "Previous Recent", "navigate:", -2, QKeySequence::Back, "chevron.left" },
             { "Next Recent", "navigate:", -1, QKeySequence::Forward, "chevron.right" } });

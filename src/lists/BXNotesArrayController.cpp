@@ -536,8 +536,24 @@ bool BXNotesArrayController::filterNotes(
     const QList<ManagedObjectPtr> previous
         = keepSelection ? selectedObjects() : QList<ManagedObjectPtr>();
     m_filtering = true;
-    setFilterPredicate(predicate);
+    // An expression that runs out of time on one note would do so on many: the first failure
+    // ends the search and the list keeps its filter.
+    Error failure;
+    const bool filtered = trySetFilterPredicate(predicate, &failure);
     m_filtering = false;
+    if (!filtered) {
+        // In the user's own words, not the wrapped form the list matches with.
+        if (failure.localizedFailureReason() == QLatin1String("U_REGEX_TIME_OUT")) {
+            failure = Error(failure.domain(), failure.code(),
+                localizedFormat(
+                    QStringLiteral("The regular expression \"%@\" took too long to match."), text),
+                failure.localizedFailureReason());
+        }
+        failure.setUserInfoValue(QStringLiteral("NSInvalidValue"), text);
+        Error::set(error, failure);
+        UserInput::current().beep();
+        return false;
+    }
     if (!arrangedObjects().isEmpty()) {
         if (keepSelection)
             selectObjects(previous, true);

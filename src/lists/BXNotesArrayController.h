@@ -95,8 +95,9 @@ public:
     platform::ManagedObjectPtr noteWithNote(const BXNote* note);
 
     // Search: mode 1 looks for the words, any other mode for a regular expression that may
-    // match anywhere in the note's text or name. An invalid expression beeps, fills `error`,
-    // keeps the previous filter and answers false.
+    // match anywhere in the note's text or name. An invalid expression, or one that runs out of
+    // time on a note, beeps, fills `error` (the text under "NSInvalidValue"), keeps the previous
+    // filter and answers false.
     bool filterNotes(
         const QString& text, int searchMode, bool keepSelection, platform::Error* error);
     void resetFilter();

@@ -41,6 +41,7 @@ void BXMainWindowCategorySelection::categorySelectionChanged()
             = platform::UserInput::current().keyboardModifiers().testFlag(Qt::AltModifier);
         m_controller->resetSearchIgnoringString(keepText);
     }
+    m_controller->updateSearchScopeBarForCategories(selected);
 }
 
 void BXMainWindowCategorySelection::stopObserving()
@@ -55,5 +56,6 @@ void BXMainWindowCategorySelection::categoryNameChanged(
 {
     if (key != BXCategory::CategoryNameKey)
         return;
+    m_controller->updateSearchScopeBarForCategories(m_lastSelectedCategories);
     platform::NotificationCenter::defaultCenter().post(CategoryNameChangedNotification, category);
 }

@@ -11,10 +11,12 @@
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowNoteActions.h"
 #include "BXMainWindowRecentNotes.h"
+#include "BXMainWindowSearch.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXMainWindowToolbar.h"
 #include "BXMainWindowValidation.h"
 #include "BXNoteMemoryManager.h"
+#include "BXSearchField.h"
 #include "BXSearchScopeBarController.h"
 #include "BXTextView.h"
 #include "BXUnderpageView.h"
@@ -167,7 +169,9 @@ void BXMainWindowController::buildWindow()
     m_recentNotes = new BXMainWindowRecentNotes(this);
     m_history = new BXMainWindowHistory(this);
     m_validation = new BXMainWindowValidation(this);
+    m_search = new BXMainWindowSearch(this);
     m_mainToolbar = new BXMainWindowToolbar(this);
+    m_mainToolbar->setSearchField(m_search->searchField());
     m_mainToolbar->install();
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
@@ -176,8 +180,12 @@ void BXMainWindowController::buildWindow()
     m_categoriesController->setDelegate(this);
 
     m_searchScopeBarController = new BXSearchScopeBarController(m_tableView, this);
-    connect(m_searchScopeBarController, &BXSearchScopeBarController::searchScopeChosen, this,
-        [this](int scope) { m_categoriesController->setSearchScope(unsigned(scope)); });
+    connect(m_searchScopeBarController, &BXSearchScopeBarController::searchScopeChosen, m_search,
+        [this](int scope) { m_search->setSearchScope(unsigned(scope)); });
+    connect(m_search, &BXMainWindowSearch::searchScopeChanged, m_searchScopeBarController,
+        [this](unsigned scope) { m_searchScopeBarController->setSearchScope(int(scope)); });
+    connect(m_search, &BXMainWindowSearch::turnedAround, this,
+        &BXMainWindowController::flashTurnaround);
     m_turnaroundView = new BXFlashingView(m_noteTextPane);
     m_turnaroundView->setImage(BXFlashingView::turnaroundImage());
 }
@@ -275,10 +283,13 @@ void BXMainWindowController::updateSearchScopeBarForCategories(const Notes& cate
     m_searchScopeBarController->updateSearchScopeBarForCategories(categories);
 }
 
-void BXMainWindowController::handleScopeBarWithRange(TextRange range)
+void BXMainWindowController::handleScopeBarWithRange(std::optional<TextRange> range)
 {
     m_searchScopeBarController->handleScopeBarWithRange(
-        !m_searchString.isEmpty(), [this, range](bool hilite) { selectRange(range, hilite); });
+        !searchString().isEmpty(), [this, range](bool hilite) {
+            if (range)
+                selectRange(*range, hilite);
+        });
 }
 
 void BXMainWindowController::flashTurnaround(bool backwards, bool withinNote)
@@ -450,7 +461,7 @@ void BXMainWindowController::noteSelectionChanged()
     // The document follows the selection for its observed note and the info panel.
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
-    if (!selectedNoteChanged() && !m_searchInProgress)
+    if (!selectedNoteChanged() && !searchInProgress())
         return;
     if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
@@ -575,10 +586,7 @@ void BXMainWindowController::updateSelectionInNote(const std::shared_ptr<BXNote>
 {
     if (!note || note != selectedNote())
         return;
-    const BXNote::Range stored = note->selectedRange();
-    if (stored.location == BXNote::Range::NotFound)
-        return;
-    selectRange({ qsizetype(stored.location), qsizetype(stored.length) }, false);
+    handleScopeBarWithRange(m_search->rangeToShowInNote(*note));
 }
 
 void BXMainWindowController::selectRange(TextRange range, bool hilite)
@@ -726,7 +734,7 @@ bool BXMainWindowController::respondsTo(const QString& action) const
 {
     return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
         || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action)
-        || m_bars->respondsTo(action);
+        || m_bars->respondsTo(action) || m_search->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
@@ -741,6 +749,8 @@ std::optional<bool> BXMainWindowController::validate(platform::Command& command)
         return m_history->validate(command);
     if (m_bars->respondsTo(command.action))
         return m_bars->validate(command);
+    if (m_search->respondsTo(command.action))
+        return m_search->validate(command);
     return m_noteActions->validate(command);
 }
 
@@ -754,6 +764,8 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_mainToolbar->perform(command);
     else if (m_bars->respondsTo(command.action))
         m_bars->perform(command);
+    else if (m_search->respondsTo(command.action))
+        m_search->perform(command);
     else if (m_noteActions->respondsTo(command.action))
         m_noteActions->perform(command);
 }
@@ -862,7 +874,7 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
         return false;
     if (m_notesController->selectObjects(notes, scrollingToSelection))
         return true;
-    if (!m_searchString.isEmpty()) {
+    if (!searchString().isEmpty()) {
         resetSearchIgnoringString(false);
         if (m_notesController->selectObjects(notes, scrollingToSelection))
             return true;
@@ -878,11 +890,22 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
 
 void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)
 {
-    if (!ignoringString) {
-        m_searchString.clear();
-        m_notesController->resetFilter();
-    }
-    m_categoriesController->setSearchScope(0);
+    m_search->resetSearchIgnoringString(ignoringString);
+}
+
+QString BXMainWindowController::searchString() const
+{
+    return m_search->searchString();
+}
+
+void BXMainWindowController::setSearchString(const QString& text)
+{
+    m_search->setSearchString(text);
+}
+
+bool BXMainWindowController::searchInProgress() const
+{
+    return m_search->searchInProgress();
 }
 
 std::unique_ptr<QTextDocument> BXMainWindowController::selectedString() const

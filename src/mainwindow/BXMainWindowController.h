@@ -30,6 +30,7 @@ class BXMainWindowBars;
 class BXMainWindowHistory;
 class BXMainWindowNoteActions;
 class BXMainWindowRecentNotes;
+class BXMainWindowSearch;
 class BXMainWindowTextDelegate;
 class BXMainWindowToolbar;
 class BXMainWindowValidation;
@@ -107,6 +108,7 @@ public:
     // The application's History menu: the recent notes of this document.
     Q_INVOKABLE void buildRecentsMenu(QMenu* menu);
     BXMainWindowBars* bars() const { return m_bars; }
+    BXMainWindowSearch* search() const { return m_search; }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -120,9 +122,10 @@ public:
     float dividerPosition() const { return m_dividerPosition; }
     QString messageOnNote() const { return m_messageOnNote; }
     bool shouldDisplayMessageOnNote() const { return m_shouldDisplayMessageOnNote; }
-    QString searchString() const { return m_searchString; }
-    void setSearchString(const QString& text) { m_searchString = text; }
-    bool searchInProgress() const { return m_searchInProgress; }
+    QString searchString() const;
+    // Fills the search field too, without filtering.
+    void setSearchString(const QString& text);
+    bool searchInProgress() const;
     const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
 
     // Window delegate.
@@ -226,7 +229,7 @@ public:
     void updateSearchScopeBarForCategories(const Notes& categories);
     // Shows the scope bar while a search string is set and hides it otherwise, then selects
     // `range` in the shown note, with the find highlight while searching.
-    void handleScopeBarWithRange(platform::TextRange range);
+    void handleScopeBarWithRange(std::optional<platform::TextRange> range);
     // The sign over the note text that flashes when a find wraps around.
     BXFlashingView* turnaroundView() const { return m_turnaroundView; }
     // Flashes it, upside down for a backward find; `withinNote` for a wrap inside the shown
@@ -286,18 +289,17 @@ private:
     BXMainWindowRecentNotes* m_recentNotes = nullptr;
     BXMainWindowCategorySelection* m_categorySelection = nullptr;
     BXMainWindowBars* m_bars = nullptr;
+    BXMainWindowSearch* m_search = nullptr;
 
     QPointer<QTextDocument> m_shownStorage;
     QMetaObject::Connection m_storageConnection;
     QList<QMetaObject::Connection> m_observations;
     std::shared_ptr<BXNote> m_lastSelectedNote;
     QList<platform::Editor*> m_registeredEditors;
-    QString m_searchString;
     QString m_messageOnNote;
     float m_dividerPosition = 0;
     bool m_shouldDisplayMessageOnNote = false;
     bool m_preferencesInited = false;
-    bool m_searchInProgress = false;
     bool m_listsCollapsed = false;
     bool m_loaded = false;
     bool m_observing = false;

@@ -1,10 +1,12 @@
 #include "BXMainWindowTextDelegate.h"
+#include "platform/appkit/Toolbar.h"
+#include "BXMainWindowToolbar.h"
 
 #include "BXMainWindow.h"
 #include "BXMainWindowController.h"
+#include "BXMainWindowSearch.h"
 #include "BXTextView.h"
 
-#include "lists/BXNotesArrayController.h"
 #include "ui/BXGlobalConstants.h"
 
 #include "document/BXDocument.h"
@@ -29,9 +31,6 @@ using platform::AttributedText;
 using platform::TextRange;
 
 namespace {
-
-// A hashtag is literal text: the words search, not a regular expression.
-constexpr int kWordsSearchMode = 1;
 
 QFont resizedFont(QFont font, int delta)
 {
@@ -131,8 +130,9 @@ void BXMainWindowTextDelegate::searchForHashtag(const QString& hashtag)
 {
     if (hashtag.isEmpty())
         return;
+    m_controller->mainToolbar()->toolbar()->setVisible(true);
     m_controller->setSearchString(hashtag);
-    m_controller->notesController()->filterNotes(hashtag, kWordsSearchMode, true, nullptr);
+    m_controller->search()->searchNotes();
 }
 
 void BXMainWindowTextDelegate::decreaseZoom()

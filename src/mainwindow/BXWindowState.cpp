@@ -4,6 +4,8 @@
 #include "BXMainWindow.h"
 #include "BXMainWindowBars.h"
 #include "BXMainWindowController.h"
+#include "BXMainWindowSearch.h"
+#include "BXSearchField.h"
 #include "BXTextView.h"
 
 #include "lists/BXCategoriesArrayController.h"
@@ -40,8 +42,6 @@ const QString kSmartQuotes = QStringLiteral("smartQuotes");
 const QString kSmartLinks = QStringLiteral("smartLinks");
 const QString kCheckSpelling = QStringLiteral("checkSpelling");
 const QString kSmartDashes = QStringLiteral("smartDashes");
-// The search field's only style; kept for files that read it.
-constexpr qint64 kSearchStyle = 3;
 
 QByteArray archivedURIs(const QList<QUrl>& uris, const QString& failure)
 {
@@ -208,15 +208,22 @@ void BXWindowState::loadListsPreferences()
                 Pref::prefBlobForType(Pref::NotesType, Pref::CategoriesName, QByteArray(), prefs)));
     if (categories.isEmpty() || !categoriesController->setSelectedObjects(categories))
         categoriesController->selectRow(0);
+    m_controller.updateSearchScopeBarForCategories(categoriesController->selectedObjects());
 
+    BXMainWindowSearch* search = m_controller.search();
     const qint64 mode = Pref::prefIntegerForType(
         Pref::FindType, Pref::SearchModeName, Pref::DefaultSearchMode, prefs);
-    m_searchMode = mode < 2 ? 1 : 2;
-    m_controller.setSearchString(Pref::prefStringForType(
+    search->setSearchMode(
+        mode < 2 ? BXMainWindowSearch::kWordsMode : BXMainWindowSearch::kRegularExpressionMode);
+    // Both: a find goes on into the other listed notes and wraps around.
+    search->setSearchStyle(BXMainWindowSearch::kSearchFoundNotes | BXMainWindowSearch::kWrapAround);
+    search->setSearchString(Pref::prefStringForType(
         Pref::FindType, Pref::SearchStringName, Pref::DefaultSearchString, prefs));
-    categoriesController->setSearchScope(unsigned(std::max<qint64>(0,
+    search->setSearchScope(unsigned(std::max<qint64>(0,
         Pref::prefIntegerForType(
             Pref::FindType, Pref::SearchScopeName, Pref::DefaultSearchScope, prefs))));
+    search->updateSearchField(
+        search->searchField(), search->searchField()->itemWithTag(search->searchMode()));
 
     m_listsLoaded = true;
     m_controller.setPreferencesInited(true);
@@ -239,10 +246,8 @@ void BXWindowState::loadListsPreferences()
         Pref::WindowType, Pref::ZoomFactorName, Pref::DefaultZoomFactor, prefs);
     m_controller.noteTextView()->zoomToFactor(double(zoom) * 0.01);
 
-    if (!m_controller.searchString().isEmpty()) {
-        platform::Error error;
-        notesController->filterNotes(m_controller.searchString(), m_searchMode, false, &error);
-    }
+    if (!search->searchString().isEmpty())
+        search->filterNotes(search->searchString(), false);
 }
 
 void BXWindowState::savePreferences()
@@ -327,11 +332,11 @@ void BXWindowState::storeSortPreferences()
 void BXWindowState::storeSearchPreferences()
 {
     platform::ManagedObjectContext* prefs = prefsContext();
-    Pref::setPrefInteger(m_searchMode, Pref::FindType, Pref::SearchModeName, prefs);
-    Pref::setPrefInteger(kSearchStyle, Pref::FindType, Pref::SearchStyleName, prefs);
-    Pref::setPrefString(m_controller.searchString(), Pref::FindType, Pref::SearchStringName, prefs);
-    Pref::setPrefInteger(m_controller.categoriesController()->searchScope(), Pref::FindType,
-        Pref::SearchScopeName, prefs);
+    const BXMainWindowSearch* search = m_controller.search();
+    Pref::setPrefInteger(search->searchMode(), Pref::FindType, Pref::SearchModeName, prefs);
+    Pref::setPrefInteger(search->searchStyle(), Pref::FindType, Pref::SearchStyleName, prefs);
+    Pref::setPrefString(search->searchString(), Pref::FindType, Pref::SearchStringName, prefs);
+    Pref::setPrefInteger(search->searchScope(), Pref::FindType, Pref::SearchScopeName, prefs);
 }
 
 void BXWindowState::storeSelectionPreferences()

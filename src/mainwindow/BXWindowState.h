@@ -34,8 +34,6 @@ public:
 
     // Whether the last stage of loading has run.
     bool listsLoaded() const { return m_listsLoaded; }
-    // 1 words, 2 regular expression.
-    int searchMode() const { return m_searchMode; }
 
 private:
     platform::ManagedObjectContext* prefsContext() const;
@@ -50,6 +48,5 @@ private:
     void loadTextPreferences();
 
     BXMainWindowController& m_controller;
-    int m_searchMode = 1;
     bool m_listsLoaded = false;
 };

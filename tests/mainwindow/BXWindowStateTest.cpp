@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXMainSplitView.h"
+#include "mainwindow/BXMainWindowSearch.h"
 #include "mainwindow/BXWindowState.h"
 
 #include "lists/BXCategoriesArrayController.h"
@@ -87,7 +88,7 @@ TEST_F(BXWindowStateTest, ANewDocumentOpensWithTheDefaults)
     EXPECT_EQ(controller->notesController()->sortDescriptors(),
         BXNotesArraySortDescriptor::defaultSortDescriptors());
     EXPECT_TRUE(controller->preferencesInited());
-    EXPECT_EQ(controller->windowState()->searchMode(), 1);
+    EXPECT_EQ(controller->search()->searchMode(), 1);
 }
 
 // Every item goes through a close and a reopen, and through a quit into a fresh document.
@@ -295,7 +296,7 @@ TEST_F(BXWindowStateTest, StoredSearchModesAreClampedToWordsOrRegularExpression)
         openWindow();
         Pref::setPrefInteger(c.stored, Pref::FindType, Pref::SearchModeName, prefs());
         controller->windowState()->loadListsPreferences();
-        EXPECT_EQ(controller->windowState()->searchMode(), c.loaded);
+        EXPECT_EQ(controller->search()->searchMode(), c.loaded);
         closeWindow();
     }
 }

@@ -1,7 +1,9 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXMainSplitView.h"
+#include "mainwindow/BXMainWindowSearch.h"
 #include "mainwindow/BXMainWindowToolbar.h"
+#include "mainwindow/BXSearchField.h"
 
 #include "lists/BXTableView.h"
 
@@ -284,11 +286,10 @@ TEST_F(MainWindowToolbarTest, SearchItemHostsTheFieldWhichKeepsWhatIsTyped)
 {
     makeFile({ QStringLiteral("One") });
     openWindow();
-    auto* field = new QLineEdit;
-    controller->mainToolbar()->setSearchField(field);
-    ToolbarItem* search = toolbar()->insertItemWithItemIdentifier(
-        Tools::kSearchTool, int(toolbar()->items().size()));
+    QLineEdit* field = controller->search()->searchField();
+    ToolbarItem* search = toolbar()->itemWithIdentifier(Tools::kSearchTool);
     ASSERT_TRUE(search);
+    EXPECT_TRUE(search->view()->isAncestorOf(field));
     EXPECT_EQ(SymbolIcon::symbolName(search->icon()), QStringLiteral("magnifyingglass"));
     EXPECT_EQ(field->minimumWidth(), 28);
     EXPECT_EQ(field->maximumWidth(), 200);

@@ -37,7 +37,7 @@ TEST_F(ScopeBarMainWindowTest, BarSlidesInOverTheNotesListWhileASearchIsSet)
     const int top = listTop();
 
     controller->setSearchString(QStringLiteral("apples"));
-    controller->handleScopeBarWithRange({ 6, 6 });
+    controller->handleScopeBarWithRange(TextRange { 6, 6 });
     settle();
     EXPECT_TRUE(document->isSearchScopeBarVisible());
     EXPECT_EQ(listTop(), top + BXScopeBar::kDefaultHeight);
@@ -68,7 +68,7 @@ TEST_F(ScopeBarMainWindowTest, BarSlidesInOverTheNotesListWhileASearchIsSet)
     EXPECT_TRUE(controller->turnaroundView()->isHidden());
 
     controller->setSearchString(QString());
-    controller->handleScopeBarWithRange({ 0, 0 });
+    controller->handleScopeBarWithRange(TextRange { 0, 0 });
     settle();
     EXPECT_TRUE(controller->isSearchScopeBarHidden());
     EXPECT_EQ(listTop(), top);

@@ -121,18 +121,40 @@ void ArrayController::setLeadingOrderRank(OrderRank rank, const QStringList& key
     rearrangeObjects();
 }
 
+bool ArrayController::trySetFilterPredicate(const PredicateRef& predicate, Error* error)
+{
+    std::optional<QList<ManagedObjectPtr>> arranged
+        = arrange(m_content, predicate.get(), true, error);
+    if (!arranged)
+        return false;
+    m_filter = predicate;
+    updateObservedKeys();
+    emit filterPredicateChanged();
+    applyArrangement(std::move(*arranged));
+    return true;
+}
+
 void ArrayController::rearrangeObjects()
 {
+    applyArrangement(arrangeObjects(m_content));
+}
+
+void ArrayController::applyArrangement(QList<ManagedObjectPtr> arranged)
+{
+    const QList<ManagedObjectPtr> previous = selectedObjects();
     const QList<ManagedObjectPtr> selected
-        = m_preservesSelection ? selectedObjects() : QList<ManagedObjectPtr>();
+        = m_preservesSelection ? previous : QList<ManagedObjectPtr>();
     emit arrangedObjectsAboutToBeRearranged();
-    m_arranged = arrangeObjects(m_content);
+    m_arranged = std::move(arranged);
     rebuildArrangedIndex();
     const IndexSet indexes = selectionAfterArranging(selected);
+    // The same rows may hold other objects now: a filter that hides the selected note selects
+    // the first row, which may be the row it had.
     const bool selectionDiffers = indexes != m_selection;
     m_selection = indexes;
+    const bool objectsDiffer = !selectionDiffers && selectedObjects() != previous;
     emit arrangedObjectsRearranged();
-    if (selectionDiffers)
+    if (selectionDiffers || objectsDiffer)
         emit selectionChanged();
 }
 
@@ -215,6 +237,13 @@ int ArrayController::compareArranged(
 QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     const QList<ManagedObjectPtr>& objects) const
 {
+    return *arrange(objects, m_filter.get(), false, nullptr);
+}
+
+std::optional<QList<ManagedObjectPtr>> ArrayController::arrange(
+    const QList<ManagedObjectPtr>& objects, const Predicate* filter, bool stopAtFailure,
+    Error* error) const
+{
     // Each sort value is read once; indexes are sorted, not the values.
     const size_t keyCount = size_t(m_sortDescriptors.size());
     std::vector<ManagedObjectPtr> kept;
@@ -227,8 +256,16 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
         if (!object)
             continue;
         // The filter is read now, so a list it holds counts with its members of this moment.
-        if (m_filter && !m_filter->evaluateWithObject(KeyValueRef(object)))
-            continue;
+        if (filter) {
+            Error failure;
+            if (!filter->evaluateWithObject(KeyValueRef(object), {}, &failure)) {
+                if (failure && stopAtFailure) {
+                    Error::set(error, failure);
+                    return std::nullopt;
+                }
+                continue;
+            }
+        }
         kept.push_back(object);
         ranks.push_back(leadingRank(*object));
         appendSortValues(object, values);

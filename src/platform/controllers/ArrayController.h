@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -49,6 +50,10 @@ public:
 
     PredicateRef filterPredicate() const { return m_filter; }
     void setFilterPredicate(const PredicateRef& predicate);
+    // setFilterPredicate(), unless the predicate fails on an object (a pattern that runs out of
+    // time): then the first failure ends the filtering at once, nothing changes, `error` is set
+    // and the answer is false.
+    bool trySetFilterPredicate(const PredicateRef& predicate, Error* error);
     const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
     void setSortDescriptors(const QList<SortDescriptor>& descriptors);
     // A rank that orders before the descriptors (built-in entries first, say), read once per
@@ -156,6 +161,12 @@ private:
         bool isString = false;
     };
     std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
+    // arrangeObjects() under `filter`; with `stopAtFailure` the first failing evaluation gives
+    // nullopt with `error` set, else a failure counts as not passing.
+    std::optional<QList<ManagedObjectPtr>> arrange(const QList<ManagedObjectPtr>& objects,
+        const Predicate* filter, bool stopAtFailure, Error* error) const;
+    // Makes `arranged` (the content filtered and sorted) the arranged objects.
+    void applyArrangement(QList<ManagedObjectPtr> arranged);
     void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values) const;
     int leadingRank(const ManagedObject& object) const;
     // The leading ranks, then the descriptors in turn: -1, 0 or 1.

@@ -148,6 +148,36 @@ std::optional<QList<RegularExpression::Match>> RegularExpression::findAll(
     });
 }
 
+std::optional<RegularExpression::Match> RegularExpression::findInRange(
+    QStringView text, Match range, bool last, Error* error) const
+{
+    if (range.start < 0 || range.length < 0 || range.start + range.length > text.size())
+        return std::nullopt;
+    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
+        if (U_SUCCESS(status))
+            uregex_setRegion(
+                m_regex, int32_t(range.start), int32_t(range.start + range.length), &status);
+        if (U_SUCCESS(status))
+            uregex_useAnchoringBounds(m_regex, false, &status);
+        std::optional<Match> found;
+        while (U_SUCCESS(status) && uregex_findNext(m_regex, &status)) {
+            const int32_t start = uregex_start(m_regex, 0, &status);
+            const int32_t end = uregex_end(m_regex, 0, &status);
+            found = Match { start, end - start };
+            if (!last)
+                break;
+        }
+        // Back to ICU's default for the other searches; setting the text again clears the region.
+        UErrorCode resetStatus = U_ZERO_ERROR;
+        uregex_useAnchoringBounds(m_regex, true, &resetStatus);
+        if (U_FAILURE(status)) {
+            Error::set(error, matchError(status));
+            return std::nullopt;
+        }
+        return found;
+    });
+}
+
 std::optional<QString> RegularExpression::replaceAll(
     const QString& text, const QString& replacement, Error* error) const
 {

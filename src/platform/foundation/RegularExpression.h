@@ -54,6 +54,12 @@ public:
         QStringView text, int group, qsizetype from = 0, Error* error = nullptr) const;
     // Every match, left to right, not overlapping.
     std::optional<QList<Match>> findAll(const QString& text, Error* error = nullptr) const;
+    // The first match inside `range` of `text`, or with `last` the last of the matches there
+    // (found left to right, not overlapping). The range's edges are no anchors: "^" and "$"
+    // match only at the ends of the whole text. nullopt when nothing matches or the range does
+    // not lie inside the text.
+    std::optional<Match> findInRange(
+        QStringView text, Match range, bool last, Error* error = nullptr) const;
     // `text` with every match replaced by `replacement`, where $1 names a group.
     std::optional<QString> replaceAll(
         const QString& text, const QString& replacement, Error* error = nullptr) const;

@@ -256,14 +256,40 @@ bool StringFolding::isAscii(QStringView text)
     return bits < 0x80;
 }
 
-QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
+namespace {
+
+// The folding loop of both fold() forms; `origins` is written only when `Mapped`.
+template <bool Mapped>
+QStringView foldText(
+    QStringView text, int options, QString& buffer, StringFolding::Origins* origins)
 {
-    const bool caseless = options & kCase;
-    if (!caseless && (!(options & kDiacritics) || isAscii(text)))
-        return text;
-    std::atomic<quint64>* table = g_units[(options & (kCase | kDiacritics)) - 1];
     const char16_t* units = text.utf16();
     const qsizetype size = text.size();
+    // Every folded unit comes from units [from, to) of the text.
+    const auto note = [origins]([[maybe_unused]] qsizetype count, [[maybe_unused]] qsizetype from,
+                          [[maybe_unused]] qsizetype to) {
+        if constexpr (Mapped) {
+            origins->starts.insert(origins->starts.end(), size_t(count), qint32(from));
+            origins->ends.insert(origins->ends.end(), size_t(count), qint32(to));
+        } else {
+            (void)origins;
+        }
+    };
+    if constexpr (Mapped) {
+        origins->starts.clear();
+        origins->ends.clear();
+        origins->starts.reserve(size_t(size));
+        origins->ends.reserve(size_t(size));
+    }
+    const bool caseless = options & kCase;
+    if (!caseless && (!(options & kDiacritics) || StringFolding::isAscii(text))) {
+        if constexpr (Mapped) {
+            for (qsizetype i = 0; i < size; ++i)
+                note(1, i, i + 1);
+        }
+        return text;
+    }
+    std::atomic<quint64>* table = g_units[(options & (kCase | kDiacritics)) - 1];
     // Room for what units folding on their own give; runs given to ICU make more as needed.
     startOver(buffer, size * kMaxUnits);
     char16_t* out = reserveAfter(buffer, 0, size * kMaxUnits);
@@ -271,7 +297,9 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
     // Where the units start that only ICU folds, in their context, or -1.
     qsizetype context = -1;
     const auto foldContext = [&](qsizetype end) {
+        const qsizetype before = used;
         used = foldWithIcu(text.sliced(context, end - context), options, buffer, used);
+        note(used - before, context, end);
         out = reserveAfter(buffer, used, (size - end) * kMaxUnits) - used;
         context = -1;
     };
@@ -281,6 +309,10 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
             if (context >= 0)
                 foldContext(i);
             const qsizetype end = copyAsciiRun(units, i, size, out + used, caseless);
+            if constexpr (Mapped) {
+                for (qsizetype k = i; k < end; ++k)
+                    note(1, k, k + 1);
+            }
             used += end - i;
             i = end;
             continue;
@@ -296,6 +328,12 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
                 out[used] = char16_t(entry);
                 out[used + 1] = char16_t(entry >> 16);
                 out[used + 2] = char16_t(entry >> 32);
+                if constexpr (Mapped) {
+                    if (length > 0)
+                        note(length, i, i + 1);
+                    else if (used > 0)
+                        origins->ends.back() = qint32(i + 1);
+                }
                 used += length;
                 ++i;
                 continue;
@@ -307,6 +345,7 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
                 foldContext(i);
             out[used++] = unit;
             out[used++] = units[i + 1];
+            note(2, i, i + 2);
             i += 2;
             continue;
         }
@@ -319,6 +358,18 @@ QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
     if (context >= 0)
         foldContext(size);
     return QStringView(buffer).first(used);
+}
+
+} // namespace
+
+QStringView StringFolding::fold(QStringView text, int options, QString& buffer)
+{
+    return foldText<false>(text, options, buffer, nullptr);
+}
+
+QStringView StringFolding::fold(QStringView text, int options, QString& buffer, Origins& origins)
+{
+    return foldText<true>(text, options, buffer, &origins);
 }
 
 std::optional<std::string_view> StringFolding::foldUtf8(

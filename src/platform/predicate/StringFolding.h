@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +21,17 @@ public:
     // storage is kept for the next call, or `text` itself when folding changes nothing. The
     // view is valid until `text` or `buffer` changes.
     static QStringView fold(QStringView text, int options, QString& buffer);
+
+    // Where each unit of a folded text came from: units [starts[i], ends[i]) of the original.
+    // Both lists only grow along the text; a mark that folding drops belongs to the unit before
+    // it, and what ICU folds in context maps, unit by unit, to the whole context.
+    struct Origins {
+        std::vector<qint32> starts;
+        std::vector<qint32> ends;
+    };
+    // fold(), also telling where each folded unit came from, so that a match in the folded text
+    // can be shown in the original.
+    static QStringView fold(QStringView text, int options, QString& buffer, Origins& origins);
 
     // The same over UTF-8 bytes, into `buffer`; nullopt when the bytes are not valid UTF-8,
     // which folds as QString::fromUtf8() reads it.

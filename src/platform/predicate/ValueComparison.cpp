@@ -12,6 +12,7 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -267,8 +268,35 @@ bool ValueComparison::contains(const QString& text, const QString& part, int opt
     // costs no allocation, and plain ASCII folds in one vectorised pass.
     thread_local QString foldedText;
     thread_local QString foldedPart;
-    return StringFolding::fold(text, options, foldedText)
-        .contains(StringFolding::fold(part, options, foldedPart));
+    const QStringView needle = StringFolding::fold(part, options, foldedPart);
+    constexpr qsizetype kPiece = 256;
+    if (text.size() <= 2 * kPiece || needle.isEmpty() || needle.size() > kPiece / 2)
+        return StringFolding::fold(text, options, foldedText).contains(needle);
+    // A long text is folded a piece at a time, so that a match near its start spares folding
+    // the rest. Pieces end before an ASCII unit, where folding carries nothing over, so they
+    // fold to the pieces of the whole text's folding; a match across two is looked for in the
+    // units around their seam.
+    thread_local QString seam;
+    seam.clear();
+    const qsizetype overlap = needle.size() - 1;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = std::min(text.size(), start + kPiece);
+        while (end < text.size() && text.at(end).unicode() >= 0x80)
+            ++end;
+        const QStringView piece = StringFolding::fold(
+            QStringView(text).sliced(start, end - start), options, foldedText);
+        if (overlap > 0) {
+            seam.append(piece.first(std::min(overlap, piece.size())));
+            if (seam.contains(needle))
+                return true;
+        }
+        if (piece.contains(needle))
+            return true;
+        // The last units folded so far, also when this piece folded to fewer.
+        seam = piece.size() >= overlap ? piece.last(overlap).toString() : seam.right(overlap);
+        start = end;
+    }
+    return false;
 }
 
 bool ValueComparison::like(const QString& text, const QString& pattern)

@@ -79,3 +79,36 @@ TEST(RegularExpression, CatastrophicPatternsFailInsteadOfHanging)
     // The expression stays usable after a failure.
     EXPECT_TRUE(nested->matchesWholeString(QStringLiteral("aaa")));
 }
+
+TEST(RegularExpression, SearchesInARangeKeepAnchorsAtTheEndsOfTheWholeText)
+{
+    const auto caret = RegularExpression::compile(QStringLiteral("^ab"), true);
+    const auto dollar = RegularExpression::compile(QStringLiteral("ab$"));
+    const auto ab = RegularExpression::compile(QStringLiteral("ab"), true);
+    const struct {
+        const RegularExpression* expression;
+        QString text;
+        Match range;
+        bool last;
+        std::optional<Match> expected;
+    } cases[] = {
+        { caret.get(), QStringLiteral("xxab"), { 2, 2 }, false, std::nullopt },
+        { caret.get(), QStringLiteral("ABxx"), { 0, 4 }, false, Match { 0, 2 } },
+        { dollar.get(), QStringLiteral("abxx"), { 0, 2 }, false, std::nullopt },
+        { dollar.get(), QStringLiteral("xxab"), { 1, 3 }, false, Match { 2, 2 } },
+        { ab.get(), QStringLiteral("abAB"), { 0, 4 }, true, Match { 2, 2 } },
+        { ab.get(), QStringLiteral("abab"), { 0, 3 }, true, Match { 0, 2 } },
+        { ab.get(), QStringLiteral("abab"), { 1, 2 }, false, std::nullopt },
+        { ab.get(), QStringLiteral("abab"), { 3, 5 }, false, std::nullopt },
+        { ab.get(), QStringLiteral("abab"), { -1, 2 }, false, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.expression->pattern() + QLatin1Char(' ') + c.text).toStdString());
+        Error error;
+        EXPECT_EQ(c.expression->findInRange(c.text, c.range, c.last, &error), c.expected);
+        EXPECT_TRUE(error.isNull());
+    }
+    // Searches of the whole text anchor at its ends again afterwards.
+    EXPECT_EQ(caret->find(QStringLiteral("xxab"), 2), std::nullopt);
+    EXPECT_TRUE(dollar->matchesWholeString(QStringLiteral("ab")));
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
+
 using namespace platform;
 
 namespace {
@@ -90,5 +92,30 @@ TEST(ValueComparison, ContainsFindsFoldedPartsAcrossScriptsAndRuns)
         const QString part = QString::fromUtf16(c.part);
         SCOPED_TRACE(part.toStdString() + " options " + std::to_string(c.options));
         EXPECT_EQ(ValueComparison::contains(text, part, c.options), c.expected);
+    }
+}
+
+TEST(ValueComparison, ContainsInLongTextsAgreesWithFoldingTheWholeText)
+{
+    // Pieces of text whose folding differs in length or needs its neighbours.
+    const QStringList pieces { u"a"_qs, u"B"_qs, u" "_qs, u"\u00C9"_qs, u"e\u0301"_qs, u"\u00DF"_qs,
+        u"\uFB01"_qs, u"\u0130"_qs, u"\u03A3"_qs, u"\u30D9"_qs, QString::fromUcs4(U"\U0001F600"),
+        u"\u0301\u0308"_qs, u"\u1E9E"_qs };
+    QRandomGenerator random(11);
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        while (text.size() < 1200)
+            text += pieces.at(random.bounded(pieces.size()));
+        const qsizetype from = random.bounded(text.size() - 20);
+        const QString part = text.mid(from, 1 + random.bounded(12));
+        for (const int options : { kC, kD, kCD }) {
+            SCOPED_TRACE(round);
+            const bool whole = ValueComparison::fold(text, options)
+                                   .contains(ValueComparison::fold(part, options));
+            EXPECT_EQ(ValueComparison::contains(text, part, options), whole);
+            EXPECT_EQ(ValueComparison::contains(text, part + u"\u03C9"_qs, options),
+                ValueComparison::fold(text, options)
+                    .contains(ValueComparison::fold(part + u"\u03C9"_qs, options)));
+        }
     }
 }

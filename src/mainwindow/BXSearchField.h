@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLineEdit>
+
+class QAction;
+class QMenu;
+
+// The main window's search field: a line edit whose leading magnifier opens the menu of search
+// modes (items tagged 1 for words and 2 for a regular expression, the tag in the action's
+// data), and a clear button. What the user types is kept exactly as typed. Emits modeChosen()
+// when a mode item is chosen. Owned by its parent widget; main thread only.
+class BXSearchField final : public QLineEdit {
+    Q_OBJECT
+
+public:
+    static constexpr int kWordsTag = 1;
+    static constexpr int kRegularExpressionTag = 2;
+
+    explicit BXSearchField(QWidget* parent = nullptr);
+
+    QMenu* searchMenu() const { return m_menu; }
+    // The mode item tagged `tag`, or null.
+    QAction* itemWithTag(int tag) const;
+    // The magnifier that opens the menu.
+    QAction* menuButton() const { return m_menuButton; }
+    void showSearchMenu();
+
+signals:
+    void modeChosen(QAction* item);
+
+private:
+    QMenu* m_menu;
+    QAction* m_menuButton;
+};
