@@ -6,6 +6,7 @@
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteMemoryManager.h"
+#include "BXNoteTextWriter.h"
 #include "BXTextView.h"
 #include "BXUnderpageView.h"
 #include "BXWindowState.h"
@@ -31,7 +32,6 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/foundation/VariantKind.h"
 #include "platform/text/SharedTextStorage.h"
 
 #include <QApplication>
@@ -49,17 +49,6 @@ namespace {
 constexpr int kSidebarWidth = 190;
 constexpr int kNotesListWidth = 300;
 constexpr double kMessageFontSize = 18;
-
-// The user defaults behind the text view's switches; grammar, automatic correction and text
-// replacement are kept but have no service behind them.
-const QStringList& textOptionKeys()
-{
-    static const QStringList keys { QStringLiteral("smartCopyPaste"), QStringLiteral("smartQuotes"),
-        QStringLiteral("smartLinks"), QStringLiteral("checkSpelling"),
-        QStringLiteral("checkGrammar"), QStringLiteral("autoCorrectSpelling"),
-        QStringLiteral("textReplacement"), QStringLiteral("smartDashes") };
-    return keys;
-}
 
 } // namespace
 
@@ -223,27 +212,7 @@ void BXMainWindowController::windowDidLoad()
 
 void BXMainWindowController::textOptionChanged(const QString& key)
 {
-    if (!textOptionKeys().contains(key))
-        return;
-    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
-    const QVariant value = defaults.objectForKey(key);
-    // Settings files give flags back as text; any other kind of value is no switch.
-    if (!platform::VariantKind::isBoolean(value) && !platform::VariantKind::isNumber(value)
-        && value.typeId() != QMetaType::QString)
-        return;
-    platform::TextView::TextOptions options = m_noteTextView->textOptions();
-    const bool on = defaults.boolForKey(key);
-    if (key == QLatin1String("smartCopyPaste"))
-        options.smartCopyPaste = on;
-    else if (key == QLatin1String("smartQuotes"))
-        options.smartQuotes = on;
-    else if (key == QLatin1String("smartLinks"))
-        options.smartLinks = on;
-    else if (key == QLatin1String("checkSpelling"))
-        options.checkSpelling = on;
-    else if (key == QLatin1String("smartDashes"))
-        options.smartDashes = on;
-    m_noteTextView->setTextOptions(options);
+    m_noteTextView->applyTextOptionDefault(key);
 }
 
 void BXMainWindowController::showWindow()
@@ -454,10 +423,7 @@ void BXMainWindowController::textStorageDidProcessEditing(QTextDocument* storage
 
 void BXMainWindowController::setAttributedString(const QTextDocument& text, BXNote* note)
 {
-    BXManagedObjectUtilities::withoutUndo(
-        note->managedObjectContext(), [&] { note->setAttributedString(text); });
-    if (document())
-        document()->updateChangeCount(platform::Document::ChangeType::Done);
+    BXNoteTextWriter::writeBack(text, note, document());
 }
 
 void BXMainWindowController::saveSelectionRange()
@@ -751,6 +717,13 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
         return false;
     m_notesController->refreshContent();
     return m_notesController->selectObjects(notes, scrollingToSelection);
+}
+
+void BXMainWindowController::openNoteWindowsForNotes(const Notes& notes)
+{
+    if (auto* owner = qobject_cast<BXDocument*>(document()))
+        owner->openNoteWindowsForNotes(notes,
+            platform::UserInput::current().keyboardModifiers() & Qt::ShiftModifier);
 }
 
 void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)
