@@ -12,11 +12,13 @@
 #include "ui/BXBlockAlert.h"
 #include "ui/WindowAdditions.h"
 
+#include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXManagedObjectUtilities.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
+#include "platform/appkit/RulerView.h"
 #include "platform/appkit/SharingService.h"
 #include "platform/appkit/Toolbar.h"
 #include "platform/appkit/SharingServices.h"
@@ -165,7 +167,13 @@ void BXNoteWindowController::windowDidLoad()
             if (view && view == m_noteTextView)
                 updateZoomFactor(view->zoomFactor());
         });
+    platform::NotificationCenter::defaultCenter().addObserver(this, RulerUnitsChanged, nullptr,
+        [this](const platform::Notification& notification) {
+            handleRulerUnitsChange(notification.userInfo.value(RulerUnits).toString());
+        });
     m_noteTextView->applyTextOptionDefaults();
+    m_noteTextView->setRulerVisible(true);
+    handleRulerUnitsChange(platform::UserDefaults::standard().stringForKey(RulerUnits));
     m_noteTextView->setRulerVisible(
         m_note->valueForKey(BXNote::WindowRulerVisibleKey).toBool());
 
@@ -207,6 +215,12 @@ void BXNoteWindowController::windowDidLoad()
     placeWindow();
     updateZoomFactor(m_noteTextView->zoomFactor());
     synchronizeWindowTitleWithDocumentName();
+}
+
+void BXNoteWindowController::handleRulerUnitsChange(const QString& units)
+{
+    if (platform::RulerView* ruler = m_noteTextView->rulerView())
+        ruler->setMeasurementUnits(units);
 }
 
 void BXNoteWindowController::placeWindow()

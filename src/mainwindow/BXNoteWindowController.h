@@ -149,6 +149,8 @@ public:
     // A zoom pop-up title such as "150%".
     void setZoom(const QString& title);
     void updateZoomFactor(double factor);
+    // The ruler measures in `units` ("Inches", "Centimeters", "Points" or "Picas").
+    void handleRulerUnitsChange(const QString& units);
     // The frame that fits the window to its text within `screen` (its available area);
     // with Ctrl held the whole of `screen`.
     QRect windowWillUseStandardFrame(const QRect& screen) const;

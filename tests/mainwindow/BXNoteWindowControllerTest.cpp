@@ -12,6 +12,7 @@
 
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/appkit/PopUpButton.h"
+#include "platform/appkit/RulerView.h"
 #include "platform/appkit/SegmentedControl.h"
 #include "platform/appkit/SymbolIcon.h"
 #include "platform/appkit/Toolbar.h"
@@ -21,6 +22,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
@@ -82,6 +84,11 @@ TEST_F(BXNoteWindowControllerTest, NewWindowIsCentredAtItsSizeZoomedWithItsMinim
     EXPECT_EQ(window->noteWindow()->windowTitle(), QStringLiteral("Alpha \u2014 Notes"));
     EXPECT_EQ(window->toolbarDelegate()->zoomPopup()->title(), QStringLiteral("125%"));
     EXPECT_FALSE(window->noteDirty());
+    EXPECT_FALSE(window->noteTextView()->isRulerVisible()) << "as the note stores it";
+    platform::NotificationCenter::defaultCenter().post(RulerUnitsChanged, nullptr,
+        { { RulerUnits, QStringLiteral("Centimeters") } });
+    EXPECT_EQ(window->noteTextView()->rulerView()->measurementUnits(),
+        QStringLiteral("Centimeters"));
     EXPECT_EQ(document->openNoteWindow(alpha), window) << "one window per note";
     EXPECT_EQ(BXNoteWindowController::initWithNote(nullptr), nullptr);
 }
