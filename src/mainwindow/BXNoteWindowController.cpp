@@ -729,7 +729,7 @@ QRect BXNoteWindowController::windowWillUseStandardFrame(const QRect& screen) co
     if (m_storage) {
         const std::unique_ptr<QTextDocument> copy(m_noteTextView->mirror()->clone());
         copy->setTextWidth(screen.width());
-        text = copy->size() * m_noteTextView->zoomFactor();
+        text = QSizeF(copy->idealWidth(), copy->size().height()) * m_noteTextView->zoomFactor();
     }
     // Everything around the text: title bar, frame, toolbars.
     const QSize decoration = m_window->frameGeometry().size() - m_noteTextView->size();
@@ -750,22 +750,23 @@ void BXNoteWindowController::performZoom()
 {
     if (!m_window)
         return;
-    const QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen
+        = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect standard = windowWillUseStandardFrame(screen->availableGeometry());
-    const QRect frame = m_window->frameGeometry();
-    // Frames are set through the client area inside them.
-    const QMargins margins(m_window->geometry().left() - frame.left(),
-        m_window->geometry().top() - frame.top(), frame.right() - m_window->geometry().right(),
-        frame.bottom() - m_window->geometry().bottom());
-    if (frame == standard && m_unzoomedFrame) {
-        m_window->setGeometry(m_unzoomedFrame->marginsRemoved(margins));
-        m_unzoomedFrame.reset();
+    const QRect client = m_window->geometry();
+    if (m_unzoomedGeometry && client == m_zoomedGeometry) {
+        m_window->setGeometry(*m_unzoomedGeometry);
+        m_unzoomedGeometry.reset();
         return;
     }
-    m_unzoomedFrame = frame;
-    m_window->setGeometry(standard.marginsRemoved(margins));
+    m_unzoomedGeometry = client;
+    const QRect frame = m_window->frameGeometry();
+    m_window->setGeometry(standard.marginsRemoved(QMargins(client.left() - frame.left(),
+        client.top() - frame.top(), frame.right() - client.right(),
+        frame.bottom() - client.bottom())));
+    m_zoomedGeometry = m_window->geometry();
 }
 
 bool BXNoteWindowController::respondsTo(const QString& action) const

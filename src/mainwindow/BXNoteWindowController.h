@@ -186,7 +186,8 @@ private:
     QPointer<QTextDocument> m_storage;
     QMetaObject::Connection m_storageConnection;
     QList<QMetaObject::Connection> m_observations;
-    std::optional<QRect> m_unzoomedFrame;
+    std::optional<QRect> m_unzoomedGeometry;
+    QRect m_zoomedGeometry;
     bool m_loaded = false;
     bool m_observing = false;
     bool m_isMain = false;

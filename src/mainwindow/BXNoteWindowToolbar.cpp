@@ -126,6 +126,16 @@ void BXNoteWindowToolbar::install(QMainWindow* window)
     m_toolbar->setDelegate(this);
 }
 
+Toolbar* BXNoteWindowToolbar::toolbar() const
+{
+    return m_toolbar;
+}
+
+BXNoteIconButton* BXNoteWindowToolbar::noteIcon() const
+{
+    return m_noteIcon;
+}
+
 platform::PopUpButton* BXNoteWindowToolbar::zoomPopup() const
 {
     ToolbarItem* item = m_toolbar ? m_toolbar->itemWithIdentifier(ZoomItem) : nullptr;

@@ -57,8 +57,8 @@ public:
 
     // Puts the note icon's bar and the toolbar at the top of `window`.
     void install(QMainWindow* window);
-    platform::Toolbar* toolbar() const { return m_toolbar; }
-    BXNoteIconButton* noteIcon() const { return m_noteIcon; }
+    platform::Toolbar* toolbar() const;
+    BXNoteIconButton* noteIcon() const;
     // The zoom item's pop-up, while the toolbar holds one.
     platform::PopUpButton* zoomPopup() const;
 

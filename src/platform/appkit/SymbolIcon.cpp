@@ -40,6 +40,7 @@ constexpr std::pair<const char*, const char*> kSymbols[] = {
     { "ellipsis.circle", "view-more" },
     { "sun.max", "weather-clear" },
     { "moon", "weather-clear-night" },
+    { "list.bullet.rectangle", "view-list-details" },
 };
 
 // Draws through the theme or bundled icon and answers the symbol as the icon's name.

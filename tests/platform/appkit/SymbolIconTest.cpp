@@ -15,7 +15,7 @@ TEST(SymbolIcon, EverySymbolDrawsAndKeepsItsName)
         "info.circle", "ruler", "sidebar.left", "chevron.backward", "chevron.forward",
         "plus.magnifyingglass", "magnifyingglass", "textformat.size.smaller",
         "textformat.size.larger", "apple.writing.tools", "list.bullet", "ellipsis.circle",
-        "sun.max", "moon" };
+        "sun.max", "moon", "list.bullet.rectangle" };
     EXPECT_EQ(SymbolIcon::knownSymbols().size(), used.size());
     for (const QString& symbol : used) {
         SCOPED_TRACE(symbol.toStdString());
