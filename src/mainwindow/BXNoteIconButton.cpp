@@ -25,8 +25,10 @@ BXNoteIconButton::BXNoteIconButton(BXNoteWindowController& controller, QWidget* 
     : QToolButton(parent), m_controller(controller)
 {
     setObjectName(QStringLiteral("noteIcon"));
-    setIcon(QIcon(QStringLiteral(":/icons/Note.png")));
-    setIconSize(QSize(24, 24));
+    QIcon note(QStringLiteral(":/icons/Note.png"));
+    note.addFile(QStringLiteral(":/icons/Note@2x.png"));
+    setIcon(note);
+    setIconSize(QSize(28, 28));
     setAutoRaise(true);
     setToolTip(localized(QStringLiteral("Drag the note out, or click for its place")));
 }

@@ -96,6 +96,21 @@ const ItemDescription* descriptionFor(const QString& identifier)
     return nullptr;
 }
 
+// A button item that keeps its label: the titles commands give their menu items ("Delete
+// Note", "Show Info") are not toolbar labels.
+class LabelledItem final : public ToolbarItem {
+public:
+    using ToolbarItem::ToolbarItem;
+
+    void validate() override
+    {
+        const QString label = text();
+        ToolbarItem::validate();
+        if (text() != label)
+            setText(label);
+    }
+};
+
 constexpr std::array<int, 9> kZoomPercents { 25, 50, 75, 100, 125, 150, 200, 300, 400 };
 
 } // namespace
@@ -190,7 +205,7 @@ ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(
         item = new ToolbarItem(identifier);
         item->setView(button);
     } else {
-        item = new ToolbarItem(identifier);
+        item = new LabelledItem(identifier);
     }
     item->setLabel(localized(QString::fromLatin1(description->label)));
     item->setPaletteLabel(localized(QString::fromLatin1(description->paletteLabel)));
@@ -200,10 +215,15 @@ ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(
     if (description->targetsController)
         item->setTarget(&m_controller);
     const QIcon icon = platform::SymbolIcon::named(QString::fromLatin1(description->symbol));
-    if (auto* button = qobject_cast<QToolButton*>(item->view()))
+    if (identifier == ShareItem) {
+        // Labelled like the button items beside it.
+        auto* button = static_cast<QToolButton*>(item->view());
         button->setIcon(icon);
-    else if (!item->view())
+        button->setText(item->label());
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    } else if (!item->view()) {
         item->setIcon(icon);
+    }
     return item;
 }
 
@@ -246,8 +266,8 @@ void BXNoteWindowToolbar::toolbarWillAddItem(ToolbarItem* item)
         return;
     }
     const QIcon icon = platform::SymbolIcon::named(QString::fromLatin1(description->symbol));
-    if (auto* button = qobject_cast<QToolButton*>(item->view()))
-        button->setIcon(icon);
+    if (identifier == ShareItem)
+        static_cast<QToolButton*>(item->view())->setIcon(icon);
     else
         item->setIcon(icon);
 }
