@@ -45,11 +45,11 @@ QMenu* BXNoteIconButton::pathMenu()
             controller->showMainWindow();
     });
     QAction* note = menu->addAction(QIcon(QStringLiteral(":/icons/Note.png")),
-        QStringLiteral("    ") + (m_controller.noteWindow() ? m_controller.noteWindow()->windowTitle()
-                                                            : QString()));
+        QStringLiteral("    ")
+            + (m_controller.noteWindow() ? m_controller.noteWindow()->windowTitle() : QString()));
     note->setCheckable(true);
-    note->setChecked(document && m_controller.noteItem()
-        && document->selectedNote() == m_controller.noteItem());
+    note->setChecked(
+        document && m_controller.noteItem() && document->selectedNote() == m_controller.noteItem());
     connect(note, &QAction::triggered, this, [controller] {
         if (controller)
             controller->showNoteInMainWindow();

@@ -3,8 +3,8 @@
 #include "BXImageViewController.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowController.h"
-#include "BXNoteIconButton.h"
 #include "BXMainWindowTextDelegate.h"
+#include "BXNoteIconButton.h"
 #include "BXNoteTextWriter.h"
 #include "BXNoteWindowToolbar.h"
 #include "BXTextView.h"
@@ -20,8 +20,8 @@
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/RulerView.h"
 #include "platform/appkit/SharingService.h"
-#include "platform/appkit/Toolbar.h"
 #include "platform/appkit/SharingServices.h"
+#include "platform/appkit/Toolbar.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -95,8 +95,8 @@ BXNoteWindowController::BXNoteWindowController(BXNote::NotePtr note)
 {
     initNoteIconResources();
     buildWindow();
-    connect(this, &WindowController::windowWillClose, this,
-        &BXNoteWindowController::windowWillClose);
+    connect(
+        this, &WindowController::windowWillClose, this, &BXNoteWindowController::windowWillClose);
 }
 
 BXNoteWindowController::~BXNoteWindowController()
@@ -167,15 +167,14 @@ void BXNoteWindowController::windowDidLoad()
             if (view && view == m_noteTextView)
                 updateZoomFactor(view->zoomFactor());
         });
-    platform::NotificationCenter::defaultCenter().addObserver(this, RulerUnitsChanged, nullptr,
-        [this](const platform::Notification& notification) {
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, RulerUnitsChanged, nullptr, [this](const platform::Notification& notification) {
             handleRulerUnitsChange(notification.userInfo.value(RulerUnits).toString());
         });
     m_noteTextView->applyTextOptionDefaults();
     m_noteTextView->setRulerVisible(true);
     handleRulerUnitsChange(platform::UserDefaults::standard().stringForKey(RulerUnits));
-    m_noteTextView->setRulerVisible(
-        m_note->valueForKey(BXNote::WindowRulerVisibleKey).toBool());
+    m_noteTextView->setRulerVisible(m_note->valueForKey(BXNote::WindowRulerVisibleKey).toBool());
 
     m_observations << connect(m_noteTextView, &platform::TextView::textDidChange, this, [this] {
         if (!m_textEditing && m_noteTextView->hasFocus()) {
@@ -206,8 +205,8 @@ void BXNoteWindowController::windowDidLoad()
             if (key != this)
                 windowDidResignKey();
         });
-    m_observations << connect(m_note.get(), &platform::ManagedObject::valueChanged, this,
-        [this](const QString& key) {
+    m_observations << connect(
+        m_note.get(), &platform::ManagedObject::valueChanged, this, [this](const QString& key) {
             if (key == BXNote::NoteTitleKey)
                 synchronizeWindowTitleWithDocumentName();
         });
@@ -358,9 +357,9 @@ void BXNoteWindowController::noteSelected(const BXNote::NotePtr& note, bool sync
     if (note != m_note || !syncSelection)
         return;
     BXDocument* owner = bxDocument();
-    auto* main = owner ? dynamic_cast<BXMainWindowController*>(
-                             owner->noteDataProviderMatchingProvider(this))
-                       : nullptr;
+    auto* main = owner
+        ? dynamic_cast<BXMainWindowController*>(owner->noteDataProviderMatchingProvider(this))
+        : nullptr;
     const TextRange range = main ? main->noteTextView()->selectedRange() : TextRange { -1, 0 };
     if (range.location < 0)
         m_noteTextView->loadSelection();
@@ -444,9 +443,8 @@ void BXNoteWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsi
         platform::CommandRouter::setAction(item, QStringLiteral("editImage:"));
         platform::CommandRouter::setTarget(item, textView);
         platform::CommandRouter::setRepresentedObject(item, QVariant::fromValue(qlonglong(index)));
-        connect(item, &QAction::triggered, textView, [textView, index] {
-            textView->editImage(index);
-        });
+        connect(
+            item, &QAction::triggered, textView, [textView, index] { textView->editImage(index); });
         menu->insertAction(first, item);
         menu->insertSeparator(first);
     }
@@ -552,7 +550,8 @@ void BXNoteWindowController::saveNoteWindowState()
         m_note->setWindowFrame(QRectF(m_window->geometry()));
         m_note->setValue(m_noteTextView->isRulerVisible(), BXNote::WindowRulerVisibleKey);
     });
-    if (!context->persistentStoreCoordinator() || !context->persistentStoreCoordinator()->hasStore())
+    if (!context->persistentStoreCoordinator()
+        || !context->persistentStoreCoordinator()->hasStore())
         return;
     platform::Error error;
     if (!context->save(&error))
@@ -659,15 +658,15 @@ void BXNoteWindowController::deleteSelectedNotes()
         return;
     }
     QPointer<BXNoteWindowController> self(this);
-    BXBlockAlert::showSheetModalForWindow(m_window,
-        platform::localized(QStringLiteral("alertDeletePageInWindowMessage")), QString(),
+    BXBlockAlert::showSheetModalForWindow(
+        m_window, platform::localized(QStringLiteral("alertDeletePageInWindowMessage")), QString(),
         platform::AlertStyle::Warning, platform::localized(QStringLiteral("Cancel")),
         { platform::localized(QStringLiteral("Delete")) }, QString(),
         [self](qint64, bool) {
             if (self)
                 self->deleteNote();
         },
-        [] { });
+        [] {});
 }
 
 void BXNoteWindowController::deleteNote()
@@ -763,9 +762,9 @@ void BXNoteWindowController::performZoom()
     }
     m_unzoomedGeometry = client;
     const QRect frame = m_window->frameGeometry();
-    m_window->setGeometry(standard.marginsRemoved(QMargins(client.left() - frame.left(),
-        client.top() - frame.top(), frame.right() - client.right(),
-        frame.bottom() - client.bottom())));
+    m_window->setGeometry(
+        standard.marginsRemoved(QMargins(client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom())));
     m_zoomedGeometry = m_window->geometry();
 }
 
@@ -845,8 +844,9 @@ void BXNoteWindowController::perform(const platform::Command& command)
         performZoom();
     else if (action == platform::SharingServices::kShareFromServiceAction) {
         const std::unique_ptr<QTextDocument> text = selectedString();
-        platform::SharingService* service = platform::SharingServices::shared().serviceWithIdentifier(
-            command.representedObject.toString());
+        platform::SharingService* service
+            = platform::SharingServices::shared().serviceWithIdentifier(
+                command.representedObject.toString());
         if (service && text && AttributedText::length(*text) > 0)
             service->perform(*text, currentNoteName(), m_window);
     }

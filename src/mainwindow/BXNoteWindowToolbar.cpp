@@ -1,7 +1,7 @@
 #include "BXNoteWindowToolbar.h"
 
-#include "BXNoteIconButton.h"
 #include "BXMainWindowTextDelegate.h"
+#include "BXNoteIconButton.h"
 #include "BXNoteWindowController.h"
 #include "BXTextView.h"
 
@@ -73,8 +73,8 @@ const std::array<ItemDescription, 13>& itemDescriptions()
         { T::RulerItem, "Ruler", "Ruler", "Show Ruler", "toggleRuler:", true, "ruler" },
         { T::ShowInListItem, "Open in Main", "Open in Main", "Open in main window",
             "showNoteInMainWindow:", true, "list.bullet.rectangle" },
-        { T::DeleteItem, "Delete Page", "Delete Page", "Delete This Page", "deleteSelectedNotes:",
-            true, "trash" },
+        { T::DeleteItem, "Delete Page", "Delete Page", "Delete This Page",
+            "deleteSelectedNotes:", true, "trash" },
         { T::ZoomItem, "Zoom", "Zoom", "Zoom", "setZoom:", true, "plus.magnifyingglass" },
         { T::TagsItem, "Tags", "Tags", "Show the tags bar", "toggleTagsBar:", true, "tag" },
         { T::TextSizeItem, "Text Size", "Text Size", "Text Size", "modifyFont:", true,
@@ -117,8 +117,7 @@ constexpr std::array<int, 9> kZoomPercents { 25, 50, 75, 100, 125, 150, 200, 300
 
 BXNoteWindowToolbar::BXNoteWindowToolbar(BXNoteWindowController& controller)
     : m_controller(controller)
-{
-}
+{ }
 
 BXNoteWindowToolbar::~BXNoteWindowToolbar() = default;
 
@@ -157,8 +156,7 @@ platform::PopUpButton* BXNoteWindowToolbar::zoomPopup() const
     return item ? qobject_cast<platform::PopUpButton*>(item->view()) : nullptr;
 }
 
-ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(
-    Toolbar*, const QString& identifier, bool)
+ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(Toolbar*, const QString& identifier, bool)
 {
     const ItemDescription* description = descriptionFor(identifier);
     if (!description)

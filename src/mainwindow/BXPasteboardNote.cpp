@@ -15,8 +15,7 @@ BXPasteboardNote::BXPasteboardNote(const BXNote& note, Delegate* delegate)
     : m_noteIdUri(note.objectID().URIRepresentation()),
       m_delegate(delegate),
       m_fileType(delegate ? delegate->fileType() : QString())
-{
-}
+{ }
 
 QStringList BXPasteboardNote::writableTypes() const
 {

@@ -10,6 +10,7 @@
 
 #include "document/BXDefaults.h"
 
+#include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/RulerView.h"
@@ -17,7 +18,6 @@
 #include "platform/appkit/SymbolIcon.h"
 #include "platform/appkit/Toolbar.h"
 #include "platform/appkit/ToolbarItem.h"
-#include "platform/appkit/CommandRouter.h"
 #include "platform/data/FetchRequest.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"
@@ -33,6 +33,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QTextCursor>
@@ -95,10 +96,10 @@ TEST_F(BXNoteWindowControllerTest, NewWindowIsCentredAtItsSizeZoomedWithItsMinim
     EXPECT_EQ(window->toolbarDelegate()->zoomPopup()->title(), QStringLiteral("125%"));
     EXPECT_FALSE(window->noteDirty());
     EXPECT_FALSE(window->noteTextView()->isRulerVisible()) << "as the note stores it";
-    platform::NotificationCenter::defaultCenter().post(RulerUnitsChanged, nullptr,
-        { { RulerUnits, QStringLiteral("Centimeters") } });
-    EXPECT_EQ(window->noteTextView()->rulerView()->measurementUnits(),
-        QStringLiteral("Centimeters"));
+    platform::NotificationCenter::defaultCenter().post(
+        RulerUnitsChanged, nullptr, { { RulerUnits, QStringLiteral("Centimeters") } });
+    EXPECT_EQ(
+        window->noteTextView()->rulerView()->measurementUnits(), QStringLiteral("Centimeters"));
     EXPECT_EQ(document->openNoteWindow(alpha), window) << "one window per note";
     EXPECT_EQ(BXNoteWindowController::initWithNote(nullptr), nullptr);
 }
@@ -200,7 +201,8 @@ TEST_F(BXNoteWindowControllerTest, NoteWindowTypingIsWrittenBackAndAutosaved)
         platform::FetchRequest(BXNote::entityName()), &error);
     ASSERT_TRUE(notes);
     for (const QVariant& object : *notes) {
-        if (auto note = std::dynamic_pointer_cast<BXNote>(object.value<platform::ManagedObjectPtr>()))
+        if (auto note
+            = std::dynamic_pointer_cast<BXNote>(object.value<platform::ManagedObjectPtr>()))
             found |= note->noteText() == QStringLiteral("Alpha typed");
     }
     copy.close();
@@ -222,7 +224,7 @@ TEST_F(BXNoteWindowControllerTest, StorageStaysThroughMemoryReleaseAndItsUndoFol
 
     // Closing on a note the main window does not show drops the document's steps on it.
     platform::UndoManager* undo = document->managedObjectContext()->undoManager();
-    undo->registerUndo(storage, [] { });
+    undo->registerUndo(storage, [] {});
     settle();
     ASSERT_TRUE(undo->canUndo());
     window->noteWindow()->close();
@@ -233,7 +235,7 @@ TEST_F(BXNoteWindowControllerTest, StorageStaysThroughMemoryReleaseAndItsUndoFol
     // Shown in the main window, they stay.
     select({ alpha });
     window = openNoteWindow(alpha);
-    undo->registerUndo(alpha->textStorage(), [] { });
+    undo->registerUndo(alpha->textStorage(), [] {});
     settle();
     window->noteWindow()->close();
     settle();
@@ -253,6 +255,21 @@ TEST_F(BXNoteWindowControllerTest, AltClosingOneClosesEveryNoteWindow)
     EXPECT_TRUE(noteWindows().isEmpty());
     ASSERT_TRUE(controller);
     EXPECT_TRUE(controller->mainWindow()->isVisible());
+}
+
+TEST_F(BXNoteWindowControllerTest, ShiftOpensNoteWindowsBehindTheMainWindow)
+{
+    openThreeNotes();
+    input.setKeyboardModifiers(Qt::ShiftModifier);
+    controller->openNoteWindowsForNotes({ alpha, beta });
+    settle();
+    input.setKeyboardModifiers({});
+    ASSERT_EQ(noteWindows().size(), 2);
+    EXPECT_TRUE(noteWindows()[1]->noteWindow()->isVisible());
+    EXPECT_EQ(noteWindows()[0]->noteItem(), alpha);
+    controller->openNoteWindowsForNotes({ alpha });
+    settle();
+    EXPECT_EQ(noteWindows().size(), 2) << "a note has one window";
 }
 
 TEST_F(BXNoteWindowControllerTest, NoteWindowsReopenWithTheDocument)
@@ -314,8 +331,8 @@ TEST_F(BXNoteWindowControllerTest, CommandsValidateAndRetitle)
     EXPECT_EQ(window->toolbarDelegate()->zoomPopup()->title(), QStringLiteral("130%"));
     window->zoomToFactor(1.25);
     ASSERT_TRUE(window->toolbarDelegate()->zoomPopup()->selectedItem());
-    EXPECT_EQ(platform::CommandRouter::tag(window->toolbarDelegate()->zoomPopup()->selectedItem()),
-        125);
+    EXPECT_EQ(
+        platform::CommandRouter::tag(window->toolbarDelegate()->zoomPopup()->selectedItem()), 125);
     platform::Command zoomItem { QStringLiteral("setZoom:"), 125, {}, {} };
     EXPECT_TRUE(window->validate(zoomItem).value_or(true));
     EXPECT_EQ(zoomItem.checked, true);
@@ -329,6 +346,23 @@ TEST_F(BXNoteWindowControllerTest, CommandsValidateAndRetitle)
     EXPECT_TRUE(enabled("modifyFont:", BXNoteWindowToolbar::kSmallerTag));
     EXPECT_TRUE(enabled("shareFromService:"));
     EXPECT_FALSE(enabled("editImage:")) << "no picture selected";
+
+    // The picker opens 3 points under its button, its services enabled only with text focused.
+    window->noteWindow()->setGeometry(40, 60, 1000, 480);
+    settle();
+    QWidget* share = window->toolbarDelegate()
+                         ->toolbar()
+                         ->itemWithIdentifier(BXNoteWindowToolbar::ShareItem)
+                         ->view();
+    QMenu* picker = window->showSharingServicePicker(share);
+    ASSERT_TRUE(picker && !picker->actions().isEmpty());
+    EXPECT_TRUE(picker->actions().first()->isEnabled());
+    EXPECT_EQ(picker->pos().y(), share->mapToGlobal(QPoint(0, share->height() + 3)).y());
+    picker->close();
+    window->noteWindow()->setFocus();
+    picker = window->showSharingServicePicker(share);
+    EXPECT_FALSE(picker->actions().first()->isEnabled());
+    picker->close();
 }
 
 TEST_F(BXNoteWindowControllerTest, ToolbarFactoryMakesEveryItemOfItsTable)
@@ -363,8 +397,8 @@ TEST_F(BXNoteWindowControllerTest, ToolbarFactoryMakesEveryItemOfItsTable)
         { T::TextSizeItem, "Text Size", "Text Size", "Text Size", "modifyFont:", true, "" },
         { T::WritingToolsItem, "Writing Tools", "Writing Tools", "Show Writing Tools",
             "showWritingTools:", true, "apple.writing.tools" },
-        { T::ImageItem, "Edit Image", "Edit Image", "Edit the selected image", "editImage:",
-            true, "photo" },
+        { T::ImageItem, "Edit Image", "Edit Image", "Edit the selected image", "editImage:", true,
+            "photo" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.identifier.toStdString());
@@ -377,22 +411,24 @@ TEST_F(BXNoteWindowControllerTest, ToolbarFactoryMakesEveryItemOfItsTable)
         EXPECT_EQ(item->action(), row.action);
         EXPECT_EQ(item->target() == window, row.toController);
         if (!row.symbol.isEmpty()) {
-            const QIcon icon = item->view()
-                ? qobject_cast<QAbstractButton*>(item->view())->icon()
-                : item->icon();
+            const QIcon icon = item->view() ? qobject_cast<QAbstractButton*>(item->view())->icon()
+                                            : item->icon();
             EXPECT_EQ(platform::SymbolIcon::symbolName(icon), row.symbol);
         }
     }
     EXPECT_EQ(factory->itemForItemIdentifier(toolbar, QStringLiteral("other"), true), nullptr);
     EXPECT_FALSE(factory->defaultItemIdentifiers(toolbar).contains(T::WritingToolsItem));
 
-    auto* zoom = qobject_cast<platform::PopUpButton*>(toolbar->itemWithIdentifier(T::ZoomItem)->view());
+    auto* zoom
+        = qobject_cast<platform::PopUpButton*>(toolbar->itemWithIdentifier(T::ZoomItem)->view());
     ASSERT_TRUE(zoom);
     QStringList titles;
     for (QAction* entry : zoom->items())
-        titles << QStringLiteral("%1=%2").arg(entry->text()).arg(platform::CommandRouter::tag(entry));
-    EXPECT_EQ(titles.join(u' '), QStringLiteral("25%=25 50%=50 75%=75 100%=100 125%=125 "
-                                                "150%=150 200%=200 300%=300 400%=400"));
+        titles
+            << QStringLiteral("%1=%2").arg(entry->text()).arg(platform::CommandRouter::tag(entry));
+    EXPECT_EQ(titles.join(u' '),
+        QStringLiteral("25%=25 50%=50 75%=75 100%=100 125%=125 "
+                       "150%=150 200%=200 300%=300 400%=400"));
     EXPECT_EQ(zoom->minimumSize(), QSize(82, 24));
     EXPECT_EQ(zoom->maximumSize(), QSize(82, 24));
     auto* sizes = qobject_cast<platform::SegmentedControl*>(
@@ -401,12 +437,13 @@ TEST_F(BXNoteWindowControllerTest, ToolbarFactoryMakesEveryItemOfItsTable)
     EXPECT_EQ(sizes->minimumSize(), QSize(65, 24));
     EXPECT_EQ(sizes->tag(0), 4);
     EXPECT_EQ(sizes->tag(1), 3);
-    EXPECT_EQ(platform::SymbolIcon::symbolName(sizes->icon(1)),
-        QStringLiteral("textformat.size.larger"));
+    EXPECT_EQ(
+        platform::SymbolIcon::symbolName(sizes->icon(1)), QStringLiteral("textformat.size.larger"));
 
     // The smaller segment makes the selection one point smaller.
     window->noteTextView()->setSelectedRange({ 0, 5 });
-    const double before = QTextCursor(window->noteTextView()->mirror()).charFormat().fontPointSize();
+    const double before
+        = QTextCursor(window->noteTextView()->mirror()).charFormat().fontPointSize();
     emit sizes->segmentClicked(0);
     QTextCursor cursor(window->noteTextView()->mirror());
     cursor.setPosition(1);
@@ -455,7 +492,8 @@ TEST_F(BXNoteWindowControllerTest, DeletePageAsksUnlessAltAndUndoBringsTheNoteBa
     ASSERT_EQ(alerts.pendingSheetCount(), 1);
     const platform::Alert& alert = alerts.shown().back().alert;
     EXPECT_EQ(alert.messageText, QStringLiteral("alertDeletePageInWindowMessage"));
-    EXPECT_EQ(alert.buttonTitles, (QStringList { QStringLiteral("Delete"), QStringLiteral("Cancel") }));
+    EXPECT_EQ(
+        alert.buttonTitles, (QStringList { QStringLiteral("Delete"), QStringLiteral("Cancel") }));
     ASSERT_TRUE(alerts.answerSheet(window->noteWindow(), 1));
     settle();
     EXPECT_FALSE(alpha->isDeleted());
@@ -585,7 +623,8 @@ TEST_F(BXPasteboardNoteTest, DroppedNoteBecomesAFileNamedAfterItsTitle)
     // "Auto" is decided for the note, for its name as for its contents.
     platform::UserDefaults::standard().setObject(ExportFileType, QStringLiteral("Auto"));
     const QString type = BXDocument::preferredExportTypeForNote(*titled);
-    const QString name = QStringLiteral("a-b-c.") + platform::TypeIdentifier::preferredExtension(type);
+    const QString name
+        = QStringLiteral("a-b-c.") + platform::TypeIdentifier::preferredExtension(type);
     EXPECT_EQ(drop(openNoteWindow(titled)), QStringList { name });
     EXPECT_TRUE(QFileInfo(QDir(folder).filePath(name)).size() > 0);
 }
