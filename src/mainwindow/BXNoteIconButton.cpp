@@ -1,5 +1,6 @@
 #include "BXNoteIconButton.h"
 
+#include "BXNoteWindowCommands.h"
 #include "BXNoteWindowController.h"
 
 #include "document/BXDefaults.h"
@@ -42,7 +43,7 @@ QMenu* BXNoteIconButton::pathMenu()
     QPointer<BXNoteWindowController> controller(&m_controller);
     connect(menu->addAction(documentName), &QAction::triggered, this, [controller] {
         if (controller)
-            controller->showMainWindow();
+            controller->commands()->showMainWindow();
     });
     QAction* note = menu->addAction(QIcon(QStringLiteral(":/icons/Note.png")),
         QStringLiteral("    ")
@@ -52,7 +53,7 @@ QMenu* BXNoteIconButton::pathMenu()
         document && m_controller.noteItem() && document->selectedNote() == m_controller.noteItem());
     connect(note, &QAction::triggered, this, [controller] {
         if (controller)
-            controller->showNoteInMainWindow();
+            controller->commands()->showNoteInMainWindow();
     });
     return menu;
 }
@@ -68,7 +69,7 @@ QMimeData* BXNoteIconButton::noteMimeData()
 void BXNoteIconButton::draggingSessionEnded(int operation)
 {
     if (operation == kDeleteOperation)
-        m_controller.deleteNote();
+        m_controller.commands()->deleteNote();
 }
 
 QString BXNoteIconButton::fileType() const

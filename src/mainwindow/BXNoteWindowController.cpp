@@ -6,10 +6,10 @@
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteIconButton.h"
 #include "BXNoteTextWriter.h"
+#include "BXNoteWindowCommands.h"
 #include "BXNoteWindowToolbar.h"
 #include "BXTextView.h"
 
-#include "ui/BXBlockAlert.h"
 #include "ui/WindowAdditions.h"
 
 #include "document/BXDefaults.h"
@@ -19,8 +19,6 @@
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/RulerView.h"
-#include "platform/appkit/SharingService.h"
-#include "platform/appkit/SharingServices.h"
 #include "platform/appkit/Toolbar.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/Editor.h"
@@ -40,11 +38,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QScreen>
-#include <QStyle>
 #include <QTextDocument>
-
-#include <algorithm>
-#include <cmath>
 
 using platform::AttributedText;
 using platform::TextRange;
@@ -53,26 +47,6 @@ namespace {
 
 // One pause for all note windows: typing in one holds back the refresh of every other.
 double s_lastTypingTime = 0;
-
-const QString kExportSelectedNotes = QStringLiteral("exportSelectedNotes:");
-const QString kDeleteSelectedNotes = QStringLiteral("deleteSelectedNotes:");
-
-const QStringList& commandActions()
-{
-    static const QStringList actions { QStringLiteral("showNoteInMainWindow:"),
-        kDeleteSelectedNotes, QStringLiteral("showMainWindow:"), kExportSelectedNotes,
-        QStringLiteral("increaseZoom:"), QStringLiteral("decreaseZoom:"),
-        QStringLiteral("resetZoom:"), QStringLiteral("setZoom:"), QStringLiteral("toggleRuler:"),
-        QStringLiteral("modifyFont:"), QStringLiteral("editImage:"),
-        QStringLiteral("showWritingTools:"), QStringLiteral("performZoom:"),
-        platform::SharingServices::kShareFromServiceAction };
-    return actions;
-}
-
-int zoomPercent(double factor)
-{
-    return int(std::floor(factor * 100.0 + 1e-9));
-}
 
 } // namespace
 
@@ -120,6 +94,7 @@ void BXNoteWindowController::buildWindow()
     m_noteTextView->setDelegate(this);
     m_window->setCentralWidget(m_noteTextView);
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
+    m_commands = new BXNoteWindowCommands(*this);
     m_toolbar = std::make_unique<BXNoteWindowToolbar>(*this);
     m_toolbar->install(m_window);
 }
@@ -505,42 +480,6 @@ void BXNoteWindowController::searchForHashtagInMainWindow(const QString& hashtag
     main->textDelegate()->searchForHashtag(hashtag);
 }
 
-std::unique_ptr<QTextDocument> BXNoteWindowController::selectedString() const
-{
-    if (!m_noteTextView->hasFocus())
-        return nullptr;
-    const QTextDocument& shown = *m_noteTextView->mirror();
-    const TextRange selection = m_noteTextView->selectedRange();
-    if (selection.length == 0)
-        return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
-    return AttributedText::attributedSubstring(shown, selection);
-}
-
-QMenu* BXNoteWindowController::showSharingServicePicker(QWidget* sender)
-{
-    if (!sender)
-        return nullptr;
-    const std::unique_ptr<QTextDocument> text = selectedString();
-    const bool hasText = text && AttributedText::length(*text) > 0;
-    auto* menu = new QMenu(sender);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<BXNoteWindowController> self(this);
-    for (const auto& service : platform::SharingServices::shared().services()) {
-        QAction* item = menu->addAction(service->icon(), service->title());
-        item->setEnabled(hasText);
-        connect(item, &QAction::triggered, this, [self, identifier = service->identifier()] {
-            if (!self)
-                return;
-            platform::Command command;
-            command.action = platform::SharingServices::kShareFromServiceAction;
-            command.representedObject = identifier;
-            self->perform(command);
-        });
-    }
-    menu->popup(sender->mapToGlobal(QPoint(0, sender->height() + BXNoteWindowToolbar::kPickerGap)));
-    return menu;
-}
-
 void BXNoteWindowController::saveNoteWindowState()
 {
     platform::ManagedObjectContext* context = m_note->managedObjectContext();
@@ -632,222 +571,28 @@ void BXNoteWindowController::windowDidResignKey()
         m_noteTextView->commitEditing();
 }
 
-void BXNoteWindowController::showMainWindow()
-{
-    if (BXMainWindowController* main = mainWindowController())
-        main->showWindow();
-}
-
-void BXNoteWindowController::showNoteInMainWindow()
-{
-    BXDocument* owner = bxDocument();
-    if (!owner)
-        return;
-    owner->showNotesInMainWindowList({ m_note });
-    const Qt::KeyboardModifiers modifiers = platform::UserInput::current().keyboardModifiers();
-    if (!(modifiers & Qt::ShiftModifier))
-        showMainWindow();
-    if (modifiers & Qt::AltModifier)
-        close();
-}
-
-void BXNoteWindowController::deleteSelectedNotes()
-{
-    if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier) {
-        deleteNote();
-        return;
-    }
-    QPointer<BXNoteWindowController> self(this);
-    BXBlockAlert::showSheetModalForWindow(
-        m_window, platform::localized(QStringLiteral("alertDeletePageInWindowMessage")), QString(),
-        platform::AlertStyle::Warning, platform::localized(QStringLiteral("Cancel")),
-        { platform::localized(QStringLiteral("Delete")) }, QString(),
-        [self](qint64, bool) {
-            if (self)
-                self->deleteNote();
-        },
-        [] {});
-}
-
-void BXNoteWindowController::deleteNote()
-{
-    BXDocument* owner = bxDocument();
-    if (!owner)
-        return;
-    if (platform::UndoManager* undo = documentUndoManager())
-        undo->setActionName(platform::localized(QStringLiteral("Delete Note")));
-    // The document closes this window first; the controller may be gone afterwards.
-    owner->deleteNotes({ m_note });
-}
-
-void BXNoteWindowController::exportSelectedNotes()
-{
-    if (BXDocument* owner = bxDocument())
-        owner->exportNotes(QList<platform::ManagedObjectPtr> { m_note });
-}
-
-void BXNoteWindowController::increaseZoom()
-{
-    const double factor = noteTextZoomFactor();
-    if (factor < BXMainWindowTextDelegate::kMaxZoom)
-        zoomToFactor(BXMainWindowTextDelegate::zoomedIn(factor));
-}
-
-void BXNoteWindowController::decreaseZoom()
-{
-    const double factor = noteTextZoomFactor();
-    if (factor > BXMainWindowTextDelegate::kMinZoom)
-        zoomToFactor(BXMainWindowTextDelegate::zoomedOut(factor));
-}
-
-void BXNoteWindowController::resetZoom()
-{
-    zoomToFactor(1.0);
-}
-
-void BXNoteWindowController::setZoom(const QString& title)
-{
-    bool ok = false;
-    const double percent = title.chopped(title.isEmpty() ? 0 : 1).toDouble(&ok);
-    if (ok)
-        zoomToFactor(percent * 0.01);
-}
-
 void BXNoteWindowController::updateZoomFactor(double factor)
 {
     if (platform::PopUpButton* popup = m_toolbar->zoomPopup())
         BXMainWindowTextDelegate::updateZoomPopup(popup, factor);
 }
 
-QRect BXNoteWindowController::windowWillUseStandardFrame(const QRect& screen) const
-{
-    if (platform::UserInput::current().keyboardModifiers() & Qt::ControlModifier)
-        return screen;
-    // The text as it would lie at the screen's width.
-    QSizeF text;
-    if (m_storage) {
-        const std::unique_ptr<QTextDocument> copy(m_noteTextView->mirror()->clone());
-        copy->setTextWidth(screen.width());
-        text = QSizeF(copy->idealWidth(), copy->size().height()) * m_noteTextView->zoomFactor();
-    }
-    // Everything around the text: title bar, frame, toolbars.
-    const QSize decoration = m_window->frameGeometry().size() - m_noteTextView->size();
-    const int scroller = m_noteTextView->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int width = std::clamp(int(std::ceil(text.width())) + scroller + decoration.width()
-            + int(platform::TextView::kInsetWidth),
-        m_window->minimumWidth(), std::max(screen.width(), m_window->minimumWidth()));
-    const int height = std::clamp(int(std::ceil(text.height())) + decoration.height(),
-        m_window->minimumHeight(), std::max(screen.height(), m_window->minimumHeight()));
-    const QRect frame = m_window->frameGeometry();
-    // The top edge stays unless the bottom would pass the screen's; likewise the left edge.
-    const int y = std::max(screen.y(), std::min(frame.y(), screen.bottom() + 1 - height));
-    const int x = std::max(screen.x(), std::min(frame.x(), screen.right() + 1 - width));
-    return QRect(x, y, width, height);
-}
-
-void BXNoteWindowController::performZoom()
-{
-    if (!m_window)
-        return;
-    const QScreen* screen
-        = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect standard = windowWillUseStandardFrame(screen->availableGeometry());
-    const QRect client = m_window->geometry();
-    if (m_unzoomedGeometry && client == m_zoomedGeometry) {
-        m_window->setGeometry(*m_unzoomedGeometry);
-        m_unzoomedGeometry.reset();
-        return;
-    }
-    m_unzoomedGeometry = client;
-    const QRect frame = m_window->frameGeometry();
-    m_window->setGeometry(
-        standard.marginsRemoved(QMargins(client.left() - frame.left(), client.top() - frame.top(),
-            frame.right() - client.right(), frame.bottom() - client.bottom())));
-    m_zoomedGeometry = m_window->geometry();
-}
-
 bool BXNoteWindowController::respondsTo(const QString& action) const
 {
-    return commandActions().contains(action);
+    return m_commands->respondsTo(action);
 }
 
 std::optional<bool> BXNoteWindowController::validate(platform::Command& command) const
 {
-    const QString& action = command.action;
-    const double factor = noteTextZoomFactor();
-    if (action == QLatin1String("increaseZoom:"))
-        return factor < BXMainWindowTextDelegate::kMaxZoom;
-    if (action == QLatin1String("decreaseZoom:"))
-        return factor > BXMainWindowTextDelegate::kMinZoom;
-    if (action == QLatin1String("resetZoom:"))
-        return zoomPercent(factor) != 100;
-    if (action == QLatin1String("setZoom:")) {
-        command.checked = command.tag == zoomPercent(factor);
-        return true;
-    }
-    if (action == QLatin1String("modifyFont:"))
-        return m_noteTextView->hasFocus();
-    if (action == QLatin1String("editImage:"))
-        return m_noteTextView->hasFocus() && m_noteTextView->indexOfSelectedImage().has_value();
-    if (action == QLatin1String("toggleRuler:")) {
-        command.checked = m_noteTextView->isRulerVisible();
-        return true;
-    }
-    if (action == platform::SharingServices::kShareFromServiceAction) {
-        const std::unique_ptr<QTextDocument> text = selectedString();
-        return text && AttributedText::length(*text) > 0;
-    }
-    return true;
+    return m_commands->validate(command);
 }
 
 std::optional<QString> BXNoteWindowController::titleFor(const platform::Command& command) const
 {
-    if (command.action == kExportSelectedNotes)
-        return platform::localized(QStringLiteral("Export Note…"));
-    if (command.action == kDeleteSelectedNotes)
-        return platform::localized(QStringLiteral("Delete Note"));
-    return std::nullopt;
+    return m_commands->titleFor(command);
 }
 
 void BXNoteWindowController::perform(const platform::Command& command)
 {
-    const QString& action = command.action;
-    if (action == QLatin1String("showNoteInMainWindow:"))
-        showNoteInMainWindow();
-    else if (action == kDeleteSelectedNotes)
-        deleteSelectedNotes();
-    else if (action == QLatin1String("showMainWindow:"))
-        showMainWindow();
-    else if (action == kExportSelectedNotes)
-        exportSelectedNotes();
-    else if (action == QLatin1String("increaseZoom:"))
-        increaseZoom();
-    else if (action == QLatin1String("decreaseZoom:"))
-        decreaseZoom();
-    else if (action == QLatin1String("resetZoom:"))
-        resetZoom();
-    else if (action == QLatin1String("setZoom:"))
-        zoomToFactor(command.tag * 0.01);
-    else if (action == QLatin1String("toggleRuler:"))
-        m_noteTextView->setRulerVisible(!m_noteTextView->isRulerVisible());
-    else if (action == QLatin1String("modifyFont:"))
-        BXMainWindowTextDelegate::resizeText(m_noteTextView, command.tag);
-    else if (action == QLatin1String("editImage:")) {
-        if (const std::optional<qsizetype> index = m_noteTextView->indexOfSelectedImage())
-            m_noteTextView->editImage(*index);
-    } else if (action == QLatin1String("showWritingTools:"))
-        // No writing assistant exists on this platform.
-        platform::UserInput::current().beep();
-    else if (action == QLatin1String("performZoom:"))
-        performZoom();
-    else if (action == platform::SharingServices::kShareFromServiceAction) {
-        const std::unique_ptr<QTextDocument> text = selectedString();
-        platform::SharingService* service
-            = platform::SharingServices::shared().serviceWithIdentifier(
-                command.representedObject.toString());
-        if (service && text && AttributedText::length(*text) > 0)
-            service->perform(*text, currentNoteName(), m_window);
-    }
+    m_commands->perform(command);
 }

@@ -21,6 +21,7 @@
 
 class BXDocument;
 class BXMainWindowController;
+class BXNoteWindowCommands;
 class BXNoteWindowToolbar;
 class BXTextView;
 class QMainWindow;
@@ -74,6 +75,8 @@ public:
     BXNoteWindowToolbar* toolbarDelegate() const { return m_toolbar.get(); }
     const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
     BXDocument* bxDocument() const;
+    BXMainWindowController* mainWindowController() const;
+    platform::UndoManager* documentUndoManager() const;
 
     // Data provider.
     BXNote::NotePtr noteItem() const override { return m_note; }
@@ -123,11 +126,6 @@ public:
 
     // Brings the main window forward and lists the notes holding `hashtag` there.
     void searchForHashtagInMainWindow(const QString& hashtag);
-    // The selection (all of the text when nothing is selected) while the text has the focus;
-    // null otherwise.
-    std::unique_ptr<QTextDocument> selectedString() const;
-    // The sharing services under `sender`, each enabled only while there is text to share.
-    QMenu* showSharingServicePicker(QWidget* sender);
 
     // Records the frame and the ruler in the note and saves, outside undo.
     void saveNoteWindowState();
@@ -135,28 +133,10 @@ public:
     void closeByWidget();
     void removeObservations();
 
-    // Commands.
-    void showMainWindow();
-    // Lists the note in the main window; Shift keeps this window in front, Alt closes it.
-    void showNoteInMainWindow();
-    // Asks before deleting the note; with Alt held deletes at once.
-    void deleteSelectedNotes();
-    void deleteNote();
-    void exportSelectedNotes();
-    void increaseZoom();
-    void decreaseZoom();
-    void resetZoom();
-    // A zoom pop-up title such as "150%".
-    void setZoom(const QString& title);
+    BXNoteWindowCommands* commands() const { return m_commands; }
     void updateZoomFactor(double factor);
     // The ruler measures in `units` ("Inches", "Centimeters", "Points" or "Picas").
     void handleRulerUnitsChange(const QString& units);
-    // The frame that fits the window to its text within `screen` (its available area);
-    // with Ctrl held the whole of `screen`.
-    QRect windowWillUseStandardFrame(const QRect& screen) const;
-    // The window menu's Zoom: the standard frame, or back to the frame before it.
-    void performZoom();
-
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
@@ -173,21 +153,18 @@ private:
     void windowDidResignMain();
     void windowDidResignKey();
     void storageEdited();
-    BXMainWindowController* mainWindowController() const;
-    platform::UndoManager* documentUndoManager() const;
     void placeWindow();
 
     BXNote::NotePtr m_note;
     QPointer<QMainWindow> m_window;
     BXTextView* m_noteTextView = nullptr;
     std::unique_ptr<BXNoteWindowToolbar> m_toolbar;
+    BXNoteWindowCommands* m_commands = nullptr;
     QList<platform::Editor*> m_registeredEditors;
     platform::Timer m_updateTimer;
     QPointer<QTextDocument> m_storage;
     QMetaObject::Connection m_storageConnection;
     QList<QMetaObject::Connection> m_observations;
-    std::optional<QRect> m_unzoomedGeometry;
-    QRect m_zoomedGeometry;
     bool m_loaded = false;
     bool m_observing = false;
     bool m_isMain = false;

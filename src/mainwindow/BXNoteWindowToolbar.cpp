@@ -2,6 +2,7 @@
 
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteIconButton.h"
+#include "BXNoteWindowCommands.h"
 #include "BXNoteWindowController.h"
 #include "BXTextView.h"
 
@@ -170,7 +171,7 @@ ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(Toolbar*, const QString&
             platform::CommandRouter::setAction(entry, action, percent);
         }
         connect(popup, &platform::PopUpButton::itemChosen, &m_controller,
-            [this](QAction* entry) { m_controller.setZoom(entry->text()); });
+            [this](QAction* entry) { m_controller.commands()->setZoom(entry->text()); });
         item = new BXControlToolBarItem({ { QStringLiteral("identifier"), identifier },
             { QStringLiteral("view"), QVariant::fromValue<QWidget*>(popup) } });
         item->setMinSize(QSize(kZoomPopupWidth, kControlHeight));
@@ -199,7 +200,7 @@ ToolbarItem* BXNoteWindowToolbar::itemForItemIdentifier(Toolbar*, const QString&
         auto* button = new QToolButton;
         button->setAutoRaise(true);
         connect(button, &QToolButton::clicked, &m_controller,
-            [this, button] { m_controller.showSharingServicePicker(button); });
+            [this, button] { m_controller.commands()->showSharingServicePicker(button); });
         item = new ToolbarItem(identifier);
         item->setView(button);
     } else {

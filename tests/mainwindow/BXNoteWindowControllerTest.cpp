@@ -3,6 +3,7 @@
 #include "mainwindow/BXMainWindowTextDelegate.h"
 #include "mainwindow/BXNoteIconButton.h"
 #include "mainwindow/BXNoteMemoryManager.h"
+#include "mainwindow/BXNoteWindowCommands.h"
 #include "mainwindow/BXNoteWindowToolbar.h"
 
 #include "lists/BXNotesArrayController.h"
@@ -286,7 +287,7 @@ TEST_F(BXNoteWindowControllerTest, NoteWindowsReopenWithTheDocument)
     second->minimizeWindow();
     settle();
     // Gamma goes away with the file; its window record is skipped on reopening.
-    third->deleteNote();
+    third->commands()->deleteNote();
     settle();
     ASSERT_EQ(noteWindows().size(), 2);
     save();
@@ -354,13 +355,13 @@ TEST_F(BXNoteWindowControllerTest, CommandsValidateAndRetitle)
                          ->toolbar()
                          ->itemWithIdentifier(BXNoteWindowToolbar::ShareItem)
                          ->view();
-    QMenu* picker = window->showSharingServicePicker(share);
+    QMenu* picker = window->commands()->showSharingServicePicker(share);
     ASSERT_TRUE(picker && !picker->actions().isEmpty());
     EXPECT_TRUE(picker->actions().first()->isEnabled());
     EXPECT_EQ(picker->pos().y(), share->mapToGlobal(QPoint(0, share->height() + 3)).y());
     picker->close();
     window->noteWindow()->setFocus();
-    picker = window->showSharingServicePicker(share);
+    picker = window->commands()->showSharingServicePicker(share);
     EXPECT_FALSE(picker->actions().first()->isEnabled());
     picker->close();
 }
@@ -462,21 +463,21 @@ TEST_F(BXNoteWindowControllerTest, OpenInMainKeepsOrClosesTheNoteWindowByModifie
 
     input.setKeyboardModifiers(Qt::ShiftModifier);
     QApplication::setActiveWindow(window->noteWindow());
-    window->showNoteInMainWindow();
+    window->commands()->showNoteInMainWindow();
     settle();
     EXPECT_EQ(controller->selectedNote(), alpha);
     EXPECT_EQ(QApplication::activeWindow(), window->noteWindow()) << "Shift keeps it in front";
 
     select({ beta });
     input.setKeyboardModifiers({});
-    window->showNoteInMainWindow();
+    window->commands()->showNoteInMainWindow();
     settle();
     EXPECT_EQ(controller->selectedNote(), alpha);
     EXPECT_EQ(QApplication::activeWindow(), controller->mainWindow());
     EXPECT_EQ(noteWindows().size(), 1);
 
     input.setKeyboardModifiers(Qt::AltModifier);
-    window->showNoteInMainWindow();
+    window->commands()->showNoteInMainWindow();
     settle();
     input.setKeyboardModifiers({});
     EXPECT_TRUE(noteWindows().isEmpty());
@@ -488,7 +489,7 @@ TEST_F(BXNoteWindowControllerTest, DeletePageAsksUnlessAltAndUndoBringsTheNoteBa
     select({ beta });
     BXNoteWindowController* window = openNoteWindow(alpha);
     ASSERT_TRUE(window);
-    window->deleteSelectedNotes();
+    window->commands()->deleteSelectedNotes();
     ASSERT_EQ(alerts.pendingSheetCount(), 1);
     const platform::Alert& alert = alerts.shown().back().alert;
     EXPECT_EQ(alert.messageText, QStringLiteral("alertDeletePageInWindowMessage"));
@@ -499,7 +500,7 @@ TEST_F(BXNoteWindowControllerTest, DeletePageAsksUnlessAltAndUndoBringsTheNoteBa
     EXPECT_FALSE(alpha->isDeleted());
     ASSERT_EQ(noteWindows().size(), 1);
 
-    window->deleteSelectedNotes();
+    window->commands()->deleteSelectedNotes();
     ASSERT_TRUE(alerts.answerSheet(window->noteWindow(), 0));
     settle();
     EXPECT_TRUE(noteWindows().isEmpty());
@@ -514,7 +515,7 @@ TEST_F(BXNoteWindowControllerTest, DeletePageAsksUnlessAltAndUndoBringsTheNoteBa
     window = openNoteWindow(beta);
     const std::size_t asked = alerts.shown().size();
     input.setKeyboardModifiers(Qt::AltModifier);
-    window->deleteSelectedNotes();
+    window->commands()->deleteSelectedNotes();
     settle();
     input.setKeyboardModifiers({});
     EXPECT_EQ(alerts.shown().size(), asked) << "Alt deletes without asking";
@@ -541,17 +542,17 @@ TEST_F(BXNoteWindowControllerTest, ZoomCommandFitsTheTextWithinTheScreen)
     ASSERT_TRUE(window);
     const QRect screen(0, 0, 1600, 1000);
     input.setKeyboardModifiers(Qt::ControlModifier);
-    EXPECT_EQ(window->windowWillUseStandardFrame(screen), screen);
+    EXPECT_EQ(window->commands()->windowWillUseStandardFrame(screen), screen);
     input.setKeyboardModifiers({});
-    const QRect fitted = window->windowWillUseStandardFrame(screen);
+    const QRect fitted = window->commands()->windowWillUseStandardFrame(screen);
     EXPECT_EQ(fitted.size(), QSize(600, 400)) << "a short note never goes below the minimum";
     EXPECT_TRUE(screen.contains(fitted));
 
     const QRect before = window->noteWindow()->geometry();
-    window->performZoom();
+    window->commands()->performZoom();
     settle();
     EXPECT_EQ(window->noteWindow()->size(), QSize(600, 400));
-    window->performZoom();
+    window->commands()->performZoom();
     settle();
     EXPECT_EQ(window->noteWindow()->size(), before.size()) << "again: the previous frame";
     expectCentred(window->noteWindow(), before);
