@@ -318,30 +318,6 @@ void BXNoteWindowController::selectRange(TextRange range)
     m_noteTextView->scrollRangeToVisible(range);
 }
 
-void BXNoteWindowController::willSelectNote()
-{
-    m_noteTextView->saveSelection();
-    if (m_isMain) {
-        m_window->setFocus();
-        m_noteTextView->setFocus();
-    }
-}
-
-void BXNoteWindowController::noteSelected(const BXNote::NotePtr& note, bool syncSelection)
-{
-    if (note != m_note || !syncSelection)
-        return;
-    BXDocument* owner = bxDocument();
-    auto* main = owner
-        ? dynamic_cast<BXMainWindowController*>(owner->noteDataProviderMatchingProvider(this))
-        : nullptr;
-    const TextRange range = main ? main->noteTextView()->selectedRange() : TextRange { -1, 0 };
-    if (range.location < 0)
-        m_noteTextView->loadSelection();
-    else
-        selectRange(range);
-}
-
 platform::UndoManager* BXNoteWindowController::windowWillReturnUndoManager() const
 {
     BXImageViewController* editor = m_noteTextView->editingViewController();
@@ -496,16 +472,6 @@ void BXNoteWindowController::saveNoteWindowState()
     if (!context->save(&error))
         platform::log(QStringLiteral("save failed in Notewindow controller: %@\n%@"),
             error.localizedDescription(), error.localizedFailureReason());
-}
-
-void BXNoteWindowController::closeByWidget()
-{
-    if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier) {
-        if (BXDocument* owner = bxDocument())
-            owner->closeAllNoteWindows();
-        return;
-    }
-    close();
 }
 
 bool BXNoteWindowController::eventFilter(QObject* watched, QEvent* event)

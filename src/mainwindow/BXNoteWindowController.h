@@ -95,8 +95,6 @@ public:
     void syncSelection();
     // Selects and reveals `range`; nothing for a range outside the text.
     void selectRange(platform::TextRange range);
-    void willSelectNote();
-    void noteSelected(const BXNote::NotePtr& note, bool syncSelection);
 
     // Undo: the image editor's steps while its popover shows, else the note's own when the
     // text has the focus, else the document's.
@@ -129,8 +127,6 @@ public:
 
     // Records the frame and the ruler in the note and saves, outside undo.
     void saveNoteWindowState();
-    // The close request of the window itself: with Alt held every note window closes.
-    void closeByWidget();
     void removeObservations();
 
     BXNoteWindowCommands* commands() const { return m_commands; }
@@ -143,6 +139,7 @@ public:
     std::optional<QString> titleFor(const platform::Command& command) const override;
 
 protected:
+    // A close request of the window itself with Alt held closes every note window.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -31,6 +31,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -208,6 +209,33 @@ TEST_F(BXNoteWindowControllerTest, NoteWindowTypingIsWrittenBackAndAutosaved)
     }
     copy.close();
     EXPECT_TRUE(found) << "the autosaved file holds the typing";
+}
+
+TEST_F(BXNoteWindowControllerTest, TypingRefreshesTheInformationOncePausedAndPastingAtOnce)
+{
+    openThreeNotes();
+    select({ beta });
+    BXNoteWindowController* window = openNoteWindow(alpha);
+    ASSERT_TRUE(window);
+    BXTextView* view = window->noteTextView();
+    view->setSelectedRange({ 5, 0 });
+    QApplication::setActiveWindow(window->noteWindow());
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("ab"));
+    EXPECT_TRUE(window->isInfoUpdatePending());
+    EXPECT_GT(BXNoteWindowController::lastTypingTime(), 0);
+    scheduler.advance(1.0);
+    QTest::keyClicks(view, QStringLiteral("c"));
+    scheduler.advance(1.0);
+    EXPECT_TRUE(window->isInfoUpdatePending()) << "each keystroke pushes the refresh on";
+    scheduler.advance(0.3);
+    EXPECT_FALSE(window->isInfoUpdatePending());
+    EXPECT_EQ(document->observedNote(), alpha);
+
+    QApplication::clipboard()->setText(QStringLiteral(" pasted"));
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_FALSE(window->isInfoUpdatePending()) << "a paste refreshes at once";
+    EXPECT_EQ(alpha->noteText(), QStringLiteral("Alphaabc pasted"));
 }
 
 TEST_F(BXNoteWindowControllerTest, StorageStaysThroughMemoryReleaseAndItsUndoFollowsClosing)
