@@ -1,6 +1,5 @@
 #include "NoteWindowFixture.h"
 
-#include "mainwindow/BXMainWindowTextDelegate.h"
 #include "mainwindow/BXNoteIconButton.h"
 #include "mainwindow/BXNoteMemoryManager.h"
 #include "mainwindow/BXNoteWindowCommands.h"
@@ -503,6 +502,19 @@ TEST_F(BXNoteWindowControllerTest, OpenInMainKeepsOrClosesTheNoteWindowByModifie
     EXPECT_EQ(controller->selectedNote(), alpha);
     EXPECT_EQ(QApplication::activeWindow(), controller->mainWindow());
     EXPECT_EQ(noteWindows().size(), 1);
+
+    // The note icon's path menu: the document, then the note, checked while the main window
+    // shows it; the note's item lists it there.
+    QMenu* path = window->toolbarDelegate()->noteIcon()->pathMenu();
+    ASSERT_EQ(path->actions().size(), 2);
+    EXPECT_EQ(path->actions()[0]->text(), document->displayName());
+    EXPECT_TRUE(path->actions()[1]->isChecked());
+    select({ beta });
+    path = window->toolbarDelegate()->noteIcon()->pathMenu();
+    EXPECT_FALSE(path->actions()[1]->isChecked());
+    path->actions()[1]->trigger();
+    settle();
+    EXPECT_EQ(controller->selectedNote(), alpha);
 
     input.setKeyboardModifiers(Qt::AltModifier);
     window->commands()->showNoteInMainWindow();
