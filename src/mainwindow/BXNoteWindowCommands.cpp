@@ -44,7 +44,7 @@ const QStringList& commandActions()
         QStringLiteral("resetZoom:"), QStringLiteral("setZoom:"), QStringLiteral("toggleRuler:"),
         QStringLiteral("modifyFont:"), QStringLiteral("editImage:"),
         QStringLiteral("showWritingTools:"), QStringLiteral("performZoom:"),
-        platform::SharingServices::kShareFromServiceAction };
+        QStringLiteral("performClose:"), platform::SharingServices::kShareFromServiceAction };
     return actions;
 }
 
@@ -307,6 +307,9 @@ void BXNoteWindowCommands::perform(const platform::Command& command)
     } else if (action == QLatin1String("showWritingTools:"))
         // No writing assistant exists on this platform.
         platform::UserInput::current().beep();
+    else if (action == QLatin1String("performClose:"))
+        // As the window's close button: Alt held closes every note window.
+        m_controller.noteWindow()->close();
     else if (action == QLatin1String("performZoom:"))
         performZoom();
     else if (action == platform::SharingServices::kShareFromServiceAction) {

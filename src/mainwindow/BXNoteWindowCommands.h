@@ -15,8 +15,8 @@ class QTextDocument;
 class QWidget;
 
 // The commands of a note window: Open in Main, Delete Page, export, sharing, zoom, the ruler,
-// text size, image editing and the window menu's Zoom. The window controller answers the
-// responder chain through it. Owned by the controller; main thread only.
+// text size, image editing, Close and the window menu's Zoom. The window controller answers
+// the responder chain through it. Owned by the controller; main thread only.
 class BXNoteWindowCommands final : public QObject, public platform::Responder {
     Q_OBJECT
 

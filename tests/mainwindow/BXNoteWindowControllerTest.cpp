@@ -276,6 +276,13 @@ TEST_F(BXNoteWindowControllerTest, AltClosingOneClosesEveryNoteWindow)
     ASSERT_TRUE(openNoteWindow(alpha));
     BXNoteWindowController* second = openNoteWindow(beta);
     ASSERT_TRUE(second);
+    // The Close command (Ctrl+W) alone closes its own window.
+    platform::Command close;
+    close.action = QStringLiteral("performClose:");
+    second->perform(close);
+    settle();
+    ASSERT_EQ(noteWindows().size(), 1);
+    second = openNoteWindow(beta);
     input.setKeyboardModifiers(Qt::AltModifier);
     second->noteWindow()->close();
     settle();
