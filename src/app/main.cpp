@@ -5,6 +5,7 @@
 #include "document/MarkdownExporter.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXNoteWindowController.h"
 #include "mainwindow/BXPrintPanelAccessoryViewController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
@@ -66,6 +67,9 @@ int main(int argc, char** argv)
 
     BXDocument::setWindowControllerFactory(
         [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+    BXDocument::setNoteWindowControllerFactory([](BXDocument&, const BXNote::NotePtr& note) {
+        return BXNoteWindowController::initWithNote(note);
+    });
 
     platform::MemoryPressureSource memoryPressure;
     BXDocumentController controller(platform::UserDefaults::standard(), memoryPressure);

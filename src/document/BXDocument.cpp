@@ -439,6 +439,20 @@ WindowController* BXDocument::openNoteWindow(const BXNote::NotePtr& note)
     return made ? adopt(std::move(made)) : nullptr;
 }
 
+void BXDocument::openNoteWindowsForNotes(
+    const QList<ManagedObjectPtr>& notes, bool behindMainWindow)
+{
+    for (const ManagedObjectPtr& object : notes) {
+        WindowController* controller = openNoteWindow(std::dynamic_pointer_cast<BXNote>(object));
+        if (!controller)
+            continue;
+        controller->showWindow();
+        if (behindMainWindow && mainWindowController())
+            if (QObject* main = windowControllers().first()->windowObject())
+                QMetaObject::invokeMethod(main, "raise");
+    }
+}
+
 void BXDocument::closeAllNoteWindows()
 {
     const QList<WindowController*> controllers = windowControllers();
@@ -1137,6 +1151,10 @@ void BXDocument::deleteNotes(const QList<ManagedObjectPtr>& notes)
 {
     ManagedObjectContext* main = managedObjectContext();
     for (BXNote* note : notesOf(notes)) {
+        // Its window records its state into the note while the note is still there.
+        if (WindowController* window = noteWindowControllerForNote(
+                std::static_pointer_cast<BXNote>(note->shared_from_this())))
+            window->close();
         note->setCategories({});
         main->deleteObject(note->shared_from_this());
     }

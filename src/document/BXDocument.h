@@ -121,6 +121,10 @@ public:
     // The note's window controller, made with the note-window factory when there is none yet
     // and added to the document, not shown; null when it cannot be made.
     platform::WindowController* openNoteWindow(const BXNote::NotePtr& note);
+    // Opens (or brings forward) a window for each note; `behindMainWindow` leaves the main
+    // window in front of them.
+    void openNoteWindowsForNotes(
+        const QList<platform::ManagedObjectPtr>& notes, bool behindMainWindow);
     // Closes every window but the main one, the last first.
     void closeAllNoteWindows();
     // The note windows' record ("Window"/"SubWindows"): written at close, read at opening.

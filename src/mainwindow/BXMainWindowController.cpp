@@ -18,6 +18,7 @@
 #include "BXNoteMemoryManager.h"
 #include "BXSearchField.h"
 #include "BXSearchScopeBarController.h"
+#include "BXNoteTextWriter.h"
 #include "BXTextView.h"
 #include "BXUnderpageView.h"
 #include "BXWindowState.h"
@@ -46,7 +47,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/foundation/VariantKind.h"
 #include "platform/text/SharedTextStorage.h"
 
 #include <QApplication>
@@ -64,17 +64,6 @@ namespace {
 constexpr int kSidebarWidth = 190;
 constexpr int kNotesListWidth = 300;
 constexpr double kMessageFontSize = 18;
-
-// The user defaults behind the text view's switches; grammar, automatic correction and text
-// replacement are kept but have no service behind them.
-const QStringList& textOptionKeys()
-{
-    static const QStringList keys { QStringLiteral("smartCopyPaste"), QStringLiteral("smartQuotes"),
-        QStringLiteral("smartLinks"), QStringLiteral("checkSpelling"),
-        QStringLiteral("checkGrammar"), QStringLiteral("autoCorrectSpelling"),
-        QStringLiteral("textReplacement"), QStringLiteral("smartDashes") };
-    return keys;
-}
 
 } // namespace
 
@@ -318,27 +307,7 @@ void BXMainWindowController::handleRulerUnitsChange(const platform::Notification
 
 void BXMainWindowController::textOptionChanged(const QString& key)
 {
-    if (!textOptionKeys().contains(key))
-        return;
-    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
-    const QVariant value = defaults.objectForKey(key);
-    // Settings files give flags back as text; any other kind of value is no switch.
-    if (!platform::VariantKind::isBoolean(value) && !platform::VariantKind::isNumber(value)
-        && value.typeId() != QMetaType::QString)
-        return;
-    platform::TextView::TextOptions options = m_noteTextView->textOptions();
-    const bool on = defaults.boolForKey(key);
-    if (key == QLatin1String("smartCopyPaste"))
-        options.smartCopyPaste = on;
-    else if (key == QLatin1String("smartQuotes"))
-        options.smartQuotes = on;
-    else if (key == QLatin1String("smartLinks"))
-        options.smartLinks = on;
-    else if (key == QLatin1String("checkSpelling"))
-        options.checkSpelling = on;
-    else if (key == QLatin1String("smartDashes"))
-        options.smartDashes = on;
-    m_noteTextView->setTextOptions(options);
+    m_noteTextView->applyTextOptionDefault(key);
 }
 
 void BXMainWindowController::showWindow()
@@ -558,10 +527,7 @@ void BXMainWindowController::textStorageDidProcessEditing(QTextDocument* storage
 
 void BXMainWindowController::setAttributedString(const QTextDocument& text, BXNote* note)
 {
-    BXManagedObjectUtilities::withoutUndo(
-        note->managedObjectContext(), [&] { note->setAttributedString(text); });
-    if (document())
-        document()->updateChangeCount(platform::Document::ChangeType::Done);
+    BXNoteTextWriter::writeBack(text, note, document());
 }
 
 void BXMainWindowController::saveSelectionRange()
@@ -886,6 +852,13 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
         return false;
     m_notesController->refreshContent();
     return m_notesController->selectObjects(notes, scrollingToSelection);
+}
+
+void BXMainWindowController::openNoteWindowsForNotes(const Notes& notes)
+{
+    if (auto* owner = qobject_cast<BXDocument*>(document()))
+        owner->openNoteWindowsForNotes(notes,
+            platform::UserInput::current().keyboardModifiers() & Qt::ShiftModifier);
 }
 
 void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)

@@ -255,6 +255,9 @@ public:
         const Notes& notes, const QUrl& folder, QStringList* exportedFilesNames) override;
     bool deleteNotes(const Notes& notes) override;
 
+    // Opens a window for each note; with Shift held they open behind this one.
+    void openNoteWindowsForNotes(const Notes& notes);
+
     // Clears the search (keeping its text with `ignoringString`), listing every note again.
     void resetSearchIgnoringString(bool ignoringString);
 

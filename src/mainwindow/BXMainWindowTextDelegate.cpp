@@ -138,19 +138,25 @@ void BXMainWindowTextDelegate::searchForHashtag(const QString& hashtag)
 void BXMainWindowTextDelegate::decreaseZoom()
 {
     const double factor = m_controller->noteTextView()->zoomFactor();
-    if (factor <= kMinZoom)
-        return;
-    const double normalized = BXGlobalConstants::normalizedFactor(factor, kZoomStep);
-    m_controller->zoomToFactor(std::max(normalized - kZoomStep, kMinZoom));
+    if (factor > kMinZoom)
+        m_controller->zoomToFactor(zoomedOut(factor));
 }
 
 void BXMainWindowTextDelegate::increaseZoom()
 {
     const double factor = m_controller->noteTextView()->zoomFactor();
-    if (factor >= kMaxZoom)
-        return;
-    const double normalized = BXGlobalConstants::normalizedFactor(factor, kZoomStep);
-    m_controller->zoomToFactor(std::min(normalized + kZoomStep, kMaxZoom));
+    if (factor < kMaxZoom)
+        m_controller->zoomToFactor(zoomedIn(factor));
+}
+
+double BXMainWindowTextDelegate::zoomedIn(double factor)
+{
+    return std::min(BXGlobalConstants::normalizedFactor(factor, kZoomStep) + kZoomStep, kMaxZoom);
+}
+
+double BXMainWindowTextDelegate::zoomedOut(double factor)
+{
+    return std::max(BXGlobalConstants::normalizedFactor(factor, kZoomStep) - kZoomStep, kMinZoom);
 }
 
 void BXMainWindowTextDelegate::resetZoom()
@@ -211,8 +217,12 @@ void BXMainWindowTextDelegate::toggleRuler()
 
 void BXMainWindowTextDelegate::resizeText(int tag)
 {
+    resizeText(m_controller->noteTextView(), tag);
+}
+
+void BXMainWindowTextDelegate::resizeText(BXTextView* view, int tag)
+{
     const int delta = tag == kSizeUpTag ? 1 : tag == kSizeDownTag ? -1 : 0;
-    BXTextView* view = m_controller->noteTextView();
     if (delta == 0 || !view->isEditable())
         return;
     const TextRange selection = view->selectedRange();

@@ -62,6 +62,9 @@ public:
 
     void decreaseZoom();
     void increaseZoom();
+    // The next factor up or down: snapped to a quarter, one quarter on, kept within 25-400 %.
+    static double zoomedIn(double factor);
+    static double zoomedOut(double factor);
     void resetZoom();
     // The zoom pop-up's item title, "150%".
     void setZoom(const QString& title);
@@ -77,6 +80,7 @@ public:
     // One point larger (kSizeUpTag) or smaller (kSizeDownTag) for every run of the selection,
     // or for the typing style when nothing is selected; other tags change nothing.
     void resizeText(int tag);
+    static void resizeText(BXTextView* view, int tag);
     // No writing assistant exists on this platform.
     void showWritingTools();
 

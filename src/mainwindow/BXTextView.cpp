@@ -14,6 +14,8 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/VariantKind.h"
 #include "platform/text/TextHighlighter.h"
 
 #include <QApplication>
@@ -142,6 +144,47 @@ void BXTextView::mousePressEvent(QMouseEvent* event)
         }
     }
     TextView::mousePressEvent(event);
+}
+
+const QStringList& BXTextView::textOptionKeys()
+{
+    static const QStringList keys { QStringLiteral("smartCopyPaste"), QStringLiteral("smartQuotes"),
+        QStringLiteral("smartLinks"), QStringLiteral("checkSpelling"),
+        QStringLiteral("checkGrammar"), QStringLiteral("autoCorrectSpelling"),
+        QStringLiteral("textReplacement"), QStringLiteral("smartDashes") };
+    return keys;
+}
+
+bool BXTextView::applyTextOptionDefault(const QString& key)
+{
+    if (!textOptionKeys().contains(key))
+        return false;
+    const platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    const QVariant value = defaults.objectForKey(key);
+    // Settings files give flags back as text; any other kind of value is no switch.
+    if (!platform::VariantKind::isBoolean(value) && !platform::VariantKind::isNumber(value)
+        && value.typeId() != QMetaType::QString)
+        return false;
+    TextOptions options = textOptions();
+    const bool on = defaults.boolForKey(key);
+    if (key == QLatin1String("smartCopyPaste"))
+        options.smartCopyPaste = on;
+    else if (key == QLatin1String("smartQuotes"))
+        options.smartQuotes = on;
+    else if (key == QLatin1String("smartLinks"))
+        options.smartLinks = on;
+    else if (key == QLatin1String("checkSpelling"))
+        options.checkSpelling = on;
+    else if (key == QLatin1String("smartDashes"))
+        options.smartDashes = on;
+    setTextOptions(options);
+    return true;
+}
+
+void BXTextView::applyTextOptionDefaults()
+{
+    for (const QString& key : textOptionKeys())
+        applyTextOptionDefault(key);
 }
 
 void BXTextView::paste()

@@ -54,6 +54,14 @@ public:
 
     void paste() override;
 
+    // The user defaults behind the text view's switches.
+    static const QStringList& textOptionKeys();
+    // Sets the switch of the text option `key` from the user defaults; false for any other key
+    // or a stored value that is no switch. Grammar, automatic correction and text replacement
+    // are kept but have no service behind them.
+    bool applyTextOptionDefault(const QString& key);
+    void applyTextOptionDefaults();
+
     void saveSelection();
     void loadSelection();
     platform::TextRange lastSelectedRange() const { return m_lastSelectedRange; }

@@ -59,8 +59,9 @@ FilePromiseMimeData::~FilePromiseMimeData() = default;
 QStringList FilePromiseMimeData::formats() const
 {
     QStringList types = QMimeData::formats();
+    // The promised files come first, before any private type a drag carries beside them.
     if (m_promise && !m_promise->isEmpty() && !types.contains(kUriListType))
-        types << kUriListType;
+        types.prepend(kUriListType);
     return types;
 }
 

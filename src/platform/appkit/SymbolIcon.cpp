@@ -43,6 +43,7 @@ constexpr std::pair<const char*, const char*> kSymbols[] = {
     { "plus", "list-add" },
     { "minus", "list-remove" },
     { "line.3.horizontal.decrease", "view-sort" },
+    { "list.bullet.rectangle", "view-list-details" },
 };
 
 // Draws through the theme or bundled icon and answers the symbol as the icon's name.

@@ -15,7 +15,8 @@ TEST(SymbolIcon, EverySymbolDrawsAndKeepsItsName)
         "info.circle", "ruler", "sidebar.left", "chevron.backward", "chevron.forward",
         "plus.magnifyingglass", "magnifyingglass", "textformat.size.smaller",
         "textformat.size.larger", "apple.writing.tools", "list.bullet", "ellipsis.circle",
-        "sun.max", "moon", "plus", "minus", "line.3.horizontal.decrease" };
+        "sun.max", "moon", "plus", "minus", "line.3.horizontal.decrease",
+        "list.bullet.rectangle" };
     EXPECT_EQ(SymbolIcon::knownSymbols().size(), used.size());
     for (const QString& symbol : used) {
         SCOPED_TRACE(symbol.toStdString());
