@@ -254,6 +254,8 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
         // A redo sets the name back too; its step keeps the name it had.
         if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
+        // Tag fields show the new name at once, also while they are being edited.
+        NotificationCenter::defaultCenter().post(QStringLiteral("BXCategoryNameChanged"), changed);
         m_restoreSelection = true;
         if (m_context->hasChanges())
             saveContext("save failed after categoryName change: %@\n%@");
