@@ -9,7 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 BXAddCategoryPopoverViewController::BXAddCategoryPopoverViewController() = default;
@@ -56,17 +56,27 @@ void BXAddCategoryPopoverViewController::loadView()
     connect(m_okButton, &QPushButton::clicked, this, &BXAddCategoryPopoverViewController::okAction);
     connect(m_cancelButton, &QPushButton::clicked, this,
         &BXAddCategoryPopoverViewController::cancelAction);
-    for (const QKeySequence& key : { QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) }) {
-        auto* shortcut = new QShortcut(key, m_view);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this,
-            &BXAddCategoryPopoverViewController::okAction);
-    }
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_view);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this,
-        &BXAddCategoryPopoverViewController::cancelAction);
+    // Keys the buttons leave alone come up to the view: Return answers OK, Escape cancels.
+    m_view->installEventFilter(this);
     updateQuestion();
+}
+
+bool BXAddCategoryPopoverViewController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            okAction();
+            return true;
+        case Qt::Key_Escape:
+            cancelAction();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void BXAddCategoryPopoverViewController::setLabelText(const QString& text)

@@ -55,6 +55,9 @@ public:
     void okAction();
     void cancelAction();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void loadView();
     void popoverDidClose();

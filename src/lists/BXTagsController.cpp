@@ -369,8 +369,10 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
     setContent(std::nullopt);
     platform::dispatchAfter(0, this, [this, list, field] {
         setContent(list);
-        if (field)
+        if (field) {
+            field->activateWindow();
             field->setFocus(Qt::OtherFocusReason);
+        }
         if (!m_addCategoryPopoverItems.isEmpty()) {
             showAddCategoryPopover();
         } else if (m_addCategoryPopoverViewController) {

@@ -3,6 +3,7 @@
 #include "BXAddCategoryPopoverViewControllerDelegate.h"
 #include "BXCategoryToken.h"
 
+#include "platform/appkit/TokenField.h"
 #include "platform/appkit/TokenFieldDelegate.h"
 #include "platform/controllers/Editor.h"
 #include "platform/controllers/Responder.h"
@@ -25,7 +26,6 @@ class QMenu;
 
 namespace platform {
 class ManagedObjectContext;
-class TokenField;
 struct Notification;
 } // namespace platform
 

@@ -741,13 +741,14 @@ bool BXMainWindowController::selectCategories(const Notes& categories, bool scro
 void BXMainWindowController::renameCategory(const platform::Command& sender)
 {
     const auto category = sender.representedObject.value<platform::ManagedObjectPtr>();
-    const int row = m_categoriesController->outlineViewRowForObject(category);
-    if (!category || row < 0 || !endEditing())
+    // editRow() takes the arranged index; the outline row only tells that it is shown.
+    if (!category || m_categoriesController->outlineViewRowForObject(category) < 0
+        || !endEditing())
         return;
     showWindow();
     if (m_listsCollapsed)
         toggleLists();
-    m_categoriesController->editRow(row);
+    m_categoriesController->editRow(m_categoriesController->indexOfArrangedObject(category.get()));
 }
 
 bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSelection)

@@ -108,6 +108,13 @@ protected:
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         turn();
     }
+    // A category made after the set-up; the sidebar rearranges, so All Notes is chosen again.
+    ManagedObjectPtr addCategory(const QString& name, qint64 position)
+    {
+        ManagedObjectPtr made = makeCategory(name, position);
+        select(allNotes());
+        return made;
+    }
     void selectNotes(const QList<ManagedObjectPtr>& selected)
     {
         ASSERT_TRUE(notes->setSelectedObjects(selected));
@@ -173,12 +180,12 @@ protected:
 
 TEST_F(TagsControllerTest, SelectedNotesShowTheUnionAndAnEditGivesEveryNoteTheWholeList)
 {
+    addCategory(QStringLiteral("Ideas"), 3);
     selectNotes({});
     EXPECT_TRUE(shown().isEmpty());
     selectNotes({ first, second });
     EXPECT_EQ(shown(), QStringList({ "Work", "Home" }));
 
-    ManagedObjectPtr ideas = makeCategory(QStringLiteral("Ideas"), 3);
     type(QStringLiteral("ideas"));
     EXPECT_EQ(registrar.open, QList<Editor*> { tags.get() });
     endEdit();
@@ -200,7 +207,7 @@ TEST_F(TagsControllerTest, SelectedNotesShowTheUnionAndAnEditGivesEveryNoteTheWh
 
 TEST_F(TagsControllerTest, TypedNamesMatchIgnoringCaseAndAccentsWithWildcards)
 {
-    makeCategory(QStringLiteral("Éclair"), 3);
+    addCategory(QStringLiteral("Éclair"), 3);
     const struct {
         const char* typed;
         const char* found;
@@ -279,7 +286,7 @@ TEST_F(TagsControllerTest, AnEditThatChangesNothingRegistersNothing)
 
 TEST_F(TagsControllerTest, PastedLinesEndingInLineFeedsOrCarriageReturnsAddTheirTags)
 {
-    makeCategory(QStringLiteral("Ideas"), 3);
+    addCategory(QStringLiteral("Ideas"), 3);
     selectNotes({ second });
     for (const char* text : { "Work\nNothing\nIdeas", "Work\r\nNothing\r\nIdeas" }) {
         SCOPED_TRACE(QByteArray(text).toPercentEncoding().constData());
@@ -309,7 +316,8 @@ TEST_F(TagsControllerTest, RemoveTagFromTheTokenMenuKeepsTheOtherTags)
     type(QStringLiteral("home"));
     endEdit();
     ASSERT_EQ(tagsOf(first), QStringList({ "Home", "Work" }));
-    QMenu* menu = tags->menuForRepresentedObject(field, field->objectValue().first());
+    QMenu* menu = tags->menuForRepresentedObject(
+        field, BXCategoryToken::tokenWithCategory(work)->toVariant());
     ASSERT_EQ(menu->actions().size(), 3);
     EXPECT_TRUE(menu->actions().at(0)->isVisible());
     QAction* remove = menu->actions().at(2);
@@ -326,9 +334,9 @@ TEST_F(TagsControllerTest, RemoveTagFromTheTokenMenuKeepsTheOtherTags)
 
 TEST_F(TagsControllerTest, CompletionsBeginWithThePrefixInEitherCaseOrAccentLeavingShownOnesOut)
 {
-    makeCategory(QStringLiteral("épices"), 3);
-    makeCategory(QStringLiteral("Eau"), 4);
-    makeCategory(QStringLiteral("Zoo"), 5);
+    addCategory(QStringLiteral("épices"), 3);
+    addCategory(QStringLiteral("Eau"), 4);
+    addCategory(QStringLiteral("Zoo"), 5);
     selectNotes({ first });
     QStringList expected;
     for (const ManagedObjectPtr& category : controller->plainCategories()) {
@@ -343,7 +351,7 @@ TEST_F(TagsControllerTest, CompletionsBeginWithThePrefixInEitherCaseOrAccentLeav
 
 TEST_F(TagsControllerTest, ADecodedTokenFindsItsCategoryByURIAndADeletedOneHasNone)
 {
-    ManagedObjectPtr gone = makeCategory(QStringLiteral("Gone"), 3);
+    ManagedObjectPtr gone = addCategory(QStringLiteral("Gone"), 3);
     Error error;
     ASSERT_TRUE(context->save(&error));
     const QByteArray archive = BXCategoryToken::archivedTokens(
@@ -372,7 +380,7 @@ TEST_F(TagsControllerTest, ADecodedTokenFindsItsCategoryByURIAndADeletedOneHasNo
 
 TEST_F(TagsControllerTest, ATokenMadeBeforeTheFirstSaveEqualsOneMadeAfter)
 {
-    ManagedObjectPtr fresh = makeCategory(QStringLiteral("Fresh"), 3);
+    ManagedObjectPtr fresh = addCategory(QStringLiteral("Fresh"), 3);
     const BXCategoryToken before = *BXCategoryToken::tokenWithCategory(fresh);
     const QUrl temporary = before.categoryURIRepresentation();
     Error error;

@@ -9,6 +9,7 @@
 #include "lists/BXTagsController.h"
 
 #include "document/BXCategory.h"
+#include "document/BXFetchedNotesCategory.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/TokenField.h"
@@ -39,6 +40,8 @@ protected:
     }
     static QStringList tagsOf(const std::shared_ptr<BXNote>& note)
     {
+        if (!note)
+            return { QStringLiteral("no such note") };
         QStringList names;
         for (const platform::ManagedObjectPtr& category :
             note->relatedObjects(BXNote::CategoriesKey))
@@ -124,6 +127,10 @@ TEST_F(TagsBarScenarioTest, TagsTypedForTwoNotesAreKeptUndoneAndFollowARename)
     closeWindow();
 
     openWindow();
+    ASSERT_TRUE(controller->selectCategories(
+        { platform::ManagedObjectPtr(controller->categoriesController()->allNotesCategory()) },
+        false));
+    settle();
     EXPECT_EQ(tagsOf(noteTitled(QStringLiteral("Alpha"))), both);
     EXPECT_EQ(tagsOf(noteTitled(QStringLiteral("Beta"))), both);
     EXPECT_TRUE(tagsOf(noteTitled(QStringLiteral("Gamma"))).isEmpty());

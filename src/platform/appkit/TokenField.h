@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
 class QListWidget;
-class QMenu;
 
 namespace platform {
 
