@@ -244,10 +244,7 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
         || std::none_of(content().cbegin(), content().cend(),
             [changed](const ManagedObjectPtr& object) { return object.get() == changed; }))
         return;
-    const Objects selected = selectedObjects();
-    if (std::any_of(selected.cbegin(), selected.cend(), isCalculatedCategory)
-        && m_context->hasChanges())
-        saveContext("save failed in categories controller: %@\n%@");
+    saveWhenCalculatedCategorySelected();
     const auto* category = dynamic_cast<BXCategory*>(changed);
     if (key == BXCategory::CategoryNameKey && category && !category->isRefreshing()) {
         UndoManager* undo = undoManager();
@@ -262,6 +259,20 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
     }
     if (m_rearrangesOnChange && automaticRearrangementKeyPaths().contains(key))
         rearrangeObjects();
+}
+
+void BXCategoriesArrayController::saveWhenCalculatedCategorySelected()
+{
+    const Objects selected = selectedObjects();
+    if (m_context && std::any_of(selected.cbegin(), selected.cend(), isCalculatedCategory)
+        && m_context->hasChanges())
+        saveContext("save failed in categories controller: %@\n%@");
+}
+
+void BXCategoriesArrayController::categoriesChangedInBulk()
+{
+    saveWhenCalculatedCategorySelected();
+    rearrangeObjects();
 }
 
 bool BXCategoriesArrayController::saveContext(const char* failureFormat)

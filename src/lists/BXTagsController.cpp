@@ -387,20 +387,21 @@ std::optional<QStringList> BXTagsController::completions(
 {
     if (!m_categoriesController)
         return QStringList();
-    QStringList shown;
+    // Shown names are left out by exact comparison, which a set answers at once.
+    QSet<QString> shown;
     for (const QVariant& entry : field ? field->objectValue() : m_content.value_or(QVariantList())) {
         if (const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry))
-            shown.append(token->categoryName());
+            shown.insert(token->categoryName());
     }
     const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
-        QStringLiteral("(NOT categoryName IN %@) AND (categoryName BEGINSWITH[cd] %@)"),
-        { shown, substring });
+        QStringLiteral("categoryName BEGINSWITH[cd] %@"), { substring });
     QStringList names;
     if (!matching)
         return names;
     for (const ManagedObjectPtr& category : m_categoriesController->plainCategories()) {
-        if (matching->evaluateWithObject(platform::KeyValueRef(category)))
-            names.append(static_cast<const BXCategory*>(category.get())->categoryName());
+        const QString name = static_cast<const BXCategory*>(category.get())->categoryName();
+        if (!shown.contains(name) && matching->evaluateWithObject(platform::KeyValueRef(category)))
+            names.append(name);
     }
     return names;
 }
@@ -516,6 +517,8 @@ void BXTagsController::tagsAction()
 
 void BXTagsController::applyTokens(const QVariantList& list, const QList<ManagedObjectPtr>& notes)
 {
+    if (!m_categoriesController)
+        return;
     QList<ManagedObjectPtr> categories;
     for (const QVariant& entry : list) {
         const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry);
@@ -526,13 +529,18 @@ void BXTagsController::applyTokens(const QVariantList& list, const QList<Managed
     if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
         context && context->undoManager())
         context->undoManager()->setActionName(platform::localized(QStringLiteral("Set Tags")));
-    // One rebuild after all the notes changed, not one per note.
+    // The sidebar and the tokens react once after all the notes changed, not once per note.
+    const bool sidebarIgnored = m_categoriesController->ignoreObservation();
+    m_categoriesController->setIgnoreObservation(true);
     m_applying = true;
     for (const ManagedObjectPtr& note : notes) {
         if (BXManagedObjectUtilities::objectAvailable(*note))
             note->setRelatedObjects(BXNote::CategoriesKey, categories);
     }
     m_applying = false;
+    m_categoriesController->setIgnoreObservation(sidebarIgnored);
+    if (!sidebarIgnored)
+        m_categoriesController->categoriesChangedInBulk();
     refreshContents();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "BXAddCategoryPopoverViewControllerDelegate.h"
+#include "BXCategoriesArrayController.h"
 #include "BXCategoryToken.h"
+#include "BXNotesArrayController.h"
 
 #include "platform/appkit/TokenField.h"
 #include "platform/appkit/TokenFieldDelegate.h"
@@ -18,9 +20,7 @@
 #include <optional>
 
 class BXAddCategoryPopoverViewController;
-class BXCategoriesArrayController;
 class BXNote;
-class BXNotesArrayController;
 class BXTagsControllerDelegate;
 class QMenu;
 

@@ -17,7 +17,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>

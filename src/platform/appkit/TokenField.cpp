@@ -6,12 +6,14 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QStringListModel>
 
 namespace platform {
 
@@ -20,7 +22,7 @@ namespace {
 constexpr int kMargin = 4;
 constexpr int kSpacing = 3;
 constexpr int kTokenPadding = 7;
-constexpr int kPlainPadding = 1;
+constexpr int kPlainPadding = 3;
 constexpr int kArrowWidth = 12;
 constexpr int kVerticalPadding = 2;
 
@@ -55,6 +57,7 @@ QVariantList TokenField::objectValue() const
 void TokenField::setObjectValue(const QVariantList& entries)
 {
     m_entries = entries;
+    entriesChanged();
     m_text.clear();
     m_caret = m_anchor = count();
     m_hovered = -1;
@@ -113,20 +116,41 @@ bool TokenField::hasMenu(const QVariant& entry) const
         && m_delegate->hasMenuForRepresentedObject(const_cast<TokenField*>(this), entry);
 }
 
+const QList<TokenField::Shape>& TokenField::shapes() const
+{
+    if (m_shapesValid)
+        return m_shapes;
+    const QFontMetrics metrics = fontMetrics();
+    m_shapes.clear();
+    m_shapes.reserve(m_entries.size());
+    for (const QVariant& entry : m_entries) {
+        Shape shape;
+        shape.text = displayString(entry);
+        shape.plain = isPlainString(entry);
+        shape.menu = !shape.plain && hasMenu(entry);
+        shape.width = metrics.horizontalAdvance(shape.text)
+            + 2 * (shape.plain ? kPlainPadding : kTokenPadding) + (shape.menu ? kArrowWidth : 0);
+        m_shapes.append(shape);
+    }
+    m_shapesValid = true;
+    return m_shapes;
+}
+
+void TokenField::entriesChanged()
+{
+    m_shapesValid = false;
+    update();
+}
+
 TokenField::Layout TokenField::layout() const
 {
     Layout result;
-    const QFontMetrics metrics = fontMetrics();
-    const int height = metrics.height() + 2 * kVerticalPadding;
+    const int height = fontMetrics().height() + 2 * kVerticalPadding;
     const int top = (this->height() - height) / 2;
     int x = kMargin;
-    for (const QVariant& entry : m_entries) {
-        const int textWidth = metrics.horizontalAdvance(displayString(entry));
-        int width = textWidth + 2 * (isPlainString(entry) ? kPlainPadding : kTokenPadding);
-        if (!isPlainString(entry) && hasMenu(entry))
-            width += kArrowWidth;
-        result.tokens.append(QRect(x, top, width, height));
-        x += width + kSpacing;
+    for (const Shape& shape : shapes()) {
+        result.tokens.append(QRect(x, top, shape.width, height));
+        x += shape.width + kSpacing;
     }
     result.textX = x;
     return result;
@@ -172,7 +196,7 @@ QPair<int, int> TokenField::selectedTokens() const
     return { first, std::max(first, last) };
 }
 
-QListWidget* TokenField::completionList() const
+QListView* TokenField::completionList() const
 {
     return m_completions && m_completions->isVisible() ? m_completions : nullptr;
 }
@@ -218,11 +242,15 @@ void TokenField::paintEvent(QPaintEvent*)
     const QPair<int, int> selected = selectedTokens();
     const QColor tokenFill = colors.color(QPalette::Highlight).lighter(185);
     const QColor tokenEdge = colors.color(QPalette::Highlight).lighter(130);
+    const QList<Shape>& entries = shapes();
     for (int i = 0; i < shape.tokens.size(); ++i) {
         const QRect token = shape.tokens.at(i).translated(-m_scroll, 0);
-        const QVariant& entry = m_entries.at(i);
+        // Long lists scroll: only the tokens in view are drawn.
+        if (token.right() < 0 || token.left() > width())
+            continue;
+        const Shape& entry = entries.at(i);
         const bool isSelected = i >= selected.first && i < selected.second;
-        const bool plain = isPlainString(entry);
+        const bool plain = entry.plain;
         QColor textColor = colors.color(QPalette::Text);
         if (isSelected || !plain) {
             const qreal radius = token.height() / 2.0;
@@ -234,9 +262,9 @@ void TokenField::paintEvent(QPaintEvent*)
         }
         painter.setPen(textColor);
         const int padding = plain ? kPlainPadding : kTokenPadding;
-        painter.drawText(token.adjusted(padding, 0, -padding, 0),
-            Qt::AlignLeft | Qt::AlignVCenter, displayString(entry));
-        if (i == m_hovered && !plain && hasMenu(entry)) {
+        painter.drawText(
+            token.adjusted(padding, 0, -padding, 0), Qt::AlignLeft | Qt::AlignVCenter, entry.text);
+        if (i == m_hovered && entry.menu) {
             const QRect arrow = arrowRect(token);
             const QPointF centre = QRectF(arrow).center();
             QPainterPath triangle;
@@ -285,6 +313,7 @@ void TokenField::appendEntry(const QString& text)
             entry = *object;
     }
     m_entries.append(entry);
+    entriesChanged();
 }
 
 void TokenField::tokenizeText()
@@ -303,8 +332,10 @@ void TokenField::removeRange(int from, int to)
 {
     const int tokens = count();
     const int lastToken = std::min(to, tokens);
-    if (from < lastToken)
+    if (from < lastToken) {
         m_entries.remove(from, lastToken - from);
+        entriesChanged();
+    }
     if (to > tokens) {
         const int textFrom = std::max(from, tokens) - tokens;
         m_text.remove(textFrom, to - tokens - textFrom);
@@ -369,6 +400,7 @@ void TokenField::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if (completionList()) {
+        const int chosen = m_completions->currentIndex().row();
         switch (key) {
         case Qt::Key_Up:
             moveCompletion(-1);
@@ -381,7 +413,7 @@ void TokenField::keyPressEvent(QKeyEvent* event)
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (m_completions->currentRow() >= 0) {
+            if (chosen >= 0) {
                 acceptCompletion();
                 return;
             }
@@ -457,7 +489,7 @@ void TokenField::inputMethodEvent(QInputMethodEvent* event)
 
 bool TokenField::focusNextPrevChild(bool next)
 {
-    if (completionList() && m_completions->currentRow() >= 0) {
+    if (completionList() && m_completions->currentIndex().row() >= 0) {
         acceptCompletion();
         return true;
     }
@@ -473,7 +505,7 @@ void TokenField::mousePressEvent(QMouseEvent* event)
     const QPoint point = event->position().toPoint();
     const int token = tokenAt(point);
     if (token >= 0) {
-        const bool withMenu = hasMenu(m_entries.at(token)) && !isPlainString(m_entries.at(token));
+        const bool withMenu = shapes().at(token).menu;
         if (withMenu
             && (event->button() == Qt::RightButton
                 || arrowRect(tokenRect(token)).contains(point))) {
@@ -546,6 +578,13 @@ void TokenField::resizeEvent(QResizeEvent* event)
     ensureCaretVisible();
 }
 
+void TokenField::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        entriesChanged();
+}
+
 void TokenField::copySelection()
 {
     const QPair<int, int> selected = selectedTokens();
@@ -590,6 +629,7 @@ void TokenField::paste()
     const int at = std::min(m_caret, count());
     for (int i = 0; i < inserted.size(); ++i)
         m_entries.insert(at + i, inserted.at(i));
+    entriesChanged();
     m_caret = m_anchor = at + int(inserted.size());
     ensureCaretVisible();
     update();
@@ -616,27 +656,35 @@ void TokenField::updateCompletions()
     }
     if (!m_completions) {
         // A tool tip window never takes the focus, so typing goes on in the field.
-        m_completions = new QListWidget(this);
+        m_completions = new QListView(this);
         m_completions->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
         m_completions->setFocusPolicy(Qt::NoFocus);
         m_completions->setAttribute(Qt::WA_ShowWithoutActivating);
         m_completions->setUniformItemSizes(true);
-        connect(m_completions, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-            m_completions->setCurrentItem(item);
+        m_completions->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_completionNames = new QStringListModel(m_completions);
+        m_completions->setModel(m_completionNames);
+        connect(m_completions, &QListView::clicked, this, [this](const QModelIndex& index) {
+            m_completions->setCurrentIndex(index);
             acceptCompletion();
         });
     }
-    m_completions->clear();
-    m_completions->addItems(*names);
-    m_completions->setCurrentRow(-1);
+    m_completionNames->setStringList(*names);
+    m_completions->setCurrentIndex(QModelIndex());
     const int rows = std::min(int(names->size()), 8);
     const int rowHeight = m_completions->sizeHintForRow(0);
+    // The width of the first names, which are the ones in view.
     int listWidth = 0;
-    for (const QString& name : *names)
+    for (const QString& name : names->mid(0, 40))
         listWidth = std::max(listWidth, fontMetrics().horizontalAdvance(name));
     m_completions->resize(std::max(listWidth + 36, 140), rows * rowHeight + 6);
-    const int x = layout().textX - m_scroll;
-    m_completions->move(mapToGlobal(QPoint(std::max(0, x - kMargin), height())));
+    const int x = std::max(0, layout().textX - m_scroll - kMargin);
+    QPoint place = mapToGlobal(QPoint(x, height()));
+    // Above the field when the screen has no room under it.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect();
+    if (available.isValid() && place.y() + m_completions->height() > available.bottom())
+        place = mapToGlobal(QPoint(x, -m_completions->height()));
+    m_completions->move(place);
     m_completions->show();
 }
 
@@ -648,18 +696,18 @@ void TokenField::closeCompletions()
 
 void TokenField::moveCompletion(int step)
 {
-    const int rows = m_completions->count();
-    const int row = m_completions->currentRow();
-    m_completions->setCurrentRow(row < 0 ? (step > 0 ? 0 : rows - 1)
-                                         : std::clamp(row + step, 0, rows - 1));
+    const int rows = m_completionNames->rowCount();
+    const int row = m_completions->currentIndex().row();
+    m_completions->setCurrentIndex(m_completionNames->index(
+        row < 0 ? (step > 0 ? 0 : rows - 1) : std::clamp(row + step, 0, rows - 1)));
 }
 
 void TokenField::acceptCompletion()
 {
-    QListWidgetItem* item = m_completions->currentItem();
-    if (!item)
+    const QModelIndex chosen = m_completions->currentIndex();
+    if (!chosen.isValid())
         return;
-    m_text = item->text();
+    m_text = chosen.data().toString();
     tokenizeText();
 }
 

@@ -5,7 +5,8 @@
 #include <QVariant>
 #include <QWidget>
 
-class QListWidget;
+class QListView;
+class QStringListModel;
 
 namespace platform {
 
@@ -28,7 +29,11 @@ public:
     ~TokenField() override;
 
     // Not owned; may be null.
-    void setDelegate(TokenFieldDelegate* delegate) { m_delegate = delegate; }
+    void setDelegate(TokenFieldDelegate* delegate)
+    {
+        m_delegate = delegate;
+        entriesChanged();
+    }
     TokenFieldDelegate* delegate() const { return m_delegate; }
 
     // The entries, with text still being typed as a last plain string.
@@ -57,7 +62,7 @@ public:
     int caretPosition() const { return m_caret; }
 
     // The completion list while it shows, else null.
-    QListWidget* completionList() const;
+    QListView* completionList() const;
     // The token menu last opened, while it shows.
     QMenu* openMenu() const { return m_openMenu; }
 
@@ -77,9 +82,20 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // What each entry shows, kept until the entries or the font change.
+    struct Shape {
+        QString text;
+        int width = 0;
+        bool plain = false;
+        bool menu = false;
+    };
+    const QList<Shape>& shapes() const;
+    void entriesChanged();
+
     struct Layout {
         QList<QRect> tokens; // unscrolled
         int textX = 0;
@@ -124,7 +140,10 @@ private:
     bool m_session = false;
     bool m_editing = false;
     bool m_ending = false;
-    QListWidget* m_completions = nullptr;
+    QListView* m_completions = nullptr;
+    QStringListModel* m_completionNames = nullptr;
+    mutable QList<Shape> m_shapes;
+    mutable bool m_shapesValid = false;
     QPointer<QMenu> m_openMenu;
 };
 

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -201,9 +201,9 @@ TEST(TokenField, CompletionIsChosenByKeysWithoutTakingTheFocus)
 {
     Fixture f;
     QTest::keyClicks(f.field, QStringLiteral("ap"));
-    QListWidget* list = f.field->completionList();
+    QListView* list = f.field->completionList();
     ASSERT_TRUE(list);
-    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->model()->rowCount(), 2);
     EXPECT_TRUE(f.field->hasFocus());
     f.shoot(QStringLiteral("tokenfield-completion.png"), list);
 
