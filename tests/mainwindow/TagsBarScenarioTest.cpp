@@ -65,13 +65,18 @@ protected:
             table->visualRect(table->model()->index(0, 0)).center());
         settle();
     }
+    // The window with a floating popup or list drawn where it shows, on a canvas holding both.
     void shootWith(const QString& name, QWidget* floating)
     {
         QCoreApplication::processEvents();
-        QImage image = controller->mainWindow()->grab().toImage();
+        QWidget* window = controller->mainWindow();
+        const QPoint origin = window->mapToGlobal(QPoint(0, 0));
+        const QRect area = QRect(origin, window->size()).united(floating->geometry());
+        QImage image(area.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
         QPainter painter(&image);
-        painter.drawPixmap(
-            floating->pos() - controller->mainWindow()->mapToGlobal(QPoint(0, 0)), floating->grab());
+        painter.drawPixmap(origin - area.topLeft(), window->grab());
+        painter.drawPixmap(floating->pos() - area.topLeft(), floating->grab());
         painter.end();
         image.save(QCoreApplication::applicationDirPath() + QLatin1Char('/') + name);
     }
