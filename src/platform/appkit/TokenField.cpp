@@ -25,6 +25,7 @@ constexpr int kTokenPadding = 7;
 constexpr int kPlainPadding = 3;
 constexpr int kArrowWidth = 12;
 constexpr int kVerticalPadding = 2;
+constexpr int kCompletionSpacing = 2;
 
 bool isPlainString(const QVariant& entry)
 {
@@ -661,6 +662,7 @@ void TokenField::updateCompletions()
         m_completions->setFocusPolicy(Qt::NoFocus);
         m_completions->setAttribute(Qt::WA_ShowWithoutActivating);
         m_completions->setUniformItemSizes(true);
+        m_completions->setSpacing(kCompletionSpacing);
         m_completions->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_completionNames = new QStringListModel(m_completions);
         m_completions->setModel(m_completionNames);
@@ -677,7 +679,8 @@ void TokenField::updateCompletions()
     int listWidth = 0;
     for (const QString& name : names->mid(0, 40))
         listWidth = std::max(listWidth, fontMetrics().horizontalAdvance(name));
-    m_completions->resize(std::max(listWidth + 36, 140), rows * rowHeight + 6);
+    m_completions->resize(std::max(listWidth + 36, 140),
+        rows * (rowHeight + 2 * kCompletionSpacing) + 2 * m_completions->frameWidth());
     const int x = std::max(0, layout().textX - m_scroll - kMargin);
     QPoint place = mapToGlobal(QPoint(x, height()));
     // Above the field when the screen has no room under it.
