@@ -529,19 +529,56 @@ void BXTagsController::applyTokens(const QVariantList& list, const QList<Managed
     if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
         context && context->undoManager())
         context->undoManager()->setActionName(platform::localized(QStringLiteral("Set Tags")));
-    // The sidebar and the tokens react once after all the notes changed, not once per note.
-    const bool sidebarIgnored = m_categoriesController->ignoreObservation();
-    m_categoriesController->setIgnoreObservation(true);
-    m_applying = true;
+    // The sidebar and the tokens react once after all the notes changed, not once per note;
+    // undo and redo replay the changes between the same two marks.
+    registerBulkMark(false);
+    beginBulkChange();
     for (const ManagedObjectPtr& note : notes) {
         if (BXManagedObjectUtilities::objectAvailable(*note))
             note->setRelatedObjects(BXNote::CategoriesKey, categories);
     }
+    endBulkChange();
+    registerBulkMark(true);
+}
+
+void BXTagsController::beginBulkChange()
+{
+    m_sidebarWasIgnoring = m_categoriesController && m_categoriesController->ignoreObservation();
+    if (m_categoriesController)
+        m_categoriesController->setIgnoreObservation(true);
+    m_applying = true;
+}
+
+void BXTagsController::endBulkChange()
+{
     m_applying = false;
-    m_categoriesController->setIgnoreObservation(sidebarIgnored);
-    if (!sidebarIgnored)
-        m_categoriesController->categoriesChangedInBulk();
+    if (m_categoriesController) {
+        m_categoriesController->setIgnoreObservation(m_sidebarWasIgnoring);
+        if (!m_sidebarWasIgnoring)
+            m_categoriesController->categoriesChangedInBulk();
+    }
     refreshContents();
+}
+
+void BXTagsController::registerBulkMark(bool opening)
+{
+    platform::ManagedObjectContext* context = tagsManagedObjectContext();
+    platform::UndoManager* undo = context ? context->undoManager() : nullptr;
+    if (!undo)
+        return;
+    // Undo runs a step's actions last to first: the mark registered after the changes opens
+    // the replay, the one registered before them closes it. Each registers its counterpart
+    // for the way back.
+    QPointer<BXTagsController> self(this);
+    undo->registerUndo(this, [self, opening] {
+        if (!self)
+            return;
+        if (opening)
+            self->beginBulkChange();
+        else
+            self->endBulkChange();
+        self->registerBulkMark(!opening);
+    });
 }
 
 void BXTagsController::removeTag(const QVariantMap& info)

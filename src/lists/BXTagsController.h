@@ -146,6 +146,10 @@ private:
     // One "Set Tags" step giving every note in `notes` exactly the categories of `list`.
     void applyTokens(const QVariantList& list, const QList<platform::ManagedObjectPtr>& notes);
     void observeCategoriesSelection(BXCategoriesArrayController* controller);
+    // Around changes of many notes: the sidebar and the tokens hold still until the end.
+    void beginBulkChange();
+    void endBulkChange();
+    void registerBulkMark(bool opening);
 
     QPointer<platform::TokenField> m_tokenField;
     BXTagsControllerDelegate* m_delegate = nullptr;
@@ -169,4 +173,5 @@ private:
     std::optional<QList<platform::ManagedObjectPtr>> m_applyTargets;
     bool m_editingBegun = false;
     bool m_applying = false;
+    bool m_sidebarWasIgnoring = false;
 };
