@@ -244,22 +244,35 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
         || std::none_of(content().cbegin(), content().cend(),
             [changed](const ManagedObjectPtr& object) { return object.get() == changed; }))
         return;
-    const Objects selected = selectedObjects();
-    if (std::any_of(selected.cbegin(), selected.cend(), isCalculatedCategory)
-        && m_context->hasChanges())
-        saveContext("save failed in categories controller: %@\n%@");
+    saveWhenCalculatedCategorySelected();
     const auto* category = dynamic_cast<BXCategory*>(changed);
     if (key == BXCategory::CategoryNameKey && category && !category->isRefreshing()) {
         UndoManager* undo = undoManager();
         // A redo sets the name back too; its step keeps the name it had.
         if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
+        // Tag fields show the new name at once, also while they are being edited.
+        NotificationCenter::defaultCenter().post(QStringLiteral("BXCategoryNameChanged"), changed);
         m_restoreSelection = true;
         if (m_context->hasChanges())
             saveContext("save failed after categoryName change: %@\n%@");
     }
     if (m_rearrangesOnChange && automaticRearrangementKeyPaths().contains(key))
         rearrangeObjects();
+}
+
+void BXCategoriesArrayController::saveWhenCalculatedCategorySelected()
+{
+    const Objects selected = selectedObjects();
+    if (m_context && std::any_of(selected.cbegin(), selected.cend(), isCalculatedCategory)
+        && m_context->hasChanges())
+        saveContext("save failed in categories controller: %@\n%@");
+}
+
+void BXCategoriesArrayController::categoriesChangedInBulk()
+{
+    saveWhenCalculatedCategorySelected();
+    rearrangeObjects();
 }
 
 bool BXCategoriesArrayController::saveContext(const char* failureFormat)

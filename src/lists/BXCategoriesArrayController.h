@@ -71,6 +71,9 @@ public:
     // What the notes list asks of the sidebar.
     Objects selectedCategories() const override;
     void rearrangeCategories() override { rearrangeObjects(); }
+    // After many category changes made with observation ignored: what one observed change
+    // does (a save while a smart category is selected, a rearrangement), once.
+    void categoriesChangedInBulk();
 
     // While set, changes of the categories and of these properties cause nothing at all.
     bool ignoreObservation() const { return m_ignoreObservation; }
@@ -243,6 +246,7 @@ private:
         const QString& identifier, const QString& name, const QString& predicateFormat);
     void observeCategories();
     void categoryValueChanged(const QString& key);
+    void saveWhenCalculatedCategorySelected();
     void filterChanged();
     void contextChanged(const platform::Notification& notification);
     void notesToCheckChanged();

@@ -28,6 +28,7 @@
 #include "lists/BXNotesListModel.h"
 #include "lists/BXOutlineView.h"
 #include "lists/BXTableView.h"
+#include "lists/BXTagsController.h"
 #include "ui/BXFadingText.h"
 
 #include "document/BXDefaults.h"
@@ -36,6 +37,7 @@
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
+#include "platform/appkit/TokenField.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -71,7 +73,8 @@ BXMainWindowController::BXMainWindowController()
     : m_categoriesController(std::make_unique<BXCategoriesArrayController>()),
       m_notesController(std::make_unique<BXNotesArrayController>()),
       m_windowState(std::make_unique<BXWindowState>(*this)),
-      m_noteMemory(std::make_unique<BXNoteMemoryManager>(*this))
+      m_noteMemory(std::make_unique<BXNoteMemoryManager>(*this)),
+      m_tagsController(std::make_unique<BXTagsController>())
 {
     setShouldCloseDocument(true);
     buildWindow();
@@ -89,6 +92,7 @@ BXMainWindowController::~BXMainWindowController()
         m_noteTextView->setDelegate(nullptr);
     // The views first, then the list before the sidebar: the document and its context may be
     // gone already, and the sidebar letting go of a living list would list its notes anew.
+    m_tagsController.reset();
     delete m_window.data();
     m_notesListModel.reset();
     m_notesController.reset();
@@ -119,6 +123,14 @@ void BXMainWindowController::buildWindow()
     paneLayout->addWidget(m_noteTextView);
     m_noteTextView->setDelegate(this);
     m_noteTextView->setEditable(false);
+    // The tags bar under the note text, until the bottom bar hosts the field.
+    m_tagsBar = new QWidget(m_noteTextPane);
+    auto* tagsLayout = new QVBoxLayout(m_tagsBar);
+    tagsLayout->setContentsMargins(6, 4, 6, 4);
+    auto* tagsField = new platform::TokenField(m_tagsBar);
+    tagsLayout->addWidget(tagsField);
+    paneLayout->addWidget(m_tagsBar);
+    m_tagsController->setTokenField(tagsField);
 
     // The message lies over the text pane, centred, wrapping its words.
     m_messageView = new BXFadingText(m_noteTextPane);
@@ -207,6 +219,11 @@ void BXMainWindowController::windowDidLoad()
 
     m_notesController->awakeFromNib();
     m_categoriesController->setNotesList(m_notesController.get());
+    m_tagsController->setDelegate(this);
+    m_tagsController->setCategoriesController(m_categoriesController.get());
+    m_tagsController->setNotesController(m_notesController.get());
+    m_tagsController->awakeFromNib();
+    m_tagsController->refreshContents();
 
     // Opening leaves nothing to undo.
     context->processPendingChanges();

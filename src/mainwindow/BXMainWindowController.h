@@ -5,6 +5,7 @@
 #include "document/BXMainWindowProvider.h"
 #include "document/BXPrintViewProvider.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
+#include "lists/BXTagsControllerDelegate.h"
 
 #include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
@@ -38,6 +39,7 @@ class BXNote;
 class BXNotesArrayController;
 class BXNotesListModel;
 class BXNoteMemoryManager;
+class BXTagsController;
 class BXOutlineView;
 class BXSearchScopeBarController;
 class BXTableView;
@@ -66,6 +68,7 @@ class BXMainWindowController final : public platform::WindowController,
                                      public BXMainWindowProvider,
                                      public BXPrintViewProvider,
                                      public BXTableManagedObjectsArrayControllerDelegate,
+                                     public BXTagsControllerDelegate,
                                      public BXTextViewDelegate,
                                      public platform::Responder {
     Q_OBJECT
@@ -109,6 +112,7 @@ public:
     Q_INVOKABLE void buildRecentsMenu(QMenu* menu);
     BXMainWindowBars* bars() const { return m_bars; }
     BXMainWindowSearch* search() const { return m_search; }
+    BXTagsController* tagsController() const { return m_tagsController.get(); }
 
     bool preferencesInited() const { return m_preferencesInited; }
     // From then on selection changes show notes; set by the last stage of loading the state.
@@ -170,8 +174,8 @@ public:
     void setSelectionRange(platform::TextRange range, BXNote* note, bool saving);
 
     // Editor registration.
-    void objectDidBeginEditing(platform::Editor* editor);
-    void objectDidEndEditing(platform::Editor* editor);
+    void objectDidBeginEditing(platform::Editor* editor) override;
+    void objectDidEndEditing(platform::Editor* editor) override;
     void updateSyncEditing(bool editing);
     // Commits every open edit of the window; false when one refuses.
     bool endEditing() override;
@@ -274,12 +278,14 @@ private:
     std::unique_ptr<BXNotesListModel> m_notesListModel;
     std::unique_ptr<BXWindowState> m_windowState;
     std::unique_ptr<BXNoteMemoryManager> m_noteMemory;
+    std::unique_ptr<BXTagsController> m_tagsController;
     QPointer<BXMainWindow> m_window;
     BXMainSplitView* m_splitView = nullptr;
     BXOutlineView* m_outlineView = nullptr;
     BXTableView* m_tableView = nullptr;
     QWidget* m_noteTextPane = nullptr;
     BXTextView* m_noteTextView = nullptr;
+    QWidget* m_tagsBar = nullptr;
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
