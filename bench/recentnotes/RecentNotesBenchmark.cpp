@@ -1,6 +1,8 @@
 // The recent notes of a main window listing 10,000 notes, modified over 100 days: the two
 // fetches behind the Recents menu and every Back/Forward step and its enabling.
 
+#include "support/BenchNotesFile.h"
+
 #include "document/BXDocument.h"
 #include "document/BXNote.h"
 #include "lists/BXNotesArrayController.h"
@@ -14,7 +16,6 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -22,14 +23,9 @@ constexpr int kNotes = 10000;
 constexpr int kDays = 100;
 
 // Written once per run: note i last modified i % 100 days before the newest one.
-struct NotesFile {
-    QTemporaryDir folder;
-    QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Recent.brindlex")));
-
-    NotesFile()
-    {
-        platform::FakeScheduler scheduler;
-        BXDocument document;
+const BenchNotesFile& notesFile()
+{
+    static const BenchNotesFile file(QStringLiteral("Recent.brindlex"), [](BXDocument& document) {
         const QDateTime newest(QDate(2024, 6, 30), QTime(15, 0));
         for (int i = 0; i < kNotes; ++i) {
             BXNote::NotePtr note
@@ -38,19 +34,13 @@ struct NotesFile {
             note->setTrashFlag(false);
             note->setValue(newest.addDays(-(i % kDays)).addSecs(-i), BXNote::NoteModifiedKey);
         }
-        bool saved = false;
-        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-            [&](const platform::Error& error) { saved = error.isNull(); });
-        scheduler.runUntilIdle();
-        document.close();
-        if (!saved)
-            qFatal("the benchmark's notes file could not be written");
-    }
-};
+    });
+    return file;
+}
 
 void BM_FetchSortedRecentNotes(benchmark::State& state)
 {
-    static const NotesFile file;
+    const BenchNotesFile& file = notesFile();
     platform::FakeScheduler scheduler;
     auto document = std::make_unique<BXDocument>();
     if (!document->initWithContentsOfURL(file.url, BXDocument::NotesDocumentType, nullptr)) {

@@ -2,6 +2,8 @@
 // size and colour: one arrow-key caret move with the bar reading the attributes back and the
 // window painted, and the bar's refresh alone.
 
+#include "support/BenchNotesFile.h"
+
 #include "document/BXDocument.h"
 #include "document/BXNote.h"
 #include "lists/BXNotesArrayController.h"
@@ -19,8 +21,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPointer>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -50,39 +50,21 @@ std::unique_ptr<QTextDocument> styledNote()
 }
 
 struct Window {
-    QTemporaryDir folder;
     platform::FakeScheduler scheduler;
-    std::unique_ptr<BXDocument> document;
-    QPointer<BXMainWindowController> controller;
+    BenchMainWindow opened;
     BXTextView* view = nullptr;
 
     bool open()
     {
-        const QUrl url = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Bench.brindlex")));
-        {
-            BXDocument made;
+        static const BenchNotesFile file(QStringLiteral("Bench.brindlex"), [](BXDocument& made) {
             BXNote::NotePtr note
                 = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
             note->setAttributedString(*styledNote());
             note->setTrashFlag(false);
-            bool saved = false;
-            made.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-                [&](const platform::Error& error) { saved = error.isNull(); });
-            scheduler.runUntilIdle();
-            made.close();
-            if (!saved)
-                return false;
-        }
-        BXDocument::setWindowControllerFactory(
-            [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
-        document = std::make_unique<BXDocument>();
-        if (!document->initWithContentsOfURL(url, BXDocument::NotesDocumentType, nullptr))
+        });
+        if (!opened.open(file.url))
             return false;
-        document->makeWindowControllers();
-        controller = dynamic_cast<BXMainWindowController*>(document->windowControllers().value(0));
-        if (!controller)
-            return false;
-        controller->showWindow();
+        BXMainWindowController* controller = opened.controller;
         QApplication::setActiveWindow(controller->mainWindow());
         scheduler.advance(1);
         QApplication::processEvents();
@@ -92,14 +74,6 @@ struct Window {
         scheduler.advance(1);
         QApplication::processEvents();
         return AttributedText::length(*view->mirror()) > 100000 && controller->bars()->writerBar();
-    }
-
-    ~Window()
-    {
-        if (document)
-            document->close();
-        document.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
 
@@ -134,7 +108,7 @@ void BM_WriterBarRefresh(benchmark::State& state)
         state.SkipWithError("the note was not shown");
         return;
     }
-    BXWriterBar* bar = window.controller->bars()->writerBar();
+    BXWriterBar* bar = window.opened.controller->bars()->writerBar();
     for (auto _ : state)
         bar->refresh();
 }
