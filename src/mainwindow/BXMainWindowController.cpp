@@ -447,8 +447,10 @@ void BXMainWindowController::noteSelectionChanged()
     // The document follows the selection for its observed note and the info panel.
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
-    if (!selectedNoteChanged() && !searchInProgress())
+    if (!selectedNoteChanged() && !searchInProgress()) {
+        handleScopeBarWithRange(m_noteTextView->selectedRange());
         return;
+    }
     if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
     m_noteTextView->setSelectedRange({ 0, 0 });

@@ -158,8 +158,12 @@ bool BXMainWindowSearch::filterNotes(const QString& text, bool keepSelection)
     else if (text.isEmpty() && searchScope() != 0)
         setSearchScope(0);
     BXNotesArrayController* notes = m_controller->notesController();
+    const std::shared_ptr<BXNote> shown = m_controller->selectedNote();
     Error error;
     const bool filtered = notes->filterNotes(text, m_searchMode, keepSelection, &error);
+    // The same note stays: the scope bar still follows the search.
+    if (filtered && shown && m_controller->selectedNote() == shown)
+        m_controller->handleScopeBarWithRange(m_controller->noteTextView()->selectedRange());
     if (filtered)
         BXGlobalConstants::closeMessagePopover();
     else

@@ -1,6 +1,9 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXImageViewController.h"
+#include "mainwindow/BXMainSplitView.h"
+#include "mainwindow/BXMainWindowHistory.h"
+#include "mainwindow/BXPageController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
 
 #include "lists/BXNotesArrayController.h"
@@ -361,3 +364,48 @@ TEST_F(BXMainWindowTextDelegateTest, AnImageOffersEditImageFirstAndADoubleClickE
 }
 
 } // namespace
+
+// A working session that leaves its marks everywhere, then the file opens again as it was left.
+TEST_F(BXMainWindowTextDelegateTest, HashtagZoomSelectionAndSortComeBackWithTheSearch)
+{
+    makeFile({ QStringLiteral("Seeds #garden today"), QStringLiteral("Bulbs #garden soon"),
+        QStringLiteral("Taxes"), QStringLiteral("Fence #garden paint") });
+    openWindow();
+    showNote(QStringLiteral("Taxes"));
+    settle();
+    showNote(QStringLiteral("Seeds #garden today"));
+    settle();
+    QTest::mouseClick(textView->viewport(), Qt::LeftButton, {}, pointOfCharacter(8));
+    settle(1);
+    ASSERT_EQ(controller->searchString(), QStringLiteral("#garden"));
+    ASSERT_EQ(controller->notesController()->arrangedObjects().size(), 3);
+    EXPECT_FALSE(controller->isSearchScopeBarHidden());
+
+    controller->zoomToFactor(1.5);
+    const auto bulbs = noteTitled(QStringLiteral("Bulbs #garden soon"));
+    const auto fence = noteTitled(QStringLiteral("Fence #garden paint"));
+    select({ bulbs, fence });
+    controller->perform(command(QStringLiteral("setNotesSortDescriptors:"), 1));
+    settle();
+    const QList<int> panes = controller->splitView()->sizes();
+
+    closeWindow();
+    openWindow();
+    settle(1);
+    EXPECT_EQ(controller->searchString(), QStringLiteral("#garden"));
+    EXPECT_EQ(controller->notesController()->arrangedObjects().size(), 3);
+    EXPECT_DOUBLE_EQ(controller->noteTextZoomFactor(), 1.5);
+    EXPECT_EQ(controller->notesController()->sortDescriptors().value(0).key(),
+        BXNotesArrayController::NoteCreatedColumn);
+    EXPECT_EQ(controller->selectedNotes().size(), 2);
+    EXPECT_EQ(controller->splitView()->sizes().mid(0, 2), panes.mid(0, 2));
+
+    // Back goes to the note shown before.
+    select({ noteTitled(QStringLiteral("Bulbs #garden soon")) });
+    settle();
+    select({ noteTitled(QStringLiteral("Fence #garden paint")) });
+    settle();
+    ASSERT_TRUE(controller->history()->pageController()->swipe(-1));
+    settle();
+    EXPECT_EQ(controller->selectedNote()->noteTitle(), QStringLiteral("Bulbs #garden soon"));
+}
