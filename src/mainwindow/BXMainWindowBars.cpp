@@ -10,9 +10,14 @@
 #include "BXWriterBar.h"
 
 #include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "lists/BXTagsController.h"
+
+#include "platform/appkit/TokenField.h"
 
 #include "platform/foundation/Dispatch.h"
 
+#include <QAbstractButton>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -32,6 +37,11 @@ BXMainWindowBars::BXMainWindowBars(BXMainWindowController* controller)
     layout->setSpacing(0);
     m_bottomBarController = new BXBottomBarController(pane);
     layout->addWidget(m_bottomBarController->view());
+    // The tag editor's field lives in the bottom bar.
+    QWidget* tags = m_bottomBarController->tagsContainer();
+    auto* tagsField = new platform::TokenField(tags);
+    tags->layout()->addWidget(tagsField);
+    controller->tagsController()->setTokenField(tagsField);
     controller->history()->pageController()->setUpNavigationControl(
         m_bottomBarController->navigationControl());
 }
@@ -50,6 +60,12 @@ void BXMainWindowBars::setupInfoBar()
     const int index = layout->indexOf(textView);
     layout->insertWidget(index, m_writerBar->view());
     layout->insertWidget(index, m_infoBar);
+    connect(m_writerBar, &BXWriterBar::formatButtonClicked, m_controller,
+        [controller = m_controller](QAbstractButton* button) {
+            controller->formatButtonClicked(button);
+        });
+    // A note stays shown while the list has any.
+    m_controller->notesController()->setAvoidsEmptySelection(true);
 }
 
 void BXMainWindowBars::updateBottomBarInfo()

@@ -37,7 +37,6 @@
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
-#include "platform/appkit/TokenField.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -123,14 +122,6 @@ void BXMainWindowController::buildWindow()
     paneLayout->addWidget(m_noteTextView);
     m_noteTextView->setDelegate(this);
     m_noteTextView->setEditable(false);
-    // The tags bar under the note text, until the bottom bar hosts the field.
-    m_tagsBar = new QWidget(m_noteTextPane);
-    auto* tagsLayout = new QVBoxLayout(m_tagsBar);
-    tagsLayout->setContentsMargins(6, 4, 6, 4);
-    auto* tagsField = new platform::TokenField(m_tagsBar);
-    tagsLayout->addWidget(tagsField);
-    paneLayout->addWidget(m_tagsBar);
-    m_tagsController->setTokenField(tagsField);
 
     // The message lies over the text pane, centred, wrapping its words.
     m_messageView = new BXFadingText(m_noteTextPane);
@@ -447,8 +438,11 @@ void BXMainWindowController::noteSelectionChanged()
     // The document follows the selection for its observed note and the info panel.
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
-    if (!selectedNoteChanged() && !searchInProgress())
+    if (!selectedNoteChanged() && !searchInProgress()) {
+        // The same note stays; the scope bar still follows the search.
+        handleScopeBarWithRange(m_noteTextView->selectedRange());
         return;
+    }
     if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
     m_noteTextView->setSelectedRange({ 0, 0 });

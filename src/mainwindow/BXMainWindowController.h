@@ -285,7 +285,6 @@ private:
     BXTableView* m_tableView = nullptr;
     QWidget* m_noteTextPane = nullptr;
     BXTextView* m_noteTextView = nullptr;
-    QWidget* m_tagsBar = nullptr;
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;

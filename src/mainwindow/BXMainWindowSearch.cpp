@@ -159,7 +159,15 @@ bool BXMainWindowSearch::filterNotes(const QString& text, bool keepSelection)
         setSearchScope(0);
     BXNotesArrayController* notes = m_controller->notesController();
     Error error;
+    bool selectionReported = false;
+    const QMetaObject::Connection watch = connect(notes,
+        &BXNotesArrayController::selectionChanged, this, [&] { selectionReported = true; });
     const bool filtered = notes->filterNotes(text, m_searchMode, keepSelection, &error);
+    disconnect(watch);
+    // A list that keeps the shown note reports no change: show it again all the same, so its
+    // first match is selected and the scope bar follows the search.
+    if (filtered && !selectionReported)
+        m_controller->noteSelectionChanged();
     if (filtered)
         BXGlobalConstants::closeMessagePopover();
     else

@@ -1,0 +1,98 @@
+#include "AppTestSupport.h"
+
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+
+#include "lists/BXNotesArrayController.h"
+
+#include "platform/appkit/CommandRouter.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using platform::CommandRouter;
+
+namespace {
+
+struct Row {
+    QString path;
+    QString action;
+    bool enabled;
+    bool answered;
+};
+
+// Opens every menu under `menu` as the user would and records each item with an action.
+void collect(QMenu* menu, const QString& path, QList<Row>& rows)
+{
+    emit menu->aboutToShow();
+    for (QAction* item : menu->actions()) {
+        const QString title = path + QStringLiteral(" > ") + item->text();
+        if (item->menu()) {
+            collect(item->menu(), title, rows);
+            continue;
+        }
+        const QString action = CommandRouter::action(item);
+        if (action.isEmpty())
+            continue;
+        const bool answered
+            = CommandRouter::shared().targetForAction(action, CommandRouter::target(item));
+        rows.append({ title, action, item->isEnabled(), answered });
+    }
+    emit menu->aboutToHide();
+}
+
+// The menus of a main window with a note shown and its text focused: an item that nothing
+// answers is never enabled, and the items that do nothing in this state are off.
+TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
+{
+    apptest::ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    BXDocument::setWindowControllerFactory(
+        [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
+    const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Menus.brindlex"));
+    BXDocument* document = nullptr;
+    fixture.controller->openDocumentWithContentsOfURL(url, true,
+        [&](platform::Document* opened, bool, const platform::Error&) {
+            document = dynamic_cast<BXDocument*>(opened);
+        });
+    ASSERT_TRUE(document);
+    auto* main = dynamic_cast<BXMainWindowController*>(document->mainWindowController());
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return main->mainWindow() && main->mainWindow()->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->selectedNote() != nullptr; }));
+    QApplication::setActiveWindow(main->mainWindow());
+    main->noteTextView()->setFocus();
+    main->noteTextView()->setSelectedRange({ 0, 1 });
+    QCoreApplication::processEvents();
+
+    auto* bar = main->mainWindow()->findChild<QMenuBar*>();
+    ASSERT_TRUE(bar);
+    QList<Row> rows;
+    for (QAction* top : bar->actions()) {
+        if (top->menu())
+            collect(top->menu(), top->text(), rows);
+    }
+    collect(main->formatPopupMenuIfNeeded(), QStringLiteral("Format button"), rows);
+
+    QFile listing(QCoreApplication::applicationDirPath() + QStringLiteral("/mainwindow-menus.txt"));
+    ASSERT_TRUE(listing.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    for (const Row& row : rows) {
+        listing.write(QStringLiteral("%1 | %2 | %3 | %4\n")
+                          .arg(row.path, row.action, row.enabled ? "on" : "off",
+                              row.answered ? "answered" : "unanswered")
+                          .toUtf8());
+        EXPECT_TRUE(!row.enabled || row.answered) << row.path.toStdString();
+    }
+    EXPECT_GT(rows.size(), 40);
+    document->close();
+    BXDocument::setWindowControllerFactory({});
+}
+
+} // namespace
