@@ -99,8 +99,10 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
     });
     m_navigationAnimation->setDuration(kAnimationMilliseconds);
     connect(m_navigationAnimation, &QPropertyAnimation::finished, this, [this] {
-        if (m_navigationHiding)
+        if (m_navigationHiding) {
             m_navigationBar->hide();
+            placeNavigationBar();
+        }
     });
 
     setBarHeight(0);
@@ -124,8 +126,12 @@ void BXBottomBarController::placeNavigationBar()
     if (!m_navigationHolder)
         return;
     const int width = navigationBarWidth();
-    // The holder narrows as the bar slides out under its leading edge.
-    m_navigationHolder->setFixedWidth(std::max(0, width + int(std::lround(m_navigationBarOffset))));
+    // The holder narrows as the bar slides out under its leading edge. A hidden bar takes no
+    // room even when its width grew after it went (fonts and styles arrive late).
+    const int shown = m_navigationBar->isHidden()
+        ? 0
+        : std::max(0, width + int(std::lround(m_navigationBarOffset)));
+    m_navigationHolder->setFixedWidth(shown);
     m_navigationBar->setGeometry(
         int(std::lround(m_navigationBarOffset)), 0, width, m_navigationHolder->height());
 }
@@ -207,6 +213,8 @@ void BXBottomBarController::showNavigationBarAnimating(bool animated)
         return;
     m_navigationAnimation->stop();
     m_navigationHiding = false;
+    // It comes in from wholly out of sight, at its width of now.
+    m_navigationBarOffset = -double(navigationBarWidth());
     m_navigationBar->show();
     if (!animated) {
         setNavigationBarOffset(0);
@@ -226,6 +234,7 @@ void BXBottomBarController::hideNavigationBarAnimating(bool animated)
     if (!animated) {
         setNavigationBarOffset(target);
         m_navigationBar->hide();
+        placeNavigationBar();
         return;
     }
     // Hidden only once it has slid out.

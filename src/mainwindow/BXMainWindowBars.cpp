@@ -13,6 +13,7 @@
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXTagsController.h"
 
+#include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/TokenField.h"
 
 #include "platform/foundation/Dispatch.h"
@@ -64,6 +65,9 @@ void BXMainWindowBars::setupInfoBar()
         [controller = m_controller](QAbstractButton* button) {
             controller->formatButtonClicked(button);
         });
+    // A command from a menu or the toolbar may change the fonts under an unmoved selection.
+    connect(&platform::CommandRouter::shared(), &platform::CommandRouter::actionSent, m_writerBar,
+        [bar = m_writerBar] { bar->refresh(); });
     // A note stays shown while the list has any.
     m_controller->notesController()->setAvoidsEmptySelection(true);
 }

@@ -168,6 +168,7 @@ TEST_F(MainWindowBarsEndToEndTest, SearchFormatTagsAndTextSizeThroughTheWindowAr
     segments->buttonForSegment(1)->click();
     settle();
     EXPECT_DOUBLE_EQ(fontAt(0)->pointSizeF(), 19);
+    EXPECT_EQ(size->text(), QStringLiteral("19 pt"));
 
     // The tags bar hides and comes back, its title following it; a new tag is confirmed.
     EXPECT_EQ(controller->titleFor({ QStringLiteral("toggleTagsBar:"), 0, {}, {} }),
