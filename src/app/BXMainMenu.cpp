@@ -135,7 +135,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
             { "Close", "performClose:", 0, QKeySequence::Close },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
-            { "Require Password", "toggleRequirePassword:", 1, {}, "lock.fill" }, kSeparator,
+            { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
             { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });
     addItems(addSubmenu(file, QStringLiteral("Export"), 0, "square.and.arrow.up"),
         { { "Export Note…", "exportSelectedNotes:", 0, {}, "square.and.arrow.up" },

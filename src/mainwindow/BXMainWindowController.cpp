@@ -8,6 +8,7 @@
 #include "BXMainWindowCategorySelection.h"
 #include "BXBottomBarController.h"
 #include "BXMainWindowBars.h"
+#include "BXMainWindowFrameCommands.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowNoteActions.h"
 #include "BXMainWindowRecentNotes.h"
@@ -165,6 +166,7 @@ void BXMainWindowController::buildWindow()
     m_mainToolbar = new BXMainWindowToolbar(this);
     m_mainToolbar->setSearchField(m_search->searchField());
     m_mainToolbar->install();
+    m_frameCommands = new BXMainWindowFrameCommands(this);
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
@@ -711,7 +713,8 @@ bool BXMainWindowController::respondsTo(const QString& action) const
 {
     return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
         || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action)
-        || m_bars->respondsTo(action) || m_search->respondsTo(action);
+        || m_bars->respondsTo(action) || m_search->respondsTo(action)
+        || m_frameCommands->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
@@ -745,10 +748,14 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_search->perform(command);
     else if (m_noteActions->respondsTo(command.action))
         m_noteActions->perform(command);
+    else if (m_frameCommands->respondsTo(command.action))
+        m_frameCommands->perform(command);
 }
 
 std::optional<QString> BXMainWindowController::titleFor(const platform::Command& command) const
 {
+    if (m_frameCommands->respondsTo(command.action))
+        return m_frameCommands->titleFor(command);
     return m_validation->titleFor(command);
 }
 

@@ -27,6 +27,7 @@ class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowCategorySelection;
+class BXMainWindowFrameCommands;
 class BXMainWindowBars;
 class BXMainWindowHistory;
 class BXMainWindowNoteActions;
@@ -292,6 +293,7 @@ private:
     BXFlashingView* m_turnaroundView = nullptr;
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
+    BXMainWindowFrameCommands* m_frameCommands = nullptr;
     std::unique_ptr<BXFormatMenu> m_formatMenu;
     BXMainWindowNoteActions* m_noteActions = nullptr;
     BXMainWindowRecentNotes* m_recentNotes = nullptr;

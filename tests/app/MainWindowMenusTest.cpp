@@ -9,6 +9,8 @@
 #include "platform/appkit/CommandRouter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +23,7 @@ using platform::CommandRouter;
 namespace {
 
 struct Row {
+    QAction* item;
     QString path;
     QString action;
     bool enabled;
@@ -42,7 +45,7 @@ void collect(QMenu* menu, const QString& path, QList<Row>& rows)
             continue;
         const bool answered
             = CommandRouter::shared().targetForAction(action, CommandRouter::target(item));
-        rows.append({ title, action, item->isEnabled(), answered });
+        rows.append({ item, title, action, item->isEnabled(), answered });
     }
     emit menu->aboutToHide();
 }
@@ -67,6 +70,7 @@ TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return main->mainWindow() && main->mainWindow()->isVisible(); }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->selectedNote() != nullptr; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->noteTextView()->isEditable(); }));
     QApplication::setActiveWindow(main->mainWindow());
     main->noteTextView()->setFocus();
     main->noteTextView()->setSelectedRange({ 0, 1 });
@@ -91,6 +95,34 @@ TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
         EXPECT_TRUE(!row.enabled || row.answered) << row.path.toStdString();
     }
     EXPECT_GT(rows.size(), 40);
+    QStringList off;
+    for (const Row& row : rows) {
+        if (!row.enabled && !row.path.startsWith(QStringLiteral("Format button")))
+            off << row.path;
+    }
+    // Off for want of a state (history, a search, a style or ruler copied), or because no
+    // part of this window does it.
+    EXPECT_EQ(off,
+        QStringList({ "Edit > Undo", "Edit > Redo", "Format > Font > Paste Style",
+            "Format > Font > Styles…", "Format > Text > Writing Direction >     Default",
+            "Format > Text > Writing Direction >     Left to Right",
+            "Format > Text > Writing Direction >     Right to Left", "Format > Text > Paste Ruler",
+            "Format > Text > Table...", "Note > Show Page in List", "Note > Filter > Find Next",
+            "Note > Filter > Find Previous", "Note > Previous Recent", "Note > Next Recent",
+            "History > Clear History" }));
+
+    // The Edit menu acts on the text as its keys do.
+    const auto itemAt = [&](const QString& path) {
+        for (const Row& row : rows) {
+            if (row.path == path)
+                return row.item;
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_TRUE(itemAt(QStringLiteral("Edit > Select All")));
+    itemAt(QStringLiteral("Edit > Select All"))->trigger();
+    itemAt(QStringLiteral("Edit > Copy"))->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), main->selectedNote()->noteText());
     document->close();
     BXDocument::setWindowControllerFactory({});
 }
