@@ -7,6 +7,7 @@
 #include "BXMainWindowHistory.h"
 #include "BXPageController.h"
 #include "BXTextView.h"
+#include "BXVibrantScopeBar.h"
 #include "BXWriterBar.h"
 
 #include "document/BXNote.h"
@@ -32,12 +33,12 @@ BXMainWindowBars::BXMainWindowBars(BXMainWindowController* controller)
     : QObject(controller), m_controller(controller)
 {
     BXTextView* textView = controller->noteTextView();
-    QWidget* pane = textView->parentWidget();
-    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
+    m_pane = textView->parentWidget();
     // The bars touch the text and each other.
-    layout->setSpacing(0);
-    m_bottomBarController = new BXBottomBarController(pane);
-    layout->addWidget(m_bottomBarController->view());
+    m_pane->layout()->setSpacing(0);
+    m_bottomBarController = new BXBottomBarController(m_pane);
+    // The bottom bar pushes the text up from under it.
+    m_textHolder = m_bottomBarController->view()->attachTo(textView);
     // The tag editor's field lives in the bottom bar.
     QWidget* tags = m_bottomBarController->tagsContainer();
     auto* tagsField = new platform::TokenField(tags);
@@ -52,13 +53,12 @@ void BXMainWindowBars::setupInfoBar()
     if (m_infoBar)
         return;
     BXTextView* textView = m_controller->noteTextView();
-    QWidget* pane = textView->parentWidget();
-    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
-    m_infoBar = new BXInfoBarView(pane);
+    auto* layout = static_cast<QVBoxLayout*>(m_pane->layout());
+    m_infoBar = new BXInfoBarView(m_pane);
     m_infoBar->setFixedHeight(kInfoBarHeight);
-    m_writerBar = new BXWriterBar(textView, BXWriterBar::Options::mainWindow(), pane);
-    // From the top: info bar, writer bar, note text.
-    const int index = layout->indexOf(textView);
+    m_writerBar = new BXWriterBar(textView, BXWriterBar::Options::mainWindow(), m_pane);
+    // From the top: info bar, writer bar, note text with the bottom bar.
+    const int index = layout->indexOf(m_textHolder);
     layout->insertWidget(index, m_writerBar->view());
     layout->insertWidget(index, m_infoBar);
     connect(m_writerBar, &BXWriterBar::formatButtonClicked, m_controller,

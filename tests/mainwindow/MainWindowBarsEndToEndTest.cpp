@@ -6,6 +6,7 @@
 #include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/BXMainWindowValidation.h"
 #include "mainwindow/BXSearchField.h"
+#include "mainwindow/BXVibrantScopeBar.h"
 #include "mainwindow/BXWriterBar.h"
 
 #include "lists/BXAddCategoryPopoverViewController.h"
@@ -62,6 +63,7 @@ protected:
     }
     void finishBarAnimations()
     {
+        controller->bars()->bottomBarController()->view()->stopAnimation();
         for (auto* animation :
             controller->bars()->bottomBarController()->findChildren<QPropertyAnimation*>()) {
             if (animation->state() == QAbstractAnimation::Running)
