@@ -135,7 +135,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
             { "Close", "performClose:", 0, QKeySequence::Close },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
-            { "Require Password", "toggleRequirePassword:", 1, {}, "lock.fill" }, kSeparator,
+            { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
             { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });
     addItems(addSubmenu(file, QStringLiteral("Export"), 0, "square.and.arrow.up"),
         { { "Export Note…", "exportSelectedNotes:", 0, {}, "square.and.arrow.up" },
@@ -164,7 +164,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Duplicate", "duplicateSelectedNotes:", 0, QKeySequence(Qt::CTRL | Qt::Key_D),
                 "doc.on.doc" },
             { "Rename", "renameNote:", 0, {}, "pencil" },
-            { "Open in Separate Window", "openNoteInSeparateWindow:", 1, {},
+            { "Open in Separate Window", "openSelectedNotesInSeparateWindow:", 0, {},
                 "square.and.arrow.up.on.square" },
             { "Show Page in List", "showNoteInMainWindow:", 0, {}, "list.bullet" } });
     addItems(note,
@@ -188,7 +188,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     QMenu* view = addMenu(bar, QStringLiteral("View"), 601);
     addItems(view,
         { { "Hide Sidebar", "toggleLists:", 0, {}, "sidebar.left" },
-            { "Hide Tags Field", "toggleTagsField:", 1, {}, "tag" },
+            { "Hide Tags", "toggleTagsBar:", 0, {}, "tag" },
             { "Show Info", "toggleInfoPanel:", 0, QKeySequence(Qt::CTRL | Qt::Key_I),
                 "info.circle" },
             { "Show Toolbar", "toggleToolbarShown:", 0, {}, "toolbar" }, kSeparator });

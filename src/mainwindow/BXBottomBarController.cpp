@@ -1,5 +1,7 @@
 #include "BXBottomBarController.h"
 
+#include "BXVibrantScopeBar.h"
+
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SegmentedControl.h"
 #include "platform/appkit/SymbolIcon.h"
@@ -11,7 +13,6 @@
 #include <QLabel>
 #include <QPropertyAnimation>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <utility>
@@ -22,16 +23,16 @@ constexpr int kMargin = 8;
 constexpr int kNavigationIconSize = 16;
 const QString kToggleListsAction = QStringLiteral("toggleLists:");
 
-QFrame* makeLine(QFrame::Shape shape, QWidget* parent)
+// The divider takes the colour of the bar's border.
+QFrame* makeDivider(QWidget* parent, const QColor& color)
 {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::NoFrame);
+    line->setFixedWidth(1);
     line->setAutoFillBackground(true);
-    line->setBackgroundRole(QPalette::Mid);
-    if (shape == QFrame::HLine)
-        line->setFixedHeight(1);
-    else
-        line->setFixedWidth(1);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, color);
+    line->setPalette(palette);
     return line;
 }
 
@@ -39,27 +40,23 @@ QFrame* makeLine(QFrame::Shape shape, QWidget* parent)
 
 BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigationBar)
     : QObject(parent),
-      m_view(new QWidget(parent)),
-      m_tagsLabel(new QLabel(platform::localized(QStringLiteral("Tags:")), m_view)),
-      m_tagsContainer(new QWidget(m_view)),
-      m_verticalDivider(makeLine(QFrame::VLine, m_view)),
-      m_barAnimation(new QPropertyAnimation(this, "barHeight", this)),
+      m_view(new BXVibrantScopeBar(parent)),
+      m_tagsLabel(new QLabel(platform::localized(QStringLiteral("Tags:")), m_view->contentView())),
+      m_tagsContainer(new QWidget(m_view->contentView())),
+      m_verticalDivider(makeDivider(m_view->contentView(), m_view->borderColor())),
       m_navigationAnimation(new QPropertyAnimation(this, "navigationBarOffset", this))
 {
-    m_view->setAutoFillBackground(true);
-    m_view->setBackgroundRole(QPalette::Window);
-    auto* column = new QVBoxLayout(m_view);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    // The border runs along the top edge: the bar lives at the bottom.
-    column->addWidget(makeLine(QFrame::HLine, m_view));
-    auto* row = new QHBoxLayout;
+    // The text view sets its own viewport margins (the ruler), so the bar pushes the text
+    // rather than floating over it.
+    m_view->setOverlap(false);
+    m_view->setHideSlidingToBottom(true);
+    m_view->setBarHeight(kBarHeight);
+    auto* row = m_view->contentLayout();
     row->setContentsMargins(0, 0, kMargin, 0);
     row->setSpacing(kMargin);
-    column->addLayout(row, 1);
 
     if (withNavigationBar) {
-        m_navigationHolder = new QWidget(m_view);
+        m_navigationHolder = new QWidget(m_view->contentView());
         m_navigationBar = new QWidget(m_navigationHolder);
         auto* navigation = new QHBoxLayout(m_navigationBar);
         navigation->setContentsMargins(kMargin, 0, kMargin, 0);
@@ -88,23 +85,15 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
     m_tagsLabel->setToolTip(helpTag);
     m_tagsContainer->setToolTip(helpTag);
 
-    m_barAnimation->setDuration(kAnimationMilliseconds);
-    m_barAnimation->setEasingCurve(QEasingCurve::InQuad);
-    connect(m_barAnimation, &QPropertyAnimation::finished, this, [this] {
-        if (m_barHiding)
-            m_view->hide();
-        emit barAnimationDidEnd();
-        if (const std::function<void()> completion = std::exchange(m_barCompletion, {}))
-            completion();
-    });
+    connect(m_view, &BXScopeBar::scopebarAnimationDidEnd, this,
+        &BXBottomBarController::barAnimationDidEnd);
     m_navigationAnimation->setDuration(kAnimationMilliseconds);
     connect(m_navigationAnimation, &QPropertyAnimation::finished, this, [this] {
-        if (m_navigationHiding)
+        if (m_navigationHiding) {
             m_navigationBar->hide();
+            placeNavigationBar();
+        }
     });
-
-    setBarHeight(0);
-    m_view->hide();
 }
 
 bool BXBottomBarController::eventFilter(QObject* watched, QEvent* event)
@@ -124,8 +113,12 @@ void BXBottomBarController::placeNavigationBar()
     if (!m_navigationHolder)
         return;
     const int width = navigationBarWidth();
-    // The holder narrows as the bar slides out under its leading edge.
-    m_navigationHolder->setFixedWidth(std::max(0, width + int(std::lround(m_navigationBarOffset))));
+    // The holder narrows as the bar slides out under its leading edge. A hidden bar takes no
+    // room even when its width grew after it went (fonts and styles arrive late).
+    const int shown = m_navigationBar->isHidden()
+        ? 0
+        : std::max(0, width + int(std::lround(m_navigationBarOffset)));
+    m_navigationHolder->setFixedWidth(shown);
     m_navigationBar->setGeometry(
         int(std::lround(m_navigationBarOffset)), 0, width, m_navigationHolder->height());
 }
@@ -136,16 +129,6 @@ void BXBottomBarController::setNavigationBarOffset(double offset)
     placeNavigationBar();
 }
 
-int BXBottomBarController::barHeight() const
-{
-    return m_view->maximumHeight();
-}
-
-void BXBottomBarController::setBarHeight(int height)
-{
-    m_view->setFixedHeight(height);
-}
-
 bool BXBottomBarController::isBarVisible() const
 {
     return !m_view->isHidden();
@@ -153,19 +136,28 @@ bool BXBottomBarController::isBarVisible() const
 
 bool BXBottomBarController::isAnimating() const
 {
-    return m_barAnimation->state() == QAbstractAnimation::Running;
+    return m_view->isAnimating();
 }
 
 void BXBottomBarController::showBarAnimating(bool animated, const std::function<void()>& completion)
 {
-    if (!isBarVisible() && !isAnimating())
-        slideBar(false, animated, completion);
+    if (isBarVisible() || isAnimating())
+        return;
+    // Without animation there is no end to report: the completion is for a slide.
+    if (animated)
+        m_view->showAnimatingWithCompletionHandler(true, completion);
+    else
+        m_view->showAnimating(false);
 }
 
 void BXBottomBarController::hideBarAnimating(bool animated, const std::function<void()>& completion)
 {
-    if (isBarVisible() && !isAnimating())
-        slideBar(true, animated, completion);
+    if (!isBarVisible() || isAnimating())
+        return;
+    if (animated)
+        m_view->hideAnimatingWithCompletionHandler(true, completion);
+    else
+        m_view->hideAnimating(false);
 }
 
 void BXBottomBarController::toggleBarAnimating(
@@ -175,25 +167,6 @@ void BXBottomBarController::toggleBarAnimating(
         hideBarAnimating(animated, completion);
     else
         showBarAnimating(animated, completion);
-}
-
-void BXBottomBarController::slideBar(
-    bool hiding, bool animated, const std::function<void()>& completion)
-{
-    if (!animated) {
-        setBarHeight(hiding ? 0 : kBarHeight);
-        m_view->setHidden(hiding);
-        return;
-    }
-    m_barHiding = hiding;
-    m_barCompletion = completion;
-    m_barAnimation->setStartValue(hiding ? kBarHeight : 0);
-    m_barAnimation->setEndValue(hiding ? 0 : kBarHeight);
-    if (!hiding) {
-        setBarHeight(0);
-        m_view->show();
-    }
-    m_barAnimation->start();
 }
 
 bool BXBottomBarController::isNavigationBarVisible() const
@@ -207,6 +180,8 @@ void BXBottomBarController::showNavigationBarAnimating(bool animated)
         return;
     m_navigationAnimation->stop();
     m_navigationHiding = false;
+    // It comes in from wholly out of sight, at its width of now.
+    m_navigationBarOffset = -double(navigationBarWidth());
     m_navigationBar->show();
     if (!animated) {
         setNavigationBarOffset(0);
@@ -226,6 +201,7 @@ void BXBottomBarController::hideNavigationBarAnimating(bool animated)
     if (!animated) {
         setNavigationBarOffset(target);
         m_navigationBar->hide();
+        placeNavigationBar();
         return;
     }
     // Hidden only once it has slid out.

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class BXVibrantScopeBar;
 class QFrame;
 class QLabel;
 class QPropertyAnimation;
@@ -17,22 +18,23 @@ class SegmentedControl;
 
 // The strip under the note text: the tags label with the place of the note's tags field, and
 // an optional navigation bar (Show Sidebar, Back and Forward) in front of them that slides out
-// to the left. The whole bar slides in from the bottom, pushing the text up, and is hidden
-// only once it has slid out; requests while it moves are ignored. The bar's view starts
-// hidden. Owned by its window's controller; main thread only; emits barAnimationDidEnd().
+// to the left. The whole bar is a scope bar that slides in from the bottom, pushing the text
+// up (attach it to the text), and is hidden only once it has slid out; requests while it
+// moves are ignored. The bar's view starts hidden. Owned by its window's controller; main
+// thread only; the bar's time runs on the scheduler; emits barAnimationDidEnd().
 class BXBottomBarController final : public QObject {
     Q_OBJECT
     Q_PROPERTY(double navigationBarOffset READ navigationBarOffset WRITE setNavigationBarOffset)
-    Q_PROPERTY(int barHeight READ barHeight WRITE setBarHeight)
 
 public:
     static constexpr int kBarHeight = 30;
+    // The navigation bar's slide.
     static constexpr int kAnimationMilliseconds = 250;
 
     // `withNavigationBar` false makes a bar of tags alone, which ignores navigation requests.
     explicit BXBottomBarController(QWidget* parent, bool withNavigationBar = true);
 
-    QWidget* view() const { return m_view; }
+    BXVibrantScopeBar* view() const { return m_view; }
     QLabel* tagsLabel() const { return m_tagsLabel; }
     // Where the tags field goes; empty until the tag editor puts its field in.
     QWidget* tagsContainer() const { return m_tagsContainer; }
@@ -59,8 +61,6 @@ public:
     // 0 when the navigation bar shows, minus its width when it is out.
     double navigationBarOffset() const { return m_navigationBarOffset; }
     void setNavigationBarOffset(double offset);
-    int barHeight() const;
-    void setBarHeight(int height);
 
 signals:
     void barAnimationDidEnd();
@@ -69,15 +69,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void slideBar(bool hiding, bool animated, const std::function<void()>& completion);
     int navigationBarWidth() const;
     void placeNavigationBar();
 
-    std::function<void()> m_barCompletion;
-    bool m_barHiding = false;
     bool m_navigationHiding = false;
 
-    QWidget* m_view;
+    BXVibrantScopeBar* m_view;
     QLabel* m_tagsLabel;
     QWidget* m_tagsContainer;
     QFrame* m_verticalDivider;
@@ -85,7 +82,6 @@ private:
     QWidget* m_navigationBar = nullptr;
     QToolButton* m_sidebarButton = nullptr;
     platform::SegmentedControl* m_navigationControl = nullptr;
-    QPropertyAnimation* m_barAnimation;
     QPropertyAnimation* m_navigationAnimation;
     double m_navigationBarOffset = 0;
 };

@@ -7,12 +7,19 @@
 #include "BXMainWindowHistory.h"
 #include "BXPageController.h"
 #include "BXTextView.h"
+#include "BXVibrantScopeBar.h"
 #include "BXWriterBar.h"
 
 #include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "lists/BXTagsController.h"
+
+#include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/TokenField.h"
 
 #include "platform/foundation/Dispatch.h"
 
+#include <QAbstractButton>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -26,12 +33,17 @@ BXMainWindowBars::BXMainWindowBars(BXMainWindowController* controller)
     : QObject(controller), m_controller(controller)
 {
     BXTextView* textView = controller->noteTextView();
-    QWidget* pane = textView->parentWidget();
-    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
+    m_pane = textView->parentWidget();
     // The bars touch the text and each other.
-    layout->setSpacing(0);
-    m_bottomBarController = new BXBottomBarController(pane);
-    layout->addWidget(m_bottomBarController->view());
+    m_pane->layout()->setSpacing(0);
+    m_bottomBarController = new BXBottomBarController(m_pane);
+    // The bottom bar pushes the text up from under it.
+    m_textHolder = m_bottomBarController->view()->attachTo(textView);
+    // The tag editor's field lives in the bottom bar.
+    QWidget* tags = m_bottomBarController->tagsContainer();
+    auto* tagsField = new platform::TokenField(tags);
+    tags->layout()->addWidget(tagsField);
+    controller->tagsController()->setTokenField(tagsField);
     controller->history()->pageController()->setUpNavigationControl(
         m_bottomBarController->navigationControl());
 }
@@ -41,15 +53,23 @@ void BXMainWindowBars::setupInfoBar()
     if (m_infoBar)
         return;
     BXTextView* textView = m_controller->noteTextView();
-    QWidget* pane = textView->parentWidget();
-    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
-    m_infoBar = new BXInfoBarView(pane);
+    auto* layout = static_cast<QVBoxLayout*>(m_pane->layout());
+    m_infoBar = new BXInfoBarView(m_pane);
     m_infoBar->setFixedHeight(kInfoBarHeight);
-    m_writerBar = new BXWriterBar(textView, BXWriterBar::Options::mainWindow(), pane);
-    // From the top: info bar, writer bar, note text.
-    const int index = layout->indexOf(textView);
+    m_writerBar = new BXWriterBar(textView, BXWriterBar::Options::mainWindow(), m_pane);
+    // From the top: info bar, writer bar, note text with the bottom bar.
+    const int index = layout->indexOf(m_textHolder);
     layout->insertWidget(index, m_writerBar->view());
     layout->insertWidget(index, m_infoBar);
+    connect(m_writerBar, &BXWriterBar::formatButtonClicked, m_controller,
+        [controller = m_controller](QAbstractButton* button) {
+            controller->formatButtonClicked(button);
+        });
+    // A command from a menu or the toolbar may change the fonts under an unmoved selection.
+    connect(&platform::CommandRouter::shared(), &platform::CommandRouter::actionSent, m_writerBar,
+        [bar = m_writerBar] { bar->refresh(); });
+    // A note stays shown while the list has any.
+    m_controller->notesController()->setAvoidsEmptySelection(true);
 }
 
 void BXMainWindowBars::updateBottomBarInfo()

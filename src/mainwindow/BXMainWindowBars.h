@@ -53,6 +53,9 @@ public:
 
 private:
     BXMainWindowController* m_controller;
+    // The note text's pane, and the holder of the text and the bottom bar in its layout.
+    QWidget* m_pane = nullptr;
+    QWidget* m_textHolder = nullptr;
     BXInfoBarView* m_infoBar = nullptr;
     BXWriterBar* m_writerBar = nullptr;
     BXBottomBarController* m_bottomBarController = nullptr;

@@ -8,6 +8,7 @@
 #include "BXMainWindowCategorySelection.h"
 #include "BXBottomBarController.h"
 #include "BXMainWindowBars.h"
+#include "BXMainWindowFrameCommands.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowNoteActions.h"
 #include "BXMainWindowRecentNotes.h"
@@ -37,7 +38,6 @@
 #include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
-#include "platform/appkit/TokenField.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -123,14 +123,6 @@ void BXMainWindowController::buildWindow()
     paneLayout->addWidget(m_noteTextView);
     m_noteTextView->setDelegate(this);
     m_noteTextView->setEditable(false);
-    // The tags bar under the note text, until the bottom bar hosts the field.
-    m_tagsBar = new QWidget(m_noteTextPane);
-    auto* tagsLayout = new QVBoxLayout(m_tagsBar);
-    tagsLayout->setContentsMargins(6, 4, 6, 4);
-    auto* tagsField = new platform::TokenField(m_tagsBar);
-    tagsLayout->addWidget(tagsField);
-    paneLayout->addWidget(m_tagsBar);
-    m_tagsController->setTokenField(tagsField);
 
     // The message lies over the text pane, centred, wrapping its words.
     m_messageView = new BXFadingText(m_noteTextPane);
@@ -174,6 +166,7 @@ void BXMainWindowController::buildWindow()
     m_mainToolbar = new BXMainWindowToolbar(this);
     m_mainToolbar->setSearchField(m_search->searchField());
     m_mainToolbar->install();
+    m_frameCommands = new BXMainWindowFrameCommands(this);
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
@@ -448,6 +441,7 @@ void BXMainWindowController::noteSelectionChanged()
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
     if (!selectedNoteChanged() && !searchInProgress()) {
+        // The same note stays; the scope bar still follows the search.
         handleScopeBarWithRange(m_noteTextView->selectedRange());
         return;
     }
@@ -719,7 +713,8 @@ bool BXMainWindowController::respondsTo(const QString& action) const
 {
     return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
         || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action)
-        || m_bars->respondsTo(action) || m_search->respondsTo(action);
+        || m_bars->respondsTo(action) || m_search->respondsTo(action)
+        || m_frameCommands->respondsTo(action);
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
@@ -753,10 +748,14 @@ void BXMainWindowController::perform(const platform::Command& command)
         m_search->perform(command);
     else if (m_noteActions->respondsTo(command.action))
         m_noteActions->perform(command);
+    else if (m_frameCommands->respondsTo(command.action))
+        m_frameCommands->perform(command);
 }
 
 std::optional<QString> BXMainWindowController::titleFor(const platform::Command& command) const
 {
+    if (m_frameCommands->respondsTo(command.action))
+        return m_frameCommands->titleFor(command);
     return m_validation->titleFor(command);
 }
 

@@ -27,6 +27,7 @@ class BXFormatMenu;
 class BXMainSplitView;
 class BXMainWindow;
 class BXMainWindowCategorySelection;
+class BXMainWindowFrameCommands;
 class BXMainWindowBars;
 class BXMainWindowHistory;
 class BXMainWindowNoteActions;
@@ -285,7 +286,6 @@ private:
     BXTableView* m_tableView = nullptr;
     QWidget* m_noteTextPane = nullptr;
     BXTextView* m_noteTextView = nullptr;
-    QWidget* m_tagsBar = nullptr;
     BXFadingText* m_messageView = nullptr;
     BXMainWindowTextDelegate* m_textDelegate = nullptr;
     BXMainWindowHistory* m_history = nullptr;
@@ -293,6 +293,7 @@ private:
     BXFlashingView* m_turnaroundView = nullptr;
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
+    BXMainWindowFrameCommands* m_frameCommands = nullptr;
     std::unique_ptr<BXFormatMenu> m_formatMenu;
     BXMainWindowNoteActions* m_noteActions = nullptr;
     BXMainWindowRecentNotes* m_recentNotes = nullptr;

@@ -158,12 +158,16 @@ bool BXMainWindowSearch::filterNotes(const QString& text, bool keepSelection)
     else if (text.isEmpty() && searchScope() != 0)
         setSearchScope(0);
     BXNotesArrayController* notes = m_controller->notesController();
-    const std::shared_ptr<BXNote> shown = m_controller->selectedNote();
     Error error;
+    bool selectionReported = false;
+    const QMetaObject::Connection watch = connect(notes,
+        &BXNotesArrayController::selectionChanged, this, [&] { selectionReported = true; });
     const bool filtered = notes->filterNotes(text, m_searchMode, keepSelection, &error);
-    // The same note stays: the scope bar still follows the search.
-    if (filtered && shown && m_controller->selectedNote() == shown)
-        m_controller->handleScopeBarWithRange(m_controller->noteTextView()->selectedRange());
+    disconnect(watch);
+    // A list that keeps the shown note reports no change: show it again all the same, so its
+    // first match is selected and the scope bar follows the search.
+    if (filtered && !selectionReported)
+        m_controller->noteSelectionChanged();
     if (filtered)
         BXGlobalConstants::closeMessagePopover();
     else

@@ -3,7 +3,9 @@
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowController.h"
+#include "BXMainWindowBars.h"
 #include "BXMainWindowHistory.h"
+#include "BXMainWindowSearch.h"
 #include "BXMainWindowTextDelegate.h"
 #include "BXPageController.h"
 #include "BXTextView.h"
@@ -133,6 +135,12 @@ std::optional<bool> BXMainWindowValidation::validateMenuItem(Command& command) c
         }
         return true;
     }
+    if (is(command, "changeSearchMode:")) {
+        command.checked = command.tag == m_controller->search()->searchMode();
+        return true;
+    }
+    if (is(command, "continueSearch:"))
+        return !m_controller->searchString().isEmpty() && m_controller->selectedNote() != nullptr;
     if (is(command, "setDefaultStyle:")) {
         const BXMainWindow* window = m_controller->mainWindow();
         return window && window->focusWidget() == m_controller->noteTextView();
@@ -160,6 +168,9 @@ std::optional<QString> BXMainWindowValidation::titleFor(const Command& command) 
                 : QStringLiteral("Export Notes…"));
     if (is(command, "deleteSelectedNotes:"))
         return m_controller->notesController()->titleForDeleteMenu();
+    if (is(command, "toggleTagsBar:"))
+        return localized(m_controller->bars()->tagsBarVisible() ? QStringLiteral("Hide Tags")
+                                                                : QStringLiteral("Show Tags"));
     if (is(command, "toggleLists:"))
         return localized(m_controller->splitView()->isSubviewCollapsed(0)
                 ? QStringLiteral("Show Sidebar")

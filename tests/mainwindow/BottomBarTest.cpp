@@ -4,15 +4,17 @@
 #include "mainwindow/BXInfoBarView.h"
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindowBars.h"
+#include "mainwindow/BXVibrantScopeBar.h"
 
 #include <QLabel>
 #include <QPropertyAnimation>
 
 namespace {
 
-// Runs every sliding of `owner` to its end, as the animation timer would.
-void finishAnimations(QObject* owner)
+// Runs every sliding of `owner` to its end, as the animation timers would.
+void finishAnimations(BXBottomBarController* owner)
 {
+    owner->view()->stopAnimation();
     for (QPropertyAnimation* animation : owner->findChildren<QPropertyAnimation*>()) {
         if (animation->state() == QAbstractAnimation::Running)
             animation->setCurrentTime(animation->totalDuration());

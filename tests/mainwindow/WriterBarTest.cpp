@@ -122,7 +122,9 @@ TEST_F(WriterBarTest, ControlsInOrderWithTheirSizesTipsAndSymbols)
     EXPECT_EQ(controller->bars()->infoBar()->height(), 22);
     // Info bar, writer bar, then the text, from the top.
     EXPECT_EQ(controller->bars()->infoBar()->geometry().bottom() + 1, bar->view()->y());
-    EXPECT_EQ(bar->view()->geometry().bottom() + 1, textView->y());
+    QWidget* window = controller->mainWindow();
+    EXPECT_EQ(bar->view()->mapTo(window, QPoint(0, bar->view()->height())).y(),
+        textView->mapTo(window, QPoint()).y());
     const QList<QWidget*> order { bar->fontPopupButton(), bar->fontSizeTextField(),
         bar->fontSizeStepper(), bar->textColorButton(), bar->defaultStyleButton(),
         bar->formatButton(), static_cast<QWidget*>(bar->appearanceControl()) };

@@ -21,6 +21,8 @@
 #include <QContextMenuEvent>
 #include <QGraphicsRectItem>
 #include <QGraphicsTextItem>
+#include <QHash>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -39,6 +41,16 @@ const QString kUndoAction = QStringLiteral("undo:");
 const QString kRedoAction = QStringLiteral("redo:");
 const QString kPasteAction = QStringLiteral("paste:");
 const QString kToggleRulerAction = QStringLiteral("toggleRuler:");
+// The Edit menu's commands that the keyboard already performs: the menu sends the same keys.
+const QHash<QString, QKeySequence::StandardKey>& keyedActions()
+{
+    static const QHash<QString, QKeySequence::StandardKey> actions {
+        { QStringLiteral("cut:"), QKeySequence::Cut },
+        { QStringLiteral("copy:"), QKeySequence::Copy },
+        { QStringLiteral("selectAll:"), QKeySequence::SelectAll },
+    };
+    return actions;
+}
 
 double pixels(double points)
 {
@@ -649,7 +661,8 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
 bool TextView::respondsTo(const QString& action) const
 {
     return action == kUndoAction || action == kRedoAction || action == kPasteAction
-        || action == kToggleRulerAction || TextFormatCommands::respondsTo(action);
+        || action == kToggleRulerAction || keyedActions().contains(action)
+        || TextFormatCommands::respondsTo(action);
 }
 
 std::optional<bool> TextView::validate(Command& command) const
@@ -662,6 +675,13 @@ std::optional<bool> TextView::validate(Command& command) const
         return manager && manager->canRedo();
     if (command.action == kPasteAction)
         return m_editable;
+    if (const auto keyed = keyedActions().constFind(command.action);
+        keyed != keyedActions().cend()) {
+        const bool selected = m_item->textCursor().hasSelection();
+        if (*keyed == QKeySequence::Cut)
+            return m_editable && selected;
+        return *keyed == QKeySequence::SelectAll || selected;
+    }
     if (command.action == kToggleRulerAction) {
         command.checked = isRulerVisible();
         return true;
@@ -675,6 +695,13 @@ void TextView::perform(const Command& command)
 {
     if (command.action == kPasteAction) {
         paste();
+        return;
+    }
+    if (const auto keyed = keyedActions().constFind(command.action);
+        keyed != keyedActions().cend()) {
+        const QKeyCombination key = QKeySequence(*keyed)[0];
+        QKeyEvent event(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+        keyPressEvent(&event);
         return;
     }
     if (command.action == kToggleRulerAction) {
