@@ -564,7 +564,7 @@ void BXWriterBar::setDefaultStyle()
 
 void BXWriterBar::updateFontPopupSelection()
 {
-    const QFont font = fontIn(selectionOrTypingAttributes()).value_or(AttributedText::systemFont());
+    const QFont font = fontIn(selectionOrTypingAttributes()).value_or(m_textView->mirror()->defaultFont());
     QString name = font.family();
     if (name.startsWith(QLatin1Char('.')) || name == QLatin1String("AppleSystemUIFont"))
         name = QStringLiteral("SF Pro");
@@ -580,8 +580,10 @@ void BXWriterBar::updateFontSizeControl()
 {
     const QTextDocument& text = *m_textView->mirror();
     double size = 0;
-    const std::optional<QFont> font
-        = AttributedText::length(text) > 0 ? fontIn(selectionOrTypingAttributes()) : std::nullopt;
+    // Text without a font of its own shows in the text's default font.
+    const std::optional<QFont> font = AttributedText::length(text) > 0
+        ? fontIn(selectionOrTypingAttributes()).value_or(text.defaultFont())
+        : std::optional<QFont>();
     if (font) {
         size = font->pointSizeF();
     } else if (const std::optional<QFont> fallback = defaultFont()) {
