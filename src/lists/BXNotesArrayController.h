@@ -207,6 +207,8 @@ private:
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
+    // Reads the texts of the listed notes that have none in memory yet, in one fetch.
+    void loadNoteTexts();
     // A discardable step undone by `inverse`, whose `work` records nothing itself.
     void recordNewNoteStep(platform::UndoManager* undo, void (BXNotesArrayController::*inverse)(),
         const std::function<void()>& work);
