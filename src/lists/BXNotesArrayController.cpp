@@ -568,8 +568,7 @@ bool BXNotesArrayController::filterNotes(
 
 void BXNotesArrayController::loadNoteTexts()
 {
-    // The list reads no text; a search reads every listed note's, which one query per note
-    // would make a slow first keystroke.
+    // One query per note would make a slow first keystroke.
     // In batches, so that the rows read at once stay few.
     constexpr qsizetype kBatch = 500;
     if (!m_context)

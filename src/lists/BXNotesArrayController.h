@@ -94,6 +94,10 @@ public:
     void removeNewNote();
     platform::ManagedObjectPtr noteWithNote(const BXNote* note);
 
+    // Reads the texts of the notes in the list's content that have none in memory yet, a batch
+    // of notes a query: the list itself reads no text, a search reads them all.
+    void loadNoteTexts();
+
     // Search: mode 1 looks for the words, any other mode for a regular expression that may
     // match anywhere in the note's text or name. An invalid expression, or one that runs out of
     // time on a note, beeps, fills `error` (the text under "NSInvalidValue"), keeps the previous
@@ -207,8 +211,6 @@ private:
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
-    // Reads the texts of the listed notes that have none in memory yet, in one fetch.
-    void loadNoteTexts();
     // A discardable step undone by `inverse`, whose `work` records nothing itself.
     void recordNewNoteStep(platform::UndoManager* undo, void (BXNotesArrayController::*inverse)(),
         const std::function<void()>& work);
