@@ -568,8 +568,8 @@ bool BXNotesArrayController::filterNotes(
 
 void BXNotesArrayController::loadNoteTexts()
 {
-    // One query per note would make a slow first keystroke.
-    // In batches, so that the rows read at once stay few.
+    // One query per note would make a slow first keystroke; batches keep the rows read at
+    // once few.
     constexpr qsizetype kBatch = 500;
     if (!m_context)
         return;
