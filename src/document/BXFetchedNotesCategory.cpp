@@ -89,6 +89,14 @@ PredicateRef BXFetchedNotesCategory::fetchPredicate() const
         { { DateBeforeNowVariable, recentNotesCutOff(reference) } });
 }
 
+const QStringList& BXFetchedNotesCategory::listedNoteKeys()
+{
+    static const QStringList keys { BXNote::NoteCreatedKey, BXNote::NoteModifiedKey,
+        BXNote::NoteNameKey, BXNote::NoteTitleKey, BXNote::OmitFlagKey, BXNote::SelFlagKey,
+        BXNote::TrashFlagKey };
+    return keys;
+}
+
 QDateTime BXFetchedNotesCategory::recentNotesCutOff(const QDateTime& latest)
 {
     // Days in the user's calendar: across a daylight-saving change the cut-off keeps the
@@ -108,9 +116,7 @@ QList<ManagedObjectPtr> BXFetchedNotesCategory::fetchedNotes() const
         return {};
     }
     FetchRequest request(BXNote::entityName());
-    request.setPropertiesToFetch(
-        { BXNote::NoteCreatedKey, BXNote::NoteModifiedKey, BXNote::NoteNameKey,
-            BXNote::NoteTitleKey, BXNote::OmitFlagKey, BXNote::SelFlagKey, BXNote::TrashFlagKey });
+    request.setPropertiesToFetch(listedNoteKeys());
     request.setPredicate(fetchPredicate());
     platform::Error error;
     std::optional<QList<ManagedObjectPtr>> notes = context->fetchObjects(request, &error);

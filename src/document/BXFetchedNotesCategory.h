@@ -39,6 +39,10 @@ public:
     // `latest`: ten calendar days before it, in local time, given in UTC.
     static QDateTime recentNotesCutOff(const QDateTime& latest);
 
+    // The keys a fetch for the notes list reads; a note's text is read when it is first
+    // needed rather than for every note listed.
+    static const QStringList& listedNoteKeys();
+
     // The predicate a fetch of the notes uses now: the stored one with $dateBeforeNow bound
     // for Recent Notes. Bind once and evaluate it on many notes rather than fetching them all.
     platform::PredicateRef fetchPredicate() const;

@@ -18,6 +18,7 @@
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/DropInfo.h"
+#include "platform/data/FetchRequest.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
 #include "platform/documents/ProgressPanel.h"
@@ -533,6 +534,8 @@ bool BXNotesArrayController::filterNotes(
             }
         }
     }
+    if (!text.isEmpty())
+        loadNoteTexts();
     const QList<ManagedObjectPtr> previous
         = keepSelection ? selectedObjects() : QList<ManagedObjectPtr>();
     m_filtering = true;
@@ -561,6 +564,35 @@ bool BXNotesArrayController::filterNotes(
             setSelectionIndex(0);
     }
     return true;
+}
+
+void BXNotesArrayController::loadNoteTexts()
+{
+    // One query per note would make a slow first keystroke; batches keep the rows read at
+    // once few.
+    constexpr qsizetype kBatch = 500;
+    if (!m_context)
+        return;
+    QVariantList missing;
+    const QList<ManagedObjectPtr>& notes = content();
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const ManagedObjectPtr& note = notes.at(i);
+        if (note && !note->isInserted() && !note->isValueLoaded(BXNote::NoteTextKey))
+            missing.append(QVariant::fromValue(note));
+        if (missing.isEmpty() || (missing.size() < kBatch && i + 1 < notes.size()))
+            continue;
+        FetchRequest request(BXNote::entityName());
+        request.setPropertiesToFetch({ BXNote::NoteTextKey });
+        request.setPredicate(
+            Predicate::predicateWithFormat(QStringLiteral("self IN %@"), { QVariant(missing) }));
+        Error error;
+        // Whatever this misses is read note by note as the filter asks for it.
+        if (!m_context->fetchObjects(request, &error)) {
+            platform::log(QStringLiteral("error reading note texts: %@"), error);
+            return;
+        }
+        missing.clear();
+    }
 }
 
 QString BXNotesArrayController::deleteToolLabel() const

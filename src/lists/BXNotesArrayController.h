@@ -94,6 +94,10 @@ public:
     void removeNewNote();
     platform::ManagedObjectPtr noteWithNote(const BXNote* note);
 
+    // Reads the texts of the notes in the list's content that have none in memory yet, a batch
+    // of notes a query: the list itself reads no text, a search reads them all.
+    void loadNoteTexts();
+
     // Search: mode 1 looks for the words, any other mode for a regular expression that may
     // match anywhere in the note's text or name. An invalid expression, or one that runs out of
     // time on a note, beeps, fills `error` (the text under "NSInvalidValue"), keeps the previous

@@ -78,6 +78,8 @@ QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes(
         { { BXFetchedNotesCategory::DateBeforeNowVariable,
             BXFetchedNotesCategory::recentNotesCutOff(reference) } }));
     request.setSortDescriptors(sort);
+    // Read on every toolbar check: every note's text would be read and kept for nothing.
+    request.setPropertiesToFetch(BXFetchedNotesCategory::listedNoteKeys());
     std::optional<QList<ManagedObjectPtr>> notes = context.fetchObjects(request, &error);
     if (!notes) {
         platform::log(QStringLiteral("Error fetching recent notes: %@"), error);

@@ -264,6 +264,7 @@ bool BXMainWindowSearch::findStringInNotes(const QString& pattern, bool upStart,
 
         const qsizetype count = listed.size();
         if (!found && !error && searchFoundNotes && count >= 2) {
+            notes->loadNoteTexts();
             bool wrapped = false;
             for (qsizetype step = 1; step < count; ++step) {
                 qsizetype other = backwardSearch ? row - step : row + step;

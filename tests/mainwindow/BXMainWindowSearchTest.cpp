@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <utility>
 
 using platform::TextRange;
@@ -315,6 +316,31 @@ TEST_F(BXMainWindowSearchTest, TheStoredSearchComesBackIntoTheFieldAndFiltersThe
     EXPECT_EQ(field()->placeholderText(),
         field()->itemWithTag(BXSearchField::kRegularExpressionTag)->text());
     EXPECT_EQ(listed(), QStringList { QStringLiteral("Pears") });
+}
+
+TEST_F(BXMainWindowSearchTest, TextsAreReadOnlyOnceASearchNeedsThemAndThenAllOfThem)
+{
+    // More notes than one batch of texts read holds; the word sits in several batches.
+    QStringList texts;
+    for (int i = 0; i < 1001; ++i)
+        texts << QStringLiteral("Note %1\n%2").arg(i).arg(
+            i % 500 == 0 ? QStringLiteral("a QUOKKA here") : QStringLiteral("nothing"));
+    makeFile(texts);
+    openWindow();
+    const auto textsRead = [this] {
+        return std::count_if(controller->notesController()->content().begin(),
+            controller->notesController()->content().end(),
+            [](const platform::ManagedObjectPtr& note) {
+                return note->isValueLoaded(BXNote::NoteTextKey);
+            });
+    };
+    // The toolbar's checks have run: only the note shown has its text in memory.
+    EXPECT_LE(textsRead(), 1);
+    type(QStringLiteral("quokka"));
+    QStringList found = listed();
+    found.sort();
+    EXPECT_EQ(found, QStringList({ u"Note 0"_qs, u"Note 1000"_qs, u"Note 500"_qs }));
+    EXPECT_EQ(textsRead(), 1001);
 }
 
 } // namespace

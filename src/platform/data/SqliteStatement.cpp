@@ -123,7 +123,12 @@ double SqliteStatement::real(int column) const
 QString SqliteStatement::text(int column) const
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-    return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, column));
+    QString text = QString::fromUtf8(data, sqlite3_column_bytes(m_statement, column));
+    // Decoding reserves a unit per byte: a note text outside ASCII would keep up to half as
+    // much again unused for as long as it is loaded.
+    if (text.capacity() - text.size() > text.size() / 8)
+        text.squeeze();
+    return text;
 }
 
 QByteArray SqliteStatement::blob(int column) const
