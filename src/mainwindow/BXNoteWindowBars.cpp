@@ -51,8 +51,6 @@ BXNoteWindowBars::BXNoteWindowBars(BXNoteWindowController& controller)
     layout->insertWidget(index, m_infoBar);
     m_bottomBarController = new BXBottomBarController(pane, false);
     layout->addWidget(m_bottomBarController->view());
-    // With no navigation bar in front, the tags need no divider.
-    m_bottomBarController->verticalDivider()->hide();
 
     auto* field = new platform::TokenField(m_bottomBarController->tagsContainer());
     m_bottomBarController->tagsContainer()->layout()->addWidget(field);
