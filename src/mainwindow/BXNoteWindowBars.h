@@ -43,8 +43,8 @@ public:
     platform::SpellingPanel* spellingPanel() const { return m_spellingPanel; }
 
     // Points the tag editor at `note`; its open edits are reported to `delegate`.
-    void setUpTags(const std::shared_ptr<BXNote>& note,
-        BXCategoriesArrayController* categories, BXTagsControllerDelegate* delegate);
+    void setUpTags(const std::shared_ptr<BXNote>& note, BXCategoriesArrayController* categories,
+        BXTagsControllerDelegate* delegate);
     // Shows the tags bar without sliding, a moment after the window loaded, when `visible`.
     void revealTagsBarLater(bool visible);
     bool isTagsBarVisible() const;

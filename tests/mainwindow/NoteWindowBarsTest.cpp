@@ -87,7 +87,8 @@ protected:
     platform::ManagedObjectPtr tagWorkAndWriting(const std::shared_ptr<BXNote>& note)
     {
         BXCategoriesArrayController* categories = controller->categoriesController();
-        platform::ManagedObjectPtr work = categories->newCategoryWithName(QStringLiteral("Work"), false);
+        platform::ManagedObjectPtr work
+            = categories->newCategoryWithName(QStringLiteral("Work"), false);
         platform::ManagedObjectPtr writing
             = categories->newCategoryWithName(QStringLiteral("Writing"), false);
         note->setCategories({ work, writing });
@@ -129,7 +130,8 @@ TEST_F(NoteWindowBarsTest, WriterBarClampsSizesAndStylesOnlyThisWindow)
         { std::pair { "200 pt", 144.0 }, { "3", 6.0 }, { "abc", 6.0 }, { "20", 20.0 } }) {
         bar->fontSizeTextField()->setText(QString::fromLatin1(typed));
         QTest::keyClick(bar->fontSizeTextField(), Qt::Key_Return);
-        EXPECT_EQ(attributeAt(view, AttributedText::FontAttributeName, 0).value<QFont>().pointSizeF(),
+        EXPECT_EQ(
+            attributeAt(view, AttributedText::FontAttributeName, 0).value<QFont>().pointSizeF(),
             size)
             << typed;
     }
@@ -166,6 +168,14 @@ TEST_F(NoteWindowBarsTest, WriterBarClampsSizesAndStylesOnlyThisWindow)
     bar->colorCellClicked(BXTextColorPopover::paletteColors().last());
     EXPECT_EQ(attributeAt(view, AttributedText::ForegroundColorAttributeName, 0).value<QColor>(),
         QColor(Qt::black));
+    // The colour panel's choice reaches this window's text.
+    platform::Command changeColor = command(QStringLiteral("changeColor:"));
+    changeColor.representedObject = QColor(Qt::red);
+    ASSERT_TRUE(window->respondsTo(changeColor.action));
+    window->perform(changeColor);
+    EXPECT_EQ(attributeAt(view, AttributedText::ForegroundColorAttributeName, 0).value<QColor>(),
+        QColor(Qt::red));
+    bar->colorCellClicked(BXTextColorPopover::paletteColors().last());
     grabWindow(window->noteWindow(), QStringLiteral("notewindow-dark-ruler.png"));
 
     // A palette change reaches the ruler without the bar.
@@ -191,8 +201,8 @@ TEST_F(NoteWindowBarsTest, FormatButtonOpensTheWindowsOwnMenuUnderIt)
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(menu->parentWidget(), window->noteWindow());
     EXPECT_NE(menu, controller->formatPopupMenuIfNeeded());
-    EXPECT_EQ(menu->pos(),
-        button->mapToGlobal(QPoint(0, button->height() + BXFormatMenu::kPopUpOffset)));
+    EXPECT_EQ(
+        menu->pos(), button->mapToGlobal(QPoint(0, button->height() + BXFormatMenu::kPopUpOffset)));
     menu->close();
 }
 
@@ -218,17 +228,17 @@ TEST_F(NoteWindowBarsTest, TagsBarShowsTheNotesTagsFollowsRenamesAndCommitsOnClo
     grabWindow(window->noteWindow(), QStringLiteral("notewindow-bars.png"));
 
     // The toolbar's Tags item and the menu title follow the bar.
-    platform::ToolbarItem* item = window->toolbarDelegate()->toolbar()->itemWithIdentifier(
-        BXNoteWindowToolbar::TagsItem);
+    platform::ToolbarItem* item
+        = window->toolbarDelegate()->toolbar()->itemWithIdentifier(BXNoteWindowToolbar::TagsItem);
     ASSERT_TRUE(item);
     item->validate();
     EXPECT_TRUE(item->isEnabled());
-    EXPECT_EQ(window->titleFor(command(QStringLiteral("toggleTagsBar:"))),
-        QStringLiteral("Hide Tags"));
+    EXPECT_EQ(
+        window->titleFor(command(QStringLiteral("toggleTagsBar:"))), QStringLiteral("Hide Tags"));
     window->perform(command(QStringLiteral("toggleTagsBar:")));
     QTRY_VERIFY(!bars->isTagsBarVisible());
-    EXPECT_EQ(window->titleFor(command(QStringLiteral("toggleTagsBar:"))),
-        QStringLiteral("Show Tags"));
+    EXPECT_EQ(
+        window->titleFor(command(QStringLiteral("toggleTagsBar:"))), QStringLiteral("Show Tags"));
     window->perform(command(QStringLiteral("toggleTagsBar:")));
     QTRY_VERIFY(bars->isTagsBarVisible() && !bars->bottomBarController()->isAnimating());
 
