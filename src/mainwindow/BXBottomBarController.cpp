@@ -54,8 +54,7 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
     // The border runs along the top edge: the bar lives at the bottom.
     column->addWidget(makeLine(QFrame::HLine, m_view));
     auto* row = new QHBoxLayout;
-    // Without a navigation bar in front, the tags keep the margin from the leading edge.
-    row->setContentsMargins(withNavigationBar ? 0 : kMargin, 0, kMargin, 0);
+    row->setContentsMargins(0, 0, kMargin, 0);
     row->setSpacing(kMargin);
     column->addLayout(row, 1);
 
@@ -81,8 +80,6 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
         placeNavigationBar();
     }
     row->addWidget(m_verticalDivider);
-    if (!withNavigationBar)
-        m_verticalDivider->hide();
     row->addWidget(m_tagsLabel);
     auto* tags = new QHBoxLayout(m_tagsContainer);
     tags->setContentsMargins(0, 0, 0, 0);

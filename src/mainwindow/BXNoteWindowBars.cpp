@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMainWindow>
 #include <QVBoxLayout>
 
@@ -27,6 +28,7 @@ namespace {
 
 const QString kToggleTagsBarAction = QStringLiteral("toggleTagsBar:");
 const QString kShowGuessPanelAction = QStringLiteral("showGuessPanel:");
+constexpr int kTagsLabelIndent = 8;
 
 } // namespace
 
@@ -51,6 +53,9 @@ BXNoteWindowBars::BXNoteWindowBars(BXNoteWindowController& controller)
     layout->insertWidget(index, m_infoBar);
     m_bottomBarController = new BXBottomBarController(pane, false);
     layout->addWidget(m_bottomBarController->view());
+    // No navigation bar in front: no divider, and the label keeps off the leading edge.
+    m_bottomBarController->verticalDivider()->hide();
+    m_bottomBarController->tagsLabel()->setContentsMargins(kTagsLabelIndent, 0, 0, 0);
 
     auto* field = new platform::TokenField(m_bottomBarController->tagsContainer());
     m_bottomBarController->tagsContainer()->layout()->addWidget(field);
