@@ -6,11 +6,14 @@
 #include "BXMainWindowTextDelegate.h"
 #include "BXNoteIconButton.h"
 #include "BXNoteTextWriter.h"
+#include "BXNoteWindowBars.h"
 #include "BXNoteWindowCommands.h"
 #include "BXNoteWindowToolbar.h"
 #include "BXTextView.h"
 
 #include "ui/WindowAdditions.h"
+
+#include "lists/BXTagsController.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
@@ -39,6 +42,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 using platform::AttributedText;
 using platform::TextRange;
@@ -77,6 +81,9 @@ BXNoteWindowController::~BXNoteWindowController()
 {
     removeObservations();
     disconnect(m_storageConnection);
+    // The tag editor's field goes with the window and may end its edit on the way.
+    if (m_bars)
+        m_bars->tagsController()->setDelegate(nullptr);
     if (m_noteTextView) {
         m_noteTextView->setDelegate(nullptr);
         m_noteTextView->setTextStorage(nullptr);
@@ -90,10 +97,15 @@ void BXNoteWindowController::buildWindow()
     m_window->setObjectName(QStringLiteral("noteWindow"));
     setWindow(m_window.data());
     m_window->setWindowIcon(QIcon(QStringLiteral(":/icons/Note.png")));
-    m_noteTextView = new BXTextView(m_window);
+    auto* pane = new QWidget(m_window);
+    auto* paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    m_noteTextView = new BXTextView(pane);
     m_noteTextView->setDelegate(this);
-    m_window->setCentralWidget(m_noteTextView);
+    paneLayout->addWidget(m_noteTextView);
+    m_window->setCentralWidget(pane);
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
+    m_bars = new BXNoteWindowBars(*this);
     m_commands = new BXNoteWindowCommands(*this);
     m_toolbar = std::make_unique<BXNoteWindowToolbar>(*this);
     m_toolbar->install(m_window);
@@ -127,6 +139,9 @@ void BXNoteWindowController::windowDidLoad()
     if (m_loaded || !document())
         return;
     m_loaded = true;
+    // The tags show before the text does.
+    BXMainWindowController* mainWindow = mainWindowController();
+    m_bars->setUpTags(m_note, mainWindow ? mainWindow->categoriesController() : nullptr, this);
     setTextStorage(m_note->textStorage(), true);
     m_noteTextView->zoomToFactor(kInitialZoom);
 
@@ -150,6 +165,7 @@ void BXNoteWindowController::windowDidLoad()
     m_noteTextView->setRulerVisible(true);
     handleRulerUnitsChange(platform::UserDefaults::standard().stringForKey(RulerUnits));
     m_noteTextView->setRulerVisible(m_note->valueForKey(BXNote::WindowRulerVisibleKey).toBool());
+    m_bars->revealTagsBarLater(m_note->valueForKey(BXNote::WindowTagsVisibleKey).toBool());
 
     m_observations << connect(m_noteTextView, &platform::TextView::textDidChange, this, [this] {
         if (!m_textEditing && m_noteTextView->hasFocus()) {
@@ -188,6 +204,8 @@ void BXNoteWindowController::windowDidLoad()
 
     placeWindow();
     updateZoomFactor(m_noteTextView->zoomFactor());
+    m_bars->updateInfoBar();
+    m_bars->updateRulerAppearance();
     synchronizeWindowTitleWithDocumentName();
 }
 
@@ -443,6 +461,7 @@ void BXNoteWindowController::fireInfoUpdate()
     m_updateTimer.invalidate();
     if (BXDocument* owner = bxDocument())
         owner->updateSelectionForProvider(this);
+    m_bars->updateInfoBar();
 }
 
 void BXNoteWindowController::searchForHashtagInMainWindow(const QString& hashtag)
@@ -464,6 +483,7 @@ void BXNoteWindowController::saveNoteWindowState()
     BXManagedObjectUtilities::withoutUndo(context, [&] {
         m_note->setWindowFrame(QRectF(m_window->geometry()));
         m_note->setValue(m_noteTextView->isRulerVisible(), BXNote::WindowRulerVisibleKey);
+        m_note->setValue(m_bars->isTagsBarVisible(), BXNote::WindowTagsVisibleKey);
     });
     if (!context->persistentStoreCoordinator()
         || !context->persistentStoreCoordinator()->hasStore())
@@ -545,20 +565,27 @@ void BXNoteWindowController::updateZoomFactor(double factor)
 
 bool BXNoteWindowController::respondsTo(const QString& action) const
 {
-    return m_commands->respondsTo(action);
+    return m_bars->respondsTo(action) || m_commands->respondsTo(action);
 }
 
 std::optional<bool> BXNoteWindowController::validate(platform::Command& command) const
 {
+    if (m_bars->respondsTo(command.action))
+        return m_bars->validate(command);
     return m_commands->validate(command);
 }
 
 std::optional<QString> BXNoteWindowController::titleFor(const platform::Command& command) const
 {
+    if (m_bars->respondsTo(command.action))
+        return m_bars->titleFor(command);
     return m_commands->titleFor(command);
 }
 
 void BXNoteWindowController::perform(const platform::Command& command)
 {
-    m_commands->perform(command);
+    if (m_bars->respondsTo(command.action))
+        m_bars->perform(command);
+    else
+        m_commands->perform(command);
 }

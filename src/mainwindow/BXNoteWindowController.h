@@ -2,6 +2,8 @@
 
 #include "BXTextViewDelegate.h"
 
+#include "lists/BXTagsControllerDelegate.h"
+
 #include "document/BXNote.h"
 #include "document/BXNoteDataProvider.h"
 #include "document/BXPrintViewProvider.h"
@@ -21,6 +23,7 @@
 
 class BXDocument;
 class BXMainWindowController;
+class BXNoteWindowBars;
 class BXNoteWindowCommands;
 class BXNoteWindowToolbar;
 class BXTextView;
@@ -44,6 +47,7 @@ class BXNoteWindowController final : public platform::WindowController,
                                      public BXNoteDataProvider,
                                      public BXPrintViewProvider,
                                      public BXTextViewDelegate,
+                                     public BXTagsControllerDelegate,
                                      public platform::Responder {
     Q_OBJECT
 
@@ -73,6 +77,8 @@ public:
     QMainWindow* noteWindow() const;
     BXTextView* noteTextView() const { return m_noteTextView; }
     BXNoteWindowToolbar* toolbarDelegate() const { return m_toolbar.get(); }
+    // The info, writer and tags bars with the tag editor, Format menu and spelling panel.
+    BXNoteWindowBars* bars() const { return m_bars; }
     const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
     BXDocument* bxDocument() const;
     BXMainWindowController* mainWindowController() const;
@@ -111,13 +117,14 @@ public:
         BXTextView* textView, qsizetype index, const QRect& rect) override;
     void textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index) override;
 
-    // Editor registration, passed on to the document.
-    void objectDidBeginEditing(platform::Editor* editor);
-    void objectDidEndEditing(platform::Editor* editor);
+    // Editor registration (the text and the tag editor), passed on to the document.
+    void objectDidBeginEditing(platform::Editor* editor) override;
+    void objectDidEndEditing(platform::Editor* editor) override;
 
     // Typing refreshes the information once it has paused for 1.2 s (the pause is measured
     // across every note window); any other change refreshes it at once.
     void textDidChange();
+    // The document's selection information and the info bar.
     void fireInfoUpdate();
     bool isInfoUpdatePending() const { return m_updateTimer.isValid(); }
     static double lastTypingTime();
@@ -125,7 +132,7 @@ public:
     // Brings the main window forward and lists the notes holding `hashtag` there.
     void searchForHashtagInMainWindow(const QString& hashtag);
 
-    // Records the frame and the ruler in the note and saves, outside undo.
+    // Records the frame, the ruler and the tags bar in the note and saves, outside undo.
     void saveNoteWindowState();
     void removeObservations();
 
@@ -155,6 +162,7 @@ private:
     BXNote::NotePtr m_note;
     QPointer<QMainWindow> m_window;
     BXTextView* m_noteTextView = nullptr;
+    BXNoteWindowBars* m_bars = nullptr;
     std::unique_ptr<BXNoteWindowToolbar> m_toolbar;
     BXNoteWindowCommands* m_commands = nullptr;
     QList<platform::Editor*> m_registeredEditors;

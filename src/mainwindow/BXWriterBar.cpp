@@ -257,6 +257,9 @@ void BXWriterBar::buildControls()
     }
     m_appearanceControl->QWidget::setToolTip(appearanceTip);
     m_appearanceControl->setFixedHeight(kControlHeight);
+    // A wide bar leaves its room to the empty line: buttons and segments keep their size.
+    m_appearanceControl->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_defaultStyleButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(m_appearanceControl, &platform::SegmentedControl::segmentClicked, this,
         &BXWriterBar::appearanceControlChanged);
     layout->addWidget(m_appearanceControl, 0, Qt::AlignVCenter);
