@@ -5,6 +5,7 @@
 #include "BXInfoBarView.h"
 #include "BXNoteWindowController.h"
 #include "BXTextView.h"
+#include "BXVibrantScopeBar.h"
 #include "BXWriterBar.h"
 
 #include "lists/BXTagsController.h"
@@ -52,7 +53,8 @@ BXNoteWindowBars::BXNoteWindowBars(BXNoteWindowController& controller)
     layout->insertWidget(index, m_writerBar->view());
     layout->insertWidget(index, m_infoBar);
     m_bottomBarController = new BXBottomBarController(pane, false);
-    layout->addWidget(m_bottomBarController->view());
+    // The tags bar pushes the text up from under it.
+    m_bottomBarController->view()->attachTo(textView);
     // No navigation bar in front: no divider, and the label keeps off the leading edge.
     m_bottomBarController->verticalDivider()->hide();
     m_bottomBarController->tagsLabel()->setContentsMargins(kTagsLabelIndent, 0, 0, 0);

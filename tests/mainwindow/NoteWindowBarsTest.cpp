@@ -120,7 +120,7 @@ TEST_F(NoteWindowBarsTest, WriterBarClampsSizesAndStylesOnlyThisWindow)
     EXPECT_EQ(bars->infoBar()->height(), BXNoteWindowBars::kInfoBarHeight);
     EXPECT_EQ(bar->view()->height(), 32);
     EXPECT_EQ(bars->infoBar()->geometry().bottom() + 1, bar->view()->y());
-    EXPECT_EQ(view->y(), 54);
+    EXPECT_EQ(view->mapTo(bar->view()->parentWidget(), QPoint()).y(), 54);
     EXPECT_EQ(bars->infoBar()->infoTextField()->text(),
         BXInfoBarView::stringFromDate(window->noteItem()->noteModified()));
 
