@@ -209,7 +209,8 @@ QMenu* BXMainWindowNoteActions::makeSortMenu(QWidget* parent)
         QAction* item = menu->addAction(platform::localized(QString::fromLatin1(title)));
         item->setCheckable(true);
         CommandRouter::setAction(item, kSetNotesSortDescriptors, tag);
-        connect(item, &QAction::triggered, this, [this, tag] { setNotesSortDescriptors(tag); });
+        const int sortTag = tag;
+        connect(item, &QAction::triggered, this, [this, sortTag] { setNotesSortDescriptors(sortTag); });
     }
     updateSortMenuItemsState(menu);
     return menu;

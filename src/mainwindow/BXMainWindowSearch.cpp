@@ -104,6 +104,17 @@ BXMainWindowSearch::BXMainWindowSearch(BXMainWindowController* controller)
         [this](QAction* item) { changeSearchMode(item->data().toInt()); });
 }
 
+BXMainWindowSearch::~BXMainWindowSearch()
+{
+    if (m_searchField && !m_searchField->parent())
+        delete m_searchField.data();
+}
+
+BXSearchField* BXMainWindowSearch::searchField() const
+{
+    return m_searchField;
+}
+
 void BXMainWindowSearch::setSearchString(const QString& text)
 {
     m_searchString = text;

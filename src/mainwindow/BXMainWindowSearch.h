@@ -4,6 +4,7 @@
 #include "platform/text/AttributedText.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -37,8 +38,9 @@ public:
 
     // Makes the search field, which the window's toolbar shows.
     explicit BXMainWindowSearch(BXMainWindowController* controller);
+    ~BXMainWindowSearch() override;
 
-    BXSearchField* searchField() const { return m_searchField; }
+    BXSearchField* searchField() const;
 
     // The field's text; "" when there is no search. Setting it fills the field without
     // filtering.
@@ -114,7 +116,9 @@ private:
     void finishSearch();
 
     BXMainWindowController* m_controller;
-    BXSearchField* m_searchField;
+    // The toolbar's search item holds it while shown; a toolbar without the item leaves it
+    // to this object.
+    QPointer<BXSearchField> m_searchField;
     QString m_searchString;
     int m_searchMode = kWordsMode;
     unsigned m_searchStyle = kSearchFoundNotes | kWrapAround;
