@@ -12,7 +12,6 @@
 
 #include "document/BXNote.h"
 
-#include "platform/appkit/RulerView.h"
 #include "platform/appkit/TokenField.h"
 #include "platform/documents/Document.h"
 #include "platform/foundation/Dispatch.h"
@@ -119,20 +118,7 @@ void BXNoteWindowBars::updateInfoBar()
 
 void BXNoteWindowBars::updateRulerAppearance()
 {
-    BXTextView* textView = m_controller.noteTextView();
-    platform::RulerView* ruler = textView->rulerView();
-    if (!ruler)
-        return;
-    if (textView->appearance() == platform::TextView::Appearance::System) {
-        ruler->setPalette(QPalette());
-    } else {
-        // The ruler in the colours of the text it measures.
-        QPalette palette = ruler->palette();
-        palette.setColor(QPalette::Window, textView->palette().color(QPalette::Base));
-        palette.setColor(QPalette::WindowText, textView->palette().color(QPalette::Text));
-        ruler->setPalette(palette);
-    }
-    ruler->update();
+    m_controller.noteTextView()->updateRulerAppearance();
 }
 
 void BXNoteWindowBars::showGuessPanel()

@@ -256,6 +256,23 @@ void TextView::applyAppearance()
     setBackgroundBrush(palette.color(QPalette::Base));
     // Text without a colour of its own takes the palette's.
     m_item->setDefaultTextColor(palette.color(QPalette::Text));
+    updateRulerAppearance();
+}
+
+void TextView::updateRulerAppearance()
+{
+    if (!m_ruler)
+        return;
+    if (m_appearance == Appearance::System) {
+        m_ruler->setPalette(QPalette());
+    } else {
+        // The ruler in the colours of the text it measures.
+        QPalette palette = m_ruler->palette();
+        palette.setColor(QPalette::Window, this->palette().color(QPalette::Base));
+        palette.setColor(QPalette::WindowText, this->palette().color(QPalette::Text));
+        m_ruler->setPalette(palette);
+    }
+    m_ruler->update();
 }
 
 void TextView::setTextOptions(const TextOptions& options)
@@ -514,8 +531,10 @@ void TextView::setRulerVisible(bool visible)
 {
     if (visible == isRulerVisible())
         return;
-    if (!m_ruler)
+    if (!m_ruler) {
         m_ruler = new RulerView(this);
+        updateRulerAppearance();
+    }
     m_ruler->setVisible(visible);
     placeRuler();
 }
@@ -525,6 +544,7 @@ void TextView::setRulerMeasurementUnits(const QString& units)
     if (!m_ruler) {
         m_ruler = new RulerView(this);
         m_ruler->hide();
+        updateRulerAppearance();
     }
     m_ruler->setMeasurementUnits(units);
 }

@@ -131,6 +131,8 @@ public:
     void setRulerVisible(bool visible);
     // Null until the ruler was first shown or given units.
     RulerView* rulerView() const { return m_ruler; }
+    // The ruler takes the colours of the text it measures; the system's with the system look.
+    void updateRulerAppearance();
     // The ruler's units (see RulerView::setMeasurementUnits), making it, hidden, if need be.
     void setRulerMeasurementUnits(const QString& units);
 
