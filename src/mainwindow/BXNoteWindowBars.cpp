@@ -134,9 +134,10 @@ void BXNoteWindowBars::showGuessPanel()
 
 bool BXNoteWindowBars::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_controller.noteWindow()
-        && (event->type() == QEvent::PaletteChange
-            || event->type() == QEvent::ApplicationPaletteChange))
+    // The type first: the window may be half destroyed when it sends its last events.
+    const bool paletteChange = event->type() == QEvent::PaletteChange
+        || event->type() == QEvent::ApplicationPaletteChange;
+    if (paletteChange && watched == m_controller.noteWindow())
         updateRulerAppearance();
     return QObject::eventFilter(watched, event);
 }
