@@ -236,11 +236,14 @@ TEST_F(NoteWindowBarsTest, TagsBarShowsTheNotesTagsFollowsRenamesAndCommitsOnClo
     EXPECT_EQ(
         window->titleFor(command(QStringLiteral("toggleTagsBar:"))), QStringLiteral("Hide Tags"));
     window->perform(command(QStringLiteral("toggleTagsBar:")));
-    QTRY_VERIFY(!bars->isTagsBarVisible());
+    settle(1);
+    EXPECT_FALSE(bars->isTagsBarVisible());
     EXPECT_EQ(
         window->titleFor(command(QStringLiteral("toggleTagsBar:"))), QStringLiteral("Show Tags"));
     window->perform(command(QStringLiteral("toggleTagsBar:")));
-    QTRY_VERIFY(bars->isTagsBarVisible() && !bars->bottomBarController()->isAnimating());
+    settle(1);
+    EXPECT_TRUE(bars->isTagsBarVisible());
+    EXPECT_FALSE(bars->bottomBarController()->isAnimating());
 
     // A tag typed but not yet confirmed is applied when the window closes.
     controller->categoriesController()->newCategoryWithName(QStringLiteral("Ideas"), false);
