@@ -874,6 +874,7 @@ void BXNotesArrayController::awakeFromNib()
             // Off first: updateListScroller() leaves the widths alone while a scroller shows.
             table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             updateListScroller();
+            table->viewport()->installEventFilter(this);
             table->setWordWrap(false);
             // Rows are dragged sideways; up and down the pointer selects them.
             table->setDragEnabled(true);
@@ -925,6 +926,17 @@ void BXNotesArrayController::updateListScroller()
     table->horizontalHeader()->setStretchLastSection(dateColumns > 0);
     table->setColumnWidth(titleColumn,
         titleColumnWidth(table->viewport()->width(), dateColumns, dateColumnMinimumWidth()));
+}
+
+bool BXNotesArrayController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Alone, the title column does not stretch: it follows the list's width itself as the
+    // window or the sidebar changes it (a date column, when shown, stretches instead). The type
+    // first: the list may be half destroyed when its viewport goes.
+    if (event->type() == QEvent::Resize && tableView() && watched == tableView()->viewport()
+        && !noteCreatedColumnVisible() && !noteModifiedColumnVisible())
+        updateListScroller();
+    return BXTableManagedObjectsArrayController::eventFilter(watched, event);
 }
 
 bool BXNotesArrayController::noteCreatedColumnVisible() const

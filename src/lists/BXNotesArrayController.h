@@ -134,6 +134,7 @@ public:
     double dateColumnMinimumWidth() const;
     void awakeFromNib() override;
     void updateListScroller();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     double lastTitleColumnWidth() const { return m_lastTitleColumnWidth; }
     bool noteCreatedColumnVisible() const;
     void setNoteCreatedColumnVisible(bool visible);

@@ -161,6 +161,15 @@ TEST_F(NotesListColumnsTest, DateColumnsShareTheWidthWithTheTitle)
     EXPECT_TRUE(controller.noteCreatedColumnVisible());
     EXPECT_DOUBLE_EQ(table.columnWidth(title),
         BXNotesArrayController::titleColumnWidth(table.viewport()->width(), 2, dateMinimum));
+
+    // Alone, the title follows a wider list, as when the sidebar collapses.
+    controller.setNoteCreatedColumnVisible(false);
+    controller.setNoteModifiedColumnVisible(false);
+    table.show();
+    QCoreApplication::processEvents();
+    table.resize(table.width() + 180, table.height());
+    QCoreApplication::processEvents();
+    EXPECT_DOUBLE_EQ(table.columnWidth(title), table.viewport()->width() - 3.6);
 }
 
 TEST_F(NotesListColumnsTest, SortColumnAndHeaderClicks)
