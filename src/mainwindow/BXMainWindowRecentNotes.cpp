@@ -14,6 +14,7 @@
 #include "platform/documents/Document.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QAction>
 #include <QChildEvent>
@@ -37,6 +38,11 @@ BXMainWindowRecentNotes::BXMainWindowRecentNotes(BXMainWindowController* control
         window->installEventFilter(this);
         findRecentNotesMenu();
     }
+}
+
+BXMainWindowRecentNotes::~BXMainWindowRecentNotes()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
 }
 
 QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes() const
@@ -131,12 +137,32 @@ void BXMainWindowRecentNotes::navigateToNextRecent()
 
 bool BXMainWindowRecentNotes::canNavigateToPreviousRecent() const
 {
-    return fetchSortedRecentNotes().size() >= 2;
+    return recentNotesCount() >= 2;
 }
 
 bool BXMainWindowRecentNotes::canNavigateToNextRecent() const
 {
-    return fetchSortedRecentNotes().size() >= 2;
+    return recentNotesCount() >= 2;
+}
+
+qsizetype BXMainWindowRecentNotes::recentNotesCount() const
+{
+    platform::Document* document = m_controller->document();
+    platform::ManagedObjectContext* context = document ? document->managedObjectContext() : nullptr;
+    if (context != m_observedContext) {
+        auto& center = platform::NotificationCenter::defaultCenter();
+        if (m_observedContext)
+            center.removeObserver(this);
+        m_observedContext = context;
+        m_recentCount.reset();
+        if (context) {
+            center.addObserver(this, platform::ManagedObjectContext::ObjectsDidChangeNotification,
+                context, [this](const platform::Notification&) { m_recentCount.reset(); });
+        }
+    }
+    if (!m_recentCount)
+        m_recentCount = fetchSortedRecentNotes().size();
+    return *m_recentCount;
 }
 
 void BXMainWindowRecentNotes::step(int direction)

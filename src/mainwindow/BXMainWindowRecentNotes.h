@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 class BXFetchedNotesCategory;
 class BXMainWindowController;
 class QMenu;
@@ -18,7 +20,9 @@ class ManagedObjectContext;
 // The main window's recent notes: those modified in the ten days before the document's newest
 // modification, in the notes list's order, never the spare empty note. Fills the Recents menu
 // with them and steps through them, round from the last to the first, for Back and Forward.
-// Nothing is cached: each use fetches them again. Owned by the window controller; main thread.
+// The menu and the steps fetch them again each time; the Back and Forward enabling, which the
+// toolbar asks after every user event, keeps their number until the notes change. Owned by the
+// window controller; main thread.
 class BXMainWindowRecentNotes final : public QObject {
     Q_OBJECT
 
@@ -26,6 +30,7 @@ public:
     static inline const QString kRecentNotesMenuName = QStringLiteral("recentNotesMenu");
 
     explicit BXMainWindowRecentNotes(BXMainWindowController* controller);
+    ~BXMainWindowRecentNotes() override;
 
     QList<platform::ManagedObjectPtr> fetchSortedRecentNotes() const;
     // The same over `context`: `recent` gives the predicate, `sort` the order. A failed fetch
@@ -51,8 +56,12 @@ protected:
 private:
     // -1 previous, +1 next.
     void step(int direction);
+    // The number of recent notes, fetched once until the document's notes change.
+    qsizetype recentNotesCount() const;
     void findRecentNotesMenu();
 
     BXMainWindowController* m_controller;
     QPointer<QMenu> m_recentNotesMenu;
+    mutable std::optional<qsizetype> m_recentCount;
+    mutable platform::ManagedObjectContext* m_observedContext = nullptr;
 };

@@ -106,6 +106,11 @@ TEST_F(BXMainWindowRecentNotesTest, MenuNamesUntitledNotesAndSaysWhenThereAreNon
     // One recent note gives nothing to step to.
     EXPECT_FALSE(recents()->canNavigateToPreviousRecent());
     EXPECT_FALSE(recents()->canNavigateToNextRecent());
+    // The answer is kept until the notes change: a second recent note enables stepping.
+    addNote(QStringLiteral("Second"), at(5, 3, 9));
+    document->managedObjectContext()->processPendingChanges();
+    EXPECT_TRUE(recents()->canNavigateToPreviousRecent());
+    EXPECT_TRUE(recents()->canNavigateToNextRecent());
 }
 
 TEST_F(BXMainWindowRecentNotesTest, SteppingGoesRoundAndBackForwardStep)
