@@ -252,7 +252,7 @@ void BXCategoriesArrayController::categoryValueChanged(const QString& key)
         if (undo && undo->isUndoRegistrationEnabled() && !undo->isUndoing() && !undo->isRedoing())
             undo->setActionName(localized(QStringLiteral("Change Category Name")));
         // Tag fields show the new name at once, also while they are being edited.
-        NotificationCenter::defaultCenter().post(QStringLiteral("BXCategoryNameChanged"), changed);
+        NotificationCenter::defaultCenter().post(CategoryNameChangedNotification, changed);
         m_restoreSelection = true;
         if (m_context->hasChanges())
             saveContext("save failed after categoryName change: %@\n%@");

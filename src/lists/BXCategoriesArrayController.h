@@ -117,6 +117,10 @@ public:
     void triggerSelectionObserving();
 
     // Kinds of category.
+    // Posted with the category whenever a category's name changes (undo and redo included).
+    static inline const QString CategoryNameChangedNotification
+        = QStringLiteral("BXCategoryNameChanged");
+
     static bool isBuiltInCategory(const platform::ManagedObjectPtr& category);
     static bool isCalculatedCategory(const platform::ManagedObjectPtr& category);
     static bool isUserCategory(const platform::ManagedObjectPtr& category);

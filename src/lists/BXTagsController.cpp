@@ -89,7 +89,7 @@ void BXTagsController::awakeFromNib()
     m_addCategoryPopoverItems.clear();
     buildTokenMenu();
     platform::NotificationCenter& center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, CategoryNameChangedNotification, nullptr,
+    center.addObserver(this, BXCategoriesArrayController::CategoryNameChangedNotification, nullptr,
         [this](const platform::Notification& notification) { categoryNameChanged(notification); });
     center.addObserver(this, platform::MenuWillSendActionNotification, m_tokenMenu.get(),
         [this](const platform::Notification& notification) { menuWillSendAction(notification); });

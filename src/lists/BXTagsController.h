@@ -43,8 +43,6 @@ class BXTagsController final : public QObject,
     Q_OBJECT
 
 public:
-    static inline const QString CategoryNameChangedNotification
-        = QStringLiteral("BXCategoryNameChanged");
     static constexpr double kDeferredDelay = 0.1;
 
     BXTagsController();

@@ -8,7 +8,6 @@
 #include "document/BXCategory.h"
 
 #include "platform/appkit/UserInput.h"
-#include "platform/foundation/NotificationCenter.h"
 
 using platform::ManagedObjectPtr;
 
@@ -30,9 +29,8 @@ void BXMainWindowCategorySelection::categorySelectionChanged()
     stopObserving();
     m_lastSelectedCategories = selected;
     for (const ManagedObjectPtr& category : selected) {
-        platform::ManagedObject* object = category.get();
-        m_nameObservations << connect(object, &platform::ManagedObject::valueChanged, this,
-            [this, object](const QString& key) { categoryNameChanged(object, key); });
+        m_nameObservations << connect(category.get(), &platform::ManagedObject::valueChanged,
+            this, &BXMainWindowCategorySelection::categoryNameChanged);
     }
     if (!m_controller->preferencesInited())
         return;
@@ -51,11 +49,9 @@ void BXMainWindowCategorySelection::stopObserving()
     m_nameObservations.clear();
 }
 
-void BXMainWindowCategorySelection::categoryNameChanged(
-    platform::ManagedObject* category, const QString& key)
+void BXMainWindowCategorySelection::categoryNameChanged(const QString& key)
 {
-    if (key != BXCategory::CategoryNameKey)
-        return;
-    m_controller->updateSearchScopeBarForCategories(m_lastSelectedCategories);
-    platform::NotificationCenter::defaultCenter().post(CategoryNameChangedNotification, category);
+    // The sidebar's controller tells the tag fields; here only the scope bar's title follows.
+    if (key == BXCategory::CategoryNameKey)
+        m_controller->updateSearchScopeBarForCategories(m_lastSelectedCategories);
 }

@@ -9,7 +9,7 @@
 class BXMainWindowController;
 
 // Follows the sidebar's selection for the main window: watches the names of the selected
-// categories (a rename posts "BXCategoryNameChanged") and, once the window's state is loaded,
+// categories (a rename retitles the scope bar) and, once the window's state is loaded,
 // clears the search when another set of categories is chosen; with Alt held the search text
 // stays and only its scope goes back to the selection. Owned by the window controller; main
 // thread only.
@@ -17,9 +17,6 @@ class BXMainWindowCategorySelection final : public QObject {
     Q_OBJECT
 
 public:
-    static inline const QString CategoryNameChangedNotification
-        = QStringLiteral("BXCategoryNameChanged");
-
     explicit BXMainWindowCategorySelection(BXMainWindowController* controller);
     ~BXMainWindowCategorySelection() override;
 
@@ -32,7 +29,7 @@ public:
     void stopObserving();
 
 private:
-    void categoryNameChanged(platform::ManagedObject* category, const QString& key);
+    void categoryNameChanged(const QString& key);
 
     BXMainWindowController* m_controller;
     QList<platform::ManagedObjectPtr> m_lastSelectedCategories;
