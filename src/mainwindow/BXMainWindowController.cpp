@@ -170,6 +170,9 @@ void BXMainWindowController::buildWindow()
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
+    // The window's commands, each answered by the first of these that takes it.
+    m_commandHandlers = { m_textDelegate, m_history, m_mainToolbar, m_bars, m_search,
+        m_noteActions, m_frameCommands };
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 
@@ -709,53 +712,40 @@ void BXMainWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsi
     m_textDelegate->textViewMenu(textView, menu, index);
 }
 
+platform::Responder* BXMainWindowController::handlerFor(const QString& action) const
+{
+    for (platform::Responder* handler : m_commandHandlers) {
+        if (handler->respondsTo(action))
+            return handler;
+    }
+    return nullptr;
+}
+
 bool BXMainWindowController::respondsTo(const QString& action) const
 {
-    return m_textDelegate->respondsTo(action) || m_history->respondsTo(action)
-        || m_mainToolbar->respondsTo(action) || m_noteActions->respondsTo(action)
-        || m_bars->respondsTo(action) || m_search->respondsTo(action)
-        || m_frameCommands->respondsTo(action);
+    return handlerFor(action) != nullptr;
 }
 
 std::optional<bool> BXMainWindowController::validate(platform::Command& command) const
 {
     if (const std::optional<bool> answer = m_validation->validateMenuItem(command))
         return answer;
-    if (m_mainToolbar->respondsTo(command.action))
-        return m_mainToolbar->validate(command);
-    if (m_textDelegate->respondsTo(command.action))
-        return m_textDelegate->validate(command);
-    if (m_history->respondsTo(command.action))
-        return m_history->validate(command);
-    if (m_bars->respondsTo(command.action))
-        return m_bars->validate(command);
-    if (m_search->respondsTo(command.action))
-        return m_search->validate(command);
-    return m_noteActions->validate(command);
+    platform::Responder* handler = handlerFor(command.action);
+    return handler ? handler->validate(command) : std::nullopt;
 }
 
 void BXMainWindowController::perform(const platform::Command& command)
 {
-    if (m_textDelegate->respondsTo(command.action))
-        m_textDelegate->perform(command);
-    else if (m_history->respondsTo(command.action))
-        m_history->perform(command);
-    else if (m_mainToolbar->respondsTo(command.action))
-        m_mainToolbar->perform(command);
-    else if (m_bars->respondsTo(command.action))
-        m_bars->perform(command);
-    else if (m_search->respondsTo(command.action))
-        m_search->perform(command);
-    else if (m_noteActions->respondsTo(command.action))
-        m_noteActions->perform(command);
-    else if (m_frameCommands->respondsTo(command.action))
-        m_frameCommands->perform(command);
+    if (platform::Responder* handler = handlerFor(command.action))
+        handler->perform(command);
 }
 
 std::optional<QString> BXMainWindowController::titleFor(const platform::Command& command) const
 {
-    if (m_frameCommands->respondsTo(command.action))
-        return m_frameCommands->titleFor(command);
+    if (platform::Responder* handler = handlerFor(command.action)) {
+        if (std::optional<QString> title = handler->titleFor(command))
+            return title;
+    }
     return m_validation->titleFor(command);
 }
 

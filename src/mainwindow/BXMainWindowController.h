@@ -268,6 +268,8 @@ public:
 
 private:
     void buildWindow();
+    // The first of the window's command handlers that answers `action`, or null.
+    platform::Responder* handlerFor(const QString& action) const;
     // The document's undo manager, which records the note edits whatever the window shows.
     platform::UndoManager* documentUndoManager() const;
     void layoutMessageView();
@@ -294,6 +296,7 @@ private:
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
     BXMainWindowFrameCommands* m_frameCommands = nullptr;
+    QList<platform::Responder*> m_commandHandlers;
     std::unique_ptr<BXFormatMenu> m_formatMenu;
     BXMainWindowNoteActions* m_noteActions = nullptr;
     BXMainWindowRecentNotes* m_recentNotes = nullptr;
