@@ -606,6 +606,9 @@ void BXMainWindowController::updateNoteMessage()
         }
     }
     m_messageView->setVisible(m_shouldDisplayMessageOnNote);
+    // Above the bars and the text, which the pane gained after the message.
+    if (m_shouldDisplayMessageOnNote)
+        m_messageView->raise();
 }
 
 void BXMainWindowController::objectDidBeginEditing(platform::Editor* editor)

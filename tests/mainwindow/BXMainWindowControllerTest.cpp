@@ -47,6 +47,10 @@ TEST_F(BXMainWindowControllerTest, TwoSelectedNotesShowTheMessageOverAReadOnlyEm
     EXPECT_EQ(controller->messageOnNote(), QStringLiteral("2 notes selected"));
     EXPECT_TRUE(controller->shouldDisplayMessageOnNote());
     EXPECT_TRUE(controller->messageView()->isVisible());
+    // Not hidden under the text or its bars: the topmost of the pane's widgets.
+    QWidget* pane = controller->messageView()->parentWidget();
+    EXPECT_EQ(pane->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last(),
+        controller->messageView());
     EXPECT_TRUE(controller->messageView()->font().bold());
     EXPECT_EQ(controller->messageView()->font().pointSizeF(), 18);
     EXPECT_EQ(textView->textStorage(), nullptr);
