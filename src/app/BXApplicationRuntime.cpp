@@ -29,9 +29,9 @@
 // come back after it, so a test's fakes outlive a scenario.
 struct BXApplicationRuntime::Presenters {
     Presenters()
-        : previousAlerts(platform::AlertPresenter::setCurrent(&alerts))
-        , previousPrint(platform::PrintPresenter::setCurrent(&print))
-        , previousAuthenticator(platform::Authenticator::setCurrent(&authenticator))
+        : previousAlerts(platform::AlertPresenter::setCurrent(&alerts)),
+          previousPrint(platform::PrintPresenter::setCurrent(&print)),
+          previousAuthenticator(platform::Authenticator::setCurrent(&authenticator))
     {
         BXPasswordController::install();
         BXSavePanelController::install();
@@ -64,10 +64,8 @@ struct BXApplicationRuntime::Presenters {
 
 BXApplicationRuntime::BXApplicationRuntime(
     platform::UserDefaults& defaults, const QString& runtimeFolder)
-    : m_defaults(defaults)
-    , m_instance(std::make_unique<BXSingleInstance>(runtimeFolder))
-{
-}
+    : m_defaults(defaults), m_instance(std::make_unique<BXSingleInstance>(runtimeFolder))
+{ }
 
 BXApplicationRuntime::~BXApplicationRuntime()
 {
@@ -103,12 +101,12 @@ std::optional<int> BXApplicationRuntime::launch(
     // Every document has been closed or saved by now: windows are not asked again, as quit()
     // would ask them (and a document window answers a close by closing its document).
     QObject::connect(
-        controller, &BXDocumentController::quitRequested, qApp,
-        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        controller, &BXDocumentController::quitRequested, qApp, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
     QObject::connect(m_instance.get(), &BXSingleInstance::openRequested, controller,
         &BXDocumentController::openFiles);
-    QObject::connect(m_instance.get(), &BXSingleInstance::reopenRequested, controller,
-        [controller] {
+    QObject::connect(
+        m_instance.get(), &BXSingleInstance::reopenRequested, controller, [controller] {
             controller->applicationShouldHandleReopen(BXDocumentController::hasVisibleWindows());
         });
     QObject::connect(&m_presenters->unixSignals,

@@ -139,11 +139,11 @@ ScenarioApp::ScenarioApp() : m_folder(bxtest::makeTempFolder(QStringLiteral("sce
 {
     qputenv(BXDocumentController::kSkipLocationCheckVariable, "1");
     const QString runtimeFolder = bxtest::makeTempFolder(QStringLiteral("runtime"));
-    QFile::setPermissions(runtimeFolder,
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     BXApplicationRuntime::configureApplication();
-    m_runtime = std::make_unique<BXApplicationRuntime>(
-        platform::UserDefaults::standard(), runtimeFolder);
+    m_runtime
+        = std::make_unique<BXApplicationRuntime>(platform::UserDefaults::standard(), runtimeFolder);
     const std::optional<int> status
         = m_runtime->launch({}, QCoreApplication::applicationFilePath());
     EXPECT_FALSE(status.has_value()) << "the application did not start";
@@ -278,8 +278,7 @@ void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
         if (!dialog) {
             const QWidgetList windows = QApplication::topLevelWidgets();
             for (QWidget* window : windows) {
-                if (window->isVisible() && qobject_cast<QDialog*>(window)
-                    && window->isModal())
+                if (window->isVisible() && qobject_cast<QDialog*>(window) && window->isModal())
                     dialog = static_cast<QDialog*>(window);
             }
         }
@@ -441,8 +440,8 @@ QList<StoredNote> readNotesFile(const QString& path)
     QList<StoredNote> notes;
     BXWrappedPersistentDocument document;
     platform::Error error;
-    if (!document.initWithContentsOfURL(QUrl::fromLocalFile(path),
-            BXWrappedPersistentDocument::NotesDocumentType, &error)) {
+    if (!document.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
         ADD_FAILURE() << "the saved file does not open: " << error.toString().toStdString();
         return notes;
     }

@@ -21,7 +21,8 @@ const Allowed kAllowed[] = {
     { "^This plugin does not support propagateSizeHints\\(\\)",
         "the offscreen platform cannot resize windows to their size hints; real desktops do" },
     { "^This plugin does not support raise\\(\\)",
-        "the offscreen platform has no stacking order; bringing a window forward still activates it" },
+        "the offscreen platform has no stacking order; bringing a window forward still activates "
+        "it" },
     { "^This plugin does not support grabbing the keyboard",
         "the offscreen platform has no keyboard grab; an open menu still gets its keys" },
 };
