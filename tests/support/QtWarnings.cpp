@@ -23,6 +23,11 @@ const Allowed kAllowed[] = {
     { "^This plugin does not support raise\\(\\)",
         "the offscreen platform has no stacking order; bringing a window forward still activates "
         "it" },
+    { "^WebEngineContext used before QtWebEngineCore::initialize\\(\\) or OpenGL context creation "
+      "failed\\.$",
+        "the offscreen platform has no OpenGL; the web view renders in software there" },
+    { "^No suitable graphics backend found$",
+        "the same: Chromium finds no GPU under the offscreen platform and draws in software" },
     { "^This plugin does not support grabbing the keyboard",
         "the offscreen platform has no keyboard grab; an open menu still gets its keys" },
 };
