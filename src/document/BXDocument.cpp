@@ -169,6 +169,14 @@ bool BXDocument::readFromURL(const QUrl& url, const QString& type, platform::Err
         BXDocumentPreference::SecurityType, BXDocumentPreference::PasswordName, QString(), prefs);
     if (!m_requirePassword)
         return true;
+    if (PasswordHash::isHash(m_password) && !PasswordHash::hasAcceptableCost(m_password)) {
+        close();
+        return platform::Error::set(error,
+            platform::Error(platform::kCocoaErrorDomain, platform::FileReadCorruptFileError,
+                platform::localized(QStringLiteral("The notes store is damaged.")),
+                QStringLiteral("The stored password hash asks for more work than this "
+                               "application ever does.")));
+    }
 
     if (!m_passwordController)
         m_passwordController = BXPasswordPrompt::make();

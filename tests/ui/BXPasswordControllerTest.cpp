@@ -81,6 +81,25 @@ TEST(PasswordHashTest, HashesAreSaltedArgon2idStringsAndPlainValuesStillVerify)
     }
 }
 
+TEST(PasswordHashTest, AStoredHashAskingForMoreWorkThanEverWrittenIsRefusedUnrun)
+{
+    PasswordHash::setUsesInteractiveLimits(false);
+    const QString moderate = PasswordHash::hash(QStringLiteral("x"));
+    PasswordHash::setUsesInteractiveLimits(true);
+    EXPECT_TRUE(PasswordHash::hasAcceptableCost(moderate)) << moderate.toStdString();
+    EXPECT_TRUE(PasswordHash::hasAcceptableCost(PasswordHash::hash(QStringLiteral("x"))));
+    const QString tail = QStringLiteral("$c2FsdHNhbHRzYWx0c2FsdA$aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNo");
+    for (const QString& parameters : { QStringLiteral("m=65536,t=200,p=1"),
+             QStringLiteral("m=65536,t=4294967295,p=1"), QStringLiteral("m=4294967295,t=2,p=1"),
+             QStringLiteral("m=65536,t=2,p=8"), QStringLiteral("m=65536,t=99999999999,p=1") }) {
+        SCOPED_TRACE(parameters.toStdString());
+        const QString stored = QStringLiteral("$argon2id$v=19$") + parameters + tail;
+        EXPECT_FALSE(PasswordHash::hasAcceptableCost(stored));
+        // Refused before any hashing: the test would not end otherwise.
+        EXPECT_FALSE(PasswordHash::verify(stored, QStringLiteral("x")));
+    }
+}
+
 TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
 {
     const QString stored = PasswordHash::hash(QStringLiteral("open sesame"));

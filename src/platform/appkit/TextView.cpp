@@ -10,6 +10,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RegularExpression.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/text/HtmlReader.h"
 #include "platform/text/SharedTextStorage.h"
 #include "platform/text/SpellChecker.h"
 #include "platform/text/TextHighlighter.h"
@@ -579,7 +580,8 @@ bool TextView::insertMimeData(const QMimeData* source, const QString& actionName
     if (!image.isNull())
         return insertImage(image, actionName);
     if (source->hasHtml()) {
-        const auto fragment = QTextDocumentFragment::fromHtml(source->html());
+        // Through the readers' own HTML import, with its nesting limit.
+        const QTextDocumentFragment fragment(HtmlReader::fromHtml(source->html()).get());
         if (fragment.isEmpty())
             return false;
         const int before = m_editCount;

@@ -114,6 +114,22 @@ TEST_F(TextViewTest, TypingIsOneUndoStepAndTheUndoKeysGoThroughTheRouter)
     EXPECT_FALSE(view->mirror()->isUndoRedoEnabled());
 }
 
+TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
+{
+    // Deeper than the limit, nesting made reading take time growing with its square.
+    constexpr int depth = 20000;
+    auto* html = new QMimeData;
+    html->setHtml(QStringLiteral("<blockquote><div>x").repeated(depth)
+        + QStringLiteral("</div></blockquote>").repeated(depth) + QStringLiteral("<b>end</b>"));
+    QGuiApplication::clipboard()->setMimeData(html);
+    ASSERT_TRUE(send("paste:"));
+    EXPECT_EQ(text().count(QLatin1Char('x')), depth);
+    EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
+                    .value<QFont>()
+                    .bold());
+}
+
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
 {
     type(QStringLiteral("ab"));
