@@ -887,6 +887,9 @@ void BXNotesArrayController::awakeFromNib()
             header->setSectionsClickable(true);
             connect(
                 header, &QHeaderView::sectionClicked, this, &BXNotesArrayController::headerClicked);
+            header->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(header, &QWidget::customContextMenuRequested, this,
+                [this, header](const QPoint& at) { headerMenu()->popup(header->mapToGlobal(at)); });
             connect(header, &QHeaderView::sectionResized, this,
                 [this](int column, int oldSize, int newSize) {
                     // The new size as the header reports it: a stretched last column never had
@@ -1069,6 +1072,23 @@ QMenu* BXNotesArrayController::contextMenu()
         CommandRouter::shared().attachMenu(menu);
     }
     return m_contextMenu;
+}
+
+QMenu* BXNotesArrayController::headerMenu()
+{
+    if (!m_headerMenu) {
+        m_headerMenu = new QMenu(tableView());
+        const std::pair<const char*, const char*> items[]
+            = { { "Date Created", "toggleShowNoteCreatedColumn:" },
+                  { "Date Modified", "toggleShowNoteModifiedColumn:" } };
+        for (const auto& [title, action] : items) {
+            QAction* item = m_headerMenu->addAction(localized(QString::fromLatin1(title)));
+            item->setCheckable(true);
+            CommandRouter::setAction(item, QString::fromLatin1(action));
+        }
+        CommandRouter::shared().attachMenu(m_headerMenu);
+    }
+    return m_headerMenu;
 }
 
 void BXNotesArrayController::menuNeedsUpdate(QMenu* menu)

@@ -155,6 +155,8 @@ public:
     BXNotesDateFormatter& modifiedDateFormatter() const { return *m_modifiedFormatter; }
     // The list's context menu, retitled for the clicked row each time it opens.
     QMenu* contextMenu();
+    // The header's menu: the date columns, checked while shown; its items go to the window.
+    QMenu* headerMenu();
     void menuNeedsUpdate(QMenu* menu);
 
     // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
@@ -247,6 +249,7 @@ private:
     std::unique_ptr<BXNotesDateFormatter> m_createdFormatter;
     std::unique_ptr<BXNotesDateFormatter> m_modifiedFormatter;
     QPointer<QMenu> m_contextMenu;
+    QPointer<QMenu> m_headerMenu;
 };
 
 Q_DECLARE_METATYPE(BXNotesArrayController::ImportCompletion)
