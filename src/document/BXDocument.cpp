@@ -1277,6 +1277,17 @@ void BXDocument::exportNotes(
         {});
 }
 
+QString BXDocument::exportFolder()
+{
+    const QString last = platform::UserDefaults::standard().stringForKey(LastExportFolder);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void BXDocument::rememberExportFolder(const QString& folder)
+{
+    platform::UserDefaults::standard().setString(LastExportFolder, folder);
+}
+
 void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
 {
     resetExportSettings();
@@ -1315,6 +1326,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
             panel->allowedFileTypes = { extension };
         panel->nameFieldStringValue = BXFileNames::safeFileName(
             note->noteTitle(), platform::localized(QStringLiteral("Note")), extension);
+        panel->directory = exportFolder();
         if (installedAccessoryMaker())
             accessory = installedAccessoryMaker()(
                 format, autoType, formatChanged, encodingChanged, *panel);
@@ -1327,6 +1339,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
                 const auto* chosen = static_cast<const BXNote*>(kept.get());
                 if (response.accepted && !response.urls.isEmpty()
                     && guard->endMainWindowEditing()) {
+                    rememberExportFolder(QFileInfo(response.urls.first().toLocalFile()).path());
                     platform::Error error;
                     if (!guard->exportNote(
                             *chosen, response.urls.first(), guard->m_formatForExport, &error))
@@ -1346,6 +1359,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
     panel->prompt = platform::localized(QStringLiteral("Export"));
     panel->message = platform::localized(
         QStringLiteral("Choose a folder destination for the exported pages."));
+    panel->directory = exportFolder();
     if (installedAccessoryMaker())
         accessory = installedAccessoryMaker()(
             m_formatForExport, QString(), formatChanged, encodingChanged, *panel);
@@ -1354,9 +1368,10 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
         [guard, panel, accessory, objects](const platform::FilePanelResponse& response) {
             if (!guard)
                 return;
-            if (response.accepted && !response.urls.isEmpty())
+            if (response.accepted && !response.urls.isEmpty()) {
+                rememberExportFolder(response.urls.first().toLocalFile());
                 guard->exportNotes(objects, response.urls.first(), nullptr);
-            else
+            } else
                 guard->resetExportSettings();
         });
 }

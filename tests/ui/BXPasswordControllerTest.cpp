@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPropertyAnimation>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -144,6 +146,20 @@ TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
     }
 }
 
+TEST(PasswordControllerEscape, EscapeAtTheOpeningPromptIsACancel)
+{
+    // The real modal window, left with Escape as a user would.
+    PasswordHash::setUsesInteractiveLimits(true);
+    BXPasswordController asker;
+    QTimer::singleShot(0, asker.window(), [&asker] {
+        QTest::keyClicks(asker.passwordField(), QStringLiteral("wrong"));
+        QTest::keyClick(asker.passwordField(), Qt::Key_Escape);
+    });
+    EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right"))));
+    EXPECT_FALSE(asker.password().has_value());
+    EXPECT_EQ(asker.attempts(), 0);
+}
+
 TEST(PasswordControllerTiming, RightPasswordShowsTheOpenLockBeforeTheWindowEnds)
 {
     // A runner that types the right password and watches the window end only after 0.35 s.
@@ -234,12 +250,15 @@ TEST_F(PasswordControllerTest, EveryWayOutOfTheSheetButConfirmingGivesNothing)
                 c.window()->reject();
             },
             std::nullopt },
+        // An empty password is refused: the sheet stays at its first entry.
         { "empty password twice",
             [](BXPasswordController& c) {
                 c.okPressed();
                 c.okPressed();
+                EXPECT_EQ(c.step(), 0);
+                c.cancelPressed();
             },
-            QString() },
+            std::nullopt },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
