@@ -210,7 +210,8 @@ QMenu* BXMainWindowNoteActions::makeSortMenu(QWidget* parent)
         item->setCheckable(true);
         CommandRouter::setAction(item, kSetNotesSortDescriptors, tag);
         const int sortTag = tag;
-        connect(item, &QAction::triggered, this, [this, sortTag] { setNotesSortDescriptors(sortTag); });
+        connect(
+            item, &QAction::triggered, this, [this, sortTag] { setNotesSortDescriptors(sortTag); });
     }
     updateSortMenuItemsState(menu);
     return menu;
@@ -275,8 +276,12 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
         notes, std::nullopt, [owner, window, undo, single](QList<ManagedObjectPtr> copies) {
             if (!owner)
                 return;
-            if (window && !copies.isEmpty())
-                window->notesController()->setSelectedObjects(copies);
+            if (window && !copies.isEmpty()) {
+                // The copies would join the list only after this change: list them now.
+                BXNotesArrayController* list = window->notesController();
+                list->refreshContent();
+                list->selectObjects(copies, true);
+            }
             undo->setActionName(platform::localized(
                 single ? QStringLiteral("Duplicate Note") : QStringLiteral("Duplicate Notes")));
             undo->endUndoGrouping();
