@@ -232,18 +232,17 @@ QMenu* BXMainWindowNoteActions::notesToolbarSortMenu(QWidget* sender)
     return menu;
 }
 
-void BXMainWindowNoteActions::addEmptyNoteEditingName(bool editingName)
+// A title is its note's first line, never edited in the list: the new note's name is typed
+// into its text, so the flag asks for nothing more.
+void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
 {
     if (!m_controller->endEditing())
         return;
     QPointer<BXMainWindowNoteActions> self(this);
-    platform::dispatchAfter(kAddNoteDelay, this, [self, editingName] {
+    platform::dispatchAfter(kAddNoteDelay, this, [self] {
         if (!self)
             return;
-        BXNotesArrayController* notes = self->m_controller->notesController();
-        notes->newNoteEditingName();
-        if (editingName && notes->emptyNote())
-            notes->editRow(notes->selectionIndex());
+        self->m_controller->notesController()->newNoteEditingName();
         platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
             if (self)
                 self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
