@@ -60,7 +60,9 @@ BXInfoPanelController& BXInfoPanelController::sharedInfoPanelController()
     static std::once_flag once;
     std::call_once(once, [] {
         shared = new BXInfoPanelController;
-        shared->setParent(qApp);
+        // Its window must go while the application can still take widgets down: a child of
+        // the application would be deleted after that, and crash on the way.
+        qAddPostRoutine([] { delete shared; });
     });
     return *shared;
 }

@@ -10,6 +10,7 @@
 
 #include "document/BXFetchedNotesCategory.h"
 #include "document/BXFileNames.h"
+#include "document/BXManagedObjectUtilities.h"
 #include "document/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
@@ -17,6 +18,7 @@
 #include "platform/appkit/UserInput.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
@@ -1036,7 +1038,14 @@ bool BXCategoriesArrayController::renameCategory(
     }
     if (name == target->categoryName())
         return false;
-    target->setCategoryName(name);
+    // The new name re-sorts the sidebar, which rebuilds its rows: it is set once the row's
+    // editor that gave it has closed, so that the rows do not go from under that editor.
+    QPointer<BXCategoriesArrayController> self(this);
+    dispatchAsyncMain([self, category, name] {
+        if (BXCategory* renamed = asCategory(category);
+            self && renamed && BXManagedObjectUtilities::objectAvailable(*renamed))
+            renamed->setCategoryName(name);
+    });
     return true;
 }
 

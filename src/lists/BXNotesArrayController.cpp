@@ -160,7 +160,7 @@ void BXNotesArrayController::categorySelectionDidChange()
     // "Add Note" and "Remove New Note" belong to the category they were made in.
     if (m_context && m_context->undoManager())
         m_context->undoManager()->removeAllActionsWithTarget(this);
-    refreshContent();
+    refreshContent(false);
 }
 
 void BXNotesArrayController::setNeedsRefresh()
@@ -177,7 +177,7 @@ void BXNotesArrayController::setNeedsRefresh()
     });
 }
 
-void BXNotesArrayController::refreshContent()
+void BXNotesArrayController::refreshContent(bool sameCategories)
 {
     m_refreshScheduled = false;
     QList<ManagedObjectPtr> notes;
@@ -197,7 +197,7 @@ void BXNotesArrayController::refreshContent()
     }
     m_refreshing = true;
     watchNotes(notes);
-    setContent(notes);
+    setContent(notes, sameCategories);
     m_refreshing = false;
 }
 

@@ -55,8 +55,9 @@ public:
     // The sidebar selection changed: a different set of categories lists their notes anew,
     // empties notesToIncludeInFilter() and drops this list's undo steps.
     void categorySelectionDidChange();
-    // Lists the selected categories' notes again, now or after the current change.
-    void refreshContent();
+    // Lists the selected categories' notes again, now or after the current change. For the
+    // same categories, a selection whose notes went passes to their neighbour.
+    void refreshContent(bool sameCategories = true);
     void setNeedsRefresh();
 
     // Set while the window closes: title changes then change nothing here.

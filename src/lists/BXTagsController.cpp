@@ -94,8 +94,9 @@ void BXTagsController::awakeFromNib()
     center.addObserver(this, platform::MenuWillSendActionNotification, m_tokenMenu.get(),
         [this](const platform::Notification& notification) { menuWillSendAction(notification); });
     if (m_notesController)
-        m_notesSelectionObservation = connect(m_notesController, &platform::ArrayController::
-            selectionChanged, this, &BXTagsController::selectionChanged);
+        m_notesSelectionObservation
+            = connect(m_notesController, &platform::ArrayController::selectionChanged, this,
+                &BXTagsController::selectionChanged);
     observeCategoriesSelection(m_categoriesController);
 }
 
@@ -103,9 +104,9 @@ void BXTagsController::observeCategoriesSelection(BXCategoriesArrayController* c
 {
     disconnect(m_categoriesSelectionObservation);
     if (controller)
-        m_categoriesSelectionObservation = connect(controller,
-            &platform::ArrayController::selectionChanged, this,
-            &BXTagsController::selectionChanged);
+        m_categoriesSelectionObservation
+            = connect(controller, &platform::ArrayController::selectionChanged, this,
+                &BXTagsController::selectionChanged);
 }
 
 void BXTagsController::buildTokenMenu()
@@ -121,7 +122,8 @@ void BXTagsController::buildTokenMenu()
     } items[] = { { "Select Tag", QStringLiteral("selectTag:"), 0 },
         { "Edit Tag…", QStringLiteral("editTag:"), 1 }, { "Remove Tag", RemoveTagAction, 0 } };
     for (const auto& item : items) {
-        QAction* action = m_tokenMenu->addAction(platform::localized(QString::fromUtf8(item.title)));
+        QAction* action
+            = m_tokenMenu->addAction(platform::localized(QString::fromUtf8(item.title)));
         platform::CommandRouter::setAction(action, item.action, item.tag);
         // Select and Edit travel the responder chain to the document.
         if (item.action == RemoveTagAction)
@@ -136,8 +138,8 @@ void BXTagsController::setUpWithNoteItem(
     m_noteItem = note;
     m_categoriesController = categoryController;
     observeNotes(note ? QList<ManagedObjectPtr> { note } : QList<ManagedObjectPtr>());
-    setContentForCategories(note ? note->relatedObjects(BXNote::CategoriesKey)
-                                 : QList<ManagedObjectPtr>());
+    setContentForCategories(
+        note ? note->relatedObjects(BXNote::CategoriesKey) : QList<ManagedObjectPtr>());
     observeCategoriesSelection(categoryController);
 }
 
@@ -303,9 +305,8 @@ std::optional<QVariant> BXTagsController::representedObjectForEditingString(
         // Already a tag: point at it instead of adding it twice.
         const QVariant existing = token->toVariant();
         QPointer<TokenField> target(field);
-        platform::dispatchAfter(kDeferredDelay, this, [this, existing, target] {
-            frameOfToken(existing, target, true);
-        });
+        platform::dispatchAfter(kDeferredDelay, this,
+            [this, existing, target] { frameOfToken(existing, target, true); });
         return QVariant();
     }
     if (!m_addCategoryPopoverItems.isEmpty()
@@ -355,7 +356,8 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
     if (!controller->canceled() && field && m_categoriesController) {
         if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
             context && context->undoManager())
-            context->undoManager()->setActionName(platform::localized(QStringLiteral("Add Category")));
+            context->undoManager()->setActionName(
+                platform::localized(QStringLiteral("Add Category")));
         const ManagedObjectPtr category = m_categoriesController->newCategoryWithName(name, false);
         if (index >= 0 && category) {
             if (const std::optional<BXCategoryToken> token
@@ -375,10 +377,16 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
         }
         if (!m_addCategoryPopoverItems.isEmpty()) {
             showAddCategoryPopover();
-        } else if (m_addCategoryPopoverViewController) {
+            return;
+        }
+        if (m_addCategoryPopoverViewController) {
             m_addCategoryPopoverViewController->setDelegate(nullptr);
             m_addCategoryPopoverViewController.reset();
         }
+        // The edit the questions interrupted is open again: whatever ends it next (a command,
+        // a change of the selection, the window committing its editors) applies it.
+        if (field && m_editingBegun)
+            field->beginEditing();
     });
 }
 
@@ -389,7 +397,8 @@ std::optional<QStringList> BXTagsController::completions(
         return QStringList();
     // Shown names are left out by exact comparison, which a set answers at once.
     QSet<QString> shown;
-    for (const QVariant& entry : field ? field->objectValue() : m_content.value_or(QVariantList())) {
+    for (const QVariant& entry :
+        field ? field->objectValue() : m_content.value_or(QVariantList())) {
         if (const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry))
             shown.insert(token->categoryName());
     }
@@ -478,9 +487,13 @@ bool BXTagsController::textShouldBeginEditing(TokenField* field)
     m_registeredEditors.append(field);
     if (m_delegate)
         m_delegate->objectDidBeginEditing(this);
+    // An edit reopened after an add-category question still starts from the tags the notes
+    // had and still belongs to the notes it began on.
+    if (!m_editingBegun) {
+        m_initialObjectValue = m_content.value_or(QVariantList());
+        m_editingNotes = targetNotes();
+    }
     m_editingBegun = true;
-    m_initialObjectValue = m_content.value_or(QVariantList());
-    m_editingNotes = targetNotes();
     return true;
 }
 
@@ -628,8 +641,8 @@ void BXTagsController::categoryNameChanged(const platform::Notification& notific
         return;
     }
     // Edits not yet applied stay: only the renamed tokens change.
-    QVariantList list = m_tokenField && m_tokenField->isEditing() ? m_tokenField->objectValue()
-                                                                  : *m_content;
+    QVariantList list
+        = m_tokenField && m_tokenField->isEditing() ? m_tokenField->objectValue() : *m_content;
     const QUrl uri = category->objectID().URIRepresentation();
     bool matched = false;
     for (QVariant& entry : list) {

@@ -22,9 +22,6 @@ using platform::localized;
 
 namespace {
 
-const QString kUndoAction = QStringLiteral("undo:");
-const QString kRedoAction = QStringLiteral("redo:");
-
 // The margin around the picture's square; the popover's width is that square plus two of them.
 constexpr int kMargin = 12;
 // The square's side follows the picture as it shows at opening, within these bounds.
@@ -42,7 +39,8 @@ BXImageViewController::BXImageViewController(QWidget* parent)
     : QWidget(parent),
       m_imageView(new ImageEditView(this)),
       m_sizeSlider(new QSlider(Qt::Horizontal, this)),
-      m_okButton(new QPushButton(localized(QStringLiteral("OK")), this))
+      m_okButton(new QPushButton(localized(QStringLiteral("OK")), this)),
+      m_undoCommands([this] { return &m_undoManager; })
 {
     setFocusPolicy(Qt::StrongFocus);
     m_undoManager.setGroupsByEvent(false);
@@ -311,7 +309,8 @@ void BXImageViewController::keyPressEvent(QKeyEvent* event)
     }
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         platform::Command command;
-        command.action = event->matches(QKeySequence::Undo) ? kUndoAction : kRedoAction;
+        command.action = event->matches(QKeySequence::Undo) ? platform::UndoCommands::UndoAction
+                                                            : platform::UndoCommands::RedoAction;
         perform(command);
         return;
     }
@@ -320,22 +319,20 @@ void BXImageViewController::keyPressEvent(QKeyEvent* event)
 
 bool BXImageViewController::respondsTo(const QString& action) const
 {
-    return action == kUndoAction || action == kRedoAction;
+    return m_undoCommands.respondsTo(action);
 }
 
 std::optional<bool> BXImageViewController::validate(platform::Command& command) const
 {
-    if (command.action == kUndoAction)
-        return m_undoManager.canUndo();
-    if (command.action == kRedoAction)
-        return m_undoManager.canRedo();
-    return std::nullopt;
+    return m_undoCommands.validate(command);
 }
 
 void BXImageViewController::perform(const platform::Command& command)
 {
-    if (command.action == kUndoAction && m_undoManager.canUndo())
-        m_undoManager.undo();
-    else if (command.action == kRedoAction && m_undoManager.canRedo())
-        m_undoManager.redo();
+    m_undoCommands.perform(command);
+}
+
+std::optional<QString> BXImageViewController::titleFor(const platform::Command& command) const
+{
+    return m_undoCommands.titleFor(command);
 }

@@ -3,7 +3,7 @@
 #include "BXImageAdjustPanel.h"
 #include "platform/appkit/ImageEditView.h"
 #include "platform/appkit/PopupWidget.h"
-#include "platform/controllers/Responder.h"
+#include "platform/controllers/UndoCommands.h"
 #include "platform/foundation/UndoManager.h"
 
 #include <QPointer>
@@ -63,6 +63,7 @@ public:
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
     void perform(const platform::Command& command) override;
+    std::optional<QString> titleFor(const platform::Command& command) const override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,6 +90,7 @@ private:
     // The picture the adjust window's values apply to.
     QImage m_adjustBase;
     platform::UndoManager m_undoManager;
+    platform::UndoCommands m_undoCommands;
     double m_zoomFactor = 0.5;
     bool m_cancel = false;
     bool m_editPanelWasOpened = false;

@@ -1,13 +1,13 @@
 #include "BXMainWindowController.h"
 
+#include "BXBottomBarController.h"
 #include "BXFlashingView.h"
 #include "BXFormatMenu.h"
 #include "BXImageViewController.h"
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
-#include "BXMainWindowCategorySelection.h"
-#include "BXBottomBarController.h"
 #include "BXMainWindowBars.h"
+#include "BXMainWindowCategorySelection.h"
 #include "BXMainWindowFrameCommands.h"
 #include "BXMainWindowHistory.h"
 #include "BXMainWindowNoteActions.h"
@@ -17,9 +17,9 @@
 #include "BXMainWindowToolbar.h"
 #include "BXMainWindowValidation.h"
 #include "BXNoteMemoryManager.h"
+#include "BXNoteTextWriter.h"
 #include "BXSearchField.h"
 #include "BXSearchScopeBarController.h"
-#include "BXNoteTextWriter.h"
 #include "BXTextView.h"
 #include "BXUnderpageView.h"
 #include "BXWindowState.h"
@@ -171,8 +171,8 @@ void BXMainWindowController::buildWindow()
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
     // The window's commands, each answered by the first of these that takes it.
-    m_commandHandlers = { m_textDelegate, m_history, m_mainToolbar, m_bars, m_search,
-        m_noteActions, m_frameCommands };
+    m_commandHandlers = { m_textDelegate, m_history, m_mainToolbar, m_bars, m_search, m_noteActions,
+        m_frameCommands, &m_undoCommands };
     m_notesController->setDelegate(this);
     m_categoriesController->setDelegate(this);
 
@@ -873,8 +873,8 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
 void BXMainWindowController::openNoteWindowsForNotes(const Notes& notes)
 {
     if (auto* owner = qobject_cast<BXDocument*>(document()))
-        owner->openNoteWindowsForNotes(notes,
-            platform::UserInput::current().keyboardModifiers() & Qt::ShiftModifier);
+        owner->openNoteWindowsForNotes(
+            notes, platform::UserInput::current().keyboardModifiers() & Qt::ShiftModifier);
 }
 
 void BXMainWindowController::resetSearchIgnoringString(bool ignoringString)

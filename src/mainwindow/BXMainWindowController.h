@@ -8,6 +8,7 @@
 #include "lists/BXTagsControllerDelegate.h"
 
 #include "platform/controllers/Responder.h"
+#include "platform/controllers/UndoCommands.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
@@ -296,6 +297,8 @@ private:
     BXMainWindowValidation* m_validation = nullptr;
     BXMainWindowToolbar* m_mainToolbar = nullptr;
     BXMainWindowFrameCommands* m_frameCommands = nullptr;
+    // Undo and Redo whichever view has the focus, when no view took them first.
+    platform::UndoCommands m_undoCommands { [this] { return windowWillReturnUndoManager(); } };
     QList<platform::Responder*> m_commandHandlers;
     std::unique_ptr<BXFormatMenu> m_formatMenu;
     BXMainWindowNoteActions* m_noteActions = nullptr;

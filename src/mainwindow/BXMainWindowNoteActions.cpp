@@ -210,7 +210,8 @@ QMenu* BXMainWindowNoteActions::makeSortMenu(QWidget* parent)
         item->setCheckable(true);
         CommandRouter::setAction(item, kSetNotesSortDescriptors, tag);
         const int sortTag = tag;
-        connect(item, &QAction::triggered, this, [this, sortTag] { setNotesSortDescriptors(sortTag); });
+        connect(
+            item, &QAction::triggered, this, [this, sortTag] { setNotesSortDescriptors(sortTag); });
     }
     updateSortMenuItemsState(menu);
     return menu;
@@ -231,18 +232,17 @@ QMenu* BXMainWindowNoteActions::notesToolbarSortMenu(QWidget* sender)
     return menu;
 }
 
-void BXMainWindowNoteActions::addEmptyNoteEditingName(bool editingName)
+// A title is its note's first line, never edited in the list: the new note's name is typed
+// into its text, so the flag asks for nothing more.
+void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
 {
     if (!m_controller->endEditing())
         return;
     QPointer<BXMainWindowNoteActions> self(this);
-    platform::dispatchAfter(kAddNoteDelay, this, [self, editingName] {
+    platform::dispatchAfter(kAddNoteDelay, this, [self] {
         if (!self)
             return;
-        BXNotesArrayController* notes = self->m_controller->notesController();
-        notes->newNoteEditingName();
-        if (editingName && notes->emptyNote())
-            notes->editRow(notes->selectionIndex());
+        self->m_controller->notesController()->newNoteEditingName();
         platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
             if (self)
                 self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
@@ -275,8 +275,12 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
         notes, std::nullopt, [owner, window, undo, single](QList<ManagedObjectPtr> copies) {
             if (!owner)
                 return;
-            if (window && !copies.isEmpty())
-                window->notesController()->setSelectedObjects(copies);
+            if (window && !copies.isEmpty()) {
+                // The copies would join the list only after this change: list them now.
+                BXNotesArrayController* list = window->notesController();
+                list->refreshContent();
+                list->selectObjects(copies, true);
+            }
             undo->setActionName(platform::localized(
                 single ? QStringLiteral("Duplicate Note") : QStringLiteral("Duplicate Notes")));
             undo->endUndoGrouping();

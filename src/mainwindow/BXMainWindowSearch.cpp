@@ -171,18 +171,21 @@ bool BXMainWindowSearch::filterNotes(const QString& text, bool keepSelection)
     BXNotesArrayController* notes = m_controller->notesController();
     Error error;
     bool selectionReported = false;
-    const QMetaObject::Connection watch = connect(notes,
-        &BXNotesArrayController::selectionChanged, this, [&] { selectionReported = true; });
+    const QMetaObject::Connection watch = connect(
+        notes, &BXNotesArrayController::selectionChanged, this, [&] { selectionReported = true; });
     const bool filtered = notes->filterNotes(text, m_searchMode, keepSelection, &error);
     disconnect(watch);
     // A list that keeps the shown note reports no change: show it again all the same, so its
     // first match is selected and the scope bar follows the search.
     if (filtered && !selectionReported)
         m_controller->noteSelectionChanged();
-    if (filtered)
+    if (filtered) {
+        m_refusedString.clear();
         BXGlobalConstants::closeMessagePopover();
-    else
+    } else {
+        m_refusedString = text;
         showRegexError(error);
+    }
     if (notes->arrangedObjects().isEmpty())
         m_controller->updateNoteMessage();
     finishSearch();
@@ -332,6 +335,10 @@ std::optional<TextRange> BXMainWindowSearch::rangeToShowInNote(const BXNote& not
     }
     if (stored)
         return stored;
+    // An expression the list refused was reported as it was typed: a note shown meanwhile
+    // (from a key before it) is not searched with it, which would only report it again.
+    if (m_searchString == m_refusedString)
+        return std::nullopt;
     const QString text = note.noteText();
     return findString(m_searchString, text, m_searchMode, { 0, text.size() }, false);
 }

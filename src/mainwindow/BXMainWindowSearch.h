@@ -120,6 +120,8 @@ private:
     // to this object.
     QPointer<BXSearchField> m_searchField;
     QString m_searchString;
+    // The last text the list refused to filter by, an invalid expression already reported.
+    QString m_refusedString;
     int m_searchMode = kWordsMode;
     unsigned m_searchStyle = kSearchFoundNotes | kWrapAround;
     unsigned m_storedSearchScope = 0;

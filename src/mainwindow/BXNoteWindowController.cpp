@@ -111,6 +111,7 @@ void BXNoteWindowController::buildWindow()
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
     m_bars = new BXNoteWindowBars(*this);
     m_commands = new BXNoteWindowCommands(*this);
+    m_commandHandlers = { m_bars, m_commands, &m_undoCommands };
     m_toolbar = std::make_unique<BXNoteWindowToolbar>(*this);
     m_toolbar->install(m_window);
 }
@@ -571,27 +572,32 @@ void BXNoteWindowController::updateZoomFactor(double factor)
 
 bool BXNoteWindowController::respondsTo(const QString& action) const
 {
-    return m_bars->respondsTo(action) || m_commands->respondsTo(action);
+    return handlerFor(action) != nullptr;
 }
 
 std::optional<bool> BXNoteWindowController::validate(platform::Command& command) const
 {
-    if (m_bars->respondsTo(command.action))
-        return m_bars->validate(command);
-    return m_commands->validate(command);
+    platform::Responder* handler = handlerFor(command.action);
+    return handler ? handler->validate(command) : std::nullopt;
 }
 
 std::optional<QString> BXNoteWindowController::titleFor(const platform::Command& command) const
 {
-    if (m_bars->respondsTo(command.action))
-        return m_bars->titleFor(command);
-    return m_commands->titleFor(command);
+    platform::Responder* handler = handlerFor(command.action);
+    return handler ? handler->titleFor(command) : std::nullopt;
 }
 
 void BXNoteWindowController::perform(const platform::Command& command)
 {
-    if (m_bars->respondsTo(command.action))
-        m_bars->perform(command);
-    else
-        m_commands->perform(command);
+    if (platform::Responder* handler = handlerFor(command.action))
+        handler->perform(command);
+}
+
+platform::Responder* BXNoteWindowController::handlerFor(const QString& action) const
+{
+    for (platform::Responder* handler : m_commandHandlers) {
+        if (handler->respondsTo(action))
+            return handler;
+    }
+    return nullptr;
 }

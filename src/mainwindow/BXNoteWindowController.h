@@ -9,6 +9,7 @@
 #include "document/BXPrintViewProvider.h"
 
 #include "platform/controllers/Responder.h"
+#include "platform/controllers/UndoCommands.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/text/AttributedText.h"
@@ -158,6 +159,8 @@ private:
     void windowDidResignKey();
     void storageEdited();
     void placeWindow();
+    // The first of the window's command handlers that answers `action`, or null.
+    platform::Responder* handlerFor(const QString& action) const;
 
     BXNote::NotePtr m_note;
     QPointer<QMainWindow> m_window;
@@ -165,6 +168,9 @@ private:
     BXNoteWindowBars* m_bars = nullptr;
     std::unique_ptr<BXNoteWindowToolbar> m_toolbar;
     BXNoteWindowCommands* m_commands = nullptr;
+    // Undo and Redo whichever view has the focus, when no view took them first.
+    platform::UndoCommands m_undoCommands { [this] { return windowWillReturnUndoManager(); } };
+    QList<platform::Responder*> m_commandHandlers;
     QList<platform::Editor*> m_registeredEditors;
     platform::Timer m_updateTimer;
     QPointer<QTextDocument> m_storage;

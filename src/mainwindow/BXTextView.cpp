@@ -102,8 +102,6 @@ void BXTextView::zoomToFactor(double factor)
     const auto nearOne = [](double value) { return value > 0.99 && value < 1.01; };
     if ((nearOne(scale) && nearOne(m_oldScaleFactor)) || scale == m_oldScaleFactor)
         return;
-    if (scale != 1.0)
-        platform::logLine(QString::asprintf("scale factor %f", scale));
     setZoom(scale);
     m_zoomFactor = scale;
     m_oldScaleFactor = scale;

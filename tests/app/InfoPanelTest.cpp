@@ -13,6 +13,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 TEST(InfoPanelTest, FollowsTheActiveDocumentAndToggles)
@@ -57,4 +59,21 @@ TEST(InfoPanelTest, FollowsTheActiveDocumentAndToggles)
     center.post(BXDocument::DeactivateNotification, &document);
     EXPECT_EQ(panel.currentDocument(), nullptr);
     document.close();
+}
+
+// The shared panel outlives every document: the application going away must take it down
+// before widgets can no longer be destroyed.
+TEST(InfoPanelTest, TheApplicationEndsCleanlyAfterTheSharedPanelWasShown)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            BXDefaults::registerDefaults();
+            BXInfoPanelController::sharedInfoPanelController().showWindow();
+            QCoreApplication::processEvents();
+            // The test's application lives on main()'s stack: destroyed in place, never freed.
+            QCoreApplication::instance()->~QCoreApplication();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

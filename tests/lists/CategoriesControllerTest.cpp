@@ -145,6 +145,7 @@ TEST_F(CategoriesControllerTest, RenamingSavesAtOnceWithANamedUndoStep)
     controller->setSelectedObjects({ work });
     undo.beginUndoGrouping();
     EXPECT_TRUE(controller->renameCategory(work, QStringLiteral("Zebra")));
+    turn();
     undo.endUndoGrouping();
     EXPECT_EQ(undo.undoActionName(), QStringLiteral("Change Category Name"));
     EXPECT_FALSE(context->hasChanges()) << "saved at once";
@@ -182,6 +183,7 @@ TEST_F(CategoriesControllerTest, RenameRules)
         SCOPED_TRACE(c.typed);
         const size_t before = alerts.shown().size();
         EXPECT_EQ(controller->renameCategory(work, QString::fromUtf8(c.typed)), c.applied);
+        turn();
         EXPECT_EQ(category(work)->categoryName(), QString::fromUtf8(c.name));
         EXPECT_EQ(int(alerts.shown().size() - before), c.alerts);
     }

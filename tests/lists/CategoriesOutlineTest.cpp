@@ -171,6 +171,7 @@ TEST_F(CategoriesOutlineTest, HiliteRoleAndRenameThroughTheModel)
     EXPECT_EQ(alerts.shown().size(), 1u);
     EXPECT_TRUE(
         model->setData(model->indexForObject(work), QStringLiteral(" Plans "), Qt::EditRole));
+    turn();
     EXPECT_EQ(model->indexForObject(work).data().toString(), QStringLiteral("Plans"));
 }
 

@@ -344,3 +344,25 @@ TEST_F(BXMainWindowSearchTest, TextsAreReadOnlyOnceASearchNeedsThemAndThenAllOfT
 }
 
 } // namespace
+
+TEST_F(BXMainWindowSearchTest, AnExpressionTheListRefusedIsReportedOnceAsItIsTyped)
+{
+    makeFile({ QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    openWindow();
+    search()->setSearchMode(BXMainWindowSearch::kRegularExpressionMode);
+    field()->setFocus();
+    platform::LogCapture log;
+    for (const QString& typed : { QStringLiteral("a{"), QStringLiteral("x**") }) {
+        SCOPED_TRACE(typed.toStdString());
+        field()->clear();
+        settle();
+        const int beeps = input.beepCount();
+        for (const QChar c : typed) {
+            QTest::keyClicks(field(), QString(c));
+            settle();
+        }
+        EXPECT_EQ(input.beepCount(), beeps + 1);
+        EXPECT_TRUE(popoverText().startsWith(QStringLiteral("Regex search error: ")));
+    }
+    EXPECT_FALSE(log.contains(QStringLiteral("Regex error")));
+}

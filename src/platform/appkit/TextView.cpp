@@ -39,8 +39,6 @@ namespace platform {
 
 namespace {
 
-const QString kUndoAction = QStringLiteral("undo:");
-const QString kRedoAction = QStringLiteral("redo:");
 const QString kPasteAction = QStringLiteral("paste:");
 const QString kToggleRulerAction = QStringLiteral("toggleRuler:");
 // The Edit menu's commands that the keyboard already performs: the menu sends the same keys.
@@ -101,7 +99,8 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
     : QGraphicsView(parent),
       m_spellChecker(spellChecker ? spellChecker : &SpellChecker::shared()),
       m_scene(new QGraphicsScene(this)),
-      m_item(new TextViewItem)
+      m_item(new TextViewItem),
+      m_undoCommands([this] { return undoManager(); })
 {
     setScene(m_scene);
     m_scene->addItem(m_item);
@@ -689,19 +688,15 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
 
 bool TextView::respondsTo(const QString& action) const
 {
-    return action == kUndoAction || action == kRedoAction || action == kPasteAction
+    return m_undoCommands.respondsTo(action) || action == kPasteAction
         || action == kToggleRulerAction || keyedActions().contains(action)
         || TextFormatCommands::respondsTo(action);
 }
 
 std::optional<bool> TextView::validate(Command& command) const
 {
-    UndoManager* manager
-        = m_delegate ? m_delegate->undoManagerForTextView(const_cast<TextView*>(this)) : nullptr;
-    if (command.action == kUndoAction)
-        return manager && manager->canUndo();
-    if (command.action == kRedoAction)
-        return manager && manager->canRedo();
+    if (m_undoCommands.respondsTo(command.action))
+        return m_undoCommands.validate(command);
     if (command.action == kPasteAction)
         return m_editable;
     if (const auto keyed = keyedActions().constFind(command.action);
@@ -741,15 +736,16 @@ void TextView::perform(const Command& command)
         TextFormatCommands::perform(*this, command);
         return;
     }
-    UndoManager* manager = undoManager();
-    if (!manager)
-        return;
-    breakUndoCoalescing();
-    if (command.action == kUndoAction)
-        manager->undo();
-    else if (command.action == kRedoAction)
-        manager->redo();
-    ensureCaretVisible();
+    if (m_undoCommands.respondsTo(command.action)) {
+        breakUndoCoalescing();
+        m_undoCommands.perform(command);
+        ensureCaretVisible();
+    }
+}
+
+std::optional<QString> TextView::titleFor(const Command& command) const
+{
+    return m_undoCommands.titleFor(command);
 }
 
 QChar TextView::characterAt(int position) const
@@ -830,7 +826,8 @@ void TextView::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         Command command;
-        command.action = event->matches(QKeySequence::Undo) ? kUndoAction : kRedoAction;
+        command.action = event->matches(QKeySequence::Undo) ? UndoCommands::UndoAction
+                                                            : UndoCommands::RedoAction;
         CommandRouter::shared().sendAction(command);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controllers/Responder.h"
+#include "platform/controllers/UndoCommands.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SharedTextStorage.h"
 #include "platform/text/SpellChecker.h"
@@ -150,6 +151,8 @@ public:
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(Command& command) const override;
     void perform(const Command& command) override;
+    // "Undo Typing" and the like, after the step undo would take back.
+    std::optional<QString> titleFor(const Command& command) const override;
 
 signals:
     void selectionChanged();
@@ -192,6 +195,7 @@ private:
     QPointer<SpellChecker> m_spellChecker;
     QGraphicsScene* m_scene;
     QGraphicsTextItem* m_item;
+    UndoCommands m_undoCommands;
     QPointer<QTextDocument> m_storage;
     QPointer<SharedTextStorage> m_shared;
     std::unique_ptr<QTextDocument> m_mirror;

@@ -49,6 +49,8 @@ public:
 
     // Whether the delegate agreed to a change of the open edit.
     bool isEditing() const { return m_editing; }
+    // Opens an edit as a first change would, asking the delegate; false when it refuses.
+    bool beginEditing() { return beginChange(); }
     // Ends the edit as a loss of focus does and gives the focus up; false (the edit stays
     // open) when the delegate refuses.
     bool endEditing();

@@ -77,10 +77,13 @@ ArrayController::ArrayController(QObject* parent) : QObject(parent) { }
 
 ArrayController::~ArrayController() = default;
 
-void ArrayController::setContent(const QList<ManagedObjectPtr>& content)
+void ArrayController::setContent(const QList<ManagedObjectPtr>& content, bool changedList)
 {
+    const QList<ManagedObjectPtr> previousSelection = selectedObjects();
     const QList<ManagedObjectPtr> selected
-        = m_preservesSelection ? selectedObjects() : QList<ManagedObjectPtr>();
+        = m_preservesSelection ? previousSelection : QList<ManagedObjectPtr>();
+    const QList<ManagedObjectPtr> previous = m_arranged;
+    const IndexSet previousIndexes = m_selection;
     emit contentAboutToBeReset();
     for (const ManagedObjectPtr& object : std::as_const(m_content))
         unobserve(object);
@@ -89,11 +92,12 @@ void ArrayController::setContent(const QList<ManagedObjectPtr>& content)
         observe(object);
     m_arranged = arrangeObjects(m_content);
     rebuildArrangedIndex();
-    const IndexSet indexes = selectionAfterArranging(selected);
-    const bool selectionDiffers = indexes != m_selection;
+    const IndexSet indexes = selectionAfterArranging(
+        selected, changedList ? neighbourRow(previous, previousIndexes.firstIndex()) : 0);
     m_selection = indexes;
     emit contentReset();
-    if (selectionDiffers)
+    // The same rows may hold other objects now: a neighbour moved up into a deleted row.
+    if (indexes != previousIndexes || selectedObjects() != previousSelection)
         emit selectionChanged();
 }
 
@@ -158,7 +162,24 @@ void ArrayController::applyArrangement(QList<ManagedObjectPtr> arranged)
         emit selectionChanged();
 }
 
-IndexSet ArrayController::selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const
+int ArrayController::neighbourRow(const QList<ManagedObjectPtr>& previous, int row) const
+{
+    if (row < 0)
+        return 0;
+    // The next one down that is still listed, else the nearest one up.
+    for (qsizetype index = row + 1; index < previous.size(); ++index) {
+        if (const int now = indexOfArrangedObject(previous.at(index).get()); now >= 0)
+            return now;
+    }
+    for (qsizetype index = std::min<qsizetype>(row, previous.size()) - 1; index >= 0; --index) {
+        if (const int now = indexOfArrangedObject(previous.at(index).get()); now >= 0)
+            return now;
+    }
+    return 0;
+}
+
+IndexSet ArrayController::selectionAfterArranging(
+    const QList<ManagedObjectPtr>& selected, int fallbackRow) const
 {
     IndexSet indexes;
     if (m_preservesSelection) {
@@ -172,7 +193,7 @@ IndexSet ArrayController::selectionAfterArranging(const QList<ManagedObjectPtr>&
         indexes.removeRange(int(m_arranged.size()), std::numeric_limits<int>::max());
     }
     if (indexes.isEmpty() && m_avoidsEmptySelection && !m_arranged.isEmpty())
-        indexes.addIndex(0);
+        indexes.addIndex(std::min(fallbackRow, int(m_arranged.size()) - 1));
     return indexes;
 }
 

@@ -44,8 +44,10 @@ public:
     ~ArrayController() override;
 
     const QList<ManagedObjectPtr>& content() const { return m_content; }
-    // New content: the arranged objects are rebuilt and the selection follows the rules.
-    void setContent(const QList<ManagedObjectPtr>& content);
+    // New content: the arranged objects are rebuilt and the selection follows the rules. With
+    // `changedList` the content is the same list after some of its objects came or went: a
+    // selection whose objects all went passes to the nearest one left, below them first.
+    void setContent(const QList<ManagedObjectPtr>& content, bool changedList = false);
     const QList<ManagedObjectPtr>& arrangedObjects() const { return m_arranged; }
 
     PredicateRef filterPredicate() const { return m_filter; }
@@ -178,8 +180,13 @@ private:
     void rebuildArrangedIndex();
     void clearFilterForInsertion();
     // The selection once the objects are arranged anew: the `selected` objects still arranged
-    // when preserving, else the old indexes still in range; the first row rather than none.
-    IndexSet selectionAfterArranging(const QList<ManagedObjectPtr>& selected) const;
+    // when preserving, else the old indexes still in range; `fallbackRow` (or the last row)
+    // rather than none.
+    IndexSet selectionAfterArranging(
+        const QList<ManagedObjectPtr>& selected, int fallbackRow = 0) const;
+    // The row now of the first object of `previous` after `row`, else before it, still
+    // arranged; 0 when none is.
+    int neighbourRow(const QList<ManagedObjectPtr>& previous, int row) const;
     // Replaces the selection and emits when it changed.
     void applySelection(const IndexSet& indexes);
 

@@ -1,0 +1,215 @@
+#include "ScenarioApp.h"
+
+#include "app/BXInfoPanelController.h"
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "document/BXWrappedPersistentDocument.h"
+#include "lists/BXTableView.h"
+#include "lists/BXTagsController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+#include "platform/appkit/TokenField.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/text/AttributedText.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTextDocument>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+const QDateTime kLongAgo(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC);
+
+// A notes file as another session left it: one note per text, made long ago.
+QString notesFile(const ScenarioApp& app, const QStringList& texts)
+{
+    const QString path = app.folder() + QStringLiteral("/Prepared.brindlex");
+    BXDocument document;
+    for (const QString& text : texts) {
+        BXNote::NotePtr note
+            = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
+        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
+        rich->setPlainText(text);
+        note->setAttributedString(*rich);
+        note->setTrashFlag(false);
+        note->setValue(kLongAgo, BXNote::NoteCreatedKey);
+    }
+    platform::Error failure(platform::kCocoaErrorDomain, -1);
+    document.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
+        platform::SaveOperation::SaveAs, [&](const platform::Error& error) { failure = error; });
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return failure.isNull(); }))
+        << failure.toString().toStdString();
+    document.close();
+    return path;
+}
+
+// The creation dates of the saved notes, by text.
+QHash<QString, QDateTime> createdDates(const QString& path)
+{
+    QHash<QString, QDateTime> dates;
+    BXWrappedPersistentDocument document;
+    platform::Error error;
+    if (!document.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
+        ADD_FAILURE() << error.toString().toStdString();
+        return dates;
+    }
+    const QList<platform::ManagedObjectPtr> notes
+        = document.managedObjectContext()
+              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
+              .value_or(QList<platform::ManagedObjectPtr> {});
+    for (const platform::ManagedObjectPtr& object : notes) {
+        const auto* note = static_cast<const BXNote*>(object.get());
+        if (!note->trashFlag())
+            dates.insert(note->attributedString()->toPlainText(), note->noteCreated());
+    }
+    document.close();
+    return dates;
+}
+
+BXTableView* notesList()
+{
+    return ScenarioApp::frontMainWindow()->notesTableView();
+}
+
+// The visible button titled `title` in any window, such as a popover's.
+QAbstractButton* buttonTitled(const QString& title)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (!window->isVisible())
+            continue;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && button->text() == title)
+                return button;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Quitting once the info panel has shown ends the process without a crash: the panel goes
+// while widgets can still be destroyed. A crash shows as this case's process failing.
+TEST(CommandsScenario, QuittingAfterTheInfoPanelShowedEndsCleanly)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.openDocument(notesFile(app, { QStringLiteral("Alpha") })), nullptr);
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("View"), QStringLiteral("Show Info") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [] { return BXInfoPanelController::sharedInfoPanelController().isVisible(); }));
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ScenarioApp::idle(200);
+}
+
+// Undo works from the notes list and names what it takes back; deleting a note selects its
+// neighbour, not the first row.
+TEST(CommandsScenario, DeletingFromTheListSelectsTheNeighbourAndUndoBringsTheNoteBack)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.openDocument(notesFile(app,
+                  { QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma") })),
+        nullptr);
+    ASSERT_EQ(ScenarioApp::listTitles(), QStringList({ "Alpha", "Beta", "Gamma" }));
+    ScenarioApp::clickRow(notesList(), 1);
+    ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Page…") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Alpha", "Gamma" });
+    }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Gamma"_qs; }))
+        << ScenarioApp::editorText().toStdString();
+    EXPECT_EQ(ScenarioApp::selectedRows(), QList<int>({ 1 }));
+
+    // A key makes the window active again, as a window manager does once the sheet is gone.
+    ScenarioApp::key(Qt::Key_Shift);
+    ScenarioApp::clickRow(notesList(), 1);
+    ASSERT_EQ(QApplication::focusWidget(), notesList());
+    EXPECT_TRUE(ScenarioApp::isMenuItemEnabled(
+        { QStringLiteral("Edit"), QStringLiteral("Undo Delete Note") }));
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Alpha", "Beta", "Gamma" });
+    }));
+}
+
+// Typing is undone as one step, not a character at a time.
+TEST(CommandsScenario, UndoTakesBackWhatWasTypedInOneStep)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.openDocument(notesFile(app, { QStringLiteral("Alpha\nbody") })), nullptr);
+    BXTextView* text = ScenarioApp::frontMainWindow()->noteTextView();
+    ScenarioApp::click(text->viewport());
+    // The note's own caret is put back once its text shows.
+    ScenarioApp::idle(300);
+    ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
+    ScenarioApp::type(QStringLiteral(" and more words"));
+    ASSERT_EQ(ScenarioApp::editorText(), QStringLiteral("Alpha\nbody and more words"));
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Alpha\nbody"));
+    EXPECT_TRUE(
+        ScenarioApp::isMenuItemEnabled({ QStringLiteral("Edit"), QStringLiteral("Redo Typing") }));
+}
+
+// A tag typed for a note and created through the question is the note's, although a command
+// took the selection to another note right after.
+TEST(CommandsScenario, ANewTagIsKeptWhenACommandSelectsAnotherNote)
+{
+    ScenarioApp app;
+    const QString path = notesFile(app, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    ScenarioApp::clickRow(notesList(), 1);
+    ScenarioApp::idle(200);
+    ScenarioApp::clickRow(notesList(), 0);
+    platform::TokenField* tags = ScenarioApp::frontMainWindow()->tagsController()->tokenField();
+    ASSERT_TRUE(tags && tags->isVisible());
+    ScenarioApp::click(tags);
+    ScenarioApp::type(QStringLiteral("Garden\n"));
+    QAbstractButton* ok = nullptr;
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return (ok = buttonTitled(u"OK"_qs)) != nullptr; }));
+    ScenarioApp::click(ok);
+    ASSERT_TRUE(ScenarioApp::waitUntil([tags] { return tags->hasFocus(); }));
+    // Back to the note shown before, while the field keeps the focus.
+    ScenarioApp::keys(QKeySequence::Back);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta"_qs; }));
+
+    app.save();
+    app.closeFrontDocument();
+    const QList<scenario::StoredNote> stored = scenario::readNotesFile(path);
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored.at(0).text, u"Alpha"_qs);
+    EXPECT_EQ(stored.at(0).categories, QStringList({ "Garden" }));
+    EXPECT_TRUE(stored.at(1).categories.isEmpty());
+}
+
+// Duplicate selects the copies: what is typed next goes into the copy, the original stays.
+TEST(CommandsScenario, DuplicateSelectsTheCopy)
+{
+    ScenarioApp app;
+    const QString path = notesFile(app, { QStringLiteral("Alpha"), QStringLiteral("Beta\nbody") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    ScenarioApp::clickRow(notesList(), 1);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 3; }));
+    EXPECT_EQ(ScenarioApp::selectedRows().size(), 1);
+    EXPECT_TRUE(
+        ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta\nbody"_qs; }));
+    ScenarioApp::idle(300);
+    ScenarioApp::click(ScenarioApp::frontMainWindow()->noteTextView()->viewport());
+    ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
+    ScenarioApp::type(QStringLiteral(" copy"));
+
+    app.save();
+    app.closeFrontDocument();
+    const QHash<QString, QDateTime> created = createdDates(path);
+    ASSERT_EQ(created.size(), 3);
+    EXPECT_EQ(created.value(QStringLiteral("Beta\nbody")), kLongAgo);
+    EXPECT_GT(created.value(QStringLiteral("Beta\nbody copy")), kLongAgo);
+}
