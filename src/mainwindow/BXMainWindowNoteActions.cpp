@@ -231,18 +231,17 @@ QMenu* BXMainWindowNoteActions::notesToolbarSortMenu(QWidget* sender)
     return menu;
 }
 
-void BXMainWindowNoteActions::addEmptyNoteEditingName(bool editingName)
+void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
 {
     if (!m_controller->endEditing())
         return;
     QPointer<BXMainWindowNoteActions> self(this);
-    platform::dispatchAfter(kAddNoteDelay, this, [self, editingName] {
+    platform::dispatchAfter(kAddNoteDelay, this, [self] {
         if (!self)
             return;
-        BXNotesArrayController* notes = self->m_controller->notesController();
-        notes->newNoteEditingName();
-        if (editingName && notes->emptyNote())
-            notes->editRow(notes->selectionIndex());
+        // No editor opens on the new note's name: it would lose the focus to the text at once,
+        // committing a title nobody typed.
+        self->m_controller->notesController()->newNoteEditingName();
         platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
             if (self)
                 self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
