@@ -444,10 +444,18 @@ void BXNotesArrayController::newNoteEditingName()
         return;
     }
     recordNewNoteStep(undo, &BXNotesArrayController::removeNewNote, [this] {
-        if (const auto note = newNote()) {
+        const ManagedObjectPtr note = newNote();
+        if (!note)
+            return;
+        // A spare note the file held is in the content already (All Notes lists every note),
+        // hidden by the filter until now: adding it again would neither list nor select it.
+        if (content().contains(note)) {
+            rearrangeObject(note);
+            setSelectedObjects({ note });
+        } else {
             addObject(note);
-            watchNote(note.get());
         }
+        watchNote(note.get());
     });
     // Named last: blanking the note names its own steps, though it records none.
     if (!undo->isUndoing())

@@ -287,9 +287,14 @@ void BXMainWindowController::updateSearchScopeBarForCategories(const Notes& cate
 
 void BXMainWindowController::handleScopeBarWithRange(std::optional<TextRange> range)
 {
+    // The range is selected after the bar's slide or a short delay. A caret that moved in the
+    // meantime, by typing say, stays: selecting then would send the next keys elsewhere.
+    const QPointer<QTextDocument> shown = m_noteTextView->mirror();
+    const TextRange caret = m_noteTextView->selectedRange();
     m_searchScopeBarController->handleScopeBarWithRange(
-        !searchString().isEmpty(), [this, range](bool hilite) {
-            if (range)
+        !searchString().isEmpty(), [this, range, shown, caret](bool hilite) {
+            if (range && shown == m_noteTextView->mirror()
+                && caret == m_noteTextView->selectedRange())
                 selectRange(*range, hilite);
         });
 }

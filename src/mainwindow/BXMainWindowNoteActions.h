@@ -62,7 +62,8 @@ public:
     void setNotesSortDescriptors(int tag);
 
     // After committing the open edits: the list adds a note 0.1 s later, and the note text
-    // takes the focus 0.05 s after that.
+    // takes the focus 0.05 s after that. The flag is accepted and not consulted: typing goes
+    // into the text, not the name.
     void addEmptyNoteEditingName(bool editingName);
     // Copies the notes at those rows of the list as one undo step; the copies are selected.
     void duplicateNotesAtIndexes(const platform::IndexSet& indexes);

@@ -67,6 +67,13 @@ bool isNewline(const QKeyEvent* event)
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
+// Tab and Backtab without Control or Alt: focus keys to a widget, indentation to a text.
+bool isTabKey(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
 // A typed URL or mail address becomes a link once a space follows it; punctuation at its end
 // stays outside the link.
 bool endsLinkCandidate(QChar c)
@@ -822,6 +829,20 @@ void TextView::detectLinkBefore(int position)
         *m_mirror, AttributedText::LinkAttributeName, QUrl(href), { start, position - start });
 }
 
+bool TextView::event(QEvent* event)
+{
+    // The graphics view hands Tab to its scene before keyPressEvent() sees it, so a typed tab
+    // would reach the mirror outside a user edit and never the storage.
+    if (event->type() == QEvent::KeyPress && m_editable) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isTabKey(key)) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QGraphicsView::event(event);
+}
+
 void TextView::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
@@ -842,7 +863,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString text = event->text();
-    const bool typed = !text.isEmpty() && text.at(0).isPrint();
+    const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
     const bool typing = typed || isDeletion(event) || isNewline(event);
     QString name;
     if (typing)

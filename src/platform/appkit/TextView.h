@@ -167,6 +167,7 @@ protected:
     bool insertImage(const QImage& image, const QString& actionName);
     void applyAppearance();
 
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -146,6 +146,18 @@ TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
     EXPECT_EQ(text(), QString());
 }
 
+TEST_F(TextViewTest, ATabIsTypingThatReachesTheStorage)
+{
+    type(QStringLiteral("one"));
+    QTest::keyClick(view, Qt::Key_Tab);
+    type(QStringLiteral("two"));
+    EXPECT_TRUE(view->hasFocus());
+    EXPECT_EQ(text(), QStringLiteral("one\ttwo"));
+    EXPECT_EQ(AttributedText::string(*view->mirror()), text());
+    delegate.undoManager.undo();
+    EXPECT_EQ(text(), QString());
+}
+
 TEST_F(TextViewTest, TextOptionsFilterTypingAsPartOfTheEdit)
 {
     const struct {
