@@ -54,6 +54,8 @@ const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitled
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
     QStringLiteral("downloads/") };
 constexpr int kDownloadsPageTag = 3;
+// A name from the command line or another launch is shown at most this long.
+constexpr qsizetype kLongestNameShown = 120;
 
 } // namespace
 
@@ -225,8 +227,9 @@ void BXDocumentController::openFiles(const QStringList& paths)
     for (const QString& path : paths) {
         if (!QFileInfo::exists(path)) {
             platform::Alert alert;
-            alert.messageText = platform::localizedFormat(
-                QStringLiteral("The file “%@” doesn’t exist."), QFileInfo(path).fileName());
+            alert.messageText
+                = platform::localizedFormat(QStringLiteral("The file “%@” doesn’t exist."),
+                    platform::elidedMiddle(QFileInfo(path).fileName(), kLongestNameShown));
             platform::AlertPresenter::current().runModal(alert);
             continue;
         }

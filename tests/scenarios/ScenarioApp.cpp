@@ -135,15 +135,16 @@ int keyInterval()
     return interval;
 }
 
-ScenarioApp::ScenarioApp() : m_folder(bxtest::makeTempFolder(QStringLiteral("scenario")))
+ScenarioApp::ScenarioApp()
+    : m_folder(bxtest::makeTempFolder(QStringLiteral("scenario"))),
+      m_runtimeFolder(bxtest::makeTempFolder(QStringLiteral("runtime")))
 {
     qputenv(BXDocumentController::kSkipLocationCheckVariable, "1");
-    const QString runtimeFolder = bxtest::makeTempFolder(QStringLiteral("runtime"));
     QFile::setPermissions(
-        runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     BXApplicationRuntime::configureApplication();
-    m_runtime
-        = std::make_unique<BXApplicationRuntime>(platform::UserDefaults::standard(), runtimeFolder);
+    m_runtime = std::make_unique<BXApplicationRuntime>(
+        platform::UserDefaults::standard(), m_runtimeFolder);
     const std::optional<int> status
         = m_runtime->launch({}, QCoreApplication::applicationFilePath());
     EXPECT_FALSE(status.has_value()) << "the application did not start";

@@ -34,6 +34,8 @@ public:
 
     // A fresh folder for this scenario's files.
     QString folder() const { return m_folder; }
+    // Where the running instance's lock and socket are, for a second launch to hand files to.
+    QString runtimeFolder() const { return m_runtimeFolder; }
 
     // Lets the event loop run for `ms` (at least one pass).
     static void idle(int ms = 0);
@@ -85,6 +87,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_runtimeFolder;
     std::unique_ptr<BXApplicationRuntime> m_runtime;
 };
 
