@@ -14,13 +14,23 @@ namespace {
 
 constexpr const char* kTagProperty = "menuTag";
 
+// An item's keys: a standard key brings every binding the platform has for it (Close is
+// Ctrl+W as well as Ctrl+F4), which one QKeySequence made from it would drop.
+struct Shortcut {
+    Shortcut() = default;
+    Shortcut(QKeySequence::StandardKey key) : keys(QKeySequence::keyBindings(key)) { }
+    Shortcut(const QKeySequence& sequence) : keys { sequence } { }
+
+    QList<QKeySequence> keys;
+};
+
 // One item: its title, its command, its tag, its shortcut, its symbol and whether it shows a
 // check mark; no title is a separator.
 struct Item {
     const char* title;
     const char* action = nullptr;
     int tag = 0;
-    QKeySequence shortcut = {};
+    Shortcut shortcut = {};
     const char* symbol = nullptr;
     bool checkable = false;
 };
@@ -58,8 +68,8 @@ void addItems(QMenu* menu, std::initializer_list<Item> items)
         action->setCheckable(item.checkable);
         if (item.action)
             platform::CommandRouter::setAction(action, QString::fromLatin1(item.action), item.tag);
-        if (!item.shortcut.isEmpty())
-            action->setShortcut(item.shortcut);
+        if (!item.shortcut.keys.isEmpty())
+            action->setShortcuts(item.shortcut.keys);
         // The image only when the theme has one: a missing symbol is skipped.
         if (item.symbol) {
             const QString icon = BXMainMenu::themeIconForSymbol(QString::fromLatin1(item.symbol));

@@ -1228,11 +1228,27 @@ Qt::DropAction BXNotesArrayController::validateDrop(const DropInfo& info) const
             return Qt::IgnoreAction;
         if (source->managedObjectContext() != m_context)
             return Qt::CopyAction;
-        const bool copy
-            = info.modifiers().testFlag(Qt::AltModifier) || info.proposedAction() == Qt::CopyAction;
-        return source == this && copy ? Qt::CopyAction : Qt::IgnoreAction;
+        return source == this && info.modifiers().testFlag(Qt::AltModifier) ? Qt::CopyAction
+                                                                            : Qt::IgnoreAction;
     }
     return droppedFiles(info, true).isEmpty() ? Qt::IgnoreAction : Qt::CopyAction;
+}
+
+DropValidation BXNotesArrayController::tableViewValidateDrop(BXTableView*, const DropInfo& drop)
+{
+    const Qt::DropAction operation = validateDrop(drop);
+    if (operation == Qt::IgnoreAction)
+        return DropValidation::refused();
+    const BXManagedObjectsArrayController* source = draggingSourceController(drop.source());
+    const bool external = !source || source->managedObjectContext() != m_context;
+    const int files = source ? -1 : int(droppedFiles(drop, true).size());
+    return DropValidation(operation, -1, DropPosition::On, external, files);
+}
+
+bool BXNotesArrayController::tableViewAcceptDrop(
+    BXTableView*, const DropInfo& drop, const DropValidation&)
+{
+    return acceptDrop(drop);
 }
 
 bool BXNotesArrayController::acceptDrop(const DropInfo& info)

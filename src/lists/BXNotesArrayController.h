@@ -159,12 +159,17 @@ public:
     QMenu* headerMenu();
     void menuNeedsUpdate(QMenu* menu);
 
-    // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
-    // rows of another document's notes list, its sidebar's categories (their notes) and files
-    // always as copies; rows of another list of this document never. Every accepted drop
-    // lands on the whole list.
+    // Drops. Rows of this list are taken only while Alt is held, as duplicates (the drag
+    // offers a copy whatever the keys, so the proposed action tells nothing); rows of another
+    // document's notes list, its sidebar's categories (their notes) and files always as
+    // copies; rows of another list of this document never. Every accepted drop lands on the
+    // whole list.
     Qt::DropAction validateDrop(const platform::DropInfo& info) const;
     bool acceptDrop(const platform::DropInfo& info);
+    platform::DropValidation tableViewValidateDrop(
+        BXTableView* table, const platform::DropInfo& drop) override;
+    bool tableViewAcceptDrop(BXTableView* table, const platform::DropInfo& drop,
+        const platform::DropValidation& validation) override;
     // A completion as a task dictionary carries it (key "completionHandler").
     struct ImportCompletion {
         std::function<void()> handler;
