@@ -145,8 +145,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
         { { "New", "newDocument:", 0, QKeySequence::New },
             { "Open…", "openDocument:", 0, QKeySequence::Open },
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
-            // The standard Close key is Ctrl+F4 on some desktops.
-            { "Close", "performClose:", 0, QKeySequence(Qt::CTRL | Qt::Key_W) },
+            { "Close", "performClose:", 0, QKeySequence::Close },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
             { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
             { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });

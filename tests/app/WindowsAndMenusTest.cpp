@@ -221,7 +221,8 @@ TEST(WindowsAndMenusTest, TheWindowMenuListsEachDocumentsWindowsTogether)
                 QStringLiteral("    ") + shownTitle(note->noteWindow()), "-", "beta" }))
             << opening;
         if (opening == 0)
-            bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("window-menu"));
+            bxtest::saveScreenshot(
+                window->grab().toImage(), QStringLiteral("window-menu-two-documents"));
         closeMenu(window, beta->mainWindow());
     }
     const QList<QAction*> items = window->actions();
@@ -289,6 +290,8 @@ TEST(WindowsAndMenusTest, TheDateColumnsAndSmartRowsAreShownFromTheViewMenuAndTh
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return header->isSortIndicatorShown() && header->sortIndicatorSection() == created;
     }));
+    bxtest::saveScreenshot(
+        main->mainWindow()->grab().toImage(), QStringLiteral("notes-list-sorted-by-created"));
 
     // The sidebar's smart rows.
     QAction* recent = fixture.itemWithAction(bar, "toggleShowRecentNotesCategory:");

@@ -49,8 +49,8 @@ TEST_F(BXMainWindowControllerTest, TwoSelectedNotesShowTheMessageOverAReadOnlyEm
     EXPECT_TRUE(controller->messageView()->isVisible());
     // Not hidden under the text or its bars: the topmost of the pane's widgets.
     QWidget* pane = controller->messageView()->parentWidget();
-    EXPECT_EQ(pane->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last(),
-        controller->messageView());
+    EXPECT_EQ(
+        pane->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last(), controller->messageView());
     EXPECT_TRUE(controller->messageView()->font().bold());
     EXPECT_EQ(controller->messageView()->font().pointSizeF(), 18);
     EXPECT_EQ(textView->textStorage(), nullptr);
@@ -379,12 +379,20 @@ TEST_F(BXMainWindowControllerTest, HoldingCtrlAltMarksTheCategoriesOfTheSelected
     QTest::keyRelease(textView, Qt::Key_Alt, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(categories->hasNotesToCheck());
 
-    // Alt held while the selection changes peeks too.
-    input.setKeyboardModifiers(Qt::AltModifier);
+    // While the keys are held the marks follow the selection; Alt alone (Previous and Next
+    // Recent) marks nothing, and nothing stays marked once the keys are up.
+    QTest::keyPress(textView, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(textView, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
+    input.setKeyboardModifiers(Qt::ControlModifier | Qt::AltModifier);
     select({ noteTitled(QStringLiteral("Beta")) });
-    input.setKeyboardModifiers({});
-    EXPECT_TRUE(categories->hasNotesToCheck());
     EXPECT_EQ(categories->notesToCheckIfContained(), controller->selectedNotes());
+    QTest::keyRelease(textView, Qt::Key_Control, Qt::AltModifier);
+    EXPECT_FALSE(categories->hasNotesToCheck());
+    input.setKeyboardModifiers(Qt::AltModifier);
+    select({ noteTitled(QStringLiteral("Alpha")) });
+    QTest::keyRelease(textView, Qt::Key_Alt, Qt::NoModifier);
+    input.setKeyboardModifiers({});
+    EXPECT_FALSE(categories->hasNotesToCheck());
 }
 
 TEST_F(BXMainWindowControllerTest, TheWindowHandsTheFocusBackToTheTableAfterACellEdit)

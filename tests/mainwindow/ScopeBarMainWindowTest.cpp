@@ -1,6 +1,8 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXFlashingView.h"
+#include "mainwindow/BXMainWindowSearch.h"
+#include "mainwindow/BXSearchField.h"
 #include "mainwindow/BXSearchScopeBarController.h"
 #include "mainwindow/BXVibrantScopeBar.h"
 
@@ -11,6 +13,7 @@
 
 #include "platform/appkit/SegmentedControl.h"
 
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -72,6 +75,33 @@ TEST_F(ScopeBarMainWindowTest, BarSlidesInOverTheNotesListWhileASearchIsSet)
     settle();
     EXPECT_TRUE(controller->isSearchScopeBarHidden());
     EXPECT_EQ(listTop(), top);
+}
+
+// Clearing the search hides the bar whatever the list's selection: none, or several notes.
+TEST_F(ScopeBarMainWindowTest, BarHidesWhenTheSearchIsClearedWithoutASingleNoteSelected)
+{
+    makeFile({ QStringLiteral("Alpha apples"), QStringLiteral("Beta apples") });
+    openWindow();
+    for (const int selected : { 0, 2 }) {
+        select({ noteTitled(QStringLiteral("Alpha apples")) });
+        controller->search()->searchField()->setFocus();
+        QTest::keyClicks(controller->search()->searchField(), QStringLiteral("apples"));
+        QTest::keyClick(controller->search()->searchField(), Qt::Key_Return);
+        settle();
+        ASSERT_FALSE(controller->isSearchScopeBarHidden()) << selected;
+        QList<std::shared_ptr<BXNote>> notes;
+        if (selected == 2)
+            notes = { noteTitled(QStringLiteral("Alpha apples")),
+                noteTitled(QStringLiteral("Beta apples")) };
+        select(notes);
+        settle();
+        controller->search()->searchField()->setFocus();
+        controller->search()->searchField()->selectAll();
+        QTest::keyClick(controller->search()->searchField(), Qt::Key_Backspace);
+        QTest::keyClick(controller->search()->searchField(), Qt::Key_Return);
+        settle();
+        EXPECT_TRUE(controller->isSearchScopeBarHidden()) << selected;
+    }
 }
 
 } // namespace

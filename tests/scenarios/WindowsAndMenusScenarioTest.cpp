@@ -1,0 +1,166 @@
+#include "ScenarioApp.h"
+
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "lists/BXNotesArrayController.h"
+#include "lists/BXTableView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+#include "platform/text/AttributedText.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+// The title the window system shows, "*" marking an edited document.
+QString shownTitle(const QWidget* window)
+{
+    return window && window->windowHandle() ? window->windowHandle()->title() : QString();
+}
+
+QWidget* visibleWindowTitled(const QString& title)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowTitle() == title)
+            return window;
+    }
+    return nullptr;
+}
+
+// A notes file holding one note with `text`, saved at `path`.
+QString makeNotesFile(const QString& path, const QString& text)
+{
+    BXDocument document;
+    const BXNote::NotePtr note
+        = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
+    std::unique_ptr<QTextDocument> content = platform::AttributedText::makeDocument();
+    content->setPlainText(text);
+    note->setAttributedString(*content);
+    document.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
+        platform::SaveOperation::SaveAs, [](const platform::Error&) {});
+    document.close();
+    return path;
+}
+
+// A click into the note text once it takes typing.
+bool clickIntoText(BXMainWindowController* main)
+{
+    if (!ScenarioApp::waitUntil([&] { return main->noteTextView()->isEditable(); }))
+        return false;
+    ScenarioApp::click(main->noteTextView()->viewport());
+    return ScenarioApp::waitUntil([&] { return main->noteTextView()->hasFocus(); });
+}
+
+// The file's main window, opened through File > Open.
+BXMainWindowController* openFile(ScenarioApp& app, const QString& name, const QString& text)
+{
+    return app.openDocument(makeNotesFile(app.folder() + QLatin1Char('/') + name, text));
+}
+
+} // namespace
+
+// Two new files can be told apart; a file's title follows typing and saving.
+TEST(WindowsAndMenusScenario, MainWindowsAreTitledByTheirFileAndMarkedWhileEdited)
+{
+    ScenarioApp app;
+    BXMainWindowController* first = app.newDocument();
+    ASSERT_NE(first, nullptr);
+    BXMainWindowController* second = app.newDocument();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(shownTitle(first->mainWindow()), QStringLiteral("Untitled"));
+    EXPECT_EQ(shownTitle(second->mainWindow()), QStringLiteral("Untitled 2"));
+
+    bxtest::saveScreenshot(
+        second->mainWindow()->grab().toImage(), QStringLiteral("scenario-untitled-2"));
+    BXMainWindowController* journal
+        = openFile(app, QStringLiteral("Journal.brindlex"), QStringLiteral("Monday"));
+    ASSERT_NE(journal, nullptr);
+    EXPECT_EQ(shownTitle(journal->mainWindow()), QStringLiteral("Journal"));
+    ASSERT_TRUE(clickIntoText(journal));
+    app.type(QStringLiteral(" and Tuesday"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return shownTitle(journal->mainWindow()) == QStringLiteral("Journal*");
+    })) << shownTitle(journal->mainWindow()).toStdString();
+    ScenarioApp::key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return shownTitle(journal->mainWindow()) == QStringLiteral("Journal");
+    })) << shownTitle(journal->mainWindow()).toStdString();
+
+    // The Window menu lists both; choosing one brings it forward.
+    EXPECT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Window"), QStringLiteral("Untitled") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil(
+        [&] { return QApplication::activeWindow() == first->mainWindow(); }));
+}
+
+// The date columns come from View > Columns; the text's keys are the text's.
+TEST(WindowsAndMenusScenario, ViewColumnsShowsTheDatesAndCtrlIMakesItalic)
+{
+    ScenarioApp app;
+    // Open is a command of a document's window.
+    ASSERT_NE(app.newDocument(), nullptr);
+    ASSERT_NE(app.newDocument(), nullptr);
+    BXMainWindowController* main
+        = openFile(app, QStringLiteral("Columns.brindlex"), QStringLiteral("Slanted"));
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("View"), QStringLiteral("Columns"), QStringLiteral("Date Created") }));
+    EXPECT_TRUE(main->notesController()->noteCreatedColumnVisible());
+    const QHeaderView* header = main->notesTableView()->horizontalHeader();
+    const int created
+        = main->notesTableView()->columnWithIdentifier(BXNotesArrayController::NoteCreatedColumn);
+    EXPECT_FALSE(header->isSectionHidden(created));
+
+    ASSERT_TRUE(clickIntoText(main));
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::key(Qt::Key_I, Qt::ControlModifier);
+    ScenarioApp::idle(100);
+    ASSERT_TRUE(main->selectedNote());
+    QTextCursor cursor(main->selectedNote()->textStorage());
+    cursor.setPosition(3);
+    EXPECT_TRUE(cursor.charFormat().font().italic());
+    EXPECT_FALSE(visibleWindowTitled(QStringLiteral("Info"))) << "Ctrl+I is not Show Info";
+}
+
+// A note window opens inside the screen, with the menus.
+TEST(WindowsAndMenusScenario, ANoteWindowOpensInsideTheScreenWithTheMenus)
+{
+    ScenarioApp app;
+    // Open is a command of a document's window.
+    ASSERT_NE(app.newDocument(), nullptr);
+    ASSERT_NE(app.newDocument(), nullptr);
+    BXMainWindowController* main
+        = openFile(app, QStringLiteral("Own.brindlex"), QStringLiteral("Own window"));
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    QWidget* note = nullptr;
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
+                note = window;
+        }
+        return note != nullptr;
+    }));
+    EXPECT_TRUE(note->findChild<QMenuBar*>());
+    // The window system activates a window as it opens; the offscreen one needs telling.
+    QApplication::setActiveWindow(note);
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return QApplication::activeWindow() == note; }));
+    const QRect area = note->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(note->frameGeometry()));
+    bxtest::saveScreenshot(note->grab().toImage(), QStringLiteral("scenario-note-window"));
+}
