@@ -6,6 +6,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <utility>
 
 using platform::ComparisonPredicate;
@@ -73,7 +74,7 @@ std::vector<char> BXNotesSearchIndex::contains(
         forget(it->second);
         it = m_entries.erase(it);
     }
-    platform::dispatchApply(qsizetype(work.size()), [&](qsizetype index) {
+    const auto search = [&](qsizetype index) {
         auto& [row, entry] = work[size_t(index)];
         if (!entry->kept) {
             if (const QString* string = stringIn(entry->text))
@@ -85,7 +86,15 @@ std::vector<char> BXNotesSearchIndex::contains(
         entry->matched = (stringIn(entry->text) && entry->foldedText.contains(part))
             || (stringIn(entry->name) && entry->foldedName.contains(part));
         verdicts[size_t(row)] = entry->matched;
-    });
+    };
+    // Looking through kept copies takes a few milliseconds: threads would only add the wait for
+    // the slowest of them on a busy machine. Folding is worth spreading.
+    if (std::all_of(work.begin(), work.end(), [](const auto& item) { return item.second->kept; })) {
+        for (qsizetype i = 0; i < qsizetype(work.size()); ++i)
+            search(i);
+    } else {
+        platform::dispatchApply(qsizetype(work.size()), search);
+    }
     // What the budget has no room for is folded again next time.
     for (auto& [row, entry] : work) {
         if (!std::exchange(entry->foldedNow, false))

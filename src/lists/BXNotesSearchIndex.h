@@ -17,7 +17,7 @@
 class BXNotesSearchIndex final {
 public:
     // The folded copies kept beyond this are made again at each search.
-    static constexpr qsizetype kKeptBytes = qsizetype(64) << 20;
+    static constexpr qsizetype kKeptBytes = qsizetype(128) << 20;
 
     // For each of `notes`, whether "noteText CONTAINS[cd] text OR noteName CONTAINS[cd] text"
     // holds. Reads the values on this thread, so unread texts are faulted in one by one: load

@@ -104,8 +104,10 @@ TEST(ValueComparison, FoldedTextContainsAsContainsDoes)
         QString() };
     const QStringList parts { "grüsse", "GRÜSSE", "koln", "élan", "e\u0301", "\u0301", "ılık",
         "istanbul", "i", "grosse", "ελλαδα", "東京", "👍", "🏽", "file", "ﬁ", "", "x" };
-    for (const QString& text : texts) {
-        for (const QString& part : parts) {
+    // Long parts, beyond what a kept text keeps ready for wide texts.
+    const QString longPart(300, QChar(0x00D8));
+    for (const QString& text : texts + QStringList { "Ελλάδα " + QString(301, QChar(0x00F8)) }) {
+        for (const QString& part : parts + QStringList { longPart, "ε" + longPart }) {
             SCOPED_TRACE((text + " / " + part).toStdString());
             EXPECT_EQ(FoldedText(text, kCD).contains(FoldedText(part, kCD)),
                 ValueComparison::contains(text, part, kCD));
