@@ -504,11 +504,12 @@ void BXNotesArrayController::resetFilter()
 
 void BXNotesArrayController::endSearch()
 {
-    m_searchIndex.clear();
     for (const std::weak_ptr<ManagedObject>& read : std::exchange(m_textsRead, {})) {
         if (const ManagedObjectPtr note = read.lock())
             note->releaseValue(BXNote::NoteTextKey);
     }
+    // Last, so that the pages it gives back hold the texts too.
+    m_searchIndex.clear();
 }
 
 std::vector<char> BXNotesArrayController::wordSearchVerdicts(const QString& text)
