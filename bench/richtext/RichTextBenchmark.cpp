@@ -1,10 +1,12 @@
 // RTF write and read of formatted notes of 10 KB, 100 KB and 1 MB, next to Qt's own HTML
 // path (toHtml / setHtml) over the same documents; our HTML reader (decoding and the nesting
-// limit included) over the same pages and over deeply nested blocks.
+// limit included) over the same pages and over deeply nested blocks. The mirror a text view
+// shows of a big note's storage, next to Qt's own copy of a document (clone).
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
+#include "platform/text/SharedTextStorage.h"
 
 #include <QTextBlockFormat>
 #include <QTextCursor>
@@ -151,6 +153,25 @@ void HtmlReaderStrayLessThan(benchmark::State& state)
     setLabel(state, html.size());
 }
 
+// A big note's storage copied into a view's mirror, the work of showing it.
+void MirrorOfStorage(benchmark::State& state)
+{
+    const std::unique_ptr<QTextDocument> storage(note(state.range(0)).clone());
+    SharedTextStorage* shared = SharedTextStorage::of(storage.get());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(shared->makeMirror([] { return nullptr; }));
+    setLabel(state, state.range(0));
+}
+
+// The reference: Qt's own copy of the same document.
+void CloneOfStorage(benchmark::State& state)
+{
+    const QTextDocument& storage = note(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::unique_ptr<QTextDocument>(storage.clone()));
+    setLabel(state, state.range(0));
+}
+
 #define SIZES ->Arg(10 * 1024)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond)
 BENCHMARK(RtfWrite) SIZES;
 BENCHMARK(HtmlWrite) SIZES;
@@ -158,6 +179,9 @@ BENCHMARK(RtfRead) SIZES;
 BENCHMARK(HtmlRead) SIZES;
 BENCHMARK(HtmlReaderRead) SIZES;
 BENCHMARK(HtmlReaderNested)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+#define BIG_SIZES ->Arg(1024 * 1024)->Arg(8 * 1024 * 1024)->Unit(benchmark::kMillisecond)
+BENCHMARK(MirrorOfStorage) BIG_SIZES;
+BENCHMARK(CloneOfStorage) BIG_SIZES;
 BENCHMARK(HtmlReaderStrayLessThan)->Unit(benchmark::kMillisecond);
 
 } // namespace

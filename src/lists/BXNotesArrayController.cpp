@@ -507,6 +507,35 @@ PredicateRef BXNotesArrayController::basePredicate() const
 void BXNotesArrayController::resetFilter()
 {
     setFilterPredicate(basePredicate());
+    endSearch();
+}
+
+void BXNotesArrayController::endSearch()
+{
+    for (const std::weak_ptr<ManagedObject>& read : std::exchange(m_textsRead, {})) {
+        if (const ManagedObjectPtr note = read.lock())
+            note->releaseValue(BXNote::NoteTextKey);
+    }
+    // Last, so that the pages it gives back hold the texts too.
+    m_searchIndex.clear();
+}
+
+std::vector<char> BXNotesArrayController::wordSearchVerdicts(const QString& text)
+{
+    // The word search's predicate, its two CONTAINS[cd] answered for every note at once.
+    static const PredicateRef kept
+        = Predicate::predicateWithFormat(QStringLiteral("trashFlag = NO"));
+    const PredicateRef included = Predicate::predicateWithFormat(
+        QStringLiteral("self IN %@"), { QVariant::fromValue(m_included) });
+    std::vector<char> verdicts = m_searchIndex.contains(content(), text);
+    for (qsizetype i = 0; i < content().size(); ++i) {
+        const KeyValueRef note(content().at(i));
+        if (note)
+            verdicts[size_t(i)]
+                = (verdicts[size_t(i)] && kept->evaluateWithObject(note, {}, nullptr))
+                || included->evaluateWithObject(note, {}, nullptr);
+    }
+    return verdicts;
 }
 
 bool BXNotesArrayController::filterNotes(
@@ -550,8 +579,16 @@ bool BXNotesArrayController::filterNotes(
     // An expression that runs out of time on one note would do so on many: the first failure
     // ends the search and the list keeps its filter.
     Error failure;
-    const bool filtered = trySetFilterPredicate(predicate, &failure);
+    bool filtered = true;
+    if (text.isEmpty())
+        setFilterPredicate(predicate);
+    else if (searchMode == 1)
+        setFilterPredicate(predicate, wordSearchVerdicts(text));
+    else
+        filtered = trySetFilterPredicate(predicate, &failure);
     m_filtering = false;
+    if (text.isEmpty())
+        endSearch();
     if (!filtered) {
         // In the user's own words, not the wrapped form the list matches with.
         if (failure.localizedFailureReason() == QLatin1String("U_REGEX_TIME_OUT")) {
@@ -585,8 +622,10 @@ void BXNotesArrayController::loadNoteTexts()
     const QList<ManagedObjectPtr>& notes = content();
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const ManagedObjectPtr& note = notes.at(i);
-        if (note && !note->isInserted() && !note->isValueLoaded(BXNote::NoteTextKey))
+        if (note && !note->isInserted() && !note->isValueLoaded(BXNote::NoteTextKey)) {
             missing.append(QVariant::fromValue(note));
+            m_textsRead.push_back(note);
+        }
         if (missing.isEmpty() || (missing.size() < kBatch && i + 1 < notes.size()))
             continue;
         FetchRequest request(BXNote::entityName());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BXNotesSearchIndex.h"
 #include "BXPasteboardNoteDelegate.h"
 #include "BXTableManagedObjectsArrayController.h"
 #include "BXTableView.h"
@@ -96,7 +97,8 @@ public:
     platform::ManagedObjectPtr noteWithNote(const BXNote* note);
 
     // Reads the texts of the notes in the list's content that have none in memory yet, a batch
-    // of notes a query: the list itself reads no text, a search reads them all.
+    // of notes a query: the list itself reads no text, a search reads them all. The search's end
+    // lets them go again.
     void loadNoteTexts();
 
     // Search: mode 1 looks for the words, any other mode for a regular expression that may
@@ -105,6 +107,7 @@ public:
     // filter and answers false.
     bool filterNotes(
         const QString& text, int searchMode, bool keepSelection, platform::Error* error);
+    // Back to the notes of the selected categories; the search ends.
     void resetFilter();
 
     // The toolbar's delete item: its label for the selection, and whether it is enabled.
@@ -220,6 +223,10 @@ private:
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
+    // What the word search's predicate answers for each note of the content.
+    std::vector<char> wordSearchVerdicts(const QString& text);
+    // Lets go of what searching kept: folded texts, and the note texts it read unchanged.
+    void endSearch();
     // A discardable step undone by `inverse`, whose `work` records nothing itself.
     void recordNewNoteStep(platform::UndoManager* undo, void (BXNotesArrayController::*inverse)(),
         const std::function<void()>& work);
@@ -241,6 +248,9 @@ private:
     platform::ManagedObjectContext* m_context = nullptr;
     BXNotesListCategories* m_categories = nullptr;
     platform::SharedVariantList m_included;
+    BXNotesSearchIndex m_searchIndex;
+    // The notes whose texts a search read.
+    std::vector<std::weak_ptr<platform::ManagedObject>> m_textsRead;
     std::shared_ptr<BXNote> m_emptyNote;
     QSet<const platform::ManagedObject*> m_lastSelectedCategories;
     QSet<const platform::ManagedObject*> m_watched;

@@ -170,6 +170,54 @@ TEST_F(NotesArrayControllerTest, SearchFormsAndTheLiveSet)
     }
 }
 
+// Each key of a word search lists exactly the notes the filter predicate's own evaluation
+// passes, while keys extend and shorten the text, the mode changes and a note's text changes.
+TEST_F(NotesArrayControllerTest, WordSearchAsTypedAgreesWithThePredicate)
+{
+    const QList<std::shared_ptr<BXNote>> notes {
+        note(QStringLiteral("Greeting"), QStringLiteral("Grüße aus der Straße")),
+        note(QStringLiteral("Capital"), QStringLiteral("STRASSE, GROẞE Stadt")),
+        note(QStringLiteral("Turkish"), QStringLiteral("Iğdır ılık, İstanbul")),
+        note(QStringLiteral("Marks"), QStringLiteral("e\u0301lan and cafe\u0301")),
+        note(QStringLiteral("Precomposed"), QStringLiteral("Élan, café")),
+        note(QStringLiteral("Mixed"), QStringLiteral("Ελλάδα, Москва, 東京タワー, ﬁle")),
+        note(QStringLiteral("Emoji"), QStringLiteral("party 🎉 thumbs 👍🏽 done")),
+        note(QStringLiteral("Gap"), QStringLiteral("a gap")),
+        note(QStringLiteral("Élan vital"), QStringLiteral("named only")),
+    };
+    select({ category(QStringLiteral("All"), { notes.begin(), notes.end() }) });
+    const auto expected = [&] {
+        QStringList passing;
+        for (const auto& item : notes) {
+            if (controller.filterPredicate()->evaluateWithObject(KeyValueRef(item), {}, nullptr))
+                passing << item->noteName();
+        }
+        passing.sort();
+        return passing;
+    };
+    const auto search = [&](const QString& text, int mode = 1) {
+        SCOPED_TRACE(text.toStdString() + " mode " + std::to_string(mode));
+        ASSERT_TRUE(controller.filterNotes(text, mode, false, nullptr));
+        QStringList shown = listed();
+        shown.sort();
+        EXPECT_EQ(shown, expected());
+    };
+    for (const char* text : { "s", "st", "str", "stra", "straß", "strass", "strasse", "stra", "gro",
+             "groß", "grosse", "ı", "ıl", "i", "iğ", "igdir", "İ", "istanbul", "e", "e\u0301", "el",
+             "ela", "élan", "ÉLAN", "cafe", "café", "ε", "ελλαδα", "мос", "東京", "タワー", "fi",
+             "file", "🎉", "👍", "👍🏽", "party 🎉", "\u0301", "ga" }) {
+        search(QString::fromUtf8(text));
+    }
+    search(QStringLiteral("g.p"), 2);
+    search(QStringLiteral("gap"));
+    // A note whose text changes between two keys is searched anew, not skipped for having
+    // missed the shorter text.
+    search(QStringLiteral("gar"));
+    notes.at(7)->setNoteText(QStringLiteral("a garlic"));
+    search(QStringLiteral("garl"));
+    EXPECT_EQ(listed(), QStringList({ "Gap" }));
+}
+
 TEST_F(NotesArrayControllerTest, SearchKeepsTheSelectionOrFallsBackToTheFirstRow)
 {
     const auto a = note(QStringLiteral("alpha"), QStringLiteral("red"));

@@ -131,11 +131,22 @@ bool ArrayController::trySetFilterPredicate(const PredicateRef& predicate, Error
         = arrange(m_content, predicate.get(), true, error);
     if (!arranged)
         return false;
+    applyFilter(predicate, std::move(*arranged));
+    return true;
+}
+
+void ArrayController::setFilterPredicate(
+    const PredicateRef& predicate, const std::vector<char>& verdicts)
+{
+    applyFilter(predicate, *arrange(m_content, predicate.get(), false, nullptr, &verdicts));
+}
+
+void ArrayController::applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged)
+{
     m_filter = predicate;
     updateObservedKeys();
     emit filterPredicateChanged();
-    applyArrangement(std::move(*arranged));
-    return true;
+    applyArrangement(std::move(arranged));
 }
 
 void ArrayController::rearrangeObjects()
@@ -263,7 +274,7 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
 
 std::optional<QList<ManagedObjectPtr>> ArrayController::arrange(
     const QList<ManagedObjectPtr>& objects, const Predicate* filter, bool stopAtFailure,
-    Error* error) const
+    Error* error, const std::vector<char>* verdicts) const
 {
     // Each sort value is read once; indexes are sorted, not the values.
     const size_t keyCount = size_t(m_sortDescriptors.size());
@@ -273,11 +284,12 @@ std::optional<QList<ManagedObjectPtr>> ArrayController::arrange(
     kept.reserve(size_t(objects.size()));
     ranks.reserve(size_t(objects.size()));
     values.reserve(size_t(objects.size()) * keyCount);
-    for (const ManagedObjectPtr& object : objects) {
-        if (!object)
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        const ManagedObjectPtr& object = objects.at(i);
+        if (!object || (verdicts && !(*verdicts)[size_t(i)]))
             continue;
         // The filter is read now, so a list it holds counts with its members of this moment.
-        if (filter) {
+        if (filter && !verdicts) {
             Error failure;
             if (!filter->evaluateWithObject(KeyValueRef(object), {}, &failure)) {
                 if (failure && stopAtFailure) {

@@ -56,6 +56,9 @@ public:
     // time): then the first failure ends the filtering at once, nothing changes, `error` is set
     // and the answer is false.
     bool trySetFilterPredicate(const PredicateRef& predicate, Error* error);
+    // setFilterPredicate() with the predicate's answers known already, one per content object
+    // in order (found faster than one evaluation at a time); they must be what it answers.
+    void setFilterPredicate(const PredicateRef& predicate, const std::vector<char>& verdicts);
     const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
     void setSortDescriptors(const QList<SortDescriptor>& descriptors);
     // A rank that orders before the descriptors (built-in entries first, say), read once per
@@ -163,10 +166,14 @@ private:
         bool isString = false;
     };
     std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
-    // arrangeObjects() under `filter`; with `stopAtFailure` the first failing evaluation gives
-    // nullopt with `error` set, else a failure counts as not passing.
+    // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given; with
+    // `stopAtFailure` the first failing evaluation gives nullopt with `error` set, else a failure
+    // counts as not passing.
     std::optional<QList<ManagedObjectPtr>> arrange(const QList<ManagedObjectPtr>& objects,
-        const Predicate* filter, bool stopAtFailure, Error* error) const;
+        const Predicate* filter, bool stopAtFailure, Error* error,
+        const std::vector<char>* verdicts = nullptr) const;
+    // Makes `predicate` the filter and `arranged` the arranged objects.
+    void applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged);
     // Makes `arranged` (the content filtered and sorted) the arranged objects.
     void applyArrangement(QList<ManagedObjectPtr> arranged);
     void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values) const;

@@ -71,6 +71,15 @@ bool ManagedObject::isValueLoaded(const QString& key) const
     return index >= 0 && m_loaded[size_t(index)];
 }
 
+void ManagedObject::releaseValue(const QString& key)
+{
+    const int index = m_entity ? m_entity->attributeIndex(key) : -1;
+    if (index < 0 || !m_context || m_inserted || m_changed[size_t(index)])
+        return;
+    m_values[size_t(index)] = QVariant();
+    m_loaded[size_t(index)] = 0;
+}
+
 QVariant ManagedObject::valueForKey(const QString& key) const
 {
     return primitiveValueForKey(key);

@@ -52,6 +52,9 @@ public:
     QVariantMap changedValues() const;
     // Whether an attribute's value is in memory (it is read on access otherwise).
     bool isValueLoaded(const QString& key) const;
+    // Lets go of an attribute's value as read from the store, to be read again on its next
+    // access; nothing when the object is new or the value changed since.
+    void releaseValue(const QString& key);
 
     QVariant valueForKey(const QString& key) const override;
     // For a relationship key the value is a ManagedObjectPtr or KeyValueRef (to-one), or a

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMutex>
+#include <QSemaphore>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -166,6 +168,26 @@ void dispatchSyncMain(const std::function<void()>& fn)
     }
     QMetaObject::invokeMethod(
         app, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+void dispatchApply(qsizetype count, const std::function<void(qsizetype)>& fn)
+{
+    std::atomic<qsizetype> next = 0;
+    const auto work = [&] {
+        for (qsizetype i = next++; i < count; i = next++)
+            fn(i);
+    };
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore finished;
+    int helpers = 0;
+    // One helper per idle thread, as long as the work lasts; tryStart() never queues.
+    while (helpers + 1 < std::min<qsizetype>(count, pool->maxThreadCount()) && pool->tryStart([&] {
+        work();
+        finished.release();
+    }))
+        ++helpers;
+    work();
+    finished.acquire(helpers);
 }
 
 bool isMainThread()

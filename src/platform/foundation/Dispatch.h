@@ -47,6 +47,11 @@ Scheduler::TaskId dispatchAfter(double seconds, const QObject* context, std::fun
 // for. Bypasses the scheduler: a waiting thread needs Qt's event loop, not a test's clock.
 void dispatchSyncMain(const std::function<void()>& fn);
 
+// Calls `fn` with every index below `count`, on this thread and on the idle threads of the
+// global pool, in any order and at once; returns when every call has returned. Never waits for a
+// busy pool: the calling thread does whatever no idle thread takes.
+void dispatchApply(qsizetype count, const std::function<void(qsizetype)>& fn);
+
 // True on the application object's thread; false everywhere before it exists.
 bool isMainThread();
 

@@ -249,6 +249,8 @@ void insertRange(QTextCursor& cursor, const QTextDocument& source, TextRange ran
         return format;
     };
     bool first = true;
+    QTextBlock textBlock;
+    QString blockText;
     forEachSegment(source, range.location, range.end(), [&](const Segment& segment) {
         if (first && cursor.atBlockStart()
             && AttributedText::hasParagraphStyle(segment.block.blockFormat()))
@@ -263,9 +265,16 @@ void insertRange(QTextCursor& cursor, const QTextDocument& source, TextRange ran
             cursor.insertBlock(ownFormat(next), segment.format);
             joinList(next);
         } else {
-            const QString text = segment.block.text().mid(
-                segment.start - segment.block.position(), segment.length);
-            cursor.insertText(text, copyResource(segment.format));
+            // A block's text is made anew at each call: once a block, not once a fragment, or
+            // a long paragraph of many styles copies in quadratic time.
+            if (segment.block != textBlock) {
+                textBlock = segment.block;
+                blockText = textBlock.text();
+            }
+            cursor.insertText(QStringView(blockText)
+                                  .sliced(segment.start - textBlock.position(), segment.length)
+                                  .toString(),
+                copyResource(segment.format));
         }
         return true;
     });

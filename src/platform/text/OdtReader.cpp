@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace platform {
@@ -61,7 +62,9 @@ struct StyleDefinition {
 
 class Reader {
 public:
-    explicit Reader(ZipArchive& archive) : m_archive(archive) { }
+    // Spaces given by count number at most `spaceBudget` in all.
+    Reader(ZipArchive& archive, int spaceBudget)
+        : m_archive(archive), m_spaceBudget(spaceBudget) { }
 
     bool readStyles(const QByteArray& data, Error* error)
     {
@@ -576,7 +579,7 @@ private:
     QHash<QString, ImportedTextStyle> m_resolved;
     QHash<QString, QHash<int, QTextListFormat>> m_listStyles;
     Error m_pictureError;
-    int m_spaceBudget = 1 << 22;
+    int m_spaceBudget;
 };
 
 } // namespace
@@ -604,7 +607,12 @@ std::unique_ptr<QTextDocument> OdtReader::read(const QByteArray& data, Error* er
             TextDocumentReader::unreadableError(QStringLiteral("The package has no content.")));
         return nullptr;
     }
-    Reader reader(*archive);
+    // A count is the file's word, not its size: all of them together give no more spaces than
+    // the package has bytes (or a few pages' worth), so a small file never grows a huge note.
+    constexpr qsizetype kSpacesAlwaysAllowed = 1 << 16;
+    Reader reader(*archive,
+        int(std::clamp<qsizetype>(
+            data.size(), kSpacesAlwaysAllowed, std::numeric_limits<int>::max())));
     if (archive->contains(QStringLiteral("styles.xml"))) {
         const std::optional<QByteArray> styles = archive->read(QStringLiteral("styles.xml"), error);
         if (!styles || !reader.readStyles(*styles, error))

@@ -140,6 +140,33 @@ TEST_F(ContextTest, OneObjectPerIDAndFaultsLoadOnFirstAccess)
         QStringLiteral("A text"));
 }
 
+// A value read from the store can be let go and is read again on access; a value changed since
+// it was read, or one of an object never saved, stays.
+TEST_F(ContextTest, ReleasedValuesAreReadAgainUnlessChanged)
+{
+    const QString text = QStringLiteral("noteText");
+    const ManagedObjectPtr unsaved = addNote(context, QStringLiteral("New"));
+    unsaved->releaseValue(text);
+    EXPECT_EQ(unsaved->valueForKey(text).toString(), QStringLiteral("New text"));
+    ASSERT_TRUE(context.save(nullptr));
+
+    ManagedObjectContext reader;
+    reader.setPersistentStoreCoordinator(coordinator);
+    const ManagedObjectPtr note = fetch(reader, kNote).value(0);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->valueForKey(text).toString(), QStringLiteral("New text"));
+    note->releaseValue(text);
+    EXPECT_FALSE(note->isValueLoaded(text));
+    EXPECT_TRUE(note->isValueLoaded(QStringLiteral("noteTitle")));
+    EXPECT_EQ(note->valueForKey(text).toString(), QStringLiteral("New text"));
+    EXPECT_FALSE(note->hasChanges());
+
+    note->setValue(QStringLiteral("edited"), text);
+    note->releaseValue(text);
+    EXPECT_TRUE(note->isValueLoaded(text));
+    EXPECT_EQ(note->valueForKey(text).toString(), QStringLiteral("edited"));
+}
+
 TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
 {
     ManagedObjectPtr note = addNote(context, QStringLiteral("Old"));

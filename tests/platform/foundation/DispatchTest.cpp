@@ -7,7 +7,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
+#include <vector>
 
 using namespace platform;
 
@@ -211,3 +213,14 @@ TEST(Dispatch, RealSchedulerRunsWorkFromAnyThreadOnTheMainThread)
 }
 
 #include "DispatchTest.moc"
+
+TEST(DispatchApply, CallsEveryIndexOnceAndReturnsWhenAllHaveRun)
+{
+    for (const qsizetype count : { 0, 1, 1000 }) {
+        SCOPED_TRACE(count);
+        std::vector<std::atomic<int>> calls(static_cast<size_t>(count));
+        dispatchApply(count, [&](qsizetype index) { ++calls[size_t(index)]; });
+        for (const std::atomic<int>& made : calls)
+            EXPECT_EQ(made.load(), 1);
+    }
+}

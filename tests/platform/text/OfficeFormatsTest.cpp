@@ -500,6 +500,36 @@ TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
     EXPECT_EQ(firstAttachment(*word2003)->size, QSizeF(40, 30));
 }
 
+// A file names its own counts of spaces: what they give together stays within the file's size,
+// however large the counts and however well they compress.
+TEST(OfficeFormatReaders, CountedSpacesStayWithinTheFileSize)
+{
+    for (const int counts : { 3, 2000 }) {
+        SCOPED_TRACE(counts);
+        QByteArray spaces;
+        for (int i = 0; i < counts; ++i)
+            spaces += "x<text:s text:c='1000'/>";
+        const QByteArray content
+            = "<office:document-content "
+              "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
+              "xmlns:text='urn:oasis:names:tc:opendocument:xmlns:text:1.0'>"
+              "<office:body><office:text><text:p>"
+            + spaces + "</text:p></office:text></office:body></office:document-content>";
+        const std::optional<QByteArray> package = ZipArchive::build({ { "content.xml", content } });
+        ASSERT_TRUE(package);
+        Error error;
+        const auto odt = OdtReader::read(*package, &error);
+        ASSERT_TRUE(odt) << error.toString().toStdString();
+        const QString text = AttributedText::string(*odt);
+        EXPECT_EQ(text.count(u'x'), counts);
+        // A few counts are kept whole; two million spaces from a file of a few kilobytes are not.
+        if (counts == 3)
+            EXPECT_EQ(text.size(), 3 * 1001);
+        else
+            EXPECT_LT(text.size(), 100000);
+    }
+}
+
 TEST(ZipArchive, LimitsEntriesSizesAndNames)
 {
     const QByteArray big(100'000, 'a');

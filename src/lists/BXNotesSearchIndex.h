@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/data/ManagedObject.h"
+#include "platform/predicate/FoldedText.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <unordered_map>
+#include <vector>
+
+// The word search of a notes list as the user types it: each note's text and name are folded
+// once (case and diacritics, as CONTAINS[cd] folds them), on every idle thread of the pool, and
+// kept compactly within a budget; a search whose folded text extends the previous one looks only
+// at the notes that matched before. Owned by the notes controller; main thread only.
+class BXNotesSearchIndex final {
+public:
+    // The folded copies kept beyond this are made again at each search.
+    static constexpr qsizetype kKeptBytes = qsizetype(128) << 20;
+
+    // For each of `notes`, whether "noteText CONTAINS[cd] text OR noteName CONTAINS[cd] text"
+    // holds. Reads the values on this thread, so unread texts are faulted in one by one: load
+    // them in batches first. Notes not among `notes` are forgotten.
+    std::vector<char> contains(const QList<platform::ManagedObjectPtr>& notes, const QString& text);
+    // The search ended: every folded copy goes.
+    void clear();
+    qsizetype keptBytes() const { return m_keptBytes; }
+
+private:
+    struct Entry {
+        // The values folded, held so that their storage stays theirs: a value of the same
+        // storage is the same value.
+        QVariant text;
+        QVariant name;
+        platform::FoldedText foldedText;
+        platform::FoldedText foldedName;
+        // Folded within the budget; otherwise folded at each search.
+        bool kept = false;
+        bool foldedNow = false;
+        // Whether it held the previous search text.
+        bool matched = false;
+        bool visited = false;
+    };
+
+    void forget(Entry& entry);
+
+    std::unordered_map<const platform::ManagedObject*, Entry> m_entries;
+    platform::FoldedText m_previous;
+    bool m_hasPrevious = false;
+    qsizetype m_keptBytes = 0;
+};
