@@ -13,6 +13,7 @@
 #include "platform/text/SharedTextStorage.h"
 #include "platform/text/SpellChecker.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextListEditing.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -65,6 +66,11 @@ bool isDeletion(const QKeyEvent* event)
 bool isNewline(const QKeyEvent* event)
 {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+bool isTab(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
 }
 
 // A typed URL or mail address becomes a link once a space follows it; punctuation at its end
@@ -817,6 +823,34 @@ void TextView::detectLinkBefore(int position)
         *m_mirror, AttributedText::LinkAttributeName, QUrl(href), { start, position - start });
 }
 
+bool TextView::editList(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QTextCursor cursor = m_item->textCursor();
+    bool edited = false;
+    if (isNewline(event) && modifiers == Qt::NoModifier)
+        edited = TextListEditing::insertParagraph(cursor);
+    else if (event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier)
+        edited = TextListEditing::deleteBackward(cursor);
+    else if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier)
+        edited = TextListEditing::changeLevel(cursor, 1);
+    else if (isTab(event) && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier)
+        edited = TextListEditing::changeLevel(cursor, -1);
+    if (edited)
+        m_item->setTextCursor(cursor);
+    return edited;
+}
+
+bool TextView::event(QEvent* event)
+{
+    // Tab goes to the text, not along the focus chain: it indents and nests list items.
+    if (event->type() == QEvent::KeyPress && m_editable && isTab(static_cast<QKeyEvent*>(event))) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return QGraphicsView::event(event);
+}
+
 void TextView::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
@@ -837,7 +871,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
     }
     const QString text = event->text();
     const bool typed = !text.isEmpty() && text.at(0).isPrint();
-    const bool typing = typed || isDeletion(event) || isNewline(event);
+    const bool typing = typed || isDeletion(event) || isNewline(event) || isTab(event);
     QString name;
     if (typing)
         name = localized(QStringLiteral("Typing"));
@@ -847,6 +881,8 @@ void TextView::keyPressEvent(QKeyEvent* event)
         && (isDeletion(event) || event->matches(QKeySequence::Cut));
     if (m_shared) {
         m_shared->performUserEdit(m_mirror.get(), name, typing, [&] {
+            if (editList(event))
+                return;
             if (!(typed && filterTypedText(text)))
                 QGraphicsView::keyPressEvent(event);
             if (deletesSelection && m_options.smartCopyPaste)

@@ -162,6 +162,7 @@ protected:
     bool insertImage(const QImage& image, const QString& actionName);
     void applyAppearance();
 
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -179,6 +180,8 @@ private:
     void updateVisibleBlocks();
     void noteEvent(int editsBefore);
     bool filterTypedText(const QString& text);
+    // Return, Tab, Shift+Tab and Backspace in a list item; answers whether the key was one.
+    bool editList(const QKeyEvent* event);
     // With smart copy and paste, a deleted word takes one of the spaces around it along.
     void removeSpaceLeftByDeletion();
     void detectLinkBefore(int position);
