@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-.PHONY: deps configure build run test asan bench fuzz fuzz-run clean install
+.PHONY: deps configure build run test monkey asan bench fuzz fuzz-run clean install
 
 deps:
 	@scripts/install-deps
@@ -26,6 +26,16 @@ install: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+
+# The random-input test for longer: `make monkey SEEDS=11,12,13 MINUTES=10` runs each seed for
+# about that long (seeds side by side, $(JOBS) at a time); a failing seed prints the shortest list
+# of its actions that still fails.
+SEEDS ?= 11,12,13,14
+MINUTES ?= 5
+monkey: build
+	@echo "$(SEEDS)" | tr ',' '\n' | xargs -P $(JOBS) -I{} env QT_QPA_PLATFORM=offscreen \
+		BX_SCENARIO_FAST=1 BX_MONKEY_SEED={} BX_MONKEY_MINUTES=$(MINUTES) \
+		$(BUILD)/tests/test_scenarios --gtest_filter='FixedSeeds/Monkey.*/0' --gtest_brief=1
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails it.
 asan: deps

@@ -32,9 +32,12 @@
 #include "platform/text/Color.h"
 #include "platform/text/ParagraphStyle.h"
 #include "platform/text/TextArchiving.h"
+#include "ui/BXMessageWindowController.h"
+#include "ui/WindowAdditions.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -62,6 +65,8 @@ BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
 {
     setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults));
     platform::CommandRouter::shared().setApplicationResponder(this);
+    // Every window as it opens: see eventFilter().
+    qApp->installEventFilter(this);
 }
 
 BXDocumentController::~BXDocumentController()
@@ -396,6 +401,8 @@ void BXDocumentController::controllerWillCloseWindow(QObject* controller)
         m_welcomeWindowController.release()->deleteLater();
     else if (controller == m_recentDocumentsWindowController.get())
         m_recentDocumentsWindowController.release()->deleteLater();
+    else if (controller == m_acknowledgmentsController.get())
+        m_acknowledgmentsController.release()->deleteLater();
     quitWhenIdle();
 }
 
@@ -425,6 +432,26 @@ BXPreferencesWindowController* BXDocumentController::showPreferencesPanel()
     }
     m_preferencesWindowController->showWindow();
     return m_preferencesWindowController.get();
+}
+
+BXMessageWindowController* BXDocumentController::showAcknowledgments()
+{
+    if (!m_acknowledgmentsController) {
+        m_acknowledgmentsController = std::make_unique<BXMessageWindowController>(
+            QUrl(QStringLiteral("qrc:/documents/Acknowledgments.rtf")));
+        m_acknowledgmentsController->window()->setWindowTitle(
+            platform::localized(QStringLiteral("Acknowledgments")));
+        connect(m_acknowledgmentsController.get(),
+            &BXMessageWindowController::controllerWillCloseWindow, this,
+            [this](BXMessageWindowController* closing) { controllerWillCloseWindow(closing); });
+    }
+    m_acknowledgmentsController->showWindow();
+    return m_acknowledgmentsController.get();
+}
+
+BXMessageWindowController* BXDocumentController::acknowledgmentsController() const
+{
+    return m_acknowledgmentsController.get();
 }
 
 void BXDocumentController::terminate()
@@ -542,6 +569,23 @@ void BXDocumentController::displayDocument(Document* document)
     }
 }
 
+bool BXDocumentController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Show || event->spontaneous() || !watched->isWidgetType())
+        return false;
+    auto* window = static_cast<QWidget*>(watched);
+    if (!window->isWindow()
+        || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+        return false;
+    // Shown before the window system maps it: it opens inside the screen, never partly off it.
+    WindowAdditions::fitIntoAvailableArea(window);
+    // A document's windows, its note windows too, have the application's menus.
+    const platform::WindowController* controller = platform::WindowController::forWindow(window);
+    if (controller && controller->document())
+        installMainMenu(qobject_cast<QMainWindow*>(window));
+    return false;
+}
+
 void BXDocumentController::installMainMenu(QMainWindow* window)
 {
     if (window && !window->findChild<QMenuBar*>())
@@ -553,7 +597,8 @@ bool BXDocumentController::respondsTo(const QString& action) const
     static const QStringList actions { QStringLiteral("newDocument:"),
         QStringLiteral("openDocument:"), QStringLiteral("showWelcome:"), QStringLiteral("openURL:"),
         QStringLiteral("terminate:"), QStringLiteral("checkVersion:"),
-        QStringLiteral("showAboutPanel:"), QStringLiteral("showPreferencesPanel:") };
+        QStringLiteral("showAboutPanel:"), QStringLiteral("showPreferencesPanel:"),
+        QStringLiteral("showAcknowledgments:") };
     return actions.contains(action);
 }
 
@@ -582,4 +627,6 @@ void BXDocumentController::perform(const platform::Command& command)
         BXAboutWindowPresenter::present();
     else if (command.action == QLatin1String("showPreferencesPanel:"))
         showPreferencesPanel();
+    else if (command.action == QLatin1String("showAcknowledgments:"))
+        showAcknowledgments();
 }

@@ -3,17 +3,18 @@
 #include "platform/controllers/Responder.h"
 #include "platform/documents/DocumentController.h"
 
+#include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 
 #include <functional>
 #include <memory>
 
+class BXMessageWindowController;
 class BXRecentDocumentsWindowController;
 class BXPreferencesWindowController;
 class BXVersionCheckSchedule;
 class BXWelcomeWindowController;
-#include <QMainWindow>
-#include <QMenu>
 
 namespace platform {
 class MemoryPressureSource;
@@ -93,6 +94,9 @@ public:
     BXVersionCheckSchedule* versionCheckSchedule() const { return m_versionCheckSchedule.get(); }
     // The preferences window, made on first use and kept.
     BXPreferencesWindowController* showPreferencesPanel();
+    // The acknowledgments window, made on first use and let go when it closes.
+    BXMessageWindowController* showAcknowledgments();
+    BXMessageWindowController* acknowledgmentsController() const;
 
     // Closes every document as its window would; a Cancel keeps the application running.
     // Without asking (a termination signal), titled documents autosave in place and untitled
@@ -112,6 +116,9 @@ signals:
     void quitRequested();
 
 protected:
+    // Each window of the application opens inside its screen's available area; a document's
+    // windows get the menu bar.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     std::unique_ptr<platform::Document> makeDocumentOfType(const QString& type) override;
     void displayDocument(platform::Document* document) override;
 
@@ -138,4 +145,5 @@ private:
     std::unique_ptr<BXWelcomeWindowController> m_welcomeWindowController;
     std::unique_ptr<BXVersionCheckSchedule> m_versionCheckSchedule;
     std::unique_ptr<BXPreferencesWindowController> m_preferencesWindowController;
+    std::unique_ptr<BXMessageWindowController> m_acknowledgmentsController;
 };

@@ -14,14 +14,25 @@ namespace {
 
 constexpr const char* kTagProperty = "menuTag";
 
-// One item: its title, its command, its tag, its shortcut and its symbol; no title is a
-// separator.
+// An item's keys: a standard key brings every binding the platform has for it (Close is
+// Ctrl+W as well as Ctrl+F4), which one QKeySequence made from it would drop.
+struct Shortcut {
+    Shortcut() = default;
+    Shortcut(QKeySequence::StandardKey key) : keys(QKeySequence::keyBindings(key)) { }
+    Shortcut(const QKeySequence& sequence) : keys { sequence } { }
+
+    QList<QKeySequence> keys;
+};
+
+// One item: its title, its command, its tag, its shortcut, its symbol and whether it shows a
+// check mark; no title is a separator.
 struct Item {
     const char* title;
     const char* action = nullptr;
     int tag = 0;
-    QKeySequence shortcut = {};
+    Shortcut shortcut = {};
     const char* symbol = nullptr;
+    bool checkable = false;
 };
 
 QMenu* addMenu(QMenuBar* bar, const QString& title, int tag)
@@ -54,10 +65,11 @@ void addItems(QMenu* menu, std::initializer_list<Item> items)
         }
         QAction* action = menu->addAction(platform::localized(QString::fromUtf8(item.title)));
         action->setProperty(kTagProperty, item.tag);
+        action->setCheckable(item.checkable);
         if (item.action)
             platform::CommandRouter::setAction(action, QString::fromLatin1(item.action), item.tag);
-        if (!item.shortcut.isEmpty())
-            action->setShortcut(item.shortcut);
+        if (!item.shortcut.keys.isEmpty())
+            action->setShortcuts(item.shortcut.keys);
         // The image only when the theme has one: a missing symbol is skipped.
         if (item.symbol) {
             const QString icon = BXMainMenu::themeIconForSymbol(QString::fromLatin1(item.symbol));
@@ -133,7 +145,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
         { { "New", "newDocument:", 0, QKeySequence::New },
             { "Open…", "openDocument:", 0, QKeySequence::Open },
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
-            { "Close", "performClose:", 0, QKeySequence::Close },
+            // The standard Close key is Ctrl+F4 on some desktops.
+            { "Close", "performClose:", 0, QKeySequence(Qt::CTRL | Qt::Key_W) },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
             { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
             { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });
@@ -185,16 +198,31 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Rename Tag", "renameCategory:", 0, {}, "pencil" },
             { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" } });
 
+    // Zoom takes Ctrl+Alt: Ctrl with + and - makes the selected text bigger and smaller, and
+    // Ctrl+I is Italic.
     QMenu* view = addMenu(bar, QStringLiteral("View"), 601);
     addItems(view,
         { { "Hide Sidebar", "toggleLists:", 0, {}, "sidebar.left" },
             { "Hide Tags", "toggleTagsBar:", 0, {}, "tag" },
-            { "Show Info", "toggleInfoPanel:", 0, QKeySequence(Qt::CTRL | Qt::Key_I),
+            { "Show Info", "toggleInfoPanel:", 0, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I),
                 "info.circle" },
             { "Show Toolbar", "toggleToolbarShown:", 0, {}, "toolbar" }, kSeparator });
+    addItems(addSubmenu(view, QStringLiteral("Columns"), 0, "tablecolumns"),
+        { { "Date Created", "toggleShowNoteCreatedColumn:", 0, {}, nullptr, true },
+            { "Date Modified", "toggleShowNoteModifiedColumn:", 0, {}, nullptr, true } });
+    addItems(addSubmenu(view, QStringLiteral("Sort By"), 0, "arrow.up.arrow.down"),
+        { { "Page Name", "setNotesSortDescriptors:", 0, {}, nullptr, true },
+            { "Date Created", "setNotesSortDescriptors:", 1, {}, nullptr, true },
+            { "Date Modified", "setNotesSortDescriptors:", 2, {}, nullptr, true } });
+    addItems(addSubmenu(view, QStringLiteral("Sidebar"), 0, "sidebar.left"),
+        { { "Recent Notes", "toggleShowRecentNotesCategory:", 0, {}, nullptr, true },
+            { "No Category", "toggleShowNoCategory:", 0, {}, nullptr, true } });
+    addItems(view, { kSeparator });
     addItems(addSubmenu(view, QStringLiteral("Zoom"), 0, "magnifyingglass"),
-        { { "Zoom In", "increaseZoom:", 0, QKeySequence::ZoomIn, "plus.magnifyingglass" },
-            { "Zoom Out", "decreaseZoom:", 0, QKeySequence::ZoomOut, "minus.magnifyingglass" },
+        { { "Zoom In", "increaseZoom:", 0, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Plus),
+              "plus.magnifyingglass" },
+            { "Zoom Out", "decreaseZoom:", 0, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Minus),
+                "minus.magnifyingglass" },
             { "Actual Size", "resetZoom:", 0, QKeySequence(Qt::CTRL | Qt::Key_0),
                 "1.magnifyingglass" } });
 
@@ -217,6 +245,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Site", "openURL:", 1, {}, "arrow.up.right" },
             { "Store", "openURL:", 2, {}, "arrow.up.right" }, kSeparator,
             { "Check for Updates…", "checkVersion:" },
+            { "Acknowledgments", "showAcknowledgments:", 0, {}, "heart" },
             { "menuAboutMarrowquill", "showAboutPanel:" } });
     return bar;
 }

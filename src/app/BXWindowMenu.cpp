@@ -23,6 +23,17 @@ bool titleBefore(const BXWindowMenu::Window& left, const BXWindowMenu::Window& r
         < 0;
 }
 
+// The title as the window shows it, without its edited mark.
+QString shownTitle(const QWidget* window)
+{
+    QString title = window->windowTitle();
+    const QString escaped = QStringLiteral("[*][*]");
+    QStringList parts = title.split(escaped);
+    for (QString& part : parts)
+        part.remove(QStringLiteral("[*]"));
+    return parts.join(QStringLiteral("[*]"));
+}
+
 QIcon editedImage()
 {
     QPixmap dot(12, 12);
@@ -67,7 +78,7 @@ QList<BXWindowMenu::DocumentWindows> BXWindowMenu::documentWindows(
             if (!window)
                 continue;
             const bool main = windows.isEmpty();
-            windows.append({ window, window->windowTitle(),
+            windows.append({ window, shownTitle(window),
                 main ? document->isDocumentEdited()
                      : windowController->property("noteDirty").toBool() });
         }

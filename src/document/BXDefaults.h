@@ -31,6 +31,8 @@ inline const QString SelectedPane = QStringLiteral("SelectedPane");
 
 // Never registered: absent until first written.
 inline const QString LastUpdatesCheck = QStringLiteral("LastUpdatesCheck");
+// The folder of the last export, where the next export panel starts.
+inline const QString LastExportFolder = QStringLiteral("LastExportFolder");
 inline const QString Protect = QStringLiteral("Protect");
 inline const QString AllowBiometrics = QStringLiteral("AllowBiometrics");
 inline const QString Encodings = QStringLiteral("Encodings");

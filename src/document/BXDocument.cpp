@@ -169,6 +169,14 @@ bool BXDocument::readFromURL(const QUrl& url, const QString& type, platform::Err
         BXDocumentPreference::SecurityType, BXDocumentPreference::PasswordName, QString(), prefs);
     if (!m_requirePassword)
         return true;
+    if (PasswordHash::isHash(m_password) && !PasswordHash::hasAcceptableCost(m_password)) {
+        close();
+        return platform::Error::set(error,
+            platform::Error(platform::kCocoaErrorDomain, platform::FileReadCorruptFileError,
+                platform::localized(QStringLiteral("The notes store is damaged.")),
+                QStringLiteral("The stored password hash asks for more work than this "
+                               "application ever does.")));
+    }
 
     if (!m_passwordController)
         m_passwordController = BXPasswordPrompt::make();
@@ -1269,6 +1277,17 @@ void BXDocument::exportNotes(
         {});
 }
 
+QString BXDocument::exportFolder()
+{
+    const QString last = platform::UserDefaults::standard().stringForKey(LastExportFolder);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void BXDocument::rememberExportFolder(const QString& folder)
+{
+    platform::UserDefaults::standard().setString(LastExportFolder, folder);
+}
+
 void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
 {
     resetExportSettings();
@@ -1307,6 +1326,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
             panel->allowedFileTypes = { extension };
         panel->nameFieldStringValue = BXFileNames::safeFileName(
             note->noteTitle(), platform::localized(QStringLiteral("Note")), extension);
+        panel->directory = exportFolder();
         if (installedAccessoryMaker())
             accessory = installedAccessoryMaker()(
                 format, autoType, formatChanged, encodingChanged, *panel);
@@ -1319,6 +1339,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
                 const auto* chosen = static_cast<const BXNote*>(kept.get());
                 if (response.accepted && !response.urls.isEmpty()
                     && guard->endMainWindowEditing()) {
+                    rememberExportFolder(QFileInfo(response.urls.first().toLocalFile()).path());
                     platform::Error error;
                     if (!guard->exportNote(
                             *chosen, response.urls.first(), guard->m_formatForExport, &error))
@@ -1338,6 +1359,7 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
     panel->prompt = platform::localized(QStringLiteral("Export"));
     panel->message = platform::localized(
         QStringLiteral("Choose a folder destination for the exported pages."));
+    panel->directory = exportFolder();
     if (installedAccessoryMaker())
         accessory = installedAccessoryMaker()(
             m_formatForExport, QString(), formatChanged, encodingChanged, *panel);
@@ -1346,9 +1368,10 @@ void BXDocument::exportNotes(const QList<ManagedObjectPtr>& objects)
         [guard, panel, accessory, objects](const platform::FilePanelResponse& response) {
             if (!guard)
                 return;
-            if (response.accepted && !response.urls.isEmpty())
+            if (response.accepted && !response.urls.isEmpty()) {
+                rememberExportFolder(response.urls.first().toLocalFile());
                 guard->exportNotes(objects, response.urls.first(), nullptr);
-            else
+            } else
                 guard->resetExportSettings();
         });
 }

@@ -270,7 +270,8 @@ public:
     // defaults afterwards.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
         QStringList* exportedFilesNames);
-    // The Export… command: a save panel for one note, a folder panel for several.
+    // The Export… command: a save panel for one note, a folder panel for several, both
+    // starting in the folder of the last export (the home folder before one).
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
 
     // Printing. The print info is made once per document: fitted to the paper's width, not
@@ -301,6 +302,8 @@ signals:
     void noteInfoChanged();
 
 private:
+    static QString exportFolder();
+    static void rememberExportFolder(const QString& folder);
     // The key window while the print panel runs, else the base's choice.
     QWidget* windowForSheet() const override;
     // Reads the export settings back from the defaults, ending the accessory's choice.

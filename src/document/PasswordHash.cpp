@@ -5,6 +5,7 @@
 #include <sodium.h>
 
 #include <QByteArray>
+#include <QRegularExpression>
 
 #include <atomic>
 
@@ -58,12 +59,25 @@ bool PasswordHash::isHash(const QString& stored)
     return stored.startsWith(QLatin1String(crypto_pwhash_STRPREFIX));
 }
 
+bool PasswordHash::hasAcceptableCost(const QString& stored)
+{
+    // Four times the moderate limits, one lane: what libsodium writes.
+    static const QRegularExpression parameters(
+        QStringLiteral("^\\$argon2id\\$v=19\\$m=(\\d{1,10}),t=(\\d{1,10}),p=1\\$"));
+    const QRegularExpressionMatch match = parameters.match(stored);
+    return match.hasMatch()
+        && match.captured(1).toULongLong() <= 4 * crypto_pwhash_MEMLIMIT_MODERATE / 1024
+        && match.captured(2).toULongLong() <= 4 * crypto_pwhash_OPSLIMIT_MODERATE;
+}
+
 bool PasswordHash::verify(const QString& stored, const QString& typed)
 {
     if (!ensureSodium())
         return false;
     const WipedBytes bytes(typed);
     if (isHash(stored)) {
+        if (!hasAcceptableCost(stored))
+            return false;
         const QByteArray hashed = stored.toLatin1();
         return crypto_pwhash_str_verify(hashed.constData(), bytes.data(), bytes.size()) == 0;
     }

@@ -14,6 +14,9 @@ public:
     // Whether `typed` is the password `stored` stands for, hashed or in the plain form.
     static bool verify(const QString& stored, const QString& typed);
     static bool isHash(const QString& stored);
+    // Whether a stored hash asks for no more work than this application writes, with room
+    // for later increases: a file may carry any cost, and verifying runs it.
+    static bool hasAcceptableCost(const QString& stored);
 
     // Moderate cost by default; the interactive limits are much cheaper (tests use them).
     static void setUsesInteractiveLimits(bool interactive);

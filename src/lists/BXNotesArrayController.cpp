@@ -887,6 +887,9 @@ void BXNotesArrayController::awakeFromNib()
             header->setSectionsClickable(true);
             connect(
                 header, &QHeaderView::sectionClicked, this, &BXNotesArrayController::headerClicked);
+            header->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(header, &QWidget::customContextMenuRequested, this,
+                [this, header](const QPoint& at) { headerMenu()->popup(header->mapToGlobal(at)); });
             connect(header, &QHeaderView::sectionResized, this,
                 [this](int column, int oldSize, int newSize) {
                     // The new size as the header reports it: a stretched last column never had
@@ -1071,6 +1074,23 @@ QMenu* BXNotesArrayController::contextMenu()
     return m_contextMenu;
 }
 
+QMenu* BXNotesArrayController::headerMenu()
+{
+    if (!m_headerMenu) {
+        m_headerMenu = new QMenu(tableView());
+        const std::pair<const char*, const char*> items[]
+            = { { "Date Created", "toggleShowNoteCreatedColumn:" },
+                  { "Date Modified", "toggleShowNoteModifiedColumn:" } };
+        for (const auto& [title, action] : items) {
+            QAction* item = m_headerMenu->addAction(localized(QString::fromLatin1(title)));
+            item->setCheckable(true);
+            CommandRouter::setAction(item, QString::fromLatin1(action));
+        }
+        CommandRouter::shared().attachMenu(m_headerMenu);
+    }
+    return m_headerMenu;
+}
+
 void BXNotesArrayController::menuNeedsUpdate(QMenu* menu)
 {
     const int row = clickedRow();
@@ -1208,11 +1228,27 @@ Qt::DropAction BXNotesArrayController::validateDrop(const DropInfo& info) const
             return Qt::IgnoreAction;
         if (source->managedObjectContext() != m_context)
             return Qt::CopyAction;
-        const bool copy
-            = info.modifiers().testFlag(Qt::AltModifier) || info.proposedAction() == Qt::CopyAction;
-        return source == this && copy ? Qt::CopyAction : Qt::IgnoreAction;
+        return source == this && info.modifiers().testFlag(Qt::AltModifier) ? Qt::CopyAction
+                                                                            : Qt::IgnoreAction;
     }
     return droppedFiles(info, true).isEmpty() ? Qt::IgnoreAction : Qt::CopyAction;
+}
+
+DropValidation BXNotesArrayController::tableViewValidateDrop(BXTableView*, const DropInfo& drop)
+{
+    const Qt::DropAction operation = validateDrop(drop);
+    if (operation == Qt::IgnoreAction)
+        return DropValidation::refused();
+    const BXManagedObjectsArrayController* source = draggingSourceController(drop.source());
+    const bool external = !source || source->managedObjectContext() != m_context;
+    const int files = source ? -1 : int(droppedFiles(drop, true).size());
+    return DropValidation(operation, -1, DropPosition::On, external, files);
+}
+
+bool BXNotesArrayController::tableViewAcceptDrop(
+    BXTableView*, const DropInfo& drop, const DropValidation&)
+{
+    return acceptDrop(drop);
 }
 
 bool BXNotesArrayController::acceptDrop(const DropInfo& info)

@@ -155,14 +155,21 @@ public:
     BXNotesDateFormatter& modifiedDateFormatter() const { return *m_modifiedFormatter; }
     // The list's context menu, retitled for the clicked row each time it opens.
     QMenu* contextMenu();
+    // The header's menu: the date columns, checked while shown; its items go to the window.
+    QMenu* headerMenu();
     void menuNeedsUpdate(QMenu* menu);
 
-    // Drops. Rows of this list are taken only as copies (Alt, or the platform's copy action);
-    // rows of another document's notes list, its sidebar's categories (their notes) and files
-    // always as copies; rows of another list of this document never. Every accepted drop
-    // lands on the whole list.
+    // Drops. Rows of this list are taken only while Alt is held, as duplicates (the drag
+    // offers a copy whatever the keys, so the proposed action tells nothing); rows of another
+    // document's notes list, its sidebar's categories (their notes) and files always as
+    // copies; rows of another list of this document never. Every accepted drop lands on the
+    // whole list.
     Qt::DropAction validateDrop(const platform::DropInfo& info) const;
     bool acceptDrop(const platform::DropInfo& info);
+    platform::DropValidation tableViewValidateDrop(
+        BXTableView* table, const platform::DropInfo& drop) override;
+    bool tableViewAcceptDrop(BXTableView* table, const platform::DropInfo& drop,
+        const platform::DropValidation& validation) override;
     // A completion as a task dictionary carries it (key "completionHandler").
     struct ImportCompletion {
         std::function<void()> handler;
@@ -247,6 +254,7 @@ private:
     std::unique_ptr<BXNotesDateFormatter> m_createdFormatter;
     std::unique_ptr<BXNotesDateFormatter> m_modifiedFormatter;
     QPointer<QMenu> m_contextMenu;
+    QPointer<QMenu> m_headerMenu;
 };
 
 Q_DECLARE_METATYPE(BXNotesArrayController::ImportCompletion)

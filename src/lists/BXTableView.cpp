@@ -492,8 +492,10 @@ platform::DropInfo BXTableView::dropInfo(const QDropEvent* event) const
         row = model()->rowCount(rootIndex());
         position = platform::DropPosition::Above;
     }
+    // The keys held, as the drag event and the user input report them.
     return platform::DropInfo(event->mimeData(), event->source(), event->possibleActions(),
-        event->proposedAction(), row, position, platform::UserInput::current().keyboardModifiers());
+        event->proposedAction(), row, position,
+        event->modifiers() | platform::UserInput::current().keyboardModifiers());
 }
 
 void BXTableView::setDropValidation(const platform::DropValidation& validation)

@@ -448,7 +448,9 @@ void BXMainWindowController::noteSelectionChanged()
         handleScopeBarWithRange(m_noteTextView->selectedRange());
         return;
     }
-    if (platform::UserInput::current().keyboardModifiers() & Qt::AltModifier)
+    // The sidebar's marks follow the selection while they show, and show only while the tag
+    // peek keys are held.
+    if (m_window->isTagPeeking())
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
     m_noteTextView->setSelectedRange({ 0, 0 });
     QPointer<BXMainWindowController> self(this);
@@ -476,6 +478,9 @@ bool BXMainWindowController::selectedNoteChanged()
 void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
 {
     updateNoteMessage();
+    // With no single note the scope bar still follows the search: a cleared one hides it.
+    if (!note)
+        handleScopeBarWithRange(std::nullopt);
     m_history->noteWillShow(note);
     setNoteText(note);
 }

@@ -44,7 +44,8 @@ const QStringList& commandActions()
         QStringLiteral("resetZoom:"), QStringLiteral("setZoom:"), QStringLiteral("toggleRuler:"),
         QStringLiteral("modifyFont:"), QStringLiteral("editImage:"),
         QStringLiteral("showWritingTools:"), QStringLiteral("performZoom:"),
-        QStringLiteral("performClose:"), platform::SharingServices::kShareFromServiceAction };
+        QStringLiteral("performMiniaturize:"), QStringLiteral("performClose:"),
+        platform::SharingServices::kShareFromServiceAction };
     return actions;
 }
 
@@ -312,6 +313,8 @@ void BXNoteWindowCommands::perform(const platform::Command& command)
         m_controller.noteWindow()->close();
     else if (action == QLatin1String("performZoom:"))
         performZoom();
+    else if (action == QLatin1String("performMiniaturize:"))
+        m_controller.noteWindow()->showMinimized();
     else if (action == platform::SharingServices::kShareFromServiceAction) {
         const std::unique_ptr<QTextDocument> text = selectedString();
         platform::SharingService* service

@@ -52,6 +52,10 @@ namespace {
 // One pause for all note windows: typing in one holds back the refresh of every other.
 double s_lastTypingTime = 0;
 
+constexpr double kFarthestFrameEdge = 1 << 20;
+const QRectF kSensibleFrameLimits(
+    -kFarthestFrameEdge, -kFarthestFrameEdge, 2 * kFarthestFrameEdge, 2 * kFarthestFrameEdge);
+
 } // namespace
 
 static void initNoteIconResources()
@@ -217,12 +221,14 @@ void BXNoteWindowController::handleRulerUnitsChange(const QString& units)
 
 void BXNoteWindowController::placeWindow()
 {
-    const QRectF stored = m_note->windowFrame();
+    // A stored frame far beyond any screen is noise; what is left is fitted to the screen.
+    const QRectF stored = m_note->windowFrame() & kSensibleFrameLimits;
     if (stored.isEmpty()) {
         QScreen* screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 0, 0);
         m_window->setGeometry(area.x() + area.width() / 2 - kDefaultWidth / 2,
             area.y() + area.height() / 2 - kDefaultHeight / 2, kDefaultWidth, kDefaultHeight);
+        WindowAdditions::fitIntoAvailableArea(m_window);
         return;
     }
     m_window->setGeometry(stored.toRect());

@@ -34,6 +34,9 @@
 #include <QNativeGestureEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimeZone>
+
+#include <unicode/udat.h>
 
 #include <cmath>
 
@@ -53,6 +56,26 @@ void log(const QString& line)
 }
 
 } // namespace
+
+QString BXTextView::longDate(const QDate& date, const QLocale& locale)
+{
+    // The toolkit's long format names the weekday; the long date style does not.
+    UErrorCode status = U_ZERO_ERROR;
+    const QByteArray name = locale.name().toUtf8();
+    // The day's midnight in UTC, formatted in UTC: the same day in every time zone.
+    static const char16_t utc[] = u"UTC";
+    UDateFormat* format
+        = udat_open(UDAT_NONE, UDAT_LONG, name.constData(), utc, -1, nullptr, -1, &status);
+    UChar buffer[128];
+    int32_t length = 0;
+    if (U_SUCCESS(status))
+        length = udat_format(format, UDate(date.startOfDay(QTimeZone::utc()).toMSecsSinceEpoch()),
+            buffer, 128, nullptr, &status);
+    udat_close(format);
+    if (U_FAILURE(status))
+        return locale.toString(date, QLocale::LongFormat);
+    return QString(reinterpret_cast<const QChar*>(buffer), length);
+}
 
 BXTextView::BXTextView(QWidget* parent, platform::SpellChecker* spellChecker)
     : TextView(parent, spellChecker)
@@ -292,7 +315,7 @@ std::shared_ptr<BXTextView> BXTextView::makePrintView(
 
 std::unique_ptr<QTextDocument> BXTextView::pageHeader() const
 {
-    const QString date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
+    const QString date = longDate(QDate::currentDate(), QLocale());
     const QString text = m_bxDelegate
         ? QStringLiteral("%1\t\t%2").arg(m_bxDelegate->currentNoteName(), date)
         : date;

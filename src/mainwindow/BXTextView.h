@@ -13,6 +13,8 @@
 #include <optional>
 
 class BXTextViewDelegate;
+class QDate;
+class QLocale;
 
 namespace platform {
 class Error;
@@ -77,6 +79,8 @@ public:
         BXTextViewDelegate* delegate, const platform::PrintInfo& printInfo);
     // "<note name>\t\t<today, long date>" in the view's font.
     std::unique_ptr<QTextDocument> pageHeader() const override;
+    // `date` in `locale`'s long date style: day, month name and year, no weekday.
+    static QString longDate(const QDate& date, const QLocale& locale);
 
     // Pictures. The attachment at `index` when it holds a picture a reader recognises.
     std::optional<platform::TextAttachment> imageCellAtIndex(qsizetype index) const;

@@ -151,6 +151,10 @@ bool BXPasswordController::askPassword(const QString& storedPassword)
     const int code = PasswordDialogRunner::current().runModal(*this);
     if (m_window)
         m_window->hide();
+    // Escape and the window's close button end the prompt without going through Cancel, and
+    // mean the same; only the fourth wrong entry ends it through the check.
+    if (code != 1 && !m_ending)
+        m_password.reset();
     return code == 1;
 }
 
@@ -222,6 +226,11 @@ void BXPasswordController::vibrate()
 void BXPasswordController::acceptPassword()
 {
     if (m_step == 0) {
+        // An empty password would guard nothing while asking for it at every opening.
+        if (m_passwordField->text().isEmpty()) {
+            beep();
+            return;
+        }
         m_step = 1;
         m_password = m_passwordField->text();
         m_passwordField->clear();

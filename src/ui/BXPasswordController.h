@@ -36,7 +36,8 @@ public:
     // Makes every document ask through this window.
     static void install();
 
-    // Ask mode, within four tries.
+    // Ask mode, within four tries. Cancel, Escape and closing the window leave password()
+    // empty, so the opening counts as cancelled rather than refused.
     bool askPassword(const QString& storedPassword) override;
     // Set mode; `window` is the widget the sheet goes on.
     void setPasswordForWindow(QObject* window, BXPasswordControllerDelegate* delegate) override;
@@ -47,6 +48,7 @@ public:
     void lockIcon(bool locked);
     // Shakes the lock icon sideways, starting on the next turn of the main queue.
     void vibrate();
+    // Set mode's OK: an empty first entry is refused with a beep.
     void acceptPassword();
     void verifyPassword();
     void okPressed();

@@ -1,10 +1,13 @@
 #include "WindowAdditions.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace WindowAdditions {
 
@@ -26,7 +29,54 @@ QScreen* screenOf(const QRect& frame)
     return best;
 }
 
+// The window manager's decoration around `window`: its own once shown, else that of another
+// shown window (they all get the same), else none.
+QMargins decorationMargins(const QWidget* window)
+{
+    if (window->isVisible() && window->windowHandle())
+        return window->windowHandle()->frameMargins();
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (const QWidget* other : windows) {
+        if (other->isVisible() && other->windowHandle()
+            && (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog)
+            && !other->windowHandle()->frameMargins().isNull())
+            return other->windowHandle()->frameMargins();
+    }
+    return {};
+}
+
+// Where a frame read back from saved state stays clear of the integer limits.
+constexpr qint64 kLargestSavedCoordinate = 1 << 20;
+
 } // namespace
+
+QRect fittedFrame(QRect frame, const QRect& area, const QSize& minimum, const QMargins& margins)
+{
+    const QRect inner = area.marginsRemoved(margins);
+    frame.setWidth(std::max(std::min(frame.width(), inner.width()), minimum.width()));
+    frame.setHeight(std::max(std::min(frame.height(), inner.height()), minimum.height()));
+    frame.moveLeft(
+        std::max(std::min(frame.left(), inner.right() + 1 - frame.width()), inner.left()));
+    frame.moveTop(
+        std::max(std::min(frame.top(), inner.bottom() + 1 - frame.height()), inner.top()));
+    return frame;
+}
+
+void fitIntoAvailableArea(QWidget* window)
+{
+    if (!window)
+        return;
+    window = window->window();
+    const QScreen* screen = screenOf(window->frameGeometry());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect fitted = fittedFrame(window->geometry(), screen->availableGeometry(),
+        window->minimumSize(), decorationMargins(window));
+    if (fitted != window->geometry())
+        window->setGeometry(fitted);
+}
 
 void validateWindowPosition(QWidget* window)
 {
@@ -35,14 +85,15 @@ void validateWindowPosition(QWidget* window)
     window = window->window();
     QRect frame = window->frameGeometry();
     QScreen* screen = screenOf(frame);
-    if (screen && frame.top() >= screen->availableGeometry().top())
-        return;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    if (!screen || frame.top() < screen->availableGeometry().top()) {
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    fitIntoAvailableArea(window);
 }
 
 QString savedFrameString(const QWidget* window)
@@ -67,9 +118,10 @@ bool setFrameFromString(QWidget* window, const QString& saved)
     QList<int> numbers;
     for (const QString& part : parts) {
         bool ok = false;
-        numbers << part.toInt(&ok);
+        const qint64 number = part.toLongLong(&ok);
         if (!ok)
             return false;
+        numbers << int(std::clamp(number, -kLargestSavedCoordinate, kLargestSavedCoordinate));
     }
     QRect frame(numbers[0], numbers[1], numbers[2], numbers[3]);
     if (frame.width() <= 0 || frame.height() <= 0)
@@ -83,6 +135,13 @@ bool setFrameFromString(QWidget* window, const QString& saved)
         if (!areaPresent && now && savedArea.isValid())
             frame.translate(now->availableGeometry().topLeft() - savedArea.topLeft());
     }
+    // A frame larger than the screen comes back at the screen's size; the place is
+    // validateWindowPosition()'s to check.
+    const QScreen* screen = screenOf(frame) ? screenOf(frame) : QGuiApplication::primaryScreen();
+    if (screen)
+        frame.setSize(fittedFrame(
+            frame, screen->availableGeometry(), window->minimumSize(), decorationMargins(window))
+                          .size());
     window->setGeometry(frame);
     return true;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMargins>
+#include <QRect>
+
 class QString;
 class QWidget;
 
@@ -7,16 +10,25 @@ class QWidget;
 namespace WindowAdditions {
 
 // Centres `window` on its screen (the primary one when it lies on none) when it lies on no
-// screen or its top edge reaches above the top of its screen's available area; otherwise
-// leaves it where it is. Used after a frame has been restored from saved state.
+// screen or its top edge reaches above the top of its screen's available area, then fits it
+// into that area. Used after a frame has been restored from saved state.
 void validateWindowPosition(QWidget* window);
+
+// `frame` (a window's own area) moved, and shrunk where it is larger, so that with its
+// decoration `margins` it lies inside `area`; never smaller than `minimum`, and when even that
+// is too large its top left corner stays inside.
+QRect fittedFrame(QRect frame, const QRect& area, const QSize& minimum, const QMargins& margins);
+// Fits a top-level window into the available area of the screen holding most of it (the
+// primary screen when it lies on none).
+void fitIntoAvailableArea(QWidget* window);
 
 // The window's frame and its screen's available area as "x y w h sx sy sw sh", the form saved
 // in window state; empty for no window.
 QString savedFrameString(const QWidget* window);
 // Gives the window the frame of a savedFrameString() (the screen part may be left out); when
 // the saved screen area is no longer there, the frame keeps its place relative to the screen
-// the window is now on. False, leaving the window alone, for anything else.
+// the window is now on; a frame larger than the screen's available area is shrunk to it. False,
+// leaving the window alone, for anything else.
 bool setFrameFromString(QWidget* window, const QString& saved);
 
 } // namespace WindowAdditions

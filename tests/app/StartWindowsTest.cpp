@@ -119,16 +119,20 @@ TEST(StartWindowsTest, WindowMenuGroupsWindowsByDocumentTheSameEachTime)
     std::vector<std::unique_ptr<platform::WindowController>> controllers;
     for (const QString& title : { QStringLiteral("b"), QStringLiteral("A") }) {
         auto* document = new BXDocument;
+        document->setFileURL(QUrl::fromLocalFile(
+            fixture.folder + QLatin1Char('/') + title + QStringLiteral(".brindlex")));
         fixture.controller->addDocument(document);
-        for (const QString& windowTitle : { title, title + QStringLiteral(" – Shopping list") }) {
+        for (int i = 0; i < 2; ++i) {
             windows.push_back(std::make_unique<QWidget>());
-            windows.back()->setWindowTitle(windowTitle);
             controllers.push_back(std::make_unique<platform::WindowController>());
             controllers.back()->setWindow(windows.back().get());
             document->addWindowController(controllers.back().get());
         }
         if (title == QStringLiteral("A"))
             document->updateChangeCount(platform::Document::ChangeType::Done);
+        // The main window follows the document's name; the other one is titled as a note
+        // window titles itself.
+        windows.back()->setWindowTitle(title + QStringLiteral(" – Shopping list"));
     }
     std::unique_ptr<QMenuBar> bar(BXMainMenu::build(*fixture.controller));
     QMenu* window = nullptr;

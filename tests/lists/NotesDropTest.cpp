@@ -25,7 +25,10 @@
 #include "platform/testing/FakeScheduler.h"
 #include <QTest>
 
+#include <QApplication>
 #include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -181,7 +184,9 @@ TEST_F(NotesDropTest, ValidationBySource)
     } cases[] = {
         { "own rows moved", &table, Qt::MoveAction, Qt::NoModifier, Qt::IgnoreAction },
         { "own rows with Alt", &table, Qt::MoveAction, Qt::AltModifier, Qt::CopyAction },
-        { "own rows with Ctrl", &table, Qt::CopyAction, Qt::ControlModifier, Qt::CopyAction },
+        // The list's drags always propose a copy: only Alt duplicates.
+        { "own rows, copy proposed", &table, Qt::CopyAction, Qt::NoModifier, Qt::IgnoreAction },
+        { "own rows with Ctrl", &table, Qt::CopyAction, Qt::ControlModifier, Qt::IgnoreAction },
         { "another list of the document", &siblingTable, Qt::CopyAction, Qt::AltModifier,
             Qt::IgnoreAction },
         { "another document", &foreignTable, Qt::MoveAction, Qt::NoModifier, Qt::CopyAction },
@@ -261,6 +266,53 @@ TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
     EXPECT_EQ(controller.selectedObjects(), selected);
     scheduler.advance(0.01);
     EXPECT_EQ(controller.selectedObjects(), made);
+}
+
+TEST_F(NotesDropTest, TheListsViewportTakesDroppedFilesThroughItsController)
+{
+    table.show();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString plain = folder.filePath(QStringLiteral("plain.md"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# Plain");
+    file.close();
+    const QString alias = folder.filePath(QStringLiteral("alias.md"));
+    ASSERT_TRUE(QFile::link(plain, alias));
+    const QPoint middle = table.viewport()->rect().center();
+
+    const struct {
+        const char* name;
+        QStringList paths;
+        bool accepted;
+    } cases[] = {
+        { "an alias alone", { alias }, false },
+        { "a file", { plain }, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : c.paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.viewport(), &enter);
+        QDragMoveEvent move(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.viewport(), &move);
+        EXPECT_EQ(move.isAccepted(), c.accepted);
+        // The whole list is the target, whatever row is under the pointer.
+        EXPECT_EQ(table.currentDropValidation().row(), -1);
+        if (!c.accepted)
+            continue;
+        EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+        presenter.enqueueModalAnswer(0);
+        QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.viewport(), &drop);
+        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_EQ(importer.imported, urls);
+    }
 }
 
 TEST_F(NotesDropTest, CopiesAreOneNamedStepWhenEverTheyFinish)

@@ -5,6 +5,8 @@
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXPrintViewProvider.h"
+#include "platform/appkit/PrintDialogPresenter.h"
+#include "platform/appkit/PrintJob.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLocale>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -189,6 +192,35 @@ TEST_F(PrintingTest, PageNumberingPutsTitleAndDateAtopAndTheNumberBelowEachPage)
     }
 }
 
+TEST_F(PrintingTest, TheHeaderDateHasNoWeekdayAndALongNameGivesWayToIt)
+{
+    controller.notes.push_back(noteText({ u"Body"_qs }));
+    controller.name = u"Export Test Note with a name long enough to run into the date"_qs;
+    defaults().setBool(NumberPagesWhenPrinting, true);
+    const auto words = wordsOf(print(u"long name"_qs));
+    const QDate today = QDate::currentDate();
+    const QString year = QString::number(today.year());
+    double dateLeft = 1e9;
+    double nameRight = 0;
+    bool weekday = false;
+    for (const Word& word : words) {
+        if (word.box.bottom() >= 72)
+            continue;
+        weekday = weekday || word.text.contains(QLocale().dayName(today.dayOfWeek()));
+        const bool dateWord = word.text.contains(year)
+            || word.text.contains(QLocale().monthName(today.month()))
+            || QString(word.text).remove(u',').remove(u'.') == QString::number(today.day());
+        if (dateWord)
+            dateLeft = std::min(dateLeft, word.box.left());
+        else
+            nameRight = std::max(nameRight, word.box.right());
+    }
+    EXPECT_FALSE(weekday);
+    ASSERT_LT(dateLeft, 1e9);
+    EXPECT_GT(nameRight, 72);
+    EXPECT_LT(nameRight, dateLeft - 6);
+}
+
 TEST_F(PrintingTest, MarginsPlaceTheFirstWordOnceWithoutPageNumbers)
 {
     controller.notes.push_back(noteText({ u"Tulips along the fence"_qs }));
@@ -209,6 +241,40 @@ TEST_F(PrintingTest, MarginsPlaceTheFirstWordOnceWithoutPageNumbers)
         EXPECT_LT(words[0].box.top(), c.topBottom + 6);
         EXPECT_EQ(words.size(), 4u);
     }
+}
+
+TEST_F(PrintingTest, MarginsStayPointsOnAPrinterThatCountsInMillimetres)
+{
+    // As the print dialog leaves a printer with metric paper.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = pdfPath(u"metric"_qs);
+    printer.setOutputFileName(pdf);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    const auto info = std::make_shared<platform::PrintInfo>();
+    platform::PrintDialogPresenter::takePaper(printer, *info);
+    EXPECT_NEAR(info->leftMargin(), 72, 0.01);
+    EXPECT_NEAR(info->topMargin(), 72, 0.01);
+
+    QStringList words;
+    for (int i = 0; i < 60; ++i)
+        words << u"tulip"_qs;
+    const auto text = noteText({ words.join(u' ') });
+    const auto view = BXTextView::makePrintView(*text, &controller, *info);
+    platform::PrintJob job(*view, info);
+    platform::Error error;
+    ASSERT_TRUE(job.print(printer, &error, nullptr)) << error.toString().toStdString();
+    double left = 1e9;
+    double right = 0;
+    for (const Word& word : wordsOf(pdf)) {
+        left = std::min(left, word.box.left());
+        right = std::max(right, word.box.right());
+    }
+    EXPECT_NEAR(left, 72, 1);
+    // The column runs to the right margin: 595 points of A4 less 72 on each side.
+    EXPECT_LE(right, 595.28 - 72 + 1);
+    EXPECT_GT(right, 595.28 - 72 - 40);
 }
 
 TEST_F(PrintingTest, TheTextIsTakenWhenPrintingStarts)

@@ -1,3 +1,4 @@
+#include "QtWarnings.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -18,5 +19,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setOrganizationName(QStringLiteral("Brindlex"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    bxtest::failOnQtWarnings();
+    const int status = RUN_ALL_TESTS();
+    return bxtest::hadWarningOutsideTests() ? 1 : status;
 }

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPropertyAnimation>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -81,6 +83,25 @@ TEST(PasswordHashTest, HashesAreSaltedArgon2idStringsAndPlainValuesStillVerify)
     }
 }
 
+TEST(PasswordHashTest, AStoredHashAskingForMoreWorkThanEverWrittenIsRefusedUnrun)
+{
+    PasswordHash::setUsesInteractiveLimits(false);
+    const QString moderate = PasswordHash::hash(QStringLiteral("x"));
+    PasswordHash::setUsesInteractiveLimits(true);
+    EXPECT_TRUE(PasswordHash::hasAcceptableCost(moderate)) << moderate.toStdString();
+    EXPECT_TRUE(PasswordHash::hasAcceptableCost(PasswordHash::hash(QStringLiteral("x"))));
+    const QString tail = QStringLiteral("$c2FsdHNhbHRzYWx0c2FsdA$aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNo");
+    for (const QString& parameters : { QStringLiteral("m=65536,t=200,p=1"),
+             QStringLiteral("m=65536,t=4294967295,p=1"), QStringLiteral("m=4294967295,t=2,p=1"),
+             QStringLiteral("m=65536,t=2,p=8"), QStringLiteral("m=65536,t=99999999999,p=1") }) {
+        SCOPED_TRACE(parameters.toStdString());
+        const QString stored = QStringLiteral("$argon2id$v=19$") + parameters + tail;
+        EXPECT_FALSE(PasswordHash::hasAcceptableCost(stored));
+        // Refused before any hashing: the test would not end otherwise.
+        EXPECT_FALSE(PasswordHash::verify(stored, QStringLiteral("x")));
+    }
+}
+
 TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
 {
     const QString stored = PasswordHash::hash(QStringLiteral("open sesame"));
@@ -123,6 +144,20 @@ TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
         EXPECT_FALSE(asker.window()->isVisible());
         EXPECT_TRUE(asker.passwordField()->text().isEmpty());
     }
+}
+
+TEST(PasswordControllerEscape, EscapeAtTheOpeningPromptIsACancel)
+{
+    // The real modal window, left with Escape as a user would.
+    PasswordHash::setUsesInteractiveLimits(true);
+    BXPasswordController asker;
+    QTimer::singleShot(0, asker.window(), [&asker] {
+        QTest::keyClicks(asker.passwordField(), QStringLiteral("wrong"));
+        QTest::keyClick(asker.passwordField(), Qt::Key_Escape);
+    });
+    EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right"))));
+    EXPECT_FALSE(asker.password().has_value());
+    EXPECT_EQ(asker.attempts(), 0);
 }
 
 TEST(PasswordControllerTiming, RightPasswordShowsTheOpenLockBeforeTheWindowEnds)
@@ -215,12 +250,15 @@ TEST_F(PasswordControllerTest, EveryWayOutOfTheSheetButConfirmingGivesNothing)
                 c.window()->reject();
             },
             std::nullopt },
+        // An empty password is refused: the sheet stays at its first entry.
         { "empty password twice",
             [](BXPasswordController& c) {
                 c.okPressed();
                 c.okPressed();
+                EXPECT_EQ(c.step(), 0);
+                c.cancelPressed();
             },
-            QString() },
+            std::nullopt },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -273,6 +274,51 @@ TEST_F(ExportPanelTest, SavePanelWithTheAccessoryExportsInTheChosenFormat)
     EXPECT_TRUE(written.readAll().startsWith("Shopping"));
     // The accessory's choice held for this export only.
     EXPECT_EQ(document.formatForExport(), TypeIdentifier::Rtf);
+    document.close();
+}
+
+TEST_F(ExportPanelTest, ExportPanelsStartInTheLastExportFolder)
+{
+    platform::FakeAlertPresenter presenter;
+    defaults().removeObject(LastExportFolder);
+    defaults().setString(ExportFileType, TypeIdentifier::PlainText);
+    BXDocument document;
+    QList<platform::ManagedObjectPtr> notes;
+    for (const QString& title : { QStringLiteral("Apples"), QStringLiteral("Pears") }) {
+        auto note = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
+        std::unique_ptr<QTextDocument> text = platform::AttributedText::makeDocument();
+        text->setPlainText(title);
+        note->setAttributedString(*text);
+        notes << note;
+    }
+    const QString folder = bxtest::makeTempFolder();
+    const QString other = bxtest::makeTempFolder();
+    const struct {
+        const char* name;
+        QList<platform::ManagedObjectPtr> notes;
+        QString startsIn;
+        QUrl chosen;
+    } steps[] = {
+        { "first export, several notes", notes, QDir::homePath(), QUrl::fromLocalFile(folder) },
+        { "then one note", { notes.first() }, folder,
+            QUrl::fromLocalFile(other + QStringLiteral("/Apples.txt")) },
+        { "then several again", notes, other, {} },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        document.exportNotes(step.notes);
+        ASSERT_FALSE(presenter.shownPanels().empty());
+        const platform::FilePanel shown = presenter.shownPanels().back().panel;
+        EXPECT_EQ(shown.directory, step.startsIn);
+        if (step.notes.size() > 1) {
+            // Named for what it does, not for the dialog's mode.
+            platform::FilePanelDialog dialog(shown, nullptr);
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Export"));
+            dialog.takeResponse(QDialog::Rejected);
+        }
+        presenter.answerPanelSheet(nullptr, { !step.chosen.isEmpty(), { step.chosen } });
+    }
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/Pears.txt")));
     document.close();
 }
 

@@ -35,6 +35,9 @@ ApplicationWindowTracker::~ApplicationWindowTracker()
 
 void ApplicationWindowTracker::install()
 {
+    // Each start-up in a test process installs again; one tracker follows every window.
+    if (dynamic_cast<ApplicationWindowTracker*>(&WindowTracker::current()))
+        return;
     WindowTracker::setCurrent(new ApplicationWindowTracker(qApp));
 }
 

@@ -36,6 +36,10 @@ FilePanelDialog::FilePanelDialog(const FilePanel& panel, QWidget* parent)
             panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     if (!panel.prompt.isEmpty())
         setLabelText(QFileDialog::Accept, panel.prompt);
+    // Untitled, the dialog would name itself after its mode ("Find Directory"); the button
+    // says what the panel is for.
+    if (panel.title.isEmpty() && !panel.prompt.isEmpty())
+        setWindowTitle(panel.prompt);
     applyFileTypes();
     if (save && !panel.nameFieldStringValue.isEmpty())
         selectFile(panel.nameFieldStringValue);

@@ -6,6 +6,7 @@
 #include "platform/foundation/Localized.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,9 +27,26 @@ QMessageBox::Icon iconFor(AlertStyle style)
     return QMessageBox::Warning;
 }
 
+// Keeps the space bar off an alert's buttons. An alert may come up under the user's typing
+// (an edit of a locked file raises one), and the next word's space would press the focused
+// button unseen; Return and Escape still answer, as they do on purpose.
+class SpaceBarFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space;
+    }
+};
+
 QMessageBox* makeBox(const Alert& alert, QWidget* parent)
 {
     auto* box = new QMessageBox(parent);
+    auto* spaceBar = new SpaceBarFilter(box);
     box->setIcon(iconFor(alert.style));
     box->setText(alert.messageText);
     box->setInformativeText(alert.informativeText);
@@ -42,6 +60,7 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent)
                                                                      : QMessageBox::ActionRole;
         QPushButton* button = box->addButton(titles.at(i), role);
         button->setProperty("alertButtonIndex", i);
+        button->installEventFilter(spaceBar);
         if (i == 0)
             box->setDefaultButton(button);
         if (i == alert.cancelButton)

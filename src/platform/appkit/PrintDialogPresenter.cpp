@@ -8,6 +8,17 @@
 
 namespace platform {
 
+void PrintDialogPresenter::takePaper(const QPrinter& printer, PrintInfo& printInfo)
+{
+    QPageLayout layout = printer.pageLayout();
+    // The printer counts in its own units (millimetres for metric paper); the margins are
+    // points, and the user's to choose whatever the printer's smallest margins.
+    layout.setUnits(QPageLayout::Point);
+    layout.setMode(QPageLayout::FullPageMode);
+    layout.setMargins(printInfo.pageLayout().margins(QPageLayout::Point));
+    printInfo.setPageLayout(layout);
+}
+
 void PrintDialogPresenter::runPrintOperation(
     const PrintOperation& operation, QWidget* window, Completion completion)
 {
@@ -20,10 +31,7 @@ void PrintDialogPresenter::runPrintOperation(
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setPageLayout(operation.printInfo->pageLayout());
     const auto print = [operation, printer, window, completion] {
-        // The paper the user chose; the margins stay those of the print info.
-        QPageLayout layout = printer->pageLayout();
-        layout.setMargins(operation.printInfo->pageLayout().margins(QPageLayout::Point));
-        operation.printInfo->setPageLayout(layout);
+        takePaper(*printer, *operation.printInfo);
         auto* printView = qobject_cast<TextView*>(operation.printView.get());
         PrintJob job(*printView, operation.printInfo);
         Error error;

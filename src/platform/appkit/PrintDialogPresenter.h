@@ -2,6 +2,8 @@
 
 #include "platform/documents/PrintPresenter.h"
 
+class QPrinter;
+
 namespace platform {
 
 // The print presenter of the running application: the print dialog, window-modal on the
@@ -11,6 +13,9 @@ class PrintDialogPresenter final : public PrintPresenter {
 public:
     void runPrintOperation(
         const PrintOperation& operation, QWidget* window, Completion completion) override;
+
+    // Takes the paper the user chose on `printer` into `printInfo`, keeping its margins.
+    static void takePaper(const QPrinter& printer, PrintInfo& printInfo);
 };
 
 } // namespace platform

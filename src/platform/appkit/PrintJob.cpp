@@ -7,6 +7,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -19,6 +20,9 @@
 namespace platform {
 
 namespace {
+
+// The least space between the note's name and the date in the page header, in points.
+constexpr double kHeaderGap = 18.0;
 
 // Text is laid out at 96 units per inch, as on screen; the paper counts points.
 double units(double points)
@@ -161,12 +165,17 @@ void PrintJob::paintPage(QPainter& painter, int page, int pageCount)
         QTextCursor first(m_header.get());
         first.movePosition(QTextCursor::NextCharacter);
         font = first.charFormat().font();
-        // The name goes at the left, the date at the right.
+        // The name goes at the left, the date at the right; a long name gives way to the date.
         const QString text = m_header->toPlainText();
         const qsizetype tab = text.indexOf(u'\t');
-        drawLine(painter, text.left(tab), font, top, Qt::AlignLeft);
-        if (tab >= 0)
-            drawLine(painter, text.mid(tab).trimmed(), font, top, Qt::AlignRight);
+        const QString date = tab >= 0 ? text.mid(tab).trimmed() : QString();
+        const QFontMetricsF metrics(font);
+        const double dateWidth
+            = date.isEmpty() ? 0 : metrics.horizontalAdvance(date) + units(kHeaderGap);
+        drawLine(painter,
+            metrics.elidedText(text.left(tab), Qt::ElideRight, top.width() - dateWidth), font, top,
+            Qt::AlignLeft);
+        drawLine(painter, date, font, top, Qt::AlignRight);
     }
     drawLine(painter, QString::number(page + 1), font, bottom, Qt::AlignHCenter);
 }

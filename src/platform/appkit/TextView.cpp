@@ -5,11 +5,13 @@
 #include "TextFormatCommands.h"
 #include "TextViewDelegate.h"
 #include "TextViewItem.h"
+#include "UrlOpener.h"
 #include "UserInput.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RegularExpression.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/text/HtmlReader.h"
 #include "platform/text/SharedTextStorage.h"
 #include "platform/text/SpellChecker.h"
 #include "platform/text/TextHighlighter.h"
@@ -324,6 +326,12 @@ int TextView::characterIndexAt(const QPoint& viewportPoint) const
     return m_mirror->documentLayout()->hitTest(local, Qt::FuzzyHit);
 }
 
+QUrl TextView::linkAt(const QPoint& viewportPoint) const
+{
+    const QPointF local = m_item->mapFromScene(mapToScene(viewportPoint));
+    return QUrl(m_mirror->documentLayout()->anchorAt(local));
+}
+
 namespace {
 
 QRectF rectAtPosition(const QTextDocument& doc, int position)
@@ -585,7 +593,8 @@ bool TextView::insertMimeData(const QMimeData* source, const QString& actionName
     if (!image.isNull())
         return insertImage(image, actionName);
     if (source->hasHtml()) {
-        const auto fragment = QTextDocumentFragment::fromHtml(source->html());
+        // Through the readers' own HTML import, with its nesting limit.
+        const QTextDocumentFragment fragment(HtmlReader::fromHtml(source->html()).get());
         if (fragment.isEmpty())
             return false;
         const int before = m_editCount;
@@ -922,6 +931,14 @@ void TextView::mousePressEvent(QMouseEvent* event)
         noteEvent(before);
         return;
     }
+    // A plain click on a link follows it, as a click in a page would.
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
+        if (const QUrl link = linkAt(event->position().toPoint()); !link.isEmpty()) {
+            event->accept();
+            UrlOpener::current().openUrl(link);
+            return;
+        }
+    }
     QGraphicsView::mousePressEvent(event);
     noteEvent(before);
 }
@@ -937,7 +954,8 @@ void TextView::mouseMoveEvent(QMouseEvent* event)
     const QTextBlock block = m_mirror->findBlock(index);
     const bool overHashtag = block.isValid()
         && TextHighlighter::hashtagAt(block.text(), index - block.position()).has_value();
-    viewport()->setCursor(overHashtag ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    const bool overLink = !linkAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(overHashtag || overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
 }
 
 void TextView::mouseReleaseEvent(QMouseEvent* event)

@@ -84,6 +84,8 @@ public:
     void setTypingAttributes(const QTextCharFormat& format);
     // The character index for insertion at a point of the viewport.
     int characterIndexAt(const QPoint& viewportPoint) const;
+    // The target of the link drawn at a point of the viewport; empty where there is none.
+    QUrl linkAt(const QPoint& viewportPoint) const;
     // The caret's rectangle, in scene coordinates.
     QRectF caretRect() const;
     // Where the character at `index` shows, in viewport coordinates; empty past the text.

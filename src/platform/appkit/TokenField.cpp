@@ -211,12 +211,17 @@ int TokenField::caretX(const Layout& shape) const
 
 void TokenField::ensureCaretVisible()
 {
-    const int x = caretX(layout());
+    const Layout shape = layout();
+    const int x = caretX(shape);
     const int visible = width() - 2 * kMargin;
     if (x - m_scroll > visible)
         m_scroll = x - visible;
     else if (x - m_scroll < kMargin)
         m_scroll = std::max(0, x - kMargin);
+    // Never further than the content needs: a field filled while narrow and widened since
+    // shows its first tokens again.
+    const int end = shape.textX + fontMetrics().horizontalAdvance(m_text);
+    m_scroll = std::clamp(m_scroll, 0, std::max(0, end - visible));
 }
 
 QSize TokenField::sizeHint() const

@@ -63,6 +63,13 @@ bool validateHeader(const QString& path, Error* error)
     return true;
 }
 
+// The store's metadata, merged with this model's version, does not read back.
+Error unwritableMetadataError()
+{
+    return fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+        QStringLiteral("The store metadata cannot be written back."));
+}
+
 QString pragmaValue(const QVariant& value)
 {
     bool isNumber = false;
@@ -139,8 +146,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
     }
     if (!store->openFile(path, !exists, error))
         return {};
-    const bool isNewFile = !exists || info.size() == 0;
-    if (!store->prepareSchema(isNewFile, error)) {
+    if (!store->prepareSchema(!exists, error)) {
         store->m_db.close();
         if (!exists)
             QFile::remove(path);
@@ -180,11 +186,12 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
         return false;
     const StoreMetadata current = StoreMetadata::forModel(*m_model);
     if (m_schema.isEmptyFile()) {
-        if (m_readOnly)
+        // Only a file being made now gets a schema: one that lost its contents is left as it is.
+        if (!isNewFile)
             return Error::set(error,
                 fileError(FileReadCorruptFileError,
-                    QStringLiteral("The file is not a notes store."),
-                    QStringLiteral("The database is empty.")));
+                    QStringLiteral("The notes store is empty or damaged."),
+                    QStringLiteral("The file holds no tables.")));
         m_uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     } else {
         SqliteStatement statement
@@ -211,6 +218,10 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
                                    "application's version %2.")
                         .arg(*stored->modelVersion)
                         .arg(m_model->version())));
+        if (const QString missing = missingContents(*stored); !missing.isEmpty())
+            return Error::set(error,
+                fileError(FileReadCorruptFileError,
+                    QStringLiteral("The notes store is empty or damaged."), missing));
         // Version identifiers and hashes of another program (or of an older version of ours)
         // say nothing about whether this model can read the file: its tables and columns do.
         if (m_schema.needsChanges()
@@ -242,13 +253,31 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
         return true;
     const QByteArray metadata
         = m_schema.isEmptyFile() ? current.toPlist() : current.mergedInto(m_storedMetadata);
+    const std::optional<StoreMetadata> written = StoreMetadata::fromPlist(metadata);
+    if (!written)
+        return Error::set(error, unwritableMetadataError());
     if (!m_writer.migrate(*m_model, m_uuid, metadata,
             QStringLiteral("The notes store could not be opened."), error))
         return false;
     m_storedMetadata = metadata;
-    m_metadata = *StoreMetadata::fromPlist(metadata);
+    m_metadata = *written;
     m_metadataIsCurrent = true;
     return true;
+}
+
+QString PersistentStore::missingContents(const StoreMetadata& stored) const
+{
+    // What an older version of the model, or another program, lacks is added by a migration;
+    // what the store's own metadata says it has must be there.
+    if (!m_schema.needsChanges())
+        return {};
+    if (stored.modelVersion && *stored.modelVersion >= m_model->version())
+        return QStringLiteral("Tables or columns of the store's own model version are missing.");
+    for (const QString& entity : m_schema.entitiesWithoutTable()) {
+        if (stored.entityHashes.contains(entity))
+            return QStringLiteral("The table of %1 is missing.").arg(entity);
+    }
+    return {};
 }
 
 QUrl PersistentStore::url() const
@@ -421,11 +450,14 @@ bool PersistentStore::save(
     const QByteArray metadata = m_metadataIsCurrent
         ? QByteArray()
         : StoreMetadata::forModel(*m_model).mergedInto(m_storedMetadata);
+    std::optional<StoreMetadata> written;
+    if (!metadata.isEmpty() && !(written = StoreMetadata::fromPlist(metadata)))
+        return Error::set(error, unwritableMetadataError());
     if (!m_writer.save(request, metadata, insertedKeys, error))
         return false;
-    if (!metadata.isEmpty()) {
+    if (written) {
         m_storedMetadata = metadata;
-        m_metadata = *StoreMetadata::fromPlist(metadata);
+        m_metadata = *written;
         m_metadataIsCurrent = true;
     }
     return true;

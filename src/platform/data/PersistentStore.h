@@ -121,6 +121,9 @@ private:
     PersistentStore(std::shared_ptr<const ManagedObjectModel> model, const QVariantMap& options);
     bool openFile(const QString& path, bool create, Error* error);
     bool prepareSchema(bool isNewFile, Error* error);
+    // Why the file lacks what its metadata says it holds; empty when nothing is missing or
+    // a migration may add what is.
+    QString missingContents(const StoreMetadata& stored) const;
     // The connection settings every connection of the store gets.
     void configure(SqliteDatabase& db) const;
 

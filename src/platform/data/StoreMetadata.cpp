@@ -16,11 +16,81 @@ QString stringValue(plist_t node)
 {
     if (!node || plist_get_node_type(node) != PLIST_STRING)
         return {};
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString result = QString::fromUtf8(text);
-    std::free(text);
-    return result;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    return QString::fromUtf8(text, qsizetype(length));
+}
+
+// libplist asserts when a key or string it hands out holds a NUL byte, so such a list is
+// refused before libplist reads it: every string object (keys are strings too) is checked in
+// the bytes. True as well when the object table cannot be walked.
+bool holdsNulInKeyOrString(const QByteArray& bytes)
+{
+    const qsizetype size = bytes.size();
+    if (size < 8 + 32)
+        return true;
+    auto number = [&bytes, size](quint64 at, int width) -> std::optional<quint64> {
+        if (width < 1 || width > 8 || at > quint64(size) || quint64(width) > quint64(size) - at)
+            return std::nullopt;
+        quint64 value = 0;
+        for (int i = 0; i < width; ++i)
+            value = (value << 8) | quint8(bytes[qsizetype(at) + i]);
+        return value;
+    };
+    const qsizetype trailer = size - 32;
+    const int offsetWidth = quint8(bytes[trailer + 6]);
+    const quint64 count = *number(trailer + 8, 8);
+    const quint64 table = *number(trailer + 24, 8);
+    if (offsetWidth < 1 || offsetWidth > 8 || table >= quint64(trailer)
+        || count > (quint64(trailer) - table) / quint64(offsetWidth))
+        return true;
+    for (quint64 i = 0; i < count; ++i) {
+        const std::optional<quint64> offset = number(table + i * quint64(offsetWidth), offsetWidth);
+        if (!offset || *offset >= quint64(trailer))
+            return true;
+        const quint8 marker = quint8(bytes[qsizetype(*offset)]);
+        const int kind = marker >> 4;
+        // 0x5: ASCII, 0x6: UTF-16, 0x7: UTF-8 strings.
+        if (kind < 0x5 || kind > 0x7)
+            continue;
+        quint64 length = marker & 0xF;
+        quint64 start = *offset + 1;
+        if (length == 0xF) {
+            // The length is an integer object of its own.
+            const std::optional<quint64> lengthMarker = number(start, 1);
+            if (!lengthMarker || (*lengthMarker >> 4) != 0x1 || (*lengthMarker & 0xF) > 3)
+                return true;
+            const int width = 1 << (*lengthMarker & 0xF);
+            const std::optional<quint64> value = number(start + 1, width);
+            if (!value)
+                return true;
+            length = *value;
+            start += 1 + quint64(width);
+        }
+        const quint64 unit = kind == 0x6 ? 2 : 1;
+        if (start > quint64(trailer) || length > (quint64(trailer) - start) / unit)
+            return true;
+        const QByteArrayView text(bytes.constData() + start, qsizetype(length * unit));
+        for (qsizetype at = 0; at < text.size(); at += qsizetype(unit)) {
+            if (text[at] == 0 && (unit == 1 || text[at + 1] == 0))
+                return true;
+        }
+    }
+    return false;
+}
+
+// The dictionary a binary property list holds; null for anything else. Free it with plist_free.
+plist_t readDictionary(const QByteArray& bytes)
+{
+    if (!bytes.startsWith("bplist00") || holdsNulInKeyOrString(bytes))
+        return nullptr;
+    plist_t root = nullptr;
+    plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
+    if (root && plist_get_node_type(root) != PLIST_DICT) {
+        plist_free(root);
+        return nullptr;
+    }
+    return root;
 }
 
 } // namespace
@@ -38,16 +108,9 @@ StoreMetadata StoreMetadata::forModel(const ManagedObjectModel& model)
 
 std::optional<StoreMetadata> StoreMetadata::fromPlist(const QByteArray& bytes)
 {
-    if (!bytes.startsWith("bplist00"))
-        return std::nullopt;
-    plist_t root = nullptr;
-    plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
+    plist_t root = readDictionary(bytes);
     if (!root)
         return std::nullopt;
-    if (plist_get_node_type(root) != PLIST_DICT) {
-        plist_free(root);
-        return std::nullopt;
-    }
     StoreMetadata metadata;
     metadata.storeType = stringValue(plist_dict_get_item(root, "NSStoreType"));
     plist_t identifiers = plist_dict_get_item(root, "NSStoreModelVersionIdentifiers");
@@ -127,14 +190,9 @@ QByteArray StoreMetadata::toPlist() const
 
 QByteArray StoreMetadata::mergedInto(const QByteArray& stored) const
 {
-    plist_t root = nullptr;
-    if (stored.startsWith("bplist00"))
-        plist_from_bin(stored.constData(), uint32_t(stored.size()), &root);
-    if (!root || plist_get_node_type(root) != PLIST_DICT) {
-        if (root)
-            plist_free(root);
+    plist_t root = readDictionary(stored);
+    if (!root)
         return toPlist();
-    }
     if (modelVersion)
         plist_dict_set_item(root, kModelVersionKey, plist_new_uint(uint64_t(*modelVersion)));
     return takeBinary(root);

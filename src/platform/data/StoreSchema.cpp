@@ -140,6 +140,8 @@ bool StoreSchema::read(
                     foreignFileError(
                         QStringLiteral("Table %1 has no Z_PK or Z_ENT column.").arg(table)));
         }
+        if (columns.isEmpty() && !schema.m_emptyFile)
+            schema.m_entitiesWithoutTable << entity->name();
         schema.planTable(entity, columns);
     }
     schema.planJoinTables(db, tables);
@@ -317,6 +319,7 @@ bool StoreSchema::apply(SqliteDatabase& db, Error* error)
                     db.errorMessage()));
     }
     m_missingDDL.clear();
+    m_entitiesWithoutTable.clear();
     m_emptyFile = false;
     return true;
 }

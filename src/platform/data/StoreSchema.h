@@ -36,6 +36,8 @@ public:
     // True when tables, columns, entity rows or join tables are missing.
     bool needsChanges() const { return !m_missingDDL.isEmpty(); }
     bool isEmptyFile() const { return m_emptyFile; }
+    // Names of the root entities whose table the file lacks.
+    const QStringList& entitiesWithoutTable() const { return m_entitiesWithoutTable; }
     // Adds what is missing; run inside a transaction. Never drops anything.
     bool apply(SqliteDatabase& db, Error* error);
 
@@ -74,6 +76,7 @@ private:
     std::vector<JoinTable> m_joinTables;
     QHash<const RelationshipDescription*, int> m_joinIndex;
     QStringList m_missingDDL;
+    QStringList m_entitiesWithoutTable;
 };
 
 } // namespace platform

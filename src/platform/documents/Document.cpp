@@ -93,6 +93,7 @@ void Document::setFileURL(const QUrl& url)
         return;
     m_fileURL = url;
     emit fileURLChanged(url);
+    emit displayNameChanged();
 }
 
 bool Document::initWithContentsOfURL(const QUrl& url, const QString& type, Error* error)
@@ -547,9 +548,20 @@ void Document::presentSaveError(const Error& error, std::function<void()> done)
 
 QString Document::displayName() const
 {
-    if (m_fileURL.isEmpty())
+    if (!m_fileURL.isEmpty())
+        return QFileInfo(m_fileURL.toLocalFile()).completeBaseName();
+    if (m_untitledNumber < 2)
         return localized(QStringLiteral("Untitled"));
-    return QFileInfo(m_fileURL.toLocalFile()).completeBaseName();
+    return QStringLiteral("%1 %2").arg(localized(QStringLiteral("Untitled"))).arg(m_untitledNumber);
+}
+
+void Document::setUntitledNumber(int number)
+{
+    if (m_untitledNumber == number)
+        return;
+    m_untitledNumber = number;
+    if (m_fileURL.isEmpty())
+        emit displayNameChanged();
 }
 
 QWidget* Document::windowForSheet() const

@@ -139,9 +139,12 @@ public:
     // Saves the document where it is; an untitled one asks for a place in a save panel
     // first. Answers whether it was saved; a failure has been shown to the user.
     void saveDocument(std::function<void(bool didSave)> completion);
-    // The name windows and alerts give the document: its file's name without extension,
-    // "Untitled" before it has one.
+    // The name windows and alerts give the document: its file's name without extension;
+    // before it has one "Untitled", or "Untitled 2" and on while other untitled documents are
+    // open (the document controller numbers them).
     virtual QString displayName() const;
+    int untitledNumber() const { return m_untitledNumber; }
+    void setUntitledNumber(int number);
     // The window sheets of the document attach to: the main window when it is one of the
     // document's, else its first window; null without windows.
     virtual QWidget* windowForSheet() const;
@@ -160,6 +163,7 @@ protected:
 signals:
     void documentEditedChanged(bool edited);
     void fileURLChanged(const QUrl& url);
+    void displayNameChanged();
     void didClose();
 
 private:
@@ -202,6 +206,7 @@ private:
     QList<WindowController*> m_windowControllers;
     QList<Editor*> m_editors;
     bool m_closed = false;
+    int m_untitledNumber = 0;
 };
 
 } // namespace platform

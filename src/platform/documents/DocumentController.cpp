@@ -60,6 +60,15 @@ void DocumentController::addDocument(Document* document)
     if (!document || m_documents.contains(document))
         return;
     document->setParent(this);
+    if (document->fileURL().isEmpty()) {
+        // One past the highest number of the untitled documents open.
+        int number = 1;
+        for (const Document* open : std::as_const(m_documents)) {
+            if (open->fileURL().isEmpty() && open->untitledNumber() >= number)
+                number = open->untitledNumber() + 1;
+        }
+        document->setUntitledNumber(number);
+    }
     m_documents.append(document);
     connect(document, &Document::didClose, this, [this, document] { removeDocument(document); });
 }

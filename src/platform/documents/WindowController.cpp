@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QRect>
 
+#include <algorithm>
+
 namespace platform {
 
 WindowController::WindowController(QObject* parent) : QObject(parent) { }
@@ -25,7 +27,17 @@ WindowController* WindowController::forWindow(const QObject* window)
 
 void WindowController::setDocument(Document* document)
 {
+    for (const QMetaObject::Connection& connection : std::as_const(m_documentConnections))
+        disconnect(connection);
+    m_documentConnections.clear();
     m_document = document;
+    if (!document)
+        return;
+    m_documentConnections << connect(document, &Document::displayNameChanged, this,
+        &WindowController::synchronizeWindowTitleWithDocumentName);
+    m_documentConnections << connect(document, &Document::documentEditedChanged, this,
+        &WindowController::synchronizeWindowTitleWithDocumentName);
+    synchronizeWindowTitleWithDocumentName();
 }
 
 void WindowController::showWindow()
@@ -55,10 +67,12 @@ void WindowController::setWindowFrameString(const QString& frame)
     const QStringList parts = frame.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (!m_windowGuard || parts.size() != 4)
         return;
+    // Bounded far beyond any screen, so the rectangle's edges stay within the integers.
+    constexpr qint64 farthest = 1 << 20;
     int numbers[4];
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
-        numbers[i] = parts[i].toInt(&ok);
+        numbers[i] = int(std::clamp(parts[i].toLongLong(&ok), -farthest, farthest));
         if (!ok)
             return;
     }
@@ -80,8 +94,13 @@ void WindowController::minimizeWindow()
 
 void WindowController::synchronizeWindowTitleWithDocumentName()
 {
-    if (m_windowGuard && m_document)
-        m_windowGuard->setProperty("windowTitle", m_document->displayName());
+    if (!m_windowGuard || !m_document)
+        return;
+    // "[*]" is where the window shows its edited mark; a name holding it shows it as typed.
+    QString name = m_document->displayName();
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    m_windowGuard->setProperty("windowTitle", name + QStringLiteral("[*]"));
+    m_windowGuard->setProperty("windowModified", m_document->isDocumentEdited());
 }
 
 void WindowController::close()

@@ -42,7 +42,8 @@ public:
     static WindowController* forWindow(const QObject* window);
 
     Document* document() const { return m_document; }
-    // Kept in step by Document::addWindowController() and removeWindowController().
+    // Kept in step by Document::addWindowController() and removeWindowController(). The
+    // window's title follows the document's name and edited state from then on.
     void setDocument(Document* document);
 
     // Whether closing this window closes the whole document (the main window's does).
@@ -58,7 +59,7 @@ public:
     virtual void setWindowFrameString(const QString& frame);
     bool isWindowMinimized() const;
     void minimizeWindow();
-    // Titles the window with the document's name.
+    // Titles the window with the document's name, marked while the document is edited.
     virtual void synchronizeWindowTitleWithDocumentName();
     // Asks the document whether the window may close (Document::shouldCloseWindowController:
     // open edits committed, the document saved, the user asked when needed). When it may,
@@ -84,6 +85,7 @@ private:
     QWidget* m_window = nullptr;
     QPointer<QObject> m_windowGuard; // m_window as an object, to notice its destruction
     QPointer<Document> m_document;
+    QList<QMetaObject::Connection> m_documentConnections;
     bool m_shouldCloseDocument = false;
     bool m_deciding = false;
     bool m_closing = false;

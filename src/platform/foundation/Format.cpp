@@ -127,4 +127,13 @@ QString formatString(const QString& format, const QVariantList& args)
     return out;
 }
 
+QString elidedMiddle(const QString& text, qsizetype maxLength)
+{
+    if (text.size() <= maxLength)
+        return text;
+    const qsizetype head = (maxLength - 1) / 2;
+    const qsizetype tail = maxLength - 1 - head;
+    return text.first(head) + QChar(0x2026) + text.last(tail);
+}
+
 } // namespace platform

@@ -23,6 +23,10 @@ QVariant formatArg(const T& value)
     return QVariant::fromValue(value);
 }
 
+// `text` cut in its middle to at most `maxLength` characters (an ellipsis in place of what was
+// cut), so that a name from outside never floods a message.
+QString elidedMiddle(const QString& text, qsizetype maxLength);
+
 template <typename... Args>
 QString format(const QString& format, const Args&... args)
 {

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace platform {
 
 const QString RtfdPackage::TextFileName = QStringLiteral("TXT.rtf");
@@ -53,8 +55,11 @@ std::optional<RtfdPackage> RtfdPackage::fromFlatData(QByteArrayView data, Error*
 std::optional<RtfdPackage> RtfdPackage::readFolder(const QString& path, Error* error)
 {
     const QDir folder(path);
-    QFile text(folder.filePath(TextFileName));
-    if (!text.open(QIODevice::ReadOnly)) {
+    const QFileInfoList entries
+        = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+    const auto text = std::find_if(entries.cbegin(), entries.cend(),
+        [](const QFileInfo& entry) { return entry.fileName() == TextFileName; });
+    if (text == entries.cend()) {
         Error::set(error,
             Error(kCocoaErrorDomain, FileReadCorruptFileError,
                 QStringLiteral("The rich text could not be read."),
@@ -62,19 +67,31 @@ std::optional<RtfdPackage> RtfdPackage::readFolder(const QString& path, Error* e
         return std::nullopt;
     }
     RtfdPackage package;
-    package.m_rtf = text.readAll();
-    const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    qint64 total = 0;
     for (const QFileInfo& entry : entries) {
-        if (entry.fileName() == TextFileName)
-            continue;
         QFile file(entry.filePath());
+        // Read no further than the bound, whatever the size said when the folder was listed.
+        const qint64 room = maximumFolderBytes - total;
         if (!file.open(QIODevice::ReadOnly)) {
             Error::set(error,
                 Error(kCocoaErrorDomain, FileReadNoPermissionError,
                     QStringLiteral("The rich text could not be read."), file.errorString()));
             return std::nullopt;
         }
-        package.m_attachments.append({ entry.fileName(), file.readAll() });
+        QByteArray contents = file.read(room + 1);
+        total += contents.size();
+        if (total > maximumFolderBytes) {
+            Error::set(error,
+                Error(kCocoaErrorDomain, FileReadCorruptFileError,
+                    QStringLiteral("The rich text could not be read."),
+                    QStringLiteral("The RTFD folder holds more than %1 MB.")
+                        .arg(maximumFolderBytes / (1024 * 1024))));
+            return std::nullopt;
+        }
+        if (entry.fileName() == TextFileName)
+            package.m_rtf = std::move(contents);
+        else
+            package.m_attachments.append({ entry.fileName(), std::move(contents) });
     }
     return package;
 }

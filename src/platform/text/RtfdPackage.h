@@ -18,6 +18,8 @@ namespace platform {
 class RtfdPackage final {
 public:
     static const QString TextFileName;
+    // What readFolder() reads at most, text and attachments together.
+    static constexpr qint64 maximumFolderBytes = 256 * 1024 * 1024;
 
     RtfdPackage() = default;
     RtfdPackage(QByteArray rtf, FlatRtfd::Files attachments);
@@ -25,6 +27,8 @@ public:
     // The document's text with its attachments as files.
     static RtfdPackage fromDocument(const QTextDocument& doc);
     static std::optional<RtfdPackage> fromFlatData(QByteArrayView data, Error* error = nullptr);
+    // Reads the plain files right inside the folder; links are never followed, so nothing
+    // from outside the folder comes along.
     static std::optional<RtfdPackage> readFolder(const QString& path, Error* error = nullptr);
 
     QByteArray flatData() const;

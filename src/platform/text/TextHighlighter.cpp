@@ -3,6 +3,8 @@
 #include "SpellChecker.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
@@ -124,8 +126,26 @@ bool TextHighlighter::misspelledWordAt(int position, int* start, int* length) co
     return false;
 }
 
+QColor TextHighlighter::linkColor()
+{
+    return QGuiApplication::palette().color(QPalette::Link);
+}
+
 void TextHighlighter::highlightBlock(const QString& text)
 {
+    // Links look like links wherever they came from; their stored text keeps its own colour.
+    QTextCharFormat link;
+    link.setForeground(linkColor());
+    link.setFontUnderline(true);
+    QList<RegularExpression::Match> links;
+    for (auto fragment = currentBlock().begin(); !fragment.atEnd(); ++fragment) {
+        const QTextFragment part = fragment.fragment();
+        if (!part.isValid() || !part.charFormat().isAnchor())
+            continue;
+        const int start = part.position() - currentBlock().position();
+        setFormat(start, part.length(), link);
+        links.append({ start, part.length() });
+    }
     QList<RegularExpression::Match> hashtags;
     if (text.contains(u'#'))
         hashtags = hashtagExpression().findAll(text).value_or(QList<RegularExpression::Match>());
@@ -144,7 +164,8 @@ void TextHighlighter::highlightBlock(const QString& text)
     misspelled.setUnderlineColor(Qt::red);
     bool pending = false;
     forEachWord(text, [&](Word word) {
-        if (insideAny(hashtags, word.start))
+        // Addresses are no words, and a spelling mark would hide the link's look.
+        if (insideAny(hashtags, word.start) || insideAny(links, word.start))
             return;
         const QString string = text.mid(word.start, word.length);
         const std::optional<bool> correct = m_spellChecker->cachedAnswer(string);

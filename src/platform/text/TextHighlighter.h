@@ -15,12 +15,12 @@ namespace platform {
 
 class SpellChecker;
 
-// Marks one view's copy of a note for display only: hashtags blue and underlined, misspelled
-// words with a red wavy line. It never edits the document. Words are marked from the spell
-// checker's cache; unknown words are checked in short idle slices on the scheduler, each distinct
-// word once, and their paragraphs marked again a few at a time, those on screen first, so neither a
-// keystroke nor the showing of a note waits for the dictionary. Owned by its document; main thread
-// only.
+// Marks one view's copy of a note for display only: links in the link colour and underlined,
+// hashtags blue and underlined, misspelled words with a red wavy line. It never edits the
+// document. Words are marked from the spell checker's cache; unknown words are checked in short
+// idle slices on the scheduler, each distinct word once, and their paragraphs marked again a few
+// at a time, those on screen first, so neither a keystroke nor the showing of a note waits for
+// the dictionary. Owned by its document; main thread only.
 class TextHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -30,6 +30,8 @@ public:
     ~TextHighlighter() override;
 
     static QColor hashtagColor();
+    // The palette's link colour.
+    static QColor linkColor();
     // The hashtag pattern, "#" then word characters, with "/" and more word characters.
     static const RegularExpression& hashtagExpression();
     // The hashtag of `text` that covers `offset`, if any.

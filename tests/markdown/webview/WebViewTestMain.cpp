@@ -1,3 +1,4 @@
+#include "support/QtWarnings.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -24,5 +25,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    bxtest::failOnQtWarnings();
+    const int status = RUN_ALL_TESTS();
+    return bxtest::hadWarningOutsideTests() ? 1 : status;
 }

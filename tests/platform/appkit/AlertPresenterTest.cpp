@@ -123,6 +123,23 @@ TEST(MessageBoxAlertPresenter, AlertWithoutButtonsShowsOneOkButton)
     EXPECT_EQ(answer->returnCode(), 1000);
 }
 
+TEST(MessageBoxAlertPresenter, TypingThatRunsIntoAnAlertDoesNotAnswerIt)
+{
+    MessageBoxAlertPresenter presenter;
+    bool stillOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        // The rest of a sentence typed where the note was.
+        QWidget* focused = box->focusWidget() ? box->focusWidget() : box;
+        QTest::keyClicks(focused, QStringLiteral("bc def"));
+        stillOpen = box->isVisible();
+        QTest::keyClick(focused, Qt::Key_Escape);
+    });
+    EXPECT_EQ(presenter.runModal(deleteAlert()).button, 2);
+    EXPECT_TRUE(stillOpen);
+}
+
 TEST(MessageBoxAlertPresenter, ModalAlertIsApplicationModalAndReturnsTheAnswer)
 {
     MessageBoxAlertPresenter presenter;

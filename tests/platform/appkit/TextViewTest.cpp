@@ -6,8 +6,10 @@
 #include "platform/appkit/TextViewDelegate.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeScheduler.h"
+#include "platform/testing/FakeUrlOpener.h"
 #include "platform/testing/FakeUserInput.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/TextHighlighter.h"
 
 #include "support/TestEnvironment.h"
 
@@ -21,6 +23,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -114,6 +117,22 @@ TEST_F(TextViewTest, TypingIsOneUndoStepAndTheUndoKeysGoThroughTheRouter)
     EXPECT_FALSE(view->mirror()->isUndoRedoEnabled());
 }
 
+TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
+{
+    // Deeper than the limit, nesting made reading take time growing with its square.
+    constexpr int depth = 20000;
+    auto* html = new QMimeData;
+    html->setHtml(QStringLiteral("<blockquote><div>x").repeated(depth)
+        + QStringLiteral("</div></blockquote>").repeated(depth) + QStringLiteral("<b>end</b>"));
+    QGuiApplication::clipboard()->setMimeData(html);
+    ASSERT_TRUE(send("paste:"));
+    EXPECT_EQ(text().count(QLatin1Char('x')), depth);
+    EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
+                    .value<QFont>()
+                    .bold());
+}
+
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
 {
     type(QStringLiteral("ab"));
@@ -202,6 +221,38 @@ TEST_F(TextViewTest, TypedAddressesBecomeLinksAtTheirEnd)
         else
             EXPECT_FALSE(link.isValid());
     }
+}
+
+TEST_F(TextViewTest, LinksLookLikeLinksAndAClickOpensThem)
+{
+    FakeUrlOpener opener;
+    type(QStringLiteral("read www.example.org today"));
+    const int linkStart = 5;
+    ASSERT_TRUE(stored(AttributedText::LinkAttributeName, linkStart).isValid());
+    // Drawn in the link colour and underlined, though the stored text has neither.
+    const QTextBlock block = view->mirror()->firstBlock();
+    bool drawnAsLink = false;
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (range.start <= linkStart && linkStart < range.start + range.length)
+            drawnAsLink = range.format.foreground().color() == TextHighlighter::linkColor()
+                && range.format.fontUnderline();
+    }
+    EXPECT_TRUE(drawnAsLink);
+    EXPECT_FALSE(stored(AttributedText::UnderlineStyleAttributeName, linkStart).isValid());
+
+    const QPoint onLink = view->characterRect(linkStart + 4).center();
+    const QPoint onWord = view->characterRect(1).center();
+    QTest::mouseMove(view->viewport(), onWord);
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::IBeamCursor);
+    QTest::mouseMove(view->viewport(), onLink);
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+
+    // A click on a word places the caret; one on the link opens it and leaves the caret.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, onWord);
+    const TextRange caret = view->selectedRange();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, onLink);
+    EXPECT_EQ(opener.openedUrls(), QList<QUrl>({ QUrl(QStringLiteral("http://www.example.org")) }));
+    EXPECT_EQ(view->selectedRange(), caret);
 }
 
 TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)

@@ -285,6 +285,17 @@ TEST(TokenField, ValueSetDuringAnEditReplacesItAndKeepsTheEditOpen)
     EXPECT_EQ(f.field->objectValue(), (QVariantList { f.tag("banana"), f.tag("apple") }));
 }
 
+TEST(TokenField, AFieldFilledWhileNarrowShowsItsFirstTokenWholeOnceWide)
+{
+    // As a note window's tags bar is filled before the window has its width.
+    Fixture f;
+    f.field->resize(12, f.field->height());
+    f.field->setObjectValue({ QStringLiteral("Work"), QStringLiteral("Home") });
+    f.field->resize(400, f.field->height());
+    EXPECT_GE(f.field->tokenRect(0).left(), 0);
+    EXPECT_LE(f.field->tokenRect(1).right(), f.field->width());
+}
+
 TEST(TokenField, TwoHundredTokensScrollToKeepTheCaretInView)
 {
     Fixture f;

@@ -41,7 +41,77 @@ QVariantMap withPragma(const QString& name, const QVariant& value)
     return options;
 }
 
+// A binary property list {"NSStoreType": "SQLite"} with a NUL byte put into the key or the
+// value, as libplist's own writer cannot make it.
+QByteArray metadataWithNul(int at)
+{
+    QByteArray objects = QByteArray("\xD1\x01\x02", 3) + "\x5B" "NSStoreType" + "\x56" "SQLite";
+    objects[at] = '\0';
+    QByteArray bytes = "bplist00" + objects;
+    const char offsets[] = { 8, 11, 23 };
+    const qsizetype table = bytes.size();
+    bytes.append(offsets, 3);
+    QByteArray trailer(32, '\0');
+    trailer[6] = 1;
+    trailer[7] = 1;
+    trailer[15] = 3;
+    trailer[31] = char(table);
+    return bytes + trailer;
+}
+
 } // namespace
+
+TEST(BadInput, StoresThatLostTheirContentsAreReportedAndLeftAsTheyWere)
+{
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> make;
+        QString message;
+    } cases[] = {
+        { "zero-length file", [](const QString& path) { writeFile(path, {}); },
+            QStringLiteral("The notes store is empty or damaged.") },
+        { "database without tables",
+            [](const QString& path) { SqlProbe(path).exec(QStringLiteral("PRAGMA user_version = 7")); },
+            QStringLiteral("The notes store is empty or damaged.") },
+        { "store without its notes table",
+            [](const QString& path) {
+                makeStore(path, 3);
+                SqlProbe(path).exec(QStringLiteral("DROP TABLE ZNOTE"));
+            },
+            QStringLiteral("The notes store is empty or damaged.") },
+        { "store without one of its columns",
+            [](const QString& path) {
+                makeStore(path, 3);
+                SqlProbe(path).exec(QStringLiteral("ALTER TABLE ZNOTE DROP COLUMN ZNOTETEXT"));
+            },
+            QStringLiteral("The notes store is empty or damaged.") },
+        { "metadata key holding a NUL byte",
+            [](const QString& path) {
+                makeStore(path, 1);
+                SqlProbe(path).exec(QStringLiteral("UPDATE Z_METADATA SET Z_PLIST = X'%1'")
+                                        .arg(QString::fromLatin1(metadataWithNul(6).toHex())));
+            },
+            QStringLiteral("The notes store is damaged.") },
+        { "metadata string holding a NUL byte",
+            [](const QString& path) {
+                makeStore(path, 1);
+                SqlProbe(path).exec(QStringLiteral("UPDATE Z_METADATA SET Z_PLIST = X'%1'")
+                                        .arg(QString::fromLatin1(metadataWithNul(18).toHex())));
+            },
+            QStringLiteral("The notes store is damaged.") },
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        const QString path = storePath();
+        entry.make(path);
+        const QByteArray before = fileBytes(path);
+        Error error;
+        EXPECT_FALSE(openCoordinator(path, &error));
+        EXPECT_EQ(error.code(), FileReadCorruptFileError) << qPrintable(error.toString());
+        EXPECT_EQ(error.localizedDescription(), entry.message) << qPrintable(error.toString());
+        EXPECT_EQ(fileBytes(path), before);
+    }
+}
 
 TEST(BadInput, DamagedOrForeignFilesAreRefusedAndLeftAsTheyWere)
 {

@@ -30,6 +30,16 @@ TEST(Format, PlaceholdersOfMessagesAndStringTables)
     }
 }
 
+TEST(Format, LongNamesAreCutInTheMiddle)
+{
+    EXPECT_EQ(elidedMiddle(QStringLiteral("short.md"), 10), QStringLiteral("short.md"));
+    EXPECT_EQ(elidedMiddle(QStringLiteral("abcdefghijkl"), 7), QStringLiteral("abc\u2026jkl"));
+    const QString huge = QString(60 * 1024 * 1024, QLatin1Char('a')) + QStringLiteral(".md");
+    const QString shown = elidedMiddle(huge, 120);
+    EXPECT_EQ(shown.size(), 120);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("aaa.md")));
+}
+
 TEST(Format, ErrorsDescribeThemselvesWithTheirCause)
 {
     Error inner(kPOSIXErrorDomain, 28, "No space left on device");

@@ -8,6 +8,7 @@
 #include "platform/text/RtfdPackage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTextDocument>
 #include <QtEndian>
 
@@ -246,6 +247,30 @@ TEST(RtfdPackage, FolderRoundTrip)
     ASSERT_TRUE(again);
     bxtest::expectSameAttributedText(*doc, *again);
     EXPECT_FALSE(RtfdPackage::readFolder(bxtest::makeTempFolder(), &error));
+}
+
+TEST(RtfdPackage, LinksInAFolderAreNeverFollowed)
+{
+    const QString outside = bxtest::makeTempFolder() + u"/secret.txt"_qs;
+    QFile secret(outside);
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("the plans");
+    secret.close();
+    const QString source = u"" BX_TEST_DATA_DIR "/images.rtfd/TXT.rtf"_qs;
+
+    const QString withLink = bxtest::makeTempFolder() + u"/Linked.rtfd"_qs;
+    QDir().mkpath(withLink);
+    ASSERT_TRUE(QFile::copy(source, withLink + u"/TXT.rtf"_qs));
+    ASSERT_TRUE(QFile::link(outside, withLink + u"/secret.txt"_qs));
+    Error error;
+    const auto package = RtfdPackage::readFolder(withLink, &error);
+    ASSERT_TRUE(package) << error.toString().toStdString();
+    EXPECT_TRUE(package->attachments().isEmpty());
+
+    const QString linkedText = bxtest::makeTempFolder() + u"/LinkedText.rtfd"_qs;
+    QDir().mkpath(linkedText);
+    ASSERT_TRUE(QFile::link(source, linkedText + u"/TXT.rtf"_qs));
+    EXPECT_FALSE(RtfdPackage::readFolder(linkedText, &error));
 }
 
 } // namespace

@@ -1,0 +1,477 @@
+#include "ScenarioApp.h"
+
+#include "app/BXApplicationRuntime.h"
+#include "app/BXDocumentController.h"
+#include "app/BXSingleInstance.h"
+#include "document/BXCategory.h"
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "document/BXWrappedPersistentDocument.h"
+#include "lists/BXTableView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/WindowTracker.h"
+#include "platform/foundation/UserDefaults.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace scenario {
+
+namespace {
+
+QString plainTitle(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+QAction* actionTitled(const QList<QAction*>& actions, const QString& title)
+{
+    for (QAction* action : actions) {
+        if (!action->isSeparator() && action->isVisible() && plainTitle(action->text()) == title)
+            return action;
+    }
+    return nullptr;
+}
+
+QWidget* frontWindow()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window->isVisible() && (qobject_cast<QMainWindow*>(window) || window->isWindow())
+            && window->windowType() != Qt::Popup && window->windowType() != Qt::ToolTip)
+            return window;
+    }
+    return nullptr;
+}
+
+// A key as the window system delivers it (Qt's own entry, which its test library declares): to
+// the focus window, shortcuts first.
+void sendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text = {})
+{
+    // The offscreen platform gives no window the focus back when a dialog closes; a window
+    // manager does, so the window the keys are for is made active first.
+    QWidget* topLevel = target->window();
+    if (topLevel != QApplication::activeWindow() && !QApplication::activePopupWidget()) {
+        topLevel->activateWindow();
+        QTest::qWaitForWindowActive(topLevel, 1000);
+    }
+    QWindow* window = topLevel->windowHandle();
+    if (!window)
+        window = QGuiApplication::focusWindow();
+    qt_handleKeyEvent(window, QEvent::KeyPress, key, modifiers, text);
+    qt_handleKeyEvent(window, QEvent::KeyRelease, key, modifiers, text);
+}
+
+void closePopups()
+{
+    for (int guard = 0; QApplication::activePopupWidget() && guard < 10; ++guard) {
+        sendKey(QApplication::activePopupWidget(), Qt::Key_Escape, {});
+        ScenarioApp::idle(keyInterval());
+    }
+}
+
+// Opens the menus along `path` but the last title; answers the last item, its menu open.
+QAction* openMenusTo(const QStringList& path)
+{
+    QWidget* window = frontWindow();
+    QMenuBar* bar = window ? window->findChild<QMenuBar*>() : nullptr;
+    if (!bar || path.isEmpty())
+        return nullptr;
+    QAction* item = actionTitled(bar->actions(), path.first());
+    if (!item || !item->menu())
+        return nullptr;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
+    QMenu* menu = item->menu();
+    if (!ScenarioApp::waitUntil([menu] { return menu->isVisible(); }, 2000))
+        return nullptr;
+    for (qsizetype i = 1; i < path.size(); ++i) {
+        ScenarioApp::idle(keyInterval());
+        item = actionTitled(menu->actions(), path.at(i));
+        if (!item || i == path.size() - 1)
+            return item;
+        if (!item->menu() || !item->isEnabled())
+            return nullptr;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        menu = item->menu();
+        if (!ScenarioApp::waitUntil([menu] { return menu->isVisible(); }, 2000))
+            return nullptr;
+    }
+    return item;
+}
+
+BXMainWindowController* controllerOfDocument(const platform::Document* document)
+{
+    for (platform::WindowController* controller : document->windowControllers()) {
+        if (auto* main = qobject_cast<BXMainWindowController*>(controller))
+            return main;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int keyInterval()
+{
+    static const int interval = qEnvironmentVariableIntValue("BX_SCENARIO_FAST") ? 5 : 40;
+    return interval;
+}
+
+ScenarioApp::ScenarioApp() : m_folder(bxtest::makeTempFolder(QStringLiteral("scenario")))
+{
+    qputenv(BXDocumentController::kSkipLocationCheckVariable, "1");
+    const QString runtimeFolder = bxtest::makeTempFolder(QStringLiteral("runtime"));
+    QFile::setPermissions(
+        runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    BXApplicationRuntime::configureApplication();
+    m_runtime
+        = std::make_unique<BXApplicationRuntime>(platform::UserDefaults::standard(), runtimeFolder);
+    const std::optional<int> status
+        = m_runtime->launch({}, QCoreApplication::applicationFilePath());
+    EXPECT_FALSE(status.has_value()) << "the application did not start";
+    // Keys go nowhere until the window manager has made the first window active.
+    EXPECT_TRUE(waitUntil([] { return QApplication::activeWindow() != nullptr; }))
+        << "no window became active";
+}
+
+ScenarioApp::~ScenarioApp()
+{
+    closePopups();
+    // Whatever the scenario left open goes without questions: its files were checked already.
+    const QList<platform::Document*> documents = m_runtime->controller().documents();
+    for (platform::Document* document : documents)
+        document->close();
+    idle(50);
+    m_runtime.reset();
+    idle();
+}
+
+void ScenarioApp::idle(int ms)
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (ms > 0)
+        QTest::qWait(ms);
+}
+
+bool ScenarioApp::waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+QWidget* ScenarioApp::focusTarget()
+{
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal->focusWidget() ? modal->focusWidget() : modal;
+    if (QWidget* focus = QApplication::focusWidget())
+        return focus;
+    return frontWindow();
+}
+
+void ScenarioApp::type(const QString& text, int interval)
+{
+    for (const QChar c : text) {
+        QWidget* target = focusTarget();
+        EXPECT_NE(target, nullptr) << "nothing takes the typing";
+        if (!target)
+            return;
+        if (c == QLatin1Char('\n'))
+            sendKey(target, Qt::Key_Return, {}, QStringLiteral("\r"));
+        else if (c == QLatin1Char('\t'))
+            sendKey(target, Qt::Key_Tab, {}, QStringLiteral("\t"));
+        else
+            sendKey(target, c.toUpper().unicode(), {}, QString(c));
+        idle(interval);
+    }
+}
+
+void ScenarioApp::key(int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* target = focusTarget();
+    EXPECT_NE(target, nullptr) << "nothing takes the key";
+    if (!target)
+        return;
+    sendKey(target, key, modifiers);
+    idle(keyInterval());
+}
+
+void ScenarioApp::keys(const QKeySequence& sequence)
+{
+    for (int i = 0; i < sequence.count(); ++i)
+        key(sequence[i].key(), sequence[i].keyboardModifiers());
+}
+
+void ScenarioApp::click(QWidget* widget, QPoint position, Qt::KeyboardModifiers modifiers)
+{
+    if (position.isNull())
+        position = widget->rect().center();
+    QTest::mouseClick(widget, Qt::LeftButton, modifiers, position);
+    idle(keyInterval());
+}
+
+void ScenarioApp::doubleClick(QWidget* widget, QPoint position)
+{
+    if (position.isNull())
+        position = widget->rect().center();
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, position);
+    idle(keyInterval());
+}
+
+void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    click(view->viewport(), view->visualRect(index).center(), modifiers);
+}
+
+bool ScenarioApp::chooseMenuItem(const QStringList& path)
+{
+    QAction* item = openMenusTo(path);
+    if (!item || !item->isEnabled() || item->menu()) {
+        closePopups();
+        return false;
+    }
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) {
+        closePopups();
+        return false;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    idle(keyInterval());
+    return true;
+}
+
+bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
+{
+    QAction* item = openMenusTo(path);
+    const bool enabled = item && item->isEnabled();
+    closePopups();
+    return enabled;
+}
+
+void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, started, answer = std::move(answer)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            for (QWidget* window : windows) {
+                if (window->isVisible() && qobject_cast<QDialog*>(window) && window->isModal())
+                    dialog = static_cast<QDialog*>(window);
+            }
+        }
+        if (dialog && dialog->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            // Let it finish showing, as a reader would.
+            QTest::qWait(keyInterval());
+            answer(dialog);
+            return;
+        }
+        if (started->elapsed() > 10000) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the dialog to answer never showed";
+        }
+    });
+    poll->start(20);
+}
+
+void ScenarioApp::answerNextDialog(const QString& title)
+{
+    whenDialogShows([title](QDialog* dialog) {
+        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
+        for (QAbstractButton* button : buttons) {
+            if (button->isVisible() && plainTitle(button->text()) == title) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        QStringList titles;
+        for (QAbstractButton* button : buttons)
+            titles << button->text();
+        ADD_FAILURE() << "no button \"" << title.toStdString() << "\" in the dialog; it has "
+                      << titles.join(QStringLiteral(", ")).toStdString();
+        dialog->reject();
+    });
+}
+
+void ScenarioApp::answerNextFilePanel(const QString& path)
+{
+    whenDialogShows([path](QDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            ADD_FAILURE() << "the dialog that showed is no file panel";
+            dialog->reject();
+            return;
+        }
+        name->setFocus();
+        name->selectAll();
+        for (const QChar c : path)
+            sendKey(name, c.toUpper().unicode(), {}, QString(c));
+        sendKey(name, Qt::Key_Return, {}, QStringLiteral("\r"));
+    });
+}
+
+BXMainWindowController* ScenarioApp::newDocument()
+{
+    const qsizetype before = m_runtime->controller().documents().size();
+    keys(QKeySequence::New);
+    BXMainWindowController* window = nullptr;
+    waitUntil([&] {
+        const QList<platform::Document*>& documents = m_runtime->controller().documents();
+        if (documents.size() <= before)
+            return false;
+        window = controllerOfDocument(documents.last());
+        return window && window->mainWindow() && window->mainWindow()->isActiveWindow();
+    });
+    EXPECT_NE(window, nullptr) << "File > New made no window";
+    // The new window's list and text settle on the event loop, as they do for a user.
+    idle(200);
+    return window;
+}
+
+BXMainWindowController* ScenarioApp::openDocument(const QString& path)
+{
+    answerNextFilePanel(path);
+    keys(QKeySequence::Open);
+    BXMainWindowController* window = nullptr;
+    waitUntil([&] {
+        for (platform::Document* document : m_runtime->controller().documents()) {
+            if (document->fileURL() == QUrl::fromLocalFile(path))
+                window = controllerOfDocument(document);
+        }
+        return window && window->mainWindow() && window->mainWindow()->isActiveWindow();
+    });
+    EXPECT_NE(window, nullptr) << "Open did not show " << path.toStdString();
+    idle(200);
+    return window;
+}
+
+void ScenarioApp::save(const QString& path)
+{
+    BXMainWindowController* window = frontMainWindow();
+    ASSERT_NE(window, nullptr);
+    platform::Document* document = window->document();
+    if (!path.isEmpty())
+        answerNextFilePanel(path);
+    keys(QKeySequence::Save);
+    EXPECT_TRUE(waitUntil([document] {
+        return !document->fileURL().isEmpty() && !document->isDocumentEdited();
+    })) << "the document was not saved";
+}
+
+void ScenarioApp::closeFrontDocument()
+{
+    BXMainWindowController* window = frontMainWindow();
+    ASSERT_NE(window, nullptr);
+    QPointer<QWidget> shown = window->mainWindow();
+    key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(waitUntil([shown] { return !shown || !shown->isVisible(); }))
+        << "the window did not close";
+}
+
+BXMainWindowController* ScenarioApp::frontMainWindow()
+{
+    return qobject_cast<BXMainWindowController*>(
+        platform::WindowTracker::current().mainWindowController());
+}
+
+QStringList ScenarioApp::listTitles()
+{
+    QStringList titles;
+    BXMainWindowController* window = frontMainWindow();
+    if (!window)
+        return titles;
+    const QAbstractItemModel* model = window->notesTableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        titles << model->index(row, 0).data(Qt::DisplayRole).toString();
+    return titles;
+}
+
+QList<int> ScenarioApp::selectedRows()
+{
+    QList<int> rows;
+    BXMainWindowController* window = frontMainWindow();
+    if (!window)
+        return rows;
+    const QModelIndexList selected = window->notesTableView()->selectionModel()->selectedRows();
+    for (const QModelIndex& index : selected)
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString ScenarioApp::editorText()
+{
+    BXMainWindowController* window = frontMainWindow();
+    if (!window)
+        return {};
+    // What the view shows: its mirror of the note's storage.
+    const platform::TextView* view = window->noteTextView();
+    const QTextDocument* shown = view->mirror() ? view->mirror() : view->textStorage();
+    return shown ? shown->toPlainText() : QString();
+}
+
+QList<StoredNote> readNotesFile(const QString& path)
+{
+    QList<StoredNote> notes;
+    BXWrappedPersistentDocument document;
+    platform::Error error;
+    if (!document.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
+        ADD_FAILURE() << "the saved file does not open: " << error.toString().toStdString();
+        return notes;
+    }
+    const QList<platform::ManagedObjectPtr> objects
+        = document.managedObjectContext()
+              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
+              .value_or(QList<platform::ManagedObjectPtr> {});
+    for (const platform::ManagedObjectPtr& object : objects) {
+        const auto note = std::dynamic_pointer_cast<BXNote>(object);
+        if (!note || note->trashFlag())
+            continue;
+        StoredNote stored;
+        stored.text = note->attributedString()->toPlainText();
+        for (const platform::ManagedObjectPtr& category : note->categories())
+            stored.categories << category->valueForKey(BXCategory::CategoryNameKey).toString();
+        stored.categories.sort();
+        notes << stored;
+    }
+    std::sort(notes.begin(), notes.end(),
+        [](const StoredNote& a, const StoredNote& b) { return a.text < b.text; });
+    document.close();
+    return notes;
+}
+
+QStringList storedTexts(const QString& path)
+{
+    QStringList texts;
+    for (const StoredNote& note : readNotesFile(path))
+        texts << note.text;
+    return texts;
+}
+
+} // namespace scenario

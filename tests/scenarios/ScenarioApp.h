@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class BXApplicationRuntime;
+class BXDocument;
+class BXMainWindowController;
+class QAbstractItemView;
+class QDialog;
+class QMenuBar;
+class QWidget;
+
+// The running application for one scenario: started through the same start-up as main(), on
+// settings and a runtime folder of its own, then driven with key and mouse events only, with
+// the event loop running between them. Each CTest case is a process of its own, so the
+// application's process-wide state starts fresh with every scenario.
+namespace scenario {
+
+// Milliseconds between keys: 40 as a typist, 5 with BX_SCENARIO_FAST=1.
+int keyInterval();
+
+class ScenarioApp final {
+public:
+    ScenarioApp();
+    ~ScenarioApp();
+    ScenarioApp(const ScenarioApp&) = delete;
+    ScenarioApp& operator=(const ScenarioApp&) = delete;
+
+    // A fresh folder for this scenario's files.
+    QString folder() const { return m_folder; }
+
+    // Lets the event loop run for `ms` (at least one pass).
+    static void idle(int ms = 0);
+    // Runs the event loop until `condition` holds; false after `timeoutMs`.
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+    // The widget with keyboard focus, else the active window.
+    static QWidget* focusTarget();
+    // Types `text` one key at a time into whatever has focus ("\n" is Return, "\t" Tab).
+    static void type(const QString& text, int interval = keyInterval());
+    // One key (with modifiers) to whatever has focus; shortcuts go through the window's own
+    // actions as a real key press does.
+    static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    static void keys(const QKeySequence& sequence);
+    static void click(QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
+    static void doubleClick(QWidget* widget, QPoint position = {});
+    // Clicks the row's first visible column in a list or outline.
+    static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
+    // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
+    // menu bar and then the item as a user does; false when it is missing or disabled.
+    static bool chooseMenuItem(const QStringList& path);
+    // Whether the item is enabled once its menu has been opened (validation runs then).
+    static bool isMenuItemEnabled(const QStringList& path);
+
+    // Arms an answer for the next dialog that shows: `answer` gets it while it is up (click a
+    // button, type a name). Dialogs run their own event loops, so answers are armed first.
+    static void whenDialogShows(std::function<void(QDialog*)> answer);
+    // Clicks the button titled `title` in the next message box or dialog.
+    static void answerNextDialog(const QString& title);
+    // Answers the next save or open panel with `path` (typed into its name field, then Return).
+    static void answerNextFilePanel(const QString& path);
+
+    // File > New from the front window (the start window at first): the new document's window.
+    BXMainWindowController* newDocument();
+    // Opens a notes file as from the Open panel.
+    BXMainWindowController* openDocument(const QString& path);
+    // Save (the panel asks where for a new document, answered with `path`).
+    void save(const QString& path = {});
+    // Closes the front document's window with its close command.
+    void closeFrontDocument();
+
+    // The front main window, if any.
+    static BXMainWindowController* frontMainWindow();
+    // Titles shown in the front main window's notes list, top to bottom, and selected rows.
+    static QStringList listTitles();
+    static QList<int> selectedRows();
+    // The note text shown in the front main window.
+    static QString editorText();
+
+private:
+    QString m_folder;
+    std::unique_ptr<BXApplicationRuntime> m_runtime;
+};
+
+// What a notes file holds, read in a fresh document after the application has saved it.
+struct StoredNote {
+    QString text;
+    QStringList categories;
+};
+// Every note except the spare empty one, in the order of their texts.
+QList<StoredNote> readNotesFile(const QString& path);
+QStringList storedTexts(const QString& path);
+
+} // namespace scenario
