@@ -170,10 +170,7 @@ void RtfListControls::finishParagraph(QTextCursor& cursor, const RtfParagraphCon
         marker = marker.trimmed();
         if (marker.isEmpty() || marker.size() > TextListMarkers::MaximumMarkerLength)
             marker = RtfListLevel::fromMarkerFormat(lists.last()).marker(number);
-        QTextCursor look(block);
-        look.movePosition(QTextCursor::NextCharacter);
-        edit.setPosition(block.position());
-        edit.insertText(u'\t' + marker + u'\t', look.charFormat());
+        TextListMarkers::replacePrefix(block, 0, u'\t' + marker + u'\t');
         TextListMarkers::addItemGeometry(style, state.listLevel);
     }
     QTextBlockFormat format = block.blockFormat();

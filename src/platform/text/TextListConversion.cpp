@@ -64,9 +64,7 @@ void TextListConversion::fromQtLists(QTextDocument& doc)
         AttributedText::setParagraphStyle(format, style);
         cursor.setPosition(item.block.position());
         cursor.setBlockFormat(format);
-        QTextCursor look(item.block);
-        look.movePosition(QTextCursor::NextCharacter);
-        cursor.insertText(u'\t' + item.marker + u'\t', look.charFormat());
+        TextListMarkers::replacePrefix(item.block, 0, u'\t' + item.marker + u'\t');
     }
     cursor.endEditBlock();
 }

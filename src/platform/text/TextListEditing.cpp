@@ -56,9 +56,7 @@ bool TextListEditing::insertParagraph(QTextCursor& cursor)
         return true;
     }
     const QTextCharFormat typing = cursor.charFormat();
-    QTextCursor look(block);
-    look.movePosition(QTextCursor::NextCharacter);
-    const QTextCharFormat marker = look.charFormat();
+    const QTextCharFormat marker = TextListMarkers::markerLook(block);
     cursor.beginEditBlock();
     cursor.insertBlock(block.blockFormat(), typing);
     cursor.insertText(TextListMarkers::markerRun(lists.last(), 1), marker);

@@ -19,15 +19,16 @@ ParagraphStyle styleOf(const QTextBlock& block)
                                                      : AttributedText::defaultParagraphStyle();
 }
 
-// The look of an item's marker: that of its first character.
-QTextCharFormat markerLook(const QTextBlock& block)
+} // namespace
+
+QTextCharFormat TextListMarkers::markerLook(const QTextBlock& block)
 {
     QTextCursor look(block);
     look.movePosition(QTextCursor::NextCharacter);
     return look.charFormat();
 }
 
-void replacePrefix(const QTextBlock& block, int length, const QString& run)
+void TextListMarkers::replacePrefix(const QTextBlock& block, int length, const QString& run)
 {
     if (length == 0 && run.isEmpty())
         return;
@@ -36,8 +37,6 @@ void replacePrefix(const QTextBlock& block, int length, const QString& run)
     cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
     cursor.insertText(run, look);
 }
-
-} // namespace
 
 QString TextListMarkers::marker(QTextListFormat::Style style, int number)
 {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextCharFormat>
 #include <QTextListFormat>
 
 class QTextBlock;
@@ -44,6 +45,11 @@ public:
     static int prefixLength(const QString& paragraph);
     // The lists `block` is an item of; empty when it is no item.
     static QStringList itemLists(const QTextBlock& block);
+    // The look of an item's marker: that of the paragraph's first character.
+    static QTextCharFormat markerLook(const QTextBlock& block);
+    // Replaces the first `length` characters of `block` with the marker run `run`, in the
+    // marker's look.
+    static void replacePrefix(const QTextBlock& block, int length, const QString& run);
     // The marker format a list nested in one with `markerFormat` starts with: bullets change
     // their shape by level, numbers keep theirs.
     static QString nestedMarkerFormat(const QString& markerFormat);
