@@ -6,7 +6,8 @@
 #include <memory>
 
 // Turns Markdown text into rich text for import, through the Markdown library's HTML path with
-// its default style sheet. Keeps no state; runs on the caller's thread.
+// its default style sheet; lists become items with marker runs. Keeps no state; runs on the
+// caller's thread.
 class MarkdownImporter final {
 public:
     MarkdownImporter() = delete;

@@ -1,6 +1,8 @@
 #include "document/MarkdownExporter.h"
 #include "document/MarkdownImporter.h"
+#include "platform/text/AttributedText.h"
 #include "platform/text/TextFormatRegistry.h"
+#include "platform/text/TextListMarkers.h"
 
 #include <gtest/gtest.h>
 
@@ -120,12 +122,27 @@ TEST(MarkdownConversion, ExportThenImportKeepsTheNotesStructure)
     EXPECT_TRUE(fragmentWith(*imported, QStringLiteral("slanted")).format.fontItalic());
     const Fragment link = fragmentWith(*imported, QStringLiteral("a link"));
     EXPECT_EQ(link.format.anchorHref(), QStringLiteral("http://example.org/page"));
-    const Fragment first = fragmentWith(*imported, QStringLiteral("first item"));
-    ASSERT_TRUE(first.block.textList());
-    EXPECT_EQ(first.block.textList()->count(), 2);
-    EXPECT_EQ(first.block.textList(),
-        fragmentWith(*imported, QStringLiteral("second item")).block.textList());
-    EXPECT_FALSE(fragmentWith(*imported, QStringLiteral("end")).block.textList());
+    // Lists come in as items with marker runs, as typed ones are.
+    for (const char* item : { "\t\u2022\tfirst item", "\t\u2022\tsecond item" }) {
+        const QTextBlock found = imported->find(QString::fromUtf8(item)).block();
+        EXPECT_EQ(platform::TextListMarkers::itemLists(found), QStringList { u"{disc}"_qs })
+            << item;
+    }
+    EXPECT_TRUE(
+        platform::TextListMarkers::itemLists(fragmentWith(*imported, QStringLiteral("end")).block)
+            .isEmpty());
+}
+
+// Items as the editor makes them go out as Markdown list items.
+TEST(MarkdownConversion, ListItemsExportAsMarkdownItems)
+{
+    auto note = platform::AttributedText::makeDocument();
+    QTextCursor(note.get()).insertText(u"Shopping\napples\npears\nend"_qs);
+    platform::TextListMarkers::apply(*note, 10, 18, QTextListFormat::ListDisc);
+    ASSERT_EQ(note->toPlainText(), u"Shopping\n\t\u2022\tapples\n\t\u2022\tpears\nend"_qs);
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(*note);
+    ASSERT_TRUE(markdown);
+    EXPECT_EQ(markdown->toStdString(), "Shopping\n\n- apples\n- pears\n\nend");
 }
 
 TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)

@@ -60,30 +60,14 @@ protected:
 
 TEST_F(NoteRichTextStorageTest, ListsFromHtmlMarkdownOrTypedStayLists)
 {
-    const char* twoLevels = "one{A:disc/1#1} | inner{B:disc/2#1} | inner two{B:disc/2#2} | "
-                            "two{A:disc/1#2} | after";
+    const char* twoLevels = "\t\u2022\tone[{disc}] | \t\u2022\tinner[{disc}>{disc}] | "
+                            "\t\u2022\tinner two[{disc}>{disc}] | \t\u2022\ttwo[{disc}] | after";
     auto typed = AttributedText::makeDocument();
-    {
-        QTextCursor cursor(typed.get());
-        cursor.insertText(u"one"_qs);
-        QTextListFormat outer;
-        outer.setStyle(QTextListFormat::ListDisc);
-        outer.setIndent(1);
-        QTextList* list = cursor.createList(outer);
-        QTextListFormat inner = outer;
-        inner.setIndent(2);
-        cursor.insertBlock();
-        cursor.insertText(u"inner"_qs);
-        QTextList* nested = cursor.createList(inner);
-        cursor.insertBlock();
-        cursor.insertText(u"inner two"_qs);
-        cursor.insertBlock();
-        cursor.insertText(u"two"_qs);
-        nested->remove(cursor.block());
-        list->add(cursor.block());
-        cursor.insertBlock(QTextBlockFormat());
-        cursor.insertText(u"after"_qs);
-    }
+    QTextCursor(typed.get()).insertText(u"one\ninner\ninner two\ntwo\nafter"_qs);
+    const QStringList outer { u"{disc}"_qs };
+    const QList<QStringList> levels { outer, outer + outer, outer + outer, outer };
+    for (int paragraph = 0; paragraph < levels.size(); ++paragraph)
+        platform::TextListMarkers::setLists(typed->findBlockByNumber(paragraph), levels[paragraph]);
     struct Case {
         const char* what;
         std::unique_ptr<QTextDocument> text;
@@ -98,13 +82,13 @@ TEST_F(NoteRichTextStorageTest, ListsFromHtmlMarkdownOrTypedStayLists)
             platform::HtmlReader::fromHtml(
                 u"<ol><li>one<ol><li>inner</li></ol></li><li>two<ol><li>again</li></ol></li>"
                 "</ol>"_qs),
-            "one{A:decimal/1#1} | inner{B:decimal/2#1} | two{A:decimal/1#2} | "
-            "again{C:decimal/2#1}" },
+            "\t1.\tone[{decimal}.] | \t1.\tinner[{decimal}.>{decimal}.] | "
+            "\t2.\ttwo[{decimal}.] | \t1.\tagain[{decimal}.>{decimal}.]" },
         { "bullets from Markdown",
             MarkdownImporter::attributedStringFromMarkdown(
                 u"- one\n  - inner\n  - inner two\n- two\n\nafter"_qs),
-            "one {A:disc/1#1} | inner{B:disc/2#1} | inner two{B:disc/2#2} | two{A:disc/1#2} | "
-            "after " },
+            "\t\u2022\tone [{disc}] | \t\u2022\tinner[{disc}>{disc}] | "
+            "\t\u2022\tinner two[{disc}>{disc}] | \t\u2022\ttwo[{disc}] | after " },
         { "typed", std::move(typed), twoLevels },
     };
     for (Case& c : cases) {

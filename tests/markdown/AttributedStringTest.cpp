@@ -1,4 +1,5 @@
 #include "QStringPrinter.h"
+#include "StylerTestSupport.h"
 
 #include "markdown/Markdown.h"
 #include "markdown/MarkdownErrors.h"
@@ -54,7 +55,7 @@ std::unique_ptr<QTextDocument> rich(const QString& markdown,
 
 bool isFixedPitch(const QTextCharFormat& format)
 {
-    return QFontInfo(format.font()).fixedPitch();
+    return drawsMonospaced(format.font());
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 #include "markdown/AttributedStringVisitor.h"
 #include "markdown/Markdown.h"
 #include "markdown/StaticListItemPrefixGenerator.h"
+#include "markdown/styler/FontTraits.h"
 #include "markdown/styler/MarkdownStyler.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -258,11 +260,48 @@ TEST(AttributedStringVisitor, DefaultStylerDrawsStrongBoldAndCodeMonospaced)
     const auto fontAt = [&](int position) {
         QTextCursor cursor(document.get());
         cursor.setPosition(position + 1);
-        return QFontInfo(cursor.charFormat().font());
+        return cursor.charFormat().font();
     };
     // What the font matcher picks is what the view draws.
-    EXPECT_TRUE(fontAt(0).bold());
-    EXPECT_FALSE(fontAt(0).fixedPitch());
-    EXPECT_TRUE(fontAt(7).fixedPitch());
-    EXPECT_FALSE(fontAt(7).bold());
+    EXPECT_TRUE(QFontInfo(fontAt(0)).bold());
+    EXPECT_FALSE(drawsMonospaced(fontAt(0)));
+    EXPECT_TRUE(drawsMonospaced(fontAt(7)));
+    EXPECT_FALSE(QFontInfo(fontAt(7)).bold());
 }
+
+// Code is drawn monospaced in whichever monospaced family stands for code on the desktop,
+// including families whose faces state no spacing; bold code keeps the family's bold face.
+class CodeFamily : public testing::TestWithParam<const char*> { };
+
+TEST_P(CodeFamily, CodeIsMonospacedAndBoldCodeKeepsTheFamily)
+{
+    const QString family = QString::fromLatin1(GetParam());
+    if (!QFontDatabase::families().contains(family))
+        GTEST_SKIP() << GetParam() << " is not installed (scripts/install-deps installs it)";
+    MarkdownStylerConfiguration configuration = dejaVuConfiguration();
+    const QFont body = dejaVu(QStringLiteral("DejaVu Sans"), 12);
+    configuration.fonts
+        = StaticFontCollection(body, body, body, body, body, body, body, dejaVu(family, 11), body);
+    MarkdownStyler styler(configuration);
+    const std::optional<MutableAttributedString> text
+        = Markdown("text `code` **`bold`**").toAttributedString({}, styler);
+    ASSERT_TRUE(text);
+    const std::unique_ptr<QTextDocument> document = text->toTextDocument();
+    ASSERT_EQ(document->toPlainText(), "text code bold");
+    const auto fontAt = [&](int position) {
+        QTextCursor cursor(document.get());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().font();
+    };
+    EXPECT_FALSE(drawsMonospaced(fontAt(0)));
+    for (const int position : { 5, 10 }) {
+        SCOPED_TRACE(position);
+        EXPECT_TRUE(FontTraits::traits(fontAt(position)) & FontTraits::monospace);
+        EXPECT_TRUE(drawsMonospaced(fontAt(position)));
+        EXPECT_EQ(QFontInfo(fontAt(position)).family(), family);
+    }
+    EXPECT_TRUE(QFontInfo(fontAt(10)).bold());
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopFamilies, CodeFamily,
+    testing::Values("DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono"));

@@ -6,6 +6,7 @@
 #include "markdown/styler/StaticParagraphStyleCollection.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 
 // A configuration on the DejaVu faces the tests install, with a distinct colour per role so
 // that every attribute can be traced back to its source.
@@ -15,6 +16,15 @@ inline QFont dejaVu(const QString& family, double size, bool bold = false)
     font.setPointSizeF(size);
     font.setBold(bold);
     return font;
+}
+
+// Whether the face the font matcher picks for `font` draws every character the same width: what
+// a reader of code sees, whatever the font database says of the family.
+inline bool drawsMonospaced(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(QStringLiteral("iiii"))
+        == metrics.horizontalAdvance(QStringLiteral("WWWW"));
 }
 
 inline markdown::MarkdownStylerConfiguration dejaVuConfiguration()

@@ -2,9 +2,12 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QMutex>
 #include <QStringList>
+
+#include <fontconfig/fontconfig.h>
 
 namespace markdown {
 
@@ -30,6 +33,65 @@ Answers& answers()
     return answers;
 }
 
+// The family fontconfig gives for `name` (such as "monospace"), as the desktop resolves it.
+QString matchedFamily(const char* name)
+{
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
+    if (!pattern)
+        return {};
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    QString family;
+    FcChar8* value = nullptr;
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+        family = QString::fromUtf8(reinterpret_cast<const char*>(value));
+    if (match)
+        FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return family;
+}
+
+// Whether a face of `family` declares mono or dual spacing to fontconfig.
+bool hasMonospacedFace(const QString& family)
+{
+    FcPattern* pattern = FcPatternCreate();
+    const QByteArray name = family.toUtf8();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_SPACING, nullptr);
+    FcFontSet* faces = FcFontList(nullptr, pattern, objects);
+    bool monospaced = false;
+    for (int i = 0; faces && i < faces->nfont && !monospaced; ++i) {
+        int spacing = FC_PROPORTIONAL;
+        monospaced = FcPatternGetInteger(faces->fonts[i], FC_SPACING, 0, &spacing) == FcResultMatch
+            && spacing >= FC_DUAL;
+    }
+    if (faces)
+        FcFontSetDestroy(faces);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return monospaced;
+}
+
+// Monospaced as the desktop sees it: Qt's answer, a face with mono spacing, the family the
+// desktop's "monospace" stands for, or, as some families (variable faces) state no spacing at
+// all, one whose face draws narrow and wide letters alike.
+bool isFixedPitchUncached(const QString& family)
+{
+    if (QFontDatabase::isFixedPitch(family) || hasMonospacedFace(family))
+        return true;
+    static const QString monospaceFamily = matchedFamily("monospace");
+    if (family.compare(monospaceFamily, Qt::CaseInsensitive) == 0
+        || family.compare(u"monospace", Qt::CaseInsensitive) == 0)
+        return true;
+    if (!QFontDatabase::hasFamily(family))
+        return false;
+    const QFontMetricsF metrics { QFont(family) };
+    return metrics.horizontalAdvance(QStringLiteral("iiii"))
+        == metrics.horizontalAdvance(QStringLiteral("WWWW"));
+}
+
 bool isFixedPitch(const QString& family)
 {
     Answers& cache = answers();
@@ -37,7 +99,7 @@ bool isFixedPitch(const QString& family)
     const auto found = cache.fixedPitch.constFind(family);
     if (found != cache.fixedPitch.constEnd())
         return *found;
-    const bool fixed = QFontDatabase::isFixedPitch(family);
+    const bool fixed = isFixedPitchUncached(family);
     cache.fixedPitch.insert(family, fixed);
     return fixed;
 }

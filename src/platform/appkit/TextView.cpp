@@ -15,6 +15,7 @@
 #include "platform/text/SharedTextStorage.h"
 #include "platform/text/SpellChecker.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextListEditing.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -829,6 +830,24 @@ void TextView::detectLinkBefore(int position)
         *m_mirror, AttributedText::LinkAttributeName, QUrl(href), { start, position - start });
 }
 
+bool TextView::editList(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QTextCursor cursor = m_item->textCursor();
+    bool edited = false;
+    if (isNewline(event) && modifiers == Qt::NoModifier)
+        edited = TextListEditing::insertParagraph(cursor);
+    else if (event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier)
+        edited = TextListEditing::deleteBackward(cursor);
+    else if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier)
+        edited = TextListEditing::changeLevel(cursor, 1);
+    else if (isTabKey(event) && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier)
+        edited = TextListEditing::changeLevel(cursor, -1);
+    if (edited)
+        m_item->setTextCursor(cursor);
+    return edited;
+}
+
 bool TextView::event(QEvent* event)
 {
     // The graphics view hands Tab to its scene before keyPressEvent() sees it, so a typed tab
@@ -864,7 +883,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
     }
     const QString text = event->text();
     const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
-    const bool typing = typed || isDeletion(event) || isNewline(event);
+    const bool typing = typed || isDeletion(event) || isNewline(event) || isTabKey(event);
     QString name;
     if (typing)
         name = localized(QStringLiteral("Typing"));
@@ -874,6 +893,8 @@ void TextView::keyPressEvent(QKeyEvent* event)
         && (isDeletion(event) || event->matches(QKeySequence::Cut));
     if (m_shared) {
         m_shared->performUserEdit(m_mirror.get(), name, typing, [&] {
+            if (editList(event))
+                return;
             if (!(typed && filterTypedText(text)))
                 QGraphicsView::keyPressEvent(event);
             if (deletesSelection && m_options.smartCopyPaste)

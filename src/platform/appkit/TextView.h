@@ -185,6 +185,8 @@ private:
     void updateVisibleBlocks();
     void noteEvent(int editsBefore);
     bool filterTypedText(const QString& text);
+    // Return, Tab, Shift+Tab and Backspace in a list item; answers whether the key was one.
+    bool editList(const QKeyEvent* event);
     // With smart copy and paste, a deleted word takes one of the spaces around it along.
     void removeSpaceLeftByDeletion();
     void detectLinkBefore(int position);

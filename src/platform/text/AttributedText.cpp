@@ -664,6 +664,7 @@ ParagraphStyle AttributedText::paragraphStyle(const QTextBlockFormat& format)
     style.paragraphSpacingBefore = pixelsToPoints(format.topMargin());
     style.paragraphSpacing = pixelsToPoints(format.bottomMargin());
     style.defaultTabInterval = format.doubleProperty(DefaultTabIntervalProperty);
+    style.textLists = format.property(TextListsProperty).toStringList();
     if (format.hasProperty(QTextFormat::LayoutDirection)) {
         if (format.layoutDirection() == Qt::RightToLeft)
             style.baseWritingDirection = WritingDirection::RightToLeft;
@@ -736,6 +737,10 @@ void AttributedText::setParagraphStyle(QTextBlockFormat& format, const Paragraph
     setOrClear(MinimumLineHeightProperty, style.minimumLineHeight);
     setOrClear(MaximumLineHeightProperty, style.maximumLineHeight);
     setOrClear(DefaultTabIntervalProperty, style.defaultTabInterval);
+    if (style.textLists.isEmpty())
+        format.clearProperty(TextListsProperty);
+    else
+        format.setProperty(TextListsProperty, style.textLists);
     switch (style.baseWritingDirection) {
     case WritingDirection::Natural:
         format.clearProperty(QTextFormat::LayoutDirection);

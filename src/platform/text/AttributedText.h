@@ -83,6 +83,7 @@ public:
         StrikethroughColorProperty,
         BaselineOffsetProperty,
         AttachmentFileNameProperty,
+        TextListsProperty,
         FirstCustomProperty = QTextFormat::UserProperty + 0x100,
     };
 

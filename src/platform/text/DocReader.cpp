@@ -1,7 +1,10 @@
 #include "DocReader.h"
 
 #include "AttributedText.h"
+#include "RtfListLevel.h"
 #include "TextEncoding.h"
+#include "TextListBuilder.h"
+#include "TextListConversion.h"
 #include "WordBinary.h"
 #include "WordBytes.h"
 #include "WordProperties.h"
@@ -80,6 +83,10 @@ private:
     WordProperties::Paragraph styleParagraph(int istd) const;
     QTextCharFormat characterFormat(const Run* run, int istd);
     QTextBlockFormat blockFormat(const Run* paragraph);
+    // The list tables: the levels of each list override, by its 1-based index.
+    void readLists();
+    // Makes the cursor's paragraph an item when its properties name a list the tables define.
+    void addListItem(QTextCursor& cursor, const Run* paragraph);
 
     const QByteArray& m_documentData;
     const QByteArray& m_tableData;
@@ -96,6 +103,8 @@ private:
     QStringList m_fonts;
     QHash<QPair<const Run*, int>, QTextCharFormat> m_characterFormats;
     QHash<const Run*, QTextBlockFormat> m_blockFormats;
+    QList<QList<RtfListLevel>> m_listOverrides;
+    TextListBuilder m_listBuilder;
 };
 
 bool Reader::pair(int index, quint32* offset, quint32* length) const
@@ -399,6 +408,63 @@ QTextCharFormat Reader::characterFormat(const Run* run, int istd)
     return format;
 }
 
+void Reader::readLists()
+{
+    quint32 offset = 0;
+    quint32 length = 0;
+    if (!pair(Fib::PlfLst, &offset, &length) || length < 2)
+        return;
+    const int count = qint16(m_table.u16(offset));
+    constexpr int lstfSize = 28;
+    if (count <= 0 || !m_table.has(offset + 2, qint64(count) * lstfSize))
+        return;
+    // Each list's levels follow the list table, one (simple lists) or nine per list.
+    QHash<quint32, QList<RtfListLevel>> lists;
+    qint64 at = offset + 2 + qint64(count) * lstfSize;
+    for (int i = 0; i < count; ++i) {
+        const qint64 lstf = offset + 2 + qint64(i) * lstfSize;
+        const int levels = (m_table.u8(lstf + 26) & 0x01) ? 1 : RtfListLevel::MaximumLevels;
+        QList<RtfListLevel>& list = lists[m_table.u32(lstf)];
+        for (int level = 0; level < levels; ++level) {
+            if (!m_table.has(at, 28))
+                return;
+            const int numberFormat = m_table.u8(at + 4);
+            at += 28 + m_table.u8(at + 24) + m_table.u8(at + 25);
+            if (!m_table.has(at, 2))
+                return;
+            const int characters = m_table.u16(at);
+            if (!m_table.has(at + 2, qint64(characters) * 2))
+                return;
+            // As \leveltext spells it: the length first, numbers as characters below 0x20.
+            QString text { QChar(char16_t(characters)) };
+            for (int c = 0; c < characters; ++c)
+                text += QChar(char16_t(m_table.u16(at + 2 + c * 2)));
+            at += 2 + qint64(characters) * 2;
+            list.append(RtfListLevel::fromNumberFormat(numberFormat, text));
+        }
+    }
+    if (!pair(Fib::PlfLfo, &offset, &length) || length < 4)
+        return;
+    const quint32 overrides = m_table.u32(offset);
+    for (quint32 i = 0; i < overrides && m_table.has(offset + 4 + qint64(i) * 16, 16); ++i)
+        m_listOverrides.append(lists.value(m_table.u32(offset + 4 + qint64(i) * 16)));
+}
+
+void Reader::addListItem(QTextCursor& cursor, const Run* paragraph)
+{
+    if (!paragraph)
+        return;
+    WordProperties::Paragraph props = styleParagraph(paragraph->istd);
+    WordProperties::applyParagraph(paragraph->grpprl, props);
+    const QList<RtfListLevel> levels = m_listOverrides.value(props.listOverride - 1);
+    if (levels.isEmpty())
+        return;
+    const int level = std::clamp(props.listLevel, 0, RtfListLevel::MaximumLevels - 1);
+    const RtfListLevel& format = levels[std::min<qsizetype>(level, levels.size() - 1)];
+    m_listBuilder.addItem(
+        cursor, QString::number(props.listOverride), level, format.listFormat(level));
+}
+
 QTextBlockFormat Reader::blockFormat(const Run* paragraph)
 {
     if (const auto found = m_blockFormats.constFind(paragraph); found != m_blockFormats.cend())
@@ -494,6 +560,7 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
     readPages(Fib::PlcfBtePapx, true, &m_paragraphRuns);
     readStyles();
     readFonts();
+    readLists();
 
     auto document = AttributedText::makeDocument();
     QTextCursor cursor(document.get());
@@ -553,10 +620,12 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
             pending += ch;
         }
         flush();
+        addListItem(cursor, paragraph);
         paragraphStart = mark + 1;
         if (paragraphStart < m_text.size())
             cursor.insertBlock();
     }
+    TextListConversion::fromQtLists(*document);
     return document;
 }
 

@@ -1,6 +1,8 @@
 #include "DocWriter.h"
 
 #include "AttributedText.h"
+#include "RtfListLevel.h"
+#include "TextListConversion.h"
 #include "WordBinary.h"
 #include "platform/foundation/Localized.h"
 
@@ -8,6 +10,7 @@
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
 #include <QtEndian>
 
 #include <gsf/gsf-outfile-msole.h>
@@ -31,6 +34,8 @@ constexpr quint32 kTextStart = 0x400;
 constexpr int kMaximumFontNameLength = 100;
 constexpr int kMaximumTabs = 64;
 constexpr qsizetype kMinimumStreamSize = 4096;
+// Lists are named by ids of their own; any value but 0 and -1 will do.
+constexpr quint32 kFirstListId = 0x100;
 
 void put16(QByteArray& out, quint16 value)
 {
@@ -121,6 +126,12 @@ quint8 kul(int mask)
     return Kul::Single;
 }
 
+// The nesting level of a Qt list's items (0 = outermost).
+int listLevel(const QTextList* list)
+{
+    return std::clamp(list->format().indent() - 1, 0, RtfListLevel::MaximumLevels - 1);
+}
+
 // A run of equal character properties or one paragraph, in characters of the written text.
 struct Span {
     qsizetype end = 0;
@@ -147,6 +158,11 @@ private:
     QByteArray stylesheet() const;
     QByteArray fontTable() const;
     QByteArray sectionProperties() const;
+    // The list tables: one list (LSTF and its nine levels) and one override (LFO) per run of
+    // list items, whose items name the override; the levels follow the list table.
+    QByteArray listTable() const;
+    QByteArray listLevels() const;
+    QByteArray listOverrides() const;
 
     void pair(int index, quint32 offset, quint32 length)
     {
@@ -170,6 +186,8 @@ private:
     std::vector<quint32> m_papxBoundaries;
     quint32 m_firstChpxPage = 0;
     quint32 m_firstPapxPage = 0;
+    // Each list's Qt list format by level, as its items give them.
+    QList<QList<QTextListFormat>> m_lists;
 };
 
 int Writer::fontIndex(const QString& family)
@@ -357,7 +375,20 @@ void Writer::collect()
             m_runs.back().end = m_text.size();
         else
             m_runs.push_back({ m_text.size(), grpprl });
-        m_paragraphs.push_back({ m_text.size(), paragraphSprms(block.blockFormatIndex()) });
+        QByteArray paragraph = paragraphSprms(block.blockFormatIndex());
+        if (const QTextList* list = block.textList()) {
+            const QTextBlock previous = block.previous();
+            if (!previous.isValid() || !previous.textList())
+                m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
+            const int level = listLevel(list);
+            QTextListFormat& format = m_lists.back()[level];
+            if (format.style() == QTextListFormat::ListStyleUndefined)
+                format = list->format();
+            // The level first: readers apply the list as soon as they meet it.
+            sprm8(paragraph, Sprm::PIlvl, quint8(level));
+            sprm16(paragraph, Sprm::PIlfo, quint16(m_lists.size()));
+        }
+        m_paragraphs.push_back({ m_text.size(), paragraph });
     }
 }
 
@@ -576,6 +607,77 @@ QByteArray Writer::fontTable() const
     return out;
 }
 
+QByteArray Writer::listTable() const
+{
+    QByteArray out;
+    put16(out, quint16(m_lists.size()));
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        put32(out, quint32(kFirstListId + i));
+        put32(out, quint32(kFirstListId + i)); // template id
+        for (int level = 0; level < RtfListLevel::MaximumLevels; ++level)
+            put16(out, 0x0FFF); // no paragraph style
+        out.append(char(0)); // not a one-level list
+        out.append(char(0));
+    }
+    return out;
+}
+
+QByteArray Writer::listLevels() const
+{
+    QByteArray out;
+    for (const QList<QTextListFormat>& list : m_lists) {
+        for (int level = 0; level < RtfListLevel::MaximumLevels; ++level) {
+            // A level no item uses takes the format of the level above it.
+            int used = level;
+            while (used > 0 && list[used].style() == QTextListFormat::ListStyleUndefined)
+                --used;
+            const RtfListLevel format = RtfListLevel::fromListFormat(list[used]);
+            // The marker text: the bullet, or the level's number (a character below 0x20)
+            // between its prefix and suffix.
+            QString marker = format.isBullet()
+                ? QString(format.bullet())
+                : format.prefix.left(20) + QChar(char16_t(level)) + format.suffix.left(20);
+            QByteArray paragraph;
+            sprm16(paragraph, Sprm::PDxaLeft80, quint16(RtfListLevel::textIndent(level)));
+            sprm16(paragraph, Sprm::PDxaLeft180, quint16(qint16(-360)));
+            put32(out, 1); // starts at 1
+            out.append(char(format.numberFormat()));
+            out.append(char(0)); // left-aligned, restarting after a shallower level
+            QByteArray numbers(9, '\0');
+            if (!format.isBullet())
+                numbers[0] = char(format.prefix.left(20).size() + 1);
+            out += numbers;
+            out.append(char(0)); // a tab follows the marker
+            put32(out, 0);
+            put32(out, 0);
+            out.append(char(0)); // no character properties
+            out.append(char(paragraph.size()));
+            out.append(char(0));
+            out.append(char(0));
+            out += paragraph;
+            put16(out, quint16(marker.size()));
+            for (const QChar ch : marker)
+                put16(out, ch.unicode());
+        }
+    }
+    return out;
+}
+
+QByteArray Writer::listOverrides() const
+{
+    QByteArray out;
+    put32(out, quint32(m_lists.size()));
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        put32(out, quint32(kFirstListId + i));
+        put32(out, 0);
+        put32(out, 0);
+        put32(out, 0); // no level overrides
+    }
+    for (qsizetype i = 0; i < m_lists.size(); ++i)
+        put32(out, 0xFFFFFFFF);
+    return out;
+}
+
 QByteArray Writer::tableStream()
 {
     QByteArray table;
@@ -623,6 +725,12 @@ QByteArray Writer::tableStream()
     put16(sections, 0);
     put32(sections, 0xFFFFFFFF);
     place(Fib::PlcfSed, sections);
+
+    if (!m_lists.isEmpty()) {
+        place(Fib::PlfLst, listTable());
+        table += listLevels();
+        place(Fib::PlfLfo, listOverrides());
+    }
     return table;
 }
 
@@ -647,7 +755,9 @@ std::optional<QByteArray> DocWriter::write(const QTextDocument& doc, Error* erro
     static std::once_flag initialized;
     std::call_once(initialized, [] { gsf_init(); });
 
-    Writer writer(doc);
+    // Word numbers list items itself: they go out as members of lists without marker runs.
+    const auto lists = TextListConversion::toQtLists(doc);
+    Writer writer(*lists);
     // The document stream first: it fills in the offsets the table stream records.
     QByteArray document = writer.documentStream();
     const QByteArray table = writer.tableStream();

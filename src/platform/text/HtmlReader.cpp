@@ -2,6 +2,7 @@
 
 #include "HtmlNestingLimiter.h"
 #include "PlainText.h"
+#include "TextListConversion.h"
 
 #include <QTextDocument>
 
@@ -57,6 +58,7 @@ std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const Q
     if (baseUrl.isValid())
         document->setBaseUrl(baseUrl);
     document->setHtml(HtmlNestingLimiter::limited(html));
+    TextListConversion::fromQtLists(*document);
     return document;
 }
 

@@ -1,6 +1,7 @@
 #include "HtmlWriter.h"
 
 #include "AttributedText.h"
+#include "TextListConversion.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SafeWrite.h"
 
@@ -446,7 +447,7 @@ private:
 QString HtmlWriter::toHtml(
     const QTextDocument& doc, const Options& options, QList<ImageFile>* images)
 {
-    return Writer(doc, options, images).run();
+    return Writer(*TextListConversion::toQtLists(doc), options, images).run();
 }
 
 std::optional<HtmlWriter::Page> HtmlWriter::write(

@@ -6,6 +6,7 @@
 #include "OpenDocumentNamespaces.h"
 #include "TextDocumentReader.h"
 #include "TextListBuilder.h"
+#include "TextListConversion.h"
 #include "ZipArchive.h"
 #include "platform/foundation/Localized.h"
 
@@ -86,6 +87,7 @@ public:
             Error::set(error, m_pictureError);
             return nullptr;
         }
+        TextListConversion::fromQtLists(*m_document);
         return std::move(m_document);
     }
 

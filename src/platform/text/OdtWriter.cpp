@@ -4,6 +4,7 @@
 #include "ExportedPicture.h"
 #include "OpenDocumentNamespaces.h"
 #include "RtfListLevel.h"
+#include "TextListConversion.h"
 #include "XmlText.h"
 #include "ZipArchive.h"
 
@@ -588,7 +589,8 @@ QByteArray manifest(const QList<Picture>& pictures)
 
 bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error)
 {
-    Writer writer(document);
+    const auto lists = TextListConversion::toQtLists(document);
+    Writer writer(*lists);
     const QByteArray content = writer.content();
     const QByteArray styles = writer.styles();
     if (!ZipArchive::writeFolderFile(folder, QStringLiteral("mimetype"), MimeType.toLatin1(), error)

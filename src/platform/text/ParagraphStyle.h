@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -34,12 +35,16 @@ struct ParagraphStyle {
     WritingDirection baseWritingDirection = WritingDirection::Natural;
     // The platform's default: a left tab every 28 points up to 336.
     QList<TextTab> tabStops = defaultTabStops();
+    // The lists the paragraph is an item of, outermost first, each by its marker format
+    // ("{disc}", "{decimal}.", "({lower-roman})"); its nesting level is the count less one.
+    // An item's text starts with its marker run (see TextListMarkers).
+    QStringList textLists;
 
     static QList<TextTab> defaultTabStops()
     {
         QList<TextTab> stops;
         for (int i = 1; i <= 12; ++i)
-            stops.append({TextTabType::Left, 28.0 * i});
+            stops.append({ TextTabType::Left, 28.0 * i });
         return stops;
     }
 

@@ -1,9 +1,10 @@
 #include "RtfListControls.h"
 
-#include "platform/text/ParagraphStyle.h"
+#include "AttributedText.h"
+#include "TextListMarkers.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextList>
 
 #include <algorithm>
 
@@ -120,55 +121,61 @@ void RtfListControls::groupClosed(Destination closed, Destination enclosing, int
     }
 }
 
-const RtfListLevel* RtfListControls::levelFor(const RtfParagraphControls::State& state) const
+QStringList RtfListControls::listsFor(const RtfParagraphControls::State& state) const
 {
+    QStringList lists;
     if (state.list == 0)
-        return nullptr;
+        return lists;
     const auto override = m_overrides.constFind(state.list);
     if (override == m_overrides.constEnd())
-        return nullptr;
+        return lists;
     const auto list = m_lists.constFind(*override);
     if (list == m_lists.constEnd())
-        return nullptr;
+        return lists;
     // A simple list has one level for all; others may define fewer than are used.
-    return &(*list)[std::min<qsizetype>(state.listLevel, list->size() - 1)];
-}
-
-bool RtfListControls::isItem(const RtfParagraphControls::State& state) const
-{
-    return levelFor(state) != nullptr;
-}
-
-void RtfListControls::removeListGeometry(ParagraphStyle& style, int level)
-{
-    // Items are written with the text at \li and the marker line starting before it; the
-    // text of every line starts at the list's indent plus the item's own indent.
-    const double textStart = style.headIndent;
-    style.headIndent = std::max(0.0, textStart - RtfListLevel::textIndent(level) / 20.0);
-    style.firstLineHeadIndent = style.headIndent;
-    style.tabStops.removeIf([&](const TextTab& tab) { return tab.location <= textStart; });
+    for (int level = 0; level <= state.listLevel; ++level)
+        lists.append((*list)[std::min<qsizetype>(level, list->size() - 1)].markerFormat());
+    return lists;
 }
 
 void RtfListControls::finishParagraph(QTextCursor& cursor, const RtfParagraphControls::State& state)
 {
     const QList<std::pair<int, int>> listTexts = std::exchange(m_listTexts, {});
     m_listTextStart = -1;
-    const RtfListLevel* level = levelFor(state);
-    if (!level)
+    const QStringList lists = listsFor(state);
+    // The empty paragraph after a file's last \par keeps the list state of the one before.
+    if (lists.isEmpty() || (listTexts.isEmpty() && cursor.block().length() == 1))
         return;
-    for (auto it = listTexts.crbegin(); it != listTexts.crend(); ++it) {
-        QTextCursor marker(cursor.document());
-        marker.setPosition(it->first);
-        marker.setPosition(it->second, QTextCursor::KeepAnchor);
-        marker.removeSelectedText();
+    m_counts.erase(m_counts.upper_bound({ state.list, state.listLevel }),
+        m_counts.lower_bound({ state.list, RtfListLevel::MaximumLevels }));
+    const int number = ++m_counts[{ state.list, state.listLevel }];
+
+    const QTextBlock block = cursor.block();
+    QString marker;
+    for (const auto& [start, end] : listTexts)
+        marker += block.text().mid(start - block.position(), end - start);
+    // Stored notes spell the marker run itself in \listtext; other writers leave out the
+    // leading tab or the whole marker, and their items get the run and indents of ours.
+    const bool markerRun = listTexts.size() == 1 && listTexts.front().first == block.position()
+        && TextListMarkers::prefixLength(marker) == marker.size();
+    ParagraphStyle style = AttributedText::paragraphStyle(block.blockFormat());
+    style.textLists = lists;
+    if (!markerRun) {
+        QTextCursor edit(block);
+        for (auto it = listTexts.crbegin(); it != listTexts.crend(); ++it) {
+            edit.setPosition(it->first);
+            edit.setPosition(it->second, QTextCursor::KeepAnchor);
+            edit.removeSelectedText();
+        }
+        marker = marker.trimmed();
+        if (marker.isEmpty() || marker.size() > TextListMarkers::MaximumMarkerLength)
+            marker = RtfListLevel::fromMarkerFormat(lists.last()).marker(number);
+        TextListMarkers::replacePrefix(block, 0, u'\t' + marker + u'\t');
+        TextListMarkers::addItemGeometry(style, state.listLevel);
     }
-    m_open.erase(m_open.upper_bound({ state.list, state.listLevel }),
-        m_open.lower_bound({ state.list, RtfListLevel::MaximumLevels }));
-    QTextList*& list = m_open[{ state.list, state.listLevel }];
-    if (list)
-        list->add(cursor.block());
-    else
-        list = cursor.createList(level->listFormat(state.listLevel));
+    QTextBlockFormat format = block.blockFormat();
+    AttributedText::setParagraphStyle(format, style);
+    QTextCursor(block).setBlockFormat(format);
 }
 
 } // namespace platform

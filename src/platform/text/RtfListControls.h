@@ -7,23 +7,20 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <map>
 #include <utility>
 
 class QTextCursor;
-class QTextList;
 
 namespace platform {
 
-struct ParagraphStyle;
-
 // The lists of RTF: \listtable and \listoverridetable define them, \ls and \ilvl put a
-// paragraph in one, and {\listtext ...} spells its marker for readers without lists. A
-// paragraph whose \ls the tables define becomes an item of a QTextList of its level (its
-// \listtext dropped, Qt draws the marker); any other keeps its \listtext as text. One per
-// read; one thread.
+// paragraph in one, and {\listtext ...} spells its marker. A paragraph whose \ls the tables
+// define becomes a list item (see TextListMarkers) whose marker run is its \listtext; any
+// other keeps its \listtext as text. One per read; one thread.
 class RtfListControls final {
 public:
     using Destination = RtfGroupState::Destination;
@@ -38,12 +35,7 @@ public:
     // is where text goes next.
     void groupClosed(Destination closed, Destination enclosing, int textPosition);
 
-    // Whether a paragraph in `state` is an item of a list the tables define.
-    bool isItem(const RtfParagraphControls::State& state) const;
-    // Turns the indents and tabs an item is written with into the item's own (the list's
-    // indent is the QTextList's).
-    static void removeListGeometry(ParagraphStyle& style, int level);
-    // Ends the paragraph at the cursor: an item joins its list and loses its \listtext.
+    // Ends the paragraph at the cursor: an item gets its lists and its marker run.
     void finishParagraph(QTextCursor& cursor, const RtfParagraphControls::State& state);
 
 private:
@@ -61,7 +53,9 @@ private:
     {
         return std::clamp(level, 0, RtfListLevel::MaximumLevels - 1);
     }
-    const RtfListLevel* levelFor(const RtfParagraphControls::State& state) const;
+    // The marker formats of the lists a paragraph in `state` is an item of, outermost first;
+    // empty when the tables define no such list.
+    QStringList listsFor(const RtfParagraphControls::State& state) const;
 
     QHash<int, QList<RtfListLevel>> m_lists; // by \listid
     QHash<int, int> m_overrides; // \ls -> \listid
@@ -70,9 +64,9 @@ private:
     std::pair<int, int> m_override { 0, 0 }; // the \listoverride being read: \listid, \ls
     QList<std::pair<int, int>> m_listTexts; // \listtext ranges in the current paragraph
     int m_listTextStart = -1;
-    // The QTextList each (\ls, level) adds to; a shallower item of the same \ls ends the
-    // deeper ones, so that a nested list after it starts anew.
-    std::map<std::pair<int, int>, QTextList*> m_open;
+    // Items so far of each (\ls, level); a shallower item of the same \ls ends the deeper
+    // lists, so that a nested list after it counts anew.
+    std::map<std::pair<int, int>, int> m_counts;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "RtfListLevel.h"
 
 #include <array>
+#include <utility>
 
 namespace platform {
 
@@ -39,7 +40,62 @@ const StyleName& entryFor(QTextListFormat::Style style)
     return kStyles[0];
 }
 
+QString letters(int number, char16_t first)
+{
+    QString result;
+    for (int n = number; n > 0; n = (n - 1) / 26)
+        result.prepend(QChar(char16_t(first + (n - 1) % 26)));
+    return result;
+}
+
+QString roman(int number)
+{
+    static const std::pair<int, const char*> digits[] = { { 1000, "m" }, { 900, "cm" },
+        { 500, "d" }, { 400, "cd" }, { 100, "c" }, { 90, "xc" }, { 50, "l" }, { 40, "xl" },
+        { 10, "x" }, { 9, "ix" }, { 5, "v" }, { 4, "iv" }, { 1, "i" } };
+    if (number >= 4000)
+        return QString::number(number);
+    QString result;
+    for (const auto& [value, text] : digits) {
+        for (; number >= value; number -= value)
+            result += QLatin1StringView(text);
+    }
+    return result;
+}
+
 } // namespace
+
+RtfListLevel RtfListLevel::fromMarkerFormat(const QString& markerFormat)
+{
+    RtfListLevel level;
+    if (!level.readMarker(markerFormat))
+        level = {};
+    return level;
+}
+
+QString RtfListLevel::markerFormat() const
+{
+    const QString name = u'{' + markerName() + u'}';
+    return isBullet() ? name : prefix + name + suffix;
+}
+
+QString RtfListLevel::marker(int number) const
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return prefix + QString::number(number) + suffix;
+    case QTextListFormat::ListLowerAlpha:
+        return prefix + letters(number, u'a') + suffix;
+    case QTextListFormat::ListUpperAlpha:
+        return prefix + letters(number, u'A') + suffix;
+    case QTextListFormat::ListLowerRoman:
+        return prefix + roman(number) + suffix;
+    case QTextListFormat::ListUpperRoman:
+        return prefix + roman(number).toUpper() + suffix;
+    default:
+        return QString(bullet());
+    }
+}
 
 RtfListLevel RtfListLevel::fromListFormat(const QTextListFormat& format)
 {

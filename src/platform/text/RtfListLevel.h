@@ -5,9 +5,10 @@
 
 namespace platform {
 
-// One level of an RTF list as our reader and writer understand it: the marker Qt draws
-// (a bullet, or a number with text before and after it), and where items of a level sit, so
-// that what the writer puts in \listtable, \li and \tx reads back the same. Value type.
+// One level of a list as our readers and writers understand it: its marker (a bullet, or a
+// number with text before and after it) and where items of a level sit, so that what the
+// writers put in list tables, indents and tab stops reads back the same. A paragraph style
+// names a level by its marker format, as RTF's \levelmarker does. Value type.
 class RtfListLevel final {
 public:
     QTextListFormat::Style style = QTextListFormat::ListDisc;
@@ -27,8 +28,15 @@ public:
     // A Qt list format for this level at nesting `level`.
     QTextListFormat listFormat(int level) const;
 
-    // From a \levelmarker such as "{disc}" or "({decimal})"; false when it names no style.
+    // From a marker format such as "{disc}" or "({decimal})"; false when it names no style.
     bool readMarker(const QString& marker);
+    // The level a marker format names; a disc for one that names none.
+    static RtfListLevel fromMarkerFormat(const QString& markerFormat);
+    // "{disc}", "{decimal}.": the prefix and suffix of a number around its style's name.
+    QString markerFormat() const;
+    // The marker of item `number` (from 1): the bullet, or the number with its prefix and
+    // suffix.
+    QString marker(int number) const;
     // From \levelnfc and \leveltext (its length first, the numbers as characters below 0x20).
     static RtfListLevel fromNumberFormat(int numberFormat, const QString& levelText);
 

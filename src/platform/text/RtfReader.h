@@ -14,10 +14,12 @@ class QTextDocument;
 namespace platform {
 
 // Reads RTF into a new QTextDocument (see AttributedText for the attribute set): fonts,
-// colours, paragraph styles, links, lists (as QTextLists; a paragraph in a list the file does
-// not define keeps its \listtext), \NeXTGraphic attachments resolved against `files` (an RTFD
-// folder's other files by name), \pict PNG and JPEG images, and the document attributes. Damaged input (truncated, unbalanced, nested deeper than MaximumNesting, a \bin
-// past the end) gives nullptr and a FileReadCorruptFileError. Runs on any thread.
+// colours, paragraph styles, links, lists (items with their marker runs, see TextListMarkers; a
+// paragraph in a list the file does not define keeps its \listtext as text), \NeXTGraphic
+// attachments resolved against `files` (an RTFD folder's other files by name), \pict PNG and
+// JPEG images, and the document attributes. Damaged input (truncated, unbalanced, nested
+// deeper than MaximumNesting, a \bin past the end) gives nullptr and a
+// FileReadCorruptFileError. Runs on any thread.
 class RtfReader final {
 public:
     static constexpr int MaximumNesting = 1000;

@@ -65,11 +65,8 @@ void RtfTextSink::applyBlockFormat(const RtfParagraphControls::State& state)
 {
     if (!state.set || (m_blockStateApplied && state == m_blockState))
         return;
-    ParagraphStyle style = state.style();
-    if (m_lists.isItem(state))
-        RtfListControls::removeListGeometry(style, state.listLevel);
     QTextBlockFormat format;
-    AttributedText::setParagraphStyle(format, style);
+    AttributedText::setParagraphStyle(format, state.style());
     m_cursor.setBlockFormat(format);
     m_blockState = state;
     m_blockStateApplied = true;
@@ -92,7 +89,7 @@ void RtfTextSink::breakParagraph(
     }
     // The next paragraph starts with this one's style but in no list until it says so.
     QTextBlockFormat next = m_cursor.blockFormat();
-    next.clearProperty(QTextFormat::ObjectIndex);
+    next.clearProperty(AttributedText::TextListsProperty);
     m_cursor.insertBlock(next, m_textFormat);
 }
 

@@ -3,6 +3,7 @@
 #include "AttributedText.h"
 #include "RtfCodePage.h"
 #include "RtfListLevel.h"
+#include "TextListMarkers.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextList>
 
 #include <algorithm>
 #include <array>
@@ -109,17 +109,12 @@ bool sameAppearance(const CharProps& a, const CharProps& b)
         && a.letterSpacing == b.letterSpacing && a.noLigatures == b.noLigatures;
 }
 
-// Where a list item goes: an RTF list (numbered from 1, as \ls and \listid count) and a level.
+// Where a list item goes: an RTF list (numbered from 1, as \ls and \listid count), a level,
+// and how many characters of the paragraph are its marker run.
 struct ListItem {
     int list = 0;
     int level = 0;
-};
-
-// One RTF list: the format of each level, and the Qt list whose items each level holds now.
-// Qt keeps every nesting level in a list of its own; RTF keeps them in one.
-struct RtfList {
-    std::vector<std::optional<RtfListLevel>> levels;
-    std::array<const QTextList*, RtfListLevel::MaximumLevels> open {};
+    int markerLength = 0;
 };
 
 class Writer {
@@ -134,9 +129,8 @@ private:
     const CharProps& props(int formatIndex);
     int fontIndex(const QString& family, bool bold, bool italic);
     int colorIndex(const QColor& color);
-    const std::string& paragraphControls(int blockFormatIndex, const ListItem* item);
-    ListItem listItem(const QTextBlock& block);
-    void writeListText(const QTextBlock& block, const ListItem& item);
+    const std::string& paragraphControls(int blockFormatIndex);
+    std::optional<ListItem> listItem(const QTextBlock& block);
     void writeListTables(std::string& out) const;
     void writeChanges(const CharProps& target);
     void writeText(QStringView text) { writeText(m_body, text); }
@@ -166,8 +160,8 @@ private:
     bool m_haveCurrent = false;
     CharProps m_outsideLink;
     bool m_inLink = false;
-    std::vector<RtfList> m_lists;
-    QHash<const QTextList*, int> m_listIndex;
+    // Each RTF list's marker format by level.
+    std::vector<QStringList> m_lists;
     int m_previousList = -1; // the RTF list of the previous paragraph when it was an item
 };
 
@@ -245,7 +239,7 @@ const CharProps& Writer::props(int formatIndex)
     return m_props.back();
 }
 
-const std::string& Writer::paragraphControls(int blockFormatIndex, const ListItem* item)
+const std::string& Writer::paragraphControls(int blockFormatIndex)
 {
     const auto found = m_paragraphs.constFind(blockFormatIndex);
     if (found != m_paragraphs.constEnd())
@@ -256,21 +250,10 @@ const std::string& Writer::paragraphControls(int blockFormatIndex, const ListIte
     const ParagraphStyle style = AttributedText::hasParagraphStyle(format)
         ? AttributedText::paragraphStyle(format)
         : AttributedText::defaultParagraphStyle();
-    int li = twips(style.headIndent);
-    int fi = twips(style.firstLineHeadIndent) - li;
-    QList<TextTab> tabs = style.tabStops;
-    if (item) {
-        // The marker line starts at the paragraph's indent: a tab to the marker, a tab to the
-        // text, which every line of the item starts at. Stops before the text have no use.
-        li += RtfListLevel::textIndent(item->level);
-        fi = -li;
-        tabs.removeIf([&](const TextTab& tab) { return twips(tab.location) <= li; });
-        tabs.prepend({ TextTabType::Left, li / 20.0 });
-        if (li > RtfListLevel::MarkerAdvance)
-            tabs.prepend({ TextTabType::Left, (li - RtfListLevel::MarkerAdvance) / 20.0 });
-    }
+    const int li = twips(style.headIndent);
+    const int fi = twips(style.firstLineHeadIndent) - li;
     std::string out = "\\pard";
-    for (const TextTab& tab : tabs) {
+    for (const TextTab& tab : style.tabStops) {
         switch (tab.type) {
         case TextTabType::Right:
             out.append("\\tqr");
@@ -345,58 +328,32 @@ const std::string& Writer::paragraphControls(int blockFormatIndex, const ListIte
         break;
     }
     out.append("\\partightenfactor0\n");
-    if (item) {
-        appendControl(out, "ls", item->list);
-        appendControl(out, "ilvl", item->level);
-    }
     return *m_paragraphs.insert(blockFormatIndex, out);
 }
 
-ListItem Writer::listItem(const QTextBlock& block)
+std::optional<ListItem> Writer::listItem(const QTextBlock& block)
 {
-    const QTextList* list = block.textList();
-    const int level = std::clamp(list->format().indent() - 1, 0, RtfListLevel::MaximumLevels - 1);
-    int index = m_listIndex.value(list, -1);
-    if (index < 0) {
-        // A Qt list joins the RTF list of the item just before it, unless that one already
-        // has another list open at this level or a different format for it.
-        const RtfListLevel format = RtfListLevel::fromListFormat(list->format());
-        index = m_previousList;
-        if (index >= 0) {
-            const RtfList& candidate = m_lists[index];
-            const bool formatFits = size_t(level) >= candidate.levels.size()
-                || !candidate.levels[level] || *candidate.levels[level] == format;
-            if (!formatFits || candidate.open[level])
+    const QStringList lists = TextListMarkers::itemLists(block);
+    if (lists.isEmpty())
+        return std::nullopt;
+    // An item joins the RTF list of the item just before it unless their formats differ.
+    int index = m_previousList;
+    if (index >= 0) {
+        const QStringList& levels = m_lists[size_t(index)];
+        for (qsizetype l = 0; l < std::min(levels.size(), lists.size()); ++l) {
+            if (levels[l] != lists[l])
                 index = -1;
         }
-        if (index < 0) {
-            index = int(m_lists.size());
-            m_lists.emplace_back();
-        }
-        RtfList& target = m_lists[index];
-        if (target.levels.size() <= size_t(level))
-            target.levels.resize(level + 1);
-        if (!target.levels[level])
-            target.levels[level] = format;
-        m_listIndex.insert(list, index);
     }
-    // A shallower item ends the deeper lists, as a reader numbering them sees it.
-    RtfList& target = m_lists[index];
-    target.open[level] = list;
-    std::fill(target.open.begin() + level + 1, target.open.end(), nullptr);
-    return { index + 1, level };
-}
-
-void Writer::writeListText(const QTextBlock& block, const ListItem& item)
-{
-    const RtfList& list = m_lists[item.list - 1];
-    const RtfListLevel& level = *list.levels[item.level];
-    m_body.append("{\\listtext\t");
-    if (level.isBullet())
-        writeText(QString(level.bullet()));
-    else
-        writeText(block.textList()->itemText(block));
-    m_body.append("\t}");
+    if (index < 0) {
+        index = int(m_lists.size());
+        m_lists.emplace_back();
+    }
+    QStringList& levels = m_lists[size_t(index)];
+    if (levels.size() < lists.size())
+        levels = lists;
+    return ListItem { index + 1, int(lists.size()) - 1,
+        TextListMarkers::prefixLength(block.text()) };
 }
 
 void Writer::writeListTables(std::string& out) const
@@ -409,8 +366,8 @@ void Writer::writeListTables(std::string& out) const
         out.append("{\\list");
         appendControl(out, "listtemplateid", number);
         out.append("\\listhybrid");
-        for (size_t l = 0; l < m_lists[i].levels.size(); ++l) {
-            const RtfListLevel level = m_lists[i].levels[l].value_or(RtfListLevel {});
+        for (qsizetype l = 0; l < m_lists[i].size(); ++l) {
+            const RtfListLevel level = RtfListLevel::fromMarkerFormat(m_lists[i][l]);
             // Prefix and suffix share one count byte with the number.
             const QString prefix = level.isBullet() ? QString() : level.prefix.left(100);
             const QString suffix = level.isBullet() ? QString() : level.suffix.left(100);
@@ -665,32 +622,39 @@ QByteArray Writer::run()
 
     int lastBlockFormat = -2;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
-        std::optional<ListItem> item;
-        if (block.textList())
-            item = listItem(block);
-        m_previousList = item ? item->list - 1 : -1;
-        if (block.blockFormatIndex() != lastBlockFormat) {
+        const std::optional<ListItem> item = listItem(block);
+        const int list = item ? item->list - 1 : -1;
+        // \ls holds until the next \pard: a new list needs one even in the same format.
+        if (block.blockFormatIndex() != lastBlockFormat || (item && list != m_previousList)) {
             lastBlockFormat = block.blockFormatIndex();
-            m_body.append(paragraphControls(lastBlockFormat, item ? &*item : nullptr));
+            m_body.append(paragraphControls(lastBlockFormat));
+            if (item) {
+                appendControl(m_body, "ls", item->list);
+                appendControl(m_body, "ilvl", item->level);
+            }
         }
+        m_previousList = list;
+        const QString blockText = block.text();
+        const int markerLength = item ? item->markerLength : 0;
         if (item) {
-            // The marker takes the look of the item's first characters.
-            CharProps first
-                = props(block.begin().atEnd() ? block.charFormatIndex()
-                                              : block.begin().fragment().charFormatIndex());
+            // The marker run is the item's \listtext, in the look of its first character.
+            CharProps first = props(block.begin().fragment().charFormatIndex());
             first.link.clear();
             if (!m_haveCurrent || !sameAppearance(first, m_current))
                 writeChanges(first);
-            writeListText(block, *item);
+            m_body.append("{\\listtext");
+            writeText(QStringView(blockText).left(markerLength));
+            m_body.append("}");
         }
-        const QString blockText = block.text();
         // Fragment offsets are summed here: asking a fragment for its position walks the tree.
         int offset = 0;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int length = fragment.length();
-            const int start = offset;
-            offset += length;
+            const int start = std::max(offset, markerLength);
+            offset += fragment.length();
+            const int length = offset - start;
+            if (length <= 0)
+                continue;
             const CharProps& p = props(fragment.charFormatIndex());
             if (m_inLink && p.link != m_current.link)
                 closeLink();

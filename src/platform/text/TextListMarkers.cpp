@@ -6,66 +6,50 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <vector>
+
 namespace platform {
 
 namespace {
 
-// Long enough for any marker this class writes; longer runs between tabs are text.
-constexpr int kMaximumMarkerLength = 12;
-
-QString letters(int number, char16_t first)
+ParagraphStyle styleOf(const QTextBlock& block)
 {
-    QString result;
-    for (int n = number; n > 0; n = (n - 1) / 26)
-        result.prepend(QChar(char16_t(first + (n - 1) % 26)));
-    return result;
-}
-
-QString roman(int number)
-{
-    static const std::pair<int, const char*> digits[] = { { 1000, "m" }, { 900, "cm" },
-        { 500, "d" }, { 400, "cd" }, { 100, "c" }, { 90, "xc" }, { 50, "l" }, { 40, "xl" },
-        { 10, "x" }, { 9, "ix" }, { 5, "v" }, { 4, "iv" }, { 1, "i" } };
-    if (number >= 4000)
-        return QString::number(number);
-    QString result;
-    for (const auto& [value, text] : digits) {
-        for (; number >= value; number -= value)
-            result += QLatin1StringView(text);
-    }
-    return result;
-}
-
-bool isListStop(const TextTab& tab)
-{
-    return tab.location == TextListMarkers::MarkerLocation
-        || tab.location == TextListMarkers::TextLocation;
+    const QTextBlockFormat format = block.blockFormat();
+    return AttributedText::hasParagraphStyle(format) ? AttributedText::paragraphStyle(format)
+                                                     : AttributedText::defaultParagraphStyle();
 }
 
 } // namespace
 
+QTextCharFormat TextListMarkers::markerLook(const QTextBlock& block)
+{
+    QTextCursor look(block);
+    look.movePosition(QTextCursor::NextCharacter);
+    return look.charFormat();
+}
+
+void TextListMarkers::replacePrefix(const QTextBlock& block, int length, const QString& run)
+{
+    if (length == 0 && run.isEmpty())
+        return;
+    const QTextCharFormat look = markerLook(block);
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
+    cursor.insertText(run, look);
+}
+
 QString TextListMarkers::marker(QTextListFormat::Style style, int number)
 {
-    switch (style) {
-    case QTextListFormat::ListDisc:
-        return QStringLiteral("\u2022");
-    case QTextListFormat::ListCircle:
-        return QStringLiteral("\u25E6");
-    case QTextListFormat::ListSquare:
-        return QStringLiteral("\u25AA");
-    case QTextListFormat::ListDecimal:
-        return QString::number(number) + u'.';
-    case QTextListFormat::ListLowerAlpha:
-        return letters(number, u'a') + u'.';
-    case QTextListFormat::ListUpperAlpha:
-        return letters(number, u'A') + u'.';
-    case QTextListFormat::ListLowerRoman:
-        return roman(number) + u'.';
-    case QTextListFormat::ListUpperRoman:
-        return roman(number).toUpper() + u'.';
-    default:
+    if (style == QTextListFormat::ListStyleUndefined)
         return {};
-    }
+    RtfListLevel level;
+    level.style = style;
+    return level.marker(number);
+}
+
+QString TextListMarkers::markerRun(const QString& markerFormat, int number)
+{
+    return u'\t' + RtfListLevel::fromMarkerFormat(markerFormat).marker(number) + u'\t';
 }
 
 int TextListMarkers::prefixLength(const QString& paragraph)
@@ -73,46 +57,111 @@ int TextListMarkers::prefixLength(const QString& paragraph)
     if (!paragraph.startsWith(u'\t'))
         return 0;
     const qsizetype second = paragraph.indexOf(u'\t', 1);
-    return second > 1 && second <= kMaximumMarkerLength + 1 ? int(second) + 1 : 0;
+    return second > 1 && second <= MaximumMarkerLength + 1 ? int(second) + 1 : 0;
+}
+
+QStringList TextListMarkers::itemLists(const QTextBlock& block)
+{
+    const QStringList lists
+        = block.blockFormat().property(AttributedText::TextListsProperty).toStringList();
+    return !lists.isEmpty() && prefixLength(block.text()) > 0 ? lists : QStringList();
+}
+
+QString TextListMarkers::nestedMarkerFormat(const QString& markerFormat)
+{
+    const RtfListLevel level = RtfListLevel::fromMarkerFormat(markerFormat);
+    if (!level.isBullet())
+        return markerFormat;
+    RtfListLevel nested;
+    nested.style = level.style == QTextListFormat::ListDisc ? QTextListFormat::ListCircle
+        : level.style == QTextListFormat::ListCircle        ? QTextListFormat::ListSquare
+                                                            : QTextListFormat::ListDisc;
+    return nested.markerFormat();
+}
+
+void TextListMarkers::addItemGeometry(ParagraphStyle& style, int level)
+{
+    const double text = textLocation(level);
+    style.headIndent = text;
+    style.firstLineHeadIndent = 0;
+    style.tabStops.removeIf([&](const TextTab& tab) { return tab.location <= text; });
+    style.tabStops.prepend({ TextTabType::Left, text });
+    style.tabStops.prepend({ TextTabType::Left, markerLocation(level) });
+}
+
+void TextListMarkers::removeItemGeometry(ParagraphStyle& style, int level)
+{
+    const double text = textLocation(level);
+    style.headIndent = std::max(0.0, style.headIndent - text);
+    style.firstLineHeadIndent = style.headIndent;
+    style.tabStops.removeIf([&](const TextTab& tab) { return tab.location <= text; });
+}
+
+void TextListMarkers::setLists(const QTextBlock& block, const QStringList& lists)
+{
+    ParagraphStyle style = styleOf(block);
+    const QStringList old = itemLists(block);
+    replacePrefix(block, prefixLength(block.text()),
+        lists.isEmpty() ? QString() : markerRun(lists.last(), 1));
+    if (!old.isEmpty())
+        removeItemGeometry(style, int(old.size()) - 1);
+    style.textLists = lists.mid(0, MaximumLevels);
+    if (!lists.isEmpty()) {
+        addItemGeometry(style, int(style.textLists.size()) - 1);
+    } else {
+        style.headIndent = style.firstLineHeadIndent = 0;
+        if (style.tabStops.isEmpty())
+            style.tabStops = ParagraphStyle::defaultTabStops();
+    }
+    QTextBlockFormat format = block.blockFormat();
+    AttributedText::setParagraphStyle(format, style);
+    QTextCursor(block).setBlockFormat(format);
 }
 
 void TextListMarkers::apply(QTextDocument& doc, int start, int end, QTextListFormat::Style style)
 {
     const int first = doc.findBlock(start).blockNumber();
     const int last = doc.findBlock(std::max(start, end)).blockNumber();
-    const bool plain = marker(style, 1).isEmpty();
+    QStringList lists;
+    if (style != QTextListFormat::ListStyleUndefined) {
+        RtfListLevel level;
+        level.style = style;
+        lists.append(level.markerFormat());
+    }
     for (int number = first; number <= last; ++number) {
         const QTextBlock block = doc.findBlockByNumber(number);
         if (!block.isValid())
             break;
-        QTextCursor cursor(block);
-        cursor.setPosition(block.position() + prefixLength(block.text()), QTextCursor::KeepAnchor);
-        const QString prefix
-            = plain ? QString() : u'\t' + marker(style, number - first + 1) + u'\t';
-        // The marker takes the look of the paragraph's text.
-        QTextCursor look(block);
-        look.movePosition(QTextCursor::NextCharacter);
-        cursor.insertText(prefix, look.charFormat());
+        setLists(block, lists);
+    }
+    renumber(doc, doc.findBlockByNumber(first).position());
+}
 
-        QTextBlockFormat format = block.blockFormat();
-        ParagraphStyle paragraph = AttributedText::hasParagraphStyle(format)
-            ? AttributedText::paragraphStyle(format)
-            : AttributedText::defaultParagraphStyle();
-        paragraph.tabStops.removeIf(isListStop);
-        if (plain) {
-            paragraph.headIndent = paragraph.firstLineHeadIndent = 0;
-            if (paragraph.tabStops.isEmpty())
-                paragraph.tabStops = ParagraphStyle::defaultTabStops();
-        } else {
-            paragraph.headIndent = TextLocation;
-            paragraph.firstLineHeadIndent = 0;
-            paragraph.tabStops.removeIf(
-                [](const TextTab& tab) { return tab.location < TextLocation; });
-            paragraph.tabStops.prepend({ TextTabType::Left, TextLocation });
-            paragraph.tabStops.prepend({ TextTabType::Left, MarkerLocation });
-        }
-        AttributedText::setParagraphStyle(format, paragraph);
-        QTextCursor(block).setBlockFormat(format);
+void TextListMarkers::renumber(QTextDocument& doc, int position)
+{
+    QTextBlock block = doc.findBlock(position);
+    if (itemLists(block).isEmpty())
+        block = block.next();
+    else {
+        while (block.previous().isValid() && !itemLists(block.previous()).isEmpty())
+            block = block.previous();
+    }
+    std::vector<int> counts;
+    QStringList formats;
+    for (; block.isValid(); block = block.next()) {
+        const QStringList lists = itemLists(block);
+        if (lists.isEmpty())
+            break;
+        const qsizetype level = lists.size() - 1;
+        // A shallower item ends the deeper lists; a new format starts its level anew.
+        counts.resize(size_t(level) + 1);
+        if (formats.size() > level && formats.at(level) != lists.at(level))
+            counts[size_t(level)] = 0;
+        formats = lists;
+        const QString run = markerRun(lists.at(level), ++counts[size_t(level)]);
+        const int length = prefixLength(block.text());
+        if (block.text().left(length) != run)
+            replacePrefix(block, length, run);
     }
 }
 

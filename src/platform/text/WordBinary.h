@@ -43,6 +43,8 @@ inline constexpr int PlcfBtePapx = 13;
 inline constexpr int SttbfFfn = 15;
 inline constexpr int Dop = 31;
 inline constexpr int Clx = 33;
+inline constexpr int PlfLst = 73;
+inline constexpr int PlfLfo = 74;
 inline constexpr int PairCount = 93;
 } // namespace Fib
 
@@ -73,6 +75,8 @@ inline constexpr quint16 PDyaBefore = 0xA413;
 inline constexpr quint16 PDyaAfter = 0xA414;
 inline constexpr quint16 PChgTabsPapx = 0xC60D;
 inline constexpr quint16 PChgTabs = 0xC615;
+inline constexpr quint16 PIlvl = 0x260A;
+inline constexpr quint16 PIlfo = 0x460B;
 inline constexpr quint16 TDefTable = 0xD608;
 inline constexpr quint16 TDefTable10 = 0xD606;
 inline constexpr quint16 SXaPage = 0xB01F;

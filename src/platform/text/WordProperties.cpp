@@ -187,6 +187,12 @@ void WordProperties::applyParagraph(const QByteArray& grpprl, Paragraph& props)
             props.hasTabs = true;
             break;
         }
+        case Sprm::PIlfo:
+            props.listOverride = b.u16(at);
+            break;
+        case Sprm::PIlvl:
+            props.listLevel = b.u8(at);
+            break;
         default:
             break;
         }

@@ -38,6 +38,8 @@ public:
         bool lineMultiple = false;
         bool hasTabs = false;
         QList<QPair<int, int>> tabs; // position in twips, kind
+        int listOverride = 0; // 1-based index of the list override; 0: no list item
+        int listLevel = 0;
     };
 
     // `style` holds the values before the group, which toggling modifiers refer to.

@@ -5,6 +5,7 @@
 #include "RtfListLevel.h"
 #include "TextDocumentReader.h"
 #include "TextListBuilder.h"
+#include "TextListConversion.h"
 #include "WordXmlWriter.h"
 #include "platform/foundation/Localized.h"
 
@@ -801,6 +802,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
         Error::set(error, TextDocumentReader::unreadableError(xml.errorString()));
         return nullptr;
     }
+    TextListConversion::fromQtLists(*document);
     return document;
 }
 

@@ -3,6 +3,7 @@
 #include "AttributedText.h"
 #include "ExportedPicture.h"
 #include "RtfListLevel.h"
+#include "TextListConversion.h"
 #include "XmlText.h"
 
 #include <QHash>
@@ -556,7 +557,7 @@ private:
 
 WordXmlWriter::Result WordXmlWriter::write(const QTextDocument& document, Dialect dialect)
 {
-    return Writer(document, dialect).run();
+    return Writer(*TextListConversion::toQtLists(document), dialect).run();
 }
 
 } // namespace platform

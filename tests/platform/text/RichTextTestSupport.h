@@ -1,14 +1,13 @@
 #pragma once
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/TextListMarkers.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QHash>
 #include <QString>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextList>
 
 #include <gtest/gtest.h>
 
@@ -54,28 +53,15 @@ inline void expectSameAttributedText(const QTextDocument& expected, const QTextD
     }
 }
 
-// Each paragraph as "text{L:style/indent#number}" for list items, where L names the item's
-// list (A for the first list met, B for the next, ...), joined by " | ".
+// Each paragraph's text, list items followed by their lists' marker formats, outermost first
+// ("\t1.\tone[{disc}>{decimal}.]"), joined by " | ".
 inline std::string describeLists(const QTextDocument& doc)
 {
-    static const QHash<int, QString> styles = { { QTextListFormat::ListDisc, "disc" },
-        { QTextListFormat::ListCircle, "circle" }, { QTextListFormat::ListSquare, "square" },
-        { QTextListFormat::ListDecimal, "decimal" }, { QTextListFormat::ListLowerAlpha, "a" },
-        { QTextListFormat::ListUpperAlpha, "A" }, { QTextListFormat::ListLowerRoman, "i" },
-        { QTextListFormat::ListUpperRoman, "I" } };
-    QHash<const QTextList*, QChar> names;
     QStringList paragraphs;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         QString paragraph = block.text();
-        if (const QTextList* list = block.textList()) {
-            if (!names.contains(list))
-                names.insert(list, QChar(char16_t(u'A' + names.size())));
-            const QTextListFormat format = list->format();
-            paragraph += QStringLiteral("{%1:%2/%3#%4}")
-                             .arg(names.value(list), styles.value(format.style(), u"?"_qs))
-                             .arg(format.indent())
-                             .arg(list->itemNumber(block) + 1);
-        }
+        if (const QStringList lists = platform::TextListMarkers::itemLists(block); !lists.isEmpty())
+            paragraph += u'[' + lists.join(u'>') + u']';
         paragraphs << paragraph;
     }
     return paragraphs.join(u" | ").toStdString();

@@ -213,8 +213,8 @@ TEST(RtfReader, KeepsDocumentAttributes)
     EXPECT_EQ(attributes.defaultTabInterval, 28);
 }
 
-// Paragraphs whose \ls the tables define become list items and lose their \listtext, whichever
-// side of \pard the marker comes; without a defined list the marker stays text.
+// Paragraphs whose \ls the tables define become list items with their \listtext as the marker
+// run, whichever side of \pard the marker comes; without a defined list the marker stays text.
 TEST(RtfReader, ListsFromTheListTables)
 {
     const char* tables
@@ -234,10 +234,10 @@ TEST(RtfReader, ListsFromTheListTables)
             "{\\listtext\\pard\\plain \\'b7\\tab}\\pard\\plain\\fi-360\\li720\\ls3\\ilvl0 one\\par "
             "{\\listtext\\pard\\plain a)\\tab}\\pard\\plain\\fi-360\\li1440\\ls3\\ilvl1 sub\\par "
             "\\pard after",
-            "one{A:disc/1#1} | sub{B:a/2#1} | after" },
+            "\t\u00B7\tone[{disc}] | \ta)\tsub[{disc}>{lower-alpha})] | after" },
         { "marker after \\ls, the style named by the marker",
             "\\pard\\ls4\\ilvl0{\\listtext\\tab(I)\\tab}x\\par{\\listtext\\tab(II)\\tab}y",
-            "x{A:I/1#1} | y{A:I/1#2}" },
+            "\t(I)\tx[({upper-roman})] | \t(II)\ty[({upper-roman})]" },
         { "undefined list keeps the marker as text", "\\pard\\ls9\\ilvl0{\\listtext\\tab-\\tab}z",
             "\t-\tz" },
     };
@@ -247,16 +247,6 @@ TEST(RtfReader, ListsFromTheListTables)
         ASSERT_TRUE(doc);
         EXPECT_EQ(bxtest::describeLists(*doc), c.lists);
     }
-    const auto word = read("{\\rtf1" + QByteArray(tables) + cases[0].body + "}");
-    const QTextBlock sub = word->findBlockByNumber(1);
-    EXPECT_EQ(sub.textList()->itemText(sub), u"a)"_qs);
-    const auto roman = read("{\\rtf1" + QByteArray(tables) + cases[1].body + "}");
-    EXPECT_EQ(roman->begin().textList()->itemText(roman->begin()), u"(I)"_qs);
-
-    const auto cocoa = read(bxtest::readTestFile(u"lists.rtf"_qs));
-    ASSERT_TRUE(cocoa);
-    EXPECT_EQ(bxtest::describeLists(*cocoa),
-        "First item{A:disc/1#1} | Second item{A:disc/1#2} | After the list");
 }
 
 } // namespace

@@ -190,21 +190,24 @@ TEST(RtfRoundTrip, ListsKeepTheirStructure)
     const std::vector<Case> cases = {
         { "bullets with a nested level",
             "<ul><li>a<ul><li>b</li><li>c</li></ul></li><li>d</li></ul><p>after</p>",
-            "a{A:disc/1#1} | b{B:disc/2#1} | c{B:disc/2#2} | d{A:disc/1#2} | after" },
+            "\t\u2022\ta[{disc}] | \t\u2022\tb[{disc}>{disc}] | \t\u2022\tc[{disc}>{disc}] | "
+            "\t\u2022\td[{disc}] | after" },
         { "numbered sub-lists restart under each item",
             "<ol><li>a<ol><li>x</li><li>y</li></ol></li><li>b<ol><li>z</li></ol></li></ol>",
-            "a{A:decimal/1#1} | x{B:decimal/2#1} | y{B:decimal/2#2} | b{A:decimal/1#2} | "
-            "z{C:decimal/2#1}" },
+            "\t1.\ta[{decimal}.] | \t1.\tx[{decimal}.>{decimal}.] | "
+            "\t2.\ty[{decimal}.>{decimal}.] | \t2.\tb[{decimal}.] | "
+            "\t1.\tz[{decimal}.>{decimal}.]" },
         { "adjacent lists of different kinds stay apart",
             "<ul><li>dot</li></ul><ol><li>one</li><li>two</li></ol>",
-            "dot{A:disc/1#1} | one{B:decimal/1#1} | two{B:decimal/1#2}" },
+            "\t\u2022\tdot[{disc}] | \t1.\tone[{decimal}.] | \t2.\ttwo[{decimal}.]" },
         { "styles of markers",
             "<ul type=square><li>s</li></ul><ol type=a><li>x</li></ol>"
             "<ol type=I><li>r</li></ol><ul type=circle><li>c</li></ul>",
-            "s{A:square/1#1} | x{B:a/1#1} | r{C:I/1#1} | c{D:circle/1#1}" },
+            "\t\u25AA\ts[{square}] | \ta.\tx[{lower-alpha}.] | \tI.\tr[{upper-roman}.] | "
+            "\t\u25E6\tc[{circle}]" },
         { "a list after a paragraph is a list of its own",
             "<ol><li>a</li></ol><p>between</p><ol><li>b</li></ol>",
-            "a{A:decimal/1#1} | between | b{B:decimal/1#1}" },
+            "\t1.\ta[{decimal}.] | between | \t1.\tb[{decimal}.]" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,9 +221,13 @@ TEST(RtfRoundTrip, ListsKeepTheirStructure)
         ASSERT_TRUE(second);
         EXPECT_EQ(bxtest::describeLists(*second), c.lists);
         bxtest::expectSameAttributedText(*first, *second);
-        // Items carry no indent of their own: the list's indent places them.
-        for (QTextBlock block = first->begin(); block.isValid(); block = block.next())
-            EXPECT_EQ(block.blockFormat().leftMargin(), 0) << block.text().toStdString();
+        // Items stand their text at their level's indent.
+        for (QTextBlock block = first->begin(); block.isValid(); block = block.next()) {
+            const qsizetype lists = TextListMarkers::itemLists(block).size();
+            EXPECT_EQ(AttributedText::paragraphStyle(block.blockFormat()).headIndent,
+                lists * TextListMarkers::TextLocation)
+                << block.text().toStdString();
+        }
     }
 }
 

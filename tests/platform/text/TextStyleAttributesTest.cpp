@@ -147,8 +147,9 @@ TEST(TextStyleAttributes, ListMarkersAreTextWithMatchingIndents)
     EXPECT_EQ(AttributedText::string(*again), AttributedText::string(*doc));
     EXPECT_EQ(AttributedText::paragraphStyle(again->begin().blockFormat()).tabStops, item.tabStops);
 
+    // The items left number anew.
     TextListMarkers::apply(*doc, 0, 0, QTextListFormat::ListStyleUndefined);
-    EXPECT_EQ(AttributedText::string(*doc), QStringLiteral("One\n\t2.\tTwo\nThree"));
+    EXPECT_EQ(AttributedText::string(*doc), QStringLiteral("One\n\t1.\tTwo\nThree"));
     EXPECT_EQ(AttributedText::paragraphStyle(doc->begin().blockFormat()).headIndent, 0);
 }
 

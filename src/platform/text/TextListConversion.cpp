@@ -1,0 +1,106 @@
+#include "TextListConversion.h"
+
+#include "AttributedText.h"
+#include "TextListBuilder.h"
+#include "TextListMarkers.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Paragraphs without a style of their own show the default one.
+ParagraphStyle styleOf(const QTextBlockFormat& format)
+{
+    return AttributedText::hasParagraphStyle(format) ? AttributedText::paragraphStyle(format)
+                                                     : AttributedText::defaultParagraphStyle();
+}
+
+} // namespace
+
+void TextListConversion::fromQtLists(QTextDocument& doc)
+{
+    struct Item {
+        QTextBlock block;
+        QStringList lists;
+        QString marker;
+    };
+    // Numbers first: taking an item out of its list renumbers the rest.
+    std::vector<Item> items;
+    QStringList lists;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        if (!list) {
+            lists.clear();
+            continue;
+        }
+        const int level
+            = std::clamp(list->format().indent() - 1, 0, TextListMarkers::MaximumLevels - 1);
+        const RtfListLevel format = RtfListLevel::fromListFormat(list->format());
+        lists = lists.mid(0, level);
+        while (lists.size() < level) {
+            lists.append(lists.isEmpty() ? format.markerFormat()
+                                         : TextListMarkers::nestedMarkerFormat(lists.last()));
+        }
+        lists.append(format.markerFormat());
+        items.push_back({ block, lists, format.marker(list->itemNumber(block) + 1) });
+    }
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    for (const Item& item : items) {
+        item.block.textList()->remove(item.block);
+        QTextBlockFormat format = item.block.blockFormat();
+        format.clearProperty(QTextFormat::BlockIndent);
+        ParagraphStyle style = styleOf(format);
+        style.textLists = item.lists;
+        TextListMarkers::addItemGeometry(style, int(item.lists.size()) - 1);
+        AttributedText::setParagraphStyle(format, style);
+        cursor.setPosition(item.block.position());
+        cursor.setBlockFormat(format);
+        TextListMarkers::replacePrefix(item.block, 0, u'\t' + item.marker + u'\t');
+    }
+    cursor.endEditBlock();
+}
+
+std::unique_ptr<QTextDocument> TextListConversion::toQtLists(const QTextDocument& doc)
+{
+    // A clone keeps what the writers read beyond the attributes, such as heading levels.
+    std::unique_ptr<QTextDocument> copy(doc.clone());
+    copy->setUndoRedoEnabled(false);
+    AttributedText::setDocumentAttributes(*copy, AttributedText::documentAttributes(doc));
+    TextListBuilder builder;
+    int run = 0;
+    QTextCursor cursor(copy.get());
+    cursor.beginEditBlock();
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        const QStringList lists = TextListMarkers::itemLists(block);
+        if (lists.isEmpty()) {
+            ++run;
+            continue;
+        }
+        const int level = int(lists.size()) - 1;
+        cursor.setPosition(block.position());
+        cursor.setPosition(block.position() + TextListMarkers::prefixLength(block.text()),
+            QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        QTextBlockFormat format = block.blockFormat();
+        ParagraphStyle style = AttributedText::paragraphStyle(format);
+        style.textLists.clear();
+        TextListMarkers::removeItemGeometry(style, level);
+        AttributedText::setParagraphStyle(format, style);
+        cursor.setBlockFormat(format);
+        builder.addItem(cursor, QString::number(run), level,
+            RtfListLevel::fromMarkerFormat(lists.at(level)).listFormat(level));
+    }
+    cursor.endEditBlock();
+    return copy;
+}
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+class QTextDocument;
+
+namespace platform {
+
+// Between list items as stored text keeps them (TextListMarkers) and Qt's lists, for the
+// formats whose readers build QTextLists (Qt's HTML reader, the office readers) and whose
+// writers nest lists as Qt does. Stateless; any thread, on documents the caller owns.
+class TextListConversion final {
+public:
+    TextListConversion() = delete;
+
+    // Turns every item of a QTextList in `doc` into a list item with its marker run, numbered
+    // as Qt numbers it.
+    static void fromQtLists(QTextDocument& doc);
+    // A copy of `doc` in which list items are items of QTextLists, without their marker runs
+    // and the indents that stand them; consecutive items share one list per level.
+    static std::unique_ptr<QTextDocument> toQtLists(const QTextDocument& doc);
+};
+
+} // namespace platform

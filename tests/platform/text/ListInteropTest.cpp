@@ -1,0 +1,152 @@
+#include "support/InteropTools.h"
+
+#include "platform/foundation/TypeIdentifier.h"
+#include "platform/text/AttributedText.h"
+#include "platform/text/TextFormatRegistry.h"
+#include "platform/text/TextListMarkers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+// A two-level bulleted list and a two-level numbered list between plain paragraphs.
+std::unique_ptr<QTextDocument> listNote()
+{
+    auto doc = AttributedText::makeDocument();
+    QTextCursor(doc.get()).insertText(
+        u"Groceries\napples\ngreen\npears\nSteps\nfirst\nsub\nsecond"_qs);
+    const QStringList bullets { u"{disc}"_qs };
+    const QStringList numbers { u"{decimal}."_qs };
+    const QList<QStringList> lists { {}, bullets, bullets + QStringList { u"{circle}"_qs }, bullets,
+        {}, numbers, numbers + numbers, numbers };
+    for (int paragraph = 0; paragraph < lists.size(); ++paragraph)
+        TextListMarkers::setLists(doc->findBlockByNumber(paragraph), lists[paragraph]);
+    TextListMarkers::renumber(*doc, 0);
+    TextListMarkers::renumber(*doc, doc->findBlockByNumber(5).position());
+    return doc;
+}
+
+struct Export {
+    QString type;
+    const char* name;
+    // What the reader makes of it, when that differs from the lists written.
+    const char* quirk = nullptr;
+};
+
+const char* const kLists
+    = "Groceries B( apples B( green ) pears ) Steps O( first O( sub ) second )";
+
+QString exportNote(const QTemporaryDir& dir, const Export& e)
+{
+    const std::optional<TextFormat> format = TextFormatRegistry::formatForType(e.type);
+    EXPECT_TRUE(format) << e.type.toStdString();
+    if (!format)
+        return {};
+    const QString path = dir.filePath(QString::fromLatin1(e.name));
+    Error error;
+    EXPECT_TRUE(format->write(*listNote(), {}, path, &error)) << error.toString().toStdString();
+    return path;
+}
+
+// Pandoc's words and lists in document order: "B(" and "O(" open a bulleted and an ordered
+// list, ")" closes one.
+void describePandoc(const QJsonValue& value, QStringList& out)
+{
+    if (value.isArray()) {
+        for (const QJsonValue& child : value.toArray())
+            describePandoc(child, out);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject node = value.toObject();
+    const QString type = node.value(u"t").toString();
+    if (type == u"Str") {
+        out << node.value(u"c").toString();
+    } else if (type == u"BulletList" || type == u"OrderedList") {
+        out << (type == u"BulletList" ? u"B("_qs : u"O("_qs);
+        describePandoc(node.value(u"c"), out);
+        out << u")"_qs;
+    } else {
+        describePandoc(node.value(u"c"), out);
+    }
+}
+
+TEST(ListInterop, PandocReadsExportedListsAsLists)
+{
+    if (!bxtest::haveTool(u"pandoc"_qs))
+        GTEST_SKIP() << "pandoc is not installed (scripts/install-deps installs it)";
+    const Export exports[] = {
+        { TypeIdentifier::Html, "note.html" },
+        // Pandoc's RTF reader starts a new list after a nested one and takes the paragraph
+        // break before the list's end for a line break.
+        { TypeIdentifier::Rtf, "note.rtf",
+            "Groceries B( apples B( green ) ) B( pears Steps ) O( first O( sub ) ) O( second )" },
+        { TypeIdentifier::OfficeOpenXmlDocument, "note.docx" },
+        { TypeIdentifier::OpenDocumentText, "note.odt" },
+    };
+    QTemporaryDir dir;
+    for (const Export& e : exports) {
+        SCOPED_TRACE(e.name);
+        const QString path = exportNote(dir, e);
+        QString failure;
+        const std::optional<QByteArray> json
+            = bxtest::runTool(u"pandoc"_qs, { u"-t"_qs, u"json"_qs, path }, &failure);
+        ASSERT_TRUE(json && !json->isEmpty()) << failure.toStdString();
+        QStringList words;
+        describePandoc(QJsonDocument::fromJson(*json).object().value(u"blocks"), words);
+        EXPECT_EQ(words.join(u' ').toStdString(), e.quirk ? e.quirk : kLists);
+    }
+}
+
+// LibreOffice's text conversion writes list markers it knows as lists, indented by level.
+TEST(ListInterop, LibreOfficeReadsExportedListsAsLists)
+{
+    if (!bxtest::haveTool(u"soffice"_qs))
+        GTEST_SKIP() << "LibreOffice is not installed (scripts/install-deps installs "
+                        "libreoffice-writer-nogui)";
+    const Export exports[] = {
+        { TypeIdentifier::Html, "note.html" },
+        { TypeIdentifier::Rtf, "note.rtf" },
+        { TypeIdentifier::OfficeOpenXmlDocument, "note.docx" },
+        { TypeIdentifier::OpenDocumentText, "note.odt" },
+        { TypeIdentifier::WordDocument, "note.doc" },
+    };
+    QTemporaryDir dir;
+    const QString profile = QUrl::fromLocalFile(dir.filePath(u"profile"_qs)).toString();
+    for (const Export& e : exports) {
+        SCOPED_TRACE(e.name);
+        const QString path = exportNote(dir, e);
+        const QString out = dir.filePath(u"out-"_qs + QString::fromLatin1(e.name));
+        QString failure;
+        const std::optional<QByteArray> converted = bxtest::runTool(u"soffice"_qs,
+            { u"-env:UserInstallation="_qs + profile, u"--headless"_qs, u"--convert-to"_qs,
+                u"txt:Text (encoded):UTF8"_qs, u"--outdir"_qs, out, path },
+            &failure);
+        ASSERT_TRUE(converted) << failure.toStdString();
+        QFile text(QDir(out).filePath(QFileInfo(path).completeBaseName() + u".txt"_qs));
+        ASSERT_TRUE(text.open(QIODevice::ReadOnly)) << failure.toStdString();
+        QString lines = QString::fromUtf8(text.readAll());
+        lines.remove(QChar(0xFEFF));
+        lines.remove(u'\r');
+        EXPECT_EQ(lines.trimmed().toStdString(),
+            "Groceries\n    \u2022 apples\n        \u25E6 green\n    \u2022 pears\nSteps\n"
+            "    1. first\n        1. sub\n    2. second");
+    }
+}
+
+} // namespace
