@@ -39,6 +39,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QWidget>
@@ -50,6 +51,8 @@ namespace {
 
 // Documents that were untitled when a termination signal came, autosaved elsewhere.
 const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitledDocuments");
+// Locked files whose edits went to a copy at the last quit: maps of "file" and "copy" paths.
+const QString kLockedDocumentCopiesKey = QStringLiteral("LockedDocumentCopies");
 
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
     QStringLiteral("downloads/") };
@@ -98,6 +101,8 @@ bool BXDocumentController::isInstalledLocation(const QString& executablePath, co
 
 bool BXDocumentController::applicationWillFinishLaunching(const QString& executablePath)
 {
+    // Every window, from the first alert on, shows the application's own picture.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/brindlex.png")));
     if (qgetenv(kSkipLocationCheckVariable) != "1"
         && !isInstalledLocation(executablePath, QDir::homePath())) {
         platform::Alert alert;
@@ -141,6 +146,7 @@ bool BXDocumentController::applicationWillFinishLaunching(const QString& executa
 
 void BXDocumentController::showFirstWindows()
 {
+    reportLockedDocumentCopies();
     reopenAutosavedUntitledDocuments();
     if (documents().isEmpty())
         showWelcome();
@@ -472,14 +478,15 @@ void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Docu
         pending->removeFirst();
     if (pending->isEmpty()) {
         closeStartWindows();
-        emit quitRequested();
+        quitWhenIdle();
         return;
     }
     Document* document = pending->first();
     // The main window closes as the user would close it, so its state is kept and the
-    // document asks what it must; once the document is closed the next one follows.
+    // document asks what it must; once the document is closed the next one follows. The
+    // document is the context: removing a closed document cuts its connections to this.
     connect(
-        document, &Document::didClose, this,
+        document, &Document::didClose, document,
         [this, pending] {
             platform::dispatchAsyncMain([this, pending] { closeNextDocument(pending); });
         },
@@ -497,26 +504,60 @@ void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Docu
 void BXDocumentController::terminateWithoutAsking()
 {
     auto remaining = std::make_shared<int>(int(documents().size()));
-    const auto finish
-        = [this, remaining, untitled = std::make_shared<QVariantList>()](Document* document) {
-              if (document && document->fileURL().isEmpty()
-                  && !document->autosavedContentsFileURL().isEmpty())
-                  untitled->append(document->autosavedContentsFileURL().toString());
-              if (--*remaining > 0)
-                  return;
-              defaults().setArray(kAutosavedUntitledDocumentsKey, *untitled);
-              emit quitRequested();
-          };
+    auto copies = std::make_shared<QVariantList>();
+    const auto finish = [this, remaining, copies, untitled = std::make_shared<QVariantList>()](
+                            Document* document) {
+        if (document && document->fileURL().isEmpty()
+            && !document->autosavedContentsFileURL().isEmpty())
+            untitled->append(document->autosavedContentsFileURL().toString());
+        if (--*remaining > 0)
+            return;
+        defaults().setArray(kAutosavedUntitledDocumentsKey, *untitled);
+        if (!copies->isEmpty())
+            defaults().setArray(kLockedDocumentCopiesKey, *copies);
+        emit quitRequested();
+    };
     if (documents().isEmpty()) {
         defaults().removeObject(kAutosavedUntitledDocumentsKey);
         emit quitRequested();
         return;
     }
     for (Document* document : documents()) {
+        const QPointer<Document> guard(document);
+        if (document->hasRefusedEdits()) {
+            // Edits of a locked file that the user has not decided on yet: kept in a copy,
+            // which the next start names.
+            const QString original = document->fileURL().toLocalFile();
+            document->saveRefusedEditsElsewhere(
+                [finish, copies, guard, original](const platform::Error& error) {
+                    if (!error && guard)
+                        copies->append(QVariantMap { { QStringLiteral("file"), original },
+                            { QStringLiteral("copy"), guard->fileURL().toLocalFile() } });
+                    finish(guard);
+                });
+            continue;
+        }
         document->autosaveWithImplicitCancellability(
-            false, [finish, document = QPointer<Document>(document)](const platform::Error&) {
-                finish(document);
-            });
+            false, [finish, guard](const platform::Error&) { finish(guard); });
+    }
+}
+
+void BXDocumentController::reportLockedDocumentCopies()
+{
+    const QVariantList copies = defaults().arrayForKey(kLockedDocumentCopiesKey);
+    defaults().removeObject(kLockedDocumentCopiesKey);
+    for (const QVariant& entry : copies) {
+        const QVariantMap copy = entry.toMap();
+        platform::Alert alert;
+        alert.style = platform::AlertStyle::Informational;
+        alert.messageText
+            = platform::localizedFormat(QStringLiteral("Your changes to “%@” were kept in a copy."),
+                QFileInfo(copy.value(QStringLiteral("file")).toString()).completeBaseName());
+        alert.informativeText = platform::localizedFormat(
+            QStringLiteral("The file is locked, so the application kept the changes you made "
+                           "before it quit in “%@”."),
+            copy.value(QStringLiteral("copy")).toString());
+        platform::AlertPresenter::current().runModal(alert);
     }
 }
 
@@ -537,9 +578,12 @@ void BXDocumentController::quitWhenIdle()
     // On a later turn: a start window closing because a document opens must not end the
     // application.
     platform::dispatchAsyncMain([self = QPointer<BXDocumentController>(this)] {
-        if (self && self->documents().isEmpty() && !self->m_welcomeWindowController
-            && !self->m_recentDocumentsWindowController)
+        // Once: the last document's close and the end of a Quit both come here.
+        if (self && !self->m_quitRequested && self->documents().isEmpty()
+            && !self->m_welcomeWindowController && !self->m_recentDocumentsWindowController) {
+            self->m_quitRequested = true;
             emit self->quitRequested();
+        }
     });
 }
 

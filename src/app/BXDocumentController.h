@@ -100,7 +100,8 @@ public:
 
     // Closes every document as its window would; a Cancel keeps the application running.
     // Without asking (a termination signal), titled documents autosave in place and untitled
-    // ones elsewhere, to be reopened at the next launch.
+    // ones elsewhere, to be reopened at the next launch; a locked file's pending edits go to a
+    // copy in the autosave folder, named at the next launch.
     void terminate();
     void terminateWithoutAsking();
 
@@ -124,7 +125,8 @@ protected:
 
 private:
     void closeStartWindows();
-    // The windows a launch opens: autosaved untitled documents, else the start window.
+    // The windows a launch opens: autosaved untitled documents, else the start window, after
+    // saying where the last quit kept edits of locked files.
     void showFirstWindows();
     // Holds every window back until the account password is given; false when the lock cannot
     // work here (the alert has been answered).
@@ -133,9 +135,12 @@ private:
     void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
     void quitWhenIdle();
     void reopenAutosavedUntitledDocuments();
+    // Says where the edits of locked files went at the last quit.
+    void reportLockedDocumentCopies();
 
     platform::MemoryPressureSource& m_memoryPressure;
     bool m_launched = false;
+    bool m_quitRequested = false;
     bool m_locked = false;
     bool m_didFinishLaunching = false;
     std::vector<std::function<void()>> m_pendingOpens;

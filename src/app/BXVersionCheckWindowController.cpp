@@ -15,11 +15,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
+
+constexpr int kLongestVersionWidth = 240;
 
 QString tableText(const QString& key)
 {
@@ -123,13 +126,22 @@ void BXVersionCheckWindowController::windowDidLoad()
     const QVariantMap& result = m_delegate.versionDictionary();
     const QString title = result.value(kVersionCheck::TitleTextKey).toString();
     m_titleLabel->setText(title);
+    // A version is one word that no line breaks: an absurd one is shortened in the middle.
+    const QString version = m_detailsLabel->fontMetrics().elidedText(
+        result.value(kVersionCheck::LastVersionKey).toString(), Qt::ElideMiddle,
+        kLongestVersionWidth);
     m_detailsLabel->setText(
-        platform::format(tableText(QStringLiteral("messageNewVersionDescription")),
-            result.value(kVersionCheck::LastVersionKey).toString(),
+        platform::format(tableText(QStringLiteral("messageNewVersionDescription")), version,
             QCoreApplication::applicationVersion()));
     m_messageTextField->setText(result.value(kVersionCheck::InfoTextKey).toString());
     m_window->setWindowTitle(title);
 
+    // Escape is Later, as in any dialog.
+    auto* escape = new QShortcut(QKeySequence::Cancel, m_window.get());
+    connect(escape, &QShortcut::activated, this, &BXVersionCheckWindowController::laterAction);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_window->setMaximumSize(screen->availableGeometry().size());
     m_window->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = m_window->frameGeometry();

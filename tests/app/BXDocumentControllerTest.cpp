@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/BXAboutWindow.h"
 #include "app/BXRecentDocumentsWindowController.h"
 #include "app/BXWelcomeWindowController.h"
 #include "document/BXNote.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -287,6 +289,89 @@ TEST(BXDocumentControllerTest, CancelInTheCloseStopsTheQuitAndAnotherQuitAsksAga
     EXPECT_TRUE(fixture.controller->documents().isEmpty());
 }
 
+TEST(BXDocumentControllerTest, TheAboutWindowShowsTheApplicationsIcon)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    // Not the stand-in document picture of an application without an icon.
+    BXAboutWindow about(BXAboutWindow::Info {});
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("documentSymbol")), nullptr);
+}
+
+TEST(BXDocumentControllerTest, TheStartAfterAQuitSaysWhereALockedFilesEditsWent)
+{
+    ControllerFixture fixture;
+    const QString copy = fixture.folder + QStringLiteral("/Autosave Information/Garden 1.brindlex");
+    fixture.defaults.setArray(QStringLiteral("LockedDocumentCopies"),
+        { QVariantMap { { QStringLiteral("file"), QStringLiteral("/media/cd/Garden.brindlex") },
+            { QStringLiteral("copy"), copy } } });
+    ASSERT_TRUE(fixture.launch());
+    ASSERT_EQ(fixture.presenter.shown().size(), 1u);
+    const platform::Alert& alert = fixture.presenter.shown().front().alert;
+    EXPECT_TRUE(alert.messageText.contains(QStringLiteral("“Garden”")));
+    EXPECT_TRUE(alert.informativeText.contains(copy));
+    // Said once.
+    EXPECT_TRUE(fixture.defaults.arrayForKey(QStringLiteral("LockedDocumentCopies")).isEmpty());
+}
+
+TEST(BXDocumentControllerTest, SavingToANewPlaceListsItAmongTheRecentDocuments)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    platform::Error error;
+    platform::Document* untitled
+        = fixture.controller->openUntitledDocumentAndDisplay(false, &error);
+    ASSERT_TRUE(untitled);
+    const QString older = fixture.folder + QStringLiteral("/Older.brindlex");
+    fixture.controller->noteNewRecentDocumentURL(QUrl::fromLocalFile(older));
+    // Save… on the untitled document, answered with a place; the extension is added.
+    untitled->updateChangeCount(platform::Document::ChangeType::Done);
+    untitled->saveDocument({});
+    ASSERT_TRUE(fixture.presenter.answerPanelSheet(
+        nullptr, { true, { QUrl::fromLocalFile(fixture.folder + QStringLiteral("/Test")) } }));
+    const QUrl saved = QUrl::fromLocalFile(fixture.folder + QStringLiteral("/Test.brindlex"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return untitled->fileURL() == saved; }));
+    EXPECT_EQ(fixture.controller->recentDocumentURLs(),
+        QList<QUrl>({ saved, QUrl::fromLocalFile(older) }));
+
+    // Autosaving in place lists nothing new.
+    fixture.controller->forgetRecentDocumentURL(saved);
+    untitled->updateChangeCount(platform::Document::ChangeType::Done);
+    untitled->autosaveWithImplicitCancellability(false, {});
+    QTest::qWait(0);
+    EXPECT_EQ(
+        fixture.controller->recentDocumentURLs(), QList<QUrl>({ QUrl::fromLocalFile(older) }));
+    untitled->close();
+}
+
+TEST(BXDocumentControllerTest, QuitAsksForEachEditedDocumentAndEndsWhenAllAreClosed)
+{
+    ControllerFixture fixture;
+    ASSERT_TRUE(fixture.launch());
+    QSignalSpy quit(fixture.controller.get(), &BXDocumentController::quitRequested);
+    platform::Error error;
+    const QUrl titled = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Kept.brindlex"));
+    fixture.controller->openDocumentWithContentsOfURL(titled, false, {});
+    for (int i = 0; i < 2; ++i) {
+        platform::Document* untitled
+            = fixture.controller->openUntitledDocumentAndDisplay(false, &error);
+        ASSERT_TRUE(untitled);
+        untitled->updateChangeCount(platform::Document::ChangeType::Done);
+    }
+    ASSERT_EQ(fixture.controller->documents().size(), 3);
+
+    fixture.controller->terminate();
+    for (int asked = 0; asked < 2; ++asked) {
+        SCOPED_TRACE(asked);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.presenter.pendingSheetCount() == 1; }));
+        EXPECT_EQ(quit.count(), 0);
+        ASSERT_TRUE(fixture.presenter.answerSheet(nullptr, 1)); // Don't Save
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit.count() == 1; }));
+    EXPECT_TRUE(fixture.controller->documents().isEmpty());
+}
+
 TEST(BXDocumentControllerTest, MarkdownAndTextFilesAreImportedAfterAsking)
 {
     ControllerFixture fixture;
@@ -318,6 +403,10 @@ TEST(BXDocumentControllerTest, MarkdownAndTextFilesAreImportedAfterAsking)
         const Result result = open();
         EXPECT_EQ(fixture.presenter.shown().back().alert.messageText,
             platform::localized(QStringLiteral("alertImportFileTitle")));
+        // Opened, not dropped: the question says nothing of a drop.
+        for (const QString& text : { fixture.presenter.shown().back().alert.messageText,
+                 fixture.presenter.shown().back().alert.informativeText })
+            EXPECT_FALSE(text.contains(QStringLiteral("drop"), Qt::CaseInsensitive));
         EXPECT_FALSE(result.document);
         EXPECT_FALSE(result.imported);
         EXPECT_TRUE(result.error.isNull());

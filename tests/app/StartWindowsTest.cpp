@@ -72,17 +72,18 @@ TEST(StartWindowsTest, TheListFollowsDeletionsRecreationsAndForgetting)
     EXPECT_EQ(fixture.controller->recentDocumentURLs().size(), 3);
     EXPECT_EQ(list.kQueue().watchedPaths(), QStringList({ a.toLocalFile(), c.toLocalFile() }));
 
-    // Back on disk: listed again at the next refresh, still watched once.
+    // Saved there again: listed again at the next refresh, now as the most recent, still
+    // watched once.
     apptest::makeNotesFile(b.toLocalFile());
     list.updateRecentsList();
     list.updateRecentsList();
-    EXPECT_EQ(names(list), QStringList({ "A", "B", "C" }));
+    EXPECT_EQ(names(list), QStringList({ "B", "A", "C" }));
     EXPECT_EQ(list.kQueue().watchedPaths().size(), 3);
 
     // Forgetting the middle one keeps the others in their order.
     list.removeRecentNote(list.recentsArrayController().arrangedObjects().at(1));
-    EXPECT_EQ(names(list), QStringList({ "A", "C" }));
-    EXPECT_EQ(fixture.controller->recentDocumentURLs(), QList<QUrl>({ a, c }));
+    EXPECT_EQ(names(list), QStringList({ "B", "C" }));
+    EXPECT_EQ(fixture.controller->recentDocumentURLs(), QList<QUrl>({ b, c }));
 }
 
 TEST(StartWindowsTest, WindowMenuGroupsWindowsByDocumentTheSameEachTime)

@@ -16,9 +16,12 @@
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -278,6 +281,29 @@ TEST_F(VersionCheckFixture, UpdateWindowShowsPlainTextAndItsButtonsAct)
     check.versionCheckWindowController()->downloadAction();
     ASSERT_EQ(opener.openedUrls().size(), 1);
     EXPECT_EQ(opener.openedUrls().first(), QUrl(QStringLiteral("https://example.org/get")));
+}
+
+TEST_F(VersionCheckFixture, AnAbsurdlyLongVersionStaysWithinTheScreenAndEscapeCloses)
+{
+    server.setBody(QStringLiteral("/long"),
+        "<lastversion>2" + QByteArray(100000, '7')
+            + "</lastversion>"
+              "<titletext><english>Huge</english></titletext>");
+    runCheck(QStringLiteral("/long"));
+    BXVersionCheckWindowController* window = check.versionCheckWindowController();
+    ASSERT_NE(window, nullptr);
+    QWidget* shown = window->window();
+    ASSERT_TRUE(shown->isVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(shown->width(), screen.width());
+    EXPECT_TRUE(shown->rect().contains(window->okButton()->geometry()));
+    // The version is shortened in the middle, its ends kept.
+    EXPECT_TRUE(window->detailsLabel()->text().contains(QStringLiteral("…")));
+    EXPECT_LT(window->detailsLabel()->text().size(), 1000);
+    bxtest::saveScreenshot(shown->grab().toImage(), QStringLiteral("update-window-long-version"));
+
+    QTest::keyClick(shown, Qt::Key_Escape);
+    EXPECT_FALSE(shown->isVisible());
 }
 
 TEST_F(VersionCheckFixture, DownloadOpensOnlyWebAddresses)

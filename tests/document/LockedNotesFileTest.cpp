@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextDocument>
 
 #include <sched.h>
@@ -146,6 +147,43 @@ TEST_F(LockedNotesFileTest, ImmutableFileOpensForReadingAndRefusesEdits)
         (QStringList { QStringLiteral("Groceries: milk, bread, eggs, tea"),
             QStringLiteral("Meeting at noon") }));
     saved->close();
+}
+
+TEST_F(LockedNotesFileTest, PendingEditsGoToACopyInTheAutosaveFolderWhenAsked)
+{
+    if (!setReadOnly(lockedPaths(), true))
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    const auto before = snapshot(folder);
+    platform::FakeScheduler scheduler;
+    platform::FakeAlertPresenter presenter;
+    std::unique_ptr<NotesFile> document = open(url);
+    ASSERT_TRUE(document);
+    // Nothing refused yet: nothing to keep.
+    EXPECT_FALSE(document->hasRefusedEdits());
+    bool completed = false;
+    document->saveRefusedEditsElsewhere([&](const Error& error) { completed = error.isNull(); });
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(document->fileURL(), url);
+
+    // An edit whose alert has not been answered, as when the application is told to quit.
+    BXNote::NotePtr note = noteContaining(*document, QStringLiteral("milk"));
+    ASSERT_TRUE(note);
+    note->updateNoteText(QStringLiteral("Groceries: milk, bread, eggs"));
+    ASSERT_TRUE(document->hasRefusedEdits());
+    Error saved(platform::kCocoaErrorDomain, -1);
+    document->saveRefusedEditsElsewhere([&](const Error& error) { saved = error; });
+    ASSERT_TRUE(saved.isNull()) << saved.toString().toStdString();
+    const QUrl copy = document->fileURL();
+    EXPECT_TRUE(copy.toLocalFile().contains(QStringLiteral("/Autosave Information/")));
+    EXPECT_TRUE(QFileInfo(copy.toLocalFile()).fileName().startsWith(u"Locked notes #1? "_qs));
+    EXPECT_FALSE(document->isLocked());
+    document->close();
+
+    std::unique_ptr<NotesFile> reopened = open(copy);
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(titles(*reopened).contains(QStringLiteral("Groceries: milk, bread, eggs")));
+    reopened->close();
+    EXPECT_EQ(snapshot(folder), before);
 }
 
 // Mounts `folder` read-only on itself in a mount namespace of this process alone; the

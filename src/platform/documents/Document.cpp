@@ -1,6 +1,7 @@
 #include "Document.h"
 
 #include "AlertPresenter.h"
+#include "DocumentController.h"
 #include "WindowController.h"
 #include "WindowTracker.h"
 
@@ -189,6 +190,11 @@ void Document::didSave(const QUrl& url, const QString& type, SaveOperation opera
             QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
         m_autosavedContentsURL = QUrl();
         updateChangeCount(ChangeType::Cleared);
+        // A place the user chose is one to come back to; an autosaved copy is not.
+        if (operation == SaveOperation::SaveAs) {
+            if (DocumentController* controller = DocumentController::shared())
+                controller->noteNewRecentDocumentURL(url);
+        }
         break;
     case SaveOperation::Save:
     case SaveOperation::AutosaveInPlace:
@@ -224,12 +230,27 @@ QUrl Document::autosaveElsewhereURL() const
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
         + QStringLiteral("/Brindlex/Autosave Information");
     QDir().mkpath(folder);
-    QString name = QStringLiteral("Untitled ")
+    QString name = displayName() + QLatin1Char(' ')
         + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QString extension = fileNameExtensionForType(m_fileType);
     if (!extension.isEmpty())
         name += QLatin1Char('.') + extension;
     return QUrl::fromLocalFile(folder + QLatin1Char('/') + name);
+}
+
+bool Document::hasRefusedEdits() const
+{
+    return m_locked && m_undoManager->canUndo();
+}
+
+void Document::saveRefusedEditsElsewhere(Completion completion)
+{
+    if (!hasRefusedEdits() || m_closed) {
+        if (completion)
+            completion(Error());
+        return;
+    }
+    saveToURL(autosaveElsewhereURL(), m_fileType, SaveOperation::AutosaveAs, std::move(completion));
 }
 
 void Document::updateChangeCount(ChangeType change)

@@ -104,8 +104,15 @@ public:
         const QUrl& url, const QString& type, SaveOperation operation, Completion completion);
     // Autosaves when there are unautosaved changes; otherwise completes at once.
     void autosaveWithImplicitCancellability(bool implicitlyCancellable, Completion completion);
-    // The new place of an untitled document's autosave.
+    // The new place of an untitled document's autosave, or of a locked one's refused edits,
+    // in the autosave folder and named after the document.
     virtual QUrl autosaveElsewhereURL() const;
+    // Edits of a locked document that were neither undone nor saved in a copy yet (the alert
+    // about them is still open).
+    bool hasRefusedEdits() const;
+    // Saves a locked document with refused edits to autosaveElsewhereURL(), which the document
+    // then stands for, so that quitting keeps the edits; completes at once without such edits.
+    void saveRefusedEditsElsewhere(Completion completion);
 
     void updateChangeCount(ChangeType change);
     bool isDocumentEdited() const { return m_changeCount != 0; }

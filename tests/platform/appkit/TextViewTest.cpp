@@ -251,6 +251,7 @@ TEST_F(TextViewTest, LinksLookLikeLinksAndAClickOpensThem)
     }
     EXPECT_TRUE(drawnAsLink);
     EXPECT_FALSE(stored(AttributedText::UnderlineStyleAttributeName, linkStart).isValid());
+    bxtest::saveScreenshot(window.grab().toImage(), QStringLiteral("note-with-links"));
 
     const QPoint onLink = view->characterRect(linkStart + 4).center();
     const QPoint onWord = view->characterRect(1).center();
