@@ -498,6 +498,13 @@ void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
         return;
     }
     QTextDocument* storage = note->textStorage();
+    // The note shown already (selected again when typing moved it in the list) keeps its text
+    // and caret while no search asks for a find in it: resetting them would send the next keys
+    // to the start of the text.
+    if (storage == m_shownStorage && searchString().isEmpty()) {
+        handleScopeBarWithRange(m_noteTextView->selectedRange());
+        return;
+    }
     // Another view showing the storage (a note window) holds edits the store may not have.
     const platform::SharedTextStorage* shared = platform::SharedTextStorage::of(storage);
     const bool shownElsewhere = storage != m_shownStorage && !shared->mirrors().isEmpty();

@@ -3,6 +3,7 @@
 #include "BXMainSplitView.h"
 #include "BXMainWindow.h"
 #include "BXMainWindowController.h"
+#include "BXPendingKeystrokes.h"
 #include "BXTextView.h"
 
 #include "lists/BXCategoriesArrayController.h"
@@ -64,7 +65,7 @@ const QStringList& actions()
 } // namespace
 
 BXMainWindowNoteActions::BXMainWindowNoteActions(BXMainWindowController* controller)
-    : QObject(controller), m_controller(controller)
+    : QObject(controller), m_controller(controller), m_pendingKeys(new BXPendingKeystrokes(this))
 {
     // The pane shows the text's viewport when a note is shown, else the pane's own background.
     if (QWidget* pane = controller->noteTextView()->parentWidget())
@@ -238,14 +239,19 @@ void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
 {
     if (!m_controller->endEditing())
         return;
+    // What is typed before the new note's text takes the focus belongs to the new note.
+    m_pendingKeys->hold(m_controller->mainWindow());
     QPointer<BXMainWindowNoteActions> self(this);
     platform::dispatchAfter(kAddNoteDelay, this, [self] {
         if (!self)
             return;
         self->m_controller->notesController()->newNoteEditingName();
         platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
-            if (self)
-                self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
+            if (!self)
+                return;
+            BXTextView* text = self->m_controller->noteTextView();
+            text->setFocus(Qt::OtherFocusReason);
+            self->m_pendingKeys->deliver(text);
         });
     });
 }

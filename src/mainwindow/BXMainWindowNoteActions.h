@@ -24,6 +24,8 @@ class QWidget;
 // the notes list, the sidebar or the document. Also builds the notes bar under the notes list
 // and turns a click into the empty note pane into a new note. Owned by the window controller;
 // main thread only; delays go through the scheduler.
+class BXPendingKeystrokes;
+
 class BXMainWindowNoteActions final : public QObject, public platform::Responder {
     Q_OBJECT
 
@@ -98,4 +100,5 @@ private:
     // Where the mouse went down in the note pane, until it goes up.
     std::optional<QPoint> m_pressPosition;
     QObject* m_pressTarget = nullptr;
+    BXPendingKeystrokes* m_pendingKeys;
 };

@@ -17,6 +17,9 @@ TEST(BasicTypingScenario, ATypedNoteIsListedByItsFirstLineAndKeptInTheSavedFile)
 
     // A new file shows its spare empty note: a click in the text and typing make it a note.
     ScenarioApp::click(ScenarioApp::frontMainWindow()->noteTextView()->viewport());
+    // The note comes a moment after the click; keys typed sooner are held for it, but on a busy
+    // machine they can still miss it, so this typist waits for it.
+    ScenarioApp::idle(300);
     app.type(QStringLiteral("Shopping list\nbread, milk, café"));
     EXPECT_TRUE(ScenarioApp::waitUntil([] {
         return ScenarioApp::listTitles() == QStringList { QStringLiteral("Shopping list") };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QKeyEvent;
+class QWidget;
+
+// Holds the keys typed into a window while its new note is on its way (the note comes a moment
+// after the command, its text a moment later) and hands them to the note's text once it is
+// shown, so no keystroke typed right after New Note is lost or lands elsewhere. Shortcuts pass.
+// Main thread; owned by the window's note actions.
+class BXPendingKeystrokes final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BXPendingKeystrokes(QObject* parent = nullptr);
+    ~BXPendingKeystrokes() override;
+
+    // Starts holding the typing keys meant for any widget of `window`.
+    void hold(QWidget* window);
+    // Stops holding and sends what was held to `target`, in order.
+    void deliver(QWidget* target);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> m_window;
+    std::vector<std::unique_ptr<QKeyEvent>> m_keys;
+};
