@@ -4,6 +4,7 @@
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
 #include "document/BXCategory.h"
+#include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
@@ -143,6 +144,8 @@ ScenarioApp::ScenarioApp()
     QFile::setPermissions(
         m_runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     BXApplicationRuntime::configureApplication();
+    // Tests reach no network: the update check stays off, as a user may set it.
+    platform::UserDefaults::standard().setBool(AutoCheckForUpdates, false);
     m_runtime = std::make_unique<BXApplicationRuntime>(
         platform::UserDefaults::standard(), m_runtimeFolder);
     const std::optional<int> status
