@@ -57,8 +57,8 @@ QWidget* frontWindow()
         return active;
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
-        if (window->isVisible() && (qobject_cast<QMainWindow*>(window) || window->isWindow())
-            && window->windowType() != Qt::Popup && window->windowType() != Qt::ToolTip)
+        if (window->isVisible() && window->windowType() != Qt::Popup
+            && window->windowType() != Qt::ToolTip)
             return window;
     }
     return nullptr;
