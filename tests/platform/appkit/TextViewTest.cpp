@@ -128,9 +128,8 @@ TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
     ASSERT_TRUE(send("paste:"));
     EXPECT_EQ(text().count(QLatin1Char('x')), depth);
     EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
-    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
-                    .value<QFont>()
-                    .bold());
+    EXPECT_TRUE(
+        stored(AttributedText::FontAttributeName, int(text().size()) - 1).value<QFont>().bold());
 }
 
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
@@ -144,6 +143,17 @@ TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
     EXPECT_EQ(text(), QStringLiteral("ab"));
     delegate.undoManager.undo();
     EXPECT_EQ(text(), QString());
+}
+
+TEST_F(TextViewTest, AnEmptyTextKeepsItsTypingStyleWhenTheCaretIsPlacedAgain)
+{
+    QTextCharFormat look;
+    look.setFontPointSize(17);
+    view->setTypingAttributes(look);
+    view->setSelectedRange({ 0, 0 });
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    type(QStringLiteral("a"));
+    EXPECT_EQ(stored(AttributedText::FontAttributeName, 0).value<QFont>().pointSizeF(), 17);
 }
 
 TEST_F(TextViewTest, ATabIsTypingThatReachesTheStorage)
