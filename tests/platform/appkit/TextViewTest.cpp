@@ -128,8 +128,9 @@ TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
     ASSERT_TRUE(send("paste:"));
     EXPECT_EQ(text().count(QLatin1Char('x')), depth);
     EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
-    EXPECT_TRUE(
-        stored(AttributedText::FontAttributeName, int(text().size()) - 1).value<QFont>().bold());
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
+                    .value<QFont>()
+                    .bold());
 }
 
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
