@@ -537,11 +537,13 @@ std::optional<std::vector<char>> BXNotesArrayController::searchVerdicts(
         : BXNotesSearchIndex::matches(notes, listed, pattern, error);
     if (!verdicts)
         return std::nullopt;
+    // A new search starts with no note included.
+    const bool anyIncluded = !m_included->isEmpty();
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const KeyValueRef note(notes.at(i));
         if (note)
             (*verdicts)[size_t(i)] = ((*verdicts)[size_t(i)] && listed[size_t(i)])
-                || included->evaluateWithObject(note, {}, nullptr);
+                || (anyIncluded && included->evaluateWithObject(note, {}, nullptr));
     }
     return verdicts;
 }
