@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr int kLargeFileNotes = 10000;
-
 // Launch as main() does it, up to the start window on screen.
 void BM_LaunchToStartWindowShown(benchmark::State& state)
 {
@@ -46,10 +44,10 @@ void BM_LaunchToStartWindowShown(benchmark::State& state)
 }
 BENCHMARK(BM_LaunchToStartWindowShown)->Unit(benchmark::kMillisecond);
 
-QString makeLargeFile(const QString& path)
+QString makeLargeFile(const QString& path, int notes)
 {
     BXDocument document;
-    for (int i = 0; i < kLargeFileNotes; ++i) {
+    for (int i = 0; i < notes; ++i) {
         BXNote::NotePtr note
             = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
         std::unique_ptr<QTextDocument> text = platform::AttributedText::makeDocument();
@@ -64,8 +62,8 @@ QString makeLargeFile(const QString& path)
     return saved ? path : QString();
 }
 
-// A notes file of 10,000 notes named on the command line, to its main window shown with the
-// notes list filled.
+// A notes file of as many notes as the argument named on the command line, to its main window
+// shown with the notes list filled.
 void BM_LargeFileToFilledMainWindow(benchmark::State& state)
 {
     platform::FakeAlertPresenter presenter;
@@ -73,7 +71,8 @@ void BM_LargeFileToFilledMainWindow(benchmark::State& state)
     BXDocument::setWindowControllerFactory(
         [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
     QTemporaryDir folder;
-    const QString path = makeLargeFile(folder.filePath(QStringLiteral("Large.brindlex")));
+    const int notes = int(state.range(0));
+    const QString path = makeLargeFile(folder.filePath(QStringLiteral("Large.brindlex")), notes);
     if (path.isEmpty()) {
         state.SkipWithError("cannot make the notes file");
         return;
@@ -90,7 +89,7 @@ void BM_LargeFileToFilledMainWindow(benchmark::State& state)
             auto* main = qobject_cast<BXMainWindowController*>(
                 controller.documents().first()->windowControllers().value(0));
             return main && main->mainWindow()->isVisible()
-                && main->notesTableView()->model()->rowCount() == kLargeFileNotes;
+                && main->notesTableView()->model()->rowCount() == notes;
         };
         if (!QTest::qWaitFor(filled, 30000)) {
             state.SkipWithError("the main window never filled");
@@ -102,6 +101,11 @@ void BM_LargeFileToFilledMainWindow(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_LargeFileToFilledMainWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LargeFileToFilledMainWindow)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace

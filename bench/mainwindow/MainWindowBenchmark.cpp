@@ -1,8 +1,8 @@
 // The main window over a notes file of 10,000 notes: opening the file to a usable window with
-// the list filled (in a fresh process, and again in this one), selecting a 10 KB note until its
-// text is shown, and one keystroke in a 100 KB note with hashtag and spelling marks and the
-// write-back into the note (letters and their deletions in turn, in view, so that neither the
-// paragraph nor the scrolling grows with the number of iterations).
+// the list filled (in a fresh process, and again in this one), selecting a 10 KB or a 100 KB
+// note until its text is shown, and one keystroke in a 100 KB note with hashtag and spelling marks
+// and the write-back into the note (letters and their deletions in turn, in view, so that neither
+// the paragraph nor the scrolling grows with the number of iterations).
 
 #include "support/BenchNotesFile.h"
 #include "support/ColdRun.h"
@@ -33,21 +33,23 @@ constexpr int kNotes = 10000;
 const QString kTenKilobytesA = QStringLiteral("Ten kilobytes A");
 const QString kTenKilobytesB = QStringLiteral("Ten kilobytes B");
 const QString kHundredKilobytes = QStringLiteral("Hundred kilobytes");
+const QString kHundredKilobytesB = QStringLiteral("Hundred kilobytes B");
 
 const QString kParagraph = QStringLiteral(
     "Notes from the meeting about #projects/garden: the fence needs paint, the tulips need "
     "planting and somebody should finaly look at the gate before the winter comes.\n");
 
-// The notes file, written once per run: 10,000 notes of about 600 bytes and three large ones.
+// The notes file, written once per run: 10,000 notes of about 600 bytes and four large ones.
 const BenchNotesFile& notesFile()
 {
     static const BenchNotesFile file(QStringLiteral("Bench.brindlex"), [](BXDocument& document) {
         for (int i = 0; i < kNotes; ++i)
-            benchAddNote(
-                document, benchParagraphs(QStringLiteral("Note %1").arg(i), 600, kParagraph), false);
+            benchAddNote(document,
+                benchParagraphs(QStringLiteral("Note %1").arg(i), 600, kParagraph), false);
         benchAddNote(document, benchParagraphs(kTenKilobytesA, 10 * 1024, kParagraph), true);
         benchAddNote(document, benchParagraphs(kTenKilobytesB, 10 * 1024, kParagraph), true);
         benchAddNote(document, benchParagraphs(kHundredKilobytes, 100 * 1024, kParagraph), true);
+        benchAddNote(document, benchParagraphs(kHundredKilobytesB, 100 * 1024, kParagraph), true);
     });
     return file;
 }
@@ -99,15 +101,18 @@ void BM_OpenToUsableWindow(benchmark::State& state)
     }
 }
 
-// A click in the list that changes the note, until the note's text is laid out and painted.
-void BM_SelectTenKilobyteNote(benchmark::State& state)
+// A click in the list that changes the note, until the note's text is laid out and painted;
+// the notes shown in turn are of 10 KB, or of 100 KB with the argument 100.
+void BM_SelectNote(benchmark::State& state)
 {
     platform::FakeScheduler scheduler;
     OpenWindow window;
     if (!openOrSkip(window, scheduler, state))
         return;
+    const bool large = state.range(0) == 100;
     const std::shared_ptr<BXNote> notes[]
-        = { window.noteTitled(kTenKilobytesA), window.noteTitled(kTenKilobytesB) };
+        = { window.noteTitled(large ? kHundredKilobytes : kTenKilobytesA),
+              window.noteTitled(large ? kHundredKilobytesB : kTenKilobytesB) };
     BXNotesArrayController* list = window.controller->notesController();
     BXTextView* view = window.controller->noteTextView();
     int turn = 0;
@@ -220,7 +225,7 @@ void BM_WriteBackOf100KBNote(benchmark::State& state)
 
 BENCHMARK(BM_ColdOpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_OpenToUsableWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_SelectTenKilobyteNote)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SelectNote)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteBackOf100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeInTitleLine)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeIn100KBNote)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -520,20 +520,30 @@ void BXNotesArrayController::endSearch()
     m_searchIndex.clear();
 }
 
-std::vector<char> BXNotesArrayController::wordSearchVerdicts(const QString& text)
+std::optional<std::vector<char>> BXNotesArrayController::searchVerdicts(
+    const QString& text, int searchMode, const QString& pattern, Error* error)
 {
-    // The word search's predicate, its two CONTAINS[cd] answered for every note at once.
+    // The search predicate's text comparisons answered for every note at once.
     static const PredicateRef kept
         = Predicate::predicateWithFormat(QStringLiteral("trashFlag = NO"));
     const PredicateRef included = Predicate::predicateWithFormat(
         QStringLiteral("self IN %@"), { QVariant::fromValue(m_included) });
-    std::vector<char> verdicts = m_searchIndex.contains(content(), text);
-    for (qsizetype i = 0; i < content().size(); ++i) {
-        const KeyValueRef note(content().at(i));
+    const QList<ManagedObjectPtr>& notes = content();
+    std::vector<char> listed(size_t(notes.size()), 0);
+    for (qsizetype i = 0; i < notes.size(); ++i)
+        listed[size_t(i)] = notes.at(i) && kept->evaluateWithObject(KeyValueRef(notes.at(i)));
+    std::optional<std::vector<char>> verdicts = searchMode == 1
+        ? m_searchIndex.contains(notes, text)
+        : BXNotesSearchIndex::matches(notes, listed, pattern, error);
+    if (!verdicts)
+        return std::nullopt;
+    // A new search starts with no note included.
+    const bool anyIncluded = !m_included->isEmpty();
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const KeyValueRef note(notes.at(i));
         if (note)
-            verdicts[size_t(i)]
-                = (verdicts[size_t(i)] && kept->evaluateWithObject(note, {}, nullptr))
-                || included->evaluateWithObject(note, {}, nullptr);
+            (*verdicts)[size_t(i)] = ((*verdicts)[size_t(i)] && listed[size_t(i)])
+                || (anyIncluded && included->evaluateWithObject(note, {}, nullptr));
     }
     return verdicts;
 }
@@ -543,6 +553,7 @@ bool BXNotesArrayController::filterNotes(
 {
     m_included->clear();
     PredicateRef predicate = basePredicate();
+    QString pattern;
     if (!text.isEmpty()) {
         if (searchMode == 1) {
             predicate = Predicate::predicateWithFormat(
@@ -556,7 +567,7 @@ bool BXNotesArrayController::filterNotes(
             }
             // The wrapper lets the match start and end on any line; the user's pattern keeps
             // its own flags inside its group.
-            const QString pattern = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(text);
+            pattern = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(text);
             Error wrapError;
             predicate = Predicate::predicateWithFormat(
                 QStringLiteral("(trashFlag = NO AND (noteText MATCHES[cd] %@ OR noteName "
@@ -580,12 +591,13 @@ bool BXNotesArrayController::filterNotes(
     // ends the search and the list keeps its filter.
     Error failure;
     bool filtered = true;
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         setFilterPredicate(predicate);
-    else if (searchMode == 1)
-        setFilterPredicate(predicate, wordSearchVerdicts(text));
-    else
-        filtered = trySetFilterPredicate(predicate, &failure);
+    } else if (const auto verdicts = searchVerdicts(text, searchMode, pattern, &failure)) {
+        setFilterPredicate(predicate, *verdicts);
+    } else {
+        filtered = false;
+    }
     m_filtering = false;
     if (text.isEmpty())
         endSearch();

@@ -223,8 +223,11 @@ private:
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
     platform::PredicateRef basePredicate() const;
-    // What the word search's predicate answers for each note of the content.
-    std::vector<char> wordSearchVerdicts(const QString& text);
+    // What the search's predicate answers for each note of the content: by the words of `text`
+    // in mode 1, else by the regular expression `pattern`; nullopt with `error` set when the
+    // expression fails on a note.
+    std::optional<std::vector<char>> searchVerdicts(
+        const QString& text, int searchMode, const QString& pattern, platform::Error* error);
     // Lets go of what searching kept: folded texts, and the note texts it read unchanged.
     void endSearch();
     // A discardable step undone by `inverse`, whose `work` records nothing itself.

@@ -7,6 +7,8 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <utility>
 
 using platform::ComparisonPredicate;
@@ -108,6 +110,45 @@ std::vector<char> BXNotesSearchIndex::contains(
     }
     m_previous = part;
     m_hasPrevious = true;
+    return verdicts;
+}
+
+std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<ManagedObjectPtr>& notes,
+    const std::vector<char>& tried, const QString& pattern, platform::Error* error)
+{
+    const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
+        QStringLiteral("SELF MATCHES[cd] %@"), { pattern }, error);
+    if (!matching)
+        return std::nullopt;
+    std::vector<std::pair<QVariant, QVariant>> values(size_t(notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        if (notes.at(i) && tried[size_t(i)])
+            values[size_t(i)] = { notes.at(i)->valueForKey(BXNote::NoteTextKey),
+                notes.at(i)->valueForKey(BXNote::NoteNameKey) };
+    }
+    std::vector<char> verdicts(size_t(notes.size()), 0);
+    std::atomic<bool> failed = false;
+    std::mutex failureLock;
+    platform::Error failure;
+    platform::dispatchApply(notes.size(), [&](qsizetype i) {
+        const auto& [text, name] = values[size_t(i)];
+        if (failed || !tried[size_t(i)])
+            return;
+        platform::Error noteFailure;
+        const bool found = matching->evaluateWithObject(text, {}, &noteFailure)
+            || (!noteFailure && matching->evaluateWithObject(name, {}, &noteFailure));
+        if (noteFailure) {
+            const std::lock_guard lock(failureLock);
+            if (!failed.exchange(true))
+                failure = noteFailure;
+            return;
+        }
+        verdicts[size_t(i)] = found;
+    });
+    if (failed) {
+        platform::Error::set(error, failure);
+        return std::nullopt;
+    }
     return verdicts;
 }
 

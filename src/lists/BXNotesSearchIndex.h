@@ -1,19 +1,22 @@
 #pragma once
 
 #include "platform/data/ManagedObject.h"
+#include "platform/foundation/Error.h"
 #include "platform/predicate/FoldedText.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 // The word search of a notes list as the user types it: each note's text and name are folded
 // once (case and diacritics, as CONTAINS[cd] folds them), on every idle thread of the pool, and
 // kept compactly within a budget; a search whose folded text extends the previous one looks only
-// at the notes that matched before. Owned by the notes controller; main thread only.
+// at the notes that matched before. A regular expression is matched on every idle thread too.
+// Owned by the notes controller; main thread only.
 class BXNotesSearchIndex final {
 public:
     // The folded copies kept beyond this are made again at each search.
@@ -23,6 +26,12 @@ public:
     // holds. Reads the values on this thread, so unread texts are faulted in one by one: load
     // them in batches first. Notes not among `notes` are forgotten.
     std::vector<char> contains(const QList<platform::ManagedObjectPtr>& notes, const QString& text);
+    // For each of `notes` that `tried` lets through, whether "noteText MATCHES[cd] pattern OR
+    // noteName MATCHES[cd] pattern" holds, on every idle thread of the pool; the others answer
+    // 0. The first note the expression fails on (out of time) ends the search: nullopt with
+    // `error` set. Reads the values on this thread, as contains() does.
+    static std::optional<std::vector<char>> matches(const QList<platform::ManagedObjectPtr>& notes,
+        const std::vector<char>& tried, const QString& pattern, platform::Error* error);
     // The search ended: every folded copy goes.
     void clear();
     qsizetype keptBytes() const { return m_keptBytes; }

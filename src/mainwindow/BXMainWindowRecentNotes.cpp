@@ -160,8 +160,14 @@ qsizetype BXMainWindowRecentNotes::recentNotesCount() const
                 context, [this](const platform::Notification&) { m_recentCount.reset(); });
         }
     }
-    if (!m_recentCount)
-        m_recentCount = fetchSortedRecentNotes().size();
+    if (!m_recentCount) {
+        // Asked after every keystroke in a note, whose date changes the recent notes: their
+        // number needs no order.
+        const std::shared_ptr<BXFetchedNotesCategory>& recent
+            = m_controller->categoriesController()->recentNotesCategory();
+        m_recentCount
+            = context && recent ? fetchSortedRecentNotes(*context, *recent, {}).size() : 0;
+    }
     return *m_recentCount;
 }
 

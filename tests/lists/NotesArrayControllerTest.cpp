@@ -170,9 +170,10 @@ TEST_F(NotesArrayControllerTest, SearchFormsAndTheLiveSet)
     }
 }
 
-// Each key of a word search lists exactly the notes the filter predicate's own evaluation
-// passes, while keys extend and shorten the text, the mode changes and a note's text changes.
-TEST_F(NotesArrayControllerTest, WordSearchAsTypedAgreesWithThePredicate)
+// Each key of a word search, and each regular expression, lists exactly the notes the filter
+// predicate's own evaluation passes, while keys extend and shorten the text, the mode changes
+// and a note's text changes.
+TEST_F(NotesArrayControllerTest, SearchAsTypedAgreesWithThePredicate)
 {
     const QList<std::shared_ptr<BXNote>> notes {
         note(QStringLiteral("Greeting"), QStringLiteral("Grüße aus der Straße")),
@@ -184,7 +185,9 @@ TEST_F(NotesArrayControllerTest, WordSearchAsTypedAgreesWithThePredicate)
         note(QStringLiteral("Emoji"), QStringLiteral("party 🎉 thumbs 👍🏽 done")),
         note(QStringLiteral("Gap"), QStringLiteral("a gap")),
         note(QStringLiteral("Élan vital"), QStringLiteral("named only")),
+        note(QStringLiteral("Binned"), QStringLiteral("a gap in the Straße")),
     };
+    notes.last()->setTrashFlag(true);
     select({ category(QStringLiteral("All"), { notes.begin(), notes.end() }) });
     const auto expected = [&] {
         QStringList passing;
@@ -208,7 +211,9 @@ TEST_F(NotesArrayControllerTest, WordSearchAsTypedAgreesWithThePredicate)
              "file", "🎉", "👍", "👍🏽", "party 🎉", "\u0301", "ga" }) {
         search(QString::fromUtf8(text));
     }
-    search(QStringLiteral("g.p"), 2);
+    for (const char* pattern : { "g.p", "stra(ss|ß)e", "^gr", "(?m)^party", "東京|москва", "É",
+             "e\u0301", "i\\w+", "vital$", "\\p{Greek}+" })
+        search(QString::fromUtf8(pattern), 2);
     search(QStringLiteral("gap"));
     // A note whose text changes between two keys is searched anew, not skipped for having
     // missed the shorter text.

@@ -1,6 +1,7 @@
 #include "ArrayController.h"
 
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/Dispatch.h"
 #include "platform/predicate/ComparisonPredicate.h"
 #include "platform/predicate/CompoundPredicate.h"
 #include "platform/predicate/Expression.h"
@@ -88,8 +89,13 @@ void ArrayController::setContent(const QList<ManagedObjectPtr>& content, bool ch
     for (const ManagedObjectPtr& object : std::as_const(m_content))
         unobserve(object);
     m_content = content;
-    for (const ManagedObjectPtr& object : std::as_const(m_content))
+    QSet<const ManagedObject*> contained;
+    contained.reserve(m_content.size());
+    for (const ManagedObjectPtr& object : std::as_const(m_content)) {
         observe(object);
+        contained.insert(object.get());
+    }
+    std::erase_if(m_sortKeys, [&](const auto& kept) { return !contained.contains(kept.first); });
     m_arranged = arrangeObjects(m_content);
     rebuildArrangedIndex();
     const IndexSet indexes = selectionAfterArranging(
@@ -112,6 +118,7 @@ void ArrayController::setFilterPredicate(const PredicateRef& predicate)
 void ArrayController::setSortDescriptors(const QList<SortDescriptor>& descriptors)
 {
     m_sortDescriptors = descriptors;
+    m_sortKeys.clear();
     updateObservedKeys();
     emit sortDescriptorsChanged();
     rearrangeObjects();
@@ -125,20 +132,10 @@ void ArrayController::setLeadingOrderRank(OrderRank rank, const QStringList& key
     rearrangeObjects();
 }
 
-bool ArrayController::trySetFilterPredicate(const PredicateRef& predicate, Error* error)
-{
-    std::optional<QList<ManagedObjectPtr>> arranged
-        = arrange(m_content, predicate.get(), true, error);
-    if (!arranged)
-        return false;
-    applyFilter(predicate, std::move(*arranged));
-    return true;
-}
-
 void ArrayController::setFilterPredicate(
     const PredicateRef& predicate, const std::vector<char>& verdicts)
 {
-    applyFilter(predicate, *arrange(m_content, predicate.get(), false, nullptr, &verdicts));
+    applyFilter(predicate, arrange(m_content, predicate.get(), &verdicts));
 }
 
 void ArrayController::applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged)
@@ -217,11 +214,12 @@ std::vector<ArrayController::SortValue> ArrayController::sortValues(
     return values;
 }
 
-void ArrayController::appendSortValues(
-    const ManagedObjectPtr& object, std::vector<SortValue>& values) const
+void ArrayController::appendSortValues(const ManagedObjectPtr& object,
+    std::vector<SortValue>& values, std::vector<PendingSortKey>* pending) const
 {
     // Strings become collation keys, so that comparing two objects is a byte comparison.
-    for (const SortDescriptor& descriptor : m_sortDescriptors) {
+    for (qsizetype index = 0; index < m_sortDescriptors.size(); ++index) {
+        const SortDescriptor& descriptor = m_sortDescriptors.at(index);
         SortValue sortValue;
         const QString& key = descriptor.key();
         QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
@@ -229,12 +227,30 @@ void ArrayController::appendSortValues(
             : object->valueForKey(key);
         if (ValueComparison::isString(value)) {
             sortValue.isString = true;
-            sortValue.key = ValueComparison::sortKey(value.toString(), descriptor.collation());
+            KeptSortKey& kept = keptSortKey(object.get(), index, value.toString());
+            if (kept.key.isNull() && pending)
+                pending->push_back({ &kept, values.size(), descriptor.collation() });
+            else if (kept.key.isNull())
+                kept.key = ValueComparison::sortKey(kept.text, descriptor.collation());
+            sortValue.key = kept.key;
         } else {
             sortValue.value = std::move(value);
         }
         values.push_back(std::move(sortValue));
     }
+}
+
+ArrayController::KeptSortKey& ArrayController::keptSortKey(
+    const ManagedObject* object, qsizetype index, const QString& text) const
+{
+    std::vector<KeptSortKey>& keys = m_sortKeys[object];
+    keys.resize(size_t(m_sortDescriptors.size()));
+    KeptSortKey& kept = keys[size_t(index)];
+    if (kept.text.constData() != text.constData() || kept.text.size() != text.size()) {
+        kept.text = text;
+        kept.key = QByteArray();
+    }
+    return kept;
 }
 
 int ArrayController::leadingRank(const ManagedObject& object) const
@@ -269,18 +285,18 @@ int ArrayController::compareArranged(
 QList<ManagedObjectPtr> ArrayController::arrangeObjects(
     const QList<ManagedObjectPtr>& objects) const
 {
-    return *arrange(objects, m_filter.get(), false, nullptr);
+    return arrange(objects, m_filter.get());
 }
 
-std::optional<QList<ManagedObjectPtr>> ArrayController::arrange(
-    const QList<ManagedObjectPtr>& objects, const Predicate* filter, bool stopAtFailure,
-    Error* error, const std::vector<char>* verdicts) const
+QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& objects,
+    const Predicate* filter, const std::vector<char>* verdicts) const
 {
     // Each sort value is read once; indexes are sorted, not the values.
     const size_t keyCount = size_t(m_sortDescriptors.size());
     std::vector<ManagedObjectPtr> kept;
     std::vector<int> ranks;
     std::vector<SortValue> values;
+    std::vector<PendingSortKey> pending;
     kept.reserve(size_t(objects.size()));
     ranks.reserve(size_t(objects.size()));
     values.reserve(size_t(objects.size()) * keyCount);
@@ -289,20 +305,18 @@ std::optional<QList<ManagedObjectPtr>> ArrayController::arrange(
         if (!object || (verdicts && !(*verdicts)[size_t(i)]))
             continue;
         // The filter is read now, so a list it holds counts with its members of this moment.
-        if (filter && !verdicts) {
-            Error failure;
-            if (!filter->evaluateWithObject(KeyValueRef(object), {}, &failure)) {
-                if (failure && stopAtFailure) {
-                    Error::set(error, failure);
-                    return std::nullopt;
-                }
-                continue;
-            }
-        }
+        if (filter && !verdicts && !filter->evaluateWithObject(KeyValueRef(object)))
+            continue;
         kept.push_back(object);
         ranks.push_back(leadingRank(*object));
-        appendSortValues(object, values);
+        appendSortValues(object, values, &pending);
     }
+    // A first arrangement makes a key for every object: on every idle thread.
+    dispatchApply(qsizetype(pending.size()), [&](qsizetype i) {
+        PendingSortKey& key = pending[size_t(i)];
+        key.kept->key = ValueComparison::sortKey(key.kept->text, key.collation);
+        values[key.valueIndex].key = key.kept->key;
+    });
     std::vector<int> order(kept.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);

@@ -6,6 +6,7 @@
 #include "platform/foundation/IndexSet.h"
 #include "platform/predicate/Predicate.h"
 #include "platform/predicate/SortDescriptor.h"
+#include "platform/predicate/ValueComparison.h"
 
 #include <QList>
 #include <QObject>
@@ -14,7 +15,7 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -52,10 +53,6 @@ public:
 
     PredicateRef filterPredicate() const { return m_filter; }
     void setFilterPredicate(const PredicateRef& predicate);
-    // setFilterPredicate(), unless the predicate fails on an object (a pattern that runs out of
-    // time): then the first failure ends the filtering at once, nothing changes, `error` is set
-    // and the answer is false.
-    bool trySetFilterPredicate(const PredicateRef& predicate, Error* error);
     // setFilterPredicate() with the predicate's answers known already, one per content object
     // in order (found faster than one evaluation at a time); they must be what it answers.
     void setFilterPredicate(const PredicateRef& predicate, const std::vector<char>& verdicts);
@@ -166,17 +163,36 @@ private:
         bool isString = false;
     };
     std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
-    // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given; with
-    // `stopAtFailure` the first failing evaluation gives nullopt with `error` set, else a failure
-    // counts as not passing.
-    std::optional<QList<ManagedObjectPtr>> arrange(const QList<ManagedObjectPtr>& objects,
-        const Predicate* filter, bool stopAtFailure, Error* error,
+    // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given.
+    QList<ManagedObjectPtr> arrange(const QList<ManagedObjectPtr>& objects, const Predicate* filter,
         const std::vector<char>* verdicts = nullptr) const;
     // Makes `predicate` the filter and `arranged` the arranged objects.
     void applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged);
     // Makes `arranged` (the content filtered and sorted) the arranged objects.
     void applyArrangement(QList<ManagedObjectPtr> arranged);
-    void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values) const;
+    // Collation keys are slow to make and most rearrangements sort the same strings: each
+    // object's keys are kept, one per descriptor, with the string they were made from. That
+    // string is held, so no other text can take over its storage: the same storage is the same
+    // text.
+    struct KeptSortKey {
+        QString text;
+        // Null until made.
+        QByteArray key;
+    };
+    // A key to make for the sort value at `valueIndex`.
+    struct PendingSortKey {
+        KeptSortKey* kept;
+        size_t valueIndex;
+        ValueComparison::Collation collation;
+    };
+    // Appends `object`'s sort values; a collation key not kept yet is made now, or left to the
+    // caller in `pending` when given.
+    void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values,
+        std::vector<PendingSortKey>* pending = nullptr) const;
+    // The kept key of `object`'s value `text` for sort descriptor `index`, null when `text` is
+    // new.
+    KeptSortKey& keptSortKey(
+        const ManagedObject* object, qsizetype index, const QString& text) const;
     int leadingRank(const ManagedObject& object) const;
     // The leading ranks, then the descriptors in turn: -1, 0 or 1.
     int compareArranged(int leftRank, const SortValue* leftValues, int rightRank,
@@ -203,6 +219,7 @@ private:
     IndexSet m_selection;
     PredicateRef m_filter;
     QList<SortDescriptor> m_sortDescriptors;
+    mutable std::unordered_map<const ManagedObject*, std::vector<KeptSortKey>> m_sortKeys;
     OrderRank m_leadingRank;
     QStringList m_leadingRankKeys;
     QSet<QString> m_observedKeys;

@@ -24,6 +24,8 @@ RegularExpression::RegularExpression(
 
 RegularExpression::~RegularExpression()
 {
+    for (URegularExpression* matcher : m_idleMatchers)
+        uregex_close(matcher);
     uregex_close(m_regex);
 }
 
@@ -65,20 +67,40 @@ Error RegularExpression::matchError(int status) const
 
 template <typename Body> auto RegularExpression::withText(QStringView text, Body body) const
 {
-    std::lock_guard lock(m_mutex);
     UErrorCode status = U_ZERO_ERROR;
+    URegularExpression* matcher = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_idleMatchers.empty()) {
+            // ICU reports a failed clone through `status`, which every body checks first.
+            matcher = uregex_clone(m_regex, &status);
+            uregex_setTimeLimit(matcher, kMatchTimeLimit, &status);
+            // Never kept without its time limit.
+            if (U_FAILURE(status)) {
+                uregex_close(matcher);
+                matcher = nullptr;
+            }
+        } else {
+            matcher = m_idleMatchers.back();
+            m_idleMatchers.pop_back();
+        }
+    }
     // ICU refuses a null text, which an empty view may have.
-    uregex_setText(m_regex, text.isEmpty() ? u"" : icu(text), int32_t(text.size()), &status);
-    auto result = body(status);
+    uregex_setText(matcher, text.isEmpty() ? u"" : icu(text), int32_t(text.size()), &status);
+    auto result = body(matcher, status);
     UErrorCode resetStatus = U_ZERO_ERROR;
-    uregex_setText(m_regex, u"", 0, &resetStatus);
+    uregex_setText(matcher, u"", 0, &resetStatus);
+    if (matcher) {
+        std::lock_guard lock(m_mutex);
+        m_idleMatchers.push_back(matcher);
+    }
     return result;
 }
 
 bool RegularExpression::matchesWholeString(QStringView text, Error* error) const
 {
-    return withText(text, [&](UErrorCode& status) {
-        const bool matched = U_SUCCESS(status) && uregex_matches(m_regex, 0, &status);
+    return withText(text, [&](URegularExpression* regex, UErrorCode& status) {
+        const bool matched = U_SUCCESS(status) && uregex_matches(regex, 0, &status);
         if (U_FAILURE(status))
             return Error::set(error, matchError(status));
         return matched;
@@ -90,18 +112,19 @@ std::optional<RegularExpression::Match> RegularExpression::find(
 {
     if (from < 0 || from > text.size())
         return std::nullopt;
-    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
-        const bool found = U_SUCCESS(status) && uregex_find(m_regex, int32_t(from), &status);
-        const int32_t start = found ? uregex_start(m_regex, 0, &status) : 0;
-        const int32_t end = found ? uregex_end(m_regex, 0, &status) : 0;
-        if (U_FAILURE(status)) {
-            Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        if (!found)
-            return std::nullopt;
-        return Match { start, end - start };
-    });
+    return withText(
+        text, [&](URegularExpression* regex, UErrorCode& status) -> std::optional<Match> {
+            const bool found = U_SUCCESS(status) && uregex_find(regex, int32_t(from), &status);
+            const int32_t start = found ? uregex_start(regex, 0, &status) : 0;
+            const int32_t end = found ? uregex_end(regex, 0, &status) : 0;
+            if (U_FAILURE(status)) {
+                Error::set(error, matchError(status));
+                return std::nullopt;
+            }
+            if (!found)
+                return std::nullopt;
+            return Match { start, end - start };
+        });
 }
 
 std::optional<RegularExpression::Match> RegularExpression::findGroup(
@@ -109,43 +132,45 @@ std::optional<RegularExpression::Match> RegularExpression::findGroup(
 {
     if (from < 0 || from > text.size() || group < 0)
         return std::nullopt;
-    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
-        const bool found = U_SUCCESS(status) && uregex_find(m_regex, int32_t(from), &status);
-        if (!found || U_FAILURE(status) || group > uregex_groupCount(m_regex, &status)) {
-            if (U_FAILURE(status))
+    return withText(
+        text, [&](URegularExpression* regex, UErrorCode& status) -> std::optional<Match> {
+            const bool found = U_SUCCESS(status) && uregex_find(regex, int32_t(from), &status);
+            if (!found || U_FAILURE(status) || group > uregex_groupCount(regex, &status)) {
+                if (U_FAILURE(status))
+                    Error::set(error, matchError(status));
+                return std::nullopt;
+            }
+            const int32_t start = uregex_start(regex, group, &status);
+            const int32_t end = uregex_end(regex, group, &status);
+            if (U_FAILURE(status)) {
                 Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        const int32_t start = uregex_start(m_regex, group, &status);
-        const int32_t end = uregex_end(m_regex, group, &status);
-        if (U_FAILURE(status)) {
-            Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        if (start < 0)
-            return std::nullopt;
-        return Match { start, end - start };
-    });
+                return std::nullopt;
+            }
+            if (start < 0)
+                return std::nullopt;
+            return Match { start, end - start };
+        });
 }
 
 std::optional<QList<RegularExpression::Match>> RegularExpression::findAll(
     const QString& text, Error* error) const
 {
-    return withText(text, [&](UErrorCode& status) -> std::optional<QList<Match>> {
-        QList<Match> matches;
-        if (U_SUCCESS(status))
-            uregex_reset(m_regex, 0, &status);
-        while (U_SUCCESS(status) && uregex_findNext(m_regex, &status)) {
-            const int32_t start = uregex_start(m_regex, 0, &status);
-            const int32_t end = uregex_end(m_regex, 0, &status);
-            matches.append({ start, end - start });
-        }
-        if (U_FAILURE(status)) {
-            Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        return matches;
-    });
+    return withText(
+        text, [&](URegularExpression* regex, UErrorCode& status) -> std::optional<QList<Match>> {
+            QList<Match> matches;
+            if (U_SUCCESS(status))
+                uregex_reset(regex, 0, &status);
+            while (U_SUCCESS(status) && uregex_findNext(regex, &status)) {
+                const int32_t start = uregex_start(regex, 0, &status);
+                const int32_t end = uregex_end(regex, 0, &status);
+                matches.append({ start, end - start });
+            }
+            if (U_FAILURE(status)) {
+                Error::set(error, matchError(status));
+                return std::nullopt;
+            }
+            return matches;
+        });
 }
 
 std::optional<RegularExpression::Match> RegularExpression::findInRange(
@@ -153,57 +178,60 @@ std::optional<RegularExpression::Match> RegularExpression::findInRange(
 {
     if (range.start < 0 || range.length < 0 || range.start + range.length > text.size())
         return std::nullopt;
-    return withText(text, [&](UErrorCode& status) -> std::optional<Match> {
-        if (U_SUCCESS(status))
-            uregex_setRegion(
-                m_regex, int32_t(range.start), int32_t(range.start + range.length), &status);
-        if (U_SUCCESS(status))
-            uregex_useAnchoringBounds(m_regex, false, &status);
-        std::optional<Match> found;
-        while (U_SUCCESS(status) && uregex_findNext(m_regex, &status)) {
-            const int32_t start = uregex_start(m_regex, 0, &status);
-            const int32_t end = uregex_end(m_regex, 0, &status);
-            found = Match { start, end - start };
-            if (!last)
-                break;
-        }
-        // Back to ICU's default for the other searches; setting the text again clears the region.
-        UErrorCode resetStatus = U_ZERO_ERROR;
-        uregex_useAnchoringBounds(m_regex, true, &resetStatus);
-        if (U_FAILURE(status)) {
-            Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        return found;
-    });
+    return withText(
+        text, [&](URegularExpression* regex, UErrorCode& status) -> std::optional<Match> {
+            if (U_SUCCESS(status))
+                uregex_setRegion(
+                    regex, int32_t(range.start), int32_t(range.start + range.length), &status);
+            if (U_SUCCESS(status))
+                uregex_useAnchoringBounds(regex, false, &status);
+            std::optional<Match> found;
+            while (U_SUCCESS(status) && uregex_findNext(regex, &status)) {
+                const int32_t start = uregex_start(regex, 0, &status);
+                const int32_t end = uregex_end(regex, 0, &status);
+                found = Match { start, end - start };
+                if (!last)
+                    break;
+            }
+            // Back to ICU's default for the other searches; setting the text again clears the
+            // region.
+            UErrorCode resetStatus = U_ZERO_ERROR;
+            uregex_useAnchoringBounds(regex, true, &resetStatus);
+            if (U_FAILURE(status)) {
+                Error::set(error, matchError(status));
+                return std::nullopt;
+            }
+            return found;
+        });
 }
 
 std::optional<QString> RegularExpression::replaceAll(
     const QString& text, const QString& replacement, Error* error) const
 {
-    return withText(text, [&](UErrorCode& status) -> std::optional<QString> {
-        // Most rewrites shrink the text, so one pass usually suffices; ICU reports the length
-        // it needs when the guess is short.
-        QString result(text.size() + text.size() / 4 + 16, Qt::Uninitialized);
-        int32_t length = 0;
-        if (U_SUCCESS(status)) {
-            length = uregex_replaceAll(m_regex, icu(replacement), int32_t(replacement.size()),
-                reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
-        }
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            status = U_ZERO_ERROR;
-            result.resize(length);
-            uregex_reset(m_regex, 0, &status);
-            length = uregex_replaceAll(m_regex, icu(replacement), int32_t(replacement.size()),
-                reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
-        }
-        if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
-            Error::set(error, matchError(status));
-            return std::nullopt;
-        }
-        result.truncate(length);
-        return result;
-    });
+    return withText(
+        text, [&](URegularExpression* regex, UErrorCode& status) -> std::optional<QString> {
+            // Most rewrites shrink the text, so one pass usually suffices; ICU reports the length
+            // it needs when the guess is short.
+            QString result(text.size() + text.size() / 4 + 16, Qt::Uninitialized);
+            int32_t length = 0;
+            if (U_SUCCESS(status)) {
+                length = uregex_replaceAll(regex, icu(replacement), int32_t(replacement.size()),
+                    reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
+            }
+            if (status == U_BUFFER_OVERFLOW_ERROR) {
+                status = U_ZERO_ERROR;
+                result.resize(length);
+                uregex_reset(regex, 0, &status);
+                length = uregex_replaceAll(regex, icu(replacement), int32_t(replacement.size()),
+                    reinterpret_cast<UChar*>(result.data()), int32_t(result.size()), &status);
+            }
+            if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+                Error::set(error, matchError(status));
+                return std::nullopt;
+            }
+            result.truncate(length);
+            return result;
+        });
 }
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 struct URegularExpression;
 
@@ -16,8 +17,8 @@ namespace platform {
 
 // One compiled ICU regular expression: every pattern the application evaluates goes through
 // here, so patterns behave as ICU patterns do everywhere. Each match is bounded by ICU's time
-// limit, so a pathological pattern fails instead of hanging. Matching is serialised by a
-// mutex, so one compiled pattern can serve every thread.
+// limit, so a pathological pattern fails instead of hanging. One compiled pattern serves every
+// thread at once: each match takes a matcher of its own, cloned when none is idle.
 class RegularExpression final {
 public:
     // A match in UTF-16 units.
@@ -67,11 +68,14 @@ public:
 private:
     RegularExpression(URegularExpression* regex, QString pattern, bool caseInsensitive);
 
-    // Runs `body` with `text` set as the subject, and drops the reference to `text` after it.
+    // Runs `body` with an idle matcher and `text` set as its subject, and drops the reference to
+    // `text` after it.
     template <typename Body> auto withText(QStringView text, Body body) const;
     Error matchError(int status) const;
 
+    // The compiled pattern, only ever cloned.
     URegularExpression* m_regex;
+    mutable std::vector<URegularExpression*> m_idleMatchers;
     QString m_pattern;
     bool m_caseInsensitive;
     mutable std::mutex m_mutex;

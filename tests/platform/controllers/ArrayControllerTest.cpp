@@ -51,6 +51,28 @@ TEST_F(ArrayControllerTest, LeadingRankOrdersBeforeTheDescriptors)
     EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "All", "a", "b", "Trash" }));
 }
 
+// Sorting keeps each string's collation key between rearrangements: a changed value, a changed
+// collation and an object that left and came back are each sorted by what they are now.
+TEST_F(ArrayControllerTest, SortingFollowsEachChangeOfTheSortedStrings)
+{
+    const QList<ManagedObjectPtr> notes = makeNotes({ "b", "É", "c", "a" });
+    controller.setContent(notes);
+    const SortDescriptor localized(
+        kTitle, true, QStringLiteral("localizedCaseInsensitiveCompare:"));
+    controller.setSortDescriptors({ localized });
+    EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "a", "b", "c", "É" }));
+    notes.at(3)->setValue(QStringLiteral("z"), kTitle);
+    controller.rearrangeObjects();
+    EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "b", "c", "É", "z" }));
+    controller.setSortDescriptors({ SortDescriptor(kTitle) });
+    EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "b", "c", "z", "É" }));
+    controller.setContent(notes.mid(1));
+    notes.at(0)->setValue(QStringLiteral("y"), kTitle);
+    controller.setSortDescriptors({ localized });
+    controller.setContent(notes);
+    EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "c", "É", "y", "z" }));
+}
+
 TEST_F(ArrayControllerTest, FilterSeesALiveListAsItIsAtEachRearrangement)
 {
     const QList<ManagedObjectPtr> notes = makeNotes({ "apple", "banana", "cherry" });

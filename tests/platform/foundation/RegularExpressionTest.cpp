@@ -1,5 +1,7 @@
 #include "platform/foundation/RegularExpression.h"
 
+#include "platform/foundation/Dispatch.h"
+
 #include <gtest/gtest.h>
 
 using platform::Error;
@@ -78,6 +80,34 @@ TEST(RegularExpression, CatastrophicPatternsFailInsteadOfHanging)
     EXPECT_FALSE(error.isNull());
     // The expression stays usable after a failure.
     EXPECT_TRUE(nested->matchesWholeString(QStringLiteral("aaa")));
+}
+
+// Threads match one compiled pattern side by side: each gets the answer it would get alone, and
+// the time limit holds on every thread.
+TEST(RegularExpression, OnePatternServesManyThreadsAtOnce)
+{
+    const auto word = RegularExpression::compile(QStringLiteral("stra(ss|ß)e \\d+"), true);
+    ASSERT_TRUE(word);
+    QStringList texts;
+    for (int i = 0; i < 200; ++i)
+        texts << QStringLiteral("%1 STRASSE %2").arg(i % 3 ? "Die" : "Keine").arg(i % 5 ? i : -i);
+    std::vector<char> alone;
+    for (const QString& text : texts)
+        alone.push_back(char(word->find(text).has_value()));
+    std::vector<char> together(size_t(texts.size()), 0);
+    platform::dispatchApply(texts.size(),
+        [&](qsizetype i) { together[size_t(i)] = word->find(texts.at(i)).has_value(); });
+    EXPECT_EQ(together, alone);
+
+    const auto nested = RegularExpression::compile(QStringLiteral("(a+)+$"));
+    const QString slow = QString(40, QLatin1Char('a')) + QLatin1Char('b');
+    std::vector<QString> reasons(4);
+    platform::dispatchApply(qsizetype(reasons.size()), [&](qsizetype i) {
+        Error error;
+        nested->matchesWholeString(slow, &error);
+        reasons[size_t(i)] = error.localizedFailureReason();
+    });
+    EXPECT_EQ(reasons, std::vector<QString>(4, QStringLiteral("U_REGEX_TIME_OUT")));
 }
 
 TEST(RegularExpression, SearchesInARangeKeepAnchorsAtTheEndsOfTheWholeText)
