@@ -128,9 +128,45 @@ TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
     ASSERT_TRUE(send("paste:"));
     EXPECT_EQ(text().count(QLatin1Char('x')), depth);
     EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
-    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
-                    .value<QFont>()
-                    .bold());
+    EXPECT_TRUE(
+        stored(AttributedText::FontAttributeName, int(text().size()) - 1).value<QFont>().bold());
+}
+
+// Laying out a text of many megabytes, or a paragraph of one, held the window for seconds: such
+// a text shows its beginning, read-only, and the storage keeps all of it.
+TEST_F(TextViewTest, TextTooLongToEditShowsItsBeginningReadOnly)
+{
+    const QString line = QStringLiteral("x").repeated(99) + QLatin1Char('\n');
+    struct Case {
+        const char* label;
+        QString text;
+        bool beginningOnly;
+    };
+    const Case cases[] = {
+        { "longest editable text", line.repeated(TextView::kLongestEditableLength / 100), false },
+        { "one unit more", line.repeated(TextView::kLongestEditableLength / 100) + line, true },
+        { "one long paragraph",
+            QStringLiteral("y").repeated(TextView::kLongestEditableParagraph + 1), true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto big = AttributedText::makeDocument();
+        big->setPlainText(c.text);
+        view->setTextStorage(big.get());
+        view->setEditable(true);
+        EXPECT_EQ(view->showsBeginningOnly(), c.beginningOnly);
+        EXPECT_EQ(view->isEditable(), !c.beginningOnly);
+        const QString shown = AttributedText::string(*view->mirror());
+        if (c.beginningOnly) {
+            EXPECT_LE(shown.size(), TextView::kShownBeginningLength + 200);
+            type(QStringLiteral("z"));
+            EXPECT_EQ(AttributedText::string(*big), c.text);
+        } else {
+            EXPECT_EQ(shown, c.text);
+        }
+        view->setTextStorage(storage.get());
+    }
+    EXPECT_TRUE(view->isEditable());
 }
 
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
