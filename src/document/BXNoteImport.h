@@ -52,7 +52,7 @@ public:
     // From this many files, or this many bytes of them, on, an import runs under the progress
     // panel, off the main thread.
     static constexpr int PanelThreshold = 16;
-    static constexpr qint64 PanelBytes = 1024 * 1024;
+    static constexpr qint64 PanelBytes = 128 * 1024;
 
     // `categories` are object IDs of saved categories; main thread.
     BXNoteImport(std::shared_ptr<platform::PersistentStoreCoordinator> coordinator,

@@ -190,8 +190,8 @@ std::unique_ptr<QTextDocument> TextView::beginningOf(const QTextDocument& storag
     qsizetype shown = std::min(length, kShownBeginningLength);
     for (QTextBlock block = storage.begin(); block.isValid() && block.position() < shown;
          block = block.next()) {
-        if (block.length() > kLongestEditableParagraph)
-            shown = std::min(shown, block.position() + kLongestEditableParagraph);
+        if (block.length() > kShownParagraphLength)
+            shown = std::min(shown, block.position() + kShownParagraphLength);
     }
     std::unique_ptr<QTextDocument> beginning
         = AttributedText::attributedSubstring(storage, { 0, shown });

@@ -58,12 +58,13 @@ public:
 
     // A storage longer than kLongestEditableLength UTF-16 units, or with a paragraph longer than
     // kLongestEditableParagraph (a paragraph is laid out whole), is too long to lay out and
-    // edit at the speed of typing: the view shows its first kShownBeginningLength units, a long
-    // paragraph cut at kLongestEditableParagraph, read-only under a line that says so, and
-    // never writes to the storage.
+    // edit at the speed of typing: the view shows its first kShownBeginningLength units, up to
+    // kShownParagraphLength of a long paragraph (one word that long takes a second to lay out),
+    // read-only under a line that says so, and never writes to the storage.
     static constexpr qsizetype kLongestEditableLength = qsizetype(1) << 20;
     static constexpr qsizetype kLongestEditableParagraph = qsizetype(1) << 16;
     static constexpr qsizetype kShownBeginningLength = qsizetype(1) << 18;
+    static constexpr qsizetype kShownParagraphLength = qsizetype(1) << 14;
 
     // Shows `storage` through a mirror of its own; nullptr shows an empty text.
     void setTextStorage(QTextDocument* storage);
