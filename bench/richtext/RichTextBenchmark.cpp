@@ -1,7 +1,8 @@
 // RTF write and read of formatted notes of 10 KB, 100 KB and 1 MB, next to Qt's own HTML
 // path (toHtml / setHtml) over the same documents; our HTML reader (decoding and the nesting
-// limit included) over the same pages and over deeply nested blocks. The mirror a text view
-// shows of a big note's storage, next to Qt's own copy of a document (clone).
+// limit included) over the same pages, over deeply nested blocks and over a paragraph of
+// images. The mirror a text view shows of a big note's storage, next to Qt's own copy of a
+// document (clone).
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/RtfReader.h"
@@ -153,6 +154,34 @@ void HtmlReaderStrayLessThan(benchmark::State& state)
     setLabel(state, html.size());
 }
 
+// One paragraph of `count` linked images, read by our reader and, as the reference, by Qt's
+// importer alone (which lays the paragraph out again after each image).
+QByteArray imagesPage(int count)
+{
+    return QByteArray("<p>") + QByteArray("<a href=\"x\"><img src=\"a.png\"></a> ").repeated(count);
+}
+
+void HtmlReaderImages(benchmark::State& state)
+{
+    const QByteArray html = imagesPage(int(state.range(0)));
+    for (auto _ : state) {
+        auto result = HtmlReader::read(html, {});
+        benchmark::DoNotOptimize(result->document.get());
+    }
+    setLabel(state, html.size());
+}
+
+void HtmlReadImages(benchmark::State& state)
+{
+    const QString html = QString::fromLatin1(imagesPage(int(state.range(0))));
+    for (auto _ : state) {
+        auto doc = AttributedText::makeDocument();
+        doc->setHtml(html);
+        benchmark::DoNotOptimize(doc.get());
+    }
+    setLabel(state, html.size());
+}
+
 // A big note's storage copied into a view's mirror, the work of showing it.
 void MirrorOfStorage(benchmark::State& state)
 {
@@ -183,5 +212,7 @@ BENCHMARK(HtmlReaderNested)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilliseco
 BENCHMARK(MirrorOfStorage) BIG_SIZES;
 BENCHMARK(CloneOfStorage) BIG_SIZES;
 BENCHMARK(HtmlReaderStrayLessThan)->Unit(benchmark::kMillisecond);
+BENCHMARK(HtmlReaderImages)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(HtmlReadImages)->Arg(1000)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

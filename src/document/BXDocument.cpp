@@ -1071,9 +1071,8 @@ void BXDocument::importNotesAtURLs(
         if (completion)
             completion(notes);
     };
-    platform::ProgressPanel::Ref panel = files.paths.size() >= BXNoteImport::PanelThreshold
-        ? platform::ProgressPanel::make()
-        : nullptr;
+    platform::ProgressPanel::Ref panel
+        = BXNoteImport::needsPanel(files.paths) ? platform::ProgressPanel::make() : nullptr;
     if (!panel) {
         finish(job->run(nullptr));
         return;

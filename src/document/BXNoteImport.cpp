@@ -141,6 +141,21 @@ BXNoteImport::Files BXNoteImport::flattenURLs(const QList<QUrl>& urls)
     return files;
 }
 
+bool BXNoteImport::needsPanel(const QStringList& paths)
+{
+    if (paths.size() >= PanelThreshold)
+        return true;
+    qint64 bytes = 0;
+    for (const QString& path : paths) {
+        // A package folder's size is its contents', which only reading it tells.
+        const QFileInfo info(path);
+        bytes += info.isDir() ? PanelBytes : info.size();
+        if (bytes >= PanelBytes)
+            return true;
+    }
+    return false;
+}
+
 std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason)
 {

@@ -49,8 +49,10 @@ public:
     };
 
     static constexpr int BatchSize = 15;
-    // From this many files on, an import runs under the progress panel.
+    // From this many files, or this many bytes of them, on, an import runs under the progress
+    // panel, off the main thread.
     static constexpr int PanelThreshold = 16;
+    static constexpr qint64 PanelBytes = 128 * 1024;
 
     // `categories` are object IDs of saved categories; main thread.
     BXNoteImport(std::shared_ptr<platform::PersistentStoreCoordinator> coordinator,
@@ -61,6 +63,8 @@ public:
     // notes files) count as files. A given item that is missing, not a regular file or a folder
     // that cannot be read is reported.
     static Files flattenURLs(const QList<QUrl>& urls);
+    // Whether importing `paths` takes long enough to need the progress panel.
+    static bool needsPanel(const QStringList& paths);
 
     // The text of one file, whole, or null with the reason. Markdown ("md", "markdown") must
     // be UTF-8; everything else goes through the text system's readers, and plain text takes

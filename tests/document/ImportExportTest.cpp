@@ -133,7 +133,7 @@ protected:
     std::weak_ptr<BXProgressPanelController> lastPanel;
 };
 
-TEST_F(ImportExportTest, SixteenFilesUseThePanelFifteenDoNot)
+TEST_F(ImportExportTest, SixteenFilesOrOneBigFileUseThePanelFifteenSmallDoNot)
 {
     for (const int count : { 15, 16 }) {
         SCOPED_TRACE(count);
@@ -155,6 +155,13 @@ TEST_F(ImportExportTest, SixteenFilesUseThePanelFifteenDoNot)
     flagged.setPredicate(
         platform::Predicate::predicateWithFormat(QStringLiteral("lastImportFlag = YES")));
     EXPECT_EQ(document->managedObjectContext()->countForFetchRequest(flagged, nullptr), 16);
+
+    // One big file takes the panel too: reading it would hold the main thread.
+    panelsMade = 0;
+    const QString big = makeFolder(QStringLiteral("big"));
+    writeFile(big + QStringLiteral("/big.txt"), QByteArray(BXNoteImport::PanelBytes, 'x'));
+    EXPECT_EQ(import({ QUrl::fromLocalFile(big) }).size(), 1);
+    EXPECT_EQ(panelsMade, 1);
 
     // Additions and exports count the same way.
     for (const int count : { 15, 16 }) {

@@ -2,7 +2,7 @@
 
 #include "markdown/MarkdownErrors.h"
 
-#include "platform/text/HtmlNestingLimiter.h"
+#include "platform/text/HtmlImporter.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -61,7 +61,7 @@ std::unique_ptr<QTextDocument> HTMLAttributedString::fromHTMLString(
     }
     substituteStylesheetFamilies();
     auto document = std::make_unique<QTextDocument>();
-    document->setHtml(platform::HtmlNestingLimiter::limited(htmlString));
+    platform::HtmlImporter::setHtml(*document, htmlString);
     return document;
 }
 

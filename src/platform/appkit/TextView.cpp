@@ -26,6 +26,7 @@
 #include <QGraphicsTextItem>
 #include <QHash>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -149,7 +150,8 @@ void TextView::setTextStorage(QTextDocument* storage)
     if (m_shared)
         disconnect(m_shared, nullptr, this, nullptr);
     m_storage = storage;
-    m_shared = SharedTextStorage::of(storage);
+    m_beginningOnly = storage && isTooLongToEdit(*storage);
+    m_shared = m_beginningOnly ? nullptr : SharedTextStorage::of(storage);
     std::unique_ptr<QTextDocument> mirror;
     if (m_shared) {
         QPointer<TextView> self(this);
@@ -160,11 +162,50 @@ void TextView::setTextStorage(QTextDocument* storage)
             if (!source || source == m_mirror.get())
                 emit textDidChange();
         });
-        connect(storage, &QObject::destroyed, this, [this] { setTextStorage(nullptr); });
+    } else if (m_beginningOnly) {
+        mirror = beginningOf(*storage);
     } else {
         mirror = AttributedText::makeDocument();
     }
+    if (storage)
+        connect(storage, &QObject::destroyed, this, [this] { setTextStorage(nullptr); });
     attachMirror(std::move(mirror));
+    setEditable(m_editableAsked);
+}
+
+bool TextView::isTooLongToEdit(const QTextDocument& storage)
+{
+    if (AttributedText::length(storage) > kLongestEditableLength)
+        return true;
+    for (QTextBlock block = storage.begin(); block.isValid(); block = block.next()) {
+        if (block.length() > kLongestEditableParagraph)
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<QTextDocument> TextView::beginningOf(const QTextDocument& storage)
+{
+    const qsizetype length = AttributedText::length(storage);
+    qsizetype shown = std::min(length, kShownBeginningLength);
+    for (QTextBlock block = storage.begin(); block.isValid() && block.position() < shown;
+         block = block.next()) {
+        if (block.length() > kShownParagraphLength)
+            shown = std::min(shown, block.position() + kShownParagraphLength);
+    }
+    std::unique_ptr<QTextDocument> beginning
+        = AttributedText::attributedSubstring(storage, { 0, shown });
+    beginning->setDefaultFont(storage.defaultFont());
+    QTextCursor cursor(beginning.get());
+    QTextCharFormat notice;
+    notice.setFontItalic(true);
+    cursor.insertText(localizedFormat(QStringLiteral("This note is too long to edit here (%@ "
+                                                     "characters): its beginning is shown, "
+                                                     "read-only. Its whole text is kept."),
+                          QLocale().toString(length)),
+        notice);
+    cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    return beginning;
 }
 
 void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
@@ -193,8 +234,9 @@ void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)
 
 void TextView::setEditable(bool editable)
 {
-    m_editable = editable;
-    m_item->setTextInteractionFlags(editable
+    m_editableAsked = editable;
+    m_editable = editable && !m_beginningOnly;
+    m_item->setTextInteractionFlags(m_editable
             ? Qt::TextEditorInteraction
             : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_mirror->setUndoRedoEnabled(false);

@@ -56,6 +56,16 @@ public:
     void setDelegate(TextViewDelegate* delegate) { m_delegate = delegate; }
     UndoManager* undoManager();
 
+    // A storage longer than kLongestEditableLength UTF-16 units, or with a paragraph longer than
+    // kLongestEditableParagraph (a paragraph is laid out whole), is too long to lay out and
+    // edit at the speed of typing: the view shows its first kShownBeginningLength units, up to
+    // kShownParagraphLength of a long paragraph (one word that long takes a second to lay out),
+    // read-only under a line that says so, and never writes to the storage.
+    static constexpr qsizetype kLongestEditableLength = qsizetype(1) << 20;
+    static constexpr qsizetype kLongestEditableParagraph = qsizetype(1) << 16;
+    static constexpr qsizetype kShownBeginningLength = qsizetype(1) << 18;
+    static constexpr qsizetype kShownParagraphLength = qsizetype(1) << 14;
+
     // Shows `storage` through a mirror of its own; nullptr shows an empty text.
     void setTextStorage(QTextDocument* storage);
     QTextDocument* textStorage() const { return m_storage; }
@@ -65,8 +75,10 @@ public:
     SpellChecker* spellChecker() const { return m_spellChecker; }
     QGraphicsTextItem* textItem() const { return m_item; }
 
+    // False while the storage is too long to edit, whatever setEditable() asked.
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable);
+    bool showsBeginningOnly() const { return m_beginningOnly; }
 
     // Zoom as the view's scale: 1.0 is 100 %. The text wraps at the viewport width divided
     // by the zoom, less the insets.
@@ -180,6 +192,8 @@ protected:
 
 private:
     void attachMirror(std::unique_ptr<QTextDocument> mirror);
+    static bool isTooLongToEdit(const QTextDocument& storage);
+    static std::unique_ptr<QTextDocument> beginningOf(const QTextDocument& storage);
     void layoutText();
     // Tells the highlighter which paragraphs are on screen.
     void updateVisibleBlocks();
@@ -207,6 +221,8 @@ private:
     QGraphicsItem* m_findIndicator = nullptr;
     quint64 m_findIndicatorTask = 0;
     bool m_editable = true;
+    bool m_editableAsked = true;
+    bool m_beginningOnly = false;
     double m_zoom = 1.0;
     Appearance m_appearance = Appearance::System;
     TextOptions m_options;

@@ -1,6 +1,6 @@
 #include "HtmlReader.h"
 
-#include "HtmlNestingLimiter.h"
+#include "HtmlImporter.h"
 #include "PlainText.h"
 #include "TextListConversion.h"
 
@@ -57,7 +57,7 @@ std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const Q
     document->setUndoRedoEnabled(false);
     if (baseUrl.isValid())
         document->setBaseUrl(baseUrl);
-    document->setHtml(HtmlNestingLimiter::limited(html));
+    HtmlImporter::setHtml(*document, html);
     TextListConversion::fromQtLists(*document);
     return document;
 }

@@ -128,9 +128,50 @@ TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
     ASSERT_TRUE(send("paste:"));
     EXPECT_EQ(text().count(QLatin1Char('x')), depth);
     EXPECT_TRUE(text().endsWith(QStringLiteral("end")));
-    EXPECT_TRUE(stored(AttributedText::FontAttributeName, int(text().size()) - 1)
-                    .value<QFont>()
-                    .bold());
+    EXPECT_TRUE(
+        stored(AttributedText::FontAttributeName, int(text().size()) - 1).value<QFont>().bold());
+}
+
+// Laying out a text of many megabytes, or a paragraph of one, held the window for seconds: such
+// a text shows its beginning, read-only, and the storage keeps all of it.
+TEST_F(TextViewTest, TextTooLongToEditShowsItsBeginningReadOnly)
+{
+    const QString line = QStringLiteral("x").repeated(99) + QLatin1Char('\n');
+    struct Case {
+        const char* label;
+        QString text;
+        qsizetype shownAtMost; // 0: all of it, editable
+    };
+    // The notice line comes on top of what is shown.
+    constexpr qsizetype notice = 200;
+    const Case cases[] = {
+        { "longest editable text", line.repeated(TextView::kLongestEditableLength / 100), 0 },
+        { "one unit more", line.repeated(TextView::kLongestEditableLength / 100) + line,
+            TextView::kShownBeginningLength + notice },
+        { "one long paragraph",
+            QStringLiteral("y").repeated(TextView::kLongestEditableParagraph + 1),
+            TextView::kShownParagraphLength + notice },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto big = AttributedText::makeDocument();
+        big->setPlainText(c.text);
+        view->setTextStorage(big.get());
+        view->setEditable(true);
+        const bool beginningOnly = c.shownAtMost > 0;
+        EXPECT_EQ(view->showsBeginningOnly(), beginningOnly);
+        EXPECT_EQ(view->isEditable(), !beginningOnly);
+        const QString shown = AttributedText::string(*view->mirror());
+        if (beginningOnly) {
+            EXPECT_LE(shown.size(), c.shownAtMost);
+            type(QStringLiteral("z"));
+            EXPECT_EQ(AttributedText::string(*big), c.text);
+        } else {
+            EXPECT_EQ(shown, c.text);
+        }
+        view->setTextStorage(storage.get());
+    }
+    EXPECT_TRUE(view->isEditable());
 }
 
 TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
