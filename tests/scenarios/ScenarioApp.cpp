@@ -13,6 +13,7 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXTextView.h"
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 #include "platform/foundation/UserDefaults.h"
 #include "support/TestEnvironment.h"
@@ -55,6 +56,13 @@ QWidget* frontWindow()
 {
     if (QWidget* active = QApplication::activeWindow())
         return active;
+    // The offscreen platform activates nothing when a dialog or sheet closes; a window manager
+    // gives the keys back to the window in front.
+    for (platform::WindowController* controller :
+        platform::WindowTracker::current().orderedWindowControllers()) {
+        if (QWidget* window = controller->window(); window && window->isVisible())
+            return window;
+    }
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window->isVisible() && window->windowType() != Qt::Popup
@@ -289,9 +297,13 @@ void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
         if (dialog && dialog->isVisible()) {
             poll->stop();
             poll->deleteLater();
-            // Let it finish showing, as a reader would.
+            // Let it finish showing, as a reader would; another answer may end it meanwhile.
+            const QPointer<QDialog> shown = dialog;
             QTest::qWait(keyInterval());
-            answer(dialog);
+            if (shown)
+                answer(shown);
+            else
+                ADD_FAILURE() << "the dialog went before this answer to it";
             return;
         }
         if (started->elapsed() > 10000) {
