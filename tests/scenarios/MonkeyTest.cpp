@@ -184,9 +184,9 @@ QString brokenInvariant()
                 .arg(row)
                 .arg(shown, note->noteTitle());
         // A named note (a copy takes its original's title as its name) keeps its name.
-        const QString derived = !note    ? QString()
+        const QString derived = !note ? QString()
             : note->noteName().isEmpty() ? BXNote::noteName(note->noteText())
-                                         : note->noteName();
+                                          : note->noteName();
         if (note && !derived.isEmpty() && note->noteTitle() != derived)
             return QStringLiteral("row %1's title \"%2\" is not its first line \"%3\"")
                 .arg(row)
