@@ -32,29 +32,26 @@ bool setImmutable(const QString& path, bool immutable)
         == 0;
 }
 
-// A notes file holding one note, left unchangeable; the application keeps a second, untitled
-// window so that it stays open when the file's window closes.
-QString makeLockedFile(ScenarioApp& app)
-{
-    app.newDocument();
-    app.newDocument();
-    ScenarioApp::click(ScenarioApp::frontMainWindow()->noteTextView()->viewport());
-    ScenarioApp::type(QStringLiteral("Groceries"));
-    const QString path = app.folder() + QStringLiteral("/Locked.brindlex");
-    app.save(path);
-    app.closeFrontDocument();
-    return setImmutable(path, true) ? path : QString();
-}
-
 // Puts the caret at the end of the shown note once its text takes typing: a key before that
 // goes nowhere.
-void clickToTheEndOfTheText()
+void clickToTheEndOfTheText(BXMainWindowController* window)
 {
-    BXTextView* view = ScenarioApp::frontMainWindow()->noteTextView();
+    ASSERT_NE(window, nullptr);
+    BXTextView* view = window->noteTextView();
     ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->isEditable(); }));
     ScenarioApp::click(view->viewport());
     ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->hasFocus(); }));
     ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+}
+
+// A notes file holding one note, left unchangeable; the application keeps an untitled window
+// so that it stays open when the file's window closes.
+QString makeLockedFile(ScenarioApp& app)
+{
+    app.newDocument();
+    const QString path = app.folder() + QStringLiteral("/Locked.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Groceries") });
+    return setImmutable(path, true) ? path : QString();
 }
 
 // Types `text` one key per tick of a timer, each key to the window in front, so that the keys
@@ -104,8 +101,7 @@ TEST(LockedFileScenario, TypingInALockedFileFirstSaysSoAndTheTypingDoesNotAnswer
     const QString path = makeLockedFile(app);
     if (path.isEmpty())
         GTEST_SKIP() << "files cannot be made unchangeable here";
-    ASSERT_NE(app.openDocument(path), nullptr);
-    clickToTheEndOfTheText();
+    clickToTheEndOfTheText(app.openDocument(path));
 
     // The sentence goes on while the alert comes up; it is looked at once the typing is done.
     SeenBox seen;
@@ -153,8 +149,7 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
         path = makeLockedFile(app);
         if (path.isEmpty())
             GTEST_SKIP() << "files cannot be made unchangeable here";
-        ASSERT_NE(app.openDocument(path), nullptr);
-        clickToTheEndOfTheText();
+        clickToTheEndOfTheText(app.openDocument(path));
         // Told to end while the alert about the edit is still up.
         ScenarioApp::whenDialogShows([](QDialog*) { std::raise(SIGTERM); });
         bool typed = false;

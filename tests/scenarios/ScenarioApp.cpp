@@ -15,7 +15,9 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -449,6 +451,31 @@ QString ScenarioApp::editorText()
     const platform::TextView* view = window->noteTextView();
     const QTextDocument* shown = view->mirror() ? view->mirror() : view->textStorage();
     return shown ? shown->toPlainText() : QString();
+}
+
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
+{
+    BXDocument made;
+    const auto add = [&](const QString& text) {
+        BXNote::NotePtr note
+            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
+        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
+        rich->setPlainText(text);
+        note->setAttributedString(*rich);
+        note->setTrashFlag(text.isEmpty());
+    };
+    for (const QString& text : texts)
+        add(text);
+    if (spare)
+        add(QString());
+    bool saved = false;
+    made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
+        platform::SaveOperation::SaveAs, [&](const platform::Error& error) {
+            EXPECT_TRUE(error.isNull()) << error.toString().toStdString();
+            saved = true;
+        });
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return saved; }));
+    made.close();
 }
 
 QList<StoredNote> readNotesFile(const QString& path)

@@ -8,48 +8,13 @@
 #include "lists/BXTableView.h"
 #include "ui/BXHoverButton.h"
 
-#include "document/BXDocument.h"
-#include "document/BXNote.h"
-
-#include "platform/foundation/Error.h"
-#include "platform/text/AttributedText.h"
-
 #include <gtest/gtest.h>
-
-#include <QTextDocument>
 
 using scenario::ScenarioApp;
 
 namespace {
 
 const QKeySequence kNewPage(Qt::CTRL | Qt::SHIFT | Qt::Key_N);
-
-// A notes file as an earlier session left it: one plain note per text, and with `spare` the
-// hidden empty note that new notes recycle.
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false)
-{
-    BXDocument made;
-    const auto add = [&](const QString& text) {
-        BXNote::NotePtr note
-            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
-        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
-        rich->setPlainText(text);
-        note->setAttributedString(*rich);
-        note->setTrashFlag(text.isEmpty());
-    };
-    for (const QString& text : texts)
-        add(text);
-    if (spare)
-        add(QString());
-    bool saved = false;
-    made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
-        platform::SaveOperation::SaveAs, [&](const platform::Error& error) {
-            EXPECT_TRUE(error.isNull()) << error.toString().toStdString();
-            saved = true;
-        });
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return saved; }));
-    made.close();
-}
 
 std::string joined(const QStringList& list)
 {
@@ -78,7 +43,7 @@ protected:
         const QString& name, const QStringList& texts, bool spare = false)
     {
         path = app.folder() + u'/' + name;
-        writeNotesFile(path, texts, spare);
+        scenario::writeNotesFile(path, texts, spare);
         return app.openDocument(path);
     }
 

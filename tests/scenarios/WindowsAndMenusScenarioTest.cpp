@@ -1,6 +1,5 @@
 #include "ScenarioApp.h"
 
-#include "document/BXDocument.h"
 #include "document/BXNote.h"
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
@@ -8,7 +7,6 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXTextView.h"
 #include "platform/documents/DocumentController.h"
-#include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -42,21 +40,6 @@ QWidget* visibleWindowTitled(const QString& title)
     return nullptr;
 }
 
-// A notes file holding one note with `text`, saved at `path`.
-QString makeNotesFile(const QString& path, const QString& text)
-{
-    BXDocument document;
-    const BXNote::NotePtr note
-        = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-    std::unique_ptr<QTextDocument> content = platform::AttributedText::makeDocument();
-    content->setPlainText(text);
-    note->setAttributedString(*content);
-    document.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
-        platform::SaveOperation::SaveAs, [](const platform::Error&) {});
-    document.close();
-    return path;
-}
-
 // A click into the note text once it takes typing.
 bool clickIntoText(BXMainWindowController* main)
 {
@@ -73,7 +56,9 @@ protected:
     // The file's main window, opened through File > Open.
     BXMainWindowController* openFile(const QString& name, const QString& text)
     {
-        return app.openDocument(makeNotesFile(app.folder() + QLatin1Char('/') + name, text));
+        const QString path = app.folder() + QLatin1Char('/') + name;
+        scenario::writeNotesFile(path, { text });
+        return app.openDocument(path);
     }
 
     // The same, opened from the second of two new documents' windows, which keep the
