@@ -100,21 +100,14 @@ void closePopups()
     }
 }
 
-// Opens the menus along `path` but the last title; answers the last item, its menu open.
-QAction* openMenusTo(const QStringList& path)
+// From the open `menu`, opens the submenus along `path` but the last title; answers the last
+// item, its menu open.
+QAction* openSubmenusTo(QMenu* menu, const QStringList& path)
 {
-    QWidget* window = frontWindow();
-    QMenuBar* bar = window ? window->findChild<QMenuBar*>() : nullptr;
-    if (!bar || path.isEmpty())
-        return nullptr;
-    QAction* item = actionTitled(bar->actions(), path.first());
-    if (!item || !item->menu())
-        return nullptr;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
-    QMenu* menu = item->menu();
     if (!ScenarioApp::waitUntil([menu] { return menu->isVisible(); }, 2000))
         return nullptr;
-    for (qsizetype i = 1; i < path.size(); ++i) {
+    QAction* item = nullptr;
+    for (qsizetype i = 0; i < path.size(); ++i) {
         ScenarioApp::idle(keyInterval());
         item = actionTitled(menu->actions(), path.at(i));
         if (!item || i == path.size() - 1)
@@ -127,6 +120,33 @@ QAction* openMenusTo(const QStringList& path)
             return nullptr;
     }
     return item;
+}
+
+// Opens the menus along `path` but the last title; answers the last item, its menu open.
+QAction* openMenusTo(const QStringList& path)
+{
+    QWidget* window = frontWindow();
+    QMenuBar* bar = window ? window->findChild<QMenuBar*>() : nullptr;
+    if (!bar || path.isEmpty())
+        return nullptr;
+    QAction* item = actionTitled(bar->actions(), path.first());
+    if (!item || !item->menu())
+        return nullptr;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
+    return openSubmenusTo(item->menu(), path.mid(1));
+}
+
+// Clicks `item` of the menu open last; false when it is missing, disabled or a submenu.
+bool clickOpenItem(QAction* item)
+{
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!item || !item->isEnabled() || item->menu() || !menu) {
+        closePopups();
+        return false;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    ScenarioApp::idle(keyInterval());
+    return true;
 }
 
 BXMainWindowController* controllerOfDocument(const platform::Document* document)
@@ -259,19 +279,13 @@ void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifie
 
 bool ScenarioApp::chooseMenuItem(const QStringList& path)
 {
-    QAction* item = openMenusTo(path);
-    if (!item || !item->isEnabled() || item->menu()) {
-        closePopups();
-        return false;
-    }
+    return clickOpenItem(openMenusTo(path));
+}
+
+bool ScenarioApp::choosePopUpMenuItem(const QStringList& path)
+{
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu) {
-        closePopups();
-        return false;
-    }
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    idle(keyInterval());
-    return true;
+    return clickOpenItem(menu ? openSubmenusTo(menu, path) : nullptr);
 }
 
 bool ScenarioApp::isMenuItemEnabled(const QStringList& path)

@@ -57,6 +57,8 @@ public:
     // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
     // menu bar and then the item as a user does; false when it is missing or disabled.
     static bool chooseMenuItem(const QStringList& path);
+    // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
+    static bool choosePopUpMenuItem(const QStringList& path);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
 

@@ -317,6 +317,10 @@ void TextView::setTypingAttributes(const QTextCharFormat& format)
 {
     QTextCursor cursor = m_item->textCursor();
     cursor.clearSelection();
+    // A caret placed again (a click, a selection restored) forgets the cursor's look; in an
+    // empty text the paragraph's keeps it, so typing there takes it all the same.
+    if (m_mirror->isEmpty())
+        cursor.setBlockCharFormat(format);
     cursor.setCharFormat(format);
     m_item->setTextCursor(cursor);
 }

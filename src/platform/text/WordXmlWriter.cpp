@@ -13,6 +13,7 @@
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace platform {
@@ -94,14 +95,45 @@ private:
         return bytes;
     }
 
-    // Qt keeps each nesting level in a list of its own; each becomes a numbering of its own.
+    static int levelOf(const QTextList* list)
+    {
+        return std::clamp(list->format().indent() - 1, 0, RtfListLevel::MaximumLevels - 1);
+    }
+
+    // Qt keeps each nesting level in a list of its own. Word numbers a list's items at every
+    // level as one list, so a list nested in another is a level of the other's numbering;
+    // one whose level there has another format already gets a numbering of its own.
     void collectLists()
     {
+        QList<const QTextList*> open; // around the current item, by level
         for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
-            if (const QTextList* list = block.textList(); list && !m_listIds.contains(list)) {
-                m_lists.append(list);
-                m_listIds.insert(list, int(m_lists.size()));
+            const QTextList* list = block.textList();
+            if (!list) {
+                open.clear();
+                continue;
             }
+            const int level = levelOf(list);
+            open.resize(level + 1);
+            open[level] = list;
+            if (m_listIds.contains(list))
+                continue;
+            int id = 0;
+            for (int outer = level - 1; outer >= 0 && id == 0; --outer)
+                id = m_listIds.value(open.at(outer));
+            if (id > 0) {
+                const QTextList*& taken = m_lists[id - 1][level];
+                if (!taken)
+                    taken = list;
+                else if (RtfListLevel::fromListFormat(taken->format())
+                    != RtfListLevel::fromListFormat(list->format()))
+                    id = 0;
+            }
+            if (id == 0) {
+                m_lists.append(Levels {});
+                m_lists.last()[level] = list;
+                id = int(m_lists.size());
+            }
+            m_listIds.insert(list, id);
         }
     }
 
@@ -177,13 +209,18 @@ private:
         if (m_docx)
             writeNamespace(xml);
         for (qsizetype i = 0; i < m_lists.size(); ++i) {
-            const RtfListLevel level = RtfListLevel::fromListFormat(m_lists[i]->format());
+            const Levels& levels = m_lists[i];
+            // Levels no item uses take the format of the first that one does.
+            const QTextList* first
+                = *std::find_if(levels.begin(), levels.end(), [](auto* list) { return list; });
             xml.writeStartElement(
                 m_docx ? QStringLiteral("w:abstractNum") : QStringLiteral("w:listDef"));
             xml.writeAttribute(
                 m_docx ? QStringLiteral("w:abstractNumId") : QStringLiteral("w:listDefId"),
                 QString::number(i));
             for (int l = 0; l < RtfListLevel::MaximumLevels; ++l) {
+                const RtfListLevel level
+                    = RtfListLevel::fromListFormat((levels[l] ? levels[l] : first)->format());
                 xml.writeStartElement(QStringLiteral("w:lvl"));
                 xml.writeAttribute(QStringLiteral("w:ilvl"), QString::number(l));
                 writeValue(xml, QStringLiteral("w:start"), QStringLiteral("1"));
@@ -284,8 +321,7 @@ private:
             if (list) {
                 xml.writeStartElement(
                     m_docx ? QStringLiteral("w:numPr") : QStringLiteral("w:listPr"));
-                writeValue(xml, QStringLiteral("w:ilvl"),
-                    QString::number(std::clamp(list->format().indent() - 1, 0, 8)));
+                writeValue(xml, QStringLiteral("w:ilvl"), QString::number(levelOf(list)));
                 writeValue(xml, m_docx ? QStringLiteral("w:numId") : QStringLiteral("w:ilfo"),
                     QString::number(m_listIds.value(list)));
                 xml.writeEndElement();
@@ -548,7 +584,9 @@ private:
     const bool m_docx;
     QString m_systemFamily;
     int m_systemHalfPoints = 26;
-    QList<const QTextList*> m_lists;
+    // Each numbering's list at each level; a paragraph's list names its numbering by id (from 1).
+    using Levels = std::array<const QTextList*, RtfListLevel::MaximumLevels>;
+    QList<Levels> m_lists;
     QHash<const QTextList*, int> m_listIds;
     WordXmlWriter::Result m_result;
 };

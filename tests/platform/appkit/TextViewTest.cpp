@@ -146,6 +146,17 @@ TEST_F(TextViewTest, MovingTheCaretEndsTheTypingStep)
     EXPECT_EQ(text(), QString());
 }
 
+TEST_F(TextViewTest, AnEmptyTextKeepsItsTypingStyleWhenTheCaretIsPlacedAgain)
+{
+    QTextCharFormat look;
+    look.setFontPointSize(17);
+    view->setTypingAttributes(look);
+    view->setSelectedRange({ 0, 0 });
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    type(QStringLiteral("a"));
+    EXPECT_EQ(stored(AttributedText::FontAttributeName, 0).value<QFont>().pointSizeF(), 17);
+}
+
 TEST_F(TextViewTest, ATabIsTypingThatReachesTheStorage)
 {
     type(QStringLiteral("one"));

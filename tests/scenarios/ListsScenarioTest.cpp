@@ -1,0 +1,209 @@
+#include "ScenarioApp.h"
+
+#include "document/BXDocument.h"
+#include "document/BXNote.h"
+#include "document/BXWrappedPersistentDocument.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowBars.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+#include "mainwindow/BXWriterBar.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/text/AttributedText.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDialog>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolButton>
+
+using platform::AttributedText;
+using scenario::ScenarioApp;
+
+namespace {
+
+const QStringList kListPath { QStringLiteral("Text"), QStringLiteral("List...") };
+
+// One paragraph as the user sees it or the file keeps it.
+struct Paragraph {
+    QString text;
+    QStringList lists;
+    double headIndent;
+    bool operator==(const Paragraph&) const = default;
+};
+
+void PrintTo(const Paragraph& paragraph, std::ostream* out)
+{
+    *out << '"' << paragraph.text.toStdString() << "\" ["
+         << paragraph.lists.join(QLatin1Char(' ')).toStdString() << "] " << paragraph.headIndent;
+}
+
+QList<Paragraph> paragraphs(const QTextDocument& text)
+{
+    QList<Paragraph> shown;
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        const platform::ParagraphStyle style = AttributedText::paragraphStyle(block.blockFormat());
+        shown.append({ block.text(), style.textLists, style.headIndent });
+    }
+    return shown;
+}
+
+BXTextView* noteText()
+{
+    return ScenarioApp::frontMainWindow()->noteTextView();
+}
+
+QList<Paragraph> shownParagraphs()
+{
+    return paragraphs(*noteText()->mirror());
+}
+
+// The only note a saved file holds, read in a fresh document.
+QList<Paragraph> storedParagraphs(const QString& path)
+{
+    BXWrappedPersistentDocument document;
+    platform::Error error;
+    if (!document.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
+        ADD_FAILURE() << error.toString().toStdString();
+        return {};
+    }
+    QList<Paragraph> stored;
+    const QList<platform::ManagedObjectPtr> notes
+        = document.managedObjectContext()
+              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
+              .value_or(QList<platform::ManagedObjectPtr> {});
+    for (const platform::ManagedObjectPtr& object : notes) {
+        const auto* note = static_cast<const BXNote*>(object.get());
+        if (!note->trashFlag())
+            stored = paragraphs(*note->attributedString());
+    }
+    document.close();
+    return stored;
+}
+
+// Picks the marker kind in the List panel by keys, as a user does, and accepts it.
+void answerListPanel(const QString& sample)
+{
+    ScenarioApp::whenDialogShows([sample](QDialog* dialog) {
+        auto* markers = dialog->findChild<QComboBox*>();
+        ASSERT_NE(markers, nullptr);
+        ScenarioApp::click(markers);
+        ASSERT_TRUE(ScenarioApp::waitUntil([markers] { return markers->view()->isVisible(); }));
+        const int wanted = markers->findText(sample);
+        ASSERT_GE(wanted, 0) << sample.toStdString();
+        const int steps = wanted - markers->currentIndex();
+        for (int i = 0; i < std::abs(steps); ++i)
+            ScenarioApp::key(steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+        ScenarioApp::key(Qt::Key_Return);
+        EXPECT_EQ(markers->currentText(), sample);
+        ScenarioApp::key(Qt::Key_Return);
+    });
+}
+
+double pointSizeAt(int position)
+{
+    QTextCursor cursor(noteText()->mirror());
+    cursor.setPosition(position);
+    return AttributedText::fontPointSize(cursor.charFormat());
+}
+
+} // namespace
+
+TEST(ListsScenario, ABulletedListFromTheMenuBarContinuesNestsEndsAndIsSaved)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    ScenarioApp::click(noteText()->viewport());
+    ScenarioApp::idle(300);
+    app.type(QStringLiteral("Groceries\n"));
+    ScenarioApp::answerNextDialog(QStringLiteral("OK"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(QStringList { QStringLiteral("Format") } + kListPath));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText().endsWith(u"\t•\t"); }))
+        << ScenarioApp::editorText().toStdString();
+
+    // Return on an item starts the next; Tab at an item's start nests it with the next level's
+    // bullet, Shift+Tab takes it out again.
+    app.type(QStringLiteral("apples\npears\n\tconference\nbosc\n"));
+    ScenarioApp::key(Qt::Key_Backtab, Qt::ShiftModifier);
+    app.type(QStringLiteral("plums"));
+    const QString disc = QStringLiteral("{disc}");
+    const QString circle = QStringLiteral("{circle}");
+    const QList<Paragraph> items {
+        { QStringLiteral("Groceries"), {}, 0 },
+        { QStringLiteral("\t•\tapples"), { disc }, 36 },
+        { QStringLiteral("\t•\tpears"), { disc }, 36 },
+        { QStringLiteral("\t◦\tconference"), { disc, circle }, 72 },
+        { QStringLiteral("\t◦\tbosc"), { disc, circle }, 72 },
+        { QStringLiteral("\t•\tplums"), { disc }, 36 },
+    };
+    EXPECT_EQ(shownParagraphs(), items);
+
+    // Return on an empty item ends the list; what follows is typed in the items' look.
+    app.type(QStringLiteral("\n\nTotal"));
+    QList<Paragraph> expected = items;
+    expected.append({ QStringLiteral("Total"), {}, 0 });
+    EXPECT_EQ(shownParagraphs(), expected);
+    // Typed into a new note, every line has the default style's size, the list's too.
+    const double size
+        = AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters);
+    const QString shown = ScenarioApp::editorText();
+    for (const QString& word : { u"Groceries"_qs, u"plums"_qs, u"Total"_qs })
+        EXPECT_EQ(pointSizeAt(int(shown.indexOf(word)) + 1), size) << word.toStdString();
+    bxtest::saveScreenshot(ScenarioApp::frontMainWindow()->mainWindow()->grab().toImage(),
+        QStringLiteral("scenario-bulleted-list"));
+
+    const QString path = app.folder() + QStringLiteral("/Bullets.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    EXPECT_EQ(storedParagraphs(path), expected);
+}
+
+TEST(ListsScenario, ANumberedListFromTheFormatButtonCountsOnAndRenumbers)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    ScenarioApp::click(noteText()->viewport());
+    ScenarioApp::idle(300);
+    app.type(QStringLiteral("Steps\n"));
+    answerListPanel(QStringLiteral("1. 2. 3."));
+    ScenarioApp::click(ScenarioApp::frontMainWindow()->bars()->writerBar()->formatButton());
+    ASSERT_TRUE(ScenarioApp::choosePopUpMenuItem(kListPath));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText().endsWith(u"1.\t"); }))
+        << ScenarioApp::editorText().toStdString();
+    app.type(QStringLiteral("mix\nbake\nserve"));
+    EXPECT_EQ(
+        ScenarioApp::editorText(), QStringLiteral("Steps\n\t1.\tmix\n\t2.\tbake\n\t3.\tserve"));
+
+    // Nested under "mix", "bake" counts from 1 and "serve" goes on at 2.
+    ScenarioApp::key(Qt::Key_Up);
+    ScenarioApp::key(Qt::Key_Home);
+    ScenarioApp::key(Qt::Key_Tab);
+    EXPECT_EQ(
+        ScenarioApp::editorText(), QStringLiteral("Steps\n\t1.\tmix\n\t1.\tbake\n\t2.\tserve"));
+    ScenarioApp::key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(
+        ScenarioApp::editorText(), QStringLiteral("Steps\n\t1.\tmix\n\t2.\tbake\n\t3.\tserve"));
+
+    // Backspace at the item's start takes its marker off; the next item starts the count anew.
+    ScenarioApp::key(Qt::Key_Backspace);
+    const QString decimal = QStringLiteral("{decimal}.");
+    const QList<Paragraph> expected {
+        { QStringLiteral("Steps"), {}, 0 },
+        { QStringLiteral("\t1.\tmix"), { decimal }, 36 },
+        { QStringLiteral("bake"), {}, 0 },
+        { QStringLiteral("\t1.\tserve"), { decimal }, 36 },
+    };
+    EXPECT_EQ(shownParagraphs(), expected);
+    bxtest::saveScreenshot(ScenarioApp::frontMainWindow()->mainWindow()->grab().toImage(),
+        QStringLiteral("scenario-numbered-list"));
+
+    const QString path = app.folder() + QStringLiteral("/Numbers.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    EXPECT_EQ(storedParagraphs(path), expected);
+}
