@@ -284,6 +284,7 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
     showLastCheck();
 
     auto* texts = new QVBoxLayout;
+    m_updateTexts = texts;
     texts->addWidget(m_updateDetailsLabel);
     texts->addWidget(m_lastCheckLabel);
     texts->addStretch(1);
@@ -508,6 +509,23 @@ void BXPreferencesWindowController::versionCheckDidRun(const QVariantMap& result
                    .toHtmlEscaped();
     }
     m_updateDetails = html;
-    if (m_updateDetailsLabel)
+    if (m_updateDetailsLabel) {
         m_updateDetailsLabel->setText(html);
+        fitUpdatesPane();
+    }
+}
+
+void BXPreferencesWindowController::fitUpdatesPane()
+{
+    // The pane was measured with no details, and a window's size follows no height-for-width:
+    // the details get the height their lines take in the room the pane leaves them.
+    QWidget* updates = m_panes.value(UpdatesPane);
+    const int otherWidth
+        = updates->layout()->sizeHint().width() - m_updateTexts->sizeHint().width();
+    const int textWidth = updates->width() - otherWidth;
+    m_updateDetailsLabel->setMinimumHeight(m_updateDetailsLabel->heightForWidth(textWidth));
+    // The column caches its own measure.
+    m_updateTexts->invalidate();
+    updates->setFixedHeight(updates->sizeHint().height());
+    m_window->adjustSize();
 }

@@ -18,6 +18,7 @@ class QColorDialog;
 class QComboBox;
 class QFontDialog;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QSlider;
 class QToolBar;
@@ -88,6 +89,7 @@ private:
     void updateFontPreview(const QFont& font);
     void updateFontDialogConnection();
     void showLastCheck();
+    void fitUpdatesPane();
     std::optional<QFont> storedFont() const;
 
     platform::UserDefaults& m_defaults;
@@ -108,6 +110,7 @@ private:
     EncodingsComboBox* m_encodingPopup = nullptr;
     QCheckBox* m_protectCheckbox = nullptr;
     QLabel* m_updateDetailsLabel = nullptr;
+    QLayout* m_updateTexts = nullptr;
     QLabel* m_lastCheckLabel = nullptr;
     QCheckBox* m_autoCheckBox = nullptr;
     QPointer<QFontDialog> m_fontDialog;

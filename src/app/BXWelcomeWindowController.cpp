@@ -19,7 +19,7 @@
 namespace {
 
 constexpr int kWidth = 760;
-constexpr int kHeaderHeight = 140;
+constexpr int kHeaderHeight = 190;
 constexpr int kIconSize = 64;
 constexpr double kButtonInset = 20.0;
 

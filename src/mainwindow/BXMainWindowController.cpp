@@ -777,7 +777,10 @@ void BXMainWindowController::buildRecentsMenu(QMenu* menu)
 bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
 {
     QTextDocument* storage = textView->textStorage();
-    if (platform::UndoManager* undo = documentUndoManager(); undo && storage)
+    // A locked file's undo holds only the edits it refused, which wait there for the user's
+    // answer; the alert that asks takes the focus and so ends the editing.
+    const bool refusing = document() && document()->isLocked();
+    if (platform::UndoManager* undo = documentUndoManager(); undo && storage && !refusing)
         undo->removeAllActionsWithTarget(storage);
     const std::shared_ptr<BXNote> note = selectedNote();
     setSelectionRange(textView->selectedRange(), note.get(), false);

@@ -87,8 +87,9 @@ QPointF BXGradientView::reflectionOrigin(
 
 QRectF BXGradientView::titleRect(const QRectF& imageFrame, const QSizeF& titleSize)
 {
+    // Under the reflection, whose picture would show through the letters.
     QRectF rect(imageFrame.x() + imageFrame.width() / 2 - titleSize.width() / 2,
-        imageFrame.y() - titleSize.height(), titleSize.width(), titleSize.height());
+        reflectionRect(imageFrame).y() - titleSize.height(), titleSize.width(), titleSize.height());
     if (rect.x() < 0)
         rect.moveLeft(20.0);
     return rect;

@@ -50,6 +50,7 @@ public:
     // Where the picture of `pictureSize` starts within the reflection by the image view's
     // alignment code.
     static QPointF reflectionOrigin(int alignment, const QSizeF& frame, const QSizeF& pictureSize);
+    // Centred under the image view's reflection.
     static QRectF titleRect(const QRectF& imageFrame, const QSizeF& titleSize);
     static QRectF commentRect(const QRectF& titleRect, const QSizeF& commentSize);
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/text/RtfReader.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -56,6 +57,12 @@ QWidget* BXMessageWindowController::window()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_messageTextView);
         m_window->installEventFilter(this);
+        // No menu bar carries Close here, so the window takes its keys itself.
+        auto* close = new QAction(m_window);
+        close->setShortcuts(
+            QKeySequence::keyBindings(QKeySequence::Close) << QKeySequence(Qt::Key_Escape));
+        connect(close, &QAction::triggered, m_window, &QWidget::close);
+        m_window->addAction(close);
         windowDidLoad();
     }
     return m_window;

@@ -1,13 +1,13 @@
-#include "app/BXPreferencesWindowController.h"
 #include "AppTestSupport.h"
+#include "app/BXPreferencesWindowController.h"
 
 #include "app/kVersionCheck.h"
+#include "document/BXDefaults.h"
 #include "document/BXNote.h"
 #include "lists/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXTextView.h"
-#include "document/BXDefaults.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -15,15 +15,16 @@
 #include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QSlider>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -159,9 +160,17 @@ TEST_F(PreferencesFixture, UnitsFormatsAndTheLock)
 TEST_F(PreferencesFixture, UpdateDetailsEscapeTheFeedAndLinkTheDownloadPage)
 {
     preferences.showWindow();
+    preferences.selectPane(BXPreferencesWindowController::UpdatesPane);
     const kVersionCheckError error(
         platform::kVersionCheckErrorDomain, -3, QStringLiteral("<b>Bad</b> feed"));
     preferences.versionCheckDidRun({ { kVersionCheck::ErrorKey, QVariant::fromValue(error) } });
+    QApplication::processEvents();
+    bxtest::saveScreenshot(
+        preferences.window()->grab().toImage(), QStringLiteral("preferences-updates-failed"));
+    // The lines of the failure take the room they need above the last check's.
+    const QLabel* shown = preferences.updateDetailsLabel();
+    EXPECT_GE(shown->height(), shown->heightForWidth(shown->width()));
+    EXPECT_LE(shown->geometry().bottom(), preferences.lastCheckLabel()->geometry().top());
     const QString details = preferences.updateDetails();
     EXPECT_TRUE(details.contains(QStringLiteral("&lt;b&gt;Bad&lt;/b&gt; feed")));
     EXPECT_TRUE(details.contains(QStringLiteral(">download page</a>"))) << qPrintable(details);
@@ -182,15 +191,16 @@ TEST(PreferencesEndToEndTest, AFontSizeSetInPreferencesIsTheFontOfANewNoteTypedI
 
     const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Fonts.brindlex"));
     BXDocument* document = nullptr;
-    fixture.controller->openDocumentWithContentsOfURL(url, true,
-        [&](platform::Document* opened, bool, const platform::Error&) {
+    fixture.controller->openDocumentWithContentsOfURL(
+        url, true, [&](platform::Document* opened, bool, const platform::Error&) {
             document = dynamic_cast<BXDocument*>(opened);
         });
     ASSERT_TRUE(document);
     auto* main = dynamic_cast<BXMainWindowController*>(document->mainWindowController());
     ASSERT_TRUE(main);
     // The document shows its main window once its saved state is back.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->mainWindow() && main->mainWindow()->isVisible(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return main->mainWindow() && main->mainWindow()->isVisible(); }));
     main->notesController()->newNoteEditingName();
     const std::shared_ptr<BXNote> note = main->notesController()->emptyNote();
     ASSERT_TRUE(note);

@@ -94,6 +94,26 @@ public:
     bool reportsFiles = true;
 };
 
+// A file "plain.<suffix>" in `folder` and a link to it, "alias.<suffix>": {file, link}.
+std::pair<QString, QString> fileAndAlias(const QTemporaryDir& folder, const QString& suffix)
+{
+    const QString plain = folder.filePath(QStringLiteral("plain.") + suffix);
+    const QString alias = folder.filePath(QStringLiteral("alias.") + suffix);
+    QFile file(plain);
+    const bool made = file.open(QIODevice::WriteOnly) && file.write("# Plain") > 0;
+    file.close();
+    EXPECT_TRUE(made && QFile::link(plain, alias));
+    return { plain, alias };
+}
+
+QList<QUrl> fileUrls(const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    return urls;
+}
+
 class NotesDropTest : public NotesFixture {
 protected:
     NotesDropTest()
@@ -204,13 +224,7 @@ TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString plain = folder.filePath(QStringLiteral("plain.txt"));
-    QFile file(plain);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("text");
-    file.close();
-    const QString alias = folder.filePath(QStringLiteral("alias.txt"));
-    ASSERT_TRUE(QFile::link(plain, alias));
+    const auto [plain, alias] = fileAndAlias(folder, QStringLiteral("txt"));
     // Two links that point at each other.
     const QString loopA = folder.filePath(QStringLiteral("a"));
     const QString loopB = folder.filePath(QStringLiteral("b"));
@@ -230,17 +244,14 @@ TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
     for (const auto& item : cases) {
         SCOPED_TRACE(item.name);
         QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : item.paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
+        data.setUrls(fileUrls(item.paths));
         const DropInfo info(&data, nullptr, Qt::CopyAction, Qt::CopyAction, -1, DropPosition::On);
         EXPECT_EQ(controller.validateDrop(info), item.expected);
     }
 
     // Accepted after the question, all of them.
     QMimeData data;
-    data.setUrls({ QUrl::fromLocalFile(alias), QUrl::fromLocalFile(plain) });
+    data.setUrls(fileUrls({ alias, plain }));
     presenter.enqueueModalAnswer(0);
     EXPECT_TRUE(controller.acceptDrop(
         DropInfo(&data, nullptr, Qt::CopyAction, Qt::CopyAction, -1, DropPosition::On)));
@@ -273,13 +284,7 @@ TEST_F(NotesDropTest, TheListsViewportTakesDroppedFilesThroughItsController)
     table.show();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString plain = folder.filePath(QStringLiteral("plain.md"));
-    QFile file(plain);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("# Plain");
-    file.close();
-    const QString alias = folder.filePath(QStringLiteral("alias.md"));
-    ASSERT_TRUE(QFile::link(plain, alias));
+    const auto [plain, alias] = fileAndAlias(folder, QStringLiteral("md"));
     const QPoint middle = table.viewport()->rect().center();
 
     const struct {
@@ -293,9 +298,7 @@ TEST_F(NotesDropTest, TheListsViewportTakesDroppedFilesThroughItsController)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : c.paths)
-            urls << QUrl::fromLocalFile(path);
+        const QList<QUrl> urls = fileUrls(c.paths);
         data.setUrls(urls);
         QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(table.viewport(), &enter);

@@ -13,8 +13,11 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXTextView.h"
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +58,13 @@ QWidget* frontWindow()
 {
     if (QWidget* active = QApplication::activeWindow())
         return active;
+    // The offscreen platform activates nothing when a dialog or sheet closes; a window manager
+    // gives the keys back to the window in front.
+    for (platform::WindowController* controller :
+        platform::WindowTracker::current().orderedWindowControllers()) {
+        if (QWidget* window = controller->window(); window && window->isVisible())
+            return window;
+    }
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window->isVisible() && window->windowType() != Qt::Popup
@@ -303,9 +313,13 @@ void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
         if (dialog && dialog->isVisible()) {
             poll->stop();
             poll->deleteLater();
-            // Let it finish showing, as a reader would.
+            // Let it finish showing, as a reader would; another answer may end it meanwhile.
+            const QPointer<QDialog> shown = dialog;
             QTest::qWait(keyInterval());
-            answer(dialog);
+            if (shown)
+                answer(shown);
+            else
+                ADD_FAILURE() << "the dialog went before this answer to it";
             return;
         }
         if (started->elapsed() > 10000) {
@@ -451,6 +465,31 @@ QString ScenarioApp::editorText()
     const platform::TextView* view = window->noteTextView();
     const QTextDocument* shown = view->mirror() ? view->mirror() : view->textStorage();
     return shown ? shown->toPlainText() : QString();
+}
+
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
+{
+    BXDocument made;
+    const auto add = [&](const QString& text) {
+        BXNote::NotePtr note
+            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
+        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
+        rich->setPlainText(text);
+        note->setAttributedString(*rich);
+        note->setTrashFlag(text.isEmpty());
+    };
+    for (const QString& text : texts)
+        add(text);
+    if (spare)
+        add(QString());
+    bool saved = false;
+    made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
+        platform::SaveOperation::SaveAs, [&](const platform::Error& error) {
+            EXPECT_TRUE(error.isNull()) << error.toString().toStdString();
+            saved = true;
+        });
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return saved; }));
+    made.close();
 }
 
 QList<StoredNote> readNotesFile(const QString& path)

@@ -93,6 +93,10 @@ private:
     std::unique_ptr<BXApplicationRuntime> m_runtime;
 };
 
+// A notes file as an earlier session left it: one plain note per text, and with `spare` the
+// hidden empty note that new notes recycle.
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false);
+
 // What a notes file holds, read in a fresh document after the application has saved it.
 struct StoredNote {
     QString text;

@@ -8,48 +8,13 @@
 #include "lists/BXTableView.h"
 #include "ui/BXHoverButton.h"
 
-#include "document/BXDocument.h"
-#include "document/BXNote.h"
-
-#include "platform/foundation/Error.h"
-#include "platform/text/AttributedText.h"
-
 #include <gtest/gtest.h>
-
-#include <QTextDocument>
 
 using scenario::ScenarioApp;
 
 namespace {
 
 const QKeySequence kNewPage(Qt::CTRL | Qt::SHIFT | Qt::Key_N);
-
-// A notes file as an earlier session left it: one plain note per text, and with `spare` the
-// hidden empty note that new notes recycle.
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false)
-{
-    BXDocument made;
-    const auto add = [&](const QString& text) {
-        BXNote::NotePtr note
-            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
-        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
-        rich->setPlainText(text);
-        note->setAttributedString(*rich);
-        note->setTrashFlag(text.isEmpty());
-    };
-    for (const QString& text : texts)
-        add(text);
-    if (spare)
-        add(QString());
-    bool saved = false;
-    made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
-        platform::SaveOperation::SaveAs, [&](const platform::Error& error) {
-            EXPECT_TRUE(error.isNull()) << error.toString().toStdString();
-            saved = true;
-        });
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return saved; }));
-    made.close();
-}
 
 std::string joined(const QStringList& list)
 {
@@ -70,40 +35,62 @@ void clickIntoText()
 
 } // namespace
 
-TEST(TypingScenario, ATabTypedIntoANoteIsShownListedAndSavedAlike)
-{
+// The application with a notes file an earlier session left, opened through the Open panel.
+class TypingScenario : public testing::Test {
+protected:
+    // Writes `name` in the scenario's folder holding `texts` (and the spare note) and opens it.
+    BXMainWindowController* openFile(
+        const QString& name, const QStringList& texts, bool spare = false)
+    {
+        path = app.folder() + u'/' + name;
+        scenario::writeNotesFile(path, texts, spare);
+        return app.openDocument(path);
+    }
+
+    // Selects the row's note and clicks into its first line.
+    void clickIntoNote(BXMainWindowController* window, int row)
+    {
+        ScenarioApp::clickRow(window->notesTableView(), row);
+        ScenarioApp::idle(300);
+        clickIntoText();
+    }
+
+    // Saves and closes the window: what the file then holds.
+    QStringList saveAndReadBack()
+    {
+        app.save();
+        app.closeFrontDocument();
+        return scenario::storedTexts(path);
+    }
+
     ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Tabs.brindlex");
-    writeNotesFile(path, { QStringLiteral("Tabtest\none") });
-    BXMainWindowController* window = app.openDocument(path);
+    QString path;
+};
+
+TEST_F(TypingScenario, ATabTypedIntoANoteIsShownListedAndSavedAlike)
+{
+    BXMainWindowController* window
+        = openFile(QStringLiteral("Tabs.brindlex"), { QStringLiteral("Tabtest\none") });
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 0);
-    ScenarioApp::idle(300);
-    clickIntoText();
+    clickIntoNote(window, 0);
     ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
     app.type(QStringLiteral("\ttwo"));
     const QString typed = QStringLiteral("Tabtest\none\ttwo");
     EXPECT_TRUE(listShows({ QStringLiteral("Tabtest") })) << joined(ScenarioApp::listTitles());
     EXPECT_EQ(ScenarioApp::editorText(), typed);
 
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path), QStringList { typed });
+    EXPECT_EQ(saveAndReadBack(), QStringList { typed });
 }
 
-TEST(TypingScenario, TypingGoesOnWhereTheCaretIsWhileTheNoteMovesInTheList)
+TEST_F(TypingScenario, TypingGoesOnWhereTheCaretIsWhileTheNoteMovesInTheList)
 {
-    ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Fruit.brindlex");
-    writeNotesFile(path, { QStringLiteral("Mango"), QStringLiteral("Nectarine") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openFile(
+        QStringLiteral("Fruit.brindlex"), { QStringLiteral("Mango"), QStringLiteral("Nectarine") });
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(listShows({ QStringLiteral("Mango"), QStringLiteral("Nectarine") }));
 
     // At the start of Nectarine: the first key moves it above Mango.
-    ScenarioApp::clickRow(window->notesTableView(), 1);
-    ScenarioApp::idle(300);
-    clickIntoText();
+    clickIntoNote(window, 1);
     ScenarioApp::key(Qt::Key_Home, Qt::ControlModifier);
     app.type(QStringLiteral("aaa bbb ccc"));
     EXPECT_TRUE(listShows({ QStringLiteral("aaa bbb cccNectarine"), QStringLiteral("Mango") }))
@@ -120,23 +107,17 @@ TEST(TypingScenario, TypingGoesOnWhereTheCaretIsWhileTheNoteMovesInTheList)
     EXPECT_EQ(ScenarioApp::listTitles().size(), 3);
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Aardvark title END"));
 
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path),
+    EXPECT_EQ(saveAndReadBack(),
         (QStringList { QStringLiteral("Aardvark title END"), QStringLiteral("Mango"),
             QStringLiteral("aaa bbb cccNectarine") }));
 }
 
-TEST(TypingScenario, NewPageFromTheTextPutsTheTypingIntoTheNewNote)
+TEST_F(TypingScenario, NewPageFromTheTextPutsTheTypingIntoTheNewNote)
 {
-    ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Pages.brindlex");
-    writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openFile(QStringLiteral("Pages.brindlex"),
+        { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 1);
-    ScenarioApp::idle(300);
-    clickIntoText();
+    clickIntoNote(window, 1);
 
     // The caret is in Beta's text when the shortcut comes.
     ScenarioApp::keys(kNewPage);
@@ -148,28 +129,21 @@ TEST(TypingScenario, NewPageFromTheTextPutsTheTypingIntoTheNewNote)
     EXPECT_EQ(ScenarioApp::selectedRows(), QList<int> { 2 });
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Hotel"));
 
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path),
+    EXPECT_EQ(saveAndReadBack(),
         (QStringList {
             QStringLiteral("Alpha note"), QStringLiteral("Beta note"), QStringLiteral("Hotel") }));
 }
 
-TEST(TypingScenario, NewNoteRecyclesTheSpareNoteAFileHolds)
+TEST_F(TypingScenario, NewNoteRecyclesTheSpareNoteAFileHolds)
 {
-    ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Spare.brindlex");
-    writeNotesFile(path, { QStringLiteral("Alpha note") }, true);
-
-    ASSERT_NE(app.openDocument(path), nullptr);
+    ASSERT_NE(openFile(QStringLiteral("Spare.brindlex"), { QStringLiteral("Alpha note") }, true),
+        nullptr);
     ScenarioApp::keys(kNewPage);
     ScenarioApp::idle(300);
     app.type(QStringLiteral("Hotel"));
     EXPECT_TRUE(listShows({ QStringLiteral("Alpha note"), QStringLiteral("Hotel") }))
         << joined(ScenarioApp::listTitles());
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Hotel"));
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path),
-        (QStringList { QStringLiteral("Alpha note"), QStringLiteral("Hotel") }));
+    EXPECT_EQ(
+        saveAndReadBack(), (QStringList { QStringLiteral("Alpha note"), QStringLiteral("Hotel") }));
 }

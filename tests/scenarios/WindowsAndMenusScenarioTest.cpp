@@ -1,18 +1,18 @@
 #include "ScenarioApp.h"
 
-#include "document/BXDocument.h"
 #include "document/BXNote.h"
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXTextView.h"
-#include "platform/text/AttributedText.h"
+#include "platform/documents/DocumentController.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -40,21 +40,6 @@ QWidget* visibleWindowTitled(const QString& title)
     return nullptr;
 }
 
-// A notes file holding one note with `text`, saved at `path`.
-QString makeNotesFile(const QString& path, const QString& text)
-{
-    BXDocument document;
-    const BXNote::NotePtr note
-        = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-    std::unique_ptr<QTextDocument> content = platform::AttributedText::makeDocument();
-    content->setPlainText(text);
-    note->setAttributedString(*content);
-    document.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
-        platform::SaveOperation::SaveAs, [](const platform::Error&) {});
-    document.close();
-    return path;
-}
-
 // A click into the note text once it takes typing.
 bool clickIntoText(BXMainWindowController* main)
 {
@@ -64,18 +49,33 @@ bool clickIntoText(BXMainWindowController* main)
     return ScenarioApp::waitUntil([&] { return main->noteTextView()->hasFocus(); });
 }
 
-// The file's main window, opened through File > Open.
-BXMainWindowController* openFile(ScenarioApp& app, const QString& name, const QString& text)
-{
-    return app.openDocument(makeNotesFile(app.folder() + QLatin1Char('/') + name, text));
-}
-
 } // namespace
 
-// Two new files can be told apart; a file's title follows typing and saving.
-TEST(WindowsAndMenusScenario, MainWindowsAreTitledByTheirFileAndMarkedWhileEdited)
-{
+class WindowsAndMenusScenario : public testing::Test {
+protected:
+    // The file's main window, opened through File > Open.
+    BXMainWindowController* openFile(const QString& name, const QString& text)
+    {
+        const QString path = app.folder() + QLatin1Char('/') + name;
+        scenario::writeNotesFile(path, { text });
+        return app.openDocument(path);
+    }
+
+    // The same, opened from the second of two new documents' windows, which keep the
+    // application running whatever the file's window does.
+    BXMainWindowController* openFileBesideNewDocuments(const QString& name, const QString& text)
+    {
+        if (!app.newDocument() || !app.newDocument())
+            return nullptr;
+        return openFile(name, text);
+    }
+
     ScenarioApp app;
+};
+
+// Two new files can be told apart; a file's title follows typing and saving.
+TEST_F(WindowsAndMenusScenario, MainWindowsAreTitledByTheirFileAndMarkedWhileEdited)
+{
     BXMainWindowController* first = app.newDocument();
     ASSERT_NE(first, nullptr);
     BXMainWindowController* second = app.newDocument();
@@ -86,7 +86,7 @@ TEST(WindowsAndMenusScenario, MainWindowsAreTitledByTheirFileAndMarkedWhileEdite
     bxtest::saveScreenshot(
         second->mainWindow()->grab().toImage(), QStringLiteral("scenario-untitled-2"));
     BXMainWindowController* journal
-        = openFile(app, QStringLiteral("Journal.brindlex"), QStringLiteral("Monday"));
+        = openFile(QStringLiteral("Journal.brindlex"), QStringLiteral("Monday"));
     ASSERT_NE(journal, nullptr);
     EXPECT_EQ(shownTitle(journal->mainWindow()), QStringLiteral("Journal"));
     ASSERT_TRUE(clickIntoText(journal));
@@ -107,14 +107,10 @@ TEST(WindowsAndMenusScenario, MainWindowsAreTitledByTheirFileAndMarkedWhileEdite
 }
 
 // The date columns come from View > Columns; the text's keys are the text's.
-TEST(WindowsAndMenusScenario, ViewColumnsShowsTheDatesAndCtrlIMakesItalic)
+TEST_F(WindowsAndMenusScenario, ViewColumnsShowsTheDatesAndCtrlIMakesItalic)
 {
-    ScenarioApp app;
-    // Open is a command of a document's window.
-    ASSERT_NE(app.newDocument(), nullptr);
-    ASSERT_NE(app.newDocument(), nullptr);
     BXMainWindowController* main
-        = openFile(app, QStringLiteral("Columns.brindlex"), QStringLiteral("Slanted"));
+        = openFileBesideNewDocuments(QStringLiteral("Columns.brindlex"), QStringLiteral("Slanted"));
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
         { QStringLiteral("View"), QStringLiteral("Columns"), QStringLiteral("Date Created") }));
@@ -135,15 +131,11 @@ TEST(WindowsAndMenusScenario, ViewColumnsShowsTheDatesAndCtrlIMakesItalic)
     EXPECT_FALSE(visibleWindowTitled(QStringLiteral("Info"))) << "Ctrl+I is not Show Info";
 }
 
-// A note window opens inside the screen, with the menus.
-TEST(WindowsAndMenusScenario, ANoteWindowOpensInsideTheScreenWithTheMenus)
+// A note window opens inside the screen, with the menus; Ctrl+W closes it alone.
+TEST_F(WindowsAndMenusScenario, ANoteWindowOpensInsideTheScreenWithTheMenus)
 {
-    ScenarioApp app;
-    // Open is a command of a document's window.
-    ASSERT_NE(app.newDocument(), nullptr);
-    ASSERT_NE(app.newDocument(), nullptr);
     BXMainWindowController* main
-        = openFile(app, QStringLiteral("Own.brindlex"), QStringLiteral("Own window"));
+        = openFileBesideNewDocuments(QStringLiteral("Own.brindlex"), QStringLiteral("Own window"));
     ASSERT_NE(main, nullptr);
     ScenarioApp::clickRow(main->notesTableView(), 0);
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
@@ -163,4 +155,11 @@ TEST(WindowsAndMenusScenario, ANoteWindowOpensInsideTheScreenWithTheMenus)
     const QRect area = note->screen()->availableGeometry();
     EXPECT_TRUE(area.contains(note->frameGeometry()));
     bxtest::saveScreenshot(note->grab().toImage(), QStringLiteral("scenario-note-window"));
+
+    const qsizetype documents = platform::DocumentController::shared()->documents().size();
+    const QPointer<QWidget> shown = note;
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return !shown || !shown->isVisible(); }));
+    EXPECT_TRUE(main->mainWindow()->isVisible());
+    EXPECT_EQ(platform::DocumentController::shared()->documents().size(), documents);
 }

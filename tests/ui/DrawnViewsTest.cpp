@@ -142,7 +142,7 @@ TEST(BXGradientView, GeometryFollowsTheImageViewFrame)
     const QRectF frame(100, 200, 80, 60);
     EXPECT_EQ(BXGradientView::mainGradientRect(frame, 400), QRectF(0, 150, 400, 60));
     EXPECT_EQ(BXGradientView::reflectionRect(frame), QRectF(100, 155, 80, 45));
-    EXPECT_EQ(BXGradientView::titleRect(frame, QSizeF(60, 36)), QRectF(110, 164, 60, 36));
+    EXPECT_EQ(BXGradientView::titleRect(frame, QSizeF(60, 36)), QRectF(110, 119, 60, 36));
     // A title wider than the centre allows starts at 20 instead of a negative x.
     EXPECT_EQ(BXGradientView::titleRect(QRectF(10, 200, 40, 40), QSizeF(300, 36)).x(), 20.0);
     EXPECT_EQ(BXGradientView::commentRect(QRectF(110, 164, 60, 36), QSizeF(40, 14)),
@@ -247,7 +247,7 @@ TEST(BXGradientView, WithAnImageViewDrawsItsMirrorTitleAndComment)
     const QColor deeper = shot.pixelColor(200, 175);
     EXPECT_GT(deeper.blue(), deeper.green());
 
-    // The title lies centred under the image view, its top at the image view's bottom edge.
+    // The title lies centred under the image view, its top at the reflection's bottom edge.
     const QRectF title
         = DrawingAdditions::flipped(BXGradientView::titleRect(frame,
                                         QFontMetricsF([] {
@@ -258,7 +258,7 @@ TEST(BXGradientView, WithAnImageViewDrawsItsMirrorTitleAndComment)
                                         }())
                                             .size(Qt::TextSingleLine, view->welcomeString())),
             view->height());
-    EXPECT_NEAR(title.top(), 140, 0.5);
+    EXPECT_NEAR(title.top(), 215, 0.5);
     EXPECT_NEAR(title.center().x(), 200, 0.5);
     int darkPixels = 0;
     for (int x = int(title.left()); x < int(title.right()); ++x) {
