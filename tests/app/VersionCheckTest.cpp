@@ -213,9 +213,10 @@ TEST_F(VersionCheckFixture, LoopbackFeedsEndAsDocumented)
         EXPECT_EQ(defaults.dateForKey(LastUpdatesCheck).isValid(),
             c.domain == platform::kVersionCheckErrorDomain && c.code == 0);
     }
-    // The first request and five redirects; Qt may send one of them again when the server
-    // closes a kept-alive connection first, which a slow (sanitized) run does.
-    EXPECT_LE(server.requestCount(QStringLiteral("/loop")), 2 + kVersionCheck::kMaximumRedirects);
+    // The first request and five redirects; Qt sends any of them again when the server closes a
+    // kept-alive connection first, which happens on a slow or busy run, so bound each to twice.
+    EXPECT_LE(
+        server.requestCount(QStringLiteral("/loop")), 2 * (1 + kVersionCheck::kMaximumRedirects));
     // The good feed's window came up once and is reused.
     ASSERT_NE(check.versionCheckWindowController(), nullptr);
 }
