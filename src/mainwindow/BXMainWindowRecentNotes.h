@@ -21,8 +21,8 @@ class ManagedObjectContext;
 // modification, in the notes list's order, never the spare empty note. Fills the Recents menu
 // with them and steps through them, round from the last to the first, for Back and Forward.
 // The menu and the steps fetch them again each time; the Back and Forward enabling, which the
-// toolbar asks after every user event, keeps their number up to date as the notes change. Owned by
-// the window controller; main thread.
+// toolbar asks after every user event, keeps their number up to date as the notes change.
+// Owned by the window controller; main thread.
 class BXMainWindowRecentNotes final : public QObject {
     Q_OBJECT
 

@@ -51,9 +51,16 @@ void BXRecentNotesCounter::observe(ManagedObjectContext* context)
 void BXRecentNotesCounter::recount()
 {
     m_members.clear();
+    m_others.clear();
     for (const ManagedObjectPtr& note :
         BXMainWindowRecentNotes::fetchSortedRecentNotes(*m_context, *m_category, {}, &m_latest))
         m_members.insert(note.get(), std::static_pointer_cast<BXNote>(note)->noteModified());
+    // Looked at on every count, an unsaved note left behind (the spare note) must be known.
+    for (const ManagedObjectPtr& object : m_context->insertedObjects()) {
+        if (const auto note = std::dynamic_pointer_cast<BXNote>(object);
+            note && !m_members.contains(note.get()))
+            m_others.insert(note.get(), note->noteModified());
+    }
     const platform::PredicateRef stored = m_category->predicate();
     m_followsDate = stored
         && stored->predicateFormat()
@@ -95,10 +102,9 @@ void BXRecentNotesCounter::settle(const QList<ManagedObjectPtr>& changed)
         if (!note)
             continue;
         const QDateTime date = note->noteModified();
-        const auto member = m_members.constFind(note.get());
+        const std::optional<QDateTime> known = knownDate(note.get());
         // A date moved back may have been the newest, and only a fetch finds the next one.
-        if (!date.isValid()
-            || (date < m_latest && (member == m_members.cend() || *member >= m_latest))) {
+        if (!date.isValid() || (date < m_latest && (!known || *known >= m_latest))) {
             m_counted = false;
             return;
         }
@@ -112,9 +118,21 @@ void BXRecentNotesCounter::settle(const QList<ManagedObjectPtr>& changed)
     }
     for (const std::shared_ptr<BXNote>& note : std::as_const(notes)) {
         const QDateTime date = note->noteModified();
-        if (!note->trashFlag() && date >= cutOff)
+        if (!note->trashFlag() && date >= cutOff) {
             m_members.insert(note.get(), date);
-        else
+            m_others.remove(note.get());
+        } else {
             m_members.remove(note.get());
+            m_others.insert(note.get(), date);
+        }
     }
+}
+
+std::optional<QDateTime> BXRecentNotesCounter::knownDate(const platform::ManagedObject* note) const
+{
+    if (const auto member = m_members.constFind(note); member != m_members.cend())
+        return *member;
+    if (const auto other = m_others.constFind(note); other != m_others.cend())
+        return *other;
+    return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <memory>
+#include <optional>
 
 class BXFetchedNotesCategory;
 
@@ -37,6 +38,8 @@ private:
     // Follows `changed` when their notes' dates and trash flags settle the count, else marks
     // it for a fetch.
     void settle(const QList<std::shared_ptr<platform::ManagedObject>>& changed);
+    // The date `note` had when last counted or looked at, if known.
+    std::optional<QDateTime> knownDate(const platform::ManagedObject* note) const;
 
     platform::ManagedObjectContext* m_context = nullptr;
     std::shared_ptr<BXFetchedNotesCategory> m_category;
@@ -44,7 +47,9 @@ private:
     // Whether the stored predicate is the plain date bound, which lets a change be settled
     // note by note.
     bool m_followsDate = false;
-    // The newest modification in the store and the counted notes with their dates.
+    // The newest modification in the store, the counted notes with their dates and the dates
+    // of the other notes looked at since the last fetch.
     QDateTime m_latest;
     QHash<const platform::ManagedObject*, QDateTime> m_members;
+    QHash<const platform::ManagedObject*, QDateTime> m_others;
 };

@@ -150,7 +150,7 @@ TEST_F(BXMainWindowRecentNotesTest, KeptCountFollowsEveryChangeAsAFetchDoes)
     const BXNote::NotePtr unsaved = addNote(QStringLiteral("Unsaved"), at(3, 3, 0));
     expectFetched("inserted unsaved");
     unsaved->setValue(at(3, 4, 0), BXNote::NoteModifiedKey);
-    expectFetched("unsaved note the newest");
+    expectFetched("unsaved note edited");
 
     platform::UndoManager* undo = context->undoManager();
     ASSERT_NE(undo, nullptr);
