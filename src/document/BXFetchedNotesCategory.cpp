@@ -19,25 +19,6 @@ const QString kMaxDate = QStringLiteral("maxDate");
 
 constexpr int kRecentDays = 10;
 
-// The newest modification date of any note; invalid when there is none or the fetch fails.
-QDateTime latestModification(ManagedObjectContext& context)
-{
-    FetchRequest request(BXNote::entityName());
-    request.setResultType(FetchRequest::ResultType::Dictionary);
-    request.setPropertiesToFetch({},
-        { ExpressionDescription(kMaxDate, QStringLiteral("max:"), BXNote::NoteModifiedKey,
-            AttributeDescription::Type::Date) });
-    platform::Error error;
-    const std::optional<QVariantList> results = context.executeFetchRequest(request, &error);
-    if (!results) {
-        platform::log("Error fetching max date: %@", error.localizedDescription());
-        return {};
-    }
-    if (results->isEmpty())
-        return {};
-    return results->first().toMap().value(kMaxDate).toDateTime();
-}
-
 QVariantList refs(const QList<ManagedObjectPtr>& objects)
 {
     QVariantList list;
@@ -87,6 +68,24 @@ PredicateRef BXFetchedNotesCategory::fetchPredicate() const
         reference = QDateTime::currentDateTime();
     return stored->predicateWithSubstitutionVariables(
         { { DateBeforeNowVariable, recentNotesCutOff(reference) } });
+}
+
+QDateTime BXFetchedNotesCategory::latestModification(ManagedObjectContext& context)
+{
+    FetchRequest request(BXNote::entityName());
+    request.setResultType(FetchRequest::ResultType::Dictionary);
+    request.setPropertiesToFetch({},
+        { ExpressionDescription(kMaxDate, QStringLiteral("max:"), BXNote::NoteModifiedKey,
+            AttributeDescription::Type::Date) });
+    platform::Error error;
+    const std::optional<QVariantList> results = context.executeFetchRequest(request, &error);
+    if (!results) {
+        platform::log("Error fetching max date: %@", error.localizedDescription());
+        return {};
+    }
+    if (results->isEmpty())
+        return {};
+    return results->first().toMap().value(kMaxDate).toDateTime();
 }
 
 const QStringList& BXFetchedNotesCategory::listedNoteKeys()

@@ -17,6 +17,9 @@ public:
     static inline const QString PredicateKey = QStringLiteral("predicate");
     // The key Recent Notes' predicate uses for its cut-off date.
     static inline const QString DateBeforeNowVariable = QStringLiteral("dateBeforeNow");
+    // The predicate a new Recent Notes category stores.
+    static inline const QString RecentNotesPredicateFormat
+        = QStringLiteral("noteModified >= $dateBeforeNow");
 
     // The localised name for a built-in identifier, else the stored name.
     QString categoryName() const override;
@@ -34,6 +37,10 @@ public:
 
     // "categoryName", "notes" and "fetchedNotes" answer as the members above do.
     QVariant valueForKey(const QString& key) const override;
+
+    // The newest modification date of any note in `context`; invalid when there is none or the
+    // fetch fails (logged).
+    static QDateTime latestModification(platform::ManagedObjectContext& context);
 
     // The oldest modification date a recent note may have, for the newest modification
     // `latest`: ten calendar days before it, in local time, given in UTC.

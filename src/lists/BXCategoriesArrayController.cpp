@@ -194,7 +194,7 @@ void BXCategoriesArrayController::prepareContent()
         undo->disableUndoRegistration();
     m_allNotes = smartCategory(BXCategory::AllNotesCategoryID, QStringLiteral("All Notes"), {});
     m_recentNotes = smartCategory(BXCategory::RecentNotesCategoryID, QStringLiteral("Recent Notes"),
-        QStringLiteral("noteModified >= $dateBeforeNow"));
+        BXFetchedNotesCategory::RecentNotesPredicateFormat);
     m_noCategory = smartCategory(BXCategory::NoCategoryID, QStringLiteral("No Category"),
         QStringLiteral("SUBQUERY(categories, $var, $var.categoryID = nil).@count = 0"));
 

@@ -14,7 +14,6 @@
 #include "platform/documents/Document.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/NotificationCenter.h"
 
 #include <QAction>
 #include <QChildEvent>
@@ -25,12 +24,6 @@ using platform::CommandRouter;
 using platform::FetchRequest;
 using platform::ManagedObjectPtr;
 
-namespace {
-
-const QString kMaxDate = QStringLiteral("maxDate");
-
-} // namespace
-
 BXMainWindowRecentNotes::BXMainWindowRecentNotes(BXMainWindowController* controller)
     : QObject(controller), m_controller(controller)
 {
@@ -40,10 +33,7 @@ BXMainWindowRecentNotes::BXMainWindowRecentNotes(BXMainWindowController* control
     }
 }
 
-BXMainWindowRecentNotes::~BXMainWindowRecentNotes()
-{
-    platform::NotificationCenter::defaultCenter().removeObserver(this);
-}
+BXMainWindowRecentNotes::~BXMainWindowRecentNotes() = default;
 
 QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes() const
 {
@@ -58,21 +48,11 @@ QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes() const
 
 QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes(
     platform::ManagedObjectContext& context, const BXFetchedNotesCategory& recent,
-    const QList<platform::SortDescriptor>& sort)
+    const QList<platform::SortDescriptor>& sort, QDateTime* latest)
 {
-    FetchRequest latestRequest(BXNote::entityName());
-    latestRequest.setResultType(FetchRequest::ResultType::Dictionary);
-    latestRequest.setPropertiesToFetch({},
-        { platform::ExpressionDescription(kMaxDate, QStringLiteral("max:"), BXNote::NoteModifiedKey,
-            platform::AttributeDescription::Type::Date) });
-    platform::Error error;
-    const std::optional<QVariantList> latest = context.executeFetchRequest(latestRequest, &error);
-    if (!latest) {
-        platform::log(QStringLiteral("Error fetching recent notes: %@"), error);
-        return {};
-    }
-    QDateTime reference
-        = latest->isEmpty() ? QDateTime() : latest->first().toMap().value(kMaxDate).toDateTime();
+    QDateTime reference = BXFetchedNotesCategory::latestModification(context);
+    if (latest)
+        *latest = reference;
     if (!reference.isValid())
         reference = QDateTime::currentDateTime();
 
@@ -84,8 +64,9 @@ QList<ManagedObjectPtr> BXMainWindowRecentNotes::fetchSortedRecentNotes(
         { { BXFetchedNotesCategory::DateBeforeNowVariable,
             BXFetchedNotesCategory::recentNotesCutOff(reference) } }));
     request.setSortDescriptors(sort);
-    // Read on every toolbar check: every note's text would be read and kept for nothing.
+    // Only list keys: every recent note's text would be read and kept for nothing.
     request.setPropertiesToFetch(BXFetchedNotesCategory::listedNoteKeys());
+    platform::Error error;
     std::optional<QList<ManagedObjectPtr>> notes = context.fetchObjects(request, &error);
     if (!notes) {
         platform::log(QStringLiteral("Error fetching recent notes: %@"), error);
@@ -148,27 +129,8 @@ bool BXMainWindowRecentNotes::canNavigateToNextRecent() const
 qsizetype BXMainWindowRecentNotes::recentNotesCount() const
 {
     platform::Document* document = m_controller->document();
-    platform::ManagedObjectContext* context = document ? document->managedObjectContext() : nullptr;
-    if (context != m_observedContext) {
-        auto& center = platform::NotificationCenter::defaultCenter();
-        if (m_observedContext)
-            center.removeObserver(this);
-        m_observedContext = context;
-        m_recentCount.reset();
-        if (context) {
-            center.addObserver(this, platform::ManagedObjectContext::ObjectsDidChangeNotification,
-                context, [this](const platform::Notification&) { m_recentCount.reset(); });
-        }
-    }
-    if (!m_recentCount) {
-        // Asked after every keystroke in a note, whose date changes the recent notes: their
-        // number needs no order.
-        const std::shared_ptr<BXFetchedNotesCategory>& recent
-            = m_controller->categoriesController()->recentNotesCategory();
-        m_recentCount
-            = context && recent ? fetchSortedRecentNotes(*context, *recent, {}).size() : 0;
-    }
-    return *m_recentCount;
+    return m_recentCounter.count(document ? document->managedObjectContext() : nullptr,
+        m_controller->categoriesController()->recentNotesCategory());
 }
 
 void BXMainWindowRecentNotes::step(int direction)

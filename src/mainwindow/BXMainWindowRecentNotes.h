@@ -1,13 +1,13 @@
 #pragma once
 
+#include "BXRecentNotesCounter.h"
+
 #include "platform/data/ManagedObject.h"
 #include "platform/predicate/SortDescriptor.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-
-#include <optional>
 
 class BXFetchedNotesCategory;
 class BXMainWindowController;
@@ -21,8 +21,8 @@ class ManagedObjectContext;
 // modification, in the notes list's order, never the spare empty note. Fills the Recents menu
 // with them and steps through them, round from the last to the first, for Back and Forward.
 // The menu and the steps fetch them again each time; the Back and Forward enabling, which the
-// toolbar asks after every user event, keeps their number until the notes change. Owned by the
-// window controller; main thread.
+// toolbar asks after every user event, keeps their number up to date as the notes change.
+// Owned by the window controller; main thread.
 class BXMainWindowRecentNotes final : public QObject {
     Q_OBJECT
 
@@ -33,11 +33,12 @@ public:
     ~BXMainWindowRecentNotes() override;
 
     QList<platform::ManagedObjectPtr> fetchSortedRecentNotes() const;
-    // The same over `context`: `recent` gives the predicate, `sort` the order. A failed fetch
-    // is logged and gives none.
+    // The same over `context`: `recent` gives the predicate, `sort` the order; `latest`, when
+    // given, receives the newest modification they count back from (invalid when none). A
+    // failed fetch is logged and gives none.
     static QList<platform::ManagedObjectPtr> fetchSortedRecentNotes(
         platform::ManagedObjectContext& context, const BXFetchedNotesCategory& recent,
-        const QList<platform::SortDescriptor>& sort);
+        const QList<platform::SortDescriptor>& sort, QDateTime* latest = nullptr);
 
     // Refills `menu`: one item per recent note, or one disabled "No Recent Notes".
     void buildRecentsMenu(QMenu* menu);
@@ -56,12 +57,10 @@ protected:
 private:
     // -1 previous, +1 next.
     void step(int direction);
-    // The number of recent notes, fetched once until the document's notes change.
     qsizetype recentNotesCount() const;
     void findRecentNotesMenu();
 
     BXMainWindowController* m_controller;
     QPointer<QMenu> m_recentNotesMenu;
-    mutable std::optional<qsizetype> m_recentCount;
-    mutable platform::ManagedObjectContext* m_observedContext = nullptr;
+    mutable BXRecentNotesCounter m_recentCounter;
 };

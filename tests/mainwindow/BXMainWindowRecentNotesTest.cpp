@@ -3,6 +3,7 @@
 #include "mainwindow/BXMainWindowHistory.h"
 #include "mainwindow/BXMainWindowRecentNotes.h"
 #include "mainwindow/BXPageController.h"
+#include "mainwindow/BXRecentNotesCounter.h"
 
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
@@ -10,6 +11,7 @@
 #include "document/BXFetchedNotesCategory.h"
 
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/UndoManager.h"
 
 #include <QAction>
 #include <QMenu>
@@ -111,6 +113,54 @@ TEST_F(BXMainWindowRecentNotesTest, MenuNamesUntitledNotesAndSaysWhenThereAreNon
     document->managedObjectContext()->processPendingChanges();
     EXPECT_TRUE(recents()->canNavigateToPreviousRecent());
     EXPECT_TRUE(recents()->canNavigateToNextRecent());
+}
+
+TEST_F(BXMainWindowRecentNotesTest, KeptCountFollowsEveryChangeAsAFetchDoes)
+{
+    platform::ManagedObjectContext* context = document->managedObjectContext();
+    const auto recent = controller->categoriesController()->recentNotesCategory();
+    BXRecentNotesCounter counter;
+    auto expectFetched = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const qsizetype fetched
+            = BXMainWindowRecentNotes::fetchSortedRecentNotes(*context, *recent, {}).size();
+        EXPECT_EQ(counter.count(context, recent), fetched);
+    };
+    const BXNote::NotePtr old = addNote(QStringLiteral("Old"), at(3, 1, 12));
+    const BXNote::NotePtr edge = addNote(QStringLiteral("Edge"), at(3, 10, 15));
+    const BXNote::NotePtr middle = addNote(QStringLiteral("Middle"), at(3, 15, 9));
+    const BXNote::NotePtr latest = addNote(QStringLiteral("Latest"), at(3, 20, 15));
+    expectFetched("inserted");
+    ASSERT_EQ(counter.count(context, recent), 3);
+    // Saved notes report their changes; notes not saved yet are looked at each time.
+    ASSERT_TRUE(context->save(nullptr));
+
+    latest->setValue(at(3, 20, 15, 1), BXNote::NoteModifiedKey);
+    expectFetched("the newest a minute later: the edge note drops out");
+    old->setValue(at(3, 19, 0), BXNote::NoteModifiedKey);
+    expectFetched("an old note edited");
+    middle->setTrashFlag(true);
+    expectFetched("trashed");
+    middle->setTrashFlag(false);
+    expectFetched("put back");
+    latest->setValue(at(3, 2, 0), BXNote::NoteModifiedKey);
+    expectFetched("the newest moved back");
+    context->deleteObject(old);
+    expectFetched("deleted");
+    const BXNote::NotePtr unsaved = addNote(QStringLiteral("Unsaved"), at(3, 3, 0));
+    expectFetched("inserted unsaved");
+    unsaved->setValue(at(3, 4, 0), BXNote::NoteModifiedKey);
+    expectFetched("unsaved note edited");
+
+    platform::UndoManager* undo = context->undoManager();
+    ASSERT_NE(undo, nullptr);
+    undo->removeAllActions();
+    undo->beginUndoGrouping();
+    middle->updateNoteText(QStringLiteral("Middle, typed now"));
+    undo->endUndoGrouping();
+    expectFetched("typed now");
+    undo->undo();
+    expectFetched("typing undone");
 }
 
 TEST_F(BXMainWindowRecentNotesTest, SteppingGoesRoundAndBackForwardStep)
