@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstring>
 #include <future>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -325,10 +326,12 @@ TEST(BXSingleInstanceTest, ASocketOfAnotherUserNeitherReceivesNorSendsHandOffs)
         ::bind(listener, reinterpret_cast<sockaddr*>(&plantedAddress), sizeof plantedAddress), 0);
     int received[2];
     ASSERT_EQ(::pipe(received), 0);
+    int listening[2];
+    ASSERT_EQ(::pipe(listening), 0);
     auto thief = std::async(std::launch::async, [&] {
         return runAsNobody([&] {
             // The peer credentials are taken when the socket starts to listen.
-            if (::listen(listener, 1) != 0)
+            if (::listen(listener, 1) != 0 || ::write(listening[1], "l", 1) != 1)
                 return 91;
             const int client = ::accept(listener, nullptr, nullptr);
             char buffer[256];
@@ -338,6 +341,11 @@ TEST(BXSingleInstanceTest, ASocketOfAnotherUserNeitherReceivesNorSendsHandOffs)
             return 0;
         });
     });
+    // Hand off only once the thief listens: a refused connection would prove nothing.
+    pollfd ready { listening[0], POLLIN, 0 };
+    ASSERT_EQ(::poll(&ready, 1, 8000), 1);
+    ::close(listening[0]);
+    ::close(listening[1]);
     platform::LogCapture log;
     EXPECT_FALSE(BXSingleInstance(planted).handOff({ QStringLiteral("/secret-plans.brindlex") }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished(thief); }, 8000));
