@@ -30,6 +30,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -51,14 +52,20 @@ QAction* actionTitled(const QList<QAction*>& actions, const QString& title)
     return nullptr;
 }
 
+// Whether keys can reach the window: an overlay that takes no focus is passed over.
+bool takesFocus(const QWidget* window)
+{
+    return !window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus);
+}
+
 QWidget* frontWindow()
 {
-    if (QWidget* active = QApplication::activeWindow())
+    if (QWidget* active = QApplication::activeWindow(); active && takesFocus(active))
         return active;
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window->isVisible() && window->windowType() != Qt::Popup
-            && window->windowType() != Qt::ToolTip)
+            && window->windowType() != Qt::ToolTip && takesFocus(window))
             return window;
     }
     return nullptr;
@@ -119,6 +126,22 @@ QAction* openMenusTo(const QStringList& path)
     return item;
 }
 
+// A window manager never activates a window that takes no focus (the undo overlay); the offscreen
+// platform activates every window it shows, so the window that had the focus gets it back.
+void keepFocusOffWindowsThatTakeNone()
+{
+    static QPointer<QWindow> focusable;
+    static const QMetaObject::Connection connection
+        = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* window) {
+              if (!window)
+                  return;
+              if (!window->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+                  focusable = window;
+              else if (focusable && focusable->isVisible())
+                  focusable->requestActivate();
+          });
+}
+
 BXMainWindowController* controllerOfDocument(const platform::Document* document)
 {
     for (platform::WindowController* controller : document->windowControllers()) {
@@ -144,6 +167,7 @@ ScenarioApp::ScenarioApp()
     QFile::setPermissions(
         m_runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     BXApplicationRuntime::configureApplication();
+    keepFocusOffWindowsThatTakeNone();
     // Tests reach no network: the update check stays off, as a user may set it.
     platform::UserDefaults::standard().setBool(AutoCheckForUpdates, false);
     m_runtime = std::make_unique<BXApplicationRuntime>(
