@@ -15,6 +15,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/WindowTracker.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/TextListMarkers.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
@@ -296,6 +298,20 @@ bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
     return enabled;
 }
 
+QAbstractButton* ScenarioApp::buttonTitled(const QString& title)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (!window->isVisible())
+            continue;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && button->text() == title)
+                return button;
+        }
+    }
+    return nullptr;
+}
+
 void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
 {
     auto* poll = new QTimer(qApp);
@@ -482,7 +498,9 @@ QList<StoredNote> readNotesFile(const QString& path)
         if (!note || note->trashFlag())
             continue;
         StoredNote stored;
-        stored.text = note->attributedString()->toPlainText();
+        const std::unique_ptr<QTextDocument> text = note->attributedString();
+        stored.text = text->toPlainText();
+        stored.lists = paragraphLists(*text);
         for (const platform::ManagedObjectPtr& category : note->categories())
             stored.categories << category->valueForKey(BXCategory::CategoryNameKey).toString();
         stored.categories.sort();
@@ -492,6 +510,16 @@ QList<StoredNote> readNotesFile(const QString& path)
         [](const StoredNote& a, const StoredNote& b) { return a.text < b.text; });
     document.close();
     return notes;
+}
+
+QString paragraphLists(const QTextDocument& text)
+{
+    QStringList styles;
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        const QStringList lists = platform::TextListMarkers::itemLists(block);
+        styles << (lists.isEmpty() ? QStringLiteral("-") : lists.join(QLatin1Char('/')));
+    }
+    return styles.join(QLatin1Char(','));
 }
 
 QStringList storedTexts(const QString& path)
