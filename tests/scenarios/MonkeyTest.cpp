@@ -27,8 +27,10 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QRandomGenerator>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <functional>
 
@@ -405,6 +407,22 @@ MonkeyRun perform(quint32 seed, const QList<int>& chosen, const QString& path)
     ScenarioApp::type(QStringLiteral("First note"));
     app.save(path);
     QRandomGenerator random(seed ^ 0x5eedu);
+    // A hurried user clicks away a menu that stays up and answers a question that does, also
+    // while an action waits inside it (a space typed into a button that opens a menu).
+    QTimer hurry;
+    QPointer<QWidget> seen;
+    QObject::connect(&hurry, &QTimer::timeout, [&seen] {
+        QWidget* popup = QApplication::activePopupWidget();
+        QWidget* up = popup ? popup : QApplication::activeModalWidget();
+        if (up && up == seen) {
+            if (popup)
+                QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(-5, -5));
+            else
+                ScenarioApp::key(Qt::Key_Return);
+        }
+        seen = up;
+    });
+    hurry.start(1000);
     for (int index : chosen) {
         const Action& action = all.at(index);
         run.log << QString::fromUtf8(action.name);
