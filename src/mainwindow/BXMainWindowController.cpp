@@ -459,15 +459,18 @@ void BXMainWindowController::noteSelectionChanged()
         m_categoriesController->setNotesToCheckIfContained(selectedNotes());
     m_noteTextView->setSelectedRange({ 0, 0 });
     QPointer<BXMainWindowController> self(this);
+    ++m_pendingTextSwaps;
     platform::dispatchAfter(kTextSwapDelay, this, [self] {
         if (!self)
             return;
+        --self->m_pendingTextSwaps;
         // The picture being edited belongs to the note going away.
         BXImageViewController* editor = self->m_noteTextView->editingViewController();
         if (editor && editor->popoverVisible())
             editor->cancelEdit();
         self->updateNoteText(self->selectedNote());
         self->m_bars->noteShown();
+        emit self->noteTextSwapped();
     });
 }
 

@@ -156,6 +156,8 @@ public:
 
     // Showing the selected note.
     void noteSelectionChanged();
+    // Whether a new selection's text is still on its way to the text view.
+    bool isTextSwapPending() const { return m_pendingTextSwaps > 0; }
     // Whether the selected note differs from the last one shown (remembering it when it does).
     bool selectedNoteChanged();
     void updateNoteText(const std::shared_ptr<BXNote>& note);
@@ -267,6 +269,10 @@ public:
     // Clears the search (keeping its text with `ignoringString`), listing every note again.
     void resetSearchIgnoringString(bool ignoringString);
 
+signals:
+    // The text view shows the selection's text now: a text swap has run.
+    void noteTextSwapped();
+
 private:
     void buildWindow();
     // The first of the window's command handlers that answers `action`, or null.
@@ -316,6 +322,7 @@ private:
     float m_dividerPosition = 0;
     bool m_shouldDisplayMessageOnNote = false;
     bool m_preferencesInited = false;
+    int m_pendingTextSwaps = 0;
     bool m_listsCollapsed = false;
     bool m_loaded = false;
     bool m_observing = false;

@@ -249,11 +249,22 @@ void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
         platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
             if (!self)
                 return;
-            BXTextView* text = self->m_controller->noteTextView();
-            text->setFocus(Qt::OtherFocusReason);
-            self->m_pendingKeys->deliver(text);
+            self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
+            self->deliverPendingKeysOnceNoteShows();
         });
     });
+}
+
+void BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows()
+{
+    // A view still waiting for the new note's text has nothing to type into: the keys wait too.
+    disconnect(m_textSwapConnection);
+    if (m_controller->isTextSwapPending()) {
+        m_textSwapConnection = connect(m_controller, &BXMainWindowController::noteTextSwapped, this,
+            &BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows);
+        return;
+    }
+    m_pendingKeys->deliver(m_controller->noteTextView());
 }
 
 void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& indexes)

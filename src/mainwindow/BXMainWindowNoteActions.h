@@ -91,6 +91,8 @@ private:
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
     // Commits the open edits and shows the lists; false when an edit refuses to end.
     bool prepareRenaming();
+    // Types the held keys into the text once it shows the new note.
+    void deliverPendingKeysOnceNoteShows();
 
     BXMainWindowController* m_controller;
     QPointer<BXNotesToolbarView> m_notesToolbar;
@@ -101,4 +103,5 @@ private:
     std::optional<QPoint> m_pressPosition;
     QObject* m_pressTarget = nullptr;
     BXPendingKeystrokes* m_pendingKeys;
+    QMetaObject::Connection m_textSwapConnection;
 };

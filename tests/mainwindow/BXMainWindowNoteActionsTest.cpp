@@ -210,6 +210,24 @@ TEST_F(BXMainWindowNoteActionsTest, AClickIntoTheEmptyNotePaneMakesANote)
     EXPECT_EQ(listed(), before + 1);
 }
 
+// The new note's text comes with the text swap, after the focus: keys typed at once wait for it.
+TEST_F(BXMainWindowNoteActionsTest, KeysTypedRightAfterAClickIntoTheEmptyPaneGoIntoTheNewNote)
+{
+    open({ QStringLiteral("Apples") });
+    notes()->setSelectedObjects({});
+    settle();
+    ASSERT_FALSE(textView->isEditable());
+    QTest::mouseClick(
+        textView->viewport(), Qt::LeftButton, {}, textView->viewport()->rect().center());
+    QTest::keyClicks(textView, QStringLiteral("Pears"));
+    scheduler.advance(
+        BXMainWindowNoteActions::kAddNoteDelay + BXMainWindowNoteActions::kFocusNewNoteDelay);
+    settle();
+    ASSERT_NE(controller->selectedNote(), nullptr);
+    EXPECT_EQ(controller->selectedNote()->noteText(), QStringLiteral("Pears"));
+    EXPECT_EQ(textView->mirror()->toPlainText(), QStringLiteral("Pears"));
+}
+
 TEST_F(BXMainWindowNoteActionsTest, ClickedRowActionsNeedAValidClickedRow)
 {
     open({ QStringLiteral("Apples"), QStringLiteral("Pears") });

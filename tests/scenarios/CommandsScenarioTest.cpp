@@ -77,21 +77,6 @@ BXTableView* notesList()
     return ScenarioApp::frontMainWindow()->notesTableView();
 }
 
-// The visible button titled `title` in any window, such as a popover's.
-QAbstractButton* buttonTitled(const QString& title)
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows) {
-        if (!window->isVisible())
-            continue;
-        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-            if (button->isVisible() && button->text() == title)
-                return button;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Quitting once the info panel has shown ends the process without a crash: the panel goes
@@ -173,7 +158,8 @@ TEST(CommandsScenario, ANewTagIsKeptWhenACommandSelectsAnotherNote)
     ScenarioApp::click(tags);
     ScenarioApp::type(QStringLiteral("Garden\n"));
     QAbstractButton* ok = nullptr;
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return (ok = buttonTitled(u"OK"_qs)) != nullptr; }));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [&] { return (ok = ScenarioApp::buttonTitled(u"OK"_qs)) != nullptr; }));
     ScenarioApp::click(ok);
     ASSERT_TRUE(ScenarioApp::waitUntil([tags] { return tags->hasFocus(); }));
     // Back to the note shown before, while the field keeps the focus.

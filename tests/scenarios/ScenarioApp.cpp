@@ -18,6 +18,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/TextListMarkers.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,10 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -54,9 +57,15 @@ QAction* actionTitled(const QList<QAction*>& actions, const QString& title)
     return nullptr;
 }
 
+// Whether keys can reach the window: an overlay that takes no focus is passed over.
+bool takesFocus(const QWidget* window)
+{
+    return !window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus);
+}
+
 QWidget* frontWindow()
 {
-    if (QWidget* active = QApplication::activeWindow())
+    if (QWidget* active = QApplication::activeWindow(); active && takesFocus(active))
         return active;
     // The offscreen platform activates nothing when a dialog or sheet closes; a window manager
     // gives the keys back to the window in front.
@@ -68,7 +77,7 @@ QWidget* frontWindow()
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window->isVisible() && window->windowType() != Qt::Popup
-            && window->windowType() != Qt::ToolTip)
+            && window->windowType() != Qt::ToolTip && takesFocus(window))
             return window;
     }
     return nullptr;
@@ -149,6 +158,22 @@ bool clickOpenItem(QAction* item)
     return true;
 }
 
+// A window manager never activates a window that takes no focus (the undo overlay); the offscreen
+// platform activates every window it shows, so the window that had the focus gets it back.
+void keepFocusOffWindowsThatTakeNone()
+{
+    static QPointer<QWindow> focusable;
+    static const QMetaObject::Connection connection
+        = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* window) {
+              if (!window)
+                  return;
+              if (!window->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+                  focusable = window;
+              else if (focusable && focusable->isVisible())
+                  focusable->requestActivate();
+          });
+}
+
 BXMainWindowController* controllerOfDocument(const platform::Document* document)
 {
     for (platform::WindowController* controller : document->windowControllers()) {
@@ -174,6 +199,7 @@ ScenarioApp::ScenarioApp()
     QFile::setPermissions(
         m_runtimeFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     BXApplicationRuntime::configureApplication();
+    keepFocusOffWindowsThatTakeNone();
     // Tests reach no network: the update check stays off, as a user may set it.
     platform::UserDefaults::standard().setBool(AutoCheckForUpdates, false);
     m_runtime = std::make_unique<BXApplicationRuntime>(
@@ -294,6 +320,20 @@ bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
     const bool enabled = item && item->isEnabled();
     closePopups();
     return enabled;
+}
+
+QAbstractButton* ScenarioApp::buttonTitled(const QString& title)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (!window->isVisible())
+            continue;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && button->text() == title)
+                return button;
+        }
+    }
+    return nullptr;
 }
 
 void ScenarioApp::whenDialogShows(std::function<void(QDialog*)> answer)
@@ -511,7 +551,9 @@ QList<StoredNote> readNotesFile(const QString& path)
         if (!note || note->trashFlag())
             continue;
         StoredNote stored;
-        stored.text = note->attributedString()->toPlainText();
+        const std::unique_ptr<QTextDocument> text = note->attributedString();
+        stored.text = text->toPlainText();
+        stored.lists = paragraphLists(*text);
         for (const platform::ManagedObjectPtr& category : note->categories())
             stored.categories << category->valueForKey(BXCategory::CategoryNameKey).toString();
         stored.categories.sort();
@@ -521,6 +563,16 @@ QList<StoredNote> readNotesFile(const QString& path)
         [](const StoredNote& a, const StoredNote& b) { return a.text < b.text; });
     document.close();
     return notes;
+}
+
+QString paragraphLists(const QTextDocument& text)
+{
+    QStringList styles;
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        const QStringList lists = platform::TextListMarkers::itemLists(block);
+        styles << (lists.isEmpty() ? QStringLiteral("-") : lists.join(QLatin1Char('/')));
+    }
+    return styles.join(QLatin1Char(','));
 }
 
 QStringList storedTexts(const QString& path)

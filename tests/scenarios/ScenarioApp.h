@@ -11,9 +11,11 @@
 class BXApplicationRuntime;
 class BXDocument;
 class BXMainWindowController;
+class QAbstractButton;
 class QAbstractItemView;
 class QDialog;
 class QMenuBar;
+class QTextDocument;
 class QWidget;
 
 // The running application for one scenario: started through the same start-up as main(), on
@@ -61,6 +63,8 @@ public:
     static bool choosePopUpMenuItem(const QStringList& path);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
+    // The visible button titled `title` in any window, such as a popover's, else null.
+    static QAbstractButton* buttonTitled(const QString& title);
 
     // Arms an answer for the next dialog that shows: `answer` gets it while it is up (click a
     // button, type a name). Dialogs run their own event loops, so answers are armed first.
@@ -101,7 +105,12 @@ void writeNotesFile(const QString& path, const QStringList& texts, bool spare = 
 struct StoredNote {
     QString text;
     QStringList categories;
+    // The lists of each paragraph (see paragraphLists()).
+    QString lists;
 };
+// The marker formats of each paragraph's lists, outermost first, or "-" outside a list;
+// paragraphs separated by commas.
+QString paragraphLists(const QTextDocument& text);
 // Every note except the spare empty one, in the order of their texts.
 QList<StoredNote> readNotesFile(const QString& path);
 QStringList storedTexts(const QString& path);
