@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -359,6 +360,8 @@ void Writer::collect()
     m_systemFamily = system.family();
     m_systemSize = system.pointSizeF() > 0 ? system.pointSizeF() : 12.0;
     fontIndex(m_systemFamily);
+    // The Qt list each level of the current Word list continues, as a reader takes them.
+    std::map<int, const QTextList*> open;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         const QString blockText = block.text();
         int offset = 0;
@@ -377,10 +380,16 @@ void Writer::collect()
             m_runs.push_back({ m_text.size(), grpprl });
         QByteArray paragraph = paragraphSprms(block.blockFormatIndex());
         if (const QTextList* list = block.textList()) {
-            const QTextBlock previous = block.previous();
-            if (!previous.isValid() || !previous.textList())
-                m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
             const int level = listLevel(list);
+            open.erase(open.upper_bound(level), open.end());
+            // A reader numbers a level on through one Word list, past plain paragraphs too, so
+            // another list at a level already open needs a Word list of its own.
+            const auto same = open.find(level);
+            if (m_lists.isEmpty() || (same != open.end() && same->second != list)) {
+                m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
+                open.clear();
+            }
+            open[level] = list;
             QTextListFormat& format = m_lists.back()[level];
             if (format.style() == QTextListFormat::ListStyleUndefined)
                 format = list->format();

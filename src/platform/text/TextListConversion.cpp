@@ -23,6 +23,12 @@ ParagraphStyle styleOf(const QTextBlockFormat& format)
                                                      : AttributedText::defaultParagraphStyle();
 }
 
+bool startsAList(const QString& paragraph, const QString& markerFormat)
+{
+    const QString first = TextListMarkers::markerRun(markerFormat, 1);
+    return first != TextListMarkers::markerRun(markerFormat, 2) && paragraph.startsWith(first);
+}
+
 } // namespace
 
 void TextListConversion::fromQtLists(QTextDocument& doc)
@@ -77,15 +83,23 @@ std::unique_ptr<QTextDocument> TextListConversion::toQtLists(const QTextDocument
     AttributedText::setDocumentAttributes(*copy, AttributedText::documentAttributes(doc));
     TextListBuilder builder;
     int run = 0;
+    QString outerFormat;
     QTextCursor cursor(copy.get());
     cursor.beginEditBlock();
     for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
         const QStringList lists = TextListMarkers::itemLists(block);
-        if (lists.isEmpty()) {
-            ++run;
+        if (lists.isEmpty())
             continue;
-        }
         const int level = int(lists.size()) - 1;
+        // Items go on with the lists open at their levels, past plain paragraphs too, as
+        // numbers run on through them; an outermost item of another format, or one that shows
+        // its list's first number, starts new lists.
+        if (level == 0) {
+            if (!outerFormat.isEmpty()
+                && (lists.first() != outerFormat || startsAList(block.text(), lists.first())))
+                ++run;
+            outerFormat = lists.first();
+        }
         cursor.setPosition(block.position());
         cursor.setPosition(block.position() + TextListMarkers::prefixLength(block.text()),
             QTextCursor::KeepAnchor);

@@ -17,7 +17,8 @@ public:
     // as Qt numbers it.
     static void fromQtLists(QTextDocument& doc);
     // A copy of `doc` in which list items are items of QTextLists, without their marker runs
-    // and the indents that stand them; consecutive items share one list per level.
+    // and the indents that stand them. Items share one list per level, past plain paragraphs
+    // too, until an outermost item of another format or showing its first number.
     static std::unique_ptr<QTextDocument> toQtLists(const QTextDocument& doc);
 };
 
