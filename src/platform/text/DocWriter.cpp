@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <mutex>
 #include <vector>
 
@@ -360,8 +359,10 @@ void Writer::collect()
     m_systemFamily = system.family();
     m_systemSize = system.pointSizeF() > 0 ? system.pointSizeF() : 12.0;
     fontIndex(m_systemFamily);
-    // The Qt list each level of the current Word list continues, as a reader takes them.
-    std::map<int, const QTextList*> open;
+    // Each outermost Qt list is a Word list of its own, which its nested lists join: a
+    // reader numbers a Word list on past plain paragraphs and other lists.
+    QHash<const QTextList*, qsizetype> wordLists;
+    qsizetype current = 0;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         const QString blockText = block.text();
         int offset = 0;
@@ -381,21 +382,20 @@ void Writer::collect()
         QByteArray paragraph = paragraphSprms(block.blockFormatIndex());
         if (const QTextList* list = block.textList()) {
             const int level = listLevel(list);
-            open.erase(open.upper_bound(level), open.end());
-            // A reader numbers a level on through one Word list, past plain paragraphs too, so
-            // another list at a level already open needs a Word list of its own.
-            const auto same = open.find(level);
-            if (m_lists.isEmpty() || (same != open.end() && same->second != list)) {
-                m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
-                open.clear();
+            if (level == 0 || current == 0) {
+                auto found = wordLists.find(list);
+                if (found == wordLists.end()) {
+                    m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
+                    found = wordLists.insert(list, m_lists.size());
+                }
+                current = *found;
             }
-            open[level] = list;
-            QTextListFormat& format = m_lists.back()[level];
+            QTextListFormat& format = m_lists[current - 1][level];
             if (format.style() == QTextListFormat::ListStyleUndefined)
                 format = list->format();
             // The level first: readers apply the list as soon as they meet it.
             sprm8(paragraph, Sprm::PIlvl, quint8(level));
-            sprm16(paragraph, Sprm::PIlfo, quint16(m_lists.size()));
+            sprm16(paragraph, Sprm::PIlfo, quint16(current));
         }
         m_paragraphs.push_back({ m_text.size(), paragraph });
     }

@@ -375,11 +375,13 @@ TEST(DocFormat, ReadsOneBytePiecesStylesAndFieldResults)
 }
 
 // Word files and Word XML number items as lists run on: two lists that meet stay two, and a
-// list goes on past a plain paragraph and a nested list.
+// list goes on past a plain paragraph, a nested list and a list of another format.
 TEST(DocFormat, ListNumbersSurviveWordFilesAndWordXml)
 {
     QTextListFormat decimal;
     decimal.setStyle(QTextListFormat::ListDecimal);
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
     QTextListFormat nestedBullets;
     nestedBullets.setStyle(QTextListFormat::ListCircle);
     nestedBullets.setIndent(2);
@@ -414,6 +416,17 @@ TEST(DocFormat, ListNumbersSurviveWordFilesAndWordXml)
                 list->add(c.block());
             },
             QStringLiteral("\n\t2.\tthird") },
+        { "a list past a list of another format",
+            [&](QTextCursor& c) {
+                add(c, "first");
+                QTextList* list = c.createList(decimal);
+                add(c, "bullet");
+                c.createList(bullets);
+                add(c, "second");
+                c.currentList()->remove(c.block());
+                list->add(c.block());
+            },
+            QStringLiteral("\n\t2.\tsecond") },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
