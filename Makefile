@@ -60,7 +60,8 @@ fuzz: deps
 # core, with its seed corpus (fuzz/corpus/<target>, never written) and dictionary
 # (fuzz/<target>.dict); what it learns goes to $(BUILD)-fuzz/corpus/<target>, crashing inputs
 # to $(BUILD)-fuzz/findings/. It builds nothing, so several runs can go side by side. Leaks of
-# system libraries listed in tests/support/lsan.supp are not findings.
+# system libraries listed in tests/support/lsan.supp are not findings. Undefined behaviour stops
+# the run, so it leaves its input behind as a crash does.
 FUZZ_SECONDS ?= 600
 fuzz-run:
 	@test -n "$(FUZZ_TARGET)" || (echo "name a target: FUZZ_TARGET=<name of fuzz/<name>.cpp>"; false)
@@ -68,6 +69,7 @@ fuzz-run:
 	@mkdir -p $(BUILD)-fuzz/corpus/$(FUZZ_TARGET) $(BUILD)-fuzz/findings
 	QT_QPA_PLATFORM=offscreen \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	$(BUILD)-fuzz/fuzz/fuzz_$(FUZZ_TARGET) \
 		-max_total_time=$(FUZZ_SECONDS) -fork=0 -dict=fuzz/$(FUZZ_TARGET).dict \
 		-artifact_prefix=$(BUILD)-fuzz/findings/$(FUZZ_TARGET)- \

@@ -866,6 +866,11 @@ void BXDocument::setRequirePassword(bool flag, const std::optional<QString>& pas
             return;
         }
     }
+    storePasswordState(flag, stored);
+}
+
+void BXDocument::storePasswordState(bool flag, const QString& stored)
+{
     const bool changed = m_requirePassword != flag;
     m_requirePassword = flag;
     m_password = stored;
@@ -900,9 +905,9 @@ void BXDocument::toggleLock()
         mainWindowController() ? windowControllers().first()->windowObject() : nullptr, this);
 }
 
-void BXDocument::passwordSet(const std::optional<QString>& password)
+void BXDocument::passwordSet(const std::optional<QString>& storedPassword)
 {
-    setRequirePassword(password.has_value(), password);
+    storePasswordState(storedPassword.has_value(), storedPassword.value_or(QString()));
     // Dropped on a later turn: this runs inside the controller's own sheet handler.
     if (m_passwordController)
         platform::dispatchAsyncMain(

@@ -205,12 +205,13 @@ public:
     bool requirePassword() const { return m_requirePassword; }
     // The stored form: an Argon2id string, the typed text of an older file, or "".
     const QString& password() const { return m_password; }
-    // `password` is the typed text; it is hashed before it is kept. Without `flag` the
-    // stored password becomes "". Saves the preferences when the document has a store.
+    // `password` is the typed text; it is hashed here, on the calling thread, before it is
+    // kept. Without `flag` the stored password becomes "". Saves the preferences when the
+    // document has a store.
     void setRequirePassword(bool flag, const std::optional<QString>& password);
     // Removes a required password at once; otherwise asks for a new one in a sheet.
     void toggleLock();
-    void passwordSet(const std::optional<QString>& password) override;
+    void passwordSet(const std::optional<QString>& storedPassword) override;
     BXPasswordPrompt* passwordController() const { return m_passwordController.get(); }
 
     QString formatForExport() const { return m_formatForExport; }
@@ -302,6 +303,7 @@ signals:
     void noteInfoChanged();
 
 private:
+    void storePasswordState(bool flag, const QString& stored);
     static QString exportFolder();
     static void rememberExportFolder(const QString& folder);
     // The key window while the print panel runs, else the base's choice.

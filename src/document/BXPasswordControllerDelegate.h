@@ -9,6 +9,7 @@ class BXPasswordControllerDelegate {
 public:
     virtual ~BXPasswordControllerDelegate() = default;
 
-    // The confirmed new password as typed (possibly empty), or nullopt when the user cancelled.
-    virtual void passwordSet(const std::optional<QString>& password) = 0;
+    // The confirmed new password in its stored form (PasswordHash::hash, made off the main
+    // thread), or nullopt when the user cancelled.
+    virtual void passwordSet(const std::optional<QString>& storedPassword) = 0;
 };

@@ -21,7 +21,10 @@
 #include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -113,9 +116,9 @@ void BXPasswordController::loadWindow()
     m_passwordField->setMinimumWidth(220);
 
     auto* buttons = new QDialogButtonBox(dialog);
-    QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
+    m_okButton = buttons->addButton(QDialogButtonBox::Ok);
     buttons->addButton(QDialogButtonBox::Cancel);
-    ok->setDefault(true);
+    m_okButton->setDefault(true);
     // The buttons decide how the window ends; accepting it directly would skip the check.
     connect(buttons, &QDialogButtonBox::accepted, this, &BXPasswordController::okPressed);
     connect(buttons, &QDialogButtonBox::rejected, this, &BXPasswordController::cancelPressed);
@@ -151,6 +154,9 @@ bool BXPasswordController::askPassword(const QString& storedPassword)
     const int code = PasswordDialogRunner::current().runModal(*this);
     if (m_window)
         m_window->hide();
+    // A check still running belongs to the window that just ended.
+    ++m_turn;
+    setBusy(false);
     // Escape and the window's close button end the prompt without going through Cancel, and
     // mean the same; only the fourth wrong entry ends it through the check.
     if (code != 1 && !m_ending)
@@ -188,6 +194,8 @@ void BXPasswordController::passwordSheetDidEnd(int returnCode)
 {
     if (m_window)
         m_window->hide();
+    ++m_turn;
+    setBusy(false);
     m_isSheet = false;
     // Escape and the window's close button end the sheet without going through Cancel.
     if (returnCode != 1)
@@ -240,7 +248,14 @@ void BXPasswordController::acceptPassword()
         return;
     }
     if (m_passwordField->text() == m_password.value_or(QString())) {
-        endWithCode(1);
+        // The delegate gets the stored form; hashing fails only out of memory (logged), and
+        // then nothing is set.
+        auto stored = std::make_shared<QString>();
+        runBusy([stored, typed = *m_password] { *stored = PasswordHash::hash(typed); },
+            [this, stored] {
+                m_password = *stored;
+                endWithCode(stored->isEmpty() ? 0 : 1);
+            });
         return;
     }
     beep();
@@ -249,8 +264,17 @@ void BXPasswordController::acceptPassword()
 
 void BXPasswordController::verifyPassword()
 {
-    const QString stored = m_password.value_or(QString());
-    if (PasswordHash::verify(stored, m_passwordField->text())) {
+    auto matches = std::make_shared<bool>(false);
+    runBusy(
+        [matches, stored = m_password.value_or(QString()), typed = m_passwordField->text()] {
+            *matches = PasswordHash::verify(stored, typed);
+        },
+        [this, matches] { passwordVerified(*matches); });
+}
+
+void BXPasswordController::passwordVerified(bool matches)
+{
+    if (matches) {
         m_ending = true;
         lockIcon(false);
         m_passwordField->clear();
@@ -268,7 +292,7 @@ void BXPasswordController::verifyPassword()
 
 void BXPasswordController::okPressed()
 {
-    if (m_ending)
+    if (m_ending || m_busy)
         return;
     if (m_mode != AskMode)
         acceptPassword();
@@ -289,6 +313,46 @@ void BXPasswordController::endWithCode(int code)
         m_passwordField->clear();
     if (m_window)
         platform::Sheet::end(m_window, code);
+}
+
+void BXPasswordController::runBusy(std::function<void()> work, std::function<void()> answer)
+{
+    setBusy(true);
+    const quint64 turn = ++m_turn;
+    QPointer<BXPasswordController> self(this);
+    QThreadPool::globalInstance()->start(
+        [self, turn, work = std::move(work), answer = std::move(answer)] {
+            work();
+            // The pointer is read only on the main thread, where the controller may have gone.
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, turn, answer] {
+                    if (!self || self->m_turn != turn)
+                        return;
+                    self->setBusy(false);
+                    answer();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void BXPasswordController::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    // Read-only rather than disabled, so the field keeps the focus for the next try.
+    if (m_passwordField)
+        m_passwordField->setReadOnly(busy);
+    if (m_okButton)
+        m_okButton->setEnabled(!busy);
+    if (m_window) {
+        if (busy)
+            m_window->setCursor(Qt::BusyCursor);
+        else
+            m_window->unsetCursor();
+    }
+    emit busyChanged(busy);
 }
 
 void BXPasswordController::beep()

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class BXPasswordControllerDelegate;
@@ -14,12 +15,15 @@ class QDialog;
 class QLabel;
 class QLineEdit;
 class QPropertyAnimation;
+class QPushButton;
 class QWidget;
 
 // The small password window of a document, in two modes: asking for the password before a
 // guarded document opens (application-modal, through PasswordDialogRunner), and setting a new
 // one, typed twice, as a sheet on the document's window. Owned by the document; main thread.
-// A wrong entry beeps through platform::UserInput.
+// A wrong entry beeps through platform::UserInput. Checking an entry and hashing a new password
+// are costly, so they run on a worker while the window shows itself busy; busyChanged() tells
+// when that starts and ends.
 class BXPasswordController final : public QObject, public BXPasswordPrompt {
     Q_OBJECT
 
@@ -48,7 +52,8 @@ public:
     void lockIcon(bool locked);
     // Shakes the lock icon sideways, starting on the next turn of the main queue.
     void vibrate();
-    // Set mode's OK: an empty first entry is refused with a beep.
+    // Set mode's OK: an empty first entry is refused with a beep; a matching confirmation is
+    // hashed before the sheet ends.
     void acceptPassword();
     void verifyPassword();
     void okPressed();
@@ -68,9 +73,19 @@ public:
     int step() const { return m_step; }
     bool isLockShownLocked() const { return m_locked; }
     bool isSheet() const { return m_isSheet; }
+    // While an entry is checked or hashed: OK does nothing and the field takes no typing.
+    bool isBusy() const { return m_busy; }
     QPropertyAnimation* shakeAnimation() const;
 
+signals:
+    void busyChanged(bool busy);
+
 private:
+    // Runs `work` on a worker, then `answer` on the main thread, unless the window ended or
+    // this controller went in between.
+    void runBusy(std::function<void()> work, std::function<void()> answer);
+    void setBusy(bool busy);
+    void passwordVerified(bool matches);
     void loadWindow();
     void endWithCode(int code);
     void beep();
@@ -79,6 +94,7 @@ private:
     QPointer<QLabel> m_lockIconView;
     QPointer<QLabel> m_passwordCaption;
     QPointer<QLineEdit> m_passwordField;
+    QPointer<QPushButton> m_okButton;
     QPointer<QPropertyAnimation> m_shake; // a child of the lock icon
     QPoint m_shakeOrigin;
     BXPasswordControllerDelegate* m_delegate = nullptr;
@@ -90,4 +106,7 @@ private:
     bool m_isSheet = false;
     // Set once an outcome is decided, so that presses during the closing delay do nothing.
     bool m_ending = false;
+    bool m_busy = false;
+    // Counts the windows' runs and work started, so that a late answer finds itself outdated.
+    quint64 m_turn = 0;
 };

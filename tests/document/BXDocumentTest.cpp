@@ -176,6 +176,7 @@ TEST_F(DocumentTest, PasswordIsSetChangedAndRemovedAcrossReopening)
         for (int i = 0; i < 2; ++i) {
             sheet->passwordField()->setText(first);
             sheet->okPressed();
+            FakePasswordDialogRunner::waitForAnswer(*sheet);
         }
         EXPECT_TRUE(document->requirePassword());
         EXPECT_EQ(changes.count(), 1);

@@ -13,10 +13,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPropertyAnimation>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -31,6 +35,24 @@ struct RecordingDelegate final : BXPasswordControllerDelegate {
     std::optional<QString> last;
 };
 
+// Plays the user at the opening prompt with a script of its own, installed while it lives.
+struct ScriptedRunner final : PasswordDialogRunner {
+    explicit ScriptedRunner(std::function<int(BXPasswordController&)> s) : script(std::move(s))
+    {
+        setCurrent(this);
+    }
+    ~ScriptedRunner() override { setCurrent(nullptr); }
+    int runModal(BXPasswordController& controller) override { return script(controller); }
+    std::function<int(BXPasswordController&)> script;
+};
+
+// Lets every check still running answer, and the answers arrive.
+void drainChecks()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+}
+
 class PasswordControllerTest : public ::testing::Test {
 protected:
     void SetUp() override { PasswordHash::setUsesInteractiveLimits(true); }
@@ -39,6 +61,7 @@ protected:
     {
         controller.passwordField()->setText(text);
         controller.okPressed();
+        FakePasswordDialogRunner::waitForAnswer(controller);
     }
 
     platform::FakeScheduler scheduler;
@@ -162,34 +185,104 @@ TEST(PasswordControllerEscape, EscapeAtTheOpeningPromptIsACancel)
 
 TEST(PasswordControllerTiming, RightPasswordShowsTheOpenLockBeforeTheWindowEnds)
 {
-    // A runner that types the right password and watches the window end only after 0.35 s.
-    struct WatchingRunner final : PasswordDialogRunner {
-        explicit WatchingRunner(platform::FakeScheduler& s) : scheduler(s) { setCurrent(this); }
-        ~WatchingRunner() override { setCurrent(nullptr); }
-        int runModal(BXPasswordController& controller) override
-        {
-            std::optional<int> code;
-            QObject::connect(
-                controller.window(), &QDialog::finished, [&code](int result) { code = result; });
-            controller.passwordField()->setText(QStringLiteral("pw"));
-            controller.okPressed();
-            unlockedAtOnce = !controller.isLockShownLocked();
-            scheduler.advance(0.3);
-            endedEarly = code.has_value();
-            controller.okPressed(); // a second press while closing changes nothing
-            scheduler.advance(0.1);
-            return code.value_or(-1);
-        }
-        platform::FakeScheduler& scheduler;
-        bool unlockedAtOnce = false;
-        bool endedEarly = true;
-    };
+    // Types the right password and watches the window end only after 0.35 s.
     platform::FakeScheduler scheduler;
-    WatchingRunner watching(scheduler);
+    bool unlockedAtOnce = false;
+    bool endedEarly = true;
+    ScriptedRunner watching([&](BXPasswordController& controller) {
+        std::optional<int> code;
+        QObject::connect(
+            controller.window(), &QDialog::finished, [&code](int result) { code = result; });
+        controller.passwordField()->setText(QStringLiteral("pw"));
+        controller.okPressed();
+        FakePasswordDialogRunner::waitForAnswer(controller);
+        unlockedAtOnce = !controller.isLockShownLocked();
+        scheduler.advance(0.3);
+        endedEarly = code.has_value();
+        controller.okPressed(); // a second press while closing changes nothing
+        scheduler.advance(0.1);
+        return code.value_or(-1);
+    });
     BXPasswordController controller;
     EXPECT_TRUE(controller.askPassword(QStringLiteral("pw")));
-    EXPECT_TRUE(watching.unlockedAtOnce);
-    EXPECT_FALSE(watching.endedEarly);
+    EXPECT_TRUE(unlockedAtOnce);
+    EXPECT_FALSE(endedEarly);
+}
+
+TEST(PasswordControllerBusy, AnEntryIsCheckedOffTheMainThreadWhileTheWindowWaitsBusy)
+{
+    PasswordHash::setUsesInteractiveLimits(true);
+    const QString stored = PasswordHash::hash(QStringLiteral("right"));
+    for (const bool right : { false, true }) {
+        SCOPED_TRACE(right ? "right" : "wrong");
+        platform::FakeScheduler scheduler;
+        platform::FakeUserInput input;
+        ScriptedRunner runner([&](BXPasswordController& controller) {
+            QSignalSpy busy(&controller, &BXPasswordController::busyChanged);
+            controller.passwordField()->setText(QLatin1String(right ? "right" : "wrong"));
+            controller.okPressed();
+            controller.okPressed(); // refused while the first is checked
+            EXPECT_EQ(busy.count(), 1);
+            EXPECT_TRUE(controller.isBusy());
+            EXPECT_TRUE(controller.passwordField()->isReadOnly());
+            // The answer comes through the event loop, after what was posted before it.
+            bool busyWhenTurned = false;
+            QMetaObject::invokeMethod(
+                &controller, [&] { busyWhenTurned = controller.isBusy(); }, Qt::QueuedConnection);
+            FakePasswordDialogRunner::waitForAnswer(controller);
+            EXPECT_TRUE(busyWhenTurned);
+            EXPECT_FALSE(controller.passwordField()->isReadOnly());
+            EXPECT_EQ(controller.attempts(), right ? 0 : 1);
+            EXPECT_EQ(input.beepCount(), right ? 0 : 1);
+            EXPECT_EQ(controller.isLockShownLocked(), !right);
+            if (!right)
+                controller.cancelPressed();
+            scheduler.advance(1.0);
+            return controller.window()->result();
+        });
+        BXPasswordController asker;
+        EXPECT_EQ(asker.askPassword(stored), right);
+    }
+}
+
+TEST(PasswordControllerBusy, AnAnswerArrivingAfterTheWindowOrItsControllerWentChangesNothing)
+{
+    PasswordHash::setUsesInteractiveLimits(true);
+    platform::FakeScheduler scheduler;
+    platform::FakeUserInput input;
+    {
+        // Cancel while the right password is checked: the prompt stays cancelled.
+        ScriptedRunner runner([](BXPasswordController& controller) {
+            controller.passwordField()->setText(QStringLiteral("right"));
+            controller.okPressed();
+            controller.cancelPressed();
+            return 0;
+        });
+        BXPasswordController asker;
+        EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right"))));
+        drainChecks();
+        scheduler.runUntilIdle();
+        EXPECT_FALSE(asker.password().has_value());
+        EXPECT_TRUE(asker.isLockShownLocked());
+        EXPECT_FALSE(asker.isBusy());
+    }
+    {
+        // The document, and with it the sheet's controller, goes while the password is hashed.
+        QWidget window;
+        RecordingDelegate recorder;
+        auto setter = std::make_unique<BXPasswordController>();
+        setter->setPasswordForWindow(&window, &recorder);
+        for (int i = 0; i < 2; ++i) {
+            setter->passwordField()->setText(QStringLiteral("new"));
+            setter->okPressed();
+        }
+        ASSERT_TRUE(setter->isBusy());
+        setter.reset();
+        drainChecks();
+        scheduler.runUntilIdle();
+        EXPECT_EQ(recorder.calls, 0);
+    }
+    EXPECT_EQ(input.beepCount(), 0);
 }
 
 TEST_F(PasswordControllerTest, SettingAPasswordNeedsAMatchingConfirmation)
@@ -222,7 +315,9 @@ TEST_F(PasswordControllerTest, SettingAPasswordNeedsAMatchingConfirmation)
 
     type(QStringLiteral("first"));
     EXPECT_EQ(delegate.calls, 1);
-    EXPECT_EQ(delegate.last, QStringLiteral("first"));
+    ASSERT_TRUE(delegate.last.has_value());
+    EXPECT_TRUE(PasswordHash::isHash(*delegate.last)) << delegate.last->toStdString();
+    EXPECT_TRUE(PasswordHash::verify(*delegate.last, QStringLiteral("first")));
     EXPECT_FALSE(controller.password().has_value()) << "the typed text is not kept";
 }
 

@@ -191,6 +191,9 @@ QDateTime AttributeDescription::dateFromStored(double secondsSinceReference)
 {
     const double msecs
         = std::round((secondsSinceReference + double(kReferenceDateOffset)) * 1000.0);
+    // A damaged store may hold any number here; what no date can be reads as no date.
+    if (!(msecs >= -0x1p63 && msecs < 0x1p63))
+        return {};
     return QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
 }
 

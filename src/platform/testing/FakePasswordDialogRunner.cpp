@@ -7,6 +7,7 @@
 #include "platform/appkit/UserInput.h"
 
 #include <QDialog>
+#include <QEventLoop>
 #include <QLineEdit>
 
 FakePasswordDialogRunner::FakePasswordDialogRunner(platform::FakeScheduler& scheduler)
@@ -36,6 +37,15 @@ void FakePasswordDialogRunner::enqueueCancel()
     m_entries.emplace_back(std::nullopt);
 }
 
+void FakePasswordDialogRunner::waitForAnswer(BXPasswordController& controller)
+{
+    if (!controller.isBusy())
+        return;
+    QEventLoop loop;
+    QObject::connect(&controller, &BXPasswordController::busyChanged, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 int FakePasswordDialogRunner::runModal(BXPasswordController& controller)
 {
     ++m_runCount;
@@ -60,6 +70,7 @@ int FakePasswordDialogRunner::runModal(BXPasswordController& controller)
         }
         controller.passwordField()->setText(*entry);
         controller.okPressed();
+        waitForAnswer(controller);
         m_fieldTexts << controller.passwordField()->text();
         m_scheduler.advance(1.0);
     }

@@ -13,9 +13,10 @@ class FakeScheduler;
 }
 
 // A runner for tests that plays the user at the password prompt: each queued entry is typed
-// into the field and confirmed with OK (a queued cancel presses Cancel), and the fake clock
-// then moves on a second, so a delayed ending happens. When the entries run out before the
-// window has ended it presses Cancel. Installs itself while it lives; one at a time.
+// into the field and confirmed with OK (a queued cancel presses Cancel); once the check has
+// answered (the real event loop runs meanwhile), the fake clock moves on a second, so a
+// delayed ending happens. When the entries run out before the window has ended it presses
+// Cancel. Installs itself while it lives; one at a time.
 class FakePasswordDialogRunner final : public PasswordDialogRunner {
 public:
     explicit FakePasswordDialogRunner(platform::FakeScheduler& scheduler);
@@ -28,6 +29,8 @@ public:
     void enqueueCancel();
 
     int runModal(BXPasswordController& controller) override;
+    // Runs the real event loop until the controller's check or hashing has answered.
+    static void waitForAnswer(BXPasswordController& controller);
 
     int runCount() const { return m_runCount; }
     int beepCount() const { return m_beepCount; }

@@ -359,6 +359,10 @@ void Writer::collect()
     m_systemFamily = system.family();
     m_systemSize = system.pointSizeF() > 0 ? system.pointSizeF() : 12.0;
     fontIndex(m_systemFamily);
+    // Each outermost Qt list is a Word list of its own, which its nested lists join: a
+    // reader numbers a Word list on past plain paragraphs and other lists.
+    QHash<const QTextList*, qsizetype> wordLists;
+    qsizetype current = 0;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         const QString blockText = block.text();
         int offset = 0;
@@ -377,16 +381,21 @@ void Writer::collect()
             m_runs.push_back({ m_text.size(), grpprl });
         QByteArray paragraph = paragraphSprms(block.blockFormatIndex());
         if (const QTextList* list = block.textList()) {
-            const QTextBlock previous = block.previous();
-            if (!previous.isValid() || !previous.textList())
-                m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
             const int level = listLevel(list);
-            QTextListFormat& format = m_lists.back()[level];
+            if (level == 0 || current == 0) {
+                auto found = wordLists.find(list);
+                if (found == wordLists.end()) {
+                    m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
+                    found = wordLists.insert(list, m_lists.size());
+                }
+                current = *found;
+            }
+            QTextListFormat& format = m_lists[current - 1][level];
             if (format.style() == QTextListFormat::ListStyleUndefined)
                 format = list->format();
             // The level first: readers apply the list as soon as they meet it.
             sprm8(paragraph, Sprm::PIlvl, quint8(level));
-            sprm16(paragraph, Sprm::PIlfo, quint16(m_lists.size()));
+            sprm16(paragraph, Sprm::PIlfo, quint16(current));
         }
         m_paragraphs.push_back({ m_text.size(), paragraph });
     }

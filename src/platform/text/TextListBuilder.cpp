@@ -12,13 +12,13 @@ void TextListBuilder::addItem(
 {
     level = std::clamp(level, 0, MaximumLevels - 1);
     m_open.erase(m_open.upper_bound({ key, level }), m_open.lower_bound({ key, MaximumLevels }));
+    format.setIndent(level + 1);
     QTextList*& list = m_open[{ key, level }];
-    if (list) {
+    // Another format at a level starts a list of its own there.
+    if (list && list->format() == format)
         list->add(cursor.block());
-    } else {
-        format.setIndent(level + 1);
+    else
         list = cursor.createList(format);
-    }
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "TextListBuilder.h"
 #include "TextListMarkers.h"
 
+#include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,6 +22,12 @@ ParagraphStyle styleOf(const QTextBlockFormat& format)
 {
     return AttributedText::hasParagraphStyle(format) ? AttributedText::paragraphStyle(format)
                                                      : AttributedText::defaultParagraphStyle();
+}
+
+bool startsAList(const QString& paragraph, const QString& markerFormat)
+{
+    const QString first = TextListMarkers::markerRun(markerFormat, 1);
+    return first != TextListMarkers::markerRun(markerFormat, 2) && paragraph.startsWith(first);
 }
 
 } // namespace
@@ -76,16 +83,26 @@ std::unique_ptr<QTextDocument> TextListConversion::toQtLists(const QTextDocument
     copy->setUndoRedoEnabled(false);
     AttributedText::setDocumentAttributes(*copy, AttributedText::documentAttributes(doc));
     TextListBuilder builder;
-    int run = 0;
+    // Outermost lists by format: how many have started. Nested items join the last one.
+    QHash<QString, int> outerLists;
+    QString key;
     QTextCursor cursor(copy.get());
     cursor.beginEditBlock();
     for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
         const QStringList lists = TextListMarkers::itemLists(block);
-        if (lists.isEmpty()) {
-            ++run;
+        if (lists.isEmpty())
             continue;
-        }
         const int level = int(lists.size()) - 1;
+        // An outermost list goes on past plain paragraphs and lists of other formats, as
+        // numbers run on through them, until an item shows its first number again.
+        if (level == 0) {
+            auto found = outerLists.find(lists.first());
+            if (found == outerLists.end())
+                found = outerLists.insert(lists.first(), 0);
+            else if (startsAList(block.text(), lists.first()))
+                ++*found;
+            key = lists.first() + u'#' + QString::number(*found);
+        }
         cursor.setPosition(block.position());
         cursor.setPosition(block.position() + TextListMarkers::prefixLength(block.text()),
             QTextCursor::KeepAnchor);
@@ -96,8 +113,8 @@ std::unique_ptr<QTextDocument> TextListConversion::toQtLists(const QTextDocument
         TextListMarkers::removeItemGeometry(style, level);
         AttributedText::setParagraphStyle(format, style);
         cursor.setBlockFormat(format);
-        builder.addItem(cursor, QString::number(run), level,
-            RtfListLevel::fromMarkerFormat(lists.at(level)).listFormat(level));
+        builder.addItem(
+            cursor, key, level, RtfListLevel::fromMarkerFormat(lists.at(level)).listFormat(level));
     }
     cursor.endEditBlock();
     return copy;

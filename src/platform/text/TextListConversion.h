@@ -17,7 +17,9 @@ public:
     // as Qt numbers it.
     static void fromQtLists(QTextDocument& doc);
     // A copy of `doc` in which list items are items of QTextLists, without their marker runs
-    // and the indents that stand them; consecutive items share one list per level.
+    // and the indents that stand them. An outermost list runs on past plain paragraphs and
+    // other lists until an item of its format shows its first number; nested items join the
+    // last outermost list, a new format at a level starting a new list there.
     static std::unique_ptr<QTextDocument> toQtLists(const QTextDocument& doc);
 };
 

@@ -197,6 +197,23 @@ TEST(BadInput, DamagedPagesGiveAnErrorOnReading)
     EXPECT_EQ(fileBytes(path), before);
 }
 
+TEST(BadInput, StoredDatesBeyondAnyDateReadAsNoDate)
+{
+    const QString path = storePath();
+    makeStore(path, 3);
+    SqlProbe(path).exec(QStringLiteral("UPDATE ZNOTE SET ZNOTECREATED = CASE Z_PK "
+                                       "WHEN 1 THEN 1e30 WHEN 2 THEN -1e30 ELSE 9e999 END"));
+    auto coordinator = openCoordinator(path);
+    ASSERT_TRUE(coordinator);
+    ManagedObjectContext context;
+    context.setPersistentStoreCoordinator(coordinator);
+    const auto notes = context.fetchObjects(FetchRequest(QStringLiteral("Note")), nullptr);
+    ASSERT_TRUE(notes);
+    ASSERT_EQ(notes->size(), 3);
+    for (const ManagedObjectPtr& note : *notes)
+        EXPECT_FALSE(note->valueForKey(QStringLiteral("noteCreated")).toDateTime().isValid());
+}
+
 TEST(BadInput, ReadOnlyStoresRefuseSavesAndStayUnchanged)
 {
     const QString path = storePath();

@@ -7,14 +7,20 @@
 #include "platform/text/DocWriter.h"
 #include "platform/text/TextDocumentReader.h"
 #include "platform/text/TextDocumentTypes.h"
+#include "platform/text/TextListConversion.h"
+#include "platform/text/WordXmlReader.h"
+#include "platform/text/WordXmlWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace platform;
 
@@ -366,4 +372,79 @@ TEST(DocFormat, ReadsOneBytePiecesStylesAndFieldResults)
     EXPECT_TRUE(font(13).bold());
     EXPECT_TRUE(font(13).italic());
     EXPECT_EQ(alignment(13), TextAlignment::Right);
+}
+
+// Word files and Word XML number items as lists run on: two lists that meet stay two, and a
+// list goes on past a plain paragraph, a nested list and a list of another format.
+TEST(DocFormat, ListNumbersSurviveWordFilesAndWordXml)
+{
+    QTextListFormat decimal;
+    decimal.setStyle(QTextListFormat::ListDecimal);
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
+    QTextListFormat nestedBullets;
+    nestedBullets.setStyle(QTextListFormat::ListCircle);
+    nestedBullets.setIndent(2);
+    const auto add = [](QTextCursor& cursor, const char* text) {
+        cursor.insertBlock();
+        cursor.insertText(QString::fromLatin1(text));
+    };
+    const struct {
+        const char* name;
+        std::function<void(QTextCursor&)> build;
+        QString shown;
+    } cases[] = {
+        { "two lists that meet",
+            [&](QTextCursor& c) {
+                add(c, "first");
+                c.createList(decimal);
+                add(c, "second");
+                c.createList(decimal);
+                add(c, "third");
+            },
+            QStringLiteral("\n\t1.\tfirst\n\t1.\tsecond\n\t2.\tthird") },
+        { "a list past a paragraph and a nested list",
+            [&](QTextCursor& c) {
+                add(c, "first");
+                QTextList* list = c.createList(decimal);
+                add(c, "plain");
+                list->remove(c.block());
+                add(c, "nested");
+                c.createList(nestedBullets);
+                add(c, "third");
+                c.currentList()->remove(c.block());
+                list->add(c.block());
+            },
+            QStringLiteral("\n\t2.\tthird") },
+        { "a list past a list of another format",
+            [&](QTextCursor& c) {
+                add(c, "first");
+                QTextList* list = c.createList(decimal);
+                add(c, "bullet");
+                c.createList(bullets);
+                add(c, "second");
+                c.currentList()->remove(c.block());
+                list->add(c.block());
+            },
+            QStringLiteral("\n\t2.\tsecond") },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = AttributedText::makeDocument();
+        QTextCursor cursor(doc.get());
+        cursor.insertText(QStringLiteral("Plan"));
+        c.build(cursor);
+        TextListConversion::fromQtLists(*doc);
+        const QString text = AttributedText::string(*doc);
+        EXPECT_TRUE(text.endsWith(c.shown)) << text.toStdString();
+        const auto written = DocWriter::write(*doc);
+        ASSERT_TRUE(written);
+        const auto again = DocReader::read(*written);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(AttributedText::string(*again), text);
+        const QByteArray xml = WordXmlWriter::write(*doc, WordXmlWriter::Dialect::WordML).document;
+        const auto fromXml = WordXmlReader(WordXmlReader::Dialect::WordML).readDocument(xml, {});
+        ASSERT_TRUE(fromXml);
+        EXPECT_EQ(AttributedText::string(*fromXml), text);
+    }
 }

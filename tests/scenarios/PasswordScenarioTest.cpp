@@ -1,0 +1,91 @@
+#include "ScenarioApp.h"
+
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+QDialog* visiblePasswordWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("BXPasswordWindow") && window->isVisible())
+            return qobject_cast<QDialog*>(window);
+    }
+    return nullptr;
+}
+
+QPushButton* okButton(QDialog* window)
+{
+    return window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
+} // namespace
+
+TEST(PasswordScenario, AGuardedFileOpensOnceThePasswordIsTypedAndThePromptStaysLiveMeanwhile)
+{
+    ScenarioApp app;
+    // A second window keeps the application running once the guarded file is closed.
+    ASSERT_NE(app.newDocument(), nullptr);
+    ASSERT_NE(app.newDocument(), nullptr);
+    BXMainWindowController* guarded = ScenarioApp::frontMainWindow();
+    ScenarioApp::click(guarded->noteTextView()->viewport());
+    ScenarioApp::type(QStringLiteral("Private plans"));
+    const QString path = app.folder() + QStringLiteral("/Guarded.brindlex");
+    app.save(path);
+
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("File"), QStringLiteral("Require Password…") }));
+    QDialog* sheet = nullptr;
+    ASSERT_TRUE(
+        ScenarioApp::waitUntil([&] { return (sheet = visiblePasswordWindow()) != nullptr; }));
+    ScenarioApp::type(QStringLiteral("kettle\n"));
+    ScenarioApp::type(QStringLiteral("kettle\n"));
+    // The new password is hashed while the sheet waits.
+    EXPECT_FALSE(okButton(sheet)->isEnabled());
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return !visiblePasswordWindow(); }, 30000));
+    // Back to the guarded file's window, as a click on it does where a window manager runs.
+    guarded->mainWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(guarded->mainWindow()));
+    app.save();
+    app.closeFrontDocument();
+
+    // The prompt runs its own loop inside Open: the password is typed from a timer.
+    bool answered = false;
+    bool busyWhileChecked = false;
+    QTimer prompt;
+    QObject::connect(&prompt, &QTimer::timeout, [&] {
+        QDialog* window = visiblePasswordWindow();
+        if (!window || answered)
+            return;
+        answered = true;
+        ScenarioApp::type(QStringLiteral("wrong\n"));
+        ScenarioApp::waitUntil([window] { return okButton(window)->isEnabled(); }, 30000);
+        auto* field = window->findChild<QLineEdit*>();
+        field->selectAll();
+        ScenarioApp::type(QStringLiteral("kettle\n"));
+        busyWhileChecked = !okButton(window)->isEnabled() && field->isReadOnly();
+        bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("password-checking"));
+        ScenarioApp::waitUntil([window] { return okButton(window)->isEnabled(); }, 30000);
+    });
+    prompt.start(20);
+    BXMainWindowController* opened = app.openDocument(path);
+    EXPECT_TRUE(answered) << "the password was never asked for";
+    EXPECT_TRUE(busyWhileChecked);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(ScenarioApp::listTitles().contains(QStringLiteral("Private plans")))
+        << ScenarioApp::listTitles().join(u'|').toStdString();
+}
