@@ -90,13 +90,15 @@ BXNote::NotePtr BXNote::newNoteInManagedObjectContext(
 
 void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObjectPtr>& categories)
 {
+    // The text goes first: observers of the title take a note with a name or text for a note
+    // in use, and a spare holding blank lines would stop being the spare.
+    note.setDefaultStyle();
     note.setNoteName(name);
     note.setNoteTitle(name);
     const QDateTime now = QDateTime::currentDateTime();
     note.setValue(now, NoteCreatedKey);
     note.setValue(now, NoteModifiedKey);
     note.setCategories(categories);
-    note.setDefaultStyle();
 }
 
 std::unique_ptr<QTextDocument> BXNote::emptyStyle()

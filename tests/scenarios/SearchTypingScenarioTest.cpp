@@ -1,0 +1,47 @@
+#include "ScenarioApp.h"
+
+#include "document/BXNote.h"
+#include "lists/BXTableView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXTextView.h"
+
+#include <gtest/gtest.h>
+
+using scenario::ScenarioApp;
+
+// A search typed, a click into the text, blank lines, then New Page: the spare note holding only
+// the blank lines becomes the new page, and what the text shows is what the note holds.
+TEST(SearchTypingScenario, NewPageAfterBlankLinesTypedUnderASearchShowsTheNewPage)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    BXMainWindowController* front = ScenarioApp::frontMainWindow();
+    QWidget* viewport = front->noteTextView()->viewport();
+    const QPoint low(viewport->width() / 2, viewport->height() - 5);
+    ScenarioApp::click(viewport, low);
+    ScenarioApp::type(QStringLiteral("First note"));
+    ScenarioApp::idle(400);
+    ScenarioApp::clickRow(front->notesTableView(), 0);
+    ScenarioApp::idle(400);
+    ScenarioApp::key(Qt::Key_F, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("zq"));
+    ScenarioApp::idle(400);
+    ScenarioApp::click(viewport, low);
+    ScenarioApp::idle(400);
+    ScenarioApp::key(Qt::Key_Return);
+    ScenarioApp::key(Qt::Key_Return);
+    ScenarioApp::idle(400);
+
+    ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ScenarioApp::idle(1000);
+    const BXNote::NotePtr page = front->selectedNote();
+    ASSERT_TRUE(page);
+    EXPECT_EQ(ScenarioApp::editorText(), page->noteText());
+    ScenarioApp::type(QStringLiteral("Fresh"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([front] {
+        const BXNote::NotePtr note = front->selectedNote();
+        return note && note->noteText().endsWith(QStringLiteral("Fresh"));
+    }));
+    EXPECT_EQ(ScenarioApp::editorText(), front->selectedNote()->noteText());
+}
