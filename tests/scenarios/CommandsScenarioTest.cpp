@@ -52,23 +52,9 @@ QString notesFile(const ScenarioApp& app, const QStringList& texts)
 QHash<QString, QDateTime> createdDates(const QString& path)
 {
     QHash<QString, QDateTime> dates;
-    BXWrappedPersistentDocument document;
-    platform::Error error;
-    if (!document.initWithContentsOfURL(
-            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
-        ADD_FAILURE() << error.toString().toStdString();
-        return dates;
-    }
-    const QList<platform::ManagedObjectPtr> notes
-        = document.managedObjectContext()
-              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
-              .value_or(QList<platform::ManagedObjectPtr> {});
-    for (const platform::ManagedObjectPtr& object : notes) {
-        const auto* note = static_cast<const BXNote*>(object.get());
-        if (!note->trashFlag())
-            dates.insert(note->attributedString()->toPlainText(), note->noteCreated());
-    }
-    document.close();
+    scenario::forEachStoredNote(path, [&dates](const BXNote& note) {
+        dates.insert(note.attributedString()->toPlainText(), note.noteCreated());
+    });
     return dates;
 }
 

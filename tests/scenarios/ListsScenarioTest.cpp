@@ -65,24 +65,9 @@ QList<Paragraph> shownParagraphs()
 // The only note a saved file holds, read in a fresh document.
 QList<Paragraph> storedParagraphs(const QString& path)
 {
-    BXWrappedPersistentDocument document;
-    platform::Error error;
-    if (!document.initWithContentsOfURL(
-            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
-        ADD_FAILURE() << error.toString().toStdString();
-        return {};
-    }
     QList<Paragraph> stored;
-    const QList<platform::ManagedObjectPtr> notes
-        = document.managedObjectContext()
-              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
-              .value_or(QList<platform::ManagedObjectPtr> {});
-    for (const platform::ManagedObjectPtr& object : notes) {
-        const auto* note = static_cast<const BXNote*>(object.get());
-        if (!note->trashFlag())
-            stored = paragraphs(*note->attributedString());
-    }
-    document.close();
+    scenario::forEachStoredNote(
+        path, [&stored](const BXNote& note) { stored = paragraphs(*note.attributedString()); });
     return stored;
 }
 

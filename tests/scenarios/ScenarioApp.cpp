@@ -532,15 +532,14 @@ void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
     made.close();
 }
 
-QList<StoredNote> readNotesFile(const QString& path)
+void forEachStoredNote(const QString& path, const std::function<void(const BXNote&)>& visit)
 {
-    QList<StoredNote> notes;
     BXWrappedPersistentDocument document;
     platform::Error error;
     if (!document.initWithContentsOfURL(
             QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
         ADD_FAILURE() << "the saved file does not open: " << error.toString().toStdString();
-        return notes;
+        return;
     }
     const QList<platform::ManagedObjectPtr> objects
         = document.managedObjectContext()
@@ -548,20 +547,27 @@ QList<StoredNote> readNotesFile(const QString& path)
               .value_or(QList<platform::ManagedObjectPtr> {});
     for (const platform::ManagedObjectPtr& object : objects) {
         const auto note = std::dynamic_pointer_cast<BXNote>(object);
-        if (!note || note->trashFlag())
-            continue;
+        if (note && !note->trashFlag())
+            visit(*note);
+    }
+    document.close();
+}
+
+QList<StoredNote> readNotesFile(const QString& path)
+{
+    QList<StoredNote> notes;
+    forEachStoredNote(path, [&notes](const BXNote& note) {
         StoredNote stored;
-        const std::unique_ptr<QTextDocument> text = note->attributedString();
+        const std::unique_ptr<QTextDocument> text = note.attributedString();
         stored.text = text->toPlainText();
         stored.lists = paragraphLists(*text);
-        for (const platform::ManagedObjectPtr& category : note->categories())
+        for (const platform::ManagedObjectPtr& category : note.categories())
             stored.categories << category->valueForKey(BXCategory::CategoryNameKey).toString();
         stored.categories.sort();
         notes << stored;
-    }
+    });
     std::sort(notes.begin(), notes.end(),
         [](const StoredNote& a, const StoredNote& b) { return a.text < b.text; });
-    document.close();
     return notes;
 }
 

@@ -11,6 +11,7 @@
 class BXApplicationRuntime;
 class BXDocument;
 class BXMainWindowController;
+class BXNote;
 class QAbstractButton;
 class QAbstractItemView;
 class QDialog;
@@ -111,6 +112,9 @@ struct StoredNote {
 // The marker formats of each paragraph's lists, outermost first, or "-" outside a list;
 // paragraphs separated by commas.
 QString paragraphLists(const QTextDocument& text);
+// Opens the saved notes file in a fresh document and hands `visit` every note but the spare
+// empty one; a file that does not open is a test failure.
+void forEachStoredNote(const QString& path, const std::function<void(const BXNote&)>& visit);
 // Every note except the spare empty one, in the order of their texts.
 QList<StoredNote> readNotesFile(const QString& path);
 QStringList storedTexts(const QString& path);
