@@ -1,6 +1,5 @@
 #include "MainWindowFixture.h"
 
-#include "lists/BXAddCategoryPopoverViewController.h"
 #include "lists/BXCategoriesArrayController.h"
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
@@ -158,13 +157,7 @@ TEST_F(EditCommandsTest, ANewTagConfirmedInThePopoverIsAppliedBeforeACommandChan
     platform::TokenField* field = controller->tagsController()->tokenField();
     QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
     typeSlowly(field, QStringLiteral("Garden"));
-    QTest::keyClick(field, Qt::Key_Return);
-    settle(BXTagsController::kDeferredDelay);
-    BXAddCategoryPopoverViewController* question
-        = controller->tagsController()->addCategoryPopoverViewController();
-    ASSERT_TRUE(question && question->popoverVisible());
-    QTest::mouseClick(question->okButton(), Qt::LeftButton);
-    settle();
+    ASSERT_TRUE(confirmNewTag(field));
     ASSERT_EQ(QApplication::focusWidget(), field);
 
     // The recent notes step through the selection while the field keeps the focus.

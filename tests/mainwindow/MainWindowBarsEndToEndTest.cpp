@@ -9,7 +9,6 @@
 #include "mainwindow/BXVibrantScopeBar.h"
 #include "mainwindow/BXWriterBar.h"
 
-#include "lists/BXAddCategoryPopoverViewController.h"
 #include "lists/BXCategoryToken.h"
 #include "lists/BXNotesArrayController.h"
 #include "lists/BXTagsController.h"
@@ -186,13 +185,7 @@ TEST_F(MainWindowBarsEndToEndTest, SearchFormatTagsAndTextSizeThroughTheWindowAr
     platform::TokenField* tokens = controller->tagsController()->tokenField();
     QTest::mouseClick(tokens, Qt::LeftButton, {}, tokens->rect().center());
     QTest::keyClicks(tokens, QStringLiteral("Errands"));
-    QTest::keyClick(tokens, Qt::Key_Return);
-    settle(BXTagsController::kDeferredDelay);
-    BXAddCategoryPopoverViewController* question
-        = controller->tagsController()->addCategoryPopoverViewController();
-    ASSERT_TRUE(question && question->popoverVisible());
-    QTest::mouseClick(question->okButton(), Qt::LeftButton);
-    settle();
+    ASSERT_TRUE(confirmNewTag(tokens));
     // Leaving the field ends the edit, which sets the tags.
     textView->setFocus();
     textView->setSelectedRange({ 0, 7 });

@@ -1,6 +1,8 @@
 #include "MainWindowFixture.h"
 
+#include "lists/BXAddCategoryPopoverViewController.h"
 #include "lists/BXNotesArrayController.h"
+#include "lists/BXTagsController.h"
 
 #include "document/BXDefaults.h"
 
@@ -9,6 +11,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
 
@@ -100,6 +103,19 @@ void MainWindowFixture::select(const QList<std::shared_ptr<BXNote>>& notes)
         objects << note;
     ASSERT_TRUE(controller->notesController()->setSelectedObjects(objects));
     settle();
+}
+
+bool MainWindowFixture::confirmNewTag(QWidget* tagsField)
+{
+    QTest::keyClick(tagsField, Qt::Key_Return);
+    settle(BXTagsController::kDeferredDelay);
+    BXAddCategoryPopoverViewController* question
+        = controller->tagsController()->addCategoryPopoverViewController();
+    if (!question || !question->popoverVisible())
+        return false;
+    QTest::mouseClick(question->okButton(), Qt::LeftButton);
+    settle();
+    return true;
 }
 
 void MainWindowFixture::settle(double seconds)

@@ -38,6 +38,9 @@ protected:
     // Lets the scheduled steps run; `seconds` of fake time pass.
     void settle(double seconds = 0.5);
     void typeText(const QString& text);
+    // Return in the tags field, then OK in the popover asking to make the new tag; false when
+    // no question came.
+    bool confirmNewTag(QWidget* tagsField);
     void screenshot(const QString& name);
 
     platform::FakeScheduler scheduler;
