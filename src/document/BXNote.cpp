@@ -91,8 +91,10 @@ BXNote::NotePtr BXNote::newNoteInManagedObjectContext(
 void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObjectPtr>& categories)
 {
     // The text goes first: observers of the title take a note with a name or text for a note
-    // in use, and a spare holding blank lines would stop being the spare.
+    // in use, and a spare holding blank lines would stop being the spare. A text view may show
+    // the note already (it stays selected), so its storage is blanked too.
     note.setDefaultStyle();
+    note.refreshTextStorage();
     note.setNoteName(name);
     note.setNoteTitle(name);
     const QDateTime now = QDateTime::currentDateTime();

@@ -418,12 +418,9 @@ void BXNotesArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& obj
 std::shared_ptr<BXNote> BXNotesArrayController::newNote()
 {
     forgetUnavailableEmptyNote();
-    if (const std::shared_ptr<BXNote> spare = m_emptyNote) {
-        BXNote::blankNote(*spare, QString(), {});
-        // The spare may be shown already, holding blank lines typed into it: a note that stays
-        // selected gets no new text, so its shown text is blanked here.
-        spare->refreshTextStorage();
-    } else
+    if (m_emptyNote)
+        BXNote::blankNote(*m_emptyNote, QString(), {});
+    else
         m_emptyNote = BXNote::newEmptyNoteInManagedObjectContext(m_context);
     if (!m_emptyNote)
         return nullptr;
