@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -74,9 +75,20 @@ bool endsImplicitly(QStringView open, QStringView opening)
 // Reads tags the way Qt's importer does, since the depth that matters is the one it builds:
 // a name runs to a space, "<", "=", ">" or "/>"; attributes follow only after a space and may
 // be quoted (a quoted ">" ends nothing); any "/" after them closes the element at once.
+// Style sheet characters times tags: about the most Qt's importer matches in half a second.
+// A page of 5,000 tags keeps 20,000 characters of style sheets.
+constexpr qsizetype kStyleWork = 100'000'000;
+// Each style element costs the importer a few lookups per tag however short it is.
+constexpr qsizetype kStyleElementCharge = 256;
+
 class Limiter {
 public:
-    Limiter(const QString& html, int maximumDepth) : m_html(html), m_maximumDepth(maximumDepth) { }
+    Limiter(const QString& html, int maximumDepth)
+        : m_html(html),
+          m_maximumDepth(maximumDepth),
+          m_styleLeft(std::min<qsizetype>(
+              kStyleWork / std::max<qsizetype>(html.count(QLatin1Char('<')), 1), kStyleWork))
+    { }
 
     QString run()
     {
@@ -121,6 +133,14 @@ public:
             if (tagEnd < 0)
                 break;
             const QString name = m_html.mid(nameStart, nameEnd - nameStart).toLower();
+            if (!closing && name == QLatin1StringView("style")) {
+                const qsizetype styleEnd = overBudgetStyleEnd(tagEnd + 1);
+                if (styleEnd >= 0) {
+                    replace(at, styleEnd, QString());
+                    at = styleEnd - 1;
+                    continue;
+                }
+            }
             if (closing)
                 close(name, at, tagEnd + 1);
             else if (!isVoidElement(name)
@@ -139,6 +159,24 @@ private:
         QString name;
         bool dropped;
     };
+
+    // Where a style element whose content starts at `from` ends, when its rules would pass the
+    // budget: the importer matches every rule against every element, so the two together are
+    // bounded. Without an end tag, the importer reads the text up to the next tag as its rules.
+    // -1 while the budget lasts.
+    qsizetype overBudgetStyleEnd(qsizetype from)
+    {
+        const qsizetype endTag
+            = m_html.indexOf(QLatin1StringView("</style"), from, Qt::CaseInsensitive);
+        const qsizetype end = endTag >= 0 ? endTag : m_html.indexOf(QLatin1Char('<'), from);
+        m_styleLeft -= std::max((end < 0 ? m_html.size() : end) - from, kStyleElementCharge);
+        if (m_styleLeft >= 0)
+            return -1;
+        if (endTag < 0)
+            return end < 0 ? m_html.size() : end;
+        const qsizetype tagEnd = m_html.indexOf(QLatin1Char('>'), endTag);
+        return tagEnd < 0 ? m_html.size() : tagEnd + 1;
+    }
 
     bool stopsWord(qsizetype at) const
     {
@@ -274,6 +312,7 @@ private:
 
     const QString& m_html;
     const int m_maximumDepth;
+    qsizetype m_styleLeft;
     std::vector<OpenTag> m_open;
     QHash<QString, int> m_openCount;
     int m_kept = 0;

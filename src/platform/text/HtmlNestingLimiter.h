@@ -11,8 +11,9 @@ namespace platform {
 // element that HTML ends without an end tag gets one written, so the depth counted here is
 // never less than the one the importer builds. A "<" that starts no tag ("a < b", "<3")
 // becomes "&lt;", read as text the way HTML reads it, and an instruction ("<?xml ...?>") is
-// left out, since Qt's importer would open an element there that never closes. Runs in time
-// linear in the length of the HTML.
+// left out, since Qt's importer would open an element there that never closes. Style elements
+// are kept while their length times the number of tags stays within a budget: the importer
+// matches every rule against every element. Runs in time linear in the length of the HTML.
 class HtmlNestingLimiter final {
 public:
     static constexpr int kMaximumDepth = 128;

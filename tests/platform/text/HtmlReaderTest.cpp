@@ -71,6 +71,25 @@ TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
     }
 }
 
+// Each element was matched against every rule of every style element, so a page of many of both
+// took minutes.
+TEST(HtmlNestingLimiter, KeepsStyleSheetsWithinWhatTheImporterCanMatch)
+{
+    const QString small = QStringLiteral("<style>p { color: red }</style>");
+    const QString large
+        = QStringLiteral("<style>") + repeated(".c{}", 750) + QStringLiteral("</style>");
+    const QString body = repeated("<b>x</b>", 10000);
+    EXPECT_EQ(HtmlNestingLimiter::limited(small + large + large + body).toStdString(),
+        (small + large + body).toStdString());
+    EXPECT_EQ(HtmlNestingLimiter::limited(small + large + small).toStdString(),
+        (small + large + small).toStdString());
+    // Without an end tag the importer takes the text up to the next tag for its rules.
+    const QString open = QStringLiteral("<style>") + repeated(".c{}", 750);
+    EXPECT_EQ(
+        HtmlNestingLimiter::limited(open + open + QStringLiteral("<p>x</p>") + body).toStdString(),
+        (open + QStringLiteral("<p>x</p>") + body).toStdString());
+}
+
 // Deep nesting made reading take time growing with the square of the depth; the content of
 // every level must still arrive.
 TEST(HtmlReader, DeeplyNestedBlocksKeepTheirContent)
