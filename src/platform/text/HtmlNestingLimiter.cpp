@@ -166,8 +166,11 @@ private:
     // -1 while the budget lasts.
     qsizetype overBudgetStyleEnd(qsizetype from)
     {
-        const qsizetype endTag
-            = m_html.indexOf(QLatin1StringView("</style"), from, Qt::CaseInsensitive);
+        // One search answers for every style element before the end tag it finds, so that
+        // many elements without one do not each search the rest of the page.
+        if (m_styleEndTag >= 0 && m_styleEndTag < from)
+            m_styleEndTag = m_html.indexOf(QLatin1StringView("</style"), from, Qt::CaseInsensitive);
+        const qsizetype endTag = m_styleEndTag;
         const qsizetype end = endTag >= 0 ? endTag : m_html.indexOf(QLatin1Char('<'), from);
         m_styleLeft -= std::max((end < 0 ? m_html.size() : end) - from, kStyleElementCharge);
         if (m_styleLeft >= 0)
@@ -313,6 +316,9 @@ private:
     const QString& m_html;
     const int m_maximumDepth;
     qsizetype m_styleLeft;
+    // The first "</style" at or after the last search's start, -1 when there is none, 0 before
+    // the first search.
+    qsizetype m_styleEndTag = 0;
     std::vector<OpenTag> m_open;
     QHash<QString, int> m_openCount;
     int m_kept = 0;
