@@ -90,6 +90,19 @@ void answerListPanel(const QString& sample)
     });
 }
 
+// A new note "Groceries" whose second line is a bulleted item, from the menu bar.
+void startGroceries(ScenarioApp& app)
+{
+    ASSERT_NE(app.newDocument(), nullptr);
+    ScenarioApp::click(noteText()->viewport());
+    ScenarioApp::idle(300);
+    app.type(QStringLiteral("Groceries\n"));
+    ScenarioApp::answerNextDialog(QStringLiteral("OK"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(QStringList { QStringLiteral("Format") } + kListPath));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText().endsWith(u"\t•\t"); }))
+        << ScenarioApp::editorText().toStdString();
+}
+
 double pointSizeAt(int position)
 {
     QTextCursor cursor(noteText()->mirror());
@@ -102,14 +115,7 @@ double pointSizeAt(int position)
 TEST(ListsScenario, ABulletedListFromTheMenuBarContinuesNestsEndsAndIsSaved)
 {
     ScenarioApp app;
-    ASSERT_NE(app.newDocument(), nullptr);
-    ScenarioApp::click(noteText()->viewport());
-    ScenarioApp::idle(300);
-    app.type(QStringLiteral("Groceries\n"));
-    ScenarioApp::answerNextDialog(QStringLiteral("OK"));
-    ASSERT_TRUE(ScenarioApp::chooseMenuItem(QStringList { QStringLiteral("Format") } + kListPath));
-    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText().endsWith(u"\t•\t"); }))
-        << ScenarioApp::editorText().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startGroceries(app));
 
     // Return on an item starts the next; Tab at an item's start nests it with the next level's
     // bullet, Shift+Tab takes it out again.
@@ -191,4 +197,32 @@ TEST(ListsScenario, ANumberedListFromTheFormatButtonCountsOnAndRenumbers)
     app.save(path);
     app.closeFrontDocument();
     EXPECT_EQ(storedParagraphs(path), expected);
+}
+
+// Typing before an item's marker makes the paragraph plain text that shows the marker as typed;
+// the note and the file keep it so, and the item after it still is one.
+TEST(ListsScenario, TextTypedBeforeAMarkerIsKeptAsShown)
+{
+    ScenarioApp app;
+    ASSERT_NO_FATAL_FAILURE(startGroceries(app));
+    app.type(QStringLiteral("apples\npears\nplums"));
+    ScenarioApp::key(Qt::Key_Up);
+    ScenarioApp::key(Qt::Key_Home);
+    app.type(QStringLiteral("x"));
+    ScenarioApp::idle(300);
+    const std::string text = "Groceries\n\t•\tapples\nx\t•\tpears\n\t•\tplums";
+    const std::string lists = "-,{disc},-,{disc}";
+    ASSERT_EQ(ScenarioApp::editorText().toStdString(), text);
+    EXPECT_EQ(scenario::paragraphLists(*noteText()->mirror()).toStdString(), lists);
+    const BXNote::NotePtr note = ScenarioApp::frontMainWindow()->selectedNote();
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(scenario::paragraphLists(*note->attributedString()).toStdString(), lists);
+
+    const QString path = app.folder() + QStringLiteral("/Typed.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    const QList<scenario::StoredNote> stored = scenario::readNotesFile(path);
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored.front().text.toStdString(), text);
+    EXPECT_EQ(stored.front().lists.toStdString(), lists);
 }

@@ -624,8 +624,9 @@ QByteArray Writer::run()
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         const std::optional<ListItem> item = listItem(block);
         const int list = item ? item->list - 1 : -1;
-        // \ls holds until the next \pard: a new list needs one even in the same format.
-        if (block.blockFormatIndex() != lastBlockFormat || (item && list != m_previousList)) {
+        // \ls holds until the next \pard: a new list needs one even in the same format, and so
+        // does a paragraph after an item, though its format still names the list.
+        if (block.blockFormatIndex() != lastBlockFormat || list != m_previousList) {
             lastBlockFormat = block.blockFormatIndex();
             m_body.append(paragraphControls(lastBlockFormat));
             if (item) {

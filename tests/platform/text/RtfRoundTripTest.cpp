@@ -7,6 +7,7 @@
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
 #include "platform/text/RtfdPackage.h"
+#include "platform/text/TextListMarkers.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -228,6 +229,40 @@ TEST(RtfRoundTrip, ListsKeepTheirStructure)
                 lists * TextListMarkers::TextLocation)
                 << block.text().toStdString();
         }
+    }
+}
+
+// A paragraph that keeps an item's style but lost its marker run (the user deleted into it) is
+// no item any more: RTF must not hand it the list of the item before it.
+TEST(RtfRoundTrip, AParagraphWithABrokenMarkerStaysPlain)
+{
+    struct Case {
+        const char* what;
+        int block;
+        int from;
+        int length;
+        const char* lists;
+    };
+    const std::vector<Case> cases = {
+        { "leading tab deleted", 1, 0, 1, "\t\u2022\ta[{disc}] | \u2022\tb | \t\u2022\tc[{disc}]" },
+        { "marker deleted in the last item", 2, 1, 1,
+            "\t\u2022\ta[{disc}] | \t\u2022\tb[{disc}] | \t\tc" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = AttributedText::makeDocument();
+        doc->setPlainText(QStringLiteral("a\nb\nc"));
+        // As the list panel makes them: the items share one paragraph format.
+        TextListMarkers::apply(*doc, 0, 4, QTextListFormat::ListDisc);
+        QTextCursor cursor(doc->findBlockByNumber(c.block));
+        cursor.setPosition(cursor.position() + c.from);
+        cursor.setPosition(cursor.position() + c.length, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        ASSERT_EQ(bxtest::describeLists(*doc), c.lists);
+        const QByteArray rtf = RtfWriter::write(*doc);
+        const auto read = RtfReader::read(rtf);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(bxtest::describeLists(*read), c.lists) << rtf.toStdString();
     }
 }
 

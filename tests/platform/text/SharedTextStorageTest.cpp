@@ -2,7 +2,10 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
+#include "platform/text/TextListEditing.h"
+#include "platform/text/TextListMarkers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +29,15 @@ QByteArray stored(const QTextDocument& doc)
     for (const auto& [name, data] : files)
         bytes += "\n--" + name.toUtf8() + ':' + data.toBase64();
     return bytes;
+}
+
+// Each paragraph's lists, empty for none.
+QStringList listsOf(const QTextDocument& doc)
+{
+    QStringList lists;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        lists << TextListMarkers::itemLists(block).join(u'/');
+    return lists;
 }
 
 std::unique_ptr<QTextDocument> storageWith(const QString& text)
@@ -53,8 +65,8 @@ protected:
 };
 
 // The user's edits in two views of one note, their undos and redos, in random order: after
-// every step both views and the storage hold the same text, and undoing everything brings
-// back the original.
+// every step both views and the storage hold the same text, the storage's lists survive being
+// stored, and undoing everything brings back the original.
 TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
 {
     for (unsigned seed : { 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u }) {
@@ -73,7 +85,7 @@ TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
             const int length = int(AttributedText::length(*mirror));
             const int at = pick(length + 1);
             const int span = std::min(pick(6) + 1, length - at);
-            const int kind = pick(9);
+            const int kind = pick(12);
             SCOPED_TRACE(testing::Message() << "step " << step << " kind " << kind);
             const auto edit = [&](bool typing, const std::function<void(QTextCursor&)>& change) {
                 shared->performUserEdit(mirror, QStringLiteral("Edit"), typing, [&] {
@@ -120,6 +132,29 @@ TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
             case 6:
                 edit(true, [&](QTextCursor& c) { c.insertBlock(); });
                 break;
+            case 9:
+                edit(false, [&](QTextCursor&) {
+                    static const QTextListFormat::Style styles[]
+                        = { QTextListFormat::ListStyleUndefined, QTextListFormat::ListDisc,
+                              QTextListFormat::ListDecimal };
+                    TextListMarkers::apply(*mirror, at, at + span, styles[pick(3)]);
+                });
+                break;
+            case 10:
+                edit(true, [&](QTextCursor& c) {
+                    if (!TextListEditing::insertParagraph(c))
+                        c.insertBlock();
+                });
+                break;
+            case 11:
+                edit(true, [&](QTextCursor& c) {
+                    // Backspace, or Tab nesting an item.
+                    if (pick(2) != 0)
+                        TextListEditing::changeLevel(c, 1);
+                    else if (!TextListEditing::deleteBackward(c))
+                        c.deletePreviousChar();
+                });
+                break;
             case 7:
                 scheduler.runUntilIdle();
                 if (undoManager.canUndo())
@@ -137,6 +172,9 @@ TEST_F(SharedTextStorageTest, RandomEditsInTwoViewsKeepMirrorsAndStorageEqual)
             ASSERT_EQ(AttributedText::string(*mirrors[0]), AttributedText::string(*storage));
             ASSERT_EQ(stored(*mirrors[0]), expected);
             ASSERT_EQ(stored(*mirrors[1]), expected);
+            const auto reread = RtfReader::read(RtfWriter::write(*storage));
+            ASSERT_TRUE(reread);
+            ASSERT_EQ(listsOf(*reread), listsOf(*storage));
         }
         scheduler.runUntilIdle();
         while (undoManager.canUndo())
