@@ -261,7 +261,9 @@ QWidget* ScenarioApp::focusTarget()
         return popup;
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal->focusWidget() ? modal->focusWidget() : modal;
-    if (QWidget* focus = QApplication::focusWidget())
+    // A menu closed while no window was active keeps the focus, hidden; a window manager
+    // gives the keys to the window in front instead.
+    if (QWidget* focus = QApplication::focusWidget(); focus && focus->window()->isVisible())
         return focus;
     return frontWindow();
 }
