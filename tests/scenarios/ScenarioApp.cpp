@@ -30,6 +30,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTextBlock>
@@ -174,6 +175,24 @@ void keepFocusOffWindowsThatTakeNone()
           });
 }
 
+// What holds the keys, for a failure to say why a window stayed.
+QString whatIsUp()
+{
+    const auto describe = [](const QWidget* widget) {
+        if (!widget)
+            return QStringLiteral("none");
+        QString text = QString::fromUtf8(widget->metaObject()->className()) + QStringLiteral(" \"")
+            + widget->window()->windowTitle() + u'"';
+        if (const auto* box = qobject_cast<const QMessageBox*>(widget))
+            text += QStringLiteral(" saying \"") + box->text() + u'"';
+        return text;
+    };
+    return QStringLiteral("popup: %1, modal: %2, active window: %3, focus: %4")
+        .arg(describe(QApplication::activePopupWidget()),
+            describe(QApplication::activeModalWidget()), describe(QApplication::activeWindow()),
+            describe(QApplication::focusWidget()));
+}
+
 BXMainWindowController* controllerOfDocument(const platform::Document* document)
 {
     for (platform::WindowController* controller : document->windowControllers()) {
@@ -242,7 +261,9 @@ QWidget* ScenarioApp::focusTarget()
         return popup;
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal->focusWidget() ? modal->focusWidget() : modal;
-    if (QWidget* focus = QApplication::focusWidget())
+    // A menu closed while no window was active keeps the focus, hidden; a window manager
+    // gives the keys to the window in front instead.
+    if (QWidget* focus = QApplication::focusWidget(); focus && focus->window()->isVisible())
         return focus;
     return frontWindow();
 }
@@ -462,7 +483,7 @@ void ScenarioApp::closeFrontDocument()
     QPointer<QWidget> shown = window->mainWindow();
     key(Qt::Key_W, Qt::ControlModifier);
     EXPECT_TRUE(waitUntil([shown] { return !shown || !shown->isVisible(); }))
-        << "the window did not close";
+        << "the window did not close; " << whatIsUp().toStdString();
 }
 
 BXMainWindowController* ScenarioApp::frontMainWindow()
