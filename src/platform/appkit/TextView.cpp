@@ -130,6 +130,7 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
 TextView::~TextView()
 {
     Scheduler::current().cancel(m_findIndicatorTask);
+    Scheduler::current().cancel(m_beginningSliceTask);
     // The item must not outlive the document it shows.
     m_scene->removeItem(m_item);
     delete m_item;
@@ -150,7 +151,10 @@ void TextView::setTextStorage(QTextDocument* storage)
     if (m_shared)
         disconnect(m_shared, nullptr, this, nullptr);
     m_storage = storage;
+    Scheduler::current().cancel(std::exchange(m_beginningSliceTask, 0));
     m_beginningOnly = storage && isTooLongToEdit(*storage);
+    m_beginningShown = 0;
+    m_beginningLength = m_beginningOnly ? shownBeginningLength(*storage) : 0;
     m_shared = m_beginningOnly ? nullptr : SharedTextStorage::of(storage);
     std::unique_ptr<QTextDocument> mirror;
     if (m_shared) {
@@ -170,6 +174,8 @@ void TextView::setTextStorage(QTextDocument* storage)
     if (storage)
         connect(storage, &QObject::destroyed, this, [this] { setTextStorage(nullptr); });
     attachMirror(std::move(mirror));
+    if (m_beginningOnly)
+        showNextBeginningSlice();
     setEditable(m_editableAsked);
 }
 
@@ -184,17 +190,20 @@ bool TextView::isTooLongToEdit(const QTextDocument& storage)
     return false;
 }
 
-std::unique_ptr<QTextDocument> TextView::beginningOf(const QTextDocument& storage)
+qsizetype TextView::shownBeginningLength(const QTextDocument& storage)
 {
-    const qsizetype length = AttributedText::length(storage);
-    qsizetype shown = std::min(length, kShownBeginningLength);
+    qsizetype shown = std::min(AttributedText::length(storage), kShownBeginningLength);
     for (QTextBlock block = storage.begin(); block.isValid() && block.position() < shown;
          block = block.next()) {
         if (block.length() > kShownParagraphLength)
             shown = std::min(shown, block.position() + kShownParagraphLength);
     }
-    std::unique_ptr<QTextDocument> beginning
-        = AttributedText::attributedSubstring(storage, { 0, shown });
+    return shown;
+}
+
+std::unique_ptr<QTextDocument> TextView::beginningOf(const QTextDocument& storage)
+{
+    std::unique_ptr<QTextDocument> beginning = AttributedText::makeDocument();
     beginning->setDefaultFont(storage.defaultFont());
     QTextCursor cursor(beginning.get());
     QTextCharFormat notice;
@@ -202,10 +211,26 @@ std::unique_ptr<QTextDocument> TextView::beginningOf(const QTextDocument& storag
     cursor.insertText(localizedFormat(QStringLiteral("This note is too long to edit here (%@ "
                                                      "characters): its beginning is shown, "
                                                      "read-only. Its whole text is kept."),
-                          QLocale().toString(length)),
+                          QLocale().toString(AttributedText::length(storage))),
         notice);
     cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
     return beginning;
+}
+
+void TextView::showNextBeginningSlice()
+{
+    m_beginningSliceTask = 0;
+    if (!m_storage || !m_mirror)
+        return;
+    const qsizetype length = std::min(kBeginningSliceLength, m_beginningLength - m_beginningShown);
+    const std::unique_ptr<QTextDocument> slice
+        = AttributedText::attributedSubstring(*m_storage, { m_beginningShown, length });
+    // Added at the end, the slice alone is laid out and marked.
+    const qsizetype end = AttributedText::length(*m_mirror);
+    AttributedText::replaceCharacters(*m_mirror, { end, 0 }, *slice);
+    m_beginningShown += length;
+    if (m_beginningShown < m_beginningLength)
+        m_beginningSliceTask = dispatchAfter(0, this, [this] { showNextBeginningSlice(); });
 }
 
 void TextView::attachMirror(std::unique_ptr<QTextDocument> mirror)

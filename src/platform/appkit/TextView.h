@@ -60,11 +60,13 @@ public:
     // kLongestEditableParagraph (a paragraph is laid out whole), is too long to lay out and
     // edit at the speed of typing: the view shows its first kShownBeginningLength units, up to
     // kShownParagraphLength of a long paragraph (one word that long takes a second to lay out),
-    // read-only under a line that says so, and never writes to the storage.
+    // read-only under a line that says so, and never writes to the storage. The beginning comes
+    // kBeginningSliceLength units a turn, so laying it out never holds the window long.
     static constexpr qsizetype kLongestEditableLength = qsizetype(1) << 20;
     static constexpr qsizetype kLongestEditableParagraph = qsizetype(1) << 16;
     static constexpr qsizetype kShownBeginningLength = qsizetype(1) << 18;
     static constexpr qsizetype kShownParagraphLength = qsizetype(1) << 14;
+    static constexpr qsizetype kBeginningSliceLength = qsizetype(1) << 15;
 
     // Shows `storage` through a mirror of its own; nullptr shows an empty text.
     void setTextStorage(QTextDocument* storage);
@@ -194,6 +196,10 @@ private:
     void attachMirror(std::unique_ptr<QTextDocument> mirror);
     static bool isTooLongToEdit(const QTextDocument& storage);
     static std::unique_ptr<QTextDocument> beginningOf(const QTextDocument& storage);
+    // The storage's units that a beginning-only view shows.
+    static qsizetype shownBeginningLength(const QTextDocument& storage);
+    // Adds the beginning's next slice to the mirror, and schedules the one after.
+    void showNextBeginningSlice();
     void layoutText();
     // Tells the highlighter which paragraphs are on screen.
     void updateVisibleBlocks();
@@ -220,6 +226,10 @@ private:
     RulerView* m_ruler = nullptr;
     QGraphicsItem* m_findIndicator = nullptr;
     quint64 m_findIndicatorTask = 0;
+    quint64 m_beginningSliceTask = 0;
+    // The storage's units the mirror holds of the beginning, and those it will hold.
+    qsizetype m_beginningShown = 0;
+    qsizetype m_beginningLength = 0;
     bool m_editable = true;
     bool m_editableAsked = true;
     bool m_beginningOnly = false;
