@@ -2,6 +2,7 @@
 
 #include "ControllerSelection.h"
 
+#include "platform/data/AttributeReader.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/foundation/IndexSet.h"
 #include "platform/predicate/Predicate.h"
@@ -166,6 +167,10 @@ private:
     // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given.
     QList<ManagedObjectPtr> arrange(const QList<ManagedObjectPtr>& objects, const Predicate* filter,
         const std::vector<char>* verdicts = nullptr) const;
+    // Indexes into `objects` in their arranged order: the `arrangedCount` arranged now by their
+    // rows, the others after them.
+    std::vector<int> previousOrder(
+        const std::vector<ManagedObjectPtr>& objects, size_t& arrangedCount) const;
     // Makes `predicate` the filter and `arranged` the arranged objects.
     void applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged);
     // Makes `arranged` (the content filtered and sorted) the arranged objects.
@@ -219,6 +224,8 @@ private:
     IndexSet m_selection;
     PredicateRef m_filter;
     QList<SortDescriptor> m_sortDescriptors;
+    // One per descriptor.
+    mutable std::vector<AttributeReader> m_sortReaders;
     mutable std::unordered_map<const ManagedObject*, std::vector<KeptSortKey>> m_sortKeys;
     OrderRank m_leadingRank;
     QStringList m_leadingRankKeys;
