@@ -156,11 +156,13 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
         QStringLiteral("SELF MATCHES[cd] %@"), { pattern }, error);
     if (!matching)
         return std::nullopt;
-    std::vector<std::pair<QVariant, QVariant>> values(size_t(notes.size()));
+    // Read here, matched on the pool while this thread waits, so the values stay as read.
+    std::vector<std::pair<const QVariant*, const QVariant*>> values(size_t(notes.size()));
+    platform::AttributeReader readText(BXNote::NoteTextKey);
+    platform::AttributeReader readName(BXNote::NoteNameKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
         if (notes.at(i) && tried[size_t(i)])
-            values[size_t(i)] = { notes.at(i)->valueForKey(BXNote::NoteTextKey),
-                notes.at(i)->valueForKey(BXNote::NoteNameKey) };
+            values[size_t(i)] = { readText(*notes.at(i)), readName(*notes.at(i)) };
     }
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::atomic<bool> failed = false;
@@ -168,11 +170,11 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     platform::Error failure;
     platform::dispatchApply(notes.size(), [&](qsizetype i) {
         const auto& [text, name] = values[size_t(i)];
-        if (failed || !tried[size_t(i)])
+        if (failed || !text || !name)
             return;
         platform::Error noteFailure;
-        const bool found = matching->evaluateWithObject(text, {}, &noteFailure)
-            || (!noteFailure && matching->evaluateWithObject(name, {}, &noteFailure));
+        const bool found = matching->evaluateWithObject(*text, {}, &noteFailure)
+            || (!noteFailure && matching->evaluateWithObject(*name, {}, &noteFailure));
         if (noteFailure) {
             const std::lock_guard lock(failureLock);
             if (!failed.exchange(true))
