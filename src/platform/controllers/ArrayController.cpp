@@ -119,9 +119,6 @@ void ArrayController::setFilterPredicate(const PredicateRef& predicate)
 void ArrayController::setSortDescriptors(const QList<SortDescriptor>& descriptors)
 {
     m_sortDescriptors = descriptors;
-    m_sortReaders.clear();
-    for (const SortDescriptor& descriptor : descriptors)
-        m_sortReaders.emplace_back(descriptor.key());
     m_sortKeys.clear();
     updateObservedKeys();
     emit sortDescriptorsChanged();
@@ -226,16 +223,9 @@ void ArrayController::appendSortValues(const ManagedObjectPtr& object,
         const SortDescriptor& descriptor = m_sortDescriptors.at(index);
         SortValue sortValue;
         const QString& key = descriptor.key();
-        // An attribute is read in place; derived keys and key paths through valueForKey().
-        QVariant derived;
-        const QVariant* read = m_sortReaders[size_t(index)](*object);
-        if (!read) {
-            derived = key.isEmpty() || key.contains(QLatin1Char('.'))
-                ? Expression::valueForKeyPath(QVariant::fromValue(KeyValueRef(object)), key)
-                : object->valueForKey(key);
-            read = &derived;
-        }
-        const QVariant& value = *read;
+        QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
+            ? Expression::valueForKeyPath(QVariant::fromValue(KeyValueRef(object)), key)
+            : object->valueForKey(key);
         if (ValueComparison::isString(value)) {
             sortValue.isString = true;
             KeptSortKey& kept = keptSortKey(object.get(), index, value.toString());
@@ -245,7 +235,7 @@ void ArrayController::appendSortValues(const ManagedObjectPtr& object,
                 kept.key = ValueComparison::sortKey(kept.text, descriptor.collation());
             sortValue.key = kept.key;
         } else {
-            sortValue.value = value;
+            sortValue.value = std::move(value);
         }
         values.push_back(std::move(sortValue));
     }

@@ -2,7 +2,6 @@
 
 #include "ControllerSelection.h"
 
-#include "platform/data/AttributeReader.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/foundation/IndexSet.h"
 #include "platform/predicate/Predicate.h"
@@ -224,8 +223,6 @@ private:
     IndexSet m_selection;
     PredicateRef m_filter;
     QList<SortDescriptor> m_sortDescriptors;
-    // One per descriptor.
-    mutable std::vector<AttributeReader> m_sortReaders;
     mutable std::unordered_map<const ManagedObject*, std::vector<KeptSortKey>> m_sortKeys;
     OrderRank m_leadingRank;
     QStringList m_leadingRankKeys;
