@@ -26,6 +26,7 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QRandomGenerator>
@@ -208,6 +209,52 @@ void BM_KeystrokeSearchRegularExpression(benchmark::State& state)
         state, BXMainWindowSearch::kRegularExpressionMode, QStringLiteral("ri.er|l.ntern"));
 }
 
+// A word typed into the field from empty at 40 ms a key with the event loop running, each key
+// posted when its time comes as the window system would queue it: how long after the last key
+// the list is final (filtered by the whole word). The field is cleared between iterations, off
+// the clock. The benchmark's argument is the number of notes.
+void BM_TypingAtFortyMsPerKey(benchmark::State& state)
+{
+    constexpr int kInterval = 40;
+    const QString word = QStringLiteral("lantern");
+    platform::FakeScheduler scheduler;
+    platform::FakeUserInput input;
+    OpenWindow window;
+    if (!window.open(notesFiles().full(int(state.range(0))), scheduler)) {
+        state.SkipWithError("the notes file does not open");
+        return;
+    }
+    BXSearchField* field = window.search()->searchField();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    field->setFocus();
+    const auto listFinal = [&] {
+        return window.search()->searchString() == word && !window.search()->searchInProgress();
+    };
+    for (auto _ : state) {
+        field->clear();
+        scheduler.advance(1);
+        QApplication::processEvents();
+        QElapsedTimer clock;
+        clock.start();
+        qsizetype posted = 0;
+        const qint64 lastKeyDue = qint64(word.size() - 1) * kInterval;
+        while (posted < word.size() || !listFinal()) {
+            for (; posted < word.size() && clock.elapsed() >= posted * kInterval; ++posted) {
+                const QString key = word.at(posted);
+                QApplication::postEvent(
+                    field, new QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key));
+                QApplication::postEvent(
+                    field, new QKeyEvent(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, key));
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        window.controller->notesTableView()->viewport()->repaint();
+        state.SetIterationTime(
+            std::max(0.0, double(clock.nsecsElapsed()) / 1e9 - double(lastKeyDue) / 1e3));
+    }
+    state.counters["listed"] = double(window.listed());
+}
+
 // The reference: SQLite's LIKE over the same notes file, one query per key of the same words,
 // which neither folds diacritics nor anything beyond ASCII's case.
 void BM_RawSqlLike(benchmark::State& state, const QString& text)
@@ -330,6 +377,11 @@ BENCHMARK(BM_KeystrokeSearchRegularExpression)
     ->Arg(kManyNotes)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeSearchMixedScripts)->Arg(kNotes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypingAtFortyMsPerKey)
+    ->Arg(kNotes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 BENCHMARK_CAPTURE(BM_RawSqlLike, words, QStringLiteral("Élan café"))
     ->Arg(kNotes)
     ->Arg(kManyNotes)

@@ -18,6 +18,7 @@
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/DropInfo.h"
+#include "platform/data/AttributeReader.h"
 #include "platform/data/FetchRequest.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/AlertPresenter.h"
@@ -524,14 +525,18 @@ std::optional<std::vector<char>> BXNotesArrayController::searchVerdicts(
     const QString& text, int searchMode, const QString& pattern, Error* error)
 {
     // The search predicate's text comparisons answered for every note at once.
-    static const PredicateRef kept
-        = Predicate::predicateWithFormat(QStringLiteral("trashFlag = NO"));
     const PredicateRef included = Predicate::predicateWithFormat(
         QStringLiteral("self IN %@"), { QVariant::fromValue(m_included) });
     const QList<ManagedObjectPtr>& notes = content();
     std::vector<char> listed(size_t(notes.size()), 0);
-    for (qsizetype i = 0; i < notes.size(); ++i)
-        listed[size_t(i)] = notes.at(i) && kept->evaluateWithObject(KeyValueRef(notes.at(i)));
+    AttributeReader readTrashFlag(BXNote::TrashFlagKey);
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        if (!notes.at(i))
+            continue;
+        // "trashFlag = NO", read directly: a note without the flag is not listed.
+        const QVariant* trashed = readTrashFlag(*notes.at(i));
+        listed[size_t(i)] = trashed && !ValueComparison::isNil(*trashed) && !trashed->toBool();
+    }
     std::optional<std::vector<char>> verdicts = searchMode == 1
         ? m_searchIndex.contains(notes, text)
         : BXNotesSearchIndex::matches(notes, listed, pattern, error);
@@ -540,10 +545,10 @@ std::optional<std::vector<char>> BXNotesArrayController::searchVerdicts(
     // A new search starts with no note included.
     const bool anyIncluded = !m_included->isEmpty();
     for (qsizetype i = 0; i < notes.size(); ++i) {
-        const KeyValueRef note(notes.at(i));
-        if (note)
+        if (notes.at(i))
             (*verdicts)[size_t(i)] = ((*verdicts)[size_t(i)] && listed[size_t(i)])
-                || (anyIncluded && included->evaluateWithObject(note, {}, nullptr));
+                || (anyIncluded
+                    && included->evaluateWithObject(KeyValueRef(notes.at(i)), {}, nullptr));
     }
     return verdicts;
 }
@@ -632,9 +637,10 @@ void BXNotesArrayController::loadNoteTexts()
         return;
     QVariantList missing;
     const QList<ManagedObjectPtr>& notes = content();
+    AttributeReader texts(BXNote::NoteTextKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const ManagedObjectPtr& note = notes.at(i);
-        if (note && !note->isInserted() && !note->isValueLoaded(BXNote::NoteTextKey)) {
+        if (note && !note->isInserted() && !texts.isLoaded(*note)) {
             missing.append(QVariant::fromValue(note));
             m_textsRead.push_back(note);
         }

@@ -1,6 +1,7 @@
 #include "BXNotesSearchIndex.h"
 
 #include "document/BXNote.h"
+#include "platform/data/AttributeReader.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/predicate/ComparisonPredicate.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 
 using platform::ComparisonPredicate;
@@ -46,71 +48,105 @@ std::vector<char> BXNotesSearchIndex::contains(
     const FoldedText part(text, kFolding);
     // Every note holding the new text holds the text it extends.
     const bool narrowing = m_hasPrevious && part.contains(m_previous);
+    followNotes(notes);
     std::vector<char> verdicts(size_t(notes.size()), 0);
-    std::vector<std::pair<qsizetype, Entry*>> work;
+    std::vector<qsizetype> work;
     work.reserve(size_t(notes.size()));
-    for (auto& [note, entry] : m_entries)
-        entry.visited = false;
+    platform::AttributeReader readText(BXNote::NoteTextKey);
+    platform::AttributeReader readName(BXNote::NoteNameKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const platform::ManagedObject* note = notes.at(i).get();
         if (!note)
             continue;
-        const QVariant noteText = note->valueForKey(BXNote::NoteTextKey);
-        const QVariant noteName = note->valueForKey(BXNote::NoteNameKey);
-        Entry& entry = m_entries[note];
-        entry.visited = true;
-        if (!sameValue(entry.text, noteText) || !sameValue(entry.name, noteName)) {
+        const QVariant* noteText = readText(*note);
+        const QVariant* noteName = readName(*note);
+        if (!noteText || !noteName)
+            continue;
+        Entry& entry = m_entries[size_t(i)];
+        if (!sameValue(entry.text, *noteText) || !sameValue(entry.name, *noteName)) {
             forget(entry);
-            entry.text = noteText;
-            entry.name = noteName;
+            entry.text = *noteText;
+            entry.name = *noteName;
         } else if (narrowing && !entry.matched) {
             continue;
         }
-        work.emplace_back(i, &entry);
+        work.push_back(i);
     }
-    for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (it->second.visited) {
-            ++it;
-            continue;
-        }
-        forget(it->second);
-        it = m_entries.erase(it);
-    }
+    std::atomic<bool> foldedAny = false;
     const auto search = [&](qsizetype index) {
-        auto& [row, entry] = work[size_t(index)];
-        if (!entry->kept) {
-            if (const QString* string = stringIn(entry->text))
-                entry->foldedText = FoldedText(*string, kFolding);
-            if (const QString* string = stringIn(entry->name))
-                entry->foldedName = FoldedText(*string, kFolding);
-            entry->foldedNow = true;
+        const qsizetype row = work[size_t(index)];
+        Entry& entry = m_entries[size_t(row)];
+        if (!entry.kept) {
+            if (const QString* string = stringIn(entry.text))
+                entry.foldedText = FoldedText(*string, kFolding);
+            if (const QString* string = stringIn(entry.name))
+                entry.foldedName = FoldedText(*string, kFolding);
+            entry.foldedNow = true;
+            foldedAny = true;
         }
-        entry->matched = (stringIn(entry->text) && entry->foldedText.contains(part))
-            || (stringIn(entry->name) && entry->foldedName.contains(part));
-        verdicts[size_t(row)] = entry->matched;
+        entry.matched = (stringIn(entry.text) && entry.foldedText.contains(part))
+            || (stringIn(entry.name) && entry.foldedName.contains(part));
+        verdicts[size_t(row)] = entry.matched;
     };
-    // Looking through kept copies takes a few milliseconds: threads would only add the wait for
-    // the slowest of them on a busy machine. Folding is worth spreading.
-    if (std::all_of(work.begin(), work.end(), [](const auto& item) { return item.second->kept; })) {
-        for (qsizetype i = 0; i < qsizetype(work.size()); ++i)
+    // In runs of notes, so that a helper takes a share worth its start.
+    constexpr qsizetype kRun = 64;
+    const qsizetype count = qsizetype(work.size());
+    platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
+        for (qsizetype i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i)
             search(i);
-    } else {
-        platform::dispatchApply(qsizetype(work.size()), search);
-    }
-    // What the budget has no room for is folded again next time.
-    for (auto& [row, entry] : work) {
-        if (!std::exchange(entry->foldedNow, false))
-            continue;
-        const qsizetype size = entry->foldedText.byteSize() + entry->foldedName.byteSize();
-        entry->kept = m_keptBytes + size <= kKeptBytes;
-        if (entry->kept)
-            m_keptBytes += size;
-        else
-            entry->foldedText = entry->foldedName = FoldedText();
-    }
+    });
+    if (foldedAny)
+        keepFolded(work);
     m_previous = part;
     m_hasPrevious = true;
     return verdicts;
+}
+
+void BXNotesSearchIndex::keepFolded(const std::vector<qsizetype>& rows)
+{
+    // What the budget has no room for is folded again next time.
+    for (const qsizetype row : rows) {
+        Entry& entry = m_entries[size_t(row)];
+        if (!std::exchange(entry.foldedNow, false))
+            continue;
+        const qsizetype size = entry.foldedText.byteSize() + entry.foldedName.byteSize();
+        entry.kept = m_keptBytes + size <= kKeptBytes;
+        if (entry.kept)
+            m_keptBytes += size;
+        else
+            entry.foldedText = entry.foldedName = FoldedText();
+    }
+}
+
+void BXNotesSearchIndex::followNotes(const QList<ManagedObjectPtr>& notes)
+{
+    const auto same = [&] {
+        if (qsizetype(m_notes.size()) != notes.size())
+            return false;
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            if (m_notes[size_t(i)] != notes.at(i).get())
+                return false;
+        }
+        return true;
+    };
+    if (same())
+        return;
+    // The list changed: each note takes its entry along; the entries of notes gone go.
+    std::unordered_map<const platform::ManagedObject*, Entry> previous;
+    previous.reserve(m_notes.size());
+    for (size_t i = 0; i < m_notes.size(); ++i)
+        previous.emplace(m_notes[i], std::move(m_entries[i]));
+    m_notes.assign(size_t(notes.size()), nullptr);
+    m_entries.assign(size_t(notes.size()), Entry());
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        m_notes[size_t(i)] = notes.at(i).get();
+        if (const auto found = previous.find(m_notes[size_t(i)]); found != previous.end()) {
+            m_entries[size_t(i)] = std::move(found->second);
+            previous.erase(found);
+        }
+    }
+    for (auto& [note, entry] : previous)
+        forget(entry);
 }
 
 std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<ManagedObjectPtr>& notes,
@@ -120,11 +156,13 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
         QStringLiteral("SELF MATCHES[cd] %@"), { pattern }, error);
     if (!matching)
         return std::nullopt;
-    std::vector<std::pair<QVariant, QVariant>> values(size_t(notes.size()));
+    // Read here, matched on the pool while this thread waits, so the values stay as read.
+    std::vector<std::pair<const QVariant*, const QVariant*>> values(size_t(notes.size()));
+    platform::AttributeReader readText(BXNote::NoteTextKey);
+    platform::AttributeReader readName(BXNote::NoteNameKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
         if (notes.at(i) && tried[size_t(i)])
-            values[size_t(i)] = { notes.at(i)->valueForKey(BXNote::NoteTextKey),
-                notes.at(i)->valueForKey(BXNote::NoteNameKey) };
+            values[size_t(i)] = { readText(*notes.at(i)), readName(*notes.at(i)) };
     }
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::atomic<bool> failed = false;
@@ -132,11 +170,11 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     platform::Error failure;
     platform::dispatchApply(notes.size(), [&](qsizetype i) {
         const auto& [text, name] = values[size_t(i)];
-        if (failed || !tried[size_t(i)])
+        if (failed || !text || !name)
             return;
         platform::Error noteFailure;
-        const bool found = matching->evaluateWithObject(text, {}, &noteFailure)
-            || (!noteFailure && matching->evaluateWithObject(name, {}, &noteFailure));
+        const bool found = matching->evaluateWithObject(*text, {}, &noteFailure)
+            || (!noteFailure && matching->evaluateWithObject(*name, {}, &noteFailure));
         if (noteFailure) {
             const std::lock_guard lock(failureLock);
             if (!failed.exchange(true))
@@ -156,13 +194,12 @@ void BXNotesSearchIndex::forget(Entry& entry)
 {
     if (entry.kept)
         m_keptBytes -= entry.foldedText.byteSize() + entry.foldedName.byteSize();
-    const bool visited = entry.visited;
     entry = Entry();
-    entry.visited = visited;
 }
 
 void BXNotesSearchIndex::clear()
 {
+    m_notes = {};
     m_entries = {};
     m_previous = FoldedText();
     m_hasPrevious = false;

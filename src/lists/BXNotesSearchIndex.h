@@ -9,7 +9,6 @@
 #include <QVariant>
 
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 // The word search of a notes list as the user types it: each note's text and name are folded
@@ -19,8 +18,9 @@
 // Owned by the notes controller; main thread only.
 class BXNotesSearchIndex final {
 public:
-    // The folded copies kept beyond this are made again at each search.
-    static constexpr qsizetype kKeptBytes = qsizetype(128) << 20;
+    // The folded copies kept beyond this are made again at each search; 50,000 notes of 2 KB in
+    // several scripts fit.
+    static constexpr qsizetype kKeptBytes = qsizetype(192) << 20;
 
     // For each of `notes`, whether "noteText CONTAINS[cd] text OR noteName CONTAINS[cd] text"
     // holds. Reads the values on this thread, so unread texts are faulted in one by one: load
@@ -49,12 +49,17 @@ private:
         bool foldedNow = false;
         // Whether it held the previous search text.
         bool matched = false;
-        bool visited = false;
     };
 
+    // Lines the entries up with `notes`: the list seldom changes between two keys.
+    void followNotes(const QList<platform::ManagedObjectPtr>& notes);
+    // Keeps the texts of `rows` folded by this search while the budget lasts.
+    void keepFolded(const std::vector<qsizetype>& rows);
     void forget(Entry& entry);
 
-    std::unordered_map<const platform::ManagedObject*, Entry> m_entries;
+    // The notes of the last search and their entries, in the same order.
+    std::vector<const platform::ManagedObject*> m_notes;
+    std::vector<Entry> m_entries;
     platform::FoldedText m_previous;
     bool m_hasPrevious = false;
     qsizetype m_keptBytes = 0;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 namespace platform {
 
@@ -317,21 +318,56 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
         key.kept->key = ValueComparison::sortKey(key.kept->text, key.collation);
         values[key.valueIndex].key = key.kept->key;
     });
-    std::vector<int> order(kept.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    if (m_leadingRank || keyCount > 0) {
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return compareArranged(ranks[size_t(a)], values.data() + size_t(a) * keyCount,
-                       ranks[size_t(b)], values.data() + size_t(b) * keyCount)
-                < 0;
-        });
+    const auto before = [&](int a, int b) {
+        return compareArranged(ranks[size_t(a)], values.data() + size_t(a) * keyCount,
+                   ranks[size_t(b)], values.data() + size_t(b) * keyCount)
+            < 0;
+    };
+    size_t arrangedCount = 0;
+    std::vector<int> order = previousOrder(kept, arrangedCount);
+    // A total order: ties go by place in `objects`, as in a stable sort.
+    const auto inOrder = [&](int a, int b) { return before(a, b) || (!before(b, a) && a < b); };
+    // Most rearrangements (a search as the user types) keep the arranged order of the objects
+    // arranged already: one look through it and a merge with the others cost far less than a
+    // sort of them all.
+    const auto middle = order.begin() + qsizetype(arrangedCount);
+    if (std::is_sorted(order.begin(), middle, inOrder)) {
+        std::sort(middle, order.end(), inOrder);
+        std::inplace_merge(order.begin(), middle, order.end(), inOrder);
+    } else {
+        std::iota(order.begin(), order.end(), 0);
+        if (m_leadingRank || keyCount > 0)
+            std::stable_sort(order.begin(), order.end(), before);
     }
     QList<ManagedObjectPtr> arranged;
     arranged.reserve(qsizetype(kept.size()));
     for (int index : order)
         arranged.append(kept[size_t(index)]);
     return arranged;
+}
+
+std::vector<int> ArrayController::previousOrder(
+    const std::vector<ManagedObjectPtr>& objects, size_t& arrangedCount) const
+{
+    // Arranged ones by their rows, the others after them in their own order.
+    std::vector<int> byRow(size_t(m_arranged.size()), -1);
+    std::vector<int> order;
+    order.reserve(objects.size());
+    std::vector<int> unarranged;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const int row = indexOfArrangedObject(objects[i].get());
+        if (row >= 0 && byRow[size_t(row)] < 0)
+            byRow[size_t(row)] = int(i);
+        else
+            unarranged.push_back(int(i));
+    }
+    for (const int index : byRow) {
+        if (index >= 0)
+            order.push_back(index);
+    }
+    arrangedCount = order.size();
+    order.insert(order.end(), unarranged.begin(), unarranged.end());
+    return order;
 }
 
 void ArrayController::rearrangeObject(const ManagedObjectPtr& object)

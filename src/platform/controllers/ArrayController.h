@@ -166,6 +166,10 @@ private:
     // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given.
     QList<ManagedObjectPtr> arrange(const QList<ManagedObjectPtr>& objects, const Predicate* filter,
         const std::vector<char>* verdicts = nullptr) const;
+    // Indexes into `objects` in their arranged order: the `arrangedCount` arranged now by their
+    // rows, the others after them.
+    std::vector<int> previousOrder(
+        const std::vector<ManagedObjectPtr>& objects, size_t& arrangedCount) const;
     // Makes `predicate` the filter and `arranged` the arranged objects.
     void applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged);
     // Makes `arranged` (the content filtered and sorted) the arranged objects.

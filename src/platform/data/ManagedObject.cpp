@@ -232,6 +232,12 @@ void ManagedObject::removeRelatedObject(const QString& key, const ManagedObjectP
     unlinkObject(index, object, true);
 }
 
+const QVariant& ManagedObject::attributeValue(int index) const
+{
+    loadAttribute(index);
+    return m_values[size_t(index)];
+}
+
 void ManagedObject::loadAttribute(int index) const
 {
     if (m_loaded[size_t(index)] || !m_context)

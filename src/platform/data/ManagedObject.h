@@ -61,6 +61,10 @@ public:
     // list of them (to-many).
     virtual void setValue(const QVariant& value, const QString& key);
     QVariant primitiveValueForKey(const QString& key) const;
+    // primitiveValueForKey() of the attribute at `index` in entity()->attributes(), without a
+    // copy; AttributeReader reads one key of many objects through it.
+    const QVariant& attributeValue(int index) const;
+    bool isAttributeLoaded(int index) const { return m_loaded[size_t(index)]; }
     void setPrimitiveValue(const QVariant& value, const QString& key);
     // Loads what `key` needs; the getters call it.
     void willAccessValueForKey(const QString& key) const;

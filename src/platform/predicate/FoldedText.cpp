@@ -30,14 +30,17 @@ FoldedText::FoldedText(QStringView text, int options)
     const auto beyond
         = [](char16_t limit) { return [limit](QChar c) { return c.unicode() >= limit; }; };
     m_wide = std::any_of(folded.begin(), folded.end(), beyond(0x100));
+    // The conversion to UTF-8 reserves three bytes a unit: kept texts give the rest back.
     if (m_wide) {
         m_bytes = folded.toUtf8();
+        m_bytes.squeeze();
         return;
     }
     m_bytes = folded.toLatin1();
     m_ascii = std::none_of(folded.begin(), folded.end(), beyond(0x80));
     if (!m_ascii && folded.size() <= kPartLength)
         m_utf8 = folded.toUtf8();
+    m_utf8.squeeze();
 }
 
 bool FoldedText::contains(const FoldedText& part) const

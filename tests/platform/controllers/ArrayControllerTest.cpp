@@ -73,6 +73,35 @@ TEST_F(ArrayControllerTest, SortingFollowsEachChangeOfTheSortedStrings)
     EXPECT_EQ(titles(controller.arrangedObjects()), QStringList({ "c", "É", "y", "z" }));
 }
 
+// A filter given with its answers starts from the arranged order; keys changed meanwhile
+// without a rearrangement and objects newly let through still end where a full sort puts them.
+TEST_F(ArrayControllerTest, FilterWithKnownAnswersArrangesAsAFullSortDoes)
+{
+    QList<ManagedObjectPtr> notes;
+    for (const auto& [title, rank] : QList<std::pair<QString, qint64>> {
+             { "a", 1 }, { "b", 2 }, { "c", 1 }, { "d", 3 }, { "e", 2 }, { "f", 1 } })
+        notes.append(makeNote(title, rank));
+    controller.setContent(notes);
+    controller.setSortDescriptors({ SortDescriptor(kRank) });
+    const auto show = [&](const QStringList& shown) {
+        std::vector<char> verdicts;
+        for (const ManagedObjectPtr& note : notes)
+            verdicts.push_back(shown.contains(note->valueForKey(kTitle).toString()));
+        controller.setFilterPredicate(
+            predicate(QStringLiteral("title IN %@"), { shown }), verdicts);
+        return titles(controller.arrangedObjects());
+    };
+    EXPECT_EQ(
+        show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "a", "c", "f", "b", "e", "d" }));
+    EXPECT_EQ(show({ "f", "d", "b" }), QStringList({ "f", "b", "d" }));
+    notes.at(5)->setValue(3, kRank);
+    notes.at(0)->setValue(2, kRank);
+    EXPECT_EQ(
+        show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
+    EXPECT_EQ(show({ "c", "a" }), QStringList({ "c", "a" }));
+    EXPECT_EQ(show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
+}
+
 TEST_F(ArrayControllerTest, FilterSeesALiveListAsItIsAtEachRearrangement)
 {
     const QList<ManagedObjectPtr> notes = makeNotes({ "apple", "banana", "cherry" });

@@ -115,6 +115,14 @@ TEST(ValueComparison, FoldedTextContainsAsContainsDoes)
     }
 }
 
+// The budget of kept texts counts what they take: a text beyond Latin-1 keeps its UTF-8 bytes,
+// not the room the conversion reserved.
+TEST(ValueComparison, FoldedTextTakesAboutItsOwnSize)
+{
+    const QString text = QStringLiteral("Ελλάδα garden ").repeated(100);
+    EXPECT_LE(FoldedText(text, kCD).byteSize(), text.toUtf8().size() + 64);
+}
+
 TEST(ValueComparison, ContainsInLongTextsAgreesWithFoldingTheWholeText)
 {
     // Pieces of text whose folding differs in length or needs its neighbours.
