@@ -94,24 +94,25 @@ std::optional<int> BXApplicationRuntime::launch(
     m_presenters = std::make_unique<Presenters>();
     m_memoryPressure = std::make_unique<platform::MemoryPressureSource>();
     m_controller = std::make_unique<BXDocumentController>(m_defaults, *m_memoryPressure);
-    if (!m_controller->applicationWillFinishLaunching(executablePath))
-        return 1;
-
     BXDocumentController* controller = m_controller.get();
+    // Connected before the first alert, which may be waiting for the user when the session ends.
+    QObject::connect(&m_presenters->unixSignals,
+        &platform::UnixSignalNotifier::terminationRequested, controller,
+        &BXDocumentController::terminateWithoutAsking);
     // Every document has been closed or saved by now: windows are not asked again, as quit()
     // would ask them (and a document window answers a close by closing its document).
     QObject::connect(
         controller, &BXDocumentController::quitRequested, qApp, [] { QCoreApplication::exit(0); },
         Qt::QueuedConnection);
+    if (!controller->applicationWillFinishLaunching(executablePath))
+        return 1;
+
     QObject::connect(m_instance.get(), &BXSingleInstance::openRequested, controller,
         &BXDocumentController::openFiles);
     QObject::connect(
         m_instance.get(), &BXSingleInstance::reopenRequested, controller, [controller] {
             controller->applicationShouldHandleReopen(BXDocumentController::hasVisibleWindows());
         });
-    QObject::connect(&m_presenters->unixSignals,
-        &platform::UnixSignalNotifier::terminationRequested, controller,
-        &BXDocumentController::terminateWithoutAsking);
 
     controller->openFiles(paths);
     platform::dispatchAsyncMain([controller] { controller->applicationDidFinishLaunching(); });

@@ -10,7 +10,7 @@ QByteArray BXAttributedStringAdditions::RTFData(const QTextDocument& text)
 }
 
 std::unique_ptr<QTextDocument> BXAttributedStringAdditions::attributedStringWithRTFData(
-    const QByteArray& data)
+    const QByteArray& data, const std::atomic<bool>* stop)
 {
-    return platform::RichTextData::attributedStringWithRTFData(data);
+    return platform::RichTextData::attributedStringWithRTFData(data, nullptr, stop);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <atomic>
 #include <memory>
 
 class QTextDocument;
@@ -13,6 +14,7 @@ public:
     BXAttributedStringAdditions() = delete;
 
     static QByteArray RTFData(const QTextDocument& text);
-    // nullptr for null data and for data that reads as neither form.
-    static std::unique_ptr<QTextDocument> attributedStringWithRTFData(const QByteArray& data);
+    // nullptr for null data, for data that reads as neither form and once `stop` is set.
+    static std::unique_ptr<QTextDocument> attributedStringWithRTFData(
+        const QByteArray& data, const std::atomic<bool>* stop = nullptr);
 };

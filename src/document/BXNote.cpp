@@ -10,10 +10,16 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/SharedTextStorage.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThreadPool>
+
+#include <atomic>
 
 using platform::AttributedText;
 using platform::ManagedObjectContext;
@@ -26,6 +32,9 @@ const QString kAttributedString = QStringLiteral("attributedString");
 constexpr char16_t kAttachmentCharacter = 0xFFFC;
 constexpr int kLongestWholeTitle = 50;
 constexpr int kTitleCut = 40;
+// Stored bytes (styles, and text at two bytes a unit) past which decoding the storage takes
+// longer than a main-loop turn may.
+constexpr qsizetype kSlowStorageBytes = 2 * 1024 * 1024;
 
 QVariant stringValue(const QString& string)
 {
@@ -63,6 +72,26 @@ QList<double> numbersIn(const QString& string)
 QString numberString(double value)
 {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// The stored rich text, else the plain text without attributes; nullptr once `stop` is set.
+std::unique_ptr<QTextDocument> decodedText(
+    const QByteArray& styles, const QString& text, const std::atomic<bool>* stop)
+{
+    if (std::unique_ptr<QTextDocument> styled
+        = BXAttributedStringAdditions::attributedStringWithRTFData(styles, stop))
+        return styled;
+    if (stop && stop->load())
+        return nullptr;
+    std::unique_ptr<QTextDocument> plain = AttributedText::makeDocument();
+    plain->setPlainText(text);
+    return plain;
+}
+
+// Equal stored values mostly share their data: comparing the pointers spares reading them.
+template <typename Stored> bool sameStored(const Stored& a, const Stored& b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
 }
 
 } // namespace
@@ -359,21 +388,22 @@ void BXNote::setAttributedString(const QTextDocument& text)
     const QByteArray styles = BXAttributedStringAdditions::RTFData(text);
     const QString plain = AttributedText::string(text);
     // The same text again is no edit: the note keeps its modification date.
-    if (styles == noteStyles() && plain == noteText())
+    if (styles == noteStyles() && plain == noteText()) {
+        if (&text == m_textStorage.get())
+            storageMatchesStore();
         return;
+    }
     willChangeValueForKey(kAttributedString);
     setNoteStyles(styles);
     updateNoteText(plain);
+    if (&text == m_textStorage.get())
+        storageMatchesStore();
     didChangeValueForKey(kAttributedString);
 }
 
 std::unique_ptr<QTextDocument> BXNote::attributedString() const
 {
-    if (std::unique_ptr<QTextDocument> styled = textStyle())
-        return styled;
-    std::unique_ptr<QTextDocument> plain = AttributedText::makeDocument();
-    plain->setPlainText(noteText());
-    return plain;
+    return decodedText(noteStyles(), noteText(), nullptr);
 }
 
 std::unique_ptr<QTextDocument> BXNote::textStyle() const
@@ -390,14 +420,83 @@ void BXNote::setDefaultStyle()
 
 QTextDocument* BXNote::textStorage()
 {
-    if (!m_textStorage)
-        m_textStorage = attributedString();
+    if (!m_textStorage) {
+        const QByteArray styles = noteStyles();
+        const QString text = noteText();
+        adoptTextStorage(decodedText(styles, text, nullptr), styles, text);
+    }
     return m_textStorage.get();
 }
 
-void BXNote::setTextStorage(std::unique_ptr<QTextDocument> storage)
+bool BXNote::textStorageLoadsSlowly() const
+{
+    return !m_textStorage && noteStyles().size() + 2 * noteText().size() > kSlowStorageBytes;
+}
+
+void BXNote::loadTextStorage(QObject* context, std::function<void()> loaded)
+{
+    const QByteArray styles = noteStyles();
+    const QString text = noteText();
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    // Lives as long as the load is wanted, and its going stops the work.
+    auto* request = new QObject(context);
+    QObject::connect(request, &QObject::destroyed, [stop] { *stop = true; });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, request, [stop] { *stop = true; });
+    QThreadPool::globalInstance()->start(
+        [styles, text, stop, request = QPointer<QObject>(request),
+            note = std::weak_ptr<BXNote>(std::static_pointer_cast<BXNote>(shared_from_this())),
+            loaded = std::move(loaded)]() mutable {
+            // Shared only to travel in a copyable call; deleted on the main thread either way.
+            auto decoded = std::make_shared<std::unique_ptr<QTextDocument>>(
+                decodedText(styles, text, stop.get()));
+            if (*decoded)
+                (*decoded)->moveToThread(qApp->thread());
+            QMetaObject::invokeMethod(
+                qApp,
+                [styles, text, request, note, decoded = std::move(decoded),
+                    loaded = std::move(loaded)] {
+                    if (!request)
+                        return;
+                    delete request.data();
+                    const std::shared_ptr<BXNote> target = note.lock();
+                    if (!target || !*decoded)
+                        return;
+                    if (!target->m_textStorage && sameStored(styles, target->noteStyles())
+                        && sameStored(text, target->noteText())) {
+                        target->adoptTextStorage(std::move(*decoded), styles, text);
+                    }
+                    loaded();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void BXNote::releaseTextStorage()
+{
+    m_textStorage.reset();
+    m_storageStyles.clear();
+    m_storageText.clear();
+}
+
+void BXNote::adoptTextStorage(
+    std::unique_ptr<QTextDocument> storage, const QByteArray& styles, const QString& text)
 {
     m_textStorage = std::move(storage);
+    m_storageStyles = styles;
+    m_storageText = text;
+    // Connected before the shared storage attaches, whose handlers may write the text back;
+    // attaching it reports the whole text as changed.
+    QObject::connect(m_textStorage.get(), &QTextDocument::contentsChange, m_textStorage.get(),
+        [this] { m_storageChanged = true; });
+    platform::SharedTextStorage::of(m_textStorage.get());
+    m_storageChanged = false;
+}
+
+void BXNote::storageMatchesStore()
+{
+    m_storageStyles = noteStyles();
+    m_storageText = noteText();
+    m_storageChanged = false;
 }
 
 void BXNote::refreshTextStorage()
@@ -409,15 +508,13 @@ void BXNote::refreshTextStorage()
         AttributedText::replaceCharacters(
             *m_textStorage, { 0, AttributedText::length(*m_textStorage) }, *text);
     });
+    storageMatchesStore();
 }
 
 bool BXNote::storageHoldsStoredText() const
 {
-    const QByteArray held = BXAttributedStringAdditions::RTFData(*m_textStorage);
-    const QByteArray styles = noteStyles();
-    if (!styles.isEmpty())
-        return held == styles;
-    return held == BXAttributedStringAdditions::RTFData(*attributedString());
+    return !m_storageChanged && sameStored(m_storageStyles, noteStyles())
+        && sameStored(m_storageText, noteText());
 }
 
 platform::UndoManager* BXNote::undoManager()

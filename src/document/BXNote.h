@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QRectF>
 
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -105,12 +106,20 @@ public:
     // Built from attributedString() on first use; owned by the note.
     QTextDocument* textStorage();
     bool hasTextStorage() const { return m_textStorage != nullptr; }
-    // nullptr drops the storage to free its memory.
-    void setTextStorage(std::unique_ptr<QTextDocument> storage);
+    // Whether building the storage decodes so much stored text that the main thread must not
+    // wait for it: loadTextStorage() builds it on a worker instead.
+    bool textStorageLoadsSlowly() const;
+    // Builds the storage on a worker. `loaded` runs on the main thread once the storage is in
+    // place, or once the stored text changed meanwhile (the caller asks again); never when
+    // `context` went first. The work stops when `context` goes or the application quits.
+    void loadTextStorage(QObject* context, std::function<void()> loaded);
+    // Drops the storage to free its memory.
+    void releaseTextStorage();
     // A built storage that holds other text than the store takes the stored text again,
     // recording no undo (the storage's views drop their undo records).
     void refreshTextStorage();
-    // Whether a built storage holds other text or styles than the store.
+    // Whether a built storage may hold other text or styles than the store: it changed since
+    // it last took the stored text or gave it, or the store changed.
     bool textStorageEdited() const { return m_textStorage && !storageHoldsStoredText(); }
     platform::UndoManager* undoManager();
 
@@ -143,9 +152,18 @@ protected:
 
 private:
     void storeDerivedTitle(const QString& title);
+    void adoptTextStorage(
+        std::unique_ptr<QTextDocument> storage, const QByteArray& styles, const QString& text);
+    // Records that the storage holds the store's current text.
+    void storageMatchesStore();
     bool storageHoldsStoredText() const;
 
     std::unique_ptr<QTextDocument> m_textStorage;
+    // What the store held when the storage last took or gave its text, and whether the storage
+    // changed since: comparing them costs nothing next to encoding the storage again.
+    QByteArray m_storageStyles;
+    QString m_storageText;
+    bool m_storageChanged = false;
     std::unique_ptr<platform::UndoManager> m_undoManager;
     mutable Range m_selectedRange { Range::NotFound, 0 };
     mutable QRectF m_windowFrame;

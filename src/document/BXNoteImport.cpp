@@ -256,7 +256,7 @@ BXNoteImport::Outcome BXNoteImport::run(platform::ProgressPanel* panel)
                 note->setAttributedString(*text);
                 note->setLastImportFlag(true);
                 // The live storage is only for editors; the import keeps no text in memory.
-                note->setTextStorage(nullptr);
+                note->releaseTextStorage();
                 unsaved << note;
             }
             saveError = {};

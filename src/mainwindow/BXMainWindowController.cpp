@@ -496,8 +496,14 @@ void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
 void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
 {
     m_noteMemory->noteShown(note);
+    if (m_textLoad && m_loadingNote.lock() != note)
+        delete m_textLoad;
     if (!note) {
         setTextStorage(nullptr);
+        return;
+    }
+    if (note->textStorageLoadsSlowly()) {
+        showTextWhenLoaded(note);
         return;
     }
     QTextDocument* storage = note->textStorage();
@@ -531,6 +537,21 @@ void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
     else
         m_noteTextView->setTextColor(std::nullopt);
     m_noteTextView->setTypingAttributes(format);
+}
+
+void BXMainWindowController::showTextWhenLoaded(const std::shared_ptr<BXNote>& note)
+{
+    setTextStorage(nullptr);
+    if (m_textLoad)
+        return;
+    m_textLoad = new QObject(this);
+    m_loadingNote = note;
+    note->loadTextStorage(m_textLoad, [this, loading = m_loadingNote] {
+        delete m_textLoad;
+        const std::shared_ptr<BXNote> loaded = loading.lock();
+        if (loaded && loaded == selectedNote())
+            setNoteText(loaded);
+    });
 }
 
 void BXMainWindowController::setTextStorage(QTextDocument* storage)

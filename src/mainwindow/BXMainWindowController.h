@@ -163,6 +163,8 @@ public:
     void updateNoteText(const std::shared_ptr<BXNote>& note);
     // Shows `note`'s own storage; null shows the read-only empty text.
     void setNoteText(const std::shared_ptr<BXNote>& note);
+    // Shows the read-only empty text until `note`'s storage, built on a worker, is there.
+    void showTextWhenLoaded(const std::shared_ptr<BXNote>& note);
     void setTextStorage(QTextDocument* storage);
     void refreshNoteText();
     void updateSelectionInNote(const std::shared_ptr<BXNote>& note);
@@ -317,6 +319,9 @@ private:
     QMetaObject::Connection m_storageConnection;
     QList<QMetaObject::Connection> m_observations;
     std::shared_ptr<BXNote> m_lastSelectedNote;
+    // The pending load of a long note's storage (deleting it stops the load), and its note.
+    QPointer<QObject> m_textLoad;
+    std::weak_ptr<BXNote> m_loadingNote;
     QList<platform::Editor*> m_registeredEditors;
     QString m_messageOnNote;
     float m_dividerPosition = 0;

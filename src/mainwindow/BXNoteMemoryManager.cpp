@@ -84,7 +84,7 @@ void BXNoteMemoryManager::releaseMemoryForNote(const std::shared_ptr<BXNote>& no
         BXManagedObjectUtilities::withoutUndo(
             note->managedObjectContext(), [&] { note->setAttributedString(*storage); });
     }
-    note->setTextStorage(nullptr);
+    note->releaseTextStorage();
 }
 
 QList<ManagedObjectPtr> BXNoteMemoryManager::activeNotes() const

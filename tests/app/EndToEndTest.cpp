@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -114,4 +115,35 @@ TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly
     for (const auto& entry : recents.list().recentsArrayController().arrangedObjects())
         listed.append(std::static_pointer_cast<BXRecentDocumentEntry>(entry)->url());
     EXPECT_EQ(listed, QList<QUrl>({ two, one }));
+}
+
+namespace {
+
+// Whether the process has put a handler on SIGTERM yet: until then the signal would kill it.
+bool catchesTermination(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EndToEndTest, ATerminationSignalEndsALaunchWaitingAtTheWrongPlaceAlert)
+{
+    Installation installation;
+    installation.environment.remove(QStringLiteral("BRINDLEX_ANY_LOCATION"));
+    QProcess process;
+    installation.start(process, {});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return catchesTermination(process.processId()); }, 15000));
+
+    ::kill(pid_t(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(15000)) << "still waiting at the alert";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
 }

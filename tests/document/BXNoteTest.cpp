@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThreadPool>
+#include <QUuid>
 
 using platform::AttributedText;
 using platform::ManagedObjectContext;
@@ -196,7 +199,7 @@ TEST_F(NoteTest, TextStorageIsBuiltOnDemandAndRefreshedWithoutUndo)
     EXPECT_EQ(AttributedText::string(*storage), QStringLiteral("two"));
     EXPECT_EQ(undo.canUndo(), couldUndo);
 
-    note->setTextStorage(nullptr);
+    note->releaseTextStorage();
     EXPECT_FALSE(note->hasTextStorage());
     EXPECT_EQ(note->undoManager(), note->undoManager());
     EXPECT_NE(note->undoManager(), &undo);
@@ -218,6 +221,77 @@ TEST_F(NoteTest, TheSameTextAgainChangesNothing)
     EXPECT_EQ(note->noteModified(), modified);
     EXPECT_FALSE(undo.canUndo());
     EXPECT_EQ(changes.count(), 0);
+}
+
+TEST_F(NoteTest, TheStorageKnowsItsOwnEditsFromTheStore)
+{
+    BXNote::NotePtr note = newNote();
+    note->setAttributedString(*plainDocument(QStringLiteral("kept")));
+    QTextDocument* storage = note->textStorage();
+    EXPECT_FALSE(note->textStorageEdited());
+
+    QTextCursor(storage).insertText(QStringLiteral("typed "));
+    EXPECT_TRUE(note->textStorageEdited());
+    note->setAttributedString(*storage);
+    EXPECT_FALSE(note->textStorageEdited());
+    EXPECT_EQ(note->noteText(), QStringLiteral("typed kept"));
+
+    // A storage edit the store already holds is still one to write back, never to lose.
+    QTextCursor cursor(storage);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("!"));
+    cursor.deletePreviousChar();
+    EXPECT_TRUE(note->textStorageEdited());
+    note->refreshTextStorage();
+    EXPECT_FALSE(note->textStorageEdited());
+    EXPECT_EQ(AttributedText::string(*storage), QStringLiteral("typed kept"));
+}
+
+// Long enough to be decoded on a worker.
+QString longText()
+{
+    return QStringLiteral("A line of a long note, with words enough to fill it.\n").repeated(30000);
+}
+
+TEST_F(NoteTest, ALongTextIsBuiltOnAWorker)
+{
+    BXNote::NotePtr small = newNote();
+    small->setAttributedString(*plainDocument(QStringLiteral("short")));
+    EXPECT_FALSE(small->textStorageLoadsSlowly());
+
+    BXNote::NotePtr note = newNote();
+    note->setAttributedString(*plainDocument(longText()));
+    ASSERT_TRUE(note->textStorageLoadsSlowly());
+    QObject requester;
+    QSignalSpy loaded(&requester, &QObject::objectNameChanged);
+    auto load = [&] {
+        note->loadTextStorage(
+            &requester, [&] { requester.setObjectName(QUuid::createUuid().toString()); });
+    };
+
+    // The stored text changing meanwhile leaves the decoded one unused: the caller asks again.
+    load();
+    note->setAttributedString(*plainDocument(longText() + QStringLiteral("more")));
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_FALSE(note->hasTextStorage());
+
+    load();
+    ASSERT_TRUE(loaded.wait(60000));
+    ASSERT_TRUE(note->hasTextStorage());
+    EXPECT_FALSE(note->textStorageLoadsSlowly());
+    EXPECT_FALSE(note->textStorageEdited());
+    EXPECT_EQ(AttributedText::string(*note->textStorage()), note->noteText());
+    EXPECT_EQ(note->textStorage()->thread(), requester.thread());
+
+    // A requester gone first stops the work and hears nothing.
+    note->releaseTextStorage();
+    {
+        QObject gone;
+        note->loadTextStorage(&gone, [] { ADD_FAILURE() << "the requester is gone"; });
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(note->hasTextStorage());
 }
 
 TEST_F(NoteTest, SelectionAndFrameCachesUseTheirStringForms)

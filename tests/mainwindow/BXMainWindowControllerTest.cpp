@@ -282,6 +282,31 @@ TEST_F(BXMainWindowControllerTest, LeavingANoteDropsItsTypingUndo)
     EXPECT_EQ(AttributedText::string(*alpha->textStorage()), QStringLiteral("Alphabet"));
 }
 
+TEST_F(BXMainWindowControllerTest, ALongNoteTakesNoTypingUntilItsTextIsThere)
+{
+    const QString text = QStringLiteral("Long\n")
+        + QStringLiteral("A line of a long note, with words enough to fill it.\n").repeated(15000);
+    makeFile({ QStringLiteral("Short"), text });
+    openWindow();
+    const auto note = noteTitled(QStringLiteral("Long"));
+    ASSERT_TRUE(note->textStorageLoadsSlowly());
+
+    // The text swap runs, but no event yet brings the worker's text.
+    ASSERT_TRUE(controller->notesController()->setSelectedObjects({ note }));
+    scheduler.advance(0.5);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(textView->textStorage(), nullptr);
+    EXPECT_FALSE(textView->isEditable());
+    typeText(QStringLiteral("lost"));
+    EXPECT_TRUE(shownText().isEmpty());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return textView->textStorage() != nullptr; }, 60000));
+    EXPECT_EQ(textView->textStorage(), note->textStorage());
+    EXPECT_EQ(shownText(), note->noteText());
+    EXPECT_EQ(note->noteText(), text);
+    EXPECT_TRUE(textView->isEditable());
+}
+
 TEST_F(BXMainWindowControllerTest, SmallAnswersAndGuards)
 {
     makeFile({ QStringLiteral("Alpha\nsecond line"), QStringLiteral("Beta") });

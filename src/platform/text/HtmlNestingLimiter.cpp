@@ -1,8 +1,8 @@
 #include "HtmlNestingLimiter.h"
 
 #include <QHash>
-#include <QSet>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -25,19 +25,17 @@ bool isAsciiLetter(QChar ch)
         || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
 }
 
+// Elements Qt's importer never gives children. Any other, unknown names included, nests.
 bool isVoidElement(QStringView name)
 {
     return isOneOf(name,
-        { QLatin1StringView("area"), QLatin1StringView("base"), QLatin1StringView("br"),
-            QLatin1StringView("col"), QLatin1StringView("embed"), QLatin1StringView("hr"),
-            QLatin1StringView("img"), QLatin1StringView("input"), QLatin1StringView("link"),
-            QLatin1StringView("meta"), QLatin1StringView("source"), QLatin1StringView("track"),
-            QLatin1StringView("wbr") });
+        { QLatin1StringView("br"), QLatin1StringView("hr"), QLatin1StringView("img"),
+            QLatin1StringView("meta") });
 }
 
-bool isRawTextElement(QStringView name)
+bool isSpace(QChar ch)
 {
-    return name == QLatin1StringView("style") || name == QLatin1StringView("script");
+    return ch.isSpace() && ch != QChar::ParagraphSeparator;
 }
 
 // Block elements whose start closes an open paragraph.
@@ -74,54 +72,80 @@ bool endsImplicitly(QStringView open, QStringView opening)
     return false;
 }
 
+// Reads tags the way Qt's importer does, since the depth that matters is the one it builds:
+// a name runs to a space, "<", "=", ">" or "/>"; attributes follow only after a space and may
+// be quoted (a quoted ">" ends nothing); any "/" after them closes the element at once.
+// Style sheet characters times tags: about the most Qt's importer matches in half a second.
+// A page of 5,000 tags keeps 20,000 characters of style sheets.
+constexpr qsizetype kStyleWork = 100'000'000;
+// Each style element costs the importer a few lookups per tag however short it is.
+constexpr qsizetype kStyleElementCharge = 256;
+
 class Limiter {
 public:
-    Limiter(const QString& html, int maximumDepth) : m_html(html), m_maximumDepth(maximumDepth) { }
+    Limiter(const QString& html, int maximumDepth)
+        : m_html(html),
+          m_maximumDepth(maximumDepth),
+          m_styleLeft(std::min<qsizetype>(
+              kStyleWork / std::max<qsizetype>(html.count(QLatin1Char('<')), 1), kStyleWork))
+    { }
 
     QString run()
     {
         const qsizetype length = m_html.size();
         for (qsizetype at = m_html.indexOf(QLatin1Char('<')); at >= 0 && at < length;
              at = m_html.indexOf(QLatin1Char('<'), at + 1)) {
-            if (QStringView(m_html).mid(at, 4) == QLatin1StringView("<!--")) {
-                const qsizetype commentEnd = m_html.indexOf(QLatin1StringView("-->"), at + 4);
-                if (commentEnd < 0)
+            const QChar next = at + 1 < length ? m_html.at(at + 1) : QChar();
+            if (next == QLatin1Char('!')) {
+                const bool comment = QStringView(m_html).mid(at, 4) == QLatin1StringView("<!--");
+                const qsizetype end = comment ? m_html.indexOf(QLatin1StringView("-->"), at + 4)
+                                              : m_html.indexOf(QLatin1Char('>'), at);
+                if (end < 0)
                     break;
-                at = commentEnd + 2;
+                at = end;
                 continue;
             }
-            const bool closing = at + 1 < length && m_html.at(at + 1) == QLatin1Char('/');
+            if (next == QLatin1Char('?')) {
+                // Qt's importer would open an element named "?xml" that nothing closes.
+                const qsizetype end = m_html.indexOf(QLatin1Char('>'), at);
+                replace(at, end < 0 ? length : end + 1, QString());
+                if (end < 0)
+                    break;
+                at = end;
+                continue;
+            }
+            const bool closing = next == QLatin1Char('/');
             const qsizetype nameStart = at + 1 + (closing ? 1 : 0);
-            qsizetype nameEnd = nameStart;
-            while (nameEnd < length && m_html.at(nameEnd).isLetterOrNumber())
-                ++nameEnd;
-            if (nameEnd == nameStart || !isAsciiLetter(m_html.at(nameStart))) {
+            const qsizetype nameEnd = wordEnd(nameStart);
+            if (nameEnd == nameStart || !isAsciiLetter(m_html.at(nameStart))
+                || QStringView(m_html)
+                       .mid(nameStart, nameEnd - nameStart)
+                       .contains(QLatin1Char('&'))) {
                 // A "<" that starts no tag is text, as HTML reads it; Qt's importer would take
                 // it for an element that never closes and nest all that follows inside it.
-                const QChar next = at + 1 < length ? m_html.at(at + 1) : QChar();
-                if (next != QLatin1Char('!') && next != QLatin1Char('?'))
-                    replace(at, at + 1, QStringLiteral("&lt;"));
+                replace(at, at + 1, QStringLiteral("&lt;"));
                 continue;
             }
-            const qsizetype tagEnd = m_html.indexOf(QLatin1Char('>'), nameEnd);
+            qsizetype tail = nameEnd;
+            if (!closing && tail < length && isSpace(m_html.at(tail)))
+                tail = attributesEnd(tail);
+            const qsizetype tagEnd = m_html.indexOf(QLatin1Char('>'), tail);
             if (tagEnd < 0)
                 break;
             const QString name = m_html.mid(nameStart, nameEnd - nameStart).toLower();
-            if (closing) {
-                close(name, at, tagEnd + 1);
-            } else if (isRawTextElement(name) && !m_unterminated.contains(name)) {
-                // Its content is skipped up to its end tag. Without one, Qt's importer reads on
-                // as markup, and so does the count; one failed search answers for the rest.
-                const qsizetype rawEnd
-                    = m_html.indexOf(QStringLiteral("</") + name, tagEnd, Qt::CaseInsensitive);
-                if (rawEnd >= 0) {
-                    at = rawEnd;
+            if (!closing && name == QLatin1StringView("style")) {
+                const qsizetype styleEnd = overBudgetStyleEnd(tagEnd + 1);
+                if (styleEnd >= 0) {
+                    replace(at, styleEnd, QString());
+                    at = styleEnd - 1;
                     continue;
                 }
-                m_unterminated.insert(name);
-            } else if (!isVoidElement(name) && m_html.at(tagEnd - 1) != QLatin1Char('/')) {
-                open(name, at, tagEnd + 1);
             }
+            if (closing)
+                close(name, at, tagEnd + 1);
+            else if (!isVoidElement(name)
+                && !QStringView(m_html).mid(tail, tagEnd - tail).contains(QLatin1Char('/')))
+                open(name, at, tagEnd + 1);
             at = tagEnd;
         }
         if (m_copied == 0)
@@ -136,44 +160,151 @@ private:
         bool dropped;
     };
 
+    // Where a style element whose content starts at `from` ends, when its rules would pass the
+    // budget: the importer matches every rule against every element, so the two together are
+    // bounded. Without an end tag, the importer reads the text up to the next tag as its rules.
+    // -1 while the budget lasts.
+    qsizetype overBudgetStyleEnd(qsizetype from)
+    {
+        // One search answers for every style element before the end tag it finds, so that
+        // many elements without one do not each search the rest of the page.
+        if (m_styleEndTag >= 0 && m_styleEndTag < from)
+            m_styleEndTag = m_html.indexOf(QLatin1StringView("</style"), from, Qt::CaseInsensitive);
+        const qsizetype endTag = m_styleEndTag;
+        const qsizetype end = endTag >= 0 ? endTag : m_html.indexOf(QLatin1Char('<'), from);
+        m_styleLeft -= std::max((end < 0 ? m_html.size() : end) - from, kStyleElementCharge);
+        if (m_styleLeft >= 0)
+            return -1;
+        if (endTag < 0)
+            return end < 0 ? m_html.size() : end;
+        const qsizetype tagEnd = m_html.indexOf(QLatin1Char('>'), endTag);
+        return tagEnd < 0 ? m_html.size() : tagEnd + 1;
+    }
+
+    bool stopsWord(qsizetype at) const
+    {
+        const QChar ch = m_html.at(at);
+        return ch == QLatin1Char('>') || ch == QLatin1Char('<') || ch == QLatin1Char('=')
+            || isSpace(ch)
+            || (ch == QLatin1Char('/') && at + 1 < m_html.size()
+                && m_html.at(at + 1) == QLatin1Char('>'));
+    }
+
+    // Where an unquoted word that starts at `at` ends.
+    qsizetype wordEnd(qsizetype at) const
+    {
+        while (at < m_html.size() && !stopsWord(at))
+            ++at;
+        return at;
+    }
+
+    // Where a word that may be quoted ends; a single quote after a backslash does not end one.
+    qsizetype quotableWordEnd(qsizetype at) const
+    {
+        const qsizetype length = m_html.size();
+        if (at >= length)
+            return at;
+        const QChar quote = m_html.at(at);
+        if (quote != QLatin1Char('"') && quote != QLatin1Char('\''))
+            return wordEnd(at);
+        for (qsizetype i = at + 1; i < length; ++i) {
+            if (m_html.at(i) == quote
+                && (quote == QLatin1Char('"') || m_html.at(i - 1) != QLatin1Char('\\')))
+                return i + 1;
+        }
+        return length;
+    }
+
+    qsizetype skipSpace(qsizetype at) const
+    {
+        while (at < m_html.size() && isSpace(m_html.at(at)))
+            ++at;
+        return at;
+    }
+
+    // Where Qt's importer stops reading attributes: at ">", "/", or where no name starts.
+    qsizetype attributesEnd(qsizetype at) const
+    {
+        const qsizetype length = m_html.size();
+        while (at < length) {
+            at = skipSpace(at);
+            if (at >= length || m_html.at(at) == QLatin1Char('>')
+                || m_html.at(at) == QLatin1Char('/'))
+                break;
+            const qsizetype keyEnd = quotableWordEnd(at);
+            if (keyEnd == at)
+                break;
+            at = skipSpace(keyEnd);
+            if (at < length && m_html.at(at) == QLatin1Char('='))
+                at = quotableWordEnd(skipSpace(at + 1));
+        }
+        return at;
+    }
+
     void open(const QString& name, qsizetype from, qsizetype to)
     {
         // Close what the new tag implicitly ends, as HTML does, so that unclosed paragraphs,
-        // list items and table cells do not pile up as nesting.
+        // list items and table cells do not pile up as nesting. The end tags are written out,
+        // so that Qt's importer closes what is counted as closed here.
+        QString written;
         while (!m_open.empty() && endsImplicitly(m_open.back().name, name))
-            pop();
-        const bool dropped = m_kept >= m_maximumDepth;
-        m_open.push_back({ name, dropped });
-        ++m_openCount[name];
-        m_kept += dropped ? 0 : 1;
-        if (dropped)
-            drop(from, to);
+            pop(&written);
+        // Qt's importer puts a cell or row outside a table into one of its own; written out,
+        // that table counts too.
+        const auto enclose = [&](const QString& outer) {
+            if (m_openCount.value(outer) == 0 && push(outer))
+                written += QLatin1Char('<') + outer + QLatin1Char('>');
+        };
+        const bool cell = name == QLatin1StringView("td") || name == QLatin1StringView("th");
+        if (cell || name == QLatin1StringView("tr"))
+            enclose(QStringLiteral("table"));
+        if (cell)
+            enclose(QStringLiteral("tr"));
+        const bool kept = push(name);
+        if (kept && written.isEmpty())
+            return;
+        replace(from, to, written + (kept ? m_html.mid(from, to - from) : QString()));
     }
 
     void close(const QString& name, qsizetype from, qsizetype to)
     {
-        // A closing tag with no open element of its name changes nothing; the count answers
-        // that without a walk down the stack.
+        // A closing tag with no open element of its name closes nothing in Qt's importer
+        // either; the count answers that without a walk down the stack.
         if (m_openCount.value(name) == 0)
             return;
         // Closing an outer element closes the ones left open inside it.
+        QString written;
         while (m_open.back().name != name)
-            pop();
-        const bool dropped = m_open.back().dropped;
-        pop();
-        if (dropped)
-            drop(from, to);
+            pop(&written);
+        const bool kept = !m_open.back().dropped;
+        pop(nullptr);
+        if (kept && written.isEmpty())
+            return;
+        replace(from, to, written + (kept ? m_html.mid(from, to - from) : QString()));
     }
 
-    void pop()
+    // Whether the element is kept: beyond the limit it is left out.
+    bool push(const QString& name)
+    {
+        const bool dropped = m_kept >= m_maximumDepth;
+        m_open.push_back({ name, dropped });
+        ++m_openCount[name];
+        m_kept += dropped ? 0 : 1;
+        return !dropped;
+    }
+
+    // Ends the innermost open element, writing its end tag when it was kept and asked for.
+    void pop(QString* written)
     {
         const OpenTag& top = m_open.back();
         --m_openCount[top.name];
-        m_kept -= top.dropped ? 0 : 1;
+        if (!top.dropped) {
+            --m_kept;
+            if (written)
+                *written += QStringLiteral("</") + top.name + QLatin1Char('>');
+        }
         m_open.pop_back();
     }
-
-    void drop(qsizetype from, qsizetype to) { replace(from, to, QString()); }
 
     void replace(qsizetype from, qsizetype to, const QString& replacement)
     {
@@ -184,9 +315,12 @@ private:
 
     const QString& m_html;
     const int m_maximumDepth;
+    qsizetype m_styleLeft;
+    // The first "</style" at or after the last search's start, -1 when there is none, 0 before
+    // the first search.
+    qsizetype m_styleEndTag = 0;
     std::vector<OpenTag> m_open;
     QHash<QString, int> m_openCount;
-    QSet<QString> m_unterminated;
     int m_kept = 0;
     QString m_result;
     qsizetype m_copied = 0;

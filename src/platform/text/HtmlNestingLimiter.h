@@ -7,9 +7,13 @@ namespace platform {
 // Qt's HTML importer takes time that grows with the square of the element nesting depth
 // (10,000 nested blocks take seconds), so HTML read from outside passes through here first:
 // tags nested deeper than the limit are left out in open/close pairs, and their content reads
-// as if it stood at the deepest kept level. A "<" that starts no tag ("a < b", "<3") becomes
-// "&lt;", read as text the way HTML reads it, since Qt's importer would otherwise open an
-// element there that never closes. Runs in time linear in the length of the HTML.
+// as if it stood at the deepest kept level. Tags are read as Qt's importer reads them, and an
+// element that HTML ends without an end tag gets one written, so the depth counted here is
+// never less than the one the importer builds. A "<" that starts no tag ("a < b", "<3")
+// becomes "&lt;", read as text the way HTML reads it, and an instruction ("<?xml ...?>") is
+// left out, since Qt's importer would open an element there that never closes. Style elements
+// are kept while their length times the number of tags stays within a budget: the importer
+// matches every rule against every element. Runs in time linear in the length of the HTML.
 class HtmlNestingLimiter final {
 public:
     static constexpr int kMaximumDepth = 128;

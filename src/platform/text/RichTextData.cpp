@@ -18,7 +18,7 @@ QByteArray RichTextData::RTFData(const QTextDocument& doc, DocumentType* type)
 }
 
 std::unique_ptr<QTextDocument> RichTextData::attributedStringWithRTFData(
-    const QByteArray& data, Error* error)
+    const QByteArray& data, Error* error, const std::atomic<bool>* stop)
 {
     if (data.isNull())
         return nullptr;
@@ -26,12 +26,12 @@ std::unique_ptr<QTextDocument> RichTextData::attributedStringWithRTFData(
     if (FlatRtfd::hasSignature(data)) {
         if (const std::optional<RtfdPackage> package
             = RtfdPackage::fromFlatData(data, &rtfdError)) {
-            if (auto doc = package->document(&rtfdError))
+            if (auto doc = package->document(&rtfdError, stop))
                 return doc;
         }
     }
     Error rtfError;
-    if (auto doc = RtfReader::read(data, {}, &rtfError))
+    if (auto doc = RtfReader::read(data, {}, &rtfError, stop))
         return doc;
     Error::set(error, rtfdError ? rtfdError : rtfError);
     return nullptr;

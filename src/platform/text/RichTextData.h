@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <atomic>
 #include <memory>
 
 class QTextDocument;
@@ -18,9 +19,10 @@ public:
     enum class DocumentType { RTF, RTFD };
 
     static QByteArray RTFData(const QTextDocument& doc, DocumentType* type = nullptr);
-    // nullptr for null data, and with an error for data that reads as neither form.
+    // nullptr for null data, and with an error for data that reads as neither form or when
+    // `stop` was set (see RtfReader).
     static std::unique_ptr<QTextDocument> attributedStringWithRTFData(
-        const QByteArray& data, Error* error = nullptr);
+        const QByteArray& data, Error* error = nullptr, const std::atomic<bool>* stop = nullptr);
 };
 
 } // namespace platform

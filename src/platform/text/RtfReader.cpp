@@ -27,8 +27,9 @@ using Word = RtfKeywords::Word;
 // of each control word to the group of controls that handles it.
 class Parser {
 public:
-    Parser(QByteArrayView data, const QHash<QString, QByteArray>& files)
-        : m_tokens(data), m_files(files), m_sink(m_document, m_lists)
+    Parser(
+        QByteArrayView data, const QHash<QString, QByteArray>& files, const std::atomic<bool>* stop)
+        : m_tokens(data), m_files(files), m_stop(stop), m_sink(m_document, m_lists)
     { }
 
     std::unique_ptr<QTextDocument> run(Error* error);
@@ -58,6 +59,7 @@ private:
 
     RtfTokenizer m_tokens;
     const QHash<QString, QByteArray>& m_files;
+    const std::atomic<bool>* m_stop;
     std::vector<RtfGroupState> m_stack;
 
     RtfDocumentControls m_document;
@@ -94,6 +96,12 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
     m_stack.push_back(RtfGroupState {});
     bool failed = false;
     while (!m_stack.empty() && !failed) {
+        if (m_stop && m_stop->load(std::memory_order_relaxed)) {
+            Error::set(error,
+                Error(kCocoaErrorDomain, UserCancelledError,
+                    QStringLiteral("The rich text could not be read.")));
+            return nullptr;
+        }
         token = m_tokens.next();
         if (m_skip > 0 && token.type != RtfToken::Type::GroupOpen
             && token.type != RtfToken::Type::GroupClose && token.type != RtfToken::Type::End) {
@@ -618,10 +626,10 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
 
 } // namespace
 
-std::unique_ptr<QTextDocument> RtfReader::read(
-    QByteArrayView rtf, const QHash<QString, QByteArray>& files, Error* error)
+std::unique_ptr<QTextDocument> RtfReader::read(QByteArrayView rtf,
+    const QHash<QString, QByteArray>& files, Error* error, const std::atomic<bool>* stop)
 {
-    Parser parser(rtf, files);
+    Parser parser(rtf, files, stop);
     return parser.run(error);
 }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 class QTextDocument;
@@ -19,13 +20,15 @@ namespace platform {
 // attachments resolved against `files` (an RTFD folder's other files by name), \pict PNG and
 // JPEG images, and the document attributes. Damaged input (truncated, unbalanced, nested
 // deeper than MaximumNesting, a \bin past the end) gives nullptr and a
-// FileReadCorruptFileError. Runs on any thread.
+// FileReadCorruptFileError. Runs on any thread; another thread setting `stop` ends the read
+// early with nullptr and a UserCancelledError.
 class RtfReader final {
 public:
     static constexpr int MaximumNesting = 1000;
 
-    static std::unique_ptr<QTextDocument> read(
-        QByteArrayView rtf, const QHash<QString, QByteArray>& files = {}, Error* error = nullptr);
+    static std::unique_ptr<QTextDocument> read(QByteArrayView rtf,
+        const QHash<QString, QByteArray>& files = {}, Error* error = nullptr,
+        const std::atomic<bool>* stop = nullptr);
 };
 
 } // namespace platform

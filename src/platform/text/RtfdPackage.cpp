@@ -127,12 +127,13 @@ bool RtfdPackage::writeFolder(const QString& path, Error* error) const
         description, error);
 }
 
-std::unique_ptr<QTextDocument> RtfdPackage::document(Error* error) const
+std::unique_ptr<QTextDocument> RtfdPackage::document(
+    Error* error, const std::atomic<bool>* stop) const
 {
     QHash<QString, QByteArray> files;
     for (const auto& [name, contents] : m_attachments)
         files.insert(name, contents);
-    return RtfReader::read(m_rtf, files, error);
+    return RtfReader::read(m_rtf, files, error, stop);
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -34,8 +35,10 @@ public:
     QByteArray flatData() const;
     // Creates the folder when needed and writes TXT.rtf and every attachment into it.
     bool writeFolder(const QString& path, Error* error = nullptr) const;
-    // The text with its attachments resolved; nullptr and an error when the RTF is damaged.
-    std::unique_ptr<QTextDocument> document(Error* error = nullptr) const;
+    // The text with its attachments resolved; nullptr and an error when the RTF is damaged or
+    // `stop` was set (see RtfReader).
+    std::unique_ptr<QTextDocument> document(
+        Error* error = nullptr, const std::atomic<bool>* stop = nullptr) const;
 
     const QByteArray& rtf() const { return m_rtf; }
     const FlatRtfd::Files& attachments() const { return m_attachments; }

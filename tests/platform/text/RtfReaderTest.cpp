@@ -249,4 +249,14 @@ TEST(RtfReader, ListsFromTheListTables)
     }
 }
 
+TEST(RtfReader, AStopSetElsewhereEndsTheRead)
+{
+    const std::atomic<bool> stop = true;
+    Error error;
+    EXPECT_EQ(RtfReader::read("{\\rtf1 words}", {}, &error, &stop), nullptr);
+    EXPECT_TRUE(error.isUserCancelled());
+    const std::atomic<bool> go = false;
+    EXPECT_TRUE(RtfReader::read("{\\rtf1 words}", {}, nullptr, &go));
+}
+
 } // namespace
