@@ -216,10 +216,17 @@ platform::ManagedObjectContext* BXTagsController::tagsManagedObjectContext() con
 
 void BXTagsController::selectionChanged()
 {
+    // A question about a typed name is still to be answered: the edit stays with the notes it
+    // began on. When other notes were chosen meanwhile, it is applied to the notes it began on
+    // once answered, and the tokens follow the selection then.
+    if (m_editingBegun && m_addCategoryPopoverViewController) {
+        if (targetNotes() != m_editingNotes)
+            m_selectionChangedWhileAsking = true;
+        return;
+    }
     // A selection changed by a command while an edit is open: the edit belongs to the notes
     // that were selected when it began, so it is applied to them before the tokens change.
-    if (m_editingBegun && !m_addCategoryPopoverViewController && m_tokenField
-        && m_tokenField->isEditing()) {
+    if (m_editingBegun && m_tokenField && m_tokenField->isEditing()) {
         m_applyTargets = m_editingNotes;
         m_tokenField->endEditing();
         m_applyTargets.reset();
@@ -334,7 +341,10 @@ void BXTagsController::showAddCategoryPopover()
         addCategoryPopoverViewControllerDidClose(m_addCategoryPopoverViewController.get(), {});
         return;
     }
-    QRect frame = frameOfToken(item.categoryName, field, true);
+    // Whoever chose other notes meanwhile is asked without the focus leaving them.
+    QRect frame = m_selectionChangedWhileAsking
+        ? field->tokenRect(int(field->objectValue().indexOf(item.categoryName)))
+        : frameOfToken(item.categoryName, field, true);
     if (frame.isEmpty())
         frame = field->rect();
     // Ends the field's edit; the action does nothing while the question is pending.
@@ -373,7 +383,9 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
         setContent(list);
         if (field) {
             field->activateWindow();
-            field->setFocus(Qt::OtherFocusReason);
+            // Whoever chose other notes meanwhile keeps the focus where it went.
+            if (!m_selectionChangedWhileAsking)
+                field->setFocus(Qt::OtherFocusReason);
         }
         if (!m_addCategoryPopoverItems.isEmpty()) {
             showAddCategoryPopover();
@@ -382,6 +394,14 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
         if (m_addCategoryPopoverViewController) {
             m_addCategoryPopoverViewController->setDelegate(nullptr);
             m_addCategoryPopoverViewController.reset();
+        }
+        if (m_selectionChangedWhileAsking) {
+            m_selectionChangedWhileAsking = false;
+            m_applyTargets = m_editingNotes;
+            tagsAction();
+            m_applyTargets.reset();
+            refreshContents();
+            return;
         }
         // The edit the questions interrupted is open again: whatever ends it next (a command,
         // a change of the selection, the window committing its editors) applies it.

@@ -170,6 +170,8 @@ private:
     QList<platform::ManagedObjectPtr> m_editingNotes;
     std::optional<QList<platform::ManagedObjectPtr>> m_applyTargets;
     bool m_editingBegun = false;
+    // The selection changed while a typed name waited for its answer.
+    bool m_selectionChangedWhileAsking = false;
     bool m_applying = false;
     bool m_sidebarWasIgnoring = false;
 };

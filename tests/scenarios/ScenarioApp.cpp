@@ -84,17 +84,27 @@ QWidget* frontWindow()
     return nullptr;
 }
 
+// The offscreen platform gives no window the focus back when a dialog closes, and activates
+// none that is clicked; a window manager does both, so the window a user types or clicks into
+// is made active first. Menus, tool tips and windows that take no focus are never activated.
+void bringToFront(QWidget* target)
+{
+    QWidget* topLevel = target->window();
+    const Qt::WindowType type = topLevel->windowType();
+    if (topLevel == QApplication::activeWindow() || QApplication::activePopupWidget()
+        || type == Qt::Popup || type == Qt::ToolTip || !takesFocus(topLevel))
+        return;
+    topLevel->activateWindow();
+    // Input goes on if it never turns active; the checks after it say what went wrong.
+    static_cast<void>(QTest::qWaitForWindowActive(topLevel, 1000));
+}
+
 // A key as the window system delivers it (Qt's own entry, which its test library declares): to
 // the focus window, shortcuts first.
 void sendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text = {})
 {
-    // The offscreen platform gives no window the focus back when a dialog closes; a window
-    // manager does, so the window the keys are for is made active first.
+    bringToFront(target);
     QWidget* topLevel = target->window();
-    if (topLevel != QApplication::activeWindow() && !QApplication::activePopupWidget()) {
-        topLevel->activateWindow();
-        QTest::qWaitForWindowActive(topLevel, 1000);
-    }
     QWindow* window = topLevel->windowHandle();
     if (!window)
         window = QGuiApplication::focusWindow();
@@ -106,6 +116,12 @@ void closePopups()
 {
     for (int guard = 0; QApplication::activePopupWidget() && guard < 10; ++guard) {
         sendKey(QApplication::activePopupWidget(), Qt::Key_Escape, {});
+        ScenarioApp::idle(keyInterval());
+    }
+    // Escape out of a menu opened from the menu bar leaves the bar highlighted and taking the
+    // keys; one more Escape gives them back to the view that had them, as a user presses it.
+    if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
+        sendKey(bar, Qt::Key_Escape, {});
         ScenarioApp::idle(keyInterval());
     }
 }
@@ -142,6 +158,7 @@ QAction* openMenusTo(const QStringList& path)
     QAction* item = actionTitled(bar->actions(), path.first());
     if (!item || !item->menu())
         return nullptr;
+    bringToFront(bar);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
     return openSubmenusTo(item->menu(), path.mid(1));
 }
@@ -305,6 +322,7 @@ void ScenarioApp::click(QWidget* widget, QPoint position, Qt::KeyboardModifiers 
 {
     if (position.isNull())
         position = widget->rect().center();
+    bringToFront(widget);
     QTest::mouseClick(widget, Qt::LeftButton, modifiers, position);
     idle(keyInterval());
 }
@@ -313,6 +331,7 @@ void ScenarioApp::doubleClick(QWidget* widget, QPoint position)
 {
     if (position.isNull())
         position = widget->rect().center();
+    bringToFront(widget);
     QTest::mouseDClick(widget, Qt::LeftButton, {}, position);
     idle(keyInterval());
 }
