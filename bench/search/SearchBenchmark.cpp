@@ -150,6 +150,21 @@ void sendKey(QWidget* target, Qt::Key key, const QString& text)
     QApplication::sendEvent(target, &release);
 }
 
+// Opens the notes file of the benchmark's size and puts the focus in its search field; null,
+// with the benchmark skipped, when the file does not open.
+BXSearchField* openWithFocusedSearch(
+    benchmark::State& state, OpenWindow& window, platform::FakeScheduler& scheduler)
+{
+    if (!window.open(notesFiles().full(int(state.range(0))), scheduler)) {
+        state.SkipWithError("the notes file does not open");
+        return nullptr;
+    }
+    BXSearchField* field = window.search()->searchField();
+    QApplication::setActiveWindow(window.controller->mainWindow());
+    field->setFocus();
+    return field;
+}
+
 // Types `text` one key at a time and erases it again back to its first character, over and
 // over: each iteration is one key from the second on, until the list it filters is painted.
 // The first key (which reads the notes' texts from the store) and the notes shown meanwhile
@@ -160,15 +175,11 @@ void typeAndErase(benchmark::State& state, int mode, const QString& text)
     platform::FakeScheduler scheduler;
     platform::FakeUserInput input;
     OpenWindow window;
-    if (!window.open(notesFiles().full(int(state.range(0))), scheduler)) {
-        state.SkipWithError("the notes file does not open");
+    BXSearchField* field = openWithFocusedSearch(state, window, scheduler);
+    if (!field)
         return;
-    }
     window.search()->changeSearchMode(mode);
-    BXSearchField* field = window.search()->searchField();
     QWidget* list = window.controller->notesTableView()->viewport();
-    QApplication::setActiveWindow(window.controller->mainWindow());
-    field->setFocus();
     field->setText(text.left(1));
     scheduler.advance(1);
     qsizetype typed = 1;
@@ -220,13 +231,9 @@ void BM_TypingAtFortyMsPerKey(benchmark::State& state)
     platform::FakeScheduler scheduler;
     platform::FakeUserInput input;
     OpenWindow window;
-    if (!window.open(notesFiles().full(int(state.range(0))), scheduler)) {
-        state.SkipWithError("the notes file does not open");
+    BXSearchField* field = openWithFocusedSearch(state, window, scheduler);
+    if (!field)
         return;
-    }
-    BXSearchField* field = window.search()->searchField();
-    QApplication::setActiveWindow(window.controller->mainWindow());
-    field->setFocus();
     const auto listFinal = [&] {
         return window.search()->searchString() == word && !window.search()->searchInProgress();
     };
