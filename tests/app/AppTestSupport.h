@@ -28,7 +28,9 @@ struct ControllerFixture {
     platform::FakeWindowTracker tracker;
     platform::FakeAlertPresenter presenter;
     platform::UserDefaults defaults { folder + QStringLiteral("/settings.conf") };
-    platform::MemoryPressureSource memoryPressure;
+    platform::MemoryPressureSource memoryPressure {
+        platform::MemoryPressureSource::Listening::InjectedOnly
+    };
     std::unique_ptr<BXDocumentController> controller;
 
     // A launch from an allowed place.

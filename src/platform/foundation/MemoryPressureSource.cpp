@@ -90,7 +90,9 @@ struct MemoryPressureSource::Listener {
     }
 };
 
-MemoryPressureSource::MemoryPressureSource(QObject* parent) : QObject(parent) { }
+MemoryPressureSource::MemoryPressureSource(Listening listening, QObject* parent)
+    : QObject(parent), m_listening(listening)
+{ }
 
 MemoryPressureSource::~MemoryPressureSource()
 {
@@ -106,7 +108,9 @@ void MemoryPressureSource::start()
 {
     if (m_mechanism != Mechanism::None)
         return;
-    if (startPressureStall())
+    if (m_listening == Listening::InjectedOnly)
+        m_mechanism = Mechanism::InjectedOnly;
+    else if (startPressureStall())
         m_mechanism = Mechanism::PressureStall;
     else if (startCgroupEvents())
         m_mechanism = Mechanism::CgroupEvents;

@@ -21,12 +21,18 @@ class MemoryPressureSource final : public QObject {
 
 public:
     enum Level { Warning = 2, Critical = 4 };
-    enum class Mechanism { None, PressureStall, CgroupEvents, MemAvailable };
+    enum class Mechanism { None, PressureStall, CgroupEvents, MemAvailable, InjectedOnly };
 
-    explicit MemoryPressureSource(QObject* parent = nullptr);
+    // InjectedOnly takes nothing but what fire() injects: for tests whose outcome must not hang
+    // on how short of memory the machine running them is.
+    enum class Listening { System, InjectedOnly };
+
+    explicit MemoryPressureSource(
+        Listening listening = Listening::System, QObject* parent = nullptr);
     ~MemoryPressureSource() override;
 
-    // Starts listening by the first mechanism the system offers; calling it again does nothing.
+    // Starts listening by the first mechanism the system offers (an InjectedOnly source only
+    // notes that it started); calling it again does nothing.
     void start();
     Mechanism mechanism() const { return m_mechanism; }
 
@@ -58,6 +64,7 @@ private:
     void startMemAvailable();
 
     struct Listener;
+    const Listening m_listening;
     Mechanism m_mechanism = Mechanism::None;
     std::shared_ptr<Listener> m_listener;
     std::unique_ptr<Timer> m_meminfoTimer;
