@@ -315,14 +315,14 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
         // The filter is read now, so a list it holds counts with its members of this moment.
         if (filter && !verdicts && !filter->evaluateWithObject(KeyValueRef(object)))
             continue;
-        SortValues& sortValues = m_sortValues[object.get()];
-        if (!sortValues.current && sortValues.readIn != arrangement) {
-            readSortValues(object, sortValues, &pending);
-            sortValues.current = content;
-            sortValues.readIn = arrangement;
+        SortValues& known = m_sortValues[object.get()];
+        if (!known.current && known.readIn != arrangement) {
+            readSortValues(object, known, &pending);
+            known.current = content;
+            known.readIn = arrangement;
         }
         kept.push_back(object);
-        values.push_back(&sortValues);
+        values.push_back(&known);
     }
     // A first arrangement makes a key for every object: on every idle thread.
     dispatchApply(qsizetype(pending.size()), [&](qsizetype i) {
