@@ -330,12 +330,16 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
         key.values->values[key.valueIndex].key
             = ValueComparison::sortKey(key.values->texts[key.valueIndex], key.collation);
     });
-    const auto before
-        = [&](int a, int b) { return compareArranged(*values[size_t(a)], *values[size_t(b)]) < 0; };
+    const auto compare
+        = [&](int a, int b) { return compareArranged(*values[size_t(a)], *values[size_t(b)]); };
+    const auto before = [&](int a, int b) { return compare(a, b) < 0; };
     size_t arrangedCount = 0;
     std::vector<int> order = previousOrder(kept, arrangedCount);
     // A total order: ties go by place in `objects`, as in a stable sort.
-    const auto inOrder = [&](int a, int b) { return before(a, b) || (!before(b, a) && a < b); };
+    const auto inOrder = [&](int a, int b) {
+        const int result = compare(a, b);
+        return result < 0 || (result == 0 && a < b);
+    };
     // Most rearrangements (a search as the user types) keep the arranged order of the objects
     // arranged already: one look through it and a merge with the others cost far less than a
     // sort of them all.
