@@ -87,7 +87,7 @@ Error RegularExpression::matchError(int status) const
 template <typename Body> auto RegularExpression::withText(QStringView text, Body body) const
 {
     UErrorCode status = U_ZERO_ERROR;
-    // Taken while in use, so that a match inside the body's caller takes another.
+    // Taken while in use, so that a match begun meanwhile on this thread takes another.
     URegularExpression* matcher
         = t_matcher.expression == m_serial ? std::exchange(t_matcher.matcher, nullptr) : nullptr;
     if (!matcher) {
