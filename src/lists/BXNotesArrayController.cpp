@@ -539,7 +539,7 @@ std::optional<std::vector<char>> BXNotesArrayController::searchVerdicts(
     }
     std::optional<std::vector<char>> verdicts = searchMode == 1
         ? m_searchIndex.contains(notes, text)
-        : BXNotesSearchIndex::matches(notes, listed, pattern, error);
+        : m_searchIndex.matches(notes, listed, pattern, error);
     if (!verdicts)
         return std::nullopt;
     // A new search starts with no note included.

@@ -4,6 +4,7 @@
 #include "platform/data/AttributeReader.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/StringFolding.h"
 
 #include <malloc.h>
 
@@ -40,7 +41,60 @@ bool sameValue(const QVariant& kept, const QVariant& current)
         && keptString->size() == currentString->size();
 }
 
+// A value as a regular expression sees it: folded, or null when folding leaves it as it is.
+QString foldedSubject(const QString* value, int options)
+{
+    if (!value)
+        return {};
+    thread_local QString buffer;
+    const QStringView folded = platform::StringFolding::fold(*value, options, buffer);
+    return folded.data() == value->data() || folded == *value ? QString() : folded.toString();
+}
+
+QStringView subject(const QString& value, const QString& folded)
+{
+    return folded.isNull() ? QStringView(value) : QStringView(folded);
+}
+
+// In runs of notes, so that a helper takes a share worth its start.
+template <typename Work> void inRuns(qsizetype count, const Work& work)
+{
+    constexpr qsizetype kRun = 64;
+    platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
+        for (qsizetype i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i)
+            work(i);
+    });
+}
+
 } // namespace
+
+BXNotesSearchIndex::BXNotesSearchIndex()
+    : m_readText(BXNote::NoteTextKey), m_readName(BXNote::NoteNameKey)
+{ }
+
+qsizetype BXNotesSearchIndex::Entry::byteSize() const
+{
+    return foldedText.byteSize() + foldedName.byteSize()
+        + (subjectText.capacity() + subjectName.capacity()) * qsizetype(sizeof(QChar));
+}
+
+bool BXNotesSearchIndex::takeValues(
+    const QList<ManagedObjectPtr>& notes, qsizetype row, bool& changed)
+{
+    const platform::ManagedObject* note = notes.at(row).get();
+    const QVariant* noteText = note ? m_readText(*note) : nullptr;
+    const QVariant* noteName = note ? m_readName(*note) : nullptr;
+    if (!noteText || !noteName)
+        return false;
+    Entry& entry = m_entries[size_t(row)];
+    changed = !sameValue(entry.text, *noteText) || !sameValue(entry.name, *noteName);
+    if (changed) {
+        forget(entry);
+        entry.text = *noteText;
+        entry.name = *noteName;
+    }
+    return true;
+}
 
 std::vector<char> BXNotesSearchIndex::contains(
     const QList<ManagedObjectPtr>& notes, const QString& text)
@@ -52,51 +106,27 @@ std::vector<char> BXNotesSearchIndex::contains(
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::vector<qsizetype> work;
     work.reserve(size_t(notes.size()));
-    platform::AttributeReader readText(BXNote::NoteTextKey);
-    platform::AttributeReader readName(BXNote::NoteNameKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
-        const platform::ManagedObject* note = notes.at(i).get();
-        if (!note)
-            continue;
-        const QVariant* noteText = readText(*note);
-        const QVariant* noteName = readName(*note);
-        if (!noteText || !noteName)
-            continue;
-        Entry& entry = m_entries[size_t(i)];
-        if (!sameValue(entry.text, *noteText) || !sameValue(entry.name, *noteName)) {
-            forget(entry);
-            entry.text = *noteText;
-            entry.name = *noteName;
-        } else if (narrowing && !entry.matched) {
-            continue;
-        }
-        work.push_back(i);
+        bool changed = false;
+        if (takeValues(notes, i, changed)
+            && (!narrowing || changed || m_entries[size_t(i)].matched))
+            work.push_back(i);
     }
-    std::atomic<bool> foldedAny = false;
-    const auto search = [&](qsizetype index) {
+    inRuns(qsizetype(work.size()), [&](qsizetype index) {
         const qsizetype row = work[size_t(index)];
         Entry& entry = m_entries[size_t(row)];
-        if (!entry.kept) {
+        if (!entry.folded) {
             if (const QString* string = stringIn(entry.text))
                 entry.foldedText = FoldedText(*string, kFolding);
             if (const QString* string = stringIn(entry.name))
                 entry.foldedName = FoldedText(*string, kFolding);
-            entry.foldedNow = true;
-            foldedAny = true;
+            entry.folded = entry.foldedNow = true;
         }
         entry.matched = (stringIn(entry.text) && entry.foldedText.contains(part))
             || (stringIn(entry.name) && entry.foldedName.contains(part));
         verdicts[size_t(row)] = entry.matched;
-    };
-    // In runs of notes, so that a helper takes a share worth its start.
-    constexpr qsizetype kRun = 64;
-    const qsizetype count = qsizetype(work.size());
-    platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
-        for (qsizetype i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i)
-            search(i);
     });
-    if (foldedAny)
-        keepFolded(work);
+    keepFolded(work);
     m_previous = part;
     m_hasPrevious = true;
     return verdicts;
@@ -104,17 +134,21 @@ std::vector<char> BXNotesSearchIndex::contains(
 
 void BXNotesSearchIndex::keepFolded(const std::vector<qsizetype>& rows)
 {
-    // What the budget has no room for is folded again next time.
+    // What the budget has no room for is made again next time.
     for (const qsizetype row : rows) {
         Entry& entry = m_entries[size_t(row)];
         if (!std::exchange(entry.foldedNow, false))
             continue;
-        const qsizetype size = entry.foldedText.byteSize() + entry.foldedName.byteSize();
-        entry.kept = m_keptBytes + size <= kKeptBytes;
-        if (entry.kept)
-            m_keptBytes += size;
-        else
-            entry.foldedText = entry.foldedName = FoldedText();
+        const qsizetype size = entry.byteSize();
+        if (m_keptBytes - entry.keptBytes + size <= kKeptBytes) {
+            m_keptBytes += size - entry.keptBytes;
+            entry.keptBytes = size;
+            continue;
+        }
+        m_keptBytes -= std::exchange(entry.keptBytes, 0);
+        entry.foldedText = entry.foldedName = FoldedText();
+        entry.subjectText = entry.subjectName = QString();
+        entry.folded = entry.subjectsFolded = false;
     }
 }
 
@@ -156,33 +190,47 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
         QStringLiteral("SELF MATCHES[cd] %@"), { pattern }, error);
     if (!matching)
         return std::nullopt;
-    // Read here, matched on the pool while this thread waits, so the values stay as read.
-    std::vector<std::pair<const QVariant*, const QVariant*>> values(size_t(notes.size()));
-    platform::AttributeReader readText(BXNote::NoteTextKey);
-    platform::AttributeReader readName(BXNote::NoteNameKey);
+    const auto& comparison = static_cast<const ComparisonPredicate&>(*matching);
+    const int options = comparison.matchSubjectOptions();
+    followNotes(notes);
+    std::vector<qsizetype> work;
+    work.reserve(size_t(notes.size()));
     for (qsizetype i = 0; i < notes.size(); ++i) {
-        if (notes.at(i) && tried[size_t(i)])
-            values[size_t(i)] = { readText(*notes.at(i)), readName(*notes.at(i)) };
+        bool changed = false;
+        if (tried[size_t(i)] && takeValues(notes, i, changed))
+            work.push_back(i);
     }
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::atomic<bool> failed = false;
     std::mutex failureLock;
     platform::Error failure;
-    platform::dispatchApply(notes.size(), [&](qsizetype i) {
-        const auto& [text, name] = values[size_t(i)];
-        if (failed || !text || !name)
+    inRuns(qsizetype(work.size()), [&](qsizetype index) {
+        if (failed)
             return;
+        Entry& entry = m_entries[size_t(work[size_t(index)])];
+        const QString* text = stringIn(entry.text);
+        const QString* name = stringIn(entry.name);
+        if (!entry.subjectsFolded) {
+            entry.subjectText = foldedSubject(text, options);
+            entry.subjectName = foldedSubject(name, options);
+            entry.subjectsFolded = entry.foldedNow = true;
+        }
         platform::Error noteFailure;
-        const bool found = matching->evaluateWithObject(*text, {}, &noteFailure)
-            || (!noteFailure && matching->evaluateWithObject(*name, {}, &noteFailure));
+        const bool found = (text
+                               && comparison.matchesFoldedSubject(
+                                   subject(*text, entry.subjectText), &noteFailure))
+            || (!noteFailure && name
+                && comparison.matchesFoldedSubject(
+                    subject(*name, entry.subjectName), &noteFailure));
         if (noteFailure) {
             const std::lock_guard lock(failureLock);
             if (!failed.exchange(true))
                 failure = noteFailure;
             return;
         }
-        verdicts[size_t(i)] = found;
+        verdicts[size_t(work[size_t(index)])] = found;
     });
+    keepFolded(work);
     if (failed) {
         platform::Error::set(error, failure);
         return std::nullopt;
@@ -192,8 +240,7 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
 
 void BXNotesSearchIndex::forget(Entry& entry)
 {
-    if (entry.kept)
-        m_keptBytes -= entry.foldedText.byteSize() + entry.foldedName.byteSize();
+    m_keptBytes -= entry.keptBytes;
     entry = Entry();
 }
 

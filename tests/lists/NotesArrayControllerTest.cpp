@@ -212,14 +212,17 @@ TEST_F(NotesArrayControllerTest, SearchAsTypedAgreesWithThePredicate)
         search(QString::fromUtf8(text));
     }
     for (const char* pattern : { "g.p", "stra(ss|ß)e", "^gr", "(?m)^party", "東京|москва", "É",
-             "e\u0301", "i\\w+", "vital$", "\\p{Greek}+" })
+             "e\u0301", "i\\w+", "vital$", "\\p{Greek}+", "strasse", "(?-i)GRO", "gro.e" })
         search(QString::fromUtf8(pattern), 2);
     search(QStringLiteral("gap"));
     // A note whose text changes between two keys is searched anew, not skipped for having
-    // missed the shorter text.
+    // missed the shorter text, nor matched against the text it had.
     search(QStringLiteral("gar"));
+    search(QStringLiteral("g.r"), 2);
     notes.at(7)->setNoteText(QStringLiteral("a garlic"));
     search(QStringLiteral("garl"));
+    EXPECT_EQ(listed(), QStringList({ "Gap" }));
+    search(QStringLiteral("g.rl"), 2);
     EXPECT_EQ(listed(), QStringList({ "Gap" }));
 }
 

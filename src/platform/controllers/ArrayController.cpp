@@ -96,7 +96,7 @@ void ArrayController::setContent(const QList<ManagedObjectPtr>& content, bool ch
         observe(object);
         contained.insert(object.get());
     }
-    std::erase_if(m_sortKeys, [&](const auto& kept) { return !contained.contains(kept.first); });
+    std::erase_if(m_sortValues, [&](const auto& kept) { return !contained.contains(kept.first); });
     m_arranged = arrangeObjects(m_content);
     rebuildArrangedIndex();
     const IndexSet indexes = selectionAfterArranging(
@@ -119,7 +119,7 @@ void ArrayController::setFilterPredicate(const PredicateRef& predicate)
 void ArrayController::setSortDescriptors(const QList<SortDescriptor>& descriptors)
 {
     m_sortDescriptors = descriptors;
-    m_sortKeys.clear();
+    m_sortValues.clear();
     updateObservedKeys();
     emit sortDescriptorsChanged();
     rearrangeObjects();
@@ -129,6 +129,8 @@ void ArrayController::setLeadingOrderRank(OrderRank rank, const QStringList& key
 {
     m_leadingRank = std::move(rank);
     m_leadingRankKeys = keys;
+    for (auto& [object, values] : m_sortValues)
+        values.current = false;
     updateObservedKeys();
     rearrangeObjects();
 }
@@ -206,52 +208,53 @@ IndexSet ArrayController::selectionAfterArranging(
     return indexes;
 }
 
-std::vector<ArrayController::SortValue> ArrayController::sortValues(
-    const ManagedObjectPtr& object) const
+ArrayController::SortValues ArrayController::sortValues(const ManagedObjectPtr& object) const
 {
-    std::vector<SortValue> values;
-    values.reserve(size_t(m_sortDescriptors.size()));
-    appendSortValues(object, values);
+    SortValues values;
+    readSortValues(object, values);
     return values;
 }
 
-void ArrayController::appendSortValues(const ManagedObjectPtr& object,
-    std::vector<SortValue>& values, std::vector<PendingSortKey>* pending) const
+void ArrayController::readSortValues(
+    const ManagedObjectPtr& object, SortValues& values, std::vector<PendingSortKey>* pending) const
 {
+    const size_t count = size_t(m_sortDescriptors.size());
+    values.rank = leadingRank(*object);
+    values.values.resize(count);
+    values.texts.resize(count);
     // Strings become collation keys, so that comparing two objects is a byte comparison.
-    for (qsizetype index = 0; index < m_sortDescriptors.size(); ++index) {
-        const SortDescriptor& descriptor = m_sortDescriptors.at(index);
-        SortValue sortValue;
+    for (size_t index = 0; index < count; ++index) {
+        const SortDescriptor& descriptor = m_sortDescriptors.at(qsizetype(index));
         const QString& key = descriptor.key();
         QVariant value = key.isEmpty() || key.contains(QLatin1Char('.'))
             ? Expression::valueForKeyPath(QVariant::fromValue(KeyValueRef(object)), key)
             : object->valueForKey(key);
-        if (ValueComparison::isString(value)) {
-            sortValue.isString = true;
-            KeptSortKey& kept = keptSortKey(object.get(), index, value.toString());
-            if (kept.key.isNull() && pending)
-                pending->push_back({ &kept, values.size(), descriptor.collation() });
-            else if (kept.key.isNull())
-                kept.key = ValueComparison::sortKey(kept.text, descriptor.collation());
-            sortValue.key = kept.key;
-        } else {
-            sortValue.value = std::move(value);
+        SortValue& sortValue = values.values[index];
+        QString& text = values.texts[index];
+        if (!ValueComparison::isString(value)) {
+            sortValue = { std::move(value), QByteArray(), false };
+            text = QString();
+            continue;
         }
-        values.push_back(std::move(sortValue));
+        QString string = value.toString();
+        sortValue.value = QVariant();
+        sortValue.isString = true;
+        if (!sortValue.key.isNull() && text.constData() == string.constData()
+            && text.size() == string.size())
+            continue;
+        text = std::move(string);
+        sortValue.key = QByteArray();
+        if (pending)
+            pending->push_back({ &values, index, descriptor.collation() });
+        else
+            sortValue.key = ValueComparison::sortKey(text, descriptor.collation());
     }
 }
 
-ArrayController::KeptSortKey& ArrayController::keptSortKey(
-    const ManagedObject* object, qsizetype index, const QString& text) const
+void ArrayController::forgetSortValues(const ManagedObject* object)
 {
-    std::vector<KeptSortKey>& keys = m_sortKeys[object];
-    keys.resize(size_t(m_sortDescriptors.size()));
-    KeptSortKey& kept = keys[size_t(index)];
-    if (kept.text.constData() != text.constData() || kept.text.size() != text.size()) {
-        kept.text = text;
-        kept.key = QByteArray();
-    }
-    return kept;
+    if (const auto found = m_sortValues.find(object); found != m_sortValues.end())
+        found->second.current = false;
 }
 
 int ArrayController::leadingRank(const ManagedObject& object) const
@@ -259,14 +262,13 @@ int ArrayController::leadingRank(const ManagedObject& object) const
     return m_leadingRank ? m_leadingRank(object) : 0;
 }
 
-int ArrayController::compareArranged(
-    int leftRank, const SortValue* leftValues, int rightRank, const SortValue* rightValues) const
+int ArrayController::compareArranged(const SortValues& left, const SortValues& right) const
 {
-    if (leftRank != rightRank)
-        return leftRank < rightRank ? -1 : 1;
+    if (left.rank != right.rank)
+        return left.rank < right.rank ? -1 : 1;
     for (qsizetype i = 0; i < m_sortDescriptors.size(); ++i) {
-        const SortValue& a = leftValues[i];
-        const SortValue& b = rightValues[i];
+        const SortValue& a = left.values[size_t(i)];
+        const SortValue& b = right.values[size_t(i)];
         const SortDescriptor& descriptor = m_sortDescriptors.at(i);
         int result = 0;
         if (a.isString && b.isString) {
@@ -292,15 +294,20 @@ QList<ManagedObjectPtr> ArrayController::arrangeObjects(
 QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& objects,
     const Predicate* filter, const std::vector<char>* verdicts) const
 {
-    // Each sort value is read once; indexes are sorted, not the values.
-    const size_t keyCount = size_t(m_sortDescriptors.size());
+    // Each sort value is read once, and kept; indexes are sorted, not the values.
+    const quint64 arrangement = ++m_arrangements;
+    // Only content objects are observed, so only their values are known to stay as read; a
+    // key path reaches values of other objects, which are not.
+    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
+    const bool content = &objects == &m_content
+        && std::none_of(m_sortDescriptors.begin(), m_sortDescriptors.end(),
+            [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
+        && std::none_of(m_leadingRankKeys.begin(), m_leadingRankKeys.end(), throughOthers);
     std::vector<ManagedObjectPtr> kept;
-    std::vector<int> ranks;
-    std::vector<SortValue> values;
+    std::vector<const SortValues*> values;
     std::vector<PendingSortKey> pending;
     kept.reserve(size_t(objects.size()));
-    ranks.reserve(size_t(objects.size()));
-    values.reserve(size_t(objects.size()) * keyCount);
+    values.reserve(size_t(objects.size()));
     for (qsizetype i = 0; i < objects.size(); ++i) {
         const ManagedObjectPtr& object = objects.at(i);
         if (!object || (verdicts && !(*verdicts)[size_t(i)]))
@@ -308,25 +315,31 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
         // The filter is read now, so a list it holds counts with its members of this moment.
         if (filter && !verdicts && !filter->evaluateWithObject(KeyValueRef(object)))
             continue;
+        SortValues& known = m_sortValues[object.get()];
+        if (!known.current && known.readIn != arrangement) {
+            readSortValues(object, known, &pending);
+            known.current = content;
+            known.readIn = arrangement;
+        }
         kept.push_back(object);
-        ranks.push_back(leadingRank(*object));
-        appendSortValues(object, values, &pending);
+        values.push_back(&known);
     }
     // A first arrangement makes a key for every object: on every idle thread.
     dispatchApply(qsizetype(pending.size()), [&](qsizetype i) {
-        PendingSortKey& key = pending[size_t(i)];
-        key.kept->key = ValueComparison::sortKey(key.kept->text, key.collation);
-        values[key.valueIndex].key = key.kept->key;
+        const PendingSortKey& key = pending[size_t(i)];
+        key.values->values[key.valueIndex].key
+            = ValueComparison::sortKey(key.values->texts[key.valueIndex], key.collation);
     });
-    const auto before = [&](int a, int b) {
-        return compareArranged(ranks[size_t(a)], values.data() + size_t(a) * keyCount,
-                   ranks[size_t(b)], values.data() + size_t(b) * keyCount)
-            < 0;
-    };
+    const auto compare
+        = [&](int a, int b) { return compareArranged(*values[size_t(a)], *values[size_t(b)]); };
+    const auto before = [&](int a, int b) { return compare(a, b) < 0; };
     size_t arrangedCount = 0;
     std::vector<int> order = previousOrder(kept, arrangedCount);
     // A total order: ties go by place in `objects`, as in a stable sort.
-    const auto inOrder = [&](int a, int b) { return before(a, b) || (!before(b, a) && a < b); };
+    const auto inOrder = [&](int a, int b) {
+        const int result = compare(a, b);
+        return result < 0 || (result == 0 && a < b);
+    };
     // Most rearrangements (a search as the user types) keep the arranged order of the objects
     // arranged already: one look through it and a merge with the others cost far less than a
     // sort of them all.
@@ -336,7 +349,7 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
         std::inplace_merge(order.begin(), middle, order.end(), inOrder);
     } else {
         std::iota(order.begin(), order.end(), 0);
-        if (m_leadingRank || keyCount > 0)
+        if (m_leadingRank || !m_sortDescriptors.isEmpty())
             std::stable_sort(order.begin(), order.end(), before);
     }
     QList<ManagedObjectPtr> arranged;
@@ -387,11 +400,9 @@ void ArrayController::rearrangeObject(const ManagedObjectPtr& object)
         return;
     // The others keep their order, so the object's place is found by halving, with ties
     // going by content order as in a full arrangement.
-    const int rank = leadingRank(*object);
-    const std::vector<SortValue> values = sortValues(object);
+    const SortValues values = sortValues(object);
     const auto before = [&](const ManagedObjectPtr& other) {
-        const int order
-            = compareArranged(rank, values.data(), leadingRank(*other), sortValues(other).data());
+        const int order = compareArranged(values, sortValues(other));
         if (order != 0)
             return order < 0;
         return contentIndex < m_content.indexOf(other);
@@ -686,6 +697,8 @@ void ArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& objects)
 void ArrayController::observedObjectChanged(const QString& key)
 {
     const auto* object = static_cast<const ManagedObject*>(sender());
+    // Any key: a sort key may be derived from others.
+    forgetSortValues(object);
     if (m_observedKeys.contains(key)) {
         rearrangeObjects();
         return;
@@ -705,6 +718,7 @@ void ArrayController::unobserve(const ManagedObjectPtr& object)
 {
     disconnect(
         object.get(), &ManagedObject::valueChanged, this, &ArrayController::observedObjectChanged);
+    forgetSortValues(object.get());
 }
 
 void ArrayController::updateObservedKeys()

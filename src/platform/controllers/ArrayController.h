@@ -162,7 +162,20 @@ private:
         QByteArray key;
         bool isString = false;
     };
-    std::vector<SortValue> sortValues(const ManagedObjectPtr& object) const;
+    // An object's leading rank and sort values, and the strings its collation keys were made
+    // from, held so that no other text can take over their storage: the same storage is the
+    // same text, whose key need not be made again.
+    struct SortValues {
+        int rank = 0;
+        std::vector<SortValue> values;
+        std::vector<QString> texts;
+        // Read for a content object, whose every change the controller hears of: good until
+        // it reports one.
+        bool current = false;
+        // The arrangement that read them last.
+        quint64 readIn = 0;
+    };
+    SortValues sortValues(const ManagedObjectPtr& object) const;
     // arrangeObjects() under `filter`, or its `verdicts` for `objects` when given.
     QList<ManagedObjectPtr> arrange(const QList<ManagedObjectPtr>& objects, const Predicate* filter,
         const std::vector<char>* verdicts = nullptr) const;
@@ -174,33 +187,21 @@ private:
     void applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged);
     // Makes `arranged` (the content filtered and sorted) the arranged objects.
     void applyArrangement(QList<ManagedObjectPtr> arranged);
-    // Collation keys are slow to make and most rearrangements sort the same strings: each
-    // object's keys are kept, one per descriptor, with the string they were made from. That
-    // string is held, so no other text can take over its storage: the same storage is the same
-    // text.
-    struct KeptSortKey {
-        QString text;
-        // Null until made.
-        QByteArray key;
-    };
-    // A key to make for the sort value at `valueIndex`.
+    // A collation key to make for sort value `valueIndex` of `values`.
     struct PendingSortKey {
-        KeptSortKey* kept;
+        SortValues* values;
         size_t valueIndex;
         ValueComparison::Collation collation;
     };
-    // Appends `object`'s sort values; a collation key not kept yet is made now, or left to the
-    // caller in `pending` when given.
-    void appendSortValues(const ManagedObjectPtr& object, std::vector<SortValue>& values,
+    // Reads `object`'s rank and sort values into `values`; a collation key for a string it
+    // was not made from is made now, or left to the caller in `pending` when given.
+    void readSortValues(const ManagedObjectPtr& object, SortValues& values,
         std::vector<PendingSortKey>* pending = nullptr) const;
-    // The kept key of `object`'s value `text` for sort descriptor `index`, null when `text` is
-    // new.
-    KeptSortKey& keptSortKey(
-        const ManagedObject* object, qsizetype index, const QString& text) const;
+    // The object's kept values are read again at the next arrangement.
+    void forgetSortValues(const ManagedObject* object);
     int leadingRank(const ManagedObject& object) const;
     // The leading ranks, then the descriptors in turn: -1, 0 or 1.
-    int compareArranged(int leftRank, const SortValue* leftValues, int rightRank,
-        const SortValue* rightValues) const;
+    int compareArranged(const SortValues& left, const SortValues& right) const;
     void observe(const ManagedObjectPtr& object);
     void unobserve(const ManagedObjectPtr& object);
     void updateObservedKeys();
@@ -223,7 +224,9 @@ private:
     IndexSet m_selection;
     PredicateRef m_filter;
     QList<SortDescriptor> m_sortDescriptors;
-    mutable std::unordered_map<const ManagedObject*, std::vector<KeptSortKey>> m_sortKeys;
+    // Reading every sort value at each rearrangement would cost more than the rest of it.
+    mutable std::unordered_map<const ManagedObject*, SortValues> m_sortValues;
+    mutable quint64 m_arrangements = 0;
     OrderRank m_leadingRank;
     QStringList m_leadingRankKeys;
     QSet<QString> m_observedKeys;

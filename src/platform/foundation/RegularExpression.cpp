@@ -2,6 +2,9 @@
 
 #include <unicode/uregex.h>
 
+#include <atomic>
+#include <utility>
+
 namespace platform {
 
 namespace {
@@ -15,11 +18,27 @@ const UChar* icu(QStringView text)
     return reinterpret_cast<const UChar*>(text.utf16());
 }
 
+// Each thread keeps a matcher of the expression it used last, so that one expression matched
+// against many texts on every pool thread takes no lock per text. A clone holds the compiled
+// pattern by reference, so it may outlive the expression it came from.
+struct ThreadMatcher {
+    quint64 expression = 0;
+    URegularExpression* matcher = nullptr;
+
+    ~ThreadMatcher() { uregex_close(matcher); }
+};
+
+thread_local ThreadMatcher t_matcher;
+std::atomic<quint64> g_expressions;
+
 } // namespace
 
 RegularExpression::RegularExpression(
     URegularExpression* regex, QString pattern, bool caseInsensitive)
-    : m_regex(regex), m_pattern(std::move(pattern)), m_caseInsensitive(caseInsensitive)
+    : m_regex(regex),
+      m_pattern(std::move(pattern)),
+      m_caseInsensitive(caseInsensitive),
+      m_serial(++g_expressions)
 { }
 
 RegularExpression::~RegularExpression()
@@ -68,8 +87,10 @@ Error RegularExpression::matchError(int status) const
 template <typename Body> auto RegularExpression::withText(QStringView text, Body body) const
 {
     UErrorCode status = U_ZERO_ERROR;
-    URegularExpression* matcher = nullptr;
-    {
+    // Taken while in use, so that a match begun meanwhile on this thread takes another.
+    URegularExpression* matcher
+        = t_matcher.expression == m_serial ? std::exchange(t_matcher.matcher, nullptr) : nullptr;
+    if (!matcher) {
         std::lock_guard lock(m_mutex);
         if (m_idleMatchers.empty()) {
             // ICU reports a failed clone through `status`, which every body checks first.
@@ -90,7 +111,10 @@ template <typename Body> auto RegularExpression::withText(QStringView text, Body
     auto result = body(matcher, status);
     UErrorCode resetStatus = U_ZERO_ERROR;
     uregex_setText(matcher, u"", 0, &resetStatus);
-    if (matcher) {
+    if (matcher && (t_matcher.expression != m_serial || !t_matcher.matcher)) {
+        uregex_close(std::exchange(t_matcher.matcher, matcher));
+        t_matcher.expression = m_serial;
+    } else if (matcher) {
         std::lock_guard lock(m_mutex);
         m_idleMatchers.push_back(matcher);
     }

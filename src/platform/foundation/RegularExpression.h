@@ -18,7 +18,8 @@ namespace platform {
 // One compiled ICU regular expression: every pattern the application evaluates goes through
 // here, so patterns behave as ICU patterns do everywhere. Each match is bounded by ICU's time
 // limit, so a pathological pattern fails instead of hanging. One compiled pattern serves every
-// thread at once: each match takes a matcher of its own, cloned when none is idle.
+// thread at once: each match takes a matcher of its own, the one its thread used last for this
+// expression, else one cloned when none is idle.
 class RegularExpression final {
 public:
     // A match in UTF-16 units.
@@ -78,6 +79,8 @@ private:
     mutable std::vector<URegularExpression*> m_idleMatchers;
     QString m_pattern;
     bool m_caseInsensitive;
+    // Unique to this expression for the life of the process, unlike its address.
+    quint64 m_serial;
     mutable std::mutex m_mutex;
 };
 

@@ -100,17 +100,23 @@ ComparisonPredicate::CompiledPattern ComparisonPredicate::compilePattern(
 bool ComparisonPredicate::matchesPattern(
     const CompiledPattern& pattern, bool caseInsensitive, QStringView subject, Error* error)
 {
-    if (!pattern.searchAnywhere)
-        return pattern.expression->matchesWholeString(subject, error);
     // Most notes lack the text a match needs; finding that out is far cheaper than letting the
     // expression try every place a match could start.
-    if (!pattern.requiredText.isEmpty()) {
+    if (pattern.searchAnywhere && !pattern.requiredText.isEmpty()) {
         thread_local QString folded;
         const QStringView text
             = caseInsensitive ? StringFolding::fold(subject, CaseInsensitive, folded) : subject;
         if (!text.contains(pattern.requiredText))
             return false;
     }
+    return runPattern(pattern, subject, error);
+}
+
+bool ComparisonPredicate::runPattern(
+    const CompiledPattern& pattern, QStringView subject, Error* error)
+{
+    if (!pattern.searchAnywhere)
+        return pattern.expression->matchesWholeString(subject, error);
     Error failure;
     const bool found = pattern.expression->find(subject, 0, &failure).has_value();
     return failure ? Error::set(error, failure) : found;
@@ -153,6 +159,22 @@ bool ComparisonPredicate::matches(const QString& text, const QString& pattern, E
     const CompiledPattern compiled = compilePattern(
         ValueComparison::fold(pattern, subjectOptions(m_options)), caseInsensitive, error);
     return compiled.expression && matchesPattern(compiled, caseInsensitive, subject, error);
+}
+
+bool ComparisonPredicate::matchesFoldedSubject(QStringView subject, Error* error) const
+{
+    if (!m_pattern.expression)
+        return false;
+    // Case-folding a kept subject again at each search costs more than the expression's own
+    // look for where a match could start.
+    if (m_options & CaseInsensitive)
+        return runPattern(m_pattern, subject, error);
+    return matchesPattern(m_pattern, false, subject, error);
+}
+
+int ComparisonPredicate::matchSubjectOptions() const
+{
+    return subjectOptions(m_options);
 }
 
 bool ComparisonPredicate::compareValues(

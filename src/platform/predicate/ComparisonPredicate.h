@@ -3,6 +3,8 @@
 #include "platform/predicate/Expression.h"
 #include "platform/predicate/Predicate.h"
 
+#include <QStringView>
+
 namespace platform {
 
 class RegularExpression;
@@ -46,6 +48,11 @@ public:
 
     // The comparison of two values, as evaluation applies it to each pair.
     bool compareValues(const QVariant& left, const QVariant& right, Error* error = nullptr) const;
+    // MATCHES of the constant pattern against `subject` already folded by
+    // matchSubjectOptions(), as StringFolding folds it: for a caller that keeps its folded texts
+    // from one search to the next. False when the pattern is not a constant.
+    bool matchesFoldedSubject(QStringView subject, Error* error = nullptr) const;
+    int matchSubjectOptions() const;
 
     Kind kind() const override { return Kind::Comparison; }
     PredicateRef predicateWithSubstitutionVariables(const QVariantMap& variables) const override;
@@ -72,6 +79,8 @@ private:
         const QString& pattern, bool caseInsensitive, Error* error);
     static bool matchesPattern(
         const CompiledPattern& pattern, bool caseInsensitive, QStringView subject, Error* error);
+    // The expression alone, without the look for the required text first.
+    static bool runPattern(const CompiledPattern& pattern, QStringView subject, Error* error);
     bool matches(const QString& text, const QString& pattern, Error* error) const;
 
     ExpressionRef m_left;

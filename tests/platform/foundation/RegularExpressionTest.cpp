@@ -98,6 +98,13 @@ TEST(RegularExpression, OnePatternServesManyThreadsAtOnce)
     platform::dispatchApply(texts.size(),
         [&](qsizetype i) { together[size_t(i)] = word->find(texts.at(i)).has_value(); });
     EXPECT_EQ(together, alone);
+    // A thread that kept a matcher of another expression, even one freed where the next one is
+    // made, matches each with its own pattern.
+    for (const char* pattern : { "die", "keine", "die", "keine" }) {
+        SCOPED_TRACE(pattern);
+        const auto once = RegularExpression::compile(QString::fromLatin1(pattern), true);
+        EXPECT_EQ(once->find(texts.at(1)).has_value(), qstrcmp(pattern, "die") == 0);
+    }
 
     const auto nested = RegularExpression::compile(QStringLiteral("(a+)+$"));
     const QString slow = QString(40, QLatin1Char('a')) + QLatin1Char('b');
