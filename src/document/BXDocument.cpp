@@ -365,6 +365,8 @@ void BXDocument::makeWindowControllers()
     // After the note windows reopened by the preferences, so the main window ends in front.
     platform::dispatchAfter(
         kShowMainWindowDelay, controller, [controller] { controller->showWindow(); });
+    // Filling the lists during that wait rather than after it keeps the wait out of the start.
+    controller->loadWindow();
 }
 
 BXMainWindowProvider* BXDocument::mainWindowController() const

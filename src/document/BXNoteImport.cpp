@@ -196,9 +196,13 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
         const QString text = document->toPlainText();
         document->clear();
         QTextCursor cursor(document.get());
+        // Outside an edit block the cursor lays its paragraph out to find its place, which for
+        // a file of one long line costs seconds and several times the text's size.
+        cursor.beginEditBlock();
         cursor.setBlockFormat(block);
         cursor.setBlockCharFormat(plain);
         cursor.insertText(text, plain);
+        cursor.endEditBlock();
     }
     return document;
 }

@@ -212,6 +212,7 @@ void BXMainWindowController::windowDidLoad()
     m_categoriesController->awakeFromNib();
     m_categoriesController->prepareContent();
     m_notesController->setManagedObjectContext(context);
+    m_windowState->loadSortPreferences();
 
     m_notesController->awakeFromNib();
     m_categoriesController->setNotesList(m_notesController.get());

@@ -90,6 +90,7 @@ public:
     void windowDidLoad();
     // Loads the window on first use, then shows and activates it.
     void showWindow() override;
+    void loadWindow() override { windowDidLoad(); }
     BXMainWindow* mainWindow() const { return m_window; }
     BXMainSplitView* splitView() const { return m_splitView; }
     BXOutlineView* outlineView() const { return m_outlineView; }

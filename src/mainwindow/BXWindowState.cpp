@@ -110,7 +110,6 @@ void BXWindowState::loadPreferences()
         layout->activate();
     loadSplitterFramesPreferences();
     m_controller.bars()->updateBottomBarInfo();
-    loadSortPreferences();
     loadTextPreferences();
     m_controller.noteTextView()->setRulerMeasurementUnits(
         platform::UserDefaults::standard().stringForKey(RulerUnits));
@@ -294,8 +293,8 @@ void BXWindowState::storeSplitterFramesPreferences()
     Pref::setPrefString(paneFrame(split, 0), Pref::SplitterType, Pref::CategoriesFrameName, prefs);
     Pref::setPrefString(paneFrame(split, 1), Pref::SplitterType, Pref::NotesFrameName, prefs);
     Pref::setPrefString(paneFrame(split, 2), Pref::SplitterType, Pref::NoteTextFrameName, prefs);
-    Pref::setPrefBoolean(m_controller.bars()->tagsBarVisible(), Pref::SplitterType,
-        Pref::TagsBarVisibleName, prefs);
+    Pref::setPrefBoolean(
+        m_controller.bars()->tagsBarVisible(), Pref::SplitterType, Pref::TagsBarVisibleName, prefs);
 }
 
 void BXWindowState::storeSidebarPreferences()

@@ -25,7 +25,9 @@ public:
 
     explicit BXWindowState(BXMainWindowController& controller);
 
-    // Frame, panes, sort and text switches now; search, selection and zoom 0.25 s later.
+    // Before the notes are listed, so that they are sorted once.
+    void loadSortPreferences();
+    // Frame, panes and text switches now; search, selection and zoom 0.25 s later.
     void loadPreferences();
     void loadSplitterFramesPreferences();
     void loadListsPreferences();
@@ -44,7 +46,6 @@ private:
     void storeSearchPreferences();
     void storeSelectionPreferences();
     void storeTextPreferences();
-    void loadSortPreferences();
     void loadTextPreferences();
 
     BXMainWindowController& m_controller;

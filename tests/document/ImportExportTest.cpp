@@ -27,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
@@ -340,6 +341,29 @@ TEST_F(ImportExportTest, SheetPanelOverTheDocumentWindow)
     QPointer<QDialog> sheet = panel->window();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet || !sheet->isVisible(); }));
     document->removeWindowController(&controller);
+}
+
+// A line far longer than a paragraph a view lays out, and a short one after it: every
+// character comes in, and all of it in the plain style.
+TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
+{
+    const QString line = QStringLiteral("words and more words ").repeated(20000);
+    const QString path = makeFolder(QStringLiteral("long")) + QStringLiteral("/long.txt");
+    writeFile(path, (line + QStringLiteral("\nend")).toUtf8());
+    QTextCharFormat plain;
+    plain.setFontPointSize(17);
+    QTextBlockFormat block;
+    block.setLeftMargin(3);
+    QString reason;
+    const std::unique_ptr<QTextDocument> text = BXNoteImport::readFile(path, plain, block, &reason);
+    ASSERT_TRUE(text) << reason.toStdString();
+    EXPECT_EQ(text->toPlainText(), line + QStringLiteral("\nend"));
+    ASSERT_EQ(text->blockCount(), 2);
+    for (QTextBlock paragraph = text->begin(); paragraph.isValid(); paragraph = paragraph.next()) {
+        EXPECT_EQ(paragraph.blockFormat().leftMargin(), 3);
+        for (auto it = paragraph.begin(); !it.atEnd(); ++it)
+            EXPECT_EQ(it.fragment().charFormat().fontPointSize(), 17);
+    }
 }
 
 TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)

@@ -52,6 +52,9 @@ public:
 
     // Shows the window in front of the others.
     virtual void showWindow();
+    // Fills the window without showing it, for a caller that shows it later; showWindow()
+    // does it when nobody did. A window made whole by the constructor has nothing to fill.
+    virtual void loadWindow() { }
     // The window's frame as "x y width height" (its geometry); empty without a window.
     QString windowFrameString() const;
     // Moves and sizes the window to a frame from windowFrameString(); anything else is

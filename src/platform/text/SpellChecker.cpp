@@ -9,13 +9,20 @@
 namespace platform {
 
 SpellChecker::SpellChecker(const QString& language, QObject* parent)
-    : QObject(parent), m_broker(enchant_broker_init())
+    : QObject(parent), m_requestedLanguage(language)
+{ }
+
+str_enchant_dict* SpellChecker::dictionary()
 {
+    if (m_requested)
+        return m_dict;
+    m_requested = true;
+    m_broker = enchant_broker_init();
     if (!m_broker)
-        return;
+        return nullptr;
     QStringList candidates;
-    if (!language.isEmpty())
-        candidates << language;
+    if (!m_requestedLanguage.isEmpty())
+        candidates << m_requestedLanguage;
     else
         candidates << QLocale().name() << QStringLiteral("en_US");
     for (const QString& candidate : std::as_const(candidates)) {
@@ -24,12 +31,13 @@ SpellChecker::SpellChecker(const QString& language, QObject* parent)
             m_dict = enchant_broker_request_dict(m_broker, tag.constData());
             if (m_dict) {
                 m_language = candidate;
-                return;
+                return m_dict;
             }
         }
     }
     log(QStringLiteral("Spell checking is off: no dictionary for %@"),
         candidates.join(QStringLiteral(", ")));
+    return nullptr;
 }
 
 SpellChecker::~SpellChecker()
@@ -48,7 +56,7 @@ SpellChecker& SpellChecker::shared()
 
 bool SpellChecker::isCorrect(const QString& word)
 {
-    if (!m_dict || word.isEmpty())
+    if (!dictionary() || word.isEmpty())
         return true;
     const auto found = m_cache.constFind(word);
     if (found != m_cache.constEnd())
@@ -59,9 +67,9 @@ bool SpellChecker::isCorrect(const QString& word)
     return correct;
 }
 
-std::optional<bool> SpellChecker::cachedAnswer(const QString& word) const
+std::optional<bool> SpellChecker::cachedAnswer(const QString& word)
 {
-    if (!m_dict || word.isEmpty())
+    if (!dictionary() || word.isEmpty())
         return true;
     const auto found = m_cache.constFind(word);
     if (found == m_cache.constEnd())
@@ -72,7 +80,7 @@ std::optional<bool> SpellChecker::cachedAnswer(const QString& word) const
 QStringList SpellChecker::suggestions(const QString& word)
 {
     QStringList result;
-    if (!m_dict || word.isEmpty())
+    if (!dictionary() || word.isEmpty())
         return result;
     const QByteArray utf8 = word.toUtf8();
     size_t count = 0;
@@ -86,7 +94,7 @@ QStringList SpellChecker::suggestions(const QString& word)
 
 void SpellChecker::ignoreWord(const QString& word)
 {
-    if (!m_dict || word.isEmpty())
+    if (!dictionary() || word.isEmpty())
         return;
     const QByteArray utf8 = word.toUtf8();
     enchant_dict_add_to_session(m_dict, utf8.constData(), utf8.size());
@@ -95,7 +103,7 @@ void SpellChecker::ignoreWord(const QString& word)
 
 void SpellChecker::learnWord(const QString& word)
 {
-    if (!m_dict || word.isEmpty())
+    if (!dictionary() || word.isEmpty())
         return;
     const QByteArray utf8 = word.toUtf8();
     enchant_dict_add(m_dict, utf8.constData(), utf8.size());

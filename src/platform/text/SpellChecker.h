@@ -12,7 +12,8 @@ struct str_enchant_dict;
 namespace platform {
 
 // Spell checking through Enchant: the dictionary of the user's locale, else en_US, else none
-// (checking is then off and every word counts as correct). Answers are cached per word, so
+// (checking is then off and every word counts as correct). The dictionary is loaded on first
+// use, since loading it takes longer than showing a window. Answers are cached per word, so
 // views can mark text from the cache and check unknown words later, off the keystroke's path.
 // Main thread only; emits wordsChanged() when Ignore or Learn changes what is misspelled.
 class SpellChecker final : public QObject {
@@ -26,13 +27,17 @@ public:
     // The checker the text views share, made on first use.
     static SpellChecker& shared();
 
-    bool isAvailable() const { return m_dict != nullptr; }
-    QString language() const { return m_language; }
+    bool isAvailable() { return dictionary() != nullptr; }
+    QString language()
+    {
+        dictionary();
+        return m_language;
+    }
 
     // Checks and caches; an unavailable checker calls every word correct.
     bool isCorrect(const QString& word);
     // The cached answer, without checking.
-    std::optional<bool> cachedAnswer(const QString& word) const;
+    std::optional<bool> cachedAnswer(const QString& word);
     QStringList suggestions(const QString& word);
     // Accepts the word for this session.
     void ignoreWord(const QString& word);
@@ -43,10 +48,13 @@ signals:
     void wordsChanged();
 
 private:
+    str_enchant_dict* dictionary();
     void forget(const QString& word);
 
     str_enchant_broker* m_broker = nullptr;
     str_enchant_dict* m_dict = nullptr;
+    bool m_requested = false;
+    QString m_requestedLanguage;
     QString m_language;
     QHash<QString, bool> m_cache;
 };

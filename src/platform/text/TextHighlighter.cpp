@@ -156,7 +156,9 @@ void TextHighlighter::highlightBlock(const QString& text)
         for (const auto& match : std::as_const(hashtags))
             setFormat(int(match.start), int(match.length), hashtag);
     }
-    if (!m_checkSpelling || !m_spellChecker || !m_spellChecker->isAvailable())
+    // An empty block has nothing to check, and asking would load the dictionary before any
+    // text needs it.
+    if (text.isEmpty() || !m_checkSpelling || !m_spellChecker || !m_spellChecker->isAvailable())
         return;
 
     QTextCharFormat misspelled;
