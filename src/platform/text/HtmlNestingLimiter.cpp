@@ -83,9 +83,11 @@ constexpr qsizetype kStyleElementCharge = 256;
 
 class Limiter {
 public:
-    Limiter(const QString& html, int maximumDepth)
+    Limiter(const QString& html, int maximumDepth,
+        const HtmlNestingLimiter::ImageReplacer& replaceImage)
         : m_html(html),
           m_maximumDepth(maximumDepth),
+          m_replaceImage(replaceImage),
           m_styleLeft(std::min<qsizetype>(
               kStyleWork / std::max<qsizetype>(html.count(QLatin1Char('<')), 1), kStyleWork))
     { }
@@ -141,11 +143,16 @@ public:
                     continue;
                 }
             }
-            if (closing)
+            if (!closing && name == QLatin1StringView("img") && m_replaceImage) {
+                const QString replacement = m_replaceImage(m_html.mid(at, tagEnd + 1 - at));
+                if (!replacement.isNull())
+                    replace(at, tagEnd + 1, replacement);
+            } else if (closing) {
                 close(name, at, tagEnd + 1);
-            else if (!isVoidElement(name)
-                && !QStringView(m_html).mid(tail, tagEnd - tail).contains(QLatin1Char('/')))
+            } else if (!isVoidElement(name)
+                && !QStringView(m_html).mid(tail, tagEnd - tail).contains(QLatin1Char('/'))) {
                 open(name, at, tagEnd + 1);
+            }
             at = tagEnd;
         }
         if (m_copied == 0)
@@ -315,6 +322,7 @@ private:
 
     const QString& m_html;
     const int m_maximumDepth;
+    const HtmlNestingLimiter::ImageReplacer& m_replaceImage;
     qsizetype m_styleLeft;
     // The first "</style" at or after the last search's start, -1 when there is none, 0 before
     // the first search.
@@ -328,9 +336,10 @@ private:
 
 } // namespace
 
-QString HtmlNestingLimiter::limited(const QString& html, int maximumDepth)
+QString HtmlNestingLimiter::limited(
+    const QString& html, int maximumDepth, const ImageReplacer& replaceImage)
 {
-    return Limiter(html, maximumDepth).run();
+    return Limiter(html, maximumDepth, replaceImage).run();
 }
 
 } // namespace platform
