@@ -114,7 +114,7 @@ void HtmlImporter::setHtml(QTextDocument& document, const QString& html)
     const QChar mark = unusedMark(page);
     // Each image tag the importer would read becomes a numbered mark in an element of its own,
     // so that it sits in the tree where the image would; tags that make the same image share
-    // the document that reads them.
+    // the document that reads them. A hidden image is left out, as the importer leaves it.
     std::vector<Image> images;
     QHash<QString, std::optional<Image>> known;
     QTextDocument single;

@@ -144,9 +144,7 @@ public:
                 }
             }
             if (!closing && name == QLatin1StringView("img") && m_replaceImage) {
-                const QString replacement = m_replaceImage(m_html.mid(at, tagEnd + 1 - at));
-                if (!replacement.isNull())
-                    replace(at, tagEnd + 1, replacement);
+                replace(at, tagEnd + 1, m_replaceImage(m_html.mid(at, tagEnd + 1 - at)));
             } else if (closing) {
                 close(name, at, tagEnd + 1);
             } else if (!isVoidElement(name)

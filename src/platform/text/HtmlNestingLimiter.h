@@ -20,7 +20,7 @@ namespace platform {
 class HtmlNestingLimiter final {
 public:
     static constexpr int kMaximumDepth = 128;
-    // What stands for an image tag, given the whole tag; a null string keeps the tag.
+    // What stands for an image tag, given the whole tag.
     using ImageReplacer = std::function<QString(const QString& tag)>;
 
     HtmlNestingLimiter() = delete;
