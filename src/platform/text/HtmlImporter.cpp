@@ -6,7 +6,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -18,161 +20,134 @@ namespace {
 constexpr char16_t kFirstMark = 0xFDD2;
 constexpr char16_t kLastMark = 0xFDEF;
 
-QChar unusedMark(const QString& html)
+// A page holding every one of them is made to defeat the marks; it loses the first rather than
+// have its images read in time in the square of their count.
+QChar unusedMark(QString& html)
 {
     for (char16_t mark = kFirstMark; mark <= kLastMark; ++mark) {
         if (!html.contains(QChar(mark)))
             return QChar(mark);
     }
-    return QChar();
+    html.remove(QChar(kFirstMark));
+    return QChar(kFirstMark);
 }
 
-bool startsWith(const QString& html, qsizetype at, QLatin1StringView prefix)
-{
-    return QStringView(html).mid(at, prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
-}
+// An image as Qt's importer makes it: its character format, without the object that places it,
+// and how that object places it.
+struct Image {
+    QTextImageFormat format;
+    QTextFrameFormat::Position position;
+};
 
-// Where the tag reaching `from` ends: its first ">" outside quoted attribute values.
-qsizetype tagEnd(const QString& html, qsizetype from)
+// The image Qt's importer makes of a tag, read from a document of that tag alone; none when it
+// makes none (a hidden image).
+std::optional<Image> imageOf(const QString& tag, QTextDocument& single)
 {
-    QChar quote;
-    for (qsizetype at = from; at < html.size(); ++at) {
-        const QChar ch = html.at(at);
-        if (!quote.isNull()) {
-            if (ch == quote)
-                quote = QChar();
-        } else if (ch == QLatin1Char('"') || ch == QLatin1Char('\'')) {
-            quote = ch;
-        } else if (ch == QLatin1Char('>')) {
-            return at;
-        }
-    }
-    return -1;
-}
-
-// The HTML with each inline <img> tag replaced by `mark`, and the tags in order. Comments and
-// the content of style and script elements are passed over, as the importer passes them.
-// Floating images are left to the importer: they are no character of their paragraph.
-QString markImages(const QString& html, QChar mark, QStringList& tags)
-{
-    QString marked;
-    qsizetype copied = 0;
-    const qsizetype length = html.size();
-    for (qsizetype at = html.indexOf(QLatin1Char('<')); at >= 0;
-         at = html.indexOf(QLatin1Char('<'), at + 1)) {
-        if (startsWith(html, at, QLatin1StringView("<!--"))) {
-            at = html.indexOf(QLatin1StringView("-->"), at + 4);
-            if (at < 0)
-                break;
-            continue;
-        }
-        if (startsWith(html, at, QLatin1StringView("<style"))
-            || startsWith(html, at, QLatin1StringView("<script"))) {
-            const bool style = startsWith(html, at, QLatin1StringView("<style"));
-            at = html.indexOf(style ? QLatin1StringView("</style") : QLatin1StringView("</script"),
-                at, Qt::CaseInsensitive);
-            if (at < 0)
-                break;
-            continue;
-        }
-        if (!startsWith(html, at, QLatin1StringView("<img")) || at + 4 >= length
-            || html.at(at + 4).isLetterOrNumber())
-            continue;
-        const qsizetype end = tagEnd(html, at + 4);
-        if (end < 0)
-            break;
-        const QString tag = html.mid(at, end + 1 - at);
-        if (tag.contains(QLatin1StringView("float"), Qt::CaseInsensitive))
-            continue;
-        tags << tag;
-        marked += QStringView(html).mid(copied, at - copied);
-        marked += mark;
-        copied = end + 1;
-        at = end;
-    }
-    if (tags.isEmpty())
-        return html;
-    marked += QStringView(html).mid(copied);
-    return marked;
-}
-
-// The character format Qt's importer gives the image a tag names, read from a document of
-// that tag alone; an invalid format when it makes no image.
-QTextCharFormat imageFormat(const QString& tag, const QUrl& baseUrl)
-{
-    QTextDocument single;
-    single.setUndoRedoEnabled(false);
-    single.setBaseUrl(baseUrl);
     single.setHtml(tag);
     for (QTextBlock::iterator it = single.begin().begin(); !it.atEnd(); ++it) {
-        if (it.fragment().charFormat().isImageFormat())
-            return it.fragment().charFormat();
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (!format.isImageFormat())
+            continue;
+        Image image { format.toImageFormat(), QTextFrameFormat::InFlow };
+        if (const auto* frame = qobject_cast<const QTextFrame*>(single.objectForFormat(format)))
+            image.position = frame->frameFormat().position();
+        image.format.clearProperty(QTextFormat::ObjectIndex);
+        return image;
     }
-    return {};
+    return std::nullopt;
 }
 
-struct Mark {
+// The number of the image whose mark starts at `at` ("<mark><digits><mark>"), and where the
+// mark ends; none when no mark of an image below `count` starts there.
+std::optional<qsizetype> markedImage(
+    QStringView text, qsizetype at, QChar mark, qsizetype count, qsizetype& end)
+{
+    end = at + 1;
+    while (end < text.size() && text.at(end) >= u'0' && text.at(end) <= u'9')
+        ++end;
+    if (end == at + 1 || end >= text.size() || text.at(end) != mark)
+        return std::nullopt;
+    bool ok = false;
+    const qsizetype number = text.mid(at + 1, end - at - 1).toLongLong(&ok);
+    ++end;
+    if (!ok || number >= count)
+        return std::nullopt;
+    return number;
+}
+
+struct PlacedMark {
     int position;
+    int length;
+    qsizetype image;
     QTextCharFormat format;
 };
 
-std::vector<Mark> marksIn(const QTextDocument& document, QChar mark)
+// Where the importer put the marks, each image's once; marks in hidden elements never arrive.
+std::vector<PlacedMark> placedMarks(const QTextDocument& document, QChar mark, qsizetype count)
 {
-    std::vector<Mark> marks;
+    std::vector<PlacedMark> placed;
+    std::vector<bool> seen(size_t(count), false);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QString text = fragment.text();
-            for (qsizetype i = text.indexOf(mark); i >= 0; i = text.indexOf(mark, i + 1))
-                marks.push_back({ fragment.position() + int(i), fragment.charFormat() });
+        const QString text = block.text();
+        QTextBlock::iterator fragment = block.begin();
+        for (qsizetype at = text.indexOf(mark); at >= 0; at = text.indexOf(mark, at + 1)) {
+            qsizetype end = 0;
+            const std::optional<qsizetype> image = markedImage(text, at, mark, count, end);
+            if (!image || seen[size_t(*image)])
+                continue;
+            seen[size_t(*image)] = true;
+            const int position = block.position() + int(at);
+            while (fragment.fragment().position() + fragment.fragment().length() <= position)
+                ++fragment;
+            placed.push_back({ position, int(end - at), *image, fragment.fragment().charFormat() });
+            at = end - 1;
         }
     }
-    return marks;
-}
-
-// Puts the images in where their marks are, each with its mark's character format (links,
-// emphasis) under its own; false, changing nothing, when the marks do not match the tags.
-bool replaceMarks(QTextDocument& document, QChar mark, const QStringList& tags)
-{
-    const std::vector<Mark> marks = marksIn(document, mark);
-    if (marks.size() != size_t(tags.size()))
-        return false;
-    QHash<QString, QTextCharFormat> formats;
-    std::vector<QTextCharFormat> images;
-    images.reserve(marks.size());
-    for (const QString& tag : tags) {
-        auto known = formats.constFind(tag);
-        if (known == formats.cend())
-            known = formats.insert(tag, imageFormat(tag, document.baseUrl()));
-        if (!known->isValid())
-            return false;
-        images.push_back(*known);
-    }
-    // One edit block: the cursor neither lays out nor reports anything until its end.
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    for (size_t i = 0; i < marks.size(); ++i) {
-        QTextCharFormat format = marks[i].format;
-        format.merge(images[i]);
-        cursor.setPosition(marks[i].position);
-        cursor.setPosition(marks[i].position + 1, QTextCursor::KeepAnchor);
-        cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
-    }
-    cursor.endEditBlock();
-    return true;
+    return placed;
 }
 
 } // namespace
 
 void HtmlImporter::setHtml(QTextDocument& document, const QString& html)
 {
-    const QString limited = HtmlNestingLimiter::limited(html);
-    const QChar mark = unusedMark(limited);
-    QStringList tags;
-    const QString marked = mark.isNull() ? limited : markImages(limited, mark, tags);
-    document.setHtml(marked);
-    if (!tags.isEmpty() && !replaceMarks(document, mark, tags))
-        document.setHtml(limited);
+    QString page = html;
+    const QChar mark = unusedMark(page);
+    // Each image tag the importer would read becomes a numbered mark in an element of its own,
+    // so that it sits in the tree where the image would; tags that make the same image share
+    // the document that reads them. A hidden image is left out, as the importer leaves it.
+    std::vector<Image> images;
+    QHash<QString, std::optional<Image>> known;
+    QTextDocument single;
+    single.setUndoRedoEnabled(false);
+    single.setBaseUrl(document.baseUrl());
+    const auto markImage = [&](const QString& tag) {
+        auto image = known.constFind(tag);
+        if (image == known.cend())
+            image = known.insert(tag, imageOf(tag, single));
+        if (!*image)
+            return QString();
+        images.push_back(**image);
+        return QStringLiteral("<span>") + mark + QString::number(images.size() - 1) + mark
+            + QStringLiteral("</span>");
+    };
+    document.setHtml(
+        HtmlNestingLimiter::limited(page, HtmlNestingLimiter::kMaximumDepth, markImage));
+    if (images.empty())
+        return;
+    const std::vector<PlacedMark> placed = placedMarks(document, mark, qsizetype(images.size()));
+    // One edit block, from the end so that the positions still to come stay where they were:
+    // the cursor neither lays out nor reports anything until its end.
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+        const Image& image = images[size_t(it->image)];
+        QTextCharFormat format = it->format;
+        format.merge(image.format);
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        cursor.insertImage(format.toImageFormat(), image.position);
+    }
+    cursor.endEditBlock();
 }
 
 } // namespace platform

@@ -7,9 +7,10 @@ class QTextDocument;
 namespace platform {
 
 // Fills a document from HTML read from outside through Qt's importer, in time linear in the
-// HTML: nesting passes through HtmlNestingLimiter first, and images are put in after the
-// import, since Qt's importer lays out the whole paragraph again after each image it inserts
-// (a paragraph of n images takes time in n²). Reentrant; the document is the caller's.
+// HTML: nesting passes through HtmlNestingLimiter first, and every image the importer would
+// read is put in after the import, since the importer lays out the whole paragraph again after
+// each image it inserts (a paragraph of n images takes time in n²). Reentrant; the document is
+// the caller's.
 class HtmlImporter final {
 public:
     HtmlImporter() = delete;

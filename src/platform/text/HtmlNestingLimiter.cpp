@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace platform {
@@ -75,20 +76,29 @@ bool endsImplicitly(QStringView open, QStringView opening)
 // Reads tags the way Qt's importer does, since the depth that matters is the one it builds:
 // a name runs to a space, "<", "=", ">" or "/>"; attributes follow only after a space and may
 // be quoted (a quoted ">" ends nothing); any "/" after them closes the element at once.
-// Style sheet characters times tags: about the most Qt's importer matches in half a second.
-// A page of 5,000 tags keeps 20,000 characters of style sheets.
+// Style sheet characters times matches: about the most Qt's importer matches in half a second.
+// Each tag it opens is matched for itself and again for every element around it, so a page of
+// 5,000 tags keeps 20,000 characters of style sheets when flat and 3,000 when ten deep.
 constexpr qsizetype kStyleWork = 100'000'000;
+constexpr qsizetype kUnlimited = std::numeric_limits<qsizetype>::max();
 // Each style element costs the importer a few lookups per tag however short it is.
 constexpr qsizetype kStyleElementCharge = 256;
 
 class Limiter {
 public:
-    Limiter(const QString& html, int maximumDepth)
+    // `styleLeft`: the characters of style sheets to keep.
+    Limiter(const QString& html, int maximumDepth,
+        const HtmlNestingLimiter::ImageReplacer& replaceImage, qsizetype styleLeft)
         : m_html(html),
           m_maximumDepth(maximumDepth),
-          m_styleLeft(std::min<qsizetype>(
-              kStyleWork / std::max<qsizetype>(html.count(QLatin1Char('<')), 1), kStyleWork))
+          m_replaceImage(replaceImage),
+          m_styleLeft(styleLeft)
     { }
+
+    // How many elements the importer matches each character of style sheet against, counted
+    // by run(): every tag it opens, once more for each kept element around it. A closing tag
+    // counts one, its share of the importer's other work.
+    qsizetype styleMatches() const { return m_styleMatches; }
 
     QString run()
     {
@@ -133,6 +143,7 @@ public:
             if (tagEnd < 0)
                 break;
             const QString name = m_html.mid(nameStart, nameEnd - nameStart).toLower();
+            m_styleMatches += closing ? 1 : m_kept + 1;
             if (!closing && name == QLatin1StringView("style")) {
                 const qsizetype styleEnd = overBudgetStyleEnd(tagEnd + 1);
                 if (styleEnd >= 0) {
@@ -141,11 +152,14 @@ public:
                     continue;
                 }
             }
-            if (closing)
+            if (!closing && name == QLatin1StringView("img") && m_replaceImage) {
+                replace(at, tagEnd + 1, m_replaceImage(m_html.mid(at, tagEnd + 1 - at)));
+            } else if (closing) {
                 close(name, at, tagEnd + 1);
-            else if (!isVoidElement(name)
-                && !QStringView(m_html).mid(tail, tagEnd - tail).contains(QLatin1Char('/')))
+            } else if (!isVoidElement(name)
+                && !QStringView(m_html).mid(tail, tagEnd - tail).contains(QLatin1Char('/'))) {
                 open(name, at, tagEnd + 1);
+            }
             at = tagEnd;
         }
         if (m_copied == 0)
@@ -315,7 +329,9 @@ private:
 
     const QString& m_html;
     const int m_maximumDepth;
+    const HtmlNestingLimiter::ImageReplacer& m_replaceImage;
     qsizetype m_styleLeft;
+    qsizetype m_styleMatches = 0;
     // The first "</style" at or after the last search's start, -1 when there is none, 0 before
     // the first search.
     qsizetype m_styleEndTag = 0;
@@ -328,9 +344,16 @@ private:
 
 } // namespace
 
-QString HtmlNestingLimiter::limited(const QString& html, int maximumDepth)
+QString HtmlNestingLimiter::limited(
+    const QString& html, int maximumDepth, const ImageReplacer& replaceImage)
 {
-    return Limiter(html, maximumDepth).run();
+    // Style elements usually come first, and what they may cost depends on all that follows:
+    // a first pass, keeping every one, counts it.
+    const ImageReplacer keepImages;
+    Limiter measure(html, maximumDepth, keepImages, kUnlimited);
+    measure.run();
+    const qsizetype styleLeft = kStyleWork / std::max<qsizetype>(measure.styleMatches(), 1);
+    return Limiter(html, maximumDepth, replaceImage, styleLeft).run();
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 // Qt's HTML importer takes time that grows with the square of the element nesting depth
@@ -12,16 +14,21 @@ namespace platform {
 // never less than the one the importer builds. A "<" that starts no tag ("a < b", "<3")
 // becomes "&lt;", read as text the way HTML reads it, and an instruction ("<?xml ...?>") is
 // left out, since Qt's importer would open an element there that never closes. Style elements
-// are kept while their length times the number of tags stays within a budget: the importer
-// matches every rule against every element. Runs in time linear in the length of the HTML.
+// are kept while their length times the matches the importer makes stays within a budget: it
+// matches every rule against every element it opens and again against each one around it. Since
+// every tag is read here as the importer will read it, image tags can be replaced on the way. Runs
+// in time linear in the length of the HTML.
 class HtmlNestingLimiter final {
 public:
     static constexpr int kMaximumDepth = 128;
+    // What stands for an image tag, given the whole tag.
+    using ImageReplacer = std::function<QString(const QString& tag)>;
 
     HtmlNestingLimiter() = delete;
 
     // The HTML itself (shared, not copied) when nothing needs changing.
-    static QString limited(const QString& html, int maximumDepth = kMaximumDepth);
+    static QString limited(const QString& html, int maximumDepth = kMaximumDepth,
+        const ImageReplacer& replaceImage = {});
 };
 
 } // namespace platform

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 using platform::HtmlImporter;
@@ -23,6 +24,10 @@ TEST(HtmlImporter, ImagesReadAsQtsImporterReadsThem)
         "<p>\uFDD2 &#xFDD3; <img src=a.png></p>",
         "<p><img src=a.png style=\"float: right\">x <img src=b.png></p>",
         "<p><img src=\"a > b.png\"> <imgx> <img></p>",
+        "<p><img src=a.png alt=\"float\"> <img src=b.png style=\"display: none\"> x</p>",
+        "<table><img src=a.png><tr><td>x<img src=b.png></table><ul><img src=c.png><li>y</ul>",
+        "<style>p { color: red }<p>x <img src=a.png></p><script><img src=b.png></script>",
+        "<p><a title=\"<img src=a.png>\" href=\"<img src=b.png>\">x</a>\uFDD3 0\uFDD3</p>",
     };
     for (const char* page : pages) {
         const QString html = QString::fromUtf8(page);
@@ -35,15 +40,26 @@ TEST(HtmlImporter, ImagesReadAsQtsImporterReadsThem)
     }
 }
 
-// A paragraph of many images took time in the square of their count.
+// A paragraph of many images took time in the square of their count, and so did one whose
+// images were left to Qt's importer: after a style element without an end tag, beside an image
+// the importer hides, in a page holding every mark.
 TEST(HtmlImporter, ParagraphOfManyImagesKeepsThemAll)
 {
     constexpr int count = 20000;
-    QTextDocument document;
-    HtmlImporter::setHtml(document,
-        QStringLiteral("<p>")
-            + QStringLiteral("<a href=x><img src=\"a.png\"></a>").repeated(count));
-    const QString text = document.toPlainText();
-    EXPECT_EQ(text.count(QChar::ObjectReplacementCharacter), count);
-    EXPECT_EQ(document.blockCount(), 1);
+    QString noncharacters;
+    for (char16_t ch = 0xFDD2; ch <= 0xFDEF; ++ch)
+        noncharacters += QChar(ch);
+    const QString pages[] = {
+        QStringLiteral("<p>") + QStringLiteral("<a href=x><img src=\"a.png\"></a>").repeated(count),
+        QStringLiteral("<p>a<style>p {}<p>") + QStringLiteral("x <img src=a.png>").repeated(count),
+        QStringLiteral("<title><img src=t.png></title>")
+            + QStringLiteral("x <img src=a.png>").repeated(count),
+        noncharacters + QStringLiteral("x <img src=a.png>").repeated(count),
+    };
+    for (const QString& page : pages) {
+        SCOPED_TRACE(page.left(40).toStdString());
+        QTextDocument document;
+        HtmlImporter::setHtml(document, page);
+        EXPECT_EQ(document.lastBlock().text().count(QChar::ObjectReplacementCharacter), count);
+    }
 }

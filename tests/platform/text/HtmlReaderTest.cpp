@@ -83,11 +83,16 @@ TEST(HtmlNestingLimiter, KeepsStyleSheetsWithinWhatTheImporterCanMatch)
         (small + large + body).toStdString());
     EXPECT_EQ(HtmlNestingLimiter::limited(small + large + small).toStdString(),
         (small + large + small).toStdString());
-    // Without an end tag the importer takes the text up to the next tag for its rules.
+    // Without an end tag the importer takes the text up to the next tag for its rules, and
+    // holds all that follows inside the element, one level deeper.
     const QString open = QStringLiteral("<style>") + repeated(".c{}", 750);
-    EXPECT_EQ(
-        HtmlNestingLimiter::limited(open + open + QStringLiteral("<p>x</p>") + body).toStdString(),
-        (open + QStringLiteral("<p>x</p>") + body).toStdString());
+    const QString shorter = repeated("<b>x</b>", 7000);
+    EXPECT_EQ(HtmlNestingLimiter::limited(open + open + QStringLiteral("<p>x</p>") + shorter)
+                  .toStdString(),
+        (open + QStringLiteral("<p>x</p>") + shorter).toStdString());
+    // Each element is matched again for every one around it.
+    const QString deep = repeated("<div>", 100) + body;
+    EXPECT_EQ(HtmlNestingLimiter::limited(small + deep).toStdString(), deep.toStdString());
 }
 
 // Deep nesting made reading take time growing with the square of the depth; the content of
