@@ -63,7 +63,9 @@ fuzz: deps
 # (fuzz/<target>.dict); what it learns goes to $(BUILD)-fuzz/corpus/<target>, crashing inputs
 # to $(BUILD)-fuzz/findings/. It builds nothing, so several runs can go side by side. Leaks of
 # system libraries listed in tests/support/lsan.supp are not findings. Undefined behaviour stops
-# the run, so it leaves its input behind as a crash does.
+# the run, so it leaves its input behind as a crash does. Inputs that expand to megabytes leave
+# the sanitizer's heap growing over a run: freed pages go back to the system, and the process may
+# grow to 4 GB while any one allocation over 2 GB is still a finding.
 FUZZ_SECONDS ?= 600
 fuzz-run:
 	@test -n "$(FUZZ_TARGET)" || (echo "name a target: FUZZ_TARGET=<name of fuzz/<name>.cpp>"; false)
@@ -72,8 +74,10 @@ fuzz-run:
 	QT_QPA_PLATFORM=offscreen \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	ASAN_OPTIONS=allocator_release_to_os_interval_ms=500 \
 	$(BUILD)-fuzz/fuzz/fuzz_$(FUZZ_TARGET) \
 		-max_total_time=$(FUZZ_SECONDS) -fork=0 -dict=fuzz/$(FUZZ_TARGET).dict \
+		-rss_limit_mb=4096 -malloc_limit_mb=2048 \
 		-artifact_prefix=$(BUILD)-fuzz/findings/$(FUZZ_TARGET)- \
 		$(BUILD)-fuzz/corpus/$(FUZZ_TARGET) fuzz/corpus/$(FUZZ_TARGET)
 
