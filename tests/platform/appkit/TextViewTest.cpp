@@ -15,11 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QGraphicsTextItem>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -336,6 +338,44 @@ TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)
     }
     view->setZoom(0);
     EXPECT_DOUBLE_EQ(view->zoom(), 0.5);
+}
+
+// Narrower, this text is shorter: a big word at a line's end wraps into the huge word's line.
+// Between the two heights, the scroll bar that a wide layout needs would make the text fit,
+// and its going would make it need one again.
+TEST_F(TextViewTest, ATextShorterWhenNarrowerKeepsItsScrollBarSteady)
+{
+    QTextCursor cursor(storage.get());
+    const auto add = [&](const QString& text, double size) {
+        QTextCharFormat format;
+        format.setFontPointSize(size);
+        cursor.insertText(text, format);
+    };
+    add(QStringLiteral("a a a a a a a a a a a a "), 12);
+    add(QStringLiteral("B"), 40);
+    add(QStringLiteral(" "), 12);
+    add(QStringLiteral("H"), 90);
+    showRuler();
+    view->setZoom(2.25);
+    const double inset = AttributedText::pointsToPixels(TextView::kInsetWidth);
+    const double insets = 2 * AttributedText::pointsToPixels(TextView::kInsetHeight);
+    const int bar = view->verticalScrollBar()->sizeHint().width();
+    const std::unique_ptr<QTextDocument> probe(view->mirror()->clone());
+    const auto heightAt = [&](int viewportWidth) {
+        probe->setTextWidth(viewportWidth / view->zoom() - 2 * inset);
+        return (probe->documentLayout()->documentSize().height() + insets) * view->zoom();
+    };
+    int width = 100;
+    while (width < 1200 && heightAt(width - bar) + 2 >= heightAt(width))
+        ++width;
+    ASSERT_LT(width, 1200) << "no width where this text is shorter when narrower";
+
+    window.resize(width, RulerView::kHeight + int((heightAt(width - bar) + heightAt(width)) / 2));
+    QApplication::processEvents();
+    const QSize settled = view->viewport()->size();
+    QApplication::processEvents();
+    EXPECT_EQ(view->viewport()->size(), settled);
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
 }
 
 TEST_F(TextViewTest, TwoViewsOfOneStorageKeepTheirOwnSelectionAndZoom)
