@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
@@ -346,29 +345,27 @@ TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)
 TEST_F(TextViewTest, ATextShorterWhenNarrowerKeepsItsScrollBarSteady)
 {
     QTextCursor cursor(storage.get());
-    const auto add = [&](const QString& text, double size) {
+    for (const auto& [text, size] :
+        { std::pair { "a a a a a a a a a a a a ", 12 }, { "B", 40 }, { " ", 12 }, { "H", 90 } }) {
         QTextCharFormat format;
         format.setFontPointSize(size);
-        cursor.insertText(text, format);
-    };
-    add(QStringLiteral("a a a a a a a a a a a a "), 12);
-    add(QStringLiteral("B"), 40);
-    add(QStringLiteral(" "), 12);
-    add(QStringLiteral("H"), 90);
+        cursor.insertText(QString::fromLatin1(text), format);
+    }
     showRuler();
-    view->setZoom(2.25);
+    const double zoom = 2.25;
+    view->setZoom(zoom);
     const double inset = AttributedText::pointsToPixels(TextView::kInsetWidth);
     const double insets = 2 * AttributedText::pointsToPixels(TextView::kInsetHeight);
-    const int bar = view->verticalScrollBar()->sizeHint().width();
     const std::unique_ptr<QTextDocument> probe(view->mirror()->clone());
     const auto heightAt = [&](int viewportWidth) {
-        probe->setTextWidth(viewportWidth / view->zoom() - 2 * inset);
-        return (probe->documentLayout()->documentSize().height() + insets) * view->zoom();
+        probe->setTextWidth(viewportWidth / zoom - 2 * inset);
+        return (probe->size().height() + insets) * zoom;
     };
+    const int bar = view->verticalScrollBar()->sizeHint().width();
     int width = 100;
     while (width < 1200 && heightAt(width - bar) + 2 >= heightAt(width))
         ++width;
-    ASSERT_LT(width, 1200) << "no width where this text is shorter when narrower";
+    ASSERT_LT(width, 1200);
 
     window.resize(width, RulerView::kHeight + int((heightAt(width - bar) + heightAt(width)) / 2));
     QApplication::processEvents();
