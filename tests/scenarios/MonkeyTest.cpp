@@ -116,7 +116,8 @@ void setList(QRandomGenerator& random)
         ScenarioApp::key(Qt::Key_Down);
     const QTextListFormat::Style chosen = panel()->markerStyle();
     const QPointer<BXTextView> view = front->noteTextView();
-    const int caret = view->selectedRange().location;
+    // By number: the markers that come or go move the caret's index into another paragraph.
+    const int paragraph = view->mirror()->findBlock(view->selectedRange().location).blockNumber();
     ScenarioApp::key(Qt::Key_Return);
     QString expected;
     if (chosen != QTextListFormat::ListStyleUndefined) {
@@ -124,11 +125,12 @@ void setList(QRandomGenerator& random)
         level.style = chosen;
         expected = level.markerFormat();
     }
-    expectation = [view, caret, expected]() -> QString {
-        if (!view || !view->mirror() || caret >= view->mirror()->characterCount())
+    expectation = [view, paragraph, expected]() -> QString {
+        const QTextBlock block
+            = view && view->mirror() ? view->mirror()->findBlockByNumber(paragraph) : QTextBlock();
+        if (!block.isValid())
             return {};
-        const QStringList lists
-            = platform::TextListMarkers::itemLists(view->mirror()->findBlock(caret));
+        const QStringList lists = platform::TextListMarkers::itemLists(block);
         const QString shown = lists.isEmpty() ? QString() : lists.last();
         return shown == expected
             ? QString()

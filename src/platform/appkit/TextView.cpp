@@ -29,6 +29,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -279,13 +280,25 @@ void TextView::setZoom(double zoom)
 
 void TextView::layoutText()
 {
+    // A new width reports the new size from inside setTextWidth(): this call reads it after.
+    if (m_layingOut)
+        return;
+    const QScopedValueRollback<bool> layingOut(m_layingOut, true);
     const double visibleWidth = viewport()->width() / m_zoom;
     // Setting a width lays the whole document out again, even the same width: only a new
     // width may (this runs on every change of the text's height).
     const double textWidth = std::max(visibleWidth - 2 * pixels(kInsetWidth), 1.0);
-    if (m_item->textWidth() != textWidth)
+    const double oldWidth = m_item->textWidth();
+    const double oldHeight = m_scene->sceneRect().height();
+    if (oldWidth != textWidth)
         m_item->setTextWidth(textWidth);
-    const double height = m_item->boundingRect().height() + 2 * pixels(kInsetHeight);
+    double height = m_item->boundingRect().height() + 2 * pixels(kInsetHeight);
+    // Narrower text can be shorter (a tall word at a line's end wraps into a taller line). When
+    // the scroll bar made it narrow and it now fits, letting the bar go would widen the text
+    // so that it needs the bar again, resizing the view for ever: the bar stays.
+    if (verticalScrollBar()->isVisible() && textWidth < oldWidth && height < oldHeight
+        && height * m_zoom <= viewport()->height())
+        height = oldHeight;
     const QRectF rect(0, 0, visibleWidth, height);
     if (m_scene->sceneRect() != rect)
         m_scene->setSceneRect(rect);
@@ -638,7 +651,11 @@ void TextView::setRulerMeasurementUnits(const QString& units)
 void TextView::placeRuler()
 {
     const bool shown = isRulerVisible();
-    setViewportMargins(0, shown ? RulerView::kHeight : 0, 0, 0);
+    // Setting margins lays the viewport out again even when they stay: from a resize, that
+    // would resize the viewport inside its own resize.
+    const QMargins margins(0, shown ? RulerView::kHeight : 0, 0, 0);
+    if (viewportMargins() != margins)
+        setViewportMargins(margins);
     if (!shown)
         return;
     const QRect frame = contentsRect();

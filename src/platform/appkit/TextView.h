@@ -233,6 +233,7 @@ private:
     bool m_editable = true;
     bool m_editableAsked = true;
     bool m_beginningOnly = false;
+    bool m_layingOut = false;
     double m_zoom = 1.0;
     Appearance m_appearance = Appearance::System;
     TextOptions m_options;

@@ -20,6 +20,7 @@
 #include <QDoubleSpinBox>
 #include <QGraphicsTextItem>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -336,6 +337,42 @@ TEST_F(TextViewTest, ZoomScalesTheViewAndWrapsAtTheVisibleWidth)
     }
     view->setZoom(0);
     EXPECT_DOUBLE_EQ(view->zoom(), 0.5);
+}
+
+// Narrower, this text is shorter: a big word at a line's end wraps into the huge word's line.
+// Between the two heights, the scroll bar that a wide layout needs would make the text fit,
+// and its going would make it need one again.
+TEST_F(TextViewTest, ATextShorterWhenNarrowerKeepsItsScrollBarSteady)
+{
+    QTextCursor cursor(storage.get());
+    for (const auto& [text, size] :
+        { std::pair { "a a a a a a a a a a a a ", 12 }, { "B", 40 }, { " ", 12 }, { "H", 90 } }) {
+        QTextCharFormat format;
+        format.setFontPointSize(size);
+        cursor.insertText(QString::fromLatin1(text), format);
+    }
+    showRuler();
+    const double zoom = 2.25;
+    view->setZoom(zoom);
+    const double inset = AttributedText::pointsToPixels(TextView::kInsetWidth);
+    const double insets = 2 * AttributedText::pointsToPixels(TextView::kInsetHeight);
+    const std::unique_ptr<QTextDocument> probe(view->mirror()->clone());
+    const auto heightAt = [&](int viewportWidth) {
+        probe->setTextWidth(viewportWidth / zoom - 2 * inset);
+        return (probe->size().height() + insets) * zoom;
+    };
+    const int bar = view->verticalScrollBar()->sizeHint().width();
+    int width = 100;
+    while (width < 1200 && heightAt(width - bar) + 2 >= heightAt(width))
+        ++width;
+    ASSERT_LT(width, 1200);
+
+    window.resize(width, RulerView::kHeight + int((heightAt(width - bar) + heightAt(width)) / 2));
+    QApplication::processEvents();
+    const QSize settled = view->viewport()->size();
+    QApplication::processEvents();
+    EXPECT_EQ(view->viewport()->size(), settled);
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
 }
 
 TEST_F(TextViewTest, TwoViewsOfOneStorageKeepTheirOwnSelectionAndZoom)
