@@ -149,9 +149,11 @@ void tagNote(QRandomGenerator& random)
         return;
     static const QStringList names { QStringLiteral("Garden"), QStringLiteral("Ärger"),
         QStringLiteral("語"), QStringLiteral("Work") };
-    const QString name = names.at(random.bounded(int(names.size())));
+    const QString word = names.at(random.bounded(int(names.size())));
+    // Words typed into the field before and not yet a tag start this tag's name.
+    const QString name = (tags->editingText() + word).trimmed();
     ScenarioApp::click(tags, QPoint(tags->width() - 5, tags->height() / 2));
-    ScenarioApp::type(name + QLatin1Char('\n'));
+    ScenarioApp::type(word + QLatin1Char('\n'));
     // A new name asks first, in a popover, whether to make the tag.
     QAbstractButton* ok = nullptr;
     if (ScenarioApp::waitUntil(
