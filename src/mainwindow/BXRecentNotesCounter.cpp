@@ -5,6 +5,7 @@
 #include "document/BXFetchedNotesCategory.h"
 #include "document/BXNote.h"
 
+#include "platform/data/AttributeReader.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/NotificationCenter.h"
 
@@ -52,22 +53,69 @@ void BXRecentNotesCounter::recount()
 {
     m_members.clear();
     m_others.clear();
-    for (const ManagedObjectPtr& note :
-        BXMainWindowRecentNotes::fetchSortedRecentNotes(*m_context, *m_category, {}, &m_latest))
-        m_members.insert(note.get(), std::static_pointer_cast<BXNote>(note)->noteModified());
-    // Looked at on every count, an unsaved note left behind (the spare note) must be known.
-    for (const ManagedObjectPtr& object : m_context->insertedObjects()) {
-        if (const auto note = std::dynamic_pointer_cast<BXNote>(object);
-            note && !m_members.contains(note.get()))
-            m_others.insert(note.get(), note->noteModified());
-    }
     const platform::PredicateRef stored = m_category->predicate();
     m_followsDate = stored
         && stored->predicateFormat()
             == platform::Predicate::predicateWithFormat(
                 BXFetchedNotesCategory::RecentNotesPredicateFormat)
                    ->predicateFormat();
+    if (!m_followsDate || !countFromLoadedDates()) {
+        for (const ManagedObjectPtr& note :
+            BXMainWindowRecentNotes::fetchSortedRecentNotes(*m_context, *m_category, {}, &m_latest))
+            m_members.insert(note.get(), std::static_pointer_cast<BXNote>(note)->noteModified());
+    }
+    // Looked at on every count, an unsaved note left behind (the spare note) must be known.
+    for (const ManagedObjectPtr& object : m_context->insertedObjects()) {
+        if (const auto note = std::dynamic_pointer_cast<BXNote>(object);
+            note && !m_members.contains(note.get()))
+            m_others.insert(note.get(), note->noteModified());
+    }
     m_counted = true;
+}
+
+bool BXRecentNotesCounter::countFromLoadedDates()
+{
+    // A date already in memory (the notes list has read them) is a lower bound of the newest
+    // one, read without touching the store.
+    platform::AttributeReader readModified(BXNote::NoteModifiedKey);
+    QDateTime known;
+    for (const ManagedObjectPtr& object : m_context->registeredObjects()) {
+        if (!object->isDeleted() && readModified.isLoaded(*object))
+            known = std::max(known, readModified(*object)->toDateTime());
+    }
+    if (!known.isValid())
+        return false;
+    // Every recent note and the newest one are at most ten days (a daylight-saving change
+    // moves the cut-off by hours, hence a day more) before that bound: one fetch finds both,
+    // instead of scanning the store for the newest date first.
+    platform::FetchRequest request(BXNote::entityName());
+    request.setPredicate(m_category->predicate()->predicateWithSubstitutionVariables(
+        { { BXFetchedNotesCategory::DateBeforeNowVariable,
+            BXFetchedNotesCategory::recentNotesCutOff(known).addDays(-1) } }));
+    request.setPropertiesToFetch(BXFetchedNotesCategory::listedNoteKeys());
+    const std::optional<QList<ManagedObjectPtr>> fetched
+        = m_context->fetchObjects(request, nullptr);
+    if (!fetched)
+        return false;
+    QList<std::shared_ptr<BXNote>> notes;
+    QDateTime latest;
+    for (const ManagedObjectPtr& object : *fetched) {
+        if (auto note = std::dynamic_pointer_cast<BXNote>(object)) {
+            latest = std::max(latest, readModified(*note)->toDateTime());
+            notes << std::move(note);
+        }
+    }
+    // A note in memory whose row is gone from the store bounds nothing.
+    if (latest < known)
+        return false;
+    m_latest = latest;
+    const QDateTime cutOff = BXFetchedNotesCategory::recentNotesCutOff(latest);
+    for (const std::shared_ptr<BXNote>& note : std::as_const(notes)) {
+        if (const QDateTime date = readModified(*note)->toDateTime();
+            date >= cutOff && !note->trashFlag())
+            m_members.insert(note.get(), date);
+    }
+    return true;
 }
 
 void BXRecentNotesCounter::contextChanged(const platform::Notification& notification)

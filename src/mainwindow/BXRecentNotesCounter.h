@@ -34,6 +34,9 @@ public:
 private:
     void observe(platform::ManagedObjectContext* context);
     void recount();
+    // Fills the count with one fetch from a lower bound of the newest date; false, counting
+    // nothing, when no such bound is known or the fetch fails.
+    bool countFromLoadedDates();
     void contextChanged(const platform::Notification& notification);
     // Follows `changed` when their notes' dates and trash flags settle the count, else marks
     // it for a fetch.

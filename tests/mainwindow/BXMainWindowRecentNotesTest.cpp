@@ -163,6 +163,23 @@ TEST_F(BXMainWindowRecentNotesTest, KeptCountFollowsEveryChangeAsAFetchDoes)
     expectFetched("typing undone");
 }
 
+TEST_F(BXMainWindowRecentNotesTest, CountIgnoresADateInMemoryWhoseNoteLeftTheStore)
+{
+    platform::ManagedObjectContext* context = document->managedObjectContext();
+    const auto recent = controller->categoriesController()->recentNotesCategory();
+    addNote(QStringLiteral("Old"), at(3, 7, 12));
+    addNote(QStringLiteral("Middle"), at(3, 15, 9));
+    const BXNote::NotePtr latest = addNote(QStringLiteral("Latest"), at(3, 20, 15));
+    ASSERT_TRUE(context->save(nullptr));
+    // Deleted elsewhere and not merged here: its date would cut "Old" off.
+    platform::ManagedObjectContext other;
+    other.setPersistentStoreCoordinator(context->persistentStoreCoordinator());
+    other.deleteObject(other.objectWithID(latest->objectID()));
+    ASSERT_TRUE(other.save(nullptr));
+    BXRecentNotesCounter counter;
+    EXPECT_EQ(counter.count(context, recent), 2);
+}
+
 TEST_F(BXMainWindowRecentNotesTest, SteppingGoesRoundAndBackForwardStep)
 {
     addNote(QStringLiteral("One"), at(6, 1, 9));
