@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -162,4 +163,36 @@ TEST_F(WindowsAndMenusScenario, ANoteWindowOpensInsideTheScreenWithTheMenus)
     EXPECT_TRUE(ScenarioApp::waitUntil([&] { return !shown || !shown->isVisible(); }));
     EXPECT_TRUE(main->mainWindow()->isVisible());
     EXPECT_EQ(platform::DocumentController::shared()->documents().size(), documents);
+}
+
+// Dragging the window's edge across every width, with a zoomed note and the ruler shown, keeps
+// the text and leaves the scroll bar settled at each width (a narrower text can be shorter, so
+// the bar could chase itself).
+TEST_F(WindowsAndMenusScenario, ResizingAZoomedNoteWithTheRulerSettlesAtEveryWidth)
+{
+    BXMainWindowController* main
+        = openFile(QStringLiteral("Zoomed.brindlex"), QStringLiteral("Tall"));
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(clickIntoText(main));
+    if (!main->noteTextView()->isRulerVisible())
+        ScenarioApp::key(Qt::Key_R, Qt::ControlModifier);
+    for (int step = 0; step < 4; ++step)
+        ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+            { QStringLiteral("View"), QStringLiteral("Zoom"), QStringLiteral("Zoom In") }));
+    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+    const QString typed = QStringLiteral(" words WIDE at the end ÄÖ");
+    ScenarioApp::type(typed);
+    ASSERT_TRUE(main->noteTextView()->isRulerVisible());
+
+    QWidget* window = main->mainWindow();
+    const QScrollBar* bar = main->noteTextView()->verticalScrollBar();
+    for (int width = window->width(); width > window->minimumWidth() + 40; width -= 3) {
+        window->resize(width, window->height());
+        ScenarioApp::idle();
+        const bool shown = bar->isVisible();
+        ScenarioApp::idle(20);
+        ASSERT_EQ(bar->isVisible(), shown) << "width " << width;
+    }
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Tall") + typed);
+    bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-zoomed-narrow"));
 }
