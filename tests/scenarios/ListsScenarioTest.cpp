@@ -134,8 +134,11 @@ TEST(ListsScenario, ABulletedListFromTheMenuBarContinuesNestsEndsAndIsSaved)
     };
     EXPECT_EQ(shownParagraphs(), items);
 
-    // Return on an empty item ends the list; what follows is typed in the items' look.
-    app.type(QStringLiteral("\n\nTotal"));
+    // Return on an empty item ends the list; what follows is typed in the items' look. Shift+Tab
+    // outside a list changes nothing and keeps the keys in the text.
+    app.type(QStringLiteral("\n\nTot"));
+    ScenarioApp::key(Qt::Key_Backtab, Qt::ShiftModifier);
+    app.type(QStringLiteral("al"));
     QList<Paragraph> expected = items;
     expected.append({ QStringLiteral("Total"), {}, 0 });
     EXPECT_EQ(shownParagraphs(), expected);

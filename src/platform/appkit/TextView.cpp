@@ -944,6 +944,9 @@ bool TextView::event(QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (isTabKey(key)) {
             keyPressEvent(key);
+            // Spent even where it changed no list's level: passed on, Shift+Tab would take the
+            // focus out of the text and the next keys elsewhere.
+            key->accept();
             return true;
         }
     }
