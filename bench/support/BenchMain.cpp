@@ -1,5 +1,6 @@
 #include "document/BXDefaults.h"
 #include "document/ValueTransformerRegistration.h"
+#include "platform/foundation/FreedMemory.h"
 
 #include "ColdRun.h"
 
@@ -9,7 +10,8 @@
 #include <QTemporaryDir>
 
 // Every benchmark program runs headless with throw-away settings and data folders, and with
-// the application's defaults and named transformers in place, as the application has them.
+// the application's defaults, named transformers and heap policy in place, as the application
+// has them.
 // Started again by a benchmark to measure a cold run, it runs that one task instead.
 int main(int argc, char** argv)
 {
@@ -19,6 +21,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", home.path().toUtf8());
     QApplication app(argc, argv);
+    platform::FreedMemory::returnPromptly();
     BXDefaults::registerDefaults();
     registerNamedValueTransformers();
     if (const std::optional<int> status = ColdRun::runRequested(argc, argv))

@@ -15,6 +15,7 @@
 #include "platform/appkit/PrintDialogPresenter.h"
 #include "platform/documents/AlertPresenter.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FreedMemory.h"
 #include "platform/foundation/MemoryPressureSource.h"
 #include "platform/foundation/UnixSignalNotifier.h"
 #include "platform/foundation/UserDefaults.h"
@@ -81,6 +82,7 @@ void BXApplicationRuntime::configureApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral("brindlex"));
     // The document controller decides when the last window closing ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::FreedMemory::returnPromptly();
 }
 
 std::optional<int> BXApplicationRuntime::launch(

@@ -25,8 +25,9 @@ public:
     BXApplicationRuntime(platform::UserDefaults& defaults, const QString& runtimeFolder);
     ~BXApplicationRuntime();
 
-    // Names the application (settings, desktop file) and keeps it running with no window open:
-    // the document controller decides when to quit. Call once the QApplication exists.
+    // Names the application (settings, desktop file), keeps it running with no window open (the
+    // document controller decides when to quit) and has its heap return freed memory promptly.
+    // Call once the QApplication exists.
     static void configureApplication();
 
     // Hands `paths` to a running instance, or becomes the one instance and launches: opens
