@@ -133,7 +133,8 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
                            "&#0; &amp;amp;\n\n&#32;lead and trail&#32;\n\nmany     spaces\ttab"),
             true },
         { "scripts and emoji",
-            QStringLiteral("Ünïcödé façade — Привет мир, こんにちは, مرحبا, 👍🏽 and "
+            QStringLiteral("Ünïcödé façade — Привет мир, こんにちは, مرحبا, 👍🏽 "
+                           "and "
                            "👨‍👩‍👧\n\n"
                            "- 🙂\n\n> ✓ done"),
             true },
@@ -147,9 +148,11 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
         { "image", QStringLiteral("![alt](pic.png \"t\") text"), false },
         { "unsafe link", QStringLiteral("[x](javascript:alert(1)) y"), false },
         { "empty blocks", QStringLiteral("#\n\n```\n```\n\n- \n\n>\n\n&#32;"), false },
-        { "loose list", QStringLiteral("- a\n\n- b\n\n  c"), false },
+        { "loose lists", QStringLiteral("- a\n\n- b\n\n  c\n\n  - d\n\n    e\n- f"), true },
         { "containers in containers",
-            QStringLiteral("> - a\n> - b\n>\n> ```\n> code\n> ```\n>\n> > nested"), false },
+            QStringLiteral("> - a\n> - b\n>\n> ```\n> code\n> ```\n>\n> > nested\n> ---\n\n"
+                           "- > q\n- ```\n  x\n  ```\n- # h\n- - - a\n  - b\n\n> ---\n> x"),
+            true },
         { "paragraph separator", QStringLiteral("a&#x2029;b"), false },
         { "source positions", QStringLiteral("a"), false, MarkdownOptions::sourcePos },
     };

@@ -7,8 +7,10 @@
 #include <QTextBlock>
 #include <QTextList>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace markdown {
 
@@ -16,6 +18,9 @@ namespace {
 
 // Options that change the HTML beyond what is built here: source positions become attributes.
 constexpr MarkdownOptions kUnsupportedOptions = MarkdownOptions::sourcePos;
+
+// What a hard line break reads as.
+constexpr QChar kLineSeparator = QChar::LineSeparator;
 
 // Deep nesting is where the HTML reading cuts elements off; such trees take that way.
 constexpr int kMaximumDepth = 32;
@@ -69,7 +74,7 @@ QString hrefOf(const char* url)
     for (const char* at = url; *at; ++at) {
         const auto byte = static_cast<unsigned char>(*at);
         const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z')
-            || (byte >= '0' && byte <= '9') || (byte != 0 && safe.find(char(byte)) != safe.npos);
+            || (byte >= '0' && byte <= '9') || safe.find(char(byte)) != safe.npos;
         if (kept) {
             href += QLatin1Char(char(byte));
         } else {
@@ -101,7 +106,14 @@ std::unique_ptr<QTextDocument> CmarkTextDocumentBuilder::build(
     // As setHtml does: one edit that leaves nothing to undo.
     builder.m_document->setUndoRedoEnabled(false);
     builder.m_cursor.beginEditBlock();
-    const bool built = builder.appendDocument(root);
+    bool built = true;
+    for (cmark_node* child = cmark_node_first_child(root); child && built;
+         child = cmark_node_next(child))
+        built = builder.appendBlock(child);
+    // The line break after the last block's closing tag is text outside every element.
+    if (built && cmark_node_first_child(root))
+        built = builder.appendCollapsed(u"\n", QTextCharFormat());
+    builder.flushText();
     builder.m_cursor.endEditBlock();
     if (!built)
         return nullptr;
@@ -117,204 +129,211 @@ CmarkTextDocumentBuilder::CmarkTextDocumentBuilder(MarkdownOptions options)
       m_cursor(m_document.get())
 { }
 
-bool CmarkTextDocumentBuilder::appendDocument(cmark_node* root)
+bool CmarkTextDocumentBuilder::appendBlocks(cmark_node* parent)
 {
-    QTextBlockFormat paragraphFormat;
-    paragraphFormat.setTopMargin(kBlockMargin);
-    paragraphFormat.setBottomMargin(kBlockMargin);
-    for (cmark_node* child = cmark_node_first_child(root); child; child = cmark_node_next(child)) {
-        bool appended = true;
-        switch (cmark_node_get_type(child)) {
-        case CMARK_NODE_PARAGRAPH:
-            appended = appendParagraph(child, paragraphFormat);
-            break;
-        case CMARK_NODE_HEADING:
-            appended = appendHeading(child);
-            break;
-        case CMARK_NODE_CODE_BLOCK:
-            appended = appendCodeBlock(child);
-            break;
-        case CMARK_NODE_THEMATIC_BREAK:
-            appendThematicBreak();
-            break;
-        case CMARK_NODE_BLOCK_QUOTE:
-            appended = appendBlockQuote(child);
-            break;
-        case CMARK_NODE_LIST:
-            appended = appendList(child, 1);
-            break;
-        default:
-            return false;
-        }
-        if (!appended)
+    cmark_node* child = cmark_node_first_child(parent);
+    if (!child || ++m_depth > kMaximumDepth)
+        return false;
+    for (; child; child = cmark_node_next(child)) {
+        if (!appendBlock(child))
             return false;
     }
-    // The line break after the last block's closing tag is text outside every element.
-    if (cmark_node_first_child(root))
-        appendCollapsed(u"\n", QTextCharFormat());
+    --m_depth;
     return true;
 }
 
-// A block that receives no text lends its format to the next one in the HTML reading; such
-// blocks take that way.
-bool CmarkTextDocumentBuilder::appendParagraph(
-    cmark_node* paragraph, const QTextBlockFormat& format)
+bool CmarkTextDocumentBuilder::appendBlock(cmark_node* node)
 {
-    startBlock(format, m_textFormat);
-    const int start = m_cursor.position();
-    return appendInlines(paragraph, m_textFormat) && m_cursor.position() != start;
-}
-
-bool CmarkTextDocumentBuilder::appendHeading(cmark_node* heading)
-{
-    const int level = cmark_node_get_heading_level(heading);
-    if (level < 1 || level > int(kHeadingStyles.size()))
-        return false;
-    const HeadingStyle& style = kHeadingStyles[size_t(level - 1)];
-    QTextBlockFormat blockFormat;
-    if (style.topMargin > 0)
-        blockFormat.setTopMargin(style.topMargin);
-    if (style.bottomMargin > 0)
-        blockFormat.setBottomMargin(style.bottomMargin);
-    blockFormat.setHeadingLevel(level);
-    QTextCharFormat charFormat = m_textFormat;
-    if (style.bold) {
-        charFormat.setProperty(QTextFormat::FontSizeAdjustment, style.sizeAdjustment);
-        charFormat.setFontWeight(QFont::Bold);
+    switch (cmark_node_get_type(node)) {
+    case CMARK_NODE_PARAGRAPH: {
+        Element paragraph;
+        paragraph.topMargin = kBlockMargin;
+        paragraph.bottomMargin = kBlockMargin;
+        paragraph.charFormat = m_textFormat;
+        return appendTextBlock(node, paragraph);
     }
-    startBlock(blockFormat, charFormat);
-    const int start = m_cursor.position();
-    return appendInlines(heading, charFormat) && m_cursor.position() != start;
+    case CMARK_NODE_HEADING: {
+        const int level = cmark_node_get_heading_level(node);
+        if (level < 1 || level > int(kHeadingStyles.size()))
+            return false;
+        const HeadingStyle& style = kHeadingStyles[size_t(level - 1)];
+        Element heading;
+        heading.topMargin = style.topMargin;
+        heading.bottomMargin = style.bottomMargin;
+        heading.headingLevel = level;
+        heading.charFormat = m_textFormat;
+        if (style.bold) {
+            heading.charFormat.setProperty(QTextFormat::FontSizeAdjustment, style.sizeAdjustment);
+            heading.charFormat.setFontWeight(QFont::Bold);
+        }
+        return appendTextBlock(node, heading);
+    }
+    case CMARK_NODE_CODE_BLOCK:
+        return appendCodeBlock(node);
+    case CMARK_NODE_THEMATIC_BREAK:
+        return appendThematicBreak();
+    case CMARK_NODE_BLOCK_QUOTE:
+        return appendBlockQuote(node);
+    case CMARK_NODE_LIST:
+        return appendList(node);
+    default:
+        return false;
+    }
 }
 
-// Preformatted text keeps its whitespace; each line break starts a block that takes over the
-// bottom margin, and the code's final line break leaves an empty last block.
+// A block that receives no text lends its format to the next element in the HTML reading;
+// such blocks take that way.
+bool CmarkTextDocumentBuilder::appendTextBlock(cmark_node* node, const Element& element)
+{
+    openBlock(element);
+    return appendInlines(node, element.charFormat) && !m_hasBlock;
+}
+
+// Preformatted text keeps its whitespace; each line break starts a block with the current
+// one's format, which hands on its bottom margin, so the code's final line break leaves an
+// empty last block. A new line's character format is the code's, or after an empty line that
+// line's block format.
 bool CmarkTextDocumentBuilder::appendCodeBlock(cmark_node* codeBlock)
 {
-    const QString code = literalOf(codeBlock);
+    QString code = literalOf(codeBlock);
+    code.remove(u'\r');
     if (code.isEmpty())
         return false;
-    QTextBlockFormat blockFormat;
-    blockFormat.setTopMargin(kBlockMargin);
-    blockFormat.setBottomMargin(kBlockMargin);
-    blockFormat.setNonBreakableLines(true);
-    startBlock(blockFormat, m_codeFormat);
-    m_pending.clear();
-    for (const QChar unit : code) {
-        if (unit == u'\r')
-            continue;
-        if (unit != u'\n' && unit != QChar::ParagraphSeparator) {
-            m_pending += unit;
-            continue;
-        }
-        if (!m_pending.isEmpty()) {
-            m_cursor.insertText(m_pending, m_codeFormat);
-            m_pending.clear();
-        }
-        QTextBlockFormat lineFormat = m_cursor.blockFormat();
-        if (lineFormat.hasProperty(QTextFormat::BlockBottomMargin)) {
-            QTextBlockFormat withoutBottom = lineFormat;
-            withoutBottom.clearProperty(QTextFormat::BlockBottomMargin);
-            m_cursor.setBlockFormat(withoutBottom);
-        }
-        lineFormat.clearProperty(QTextFormat::BlockTopMargin);
-        m_cursor.insertBlock(lineFormat, m_codeFormat);
+    Element pre;
+    pre.topMargin = kBlockMargin;
+    pre.bottomMargin = kBlockMargin;
+    pre.isPreformatted = true;
+    pre.charFormat = m_codeFormat;
+    openBlock(pre);
+    const QTextBlockFormat format = m_blockWaiting ? m_waitingBlockFormat : m_cursor.blockFormat();
+    QTextCharFormat lineCharFormat
+        = m_blockWaiting ? m_waitingBlockCharFormat : m_cursor.blockCharFormat();
+    const auto isLineBreak
+        = [](QChar unit) { return unit == u'\n' || unit == QChar::ParagraphSeparator; };
+    const auto lastBreak = std::find_if(code.crbegin(), code.crend(), isLineBreak);
+    const qsizetype lastLineStart = code.crend() - lastBreak;
+    if (lastLineStart > 0 && format.hasProperty(QTextFormat::BlockBottomMargin)) {
+        QTextBlockFormat firstFormat = format;
+        firstFormat.clearProperty(QTextFormat::BlockBottomMargin);
+        if (m_blockWaiting)
+            m_waitingBlockFormat = firstFormat;
+        else
+            m_cursor.setBlockFormat(firstFormat);
     }
-    if (!m_pending.isEmpty())
-        m_cursor.insertText(m_pending, m_codeFormat);
+    placeBlock();
+    QTextBlockFormat middleFormat = format;
+    middleFormat.clearProperty(QTextFormat::BlockTopMargin);
+    QTextBlockFormat lastFormat = middleFormat;
+    middleFormat.clearProperty(QTextFormat::BlockBottomMargin);
+    qsizetype lineStart = 0;
+    for (qsizetype at = 0; at <= code.size(); ++at) {
+        if (at < code.size() && !isLineBreak(code.at(at)))
+            continue;
+        if (at > lineStart) {
+            m_cursor.insertText(code.mid(lineStart, at - lineStart), m_codeFormat);
+            lineCharFormat = m_codeFormat;
+        }
+        if (at == code.size())
+            break;
+        lineStart = at + 1;
+        m_cursor.insertBlock(
+            lineStart == lastLineStart ? lastFormat : middleFormat, lineCharFormat);
+    }
+    m_hasBlock = false;
     m_whitespace = Whitespace::Keep;
     return true;
 }
 
-void CmarkTextDocumentBuilder::appendThematicBreak()
+bool CmarkTextDocumentBuilder::appendThematicBreak()
 {
+    // Merged into a list item's empty block, a rule loses the item in the HTML reading.
+    if (m_hasBlock && !m_lists.empty())
+        return false;
+    flushText();
     QTextBlockFormat format;
     format.setTopMargin(0);
     format.setBottomMargin(0);
     format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength());
-    if (m_atFirstBlock)
+    if (m_hasBlock && m_blockWaiting) {
+        m_waitingBlockFormat.merge(format);
+        placeBlock();
+    } else if (m_hasBlock) {
         m_cursor.mergeBlockFormat(format);
-    else
+    } else {
         m_cursor.insertBlock(format, QTextCharFormat());
-    m_atFirstBlock = false;
+    }
+    m_hasBlock = false;
     m_whitespace = Whitespace::Drop;
+    return true;
 }
 
-// Only the first paragraph shares the quote's own block, and with it the quote level.
 bool CmarkTextDocumentBuilder::appendBlockQuote(cmark_node* blockQuote)
 {
-    QTextBlockFormat format;
-    format.setTopMargin(kBlockMargin);
-    format.setBottomMargin(kBlockMargin);
-    format.setLeftMargin(kBlockQuoteIndent);
-    format.setRightMargin(kBlockQuoteIndent);
-    QTextBlockFormat firstFormat = format;
-    firstFormat.setProperty(QTextFormat::BlockQuoteLevel, 1);
-    cmark_node* child = cmark_node_first_child(blockQuote);
-    if (!child)
+    Element quote;
+    quote.topMargin = kBlockMargin;
+    quote.bottomMargin = kBlockMargin;
+    quote.sideMargin = kBlockQuoteIndent;
+    quote.isQuote = true;
+    quote.charFormat = m_textFormat;
+    openBlock(quote);
+    m_sideMargin += kBlockQuoteIndent;
+    const bool appended = appendBlocks(blockQuote);
+    m_sideMargin -= kBlockQuoteIndent;
+    return appended;
+}
+
+// Only a list outside every other list has margins; they go to its first and last items.
+bool CmarkTextDocumentBuilder::appendList(cmark_node* list)
+{
+    if (!cmark_node_first_child(list) || ++m_depth > kMaximumDepth)
         return false;
-    for (; child; child = cmark_node_next(child)) {
-        if (cmark_node_get_type(child) != CMARK_NODE_PARAGRAPH)
+    OpenList open;
+    open.format.setStyle(cmark_node_get_list_type(list) == CMARK_ORDERED_LIST
+            ? QTextListFormat::ListDecimal
+            : QTextListFormat::ListDisc);
+    open.format.setIndent(int(m_lists.size()) + 1);
+    open.margin = m_lists.empty() ? kBlockMargin : 0;
+    m_lists.push_back(open);
+    m_whitespace = Whitespace::Drop;
+    const bool isTight = cmark_node_get_list_tight(list);
+    for (cmark_node* item = cmark_node_first_child(list); item; item = cmark_node_next(item)) {
+        if (!appendItem(item, isTight, !cmark_node_next(item)))
             return false;
-        if (!appendParagraph(child, cmark_node_previous(child) ? format : firstFormat))
+    }
+    m_lists.pop_back();
+    --m_depth;
+    return true;
+}
+
+// A tight list's paragraphs are no elements: their text is the item's own. Text after one of
+// the item's blocks would make a block of its own, so such items take the HTML way.
+bool CmarkTextDocumentBuilder::appendItem(cmark_node* item, bool isTight, bool isLast)
+{
+    if (cmark_node_get_type(item) != CMARK_NODE_ITEM || !cmark_node_first_child(item))
+        return false;
+    Element element;
+    element.isItem = true;
+    element.charFormat = m_textFormat;
+    openBlock(element, isLast);
+    for (cmark_node* child = cmark_node_first_child(item); child; child = cmark_node_next(child)) {
+        if (!isTight || cmark_node_get_type(child) != CMARK_NODE_PARAGRAPH) {
+            if (!appendBlock(child))
+                return false;
+            continue;
+        }
+        if (cmark_node_previous(child) || !appendInlines(child, m_textFormat) || m_hasBlock)
+            return false;
+        // The line break before the next block's tag.
+        if (cmark_node_next(child) && !appendCollapsed(u"\n", m_textFormat))
             return false;
     }
     return true;
 }
 
-// Tight lists only: their items are the paragraph's own block. A top-level list's margins go
-// to its first and last items; nested lists have none.
-bool CmarkTextDocumentBuilder::appendList(cmark_node* list, int level)
-{
-    if (level > kMaximumDepth || !cmark_node_get_list_tight(list))
-        return false;
-    QTextListFormat listFormat;
-    listFormat.setStyle(cmark_node_get_list_type(list) == CMARK_ORDERED_LIST
-            ? QTextListFormat::ListDecimal
-            : QTextListFormat::ListDisc);
-    listFormat.setIndent(level);
-    QTextList* textList = nullptr;
-    for (cmark_node* item = cmark_node_first_child(list); item; item = cmark_node_next(item)) {
-        cmark_node* paragraph = cmark_node_first_child(item);
-        if (!paragraph || cmark_node_get_type(paragraph) != CMARK_NODE_PARAGRAPH)
-            return false;
-        cmark_node* nested = cmark_node_next(paragraph);
-        if (nested && (cmark_node_get_type(nested) != CMARK_NODE_LIST || cmark_node_next(nested)))
-            return false;
-        QTextBlockFormat blockFormat;
-        if (level == 1 && !cmark_node_previous(item))
-            blockFormat.setTopMargin(kBlockMargin);
-        if (level == 1 && !cmark_node_next(item))
-            blockFormat.setBottomMargin(kBlockMargin);
-        if (textList) {
-            blockFormat.setObjectIndex(textList->objectIndex());
-            startBlock(blockFormat, m_textFormat);
-        } else {
-            const bool firstBlock = m_atFirstBlock;
-            startBlock(blockFormat, m_textFormat);
-            textList = m_cursor.createList(listFormat);
-            // The document's first block is an item merged into it, which sets the indent.
-            if (firstBlock) {
-                QTextBlockFormat indent;
-                indent.setIndent(0);
-                m_cursor.mergeBlockFormat(indent);
-            }
-        }
-        const int start = m_cursor.position();
-        if (!appendInlines(paragraph, m_textFormat) || m_cursor.position() == start)
-            return false;
-        if (nested) {
-            // The line break between the item's text and the nested list's tag.
-            appendCollapsed(u"\n", m_textFormat);
-            if (!appendList(nested, level + 1))
-                return false;
-        }
-    }
-    return textList != nullptr;
-}
-
 bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextCharFormat& format)
 {
+    if (++m_depth > kMaximumDepth)
+        return false;
     for (cmark_node* child = cmark_node_first_child(parent); child;
          child = cmark_node_next(child)) {
         switch (cmark_node_get_type(child)) {
@@ -329,7 +348,7 @@ bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextChar
             }
             [[fallthrough]];
         case CMARK_NODE_LINEBREAK:
-            m_cursor.insertText(QString(QChar::LineSeparator), format);
+            appendText(QStringView(&kLineSeparator, 1), format);
             m_whitespace = Whitespace::Drop;
             break;
         case CMARK_NODE_CODE: {
@@ -346,9 +365,8 @@ bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextChar
                 styled.setFontItalic(true);
             else
                 styled.setFontWeight(QFont::Bold);
-            if (++m_depth > kMaximumDepth || !appendInlines(child, styled))
+            if (!appendInlines(child, styled))
                 return false;
-            --m_depth;
             break;
         }
         case CMARK_NODE_LINK:
@@ -359,6 +377,7 @@ bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextChar
             return false;
         }
     }
+    --m_depth;
     return true;
 }
 
@@ -374,45 +393,151 @@ bool CmarkTextDocumentBuilder::appendLink(cmark_node* link, QTextCharFormat form
     const char* title = cmark_node_get_title(link);
     if (title && *title)
         format.setToolTip(QString::fromUtf8(title));
-    if (++m_depth > kMaximumDepth || !appendInlines(link, format))
-        return false;
-    --m_depth;
-    return true;
+    return appendInlines(link, format);
 }
 
-void CmarkTextDocumentBuilder::startBlock(
-    const QTextBlockFormat& blockFormat, const QTextCharFormat& charFormat)
+void CmarkTextDocumentBuilder::openBlock(const Element& element, bool isLastItem)
 {
-    if (m_atFirstBlock) {
-        m_cursor.setBlockFormat(blockFormat);
-        m_cursor.setBlockCharFormat(charFormat);
-        m_atFirstBlock = false;
-    } else {
-        m_cursor.insertBlock(blockFormat, charFormat);
+    flushText();
+    QTextBlockFormat block;
+    QTextCharFormat charFormat;
+    if (m_hasBlock && m_blockWaiting) {
+        block = m_waitingBlockFormat;
+        charFormat = m_waitingBlockCharFormat;
+    } else if (m_hasBlock) {
+        block = m_cursor.blockFormat();
+        charFormat = m_cursor.blockCharFormat();
     }
-    m_whitespace = Whitespace::Drop;
+    if (element.topMargin > block.topMargin())
+        block.setTopMargin(element.topMargin);
+    qreal bottomMargin = element.bottomMargin;
+    if (element.isItem && isLastItem)
+        bottomMargin = qMax(bottomMargin, m_lists.back().margin);
+    if (block.bottomMargin() != bottomMargin)
+        block.setBottomMargin(bottomMargin);
+    const qreal sideMargin = m_sideMargin + element.sideMargin;
+    if (block.leftMargin() != sideMargin)
+        block.setLeftMargin(sideMargin);
+    if (block.rightMargin() != sideMargin)
+        block.setRightMargin(sideMargin);
+    // Blocks inside a list that are not its items are indented by the list depth; a waiting
+    // block is never an item.
+    if (!element.isItem && !m_lists.empty()
+        && (!m_hasBlock || m_blockWaiting || !m_lists.back().list
+            || m_lists.back().list->itemNumber(m_cursor.block()) == -1))
+        block.setIndent(int(m_lists.size()));
+    if (element.headingLevel)
+        block.setHeadingLevel(element.headingLevel);
+    if (element.isQuote)
+        block.setProperty(QTextFormat::BlockQuoteLevel, 1);
+    charFormat.merge(element.charFormat);
+    if (element.isPreformatted)
+        block.setNonBreakableLines(true);
+    const bool merged = m_hasBlock;
+    const bool placed = merged && !m_blockWaiting;
+    if (!merged && !element.isPreformatted)
+        m_whitespace = Whitespace::Drop;
+    m_hasBlock = true;
+    if (!element.isItem) {
+        if (placed) {
+            m_cursor.setBlockFormat(block);
+            m_cursor.setBlockCharFormat(charFormat);
+        } else {
+            m_blockWaiting = true;
+            m_waitingBlockFormat = block;
+            m_waitingBlockCharFormat = charFormat;
+        }
+        return;
+    }
+    // An item's block joins its list, which the first item creates with the list's top margin.
+    OpenList& open = m_lists.back();
+    if (!open.list && open.margin > block.topMargin())
+        block.setTopMargin(open.margin);
+    if (placed) {
+        m_cursor.setBlockFormat(block);
+        m_cursor.setBlockCharFormat(charFormat);
+        if (open.list)
+            open.list->add(m_cursor.block());
+        else
+            open.list = m_cursor.createList(open.format);
+    } else {
+        if (open.list)
+            block.setObjectIndex(open.list->objectIndex());
+        m_blockWaiting = true;
+        m_waitingBlockFormat = block;
+        m_waitingBlockCharFormat = charFormat;
+        placeBlock();
+        if (!open.list)
+            open.list = m_cursor.createList(open.format);
+    }
+    if (merged) {
+        QTextBlockFormat indent;
+        indent.setIndent(0);
+        m_cursor.mergeBlockFormat(indent);
+    }
+}
+
+void CmarkTextDocumentBuilder::placeBlock()
+{
+    if (!m_blockWaiting)
+        return;
+    if (m_atDocumentStart) {
+        m_cursor.setBlockFormat(m_waitingBlockFormat);
+        m_cursor.setBlockCharFormat(m_waitingBlockCharFormat);
+    } else {
+        m_cursor.insertBlock(m_waitingBlockFormat, m_waitingBlockCharFormat);
+    }
+    m_blockWaiting = false;
+    m_atDocumentStart = false;
 }
 
 bool CmarkTextDocumentBuilder::appendCollapsed(QStringView text, const QTextCharFormat& format)
 {
-    m_pending.clear();
-    for (QChar unit : text) {
+    m_collapsed.clear();
+    qsizetype runStart = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar unit = text.at(at);
         // A paragraph separator would start a block of its own.
         if (unit == QChar::ParagraphSeparator)
             return false;
-        if (unit.isSpace() && unit != QChar::Nbsp) {
-            if (m_whitespace == Whitespace::Drop)
-                continue;
-            m_whitespace = Whitespace::Drop;
-            unit = u' ';
-        } else {
+        if (!unit.isSpace() || unit == QChar::Nbsp) {
             m_whitespace = Whitespace::Keep;
+            continue;
         }
-        m_pending += unit;
+        m_collapsed += text.mid(runStart, at - runStart);
+        runStart = at + 1;
+        if (m_whitespace == Whitespace::Keep)
+            m_collapsed += u' ';
+        m_whitespace = Whitespace::Drop;
     }
-    if (!m_pending.isEmpty())
-        m_cursor.insertText(m_pending, format);
+    if (runStart == 0) {
+        appendText(text, format);
+    } else {
+        m_collapsed += text.mid(runStart);
+        appendText(m_collapsed, format);
+    }
     return true;
+}
+
+void CmarkTextDocumentBuilder::appendText(QStringView text, const QTextCharFormat& format)
+{
+    if (text.isEmpty())
+        return;
+    if (!m_waitingText.isEmpty() && format != m_waitingFormat)
+        flushText();
+    if (m_waitingText.isEmpty())
+        m_waitingFormat = format;
+    m_waitingText += text;
+    m_hasBlock = false;
+}
+
+void CmarkTextDocumentBuilder::flushText()
+{
+    if (m_waitingText.isEmpty())
+        return;
+    placeBlock();
+    m_cursor.insertText(m_waitingText, m_waitingFormat);
+    m_waitingText.clear();
 }
 
 } // namespace markdown
