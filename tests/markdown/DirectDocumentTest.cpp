@@ -133,7 +133,8 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
                            "&#0; &amp;amp;\n\n&#32;lead and trail&#32;\n\nmany     spaces\ttab"),
             true },
         { "scripts and emoji",
-            QStringLiteral("Ünïcödé façade — Привет мир, こんにちは, مرحبا, 👍🏽 "
+            QStringLiteral("Ünïcödé façade — Привет мир, こんにちは, مرحبا, "
+                           "👍🏽 "
                            "and "
                            "👨‍👩‍👧\n\n"
                            "- 🙂\n\n> ✓ done"),
@@ -155,6 +156,9 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
             true },
         { "paragraph separator", QStringLiteral("a&#x2029;b"), false },
         { "source positions", QStringLiteral("a"), false, MarkdownOptions::sourcePos },
+        // So many tags that the HTML reading leaves the style sheet out.
+        { "past the style sheet's budget",
+            QStringLiteral("> ").repeated(20) + QStringLiteral("`c` ").repeated(16'973), false },
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);

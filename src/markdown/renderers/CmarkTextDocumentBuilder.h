@@ -63,6 +63,11 @@ private:
     bool appendItem(cmark_node* item, bool isTight, bool isLast);
     bool appendInlines(cmark_node* parent, const QTextCharFormat& format);
     bool appendLink(cmark_node* link, QTextCharFormat format);
+    bool appendInlineElement(cmark_node* node, const QTextCharFormat& format);
+    // Counts the tags of an element of the HTML, weighed as the HTML reading weighs them
+    // against the style sheet: its opening tag once for itself and once for each element
+    // around it, its end tag once.
+    void countElement(bool isVoid = false);
 
     // Starts a block for the element, or merges the element into the current block while it
     // has no text.
@@ -93,6 +98,9 @@ private:
     Whitespace m_whitespace = Whitespace::Drop;
     qreal m_sideMargin = 0;
     int m_depth = 0;
+    int m_openElements = 0;
+    // The style element's own two tags to begin with.
+    qsizetype m_tagMatches = 2;
     std::vector<OpenList> m_lists;
     QString m_collapsed;
     QString m_waitingText;
