@@ -155,6 +155,7 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
                            "- > q\n- ```\n  x\n  ```\n- # h\n- - - a\n  - b\n\n> ---\n> x"),
             true },
         { "paragraph separator", QStringLiteral("a&#x2029;b"), false },
+        { "noncharacters", QStringLiteral("a &#xfdd0; &#xfdd2; b"), false },
         { "source positions", QStringLiteral("a"), false, MarkdownOptions::sourcePos },
         // So many tags that the HTML reading leaves the style sheet out.
         { "past the style sheet's budget",

@@ -48,6 +48,18 @@ constexpr std::array<HeadingStyle, 6> kHeadingStyles { {
     { 0, 0, 0, false },
 } };
 
+// Noncharacters that Qt's documents mark frames with and the HTML reading marks images with
+// (taking one out of a page that holds them all): text holding them takes the HTML way.
+bool isMark(QChar unit)
+{
+    return unit.unicode() >= 0xFDD0 && unit.unicode() <= 0xFDEF;
+}
+
+bool hasMark(QStringView text)
+{
+    return std::any_of(text.cbegin(), text.cend(), isMark);
+}
+
 QString literalOf(cmark_node* node)
 {
     const char* literal = cmark_node_get_literal(node);
@@ -209,7 +221,7 @@ bool CmarkTextDocumentBuilder::appendCodeBlock(cmark_node* codeBlock)
 {
     QString code = literalOf(codeBlock);
     code.remove(u'\r');
-    if (code.isEmpty())
+    if (code.isEmpty() || hasMark(code))
         return false;
     Element pre;
     pre.topMargin = kBlockMargin;
@@ -419,8 +431,12 @@ bool CmarkTextDocumentBuilder::appendLink(cmark_node* link, QTextCharFormat form
     format.setForeground(QGuiApplication::palette().link());
     format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
     const char* title = cmark_node_get_title(link);
-    if (title && *title)
-        format.setToolTip(QString::fromUtf8(title));
+    if (title && *title) {
+        const QString toolTip = QString::fromUtf8(title);
+        if (hasMark(toolTip))
+            return false;
+        format.setToolTip(toolTip);
+    }
     return appendInlineElement(link, format);
 }
 
@@ -540,7 +556,7 @@ bool CmarkTextDocumentBuilder::appendCollapsed(QStringView text, const QTextChar
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar unit = text.at(at);
         // A paragraph separator would start a block of its own.
-        if (unit == QChar::ParagraphSeparator)
+        if (unit == QChar::ParagraphSeparator || isMark(unit))
             return false;
         if (!unit.isSpace() || unit == QChar::Nbsp) {
             m_whitespace = Whitespace::Keep;
