@@ -133,27 +133,24 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
                            "&#0; &amp;amp;\n\n&#32;lead and trail&#32;\n\nmany     spaces\ttab"),
             true },
         { "scripts and emoji",
-            QStringLiteral("Ünïcödé façade — Привет мир, こんにちは, مرحبا, "
-                           "👍🏽 "
-                           "and "
-                           "👨‍👩‍👧\n\n"
-                           "- 🙂\n\n> ✓ done"),
+            QStringLiteral("Ünïcödé Привет こんにちは مرحبا 👍🏽\n\n- "
+                           "\U0001F468\u200D\U0001F469\u200D\U0001F467 ✓"),
             true },
         { "trailing spaces", QStringLiteral("line   \n\ntrailing  "), true },
         { "ends with a break", QStringLiteral("a\n\n---"), true },
         { "ends with code", QStringLiteral("a\n\n    code"), true },
         { "sample", section + section, true },
+        { "loose lists", QStringLiteral("- a\n\n- b\n\n  c\n\n  - d\n\n    e\n- f"), true },
+        { "containers in containers",
+            QStringLiteral("> - a\n> - b\n>\n> ```\n> code\n> ```\n>\n> > nested\n> ---\n\n"
+                           "- > q\n- ```\n  x\n  ```\n- # h\n- - - a\n  - b\n\n> ---\n> x"),
+            true },
         { "raw html block", QStringLiteral("<div>\n*a*\n</div>\n\nafter <b>bold</b> text"), false,
             MarkdownOptions::unsafe },
         { "raw html omitted", QStringLiteral("<div>x</div>\n\n<i>y</i>"), false },
         { "image", QStringLiteral("![alt](pic.png \"t\") text"), false },
         { "unsafe link", QStringLiteral("[x](javascript:alert(1)) y"), false },
         { "empty blocks", QStringLiteral("#\n\n```\n```\n\n- \n\n>\n\n&#32;"), false },
-        { "loose lists", QStringLiteral("- a\n\n- b\n\n  c\n\n  - d\n\n    e\n- f"), true },
-        { "containers in containers",
-            QStringLiteral("> - a\n> - b\n>\n> ```\n> code\n> ```\n>\n> > nested\n> ---\n\n"
-                           "- > q\n- ```\n  x\n  ```\n- # h\n- - - a\n  - b\n\n> ---\n> x"),
-            true },
         { "paragraph separator", QStringLiteral("a&#x2029;b"), false },
         { "noncharacters", QStringLiteral("a &#xfdd0; &#xfdd2; b"), false },
         { "source positions", QStringLiteral("a"), false, MarkdownOptions::sourcePos },
