@@ -551,7 +551,7 @@ void CmarkTextDocumentBuilder::placeBlock()
 
 bool CmarkTextDocumentBuilder::appendCollapsed(QStringView text, const QTextCharFormat& format)
 {
-    m_collapsed.clear();
+    m_collapsed.resize(0);
     qsizetype runStart = 0;
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar unit = text.at(at);
@@ -595,7 +595,7 @@ void CmarkTextDocumentBuilder::flushText()
         return;
     placeBlock();
     m_cursor.insertText(m_waitingText, m_waitingFormat);
-    m_waitingText.clear();
+    m_waitingText.resize(0);
 }
 
 } // namespace markdown

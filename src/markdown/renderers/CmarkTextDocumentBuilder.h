@@ -102,6 +102,7 @@ private:
     // The style element's own two tags to begin with.
     qsizetype m_tagMatches = 2;
     std::vector<OpenList> m_lists;
+    // Reused buffers: emptied, never freed, between texts.
     QString m_collapsed;
     QString m_waitingText;
     QTextCharFormat m_waitingFormat;
