@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the Markdown import (parse, HTML, rich text), the node tree, the
 // styled text and its document, and the Markdown export's rewriting. Every conversion must end
-// with a result or one of the library's own errors.
-#include "OffscreenApplication.h"
+// with a result or one of the library's own errors, and rich text built from the tree must be
+// what reading the HTML gives.
 #include "markdown/Markdown.h"
+#include "OffscreenApplication.h"
 #include "document/MarkdownExporter.h"
 #include "markdown/MarkdownErrors.h"
+#include "markdown/renderers/CmarkTextDocumentBuilder.h"
+#include "markdown/renderers/HTMLAttributedString.h"
 #include "markdown/styler/MarkdownStyler.h"
 
 #include <QTextDocument>
@@ -35,6 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     requireResultOrMarkdownError(source.toXML(options, &error).has_value(), error);
     requireResultOrMarkdownError(
         source.toAttributedString(options, std::nullopt, &error) != nullptr, error);
+    // A document built straight from the tree is the one its HTML reads as.
+    if (const CmarkTree root = source.toAST(options)) {
+        if (const std::unique_ptr<QTextDocument> built
+            = CmarkTextDocumentBuilder::build(root.get(), options)) {
+            const std::unique_ptr<QTextDocument> read = HTMLAttributedString::fromHTMLString(
+                QStringLiteral("<style>") + MarkdownAttributedStringRenderable::defaultStylesheet
+                + QStringLiteral("</style>") + source.toHTML(options).value_or(QString()));
+            if (!read || read->toHtml() != built->toHtml())
+                std::abort();
+        }
+    }
 
     static markdown::MarkdownStyler styler(MarkdownStylerConfiguration::defaultConfiguration());
     const MarkdownOptions styledOptions

@@ -57,6 +57,19 @@ void BM_MarkdownToAttributedText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
 }
 
+// The same document read back from HTML, the way any given style sheet takes.
+void BM_MarkdownToAttributedTextThroughHtml(benchmark::State& state)
+{
+    const markdown::Markdown source(markdownOfSize(state.range(0)));
+    const QString stylesheet = markdown::MarkdownAttributedStringRenderable::defaultStylesheet;
+    for (auto _ : state) {
+        std::unique_ptr<QTextDocument> text
+            = source.toAttributedString(markdown::MarkdownOptions::defaultOptions, stylesheet);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(state.iterations() * source.markdownString().toUtf8().size());
+}
+
 void BM_MarkdownToStyledText(benchmark::State& state)
 {
     const markdown::Markdown source(markdownOfSize(state.range(0)));
@@ -112,6 +125,10 @@ void BM_MarkdownFromNoteHtml(benchmark::State& state)
 BENCHMARK(BM_CmarkParseAndRender)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkdownToHTML)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkdownToAttributedText)
+    ->Arg(10 * 1024)
+    ->Arg(1024 * 1024)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkdownToAttributedTextThroughHtml)
     ->Arg(10 * 1024)
     ->Arg(1024 * 1024)
     ->Unit(benchmark::kMillisecond);

@@ -25,7 +25,9 @@ void substituteMissingFamily(const QString& family, QFontDatabase::SystemFont re
         QFont::insertSubstitution(family, installed);
 }
 
-void substituteStylesheetFamilies()
+} // namespace
+
+void HTMLAttributedString::substituteStylesheetFamilies()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -33,6 +35,8 @@ void substituteStylesheetFamilies()
         substituteMissingFamily(QStringLiteral("Menlo"), QFontDatabase::FixedFont);
     });
 }
+
+namespace {
 
 // Only unpaired surrogates lack an exact UTF-8 form; looking for them costs far less than
 // encoding the whole text.

@@ -22,6 +22,9 @@ public:
     // surrogates).
     static std::unique_ptr<QTextDocument> fromHTMLString(
         const QString& htmlString, platform::Error* error = nullptr);
+
+    // Maps the default style sheet's font names to installed families, once per process.
+    static void substituteStylesheetFamilies();
 };
 
 } // namespace markdown

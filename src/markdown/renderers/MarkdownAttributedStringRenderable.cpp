@@ -1,6 +1,8 @@
 #include "MarkdownAttributedStringRenderable.h"
 
+#include "CmarkTextDocumentBuilder.h"
 #include "HTMLAttributedString.h"
+#include "MarkdownHTMLRenderer.h"
 #include "markdown/AttributedStringVisitor.h"
 #include "markdown/StaticListItemPrefixGenerator.h"
 
@@ -12,7 +14,17 @@ const QString MarkdownAttributedStringRenderable::defaultStylesheet
 std::unique_ptr<QTextDocument> MarkdownAttributedStringRenderable::toAttributedString(
     MarkdownOptions options, const std::optional<QString>& stylesheet, platform::Error* error) const
 {
-    const std::optional<QString> html = toHTML(options, error);
+    const CmarkTree root = toAST(options, error);
+    if (!root)
+        return nullptr;
+    // The default style sheet's document is built from the tree itself when it can be: reading
+    // it back from HTML costs ten times the parse.
+    if (!stylesheet) {
+        if (std::unique_ptr<QTextDocument> document
+            = CmarkTextDocumentBuilder::build(root.get(), options))
+            return document;
+    }
+    const std::optional<QString> html = MarkdownHTMLRenderer::astToHTML(root.get(), options, error);
     if (!html)
         return nullptr;
     const QString styled = QStringLiteral("<style>") + stylesheet.value_or(defaultStylesheet)

@@ -22,9 +22,11 @@ public:
     // The style sheet used when none is given.
     static const QString defaultStylesheet;
 
-    // Renders toHTML(options), puts "<style>" + stylesheet + "</style>" in front and reads the
-    // result as HTML. An absent stylesheet means defaultStylesheet; an empty one is used as is.
-    // Fails with toHTML()'s error or htmlDataConversionError.
+    // Renders toAST(options) as HTML, puts "<style>" + stylesheet + "</style>" in front and
+    // reads the result as HTML. An absent stylesheet means defaultStylesheet; an empty one is
+    // used as is. With the default one, CmarkTextDocumentBuilder gives the same document
+    // directly whenever it can. Fails with toAST()'s or the HTML renderer's error, or
+    // htmlDataConversionError.
     virtual std::unique_ptr<QTextDocument> toAttributedString(MarkdownOptions options,
         const std::optional<QString>& stylesheet, platform::Error* error = nullptr) const;
 

@@ -344,6 +344,11 @@ private:
 
 } // namespace
 
+qsizetype HtmlNestingLimiter::styleMatchesKept(qsizetype styleLength)
+{
+    return kStyleWork / std::max(styleLength, kStyleElementCharge);
+}
+
 QString HtmlNestingLimiter::limited(
     const QString& html, int maximumDepth, const ImageReplacer& replaceImage)
 {
