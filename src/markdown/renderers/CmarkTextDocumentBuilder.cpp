@@ -1,9 +1,6 @@
 #include "CmarkTextDocumentBuilder.h"
 
 #include "HTMLAttributedString.h"
-#include "MarkdownAttributedStringRenderable.h"
-
-#include "platform/text/HtmlNestingLimiter.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -121,15 +118,10 @@ std::unique_ptr<QTextDocument> CmarkTextDocumentBuilder::build(
     // As setHtml does: one edit that leaves nothing to undo.
     builder.m_document->setUndoRedoEnabled(false);
     builder.m_cursor.beginEditBlock();
-    // Past this many tag matches the HTML reading drops the style sheet, so such documents
-    // take that way; a little is kept in hand.
-    const qsizetype matchesKept = platform::HtmlNestingLimiter::styleMatchesKept(
-                                      MarkdownAttributedStringRenderable::defaultStylesheet.size())
-        / 100 * 99;
     bool built = true;
     for (cmark_node* child = cmark_node_first_child(root); child && built;
          child = cmark_node_next(child))
-        built = builder.appendBlock(child) && builder.m_tagMatches <= matchesKept;
+        built = builder.appendBlock(child);
     // The line break after the last block's closing tag is text outside every element.
     if (built && cmark_node_first_child(root))
         built = builder.appendCollapsed(u"\n", QTextCharFormat());
@@ -205,12 +197,8 @@ bool CmarkTextDocumentBuilder::appendBlock(cmark_node* node)
 // such blocks take that way.
 bool CmarkTextDocumentBuilder::appendTextBlock(cmark_node* node, const Element& element)
 {
-    countElement();
     openBlock(element);
-    ++m_openElements;
-    const bool appended = appendInlines(node, element.charFormat) && !m_hasBlock;
-    --m_openElements;
-    return appended;
+    return appendInlines(node, element.charFormat) && !m_hasBlock;
 }
 
 // Preformatted text keeps its whitespace; each line break starts a block with the current
@@ -228,10 +216,6 @@ bool CmarkTextDocumentBuilder::appendCodeBlock(cmark_node* codeBlock)
     pre.bottomMargin = kBlockMargin;
     pre.isPreformatted = true;
     pre.charFormat = m_codeFormat;
-    countElement();
-    ++m_openElements;
-    countElement();
-    --m_openElements;
     openBlock(pre);
     const QTextBlockFormat format = m_blockWaiting ? m_waitingBlockFormat : m_cursor.blockFormat();
     QTextCharFormat lineCharFormat
@@ -277,7 +261,6 @@ bool CmarkTextDocumentBuilder::appendThematicBreak()
     // Merged into a list item's empty block, a rule loses the item in the HTML reading.
     if (m_hasBlock && !m_lists.empty())
         return false;
-    countElement(true);
     flushText();
     QTextBlockFormat format;
     format.setTopMargin(0);
@@ -304,12 +287,9 @@ bool CmarkTextDocumentBuilder::appendBlockQuote(cmark_node* blockQuote)
     quote.sideMargin = kBlockQuoteIndent;
     quote.isQuote = true;
     quote.charFormat = m_textFormat;
-    countElement();
     openBlock(quote);
     m_sideMargin += kBlockQuoteIndent;
-    ++m_openElements;
     const bool appended = appendBlocks(blockQuote);
-    --m_openElements;
     m_sideMargin -= kBlockQuoteIndent;
     return appended;
 }
@@ -327,14 +307,11 @@ bool CmarkTextDocumentBuilder::appendList(cmark_node* list)
     open.margin = m_lists.empty() ? kBlockMargin : 0;
     m_lists.push_back(open);
     m_whitespace = Whitespace::Drop;
-    countElement();
-    ++m_openElements;
     const bool isTight = cmark_node_get_list_tight(list);
     for (cmark_node* item = cmark_node_first_child(list); item; item = cmark_node_next(item)) {
         if (!appendItem(item, isTight, !cmark_node_next(item)))
             return false;
     }
-    --m_openElements;
     m_lists.pop_back();
     --m_depth;
     return true;
@@ -349,9 +326,7 @@ bool CmarkTextDocumentBuilder::appendItem(cmark_node* item, bool isTight, bool i
     Element element;
     element.isItem = true;
     element.charFormat = m_textFormat;
-    countElement();
     openBlock(element, isLast);
-    ++m_openElements;
     for (cmark_node* child = cmark_node_first_child(item); child; child = cmark_node_next(child)) {
         if (!isTight || cmark_node_get_type(child) != CMARK_NODE_PARAGRAPH) {
             if (!appendBlock(child))
@@ -364,7 +339,6 @@ bool CmarkTextDocumentBuilder::appendItem(cmark_node* item, bool isTight, bool i
         if (cmark_node_next(child) && !appendCollapsed(u"\n", m_textFormat))
             return false;
     }
-    --m_openElements;
     return true;
 }
 
@@ -386,12 +360,10 @@ bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextChar
             }
             [[fallthrough]];
         case CMARK_NODE_LINEBREAK:
-            countElement(true);
             appendText(QStringView(&kLineSeparator, 1), format);
             m_whitespace = Whitespace::Drop;
             break;
         case CMARK_NODE_CODE: {
-            countElement();
             QTextCharFormat codeFormat = format;
             codeFormat.setFontFamilies(m_codeFormat.fontFamilies().toStringList());
             if (!appendCollapsed(literalOf(child), codeFormat))
@@ -405,7 +377,7 @@ bool CmarkTextDocumentBuilder::appendInlines(cmark_node* parent, const QTextChar
                 styled.setFontItalic(true);
             else
                 styled.setFontWeight(QFont::Bold);
-            if (!appendInlineElement(child, styled))
+            if (!appendInlines(child, styled))
                 return false;
             break;
         }
@@ -437,21 +409,7 @@ bool CmarkTextDocumentBuilder::appendLink(cmark_node* link, QTextCharFormat form
             return false;
         format.setToolTip(toolTip);
     }
-    return appendInlineElement(link, format);
-}
-
-bool CmarkTextDocumentBuilder::appendInlineElement(cmark_node* node, const QTextCharFormat& format)
-{
-    countElement();
-    ++m_openElements;
-    const bool appended = appendInlines(node, format);
-    --m_openElements;
-    return appended;
-}
-
-void CmarkTextDocumentBuilder::countElement(bool isVoid)
-{
-    m_tagMatches += m_openElements + 1 + (isVoid ? 0 : 1);
+    return appendInlines(link, format);
 }
 
 void CmarkTextDocumentBuilder::openBlock(const Element& element, bool isLastItem)

@@ -21,7 +21,10 @@ namespace markdown {
 // reader's rules for the elements cmark writes: each block element either starts a block or,
 // while the current block has no text yet, merges its margins and formats into it. Trees with
 // raw HTML, images, unsafe links, empty blocks or text that would split a block take the HTML
-// way: for them it gives nothing. Runs on the caller's thread; the tree stays the caller's.
+// way: for them it gives nothing. One difference: the HTML reading leaves the style sheet out of
+// a page with too many tags to match it against (a defence against hostile pages), and so gives
+// a long Markdown text no fonts; built here, every text keeps them. Runs on the caller's thread;
+// the tree stays the caller's.
 class CmarkTextDocumentBuilder final {
 public:
     // The document, or null when the tree or an option asks for what only the HTML reading
@@ -63,11 +66,6 @@ private:
     bool appendItem(cmark_node* item, bool isTight, bool isLast);
     bool appendInlines(cmark_node* parent, const QTextCharFormat& format);
     bool appendLink(cmark_node* link, QTextCharFormat format);
-    bool appendInlineElement(cmark_node* node, const QTextCharFormat& format);
-    // Counts the tags of an element of the HTML, weighed as the HTML reading weighs them
-    // against the style sheet: its opening tag once for itself and once for each element
-    // around it, its end tag once.
-    void countElement(bool isVoid = false);
 
     // Starts a block for the element, or merges the element into the current block while it
     // has no text.
@@ -98,9 +96,6 @@ private:
     Whitespace m_whitespace = Whitespace::Drop;
     qreal m_sideMargin = 0;
     int m_depth = 0;
-    int m_openElements = 0;
-    // The style element's own two tags to begin with.
-    qsizetype m_tagMatches = 2;
     std::vector<OpenList> m_lists;
     // Reused buffers: emptied, never freed, between texts.
     QString m_collapsed;

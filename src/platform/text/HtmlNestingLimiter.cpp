@@ -344,11 +344,6 @@ private:
 
 } // namespace
 
-qsizetype HtmlNestingLimiter::styleMatchesKept(qsizetype styleLength)
-{
-    return kStyleWork / std::max(styleLength, kStyleElementCharge);
-}
-
 QString HtmlNestingLimiter::limited(
     const QString& html, int maximumDepth, const ImageReplacer& replaceImage)
 {

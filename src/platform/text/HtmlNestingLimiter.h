@@ -26,10 +26,6 @@ public:
 
     HtmlNestingLimiter() = delete;
 
-    // The most tag matches with which one style element of `styleLength` characters is kept:
-    // every tag counts one, and an opening tag one more for each element around it.
-    static qsizetype styleMatchesKept(qsizetype styleLength);
-
     // The HTML itself (shared, not copied) when nothing needs changing.
     static QString limited(const QString& html, int maximumDepth = kMaximumDepth,
         const ImageReplacer& replaceImage = {});
