@@ -149,6 +149,7 @@ TEST(DirectDocument, GivesWhatReadingTheHtmlGives)
             MarkdownOptions::unsafe },
         { "raw html omitted", QStringLiteral("<div>x</div>\n\n<i>y</i>"), false },
         { "image", QStringLiteral("![alt](pic.png \"t\") text"), false },
+        { "empty link targets", QStringLiteral("[a]() and [b](<> \"title\") *[c]()*"), true },
         { "unsafe link", QStringLiteral("[x](javascript:alert(1)) y"), false },
         { "empty blocks", QStringLiteral("#\n\n```\n```\n\n- \n\n>\n\n&#32;"), false },
         { "paragraph separator", QStringLiteral("a&#x2029;b"), false },

@@ -399,9 +399,12 @@ bool CmarkTextDocumentBuilder::appendLink(cmark_node* link, QTextCharFormat form
     if (!url || isDangerousUrl(url))
         return false;
     format.setAnchor(true);
-    format.setAnchorHref(hrefOf(url));
-    format.setForeground(QGuiApplication::palette().link());
-    format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    // An empty target reads as an anchor that links nowhere, in the text's own look.
+    if (*url) {
+        format.setAnchorHref(hrefOf(url));
+        format.setForeground(QGuiApplication::palette().link());
+        format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    }
     const char* title = cmark_node_get_title(link);
     if (title && *title) {
         const QString toolTip = QString::fromUtf8(title);
