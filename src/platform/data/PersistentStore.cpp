@@ -13,6 +13,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -381,7 +383,47 @@ std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* ent
     qint64 primaryKey, const AttributeDescription* attribute, Error* error)
 {
     QMutexLocker locker(&m_mutex);
-    return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    std::optional<StoreReader::OpenedValue> opened
+        = m_reader.openValue(entity, primaryKey, attribute, error);
+    if (!opened || !opened->rowFound)
+        return std::nullopt;
+    if (!opened->blob || opened->length <= kValuePieceBytes) {
+        if (opened->blob)
+            StoreReader::closeValue(*opened);
+        return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    }
+    // Megabytes come a piece at a time, letting go of the lock between pieces: a worker reading
+    // a big value holds the main thread's reads and saves up for one piece at most. A save
+    // that changes the value meanwhile ends the pieces, and the value is read whole.
+    QByteArray bytes(opened->length, Qt::Uninitialized);
+    bool whole = true;
+    for (qint64 offset = 0; whole && offset < opened->length; offset += kValuePieceBytes) {
+        if (offset > 0) {
+            locker.unlock();
+            locker.relock();
+        }
+        const int count = int(std::min<qint64>(kValuePieceBytes, opened->length - offset));
+        whole = StoreReader::readValue(*opened, offset, count, bytes.data() + offset);
+    }
+    const bool isText = opened->isText;
+    StoreReader::closeValue(*opened);
+    if (!whole)
+        return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    locker.unlock();
+    return attribute->fromStored(isText ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes));
+}
+
+std::optional<qint64> PersistentStore::valueLength(const EntityDescription* entity,
+    qint64 primaryKey, const AttributeDescription* attribute, Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    std::optional<StoreReader::OpenedValue> opened
+        = m_reader.openValue(entity, primaryKey, attribute, error);
+    if (!opened || !opened->rowFound)
+        return std::nullopt;
+    if (opened->blob)
+        StoreReader::closeValue(*opened);
+    return opened->length;
 }
 
 bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
