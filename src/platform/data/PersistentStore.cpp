@@ -481,6 +481,29 @@ QString PersistentStore::columnName(const AttributeDescription* attribute) const
 bool PersistentStore::save(
     const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error)
 {
+    // Megabytes of text are encoded before the lock is taken: the main thread's reads wait for
+    // it while a worker saves.
+    std::optional<SaveRequest> encoded;
+    const auto encode = [](QVariant& value) {
+        if (value.typeId() == QMetaType::QString && value.toString().size() > kValuePieceBytes) {
+            value = QVariant::fromValue(SqliteStatement::Utf8Text { value.toString().toUtf8() });
+            return true;
+        }
+        return false;
+    };
+    for (const std::vector<SaveRequest::Change>* changes : { &request.inserts, &request.updates }) {
+        for (size_t c = 0; c < changes->size(); ++c) {
+            for (size_t a = 0; a < (*changes)[c].attributes.size(); ++a) {
+                QVariant value = (*changes)[c].attributes[a].second;
+                if (!encode(value))
+                    continue;
+                if (!encoded)
+                    encoded = request;
+                auto& target = changes == &request.inserts ? encoded->inserts : encoded->updates;
+                target[c].attributes[a].second = value;
+            }
+        }
+    }
     QMutexLocker locker(&m_mutex);
     const QString failure = QStringLiteral("The notes could not be saved.");
     if (m_readOnly)
@@ -495,7 +518,7 @@ bool PersistentStore::save(
     std::optional<StoreMetadata> written;
     if (!metadata.isEmpty() && !(written = StoreMetadata::fromPlist(metadata)))
         return Error::set(error, unwritableMetadataError());
-    if (!m_writer.save(request, metadata, insertedKeys, error))
+    if (!m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error))
         return false;
     if (written) {
         m_storedMetadata = metadata;
