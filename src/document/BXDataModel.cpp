@@ -24,7 +24,8 @@ std::shared_ptr<const ManagedObjectModel> makeModel()
     note.setClass<BXNote>();
     note.addAttribute(BXNote::NoteNameKey, Type::String);
     note.addAttribute(BXNote::NoteTitleKey, Type::String);
-    note.addAttribute(BXNote::NoteTextKey, Type::String);
+    // A text of megabytes would be read and converted whenever any other value of its note is.
+    note.addAttribute(BXNote::NoteTextKey, Type::String).setLoadedLazily(true);
     note.addAttribute(BXNote::NoteStylesKey, Type::Binary);
     note.addAttribute(BXNote::NoteCreatedKey, Type::Date);
     note.addAttribute(BXNote::NoteModifiedKey, Type::Date);

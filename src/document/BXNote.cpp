@@ -20,6 +20,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <optional>
 
 using platform::AttributedText;
 using platform::ManagedObjectContext;
@@ -423,47 +424,78 @@ QTextDocument* BXNote::textStorage()
     if (!m_textStorage) {
         const QByteArray styles = noteStyles();
         const QString text = noteText();
-        adoptTextStorage(decodedText(styles, text, nullptr), styles, text);
+        adoptTextStorage(decodedText(styles, text, nullptr), styles, text, textGenerations());
     }
     return m_textStorage.get();
 }
 
 bool BXNote::textStorageLoadsSlowly() const
 {
-    return !m_textStorage && noteStyles().size() + 2 * noteText().size() > kSlowStorageBytes;
+    return !m_textStorage
+        && valueLength(NoteStylesKey) + 2 * valueLength(NoteTextKey) > kSlowStorageBytes;
 }
 
 void BXNote::loadTextStorage(QObject* context, std::function<void()> loaded)
 {
-    const QByteArray styles = noteStyles();
-    const QString text = noteText();
+    // Values in memory travel along; saved ones are read on the worker.
+    std::optional<QByteArray> styles;
+    std::optional<QString> text;
+    if (isValueLoaded(NoteStylesKey))
+        styles = noteStyles();
+    if (isValueLoaded(NoteTextKey))
+        text = noteText();
+    std::shared_ptr<platform::PersistentStoreCoordinator> coordinator;
+    if ((!styles || !text) && managedObjectContext())
+        coordinator = managedObjectContext()->persistentStoreCoordinator();
     auto stop = std::make_shared<std::atomic<bool>>(false);
     // Lives as long as the load is wanted, and its going stops the work.
     auto* request = new QObject(context);
     QObject::connect(request, &QObject::destroyed, [stop] { *stop = true; });
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, request, [stop] { *stop = true; });
     QThreadPool::globalInstance()->start(
-        [styles, text, stop, request = QPointer<QObject>(request),
+        [styles = std::move(styles), text = std::move(text), coordinator = std::move(coordinator),
+            id = objectID(), generations = textGenerations(), stop,
+            request = QPointer<QObject>(request),
             note = std::weak_ptr<BXNote>(std::static_pointer_cast<BXNote>(shared_from_this())),
             loaded = std::move(loaded)]() mutable {
+            if ((!styles || !text) && coordinator && !stop->load()) {
+                // A context of its own: the main context's objects stay on the main thread.
+                ManagedObjectContext reader(ManagedObjectContext::ConcurrencyType::PrivateQueue);
+                reader.setPersistentStoreCoordinator(coordinator);
+                reader.performAndWait([&] {
+                    const auto stored = std::dynamic_pointer_cast<BXNote>(
+                        reader.existingObjectWithID(id, nullptr));
+                    if (!stored)
+                        return;
+                    if (!styles)
+                        styles = stored->noteStyles();
+                    if (!text)
+                        text = stored->noteText();
+                });
+            }
             // Shared only to travel in a copyable call; deleted on the main thread either way.
-            auto decoded = std::make_shared<std::unique_ptr<QTextDocument>>(
-                decodedText(styles, text, stop.get()));
+            auto decoded = std::make_shared<std::unique_ptr<QTextDocument>>();
+            if (styles && text)
+                *decoded = decodedText(*styles, *text, stop.get());
             if (*decoded)
                 (*decoded)->moveToThread(qApp->thread());
             QMetaObject::invokeMethod(
                 qApp,
-                [styles, text, request, note, decoded = std::move(decoded),
+                [styles = styles.value_or(QByteArray()), text = text.value_or(QString()),
+                    generations, stop, request, note, decoded = std::move(decoded),
                     loaded = std::move(loaded)] {
                     if (!request)
                         return;
+                    // The request's going sets `stop` too.
+                    const bool stopped = stop->load();
                     delete request.data();
                     const std::shared_ptr<BXNote> target = note.lock();
-                    if (!target || !*decoded)
+                    if (stopped || !target)
                         return;
-                    if (!target->m_textStorage && sameStored(styles, target->noteStyles())
-                        && sameStored(text, target->noteText())) {
-                        target->adoptTextStorage(std::move(*decoded), styles, text);
+                    // Another generation may hold other text: what was read is left unused.
+                    if (*decoded && !target->m_textStorage
+                        && target->textGenerations() == generations) {
+                        target->adoptTextStorage(std::move(*decoded), styles, text, generations);
                     }
                     loaded();
                 },
@@ -478,12 +510,18 @@ void BXNote::releaseTextStorage()
     m_storageText.clear();
 }
 
-void BXNote::adoptTextStorage(
-    std::unique_ptr<QTextDocument> storage, const QByteArray& styles, const QString& text)
+BXNote::TextGenerations BXNote::textGenerations() const
+{
+    return { valueGeneration(NoteStylesKey), valueGeneration(NoteTextKey) };
+}
+
+void BXNote::adoptTextStorage(std::unique_ptr<QTextDocument> storage, const QByteArray& styles,
+    const QString& text, TextGenerations generations)
 {
     m_textStorage = std::move(storage);
     m_storageStyles = styles;
     m_storageText = text;
+    m_storageGenerations = generations;
     // Connected before the shared storage attaches, whose handlers may write the text back;
     // attaching it reports the whole text as changed.
     QObject::connect(m_textStorage.get(), &QTextDocument::contentsChange, m_textStorage.get(),
@@ -496,6 +534,7 @@ void BXNote::storageMatchesStore()
 {
     m_storageStyles = noteStyles();
     m_storageText = noteText();
+    m_storageGenerations = textGenerations();
     m_storageChanged = false;
 }
 
@@ -513,8 +552,15 @@ void BXNote::refreshTextStorage()
 
 bool BXNote::storageHoldsStoredText() const
 {
-    return !m_storageChanged && sameStored(m_storageStyles, noteStyles())
-        && sameStored(m_storageText, noteText());
+    if (m_storageChanged)
+        return false;
+    if (textGenerations() == m_storageGenerations)
+        return true;
+    // Reading the store again may have brought the same text.
+    if (!sameStored(m_storageStyles, noteStyles()) || !sameStored(m_storageText, noteText()))
+        return false;
+    m_storageGenerations = textGenerations();
+    return true;
 }
 
 platform::UndoManager* BXNote::undoManager()

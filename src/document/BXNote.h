@@ -107,11 +107,13 @@ public:
     QTextDocument* textStorage();
     bool hasTextStorage() const { return m_textStorage != nullptr; }
     // Whether building the storage decodes so much stored text that the main thread must not
-    // wait for it: loadTextStorage() builds it on a worker instead.
+    // wait for it: loadTextStorage() builds it on a worker instead. Reads no text to tell.
     bool textStorageLoadsSlowly() const;
-    // Builds the storage on a worker. `loaded` runs on the main thread once the storage is in
-    // place, or once the stored text changed meanwhile (the caller asks again); never when
-    // `context` went first. The work stops when `context` goes or the application quits.
+    // Builds the storage on a worker, which also reads the stored text when it is not in memory
+    // (in a context of its own). `loaded` runs on the main thread once the storage is in place,
+    // or once the stored text changed meanwhile or could not be read (the caller asks again);
+    // never when `context` went first. The work stops when `context` goes or the application
+    // quits.
     void loadTextStorage(QObject* context, std::function<void()> loaded);
     // Drops the storage to free its memory.
     void releaseTextStorage();
@@ -151,18 +153,28 @@ protected:
     void didTurnIntoFault() override;
 
 private:
+    // The generations of the stored styles and text: while they stay, so does the text.
+    struct TextGenerations {
+        quint64 styles = 0;
+        quint64 text = 0;
+        bool operator==(const TextGenerations&) const = default;
+    };
+
     void storeDerivedTitle(const QString& title);
-    void adoptTextStorage(
-        std::unique_ptr<QTextDocument> storage, const QByteArray& styles, const QString& text);
+    TextGenerations textGenerations() const;
+    void adoptTextStorage(std::unique_ptr<QTextDocument> storage, const QByteArray& styles,
+        const QString& text, TextGenerations generations);
     // Records that the storage holds the store's current text.
     void storageMatchesStore();
     bool storageHoldsStoredText() const;
 
     std::unique_ptr<QTextDocument> m_textStorage;
     // What the store held when the storage last took or gave its text, and whether the storage
-    // changed since: comparing them costs nothing next to encoding the storage again.
+    // changed since: comparing them costs nothing next to encoding the storage again, and
+    // their generations mostly spare even that.
     QByteArray m_storageStyles;
     QString m_storageText;
+    mutable TextGenerations m_storageGenerations;
     bool m_storageChanged = false;
     std::unique_ptr<platform::UndoManager> m_undoManager;
     mutable Range m_selectedRange { Range::NotFound, 0 };

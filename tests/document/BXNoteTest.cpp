@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThreadPool>
@@ -292,6 +293,49 @@ TEST_F(NoteTest, ALongTextIsBuiltOnAWorker)
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(note->hasTextStorage());
+}
+
+// A saved text is measured without being read and read on the worker; the main context's note
+// never reads it, and text set meanwhile is never covered by the one read.
+TEST_F(NoteTest, ASavedLongTextIsReadOnTheWorkerAndNewerTextWins)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(context.persistentStoreCoordinator()->addPersistentStore(platform::SQLiteStoreType,
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("notes.sqlite"))), {}, nullptr));
+    BXNote::NotePtr note = newNote();
+    note->setAttributedString(*plainDocument(longText()));
+    ASSERT_TRUE(context.save(nullptr));
+    const auto unread = [&] {
+        context.refreshObject(note, false);
+        ASSERT_TRUE(note->textStorageLoadsSlowly());
+        ASSERT_FALSE(note->isValueLoaded(BXNote::NoteTextKey));
+        ASSERT_FALSE(note->isValueLoaded(BXNote::NoteStylesKey));
+    };
+    QObject requester;
+    QSignalSpy loaded(&requester, &QObject::objectNameChanged);
+    auto load = [&] {
+        note->loadTextStorage(
+            &requester, [&] { requester.setObjectName(QUuid::createUuid().toString()); });
+    };
+
+    unread();
+    load();
+    const QString newer = longText() + QStringLiteral("newer");
+    note->setAttributedString(*plainDocument(newer));
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_FALSE(note->hasTextStorage());
+    EXPECT_EQ(AttributedText::string(*note->textStorage()), newer);
+    ASSERT_TRUE(context.save(nullptr));
+    note->releaseTextStorage();
+
+    unread();
+    load();
+    ASSERT_TRUE(loaded.wait(60000));
+    ASSERT_TRUE(note->hasTextStorage());
+    EXPECT_EQ(AttributedText::string(*note->textStorage()), newer);
+    EXPECT_FALSE(note->textStorageEdited());
+    EXPECT_FALSE(note->isValueLoaded(BXNote::NoteTextKey));
+    EXPECT_FALSE(note->isValueLoaded(BXNote::NoteStylesKey));
 }
 
 TEST_F(NoteTest, SelectionAndFrameCachesUseTheirStringForms)

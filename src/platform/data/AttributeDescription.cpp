@@ -57,6 +57,12 @@ AttributeDescription& AttributeDescription::setOptional(bool optional)
     return *this;
 }
 
+AttributeDescription& AttributeDescription::setLoadedLazily(bool lazily)
+{
+    m_lazy = lazily;
+    return *this;
+}
+
 AttributeDescription& AttributeDescription::setDefaultValue(const QVariant& value)
 {
     m_defaultValue = coerced(value);

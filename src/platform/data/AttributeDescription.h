@@ -42,8 +42,13 @@ public:
     const QString& valueTransformerName() const { return m_transformerName; }
     AttributeDescription& setValueTransformerName(const QString& name);
 
-    // Binary and transformable columns are loaded on first access, not with a fetch.
-    bool isLoadedLazily() const { return m_type == Type::Binary || m_type == Type::Transformable; }
+    // Binary and transformable columns, and those said to hold values too big to read along
+    // with their row, are loaded on first access, not with a fetch (unless it names them).
+    bool isLoadedLazily() const
+    {
+        return m_lazy || m_type == Type::Binary || m_type == Type::Transformable;
+    }
+    AttributeDescription& setLoadedLazily(bool lazily);
     // The SQL column type of the store layout (INTEGER, FLOAT, TIMESTAMP, VARCHAR, BLOB).
     QString sqlType() const;
     // A description of everything that decides the stored form, for the model's version hashes.
@@ -64,6 +69,7 @@ private:
     Type m_type;
     bool m_transient = false;
     bool m_optional = true;
+    bool m_lazy = false;
     QVariant m_defaultValue;
     QString m_transformerName;
 };

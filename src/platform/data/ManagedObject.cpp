@@ -45,6 +45,7 @@ void ManagedObject::setUp(const EntityDescription* entity, ManagedObjectContext*
         m_values.assign(entity->attributes().size(), QVariant());
         m_loaded.assign(entity->attributes().size(), 0);
     }
+    m_generations.assign(entity->attributes().size(), 0);
     m_relations.assign(entity->relationships().size(), Relation());
     m_changed.assign(entity->attributes().size() + entity->relationships().size(), 0);
 }
@@ -78,6 +79,28 @@ void ManagedObject::releaseValue(const QString& key)
         return;
     m_values[size_t(index)] = QVariant();
     m_loaded[size_t(index)] = 0;
+}
+
+qint64 ManagedObject::valueLength(const QString& key) const
+{
+    const int index = m_entity ? m_entity->attributeIndex(key) : -1;
+    if (index < 0)
+        return 0;
+    if (!m_loaded[size_t(index)] && m_context) {
+        if (const std::optional<qint64> stored = m_context->storedValueLength(this, index))
+            return *stored;
+    }
+    // In memory, or not measured in the store: the value itself.
+    const QVariant& value = attributeValue(index);
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().size();
+    return value.isValid() ? value.toString().size() : 0;
+}
+
+quint64 ManagedObject::valueGeneration(const QString& key) const
+{
+    const int index = m_entity ? m_entity->attributeIndex(key) : -1;
+    return index < 0 ? 0 : m_generations[size_t(index)];
 }
 
 QVariant ManagedObject::valueForKey(const QString& key) const
@@ -274,6 +297,7 @@ void ManagedObject::setAttribute(int index, const QVariant& value)
         });
     }
     slot = value;
+    valueMayHaveChanged(size_t(index));
     markChanged(index);
 }
 
@@ -393,6 +417,8 @@ void ManagedObject::turnIntoFault()
     std::vector<QVariant>(m_values.size()).swap(m_values);
     std::fill(m_loaded.begin(), m_loaded.end(), 0);
     std::fill(m_changed.begin(), m_changed.end(), 0);
+    for (size_t i = 0; i < m_generations.size(); ++i)
+        valueMayHaveChanged(i);
     clearRelations();
     m_updated = false;
     m_fault = true;

@@ -55,6 +55,16 @@ public:
     // Lets go of an attribute's value as read from the store, to be read again on its next
     // access; nothing when the object is new or the value changed since.
     void releaseValue(const QString& key);
+    // The length of a string (UTF-16 units) or binary (bytes) attribute's value, without
+    // reading a value not in memory: the store measures a saved one, a string by its UTF-8
+    // bytes, which are never fewer than its units. 0 for nil and for other keys.
+    qint64 valueLength(const QString& key) const;
+    // Moves on whenever the attribute's value may have become another one: a change (undo
+    // included), a read from the store (which may hold another value by then), a refresh or
+    // merge, the object turning into a fault. A value taken at one generation is still the
+    // object's while the generation stays, which spares comparing big values. 0 for other
+    // keys.
+    quint64 valueGeneration(const QString& key) const;
 
     QVariant valueForKey(const QString& key) const override;
     // For a relationship key the value is a ManagedObjectPtr or KeyValueRef (to-one), or a
@@ -118,6 +128,7 @@ private:
     int relationshipSlot(int relationshipIndex) const;
     // Drops every value and change; the object becomes a fault.
     void turnIntoFault();
+    void valueMayHaveChanged(size_t index) { ++m_generations[index]; }
     void clearRelations();
 
     const EntityDescription* m_entity = nullptr;
@@ -125,6 +136,7 @@ private:
     ManagedObjectID m_id;
     std::vector<QVariant> m_values;
     std::vector<char> m_loaded;
+    std::vector<quint64> m_generations;
     std::vector<Relation> m_relations;
     // Attributes first, then relationships.
     std::vector<char> m_changed;

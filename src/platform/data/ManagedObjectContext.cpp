@@ -377,6 +377,7 @@ void ManagedObjectContext::applyRow(ManagedObject* object, const PersistentStore
         if (row.loaded[i] && !object->m_loaded[i] && !object->m_changed[i]) {
             object->m_values[i] = row.values[i];
             object->m_loaded[i] = 1;
+            object->valueMayHaveChanged(i);
         }
     }
     if (row.toOneLoaded) {
@@ -417,6 +418,10 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
         }
     }
     // Nothing to read (not saved yet, or the row is gone): what is not loaded counts as nil.
+    for (size_t i = 0; i < object->m_loaded.size(); ++i) {
+        if (!object->m_loaded[i])
+            object->valueMayHaveChanged(i);
+    }
     std::fill(object->m_loaded.begin(), object->m_loaded.end(), 1);
     object->m_fault = false;
 }
@@ -439,6 +444,23 @@ void ManagedObjectContext::loadLazyValue(ManagedObject* object, int attributeInd
             object->m_values[size_t(attributeIndex)] = *value;
     }
     object->m_loaded[size_t(attributeIndex)] = 1;
+    object->valueMayHaveChanged(size_t(attributeIndex));
+}
+
+std::optional<qint64> ManagedObjectContext::storedValueLength(
+    const ManagedObject* object, int attributeIndex)
+{
+    const std::shared_ptr<PersistentStore> current = store();
+    if (object->m_inserted || object->m_id.isTemporaryID() || !current)
+        return std::nullopt;
+    const AttributeDescription* attribute = object->m_entity->attributes()[size_t(attributeIndex)];
+    Error error;
+    const std::optional<qint64> length
+        = current->valueLength(object->m_entity, object->m_id.primaryKey(), attribute, &error);
+    if (!error.isNull())
+        log(QStringLiteral("Could not measure %@ of %@: %@"), attribute->name(),
+            object->m_id.URIRepresentation(), error.toString());
+    return length;
 }
 
 void ManagedObjectContext::loadRelation(ManagedObject* object, int relationshipIndex)
@@ -723,6 +745,11 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
         return;
     }
 
+    // A value not read yet is read anew on access, and may be another one now.
+    for (size_t i = 0; i < attributeCount; ++i) {
+        if (!object->m_changed[i] && !object->m_loaded[i])
+            object->valueMayHaveChanged(i);
+    }
     const std::shared_ptr<PersistentStore> current = store();
     if (object->m_fault || !current)
         return;
@@ -758,6 +785,7 @@ void ManagedObjectContext::refreshObject(const ManagedObjectPtr& object, bool me
         QVariant& slot = object->m_values[i];
         if (slot.isValid() != fresh.isValid() || slot != fresh) {
             slot = fresh;
+            object->valueMayHaveChanged(i);
             changedKeys << entity->attributes()[i]->name();
         }
     }

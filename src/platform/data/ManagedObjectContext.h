@@ -141,6 +141,8 @@ private:
     void objectDidChange(ManagedObject* object);
     void fulfillFault(ManagedObject* object);
     void loadLazyValue(ManagedObject* object, int attributeIndex);
+    // Nullopt when the object has no saved row to measure or measuring failed.
+    std::optional<qint64> storedValueLength(const ManagedObject* object, int attributeIndex);
     void loadRelation(ManagedObject* object, int relationshipIndex);
 
     std::shared_ptr<PersistentStore> store() const;

@@ -13,6 +13,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -381,7 +383,47 @@ std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* ent
     qint64 primaryKey, const AttributeDescription* attribute, Error* error)
 {
     QMutexLocker locker(&m_mutex);
-    return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    std::optional<StoreReader::OpenedValue> opened
+        = m_reader.openValue(entity, primaryKey, attribute, error);
+    if (!opened || !opened->rowFound)
+        return std::nullopt;
+    if (!opened->blob || opened->length <= kValuePieceBytes) {
+        if (opened->blob)
+            StoreReader::closeValue(*opened);
+        return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    }
+    // Megabytes come a piece at a time, letting go of the lock between pieces: a worker reading
+    // a big value holds the main thread's reads and saves up for one piece at most. A save
+    // that changes the value meanwhile ends the pieces, and the value is read whole.
+    QByteArray bytes(opened->length, Qt::Uninitialized);
+    bool whole = true;
+    for (qint64 offset = 0; whole && offset < opened->length; offset += kValuePieceBytes) {
+        if (offset > 0) {
+            locker.unlock();
+            locker.relock();
+        }
+        const int count = int(std::min<qint64>(kValuePieceBytes, opened->length - offset));
+        whole = StoreReader::readValue(*opened, offset, count, bytes.data() + offset);
+    }
+    const bool isText = opened->isText;
+    StoreReader::closeValue(*opened);
+    if (!whole)
+        return m_reader.fetchValue(entity, primaryKey, attribute, error);
+    locker.unlock();
+    return attribute->fromStored(isText ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes));
+}
+
+std::optional<qint64> PersistentStore::valueLength(const EntityDescription* entity,
+    qint64 primaryKey, const AttributeDescription* attribute, Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    std::optional<StoreReader::OpenedValue> opened
+        = m_reader.openValue(entity, primaryKey, attribute, error);
+    if (!opened || !opened->rowFound)
+        return std::nullopt;
+    if (opened->blob)
+        StoreReader::closeValue(*opened);
+    return opened->length;
 }
 
 bool PersistentStore::fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,
@@ -439,6 +481,29 @@ QString PersistentStore::columnName(const AttributeDescription* attribute) const
 bool PersistentStore::save(
     const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error)
 {
+    // Megabytes of text are encoded before the lock is taken: the main thread's reads wait for
+    // it while a worker saves.
+    std::optional<SaveRequest> encoded;
+    const auto encode = [](QVariant& value) {
+        if (value.typeId() == QMetaType::QString && value.toString().size() > kValuePieceBytes) {
+            value = QVariant::fromValue(SqliteStatement::Utf8Text { value.toString().toUtf8() });
+            return true;
+        }
+        return false;
+    };
+    for (const std::vector<SaveRequest::Change>* changes : { &request.inserts, &request.updates }) {
+        for (size_t c = 0; c < changes->size(); ++c) {
+            for (size_t a = 0; a < (*changes)[c].attributes.size(); ++a) {
+                QVariant value = (*changes)[c].attributes[a].second;
+                if (!encode(value))
+                    continue;
+                if (!encoded)
+                    encoded = request;
+                auto& target = changes == &request.inserts ? encoded->inserts : encoded->updates;
+                target[c].attributes[a].second = value;
+            }
+        }
+    }
     QMutexLocker locker(&m_mutex);
     const QString failure = QStringLiteral("The notes could not be saved.");
     if (m_readOnly)
@@ -453,7 +518,7 @@ bool PersistentStore::save(
     std::optional<StoreMetadata> written;
     if (!metadata.isEmpty() && !(written = StoreMetadata::fromPlist(metadata)))
         return Error::set(error, unwritableMetadataError());
-    if (!m_writer.save(request, metadata, insertedKeys, error))
+    if (!m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error))
         return false;
     if (written) {
         m_storedMetadata = metadata;

@@ -76,8 +76,15 @@ public:
         Error* error, const ValuesWanted& wanted = {});
     // One row by key with every attribute not loaded lazily; nullopt with no error when gone.
     std::optional<Row> fetchRow(const EntityDescription* entity, qint64 primaryKey, Error* error);
-    // One attribute's value (for lazily loaded columns); nullopt when the row is gone.
+    // One attribute's value (for lazily loaded columns); nullopt when the row is gone. A value
+    // past kValuePieceBytes is read in pieces of that size, with the lock let go between them.
+    static constexpr qint64 kValuePieceBytes = 1024 * 1024;
     std::optional<QVariant> fetchValue(const EntityDescription* entity, qint64 primaryKey,
+        const AttributeDescription* attribute, Error* error);
+    // The size of a string (in UTF-8 bytes) or binary attribute's value without reading it; a
+    // number stored there counts its digits. Nullopt when the row is gone (no error) or
+    // reading failed.
+    std::optional<qint64> valueLength(const EntityDescription* entity, qint64 primaryKey,
         const AttributeDescription* attribute, Error* error);
     // The objects a to-many relationship of a saved object holds, ordered by key.
     bool fetchRelated(const RelationshipDescription* relationship, qint64 ownerKey,

@@ -42,6 +42,12 @@ void SqliteStatement::bind(int index, const QVariant& value)
         sqlite3_bind_null(m_statement, index);
         return;
     }
+    if (value.metaType() == QMetaType::fromType<Utf8Text>()) {
+        const QByteArray& bytes = static_cast<const Utf8Text*>(value.constData())->bytes;
+        sqlite3_bind_text64(m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+            SQLITE_STATIC, SQLITE_UTF8);
+        return;
+    }
     switch (value.typeId()) {
     case QMetaType::Bool:
     case QMetaType::Int:

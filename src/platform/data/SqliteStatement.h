@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -14,6 +15,13 @@ namespace platform {
 // Used under the owning database's lock.
 class SqliteStatement final {
 public:
+    // Text already encoded as UTF-8, bound as text without a copy (the bound value must live
+    // until the statement has run): megabytes encoded before the database's lock is taken keep
+    // the lock short.
+    struct Utf8Text {
+        QByteArray bytes;
+    };
+
     SqliteStatement() = default;
     SqliteStatement(sqlite3* db, const QString& sql);
     ~SqliteStatement();
@@ -52,3 +60,5 @@ private:
 };
 
 } // namespace platform
+
+Q_DECLARE_METATYPE(platform::SqliteStatement::Utf8Text)

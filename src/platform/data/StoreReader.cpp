@@ -242,6 +242,64 @@ std::optional<QVariant> StoreReader::fetchValue(const EntityDescription* entity,
     return std::nullopt;
 }
 
+std::optional<StoreReader::OpenedValue> StoreReader::openValue(const EntityDescription* entity,
+    qint64 primaryKey, const AttributeDescription* attribute, Error* error) const
+{
+    OpenedValue opened;
+    const QString column = m_schema.column(attribute);
+    if (column.isEmpty())
+        return opened;
+    const QString table = m_schema.tableName(entity);
+    // typeof() and a number's length() read no text or blob; the row's own id opens the value
+    // as a blob handle, which knows its size from the record's header alone.
+    SqliteStatement statement = m_db.prepare(
+        QStringLiteral("SELECT rowid, typeof(%1), length(CASE WHEN typeof(%1) IN ('integer', "
+                       "'real') THEN %1 END) FROM %2 WHERE Z_PK = ?")
+            .arg(column, table));
+    if (!statement.isValid()) {
+        Error::set(error, readError());
+        return std::nullopt;
+    }
+    statement.bindInt64(1, primaryKey);
+    const int result = statement.step();
+    if (result != SQLITE_ROW) {
+        if (result != SQLITE_DONE) {
+            Error::set(error, readError());
+            return std::nullopt;
+        }
+        return opened;
+    }
+    opened.rowFound = true;
+    const QString type = statement.text(1);
+    opened.isText = type == QLatin1String("text");
+    if (!opened.isText && type != QLatin1String("blob")) {
+        opened.length = statement.int64(2);
+        return opened;
+    }
+    const qint64 rowid = statement.int64(0);
+    statement.reset();
+    const int code = sqlite3_blob_open(m_db.handle(), "main", table.toUtf8().constData(),
+        column.toUtf8().constData(), rowid, 0, &opened.blob);
+    if (code != SQLITE_OK) {
+        sqlite3_blob_close(opened.blob);
+        Error::set(error, m_db.storeError(code, QStringLiteral("The notes could not be read.")));
+        return std::nullopt;
+    }
+    opened.length = sqlite3_blob_bytes(opened.blob);
+    return opened;
+}
+
+bool StoreReader::readValue(const OpenedValue& value, qint64 offset, int count, char* into)
+{
+    return sqlite3_blob_read(value.blob, into, count, int(offset)) == SQLITE_OK;
+}
+
+void StoreReader::closeValue(OpenedValue& value)
+{
+    sqlite3_blob_close(value.blob);
+    value.blob = nullptr;
+}
+
 qint64 StoreReader::countRows(const std::vector<const EntityDescription*>& entities,
     const SqlFilter* filter, Error* error) const
 {

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+struct sqlite3_blob;
+
 namespace platform {
 
 // The reading half of a store: rows, single values, relations, counts and extremes, read
@@ -52,6 +54,20 @@ public:
         const EntityDescription* entity, qint64 primaryKey, Error* error) const;
     std::optional<QVariant> fetchValue(const EntityDescription* entity, qint64 primaryKey,
         const AttributeDescription* attribute, Error* error) const;
+    // A value opened without reading it: a text or blob one (`blob` set) is read a piece at a
+    // time by readValue() until closeValue(); `length` is its size in bytes, or a number's
+    // digits, 0 for nil. `rowFound` is false when the row is gone. Nullopt on a read error.
+    struct OpenedValue {
+        bool rowFound = false;
+        bool isText = false;
+        qint64 length = 0;
+        sqlite3_blob* blob = nullptr;
+    };
+    std::optional<OpenedValue> openValue(const EntityDescription* entity, qint64 primaryKey,
+        const AttributeDescription* attribute, Error* error) const;
+    // False when the value changed or went since it was opened.
+    static bool readValue(const OpenedValue& value, qint64 offset, int count, char* into);
+    static void closeValue(OpenedValue& value);
     bool fetchRelated(const RelationshipDescription* relationship,
         const std::vector<qint64>& ownerKeys,
         std::vector<std::pair<qint64, ManagedObjectID>>& result, Error* error) const;

@@ -66,6 +66,11 @@ int customAttributeId(const QString& name)
     return registry.ids.value(name, -1);
 }
 
+// Paragraphs longer than this (UTF-16 units) are not copied whole for a piece of them shorter
+// than their length over kShortPieceShare.
+constexpr qsizetype kLongParagraph = qsizetype(1) << 16;
+constexpr qsizetype kShortPieceShare = 8;
+
 // A stretch of the document with one character format: part of a fragment, or the paragraph
 // separator at the end of a block (whose format is the next block's character format).
 struct Segment {
@@ -251,6 +256,27 @@ void insertRange(QTextCursor& cursor, const QTextDocument& source, TextRange ran
     bool first = true;
     QTextBlock textBlock;
     QString blockText;
+    const auto segmentText = [&](const Segment& segment) {
+        // A short piece of a long paragraph is read a character at a time: the paragraph's
+        // whole text costs its length (megabytes for a file of one line), and a cursor would
+        // lay the paragraph out.
+        if (segment.block.length() > kLongParagraph
+            && segment.length * kShortPieceShare < segment.block.length()) {
+            QString text(segment.length, Qt::Uninitialized);
+            for (qsizetype i = 0; i < segment.length; ++i)
+                text[i] = source.characterAt(int(segment.start + i));
+            return text;
+        }
+        // Else a block's text is made once a block, not once a fragment, or a long paragraph
+        // of many styles copies in quadratic time.
+        if (segment.block != textBlock) {
+            textBlock = segment.block;
+            blockText = textBlock.text();
+        }
+        return QStringView(blockText)
+            .sliced(segment.start - textBlock.position(), segment.length)
+            .toString();
+    };
     forEachSegment(source, range.location, range.end(), [&](const Segment& segment) {
         if (first && cursor.atBlockStart()
             && AttributedText::hasParagraphStyle(segment.block.blockFormat()))
@@ -265,16 +291,7 @@ void insertRange(QTextCursor& cursor, const QTextDocument& source, TextRange ran
             cursor.insertBlock(ownFormat(next), segment.format);
             joinList(next);
         } else {
-            // A block's text is made anew at each call: once a block, not once a fragment, or
-            // a long paragraph of many styles copies in quadratic time.
-            if (segment.block != textBlock) {
-                textBlock = segment.block;
-                blockText = textBlock.text();
-            }
-            cursor.insertText(QStringView(blockText)
-                                  .sliced(segment.start - textBlock.position(), segment.length)
-                                  .toString(),
-                copyResource(segment.format));
+            cursor.insertText(segmentText(segment), copyResource(segment.format));
         }
         return true;
     });

@@ -167,6 +167,69 @@ TEST_F(ContextTest, ReleasedValuesAreReadAgainUnlessChanged)
     EXPECT_EQ(note->valueForKey(text).toString(), QStringLiteral("edited"));
 }
 
+// Big values are measured in the store without being read, and their generation tells whether
+// a value taken earlier is still the object's without comparing the two.
+TEST_F(ContextTest, ValuesAreMeasuredUnreadAndTheirGenerationMovesWithEveryOtherValue)
+{
+    const QString text = QStringLiteral("noteText");
+    const QString styles = QStringLiteral("noteStyles");
+    const ManagedObjectPtr saved = addNote(context, QStringLiteral("A"), QByteArray(6000, 'r'));
+    // Two UTF-8 bytes a unit in the store.
+    saved->setValue(QString(3000, QChar(0xE9)), text);
+    EXPECT_EQ(saved->valueLength(text), 3000);
+    ASSERT_TRUE(context.save(nullptr));
+
+    ManagedObjectContext reader;
+    reader.setPersistentStoreCoordinator(coordinator);
+    FetchRequest request(kNote);
+    request.setPropertiesToFetch({ QStringLiteral("noteTitle") });
+    const ManagedObjectPtr note = reader.fetchObjects(request, nullptr).value().value(0);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->valueLength(styles), 6000);
+    EXPECT_EQ(note->valueLength(text), 6000);
+    EXPECT_EQ(note->valueLength(QStringLiteral("noteName")), 0);
+    EXPECT_FALSE(note->isValueLoaded(text));
+    EXPECT_FALSE(note->isValueLoaded(styles));
+
+    // Read from the store, a value may be another than before; read again, it is the same.
+    const quint64 unread = note->valueGeneration(text);
+    EXPECT_EQ(note->valueForKey(text).toString().size(), 3000);
+    const quint64 read = note->valueGeneration(text);
+    EXPECT_NE(read, unread);
+    EXPECT_EQ(note->valueLength(text), 3000);
+    EXPECT_EQ(note->valueForKey(text).toString().size(), 3000);
+    EXPECT_EQ(note->valueGeneration(text), read);
+
+    note->setValue(QStringLiteral("typed"), text);
+    const quint64 typed = note->valueGeneration(text);
+    EXPECT_NE(typed, read);
+    note->setValue(QStringLiteral("typed"), text);
+    EXPECT_EQ(note->valueGeneration(text), typed);
+    reader.refreshObject(note, false);
+    EXPECT_NE(note->valueGeneration(text), typed);
+
+    // Another context's save, once merged, moves a value not read here on too.
+    EXPECT_EQ(note->valueForKey(QStringLiteral("noteTitle")).toString(), QStringLiteral("A"));
+    const quint64 unreadStyles = note->valueGeneration(styles);
+    ManagedObjectContext writer(ManagedObjectContext::ConcurrencyType::PrivateQueue);
+    writer.setPersistentStoreCoordinator(coordinator);
+    QList<Notification> saves;
+    NotificationCenter::defaultCenter().addObserver(&saves,
+        ManagedObjectContext::DidSaveNotification, &writer,
+        [&saves](const Notification& notification) { saves.append(notification); });
+    writer.performAndWait([&] {
+        writer.objectWithID(note->objectID())->setValue(QByteArray("{\\rtf1}"), styles);
+        EXPECT_TRUE(writer.save(nullptr));
+    });
+    NotificationCenter::defaultCenter().removeObserver(&saves);
+    ASSERT_EQ(saves.size(), 1);
+    EXPECT_EQ(note->valueLength(styles), 7);
+    EXPECT_EQ(note->valueGeneration(styles), unreadStyles);
+    reader.mergeChangesFromContextDidSaveNotification(saves.first());
+    EXPECT_NE(note->valueGeneration(styles), unreadStyles);
+    EXPECT_FALSE(note->isValueLoaded(styles));
+}
+
 TEST_F(ContextTest, RefreshDiscardsOrKeepsUnsavedChanges)
 {
     ManagedObjectPtr note = addNote(context, QStringLiteral("Old"));
