@@ -387,14 +387,13 @@ std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* ent
         = m_reader.openValue(entity, primaryKey, attribute, error);
     if (!opened || !opened->rowFound)
         return std::nullopt;
-    if (!opened->blob || opened->length <= kValuePieceBytes) {
-        if (opened->blob)
-            StoreReader::closeValue(*opened);
+    // Nil or a number: no handle to read through.
+    if (!opened->blob)
         return m_reader.fetchValue(entity, primaryKey, attribute, error);
-    }
-    // Megabytes come a piece at a time, letting go of the lock between pieces: a worker reading
-    // a big value holds the main thread's reads and saves up for one piece at most. A save
-    // that changes the value meanwhile ends the pieces, and the value is read whole.
+    // Read through the handle already open. Megabytes come a piece at a time, letting go of the
+    // lock between pieces: a worker reading a big value holds the main thread's reads and saves
+    // up for one piece at most. A save that changes the value meanwhile ends the pieces, and the
+    // value is read whole.
     QByteArray bytes(opened->length, Qt::Uninitialized);
     bool whole = true;
     for (qint64 offset = 0; whole && offset < opened->length; offset += kValuePieceBytes) {
