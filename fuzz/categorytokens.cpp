@@ -3,13 +3,13 @@
 // never crash. Inputs whose first byte is odd are sealed in a valid envelope first, so the
 // fuzzer reaches the token decoder behind the digest check; the store UUID placeholder of the
 // seeds is swapped for the real one, so their URIs can name real categories.
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXCategoryToken.h"
-#include "lists/BXTagsController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/tags/BXCategoryToken.h"
+#include "lists/tags/BXTagsController.h"
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 #include "document/BXDefaults.h"
-#include "document/ValueTransformerRegistration.h"
+#include "document/transformers/ValueTransformerRegistration.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"

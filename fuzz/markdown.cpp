@@ -4,7 +4,7 @@
 // what reading the HTML gives.
 #include "markdown/Markdown.h"
 #include "OffscreenApplication.h"
-#include "document/MarkdownExporter.h"
+#include "document/transfer/MarkdownExporter.h"
 #include "markdown/MarkdownErrors.h"
 #include "markdown/renderers/CmarkTextDocumentBuilder.h"
 #include "markdown/renderers/HTMLAttributedString.h"

@@ -3,11 +3,11 @@
 // text and window strings, the smart categories' predicates and the preference records with
 // their archives and pictures. Opening may fail with an error; nothing may crash.
 #include "OffscreenApplication.h"
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 #include "document/BXDocument.h"
-#include "document/BXDocumentPreference.h"
-#include "document/BXFetchedNotesCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXDocumentPreference.h"
+#include "document/model/BXFetchedNotesCategory.h"
+#include "document/model/BXNote.h"
 #include "platform/data/AttributeDescription.h"
 #include "platform/data/EntityDescription.h"
 #include "platform/data/FetchRequest.h"

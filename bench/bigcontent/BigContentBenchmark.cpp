@@ -8,7 +8,7 @@
 
 #include "app/BXApplicationRuntime.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/text/AttributedText.h"

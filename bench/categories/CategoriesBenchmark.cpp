@@ -3,9 +3,9 @@
 // "Cold" opens the file in a fresh process and fetches there, as the first look at a category
 // after launch does, and reports how much the process's resident size grew.
 
-#include "document/BXCategory.h"
-#include "document/BXDataModel.h"
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXDataModel.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"

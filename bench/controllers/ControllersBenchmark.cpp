@@ -2,7 +2,7 @@
 // localised case-insensitive title with a filter, the model's share of a rearrangement, adding
 // or removing one note, and the memory the controller and model take above the notes.
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 
 #include "platform/controllers/ArrayControllerModel.h"
 #include "platform/data/ManagedObjectContext.h"

@@ -4,7 +4,7 @@
 // that ended on their own, the violations and the saves finished; a run that stops before all
 // kills says why in its label.
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
 
 #include "platform/text/AttributedText.h"

@@ -3,7 +3,7 @@
 // again and again in this process, and cold, in a fresh process each time (with the growth of
 // its resident size).
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
 
 #include "platform/predicate/SortDescriptor.h"

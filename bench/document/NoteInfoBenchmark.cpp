@@ -1,7 +1,7 @@
 // The info panel's description of one note of about 100 KB: while the panel shows it is
 // rebuilt after every pause in typing, so it must stay well under the 10 ms target.
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXNoteInfo.h"
 #include "document/BXWrappedPersistentDocument.h"
 

@@ -3,11 +3,11 @@
 // note with its hashtags marked, laid out and painted (goal under 16 ms).
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"

@@ -1,7 +1,7 @@
 // The Format menu and the ruler over a 100 KB note: one validation pass over every item of the
 // menu and its submenus, as opening them does, and a caret move with the ruler following it.
-#include "mainwindow/BXFormatMenu.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXFormatMenu.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "platform/appkit/RulerView.h"
 #include "platform/text/AttributedText.h"
 

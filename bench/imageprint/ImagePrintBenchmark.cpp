@@ -1,10 +1,10 @@
 // Pictures and printing: a keystroke in a note that holds a 5 MB picture, written back into the
 // note as the main window does after every edit; opening the image editor on a 12-megapixel
 // picture; printing a 100-page note to a PDF file.
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
-#include "mainwindow/BXImageViewController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "platform/appkit/PrintJob.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SpellChecker.h"

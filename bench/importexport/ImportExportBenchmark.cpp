@@ -4,8 +4,8 @@
 // the process's resident size.
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "document/MarkdownExporter.h"
+#include "document/model/BXNote.h"
+#include "document/transfer/MarkdownExporter.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/TextFormatRegistry.h"

@@ -3,7 +3,7 @@
 #include "app/BXWelcomeWindowController.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"

@@ -8,11 +8,11 @@
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/testing/FakeScheduler.h"

@@ -1,8 +1,8 @@
 // Markdown to HTML, to rich text and to styled text next to cmark's own parse and render of
 // the same bytes, styled text to a document, and the Markdown export of a note.
 #include "SampleMarkdown.h"
-#include "document/MarkdownExporter.h"
-#include "document/MarkdownImporter.h"
+#include "document/transfer/MarkdownExporter.h"
+#include "document/transfer/MarkdownImporter.h"
 #include "markdown/Markdown.h"
 #include "markdown/styler/MarkdownStyler.h"
 #include "platform/text/HtmlWriter.h"

@@ -6,11 +6,11 @@
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXNoteMemoryManager.h"
+#include "mainwindow/notememory/BXNoteMemoryManager.h"
 
 #include "platform/testing/FakeScheduler.h"
 

@@ -5,12 +5,12 @@
 
 #include "support/ResidentMemory.h"
 
-#include "document/BXCategory.h"
-#include "document/BXDataModel.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXNotesListCategories.h"
-#include "lists/BXNotesListModel.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXDataModel.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesListCategories.h"
+#include "lists/noteslist/BXNotesListModel.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"

@@ -3,12 +3,12 @@
 // a note window on a 100 KB note.
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXNoteWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"

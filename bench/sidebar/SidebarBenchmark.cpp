@@ -3,12 +3,12 @@
 // the reaction of a selected Recent Notes to a new note, one tag peek pass, and moving one
 // category.
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXOutlineView.h"
 
-#include "document/BXCategory.h"
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/data/FetchRequest.h"
 #include "platform/data/ManagedObjectContext.h"

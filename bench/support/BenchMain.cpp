@@ -1,5 +1,5 @@
 #include "document/BXDefaults.h"
-#include "document/ValueTransformerRegistration.h"
+#include "document/transformers/ValueTransformerRegistration.h"
 #include "platform/foundation/FreedMemory.h"
 
 #include "ColdRun.h"

@@ -1,8 +1,8 @@
 #include "BenchNotesFile.h"
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 

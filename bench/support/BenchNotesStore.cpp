@@ -1,6 +1,6 @@
 #include "BenchNotesStore.h"
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 
 #include <QUrl>
 

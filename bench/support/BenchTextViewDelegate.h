@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/BXTextViewDelegate.h"
+#include "mainwindow/editor/BXTextViewDelegate.h"
 #include "platform/foundation/UndoManager.h"
 
 // The least a note text view needs to be typed into: an undo manager of its own.

@@ -2,12 +2,12 @@
 // two of them (the first 1,000 notes only in "Tag 0"): rebuilding the tokens for every note selected, a keystroke in a field of 200
 // tokens, completion among the 1,000 plain categories, and applying a tag to 1,000 notes.
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXCategoryToken.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXTagsController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/tags/BXCategoryToken.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXTagsController.h"
 
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/appkit/TokenField.h"
 #include "platform/data/ManagedObjectContext.h"

@@ -1,7 +1,7 @@
 // One keystroke in a 100 KB note shown in a note text view: the key event, the copy into the
 // note's storage, the undo record, hashtag and spelling marks of the paragraph, and the
 // repaint of what it exposes.
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SpellChecker.h"

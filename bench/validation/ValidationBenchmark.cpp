@@ -6,11 +6,11 @@
 #include "app/BXDocumentController.h"
 #include "app/BXMainMenu.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowToolbar.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/Toolbar.h"

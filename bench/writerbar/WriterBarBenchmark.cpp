@@ -5,13 +5,13 @@
 #include "support/BenchNotesFile.h"
 
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "lists/BXNotesArrayController.h"
+#include "document/model/BXNote.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
-#include "mainwindow/BXWriterBar.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/editor/BXWriterBar.h"
 
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"

@@ -2,7 +2,7 @@
 
 #include "app/BXDocumentController.h"
 #include "app/BXWindowMenu.h"
-#include "mainwindow/BXFormatMenu.h"
+#include "mainwindow/editor/BXFormatMenu.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/foundation/Localized.h"

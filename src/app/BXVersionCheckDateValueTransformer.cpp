@@ -1,6 +1,6 @@
 #include "app/BXVersionCheckDateValueTransformer.h"
 
-#include "lists/BXNotesDateFormatter.h"
+#include "lists/noteslist/BXNotesDateFormatter.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringsTable.h"

@@ -1,4 +1,4 @@
-#include "BXClock.h"
+#include "document/BXClock.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "BXDefaults.h"
+#include "document/BXDefaults.h"
 
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Log.h"

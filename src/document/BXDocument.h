@@ -1,9 +1,9 @@
 #pragma once
 
-#include "BXNote.h"
-#include "BXNoteInfo.h"
-#include "BXPasswordControllerDelegate.h"
-#include "BXWrappedPersistentDocument.h"
+#include "document/model/BXNote.h"
+#include "document/BXNoteInfo.h"
+#include "document/password/BXPasswordControllerDelegate.h"
+#include "document/BXWrappedPersistentDocument.h"
 
 #include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"

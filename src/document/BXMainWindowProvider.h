@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BXNoteDataProvider.h"
+#include "document/BXNoteDataProvider.h"
 
 #include "platform/controllers/Command.h"
 

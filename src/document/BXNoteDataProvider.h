@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BXNote.h"
+#include "document/model/BXNote.h"
 
 #include "platform/data/ManagedObject.h"
 

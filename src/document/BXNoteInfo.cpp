@@ -1,6 +1,6 @@
 #include "document/BXNoteInfo.h"
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
 #include "platform/text/AttributedText.h"

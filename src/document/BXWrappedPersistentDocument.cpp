@@ -1,7 +1,7 @@
-#include "BXWrappedPersistentDocument.h"
+#include "document/BXWrappedPersistentDocument.h"
 
-#include "BXDataModel.h"
-#include "ValueTransformerRegistration.h"
+#include "document/model/BXDataModel.h"
+#include "document/transformers/ValueTransformerRegistration.h"
 
 #include "platform/data/PersistentStore.h"
 #include "platform/foundation/CopyRecursively.h"

@@ -1,4 +1,4 @@
-#include "WFMainThreadProxy.h"
+#include "document/WFMainThreadProxy.h"
 
 #include "platform/foundation/Log.h"
 

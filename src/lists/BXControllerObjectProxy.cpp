@@ -1,4 +1,4 @@
-#include "BXControllerObjectProxy.h"
+#include "lists/BXControllerObjectProxy.h"
 
 using namespace platform;
 

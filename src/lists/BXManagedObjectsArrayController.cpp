@@ -1,10 +1,10 @@
-#include "BXManagedObjectsArrayController.h"
+#include "lists/BXManagedObjectsArrayController.h"
 
-#include "BXCategoriesArrayController.h"
-#include "BXCategoriesOutlineModel.h"
-#include "BXOutlineView.h"
-#include "BXTableView.h"
-#include "BXTableViewDelegate.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXOutlineView.h"
+#include "lists/BXTableView.h"
+#include "lists/BXTableViewDelegate.h"
 
 using namespace platform;
 

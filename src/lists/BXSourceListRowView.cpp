@@ -1,4 +1,4 @@
-#include "BXSourceListRowView.h"
+#include "lists/BXSourceListRowView.h"
 
 void BXSourceListRowView::initStyleOption(
     QStyleOptionViewItem* option, const QModelIndex& index) const

@@ -1,4 +1,4 @@
-#include "BXTableColumn.h"
+#include "lists/BXTableColumn.h"
 
 #include <algorithm>
 #include <cmath>

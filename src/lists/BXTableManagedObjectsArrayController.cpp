@@ -1,8 +1,8 @@
-#include "BXTableManagedObjectsArrayController.h"
+#include "lists/BXTableManagedObjectsArrayController.h"
 
-#include "BXPasteboardNoteRow.h"
-#include "BXTableManagedObjectsArrayControllerDelegate.h"
-#include "BXTableView.h"
+#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
+#include "lists/BXTableView.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/UserInput.h"

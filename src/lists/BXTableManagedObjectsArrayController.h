@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BXManagedObjectsArrayController.h"
-#include "BXRowAction.h"
-#include "BXTableViewDelegate.h"
+#include "lists/BXManagedObjectsArrayController.h"
+#include "lists/noteslist/BXRowAction.h"
+#include "lists/BXTableViewDelegate.h"
 
 #include "platform/controllers/Responder.h"
 

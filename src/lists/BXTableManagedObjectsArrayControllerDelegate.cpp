@@ -1,4 +1,4 @@
-#include "BXTableManagedObjectsArrayControllerDelegate.h"
+#include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
 using namespace platform;
 

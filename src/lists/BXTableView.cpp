@@ -1,6 +1,6 @@
-#include "BXTableView.h"
+#include "lists/BXTableView.h"
 
-#include "BXTableViewDelegate.h"
+#include "lists/BXTableViewDelegate.h"
 
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/ArrayControllerModel.h"

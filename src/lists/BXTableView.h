@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BXTableColumn.h"
+#include "lists/BXTableColumn.h"
 
 #include "platform/controllers/DropValidation.h"
 #include "platform/controllers/Responder.h"

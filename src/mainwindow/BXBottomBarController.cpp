@@ -1,6 +1,6 @@
-#include "BXBottomBarController.h"
+#include "mainwindow/BXBottomBarController.h"
 
-#include "BXVibrantScopeBar.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SegmentedControl.h"

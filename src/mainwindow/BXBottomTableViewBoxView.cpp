@@ -1,4 +1,4 @@
-#include "BXBottomTableViewBoxView.h"
+#include "mainwindow/BXBottomTableViewBoxView.h"
 
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"

@@ -1,4 +1,4 @@
-#include "BXDisposableItems.h"
+#include "mainwindow/BXDisposableItems.h"
 
 int BXDisposableItems::visibleSubviewsWidth(const QList<Subview>& subviews)
 {

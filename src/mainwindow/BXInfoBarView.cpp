@@ -1,6 +1,6 @@
-#include "BXInfoBarView.h"
+#include "mainwindow/BXInfoBarView.h"
 
-#include "lists/BXNotesDateFormatter.h"
+#include "lists/noteslist/BXNotesDateFormatter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "BXMainSplitView.h"
+#include "mainwindow/BXMainSplitView.h"
 
 #include "platform/appkit/TrackingSeparatorItem.h"
 

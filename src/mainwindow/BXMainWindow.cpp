@@ -1,6 +1,6 @@
-#include "BXMainWindow.h"
+#include "mainwindow/BXMainWindow.h"
 
-#include "BXMainWindowController.h"
+#include "mainwindow/BXMainWindowController.h"
 
 #include "platform/foundation/Dispatch.h"
 

@@ -1,11 +1,11 @@
-#include "BXMainWindowCategorySelection.h"
+#include "mainwindow/BXMainWindowCategorySelection.h"
 
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
 
-#include "lists/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/UserInput.h"
 

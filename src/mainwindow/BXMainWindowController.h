@@ -1,11 +1,11 @@
 #pragma once
 
-#include "BXTextViewDelegate.h"
+#include "mainwindow/editor/BXTextViewDelegate.h"
 
 #include "document/BXMainWindowProvider.h"
 #include "document/BXPrintViewProvider.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
-#include "lists/BXTagsControllerDelegate.h"
+#include "lists/tags/BXTagsControllerDelegate.h"
 
 #include "platform/controllers/Responder.h"
 #include "platform/controllers/UndoCommands.h"

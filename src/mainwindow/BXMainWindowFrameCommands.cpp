@@ -1,9 +1,9 @@
-#include "BXMainWindowFrameCommands.h"
+#include "mainwindow/BXMainWindowFrameCommands.h"
 
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
-#include "BXMainWindowToolbar.h"
-#include "BXTextView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowToolbar.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "platform/appkit/Toolbar.h"
 #include "platform/foundation/Localized.h"

@@ -1,13 +1,13 @@
-#include "BXMainWindowRecentNotes.h"
+#include "mainwindow/BXMainWindowRecentNotes.h"
 
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
-#include "document/BXFetchedNotesCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXFetchedNotesCategory.h"
+#include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/data/ManagedObjectContext.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BXRecentNotesCounter.h"
+#include "mainwindow/BXRecentNotesCounter.h"
 
 #include "platform/data/ManagedObject.h"
 #include "platform/predicate/SortDescriptor.h"

@@ -1,11 +1,11 @@
-#include "BXMainWindowTextDelegate.h"
+#include "mainwindow/BXMainWindowTextDelegate.h"
 #include "platform/appkit/Toolbar.h"
-#include "BXMainWindowToolbar.h"
+#include "mainwindow/BXMainWindowToolbar.h"
 
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
-#include "BXMainWindowSearch.h"
-#include "BXTextView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "ui/BXGlobalConstants.h"
 

@@ -1,15 +1,15 @@
-#include "BXMainWindowToolbar.h"
+#include "mainwindow/BXMainWindowToolbar.h"
 
-#include "BXMainSplitView.h"
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
-#include "BXMainWindowHistory.h"
-#include "BXMainWindowTextDelegate.h"
-#include "BXMainWindowValidation.h"
-#include "BXPageController.h"
-#include "BXTextView.h"
+#include "mainwindow/BXMainSplitView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
+#include "mainwindow/BXMainWindowTextDelegate.h"
+#include "mainwindow/BXMainWindowValidation.h"
+#include "mainwindow/history/BXPageController.h"
+#include "mainwindow/editor/BXTextView.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
 #include "document/BXDocument.h"
 

@@ -1,4 +1,4 @@
-#include "BXPendingKeystrokes.h"
+#include "mainwindow/BXPendingKeystrokes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "BXPrintPanelAccessoryViewController.h"
+#include "mainwindow/BXPrintPanelAccessoryViewController.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"

@@ -1,9 +1,9 @@
-#include "BXRecentNotesCounter.h"
+#include "mainwindow/BXRecentNotesCounter.h"
 
-#include "BXMainWindowRecentNotes.h"
+#include "mainwindow/BXMainWindowRecentNotes.h"
 
-#include "document/BXFetchedNotesCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXFetchedNotesCategory.h"
+#include "document/model/BXNote.h"
 
 #include "platform/data/AttributeReader.h"
 #include "platform/data/ManagedObjectContext.h"

@@ -1,7 +1,7 @@
-#include "BXUnderpageView.h"
+#include "mainwindow/BXUnderpageView.h"
 
-#include "BXMainWindow.h"
-#include "BXMainWindowController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
 
 #include "document/BXDocument.h"
 

@@ -1,8 +1,8 @@
 #include "BXPasswordController.h"
 
 #include "PasswordDialogRunner.h"
-#include "document/BXPasswordControllerDelegate.h"
-#include "document/PasswordHash.h"
+#include "document/password/BXPasswordControllerDelegate.h"
+#include "document/password/PasswordHash.h"
 
 #include "platform/appkit/Sheet.h"
 #include "platform/appkit/UserInput.h"

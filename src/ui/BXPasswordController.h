@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/BXPasswordPrompt.h"
+#include "document/password/BXPasswordPrompt.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/EncodingManager.h"
+#include "document/transfer/EncodingManager.h"
 
 #include <QComboBox>
 #include <QPointer>

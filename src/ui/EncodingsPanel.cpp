@@ -1,6 +1,6 @@
 #include "EncodingsPanel.h"
 
-#include "document/EncodingManager.h"
+#include "document/transfer/EncodingManager.h"
 
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"

@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "platform/text/AttributedText.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "app/BXAboutWindow.h"
 #include "app/BXRecentDocumentsWindowController.h"
 #include "app/BXWelcomeWindowController.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "platform/appkit/FilePanelDialog.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/Archiver.h"

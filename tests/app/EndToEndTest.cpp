@@ -3,7 +3,7 @@
 #include "app/BXRecentDocumentEntry.h"
 #include "app/BXRecentDocumentsList.h"
 #include "app/BXRecentDocumentsWindowController.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"

@@ -3,7 +3,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 
 #include "platform/testing/FakeScheduler.h"
 

@@ -2,9 +2,9 @@
 
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
 #include "platform/appkit/CommandRouter.h"
 

@@ -1,9 +1,9 @@
 #include "NotesFileTestSupport.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 #include "document/BXDocument.h"
-#include "document/BXDocumentPreference.h"
-#include "document/PasswordHash.h"
+#include "document/model/BXDocumentPreference.h"
+#include "document/password/PasswordHash.h"
 #include "platform/testing/FakePasswordDialogRunner.h"
 #include "ui/BXPasswordController.h"
 

@@ -1,5 +1,5 @@
-#include "document/BXNote.h"
-#include "document/BXDataModel.h"
+#include "document/model/BXNote.h"
+#include "document/model/BXDataModel.h"
 #include "document/BXDefaults.h"
 
 #include "platform/data/ManagedObjectContext.h"

@@ -1,6 +1,6 @@
 #include "NotesStoreTest.h"
-#include "document/BXDataModel.h"
-#include "document/BXDocumentPreference.h"
+#include "document/model/BXDataModel.h"
+#include "document/model/BXDocumentPreference.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"

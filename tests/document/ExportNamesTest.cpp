@@ -1,7 +1,7 @@
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/TypeIdentifier.h"

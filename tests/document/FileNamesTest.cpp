@@ -1,4 +1,4 @@
-#include "document/BXFileNames.h"
+#include "document/transfer/BXFileNames.h"
 
 #include "support/TestEnvironment.h"
 

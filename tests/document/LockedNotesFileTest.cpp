@@ -1,6 +1,6 @@
 #include "NotesFileTestSupport.h"
 
-#include "document/MarkdownExporter.h"
+#include "document/transfer/MarkdownExporter.h"
 #include "document/BXDefaults.h"
 
 #include "platform/testing/FakeAlertPresenter.h"

@@ -1,5 +1,5 @@
-#include "document/MarkdownExporter.h"
-#include "document/MarkdownImporter.h"
+#include "document/transfer/MarkdownExporter.h"
+#include "document/transfer/MarkdownImporter.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/TextFormatRegistry.h"
 #include "platform/text/TextListMarkers.h"

@@ -1,6 +1,6 @@
 #include "support/InteropTools.h"
 
-#include "document/MarkdownExporter.h"
+#include "document/transfer/MarkdownExporter.h"
 #include "platform/text/AttributedText.h"
 
 #include <QFile>

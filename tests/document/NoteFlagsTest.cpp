@@ -1,7 +1,7 @@
 #include "NotesStoreTest.h"
 
 #include "document/BXDefaults.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 
 #include "platform/predicate/Predicate.h"
 

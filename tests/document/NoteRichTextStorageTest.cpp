@@ -1,6 +1,6 @@
 #include "NotesFileTestSupport.h"
 
-#include "document/MarkdownImporter.h"
+#include "document/transfer/MarkdownImporter.h"
 
 #include "document/BXDefaults.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
 
 #include <QByteArray>

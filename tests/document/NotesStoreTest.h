@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/data/ManagedObjectContext.h"

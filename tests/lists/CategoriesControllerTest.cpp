@@ -1,7 +1,7 @@
 #include "SidebarFixture.h"
 
-#include "document/BXCategory.h"
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/data/FetchRequest.h"
 

@@ -1,10 +1,10 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXCategoriesTableRowView.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXCategoriesTableRowView.h"
+#include "lists/sidebar/BXOutlineView.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/CommandRouter.h"
 

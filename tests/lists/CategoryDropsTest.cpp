@@ -1,11 +1,11 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXOutlineView.h"
-#include "lists/BXPasteboardCategoryRow.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXOutlineView.h"
+#include "lists/sidebar/BXPasteboardCategoryRow.h"
 #include "lists/BXTableView.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/FilePromise.h"
 #include "platform/appkit/FilePromiseMimeData.h"

@@ -1,8 +1,8 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoryOrder.h"
+#include "lists/sidebar/BXCategoryOrder.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 using namespace platform;
 

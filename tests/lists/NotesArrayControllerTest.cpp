@@ -1,11 +1,11 @@
 #include "NotesFixture.h"
 
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXNotesArraySortDescriptor.h"
-#include "lists/BXNotesListCategories.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArraySortDescriptor.h"
+#include "lists/noteslist/BXNotesListCategories.h"
 
-#include "document/BXCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 #include "platform/controllers/ArrayControllerModel.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Localized.h"

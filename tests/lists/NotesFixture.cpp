@@ -1,6 +1,6 @@
 #include "NotesFixture.h"
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 
 using namespace platform;
 

@@ -1,5 +1,5 @@
-#include "lists/BXCategoriesTableRowView.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesTableRowView.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "lists/BXSourceListRowView.h"
 
 #include <gtest/gtest.h>

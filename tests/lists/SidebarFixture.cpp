@@ -1,10 +1,10 @@
 #include "SidebarFixture.h"
 
-#include "document/BXCategory.h"
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "document/BXDefaults.h"
-#include "document/ValueTransformerRegistration.h"
+#include "document/transformers/ValueTransformerRegistration.h"
 
 #include "platform/data/FetchRequest.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "lists/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 #include "document/NotesStoreTest.h"
 
 #include "platform/foundation/UndoManager.h"

@@ -1,11 +1,11 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXOutlineView.h"
 
-#include "document/BXCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 
 #include "platform/data/ManagedObjectContext.h"
 

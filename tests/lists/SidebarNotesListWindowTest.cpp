@@ -1,13 +1,13 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXNotesListModel.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesListModel.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "lists/BXTableView.h"
 
-#include "document/BXCategory.h"
-#include "document/BXNote.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Error.h"

@@ -1,9 +1,9 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXCategoriesOutlineModel.h"
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXOutlineView.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "support/TestEnvironment.h"
 

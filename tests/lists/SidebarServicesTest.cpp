@@ -1,8 +1,8 @@
 #include "SidebarFixture.h"
 
-#include "lists/BXOutlineView.h"
+#include "lists/sidebar/BXOutlineView.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "lists/BXCategoriesTableRowView.h"
+#include "lists/sidebar/BXCategoriesTableRowView.h"
 #include "lists/BXTableManagedObjectsArrayController.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 #include "lists/BXTableView.h"
 
-#include "document/BXDataModel.h"
+#include "document/model/BXDataModel.h"
 #include "platform/controllers/ArrayControllerModel.h"
 #include "platform/data/FetchRequest.h"
 #include "platform/data/ManagedObjectContext.h"

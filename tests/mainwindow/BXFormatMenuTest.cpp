@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXFormatMenu.h"
+#include "mainwindow/editor/BXFormatMenu.h"
 
 #include "lists/BXTableView.h"
 

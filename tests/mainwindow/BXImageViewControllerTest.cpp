@@ -1,6 +1,6 @@
-#include "mainwindow/BXImageViewController.h"
-#include "mainwindow/BXImageAdjustPanel.h"
-#include "mainwindow/BXImageViewControllerDelegate.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/image/BXImageAdjustPanel.h"
+#include "mainwindow/image/BXImageViewControllerDelegate.h"
 
 #include "platform/appkit/ImageEditView.h"
 #include "platform/testing/FakeUserInput.h"

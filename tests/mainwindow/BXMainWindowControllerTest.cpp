@@ -2,12 +2,12 @@
 
 #include "mainwindow/BXMainSplitView.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "ui/BXFadingText.h"
 
-#include "document/BXCategory.h"
-#include "document/BXManagedObjectUtilities.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXManagedObjectUtilities.h"
 
 #include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"

@@ -3,13 +3,13 @@
 #include "mainwindow/BXMainWindowCategorySelection.h"
 #include "mainwindow/BXMainWindowNoteActions.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
 #include "ui/BXHoverButton.h"
 #include "ui/BXNotesToolbarView.h"
 
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/IndexSet.h"

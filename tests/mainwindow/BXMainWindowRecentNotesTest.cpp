@@ -1,14 +1,14 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXMainWindowHistory.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
 #include "mainwindow/BXMainWindowRecentNotes.h"
-#include "mainwindow/BXPageController.h"
+#include "mainwindow/history/BXPageController.h"
 #include "mainwindow/BXRecentNotesCounter.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/UndoManager.h"

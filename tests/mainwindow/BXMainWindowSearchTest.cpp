@@ -1,10 +1,10 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXMainWindowSearch.h"
-#include "mainwindow/BXSearchField.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "ui/BXGlobalConstants.h"
 #include "ui/BXMessagePopoverController.h"
 

@@ -1,14 +1,14 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXImageViewController.h"
+#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/BXMainSplitView.h"
-#include "mainwindow/BXMainWindowHistory.h"
-#include "mainwindow/BXPageController.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
+#include "mainwindow/history/BXPageController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
-#include "document/BXManagedObjectUtilities.h"
+#include "document/model/BXManagedObjectUtilities.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXNoteCacheManager.h"
-#include "mainwindow/BXNoteMemoryManager.h"
+#include "mainwindow/notememory/BXNoteCacheManager.h"
+#include "mainwindow/notememory/BXNoteMemoryManager.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
 #include "document/BXNoteDataProvider.h"
 

@@ -1,12 +1,12 @@
 #include "NoteWindowFixture.h"
 
-#include "mainwindow/BXNoteIconButton.h"
-#include "mainwindow/BXNoteMemoryManager.h"
-#include "mainwindow/BXNoteWindowCommands.h"
-#include "mainwindow/BXNoteWindowToolbar.h"
+#include "mainwindow/notewindow/BXNoteIconButton.h"
+#include "mainwindow/notememory/BXNoteMemoryManager.h"
+#include "mainwindow/notewindow/BXNoteWindowCommands.h"
+#include "mainwindow/notewindow/BXNoteWindowToolbar.h"
 
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXPasteboardNoteRow.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXPasteboardNoteRow.h"
 
 #include "document/BXDefaults.h"
 

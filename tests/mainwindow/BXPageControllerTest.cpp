@@ -1,10 +1,10 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXMainWindowHistory.h"
-#include "mainwindow/BXPageController.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
+#include "mainwindow/history/BXPageController.h"
 #include "mainwindow/BXUnderpageView.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SegmentedControl.h"

@@ -1,8 +1,8 @@
-#include "mainwindow/BXTextView.h"
-#include "mainwindow/BXTextViewDelegate.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/editor/BXTextViewDelegate.h"
 
 #include "document/BXDefaults.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Log.h"

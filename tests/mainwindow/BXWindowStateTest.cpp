@@ -1,14 +1,14 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXMainSplitView.h"
-#include "mainwindow/BXMainWindowSearch.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/BXWindowState.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXNotesArraySortDescriptor.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArraySortDescriptor.h"
 
-#include "document/BXDocumentPreference.h"
+#include "document/model/BXDocumentPreference.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Archiver.h"

@@ -4,7 +4,7 @@
 #include "mainwindow/BXInfoBarView.h"
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindowBars.h"
-#include "mainwindow/BXVibrantScopeBar.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
 #include <QLabel>
 #include <QPropertyAnimation>

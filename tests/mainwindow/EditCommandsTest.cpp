@@ -1,12 +1,12 @@
 #include "MainWindowFixture.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
-#include "lists/BXTagsController.h"
-#include "mainwindow/BXPageController.h"
+#include "lists/tags/BXTagsController.h"
+#include "mainwindow/history/BXPageController.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/TokenField.h"

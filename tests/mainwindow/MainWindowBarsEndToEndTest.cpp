@@ -2,18 +2,18 @@
 
 #include "mainwindow/BXBottomBarController.h"
 #include "mainwindow/BXMainWindowBars.h"
-#include "mainwindow/BXMainWindowSearch.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/BXMainWindowValidation.h"
-#include "mainwindow/BXSearchField.h"
-#include "mainwindow/BXVibrantScopeBar.h"
-#include "mainwindow/BXWriterBar.h"
+#include "mainwindow/search/BXSearchField.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
+#include "mainwindow/editor/BXWriterBar.h"
 
-#include "lists/BXCategoryToken.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXTagsController.h"
+#include "lists/tags/BXCategoryToken.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXTagsController.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SegmentedControl.h"
@@ -21,7 +21,7 @@
 #include "platform/appkit/Toolbar.h"
 #include "platform/text/AttributedText.h"
 
-#include "mainwindow/BXSearchScopeBarController.h"
+#include "mainwindow/search/BXSearchScopeBarController.h"
 #include <QApplication>
 #include <QAction>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
 
-#include "document/BXAttributedStringAdditions.h"
+#include "document/model/BXAttributedStringAdditions.h"
 
 #include "platform/text/AttributedText.h"
 

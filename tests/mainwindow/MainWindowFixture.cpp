@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "lists/BXAddCategoryPopoverViewController.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXTagsController.h"
+#include "lists/tags/BXAddCategoryPopoverViewController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXTagsController.h"
 
 #include "document/BXDefaults.h"
 

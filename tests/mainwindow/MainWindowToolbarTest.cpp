@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXMainSplitView.h"
-#include "mainwindow/BXMainWindowSearch.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/BXMainWindowToolbar.h"
-#include "mainwindow/BXSearchField.h"
+#include "mainwindow/search/BXSearchField.h"
 
 #include "lists/BXTableView.h"
 

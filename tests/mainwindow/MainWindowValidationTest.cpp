@@ -1,11 +1,11 @@
 #include "MainWindowFixture.h"
 
 #include "mainwindow/BXBottomTableViewBoxView.h"
-#include "mainwindow/BXMainWindowHistory.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
 #include "mainwindow/BXMainWindowValidation.h"
 
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/SharingServices.h"

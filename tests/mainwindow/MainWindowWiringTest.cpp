@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXImageViewController.h"
+#include "mainwindow/image/BXImageViewController.h"
 
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXPasteboardNoteDelegate.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/noteslist/BXPasteboardNoteDelegate.h"
 #include "ui/BXAccessoryOwner.h"
 #include "ui/BXProgressPanelController.h"
 #include "ui/BXSavePanelController.h"

@@ -2,7 +2,7 @@
 
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXNoteWindowController.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
 
 // The main window's fixture with note windows made by their real controller.
 class NoteWindowFixture : public MainWindowFixture {

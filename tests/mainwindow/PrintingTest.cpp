@@ -1,6 +1,6 @@
 #include "mainwindow/BXPrintPanelAccessoryViewController.h"
-#include "mainwindow/BXTextView.h"
-#include "mainwindow/BXTextViewDelegate.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/editor/BXTextViewDelegate.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"

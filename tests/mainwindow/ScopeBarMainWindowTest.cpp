@@ -1,15 +1,15 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXFlashingView.h"
-#include "mainwindow/BXMainWindowSearch.h"
-#include "mainwindow/BXSearchField.h"
-#include "mainwindow/BXSearchScopeBarController.h"
-#include "mainwindow/BXVibrantScopeBar.h"
+#include "mainwindow/search/BXFlashingView.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
+#include "mainwindow/search/BXSearchScopeBarController.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
-#include "lists/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/BXTableView.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 
 #include "platform/appkit/SegmentedControl.h"
 

@@ -1,6 +1,6 @@
 #include "mainwindow/BXDisposableItems.h"
-#include "mainwindow/BXScopeBar.h"
-#include "mainwindow/BXVibrantScopeBar.h"
+#include "mainwindow/search/BXScopeBar.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
 #include "platform/testing/FakeScheduler.h"
 #include "support/TestEnvironment.h"

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
-#include "mainwindow/BXMainWindowSearch.h"
-#include "mainwindow/BXSearchField.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "ui/BXGlobalConstants.h"
 #include "ui/BXMessagePopoverController.h"
 

@@ -1,8 +1,8 @@
-#include "mainwindow/BXFlashingView.h"
-#include "mainwindow/BXSearchScopeBarController.h"
-#include "mainwindow/BXVibrantScopeBar.h"
+#include "mainwindow/search/BXFlashingView.h"
+#include "mainwindow/search/BXSearchScopeBarController.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
-#include "document/BXCategory.h"
+#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 

@@ -1,15 +1,15 @@
 #include "MainWindowFixture.h"
 
-#include "lists/BXAddCategoryPopoverViewController.h"
-#include "lists/BXCategoriesArrayController.h"
-#include "lists/BXCategoryToken.h"
-#include "lists/BXNotesArrayController.h"
-#include "lists/BXOutlineView.h"
+#include "lists/tags/BXAddCategoryPopoverViewController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/tags/BXCategoryToken.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "lists/BXTableView.h"
-#include "lists/BXTagsController.h"
+#include "lists/tags/BXTagsController.h"
 
-#include "document/BXCategory.h"
-#include "document/BXFetchedNotesCategory.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXFetchedNotesCategory.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/TokenField.h"

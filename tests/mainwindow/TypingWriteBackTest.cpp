@@ -1,13 +1,13 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
-#include "lists/BXNotesArrayController.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/foundation/Error.h"

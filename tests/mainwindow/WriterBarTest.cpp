@@ -2,8 +2,8 @@
 
 #include "mainwindow/BXInfoBarView.h"
 #include "mainwindow/BXMainWindowBars.h"
-#include "mainwindow/BXTextColorPopover.h"
-#include "mainwindow/BXWriterBar.h"
+#include "mainwindow/editor/BXTextColorPopover.h"
+#include "mainwindow/editor/BXWriterBar.h"
 
 #include "lists/BXTableView.h"
 

@@ -4,7 +4,7 @@
 #include "app/BXRecentDocumentsView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "ScenarioApp.h"
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "ScenarioApp.h"
 
-#include "document/BXNote.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ScenarioApp.h"
 
 #include "lists/BXTableView.h"
-#include "lists/BXTagsController.h"
+#include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "platform/appkit/TokenField.h"

@@ -3,7 +3,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowNoteActions.h"
-#include "mainwindow/BXTextView.h"
+#include "mainwindow/editor/BXTextView.h"
 
 #include "lists/BXTableView.h"
 #include "ui/BXHoverButton.h"

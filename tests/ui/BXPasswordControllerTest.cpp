@@ -1,6 +1,6 @@
 #include "ui/BXPasswordController.h"
-#include "document/BXPasswordControllerDelegate.h"
-#include "document/PasswordHash.h"
+#include "document/password/BXPasswordControllerDelegate.h"
+#include "document/password/PasswordHash.h"
 #include "platform/testing/FakePasswordDialogRunner.h"
 
 #include "platform/testing/FakeScheduler.h"

@@ -5,9 +5,9 @@
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/BXNote.h"
-#include "document/EncodingManager.h"
-#include "document/MarkdownExporter.h"
+#include "document/model/BXNote.h"
+#include "document/transfer/EncodingManager.h"
+#include "document/transfer/MarkdownExporter.h"
 #include "platform/appkit/FilePanelDialog.h"
 #include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UserDefaults.h"

@@ -1,0 +1,42 @@
+#include "mainwindow/search/BXSearchField.h"
+
+#include "platform/appkit/SymbolIcon.h"
+#include "platform/foundation/Localized.h"
+
+#include <QAction>
+#include <QMenu>
+
+BXSearchField::BXSearchField(QWidget* parent)
+    : QLineEdit(parent), m_menu(new QMenu(this)), m_menuButton(nullptr)
+{
+    const struct {
+        int tag;
+        const char* title;
+    } modes[]
+        = { { kWordsTag, "Search Words" }, { kRegularExpressionTag, "Search Regular Expression" } };
+    for (const auto& mode : modes) {
+        QAction* item = m_menu->addAction(platform::localized(QString::fromUtf8(mode.title)));
+        item->setData(mode.tag);
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item] { emit modeChosen(item); });
+    }
+    m_menuButton = addAction(
+        platform::SymbolIcon::named(QStringLiteral("magnifyingglass")), LeadingPosition);
+    m_menuButton->setToolTip(platform::localized(QStringLiteral("Search Mode")));
+    connect(m_menuButton, &QAction::triggered, this, &BXSearchField::showSearchMenu);
+    setClearButtonEnabled(true);
+}
+
+QAction* BXSearchField::itemWithTag(int tag) const
+{
+    for (QAction* item : m_menu->actions()) {
+        if (item->data().toInt() == tag)
+            return item;
+    }
+    return nullptr;
+}
+
+void BXSearchField::showSearchMenu()
+{
+    m_menu->popup(mapToGlobal(rect().bottomLeft()));
+}
