@@ -1,6 +1,5 @@
 #include "lists/BXManagedObjectsArrayController.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/sidebar/BXCategoriesOutlineModel.h"
 #include "lists/sidebar/BXOutlineView.h"
 #include "lists/BXTableView.h"

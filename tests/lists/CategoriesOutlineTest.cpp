@@ -153,6 +153,33 @@ TEST_F(CategoriesOutlineTest, ModelStaysConsistentThroughASeededRun)
     }
 }
 
+// The sidebar hands a new outline a model of its own and keeps that one current, not the first.
+TEST_F(CategoriesOutlineTest, ASecondOutlineTakesOverTheSectionsSelectionAndPeekMarks)
+{
+    BXOutlineView second;
+    second.resize(220, 400);
+    controller->setOutlineView(&second);
+    BXCategoriesOutlineModel* taken = controller->outlineModel();
+    ASSERT_EQ(second.model(), taken);
+    EXPECT_EQ(outline->model(), nullptr) << "the first outline is let go";
+    QAbstractItemModelTester tester(taken, QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    ManagedObjectPtr work = makeCategory(QStringLiteral("Work"));
+    ASSERT_EQ(taken->rowCount(), 2) << "TAGS comes with the first user category";
+    controller->setSelectedObjects({ work });
+    EXPECT_EQ(
+        second.selectionModel()->selectedRows(), QModelIndexList { taken->indexForObject(work) });
+
+    const ManagedObjectPtr note = makeNote("a", { work });
+    controller->setSelectedObjects({ allNotes() });
+    QSignalSpy marks(taken, &QAbstractItemModel::dataChanged);
+    controller->setNotesToCheckIfContained(Objects { note });
+    EXPECT_FALSE(marks.isEmpty());
+    EXPECT_TRUE(taken->indexForObject(work).data(BXCategoriesTableRowView::HiliteRole).toBool());
+
+    controller->setOutlineView(outline.get());
+}
+
 TEST_F(CategoriesOutlineTest, HiliteRoleAndRenameThroughTheModel)
 {
     ManagedObjectPtr work = makeCategory(QStringLiteral("Work"));

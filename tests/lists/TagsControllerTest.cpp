@@ -96,7 +96,8 @@ protected:
     void TearDown() override
     {
         tags.reset();
-        controller->setOutlineView(nullptr);
+        if (controller)
+            controller->setOutlineView(nullptr);
         outline.reset();
         SidebarFixture::TearDown();
         notes.reset();
@@ -347,6 +348,24 @@ TEST_F(TagsControllerTest, CompletionsBeginWithThePrefixInEitherCaseOrAccentLeav
     }
     EXPECT_EQ(tags->completions(field, QStringLiteral("E"), 1), expected);
     EXPECT_EQ(tags->completions(field, QStringLiteral("w"), 1), QStringList());
+}
+
+// A note window's tag editor can outlive the main window's sidebar while windows close.
+TEST_F(TagsControllerTest, TheEditorForgetsTheCategoriesOnceTheSidebarIsGone)
+{
+    selectNotes({ first });
+    EXPECT_EQ(tags->categoriesController(), controller.get());
+    controller->setOutlineView(nullptr);
+    controller.reset();
+
+    EXPECT_EQ(tags->categoriesController(), nullptr);
+    EXPECT_EQ(tags->tagsManagedObjectContext(), nullptr);
+    EXPECT_FALSE(tags->tokenForString(QStringLiteral("Work")));
+    EXPECT_EQ(tags->completions(field, QStringLiteral("W"), 0), QStringList());
+    type(QStringLiteral("Home"));
+    endEdit();
+    EXPECT_EQ(tagsOf(first), QStringList { "Work" })
+        << "an edit with no categories applies nothing";
 }
 
 TEST_F(TagsControllerTest, ADecodedTokenFindsItsCategoryByURIAndADeletedOneHasNone)

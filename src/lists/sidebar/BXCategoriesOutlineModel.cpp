@@ -1,7 +1,9 @@
 #include "lists/sidebar/BXCategoriesOutlineModel.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXCategoriesOutlineDataSource.h"
 #include "lists/sidebar/BXCategoriesTableRowView.h"
+#include "lists/sidebar/BXCategorySectionHeader.h"
+#include "lists/sidebar/BXPasteboardCategoryRow.h"
 
 #include "document/model/BXCategory.h"
 
@@ -14,15 +16,13 @@ using platform::ManagedObjectPtr;
 
 // A section's index has id 0; a category's has its section's position plus one.
 BXCategoriesOutlineModel::BXCategoriesOutlineModel(
-    BXCategoriesArrayController* controller, QObject* parent)
-    : QAbstractItemModel(parent), m_controller(controller)
+    BXCategoriesOutlineDataSource* dataSource, QObject* parent)
+    : QAbstractItemModel(parent), m_dataSource(dataSource)
+{ }
+
+BXManagedObjectsArrayController* BXCategoriesOutlineModel::controller() const
 {
-    connect(controller, &BXCategoriesArrayController::hierarchicalContentAboutToChange, this,
-        &BXCategoriesOutlineModel::beginResetModel);
-    connect(controller, &BXCategoriesArrayController::hierarchicalContentChanged, this,
-        &BXCategoriesOutlineModel::endResetModel);
-    connect(controller, &BXCategoriesArrayController::hiliteChanged, this,
-        &BXCategoriesOutlineModel::hiliteChanged);
+    return m_dataSource->listController();
 }
 
 QModelIndex BXCategoriesOutlineModel::index(int row, int column, const QModelIndex& parent) const
@@ -43,7 +43,7 @@ QModelIndex BXCategoriesOutlineModel::parent(const QModelIndex& child) const
 
 int BXCategoriesOutlineModel::rowCount(const QModelIndex& parent) const
 {
-    const auto& sections = m_controller->hierarchicalContent();
+    const auto& sections = m_dataSource->hierarchicalContent();
     if (!parent.isValid())
         return int(sections.size());
     if (parent.column() != 0)
@@ -64,7 +64,7 @@ bool BXCategoriesOutlineModel::hasChildren(const QModelIndex& parent) const
 
 BXCategorySectionHeader* BXCategoriesOutlineModel::sectionForIndex(const QModelIndex& index) const
 {
-    const auto& sections = m_controller->hierarchicalContent();
+    const auto& sections = m_dataSource->hierarchicalContent();
     if (!index.isValid() || index.internalId() != 0 || index.row() >= sections.size())
         return nullptr;
     return sections.at(index.row());
@@ -72,7 +72,7 @@ BXCategorySectionHeader* BXCategoriesOutlineModel::sectionForIndex(const QModelI
 
 ManagedObjectPtr BXCategoriesOutlineModel::objectForIndex(const QModelIndex& index) const
 {
-    const auto& sections = m_controller->hierarchicalContent();
+    const auto& sections = m_dataSource->hierarchicalContent();
     if (!index.isValid() || index.internalId() == 0)
         return nullptr;
     const qsizetype section = qsizetype(index.internalId()) - 1;
@@ -84,7 +84,7 @@ ManagedObjectPtr BXCategoriesOutlineModel::objectForIndex(const QModelIndex& ind
 
 QModelIndex BXCategoriesOutlineModel::indexForObject(const ManagedObjectPtr& object) const
 {
-    const auto& sections = m_controller->hierarchicalContent();
+    const auto& sections = m_dataSource->hierarchicalContent();
     for (qsizetype s = 0; object && s < sections.size(); ++s) {
         const qsizetype row = sections.at(s)->children().indexOf(object);
         if (row >= 0)
@@ -131,7 +131,7 @@ QVariant BXCategoriesOutlineModel::data(const QModelIndex& index, int role) cons
     case SectionRole:
         return false;
     case BXCategoriesTableRowView::HiliteRole:
-        return m_controller->isHilited(object.get());
+        return m_dataSource->isHilited(object.get());
     default:
         return {};
     }
@@ -143,7 +143,7 @@ bool BXCategoriesOutlineModel::setData(const QModelIndex& index, const QVariant&
         return false;
     const ManagedObjectPtr object = objectForIndex(index);
     // A refused name leaves the old one in the row.
-    return object && m_controller->renameCategory(object, value.toString());
+    return object && m_dataSource->renameCategory(object, value.toString());
 }
 
 Qt::ItemFlags BXCategoriesOutlineModel::flags(const QModelIndex& index) const
@@ -167,13 +167,12 @@ QStringList BXCategoriesOutlineModel::mimeTypes() const
 
 QMimeData* BXCategoriesOutlineModel::mimeData(const QModelIndexList& indexes) const
 {
-    platform::IndexSet rows;
+    QList<ManagedObjectPtr> categories;
     for (const QModelIndex& index : indexes) {
-        const int row = m_controller->indexOfArrangedObject(objectForIndex(index).get());
-        if (row >= 0)
-            rows.addIndex(row);
+        if (ManagedObjectPtr category = objectForIndex(index))
+            categories.append(std::move(category));
     }
-    return rows.isEmpty() ? nullptr : m_controller->mimeDataForRows(rows);
+    return m_dataSource->mimeDataForCategories(categories);
 }
 
 Qt::DropActions BXCategoriesOutlineModel::supportedDragActions() const
@@ -183,7 +182,7 @@ Qt::DropActions BXCategoriesOutlineModel::supportedDragActions() const
 
 void BXCategoriesOutlineModel::hiliteChanged()
 {
-    const auto& sections = m_controller->hierarchicalContent();
+    const auto& sections = m_dataSource->hierarchicalContent();
     for (qsizetype s = 0; s < sections.size(); ++s) {
         const int count = int(sections.at(s)->children().size());
         if (count > 0)

@@ -4,14 +4,15 @@
 
 #include <QAbstractItemModel>
 
-class BXCategoriesArrayController;
+class BXCategoriesOutlineDataSource;
 class BXCategorySectionHeader;
+class BXManagedObjectsArrayController;
 
-// The sidebar's outline over the controller's sections: the sections SMART and TAGS at the top
+// The sidebar's outline over its data source's sections: the sections SMART and TAGS at the top
 // (neither selectable nor editable, always expanded) and the categories under them. A category's
-// name edits in place through the controller's rename rules; the peek marks come under
-// BXCategoriesTableRowView::HiliteRole. Reset whenever the controller regroups its sections.
-// Main thread only.
+// name edits in place through the data source's rename rules; the peek marks come under
+// BXCategoriesTableRowView::HiliteRole. Whoever makes it resets it around every regrouping of
+// the sections and tells it when the peek marks change. Main thread only.
 class BXCategoriesOutlineModel final : public QAbstractItemModel {
     Q_OBJECT
 
@@ -21,7 +22,8 @@ public:
     static constexpr int SectionRowHeight = 24;
     static constexpr int CategoryRowHeight = 22;
 
-    BXCategoriesOutlineModel(BXCategoriesArrayController* controller, QObject* parent = nullptr);
+    // `dataSource` must outlive the model.
+    BXCategoriesOutlineModel(BXCategoriesOutlineDataSource* dataSource, QObject* parent = nullptr);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -31,20 +33,24 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Dragging categories out; drops are decided by the controller, which sees the drag.
+    // Dragging categories out; drops are decided by the sidebar, which sees the drag.
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override;
 
-    BXCategoriesArrayController* controller() const { return m_controller; }
+    // The list the rows belong to.
+    BXManagedObjectsArrayController* controller() const;
     // Null for a section or an invalid index.
     platform::ManagedObjectPtr objectForIndex(const QModelIndex& index) const;
     BXCategorySectionHeader* sectionForIndex(const QModelIndex& index) const;
     // Invalid when the object is not shown.
     QModelIndex indexForObject(const platform::ManagedObjectPtr& object) const;
 
-private:
+    // Around a regrouping of the sections.
+    void sectionsAboutToChange() { beginResetModel(); }
+    void sectionsChanged() { endResetModel(); }
     void hiliteChanged();
 
-    BXCategoriesArrayController* m_controller;
+private:
+    BXCategoriesOutlineDataSource* m_dataSource;
 };

@@ -1,8 +1,8 @@
 #include "lists/tags/BXTagsController.h"
 
-#include "lists/tags/BXAddCategoryPopoverViewController.h"
-#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXAddCategoryPopoverViewController.h"
+#include "lists/tags/BXTagsCategories.h"
 #include "lists/tags/BXTagsControllerDelegate.h"
 
 #include "document/model/BXCategory.h"
@@ -78,9 +78,15 @@ void BXTagsController::setTokenField(TokenField* field)
         field->setObjectValue(*m_content);
 }
 
-void BXTagsController::setCategoriesController(BXCategoriesArrayController* controller)
+void BXTagsController::setCategoriesController(BXTagsCategories* categories)
 {
-    m_categoriesController = controller;
+    m_categories = categories;
+    m_categoriesObject = categories ? categories->categoriesObject() : nullptr;
+}
+
+BXTagsCategories* BXTagsController::categoriesController() const
+{
+    return m_categoriesObject ? m_categories : nullptr;
 }
 
 void BXTagsController::awakeFromNib()
@@ -89,7 +95,7 @@ void BXTagsController::awakeFromNib()
     m_addCategoryPopoverItems.clear();
     buildTokenMenu();
     platform::NotificationCenter& center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, BXCategoriesArrayController::CategoryNameChangedNotification, nullptr,
+    center.addObserver(this, BXTagsCategories::CategoryNameChangedNotification, nullptr,
         [this](const platform::Notification& notification) { categoryNameChanged(notification); });
     center.addObserver(this, platform::MenuWillSendActionNotification, m_tokenMenu.get(),
         [this](const platform::Notification& notification) { menuWillSendAction(notification); });
@@ -97,16 +103,15 @@ void BXTagsController::awakeFromNib()
         m_notesSelectionObservation
             = connect(m_notesController, &platform::ArrayController::selectionChanged, this,
                 &BXTagsController::selectionChanged);
-    observeCategoriesSelection(m_categoriesController);
+    observeCategoriesSelection();
 }
 
-void BXTagsController::observeCategoriesSelection(BXCategoriesArrayController* controller)
+void BXTagsController::observeCategoriesSelection()
 {
     disconnect(m_categoriesSelectionObservation);
-    if (controller)
+    if (BXTagsCategories* categories = categoriesController())
         m_categoriesSelectionObservation
-            = connect(controller, &platform::ArrayController::selectionChanged, this,
-                &BXTagsController::selectionChanged);
+            = categories->observeSelection(this, [this] { selectionChanged(); });
 }
 
 void BXTagsController::buildTokenMenu()
@@ -133,14 +138,14 @@ void BXTagsController::buildTokenMenu()
 }
 
 void BXTagsController::setUpWithNoteItem(
-    const std::shared_ptr<BXNote>& note, BXCategoriesArrayController* categoryController)
+    const std::shared_ptr<BXNote>& note, BXTagsCategories* categories)
 {
     m_noteItem = note;
-    m_categoriesController = categoryController;
+    setCategoriesController(categories);
     observeNotes(note ? QList<ManagedObjectPtr> { note } : QList<ManagedObjectPtr>());
     setContentForCategories(
         note ? note->relatedObjects(BXNote::CategoriesKey) : QList<ManagedObjectPtr>());
-    observeCategoriesSelection(categoryController);
+    observeCategoriesSelection();
 }
 
 void BXTagsController::setContent(const std::optional<QVariantList>& categories)
@@ -176,7 +181,8 @@ void BXTagsController::setContentForCategories(const QList<ManagedObjectPtr>& ca
 {
     QVariantList tokens;
     for (const ManagedObjectPtr& category : categories) {
-        if (!BXCategoriesArrayController::isPlainCategory(category))
+        const auto* typed = dynamic_cast<const BXCategory*>(category.get());
+        if (!typed || !typed->isPlainCategory())
             continue;
         if (const std::optional<BXCategoryToken> token
             = BXCategoryToken::tokenWithCategory(category))
@@ -211,7 +217,8 @@ void BXTagsController::removeNotesObservation()
 
 platform::ManagedObjectContext* BXTagsController::tagsManagedObjectContext() const
 {
-    return m_categoriesController ? m_categoriesController->managedObjectContext() : nullptr;
+    const BXTagsCategories* categories = categoriesController();
+    return categories ? categories->managedObjectContext() : nullptr;
 }
 
 void BXTagsController::selectionChanged()
@@ -236,13 +243,14 @@ void BXTagsController::selectionChanged()
 
 std::optional<BXCategoryToken> BXTagsController::tokenForString(const QString& string) const
 {
-    if (!m_categoriesController)
+    const BXTagsCategories* source = categoriesController();
+    if (!source)
         return std::nullopt;
     const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
         QStringLiteral("categoryName LIKE[cd] %@"), { string });
     if (!matching)
         return std::nullopt;
-    for (const ManagedObjectPtr& category : m_categoriesController->plainCategories()) {
+    for (const ManagedObjectPtr& category : source->plainCategories()) {
         if (matching->evaluateWithObject(platform::KeyValueRef(category)))
             return BXCategoryToken::tokenWithCategory(category);
     }
@@ -363,12 +371,13 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
     QVariantList list = field ? field->objectValue() : m_content.value_or(QVariantList());
     const QString name = controller->categoryDictionary().value(CategoryNameKey).toString();
     const qsizetype index = field ? list.indexOf(name) : -1;
-    if (!controller->canceled() && field && m_categoriesController) {
+    BXTagsCategories* source = categoriesController();
+    if (!controller->canceled() && field && source) {
         if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
             context && context->undoManager())
             context->undoManager()->setActionName(
                 platform::localized(QStringLiteral("Add Category")));
-        const ManagedObjectPtr category = m_categoriesController->newCategoryWithName(name, false);
+        const ManagedObjectPtr category = source->newCategoryWithName(name, false);
         if (index >= 0 && category) {
             if (const std::optional<BXCategoryToken> token
                 = BXCategoryToken::tokenWithCategory(category))
@@ -413,7 +422,8 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
 std::optional<QStringList> BXTagsController::completions(
     TokenField* field, const QString& substring, int)
 {
-    if (!m_categoriesController)
+    const BXTagsCategories* source = categoriesController();
+    if (!source)
         return QStringList();
     // Shown names are left out by exact comparison, which a set answers at once.
     QSet<QString> shown;
@@ -427,7 +437,7 @@ std::optional<QStringList> BXTagsController::completions(
     QStringList names;
     if (!matching)
         return names;
-    for (const ManagedObjectPtr& category : m_categoriesController->plainCategories()) {
+    for (const ManagedObjectPtr& category : source->plainCategories()) {
         const QString name = static_cast<const BXCategory*>(category.get())->categoryName();
         if (!shown.contains(name) && matching->evaluateWithObject(platform::KeyValueRef(category)))
             names.append(name);
@@ -468,7 +478,8 @@ std::optional<QVariantList> BXTagsController::readFromPasteboard(
             = BXCategoryToken::tokensFromArchive(data.data(BXCategoryToken::PasteboardType));
         for (const BXCategoryToken& copied : decoded.value_or(QList<BXCategoryToken>())) {
             const ManagedObjectPtr category = categoryFromToken(copied);
-            if (!category || !BXCategoriesArrayController::isPlainCategory(category))
+            const auto* typed = dynamic_cast<const BXCategory*>(category.get());
+            if (!typed || !typed->isPlainCategory())
                 continue;
             const std::optional<BXCategoryToken> token
                 = BXCategoryToken::tokenWithCategory(category);
@@ -550,7 +561,7 @@ void BXTagsController::tagsAction()
 
 void BXTagsController::applyTokens(const QVariantList& list, const QList<ManagedObjectPtr>& notes)
 {
-    if (!m_categoriesController)
+    if (!categoriesController())
         return;
     QList<ManagedObjectPtr> categories;
     for (const QVariant& entry : list) {
@@ -576,19 +587,20 @@ void BXTagsController::applyTokens(const QVariantList& list, const QList<Managed
 
 void BXTagsController::beginBulkChange()
 {
-    m_sidebarWasIgnoring = m_categoriesController && m_categoriesController->ignoreObservation();
-    if (m_categoriesController)
-        m_categoriesController->setIgnoreObservation(true);
+    BXTagsCategories* source = categoriesController();
+    m_sidebarWasIgnoring = source && source->ignoreObservation();
+    if (source)
+        source->setIgnoreObservation(true);
     m_applying = true;
 }
 
 void BXTagsController::endBulkChange()
 {
     m_applying = false;
-    if (m_categoriesController) {
-        m_categoriesController->setIgnoreObservation(m_sidebarWasIgnoring);
+    if (BXTagsCategories* source = categoriesController()) {
+        source->setIgnoreObservation(m_sidebarWasIgnoring);
         if (!m_sidebarWasIgnoring)
-            m_categoriesController->categoriesChangedInBulk();
+            source->categoriesChangedInBulk();
     }
     refreshContents();
 }
@@ -644,10 +656,11 @@ void BXTagsController::menuWillSendAction(const platform::Notification& notifica
 
 void BXTagsController::categoryNameChanged(const platform::Notification& notification)
 {
-    if (!m_categoriesController)
+    const BXTagsCategories* source = categoriesController();
+    if (!source)
         return;
     ManagedObjectPtr category;
-    for (const ManagedObjectPtr& candidate : m_categoriesController->content()) {
+    for (const ManagedObjectPtr& candidate : source->allCategories()) {
         if (candidate.get() == notification.object) {
             category = candidate;
             break;

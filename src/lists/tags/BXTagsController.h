@@ -1,9 +1,8 @@
 #pragma once
 
-#include "lists/tags/BXAddCategoryPopoverViewControllerDelegate.h"
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/tags/BXCategoryToken.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXAddCategoryPopoverViewControllerDelegate.h"
+#include "lists/tags/BXCategoryToken.h"
 
 #include "platform/appkit/TokenField.h"
 #include "platform/appkit/TokenFieldDelegate.h"
@@ -21,6 +20,7 @@
 
 class BXAddCategoryPopoverViewController;
 class BXNote;
+class BXTagsCategories;
 class BXTagsControllerDelegate;
 class QMenu;
 
@@ -52,16 +52,16 @@ public:
     void setTokenField(platform::TokenField* field);
     platform::TokenField* tokenField() const { return m_tokenField; }
     void setDelegate(BXTagsControllerDelegate* delegate) { m_delegate = delegate; }
-    void setCategoriesController(BXCategoriesArrayController* controller);
-    BXCategoriesArrayController* categoriesController() const { return m_categoriesController; }
+    // The categories the tags are made of; forgotten when their object goes.
+    void setCategoriesController(BXTagsCategories* categories);
+    BXTagsCategories* categoriesController() const;
     void setNotesController(BXNotesArrayController* controller) { m_notesController = controller; }
     BXNotesArrayController* notesController() const { return m_notesController; }
 
     // Builds the token menu and starts observing.
     void awakeFromNib();
     // Points the editor at one note of a note window and its document's categories.
-    void setUpWithNoteItem(
-        const std::shared_ptr<BXNote>& note, BXCategoriesArrayController* categoryController);
+    void setUpWithNoteItem(const std::shared_ptr<BXNote>& note, BXTagsCategories* categories);
 
     // The content's "categories" list; nullopt while the content is nil.
     const std::optional<QVariantList>& content() const { return m_content; }
@@ -143,7 +143,7 @@ private:
     QList<platform::ManagedObjectPtr> targetNotes() const;
     // One "Set Tags" step giving every note in `notes` exactly the categories of `list`.
     void applyTokens(const QVariantList& list, const QList<platform::ManagedObjectPtr>& notes);
-    void observeCategoriesSelection(BXCategoriesArrayController* controller);
+    void observeCategoriesSelection();
     // Around changes of many notes: the sidebar and the tokens hold still until the end.
     void beginBulkChange();
     void endBulkChange();
@@ -151,7 +151,8 @@ private:
 
     QPointer<platform::TokenField> m_tokenField;
     BXTagsControllerDelegate* m_delegate = nullptr;
-    QPointer<BXCategoriesArrayController> m_categoriesController;
+    BXTagsCategories* m_categories = nullptr;
+    QPointer<QObject> m_categoriesObject;
     QPointer<BXNotesArrayController> m_notesController;
     std::shared_ptr<BXNote> m_noteItem;
     QList<platform::ManagedObjectPtr> m_observedNotes;

@@ -8,6 +8,7 @@
 #include "mainwindow/search/BXVibrantScopeBar.h"
 #include "mainwindow/editor/BXWriterBar.h"
 
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/tags/BXTagsController.h"
 
 #include "document/model/BXNote.h"
