@@ -1,8 +1,8 @@
 #include "document/model/BXNote.h"
 
+#include "document/BXDefaultTextAttributes.h"
 #include "document/model/BXAttributedStringAdditions.h"
 #include "document/model/BXCategory.h"
-#include "document/BXDocument.h"
 #include "document/model/BXManagedObjectUtilities.h"
 
 #include "platform/data/ManagedObjectContext.h"
@@ -135,7 +135,7 @@ void BXNote::blankNote(BXNote& note, const QString& name, const QList<ManagedObj
 
 std::unique_ptr<QTextDocument> BXNote::emptyStyle()
 {
-    const platform::StringAttributes attributes = BXDocument::defaultStringAttributes();
+    const platform::StringAttributes attributes = BXDefaultTextAttributes::current();
     std::unique_ptr<QTextDocument> text = AttributedText::makeDocument();
     QTextCursor cursor(text.get());
     cursor.setBlockFormat(attributes.paragraph);
