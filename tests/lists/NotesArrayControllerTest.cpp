@@ -304,6 +304,53 @@ TEST_F(NotesArrayControllerTest, AnotherCategoryDropsTheNewNoteAndItsSteps)
     EXPECT_EQ(listed(), QStringList({ "alpha" }));
 }
 
+TEST_F(NotesArrayControllerTest, TakingTheNewNoteOutIsAStepOfItsCategoryToo)
+{
+    const auto a = note(QStringLiteral("alpha"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { a });
+    const ManagedObjectPtr work = category(QStringLiteral("Work"), { a });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    step([&] { controller.newNoteEditingName(); });
+    const ManagedObjectPtr spare = controller.emptyNote();
+    ASSERT_TRUE(spare);
+    step([&] { controller.deleteNotes({ spare }); });
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Delete Note"));
+    EXPECT_EQ(listed(), QStringList({ "alpha" }));
+    step([&] { undo.undo(); });
+    EXPECT_EQ(controller.arrangedObjects(), QList<ManagedObjectPtr>({ a, spare }));
+    step([&] { undo.redo(); });
+
+    // Elsewhere neither step is left to bring the note back into a list it never was in.
+    select({ work });
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_EQ(listed(), QStringList({ "alpha" }));
+    EXPECT_FALSE(spare->isDeleted());
+}
+
+TEST_F(NotesArrayControllerTest, SheetAnsweredAfterItsListIsGoneChangesNothing)
+{
+    const auto one = note(QStringLiteral("One"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { one });
+    context.processPendingChanges();
+    sidebar.selected = { home };
+    for (const int button : { 0, 1 }) {
+        SCOPED_TRACE(button == 0 ? "Remove from Category" : "Delete");
+        auto list = std::make_unique<BXNotesArrayController>();
+        list->setManagedObjectContext(&context);
+        list->setCategories(&sidebar);
+        list->setSelectedObjects({ one });
+        list->deleteSelection(nullptr);
+        ASSERT_EQ(presenter.pendingSheetCount(), 1);
+        list.reset();
+        EXPECT_TRUE(presenter.answerSheet(nullptr, button));
+        context.processPendingChanges();
+        EXPECT_FALSE(one->isDeleted());
+        EXPECT_EQ(one->categories(), QList<ManagedObjectPtr>({ home }));
+    }
+}
+
 TEST_F(NotesArrayControllerTest, DeletedSpareNoteIsReplacedBeforeReuse)
 {
     const ManagedObjectPtr home = category(QStringLiteral("Home"), {});
