@@ -514,6 +514,29 @@ TEST_F(NotesArrayControllerTest, SheetAnswersActOnTheNotesThatRemain)
     EXPECT_EQ(sidebar.rearranged, rearranged);
 }
 
+TEST_F(NotesArrayControllerTest, NotesLeaveSeveralCategoriesAsOneStep)
+{
+    const auto one = note(QStringLiteral("One"));
+    const auto two = note(QStringLiteral("Two"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { one, two });
+    const ManagedObjectPtr work = category(QStringLiteral("Work"), { one, two });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    controller.setSelectedObjects({ one, two });
+
+    step([&] { controller.removeNotesFromCategories({ one, two }, { home, work }); });
+    EXPECT_TRUE(one->categories().isEmpty());
+    EXPECT_TRUE(two->categories().isEmpty());
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Remove Notes from Category"));
+    step([&] { undo.undo(); });
+    EXPECT_EQ(one->categories().size(), 2);
+    EXPECT_EQ(two->categories().size(), 2);
+    EXPECT_EQ(listed(), QStringList({ "One", "Two" }));
+    EXPECT_FALSE(undo.canUndo());
+}
+
 TEST_F(NotesArrayControllerTest, RefusedDeletionsAndTags)
 {
     const auto one = note(QStringLiteral("One"));

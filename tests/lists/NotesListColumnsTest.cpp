@@ -1,11 +1,11 @@
 #include "NotesFixture.h"
 
-#include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesDateFormatter.h"
 #include "lists/noteslist/BXNotesListBottomValueTransformer.h"
 #include "lists/noteslist/BXNotesListCategories.h"
 #include "lists/noteslist/BXNotesListModel.h"
+#include "lists/BXTableView.h"
 
 #include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
