@@ -4,7 +4,7 @@
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesListCategories.h"
 #include "lists/sidebar/BXOutlineView.h"
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
 #include "document/model/BXCategory.h"

@@ -8,7 +8,7 @@
 #include "lists/noteslist/BXNotesListColumns.h"
 #include "lists/noteslist/BXNotesListMenus.h"
 #include "lists/noteslist/BXNotesSearchFilter.h"
-#include "lists/noteslist/BXPasteboardNoteDelegate.h"
+#include "lists/BXPasteboardNoteDelegate.h"
 #include "lists/noteslist/BXSelectedCategories.h"
 #include "lists/noteslist/BXSpareNote.h"
 

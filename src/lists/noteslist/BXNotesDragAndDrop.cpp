@@ -1,9 +1,8 @@
 #include "lists/noteslist/BXNotesDragAndDrop.h"
 
+#include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayController.h"
 #include "lists/BXTableView.h"
-#include "lists/noteslist/BXPasteboardNoteRow.h"
-#include "lists/sidebar/BXCategoriesArrayController.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
@@ -171,7 +170,7 @@ bool BXNotesDragAndDrop::acceptDrop(const DropInfo& info)
             data, source->managedObjectContext(), source->arrangedObjects());
         QList<ManagedObjectPtr> notes;
         QString name;
-        if (dynamic_cast<BXCategoriesArrayController*>(source)) {
+        if (!dragged.isEmpty() && std::dynamic_pointer_cast<BXCategory>(dragged.first())) {
             // A note in two of the dragged categories is copied once.
             QSet<const ManagedObject*> seen;
             for (const ManagedObjectPtr& object : dragged) {
