@@ -3,11 +3,11 @@
 #include "app/BXApplicationRuntime.h"
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
@@ -66,7 +66,9 @@ bool takesFocus(const QWidget* window)
 
 QWidget* frontWindow()
 {
-    if (QWidget* active = QApplication::activeWindow(); active && takesFocus(active))
+    // A menu closed on the offscreen platform stays the active window, hidden.
+    if (QWidget* active = QApplication::activeWindow();
+        active && takesFocus(active) && active->isVisible() && active->windowType() != Qt::Popup)
         return active;
     // The offscreen platform activates nothing when a dialog or sheet closes; a window manager
     // gives the keys back to the window in front.
@@ -336,6 +338,41 @@ void ScenarioApp::doubleClick(QWidget* widget, QPoint position)
     idle(keyInterval());
 }
 
+void ScenarioApp::rightClick(
+    QWidget* widget, QPoint position, const std::function<void(QMenu*)>& look)
+{
+    if (position.isNull())
+        position = widget->rect().center();
+    bringToFront(widget);
+    const QPointer<QTimer> poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, look] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (look)
+            look(menu);
+        sendKey(menu, Qt::Key_Escape, {});
+    });
+    poll->start(20);
+    // The window system's path (Qt's own entry, which its test library declares), which turns a
+    // press of the right button into a context menu. Presses far apart are never a double click.
+    static int timestamp = 0;
+    timestamp += 10000;
+    QWindow* window = widget->window()->windowHandle();
+    const QPointF local = widget->mapTo(widget->window(), position);
+    const QPointF global = widget->mapToGlobal(position);
+    qt_handleMouseEvent(window, local, global, Qt::RightButton, Qt::RightButton,
+        QEvent::MouseButtonPress, {}, timestamp);
+    qt_handleMouseEvent(
+        window, local, global, {}, Qt::RightButton, QEvent::MouseButtonRelease, {}, timestamp + 1);
+    idle(keyInterval());
+    // No menu came: nothing is left polling for one.
+    if (poll)
+        poll->deleteLater();
+}
+
 void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex index = view->model()->index(row, 0);
@@ -360,6 +397,21 @@ bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
     const bool enabled = item && item->isEnabled();
     closePopups();
     return enabled;
+}
+
+QStringList ScenarioApp::enabledMenuItems(const QStringList& path)
+{
+    QStringList titles;
+    // Opening the menus along the path leaves the last one open.
+    openMenusTo(path);
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator() && action->isVisible() && action->isEnabled())
+                titles << plainTitle(action->text());
+        }
+    }
+    closePopups();
+    return titles;
 }
 
 QAbstractButton* ScenarioApp::buttonTitled(const QString& title)
@@ -547,21 +599,26 @@ QString ScenarioApp::editorText()
     return shown ? shown->toPlainText() : QString();
 }
 
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
+void writeNotesFile(
+    const QString& path, const QStringList& texts, bool spare, const QList<QDateTime>& edited)
 {
     BXDocument made;
-    const auto add = [&](const QString& text) {
+    const auto add = [&](const QString& text, const QDateTime& date) {
         BXNote::NotePtr note
             = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
         std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
         rich->setPlainText(text);
         note->setAttributedString(*rich);
         note->setTrashFlag(text.isEmpty());
+        if (date.isValid()) {
+            note->setValue(date, BXNote::NoteCreatedKey);
+            note->setValue(date, BXNote::NoteModifiedKey);
+        }
     };
-    for (const QString& text : texts)
-        add(text);
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        add(texts.at(i), edited.value(i));
     if (spare)
-        add(QString());
+        add(QString(), QDateTime());
     bool saved = false;
     made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
         platform::SaveOperation::SaveAs, [&](const platform::Error& error) {

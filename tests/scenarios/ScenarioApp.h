@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QKeySequence>
 #include <QPoint>
 #include <QString>
@@ -15,6 +16,7 @@ class BXNote;
 class QAbstractButton;
 class QAbstractItemView;
 class QDialog;
+class QMenu;
 class QMenuBar;
 class QTextDocument;
 class QWidget;
@@ -55,6 +57,10 @@ public:
     static void keys(const QKeySequence& sequence);
     static void click(QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
     static void doubleClick(QWidget* widget, QPoint position = {});
+    // A right-click; the context menu it brings up runs its own event loop, so `look` is handed
+    // the menu while it shows, and Escape then closes it.
+    static void rightClick(
+        QWidget* widget, QPoint position = {}, const std::function<void(QMenu*)>& look = {});
     // Clicks the row's first visible column in a list or outline.
     static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
@@ -64,6 +70,8 @@ public:
     static bool choosePopUpMenuItem(const QStringList& path);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
+    // The titles of the menu's enabled items as it shows them when opened ({"Edit"}).
+    static QStringList enabledMenuItems(const QStringList& path);
     // The visible button titled `title` in any window, such as a popover's, else null.
     static QAbstractButton* buttonTitled(const QString& title);
 
@@ -99,8 +107,10 @@ private:
 };
 
 // A notes file as an earlier session left it: one plain note per text, and with `spare` the
-// hidden empty note that new notes recycle.
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false);
+// hidden empty note that new notes recycle. `edited` gives the notes' creation and modification
+// dates in the order of `texts` (now for those it lacks).
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false,
+    const QList<QDateTime>& edited = {});
 
 // What a notes file holds, read in a fresh document after the application has saved it.
 struct StoredNote {

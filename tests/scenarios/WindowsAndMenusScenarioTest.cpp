@@ -1,8 +1,8 @@
 #include "ScenarioApp.h"
 
 #include "document/model/BXNote.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -195,4 +196,29 @@ TEST_F(WindowsAndMenusScenario, ResizingAZoomedNoteWithTheRulerSettlesAtEveryWid
     }
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Tall") + typed);
     bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-zoomed-narrow"));
+}
+
+// A right-click into the note text shows its menu and writes nothing to the log.
+TEST_F(WindowsAndMenusScenario, ARightClickInTheTextShowsItsMenuAndLogsNothing)
+{
+    BXMainWindowController* main = openFile(QStringLiteral("Menu.brindlex"), u"Menu note"_qs);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(clickIntoText(main));
+    static QStringList logged;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (QLatin1String(context.category).startsWith(QLatin1String("brindlex")))
+                logged << message;
+            previous(type, context, message);
+        });
+    QStringList items;
+    ScenarioApp::rightClick(main->noteTextView()->viewport(), {}, [&items](QMenu* menu) {
+        for (const QAction* action : menu->actions())
+            items << action->text();
+    });
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(items.contains(QStringLiteral("Paste")))
+        << items.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(logged.isEmpty()) << logged.join(QLatin1Char('\n')).toStdString();
 }

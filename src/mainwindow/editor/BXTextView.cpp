@@ -1,10 +1,10 @@
 #include "mainwindow/editor/BXTextView.h"
 
+#include "document/BXDocument.h"
 #include "mainwindow/editor/BXAttachmentData.h"
 #include "mainwindow/editor/BXFormatMenu.h"
-#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/editor/BXTextViewDelegate.h"
-#include "document/BXDocument.h"
+#include "mainwindow/image/BXImageViewController.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PrintJob.h"
 #include "platform/appkit/UserInput.h"
@@ -50,9 +50,9 @@ namespace {
 const QString kEditImageAction = QStringLiteral("editImage:");
 constexpr double kSelectImportedNotesDelay = 0.3;
 
-void log(const QString& line)
+void trace(const QString& line)
 {
-    platform::logLine(QStringLiteral("[BXTextView] ") + line);
+    platform::traceLine(QStringLiteral("[BXTextView] ") + line);
 }
 
 } // namespace
@@ -480,9 +480,9 @@ void BXTextView::setImage(const QImage& image, const QSizeF& pointSize, qsizetyp
 
 QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
 {
-    log(QStringLiteral("menuForEvent: isBuildingMenu %1").arg(m_isBuildingMenu));
+    trace(QStringLiteral("menuForEvent: isBuildingMenu %1").arg(m_isBuildingMenu));
     if (m_isBuildingMenu) {
-        log(QStringLiteral("menuForEvent: recursive call"));
+        trace(QStringLiteral("menuForEvent: recursive call"));
         return new QMenu(QString(), this);
     }
     m_isBuildingMenu = true;
@@ -492,9 +492,9 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
     m_isBuildingMenu = false;
     if (!menu)
         menu = new QMenu(QString(), this);
-    log(QStringLiteral("super menu: %1 items").arg(menu->actions().size()));
+    trace(QStringLiteral("super menu: %1 items").arg(menu->actions().size()));
     const auto index = indexOfSelectedImage();
-    log(QStringLiteral("imageIndex: %1").arg(index ? QString::number(*index) : u"nil"_qs));
+    trace(QStringLiteral("imageIndex: %1").arg(index ? QString::number(*index) : u"nil"_qs));
     if (index) {
         const auto actions = menu->actions();
         const bool present = std::any_of(actions.begin(), actions.end(), [&](QAction* action) {
@@ -510,10 +510,10 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
             platform::CommandRouter::setRepresentedObject(
                 item, QVariant::fromValue(qlonglong(*index)));
             connect(item, &QAction::triggered, this, [this, i = *index] { editImage(i); });
-            log(QStringLiteral("added item: %1").arg(item->text()));
+            trace(QStringLiteral("added item: %1").arg(item->text()));
         }
     }
-    log(QStringLiteral("menu: %1 items").arg(menu->actions().size()));
+    trace(QStringLiteral("menu: %1 items").arg(menu->actions().size()));
     return menu;
 }
 

@@ -1,15 +1,15 @@
 #include "mainwindow/notewindow/BXNoteWindowController.h"
 
-#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
-#include "mainwindow/notewindow/BXNoteIconButton.h"
 #include "mainwindow/editor/BXNoteTextWriter.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/notewindow/BXNoteIconButton.h"
 #include "mainwindow/notewindow/BXNoteWindowBars.h"
 #include "mainwindow/notewindow/BXNoteWindowCommands.h"
 #include "mainwindow/notewindow/BXNoteWindowToolbar.h"
-#include "mainwindow/editor/BXTextView.h"
 
 #include "ui/WindowAdditions.h"
 
@@ -409,9 +409,9 @@ bool BXNoteWindowController::textViewDoubleClickedOnCell(
 void BXNoteWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
 {
     const bool hasImage = textView->hasImageAtIndex(index);
-    platform::log(QStringLiteral("[BXNoteWindowController] menu for character index %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] menu for character index %@"),
         QString::number(index));
-    platform::log(QStringLiteral("[BXNoteWindowController] hasImageAtIndex: %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] hasImageAtIndex: %@"),
         hasImage ? QStringLiteral("YES") : QStringLiteral("NO"));
     if (hasImage) {
         QAction* first = menu->actions().value(0);
@@ -424,7 +424,7 @@ void BXNoteWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsi
         menu->insertAction(first, item);
         menu->insertSeparator(first);
     }
-    platform::log(QStringLiteral("[BXNoteWindowController] menu items: %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] menu items: %@"),
         QString::number(menu->actions().size()));
 }
 
