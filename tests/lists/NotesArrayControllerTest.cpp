@@ -370,7 +370,7 @@ TEST_F(NotesArrayControllerTest, DeletedSpareNoteIsReplacedBeforeReuse)
     EXPECT_EQ(controller.arrangedObjects(), QList<ManagedObjectPtr>({ second }));
 }
 
-TEST_F(NotesArrayControllerTest, TitleChangesReSortButOtherKeysDoNot)
+TEST_F(NotesArrayControllerTest, TitleAndSortedDateChangesReSortButOtherKeysDoNot)
 {
     const auto a = note(QStringLiteral("b note"));
     const auto b = note(QStringLiteral("c note"));
@@ -381,16 +381,23 @@ TEST_F(NotesArrayControllerTest, TitleChangesReSortButOtherKeysDoNot)
     ASSERT_EQ(listed(), QStringList({ "b note", "c note" }));
     controller.setSortDescriptors({ SortDescriptor(BXNote::NoteCreatedKey, false) });
     const QStringList byCreation = listed();
-    // A change of the sorted key alone does not move the note.
+    // A date the list is not sorted by leaves the order alone.
     const ManagedObjectPtr last = controller.arrangedObjects().last();
-    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteCreatedKey);
+    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteModifiedKey);
     scheduler.runUntilIdle();
     EXPECT_EQ(listed(), byCreation);
-    // A title change re-sorts, after the change is complete.
-    std::static_pointer_cast<BXNote>(last)->setNoteTitle(QStringLiteral("renamed"));
+    // The sorted date moves the note, after the change is complete.
+    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteCreatedKey);
     EXPECT_EQ(controller.arrangedObjects().last(), last);
     scheduler.runUntilIdle();
     EXPECT_EQ(controller.arrangedObjects().first(), last);
+    // So does a title change, by title.
+    controller.setSortDescriptors({ SortDescriptor(BXNote::NoteTitleKey) });
+    const ManagedObjectPtr first = controller.arrangedObjects().first();
+    std::static_pointer_cast<BXNote>(first)->setNoteTitle(QStringLiteral("z renamed"));
+    EXPECT_EQ(controller.arrangedObjects().first(), first);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.arrangedObjects().last(), first);
 
     // While the window closes nothing reacts: an emptied note keeps its flag.
     controller.setIgnoreObservation(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/BXPasteboardNoteDelegate.h"
 #include "lists/BXTableManagedObjectsArrayController.h"
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNoteDeletion.h"
@@ -8,7 +9,6 @@
 #include "lists/noteslist/BXNotesListColumns.h"
 #include "lists/noteslist/BXNotesListMenus.h"
 #include "lists/noteslist/BXNotesSearchFilter.h"
-#include "lists/BXPasteboardNoteDelegate.h"
 #include "lists/noteslist/BXSelectedCategories.h"
 #include "lists/noteslist/BXSpareNote.h"
 
@@ -293,8 +293,13 @@ protected:
 private:
     void contextObjectsDidChange(const platform::Notification& notification);
     void noteValueChanged(platform::ManagedObject* note, const QString& key);
-    // Re-sorts after the title changes of this event: a move of one row for a single note.
-    void rearrangeRetitledNotes();
+    // The spare note follows the note's emptiness, and its row shows the new title.
+    void noteTitleChanged(BXNote* note);
+    // Re-sorts once this event is done: the note's title or a date the list is sorted by
+    // changed.
+    void scheduleRearrangement(const platform::ManagedObject* note);
+    // A move of one row for a single note.
+    void rearrangeMovedNotes();
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
 
@@ -303,8 +308,8 @@ private:
     QSet<const platform::ManagedObject*> m_lastSelectedCategories;
     QList<platform::ManagedObjectPtr> m_observedCategories;
     QSet<const platform::ManagedObject*> m_watched;
-    // Notes whose title changed since the last re-sort.
-    QSet<const platform::ManagedObject*> m_retitled;
+    // Notes whose title or sort date changed since the last re-sort.
+    QSet<const platform::ManagedObject*> m_moved;
     bool m_ignoreObservation = false;
     bool m_refreshing = false;
     bool m_refreshScheduled = false;
