@@ -1,6 +1,6 @@
 #include "document/model/BXNote.h"
-#include "document/model/BXDataModel.h"
 #include "document/BXDefaults.h"
+#include "document/model/BXDataModel.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Log.h"
@@ -404,9 +404,18 @@ TEST_F(NoteTest, CopiesResetsAndCategoryNames)
     source->setCategories({ work });
     BXNote::NotePtr copy = BXNote::noteWithNote(source.get(), &context, { home, work, smart });
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->noteName(), QStringLiteral("Derived title"));
+    EXPECT_TRUE(copy->noteName().isEmpty());
+    EXPECT_EQ(copy->noteTitle(), QStringLiteral("Derived title"));
     EXPECT_EQ(copy->noteStyles(), source->noteStyles());
     EXPECT_EQ(copy->noteText(), source->noteText());
+    // The copy's first line retitles it; a named note's copy keeps the name.
+    copy->updateNoteText(QStringLiteral("New first line\nbody"));
+    EXPECT_EQ(copy->noteTitle(), QStringLiteral("New first line"));
+    source->setNoteTitle(QStringLiteral("Named"));
+    BXNote::NotePtr named = BXNote::noteWithNote(source.get(), &context, {});
+    EXPECT_EQ(named->noteName(), QStringLiteral("Named"));
+    named->updateNoteText(QStringLiteral("Other line"));
+    EXPECT_EQ(named->noteTitle(), QStringLiteral("Named"));
     EXPECT_EQ(BXNote::noteWithNote(nullptr, &context, {}), nullptr);
 
     const QString names = copy->categoryNamesSeparatedBy(QString());

@@ -196,9 +196,14 @@ BXNote::NotePtr BXNote::noteWithNote(
     NotePtr copy = newNoteInManagedObjectContext(context, note->noteName(), {});
     if (!copy)
         return nullptr;
-    copy->setNoteTitle(note->noteTitle());
     copy->setNoteStyles(note->noteStyles());
     copy->setNoteText(note->noteText());
+    // A derived title taken over as the copy's name would freeze it: the copy's first line
+    // could never retitle it.
+    if (note->noteName().isEmpty())
+        copy->storeDerivedTitle(note->noteTitle());
+    else
+        copy->setNoteTitle(note->noteName());
     copy->setCategories(categories);
     return copy;
 }
