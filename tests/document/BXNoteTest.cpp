@@ -402,12 +402,14 @@ TEST_F(NoteTest, CopiesResetsAndCategoryNames)
     BXNote::NotePtr source = newNote();
     source->setAttributedString(*plainDocument(QStringLiteral("Derived title\nbody")));
     source->setCategories({ work });
+    source->setSelectedRange({ 13, 0 });
     BXNote::NotePtr copy = BXNote::noteWithNote(source.get(), &context, { home, work, smart });
     ASSERT_TRUE(copy);
     EXPECT_TRUE(copy->noteName().isEmpty());
     EXPECT_EQ(copy->noteTitle(), QStringLiteral("Derived title"));
     EXPECT_EQ(copy->noteStyles(), source->noteStyles());
     EXPECT_EQ(copy->noteText(), source->noteText());
+    EXPECT_EQ(copy->selectedRange(), (BXNote::Range { 13, 0 }));
     // The copy's first line retitles it; a named note's copy keeps the name.
     copy->updateNoteText(QStringLiteral("New first line\nbody"));
     EXPECT_EQ(copy->noteTitle(), QStringLiteral("New first line"));

@@ -34,7 +34,52 @@ BXMainWindowController* openWithCaretAfterFirstLine(ScenarioApp& app, const QStr
     return window;
 }
 
+struct Typist {
+    const char* name;
+    int interval;
+    // Milliseconds between Duplicate and the first key.
+    int pause;
+};
+
+void PrintTo(const Typist& typist, std::ostream* out)
+{
+    *out << typist.name;
+}
+
 } // namespace
+
+class DuplicateTypingScenario : public testing::TestWithParam<Typist> { };
+
+// What is typed after Duplicate goes into the copy, at the caret the copy shows (where the
+// original had it), however soon the typing starts; the original stays as it was.
+TEST_P(DuplicateTypingScenario, KeysAfterDuplicateGoIntoTheCopyAtItsCaret)
+{
+    const Typist typist = GetParam();
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Lessons.brindlex");
+    BXMainWindowController* window = openWithCaretAfterFirstLine(app, path);
+    ASSERT_NE(window, nullptr);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    if (typist.pause > 0)
+        ScenarioApp::idle(typist.pause);
+    ScenarioApp::type(QStringLiteral("abcdefgh"), typist.interval);
+    const QString copy = QStringLiteral("Xylophone lessonsabcdefgh\nTuesdays at five");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == copy; }))
+        << ScenarioApp::editorText().toStdString();
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("Xylophone lessonsabcdefgh"));
+    })) << joined(ScenarioApp::listTitles());
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), joined({ kLessons, copy }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Typists, DuplicateTypingScenario,
+    testing::Values(Typist { "at_once", 40, 0 }, Typist { "at_once_fast", 6, 0 },
+        Typist { "after_a_pause", 40, 500 }),
+    [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
 
 // A copy is titled by its first line like its original: typing at its start retitles it in
 // the list and in the file, and it carries no name of its own.

@@ -198,6 +198,7 @@ BXNote::NotePtr BXNote::noteWithNote(
         return nullptr;
     copy->setNoteStyles(note->noteStyles());
     copy->setNoteText(note->noteText());
+    copy->setSelectedRange(note->selectedRange());
     // A derived title taken over as the copy's name would freeze it: the copy's first line
     // could never retitle it.
     if (note->noteName().isEmpty())
