@@ -284,6 +284,46 @@ TEST_F(NotesArrayControllerTest, SpareNoteServesAsTheNewNoteWithUndoAndRedo)
     EXPECT_EQ(controller.arrangedObjects().last(), spare);
 }
 
+// Undoing "Add Note" takes away the note it added also once it was typed into: the note leaves
+// the document, and redo brings it back with its text and categories, as often as asked.
+TEST_F(NotesArrayControllerTest, UndoAddNoteTakesAwayTheNoteTypedIntoSince)
+{
+    const auto a = note(QStringLiteral("alpha"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { a });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    step([&] { controller.newNoteEditingName(); });
+    const std::shared_ptr<BXNote> added = controller.emptyNote();
+    ASSERT_TRUE(added);
+    // Typing is written back outside undo.
+    step([&] {
+        undo.disableUndoRegistration();
+        added->updateNoteText(QStringLiteral("Typed note"));
+        undo.enableUndoRegistration();
+    });
+    scheduler.runUntilIdle();
+    ASSERT_EQ(listed(), QStringList({ "alpha", "Typed note" }));
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(undo.undoMenuItemTitle(), QStringLiteral("Undo Add Note"));
+        step([&] { undo.undo(); });
+        context.processPendingChanges();
+        EXPECT_EQ(listed(), QStringList({ "alpha" }));
+        EXPECT_TRUE(added->isDeleted());
+        EXPECT_EQ(undo.redoMenuItemTitle(), QStringLiteral("Redo Add Note"));
+        step([&] { undo.redo(); });
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_FALSE(added->isDeleted());
+        EXPECT_EQ(added->noteText(), QStringLiteral("Typed note"));
+        EXPECT_EQ(added->categories(), QList<ManagedObjectPtr>({ home }));
+        EXPECT_EQ(listed(), QStringList({ "alpha", "Typed note" }));
+        EXPECT_EQ(controller.selectedObjects(), QList<ManagedObjectPtr>({ added }));
+    }
+}
+
 TEST_F(NotesArrayControllerTest, AnotherCategoryDropsTheNewNoteAndItsSteps)
 {
     const auto a = note(QStringLiteral("alpha"));

@@ -120,6 +120,12 @@ void closePopups()
         sendKey(QApplication::activePopupWidget(), Qt::Key_Escape, {});
         ScenarioApp::idle(keyInterval());
     }
+    // The offscreen platform leaves a closed menu the active window; a window manager gives
+    // the window in front its focus back.
+    if (QWidget* front = frontWindow(); front && QApplication::activeWindow() != front) {
+        front->activateWindow();
+        ScenarioApp::waitUntil([front] { return QApplication::activeWindow() == front; }, 1000);
+    }
     // Escape out of a menu opened from the menu bar leaves the bar highlighted and taking the
     // keys; one more Escape gives them back to the view that had them, as a user presses it.
     if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
@@ -127,6 +133,23 @@ void closePopups()
         ScenarioApp::idle(keyInterval());
     }
 }
+
+// A menu only looked at, closed again without choosing: the keys go back to where they were,
+// as a desktop gives them back once the menu is gone.
+class FocusReturn {
+public:
+    FocusReturn() : m_focus(QApplication::focusWidget()) { }
+    ~FocusReturn()
+    {
+        if (m_focus && m_focus->isVisible() && QApplication::focusWidget() != m_focus)
+            m_focus->setFocus(Qt::PopupFocusReason);
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_focus;
+};
 
 // From the open `menu`, opens the submenus along `path` but the last title; answers the last
 // item, its menu open.
@@ -393,6 +416,7 @@ bool ScenarioApp::choosePopUpMenuItem(const QStringList& path)
 
 bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
 {
+    const FocusReturn focus;
     QAction* item = openMenusTo(path);
     const bool enabled = item && item->isEnabled();
     closePopups();
@@ -401,6 +425,7 @@ bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
 
 QStringList ScenarioApp::enabledMenuItems(const QStringList& path)
 {
+    const FocusReturn focus;
     QStringList titles;
     // Opening the menus along the path leaves the last one open.
     openMenusTo(path);
