@@ -587,8 +587,6 @@ bool BXNotesArrayController::filterNotes(
             }
         }
     }
-    if (!text.isEmpty())
-        loadNoteTexts();
     const QList<ManagedObjectPtr> previous
         = keepSelection ? selectedObjects() : QList<ManagedObjectPtr>();
     m_filtering = true;
