@@ -18,6 +18,12 @@
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
 
+#include "platform/data/FetchRequest.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/CompressedBytes.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/StringFolding.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeUserInput.h"
 
@@ -30,7 +36,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -386,6 +398,157 @@ void BM_ResidentMemory(benchmark::State& state)
                                   : BXMainWindowSearch::kWordsMode) });
 }
 
+// What a search could keep of each note while it is shown, measured apart from the window on the
+// notes of the files above (the argument pairs: the representation, the number of notes). Each
+// iteration is one key: every note searched for "Élan café" (about half the notes hold it), or
+// by the regular expression "ri.er|l.ntern", on every thread of the pool where the
+// representation allows. "kept_B_per_note" is what the representation holds per note beyond the
+// store:
+//   0 words, folded copies: each text folded into UTF-8 and kept, beside the note text itself,
+//     which the search reads and holds;
+//   1 words, compressed pieces: the folded UTF-8 compressed in pieces of 1 KB, unpacked until the
+//     words are found;
+//   2 words, the store's folding: nothing kept, the store folds every stored text as it reads it
+//     (one query);
+//   3 expression, folded copies: each text folded for diacritics and kept as UTF-16 beside the note
+//     text;
+//   4 expression, compressed UTF-16: that copy compressed, unpacked for each match;
+//   5 expression, compressed UTF-8: the folded UTF-8 compressed, unpacked and decoded for each
+//     match.
+enum Representation {
+    kFoldedCopies,
+    kCompressedPieces,
+    kStoreFolding,
+    kExpressionCopies,
+    kExpressionCompressedUtf16,
+    kExpressionCompressedUtf8,
+};
+
+std::string utf8Of(QStringView text)
+{
+    QStringEncoder encoder(QStringConverter::Utf8);
+    std::string bytes(size_t(encoder.requiredSpace(text.size())), '\0');
+    bytes.resize(size_t(encoder.appendToBuffer(bytes.data(), text) - bytes.data()));
+    return bytes;
+}
+
+std::string foldedBytes(const QString& text, int options, bool utf16)
+{
+    QString buffer;
+    const QStringView folded = platform::StringFolding::fold(text, options, buffer);
+    return utf16 ? std::string(reinterpret_cast<const char*>(folded.utf16()),
+               size_t(folded.size()) * sizeof(char16_t))
+                 : utf8Of(folded);
+}
+
+void BM_SearchRepresentation(benchmark::State& state)
+{
+    using platform::ComparisonPredicate;
+    const auto representation = Representation(state.range(0));
+    const int count = int(state.range(1));
+    const bool expression = representation >= kExpressionCopies;
+    const int options = expression
+        ? ComparisonPredicate::DiacriticInsensitive
+        : ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive;
+    const QString words = QStringLiteral("Élan café");
+    const std::string part = foldedBytes(words, options, false);
+    const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
+        QStringLiteral("SELF MATCHES[cd] %@"), { QStringLiteral("(?s:.*)(ri.er|l.ntern)(?s:.*)") });
+    const auto& comparison = static_cast<const ComparisonPredicate&>(*matching);
+
+    // The notes' texts, as the files hold them.
+    QRandomGenerator random(7);
+    std::vector<QString> texts;
+    std::vector<std::string> copies;
+    std::vector<platform::CompressedBytes> packed;
+    double kept = 0;
+    for (int i = 0; i < count; ++i) {
+        texts.push_back(noteText(i, random));
+        const bool utf16
+            = representation == kExpressionCopies || representation == kExpressionCompressedUtf16;
+        std::string folded = foldedBytes(texts.back(), options, utf16);
+        if (representation == kFoldedCopies || representation == kExpressionCopies) {
+            kept += double(folded.size()) + double(texts.back().size()) * 2;
+            copies.push_back(std::move(folded));
+        } else if (representation != kStoreFolding) {
+            packed.emplace_back(folded);
+            kept += double(packed.back().byteSize());
+        }
+    }
+    if (representation != kFoldedCopies && representation != kExpressionCopies)
+        texts.clear();
+
+    std::unique_ptr<BXDocument> document;
+    platform::FetchRequest request(BXNote::entityName());
+    if (representation == kStoreFolding) {
+        document = std::make_unique<BXDocument>();
+        if (!document->initWithContentsOfURL(
+                notesFiles().full(count), BXDocument::NotesDocumentType, nullptr)) {
+            state.SkipWithError("the notes file does not open");
+            return;
+        }
+        request.setResultType(platform::FetchRequest::ResultType::Count);
+        request.setPredicate(platform::Predicate::predicateWithFormat(
+            QStringLiteral("noteText CONTAINS[cd] %@ OR noteName CONTAINS[cd] %@"),
+            { words, words }));
+    }
+    const auto occurs = [&](std::string_view text) {
+        return memmem(text.data(), text.size(), part.data(), part.size()) != nullptr;
+    };
+    const auto matches
+        = [&](QStringView subject) { return comparison.matchesFoldedSubject(subject, nullptr); };
+    const auto utf16 = [](std::string_view bytes) {
+        return QStringView(
+            reinterpret_cast<const char16_t*>(bytes.data()), qsizetype(bytes.size() / 2));
+    };
+    std::atomic<int> found = 0;
+    const auto searchNote = [&](size_t i) {
+        thread_local std::string buffer;
+        thread_local QString decoded;
+        bool match = false;
+        switch (representation) {
+        case kFoldedCopies:
+            match = occurs(copies[i]);
+            break;
+        case kCompressedPieces:
+            match = packed[i].unpackUntil(
+                buffer, [&](std::string_view unpacked) { return occurs(unpacked); });
+            break;
+        case kExpressionCopies:
+            match = matches(utf16(copies[i]));
+            break;
+        case kExpressionCompressedUtf16:
+            match = matches(utf16(packed[i].unpack(buffer)));
+            break;
+        case kExpressionCompressedUtf8: {
+            const std::string_view bytes = packed[i].unpack(buffer);
+            decoded = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            match = matches(decoded);
+            break;
+        }
+        case kStoreFolding:
+            break;
+        }
+        found += match;
+    };
+    for (auto _ : state) {
+        found = 0;
+        if (representation == kStoreFolding) {
+            found = int(document->managedObjectContext()->countForFetchRequest(request, nullptr));
+            continue;
+        }
+        constexpr qsizetype kRun = 64;
+        platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
+            for (qsizetype i = run * kRun; i < std::min(qsizetype(count), (run + 1) * kRun); ++i)
+                searchNote(size_t(i));
+        });
+    }
+    if (document)
+        document->close();
+    state.counters["found"] = double(found);
+    state.counters["kept_B_per_note"] = kept / count;
+}
+
 } // namespace
 
 // The CPU column is the whole process's: the search runs on every thread of the pool.
@@ -422,6 +585,13 @@ BENCHMARK(BM_FindNextThroughAllNotes)
     ->Arg(BXMainWindowSearch::kWordsMode)
     ->Arg(BXMainWindowSearch::kRegularExpressionMode)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchRepresentation)
+    ->ArgsProduct({ { kFoldedCopies, kCompressedPieces, kStoreFolding, kExpressionCopies,
+                        kExpressionCompressedUtf16, kExpressionCompressedUtf8 },
+        { kNotes, kManyNotes } })
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_ResidentMemory)
     ->ArgsProduct({ { kNotes, kManyNotes }, { 0, 1, 2, 3, 4 } })
     ->Unit(benchmark::kMillisecond)
