@@ -112,12 +112,23 @@ BXNotesSearchIndex::BXNotesSearchIndex()
     : m_readText(BXNote::NoteTextKey), m_readName(BXNote::NoteNameKey)
 { }
 
-bool BXNotesSearchIndex::isCurrent(const QList<ManagedObjectPtr>& notes, qsizetype row, Form form)
+std::vector<char> BXNotesSearchIndex::currentForms(
+    const QList<ManagedObjectPtr>& notes, Form form) const
 {
-    const Entry& entry = m_entries[size_t(row)];
-    const ManagedObject& note = *notes.at(row);
-    return entry.form == form && entry.textGeneration == m_readText.generation(note)
-        && entry.nameGeneration == m_readName.generation(note);
+    // On every thread: what costs here is reaching each note's generations in memory.
+    std::vector<char> current(size_t(notes.size()), 0);
+    constexpr qsizetype kRun = 256;
+    platform::dispatchApply((notes.size() + kRun - 1) / kRun, [&](qsizetype run) {
+        platform::AttributeReader readText(BXNote::NoteTextKey);
+        platform::AttributeReader readName(BXNote::NoteNameKey);
+        for (qsizetype i = run * kRun; i < std::min(notes.size(), (run + 1) * kRun); ++i) {
+            const Entry& entry = m_entries[size_t(i)];
+            current[size_t(i)] = notes.at(i) && entry.form == form
+                && entry.textGeneration == readText.generation(*notes.at(i))
+                && entry.nameGeneration == readName.generation(*notes.at(i));
+        }
+    });
+    return current;
 }
 
 template <typename Judge>
@@ -196,12 +207,13 @@ std::vector<char> BXNotesSearchIndex::contains(
     const bool widening = m_previous && m_previous->contains(part);
     followNotes(notes);
     std::vector<char> verdicts(size_t(notes.size()), 0);
+    const std::vector<char> current = currentForms(notes, Form::Words);
     std::vector<qsizetype> kept;
     std::vector<qsizetype> stale;
     for (qsizetype i = 0; i < notes.size(); ++i) {
         if (!notes.at(i))
             continue;
-        if (!isCurrent(notes, i, Form::Words))
+        if (!current[size_t(i)])
             stale.push_back(i);
         else if (m_entries[size_t(i)].matched ? !widening : !narrowing)
             kept.push_back(i);
@@ -250,11 +262,12 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     followNotes(notes);
     // The entries' verdicts are this expression's now, not those of a word search.
     m_previous.reset();
+    const std::vector<char> current = currentForms(notes, Form::Expression);
     std::vector<qsizetype> kept;
     std::vector<qsizetype> stale;
     for (qsizetype i = 0; i < notes.size(); ++i) {
         if (tried[size_t(i)] && notes.at(i))
-            (isCurrent(notes, i, Form::Expression) ? kept : stale).push_back(i);
+            (current[size_t(i)] ? kept : stale).push_back(i);
     }
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::atomic<bool> failed = false;

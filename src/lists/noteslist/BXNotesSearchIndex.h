@@ -73,9 +73,9 @@ private:
 
     // Lines the entries up with `notes`: the list seldom changes between two keys.
     void followNotes(const QList<platform::ManagedObjectPtr>& notes);
-    // Whether the entry of `notes` at `row` holds `form` of the note's text and name as they
+    // For each of `notes`, whether its entry holds `form` of the note's text and name as they
     // are now.
-    bool isCurrent(const QList<platform::ManagedObjectPtr>& notes, qsizetype row, Form form);
+    std::vector<char> currentForms(const QList<platform::ManagedObjectPtr>& notes, Form form) const;
     // Gives each row its verdict from `judge(entry, folded)`, called on any thread: for the
     // `kept` rows, whose forms are current, with `folded` null (the judge unpacks the entry's
     // form as far as it needs); for the `stale` rows with their text and name folded anew, their
