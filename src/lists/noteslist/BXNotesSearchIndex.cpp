@@ -143,54 +143,82 @@ void BXNotesSearchIndex::search(const QList<ManagedObjectPtr>& notes,
         entry.matched = judge(entry, nullptr);
         verdicts[size_t(kept[index])] = entry.matched;
     });
-    // The rest folded anew, the texts of one batch in memory at a time.
+    // The rest folded anew, the texts of one batch in memory at a time: the pool folds a batch
+    // while this thread reads the next one from the store.
     struct Source {
         const QString* text = nullptr;
         const QString* name = nullptr;
     };
-    std::vector<Source> sources;
-    for (size_t first = 0; first < stale.size() && !stop; first += kBatch) {
-        const size_t end = std::min(stale.size(), first + kBatch);
+    struct Batch {
+        size_t first = 0;
+        size_t end = 0;
         QVariantList unread;
-        for (size_t i = first; i < end; ++i) {
+        std::vector<Source> sources;
+    };
+    const auto read = [&](Batch& batch, size_t first) {
+        batch.first = first;
+        batch.end = std::min(stale.size(), first + kBatch);
+        batch.unread.clear();
+        for (size_t i = batch.first; i < batch.end; ++i) {
             if (!m_readText.isLoaded(*notes.at(stale[i])))
-                unread.append(QVariant::fromValue(notes.at(stale[i])));
+                batch.unread.append(QVariant::fromValue(notes.at(stale[i])));
         }
-        loadTexts(unread);
-        sources.assign(end - first, Source());
-        for (size_t i = first; i < end; ++i) {
+        loadTexts(batch.unread);
+        batch.sources.assign(batch.end - batch.first, Source());
+        for (size_t i = batch.first; i < batch.end; ++i) {
             const ManagedObject& note = *notes.at(stale[i]);
             Entry& entry = m_entries[size_t(stale[i])];
-            // Unusable until made again below, should the search stop first.
+            // Unusable until made again, should the search stop first.
             forget(entry);
-            sources[i - first] = { stringIn(m_readText(note)), stringIn(m_readName(note)) };
+            Source& source = batch.sources[i - batch.first];
+            source = { stringIn(m_readText(note)), stringIn(m_readName(note)) };
             entry.textGeneration = m_readText.generation(note);
             entry.nameGeneration = m_readName.generation(note);
-            entry.hasText = sources[i - first].text;
-            entry.hasName = sources[i - first].name;
+            entry.hasText = source.text;
+            entry.hasName = source.name;
         }
-        inRuns(end - first, [&](size_t index) {
-            if (stop)
-                return;
-            const qsizetype row = stale[first + index];
-            Entry& entry = m_entries[size_t(row)];
-            thread_local std::string folded;
-            folded.clear();
-            appendFolded(sources[index].text, options, form == Form::Words, folded);
-            entry.nameStart = qsizetype(folded.size());
-            appendFolded(sources[index].name, options, form == Form::Words, folded);
-            entry.folded = platform::CompressedBytes(folded);
-            entry.form = form;
-            entry.foldedNow = true;
-            const std::string_view all(folded);
-            entry.matched = judge(entry, &all);
-            verdicts[size_t(row)] = entry.matched;
-            if (folded.capacity() > kKeptBufferSize)
-                folded = std::string();
-        });
-        // Read for this search alone: the search keeps only the folded forms.
-        for (const QVariant& note : std::as_const(unread))
+    };
+    const auto fold = [&](const Batch& batch, size_t index) {
+        if (stop)
+            return;
+        const qsizetype row = stale[batch.first + index];
+        Entry& entry = m_entries[size_t(row)];
+        thread_local std::string folded;
+        folded.clear();
+        appendFolded(batch.sources[index].text, options, form == Form::Words, folded);
+        entry.nameStart = qsizetype(folded.size());
+        appendFolded(batch.sources[index].name, options, form == Form::Words, folded);
+        entry.folded = platform::CompressedBytes(folded);
+        entry.form = form;
+        entry.foldedNow = true;
+        const std::string_view all(folded);
+        entry.matched = judge(entry, &all);
+        verdicts[size_t(row)] = entry.matched;
+        if (folded.capacity() > kKeptBufferSize)
+            folded = std::string();
+    };
+    // Read for this search alone: the search keeps only the folded forms.
+    const auto release = [](Batch& batch) {
+        for (const QVariant& note : std::as_const(batch.unread))
             note.value<ManagedObjectPtr>()->releaseValue(BXNote::NoteTextKey);
+        batch.unread.clear();
+    };
+    Batch current;
+    Batch next;
+    if (!stale.empty())
+        read(current, 0);
+    while (current.first < current.end) {
+        platform::dispatchApplyWhile(
+            qsizetype(current.end - current.first),
+            [&](qsizetype index) { fold(current, size_t(index)); },
+            [&] {
+                if (current.end < stale.size() && !stop)
+                    read(next, current.end);
+                else
+                    next = Batch();
+            });
+        release(current);
+        std::swap(current, next);
     }
     keepFolded(stale);
 }

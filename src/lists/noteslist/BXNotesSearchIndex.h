@@ -12,8 +12,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 // The search of a notes list as the user types it. Each note's text and name are folded once (case
@@ -21,8 +19,9 @@
 // MATCHES[cd] folds its subject) and kept compressed, at a fraction of the text's own size; each
 // key unpacks and searches them on every idle thread of the pool. Texts not in memory are read
 // from the store in batches and let go again once folded, so the search holds no copy of a note
-// text. A word search whose folded text extends the previous one looks only at the notes that
-// matched before. Owned by the notes controller; main thread only.
+// text. A word search takes the previous key's verdicts where one text holds the other: a longer
+// text looks only at the notes that held the shorter, a shorter one only at those that did not.
+// Owned by the notes controller; main thread only.
 class BXNotesSearchIndex final {
 public:
     BXNotesSearchIndex();
@@ -67,7 +66,7 @@ private:
         bool hasName = false;
         // Made by this search, not counted in the budget yet.
         bool foldedNow = false;
-        // Whether it held the previous search text.
+        // Whether it held the previous word search's text.
         bool matched = false;
     };
 
@@ -79,8 +78,8 @@ private:
     // Gives each row its verdict from `judge(entry, folded)`, called on any thread: for the
     // `kept` rows, whose forms are current, with `folded` null (the judge unpacks the entry's
     // form as far as it needs); for the `stale` rows with their text and name folded anew, their
-    // texts read from the store in batches where not in memory and let go again. Stops early
-    // once `stop` is set.
+    // texts read from the store in batches where not in memory (the next batch while the pool
+    // folds one) and let go again. Stops early once `stop` is set.
     template <typename Judge>
     void search(const QList<platform::ManagedObjectPtr>& notes, const std::vector<qsizetype>& kept,
         const std::vector<qsizetype>& stale, Form form, int options, const Judge& judge,

@@ -10,8 +10,8 @@
 namespace platform {
 
 // Bytes kept compressed (LZ4) for the many texts a search holds at once and reads back at every
-// key: natural text takes a half to a third of its size, and unpacks at gigabytes a second. The
-// bytes are packed in pieces of 1 KB, each able to refer back to the ones before, so that a
+// key: a note's text takes a third to two thirds of its size, and unpacks at gigabytes a second.
+// The bytes are packed in pieces of 1 KB, each able to refer back to the ones before, so that a
 // reader who finds what it looks for early stops unpacking there. Immutable once made; safe to
 // read on any thread.
 class CompressedBytes final {
