@@ -10,23 +10,17 @@
 #include "platform/appkit/textview/SelectionFormatting.h"
 #include "platform/appkit/textview/TextContextMenu.h"
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/UndoManager.h"
-#include "platform/text/HtmlReader.h"
 #include "platform/text/TextHighlighter.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsTextItem>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocumentFragment>
 
 namespace platform {
 

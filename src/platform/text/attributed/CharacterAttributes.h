@@ -24,14 +24,10 @@ public:
     // paragraph style and names never registered.
     static QList<int> propertiesOf(const QString& name);
 
-    // The size in points (a relative size adjustment, as HTML headings get, scales the system
-    // size; 0 when the format sets no size), and the underline and strikethrough style masks
-    // (0 for none).
+    // The readings AttributedText offers under the same names.
     static double fontPointSize(const QTextCharFormat& format);
     static int underlineStyle(const QTextCharFormat& format);
     static int strikethroughStyle(const QTextCharFormat& format);
-    // Letter spacing in points (0 for none) and the ligature level, read and set on a format;
-    // 0 spacing and level 1 clear what the format said.
     static double letterSpacing(const QTextCharFormat& format);
     static void setLetterSpacing(QTextCharFormat& format, double points);
     static int ligature(const QTextCharFormat& format);
