@@ -14,9 +14,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsTextItem>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -379,7 +379,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
         && (isDeletion(event) || event->matches(QKeySequence::Cut));
     if (m_text.isShared()) {
         m_text.performUserEdit(name, typing, [&] {
-            if (m_filters.editList(event))
+            if (m_filters.editList(event) || m_filters.insertParagraph(event))
                 return;
             if (!(typed && m_filters.filterTypedText(text)))
                 QGraphicsView::keyPressEvent(event);

@@ -79,6 +79,19 @@ bool TextInputFilters::editList(const QKeyEvent* event)
     return edited;
 }
 
+bool TextInputFilters::insertParagraph(const QKeyEvent* event)
+{
+    if (!event->matches(QKeySequence::InsertParagraphSeparator))
+        return false;
+    // The text engine's own Return starts over in the document's plain look after an empty
+    // paragraph, and on a styled empty one only drops the style instead of adding a line: a
+    // blank line would be swallowed and the text after it shrink to the default size.
+    QTextCursor cursor = m_item.textCursor();
+    cursor.insertBlock(cursor.blockFormat(), cursor.charFormat());
+    m_item.setTextCursor(cursor);
+    return true;
+}
+
 bool TextInputFilters::filterTypedText(const QString& text)
 {
     QTextCursor cursor = m_item.textCursor();
