@@ -17,6 +17,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VariantKind.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -218,8 +219,11 @@ void BXTextView::paste()
 
 bool BXTextView::pasteMimeData(const QMimeData* pasted, const QString& actionName)
 {
+    // Text copied with its styles (RTF: what this application's own copy carries) keeps them;
+    // anything else comes in as plain text in the typing style.
     if (pasted->hasImage() || pasted->hasFormat(QStringLiteral("image/png"))
-        || pasted->hasFormat(QStringLiteral("image/tiff")))
+        || pasted->hasFormat(QStringLiteral("image/tiff"))
+        || pasted->hasFormat(platform::TextMimeData::RtfType))
         return insertMimeData(pasted, actionName);
     const QString text = pasted->text();
     if (text.isEmpty())

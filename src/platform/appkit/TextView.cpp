@@ -11,6 +11,7 @@
 #include "platform/appkit/textview/TextContextMenu.h"
 #include "platform/foundation/Localized.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -276,6 +277,20 @@ QTextCharFormat TextView::selectedCharacterFormat() const
     return SelectionFormatting::firstCharacterFormat(*m_text.mirror(), selection);
 }
 
+void TextView::copySelection()
+{
+    const std::unique_ptr<QTextDocument> selection
+        = AttributedText::attributedSubstring(*m_text.mirror(), selectedRange());
+    QGuiApplication::clipboard()->setMimeData(TextMimeData::make(*selection).release());
+}
+
+void TextView::removeSelection()
+{
+    QTextCursor cursor = m_item->textCursor();
+    cursor.removeSelectedText();
+    m_item->setTextCursor(cursor);
+}
+
 void TextView::paste()
 {
     const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
@@ -360,24 +375,37 @@ void TextView::keyPressEvent(QKeyEvent* event)
         paste();
         return;
     }
+    const bool cuts = event->matches(QKeySequence::Cut);
+    if (event->matches(QKeySequence::Copy) || cuts) {
+        if (m_item->textCursor().hasSelection() && (m_editable || !cuts))
+            copySelection();
+        if (!cuts || !m_editable)
+            return;
+    }
     const int before = m_text.editCount();
     if (!m_editable) {
         QGraphicsView::keyPressEvent(event);
         noteEvent(before);
         return;
     }
-    const QString text = event->text();
+    const QString text = cuts ? QString() : event->text();
     const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
-    const bool typing
-        = typed || isDeletion(event) || isNewline(event) || TextInputFilters::isTabKey(event);
+    const bool typing = !cuts
+        && (typed || isDeletion(event) || isNewline(event) || TextInputFilters::isTabKey(event));
     QString name;
     if (typing)
         name = localized(QStringLiteral("Typing"));
-    else if (event->matches(QKeySequence::Cut))
+    else if (cuts)
         name = localized(QStringLiteral("Cut"));
-    const bool deletesSelection = m_item->textCursor().hasSelection()
-        && (isDeletion(event) || event->matches(QKeySequence::Cut));
-    if (m_text.isShared()) {
+    const bool deletesSelection
+        = m_item->textCursor().hasSelection() && (isDeletion(event) || cuts);
+    if (cuts) {
+        // Already on the clipboard, with its styles.
+        m_text.performUserEdit(name, false, [&] {
+            removeSelection();
+            m_filters.afterKey(text, deletesSelection);
+        });
+    } else if (m_text.isShared()) {
         m_text.performUserEdit(name, typing, [&] {
             if (m_filters.editList(event) || m_filters.insertParagraph(event))
                 return;
