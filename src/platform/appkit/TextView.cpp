@@ -388,6 +388,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
         noteEvent(before);
         return;
     }
+    const int from = m_item->textCursor().position();
     const QString text = cuts ? QString() : event->text();
     const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
     const bool typing = !cuts
@@ -416,6 +417,8 @@ void TextView::keyPressEvent(QKeyEvent* event)
     } else {
         QGraphicsView::keyPressEvent(event);
     }
+    if (m_text.editCount() == before)
+        m_filters.placeCaret(from, event);
     noteEvent(before);
     m_geometry.ensureCaretVisible();
 }
@@ -471,6 +474,9 @@ void TextView::mouseReleaseEvent(QMouseEvent* event)
 {
     const int before = m_text.editCount();
     QGraphicsView::mouseReleaseEvent(event);
+    // A click on an item's marker puts the caret where its text starts.
+    if (m_editable && !m_item->textCursor().hasSelection())
+        m_filters.placeCaret(m_lastPosition, nullptr);
     noteEvent(before);
 }
 
