@@ -570,6 +570,15 @@ void ScenarioApp::save(const QString& path)
     EXPECT_TRUE(waitUntil([document] {
         return !document->fileURL().isEmpty() && !document->isDocumentEdited();
     })) << "the document was not saved";
+    // Once the panel is gone the window it was over takes the keys again, as under a window
+    // manager; a key sent before that finds no window to take its shortcut.
+    if (QWidget* main = window->mainWindow(); main && !path.isEmpty()) {
+        bringToFront(main);
+        static_cast<void>(waitUntil([main] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus && focus->window() == main;
+        }));
+    }
 }
 
 void ScenarioApp::closeFrontDocument()
