@@ -111,3 +111,27 @@ TEST(DuplicateScenario, ACopysTitleFollowsItsFirstLine)
         joined({ QStringLiteral("Cello and Xylophone lessons []"),
             QStringLiteral("Xylophone lessons []") }));
 }
+
+// Duplicate's key works whenever a note is selected, also after its menu was last seen while
+// none was (a search that found nothing): the key is checked when pressed.
+TEST(DuplicateScenario, TheKeyDuplicatesAfterTheMenuWasSeenWithNothingSelected)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Keys.brindlex");
+    BXMainWindowController* window = openWithCaretAfterFirstLine(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::key(Qt::Key_F, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("qqqq"));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().isEmpty(); }));
+    EXPECT_FALSE(
+        ScenarioApp::isMenuItemEnabled({ QStringLiteral("Note"), QStringLiteral("Duplicate") }));
+
+    ScenarioApp::key(Qt::Key_Escape);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 1; }));
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ScenarioApp::idle(300);
+    ScenarioApp::click(window->noteTextView()->viewport(), QPoint(30, 16));
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }))
+        << joined(ScenarioApp::listTitles());
+}

@@ -258,4 +258,14 @@ TEST_F(CommandRouterTest, MenusValidateOnShowAndAnnounceTheItemBeforeItsAction)
     EXPECT_EQ(log,
         (QStringList {
             QStringLiteral("app:newDocument::0"), QStringLiteral("app:deleteSelection::0") }));
+
+    // Once the menu is gone a key equivalent is validated when pressed, not when last shown.
+    emit menu.aboutToHide();
+    EXPECT_TRUE(disabled->isEnabled());
+    EXPECT_TRUE(enabled->isEnabled());
+    application.answers[QStringLiteral("newDocument:")] = false;
+    log.clear();
+    emit menu.triggered(enabled);
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(input.beepCount(), 1);
 }
