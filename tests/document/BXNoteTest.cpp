@@ -116,6 +116,9 @@ TEST_F(NoteTest, NewNoteIsBlankWithDefaultStyle)
     EXPECT_TRUE(note->noteEmpty());
     EXPECT_EQ(note->selectedRange(), (BXNote::Range { 0, 0 }));
     EXPECT_EQ(BXNote::newNoteInManagedObjectContext(nullptr, {}, {}), nullptr);
+    // Its text is typed in the default look, which no character is left to carry.
+    const QTextCharFormat look = QTextCursor(BXNote::emptyStyle().get()).charFormat();
+    EXPECT_EQ(QTextCursor(note->textStorage()).charFormat().font(), look.font());
 
     BXNote::NotePtr named = newNote(QStringLiteral("Named"));
     EXPECT_EQ(named->noteTitle(), QStringLiteral("Named"));

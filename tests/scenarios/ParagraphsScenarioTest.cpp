@@ -153,3 +153,42 @@ INSTANTIATE_TEST_SUITE_P(Typists, BlankLinesScenario,
     testing::Values(Typist { "fast", 7, false, false }, Typist { "steady", 40, false, false },
         Typist { "pausing", 40, false, true }, Typist { "in_a_note_window", 40, true, false }),
     [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
+
+// A new page typed into in a window of its own takes the default look there as it does in the
+// main window: the window, the main window and the file show the text in the default size.
+TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
+{
+    ScenarioApp app;
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    const BXNote::NotePtr note = main->selectedNote();
+    platform::Document* document = main->document();
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
+        BXNoteWindowController* window = noteWindowOf(document, note);
+        return window && window->noteTextView()->isVisible();
+    }));
+    BXTextView* own = noteWindowOf(document, note)->noteTextView();
+    ScenarioApp::click(own->viewport());
+    app.type(QStringLiteral("Own window"));
+    ScenarioApp::idle(300);
+
+    const double size
+        = AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters);
+    const std::string expected = QStringLiteral("Own window@%1").arg(size).toStdString();
+    EXPECT_EQ(joined(paragraphSizes(*own->mirror())), expected);
+    EXPECT_EQ(joined(paragraphSizes(*note->attributedString())), expected);
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return !noteWindowOf(document, note); }));
+    EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), expected);
+
+    const QString path = app.folder() + QStringLiteral("/Own.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    scenario::forEachStoredNote(path, [&](const BXNote& stored) {
+        EXPECT_EQ(joined(paragraphSizes(*stored.attributedString())), expected);
+    });
+}

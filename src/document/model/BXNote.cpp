@@ -430,7 +430,10 @@ QTextDocument* BXNote::textStorage()
     if (!m_textStorage) {
         const QByteArray styles = noteStyles();
         const QString text = noteText();
-        adoptTextStorage(decodedText(styles, text, nullptr), styles, text, textGenerations());
+        // An empty text has no character left to keep a look: it is typed in the look new notes
+        // start in, in every view of it, not in the plain default face of a bare document.
+        adoptTextStorage(text.isEmpty() ? emptyStyle() : decodedText(styles, text, nullptr), styles,
+            text, textGenerations());
     }
     return m_textStorage.get();
 }
