@@ -47,14 +47,19 @@ std::string joined(const QStringList& list)
     return list.join(QStringLiteral(" | ")).toStdString();
 }
 
-BXNoteWindowController* noteWindowOf(platform::Document* document, const BXNote::NotePtr& note)
+// Opens the selected note in a window of its own, as from the Note menu: that window's text.
+BXTextView* openInOwnWindow(BXMainWindowController* main)
 {
-    for (platform::WindowController* controller : document->windowControllers()) {
-        auto* window = qobject_cast<BXNoteWindowController*>(controller);
-        if (window && window->noteItem() == note)
-            return window;
-    }
-    return nullptr;
+    const BXNote::NotePtr note = main->selectedNote();
+    platform::Document* document = main->document();
+    if (!ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") })
+        || !ScenarioApp::waitUntil([&] {
+               BXNoteWindowController* window = scenario::noteWindowOf(document, note);
+               return window && window->noteTextView()->isVisible();
+           }))
+        return nullptr;
+    return scenario::noteWindowOf(document, note)->noteTextView();
 }
 
 struct Typist {
@@ -90,15 +95,8 @@ TEST_P(BlankLinesScenario, ReturnOnAnEmptyLineMakesABlankLineInTheSameLook)
     BXTextView* view = main->noteTextView();
     if (typist.inNoteWindow) {
         app.type(QStringLiteral("Window"), typist.interval);
-        const BXNote::NotePtr note = main->selectedNote();
-        platform::Document* document = main->document();
-        ASSERT_TRUE(ScenarioApp::chooseMenuItem(
-            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
-        ASSERT_TRUE(ScenarioApp::waitUntil([&] {
-            BXNoteWindowController* window = noteWindowOf(document, note);
-            return window && window->noteTextView()->isVisible();
-        }));
-        view = noteWindowOf(document, note)->noteTextView();
+        view = openInOwnWindow(main);
+        ASSERT_NE(view, nullptr);
         ScenarioApp::click(view->viewport());
         ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
         app.type(QStringLiteral("\n"), typist.interval);
@@ -165,13 +163,8 @@ TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
     ScenarioApp::idle(300);
     const BXNote::NotePtr note = main->selectedNote();
     platform::Document* document = main->document();
-    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
-        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
-        BXNoteWindowController* window = noteWindowOf(document, note);
-        return window && window->noteTextView()->isVisible();
-    }));
-    BXTextView* own = noteWindowOf(document, note)->noteTextView();
+    BXTextView* own = openInOwnWindow(main);
+    ASSERT_NE(own, nullptr);
     ScenarioApp::click(own->viewport());
     app.type(QStringLiteral("Own window"));
     ScenarioApp::idle(300);
@@ -182,7 +175,7 @@ TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
     EXPECT_EQ(joined(paragraphSizes(*own->mirror())), expected);
     EXPECT_EQ(joined(paragraphSizes(*note->attributedString())), expected);
     ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return !noteWindowOf(document, note); }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return !scenario::noteWindowOf(document, note); }));
     EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), expected);
 
     const QString path = app.folder() + QStringLiteral("/Own.brindlex");

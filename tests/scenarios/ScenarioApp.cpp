@@ -12,6 +12,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
@@ -710,6 +711,19 @@ QString paragraphLists(const QTextDocument& text)
         styles << (lists.isEmpty() ? QStringLiteral("-") : lists.join(QLatin1Char('/')));
     }
     return styles.join(QLatin1Char(','));
+}
+
+BXNoteWindowController* noteWindowOf(
+    const platform::Document* document, const std::shared_ptr<BXNote>& note)
+{
+    if (!document)
+        return nullptr;
+    for (platform::WindowController* controller : document->windowControllers()) {
+        auto* noteWindow = qobject_cast<BXNoteWindowController*>(controller);
+        if (noteWindow && noteWindow->noteItem() == note)
+            return noteWindow;
+    }
+    return nullptr;
 }
 
 QStringList storedTexts(const QString& path)

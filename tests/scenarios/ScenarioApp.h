@@ -13,6 +13,7 @@ class BXApplicationRuntime;
 class BXDocument;
 class BXMainWindowController;
 class BXNote;
+class BXNoteWindowController;
 class QAbstractButton;
 class QAbstractItemView;
 class QDialog;
@@ -25,6 +26,10 @@ class QWidget;
 // settings and a runtime folder of its own, then driven with key and mouse events only, with
 // the event loop running between them. Each CTest case is a process of its own, so the
 // application's process-wide state starts fresh with every scenario.
+namespace platform {
+class Document;
+} // namespace platform
+
 namespace scenario {
 
 // Milliseconds between keys: 40 as a typist, 5 with BX_SCENARIO_FAST=1.
@@ -128,5 +133,8 @@ void forEachStoredNote(const QString& path, const std::function<void(const BXNot
 // Every note except the spare empty one, in the order of their texts.
 QList<StoredNote> readNotesFile(const QString& path);
 QStringList storedTexts(const QString& path);
+// The window `note` of `document` is open in of its own, else null.
+BXNoteWindowController* noteWindowOf(
+    const platform::Document* document, const std::shared_ptr<BXNote>& note);
 
 } // namespace scenario
