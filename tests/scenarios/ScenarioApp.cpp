@@ -227,7 +227,7 @@ int keyInterval()
     return interval;
 }
 
-ScenarioApp::ScenarioApp()
+ScenarioApp::ScenarioApp(const QStringList& launchPaths)
     : m_folder(bxtest::makeTempFolder(QStringLiteral("scenario"))),
       m_runtimeFolder(bxtest::makeTempFolder(QStringLiteral("runtime")))
 {
@@ -241,7 +241,7 @@ ScenarioApp::ScenarioApp()
     m_runtime = std::make_unique<BXApplicationRuntime>(
         platform::UserDefaults::standard(), m_runtimeFolder);
     const std::optional<int> status
-        = m_runtime->launch({}, QCoreApplication::applicationFilePath());
+        = m_runtime->launch(launchPaths, QCoreApplication::applicationFilePath());
     EXPECT_FALSE(status.has_value()) << "the application did not start";
     // Keys go nowhere until the window manager has made the first window active.
     EXPECT_TRUE(waitUntil([] { return QApplication::activeWindow() != nullptr; }))

@@ -30,7 +30,9 @@ int keyInterval();
 
 class ScenarioApp final {
 public:
-    ScenarioApp();
+    // `launchPaths`: files named on the command line. Dialogs the launch shows (a password
+    // prompt) are answered by what was armed before.
+    explicit ScenarioApp(const QStringList& launchPaths = {});
     ~ScenarioApp();
     ScenarioApp(const ScenarioApp&) = delete;
     ScenarioApp& operator=(const ScenarioApp&) = delete;
