@@ -194,7 +194,9 @@ void BXDocument::cleanup()
         return;
     if (BXMainWindowProvider* main = mainWindowController())
         main->documentWillClose();
-    savePreferences();
+    // A document whose changes are thrown away has no state worth keeping.
+    if (!changesDiscarded())
+        savePreferences();
     m_clean = true;
 }
 

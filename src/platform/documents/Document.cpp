@@ -267,10 +267,12 @@ void Document::updateChangeCount(ChangeType change)
     case ChangeType::Redone:
         ++m_changeCount;
         ++m_unautosavedCount;
+        m_changesDiscarded = false;
         break;
     case ChangeType::Undone:
         --m_changeCount;
         ++m_unautosavedCount;
+        m_changesDiscarded = false;
         break;
     case ChangeType::Cleared:
         m_changeCount = 0;
@@ -450,7 +452,7 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
         return;
     }
     if (m_fileURL.isEmpty()) {
-        if (isDocumentEdited())
+        if (isDocumentEdited() && !m_changesDiscarded)
             askToSaveBeforeClosing(std::move(decision));
         else
             decision(true);
@@ -489,9 +491,9 @@ void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> deci
                 guard->runSavePanel(decision);
                 break;
             case 1:
-                // What was kept for this untitled document will not be wanted again.
-                if (!guard->m_autosavedContentsURL.isEmpty())
-                    QDir(guard->m_autosavedContentsURL.toLocalFile()).removeRecursively();
+                // What was kept for this untitled document goes when it closes, not while its
+                // store is still open on it.
+                guard->m_changesDiscarded = true;
                 decision(true);
                 break;
             default:
@@ -640,6 +642,9 @@ void Document::close()
     m_undoManager->removeAllActions();
     if (const std::shared_ptr<PersistentStore> store = m_coordinator->persistentStore())
         m_coordinator->removePersistentStore(store, nullptr);
+    // What was kept for an untitled document whose changes the user threw away.
+    if (m_changesDiscarded && m_fileURL.isEmpty() && !m_autosavedContentsURL.isEmpty())
+        QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
     emit didClose();
 }
 

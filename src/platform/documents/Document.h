@@ -116,6 +116,9 @@ public:
 
     void updateChangeCount(ChangeType change);
     bool isDocumentEdited() const { return m_changeCount != 0; }
+    // The user chose not to save an untitled document's changes, and made none since: it
+    // closes without asking again, and what was autosaved of it goes with it.
+    bool changesDiscarded() const { return m_changesDiscarded; }
     bool hasUnautosavedChanges() const { return m_unautosavedCount != 0; }
 
     // Not owned: an editor unregisters with objectDidEndEditing() before it goes away.
@@ -204,6 +207,7 @@ private:
     bool m_draft = false;
     bool m_locked = false;
     bool m_refusingEdit = false;
+    bool m_changesDiscarded = false;
     int m_changeCount = 0;
     int m_unautosavedCount = 0;
     double m_firstUnautosavedChange = 0;
