@@ -1,6 +1,7 @@
 #include "NotesFileTestSupport.h"
 
 #include "document/BXDefaults.h"
+#include "document/transfer/BXNoteImport.h"
 
 #include "platform/testing/FakeScheduler.h"
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <chrono>
@@ -22,6 +24,14 @@ using platform::SaveOperation;
 namespace {
 
 constexpr int kNotes = 12;
+
+// How many times each loop kills its child: BX_KILL_CYCLES when set (for longer runs), else
+// `usual`.
+int killCycles(int usual)
+{
+    const int asked = qEnvironmentVariableIntValue("BX_KILL_CYCLES");
+    return asked > 0 ? asked : usual;
+}
 
 QString noteText(int state, int index)
 {
@@ -93,7 +103,8 @@ TEST(NotesFileCrashSafety, KilledSavesLeaveTheStateBeforeOrAfter)
 
     int state = 0;
     QRandomGenerator random(20261207);
-    for (int kill = 0; kill < 50; ++kill) {
+    const int cycles = killCycles(50);
+    for (int kill = 0; kill < cycles; ++kill) {
         SCOPED_TRACE(kill);
         int fds[2];
         ASSERT_EQ(::pipe(fds), 0);
@@ -130,7 +141,84 @@ TEST(NotesFileCrashSafety, KilledSavesLeaveTheStateBeforeOrAfter)
             << "found " << found << " after " << finished;
         state = found;
     }
-    EXPECT_GT(state, 50);
+    EXPECT_GT(state, cycles);
+}
+
+constexpr int kImportedFiles = 150;
+
+// Child: imports the same files into the notes file again and again, telling the parent each
+// import that finished. Never returns.
+[[noreturn]] void importForever(const QUrl& url, const QStringList& files, int reportFd)
+{
+    std::unique_ptr<NotesFile> document = open(url);
+    if (!document)
+        ::_exit(3);
+    for (int finished = 1;; ++finished) {
+        BXNoteImport import(document->persistentStoreCoordinator(), files, {});
+        const BXNoteImport::Outcome outcome = import.run(nullptr);
+        if (outcome.noteIDs.size() != files.size())
+            ::_exit(4);
+        if (::write(reportFd, &finished, sizeof finished) != sizeof finished)
+            ::_exit(5);
+    }
+}
+
+TEST(NotesFileCrashSafety, KilledImportsLandWholeOrNotAtAll)
+{
+    BXDefaults::registerDefaults();
+    platform::FakeScheduler scheduler;
+    const QString folder = bxtest::makeTempFolder();
+    const QUrl url = packageURL(folder, QStringLiteral("Imports.brindlex"));
+    {
+        NotesFile document;
+        ASSERT_TRUE(save(document, url, SaveOperation::SaveAs).isNull());
+        document.close();
+    }
+    QStringList files;
+    for (int i = 0; i < kImportedFiles; ++i) {
+        const QString path = folder + QStringLiteral("/file %1.txt").arg(i);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("Imported %1\n%2").arg(i).arg(QString(300, 'i')).toUtf8());
+        files << path;
+    }
+
+    int imported = 0;
+    QRandomGenerator random(20260314);
+    const int cycles = killCycles(12);
+    for (int kill = 0; kill < cycles; ++kill) {
+        SCOPED_TRACE(kill);
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(fds[0]);
+            importForever(url, files, fds[1]);
+        }
+        ::close(fds[1]);
+        // Anywhere from the opening to the third import's end.
+        ::usleep(random.bounded(1000u, 400000u));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        int finished = 0;
+        int report = 0;
+        while (::read(fds[0], &report, sizeof report) == sizeof report)
+            finished = report;
+        ::close(fds[0]);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself: " << WEXITSTATUS(status);
+
+        std::unique_ptr<NotesFile> document = open(url);
+        ASSERT_NE(document, nullptr);
+        const qsizetype count = titles(*document).size();
+        document->close();
+        // The imports reported, and perhaps the one whose report the kill cut off.
+        EXPECT_TRUE(count == (imported + finished) * kImportedFiles
+            || count == (imported + finished + 1) * kImportedFiles)
+            << count << " notes after " << imported + finished << " whole imports";
+        imported = int(count / kImportedFiles);
+    }
 }
 
 } // namespace
