@@ -51,7 +51,9 @@ namespace {
 
 // Documents that were untitled when a termination signal came, autosaved elsewhere.
 const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitledDocuments");
-// Locked files whose edits went to a copy at the last quit: maps of "file" and "copy" paths.
+// Files whose edits went to a copy at the last quit: maps of "file" and "copy" paths, and the
+// "reason" when the file could not take them (none: the file is locked). The name is kept for
+// the settings of earlier versions.
 const QString kLockedDocumentCopiesKey = QStringLiteral("LockedDocumentCopies");
 
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
@@ -232,6 +234,8 @@ void BXDocumentController::applicationWillResignActive()
 
 void BXDocumentController::openFiles(const QStringList& paths)
 {
+    if (paths.isEmpty())
+        return;
     if (!m_launched) {
         m_pendingOpens.push_back([this, paths] { openFiles(paths); });
         return;
@@ -577,7 +581,33 @@ void BXDocumentController::terminateWithoutAsking()
             continue;
         }
         document->autosaveWithImplicitCancellability(
-            false, [finish, guard](const platform::Error&) { finish(guard); });
+            false, [finish, copies, guard](const platform::Error& error) {
+                // A file that could not take the notes, or is gone: they are kept in the
+                // autosave folder and offered at the next start.
+                if (!guard || guard->fileURL().isEmpty() || (!error && !guard->isFileGone())) {
+                    finish(guard);
+                    return;
+                }
+                const QString original = guard->fileURL().toLocalFile();
+                const platform::Error cause = error
+                    ? error
+                    : platform::Error(platform::kCocoaErrorDomain, platform::FileNoSuchFileError,
+                        platform::localized(QStringLiteral("The file was deleted or replaced.")));
+                guard->saveElsewhere(
+                    [finish, copies, guard, original, cause](const platform::Error& kept) {
+                        if (!kept && guard)
+                            copies->append(QVariantMap { { QStringLiteral("file"), original },
+                                { QStringLiteral("copy"), guard->fileURL().toLocalFile() },
+                                { QStringLiteral("reason"),
+                                    cause.localizedFailureReason().isEmpty()
+                                        ? cause.localizedDescription()
+                                        : cause.localizedFailureReason() } });
+                        else
+                            platform::log(QStringLiteral("the notes of “%@” could not be kept: %@"),
+                                original, kept.toString());
+                        finish(guard);
+                    });
+            });
     }
 }
 
@@ -587,16 +617,31 @@ void BXDocumentController::reportLockedDocumentCopies()
     defaults().removeObject(kLockedDocumentCopiesKey);
     for (const QVariant& entry : copies) {
         const QVariantMap copy = entry.toMap();
+        const QString kept = copy.value(QStringLiteral("copy")).toString();
+        const QString reason = copy.value(QStringLiteral("reason")).toString();
         platform::Alert alert;
         alert.style = platform::AlertStyle::Informational;
         alert.messageText
             = platform::localizedFormat(QStringLiteral("Your changes to “%@” were kept in a copy."),
                 QFileInfo(copy.value(QStringLiteral("file")).toString()).completeBaseName());
-        alert.informativeText = platform::localizedFormat(
-            QStringLiteral("The file is locked, so the application kept the changes you made "
-                           "before it quit in “%@”."),
-            copy.value(QStringLiteral("copy")).toString());
+        alert.informativeText = reason.isEmpty()
+            ? platform::localizedFormat(
+                QStringLiteral("The file is locked, so the application kept the changes you "
+                               "made before it quit in “%@”."),
+                kept)
+            : platform::localizedFormat(
+                QStringLiteral("They could not be saved in the file when the application quit "
+                               "(%@). They open now in a window of their own; save them to "
+                               "keep them. The copy is “%@”."),
+                reason, kept);
         platform::AlertPresenter::current().runModal(alert);
+        // Reopened as the untitled document it now is, as an untitled document's autosave is.
+        if (!reason.isEmpty() && QFileInfo::exists(kept))
+            DocumentController::reopenDocumentForURL(
+                {}, QUrl::fromLocalFile(kept), true, [kept](Document* document, bool, auto&) {
+                    if (document)
+                        document->setAutosavedContentsFileURL(QUrl::fromLocalFile(kept));
+                });
     }
 }
 

@@ -101,8 +101,9 @@ public:
 
     // Closes every document as its window would; a Cancel keeps the application running.
     // Without asking (a termination signal), titled documents autosave in place and untitled
-    // ones elsewhere, to be reopened at the next launch; a locked file's pending edits go to a
-    // copy in the autosave folder, named at the next launch.
+    // ones elsewhere, to be reopened at the next launch; a locked file's pending edits, and the
+    // notes of a file that could not be saved or is gone, go to a copy in the autosave folder,
+    // named (and, for the latter, reopened) at the next launch.
     void terminate();
     void terminateWithoutAsking();
 
@@ -140,7 +141,8 @@ private:
     void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
     void quitWhenIdle();
     void reopenAutosavedUntitledDocuments();
-    // Says where the edits of locked files went at the last quit.
+    // Says where the edits that files could not take went at the last quit, and reopens the
+    // copies of those that failed to save.
     void reportLockedDocumentCopies();
 
     platform::MemoryPressureSource& m_memoryPressure;

@@ -1,14 +1,17 @@
 #include "NotesFileTestSupport.h"
 
 #include "document/BXDefaults.h"
+#include "document/transfer/BXNoteExport.h"
 #include "document/transfer/BXNoteImport.h"
 
+#include "platform/foundation/TypeIdentifier.h"
 #include "platform/testing/FakeScheduler.h"
 
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -20,6 +23,7 @@
 
 using namespace notesfiletest;
 using platform::SaveOperation;
+using platform::TypeIdentifier;
 
 namespace {
 
@@ -219,6 +223,54 @@ TEST(NotesFileCrashSafety, KilledImportsLandWholeOrNotAtAll)
             << count << " notes after " << imported + finished << " whole imports";
         imported = int(count / kImportedFiles);
     }
+}
+
+// Child: exports one note into `folder` as RTF and as RTFD, by turns, forever.
+[[noreturn]] void exportForever(const QString& folder)
+{
+    BXNoteExport::Snapshot note { QStringLiteral("Letter"),
+        QStringLiteral("Letter\n") + QString(20000, 'l'), {} };
+    for (int turn = 0;; ++turn) {
+        const bool rtf = turn % 2 == 0;
+        if (!BXNoteExport::write(note, rtf ? TypeIdentifier::Rtf : TypeIdentifier::Rtfd,
+                platform::TextEncoding::UTF8StringEncoding,
+                folder + (rtf ? QStringLiteral("/Letter.rtf") : QStringLiteral("/Letter.rtfd")),
+                nullptr))
+            ::_exit(4);
+    }
+}
+
+QStringList temporaries(const QString& folder)
+{
+    return QDir(folder).entryList({ QStringLiteral(".*.tmp") },
+        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST(NotesFileCrashSafety, KilledExportsLeaveNoTemporaryForLong)
+{
+    const QString folder = bxtest::makeTempFolder();
+    QRandomGenerator random(20260315);
+    const int cycles = killCycles(20);
+    for (int kill = 0; kill < cycles; ++kill) {
+        SCOPED_TRACE(kill);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            exportForever(folder);
+        ::usleep(random.bounded(2000u, 60000u));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself: " << WEXITSTATUS(status);
+        // A file is named only once it is whole: only a folder's temporary can be left.
+        for (const QString& name : temporaries(folder))
+            EXPECT_TRUE(name.startsWith(QStringLiteral(".Letter.rtfd."))) << name.toStdString();
+    }
+    // The next export of the name clears what an interrupted one left.
+    ASSERT_TRUE(BXNoteExport::write({ QStringLiteral("Letter"), QStringLiteral("Letter"), {} },
+        TypeIdentifier::Rtfd, platform::TextEncoding::UTF8StringEncoding,
+        folder + QStringLiteral("/Letter.rtfd"), nullptr));
+    EXPECT_EQ(temporaries(folder), QStringList());
 }
 
 } // namespace

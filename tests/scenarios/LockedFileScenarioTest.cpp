@@ -32,18 +32,6 @@ bool setImmutable(const QString& path, bool immutable)
         == 0;
 }
 
-// Puts the caret at the end of the shown note once its text takes typing: a key before that
-// goes nowhere.
-void clickToTheEndOfTheText(BXMainWindowController* window)
-{
-    ASSERT_NE(window, nullptr);
-    BXTextView* view = window->noteTextView();
-    ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->isEditable(); }));
-    ScenarioApp::click(view->viewport());
-    ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->hasFocus(); }));
-    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
-}
-
 // A notes file holding one note, left unchangeable; the application keeps an untitled window
 // so that it stays open when the file's window closes.
 QString makeLockedFile(ScenarioApp& app)
@@ -101,7 +89,7 @@ TEST(LockedFileScenario, TypingInALockedFileFirstSaysSoAndTheTypingDoesNotAnswer
     const QString path = makeLockedFile(app);
     if (path.isEmpty())
         GTEST_SKIP() << "files cannot be made unchangeable here";
-    clickToTheEndOfTheText(app.openDocument(path));
+    ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
 
     // The sentence goes on while the alert comes up; it is looked at once the typing is done.
     SeenBox seen;
@@ -149,7 +137,7 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
         path = makeLockedFile(app);
         if (path.isEmpty())
             GTEST_SKIP() << "files cannot be made unchangeable here";
-        clickToTheEndOfTheText(app.openDocument(path));
+        ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
         // Told to end while the alert about the edit is still up.
         ScenarioApp::whenDialogShows([](QDialog*) { std::raise(SIGTERM); });
         bool typed = false;

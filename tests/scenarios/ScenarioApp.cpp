@@ -511,6 +511,16 @@ BXMainWindowController* ScenarioApp::frontMainWindow()
         platform::WindowTracker::current().mainWindowController());
 }
 
+void ScenarioApp::clickToTheEndOfTheText(BXMainWindowController* window)
+{
+    ASSERT_NE(window, nullptr);
+    BXTextView* view = window->noteTextView();
+    ASSERT_TRUE(waitUntil([view] { return view->isEditable(); }));
+    click(view->viewport());
+    ASSERT_TRUE(waitUntil([view] { return view->hasFocus(); }));
+    key(Qt::Key_End, Qt::ControlModifier);
+}
+
 QStringList ScenarioApp::listTitles()
 {
     QStringList titles;

@@ -93,6 +93,9 @@ public:
     static QList<int> selectedRows();
     // The note text shown in the front main window.
     static QString editorText();
+    // Puts the caret at the end of the note `window` shows once its text takes typing: a key
+    // before that goes nowhere.
+    static void clickToTheEndOfTheText(BXMainWindowController* window);
 
 private:
     QString m_folder;

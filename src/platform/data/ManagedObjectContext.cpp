@@ -391,7 +391,10 @@ void ManagedObjectContext::applyRow(ManagedObject* object, const PersistentStore
             relation.loaded = true;
         }
     }
-    object->m_version = row.version;
+    // A version goes with the values read at it: values kept from an earlier read keep theirs,
+    // so that a row changed since is still told apart.
+    if (object->m_fault || object->m_version == 0)
+        object->m_version = row.version;
     object->m_fault = false;
 }
 

@@ -1,0 +1,202 @@
+#include "ScenarioApp.h"
+
+#include "app/BXDocumentController.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <csignal>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+// The text of the next message box that shows, once it shows, and the box itself.
+QMessageBox* waitForMessageBox(QString* text)
+{
+    QMessageBox* shown = nullptr;
+    ScenarioApp::waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                shown = box;
+        }
+        return shown != nullptr;
+    });
+    if (shown && text)
+        *text = shown->text();
+    return shown;
+}
+
+void clickButton(QMessageBox* box, const QString& title)
+{
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == title) {
+            ScenarioApp::click(button);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << title.toStdString() << " in " << box->text().toStdString();
+}
+
+QString frontTitle()
+{
+    BXMainWindowController* window = ScenarioApp::frontMainWindow();
+    return window ? window->mainWindow()->windowTitle().remove(QStringLiteral("[*]")) : QString();
+}
+
+// The application quits by asking the main event loop to end; the loop runs once to carry it
+// out, as the process would end, so that the next start shows its dialogs.
+void endTheQuitAsked()
+{
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+} // namespace
+
+TEST(MovedFileScenario, ARenamedFileIsFollowedAndSavedWhereItIsNow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Plans.brindlex");
+    const QString renamed = app.folder() + QStringLiteral("/Old plans.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Garden") });
+    ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
+
+    // Another program renames the file while it is open.
+    ASSERT_TRUE(QFile::rename(path, renamed));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Old plans"); }))
+        << frontTitle().toStdString();
+    ScenarioApp::type(QStringLiteral(" shed"));
+    ScenarioApp::keys(QKeySequence::Save);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return QFileInfo::exists(renamed) && scenario::storedTexts(renamed)
+            == QStringList { QStringLiteral("Garden shed") };
+    }));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    auto* controller = platform::DocumentController::shared();
+    EXPECT_EQ(controller->recentDocumentURLs().value(0), QUrl::fromLocalFile(renamed));
+    EXPECT_FALSE(controller->recentDocumentURLs().contains(QUrl::fromLocalFile(path)));
+}
+
+TEST(MovedFileScenario, ADeletedFileIsToldAtOnceAndItsNotesAreSavedElsewhere)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Recipes.brindlex");
+    const QString saved = app.folder() + QStringLiteral("/Recipes again.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Bread") });
+    ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
+    ScenarioApp::type(QStringLiteral(" and butter"));
+
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    QString said;
+    QMessageBox* box = waitForMessageBox(&said);
+    ASSERT_NE(box, nullptr) << "nothing was said";
+    EXPECT_EQ(said, QStringLiteral("The file “Recipes.brindlex” was deleted."));
+    ScenarioApp::answerNextFilePanel(saved);
+    clickButton(box, QStringLiteral("Save As…"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(saved); }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Recipes again"); }));
+    EXPECT_EQ(scenario::storedTexts(saved), QStringList { QStringLiteral("Bread and butter") });
+}
+
+TEST(MovedFileScenario, AReplacedFileIsToldAndClosingAsksToSaveTheNotes)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    const QString path = app.folder() + QStringLiteral("/Letters.brindlex");
+    const QString other = app.folder() + QStringLiteral("/Other.brindlex");
+    const QString kept = app.folder() + QStringLiteral("/Letters kept.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Dear Ann") });
+    scenario::writeNotesFile(other, { QStringLiteral("Someone else's") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+
+    // Another program puts another notes file in its place.
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    ASSERT_TRUE(QFile::rename(other, path));
+    QString said;
+    QMessageBox* box = waitForMessageBox(&said);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(said, QStringLiteral("The file “Letters.brindlex” was replaced by another file."));
+    clickButton(box, QStringLiteral("Later"));
+    ScenarioApp::idle(200);
+
+    // Closing asks, as for a document never saved, and saving keeps the notes shown.
+    ScenarioApp::whenDialogShows([kept](QDialog* dialog) {
+        ScenarioApp::answerNextFilePanel(kept);
+        clickButton(qobject_cast<QMessageBox*>(dialog), QStringLiteral("Save…"));
+    });
+    app.closeFrontDocument();
+    EXPECT_EQ(scenario::storedTexts(kept), QStringList { QStringLiteral("Dear Ann") });
+    EXPECT_EQ(scenario::storedTexts(path), QStringList { QStringLiteral("Someone else's") });
+}
+
+TEST(MovedFileScenario, MoveToAndRenameFromTheFileMenuTakeTheFileAlong)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Diary.brindlex");
+    const QString folder = app.folder() + QStringLiteral("/Archive");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    scenario::writeNotesFile(path, { QStringLiteral("Monday") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+
+    ScenarioApp::answerNextFilePanel(folder);
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Move To…") }));
+    const QString moved = folder + QStringLiteral("/Diary.brindlex");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(moved); }));
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    ScenarioApp::answerNextFilePanel(folder + QStringLiteral("/Journal"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Rename…") }));
+    const QString renamed = folder + QStringLiteral("/Journal.brindlex");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(renamed); }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Journal"); }));
+    ScenarioApp::clickToTheEndOfTheText(ScenarioApp::frontMainWindow());
+    ScenarioApp::type(QStringLiteral(" morning"));
+    ScenarioApp::keys(QKeySequence::Save);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return scenario::storedTexts(renamed) == QStringList { QStringLiteral("Monday morning") };
+    }));
+    EXPECT_TRUE(ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Save As…") }));
+    EXPECT_TRUE(ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Duplicate") }));
+}
+
+TEST(MovedFileScenario, NotesOfADeletedFileAtATerminationAreOfferedAtTheNextStart)
+{
+    QString path;
+    {
+        ScenarioApp app;
+        path = app.folder() + QStringLiteral("/Notebook.brindlex");
+        scenario::writeNotesFile(path, { QStringLiteral("Ideas") });
+        ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
+        ScenarioApp::type(QStringLiteral(" for spring"));
+        ASSERT_TRUE(QDir(path).removeRecursively());
+        QMessageBox* box = waitForMessageBox(nullptr);
+        ASSERT_NE(box, nullptr);
+        clickButton(box, QStringLiteral("Later"));
+        ScenarioApp::idle(100);
+        std::raise(SIGTERM);
+        ScenarioApp::idle(1000);
+    }
+    endTheQuitAsked();
+
+    QString said;
+    ScenarioApp::whenDialogShows([&said](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            said = box->text() + u'\n' + box->informativeText();
+        dialog->accept();
+    });
+    ScenarioApp next;
+    EXPECT_TRUE(said.contains(QStringLiteral("“Notebook”"))) << said.toStdString();
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("Ideas for spring"));
+    })) << ScenarioApp::listTitles().join(u'|').toStdString();
+}
