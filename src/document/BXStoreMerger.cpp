@@ -108,7 +108,7 @@ bool BXStoreMerger::mergeChangesFromElsewhere(platform::Error* error)
         if (gone) {
             // Deleted there, changed here: this side's note comes back as a new one.
             if (BXNote::noteWithNote(note.get(), context, note->categories()))
-                keptTwice << note->noteTitle();
+                keptTwice << BXNote::noteName(note->noteText());
         } else if (keepOtherSide(*store, context, *note)) {
             keptTwice << note->noteTitle();
         }

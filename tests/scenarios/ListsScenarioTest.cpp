@@ -1,8 +1,8 @@
 #include "ScenarioApp.h"
 
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXNote.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"

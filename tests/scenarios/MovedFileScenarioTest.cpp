@@ -75,12 +75,14 @@ TEST(MovedFileScenario, ARenamedFileIsFollowedAndSavedWhereItIsNow)
     ASSERT_TRUE(QFile::rename(path, renamed));
     EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Old plans"); }))
         << frontTitle().toStdString();
+    ScenarioApp::clickToTheEndOfTheText(ScenarioApp::frontMainWindow());
     ScenarioApp::type(QStringLiteral(" shed"));
     ScenarioApp::keys(QKeySequence::Save);
     EXPECT_TRUE(ScenarioApp::waitUntil([&] {
-        return QFileInfo::exists(renamed) && scenario::storedTexts(renamed)
-            == QStringList { QStringLiteral("Garden shed") };
-    }));
+        return QFileInfo::exists(renamed)
+            && scenario::storedTexts(renamed) == QStringList { QStringLiteral("Garden shed") };
+    })) << scenario::storedTexts(renamed).join(u'|').toStdString()
+        << " shown: " << ScenarioApp::editorText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(path));
     auto* controller = platform::DocumentController::shared();
     EXPECT_EQ(controller->recentDocumentURLs().value(0), QUrl::fromLocalFile(renamed));
@@ -104,7 +106,8 @@ TEST(MovedFileScenario, ADeletedFileIsToldAtOnceAndItsNotesAreSavedElsewhere)
     ScenarioApp::answerNextFilePanel(saved);
     clickButton(box, QStringLiteral("Save As…"));
     EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(saved); }));
-    EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Recipes again"); }));
+    EXPECT_TRUE(
+        ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Recipes again"); }));
     EXPECT_EQ(scenario::storedTexts(saved), QStringList { QStringLiteral("Bread and butter") });
 }
 
@@ -149,7 +152,8 @@ TEST(MovedFileScenario, MoveToAndRenameFromTheFileMenuTakeTheFileAlong)
     ASSERT_NE(app.openDocument(path), nullptr);
 
     ScenarioApp::answerNextFilePanel(folder);
-    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Move To…") }));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Move To…") }));
     const QString moved = folder + QStringLiteral("/Diary.brindlex");
     EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(moved); }));
     EXPECT_FALSE(QFileInfo::exists(path));
@@ -165,8 +169,10 @@ TEST(MovedFileScenario, MoveToAndRenameFromTheFileMenuTakeTheFileAlong)
     EXPECT_TRUE(ScenarioApp::waitUntil([&] {
         return scenario::storedTexts(renamed) == QStringList { QStringLiteral("Monday morning") };
     }));
-    EXPECT_TRUE(ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Save As…") }));
-    EXPECT_TRUE(ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Duplicate") }));
+    EXPECT_TRUE(
+        ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Save As…") }));
+    EXPECT_TRUE(
+        ScenarioApp::isMenuItemEnabled({ QStringLiteral("File"), QStringLiteral("Duplicate") }));
 }
 
 TEST(MovedFileScenario, NotesOfADeletedFileAtATerminationAreOfferedAtTheNextStart)

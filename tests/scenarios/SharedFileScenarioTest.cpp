@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTextDocument>
+#include <QTimer>
 
 using scenario::ScenarioApp;
 
@@ -29,15 +31,18 @@ public:
         EXPECT_TRUE(m_document.initWithContentsOfURL(
             QUrl::fromLocalFile(path), BXDocument::NotesDocumentType, &error))
             << error.toString().toStdString();
+        // Its window lists the notes as they are now.
+        m_notes = m_document.managedObjectContext()
+                      ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
+                      .value_or(QList<platform::ManagedObjectPtr>());
+        for (const platform::ManagedObjectPtr& note : std::as_const(m_notes))
+            static_cast<void>(std::static_pointer_cast<BXNote>(note)->noteText());
     }
     ~OtherCopy() { m_document.close(); }
 
     void append(const QString& title, const QString& text)
     {
-        const auto notes = m_document.managedObjectContext()->fetchObjects(
-            platform::FetchRequest(BXNote::entityName()), nullptr);
-        ASSERT_TRUE(notes.has_value());
-        for (const platform::ManagedObjectPtr& object : *notes) {
+        for (const platform::ManagedObjectPtr& object : std::as_const(m_notes)) {
             auto note = std::static_pointer_cast<BXNote>(object);
             if (note->noteTitle() != title)
                 continue;
@@ -56,6 +61,7 @@ public:
 
 private:
     BXDocument m_document;
+    QList<platform::ManagedObjectPtr> m_notes;
 };
 
 QStringList visibleMessageTexts()
@@ -74,18 +80,25 @@ TEST(SharedFileScenario, BothCopiesEditsOfOneNoteAreKeptAndTheUserIsTold)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Shared.brindlex");
-    scenario::writeNotesFile(path,
-        { QStringLiteral("Trip"), QStringLiteral("Packing list"), QStringLiteral("Budget") });
+    scenario::writeNotesFile(
+        path, { QStringLiteral("Trip"), QStringLiteral("Packing list"), QStringLiteral("Budget") });
     OtherCopy other(path);
 
     // Opening a file another copy has open says so.
     QString told;
-    ScenarioApp::whenDialogShows([&told](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog))
-            told = box->text();
-        dialog->accept();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&told] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                told = box->text();
+                if (!box->buttons().isEmpty())
+                    box->buttons().first()->click();
+            }
+        }
     });
+    answer.start(50);
     BXMainWindowController* window = app.openDocument(path);
+    answer.stop();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(told, QStringLiteral("“Shared” is open in another copy of the application too."));
 
@@ -99,6 +112,16 @@ TEST(SharedFileScenario, BothCopiesEditsOfOneNoteAreKeptAndTheUserIsTold)
     // The other copy, which read the note before that save, appends to it and saves; then this
     // one goes on and saves.
     other.append(QStringLiteral("Packing list"), QStringLiteral(", tent"));
+    // The other copy's user is told in the other copy's window, here in this process.
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return visibleMessageTexts().contains(QStringLiteral(
+            "“Packing list, tent” was also changed in another window of this file."));
+    })) << visibleMessageTexts().join(u'|').toStdString();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            ScenarioApp::click(box->buttons().first());
+    }
+    ScenarioApp::clickToTheEndOfTheText(window);
     ScenarioApp::type(QStringLiteral(", map"));
     ScenarioApp::keys(QKeySequence::Save);
 
@@ -112,9 +135,9 @@ TEST(SharedFileScenario, BothCopiesEditsOfOneNoteAreKeptAndTheUserIsTold)
     })) << ScenarioApp::listTitles().join(u'|').toStdString();
     // Every text either copy saved is in the file, this copy's latest in its own note.
     const QStringList stored = scenario::storedTexts(path);
-    for (const QString& text : { QStringLiteral("Trip"), QStringLiteral("Budget"),
-             QStringLiteral("Packing list, boots"), QStringLiteral("Packing list, tent"),
-             QStringLiteral("Packing list, boots, map") })
-        EXPECT_TRUE(stored.contains(text)) << text.toStdString() << " is lost: "
-                                           << stored.join(u'|').toStdString();
+    for (const QString& text :
+        { QStringLiteral("Trip"), QStringLiteral("Budget"), QStringLiteral("Packing list, boots"),
+            QStringLiteral("Packing list, tent"), QStringLiteral("Packing list, boots, map") })
+        EXPECT_TRUE(stored.contains(text))
+            << text.toStdString() << " is lost: " << stored.join(u'|').toStdString();
 }
