@@ -1,9 +1,10 @@
 #include "lists/BXManagedObjectsArrayController.h"
 
-#include "lists/sidebar/BXCategoriesOutlineModel.h"
-#include "lists/sidebar/BXOutlineView.h"
+#include "lists/BXControllerBackedModel.h"
 #include "lists/BXTableView.h"
 #include "lists/BXTableViewDelegate.h"
+
+#include <QAbstractItemView>
 
 using namespace platform;
 
@@ -62,8 +63,8 @@ BXManagedObjectsArrayController* BXManagedObjectsArrayController::draggingSource
 {
     if (auto* table = qobject_cast<BXTableView*>(source))
         return dynamic_cast<BXManagedObjectsArrayController*>(table->delegate());
-    if (auto* outline = qobject_cast<BXOutlineView*>(source)) {
-        if (auto* model = qobject_cast<BXCategoriesOutlineModel*>(outline->model()))
+    if (auto* view = qobject_cast<QAbstractItemView*>(source)) {
+        if (auto* model = dynamic_cast<BXControllerBackedModel*>(view->model()))
             return model->controller();
     }
     return nullptr;

@@ -1,6 +1,6 @@
 #include "lists/BXTableManagedObjectsArrayController.h"
 
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 #include "lists/BXTableView.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lists/BXManagedObjectsArrayController.h"
-#include "lists/noteslist/BXRowAction.h"
+#include "lists/BXRowAction.h"
 #include "lists/BXTableViewDelegate.h"
 
 #include "platform/controllers/Responder.h"

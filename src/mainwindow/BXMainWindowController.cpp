@@ -1,77 +1,56 @@
 #include "mainwindow/BXMainWindowController.h"
 
 #include "mainwindow/BXBottomBarController.h"
-#include "mainwindow/search/BXFlashingView.h"
-#include "mainwindow/editor/BXFormatMenu.h"
-#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowCategorySelection.h"
 #include "mainwindow/BXMainWindowFrameCommands.h"
-#include "mainwindow/history/BXMainWindowHistory.h"
 #include "mainwindow/BXMainWindowNoteActions.h"
 #include "mainwindow/BXMainWindowRecentNotes.h"
-#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
 #include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/BXMainWindowValidation.h"
-#include "mainwindow/notememory/BXNoteMemoryManager.h"
-#include "mainwindow/editor/BXNoteTextWriter.h"
-#include "mainwindow/search/BXSearchField.h"
-#include "mainwindow/search/BXSearchScopeBarController.h"
-#include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/BXUnderpageView.h"
 #include "mainwindow/BXWindowState.h"
+#include "mainwindow/editor/BXFormatMenu.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/notememory/BXNoteMemoryManager.h"
+#include "mainwindow/notetext/BXNotesConcatenation.h"
+#include "mainwindow/search/BXFlashingView.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
+#include "mainwindow/search/BXSearchScopeBarController.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
-#include "lists/noteslist/BXNotesListModel.h"
-#include "lists/sidebar/BXOutlineView.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "lists/tags/BXTagsController.h"
-#include "ui/BXFadingText.h"
 
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/model/BXFetchedNotesCategory.h"
-#include "document/model/BXManagedObjectUtilities.h"
 #include "document/model/BXNote.h"
 
 #include "platform/appkit/UserInput.h"
-#include "platform/controllers/Editor.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowTracker.h"
-#include "platform/foundation/Dispatch.h"
-#include "platform/foundation/Format.h"
-#include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/text/SharedTextStorage.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-using platform::AttributedText;
 using platform::TextRange;
 
-namespace {
-
-constexpr int kSidebarWidth = 190;
-constexpr int kNotesListWidth = 300;
-constexpr double kMessageFontSize = 18;
-
-} // namespace
-
 BXMainWindowController::BXMainWindowController()
-    : m_categoriesController(std::make_unique<BXCategoriesArrayController>()),
-      m_notesController(std::make_unique<BXNotesArrayController>()),
+    : m_lists(std::make_unique<BXMainWindowLists>(
+        [this] { return qobject_cast<BXDocument*>(document()); })),
       m_windowState(std::make_unique<BXWindowState>(*this)),
       m_noteMemory(std::make_unique<BXNoteMemoryManager>(*this)),
       m_tagsController(std::make_unique<BXTagsController>())
@@ -90,23 +69,10 @@ BXMainWindowController::~BXMainWindowController()
     removeObservations();
     if (m_noteTextView)
         m_noteTextView->setDelegate(nullptr);
-    // The views first, then the list before the sidebar: the document and its context may be
-    // gone already, and the sidebar letting go of a living list would list its notes anew.
+    // The views first, then the lists.
     m_tagsController.reset();
     delete m_window.data();
-    m_notesListModel.reset();
-    m_notesController.reset();
-    m_categoriesController.reset();
-}
-
-BXCategoriesArrayController* BXMainWindowController::categoriesController() const
-{
-    return m_categoriesController.get();
-}
-
-BXNotesArrayController* BXMainWindowController::notesController() const
-{
-    return m_notesController.get();
+    m_lists.reset();
 }
 
 void BXMainWindowController::buildWindow()
@@ -116,48 +82,13 @@ void BXMainWindowController::buildWindow()
     m_splitView = new BXMainSplitView(m_window);
     m_outlineView = new BXOutlineView(m_splitView);
     m_tableView = new BXTableView(m_splitView);
-    m_noteTextPane = new BXUnderpageView(this, m_splitView);
-    auto* paneLayout = new QVBoxLayout(m_noteTextPane);
-    paneLayout->setContentsMargins(0, 0, 0, 0);
-    m_noteTextView = new BXTextView(m_noteTextPane);
-    paneLayout->addWidget(m_noteTextView);
-    m_noteTextView->setDelegate(this);
-    m_noteTextView->setEditable(false);
-
-    // The message lies over the text pane, centred, wrapping its words.
-    m_messageView = new BXFadingText(m_noteTextPane);
-    QFont messageFont = QApplication::font();
-    messageFont.setBold(true);
-    messageFont.setPointSizeF(kMessageFontSize);
-    m_messageView->setFont(messageFont);
-    m_messageView->setAlignment(Qt::AlignCenter);
-    m_messageView->setWordWrap(true);
-    m_messageView->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_messageView->setAutoFillBackground(true);
-    m_messageView->setBackgroundRole(QPalette::Base);
-    m_messageView->hide();
-    m_noteTextPane->installEventFilter(this);
-
-    for (int pane = 0; pane < 3; ++pane) {
-        m_splitView->setStretchFactor(pane, pane == 2 ? 1 : 0);
-        m_splitView->setCollapsible(pane, splitViewCanCollapseSubview(pane));
-    }
-    // The splitter scales sizes to its current width, which is a placeholder until the window
-    // is laid out: give it the window's width first, or the lists shrink to slivers.
-    m_splitView->resize(kDefaultWidth, m_splitView->height());
-    m_splitView->setSizes(
-        { kSidebarWidth, kNotesListWidth, kDefaultWidth - kSidebarWidth - kNotesListWidth });
+    buildNotePane();
+    m_panes = new BXMainWindowPanes(
+        m_splitView, [this] { return !m_bars->bottomBarController()->isAnimating(); }, this);
+    m_panes->placePanes(kDefaultWidth);
     m_window->setCentralWidget(m_splitView);
-    connect(m_splitView, &BXMainSplitView::dividerDoubleClicked, this,
-        &BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDividerAtIndex);
-    connect(m_splitView, &QSplitter::splitterMoved, this,
-        &BXMainWindowController::splitViewDidResizeSubviews);
 
-    m_categoriesController->setOutlineView(m_outlineView);
-    m_notesListModel = std::make_unique<BXNotesListModel>(m_notesController.get());
-    m_tableView->setModel(m_notesListModel.get());
-    m_tableView->setSelectionModel(m_notesListModel->selectionModel());
-    m_notesController->setTableView(m_tableView);
+    m_lists->setViews(m_outlineView, m_tableView);
     m_textDelegate = new BXMainWindowTextDelegate(this);
     m_recentNotes = new BXMainWindowRecentNotes(this);
     m_history = new BXMainWindowHistory(this);
@@ -170,11 +101,11 @@ void BXMainWindowController::buildWindow()
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
+    connect(m_panes, &BXMainWindowPanes::listsCollapsedChanged, m_bars,
+        &BXMainWindowBars::listsCollapsedChanged);
     // The window's commands, each answered by the first of these that takes it.
     m_commandHandlers = { m_textDelegate, m_history, m_mainToolbar, m_bars, m_search, m_noteActions,
         m_frameCommands, &m_undoCommands };
-    m_notesController->setDelegate(this);
-    m_categoriesController->setDelegate(this);
 
     m_searchScopeBarController = new BXSearchScopeBarController(m_tableView, this);
     connect(m_searchScopeBarController, &BXSearchScopeBarController::searchScopeChosen, m_search,
@@ -187,18 +118,22 @@ void BXMainWindowController::buildWindow()
     m_turnaroundView->setImage(BXFlashingView::turnaroundImage());
 }
 
-bool BXMainWindowController::eventFilter(QObject* watched, QEvent* event)
+void BXMainWindowController::buildNotePane()
 {
-    if (watched == m_noteTextPane && event->type() == QEvent::Resize)
-        layoutMessageView();
-    return WindowController::eventFilter(watched, event);
-}
-
-void BXMainWindowController::layoutMessageView()
-{
-    const QRect pane = m_noteTextPane->rect();
-    const int height = m_messageView->heightForWidth(pane.width() - 40);
-    m_messageView->setGeometry(20, (pane.height() - height) / 2, pane.width() - 40, height);
+    m_noteTextPane = new BXUnderpageView(this, m_splitView);
+    auto* paneLayout = new QVBoxLayout(m_noteTextPane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    m_noteTextView = new BXTextView(m_noteTextPane);
+    paneLayout->addWidget(m_noteTextView);
+    m_noteTextView->setDelegate(this);
+    m_noteTextView->setEditable(false);
+    m_message = new BXNotePaneMessage(m_noteTextPane, this);
+    m_textSwap = new BXMainWindowTextSwap(m_noteTextView, *this, this);
+    m_editing = new BXMainWindowEditing(m_noteTextView, *this, this);
+    connect(
+        m_textSwap, &BXMainWindowTextSwap::swapDue, this, &BXMainWindowController::swapNoteText);
+    connect(m_textSwap, &BXMainWindowTextSwap::shownStorageEdited, m_editing,
+        &BXMainWindowEditing::textStorageDidProcessEditing);
 }
 
 void BXMainWindowController::windowDidLoad()
@@ -208,17 +143,12 @@ void BXMainWindowController::windowDidLoad()
     m_loaded = true;
     platform::ManagedObjectContext* context = document()->managedObjectContext();
 
-    m_categoriesController->setManagedObjectContext(context);
-    m_categoriesController->awakeFromNib();
-    m_categoriesController->prepareContent();
-    m_notesController->setManagedObjectContext(context);
+    m_lists->setManagedObjectContext(context);
     m_windowState->loadSortPreferences();
-
-    m_notesController->awakeFromNib();
-    m_categoriesController->setNotesList(m_notesController.get());
+    m_lists->awakeNotes();
     m_tagsController->setDelegate(this);
-    m_tagsController->setCategoriesController(m_categoriesController.get());
-    m_tagsController->setNotesController(m_notesController.get());
+    m_tagsController->setCategoriesController(categoriesController());
+    m_tagsController->setNotesController(notesController());
     m_tagsController->awakeFromNib();
     m_tagsController->refreshContents();
 
@@ -229,23 +159,12 @@ void BXMainWindowController::windowDidLoad()
 
     m_observing = true;
     m_observations << connect(&platform::UserDefaults::standard(),
-        &platform::UserDefaults::valueChanged, this, &BXMainWindowController::textOptionChanged);
-    m_observations << connect(m_notesController.get(), &BXNotesArrayController::selectionChanged,
-        this, &BXMainWindowController::noteSelectionChanged);
-    m_observations << connect(
-        qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (old == m_noteTextView && now != m_noteTextView)
-                textDidEndEditing();
-            else if (now == m_noteTextView && old != m_noteTextView)
-                m_textEditing = false;
-        });
-    m_observations << connect(m_noteTextView, &platform::TextView::textDidChange, this, [this] {
-        if (!m_textEditing && m_noteTextView->hasFocus()) {
-            m_textEditing = true;
-            textDidBeginEditing();
-        }
-    });
-    m_observations << connect(m_categoriesController.get(),
+        &platform::UserDefaults::valueChanged, m_noteTextView,
+        [this](const QString& key) { m_noteTextView->applyTextOptionDefault(key); });
+    m_observations << connect(notesController(), &BXNotesArrayController::selectionChanged, this,
+        &BXMainWindowController::noteSelectionChanged);
+    m_editing->startObserving();
+    m_observations << connect(categoriesController(),
         &BXCategoriesArrayController::selectionChanged, m_categorySelection,
         &BXMainWindowCategorySelection::categorySelectionChanged);
     m_noteActions->setupNotesToolbar();
@@ -264,13 +183,15 @@ void BXMainWindowController::windowDidLoad()
                 windowDidResignMain();
         });
 
+    // "RulerUnitsChanged": the ruler takes the units under "RulerUnits".
     platform::NotificationCenter::defaultCenter().addObserver(
         this, RulerUnitsChanged, nullptr, [this](const platform::Notification& notification) {
-            handleRulerUnitsChange(notification);
+            m_noteTextView->setRulerMeasurementUnits(
+                notification.userInfo.value(RulerUnits).toString());
         });
 
     m_noteMemory->start();
-    m_searchScopeBarController->setAllNotesCategory(m_categoriesController->allNotesCategory());
+    m_searchScopeBarController->setAllNotesCategory(categoriesController()->allNotesCategory());
     updateSearchScopeBarForCategories(selectedCategories());
     m_bars->setupInfoBar();
     m_windowState->loadPreferences();
@@ -319,16 +240,6 @@ void BXMainWindowController::formatButtonClicked(QWidget* button)
     m_formatMenu->formatButtonClicked(button);
 }
 
-void BXMainWindowController::handleRulerUnitsChange(const platform::Notification& notification)
-{
-    m_noteTextView->setRulerMeasurementUnits(notification.userInfo.value(RulerUnits).toString());
-}
-
-void BXMainWindowController::textOptionChanged(const QString& key)
-{
-    m_noteTextView->applyTextOptionDefault(key);
-}
-
 void BXMainWindowController::showWindow()
 {
     windowDidLoad();
@@ -347,7 +258,7 @@ void BXMainWindowController::windowDidResignMain()
 {
     m_isMain = false;
     m_textDelegate->invalidateUpdateTimer();
-    m_categoriesController->setNotesToCheckIfContained(std::nullopt);
+    m_lists->markCategoriesOfSelectedNotes(false);
 }
 
 void BXMainWindowController::releaseMemoryForInactiveNotes()
@@ -372,11 +283,9 @@ platform::UndoManager* BXMainWindowController::documentUndoManager() const
 
 void BXMainWindowController::documentWillClose()
 {
-    const bool keepCaret = m_noteTextView->hasFocus()
-        && !m_registeredEditors.contains(static_cast<platform::Editor*>(m_noteTextView));
+    const bool keepCaret = m_noteTextView->hasFocus() && !m_editing->isTextViewRegistered();
     removeObservations();
-    m_categoriesController->setIgnoreObservation(true);
-    m_notesController->setIgnoreObservation(true);
+    m_lists->ignoreObservation();
     if (keepCaret)
         saveSelectionRange();
     m_windowState->savePreferences();
@@ -391,55 +300,8 @@ void BXMainWindowController::removeObservations()
     for (const QMetaObject::Connection& connection : std::as_const(m_observations))
         disconnect(connection);
     m_observations.clear();
+    m_editing->stopObserving();
     m_categorySelection->stopObserving();
-}
-
-void BXMainWindowController::tagPeekModifierChanged(bool held)
-{
-    if (held)
-        m_categoriesController->setNotesToCheckIfContained(m_notesController->selectedObjects());
-    else
-        m_categoriesController->setNotesToCheckIfContained(std::nullopt);
-}
-
-bool BXMainWindowController::splitViewCanCollapseSubview(int index) const
-{
-    return index == 0;
-}
-
-bool BXMainWindowController::splitViewShouldCollapseSubviewForDoubleClickOnDividerAtIndex(int)
-{
-    if (!m_listsCollapsed) {
-        QPointer<BXMainWindowController> self(this);
-        platform::dispatchAsyncMain([self] {
-            if (self)
-                self->toggleLists();
-        });
-    }
-    return false;
-}
-
-void BXMainWindowController::splitViewDidResizeSubviews()
-{
-    const bool collapsed = m_splitView->isSubviewCollapsed(0);
-    if (collapsed == m_listsCollapsed)
-        return;
-    m_listsCollapsed = collapsed;
-    m_bars->listsCollapsedChanged(collapsed);
-}
-
-void BXMainWindowController::toggleLists()
-{
-    if (m_bars->bottomBarController()->isAnimating())
-        return;
-    if (m_splitView->isSubviewCollapsed(0)) {
-        m_splitView->setPositionOfDivider(int(m_dividerPosition), 0);
-    } else {
-        // The sidebar's own width, so that it comes back as it was.
-        m_dividerPosition = float(m_splitView->sizes().value(0));
-        m_splitView->setPositionOfDivider(0, 0);
-    }
-    splitViewDidResizeSubviews();
 }
 
 void BXMainWindowController::noteSelectionChanged()
@@ -449,7 +311,7 @@ void BXMainWindowController::noteSelectionChanged()
     // The document follows the selection for its observed note and the info panel.
     if (auto* owner = qobject_cast<BXDocument*>(document()))
         owner->updateSelectionForProvider(this);
-    if (!selectedNoteChanged() && !searchInProgress()) {
+    if (!m_textSwap->selectedNoteChanged() && !searchInProgress()) {
         // The same note stays; the scope bar still follows the search.
         handleScopeBarWithRange(m_noteTextView->selectedRange());
         return;
@@ -457,31 +319,16 @@ void BXMainWindowController::noteSelectionChanged()
     // The sidebar's marks follow the selection while they show, and show only while the tag
     // peek keys are held.
     if (m_window->isTagPeeking())
-        m_categoriesController->setNotesToCheckIfContained(selectedNotes());
+        m_lists->markCategoriesOfSelectedNotes(true);
     m_noteTextView->setSelectedRange({ 0, 0 });
-    QPointer<BXMainWindowController> self(this);
-    ++m_pendingTextSwaps;
-    platform::dispatchAfter(kTextSwapDelay, this, [self] {
-        if (!self)
-            return;
-        --self->m_pendingTextSwaps;
-        // The picture being edited belongs to the note going away.
-        BXImageViewController* editor = self->m_noteTextView->editingViewController();
-        if (editor && editor->popoverVisible())
-            editor->cancelEdit();
-        self->updateNoteText(self->selectedNote());
-        self->m_bars->noteShown();
-        emit self->noteTextSwapped();
-    });
+    m_textSwap->scheduleSwap();
 }
 
-bool BXMainWindowController::selectedNoteChanged()
+void BXMainWindowController::swapNoteText()
 {
-    const std::shared_ptr<BXNote> current = selectedNote();
-    if (m_lastSelectedNote && m_lastSelectedNote == current)
-        return false;
-    m_lastSelectedNote = current;
-    return true;
+    updateNoteText(selectedNote());
+    m_bars->noteShown();
+    emit noteTextSwapped();
 }
 
 void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
@@ -494,267 +341,24 @@ void BXMainWindowController::updateNoteText(const std::shared_ptr<BXNote>& note)
     setNoteText(note);
 }
 
-void BXMainWindowController::setNoteText(const std::shared_ptr<BXNote>& note)
+void BXMainWindowController::noteTextWillShow(const std::shared_ptr<BXNote>& note)
 {
     m_noteMemory->noteShown(note);
-    if (m_textLoad && m_loadingNote.lock() != note)
-        delete m_textLoad;
-    if (!note) {
-        setTextStorage(nullptr);
-        return;
-    }
-    if (note->textStorageLoadsSlowly()) {
-        showTextWhenLoaded(note);
-        return;
-    }
-    QTextDocument* storage = note->textStorage();
-    // The note shown already (selected again when typing moved it in the list) keeps its text
-    // and caret while no search asks for a find in it: resetting them would send the next keys
-    // to the start of the text.
-    if (storage == m_shownStorage && searchString().isEmpty()) {
-        handleScopeBarWithRange(m_noteTextView->selectedRange());
-        return;
-    }
-    // Another view showing the storage (a note window) holds edits the store may not have.
-    const platform::SharedTextStorage* shared = platform::SharedTextStorage::of(storage);
-    const bool shownElsewhere = storage != m_shownStorage && !shared->mirrors().isEmpty();
-    if (!shownElsewhere)
-        note->refreshTextStorage();
-    setTextStorage(storage);
-    if (AttributedText::length(*storage) > 0) {
-        QPointer<BXMainWindowController> self(this);
-        platform::dispatchAfter(kTextSwapDelay, this, [self, note] {
-            if (self)
-                self->updateSelectionInNote(note);
-        });
-        return;
-    }
-    // An empty note starts in the default style.
-    const std::unique_ptr<QTextDocument> empty = BXNote::emptyStyle();
-    const QTextCharFormat format = QTextCursor(empty.get()).charFormat();
-    m_noteTextView->setTextFont(format.font());
-    if (format.hasProperty(QTextFormat::ForegroundBrush))
-        m_noteTextView->setTextColor(format.foreground().color());
-    else
-        m_noteTextView->setTextColor(std::nullopt);
-    m_noteTextView->setTypingAttributes(format);
 }
 
-void BXMainWindowController::showTextWhenLoaded(const std::shared_ptr<BXNote>& note)
+std::optional<TextRange> BXMainWindowController::rangeToShowInNote(const BXNote& note)
 {
-    setTextStorage(nullptr);
-    if (m_textLoad)
-        return;
-    m_textLoad = new QObject(this);
-    m_loadingNote = note;
-    note->loadTextStorage(m_textLoad, [this, loading = m_loadingNote] {
-        delete m_textLoad;
-        const std::shared_ptr<BXNote> loaded = loading.lock();
-        if (loaded && loaded == selectedNote())
-            setNoteText(loaded);
-    });
-}
-
-void BXMainWindowController::setTextStorage(QTextDocument* storage)
-{
-    if (m_shownStorage && m_shownStorage != storage) {
-        // Nothing shown writes the old storage back any more: its typing cannot be undone.
-        if (platform::UndoManager* undo = documentUndoManager())
-            undo->removeAllActionsWithTarget(m_shownStorage.data());
-    }
-    disconnect(m_storageConnection);
-    m_noteTextView->setSelectedRange({ 0, 0 });
-    m_noteTextView->setTextStorage(storage);
-    m_noteTextView->setEditable(storage != nullptr);
-    m_shownStorage = storage;
-    if (storage) {
-        m_storageConnection = connect(platform::SharedTextStorage::of(storage),
-            &platform::SharedTextStorage::userEdited, this,
-            [this, storage] { textStorageDidProcessEditing(storage); });
-    }
-}
-
-void BXMainWindowController::textStorageDidProcessEditing(QTextDocument* storage)
-{
-    const std::shared_ptr<BXNote> note = selectedNote();
-    if (!storage || storage != m_shownStorage || !note || !note->hasTextStorage()
-        || note->textStorage() != storage)
-        return;
-    setAttributedString(*storage, note.get());
-}
-
-void BXMainWindowController::setAttributedString(const QTextDocument& text, BXNote* note)
-{
-    BXNoteTextWriter::writeBack(text, note, document());
-}
-
-void BXMainWindowController::saveSelectionRange()
-{
-    setSelectionRange(m_noteTextView->selectedRange(), selectedNote().get(), true);
-}
-
-void BXMainWindowController::setSelectionRange(TextRange range, BXNote* note, bool)
-{
-    if (!note)
-        return;
-    const BXNote::Range stored { quint64(range.location), quint64(range.length) };
-    if (note->selectedRange() == stored)
-        return;
-    BXManagedObjectUtilities::withoutUndo(
-        note->managedObjectContext(), [&] { note->setSelectedRange(stored); });
-    if (document())
-        document()->updateChangeCount(platform::Document::ChangeType::Done);
-}
-
-void BXMainWindowController::updateSelectionInNote(const std::shared_ptr<BXNote>& note)
-{
-    if (!note || note != selectedNote())
-        return;
-    handleScopeBarWithRange(m_search->rangeToShowInNote(*note));
-}
-
-void BXMainWindowController::selectRange(TextRange range, bool hilite)
-{
-    if (range.location < 0 || range.length < 0
-        || range.end() > AttributedText::length(*m_noteTextView->mirror()))
-        return;
-    m_noteTextView->setSelectedRange(range);
-    m_noteTextView->scrollRangeToVisible(range);
-    if (hilite)
-        m_noteTextView->showFindIndicator(range);
-}
-
-void BXMainWindowController::refreshNoteText()
-{
-    const std::shared_ptr<BXNote> note = noteItem();
-    if (!note)
-        return;
-    m_noteTextView->saveSelection();
-    note->refreshTextStorage();
-    m_noteTextView->loadSelection();
+    return m_search->rangeToShowInNote(note);
 }
 
 void BXMainWindowController::updateNoteMessage()
 {
-    const qsizetype count = m_notesController->selectedObjects().size();
-    m_shouldDisplayMessageOnNote = count >= 2;
-    if (m_shouldDisplayMessageOnNote) {
-        const QString message
-            = platform::format(platform::localized(QStringLiteral("%ld notes selected")), count);
-        if (message != m_messageOnNote) {
-            m_messageOnNote = message;
-            m_messageView->setText(message);
-            layoutMessageView();
-        }
-    }
-    m_messageView->setVisible(m_shouldDisplayMessageOnNote);
-    // Above the bars and the text, which the pane gained after the message.
-    if (m_shouldDisplayMessageOnNote)
-        m_messageView->raise();
-}
-
-void BXMainWindowController::objectDidBeginEditing(platform::Editor* editor)
-{
-    if (!editor || m_registeredEditors.contains(editor))
-        return;
-    if (document())
-        document()->objectDidBeginEditing(editor);
-    m_registeredEditors.append(editor);
-    if (editor == static_cast<platform::Editor*>(m_noteTextView)) {
-        // The note being typed into stays listed whatever the search says.
-        if (const std::shared_ptr<BXNote> note = selectedNote())
-            m_notesController->includeInFilter(note);
-    }
-}
-
-void BXMainWindowController::objectDidEndEditing(platform::Editor* editor)
-{
-    if (document())
-        document()->objectDidEndEditing(editor);
-    m_registeredEditors.removeAll(editor);
+    m_message->update(selectedNotes().size());
 }
 
 void BXMainWindowController::objectDidEndEditing(BXTextView* textView)
 {
-    objectDidEndEditing(static_cast<platform::Editor*>(textView));
-}
-
-void BXMainWindowController::updateSyncEditing(bool editing)
-{
-    if (editing)
-        objectDidBeginEditing(m_noteTextView);
-    else
-        objectDidEndEditing(m_noteTextView);
-}
-
-void BXMainWindowController::textDidBeginEditing()
-{
-    objectDidBeginEditing(m_noteTextView);
-}
-
-void BXMainWindowController::textDidEndEditing()
-{
-    m_textEditing = false;
-    if (!m_preferencesInited)
-        return;
-    if (!m_registeredEditors.contains(static_cast<platform::Editor*>(m_noteTextView)))
-        saveSelectionRange();
-    else
-        m_noteTextView->commitEditing();
-}
-
-bool BXMainWindowController::endEditing()
-{
-    const QList<platform::Editor*> editors = m_registeredEditors;
-    for (platform::Editor* editor : editors) {
-        const bool ended = editor == static_cast<platform::Editor*>(m_noteTextView)
-            ? m_noteTextView->endEditing()
-            : editor->commitEditing();
-        if (!ended)
-            return false;
-    }
-    if (editors.isEmpty() && m_noteTextView->hasFocus())
-        saveSelectionRange();
-    if (!m_notesController->endEditing())
-        return false;
-    return m_categoriesController->endEditing();
-}
-
-platform::UndoManager* BXMainWindowController::undoManagerForTextView(platform::TextView*)
-{
-    return windowWillReturnUndoManager();
-}
-
-QString BXMainWindowController::currentNoteName()
-{
-    const qsizetype count = m_notesController->selectedObjects().size();
-    if (count < 2) {
-        const std::shared_ptr<BXNote> note = selectedNote();
-        return note ? note->noteTitle() : QString();
-    }
-    const QUrl url = document() ? document()->fileURL() : QUrl();
-    const QString name = url.isEmpty() ? platform::localized(QStringLiteral("Untitled"))
-                                       : QFileInfo(url.toLocalFile()).completeBaseName();
-    return platform::format(
-        platform::localized(QStringLiteral("%ld selected notes in \u2018%@\u2019 notepad")), count,
-        name);
-}
-
-bool BXMainWindowController::textViewClickedOnHashtag(BXTextView*, const QString& hashtag)
-{
-    m_textDelegate->searchForHashtag(hashtag);
-    return true;
-}
-
-bool BXMainWindowController::textViewDoubleClickedOnCell(
-    BXTextView* textView, qsizetype index, const QRect& rect)
-{
-    return m_textDelegate->textViewDoubleClickedOnCell(textView, index, rect);
-}
-
-void BXMainWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
-{
-    m_textDelegate->textViewMenu(textView, menu, index);
+    m_editing->objectDidEndEditing(textView);
 }
 
 platform::Responder* BXMainWindowController::handlerFor(const QString& action) const
@@ -799,57 +403,6 @@ void BXMainWindowController::buildRecentsMenu(QMenu* menu)
     m_recentNotes->buildRecentsMenu(menu);
 }
 
-bool BXMainWindowController::commitTextViewEditing(BXTextView* textView)
-{
-    QTextDocument* storage = textView->textStorage();
-    // A locked file's undo holds only the edits it refused, which wait there for the user's
-    // answer; the alert that asks takes the focus and so ends the editing.
-    const bool refusing = document() && document()->isLocked();
-    if (platform::UndoManager* undo = documentUndoManager(); undo && storage && !refusing)
-        undo->removeAllActionsWithTarget(storage);
-    const std::shared_ptr<BXNote> note = selectedNote();
-    setSelectionRange(textView->selectedRange(), note.get(), false);
-    if (note && storage && note->hasTextStorage() && note->textStorage() == storage)
-        setAttributedString(*storage, note.get());
-    return true;
-}
-
-void BXMainWindowController::discardTextViewEditing(BXTextView* textView)
-{
-    const std::shared_ptr<BXNote> note = selectedNote();
-    if (!note || textView->textStorage() != note->textStorage())
-        return;
-    const std::unique_ptr<QTextDocument> stored = note->attributedString();
-    QTextDocument* storage = note->textStorage();
-    AttributedText::replaceCharacters(*storage, { 0, AttributedText::length(*storage) }, *stored);
-    const BXNote::Range range = note->selectedRange();
-    if (range.location != BXNote::Range::NotFound)
-        textView->setSelectedRange({ qsizetype(range.location), qsizetype(range.length) });
-}
-
-BXMainWindowController::Notes BXMainWindowController::selectedNotes() const
-{
-    return m_notesController->selectedObjects();
-}
-
-QList<QUrl> BXMainWindowController::selectedNoteIDs() const
-{
-    return m_notesController->selectedObjectsIDURIRepresentations();
-}
-
-std::shared_ptr<BXNote> BXMainWindowController::selectedNote() const
-{
-    const Notes notes = selectedNotes();
-    return notes.size() == 1 ? std::dynamic_pointer_cast<BXNote>(notes.first()) : nullptr;
-}
-
-std::shared_ptr<BXNote> BXMainWindowController::noteAtIndex(qsizetype index) const
-{
-    if (index > std::numeric_limits<int>::max() || !m_notesController->indexValid(int(index)))
-        return nullptr;
-    return std::dynamic_pointer_cast<BXNote>(m_notesController->arrangedObjects().at(index));
-}
-
 bool BXMainWindowController::noteDirty() const
 {
     return document() && document()->hasUnautosavedChanges();
@@ -865,26 +418,6 @@ void BXMainWindowController::zoomToFactor(double factor)
     m_noteTextView->zoomToFactor(factor);
 }
 
-BXMainWindowController::Notes BXMainWindowController::selectedCategories() const
-{
-    return m_categoriesController->selectedObjects();
-}
-
-BXMainWindowController::Notes BXMainWindowController::selectedPlainCategories() const
-{
-    return m_categoriesController->selectedPlainCategories();
-}
-
-QList<QUrl> BXMainWindowController::selectedCategoryIDs() const
-{
-    return m_categoriesController->selectedObjectsIDURIRepresentations();
-}
-
-bool BXMainWindowController::selectCategories(const Notes& categories, bool scrollingToSelection)
-{
-    return m_categoriesController->selectObjects(categories, scrollingToSelection);
-}
-
 void BXMainWindowController::renameCategory(const platform::Command& sender)
 {
     m_noteActions->renameCategory(sender);
@@ -894,20 +427,14 @@ bool BXMainWindowController::selectNotes(const Notes& notes, bool scrollingToSel
 {
     if (!endEditing())
         return false;
-    if (m_notesController->selectObjects(notes, scrollingToSelection))
+    if (m_lists->selectNotes(notes, scrollingToSelection))
         return true;
     if (!searchString().isEmpty()) {
         resetSearchIgnoringString(false);
-        if (m_notesController->selectObjects(notes, scrollingToSelection))
+        if (m_lists->selectNotes(notes, scrollingToSelection))
             return true;
     }
-    if (m_categoriesController->selectionIndex() == 0)
-        return false;
-    // All Notes lists every note.
-    if (!m_categoriesController->selectRow(0))
-        return false;
-    m_notesController->refreshContent();
-    return m_notesController->selectObjects(notes, scrollingToSelection);
+    return m_lists->selectNotesInAllNotes(notes, scrollingToSelection);
 }
 
 void BXMainWindowController::openNoteWindowsForNotes(const Notes& notes)
@@ -937,16 +464,9 @@ bool BXMainWindowController::searchInProgress() const
     return m_search->searchInProgress();
 }
 
-std::unique_ptr<QTextDocument> BXMainWindowController::selectedString() const
+std::unique_ptr<QTextDocument> BXMainWindowController::concatenateNotes() const
 {
-    if (selectedNotes().size() >= 2)
-        return concatenateNotes();
-    const QTextDocument& shown = *m_noteTextView->mirror();
-    const TextRange selection = m_noteTextView->selectedRange();
-    // Nothing selected shares the whole note.
-    if (selection.length == 0)
-        return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
-    return AttributedText::attributedSubstring(shown, selection);
+    return BXNotesConcatenation::concatenate(selectedNotes());
 }
 
 std::shared_ptr<QObject> BXMainWindowController::printView(
@@ -954,76 +474,7 @@ std::shared_ptr<QObject> BXMainWindowController::printView(
 {
     if (!printInfo)
         return nullptr;
-    if (m_notesController->selectedObjects().size() >= 2)
+    if (selectedNotes().size() >= 2)
         return BXTextView::makePrintView(*concatenateNotes(), this, *printInfo);
     return BXTextView::makePrintView(*m_noteTextView->mirror(), this, *printInfo);
-}
-
-bool BXMainWindowController::tableArrayControllerImportNotesAtURLs(
-    BXTableManagedObjectsArrayController*, const QList<QUrl>& urls,
-    const std::optional<Notes>& categories, const ImportCompletion& completion)
-{
-    auto* owner = qobject_cast<BXDocument*>(document());
-    if (!owner)
-        return false;
-    owner->importNotesAtURLs(urls, categories.value_or(Notes()), completion);
-    return true;
-}
-
-bool BXMainWindowController::tableArrayControllerImportNotes(BXTableManagedObjectsArrayController*,
-    const Notes& notes, const Notes& categories, const Completion& completion)
-{
-    auto* owner = qobject_cast<BXDocument*>(document());
-    if (!owner)
-        return false;
-    owner->addNotes(notes, categories, [completion](const Notes&) {
-        if (completion)
-            completion();
-    });
-    return true;
-}
-
-bool BXMainWindowController::tableArrayControllerExportNotes(BXTableManagedObjectsArrayController*,
-    const Notes& notes, const QUrl& folder, QStringList* exportedFilesNames)
-{
-    auto* owner = qobject_cast<BXDocument*>(document());
-    if (!owner)
-        return false;
-    owner->exportNotes(notes, folder, exportedFilesNames);
-    return true;
-}
-
-bool BXMainWindowController::deleteNotes(const Notes& notes)
-{
-    auto* owner = qobject_cast<BXDocument*>(document());
-    if (!owner)
-        return false;
-    owner->deleteNotes(notes);
-    return true;
-}
-
-std::unique_ptr<QTextDocument> BXMainWindowController::concatenateNotes() const
-{
-    std::unique_ptr<QTextDocument> result = AttributedText::makeDocument();
-    QTextCursor cursor(result.get());
-    QTextCharFormat titleFormat;
-    titleFormat.setFontUnderline(true);
-    QTextBlockFormat centred;
-    centred.setAlignment(Qt::AlignCenter);
-    for (const platform::ManagedObjectPtr& object : selectedNotes()) {
-        const auto note = std::dynamic_pointer_cast<BXNote>(object);
-        if (!note)
-            continue;
-        const QTextBlockFormat natural = cursor.blockFormat();
-        cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
-        cursor.setBlockFormat(centred);
-        cursor.insertText(note->noteTitle(), titleFormat);
-        cursor.insertText(QStringLiteral("\n\n"), QTextCharFormat());
-        cursor.setBlockFormat(natural);
-        const std::unique_ptr<QTextDocument> text = note->attributedString();
-        AttributedText::replaceCharacters(*result, { AttributedText::length(*result), 0 }, *text);
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
-    }
-    return result;
 }

@@ -1,25 +1,29 @@
 #include "mainwindow/BXMainWindowTextDelegate.h"
-#include "platform/appkit/Toolbar.h"
 #include "mainwindow/BXMainWindowToolbar.h"
+#include "platform/appkit/Toolbar.h"
 
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/notetext/BXNotesConcatenation.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 
 #include "ui/BXGlobalConstants.h"
 
 #include "document/BXDocument.h"
+#include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/appkit/UserInput.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/text/AttributedText.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -258,10 +262,40 @@ void BXMainWindowTextDelegate::showWritingTools()
     platform::UserInput::current().beep();
 }
 
+QString BXMainWindowTextDelegate::currentNoteName() const
+{
+    const qsizetype count = m_controller->selectedNotes().size();
+    if (count < 2) {
+        const std::shared_ptr<BXNote> note = m_controller->selectedNote();
+        return note ? note->noteTitle() : QString();
+    }
+    const platform::Document* document = m_controller->document();
+    const QUrl url = document ? document->fileURL() : QUrl();
+    const QString name = url.isEmpty() ? platform::localized(QStringLiteral("Untitled"))
+                                       : QFileInfo(url.toLocalFile()).completeBaseName();
+    return platform::format(
+        platform::localized(QStringLiteral("%ld selected notes in \u2018%@\u2019 notepad")), count,
+        name);
+}
+
+std::unique_ptr<QTextDocument> BXMainWindowTextDelegate::selectedString() const
+{
+    const QList<platform::ManagedObjectPtr> notes = m_controller->selectedNotes();
+    if (notes.size() >= 2)
+        return BXNotesConcatenation::concatenate(notes);
+    const QTextDocument& shown = *m_controller->noteTextView()->mirror();
+    const TextRange selection = m_controller->noteTextView()->selectedRange();
+    // Nothing selected shares the whole note.
+    if (selection.length == 0)
+        return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
+    return AttributedText::attributedSubstring(shown, selection);
+}
+
 std::unique_ptr<QTextDocument> BXMainWindowTextDelegate::attributedStringForSharing() const
 {
-    if (m_controller->selectedNotes().size() >= 2)
-        return m_controller->concatenateNotes();
+    const QList<platform::ManagedObjectPtr> notes = m_controller->selectedNotes();
+    if (notes.size() >= 2)
+        return BXNotesConcatenation::concatenate(notes);
     const QTextDocument& shown = *m_controller->noteTextView()->mirror();
     return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
 }
@@ -290,7 +324,7 @@ QMenu* BXMainWindowTextDelegate::showSharingServicePicker(QWidget* sender)
 
 bool BXMainWindowTextDelegate::shareFromService(const QString& identifier)
 {
-    const std::unique_ptr<QTextDocument> text = m_controller->selectedString();
+    const std::unique_ptr<QTextDocument> text = selectedString();
     return share(identifier, *text);
 }
 
@@ -300,7 +334,7 @@ bool BXMainWindowTextDelegate::share(const QString& identifier, const QTextDocum
         = platform::SharingServices::shared().serviceWithIdentifier(identifier);
     if (!service)
         return false;
-    return service->perform(text, m_controller->currentNoteName(), m_controller->mainWindow());
+    return service->perform(text, currentNoteName(), m_controller->mainWindow());
 }
 
 bool BXMainWindowTextDelegate::respondsTo(const QString& action) const

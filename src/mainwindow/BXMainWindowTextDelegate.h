@@ -84,6 +84,12 @@ public:
     // No writing assistant exists on this platform.
     void showWritingTools();
 
+    // The shown note's title, or the count of the selected notes and the file's name; heads
+    // the printed pages and names what is shared.
+    QString currentNoteName() const;
+    // The text to share: the selected text (all of it when nothing is selected), or every
+    // selected note when there are several.
+    std::unique_ptr<QTextDocument> selectedString() const;
     // The shown note's text, or the selected notes one after another.
     std::unique_ptr<QTextDocument> attributedStringForSharing() const;
     // A menu of the sharing services under `sender`; nothing to share beeps. The menu is

@@ -2,7 +2,7 @@
 
 #include "lists/BXControllerObjectProxy.h"
 #include "lists/BXManagedObjectsArrayController.h"
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/foundation/Archiver.h"

@@ -304,6 +304,53 @@ TEST_F(NotesArrayControllerTest, AnotherCategoryDropsTheNewNoteAndItsSteps)
     EXPECT_EQ(listed(), QStringList({ "alpha" }));
 }
 
+TEST_F(NotesArrayControllerTest, TakingTheNewNoteOutIsAStepOfItsCategoryToo)
+{
+    const auto a = note(QStringLiteral("alpha"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { a });
+    const ManagedObjectPtr work = category(QStringLiteral("Work"), { a });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    step([&] { controller.newNoteEditingName(); });
+    const ManagedObjectPtr spare = controller.emptyNote();
+    ASSERT_TRUE(spare);
+    step([&] { controller.deleteNotes({ spare }); });
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Delete Note"));
+    EXPECT_EQ(listed(), QStringList({ "alpha" }));
+    step([&] { undo.undo(); });
+    EXPECT_EQ(controller.arrangedObjects(), QList<ManagedObjectPtr>({ a, spare }));
+    step([&] { undo.redo(); });
+
+    // Elsewhere neither step is left to bring the note back into a list it never was in.
+    select({ work });
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_EQ(listed(), QStringList({ "alpha" }));
+    EXPECT_FALSE(spare->isDeleted());
+}
+
+TEST_F(NotesArrayControllerTest, SheetAnsweredAfterItsListIsGoneChangesNothing)
+{
+    const auto one = note(QStringLiteral("One"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { one });
+    context.processPendingChanges();
+    sidebar.selected = { home };
+    for (const int button : { 0, 1 }) {
+        SCOPED_TRACE(button == 0 ? "Remove from Category" : "Delete");
+        auto list = std::make_unique<BXNotesArrayController>();
+        list->setManagedObjectContext(&context);
+        list->setCategories(&sidebar);
+        list->setSelectedObjects({ one });
+        list->deleteSelection(nullptr);
+        ASSERT_EQ(presenter.pendingSheetCount(), 1);
+        list.reset();
+        EXPECT_TRUE(presenter.answerSheet(nullptr, button));
+        context.processPendingChanges();
+        EXPECT_FALSE(one->isDeleted());
+        EXPECT_EQ(one->categories(), QList<ManagedObjectPtr>({ home }));
+    }
+}
+
 TEST_F(NotesArrayControllerTest, DeletedSpareNoteIsReplacedBeforeReuse)
 {
     const ManagedObjectPtr home = category(QStringLiteral("Home"), {});
@@ -465,6 +512,29 @@ TEST_F(NotesArrayControllerTest, SheetAnswersActOnTheNotesThatRemain)
     const int rearranged = sidebar.rearranged;
     ASSERT_TRUE(presenter.answerSheet(nullptr, 1));
     EXPECT_EQ(sidebar.rearranged, rearranged);
+}
+
+TEST_F(NotesArrayControllerTest, NotesLeaveSeveralCategoriesAsOneStep)
+{
+    const auto one = note(QStringLiteral("One"));
+    const auto two = note(QStringLiteral("Two"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { one, two });
+    const ManagedObjectPtr work = category(QStringLiteral("Work"), { one, two });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    controller.setSelectedObjects({ one, two });
+
+    step([&] { controller.removeNotesFromCategories({ one, two }, { home, work }); });
+    EXPECT_TRUE(one->categories().isEmpty());
+    EXPECT_TRUE(two->categories().isEmpty());
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Remove Notes from Category"));
+    step([&] { undo.undo(); });
+    EXPECT_EQ(one->categories().size(), 2);
+    EXPECT_EQ(two->categories().size(), 2);
+    EXPECT_EQ(listed(), QStringList({ "One", "Two" }));
+    EXPECT_FALSE(undo.canUndo());
 }
 
 TEST_F(NotesArrayControllerTest, RefusedDeletionsAndTags)

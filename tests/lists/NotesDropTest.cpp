@@ -4,7 +4,7 @@
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesListCategories.h"
 #include "lists/sidebar/BXOutlineView.h"
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 #include "lists/BXTableManagedObjectsArrayControllerDelegate.h"
 
 #include "document/model/BXCategory.h"
@@ -64,10 +64,11 @@ public:
         return true;
     }
     bool tableArrayControllerImportNotesAtURLs(BXTableManagedObjectsArrayController*,
-        const QList<QUrl>& urls, const std::optional<Notes>&,
+        const QList<QUrl>& urls, const std::optional<Notes>& categories,
         const ImportCompletion& completion) override
     {
         imported = urls;
+        importedInto = categories;
         importCompletion = completion;
         return true;
     }
@@ -90,6 +91,7 @@ public:
     }
     ManagedObjectContext* context;
     QList<QUrl> imported;
+    std::optional<Notes> importedInto;
     ImportCompletion importCompletion;
     bool reportsFiles = true;
 };
@@ -277,6 +279,21 @@ TEST_F(NotesDropTest, FilesWithoutAliasesAreAccepted)
     EXPECT_EQ(controller.selectedObjects(), selected);
     scheduler.advance(0.01);
     EXPECT_EQ(controller.selectedObjects(), made);
+}
+
+TEST_F(NotesDropTest, FilesGoToTheSelectedPlainCategoriesWithoutACompletion)
+{
+    ManagedObjectPtr allNotes
+        = context.insertNewObjectForEntityForName(QStringLiteral("FetchedNotesCategory"));
+    allNotes->setValue(BXCategory::AllNotesCategoryID, BXCategory::CategoryIDKey);
+    context.processPendingChanges();
+    selection.selected = { allNotes, home };
+    const QList<QUrl> urls = { QUrl::fromLocalFile(QStringLiteral("/nowhere/a.md")) };
+    controller.importNotesAtURLs(urls);
+    EXPECT_EQ(importer.imported, urls);
+    EXPECT_EQ(importer.importedInto, std::optional<Importer::Notes>({ home }));
+    EXPECT_FALSE(importer.importCompletion);
+    EXPECT_TRUE(presenter.shown().empty());
 }
 
 TEST_F(NotesDropTest, TheListsViewportTakesDroppedFilesThroughItsController)

@@ -11,13 +11,17 @@
 #include "document/model/BXNote.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/foundation/ValueTransformer.h"
+#include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimeZone>
 
@@ -270,6 +274,50 @@ TEST_F(NotesListColumnsTest, ContextMenuFollowsTheClickedRow)
     menu->grab().save(
         QCoreApplication::applicationDirPath() + QStringLiteral("/noteslist-context-menu.png"));
     menu->hide();
+}
+
+TEST_F(NotesListColumnsTest, ClickedRowCommandsTakeTheClickedNoteAlone)
+{
+    FakeAlertPresenter presenter;
+    UndoManager undo;
+    context.setUndoManager(&undo);
+    const auto detach = qScopeGuard([this] { context.setUndoManager(nullptr); });
+    table.show();
+    const QList<ManagedObjectPtr> listed = controller.arrangedObjects();
+    const QList<ManagedObjectPtr> selected = { listed.at(0), listed.at(1) };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::ControlModifier,
+        table.visualRect(model.index(5, 0)).center());
+    controller.setSelectedObjects(selected);
+    ASSERT_EQ(controller.clickedRow(), 5);
+
+    // Deleting asks about the clicked note, not about the selection.
+    controller.deleteClicked(nullptr);
+    ASSERT_EQ(presenter.shown().size(), 1u);
+    EXPECT_EQ(presenter.shown().back().alert.messageText,
+        localizedFormat(
+            QStringLiteral("alertDeletePageOrRemoveTagMessage"), QStringLiteral("Note 05")));
+    ASSERT_TRUE(presenter.answerSheet(table.window(), 2));
+
+    // Removing it from the category leaves the selection as it was.
+    controller.unlinkClickedNote();
+    context.processPendingChanges();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.arrangedObjects().size(), 11);
+    EXPECT_FALSE(controller.arrangedObjects().contains(listed.at(5)));
+    EXPECT_TRUE(listed.at(5)->relatedObjects(BXNote::CategoriesKey).isEmpty());
+    EXPECT_EQ(controller.selectedObjects(), selected);
+
+    // All the listed notes leave the category as one named step, which undo takes back.
+    scheduler.runUntilIdle();
+    controller.unlinkAllNotes();
+    context.processPendingChanges();
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(controller.arrangedObjects().isEmpty());
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Remove Notes from Category"));
+    undo.undo();
+    context.processPendingChanges();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.arrangedObjects().size(), 11);
 }
 
 TEST_F(NotesListColumnsTest, DeleteOrRemoveSheet)

@@ -6,7 +6,7 @@
 #include "mainwindow/notewindow/BXNoteWindowToolbar.h"
 
 #include "lists/noteslist/BXNotesArrayController.h"
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 
 #include "document/BXDefaults.h"
 

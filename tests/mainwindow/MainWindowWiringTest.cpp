@@ -3,7 +3,7 @@
 #include "mainwindow/image/BXImageViewController.h"
 
 #include "lists/noteslist/BXNotesArrayController.h"
-#include "lists/noteslist/BXPasteboardNoteDelegate.h"
+#include "lists/BXPasteboardNoteDelegate.h"
 #include "ui/BXAccessoryOwner.h"
 #include "ui/BXProgressPanelController.h"
 #include "ui/BXSavePanelController.h"

@@ -1,19 +1,19 @@
 #pragma once
 
+#include "lists/BXControllerBackedModel.h"
 #include "platform/data/ManagedObject.h"
 
 #include <QAbstractItemModel>
 
 class BXCategoriesOutlineDataSource;
 class BXCategorySectionHeader;
-class BXManagedObjectsArrayController;
 
 // The sidebar's outline over its data source's sections: the sections SMART and TAGS at the top
 // (neither selectable nor editable, always expanded) and the categories under them. A category's
 // name edits in place through the data source's rename rules; the peek marks come under
 // BXCategoriesTableRowView::HiliteRole. Whoever makes it resets it around every regrouping of
 // the sections and tells it when the peek marks change. Main thread only.
-class BXCategoriesOutlineModel final : public QAbstractItemModel {
+class BXCategoriesOutlineModel final : public QAbstractItemModel, public BXControllerBackedModel {
     Q_OBJECT
 
 public:
@@ -38,8 +38,7 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override;
 
-    // The list the rows belong to.
-    BXManagedObjectsArrayController* controller() const;
+    BXManagedObjectsArrayController* controller() const override;
     // Null for a section or an invalid index.
     platform::ManagedObjectPtr objectForIndex(const QModelIndex& index) const;
     BXCategorySectionHeader* sectionForIndex(const QModelIndex& index) const;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 
 #include "platform/data/ManagedObjectID.h"
 

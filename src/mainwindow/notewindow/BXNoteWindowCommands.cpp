@@ -1,19 +1,19 @@
 #include "mainwindow/notewindow/BXNoteWindowCommands.h"
 
-#include "mainwindow/BXMainWindow.h"
-#include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
-#include "mainwindow/notewindow/BXNoteWindowController.h"
-#include "mainwindow/notewindow/BXNoteWindowToolbar.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/notewindow/BXNoteWindowCommandsDelegate.h"
+#include "mainwindow/notewindow/BXNoteWindowToolbar.h"
 
 #include "ui/BXBlockAlert.h"
 
 #include "document/BXDocument.h"
+#include "document/BXMainWindowProvider.h"
 
 #include "platform/appkit/SharingService.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/appkit/UserInput.h"
+#include "platform/documents/WindowController.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/text/AttributedText.h"
@@ -56,16 +56,16 @@ int zoomPercent(double factor)
 
 } // namespace
 
-BXNoteWindowCommands::BXNoteWindowCommands(BXNoteWindowController& controller)
-    : QObject(&controller), m_controller(controller)
+BXNoteWindowCommands::BXNoteWindowCommands(BXNoteWindowCommandsDelegate& delegate, QObject* parent)
+    : QObject(parent), m_delegate(delegate)
 { }
 
 std::unique_ptr<QTextDocument> BXNoteWindowCommands::selectedString() const
 {
-    if (!m_controller.noteTextView()->hasFocus())
+    if (!m_delegate.noteTextView()->hasFocus())
         return nullptr;
-    const QTextDocument& shown = *m_controller.noteTextView()->mirror();
-    const TextRange selection = m_controller.noteTextView()->selectedRange();
+    const QTextDocument& shown = *m_delegate.noteTextView()->mirror();
+    const TextRange selection = m_delegate.noteTextView()->selectedRange();
     if (selection.length == 0)
         return AttributedText::attributedSubstring(shown, { 0, AttributedText::length(shown) });
     return AttributedText::attributedSubstring(shown, selection);
@@ -98,21 +98,24 @@ QMenu* BXNoteWindowCommands::showSharingServicePicker(QWidget* sender)
 
 void BXNoteWindowCommands::showMainWindow()
 {
-    if (BXMainWindowController* main = m_controller.mainWindowController())
+    BXDocument* owner = m_delegate.bxDocument();
+    if (auto* main = owner
+            ? dynamic_cast<platform::WindowController*>(owner->mainWindowController())
+            : nullptr)
         main->showWindow();
 }
 
 void BXNoteWindowCommands::showNoteInMainWindow()
 {
-    BXDocument* owner = m_controller.bxDocument();
+    BXDocument* owner = m_delegate.bxDocument();
     if (!owner)
         return;
-    owner->showNotesInMainWindowList({ m_controller.noteItem() });
+    owner->showNotesInMainWindowList({ m_delegate.noteItem() });
     const Qt::KeyboardModifiers modifiers = platform::UserInput::current().keyboardModifiers();
     if (!(modifiers & Qt::ShiftModifier))
         showMainWindow();
     if (modifiers & Qt::AltModifier)
-        m_controller.close();
+        m_delegate.closeWindow();
 }
 
 void BXNoteWindowCommands::deleteSelectedNotes()
@@ -123,7 +126,7 @@ void BXNoteWindowCommands::deleteSelectedNotes()
     }
     QPointer<BXNoteWindowCommands> self(this);
     BXBlockAlert::showSheetModalForWindow(
-        m_controller.noteWindow(),
+        m_delegate.noteWindow(),
         platform::localized(QStringLiteral("alertDeletePageInWindowMessage")), QString(),
         platform::AlertStyle::Warning, platform::localized(QStringLiteral("Cancel")),
         { platform::localized(QStringLiteral("Delete")) }, QString(),
@@ -136,38 +139,38 @@ void BXNoteWindowCommands::deleteSelectedNotes()
 
 void BXNoteWindowCommands::deleteNote()
 {
-    BXDocument* owner = m_controller.bxDocument();
+    BXDocument* owner = m_delegate.bxDocument();
     if (!owner)
         return;
-    if (platform::UndoManager* undo = m_controller.documentUndoManager())
+    if (platform::UndoManager* undo = m_delegate.documentUndoManager())
         undo->setActionName(platform::localized(QStringLiteral("Delete Note")));
     // The document closes this window first; the controller may be gone afterwards.
-    owner->deleteNotes({ m_controller.noteItem() });
+    owner->deleteNotes({ m_delegate.noteItem() });
 }
 
 void BXNoteWindowCommands::exportSelectedNotes()
 {
-    if (BXDocument* owner = m_controller.bxDocument())
-        owner->exportNotes(QList<platform::ManagedObjectPtr> { m_controller.noteItem() });
+    if (BXDocument* owner = m_delegate.bxDocument())
+        owner->exportNotes(QList<platform::ManagedObjectPtr> { m_delegate.noteItem() });
 }
 
 void BXNoteWindowCommands::increaseZoom()
 {
-    const double factor = m_controller.noteTextZoomFactor();
+    const double factor = m_delegate.noteTextZoomFactor();
     if (factor < BXMainWindowTextDelegate::kMaxZoom)
-        m_controller.zoomToFactor(BXMainWindowTextDelegate::zoomedIn(factor));
+        m_delegate.zoomToFactor(BXMainWindowTextDelegate::zoomedIn(factor));
 }
 
 void BXNoteWindowCommands::decreaseZoom()
 {
-    const double factor = m_controller.noteTextZoomFactor();
+    const double factor = m_delegate.noteTextZoomFactor();
     if (factor > BXMainWindowTextDelegate::kMinZoom)
-        m_controller.zoomToFactor(BXMainWindowTextDelegate::zoomedOut(factor));
+        m_delegate.zoomToFactor(BXMainWindowTextDelegate::zoomedOut(factor));
 }
 
 void BXNoteWindowCommands::resetZoom()
 {
-    m_controller.zoomToFactor(1.0);
+    m_delegate.zoomToFactor(1.0);
 }
 
 void BXNoteWindowCommands::setZoom(const QString& title)
@@ -175,7 +178,7 @@ void BXNoteWindowCommands::setZoom(const QString& title)
     bool ok = false;
     const double percent = title.chopped(title.isEmpty() ? 0 : 1).toDouble(&ok);
     if (ok)
-        m_controller.zoomToFactor(percent * 0.01);
+        m_delegate.zoomToFactor(percent * 0.01);
 }
 
 QRect BXNoteWindowCommands::windowWillUseStandardFrame(const QRect& screen) const
@@ -184,25 +187,25 @@ QRect BXNoteWindowCommands::windowWillUseStandardFrame(const QRect& screen) cons
         return screen;
     // The text as it would lie at the screen's width.
     QSizeF text;
-    if (m_controller.noteTextView()->textStorage()) {
-        const std::unique_ptr<QTextDocument> copy(m_controller.noteTextView()->mirror()->clone());
+    if (m_delegate.noteTextView()->textStorage()) {
+        const std::unique_ptr<QTextDocument> copy(m_delegate.noteTextView()->mirror()->clone());
         copy->setTextWidth(screen.width());
         text = QSizeF(copy->idealWidth(), copy->size().height())
-            * m_controller.noteTextView()->zoomFactor();
+            * m_delegate.noteTextView()->zoomFactor();
     }
     // Everything around the text: title bar, frame, toolbars.
     const QSize decoration
-        = m_controller.noteWindow()->frameGeometry().size() - m_controller.noteTextView()->size();
+        = m_delegate.noteWindow()->frameGeometry().size() - m_delegate.noteTextView()->size();
     const int scroller
-        = m_controller.noteTextView()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        = m_delegate.noteTextView()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int width = std::clamp(int(std::ceil(text.width())) + scroller + decoration.width()
             + int(platform::TextView::kInsetWidth),
-        m_controller.noteWindow()->minimumWidth(),
-        std::max(screen.width(), m_controller.noteWindow()->minimumWidth()));
+        m_delegate.noteWindow()->minimumWidth(),
+        std::max(screen.width(), m_delegate.noteWindow()->minimumWidth()));
     const int height = std::clamp(int(std::ceil(text.height())) + decoration.height(),
-        m_controller.noteWindow()->minimumHeight(),
-        std::max(screen.height(), m_controller.noteWindow()->minimumHeight()));
-    const QRect frame = m_controller.noteWindow()->frameGeometry();
+        m_delegate.noteWindow()->minimumHeight(),
+        std::max(screen.height(), m_delegate.noteWindow()->minimumHeight()));
+    const QRect frame = m_delegate.noteWindow()->frameGeometry();
     // The top edge stays unless the bottom would pass the screen's; likewise the left edge.
     const int y = std::max(screen.y(), std::min(frame.y(), screen.bottom() + 1 - height));
     const int x = std::max(screen.x(), std::min(frame.x(), screen.right() + 1 - width));
@@ -211,26 +214,25 @@ QRect BXNoteWindowCommands::windowWillUseStandardFrame(const QRect& screen) cons
 
 void BXNoteWindowCommands::performZoom()
 {
-    if (!m_controller.noteWindow())
+    if (!m_delegate.noteWindow())
         return;
-    const QScreen* screen = m_controller.noteWindow()->screen()
-        ? m_controller.noteWindow()->screen()
-        : QGuiApplication::primaryScreen();
+    const QScreen* screen = m_delegate.noteWindow()->screen() ? m_delegate.noteWindow()->screen()
+                                                              : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect standard = windowWillUseStandardFrame(screen->availableGeometry());
-    const QRect client = m_controller.noteWindow()->geometry();
+    const QRect client = m_delegate.noteWindow()->geometry();
     if (m_unzoomedGeometry && client == m_zoomedGeometry) {
-        m_controller.noteWindow()->setGeometry(*m_unzoomedGeometry);
+        m_delegate.noteWindow()->setGeometry(*m_unzoomedGeometry);
         m_unzoomedGeometry.reset();
         return;
     }
     m_unzoomedGeometry = client;
-    const QRect frame = m_controller.noteWindow()->frameGeometry();
-    m_controller.noteWindow()->setGeometry(
+    const QRect frame = m_delegate.noteWindow()->frameGeometry();
+    m_delegate.noteWindow()->setGeometry(
         standard.marginsRemoved(QMargins(client.left() - frame.left(), client.top() - frame.top(),
             frame.right() - client.right(), frame.bottom() - client.bottom())));
-    m_zoomedGeometry = m_controller.noteWindow()->geometry();
+    m_zoomedGeometry = m_delegate.noteWindow()->geometry();
 }
 
 bool BXNoteWindowCommands::respondsTo(const QString& action) const
@@ -241,7 +243,7 @@ bool BXNoteWindowCommands::respondsTo(const QString& action) const
 std::optional<bool> BXNoteWindowCommands::validate(platform::Command& command) const
 {
     const QString& action = command.action;
-    const double factor = m_controller.noteTextZoomFactor();
+    const double factor = m_delegate.noteTextZoomFactor();
     if (action == QLatin1String("increaseZoom:"))
         return factor < BXMainWindowTextDelegate::kMaxZoom;
     if (action == QLatin1String("decreaseZoom:"))
@@ -253,12 +255,12 @@ std::optional<bool> BXNoteWindowCommands::validate(platform::Command& command) c
         return true;
     }
     if (action == QLatin1String("modifyFont:"))
-        return m_controller.noteTextView()->hasFocus();
+        return m_delegate.noteTextView()->hasFocus();
     if (action == QLatin1String("editImage:"))
-        return m_controller.noteTextView()->hasFocus()
-            && m_controller.noteTextView()->indexOfSelectedImage().has_value();
+        return m_delegate.noteTextView()->hasFocus()
+            && m_delegate.noteTextView()->indexOfSelectedImage().has_value();
     if (action == QLatin1String("toggleRuler:")) {
-        command.checked = m_controller.noteTextView()->isRulerVisible();
+        command.checked = m_delegate.noteTextView()->isRulerVisible();
         return true;
     }
     if (action == platform::SharingServices::kShareFromServiceAction) {
@@ -295,32 +297,31 @@ void BXNoteWindowCommands::perform(const platform::Command& command)
     else if (action == QLatin1String("resetZoom:"))
         resetZoom();
     else if (action == QLatin1String("setZoom:"))
-        m_controller.zoomToFactor(command.tag * 0.01);
+        m_delegate.zoomToFactor(command.tag * 0.01);
     else if (action == QLatin1String("toggleRuler:"))
-        m_controller.noteTextView()->setRulerVisible(
-            !m_controller.noteTextView()->isRulerVisible());
+        m_delegate.noteTextView()->setRulerVisible(!m_delegate.noteTextView()->isRulerVisible());
     else if (action == QLatin1String("modifyFont:"))
-        BXMainWindowTextDelegate::resizeText(m_controller.noteTextView(), command.tag);
+        BXMainWindowTextDelegate::resizeText(m_delegate.noteTextView(), command.tag);
     else if (action == QLatin1String("editImage:")) {
         if (const std::optional<qsizetype> index
-            = m_controller.noteTextView()->indexOfSelectedImage())
-            m_controller.noteTextView()->editImage(*index);
+            = m_delegate.noteTextView()->indexOfSelectedImage())
+            m_delegate.noteTextView()->editImage(*index);
     } else if (action == QLatin1String("showWritingTools:"))
         // No writing assistant exists on this platform.
         platform::UserInput::current().beep();
     else if (action == QLatin1String("performClose:"))
         // As the window's close button: Alt held closes every note window.
-        m_controller.noteWindow()->close();
+        m_delegate.noteWindow()->close();
     else if (action == QLatin1String("performZoom:"))
         performZoom();
     else if (action == QLatin1String("performMiniaturize:"))
-        m_controller.noteWindow()->showMinimized();
+        m_delegate.noteWindow()->showMinimized();
     else if (action == platform::SharingServices::kShareFromServiceAction) {
         const std::unique_ptr<QTextDocument> text = selectedString();
         platform::SharingService* service
             = platform::SharingServices::shared().serviceWithIdentifier(
                 command.representedObject.toString());
         if (service && text && AttributedText::length(*text) > 0)
-            service->perform(*text, m_controller.currentNoteName(), m_controller.noteWindow());
+            service->perform(*text, m_delegate.currentNoteName(), m_delegate.noteWindow());
     }
 }

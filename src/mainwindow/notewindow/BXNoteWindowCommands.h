@@ -9,19 +9,20 @@
 #include <memory>
 #include <optional>
 
-class BXNoteWindowController;
+class BXNoteWindowCommandsDelegate;
 class QMenu;
 class QTextDocument;
 class QWidget;
 
 // The commands of a note window: Open in Main, Delete Page, export, sharing, zoom, the ruler,
 // text size, image editing, Close and the window menu's Zoom. The window controller answers
-// the responder chain through it. Owned by the controller; main thread only.
+// the responder chain through it. Owned by the controller, which it reaches through its
+// delegate interface; main thread only.
 class BXNoteWindowCommands final : public QObject, public platform::Responder {
     Q_OBJECT
 
 public:
-    explicit BXNoteWindowCommands(BXNoteWindowController& controller);
+    BXNoteWindowCommands(BXNoteWindowCommandsDelegate& delegate, QObject* parent);
 
     // The selection (all of the text when nothing is selected) while the text has the focus;
     // null otherwise.
@@ -57,7 +58,7 @@ public:
     std::optional<QString> titleFor(const platform::Command& command) const override;
 
 private:
-    BXNoteWindowController& m_controller;
+    BXNoteWindowCommandsDelegate& m_delegate;
     std::optional<QRect> m_unzoomedGeometry;
     QRect m_zoomedGeometry;
 };

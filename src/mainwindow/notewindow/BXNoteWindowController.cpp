@@ -110,7 +110,7 @@ void BXNoteWindowController::buildWindow()
     m_window->setCentralWidget(pane);
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
     m_bars = new BXNoteWindowBars(*this);
-    m_commands = new BXNoteWindowCommands(*this);
+    m_commands = new BXNoteWindowCommands(*this, this);
     m_commandHandlers = { m_bars, m_commands, &m_undoCommands };
     m_toolbar = std::make_unique<BXNoteWindowToolbar>(*this);
     m_toolbar->install(m_window);

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "mainwindow/editor/BXTextViewDelegate.h"
+#include "mainwindow/notewindow/BXNoteWindowCommandsDelegate.h"
 
 #include "lists/tags/BXTagsControllerDelegate.h"
 
-#include "document/model/BXNote.h"
 #include "document/BXNoteDataProvider.h"
 #include "document/BXPrintViewProvider.h"
+#include "document/model/BXNote.h"
 
 #include "platform/controllers/Responder.h"
 #include "platform/controllers/UndoCommands.h"
@@ -49,6 +50,7 @@ class BXNoteWindowController final : public platform::WindowController,
                                      public BXPrintViewProvider,
                                      public BXTextViewDelegate,
                                      public BXTagsControllerDelegate,
+                                     public BXNoteWindowCommandsDelegate,
                                      public platform::Responder {
     Q_OBJECT
 
@@ -75,15 +77,16 @@ public:
     // "‹title or “<New note>”› — ‹document name without extension›".
     QString windowTitleForDocumentDisplayName(const QString& displayName) const;
 
-    QMainWindow* noteWindow() const;
-    BXTextView* noteTextView() const { return m_noteTextView; }
+    QMainWindow* noteWindow() const override;
+    BXTextView* noteTextView() const override { return m_noteTextView; }
     BXNoteWindowToolbar* toolbarDelegate() const { return m_toolbar.get(); }
     // The info, writer and tags bars with the tag editor, Format menu and spelling panel.
     BXNoteWindowBars* bars() const { return m_bars; }
     const QList<platform::Editor*>& registeredEditors() const { return m_registeredEditors; }
-    BXDocument* bxDocument() const;
+    BXDocument* bxDocument() const override;
     BXMainWindowController* mainWindowController() const;
-    platform::UndoManager* documentUndoManager() const;
+    platform::UndoManager* documentUndoManager() const override;
+    void closeWindow() override { close(); }
 
     // Data provider.
     BXNote::NotePtr noteItem() const override { return m_note; }

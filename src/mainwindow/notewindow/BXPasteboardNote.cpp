@@ -1,6 +1,6 @@
 #include "mainwindow/notewindow/BXPasteboardNote.h"
 
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 
 #include "document/model/BXNote.h"
 

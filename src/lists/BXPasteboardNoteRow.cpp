@@ -1,4 +1,4 @@
-#include "lists/noteslist/BXPasteboardNoteRow.h"
+#include "lists/BXPasteboardNoteRow.h"
 
 #include "platform/appkit/FilePromiseMimeData.h"
 #include "platform/data/ManagedObjectContext.h"

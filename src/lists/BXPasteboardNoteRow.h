@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/noteslist/BXPasteboardNoteDelegate.h"
+#include "lists/BXPasteboardNoteDelegate.h"
 
 #include "platform/data/ManagedObject.h"
 #include "platform/foundation/IndexSet.h"

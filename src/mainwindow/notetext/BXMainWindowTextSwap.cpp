@@ -1,0 +1,154 @@
+#include "mainwindow/notetext/BXMainWindowTextSwap.h"
+
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/notetext/BXMainWindowTextSwapDelegate.h"
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/text/SharedTextStorage.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+using platform::AttributedText;
+using platform::TextRange;
+
+BXMainWindowTextSwap::BXMainWindowTextSwap(
+    BXTextView* view, BXMainWindowTextSwapDelegate& delegate, QObject* parent)
+    : QObject(parent), m_view(view), m_delegate(delegate)
+{ }
+
+bool BXMainWindowTextSwap::selectedNoteChanged()
+{
+    const BXNote::NotePtr current = m_delegate.selectedNote();
+    if (m_lastSelectedNote && m_lastSelectedNote == current)
+        return false;
+    m_lastSelectedNote = current;
+    return true;
+}
+
+void BXMainWindowTextSwap::scheduleSwap()
+{
+    QPointer<BXMainWindowTextSwap> self(this);
+    ++m_pendingSwaps;
+    platform::dispatchAfter(kTextSwapDelay, this, [self] {
+        if (!self)
+            return;
+        --self->m_pendingSwaps;
+        BXImageViewController* editor = self->m_view->editingViewController();
+        if (editor && editor->popoverVisible())
+            editor->cancelEdit();
+        emit self->swapDue();
+    });
+}
+
+void BXMainWindowTextSwap::setNoteText(const BXNote::NotePtr& note)
+{
+    m_delegate.noteTextWillShow(note);
+    if (m_textLoad && m_loadingNote.lock() != note)
+        delete m_textLoad;
+    if (!note) {
+        setTextStorage(nullptr);
+        return;
+    }
+    if (note->textStorageLoadsSlowly()) {
+        showTextWhenLoaded(note);
+        return;
+    }
+    QTextDocument* storage = note->textStorage();
+    // The note shown already (selected again when typing moved it in the list) keeps its text
+    // and caret while no search asks for a find in it: resetting them would send the next keys
+    // to the start of the text.
+    if (storage == m_shownStorage && m_delegate.searchString().isEmpty()) {
+        m_delegate.handleScopeBarWithRange(m_view->selectedRange());
+        return;
+    }
+    // Another view showing the storage (a note window) holds edits the store may not have.
+    const platform::SharedTextStorage* shared = platform::SharedTextStorage::of(storage);
+    const bool shownElsewhere = storage != m_shownStorage && !shared->mirrors().isEmpty();
+    if (!shownElsewhere)
+        note->refreshTextStorage();
+    setTextStorage(storage);
+    if (AttributedText::length(*storage) > 0) {
+        QPointer<BXMainWindowTextSwap> self(this);
+        platform::dispatchAfter(kTextSwapDelay, this, [self, note] {
+            if (self)
+                self->updateSelectionInNote(note);
+        });
+        return;
+    }
+    // An empty note starts in the default style.
+    const std::unique_ptr<QTextDocument> empty = BXNote::emptyStyle();
+    const QTextCharFormat format = QTextCursor(empty.get()).charFormat();
+    m_view->setTextFont(format.font());
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+        m_view->setTextColor(format.foreground().color());
+    else
+        m_view->setTextColor(std::nullopt);
+    m_view->setTypingAttributes(format);
+}
+
+void BXMainWindowTextSwap::showTextWhenLoaded(const BXNote::NotePtr& note)
+{
+    setTextStorage(nullptr);
+    if (m_textLoad)
+        return;
+    m_textLoad = new QObject(this);
+    m_loadingNote = note;
+    note->loadTextStorage(m_textLoad, [this, loading = m_loadingNote] {
+        delete m_textLoad;
+        const BXNote::NotePtr loaded = loading.lock();
+        if (loaded && loaded == m_delegate.selectedNote())
+            setNoteText(loaded);
+    });
+}
+
+void BXMainWindowTextSwap::setTextStorage(QTextDocument* storage)
+{
+    if (m_shownStorage && m_shownStorage != storage) {
+        // Nothing shown writes the old storage back any more: its typing cannot be undone.
+        if (platform::UndoManager* undo = m_delegate.documentUndoManager())
+            undo->removeAllActionsWithTarget(m_shownStorage.data());
+    }
+    disconnect(m_storageConnection);
+    m_view->setSelectedRange({ 0, 0 });
+    m_view->setTextStorage(storage);
+    m_view->setEditable(storage != nullptr);
+    m_shownStorage = storage;
+    if (storage) {
+        m_storageConnection = connect(platform::SharedTextStorage::of(storage),
+            &platform::SharedTextStorage::userEdited, this, [this, storage] {
+                if (storage == m_shownStorage)
+                    emit shownStorageEdited(storage);
+            });
+    }
+}
+
+void BXMainWindowTextSwap::updateSelectionInNote(const BXNote::NotePtr& note)
+{
+    if (!note || note != m_delegate.selectedNote())
+        return;
+    m_delegate.handleScopeBarWithRange(m_delegate.rangeToShowInNote(*note));
+}
+
+void BXMainWindowTextSwap::selectRange(TextRange range, bool hilite)
+{
+    if (range.location < 0 || range.length < 0
+        || range.end() > AttributedText::length(*m_view->mirror()))
+        return;
+    m_view->setSelectedRange(range);
+    m_view->scrollRangeToVisible(range);
+    if (hilite)
+        m_view->showFindIndicator(range);
+}
+
+void BXMainWindowTextSwap::refreshNoteText()
+{
+    const BXNote::NotePtr note = m_delegate.selectedNote();
+    if (!note)
+        return;
+    m_view->saveSelection();
+    note->refreshTextStorage();
+    m_view->loadSelection();
+}
