@@ -158,6 +158,7 @@ void Document::saveToURL(
         [this, url, type, operation, completion](std::function<void()> done) {
             SaveOperation effective = operation;
             const bool titled = !m_fileURL.isEmpty();
+            const QUrl wasAt = m_fileURL;
             if (!titled && effective == SaveOperation::Save)
                 effective = SaveOperation::SaveAs;
             Error error;
@@ -178,7 +179,7 @@ void Document::saveToURL(
                 error = m_filePresenter->fileGoneError();
             } else {
                 // A file moved meanwhile has been followed: it is saved where it is now.
-                const QUrl target = titled && inPlace(effective) ? m_fileURL : url;
+                const QUrl target = url == wasAt ? m_fileURL : url;
                 saved = writeSafelyToURL(target, type, effective, &error);
                 if (saved) {
                     didSave(target, type, effective);

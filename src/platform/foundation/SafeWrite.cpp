@@ -96,11 +96,12 @@ namespace {
 
 thread_local SafeWrite::BatchScope* t_batch = nullptr;
 
-// Writes `contents` into an unnamed file in `folder` and names it `temporary`, flushed unless
-// a batch flushes later; false when the file system has no unnamed files (the caller writes
-// a named temporary instead) or the write failed (`failure` holds the reason then).
+// Writes `contents` into an unnamed file in `folder` and names it `name`, flushed unless a
+// batch flushes later; false when the file system has no unnamed files or the name cannot be
+// given (the caller writes a named temporary instead), or the write failed (`failure` holds
+// the reason then).
 bool writeUnnamed(
-    const QString& folder, const QString& temporary, const QByteArray& contents, int& failure)
+    const QString& folder, const QString& name, const QByteArray& contents, int& failure)
 {
     failure = 0;
     const int fd = ::open(native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -115,8 +116,8 @@ bool writeUnnamed(
     // Without /proc the name cannot be given; the named way is taken then.
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     done = done
-        && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, native(temporary).constData(),
-               AT_SYMLINK_FOLLOW)
+        && ::linkat(
+               AT_FDCWD, self.constData(), AT_FDCWD, native(name).constData(), AT_SYMLINK_FOLLOW)
             == 0;
     ::close(fd);
     return done;
@@ -189,21 +190,34 @@ bool SafeWrite::createFile(
 bool SafeWrite::writeFile(
     const QString& path, const QByteArray& contents, const QString& description, Error* error)
 {
-    const QString temporary = temporarySibling(path);
+    // A new file gets its name only once it is whole. One that replaces another goes through a
+    // named temporary renamed over it, which the next write of the name removes if a kill left
+    // it there.
+    const QString folder = QFileInfo(path).absolutePath();
+    const bool replacing = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (replacing)
+        removeStaleTemporaries(path);
     int failure = 0;
-    if (!writeUnnamed(QFileInfo(path).absolutePath(), temporary, contents, failure)) {
-        if (failure)
-            return Error::set(error, Error::fromErrno(failure, description));
+    if (!replacing && writeUnnamed(folder, path, contents, failure)) {
+        sync(folder);
+        return true;
+    }
+    const QString temporary = temporarySibling(path);
+    const bool written
+        = !failure && replacing && writeUnnamed(folder, temporary, contents, failure);
+    if (failure)
+        return Error::set(error, Error::fromErrno(failure, description));
+    if (!written) {
         if (!createFile(temporary, contents, description, error))
             return false;
         sync(temporary);
     }
     if (::rename(native(temporary).constData(), native(path).constData()) != 0) {
-        const int failure = errno;
+        const int renameFailure = errno;
         ::unlink(native(temporary).constData());
-        return Error::set(error, Error::fromErrno(failure, description));
+        return Error::set(error, Error::fromErrno(renameFailure, description));
     }
-    sync(QFileInfo(path).absolutePath());
+    sync(folder);
     return true;
 }
 
