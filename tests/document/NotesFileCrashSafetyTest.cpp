@@ -18,6 +18,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,23 @@ using platform::TypeIdentifier;
 namespace {
 
 constexpr int kNotes = 12;
+
+// Forks a child that runs `body` with the writing end of a pipe (and never returns); the
+// parent gets the child and the reading end.
+std::pair<pid_t, int> forkReporting(const std::function<void(int reportFd)>& body)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return { -1, -1 };
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        body(fds[1]);
+        ::_exit(6);
+    }
+    ::close(fds[1]);
+    return { child, fds[0] };
+}
 
 // How many times each loop kills its child: BX_KILL_CYCLES when set (for longer runs), else
 // `usual`.
@@ -110,19 +128,12 @@ TEST(NotesFileCrashSafety, KilledSavesLeaveTheStateBeforeOrAfter)
     const int cycles = killCycles(50);
     for (int kill = 0; kill < cycles; ++kill) {
         SCOPED_TRACE(kill);
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t child = ::fork();
+        const auto [child, reports] = forkReporting([&](int fd) { saveForever(url, state, fd); });
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(fds[0]);
-            saveForever(url, state, fds[1]);
-        }
-        ::close(fds[1]);
         int finished = state;
         const int savesBeforeKill = random.bounded(1, 4);
         for (int i = 0; i < savesBeforeKill; ++i) {
-            if (::read(fds[0], &finished, sizeof finished) != sizeof finished)
+            if (::read(reports, &finished, sizeof finished) != sizeof finished)
                 break;
         }
         // Strike at a random moment within the next save.
@@ -133,9 +144,9 @@ TEST(NotesFileCrashSafety, KilledSavesLeaveTheStateBeforeOrAfter)
         int status = 0;
         ::waitpid(child, &status, 0);
         int later = 0;
-        while (::read(fds[0], &later, sizeof later) == sizeof later)
+        while (::read(reports, &later, sizeof later) == sizeof later)
             finished = later;
-        ::close(fds[0]);
+        ::close(reports);
         ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself: " << WEXITSTATUS(status);
 
         QString problem;
@@ -192,15 +203,8 @@ TEST(NotesFileCrashSafety, KilledImportsLandWholeOrNotAtAll)
     const int cycles = killCycles(12);
     for (int kill = 0; kill < cycles; ++kill) {
         SCOPED_TRACE(kill);
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t child = ::fork();
+        const auto [child, reports] = forkReporting([&](int fd) { importForever(url, files, fd); });
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(fds[0]);
-            importForever(url, files, fds[1]);
-        }
-        ::close(fds[1]);
         // Anywhere from the opening to the third import's end.
         ::usleep(random.bounded(1000u, 400000u));
         ::kill(child, SIGKILL);
@@ -208,9 +212,9 @@ TEST(NotesFileCrashSafety, KilledImportsLandWholeOrNotAtAll)
         ::waitpid(child, &status, 0);
         int finished = 0;
         int report = 0;
-        while (::read(fds[0], &report, sizeof report) == sizeof report)
+        while (::read(reports, &report, sizeof report) == sizeof report)
             finished = report;
-        ::close(fds[0]);
+        ::close(reports);
         ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself: " << WEXITSTATUS(status);
 
         platform::Error error;

@@ -151,11 +151,7 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
 
     // The next start names the copy that holds the edits.
     QString said;
-    ScenarioApp::whenDialogShows([&said](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog))
-            said = box->text() + u'\n' + box->informativeText();
-        dialog->accept();
-    });
+    ScenarioApp::acceptNextMessage(&said);
     ScenarioApp next;
     ASSERT_TRUE(ScenarioApp::waitUntil([&said] { return !said.isEmpty(); }));
     EXPECT_TRUE(said.contains(QStringLiteral("“Locked”"))) << said.toStdString();

@@ -195,11 +195,7 @@ TEST(MovedFileScenario, NotesOfADeletedFileAtATerminationAreOfferedAtTheNextStar
     endTheQuitAsked();
 
     QString said;
-    ScenarioApp::whenDialogShows([&said](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog))
-            said = box->text() + u'\n' + box->informativeText();
-        dialog->accept();
-    });
+    ScenarioApp::acceptNextMessage(&said);
     ScenarioApp next;
     EXPECT_TRUE(said.contains(QStringLiteral("“Notebook”"))) << said.toStdString();
     EXPECT_TRUE(ScenarioApp::waitUntil([] {

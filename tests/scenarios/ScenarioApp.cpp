@@ -447,6 +447,15 @@ void ScenarioApp::answerNextFilePanel(const QString& path)
     });
 }
 
+void ScenarioApp::acceptNextMessage(QString* said)
+{
+    whenDialogShows([said](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            *said = box->text() + u'\n' + box->informativeText();
+        dialog->accept();
+    });
+}
+
 BXMainWindowController* ScenarioApp::newDocument()
 {
     const qsizetype before = m_runtime->controller().documents().size();

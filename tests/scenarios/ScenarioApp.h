@@ -76,6 +76,8 @@ public:
     static void answerNextDialog(const QString& title);
     // Answers the next save or open panel with `path` (typed into its name field, then Return).
     static void answerNextFilePanel(const QString& path);
+    // Accepts the next message box, keeping its text and informative text, a line each.
+    static void acceptNextMessage(QString* said);
 
     // File > New from the front window (the start window at first): the new document's window.
     BXMainWindowController* newDocument();

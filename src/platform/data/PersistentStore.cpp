@@ -57,8 +57,11 @@ bool validateHeader(const QString& path, Error* error)
         pageSize = 65536;
     const quint64 pageCount = bigEndian(28, 4);
     const bool countIsValid = bigEndian(92, 4) == bigEndian(24, 4);
+    // A save interrupted while it wrote leaves its journal beside the file, and the file may be
+    // shorter than its header says until SQLite rolls the journal back on the first read.
+    const bool interruptedSave = QFileInfo(path + QStringLiteral("-journal")).size() > 0;
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || qint64(pageSize) > size
-        || (countIsValid && pageCount * pageSize > quint64(size)))
+        || (countIsValid && !interruptedSave && pageCount * pageSize > quint64(size)))
         return Error::set(error,
             fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
                 QStringLiteral("The file is shorter than its header "
