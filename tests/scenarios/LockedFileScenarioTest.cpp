@@ -66,15 +66,6 @@ void typeThroughAnyLoop(const QString& text, std::function<void()> done)
     timer->start(scenario::keyInterval());
 }
 
-// The application quits by asking the main event loop to end, which in a scenario's process
-// leaves every later dialog's loop ending as soon as it starts. The main loop runs once to
-// carry the quit out, as the process would end, so that the next start shows its dialogs.
-void endTheQuitAsked()
-{
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
-
 struct SeenBox {
     QString text;
     QStringList buttons;
@@ -145,7 +136,7 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
         ScenarioApp::waitUntil([&] { return typed; });
         ScenarioApp::idle(1000);
     }
-    endTheQuitAsked();
+    ScenarioApp::endTheQuitAsked();
     setImmutable(path, false);
     EXPECT_EQ(scenario::storedTexts(path), QStringList { QStringLiteral("Groceries") });
 

@@ -6,13 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <csignal>
 
@@ -20,45 +17,10 @@ using scenario::ScenarioApp;
 
 namespace {
 
-// The text of the next message box that shows, once it shows, and the box itself.
-QMessageBox* waitForMessageBox(QString* text)
-{
-    QMessageBox* shown = nullptr;
-    ScenarioApp::waitUntil([&] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
-                shown = box;
-        }
-        return shown != nullptr;
-    });
-    if (shown && text)
-        *text = shown->text();
-    return shown;
-}
-
-void clickButton(QMessageBox* box, const QString& title)
-{
-    for (QAbstractButton* button : box->buttons()) {
-        if (button->text().remove(QLatin1Char('&')) == title) {
-            ScenarioApp::click(button);
-            return;
-        }
-    }
-    ADD_FAILURE() << "no button " << title.toStdString() << " in " << box->text().toStdString();
-}
-
 QString frontTitle()
 {
     BXMainWindowController* window = ScenarioApp::frontMainWindow();
     return window ? window->mainWindow()->windowTitle().remove(QStringLiteral("[*]")) : QString();
-}
-
-// The application quits by asking the main event loop to end; the loop runs once to carry it
-// out, as the process would end, so that the next start shows its dialogs.
-void endTheQuitAsked()
-{
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
 }
 
 } // namespace
@@ -100,11 +62,11 @@ TEST(MovedFileScenario, ADeletedFileIsToldAtOnceAndItsNotesAreSavedElsewhere)
 
     ASSERT_TRUE(QDir(path).removeRecursively());
     QString said;
-    QMessageBox* box = waitForMessageBox(&said);
+    QMessageBox* box = ScenarioApp::waitForMessageBox(&said);
     ASSERT_NE(box, nullptr) << "nothing was said";
     EXPECT_EQ(said, QStringLiteral("The file “Recipes.brindlex” was deleted."));
     ScenarioApp::answerNextFilePanel(saved);
-    clickButton(box, QStringLiteral("Save As…"));
+    ScenarioApp::clickButton(box, QStringLiteral("Save As…"));
     EXPECT_TRUE(ScenarioApp::waitUntil([&] { return QFileInfo::exists(saved); }));
     EXPECT_TRUE(
         ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Recipes again"); }));
@@ -126,16 +88,16 @@ TEST(MovedFileScenario, AReplacedFileIsToldAndClosingAsksToSaveTheNotes)
     ASSERT_TRUE(QDir(path).removeRecursively());
     ASSERT_TRUE(QFile::rename(other, path));
     QString said;
-    QMessageBox* box = waitForMessageBox(&said);
+    QMessageBox* box = ScenarioApp::waitForMessageBox(&said);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(said, QStringLiteral("The file “Letters.brindlex” was replaced by another file."));
-    clickButton(box, QStringLiteral("Later"));
+    ScenarioApp::clickButton(box, QStringLiteral("Later"));
     ScenarioApp::idle(200);
 
     // Closing asks, as for a document never saved, and saving keeps the notes shown.
     ScenarioApp::whenDialogShows([kept](QDialog* dialog) {
         ScenarioApp::answerNextFilePanel(kept);
-        clickButton(qobject_cast<QMessageBox*>(dialog), QStringLiteral("Save…"));
+        ScenarioApp::clickButton(qobject_cast<QMessageBox*>(dialog), QStringLiteral("Save…"));
     });
     app.closeFrontDocument();
     EXPECT_EQ(scenario::storedTexts(kept), QStringList { QStringLiteral("Dear Ann") });
@@ -185,14 +147,14 @@ TEST(MovedFileScenario, NotesOfADeletedFileAtATerminationAreOfferedAtTheNextStar
         ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
         ScenarioApp::type(QStringLiteral(" for spring"));
         ASSERT_TRUE(QDir(path).removeRecursively());
-        QMessageBox* box = waitForMessageBox(nullptr);
+        QMessageBox* box = ScenarioApp::waitForMessageBox(nullptr);
         ASSERT_NE(box, nullptr);
-        clickButton(box, QStringLiteral("Later"));
+        ScenarioApp::clickButton(box, QStringLiteral("Later"));
         ScenarioApp::idle(100);
         std::raise(SIGTERM);
         ScenarioApp::idle(1000);
     }
-    endTheQuitAsked();
+    ScenarioApp::endTheQuitAsked();
 
     QString said;
     ScenarioApp::acceptNextMessage(&said);
@@ -201,4 +163,38 @@ TEST(MovedFileScenario, NotesOfADeletedFileAtATerminationAreOfferedAtTheNextStar
     EXPECT_TRUE(ScenarioApp::waitUntil([] {
         return ScenarioApp::listTitles().contains(QStringLiteral("Ideas for spring"));
     })) << ScenarioApp::listTitles().join(u'|').toStdString();
+}
+
+TEST(MovedFileScenario, SaveAsAndDuplicateFromTheFileMenuLeaveTheFileAsItWasSaved)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Diary.brindlex");
+    const QString saved = app.folder() + QStringLiteral("/Evenings.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Monday") });
+    ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
+    ScenarioApp::type(QStringLiteral(" evening"));
+
+    ScenarioApp::answerNextFilePanel(saved);
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Save As…") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return frontTitle() == QStringLiteral("Evenings"); }))
+        << frontTitle().toStdString();
+    EXPECT_EQ(scenario::storedTexts(saved), QStringList { QStringLiteral("Monday evening") });
+    EXPECT_EQ(scenario::storedTexts(path), QStringList { QStringLiteral("Monday") });
+
+    // The duplicate is a document of its own: what is typed there stays there.
+    auto* controller = platform::DocumentController::shared();
+    ASSERT_EQ(controller->documents().size(), 1);
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Duplicate") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
+        return controller->documents().size() == 2 && frontTitle() != QStringLiteral("Evenings");
+    }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("Monday evening"));
+    })) << ScenarioApp::listTitles().join(u'|').toStdString();
+    ScenarioApp::clickToTheEndOfTheText(ScenarioApp::frontMainWindow());
+    ScenarioApp::type(QStringLiteral(" late"));
+    ScenarioApp::idle(int(platform::Document::kLongestAutosaveDelay * 1000) + 500);
+    EXPECT_EQ(scenario::storedTexts(saved), QStringList { QStringLiteral("Monday evening") });
 }

@@ -456,6 +456,38 @@ void ScenarioApp::acceptNextMessage(QString* said)
     });
 }
 
+QMessageBox* ScenarioApp::waitForMessageBox(QString* text)
+{
+    QMessageBox* shown = nullptr;
+    waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                shown = box;
+        }
+        return shown != nullptr;
+    });
+    if (shown && text)
+        *text = shown->text();
+    return shown;
+}
+
+void ScenarioApp::clickButton(QMessageBox* box, const QString& title)
+{
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == title) {
+            click(button);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << title.toStdString() << " in " << box->text().toStdString();
+}
+
+void ScenarioApp::endTheQuitAsked()
+{
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
 BXMainWindowController* ScenarioApp::newDocument()
 {
     const qsizetype before = m_runtime->controller().documents().size();

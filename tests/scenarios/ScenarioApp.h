@@ -16,6 +16,7 @@ class QAbstractButton;
 class QAbstractItemView;
 class QDialog;
 class QMenuBar;
+class QMessageBox;
 class QTextDocument;
 class QWidget;
 
@@ -78,6 +79,15 @@ public:
     static void answerNextFilePanel(const QString& path);
     // Accepts the next message box, keeping its text and informative text, a line each.
     static void acceptNextMessage(QString* said);
+    // The message box that is up, once one is, with its text; null when none comes.
+    static QMessageBox* waitForMessageBox(QString* text = nullptr);
+    // Clicks the button of `box` titled `title`; a missing one fails the test.
+    static void clickButton(QMessageBox* box, const QString& title);
+    // The application quits by asking the main event loop to end, which in a scenario's
+    // process leaves every later dialog's loop ending as soon as it starts. The main loop runs
+    // once to carry the quit out, as the process would end, so that the next start shows its
+    // dialogs.
+    static void endTheQuitAsked();
 
     // File > New from the front window (the start window at first): the new document's window.
     BXMainWindowController* newDocument();
