@@ -84,14 +84,14 @@ void walkFolder(const QString& folder, BXNoteImport::Files& files)
     }
 }
 
-std::unique_ptr<QTextDocument> markdownDocument(const QString& path)
+std::unique_ptr<QTextDocument> markdownDocument(const QString& path, const QFont& noteFont)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
     const std::optional<QString> text = platform::TextEncoding::decode(
         file.readAll(), platform::TextEncoding::UTF8StringEncoding);
-    return text ? MarkdownImporter::attributedStringFromMarkdown(*text) : nullptr;
+    return text ? MarkdownImporter::attributedStringFromMarkdown(*text, noteFont) : nullptr;
 }
 
 QString reasonOf(const platform::Error& error)
@@ -179,7 +179,7 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     }
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("md") || extension == QLatin1String("markdown")) {
-        if (std::unique_ptr<QTextDocument> markdown = markdownDocument(path))
+        if (std::unique_ptr<QTextDocument> markdown = markdownDocument(path, plain.font()))
             return markdown;
     }
     platform::Error error;

@@ -50,17 +50,20 @@ TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
             QStringLiteral("a < b <3 <") + QChar(0) + QStringLiteral("p <\u00E9 </ x <"),
             QStringLiteral("a &lt; b &lt;3 &lt;") + QChar(0)
                 + QStringLiteral("p &lt;\u00E9 &lt;/ x &lt;") },
-        { "declarations stay, instructions go", QStringLiteral("<!DOCTYPE html><?xml x?>a"),
-            QStringLiteral("<!DOCTYPE html>a") },
+        { "declarations and instructions go", QStringLiteral("<!DOCTYPE html><?xml x?>a"),
+            QStringLiteral("a") },
         { "void, self-closing and unknown closing tags do not nest",
             repeated("<br><img src=a><hr/><x/></nothing>", 5), QString() },
         { "a slash anywhere after the name closes, a quoted one does not",
             repeated("<x</y>a<z<w>", 3) + repeated("<div title=\"/>\">", 2),
             repeated("<x</y>a<z<w>", 3) },
-        { "comments hide their tags, scripts do not",
+        { "comments go with the tags they hide, scripts do not hide theirs",
             QStringLiteral("<!-- <div><div><div><div> --><script><div><div><div><div></script>"),
-            QStringLiteral(
-                "<!-- <div><div><div><div> --><script><div><div></div></div></script>") },
+            QStringLiteral("<script><div><div></div></div></script>") },
+        // The importer would drop the space after each, running the words together.
+        { "the words around comments stay apart",
+            QStringLiteral("keep <!-- x -->bold<!-- y --> words<!x> apart <!-- open"),
+            QStringLiteral("keep bold words apart <!-- open") },
         { "unterminated tag ends the scan", repeated("<div>", 3) + QStringLiteral("<div"),
             QString() },
     };

@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QString>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace bxtest {
 
@@ -65,6 +68,25 @@ inline std::string describeLists(const QTextDocument& doc)
         paragraphs << paragraph;
     }
     return paragraphs.join(u" | ").toStdString();
+}
+
+// A two-level bulleted list and a two-level numbered list between plain paragraphs, as typed:
+// "Groceries", apples (green), pears; "Steps", first (sub), second.
+inline std::unique_ptr<QTextDocument> nestedListsNote()
+{
+    auto doc = platform::AttributedText::makeDocument();
+    QTextCursor(doc.get()).insertText(
+        QStringLiteral("Groceries\napples\ngreen\npears\nSteps\nfirst\nsub\nsecond"));
+    const QStringList bullets { QStringLiteral("{disc}") };
+    const QStringList numbers { QStringLiteral("{decimal}.") };
+    const QList<QStringList> lists { {}, bullets,
+        bullets + QStringList { QStringLiteral("{circle}") }, bullets, {}, numbers,
+        numbers + numbers, numbers };
+    for (int paragraph = 0; paragraph < lists.size(); ++paragraph)
+        platform::TextListMarkers::setLists(doc->findBlockByNumber(paragraph), lists[paragraph]);
+    platform::TextListMarkers::renumber(*doc, 0);
+    platform::TextListMarkers::renumber(*doc, doc->findBlockByNumber(5).position());
+    return doc;
 }
 
 } // namespace bxtest
