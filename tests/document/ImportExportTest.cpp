@@ -1,8 +1,8 @@
 #include "NotesFileTestSupport.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/transfer/BXNoteCopier.h"
 #include "document/transfer/BXNoteImport.h"
 #include "document/transfer/MarkdownExporter.h"
@@ -24,6 +24,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -364,6 +365,28 @@ TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
         for (auto it = paragraph.begin(); !it.atEnd(); ++it)
             EXPECT_EQ(it.fragment().charFormat().fontPointSize(), 17);
     }
+}
+
+// A Markdown file's images bring the pictures they name beside it, as a page's do.
+TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
+{
+    const QString folder = makeFolder(QStringLiteral("markdown"));
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(folder + QStringLiteral("/pic.png")));
+    writeFile(
+        folder + QStringLiteral("/note.md"), "See ![a picture](pic.png) and ![](gone.png).\n");
+    QString reason;
+    const std::unique_ptr<QTextDocument> text = BXNoteImport::readFile(
+        folder + QStringLiteral("/note.md"), QTextCharFormat(), QTextBlockFormat(), &reason);
+    ASSERT_TRUE(text) << reason.toStdString();
+    EXPECT_EQ(text->toPlainText().toStdU16String(), u"See \uFFFC and .");
+    QTextCursor picture(text.get());
+    picture.setPosition(5);
+    EXPECT_EQ(
+        QImage::fromData(platform::AttributedText::attachment(*text, picture.charFormat()).contents)
+            .size(),
+        QSize(6, 4));
 }
 
 TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)

@@ -22,6 +22,7 @@ enum CocoaErrorCode : int {
     FileReadUnknownError = 256,
     FileReadNoPermissionError = 257,
     FileReadCorruptFileError = 259,
+    FileReadTooLargeError = 263,
     FileReadUnknownStringEncodingError = 264,
     FileWriteUnknownError = 512,
     FileWriteNoPermissionError = 513,

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QTextDocument>
 
 using platform::HtmlNestingLimiter;
@@ -121,4 +123,28 @@ TEST(HtmlReader, PageDeclaringShiftJisX0213Reads)
         QString(29, QChar(0x65E5))
             + QString::fromUtf8("\u304B\u309A\u304D\u309A\u304F\u309A\u672C\u8A9E\u306E"
                                 "\u30C6\u30AD\u30B9\u30C8"));
+}
+
+// A page of more text and markup than the bound is refused at once: the importer would take
+// gigabytes for it. A picture written into the page, however long, is not markup.
+TEST(HtmlReader, PagesOverTheBoundAreRefusedTheirPicturesNotCounted)
+{
+    const qsizetype bound = HtmlReader::maximumMarkupLength;
+    platform::Error error;
+    const QByteArray text = "<p>" + QByteArray(bound, 'x');
+    EXPECT_FALSE(HtmlReader::read(text, {}, &error));
+    EXPECT_EQ(error.code(), platform::FileReadTooLargeError);
+
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    // Bytes after a picture's end are no part of it.
+    const QByteArray picture = "<p>x <img src=\"data:image/png;base64," + png.toBase64()
+        + QByteArray(bound, 'A') + "\">";
+    const auto read = HtmlReader::read(picture, {}, &error);
+    ASSERT_TRUE(read) << error.toString().toStdString();
+    EXPECT_EQ(read->document->toPlainText(), QStringLiteral("x \uFFFC"));
 }

@@ -322,6 +322,16 @@ TEST(HtmlWriter, ImagesGoToFilesOrAreDropped)
     EXPECT_EQ(body(HtmlWriter::toHtml(doc, drop, &images)), "<p>before  after</p>");
     EXPECT_TRUE(images.isEmpty());
 
+    // A page that travels alone holds its pictures itself.
+    HtmlWriter::Options inside;
+    inside.inlineImages = true;
+    const QString inlined = QStringLiteral("<img src=\"data:image/png;base64,%1\" alt=\"\" "
+                                           "width=\"30\" height=\"20\">")
+                                .arg(QString::fromLatin1(pngBytes().toBase64()));
+    EXPECT_EQ(body(HtmlWriter::toHtml(doc, inside, &images)).toStdString(),
+        (u"<p>before "_qs + inlined.repeated(3) + u" after</p>"_qs).toStdString());
+    EXPECT_TRUE(images.isEmpty());
+
     const QString folder = bxtest::makeTempFolder() + QStringLiteral("/page");
     ASSERT_TRUE(HtmlWriter::writeFolder(doc, folder, {}));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
@@ -334,6 +344,10 @@ TEST(HtmlWriter, ImagesGoToFilesOrAreDropped)
     const auto read = HtmlReader::read(page.readAll(), options);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->document->toPlainText(), QStringLiteral("before \uFFFC\uFFFC\uFFFC after"));
+    QTextCursor picture(read->document.get());
+    picture.setPosition(8);
+    EXPECT_EQ(platform::AttributedText::attachment(*read->document, picture.charFormat()).contents,
+        pngBytes());
 }
 
 TEST(HtmlWriter, RoundTripThroughTheReaderKeepsStructure)
