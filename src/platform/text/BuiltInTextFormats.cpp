@@ -118,8 +118,8 @@ TextFormat plainText()
     format.usesEncoding = true;
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
-        const std::optional<QByteArray> bytes = PlainText::write(
-            AttributedText::string(document), options.encoding, options.allowLossy, false, error);
+        const std::optional<QByteArray> bytes = PlainText::write(AttributedText::string(document),
+            options.encoding, options.allowLossy, false, error, options.lostCharacters);
         return bytes && saveFile(target, *bytes, error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
@@ -141,11 +141,12 @@ TextFormat legacyPlainText()
     format.typeIdentifier = TypeIdentifier::TraditionalPlainText;
     format.documentType = MacSimpleTextDocumentType;
     format.extensions = { QStringLiteral("txt") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
         QString text = AttributedText::string(document);
         text.remove(QChar::ObjectReplacementCharacter);
-        return saveFile(target, PlainText::legacyPlainTextData(text), error);
+        return saveFile(
+            target, PlainText::legacyPlainTextData(text, options.lostCharacters), error);
     };
     return format;
 }
