@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -59,22 +58,6 @@ PanelSeen exportFoundNotes(const QString& folder)
         [&seen] { return !seen.title.isEmpty() && !QApplication::activeModalWidget(); }));
     ScenarioApp::idle(200);
     return seen;
-}
-
-// Picks an item of a pop-up as a user does: a click opens it, the arrow keys walk to the item,
-// Return takes it.
-void choosePopUpItem(QComboBox* popup, const QString& title)
-{
-    ScenarioApp::click(popup);
-    ASSERT_TRUE(ScenarioApp::waitUntil([popup] { return popup->view()->isVisible(); }));
-    const int wanted = popup->findText(title);
-    ASSERT_GE(wanted, 0) << title.toStdString();
-    const int steps = wanted - popup->currentIndex();
-    for (int i = 0; i < std::abs(steps); ++i)
-        ScenarioApp::key(steps > 0 ? Qt::Key_Down : Qt::Key_Up);
-    ScenarioApp::key(Qt::Key_Return);
-    ASSERT_TRUE(ScenarioApp::waitUntil([popup] { return !popup->view()->isVisible(); }));
-    EXPECT_EQ(popup->currentText(), title);
 }
 
 // Names the file in an open save panel and saves, as answerNextFilePanel does.
@@ -164,11 +147,11 @@ TEST(ExportScenario, PlainTextThatLostCharactersIsNamedAndLegacyTextOffersNoEnco
         auto* formats = panel->findChild<QComboBox*>(QStringLiteral("formatsPopup"));
         auto* encodings = panel->findChild<QComboBox*>(QStringLiteral("encodingsPopup"));
         ASSERT_TRUE(formats && encodings);
-        choosePopUpItem(formats, QStringLiteral("Legacy Plain Text"));
+        ScenarioApp::choosePopUpItem(formats, QStringLiteral("Legacy Plain Text"));
         legacyOffered = encodings->isVisible() && encodings->isEnabled();
-        choosePopUpItem(formats, QStringLiteral("Plain Text"));
+        ScenarioApp::choosePopUpItem(formats, QStringLiteral("Plain Text"));
         plainOffered = encodings->isVisible() && encodings->isEnabled();
-        choosePopUpItem(encodings, QStringLiteral("Western (Windows Latin 1)"));
+        ScenarioApp::choosePopUpItem(encodings, QStringLiteral("Western (Windows Latin 1)"));
         told = watchForNextAlert();
         saveAs(panel, path);
     });
@@ -217,7 +200,7 @@ TEST(ExportScenario, AnImportedPagesPictureShowsAndAnHtmlExportCarriesIt)
     ScenarioApp::whenDialogShows([&](QDialog* panel) {
         auto* formats = panel->findChild<QComboBox*>(QStringLiteral("formatsPopup"));
         ASSERT_NE(formats, nullptr);
-        choosePopUpItem(formats, QStringLiteral("HTML"));
+        ScenarioApp::choosePopUpItem(formats, QStringLiteral("HTML"));
         saveAs(panel, exported);
     });
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(

@@ -110,7 +110,8 @@ void replaceTagText(QString& text, QStringView search, QStringView replacement)
 
 enum class ListTag { None, OpenBullets, OpenNumbers, CloseList, OpenItem, CloseItem };
 
-// The list tag that starts at `at` ("<ul>", "<OL start=2>", "</li>"...), and where it ends.
+// The list tag that starts at `at` ("<ul>", "<OL start=2>", "</li>"...), and where it ends;
+// -1 there when no ">" follows, nor will for any later tag.
 ListTag listTagAt(const QString& text, qsizetype at, qsizetype* end)
 {
     const bool closing = at + 1 < text.size() && text.at(at + 1) == u'/';
@@ -162,6 +163,8 @@ QString listsAsMarkdown(const QString& text)
     for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
         qsizetype end = 0;
         const ListTag tag = listTagAt(text, at, &end);
+        if (end < 0)
+            break;
         if (tag == ListTag::None)
             continue;
         const QStringView between = QStringView(text).mid(copied, at - copied);

@@ -1,3 +1,4 @@
+#include "RichTextTestSupport.h"
 #include "support/InteropTools.h"
 
 #include "platform/foundation/TypeIdentifier.h"
@@ -9,7 +10,6 @@
 #include "platform/text/TextFormatRegistry.h"
 #include "platform/text/ZipArchive.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -28,17 +28,6 @@
 using namespace platform;
 
 namespace {
-
-QByteArray png(int width, int height, QColor colour)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
-}
 
 void writeFile(const QString& path, const QByteArray& data, qint64 size = -1)
 {
@@ -80,8 +69,8 @@ std::unique_ptr<QTextDocument> noteWithPicture()
     auto note = AttributedText::makeDocument();
     QTextCursor cursor(note.get());
     cursor.insertText(QStringLiteral("Look: "));
-    AttributedText::insertAttachment(
-        cursor, { png(40, 30, Qt::blue), QStringLiteral("Pasted Graphic.png"), {} });
+    AttributedText::insertAttachment(cursor,
+        { bxtest::pngBytes(QSize(40, 30), Qt::blue), QStringLiteral("Pasted Graphic.png"), {} });
     cursor.insertText(QStringLiteral(" here\nThe end"));
     return note;
 }
@@ -104,8 +93,8 @@ QString exportNote(const QTemporaryDir& dir, const QString& type, const QString&
 TEST(HtmlImages, PicturesComeInFromThePageAndFromBesideIt)
 {
     QTemporaryDir dir;
-    const QByteArray red = png(4, 3, Qt::red);
-    const QByteArray blue = png(2, 2, Qt::blue);
+    const QByteArray red = bxtest::pngBytes(QSize(4, 3), Qt::red);
+    const QByteArray blue = bxtest::pngBytes(QSize(2, 2), Qt::blue);
     writeFile(dir.filePath(QStringLiteral("pic.png")), red);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     writeFile(dir.filePath(QStringLiteral("sub/pic two.png")), blue);
@@ -161,7 +150,7 @@ TEST(HtmlImages, PicturesComeInFromThePageAndFromBesideIt)
 TEST(HtmlImages, LoadingStaysWithinItsBounds)
 {
     QTemporaryDir dir;
-    const QByteArray start = png(1, 1, Qt::green);
+    const QByteArray start = bxtest::pngBytes(QSize(1, 1), Qt::green);
     writeFile(
         dir.filePath(QStringLiteral("largest.png")), start, HtmlImageLoader::maximumImageBytes);
     writeFile(

@@ -1,11 +1,11 @@
-#include "platform/text/HtmlReader.h"
+#include "RichTextTestSupport.h"
+
 #include "platform/text/HtmlNestingLimiter.h"
+#include "platform/text/HtmlReader.h"
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
-#include <QImage>
 #include <QTextDocument>
 
 using platform::HtmlNestingLimiter;
@@ -135,15 +135,9 @@ TEST(HtmlReader, PagesOverTheBoundAreRefusedTheirPicturesNotCounted)
     EXPECT_FALSE(HtmlReader::read(text, {}, &error));
     EXPECT_EQ(error.code(), platform::FileReadTooLargeError);
 
-    QImage image(2, 2, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
     // Bytes after a picture's end are no part of it.
-    const QByteArray picture = "<p>x <img src=\"data:image/png;base64," + png.toBase64()
-        + QByteArray(bound, 'A') + "\">";
+    const QByteArray picture = "<p>x <img src=\"data:image/png;base64,"
+        + bxtest::pngBytes(QSize(2, 2), Qt::red).toBase64() + QByteArray(bound, 'A') + "\">";
     const auto read = HtmlReader::read(picture, {}, &error);
     ASSERT_TRUE(read) << error.toString().toStdString();
     EXPECT_EQ(read->document->toPlainText(), QStringLiteral("x \uFFFC"));

@@ -3,8 +3,10 @@
 #include "platform/text/AttributedText.h"
 #include "platform/text/TextListMarkers.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QString>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -21,6 +23,18 @@ inline QByteArray readTestFile(const QString& name)
     QFile file(QStringLiteral(BX_TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     return file.readAll();
+}
+
+// A picture of one colour as PNG bytes.
+inline QByteArray pngBytes(QSize size, const QColor& colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 inline std::string describe(const QVariantMap& attributes)
