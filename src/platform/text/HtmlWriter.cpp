@@ -454,14 +454,16 @@ private:
         return name;
     }
 
+    // The name itself, else "name 1", "name 2"...: counting on from the last number a name was
+    // given keeps a page of many pictures of one name linear.
     QString uniqueName(const QString& name)
     {
         QString candidate = name;
         const QFileInfo info(name);
-        for (int n = 1; m_usedNames.contains(candidate.toLower())
-             || candidate.compare(HtmlWriter::FolderPageName, Qt::CaseInsensitive) == 0;
-             ++n) {
-            candidate = info.completeBaseName() + QStringLiteral(" %1").arg(n);
+        int& number = m_lastNumbers[name.toLower()];
+        while (m_usedNames.contains(candidate.toLower())
+            || candidate.compare(HtmlWriter::FolderPageName, Qt::CaseInsensitive) == 0) {
+            candidate = info.completeBaseName() + QStringLiteral(" %1").arg(++number);
             if (!info.suffix().isEmpty())
                 candidate += QLatin1Char('.') + info.suffix();
         }
@@ -481,6 +483,7 @@ private:
     QHash<QString, QString> m_imageFiles;
     QHash<QString, QString> m_imageUris;
     QSet<QString> m_usedNames;
+    QHash<QString, int> m_lastNumbers;
 };
 
 } // namespace

@@ -350,6 +350,27 @@ TEST(HtmlWriter, ImagesGoToFilesOrAreDropped)
         pngBytes());
 }
 
+// Each picture's file name was found by trying every number from 1, so a page of many pictures
+// of one name took time in the square of their count.
+TEST(HtmlWriter, ManyPicturesOfOneNameGetNamesInTurn)
+{
+    constexpr int count = 20000;
+    auto doc = platform::AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    // One edit: outside one the cursor lays its paragraph out again after every insertion.
+    cursor.beginEditBlock();
+    const platform::TextAttachment picture { pngBytes(), QStringLiteral("image.png"), {} };
+    for (int i = 0; i < count; ++i)
+        platform::AttributedText::insertAttachment(cursor, picture);
+    cursor.endEditBlock();
+    QList<HtmlWriter::ImageFile> images;
+    HtmlWriter::toHtml(*doc, {}, &images);
+    ASSERT_EQ(images.size(), count);
+    EXPECT_EQ(images.first().fileName, QStringLiteral("image.png"));
+    EXPECT_EQ(images[1].fileName, QStringLiteral("image 1.png"));
+    EXPECT_EQ(images.last().fileName, QStringLiteral("image %1.png").arg(count - 1));
+}
+
 TEST(HtmlWriter, RoundTripThroughTheReaderKeepsStructure)
 {
     QTextDocument doc;
