@@ -189,6 +189,8 @@ TEST(MarkdownImporter, WordsAroundHtmlStayApartAndParagraphsEndWithTheirText)
         { "- one\n  - inner\n- two\n", "\t\u2022\tone\n\t\u2022\tinner\n\t\u2022\ttwo" },
         // Code keeps the spaces it has.
         { "    code  \n\nafter", "code  \n\nafter" },
+        { "```\ncode  \n```\n", "code  \n" },
+        { "```\na\n \n```\n", "a\n \n" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.markdown);

@@ -76,12 +76,21 @@ void takeNoteFonts(QTextDocument& document, const QFont& noteFont)
 
 // The line break after an element's end tag (the last paragraph's, an item's before its nested
 // list) reads as a space at the end of a paragraph, which Markdown never means outside code.
+// Code keeps its own spaces; the line its final line break leaves empty has none of its own.
+bool endsInClosingSpace(const QTextBlock& block)
+{
+    if (!block.blockFormat().nonBreakableLines())
+        return block.text().endsWith(u' ');
+    const QTextBlock next = block.next();
+    return block.text() == u" " && (!next.isValid() || !next.blockFormat().nonBreakableLines());
+}
+
 void dropClosingSpaces(QTextDocument& document)
 {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block.blockFormat().nonBreakableLines() || !block.text().endsWith(u' '))
+        if (!endsInClosingSpace(block))
             continue;
         cursor.setPosition(block.position() + block.length() - 1);
         cursor.deletePreviousChar();
