@@ -1,8 +1,5 @@
 #include "document/BXDocument.h"
 
-#include "document/BXStoreMerger.h"
-#include "platform/documents/DocumentController.h"
-
 #include "document/BXDefaultTextAttributes.h"
 #include "document/BXMainWindowProvider.h"
 #include "document/BXPrintViewProvider.h"

@@ -117,8 +117,8 @@ TEST(SharedFileScenario, BothCopiesEditsOfOneNoteAreKeptAndTheUserIsTold)
         return visibleMessageTexts().contains(QStringLiteral(
             "“Packing list, tent” was also changed in another window of this file."));
     })) << visibleMessageTexts().join(u'|').toStdString();
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(shown); box && box->isVisible())
             ScenarioApp::click(box->buttons().first());
     }
     ScenarioApp::clickToTheEndOfTheText(window);
