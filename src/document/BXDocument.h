@@ -30,6 +30,7 @@
 #include <optional>
 
 class BXMainWindowProvider;
+class BXStoreMerger;
 class BXPasswordPrompt;
 class QWidget;
 
@@ -86,6 +87,8 @@ public:
     // Also writes the preference records of a document that had no store before.
     bool writeSafelyToURL(const QUrl& url, const QString& type, platform::SaveOperation operation,
         platform::Error* error) override;
+    // Before every save: merges what another copy of the application saved to the file.
+    bool updateFileWrapper(const QUrl& url, platform::Error* error) override;
 
     // Main-queue context on the main context's coordinator, without undo; made on first use.
     platform::ManagedObjectContext* prefsContext();
@@ -239,7 +242,8 @@ public:
     // place in a save panel first.
     void saveDocument();
 
-    // Menu actions: "toggleLock:", "saveDocument:", "selectTag:", "editTag:", "printDocument:",
+    // Menu actions: "toggleLock:", "saveDocument:", "saveDocumentAs:", "duplicateDocument:",
+    // "renameDocument:", "moveDocument:", "selectTag:", "editTag:", "printDocument:",
     // "importNotes:" (into the selected plain categories), "exportNotes:" (the selected notes).
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
@@ -350,16 +354,17 @@ public:
 
     // Writes `note` as `type` (a type identifier, "Auto" or empty) to `url`: into it, under a
     // unique name made from the title, when it is a folder, else to it. The name written, or
-    // nothing when the write failed.
-    std::optional<QString> exportNote(
-        const BXNote& note, const QUrl& url, const QString& type, platform::Error* error = nullptr)
+    // nothing when the write failed; *lostCharacters is set when plain text was written with
+    // "?" for characters the export encoding cannot hold.
+    std::optional<QString> exportNote(const BXNote& note, const QUrl& url, const QString& type,
+        platform::Error* error = nullptr, bool* lostCharacters = nullptr)
     {
-        return m_exporter->exportNote(note, url, type, error);
+        return m_exporter->exportNote(note, url, type, error, lostCharacters);
     }
     // Writes the notes into a folder in the current export format, under the progress panel
     // from 16 notes on; the names written go to `exportedFilesNames` on the direct path. Notes
-    // that failed are named in one closing alert. The export settings are read back from the
-    // defaults afterwards.
+    // that failed or lost characters are named in one closing alert. The export settings are read
+    // back from the defaults afterwards.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
         QStringList* exportedFilesNames)
     {
@@ -422,5 +427,6 @@ private:
     std::unique_ptr<BXDocumentImporter> m_importer;
     std::unique_ptr<BXDocumentExporter> m_exporter;
     std::unique_ptr<BXDocumentPrinter> m_printer;
+    std::unique_ptr<BXStoreMerger> m_merger;
     bool m_clean = false;
 };

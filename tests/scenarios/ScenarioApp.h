@@ -16,9 +16,11 @@ class BXNote;
 class BXNoteWindowController;
 class QAbstractButton;
 class QAbstractItemView;
+class QComboBox;
 class QDialog;
 class QMenu;
 class QMenuBar;
+class QMessageBox;
 class QTextDocument;
 class QWidget;
 
@@ -37,7 +39,9 @@ int keyInterval();
 
 class ScenarioApp final {
 public:
-    ScenarioApp();
+    // `launchPaths`: files named on the command line. Dialogs the launch shows (a password
+    // prompt) are answered by what was armed before.
+    explicit ScenarioApp(const QStringList& launchPaths = {});
     ~ScenarioApp();
     ScenarioApp(const ScenarioApp&) = delete;
     ScenarioApp& operator=(const ScenarioApp&) = delete;
@@ -73,6 +77,9 @@ public:
     static bool chooseMenuItem(const QStringList& path);
     // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
     static bool choosePopUpMenuItem(const QStringList& path);
+    // Picks an item of a pop-up button by its title: a click opens it, the arrow keys walk to
+    // the item and Return takes it; a test failure when it has no such item.
+    static void choosePopUpItem(QComboBox* popup, const QString& title);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
     // The titles of the menu's enabled items as it shows them when opened ({"Edit"}).
@@ -87,6 +94,17 @@ public:
     static void answerNextDialog(const QString& title);
     // Answers the next save or open panel with `path` (typed into its name field, then Return).
     static void answerNextFilePanel(const QString& path);
+    // Accepts the next message box, keeping its text and informative text, a line each.
+    static void acceptNextMessage(QString* said);
+    // The message box that is up, once one is, with its text; null when none comes.
+    static QMessageBox* waitForMessageBox(QString* text = nullptr);
+    // Clicks the button of `box` titled `title`; a missing one fails the test.
+    static void clickButton(QMessageBox* box, const QString& title);
+    // The application quits by asking the main event loop to end, which in a scenario's
+    // process leaves every later dialog's loop ending as soon as it starts. The main loop runs
+    // once to carry the quit out, as the process would end, so that the next start shows its
+    // dialogs.
+    static void endTheQuitAsked();
 
     // File > New from the front window (the start window at first): the new document's window.
     BXMainWindowController* newDocument();
@@ -104,6 +122,9 @@ public:
     static QList<int> selectedRows();
     // The note text shown in the front main window.
     static QString editorText();
+    // Puts the caret at the end of the note `window` shows once its text takes typing: a key
+    // before that goes nowhere.
+    static void clickToTheEndOfTheText(BXMainWindowController* window);
 
 private:
     QString m_folder;
