@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -66,11 +67,23 @@ void BXPendingKeystrokes::deliver(QWidget* target)
     m_finish = nullptr;
     std::vector<std::unique_ptr<QKeyEvent>> keys = std::move(m_keys);
     m_keys.clear();
+    if (!target || keys.empty())
+        return;
+    // A click that ends the holding has moved the focus before it is seen here, and a text
+    // without the focus drops the keys it is sent: it has the focus while they go in, and the
+    // clicked widget gets it back.
+    const QPointer<QWidget> clicked = QApplication::focusWidget();
+    const QPointer<QWidget> text = target;
+    const bool lent = clicked != target;
+    if (lent)
+        target->setFocus(Qt::OtherFocusReason);
     for (const std::unique_ptr<QKeyEvent>& key : keys) {
-        if (!target)
+        if (!text)
             return;
-        QCoreApplication::sendEvent(target, key.get());
+        QCoreApplication::sendEvent(text, key.get());
     }
+    if (lent && clicked)
+        clicked->setFocus(Qt::MouseFocusReason);
 }
 
 bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)

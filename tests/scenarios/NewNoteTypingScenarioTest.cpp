@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <functional>
 
 using scenario::ScenarioApp;
@@ -70,3 +72,31 @@ INSTANTIATE_TEST_SUITE_P(Clicks, NewNoteTypingScenario,
     [](const testing::TestParamInfo<ClickElsewhere>& info) {
         return std::string(info.param.name);
     });
+
+class NewNoteKeysScenario : public testing::TestWithParam<int> { };
+
+// New Note by its keys from the notes list, the typing starting once the text has taken the
+// focus but before the new note's text shows, then at once a click on the search field: the
+// keys are in the new note, and the search field has the focus the click gave it.
+TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElsewhere)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Keys.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::clickRow(window->notesTableView(), 1);
+    ScenarioApp::idle(300);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(GetParam());
+    ScenarioApp::type(QStringLiteral("tok02x"), 5);
+    ScenarioApp::click(window->search()->searchField());
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("tok02x"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), window->search()->searchField());
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, NewNoteKeysScenario, testing::Values(100, 160, 250),
+    [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "ms"; });
