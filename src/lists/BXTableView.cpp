@@ -352,6 +352,13 @@ void BXTableView::mousePressEvent(QMouseEvent* event)
 {
     m_pressPosition = event->position().toPoint();
     m_clickedRow = indexAt(m_pressPosition).row();
+    // A right click names a row for its context menu and leaves the selection alone: the menu
+    // tells a clicked row outside the selection from the selection itself.
+    if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
     // A click below the rows would clear the selection; the user meant no row.
     if (m_clickedRow < 0 && selectionModel() && selectionModel()->hasSelection()) {
         event->accept();

@@ -3,11 +3,11 @@
 #include "app/BXApplicationRuntime.h"
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
@@ -343,6 +343,70 @@ void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifie
     click(view->viewport(), view->visualRect(index).center(), modifiers);
 }
 
+void ScenarioApp::rightClick(QWidget* widget, QPoint position, Qt::KeyboardModifiers modifiers)
+{
+    if (position.isNull())
+        position = widget->rect().center();
+    bringToFront(widget);
+    QWindow* window = widget->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint global = widget->mapToGlobal(position);
+    const QPointF local = window->mapFromGlobal(global);
+    static int timestamp = 0;
+    timestamp += 1000;
+    // The window turns the press into a context menu request, as the window system's does.
+    qt_handleMouseEvent(window, local, global, Qt::RightButton, Qt::RightButton,
+        QEvent::MouseButtonPress, modifiers, timestamp);
+    idle(keyInterval());
+    qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::RightButton,
+        QEvent::MouseButtonRelease, modifiers, timestamp + 50);
+    idle(keyInterval());
+}
+
+void ScenarioApp::rightClickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    rightClick(view->viewport(), view->visualRect(index).center(), modifiers);
+}
+
+QStringList ScenarioApp::popUpMenuTitles()
+{
+    QStringList titles;
+    if (const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator() && action->isVisible())
+                titles << plainTitle(action->text());
+        }
+    }
+    return titles;
+}
+
+void ScenarioApp::whenPopUpMenuShows(std::function<QStringList(const QStringList&)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, started, answer = std::move(answer)] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu && menu->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            QTest::qWait(keyInterval());
+            const QStringList path = answer(popUpMenuTitles());
+            if (path.isEmpty() || !choosePopUpMenuItem(path))
+                closePopups();
+            return;
+        }
+        if (started->elapsed() > 10000) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the menu to answer never showed";
+        }
+    });
+    poll->start(20);
+}
+
 bool ScenarioApp::chooseMenuItem(const QStringList& path)
 {
     return clickOpenItem(openMenusTo(path));
@@ -547,12 +611,22 @@ QString ScenarioApp::editorText()
     return shown ? shown->toPlainText() : QString();
 }
 
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
+void writeNotesFile(
+    const QString& path, const QStringList& texts, bool spare, const QStringList& tags)
 {
     BXDocument made;
+    QList<platform::ManagedObjectPtr> categories;
+    for (qsizetype i = 0; i < tags.size(); ++i) {
+        platform::ManagedObjectPtr category
+            = made.managedObjectContext()->insertNewObjectForEntityForName(
+                BXCategory::entityName());
+        category->setValue(tags.at(i), BXCategory::CategoryNameKey);
+        category->setValue(qint64(i), BXCategory::PositionKey);
+        categories << category;
+    }
     const auto add = [&](const QString& text) {
-        BXNote::NotePtr note
-            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
+        BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(),
+            {}, text.isEmpty() ? QList<platform::ManagedObjectPtr> {} : categories);
         std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
         rich->setPlainText(text);
         note->setAttributedString(*rich);

@@ -57,11 +57,23 @@ public:
     static void doubleClick(QWidget* widget, QPoint position = {});
     // Clicks the row's first visible column in a list or outline.
     static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
+    // A right click as the window system delivers it: the press, the context menu it asks
+    // for, then the release. A menu run in its own event loop is answered with
+    // whenPopUpMenuShows() armed first.
+    static void rightClick(
+        QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
+    static void rightClickRow(
+        QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
     // menu bar and then the item as a user does; false when it is missing or disabled.
     static bool chooseMenuItem(const QStringList& path);
     // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
     static bool choosePopUpMenuItem(const QStringList& path);
+    // The titles of the menu popped up last, separators left out; empty when none is up.
+    static QStringList popUpMenuTitles();
+    // Arms an answer for the next menu that pops up: `answer` gets its titles and says which
+    // item to choose (an empty path closes the menu).
+    static void whenPopUpMenuShows(std::function<QStringList(const QStringList& titles)> answer);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
     // The visible button titled `title` in any window, such as a popover's, else null.
@@ -99,8 +111,9 @@ private:
 };
 
 // A notes file as an earlier session left it: one plain note per text, and with `spare` the
-// hidden empty note that new notes recycle.
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false);
+// hidden empty note that new notes recycle. With `tags`, each of them a tag every note has.
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false,
+    const QStringList& tags = {});
 
 // What a notes file holds, read in a fresh document after the application has saved it.
 struct StoredNote {

@@ -1,8 +1,10 @@
 #include "lists/noteslist/BXNotesListModel.h"
 
+#include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesDateFormatter.h"
-#include "lists/BXTableView.h"
+
+#include "document/model/BXNote.h"
 
 #include "platform/foundation/Localized.h"
 
@@ -13,7 +15,7 @@ BXNotesListModel::BXNotesListModel(BXNotesArrayController* controller, QObject* 
 {
     setColumns({
         { BXNotesArrayController::NoteTitleColumn, BXNotesArrayController::NoteTitleColumn,
-            localized(QStringLiteral("Title")), false },
+            localized(QStringLiteral("Title")), true },
         { BXNotesArrayController::NoteCreatedColumn, BXNotesArrayController::NoteCreatedColumn,
             localized(QStringLiteral("Created")), false },
         { BXNotesArrayController::NoteModifiedColumn, BXNotesArrayController::NoteModifiedColumn,
@@ -34,4 +36,16 @@ QVariant BXNotesListModel::extraData(const ManagedObjectPtr& object, int column,
     if (!formatter)
         return {};
     return formatter->stringFromDate(object->valueForKey(identifier).toDateTime());
+}
+
+bool BXNotesListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    // The title is derived from the name or the text, never stored as typed.
+    const auto note = std::dynamic_pointer_cast<BXNote>(objectAtRow(index.row()));
+    if (!note)
+        return false;
+    note->setNoteTitle(value.toString());
+    return true;
 }
