@@ -181,7 +181,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Show Page in List", "showNoteInMainWindow:", 0, {}, "list.bullet" } });
     addItems(note,
         { { "Delete", "deleteSelectedNotes:", 0, {}, "trash" },
-            { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" }, kSeparator });
+            { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" },
+            { "Remove All Found From Tag", "unlinkFoundNotes:", 0, {}, "tag" }, kSeparator });
     addItems(addSubmenu(note, QStringLiteral("Filter"), 0, "line.3.horizontal.decrease.circle"),
         { { "Find…", "search:", 0, QKeySequence::Find },
             { "Find Next", "continueSearch:", 1, QKeySequence::FindNext },
@@ -195,7 +196,9 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     addItems(addSubmenu(note, QStringLiteral("Tags"), 3, "tag"),
         { { "New Tag", "addCategory:", 0, {}, "plus.circle" },
             { "Rename Tag", "renameCategory:", 0, {}, "pencil" },
-            { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" } });
+            { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" }, kSeparator,
+            { "Sort Tags by Name", "reorderTags:", 0, {}, "arrow.up.arrow.down" },
+            { "Sort Selected Tags by Name", "reorderTags:", 1, {}, "arrow.up.arrow.down" } });
 
     // Zoom takes Ctrl+Alt: Ctrl with + and - makes the selected text bigger and smaller, and
     // Ctrl+I is Italic.

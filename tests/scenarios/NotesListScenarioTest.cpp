@@ -2,13 +2,10 @@
 
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
-#include "lists/sidebar/BXOutlineView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 
 #include <gtest/gtest.h>
-
-#include <QAbstractItemModel>
 
 using scenario::ScenarioApp;
 
@@ -17,30 +14,6 @@ namespace {
 BXTableView* notesList()
 {
     return ScenarioApp::frontMainWindow()->notesTableView();
-}
-
-// The sidebar row showing `title`, found under its section.
-QModelIndex sidebarRow(const QString& title)
-{
-    const QAbstractItemModel* model = ScenarioApp::frontMainWindow()->outlineView()->model();
-    for (int section = 0; section < model->rowCount(); ++section) {
-        const QModelIndex parent = model->index(section, 0);
-        if (parent.data().toString() == title)
-            return parent;
-        for (int row = 0; row < model->rowCount(parent); ++row) {
-            if (model->index(row, 0, parent).data().toString() == title)
-                return model->index(row, 0, parent);
-        }
-    }
-    return {};
-}
-
-void clickSidebarRow(const QString& title)
-{
-    BXOutlineView* outline = ScenarioApp::frontMainWindow()->outlineView();
-    const QModelIndex row = sidebarRow(title);
-    ASSERT_TRUE(row.isValid()) << title.toStdString();
-    ScenarioApp::click(outline->viewport(), outline->visualRect(row).center());
 }
 
 // The saved notes' titles, sorted.
@@ -92,7 +65,7 @@ TEST(NotesListScenario, ARightClickOutsideTheSelectionActsOnTheClickedNoteAlone)
             QStringLiteral("Delta") },
         false, { QStringLiteral("Work") });
     ASSERT_NE(app.openDocument(path), nullptr);
-    clickSidebarRow(QStringLiteral("Work"));
+    ScenarioApp::clickSidebarRow(QStringLiteral("Work"));
     ASSERT_TRUE(ScenarioApp::waitUntil([] {
         return ScenarioApp::listTitles() == QStringList({ "Alpha", "Beta", "Delta", "Gamma" });
     })) << ScenarioApp::listTitles().join(u',').toStdString();

@@ -9,6 +9,7 @@
 #include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
@@ -609,6 +610,62 @@ QString ScenarioApp::editorText()
     const platform::TextView* view = window->noteTextView();
     const QTextDocument* shown = view->mirror() ? view->mirror() : view->textStorage();
     return shown ? shown->toPlainText() : QString();
+}
+
+namespace {
+
+// The sidebar's rows in display order: each section, then its categories.
+QModelIndexList sidebarRows()
+{
+    QModelIndexList rows;
+    BXMainWindowController* window = ScenarioApp::frontMainWindow();
+    if (!window)
+        return rows;
+    const QAbstractItemModel* model = window->outlineView()->model();
+    for (int section = 0; section < model->rowCount(); ++section) {
+        const QModelIndex parent = model->index(section, 0);
+        rows << parent;
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            rows << model->index(row, 0, parent);
+    }
+    return rows;
+}
+
+} // namespace
+
+QStringList ScenarioApp::sidebarTitles()
+{
+    QStringList titles;
+    for (const QModelIndex& row : sidebarRows())
+        titles << row.data().toString();
+    return titles;
+}
+
+QStringList ScenarioApp::selectedSidebarTitles()
+{
+    QStringList titles;
+    BXMainWindowController* window = frontMainWindow();
+    if (!window)
+        return titles;
+    const QItemSelectionModel* selection = window->outlineView()->selectionModel();
+    for (const QModelIndex& row : sidebarRows()) {
+        if (selection->isSelected(row))
+            titles << row.data().toString();
+    }
+    return titles;
+}
+
+void ScenarioApp::clickSidebarRow(const QString& title, Qt::KeyboardModifiers modifiers)
+{
+    BXOutlineView* outline = frontMainWindow()->outlineView();
+    for (const QModelIndex& row : sidebarRows()) {
+        if (row.data().toString() == title) {
+            outline->scrollTo(row);
+            click(outline->viewport(), outline->visualRect(row).center(), modifiers);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no sidebar row " << title.toStdString();
 }
 
 void writeNotesFile(

@@ -103,6 +103,11 @@ public:
     static QList<int> selectedRows();
     // The note text shown in the front main window.
     static QString editorText();
+    // The front main window's sidebar, top to bottom, section headers included; the titles of
+    // its highlighted rows; a click on the row showing `title`.
+    static QStringList sidebarTitles();
+    static QStringList selectedSidebarTitles();
+    static void clickSidebarRow(const QString& title, Qt::KeyboardModifiers modifiers = {});
 
 private:
     QString m_folder;
