@@ -5,6 +5,7 @@
 // the time from SIGTERM, sent once the work has run for a while, to the process's end ("exit_s";
 // the benchmark's own time is that of the whole run).
 #include "support/ColdRun.h"
+#include "support/ResidentMemory.h"
 
 #include "app/BXApplicationRuntime.h"
 #include "document/BXDocument.h"
@@ -94,18 +95,6 @@ QString makeInput(const QString& folder, const QString& row, int megabytes)
     return made ? path + QStringLiteral(".txt") : QString();
 }
 
-qint64 peakResidentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
-}
-
 // In the child: opens the file as the command line would (a text file is imported into a new
 // notes file, the question answered yes) and runs the event loop until told to end, while a
 // thread prints the figures twice a second, so a run that never ends still reports them.
@@ -124,7 +113,7 @@ const bool registered = ColdRun::add(
                                                : std::max(longestGap.load(), now - lastTick.load());
                 std::printf("probe %.3f %.1f\n",
                     std::chrono::duration<double, std::milli>(Clock::duration(gap)).count(),
-                    double(peakResidentBytes()) / (1024.0 * 1024.0));
+                    double(ResidentMemory::peakBytes()) / (1024.0 * 1024.0));
                 std::fflush(stdout);
             }
         });

@@ -3,21 +3,27 @@
 // the key event in the search field to the filtered list painted, by words (Latin, and mixing
 // scripts) and by a regular expression, beside SQLite's own LIKE over the same file as the
 // reference; a Find Next that walks every listed note before it wraps inside the shown one; and
-// the resident memory of the window with its list filtered, and once the field is cleared, above
-// an empty window.
+// the resident memory of the window with its list filtered by words or by a regular expression,
+// and once the field is cleared, above an empty window.
 
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
 #include "document/model/BXNote.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
-#include "mainwindow/editor/BXTextView.h"
 
+#include "platform/data/FetchRequest.h"
+#include "platform/data/ManagedObjectContext.h"
+#include "platform/foundation/CompressedBytes.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/predicate/ComparisonPredicate.h"
+#include "platform/predicate/StringFolding.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeUserInput.h"
 
@@ -30,7 +36,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -350,6 +362,7 @@ void BM_FindNextThroughAllNotes(benchmark::State& state)
           OpenWindow window;
           if (!window.open(QUrl::fromLocalFile(arguments.value(0)), scheduler))
               return std::optional<ColdRun::Measure>();
+          window.search()->changeSearchMode(arguments.value(4).toInt());
           // Typed a key at a time, as the user searches.
           const QString text = arguments.value(2);
           for (qsizetype typed = 1; typed <= text.size(); ++typed) {
@@ -362,28 +375,200 @@ void BM_FindNextThroughAllNotes(benchmark::State& state)
               scheduler.advance(1);
               QApplication::processEvents();
           }
+          if (input.beepCount() > 0)
+              return std::optional<ColdRun::Measure>();
           return std::optional(meter.stop(double(window.listed())));
       });
 
 // The window over the notes (the first argument), above an already open empty window: 0
-// unfiltered for comparison, 1 with its list filtered by a word most notes hold, 2 filtered and
-// then cleared.
+// unfiltered for comparison (its time is the time to a usable window, its peak_MB the peak
+// of opening it), 1 with its list filtered by a word most notes hold, 2 filtered and then
+// cleared, 3 and 4 the same by a regular expression.
 void BM_ResidentMemory(benchmark::State& state)
 {
+    const qint64 row = state.range(1);
+    const bool regex = row >= 3;
     ColdRun::iterate(state, QStringLiteral("search-filtered-memory"),
         { notesFiles().full(int(state.range(0))).toLocalFile(), notesFiles().empty.toLocalFile(),
-            state.range(1) ? QStringLiteral("garden") : QString(),
-            state.range(1) == 2 ? QStringLiteral("cleared") : QString() });
+            row == 0    ? QString()
+                : regex ? QStringLiteral("gar.en")
+                        : QStringLiteral("garden"),
+            row == 2 || row == 4 ? QStringLiteral("cleared") : QString(),
+            QString::number(regex ? BXMainWindowSearch::kRegularExpressionMode
+                                  : BXMainWindowSearch::kWordsMode) });
+}
+
+// What a search could keep of each note while it is shown, measured apart from the window on the
+// notes of the files above (the argument pairs: the representation, the number of notes). Each
+// iteration is one key: every note searched for "Élan café" (about half the notes hold it), or
+// by the regular expression "ri.er|l.ntern", on every thread of the pool where the
+// representation allows. "kept_B_per_note" is what the representation holds per note beyond the
+// store:
+//   0 words, folded copies: each text folded into UTF-8 and kept, beside the note text itself,
+//     which the search reads and holds;
+//   1 words, compressed pieces: the folded UTF-8 compressed in pieces of 1 KB, unpacked until the
+//     words are found;
+//   2 words, the store's folding: nothing kept, the store folds every stored text as it reads it
+//     (one query);
+//   3 expression, folded copies: each text folded for diacritics and kept as UTF-16 beside the note
+//     text;
+//   4 expression, compressed UTF-16: that copy compressed, unpacked for each match;
+//   5 expression, compressed UTF-8: the folded UTF-8 compressed, unpacked and decoded for each
+//     match.
+enum Representation {
+    kFoldedCopies,
+    kCompressedPieces,
+    kStoreFolding,
+    kExpressionCopies,
+    kExpressionCompressedUtf16,
+    kExpressionCompressedUtf8,
+};
+
+std::string utf8Of(QStringView text)
+{
+    QStringEncoder encoder(QStringConverter::Utf8);
+    std::string bytes(size_t(encoder.requiredSpace(text.size())), '\0');
+    bytes.resize(size_t(encoder.appendToBuffer(bytes.data(), text) - bytes.data()));
+    return bytes;
+}
+
+std::string foldedBytes(const QString& text, int options, bool utf16)
+{
+    QString buffer;
+    const QStringView folded = platform::StringFolding::fold(text, options, buffer);
+    return utf16 ? std::string(reinterpret_cast<const char*>(folded.utf16()),
+               size_t(folded.size()) * sizeof(char16_t))
+                 : utf8Of(folded);
+}
+
+void BM_SearchRepresentation(benchmark::State& state)
+{
+    using platform::ComparisonPredicate;
+    const auto representation = Representation(state.range(0));
+    const int count = int(state.range(1));
+    const bool expression = representation >= kExpressionCopies;
+    const int options = expression
+        ? ComparisonPredicate::DiacriticInsensitive
+        : ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive;
+    const QString words = QStringLiteral("Élan café");
+    const std::string part = foldedBytes(words, options, false);
+    const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
+        QStringLiteral("SELF MATCHES[cd] %@"), { QStringLiteral("(?s:.*)(ri.er|l.ntern)(?s:.*)") });
+    const auto& comparison = static_cast<const ComparisonPredicate&>(*matching);
+
+    // The notes' texts, as the files hold them.
+    QRandomGenerator random(7);
+    std::vector<QString> texts;
+    std::vector<std::string> copies;
+    std::vector<platform::CompressedBytes> packed;
+    double kept = 0;
+    for (int i = 0; i < count; ++i) {
+        texts.push_back(noteText(i, random));
+        const bool utf16
+            = representation == kExpressionCopies || representation == kExpressionCompressedUtf16;
+        std::string folded = foldedBytes(texts.back(), options, utf16);
+        if (representation == kFoldedCopies || representation == kExpressionCopies) {
+            kept += double(folded.size()) + double(texts.back().size()) * 2;
+            copies.push_back(std::move(folded));
+        } else if (representation != kStoreFolding) {
+            packed.emplace_back(folded);
+            kept += double(packed.back().byteSize());
+        }
+    }
+    if (representation != kFoldedCopies && representation != kExpressionCopies)
+        texts.clear();
+
+    std::unique_ptr<BXDocument> document;
+    platform::FetchRequest request(BXNote::entityName());
+    if (representation == kStoreFolding) {
+        document = std::make_unique<BXDocument>();
+        if (!document->initWithContentsOfURL(
+                notesFiles().full(count), BXDocument::NotesDocumentType, nullptr)) {
+            state.SkipWithError("the notes file does not open");
+            return;
+        }
+        request.setResultType(platform::FetchRequest::ResultType::Count);
+        request.setPredicate(platform::Predicate::predicateWithFormat(
+            QStringLiteral("noteText CONTAINS[cd] %@ OR noteName CONTAINS[cd] %@"),
+            { words, words }));
+    }
+    const auto occurs = [&](std::string_view text) {
+        return memmem(text.data(), text.size(), part.data(), part.size()) != nullptr;
+    };
+    const auto matches
+        = [&](QStringView subject) { return comparison.matchesFoldedSubject(subject, nullptr); };
+    const auto utf16 = [](std::string_view bytes) {
+        return QStringView(
+            reinterpret_cast<const char16_t*>(bytes.data()), qsizetype(bytes.size() / 2));
+    };
+    std::atomic<int> found = 0;
+    const auto searchNote = [&](size_t i) {
+        thread_local std::string buffer;
+        thread_local QString decoded;
+        bool match = false;
+        switch (representation) {
+        case kFoldedCopies:
+            match = occurs(copies[i]);
+            break;
+        case kCompressedPieces:
+            match = packed[i].unpackUntil(
+                buffer, [&](std::string_view unpacked) { return occurs(unpacked); });
+            break;
+        case kExpressionCopies:
+            match = matches(utf16(copies[i]));
+            break;
+        case kExpressionCompressedUtf16:
+            match = matches(utf16(packed[i].unpack(buffer)));
+            break;
+        case kExpressionCompressedUtf8: {
+            const std::string_view bytes = packed[i].unpack(buffer);
+            decoded = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            match = matches(decoded);
+            break;
+        }
+        case kStoreFolding:
+            break;
+        }
+        found += match;
+    };
+    for (auto _ : state) {
+        found = 0;
+        if (representation == kStoreFolding) {
+            found = int(document->managedObjectContext()->countForFetchRequest(request, nullptr));
+            continue;
+        }
+        constexpr qsizetype kRun = 64;
+        platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
+            for (qsizetype i = run * kRun; i < std::min(qsizetype(count), (run + 1) * kRun); ++i)
+                searchNote(size_t(i));
+        });
+    }
+    if (document)
+        document->close();
+    state.counters["found"] = double(found);
+    state.counters["kept_B_per_note"] = kept / count;
 }
 
 } // namespace
 
-BENCHMARK(BM_KeystrokeSearchWords)->Arg(kNotes)->Arg(kManyNotes)->Unit(benchmark::kMillisecond);
+// The CPU column is the whole process's: the search runs on every thread of the pool.
+BENCHMARK(BM_KeystrokeSearchWords)
+    ->Arg(kNotes)
+    ->Arg(kManyNotes)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_KeystrokeSearchRegularExpression)
     ->Arg(kNotes)
     ->Arg(kManyNotes)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_KeystrokeSearchMixedScripts)->Arg(kNotes)->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_KeystrokeSearchMixedScripts)
+    ->Arg(kNotes)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_TypingAtFortyMsPerKey)
     ->Arg(kNotes)
     ->Unit(benchmark::kMillisecond)
@@ -400,8 +585,15 @@ BENCHMARK(BM_FindNextThroughAllNotes)
     ->Arg(BXMainWindowSearch::kWordsMode)
     ->Arg(BXMainWindowSearch::kRegularExpressionMode)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchRepresentation)
+    ->ArgsProduct({ { kFoldedCopies, kCompressedPieces, kStoreFolding, kExpressionCopies,
+                        kExpressionCompressedUtf16, kExpressionCompressedUtf8 },
+        { kNotes, kManyNotes } })
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_ResidentMemory)
-    ->ArgsProduct({ { kNotes, kManyNotes }, { 0, 1, 2 } })
+    ->ArgsProduct({ { kNotes, kManyNotes }, { 0, 1, 2, 3, 4 } })
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(2);

@@ -28,7 +28,8 @@ ColdRun::Meter::Meter()
 ColdRun::Measure ColdRun::Meter::stop(double count) const
 {
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_start;
-    return { elapsed.count(), ResidentMemory::bytes() - m_resident, count };
+    return { elapsed.count(), ResidentMemory::bytes() - m_resident, count,
+        ResidentMemory::peakBytes() };
 }
 
 bool ColdRun::add(const QString& name, Task task)
@@ -47,14 +48,15 @@ std::optional<ColdRun::Measure> ColdRun::run(const QString& name, const QStringL
         || child.exitCode() != 0)
         return std::nullopt;
     const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
-    if (fields.size() != 3)
+    if (fields.size() != 4)
         return std::nullopt;
     bool secondsRead = false;
     bool residentRead = false;
     bool countRead = false;
+    bool peakRead = false;
     const Measure measure { fields[0].toDouble(&secondsRead), fields[1].toLongLong(&residentRead),
-        fields[2].toDouble(&countRead) };
-    if (!secondsRead || !residentRead || !countRead)
+        fields[2].toDouble(&countRead), fields[3].toLongLong(&peakRead) };
+    if (!secondsRead || !residentRead || !countRead || !peakRead)
         return std::nullopt;
     return measure;
 }
@@ -64,6 +66,7 @@ void ColdRun::iterate(
 {
     double count = 0;
     qint64 resident = 0;
+    qint64 peak = 0;
     for (auto _ : state) {
         const std::optional<Measure> measure = run(name, arguments);
         if (!measure || (expected >= 0 && measure->count != expected)) {
@@ -73,9 +76,11 @@ void ColdRun::iterate(
         state.SetIterationTime(measure->seconds);
         count = measure->count;
         resident = std::max(resident, measure->residentBytes);
+        peak = std::max(peak, measure->peakBytes);
     }
     state.counters["notes"] = count;
     state.counters["resident_MB"] = double(resident) / (1024.0 * 1024.0);
+    state.counters["peak_MB"] = double(peak) / (1024.0 * 1024.0);
 }
 
 std::optional<int> ColdRun::runRequested(int argc, char** argv)
@@ -94,7 +99,8 @@ std::optional<int> ColdRun::runRequested(int argc, char** argv)
     const std::optional<Measure> measure = (*task)(arguments);
     if (!measure)
         return 1;
-    std::printf("%.9f %lld %.0f\n", measure->seconds,
-        static_cast<long long>(measure->residentBytes), measure->count);
+    std::printf("%.9f %lld %.0f %lld\n", measure->seconds,
+        static_cast<long long>(measure->residentBytes), measure->count,
+        static_cast<long long>(measure->peakBytes));
     return 0;
 }

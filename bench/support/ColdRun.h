@@ -20,6 +20,7 @@ public:
         double seconds = 0; // the timed part alone, without starting the process
         qint64 residentBytes = 0; // growth of the resident size over the timed part
         double count = 0; // what the work found (notes fetched, ...), for the caller to check
+        qint64 peakBytes = 0; // the process's largest resident size up to the end of the work
     };
 
     // Started where the timed part begins; stop() ends it, while its results are still held.
@@ -42,8 +43,9 @@ public:
     static std::optional<Measure> run(const QString& name, const QStringList& arguments);
     // The loop of a benchmark of cold runs (registered with UseManualTime()): each iteration
     // takes the task's timed part. Reports "notes", the count the task found, and
-    // "resident_MB", the largest growth; a run that fails, or finds other than `expected` when
-    // that is not negative, ends the benchmark with an error.
+    // "resident_MB", the largest growth, and "peak_MB", the largest resident size; a run that
+    // fails, or finds other than `expected` when that is not negative, ends the benchmark with an
+    // error.
     static void iterate(benchmark::State& state, const QString& name, const QStringList& arguments,
         double expected = -1);
     // For main(), after the set-up every run shares: when this process was started to run a

@@ -8,4 +8,6 @@
 class ResidentMemory final {
 public:
     static qint64 bytes();
+    // The largest resident size this process has had so far (VmHWM in /proc/self/status).
+    static qint64 peakBytes();
 };

@@ -114,8 +114,8 @@ public:
     }
 
     // Reads the texts of the notes in the list's content that have none in memory yet, a batch
-    // of notes a query: the list itself reads no text, a search reads them all. The search's end
-    // lets them go again.
+    // of notes a query: the list itself reads no text, Find Next through the notes reads them
+    // all. The search's end lets them go again.
     void loadNoteTexts() { m_search.loadNoteTexts(); }
 
     // Search: mode 1 looks for the words, any other mode for a regular expression that may

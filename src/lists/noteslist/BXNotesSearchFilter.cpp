@@ -124,8 +124,6 @@ bool BXNotesSearchFilter::filterNotes(
             }
         }
     }
-    if (!text.isEmpty())
-        loadNoteTexts();
     const QList<ManagedObjectPtr> previous
         = keepSelection ? m_list.selectedObjects() : QList<ManagedObjectPtr>();
     m_filtering = true;

@@ -1,69 +1,109 @@
 #include "lists/noteslist/BXNotesSearchIndex.h"
 
 #include "document/model/BXNote.h"
-#include "platform/data/AttributeReader.h"
+#include "platform/data/FetchRequest.h"
+#include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Log.h"
 #include "platform/predicate/ComparisonPredicate.h"
 #include "platform/predicate/StringFolding.h"
+
+#include <QStringEncoder>
 
 #include <malloc.h>
 
 #include <algorithm>
-#include <atomic>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
 
 using platform::ComparisonPredicate;
-using platform::FoldedText;
+using platform::ManagedObject;
 using platform::ManagedObjectPtr;
 
 namespace {
 
-constexpr int kFolding
+constexpr int kWordFolding
     = ComparisonPredicate::CaseInsensitive | ComparisonPredicate::DiacriticInsensitive;
 
-const QString* stringIn(const QVariant& value)
+// Texts read from the store at once: few enough that their memory stays small.
+constexpr size_t kBatch = 500;
+
+// Folding buffers are kept between notes, but not beyond this size: one giant note must not pin
+// its folded copy on every thread.
+constexpr size_t kKeptBufferSize = size_t(1) << 20;
+
+const QString* stringIn(const QVariant* value)
 {
-    return value.metaType().id() == QMetaType::QString
-        ? static_cast<const QString*>(value.constData())
+    return value && value->metaType().id() == QMetaType::QString
+        ? static_cast<const QString*>(value->constData())
         : nullptr;
 }
 
-bool sameValue(const QVariant& kept, const QVariant& current)
+void appendUtf8(QStringView text, std::string& out)
 {
-    const QString* keptString = stringIn(kept);
-    const QString* currentString = stringIn(current);
-    if (!keptString || !currentString)
-        return !keptString && !currentString;
-    // The kept value holds its storage, so no other text can have taken it over.
-    return keptString->constData() == currentString->constData()
-        && keptString->size() == currentString->size();
+    QStringEncoder encoder(QStringConverter::Utf8);
+    const size_t used = out.size();
+    out.resize(used + size_t(encoder.requiredSpace(text.size())));
+    const char* end = encoder.appendToBuffer(out.data() + used, text);
+    out.resize(size_t(end - out.data()));
 }
 
-// A value as a regular expression sees it: folded, or null when folding leaves it as it is.
-QString foldedSubject(const QString* value, int options)
+// `value` folded by `options` and appended to `out`: as UTF-8 when `utf8`, else as its UTF-16
+// units.
+void appendFolded(const QString* value, int options, bool utf8, std::string& out)
 {
     if (!value)
-        return {};
+        return;
     thread_local QString buffer;
     const QStringView folded = platform::StringFolding::fold(*value, options, buffer);
-    return folded.data() == value->data() || folded == *value ? QString() : folded.toString();
+    if (utf8)
+        appendUtf8(folded, out);
+    else
+        out.append(reinterpret_cast<const char*>(folded.utf16()), size_t(folded.size()) * 2);
 }
 
-QStringView subject(const QString& value, const QString& folded)
+QStringView utf16(std::string_view bytes)
 {
-    return folded.isNull() ? QStringView(value) : QStringView(folded);
+    return QStringView(
+        reinterpret_cast<const char16_t*>(bytes.data()), qsizetype(bytes.size() / 2));
+}
+
+// Whether `part` occurs in `text`; an empty part occurs in every text.
+bool occurs(std::string_view text, const QByteArray& part)
+{
+    return part.isEmpty()
+        || (!text.empty()
+            && memmem(text.data(), text.size(), part.constData(), size_t(part.size())) != nullptr);
 }
 
 // In runs of notes, so that a helper takes a share worth its start.
-template <typename Work> void inRuns(qsizetype count, const Work& work)
+template <typename Work> void inRuns(size_t count, const Work& work)
 {
-    constexpr qsizetype kRun = 64;
-    platform::dispatchApply((count + kRun - 1) / kRun, [&](qsizetype run) {
-        for (qsizetype i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i)
+    constexpr size_t kRun = 64;
+    platform::dispatchApply(qsizetype((count + kRun - 1) / kRun), [&](qsizetype run) {
+        for (size_t i = size_t(run) * kRun; i < std::min(count, size_t(run + 1) * kRun); ++i)
             work(i);
     });
+}
+
+// Reads the texts of `notes` in one fetch; whatever it misses is read note by note when asked
+// for.
+void loadTexts(const QVariantList& notes)
+{
+    platform::ManagedObjectContext* context = notes.isEmpty()
+        ? nullptr
+        : notes.first().value<ManagedObjectPtr>()->managedObjectContext();
+    if (!context)
+        return;
+    platform::FetchRequest request(BXNote::entityName());
+    request.setPropertiesToFetch({ BXNote::NoteTextKey });
+    request.setPredicate(platform::Predicate::predicateWithFormat(
+        QStringLiteral("self IN %@"), { QVariant(notes) }));
+    platform::Error error;
+    if (!context->fetchObjects(request, &error))
+        platform::log(QStringLiteral("error reading note texts: %@"), error);
 }
 
 } // namespace
@@ -72,115 +112,171 @@ BXNotesSearchIndex::BXNotesSearchIndex()
     : m_readText(BXNote::NoteTextKey), m_readName(BXNote::NoteNameKey)
 { }
 
-qsizetype BXNotesSearchIndex::Entry::byteSize() const
+std::vector<char> BXNotesSearchIndex::currentForms(
+    const QList<ManagedObjectPtr>& notes, Form form) const
 {
-    return foldedText.byteSize() + foldedName.byteSize()
-        + (subjectText.capacity() + subjectName.capacity()) * qsizetype(sizeof(QChar));
+    // On every thread: what costs here is reaching each note's generations in memory.
+    std::vector<char> current(size_t(notes.size()), 0);
+    constexpr qsizetype kRun = 256;
+    platform::dispatchApply((notes.size() + kRun - 1) / kRun, [&](qsizetype run) {
+        platform::AttributeReader readText(BXNote::NoteTextKey);
+        platform::AttributeReader readName(BXNote::NoteNameKey);
+        for (qsizetype i = run * kRun; i < std::min(notes.size(), (run + 1) * kRun); ++i) {
+            const Entry& entry = m_entries[size_t(i)];
+            current[size_t(i)] = notes.at(i) && entry.form == form
+                && entry.textGeneration == readText.generation(*notes.at(i))
+                && entry.nameGeneration == readName.generation(*notes.at(i));
+        }
+    });
+    return current;
 }
 
-bool BXNotesSearchIndex::takeValues(
-    const QList<ManagedObjectPtr>& notes, qsizetype row, bool& changed)
+template <typename Judge>
+void BXNotesSearchIndex::search(const QList<ManagedObjectPtr>& notes,
+    const std::vector<qsizetype>& kept, const std::vector<qsizetype>& stale, Form form, int options,
+    const Judge& judge, const std::atomic<bool>& stop, std::vector<char>& verdicts)
 {
-    const platform::ManagedObject* note = notes.at(row).get();
-    const QVariant* noteText = note ? m_readText(*note) : nullptr;
-    const QVariant* noteName = note ? m_readName(*note) : nullptr;
-    if (!noteText || !noteName)
-        return false;
-    Entry& entry = m_entries[size_t(row)];
-    changed = !sameValue(entry.text, *noteText) || !sameValue(entry.name, *noteName);
-    if (changed) {
-        forget(entry);
-        entry.text = *noteText;
-        entry.name = *noteName;
+    inRuns(kept.size(), [&](size_t index) {
+        if (stop)
+            return;
+        Entry& entry = m_entries[size_t(kept[index])];
+        entry.matched = judge(entry, nullptr);
+        verdicts[size_t(kept[index])] = entry.matched;
+    });
+    // The rest folded anew, the texts of one batch in memory at a time: the pool folds a batch
+    // while this thread reads the next one from the store.
+    struct Source {
+        const QString* text = nullptr;
+        const QString* name = nullptr;
+    };
+    struct Batch {
+        size_t first = 0;
+        size_t end = 0;
+        QVariantList unread;
+        std::vector<Source> sources;
+    };
+    const auto read = [&](Batch& batch, size_t first) {
+        batch.first = first;
+        batch.end = std::min(stale.size(), first + kBatch);
+        batch.unread.clear();
+        for (size_t i = batch.first; i < batch.end; ++i) {
+            if (!m_readText.isLoaded(*notes.at(stale[i])))
+                batch.unread.append(QVariant::fromValue(notes.at(stale[i])));
+        }
+        loadTexts(batch.unread);
+        batch.sources.assign(batch.end - batch.first, Source());
+        for (size_t i = batch.first; i < batch.end; ++i) {
+            const ManagedObject& note = *notes.at(stale[i]);
+            Entry& entry = m_entries[size_t(stale[i])];
+            // Unusable until made again, should the search stop first.
+            forget(entry);
+            Source& source = batch.sources[i - batch.first];
+            source = { stringIn(m_readText(note)), stringIn(m_readName(note)) };
+            entry.textGeneration = m_readText.generation(note);
+            entry.nameGeneration = m_readName.generation(note);
+            entry.hasText = source.text;
+            entry.hasName = source.name;
+        }
+    };
+    const auto fold = [&](const Batch& batch, size_t index) {
+        if (stop)
+            return;
+        const qsizetype row = stale[batch.first + index];
+        Entry& entry = m_entries[size_t(row)];
+        thread_local std::string folded;
+        folded.clear();
+        appendFolded(batch.sources[index].text, options, form == Form::Words, folded);
+        entry.nameStart = qsizetype(folded.size());
+        appendFolded(batch.sources[index].name, options, form == Form::Words, folded);
+        entry.folded = platform::CompressedBytes(folded);
+        entry.form = form;
+        entry.foldedNow = true;
+        const std::string_view all(folded);
+        entry.matched = judge(entry, &all);
+        verdicts[size_t(row)] = entry.matched;
+        if (folded.capacity() > kKeptBufferSize)
+            folded = std::string();
+    };
+    // Read for this search alone: the search keeps only the folded forms.
+    const auto release = [](Batch& batch) {
+        for (const QVariant& note : std::as_const(batch.unread))
+            note.value<ManagedObjectPtr>()->releaseValue(BXNote::NoteTextKey);
+        batch.unread.clear();
+    };
+    Batch current;
+    Batch next;
+    if (!stale.empty())
+        read(current, 0);
+    while (current.first < current.end) {
+        platform::dispatchApplyWhile(
+            qsizetype(current.end - current.first),
+            [&](qsizetype index) { fold(current, size_t(index)); },
+            [&] {
+                if (current.end < stale.size() && !stop)
+                    read(next, current.end);
+                else
+                    next = Batch();
+            });
+        release(current);
+        std::swap(current, next);
     }
-    return true;
+    keepFolded(stale);
 }
 
 std::vector<char> BXNotesSearchIndex::contains(
     const QList<ManagedObjectPtr>& notes, const QString& text)
 {
-    const FoldedText part(text, kFolding);
-    // Every note holding the new text holds the text it extends.
-    const bool narrowing = m_hasPrevious && part.contains(m_previous);
+    std::string foldedText;
+    appendFolded(&text, kWordFolding, true, foldedText);
+    const QByteArray part(foldedText.data(), qsizetype(foldedText.size()));
+    // A note's verdict on the previous text holds for this one where one text holds the other:
+    // every note holding the longer text holds the shorter.
+    const bool narrowing = m_previous && part.contains(*m_previous);
+    const bool widening = m_previous && m_previous->contains(part);
     followNotes(notes);
     std::vector<char> verdicts(size_t(notes.size()), 0);
-    std::vector<qsizetype> work;
-    work.reserve(size_t(notes.size()));
+    const std::vector<char> current = currentForms(notes, Form::Words);
+    std::vector<qsizetype> kept;
+    std::vector<qsizetype> stale;
     for (qsizetype i = 0; i < notes.size(); ++i) {
-        bool changed = false;
-        if (takeValues(notes, i, changed)
-            && (!narrowing || changed || m_entries[size_t(i)].matched))
-            work.push_back(i);
-    }
-    inRuns(qsizetype(work.size()), [&](qsizetype index) {
-        const qsizetype row = work[size_t(index)];
-        Entry& entry = m_entries[size_t(row)];
-        if (!entry.folded) {
-            if (const QString* string = stringIn(entry.text))
-                entry.foldedText = FoldedText(*string, kFolding);
-            if (const QString* string = stringIn(entry.name))
-                entry.foldedName = FoldedText(*string, kFolding);
-            entry.folded = entry.foldedNow = true;
-        }
-        entry.matched = (stringIn(entry.text) && entry.foldedText.contains(part))
-            || (stringIn(entry.name) && entry.foldedName.contains(part));
-        verdicts[size_t(row)] = entry.matched;
-    });
-    keepFolded(work);
-    m_previous = part;
-    m_hasPrevious = true;
-    return verdicts;
-}
-
-void BXNotesSearchIndex::keepFolded(const std::vector<qsizetype>& rows)
-{
-    // What the budget has no room for is made again next time.
-    for (const qsizetype row : rows) {
-        Entry& entry = m_entries[size_t(row)];
-        if (!std::exchange(entry.foldedNow, false))
+        if (!notes.at(i))
             continue;
-        const qsizetype size = entry.byteSize();
-        if (m_keptBytes - entry.keptBytes + size <= kKeptBytes) {
-            m_keptBytes += size - entry.keptBytes;
-            entry.keptBytes = size;
-            continue;
-        }
-        m_keptBytes -= std::exchange(entry.keptBytes, 0);
-        entry.foldedText = entry.foldedName = FoldedText();
-        entry.subjectText = entry.subjectName = QString();
-        entry.folded = entry.subjectsFolded = false;
+        if (!current[size_t(i)])
+            stale.push_back(i);
+        else if (m_entries[size_t(i)].matched ? !widening : !narrowing)
+            kept.push_back(i);
+        else
+            verdicts[size_t(i)] = m_entries[size_t(i)].matched;
     }
-}
-
-void BXNotesSearchIndex::followNotes(const QList<ManagedObjectPtr>& notes)
-{
-    const auto same = [&] {
-        if (qsizetype(m_notes.size()) != notes.size())
-            return false;
-        for (qsizetype i = 0; i < notes.size(); ++i) {
-            if (m_notes[size_t(i)] != notes.at(i).get())
-                return false;
-        }
-        return true;
+    // A match can start in the text bytes already looked through, this many before their end.
+    const size_t overlap = part.isEmpty() ? 0 : size_t(part.size() - 1);
+    const auto judge = [&](const Entry& entry, const std::string_view* folded) {
+        if (part.isEmpty())
+            return entry.hasText || entry.hasName;
+        const size_t nameStart = size_t(entry.nameStart);
+        const size_t size = folded ? folded->size() : size_t(entry.folded.size());
+        size_t searched = 0;
+        bool found = false;
+        // Through the text as it is unpacked, so that a text holding the part early is
+        // unpacked no further; the name after it is looked at once it is whole.
+        const auto visit = [&](std::string_view unpacked) {
+            const size_t textEnd = std::min(unpacked.size(), nameStart);
+            if (entry.hasText && textEnd > searched) {
+                const size_t from = searched > overlap ? searched - overlap : 0;
+                found = occurs(unpacked.substr(from, textEnd - from), part);
+                searched = textEnd;
+            }
+            if (!found && entry.hasName && unpacked.size() == size)
+                found = occurs(unpacked.substr(nameStart), part);
+            return found;
+        };
+        thread_local std::string buffer;
+        return folded ? visit(*folded) : entry.folded.unpackUntil(buffer, visit);
     };
-    if (same())
-        return;
-    // The list changed: each note takes its entry along; the entries of notes gone go.
-    std::unordered_map<const platform::ManagedObject*, Entry> previous;
-    previous.reserve(m_notes.size());
-    for (size_t i = 0; i < m_notes.size(); ++i)
-        previous.emplace(m_notes[i], std::move(m_entries[i]));
-    m_notes.assign(size_t(notes.size()), nullptr);
-    m_entries.assign(size_t(notes.size()), Entry());
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        m_notes[size_t(i)] = notes.at(i).get();
-        if (const auto found = previous.find(m_notes[size_t(i)]); found != previous.end()) {
-            m_entries[size_t(i)] = std::move(found->second);
-            previous.erase(found);
-        }
-    }
-    for (auto& [note, entry] : previous)
-        forget(entry);
+    const std::atomic<bool> never = false;
+    search(notes, kept, stale, Form::Words, kWordFolding, judge, never, verdicts);
+    m_previous = part;
+    return verdicts;
 }
 
 std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<ManagedObjectPtr>& notes,
@@ -191,46 +287,39 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     if (!matching)
         return std::nullopt;
     const auto& comparison = static_cast<const ComparisonPredicate&>(*matching);
-    const int options = comparison.matchSubjectOptions();
     followNotes(notes);
-    std::vector<qsizetype> work;
-    work.reserve(size_t(notes.size()));
+    // The entries' verdicts are this expression's now, not those of a word search.
+    m_previous.reset();
+    const std::vector<char> current = currentForms(notes, Form::Expression);
+    std::vector<qsizetype> kept;
+    std::vector<qsizetype> stale;
     for (qsizetype i = 0; i < notes.size(); ++i) {
-        bool changed = false;
-        if (tried[size_t(i)] && takeValues(notes, i, changed))
-            work.push_back(i);
+        if (tried[size_t(i)] && notes.at(i))
+            (current[size_t(i)] ? kept : stale).push_back(i);
     }
     std::vector<char> verdicts(size_t(notes.size()), 0);
     std::atomic<bool> failed = false;
     std::mutex failureLock;
     platform::Error failure;
-    inRuns(qsizetype(work.size()), [&](qsizetype index) {
-        if (failed)
-            return;
-        Entry& entry = m_entries[size_t(work[size_t(index)])];
-        const QString* text = stringIn(entry.text);
-        const QString* name = stringIn(entry.name);
-        if (!entry.subjectsFolded) {
-            entry.subjectText = foldedSubject(text, options);
-            entry.subjectName = foldedSubject(name, options);
-            entry.subjectsFolded = entry.foldedNow = true;
-        }
+    const auto judge = [&](const Entry& entry, const std::string_view* folded) {
+        thread_local std::string buffer;
+        const std::string_view all = folded ? *folded : entry.folded.unpack(buffer);
+        const size_t nameStart = size_t(entry.nameStart);
         platform::Error noteFailure;
-        const bool found = (text
-                               && comparison.matchesFoldedSubject(
-                                   subject(*text, entry.subjectText), &noteFailure))
-            || (!noteFailure && name
-                && comparison.matchesFoldedSubject(
-                    subject(*name, entry.subjectName), &noteFailure));
+        const bool found
+            = (entry.hasText
+                  && comparison.matchesFoldedSubject(utf16(all.substr(0, nameStart)), &noteFailure))
+            || (!noteFailure && entry.hasName
+                && comparison.matchesFoldedSubject(utf16(all.substr(nameStart)), &noteFailure));
         if (noteFailure) {
             const std::lock_guard lock(failureLock);
             if (!failed.exchange(true))
                 failure = noteFailure;
-            return;
         }
-        verdicts[size_t(work[size_t(index)])] = found;
-    });
-    keepFolded(work);
+        return found;
+    };
+    search(notes, kept, stale, Form::Expression, comparison.matchSubjectOptions(), judge, failed,
+        verdicts);
     if (failed) {
         platform::Error::set(error, failure);
         return std::nullopt;
@@ -238,20 +327,76 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     return verdicts;
 }
 
+void BXNotesSearchIndex::keepFolded(const std::vector<qsizetype>& rows)
+{
+    // What the budget has no room for is made again next time.
+    for (const qsizetype row : rows) {
+        Entry& entry = m_entries[size_t(row)];
+        if (!std::exchange(entry.foldedNow, false))
+            continue;
+        const qsizetype size = entry.folded.byteSize();
+        if (m_keptBytes + size <= kKeptBytes) {
+            m_keptBytes += size;
+            entry.keptBytes = size;
+        } else {
+            entry.folded = platform::CompressedBytes();
+            entry.form = Form::None;
+        }
+    }
+}
+
+void BXNotesSearchIndex::followNotes(const QList<ManagedObjectPtr>& notes)
+{
+    const auto same = [](const Entry& entry, const ManagedObjectPtr& note) {
+        return !entry.note.owner_before(note) && !note.owner_before(entry.note);
+    };
+    const auto unchanged = [&] {
+        if (qsizetype(m_entries.size()) != notes.size())
+            return false;
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            if (!same(m_entries[size_t(i)], notes.at(i)))
+                return false;
+        }
+        return true;
+    };
+    if (unchanged())
+        return;
+    // The list changed: each note takes its entry along; the entries of notes gone go.
+    std::unordered_map<const ManagedObject*, Entry> previous;
+    previous.reserve(m_entries.size());
+    for (Entry& entry : m_entries) {
+        const ManagedObjectPtr note = entry.note.lock();
+        if (!note || !previous.try_emplace(note.get(), std::move(entry)).second)
+            forget(entry);
+    }
+    m_entries.clear();
+    m_entries.resize(size_t(notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const auto found = previous.find(notes.at(i).get());
+        if (found != previous.end() && same(found->second, notes.at(i))) {
+            m_entries[size_t(i)] = std::move(found->second);
+            previous.erase(found);
+        }
+        m_entries[size_t(i)].note = notes.at(i);
+    }
+    for (auto& [note, entry] : previous)
+        forget(entry);
+}
+
 void BXNotesSearchIndex::forget(Entry& entry)
 {
     m_keptBytes -= entry.keptBytes;
+    std::weak_ptr<ManagedObject> note = std::move(entry.note);
     entry = Entry();
+    entry.note = std::move(note);
 }
 
 void BXNotesSearchIndex::clear()
 {
-    m_notes = {};
-    m_entries = {};
-    m_previous = FoldedText();
-    m_hasPrevious = false;
+    m_entries = std::vector<Entry>();
+    m_previous.reset();
     m_keptBytes = 0;
-    // Many small copies go at once: give their pages back rather than keep them for the next
+    // Many small forms go at once: give their pages back rather than keep them for the next
     // search.
     malloc_trim(0);
 }

@@ -16,6 +16,12 @@ bool AttributeReader::isLoaded(const ManagedObject& object)
     return index >= 0 && object.isAttributeLoaded(index);
 }
 
+quint64 AttributeReader::generation(const ManagedObject& object)
+{
+    const int index = indexIn(object);
+    return index < 0 ? 0 : object.attributeGeneration(index);
+}
+
 int AttributeReader::indexIn(const ManagedObject& object)
 {
     if (object.entity() != m_entity) {

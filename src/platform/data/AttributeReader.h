@@ -20,6 +20,9 @@ public:
     const QVariant* operator()(const ManagedObject& object);
     // Whether the object's value is in memory: false when its entity has no such attribute.
     bool isLoaded(const ManagedObject& object);
+    // ManagedObject::valueGeneration() of the object's value, without reading the value: 0 when
+    // its entity has no such attribute.
+    quint64 generation(const ManagedObject& object);
 
 private:
     // The key's place among the object's entity's attributes, -1 when none.

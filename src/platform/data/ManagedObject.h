@@ -75,6 +75,8 @@ public:
     // copy; AttributeReader reads one key of many objects through it.
     const QVariant& attributeValue(int index) const;
     bool isAttributeLoaded(int index) const { return m_loaded[size_t(index)]; }
+    // valueGeneration() of the attribute at `index`.
+    quint64 attributeGeneration(int index) const { return m_generations[size_t(index)]; }
     void setPrimitiveValue(const QVariant& value, const QString& key);
     // Loads what `key` needs; the getters call it.
     void willAccessValueForKey(const QString& key) const;

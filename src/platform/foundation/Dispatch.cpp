@@ -172,6 +172,12 @@ void dispatchSyncMain(const std::function<void()>& fn)
 
 void dispatchApply(qsizetype count, const std::function<void(qsizetype)>& fn)
 {
+    dispatchApplyWhile(count, fn, {});
+}
+
+void dispatchApplyWhile(qsizetype count, const std::function<void(qsizetype)>& fn,
+    const std::function<void()>& meanwhile)
+{
     std::atomic<qsizetype> next = 0;
     const auto work = [&] {
         for (qsizetype i = next++; i < count; i = next++)
@@ -180,12 +186,17 @@ void dispatchApply(qsizetype count, const std::function<void(qsizetype)>& fn)
     QThreadPool* pool = QThreadPool::globalInstance();
     QSemaphore finished;
     int helpers = 0;
-    // One helper per idle thread, as long as the work lasts; tryStart() never queues.
-    while (helpers + 1 < std::min<qsizetype>(count, pool->maxThreadCount()) && pool->tryStart([&] {
+    // One helper per idle thread, as long as the work lasts (this thread counts as one unless it
+    // is busy meanwhile); tryStart() never queues.
+    const qsizetype wanted
+        = std::min<qsizetype>(count, pool->maxThreadCount()) - (meanwhile ? 0 : 1);
+    while (helpers < wanted && pool->tryStart([&] {
         work();
         finished.release();
     }))
         ++helpers;
+    if (meanwhile)
+        meanwhile();
     work();
     finished.acquire(helpers);
 }

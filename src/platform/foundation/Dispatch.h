@@ -51,6 +51,10 @@ void dispatchSyncMain(const std::function<void()>& fn);
 // global pool, in any order and at once; returns when every call has returned. Never waits for a
 // busy pool: the calling thread does whatever no idle thread takes.
 void dispatchApply(qsizetype count, const std::function<void(qsizetype)>& fn);
+// dispatchApply() while this thread runs `meanwhile` first: the idle threads of the pool start on
+// the indexes at once, and this thread takes what is left of them once `meanwhile` returns.
+void dispatchApplyWhile(qsizetype count, const std::function<void(qsizetype)>& fn,
+    const std::function<void()>& meanwhile);
 
 // True on the application object's thread; false everywhere before it exists.
 bool isMainThread();

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 
@@ -220,6 +222,34 @@ TEST(DispatchApply, CallsEveryIndexOnceAndReturnsWhenAllHaveRun)
         SCOPED_TRACE(count);
         std::vector<std::atomic<int>> calls(static_cast<size_t>(count));
         dispatchApply(count, [&](qsizetype index) { ++calls[size_t(index)]; });
+        for (const std::atomic<int>& made : calls)
+            EXPECT_EQ(made.load(), 1);
+    }
+}
+
+// The pool starts on the indexes while the calling thread is busy with something else; the
+// calling thread then takes what is left, and every index is called once.
+TEST(DispatchApply, WorksOnTheIndexesWhileTheCallerDoesSomethingElse)
+{
+    for (const qsizetype count : { 0, 1, 1000 }) {
+        SCOPED_TRACE(count);
+        std::vector<std::atomic<int>> calls(static_cast<size_t>(count));
+        QSemaphore started;
+        bool meanwhileOnCaller = false;
+        bool poolStarted = false;
+        dispatchApplyWhile(
+            count,
+            [&](qsizetype index) {
+                ++calls[size_t(index)];
+                started.release();
+            },
+            [&] {
+                meanwhileOnCaller
+                    = QThread::currentThread() == QCoreApplication::instance()->thread();
+                poolStarted = count == 0 || started.tryAcquire(1, 5000);
+            });
+        EXPECT_TRUE(meanwhileOnCaller);
+        EXPECT_TRUE(poolStarted);
         for (const std::atomic<int>& made : calls)
             EXPECT_EQ(made.load(), 1);
     }

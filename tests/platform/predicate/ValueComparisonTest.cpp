@@ -1,6 +1,5 @@
 #include "platform/predicate/ValueComparison.h"
 #include "platform/predicate/ComparisonPredicate.h"
-#include "platform/predicate/FoldedText.h"
 
 #include <gtest/gtest.h>
 
@@ -94,33 +93,6 @@ TEST(ValueComparison, ContainsFindsFoldedPartsAcrossScriptsAndRuns)
         SCOPED_TRACE(part.toStdString() + " options " + std::to_string(c.options));
         EXPECT_EQ(ValueComparison::contains(text, part, c.options), c.expected);
     }
-}
-
-// A text folded once and kept, one byte a unit or two, answers as folding at each search does.
-TEST(ValueComparison, FoldedTextContainsAsContainsDoes)
-{
-    const QStringList texts { QStringLiteral("Grüße aus Köln: café, naïve ÉLAN"),
-        QStringLiteral("İstanbul ılık, GROẞE Ελλάδα 東京 👍🏽 e\u0301lan ﬁle"),
-        QString() };
-    const QStringList parts { "grüsse", "GRÜSSE", "koln", "élan", "e\u0301", "\u0301", "ılık",
-        "istanbul", "i", "grosse", "ελλαδα", "東京", "👍", "🏽", "file", "ﬁ", "", "x" };
-    // Long parts, beyond what a kept text keeps ready for wide texts.
-    const QString longPart(300, QChar(0x00D8));
-    for (const QString& text : texts + QStringList { "Ελλάδα " + QString(301, QChar(0x00F8)) }) {
-        for (const QString& part : parts + QStringList { longPart, "ε" + longPart }) {
-            SCOPED_TRACE((text + " / " + part).toStdString());
-            EXPECT_EQ(FoldedText(text, kCD).contains(FoldedText(part, kCD)),
-                ValueComparison::contains(text, part, kCD));
-        }
-    }
-}
-
-// The budget of kept texts counts what they take: a text beyond Latin-1 keeps its UTF-8 bytes,
-// not the room the conversion reserved.
-TEST(ValueComparison, FoldedTextTakesAboutItsOwnSize)
-{
-    const QString text = QStringLiteral("Ελλάδα garden ").repeated(100);
-    EXPECT_LE(FoldedText(text, kCD).byteSize(), text.toUtf8().size() + 64);
 }
 
 TEST(ValueComparison, ContainsInLongTextsAgreesWithFoldingTheWholeText)
