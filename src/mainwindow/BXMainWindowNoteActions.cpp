@@ -6,14 +6,14 @@
 #include "mainwindow/BXPendingKeystrokes.h"
 #include "mainwindow/editor/BXTextView.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/BXHoverButton.h"
 #include "ui/BXNotesToolbarView.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
@@ -335,18 +335,6 @@ bool BXMainWindowNoteActions::gestureRecognizerShouldBegin() const
         && m_controller->notesController()->selectedObjects().isEmpty();
 }
 
-void BXMainWindowNoteActions::openNotesInSeparateWindows(const QList<ManagedObjectPtr>& notes)
-{
-    auto* document = qobject_cast<BXDocument*>(m_controller->document());
-    if (!document)
-        return;
-    for (const ManagedObjectPtr& object : notes) {
-        const auto note = std::dynamic_pointer_cast<BXNote>(object);
-        if (platform::WindowController* window = note ? document->openNoteWindow(note) : nullptr)
-            window->showWindow();
-    }
-}
-
 ManagedObjectPtr BXMainWindowNoteActions::clickedNote() const
 {
     const BXNotesArrayController* notes = m_controller->notesController();
@@ -412,10 +400,10 @@ void BXMainWindowNoteActions::perform(const platform::Command& command)
     } else if (action == QLatin1String("renameNote:")) {
         renameItemInController(notes);
     } else if (action == QLatin1String("openSelectedNotesInSeparateWindow:")) {
-        openNotesInSeparateWindows(notes->selectedObjects());
+        m_controller->openNoteWindowsForNotes(notes->selectedObjects());
     } else if (action == QLatin1String("openClickedNoteInSeparateWindow:")) {
         if (const ManagedObjectPtr note = clickedNote())
-            openNotesInSeparateWindows({ note });
+            m_controller->openNoteWindowsForNotes({ note });
     } else if (action == QLatin1String("exportSelectedNotes:")) {
         exportNotes(m_controller->selectedNotes());
     } else if (action == QLatin1String("exportClickedNote:")) {

@@ -77,7 +77,6 @@ public:
     // A click into the note pane makes a new note only while nothing is selected and the text
     // is read-only.
     bool gestureRecognizerShouldBegin() const;
-    void openNotesInSeparateWindows(const QList<platform::ManagedObjectPtr>& notes);
 
     bool respondsTo(const QString& action) const override;
     void perform(const platform::Command& command) override;

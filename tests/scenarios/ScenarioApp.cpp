@@ -164,15 +164,16 @@ QAction* openMenusTo(const QStringList& path)
     return openSubmenusTo(item->menu(), path.mid(1));
 }
 
-// Clicks `item` of the menu open last; false when it is missing, disabled or a submenu.
-bool clickOpenItem(QAction* item)
+// Clicks `item` of the menu open last, the modifier keys held; false when it is missing,
+// disabled or a submenu.
+bool clickOpenItem(QAction* item, Qt::KeyboardModifiers modifiers = {})
 {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     if (!item || !item->isEnabled() || item->menu() || !menu) {
         closePopups();
         return false;
     }
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTest::mouseClick(menu, Qt::LeftButton, modifiers, menu->actionGeometry(item).center());
     ScenarioApp::idle(keyInterval());
     return true;
 }
@@ -408,15 +409,41 @@ void ScenarioApp::whenPopUpMenuShows(std::function<QStringList(const QStringList
     poll->start(20);
 }
 
-bool ScenarioApp::chooseMenuItem(const QStringList& path)
+bool ScenarioApp::chooseMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers)
 {
-    return clickOpenItem(openMenusTo(path));
+    return clickOpenItem(openMenusTo(path), modifiers);
 }
 
-bool ScenarioApp::choosePopUpMenuItem(const QStringList& path)
+bool ScenarioApp::choosePopUpMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers)
 {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    return clickOpenItem(menu ? openSubmenusTo(menu, path) : nullptr);
+    return clickOpenItem(menu ? openSubmenusTo(menu, path) : nullptr, modifiers);
+}
+
+QStringList ScenarioApp::menuItems(const QStringList& menuPath)
+{
+    openMenusTo(menuPath);
+    QStringList items;
+    const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu) {
+        idle(keyInterval());
+        for (const QAction* action : menu->actions()) {
+            if (!action->isVisible())
+                continue;
+            if (action->isSeparator()) {
+                items << QStringLiteral("-");
+                continue;
+            }
+            QString item = plainTitle(action->text());
+            if (action->isChecked())
+                item.prepend(QStringLiteral("[x] "));
+            if (!action->icon().isNull())
+                item.append(QStringLiteral(" *"));
+            items << item;
+        }
+    }
+    closePopups();
+    return items;
 }
 
 bool ScenarioApp::isMenuItemEnabled(const QStringList& path)

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 class BXApplicationRuntime;
 class BXDocument;
@@ -18,6 +19,12 @@ class QDialog;
 class QMenuBar;
 class QTextDocument;
 class QWidget;
+
+// Texts in a scenario's failure messages read as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // The running application for one scenario: started through the same start-up as main(), on
 // settings and a runtime folder of its own, then driven with key and mouse events only, with
@@ -66,9 +73,9 @@ public:
         QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
     // menu bar and then the item as a user does; false when it is missing or disabled.
-    static bool chooseMenuItem(const QStringList& path);
+    static bool chooseMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers = {});
     // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
-    static bool choosePopUpMenuItem(const QStringList& path);
+    static bool choosePopUpMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers = {});
     // The titles of the menu popped up last, separators left out; empty when none is up.
     static QStringList popUpMenuTitles();
     // Arms an answer for the next menu that pops up: `answer` gets its titles and says which
@@ -76,6 +83,9 @@ public:
     static void whenPopUpMenuShows(std::function<QStringList(const QStringList& titles)> answer);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
+    // What a menu of the menu bar shows once opened: each item's title ("-" for a line), with
+    // "[x] " before a checked one and " *" after one that carries a mark (an image).
+    static QStringList menuItems(const QStringList& menuPath);
     // The visible button titled `title` in any window, such as a popover's, else null.
     static QAbstractButton* buttonTitled(const QString& title);
 

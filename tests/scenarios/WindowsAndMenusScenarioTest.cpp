@@ -1,12 +1,14 @@
 #include "ScenarioApp.h"
 
 #include "document/model/BXNote.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "platform/documents/DocumentController.h"
+#include "platform/documents/WindowController.h"
+#include "platform/documents/WindowTracker.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -195,4 +197,116 @@ TEST_F(WindowsAndMenusScenario, ResizingAZoomedNoteWithTheRulerSettlesAtEveryWid
     }
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Tall") + typed);
     bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-zoomed-narrow"));
+}
+
+namespace {
+
+QList<QWidget*> visibleNoteWindows()
+{
+    QList<QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
+            windows << window;
+    }
+    return windows;
+}
+
+} // namespace
+
+// Shift held while choosing to open notes in windows of their own, from the menu bar or from
+// a row's menu, leaves the main window in front with the keys; without Shift the note windows
+// come forward.
+TEST_F(WindowsAndMenusScenario, ShiftOpensNoteWindowsBehindTheMainWindow)
+{
+    BXMainWindowController* main
+        = openFileBesideNewDocuments(QStringLiteral("Behind.brindlex"), QStringLiteral("Alpha"));
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(clickIntoText(main));
+    for (const QString& text : { QStringLiteral("Beta"), QStringLiteral("Gamma") }) {
+        ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        ScenarioApp::type(text);
+        ASSERT_TRUE(
+            ScenarioApp::waitUntil([&text] { return ScenarioApp::listTitles().contains(text); }));
+    }
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Alpha", "Beta", "Gamma" });
+    })) << ScenarioApp::listTitles().join(u',').toStdString();
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    ScenarioApp::clickRow(main->notesTableView(), 1, Qt::ShiftModifier);
+
+    const auto mainInFront = [main] {
+        const QList<platform::WindowController*> order
+            = platform::WindowTracker::current().orderedWindowControllers();
+        return QApplication::activeWindow() == main->mainWindow() && !order.isEmpty()
+            && order.first() == main;
+    };
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }, Qt::ShiftModifier));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 2; }));
+    ScenarioApp::idle(200);
+    EXPECT_TRUE(mainInFront());
+
+    ScenarioApp::rightClickRow(main->notesTableView(), 2);
+    ASSERT_TRUE(ScenarioApp::choosePopUpMenuItem(
+        { QStringLiteral("Open Note in Separate Window") }, Qt::ShiftModifier));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 3; }));
+    ScenarioApp::idle(200);
+    EXPECT_TRUE(mainInFront());
+
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil(
+        [] { return visibleNoteWindows().contains(QApplication::activeWindow()); }));
+    EXPECT_EQ(visibleNoteWindows().size(), 3);
+}
+
+// The Window menu checks the window in front, marks a note window whose note was edited, and
+// draws a line only beside a document that has note windows.
+TEST_F(WindowsAndMenusScenario, TheWindowMenuChecksTheFrontWindowAndMarksAnEditedNoteWindow)
+{
+    BXMainWindowController* first = app.newDocument();
+    ASSERT_NE(first, nullptr);
+    BXMainWindowController* second = app.newDocument();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList({ "Minimize", "Zoom", "-", "Untitled", "[x] Untitled 2" }));
+
+    ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ScenarioApp::type(QStringLiteral("Shopping"));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [] { return ScenarioApp::listTitles() == QStringList({ "Shopping" }); }));
+    app.save(app.folder() + QStringLiteral("/Shop.brindlex"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 1; }));
+    QWidget* note = visibleNoteWindows().first();
+    QApplication::setActiveWindow(note);
+    ASSERT_TRUE(ScenarioApp::waitUntil([note] { return QApplication::activeWindow() == note; }));
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList(
+            { "Minimize", "Zoom", "-", "Shop", "[x]     " + shownTitle(note), "-", "Untitled" }));
+
+    auto* text = note->findChild<BXTextView*>();
+    ASSERT_NE(text, nullptr);
+    ScenarioApp::click(text->viewport());
+    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral(" list"));
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList({ "Minimize", "Zoom", "-", "Shop *", "[x]     " + shownTitle(note) + " *", "-",
+            "Untitled" }));
+    bxtest::saveScreenshot(note->grab().toImage(), QStringLiteral("scenario-edited-note-window"));
+}
+
+// A second new document opens a step down and to the right of the first, not on top of it.
+TEST_F(WindowsAndMenusScenario, NewDocumentWindowsCascade)
+{
+    BXMainWindowController* first = app.newDocument();
+    ASSERT_NE(first, nullptr);
+    BXMainWindowController* second = app.newDocument();
+    ASSERT_NE(second, nullptr);
+    const QPoint step
+        = second->mainWindow()->geometry().topLeft() - first->mainWindow()->geometry().topLeft();
+    EXPECT_EQ(step, QPoint(22, 22));
+    EXPECT_TRUE(second->mainWindow()->screen()->availableGeometry().contains(
+        second->mainWindow()->frameGeometry()));
 }
