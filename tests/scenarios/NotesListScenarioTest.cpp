@@ -4,8 +4,11 @@
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <QLabel>
 
 using scenario::ScenarioApp;
 
@@ -111,4 +114,46 @@ TEST(NotesListScenario, ARightClickOutsideTheSelectionActsOnTheClickedNoteAlone)
     EXPECT_EQ(stored.at(1).categories, QStringList({ "Work" }));
     EXPECT_EQ(stored.at(2).text, QStringLiteral("Gamma"));
     EXPECT_TRUE(stored.at(2).categories.isEmpty());
+}
+
+// The list's header and the bar under it count the notes listed, following deletions and the
+// chosen tag.
+TEST(NotesListScenario, TheHeaderAndTheBarCountTheListedNotes)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Counted.brindlex");
+    scenario::writeNotesFile(path,
+        { QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma") }, false,
+        { QStringLiteral("Work") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    BXMainWindowController* main = ScenarioApp::frontMainWindow();
+    const auto* count = main->mainWindow()->findChild<QLabel*>(QStringLiteral("notesCount"));
+    ASSERT_NE(count, nullptr);
+    const auto header
+        = [] { return notesList()->model()->headerData(0, Qt::Horizontal).toString(); };
+    EXPECT_EQ(header(), QStringLiteral("Notes (3)"));
+    EXPECT_EQ(count->text(), QStringLiteral("3 notes"));
+    bxtest::saveScreenshot(
+        main->mainWindow()->grab().toImage(), QStringLiteral("scenario-notes-counted"));
+
+    ScenarioApp::clickRow(notesList(), 0);
+    ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Page…") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }));
+    EXPECT_EQ(header(), QStringLiteral("Notes (2)"));
+    EXPECT_EQ(count->text(), QStringLiteral("2 notes"));
+
+    ScenarioApp::key(Qt::Key_Shift);
+    ScenarioApp::clickSidebarRow(QStringLiteral("Work"));
+    ScenarioApp::clickRow(notesList(), 0);
+    ScenarioApp::clickRow(notesList(), 1, Qt::ShiftModifier);
+    ScenarioApp::answerNextDialog(QStringLiteral("Remove from Category"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Pages…") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().isEmpty(); }));
+    EXPECT_EQ(header(), QStringLiteral("Notes (0)"));
+    EXPECT_EQ(count->text(), QStringLiteral("no notes"));
+    ScenarioApp::clickSidebarRow(QStringLiteral("All Notes"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([count] { return count->text() == u"2 notes"_qs; }));
 }

@@ -3,6 +3,7 @@
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesDateFormatter.h"
+#include "lists/noteslist/BXNotesListBottomValueTransformer.h"
 
 #include "document/model/BXNote.h"
 
@@ -21,6 +22,32 @@ BXNotesListModel::BXNotesListModel(BXNotesArrayController* controller, QObject* 
         { BXNotesArrayController::NoteModifiedColumn, BXNotesArrayController::NoteModifiedColumn,
             localized(QStringLiteral("Modified")), false },
     });
+    static const bool registered = [] {
+        BXNotesListBottomValueTransformer::registerNotesListTransformers();
+        return true;
+    }();
+    Q_UNUSED(registered);
+    // The header's count follows the rows.
+    const auto countChanged = [this] {
+        const int title = columnForIdentifier(BXNotesArrayController::NoteTitleColumn);
+        if (title >= 0)
+            emit headerDataChanged(Qt::Horizontal, title, title);
+    };
+    connect(this, &QAbstractItemModel::rowsInserted, this, countChanged);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, countChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, countChanged);
+}
+
+QVariant BXNotesListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const bool title = orientation == Qt::Horizontal && role == Qt::DisplayRole
+        && section == columnForIdentifier(BXNotesArrayController::NoteTitleColumn);
+    if (!title)
+        return ArrayControllerModel::headerData(section, orientation, role);
+    const auto header = ValueTransformer::valueTransformerForName(
+        QStringLiteral("BXNotesListHeaderValueTransformer"));
+    return header ? header->transformedValue(rowCount())
+                  : ArrayControllerModel::headerData(section, orientation, role);
 }
 
 QVariant BXNotesListModel::extraData(const ManagedObjectPtr& object, int column, int role) const
