@@ -4,6 +4,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
@@ -20,6 +21,7 @@
 #include "document/model/BXManagedObjectUtilities.h"
 #include "document/model/BXNote.h"
 
+#include "platform/appkit/Toolbar.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
@@ -137,8 +139,13 @@ void BXWindowState::loadPreferences()
     platform::dispatchAfter(kListsDelay, this, [self, rulerVisible] {
         if (!self)
             return;
-        self->m_controller.noteTextView()->setFocus();
-        self->m_controller.noteTextView()->setRulerVisible(rulerVisible);
+        BXMainWindowController& controller = self->m_controller;
+        controller.noteTextView()->setFocus();
+        controller.noteTextView()->setRulerVisible(rulerVisible);
+        // A file opens ready for a search when the toolbar shows the field.
+        const platform::Toolbar* toolbar = controller.mainToolbar()->toolbar();
+        if (toolbar && toolbar->isVisible())
+            controller.search()->searchField()->setFocus(Qt::OtherFocusReason);
         self->loadListsPreferences();
     });
 }
