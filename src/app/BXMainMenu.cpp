@@ -166,7 +166,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             kSeparator, { "Cut", "cut:", 0, QKeySequence::Cut },
             { "Copy", "copy:", 0, QKeySequence::Copy },
             { "Paste", "paste:", 0, QKeySequence::Paste },
-            { "Select All", "selectAll:", 0, QKeySequence::SelectAll } });
+            { "Select All", "selectAll:", 0, QKeySequence::SelectAll }, kSeparator,
+            { "Edit Image…", "editImage:" } });
     bar->addMenu(BXFormatMenu::build(bar));
 
     QMenu* note = addMenu(bar, QStringLiteral("Note"), 401);
