@@ -419,27 +419,26 @@ void BXWriterBar::applyFontSize(double size)
 
 std::optional<QColor> BXWriterBar::currentTextColor() const
 {
+    const QTextDocument& text = *m_textView->mirror();
+    const qsizetype length = AttributedText::length(text);
+    const TextRange selection = m_textView->selectedRange();
+    const auto colorAt = [&text](qsizetype index) -> std::optional<QColor> {
+        const QVariant value
+            = AttributedText::attribute(text, AttributedText::ForegroundColorAttributeName, index);
+        return value.isValid() ? std::optional(value.value<QColor>()) : std::nullopt;
+    };
+    // A selection shows its first character's colour, as it shows its first character's font:
+    // the typing attributes are those at the caret, the selection's end.
+    const bool selected = selection.length > 0 && selection.location < length;
+    std::optional<QColor> color = selected ? colorAt(selection.location) : std::nullopt;
     const QTextCharFormat typing = m_textView->typingAttributes();
-    std::optional<QColor> color;
-    if (typing.hasProperty(QTextFormat::ForegroundBrush)) {
+    if (!color && typing.hasProperty(QTextFormat::ForegroundBrush))
         color = typing.foreground().color();
-    } else {
-        const QTextDocument& text = *m_textView->mirror();
-        const qsizetype length = AttributedText::length(text);
-        const TextRange selection = m_textView->selectedRange();
-        qsizetype index = -1;
-        if (selection.length > 0 && selection.location < length)
-            index = selection.location;
-        else if (selection.location > 0 && selection.location <= length)
-            index = selection.location - 1;
+    if (!color && !selected) {
+        if (selection.location > 0 && selection.location <= length)
+            color = colorAt(selection.location - 1);
         else if (length > 0)
-            index = 0;
-        if (index >= 0) {
-            const QVariant value = AttributedText::attribute(
-                text, AttributedText::ForegroundColorAttributeName, index);
-            if (value.isValid())
-                color = value.value<QColor>();
-        }
+            color = colorAt(0);
     }
     return color ? color : defaultFontColor();
 }
@@ -567,7 +566,8 @@ void BXWriterBar::setDefaultStyle()
 
 void BXWriterBar::updateFontPopupSelection()
 {
-    const QFont font = fontIn(selectionOrTypingAttributes()).value_or(m_textView->mirror()->defaultFont());
+    const QFont font
+        = fontIn(selectionOrTypingAttributes()).value_or(m_textView->mirror()->defaultFont());
     QString name = font.family();
     if (name.startsWith(QLatin1Char('.')) || name == QLatin1String("AppleSystemUIFont"))
         name = QStringLiteral("SF Pro");
