@@ -113,20 +113,35 @@ platform::Responder* BXTableView::delegateResponder() const
     return dynamic_cast<platform::Responder*>(m_delegate);
 }
 
+namespace {
+
+const QString kSelectAllAction = QStringLiteral("selectAll:");
+
+} // namespace
+
 bool BXTableView::respondsTo(const QString& action) const
 {
+    // Select All from the menu (and its key, which the menu takes) selects every row.
+    if (action == kSelectAllAction && selectionMode() == ExtendedSelection)
+        return true;
     const platform::Responder* responder = delegateResponder();
     return responder && responder->respondsTo(action);
 }
 
 std::optional<bool> BXTableView::validate(platform::Command& command) const
 {
+    if (command.action == kSelectAllAction && selectionMode() == ExtendedSelection)
+        return model() && model()->rowCount(rootIndex()) > 0;
     const platform::Responder* responder = delegateResponder();
     return responder ? responder->validate(command) : std::nullopt;
 }
 
 void BXTableView::perform(const platform::Command& command)
 {
+    if (command.action == kSelectAllAction && selectionMode() == ExtendedSelection) {
+        selectAll();
+        return;
+    }
     if (platform::Responder* responder = delegateResponder())
         responder->perform(command);
 }
