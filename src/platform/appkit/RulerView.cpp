@@ -55,6 +55,11 @@ RulerView::RulerView(TextView* textView) : QWidget(textView), m_textView(textVie
     connect(textView, &TextView::zoomChanged, this, &RulerView::refresh);
 }
 
+TextView* RulerView::textView() const
+{
+    return m_textView;
+}
+
 double RulerView::pointsPerUnit(const QString& units)
 {
     for (const Unit& unit : kUnits) {

@@ -22,7 +22,7 @@ public:
 
     explicit RulerView(TextView* textView);
 
-    TextView* textView() const { return m_textView; }
+    TextView* textView() const;
 
     // "Inches", "Centimeters", "Points" or "Picas"; any other name keeps the current unit.
     QString measurementUnits() const { return m_units; }

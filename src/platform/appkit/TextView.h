@@ -1,5 +1,15 @@
 #pragma once
 
+#include "platform/appkit/textview/FindIndicator.h"
+#include "platform/appkit/textview/MimeDataInsertion.h"
+#include "platform/appkit/textview/RulerPlacement.h"
+#include "platform/appkit/textview/TextEditCommands.h"
+#include "platform/appkit/textview/TextInputFilters.h"
+#include "platform/appkit/textview/TextInsertionTarget.h"
+#include "platform/appkit/textview/TextMirror.h"
+#include "platform/appkit/textview/TextViewGeometry.h"
+#include "platform/appkit/textview/TextViewLayout.h"
+#include "platform/appkit/textview/TextViewPalette.h"
 #include "platform/controllers/Responder.h"
 #include "platform/controllers/UndoCommands.h"
 #include "platform/text/AttributedText.h"
@@ -30,23 +40,24 @@ class UndoManager;
 // and marking; the user's edits reach the storage as undo records in the delegate's undo
 // manager. The text options run as input filters inside the user's edit. Main thread only;
 // emits selectionChanged() and textDidChange().
-class TextView : public QGraphicsView, public Responder {
+//
+// The view handles events and commands and runs the user's edits; its collaborators in
+// textview/ keep the mirror (TextMirror), apply the text options (TextInputFilters), lay the
+// text out (TextViewLayout), map characters to points (TextViewGeometry), flash find matches
+// (FindIndicator), place the ruler (RulerPlacement), answer the Edit menu (TextEditCommands),
+// build the context menu (TextContextMenu), insert pasted data (MimeDataInsertion), colour the
+// view (TextViewPalette) and change the selection's formats (SelectionFormatting).
+class TextView : public QGraphicsView, public Responder, private TextInsertionTarget {
     Q_OBJECT
 
 public:
-    enum class Appearance { System, Light, Dark };
+    using Appearance = TextAppearance;
 
-    struct TextOptions {
-        bool smartCopyPaste = true;
-        bool smartQuotes = true;
-        bool smartDashes = true;
-        bool smartLinks = true;
-        bool checkSpelling = true;
-    };
+    using TextOptions = TextViewOptions;
 
     // Text inset from the view's edges, in points (horizontal, vertical).
-    static constexpr double kInsetWidth = 5;
-    static constexpr double kInsetHeight = 8;
+    static constexpr double kInsetWidth = TextViewLayout::kInsetWidth;
+    static constexpr double kInsetHeight = TextViewLayout::kInsetHeight;
 
     // `spellChecker` null: the shared checker.
     explicit TextView(QWidget* parent = nullptr, SpellChecker* spellChecker = nullptr);
@@ -62,17 +73,17 @@ public:
     // kShownParagraphLength of a long paragraph (one word that long takes a second to lay out),
     // read-only under a line that says so, and never writes to the storage. The beginning comes
     // kBeginningSliceLength units a turn, so laying it out never holds the window long.
-    static constexpr qsizetype kLongestEditableLength = qsizetype(1) << 20;
-    static constexpr qsizetype kLongestEditableParagraph = qsizetype(1) << 16;
-    static constexpr qsizetype kShownBeginningLength = qsizetype(1) << 18;
-    static constexpr qsizetype kShownParagraphLength = qsizetype(1) << 14;
-    static constexpr qsizetype kBeginningSliceLength = qsizetype(1) << 15;
+    static constexpr qsizetype kLongestEditableLength = TextMirror::kLongestEditableLength;
+    static constexpr qsizetype kLongestEditableParagraph = TextMirror::kLongestEditableParagraph;
+    static constexpr qsizetype kShownBeginningLength = TextMirror::kShownBeginningLength;
+    static constexpr qsizetype kShownParagraphLength = TextMirror::kShownParagraphLength;
+    static constexpr qsizetype kBeginningSliceLength = TextMirror::kBeginningSliceLength;
 
     // Shows `storage` through a mirror of its own; nullptr shows an empty text.
     void setTextStorage(QTextDocument* storage);
-    QTextDocument* textStorage() const { return m_storage; }
+    QTextDocument* textStorage() const { return m_text.storage(); }
     // The document this view edits and lays out.
-    QTextDocument* mirror() const { return m_mirror.get(); }
+    QTextDocument* mirror() const { return m_text.mirror(); }
     TextHighlighter* highlighter() const { return m_highlighter; }
     SpellChecker* spellChecker() const { return m_spellChecker; }
     QGraphicsTextItem* textItem() const { return m_item; }
@@ -80,16 +91,16 @@ public:
     // False while the storage is too long to edit, whatever setEditable() asked.
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable);
-    bool showsBeginningOnly() const { return m_beginningOnly; }
+    bool showsBeginningOnly() const { return m_text.showsBeginningOnly(); }
 
     // Zoom as the view's scale: 1.0 is 100 %. The text wraps at the viewport width divided
     // by the zoom, less the insets.
-    double zoom() const { return m_zoom; }
+    double zoom() const { return m_layout.zoom(); }
     void setZoom(double zoom);
 
     Appearance appearance() const { return m_appearance; }
     void setAppearance(Appearance appearance);
-    TextOptions textOptions() const { return m_options; }
+    TextOptions textOptions() const { return m_filters.options(); }
     void setTextOptions(const TextOptions& options);
 
     TextRange selectedRange() const;
@@ -98,32 +109,41 @@ public:
     QTextCharFormat typingAttributes() const;
     void setTypingAttributes(const QTextCharFormat& format);
     // The character index for insertion at a point of the viewport.
-    int characterIndexAt(const QPoint& viewportPoint) const;
+    int characterIndexAt(const QPoint& viewportPoint) const
+    {
+        return m_geometry.characterIndexAt(viewportPoint);
+    }
     // The target of the link drawn at a point of the viewport; empty where there is none.
-    QUrl linkAt(const QPoint& viewportPoint) const;
+    QUrl linkAt(const QPoint& viewportPoint) const { return m_geometry.linkAt(viewportPoint); }
     // The caret's rectangle, in scene coordinates.
-    QRectF caretRect() const;
+    QRectF caretRect() const { return m_geometry.caretRect(); }
     // Where the character at `index` shows, in viewport coordinates; empty past the text.
-    QRect characterRect(int index) const;
-    virtual void scrollRangeToVisible(TextRange range);
+    QRect characterRect(int index) const { return m_geometry.characterRect(index); }
+    virtual void scrollRangeToVisible(TextRange range) { m_geometry.scrollRangeToVisible(range); }
     // The scene point at the viewport's top left, and scrolling to put one there.
-    QPointF visibleOrigin() const;
-    void scrollToPoint(const QPointF& scenePoint);
+    QPointF visibleOrigin() const { return m_geometry.visibleOrigin(); }
+    void scrollToPoint(const QPointF& scenePoint)
+    {
+        m_geometry.scrollToPoint(scenePoint, m_layout.zoom());
+    }
 
     // What a printed page of this view carries at its top when page headers are on; null for
     // none.
     virtual std::unique_ptr<QTextDocument> pageHeader() const { return nullptr; }
 
     // Flashes a yellow highlight over `range` for one second, as find does for a match.
-    void showFindIndicator(TextRange range);
-    bool isShowingFindIndicator() const { return m_findIndicator != nullptr; }
+    void showFindIndicator(TextRange range) { m_findIndicator.show(range); }
+    bool isShowingFindIndicator() const { return m_findIndicator.isShowing(); }
 
     // Typing is being gathered into one undo step.
-    bool isCoalescingTyping() const;
-    void breakUndoCoalescing();
+    bool isCoalescingTyping() const { return m_text.isCoalescingTyping(); }
+    void breakUndoCoalescing() { m_text.breakCoalescing(); }
 
     // Runs `edit` (changes to mirror() through cursors) as one user edit named `actionName`.
-    void performUserEdit(const QString& actionName, const std::function<void()>& edit);
+    void performUserEdit(const QString& actionName, const std::function<void()>& edit)
+    {
+        m_text.performUserEdit(actionName, false, edit);
+    }
     // Replaces the selection with `text` in `format`, as one user edit; answers false
     // (changing nothing) when the view is not editable.
     bool replaceSelection(
@@ -144,18 +164,21 @@ public:
     QTextCharFormat selectedCharacterFormat() const;
 
     // The ruler over the text, made when first shown ("toggleRuler:" toggles it).
-    bool isRulerVisible() const;
-    void setRulerVisible(bool visible);
+    bool isRulerVisible() const { return m_ruler.isVisible(); }
+    void setRulerVisible(bool visible) { m_ruler.setVisible(visible); }
     // Null until the ruler was first shown or given units.
-    RulerView* rulerView() const { return m_ruler; }
+    RulerView* rulerView() const { return m_ruler.ruler(); }
     // The ruler takes the colours of the text it measures; the system's with the system look.
-    void updateRulerAppearance();
+    void updateRulerAppearance() { m_ruler.updateAppearance(); }
     // The ruler's units (see RulerView::setMeasurementUnits), making it, hidden, if need be.
-    void setRulerMeasurementUnits(const QString& units);
+    void setRulerMeasurementUnits(const QString& units) { m_ruler.setMeasurementUnits(units); }
 
     // With smart copy and paste on, `text` with a space added where it would otherwise run
     // into a word on either side of the selection.
-    QString smartInsertText(const QString& text) const;
+    QString smartInsertText(const QString& text) const
+    {
+        return m_filters.smartInsertText(text, selectedRange());
+    }
     // Pastes from the clipboard: images as PNG attachments, else rich text, else plain text.
     virtual void paste();
     // The context menu for a viewport point: spelling items over a misspelled word, then the
@@ -166,7 +189,10 @@ public:
     std::optional<bool> validate(Command& command) const override;
     void perform(const Command& command) override;
     // "Undo Typing" and the like, after the step undo would take back.
-    std::optional<QString> titleFor(const Command& command) const override;
+    std::optional<QString> titleFor(const Command& command) const override
+    {
+        return m_undoCommands.titleFor(command);
+    }
 
 signals:
     void selectionChanged();
@@ -177,8 +203,14 @@ signals:
 protected:
     // Inserts mime data at the selection as the user's edit; answers whether it found
     // anything usable.
-    bool insertMimeData(const QMimeData* source, const QString& actionName);
-    bool insertImage(const QImage& image, const QString& actionName);
+    bool insertMimeData(const QMimeData* source, const QString& actionName)
+    {
+        return m_insertion.insertMimeData(source, actionName);
+    }
+    bool insertImage(const QImage& image, const QString& actionName)
+    {
+        return m_insertion.insertImage(image, actionName);
+    }
     void applyAppearance();
 
     bool event(QEvent* event) override;
@@ -193,54 +225,33 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void attachMirror(std::unique_ptr<QTextDocument> mirror);
-    static bool isTooLongToEdit(const QTextDocument& storage);
-    static std::unique_ptr<QTextDocument> beginningOf(const QTextDocument& storage);
-    // The storage's units that a beginning-only view shows.
-    static qsizetype shownBeginningLength(const QTextDocument& storage);
-    // Adds the beginning's next slice to the mirror, and schedules the one after.
-    void showNextBeginningSlice();
-    void layoutText();
-    // Tells the highlighter which paragraphs are on screen.
-    void updateVisibleBlocks();
+    bool acceptsInsertion() const override { return m_editable; }
+    void insertAsUserEdit(const QString& actionName,
+        const std::function<void(QTextCursor& cursor)>& insert, bool showCaret) override;
+    bool insertPlainText(const QString& text, const QString& actionName) override;
+
+    void attachMirror(std::unique_ptr<QTextDocument> oldMirror);
     void noteEvent(int editsBefore);
-    bool filterTypedText(const QString& text);
-    // Return, Tab, Shift+Tab and Backspace in a list item; answers whether the key was one.
-    bool editList(const QKeyEvent* event);
-    // With smart copy and paste, a deleted word takes one of the spaces around it along.
-    void removeSpaceLeftByDeletion();
-    void detectLinkBefore(int position);
-    QChar characterAt(int position) const;
-    void ensureCaretVisible();
-    void placeRuler();
 
     TextViewDelegate* m_delegate = nullptr;
     QPointer<SpellChecker> m_spellChecker;
     QGraphicsScene* m_scene;
     QGraphicsTextItem* m_item;
     UndoCommands m_undoCommands;
-    QPointer<QTextDocument> m_storage;
-    QPointer<SharedTextStorage> m_shared;
-    std::unique_ptr<QTextDocument> m_mirror;
+    TextEditCommands m_editCommands;
+    TextMirror m_text;
     TextHighlighter* m_highlighter = nullptr;
-    RulerView* m_ruler = nullptr;
-    QGraphicsItem* m_findIndicator = nullptr;
-    quint64 m_findIndicatorTask = 0;
-    quint64 m_beginningSliceTask = 0;
-    // The storage's units the mirror holds of the beginning, and those it will hold.
-    qsizetype m_beginningShown = 0;
-    qsizetype m_beginningLength = 0;
+    TextViewLayout m_layout;
+    TextViewGeometry m_geometry;
+    FindIndicator m_findIndicator;
+    RulerPlacement m_ruler;
+    TextInputFilters m_filters;
+    MimeDataInsertion m_insertion;
     bool m_editable = true;
     bool m_editableAsked = true;
-    bool m_beginningOnly = false;
-    bool m_layingOut = false;
-    double m_zoom = 1.0;
     Appearance m_appearance = Appearance::System;
-    TextOptions m_options;
     int m_lastPosition = 0;
     int m_lastAnchor = 0;
-    // Counts this view's edits that reached the storage, to tell an edit from a caret move.
-    int m_editCount = 0;
 };
 
 } // namespace platform

@@ -107,7 +107,11 @@ protected:
 
 private:
     friend class ManagedObjectContext;
+    friend class ContextChangeTracker;
     friend class ContextFetcher;
+    friend class ContextMerger;
+    friend class ContextObjectRegistry;
+    friend class ContextSaver;
 
     struct Relation {
         bool loaded = false;

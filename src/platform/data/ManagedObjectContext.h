@@ -3,6 +3,8 @@
 #include "FetchRequest.h"
 #include "ManagedObject.h"
 #include "PersistentStoreCoordinator.h"
+#include "platform/data/context/ContextChangeTracker.h"
+#include "platform/data/context/ContextObjectRegistry.h"
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -35,6 +37,10 @@ class UndoManager;
 //     QVariantList of ManagedObjectID (permanent IDs).
 // With an undo manager every insert, delete, attribute and relationship change is recorded
 // while its registration is enabled.
+//
+// The context runs its queue, its undo records and its notifications; its objects and their
+// reading live in a ContextObjectRegistry, its unsaved changes in a ContextChangeTracker, and
+// fetching, saving and merging are done by ContextFetcher, ContextSaver and ContextMerger.
 class ManagedObjectContext final : public QObject {
     Q_OBJECT
 
@@ -90,10 +96,10 @@ public:
     ManagedObjectPtr objectRegisteredForID(const ManagedObjectID& id) const;
     QList<ManagedObjectPtr> registeredObjects() const;
 
-    bool hasChanges() const;
-    QList<ManagedObjectPtr> insertedObjects() const { return m_inserted; }
-    QList<ManagedObjectPtr> updatedObjects() const;
-    QList<ManagedObjectPtr> deletedObjects() const { return m_deleted; }
+    bool hasChanges() const { return m_changes.hasChanges(); }
+    QList<ManagedObjectPtr> insertedObjects() const { return m_changes.inserted(); }
+    QList<ManagedObjectPtr> updatedObjects() const { return m_changes.updatedObjects(); }
+    QList<ManagedObjectPtr> deletedObjects() const { return m_changes.deleted(); }
 
     // Posts the objects-did-change notification for the changes since the last call.
     void processPendingChanges();
@@ -125,16 +131,6 @@ public:
 
 private:
     friend class ManagedObject;
-    friend class ContextFetcher;
-
-    struct PendingChanges {
-        QList<ManagedObjectPtr> inserted;
-        QList<ManagedObjectPtr> updated;
-        QList<ManagedObjectPtr> deleted;
-        QList<ManagedObjectPtr> refreshed;
-        QList<ManagedObjectPtr> invalidated;
-        bool isEmpty() const;
-    };
 
     // Called by objects.
     void registerUndo(ManagedObject* target, std::function<void()> action);
@@ -147,17 +143,8 @@ private:
 
     std::shared_ptr<PersistentStore> store() const;
     const ManagedObjectModel* model() const;
-    // Registers the object of a fetched row, taking over its values when the object is new.
-    ManagedObjectPtr registerRow(PersistentStore::Row& row);
-    // The same when the registered object (`known`, null when there is none) was looked up.
-    ManagedObjectPtr registerRow(PersistentStore::Row& row, ManagedObjectPtr known);
-    void applyRow(ManagedObject* object, const PersistentStore::Row& row);
-    void unregister(ManagedObject* object);
     void reinsert(const ManagedObjectPtr& object);
     void scheduleProcessing();
-    bool applyDeleteRules(const ManagedObjectPtr& object, Error* error) const;
-    static void addOnce(QList<ManagedObjectPtr>& list, const ManagedObjectPtr& object);
-    void dropPendingUpdate(const ManagedObjectPtr& object);
 
     ConcurrencyType m_type;
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
@@ -165,11 +152,8 @@ private:
     std::unique_ptr<SerialExecutor> m_executor;
     QRecursiveMutex m_lock;
 
-    QHash<ManagedObjectID, ManagedObjectPtr> m_registered;
-    QList<ManagedObjectPtr> m_inserted;
-    QList<ManagedObjectPtr> m_updated;
-    QList<ManagedObjectPtr> m_deleted;
-    PendingChanges m_pending;
+    ContextObjectRegistry m_objects { this };
+    ContextChangeTracker m_changes;
     bool m_processingScheduled = false;
 };
 

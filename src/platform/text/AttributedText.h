@@ -3,6 +3,9 @@
 #include "DocumentAttributes.h"
 #include "TextAttachment.h"
 #include "platform/text/ParagraphStyle.h"
+#include "platform/text/TextRange.h"
+#include "platform/text/attributed/TextAttributeNames.h"
+#include "platform/text/attributed/TextUnits.h"
 
 #include <QFont>
 #include <QString>
@@ -17,15 +20,6 @@ class QTextCursor;
 class QTextDocument;
 
 namespace platform {
-
-// A range of text in UTF-16 units, as QString counts them.
-struct TextRange {
-    qsizetype location = 0;
-    qsizetype length = 0;
-
-    qsizetype end() const { return location + length; }
-    bool operator==(const TextRange&) const = default;
-};
 
 // Attributed-string operations on a QTextDocument, the rich text of a note. Positions count
 // UTF-16 units of the plain string, in which every paragraph break is "\n" and every attachment
@@ -50,46 +44,11 @@ struct TextRange {
 //                                  "all", which reads as 1
 // and any name given to registerAttribute(), whose values are stored as that user property.
 // All functions are reentrant: they touch only the documents passed in and use no GUI
-// objects, so worker threads may use them on documents they own.
-class AttributedText final {
+// objects, so worker threads may use them on documents they own. Ranges, attribute runs and
+// editing are done here; the names come from TextAttributeNames, and formats, paragraph styles,
+// attachments and copies of ranges are converted by the classes in attributed/.
+class AttributedText final : public TextAttributeNames {
 public:
-    static const QString FontAttributeName;
-    static const QString ForegroundColorAttributeName;
-    static const QString BackgroundColorAttributeName;
-    static const QString UnderlineStyleAttributeName;
-    static const QString UnderlineColorAttributeName;
-    static const QString StrikethroughStyleAttributeName;
-    static const QString StrikethroughColorAttributeName;
-    static const QString LinkAttributeName;
-    static const QString BaselineOffsetAttributeName;
-    static const QString SuperscriptAttributeName;
-    static const QString ParagraphStyleAttributeName;
-    static const QString AttachmentAttributeName;
-    static const QString KerningAttributeName;
-    static const QString LetterSpacingAttributeName;
-    static const QString LigatureAttributeName;
-
-    // Format properties beyond what Qt's formats hold. Custom attributes get ids above
-    // FirstCustomProperty from registerAttribute().
-    enum Property {
-        ParagraphStyleSetProperty = QTextFormat::UserProperty + 1, // block has an explicit style
-        LineSpacingProperty,
-        MinimumLineHeightProperty,
-        MaximumLineHeightProperty,
-        TailIndentProperty,
-        DefaultTabIntervalProperty,
-        UnderlineMaskProperty,
-        StrikethroughMaskProperty,
-        StrikethroughColorProperty,
-        BaselineOffsetProperty,
-        AttachmentFileNameProperty,
-        TextListsProperty,
-        FirstCustomProperty = QTextFormat::UserProperty + 0x100,
-    };
-
-    // The property id for a custom attribute name, assigning one on first use. Thread-safe.
-    static int registerAttribute(const QString& name);
-
     // A new empty document set up for use as attributed text (no undo stack).
     static std::unique_ptr<QTextDocument> makeDocument();
 
@@ -156,8 +115,8 @@ public:
 
     // Qt lays text out in pixels at 96 per inch; the attribute set counts points. Points read
     // back are rounded to 1/10000 so that lengths survive the trip unchanged.
-    static double pointsToPixels(double points) { return points * 96.0 / 72.0; }
-    static double pixelsToPoints(double pixels);
+    static double pointsToPixels(double points) { return TextUnits::pointsToPixels(points); }
+    static double pixelsToPoints(double pixels) { return TextUnits::pixelsToPoints(pixels); }
 
     // The named attributes of a character format (paragraph style excluded).
     static QVariantMap characterAttributes(const QTextDocument& doc, const QTextCharFormat& format);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FetchRequest.h"
-#include "ManagedObject.h"
+#include "platform/data/FetchRequest.h"
+#include "platform/data/ManagedObject.h"
 
 #include "platform/foundation/Error.h"
 
@@ -9,12 +9,16 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace platform {
 
-class ManagedObjectContext;
+class ContextChangeTracker;
+class ContextObjectRegistry;
+class ManagedObjectModel;
+class PersistentStore;
 
 // The fetch path of one context: reads the candidate rows from the store (with as much of the
 // predicate as SQL can decide), adds the context's unsaved objects, evaluates the rest in
@@ -22,7 +26,10 @@ class ManagedObjectContext;
 // Made for one call on the context's own thread; holds no state of its own.
 class ContextFetcher final {
 public:
-    explicit ContextFetcher(ManagedObjectContext& context);
+    // `model` and `store` may be null (nothing to fetch from); `objects` and `changes` are
+    // the context's.
+    ContextFetcher(const ManagedObjectModel* model, std::shared_ptr<PersistentStore> store,
+        ContextObjectRegistry& objects, const ContextChangeTracker& changes);
 
     // The matching objects in sort order, at most the fetch limit.
     std::optional<QList<ManagedObjectPtr>> fetchObjects(const FetchRequest& request, Error* error);
@@ -42,7 +49,10 @@ private:
     // Loads, in a few queries, the to-many relations the predicate or sort will read.
     void prefetchRelations(const FetchRequest& request, const QList<ManagedObjectPtr>& objects);
 
-    ManagedObjectContext& m_context;
+    const ManagedObjectModel* m_model;
+    std::shared_ptr<PersistentStore> m_store;
+    ContextObjectRegistry& m_objects;
+    const ContextChangeTracker& m_changes;
 };
 
 } // namespace platform

@@ -1,7 +1,10 @@
 #include "ContextFetcher.h"
 
-#include "ManagedObjectContext.h"
-#include "SqlPredicateFilter.h"
+#include "ContextChangeTracker.h"
+#include "ContextObjectRegistry.h"
+
+#include "platform/data/ManagedObjectModel.h"
+#include "platform/data/SqlPredicateFilter.h"
 
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -16,13 +19,16 @@
 
 namespace platform {
 
-ContextFetcher::ContextFetcher(ManagedObjectContext& context) : m_context(context) { }
+ContextFetcher::ContextFetcher(const ManagedObjectModel* model,
+    std::shared_ptr<PersistentStore> store, ContextObjectRegistry& objects,
+    const ContextChangeTracker& changes)
+    : m_model(model), m_store(std::move(store)), m_objects(objects), m_changes(changes)
+{ }
 
 bool ContextFetcher::fetchCandidates(
     const FetchRequest& request, QList<ManagedObjectPtr>& result, Error* error)
 {
-    const EntityDescription* entity
-        = m_context.model() ? m_context.model()->entity(request.entityName()) : nullptr;
+    const EntityDescription* entity = m_model ? m_model->entity(request.entityName()) : nullptr;
     if (!entity)
         return Error::set(error,
             Error(kCocoaErrorDomain, CoreDataValidationError,
@@ -46,7 +52,7 @@ bool ContextFetcher::fetchCandidates(
     const PredicateRef& predicate = request.predicate();
     // Rows the SQL filter decided need no second look unless they have unsaved changes.
     QSet<const ManagedObject*> decided;
-    if (const std::shared_ptr<PersistentStore> current = m_context.store()) {
+    if (PersistentStore* current = m_store.get()) {
         const std::unique_ptr<SqlPredicateFilter> filter
             = SqlPredicateFilter::make(predicate, entity, *current, unchangedCheck());
         // Objects already holding every value asked for would ignore the row's values (they
@@ -54,7 +60,7 @@ bool ContextFetcher::fetchCandidates(
         std::vector<ManagedObjectPtr> known;
         const auto wanted = [&](const PersistentStore::Row& row, const std::vector<int>& columns) {
             ManagedObjectPtr object
-                = m_context.m_registered.value(current->objectID(row.entity, row.primaryKey));
+                = m_objects.value(current->objectID(row.entity, row.primaryKey));
             bool needed
                 = !object || object->m_fault || !object->m_awake || object->m_entity != row.entity;
             for (size_t c = 0; !needed && c < columns.size(); ++c)
@@ -69,11 +75,11 @@ bool ContextFetcher::fetchCandidates(
         if (!current->fetchRows(entities, useHint ? &hint : nullptr,
                 filter ? &filter->filter() : nullptr, rows, error, wanted))
             return false;
-        result.reserve(qsizetype(rows.size()) + m_context.m_inserted.size());
-        m_context.m_registered.reserve(m_context.m_registered.size() + qsizetype(rows.size()));
+        result.reserve(qsizetype(rows.size()) + m_changes.inserted().size());
+        m_objects.reserve(m_objects.objects().size() + qsizetype(rows.size()));
         for (size_t i = 0; i < rows.size(); ++i) {
-            ManagedObjectPtr object = m_context.registerRow(rows[i], std::move(known[i]));
-            if (object->m_deleted || object->m_context != &m_context)
+            ManagedObjectPtr object = m_objects.registerRow(*current, rows[i], std::move(known[i]));
+            if (object->m_deleted || object->m_context != m_objects.context())
                 continue;
             if (filter && filter->isExact() && !object->m_updated)
                 decided.insert(object.get());
@@ -81,7 +87,7 @@ bool ContextFetcher::fetchCandidates(
         }
         if (filter) {
             // Unsaved values may match where the saved row did not.
-            for (const ManagedObjectPtr& object : std::as_const(m_context.m_updated)) {
+            for (const ManagedObjectPtr& object : m_changes.changed()) {
                 if (object->m_updated && !object->m_deleted && !object->m_inserted
                     && std::find(entities.begin(), entities.end(), object->m_entity)
                         != entities.end()
@@ -90,7 +96,7 @@ bool ContextFetcher::fetchCandidates(
             }
         }
     }
-    for (const ManagedObjectPtr& object : std::as_const(m_context.m_inserted)) {
+    for (const ManagedObjectPtr& object : m_changes.inserted()) {
         if (std::find(entities.begin(), entities.end(), object->m_entity) != entities.end())
             result.append(object);
     }
@@ -124,9 +130,9 @@ bool ContextFetcher::hasUnsavedChanges(const std::vector<const EntityDescription
     const auto among = [&entities](const ManagedObjectPtr& object) {
         return std::find(entities.begin(), entities.end(), object->m_entity) != entities.end();
     };
-    return std::any_of(m_context.m_inserted.begin(), m_context.m_inserted.end(), among)
-        || std::any_of(m_context.m_deleted.begin(), m_context.m_deleted.end(), among)
-        || std::any_of(m_context.m_updated.begin(), m_context.m_updated.end(),
+    return std::any_of(m_changes.inserted().begin(), m_changes.inserted().end(), among)
+        || std::any_of(m_changes.deleted().begin(), m_changes.deleted().end(), among)
+        || std::any_of(m_changes.changed().begin(), m_changes.changed().end(),
             [&among](
                 const ManagedObjectPtr& object) { return object->m_updated && among(object); });
 }
@@ -147,9 +153,8 @@ bool ContextFetcher::fetchInStore(
         && (request.resultType() != FetchRequest::ResultType::Dictionary
             || request.expressionsToFetch().isEmpty() || request.fetchLimit() > 0))
         return true;
-    const EntityDescription* entity
-        = m_context.model() ? m_context.model()->entity(request.entityName()) : nullptr;
-    const std::shared_ptr<PersistentStore> current = m_context.store();
+    const EntityDescription* entity = m_model ? m_model->entity(request.entityName()) : nullptr;
+    const std::shared_ptr<PersistentStore>& current = m_store;
     if (!entity || !current)
         return true;
     const std::vector<const EntityDescription*> entities = request.includesSubentities()
@@ -251,7 +256,7 @@ void collectFirstKeys(const ExpressionRef& expression, QSet<QString>& keys)
 void ContextFetcher::prefetchRelations(
     const FetchRequest& request, const QList<ManagedObjectPtr>& objects)
 {
-    const std::shared_ptr<PersistentStore> current = m_context.store();
+    const std::shared_ptr<PersistentStore>& current = m_store;
     if (!current)
         return;
     QSet<QString> keys;
@@ -303,7 +308,7 @@ void ContextFetcher::prefetchRelations(
             ManagedObject::Relation* relation = relations.value(ownerKey);
             if (!relation)
                 continue;
-            if (ManagedObjectPtr target = m_context.objectWithID(id); target && !target->m_deleted)
+            if (ManagedObjectPtr target = m_objects.objectWithID(id); target && !target->m_deleted)
                 relation->objects.push_back(std::move(target));
         }
         for (ManagedObject::Relation* relation : std::as_const(relations))
