@@ -346,8 +346,11 @@ void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
     if (font.canConvert<QFont>())
         BXDocument::setFont(attributes.characters, font.value<QFont>());
     const QVariant color = userInfo.value(AttributedText::ForegroundColorAttributeName);
-    if (color.canConvert<QColor>())
+    // No valid colour: the theme's text colour, which the palette gives.
+    if (color.canConvert<QColor>() && color.value<QColor>().isValid())
         attributes.characters.setForeground(color.value<QColor>());
+    else if (color.isValid())
+        attributes.characters.clearForeground();
     setDefaultStringAttributes(attributes);
 }
 
@@ -412,6 +415,8 @@ void BXDocumentController::controllerWillCloseWindow(QObject* controller)
         m_recentDocumentsWindowController.release()->deleteLater();
     else if (controller == m_acknowledgmentsController.get())
         m_acknowledgmentsController.release()->deleteLater();
+    else if (controller == m_preferencesWindowController.get())
+        m_preferencesWindowController.release()->deleteLater();
     quitWhenIdle();
 }
 
@@ -438,6 +443,9 @@ BXPreferencesWindowController* BXDocumentController::showPreferencesPanel()
                   if (m_versionCheckSchedule)
                       m_versionCheckSchedule->checkVersion(true);
               });
+        connect(m_preferencesWindowController.get(),
+            &BXPreferencesWindowController::controllerWillCloseWindow, this,
+            [this](BXPreferencesWindowController* closing) { controllerWillCloseWindow(closing); });
     }
     m_preferencesWindowController->showWindow();
     return m_preferencesWindowController.get();

@@ -87,12 +87,13 @@ public:
     void showWelcome();
     BXRecentDocumentsWindowController* recentDocumentsWindowController() const;
     BXWelcomeWindowController* welcomeWindowController() const;
-    // A start window is closing: its controller is let go.
+    // A start or utility window is closing: its controller is let go.
     void controllerWillCloseWindow(QObject* controller);
     void openURL(int tag);
     // The update check's timer and its reports; made at launch.
     BXVersionCheckSchedule* versionCheckSchedule() const { return m_versionCheckSchedule.get(); }
-    // The preferences window, made on first use and kept.
+    // The preferences window, made on first use; a closed one is let go, and the next show
+    // makes it afresh.
     BXPreferencesWindowController* showPreferencesPanel();
     // The acknowledgments window, made on first use and let go when it closes.
     BXMessageWindowController* showAcknowledgments();

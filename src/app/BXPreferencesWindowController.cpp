@@ -18,6 +18,7 @@
 #include "platform/text/TextArchiving.h"
 #include "ui/BXSavePanelController.h"
 #include "ui/EncodingsComboBox.h"
+#include "ui/WindowAdditions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -25,6 +26,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -80,6 +82,8 @@ void BXPreferencesWindowController::showWindow()
 {
     if (!m_window)
         windowDidLoad();
+    if (!m_window->isVisible())
+        WindowAdditions::centerOnScreen(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -100,6 +104,11 @@ void BXPreferencesWindowController::windowDidLoad()
 {
     m_window = std::make_unique<QWidget>(nullptr, Qt::Window);
     m_window->installEventFilter(this);
+    // No menu bar carries Close here, so the window takes the key itself.
+    auto* close = new QAction(m_window.get());
+    close->setShortcuts(QKeySequence::Close);
+    connect(close, &QAction::triggered, m_window.get(), &QWidget::close);
+    m_window->addAction(close);
     m_toolbar = new QToolBar(m_window.get());
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
@@ -278,7 +287,7 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
     connect(&m_defaults, &platform::UserDefaults::valueChanged, this, [this](const QString& key) {
         if (key == AutoCheckForUpdates)
             m_autoCheckBox->setChecked(m_defaults.boolForKey(AutoCheckForUpdates));
-        else if (key == LastUpdatesCheck)
+        else if (key == LastUpdatesCheck || key == LastFailedUpdatesCheck)
             showLastCheck();
     });
     showLastCheck();
@@ -305,8 +314,12 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
 void BXPreferencesWindowController::showLastCheck()
 {
     const BXVersionCheckDateValueTransformer transformer;
-    m_lastCheckLabel->setText(
-        transformer.transformedValue(m_defaults.objectForKey(LastUpdatesCheck)).toString());
+    // The later of the last good and the last failed check: a check that failed has run.
+    const QDateTime good = m_defaults.dateForKey(LastUpdatesCheck);
+    const QDateTime failed = m_defaults.dateForKey(LastFailedUpdatesCheck);
+    m_lastCheckLabel->setText(failed.isValid() && (!good.isValid() || failed > good)
+            ? transformer.failedCheckText(failed)
+            : transformer.transformedValue(m_defaults.objectForKey(LastUpdatesCheck)).toString());
 }
 
 QWidget* BXPreferencesWindowController::pane(const QString& identifier) const
@@ -402,6 +415,20 @@ void BXPreferencesWindowController::resetToDefaultFont()
     m_sizeLabel->setText(sizeText(kDefaultFontSize));
     m_familyPopup->setCurrentIndex(m_familyPopup->findText(QApplication::font().family()));
     changeDefaultFont(systemFontAt(kDefaultFontSize));
+    resetDefaultFontColor();
+}
+
+void BXPreferencesWindowController::resetDefaultFontColor()
+{
+    // The registered default is the named text colour, which follows the theme; an invalid
+    // colour in the announcement stands for it.
+    m_defaults.removeObject(DefaultFontColor);
+    if (m_preview) {
+        m_preview->setPalette(QPalette());
+        m_preview->setForegroundRole(QPalette::PlaceholderText);
+    }
+    platform::NotificationCenter::defaultCenter().post(DefaultFontChanged, this,
+        { { platform::AttributedText::ForegroundColorAttributeName, QColor() } });
 }
 
 void BXPreferencesWindowController::fontsPanelAction(bool alternate)
@@ -442,6 +469,8 @@ bool BXPreferencesWindowController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window.get() && event->type() == QEvent::ActivationChange)
         updateFontDialogConnection();
+    if (watched == m_window.get() && event->type() == QEvent::Close)
+        emit controllerWillCloseWindow(this);
     return QObject::eventFilter(watched, event);
 }
 

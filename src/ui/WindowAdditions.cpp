@@ -78,6 +78,17 @@ void fitIntoAvailableArea(QWidget* window)
         window->setGeometry(fitted);
 }
 
+void centerOnScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!window || !screen)
+        return;
+    // With the decoration the window will get, so the whole frame sits in the middle.
+    QRect frame = window->geometry().marginsAdded(decorationMargins(window));
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
 void validateWindowPosition(QWidget* window)
 {
     if (!window)

@@ -15,6 +15,9 @@ namespace WindowAdditions {
 // into that area. Used after a frame has been restored from saved state.
 void validateWindowPosition(QWidget* window);
 
+// Centres a window that is not shown yet on the primary screen's available area.
+void centerOnScreen(QWidget* window);
+
 // `frame` (a window's own area) moved, and shrunk where it is larger, so that with its
 // decoration `margins` it lies inside `area`; never smaller than `minimum`, and when even that
 // is too large its top left corner stays inside.
