@@ -3,17 +3,26 @@
 #include "document/BXDocument.h"
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
+#include "mainwindow/BXInfoBarView.h"
+#include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/editor/BXWriterBar.h"
+#include "platform/appkit/PopUpButton.h"
+#include "platform/appkit/SegmentedControl.h"
+#include "platform/appkit/Stepper.h"
 #include "platform/foundation/Error.h"
 #include "platform/text/AttributedText.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitterHandle>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
@@ -87,4 +96,57 @@ TEST(WriterBarScenario, TheSwatchShowsTheColourOfTheSelectionsFirstCharacter)
     EXPECT_EQ(swatchColour(main), red) << "from the space on";
     bxtest::saveScreenshot(
         main->mainWindow()->grab().toImage(), QStringLiteral("scenario-writer-bar-swatch"));
+}
+
+// In a narrow editor (the window as wide as a small screen) the font pop-up gives up width and
+// the controls at the end are left out before any control would cover another; with the
+// sidebar hidden and the list narrowed the editor widens, and every control is back at its
+// full size.
+TEST(WriterBarScenario, NoControlCoversAnotherInANarrowEditor)
+{
+    ScenarioApp app;
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    BXWriterBar* bar = main->bars()->writerBar();
+    const QList<QWidget*> controls = { bar->fontPopupButton(), bar->fontSizeTextField(),
+        bar->fontSizeStepper(), bar->textColorButton(), bar->defaultStyleButton(),
+        bar->formatButton(), bar->appearanceControl() };
+    const auto checkNoOverlap = [&](const char* when) {
+        SCOPED_TRACE(when);
+        QWidget* previous = nullptr;
+        for (QWidget* control : controls) {
+            if (!control->isVisible())
+                continue;
+            EXPECT_LE(control->geometry().right(), bar->view()->width()) << "cut off at the end";
+            if (previous) {
+                EXPECT_LE(previous->geometry().right(), control->geometry().left())
+                    << previous->metaObject()->className() << " covers "
+                    << control->metaObject()->className();
+            }
+            previous = control;
+        }
+    };
+    ScenarioApp::idle(100);
+    ASSERT_LT(main->mainWindow()->width(), 900);
+    checkNoOverlap("narrow");
+    EXPECT_TRUE(bar->fontPopupButton()->isVisible());
+    EXPECT_TRUE(bar->fontSizeTextField()->isVisible());
+    bxtest::saveScreenshot(
+        main->mainWindow()->grab().toImage(), QStringLiteral("scenario-writer-bar-narrow"));
+
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("View"), QStringLiteral("Hide Sidebar") }));
+    // The divider between the list and the note dragged to the left.
+    QSplitterHandle* divider = main->splitView()->handle(2);
+    const QPoint grip = divider->rect().center();
+    QTest::mousePress(divider, Qt::LeftButton, {}, grip);
+    for (int step = 1; step <= 10; ++step) {
+        QTest::mouseMove(divider, grip - QPoint(30 * step, 0));
+        ScenarioApp::idle(scenario::keyInterval());
+    }
+    QTest::mouseRelease(divider, Qt::LeftButton, {}, grip - QPoint(300, 0));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return bar->appearanceControl()->isVisible(); }));
+    checkNoOverlap("wide");
+    bxtest::saveScreenshot(
+        main->mainWindow()->grab().toImage(), QStringLiteral("scenario-writer-bar-wide"));
 }

@@ -42,6 +42,7 @@ namespace {
 
 constexpr int kControlHeight = 22;
 constexpr int kPopupWidth = 170;
+constexpr int kMinimumPopupWidth = 56;
 constexpr int kFieldWidth = 60;
 constexpr int kStepperWidth = 19;
 constexpr int kButtonSide = 22;
@@ -300,15 +301,33 @@ bool BXWriterBar::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+int BXWriterBar::neededWidth() const
+{
+    m_view->layout()->invalidate();
+    return m_view->layout()->minimumSize().width();
+}
+
 void BXWriterBar::fitToWidth()
 {
     if (m_fullWidth == 0) {
         m_defaultStyleButton->setText(m_defaultStyleTitle);
-        m_fullWidth = m_view->layout()->minimumSize().width();
+        m_fullWidth = neededWidth();
     }
-    const QString title = m_view->width() < m_fullWidth ? QString() : m_defaultStyleTitle;
+    const int width = m_view->width();
+    const QString title = width < m_fullWidth ? QString() : m_defaultStyleTitle;
     if (m_defaultStyleButton->text() != title)
         m_defaultStyleButton->setText(title);
+    // Measured from the widest pop-up with every control shown; a layout squeezed below its
+    // minimum would draw fixed-size controls over each other.
+    const QList<QWidget*> trailing = { m_defaultStyleButton, m_formatButton, m_appearanceControl };
+    for (QWidget* control : trailing)
+        control->setVisible(true);
+    m_fontPopupButton->setFixedWidth(kPopupWidth);
+    const int shortfall = neededWidth() - width;
+    if (shortfall > 0)
+        m_fontPopupButton->setFixedWidth(std::max(kMinimumPopupWidth, kPopupWidth - shortfall));
+    for (qsizetype i = trailing.size() - 1; i >= 0 && neededWidth() > width; --i)
+        trailing.at(i)->setVisible(false);
 }
 
 QVariantMap BXWriterBar::selectionOrTypingAttributes() const
