@@ -626,6 +626,15 @@ void BXDocumentController::displayDocument(Document* document)
 
 bool BXDocumentController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched->isWidgetType()) {
+        // A dialog that grows while it shows (the print dialog's options) grows downwards from
+        // where it stands: it moves up, and shrinks where it must, so its buttons stay on the
+        // screen.
+        auto* dialog = static_cast<QWidget*>(watched);
+        if (dialog->isWindow() && dialog->windowType() == Qt::Dialog && dialog->isVisible())
+            WindowAdditions::fitIntoAvailableArea(dialog);
+        return false;
+    }
     if (event->type() != QEvent::Show || event->spontaneous() || !watched->isWidgetType())
         return false;
     auto* window = static_cast<QWidget*>(watched);

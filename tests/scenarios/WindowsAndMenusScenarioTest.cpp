@@ -1,22 +1,29 @@
 #include "ScenarioApp.h"
 
+#include "document/BXDocument.h"
+#include "document/model/BXDocumentPreference.h"
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -309,4 +316,83 @@ TEST_F(WindowsAndMenusScenario, NewDocumentWindowsCascade)
     EXPECT_EQ(step, QPoint(22, 22));
     EXPECT_TRUE(second->mainWindow()->screen()->availableGeometry().contains(
         second->mainWindow()->frameGeometry()));
+}
+
+// A file saved with a window taller and wider than this screen opens with the whole window on
+// the screen, its title bar included, so the bars at its foot can be reached.
+TEST_F(WindowsAndMenusScenario, AStoredFrameLargerThanTheScreenOpensWithItsFootOnScreen)
+{
+    const QString path = app.folder() + QStringLiteral("/Large.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Tall") });
+    {
+        // As a larger screen left it.
+        BXDocument saved;
+        platform::Error error;
+        ASSERT_TRUE(saved.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXDocument::NotesDocumentType, &error));
+        BXDocumentPreference::setPrefString(QStringLiteral("0 0 2400 1900 0 0 2560 1960"),
+            BXDocumentPreference::WindowType, BXDocumentPreference::FrameName,
+            saved.prefsContext());
+        ASSERT_TRUE(saved.prefsContext()->save(&error)) << error.toString().toStdString();
+        saved.close();
+    }
+    BXMainWindowController* main = app.openDocument(path);
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::idle(200);
+    QWidget* window = main->mainWindow();
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().height();
+    EXPECT_GT(window->frameGeometry().top(), area.top() - 1);
+    // The bar under the list, at the window's foot, lies on the screen.
+    QWidget* foot = main->notesTableView()->window()->childAt(
+        window->rect().bottomLeft() + QPoint(window->width() / 3, -8));
+    ASSERT_NE(foot, nullptr);
+    EXPECT_TRUE(area.contains(foot->mapToGlobal(foot->rect().bottomRight())));
+    bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-large-frame"));
+}
+
+// Print with the options shown fits on the screen: the dialog, its buttons included, never
+// reaches past its foot.
+TEST_F(WindowsAndMenusScenario, ThePrintDialogWithItsOptionsFitsOnTheScreen)
+{
+    BXMainWindowController* main = openFileBesideNewDocuments(
+        QStringLiteral("Printed.brindlex"), QStringLiteral("Words to print"));
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    QRect shown;
+    QRect area;
+    bool cancelled = false;
+    ScenarioApp::whenDialogShows([&](QDialog* dialog) {
+        area = dialog->screen()->availableGeometry();
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->isVisible() && button->text().remove(u'&').startsWith(u"Options"))
+                ScenarioApp::click(button);
+        }
+        ScenarioApp::idle(300);
+        shown = dialog->frameGeometry();
+        // The note's own tab, with its page preview.
+        for (QTabBar* tabs : dialog->findChildren<QTabBar*>()) {
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (tabs->isVisible() && tabs->tabText(tab).remove(u'&') == u"Note")
+                    ScenarioApp::click(tabs, tabs->tabRect(tab).center());
+            }
+        }
+        ScenarioApp::idle(300);
+        shown = shown.united(dialog->frameGeometry());
+        // Every line of the tab shows, down to the foot of its page preview.
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(preview, nullptr);
+        for (QWidget* holder = preview; holder != dialog; holder = holder->parentWidget()) {
+            const QWidget* parent = holder->parentWidget();
+            EXPECT_LE(holder->geometry().bottom(), parent->rect().bottom())
+                << holder->metaObject()->className() << " in " << parent->metaObject()->className();
+        }
+        bxtest::saveScreenshot(dialog->grab().toImage(), QStringLiteral("scenario-print-options"));
+        ScenarioApp::key(Qt::Key_Escape);
+        cancelled = true;
+    });
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Print…") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return cancelled; }, 10000));
+    EXPECT_TRUE(area.contains(shown))
+        << shown.width() << "x" << shown.height() << " on " << area.width() << "x" << area.height();
 }
