@@ -15,6 +15,7 @@ class BXMainWindowController;
 class BXNote;
 class QAbstractButton;
 class QAbstractItemView;
+class QComboBox;
 class QDialog;
 class QMenuBar;
 class QTextDocument;
@@ -81,6 +82,9 @@ public:
     // Arms an answer for the next menu that pops up: `answer` gets its titles and says which
     // item to choose (an empty path closes the menu).
     static void whenPopUpMenuShows(std::function<QStringList(const QStringList& titles)> answer);
+    // Picks an item of a pop-up button by its title: a click opens it, the arrow keys walk to
+    // the item and Return takes it; a test failure when it has no such item.
+    static void choosePopUpItem(QComboBox* popup, const QString& title);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
     // What a menu of the menu bar shows once opened: each item's title ("-" for a line), with
