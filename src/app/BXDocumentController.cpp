@@ -9,6 +9,8 @@
 #include "app/BXVersionCheck.h"
 #include "app/BXVersionCheckSchedule.h"
 #include "app/BXWelcomeWindowController.h"
+#include "app/BXWindowPlacement.h"
+#include "document/BXDefaultTextAttributes.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXMainWindowProvider.h"
@@ -28,12 +30,10 @@
 #include "platform/foundation/MemoryPressureSource.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/text/AttributedText.h"
 #include "platform/text/Color.h"
 #include "platform/text/ParagraphStyle.h"
 #include "platform/text/TextArchiving.h"
 #include "ui/BXMessageWindowController.h"
-#include "ui/WindowAdditions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +44,6 @@
 #include <QMenuBar>
 #include <QWidget>
 
-using platform::AttributedText;
 using platform::Document;
 
 namespace {
@@ -72,6 +71,7 @@ BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
     platform::CommandRouter::shared().setApplicationResponder(this);
     // Every window as it opens: see eventFilter().
     qApp->installEventFilter(this);
+    m_windowPlacement = std::make_unique<BXWindowPlacement>();
 }
 
 BXDocumentController::~BXDocumentController()
@@ -340,18 +340,8 @@ void BXDocumentController::removeDocument(Document* document)
 
 void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
 {
-    // Font and colour change; the paragraph style stays, so new text keeps its line height.
-    platform::StringAttributes attributes = defaultStringAttributes();
-    const QVariant font = userInfo.value(AttributedText::FontAttributeName);
-    if (font.canConvert<QFont>())
-        BXDocument::setFont(attributes.characters, font.value<QFont>());
-    const QVariant color = userInfo.value(AttributedText::ForegroundColorAttributeName);
-    // No valid colour: the theme's text colour, which the palette gives.
-    if (color.canConvert<QColor>() && color.value<QColor>().isValid())
-        attributes.characters.setForeground(color.value<QColor>());
-    else if (color.isValid())
-        attributes.characters.clearForeground();
-    setDefaultStringAttributes(attributes);
+    setDefaultStringAttributes(
+        BXDefaultTextAttributes::changed(defaultStringAttributes(), userInfo));
 }
 
 void BXDocumentController::documentActivateNotification(const void* document)
@@ -626,23 +616,11 @@ void BXDocumentController::displayDocument(Document* document)
 
 bool BXDocumentController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Resize && watched->isWidgetType()) {
-        // A dialog that grows while it shows (the print dialog's options) grows downwards from
-        // where it stands: it moves up, and shrinks where it must, so its buttons stay on the
-        // screen.
-        auto* dialog = static_cast<QWidget*>(watched);
-        if (dialog->isWindow() && dialog->windowType() == Qt::Dialog && dialog->isVisible())
-            WindowAdditions::fitIntoAvailableArea(dialog);
-        return false;
-    }
     if (event->type() != QEvent::Show || event->spontaneous() || !watched->isWidgetType())
         return false;
     auto* window = static_cast<QWidget*>(watched);
-    if (!window->isWindow()
-        || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+    if (!window->isWindow() || window->windowType() != Qt::Window)
         return false;
-    // Shown before the window system maps it: it opens inside the screen, never partly off it.
-    WindowAdditions::fitIntoAvailableArea(window);
     // A document's windows, its note windows too, have the application's menus.
     const platform::WindowController* controller = platform::WindowController::forWindow(window);
     if (controller && controller->document())

@@ -13,6 +13,7 @@
 class BXMessageWindowController;
 class BXRecentDocumentsWindowController;
 class BXPreferencesWindowController;
+class BXWindowPlacement;
 class BXVersionCheckSchedule;
 class BXWelcomeWindowController;
 
@@ -152,4 +153,5 @@ private:
     std::unique_ptr<BXVersionCheckSchedule> m_versionCheckSchedule;
     std::unique_ptr<BXPreferencesWindowController> m_preferencesWindowController;
     std::unique_ptr<BXMessageWindowController> m_acknowledgmentsController;
+    std::unique_ptr<BXWindowPlacement> m_windowPlacement;
 };
