@@ -409,13 +409,18 @@ void BXPreferencesWindowController::changeDefaultFontColor(const QColor& color)
 
 void BXPreferencesWindowController::resetToDefaultFont()
 {
+    resetFont();
+    resetDefaultFontColor();
+}
+
+void BXPreferencesWindowController::resetFont()
+{
     // 13 pt whatever the system's own size is.
     const QSignalBlocker blocker(m_sizeSlider);
     m_sizeSlider->setValue(int(kDefaultFontSize));
     m_sizeLabel->setText(sizeText(kDefaultFontSize));
     m_familyPopup->setCurrentIndex(m_familyPopup->findText(QApplication::font().family()));
     changeDefaultFont(systemFontAt(kDefaultFontSize));
-    resetDefaultFontColor();
 }
 
 void BXPreferencesWindowController::resetDefaultFontColor()
@@ -434,7 +439,8 @@ void BXPreferencesWindowController::resetDefaultFontColor()
 void BXPreferencesWindowController::fontsPanelAction(bool alternate)
 {
     if (alternate) {
-        resetToDefaultFont();
+        // The font alone: the colour is the Reset button's.
+        resetFont();
         return;
     }
     if (m_fontDialog && m_fontDialog->isVisible()) {

@@ -93,6 +93,7 @@ private:
     QWidget* makeGeneralPane();
     QWidget* makeUpdatesPane();
     void updateFontPreview(const QFont& font);
+    void resetFont();
     void resetDefaultFontColor();
     void updateFontDialogConnection();
     void showLastCheck();
