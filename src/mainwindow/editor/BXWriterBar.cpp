@@ -42,7 +42,7 @@ namespace {
 
 constexpr int kControlHeight = 22;
 constexpr int kPopupWidth = 170;
-constexpr int kMinimumPopupWidth = 56;
+constexpr int kMinimumPopupWidth = 80;
 constexpr int kFieldWidth = 60;
 constexpr int kStepperWidth = 19;
 constexpr int kButtonSide = 22;
