@@ -273,6 +273,7 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
     });
     m_lastCheckLabel = new QLabel(paneWidget);
     m_lastCheckLabel->setTextFormat(Qt::PlainText);
+    m_lastCheckLabel->setWordWrap(true);
     auto* checkNow = new QPushButton(platform::localized(QStringLiteral("Check Now")), paneWidget);
     checkNow->setObjectName(QStringLiteral("checkNow"));
     connect(checkNow, &QPushButton::clicked, this, [this] {
@@ -320,6 +321,9 @@ void BXPreferencesWindowController::showLastCheck()
     m_lastCheckLabel->setText(failed.isValid() && (!good.isValid() || failed > good)
             ? transformer.failedCheckText(failed)
             : transformer.transformedValue(m_defaults.objectForKey(LastUpdatesCheck)).toString());
+    // A longer line may take another; the pane is measured once it exists.
+    if (m_panes.contains(UpdatesPane))
+        fitUpdatesPane();
 }
 
 QWidget* BXPreferencesWindowController::pane(const QString& identifier) const
@@ -558,7 +562,8 @@ void BXPreferencesWindowController::fitUpdatesPane()
     const int otherWidth
         = updates->layout()->sizeHint().width() - m_updateTexts->sizeHint().width();
     const int textWidth = updates->width() - otherWidth;
-    m_updateDetailsLabel->setMinimumHeight(m_updateDetailsLabel->heightForWidth(textWidth));
+    for (QLabel* label : { m_updateDetailsLabel, m_lastCheckLabel })
+        label->setMinimumHeight(std::max(label->heightForWidth(textWidth), 0));
     // The column caches its own measure.
     m_updateTexts->invalidate();
     updates->setFixedHeight(updates->sizeHint().height());
