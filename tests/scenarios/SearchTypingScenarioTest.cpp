@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 using scenario::ScenarioApp;
 
 // A search typed, a click into the text, blank lines, then New Page: the spare note holding only
@@ -68,4 +70,22 @@ TEST(SearchTypingScenario, EscapeInTheSearchFieldClearsTheSearch)
             == QStringList { QStringLiteral("Alpha note"), QStringLiteral("Beta note") };
     })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(window->searchString().isEmpty());
+}
+
+// A notes file opened with the toolbar shown is ready for a search: typing at once filters the
+// list, and the text stays as it was.
+TEST(SearchTypingScenario, AFileOpensWithTheSearchFieldTakingTheTyping)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Ready.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    BXMainWindowController* front = ScenarioApp::frontMainWindow();
+    EXPECT_TRUE(ScenarioApp::waitUntil(
+        [front] { return QApplication::focusWidget() == front->search()->searchField(); }));
+    ScenarioApp::type(QStringLiteral("bet"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Beta" });
+    })) << ScenarioApp::listTitles().join(u',').toStdString();
+    EXPECT_EQ(scenario::storedTexts(path), QStringList({ "Alpha", "Beta" }));
 }

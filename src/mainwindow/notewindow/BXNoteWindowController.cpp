@@ -236,6 +236,11 @@ void BXNoteWindowController::placeWindow()
     WindowAdditions::validateWindowPosition(m_window);
 }
 
+bool BXNoteWindowController::noteDirty() const
+{
+    return m_note && m_note->hasChanges() && document() && document()->hasUnautosavedChanges();
+}
+
 void BXNoteWindowController::showWindow()
 {
     windowDidLoad();
