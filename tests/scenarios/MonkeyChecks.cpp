@@ -68,9 +68,9 @@ QString MonkeyChecks::documentState(const BXDocument& document)
         const auto note = std::dynamic_pointer_cast<BXNote>(object);
         if (!note)
             continue;
-        notes << QStringLiteral("%1%2 {%3} %4")
+        notes << QStringLiteral("%1%2 (%3) {%4} %5")
                      .arg(note->trashFlag() ? u"(trash) " : u"")
-                     .arg(note->noteText(), categoryNames(*note).join(u','),
+                     .arg(note->noteText(), note->noteTitle(), categoryNames(*note).join(u','),
                          styledRuns(*note->attributedString()));
     }
     notes.sort();

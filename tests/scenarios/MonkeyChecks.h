@@ -26,8 +26,8 @@ public:
     // Each paragraph's runs as "[b i u size]text", joined by " | ": what bold, italic,
     // underline and size a reader sees.
     static QString styledRuns(const QTextDocument& text);
-    // Every note (text, styled runs, tags, in the trash or not) and every category name: what
-    // any step that undo names changes.
+    // Every note (text, title, styled runs, tags, in the trash or not) and every category name:
+    // what any step that undo names changes.
     static QString documentState(const BXDocument& document);
     // The first invariant broken in the front window (list rows, titles, the text and its
     // styles and lists against the stored note, note windows); empty when all hold.

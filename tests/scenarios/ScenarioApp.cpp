@@ -357,41 +357,6 @@ void ScenarioApp::doubleClick(QWidget* widget, QPoint position)
     idle(keyInterval());
 }
 
-void ScenarioApp::rightClick(
-    QWidget* widget, QPoint position, const std::function<void(QMenu*)>& look)
-{
-    if (position.isNull())
-        position = widget->rect().center();
-    bringToFront(widget);
-    const QPointer<QTimer> poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, look] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (look)
-            look(menu);
-        sendKey(menu, Qt::Key_Escape, {});
-    });
-    poll->start(20);
-    // The window system's path (Qt's own entry, which its test library declares), which turns a
-    // press of the right button into a context menu. Presses far apart are never a double click.
-    static int timestamp = 0;
-    timestamp += 10000;
-    QWindow* window = widget->window()->windowHandle();
-    const QPointF local = widget->mapTo(widget->window(), position);
-    const QPointF global = widget->mapToGlobal(position);
-    qt_handleMouseEvent(window, local, global, Qt::RightButton, Qt::RightButton,
-        QEvent::MouseButtonPress, {}, timestamp);
-    qt_handleMouseEvent(
-        window, local, global, {}, Qt::RightButton, QEvent::MouseButtonRelease, {}, timestamp + 1);
-    idle(keyInterval());
-    // No menu came: nothing is left polling for one.
-    if (poll)
-        poll->deleteLater();
-}
-
 void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex index = view->model()->index(row, 0);

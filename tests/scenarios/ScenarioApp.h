@@ -74,10 +74,6 @@ public:
     static void keys(const QKeySequence& sequence);
     static void click(QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
     static void doubleClick(QWidget* widget, QPoint position = {});
-    // A right-click; the context menu it brings up runs its own event loop, so `look` is handed
-    // the menu while it shows, and Escape then closes it.
-    static void rightClick(
-        QWidget* widget, QPoint position = {}, const std::function<void(QMenu*)>& look = {});
     // Clicks the row's first visible column in a list or outline.
     static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // A right click as the window system delivers it: the press, the context menu it asks

@@ -34,7 +34,7 @@ TEST(SortingScenario, ByDateModifiedAnEditedNoteMovesAtOnceAndTheDateLineFollows
     const QDateTime january(QDate(2020, 1, 10), QTime(9, 0));
     const QDateTime february(QDate(2020, 2, 10), QTime(9, 0));
     scenario::writeNotesFile(path,
-        { QStringLiteral("Alpha note\nbody"), QStringLiteral("Beta note\nbody") }, false,
+        { QStringLiteral("Alpha note\nbody"), QStringLiteral("Beta note\nbody") }, false, {},
         { january, february });
     BXMainWindowController* window = app.openDocument(path);
     ASSERT_NE(window, nullptr);

@@ -222,10 +222,12 @@ TEST_F(WindowsAndMenusScenario, ARightClickInTheTextShowsItsMenuAndLogsNothing)
             previous(type, context, message);
         });
     QStringList items;
-    ScenarioApp::rightClick(main->noteTextView()->viewport(), {}, [&items](QMenu* menu) {
-        for (const QAction* action : menu->actions())
-            items << action->text();
+    ScenarioApp::whenPopUpMenuShows([&items](const QStringList& titles) {
+        items = titles;
+        return QStringList();
     });
+    ScenarioApp::rightClick(main->noteTextView()->viewport());
+    EXPECT_TRUE(ScenarioApp::waitUntil([&items] { return !items.isEmpty(); }));
     qInstallMessageHandler(previous);
     EXPECT_TRUE(items.contains(QStringLiteral("Paste")))
         << items.join(QStringLiteral(", ")).toStdString();
