@@ -28,6 +28,18 @@ void PrintTo(const ClickElsewhere& where, std::ostream* out)
     *out << where.name;
 }
 
+// Opens a file of two notes, the second selected by a click on its row.
+BXMainWindowController* openWithSecondNoteSelected(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    ScenarioApp::clickRow(window->notesTableView(), 1);
+    ScenarioApp::idle(300);
+    return window;
+}
+
 } // namespace
 
 class NewNoteTypingScenario : public testing::TestWithParam<ClickElsewhere> { };
@@ -38,11 +50,8 @@ TEST_P(NewNoteTypingScenario, KeysTypedAtOnceStayInTheNewNoteWhenTheUserClicksEl
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Quick.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openWithSecondNoteSelected(app, path);
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 1);
-    ScenarioApp::idle(300);
 
     ScenarioApp::click(window->noteActions()->notesToolbarAddButton());
     ScenarioApp::idle(50);
@@ -81,12 +90,9 @@ class NewNoteKeysScenario : public testing::TestWithParam<int> { };
 TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElsewhere)
 {
     ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Keys.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window
+        = openWithSecondNoteSelected(app, app.folder() + QStringLiteral("/Keys.brindlex"));
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 1);
-    ScenarioApp::idle(300);
 
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     ScenarioApp::idle(GetParam());

@@ -123,6 +123,14 @@ void BXSpareNote::recordStep(UndoManager* undo, std::function<void()> inverse,
     undo->enableUndoRegistration();
 }
 
+std::function<void()> BXSpareNote::addingAgain()
+{
+    return [self = QPointer<BXSpareNote>(this)] {
+        if (self)
+            self->newNoteEditingName();
+    };
+}
+
 void BXSpareNote::removeNewNote()
 {
     forgetUnavailable();
@@ -139,19 +147,12 @@ void BXSpareNote::removeNewNote(const std::shared_ptr<BXNote>& added)
         deleteAddedNote(added);
         return;
     }
-    QPointer<BXSpareNote> self(this);
-    recordStep(
-        undo,
-        [self] {
-            if (self)
-                self->newNoteEditingName();
-        },
-        [this] {
-            if (const ManagedObjectPtr note = m_note) {
-                m_hooks.exclude(note);
-                m_list.removeObject(note);
-            }
-        });
+    recordStep(undo, addingAgain(), [this] {
+        if (const ManagedObjectPtr note = m_note) {
+            m_hooks.exclude(note);
+            m_list.removeObject(note);
+        }
+    });
     if (!undo->isUndoing())
         undo->setActionName(localized(QStringLiteral("Remove New Note")));
 }
@@ -211,14 +212,7 @@ ManagedObjectPtr BXSpareNote::takeOutOf(const QList<ManagedObjectPtr>& notes)
         m_list.removeObject(spare);
     };
     if (UndoManager* undo = undoManager()) {
-        QPointer<BXSpareNote> self(this);
-        recordStep(
-            undo,
-            [self] {
-                if (self)
-                    self->newNoteEditingName();
-            },
-            takeOut);
+        recordStep(undo, addingAgain(), takeOut);
     } else {
         takeOut();
     }

@@ -66,6 +66,8 @@ private:
     // only moves the spare note.
     void recordStep(platform::UndoManager* undo, std::function<void()> inverse,
         const std::function<void()>& work, bool discardable = true);
+    // The inverse of a step that took the new note out again: it comes back.
+    std::function<void()> addingAgain();
     // A note typed into since "Add Note" leaves the document, and comes back in `categories`.
     void deleteAddedNote(const std::shared_ptr<BXNote>& added);
     void restoreAddedNote(
