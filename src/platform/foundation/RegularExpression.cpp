@@ -151,6 +151,20 @@ std::optional<RegularExpression::Match> RegularExpression::find(
         });
 }
 
+bool RegularExpression::findsWhateverFollows(QStringView prefix, Error* error) const
+{
+    // A lead surrogate at the end is half a character, which what follows completes.
+    if (!prefix.isEmpty() && prefix.back().isHighSurrogate())
+        prefix.chop(1);
+    return withText(prefix, [&](URegularExpression* regex, UErrorCode& status) {
+        const bool found = U_SUCCESS(status) && uregex_find(regex, 0, &status);
+        const bool sawEnd = found && uregex_hitEnd(regex, &status);
+        if (U_FAILURE(status))
+            return Error::set(error, matchError(status));
+        return found && !sawEnd;
+    });
+}
+
 std::optional<RegularExpression::Match> RegularExpression::findGroup(
     QStringView text, int group, qsizetype from, Error* error) const
 {
