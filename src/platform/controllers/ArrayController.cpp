@@ -690,9 +690,12 @@ void ArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& objects)
     }
 }
 
+void ArrayController::contentObjectValueChanged(ManagedObject*, const QString&) { }
+
 void ArrayController::observedObjectChanged(const QString& key)
 {
-    const auto* object = static_cast<const ManagedObject*>(sender());
+    auto* object = static_cast<ManagedObject*>(sender());
+    contentObjectValueChanged(object, key);
     // Any key: a sort key may be derived from others.
     forgetSortValues(object);
     if (m_observedKeys.contains(key)) {

@@ -151,6 +151,10 @@ signals:
 protected:
     // Applies the removal policy to objects already out of the content.
     virtual void didRemoveObjects(const QList<ManagedObjectPtr>& objects);
+    // A value of a content object changed; told before the controller re-sorts or reports the
+    // row. A subclass that follows its content's changes hears them here rather than through
+    // connections of its own: with many thousand objects, each connection costs memory.
+    virtual void contentObjectValueChanged(ManagedObject* object, const QString& key);
 
 private slots:
     void observedObjectChanged(const QString& key);
