@@ -2,16 +2,40 @@
 // that back. The first byte's low seven bits pick the encoding the caller names (0 lets the
 // reader detect it from marks, the page's declaration or the bytes); with its high bit set, the
 // second byte says how many times the rest repeats (up to 25,501 times and 1 MB), so a short
-// piece such as "<div><li>" becomes deep nesting. Every read must give a document.
+// piece such as "<div><li>" becomes deep nesting. Images load from the page (data: URIs) and
+// from a folder holding one picture, "pic.png", which the page may name in any way (or name
+// other files, which must be left out unharmed). Every read must give a document.
 #include "OffscreenApplication.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/HtmlWriter.h"
 #include "platform/text/TextEncoding.h"
 
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdlib>
+
+namespace {
+
+// The folder the page is read from, made once: it holds "pic.png".
+QUrl pageFolder()
+{
+    static QTemporaryDir folder;
+    static const bool made = [] {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        return image.save(QDir(folder.path()).filePath(QStringLiteral("pic.png")));
+    }();
+    if (!made)
+        std::abort();
+    return QUrl::fromLocalFile(folder.path() + QLatin1Char('/'));
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -20,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     static const QList<TextEncoding::Value> encodings = TextEncoding::availableStringEncodings();
     HtmlReader::Options options;
+    options.baseUrl = pageFolder();
     if (const int pick = data[0] & 0x7F)
         options.encoding = encodings[pick % encodings.size()];
     const bool repeats = (data[0] & 0x80) && size > 2;

@@ -5,6 +5,7 @@
 #include "document/transfer/MarkdownImporter.h"
 #include "markdown/Markdown.h"
 #include "markdown/styler/MarkdownStyler.h"
+#include "platform/text/AttributedText.h"
 #include "platform/text/HtmlWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -98,8 +99,8 @@ void BM_StyledTextToDocument(benchmark::State& state)
 
 void BM_MarkdownFromNote(benchmark::State& state)
 {
-    const std::unique_ptr<QTextDocument> note
-        = MarkdownImporter::attributedStringFromMarkdown(sampleMarkdown(state.range(0)));
+    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
+        sampleMarkdown(state.range(0)), platform::AttributedText::systemFont());
     for (auto _ : state) {
         std::optional<QString> markdown = MarkdownExporter::markdownFrom(*note);
         benchmark::DoNotOptimize(markdown);
@@ -110,8 +111,8 @@ void BM_MarkdownFromNote(benchmark::State& state)
 // The rewriting alone, over the HTML the note is written as.
 void BM_MarkdownFromNoteHtml(benchmark::State& state)
 {
-    const std::unique_ptr<QTextDocument> note
-        = MarkdownImporter::attributedStringFromMarkdown(sampleMarkdown(state.range(0)));
+    const std::unique_ptr<QTextDocument> note = MarkdownImporter::attributedStringFromMarkdown(
+        sampleMarkdown(state.range(0)), platform::AttributedText::systemFont());
     platform::HtmlWriter::Options options;
     options.dropImages = true;
     const QString html = platform::HtmlWriter::toHtml(*note, options);

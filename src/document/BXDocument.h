@@ -350,16 +350,17 @@ public:
 
     // Writes `note` as `type` (a type identifier, "Auto" or empty) to `url`: into it, under a
     // unique name made from the title, when it is a folder, else to it. The name written, or
-    // nothing when the write failed.
-    std::optional<QString> exportNote(
-        const BXNote& note, const QUrl& url, const QString& type, platform::Error* error = nullptr)
+    // nothing when the write failed; *lostCharacters is set when plain text was written with
+    // "?" for characters the export encoding cannot hold.
+    std::optional<QString> exportNote(const BXNote& note, const QUrl& url, const QString& type,
+        platform::Error* error = nullptr, bool* lostCharacters = nullptr)
     {
-        return m_exporter->exportNote(note, url, type, error);
+        return m_exporter->exportNote(note, url, type, error, lostCharacters);
     }
     // Writes the notes into a folder in the current export format, under the progress panel
     // from 16 notes on; the names written go to `exportedFilesNames` on the direct path. Notes
-    // that failed are named in one closing alert. The export settings are read back from the
-    // defaults afterwards.
+    // that failed or lost characters are named in one closing alert. The export settings are read
+    // back from the defaults afterwards.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
         QStringList* exportedFilesNames)
     {

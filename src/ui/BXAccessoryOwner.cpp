@@ -8,6 +8,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/TypeIdentifier.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/text/TextFormatRegistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,11 +60,19 @@ QString BXAccessoryOwner::selectedFormat() const
     return m_formatsPopup->currentData().toString();
 }
 
-void BXAccessoryOwner::setShowSaveEncodingsPopup(bool show)
+void BXAccessoryOwner::showEncodingsPopupFor(const QString& format)
 {
+    const bool show = BXSavePanelController::isPlainTextType(format);
     m_showSaveEncodingsPopup = show;
     m_encodingsLabel->setVisible(show);
     m_encodingsPopup->setVisible(show);
+    // A plain-text format with an encoding of its own (legacy plain text, Markdown) ignores the
+    // choice, so it is not offered.
+    const std::optional<platform::TextFormat> written
+        = platform::TextFormatRegistry::formatForType(format);
+    const bool chosen = !written || written->usesEncoding;
+    m_encodingsLabel->setEnabled(chosen);
+    m_encodingsPopup->setEnabled(chosen);
 }
 
 void BXAccessoryOwner::fillFormatsPopup()
@@ -77,7 +86,7 @@ void BXAccessoryOwner::fillFormatsPopup()
         m_formatsPopup->addItem(format.title, format.object);
     }
     m_formatsPopup->setCurrentIndex(selected);
-    setShowSaveEncodingsPopup(BXSavePanelController::isPlainTextType(selectedFormat()));
+    showEncodingsPopupFor(selectedFormat());
 }
 
 void BXAccessoryOwner::initAddExtensionCheckbox()
@@ -99,7 +108,7 @@ void BXAccessoryOwner::fileFormatsPopupSelected(int)
     if (m_formatChanged)
         m_formatChanged(format);
     const bool plainText = BXSavePanelController::isPlainTextType(format);
-    setShowSaveEncodingsPopup(plainText);
+    showEncodingsPopupFor(format);
     m_showExtensionCheckBox = false;
     if (!m_panel)
         return;

@@ -18,7 +18,8 @@ class FilePanelHandle;
 
 // The brains of one export accessory: fills the formats pop-up, keeps the open panel's allowed
 // types, "other types" setting and proposed name in line with the chosen format, shows the
-// encodings pop-up only for plain text, and reports both choices to the export in progress.
+// encodings pop-up only for plain text (disabled for formats whose encoding is fixed), and
+// reports both choices to the export in progress.
 // A child of its accessory view, so it lives exactly as long as its panel. Main thread.
 class BXAccessoryOwner final : public QObject {
     Q_OBJECT
@@ -45,7 +46,9 @@ public:
 private:
     void fillFormatsPopup();
     void initAddExtensionCheckbox();
-    void setShowSaveEncodingsPopup(bool show);
+    // Shows the encodings pop-up for a plain-text format, enabled when the format is written
+    // in the encoding chosen there.
+    void showEncodingsPopupFor(const QString& format);
 
     QWidget* m_accessoryView;
     QComboBox* m_formatsPopup = nullptr;

@@ -1,8 +1,8 @@
 #include "NotesFileTestSupport.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/transfer/BXNoteCopier.h"
 #include "document/transfer/BXNoteImport.h"
 #include "document/transfer/MarkdownExporter.h"
@@ -14,6 +14,7 @@
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/RtfWriter.h"
+#include "platform/text/TextEncoding.h"
 #include "ui/BXProgressPanelController.h"
 
 #include "support/TestEnvironment.h"
@@ -24,6 +25,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -40,6 +42,7 @@
 #include <unistd.h>
 
 using platform::ManagedObjectPtr;
+using platform::TextEncoding;
 using platform::TypeIdentifier;
 
 namespace {
@@ -366,6 +369,28 @@ TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
     }
 }
 
+// A Markdown file's images bring the pictures they name beside it, as a page's do.
+TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
+{
+    const QString folder = makeFolder(QStringLiteral("markdown"));
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(folder + QStringLiteral("/pic.png")));
+    writeFile(
+        folder + QStringLiteral("/note.md"), "See ![a picture](pic.png) and ![](gone.png).\n");
+    QString reason;
+    const std::unique_ptr<QTextDocument> text = BXNoteImport::readFile(
+        folder + QStringLiteral("/note.md"), QTextCharFormat(), QTextBlockFormat(), &reason);
+    ASSERT_TRUE(text) << reason.toStdString();
+    EXPECT_EQ(text->toPlainText().toStdU16String(), u"See \uFFFC and .");
+    QTextCursor picture(text.get());
+    picture.setPosition(5);
+    EXPECT_EQ(
+        QImage::fromData(platform::AttributedText::attachment(*text, picture.charFormat()).contents)
+            .size(),
+        QSize(6, 4));
+}
+
 TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)
 {
     const QString files = makeFolder(QStringLiteral("mixed"));
@@ -549,6 +574,53 @@ TEST_F(ImportExportTest, ExportWritesOnlyWhatItNamesInTheChosenFormats)
     EXPECT_TRUE(names.isEmpty());
     ASSERT_EQ(alerts.shown().size(), 1u);
     EXPECT_TRUE(alerts.shown().front().alert.detailedText.startsWith(QStringLiteral("Rich: ")));
+}
+
+// Plain text that the export's encoding cannot hold whole is written with "?" for what it lacks,
+// and the closing alert names the notes that lost characters. Legacy plain text, always in Mac
+// OS Roman, goes by the same rule.
+TEST_F(ImportExportTest, NotesThatLostCharactersAreNamedInTheClosingAlert)
+{
+    const QList<ManagedObjectPtr> notes { notesfiletest::addNote(*document, u"Café ≠"_qs),
+        notesfiletest::addNote(*document, u"Plain words"_qs),
+        notesfiletest::addNote(*document, u"日本"_qs) };
+    struct Case {
+        QString format;
+        TextEncoding::Value encoding;
+        QByteArray firstFile;
+        QStringList lost;
+    };
+    const Case cases[] = {
+        { TypeIdentifier::PlainText, TextEncoding::WindowsCP1252StringEncoding, "Caf\xe9 ?",
+            { u"\u201CCaf\u00E9 \u2260\u201D"_qs, u"\u201C日本\u201D"_qs } },
+        { TypeIdentifier::TraditionalPlainText, TextEncoding::UTF8StringEncoding, "Caf\x8e \xad",
+            { u"\u201C日本\u201D"_qs } },
+        { TypeIdentifier::PlainText, TextEncoding::UTF8StringEncoding, "Caf\xc3\xa9 \xe2\x89\xa0",
+            {} },
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format.toStdString());
+        platform::UserDefaults::standard().setString(ExportFileType, c.format);
+        platform::UserDefaults::standard().setUnsignedInteger(ExportFileEncoding, c.encoding);
+        const QString out = makeFolder(QStringLiteral("lossy%1").arg(++run));
+        QStringList names;
+        const size_t before = alerts.shown().size();
+        document->exportNotes(notes, QUrl::fromLocalFile(out), &names);
+        ASSERT_EQ(names.size(), 3);
+        QFile first(out + QLatin1Char('/') + names.first());
+        ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+        EXPECT_EQ(first.readAll(), c.firstFile);
+        if (c.lost.isEmpty()) {
+            EXPECT_EQ(alerts.shown().size(), before);
+            continue;
+        }
+        ASSERT_EQ(alerts.shown().size(), before + 1);
+        const QString told = alerts.shown().back().alert.informativeText;
+        for (const QString& title : c.lost)
+            EXPECT_TRUE(told.contains(title)) << told.toStdString();
+        EXPECT_FALSE(told.contains(u"Plain words"_qs));
+    }
 }
 
 } // namespace

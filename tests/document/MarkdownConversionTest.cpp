@@ -1,6 +1,8 @@
 #include "document/transfer/MarkdownExporter.h"
 #include "document/transfer/MarkdownImporter.h"
+#include "markdown/styler/FontTraits.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/RichTextTestSupport.h"
 #include "platform/text/TextFormatRegistry.h"
 #include "platform/text/TextListMarkers.h"
 
@@ -55,8 +57,17 @@ TEST(MarkdownExporter, RewritesHtmlInOrder)
         { "<h2>split\nheading</h2>", "split\nheading" },
         { "<a href=\"http://x.org/a?b=1\">the site</a>", "[the site](http://x.org/a?b=1)" },
         { "<a href=\"http://x.org\">over\nlines</a>", "over\nlines" },
-        { "<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "- a\n\n- b" },
+        // White space between list elements is no content: the items stay one tight list.
+        { "<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "- a\n- b" },
         { "<ul><li>a</li><li>b</li></ul>", "- a\n- b" },
+        // Numbered lists count; nested lists are indented to their item's text; a blank line
+        // ends the outermost list.
+        { "<OL start=\"3\"><li>a</li><LI class=x>b</li></ol><p>after</p>", "1. a\n2. b\n\nafter" },
+        { "<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li><li>d</li></ul>",
+            "- a\n  - b\n    1. c\n- d" },
+        { "<ol><li>a<ul><li>b</li></ul>tail</li></ol>", "1. a\n   - b\n   tail" },
+        // An item outside any list is a bullet; other elements starting alike are no lists.
+        { "<li>a</li><link rel=x><oll>b</oll>", "- a\nb" },
         // Runs of line breaks collapse to one blank line; ends are trimmed.
         { "\n\n\n<p>x</p>\n\n\n\n<p>y</p>\n\n\n", "x\n\ny" },
         // Character references stay as they are.
@@ -110,8 +121,8 @@ TEST(MarkdownConversion, ExportThenImportKeepsTheNotesStructure)
     const std::optional<QString> markdown = MarkdownExporter::markdownFrom(note);
     ASSERT_TRUE(markdown);
 
-    std::unique_ptr<QTextDocument> imported
-        = MarkdownImporter::attributedStringFromMarkdown(*markdown);
+    std::unique_ptr<QTextDocument> imported = MarkdownImporter::attributedStringFromMarkdown(
+        *markdown, platform::AttributedText::systemFont());
     ASSERT_TRUE(imported) << markdown->toStdString();
     SCOPED_TRACE(markdown->toStdString());
     EXPECT_EQ(
@@ -145,9 +156,90 @@ TEST(MarkdownConversion, ListItemsExportAsMarkdownItems)
     EXPECT_EQ(markdown->toStdString(), "Shopping\n\n- apples\n- pears\n\nend");
 }
 
+TEST(MarkdownConversion, NestedAndNumberedListsExportAsMarkdownLists)
+{
+    const std::optional<QString> markdown
+        = MarkdownExporter::markdownFrom(*bxtest::nestedListsNote());
+    ASSERT_TRUE(markdown);
+    EXPECT_EQ(markdown->toStdString(),
+        "Groceries\n\n- apples\n  - green\n- pears\n\nSteps\n\n1. first\n   1. sub\n2. second");
+
+    // Read back, the lists and their levels are the note's again.
+    const std::unique_ptr<QTextDocument> imported = MarkdownImporter::attributedStringFromMarkdown(
+        *markdown, platform::AttributedText::systemFont());
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(bxtest::describeLists(*imported),
+        "Groceries | \t\u2022\tapples[{disc}] | \t\u2022\tgreen[{disc}>{disc}] | "
+        "\t\u2022\tpears[{disc}] | Steps | \t1.\tfirst[{decimal}.] | "
+        "\t1.\tsub[{decimal}.>{decimal}.] | \t2.\tsecond[{decimal}.]");
+}
+
+// Raw HTML is left out of an import, and the white space around it with it; no paragraph of an
+// import ends in the space its closing line break reads as.
+TEST(MarkdownImporter, WordsAroundHtmlStayApartAndParagraphsEndWithTheirText)
+{
+    const struct {
+        const char* markdown;
+        const char* text;
+    } cases[] = {
+        { "keep <b>bold</b> words apart", "keep bold words apart" },
+        { "a <!-- note --> b <span class=\"x\">c</span>\n", "a b c" },
+        { "one\n\ntwo\n", "one\ntwo" },
+        { "# Title\n", "Title" },
+        { "- one\n  - inner\n- two\n", "\t\u2022\tone\n\t\u2022\tinner\n\t\u2022\ttwo" },
+        // Code keeps the spaces it has.
+        { "    code  \n\nafter", "code  \n\nafter" },
+        { "```\ncode  \n```\n", "code  \n" },
+        { "```\na\n \n```\n", "a\n \n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.markdown);
+        const std::unique_ptr<QTextDocument> text = MarkdownImporter::attributedStringFromMarkdown(
+            QString::fromUtf8(c.markdown), platform::AttributedText::systemFont());
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->toPlainText().toStdString(), c.text);
+    }
+}
+
+// Text comes in the note font, code in the desktop's monospaced family at the note font's size,
+// headings at their steps over it: no family of the library's own style sheet is left.
+TEST(MarkdownImporter, TextTakesTheNoteFontAndCodeAMonospacedFamily)
+{
+    const QFont noteFont(u"DejaVu Serif"_qs, 15);
+    const std::unique_ptr<QTextDocument> text = MarkdownImporter::attributedStringFromMarkdown(
+        u"# Head\n\nbody *slanted* `span`\n\n```\nblock\n```\n"_qs, noteFont);
+    ASSERT_TRUE(text);
+    const struct {
+        const char* word;
+        bool code;
+        double size;
+    } cases[] = {
+        { "Head", false, 30 },
+        { "body", false, 15 },
+        { "slanted", false, 15 },
+        { "span", true, 15 },
+        { "block", true, 15 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        const QTextCharFormat format = fragmentWith(*text, QString::fromUtf8(c.word)).format;
+        const QString family = format.fontFamilies().toStringList().value(0);
+        if (c.code) {
+            EXPECT_TRUE(
+                markdown::FontTraits::traits(QFont(family)) & markdown::FontTraits::monospace)
+                << family.toStdString();
+        } else {
+            EXPECT_EQ(family, noteFont.family());
+        }
+        EXPECT_DOUBLE_EQ(platform::AttributedText::fontPointSize(format), c.size);
+    }
+    EXPECT_TRUE(fragmentWith(*text, u"slanted"_qs).format.fontItalic());
+}
+
 TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)
 {
-    std::unique_ptr<QTextDocument> empty = MarkdownImporter::attributedStringFromMarkdown({});
+    std::unique_ptr<QTextDocument> empty = MarkdownImporter::attributedStringFromMarkdown(
+        {}, platform::AttributedText::systemFont());
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->toPlainText().isEmpty());
 
@@ -159,8 +251,8 @@ TEST(MarkdownImporter, ReadsAnyTextWithoutFailing)
     };
     for (const QString& input : inputs) {
         SCOPED_TRACE(input.left(20).toStdString());
-        std::unique_ptr<QTextDocument> document
-            = MarkdownImporter::attributedStringFromMarkdown(input);
+        std::unique_ptr<QTextDocument> document = MarkdownImporter::attributedStringFromMarkdown(
+            input, platform::AttributedText::systemFont());
         ASSERT_TRUE(document);
         EXPECT_FALSE(document->toPlainText().isEmpty());
     }
@@ -176,7 +268,8 @@ TEST(MarkdownExporter, RegisteredFormatWritesAndReadsMarkdownFiles)
     EXPECT_EQ(format->extensions.first(), QStringLiteral("md"));
 
     const auto source = MarkdownImporter::attributedStringFromMarkdown(
-        QString::fromUtf8("# Title\n\nSome **bold** caf\u00E9 text.\n\n- one\n- two\n"));
+        QString::fromUtf8("# Title\n\nSome **bold** caf\u00E9 text.\n\n- one\n- two\n"),
+        platform::AttributedText::systemFont());
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("note.md"));
     platform::Error error;

@@ -2,6 +2,7 @@
 
 #include "document/transfer/MarkdownExporter.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/RichTextTestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,4 +46,27 @@ TEST(MarkdownInterop, CmarkRendersTheExport)
     EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"https://example.org/\">link</a>")))
         << html.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("Crème € ✓"))) << html.toStdString();
+}
+
+// Readers of Markdown see the nested and numbered lists of a note as lists.
+TEST(MarkdownInterop, PandocReadsExportedListsAsLists)
+{
+    if (!bxtest::haveTool(u"pandoc"_qs))
+        GTEST_SKIP() << "pandoc is not installed (scripts/install-deps installs it)";
+    const std::optional<QString> markdown
+        = MarkdownExporter::markdownFrom(*bxtest::nestedListsNote());
+    ASSERT_TRUE(markdown);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"note.md"_qs);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(markdown->toUtf8());
+    file.close();
+    for (const QString& reader : { u"commonmark"_qs, u"markdown"_qs }) {
+        SCOPED_TRACE(reader.toStdString());
+        QString failure;
+        EXPECT_EQ(bxtest::pandocOutline(path, reader, &failure).value_or(QString()).toStdString(),
+            "Groceries B( apples B( green ) pears ) Steps O( first O( sub ) second )")
+            << failure.toStdString();
+    }
 }

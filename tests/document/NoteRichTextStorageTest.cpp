@@ -86,9 +86,10 @@ TEST_F(NoteRichTextStorageTest, ListsFromHtmlMarkdownOrTypedStayLists)
             "\t2.\ttwo[{decimal}.] | \t1.\tagain[{decimal}.>{decimal}.]" },
         { "bullets from Markdown",
             MarkdownImporter::attributedStringFromMarkdown(
-                u"- one\n  - inner\n  - inner two\n- two\n\nafter"_qs),
-            "\t\u2022\tone [{disc}] | \t\u2022\tinner[{disc}>{disc}] | "
-            "\t\u2022\tinner two[{disc}>{disc}] | \t\u2022\ttwo[{disc}] | after " },
+                u"- one\n  - inner\n  - inner two\n- two\n\nafter"_qs,
+                platform::AttributedText::systemFont()),
+            "\t\u2022\tone[{disc}] | \t\u2022\tinner[{disc}>{disc}] | "
+            "\t\u2022\tinner two[{disc}>{disc}] | \t\u2022\ttwo[{disc}] | after" },
         { "typed", std::move(typed), twoLevels },
     };
     for (Case& c : cases) {

@@ -1,8 +1,8 @@
 #include "ScenarioApp.h"
 
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXNote.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
 #include <QTextBlock>
@@ -77,15 +76,7 @@ void answerListPanel(const QString& sample)
     ScenarioApp::whenDialogShows([sample](QDialog* dialog) {
         auto* markers = dialog->findChild<QComboBox*>();
         ASSERT_NE(markers, nullptr);
-        ScenarioApp::click(markers);
-        ASSERT_TRUE(ScenarioApp::waitUntil([markers] { return markers->view()->isVisible(); }));
-        const int wanted = markers->findText(sample);
-        ASSERT_GE(wanted, 0) << sample.toStdString();
-        const int steps = wanted - markers->currentIndex();
-        for (int i = 0; i < std::abs(steps); ++i)
-            ScenarioApp::key(steps > 0 ? Qt::Key_Down : Qt::Key_Up);
-        ScenarioApp::key(Qt::Key_Return);
-        EXPECT_EQ(markers->currentText(), sample);
+        ASSERT_NO_FATAL_FAILURE(ScenarioApp::choosePopUpItem(markers, sample));
         ScenarioApp::key(Qt::Key_Return);
     });
 }

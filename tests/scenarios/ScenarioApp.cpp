@@ -3,11 +3,11 @@
 #include "app/BXApplicationRuntime.h"
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXCategory.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
@@ -24,7 +24,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -360,6 +362,20 @@ bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
     const bool enabled = item && item->isEnabled();
     closePopups();
     return enabled;
+}
+
+void ScenarioApp::choosePopUpItem(QComboBox* popup, const QString& title)
+{
+    click(popup);
+    ASSERT_TRUE(waitUntil([popup] { return popup->view()->isVisible(); }));
+    const int wanted = popup->findText(title);
+    ASSERT_GE(wanted, 0) << title.toStdString();
+    const int steps = wanted - popup->currentIndex();
+    for (int i = 0; i < std::abs(steps); ++i)
+        key(steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([popup] { return !popup->view()->isVisible(); }));
+    EXPECT_EQ(popup->currentText(), title);
 }
 
 QAbstractButton* ScenarioApp::buttonTitled(const QString& title)

@@ -14,6 +14,7 @@ class BXMainWindowController;
 class BXNote;
 class QAbstractButton;
 class QAbstractItemView;
+class QComboBox;
 class QDialog;
 class QMenuBar;
 class QTextDocument;
@@ -62,6 +63,9 @@ public:
     static bool chooseMenuItem(const QStringList& path);
     // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
     static bool choosePopUpMenuItem(const QStringList& path);
+    // Picks an item of a pop-up button by its title: a click opens it, the arrow keys walk to
+    // the item and Return takes it; a test failure when it has no such item.
+    static void choosePopUpItem(QComboBox* popup, const QString& title);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
     // The visible button titled `title` in any window, such as a popover's, else null.

@@ -209,6 +209,16 @@ TEST_F(ExportPanelTest, AccessoryKeepsTheOpenPanelInLineWithTheFormat)
     }
     owner->encodingsPopup()->activated(1);
     EXPECT_EQ(chosenEncoding, quint32(owner->encodingsPopup()->selectedEncoding()));
+    // Legacy plain text is written in Mac OS Roman whatever the pop-up says, so it offers none.
+    for (const QString& format :
+        { TypeIdentifier::TraditionalPlainText, TypeIdentifier::PlainText }) {
+        SCOPED_TRACE(format.toStdString());
+        const int index = owner->formatsPopup()->findData(format);
+        owner->formatsPopup()->setCurrentIndex(index);
+        owner->fileFormatsPopupSelected(index);
+        EXPECT_TRUE(owner->showSaveEncodingsPopup());
+        EXPECT_EQ(owner->encodingsPopup()->isEnabled(), format == TypeIdentifier::PlainText);
+    }
     presenter.answerPanelSheet(&window, {});
 }
 

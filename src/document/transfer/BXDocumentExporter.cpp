@@ -108,8 +108,8 @@ QStringList BXDocumentExporter::exportFileNames(
     return names;
 }
 
-std::optional<QString> BXDocumentExporter::exportNote(
-    const BXNote& note, const QUrl& url, const QString& type, platform::Error* error)
+std::optional<QString> BXDocumentExporter::exportNote(const BXNote& note, const QUrl& url,
+    const QString& type, platform::Error* error, bool* lostCharacters)
 {
     const QString path = url.toLocalFile();
     const QFileInfo info(path);
@@ -121,8 +121,8 @@ std::optional<QString> BXDocumentExporter::exportNote(
         target = QDir(path).filePath(name);
     }
     platform::Error writeError;
-    if (!BXNoteExport::write(
-            BXNoteExport::snapshotOf(note), type, m_encodingForExport, target, &writeError)) {
+    if (!BXNoteExport::write(BXNoteExport::snapshotOf(note), type, m_encodingForExport, target,
+            &writeError, lostCharacters)) {
         platform::log(
             QStringLiteral("Failed to export note:'%@' to URL: %@"), name, url.toString());
         platform::Error::set(error, writeError);
@@ -155,17 +155,20 @@ void BXDocumentExporter::exportNotes(
                         platform::ProgressPanel* panel, QStringList* written) {
         // Each file is still replaced in one step; the disk is flushed once for them all.
         const platform::SafeWrite::BatchScope batch;
-        QList<BXNoteExport::Failure> failures;
+        BXNoteExport::Report report;
         qsizetype exported = 0;
         for (qsizetype i = 0; i < snapshots.size(); ++i) {
             platform::Error error;
+            bool lostCharacters = false;
             if (!BXNoteExport::write(snapshots.at(i), format, encoding,
-                    QDir(folderPath).filePath(names.at(i)), &error)) {
+                    QDir(folderPath).filePath(names.at(i)), &error, &lostCharacters)) {
                 platform::log(QStringLiteral("Failed to export note:'%@' to URL: %@"), names.at(i),
                     QUrl::fromLocalFile(folderPath).toString());
-                failures.append({ snapshots.at(i).title, failureReason(error) });
+                report.failures.append({ snapshots.at(i).title, failureReason(error) });
                 continue;
             }
+            if (lostCharacters)
+                report.lostCharacters.append(snapshots.at(i).title);
             ++exported;
             if (written)
                 written->append(names.at(i));
@@ -176,12 +179,12 @@ void BXDocumentExporter::exportNotes(
                     break;
             }
         }
-        return failures;
+        return report;
     };
     platform::ProgressPanel::Ref panel
         = notes.size() >= BXNoteCopier::PanelThreshold ? platform::ProgressPanel::make() : nullptr;
     if (!panel) {
-        BXNoteExport::reportFailures(writeAll(nullptr, exportedFilesNames));
+        BXNoteExport::report(writeAll(nullptr, exportedFilesNames));
         return;
     }
     panel->runWithWindow(m_host.sheetWindow(),
@@ -190,9 +193,9 @@ void BXDocumentExporter::exportNotes(
                 = platform::ProgressPanel::fromDictionary(dictionary);
             running->postWindowTitle(platform::localized(QStringLiteral("Export")));
             running->postMessage(platform::localized(QStringLiteral("Exporting to file:")));
-            const QList<BXNoteExport::Failure> failures = writeAll(running.get(), nullptr);
+            const BXNoteExport::Report report = writeAll(running.get(), nullptr);
             running->endProgress();
-            platform::dispatchAsyncMain([failures] { BXNoteExport::reportFailures(failures); });
+            platform::dispatchAsyncMain([report] { BXNoteExport::report(report); });
         },
         {});
 }
@@ -261,10 +264,14 @@ void BXDocumentExporter::exportNotes(const QList<ManagedObjectPtr>& objects)
                     && guard->m_host.endMainWindowEditing()) {
                     rememberExportFolder(QFileInfo(response.urls.first().toLocalFile()).path());
                     platform::Error error;
-                    if (!guard->exportNote(
-                            *chosen, response.urls.first(), guard->m_formatForExport, &error))
-                        BXNoteExport::reportFailures(
-                            { { chosen->noteTitle(), failureReason(error) } });
+                    bool lostCharacters = false;
+                    BXNoteExport::Report report;
+                    if (!guard->exportNote(*chosen, response.urls.first(), guard->m_formatForExport,
+                            &error, &lostCharacters))
+                        report.failures.append({ chosen->noteTitle(), failureReason(error) });
+                    else if (lostCharacters)
+                        report.lostCharacters.append(chosen->noteTitle());
+                    BXNoteExport::report(report);
                 }
                 guard->resetExportSettings();
             });

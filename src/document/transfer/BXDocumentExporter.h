@@ -60,12 +60,14 @@ public:
         const QList<const BXNote*>& notes, const QString& type, const QString& folderPath);
 
     // Writes `note` as `type` to `url`: into it, under a unique name made from the title, when
-    // it is a folder, else to it. The name written, or nothing when the write failed.
-    std::optional<QString> exportNote(
-        const BXNote& note, const QUrl& url, const QString& type, platform::Error* error);
+    // it is a folder, else to it. The name written, or nothing when the write failed;
+    // *lostCharacters is set when plain text was written with "?" for characters the export
+    // encoding cannot hold.
+    std::optional<QString> exportNote(const BXNote& note, const QUrl& url, const QString& type,
+        platform::Error* error, bool* lostCharacters = nullptr);
     // Writes the notes into a folder in the current format, under the progress panel from 16
     // notes on; the names written go to `exportedFilesNames` on the direct path. Notes that
-    // failed are named in one closing alert.
+    // failed or lost characters are named in one closing alert.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
         QStringList* exportedFilesNames);
     // The Export… command: a save panel for one note, a folder panel for several, both

@@ -45,7 +45,8 @@ QString BXNoteExport::preferredTypeForText(const QTextDocument* styled)
 }
 
 bool BXNoteExport::write(const Snapshot& note, const QString& type,
-    platform::TextEncoding::Value encoding, const QString& path, platform::Error* error)
+    platform::TextEncoding::Value encoding, const QString& path, platform::Error* error,
+    bool* lostCharacters)
 {
     std::unique_ptr<QTextDocument> styled
         = BXAttributedStringAdditions::attributedStringWithRTFData(note.styles);
@@ -68,22 +69,40 @@ bool BXNoteExport::write(const Snapshot& note, const QString& type,
     options.encoding = encoding;
     options.allowLossy = true;
     options.title = note.title;
+    options.lostCharacters = lostCharacters;
     return format->write(*content, options, path, error);
 }
 
-void BXNoteExport::reportFailures(const QList<Failure>& failures)
+void BXNoteExport::report(const Report& report)
 {
-    if (failures.isEmpty())
+    if (report.failures.isEmpty() && report.lostCharacters.isEmpty())
         return;
+    const auto titled = [](const QString& title) {
+        return title.isEmpty() ? platform::localized(QStringLiteral("Note")) : title;
+    };
     platform::Alert alert;
-    alert.messageText = platform::localized(QStringLiteral("Some notes were not exported."));
-    alert.informativeText = platform::localizedFormat(
-        QStringLiteral("%@ notes could not be written."), QString::number(failures.size()));
-    QStringList lines;
-    for (const Failure& failure : failures)
-        lines << QStringLiteral("%1: %2").arg(
-            failure.title.isEmpty() ? platform::localized(QStringLiteral("Note")) : failure.title,
-            failure.reason);
-    alert.detailedText = lines.join(QLatin1Char('\n'));
+    QStringList informative;
+    if (!report.failures.isEmpty()) {
+        alert.messageText = platform::localized(QStringLiteral("Some notes were not exported."));
+        informative << platform::localizedFormat(QStringLiteral("%@ notes could not be written."),
+            QString::number(report.failures.size()));
+        QStringList lines;
+        for (const Failure& failure : report.failures)
+            lines << QStringLiteral("%1: %2").arg(titled(failure.title), failure.reason);
+        alert.detailedText = lines.join(QLatin1Char('\n'));
+    } else {
+        alert.messageText = platform::localized(
+            QStringLiteral("Some characters could not be written in the chosen encoding."));
+    }
+    if (!report.lostCharacters.isEmpty()) {
+        QStringList titles;
+        for (const QString& title : report.lostCharacters)
+            titles << QStringLiteral("\u201C%1\u201D").arg(titled(title));
+        informative << platform::localizedFormat(
+            QStringLiteral("These notes hold characters that their files' encoding cannot hold, "
+                           "written as \u201C?\u201D instead: %@."),
+            titles.join(QStringLiteral(", ")));
+    }
+    alert.informativeText = informative.join(QLatin1Char('\n'));
     platform::AlertPresenter::current().runModal(alert);
 }

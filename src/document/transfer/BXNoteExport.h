@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,13 @@ public:
         QString reason;
     };
 
+    // What an export tells when it ends: the notes it could not write, and the titles of those
+    // it wrote with "?" for characters the chosen encoding cannot hold.
+    struct Report {
+        QList<Failure> failures;
+        QStringList lostCharacters;
+    };
+
     BXNoteExport() = delete;
 
     // Main thread.
@@ -36,9 +44,12 @@ public:
     // text): RTFD with attachments, RTF without, plain text.
     static QString preferredTypeForText(const QTextDocument* styled);
     // Writes the note to `path` as `type` (a type identifier; "Auto" and empty decide by the
-    // content); plain text in `encoding`, "?" for what it cannot hold.
+    // content); plain text in `encoding`, "?" for what it cannot hold, which sets
+    // *lostCharacters when given.
     static bool write(const Snapshot& note, const QString& type,
-        platform::TextEncoding::Value encoding, const QString& path, platform::Error* error);
-    // The closing report of an export that failed for some notes; main thread.
-    static void reportFailures(const QList<Failure>& failures);
+        platform::TextEncoding::Value encoding, const QString& path, platform::Error* error,
+        bool* lostCharacters = nullptr);
+    // The closing alert of an export that failed for some notes or lost characters of some;
+    // nothing when all went out whole. Main thread.
+    static void report(const Report& report);
 };

@@ -7,6 +7,8 @@
 #include "platform/documents/ProgressPanel.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
+#include "platform/text/HtmlImageEmbedder.h"
+#include "platform/text/HtmlImageLoader.h"
 #include "platform/text/TextDocumentReader.h"
 #include "platform/text/TextDocumentTypes.h"
 #include "platform/text/TextEncoding.h"
@@ -84,14 +86,23 @@ void walkFolder(const QString& folder, BXNoteImport::Files& files)
     }
 }
 
-std::unique_ptr<QTextDocument> markdownDocument(const QString& path)
+std::unique_ptr<QTextDocument> markdownDocument(const QString& path, const QFont& noteFont)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
     const std::optional<QString> text = platform::TextEncoding::decode(
         file.readAll(), platform::TextEncoding::UTF8StringEncoding);
-    return text ? MarkdownImporter::attributedStringFromMarkdown(*text) : nullptr;
+    std::unique_ptr<QTextDocument> document
+        = text ? MarkdownImporter::attributedStringFromMarkdown(*text, noteFont) : nullptr;
+    // Its images name pictures beside the file, as a page's do.
+    if (document) {
+        platform::HtmlImageLoader loader(
+            QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
+        platform::HtmlImageEmbedder::embed(
+            *document, [&loader](const QString& source) { return loader.load(source); });
+    }
+    return document;
 }
 
 QString reasonOf(const platform::Error& error)
@@ -179,7 +190,7 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     }
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("md") || extension == QLatin1String("markdown")) {
-        if (std::unique_ptr<QTextDocument> markdown = markdownDocument(path))
+        if (std::unique_ptr<QTextDocument> markdown = markdownDocument(path, plain.font()))
             return markdown;
     }
     platform::Error error;

@@ -67,9 +67,11 @@ public:
     static bool needsPanel(const QStringList& paths);
 
     // The text of one file, whole, or null with the reason. Markdown ("md", "markdown") must
-    // be UTF-8; everything else goes through the text system's readers, and plain text takes
-    // `plain` (the default style, without a colour of its own). A file that is not regular is
-    // refused before it is opened, so a pipe cannot hang the import.
+    // be UTF-8, takes the font of `plain` for its text and brings the pictures its images name
+    // (HtmlImageLoader, relative to the file); everything else goes through the text system's
+    // readers, and plain text takes `plain` (the default style, without a colour of its own).
+    // A file that is not regular is refused before it is opened, so a pipe cannot hang the
+    // import.
     static std::unique_ptr<QTextDocument> readFile(const QString& path,
         const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason);
 

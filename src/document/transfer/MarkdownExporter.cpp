@@ -1,5 +1,6 @@
 #include "document/transfer/MarkdownExporter.h"
 
+#include "document/model/BXNote.h"
 #include "document/transfer/MarkdownImporter.h"
 
 #include "platform/foundation/Localized.h"
@@ -9,9 +10,11 @@
 #include "platform/text/TextFormatRegistry.h"
 
 #include <QStringDecoder>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,9 +28,10 @@ struct Rewrite {
     const char16_t* needle = nullptr;
 };
 
-// The order matters: headings and links must be rewritten before step 26 strips every tag
-// that is left, and the blank-line collapse must see the line breaks all earlier steps add.
-constexpr Rewrite kRewrites[] = {
+// The order matters: headings and links must be rewritten before the lists and before every
+// tag that is left is stripped, and the blank-line collapse must see the line breaks all earlier
+// steps add.
+constexpr Rewrite kInlineRewrites[] = {
     { false, u"<html>", u"" },
     { false, u"</html>", u"" },
     { false, u"<body>", u"" },
@@ -49,10 +53,9 @@ constexpr Rewrite kRewrites[] = {
     { false, u"<p>", u"" },
     { false, u"</p>", u"\n\n" },
     { true, u"<a href=\"(.*?)\">(.*?)</a>", u"[$2]($1)", u"<a href=\"" },
-    { false, u"<ul>", u"" },
-    { false, u"</ul>", u"\n" },
-    { false, u"<li>", u"- " },
-    { false, u"</li>", u"\n" },
+};
+
+constexpr Rewrite kFinalRewrites[] = {
     { true, u"<[^>]+>", u"", u"<" },
     { true, u"\n{3,}", u"\n\n", u"\n\n\n" },
 };
@@ -105,6 +108,116 @@ void replaceTagText(QString& text, QStringView search, QStringView replacement)
     text = std::move(result);
 }
 
+enum class ListTag { None, OpenBullets, OpenNumbers, CloseList, OpenItem, CloseItem };
+
+// The list tag that starts at `at` ("<ul>", "<OL start=2>", "</li>"...), and where it ends;
+// -1 there when no ">" follows, nor will for any later tag.
+ListTag listTagAt(const QString& text, qsizetype at, qsizetype* end)
+{
+    const bool closing = at + 1 < text.size() && text.at(at + 1) == u'/';
+    const qsizetype name = at + (closing ? 2 : 1);
+    if (name + 2 > text.size())
+        return ListTag::None;
+    const QChar first = caseFolded(text.at(name));
+    const QChar second = caseFolded(text.at(name + 1));
+    ListTag tag = ListTag::None;
+    if (second == u'l' && (first == u'u' || first == u'o'))
+        tag = closing       ? ListTag::CloseList
+            : first == u'u' ? ListTag::OpenBullets
+                            : ListTag::OpenNumbers;
+    else if (first == u'l' && second == u'i')
+        tag = closing ? ListTag::CloseItem : ListTag::OpenItem;
+    if (tag == ListTag::None || name + 2 >= text.size())
+        return ListTag::None;
+    // "<link>" and "<oll>" are other elements; opening tags may carry attributes.
+    const QChar after = text.at(name + 2);
+    if (after != u'>' && (closing || !after.isSpace()))
+        return ListTag::None;
+    *end = text.indexOf(u'>', name + 2);
+    return *end < 0 ? ListTag::None : tag;
+}
+
+// Turns list elements into Markdown lists: an item starts its own line with "- " or its number,
+// indented to the text of the item it is nested in, so that a reader sees the nesting; white
+// space between the elements is not content and goes, so that the items stay one tight list;
+// a blank line ends the outermost list, so that the next paragraph is not taken into its last
+// item.
+QString listsAsMarkdown(const QString& text)
+{
+    struct Level {
+        bool numbered = false;
+        int count = 0;
+        qsizetype markerColumn = 0;
+        qsizetype textColumn = 0;
+    };
+    std::vector<Level> levels;
+    // An item outside every list is written as a bullet of its own.
+    Level stray;
+    QString out;
+    const auto startLine = [&out] {
+        if (!out.isEmpty() && !out.endsWith(u'\n'))
+            out += u'\n';
+    };
+    bool betweenElements = false;
+    qsizetype copied = 0;
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+        qsizetype end = 0;
+        const ListTag tag = listTagAt(text, at, &end);
+        if (end < 0)
+            break;
+        if (tag == ListTag::None)
+            continue;
+        const QStringView between = QStringView(text).mid(copied, at - copied);
+        if (!between.trimmed().isEmpty() || !betweenElements) {
+            // Text after a nested list still belongs to the item that holds it.
+            if (!levels.empty() && out.endsWith(u'\n') && !between.trimmed().isEmpty())
+                out += QString(levels.back().textColumn, u' ');
+            out += between;
+        }
+        copied = end + 1;
+        at = end;
+        switch (tag) {
+        case ListTag::OpenBullets:
+        case ListTag::OpenNumbers: {
+            startLine();
+            const qsizetype column = levels.empty() ? 0 : levels.back().textColumn;
+            levels.push_back({ tag == ListTag::OpenNumbers, 0, column, column });
+            betweenElements = true;
+            break;
+        }
+        case ListTag::OpenItem: {
+            startLine();
+            Level& level = levels.empty() ? stray : levels.back();
+            const QString marker
+                = level.numbered ? QString::number(++level.count) + u". "_qs : u"- "_qs;
+            out += QString(level.markerColumn, u' ') + marker;
+            level.textColumn = level.markerColumn + marker.size();
+            betweenElements = false;
+            break;
+        }
+        case ListTag::CloseItem:
+            startLine();
+            betweenElements = true;
+            break;
+        case ListTag::CloseList:
+            if (levels.empty())
+                break;
+            levels.pop_back();
+            startLine();
+            if (levels.empty())
+                out += u'\n';
+            betweenElements = !levels.empty();
+            break;
+        case ListTag::None:
+            break;
+        }
+    }
+    if (copied == 0)
+        return text;
+    out += QStringView(text).mid(copied);
+    return out;
+}
+
 QString withoutHead(const QString& html)
 {
     const qsizetype open = html.indexOf(QLatin1String("<head>"), 0, Qt::CaseInsensitive);
@@ -115,6 +228,21 @@ QString withoutHead(const QString& html)
     if (closeEnd <= open)
         return html;
     return html.left(open) + html.mid(closeEnd);
+}
+
+template <size_t N> bool rewrite(QString& text, const Rewrite (&rewrites)[N])
+{
+    for (const Rewrite& rewrite : rewrites) {
+        if (!rewrite.isPattern) {
+            replaceTagText(text, QStringView(rewrite.search), QStringView(rewrite.replacement));
+            continue;
+        }
+        std::optional<QString> next = replacedByPattern(text, rewrite);
+        if (!next)
+            return false;
+        text = std::move(*next);
+    }
+    return true;
 }
 
 } // namespace
@@ -139,16 +267,11 @@ std::optional<QString> MarkdownExporter::markdownFrom(const QTextDocument& text)
 std::optional<QString> MarkdownExporter::markdownFromHTML(const QString& html)
 {
     QString text = withoutHead(html);
-    for (const Rewrite& rewrite : kRewrites) {
-        if (!rewrite.isPattern) {
-            replaceTagText(text, QStringView(rewrite.search), QStringView(rewrite.replacement));
-            continue;
-        }
-        std::optional<QString> next = replacedByPattern(text, rewrite);
-        if (!next)
-            return std::nullopt;
-        text = std::move(*next);
-    }
+    if (!rewrite(text, kInlineRewrites))
+        return std::nullopt;
+    text = listsAsMarkdown(text);
+    if (!rewrite(text, kFinalRewrites))
+        return std::nullopt;
     return text.trimmed();
 }
 
@@ -177,7 +300,8 @@ void MarkdownExporter::registerTextFormat()
         const QString markdown = decoder.decode(data);
         std::unique_ptr<QTextDocument> document = decoder.hasError()
             ? nullptr
-            : MarkdownImporter::attributedStringFromMarkdown(markdown);
+            : MarkdownImporter::attributedStringFromMarkdown(
+                markdown, QTextCursor(BXNote::emptyStyle().get()).charFormat().font());
         if (!document) {
             platform::Error::set(error,
                 platform::Error(platform::kCocoaErrorDomain, platform::FileReadCorruptFileError,

@@ -1,6 +1,7 @@
 #include "CmarkTextDocumentBuilder.h"
 
 #include "HTMLAttributedString.h"
+#include "MarkdownAttributedStringRenderable.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -134,8 +135,8 @@ std::unique_ptr<QTextDocument> CmarkTextDocumentBuilder::build(
 }
 
 CmarkTextDocumentBuilder::CmarkTextDocumentBuilder(MarkdownOptions options)
-    : m_textFormat(familyFormat(QStringLiteral("Helvetica"))),
-      m_codeFormat(familyFormat(QStringLiteral("Menlo"))),
+    : m_textFormat(familyFormat(MarkdownAttributedStringRenderable::defaultTextFamily)),
+      m_codeFormat(familyFormat(MarkdownAttributedStringRenderable::defaultCodeFamily)),
       m_options(options),
       m_document(std::make_unique<QTextDocument>()),
       m_cursor(m_document.get())

@@ -1,5 +1,7 @@
 #include "HTMLAttributedString.h"
 
+#include "MarkdownAttributedStringRenderable.h"
+
 #include "markdown/MarkdownErrors.h"
 
 #include "platform/text/HtmlImporter.h"
@@ -31,8 +33,10 @@ void HTMLAttributedString::substituteStylesheetFamilies()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        substituteMissingFamily(QStringLiteral("Helvetica"), QFontDatabase::GeneralFont);
-        substituteMissingFamily(QStringLiteral("Menlo"), QFontDatabase::FixedFont);
+        substituteMissingFamily(
+            MarkdownAttributedStringRenderable::defaultTextFamily, QFontDatabase::GeneralFont);
+        substituteMissingFamily(
+            MarkdownAttributedStringRenderable::defaultCodeFamily, QFontDatabase::FixedFont);
     });
 }
 

@@ -8,8 +8,11 @@
 
 namespace markdown {
 
+const QString MarkdownAttributedStringRenderable::defaultTextFamily = QStringLiteral("Helvetica");
+const QString MarkdownAttributedStringRenderable::defaultCodeFamily = QStringLiteral("Menlo");
 const QString MarkdownAttributedStringRenderable::defaultStylesheet
-    = QStringLiteral("* {font-family: Helvetica } code, pre { font-family: Menlo }");
+    = QStringLiteral("* {font-family: %1 } code, pre { font-family: %2 }")
+          .arg(defaultTextFamily, defaultCodeFamily);
 
 std::unique_ptr<QTextDocument> MarkdownAttributedStringRenderable::toAttributedString(
     MarkdownOptions options, const std::optional<QString>& stylesheet, platform::Error* error) const

@@ -19,8 +19,11 @@ class Styler;
 class MarkdownAttributedStringRenderable : public virtual MarkdownASTRenderable,
                                            public virtual MarkdownHTMLRenderable {
 public:
-    // The style sheet used when none is given.
+    // The style sheet used when none is given, and the families it names for text and for
+    // code.
     static const QString defaultStylesheet;
+    static const QString defaultTextFamily;
+    static const QString defaultCodeFamily;
 
     // Renders toAST(options) as HTML, puts "<style>" + stylesheet + "</style>" in front and
     // reads the result as HTML. An absent stylesheet means defaultStylesheet; an empty one is

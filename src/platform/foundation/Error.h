@@ -22,6 +22,7 @@ enum CocoaErrorCode : int {
     FileReadUnknownError = 256,
     FileReadNoPermissionError = 257,
     FileReadCorruptFileError = 259,
+    FileReadTooLargeError = 263,
     FileReadUnknownStringEncodingError = 264,
     FileWriteUnknownError = 512,
     FileWriteNoPermissionError = 513,
@@ -64,8 +65,8 @@ public:
 
     // Stores `error` into `out` when the caller asked for it; returns false for `return`.
     static bool set(Error* out, const Error& error);
-    // A failed write of the file system: the kCocoaErrorDomain write code that fits `errorNumber` (out of
-    // space, no permission, else unknown), the system's text as reason, and the POSIX error
+    // A failed write of the file system: the kCocoaErrorDomain write code that fits `errorNumber`
+    // (out of space, no permission, else unknown), the system's text as reason, and the POSIX error
     // underneath.
     static Error fromErrno(int errorNumber, const QString& localizedDescription);
 

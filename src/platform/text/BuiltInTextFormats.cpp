@@ -87,13 +87,13 @@ TextFormat html()
     format.documentType = HTMLTextDocumentType;
     format.extensions = { QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("xhtml") };
     format.usesEncoding = true;
-    // One file travels alone, so its images stay out; characters the encoding lacks are
+    // One file travels alone, so its images go inside it; characters the encoding lacks are
     // written as character references, never lost.
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
         HtmlWriter::Options page;
         page.encoding = options.encoding;
-        page.dropImages = true;
+        page.inlineImages = true;
         page.title = options.title;
         const std::optional<HtmlWriter::Page> written = HtmlWriter::write(document, page, error);
         return written && saveFile(target, written->html, error);
@@ -101,7 +101,7 @@ TextFormat html()
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
                       Error* error) -> std::optional<TextFormat::ReadResult> {
         std::optional<HtmlReader::Result> page
-            = HtmlReader::read(data, { options.encoding, options.baseUrl }, error);
+            = HtmlReader::read(data, { options.encoding, options.baseUrl, {} }, error);
         if (!page)
             return std::nullopt;
         return TextFormat::ReadResult { std::move(page->document), page->encoding };
@@ -118,8 +118,8 @@ TextFormat plainText()
     format.usesEncoding = true;
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
-        const std::optional<QByteArray> bytes = PlainText::write(
-            AttributedText::string(document), options.encoding, options.allowLossy, false, error);
+        const std::optional<QByteArray> bytes = PlainText::write(AttributedText::string(document),
+            options.encoding, options.allowLossy, false, error, options.lostCharacters);
         return bytes && saveFile(target, *bytes, error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
@@ -141,11 +141,12 @@ TextFormat legacyPlainText()
     format.typeIdentifier = TypeIdentifier::TraditionalPlainText;
     format.documentType = MacSimpleTextDocumentType;
     format.extensions = { QStringLiteral("txt") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
         QString text = AttributedText::string(document);
         text.remove(QChar::ObjectReplacementCharacter);
-        return saveFile(target, PlainText::legacyPlainTextData(text), error);
+        return saveFile(
+            target, PlainText::legacyPlainTextData(text, options.lostCharacters), error);
     };
     return format;
 }
@@ -199,8 +200,8 @@ TextFormat wordDocument()
 QList<TextFormat> BuiltInTextFormats::all()
 {
     return QList<TextFormat> { rtf(), rtfd(), html(), plainText(), legacyPlainText(), webArchive(),
-               wordDocument() }
-        + OfficeTextFormats::all();
+        wordDocument() }
+    + OfficeTextFormats::all();
 }
 
 } // namespace platform

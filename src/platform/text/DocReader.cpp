@@ -1,6 +1,7 @@
 #include "DocReader.h"
 
 #include "AttributedText.h"
+#include "RtfFieldControls.h"
 #include "RtfListLevel.h"
 #include "TextEncoding.h"
 #include "TextListBuilder.h"
@@ -39,6 +40,8 @@ constexpr quint16 kOldestVersion = 0x0065;
 constexpr int kMaximumStyleDepth = 11;
 // Word's own default size, 10 points, in half-points.
 constexpr int kDefaultHalfPoints = 20;
+// Longer than any instruction a field needs.
+constexpr qsizetype kMaximumFieldCode = 4096;
 
 Error corruptError(const QString& reason)
 {
@@ -50,6 +53,14 @@ struct Style {
     int base = 0xFFF;
     QByteArray paragraph;
     QByteArray character;
+};
+
+// A field open around the reader's position: its code until the separator mark, then its
+// result, which links to the code's target when the field is a hyperlink.
+struct Field {
+    bool inCode = true;
+    QString code;
+    QString link;
 };
 
 struct Run {
@@ -80,6 +91,8 @@ private:
     // The style and the styles it is based on, the style itself first.
     std::vector<const Style*> styleChain(int istd) const;
     WordProperties::Character styleCharacters(int istd) const;
+    // Lays the character properties of a style and the styles it is based on over `props`.
+    void applyStyleCharacters(int istd, WordProperties::Character& props) const;
     WordProperties::Paragraph styleParagraph(int istd) const;
     QTextCharFormat characterFormat(const Run* run, int istd);
     QTextBlockFormat blockFormat(const Run* paragraph);
@@ -333,14 +346,19 @@ std::vector<const Style*> Reader::styleChain(int istd) const
 
 WordProperties::Character Reader::styleCharacters(int istd) const
 {
-    const std::vector<const Style*> chain = styleChain(istd);
     WordProperties::Character props;
     props.halfPoints = kDefaultHalfPoints;
+    applyStyleCharacters(istd, props);
+    return props;
+}
+
+void Reader::applyStyleCharacters(int istd, WordProperties::Character& props) const
+{
+    const std::vector<const Style*> chain = styleChain(istd);
     for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
         const WordProperties::Character before = props;
         WordProperties::applyCharacter((*it)->character, props, before);
     }
-    return props;
 }
 
 WordProperties::Paragraph Reader::styleParagraph(int istd) const
@@ -357,10 +375,16 @@ QTextCharFormat Reader::characterFormat(const Run* run, int istd)
     const QPair<const Run*, int> key(run, istd);
     if (const auto found = m_characterFormats.constFind(key); found != m_characterFormats.cend())
         return *found;
-    const WordProperties::Character style = styleCharacters(istd);
-    WordProperties::Character props = style;
-    if (run)
-        WordProperties::applyCharacter(run->grpprl, props, style);
+    WordProperties::Character props = styleCharacters(istd);
+    if (run) {
+        // A run's character style ("Strong Emphasis") lies over its paragraph's style, and the
+        // run's own properties over both.
+        if (const int characterStyle = WordProperties::characterStyle(run->grpprl);
+            characterStyle >= 0)
+            applyStyleCharacters(characterStyle, props);
+        const WordProperties::Character styled = props;
+        WordProperties::applyCharacter(run->grpprl, props, styled);
+    }
 
     QFont font;
     const QString family = props.font >= 0 ? m_fonts.value(props.font) : QString();
@@ -564,9 +588,17 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
 
     auto document = AttributedText::makeDocument();
     QTextCursor cursor(document.get());
-    // Field codes (between a field's begin and separator marks) are hidden; results show.
-    std::vector<bool> inCode;
+    // Field codes (between a field's begin and separator marks) are hidden; results show,
+    // a hyperlink's as a link to its target.
+    std::vector<Field> fields;
     int hidden = 0;
+    const auto currentLink = [&fields]() {
+        for (auto field = fields.crbegin(); field != fields.crend(); ++field) {
+            if (!field->link.isEmpty())
+                return field->link;
+        }
+        return QString();
+    };
     qsizetype paragraphStart = 0;
     while (paragraphStart < m_text.size()) {
         qsizetype mark = paragraphStart;
@@ -579,29 +611,41 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
         cursor.setBlockFormat(blockFormat(paragraph));
         QString pending;
         const Run* pendingRun = nullptr;
+        QString pendingLink;
         const auto flush = [&]() {
-            if (!pending.isEmpty())
-                cursor.insertText(pending, characterFormat(pendingRun, istd));
+            if (!pending.isEmpty()) {
+                QTextCharFormat format = characterFormat(pendingRun, istd);
+                if (!pendingLink.isEmpty()) {
+                    format.setAnchor(true);
+                    format.setAnchorHref(pendingLink);
+                }
+                cursor.insertText(pending, format);
+            }
             pending.clear();
         };
         for (qsizetype i = paragraphStart; i < mark; ++i) {
             const char16_t unit = m_text[i].unicode();
             if (unit == 0x13) {
-                inCode.push_back(true);
+                fields.push_back({});
                 ++hidden;
                 continue;
             }
             if (unit == 0x14 || unit == 0x15) {
-                if (!inCode.empty() && inCode.back()) {
-                    inCode.back() = false;
+                if (!fields.empty() && fields.back().inCode) {
+                    fields.back().inCode = false;
+                    fields.back().link = RtfFieldControls::hyperlinkTarget(fields.back().code);
                     --hidden;
                 }
-                if (unit == 0x15 && !inCode.empty())
-                    inCode.pop_back();
+                if (unit == 0x15 && !fields.empty())
+                    fields.pop_back();
                 continue;
             }
-            if (hidden > 0)
+            if (hidden > 0) {
+                // A field's code is short; one that runs on is no instruction we read.
+                if (fields.back().inCode && fields.back().code.size() < kMaximumFieldCode)
+                    fields.back().code += QChar(unit);
                 continue;
+            }
             QChar ch(unit);
             if (unit == 0x0B || unit == QChar::ParagraphSeparator)
                 ch = QChar::LineSeparator;
@@ -614,9 +658,11 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
             else if (unit < 0x20 && unit != u'\t')
                 continue; // pictures, notes and other anchors
             const Run* run = find(m_characterRuns, m_fcs[size_t(i)]);
-            if (run != pendingRun)
+            QString link = currentLink();
+            if (run != pendingRun || link != pendingLink)
                 flush();
             pendingRun = run;
+            pendingLink = std::move(link);
             pending += ch;
         }
         flush();

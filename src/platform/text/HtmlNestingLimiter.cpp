@@ -107,12 +107,16 @@ public:
              at = m_html.indexOf(QLatin1Char('<'), at + 1)) {
             const QChar next = at + 1 < length ? m_html.at(at + 1) : QChar();
             if (next == QLatin1Char('!')) {
+                // Qt's importer shows a comment or declaration as nothing but drops the white
+                // space after it, running words together; left out, it changes nothing else.
                 const bool comment = QStringView(m_html).mid(at, 4) == QLatin1StringView("<!--");
-                const qsizetype end = comment ? m_html.indexOf(QLatin1StringView("-->"), at + 4)
-                                              : m_html.indexOf(QLatin1Char('>'), at);
+                qsizetype end = comment ? m_html.indexOf(QLatin1StringView("-->"), at + 4)
+                                        : m_html.indexOf(QLatin1Char('>'), at);
                 if (end < 0)
                     break;
-                at = end;
+                end += comment ? 3 : 1;
+                replace(at, end, QString());
+                at = end - 1;
                 continue;
             }
             if (next == QLatin1Char('?')) {

@@ -1,8 +1,10 @@
 #include "HtmlReader.h"
 
+#include "HtmlImageLoader.h"
 #include "HtmlImporter.h"
 #include "PlainText.h"
 #include "TextListConversion.h"
+#include "platform/foundation/Localized.h"
 
 #include <QTextDocument>
 
@@ -22,6 +24,24 @@ bool isWide(TextEncoding::Value encoding)
         || encoding == TextEncoding::UTF32StringEncoding
         || encoding == TextEncoding::UTF32BigEndianStringEncoding
         || encoding == TextEncoding::UTF32LittleEndianStringEncoding;
+}
+
+// The length of a page without the pictures written into it (data: URIs), which cost Qt's
+// importer no more than their length: the rest costs it some forty bytes for each.
+qsizetype markupLength(const QString& html)
+{
+    qsizetype length = html.size();
+    const QLatin1StringView scheme("data:");
+    for (qsizetype at = html.indexOf(scheme, 0, Qt::CaseInsensitive); at >= 0;
+         at = html.indexOf(scheme, at, Qt::CaseInsensitive)) {
+        qsizetype end = at + scheme.size();
+        while (end < html.size() && !html.at(end).isSpace()
+            && !QStringView(u"\"'<>").contains(html.at(end)))
+            ++end;
+        length -= end - at;
+        at = end;
+    }
+    return length;
 }
 
 } // namespace
@@ -79,9 +99,26 @@ std::optional<HtmlReader::Result> HtmlReader::read(
         text = PlainText::read(data, options.encoding, error);
     if (!text)
         return std::nullopt;
+    if (markupLength(text->text) > maximumMarkupLength) {
+        Error::set(error,
+            Error(kCocoaErrorDomain, FileReadTooLargeError,
+                localized(QStringLiteral("The file is too large to be read.")),
+                localizedFormat(
+                    QStringLiteral("The page holds more than %@ million characters of text and "
+                                   "markup."),
+                    QString::number(maximumMarkupLength / 1'000'000))));
+        return std::nullopt;
+    }
     Result result;
     result.document = fromHtml(text->text, options.baseUrl);
     result.encoding = text->encoding;
+    if (options.images) {
+        HtmlImageEmbedder::embed(*result.document, options.images);
+    } else {
+        HtmlImageLoader loader(options.baseUrl);
+        HtmlImageEmbedder::embed(
+            *result.document, [&loader](const QString& source) { return loader.load(source); });
+    }
     return result;
 }
 

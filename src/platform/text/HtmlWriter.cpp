@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -353,12 +354,14 @@ private:
 
     bool writeImage(const QTextImageFormat& format)
     {
-        const QString fileName = imageFile(format);
-        if (fileName.isEmpty())
+        const QString source = m_options.inlineImages
+            ? imageDataUri(format)
+            : QString::fromLatin1(QUrl::toPercentEncoding(imageFile(format)));
+        if (source.isEmpty())
             return false;
         closeInlines(0);
         m_out += QLatin1String("<img src=\"");
-        appendEscaped(m_out, QString::fromLatin1(QUrl::toPercentEncoding(fileName)), true);
+        appendEscaped(m_out, source, true);
         m_out += QLatin1String("\" alt=\"\"");
         if (format.width() > 0)
             m_out += QStringLiteral(" width=\"%1\"").arg(qRound(format.width()));
@@ -368,6 +371,56 @@ private:
         return true;
     }
 
+    // The bytes of an image's resource, and the suffix they need when they are a PNG made
+    // here; empty when the document has no usable data for it.
+    QByteArray imageData(const QString& resource, QString* suffix) const
+    {
+        const QVariant value = m_doc.resource(QTextDocument::ImageResource, QUrl(resource));
+        if (value.typeId() == QMetaType::QByteArray)
+            return value.toByteArray();
+        const QImage image = value.value<QImage>();
+        if (image.isNull())
+            return {};
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        *suffix = QStringLiteral("png");
+        return data;
+    }
+
+    // An image written into the page, once per resource: in a kind every browser shows (PNG,
+    // JPEG, GIF, BMP, WebP), others converted to PNG; empty when it holds no picture.
+    QString imageDataUri(const QTextImageFormat& format)
+    {
+        const QString resource = format.name();
+        if (const auto found = m_imageUris.constFind(resource); found != m_imageUris.cend())
+            return *found;
+        static const QHash<QByteArray, QString> shown { { "png", QStringLiteral("image/png") },
+            { "jpeg", QStringLiteral("image/jpeg") }, { "gif", QStringLiteral("image/gif") },
+            { "bmp", QStringLiteral("image/bmp") }, { "webp", QStringLiteral("image/webp") } };
+        QString suffix;
+        QByteArray data = imageData(resource, &suffix);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        QString mediaType = shown.value(QImageReader(&buffer).format());
+        buffer.close();
+        if (mediaType.isEmpty()) {
+            QImage image;
+            const bool read = image.loadFromData(data);
+            data.clear();
+            buffer.open(QIODevice::WriteOnly);
+            if (read)
+                image.save(&buffer, "PNG");
+            mediaType = QStringLiteral("image/png");
+        }
+        const QString uri = data.isEmpty()
+            ? QString()
+            : u"data:"_qs + mediaType + u";base64,"_qs + QString::fromLatin1(data.toBase64());
+        m_imageUris.insert(resource, uri);
+        return uri;
+    }
+
     // The file an image is written to, once per resource; empty when the document has no
     // usable data for it.
     QString imageFile(const QTextImageFormat& format)
@@ -375,21 +428,8 @@ private:
         const QString resource = format.name();
         if (const auto found = m_imageFiles.constFind(resource); found != m_imageFiles.cend())
             return *found;
-
-        const QVariant value = m_doc.resource(QTextDocument::ImageResource, QUrl(resource));
-        QByteArray data;
         QString suffix;
-        if (value.typeId() == QMetaType::QByteArray) {
-            data = value.toByteArray();
-        } else {
-            const QImage image = value.value<QImage>();
-            if (!image.isNull()) {
-                QBuffer buffer(&data);
-                buffer.open(QIODevice::WriteOnly);
-                image.save(&buffer, "PNG");
-                suffix = QStringLiteral("png");
-            }
-        }
+        const QByteArray data = imageData(resource, &suffix);
         QString fileName;
         if (!data.isEmpty())
             fileName = uniqueName(baseName(format, resource, suffix));
@@ -414,14 +454,16 @@ private:
         return name;
     }
 
+    // The name itself, else "name 1", "name 2"...: counting on from the last number a name was
+    // given keeps a page of many pictures of one name linear.
     QString uniqueName(const QString& name)
     {
         QString candidate = name;
         const QFileInfo info(name);
-        for (int n = 1; m_usedNames.contains(candidate.toLower())
-             || candidate.compare(HtmlWriter::FolderPageName, Qt::CaseInsensitive) == 0;
-             ++n) {
-            candidate = info.completeBaseName() + QStringLiteral(" %1").arg(n);
+        int& number = m_lastNumbers[name.toLower()];
+        while (m_usedNames.contains(candidate.toLower())
+            || candidate.compare(HtmlWriter::FolderPageName, Qt::CaseInsensitive) == 0) {
+            candidate = info.completeBaseName() + QStringLiteral(" %1").arg(++number);
             if (!info.suffix().isEmpty())
                 candidate += QLatin1Char('.') + info.suffix();
         }
@@ -439,7 +481,9 @@ private:
     std::vector<Element> m_open;
     std::vector<Element> m_wanted;
     QHash<QString, QString> m_imageFiles;
+    QHash<QString, QString> m_imageUris;
     QSet<QString> m_usedNames;
+    QHash<QString, int> m_lastNumbers;
 };
 
 } // namespace

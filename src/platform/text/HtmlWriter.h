@@ -16,7 +16,8 @@ namespace platform {
 // Writes rich text as an HTML page of plain semantic tags: <p>, <h1>..<h6> for paragraphs with
 // a heading level, <ul>/<ol>/<li> for lists, <b>, <i>, <u>, <s>, <sup>, <sub>, <a href="...">,
 // and <span style> only for font family, size and colours, which have no tag. Images become
-// <img> elements naming image files that travel with the page, or are dropped.
+// <img> elements naming image files that travel with the page or holding their picture
+// themselves, or are dropped.
 // The Markdown exporter rewrites exactly these shapes, so they stay attribute-free.
 // Reentrant; reads only the document given, so worker threads may use it.
 class HtmlWriter final {
@@ -25,8 +26,11 @@ public:
         // The page's encoding, named in its charset meta; characters it cannot hold are
         // written as character references.
         TextEncoding::Value encoding = TextEncoding::UTF8StringEncoding;
-        // Leaves images out, for a page that travels alone.
+        // Leaves images out.
         bool dropImages = false;
+        // Writes images into the page as data: URIs, for a page that travels alone; `images`
+        // then names no files.
+        bool inlineImages = false;
         QString title;
     };
 

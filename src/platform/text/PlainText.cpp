@@ -28,6 +28,21 @@ const ByteOrderMark* markOf(const QByteArray& data)
     return nullptr;
 }
 
+// The text in `encoding` with "?" for what it cannot hold. Most texts fit: the exact conversion
+// is tried first, and only a text it refuses is converted again with substitutes.
+std::optional<QByteArray> lossyBytes(
+    const QString& text, TextEncoding::Value encoding, Error* error, bool* lostCharacters)
+{
+    if (std::optional<QByteArray> exact
+        = TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Fail))
+        return exact;
+    std::optional<QByteArray> bytes
+        = TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Substitute, error);
+    if (bytes && lostCharacters)
+        *lostCharacters = true;
+    return bytes;
+}
+
 } // namespace
 
 TextEncoding::Value PlainText::byteOrderMarkEncoding(const QByteArray& data)
@@ -74,11 +89,11 @@ std::optional<PlainText::ReadResult> PlainText::read(
 }
 
 std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Value encoding,
-    bool allowLossy, bool byteOrderMark, Error* error)
+    bool allowLossy, bool byteOrderMark, Error* error, bool* lostCharacters)
 {
-    std::optional<QByteArray> bytes = TextEncoding::encode(text, encoding,
-        allowLossy ? TextEncoding::Unencodable::Substitute : TextEncoding::Unencodable::Fail,
-        error);
+    std::optional<QByteArray> bytes = allowLossy
+        ? lossyBytes(text, encoding, error, lostCharacters)
+        : TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Fail, error);
     if (!bytes || !byteOrderMark)
         return bytes;
     for (const ByteOrderMark& mark : kMarks) {
@@ -90,10 +105,9 @@ std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Va
     return bytes;
 }
 
-QByteArray PlainText::legacyPlainTextData(const QString& text)
+QByteArray PlainText::legacyPlainTextData(const QString& text, bool* lostCharacters)
 {
-    return TextEncoding::encode(
-        text, TextEncoding::MacOSRomanStringEncoding, TextEncoding::Unencodable::Substitute)
+    return lossyBytes(text, TextEncoding::MacOSRomanStringEncoding, nullptr, lostCharacters)
         .value_or(QByteArray());
 }
 

@@ -27,6 +27,8 @@ struct TextFormat {
         TextEncoding::Value encoding = TextEncoding::UTF8StringEncoding;
         // Characters the encoding cannot hold become "?" instead of failing the write.
         bool allowLossy = false;
+        // When not null, set by a write that wrote "?" for characters its encoding cannot hold.
+        bool* lostCharacters = nullptr;
         // The page title, for formats that have one.
         QString title;
     };

@@ -1,14 +1,12 @@
 #include "WebArchiveReader.h"
 
-#include "AttributedText.h"
+#include "HtmlImageLoader.h"
 #include "HtmlReader.h"
 #include "PlainText.h"
 #include "TextDocumentReader.h"
 #include "platform/foundation/Localized.h"
 
 #include <QHash>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -77,47 +75,6 @@ QHash<QUrl, Subresource> subresources(plist_t root)
     return found;
 }
 
-// Every image of the page becomes an attachment holding the archive's bytes for it, or goes.
-void embedImages(QTextDocument& doc, const QUrl& mainUrl, const QHash<QUrl, Subresource>& resources)
-{
-    QList<int> positions;
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.charFormat().isImageFormat())
-                continue;
-            for (int i = 0; i < fragment.length(); ++i)
-                positions.append(fragment.position() + i);
-        }
-    }
-    // From the end, so that the positions still to visit stay where they were.
-    for (auto at = positions.crbegin(); at != positions.crend(); ++at) {
-        QTextCursor cursor(&doc);
-        cursor.setPosition(*at);
-        cursor.setPosition(*at + 1, QTextCursor::KeepAnchor);
-        const QTextImageFormat image = cursor.charFormat().toImageFormat();
-        const QUrl url = mainUrl.resolved(QUrl(image.name()));
-        cursor.removeSelectedText();
-        const auto found = resources.constFind(url);
-        if (found == resources.cend() || found->data.isEmpty())
-            continue;
-        TextAttachment attachment;
-        attachment.contents = found->data;
-        attachment.fileName = found->fileName.isEmpty() ? QStringLiteral("image") : found->fileName;
-        if (image.width() > 0 && image.height() > 0) {
-            attachment.size = QSizeF(AttributedText::pixelsToPoints(image.width()),
-                AttributedText::pixelsToPoints(image.height()));
-        }
-        QTextCharFormat surrounding = image;
-        surrounding.clearProperty(QTextFormat::ObjectType);
-        surrounding.clearProperty(QTextFormat::ImageName);
-        surrounding.clearProperty(QTextFormat::ImageWidth);
-        surrounding.clearProperty(QTextFormat::ImageHeight);
-        cursor.setCharFormat(surrounding);
-        AttributedText::insertAttachment(cursor, attachment);
-    }
-}
-
 } // namespace
 
 bool WebArchiveReader::looksLikeWebArchive(const QByteArray& data)
@@ -165,12 +122,24 @@ std::optional<WebArchiveReader::Result> WebArchiveReader::read(const QByteArray&
                              .arg(mimeType.isEmpty() ? QStringLiteral("untyped") : mimeType)));
         return std::nullopt;
     }
-    // No base URL: images come from the archive alone, never from disk or the network.
-    std::optional<HtmlReader::Result> html = HtmlReader::read(*page, { encoding, QUrl() }, error);
+    // Images come from the archive and from the page itself (data: URIs), never from disk or
+    // the network.
+    const QUrl mainUrl(stringItem(main, "WebResourceURL"));
+    const QHash<QUrl, Subresource> resources = subresources(root.get());
+    HtmlImageLoader inPage { QUrl() };
+    HtmlReader::Options options { encoding, QUrl(), {} };
+    options.images = [&](const QString& source) -> std::optional<TextAttachment> {
+        const auto found = resources.constFind(mainUrl.resolved(QUrl(source)));
+        if (found == resources.cend())
+            return inPage.load(source);
+        if (found->data.isEmpty())
+            return std::nullopt;
+        return TextAttachment { found->data,
+            found->fileName.isEmpty() ? QStringLiteral("image") : found->fileName, {} };
+    };
+    std::optional<HtmlReader::Result> html = HtmlReader::read(*page, options, error);
     if (!html)
         return std::nullopt;
-    embedImages(
-        *html->document, QUrl(stringItem(main, "WebResourceURL")), subresources(root.get()));
     result.document = std::move(html->document);
     result.encoding = html->encoding;
     return result;

@@ -62,6 +62,7 @@ inline constexpr quint16 CRgFtc0 = 0x4A4F;
 inline constexpr quint16 CRgFtc1 = 0x4A50;
 inline constexpr quint16 CRgFtc2 = 0x4A51;
 inline constexpr quint16 CCv = 0x6870;
+inline constexpr quint16 CIstd = 0x4A30;
 inline constexpr quint16 PJc80 = 0x2403;
 inline constexpr quint16 PJc = 0x2461;
 inline constexpr quint16 PDxaRight80 = 0x840E;

@@ -130,6 +130,16 @@ void WordProperties::applyCharacter(
     });
 }
 
+int WordProperties::characterStyle(const QByteArray& grpprl)
+{
+    int istd = -1;
+    forEachSprm(grpprl, [&](quint16 sprm, const WordBytes& b, qint64 at, qint64) {
+        if (sprm == Sprm::CIstd)
+            istd = b.u16(at);
+    });
+    return istd;
+}
+
 void WordProperties::applyParagraph(const QByteArray& grpprl, Paragraph& props)
 {
     forEachSprm(grpprl, [&](quint16 sprm, const WordBytes& b, qint64 at, qint64 size) {

@@ -44,6 +44,8 @@ public:
 
     // `style` holds the values before the group, which toggling modifiers refer to.
     static void applyCharacter(const QByteArray& grpprl, Character& props, const Character& style);
+    // The character style a run's group names (its last), or -1 when it names none.
+    static int characterStyle(const QByteArray& grpprl);
     static void applyParagraph(const QByteArray& grpprl, Paragraph& props);
 };
 

@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <QUrl>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -372,6 +373,44 @@ TEST(DocFormat, ReadsOneBytePiecesStylesAndFieldResults)
     EXPECT_TRUE(font(13).bold());
     EXPECT_TRUE(font(13).italic());
     EXPECT_EQ(alignment(13), TextAlignment::Right);
+    // A hyperlink field's result links to the field's target.
+    EXPECT_EQ(AttributedText::attribute(*read, AttributedText::LinkAttributeName, 7).toUrl(),
+        QUrl(QStringLiteral("https://example.org")));
+    EXPECT_FALSE(AttributedText::attribute(*read, AttributedText::LinkAttributeName, 5).isValid());
+}
+
+// LibreOffice writes <strong> and <em> of a page as the character styles "Strong Emphasis" and
+// "Emphasis", and a link as a hyperlink field in the "Internet Link" style; its own reading of
+// this file shows them all.
+TEST(DocFormat, CharacterStylesAndLinksOfLibreOfficesFilesComeIn)
+{
+    Error error;
+    const auto read = DocReader::read(
+        bxtest::readTestFile(QStringLiteral("libreoffice-character-styles.doc")), &error);
+    ASSERT_TRUE(read) << error.toString().toStdString();
+    const QString text = AttributedText::string(*read);
+    ASSERT_EQ(text.toStdString(),
+        "Plain strong words and slanted words and a link end.\nSecond direct bold line.");
+    const auto font = [&](const char* word) {
+        return AttributedText::attribute(
+            *read, AttributedText::FontAttributeName, text.indexOf(QString::fromUtf8(word)))
+            .value<QFont>();
+    };
+    const auto link = [&](const char* word) {
+        return AttributedText::attribute(
+            *read, AttributedText::LinkAttributeName, text.indexOf(QString::fromUtf8(word)))
+            .toUrl();
+    };
+    EXPECT_FALSE(font("Plain").bold());
+    EXPECT_TRUE(font("strong").bold());
+    EXPECT_FALSE(font("strong").italic());
+    EXPECT_TRUE(font("slanted").italic());
+    EXPECT_FALSE(font("slanted").bold());
+    EXPECT_FALSE(font(" end").bold() || font(" end").italic());
+    EXPECT_TRUE(font("direct").bold());
+    EXPECT_EQ(link("a link"), QUrl(QStringLiteral("https://example.org/page?a=1")));
+    EXPECT_TRUE(link(" end").isEmpty());
+    EXPECT_TRUE(link("slanted").isEmpty());
 }
 
 // Word files and Word XML number items as lists run on: two lists that meet stay two, and a

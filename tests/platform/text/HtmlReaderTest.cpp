@@ -1,5 +1,7 @@
-#include "platform/text/HtmlReader.h"
+#include "RichTextTestSupport.h"
+
 #include "platform/text/HtmlNestingLimiter.h"
+#include "platform/text/HtmlReader.h"
 
 #include <gtest/gtest.h>
 
@@ -50,17 +52,20 @@ TEST(HtmlNestingLimiter, DropsOnlyTagsBeyondTheLimitInPairs)
             QStringLiteral("a < b <3 <") + QChar(0) + QStringLiteral("p <\u00E9 </ x <"),
             QStringLiteral("a &lt; b &lt;3 &lt;") + QChar(0)
                 + QStringLiteral("p &lt;\u00E9 &lt;/ x &lt;") },
-        { "declarations stay, instructions go", QStringLiteral("<!DOCTYPE html><?xml x?>a"),
-            QStringLiteral("<!DOCTYPE html>a") },
+        { "declarations and instructions go", QStringLiteral("<!DOCTYPE html><?xml x?>a"),
+            QStringLiteral("a") },
         { "void, self-closing and unknown closing tags do not nest",
             repeated("<br><img src=a><hr/><x/></nothing>", 5), QString() },
         { "a slash anywhere after the name closes, a quoted one does not",
             repeated("<x</y>a<z<w>", 3) + repeated("<div title=\"/>\">", 2),
             repeated("<x</y>a<z<w>", 3) },
-        { "comments hide their tags, scripts do not",
+        { "comments go with the tags they hide, scripts do not hide theirs",
             QStringLiteral("<!-- <div><div><div><div> --><script><div><div><div><div></script>"),
-            QStringLiteral(
-                "<!-- <div><div><div><div> --><script><div><div></div></div></script>") },
+            QStringLiteral("<script><div><div></div></div></script>") },
+        // The importer would drop the space after each, running the words together.
+        { "the words around comments stay apart",
+            QStringLiteral("keep <!-- x -->bold<!-- y --> words<!x> apart <!-- open"),
+            QStringLiteral("keep bold words apart <!-- open") },
         { "unterminated tag ends the scan", repeated("<div>", 3) + QStringLiteral("<div"),
             QString() },
     };
@@ -118,4 +123,22 @@ TEST(HtmlReader, PageDeclaringShiftJisX0213Reads)
         QString(29, QChar(0x65E5))
             + QString::fromUtf8("\u304B\u309A\u304D\u309A\u304F\u309A\u672C\u8A9E\u306E"
                                 "\u30C6\u30AD\u30B9\u30C8"));
+}
+
+// A page of more text and markup than the bound is refused at once: the importer would take
+// gigabytes for it. A picture written into the page, however long, is not markup.
+TEST(HtmlReader, PagesOverTheBoundAreRefusedTheirPicturesNotCounted)
+{
+    const qsizetype bound = HtmlReader::maximumMarkupLength;
+    platform::Error error;
+    const QByteArray text = "<p>" + QByteArray(bound, 'x');
+    EXPECT_FALSE(HtmlReader::read(text, {}, &error));
+    EXPECT_EQ(error.code(), platform::FileReadTooLargeError);
+
+    // Bytes after a picture's end are no part of it.
+    const QByteArray picture = "<p>x <img src=\"data:image/png;base64,"
+        + bxtest::pngBytes(QSize(2, 2), Qt::red).toBase64() + QByteArray(bound, 'A') + "\">";
+    const auto read = HtmlReader::read(picture, {}, &error);
+    ASSERT_TRUE(read) << error.toString().toStdString();
+    EXPECT_EQ(read->document->toPlainText(), QStringLiteral("x \uFFFC"));
 }

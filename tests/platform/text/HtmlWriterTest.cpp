@@ -322,6 +322,16 @@ TEST(HtmlWriter, ImagesGoToFilesOrAreDropped)
     EXPECT_EQ(body(HtmlWriter::toHtml(doc, drop, &images)), "<p>before  after</p>");
     EXPECT_TRUE(images.isEmpty());
 
+    // A page that travels alone holds its pictures itself.
+    HtmlWriter::Options inside;
+    inside.inlineImages = true;
+    const QString inlined = QStringLiteral("<img src=\"data:image/png;base64,%1\" alt=\"\" "
+                                           "width=\"30\" height=\"20\">")
+                                .arg(QString::fromLatin1(pngBytes().toBase64()));
+    EXPECT_EQ(body(HtmlWriter::toHtml(doc, inside, &images)).toStdString(),
+        (u"<p>before "_qs + inlined.repeated(3) + u" after</p>"_qs).toStdString());
+    EXPECT_TRUE(images.isEmpty());
+
     const QString folder = bxtest::makeTempFolder() + QStringLiteral("/page");
     ASSERT_TRUE(HtmlWriter::writeFolder(doc, folder, {}));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
@@ -334,6 +344,31 @@ TEST(HtmlWriter, ImagesGoToFilesOrAreDropped)
     const auto read = HtmlReader::read(page.readAll(), options);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->document->toPlainText(), QStringLiteral("before \uFFFC\uFFFC\uFFFC after"));
+    QTextCursor picture(read->document.get());
+    picture.setPosition(8);
+    EXPECT_EQ(platform::AttributedText::attachment(*read->document, picture.charFormat()).contents,
+        pngBytes());
+}
+
+// Each picture's file name was found by trying every number from 1, so a page of many pictures
+// of one name took time in the square of their count.
+TEST(HtmlWriter, ManyPicturesOfOneNameGetNamesInTurn)
+{
+    constexpr int count = 20000;
+    auto doc = platform::AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    // One edit: outside one the cursor lays its paragraph out again after every insertion.
+    cursor.beginEditBlock();
+    const platform::TextAttachment picture { pngBytes(), QStringLiteral("image.png"), {} };
+    for (int i = 0; i < count; ++i)
+        platform::AttributedText::insertAttachment(cursor, picture);
+    cursor.endEditBlock();
+    QList<HtmlWriter::ImageFile> images;
+    HtmlWriter::toHtml(*doc, {}, &images);
+    ASSERT_EQ(images.size(), count);
+    EXPECT_EQ(images.first().fileName, QStringLiteral("image.png"));
+    EXPECT_EQ(images[1].fileName, QStringLiteral("image 1.png"));
+    EXPECT_EQ(images.last().fileName, QStringLiteral("image %1.png").arg(count - 1));
 }
 
 TEST(HtmlWriter, RoundTripThroughTheReaderKeepsStructure)

@@ -242,10 +242,13 @@ TEST(PlainText, LossyWriteReadsBackWithQuestionMarks)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.encoding);
-        EXPECT_EQ(PlainText::write(text, c.encoding, false).has_value(),
-            c.encoding == TextEncoding::UTF16StringEncoding);
-        const auto bytes = PlainText::write(text, c.encoding, true);
+        const bool fits = c.encoding == TextEncoding::UTF16StringEncoding;
+        EXPECT_EQ(PlainText::write(text, c.encoding, false).has_value(), fits);
+        // The write says when it wrote "?" for what the encoding lacks.
+        bool lost = false;
+        const auto bytes = PlainText::write(text, c.encoding, true, false, nullptr, &lost);
         ASSERT_TRUE(bytes.has_value());
+        EXPECT_EQ(lost, !fits);
         const auto back = PlainText::read(*bytes, c.encoding);
         ASSERT_TRUE(back.has_value());
         EXPECT_EQ(back->text.toStdU16String(), QString::fromUtf8(c.back).toStdU16String());
@@ -254,7 +257,13 @@ TEST(PlainText, LossyWriteReadsBackWithQuestionMarks)
 
 TEST(PlainText, LegacyPlainTextIsMacRoman)
 {
+    bool lost = false;
     EXPECT_EQ(PlainText::legacyPlainTextData(
-                  QString::fromUtf8("Caf\xc3\xa9 \xe2\x80\xa0 \xe6\x97\xa5\n")),
+                  QString::fromUtf8("Caf\xc3\xa9 \xe2\x80\xa0 \xe6\x97\xa5\n"), &lost),
         QByteArray("Caf\x8e \xa0 ?\n"));
+    EXPECT_TRUE(lost);
+    lost = false;
+    EXPECT_EQ(PlainText::legacyPlainTextData(QString::fromUtf8("Caf\xc3\xa9"), &lost),
+        QByteArray("Caf\x8e"));
+    EXPECT_FALSE(lost);
 }

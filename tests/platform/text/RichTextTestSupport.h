@@ -3,13 +3,18 @@
 #include "platform/text/AttributedText.h"
 #include "platform/text/TextListMarkers.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QString>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace bxtest {
 
@@ -18,6 +23,18 @@ inline QByteArray readTestFile(const QString& name)
     QFile file(QStringLiteral(BX_TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     return file.readAll();
+}
+
+// A picture of one colour as PNG bytes.
+inline QByteArray pngBytes(QSize size, const QColor& colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 inline std::string describe(const QVariantMap& attributes)
@@ -65,6 +82,25 @@ inline std::string describeLists(const QTextDocument& doc)
         paragraphs << paragraph;
     }
     return paragraphs.join(u" | ").toStdString();
+}
+
+// A two-level bulleted list and a two-level numbered list between plain paragraphs, as typed:
+// "Groceries", apples (green), pears; "Steps", first (sub), second.
+inline std::unique_ptr<QTextDocument> nestedListsNote()
+{
+    auto doc = platform::AttributedText::makeDocument();
+    QTextCursor(doc.get()).insertText(
+        QStringLiteral("Groceries\napples\ngreen\npears\nSteps\nfirst\nsub\nsecond"));
+    const QStringList bullets { QStringLiteral("{disc}") };
+    const QStringList numbers { QStringLiteral("{decimal}.") };
+    const QList<QStringList> lists { {}, bullets,
+        bullets + QStringList { QStringLiteral("{circle}") }, bullets, {}, numbers,
+        numbers + numbers, numbers };
+    for (int paragraph = 0; paragraph < lists.size(); ++paragraph)
+        platform::TextListMarkers::setLists(doc->findBlockByNumber(paragraph), lists[paragraph]);
+    platform::TextListMarkers::renumber(*doc, 0);
+    platform::TextListMarkers::renumber(*doc, doc->findBlockByNumber(5).position());
+    return doc;
 }
 
 } // namespace bxtest

@@ -1,4 +1,5 @@
 #include "platform/text/TextDocumentReader.h"
+#include "platform/text/AttributedText.h"
 #include "platform/text/TextDocumentTypes.h"
 
 #include "support/TestEnvironment.h"
@@ -84,17 +85,18 @@ TEST(TextDocumentReader, ReadsEachKindOfFileByItsContent)
         EXPECT_EQ(read->document->toPlainText().toStdU16String(), c.text.toStdU16String());
     }
 
-    // The page's image loads from beside it.
+    // The page's image loads from beside it, as a picture the note keeps.
     const auto page
         = TextDocumentReader::readFile(folder.filePath(QStringLiteral("page.html")), {});
     ASSERT_TRUE(page.has_value());
     QTextCursor cursor(page->document.get());
     cursor.setPosition(page->document->characterCount() - 1);
-    const QTextImageFormat image = cursor.charFormat().toImageFormat();
-    ASSERT_TRUE(image.isValid());
-    const QVariant resource
-        = page->document->resource(QTextDocument::ImageResource, QUrl(image.name()));
-    EXPECT_EQ(resource.value<QImage>().size(), QSize(2, 2));
+    ASSERT_TRUE(platform::AttributedText::isAttachment(cursor.charFormat()));
+    EXPECT_EQ(
+        QImage::fromData(
+            platform::AttributedText::attachment(*page->document, cursor.charFormat()).contents)
+            .size(),
+        QSize(2, 2));
 }
 
 TEST(TextDocumentReader, NamedTypeAndEncodingOverrideDetection)

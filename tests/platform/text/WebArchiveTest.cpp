@@ -1,3 +1,4 @@
+#include "RichTextTestSupport.h"
 #include "support/InteropTools.h"
 
 #include "platform/text/AttributedText.h"
@@ -6,9 +7,7 @@
 #include "platform/text/WebArchiveReader.h"
 #include "platform/text/WebArchiveWriter.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -24,13 +23,7 @@ namespace {
 
 QByteArray png(const QColor& color)
 {
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return bxtest::pngBytes(QSize(4, 3), color);
 }
 
 // Bold text, then three pictures, two of them alike.
