@@ -7,8 +7,8 @@
 #include "document/transfer/MarkdownExporter.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/notewindow/BXNoteWindowController.h"
 #include "mainwindow/BXPrintPanelAccessoryViewController.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
 #include "platform/appkit/ApplicationWindowTracker.h"
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/appkit/PamAuthenticator.h"
@@ -106,6 +106,8 @@ std::optional<int> BXApplicationRuntime::launch(
     QObject::connect(
         controller, &BXDocumentController::quitRequested, qApp, [] { QCoreApplication::exit(0); },
         Qt::QueuedConnection);
+    // Queued before the launch steps, which show the start window only when no file will open.
+    controller->openFiles(paths);
     if (!controller->applicationWillFinishLaunching(executablePath))
         return 1;
 
@@ -116,7 +118,6 @@ std::optional<int> BXApplicationRuntime::launch(
             controller->applicationShouldHandleReopen(BXDocumentController::hasVisibleWindows());
         });
 
-    controller->openFiles(paths);
     platform::dispatchAsyncMain([controller] { controller->applicationDidFinishLaunching(); });
     return std::nullopt;
 }

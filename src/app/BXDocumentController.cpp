@@ -51,7 +51,9 @@ namespace {
 
 // Documents that were untitled when a termination signal came, autosaved elsewhere.
 const QString kAutosavedUntitledDocumentsKey = QStringLiteral("AutosavedUntitledDocuments");
-// Locked files whose edits went to a copy at the last quit: maps of "file" and "copy" paths.
+// Files whose edits went to a copy at the last quit: maps of "file" and "copy" paths, and the
+// "reason" when the file could not take them (none: the file is locked). The name is kept for
+// the settings of earlier versions.
 const QString kLockedDocumentCopiesKey = QStringLiteral("LockedDocumentCopies");
 
 const QStringList kWebPages { QStringLiteral("help/"), QString(), QStringLiteral("store/"),
@@ -148,7 +150,8 @@ void BXDocumentController::showFirstWindows()
 {
     reportLockedDocumentCopies();
     reopenAutosavedUntitledDocuments();
-    if (documents().isEmpty())
+    // Files named at launch open in its place; it shows only when none of them opens.
+    if (documents().isEmpty() && m_pendingOpens.empty())
         showWelcome();
 }
 
@@ -187,8 +190,13 @@ void BXDocumentController::applicationDidFinishLaunching()
     if (m_locked)
         return;
     m_launched = true;
-    for (const auto& open : std::exchange(m_pendingOpens, {}))
+    const std::vector<std::function<void()>> opens = std::exchange(m_pendingOpens, {});
+    for (const auto& open : opens)
         open();
+    // A file that did not open (a cancelled password, a declined import) leaves the user the
+    // window a launch without files shows.
+    if (!opens.empty() && documents().isEmpty() && !hasVisibleWindows())
+        showWelcome();
 }
 
 void BXDocumentController::applicationShouldHandleReopen(bool hasVisibleWindows)
@@ -226,10 +234,14 @@ void BXDocumentController::applicationWillResignActive()
 
 void BXDocumentController::openFiles(const QStringList& paths)
 {
+    if (paths.isEmpty())
+        return;
     if (!m_launched) {
         m_pendingOpens.push_back([this, paths] { openFiles(paths); });
         return;
     }
+    // The text files of one request are asked about once, together.
+    QList<QUrl> imports;
     for (const QString& path : paths) {
         if (!QFileInfo::exists(path)) {
             platform::Alert alert;
@@ -239,23 +251,35 @@ void BXDocumentController::openFiles(const QStringList& paths)
             platform::AlertPresenter::current().runModal(alert);
             continue;
         }
-        openDocumentWithContentsOfURL(QUrl::fromLocalFile(path), true, {});
+        const QUrl url = QUrl::fromLocalFile(path);
+        if (isImportable(url))
+            imports << url;
+        else
+            openDocumentWithContentsOfURL(url, true, {});
     }
+    if (!imports.isEmpty())
+        askToImportMarkdownFiles(imports, {});
+}
+
+bool BXDocumentController::isImportable(const QUrl& url)
+{
+    static const QStringList importable { QStringLiteral("md"), QStringLiteral("markdown"),
+        QStringLiteral("txt") };
+    return importable.contains(QFileInfo(url.toLocalFile()).suffix().toLower());
 }
 
 void BXDocumentController::openDocumentWithContentsOfURL(
     const QUrl& url, bool display, OpenCompletion completion)
 {
-    static const QStringList importable { QStringLiteral("md"), QStringLiteral("markdown"),
-        QStringLiteral("txt") };
-    if (importable.contains(QFileInfo(url.toLocalFile()).suffix().toLower())) {
-        askToImportMarkdownFile(url, std::move(completion));
+    if (isImportable(url)) {
+        askToImportMarkdownFiles({ url }, std::move(completion));
         return;
     }
     DocumentController::openDocumentWithContentsOfURL(url, display, std::move(completion));
 }
 
-void BXDocumentController::askToImportMarkdownFile(const QUrl& url, OpenCompletion completion)
+void BXDocumentController::askToImportMarkdownFiles(
+    const QList<QUrl>& urls, OpenCompletion completion)
 {
     platform::Alert alert;
     alert.style = platform::AlertStyle::Informational;
@@ -264,6 +288,12 @@ void BXDocumentController::askToImportMarkdownFile(const QUrl& url, OpenCompleti
     alert.buttonTitles = { platform::localized(QStringLiteral("alertImportFileOK")),
         platform::localized(QStringLiteral("alertImportFileCancel")) };
     alert.cancelButton = 1;
+    if (urls.size() > 1) {
+        QStringList names;
+        for (const QUrl& url : urls)
+            names << platform::elidedMiddle(url.fileName(), kLongestNameShown);
+        alert.detailedText = names.join(QLatin1Char('\n'));
+    }
     if (platform::AlertPresenter::current().runModal(alert).button != 0) {
         if (completion)
             completion(nullptr, false, {});
@@ -271,15 +301,15 @@ void BXDocumentController::askToImportMarkdownFile(const QUrl& url, OpenCompleti
     }
     // Into the document in front, else the most recent one, else a new one.
     if (Document* current = currentDocument()) {
-        importMarkdownFile(url, current, std::move(completion));
+        importMarkdownFiles(urls, current, std::move(completion));
         return;
     }
     const QList<QUrl> recent = recentDocumentURLs();
     if (!recent.isEmpty()) {
         openDocumentWithContentsOfURL(recent.first(), true,
-            [this, url, completion](Document* document, bool, const platform::Error& error) {
+            [this, urls, completion](Document* document, bool, const platform::Error& error) {
                 if (document)
-                    importMarkdownFile(url, document, completion);
+                    importMarkdownFiles(urls, document, completion);
                 else if (completion)
                     completion(nullptr, false, error);
             });
@@ -292,11 +322,11 @@ void BXDocumentController::askToImportMarkdownFile(const QUrl& url, OpenCompleti
             completion(nullptr, false, error);
         return;
     }
-    importMarkdownFile(url, untitled, std::move(completion));
+    importMarkdownFiles(urls, untitled, std::move(completion));
 }
 
-void BXDocumentController::importMarkdownFile(
-    const QUrl& url, Document* document, OpenCompletion completion)
+void BXDocumentController::importMarkdownFiles(
+    const QList<QUrl>& urls, Document* document, OpenCompletion completion)
 {
     auto* notes = qobject_cast<BXDocument*>(document);
     if (!notes) {
@@ -306,28 +336,22 @@ void BXDocumentController::importMarkdownFile(
         return;
     }
     const QPointer<BXDocument> guard(notes);
-    notes->importNotesAtURLs(
-        { url }, {}, [guard, completion](QList<platform::ManagedObjectPtr> made) {
-            if (guard && !made.isEmpty()) {
-                platform::dispatchAfter(kSelectImportedNotesDelay, guard, [guard, made] {
-                    if (BXMainWindowProvider* window = guard->mainWindowController())
-                        window->selectNotes(made, true);
-                });
-            }
-            if (completion)
-                completion(guard, true, {});
-        });
-}
-
-void BXDocumentController::reopenDocumentForURL(
-    const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion)
-{
-    m_recentDocumentsWindowController.reset();
-    DocumentController::reopenDocumentForURL(url, contentsURL, display, std::move(completion));
+    notes->importNotesAtURLs(urls, {}, [guard, completion](QList<platform::ManagedObjectPtr> made) {
+        if (guard && !made.isEmpty()) {
+            platform::dispatchAfter(kSelectImportedNotesDelay, guard, [guard, made] {
+                if (BXMainWindowProvider* window = guard->mainWindowController())
+                    window->selectNotes(made, true);
+            });
+        }
+        if (completion)
+            completion(guard, true, {});
+    });
 }
 
 void BXDocumentController::addDocument(Document* document)
 {
+    // Only once a document is there: a failed open leaves the start window to the user, and
+    // the window may be the one whose double-click asked for the document (it goes later).
     closeStartWindows();
     DocumentController::addDocument(document);
 }
@@ -465,11 +489,29 @@ BXMessageWindowController* BXDocumentController::acknowledgmentsController() con
 
 void BXDocumentController::terminate()
 {
-    // Each request starts a new pass; a pass whose document is kept open (Cancel) just ends.
+    // Every document answers first (saved, or the user asked) and only then does any close,
+    // so a Cancel keeps every window. Each request starts a new pass; a pass whose document
+    // is kept open just ends.
     auto pending = std::make_shared<QList<QPointer<Document>>>();
     for (Document* document : documents())
         pending->append(document);
-    closeNextDocument(pending);
+    reviewNextDocument(pending, 0);
+}
+
+void BXDocumentController::reviewNextDocument(
+    std::shared_ptr<QList<QPointer<Document>>> pending, qsizetype next)
+{
+    while (next < pending->size() && (!pending->at(next) || pending->at(next)->isClosed()))
+        ++next;
+    if (next == pending->size()) {
+        closeNextDocument(pending);
+        return;
+    }
+    pending->at(next)->canCloseDocument([this, pending, next](bool close) {
+        if (close)
+            platform::dispatchAsyncMain(
+                [this, pending, next] { reviewNextDocument(pending, next + 1); });
+    });
 }
 
 void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Document>>> pending)
@@ -482,9 +524,10 @@ void BXDocumentController::closeNextDocument(std::shared_ptr<QList<QPointer<Docu
         return;
     }
     Document* document = pending->first();
-    // The main window closes as the user would close it, so its state is kept and the
-    // document asks what it must; once the document is closed the next one follows. The
-    // document is the context: removing a closed document cuts its connections to this.
+    // The main window closes as the user would close it, so its state is kept; the document
+    // asks nothing again unless it changed since it answered. Once the document is closed the
+    // next one follows. The document is the context: removing a closed document cuts its
+    // connections to this.
     connect(
         document, &Document::didClose, document,
         [this, pending] {
@@ -538,7 +581,33 @@ void BXDocumentController::terminateWithoutAsking()
             continue;
         }
         document->autosaveWithImplicitCancellability(
-            false, [finish, guard](const platform::Error&) { finish(guard); });
+            false, [finish, copies, guard](const platform::Error& error) {
+                // A file that could not take the notes, or is gone: they are kept in the
+                // autosave folder and offered at the next start.
+                if (!guard || guard->fileURL().isEmpty() || (!error && !guard->isFileGone())) {
+                    finish(guard);
+                    return;
+                }
+                const QString original = guard->fileURL().toLocalFile();
+                const platform::Error cause = error
+                    ? error
+                    : platform::Error(platform::kCocoaErrorDomain, platform::FileNoSuchFileError,
+                        platform::localized(QStringLiteral("The file was deleted or replaced.")));
+                guard->saveElsewhere(
+                    [finish, copies, guard, original, cause](const platform::Error& kept) {
+                        if (!kept && guard)
+                            copies->append(QVariantMap { { QStringLiteral("file"), original },
+                                { QStringLiteral("copy"), guard->fileURL().toLocalFile() },
+                                { QStringLiteral("reason"),
+                                    cause.localizedFailureReason().isEmpty()
+                                        ? cause.localizedDescription()
+                                        : cause.localizedFailureReason() } });
+                        else
+                            platform::log(QStringLiteral("the notes of “%@” could not be kept: %@"),
+                                original, kept.toString());
+                        finish(guard);
+                    });
+            });
     }
 }
 
@@ -548,16 +617,31 @@ void BXDocumentController::reportLockedDocumentCopies()
     defaults().removeObject(kLockedDocumentCopiesKey);
     for (const QVariant& entry : copies) {
         const QVariantMap copy = entry.toMap();
+        const QString kept = copy.value(QStringLiteral("copy")).toString();
+        const QString reason = copy.value(QStringLiteral("reason")).toString();
         platform::Alert alert;
         alert.style = platform::AlertStyle::Informational;
         alert.messageText
             = platform::localizedFormat(QStringLiteral("Your changes to “%@” were kept in a copy."),
                 QFileInfo(copy.value(QStringLiteral("file")).toString()).completeBaseName());
-        alert.informativeText = platform::localizedFormat(
-            QStringLiteral("The file is locked, so the application kept the changes you made "
-                           "before it quit in “%@”."),
-            copy.value(QStringLiteral("copy")).toString());
+        alert.informativeText = reason.isEmpty()
+            ? platform::localizedFormat(
+                QStringLiteral("The file is locked, so the application kept the changes you "
+                               "made before it quit in “%@”."),
+                kept)
+            : platform::localizedFormat(
+                QStringLiteral("They could not be saved in the file when the application quit "
+                               "(%@). They open now in a window of their own; save them to "
+                               "keep them. The copy is “%@”."),
+                reason, kept);
         platform::AlertPresenter::current().runModal(alert);
+        // Reopened as the untitled document it now is, as an untitled document's autosave is.
+        if (!reason.isEmpty() && QFileInfo::exists(kept))
+            DocumentController::reopenDocumentForURL(
+                {}, QUrl::fromLocalFile(kept), true, [kept](Document* document, bool, auto&) {
+                    if (document)
+                        document->setAutosavedContentsFileURL(QUrl::fromLocalFile(kept));
+                });
     }
 }
 

@@ -60,19 +60,20 @@ public:
 
     // Opens files as from a file manager; waits for the launch to finish.
     void openFiles(const QStringList& paths);
+    // Whether a file is imported as notes rather than opened: Markdown and text files.
+    static bool isImportable(const QUrl& url);
 
     void openDocumentWithContentsOfURL(
         const QUrl& url, bool display, OpenCompletion completion) override;
-    void reopenDocumentForURL(
-        const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion) override;
     void addDocument(platform::Document* document) override;
 
-    // Markdown and text files are imported as notes once the user agrees: into the current
-    // document, else the most recent one, else a new one. The new notes are selected a moment
-    // later; `completion` gets the document and true, or no document and the opening error.
-    void askToImportMarkdownFile(const QUrl& url, OpenCompletion completion);
-    void importMarkdownFile(
-        const QUrl& url, platform::Document* document, OpenCompletion completion);
+    // Markdown and text files are imported as notes once the user agrees, with one question
+    // for all of them: into the current document, else the most recent one, else a new one.
+    // The new notes are selected a moment later; `completion` gets the document and true, or
+    // no document and the opening error.
+    void askToImportMarkdownFiles(const QList<QUrl>& urls, OpenCompletion completion);
+    void importMarkdownFiles(
+        const QList<QUrl>& urls, platform::Document* document, OpenCompletion completion);
     void removeDocument(platform::Document* document) override;
 
     // A new font or colour from the preferences; the paragraph style stays.
@@ -100,8 +101,9 @@ public:
 
     // Closes every document as its window would; a Cancel keeps the application running.
     // Without asking (a termination signal), titled documents autosave in place and untitled
-    // ones elsewhere, to be reopened at the next launch; a locked file's pending edits go to a
-    // copy in the autosave folder, named at the next launch.
+    // ones elsewhere, to be reopened at the next launch; a locked file's pending edits, and the
+    // notes of a file that could not be saved or is gone, go to a copy in the autosave folder,
+    // named (and, for the latter, reopened) at the next launch.
     void terminate();
     void terminateWithoutAsking();
 
@@ -132,10 +134,15 @@ private:
     // work here (the alert has been answered).
     bool requireAuthenticationToUnlockApp();
     void installMainMenu(QMainWindow* window);
+    // Asks the documents from `next` on in turn whether they may close; once all agreed, closes
+    // them.
+    void reviewNextDocument(
+        std::shared_ptr<QList<QPointer<platform::Document>>> pending, qsizetype next);
     void closeNextDocument(std::shared_ptr<QList<QPointer<platform::Document>>> pending);
     void quitWhenIdle();
     void reopenAutosavedUntitledDocuments();
-    // Says where the edits of locked files went at the last quit.
+    // Says where the edits that files could not take went at the last quit, and reopens the
+    // copies of those that failed to save.
     void reportLockedDocumentCopies();
 
     platform::MemoryPressureSource& m_memoryPressure;

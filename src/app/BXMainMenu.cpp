@@ -147,6 +147,9 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
             { "Close", "performClose:", 0, QKeySequence::Close },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
+            { "Save As…", "saveDocumentAs:", 0, QKeySequence::SaveAs },
+            { "Duplicate", "duplicateDocument:" }, { "Rename…", "renameDocument:" },
+            { "Move To…", "moveDocument:" },
             { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
             { "Import…", "importNotes:", 0, {}, "square.and.arrow.down" } });
     addItems(addSubmenu(file, QStringLiteral("Export"), 0, "square.and.arrow.up"),

@@ -3,6 +3,7 @@
 #include "document/BXDefaultTextAttributes.h"
 #include "document/BXMainWindowProvider.h"
 #include "document/BXPrintViewProvider.h"
+#include "document/BXStoreMerger.h"
 #include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
 #include "document/transformers/ValueTransformerRegistration.h"
@@ -13,6 +14,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/data/PersistentStoreCoordinator.h"
 #include "platform/documents/AlertPresenter.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -70,6 +72,7 @@ BXDocument::BXDocument(QObject* parent) : BXWrappedPersistentDocument(parent)
     BXDocumentHost& host = *this;
     m_importer = std::make_unique<BXDocumentImporter>(*this, host);
     m_exporter = std::make_unique<BXDocumentExporter>(host);
+    m_merger = std::make_unique<BXStoreMerger>(*this, host);
     m_printer = std::make_unique<BXDocumentPrinter>(
         host, [this](const auto& info) { return printableViewForPrintInfo(info); });
 
@@ -118,10 +121,22 @@ bool BXDocument::readFromURL(const QUrl& url, const QString& type, platform::Err
     return false;
 }
 
+bool BXDocument::updateFileWrapper(const QUrl& url, platform::Error* error)
+{
+    if (!BXWrappedPersistentDocument::updateFileWrapper(url, error)
+        || !m_merger->mergeChangesFromElsewhere(error))
+        return false;
+    // Until the main context has saved: what another copy saves meanwhile is merged first.
+    m_merger->guardSave(true);
+    return true;
+}
+
 bool BXDocument::writeSafelyToURL(
     const QUrl& url, const QString& type, platform::SaveOperation operation, platform::Error* error)
 {
-    if (!BXWrappedPersistentDocument::writeSafelyToURL(url, type, operation, error))
+    const bool saved = BXWrappedPersistentDocument::writeSafelyToURL(url, type, operation, error);
+    m_merger->guardSave(false);
+    if (!saved)
         return false;
     // Records made before the document had a store (a password set on a new document) could
     // not be saved then; the store exists now.
@@ -194,7 +209,9 @@ void BXDocument::cleanup()
         return;
     if (BXMainWindowProvider* main = mainWindowController())
         main->documentWillClose();
-    savePreferences();
+    // A document whose changes are thrown away has no state worth keeping.
+    if (!changesDiscarded())
+        savePreferences();
     m_clean = true;
 }
 
@@ -320,6 +337,10 @@ namespace {
 
 const QString ToggleLockAction = QStringLiteral("toggleLock:");
 const QString SaveDocumentAction = QStringLiteral("saveDocument:");
+const QString SaveDocumentAsAction = QStringLiteral("saveDocumentAs:");
+const QString DuplicateDocumentAction = QStringLiteral("duplicateDocument:");
+const QString RenameDocumentAction = QStringLiteral("renameDocument:");
+const QString MoveDocumentAction = QStringLiteral("moveDocument:");
 const QString SelectTagAction = QStringLiteral("selectTag:");
 const QString EditTagAction = QStringLiteral("editTag:");
 const QString PrintDocumentAction = QStringLiteral("printDocument:");
@@ -331,8 +352,10 @@ const QString ExportNotesAction = QStringLiteral("exportNotes:");
 
 bool BXDocument::respondsTo(const QString& action) const
 {
-    return action == ToggleLockAction || action == SaveDocumentAction || action == SelectTagAction
-        || action == EditTagAction || action == PrintDocumentAction
+    return action == ToggleLockAction || action == SaveDocumentAction
+        || action == SaveDocumentAsAction || action == DuplicateDocumentAction
+        || action == RenameDocumentAction || action == MoveDocumentAction
+        || action == SelectTagAction || action == EditTagAction || action == PrintDocumentAction
         || action == ToggleInfoPanelAction || action == ImportNotesAction
         || action == ExportNotesAction;
 }
@@ -368,6 +391,17 @@ void BXDocument::perform(const platform::Command& command)
         printDocument();
     } else if (command.action == SaveDocumentAction) {
         saveDocument();
+    } else if (command.action == SaveDocumentAsAction) {
+        if (endMainWindowEditing())
+            saveDocumentAs({});
+    } else if (command.action == DuplicateDocumentAction) {
+        if (platform::DocumentController* controller = platform::DocumentController::shared();
+            controller && endMainWindowEditing())
+            controller->duplicateDocument(this);
+    } else if (command.action == RenameDocumentAction) {
+        renameDocument();
+    } else if (command.action == MoveDocumentAction) {
+        moveDocument();
     } else if (command.action == ImportNotesAction) {
         if (const BXMainWindowProvider* main = mainWindowController())
             importNotes(main->selectedPlainCategories());

@@ -30,6 +30,7 @@
 #include <optional>
 
 class BXMainWindowProvider;
+class BXStoreMerger;
 class BXPasswordPrompt;
 class QWidget;
 
@@ -86,6 +87,8 @@ public:
     // Also writes the preference records of a document that had no store before.
     bool writeSafelyToURL(const QUrl& url, const QString& type, platform::SaveOperation operation,
         platform::Error* error) override;
+    // Before every save: merges what another copy of the application saved to the file.
+    bool updateFileWrapper(const QUrl& url, platform::Error* error) override;
 
     // Main-queue context on the main context's coordinator, without undo; made on first use.
     platform::ManagedObjectContext* prefsContext();
@@ -239,7 +242,8 @@ public:
     // place in a save panel first.
     void saveDocument();
 
-    // Menu actions: "toggleLock:", "saveDocument:", "selectTag:", "editTag:", "printDocument:",
+    // Menu actions: "toggleLock:", "saveDocument:", "saveDocumentAs:", "duplicateDocument:",
+    // "renameDocument:", "moveDocument:", "selectTag:", "editTag:", "printDocument:",
     // "importNotes:" (into the selected plain categories), "exportNotes:" (the selected notes).
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
@@ -423,5 +427,6 @@ private:
     std::unique_ptr<BXDocumentImporter> m_importer;
     std::unique_ptr<BXDocumentExporter> m_exporter;
     std::unique_ptr<BXDocumentPrinter> m_printer;
+    std::unique_ptr<BXStoreMerger> m_merger;
     bool m_clean = false;
 };

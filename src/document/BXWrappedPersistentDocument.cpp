@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <cerrno>
@@ -61,53 +60,6 @@ bool moveItem(const QString& source, const QString& target, Error* error)
     return true;
 }
 
-// An exclusive lock on the folder at `path`, held until the returned descriptor is closed; -1
-// when another process or save holds it (and `wait` is false) or the folder is gone. A save
-// holds it on the package it builds, so that no clean-up removes a package still being written.
-int lockFolder(const QString& path, bool wait)
-{
-    const int fd
-        = ::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    // The folder may have been removed, or made anew, while the lock was awaited.
-    struct stat locked = {};
-    struct stat named = {};
-    if (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0 || ::fstat(fd, &locked) != 0
-        || ::lstat(native(path).constData(), &named) != 0 || locked.st_dev != named.st_dev
-        || locked.st_ino != named.st_ino) {
-        const int failure = errno;
-        ::close(fd);
-        errno = failure ? failure : EBUSY;
-        return -1;
-    }
-    return fd;
-}
-
-// Removes the packages that interrupted saves of the file at `target` left beside it; one that
-// a running save holds is left alone.
-void removeStaleTemporaryPackages(const QString& target)
-{
-    const QFileInfo info(target);
-    static const QString uuid
-        = QStringLiteral("[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}");
-    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.%2\\.tmp$")
-                                         .arg(QRegularExpression::escape(info.fileName()), uuid));
-    const QStringList names
-        = QDir(info.path())
-              .entryList(QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
-        if (!pattern.match(name).hasMatch())
-            continue;
-        const QString path = info.path() + QLatin1Char('/') + name;
-        const int lock = lockFolder(path, false);
-        if (lock < 0)
-            continue;
-        QDir(path).removeRecursively();
-        ::close(lock);
-    }
-}
-
 // Moves a package holding saved changes that could not be put in place to a free name beside
 // `target` that clean-up leaves alone; its path, or the package's own when it cannot be moved.
 QString keepPackage(const QString& package, const QString& target)
@@ -139,7 +91,34 @@ BXWrappedPersistentDocument::BXWrappedPersistentDocument(QObject* parent)
     registerNamedValueTransformers();
 }
 
-BXWrappedPersistentDocument::~BXWrappedPersistentDocument() = default;
+BXWrappedPersistentDocument::~BXWrappedPersistentDocument()
+{
+    if (m_packageLock >= 0)
+        ::close(m_packageLock);
+}
+
+void BXWrappedPersistentDocument::holdPackage(const QString& path)
+{
+    if (m_packageLock >= 0)
+        ::close(m_packageLock);
+    m_packageLock
+        = ::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (m_packageLock < 0)
+        return;
+    // Every copy that opens the file holds a shared lock, so an exclusive one is refused
+    // exactly while another copy has it open.
+    if (::flock(m_packageLock, LOCK_EX | LOCK_NB) != 0)
+        m_openElsewhere = errno == EWOULDBLOCK;
+    ::flock(m_packageLock, LOCK_SH | LOCK_NB);
+}
+
+void BXWrappedPersistentDocument::close()
+{
+    if (m_packageLock >= 0)
+        ::close(m_packageLock);
+    m_packageLock = -1;
+    Document::close();
+}
 
 QVariantMap BXWrappedPersistentDocument::storeOptions()
 {
@@ -208,8 +187,9 @@ bool BXWrappedPersistentDocument::readFromURL(const QUrl& url, const QString& ty
     setLocked(locked);
     if (!readFromFileWrapper(url.toLocalFile(), error))
         return false;
+    holdPackage(url.toLocalFile());
     if (!locked)
-        removeStaleTemporaryPackages(QFileInfo(url.toLocalFile()).absoluteFilePath());
+        SafeWrite::removeStaleTemporaries(QFileInfo(url.toLocalFile()).absoluteFilePath());
     return true;
 }
 
@@ -253,7 +233,7 @@ bool BXWrappedPersistentDocument::buildPackage(
     });
     // Only the package itself is made: a missing parent folder is an error, not created.
     if (::mkdir(native(temporary).constData(), 0777) != 0
-        || (lock = lockFolder(temporary, true)) < 0
+        || (lock = SafeWrite::lock(temporary, true)) < 0
         || ::mkdir(native(contentFolder).constData(), 0777) != 0) {
         const Error failure = Error::fromErrno(
             errno ? errno : EACCES, QStringLiteral("The notes file could not be written."));
@@ -377,12 +357,14 @@ bool BXWrappedPersistentDocument::finishSave(
     QVariantMap attributes = fileAttributesToWriteToURL(url, type, operation, original, &ignored);
     attributes.insert(FileModificationDateAttribute, QDateTime::currentDateTime());
     writeFileAttributes(url.toLocalFile(), attributes);
-    removeStaleTemporaryPackages(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    // A save as puts a new package in place; the lock goes with the package open now.
+    if (operation == SaveOperation::SaveAs || operation == SaveOperation::AutosaveAs)
+        holdPackage(url.toLocalFile());
+    SafeWrite::removeStaleTemporaries(QFileInfo(url.toLocalFile()).absoluteFilePath());
     return true;
 }
 
-void BXWrappedPersistentDocument::moveToURL(
-    const QUrl& url, std::function<void(const Error&)> completion)
+void BXWrappedPersistentDocument::moveToURL(const QUrl& url, Completion completion)
 {
     performAsynchronousFileAccessUsingBlock([this, url, completion](std::function<void()> done) {
         const auto& coordinator = persistentStoreCoordinator();

@@ -39,7 +39,10 @@ public:
         platform::Error* error) override;
     // Moves the package (an unsaved document is saved there instead) within the document's
     // file access; the completion gets the error of a failed move or save.
-    void moveToURL(const QUrl& url, std::function<void(const platform::Error&)> completion);
+    void moveToURL(const QUrl& url, Completion completion) override;
+    // Another process (another copy of the application) had the package open when it was read.
+    bool isOpenElsewhere() const override { return m_openElsewhere; }
+    void close() override;
     // Re-points the open store at the new URL's store before adopting the URL.
     void setFileURL(const QUrl& url) override;
     void simpleSetFileURL(const QUrl& url);
@@ -55,4 +58,10 @@ private:
     bool finishSave(const QUrl& url, const QString& type, platform::SaveOperation operation,
         const QUrl& original);
     bool checkPackage(const QUrl& url, platform::Error* error) const;
+    // Holds a shared lock on the package at `path` while the document has it open, after
+    // noting whether another process holds one.
+    void holdPackage(const QString& path);
+
+    int m_packageLock = -1;
+    bool m_openElsewhere = false;
 };

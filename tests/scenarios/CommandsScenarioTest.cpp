@@ -2,8 +2,8 @@
 
 #include "app/BXInfoPanelController.h"
 #include "document/BXDocument.h"
-#include "document/model/BXNote.h"
 #include "document/BXWrappedPersistentDocument.h"
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"

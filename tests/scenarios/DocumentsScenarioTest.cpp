@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -90,12 +91,18 @@ TEST(DocumentsScenario, QuitAsksForEachEditedDocumentAndEndsTheApplication)
         ASSERT_NE(app.newDocument(), nullptr);
         typeInNewNote(text);
     }
-    // Each question in turn, answered as it comes.
-    ScenarioApp::answerNextDialog(QStringLiteral("Don't Save"));
+    // Each question in turn, answered as it comes; nothing closes before the last answer.
+    int answered = 0;
+    const auto dontSave = [&](QDialog*) {
+        EXPECT_EQ(controller->documents().size(), 2);
+        ScenarioApp::click(ScenarioApp::buttonTitled(QStringLiteral("Don't Save")));
+        ++answered;
+    };
+    ScenarioApp::whenDialogShows(dontSave);
     ScenarioApp::key(Qt::Key_Q, Qt::ControlModifier);
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return controller->documents().size() == 1; }));
-    ScenarioApp::answerNextDialog(QStringLiteral("Don't Save"));
-    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return quit.count() == 1; }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return answered == 1; }));
+    ScenarioApp::whenDialogShows(dontSave);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return quit.count() == 1; }, 10000));
     EXPECT_TRUE(controller->documents().isEmpty());
 }
 

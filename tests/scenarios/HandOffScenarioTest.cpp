@@ -2,6 +2,7 @@
 
 #include "app/BXSingleInstance.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QPushButton>
@@ -46,4 +47,49 @@ TEST(HandOffScenario, AFileHandedOverWhileItsQuestionIsUpIsImportedWithoutACrash
     EXPECT_TRUE(ScenarioApp::waitUntil([] {
         return ScenarioApp::listTitles().contains(QStringLiteral("Handed over"));
     })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+}
+
+// Several text files handed over at once are one request: one question, and all of them are
+// imported.
+TEST(HandOffScenario, TextFilesHandedOverTogetherAreAskedAboutOnce)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    QStringList paths;
+    for (const QString& name :
+        { QStringLiteral("Apples"), QStringLiteral("Pears"), QStringLiteral("Plums") }) {
+        paths << app.folder() + QLatin1Char('/') + name + QStringLiteral(".txt");
+        QFile file(paths.last());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name.toUtf8() + " to buy");
+    }
+
+    int questions = 0;
+    const std::function<void(QDialog*)> answer = [&](QDialog* dialog) {
+        ++questions;
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text().remove(QLatin1Char('&')) == QStringLiteral("Import"))
+                ScenarioApp::click(button);
+        }
+    };
+    ScenarioApp::whenDialogShows(answer);
+    const QString runtime = app.runtimeFolder();
+    std::future<bool> secondLaunch = std::async(
+        std::launch::async, [runtime, paths] { return BXSingleInstance(runtime).handOff(paths); });
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return questions == 1; }, 10000));
+    EXPECT_TRUE(secondLaunch.get());
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        const QStringList titles = ScenarioApp::listTitles();
+        return titles.contains(QStringLiteral("Apples")) && titles.contains(QStringLiteral("Pears"))
+            && titles.contains(QStringLiteral("Plums"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    // A second question would have come by now.
+    bool another = false;
+    ScenarioApp::waitUntil(
+        [&] {
+            another = another || QApplication::activeModalWidget() != nullptr;
+            return another;
+        },
+        1500);
+    EXPECT_FALSE(another);
 }

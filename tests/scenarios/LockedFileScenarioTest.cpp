@@ -32,18 +32,6 @@ bool setImmutable(const QString& path, bool immutable)
         == 0;
 }
 
-// Puts the caret at the end of the shown note once its text takes typing: a key before that
-// goes nowhere.
-void clickToTheEndOfTheText(BXMainWindowController* window)
-{
-    ASSERT_NE(window, nullptr);
-    BXTextView* view = window->noteTextView();
-    ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->isEditable(); }));
-    ScenarioApp::click(view->viewport());
-    ASSERT_TRUE(ScenarioApp::waitUntil([view] { return view->hasFocus(); }));
-    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
-}
-
 // A notes file holding one note, left unchangeable; the application keeps an untitled window
 // so that it stays open when the file's window closes.
 QString makeLockedFile(ScenarioApp& app)
@@ -78,15 +66,6 @@ void typeThroughAnyLoop(const QString& text, std::function<void()> done)
     timer->start(scenario::keyInterval());
 }
 
-// The application quits by asking the main event loop to end, which in a scenario's process
-// leaves every later dialog's loop ending as soon as it starts. The main loop runs once to
-// carry the quit out, as the process would end, so that the next start shows its dialogs.
-void endTheQuitAsked()
-{
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
-
 struct SeenBox {
     QString text;
     QStringList buttons;
@@ -101,7 +80,7 @@ TEST(LockedFileScenario, TypingInALockedFileFirstSaysSoAndTheTypingDoesNotAnswer
     const QString path = makeLockedFile(app);
     if (path.isEmpty())
         GTEST_SKIP() << "files cannot be made unchangeable here";
-    clickToTheEndOfTheText(app.openDocument(path));
+    ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
 
     // The sentence goes on while the alert comes up; it is looked at once the typing is done.
     SeenBox seen;
@@ -149,7 +128,7 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
         path = makeLockedFile(app);
         if (path.isEmpty())
             GTEST_SKIP() << "files cannot be made unchangeable here";
-        clickToTheEndOfTheText(app.openDocument(path));
+        ScenarioApp::clickToTheEndOfTheText(app.openDocument(path));
         // Told to end while the alert about the edit is still up.
         ScenarioApp::whenDialogShows([](QDialog*) { std::raise(SIGTERM); });
         bool typed = false;
@@ -157,17 +136,13 @@ TEST(LockedFileScenario, EditsPendingAtATerminationAreKeptAndTheNextStartSaysWhe
         ScenarioApp::waitUntil([&] { return typed; });
         ScenarioApp::idle(1000);
     }
-    endTheQuitAsked();
+    ScenarioApp::endTheQuitAsked();
     setImmutable(path, false);
     EXPECT_EQ(scenario::storedTexts(path), QStringList { QStringLiteral("Groceries") });
 
     // The next start names the copy that holds the edits.
     QString said;
-    ScenarioApp::whenDialogShows([&said](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog))
-            said = box->text() + u'\n' + box->informativeText();
-        dialog->accept();
-    });
+    ScenarioApp::acceptNextMessage(&said);
     ScenarioApp next;
     ASSERT_TRUE(ScenarioApp::waitUntil([&said] { return !said.isEmpty(); }));
     EXPECT_TRUE(said.contains(QStringLiteral("“Locked”"))) << said.toStdString();

@@ -229,7 +229,7 @@ int keyInterval()
     return interval;
 }
 
-ScenarioApp::ScenarioApp()
+ScenarioApp::ScenarioApp(const QStringList& launchPaths)
     : m_folder(bxtest::makeTempFolder(QStringLiteral("scenario"))),
       m_runtimeFolder(bxtest::makeTempFolder(QStringLiteral("runtime")))
 {
@@ -243,7 +243,7 @@ ScenarioApp::ScenarioApp()
     m_runtime = std::make_unique<BXApplicationRuntime>(
         platform::UserDefaults::standard(), m_runtimeFolder);
     const std::optional<int> status
-        = m_runtime->launch({}, QCoreApplication::applicationFilePath());
+        = m_runtime->launch(launchPaths, QCoreApplication::applicationFilePath());
     EXPECT_FALSE(status.has_value()) << "the application did not start";
     // Keys go nowhere until the window manager has made the first window active.
     EXPECT_TRUE(waitUntil([] { return QApplication::activeWindow() != nullptr; }))
@@ -463,6 +463,47 @@ void ScenarioApp::answerNextFilePanel(const QString& path)
     });
 }
 
+void ScenarioApp::acceptNextMessage(QString* said)
+{
+    whenDialogShows([said](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            *said = box->text() + u'\n' + box->informativeText();
+        dialog->accept();
+    });
+}
+
+QMessageBox* ScenarioApp::waitForMessageBox(QString* text)
+{
+    QMessageBox* shown = nullptr;
+    waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                shown = box;
+        }
+        return shown != nullptr;
+    });
+    if (shown && text)
+        *text = shown->text();
+    return shown;
+}
+
+void ScenarioApp::clickButton(QMessageBox* box, const QString& title)
+{
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == title) {
+            click(button);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << title.toStdString() << " in " << box->text().toStdString();
+}
+
+void ScenarioApp::endTheQuitAsked()
+{
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
 BXMainWindowController* ScenarioApp::newDocument()
 {
     const qsizetype before = m_runtime->controller().documents().size();
@@ -525,6 +566,16 @@ BXMainWindowController* ScenarioApp::frontMainWindow()
 {
     return qobject_cast<BXMainWindowController*>(
         platform::WindowTracker::current().mainWindowController());
+}
+
+void ScenarioApp::clickToTheEndOfTheText(BXMainWindowController* window)
+{
+    ASSERT_NE(window, nullptr);
+    BXTextView* view = window->noteTextView();
+    ASSERT_TRUE(waitUntil([view] { return view->isEditable(); }));
+    click(view->viewport());
+    ASSERT_TRUE(waitUntil([view] { return view->hasFocus(); }));
+    key(Qt::Key_End, Qt::ControlModifier);
 }
 
 QStringList ScenarioApp::listTitles()

@@ -17,6 +17,7 @@ class QAbstractItemView;
 class QComboBox;
 class QDialog;
 class QMenuBar;
+class QMessageBox;
 class QTextDocument;
 class QWidget;
 
@@ -31,7 +32,9 @@ int keyInterval();
 
 class ScenarioApp final {
 public:
-    ScenarioApp();
+    // `launchPaths`: files named on the command line. Dialogs the launch shows (a password
+    // prompt) are answered by what was armed before.
+    explicit ScenarioApp(const QStringList& launchPaths = {});
     ~ScenarioApp();
     ScenarioApp(const ScenarioApp&) = delete;
     ScenarioApp& operator=(const ScenarioApp&) = delete;
@@ -78,6 +81,17 @@ public:
     static void answerNextDialog(const QString& title);
     // Answers the next save or open panel with `path` (typed into its name field, then Return).
     static void answerNextFilePanel(const QString& path);
+    // Accepts the next message box, keeping its text and informative text, a line each.
+    static void acceptNextMessage(QString* said);
+    // The message box that is up, once one is, with its text; null when none comes.
+    static QMessageBox* waitForMessageBox(QString* text = nullptr);
+    // Clicks the button of `box` titled `title`; a missing one fails the test.
+    static void clickButton(QMessageBox* box, const QString& title);
+    // The application quits by asking the main event loop to end, which in a scenario's
+    // process leaves every later dialog's loop ending as soon as it starts. The main loop runs
+    // once to carry the quit out, as the process would end, so that the next start shows its
+    // dialogs.
+    static void endTheQuitAsked();
 
     // File > New from the front window (the start window at first): the new document's window.
     BXMainWindowController* newDocument();
@@ -95,6 +109,9 @@ public:
     static QList<int> selectedRows();
     // The note text shown in the front main window.
     static QString editorText();
+    // Puts the caret at the end of the note `window` shows once its text takes typing: a key
+    // before that goes nowhere.
+    static void clickToTheEndOfTheText(BXMainWindowController* window);
 
 private:
     QString m_folder;

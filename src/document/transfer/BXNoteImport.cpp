@@ -239,57 +239,44 @@ BXNoteImport::Outcome BXNoteImport::run(platform::ProgressPanel* panel)
             if (ManagedObjectPtr category = context.existingObjectWithID(id, nullptr))
                 categories << category;
         }
-        // Notes not saved yet: a failed save keeps them for the next one.
-        QList<BXNote::NotePtr> unsaved;
-        platform::Error saveError;
-        qsizetype done = 0;
-        bool stopping = false;
-        while (done < count && !stopping) {
-            const qsizetype batchEnd = std::min<qsizetype>(done + BatchSize, count);
-            while (done < batchEnd) {
-                const QString& path = m_paths.at(done);
-                ++done;
-                if (panel) {
-                    panel->postProgress(platform::ProgressPanel::percentOf(done, count),
-                        QFileInfo(path).fileName());
-                    if (panel->stopped()) {
-                        stopping = true;
-                        break;
-                    }
-                }
-                QString reason;
-                const std::unique_ptr<QTextDocument> text
-                    = readFile(path, m_plainCharacters, m_plainParagraph, &reason);
-                if (!text) {
-                    outcome.skipped.append({ path, reason });
-                    continue;
-                }
-                BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(
-                    &context, QFileInfo(path).completeBaseName(), categories);
-                if (!note)
-                    continue;
-                note->setAttributedString(*text);
-                note->setLastImportFlag(true);
-                // The live storage is only for editors; the import keeps no text in memory.
-                note->releaseTextStorage();
-                unsaved << note;
+        QList<BXNote::NotePtr> made;
+        for (qsizetype done = 0; done < count;) {
+            const QString& path = m_paths.at(done);
+            ++done;
+            if (panel) {
+                panel->postProgress(
+                    platform::ProgressPanel::percentOf(done, count), QFileInfo(path).fileName());
+                if (panel->stopped())
+                    break;
             }
-            saveError = {};
-            if (!context.save(&saveError)) {
-                platform::log(QStringLiteral("Error saving import batch: %@"), saveError);
+            QString reason;
+            const std::unique_ptr<QTextDocument> text
+                = readFile(path, m_plainCharacters, m_plainParagraph, &reason);
+            if (!text) {
+                outcome.skipped.append({ path, reason });
                 continue;
             }
-            for (const BXNote::NotePtr& note : std::as_const(unsaved)) {
-                outcome.noteIDs << note->objectID();
-                // Turned back into a fault: memory stays bounded by one batch.
-                context.refreshObject(note, false);
-            }
-            unsaved.clear();
+            BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(
+                &context, QFileInfo(path).completeBaseName(), categories);
+            if (!note)
+                continue;
+            note->setAttributedString(*text);
+            note->setLastImportFlag(true);
+            // The live storage is only for editors; the import keeps only the stored values.
+            note->releaseTextStorage();
+            made << note;
         }
-        if (!unsaved.isEmpty()) {
-            outcome.lostCount = int(unsaved.size());
+        // One save, one transaction: an import interrupted anywhere leaves no part of itself
+        // behind, so importing again never makes duplicates.
+        platform::Error saveError;
+        if (!context.save(&saveError)) {
+            platform::log(QStringLiteral("Error saving import batch: %@"), saveError);
+            outcome.lostCount = int(made.size());
             outcome.lostReason = reasonOf(saveError);
+            return;
         }
+        for (const BXNote::NotePtr& note : std::as_const(made))
+            outcome.noteIDs << note->objectID();
     });
     return outcome;
 }

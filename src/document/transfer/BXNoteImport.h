@@ -23,9 +23,10 @@ class ProgressPanel;
 } // namespace platform
 
 // One import of files as notes: made on the main thread with the files, the categories and the
-// text style of plain text, then run on any thread in a private context of its own, in saved
-// batches. Every file becomes a whole note or none; what is left out is kept with its reason
-// for the one closing report, since a silent skip hides lost work.
+// text style of plain text, then run on any thread in a private context of its own and saved in
+// one transaction, so the import lands whole or not at all. Every file becomes a whole note or
+// none; what is left out is kept with its reason for the one closing report, since a silent
+// skip hides lost work.
 class BXNoteImport final {
 public:
     struct Skip {
@@ -48,7 +49,6 @@ public:
         QString lostReason;
     };
 
-    static constexpr int BatchSize = 15;
     // From this many files, or this many bytes of them, on, an import runs under the progress
     // panel, off the main thread.
     static constexpr int PanelThreshold = 16;
@@ -75,8 +75,9 @@ public:
     static std::unique_ptr<QTextDocument> readFile(const QString& path,
         const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason);
 
-    // Runs the import in batches of BatchSize with a save after each; with a panel, shows the
-    // progress and stops between files when asked. A failed save keeps its notes for the next.
+    // Runs the import and saves it once; with a panel, shows the progress and stops between
+    // files when asked, saving the notes made until then. A failed save loses them all, and the
+    // outcome says how many.
     Outcome run(platform::ProgressPanel* panel);
 
     // The closing report of an import that left files out or lost notes; nothing when all went

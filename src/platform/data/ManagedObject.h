@@ -44,6 +44,8 @@ public:
     ManagedObjectContext* managedObjectContext() const { return m_context; }
 
     bool isFault() const { return m_fault; }
+    // The row version (Z_OPT) its values were read or last saved at; 0 before any.
+    qint64 savedVersion() const { return m_version; }
     bool isInserted() const { return m_inserted; }
     bool isUpdated() const { return m_updated; }
     bool isDeleted() const { return m_deleted; }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -56,8 +57,11 @@ bool validateHeader(const QString& path, Error* error)
         pageSize = 65536;
     const quint64 pageCount = bigEndian(28, 4);
     const bool countIsValid = bigEndian(92, 4) == bigEndian(24, 4);
+    // A save interrupted while it wrote leaves its journal beside the file, and the file may be
+    // shorter than its header says until SQLite rolls the journal back on the first read.
+    const bool interruptedSave = QFileInfo(path + QStringLiteral("-journal")).size() > 0;
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || qint64(pageSize) > size
-        || (countIsValid && pageCount * pageSize > quint64(size)))
+        || (countIsValid && !interruptedSave && pageCount * pageSize > quint64(size)))
         return Error::set(error,
             fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
                 QStringLiteral("The file is shorter than its header "
@@ -154,6 +158,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
             QFile::remove(path);
         return {};
     }
+    store->m_seenDataVersion = store->m_writer.dataVersion();
     return store;
 }
 
@@ -327,6 +332,8 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
     configure(moved);
     m_db = std::move(moved);
     m_path = QFileInfo(path).absoluteFilePath();
+    // A new connection: what others saved is counted from here.
+    m_seenDataVersion = m_writer.dataVersion();
     return true;
 }
 
@@ -361,6 +368,7 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
     m_path = path;
     m_readOnly = false;
     m_immutable = false;
+    m_seenDataVersion = m_writer.dataVersion();
     return true;
 }
 
@@ -517,7 +525,8 @@ bool PersistentStore::save(
     std::optional<StoreMetadata> written;
     if (!metadata.isEmpty() && !(written = StoreMetadata::fromPlist(metadata)))
         return Error::set(error, unwritableMetadataError());
-    if (!m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error))
+    const qint64 expected = m_guardedThread == QThread::currentThread() ? m_seenDataVersion : -1;
+    if (!m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error, expected))
         return false;
     if (written) {
         m_storedMetadata = metadata;
@@ -525,6 +534,57 @@ bool PersistentStore::save(
         m_metadataIsCurrent = true;
     }
     return true;
+}
+
+bool PersistentStore::hasChangesFromElsewhere()
+{
+    QMutexLocker locker(&m_mutex);
+    const qint64 now = m_writer.dataVersion();
+    return now >= 0 && now != m_seenDataVersion;
+}
+
+std::optional<PersistentStore::RowVersions> PersistentStore::fetchRowVersions(Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    const QString failure = QStringLiteral("The notes store could not be read.");
+    if (m_db.exec(QStringLiteral("BEGIN")) != SQLITE_OK) {
+        Error::set(error, m_db.storeError(m_db.extendedErrorCode(), failure));
+        return std::nullopt;
+    }
+    RowVersions versions;
+    bool ok = true;
+    for (const EntityDescription* entity : m_model->entities()) {
+        if (entity->rootEntity() != entity || m_schema.entityNumber(entity) == 0)
+            continue;
+        SqliteStatement rows = m_db.prepare(
+            QStringLiteral("SELECT Z_PK, Z_ENT, Z_OPT FROM %1").arg(m_schema.tableName(entity)));
+        ok = rows.isValid();
+        QHash<qint64, std::pair<int, qint64>>& table = versions.rows[entity];
+        while (ok && rows.step() == SQLITE_ROW)
+            table.insert(rows.int64(0), { int(rows.int64(1)), rows.int64(2) });
+        if (!ok)
+            break;
+    }
+    // Read inside the same transaction, so it goes with exactly these rows.
+    versions.dataVersion = m_writer.dataVersion();
+    if (!ok || versions.dataVersion < 0)
+        Error::set(error, m_db.storeError(m_db.extendedErrorCode(), failure));
+    m_db.exec(QStringLiteral("COMMIT"));
+    if (!ok || versions.dataVersion < 0)
+        return std::nullopt;
+    return versions;
+}
+
+void PersistentStore::changesFromElsewhereMerged(qint64 dataVersion)
+{
+    QMutexLocker locker(&m_mutex);
+    m_seenDataVersion = dataVersion;
+}
+
+void PersistentStore::setRefusesSavesOverChangesFromElsewhere(bool refuse)
+{
+    QMutexLocker locker(&m_mutex);
+    m_guardedThread = refuse ? QThread::currentThread() : nullptr;
 }
 
 bool PersistentStore::reserveKeys(

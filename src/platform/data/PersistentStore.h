@@ -10,6 +10,7 @@
 
 #include "platform/foundation/Error.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QUrl>
 #include <QVariantMap>
@@ -107,6 +108,23 @@ public:
     // Writes everything in one transaction; on success `insertedKeys` holds the key of each
     // insert. On failure nothing of it is in the file.
     bool save(const SaveRequest& request, std::vector<qint64>& insertedKeys, Error* error);
+
+    // Saves of other processes. The store notes the file's data version (which this
+    // connection's own writes leave alone) when it opens the file and when told that what
+    // others saved was merged; any change since means another process saved.
+    struct RowVersions {
+        qint64 dataVersion = 0;
+        // Per entity hierarchy (its root): each row's key with its entity number and Z_OPT.
+        QHash<const EntityDescription*, QHash<qint64, std::pair<int, qint64>>> rows;
+    };
+    bool hasChangesFromElsewhere();
+    // Every row's version, read in one transaction together with the data version they go with.
+    std::optional<RowVersions> fetchRowVersions(Error* error);
+    void changesFromElsewhereMerged(qint64 dataVersion);
+    // While set, saves made on the calling thread fail, before writing anything, with
+    // PersistentStoreSaveConflictsError when another process saved since the last merge: the
+    // check runs inside the save's transaction, so nothing can come between.
+    void setRefusesSavesOverChangesFromElsewhere(bool refuse);
     // Reserves `count` new keys of `entity`'s hierarchy at once; `first` receives the first.
     bool reserveKeys(const EntityDescription* entity, qint64 count, qint64* first, Error* error);
 
@@ -147,6 +165,8 @@ private:
     bool m_metadataIsCurrent = false;
     bool m_readOnly = false;
     bool m_immutable = false;
+    qint64 m_seenDataVersion = 0;
+    const void* m_guardedThread = nullptr;
     StoreReader m_reader;
     StoreWriter m_writer;
 };

@@ -97,12 +97,24 @@ bool StoreWriter::migrate(const ManagedObjectModel& model, const QString& storeU
     return ok;
 }
 
+qint64 StoreWriter::dataVersion()
+{
+    SqliteStatement query = m_db.prepare(QStringLiteral("PRAGMA data_version"));
+    return query.isValid() && query.step() == SQLITE_ROW ? query.int64(0) : -1;
+}
+
 bool StoreWriter::save(const SaveRequest& request, const QByteArray& metadata,
-    std::vector<qint64>& insertedKeys, Error* error)
+    std::vector<qint64>& insertedKeys, Error* error, qint64 expectedDataVersion)
 {
     const QString failure = QStringLiteral("The notes could not be saved.");
     if (!begin(failure, error))
         return false;
+    if (expectedDataVersion >= 0 && dataVersion() != expectedDataVersion) {
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return Error::set(error,
+            Error(kCocoaErrorDomain, PersistentStoreSaveConflictsError, failure,
+                QStringLiteral("Another copy of the application saved the file meanwhile.")));
+    }
 
     bool ok = true;
     auto fail = [&]() {

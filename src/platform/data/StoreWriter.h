@@ -50,9 +50,12 @@ public:
 
     // Writes everything in one transaction, with `metadata` as the new Z_PLIST when it is not
     // empty; on success `insertedKeys` holds the key of each insert. On failure nothing of it
-    // is in the file.
+    // is in the file. With `expectedDataVersion` (not negative) the save is refused when the
+    // file's data version, read inside the transaction, is another one.
     bool save(const SaveRequest& request, const QByteArray& metadata,
-        std::vector<qint64>& insertedKeys, Error* error);
+        std::vector<qint64>& insertedKeys, Error* error, qint64 expectedDataVersion = -1);
+    // The file's data version as this connection sees it; -1 when it cannot be read.
+    qint64 dataVersion();
     // Adds what the schema lacks and writes the metadata row, in one transaction. On failure
     // the file is as it was and the schema describes it again.
     bool migrate(const ManagedObjectModel& model, const QString& storeUUID,

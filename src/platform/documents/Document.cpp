@@ -2,6 +2,7 @@
 
 #include "AlertPresenter.h"
 #include "DocumentController.h"
+#include "DocumentFilePresenter.h"
 #include "WindowController.h"
 #include "WindowTracker.h"
 
@@ -52,7 +53,8 @@ Document::Document(std::shared_ptr<const ManagedObjectModel> model, QObject* par
     : QObject(parent),
       m_coordinator(std::make_shared<PersistentStoreCoordinator>(std::move(model))),
       m_undoManager(std::make_unique<UndoManager>()),
-      m_context(std::make_unique<ManagedObjectContext>())
+      m_context(std::make_unique<ManagedObjectContext>()),
+      m_filePresenter(std::make_unique<DocumentFilePresenter>(*this))
 {
     m_context->setPersistentStoreCoordinator(m_coordinator);
     m_context->setUndoManager(m_undoManager.get());
@@ -93,6 +95,7 @@ void Document::setFileURL(const QUrl& url)
     if (m_fileURL == url)
         return;
     m_fileURL = url;
+    m_filePresenter->watchFile();
     emit fileURLChanged(url);
     emit displayNameChanged();
 }
@@ -131,6 +134,15 @@ bool Document::configurePersistentStoreCoordinatorForURL(const QUrl& url, const 
         != nullptr;
 }
 
+namespace {
+
+bool inPlace(SaveOperation operation)
+{
+    return operation == SaveOperation::Save || operation == SaveOperation::AutosaveInPlace;
+}
+
+} // namespace
+
 void Document::saveToURL(
     const QUrl& url, const QString& type, SaveOperation operation, Completion completion)
 {
@@ -146,6 +158,7 @@ void Document::saveToURL(
         [this, url, type, operation, completion](std::function<void()> done) {
             SaveOperation effective = operation;
             const bool titled = !m_fileURL.isEmpty();
+            const QUrl wasAt = m_fileURL;
             if (!titled && effective == SaveOperation::Save)
                 effective = SaveOperation::SaveAs;
             Error error;
@@ -162,12 +175,16 @@ void Document::saveToURL(
             } else if (m_locked && effective != SaveOperation::SaveAs
                 && effective != SaveOperation::AutosaveAs) {
                 error = lockedFileError();
+            } else if (titled && inPlace(effective) && !m_filePresenter->checkFile()) {
+                error = m_filePresenter->fileGoneError();
             } else {
-                saved = writeSafelyToURL(url, type, effective, &error);
+                // A file moved meanwhile has been followed: it is saved where it is now.
+                const QUrl target = url == wasAt ? m_fileURL : url;
+                saved = writeSafelyToURL(target, type, effective, &error);
                 if (saved) {
-                    didSave(url, type, effective);
+                    didSave(target, type, effective);
                     if (effective != SaveOperation::AutosaveElsewhere)
-                        m_fileModificationDate = QFileInfo(url.toLocalFile()).lastModified();
+                        m_fileModificationDate = QFileInfo(target.toLocalFile()).lastModified();
                 }
             }
             done();
@@ -178,6 +195,10 @@ void Document::saveToURL(
 
 void Document::didSave(const QUrl& url, const QString& type, SaveOperation operation)
 {
+    // The file written is the one to watch now (a save as may have put a new one in place).
+    if (operation != SaveOperation::SaveTo && operation != SaveOperation::AutosaveElsewhere
+        && url == m_fileURL)
+        m_filePresenter->watchFile();
     switch (operation) {
     case SaveOperation::SaveAs:
     case SaveOperation::AutosaveAs:
@@ -217,6 +238,12 @@ void Document::autosaveWithImplicitCancellability(bool, Completion completion)
         return;
     }
     if (!m_fileURL.isEmpty()) {
+        // The notes of a file that is gone stay here until saved elsewhere.
+        if (isFileGone()) {
+            if (completion)
+                completion(m_filePresenter->fileGoneError());
+            return;
+        }
         saveToURL(m_fileURL, m_fileType, SaveOperation::AutosaveInPlace, std::move(completion));
         return;
     }
@@ -250,7 +277,41 @@ void Document::saveRefusedEditsElsewhere(Completion completion)
             completion(Error());
         return;
     }
+    saveElsewhere(std::move(completion));
+}
+
+void Document::saveElsewhere(Completion completion)
+{
+    if (m_closed) {
+        if (completion)
+            completion(Error(kCocoaErrorDomain, FileWriteUnknownError,
+                QStringLiteral("The document is closed.")));
+        return;
+    }
     saveToURL(autosaveElsewhereURL(), m_fileType, SaveOperation::AutosaveAs, std::move(completion));
+}
+
+bool Document::isFileGone() const
+{
+    return !m_fileURL.isEmpty() && m_filePresenter->isFileGone();
+}
+
+void Document::moveToURL(const QUrl&, Completion completion)
+{
+    if (completion)
+        completion(Error(kCocoaErrorDomain, FileWriteUnknownError,
+            localized(QStringLiteral("The document could not be moved.")),
+            localized(QStringLiteral("This kind of document cannot be moved."))));
+}
+
+void Document::renameDocument()
+{
+    m_filePresenter->renameDocument();
+}
+
+void Document::moveDocument()
+{
+    m_filePresenter->moveDocument();
 }
 
 void Document::updateChangeCount(ChangeType change)
@@ -267,10 +328,12 @@ void Document::updateChangeCount(ChangeType change)
     case ChangeType::Redone:
         ++m_changeCount;
         ++m_unautosavedCount;
+        m_changesDiscarded = false;
         break;
     case ChangeType::Undone:
         --m_changeCount;
         ++m_unautosavedCount;
+        m_changesDiscarded = false;
         break;
     case ChangeType::Cleared:
         m_changeCount = 0;
@@ -370,7 +433,7 @@ void Document::scheduleAutosave()
 void Document::autosaveTimerFired()
 {
     autosaveWithImplicitCancellability(true, [this](const Error& error) {
-        if (!error)
+        if (!error || isFileGone())
             return;
         log(QStringLiteral("autosave failed: %@"), error.toString());
         // Keep trying: the changes are only in memory until an autosave succeeds.
@@ -449,8 +512,9 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
         decision(false);
         return;
     }
-    if (m_fileURL.isEmpty()) {
-        if (isDocumentEdited())
+    // A document whose file is gone holds the only copy of its notes.
+    if (m_fileURL.isEmpty() || isFileGone()) {
+        if ((isDocumentEdited() || isFileGone()) && !m_changesDiscarded)
             askToSaveBeforeClosing(std::move(decision));
         else
             decision(true);
@@ -462,8 +526,34 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
             decision(!error);
             return;
         }
-        guard->presentSaveError(error, [decision] { decision(false); });
+        guard->presentSaveErrorBeforeClosing(error, decision);
     });
+}
+
+void Document::presentSaveErrorBeforeClosing(
+    const Error& error, std::function<void(bool shouldClose)> decision)
+{
+    log(QStringLiteral("saving “%@” before closing failed: %@"), displayName(), error.toString());
+    Alert alert;
+    alert.messageText
+        = localizedFormat(QStringLiteral("The document “%@” could not be saved."), displayName());
+    alert.informativeText
+        = (error.localizedFailureReason().isEmpty() ? error.localizedDescription()
+                                                    : error.localizedFailureReason())
+        + QLatin1Char(' ')
+        + localized(QStringLiteral("To keep your changes, save the document in another place."));
+    alert.style = AlertStyle::Critical;
+    alert.buttonTitles
+        = { localized(QStringLiteral("Save As…")), localized(QStringLiteral("Cancel")) };
+    alert.cancelButton = 1;
+    QPointer<Document> guard(this);
+    AlertPresenter::current().beginSheet(
+        alert, windowForSheet(), [guard, decision](const AlertResponse& response) {
+            if (guard && response.button == 0)
+                guard->saveDocumentAs(decision);
+            else
+                decision(false);
+        });
 }
 
 void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> decision)
@@ -472,8 +562,10 @@ void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> deci
     alert.messageText = localizedFormat(
         QStringLiteral("Do you want to save the changes made to the document “%@”?"),
         displayName());
-    alert.informativeText
-        = localized(QStringLiteral("Your changes will be lost if you don't save them."));
+    alert.informativeText = isFileGone()
+        ? m_filePresenter->fileGoneError().localizedDescription() + QLatin1Char(' ')
+            + localized(QStringLiteral("Your notes will be lost if you don't save them."))
+        : localized(QStringLiteral("Your changes will be lost if you don't save them."));
     alert.buttonTitles = { localized(QStringLiteral("Save…")),
         localized(QStringLiteral("Don't Save")), localized(QStringLiteral("Cancel")) };
     alert.cancelButton = 2;
@@ -486,12 +578,12 @@ void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> deci
             }
             switch (response.button) {
             case 0:
-                guard->runSavePanel(decision);
+                guard->saveDocumentAs(decision);
                 break;
             case 1:
-                // What was kept for this untitled document will not be wanted again.
-                if (!guard->m_autosavedContentsURL.isEmpty())
-                    QDir(guard->m_autosavedContentsURL.toLocalFile()).removeRecursively();
+                // What was kept for this untitled document goes when it closes, not while its
+                // store is still open on it.
+                guard->m_changesDiscarded = true;
                 decision(true);
                 break;
             default:
@@ -503,8 +595,8 @@ void Document::askToSaveBeforeClosing(std::function<void(bool shouldClose)> deci
 
 void Document::saveDocument(std::function<void(bool didSave)> completion)
 {
-    if (m_fileURL.isEmpty()) {
-        runSavePanel(std::move(completion));
+    if (m_fileURL.isEmpty() || isFileGone()) {
+        saveDocumentAs(std::move(completion));
         return;
     }
     saveShowingFailure(m_fileURL, SaveOperation::Save, std::move(completion));
@@ -527,12 +619,15 @@ void Document::saveShowingFailure(
     });
 }
 
-void Document::runSavePanel(std::function<void(bool didSave)> completion)
+void Document::saveDocumentAs(std::function<void(bool didSave)> completion)
 {
     FilePanel panel;
     panel.mode = FilePanel::Mode::Save;
-    panel.title = localized(QStringLiteral("Save"));
-    panel.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    panel.title
+        = localized(m_fileURL.isEmpty() ? QStringLiteral("Save") : QStringLiteral("Save As"));
+    panel.directory = m_fileURL.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        : QFileInfo(m_fileURL.toLocalFile()).path();
     panel.nameFieldStringValue = displayName();
     const QString extension = fileNameExtensionForType(m_fileType);
     if (!extension.isEmpty())
@@ -640,6 +735,9 @@ void Document::close()
     m_undoManager->removeAllActions();
     if (const std::shared_ptr<PersistentStore> store = m_coordinator->persistentStore())
         m_coordinator->removePersistentStore(store, nullptr);
+    // What was kept for an untitled document whose changes the user threw away.
+    if (m_changesDiscarded && m_fileURL.isEmpty() && !m_autosavedContentsURL.isEmpty())
+        QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
     emit didClose();
 }
 

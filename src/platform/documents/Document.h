@@ -17,6 +17,7 @@ class QWidget;
 
 namespace platform {
 
+class DocumentFilePresenter;
 class Editor;
 class UndoManager;
 class WindowController;
@@ -41,6 +42,10 @@ enum class SaveOperation : int {
 // at most those seconds. A titled document autosaves in place; an untitled one autosaves
 // elsewhere, into autosaveElsewhereURL(). "Save to" and "autosave elsewhere" are refused for
 // a titled document: both would write the open store, not the target.
+//
+// The file is watched while the document is open (see DocumentFilePresenter): a move is
+// followed; once the file is deleted or another takes its name, saves in place are refused,
+// Save offers a save panel and closing asks as for an untitled document.
 //
 // A locked document (its file lies where it cannot be written) keeps its file as it is: saves
 // in place are refused, and an edit brings up one alert that says so and offers to save a copy
@@ -113,9 +118,30 @@ public:
     // Saves a locked document with refused edits to autosaveElsewhereURL(), which the document
     // then stands for, so that quitting keeps the edits; completes at once without such edits.
     void saveRefusedEditsElsewhere(Completion completion);
+    // Saves the document whole to autosaveElsewhereURL(), which it then stands for: where a
+    // termination keeps what its file could not take.
+    void saveElsewhere(Completion completion);
+    // The autosaved contents an untitled document was reopened from, which its autosaves then
+    // replace.
+    void setAutosavedContentsFileURL(const QUrl& url) { m_autosavedContentsURL = url; }
+
+    // The file was deleted, or another took its name, since it was read or saved.
+    bool isFileGone() const;
+    // Whether another process had the file open when this one read it.
+    virtual bool isOpenElsewhere() const { return false; }
+    // Moves the file to `url` within the document's file access and follows it there; the
+    // completion gets the error of a failed move. This base moves nothing and says so.
+    virtual void moveToURL(const QUrl& url, Completion completion);
+    // Save As…, Rename… and Move To…: a panel, then a save as or a move; a failure is shown.
+    void saveDocumentAs(std::function<void(bool didSave)> completion);
+    void renameDocument();
+    void moveDocument();
 
     void updateChangeCount(ChangeType change);
     bool isDocumentEdited() const { return m_changeCount != 0; }
+    // The user chose not to save an untitled document's changes, and made none since: it
+    // closes without asking again, and what was autosaved of it goes with it.
+    bool changesDiscarded() const { return m_changesDiscarded; }
     bool hasUnautosavedChanges() const { return m_unautosavedCount != 0; }
 
     // Not owned: an editor unregisters with objectDidEndEditing() before it goes away.
@@ -186,13 +212,15 @@ private:
     bool commitRegisteredEditors(Error* error);
     // Asks whether to save an edited untitled document before it closes.
     void askToSaveBeforeClosing(std::function<void(bool shouldClose)> decision);
-    // Runs the save panel and saves to the chosen place.
-    void runSavePanel(std::function<void(bool didSave)> completion);
     // Saves; a failure other than the user's cancelling is shown before `completion` runs.
     void saveShowingFailure(
         const QUrl& url, SaveOperation operation, std::function<void(bool didSave)> completion);
     // Shows why a save failed, as a sheet on windowForSheet(), then calls `done`.
     void presentSaveError(const Error& error, std::function<void()> done);
+    // The same when the save before a close failed: the user may save elsewhere instead, and
+    // `decision` learns whether the document may close.
+    void presentSaveErrorBeforeClosing(
+        const Error& error, std::function<void(bool shouldClose)> decision);
 
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
     std::unique_ptr<UndoManager> m_undoManager;
@@ -204,6 +232,7 @@ private:
     bool m_draft = false;
     bool m_locked = false;
     bool m_refusingEdit = false;
+    bool m_changesDiscarded = false;
     int m_changeCount = 0;
     int m_unautosavedCount = 0;
     double m_firstUnautosavedChange = 0;
@@ -212,6 +241,7 @@ private:
     bool m_fileAccessRunning = false;
     QList<WindowController*> m_windowControllers;
     QList<Editor*> m_editors;
+    std::unique_ptr<DocumentFilePresenter> m_filePresenter;
     bool m_closed = false;
     int m_untitledNumber = 0;
 };

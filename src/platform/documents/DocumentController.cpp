@@ -4,9 +4,15 @@
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
+#include "platform/foundation/CopyRecursively.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/SafeWrite.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <QFileInfo>
+#include <QPointer>
+
+#include <cerrno>
 
 namespace platform {
 
@@ -126,10 +132,64 @@ void DocumentController::finishOpening(std::unique_ptr<Document> document, const
     Document* opened = document.release();
     addDocument(opened);
     noteNewRecentDocumentURL(url);
+    if (opened->isOpenElsewhere()) {
+        Alert alert;
+        alert.style = AlertStyle::Informational;
+        alert.messageText = localizedFormat(
+            QStringLiteral("“%@” is open in another copy of the application too."),
+            opened->displayName());
+        alert.informativeText = localized(QStringLiteral(
+            "Perhaps another user has it open. What each copy saves is merged into the file; "
+            "where both change the same note, both versions are kept."));
+        AlertPresenter::current().runModal(alert);
+    }
     if (display)
         displayDocument(opened);
     if (completion)
         completion(opened, false, {});
+}
+
+void DocumentController::duplicateDocument(Document* document)
+{
+    const auto fail = [](const Error& error) {
+        Alert alert;
+        alert.style = AlertStyle::Critical;
+        alert.messageText = localized(QStringLiteral("The document could not be duplicated."));
+        alert.informativeText = error.localizedFailureReason().isEmpty()
+            ? error.localizedDescription()
+            : error.localizedFailureReason();
+        AlertPresenter::current().runModal(alert);
+    };
+    QPointer<Document> guard(document);
+    document->autosaveWithImplicitCancellability(false, [this, guard, fail](const Error& error) {
+        if (!guard)
+            return;
+        if (error) {
+            fail(error);
+            return;
+        }
+        const QUrl source
+            = guard->fileURL().isEmpty() ? guard->autosavedContentsFileURL() : guard->fileURL();
+        if (source.isEmpty()) {
+            // Nothing was ever written: the copy of an empty document is a new one.
+            Error untitled;
+            if (!openUntitledDocumentAndDisplay(true, &untitled))
+                fail(untitled);
+            return;
+        }
+        const QUrl copy = guard->autosaveElsewhereURL();
+        if (!copyRecursively(source.toLocalFile(), copy.toLocalFile())) {
+            SafeWrite::remove(copy.toLocalFile());
+            fail(Error::fromErrno(EIO, localized(QStringLiteral("The copy could not be made."))));
+            return;
+        }
+        reopenDocumentForURL({}, copy, true, [copy](Document* made, bool, const Error&) {
+            if (made)
+                made->setAutosavedContentsFileURL(copy);
+            else
+                SafeWrite::remove(copy.toLocalFile());
+        });
+    });
 }
 
 Document* DocumentController::openUntitledDocumentAndDisplay(bool display, Error* error)

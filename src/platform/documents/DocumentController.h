@@ -59,6 +59,9 @@ public:
     virtual void reopenDocumentForURL(
         const QUrl& url, const QUrl& contentsURL, bool display, OpenCompletion completion);
     virtual Document* openUntitledDocumentAndDisplay(bool display, Error* error);
+    // Opens a new untitled document holding what `document` holds now (saved first), in a
+    // copy of its own in the autosave folder; a failure is shown.
+    void duplicateDocument(Document* document);
     // The New and Open commands; Open runs the open panel, in which a notes file is a file.
     virtual void newDocument();
     virtual void openDocument();

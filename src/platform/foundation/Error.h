@@ -32,6 +32,7 @@ enum CocoaErrorCode : int {
     PersistentStoreIncompatibleVersionHashError = 134100,
     PersistentStoreOpenError = 134080,
     PersistentStoreSaveError = 134030,
+    PersistentStoreSaveConflictsError = 134050,
     PersistentStoreInvalidTypeError = 134000,
 };
 

@@ -10,10 +10,12 @@
 
 namespace platform {
 
-// Writes that a crash, a kill or a full disk never leave half done: a file goes through a
-// temporary sibling that is flushed and renamed over it; a folder is built whole as a hidden
-// sibling, flushed, and exchanged with the old one in one step. A failure leaves what was there
-// untouched and removes the temporary. Any thread.
+// Writes that a crash, a kill or a full disk never leave half done: a file is written unnamed
+// in its folder, flushed, and only then named and renamed over the old one, so a kill leaves no
+// trace of it; a folder is built whole as a hidden sibling, locked while it is filled, flushed,
+// and exchanged with the old one in one step; the next write of the same name removes what a
+// killed one left. A failure leaves what was there untouched and removes the temporary. Any
+// thread.
 class SafeWrite final {
 public:
     using FolderFiller = std::function<bool(const QString& folder, Error* error)>;
@@ -36,6 +38,14 @@ public:
         const QString& source, const QString& target, const QString& description, Error* error);
     // The hidden sibling that temporaries of `path` use: ".<name>.<UUID>.tmp".
     static QString temporarySibling(const QString& path);
+    // An exclusive lock on the file or folder at `path`, held until the returned descriptor is
+    // closed; -1 when another process or write holds it (and `wait` is false), or the item is
+    // gone or was replaced while the lock was awaited. A write holds it on its temporary, so
+    // that no clean-up removes one still being written.
+    static int lock(const QString& path, bool wait);
+    // Removes the temporaries that interrupted writes of `path` left beside it; one that a
+    // running write holds is left alone.
+    static void removeStaleTemporaries(const QString& path);
     // Flushes a file, or a folder's entries, to the disk.
     static void sync(const QString& path);
     // Removes a file, or a folder with everything in it; a link is removed, never followed.

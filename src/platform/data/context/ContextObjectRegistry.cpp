@@ -111,7 +111,10 @@ void ContextObjectRegistry::applyRow(ManagedObject* object, const PersistentStor
             relation.loaded = true;
         }
     }
-    object->m_version = row.version;
+    // A version goes with the values read at it: values kept from an earlier read keep theirs,
+    // so that a row changed since is still told apart.
+    if (object->m_fault || object->m_version == 0)
+        object->m_version = row.version;
     object->m_fault = false;
 }
 
