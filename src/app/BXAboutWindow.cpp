@@ -98,7 +98,9 @@ BXAboutWindow::BXAboutWindow(const Info& info, QWidget* parent)
 
     m_credits = new QTextBrowser(this);
     m_credits->setReadOnly(true);
-    m_credits->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Selectable with the mouse, and copied with the keys; keyboard selection would show a
+    // caret in text nobody can edit.
+    m_credits->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_credits->setFrameShape(QFrame::NoFrame);
     m_credits->viewport()->setAutoFillBackground(false);
     m_credits->setStyleSheet(QStringLiteral("QTextBrowser { background: transparent; }"));
@@ -192,8 +194,10 @@ void BXAboutWindow::performClose()
 
 void BXAboutWindow::keyPressEvent(QKeyEvent* event)
 {
-    // Exactly Ctrl+W: with Shift the key means something else to the base class.
-    if (event->key() == Qt::Key_W && event->modifiers() == Qt::ControlModifier) {
+    // Exactly Ctrl+W: with Shift the key means something else to the base class. Escape closes
+    // it as it does any panel.
+    if ((event->key() == Qt::Key_W && event->modifiers() == Qt::ControlModifier)
+        || (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)) {
         performClose();
         event->accept();
         return;

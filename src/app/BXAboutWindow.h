@@ -8,7 +8,7 @@ class QTextDocument;
 class QTextBrowser;
 
 // The About window: icon, name, version, the credits shipped with the application, the rights
-// notice and three links to the web site. Ctrl+W closes it at once. Main thread.
+// notice and three links to the web site. Ctrl+W and Escape close it at once. Main thread.
 class BXAboutWindow final : public QWidget {
     Q_OBJECT
 

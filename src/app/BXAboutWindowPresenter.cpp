@@ -1,10 +1,9 @@
 #include "app/BXAboutWindowPresenter.h"
 
 #include "app/BXAboutWindow.h"
+#include "ui/WindowAdditions.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
@@ -29,11 +28,7 @@ void BXAboutWindowPresenter::present()
     info.build = qApp->property("buildNumber").toString();
     info.creditsPath = QStringLiteral(":/app/Credits.rtf");
     auto* window = new BXAboutWindow(info);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), window->size());
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
+    WindowAdditions::centerOnScreen(window);
     window->show();
     window->raise();
     window->activateWindow();

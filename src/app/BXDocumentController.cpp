@@ -9,6 +9,8 @@
 #include "app/BXVersionCheck.h"
 #include "app/BXVersionCheckSchedule.h"
 #include "app/BXWelcomeWindowController.h"
+#include "app/BXWindowPlacement.h"
+#include "document/BXDefaultTextAttributes.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/BXMainWindowProvider.h"
@@ -28,12 +30,10 @@
 #include "platform/foundation/MemoryPressureSource.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/text/AttributedText.h"
 #include "platform/text/Color.h"
 #include "platform/text/ParagraphStyle.h"
 #include "platform/text/TextArchiving.h"
 #include "ui/BXMessageWindowController.h"
-#include "ui/WindowAdditions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +44,6 @@
 #include <QMenuBar>
 #include <QWidget>
 
-using platform::AttributedText;
 using platform::Document;
 
 namespace {
@@ -74,6 +73,7 @@ BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
     platform::CommandRouter::shared().setApplicationResponder(this);
     // Every window as it opens: see eventFilter().
     qApp->installEventFilter(this);
+    m_windowPlacement = std::make_unique<BXWindowPlacement>();
 }
 
 BXDocumentController::~BXDocumentController()
@@ -364,15 +364,8 @@ void BXDocumentController::removeDocument(Document* document)
 
 void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
 {
-    // Font and colour change; the paragraph style stays, so new text keeps its line height.
-    platform::StringAttributes attributes = defaultStringAttributes();
-    const QVariant font = userInfo.value(AttributedText::FontAttributeName);
-    if (font.canConvert<QFont>())
-        BXDocument::setFont(attributes.characters, font.value<QFont>());
-    const QVariant color = userInfo.value(AttributedText::ForegroundColorAttributeName);
-    if (color.canConvert<QColor>())
-        attributes.characters.setForeground(color.value<QColor>());
-    setDefaultStringAttributes(attributes);
+    setDefaultStringAttributes(
+        BXDefaultTextAttributes::changed(defaultStringAttributes(), userInfo));
 }
 
 void BXDocumentController::documentActivateNotification(const void* document)
@@ -436,6 +429,8 @@ void BXDocumentController::controllerWillCloseWindow(QObject* controller)
         m_recentDocumentsWindowController.release()->deleteLater();
     else if (controller == m_acknowledgmentsController.get())
         m_acknowledgmentsController.release()->deleteLater();
+    else if (controller == m_preferencesWindowController.get())
+        m_preferencesWindowController.release()->deleteLater();
     quitWhenIdle();
 }
 
@@ -462,6 +457,9 @@ BXPreferencesWindowController* BXDocumentController::showPreferencesPanel()
                   if (m_versionCheckSchedule)
                       m_versionCheckSchedule->checkVersion(true);
               });
+        connect(m_preferencesWindowController.get(),
+            &BXPreferencesWindowController::controllerWillCloseWindow, this,
+            [this](BXPreferencesWindowController* closing) { controllerWillCloseWindow(closing); });
     }
     m_preferencesWindowController->showWindow();
     return m_preferencesWindowController.get();
@@ -705,11 +703,8 @@ bool BXDocumentController::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::Show || event->spontaneous() || !watched->isWidgetType())
         return false;
     auto* window = static_cast<QWidget*>(watched);
-    if (!window->isWindow()
-        || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+    if (!window->isWindow() || window->windowType() != Qt::Window)
         return false;
-    // Shown before the window system maps it: it opens inside the screen, never partly off it.
-    WindowAdditions::fitIntoAvailableArea(window);
     // A document's windows, its note windows too, have the application's menus.
     const platform::WindowController* controller = platform::WindowController::forWindow(window);
     if (controller && controller->document())

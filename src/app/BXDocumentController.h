@@ -13,6 +13,7 @@
 class BXMessageWindowController;
 class BXRecentDocumentsWindowController;
 class BXPreferencesWindowController;
+class BXWindowPlacement;
 class BXVersionCheckSchedule;
 class BXWelcomeWindowController;
 
@@ -88,12 +89,13 @@ public:
     void showWelcome();
     BXRecentDocumentsWindowController* recentDocumentsWindowController() const;
     BXWelcomeWindowController* welcomeWindowController() const;
-    // A start window is closing: its controller is let go.
+    // A start or utility window is closing: its controller is let go.
     void controllerWillCloseWindow(QObject* controller);
     void openURL(int tag);
     // The update check's timer and its reports; made at launch.
     BXVersionCheckSchedule* versionCheckSchedule() const { return m_versionCheckSchedule.get(); }
-    // The preferences window, made on first use and kept.
+    // The preferences window, made on first use; a closed one is let go, and the next show
+    // makes it afresh.
     BXPreferencesWindowController* showPreferencesPanel();
     // The acknowledgments window, made on first use and let go when it closes.
     BXMessageWindowController* showAcknowledgments();
@@ -158,4 +160,5 @@ private:
     std::unique_ptr<BXVersionCheckSchedule> m_versionCheckSchedule;
     std::unique_ptr<BXPreferencesWindowController> m_preferencesWindowController;
     std::unique_ptr<BXMessageWindowController> m_acknowledgmentsController;
+    std::unique_ptr<BXWindowPlacement> m_windowPlacement;
 };

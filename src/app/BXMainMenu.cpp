@@ -169,7 +169,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             kSeparator, { "Cut", "cut:", 0, QKeySequence::Cut },
             { "Copy", "copy:", 0, QKeySequence::Copy },
             { "Paste", "paste:", 0, QKeySequence::Paste },
-            { "Select All", "selectAll:", 0, QKeySequence::SelectAll } });
+            { "Select All", "selectAll:", 0, QKeySequence::SelectAll }, kSeparator,
+            { "Edit Image…", "editImage:" } });
     bar->addMenu(BXFormatMenu::build(bar));
 
     QMenu* note = addMenu(bar, QStringLiteral("Note"), 401);
@@ -184,7 +185,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Show Page in List", "showNoteInMainWindow:", 0, {}, "list.bullet" } });
     addItems(note,
         { { "Delete", "deleteSelectedNotes:", 0, {}, "trash" },
-            { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" }, kSeparator });
+            { "Delete All Found", "deleteFoundNotes:", 0, {}, "trash" },
+            { "Remove All Found From Tag", "unlinkFoundNotes:", 0, {}, "tag" }, kSeparator });
     addItems(addSubmenu(note, QStringLiteral("Filter"), 0, "line.3.horizontal.decrease.circle"),
         { { "Find…", "search:", 0, QKeySequence::Find },
             { "Find Next", "continueSearch:", 1, QKeySequence::FindNext },
@@ -198,7 +200,9 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     addItems(addSubmenu(note, QStringLiteral("Tags"), 3, "tag"),
         { { "New Tag", "addCategory:", 0, {}, "plus.circle" },
             { "Rename Tag", "renameCategory:", 0, {}, "pencil" },
-            { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" } });
+            { "Delete Tag", "deleteSelectedCategories:", 0, {}, "trash" }, kSeparator,
+            { "Sort Tags by Name", "reorderTags:", 0, {}, "arrow.up.arrow.down" },
+            { "Sort Selected Tags by Name", "reorderTags:", 1, {}, "arrow.up.arrow.down" } });
 
     // Zoom takes Ctrl+Alt: Ctrl with + and - makes the selected text bigger and smaller, and
     // Ctrl+I is Italic.

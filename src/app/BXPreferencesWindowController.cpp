@@ -18,6 +18,7 @@
 #include "platform/text/TextArchiving.h"
 #include "ui/BXSavePanelController.h"
 #include "ui/EncodingsComboBox.h"
+#include "ui/WindowAdditions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -25,6 +26,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -80,6 +82,8 @@ void BXPreferencesWindowController::showWindow()
 {
     if (!m_window)
         windowDidLoad();
+    if (!m_window->isVisible())
+        WindowAdditions::centerOnScreen(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -100,6 +104,11 @@ void BXPreferencesWindowController::windowDidLoad()
 {
     m_window = std::make_unique<QWidget>(nullptr, Qt::Window);
     m_window->installEventFilter(this);
+    // No menu bar carries Close here, so the window takes the key itself.
+    auto* close = new QAction(m_window.get());
+    close->setShortcuts(QKeySequence::Close);
+    connect(close, &QAction::triggered, m_window.get(), &QWidget::close);
+    m_window->addAction(close);
     m_toolbar = new QToolBar(m_window.get());
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
@@ -264,6 +273,7 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
     });
     m_lastCheckLabel = new QLabel(paneWidget);
     m_lastCheckLabel->setTextFormat(Qt::PlainText);
+    m_lastCheckLabel->setWordWrap(true);
     auto* checkNow = new QPushButton(platform::localized(QStringLiteral("Check Now")), paneWidget);
     checkNow->setObjectName(QStringLiteral("checkNow"));
     connect(checkNow, &QPushButton::clicked, this, [this] {
@@ -278,7 +288,7 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
     connect(&m_defaults, &platform::UserDefaults::valueChanged, this, [this](const QString& key) {
         if (key == AutoCheckForUpdates)
             m_autoCheckBox->setChecked(m_defaults.boolForKey(AutoCheckForUpdates));
-        else if (key == LastUpdatesCheck)
+        else if (key == LastUpdatesCheck || key == LastFailedUpdatesCheck)
             showLastCheck();
     });
     showLastCheck();
@@ -305,8 +315,15 @@ QWidget* BXPreferencesWindowController::makeUpdatesPane()
 void BXPreferencesWindowController::showLastCheck()
 {
     const BXVersionCheckDateValueTransformer transformer;
-    m_lastCheckLabel->setText(
-        transformer.transformedValue(m_defaults.objectForKey(LastUpdatesCheck)).toString());
+    // The later of the last good and the last failed check: a check that failed has run.
+    const QDateTime good = m_defaults.dateForKey(LastUpdatesCheck);
+    const QDateTime failed = m_defaults.dateForKey(LastFailedUpdatesCheck);
+    m_lastCheckLabel->setText(failed.isValid() && (!good.isValid() || failed > good)
+            ? transformer.failedCheckText(failed)
+            : transformer.transformedValue(m_defaults.objectForKey(LastUpdatesCheck)).toString());
+    // A longer line may take another; the pane is measured once it exists.
+    if (m_panes.contains(UpdatesPane))
+        fitUpdatesPane();
 }
 
 QWidget* BXPreferencesWindowController::pane(const QString& identifier) const
@@ -396,6 +413,12 @@ void BXPreferencesWindowController::changeDefaultFontColor(const QColor& color)
 
 void BXPreferencesWindowController::resetToDefaultFont()
 {
+    resetFont();
+    resetDefaultFontColor();
+}
+
+void BXPreferencesWindowController::resetFont()
+{
     // 13 pt whatever the system's own size is.
     const QSignalBlocker blocker(m_sizeSlider);
     m_sizeSlider->setValue(int(kDefaultFontSize));
@@ -404,10 +427,24 @@ void BXPreferencesWindowController::resetToDefaultFont()
     changeDefaultFont(systemFontAt(kDefaultFontSize));
 }
 
+void BXPreferencesWindowController::resetDefaultFontColor()
+{
+    // The registered default is the named text colour, which follows the theme; an invalid
+    // colour in the announcement stands for it.
+    m_defaults.removeObject(DefaultFontColor);
+    if (m_preview) {
+        m_preview->setPalette(QPalette());
+        m_preview->setForegroundRole(QPalette::PlaceholderText);
+    }
+    platform::NotificationCenter::defaultCenter().post(DefaultFontChanged, this,
+        { { platform::AttributedText::ForegroundColorAttributeName, QColor() } });
+}
+
 void BXPreferencesWindowController::fontsPanelAction(bool alternate)
 {
     if (alternate) {
-        resetToDefaultFont();
+        // The font alone: the colour is the Reset button's.
+        resetFont();
         return;
     }
     if (m_fontDialog && m_fontDialog->isVisible()) {
@@ -442,6 +479,8 @@ bool BXPreferencesWindowController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window.get() && event->type() == QEvent::ActivationChange)
         updateFontDialogConnection();
+    if (watched == m_window.get() && event->type() == QEvent::Close)
+        emit controllerWillCloseWindow(this);
     return QObject::eventFilter(watched, event);
 }
 
@@ -523,7 +562,8 @@ void BXPreferencesWindowController::fitUpdatesPane()
     const int otherWidth
         = updates->layout()->sizeHint().width() - m_updateTexts->sizeHint().width();
     const int textWidth = updates->width() - otherWidth;
-    m_updateDetailsLabel->setMinimumHeight(m_updateDetailsLabel->heightForWidth(textWidth));
+    for (QLabel* label : { m_updateDetailsLabel, m_lastCheckLabel })
+        label->setMinimumHeight(std::max(label->heightForWidth(textWidth), 0));
     // The column caches its own measure.
     m_updateTexts->invalidate();
     updates->setFixedHeight(updates->sizeHint().height());

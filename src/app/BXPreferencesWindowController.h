@@ -45,6 +45,7 @@ public:
         QObject* parent = nullptr);
     ~BXPreferencesWindowController() override;
 
+    // Shows the window, centred on the screen when it was not shown yet.
     void showWindow();
     QWidget* window() const { return m_window.get(); }
 
@@ -58,6 +59,7 @@ public:
     // The fonts button: with Alt held, the system font at 13 pt; otherwise the font dialog
     // opens or closes.
     void fontsPanelAction(bool alternate);
+    // The system font at 13 pt, and the theme's text colour.
     void resetToDefaultFont();
     void fontFamilyAction();
     void fontSizeAction();
@@ -79,6 +81,10 @@ public:
     QLabel* lastCheckLabel() const { return m_lastCheckLabel; }
     QFontDialog* fontDialog() const;
 
+signals:
+    // The window is closing (its close button, Ctrl+W); the owner may let the controller go.
+    void controllerWillCloseWindow(BXPreferencesWindowController* controller);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -87,6 +93,8 @@ private:
     QWidget* makeGeneralPane();
     QWidget* makeUpdatesPane();
     void updateFontPreview(const QFont& font);
+    void resetFont();
+    void resetDefaultFontColor();
     void updateFontDialogConnection();
     void showLastCheck();
     void fitUpdatesPane();

@@ -6,6 +6,7 @@
 #include "app/BXRecentDocumentsView.h"
 #include "app/BXStartWindow.h"
 #include "platform/foundation/Localized.h"
+#include "ui/WindowAdditions.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -58,6 +59,8 @@ QString BXRecentDocumentsWindowController::openOtherTitle(int documentCount)
 
 void BXRecentDocumentsWindowController::showWindow()
 {
+    if (!m_window->isVisible())
+        WindowAdditions::centerOnScreen(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -11,16 +11,31 @@ BXVersionCheckDateValueTransformer::BXVersionCheckDateValueTransformer(const QSt
     : m_locale(locale)
 { }
 
+namespace {
+
+const QString kTable = QStringLiteral("VersionCheck");
+
+} // namespace
+
 QVariant BXVersionCheckDateValueTransformer::transformedValue(const QVariant& value) const
 {
-    const QString table = QStringLiteral("VersionCheck");
     const QDateTime date = value.toDateTime();
     if (!value.isValid() || !date.isValid())
-        return platform::localizedFromTable(QStringLiteral("Update check never run."), table);
+        return platform::localizedFromTable(QStringLiteral("Update check never run."), kTable);
+    return sentence(QStringLiteral("Last update check run on %@."), date);
+}
+
+QString BXVersionCheckDateValueTransformer::failedCheckText(const QDateTime& date) const
+{
+    return sentence(QStringLiteral("Last update check failed on %@."), date);
+}
+
+QString BXVersionCheckDateValueTransformer::sentence(
+    const QString& key, const QDateTime& date) const
+{
     // The long style names the month without a weekday; a formatter per call is fine for a
     // value shown once per check.
     const BXNotesDateFormatter formatter(BXNotesDateFormatter::Long, m_locale);
     return platform::format(
-        platform::localizedFromTable(QStringLiteral("Last update check run on %@."), table),
-        formatter.stringFromDate(date));
+        platform::localizedFromTable(key, kTable), formatter.stringFromDate(date));
 }

@@ -9,11 +9,11 @@
 #include "platform/appkit/ImageView.h"
 #include "platform/foundation/Localized.h"
 #include "ui/BXGradientView.h"
+#include "ui/WindowAdditions.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -90,11 +90,8 @@ BXWelcomeWindowController::~BXWelcomeWindowController() = default;
 
 void BXWelcomeWindowController::showWindow()
 {
-    if (!m_window->isVisible()) {
-        // Centred on the screen it opens on.
-        if (const QScreen* screen = QApplication::primaryScreen())
-            m_window->move(screen->availableGeometry().center() - m_window->rect().center());
-    }
+    if (!m_window->isVisible())
+        WindowAdditions::centerOnScreen(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

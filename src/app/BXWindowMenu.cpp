@@ -1,11 +1,14 @@
 #include "app/BXWindowMenu.h"
 
+#include "document/BXNoteDataProvider.h"
+
 #include "platform/documents/Document.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/predicate/ValueComparison.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
@@ -55,14 +58,17 @@ QList<BXWindowMenu::Row> BXWindowMenu::arrange(QList<DocumentWindows> documents)
             return titleBefore(left.main, right.main);
         });
     QList<Row> rows;
+    bool previousHasNotes = false;
     for (DocumentWindows& document : documents) {
-        if (!rows.isEmpty())
-            rows.append(Row { true, nullptr, QString(), 0, false });
-        rows.append(
-            Row { false, document.main.window, document.main.title, 0, document.main.edited });
+        const bool hasNotes = !document.notes.isEmpty();
+        if (!rows.isEmpty() && (hasNotes || previousHasNotes))
+            rows.append(Row { true, nullptr, QString(), 0, false, false });
+        previousHasNotes = hasNotes;
+        rows.append(Row { false, document.main.window, document.main.title, 0, document.main.edited,
+            document.main.current });
         std::stable_sort(document.notes.begin(), document.notes.end(), titleBefore);
         for (const Window& note : document.notes)
-            rows.append(Row { false, note.window, note.title, 1, note.edited });
+            rows.append(Row { false, note.window, note.title, 1, note.edited, note.current });
     }
     return rows;
 }
@@ -78,9 +84,10 @@ QList<BXWindowMenu::DocumentWindows> BXWindowMenu::documentWindows(
             if (!window)
                 continue;
             const bool main = windows.isEmpty();
+            const auto* provider = dynamic_cast<const BXNoteDataProvider*>(windowController);
             windows.append({ window, shownTitle(window),
-                main ? document->isDocumentEdited()
-                     : windowController->property("noteDirty").toBool() });
+                main ? document->isDocumentEdited() : provider && provider->noteDirty(),
+                window == QApplication::activeWindow() });
         }
         if (!windows.isEmpty())
             documents.append({ windows.first(), windows.mid(1) });
@@ -110,6 +117,8 @@ void BXWindowMenu::rebuild(QMenu* menu, const QList<DocumentWindows>& documents)
             continue;
         if (row.edited)
             action->setIcon(editedImage());
+        action->setCheckable(row.current);
+        action->setChecked(row.current);
         QObject::connect(action, &QAction::triggered, action, [window = row.window] {
             if (!window)
                 return;

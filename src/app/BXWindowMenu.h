@@ -13,8 +13,10 @@ class DocumentController;
 
 // The Window menu's list of windows, grouped by document: each document's main window, then
 // its note windows indented by one level, documents in the order of their main windows'
-// titles and separated by a line. The menu's own commands stay above. Rebuilt every time the
-// menu opens, so it keeps no state of its own.
+// titles. A line sets a document with note windows apart from its neighbours; documents shown
+// in their main window alone follow each other without one. The window in front is checked,
+// an edited one marked. The menu's own commands stay above. Rebuilt every time the menu
+// opens, so it keeps no state of its own.
 class BXWindowMenu final {
 public:
     struct Window {
@@ -22,6 +24,8 @@ public:
         QString title;
         // The main window's document is edited, a note window's note is dirty.
         bool edited = false;
+        // The window the user works in.
+        bool current = false;
     };
     struct DocumentWindows {
         Window main;
@@ -33,6 +37,7 @@ public:
         QString title;
         int indentation = 0;
         bool edited = false;
+        bool current = false;
     };
 
     BXWindowMenu() = delete;

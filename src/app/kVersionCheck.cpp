@@ -115,10 +115,8 @@ void kVersionCheck::checkVersion()
         if (transfer->tooLarge) {
             platform::log(QStringLiteral("Error retrieving versions data: %@"),
                 QStringLiteral("the feed is larger than allowed"));
-            m_versionDictionary
-                = errorDictionary(invalidDataError(QStringLiteral("errorVersionsDataInvalid"),
-                    QStringLiteral("errorRecoverySuggestionTryAgainLater")));
-            completeCheck(false);
+            failCheck(invalidDataError(QStringLiteral("errorVersionsDataInvalid"),
+                QStringLiteral("errorRecoverySuggestionTryAgainLater")));
             return;
         }
         if (transfer->timedOut || reply->error() != QNetworkReply::NoError) {
@@ -128,8 +126,7 @@ void kVersionCheck::checkVersion()
                 : platform::Error(kTransportErrorDomain, reply->error(), reply->errorString());
             platform::log(
                 QStringLiteral("Error retrieving versions data: %@"), error.localizedDescription());
-            m_versionDictionary = errorDictionary(kVersionCheckError::fromTransportError(error));
-            completeCheck(false);
+            failCheck(kVersionCheckError::fromTransportError(error));
             return;
         }
         transfer->body += reply->readAll();
@@ -141,8 +138,7 @@ void kVersionCheck::finishData(const QByteArray& data)
 {
     kVersionCheckError error;
     if (!parseData(data, &error)) {
-        m_versionDictionary = errorDictionary(error);
-        completeCheck(false);
+        failCheck(error);
         return;
     }
     m_defaults.setDate(LastUpdatesCheck, platform::WallClock::now());
@@ -158,6 +154,14 @@ void kVersionCheck::finishData(const QByteArray& data)
         platform::format(tableText(QStringLiteral("Application is up to date.")), name),
         platform::format(
             tableText(QStringLiteral("%@ is currently the newest version available.")), name)));
+    completeCheck(false);
+}
+
+void kVersionCheck::failCheck(const kVersionCheckError& error)
+{
+    m_versionDictionary = errorDictionary(error);
+    // Kept apart from the last good check, which times the next one.
+    m_defaults.setDate(LastFailedUpdatesCheck, platform::WallClock::now());
     completeCheck(false);
 }
 

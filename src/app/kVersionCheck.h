@@ -47,7 +47,8 @@ public:
         virtual void versionCheckCompleteNotification(const QVariantMap& userInfo) = 0;
     };
 
-    // `defaults` receives LastUpdatesCheck after each good check.
+    // `defaults` receives LastUpdatesCheck after each good check, LastFailedUpdatesCheck after
+    // each that failed.
     explicit kVersionCheck(platform::UserDefaults& defaults, QObject* parent = nullptr);
     ~kVersionCheck() override;
 
@@ -101,6 +102,7 @@ protected:
 private:
     void finishReply(QNetworkReply* reply);
     void finishData(const QByteArray& data);
+    void failCheck(const kVersionCheckError& error);
     void completeCheck(bool newer);
 
     platform::UserDefaults& m_defaults;

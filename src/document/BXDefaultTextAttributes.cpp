@@ -10,6 +10,7 @@
 #include "platform/text/Color.h"
 #include "platform/text/TextArchiving.h"
 
+#include <QColor>
 #include <QFont>
 #include <QTextCharFormat>
 
@@ -62,6 +63,21 @@ platform::StringAttributes BXDefaultTextAttributes::fromDefaults(
         style->lineHeightMultiple = 1.3;
     }
     platform::AttributedText::setParagraphStyle(attributes.paragraph, *style);
+    return attributes;
+}
+
+platform::StringAttributes BXDefaultTextAttributes::changed(
+    platform::StringAttributes attributes, const QVariantMap& announcement)
+{
+    const QVariant font = announcement.value(platform::AttributedText::FontAttributeName);
+    if (font.canConvert<QFont>())
+        setFont(attributes.characters, font.value<QFont>());
+    const QVariant color
+        = announcement.value(platform::AttributedText::ForegroundColorAttributeName);
+    if (color.canConvert<QColor>() && color.value<QColor>().isValid())
+        attributes.characters.setForeground(color.value<QColor>());
+    else if (color.isValid())
+        attributes.characters.clearForeground();
     return attributes;
 }
 

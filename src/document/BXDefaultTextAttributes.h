@@ -2,6 +2,8 @@
 
 #include "platform/text/StringAttributes.h"
 
+#include <QVariantMap>
+
 class QFont;
 class QTextCharFormat;
 
@@ -22,6 +24,11 @@ public:
     // colour is no colour of its own; without a paragraph style, the default one with a line
     // height of 1.3.
     static platform::StringAttributes fromDefaults(const platform::UserDefaults& defaults);
+    // `attributes` with the font and colour of a DefaultFontChanged announcement; an invalid
+    // colour stands for the theme's text colour, which is no colour of its own. The paragraph
+    // style stays, so new text keeps its line height.
+    static platform::StringAttributes changed(
+        platform::StringAttributes attributes, const QVariantMap& announcement);
     // Gives `characters` the family, size, weight and slant of `font`.
     static void setFont(QTextCharFormat& characters, const QFont& font);
 };

@@ -31,6 +31,9 @@ inline const QString SelectedPane = QStringLiteral("SelectedPane");
 
 // Never registered: absent until first written.
 inline const QString LastUpdatesCheck = QStringLiteral("LastUpdatesCheck");
+// When the last check that got no answer it could read ended; the schedule goes by the good
+// ones alone.
+inline const QString LastFailedUpdatesCheck = QStringLiteral("LastFailedUpdatesCheck");
 // The folder of the last export, where the next export panel starts.
 inline const QString LastExportFolder = QStringLiteral("LastExportFolder");
 inline const QString Protect = QStringLiteral("Protect");

@@ -22,6 +22,7 @@
 #include "platform/predicate/Predicate.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
 
 using platform::ManagedObjectContext;
@@ -115,7 +116,7 @@ bool BXDocument::readFromURL(const QUrl& url, const QString& type, platform::Err
 {
     if (!BXWrappedPersistentDocument::readFromURL(url, type, error))
         return false;
-    if (m_password->unlock(error))
+    if (m_password->unlock(QFileInfo(url.toLocalFile()).completeBaseName(), error))
         return true;
     close();
     return false;

@@ -113,20 +113,35 @@ platform::Responder* BXTableView::delegateResponder() const
     return dynamic_cast<platform::Responder*>(m_delegate);
 }
 
+namespace {
+
+const QString kSelectAllAction = QStringLiteral("selectAll:");
+
+} // namespace
+
 bool BXTableView::respondsTo(const QString& action) const
 {
+    // Select All from the menu (and its key, which the menu takes) selects every row.
+    if (action == kSelectAllAction && selectionMode() == ExtendedSelection)
+        return true;
     const platform::Responder* responder = delegateResponder();
     return responder && responder->respondsTo(action);
 }
 
 std::optional<bool> BXTableView::validate(platform::Command& command) const
 {
+    if (command.action == kSelectAllAction && selectionMode() == ExtendedSelection)
+        return model() && model()->rowCount(rootIndex()) > 0;
     const platform::Responder* responder = delegateResponder();
     return responder ? responder->validate(command) : std::nullopt;
 }
 
 void BXTableView::perform(const platform::Command& command)
 {
+    if (command.action == kSelectAllAction && selectionMode() == ExtendedSelection) {
+        selectAll();
+        return;
+    }
     if (platform::Responder* responder = delegateResponder())
         responder->perform(command);
 }
@@ -352,6 +367,13 @@ void BXTableView::mousePressEvent(QMouseEvent* event)
 {
     m_pressPosition = event->position().toPoint();
     m_clickedRow = indexAt(m_pressPosition).row();
+    // A right click names a row for its context menu and leaves the selection alone: the menu
+    // tells a clicked row outside the selection from the selection itself.
+    if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
     // A click below the rows would clear the selection; the user meant no row.
     if (m_clickedRow < 0 && selectionModel() && selectionModel()->hasSelection()) {
         event->accept();

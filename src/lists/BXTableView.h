@@ -15,7 +15,8 @@ class BXTableViewDelegate;
 
 // The table of the lists. The delete keys go to its delegate; with tab editing disabled, Tab
 // and Shift-Tab move the focus instead of editing the next cell; a click below the last row
-// keeps the selection; a sideways scroll is dropped. Its column layout (order and widths) is
+// keeps the selection, and so does a right click, which only names the clicked row; a sideways
+// scroll is dropped. Its column layout (order and widths) is
 // saved as one string, "{identifier, width}" per column in display order with six decimals and
 // a point, and restored from it. Each model column has a column object (BXTableColumn), known
 // by the identifier the model gives in its horizontal header

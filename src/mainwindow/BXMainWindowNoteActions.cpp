@@ -6,14 +6,14 @@
 #include "mainwindow/BXPendingKeystrokes.h"
 #include "mainwindow/editor/BXTextView.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/BXHoverButton.h"
 #include "ui/BXNotesToolbarView.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
@@ -22,10 +22,12 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/ValueTransformer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -121,14 +123,37 @@ void BXMainWindowNoteActions::setupNotesToolbar()
     m_sortButton = createToolbarButtonWithImageName(
         QStringLiteral("line.3.horizontal.decrease"), kNotesToolbarSortMenu);
     m_sortButton->setToolTip(platform::localized(QStringLiteral("Choose sort criterion")));
+    m_countLabel = new QLabel(m_notesToolbar);
+    m_countLabel->setObjectName(QStringLiteral("notesCount"));
+    m_countLabel->setAlignment(Qt::AlignCenter);
+    m_countLabel->setForegroundRole(QPalette::PlaceholderText);
     auto* row = new QHBoxLayout(m_notesToolbar);
     row->setContentsMargins(8, 0, 8, 0);
     row->setSpacing(4);
     for (BXHoverButton* button : { m_addButton.data(), m_removeButton.data() })
         row->addWidget(button, 0, Qt::AlignVCenter);
-    row->addStretch(1);
+    row->addWidget(m_countLabel, 1, Qt::AlignVCenter);
     row->addWidget(m_sortButton, 0, Qt::AlignVCenter);
     updateRemoveButton();
+    // The count follows the rows the list shows.
+    if (QAbstractItemModel* model = table->model()) {
+        for (const auto signal :
+            { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
+            connect(model, signal, this, &BXMainWindowNoteActions::updateNotesCount);
+        connect(model, &QAbstractItemModel::modelReset, this,
+            &BXMainWindowNoteActions::updateNotesCount);
+    }
+    updateNotesCount();
+}
+
+void BXMainWindowNoteActions::updateNotesCount()
+{
+    if (!m_countLabel)
+        return;
+    const auto bottom = platform::ValueTransformer::valueTransformerForName(
+        QStringLiteral("BXNotesListBottomValueTransformer"));
+    const qsizetype count = m_controller->notesController()->arrangedObjects().size();
+    m_countLabel->setText(bottom ? bottom->transformedValue(qint64(count)).toString() : QString());
 }
 
 BXNotesToolbarView* BXMainWindowNoteActions::notesToolbar() const
@@ -335,18 +360,6 @@ bool BXMainWindowNoteActions::gestureRecognizerShouldBegin() const
         && m_controller->notesController()->selectedObjects().isEmpty();
 }
 
-void BXMainWindowNoteActions::openNotesInSeparateWindows(const QList<ManagedObjectPtr>& notes)
-{
-    auto* document = qobject_cast<BXDocument*>(m_controller->document());
-    if (!document)
-        return;
-    for (const ManagedObjectPtr& object : notes) {
-        const auto note = std::dynamic_pointer_cast<BXNote>(object);
-        if (platform::WindowController* window = note ? document->openNoteWindow(note) : nullptr)
-            window->showWindow();
-    }
-}
-
 ManagedObjectPtr BXMainWindowNoteActions::clickedNote() const
 {
     const BXNotesArrayController* notes = m_controller->notesController();
@@ -412,10 +425,10 @@ void BXMainWindowNoteActions::perform(const platform::Command& command)
     } else if (action == QLatin1String("renameNote:")) {
         renameItemInController(notes);
     } else if (action == QLatin1String("openSelectedNotesInSeparateWindow:")) {
-        openNotesInSeparateWindows(notes->selectedObjects());
+        m_controller->openNoteWindowsForNotes(notes->selectedObjects());
     } else if (action == QLatin1String("openClickedNoteInSeparateWindow:")) {
         if (const ManagedObjectPtr note = clickedNote())
-            openNotesInSeparateWindows({ note });
+            m_controller->openNoteWindowsForNotes({ note });
     } else if (action == QLatin1String("exportSelectedNotes:")) {
         exportNotes(m_controller->selectedNotes());
     } else if (action == QLatin1String("exportClickedNote:")) {

@@ -15,6 +15,7 @@ class BXHoverButton;
 class BXMainWindowController;
 class BXNotesToolbarView;
 class BXTableManagedObjectsArrayController;
+class QLabel;
 class QMenu;
 class QWidget;
 
@@ -51,6 +52,8 @@ public:
     BXHoverButton* notesToolbarRemoveButton() const;
     BXHoverButton* notesToolbarSortButton() const;
     void updateRemoveButton();
+    // The bar's count of the listed notes: "no notes", "1 note", "12 notes".
+    void updateNotesCount();
     BXHoverButton* createToolbarButtonWithImageName(const QString& symbol, const QString& action);
 
     // The sort menu: one checked item for the list's primary sort (none without a sort).
@@ -77,7 +80,6 @@ public:
     // A click into the note pane makes a new note only while nothing is selected and the text
     // is read-only.
     bool gestureRecognizerShouldBegin() const;
-    void openNotesInSeparateWindows(const QList<platform::ManagedObjectPtr>& notes);
 
     bool respondsTo(const QString& action) const override;
     void perform(const platform::Command& command) override;
@@ -99,6 +101,7 @@ private:
     QPointer<BXHoverButton> m_addButton;
     QPointer<BXHoverButton> m_removeButton;
     QPointer<BXHoverButton> m_sortButton;
+    QPointer<QLabel> m_countLabel;
     // Where the mouse went down in the note pane, until it goes up.
     std::optional<QPoint> m_pressPosition;
     QObject* m_pressTarget = nullptr;

@@ -2,16 +2,16 @@
 
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindow.h"
-#include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowBars.h"
-#include "mainwindow/history/BXMainWindowHistory.h"
-#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
-#include "mainwindow/history/BXPageController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/history/BXMainWindowHistory.h"
+#include "mainwindow/history/BXPageController.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/ArrayUtilities.h"
 
 #include "platform/appkit/CommandRouter.h"
@@ -95,6 +95,13 @@ std::optional<bool> BXMainWindowValidation::validateMenuItem(Command& command) c
         return hasAvailableNotes();
     if (is(command, "deleteSelectedNotes:") || is(command, "deleteFoundNotes:"))
         return notes->canDelete();
+    // Listed notes leave a tag only while tags alone are selected: a smart category holds its
+    // notes by what they are.
+    if (is(command, "unlinkFoundNotes:"))
+        return hasAvailableNotesAndCategorySelected();
+    if (is(command, "reorderTags:"))
+        return command.tag == 0 ? !categories->plainCategories().isEmpty()
+                                : !categories->selectedUserCategories().isEmpty();
     if (is(command, "duplicateSelectedNotes:") || is(command, "renameNote:")
         || is(command, "openSelectedNotesInSeparateWindow:")
         || command.action == platform::SharingServices::kShareFromServiceAction)

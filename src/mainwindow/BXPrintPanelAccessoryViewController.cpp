@@ -126,6 +126,16 @@ void BXPrintPanelAccessoryViewController::setLeftRightMargins(double points)
     previewChanged();
 }
 
+void BXPrintPanelAccessoryViewController::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The summary wraps in a narrow tab; the lines it then takes count in the tab's minimum
+    // height, so the dialog grows by them instead of cutting off the preview's foot.
+    const int height = m_summary->heightForWidth(m_summary->width());
+    if (height > 0 && height != m_summary->minimumHeight())
+        m_summary->setMinimumHeight(height);
+}
+
 QStringList BXPrintPanelAccessoryViewController::keyPathsForValuesAffectingPreview()
 {
     return { QStringLiteral("pageNumbering"), QStringLiteral("TopBottomMargins"),

@@ -52,6 +52,9 @@ public:
     QDoubleSpinBox* leftRightField() const { return m_leftRight; }
     QPrintPreviewWidget* preview() const { return m_preview; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void userDefaultChanged(const QString& key);
     void previewChanged();

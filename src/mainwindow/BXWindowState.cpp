@@ -4,14 +4,15 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowToolbar.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
-#include "mainwindow/editor/BXTextView.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
+#include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesArraySortDescriptor.h"
-#include "lists/BXTableView.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/WindowAdditions.h"
 
 #include "document/BXDefaults.h"
@@ -20,7 +21,10 @@
 #include "document/model/BXManagedObjectUtilities.h"
 #include "document/model/BXNote.h"
 
+#include "platform/appkit/Toolbar.h"
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/DocumentController.h"
+#include "platform/documents/WindowController.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Log.h"
@@ -86,6 +90,20 @@ platform::ManagedObjectContext* BXWindowState::prefsContext() const
     return document ? document->prefsContext() : nullptr;
 }
 
+QList<QWidget*> BXWindowState::otherDocumentWindows() const
+{
+    QList<QWidget*> windows;
+    const platform::DocumentController* controller = platform::DocumentController::shared();
+    if (!controller)
+        return windows;
+    for (const platform::Document* document : controller->documents()) {
+        const QList<platform::WindowController*> controllers = document->windowControllers();
+        if (document != m_controller.document() && !controllers.isEmpty())
+            windows << controllers.first()->window();
+    }
+    return windows;
+}
+
 void BXWindowState::loadPreferences()
 {
     platform::ManagedObjectContext* prefs = prefsContext();
@@ -104,6 +122,7 @@ void BXWindowState::loadPreferences()
             centred.moveCenter(screen->availableGeometry().center());
             window->move(centred.topLeft());
         }
+        WindowAdditions::cascade(window, otherDocumentWindows());
     }
     // The panes get their widths from the window's, so lay it out before placing dividers.
     if (QLayout* layout = window->layout())
@@ -120,8 +139,13 @@ void BXWindowState::loadPreferences()
     platform::dispatchAfter(kListsDelay, this, [self, rulerVisible] {
         if (!self)
             return;
-        self->m_controller.noteTextView()->setFocus();
-        self->m_controller.noteTextView()->setRulerVisible(rulerVisible);
+        BXMainWindowController& controller = self->m_controller;
+        controller.noteTextView()->setFocus();
+        controller.noteTextView()->setRulerVisible(rulerVisible);
+        // A file opens ready for a search when the toolbar shows the field.
+        const platform::Toolbar* toolbar = controller.mainToolbar()->toolbar();
+        if (toolbar && toolbar->isVisible())
+            controller.search()->searchField()->setFocus(Qt::OtherFocusReason);
         self->loadListsPreferences();
     });
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 class BXMainWindowController;
+class QWidget;
 
 namespace platform {
 class ManagedObjectContext;
@@ -39,6 +41,8 @@ public:
 
 private:
     platform::ManagedObjectContext* prefsContext() const;
+    // The main windows of the other open documents, which a new window cascades from.
+    QList<QWidget*> otherDocumentWindows() const;
     void storeWindowFramePreferences();
     void storeSplitterFramesPreferences();
     void storeSidebarPreferences();

@@ -29,6 +29,7 @@
 namespace {
 
 constexpr int kIconSize = 32;
+constexpr int kLongestShownName = 280;
 
 // Drawn when the icon theme has no lock images.
 QPixmap drawnLock(bool locked)
@@ -110,7 +111,7 @@ void BXPasswordController::loadWindow()
     m_passwordCaption = new QLabel(
         platform::localized(QStringLiteral("Please enter the password of this notes file:")),
         dialog);
-    m_passwordCaption->setWordWrap(true);
+    m_passwordCaption->setTextFormat(Qt::PlainText);
     m_passwordField = new QLineEdit(dialog);
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_passwordField->setMinimumWidth(220);
@@ -141,7 +142,7 @@ void BXPasswordController::loadWindow()
     lockIcon(true);
 }
 
-bool BXPasswordController::askPassword(const QString& storedPassword)
+bool BXPasswordController::askPassword(const QString& storedPassword, const QString& documentName)
 {
     m_attempts = 0;
     m_password = storedPassword;
@@ -149,6 +150,13 @@ bool BXPasswordController::askPassword(const QString& storedPassword)
     m_isSheet = false;
     m_ending = false;
     window();
+    m_askCaption = documentName.isEmpty()
+        ? platform::localized(QStringLiteral("Please enter the password of this notes file:"))
+        : platform::localizedFormat(QStringLiteral("Please enter the password of “%@”:"),
+            // Lines are not wrapped, so a long name is shortened in its middle.
+            m_passwordCaption->fontMetrics().elidedText(
+                documentName, Qt::ElideMiddle, kLongestShownName));
+    setCaption(m_askCaption);
     m_passwordField->clear();
     lockIcon(true);
     const int code = PasswordDialogRunner::current().runModal(*this);
@@ -203,6 +211,13 @@ void BXPasswordController::passwordSheetDidEnd(int returnCode)
     std::optional<QString> outcome = std::exchange(m_password, std::nullopt);
     if (BXPasswordControllerDelegate* delegate = std::exchange(m_delegate, nullptr))
         delegate->passwordSet(outcome);
+}
+
+void BXPasswordController::setCaption(const QString& text)
+{
+    m_passwordCaption->setText(text);
+    // The window grows with a line more, which a shown window does not do alone.
+    m_window->adjustSize();
 }
 
 void BXPasswordController::lockIcon(bool locked)
@@ -285,6 +300,9 @@ void BXPasswordController::passwordVerified(bool matches)
     if (m_attempts != kMaxWrongAttempts) {
         ++m_attempts;
         beep();
+        // A beep alone is easily missed, or never heard.
+        setCaption(m_askCaption + QStringLiteral("\n")
+            + platform::localized(QStringLiteral("The password is wrong. Try again.")));
         return;
     }
     endWithCode(0);

@@ -40,9 +40,10 @@ public:
     // Makes every document ask through this window.
     static void install();
 
-    // Ask mode, within four tries. Cancel, Escape and closing the window leave password()
-    // empty, so the opening counts as cancelled rather than refused.
-    bool askPassword(const QString& storedPassword) override;
+    // Ask mode, within four tries, the caption naming `documentName` (when given); a wrong
+    // entry says so under it. Cancel, Escape and closing the window leave password() empty, so
+    // the opening counts as cancelled rather than refused.
+    bool askPassword(const QString& storedPassword, const QString& documentName) override;
     // Set mode; `window` is the widget the sheet goes on.
     void setPasswordForWindow(QObject* window, BXPasswordControllerDelegate* delegate) override;
     // Closes the window and hands the confirmed password (nullopt unless `returnCode` is 1)
@@ -87,6 +88,7 @@ private:
     void setBusy(bool busy);
     void passwordVerified(bool matches);
     void loadWindow();
+    void setCaption(const QString& text);
     void endWithCode(int code);
     void beep();
 
@@ -97,6 +99,7 @@ private:
     QPointer<QPushButton> m_okButton;
     QPointer<QPropertyAnimation> m_shake; // a child of the lock icon
     QPoint m_shakeOrigin;
+    QString m_askCaption;
     BXPasswordControllerDelegate* m_delegate = nullptr;
     std::optional<QString> m_password;
     Mode m_mode = AskMode;

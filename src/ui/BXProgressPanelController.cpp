@@ -157,6 +157,9 @@ void BXProgressPanelController::runWithWindow(
 {
     QDialog* dialog = window();
     m_ended = false;
+    // The bar is busy from the start, until the task's first count makes it determinate.
+    if (m_progressBar->maximum() != 0 && m_progressBar->value() <= 0)
+        setProgressBarValue(-1);
     if (parentWindow) {
         m_sheet = true;
         platform::Sheet::begin(parentWindow, dialog, {});

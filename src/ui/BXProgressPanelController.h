@@ -12,7 +12,8 @@ class QProgressBar;
 class QPushButton;
 
 // The progress panel: a message line, a details line, a bar and a Stop button over one long
-// task on a worker of the global thread pool. A sheet on a window, or an application-modal
+// task on a worker of the global thread pool. The bar is busy from the start of a run until
+// the task gives it a value. A sheet on a window, or an application-modal
 // panel whose nested event loop runs until the task ends it or the user presses Stop. Made per
 // run through platform::ProgressPanel::make(); the task co-owns it and lets go of it on the
 // main thread, where the panel's widgets live.

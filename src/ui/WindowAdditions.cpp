@@ -78,6 +78,17 @@ void fitIntoAvailableArea(QWidget* window)
         window->setGeometry(fitted);
 }
 
+void centerOnScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!window || !screen)
+        return;
+    // With the decoration the window will get, so the whole frame sits in the middle.
+    QRect frame = window->geometry().marginsAdded(decorationMargins(window));
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
 void validateWindowPosition(QWidget* window)
 {
     if (!window)
@@ -94,6 +105,49 @@ void validateWindowPosition(QWidget* window)
         window->move(frame.topLeft());
     }
     fitIntoAvailableArea(window);
+}
+
+void cascade(QWidget* window, const QList<QWidget*>& others)
+{
+    if (!window)
+        return;
+    constexpr int kStep = 22;
+    // Compared with their decoration, where a shown window is once fitted into the screen: a
+    // window not shown yet has no decoration of its own.
+    const QMargins margins = decorationMargins(window);
+    const QScreen* screen = screenOf(window->geometry().marginsAdded(margins));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = fittedFrame(window->geometry(), area, window->minimumSize(), margins)
+                      .marginsAdded(margins);
+    const auto taken = [&](const QPoint& place) {
+        return std::any_of(others.cbegin(), others.cend(), [&](const QWidget* other) {
+            return other && other != window && other->isVisible()
+                && other->frameGeometry().topLeft() == place;
+        });
+    };
+    const QSize smallest = window->minimumSize().grownBy(margins);
+    bool moved = false;
+    // Bounded: a screen full of windows at every step leaves the last place.
+    for (qsizetype step = 0; taken(frame.topLeft()) && step <= others.size(); ++step) {
+        moved = true;
+        frame.translate(kStep, kStep);
+        if (area.contains(frame))
+            continue;
+        // A window as large as the screen gives up the step at its far edges, down to its
+        // smallest size; beyond that it starts again at the top left corner.
+        const QRect kept = frame.intersected(area);
+        if (kept.width() >= smallest.width() && kept.height() >= smallest.height()
+            && kept.topLeft() == frame.topLeft())
+            frame = kept;
+        else
+            frame.moveTopLeft(area.topLeft());
+    }
+    if (moved)
+        window->setGeometry(frame.marginsRemoved(margins));
 }
 
 QString savedFrameString(const QWidget* window)

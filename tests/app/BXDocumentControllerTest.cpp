@@ -150,6 +150,13 @@ TEST(BXDocumentControllerTest, AFontChangeKeepsTheParagraphStyleAndAnUnreadableF
     EXPECT_DOUBLE_EQ(lineHeight(attributes), 1.3);
     // New notes take them: the document asks the controller.
     EXPECT_DOUBLE_EQ(BXDocument::defaultStringAttributes().characters.fontPointSize(), 20);
+
+    // No colour of its own (a reset): the theme's text colour, and the font stays.
+    platform::NotificationCenter::defaultCenter().post(DefaultFontChanged, nullptr,
+        { { AttributedText::ForegroundColorAttributeName, QColor() } });
+    attributes = fixture.controller->defaultStringAttributes();
+    EXPECT_FALSE(attributes.characters.hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_DOUBLE_EQ(attributes.characters.fontPointSize(), 20);
 }
 
 TEST(BXDocumentControllerTest, PressureInactivityAndActivationReachControllersThatAnswer)

@@ -60,8 +60,8 @@ TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
         [](BXDocument&) { return std::make_unique<BXMainWindowController>(); });
     const QUrl url = apptest::makeNotesFile(fixture.folder + QStringLiteral("/Menus.brindlex"));
     BXDocument* document = nullptr;
-    fixture.controller->openDocumentWithContentsOfURL(url, true,
-        [&](platform::Document* opened, bool, const platform::Error&) {
+    fixture.controller->openDocumentWithContentsOfURL(
+        url, true, [&](platform::Document* opened, bool, const platform::Error&) {
             document = dynamic_cast<BXDocument*>(opened);
         });
     ASSERT_TRUE(document);
@@ -100,16 +100,19 @@ TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
         if (!row.enabled && !row.path.startsWith(QStringLiteral("Format button")))
             off << row.path;
     }
-    // Off for want of a state (history, a search, a style or ruler copied), or because no
-    // part of this window does it.
+    // Off for want of a state (history, a search, a style or ruler copied, a tag, a picture),
+    // or because no part of this window does it.
     EXPECT_EQ(off,
-        QStringList({ "Edit > Undo", "Edit > Redo", "Format > Font > Paste Style",
-            "Format > Font > Styles…", "Format > Text > Writing Direction >     Default",
-            "Format > Text > Writing Direction >     Left to Right",
-            "Format > Text > Writing Direction >     Right to Left", "Format > Text > Paste Ruler",
-            "Format > Text > Table...", "Note > Show Page in List", "Note > Filter > Find Next",
-            "Note > Filter > Find Previous", "Note > Previous Recent", "Note > Next Recent",
-            "History > Clear History" }));
+        QStringList(
+            { "Edit > Undo", "Edit > Redo", "Edit > Edit Image…", "Format > Font > Paste Style",
+                "Format > Font > Styles…", "Format > Text > Writing Direction >     Default",
+                "Format > Text > Writing Direction >     Left to Right",
+                "Format > Text > Writing Direction >     Right to Left",
+                "Format > Text > Paste Ruler", "Format > Text > Table...",
+                "Note > Show Page in List", "Note > Remove All Found From Tag",
+                "Note > Filter > Find Next", "Note > Filter > Find Previous",
+                "Note > Previous Recent", "Note > Next Recent", "Note > Tags > Sort Tags by Name",
+                "Note > Tags > Sort Selected Tags by Name", "History > Clear History" }));
 
     // The Edit menu acts on the text as its keys do.
     const auto itemAt = [&](const QString& path) {

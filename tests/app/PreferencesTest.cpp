@@ -13,6 +13,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeAuthenticator.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/Color.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -98,10 +99,12 @@ TEST_F(PreferencesFixture, FontsResetAndFamilies)
                   .pointSizeF(),
         20.0);
 
-    // Alt on the fonts button and the reset button both give the system font at 13 pt.
+    // Alt on the fonts button and the reset button both give the system font at 13 pt; Reset
+    // also gives back the theme's text colour.
     for (bool alternate : { true, false }) {
         SCOPED_TRACE(alternate ? "alt-click" : "reset");
         preferences.fontSizeSlider()->setValue(30);
+        preferences.changeDefaultFontColor(QColor(Qt::darkGreen));
         if (alternate)
             preferences.fontsPanelAction(true);
         else
@@ -110,6 +113,10 @@ TEST_F(PreferencesFixture, FontsResetAndFamilies)
         EXPECT_EQ(preferences.fontSizeLabel()->text(), QStringLiteral("13 pt"));
         EXPECT_EQ(preferences.fontSizeSlider()->value(), 13);
         EXPECT_FALSE(preferences.fontDialog() && preferences.fontDialog()->isVisible());
+        const auto colour = platform::Archiver::unarchived<platform::Color>(
+            defaults.dataForKey(DefaultFontColor), { QStringLiteral("NSColor") });
+        ASSERT_TRUE(colour.has_value());
+        EXPECT_EQ(colour->name == QLatin1String("textColor"), !alternate);
     }
 
     // Families sort without regard to case; one that is no font falls back to the system font.

@@ -195,6 +195,7 @@ TEST_F(VersionCheckFixture, LoopbackFeedsEndAsDocumented)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         defaults.removeObject(LastUpdatesCheck);
+        defaults.removeObject(LastFailedUpdatesCheck);
         const QVariantMap result = runCheck(QString::fromLatin1(c.path));
         ASSERT_FALSE(result.isEmpty()) << "the check never ended";
         if (!c.lastVersion.isEmpty()) {
@@ -209,9 +210,10 @@ TEST_F(VersionCheckFixture, LoopbackFeedsEndAsDocumented)
             EXPECT_EQ(error.code(), c.code);
         else
             EXPECT_NE(error.code(), 0);
-        // Only a good parse (up to date included) records the check.
-        EXPECT_EQ(defaults.dateForKey(LastUpdatesCheck).isValid(),
-            c.domain == platform::kVersionCheckErrorDomain && c.code == 0);
+        // Only a good parse (up to date included) records the check; the rest record a failure.
+        const bool good = c.domain == platform::kVersionCheckErrorDomain && c.code == 0;
+        EXPECT_EQ(defaults.dateForKey(LastUpdatesCheck).isValid(), good);
+        EXPECT_EQ(defaults.dateForKey(LastFailedUpdatesCheck).isValid(), !good);
     }
     // The first request and five redirects; Qt sends any of them again when the server closes a
     // kept-alive connection first, which happens on a slow or busy run, so bound each to twice.
@@ -430,6 +432,8 @@ TEST(VersionCheckDateTransformer, LongDateWithShortTime)
     const BXVersionCheckDateValueTransformer transformer(QStringLiteral("en_US"));
     EXPECT_EQ(
         transformer.transformedValue({}).toString(), QStringLiteral("Update check never run."));
+    EXPECT_TRUE(transformer.failedCheckText(QDateTime(QDate(2026, 3, 4), QTime(15, 7)))
+                    .startsWith(QStringLiteral("Last update check failed on March 4, 2026")));
     const QString text
         = transformer.transformedValue(QDateTime(QDate(2026, 3, 4), QTime(15, 7))).toString();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Last update check run on March 4, 2026")))

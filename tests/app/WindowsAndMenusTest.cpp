@@ -2,22 +2,24 @@
 
 #include "app/BXMainMenu.h"
 #include "document/model/BXNote.h"
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
-#include "mainwindow/editor/BXFormatMenu.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/editor/BXFormatMenu.h"
+#include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/notewindow/BXNoteWindowBars.h"
 #include "mainwindow/notewindow/BXNoteWindowController.h"
-#include "mainwindow/editor/BXTextView.h"
 #include "platform/appkit/CommandRouter.h"
 #include "ui/BXMessageWindowController.h"
 #include "ui/WindowAdditions.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -25,6 +27,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -436,6 +439,28 @@ TEST(WindowsAndMenusTest, WindowsOpenInsideTheScreen)
                 << window->metaObject()->className() << " " << window->windowTitle().toStdString();
         }
     }
+}
+
+TEST(WindowsAndMenusTest, ADialogThatGrowsWhileShownStaysOnTheScreen)
+{
+    WindowsFixture fixture;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* more = new QWidget(&dialog);
+    more->setFixedHeight(area.height() / 2);
+    more->hide();
+    layout->addWidget(new QLabel(QStringLiteral("Options"), &dialog));
+    layout->addWidget(more);
+    dialog.show();
+    dialog.move(area.left() + 20, area.bottom() - dialog.frameGeometry().height() - 20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area.contains(dialog.frameGeometry()); }));
+    // Shown below what was there, as an options pane opens.
+    more->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return dialog.height() > area.height() / 2 && area.contains(dialog.frameGeometry());
+    })) << dialog.frameGeometry().top()
+        << "+" << dialog.frameGeometry().height();
 }
 
 TEST(WindowsAndMenusTest, AStoredFrameLargerThanTheScreenIsShrunkToIt)

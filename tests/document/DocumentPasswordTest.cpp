@@ -20,7 +20,7 @@ public:
         : m_entry(std::move(entry)), m_asked(asked)
     { }
 
-    bool askPassword(const QString& storedPassword) override
+    bool askPassword(const QString& storedPassword, const QString&) override
     {
         ++m_asked;
         m_password = m_entry;
@@ -84,7 +84,7 @@ TEST(DocumentPasswordTest, OpeningAsksOnlyWhenRequiredAndNamesWhyAFileStaysShut)
         BXDocumentPassword password([&prefs] { return &prefs; });
 
         Error error;
-        EXPECT_EQ(password.unlock(&error), c.opens);
+        EXPECT_EQ(password.unlock(QStringLiteral("Plans"), &error), c.opens);
         BXPasswordPrompt::setMaker({});
         EXPECT_EQ(asked, c.asked);
         EXPECT_EQ(password.requirePassword(), c.required);

@@ -12,11 +12,13 @@
 #include "platform/appkit/TokenField.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/text/AttributedText.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QProgressBar>
 #include <QTextDocument>
 
 using scenario::ScenarioApp;
@@ -184,4 +186,52 @@ TEST(CommandsScenario, DuplicateSelectsTheCopy)
     ASSERT_EQ(created.size(), 3);
     EXPECT_EQ(created.value(QStringLiteral("Beta\nbody")), kLongAgo);
     EXPECT_GT(created.value(QStringLiteral("Beta\nbody copy")), kLongAgo);
+}
+
+namespace {
+
+// Watches the progress panel as it first shows: whether its bar is busy then.
+class ProgressPanelWatcher : public QObject {
+public:
+    ProgressPanelWatcher() { qApp->installEventFilter(this); }
+    ~ProgressPanelWatcher() override { qApp->removeEventFilter(this); }
+
+    bool shown = false;
+    bool busyWhenShown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !shown
+            && watched->objectName() == QLatin1String("BXProgressPanel")) {
+            const auto* bar = static_cast<QWidget*>(watched)->findChild<QProgressBar*>();
+            shown = true;
+            busyWhenShown = bar && bar->minimum() == 0 && bar->maximum() == 0;
+            bxtest::saveScreenshot(static_cast<QWidget*>(watched)->grab().toImage(),
+                QStringLiteral("scenario-progress-panel"));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// Duplicating many notes runs under the progress panel, whose bar is busy from the moment it
+// shows, before the copying counts anything.
+TEST(CommandsScenario, TheProgressPanelIsBusyFromTheStartOfARun)
+{
+    ScenarioApp app;
+    QStringList texts;
+    for (int i = 0; i < 20; ++i)
+        texts << QStringLiteral("Note %1").arg(i, 2, 10, QLatin1Char('0'));
+    ASSERT_NE(app.openDocument(notesFile(app, texts)), nullptr);
+    ScenarioApp::clickRow(notesList(), 0);
+    ScenarioApp::keys(QKeySequence::SelectAll);
+    ASSERT_EQ(ScenarioApp::selectedRows().size(), 20);
+    ProgressPanelWatcher watcher;
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 40; }))
+        << ScenarioApp::listTitles().size();
+    EXPECT_TRUE(watcher.shown);
+    EXPECT_TRUE(watcher.busyWhenShown);
 }

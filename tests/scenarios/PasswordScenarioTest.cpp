@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,6 +32,17 @@ QDialog* visiblePasswordWindow()
 QPushButton* okButton(QDialog* window)
 {
     return window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
+// The text of the window's caption above its field.
+QString captionOf(QDialog* window)
+{
+    QString text;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty())
+            text += label->text();
+    }
+    return text;
 }
 
 } // namespace
@@ -66,14 +78,19 @@ TEST(PasswordScenario, AGuardedFileOpensOnceThePasswordIsTypedAndThePromptStaysL
     // The prompt runs its own loop inside Open: the password is typed from a timer.
     bool answered = false;
     bool busyWhileChecked = false;
+    QString askedFirst;
+    QString afterWrongEntry;
     QTimer prompt;
     QObject::connect(&prompt, &QTimer::timeout, [&] {
         QDialog* window = visiblePasswordWindow();
         if (!window || answered)
             return;
         answered = true;
+        askedFirst = captionOf(window);
         ScenarioApp::type(QStringLiteral("wrong\n"));
         ScenarioApp::waitUntil([window] { return okButton(window)->isEnabled(); }, 30000);
+        afterWrongEntry = captionOf(window);
+        bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("password-wrong-entry"));
         auto* field = window->findChild<QLineEdit*>();
         field->selectAll();
         ScenarioApp::type(QStringLiteral("kettle\n"));
@@ -85,6 +102,12 @@ TEST(PasswordScenario, AGuardedFileOpensOnceThePasswordIsTypedAndThePromptStaysL
     BXMainWindowController* opened = app.openDocument(path);
     EXPECT_TRUE(answered) << "the password was never asked for";
     EXPECT_TRUE(busyWhileChecked);
+    // The prompt names the file it guards, and a wrong entry says so, not only with a beep.
+    EXPECT_TRUE(askedFirst.contains(QStringLiteral("“Guarded”"))) << askedFirst.toStdString();
+    EXPECT_FALSE(askedFirst.contains(QStringLiteral("wrong")));
+    EXPECT_TRUE(afterWrongEntry.contains(QStringLiteral("The password is wrong. Try again.")))
+        << afterWrongEntry.toStdString();
+    EXPECT_TRUE(afterWrongEntry.contains(QStringLiteral("“Guarded”")));
     ASSERT_NE(opened, nullptr);
     EXPECT_TRUE(ScenarioApp::listTitles().contains(QStringLiteral("Private plans")))
         << ScenarioApp::listTitles().join(u'|').toStdString();

@@ -4,21 +4,14 @@
 #include "app/BXDocumentController.h"
 #include "app/BXSingleInstance.h"
 #include "document/BXDefaults.h"
-#include "document/BXDocument.h"
-#include "document/BXWrappedPersistentDocument.h"
-#include "document/model/BXCategory.h"
-#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
-#include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/text/AttributedText.h"
-#include "platform/text/TextListMarkers.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +28,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
@@ -165,15 +157,16 @@ QAction* openMenusTo(const QStringList& path)
     return openSubmenusTo(item->menu(), path.mid(1));
 }
 
-// Clicks `item` of the menu open last; false when it is missing, disabled or a submenu.
-bool clickOpenItem(QAction* item)
+// Clicks `item` of the menu open last, the modifier keys held; false when it is missing,
+// disabled or a submenu.
+bool clickOpenItem(QAction* item, Qt::KeyboardModifiers modifiers = {})
 {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     if (!item || !item->isEnabled() || item->menu() || !menu) {
         closePopups();
         return false;
     }
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTest::mouseClick(menu, Qt::LeftButton, modifiers, menu->actionGeometry(item).center());
     ScenarioApp::idle(keyInterval());
     return true;
 }
@@ -345,15 +338,105 @@ void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifie
     click(view->viewport(), view->visualRect(index).center(), modifiers);
 }
 
-bool ScenarioApp::chooseMenuItem(const QStringList& path)
+void ScenarioApp::rightClick(QWidget* widget, QPoint position, Qt::KeyboardModifiers modifiers)
 {
-    return clickOpenItem(openMenusTo(path));
+    if (position.isNull())
+        position = widget->rect().center();
+    bringToFront(widget);
+    QWindow* window = widget->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint global = widget->mapToGlobal(position);
+    const QPointF local = window->mapFromGlobal(global);
+    static int timestamp = 0;
+    timestamp += 1000;
+    // The window turns the press into a context menu request, as the window system's does.
+    qt_handleMouseEvent(window, local, global, Qt::RightButton, Qt::RightButton,
+        QEvent::MouseButtonPress, modifiers, timestamp);
+    idle(keyInterval());
+    qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::RightButton,
+        QEvent::MouseButtonRelease, modifiers, timestamp + 50);
+    idle(keyInterval());
 }
 
-bool ScenarioApp::choosePopUpMenuItem(const QStringList& path)
+void ScenarioApp::rightClickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    rightClick(view->viewport(), view->visualRect(index).center(), modifiers);
+}
+
+QStringList ScenarioApp::popUpMenuTitles()
+{
+    QStringList titles;
+    if (const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator() && action->isVisible())
+                titles << plainTitle(action->text());
+        }
+    }
+    return titles;
+}
+
+void ScenarioApp::whenPopUpMenuShows(std::function<QStringList(const QStringList&)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, started, answer = std::move(answer)] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu && menu->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            QTest::qWait(keyInterval());
+            const QStringList path = answer(popUpMenuTitles());
+            if (path.isEmpty() || !choosePopUpMenuItem(path))
+                closePopups();
+            return;
+        }
+        if (started->elapsed() > 10000) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the menu to answer never showed";
+        }
+    });
+    poll->start(20);
+}
+
+bool ScenarioApp::chooseMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers)
+{
+    return clickOpenItem(openMenusTo(path), modifiers);
+}
+
+bool ScenarioApp::choosePopUpMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers)
 {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    return clickOpenItem(menu ? openSubmenusTo(menu, path) : nullptr);
+    return clickOpenItem(menu ? openSubmenusTo(menu, path) : nullptr, modifiers);
+}
+
+QStringList ScenarioApp::menuItems(const QStringList& menuPath)
+{
+    openMenusTo(menuPath);
+    QStringList items;
+    const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu) {
+        idle(keyInterval());
+        for (const QAction* action : menu->actions()) {
+            if (!action->isVisible())
+                continue;
+            if (action->isSeparator()) {
+                items << QStringLiteral("-");
+                continue;
+            }
+            QString item = plainTitle(action->text());
+            if (action->isChecked())
+                item.prepend(QStringLiteral("[x] "));
+            if (!action->icon().isNull())
+                item.append(QStringLiteral(" *"));
+            items << item;
+        }
+    }
+    closePopups();
+    return items;
 }
 
 bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
@@ -614,86 +697,60 @@ QString ScenarioApp::editorText()
     return shown ? shown->toPlainText() : QString();
 }
 
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare)
-{
-    BXDocument made;
-    const auto add = [&](const QString& text) {
-        BXNote::NotePtr note
-            = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(), {}, {});
-        std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
-        rich->setPlainText(text);
-        note->setAttributedString(*rich);
-        note->setTrashFlag(text.isEmpty());
-    };
-    for (const QString& text : texts)
-        add(text);
-    if (spare)
-        add(QString());
-    bool saved = false;
-    made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
-        platform::SaveOperation::SaveAs, [&](const platform::Error& error) {
-            EXPECT_TRUE(error.isNull()) << error.toString().toStdString();
-            saved = true;
-        });
-    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return saved; }));
-    made.close();
-}
+namespace {
 
-void forEachStoredNote(const QString& path, const std::function<void(const BXNote&)>& visit)
+// The sidebar's rows in display order: each section, then its categories.
+QModelIndexList sidebarRows()
 {
-    BXWrappedPersistentDocument document;
-    platform::Error error;
-    if (!document.initWithContentsOfURL(
-            QUrl::fromLocalFile(path), BXWrappedPersistentDocument::NotesDocumentType, &error)) {
-        ADD_FAILURE() << "the saved file does not open: " << error.toString().toStdString();
-        return;
+    QModelIndexList rows;
+    BXMainWindowController* window = ScenarioApp::frontMainWindow();
+    if (!window)
+        return rows;
+    const QAbstractItemModel* model = window->outlineView()->model();
+    for (int section = 0; section < model->rowCount(); ++section) {
+        const QModelIndex parent = model->index(section, 0);
+        rows << parent;
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            rows << model->index(row, 0, parent);
     }
-    const QList<platform::ManagedObjectPtr> objects
-        = document.managedObjectContext()
-              ->fetchObjects(platform::FetchRequest(BXNote::entityName()), nullptr)
-              .value_or(QList<platform::ManagedObjectPtr> {});
-    for (const platform::ManagedObjectPtr& object : objects) {
-        const auto note = std::dynamic_pointer_cast<BXNote>(object);
-        if (note && !note->trashFlag())
-            visit(*note);
+    return rows;
+}
+
+} // namespace
+
+QStringList ScenarioApp::sidebarTitles()
+{
+    QStringList titles;
+    for (const QModelIndex& row : sidebarRows())
+        titles << row.data().toString();
+    return titles;
+}
+
+QStringList ScenarioApp::selectedSidebarTitles()
+{
+    QStringList titles;
+    BXMainWindowController* window = frontMainWindow();
+    if (!window)
+        return titles;
+    const QItemSelectionModel* selection = window->outlineView()->selectionModel();
+    for (const QModelIndex& row : sidebarRows()) {
+        if (selection->isSelected(row))
+            titles << row.data().toString();
     }
-    document.close();
+    return titles;
 }
 
-QList<StoredNote> readNotesFile(const QString& path)
+void ScenarioApp::clickSidebarRow(const QString& title, Qt::KeyboardModifiers modifiers)
 {
-    QList<StoredNote> notes;
-    forEachStoredNote(path, [&notes](const BXNote& note) {
-        StoredNote stored;
-        const std::unique_ptr<QTextDocument> text = note.attributedString();
-        stored.text = text->toPlainText();
-        stored.lists = paragraphLists(*text);
-        for (const platform::ManagedObjectPtr& category : note.categories())
-            stored.categories << category->valueForKey(BXCategory::CategoryNameKey).toString();
-        stored.categories.sort();
-        notes << stored;
-    });
-    std::sort(notes.begin(), notes.end(),
-        [](const StoredNote& a, const StoredNote& b) { return a.text < b.text; });
-    return notes;
-}
-
-QString paragraphLists(const QTextDocument& text)
-{
-    QStringList styles;
-    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
-        const QStringList lists = platform::TextListMarkers::itemLists(block);
-        styles << (lists.isEmpty() ? QStringLiteral("-") : lists.join(QLatin1Char('/')));
+    BXOutlineView* outline = frontMainWindow()->outlineView();
+    for (const QModelIndex& row : sidebarRows()) {
+        if (row.data().toString() == title) {
+            outline->scrollTo(row);
+            click(outline->viewport(), outline->visualRect(row).center(), modifiers);
+            return;
+        }
     }
-    return styles.join(QLatin1Char(','));
-}
-
-QStringList storedTexts(const QString& path)
-{
-    QStringList texts;
-    for (const StoredNote& note : readNotesFile(path))
-        texts << note.text;
-    return texts;
+    ADD_FAILURE() << "no sidebar row " << title.toStdString();
 }
 
 } // namespace scenario

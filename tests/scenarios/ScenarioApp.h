@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NotesFiles.h"
+
 #include <QKeySequence>
 #include <QPoint>
 #include <QString>
@@ -7,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 class BXApplicationRuntime;
 class BXDocument;
@@ -20,6 +23,12 @@ class QMenuBar;
 class QMessageBox;
 class QTextDocument;
 class QWidget;
+
+// Texts in a scenario's failure messages read as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // The running application for one scenario: started through the same start-up as main(), on
 // settings and a runtime folder of its own, then driven with key and mouse events only, with
@@ -61,16 +70,31 @@ public:
     static void doubleClick(QWidget* widget, QPoint position = {});
     // Clicks the row's first visible column in a list or outline.
     static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
+    // A right click as the window system delivers it: the press, the context menu it asks
+    // for, then the release. A menu run in its own event loop is answered with
+    // whenPopUpMenuShows() armed first.
+    static void rightClick(
+        QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
+    static void rightClickRow(
+        QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // Chooses a menu item of the active window by its titles ("Note", "New Page"), clicking the
     // menu bar and then the item as a user does; false when it is missing or disabled.
-    static bool chooseMenuItem(const QStringList& path);
+    static bool chooseMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers = {});
     // Chooses an item of the menu a click has popped up (a button's), by its titles from there.
-    static bool choosePopUpMenuItem(const QStringList& path);
+    static bool choosePopUpMenuItem(const QStringList& path, Qt::KeyboardModifiers modifiers = {});
+    // The titles of the menu popped up last, separators left out; empty when none is up.
+    static QStringList popUpMenuTitles();
+    // Arms an answer for the next menu that pops up: `answer` gets its titles and says which
+    // item to choose (an empty path closes the menu).
+    static void whenPopUpMenuShows(std::function<QStringList(const QStringList& titles)> answer);
     // Picks an item of a pop-up button by its title: a click opens it, the arrow keys walk to
     // the item and Return takes it; a test failure when it has no such item.
     static void choosePopUpItem(QComboBox* popup, const QString& title);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
+    // What a menu of the menu bar shows once opened: each item's title ("-" for a line), with
+    // "[x] " before a checked one and " *" after one that carries a mark (an image).
+    static QStringList menuItems(const QStringList& menuPath);
     // The visible button titled `title` in any window, such as a popover's, else null.
     static QAbstractButton* buttonTitled(const QString& title);
 
@@ -109,6 +133,11 @@ public:
     static QList<int> selectedRows();
     // The note text shown in the front main window.
     static QString editorText();
+    // The front main window's sidebar, top to bottom, section headers included; the titles of
+    // its highlighted rows; a click on the row showing `title`.
+    static QStringList sidebarTitles();
+    static QStringList selectedSidebarTitles();
+    static void clickSidebarRow(const QString& title, Qt::KeyboardModifiers modifiers = {});
     // Puts the caret at the end of the note `window` shows once its text takes typing: a key
     // before that goes nowhere.
     static void clickToTheEndOfTheText(BXMainWindowController* window);
@@ -118,26 +147,5 @@ private:
     QString m_runtimeFolder;
     std::unique_ptr<BXApplicationRuntime> m_runtime;
 };
-
-// A notes file as an earlier session left it: one plain note per text, and with `spare` the
-// hidden empty note that new notes recycle.
-void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false);
-
-// What a notes file holds, read in a fresh document after the application has saved it.
-struct StoredNote {
-    QString text;
-    QStringList categories;
-    // The lists of each paragraph (see paragraphLists()).
-    QString lists;
-};
-// The marker formats of each paragraph's lists, outermost first, or "-" outside a list;
-// paragraphs separated by commas.
-QString paragraphLists(const QTextDocument& text);
-// Opens the saved notes file in a fresh document and hands `visit` every note but the spare
-// empty one; a file that does not open is a test failure.
-void forEachStoredNote(const QString& path, const std::function<void(const BXNote&)>& visit);
-// Every note except the spare empty one, in the order of their texts.
-QList<StoredNote> readNotesFile(const QString& path);
-QStringList storedTexts(const QString& path);
 
 } // namespace scenario

@@ -5,8 +5,12 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 using scenario::ScenarioApp;
 
@@ -44,4 +48,22 @@ TEST(SearchTypingScenario, NewPageAfterBlankLinesTypedUnderASearchShowsTheNewPag
         return note && note->noteText().endsWith(QStringLiteral("Fresh"));
     }));
     EXPECT_EQ(ScenarioApp::editorText(), front->selectedNote()->noteText());
+}
+
+// A notes file opened with the toolbar shown is ready for a search: typing at once filters the
+// list, and the text stays as it was.
+TEST(SearchTypingScenario, AFileOpensWithTheSearchFieldTakingTheTyping)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Ready.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    BXMainWindowController* front = ScenarioApp::frontMainWindow();
+    EXPECT_TRUE(ScenarioApp::waitUntil(
+        [front] { return QApplication::focusWidget() == front->search()->searchField(); }));
+    ScenarioApp::type(QStringLiteral("bet"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Beta" });
+    })) << ScenarioApp::listTitles().join(u',').toStdString();
+    EXPECT_EQ(scenario::storedTexts(path), QStringList({ "Alpha", "Beta" }));
 }

@@ -1,20 +1,29 @@
 #include "ScenarioApp.h"
 
+#include "document/BXDocument.h"
+#include "document/model/BXDocumentPreference.h"
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/DocumentController.h"
+#include "platform/documents/WindowController.h"
+#include "platform/documents/WindowTracker.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -195,4 +204,195 @@ TEST_F(WindowsAndMenusScenario, ResizingAZoomedNoteWithTheRulerSettlesAtEveryWid
     }
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Tall") + typed);
     bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-zoomed-narrow"));
+}
+
+namespace {
+
+QList<QWidget*> visibleNoteWindows()
+{
+    QList<QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
+            windows << window;
+    }
+    return windows;
+}
+
+} // namespace
+
+// Shift held while choosing to open notes in windows of their own, from the menu bar or from
+// a row's menu, leaves the main window in front with the keys; without Shift the note windows
+// come forward.
+TEST_F(WindowsAndMenusScenario, ShiftOpensNoteWindowsBehindTheMainWindow)
+{
+    BXMainWindowController* main
+        = openFileBesideNewDocuments(QStringLiteral("Behind.brindlex"), QStringLiteral("Alpha"));
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(clickIntoText(main));
+    for (const QString& text : { QStringLiteral("Beta"), QStringLiteral("Gamma") }) {
+        ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        ScenarioApp::type(text);
+        ASSERT_TRUE(
+            ScenarioApp::waitUntil([&text] { return ScenarioApp::listTitles().contains(text); }));
+    }
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList({ "Alpha", "Beta", "Gamma" });
+    })) << ScenarioApp::listTitles().join(u',').toStdString();
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    ScenarioApp::clickRow(main->notesTableView(), 1, Qt::ShiftModifier);
+
+    const auto mainInFront = [main] {
+        const QList<platform::WindowController*> order
+            = platform::WindowTracker::current().orderedWindowControllers();
+        return QApplication::activeWindow() == main->mainWindow() && !order.isEmpty()
+            && order.first() == main;
+    };
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }, Qt::ShiftModifier));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 2; }));
+    ScenarioApp::idle(200);
+    EXPECT_TRUE(mainInFront());
+
+    ScenarioApp::rightClickRow(main->notesTableView(), 2);
+    ASSERT_TRUE(ScenarioApp::choosePopUpMenuItem(
+        { QStringLiteral("Open Note in Separate Window") }, Qt::ShiftModifier));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 3; }));
+    ScenarioApp::idle(200);
+    EXPECT_TRUE(mainInFront());
+
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil(
+        [] { return visibleNoteWindows().contains(QApplication::activeWindow()); }));
+    EXPECT_EQ(visibleNoteWindows().size(), 3);
+}
+
+// The Window menu checks the window in front, marks a note window whose note was edited, and
+// draws a line only beside a document that has note windows.
+TEST_F(WindowsAndMenusScenario, TheWindowMenuChecksTheFrontWindowAndMarksAnEditedNoteWindow)
+{
+    BXMainWindowController* first = app.newDocument();
+    ASSERT_NE(first, nullptr);
+    BXMainWindowController* second = app.newDocument();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList({ "Minimize", "Zoom", "-", "Untitled", "[x] Untitled 2" }));
+
+    ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ScenarioApp::type(QStringLiteral("Shopping"));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [] { return ScenarioApp::listTitles() == QStringList({ "Shopping" }); }));
+    app.save(app.folder() + QStringLiteral("/Shop.brindlex"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 1; }));
+    QWidget* note = visibleNoteWindows().first();
+    QApplication::setActiveWindow(note);
+    ASSERT_TRUE(ScenarioApp::waitUntil([note] { return QApplication::activeWindow() == note; }));
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList(
+            { "Minimize", "Zoom", "-", "Shop", "[x]     " + shownTitle(note), "-", "Untitled" }));
+
+    auto* text = note->findChild<BXTextView*>();
+    ASSERT_NE(text, nullptr);
+    ScenarioApp::click(text->viewport());
+    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral(" list"));
+    EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
+        QStringList({ "Minimize", "Zoom", "-", "Shop *", "[x]     " + shownTitle(note) + " *", "-",
+            "Untitled" }));
+    bxtest::saveScreenshot(note->grab().toImage(), QStringLiteral("scenario-edited-note-window"));
+}
+
+// A second new document opens a step down and to the right of the first, not on top of it.
+TEST_F(WindowsAndMenusScenario, NewDocumentWindowsCascade)
+{
+    BXMainWindowController* first = app.newDocument();
+    ASSERT_NE(first, nullptr);
+    BXMainWindowController* second = app.newDocument();
+    ASSERT_NE(second, nullptr);
+    const QPoint step
+        = second->mainWindow()->geometry().topLeft() - first->mainWindow()->geometry().topLeft();
+    EXPECT_EQ(step, QPoint(22, 22));
+    EXPECT_TRUE(second->mainWindow()->screen()->availableGeometry().contains(
+        second->mainWindow()->frameGeometry()));
+}
+
+// A file saved with a window taller and wider than this screen opens with the whole window on
+// the screen, its title bar included, so the bars at its foot can be reached.
+TEST_F(WindowsAndMenusScenario, AStoredFrameLargerThanTheScreenOpensWithItsFootOnScreen)
+{
+    const QString path = app.folder() + QStringLiteral("/Large.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Tall") });
+    {
+        // As a larger screen left it.
+        BXDocument saved;
+        platform::Error error;
+        ASSERT_TRUE(saved.initWithContentsOfURL(
+            QUrl::fromLocalFile(path), BXDocument::NotesDocumentType, &error));
+        BXDocumentPreference::setPrefString(QStringLiteral("0 0 2400 1900 0 0 2560 1960"),
+            BXDocumentPreference::WindowType, BXDocumentPreference::FrameName,
+            saved.prefsContext());
+        ASSERT_TRUE(saved.prefsContext()->save(&error)) << error.toString().toStdString();
+        saved.close();
+    }
+    BXMainWindowController* main = app.openDocument(path);
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::idle(200);
+    QWidget* window = main->mainWindow();
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().height();
+    EXPECT_GT(window->frameGeometry().top(), area.top() - 1);
+    // The bar under the list, at the window's foot, lies on the screen.
+    QWidget* foot = main->notesTableView()->window()->childAt(
+        window->rect().bottomLeft() + QPoint(window->width() / 3, -8));
+    ASSERT_NE(foot, nullptr);
+    EXPECT_TRUE(area.contains(foot->mapToGlobal(foot->rect().bottomRight())));
+    bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-large-frame"));
+}
+
+// Print with the options shown fits on the screen: the dialog, its buttons included, never
+// reaches past its foot.
+TEST_F(WindowsAndMenusScenario, ThePrintDialogWithItsOptionsFitsOnTheScreen)
+{
+    BXMainWindowController* main = openFileBesideNewDocuments(
+        QStringLiteral("Printed.brindlex"), QStringLiteral("Words to print"));
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    QRect shown;
+    QRect area;
+    bool cancelled = false;
+    ScenarioApp::whenDialogShows([&](QDialog* dialog) {
+        area = dialog->screen()->availableGeometry();
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->isVisible() && button->text().remove(u'&').startsWith(u"Options"))
+                ScenarioApp::click(button);
+        }
+        ScenarioApp::idle(300);
+        shown = dialog->frameGeometry();
+        // The note's own tab, with its page preview.
+        for (QTabBar* tabs : dialog->findChildren<QTabBar*>()) {
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (tabs->isVisible() && tabs->tabText(tab).remove(u'&') == u"Note")
+                    ScenarioApp::click(tabs, tabs->tabRect(tab).center());
+            }
+        }
+        ScenarioApp::idle(300);
+        shown = shown.united(dialog->frameGeometry());
+        // Every line of the tab shows, down to the foot of its page preview.
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(preview, nullptr);
+        for (QWidget* holder = preview; holder != dialog; holder = holder->parentWidget()) {
+            const QWidget* parent = holder->parentWidget();
+            EXPECT_LE(holder->geometry().bottom(), parent->rect().bottom())
+                << holder->metaObject()->className() << " in " << parent->metaObject()->className();
+        }
+        bxtest::saveScreenshot(dialog->grab().toImage(), QStringLiteral("scenario-print-options"));
+        ScenarioApp::key(Qt::Key_Escape);
+        cancelled = true;
+    });
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Print…") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return cancelled; }, 10000));
+    EXPECT_TRUE(area.contains(shown))
+        << shown.width() << "x" << shown.height() << " on " << area.width() << "x" << area.height();
 }

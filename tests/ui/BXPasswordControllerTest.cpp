@@ -151,7 +151,7 @@ TEST_F(PasswordControllerTest, AskModeGivesFourTriesAndKeepsWrongEntries)
         caseRunner.enqueueEntries(c.entries);
         if (c.cancelAfter)
             caseRunner.enqueueCancel();
-        EXPECT_EQ(asker.askPassword(stored), c.opens);
+        EXPECT_EQ(asker.askPassword(stored, QString()), c.opens);
         EXPECT_EQ(caseRunner.runCount(), 1);
         EXPECT_TRUE(caseRunner.wasApplicationModal());
         EXPECT_EQ(caseRunner.beepCount(), c.beeps);
@@ -178,7 +178,7 @@ TEST(PasswordControllerEscape, EscapeAtTheOpeningPromptIsACancel)
         QTest::keyClicks(asker.passwordField(), QStringLiteral("wrong"));
         QTest::keyClick(asker.passwordField(), Qt::Key_Escape);
     });
-    EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right"))));
+    EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right")), QString()));
     EXPECT_FALSE(asker.password().has_value());
     EXPECT_EQ(asker.attempts(), 0);
 }
@@ -204,7 +204,7 @@ TEST(PasswordControllerTiming, RightPasswordShowsTheOpenLockBeforeTheWindowEnds)
         return code.value_or(-1);
     });
     BXPasswordController controller;
-    EXPECT_TRUE(controller.askPassword(QStringLiteral("pw")));
+    EXPECT_TRUE(controller.askPassword(QStringLiteral("pw"), QString()));
     EXPECT_TRUE(unlockedAtOnce);
     EXPECT_FALSE(endedEarly);
 }
@@ -241,7 +241,7 @@ TEST(PasswordControllerBusy, AnEntryIsCheckedOffTheMainThreadWhileTheWindowWaits
             return controller.window()->result();
         });
         BXPasswordController asker;
-        EXPECT_EQ(asker.askPassword(stored), right);
+        EXPECT_EQ(asker.askPassword(stored, QString()), right);
     }
 }
 
@@ -259,7 +259,7 @@ TEST(PasswordControllerBusy, AnAnswerArrivingAfterTheWindowOrItsControllerWentCh
             return 0;
         });
         BXPasswordController asker;
-        EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right"))));
+        EXPECT_FALSE(asker.askPassword(PasswordHash::hash(QStringLiteral("right")), QString()));
         drainChecks();
         scheduler.runUntilIdle();
         EXPECT_FALSE(asker.password().has_value());

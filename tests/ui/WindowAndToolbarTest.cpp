@@ -9,6 +9,9 @@
 #include <QToolBar>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 TEST(WindowAdditions, ValidateWindowPositionCentresOnlyMisplacedWindows)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -34,6 +37,55 @@ TEST(WindowAdditions, ValidateWindowPositionCentresOnlyMisplacedWindows)
             EXPECT_EQ(window.frameGeometry().center(), screen.center());
         else
             EXPECT_EQ(window.pos(), c.position);
+    }
+}
+
+// Frames (windows with their decoration) relative to the screen's available area.
+TEST(WindowAdditions, CascadeStepsPastWindowsStandingWhereAWindowOpens)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* name;
+        QSize size;
+        QSize minimum;
+        QList<QPoint> taken; // the other windows' frames' top left corners
+        QRect expected;
+    };
+    const QSize full = screen.size() - QSize(10, 10);
+    const std::vector<Case> cases = {
+        { "a free place is kept", { 300, 200 }, {}, { { 100, 100 } }, { 10, 10, 300, 200 } },
+        { "one step past one window", { 300, 200 }, {}, { { 10, 10 } }, { 32, 32, 300, 200 } },
+        { "two steps past two", { 300, 200 }, {}, { { 10, 10 }, { 32, 32 } },
+            { 54, 54, 300, 200 } },
+        { "a full window gives up the step at its far edges", full, {}, { { 10, 10 } },
+            { 32, 32, full.width() - 22, full.height() - 22 } },
+        { "too small to give it up starts at the corner", full, full - QSize(20, 20),
+            { { 10, 10 } }, { 0, 0, full.width(), full.height() } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<QWidget>> others;
+        QList<QWidget*> shown;
+        QMargins margins;
+        const auto placeFrame = [&](QWidget* window, const QRect& frame) {
+            window->setGeometry(frame.translated(screen.topLeft()).marginsRemoved(margins));
+        };
+        for (const QPoint& corner : c.taken) {
+            others.push_back(std::make_unique<QWidget>());
+            others.back()->show();
+            const QRect frame = others.back()->frameGeometry();
+            const QRect inner = others.back()->geometry();
+            margins = QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                frame.right() - inner.right(), frame.bottom() - inner.bottom());
+            placeFrame(others.back().get(), QRect(corner, QSize(100, 80)));
+            shown << others.back().get();
+        }
+        QWidget window;
+        window.setMinimumSize(c.minimum.shrunkBy(margins).expandedTo(QSize(0, 0)));
+        placeFrame(&window, QRect(QPoint(10, 10), c.size));
+        WindowAdditions::cascade(&window, shown);
+        EXPECT_EQ(
+            window.geometry().marginsAdded(margins).translated(-screen.topLeft()), c.expected);
     }
 }
 

@@ -19,7 +19,7 @@ BXDocumentPassword::BXDocumentPassword(std::function<ManagedObjectContext*()> pr
 
 BXDocumentPassword::~BXDocumentPassword() = default;
 
-bool BXDocumentPassword::unlock(platform::Error* error)
+bool BXDocumentPassword::unlock(const QString& documentName, platform::Error* error)
 {
     ManagedObjectContext* prefs = m_prefsContext();
     m_requirePassword = BXDocumentPreference::prefBooleanForType(BXDocumentPreference::SecurityType,
@@ -38,7 +38,7 @@ bool BXDocumentPassword::unlock(platform::Error* error)
 
     if (!m_passwordController)
         m_passwordController = BXPasswordPrompt::make();
-    if (m_passwordController && m_passwordController->askPassword(m_password))
+    if (m_passwordController && m_passwordController->askPassword(m_password, documentName))
         return true;
 
     // With nobody to ask, the file stays shut as after a wrong entry.

@@ -30,11 +30,12 @@ public:
     explicit BXDocumentPassword(std::function<platform::ManagedObjectContext*()> prefsContext);
     ~BXDocumentPassword() override;
 
-    // Reads the state of a file just opened and, when it requires a password, asks for it.
+    // Reads the state of a file just opened and, when it requires a password, asks for it
+    // naming the file `documentName`.
     // False when the file must stay shut: a wrong password gives code 666 in the OS-status
     // domain, Cancel a user-cancelled error, a hash asking for more work than ever written a
     // damaged-file error.
-    bool unlock(platform::Error* error);
+    bool unlock(const QString& documentName, platform::Error* error);
 
     bool requirePassword() const { return m_requirePassword; }
     // The stored form: an Argon2id string, the typed text of an older file, or "".

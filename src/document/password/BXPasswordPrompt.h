@@ -19,8 +19,9 @@ public:
     virtual ~BXPasswordPrompt() = default;
 
     // True when the entry matched `storedPassword` (a hash, or a password kept as typed by
-    // older files); false after too many wrong entries or Cancel.
-    virtual bool askPassword(const QString& storedPassword) = 0;
+    // older files); false after too many wrong entries or Cancel. `documentName` is the name
+    // of the file asked for, as its window shows it.
+    virtual bool askPassword(const QString& storedPassword, const QString& documentName) = 0;
     // Asks for a new password, typed twice, as a sheet on `window` (application-modal without
     // one); the outcome goes to `delegate`, which must outlive the sheet.
     virtual void setPasswordForWindow(QObject* window, BXPasswordControllerDelegate* delegate) = 0;

@@ -140,15 +140,17 @@ WindowController* BXDocumentWindows::openNoteWindow(const BXNote::NotePtr& note)
 void BXDocumentWindows::openNoteWindowsForNotes(
     const QList<ManagedObjectPtr>& notes, bool behindMainWindow)
 {
+    bool shown = false;
     for (const ManagedObjectPtr& object : notes) {
         WindowController* controller = openNoteWindow(std::dynamic_pointer_cast<BXNote>(object));
         if (!controller)
             continue;
         controller->showWindow();
-        if (behindMainWindow)
-            if (QObject* main = mainWindowObject())
-                QMetaObject::invokeMethod(main, "raise");
+        shown = true;
     }
+    // The main window comes forward again, and takes the keys back, once they are all up.
+    if (shown && behindMainWindow && mainWindowController())
+        m_document.windowControllers().first()->showWindow();
 }
 
 void BXDocumentWindows::closeAllNoteWindows()

@@ -37,7 +37,6 @@ QMenu* BXNotesListMenus::contextMenu()
         for (const int tag : { 201, 203, 204, 206, 208 }) {
             auto* action = m_contextMenu->addAction(QString());
             CommandRouter::setAction(action, QString(), tag);
-            CommandRouter::shared().connectAction(action);
         }
         // Retitled before the router validates the new actions.
         QMenu* menu = m_contextMenu;

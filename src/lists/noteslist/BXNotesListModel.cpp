@@ -1,8 +1,11 @@
 #include "lists/noteslist/BXNotesListModel.h"
 
+#include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesDateFormatter.h"
-#include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesListBottomValueTransformer.h"
+
+#include "document/model/BXNote.h"
 
 #include "platform/foundation/Localized.h"
 
@@ -13,12 +16,38 @@ BXNotesListModel::BXNotesListModel(BXNotesArrayController* controller, QObject* 
 {
     setColumns({
         { BXNotesArrayController::NoteTitleColumn, BXNotesArrayController::NoteTitleColumn,
-            localized(QStringLiteral("Title")), false },
+            localized(QStringLiteral("Title")), true },
         { BXNotesArrayController::NoteCreatedColumn, BXNotesArrayController::NoteCreatedColumn,
             localized(QStringLiteral("Created")), false },
         { BXNotesArrayController::NoteModifiedColumn, BXNotesArrayController::NoteModifiedColumn,
             localized(QStringLiteral("Modified")), false },
     });
+    static const bool registered = [] {
+        BXNotesListBottomValueTransformer::registerNotesListTransformers();
+        return true;
+    }();
+    Q_UNUSED(registered);
+    // The header's count follows the rows.
+    const auto countChanged = [this] {
+        const int title = columnForIdentifier(BXNotesArrayController::NoteTitleColumn);
+        if (title >= 0)
+            emit headerDataChanged(Qt::Horizontal, title, title);
+    };
+    connect(this, &QAbstractItemModel::rowsInserted, this, countChanged);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, countChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, countChanged);
+}
+
+QVariant BXNotesListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const bool title = orientation == Qt::Horizontal && role == Qt::DisplayRole
+        && section == columnForIdentifier(BXNotesArrayController::NoteTitleColumn);
+    if (!title)
+        return ArrayControllerModel::headerData(section, orientation, role);
+    const auto header = ValueTransformer::valueTransformerForName(
+        QStringLiteral("BXNotesListHeaderValueTransformer"));
+    return header ? header->transformedValue(rowCount())
+                  : ArrayControllerModel::headerData(section, orientation, role);
 }
 
 QVariant BXNotesListModel::extraData(const ManagedObjectPtr& object, int column, int role) const
@@ -34,4 +63,16 @@ QVariant BXNotesListModel::extraData(const ManagedObjectPtr& object, int column,
     if (!formatter)
         return {};
     return formatter->stringFromDate(object->valueForKey(identifier).toDateTime());
+}
+
+bool BXNotesListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    // The title is derived from the name or the text, never stored as typed.
+    const auto note = std::dynamic_pointer_cast<BXNote>(objectAtRow(index.row()));
+    if (!note)
+        return false;
+    note->setNoteTitle(value.toString());
+    return true;
 }

@@ -106,6 +106,9 @@ void BXCategoriesArrayController::awakeFromNib()
                 ManagedObjectContext::ObjectsDidChangeNotification, m_context,
                 [this](const Notification& notification) { contextChanged(notification); });
         }
+        // Tab in the sidebar stays there, as in the notes list; a rename commits on it.
+        if (!awaken() && outlineView())
+            outlineView()->setDisableTabEditing(true);
     }
     BXTableManagedObjectsArrayController::awakeFromNib();
 }

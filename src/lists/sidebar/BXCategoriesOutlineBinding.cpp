@@ -202,11 +202,18 @@ bool BXCategoriesOutlineBinding::eventFilter(QObject* watched, QEvent* event)
     const bool menu = type == QEvent::ContextMenu;
     const QPoint at = menu ? static_cast<QContextMenuEvent*>(event)->pos()
                            : static_cast<QMouseEvent*>(event)->position().toPoint();
-    m_clickedRow
-        = m_delegate.outlineViewRowForObject(m_model->objectForIndex(m_outlineView->indexAt(at)));
-    // A right click shows the menu for the clicked row without selecting it.
-    if (!menu)
-        return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+    const ManagedObjectPtr clicked = m_model->objectForIndex(m_outlineView->indexAt(at));
+    m_clickedRow = m_delegate.outlineViewRowForObject(clicked);
+    if (!menu) {
+        // A right click shows the menu for the clicked row without selecting it; a click on a
+        // section header or below the rows selects nothing and leaves the selection shown.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool keepSelection = mouse->button() == Qt::LeftButton && !clicked
+            && m_outlineView->selectionModel()->hasSelection();
+        if (keepSelection)
+            m_outlineView->setFocus(Qt::MouseFocusReason);
+        return mouse->button() == Qt::RightButton || keepSelection;
+    }
     m_delegate.menuNeedsUpdate(m_contextMenu);
     m_contextMenu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
     return true;

@@ -1,10 +1,10 @@
 #include "mainwindow/editor/BXTextView.h"
 
+#include "document/BXDocument.h"
 #include "mainwindow/editor/BXAttachmentData.h"
 #include "mainwindow/editor/BXFormatMenu.h"
-#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/editor/BXTextViewDelegate.h"
-#include "document/BXDocument.h"
+#include "mainwindow/image/BXImageViewController.h"
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PrintJob.h"
 #include "platform/appkit/UserInput.h"
@@ -399,6 +399,17 @@ std::optional<qsizetype> BXTextView::indexOfSelectedImage() const
     return selection.location;
 }
 
+std::optional<qsizetype> BXTextView::imageIndexAt(const QPoint& viewportPoint) const
+{
+    // A point in a picture's right half is nearer the position after it.
+    const int index = characterIndexAt(viewportPoint);
+    for (const int candidate : { index, index - 1 }) {
+        if (hasImageAtIndex(candidate) && characterRect(candidate).contains(viewportPoint))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
 void BXTextView::editImage(qsizetype index)
 {
     if (!imageCellAtIndex(index))
@@ -488,7 +499,8 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
     m_isBuildingMenu = true;
     QMenu* menu = createContextMenu(viewportPoint);
     if (menu && m_bxDelegate)
-        m_bxDelegate->textViewMenu(this, menu, characterIndexAt(viewportPoint));
+        m_bxDelegate->textViewMenu(
+            this, menu, imageIndexAt(viewportPoint).value_or(characterIndexAt(viewportPoint)));
     m_isBuildingMenu = false;
     if (!menu)
         menu = new QMenu(QString(), this);
@@ -616,14 +628,13 @@ void BXTextView::mouseMoveEvent(QMouseEvent* event)
 
 void BXTextView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int index = characterIndexAt(event->position().toPoint());
-    for (const int candidate : { index, index - 1 }) {
-        if (event->button() == Qt::LeftButton && hasImageAtIndex(candidate)
-            && characterRect(candidate).contains(event->position().toPoint())) {
-            setSelectedRange({ candidate, 1 });
-            editImage(candidate);
-            return;
-        }
+    const std::optional<qsizetype> image = event->button() == Qt::LeftButton
+        ? imageIndexAt(event->position().toPoint())
+        : std::nullopt;
+    if (image) {
+        setSelectedRange({ *image, 1 });
+        editImage(*image);
+        return;
     }
     TextView::mouseDoubleClickEvent(event);
 }

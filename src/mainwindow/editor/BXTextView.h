@@ -88,6 +88,8 @@ public:
     // The selection's location when it is at most one character long and a picture is there:
     // a caret just before a picture selects it.
     std::optional<qsizetype> indexOfSelectedImage() const;
+    // The picture drawn under a point of the viewport, whichever half of it the point is in.
+    std::optional<qsizetype> imageIndexAt(const QPoint& viewportPoint) const;
     // The "editImage:" action: the picture at `index`, offered to the delegate first.
     void editImage(qsizetype index);
     // Opens the editor on the picture at `index`, shown at `rect` of the viewport; not while

@@ -42,6 +42,7 @@ namespace {
 
 constexpr int kControlHeight = 22;
 constexpr int kPopupWidth = 170;
+constexpr int kMinimumPopupWidth = 80;
 constexpr int kFieldWidth = 60;
 constexpr int kStepperWidth = 19;
 constexpr int kButtonSide = 22;
@@ -300,15 +301,33 @@ bool BXWriterBar::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+int BXWriterBar::neededWidth() const
+{
+    m_view->layout()->invalidate();
+    return m_view->layout()->minimumSize().width();
+}
+
 void BXWriterBar::fitToWidth()
 {
     if (m_fullWidth == 0) {
         m_defaultStyleButton->setText(m_defaultStyleTitle);
-        m_fullWidth = m_view->layout()->minimumSize().width();
+        m_fullWidth = neededWidth();
     }
-    const QString title = m_view->width() < m_fullWidth ? QString() : m_defaultStyleTitle;
+    const int width = m_view->width();
+    const QString title = width < m_fullWidth ? QString() : m_defaultStyleTitle;
     if (m_defaultStyleButton->text() != title)
         m_defaultStyleButton->setText(title);
+    // Measured from the widest pop-up with every control shown; a layout squeezed below its
+    // minimum would draw fixed-size controls over each other.
+    const QList<QWidget*> trailing = { m_defaultStyleButton, m_formatButton, m_appearanceControl };
+    for (QWidget* control : trailing)
+        control->setVisible(true);
+    m_fontPopupButton->setFixedWidth(kPopupWidth);
+    const int shortfall = neededWidth() - width;
+    if (shortfall > 0)
+        m_fontPopupButton->setFixedWidth(std::max(kMinimumPopupWidth, kPopupWidth - shortfall));
+    for (qsizetype i = trailing.size() - 1; i >= 0 && neededWidth() > width; --i)
+        trailing.at(i)->setVisible(false);
 }
 
 QVariantMap BXWriterBar::selectionOrTypingAttributes() const
@@ -419,27 +438,26 @@ void BXWriterBar::applyFontSize(double size)
 
 std::optional<QColor> BXWriterBar::currentTextColor() const
 {
+    const QTextDocument& text = *m_textView->mirror();
+    const qsizetype length = AttributedText::length(text);
+    const TextRange selection = m_textView->selectedRange();
+    const auto colorAt = [&text](qsizetype index) -> std::optional<QColor> {
+        const QVariant value
+            = AttributedText::attribute(text, AttributedText::ForegroundColorAttributeName, index);
+        return value.isValid() ? std::optional(value.value<QColor>()) : std::nullopt;
+    };
+    // A selection shows its first character's colour, as it shows its first character's font:
+    // the typing attributes are those at the caret, the selection's end.
+    const bool selected = selection.length > 0 && selection.location < length;
+    std::optional<QColor> color = selected ? colorAt(selection.location) : std::nullopt;
     const QTextCharFormat typing = m_textView->typingAttributes();
-    std::optional<QColor> color;
-    if (typing.hasProperty(QTextFormat::ForegroundBrush)) {
+    if (!color && typing.hasProperty(QTextFormat::ForegroundBrush))
         color = typing.foreground().color();
-    } else {
-        const QTextDocument& text = *m_textView->mirror();
-        const qsizetype length = AttributedText::length(text);
-        const TextRange selection = m_textView->selectedRange();
-        qsizetype index = -1;
-        if (selection.length > 0 && selection.location < length)
-            index = selection.location;
-        else if (selection.location > 0 && selection.location <= length)
-            index = selection.location - 1;
+    if (!color && !selected) {
+        if (selection.location > 0 && selection.location <= length)
+            color = colorAt(selection.location - 1);
         else if (length > 0)
-            index = 0;
-        if (index >= 0) {
-            const QVariant value = AttributedText::attribute(
-                text, AttributedText::ForegroundColorAttributeName, index);
-            if (value.isValid())
-                color = value.value<QColor>();
-        }
+            color = colorAt(0);
     }
     return color ? color : defaultFontColor();
 }
@@ -567,7 +585,8 @@ void BXWriterBar::setDefaultStyle()
 
 void BXWriterBar::updateFontPopupSelection()
 {
-    const QFont font = fontIn(selectionOrTypingAttributes()).value_or(m_textView->mirror()->defaultFont());
+    const QFont font
+        = fontIn(selectionOrTypingAttributes()).value_or(m_textView->mirror()->defaultFont());
     QString name = font.family();
     if (name.startsWith(QLatin1Char('.')) || name == QLatin1String("AppleSystemUIFont"))
         name = QStringLiteral("SF Pro");

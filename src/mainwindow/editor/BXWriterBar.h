@@ -136,8 +136,12 @@ signals:
 private:
     QString text(const QString& literal) const;
     void applyEditorAppearance(platform::TextView::Appearance appearance);
-    // Below the width every control needs, Default Style shows its symbol alone.
+    // Below the width every control needs, Default Style shows its symbol alone; narrower
+    // still, the font pop-up gives up width down to a few letters, and then the controls at the
+    // end are left out, so that no control is ever drawn over another.
     void fitToWidth();
+    // The width the bar's layout needs with the controls as they are now.
+    int neededWidth() const;
     void buildControls();
     void buildFontMenu();
     // The attributes of the selection's first character, or the typing style without a

@@ -1,15 +1,15 @@
 #include "mainwindow/notewindow/BXNoteWindowController.h"
 
-#include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
-#include "mainwindow/notewindow/BXNoteIconButton.h"
 #include "mainwindow/editor/BXNoteTextWriter.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/image/BXImageViewController.h"
+#include "mainwindow/notewindow/BXNoteIconButton.h"
 #include "mainwindow/notewindow/BXNoteWindowBars.h"
 #include "mainwindow/notewindow/BXNoteWindowCommands.h"
 #include "mainwindow/notewindow/BXNoteWindowToolbar.h"
-#include "mainwindow/editor/BXTextView.h"
 
 #include "ui/WindowAdditions.h"
 
@@ -234,6 +234,11 @@ void BXNoteWindowController::placeWindow()
     }
     m_window->setGeometry(stored.toRect());
     WindowAdditions::validateWindowPosition(m_window);
+}
+
+bool BXNoteWindowController::noteDirty() const
+{
+    return m_note && m_note->hasChanges() && document() && document()->hasUnautosavedChanges();
 }
 
 void BXNoteWindowController::showWindow()

@@ -95,7 +95,8 @@ public:
     double noteTextZoomFactor() const override;
     void zoomToFactor(double factor) override;
     // Never set: the note window's typing is written back as it happens.
-    bool noteDirty() const override { return false; }
+    // The note has edits the document has not saved yet.
+    bool noteDirty() const override;
     std::shared_ptr<QObject> printView(
         const std::shared_ptr<platform::PrintInfo>& printInfo) override;
 

@@ -23,6 +23,7 @@ constexpr const char* kActionProperty = "platformAction";
 constexpr const char* kTagProperty = "platformTag";
 constexpr const char* kTargetProperty = "platformTarget";
 constexpr const char* kRepresentedObjectProperty = "platformRepresentedObject";
+constexpr const char* kSendsOnTriggerProperty = "platformSendsOnTrigger";
 
 void appendResponder(QObject* object, QList<Responder*>& chain)
 {
@@ -202,6 +203,7 @@ bool CommandRouter::sendAction(QObject* sender)
 
 void CommandRouter::connectAction(QAction* action)
 {
+    action->setProperty(kSendsOnTriggerProperty, true);
     connect(action, &QAction::triggered, this, [this, action] { sendAction(action); });
 }
 
@@ -225,6 +227,9 @@ void CommandRouter::attachMenu(QMenu* menu)
     connect(menu, &QMenu::triggered, this, [this, menu](QAction* action) {
         // A submenu's trigger also reaches its parent menus; only the item's own menu sends.
         if (CommandRouter::action(action).isEmpty() || !action->associatedObjects().contains(menu))
+            return;
+        // An item wired on its own has sent its command already: once is what the user asked.
+        if (action->property(kSendsOnTriggerProperty).toBool())
             return;
         Command command = commandFor(action);
         if (!validate(command, target(action))) {

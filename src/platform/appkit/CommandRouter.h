@@ -77,8 +77,8 @@ public:
     void connectAction(QAction* action);
     void connectButton(QAbstractButton* button, bool onPress = false);
     // Validates the menu's actions each time it is about to show, and posts
-    // MenuWillSendActionNotification before one of its items sends its command. Attach each
-    // submenu too.
+    // MenuWillSendActionNotification before one of its items sends its command; an item wired
+    // with connectAction() sends on its own and is left to that. Attach each submenu too.
     void attachMenu(QMenu* menu);
 
     // Asks every toolbar to validate its items on the next turn; for changes of selection and

@@ -4,6 +4,8 @@
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 
 namespace platform {
 
@@ -138,6 +140,25 @@ void PopUpButton::showTitle(const QString& title, const std::optional<QFont>& fo
     setText(title);
     setFont(font.value_or(m_controlFont));
     updateGeometry();
+}
+
+QString PopUpButton::shownTitle() const
+{
+    // What sizeHint() adds beside the title: the arrow and the button's own margins.
+    const int advance = fontMetrics().horizontalAdvance(text());
+    const int room = width() - (sizeHint().width() - advance);
+    if (advance <= room)
+        return text();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(room, 0));
+}
+
+void PopUpButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.text = shownTitle();
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
 }
 
 QSize PopUpButton::sizeHint() const

@@ -44,9 +44,15 @@ public:
     void setControlFont(const QFont& font);
 
     QSize sizeHint() const override;
+    // The title as drawn: shortened at its end, with an ellipsis, to the room a narrow button
+    // leaves it beside its arrow.
+    QString shownTitle() const;
 
 signals:
     void itemChosen(QAction* item);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showTitle(const QString& title, const std::optional<QFont>& font);

@@ -259,3 +259,17 @@ TEST_F(CommandRouterTest, MenusValidateOnShowAndAnnounceTheItemBeforeItsAction)
         (QStringList {
             QStringLiteral("app:newDocument::0"), QStringLiteral("app:deleteSelection::0") }));
 }
+
+// An item wired on its own that also sits in an attached menu sends its command once: a share
+// or a deletion chosen once runs once.
+TEST_F(CommandRouterTest, AnItemWiredOnItsOwnInAnAttachedMenuSendsOnce)
+{
+    QMenu menu;
+    QAction* item = menu.addAction(QStringLiteral("New"));
+    CommandRouter::setAction(item, QStringLiteral("newDocument:"));
+    router.connectAction(item);
+    router.attachMenu(&menu);
+    emit menu.aboutToShow();
+    item->trigger();
+    EXPECT_EQ(log, QStringList { QStringLiteral("app:newDocument::0") });
+}

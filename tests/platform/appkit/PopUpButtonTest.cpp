@@ -88,3 +88,24 @@ TEST(PopUpButton, ChoosingFromTheOpenMenuSelectsAndReports)
     EXPECT_EQ(button->title(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(button->selectedItem(), button->items().at(2));
 }
+
+TEST(PopUpButton, ANarrowButtonShortensItsTitleAtTheEnd)
+{
+    PopUpButton button;
+    const QString title = QStringLiteral("DejaVu Sans Mono");
+    button.setTitle(title);
+    button.resize(button.sizeHint());
+    EXPECT_EQ(button.shownTitle(), title);
+    for (const int width : { button.sizeHint().width() - 30, 56, 10 }) {
+        SCOPED_TRACE(width);
+        button.resize(width, button.sizeHint().height());
+        const QString shown = button.shownTitle();
+        EXPECT_NE(shown, title);
+        if (!shown.isEmpty()) {
+            EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+            EXPECT_TRUE(title.startsWith(shown.chopped(1)));
+        }
+        // The title stays whole for what it says and the items it picks.
+        EXPECT_EQ(button.title(), title);
+    }
+}
