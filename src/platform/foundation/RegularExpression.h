@@ -55,8 +55,9 @@ public:
     std::optional<Match> findGroup(
         QStringView text, int group, qsizetype from = 0, Error* error = nullptr) const;
     // Whether every text that begins with `prefix` holds a match, known from `prefix` alone: a
-    // match found there without ICU looking at the prefix's end (for "$", a lookahead, a word
-    // boundary or more of a repeat), so that nothing after it can undo it. False when it is not
+    // match found there, ending before the prefix's end, without ICU looking at that end (for
+    // "$", a lookahead, a word boundary or more of a repeat), so that nothing after it can undo
+    // it. False when it is not
     // known (nothing found, ICU reached the end): the longer text decides. A match that fails
     // (out of time) sets `error` and gives false: the longer text may have a match before the
     // steps that ran out, so it still decides.
