@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/BXPasteboardNoteDelegate.h"
 #include "lists/BXTableManagedObjectsArrayController.h"
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNoteDeletion.h"
@@ -8,7 +9,6 @@
 #include "lists/noteslist/BXNotesListColumns.h"
 #include "lists/noteslist/BXNotesListMenus.h"
 #include "lists/noteslist/BXNotesSearchFilter.h"
-#include "lists/BXPasteboardNoteDelegate.h"
 #include "lists/noteslist/BXSelectedCategories.h"
 #include "lists/noteslist/BXSpareNote.h"
 
@@ -289,12 +289,15 @@ public:
 
 protected:
     void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
+    void contentObjectValueChanged(platform::ManagedObject* object, const QString& key) override;
 
 private:
     void contextObjectsDidChange(const platform::Notification& notification);
     void noteValueChanged(platform::ManagedObject* note, const QString& key);
     // Re-sorts after the title changes of this event: a move of one row for a single note.
     void rearrangeRetitledNotes();
+    // The notes whose value changes noteValueChanged() hears of: the listed notes, all of them
+    // content, whose changes the controller hears of already.
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
 
