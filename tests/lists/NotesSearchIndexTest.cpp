@@ -106,6 +106,9 @@ TEST_F(NotesSearchIndexTest, SavedNotesAgreeWithThePredicatesAndNoTextStaysInMem
         { "Marks", QStringLiteral("e\u0301lan and cafe\u0301 ROUND") },
         { "Empty", QString() },
         { "Latin-1", QStringLiteral("Grüße, naïve façade") },
+        // The first 512 units end inside "foobar"; the text goes on for several pieces more.
+        { "Boundary",
+            at1024(QStringLiteral("a"), 508, QStringLiteral("foobar baz ")) + QString(2000, 'b') },
     });
     const QString words = QStringLiteral("noteText CONTAINS[cd] %@ OR noteName CONTAINS[cd] %@");
     const QString expressions
@@ -122,7 +125,11 @@ TEST_F(NotesSearchIndexTest, SavedNotesAgreeWithThePredicatesAndNoTextStaysInMem
     const std::vector<char> all(size_t(notes.size()), 1);
     for (const char* typed :
         { "str(a|o)sse", "^a+ ", "end$", "(?m)^last", "a{1021} S", "λ{511}ω", "😀x", "\\p{Greek}+",
-            "foo$", "^le", "ÉLAN", "e\u0301lan", "(?-i)round", "ǅ", "[^a] Straße" }) {
+            "foo$", "^le", "ÉLAN", "e\u0301lan", "(?-i)round", "ǅ", "[^a] Straße",
+            // Decided by the first piece, or by more text than it for an anchor, a lookahead,
+            // a word boundary or a repeat at its end.
+            "(a)\\1{3}foo", "a{508}foo", "a{508}foob", "foob$", "foob\\b", "foo(?!bar)",
+            "foob(?=x)", "fooba?r", "baz b{2000}$", "^a{500}", "(?s)foobar.*b\\z" }) {
         // As the notes list wraps the user's expression.
         const QString pattern = QStringLiteral("(?s:.*)(%1)(?s:.*)").arg(QString::fromUtf8(typed));
         SCOPED_TRACE("expression " + pattern.toStdString());

@@ -166,26 +166,22 @@ void BXNotesArrayController::refreshContent(bool sameCategories)
 
 void BXNotesArrayController::watchNote(ManagedObject* note)
 {
-    if (m_watched.contains(note))
-        return;
     m_watched.insert(note);
-    connect(note, &ManagedObject::valueChanged, this,
-        [this, note](const QString& key) { noteValueChanged(note, key); });
 }
 
 void BXNotesArrayController::watchNotes(const QList<ManagedObjectPtr>& notes)
 {
     QSet<const ManagedObject*> now;
     now.reserve(notes.size());
-    for (const ManagedObjectPtr& note : notes) {
+    for (const ManagedObjectPtr& note : notes)
         now.insert(note.get());
-        watchNote(note.get());
-    }
-    for (const ManagedObject* gone : std::as_const(m_watched)) {
-        if (!now.contains(gone))
-            disconnect(gone, &ManagedObject::valueChanged, this, nullptr);
-    }
     m_watched = std::move(now);
+}
+
+void BXNotesArrayController::contentObjectValueChanged(ManagedObject* object, const QString& key)
+{
+    if (m_watched.contains(object))
+        noteValueChanged(object, key);
 }
 
 void BXNotesArrayController::contextObjectsDidChange(const Notification& notification)
@@ -309,10 +305,8 @@ void BXNotesArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& obj
         for (const ManagedObjectPtr& note : objects)
             category->removeRelatedObject(BXCategory::NotesKey, note);
     }
-    for (const ManagedObjectPtr& note : objects) {
-        if (m_watched.remove(note.get()))
-            disconnect(note.get(), &ManagedObject::valueChanged, this, nullptr);
-    }
+    for (const ManagedObjectPtr& note : objects)
+        m_watched.remove(note.get());
     BXManagedObjectsArrayController::didRemoveObjects(objects);
 }
 

@@ -289,6 +289,7 @@ public:
 
 protected:
     void didRemoveObjects(const QList<platform::ManagedObjectPtr>& objects) override;
+    void contentObjectValueChanged(platform::ManagedObject* object, const QString& key) override;
 
 private:
     void contextObjectsDidChange(const platform::Notification& notification);
@@ -300,6 +301,8 @@ private:
     void scheduleRearrangement(const platform::ManagedObject* note);
     // A move of one row for a single note.
     void rearrangeMovedNotes();
+    // The notes whose value changes noteValueChanged() hears of: the listed notes, all of them
+    // content, whose changes the controller hears of already.
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
 

@@ -303,8 +303,26 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     platform::Error failure;
     const auto judge = [&](const Entry& entry, const std::string_view* folded) {
         thread_local std::string buffer;
-        const std::string_view all = folded ? *folded : entry.folded.unpack(buffer);
         const size_t nameStart = size_t(entry.nameStart);
+        std::string_view all = folded ? *folded : std::string_view();
+        // Most notes that match do so early, and unpacking the rest would cost as much as the
+        // expression: the text is tried as it is unpacked, after the first piece and then at four
+        // times the length tried before while that is at most half the text, and is unpacked no
+        // further once a match needs nothing after it. The whole text decides the others, and
+        // alone once a try ran out of time.
+        size_t tryAt = 0;
+        const auto tryPrefix = [&](std::string_view unpacked) {
+            all = unpacked;
+            if (!entry.hasText || unpacked.size() < tryAt || 2 * unpacked.size() > nameStart)
+                return false;
+            platform::Error tryFailure;
+            const bool found
+                = comparison.matchesEveryFoldedSubjectStartingWith(utf16(unpacked), &tryFailure);
+            tryAt = tryFailure ? std::string_view::npos : 4 * unpacked.size();
+            return found;
+        };
+        if (!folded && entry.folded.unpackUntil(buffer, tryPrefix))
+            return true;
         platform::Error noteFailure;
         const bool found
             = (entry.hasText

@@ -221,7 +221,6 @@ void ArrayController::readSortValues(
     const size_t count = size_t(m_sortDescriptors.size());
     values.rank = leadingRank(*object);
     values.values.resize(count);
-    values.texts.resize(count);
     // Strings become collation keys, so that comparing two objects is a byte comparison.
     for (size_t index = 0; index < count; ++index) {
         const SortDescriptor& descriptor = m_sortDescriptors.at(qsizetype(index));
@@ -230,24 +229,21 @@ void ArrayController::readSortValues(
             ? Expression::valueForKeyPath(QVariant::fromValue(KeyValueRef(object)), key)
             : object->valueForKey(key);
         SortValue& sortValue = values.values[index];
-        QString& text = values.texts[index];
         if (!ValueComparison::isString(value)) {
             sortValue = { std::move(value), QByteArray(), false };
-            text = QString();
             continue;
         }
         QString string = value.toString();
-        sortValue.value = QVariant();
-        sortValue.isString = true;
-        if (!sortValue.key.isNull() && text.constData() == string.constData()
-            && text.size() == string.size())
-            continue;
-        text = std::move(string);
-        sortValue.key = QByteArray();
+        if (sortValue.isString && !sortValue.key.isNull()) {
+            const QString& text = sortValue.text();
+            if (text.constData() == string.constData() && text.size() == string.size())
+                continue;
+        }
+        sortValue = { QVariant(std::move(string)), QByteArray(), true };
         if (pending)
             pending->push_back({ &values, index, descriptor.collation() });
         else
-            sortValue.key = ValueComparison::sortKey(text, descriptor.collation());
+            sortValue.key = ValueComparison::sortKey(sortValue.text(), descriptor.collation());
     }
 }
 
@@ -327,8 +323,8 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
     // A first arrangement makes a key for every object: on every idle thread.
     dispatchApply(qsizetype(pending.size()), [&](qsizetype i) {
         const PendingSortKey& key = pending[size_t(i)];
-        key.values->values[key.valueIndex].key
-            = ValueComparison::sortKey(key.values->texts[key.valueIndex], key.collation);
+        SortValue& value = key.values->values[key.valueIndex];
+        value.key = ValueComparison::sortKey(value.text(), key.collation);
     });
     const auto compare
         = [&](int a, int b) { return compareArranged(*values[size_t(a)], *values[size_t(b)]); };
@@ -694,9 +690,12 @@ void ArrayController::didRemoveObjects(const QList<ManagedObjectPtr>& objects)
     }
 }
 
+void ArrayController::contentObjectValueChanged(ManagedObject*, const QString&) { }
+
 void ArrayController::observedObjectChanged(const QString& key)
 {
-    const auto* object = static_cast<const ManagedObject*>(sender());
+    auto* object = static_cast<ManagedObject*>(sender());
+    contentObjectValueChanged(object, key);
     // Any key: a sort key may be derived from others.
     forgetSortValues(object);
     if (m_observedKeys.contains(key)) {

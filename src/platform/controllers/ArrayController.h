@@ -151,24 +151,30 @@ signals:
 protected:
     // Applies the removal policy to objects already out of the content.
     virtual void didRemoveObjects(const QList<ManagedObjectPtr>& objects);
+    // A value of a content object changed; told before the controller re-sorts or reports the
+    // row. A subclass that follows its content's changes hears them here rather than through
+    // connections of its own: with many thousand objects, each connection costs memory.
+    virtual void contentObjectValueChanged(ManagedObject* object, const QString& key);
 
 private slots:
     void observedObjectChanged(const QString& key);
 
 private:
-    // An object's values of the sort descriptors' keys, ready to compare.
+    // An object's value of a sort descriptor's key, ready to compare: a string as its collation
+    // key, with the string it was made from kept in `value`, so that no other text can take over
+    // its storage: the same storage is the same text, whose key need not be made again.
     struct SortValue {
         QVariant value;
         QByteArray key;
         bool isString = false;
+
+        // The string of a string's value.
+        const QString& text() const { return *static_cast<const QString*>(value.constData()); }
     };
-    // An object's leading rank and sort values, and the strings its collation keys were made
-    // from, held so that no other text can take over their storage: the same storage is the
-    // same text, whose key need not be made again.
+    // An object's leading rank and sort values.
     struct SortValues {
         int rank = 0;
         std::vector<SortValue> values;
-        std::vector<QString> texts;
         // Read for a content object, whose every change the controller hears of: good until
         // it reports one.
         bool current = false;

@@ -45,7 +45,7 @@ void ManagedObject::setUp(const EntityDescription* entity, ManagedObjectContext*
         m_values.assign(entity->attributes().size(), QVariant());
         m_loaded.assign(entity->attributes().size(), 0);
     }
-    m_generations.assign(entity->attributes().size(), 0);
+    m_generations.clear();
     m_relations.assign(entity->relationships().size(), Relation());
     m_changed.assign(entity->attributes().size() + entity->relationships().size(), 0);
 }
@@ -100,7 +100,7 @@ qint64 ManagedObject::valueLength(const QString& key) const
 quint64 ManagedObject::valueGeneration(const QString& key) const
 {
     const int index = m_entity ? m_entity->attributeIndex(key) : -1;
-    return index < 0 ? 0 : m_generations[size_t(index)];
+    return index < 0 ? 0 : attributeGeneration(index);
 }
 
 QVariant ManagedObject::valueForKey(const QString& key) const
@@ -412,12 +412,19 @@ void ManagedObject::clearRelations()
     }
 }
 
+void ManagedObject::valueMayHaveChanged(size_t index)
+{
+    if (m_generations.empty())
+        m_generations.assign(m_entity->attributes().size(), 0);
+    ++m_generations[index];
+}
+
 void ManagedObject::turnIntoFault()
 {
     std::vector<QVariant>(m_values.size()).swap(m_values);
     std::fill(m_loaded.begin(), m_loaded.end(), 0);
     std::fill(m_changed.begin(), m_changed.end(), 0);
-    for (size_t i = 0; i < m_generations.size(); ++i)
+    for (size_t i = 0; i < m_values.size(); ++i)
         valueMayHaveChanged(i);
     clearRelations();
     m_updated = false;

@@ -78,7 +78,10 @@ public:
     const QVariant& attributeValue(int index) const;
     bool isAttributeLoaded(int index) const { return m_loaded[size_t(index)]; }
     // valueGeneration() of the attribute at `index`.
-    quint64 attributeGeneration(int index) const { return m_generations[size_t(index)]; }
+    quint64 attributeGeneration(int index) const
+    {
+        return m_generations.empty() ? 0 : m_generations[size_t(index)];
+    }
     void setPrimitiveValue(const QVariant& value, const QString& key);
     // Loads what `key` needs; the getters call it.
     void willAccessValueForKey(const QString& key) const;
@@ -136,7 +139,7 @@ private:
     int relationshipSlot(int relationshipIndex) const;
     // Drops every value and change; the object becomes a fault.
     void turnIntoFault();
-    void valueMayHaveChanged(size_t index) { ++m_generations[index]; }
+    void valueMayHaveChanged(size_t index);
     void clearRelations();
 
     const EntityDescription* m_entity = nullptr;
@@ -144,6 +147,7 @@ private:
     ManagedObjectID m_id;
     std::vector<QVariant> m_values;
     std::vector<char> m_loaded;
+    // Empty while every generation is 0, as for most of the many objects a fetch reads.
     std::vector<quint64> m_generations;
     std::vector<Relation> m_relations;
     // Attributes first, then relationships.

@@ -151,6 +151,23 @@ std::optional<RegularExpression::Match> RegularExpression::find(
         });
 }
 
+bool RegularExpression::findsWhateverFollows(QStringView prefix, Error* error) const
+{
+    // A lead surrogate at the end is half a character, which what follows completes.
+    if (!prefix.isEmpty() && prefix.back().isHighSurrogate())
+        prefix.chop(1);
+    return withText(prefix, [&](URegularExpression* regex, UErrorCode& status) {
+        const bool found = U_SUCCESS(status) && uregex_find(regex, 0, &status);
+        const bool sawEnd = found && uregex_hitEnd(regex, &status);
+        // A line end or a grapheme cluster taken whole ends at the prefix's end without ICU
+        // looking beyond it, though what follows may continue it ("\r" then "\n").
+        const bool endsAtEnd = found && uregex_end(regex, 0, &status) >= prefix.size();
+        if (U_FAILURE(status))
+            return Error::set(error, matchError(status));
+        return found && !sawEnd && !endsAtEnd;
+    });
+}
+
 std::optional<RegularExpression::Match> RegularExpression::findGroup(
     QStringView text, int group, qsizetype from, Error* error) const
 {

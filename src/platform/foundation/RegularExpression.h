@@ -54,6 +54,14 @@ public:
     // the pattern has no such group or the group took no part in the match.
     std::optional<Match> findGroup(
         QStringView text, int group, qsizetype from = 0, Error* error = nullptr) const;
+    // Whether every text that begins with `prefix` holds a match, known from `prefix` alone: a
+    // match found there, ending before the prefix's end, without ICU looking at that end (for
+    // "$", a lookahead, a word boundary or more of a repeat), so that nothing after it can undo
+    // it. False when it is not
+    // known (nothing found, ICU reached the end): the longer text decides. A match that fails
+    // (out of time) sets `error` and gives false: the longer text may have a match before the
+    // steps that ran out, so it still decides.
+    bool findsWhateverFollows(QStringView prefix, Error* error = nullptr) const;
     // Every match, left to right, not overlapping.
     std::optional<QList<Match>> findAll(const QString& text, Error* error = nullptr) const;
     // The first match inside `range` of `text`, or with `last` the last of the matches there

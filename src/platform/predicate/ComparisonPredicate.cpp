@@ -172,6 +172,17 @@ bool ComparisonPredicate::matchesFoldedSubject(QStringView subject, Error* error
     return matchesPattern(m_pattern, false, subject, error);
 }
 
+bool ComparisonPredicate::matchesEveryFoldedSubjectStartingWith(
+    QStringView prefix, Error* error) const
+{
+    if (!m_pattern.expression || !m_pattern.searchAnywhere)
+        return false;
+    if (!(m_options & CaseInsensitive) && !m_pattern.requiredText.isEmpty()
+        && !prefix.contains(m_pattern.requiredText))
+        return false;
+    return m_pattern.expression->findsWhateverFollows(prefix, error);
+}
+
 int ComparisonPredicate::matchSubjectOptions() const
 {
     return subjectOptions(m_options);

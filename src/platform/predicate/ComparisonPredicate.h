@@ -52,6 +52,11 @@ public:
     // matchSubjectOptions(), as StringFolding folds it: for a caller that keeps its folded texts
     // from one search to the next. False when the pattern is not a constant.
     bool matchesFoldedSubject(QStringView subject, Error* error = nullptr) const;
+    // Whether every folded subject that begins with `prefix` matches, known from `prefix` alone
+    // (see RegularExpression::findsWhateverFollows()): lets a caller that unpacks a long subject
+    // stop early. False when not known, and always for a pattern matched against the whole
+    // subject; `error` is set when the match failed.
+    bool matchesEveryFoldedSubjectStartingWith(QStringView prefix, Error* error = nullptr) const;
     int matchSubjectOptions() const;
 
     Kind kind() const override { return Kind::Comparison; }

@@ -99,7 +99,8 @@ TEST_F(ArrayControllerTest, FilterWithKnownAnswersArrangesAsAFullSortDoes)
     EXPECT_EQ(
         show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
     EXPECT_EQ(show({ "c", "a" }), QStringList({ "c", "a" }));
-    EXPECT_EQ(show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
+    EXPECT_EQ(
+        show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
 }
 
 TEST_F(ArrayControllerTest, FilterSeesALiveListAsItIsAtEachRearrangement)
@@ -383,3 +384,28 @@ TEST_F(ArrayControllerTest, SelectionMarkersAndSharedValues)
 }
 
 } // namespace
+
+// A subclass hears of every value change of the content, added objects included, before the
+// controller reports the row, and nothing of objects out of the content.
+TEST_F(ArrayControllerTest, SubclassesHearOfContentChangesBeforeTheRowIsReported)
+{
+    struct Following : ArrayController {
+        QStringList heard;
+        void contentObjectValueChanged(ManagedObject* object, const QString& key) override
+        {
+            heard << object->valueForKey(kTitle).toString() + QLatin1Char(' ') + key;
+        }
+    } following;
+    const QList<ManagedObjectPtr> notes = makeNotes({ "a", "b", "c" });
+    following.setContent(notes.first(2));
+    QObject::connect(&following, &ArrayController::arrangedObjectChanged,
+        [&](int row, const QString& key) { following.heard << QString::number(row) + " " + key; });
+
+    notes[1]->setValue(qint64(3), kRank);
+    notes[2]->setValue(qint64(3), kRank);
+    following.addObject(notes[2]);
+    notes[2]->setValue(qint64(4), kRank);
+    following.removeObject(notes[0]);
+    notes[0]->setValue(qint64(5), kRank);
+    EXPECT_EQ(following.heard, QStringList({ "b rank", "1 rank", "c rank", "2 rank" }));
+}

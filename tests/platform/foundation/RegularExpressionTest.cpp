@@ -80,6 +80,13 @@ TEST(RegularExpression, CatastrophicPatternsFailInsteadOfHanging)
     EXPECT_FALSE(error.isNull());
     // The expression stays usable after a failure.
     EXPECT_TRUE(nested->matchesWholeString(QStringLiteral("aaa")));
+    // Out of time on a prefix decides nothing: the whole text matches at once.
+    const auto beforeB = RegularExpression::compile(QStringLiteral("(a+)+b"));
+    ASSERT_TRUE(beforeB);
+    error = Error();
+    EXPECT_FALSE(beforeB->findsWhateverFollows(QStringView(text).first(40), &error));
+    EXPECT_FALSE(error.isNull());
+    EXPECT_TRUE(beforeB->find(text).has_value());
 }
 
 // Threads match one compiled pattern side by side: each gets the answer it would get alone, and
@@ -148,4 +155,43 @@ TEST(RegularExpression, SearchesInARangeKeepAnchorsAtTheEndsOfTheWholeText)
     // Searches of the whole text anchor at its ends again afterwards.
     EXPECT_EQ(caret->find(QStringLiteral("xxab"), 2), std::nullopt);
     EXPECT_TRUE(dollar->matchesWholeString(QStringLiteral("ab")));
+}
+
+// A prefix decides only where nothing after it could undo the match: an anchor, a lookahead or a
+// word boundary at the prefix's end, or half a surrogate pair, leave it to the whole text. Every
+// cut of every text is checked against the whole text's answer.
+TEST(RegularExpression, APrefixDecidesOnlyWhatNoFollowingTextCanUndo)
+{
+    const struct {
+        const char* pattern;
+        const char* text;
+        qsizetype cut;
+        bool decided;
+    } cases[] = {
+        { "ri.er", "a river and more", 8, true },
+        { "(ab)\\1", "xabab tail", 6, true },
+        { "(?<=a)b", "ab and so on", 3, true },
+        { "^the", "the end", 4, true },
+        { "river$", "a river and more", 7, false },
+        { "river\\z", "a river and more", 7, false },
+        { "river(?!s)", "the rivers", 9, false },
+        { "river\\b", "riverbank", 5, false },
+        { "ri.er", "a river", 4, false },
+        { "x[\\x{D800}-\\x{DBFF}]", "x😀y", 2, false },
+        { "(?m)river$", "river\nbank", 6, true },
+        { "(?i)RIVER", "a river and more", 8, true },
+        { "\\R(?<=\r)", "a\r\nb", 2, false },
+        { "e\\X(?<=e)", "ee\u200D🙂", 2, false },
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        SCOPED_TRACE(std::string(c.pattern) + " in " + c.text);
+        const auto expression = RegularExpression::compile(QString::fromUtf8(c.pattern));
+        ASSERT_TRUE(expression);
+        EXPECT_EQ(expression->findsWhateverFollows(QStringView(text).first(c.cut)), c.decided);
+        const bool found = expression->find(text).has_value();
+        for (qsizetype cut = 0; cut <= text.size(); ++cut)
+            EXPECT_TRUE(found || !expression->findsWhateverFollows(QStringView(text).first(cut)))
+                << "cut at " << cut;
+    }
 }
