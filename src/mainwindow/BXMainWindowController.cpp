@@ -101,6 +101,9 @@ void BXMainWindowController::buildWindow()
     m_noteActions = new BXMainWindowNoteActions(this);
     m_categorySelection = new BXMainWindowCategorySelection(this);
     m_bars = new BXMainWindowBars(this);
+    // The date line follows the typing once it pauses, as the info panel does.
+    connect(m_textDelegate, &BXMainWindowTextDelegate::infoUpdated, m_bars,
+        &BXMainWindowBars::updateBottomBarInfo);
     connect(m_panes, &BXMainWindowPanes::listsCollapsedChanged, m_bars,
         &BXMainWindowBars::listsCollapsedChanged);
     // The window's commands, each answered by the first of these that takes it.

@@ -165,6 +165,8 @@ public:
     void noteSelectionChanged();
     // Whether a new selection's text is still on its way to the text view.
     bool isTextSwapPending() const { return m_textSwap->isSwapPending(); }
+    // The new selection's text at once, for input that must reach it before anything else.
+    void showSelectedNoteNow() { m_textSwap->swapNow(); }
     // Shows `note`'s own storage; null shows the read-only empty text.
     void setNoteText(const std::shared_ptr<BXNote>& note) { m_textSwap->setNoteText(note); }
     // Shows `storage`, null the read-only empty text.

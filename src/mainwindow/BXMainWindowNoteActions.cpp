@@ -265,19 +265,31 @@ void BXMainWindowNoteActions::addEmptyNoteEditingName(bool)
     if (!m_controller->endEditing())
         return;
     // What is typed before the new note's text takes the focus belongs to the new note.
-    m_pendingKeys->hold(m_controller->mainWindow());
+    m_pendingKeys->hold(m_controller->mainWindow(), [this] { finishNewNote(); });
     QPointer<BXMainWindowNoteActions> self(this);
-    platform::dispatchAfter(kAddNoteDelay, this, [self] {
-        if (!self)
-            return;
-        self->m_controller->notesController()->newNoteEditingName();
-        platform::dispatchAfter(kFocusNewNoteDelay, self, [self] {
-            if (!self)
-                return;
-            self->m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
-            self->deliverPendingKeysOnceNoteShows();
-        });
+    platform::Scheduler::current().cancel(m_addNoteTask);
+    m_addNoteTask = platform::dispatchAfter(kAddNoteDelay, this, [self] {
+        if (self)
+            self->addNewNote();
     });
+}
+
+void BXMainWindowNoteActions::addNewNote()
+{
+    platform::Scheduler::current().cancel(std::exchange(m_addNoteTask, 0));
+    m_controller->notesController()->newNoteEditingName();
+    QPointer<BXMainWindowNoteActions> self(this);
+    m_focusNoteTask = platform::dispatchAfter(kFocusNewNoteDelay, this, [self] {
+        if (self)
+            self->focusNewNote();
+    });
+}
+
+void BXMainWindowNoteActions::focusNewNote()
+{
+    platform::Scheduler::current().cancel(std::exchange(m_focusNoteTask, 0));
+    m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
+    deliverPendingKeysOnceNoteShows();
 }
 
 void BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows()
@@ -286,10 +298,26 @@ void BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows()
     disconnect(m_textSwapConnection);
     if (m_controller->isTextSwapPending()) {
         m_textSwapConnection = connect(m_controller, &BXMainWindowController::noteTextSwapped, this,
-            &BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows);
+            &BXMainWindowNoteActions::deliverPendingKeys);
         return;
     }
+    deliverPendingKeys();
+}
+
+void BXMainWindowNoteActions::deliverPendingKeys()
+{
+    disconnect(m_textSwapConnection);
     m_pendingKeys->deliver(m_controller->noteTextView());
+}
+
+void BXMainWindowNoteActions::finishNewNote()
+{
+    if (m_addNoteTask)
+        addNewNote();
+    if (m_focusNoteTask)
+        focusNewNote();
+    m_controller->showSelectedNoteNow();
+    deliverPendingKeys();
 }
 
 void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& indexes)
@@ -309,23 +337,35 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
             notes << arranged.at(index);
     }
     const bool single = indexes.count() == 1;
+    // Typing on goes into the copy, at the caret the original had.
+    BXTextView* text = m_controller->noteTextView();
+    const bool typing = single && text->hasFocus();
+    if (typing) {
+        m_controller->saveSelectionRange();
+        m_pendingKeys->hold(m_controller->mainWindow(), [this] {
+            m_controller->showSelectedNoteNow();
+            deliverPendingKeys();
+        });
+    }
     undo->beginUndoGrouping();
     QPointer<BXDocument> owner(document);
-    QPointer<BXMainWindowController> window(m_controller);
+    QPointer<BXMainWindowNoteActions> self(this);
     // The document always calls back, on the main thread, also when it added nothing.
     document->addNotes(
-        notes, std::nullopt, [owner, window, undo, single](QList<ManagedObjectPtr> copies) {
+        notes, std::nullopt, [owner, self, undo, single, typing](QList<ManagedObjectPtr> copies) {
             if (!owner)
                 return;
-            if (window && !copies.isEmpty()) {
+            if (self && !copies.isEmpty()) {
                 // The copies would join the list only after this change: list them now.
-                BXNotesArrayController* list = window->notesController();
+                BXNotesArrayController* list = self->m_controller->notesController();
                 list->refreshContent();
                 list->selectObjects(copies, true);
             }
             undo->setActionName(platform::localized(
                 single ? QStringLiteral("Duplicate Note") : QStringLiteral("Duplicate Notes")));
             undo->endUndoGrouping();
+            if (self && typing)
+                self->deliverPendingKeysOnceNoteShows();
         });
 }
 

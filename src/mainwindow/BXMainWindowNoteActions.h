@@ -68,9 +68,11 @@ public:
 
     // After committing the open edits: the list adds a note 0.1 s later, and the note text
     // takes the focus 0.05 s after that. The flag is accepted and not consulted: typing goes
-    // into the text, not the name.
+    // into the text, not the name. Keys typed meanwhile are held for the new note.
     void addEmptyNoteEditingName(bool editingName);
     // Copies the notes at those rows of the list as one undo step; the copies are selected.
+    // A single copy made from its text takes the original's caret and the keys typed before
+    // it shows.
     void duplicateNotesAtIndexes(const platform::IndexSet& indexes);
     void addCategory();
     // Starts editing the clicked row of `controller`'s list, else its selected row.
@@ -93,8 +95,15 @@ private:
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes);
     // Commits the open edits and shows the lists; false when an edit refuses to end.
     bool prepareRenaming();
+    // Adds the new note now, and focuses its text 0.05 s later.
+    void addNewNote();
+    void focusNewNote();
     // Types the held keys into the text once it shows the new note.
     void deliverPendingKeysOnceNoteShows();
+    // The user did something else before the new note showed: the note is made and shown at
+    // once, and the held keys typed into it.
+    void finishNewNote();
+    void deliverPendingKeys();
 
     BXMainWindowController* m_controller;
     QPointer<BXNotesToolbarView> m_notesToolbar;
@@ -107,4 +116,7 @@ private:
     QObject* m_pressTarget = nullptr;
     BXPendingKeystrokes* m_pendingKeys;
     QMetaObject::Connection m_textSwapConnection;
+    // The new note's steps still to come.
+    quint64 m_addNoteTask = 0;
+    quint64 m_focusNoteTask = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -25,6 +26,22 @@ bool isTyping(const QKeyEvent* event)
     }
 }
 
+// Keys that only change what the next key means.
+bool isModifier(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 BXPendingKeystrokes::BXPendingKeystrokes(QObject* parent) : QObject(parent) { }
@@ -35,34 +52,63 @@ BXPendingKeystrokes::~BXPendingKeystrokes()
         qApp->removeEventFilter(this);
 }
 
-void BXPendingKeystrokes::hold(QWidget* window)
+void BXPendingKeystrokes::hold(QWidget* window, std::function<void()> finish)
 {
+    if (!m_window)
+        qApp->installEventFilter(this);
     m_window = window;
-    qApp->installEventFilter(this);
+    m_finish = std::move(finish);
 }
 
 void BXPendingKeystrokes::deliver(QWidget* target)
 {
     qApp->removeEventFilter(this);
     m_window = nullptr;
+    m_finish = nullptr;
     std::vector<std::unique_ptr<QKeyEvent>> keys = std::move(m_keys);
     m_keys.clear();
+    if (!target || keys.empty())
+        return;
+    // A click that ends the holding has moved the focus before it is seen here, and a text
+    // without the focus drops the keys it is sent: it has the focus while they go in, and the
+    // clicked widget gets it back.
+    const QPointer<QWidget> clicked = QApplication::focusWidget();
+    const QPointer<QWidget> text = target;
+    const bool lent = clicked != target;
+    if (lent)
+        target->setFocus(Qt::OtherFocusReason);
     for (const std::unique_ptr<QKeyEvent>& key : keys) {
-        if (!target)
+        if (!text)
             return;
-        QCoreApplication::sendEvent(target, key.get());
+        QCoreApplication::sendEvent(text, key.get());
     }
+    if (lent && clicked)
+        clicked->setFocus(Qt::MouseFocusReason);
 }
 
 bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !m_window || !watched->isWidgetType())
+    const QEvent::Type type = event->type();
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    // A shortcut is offered to the focus widget before it fires, and then never comes as a
+    // key press.
+    const bool keyed = type == QEvent::KeyPress || type == QEvent::ShortcutOverride;
+    if ((!keyed && !press) || !m_window || !watched->isWidgetType())
         return false;
-    if (static_cast<QWidget*>(watched)->window() != m_window)
+    auto* key = keyed ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (key && isModifier(key))
         return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!isTyping(key))
-        return false;
-    m_keys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
-    return true;
+    if (key && isTyping(key)) {
+        if (type == QEvent::ShortcutOverride)
+            return false;
+        if (static_cast<QWidget*>(watched)->window() != m_window)
+            return false;
+        m_keys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
+        return true;
+    }
+    // A click or a command acts once the note is there with what was typed for it: only
+    // then may the selection or the focus move.
+    if (const std::function<void()> finish = std::exchange(m_finish, nullptr))
+        finish();
+    return false;
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -11,8 +12,10 @@ class QWidget;
 
 // Holds the keys typed into a window while its new note is on its way (the note comes a moment
 // after the command, its text a moment later) and hands them to the note's text once it is
-// shown, so no keystroke typed right after New Note is lost or lands elsewhere. Shortcuts pass.
-// Main thread; owned by the window's note actions.
+// shown, so no keystroke typed right after New Note or Duplicate is lost or lands elsewhere.
+// Whatever the user does next (a click anywhere, a key that does not type) waits until the
+// window has finished the note and the held keys are in it. Main thread; owned by the
+// window's note actions.
 class BXPendingKeystrokes final : public QObject {
     Q_OBJECT
 
@@ -20,8 +23,10 @@ public:
     explicit BXPendingKeystrokes(QObject* parent = nullptr);
     ~BXPendingKeystrokes() override;
 
-    // Starts holding the typing keys meant for any widget of `window`.
-    void hold(QWidget* window);
+    // Starts holding the typing keys meant for any widget of `window`. `finish` is called when
+    // the user does something else first: it must show the note at once and deliver().
+    void hold(QWidget* window, std::function<void()> finish);
+    bool isHolding() const { return !m_window.isNull(); }
     // Stops holding and sends what was held to `target`, in order.
     void deliver(QWidget* target);
 
@@ -30,5 +35,6 @@ protected:
 
 private:
     QPointer<QWidget> m_window;
+    std::function<void()> m_finish;
     std::vector<std::unique_ptr<QKeyEvent>> m_keys;
 };

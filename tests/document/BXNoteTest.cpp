@@ -1,6 +1,6 @@
 #include "document/model/BXNote.h"
-#include "document/model/BXDataModel.h"
 #include "document/BXDefaults.h"
+#include "document/model/BXDataModel.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Log.h"
@@ -116,6 +116,9 @@ TEST_F(NoteTest, NewNoteIsBlankWithDefaultStyle)
     EXPECT_TRUE(note->noteEmpty());
     EXPECT_EQ(note->selectedRange(), (BXNote::Range { 0, 0 }));
     EXPECT_EQ(BXNote::newNoteInManagedObjectContext(nullptr, {}, {}), nullptr);
+    // Its text is typed in the default look, which no character is left to carry.
+    const QTextCharFormat look = QTextCursor(BXNote::emptyStyle().get()).charFormat();
+    EXPECT_EQ(QTextCursor(note->textStorage()).charFormat().font(), look.font());
 
     BXNote::NotePtr named = newNote(QStringLiteral("Named"));
     EXPECT_EQ(named->noteTitle(), QStringLiteral("Named"));
@@ -402,11 +405,22 @@ TEST_F(NoteTest, CopiesResetsAndCategoryNames)
     BXNote::NotePtr source = newNote();
     source->setAttributedString(*plainDocument(QStringLiteral("Derived title\nbody")));
     source->setCategories({ work });
+    source->setSelectedRange({ 13, 0 });
     BXNote::NotePtr copy = BXNote::noteWithNote(source.get(), &context, { home, work, smart });
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->noteName(), QStringLiteral("Derived title"));
+    EXPECT_TRUE(copy->noteName().isEmpty());
+    EXPECT_EQ(copy->noteTitle(), QStringLiteral("Derived title"));
     EXPECT_EQ(copy->noteStyles(), source->noteStyles());
     EXPECT_EQ(copy->noteText(), source->noteText());
+    EXPECT_EQ(copy->selectedRange(), (BXNote::Range { 13, 0 }));
+    // The copy's first line retitles it; a named note's copy keeps the name.
+    copy->updateNoteText(QStringLiteral("New first line\nbody"));
+    EXPECT_EQ(copy->noteTitle(), QStringLiteral("New first line"));
+    source->setNoteTitle(QStringLiteral("Named"));
+    BXNote::NotePtr named = BXNote::noteWithNote(source.get(), &context, {});
+    EXPECT_EQ(named->noteName(), QStringLiteral("Named"));
+    named->updateNoteText(QStringLiteral("Other line"));
+    EXPECT_EQ(named->noteTitle(), QStringLiteral("Named"));
     EXPECT_EQ(BXNote::noteWithNote(nullptr, &context, {}), nullptr);
 
     const QString names = copy->categoryNamesSeparatedBy(QString());

@@ -162,6 +162,25 @@ TEST_F(CategoriesControllerTest, RenamingSavesAtOnceWithANamedUndoStep)
     EXPECT_TRUE(arranged("Work"));
 }
 
+// The document's undo manager outlives any one sidebar: a step of a sidebar that is gone
+// changes nothing and touches nothing of it.
+TEST_F(CategoriesControllerTest, AddAndDeleteStepsOfAClosedSidebarDoNothing)
+{
+    const ManagedObjectPtr added = controller->newCategoryWithName(QStringLiteral("Garden"), true);
+    turn();
+    controller->removeCategories({ arranged(QStringLiteral("Garden")) }, false);
+    turn();
+    ASSERT_EQ(undo.undoActionName(), QStringLiteral("Delete Category"));
+    controller.reset();
+    undo.undo();
+    turn();
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Delete Category"));
+    undo.undo();
+    turn();
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Add Category"));
+    EXPECT_NE(added, nullptr);
+}
+
 TEST_F(CategoriesControllerTest, RenameRules)
 {
     ManagedObjectPtr work = makeCategory(QStringLiteral("Work"));

@@ -284,6 +284,46 @@ TEST_F(NotesArrayControllerTest, SpareNoteServesAsTheNewNoteWithUndoAndRedo)
     EXPECT_EQ(controller.arrangedObjects().last(), spare);
 }
 
+// Undoing "Add Note" takes away the note it added also once it was typed into: the note leaves
+// the document, and redo brings it back with its text and categories, as often as asked.
+TEST_F(NotesArrayControllerTest, UndoAddNoteTakesAwayTheNoteTypedIntoSince)
+{
+    const auto a = note(QStringLiteral("alpha"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { a });
+    context.processPendingChanges();
+    undo.removeAllActions();
+    select({ home });
+    step([&] { controller.newNoteEditingName(); });
+    const std::shared_ptr<BXNote> added = controller.emptyNote();
+    ASSERT_TRUE(added);
+    // Typing is written back outside undo.
+    step([&] {
+        undo.disableUndoRegistration();
+        added->updateNoteText(QStringLiteral("Typed note"));
+        undo.enableUndoRegistration();
+    });
+    scheduler.runUntilIdle();
+    ASSERT_EQ(listed(), QStringList({ "alpha", "Typed note" }));
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(undo.undoMenuItemTitle(), QStringLiteral("Undo Add Note"));
+        step([&] { undo.undo(); });
+        context.processPendingChanges();
+        EXPECT_EQ(listed(), QStringList({ "alpha" }));
+        EXPECT_TRUE(added->isDeleted());
+        EXPECT_EQ(undo.redoMenuItemTitle(), QStringLiteral("Redo Add Note"));
+        step([&] { undo.redo(); });
+        context.processPendingChanges();
+        scheduler.runUntilIdle();
+        EXPECT_FALSE(added->isDeleted());
+        EXPECT_EQ(added->noteText(), QStringLiteral("Typed note"));
+        EXPECT_EQ(added->categories(), QList<ManagedObjectPtr>({ home }));
+        EXPECT_EQ(listed(), QStringList({ "alpha", "Typed note" }));
+        EXPECT_EQ(controller.selectedObjects(), QList<ManagedObjectPtr>({ added }));
+    }
+}
+
 TEST_F(NotesArrayControllerTest, AnotherCategoryDropsTheNewNoteAndItsSteps)
 {
     const auto a = note(QStringLiteral("alpha"));
@@ -370,7 +410,7 @@ TEST_F(NotesArrayControllerTest, DeletedSpareNoteIsReplacedBeforeReuse)
     EXPECT_EQ(controller.arrangedObjects(), QList<ManagedObjectPtr>({ second }));
 }
 
-TEST_F(NotesArrayControllerTest, TitleChangesReSortButOtherKeysDoNot)
+TEST_F(NotesArrayControllerTest, TitleAndSortedDateChangesReSortButOtherKeysDoNot)
 {
     const auto a = note(QStringLiteral("b note"));
     const auto b = note(QStringLiteral("c note"));
@@ -381,16 +421,23 @@ TEST_F(NotesArrayControllerTest, TitleChangesReSortButOtherKeysDoNot)
     ASSERT_EQ(listed(), QStringList({ "b note", "c note" }));
     controller.setSortDescriptors({ SortDescriptor(BXNote::NoteCreatedKey, false) });
     const QStringList byCreation = listed();
-    // A change of the sorted key alone does not move the note.
+    // A date the list is not sorted by leaves the order alone.
     const ManagedObjectPtr last = controller.arrangedObjects().last();
-    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteCreatedKey);
+    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteModifiedKey);
     scheduler.runUntilIdle();
     EXPECT_EQ(listed(), byCreation);
-    // A title change re-sorts, after the change is complete.
-    std::static_pointer_cast<BXNote>(last)->setNoteTitle(QStringLiteral("renamed"));
+    // The sorted date moves the note, after the change is complete.
+    last->setValue(QDateTime::currentDateTimeUtc().addYears(1), BXNote::NoteCreatedKey);
     EXPECT_EQ(controller.arrangedObjects().last(), last);
     scheduler.runUntilIdle();
     EXPECT_EQ(controller.arrangedObjects().first(), last);
+    // So does a title change, by title.
+    controller.setSortDescriptors({ SortDescriptor(BXNote::NoteTitleKey) });
+    const ManagedObjectPtr first = controller.arrangedObjects().first();
+    std::static_pointer_cast<BXNote>(first)->setNoteTitle(QStringLiteral("z renamed"));
+    EXPECT_EQ(controller.arrangedObjects().first(), first);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(controller.arrangedObjects().last(), first);
 
     // While the window closes nothing reacts: an emptied note keeps its flag.
     controller.setIgnoreObservation(true);

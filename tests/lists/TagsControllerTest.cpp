@@ -1,12 +1,12 @@
 #include "SidebarFixture.h"
 
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesOutlineModel.h"
+#include "lists/sidebar/BXOutlineView.h"
 #include "lists/tags/BXAddCategoryPopover.h"
 #include "lists/tags/BXAddCategoryPopoverViewController.h"
 #include "lists/tags/BXAddCategoryPopoverViewControllerDelegate.h"
 #include "lists/tags/BXCategoryToken.h"
-#include "lists/noteslist/BXNotesArrayController.h"
-#include "lists/sidebar/BXOutlineView.h"
-#include "lists/sidebar/BXCategoriesOutlineModel.h"
 #include "lists/tags/BXTagsController.h"
 #include "lists/tags/BXTagsControllerDelegate.h"
 
@@ -242,7 +242,8 @@ TEST_F(TagsControllerTest, UnknownNamesAreAskedAboutInTypedOrderEachAnswerItsOwn
     settle(BXTagsController::kDeferredDelay);
     ASSERT_TRUE(question());
     EXPECT_TRUE(question()->popoverVisible());
-    EXPECT_EQ(question()->messageTextField()->text(), QStringLiteral("Create new “Urgent” category?"));
+    EXPECT_EQ(
+        question()->messageTextField()->text(), QStringLiteral("Create new “Urgent” category?"));
     question()->popover()->grab().save(
         QCoreApplication::applicationDirPath() + QStringLiteral("/tags-add-category-popover.png"));
     // Nothing is applied while a question is pending.
@@ -251,7 +252,8 @@ TEST_F(TagsControllerTest, UnknownNamesAreAskedAboutInTypedOrderEachAnswerItsOwn
     answer(true);
     EXPECT_EQ(undo.undoActionName(), QStringLiteral("Add Category"));
     ASSERT_TRUE(question());
-    EXPECT_EQ(question()->messageTextField()->text(), QStringLiteral("Create new “Later” category?"));
+    EXPECT_EQ(
+        question()->messageTextField()->text(), QStringLiteral("Create new “Later” category?"));
     answer(false);
     EXPECT_FALSE(question());
     EXPECT_EQ(shown(), QStringList({ "Work", "Urgent" }));
@@ -283,6 +285,14 @@ TEST_F(TagsControllerTest, AnEditThatChangesNothingRegistersNothing)
     endEdit();
     EXPECT_FALSE(undo.canUndo());
     EXPECT_FALSE(tags->editingBegun());
+
+    // A tag the note has typed again is no step either.
+    type(QStringLiteral("Work"));
+    QTest::keyClick(field, Qt::Key_Return);
+    endEdit();
+    EXPECT_EQ(tagsOf(first), QStringList { "Work" });
+    EXPECT_EQ(shown(), QStringList { "Work" });
+    EXPECT_FALSE(undo.canUndo());
 }
 
 TEST_F(TagsControllerTest, PastedLinesEndingInLineFeedsOrCarriageReturnsAddTheirTags)
@@ -375,19 +385,23 @@ TEST_F(TagsControllerTest, ADecodedTokenFindsItsCategoryByURIAndADeletedOneHasNo
     ASSERT_TRUE(context->save(&error));
     const QByteArray archive = BXCategoryToken::archivedTokens(
         { *BXCategoryToken::tokenWithCategory(work), *BXCategoryToken::tokenWithCategory(gone) });
-    const std::optional<QList<BXCategoryToken>> decoded = BXCategoryToken::tokensFromArchive(archive);
+    const std::optional<QList<BXCategoryToken>> decoded
+        = BXCategoryToken::tokensFromArchive(archive);
     ASSERT_TRUE(decoded && decoded->size() == 2);
     EXPECT_FALSE(decoded->first().category());
     EXPECT_EQ(tags->categoryFromToken(decoded->first()), work);
-    EXPECT_TRUE(
-        tags->menuForRepresentedObject(field, decoded->first().toVariant())->actions().first()->isVisible());
+    EXPECT_TRUE(tags->menuForRepresentedObject(field, decoded->first().toVariant())
+                    ->actions()
+                    .first()
+                    ->isVisible());
 
     context->deleteObject(gone);
     ASSERT_TRUE(context->save(&error));
     LogCapture log;
     EXPECT_FALSE(tags->categoryFromToken(decoded->at(1)));
     EXPECT_TRUE(log.contains(QStringLiteral("ID error:")));
-    for (QAction* item : tags->menuForRepresentedObject(field, decoded->at(1).toVariant())->actions())
+    for (QAction* item :
+        tags->menuForRepresentedObject(field, decoded->at(1).toVariant())->actions())
         EXPECT_FALSE(item->isVisible());
 
     // Neither damaged data nor a token of another store brings anything.
@@ -457,9 +471,9 @@ public:
     void addCategoryPopoverViewControllerDidClose(
         BXAddCategoryPopoverViewController* controller, const QVariantMap& info) override
     {
-        events.append(QStringLiteral("closed %1 %2")
-                          .arg(controller->canceled() ? "canceled" : "ok",
-                              info.value("who").toString()));
+        events.append(
+            QStringLiteral("closed %1 %2")
+                .arg(controller->canceled() ? "canceled" : "ok", info.value("who").toString()));
     }
     QStringList events;
 };
@@ -472,7 +486,8 @@ TEST_F(TagsControllerTest, PopoverReportsItsAnswerAndEveryCloseThenShowsAnewForT
     RecordingPopoverDelegate recorder;
     popover.setDelegate(&recorder);
     const QVariantMap info { { "who", "me" } };
-    popover.showPopoverForCategoryDictionary({ { "categoryName", "A" } }, field, field->rect(), info);
+    popover.showPopoverForCategoryDictionary(
+        { { "categoryName", "A" } }, field, field->rect(), info);
     QPointer<PopupWidget> shownFirst = popover.popover();
     EXPECT_GT(shownFirst->geometry().top(), field->mapToGlobal(QPoint(0, field->height())).y());
     QTest::keyClick(popover.okButton(), Qt::Key_Return);
@@ -481,7 +496,8 @@ TEST_F(TagsControllerTest, PopoverReportsItsAnswerAndEveryCloseThenShowsAnewForT
     EXPECT_FALSE(popover.popover());
 
     // A click outside dismisses as a refusal; the next showing is a new popup with the new name.
-    popover.showPopoverForCategoryDictionary({ { "categoryName", "B" } }, field, field->rect(), info);
+    popover.showPopoverForCategoryDictionary(
+        { { "categoryName", "B" } }, field, field->rect(), info);
     EXPECT_NE(popover.popover(), shownFirst);
     EXPECT_EQ(popover.messageTextField()->text(), QStringLiteral("Create new “B” category?"));
     QTest::mouseClick(other, Qt::LeftButton);
@@ -489,7 +505,8 @@ TEST_F(TagsControllerTest, PopoverReportsItsAnswerAndEveryCloseThenShowsAnewForT
     EXPECT_EQ(recorder.events.last(), QStringLiteral("closed canceled me"));
 
     popover.setDelegate(nullptr);
-    popover.showPopoverForCategoryDictionary({ { "categoryName", "C" } }, field, field->rect(), info);
+    popover.showPopoverForCategoryDictionary(
+        { { "categoryName", "C" } }, field, field->rect(), info);
     QTest::keyClick(popover.cancelButton(), Qt::Key_Escape);
     settle(0);
     EXPECT_FALSE(popover.popover());

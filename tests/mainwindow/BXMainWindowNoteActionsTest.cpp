@@ -3,9 +3,9 @@
 #include "mainwindow/BXMainWindowCategorySelection.h"
 #include "mainwindow/BXMainWindowNoteActions.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/BXHoverButton.h"
 #include "ui/BXNotesToolbarView.h"
 
@@ -226,6 +226,48 @@ TEST_F(BXMainWindowNoteActionsTest, KeysTypedRightAfterAClickIntoTheEmptyPaneGoI
     ASSERT_NE(controller->selectedNote(), nullptr);
     EXPECT_EQ(controller->selectedNote()->noteText(), QStringLiteral("Pears"));
     EXPECT_EQ(textView->mirror()->toPlainText(), QStringLiteral("Pears"));
+}
+
+// Keys held for the new note reach it before anything else the user does next: a modifier
+// waits with them, a click elsewhere first makes the note and types them into it.
+TEST_F(BXMainWindowNoteActionsTest, AClickRightAfterNewNoteComesAfterTheKeysTypedForIt)
+{
+    open({ QStringLiteral("Apples"), QStringLiteral("Pears") });
+    select({ noteTitled(QStringLiteral("Apples")) });
+    settle();
+    const qsizetype before = listed();
+    controller->perform(command(QStringLiteral("addNote:")));
+    QTest::keyClicks(controller->notesTableView(), QStringLiteral("Kiwi"));
+    QTest::keyClick(controller->notesTableView(), Qt::Key_Shift);
+    EXPECT_EQ(listed(), before);
+
+    BXTableView* table = controller->notesTableView();
+    const int pears = notes()->indexOfArrangedObject(noteTitled(QStringLiteral("Pears")).get());
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+        table->visualRect(table->model()->index(pears, 0)).center());
+    EXPECT_EQ(listed(), before + 1);
+    EXPECT_NE(noteTitled(QStringLiteral("Kiwi")), nullptr);
+    settle();
+    EXPECT_EQ(controller->selectedNote(), noteTitled(QStringLiteral("Pears")));
+    EXPECT_EQ(textView->mirror()->toPlainText(), QStringLiteral("Pears"));
+}
+
+// A copy made from its text shows the original's caret, and keys typed at once go there.
+TEST_F(BXMainWindowNoteActionsTest, DuplicatingFromTheTextKeepsTheCaretAndTheKeysForTheCopy)
+{
+    open({ QStringLiteral("Apples") });
+    const BXNote::NotePtr apples = noteTitled(QStringLiteral("Apples"));
+    select({ apples });
+    settle();
+    textView->setFocus();
+    ASSERT_TRUE(textView->setSelectedRange({ 3, 0 }));
+    controller->perform(command(QStringLiteral("duplicateSelectedNotes:")));
+    QTest::keyClicks(textView, QStringLiteral("zz"));
+    settle();
+    ASSERT_NE(controller->selectedNote(), nullptr);
+    EXPECT_NE(controller->selectedNote(), apples);
+    EXPECT_EQ(controller->selectedNote()->noteText(), QStringLiteral("Appzzles"));
+    EXPECT_EQ(apples->noteText(), QStringLiteral("Apples"));
 }
 
 TEST_F(BXMainWindowNoteActionsTest, ClickedRowActionsNeedAValidClickedRow)

@@ -193,9 +193,9 @@ TEST(ListsScenario, ANumberedListFromTheFormatButtonCountsOnAndRenumbers)
     EXPECT_EQ(storedParagraphs(path), expected);
 }
 
-// Typing before an item's marker makes the paragraph plain text that shows the marker as typed;
-// the note and the file keep it so, and the item after it still is one.
-TEST(ListsScenario, TextTypedBeforeAMarkerIsKeptAsShown)
+// Up into an item and Home there type at the start of the item's text, never before its
+// marker; the note and the file keep the items as shown.
+TEST(ListsScenario, TextTypedAfterUpAndHomeGoesAfterTheMarker)
 {
     ScenarioApp app;
     ASSERT_NO_FATAL_FAILURE(startGroceries(app));
@@ -204,8 +204,8 @@ TEST(ListsScenario, TextTypedBeforeAMarkerIsKeptAsShown)
     ScenarioApp::key(Qt::Key_Home);
     app.type(QStringLiteral("x"));
     ScenarioApp::idle(300);
-    const std::string text = "Groceries\n\t•\tapples\nx\t•\tpears\n\t•\tplums";
-    const std::string lists = "-,{disc},-,{disc}";
+    const std::string text = "Groceries\n\t•\tapples\n\t•\txpears\n\t•\tplums";
+    const std::string lists = "-,{disc},{disc},{disc}";
     ASSERT_EQ(ScenarioApp::editorText().toStdString(), text);
     EXPECT_EQ(scenario::paragraphLists(*noteText()->mirror()).toStdString(), lists);
     const BXNote::NotePtr note = ScenarioApp::frontMainWindow()->selectedNote();
@@ -219,4 +219,56 @@ TEST(ListsScenario, TextTypedBeforeAMarkerIsKeptAsShown)
     ASSERT_EQ(stored.size(), 1);
     EXPECT_EQ(stored.front().text.toStdString(), text);
     EXPECT_EQ(stored.front().lists.toStdString(), lists);
+}
+
+// Home in an item goes to the start of its text, where typing goes after the marker and
+// Backspace first takes the item out of the list; Left from there goes on to the line before.
+// Undo brings the item back, and items joined by Delete come apart again.
+TEST(ListsScenario, HomeInAnItemGoesToItsTextAndBackspaceThereEndsTheItem)
+{
+    ScenarioApp app;
+    ASSERT_NO_FATAL_FAILURE(startGroceries(app));
+    app.type(QStringLiteral("one\ntwo"));
+    const QString disc = QStringLiteral("{disc}");
+    const QList<Paragraph> items {
+        { QStringLiteral("Groceries"), {}, 0 },
+        { QStringLiteral("\t•\tone"), { disc }, 36 },
+        { QStringLiteral("\t•\ttwo"), { disc }, 36 },
+    };
+    ASSERT_EQ(shownParagraphs(), items);
+
+    ScenarioApp::key(Qt::Key_Home);
+    ScenarioApp::key(Qt::Key_Backspace);
+    QList<Paragraph> ended = items;
+    ended[2] = { QStringLiteral("two"), {}, 0 };
+    EXPECT_EQ(shownParagraphs(), ended);
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(shownParagraphs(), items);
+
+    ScenarioApp::key(Qt::Key_End);
+    ScenarioApp::key(Qt::Key_Home);
+    app.type(QStringLiteral("x"));
+    EXPECT_EQ(
+        shownParagraphs().value(2), (Paragraph { QStringLiteral("\t•\txtwo"), { disc }, 36 }));
+    ScenarioApp::key(Qt::Key_Backspace);
+    EXPECT_EQ(shownParagraphs(), items);
+
+    // From the start of an item's text, Left goes to the end of the line before.
+    ScenarioApp::key(Qt::Key_Left);
+    app.type(QStringLiteral("s"));
+    QList<Paragraph> typed = items;
+    typed[1].text = QStringLiteral("\t•\tones");
+    EXPECT_EQ(shownParagraphs(), typed);
+
+    // Delete at the end of the line before an item joins the item's text, not its marker.
+    ScenarioApp::key(Qt::Key_Delete);
+    EXPECT_EQ(shownParagraphs(),
+        (QList<Paragraph> { items[0], { QStringLiteral("\t•\tonestwo"), { disc }, 36 } }));
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(shownParagraphs(), typed);
+
+    const QString path = app.folder() + QStringLiteral("/Home.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    EXPECT_EQ(storedParagraphs(path), typed);
 }

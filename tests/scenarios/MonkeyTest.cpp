@@ -1,3 +1,4 @@
+#include "MonkeyChecks.h"
 #include "ScenarioApp.h"
 
 #include "document/BXDocument.h"
@@ -11,10 +12,13 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/notewindow/BXNoteWindowController.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
 #include "platform/appkit/TextListPanel.h"
 #include "platform/appkit/TokenField.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
+#include "platform/text/AttributedText.h"
 #include "platform/text/RtfListLevel.h"
 #include "platform/text/TextListMarkers.h"
 #include "support/TestEnvironment.h"
@@ -32,6 +36,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <functional>
@@ -89,15 +94,6 @@ void clickRandomRow(QRandomGenerator& random)
 // What the last action promised beyond the invariants (a tag the note has now, a paragraph's
 // list), checked once the window is idle: an empty answer when it holds.
 std::function<QString()> expectation;
-
-QStringList categoryNames(const BXNote& note)
-{
-    QStringList names;
-    for (const platform::ManagedObjectPtr& category : note.categories())
-        names << category->valueForKey(BXCategory::CategoryNameKey).toString();
-    names.sort();
-    return names;
-}
 
 // Format > Text > List...: a marker from the panel's list ("None" first ends the list).
 void setList(QRandomGenerator& random)
@@ -163,24 +159,11 @@ void tagNote(QRandomGenerator& random)
     // The note takes its tags when the edit ends.
     ScenarioApp::key(Qt::Key_Tab);
     expectation = [note, name]() -> QString {
-        const QStringList held = categoryNames(*note);
+        const QStringList held = MonkeyChecks::categoryNames(*note);
         return held.contains(name) ? QString()
                                    : QStringLiteral("the note tagged \"%1\" has the tags \"%2\"")
                                          .arg(name, held.join(QStringLiteral(", ")));
     };
-}
-
-BXNoteWindowController* noteWindowOf(
-    const platform::Document* document, const BXNote::NotePtr& note)
-{
-    if (!document)
-        return nullptr;
-    for (platform::WindowController* controller : document->windowControllers()) {
-        auto* noteWindow = qobject_cast<BXNoteWindowController*>(controller);
-        if (noteWindow && noteWindow->noteItem() == note)
-            return noteWindow;
-    }
-    return nullptr;
 }
 
 // Opens the selected note in its own window, types at its end there and closes the window.
@@ -196,7 +179,7 @@ void typeInNoteWindow(QRandomGenerator& random)
         return;
     BXNoteWindowController* noteWindow = nullptr;
     if (!ScenarioApp::waitUntil([&] {
-            noteWindow = noteWindowOf(document, note);
+            noteWindow = scenario::noteWindowOf(document, note);
             return noteWindow && noteWindow->noteTextView()->isVisible();
         })) {
         expectation = [] { return QStringLiteral("the note's own window did not show"); };
@@ -209,12 +192,217 @@ void typeInNoteWindow(QRandomGenerator& random)
     ScenarioApp::type(word);
     ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
     expectation = [document, note, word]() -> QString {
-        if (noteWindowOf(document, note))
+        if (scenario::noteWindowOf(document, note))
             return QStringLiteral("the note's own window did not close");
         return note->noteText().contains(word)
             ? QString()
             : QStringLiteral("\"%1\" typed in the note's window is not in \"%2\"")
                   .arg(word, note->noteText());
+    };
+}
+
+// The front window's note text when it has the keys and takes typing, else null.
+BXTextView* focusedText()
+{
+    BXMainWindowController* front = window();
+    BXTextView* view = front ? front->noteTextView() : nullptr;
+    return view && view->isEditable() && view->hasFocus() ? view : nullptr;
+}
+
+// The caret's paragraph when it is a list item on one line, else an invalid block.
+QTextBlock oneLineItemAtCaret(const BXTextView& view)
+{
+    const QTextBlock block = view.mirror()->findBlock(int(view.selectedRange().location));
+    if (platform::TextListMarkers::itemLists(block).isEmpty() || !block.layout()
+        || block.layout()->lineCount() != 1)
+        return {};
+    return block;
+}
+
+// Two to four Returns in a row: outside a list, as many new lines at the caret, blank ones
+// included.
+void returnRun(QRandomGenerator& random)
+{
+    const int count = 2 + random.bounded(3);
+    BXTextView* view = focusedText();
+    const bool plain = view && view->selectedRange().length == 0
+        && platform::TextListMarkers::itemLists(
+            view->mirror()->findBlock(int(view->selectedRange().location)))
+               .isEmpty();
+    const QString before = view ? MonkeyChecks::shownText(view) : QString();
+    const qsizetype caret = view ? view->selectedRange().location : 0;
+    for (int i = 0; i < count; ++i)
+        ScenarioApp::key(Qt::Key_Return);
+    if (!plain)
+        return;
+    const QString expected = QString(before).insert(caret, QString(count, u'\n'));
+    expectation = [view = QPointer<BXTextView>(view), expected, count]() -> QString {
+        if (!view || MonkeyChecks::shownText(view) == expected)
+            return {};
+        return QStringLiteral("%1 Returns show \"%2\", not \"%3\"")
+            .arg(count)
+            .arg(MonkeyChecks::shownText(view), expected);
+    };
+}
+
+// Duplicate from the text and a word typed at once: the word goes to the copy only.
+void duplicateAndType(QRandomGenerator& random)
+{
+    BXTextView* view = focusedText();
+    // The empty note a new page starts as is no row of the list, and no copy is made of it;
+    // during a search a copy of a note edited out of it is not listed to type into.
+    BXNote::NotePtr original = view ? window()->selectedNote() : nullptr;
+    const QString before = original ? original->noteText() : QString();
+    if (before.isEmpty() || !window()->searchString().isEmpty())
+        original = nullptr;
+    const QString word = QStringLiteral("dup") + randomWord(random);
+    ScenarioApp::key(Qt::Key_D, Qt::ControlModifier);
+    ScenarioApp::type(word, random.bounded(2) ? 5 : 40);
+    if (!original)
+        return;
+    expectation = [original, before, word]() -> QString {
+        if (original->noteText() != before)
+            return QStringLiteral("the original of a copy became \"%1\"").arg(original->noteText());
+        BXMainWindowController* front = window();
+        const BXNote::NotePtr copy = front ? front->selectedNote() : nullptr;
+        if (!copy || copy == original || !copy->noteText().contains(word))
+            return QStringLiteral("\"%1\" typed after Duplicate is not in the copy").arg(word);
+        return {};
+    };
+}
+
+// A word of the text copied with its styles and pasted at the line's end, where it shows in
+// the same styles.
+void copyAndPasteStyled(QRandomGenerator&)
+{
+    BXTextView* view = focusedText();
+    if (!view)
+        return;
+    ScenarioApp::keys(QKeySequence::SelectPreviousWord);
+    const platform::TextRange selection = view->selectedRange();
+    const std::unique_ptr<QTextDocument> copied
+        = platform::AttributedText::attributedSubstring(*view->mirror(), selection);
+    const QString runs = MonkeyChecks::styledRuns(*copied);
+    ScenarioApp::keys(QKeySequence::Copy);
+    ScenarioApp::keys(QKeySequence::MoveToEndOfLine);
+    ScenarioApp::keys(QKeySequence::Paste);
+    // Within one paragraph the pasted word is the copied one; across paragraphs list markers
+    // may rightly come out otherwise.
+    if (selection.length == 0 || copied->blockCount() > 1)
+        return;
+    expectation
+        = [view = QPointer<BXTextView>(view), runs, length = selection.length]() -> QString {
+        if (!view)
+            return {};
+        const qsizetype end = view->selectedRange().location;
+        const std::unique_ptr<QTextDocument> pasted = platform::AttributedText::attributedSubstring(
+            *view->mirror(), { end - length, length });
+        const QString shown = MonkeyChecks::styledRuns(*pasted);
+        return shown == runs ? QString()
+                             : QStringLiteral("pasted \"%1\" shows as \"%2\"").arg(runs, shown);
+    };
+}
+
+// Home or End in a one-line list item, then a letter: it goes into the item's text, the item
+// stays one; Home then Backspace takes the item out of its list and keeps its text.
+void homeOrEndInItem(QRandomGenerator& random)
+{
+    BXTextView* view = focusedText();
+    const QTextBlock block = view ? oneLineItemAtCaret(*view) : QTextBlock();
+    // Read before the keys change the paragraph.
+    const int number = block.blockNumber();
+    const QString text = block.text();
+    const QStringList lists = platform::TextListMarkers::itemLists(block);
+    const int prefix = platform::TextListMarkers::prefixLength(text);
+    const int action = random.bounded(3);
+    ScenarioApp::key(action == 1 ? Qt::Key_End : Qt::Key_Home);
+    if (action == 2)
+        ScenarioApp::key(Qt::Key_Backspace);
+    else
+        ScenarioApp::type(QStringLiteral("h"));
+    if (!block.isValid())
+        return;
+    QString expected = text;
+    if (action == 0)
+        expected.insert(prefix, u'h');
+    else if (action == 1)
+        expected += u'h';
+    else
+        expected.remove(0, prefix);
+    const QStringList expectedLists = action == 2 ? QStringList() : lists;
+    expectation
+        = [view = QPointer<BXTextView>(view), number, expected, expectedLists]() -> QString {
+        const QTextBlock now = view ? view->mirror()->findBlockByNumber(number) : QTextBlock();
+        if (!now.isValid())
+            return {};
+        if (now.text() != expected || platform::TextListMarkers::itemLists(now) != expectedLists)
+            return QStringLiteral("the item shows \"%1\" [%2], not \"%3\" [%4]")
+                .arg(now.text(), platform::TextListMarkers::itemLists(now).join(u','), expected,
+                    expectedLists.join(u','));
+        return {};
+    };
+}
+
+// New Page, a word typed into it soon after at 5 ms a key, and at once a click on a row or
+// the search field: the word is in a note.
+void newPageTypeAndClick(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    if (!front)
+        return;
+    const QPointer<platform::Document> document = front->document();
+    ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    static const int waits[] = { 50, 100, 300 };
+    ScenarioApp::idle(waits[random.bounded(3)]);
+    const QString word = QStringLiteral("new") + randomWord(random);
+    ScenarioApp::type(word, 5);
+    if (random.bounded(2))
+        clickRandomRow(random);
+    else
+        ScenarioApp::click(front->search()->searchField());
+    expectation = [document, word]() -> QString {
+        const auto* notes = dynamic_cast<const BXDocument*>(document.data());
+        if (!notes || MonkeyChecks::documentState(*notes).contains(word))
+            return {};
+        return QStringLiteral("\"%1\" typed into a new page is in no note").arg(word);
+    };
+}
+
+// What undo changes: the document, and the list's rows (an untouched new page is only its row).
+QString undoableState(const BXDocument& document)
+{
+    return MonkeyChecks::documentState(document) + QStringLiteral("\nrows: ")
+        + ScenarioApp::listTitles().join(u'|');
+}
+
+// Chooses the undo the Edit menu names: the document changes, and the menu then offers to
+// redo the same step.
+void undoAsNamed(QRandomGenerator&)
+{
+    BXMainWindowController* front = window();
+    const auto* document = front ? dynamic_cast<const BXDocument*>(front->document()) : nullptr;
+    if (!document)
+        return;
+    const QStringList items = ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") });
+    const auto undo = std::find_if(items.cbegin(), items.cend(),
+        [](const QString& item) { return item.startsWith(QStringLiteral("Undo ")); });
+    if (undo == items.cend())
+        return;
+    const QString title = *undo;
+    const QString before = undoableState(*document);
+    if (!ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), title }))
+        return;
+    expectation
+        = [document = QPointer<const platform::Document>(document), title, before]() -> QString {
+        const auto* notes = dynamic_cast<const BXDocument*>(document.data());
+        if (!notes || !window() || window()->document() != notes)
+            return {};
+        if (undoableState(*notes) == before)
+            return QStringLiteral("\"%1\" changed nothing").arg(title);
+        const QString redo = QStringLiteral("Redo ") + title.mid(5);
+        if (!ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") }).contains(redo))
+            return QStringLiteral("after \"%1\" the menu offers no \"%2\"").arg(title, redo);
+        return {};
     };
 }
 
@@ -298,6 +486,12 @@ QList<Action> actions()
         { "zoom out", 1,
             menu({ QStringLiteral("View"), QStringLiteral("Zoom"), QStringLiteral("Zoom Out") }) },
         { "save", 2, key(Qt::Key_S, Qt::ControlModifier) },
+        { "Return run", 3, returnRun },
+        { "Duplicate and type at once", 2, duplicateAndType },
+        { "copy and paste a styled word", 3, copyAndPasteStyled },
+        { "Home or End in a list item", 3, homeOrEndInItem },
+        { "New Page then type at once and click away", 2, newPageTypeAndClick },
+        { "undo as the Edit menu names it", 3, undoAsNamed },
     };
 }
 
@@ -311,61 +505,6 @@ void dismissDialogs()
         ScenarioApp::key(Qt::Key_Return);
         ScenarioApp::idle(100);
     }
-}
-
-QString shownText(const platform::TextView* view)
-{
-    const QTextDocument* shown = view->mirror() ? view->mirror() : view->textStorage();
-    return shown ? shown->toPlainText() : QString();
-}
-
-// What a user relies on, checked once the window is idle; an empty answer when all holds.
-QString brokenInvariant()
-{
-    BXMainWindowController* front = window();
-    if (!front)
-        return QStringLiteral("the main window is gone");
-    const QList<platform::ManagedObjectPtr>& rows = front->notesController()->arrangedObjects();
-    const QAbstractItemModel* model = front->notesTableView()->model();
-    if (model->rowCount() != rows.size())
-        return QStringLiteral("the list shows %1 rows for %2 notes")
-            .arg(model->rowCount())
-            .arg(rows.size());
-    for (int row = 0; row < rows.size(); ++row) {
-        const auto note = std::dynamic_pointer_cast<BXNote>(rows.at(row));
-        const QString shown = model->index(row, 0).data(Qt::DisplayRole).toString();
-        if (note && shown != note->noteTitle())
-            return QStringLiteral("row %1 shows \"%2\" for the note titled \"%3\"")
-                .arg(row)
-                .arg(shown, note->noteTitle());
-        // A named note (a copy takes its original's title as its name) keeps its name.
-        const QString derived = !note    ? QString()
-            : note->noteName().isEmpty() ? BXNote::noteName(note->noteText())
-                                         : note->noteName();
-        if (note && !derived.isEmpty() && note->noteTitle() != derived)
-            return QStringLiteral("row %1's title \"%2\" is not its first line \"%3\"")
-                .arg(row)
-                .arg(note->noteTitle(), derived);
-    }
-    if (const BXNote::NotePtr note = front->selectedNote()) {
-        const BXTextView* view = front->noteTextView();
-        if (view->isVisible() && shownText(view) != note->noteText())
-            return QStringLiteral("the text shows \"%1\" but the note holds \"%2\"")
-                .arg(shownText(view), note->noteText());
-        if (view->isVisible() && view->mirror()
-            && scenario::paragraphLists(*view->mirror())
-                != scenario::paragraphLists(*note->attributedString()))
-            return QStringLiteral("the text shows the lists %1 but the note holds %2")
-                .arg(scenario::paragraphLists(*view->mirror()),
-                    scenario::paragraphLists(*note->attributedString()));
-    }
-    for (platform::WindowController* controller : front->document()->windowControllers()) {
-        auto* noteWindow = qobject_cast<BXNoteWindowController*>(controller);
-        if (noteWindow && noteWindow->noteItem()
-            && shownText(noteWindow->noteTextView()) != noteWindow->noteItem()->noteText())
-            return QStringLiteral("a note window shows another text than its note's");
-    }
-    return {};
 }
 
 struct MonkeyRun {
@@ -439,7 +578,7 @@ MonkeyRun perform(quint32 seed, const QList<int>& chosen, const QString& path)
         // On a busy machine the text swap can come later still; the check waits for it.
         const QPointer<BXMainWindowController> front = window();
         ScenarioApp::waitUntil([front] { return !front || !front->isTextSwapPending(); }, 2000);
-        run.failure = brokenInvariant();
+        run.failure = MonkeyChecks::brokenInvariant();
         if (run.failure.isEmpty() && expectation)
             run.failure = expectation();
         expectation = nullptr;
@@ -461,7 +600,7 @@ MonkeyRun perform(quint32 seed, const QList<int>& chosen, const QString& path)
     for (const platform::ManagedObjectPtr& object : notes) {
         const auto note = std::dynamic_pointer_cast<BXNote>(object);
         if (note && !note->trashFlag() && !note->noteText().isEmpty())
-            expected << summary(note->noteText(), categoryNames(*note),
+            expected << summary(note->noteText(), MonkeyChecks::categoryNames(*note),
                 scenario::paragraphLists(*note->attributedString()));
     }
     app.save();

@@ -19,8 +19,8 @@
 
 namespace scenario {
 
-void writeNotesFile(
-    const QString& path, const QStringList& texts, bool spare, const QStringList& tags)
+void writeNotesFile(const QString& path, const QStringList& texts, bool spare,
+    const QStringList& tags, const QList<QDateTime>& edited)
 {
     BXDocument made;
     QList<platform::ManagedObjectPtr> categories;
@@ -32,18 +32,22 @@ void writeNotesFile(
         category->setValue(qint64(i), BXCategory::PositionKey);
         categories << category;
     }
-    const auto add = [&](const QString& text) {
+    const auto add = [&](const QString& text, const QDateTime& date) {
         BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(made.managedObjectContext(),
             {}, text.isEmpty() ? QList<platform::ManagedObjectPtr> {} : categories);
         std::unique_ptr<QTextDocument> rich = platform::AttributedText::makeDocument();
         rich->setPlainText(text);
         note->setAttributedString(*rich);
         note->setTrashFlag(text.isEmpty());
+        if (date.isValid()) {
+            note->setValue(date, BXNote::NoteCreatedKey);
+            note->setValue(date, BXNote::NoteModifiedKey);
+        }
     };
-    for (const QString& text : texts)
-        add(text);
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        add(texts.at(i), edited.value(i));
     if (spare)
-        add(QString());
+        add(QString(), QDateTime());
     bool saved = false;
     made.saveToURL(QUrl::fromLocalFile(path), BXDocument::NotesDocumentType,
         platform::SaveOperation::SaveAs, [&](const platform::Error& error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,8 +16,10 @@ namespace scenario {
 
 // A notes file as an earlier session left it: one plain note per text, and with `spare` the
 // hidden empty note that new notes recycle. With `tags`, each of them a tag every note has.
+// `edited` gives the notes' creation and modification dates in the order of `texts` (now for
+// those it lacks).
 void writeNotesFile(const QString& path, const QStringList& texts, bool spare = false,
-    const QStringList& tags = {});
+    const QStringList& tags = {}, const QList<QDateTime>& edited = {});
 
 // What a notes file holds, read in a fresh document after the application has saved it.
 struct StoredNote {

@@ -9,6 +9,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 #include "platform/foundation/UserDefaults.h"
@@ -60,7 +61,9 @@ bool takesFocus(const QWidget* window)
 
 QWidget* frontWindow()
 {
-    if (QWidget* active = QApplication::activeWindow(); active && takesFocus(active))
+    // A menu closed on the offscreen platform stays the active window, hidden.
+    if (QWidget* active = QApplication::activeWindow();
+        active && takesFocus(active) && active->isVisible() && active->windowType() != Qt::Popup)
         return active;
     // The offscreen platform activates nothing when a dialog or sheet closes; a window manager
     // gives the keys back to the window in front.
@@ -112,6 +115,12 @@ void closePopups()
         sendKey(QApplication::activePopupWidget(), Qt::Key_Escape, {});
         ScenarioApp::idle(keyInterval());
     }
+    // The offscreen platform leaves a closed menu the active window; a window manager gives
+    // the window in front its focus back.
+    if (QWidget* front = frontWindow(); front && QApplication::activeWindow() != front) {
+        front->activateWindow();
+        ScenarioApp::waitUntil([front] { return QApplication::activeWindow() == front; }, 1000);
+    }
     // Escape out of a menu opened from the menu bar leaves the bar highlighted and taking the
     // keys; one more Escape gives them back to the view that had them, as a user presses it.
     if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
@@ -119,6 +128,23 @@ void closePopups()
         ScenarioApp::idle(keyInterval());
     }
 }
+
+// A menu only looked at, closed again without choosing: the keys go back to where they were,
+// as a desktop gives them back once the menu is gone.
+class FocusReturn {
+public:
+    FocusReturn() : m_focus(QApplication::focusWidget()) { }
+    ~FocusReturn()
+    {
+        if (m_focus && m_focus->isVisible() && QApplication::focusWidget() != m_focus)
+            m_focus->setFocus(Qt::PopupFocusReason);
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_focus;
+};
 
 // From the open `menu`, opens the submenus along `path` but the last title; answers the last
 // item, its menu open.
@@ -441,10 +467,27 @@ QStringList ScenarioApp::menuItems(const QStringList& menuPath)
 
 bool ScenarioApp::isMenuItemEnabled(const QStringList& path)
 {
+    const FocusReturn focus;
     QAction* item = openMenusTo(path);
     const bool enabled = item && item->isEnabled();
     closePopups();
     return enabled;
+}
+
+QStringList ScenarioApp::enabledMenuItems(const QStringList& path)
+{
+    const FocusReturn focus;
+    QStringList titles;
+    // Opening the menus along the path leaves the last one open.
+    openMenusTo(path);
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator() && action->isVisible() && action->isEnabled())
+                titles << plainTitle(action->text());
+        }
+    }
+    closePopups();
+    return titles;
 }
 
 void ScenarioApp::choosePopUpItem(QComboBox* popup, const QString& title)
@@ -633,6 +676,15 @@ void ScenarioApp::save(const QString& path)
     EXPECT_TRUE(waitUntil([document] {
         return !document->fileURL().isEmpty() && !document->isDocumentEdited();
     })) << "the document was not saved";
+    // Once the panel is gone the window it was over takes the keys again, as under a window
+    // manager; a key sent before that finds no window to take its shortcut.
+    if (QWidget* main = window->mainWindow(); main && !path.isEmpty()) {
+        bringToFront(main);
+        static_cast<void>(waitUntil([main] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus && focus->window() == main;
+        }));
+    }
 }
 
 void ScenarioApp::closeFrontDocument()
@@ -751,6 +803,19 @@ void ScenarioApp::clickSidebarRow(const QString& title, Qt::KeyboardModifiers mo
         }
     }
     ADD_FAILURE() << "no sidebar row " << title.toStdString();
+}
+
+BXNoteWindowController* noteWindowOf(
+    const platform::Document* document, const std::shared_ptr<BXNote>& note)
+{
+    if (!document)
+        return nullptr;
+    for (platform::WindowController* controller : document->windowControllers()) {
+        auto* noteWindow = qobject_cast<BXNoteWindowController*>(controller);
+        if (noteWindow && noteWindow->noteItem() == note)
+            return noteWindow;
+    }
+    return nullptr;
 }
 
 } // namespace scenario

@@ -15,10 +15,12 @@ class BXApplicationRuntime;
 class BXDocument;
 class BXMainWindowController;
 class BXNote;
+class BXNoteWindowController;
 class QAbstractButton;
 class QAbstractItemView;
 class QComboBox;
 class QDialog;
+class QMenu;
 class QMenuBar;
 class QMessageBox;
 class QTextDocument;
@@ -34,6 +36,10 @@ inline void PrintTo(const QString& text, std::ostream* out)
 // settings and a runtime folder of its own, then driven with key and mouse events only, with
 // the event loop running between them. Each CTest case is a process of its own, so the
 // application's process-wide state starts fresh with every scenario.
+namespace platform {
+class Document;
+} // namespace platform
+
 namespace scenario {
 
 // Milliseconds between keys: 40 as a typist, 5 with BX_SCENARIO_FAST=1.
@@ -92,6 +98,8 @@ public:
     static void choosePopUpItem(QComboBox* popup, const QString& title);
     // Whether the item is enabled once its menu has been opened (validation runs then).
     static bool isMenuItemEnabled(const QStringList& path);
+    // The titles of the menu's enabled items as it shows them when opened ({"Edit"}).
+    static QStringList enabledMenuItems(const QStringList& path);
     // What a menu of the menu bar shows once opened: each item's title ("-" for a line), with
     // "[x] " before a checked one and " *" after one that carries a mark (an image).
     static QStringList menuItems(const QStringList& menuPath);
@@ -147,5 +155,9 @@ private:
     QString m_runtimeFolder;
     std::unique_ptr<BXApplicationRuntime> m_runtime;
 };
+
+// The window `note` of `document` is open in of its own, else null.
+BXNoteWindowController* noteWindowOf(
+    const platform::Document* document, const std::shared_ptr<BXNote>& note);
 
 } // namespace scenario

@@ -50,6 +50,28 @@ TEST(SearchTypingScenario, NewPageAfterBlankLinesTypedUnderASearchShowsTheNewPag
     EXPECT_EQ(ScenarioApp::editorText(), front->selectedNote()->noteText());
 }
 
+// Escape in the search field clears the search: the field empties and every note is listed.
+TEST(SearchTypingScenario, EscapeInTheSearchFieldClearsTheSearch)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Escape.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::type(QStringLiteral("Alp"));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [] { return ScenarioApp::listTitles() == QStringList { QStringLiteral("Alpha note") }; }));
+
+    ScenarioApp::key(Qt::Key_Escape);
+    EXPECT_TRUE(window->search()->searchField()->text().isEmpty());
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles()
+            == QStringList { QStringLiteral("Alpha note"), QStringLiteral("Beta note") };
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(window->searchString().isEmpty());
+}
+
 // A notes file opened with the toolbar shown is ready for a search: typing at once filters the
 // list, and the text stays as it was.
 TEST(SearchTypingScenario, AFileOpensWithTheSearchFieldTakingTheTyping)

@@ -65,4 +65,44 @@ INSTANTIATE_TEST_SUITE_P(Ways, TagsScenario,
             [] { ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier); } }),
     [](const ::testing::TestParamInfo<MoveOn>& way) { return std::string(way.param.name); });
 
+// Types a tag into the note's tags bar, answers OK when asked to make it, and leaves the bar.
+void tagSelectedNote(const QString& name)
+{
+    platform::TokenField* tags = ScenarioApp::frontMainWindow()->tagsController()->tokenField();
+    ScenarioApp::click(tags, QPoint(tags->width() - 5, tags->height() / 2));
+    ScenarioApp::type(name + u'\n');
+    QAbstractButton* ok = nullptr;
+    if (ScenarioApp::waitUntil(
+            [&] { return (ok = ScenarioApp::buttonTitled(u"OK"_qs)) != nullptr; }, 1000))
+        ScenarioApp::click(ok);
+    ScenarioApp::key(Qt::Key_Tab);
+    ScenarioApp::idle(400);
+}
+
+// A tag typed again for a note that has it is no step of its own: the undo the Edit menu
+// names then takes the tag away, and the file keeps the note untagged.
+TEST(TagsAgainScenario, ATagTypedAgainLeavesNoUndoThatDoesNothing)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Again.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    ScenarioApp::clickRow(ScenarioApp::frontMainWindow()->notesTableView(), 0);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
+    tagSelectedNote(QStringLiteral("Garden"));
+    tagSelectedNote(QStringLiteral("Garden"));
+    platform::TokenField* tags = ScenarioApp::frontMainWindow()->tagsController()->tokenField();
+    EXPECT_EQ(tags->objectValue().size(), 1);
+
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ u"Edit"_qs, u"Undo Set Tags"_qs }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([tags] { return tags->objectValue().isEmpty(); }));
+    EXPECT_TRUE(ScenarioApp::enabledMenuItems({ u"Edit"_qs }).contains(u"Redo Set Tags"_qs));
+
+    app.save();
+    app.closeFrontDocument();
+    const QList<scenario::StoredNote> stored = scenario::readNotesFile(path);
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_TRUE(stored.front().categories.isEmpty());
+}
+
 } // namespace

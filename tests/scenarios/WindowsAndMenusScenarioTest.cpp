@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPrintPreviewWidget>
@@ -204,6 +205,33 @@ TEST_F(WindowsAndMenusScenario, ResizingAZoomedNoteWithTheRulerSettlesAtEveryWid
     }
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Tall") + typed);
     bxtest::saveScreenshot(window->grab().toImage(), QStringLiteral("scenario-zoomed-narrow"));
+}
+
+// A right-click into the note text shows its menu and writes nothing to the log.
+TEST_F(WindowsAndMenusScenario, ARightClickInTheTextShowsItsMenuAndLogsNothing)
+{
+    BXMainWindowController* main = openFile(QStringLiteral("Menu.brindlex"), u"Menu note"_qs);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(clickIntoText(main));
+    static QStringList logged;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (QLatin1String(context.category).startsWith(QLatin1String("brindlex")))
+                logged << message;
+            previous(type, context, message);
+        });
+    QStringList items;
+    ScenarioApp::whenPopUpMenuShows([&items](const QStringList& titles) {
+        items = titles;
+        return QStringList();
+    });
+    ScenarioApp::rightClick(main->noteTextView()->viewport());
+    EXPECT_TRUE(ScenarioApp::waitUntil([&items] { return !items.isEmpty(); }));
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(items.contains(QStringLiteral("Paste")))
+        << items.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(logged.isEmpty()) << logged.join(QLatin1Char('\n')).toStdString();
 }
 
 namespace {

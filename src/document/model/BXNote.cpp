@@ -196,9 +196,15 @@ BXNote::NotePtr BXNote::noteWithNote(
     NotePtr copy = newNoteInManagedObjectContext(context, note->noteName(), {});
     if (!copy)
         return nullptr;
-    copy->setNoteTitle(note->noteTitle());
     copy->setNoteStyles(note->noteStyles());
     copy->setNoteText(note->noteText());
+    copy->setSelectedRange(note->selectedRange());
+    // A derived title taken over as the copy's name would freeze it: the copy's first line
+    // could never retitle it.
+    if (note->noteName().isEmpty())
+        copy->storeDerivedTitle(note->noteTitle());
+    else
+        copy->setNoteTitle(note->noteName());
     copy->setCategories(categories);
     return copy;
 }
@@ -424,7 +430,10 @@ QTextDocument* BXNote::textStorage()
     if (!m_textStorage) {
         const QByteArray styles = noteStyles();
         const QString text = noteText();
-        adoptTextStorage(decodedText(styles, text, nullptr), styles, text, textGenerations());
+        // An empty text has no character left to keep a look: it is typed in the look new notes
+        // start in, in every view of it, not in the plain default face of a bare document.
+        adoptTextStorage(text.isEmpty() ? emptyStyle() : decodedText(styles, text, nullptr), styles,
+            text, textGenerations());
     }
     return m_textStorage.get();
 }

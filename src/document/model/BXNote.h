@@ -66,7 +66,8 @@ public:
     // The document's single spare empty note (trashFlag YES), made or reset; extra ones are
     // deleted. Holds the context's lock and records no undo. nullptr when the fetch fails.
     static NotePtr newEmptyNoteInManagedObjectContext(platform::ManagedObjectContext* context);
-    // A copy of `note` in `context`; a title derived from the text becomes the copy's name.
+    // A copy of `note` in `context`, with its selection, titled as the note is: by its name
+    // when it has one, else by its first line, which the copy's own edits then retitle.
     static NotePtr noteWithNote(const BXNote* note, platform::ManagedObjectContext* context,
         const QList<platform::ManagedObjectPtr>& categories);
     static void resetLastImportFlagsInManagedObjectContext(platform::ManagedObjectContext* context);

@@ -226,52 +226,71 @@ void BXNotesArrayController::contextObjectsDidChange(const Notification& notific
 
 void BXNotesArrayController::noteValueChanged(ManagedObject* object, const QString& key)
 {
-    if (key != BXNote::NoteTitleKey || m_ignoreObservation || m_refreshing)
+    if (m_ignoreObservation || m_refreshing)
         return;
     auto* note = dynamic_cast<BXNote*>(object);
     if (!note || note->isFault())
         return;
+    if (key == BXNote::NoteTitleKey) {
+        noteTitleChanged(note);
+        scheduleRearrangement(note);
+        return;
+    }
+    // A date the list is sorted by moves the note at once, as its title does.
+    const QList<platform::SortDescriptor>& sort = sortDescriptors();
+    if (std::any_of(sort.cbegin(), sort.cend(),
+            [&key](const platform::SortDescriptor& descriptor) { return descriptor.key() == key; }))
+        scheduleRearrangement(note);
+}
+
+void BXNotesArrayController::noteTitleChanged(BXNote* note)
+{
     const int row = indexOfArrangedObject(note);
     const ManagedObjectPtr shared = row >= 0 ? arrangedObjects().at(row) : ManagedObjectPtr();
     const bool empty = note->noteEmpty();
     if (note->trashFlag() != empty)
         note->setTrashFlag(empty);
     m_spareNote.noteEmptinessChanged(note, empty);
-    QPointer<BXNotesArrayController> self(this);
-    if (shared) {
-        if (delegate())
-            delegate()->tableArrayControllerObjectDataChanged(this, shared);
-        const int selected = selectionIndex();
-        if (selected >= 0) {
-            Scheduler::current().schedule(0, [self, selected] {
-                BXTableView* table = self ? self->tableView() : nullptr;
-                if (table && table->model() && self->indexValid(selected))
-                    table->scrollTo(table->model()->index(selected, 0));
-            });
-        }
-    }
-    // Re-sorting waits for the edit to finish; while a search is applied it would fight it.
-    if (!m_search.isFiltering()) {
-        const bool scheduled = !m_retitled.isEmpty();
-        m_retitled.insert(note);
-        if (!scheduled) {
-            Scheduler::current().schedule(0, [self] {
-                if (self)
-                    self->rearrangeRetitledNotes();
-            });
-        }
+    if (!shared)
+        return;
+    if (delegate())
+        delegate()->tableArrayControllerObjectDataChanged(this, shared);
+    const int selected = selectionIndex();
+    if (selected >= 0) {
+        QPointer<BXNotesArrayController> self(this);
+        Scheduler::current().schedule(0, [self, selected] {
+            BXTableView* table = self ? self->tableView() : nullptr;
+            if (table && table->model() && self->indexValid(selected))
+                table->scrollTo(table->model()->index(selected, 0));
+        });
     }
 }
 
-void BXNotesArrayController::rearrangeRetitledNotes()
+void BXNotesArrayController::scheduleRearrangement(const ManagedObject* note)
 {
-    const QSet<const ManagedObject*> retitled = std::exchange(m_retitled, {});
+    // Re-sorting waits for the edit to finish; while a search is applied it would fight it.
+    if (m_search.isFiltering())
+        return;
+    const bool scheduled = !m_moved.isEmpty();
+    m_moved.insert(note);
+    if (scheduled)
+        return;
+    QPointer<BXNotesArrayController> self(this);
+    Scheduler::current().schedule(0, [self] {
+        if (self)
+            self->rearrangeMovedNotes();
+    });
+}
+
+void BXNotesArrayController::rearrangeMovedNotes()
+{
+    const QSet<const ManagedObject*> moved = std::exchange(m_moved, {});
     // One note finds its new place among the others; several move relative to each other.
-    if (retitled.size() != 1) {
+    if (moved.size() != 1) {
         rearrangeObjects();
         return;
     }
-    const ManagedObject* note = *retitled.cbegin();
+    const ManagedObject* note = *moved.cbegin();
     const auto found = std::find_if(content().cbegin(), content().cend(),
         [note](const ManagedObjectPtr& object) { return object.get() == note; });
     if (found != content().cend())

@@ -294,8 +294,13 @@ protected:
 private:
     void contextObjectsDidChange(const platform::Notification& notification);
     void noteValueChanged(platform::ManagedObject* note, const QString& key);
-    // Re-sorts after the title changes of this event: a move of one row for a single note.
-    void rearrangeRetitledNotes();
+    // The spare note follows the note's emptiness, and its row shows the new title.
+    void noteTitleChanged(BXNote* note);
+    // Re-sorts once this event is done: the note's title or a date the list is sorted by
+    // changed.
+    void scheduleRearrangement(const platform::ManagedObject* note);
+    // A move of one row for a single note.
+    void rearrangeMovedNotes();
     // The notes whose value changes noteValueChanged() hears of: the listed notes, all of them
     // content, whose changes the controller hears of already.
     void watchNote(platform::ManagedObject* note);
@@ -306,8 +311,8 @@ private:
     QSet<const platform::ManagedObject*> m_lastSelectedCategories;
     QList<platform::ManagedObjectPtr> m_observedCategories;
     QSet<const platform::ManagedObject*> m_watched;
-    // Notes whose title changed since the last re-sort.
-    QSet<const platform::ManagedObject*> m_retitled;
+    // Notes whose title or sort date changed since the last re-sort.
+    QSet<const platform::ManagedObject*> m_moved;
     bool m_ignoreObservation = false;
     bool m_refreshing = false;
     bool m_refreshScheduled = false;

@@ -79,34 +79,42 @@ void BXSpareNote::newNoteEditingName()
         log(QStringLiteral("The notes list could not add a note: the document has no spare note."));
         return;
     }
-    recordStep(undo, &BXSpareNote::removeNewNote, [this] {
-        const ManagedObjectPtr note = newNote();
-        if (!note)
-            return;
-        // A spare note the file held is in the content already (All Notes lists every note),
-        // hidden by the filter until now: adding it again would neither list nor select it.
-        if (m_list.content().contains(note)) {
-            m_list.rearrangeObject(note);
-            m_list.setSelectedObjects({ note });
-        } else {
-            m_list.addObject(note);
-        }
-        m_hooks.watch(note);
-    });
+    const std::shared_ptr<BXNote> added = m_note;
+    QPointer<BXSpareNote> self(this);
+    recordStep(
+        undo,
+        [self, added] {
+            if (self)
+                self->removeNewNote(added);
+        },
+        [this] {
+            if (const ManagedObjectPtr note = newNote())
+                listAddedNote(note);
+        });
     // Named last: blanking the note names its own steps, though it records none.
     if (!undo->isUndoing())
         undo->setActionName(localized(QStringLiteral("Add Note")));
 }
 
-void BXSpareNote::recordStep(
-    UndoManager* undo, void (BXSpareNote::*inverse)(), const std::function<void()>& work)
+void BXSpareNote::listAddedNote(const ManagedObjectPtr& note)
 {
-    QPointer<BXSpareNote> self(this);
-    undo->setActionIsDiscardable(true);
-    undo->registerUndo(this, [self, inverse] {
-        if (self)
-            (self.data()->*inverse)();
-    });
+    // A spare note the file held is in the content already (All Notes lists every note),
+    // hidden by the filter until now: adding it again would neither list nor select it.
+    if (m_list.content().contains(note)) {
+        m_list.rearrangeObject(note);
+        m_list.setSelectedObjects({ note });
+    } else {
+        m_list.addObject(note);
+    }
+    m_hooks.watch(note);
+}
+
+void BXSpareNote::recordStep(UndoManager* undo, std::function<void()> inverse,
+    const std::function<void()>& work, bool discardable)
+{
+    if (discardable)
+        undo->setActionIsDiscardable(true);
+    undo->registerUndo(this, std::move(inverse));
     ManagedObjectContext* context = m_list.managedObjectContext();
     context->processPendingChanges();
     undo->disableUndoRegistration();
@@ -115,12 +123,31 @@ void BXSpareNote::recordStep(
     undo->enableUndoRegistration();
 }
 
+std::function<void()> BXSpareNote::addingAgain()
+{
+    return [self = QPointer<BXSpareNote>(this)] {
+        if (self)
+            self->newNoteEditingName();
+    };
+}
+
 void BXSpareNote::removeNewNote()
+{
+    forgetUnavailable();
+    removeNewNote(m_note);
+}
+
+void BXSpareNote::removeNewNote(const std::shared_ptr<BXNote>& added)
 {
     UndoManager* undo = undoManager();
     if (!undo)
         return;
-    recordStep(undo, &BXSpareNote::newNoteEditingName, [this] {
+    forgetUnavailable();
+    if (added && added != m_note && BXManagedObjectUtilities::objectAvailable(*added)) {
+        deleteAddedNote(added);
+        return;
+    }
+    recordStep(undo, addingAgain(), [this] {
         if (const ManagedObjectPtr note = m_note) {
             m_hooks.exclude(note);
             m_list.removeObject(note);
@@ -128,6 +155,43 @@ void BXSpareNote::removeNewNote()
     });
     if (!undo->isUndoing())
         undo->setActionName(localized(QStringLiteral("Remove New Note")));
+}
+
+void BXSpareNote::deleteAddedNote(const std::shared_ptr<BXNote>& added)
+{
+    const QList<ManagedObjectPtr> categories = added->categories();
+    QPointer<BXSpareNote> self(this);
+    recordStep(
+        undoManager(),
+        [self, added, categories] {
+            if (self)
+                self->restoreAddedNote(added, categories);
+        },
+        [this, added] {
+            m_hooks.exclude(added);
+            m_list.removeObject(added);
+            m_list.managedObjectContext()->deleteObject(added);
+        },
+        false);
+}
+
+void BXSpareNote::restoreAddedNote(
+    const std::shared_ptr<BXNote>& added, const QList<ManagedObjectPtr>& categories)
+{
+    QPointer<BXSpareNote> self(this);
+    recordStep(
+        undoManager(),
+        [self, added] {
+            if (self)
+                self->removeNewNote(added);
+        },
+        [this, added, categories] {
+            m_list.managedObjectContext()->insertObject(added);
+            added->setCategories(categories);
+            m_hooks.include(added);
+            listAddedNote(added);
+        },
+        false);
 }
 
 void BXSpareNote::forgetSteps()
@@ -147,9 +211,10 @@ ManagedObjectPtr BXSpareNote::takeOutOf(const QList<ManagedObjectPtr>& notes)
         m_hooks.exclude(spare);
         m_list.removeObject(spare);
     };
-    if (UndoManager* undo = undoManager())
-        recordStep(undo, &BXSpareNote::newNoteEditingName, takeOut);
-    else
+    if (UndoManager* undo = undoManager()) {
+        recordStep(undo, addingAgain(), takeOut);
+    } else {
         takeOut();
+    }
     return spare;
 }

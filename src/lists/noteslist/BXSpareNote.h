@@ -18,9 +18,10 @@ class UndoManager;
 
 // The document's spare empty note as the notes list's new note: recycled, blanked, for "Add
 // Note", taken out of the list again by "Remove New Note" or by deleting it, and followed as
-// title changes empty notes or fill them. Its undo steps have this object as their target, so
-// that a change of category can drop them. Owned by the notes list's controller, whose content
-// it changes; main thread only.
+// title changes empty notes or fill them. Undoing "Add Note" takes away the note it added, also
+// once it has been typed into. Its undo steps have this object as their target, so that a
+// change of category can drop them. Owned by the notes list's controller, whose content it
+// changes; main thread only.
 class BXSpareNote final : public QObject {
     Q_OBJECT
 
@@ -46,6 +47,9 @@ public:
     void newNoteEditingName();
     // The inverse step: the new note leaves the list and stays the spare note.
     void removeNewNote();
+    // The inverse of adding `added`: a note still empty leaves the list as above; one typed
+    // into since is deleted, and the inverse step brings it back whole.
+    void removeNewNote(const std::shared_ptr<BXNote>& added);
     // Drops the steps above from the undo manager.
     void forgetSteps();
     // A title change left `note` empty: it becomes the spare note when none is recorded; a
@@ -58,9 +62,18 @@ public:
     platform::ManagedObjectPtr takeOutOf(const QList<platform::ManagedObjectPtr>& notes);
 
 private:
-    // A discardable step undone by `inverse`, whose `work` records nothing itself.
-    void recordStep(platform::UndoManager* undo, void (BXSpareNote::*inverse)(),
-        const std::function<void()>& work);
+    // A step undone by `inverse`, whose `work` records nothing itself; discardable while it
+    // only moves the spare note.
+    void recordStep(platform::UndoManager* undo, std::function<void()> inverse,
+        const std::function<void()>& work, bool discardable = true);
+    // The inverse of a step that took the new note out again: it comes back.
+    std::function<void()> addingAgain();
+    // A note typed into since "Add Note" leaves the document, and comes back in `categories`.
+    void deleteAddedNote(const std::shared_ptr<BXNote>& added);
+    void restoreAddedNote(
+        const std::shared_ptr<BXNote>& added, const QList<platform::ManagedObjectPtr>& categories);
+    // Lists `note`, selected, as a note just added.
+    void listAddedNote(const platform::ManagedObjectPtr& note);
     // Drops a spare note that was deleted or left its context since it was recorded.
     void forgetUnavailable();
     platform::UndoManager* undoManager() const;

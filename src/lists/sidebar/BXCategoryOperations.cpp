@@ -40,7 +40,11 @@ void BXCategoryOperations::addCategories(const Objects& categories)
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Add Category")
                                                  : QStringLiteral("Add Categories")));
-        undo->registerUndo(&m_list, [this, categories] { removeCategories(categories, false); });
+        // The document's undo manager is not the sidebar's: its steps may outlive this.
+        undo->registerUndo(&m_list, [list = QPointer(&m_list), this, categories] {
+            if (list)
+                removeCategories(categories, false);
+        });
     }
     m_list.addObjects(categories);
     m_added();
@@ -60,7 +64,10 @@ void BXCategoryOperations::removeCategories(const Objects& categories, bool dele
             undo->setActionName(
                 localized(categories.size() == 1 ? QStringLiteral("Delete Category")
                                                  : QStringLiteral("Delete Categories")));
-        undo->registerUndo(&m_list, [this, categories] { addCategories(categories); });
+        undo->registerUndo(&m_list, [list = QPointer(&m_list), this, categories] {
+            if (list)
+                addCategories(categories);
+        });
     }
     m_list.removeObjects(categories);
 }

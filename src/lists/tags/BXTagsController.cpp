@@ -28,6 +28,8 @@
 using platform::ManagedObjectPtr;
 using platform::TokenField;
 
+#include <algorithm>
+
 namespace {
 
 const QString CategoriesKey = QStringLiteral("categories");
@@ -569,6 +571,21 @@ void BXTagsController::applyTokens(const QVariantList& list, const QList<Managed
         const ManagedObjectPtr category = token ? categoryFromToken(*token) : nullptr;
         if (category && !categories.contains(category))
             categories.append(category);
+    }
+    // A tag typed again that the notes already have leaves every note as it was: no step.
+    const auto holds = [&categories](const ManagedObjectPtr& note) {
+        const QList<ManagedObjectPtr> held = note->relatedObjects(BXNote::CategoriesKey);
+        return !BXManagedObjectUtilities::objectAvailable(*note)
+            || (held.size() == categories.size()
+                && std::all_of(
+                    held.cbegin(), held.cend(), [&categories](const ManagedObjectPtr& tag) {
+                        return categories.contains(tag);
+                    }));
+    };
+    if (std::all_of(notes.cbegin(), notes.cend(), holds)) {
+        // The field drops the repeated token.
+        refreshContents();
+        return;
     }
     if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
         context && context->undoManager())

@@ -17,6 +17,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VariantKind.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -50,9 +51,9 @@ namespace {
 const QString kEditImageAction = QStringLiteral("editImage:");
 constexpr double kSelectImportedNotesDelay = 0.3;
 
-void log(const QString& line)
+void trace(const QString& line)
 {
-    platform::logLine(QStringLiteral("[BXTextView] ") + line);
+    platform::traceLine(QStringLiteral("[BXTextView] ") + line);
 }
 
 } // namespace
@@ -218,8 +219,11 @@ void BXTextView::paste()
 
 bool BXTextView::pasteMimeData(const QMimeData* pasted, const QString& actionName)
 {
+    // Text copied with its styles (RTF: what this application's own copy carries) keeps them;
+    // anything else comes in as plain text in the typing style.
     if (pasted->hasImage() || pasted->hasFormat(QStringLiteral("image/png"))
-        || pasted->hasFormat(QStringLiteral("image/tiff")))
+        || pasted->hasFormat(QStringLiteral("image/tiff"))
+        || pasted->hasFormat(platform::TextMimeData::RtfType))
         return insertMimeData(pasted, actionName);
     const QString text = pasted->text();
     if (text.isEmpty())
@@ -491,9 +495,9 @@ void BXTextView::setImage(const QImage& image, const QSizeF& pointSize, qsizetyp
 
 QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
 {
-    log(QStringLiteral("menuForEvent: isBuildingMenu %1").arg(m_isBuildingMenu));
+    trace(QStringLiteral("menuForEvent: isBuildingMenu %1").arg(m_isBuildingMenu));
     if (m_isBuildingMenu) {
-        log(QStringLiteral("menuForEvent: recursive call"));
+        trace(QStringLiteral("menuForEvent: recursive call"));
         return new QMenu(QString(), this);
     }
     m_isBuildingMenu = true;
@@ -504,9 +508,9 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
     m_isBuildingMenu = false;
     if (!menu)
         menu = new QMenu(QString(), this);
-    log(QStringLiteral("super menu: %1 items").arg(menu->actions().size()));
+    trace(QStringLiteral("super menu: %1 items").arg(menu->actions().size()));
     const auto index = indexOfSelectedImage();
-    log(QStringLiteral("imageIndex: %1").arg(index ? QString::number(*index) : u"nil"_qs));
+    trace(QStringLiteral("imageIndex: %1").arg(index ? QString::number(*index) : u"nil"_qs));
     if (index) {
         const auto actions = menu->actions();
         const bool present = std::any_of(actions.begin(), actions.end(), [&](QAction* action) {
@@ -522,10 +526,10 @@ QMenu* BXTextView::menuForEvent(const QPoint& viewportPoint)
             platform::CommandRouter::setRepresentedObject(
                 item, QVariant::fromValue(qlonglong(*index)));
             connect(item, &QAction::triggered, this, [this, i = *index] { editImage(i); });
-            log(QStringLiteral("added item: %1").arg(item->text()));
+            trace(QStringLiteral("added item: %1").arg(item->text()));
         }
     }
-    log(QStringLiteral("menu: %1 items").arg(menu->actions().size()));
+    trace(QStringLiteral("menu: %1 items").arg(menu->actions().size()));
     return menu;
 }
 

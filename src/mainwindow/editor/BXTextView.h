@@ -22,10 +22,10 @@ class PrintInfo;
 } // namespace platform
 
 // The view a note is written in, in the main window and in note windows: the platform text
-// view plus hashtag clicks sent to the delegate, paste as plain text in the typing style, zoom
-// by a factor announced with "MagnifyTextView", the printed page header, selection saving and
-// the editor protocol answered through the delegate; pictures edited in place, copied and
-// dragged out, and files dropped in. Main thread only.
+// view plus hashtag clicks sent to the delegate, paste as plain text in the typing style
+// (styled text copied as RTF keeps its styles), zoom by a factor announced with "MagnifyTextView",
+// the printed page header, selection saving and the editor protocol answered through the delegate;
+// pictures edited in place, copied and dragged out, and files dropped in. Main thread only.
 class BXTextView : public platform::TextView,
                    public platform::Editor,
                    public BXImageViewControllerDelegate {

@@ -31,16 +31,32 @@ bool BXMainWindowTextSwap::selectedNoteChanged()
 void BXMainWindowTextSwap::scheduleSwap()
 {
     QPointer<BXMainWindowTextSwap> self(this);
-    ++m_pendingSwaps;
-    platform::dispatchAfter(kTextSwapDelay, this, [self] {
+    const auto task = std::make_shared<platform::Scheduler::TaskId>();
+    *task = platform::dispatchAfter(kTextSwapDelay, this, [self, task] {
         if (!self)
             return;
-        --self->m_pendingSwaps;
-        BXImageViewController* editor = self->m_view->editingViewController();
-        if (editor && editor->popoverVisible())
-            editor->cancelEdit();
-        emit self->swapDue();
+        self->m_swapTasks.removeOne(*task);
+        self->swap();
     });
+    m_swapTasks << *task;
+}
+
+void BXMainWindowTextSwap::swapNow()
+{
+    if (m_swapTasks.isEmpty())
+        return;
+    // The swap shows whatever is selected then: one does for all that were pending.
+    for (const platform::Scheduler::TaskId task : std::exchange(m_swapTasks, {}))
+        platform::Scheduler::current().cancel(task);
+    swap();
+}
+
+void BXMainWindowTextSwap::swap()
+{
+    BXImageViewController* editor = m_view->editingViewController();
+    if (editor && editor->popoverVisible())
+        editor->cancelEdit();
+    emit swapDue();
 }
 
 void BXMainWindowTextSwap::setNoteText(const BXNote::NotePtr& note)
@@ -71,9 +87,15 @@ void BXMainWindowTextSwap::setNoteText(const BXNote::NotePtr& note)
         note->refreshTextStorage();
     setTextStorage(storage);
     if (AttributedText::length(*storage) > 0) {
+        const BXNote::Range caret = note->selectedRange();
+        if (m_delegate.searchString().isEmpty() && caret.location != BXNote::Range::NotFound)
+            selectRange({ qsizetype(caret.location), qsizetype(caret.length) }, false);
+        // What a search finds is selected a moment later; a caret the user has moved by then
+        // stays where it went.
+        const TextRange placed = m_view->selectedRange();
         QPointer<BXMainWindowTextSwap> self(this);
-        platform::dispatchAfter(kTextSwapDelay, this, [self, note] {
-            if (self)
+        platform::dispatchAfter(kTextSwapDelay, this, [self, note, placed] {
+            if (self && self->m_view->selectedRange() == placed)
                 self->updateSelectionInNote(note);
         });
         return;

@@ -2,8 +2,10 @@
 
 #include "document/model/BXNote.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/text/AttributedText.h"
 
+#include <QList>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
@@ -33,9 +35,12 @@ public:
     // being edited (which belongs to the note going away) is put away.
     void scheduleSwap();
     // Whether a new selection's text is still on its way to the text view.
-    bool isSwapPending() const { return m_pendingSwaps > 0; }
+    bool isSwapPending() const { return !m_swapTasks.isEmpty(); }
+    // The pending swap at once, for input that must reach the new selection's text now.
+    void swapNow();
 
-    // Shows `note`'s own storage; null shows the read-only empty text.
+    // Shows `note`'s own storage; null shows the read-only empty text. With no search, the
+    // caret is put where the note had it at once, so keys typed on go there.
     void setNoteText(const BXNote::NotePtr& note);
     // Shows the read-only empty text until `note`'s storage, built on a worker, is there.
     void showTextWhenLoaded(const BXNote::NotePtr& note);
@@ -56,6 +61,8 @@ signals:
     void shownStorageEdited(QTextDocument* storage);
 
 private:
+    void swap();
+
     BXTextView* m_view;
     BXMainWindowTextSwapDelegate& m_delegate;
     QPointer<QTextDocument> m_shownStorage;
@@ -64,5 +71,5 @@ private:
     // The pending load of a long note's storage (deleting it stops the load), and its note.
     QPointer<QObject> m_textLoad;
     std::weak_ptr<BXNote> m_loadingNote;
-    int m_pendingSwaps = 0;
+    QList<platform::Scheduler::TaskId> m_swapTasks;
 };

@@ -414,9 +414,9 @@ bool BXNoteWindowController::textViewDoubleClickedOnCell(
 void BXNoteWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsizetype index)
 {
     const bool hasImage = textView->hasImageAtIndex(index);
-    platform::log(QStringLiteral("[BXNoteWindowController] menu for character index %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] menu for character index %@"),
         QString::number(index));
-    platform::log(QStringLiteral("[BXNoteWindowController] hasImageAtIndex: %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] hasImageAtIndex: %@"),
         hasImage ? QStringLiteral("YES") : QStringLiteral("NO"));
     if (hasImage) {
         QAction* first = menu->actions().value(0);
@@ -429,7 +429,7 @@ void BXNoteWindowController::textViewMenu(BXTextView* textView, QMenu* menu, qsi
         menu->insertAction(first, item);
         menu->insertSeparator(first);
     }
-    platform::log(QStringLiteral("[BXNoteWindowController] menu items: %@"),
+    platform::trace(QStringLiteral("[BXNoteWindowController] menu items: %@"),
         QString::number(menu->actions().size()));
 }
 

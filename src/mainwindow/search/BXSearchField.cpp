@@ -4,7 +4,18 @@
 #include "platform/foundation/Localized.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
+
+namespace {
+
+bool isEscape(const QEvent* event)
+{
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier;
+}
+
+} // namespace
 
 BXSearchField::BXSearchField(QWidget* parent)
     : QLineEdit(parent), m_menu(new QMenu(this)), m_menuButton(nullptr)
@@ -39,4 +50,23 @@ QAction* BXSearchField::itemWithTag(int tag) const
 void BXSearchField::showSearchMenu()
 {
     m_menu->popup(mapToGlobal(rect().bottomLeft()));
+}
+
+bool BXSearchField::event(QEvent* event)
+{
+    // Escape clears a search before any shortcut of the window takes it.
+    if (event->type() == QEvent::ShortcutOverride && isEscape(event) && !text().isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void BXSearchField::keyPressEvent(QKeyEvent* event)
+{
+    if (isEscape(event) && !text().isEmpty()) {
+        clear();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }

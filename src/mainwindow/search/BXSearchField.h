@@ -7,8 +7,9 @@ class QMenu;
 
 // The main window's search field: a line edit whose leading magnifier opens the menu of search
 // modes (items tagged 1 for words and 2 for a regular expression, the tag in the action's
-// data), and a clear button. What the user types is kept exactly as typed. Emits modeChosen()
-// when a mode item is chosen. Owned by its parent widget; main thread only.
+// data), and a clear button; Escape clears it too. What the user types is kept exactly as
+// typed. Emits modeChosen() when a mode item is chosen. Owned by its parent widget; main
+// thread only.
 class BXSearchField final : public QLineEdit {
     Q_OBJECT
 
@@ -27,6 +28,10 @@ public:
 
 signals:
     void modeChosen(QAction* item);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QMenu* m_menu;

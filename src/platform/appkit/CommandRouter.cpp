@@ -224,6 +224,16 @@ void CommandRouter::attachMenu(QMenu* menu)
                 validateSender(action);
         }
     });
+    // An item's key equivalent is checked when pressed, as a click on the item is (the
+    // trigger below validates it): the state validated while the menu showed would otherwise
+    // keep the key dead, or live, until the menu shows again.
+    connect(menu, &QMenu::aboutToHide, this, [menu] {
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* action : actions) {
+            if (!CommandRouter::action(action).isEmpty())
+                action->setEnabled(true);
+        }
+    });
     connect(menu, &QMenu::triggered, this, [this, menu](QAction* action) {
         // A submenu's trigger also reaches its parent menus; only the item's own menu sends.
         if (CommandRouter::action(action).isEmpty() || !action->associatedObjects().contains(menu))

@@ -1,9 +1,7 @@
 #include "CopySharingService.h"
 
 #include "platform/foundation/Localized.h"
-#include "platform/text/AttributedText.h"
-#include "platform/text/HtmlWriter.h"
-#include "platform/text/RtfWriter.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -24,16 +22,7 @@ QIcon CopySharingService::icon() const
 
 bool CopySharingService::perform(const QTextDocument& text, const QString& subject, QWidget*)
 {
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QStringLiteral("text/rtf"), RtfWriter::write(text));
-    HtmlWriter::Options options;
-    options.dropImages = true;
-    options.title = subject;
-    data->setHtml(HtmlWriter::toHtml(text, options));
-    QString plain = AttributedText::string(text);
-    plain.remove(QChar(0xFFFC));
-    data->setText(plain);
-    QGuiApplication::clipboard()->setMimeData(data.release());
+    QGuiApplication::clipboard()->setMimeData(TextMimeData::make(text, subject).release());
     return true;
 }
 

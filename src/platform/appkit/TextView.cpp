@@ -11,12 +11,13 @@
 #include "platform/appkit/textview/TextContextMenu.h"
 #include "platform/foundation/Localized.h"
 #include "platform/text/TextHighlighter.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsTextItem>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -276,6 +277,20 @@ QTextCharFormat TextView::selectedCharacterFormat() const
     return SelectionFormatting::firstCharacterFormat(*m_text.mirror(), selection);
 }
 
+void TextView::copySelection()
+{
+    const std::unique_ptr<QTextDocument> selection
+        = AttributedText::attributedSubstring(*m_text.mirror(), selectedRange());
+    QGuiApplication::clipboard()->setMimeData(TextMimeData::make(*selection).release());
+}
+
+void TextView::removeSelection()
+{
+    QTextCursor cursor = m_item->textCursor();
+    cursor.removeSelectedText();
+    m_item->setTextCursor(cursor);
+}
+
 void TextView::paste()
 {
     const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
@@ -360,26 +375,40 @@ void TextView::keyPressEvent(QKeyEvent* event)
         paste();
         return;
     }
+    const bool cuts = event->matches(QKeySequence::Cut);
+    if (event->matches(QKeySequence::Copy) || cuts) {
+        if (m_item->textCursor().hasSelection() && (m_editable || !cuts))
+            copySelection();
+        if (!cuts || !m_editable)
+            return;
+    }
     const int before = m_text.editCount();
     if (!m_editable) {
         QGraphicsView::keyPressEvent(event);
         noteEvent(before);
         return;
     }
-    const QString text = event->text();
+    const int from = m_item->textCursor().position();
+    const QString text = cuts ? QString() : event->text();
     const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
-    const bool typing
-        = typed || isDeletion(event) || isNewline(event) || TextInputFilters::isTabKey(event);
+    const bool typing = !cuts
+        && (typed || isDeletion(event) || isNewline(event) || TextInputFilters::isTabKey(event));
     QString name;
     if (typing)
         name = localized(QStringLiteral("Typing"));
-    else if (event->matches(QKeySequence::Cut))
+    else if (cuts)
         name = localized(QStringLiteral("Cut"));
-    const bool deletesSelection = m_item->textCursor().hasSelection()
-        && (isDeletion(event) || event->matches(QKeySequence::Cut));
-    if (m_text.isShared()) {
+    const bool deletesSelection
+        = m_item->textCursor().hasSelection() && (isDeletion(event) || cuts);
+    if (cuts) {
+        // Already on the clipboard, with its styles.
+        m_text.performUserEdit(name, false, [&] {
+            removeSelection();
+            m_filters.afterKey(text, deletesSelection);
+        });
+    } else if (m_text.isShared()) {
         m_text.performUserEdit(name, typing, [&] {
-            if (m_filters.editList(event))
+            if (m_filters.editList(event) || m_filters.insertParagraph(event))
                 return;
             if (!(typed && m_filters.filterTypedText(text)))
                 QGraphicsView::keyPressEvent(event);
@@ -388,6 +417,8 @@ void TextView::keyPressEvent(QKeyEvent* event)
     } else {
         QGraphicsView::keyPressEvent(event);
     }
+    if (m_text.editCount() == before)
+        m_filters.placeCaret(from, event);
     noteEvent(before);
     m_geometry.ensureCaretVisible();
 }
@@ -443,6 +474,9 @@ void TextView::mouseReleaseEvent(QMouseEvent* event)
 {
     const int before = m_text.editCount();
     QGraphicsView::mouseReleaseEvent(event);
+    // A click on an item's marker puts the caret where its text starts.
+    if (m_editable && !m_item->textCursor().hasSelection())
+        m_filters.placeCaret(m_lastPosition, nullptr);
     noteEvent(before);
 }
 

@@ -179,7 +179,8 @@ public:
     {
         return m_filters.smartInsertText(text, selectedRange());
     }
-    // Pastes from the clipboard: images as PNG attachments, else rich text, else plain text.
+    // Pastes from the clipboard: images as PNG attachments, else rich text with its styles,
+    // else plain text.
     virtual void paste();
     // The context menu for a viewport point: spelling items over a misspelled word, then the
     // edit items.
@@ -230,6 +231,9 @@ private:
         const std::function<void(QTextCursor& cursor)>& insert, bool showCaret) override;
     bool insertPlainText(const QString& text, const QString& actionName) override;
 
+    // The selection on the clipboard with its styles, for a paste here to keep them.
+    void copySelection();
+    void removeSelection();
     void attachMirror(std::unique_ptr<QTextDocument> oldMirror);
     void noteEvent(int editsBefore);
 

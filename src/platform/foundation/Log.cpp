@@ -4,6 +4,7 @@
 #include <QMutex>
 
 Q_LOGGING_CATEGORY(lcBrindlex, "brindlex")
+Q_LOGGING_CATEGORY(lcBrindlexTrace, "brindlex.trace", QtInfoMsg)
 
 namespace platform {
 
@@ -20,6 +21,11 @@ void logLine(const QString& line)
             currentCapture->m_lines.append(line);
     }
     qCInfo(lcBrindlex).noquote() << line;
+}
+
+void traceLine(const QString& line)
+{
+    qCDebug(lcBrindlexTrace).noquote() << line;
 }
 
 LogCapture::LogCapture()
@@ -44,8 +50,8 @@ QStringList LogCapture::lines() const
 bool LogCapture::contains(const QString& text) const
 {
     const QStringList all = lines();
-    return std::any_of(all.begin(), all.end(),
-                       [&](const QString& line) { return line.contains(text); });
+    return std::any_of(
+        all.begin(), all.end(), [&](const QString& line) { return line.contains(text); });
 }
 
 } // namespace platform

@@ -10,10 +10,19 @@ namespace platform {
 // (category "brindlex"), formatted with `%@` placeholders.
 void logLine(const QString& line);
 
-template <typename... Args>
-void log(const QString& fmt, const Args&... args)
+template <typename... Args> void log(const QString& fmt, const Args&... args)
 {
     logLine(format(fmt, args...));
+}
+
+// Traces of the steps inside one user action (how a menu was built, say): too many for the
+// user's log, so they go to the category "brindlex.trace", which is off unless switched on
+// (QT_LOGGING_RULES="brindlex.trace.debug=true").
+void traceLine(const QString& line);
+
+template <typename... Args> void trace(const QString& fmt, const Args&... args)
+{
+    traceLine(format(fmt, args...));
 }
 
 // Collects the lines logged on any thread while it exists, for tests that check a message.

@@ -19,12 +19,14 @@ const char* const kAttachedProperty = "platform.SharedTextStorage";
 } // namespace
 
 // A piece of attributed text cut out of a document. The block format of its first paragraph
-// travels separately: it belongs to the target's paragraph only when the piece starts one.
+// and that paragraph's own character format (the look typing takes in it while empty) travel
+// separately: they belong to the target's paragraph only when the piece starts one.
 struct SharedTextStorage::Fragment {
     std::shared_ptr<QTextDocument> text;
     qsizetype length = 0;
     bool startsBlock = false;
     QTextBlockFormat firstBlockFormat;
+    QTextCharFormat firstBlockCharFormat;
 
     static Fragment cut(const QTextDocument& doc, qsizetype position, qsizetype length)
     {
@@ -34,8 +36,10 @@ struct SharedTextStorage::Fragment {
             fragment.text = AttributedText::attributedSubstring(doc, { position, length });
         const QTextBlock block = doc.findBlock(int(position));
         fragment.startsBlock = block.isValid() && block.position() == position;
-        if (fragment.startsBlock)
+        if (fragment.startsBlock) {
             fragment.firstBlockFormat = block.blockFormat();
+            fragment.firstBlockCharFormat = block.charFormat();
+        }
         return fragment;
     }
 
@@ -50,12 +54,15 @@ struct SharedTextStorage::Fragment {
         } else {
             AttributedText::replaceCharacters(target, { position, removeLength }, *text);
         }
-        // An empty piece still carries its paragraph's style (an empty document's, say).
+        // An empty piece still carries its paragraph's style and look (an empty document's,
+        // say, which a view of it would otherwise type in the document's plain default face).
         if (startsBlock) {
             QTextCursor cursor(&target);
             cursor.setPosition(int(position));
             if (cursor.blockFormat() != firstBlockFormat)
                 cursor.setBlockFormat(firstBlockFormat);
+            if (cursor.blockCharFormat() != firstBlockCharFormat)
+                cursor.setBlockCharFormat(firstBlockCharFormat);
         }
     }
 

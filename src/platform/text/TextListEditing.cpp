@@ -101,4 +101,49 @@ bool TextListEditing::deleteBackward(QTextCursor& cursor)
     return true;
 }
 
+bool TextListEditing::deleteForward(QTextCursor& cursor)
+{
+    if (cursor.hasSelection() || !cursor.atBlockEnd())
+        return false;
+    const QTextBlock next = cursor.block().next();
+    if (!next.isValid() || TextListMarkers::itemLists(next).isEmpty())
+        return false;
+    const int prefix = TextListMarkers::prefixLength(next.text());
+    const int position = cursor.position();
+    cursor.beginEditBlock();
+    if (cursor.block().length() == 1) {
+        // An empty line before the item goes, and the item stays as it was.
+        cursor.setBlockFormat(next.blockFormat());
+        cursor.deleteChar();
+        cursor.setPosition(position + prefix);
+    } else {
+        cursor.setPosition(next.position() + prefix, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    TextListMarkers::renumber(*cursor.document(), position);
+    cursor.endEditBlock();
+    return true;
+}
+
+bool TextListEditing::placeCaret(QTextCursor& cursor, int from, bool backward)
+{
+    const QTextBlock block = cursor.block();
+    if (TextListMarkers::itemLists(block).isEmpty())
+        return false;
+    const int textStart = block.position() + TextListMarkers::prefixLength(block.text());
+    if (cursor.position() >= textStart)
+        return false;
+    int target = textStart;
+    if (backward && from == textStart && block.position() > 0)
+        target = block.position() - 1;
+    if (cursor.hasSelection()) {
+        const int anchor = cursor.anchor();
+        cursor.setPosition(anchor);
+        cursor.setPosition(target, QTextCursor::KeepAnchor);
+    } else {
+        cursor.setPosition(target);
+    }
+    return true;
+}
+
 } // namespace platform

@@ -258,6 +258,16 @@ TEST_F(CommandRouterTest, MenusValidateOnShowAndAnnounceTheItemBeforeItsAction)
     EXPECT_EQ(log,
         (QStringList {
             QStringLiteral("app:newDocument::0"), QStringLiteral("app:deleteSelection::0") }));
+
+    // Once the menu is gone a key equivalent is validated when pressed, not when last shown.
+    emit menu.aboutToHide();
+    EXPECT_TRUE(disabled->isEnabled());
+    EXPECT_TRUE(enabled->isEnabled());
+    application.answers[QStringLiteral("newDocument:")] = false;
+    log.clear();
+    emit menu.triggered(enabled);
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(input.beepCount(), 1);
 }
 
 // An item wired on its own that also sits in an attached menu sends its command once: a share

@@ -51,11 +51,12 @@ QImage smallImage()
 
 } // namespace
 
-TEST(MimeDataInsertion, AnImageGoesBeforeRichTextAndRichTextBeforePlainText)
+TEST(MimeDataInsertion, AnImageGoesBeforeRtfRtfBeforeHtmlAndHtmlBeforePlainText)
 {
     struct Case {
         const char* name;
         bool image;
+        QByteArray rtf;
         QString html;
         QString text;
         bool inserted;
@@ -63,16 +64,23 @@ TEST(MimeDataInsertion, AnImageGoesBeforeRichTextAndRichTextBeforePlainText)
         QStringList plainText;
     };
     const QString picture(QChar::ObjectReplacementCharacter);
+    const QByteArray rtf("{\\rtf1\\ansi {\\b styled}}");
     const Case cases[] = {
-        { "all three", true, QStringLiteral("<b>rich</b>"), QStringLiteral("plain"), true, picture,
-            {} },
-        { "rich and plain", false, QStringLiteral("<b>rich</b>"), QStringLiteral("plain"), true,
+        { "all four", true, rtf, QStringLiteral("<b>rich</b>"), QStringLiteral("plain"), true,
+            picture, {} },
+        { "rtf, html and plain", false, rtf, QStringLiteral("<b>rich</b>"), QStringLiteral("plain"),
+            true, QStringLiteral("styled"), {} },
+        // Damaged RTF is passed over for the next form.
+        { "damaged rtf", false, QByteArray("{\\rtf1 {\\b unclosed"), QStringLiteral("<b>rich</b>"),
+            QStringLiteral("plain"), true, QStringLiteral("rich"), {} },
+        { "html and plain", false, {}, QStringLiteral("<b>rich</b>"), QStringLiteral("plain"), true,
             QStringLiteral("rich"), {} },
-        { "plain only", false, {}, QStringLiteral("plain"), true, {}, { QStringLiteral("plain") } },
+        { "plain only", false, {}, {}, QStringLiteral("plain"), true, {},
+            { QStringLiteral("plain") } },
         // Rich text that reads as nothing is not taken for its plain form.
-        { "empty rich text", false, QStringLiteral("<p></p>"), QStringLiteral("plain"), false, {},
-            {} },
-        { "nothing usable", false, {}, {}, false, {}, {} },
+        { "empty rich text", false, {}, QStringLiteral("<p></p>"), QStringLiteral("plain"), false,
+            {}, {} },
+        { "nothing usable", false, {}, {}, {}, false, {}, {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,6 +88,8 @@ TEST(MimeDataInsertion, AnImageGoesBeforeRichTextAndRichTextBeforePlainText)
         QMimeData data;
         if (c.image)
             data.setImageData(smallImage());
+        if (!c.rtf.isEmpty())
+            data.setData(QStringLiteral("text/rtf"), c.rtf);
         if (!c.html.isEmpty())
             data.setHtml(c.html);
         if (!c.text.isEmpty())

@@ -133,6 +133,65 @@ TEST_F(TextViewTest, PastedHtmlReadsThroughTheReadersNestingLimit)
         stored(AttributedText::FontAttributeName, int(text().size()) - 1).value<QFont>().bold());
 }
 
+// Copy and Cut put the selection on the clipboard with its styles, which a paste here keeps;
+// Cut takes it out as one step that Undo brings back, and a read-only text only copies.
+TEST_F(TextViewTest, CopiedAndCutTextPastesWithItsStyles)
+{
+    type(QStringLiteral("a "));
+    view->changeCharacterFormats(
+        {}, [](QTextCharFormat& format) { format.setFontWeight(QFont::Bold); });
+    type(QStringLiteral("bold"));
+    ASSERT_TRUE(view->setSelectedRange({ 0, 6 }));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(view->setSelectedRange({ 6, 0 }));
+    ASSERT_TRUE(send("paste:"));
+    EXPECT_EQ(text(), QStringLiteral("a bolda bold"));
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, 9).value<QFont>().bold());
+    EXPECT_FALSE(stored(AttributedText::FontAttributeName, 6).value<QFont>().bold());
+
+    ASSERT_TRUE(view->setSelectedRange({ 0, 6 }));
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(text(), QStringLiteral("a bold"));
+    EXPECT_EQ(delegate.undoManager.undoMenuItemTitle(), QStringLiteral("Undo Cut"));
+    ASSERT_TRUE(send("paste:"));
+    EXPECT_EQ(text(), QStringLiteral("a bolda bold"));
+    EXPECT_TRUE(stored(AttributedText::FontAttributeName, 3).value<QFont>().bold());
+    for (int step = 0; step < 2; ++step) {
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        scheduler.runUntilIdle();
+    }
+    EXPECT_EQ(text(), QStringLiteral("a bolda bold"));
+
+    view->setEditable(false);
+    ASSERT_TRUE(view->setSelectedRange({ 0, 1 }));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a"));
+    ASSERT_TRUE(view->setSelectedRange({ 0, 2 }));
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("a bolda bold"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a"));
+}
+
+// Return on an empty line adds a line in the look of the one before, styled or not.
+TEST_F(TextViewTest, ReturnOnAnEmptyLineAddsALineInItsLook)
+{
+    view->changeCharacterFormats({}, [](QTextCharFormat& format) { format.setFontPointSize(17); });
+    view->changeParagraphStyles({}, [](ParagraphStyle& style) { style.firstLineHeadIndent = 12; });
+    type(QStringLiteral("a"));
+    for (int line = 0; line < 3; ++line) {
+        QTest::keyClick(view, Qt::Key_Return);
+        scheduler.runUntilIdle();
+    }
+    type(QStringLiteral("b"));
+    EXPECT_EQ(text(), QStringLiteral("a\n\n\nb"));
+    for (int paragraph = 0; paragraph < 4; ++paragraph) {
+        SCOPED_TRACE(paragraph);
+        EXPECT_EQ(paragraphStyleAt(paragraph).firstLineHeadIndent, 12);
+    }
+    EXPECT_EQ(AttributedText::fontPointSize(QTextCursor(storage->lastBlock()).charFormat()), 17);
+}
+
 // Laying out a text of many megabytes, or a paragraph of one, held the window for seconds: such
 // a text shows its beginning, read-only, a slice a turn, and the storage keeps all of it.
 TEST_F(TextViewTest, TextTooLongToEditShowsItsBeginningReadOnly)

@@ -264,7 +264,7 @@ TEST_F(SharedTextStorageTest, DirectStorageChangesReachMirrorsAndDropRecords)
 }
 
 // An empty document still has a paragraph, and its style (a ruler's indent) is part of the note.
-TEST_F(SharedTextStorageTest, ParagraphStyleOfAnEmptyDocumentReachesEveryView)
+TEST_F(SharedTextStorageTest, ParagraphStyleAndLookOfAnEmptyDocumentReachEveryView)
 {
     QTextBlockFormat indented;
     indented.setLeftMargin(20);
@@ -274,8 +274,13 @@ TEST_F(SharedTextStorageTest, ParagraphStyleOfAnEmptyDocumentReachesEveryView)
     auto storage = AttributedText::makeDocument();
     SharedTextStorage* shared = SharedTextStorage::of(storage.get());
     QTextCursor(storage.get()).setBlockFormat(indented);
+    QTextCharFormat large;
+    large.setFontPointSize(17);
+    QTextCursor(storage.get()).setBlockCharFormat(large);
     auto shown = shared->makeMirror([this] { return &undoManager; });
     EXPECT_EQ(margin(*shown), 20);
+    // So is the look typing takes there.
+    EXPECT_EQ(QTextCursor(shown.get()).charFormat().fontPointSize(), 17);
 
     // Set in one view, it reaches the storage and a view made before and after.
     auto empty = AttributedText::makeDocument();

@@ -115,11 +115,11 @@ TEST(TextLists, OtherWritersRtfListsGetMarkerRuns)
         "\t1.\tsub[{decimal}.>{decimal}.] | \t2.\tsecond[{decimal}.] | ");
 }
 
-// Return, Tab, Shift+Tab and Backspace in items, each from a fresh three-item list with the
-// cursor at `position` of `paragraph`.
+// Return, Tab, Shift+Tab, Backspace and Delete about items, each from a fresh three-item list
+// with the cursor at `position` of `paragraph`.
 TEST(TextLists, EditingKeysContinueNestEndAndRemoveItems)
 {
-    enum class Key { Return, Tab, ShiftTab, Backspace };
+    enum class Key { Return, Tab, ShiftTab, Backspace, Delete };
     struct Case {
         const char* what;
         QTextListFormat::Style style;
@@ -167,6 +167,16 @@ TEST(TextLists, EditingKeysContinueNestEndAndRemoveItems)
             false, "", 0 },
         { "return after the list is a return", QTextListFormat::ListDecimal, 3, -1, { Key::Return },
             false, "", 0 },
+        { "delete before an item joins its text", QTextListFormat::ListDecimal, 0, -1,
+            { Key::Delete }, true, "\t1.\tonetwo[{decimal}.] | \t2.\tthree[{decimal}.] | after",
+            7 },
+        { "delete on an empty line before an item takes the line", QTextListFormat::ListDecimal, 1,
+            -1, { Key::Backspace, Key::Backspace, Key::Backspace, Key::Backspace, Key::Delete },
+            true, "\t1.\tone[{decimal}.] | \t2.\tthree[{decimal}.] | after", 4 },
+        { "delete inside the text deletes", QTextListFormat::ListDecimal, 0, 4, { Key::Delete },
+            false, "", 0 },
+        { "delete at the list's end deletes", QTextListFormat::ListDecimal, 2, -1, { Key::Delete },
+            false, "", 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -188,6 +198,11 @@ TEST(TextLists, EditingKeysContinueNestEndAndRemoveItems)
                 break;
             case Key::Backspace:
                 handled = TextListEditing::deleteBackward(cursor);
+                if (!handled)
+                    cursor.deletePreviousChar();
+                break;
+            case Key::Delete:
+                handled = TextListEditing::deleteForward(cursor);
                 break;
             }
         }
@@ -196,6 +211,43 @@ TEST(TextLists, EditingKeysContinueNestEndAndRemoveItems)
             continue;
         EXPECT_EQ(bxtest::describeLists(*doc), c.lists);
         EXPECT_EQ(cursor.positionInBlock(), c.cursorInBlock);
+    }
+}
+
+// A caret moved into a marker goes to the item's text, or going left from there to the line
+// before; a selection keeps its anchor.
+TEST(TextLists, ACaretNeverRestsInsideAMarker)
+{
+    struct Case {
+        const char* what;
+        int anchor;
+        int position;
+        int from;
+        bool backward;
+        bool placed;
+        int expectedAnchor;
+        int expectedPosition;
+    };
+    // "after\n" then "\t•\tone": the item's text starts at 9.
+    const Case cases[] = {
+        { "home to the paragraph's start", 6, 6, 12, false, true, 9, 9 },
+        { "a click on the marker", 7, 7, 7, false, true, 9, 9 },
+        { "left from the text's start", 8, 8, 9, true, true, 5, 5 },
+        { "left from further in stops at the text", 8, 8, 11, true, true, 9, 9 },
+        { "shift+home keeps the anchor", 12, 6, 12, false, true, 12, 9 },
+        { "shift+left from the text's start", 9, 8, 9, true, true, 9, 5 },
+        { "in the text", 10, 10, 11, true, false, 10, 10 },
+        { "outside a list", 2, 2, 3, true, false, 2, 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = listDocument(u"after\none"_qs, QTextListFormat::ListDisc, 1, 1);
+        QTextCursor cursor(doc.get());
+        cursor.setPosition(c.anchor);
+        cursor.setPosition(c.position, QTextCursor::KeepAnchor);
+        EXPECT_EQ(TextListEditing::placeCaret(cursor, c.from, c.backward), c.placed);
+        EXPECT_EQ(cursor.anchor(), c.expectedAnchor);
+        EXPECT_EQ(cursor.position(), c.expectedPosition);
     }
 }
 

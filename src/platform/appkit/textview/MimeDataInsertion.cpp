@@ -4,6 +4,7 @@
 
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
+#include "platform/text/TextMimeData.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -24,6 +25,18 @@ bool MimeDataInsertion::insertMimeData(const QMimeData* source, const QString& a
     }
     if (!image.isNull())
         return insertImage(image, actionName);
+    if (const std::unique_ptr<QTextDocument> text = TextMimeData::attributedText(*source)) {
+        m_target.insertAsUserEdit(
+            actionName,
+            [&](QTextCursor& cursor) {
+                cursor.removeSelectedText();
+                const qsizetype start = cursor.position();
+                AttributedText::replaceCharacters(*cursor.document(), { start, 0 }, *text);
+                cursor.setPosition(int(start + AttributedText::length(*text)));
+            },
+            true);
+        return true;
+    }
     if (source->hasHtml()) {
         // Through the readers' own HTML import, with its nesting limit.
         const QTextDocumentFragment fragment(HtmlReader::fromHtml(source->html()).get());

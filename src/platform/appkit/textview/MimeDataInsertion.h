@@ -10,8 +10,8 @@ namespace platform {
 class TextInsertionTarget;
 
 // Inserts mime data (the clipboard's, or another source's) at a text view's selection as the
-// user's edit: an image as a PNG attachment, else rich text through the readers' own HTML
-// import, else plain text. Owned by its view; main thread only.
+// user's edit: an image as a PNG attachment, else RTF with its styles, else rich text through
+// the readers' own HTML import, else plain text. Owned by its view; main thread only.
 class MimeDataInsertion final {
 public:
     explicit MimeDataInsertion(TextInsertionTarget& target) : m_target(target) { }

@@ -70,6 +70,8 @@ bool TextInputFilters::editList(const QKeyEvent* event)
         edited = TextListEditing::insertParagraph(cursor);
     else if (event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier)
         edited = TextListEditing::deleteBackward(cursor);
+    else if (event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier)
+        edited = TextListEditing::deleteForward(cursor);
     else if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier)
         edited = TextListEditing::changeLevel(cursor, 1);
     else if (isTabKey(event) && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier)
@@ -77,6 +79,31 @@ bool TextInputFilters::editList(const QKeyEvent* event)
     if (edited)
         m_item.setTextCursor(cursor);
     return edited;
+}
+
+void TextInputFilters::placeCaret(int from, const QKeyEvent* event)
+{
+    const bool backward = event
+        && (event->matches(QKeySequence::MoveToPreviousChar)
+            || event->matches(QKeySequence::SelectPreviousChar)
+            || event->matches(QKeySequence::MoveToPreviousWord)
+            || event->matches(QKeySequence::SelectPreviousWord));
+    QTextCursor cursor = m_item.textCursor();
+    if (TextListEditing::placeCaret(cursor, from, backward))
+        m_item.setTextCursor(cursor);
+}
+
+bool TextInputFilters::insertParagraph(const QKeyEvent* event)
+{
+    if (!event->matches(QKeySequence::InsertParagraphSeparator))
+        return false;
+    // The text engine's own Return starts over in the document's plain look after an empty
+    // paragraph, and on a styled empty one only drops the style instead of adding a line: a
+    // blank line would be swallowed and the text after it shrink to the default size.
+    QTextCursor cursor = m_item.textCursor();
+    cursor.insertBlock(cursor.blockFormat(), cursor.charFormat());
+    m_item.setTextCursor(cursor);
+    return true;
 }
 
 bool TextInputFilters::filterTypedText(const QString& text)

@@ -12,10 +12,11 @@ class QKeyEvent;
 namespace platform {
 
 // The text options at work inside the user's typed edit of a text view: list keys (Return,
-// Tab, Shift+Tab and Backspace in a list item), smart quotes and dashes, the space a deleted
-// word takes along, and typed addresses that become links once a space follows; also the
-// spaces smart paste adds. Works on the item's cursor and document; owned by its text view,
-// main thread only.
+// Tab, Shift+Tab, Backspace and Delete about a list item; a caret kept out of its marker),
+// Return elsewhere, smart quotes and dashes, the
+// space a deleted word takes along, and typed addresses that become links once a space follows;
+// also the spaces smart paste adds. Works on the item's cursor and document; owned by its text
+// view, main thread only.
 class TextInputFilters final {
 public:
     explicit TextInputFilters(QGraphicsTextItem& item) : m_item(item) { }
@@ -28,6 +29,12 @@ public:
 
     // A list key in a list item, done; answers whether the key was one.
     bool editList(const QKeyEvent* event);
+    // After the caret moved from `from` by `event` (a key; null for the mouse): out of a list
+    // marker it landed in, to the item's text, or going left to the line before.
+    void placeCaret(int from, const QKeyEvent* event);
+    // Return outside a list: a new paragraph in the look of the one it ends, done; answers
+    // whether the key was Return.
+    bool insertParagraph(const QKeyEvent* event);
     // Typed `text` replaced by its smart form (quotes, a dash for two hyphens); answers
     // whether it was replaced.
     bool filterTypedText(const QString& text);

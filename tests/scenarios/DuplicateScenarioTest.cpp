@@ -1,0 +1,137 @@
+#include "ScenarioApp.h"
+
+#include "document/model/BXNote.h"
+#include "lists/BXTableView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/editor/BXTextView.h"
+
+#include <gtest/gtest.h>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+const QString kLessons = QStringLiteral("Xylophone lessons\nTuesdays at five");
+
+std::string joined(const QStringList& list)
+{
+    return list.join(QStringLiteral(" | ")).toStdString();
+}
+
+// Opens a file holding `texts` and puts the caret at the end of the first note's first line.
+BXMainWindowController* openWithCaretAfterFirstLine(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { kLessons });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ScenarioApp::idle(300);
+    ScenarioApp::click(window->noteTextView()->viewport(), QPoint(30, 16));
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::key(Qt::Key_End);
+    return window;
+}
+
+struct Typist {
+    const char* name;
+    int interval;
+    // Milliseconds between Duplicate and the first key.
+    int pause;
+};
+
+void PrintTo(const Typist& typist, std::ostream* out)
+{
+    *out << typist.name;
+}
+
+} // namespace
+
+class DuplicateTypingScenario : public testing::TestWithParam<Typist> { };
+
+// What is typed after Duplicate goes into the copy, at the caret the copy shows (where the
+// original had it), however soon the typing starts; the original stays as it was.
+TEST_P(DuplicateTypingScenario, KeysAfterDuplicateGoIntoTheCopyAtItsCaret)
+{
+    const Typist typist = GetParam();
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Lessons.brindlex");
+    BXMainWindowController* window = openWithCaretAfterFirstLine(app, path);
+    ASSERT_NE(window, nullptr);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    if (typist.pause > 0)
+        ScenarioApp::idle(typist.pause);
+    ScenarioApp::type(QStringLiteral("abcdefgh"), typist.interval);
+    const QString copy = QStringLiteral("Xylophone lessonsabcdefgh\nTuesdays at five");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == copy; }))
+        << ScenarioApp::editorText().toStdString();
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("Xylophone lessonsabcdefgh"));
+    })) << joined(ScenarioApp::listTitles());
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), joined({ kLessons, copy }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Typists, DuplicateTypingScenario,
+    testing::Values(Typist { "at_once", 40, 0 }, Typist { "at_once_fast", 6, 0 },
+        Typist { "after_a_pause", 40, 500 }),
+    [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
+
+// A copy is titled by its first line like its original: typing at its start retitles it in
+// the list and in the file, and it carries no name of its own.
+TEST(DuplicateScenario, ACopysTitleFollowsItsFirstLine)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Titles.brindlex");
+    BXMainWindowController* window = openWithCaretAfterFirstLine(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }));
+    ScenarioApp::idle(300);
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::type(QStringLiteral("Cello and "));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles()
+            == QStringList { QStringLiteral("Cello and Xylophone lessons"),
+                   QStringLiteral("Xylophone lessons") };
+    })) << joined(ScenarioApp::listTitles());
+
+    app.save();
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path, [&stored](const BXNote& note) {
+        stored << QStringLiteral("%1 [%2]").arg(note.noteTitle(), note.noteName());
+    });
+    stored.sort();
+    EXPECT_EQ(joined(stored),
+        joined({ QStringLiteral("Cello and Xylophone lessons []"),
+            QStringLiteral("Xylophone lessons []") }));
+}
+
+// Duplicate's key works whenever a note is selected, also after its menu was last seen while
+// none was (a search that found nothing): the key is checked when pressed.
+TEST(DuplicateScenario, TheKeyDuplicatesAfterTheMenuWasSeenWithNothingSelected)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Keys.brindlex");
+    BXMainWindowController* window = openWithCaretAfterFirstLine(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::key(Qt::Key_F, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("qqqq"));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().isEmpty(); }));
+    EXPECT_FALSE(
+        ScenarioApp::isMenuItemEnabled({ QStringLiteral("Note"), QStringLiteral("Duplicate") }));
+
+    ScenarioApp::key(Qt::Key_Escape);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 1; }));
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ScenarioApp::idle(300);
+    ScenarioApp::click(window->noteTextView()->viewport(), QPoint(30, 16));
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }))
+        << joined(ScenarioApp::listTitles());
+}

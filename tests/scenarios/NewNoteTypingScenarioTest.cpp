@@ -1,0 +1,108 @@
+#include "ScenarioApp.h"
+
+#include "lists/BXTableView.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowNoteActions.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
+#include "mainwindow/search/BXSearchField.h"
+#include "ui/BXHoverButton.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <functional>
+
+using scenario::ScenarioApp;
+
+namespace {
+
+struct ClickElsewhere {
+    const char* name;
+    std::function<void(BXMainWindowController*)> click;
+};
+
+void PrintTo(const ClickElsewhere& where, std::ostream* out)
+{
+    *out << where.name;
+}
+
+// Opens a file of two notes, the second selected by a click on its row.
+BXMainWindowController* openWithSecondNoteSelected(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note"), QStringLiteral("Beta note") });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    ScenarioApp::clickRow(window->notesTableView(), 1);
+    ScenarioApp::idle(300);
+    return window;
+}
+
+} // namespace
+
+class NewNoteTypingScenario : public testing::TestWithParam<ClickElsewhere> { };
+
+// The keys typed right after New Note belong to the new note whatever the user does next: a
+// click elsewhere at once moves the selection or the focus only after they are in the note.
+TEST_P(NewNoteTypingScenario, KeysTypedAtOnceStayInTheNewNoteWhenTheUserClicksElsewhere)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Quick.brindlex");
+    BXMainWindowController* window = openWithSecondNoteSelected(app, path);
+    ASSERT_NE(window, nullptr);
+
+    ScenarioApp::click(window->noteActions()->notesToolbarAddButton());
+    ScenarioApp::idle(50);
+    ScenarioApp::type(QStringLiteral("tok01x"), 5);
+    GetParam().click(window);
+    ScenarioApp::idle(600);
+
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("tok01x"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(scenario::storedTexts(path),
+        (QStringList {
+            QStringLiteral("Alpha note"), QStringLiteral("Beta note"), QStringLiteral("tok01x") }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clicks, NewNoteTypingScenario,
+    testing::Values(ClickElsewhere { "a_row",
+                        [](BXMainWindowController* window) {
+                            ScenarioApp::clickRow(window->notesTableView(), 0);
+                        } },
+        ClickElsewhere { "the_search_field",
+            [](BXMainWindowController* window) {
+                ScenarioApp::click(window->search()->searchField());
+            } }),
+    [](const testing::TestParamInfo<ClickElsewhere>& info) {
+        return std::string(info.param.name);
+    });
+
+class NewNoteKeysScenario : public testing::TestWithParam<int> { };
+
+// New Note by its keys from the notes list, the typing starting once the text has taken the
+// focus but before the new note's text shows, then at once a click on the search field: the
+// keys are in the new note, and the search field has the focus the click gave it.
+TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElsewhere)
+{
+    ScenarioApp app;
+    BXMainWindowController* window
+        = openWithSecondNoteSelected(app, app.folder() + QStringLiteral("/Keys.brindlex"));
+    ASSERT_NE(window, nullptr);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(GetParam());
+    ScenarioApp::type(QStringLiteral("tok02x"), 5);
+    ScenarioApp::click(window->search()->searchField());
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("tok02x"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), window->search()->searchField());
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, NewNoteKeysScenario, testing::Values(100, 160, 250),
+    [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "ms"; });

@@ -1,0 +1,187 @@
+#include "ScenarioApp.h"
+
+#include "document/BXDocument.h"
+#include "document/model/BXNote.h"
+#include "mainwindow/BXMainWindow.h"
+#include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/notewindow/BXNoteWindowController.h"
+#include "platform/documents/Document.h"
+#include "platform/text/AttributedText.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using platform::AttributedText;
+using scenario::ScenarioApp;
+
+namespace {
+
+// Each paragraph as "text@size": the size its characters are typed in, or for an empty one the
+// size typing there would take.
+QStringList paragraphSizes(const QTextDocument& text)
+{
+    QStringList paragraphs;
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        QTextCursor cursor(block);
+        if (block.length() > 1)
+            cursor.movePosition(QTextCursor::NextCharacter);
+        paragraphs << QStringLiteral("%1@%2")
+                          .arg(block.text())
+                          .arg(AttributedText::fontPointSize(cursor.charFormat()));
+    }
+    return paragraphs;
+}
+
+std::string shown(const BXTextView* view)
+{
+    return AttributedText::string(*view->mirror()).toStdString();
+}
+
+std::string joined(const QStringList& list)
+{
+    return list.join(QStringLiteral(" | ")).toStdString();
+}
+
+// Opens the selected note in a window of its own, as from the Note menu: that window's text.
+BXTextView* openInOwnWindow(BXMainWindowController* main)
+{
+    const BXNote::NotePtr note = main->selectedNote();
+    platform::Document* document = main->document();
+    if (!ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") })
+        || !ScenarioApp::waitUntil([&] {
+               BXNoteWindowController* window = scenario::noteWindowOf(document, note);
+               return window && window->noteTextView()->isVisible();
+           }))
+        return nullptr;
+    return scenario::noteWindowOf(document, note)->noteTextView();
+}
+
+struct Typist {
+    const char* name;
+    // Milliseconds between keys.
+    int interval;
+    // Whether the note gets a window of its own to be typed in.
+    bool inNoteWindow;
+    // Whether the typist stops for a moment before and after each Return.
+    bool pauses;
+};
+
+void PrintTo(const Typist& typist, std::ostream* out)
+{
+    *out << typist.name;
+}
+
+} // namespace
+
+class BlankLinesScenario : public testing::TestWithParam<Typist> { };
+
+// A blank line is an empty paragraph like any other, in the look of the paragraph before it:
+// Return on an empty line makes one, the text after it keeps its size, and undo and redo take
+// it back and bring it again, on screen and in the file.
+TEST_P(BlankLinesScenario, ReturnOnAnEmptyLineMakesABlankLineInTheSameLook)
+{
+    const Typist typist = GetParam();
+    ScenarioApp app;
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    BXTextView* view = main->noteTextView();
+    if (typist.inNoteWindow) {
+        app.type(QStringLiteral("Window"), typist.interval);
+        view = openInOwnWindow(main);
+        ASSERT_NE(view, nullptr);
+        ScenarioApp::click(view->viewport());
+        ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
+        app.type(QStringLiteral("\n"), typist.interval);
+    }
+    const auto typeLine = [&](const QString& line) {
+        if (typist.pauses)
+            ScenarioApp::idle(600);
+        app.type(line, typist.interval);
+    };
+    typeLine(QStringLiteral("Blank line test"));
+    typeLine(QStringLiteral("\n"));
+    typeLine(QStringLiteral("Para one"));
+    typeLine(QStringLiteral("\n"));
+    typeLine(QStringLiteral("\n"));
+    typeLine(QStringLiteral("Para two"));
+    ScenarioApp::idle(300);
+
+    const QString prefix = typist.inNoteWindow ? QStringLiteral("Window\n") : QString();
+    const QString typed = prefix + QStringLiteral("Blank line test\nPara one\n\nPara two");
+    const double size
+        = AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters);
+    QStringList sizes;
+    for (const QString& line : typed.split(u'\n'))
+        sizes << QStringLiteral("%1@%2").arg(line).arg(size);
+    EXPECT_EQ(shown(view), typed.toStdString());
+    EXPECT_EQ(joined(paragraphSizes(*view->mirror())), joined(sizes));
+    bxtest::saveScreenshot(view->window()->grab().toImage(),
+        QStringLiteral("scenario-blank-line-%1").arg(QString::fromLatin1(typist.name)));
+
+    // The typing goes as one step and comes back with its blank line.
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(shown(view), prefix.chopped(prefix.isEmpty() ? 0 : 1).toStdString());
+    ScenarioApp::keys(QKeySequence::Redo);
+    EXPECT_EQ(shown(view), typed.toStdString());
+
+    if (typist.inNoteWindow)
+        ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    int notes = 0;
+    scenario::forEachStoredNote(path, [&](const BXNote& note) {
+        ++notes;
+        const std::unique_ptr<QTextDocument> stored = note.attributedString();
+        EXPECT_EQ(stored->toPlainText().toStdString(), typed.toStdString());
+        EXPECT_EQ(joined(paragraphSizes(*stored)), joined(sizes));
+    });
+    EXPECT_EQ(notes, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typists, BlankLinesScenario,
+    testing::Values(Typist { "fast", 7, false, false }, Typist { "steady", 40, false, false },
+        Typist { "pausing", 40, false, true }, Typist { "in_a_note_window", 40, true, false }),
+    [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
+
+// A new page typed into in a window of its own takes the default look there as it does in the
+// main window: the window, the main window and the file show the text in the default size.
+TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
+{
+    ScenarioApp app;
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    const BXNote::NotePtr note = main->selectedNote();
+    platform::Document* document = main->document();
+    BXTextView* own = openInOwnWindow(main);
+    ASSERT_NE(own, nullptr);
+    ScenarioApp::click(own->viewport());
+    app.type(QStringLiteral("Own window"));
+    ScenarioApp::idle(300);
+
+    const double size
+        = AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters);
+    const std::string expected = QStringLiteral("Own window@%1").arg(size).toStdString();
+    EXPECT_EQ(joined(paragraphSizes(*own->mirror())), expected);
+    EXPECT_EQ(joined(paragraphSizes(*note->attributedString())), expected);
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return !scenario::noteWindowOf(document, note); }));
+    EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), expected);
+
+    const QString path = app.folder() + QStringLiteral("/Own.brindlex");
+    app.save(path);
+    app.closeFrontDocument();
+    scenario::forEachStoredNote(path, [&](const BXNote& stored) {
+        EXPECT_EQ(joined(paragraphSizes(*stored.attributedString())), expected);
+    });
+}
