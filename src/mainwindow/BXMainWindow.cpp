@@ -43,6 +43,9 @@ BXMainWindow::BXMainWindow(BXMainWindowController* controller) : m_controller(co
 BXMainWindow::~BXMainWindow()
 {
     qApp->removeEventFilter(this);
+    // Closing the widget base moves the focus and would reach this window's slot after its own
+    // part is gone.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
 void BXMainWindow::setEditingObject(QObject* object)
