@@ -372,15 +372,16 @@ TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
 // A Markdown file's images bring the pictures they name beside it, as a page's do.
 TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
 {
-    const QString folder = makeFolder(QStringLiteral("markdown"));
+    const QString markdownFolder = makeFolder(QStringLiteral("markdown"));
     QImage image(6, 4, QImage::Format_RGB32);
     image.fill(Qt::red);
-    ASSERT_TRUE(image.save(folder + QStringLiteral("/pic.png")));
-    writeFile(
-        folder + QStringLiteral("/note.md"), "See ![a picture](pic.png) and ![](gone.png).\n");
+    ASSERT_TRUE(image.save(markdownFolder + QStringLiteral("/pic.png")));
+    writeFile(markdownFolder + QStringLiteral("/note.md"),
+        "See ![a picture](pic.png) and ![](gone.png).\n");
     QString reason;
-    const std::unique_ptr<QTextDocument> text = BXNoteImport::readFile(
-        folder + QStringLiteral("/note.md"), QTextCharFormat(), QTextBlockFormat(), &reason);
+    const std::unique_ptr<QTextDocument> text
+        = BXNoteImport::readFile(markdownFolder + QStringLiteral("/note.md"), QTextCharFormat(),
+            QTextBlockFormat(), &reason);
     ASSERT_TRUE(text) << reason.toStdString();
     EXPECT_EQ(text->toPlainText().toStdU16String(), u"See \uFFFC and .");
     QTextCursor picture(text.get());

@@ -79,7 +79,7 @@ TEST_P(DuplicateTypingScenario, KeysAfterDuplicateGoIntoTheCopyAtItsCaret)
 INSTANTIATE_TEST_SUITE_P(Typists, DuplicateTypingScenario,
     testing::Values(Typist { "at_once", 40, 0 }, Typist { "at_once_fast", 6, 0 },
         Typist { "after_a_pause", 40, 500 }),
-    [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Typist>& tested) { return std::string(tested.param.name); });
 
 // A copy is titled by its first line like its original: typing at its start retitles it in
 // the list and in the file, and it carries no name of its own.

@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Clicks, NewNoteTypingScenario,
             [](BXMainWindowController* window) {
                 ScenarioApp::click(window->search()->searchField());
             } }),
-    [](const testing::TestParamInfo<ClickElsewhere>& info) {
-        return std::string(info.param.name);
+    [](const testing::TestParamInfo<ClickElsewhere>& tested) {
+        return std::string(tested.param.name);
     });
 
 class NewNoteKeysScenario : public testing::TestWithParam<int> { };
@@ -105,4 +105,4 @@ TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElse
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, NewNoteKeysScenario, testing::Values(100, 160, 250),
-    [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "ms"; });
+    [](const testing::TestParamInfo<int>& tested) { return std::to_string(tested.param) + "ms"; });

@@ -150,7 +150,7 @@ TEST_P(BlankLinesScenario, ReturnOnAnEmptyLineMakesABlankLineInTheSameLook)
 INSTANTIATE_TEST_SUITE_P(Typists, BlankLinesScenario,
     testing::Values(Typist { "fast", 7, false, false }, Typist { "steady", 40, false, false },
         Typist { "pausing", 40, false, true }, Typist { "in_a_note_window", 40, true, false }),
-    [](const testing::TestParamInfo<Typist>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Typist>& tested) { return std::string(tested.param.name); });
 
 // A new page typed into in a window of its own takes the default look there as it does in the
 // main window: the window, the main window and the file show the text in the default size.
