@@ -25,20 +25,6 @@
 
 namespace platform {
 
-namespace {
-
-bool isDeletion(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
-}
-
-bool isNewline(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
-} // namespace
-
 TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
     : QGraphicsView(parent),
       m_spellChecker(spellChecker ? spellChecker : &SpellChecker::shared()),
@@ -392,14 +378,15 @@ void TextView::keyPressEvent(QKeyEvent* event)
     const QString text = cuts ? QString() : event->text();
     const bool typed = !text.isEmpty() && (text.at(0).isPrint() || text == u"\t");
     const bool typing = !cuts
-        && (typed || isDeletion(event) || isNewline(event) || TextInputFilters::isTabKey(event));
+        && (typed || TextInputFilters::isDeletion(event) || TextInputFilters::isNewline(event)
+            || TextInputFilters::isTabKey(event));
     QString name;
     if (typing)
         name = localized(QStringLiteral("Typing"));
     else if (cuts)
         name = localized(QStringLiteral("Cut"));
     const bool deletesSelection
-        = m_item->textCursor().hasSelection() && (isDeletion(event) || cuts);
+        = m_item->textCursor().hasSelection() && (TextInputFilters::isDeletion(event) || cuts);
     if (cuts) {
         // Already on the clipboard, with its styles.
         m_text.performUserEdit(name, false, [&] {
@@ -440,11 +427,7 @@ void TextView::mousePressEvent(QMouseEvent* event)
     const int before = m_text.editCount();
     // Below or beside the text there is no item to take the click: it still places the caret.
     if (event->button() == Qt::LeftButton && !itemAt(event->position().toPoint())) {
-        QTextCursor cursor = m_item->textCursor();
-        cursor.setPosition(characterIndexAt(event->position().toPoint()));
-        m_item->setTextCursor(cursor);
-        m_scene->setFocusItem(m_item);
-        setFocus(Qt::MouseFocusReason);
+        m_geometry.placeCaretAt(event->position().toPoint());
         noteEvent(before);
         return;
     }

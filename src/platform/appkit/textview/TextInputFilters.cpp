@@ -14,11 +14,6 @@ namespace platform {
 
 namespace {
 
-bool isNewline(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
 // A typed URL or mail address becomes a link once a space follows it; punctuation at its end
 // stays outside the link.
 bool endsLinkCandidate(QChar c)
@@ -46,6 +41,16 @@ const RegularExpression& mailExpression()
 }
 
 } // namespace
+
+bool TextInputFilters::isDeletion(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+}
+
+bool TextInputFilters::isNewline(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
 
 bool TextInputFilters::isTabKey(const QKeyEvent* event)
 {

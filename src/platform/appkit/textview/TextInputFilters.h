@@ -26,6 +26,8 @@ public:
 
     // Tab and Backtab without Control or Alt: focus keys to a widget, indentation to a text.
     static bool isTabKey(const QKeyEvent* event);
+    static bool isDeletion(const QKeyEvent* event);
+    static bool isNewline(const QKeyEvent* event);
 
     // A list key in a list item, done; answers whether the key was one.
     bool editList(const QKeyEvent* event);

@@ -4,6 +4,7 @@
 #include "platform/text/TextHighlighter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
 #include <QScrollBar>
@@ -34,6 +35,15 @@ int TextViewGeometry::characterIndexAt(const QPoint& viewportPoint) const
 {
     const QPointF local = m_item.mapFromScene(m_view.mapToScene(viewportPoint));
     return m_item.document()->documentLayout()->hitTest(local, Qt::FuzzyHit);
+}
+
+void TextViewGeometry::placeCaretAt(const QPoint& viewportPoint)
+{
+    QTextCursor cursor = m_item.textCursor();
+    cursor.setPosition(characterIndexAt(viewportPoint));
+    m_item.setTextCursor(cursor);
+    m_item.scene()->setFocusItem(&m_item);
+    m_view.setFocus(Qt::MouseFocusReason);
 }
 
 QUrl TextViewGeometry::linkAt(const QPoint& viewportPoint) const

@@ -28,6 +28,8 @@ public:
     int characterIndexAt(const QPoint& viewportPoint) const;
     // The target of the link drawn at a point of the viewport; empty where there is none.
     QUrl linkAt(const QPoint& viewportPoint) const;
+    // A click where no text is drawn still puts the caret at the nearest character.
+    void placeCaretAt(const QPoint& viewportPoint);
     // A hand over a hashtag or a link, else the I-beam.
     Qt::CursorShape pointerShapeAt(const QPoint& viewportPoint) const;
     // In scene coordinates.
