@@ -263,20 +263,6 @@ QTextCharFormat TextView::selectedCharacterFormat() const
     return SelectionFormatting::firstCharacterFormat(*m_text.mirror(), selection);
 }
 
-void TextView::copySelection()
-{
-    const std::unique_ptr<QTextDocument> selection
-        = AttributedText::attributedSubstring(*m_text.mirror(), selectedRange());
-    QGuiApplication::clipboard()->setMimeData(TextMimeData::make(*selection).release());
-}
-
-void TextView::removeSelection()
-{
-    QTextCursor cursor = m_item->textCursor();
-    cursor.removeSelectedText();
-    m_item->setTextCursor(cursor);
-}
-
 void TextView::paste()
 {
     const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
@@ -363,8 +349,11 @@ void TextView::keyPressEvent(QKeyEvent* event)
     }
     const bool cuts = event->matches(QKeySequence::Cut);
     if (event->matches(QKeySequence::Copy) || cuts) {
-        if (m_item->textCursor().hasSelection() && (m_editable || !cuts))
-            copySelection();
+        if (m_item->textCursor().hasSelection() && (m_editable || !cuts)) {
+            const auto copied
+                = AttributedText::attributedSubstring(*m_text.mirror(), selectedRange());
+            QGuiApplication::clipboard()->setMimeData(TextMimeData::make(*copied).release());
+        }
         if (!cuts || !m_editable)
             return;
     }
@@ -390,7 +379,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
     if (cuts) {
         // Already on the clipboard, with its styles.
         m_text.performUserEdit(name, false, [&] {
-            removeSelection();
+            m_item->textCursor().removeSelectedText();
             m_filters.afterKey(text, deletesSelection);
         });
     } else if (m_text.isShared()) {

@@ -232,8 +232,6 @@ private:
     bool insertPlainText(const QString& text, const QString& actionName) override;
 
     // The selection on the clipboard with its styles, for a paste here to keep them.
-    void copySelection();
-    void removeSelection();
     void attachMirror(std::unique_ptr<QTextDocument> oldMirror);
     void noteEvent(int editsBefore);
 
