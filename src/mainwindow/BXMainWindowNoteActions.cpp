@@ -142,6 +142,9 @@ void BXMainWindowNoteActions::setupNotesToolbar()
             connect(model, signal, this, &BXMainWindowNoteActions::updateNotesCount);
         connect(model, &QAbstractItemModel::modelReset, this,
             &BXMainWindowNoteActions::updateNotesCount);
+        // A search's new arrangement can change the count within one layout change.
+        connect(model, &QAbstractItemModel::layoutChanged, this,
+            &BXMainWindowNoteActions::updateNotesCount);
     }
     updateNotesCount();
 }

@@ -2,15 +2,15 @@
 
 #include "mainwindow/BXBottomBarController.h"
 #include "mainwindow/BXMainWindowBars.h"
-#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/BXMainWindowValidation.h"
+#include "mainwindow/editor/BXWriterBar.h"
+#include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
 #include "mainwindow/search/BXVibrantScopeBar.h"
-#include "mainwindow/editor/BXWriterBar.h"
 
-#include "lists/tags/BXCategoryToken.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/tags/BXCategoryToken.h"
 #include "lists/tags/BXTagsController.h"
 
 #include "document/model/BXCategory.h"
@@ -22,8 +22,9 @@
 #include "platform/text/AttributedText.h"
 
 #include "mainwindow/search/BXSearchScopeBarController.h"
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -101,7 +102,8 @@ protected:
 TEST_F(MainWindowBarsEndToEndTest, SearchFormatTagsAndTextSizeThroughTheWindowAreKept)
 {
     makeFile({ QStringLiteral("Garden\nThe old lantern hangs by the door."),
-        QStringLiteral("Shopping\nBuy a lantern and bread."), QStringLiteral("Letters\nDear Sam") });
+        QStringLiteral("Shopping\nBuy a lantern and bread."),
+        QStringLiteral("Letters\nDear Sam") });
     openWindow();
     BXBottomBarController* bottom = controller->bars()->bottomBarController();
     BXWriterBar* writer = controller->bars()->writerBar();
@@ -117,10 +119,14 @@ TEST_F(MainWindowBarsEndToEndTest, SearchFormatTagsAndTextSizeThroughTheWindowAr
     QTest::keyClicks(field, QStringLiteral("lantern"));
     settle(1);
     EXPECT_EQ(controller->notesController()->arrangedObjects().size(), 2);
+    const auto* count = controller->window()->findChild<QLabel*>(QStringLiteral("notesCount"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->text(), QStringLiteral("2 notes"));
     EXPECT_FALSE(controller->isSearchScopeBarHidden());
     const QString first = controller->selectedNote()->noteTitle();
     EXPECT_TRUE(validate(QStringLiteral("continueSearch:"), 1).enabled);
-    EXPECT_TRUE(validate(QStringLiteral("changeSearchMode:"), BXMainWindowSearch::kWordsMode).checked);
+    EXPECT_TRUE(
+        validate(QStringLiteral("changeSearchMode:"), BXMainWindowSearch::kWordsMode).checked);
     EXPECT_FALSE(validate(QStringLiteral("changeSearchMode:"), 2).checked);
     EXPECT_TRUE(send(QStringLiteral("continueSearch:"), 1));
     EXPECT_NE(controller->selectedNote()->noteTitle(), first);
@@ -159,8 +165,8 @@ TEST_F(MainWindowBarsEndToEndTest, SearchFormatTagsAndTextSizeThroughTheWindowAr
     EXPECT_TRUE(fontAt(0)->bold());
 
     // The toolbar's Text Size goes through the text; it is off with the list focused.
-    platform::ToolbarItem* sizes
-        = controller->mainToolbar()->toolbar()->itemWithIdentifier(BXMainWindowToolbar::kTextSizeTool);
+    platform::ToolbarItem* sizes = controller->mainToolbar()->toolbar()->itemWithIdentifier(
+        BXMainWindowToolbar::kTextSizeTool);
     ASSERT_TRUE(sizes);
     controller->mainToolbar()->toolbar()->validateVisibleItems();
     EXPECT_TRUE(sizes->isEnabled());
