@@ -291,7 +291,13 @@ void BXMainWindowNoteActions::addNewNote()
 void BXMainWindowNoteActions::focusNewNote()
 {
     platform::Scheduler::current().cancel(std::exchange(m_focusNoteTask, 0));
-    m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
+    BXTextView* text = m_controller->noteTextView();
+    // Typing goes into the new note: a popover the window opened meanwhile (the question
+    // about a tag name the last note's edit left) does not keep the keyboard.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != text->window() && BXPendingKeystrokes::isWithin(active, text->window()))
+        text->activateWindow();
+    text->setFocus(Qt::OtherFocusReason);
     deliverPendingKeysOnceNoteShows();
 }
 

@@ -86,6 +86,16 @@ void BXPendingKeystrokes::deliver(QWidget* target)
         clicked->setFocus(Qt::MouseFocusReason);
 }
 
+bool BXPendingKeystrokes::isWithin(const QWidget* widget, const QWidget* window)
+{
+    for (const QWidget* own = widget ? widget->window() : nullptr; own;
+         own = own->parentWidget() ? own->parentWidget()->window() : nullptr) {
+        if (own == window)
+            return true;
+    }
+    return false;
+}
+
 bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
@@ -101,7 +111,8 @@ bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)
     if (key && isTyping(key)) {
         if (type == QEvent::ShortcutOverride)
             return false;
-        if (static_cast<QWidget*>(watched)->window() != m_window)
+        // A popover that came up meanwhile has the keys, but the user typed them for the note.
+        if (!isWithin(static_cast<QWidget*>(watched), m_window))
             return false;
         m_keys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
         return true;

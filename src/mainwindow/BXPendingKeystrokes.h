@@ -23,12 +23,16 @@ public:
     explicit BXPendingKeystrokes(QObject* parent = nullptr);
     ~BXPendingKeystrokes() override;
 
-    // Starts holding the typing keys meant for any widget of `window`. `finish` is called when
-    // the user does something else first: it must show the note at once and deliver().
+    // Starts holding the typing keys meant for any widget of `window` or of a window it opened
+    // over itself. `finish` is called when the user does something else first: it must show
+    // the note at once and deliver().
     void hold(QWidget* window, std::function<void()> finish);
     bool isHolding() const { return !m_window.isNull(); }
     // Stops holding and sends what was held to `target`, in order.
     void deliver(QWidget* target);
+    // Whether `widget` is in `window`, or in a window that `window` opened over itself (a
+    // popover asking a question comes up with the keyboard).
+    static bool isWithin(const QWidget* widget, const QWidget* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,11 +1,13 @@
 #include "ScenarioApp.h"
 
 #include "lists/BXTableView.h"
+#include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowNoteActions.h"
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
+#include "platform/appkit/TokenField.h"
 #include "ui/BXHoverButton.h"
 
 #include <gtest/gtest.h>
@@ -105,4 +107,39 @@ TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElse
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, NewNoteKeysScenario, testing::Values(100, 160, 250),
+    [](const testing::TestParamInfo<int>& tested) { return std::to_string(tested.param) + "ms"; });
+
+class NewNoteAfterTagScenario : public testing::TestWithParam<int> { };
+
+// A tag name typed into the tags bar, then New Page by its keys: ending that edit asks in a
+// popover whether to make the tag, and the popover comes up with the keyboard while the user
+// is typing into the new page or just before. The keys still go into the new page, also those
+// typed after its text showed, and none is lost when a click elsewhere follows.
+TEST_P(NewNoteAfterTagScenario, KeysTypedIntoTheNewPageAreNotTakenByTheQuestionAboutTheTag)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Tagged.brindlex");
+    BXMainWindowController* window = openWithSecondNoteSelected(app, path);
+    ASSERT_NE(window, nullptr);
+    platform::TokenField* tags = window->tagsController()->tokenField();
+    ScenarioApp::click(tags, QPoint(tags->width() - 5, tags->height() / 2));
+    ScenarioApp::type(QStringLiteral("Garden"));
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(GetParam());
+    ScenarioApp::type(QStringLiteral("tok03x"), 5);
+    ScenarioApp::click(window->search()->searchField());
+
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("tok03x"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    ScenarioApp::idle(300);
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_TRUE(scenario::storedTexts(path).contains(QStringLiteral("tok03x")))
+        << scenario::storedTexts(path).join(QStringLiteral(" | ")).toStdString();
+}
+
+// The question comes while the keys are typed, or is up before the first.
+INSTANTIATE_TEST_SUITE_P(Waits, NewNoteAfterTagScenario, testing::Values(100, 300),
     [](const testing::TestParamInfo<int>& tested) { return std::to_string(tested.param) + "ms"; });
