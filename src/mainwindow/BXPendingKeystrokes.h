@@ -40,5 +40,7 @@ protected:
 private:
     QPointer<QWidget> m_window;
     std::function<void()> m_finish;
+    // The widget a click gave the focus to while the keys were held: it keeps it.
+    QPointer<QWidget> m_clicked;
     std::vector<std::unique_ptr<QKeyEvent>> m_keys;
 };

@@ -109,6 +109,42 @@ TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElse
 INSTANTIATE_TEST_SUITE_P(Waits, NewNoteKeysScenario, testing::Values(100, 160, 250),
     [](const testing::TestParamInfo<int>& tested) { return std::to_string(tested.param) + "ms"; });
 
+class NewNoteEarlyClickScenario : public testing::TestWithParam<int> { };
+
+// New Note by its keys, the typing and a click on the search field both before the new note's
+// text has taken the focus: the keys are in the new note, and what is typed after the click
+// is a search.
+TEST_P(NewNoteEarlyClickScenario, TheFieldClickedBeforeTheNewTextTookTheFocusKeepsIt)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Early.brindlex");
+    BXMainWindowController* window = openWithSecondNoteSelected(app, path);
+    ASSERT_NE(window, nullptr);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(GetParam());
+    ScenarioApp::type(QStringLiteral("tok04x"), 5);
+    ScenarioApp::click(window->search()->searchField());
+    ScenarioApp::type(QStringLiteral("Beta"));
+
+    EXPECT_EQ(window->search()->searchField()->text(), QStringLiteral("Beta"));
+    ScenarioApp::click(window->search()->searchField());
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::key(Qt::Key_Backspace);
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles().contains(QStringLiteral("tok04x"));
+    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(scenario::storedTexts(path),
+        (QStringList {
+            QStringLiteral("Alpha note"), QStringLiteral("Beta note"), QStringLiteral("tok04x") }));
+}
+
+// Typing begins before the new note is in the list, or once it is but has no focus yet.
+INSTANTIATE_TEST_SUITE_P(Waits, NewNoteEarlyClickScenario, testing::Values(20, 80),
+    [](const testing::TestParamInfo<int>& tested) { return std::to_string(tested.param) + "ms"; });
+
 class NewNoteAfterTagScenario : public testing::TestWithParam<int> { };
 
 // A tag name typed into the tags bar, then New Page by its keys: ending that edit asks in a
