@@ -42,6 +42,39 @@ BXMainWindowController* openWithSecondNoteSelected(ScenarioApp& app, const QStri
     return window;
 }
 
+// New Page by its keys, `word` typed after `wait` ms at 5 ms a key, then at once a click on
+// the search field.
+void newPageTypeAndClickTheSearchField(
+    BXMainWindowController* window, int wait, const QString& word)
+{
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(wait);
+    ScenarioApp::type(word, 5);
+    ScenarioApp::click(window->search()->searchField());
+}
+
+// Whether the list comes to show a note titled `title`.
+testing::AssertionResult listed(const QString& title)
+{
+    if (ScenarioApp::waitUntil([title] { return ScenarioApp::listTitles().contains(title); }))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+        << "the list shows " << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+}
+
+// What the file opened by openWithSecondNoteSelected() holds once saved with a new note.
+QStringList savedWithNewNote(ScenarioApp& app, const QString& path)
+{
+    app.save();
+    app.closeFrontDocument();
+    return scenario::storedTexts(path);
+}
+
+QStringList twoNotesAnd(const QString& text)
+{
+    return { QStringLiteral("Alpha note"), QStringLiteral("Beta note"), text };
+}
+
 } // namespace
 
 class NewNoteTypingScenario : public testing::TestWithParam<ClickElsewhere> { };
@@ -61,14 +94,8 @@ TEST_P(NewNoteTypingScenario, KeysTypedAtOnceStayInTheNewNoteWhenTheUserClicksEl
     GetParam().click(window);
     ScenarioApp::idle(600);
 
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::listTitles().contains(QStringLiteral("tok01x"));
-    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path),
-        (QStringList {
-            QStringLiteral("Alpha note"), QStringLiteral("Beta note"), QStringLiteral("tok01x") }));
+    EXPECT_TRUE(listed(QStringLiteral("tok01x")));
+    EXPECT_EQ(savedWithNewNote(app, path), twoNotesAnd(QStringLiteral("tok01x")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, NewNoteTypingScenario,
@@ -96,13 +123,8 @@ TEST_P(NewNoteKeysScenario, KeysTypedBeforeTheNewTextShowsReachItAfterAClickElse
         = openWithSecondNoteSelected(app, app.folder() + QStringLiteral("/Keys.brindlex"));
     ASSERT_NE(window, nullptr);
 
-    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    ScenarioApp::idle(GetParam());
-    ScenarioApp::type(QStringLiteral("tok02x"), 5);
-    ScenarioApp::click(window->search()->searchField());
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::listTitles().contains(QStringLiteral("tok02x"));
-    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
+    newPageTypeAndClickTheSearchField(window, GetParam(), QStringLiteral("tok02x"));
+    EXPECT_TRUE(listed(QStringLiteral("tok02x")));
     EXPECT_EQ(QApplication::focusWidget(), window->search()->searchField());
 }
 
@@ -121,24 +143,15 @@ TEST_P(NewNoteEarlyClickScenario, TheFieldClickedBeforeTheNewTextTookTheFocusKee
     BXMainWindowController* window = openWithSecondNoteSelected(app, path);
     ASSERT_NE(window, nullptr);
 
-    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    ScenarioApp::idle(GetParam());
-    ScenarioApp::type(QStringLiteral("tok04x"), 5);
-    ScenarioApp::click(window->search()->searchField());
+    newPageTypeAndClickTheSearchField(window, GetParam(), QStringLiteral("tok04x"));
     ScenarioApp::type(QStringLiteral("Beta"));
 
     EXPECT_EQ(window->search()->searchField()->text(), QStringLiteral("Beta"));
     ScenarioApp::click(window->search()->searchField());
     ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
     ScenarioApp::key(Qt::Key_Backspace);
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::listTitles().contains(QStringLiteral("tok04x"));
-    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_EQ(scenario::storedTexts(path),
-        (QStringList {
-            QStringLiteral("Alpha note"), QStringLiteral("Beta note"), QStringLiteral("tok04x") }));
+    EXPECT_TRUE(listed(QStringLiteral("tok04x")));
+    EXPECT_EQ(savedWithNewNote(app, path), twoNotesAnd(QStringLiteral("tok04x")));
 }
 
 // Typing begins before the new note is in the list, or once it is but has no focus yet.
@@ -161,19 +174,9 @@ TEST_P(NewNoteAfterTagScenario, KeysTypedIntoTheNewPageAreNotTakenByTheQuestionA
     ScenarioApp::click(tags, QPoint(tags->width() - 5, tags->height() / 2));
     ScenarioApp::type(QStringLiteral("Garden"));
 
-    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    ScenarioApp::idle(GetParam());
-    ScenarioApp::type(QStringLiteral("tok03x"), 5);
-    ScenarioApp::click(window->search()->searchField());
-
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::listTitles().contains(QStringLiteral("tok03x"));
-    })) << ScenarioApp::listTitles().join(QStringLiteral(" | ")).toStdString();
-    ScenarioApp::idle(300);
-    app.save();
-    app.closeFrontDocument();
-    EXPECT_TRUE(scenario::storedTexts(path).contains(QStringLiteral("tok03x")))
-        << scenario::storedTexts(path).join(QStringLiteral(" | ")).toStdString();
+    newPageTypeAndClickTheSearchField(window, GetParam(), QStringLiteral("tok03x"));
+    EXPECT_TRUE(listed(QStringLiteral("tok03x")));
+    EXPECT_EQ(savedWithNewNote(app, path), twoNotesAnd(QStringLiteral("tok03x")));
 }
 
 // The question comes while the keys are typed, or is up before the first.
