@@ -294,8 +294,7 @@ void BXMainWindowNoteActions::focusNewNote()
     BXTextView* text = m_controller->noteTextView();
     // Typing goes into the new note: a popover the window opened meanwhile (the question
     // about a tag name the last note's edit left) does not keep the keyboard.
-    QWidget* active = QApplication::activeWindow();
-    if (active && active != text->window() && BXPendingKeystrokes::isWithin(active, text->window()))
+    if (BXPendingKeystrokes::isWithin(QApplication::activeWindow(), text->window()))
         text->activateWindow();
     text->setFocus(Qt::OtherFocusReason);
     deliverPendingKeysOnceNoteShows();
