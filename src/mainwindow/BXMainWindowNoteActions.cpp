@@ -291,7 +291,12 @@ void BXMainWindowNoteActions::addNewNote()
 void BXMainWindowNoteActions::focusNewNote()
 {
     platform::Scheduler::current().cancel(std::exchange(m_focusNoteTask, 0));
-    m_controller->noteTextView()->setFocus(Qt::OtherFocusReason);
+    BXTextView* text = m_controller->noteTextView();
+    // Typing goes into the new note: a popover the window opened meanwhile (the question
+    // about a tag name the last note's edit left) does not keep the keyboard.
+    if (BXPendingKeystrokes::isWithin(QApplication::activeWindow(), text->window()))
+        text->activateWindow();
+    text->setFocus(Qt::OtherFocusReason);
     deliverPendingKeysOnceNoteShows();
 }
 

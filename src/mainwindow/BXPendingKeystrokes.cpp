@@ -58,6 +58,7 @@ void BXPendingKeystrokes::hold(QWidget* window, std::function<void()> finish)
         qApp->installEventFilter(this);
     m_window = window;
     m_finish = std::move(finish);
+    m_clicked = nullptr;
 }
 
 void BXPendingKeystrokes::deliver(QWidget* target)
@@ -67,28 +68,41 @@ void BXPendingKeystrokes::deliver(QWidget* target)
     m_finish = nullptr;
     std::vector<std::unique_ptr<QKeyEvent>> keys = std::move(m_keys);
     m_keys.clear();
-    if (!target || keys.empty())
-        return;
-    // A click that ends the holding has moved the focus before it is seen here, and a text
-    // without the focus drops the keys it is sent: it has the focus while they go in, and the
-    // clicked widget gets it back.
-    const QPointer<QWidget> clicked = QApplication::focusWidget();
+    const QPointer<QWidget> clicked = std::exchange(m_clicked, nullptr);
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    // A text without the focus drops the keys it is sent: it has the focus while they go in.
     const QPointer<QWidget> text = target;
-    const bool lent = clicked != target;
-    if (lent)
-        target->setFocus(Qt::OtherFocusReason);
+    if (text && !keys.empty() && focus != text)
+        text->setFocus(Qt::OtherFocusReason);
     for (const std::unique_ptr<QKeyEvent>& key : keys) {
         if (!text)
-            return;
+            break;
         QCoreApplication::sendEvent(text, key.get());
     }
-    if (lent && clicked)
-        clicked->setFocus(Qt::MouseFocusReason);
+    // Then the widget a click gave the focus to has it, though the text took it as the note
+    // showed; without a click, the widget that had it.
+    const QPointer<QWidget> after = clicked ? clicked : focus;
+    if (after && after != QApplication::focusWidget())
+        after->setFocus(Qt::MouseFocusReason);
+}
+
+bool BXPendingKeystrokes::isWithin(const QWidget* widget, const QWidget* window)
+{
+    for (const QWidget* own = widget ? widget->window() : nullptr; own;
+         own = own->parentWidget() ? own->parentWidget()->window() : nullptr) {
+        if (own == window)
+            return true;
+    }
+    return false;
 }
 
 bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    // A click gives the focus before the press is seen here.
+    if (type == QEvent::FocusIn && m_window && watched->isWidgetType()
+        && static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+        m_clicked = static_cast<QWidget*>(watched);
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
     // A shortcut is offered to the focus widget before it fires, and then never comes as a
     // key press.
@@ -101,7 +115,8 @@ bool BXPendingKeystrokes::eventFilter(QObject* watched, QEvent* event)
     if (key && isTyping(key)) {
         if (type == QEvent::ShortcutOverride)
             return false;
-        if (static_cast<QWidget*>(watched)->window() != m_window)
+        // A popover that came up meanwhile has the keys, but the user typed them for the note.
+        if (!isWithin(static_cast<QWidget*>(watched), m_window))
             return false;
         m_keys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
         return true;

@@ -23,12 +23,16 @@ public:
     explicit BXPendingKeystrokes(QObject* parent = nullptr);
     ~BXPendingKeystrokes() override;
 
-    // Starts holding the typing keys meant for any widget of `window`. `finish` is called when
-    // the user does something else first: it must show the note at once and deliver().
+    // Starts holding the typing keys meant for any widget of `window` or of a window it opened
+    // over itself. `finish` is called when the user does something else first: it must show
+    // the note at once and deliver().
     void hold(QWidget* window, std::function<void()> finish);
     bool isHolding() const { return !m_window.isNull(); }
     // Stops holding and sends what was held to `target`, in order.
     void deliver(QWidget* target);
+    // Whether `widget` is in `window`, or in a window that `window` opened over itself (a
+    // popover asking a question comes up with the keyboard).
+    static bool isWithin(const QWidget* widget, const QWidget* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -36,5 +40,7 @@ protected:
 private:
     QPointer<QWidget> m_window;
     std::function<void()> m_finish;
+    // The widget a click gave the focus to while the keys were held: it keeps it.
+    QPointer<QWidget> m_clicked;
     std::vector<std::unique_ptr<QKeyEvent>> m_keys;
 };
