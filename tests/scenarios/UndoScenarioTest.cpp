@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
+#include <functional>
+
 using scenario::ScenarioApp;
 
 namespace {
@@ -30,6 +34,29 @@ std::string undoItems()
 bool listShows(const QStringList& titles)
 {
     return ScenarioApp::waitUntil([&] { return ScenarioApp::listTitles() == titles; });
+}
+
+QString notesCount(BXMainWindowController* window)
+{
+    const auto* count = window->mainWindow()->findChild<QLabel*>(QStringLiteral("notesCount"));
+    return count ? count->text() : QString();
+}
+
+// What the user did before adding a note, and how the note was added.
+struct AddingAfter {
+    const char* name;
+    std::function<void(BXMainWindowController*)> before;
+    std::function<void(BXMainWindowController*)> add;
+};
+
+void PrintTo(const AddingAfter& adding, std::ostream* out)
+{
+    *out << adding.name;
+}
+
+void newPage(BXMainWindowController*)
+{
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 }
 
 } // namespace
@@ -100,3 +127,70 @@ TEST(UndoScenario, AfterDeleteAllFoundEachUndoDoesWhatTheMenuNames)
     app.closeFrontDocument();
     EXPECT_EQ(joined(scenario::storedTexts(path)), joined(texts + QStringList { "Pear" }));
 }
+
+class UndoAddNoteScenario : public testing::TestWithParam<AddingAfter> { };
+
+// A new note is untitled, a blank row: Undo Add Note, chosen by that name, takes the row away
+// whatever came before (a deletion, an undo, a search the note does not match), then offers
+// Redo Add Note, which brings it back.
+TEST_P(UndoAddNoteScenario, TakesAwayTheBlankRowAndOffersItsRedo)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
+    BXMainWindowController* window = app.newDocument();
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::click(window->noteTextView()->viewport());
+    ScenarioApp::type(QStringLiteral("First note"));
+    app.save(path);
+    GetParam().before(window);
+    ScenarioApp::idle(400);
+    const QStringList rows = ScenarioApp::listTitles();
+    const QString count = notesCount(window);
+
+    GetParam().add(window);
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
+        return ScenarioApp::listTitles().size() == rows.size() + 1
+            && ScenarioApp::listTitles().contains(QString());
+    })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(400);
+
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+    EXPECT_TRUE(listShows(rows)) << ScenarioApp::listTitles().size()
+                                 << " rows: " << joined(ScenarioApp::listTitles());
+    EXPECT_EQ(notesCount(window), count);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return !window->noteTextView()->isEditable(); }));
+    EXPECT_TRUE(ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })
+                    .contains(QStringLiteral("Redo Add Note")))
+        << undoItems();
+
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Add Note") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return ScenarioApp::listTitles().size() == rows.size() + 1;
+    })) << joined(ScenarioApp::listTitles());
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return window->noteTextView()->isEditable(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, UndoAddNoteScenario,
+    testing::Values(AddingAfter { "after_deleting_the_note",
+                        [](BXMainWindowController*) {
+                            ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+                            ScenarioApp::chooseMenuItem(
+                                { QStringLiteral("Note"), QStringLiteral("Delete Page…") });
+                        },
+                        newPage },
+        AddingAfter { "after_an_undo",
+            [](BXMainWindowController*) { ScenarioApp::keys(QKeySequence::Undo); }, newPage },
+        AddingAfter { "by_a_click_in_the_text_during_a_search",
+            [](BXMainWindowController*) {
+                ScenarioApp::keys(QKeySequence::Find);
+                ScenarioApp::type(QStringLiteral("ka"));
+            },
+            [](BXMainWindowController* window) {
+                QWidget* viewport = window->noteTextView()->viewport();
+                ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
+            } }),
+    [](const testing::TestParamInfo<AddingAfter>& tested) {
+        return std::string(tested.param.name);
+    });
