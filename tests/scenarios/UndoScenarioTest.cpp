@@ -54,6 +54,25 @@ void PrintTo(const AddingAfter& adding, std::ostream* out)
     *out << adding.name;
 }
 
+// A new document whose one note, "First note", was typed into its empty text and saved.
+BXMainWindowController* newDocumentWithFirstNote(ScenarioApp& app)
+{
+    BXMainWindowController* window = app.newDocument();
+    if (!window)
+        return nullptr;
+    ScenarioApp::click(window->noteTextView()->viewport());
+    ScenarioApp::type(QStringLiteral("First note"));
+    app.save(app.folder() + QStringLiteral("/First.brindlex"));
+    return window;
+}
+
+// Below a search's message, where an empty text pane takes the click.
+void clickBelowTheText(BXMainWindowController* window)
+{
+    QWidget* viewport = window->noteTextView()->viewport();
+    ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
+}
+
 void newPage(BXMainWindowController*)
 {
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
@@ -136,12 +155,8 @@ class UndoAddNoteScenario : public testing::TestWithParam<AddingAfter> { };
 TEST_P(UndoAddNoteScenario, TakesAwayTheBlankRowAndOffersItsRedo)
 {
     ScenarioApp app;
-    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
-    BXMainWindowController* window = app.newDocument();
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
     ASSERT_NE(window, nullptr);
-    ScenarioApp::click(window->noteTextView()->viewport());
-    ScenarioApp::type(QStringLiteral("First note"));
-    app.save(path);
     GetParam().before(window);
     ScenarioApp::idle(400);
     const QStringList rows = ScenarioApp::listTitles();
@@ -187,10 +202,36 @@ INSTANTIATE_TEST_SUITE_P(Steps, UndoAddNoteScenario,
                 ScenarioApp::keys(QKeySequence::Find);
                 ScenarioApp::type(QStringLiteral("ka"));
             },
-            [](BXMainWindowController* window) {
-                QWidget* viewport = window->noteTextView()->viewport();
-                ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
-            } }),
+            clickBelowTheText }),
     [](const testing::TestParamInfo<AddingAfter>& tested) {
         return std::string(tested.param.name);
     });
+
+// A search that no longer lists a blank new note (it passes no filter of its own) leaves
+// nothing for Undo Add Note to take away: the menu no longer offers it, as after a change of
+// category.
+TEST(UndoScenario, NoUndoAddNoteOnceTheSearchNoLongerListsTheBlankNote)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::type(QStringLiteral("ka"));
+    ASSERT_TRUE(listShows({})) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    clickBelowTheText(window);
+    ASSERT_TRUE(listShows({ QString() })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Add Note");
+
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::keys(QKeySequence::SelectAll);
+    ScenarioApp::key(Qt::Key_Backspace);
+    EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    EXPECT_FALSE(ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })
+                     .contains(QStringLiteral("Undo Add Note")))
+        << undoItems();
+    EXPECT_TRUE(window->noteTextView()->isEditable());
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("First note"));
+}
