@@ -344,6 +344,56 @@ TEST_F(NotesArrayControllerTest, AnotherCategoryDropsTheNewNoteAndItsSteps)
     EXPECT_EQ(listed(), QStringList({ "alpha" }));
 }
 
+// A blank new note passes no search: a search that takes it out of the list takes its steps
+// too, so that no "Add Note" is left with nothing to take away. A refused search leaves it
+// listed, and a note typed into since is the search's to show or hide.
+TEST_F(NotesArrayControllerTest, ASearchThatDropsTheBlankNewNoteDropsItsSteps)
+{
+    const auto a = note(QStringLiteral("alpha"));
+    const ManagedObjectPtr home = category(QStringLiteral("Home"), { a });
+    context.processPendingChanges();
+    select({ home });
+    const struct {
+        const char* text;
+        int mode;
+        bool typedInto;
+        bool stepLeft;
+    } cases[] = {
+        { "(", 0, false, true },
+        { "al", 1, false, false },
+        { "a.*", 0, false, false },
+        { "", 1, false, false },
+        { "zz", 1, true, true },
+    };
+    for (const auto& tried : cases) {
+        SCOPED_TRACE(tried.text);
+        undo.removeAllActions();
+        step([&] { controller.newNoteEditingName(); });
+        const ManagedObjectPtr added = controller.emptyNote();
+        ASSERT_TRUE(added);
+        if (tried.typedInto) {
+            step([&] {
+                undo.disableUndoRegistration();
+                controller.emptyNote()->updateNoteText(QStringLiteral("Typed note"));
+                undo.enableUndoRegistration();
+            });
+        }
+        Error error;
+        step([&] {
+            controller.filterNotes(QString::fromLatin1(tried.text), tried.mode, true, &error);
+        });
+        const bool shown = controller.arrangedObjects().contains(added);
+        EXPECT_EQ(shown, tried.stepLeft && !tried.typedInto);
+        EXPECT_EQ(undo.canUndo(), tried.stepLeft);
+        if (!undo.canUndo())
+            continue;
+        EXPECT_EQ(undo.undoActionName(), QStringLiteral("Add Note"));
+        step([&] { undo.undo(); });
+        EXPECT_FALSE(controller.arrangedObjects().contains(added));
+        EXPECT_EQ(undo.redoActionName(), QStringLiteral("Add Note"));
+    }
+}
+
 TEST_F(NotesArrayControllerTest, TakingTheNewNoteOutIsAStepOfItsCategoryToo)
 {
     const auto a = note(QStringLiteral("alpha"));

@@ -368,11 +368,13 @@ void newPageTypeAndClick(QRandomGenerator& random)
     };
 }
 
-// What undo changes: the document, and the list's rows (an untouched new page is only its row).
+// What undo changes: the document, and the list's rows (an untouched new page is only its row,
+// and untitled: counted, so that one blank row and none read differently).
 QString undoableState(const BXDocument& document)
 {
-    return MonkeyChecks::documentState(document) + QStringLiteral("\nrows: ")
-        + ScenarioApp::listTitles().join(u'|');
+    const QStringList rows = ScenarioApp::listTitles();
+    return MonkeyChecks::documentState(document) + QStringLiteral("\n%1 rows: ").arg(rows.size())
+        + rows.join(u'|');
 }
 
 // Chooses the undo the Edit menu names: the document changes, and the menu then offers to

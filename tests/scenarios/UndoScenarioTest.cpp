@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
+#include <functional>
+
 using scenario::ScenarioApp;
 
 namespace {
@@ -30,6 +34,48 @@ std::string undoItems()
 bool listShows(const QStringList& titles)
 {
     return ScenarioApp::waitUntil([&] { return ScenarioApp::listTitles() == titles; });
+}
+
+QString notesCount(BXMainWindowController* window)
+{
+    const auto* count = window->mainWindow()->findChild<QLabel*>(QStringLiteral("notesCount"));
+    return count ? count->text() : QString();
+}
+
+// What the user did before adding a note, and how the note was added.
+struct AddingAfter {
+    const char* name;
+    std::function<void(BXMainWindowController*)> before;
+    std::function<void(BXMainWindowController*)> add;
+};
+
+void PrintTo(const AddingAfter& adding, std::ostream* out)
+{
+    *out << adding.name;
+}
+
+// A new document whose one note, "First note", was typed into its empty text and saved.
+BXMainWindowController* newDocumentWithFirstNote(ScenarioApp& app)
+{
+    BXMainWindowController* window = app.newDocument();
+    if (!window)
+        return nullptr;
+    ScenarioApp::click(window->noteTextView()->viewport());
+    ScenarioApp::type(QStringLiteral("First note"));
+    app.save(app.folder() + QStringLiteral("/First.brindlex"));
+    return window;
+}
+
+// Below a search's message, where an empty text pane takes the click.
+void clickBelowTheText(BXMainWindowController* window)
+{
+    QWidget* viewport = window->noteTextView()->viewport();
+    ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
+}
+
+void newPage(BXMainWindowController*)
+{
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 }
 
 } // namespace
@@ -99,4 +145,93 @@ TEST(UndoScenario, AfterDeleteAllFoundEachUndoDoesWhatTheMenuNames)
     app.save();
     app.closeFrontDocument();
     EXPECT_EQ(joined(scenario::storedTexts(path)), joined(texts + QStringList { "Pear" }));
+}
+
+class UndoAddNoteScenario : public testing::TestWithParam<AddingAfter> { };
+
+// A new note is untitled, a blank row: Undo Add Note, chosen by that name, takes the row away
+// whatever came before (a deletion, an undo, a search the note does not match), then offers
+// Redo Add Note, which brings it back.
+TEST_P(UndoAddNoteScenario, TakesAwayTheBlankRowAndOffersItsRedo)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    GetParam().before(window);
+    ScenarioApp::idle(400);
+    const QStringList rows = ScenarioApp::listTitles();
+    const QString count = notesCount(window);
+
+    GetParam().add(window);
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] {
+        return ScenarioApp::listTitles().size() == rows.size() + 1
+            && ScenarioApp::listTitles().contains(QString());
+    })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(400);
+
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+    EXPECT_TRUE(listShows(rows)) << ScenarioApp::listTitles().size()
+                                 << " rows: " << joined(ScenarioApp::listTitles());
+    EXPECT_EQ(notesCount(window), count);
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return !window->noteTextView()->isEditable(); }));
+    EXPECT_TRUE(ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })
+                    .contains(QStringLiteral("Redo Add Note")))
+        << undoItems();
+
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Add Note") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+        return ScenarioApp::listTitles().size() == rows.size() + 1;
+    })) << joined(ScenarioApp::listTitles());
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return window->noteTextView()->isEditable(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, UndoAddNoteScenario,
+    testing::Values(AddingAfter { "after_deleting_the_note",
+                        [](BXMainWindowController*) {
+                            ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+                            ScenarioApp::chooseMenuItem(
+                                { QStringLiteral("Note"), QStringLiteral("Delete Page…") });
+                        },
+                        newPage },
+        AddingAfter { "after_an_undo",
+            [](BXMainWindowController*) { ScenarioApp::keys(QKeySequence::Undo); }, newPage },
+        AddingAfter { "by_a_click_in_the_text_during_a_search",
+            [](BXMainWindowController*) {
+                ScenarioApp::keys(QKeySequence::Find);
+                ScenarioApp::type(QStringLiteral("ka"));
+            },
+            clickBelowTheText }),
+    [](const testing::TestParamInfo<AddingAfter>& tested) {
+        return std::string(tested.param.name);
+    });
+
+// A search that no longer lists a blank new note (it passes no filter of its own) leaves
+// nothing for Undo Add Note to take away: the menu no longer offers it, as after a change of
+// category.
+TEST(UndoScenario, NoUndoAddNoteOnceTheSearchNoLongerListsTheBlankNote)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::type(QStringLiteral("ka"));
+    ASSERT_TRUE(listShows({})) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    clickBelowTheText(window);
+    ASSERT_TRUE(listShows({ QString() })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Add Note");
+
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::keys(QKeySequence::SelectAll);
+    ScenarioApp::key(Qt::Key_Backspace);
+    EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    EXPECT_FALSE(ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })
+                     .contains(QStringLiteral("Undo Add Note")))
+        << undoItems();
+    EXPECT_TRUE(window->noteTextView()->isEditable());
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("First note"));
 }

@@ -126,6 +126,19 @@ void BXNotesArrayController::categorySelectionDidChange()
     refreshContent(false);
 }
 
+bool BXNotesArrayController::filterNotes(
+    const QString& text, int searchMode, bool keepSelection, Error* error)
+{
+    const std::shared_ptr<BXNote> added = m_spareNote.note();
+    const bool listed = added && indexOfArrangedObject(added.get()) >= 0;
+    const bool filtered = m_search.filterNotes(text, searchMode, keepSelection, error);
+    // A blank note passes no search of its own: once out of the list, "Add Note" would have
+    // nothing left to take away.
+    if (listed && indexOfArrangedObject(added.get()) < 0)
+        m_spareNote.forgetSteps();
+    return filtered;
+}
+
 void BXNotesArrayController::setNeedsRefresh()
 {
     if (m_refreshScheduled)

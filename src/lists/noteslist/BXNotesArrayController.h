@@ -121,12 +121,11 @@ public:
     // Search: mode 1 looks for the words, any other mode for a regular expression that may
     // match anywhere in the note's text or name. An invalid expression, or one that runs out of
     // time on a note, beeps, fills `error` (the text under "NSInvalidValue"), keeps the previous
-    // filter and answers false.
+    // filter and answers false. Every search empties notesToIncludeInFilter(): a blank new note
+    // that thereby leaves the list takes this list's undo steps with it, as at a change of
+    // category.
     bool filterNotes(
-        const QString& text, int searchMode, bool keepSelection, platform::Error* error)
-    {
-        return m_search.filterNotes(text, searchMode, keepSelection, error);
-    }
+        const QString& text, int searchMode, bool keepSelection, platform::Error* error);
     // Back to the notes of the selected categories; the search ends.
     void resetFilter() { m_search.resetFilter(); }
 
