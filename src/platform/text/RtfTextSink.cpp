@@ -4,6 +4,7 @@
 #include "RtfDocumentControls.h"
 #include "RtfListControls.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace platform {
@@ -78,19 +79,41 @@ void RtfTextSink::finishParagraph(const RtfParagraphControls::State& state)
     m_lists.finishParagraph(m_cursor, state);
 }
 
-void RtfTextSink::breakParagraph(
-    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
+void RtfTextSink::useFormatOf(const RtfCharacterControls::State& state)
 {
-    finishParagraph(paragraph);
     if (!m_textFormatValid || !(state == m_textState)) {
         m_textState = state;
         m_textFormat = RtfCharacterControls::format(m_textState, m_document);
         m_textFormatValid = true;
     }
+}
+
+void RtfTextSink::lookOfEmptyParagraph()
+{
+    if (m_cursor.block().length() == 1 && m_cursor.blockCharFormat() != m_textFormat)
+        m_cursor.setBlockCharFormat(m_textFormat);
+}
+
+void RtfTextSink::breakParagraph(
+    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
+{
+    finishParagraph(paragraph);
+    useFormatOf(state);
+    lookOfEmptyParagraph();
     // The next paragraph starts with this one's style but in no list until it says so.
     QTextBlockFormat next = m_cursor.blockFormat();
     next.clearProperty(AttributedText::TextListsProperty);
     m_cursor.insertBlock(next, m_textFormat);
+}
+
+void RtfTextSink::finishText(
+    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State* look)
+{
+    finishParagraph(paragraph);
+    if (look) {
+        useFormatOf(*look);
+        lookOfEmptyParagraph();
+    }
 }
 
 std::unique_ptr<QTextDocument> RtfTextSink::takeDocument(const DocumentAttributes& attributes)
