@@ -209,7 +209,7 @@ class StoredBlankLinesScenario : public testing::TestWithParam<StoredBlankLines>
 
 // Blank lines typed in a bigger size keep that size once the text comes back from the file (a
 // copy of the note, the file opened again): a word typed into one is in that size on screen
-// and in the saved file.
+// and in the saved file, and undoing it leaves the blank line in that size.
 TEST_P(StoredBlankLinesScenario, AWordTypedIntoABlankLineTakesItsSize)
 {
     const StoredBlankLines lines = GetParam();
@@ -250,11 +250,22 @@ TEST_P(StoredBlankLinesScenario, AWordTypedIntoABlankLineTakesItsSize)
     ScenarioApp::idle(300);
 
     QStringList typed = QString::fromUtf8(lines.typed).split(u'\n');
+    const auto inSize = [&] {
+        QStringList sizes;
+        for (const QString& line : typed)
+            sizes << QStringLiteral("%1@%2").arg(line).arg(size);
+        return sizes;
+    };
+    const QStringList blank = inSize();
     typed[typed.size() - 2] = QStringLiteral("word");
-    QStringList sizes;
-    for (const QString& line : typed)
-        sizes << QStringLiteral("%1@%2").arg(line).arg(size);
-    EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), joined(sizes));
+    const QStringList sizes = inSize();
+    const QTextDocument& shownText = *main->noteTextView()->mirror();
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(sizes));
+    // Undo gives the blank line back in its size, and redo the word.
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(blank));
+    ScenarioApp::keys(QKeySequence::Redo);
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(sizes));
     app.save(path);
     app.closeFrontDocument();
     QStringList stored;
