@@ -4,7 +4,6 @@
 #include "RtfDocumentControls.h"
 #include "RtfListControls.h"
 
-#include <QTextBlock>
 #include <QTextDocument>
 
 namespace platform {
@@ -53,6 +52,7 @@ void RtfTextSink::flush(bool danglingSurrogate)
     }
     m_cursor.insertText(m_text, m_textFormat);
     m_text.clear();
+    m_paragraphEmpty = false;
 }
 
 void RtfTextSink::insertAttachment(
@@ -60,6 +60,7 @@ void RtfTextSink::insertAttachment(
 {
     m_cursor.setCharFormat(RtfCharacterControls::format(state, m_document));
     AttributedText::insertAttachment(m_cursor, attachment);
+    m_paragraphEmpty = false;
 }
 
 void RtfTextSink::applyBlockFormat(const RtfParagraphControls::State& state)
@@ -90,7 +91,7 @@ void RtfTextSink::useFormatOf(const RtfCharacterControls::State& state)
 
 void RtfTextSink::lookOfEmptyParagraph()
 {
-    if (m_cursor.block().length() == 1 && m_cursor.blockCharFormat() != m_textFormat)
+    if (m_paragraphEmpty && m_cursor.blockCharFormat() != m_textFormat)
         m_cursor.setBlockCharFormat(m_textFormat);
 }
 
@@ -104,6 +105,7 @@ void RtfTextSink::breakParagraph(
     QTextBlockFormat next = m_cursor.blockFormat();
     next.clearProperty(AttributedText::TextListsProperty);
     m_cursor.insertBlock(next, m_textFormat);
+    m_paragraphEmpty = true;
 }
 
 void RtfTextSink::finishText(

@@ -64,6 +64,8 @@ private:
     bool m_textFormatValid = false;
     RtfParagraphControls::State m_blockState;
     bool m_blockStateApplied = false;
+    // Nothing inserted since the paragraph began.
+    bool m_paragraphEmpty = true;
 };
 
 } // namespace platform
