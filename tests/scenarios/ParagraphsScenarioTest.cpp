@@ -2,6 +2,7 @@
 
 #include "document/BXDocument.h"
 #include "document/model/BXNote.h"
+#include "lists/BXTableView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
@@ -185,3 +186,102 @@ TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
         EXPECT_EQ(joined(paragraphSizes(*stored.attributedString())), expected);
     });
 }
+
+namespace {
+
+enum class Return { Duplicated, Reopened };
+
+struct StoredBlankLines {
+    const char* name;
+    // What is typed after the size is made bigger; its line before the last is empty.
+    const char* typed;
+    Return how;
+};
+
+void PrintTo(const StoredBlankLines& lines, std::ostream* out)
+{
+    *out << lines.name;
+}
+
+} // namespace
+
+class StoredBlankLinesScenario : public testing::TestWithParam<StoredBlankLines> { };
+
+// Blank lines typed in a bigger size keep that size once the text comes back from the file (a
+// copy of the note, the file opened again): a word typed into one is in that size on screen
+// and in the saved file, and undoing it leaves the blank line in that size.
+TEST_P(StoredBlankLinesScenario, AWordTypedIntoABlankLineTakesItsSize)
+{
+    const StoredBlankLines lines = GetParam();
+    ScenarioApp app;
+    // An untitled window keeps the application running while the file is closed.
+    if (lines.how == Return::Reopened) {
+        ASSERT_NE(app.newDocument(), nullptr);
+    }
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    for (int step = 0; step < 3; ++step)
+        ScenarioApp::key(Qt::Key_Plus, Qt::ControlModifier);
+    app.type(QString::fromUtf8(lines.typed));
+    ScenarioApp::idle(300);
+    const double size = AttributedText::fontPointSize(
+        QTextCursor(main->noteTextView()->mirror()->lastBlock()).charFormat());
+    ASSERT_GT(
+        size, AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters));
+
+    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
+    if (lines.how == Return::Duplicated) {
+        ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    } else {
+        app.save(path);
+        app.closeFrontDocument();
+        main = app.openDocument(path);
+        ASSERT_NE(main, nullptr);
+        ScenarioApp::clickRow(main->notesTableView(), 0);
+        ScenarioApp::idle(300);
+        ScenarioApp::click(main->noteTextView()->viewport());
+        ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
+    }
+    // Into the blank line before the last.
+    ScenarioApp::key(Qt::Key_Up);
+    app.type(QStringLiteral("word"));
+    ScenarioApp::idle(300);
+
+    QStringList typed = QString::fromUtf8(lines.typed).split(u'\n');
+    const auto inSize = [&] {
+        QStringList sizes;
+        for (const QString& line : typed)
+            sizes << QStringLiteral("%1@%2").arg(line).arg(size);
+        return sizes;
+    };
+    const QStringList blank = inSize();
+    typed[typed.size() - 2] = QStringLiteral("word");
+    const QStringList sizes = inSize();
+    const QTextDocument& shownText = *main->noteTextView()->mirror();
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(sizes));
+    // Undo gives the blank line back in its size, and redo the word.
+    ScenarioApp::keys(QKeySequence::Undo);
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(blank));
+    ScenarioApp::keys(QKeySequence::Redo);
+    EXPECT_EQ(joined(paragraphSizes(shownText)), joined(sizes));
+    app.save(path);
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path, [&](const BXNote& note) {
+        if (note.noteText().contains(QStringLiteral("word")))
+            stored << joined(paragraphSizes(*note.attributedString())).c_str();
+    });
+    EXPECT_EQ(joined(stored), joined(sizes));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, StoredBlankLinesScenario,
+    testing::Values(
+        StoredBlankLines { "after_a_line_duplicated", "Heading\n\n", Return::Duplicated },
+        StoredBlankLines { "after_a_line_reopened", "Heading\n\n", Return::Reopened },
+        StoredBlankLines { "only_blank_lines_duplicated", "\n\n", Return::Duplicated },
+        StoredBlankLines { "blank_lines_first_reopened", "\n\nEnd", Return::Reopened }),
+    [](const testing::TestParamInfo<StoredBlankLines>& tested) {
+        return std::string(tested.param.name);
+    });

@@ -73,6 +73,8 @@ private:
     char16_t m_highSurrogate = 0;
     int m_skip = 0;
     bool m_ignorable = false;
+    // A character control word in the text since the last paragraph break.
+    bool m_lookAfterBreak = false;
     std::vector<TextAttachment> m_pendingAttachments;
 };
 
@@ -213,7 +215,9 @@ void Parser::closeGroup()
     }
     if (m_stack.empty()) {
         flushText();
-        m_sink.finishParagraph(closed.para);
+        // The last paragraph has no break to carry its look: what the text sets after the
+        // last break is it; a group closing there takes nothing from it.
+        m_sink.finishText(closed.para, m_lookAfterBreak ? &closed.chars : nullptr);
     }
 }
 
@@ -359,6 +363,7 @@ void Parser::paragraphBreak()
     flushBytes();
     flushText();
     m_sink.breakParagraph(group().para, group().chars);
+    m_lookAfterBreak = false;
 }
 
 void Parser::handleSymbol(const RtfToken& token)
@@ -605,6 +610,7 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
     switch (entry.group) {
     case RtfKeywords::Group::Character:
         RtfCharacterControls::apply(entry.word, value, has, m_document.defaultFont(), g.chars);
+        m_lookAfterBreak = m_lookAfterBreak || destination == Destination::Text;
         return;
     case RtfKeywords::Group::Paragraph:
         RtfParagraphControls::apply(entry.word, value, has, g.para);

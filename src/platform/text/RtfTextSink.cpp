@@ -52,6 +52,7 @@ void RtfTextSink::flush(bool danglingSurrogate)
     }
     m_cursor.insertText(m_text, m_textFormat);
     m_text.clear();
+    m_paragraphEmpty = false;
 }
 
 void RtfTextSink::insertAttachment(
@@ -59,6 +60,7 @@ void RtfTextSink::insertAttachment(
 {
     m_cursor.setCharFormat(RtfCharacterControls::format(state, m_document));
     AttributedText::insertAttachment(m_cursor, attachment);
+    m_paragraphEmpty = false;
 }
 
 void RtfTextSink::applyBlockFormat(const RtfParagraphControls::State& state)
@@ -78,19 +80,42 @@ void RtfTextSink::finishParagraph(const RtfParagraphControls::State& state)
     m_lists.finishParagraph(m_cursor, state);
 }
 
-void RtfTextSink::breakParagraph(
-    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
+void RtfTextSink::useFormatOf(const RtfCharacterControls::State& state)
 {
-    finishParagraph(paragraph);
     if (!m_textFormatValid || !(state == m_textState)) {
         m_textState = state;
         m_textFormat = RtfCharacterControls::format(m_textState, m_document);
         m_textFormatValid = true;
     }
+}
+
+void RtfTextSink::lookOfEmptyParagraph()
+{
+    if (m_paragraphEmpty && m_cursor.blockCharFormat() != m_textFormat)
+        m_cursor.setBlockCharFormat(m_textFormat);
+}
+
+void RtfTextSink::breakParagraph(
+    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
+{
+    finishParagraph(paragraph);
+    useFormatOf(state);
+    lookOfEmptyParagraph();
     // The next paragraph starts with this one's style but in no list until it says so.
     QTextBlockFormat next = m_cursor.blockFormat();
     next.clearProperty(AttributedText::TextListsProperty);
     m_cursor.insertBlock(next, m_textFormat);
+    m_paragraphEmpty = true;
+}
+
+void RtfTextSink::finishText(
+    const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State* look)
+{
+    finishParagraph(paragraph);
+    if (look) {
+        useFormatOf(*look);
+        lookOfEmptyParagraph();
+    }
 }
 
 std::unique_ptr<QTextDocument> RtfTextSink::takeDocument(const DocumentAttributes& attributes)

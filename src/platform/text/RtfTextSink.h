@@ -36,14 +36,21 @@ public:
     // Pending text must be flushed first.
     void insertAttachment(
         const TextAttachment& attachment, const RtfCharacterControls::State& state);
-    // Ends the paragraph and starts the next with `state`'s characters. Flush first.
+    // Ends the paragraph and starts the next with `state`'s characters, which an empty
+    // paragraph takes for its own look too. Flush first.
     void breakParagraph(
         const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state);
-    void finishParagraph(const RtfParagraphControls::State& state);
+    // Ends the last paragraph; when it is empty and `look` is given, it takes that look.
+    void finishText(
+        const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State* look);
     std::unique_ptr<QTextDocument> takeDocument(const DocumentAttributes& attributes);
 
 private:
+    void finishParagraph(const RtfParagraphControls::State& state);
     void applyBlockFormat(const RtfParagraphControls::State& state);
+    // An empty paragraph has no run to show its look: its own character format holds it.
+    void lookOfEmptyParagraph();
+    void useFormatOf(const RtfCharacterControls::State& state);
     // Starts a new run when `state` differs from the pending text's.
     void useState(const RtfCharacterControls::State& state);
 
@@ -57,6 +64,8 @@ private:
     bool m_textFormatValid = false;
     RtfParagraphControls::State m_blockState;
     bool m_blockStateApplied = false;
+    // Nothing inserted since the paragraph began.
+    bool m_paragraphEmpty = true;
 };
 
 } // namespace platform

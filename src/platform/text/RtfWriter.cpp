@@ -679,10 +679,20 @@ QByteArray Writer::run()
             }
         }
         closeLink();
+        const bool empty = block.length() <= 1;
+        if (empty) {
+            // An empty paragraph has no run to carry its look, which typing in it takes: its
+            // break carries it (or, the last paragraph having none, the end of the text).
+            CharProps own = props(block.charFormatIndex());
+            own.link.clear();
+            if (!m_haveCurrent || !sameAppearance(own, m_current))
+                writeChanges(own);
+        }
         if (const QTextBlock next = block.next(); next.isValid()) {
-            // The paragraph break carries the attributes of the next paragraph's start.
+            // After text, the paragraph break carries the attributes of the next paragraph's
+            // start.
             const CharProps& separator = props(next.charFormatIndex());
-            if (m_haveCurrent && !sameAppearance(separator, m_current))
+            if (!empty && m_haveCurrent && !sameAppearance(separator, m_current))
                 writeChanges(separator);
             m_body.append("\\\n");
         }

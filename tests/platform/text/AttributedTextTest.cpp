@@ -217,6 +217,30 @@ TEST(AttributedText, ReplaceAndCopyRanges)
         QStringLiteral("a.png"));
 }
 
+// A copy starting with an empty paragraph brings that paragraph's look, which no character
+// carries, to the paragraph it lands at the start of; landing inside one it changes nothing.
+TEST(AttributedText, ACopiedEmptyParagraphKeepsItsLook)
+{
+    const std::vector<std::vector<bxtest::TypedLine>> cases = {
+        { { {}, 18, true }, { u"x"_qs, 12 } },
+        { { {}, 18, true }, { {}, 24 } },
+        { { u"a"_qs, 18, true }, { {}, 24 } },
+    };
+    for (const auto& lines : cases) {
+        const auto source = bxtest::typedLines(lines);
+        const std::string looks = bxtest::describeParagraphLooks(*source);
+        SCOPED_TRACE(looks);
+        const auto part = A::attributedSubstring(*source, { 0, A::length(*source) });
+        EXPECT_EQ(bxtest::describeParagraphLooks(*part), looks);
+        auto whole = bxtest::typedLines({ { u"old"_qs, 9 } });
+        A::replaceCharacters(*whole, { 0, A::length(*whole) }, *source);
+        EXPECT_EQ(bxtest::describeParagraphLooks(*whole), looks);
+        auto inside = bxtest::typedLines({ { u"old"_qs, 9 } });
+        A::replaceCharacters(*inside, { 1, 0 }, *source);
+        EXPECT_EQ(A::fontPointSize(inside->begin().charFormat()), 9);
+    }
+}
+
 // Lists belong to their document: a copy gets lists of its own, with the same items.
 TEST(AttributedText, CopiesKeepListsInTheirOwnDocument)
 {

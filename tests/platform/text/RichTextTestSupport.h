@@ -103,4 +103,42 @@ inline std::unique_ptr<QTextDocument> nestedListsNote()
     return doc;
 }
 
+// One paragraph of `typedLines`: its text, and the look of its characters and of the break
+// that starts it (an empty paragraph has only that look).
+struct TypedLine {
+    QString text;
+    double pointSize = 0;
+    bool bold = false;
+};
+
+inline std::unique_ptr<QTextDocument> typedLines(const std::vector<TypedLine>& lines)
+{
+    auto doc = platform::AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        QTextCharFormat look;
+        look.setFontPointSize(lines[i].pointSize);
+        look.setFontWeight(lines[i].bold ? QFont::Bold : QFont::Normal);
+        if (i == 0)
+            cursor.setBlockCharFormat(look);
+        else
+            cursor.insertBlock(cursor.blockFormat(), look);
+        cursor.insertText(lines[i].text, look);
+    }
+    return doc;
+}
+
+// Each paragraph's look as typing in it at its start takes it: "24b | 12", joined by " | ".
+inline std::string describeParagraphLooks(const QTextDocument& doc)
+{
+    QStringList looks;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        QTextCursor cursor(block);
+        const QTextCharFormat format = cursor.charFormat();
+        looks << QString::number(platform::AttributedText::fontPointSize(format))
+                + (format.fontWeight() >= QFont::Bold ? QStringLiteral("b") : QString());
+    }
+    return looks.join(u" | ").toStdString();
+}
+
 } // namespace bxtest

@@ -249,6 +249,31 @@ TEST(RtfReader, ListsFromTheListTables)
     }
 }
 
+// An empty paragraph takes the character state at its break; the last one, which has none,
+// what the text sets after the last break, but not what a closing group takes back.
+TEST(RtfReader, EmptyParagraphsTakeTheStateAtTheirBreak)
+{
+    struct Case {
+        const char* what;
+        QByteArray rtf;
+        const char* looks;
+    };
+    const std::vector<Case> cases = {
+        { "between text", "{\\rtf1 \\fs24 a\\par\\fs48\\b \\par\\b0 c}", "12 | 24b | 24" },
+        { "first", "{\\rtf1 \\fs48 \\par\\fs24 x}", "24 | 12" },
+        { "last, set after the last break", "{\\rtf1 \\fs24 a\\par\\fs48 }", "12 | 24" },
+        { "last, in a group that closes", "{\\rtf1 {\\fs48\\b a\\par}}", "24b | 24b" },
+        { "last, a group closing after a change", "{\\rtf1 \\fs24 a\\par{\\fs48 }}", "12 | 12" },
+        { "the only one", "{\\rtf1 \\fs48\\b }", "24b" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = read(c.rtf);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(bxtest::describeParagraphLooks(*doc), c.looks);
+    }
+}
+
 TEST(RtfReader, AStopSetElsewhereEndsTheRead)
 {
     const std::atomic<bool> stop = true;

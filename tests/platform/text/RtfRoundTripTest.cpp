@@ -179,6 +179,30 @@ TEST(RtfRoundTrip, CodePagesOfOlderFiles)
     }
 }
 
+// Empty paragraphs keep the look typing in them takes, and the text written again is the same.
+TEST(RtfRoundTrip, EmptyParagraphsKeepTheirLook)
+{
+    const std::vector<std::vector<bxtest::TypedLine>> cases = {
+        { { u"Big"_qs, 18, true }, { {}, 18, true }, { u"small"_qs, 12 } },
+        { { u"Big"_qs, 18, true }, { {}, 18, true }, { {}, 24 }, { u"small"_qs, 12 } },
+        { { {}, 18, true }, { {}, 24 }, { {}, 9 } },
+        { { u"Big"_qs, 18, true }, { {}, 24 } },
+        { { {}, 18 }, { {}, 24, true } },
+        { { {}, 18, true } },
+        { { {}, 18 }, { u"x"_qs, 12 }, { {}, 12 } },
+    };
+    for (const auto& lines : cases) {
+        const auto doc = bxtest::typedLines(lines);
+        const std::string looks = bxtest::describeParagraphLooks(*doc);
+        SCOPED_TRACE(looks);
+        const QByteArray written = RtfWriter::write(*doc);
+        const auto read = RtfReader::read(written);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(bxtest::describeParagraphLooks(*read), looks) << written.toStdString();
+        EXPECT_EQ(RtfWriter::write(*read).toStdString(), written.toStdString());
+    }
+}
+
 // Lists keep their kind, nesting, grouping and numbering through RTF and back, and our RTF
 // reads the same a second time.
 TEST(RtfRoundTrip, ListsKeepTheirStructure)

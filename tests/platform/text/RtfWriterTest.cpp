@@ -51,6 +51,39 @@ TEST(RtfWriter, WritesTheDefaultAttributesWhereNoneAreSet)
     EXPECT_FALSE(A::attribute(*again, A::ForegroundColorAttributeName, 0).isValid());
 }
 
+// An empty paragraph's look goes out before its break (the last paragraph's at the end), the
+// break after text still carrying the look of the paragraph it starts.
+TEST(RtfWriter, EmptyParagraphsCarryTheirLook)
+{
+    struct Case {
+        const char* what;
+        std::vector<bxtest::TypedLine> lines;
+        const char* body;
+    };
+    const std::vector<Case> cases = {
+        { "a blank line between two styled lines",
+            { { u"Big"_qs, 18, true }, { {}, 18, true }, { u"small"_qs, 12 } },
+            "\\f1\\fs36\\b\\cf0 Big\\\n\\\n\\f0\\fs24\\b0 small}" },
+        { "a note made only of blank lines", { { {}, 18, true }, { {}, 24 }, { {}, 24 } },
+            "\\f1\\fs36\\b\\cf0 \\\n\\f0\\fs48\\b0 \\\n}" },
+        { "the last empty paragraph", { { u"Big"_qs, 18, true }, { {}, 24 } },
+            "\\f1\\fs36\\b\\cf0 Big\\f0\\fs48\\b0 \\\n}" },
+        { "the last of two empty paragraphs", { { {}, 18 }, { {}, 24, true } },
+            "\\f0\\fs36\\cf0 \\\n\\f1\\fs48\\b }" },
+        { "an empty text", { { {}, 18, true } }, "\\f1\\fs36\\b\\cf0 }" },
+        { "text after a blank first line", { { {}, 18 }, { u"x"_qs, 12 } },
+            "\\f0\\fs36\\cf0 \\\n\\fs24 x}" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray rtf = RtfWriter::write(*bxtest::typedLines(c.lines));
+        const QByteArray header = "\\partightenfactor0\n";
+        const qsizetype body = rtf.indexOf(header);
+        ASSERT_GE(body, 0) << rtf.toStdString();
+        EXPECT_EQ(rtf.mid(body + header.size()).toStdString(), c.body);
+    }
+}
+
 TEST(RtfWriter, EscapesTextForTheCodePage)
 {
     struct Case {

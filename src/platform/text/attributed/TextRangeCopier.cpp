@@ -83,6 +83,11 @@ void TextRangeCopier::insert(QTextCursor& cursor, const QTextDocument& source, T
             cursor.setBlockFormat(ownFormat(segment.block));
         if (first && cursor.atBlockStart() && segment.start == segment.block.position())
             joinList(segment.block);
+        // The paragraph at the cursor becomes the source's empty first paragraph: it takes the
+        // look typing there would have, which no character carries.
+        if (first && cursor.atBlockStart() && segment.block.length() == 1
+            && cursor.blockCharFormat() != segment.block.charFormat())
+            cursor.setBlockCharFormat(segment.block.charFormat());
         first = false;
         const QTextBlock next = segment.block.next();
         const bool isSeparator = next.isValid()
