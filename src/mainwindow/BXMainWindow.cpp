@@ -35,8 +35,18 @@ BXMainWindow::BXMainWindow(BXMainWindowController* controller) : m_controller(co
     // Modifier keys go to whichever widget has the focus; the window watches them all.
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (m_editingObject && (!now || now == this))
+        if (!m_editingObject)
+            return;
+        if (!now || now == this) {
             makeFirstResponder(this);
+            return;
+        }
+        // Another view of this window taking the focus (a click, Tab) forgets the table: a
+        // later clearing of the focus (the note text committing its edit) must not hand it
+        // back while the user types elsewhere.
+        const auto* editing = qobject_cast<QWidget*>(m_editingObject.data());
+        if (now->window() == this && (!editing || (now != editing && !editing->isAncestorOf(now))))
+            m_editingObject = nullptr;
     });
 }
 

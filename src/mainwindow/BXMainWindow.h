@@ -8,7 +8,8 @@
 class BXMainWindowController;
 
 // A document's main window. It remembers the table holding an open cell edit
-// (EditingObjectHost) and gives it the focus back 0.1 s after the window itself took it;
+// (EditingObjectHost) and gives it the focus back 0.1 s after the window itself took it,
+// until another of its views takes the focus;
 // it tells its controller when Ctrl+Alt start or stop being held together (tag peek); a
 // close goes through the controller, which decides whether the document may close. Owned
 // by its controller; main thread only.

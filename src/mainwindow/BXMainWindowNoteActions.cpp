@@ -315,6 +315,10 @@ void BXMainWindowNoteActions::deliverPendingKeysOnceNoteShows()
 void BXMainWindowNoteActions::deliverPendingKeys()
 {
     disconnect(m_textSwapConnection);
+    // A search shows a note at what it finds there, but a copy typed on goes on where its
+    // original was being typed into.
+    if (const std::optional<platform::TextRange> caret = std::exchange(m_heldKeysCaret, {}))
+        m_controller->selectRange(*caret, false);
     m_pendingKeys->deliver(m_controller->noteTextView());
 }
 
@@ -350,6 +354,7 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
     const bool typing = single && text->hasFocus();
     if (typing) {
         m_controller->saveSelectionRange();
+        m_heldKeysCaret = text->selectedRange();
         m_pendingKeys->hold(m_controller->mainWindow(), [this] {
             m_controller->showSelectedNoteNow();
             deliverPendingKeys();
@@ -364,8 +369,12 @@ void BXMainWindowNoteActions::duplicateNotesAtIndexes(const platform::IndexSet& 
             if (!owner)
                 return;
             if (self && !copies.isEmpty()) {
-                // The copies would join the list only after this change: list them now.
+                // The copies would join the list only after this change: list them now. A
+                // search stays, and shows them whatever it finds in them, as it shows a new
+                // note: the user sees the note the keys typed next go into.
                 BXNotesArrayController* list = self->m_controller->notesController();
+                for (const ManagedObjectPtr& copy : copies)
+                    list->includeInFilter(copy);
                 list->refreshContent();
                 list->selectObjects(copies, true);
             }

@@ -3,6 +3,7 @@
 #include "platform/controllers/Responder.h"
 #include "platform/data/ManagedObject.h"
 #include "platform/foundation/IndexSet.h"
+#include "platform/text/TextRange.h"
 
 #include <QObject>
 #include <QPoint>
@@ -70,9 +71,9 @@ public:
     // takes the focus 0.05 s after that. The flag is accepted and not consulted: typing goes
     // into the text, not the name. Keys typed meanwhile are held for the new note.
     void addEmptyNoteEditingName(bool editingName);
-    // Copies the notes at those rows of the list as one undo step; the copies are selected.
-    // A single copy made from its text takes the original's caret and the keys typed before
-    // it shows.
+    // Copies the notes at those rows of the list as one undo step; the copies are listed,
+    // also by a search that finds nothing in them, and selected. A single copy made from its
+    // text takes the original's caret and the keys typed before it shows.
     void duplicateNotesAtIndexes(const platform::IndexSet& indexes);
     void addCategory();
     // Starts editing the clicked row of `controller`'s list, else its selected row.
@@ -115,6 +116,8 @@ private:
     std::optional<QPoint> m_pressPosition;
     QObject* m_pressTarget = nullptr;
     BXPendingKeystrokes* m_pendingKeys;
+    // Where the held keys go in the note shown for them, when not at the caret it shows.
+    std::optional<platform::TextRange> m_heldKeysCaret;
     QMetaObject::Connection m_textSwapConnection;
     // The new note's steps still to come.
     quint64 m_addNoteTask = 0;

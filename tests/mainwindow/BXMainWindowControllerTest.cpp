@@ -2,8 +2,8 @@
 
 #include "mainwindow/BXMainSplitView.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/BXFadingText.h"
 
 #include "document/model/BXCategory.h"
@@ -442,6 +442,17 @@ TEST_F(BXMainWindowControllerTest, TheWindowHandsTheFocusBackToTheTableAfterACel
     EXPECT_EQ(window->editingObject(), nullptr);
     settle(0.2);
     EXPECT_TRUE(textView->hasFocus());
+
+    // So does another view of the window taking the focus, as a click gives it; the table
+    // itself (its cell editor closing) keeps it. Clearing the focus then hands nothing back.
+    window->setEditingObject(table);
+    table->setFocus();
+    EXPECT_EQ(window->editingObject(), table);
+    textView->setFocus();
+    EXPECT_EQ(window->editingObject(), nullptr);
+    textView->clearFocus();
+    settle(0.2);
+    EXPECT_FALSE(table->hasFocus());
 }
 
 TEST_F(BXMainWindowControllerTest, TextOptionsFollowTheUserDefaults)

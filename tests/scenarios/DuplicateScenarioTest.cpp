@@ -135,3 +135,95 @@ TEST(DuplicateScenario, TheKeyDuplicatesAfterTheMenuWasSeenWithNothingSelected)
     EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }))
         << joined(ScenarioApp::listTitles());
 }
+
+// A copy made during a search is listed and selected while the search stays, as a new note
+// would be, also when its original was edited so that the search no longer finds it: what is
+// typed at once goes into the copy, which the user sees.
+TEST(DuplicateScenario, ACopyMadeDuringASearchIsListedAndTakesTheKeys)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Search.brindlex");
+    scenario::writeNotesFile(path, { kLessons, QStringLiteral("Cello practice") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::key(Qt::Key_F, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("xylo"));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles() == QStringList { "Xylophone lessons" };
+    })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    for (int i = 0; i < 4; ++i)
+        ScenarioApp::key(Qt::Key_Delete);
+    const QString edited = QStringLiteral("phone lessons\nTuesdays at five");
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == edited; }));
+    ScenarioApp::key(Qt::Key_End);
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ScenarioApp::type(QStringLiteral("abcdefgh"));
+    const QString copy = QStringLiteral("phone lessonsabcdefgh\nTuesdays at five");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == copy; }))
+        << ScenarioApp::editorText().toStdString();
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::listTitles()
+            == QStringList { "phone lessons", "phone lessonsabcdefgh" };
+    })) << joined(ScenarioApp::listTitles());
+    EXPECT_EQ(window->searchString(), QStringLiteral("xylo"));
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)),
+        joined({ QStringLiteral("Cello practice"), edited, copy }));
+}
+
+// How a note's new name in the list is ended before its text is typed into.
+struct RenameEnd {
+    const char* name;
+    // Typed after the name.
+    const char* keys;
+};
+
+void PrintTo(const RenameEnd& end, std::ostream* out)
+{
+    *out << end.name;
+}
+
+class DuplicateAfterRenameScenario : public testing::TestWithParam<RenameEnd> { };
+
+// After a note was renamed in the list, Duplicate from its text sends the keys typed at once
+// into the copy at its caret: the list, where the name was typed, takes none of them.
+TEST_P(DuplicateAfterRenameScenario, KeysGoIntoTheCopyNotIntoTheList)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Renamed.brindlex");
+    scenario::writeNotesFile(path, { kLessons });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    BXTableView* list = window->notesTableView();
+    ScenarioApp::clickRow(list, 0);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == kLessons; }));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Rename") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([list] { return list->isEditingCell(); }));
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("Music") + QString::fromUtf8(GetParam().keys));
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::type(QStringLiteral(" weekly"));
+
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ScenarioApp::type(QStringLiteral("abcdefgh"));
+    const QString original = kLessons + QStringLiteral(" weekly");
+    const QString copy = original + QStringLiteral("abcdefgh");
+    EXPECT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == copy; }))
+        << ScenarioApp::editorText().toStdString();
+    EXPECT_FALSE(list->isEditingCell());
+    EXPECT_TRUE(window->noteTextView()->hasFocus());
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), joined({ original, copy }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, DuplicateAfterRenameScenario,
+    testing::Values(RenameEnd { "with_return", "\n" }, RenameEnd { "with_a_click_away", "" }),
+    [](const testing::TestParamInfo<RenameEnd>& end) { return std::string(end.param.name); });

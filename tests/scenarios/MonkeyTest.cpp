@@ -249,11 +249,10 @@ void returnRun(QRandomGenerator& random)
 void duplicateAndType(QRandomGenerator& random)
 {
     BXTextView* view = focusedText();
-    // The empty note a new page starts as is no row of the list, and no copy is made of it;
-    // during a search a copy of a note edited out of it is not listed to type into.
+    // The empty note a new page starts as is no row of the list, and no copy is made of it.
     BXNote::NotePtr original = view ? window()->selectedNote() : nullptr;
     const QString before = original ? original->noteText() : QString();
-    if (before.isEmpty() || !window()->searchString().isEmpty())
+    if (before.isEmpty())
         original = nullptr;
     const QString word = QStringLiteral("dup") + randomWord(random);
     ScenarioApp::key(Qt::Key_D, Qt::ControlModifier);
