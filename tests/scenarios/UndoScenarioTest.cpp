@@ -235,3 +235,30 @@ TEST(UndoScenario, NoUndoAddNoteOnceTheSearchNoLongerListsTheBlankNote)
     EXPECT_TRUE(window->noteTextView()->isEditable());
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("First note"));
 }
+
+// New Page while the last new page is still blank selects that page again and adds no step:
+// Undo Add Note takes the blank row away, and the next Undo Add Note takes away the note added
+// before it, not nothing.
+TEST(UndoScenario, NewPageOnABlankNewPageAddsNoSecondStep)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+    newPage(window);
+    ASSERT_TRUE(listShows({ QStringLiteral("First note"), QString() }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    newPage(window);
+    ScenarioApp::idle(400);
+    EXPECT_EQ(ScenarioApp::selectedRows(), QList<int> { 1 });
+
+    for (const QStringList& left :
+        { QStringList { QStringLiteral("First note") }, QStringList {} }) {
+        ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+        EXPECT_TRUE(listShows(left)) << joined(ScenarioApp::listTitles());
+        ScenarioApp::idle(300);
+    }
+    EXPECT_EQ(undoItems(), "Redo Add Note");
+}

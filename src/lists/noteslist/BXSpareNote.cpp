@@ -79,6 +79,13 @@ void BXSpareNote::newNoteEditingName()
         log(QStringLiteral("The notes list could not add a note: the document has no spare note."));
         return;
     }
+    // Still blank in the list from an earlier New Page: it is selected again, and that
+    // page's "Add Note" stays the one step to take it away.
+    if (m_list.indexOfArrangedObject(m_note.get()) >= 0 && !undo->isUndoing()
+        && !undo->isRedoing()) {
+        listAddedNote(m_note);
+        return;
+    }
     const std::shared_ptr<BXNote> added = m_note;
     QPointer<BXSpareNote> self(this);
     recordStep(
