@@ -100,3 +100,40 @@ TEST(UndoScenario, AfterDeleteAllFoundEachUndoDoesWhatTheMenuNames)
     app.closeFrontDocument();
     EXPECT_EQ(joined(scenario::storedTexts(path)), joined(texts + QStringList { "Pear" }));
 }
+
+// Looking into the Edit menu (closed again with Escape, which leaves the menu bar taking the
+// keys) and the undo's own message window in front end no typing: Undo Typing stays offered,
+// and after it Redo Typing.
+TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Typed.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::type(QStringLiteral(" and more"));
+    ScenarioApp::idle(300);
+
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Undo Typing") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::editorText() == u"Alpha note"_qs;
+    })) << ScenarioApp::editorText().toStdString();
+    // Past the moment the "Undone" message comes up in a window of its own.
+    ScenarioApp::idle(500);
+    EXPECT_EQ(undoItems(), "Redo Typing");
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Typing") }));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::editorText() == u"Alpha note and more"_qs;
+    })) << ScenarioApp::editorText().toStdString();
+    ScenarioApp::idle(500);
+    EXPECT_EQ(undoItems(), "Undo Typing");
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
+}
