@@ -116,22 +116,28 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
     ScenarioApp::idle(300);
 
     EXPECT_EQ(undoItems(), "Undo Typing");
-    EXPECT_EQ(undoItems(), "Undo Typing");
-    ASSERT_TRUE(
-        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Undo Typing") }));
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::editorText() == u"Alpha note"_qs;
-    })) << ScenarioApp::editorText().toStdString();
-    // Past the moment the "Undone" message comes up in a window of its own.
-    ScenarioApp::idle(500);
-    EXPECT_EQ(undoItems(), "Redo Typing");
-    ASSERT_TRUE(
-        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Typing") }));
-    EXPECT_TRUE(ScenarioApp::waitUntil([] {
-        return ScenarioApp::editorText() == u"Alpha note and more"_qs;
-    })) << ScenarioApp::editorText().toStdString();
-    ScenarioApp::idle(500);
-    EXPECT_EQ(undoItems(), "Undo Typing");
+    // Each step chosen by its title shows its text and, once its "Undone" or "Redone" message
+    // has come up in a window of its own, offers the opposite step.
+    const struct {
+        const char* item;
+        const char* text;
+        const char* offered;
+    } steps[] = {
+        { "Undo Typing", "Alpha note", "Redo Typing" },
+        { "Redo Typing", "Alpha note and more", "Undo Typing" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        // A second look, after the one that closed with Escape.
+        EXPECT_EQ(undoItems(), step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+            return ScenarioApp::editorText() == QString::fromUtf8(step.text);
+        })) << ScenarioApp::editorText().toStdString();
+        ScenarioApp::idle(500);
+        EXPECT_EQ(undoItems(), step.offered);
+    }
 
     app.save();
     app.closeFrontDocument();
