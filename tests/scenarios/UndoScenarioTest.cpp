@@ -262,3 +262,46 @@ TEST(UndoScenario, NewPageOnABlankNewPageAddsNoSecondStep)
     }
     EXPECT_EQ(undoItems(), "Redo Add Note");
 }
+
+// Looking into the Edit menu (closed again with Escape, which leaves the menu bar taking the
+// keys) and the undo's own message window in front end no typing: Undo Typing stays offered,
+// and after it Redo Typing.
+TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Typed.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::type(QStringLiteral(" and more"));
+    ScenarioApp::idle(300);
+
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    // Each step chosen by its title shows its text and, once its "Undone" or "Redone" message
+    // has come up in a window of its own, offers the opposite step.
+    const struct {
+        const char* item;
+        const char* text;
+        const char* offered;
+    } steps[] = {
+        { "Undo Typing", "Alpha note", "Redo Typing" },
+        { "Redo Typing", "Alpha note and more", "Undo Typing" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        // A second look, after the one that closed with Escape.
+        EXPECT_EQ(undoItems(), step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+            return ScenarioApp::editorText() == QString::fromUtf8(step.text);
+        })) << ScenarioApp::editorText().toStdString();
+        ScenarioApp::idle(500);
+        EXPECT_EQ(undoItems(), step.offered);
+    }
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
+}

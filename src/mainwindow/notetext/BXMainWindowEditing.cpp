@@ -12,6 +12,7 @@
 #include "platform/foundation/UndoManager.h"
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QTextDocument>
 
 using platform::AttributedText;
@@ -26,10 +27,23 @@ void BXMainWindowEditing::startObserving()
 {
     m_observations << connect(
         qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (old == m_view && now != m_view)
+            if (now == m_view) {
+                m_keysAway = false;
+                if (old != m_view)
+                    m_textEditing = false;
+                return;
+            }
+            // The window going inactive (another application, a popup or a message window in
+            // front) or the menu bar taking the keys while its menus are browsed is no move
+            // away from the text: ending the editing there would drop the typing's undo and
+            // redo. Only another view of ours taking the keys ends it.
+            const bool passing = !now || qobject_cast<QMenuBar*>(now);
+            if (old == m_view && passing) {
+                m_keysAway = true;
+            } else if ((old == m_view || m_keysAway) && !passing) {
+                m_keysAway = false;
                 textDidEndEditing();
-            else if (now == m_view && old != m_view)
-                m_textEditing = false;
+            }
         });
     m_observations << connect(m_view, &platform::TextView::textDidChange, this, [this] {
         if (!m_textEditing && m_view->hasFocus()) {

@@ -65,4 +65,6 @@ private:
     QList<QMetaObject::Connection> m_observations;
     // Between the first edit after the view took the focus and its loss.
     bool m_textEditing = false;
+    // The view's keys went to no widget or to the menu bar, which ends no editing.
+    bool m_keysAway = false;
 };
