@@ -305,3 +305,31 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
     app.closeFrontDocument();
     EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
 }
+
+// A new page deleted and brought back by Undo Delete Note: the menu then offers Redo Delete
+// Note, under that name, and it deletes the page again.
+TEST(UndoScenario, UndoOfDeletingANewPageOffersItsRedo)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    newPage(window);
+    ASSERT_TRUE(listShows({ QStringLiteral("First note"), QString() }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Page…") }));
+    ASSERT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Edit"), QStringLiteral("Undo Delete Note") }));
+    EXPECT_TRUE(listShows({ QStringLiteral("First note"), QString() }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    EXPECT_EQ(undoItems(), "Undo Add Note | Redo Delete Note");
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Edit"), QStringLiteral("Redo Delete Note") }));
+    EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+}

@@ -302,9 +302,10 @@ void BXNote::setNoteTitle(const QString& title)
         newTitle = trimmed;
     }
     ManagedObjectContext* context = managedObjectContext();
-    if (context && context->undoManager())
-        context->undoManager()->setActionName(
-            platform::localized(QStringLiteral("Change Note Title")));
+    platform::UndoManager* undo = context ? context->undoManager() : nullptr;
+    // An undo or redo that retitles the note keeps the name of the step it reverts.
+    if (undo && !undo->isUndoing() && !undo->isRedoing())
+        undo->setActionName(platform::localized(QStringLiteral("Change Note Title")));
     storeDerivedTitle(newTitle);
 }
 
