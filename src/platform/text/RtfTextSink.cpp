@@ -46,11 +46,7 @@ void RtfTextSink::flush(bool danglingSurrogate)
         m_text.append(QChar(0xFFFD));
     if (m_text.isEmpty())
         return;
-    if (!m_textFormatValid) {
-        m_textFormat = RtfCharacterControls::format(m_textState, m_document);
-        m_textFormatValid = true;
-    }
-    m_cursor.insertText(m_text, m_textFormat);
+    m_cursor.insertText(m_text, textFormat());
     m_text.clear();
     m_paragraphEmpty = false;
 }
@@ -80,31 +76,31 @@ void RtfTextSink::finishParagraph(const RtfParagraphControls::State& state)
     m_lists.finishParagraph(m_cursor, state);
 }
 
-void RtfTextSink::useFormatOf(const RtfCharacterControls::State& state)
+const QTextCharFormat& RtfTextSink::textFormat()
 {
-    if (!m_textFormatValid || !(state == m_textState)) {
-        m_textState = state;
+    if (!m_textFormatValid) {
         m_textFormat = RtfCharacterControls::format(m_textState, m_document);
         m_textFormatValid = true;
     }
+    return m_textFormat;
 }
 
 void RtfTextSink::lookOfEmptyParagraph()
 {
-    if (m_paragraphEmpty && m_cursor.blockCharFormat() != m_textFormat)
-        m_cursor.setBlockCharFormat(m_textFormat);
+    if (m_paragraphEmpty && m_cursor.blockCharFormat() != textFormat())
+        m_cursor.setBlockCharFormat(textFormat());
 }
 
 void RtfTextSink::breakParagraph(
     const RtfParagraphControls::State& paragraph, const RtfCharacterControls::State& state)
 {
     finishParagraph(paragraph);
-    useFormatOf(state);
+    useState(state);
     lookOfEmptyParagraph();
     // The next paragraph starts with this one's style but in no list until it says so.
     QTextBlockFormat next = m_cursor.blockFormat();
     next.clearProperty(AttributedText::TextListsProperty);
-    m_cursor.insertBlock(next, m_textFormat);
+    m_cursor.insertBlock(next, textFormat());
     m_paragraphEmpty = true;
 }
 
@@ -113,7 +109,7 @@ void RtfTextSink::finishText(
 {
     finishParagraph(paragraph);
     if (look) {
-        useFormatOf(*look);
+        useState(*look);
         lookOfEmptyParagraph();
     }
 }

@@ -50,7 +50,8 @@ private:
     void applyBlockFormat(const RtfParagraphControls::State& state);
     // An empty paragraph has no run to show its look: its own character format holds it.
     void lookOfEmptyParagraph();
-    void useFormatOf(const RtfCharacterControls::State& state);
+    // The pending text's format, made when first needed.
+    const QTextCharFormat& textFormat();
     // Starts a new run when `state` differs from the pending text's.
     void useState(const RtfCharacterControls::State& state);
 
