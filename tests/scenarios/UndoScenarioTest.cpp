@@ -75,6 +75,13 @@ void clickBelowTheText(BXMainWindowController* window)
     ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
 }
 
+// A file of one note, "Alpha note", written at `path` and opened.
+BXMainWindowController* openAlphaNote(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
+    return app.openDocument(path);
+}
+
 void newPage(BXMainWindowController*)
 {
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
@@ -88,8 +95,7 @@ TEST(UndoScenario, UndoAddNoteTakesAwayTheNoteTypedInto)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Added.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaNote(app, path);
     ASSERT_NE(window, nullptr);
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     ScenarioApp::idle(300);
@@ -272,8 +278,7 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Typed.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaNote(app, path);
     ASSERT_NE(window, nullptr);
     ScenarioApp::clickToTheEndOfTheText(window);
     ScenarioApp::type(QStringLiteral(" and more"));
@@ -371,8 +376,7 @@ TEST_P(CommandAfterNewPageTypingScenario, EachUndoTakesAwayWhatTheMenuNames)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Command.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaNote(app, path);
     ASSERT_NE(window, nullptr);
     ScenarioApp::idle(300);
 
