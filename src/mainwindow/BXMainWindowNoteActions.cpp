@@ -324,8 +324,14 @@ void BXMainWindowNoteActions::deliverPendingKeys()
 
 void BXMainWindowNoteActions::finishNewNote()
 {
-    if (m_addNoteTask)
+    if (m_addNoteTask) {
         addNewNote();
+        // Added in the turn that delivers the held keys, the note would be undone with them as
+        // one step named after the typing: Add Note stays a step of its own, as when the keys
+        // come later.
+        if (platform::UndoManager* undo = m_controller->documentUndoManager())
+            undo->endTurnGroup();
+    }
     if (m_focusNoteTask)
         focusNewNote();
     m_controller->showSelectedNoteNow();

@@ -9,7 +9,9 @@
 
 #include <QLabel>
 
+#include <cstring>
 #include <functional>
+#include <vector>
 
 using scenario::ScenarioApp;
 
@@ -73,6 +75,13 @@ void clickBelowTheText(BXMainWindowController* window)
     ScenarioApp::click(viewport, QPoint(viewport->width() / 2, viewport->height() - 5));
 }
 
+// A file of one note, "Alpha note", written at `path` and opened.
+BXMainWindowController* openAlphaNote(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
+    return app.openDocument(path);
+}
+
 void newPage(BXMainWindowController*)
 {
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
@@ -86,8 +95,7 @@ TEST(UndoScenario, UndoAddNoteTakesAwayTheNoteTypedInto)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Added.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaNote(app, path);
     ASSERT_NE(window, nullptr);
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     ScenarioApp::idle(300);
@@ -270,8 +278,7 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Typed.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaNote(app, path);
     ASSERT_NE(window, nullptr);
     ScenarioApp::clickToTheEndOfTheText(window);
     ScenarioApp::type(QStringLiteral(" and more"));
@@ -333,3 +340,87 @@ TEST(UndoScenario, UndoOfDeletingANewPageOffersItsRedo)
         { QStringLiteral("Edit"), QStringLiteral("Redo Delete Note") }));
     EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
 }
+
+namespace {
+
+// One step taken by its Edit menu item, and the list it leaves.
+struct MenuStep {
+    const char* item;
+    QStringList rows;
+};
+
+// A command key pressed at once after the keys typed into a new page, the undo steps the Edit
+// menu then offers, newest first, with the list each leaves, and what the file holds once Add
+// Note is redone.
+struct CommandAfterTyping {
+    const char* name;
+    QKeySequence command;
+    std::vector<MenuStep> undos;
+    QStringList saved;
+};
+
+void PrintTo(const CommandAfterTyping& command, std::ostream* out)
+{
+    *out << command.name;
+}
+
+} // namespace
+
+class CommandAfterNewPageTypingScenario : public testing::TestWithParam<CommandAfterTyping> { };
+
+// New Page by its keys, a word typed at once, and a command key straight after it: the Edit
+// menu offers the steps it offers when the keys come slower, the typing one of its own after
+// Add Note. Each undo the menu names takes away what it names, and Redo Add Note brings the
+// note back.
+TEST_P(CommandAfterNewPageTypingScenario, EachUndoTakesAwayWhatTheMenuNames)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Command.brindlex");
+    BXMainWindowController* window = openAlphaNote(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+
+    newPage(window);
+    ScenarioApp::type(QStringLiteral("tok05x"), 5);
+    ScenarioApp::keys(GetParam().command);
+    ScenarioApp::idle(500);
+
+    const std::vector<MenuStep>& undos = GetParam().undos;
+    const QStringList typed = ScenarioApp::listTitles();
+    for (const MenuStep& step : undos) {
+        SCOPED_TRACE(step.item);
+        ASSERT_EQ(undoItems().substr(0, std::strlen(step.item)), step.item) << undoItems();
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(listShows(step.rows)) << joined(ScenarioApp::listTitles());
+        ScenarioApp::idle(300);
+    }
+    EXPECT_EQ(undoItems(), "Redo Add Note");
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Add Note") }));
+    EXPECT_TRUE(listShows(undos.size() > 1 ? undos[undos.size() - 2].rows : typed))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), joined(GetParam().saved));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
+    testing::Values(CommandAfterTyping { "bold", QKeySequence::Bold,
+                        { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
+                            { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+                        { QStringLiteral("Alpha note") } },
+        // Saving and duplicating end the editing, which leaves what was typed to the note, as
+        // when the keys come slower: Add Note takes it away with the note.
+        CommandAfterTyping { "save", QKeySequence::Save,
+            { { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+            { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
+        CommandAfterTyping { "duplicate", QKeySequence(Qt::CTRL | Qt::Key_D),
+            { { "Undo Duplicate Note", { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
+                { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+            { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } }),
+    [](const testing::TestParamInfo<CommandAfterTyping>& tested) {
+        return std::string(tested.param.name);
+    });

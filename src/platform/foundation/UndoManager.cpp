@@ -263,6 +263,13 @@ void UndoManager::endUndoGrouping()
         d->scheduleTurnEnd();
 }
 
+void UndoManager::endTurnGroup()
+{
+    // The turn's end still comes; it closes whatever group the rest of the turn opens.
+    if (d->open.size() == 1 && d->state == Impl::State::Normal && d->groupsByEvent)
+        d->closeGroup();
+}
+
 int UndoManager::groupingLevel() const
 {
     return static_cast<int>(d->open.size());

@@ -44,6 +44,9 @@ public:
 
     void beginUndoGrouping();
     void endUndoGrouping();
+    // Closes the turn's group now, with no explicit group open inside it, so that what the
+    // rest of this turn records is a step of its own.
+    void endTurnGroup();
     int groupingLevel() const;
     bool groupsByEvent() const;
     void setGroupsByEvent(bool groupsByEvent);

@@ -151,6 +151,51 @@ TEST(UndoManager, NestedGroupsUndoAsOneStepInReverseOrder)
     EXPECT_TRUE(undo.canUndo());
 }
 
+TEST(UndoManager, EndingTheTurnGroupEarlySplitsTheTurnIntoNamedSteps)
+{
+    FakeScheduler turns;
+    UndoManager undo;
+    Value v { undo };
+    v.set(1);
+    undo.setActionName("Add");
+    undo.endTurnGroup();
+    EXPECT_EQ(undo.groupingLevel(), 0);
+    // What the rest of the turn records is a step of its own, closed when the turn ends.
+    v.set(2);
+    v.set(3);
+    undo.setActionName("Type");
+    EXPECT_EQ(undo.groupingLevel(), 1);
+    turns.runUntilIdle();
+    EXPECT_EQ(undo.groupingLevel(), 0);
+
+    EXPECT_EQ(undo.undoActionName(), "Type");
+    undo.undo();
+    EXPECT_EQ(v.value, 1);
+    EXPECT_EQ(undo.undoActionName(), "Add");
+    undo.undo();
+    EXPECT_EQ(v.value, 0);
+    undo.redo();
+    EXPECT_EQ(undo.redoActionName(), "Type");
+    undo.redo();
+    EXPECT_EQ(v.value, 3);
+
+    // An explicit group still open keeps the turn's group open, and an empty one ended early
+    // leaves nothing to undo.
+    undo.beginUndoGrouping();
+    v.set(4);
+    undo.setActionName("Four");
+    undo.endTurnGroup();
+    EXPECT_EQ(undo.groupingLevel(), 2);
+    undo.endUndoGrouping();
+    turns.runUntilIdle();
+    undo.setActionName("Nothing");
+    undo.endTurnGroup();
+    EXPECT_EQ(undo.groupingLevel(), 0);
+    EXPECT_EQ(undo.undoActionName(), "Four");
+    undo.undo();
+    EXPECT_EQ(v.value, 3);
+}
+
 TEST(UndoManager, EmptyGroupsLeaveNothingToUndo)
 {
     FakeScheduler turns;
