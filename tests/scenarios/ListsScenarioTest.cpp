@@ -272,3 +272,72 @@ TEST(ListsScenario, HomeInAnItemGoesToItsTextAndBackspaceThereEndsTheItem)
     app.closeFrontDocument();
     EXPECT_EQ(storedParagraphs(path), typed);
 }
+
+namespace {
+
+// The Edit menu's undo and redo items as it shows them.
+QStringList undoItems()
+{
+    QStringList items;
+    for (const QString& title : ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })) {
+        if (title.startsWith(QStringLiteral("Undo")) || title.startsWith(QStringLiteral("Redo")))
+            items << title;
+    }
+    return items;
+}
+
+} // namespace
+
+// "None" chosen for a paragraph that is no item changes nothing and so adds no step that undo
+// would have to take back. A list made and saved is then undone and redone by name.
+TEST(ListsScenario, NoneOnAPlainParagraphAddsNoStepAndAListIsUndoneAfterASave)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    ScenarioApp::click(noteText()->viewport());
+    ScenarioApp::idle(300);
+    app.type(QStringLiteral("First note"));
+    const QString path = app.folder() + QStringLiteral("/Listed.brindlex");
+    app.save(path);
+    app.type(QStringLiteral(" kalo"));
+    answerListPanel(QStringLiteral("None"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(QStringList { QStringLiteral("Format") } + kListPath));
+    ScenarioApp::idle(300);
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("First note kalo"));
+    EXPECT_FALSE(undoItems().contains(QStringLiteral("Undo List")))
+        << undoItems().join(u'|').toStdString();
+
+    ScenarioApp::clickToTheEndOfTheText(ScenarioApp::frontMainWindow());
+
+    answerListPanel(QStringLiteral("\u2022 \u2022 \u2022"));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(QStringList { QStringLiteral("Format") } + kListPath));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::editorText() == QStringLiteral("\t\u2022\tFirst note kalo");
+    })) << ScenarioApp::editorText().toStdString();
+    ScenarioApp::keys(QKeySequence::Save);
+    ScenarioApp::idle(300);
+
+    const struct {
+        const char* item;
+        QString text;
+        const char* offered;
+    } steps[] = {
+        { "Undo List", QStringLiteral("First note kalo"), "Redo List" },
+        { "Redo List", QStringLiteral("\t\u2022\tFirst note kalo"), "Undo List" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }))
+            << undoItems().join(u'|').toStdString();
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == step.text; }))
+            << ScenarioApp::editorText().toStdString();
+        ScenarioApp::idle(300);
+        EXPECT_TRUE(undoItems().contains(QString::fromUtf8(step.offered)))
+            << undoItems().join(u'|').toStdString();
+    }
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(storedParagraphs(path).value(0).lists, QStringList { QStringLiteral("{disc}") });
+}

@@ -132,7 +132,10 @@ void TextListMarkers::apply(QTextDocument& doc, int start, int end, QTextListFor
         const QTextBlock block = doc.findBlockByNumber(number);
         if (!block.isValid())
             break;
-        setLists(block, lists);
+        // A paragraph already as asked keeps its own indents and tabs, and the edit stays
+        // empty: no step is recorded whose undo would change nothing.
+        if (itemLists(block) != lists)
+            setLists(block, lists);
     }
     renumber(doc, doc.findBlockByNumber(first).position());
 }

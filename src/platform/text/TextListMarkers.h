@@ -62,8 +62,9 @@ public:
     // it had; empty `lists` make it a plain paragraph. Numbers come from renumber().
     static void setLists(const QTextBlock& block, const QStringList& lists);
     // Makes each paragraph that [start, end] touches an item of a `style` list;
-    // ListStyleUndefined makes them plain paragraphs again. Changes `doc` through cursors, so
-    // a view's user edit can record it.
+    // ListStyleUndefined makes them plain paragraphs again; a paragraph that already is what
+    // `style` asks is left untouched. Changes `doc` through cursors, so a view's user edit can
+    // record it.
     static void apply(QTextDocument& doc, int start, int end, QTextListFormat::Style style);
     // Numbers the items of the run of items around `position` (or, when that paragraph is no
     // item, of the run after it) in order, each level counting from 1 under its parent item.

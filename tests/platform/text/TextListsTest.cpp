@@ -117,6 +117,63 @@ TEST(TextLists, OtherWritersRtfListsGetMarkerRuns)
 
 // Return, Tab, Shift+Tab, Backspace and Delete about items, each from a fresh three-item list
 // with the cursor at `position` of `paragraph`.
+// Asking for what the paragraphs already are changes nothing at all, so a view records no
+// step for it: "None" on plain (even indented) paragraphs, the same marker on level-one items.
+// A nested item asked for its outer marker still moves out.
+TEST(TextLists, AskingForWhatTheParagraphsAreChangesNothing)
+{
+    struct Case {
+        const char* what;
+        QTextListFormat::Style made;
+        int madeLast; // the last paragraph made an item, -1: none
+        QTextListFormat::Style asked;
+        bool changes;
+    };
+    const Case cases[] {
+        { "none on plain paragraphs", QTextListFormat::ListStyleUndefined, -1,
+            QTextListFormat::ListStyleUndefined, false },
+        { "the same bullets", QTextListFormat::ListDisc, 1, QTextListFormat::ListDisc, false },
+        { "the same numbers", QTextListFormat::ListDecimal, 1, QTextListFormat::ListDecimal,
+            false },
+        { "other numbers", QTextListFormat::ListDecimal, 1, QTextListFormat::ListUpperRoman, true },
+        { "none on items", QTextListFormat::ListDisc, 1, QTextListFormat::ListStyleUndefined,
+            true },
+    };
+    for (const Case& tested : cases) {
+        SCOPED_TRACE(tested.what);
+        auto doc = listDocument(u"one\ntwo\nthree"_qs, tested.made, 0, tested.madeLast);
+        // An indented plain paragraph keeps its indent.
+        const QTextBlock last = doc->findBlockByNumber(2);
+        ParagraphStyle indented = styleAt(*doc, 2);
+        indented.headIndent = indented.firstLineHeadIndent = 20;
+        QTextBlockFormat format = last.blockFormat();
+        AttributedText::setParagraphStyle(format, indented);
+        QTextCursor(last).setBlockFormat(format);
+        const std::string before = bxtest::describeLists(*doc);
+
+        // A document reports its changes once it has a layout.
+        doc->documentLayout();
+        int changes = 0;
+        QObject::connect(
+            doc.get(), &QTextDocument::contentsChange, [&changes](int, int, int) { ++changes; });
+        const int end = tested.madeLast < 0 ? doc->characterCount() - 1
+                                            : doc->findBlockByNumber(tested.madeLast).position();
+        TextListMarkers::apply(*doc, 0, end, tested.asked);
+        EXPECT_EQ(changes > 0, tested.changes) << bxtest::describeLists(*doc);
+        if (!tested.changes)
+            EXPECT_EQ(bxtest::describeLists(*doc), before);
+        EXPECT_EQ(styleAt(*doc, 2).headIndent, 20);
+    }
+    auto nested = listDocument(u"one\ntwo"_qs, QTextListFormat::ListDisc, 0, 1);
+    QTextCursor second(nested->findBlockByNumber(1));
+    TextListEditing::changeLevel(second, 1);
+    ASSERT_EQ(
+        bxtest::describeLists(*nested), "\t\u2022\tone[{disc}] | \t\u25e6\ttwo[{disc}>{circle}]");
+    TextListMarkers::apply(*nested, nested->findBlockByNumber(1).position(),
+        nested->findBlockByNumber(1).position(), QTextListFormat::ListDisc);
+    EXPECT_EQ(bxtest::describeLists(*nested), "\t\u2022\tone[{disc}] | \t\u2022\ttwo[{disc}]");
+}
+
 TEST(TextLists, EditingKeysContinueNestEndAndRemoveItems)
 {
     enum class Key { Return, Tab, ShiftTab, Backspace, Delete };
