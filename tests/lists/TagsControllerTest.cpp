@@ -458,6 +458,51 @@ TEST_F(TagsControllerTest, APendingEditGoesToTheNotesSelectedWhenItBegan)
     EXPECT_EQ(undo.undoActionName(), QStringLiteral("Set Tags"));
 }
 
+// Undo changes the notes under an open edit: the edit is given up, not applied afterwards as a
+// step that would take the redo away. A name not yet asked about goes with it, and an edit
+// discarded by the window is closed as well.
+TEST_F(TagsControllerTest, AnEditOvertakenByAnUndoOrDiscardedIsGivenUp)
+{
+    addCategory(QStringLiteral("Ideas"), 3);
+    undo.removeAllActions();
+    selectNotes({ first });
+    type(QStringLiteral("home"));
+    endEdit();
+    ASSERT_EQ(tagsOf(first), QStringList({ "Home", "Work" }));
+
+    type(QStringLiteral("ideas,"));
+    EXPECT_EQ(shown(), QStringList({ "Work", "Home", "Ideas" }));
+    undo.undo();
+    settle(0);
+    EXPECT_EQ(shown(), QStringList { "Work" });
+    EXPECT_FALSE(tags->editingBegun());
+    EXPECT_TRUE(registrar.open.isEmpty());
+    endEdit();
+    EXPECT_EQ(tagsOf(first), QStringList { "Work" });
+    EXPECT_EQ(undo.redoActionName(), QStringLiteral("Set Tags"));
+
+    type(QStringLiteral("Urgent,"));
+    EXPECT_EQ(tags->addCategoryCount(), 1u);
+    undo.redo();
+    settle(BXTagsController::kDeferredDelay);
+    EXPECT_FALSE(question());
+    EXPECT_EQ(tags->addCategoryCount(), 0u);
+    EXPECT_EQ(shown(), QStringList({ "Work", "Home" }));
+    EXPECT_EQ(tagsOf(first), QStringList({ "Home", "Work" }));
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Set Tags"));
+
+    // The next change is an edit of its own again.
+    type(QStringLiteral("ideas"));
+    tags->discardEditing();
+    EXPECT_EQ(shown(), QStringList({ "Work", "Home" }));
+    endEdit();
+    EXPECT_EQ(tagsOf(first), QStringList({ "Home", "Work" }));
+    EXPECT_FALSE(undo.canRedo());
+    type(QStringLiteral("ideas"));
+    endEdit();
+    EXPECT_EQ(tagsOf(first), QStringList({ "Home", "Ideas", "Work" }));
+}
+
 namespace {
 
 class RecordingPopoverDelegate final : public BXAddCategoryPopoverViewControllerDelegate {

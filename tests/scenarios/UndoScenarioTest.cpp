@@ -1,12 +1,15 @@
 #include "ScenarioApp.h"
 
 #include "lists/BXTableView.h"
+#include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "platform/appkit/TokenField.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 
 #include <cstring>
@@ -424,3 +427,73 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
     [](const testing::TestParamInfo<CommandAfterTyping>& tested) {
         return std::string(tested.param.name);
     });
+
+namespace {
+
+// How the user undoes while a tag name is still being typed.
+struct UndoWay {
+    const char* name;
+    std::function<void()> undo;
+};
+
+void PrintTo(const UndoWay& way, std::ostream* out)
+{
+    *out << way.name;
+}
+
+class UndoWhileTypingATagScenario : public testing::TestWithParam<UndoWay> { };
+
+} // namespace
+
+// A tag name half typed when the user undoes is given up with the edit: neither asked about
+// nor applied afterwards as a step of its own. The step the Edit menu named is the one undone,
+// its Redo is offered and brings the note back, and the file keeps no trace of the name.
+TEST_P(UndoWhileTypingATagScenario, UndoesTheNamedStepAndOffersItsRedo)
+{
+    ScenarioApp app;
+    BXMainWindowController* window = newDocumentWithFirstNote(app);
+    ASSERT_NE(window, nullptr);
+    const QString path = app.folder() + QStringLiteral("/First.brindlex");
+    platform::TokenField* tags = window->tagsController()->tokenField();
+    // From the search field, Tab goes on to the note's tags.
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), tags);
+    ScenarioApp::type(QStringLiteral("Garden"));
+    ScenarioApp::idle(300);
+
+    GetParam().undo();
+    EXPECT_TRUE(listShows({})) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(500);
+    EXPECT_EQ(ScenarioApp::buttonTitled(QStringLiteral("OK")), nullptr);
+    EXPECT_TRUE(tags->objectValue().isEmpty());
+    EXPECT_EQ(undoItems(), "Redo Add Note");
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Add Note") }));
+    EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+
+    app.save();
+    app.closeFrontDocument();
+    const QList<scenario::StoredNote> stored = scenario::readNotesFile(path);
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored.front().text, QStringLiteral("First note"));
+    EXPECT_TRUE(stored.front().categories.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, UndoWhileTypingATagScenario,
+    testing::Values(UndoWay { "EditMenuAfterALookIntoIt",
+                        [] {
+                            // The look ends with Escape, which leaves the menu bar the keys.
+                            ASSERT_TRUE(ScenarioApp::enabledMenuItems({ QStringLiteral("Edit") })
+                                            .contains(QStringLiteral("Undo Add Note")));
+                            ScenarioApp::idle(300);
+                            ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+                                { QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+                        } },
+        UndoWay { "EditMenu",
+            [] {
+                ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+                    { QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+            } },
+        UndoWay { "Keys", [] { ScenarioApp::keys(QKeySequence::Undo); } }),
+    [](const testing::TestParamInfo<UndoWay>& way) { return std::string(way.param.name); });

@@ -101,6 +101,11 @@ void BXTagsController::awakeFromNib()
         [this](const platform::Notification& notification) { categoryNameChanged(notification); });
     center.addObserver(this, platform::MenuWillSendActionNotification, m_tokenMenu.get(),
         [this](const platform::Notification& notification) { menuWillSendAction(notification); });
+    for (const QString& name : { platform::UndoManager::WillUndoChangeNotification,
+             platform::UndoManager::WillRedoChangeNotification })
+        center.addObserver(this, name, nullptr, [this](const platform::Notification& notification) {
+            undoManagerWillChange(notification);
+        });
     if (m_notesController)
         m_notesSelectionObservation
             = connect(m_notesController, &platform::ArrayController::selectionChanged, this,
@@ -732,7 +737,42 @@ void BXTagsController::discardEditing()
     if (m_delegate)
         m_delegate->objectDidEndEditing(this);
     m_registeredEditors.removeLast();
+    abandonEdit();
+}
+
+void BXTagsController::abandonEdit()
+{
+    m_editingBegun = false;
+    m_initialObjectValue.reset();
+    // Names typed in the edit and not yet asked about go with it.
+    if (m_addCategoryPopoverViewController
+        && !m_addCategoryPopoverViewController->popoverVisible()) {
+        m_addCategoryPopoverItems.clear();
+        m_addCategoryCount = 0;
+        m_selectionChangedWhileAsking = false;
+        m_addCategoryPopoverViewController->setDelegate(nullptr);
+        m_addCategoryPopoverViewController.reset();
+    }
+    if (m_tokenField)
+        m_tokenField->abandonEditing();
     refreshContents();
+}
+
+void BXTagsController::undoManagerWillChange(const platform::Notification& notification)
+{
+    const platform::ManagedObjectContext* context = tagsManagedObjectContext();
+    if (!m_editingBegun || !context || notification.object != context->undoManager())
+        return;
+    // A question on screen holds the edit until it is answered.
+    if (m_addCategoryPopoverViewController && m_addCategoryPopoverViewController->popoverVisible())
+        return;
+    // The undo or redo changes the notes under the open edit. Applied afterwards, the edit
+    // would be a step of its own that takes the redo away (or goes to notes the undo took
+    // away), so it is given up: the step the menu named is the one undone, and the field shows
+    // the tags the notes have after it.
+    if (m_delegate)
+        m_delegate->objectDidEndEditing(this);
+    abandonEdit();
 }
 
 void BXTagsController::commitEditingWithCompletion(

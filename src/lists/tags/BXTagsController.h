@@ -138,6 +138,10 @@ private:
     void selectionChanged();
     void menuWillSendAction(const platform::Notification& notification);
     void categoryNameChanged(const platform::Notification& notification);
+    void undoManagerWillChange(const platform::Notification& notification);
+    // Gives up the open edit: the typed text, the tokens not yet applied and the names not yet
+    // asked about go, and the field shows the notes' tags again.
+    void abandonEdit();
     // Whether the field shows `token` now.
     bool isShown(const BXCategoryToken& token, platform::TokenField* field) const;
     QList<platform::ManagedObjectPtr> targetNotes() const;

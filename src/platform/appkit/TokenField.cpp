@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
@@ -42,6 +43,8 @@ TokenField::TokenField(QWidget* parent)
     setMouseTracking(true);
     setCursor(Qt::IBeamCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(qApp, &QApplication::focusChanged, this,
+        [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 TokenField::~TokenField() = default;
@@ -85,6 +88,17 @@ bool TokenField::endEditing()
     if (hasFocus())
         clearFocus();
     return true;
+}
+
+void TokenField::abandonEditing()
+{
+    closeCompletions();
+    m_text.clear();
+    m_caret = m_anchor = count();
+    m_editing = false;
+    m_session = false;
+    ensureCaretVisible();
+    update();
 }
 
 bool TokenField::finishEdit()
@@ -572,10 +586,23 @@ void TokenField::focusInEvent(QFocusEvent* event)
 void TokenField::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
-    // A token menu opening or another window turning active leaves the edit open.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+    // A token menu opening or another window turning active leaves the edit open; so does the
+    // menu bar taking the keys while its menus are browsed, until another view takes them.
+    if (event->reason() == Qt::MenuBarFocusReason)
+        m_keysAtMenuBar = true;
+    else if (event->reason() != Qt::PopupFocusReason
+        && event->reason() != Qt::ActiveWindowFocusReason)
         finishEdit();
     update();
+}
+
+void TokenField::focusMoved(QWidget* now)
+{
+    if (!m_keysAtMenuBar || !now || qobject_cast<QMenuBar*>(now))
+        return;
+    m_keysAtMenuBar = false;
+    if (now != this)
+        finishEdit();
 }
 
 void TokenField::resizeEvent(QResizeEvent* event)

@@ -54,6 +54,9 @@ public:
     // Ends the edit as a loss of focus does and gives the focus up; false (the edit stays
     // open) when the delegate refuses.
     bool endEditing();
+    // Drops the typed text and closes the open edit without asking the delegate or sending
+    // the action; the focus stays, and the next change opens a new edit.
+    void abandonEditing();
 
     // Where the token of entry `index` lies in the field; empty for no such entry.
     QRect tokenRect(int index) const;
@@ -120,6 +123,8 @@ private:
     void moveCaret(int position, bool extend);
     // Ends the open edit: tokenizes, asks the delegate, emits action(); false when refused.
     bool finishEdit();
+    // Ends the edit the menu bar left open once another view takes the keys from it.
+    void focusMoved(QWidget* now);
     void copySelection();
     void paste();
     void openMenuForToken(int index);
@@ -142,6 +147,8 @@ private:
     bool m_session = false;
     bool m_editing = false;
     bool m_ending = false;
+    // The keys went from the field to the menu bar, which ends no edit.
+    bool m_keysAtMenuBar = false;
     QListView* m_completions = nullptr;
     QStringListModel* m_completionNames = nullptr;
     mutable QList<Shape> m_shapes;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
@@ -283,6 +284,29 @@ TEST(TokenField, ValueSetDuringAnEditReplacesItAndKeepsTheEditOpen)
     QTest::keyClick(f.field, Qt::Key_Return);
     EXPECT_EQ(actions.count(), 1);
     EXPECT_EQ(f.field->objectValue(), (QVariantList { f.tag("banana"), f.tag("apple") }));
+}
+
+// Browsing the menus gives the menu bar the keys for a while: the edit stays open, and only
+// another view taking the keys from there ends it.
+TEST(TokenField, TheMenuBarTakingTheKeysLeavesTheEditOpen)
+{
+    Fixture f;
+    auto* bar = new QMenuBar(&f.window);
+    bar->addMenu(QStringLiteral("Edit"));
+    QSignalSpy actions(f.field, &TokenField::action);
+    QTest::keyClicks(f.field, QStringLiteral("apple,pe"));
+    bar->setFocus(Qt::MenuBarFocusReason);
+    EXPECT_TRUE(f.field->isEditing());
+    EXPECT_EQ(f.field->editingText(), QStringLiteral("pe"));
+    f.field->setFocus();
+    QTest::keyClicks(f.field, QStringLiteral("ar"));
+    EXPECT_EQ(actions.count(), 0);
+
+    bar->setFocus(Qt::MenuBarFocusReason);
+    f.other->setFocus();
+    EXPECT_EQ(actions.count(), 1);
+    EXPECT_FALSE(f.field->isEditing());
+    EXPECT_EQ(f.field->objectValue(), (QVariantList { f.tag("apple"), QStringLiteral("pear") }));
 }
 
 TEST(TokenField, AFieldFilledWhileNarrowShowsItsFirstTokenWholeOnceWide)

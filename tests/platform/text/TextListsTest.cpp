@@ -160,8 +160,9 @@ TEST(TextLists, AskingForWhatTheParagraphsAreChangesNothing)
                                             : doc->findBlockByNumber(tested.madeLast).position();
         TextListMarkers::apply(*doc, 0, end, tested.asked);
         EXPECT_EQ(changes > 0, tested.changes) << bxtest::describeLists(*doc);
-        if (!tested.changes)
+        if (!tested.changes) {
             EXPECT_EQ(bxtest::describeLists(*doc), before);
+        }
         EXPECT_EQ(styleAt(*doc, 2).headIndent, 20);
     }
     auto nested = listDocument(u"one\ntwo"_qs, QTextListFormat::ListDisc, 0, 1);
