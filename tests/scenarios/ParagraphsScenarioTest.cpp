@@ -285,3 +285,83 @@ INSTANTIATE_TEST_SUITE_P(Ways, StoredBlankLinesScenario,
     [](const testing::TestParamInfo<StoredBlankLines>& tested) {
         return std::string(tested.param.name);
     });
+
+namespace {
+
+struct ErasedFirstLine {
+    const char* name;
+    // Times the text is made bigger before it is typed.
+    int bigger;
+    Return how;
+};
+
+void PrintTo(const ErasedFirstLine& line, std::ostream* out)
+{
+    *out << line.name;
+}
+
+} // namespace
+
+class ErasedFirstLineScenario : public testing::TestWithParam<ErasedFirstLine> { };
+
+// The first line of a note that came back from the file (a copy, the file opened again) erased
+// key by key is an empty paragraph like a blank line: a word typed there takes the size the line
+// had, on screen and in the saved file.
+TEST_P(ErasedFirstLineScenario, AWordTypedWhereTheFirstLineWasTakesItsSize)
+{
+    const ErasedFirstLine line = GetParam();
+    ScenarioApp app;
+    if (line.how == Return::Reopened) {
+        ASSERT_NE(app.newDocument(), nullptr);
+    }
+    BXMainWindowController* main = app.newDocument();
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    for (int step = 0; step < line.bigger; ++step)
+        ScenarioApp::key(Qt::Key_Plus, Qt::ControlModifier);
+    app.type(QStringLiteral("Top\nEnd"));
+    ScenarioApp::idle(300);
+    const double size = AttributedText::fontPointSize(
+        QTextCursor(main->noteTextView()->mirror()->lastBlock()).charFormat());
+
+    const QString path = app.folder() + QStringLiteral("/Erased.brindlex");
+    if (line.how == Return::Duplicated) {
+        ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+        ScenarioApp::idle(300);
+    } else {
+        app.save(path);
+        app.closeFrontDocument();
+        main = app.openDocument(path);
+        ASSERT_NE(main, nullptr);
+        ScenarioApp::clickRow(main->notesTableView(), 0);
+        ScenarioApp::idle(300);
+        ScenarioApp::click(main->noteTextView()->viewport());
+    }
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::keys(QKeySequence::MoveToEndOfLine);
+    for (int key = 0; key < 3; ++key)
+        ScenarioApp::key(Qt::Key_Backspace);
+    app.type(QStringLiteral("word"));
+    ScenarioApp::idle(300);
+
+    const std::string expected = QStringLiteral("word@%1 | End@%1").arg(size).toStdString();
+    EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), expected);
+    app.save(path);
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path, [&](const BXNote& note) {
+        if (note.noteText().startsWith(QStringLiteral("word")))
+            stored << joined(paragraphSizes(*note.attributedString())).c_str();
+    });
+    EXPECT_EQ(joined(stored), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ErasedFirstLineScenario,
+    testing::Values(ErasedFirstLine { "default_size_duplicated", 0, Return::Duplicated },
+        ErasedFirstLine { "bigger_duplicated", 3, Return::Duplicated },
+        ErasedFirstLine { "default_size_reopened", 0, Return::Reopened },
+        ErasedFirstLine { "bigger_reopened", 3, Return::Reopened }),
+    [](const testing::TestParamInfo<ErasedFirstLine>& tested) {
+        return std::string(tested.param.name);
+    });
