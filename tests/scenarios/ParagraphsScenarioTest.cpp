@@ -191,6 +191,63 @@ namespace {
 
 enum class Return { Duplicated, Reopened };
 
+// A text typed into a new page and brought back from the file: the window that shows it, and
+// the size it was typed in.
+struct BroughtBack {
+    BXMainWindowController* main = nullptr;
+    double size = 0;
+};
+
+// Types `typed` into a new page after making the text `bigger` steps bigger, then brings it back
+// from the file at `path` as `how` says: the copy Duplicate makes, or the file opened again with
+// the note selected and its text clicked. No window when the file did not open again.
+BroughtBack typeAndBringBack(
+    ScenarioApp& app, const QString& typed, int bigger, Return how, const QString& path)
+{
+    // An untitled window keeps the application running while the file is closed.
+    if (how == Return::Reopened && !app.newDocument())
+        return {};
+    BroughtBack back { app.newDocument() };
+    if (!back.main)
+        return {};
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+    for (int step = 0; step < bigger; ++step)
+        ScenarioApp::key(Qt::Key_Plus, Qt::ControlModifier);
+    app.type(typed);
+    ScenarioApp::idle(300);
+    back.size = AttributedText::fontPointSize(
+        QTextCursor(back.main->noteTextView()->mirror()->lastBlock()).charFormat());
+    if (how == Return::Duplicated) {
+        ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+        ScenarioApp::idle(300);
+        return back;
+    }
+    app.save(path);
+    app.closeFrontDocument();
+    back.main = app.openDocument(path);
+    if (!back.main)
+        return {};
+    ScenarioApp::clickRow(back.main->notesTableView(), 0);
+    ScenarioApp::idle(300);
+    ScenarioApp::click(back.main->noteTextView()->viewport());
+    return back;
+}
+
+// Saves and closes the file at `path`, then reads it: the paragraph sizes of each stored note
+// holding `word`.
+std::string savedSizesOfNotesWith(ScenarioApp& app, const QString& path, const QString& word)
+{
+    app.save(path);
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path, [&](const BXNote& note) {
+        if (note.noteText().contains(word))
+            stored << joined(paragraphSizes(*note.attributedString())).c_str();
+    });
+    return joined(stored);
+}
+
 struct StoredBlankLines {
     const char* name;
     // What is typed after the size is made bigger; its line before the last is empty.
@@ -214,36 +271,13 @@ TEST_P(StoredBlankLinesScenario, AWordTypedIntoABlankLineTakesItsSize)
 {
     const StoredBlankLines lines = GetParam();
     ScenarioApp app;
-    // An untitled window keeps the application running while the file is closed.
-    if (lines.how == Return::Reopened) {
-        ASSERT_NE(app.newDocument(), nullptr);
-    }
-    BXMainWindowController* main = app.newDocument();
+    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
+    const auto [main, size]
+        = typeAndBringBack(app, QString::fromUtf8(lines.typed), 3, lines.how, path);
     ASSERT_NE(main, nullptr);
-    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    ScenarioApp::idle(300);
-    for (int step = 0; step < 3; ++step)
-        ScenarioApp::key(Qt::Key_Plus, Qt::ControlModifier);
-    app.type(QString::fromUtf8(lines.typed));
-    ScenarioApp::idle(300);
-    const double size = AttributedText::fontPointSize(
-        QTextCursor(main->noteTextView()->mirror()->lastBlock()).charFormat());
     ASSERT_GT(
         size, AttributedText::fontPointSize(BXDocument::defaultStringAttributes().characters));
-
-    const QString path = app.folder() + QStringLiteral("/Blank.brindlex");
-    if (lines.how == Return::Duplicated) {
-        ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
-    } else {
-        app.save(path);
-        app.closeFrontDocument();
-        main = app.openDocument(path);
-        ASSERT_NE(main, nullptr);
-        ScenarioApp::clickRow(main->notesTableView(), 0);
-        ScenarioApp::idle(300);
-        ScenarioApp::click(main->noteTextView()->viewport());
-        ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
-    }
+    ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
     // Into the blank line before the last.
     ScenarioApp::key(Qt::Key_Up);
     app.type(QStringLiteral("word"));
@@ -266,14 +300,7 @@ TEST_P(StoredBlankLinesScenario, AWordTypedIntoABlankLineTakesItsSize)
     EXPECT_EQ(joined(paragraphSizes(shownText)), joined(blank));
     ScenarioApp::keys(QKeySequence::Redo);
     EXPECT_EQ(joined(paragraphSizes(shownText)), joined(sizes));
-    app.save(path);
-    app.closeFrontDocument();
-    QStringList stored;
-    scenario::forEachStoredNote(path, [&](const BXNote& note) {
-        if (note.noteText().contains(QStringLiteral("word")))
-            stored << joined(paragraphSizes(*note.attributedString())).c_str();
-    });
-    EXPECT_EQ(joined(stored), joined(sizes));
+    EXPECT_EQ(savedSizesOfNotesWith(app, path, QStringLiteral("word")), joined(sizes));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, StoredBlankLinesScenario,
@@ -283,5 +310,55 @@ INSTANTIATE_TEST_SUITE_P(Ways, StoredBlankLinesScenario,
         StoredBlankLines { "only_blank_lines_duplicated", "\n\n", Return::Duplicated },
         StoredBlankLines { "blank_lines_first_reopened", "\n\nEnd", Return::Reopened }),
     [](const testing::TestParamInfo<StoredBlankLines>& tested) {
+        return std::string(tested.param.name);
+    });
+
+namespace {
+
+struct ErasedFirstLine {
+    const char* name;
+    // Times the text is made bigger before it is typed.
+    int bigger;
+    Return how;
+};
+
+void PrintTo(const ErasedFirstLine& line, std::ostream* out)
+{
+    *out << line.name;
+}
+
+} // namespace
+
+class ErasedFirstLineScenario : public testing::TestWithParam<ErasedFirstLine> { };
+
+// The first line of a note that came back from the file (a copy, the file opened again) erased
+// key by key is an empty paragraph like a blank line: a word typed there takes the size the line
+// had, on screen and in the saved file.
+TEST_P(ErasedFirstLineScenario, AWordTypedWhereTheFirstLineWasTakesItsSize)
+{
+    const ErasedFirstLine line = GetParam();
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Erased.brindlex");
+    const auto [main, size]
+        = typeAndBringBack(app, QStringLiteral("Top\nEnd"), line.bigger, line.how, path);
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::keys(QKeySequence::MoveToEndOfLine);
+    for (int key = 0; key < 3; ++key)
+        ScenarioApp::key(Qt::Key_Backspace);
+    app.type(QStringLiteral("word"));
+    ScenarioApp::idle(300);
+
+    const std::string expected = QStringLiteral("word@%1 | End@%1").arg(size).toStdString();
+    EXPECT_EQ(joined(paragraphSizes(*main->noteTextView()->mirror())), expected);
+    EXPECT_EQ(savedSizesOfNotesWith(app, path, QStringLiteral("word")), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ErasedFirstLineScenario,
+    testing::Values(ErasedFirstLine { "default_size_duplicated", 0, Return::Duplicated },
+        ErasedFirstLine { "bigger_duplicated", 3, Return::Duplicated },
+        ErasedFirstLine { "default_size_reopened", 0, Return::Reopened },
+        ErasedFirstLine { "bigger_reopened", 3, Return::Reopened }),
+    [](const testing::TestParamInfo<ErasedFirstLine>& tested) {
         return std::string(tested.param.name);
     });

@@ -46,6 +46,7 @@ void RtfTextSink::flush(bool danglingSurrogate)
         m_text.append(QChar(0xFFFD));
     if (m_text.isEmpty())
         return;
+    lookOfFirstParagraph(textFormat());
     m_cursor.insertText(m_text, textFormat());
     m_text.clear();
     m_paragraphEmpty = false;
@@ -54,7 +55,9 @@ void RtfTextSink::flush(bool danglingSurrogate)
 void RtfTextSink::insertAttachment(
     const TextAttachment& attachment, const RtfCharacterControls::State& state)
 {
-    m_cursor.setCharFormat(RtfCharacterControls::format(state, m_document));
+    const QTextCharFormat format = RtfCharacterControls::format(state, m_document);
+    lookOfFirstParagraph(format);
+    m_cursor.setCharFormat(format);
     AttributedText::insertAttachment(m_cursor, attachment);
     m_paragraphEmpty = false;
 }
@@ -89,6 +92,12 @@ void RtfTextSink::lookOfEmptyParagraph()
 {
     if (m_paragraphEmpty && m_cursor.blockCharFormat() != textFormat())
         m_cursor.setBlockCharFormat(textFormat());
+}
+
+void RtfTextSink::lookOfFirstParagraph(const QTextCharFormat& format)
+{
+    if (m_cursor.position() == 0 && m_cursor.blockCharFormat() != format)
+        m_cursor.setBlockCharFormat(format);
 }
 
 void RtfTextSink::breakParagraph(

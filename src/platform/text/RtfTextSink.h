@@ -50,6 +50,9 @@ private:
     void applyBlockFormat(const RtfParagraphControls::State& state);
     // An empty paragraph has no run to show its look: its own character format holds it.
     void lookOfEmptyParagraph();
+    // No break before the first paragraph holds its look: it takes the look its text starts
+    // in, which typing there goes on in once that text is erased.
+    void lookOfFirstParagraph(const QTextCharFormat& format);
     // The pending text's format, made when first needed.
     const QTextCharFormat& textFormat();
     // Starts a new run when `state` differs from the pending text's.

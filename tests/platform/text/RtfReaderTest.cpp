@@ -4,6 +4,7 @@
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfdPackage.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -270,6 +271,33 @@ TEST(RtfReader, EmptyParagraphsTakeTheStateAtTheirBreak)
         SCOPED_TRACE(c.what);
         const auto doc = read(c.rtf);
         ASSERT_TRUE(doc);
+        EXPECT_EQ(bxtest::describeParagraphLooks(*doc), c.looks);
+    }
+}
+
+// The first paragraph has no break to hold its look: it takes the look its text or picture
+// starts in, so typing there once that is erased goes on in it.
+TEST(RtfReader, AnErasedFirstParagraphKeepsTheLookItStartedIn)
+{
+    QByteArray picture = bxtest::readTestFile(u"pict.rtf"_qs);
+    picture.replace("\\fs24 Picture: ", "\\fs36 ");
+    struct Case {
+        const char* what;
+        QByteArray rtf;
+        const char* looks;
+    };
+    const std::vector<Case> cases = {
+        { "text", "{\\rtf1 \\fs48\\b Big\\b0\\fs24  small\\par x}", "24b | 12" },
+        { "text in a group", "{\\rtf1 {\\fs48 Big}\\fs24  small}", "24" },
+        { "a picture", picture, "18 | 18" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = read(c.rtf);
+        ASSERT_TRUE(doc);
+        QTextCursor cursor(doc.get());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
         EXPECT_EQ(bxtest::describeParagraphLooks(*doc), c.looks);
     }
 }
