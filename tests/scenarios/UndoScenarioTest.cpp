@@ -4,13 +4,17 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "platform/text/AttributedText.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 
 #include <functional>
 
+using platform::AttributedText;
 using scenario::ScenarioApp;
 
 namespace {
@@ -332,4 +336,70 @@ TEST(UndoScenario, UndoOfDeletingANewPageOffersItsRedo)
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
         { QStringLiteral("Edit"), QStringLiteral("Redo Delete Note") }));
     EXPECT_TRUE(listShows({ QStringLiteral("First note") })) << joined(ScenarioApp::listTitles());
+}
+
+// Looking into a note window's Edit menu and leaving it with one Escape leaves its menu bar
+// taking the keys; it took Undo Typing away there, and after the Delete Note message was
+// answered too. Undo Typing stays offered and undoes the word, and Redo Typing follows it.
+TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Own.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha note") });
+    BXMainWindowController* main = app.openDocument(path);
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    const auto note = main->selectedNote();
+    BXTextView* own = scenario::openInOwnWindow(main);
+    ASSERT_NE(own, nullptr);
+    // Past the moment the window takes the main window's selection.
+    ScenarioApp::idle(300);
+    ScenarioApp::click(own->viewport());
+    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral(" and more"));
+    ScenarioApp::idle(300);
+    const auto ownText = [own] { return AttributedText::string(*own->mirror()); };
+
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    auto* bar = own->window()->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    for (QAction* menu : bar->actions()) {
+        if (menu->text().remove(u'&') == u"Edit"_qs)
+            ScenarioApp::click(bar, bar->actionGeometry(menu).center());
+    }
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return QApplication::activePopupWidget(); }));
+    ScenarioApp::key(Qt::Key_Escape);
+    ASSERT_TRUE(ScenarioApp::waitUntil([bar] { return bar->hasFocus(); }));
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    ScenarioApp::answerNextDialog(QStringLiteral("Cancel"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Note") }));
+    ScenarioApp::idle(300);
+
+    const struct {
+        const char* item;
+        const char* text;
+        const char* offered;
+    } steps[] = {
+        { "Undo Typing", "Alpha note", "Redo Typing" },
+        { "Redo Typing", "Alpha note and more", "Undo Typing" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        EXPECT_EQ(undoItems(), step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
+            return ownText() == QString::fromUtf8(step.text);
+        })) << ownText().toStdString();
+        ScenarioApp::idle(300);
+        EXPECT_EQ(undoItems(), step.offered);
+    }
+
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_TRUE(
+        ScenarioApp::waitUntil([&] { return !scenario::noteWindowOf(main->document(), note); }));
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
 }
