@@ -35,6 +35,32 @@ std::string undoItems()
     return joined(items);
 }
 
+// " and more" typed at the end of "Alpha note" is undone and redone, each step chosen from the
+// Edit menu by its title after a second look into the menu (the first closed with Escape):
+// each step leaves `shown` holding its text and, once its "Undone" or "Redone" message has had
+// time to come up in a window of its own, offers the opposite step.
+void undoAndRedoTheTyping(const std::function<QString()>& shown)
+{
+    const struct {
+        const char* item;
+        const char* text;
+        const char* offered;
+    } steps[] = {
+        { "Undo Typing", "Alpha note", "Redo Typing" },
+        { "Redo Typing", "Alpha note and more", "Undo Typing" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        EXPECT_EQ(undoItems(), step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] { return shown() == QString::fromUtf8(step.text); }))
+            << shown().toStdString();
+        ScenarioApp::idle(500);
+        EXPECT_EQ(undoItems(), step.offered);
+    }
+}
+
 bool listShows(const QStringList& titles)
 {
     return ScenarioApp::waitUntil([&] { return ScenarioApp::listTitles() == titles; });
@@ -282,28 +308,7 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
     ScenarioApp::idle(300);
 
     EXPECT_EQ(undoItems(), "Undo Typing");
-    // Each step chosen by its title shows its text and, once its "Undone" or "Redone" message
-    // has come up in a window of its own, offers the opposite step.
-    const struct {
-        const char* item;
-        const char* text;
-        const char* offered;
-    } steps[] = {
-        { "Undo Typing", "Alpha note", "Redo Typing" },
-        { "Redo Typing", "Alpha note and more", "Undo Typing" },
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.item);
-        // A second look, after the one that closed with Escape.
-        EXPECT_EQ(undoItems(), step.item);
-        ASSERT_TRUE(
-            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
-        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
-            return ScenarioApp::editorText() == QString::fromUtf8(step.text);
-        })) << ScenarioApp::editorText().toStdString();
-        ScenarioApp::idle(500);
-        EXPECT_EQ(undoItems(), step.offered);
-    }
+    undoAndRedoTheTyping(&ScenarioApp::editorText);
 
     app.save();
     app.closeFrontDocument();
@@ -358,7 +363,6 @@ TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesSh
     ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
     ScenarioApp::type(QStringLiteral(" and more"));
     ScenarioApp::idle(300);
-    const auto ownText = [own] { return AttributedText::string(*own->mirror()); };
 
     EXPECT_EQ(undoItems(), "Undo Typing");
     auto* bar = own->window()->findChild<QMenuBar*>();
@@ -376,25 +380,7 @@ TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesSh
         ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Note") }));
     ScenarioApp::idle(300);
 
-    const struct {
-        const char* item;
-        const char* text;
-        const char* offered;
-    } steps[] = {
-        { "Undo Typing", "Alpha note", "Redo Typing" },
-        { "Redo Typing", "Alpha note and more", "Undo Typing" },
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.item);
-        EXPECT_EQ(undoItems(), step.item);
-        ASSERT_TRUE(
-            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
-        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
-            return ownText() == QString::fromUtf8(step.text);
-        })) << ownText().toStdString();
-        ScenarioApp::idle(300);
-        EXPECT_EQ(undoItems(), step.offered);
-    }
+    undoAndRedoTheTyping([own] { return AttributedText::string(*own->mirror()); });
 
     ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
     ASSERT_TRUE(
