@@ -48,21 +48,6 @@ std::string joined(const QStringList& list)
     return list.join(QStringLiteral(" | ")).toStdString();
 }
 
-// Opens the selected note in a window of its own, as from the Note menu: that window's text.
-BXTextView* openInOwnWindow(BXMainWindowController* main)
-{
-    const BXNote::NotePtr note = main->selectedNote();
-    platform::Document* document = main->document();
-    if (!ScenarioApp::chooseMenuItem(
-            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") })
-        || !ScenarioApp::waitUntil([&] {
-               BXNoteWindowController* window = scenario::noteWindowOf(document, note);
-               return window && window->noteTextView()->isVisible();
-           }))
-        return nullptr;
-    return scenario::noteWindowOf(document, note)->noteTextView();
-}
-
 struct Typist {
     const char* name;
     // Milliseconds between keys.
@@ -96,7 +81,7 @@ TEST_P(BlankLinesScenario, ReturnOnAnEmptyLineMakesABlankLineInTheSameLook)
     BXTextView* view = main->noteTextView();
     if (typist.inNoteWindow) {
         app.type(QStringLiteral("Window"), typist.interval);
-        view = openInOwnWindow(main);
+        view = scenario::openInOwnWindow(main);
         ASSERT_NE(view, nullptr);
         ScenarioApp::click(view->viewport());
         ScenarioApp::keys(QKeySequence::MoveToEndOfDocument);
@@ -164,7 +149,7 @@ TEST(NewPageLookScenario, ANewPageTypedInItsOwnWindowTakesTheDefaultSize)
     ScenarioApp::idle(300);
     const BXNote::NotePtr note = main->selectedNote();
     platform::Document* document = main->document();
-    BXTextView* own = openInOwnWindow(main);
+    BXTextView* own = scenario::openInOwnWindow(main);
     ASSERT_NE(own, nullptr);
     ScenarioApp::click(own->viewport());
     app.type(QStringLiteral("Own window"));

@@ -818,4 +818,18 @@ BXNoteWindowController* noteWindowOf(
     return nullptr;
 }
 
+BXTextView* openInOwnWindow(BXMainWindowController* main)
+{
+    const std::shared_ptr<BXNote> note = main->selectedNote();
+    const platform::Document* document = main->document();
+    if (!ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") })
+        || !ScenarioApp::waitUntil([&] {
+               BXNoteWindowController* window = noteWindowOf(document, note);
+               return window && window->noteTextView()->isVisible();
+           }))
+        return nullptr;
+    return noteWindowOf(document, note)->noteTextView();
+}
+
 } // namespace scenario

@@ -16,6 +16,7 @@ class BXDocument;
 class BXMainWindowController;
 class BXNote;
 class BXNoteWindowController;
+class BXTextView;
 class QAbstractButton;
 class QAbstractItemView;
 class QComboBox;
@@ -159,5 +160,8 @@ private:
 // The window `note` of `document` is open in of its own, else null.
 BXNoteWindowController* noteWindowOf(
     const platform::Document* document, const std::shared_ptr<BXNote>& note);
+// Opens the note selected in `main` in a window of its own, as from the Note menu: that
+// window's text view, or null when it did not show.
+BXTextView* openInOwnWindow(BXMainWindowController* main);
 
 } // namespace scenario

@@ -6,16 +6,19 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "platform/appkit/TokenField.h"
+#include "platform/text/AttributedText.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 
 #include <cstring>
 #include <functional>
 #include <vector>
 
+using platform::AttributedText;
 using scenario::ScenarioApp;
 
 namespace {
@@ -34,6 +37,32 @@ std::string undoItems()
             items << title;
     }
     return joined(items);
+}
+
+// " and more" typed at the end of "Alpha note" is undone and redone, each step chosen from the
+// Edit menu by its title after a second look into the menu (the first closed with Escape):
+// each step leaves `shown` holding its text and, once its "Undone" or "Redone" message has had
+// time to come up in a window of its own, offers the opposite step.
+void undoAndRedoTheTyping(const std::function<QString()>& shown)
+{
+    const struct {
+        const char* item;
+        const char* text;
+        const char* offered;
+    } steps[] = {
+        { "Undo Typing", "Alpha note", "Redo Typing" },
+        { "Redo Typing", "Alpha note and more", "Undo Typing" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        EXPECT_EQ(undoItems(), step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(ScenarioApp::waitUntil([&] { return shown() == QString::fromUtf8(step.text); }))
+            << shown().toStdString();
+        ScenarioApp::idle(500);
+        EXPECT_EQ(undoItems(), step.offered);
+    }
 }
 
 bool listShows(const QStringList& titles)
@@ -288,28 +317,7 @@ TEST(UndoScenario, TypingKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
     ScenarioApp::idle(300);
 
     EXPECT_EQ(undoItems(), "Undo Typing");
-    // Each step chosen by its title shows its text and, once its "Undone" or "Redone" message
-    // has come up in a window of its own, offers the opposite step.
-    const struct {
-        const char* item;
-        const char* text;
-        const char* offered;
-    } steps[] = {
-        { "Undo Typing", "Alpha note", "Redo Typing" },
-        { "Redo Typing", "Alpha note and more", "Undo Typing" },
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.item);
-        // A second look, after the one that closed with Escape.
-        EXPECT_EQ(undoItems(), step.item);
-        ASSERT_TRUE(
-            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
-        EXPECT_TRUE(ScenarioApp::waitUntil([&] {
-            return ScenarioApp::editorText() == QString::fromUtf8(step.text);
-        })) << ScenarioApp::editorText().toStdString();
-        ScenarioApp::idle(500);
-        EXPECT_EQ(undoItems(), step.offered);
-    }
+    undoAndRedoTheTyping(&ScenarioApp::editorText);
 
     app.save();
     app.closeFrontDocument();
@@ -497,3 +505,48 @@ INSTANTIATE_TEST_SUITE_P(Ways, UndoWhileTypingATagScenario,
             } },
         UndoWay { "Keys", [] { ScenarioApp::keys(QKeySequence::Undo); } }),
     [](const testing::TestParamInfo<UndoWay>& way) { return std::string(way.param.name); });
+// Looking into a note window's Edit menu and leaving it with one Escape leaves its menu bar
+// taking the keys; it took Undo Typing away there, and after the Delete Note message was
+// answered too. Undo Typing stays offered and undoes the word, and Redo Typing follows it.
+TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Own.brindlex");
+    BXMainWindowController* main = openAlphaNote(app, path);
+    ASSERT_NE(main, nullptr);
+    ScenarioApp::clickRow(main->notesTableView(), 0);
+    const auto note = main->selectedNote();
+    BXTextView* own = scenario::openInOwnWindow(main);
+    ASSERT_NE(own, nullptr);
+    // Past the moment the window takes the main window's selection.
+    ScenarioApp::idle(300);
+    ScenarioApp::click(own->viewport());
+    ScenarioApp::key(Qt::Key_End, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral(" and more"));
+    ScenarioApp::idle(300);
+
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    auto* bar = own->window()->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    for (QAction* menu : bar->actions()) {
+        if (menu->text().remove(u'&') == u"Edit"_qs)
+            ScenarioApp::click(bar, bar->actionGeometry(menu).center());
+    }
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return QApplication::activePopupWidget(); }));
+    ScenarioApp::key(Qt::Key_Escape);
+    ASSERT_TRUE(ScenarioApp::waitUntil([bar] { return bar->hasFocus(); }));
+    EXPECT_EQ(undoItems(), "Undo Typing");
+    ScenarioApp::answerNextDialog(QStringLiteral("Cancel"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Note") }));
+    ScenarioApp::idle(300);
+
+    undoAndRedoTheTyping([own] { return AttributedText::string(*own->mirror()); });
+
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_TRUE(
+        ScenarioApp::waitUntil([&] { return !scenario::noteWindowOf(main->document(), note); }));
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
+}

@@ -12,7 +12,6 @@
 #include "platform/foundation/UndoManager.h"
 
 #include <QApplication>
-#include <QMenuBar>
 #include <QTextDocument>
 
 using platform::AttributedText;
@@ -20,29 +19,22 @@ using platform::TextRange;
 
 BXMainWindowEditing::BXMainWindowEditing(
     BXTextView* view, BXMainWindowEditingDelegate& delegate, QObject* parent)
-    : QObject(parent), m_view(view), m_delegate(delegate)
+    : QObject(parent), m_view(view), m_delegate(delegate), m_focus(view)
 { }
 
 void BXMainWindowEditing::startObserving()
 {
     m_observations << connect(
         qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (now == m_view) {
-                m_keysAway = false;
-                if (old != m_view)
-                    m_textEditing = false;
-                return;
-            }
-            // The window going inactive (another application, a popup or a message window in
-            // front) or the menu bar taking the keys while its menus are browsed is no move
-            // away from the text: ending the editing there would drop the typing's undo and
-            // redo. Only another view of ours taking the keys ends it.
-            const bool passing = !now || qobject_cast<QMenuBar*>(now);
-            if (old == m_view && passing) {
-                m_keysAway = true;
-            } else if ((old == m_view || m_keysAway) && !passing) {
-                m_keysAway = false;
+            switch (m_focus.focusChanged(old, now)) {
+            case BXTextViewFocus::Change::Taken:
+                m_textEditing = false;
+                break;
+            case BXTextViewFocus::Change::Lost:
                 textDidEndEditing();
+                break;
+            case BXTextViewFocus::Change::None:
+                break;
             }
         });
     m_observations << connect(m_view, &platform::TextView::textDidChange, this, [this] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/editor/BXTextViewFocus.h"
+
 #include "platform/text/AttributedText.h"
 
 #include <QList>
@@ -18,7 +20,7 @@ class Editor;
 // The main window's open edits: the editors that began editing (the note text, a tag editor),
 // each reported to the document so that its saves commit them, and committing them all at
 // once; the shown note's text and caret written back into the note outside undo. The text
-// counts as editing from its first change after taking the focus until it loses the focus.
+// counts as editing from its first change after taking the focus until another view takes it.
 // Owned by the window controller, which it reaches through its delegate interface; main
 // thread only.
 class BXMainWindowEditing final : public QObject {
@@ -65,6 +67,5 @@ private:
     QList<QMetaObject::Connection> m_observations;
     // Between the first edit after the view took the focus and its loss.
     bool m_textEditing = false;
-    // The view's keys went to no widget or to the menu bar, which ends no editing.
-    bool m_keysAway = false;
+    BXTextViewFocus m_focus;
 };

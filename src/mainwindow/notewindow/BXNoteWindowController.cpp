@@ -5,6 +5,7 @@
 #include "mainwindow/BXMainWindowTextDelegate.h"
 #include "mainwindow/editor/BXNoteTextWriter.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/editor/BXTextViewFocus.h"
 #include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/notewindow/BXNoteIconButton.h"
 #include "mainwindow/notewindow/BXNoteWindowBars.h"
@@ -106,6 +107,7 @@ void BXNoteWindowController::buildWindow()
     paneLayout->setContentsMargins(0, 0, 0, 0);
     m_noteTextView = new BXTextView(pane);
     m_noteTextView->setDelegate(this);
+    m_textFocus = std::make_unique<BXTextViewFocus>(m_noteTextView);
     paneLayout->addWidget(m_noteTextView);
     m_window->setCentralWidget(pane);
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -181,10 +183,17 @@ void BXNoteWindowController::windowDidLoad()
     });
     m_observations << connect(
         qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (old == m_noteTextView && now != m_noteTextView) {
+            switch (m_textFocus->focusChanged(old, now)) {
+            case BXTextViewFocus::Change::Taken:
+                m_textEditing = false;
+                break;
+            case BXTextViewFocus::Change::Lost:
                 m_textEditing = false;
                 if (m_registeredEditors.contains(static_cast<platform::Editor*>(m_noteTextView)))
                     m_noteTextView->commitEditing();
+                break;
+            case BXTextViewFocus::Change::None:
+                break;
             }
         });
     m_observations << connect(&platform::WindowTracker::current(),
@@ -353,7 +362,7 @@ platform::UndoManager* BXNoteWindowController::windowWillReturnUndoManager() con
     BXImageViewController* editor = m_noteTextView->editingViewController();
     if (editor && editor->popoverVisible())
         return editor->undoManager();
-    if (m_noteTextView->hasFocus())
+    if (m_textFocus->holdsKeys())
         return m_note->undoManager();
     return documentUndoManager();
 }

@@ -29,6 +29,7 @@ class BXNoteWindowBars;
 class BXNoteWindowCommands;
 class BXNoteWindowToolbar;
 class BXTextView;
+class BXTextViewFocus;
 class QMainWindow;
 class QMenu;
 class QTextDocument;
@@ -107,8 +108,9 @@ public:
     // Selects and reveals `range`; nothing for a range outside the text.
     void selectRange(platform::TextRange range);
 
-    // Undo: the image editor's steps while its popover shows, else the note's own when the
-    // text has the focus, else the document's.
+    // Undo: the image editor's steps while its popover shows, else the note's own while the
+    // text holds the keys (a menu browsed or a message in front leaves them there), else the
+    // document's.
     platform::UndoManager* windowWillReturnUndoManager() const;
 
     // Text view delegate.
@@ -169,6 +171,7 @@ private:
     BXNote::NotePtr m_note;
     QPointer<QMainWindow> m_window;
     BXTextView* m_noteTextView = nullptr;
+    std::unique_ptr<BXTextViewFocus> m_textFocus;
     BXNoteWindowBars* m_bars = nullptr;
     std::unique_ptr<BXNoteWindowToolbar> m_toolbar;
     BXNoteWindowCommands* m_commands = nullptr;
