@@ -206,13 +206,19 @@ TEST_F(NoteTest, UndoingARenameRetitlesTheNoteByItsTextAsItIsNow)
         undo.removeAllActions();
     }
 
-    // A rename that changes neither name nor title is no step of its own.
+    // A rename that changes neither name nor title is no step, and does not lend its name to
+    // the other changes of its turn.
     note->setNoteTitle(QStringLiteral("Same"));
     scheduler.runUntilIdle();
     undo.removeAllActions();
     note->setNoteTitle(QStringLiteral(" Same "));
     scheduler.runUntilIdle();
     EXPECT_FALSE(undo.canUndo());
+    note->setLastImportFlag(true);
+    note->setNoteTitle(QStringLiteral("Same"));
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(undo.canUndo());
+    EXPECT_EQ(undo.undoActionName(), QString());
 }
 
 TEST_F(NoteTest, RichTextIsStoredAsRtfOrRtfdAndReadBack)
