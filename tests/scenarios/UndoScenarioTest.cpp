@@ -414,3 +414,26 @@ INSTANTIATE_TEST_SUITE_P(Ways, UndoRenameScenario,
                 ScenarioApp::click(window->noteTextView()->viewport());
             } }),
     [](const testing::TestParamInfo<Renaming>& tested) { return std::string(tested.param.name); });
+
+// A row's editor left with the title it showed names nothing: no undo step is offered, and the
+// title still follows the note's first line.
+TEST(UndoScenario, ARowEditThatKeepsTheTitleNamesNothing)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Kept.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    BXMainWindowController* window = app.openDocument(path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
+    ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("Alpha"));
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::idle(300);
+    EXPECT_EQ(undoItems(), "");
+
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::type(QStringLiteral("Gamma\n"));
+    EXPECT_TRUE(listShows({ QStringLiteral("Beta"), QStringLiteral("Gamma") }))
+        << joined(ScenarioApp::listTitles());
+}
