@@ -55,6 +55,20 @@ void PrintTo(const AddingAfter& adding, std::ostream* out)
     *out << adding.name;
 }
 
+// A file of the notes "Alpha" and "Beta" opened at `path`, "Alpha" selected and shown; null
+// when it does not come up.
+BXMainWindowController* openAlphaAndBetaShowingAlpha(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    return ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; })
+        ? window
+        : nullptr;
+}
+
 // How the user renames the note selected in the list to "Named".
 struct Renaming {
     const char* name;
@@ -355,11 +369,8 @@ TEST_P(UndoRenameScenario, UndoTitlesTheNoteByItsFirstLineAsItIsNow)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Renamed.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaAndBetaShowingAlpha(app, path);
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 0);
-    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
     GetParam().rename(window);
     ASSERT_TRUE(listShows({ QStringLiteral("Beta"), QStringLiteral("Named") }))
         << joined(ScenarioApp::listTitles());
@@ -421,11 +432,8 @@ TEST(UndoScenario, ARowEditThatKeepsTheTitleNamesNothing)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Kept.brindlex");
-    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window = openAlphaAndBetaShowingAlpha(app, path);
     ASSERT_NE(window, nullptr);
-    ScenarioApp::clickRow(window->notesTableView(), 0);
-    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
     ScenarioApp::idle(300);
     ScenarioApp::type(QStringLiteral("Alpha"));
     ScenarioApp::clickToTheEndOfTheText(window);
