@@ -151,6 +151,76 @@ TEST_F(NoteTest, RenameAndTextUpdatesKeepTitleAndNameInStep)
     EXPECT_GE(note->noteModified(), before);
 }
 
+// The editors store text without undo, so a rename's undo may come after the text changed:
+// the note then takes the title its text gives now, and the redo names it again.
+TEST_F(NoteTest, UndoingARenameRetitlesTheNoteByItsTextAsItIsNow)
+{
+    BXNote::NotePtr note = newNote();
+    const auto storeText = [&](const QString& text) {
+        undo.disableUndoRegistration();
+        note->setAttributedString(*plainDocument(text));
+        undo.enableUndoRegistration();
+    };
+    storeText(QStringLiteral("Alpha"));
+    scheduler.runUntilIdle();
+    undo.removeAllActions();
+
+    struct Step {
+        const char* name;
+        QString before;
+        QString renamedTo;
+        QString textAfter;
+        QString titleAfterUndo;
+        QString titleAfterRedo;
+    };
+    const Step steps[] = {
+        { "named, then a new first line", QString(), QStringLiteral("Named"),
+            QStringLiteral("Gamma\nAlpha"), QStringLiteral("Gamma"), QStringLiteral("Named") },
+        { "named, then the text emptied", QString(), QStringLiteral("Named"), QString(), QString(),
+            QStringLiteral("Named") },
+        { "renamed from another name", QStringLiteral("Old"), QStringLiteral("New"),
+            QStringLiteral("Delta"), QStringLiteral("Old"), QStringLiteral("New") },
+        { "name cleared, then a new first line", QStringLiteral("Kept"), QStringLiteral(" "),
+            QStringLiteral("Epsilon"), QStringLiteral("Kept"), QStringLiteral("Epsilon") },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        undo.disableUndoRegistration();
+        note->setNoteTitle(step.before);
+        undo.enableUndoRegistration();
+        note->setNoteTitle(step.renamedTo);
+        scheduler.runUntilIdle();
+        const QString renamedName = note->noteName();
+        storeText(step.textAfter);
+
+        ASSERT_EQ(undo.undoActionName(), QStringLiteral("Change Note Title"));
+        undo.undo();
+        EXPECT_EQ(note->noteName(), step.before);
+        EXPECT_EQ(note->noteTitle(), step.titleAfterUndo);
+        EXPECT_EQ(undo.redoActionName(), QStringLiteral("Change Note Title"));
+        undo.redo();
+        EXPECT_EQ(note->noteName(), renamedName);
+        EXPECT_EQ(note->noteTitle(), step.titleAfterRedo);
+        undo.undo();
+        EXPECT_EQ(note->noteTitle(), step.titleAfterUndo);
+        undo.removeAllActions();
+    }
+
+    // A rename that changes neither name nor title is no step, and does not lend its name to
+    // the other changes of its turn.
+    note->setNoteTitle(QStringLiteral("Same"));
+    scheduler.runUntilIdle();
+    undo.removeAllActions();
+    note->setNoteTitle(QStringLiteral(" Same "));
+    scheduler.runUntilIdle();
+    EXPECT_FALSE(undo.canUndo());
+    note->setLastImportFlag(true);
+    note->setNoteTitle(QStringLiteral("Same"));
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(undo.canUndo());
+    EXPECT_EQ(undo.undoActionName(), QString());
+}
+
 TEST_F(NoteTest, RichTextIsStoredAsRtfOrRtfdAndReadBack)
 {
     BXNote::NotePtr note = newNote();

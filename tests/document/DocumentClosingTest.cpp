@@ -165,6 +165,10 @@ namespace {
 TEST_F(DocumentClosingTest, SheetsAndUndoMessagesGoOverTheMainWindow)
 {
     std::unique_ptr<BXDocument> document = makeDocument();
+    // A rename is a step with a name of its own for the message to show.
+    notesfiletest::addNote(*document, QStringLiteral("Typed"))
+        ->setNoteTitle(QStringLiteral("Renamed"));
+    scheduler.runUntilIdle();
     std::vector<std::pair<QWidget*, QString>> messages;
     BXDocument::setUndoMessenger([&messages](QWidget* window, const QString& message) {
         messages.emplace_back(window, message);

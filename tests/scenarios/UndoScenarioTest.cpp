@@ -1,5 +1,6 @@
 #include "ScenarioApp.h"
 
+#include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"
@@ -86,6 +87,31 @@ struct AddingAfter {
 void PrintTo(const AddingAfter& adding, std::ostream* out)
 {
     *out << adding.name;
+}
+
+// A file of the notes "Alpha" and "Beta" opened at `path`, "Alpha" selected and shown; null
+// when it does not come up.
+BXMainWindowController* openAlphaAndBetaShowingAlpha(ScenarioApp& app, const QString& path)
+{
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    return ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; })
+        ? window
+        : nullptr;
+}
+
+// How the user renames the note selected in the list to "Named".
+struct Renaming {
+    const char* name;
+    std::function<void(BXMainWindowController*)> rename;
+};
+
+void PrintTo(const Renaming& renaming, std::ostream* out)
+{
+    *out << renaming.name;
 }
 
 // A new document whose one note, "First note", was typed into its empty text and saved.
@@ -549,4 +575,90 @@ TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesSh
     app.save();
     app.closeFrontDocument();
     EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note and more");
+}
+
+class UndoRenameScenario : public testing::TestWithParam<Renaming> { };
+
+// A renamed note whose first line then changed, the typing's own undo gone with its text when
+// another note was shown: Undo Change Note Title gives it the title of its first line as it is
+// now, in the list and in the saved file, and Redo names it again.
+TEST_P(UndoRenameScenario, UndoTitlesTheNoteByItsFirstLineAsItIsNow)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Renamed.brindlex");
+    BXMainWindowController* window = openAlphaAndBetaShowingAlpha(app, path);
+    ASSERT_NE(window, nullptr);
+    GetParam().rename(window);
+    ASSERT_TRUE(listShows({ QStringLiteral("Beta"), QStringLiteral("Named") }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::type(QStringLiteral("Gamma\n"));
+    ScenarioApp::clickRow(window->notesTableView(), 0);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta"_qs; }));
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Change Note Title");
+
+    const struct {
+        const char* item;
+        QStringList rows;
+    } steps[] = {
+        { "Undo Change Note Title", { QStringLiteral("Beta"), QStringLiteral("Gamma") } },
+        { "Redo Change Note Title", { QStringLiteral("Beta"), QStringLiteral("Named") } },
+        { "Undo Change Note Title", { QStringLiteral("Beta"), QStringLiteral("Gamma") } },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        ASSERT_TRUE(
+            ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QString::fromUtf8(step.item) }));
+        EXPECT_TRUE(listShows(step.rows)) << joined(ScenarioApp::listTitles());
+        ScenarioApp::idle(300);
+    }
+
+    app.save();
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path,
+        [&stored](const BXNote& note) { stored << note.noteTitle() + u':' + note.noteText(); });
+    stored.sort();
+    EXPECT_EQ(joined(stored), "Beta:Beta | Gamma:Gamma\nAlpha");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, UndoRenameScenario,
+    testing::Values(Renaming { "from_the_note_menu",
+                        [](BXMainWindowController* window) {
+                            ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+                                { QStringLiteral("Note"), QStringLiteral("Rename") }));
+                            ASSERT_TRUE(ScenarioApp::waitUntil(
+                                [window] { return window->notesTableView()->isEditingCell(); }));
+                            ScenarioApp::keys(QKeySequence::SelectAll);
+                            ScenarioApp::type(QStringLiteral("Named\n"));
+                        } },
+        // Keys typed while the list has them start the row's edit; a click away ends it.
+        Renaming { "by_typing_on_its_row_and_clicking_away",
+            [](BXMainWindowController* window) {
+                ScenarioApp::clickRow(window->notesTableView(), 0);
+                ScenarioApp::type(QStringLiteral("Named"));
+                ScenarioApp::click(window->noteTextView()->viewport());
+            } }),
+    [](const testing::TestParamInfo<Renaming>& tested) { return std::string(tested.param.name); });
+
+// A row's editor left with the title it showed names nothing: no undo step is offered, and the
+// title still follows the note's first line.
+TEST(UndoScenario, ARowEditThatKeepsTheTitleNamesNothing)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Kept.brindlex");
+    BXMainWindowController* window = openAlphaAndBetaShowingAlpha(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("Alpha"));
+    ScenarioApp::clickToTheEndOfTheText(window);
+    ScenarioApp::idle(300);
+    EXPECT_EQ(undoItems(), "");
+
+    ScenarioApp::keys(QKeySequence::MoveToStartOfDocument);
+    ScenarioApp::type(QStringLiteral("Gamma\n"));
+    EXPECT_TRUE(listShows({ QStringLiteral("Beta"), QStringLiteral("Gamma") }))
+        << joined(ScenarioApp::listTitles());
 }

@@ -293,20 +293,31 @@ QString BXNote::noteTitle() const
 void BXNote::setNoteTitle(const QString& title)
 {
     const QString trimmed = title.trimmed();
-    QString newTitle;
-    if (trimmed.isEmpty()) {
-        setNoteName(QString());
-        newTitle = titleForEmptyName();
-    } else {
-        setNoteName(trimmed);
-        newTitle = trimmed;
-    }
+    const QString oldName = noteName();
+    const QString oldTitle = noteTitle();
     ManagedObjectContext* context = managedObjectContext();
     platform::UndoManager* undo = context ? context->undoManager() : nullptr;
+    // Undone as a rename back to the old name, not by putting the old name and title back:
+    // the text may have changed since, and a note without a name takes the title its text
+    // gives now.
+    if (undo)
+        undo->disableUndoRegistration();
+    setNoteName(trimmed.isEmpty() ? QString() : trimmed);
+    storeDerivedTitle(trimmed.isEmpty() ? titleForEmptyName() : trimmed);
+    if (!undo)
+        return;
+    undo->enableUndoRegistration();
+    if (noteName() == oldName && noteTitle() == oldTitle)
+        return;
+    std::weak_ptr<ManagedObject> weak = weak_from_this();
+    undo->registerUndo(this, [weak, oldName] {
+        const auto note = std::static_pointer_cast<BXNote>(weak.lock());
+        if (note && note->managedObjectContext())
+            note->setNoteTitle(oldName);
+    });
     // An undo or redo that retitles the note keeps the name of the step it reverts.
-    if (undo && !undo->isUndoing() && !undo->isRedoing())
+    if (!undo->isUndoing() && !undo->isRedoing())
         undo->setActionName(platform::localized(QStringLiteral("Change Note Title")));
-    storeDerivedTitle(newTitle);
 }
 
 QString BXNote::noteText() const

@@ -80,7 +80,8 @@ public:
     QString noteName() const;
     void setNoteName(const QString& name);
     QString noteTitle() const;
-    // The user's rename; blanks go back to the title derived from the text.
+    // The user's rename; blanks go back to the title derived from the text. Recorded, when it
+    // changes anything, as one step "Change Note Title" whose undo names the note back.
     void setNoteTitle(const QString& title);
     QString noteText() const;
     void setNoteText(const QString& text);

@@ -73,6 +73,9 @@ bool BXNotesListModel::setData(const QModelIndex& index, const QVariant& value, 
     const auto note = std::dynamic_pointer_cast<BXNote>(objectAtRow(index.row()));
     if (!note)
         return false;
-    note->setNoteTitle(value.toString());
+    // Leaving the row's editor with the title it showed names nothing: a title that follows
+    // the first line keeps following it.
+    if (value.toString().trimmed() != note->noteTitle())
+        note->setNoteTitle(value.toString());
     return true;
 }
