@@ -386,9 +386,9 @@ struct MenuStep {
     QStringList rows;
 };
 
-// A command key pressed at once after the keys typed into a new page, the undo steps the Edit
-// menu then offers, newest first, with the list each leaves, and what the file holds once Add
-// Note is redone.
+// A command key pressed at once after the keys typed into a new page (none: the keys come slowly,
+// each after a pause), the undo steps the Edit menu then offers, newest first, with the list each
+// leaves, and what the file holds once every step is redone.
 struct CommandAfterTyping {
     const char* name;
     QKeySequence command;
@@ -407,9 +407,9 @@ class CommandAfterNewPageTypingScenario : public testing::TestWithParam<CommandA
 
 // New Page by its keys, a word typed at once, and a command key straight after it: the Edit
 // menu offers the steps it offers when the keys come slower, the typing one of its own after
-// Add Note. Each undo the menu names takes away what it names, and Redo Add Note brings the
-// note back.
-TEST_P(CommandAfterNewPageTypingScenario, EachUndoTakesAwayWhatTheMenuNames)
+// Add Note. Each undo the menu names takes away what it names, and each redo, Redo Add Note
+// first, brings back what it names.
+TEST_P(CommandAfterNewPageTypingScenario, EachUndoAndRedoDoesWhatTheMenuNames)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Command.brindlex");
@@ -418,7 +418,10 @@ TEST_P(CommandAfterNewPageTypingScenario, EachUndoTakesAwayWhatTheMenuNames)
     ScenarioApp::idle(300);
 
     newPage(window);
-    ScenarioApp::type(QStringLiteral("tok05x"), 5);
+    const bool slowly = GetParam().command.isEmpty();
+    if (slowly)
+        ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("tok05x"), slowly ? scenario::keyInterval() : 5);
     ScenarioApp::keys(GetParam().command);
     ScenarioApp::idle(500);
 
@@ -432,12 +435,17 @@ TEST_P(CommandAfterNewPageTypingScenario, EachUndoTakesAwayWhatTheMenuNames)
         EXPECT_TRUE(listShows(step.rows)) << joined(ScenarioApp::listTitles());
         ScenarioApp::idle(300);
     }
-    EXPECT_EQ(undoItems(), "Redo Add Note");
-    ASSERT_TRUE(
-        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Redo Add Note") }));
-    EXPECT_TRUE(listShows(undos.size() > 1 ? undos[undos.size() - 2].rows : typed))
-        << joined(ScenarioApp::listTitles());
-    ScenarioApp::idle(300);
+    for (auto step = undos.rbegin(); step != undos.rend(); ++step) {
+        const QString redo = QString::fromUtf8(step->item).replace(0, 4, QStringLiteral("Redo"));
+        SCOPED_TRACE(redo.toStdString());
+        ASSERT_NE(undoItems().find(redo.toStdString()), std::string::npos) << undoItems();
+        ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), redo }));
+        const auto before = std::next(step);
+        EXPECT_TRUE(listShows(before == undos.rend() ? typed : before->rows))
+            << joined(ScenarioApp::listTitles());
+        ScenarioApp::idle(300);
+    }
+    EXPECT_EQ(undoItems().find("Redo"), std::string::npos) << undoItems();
 
     app.save();
     app.closeFrontDocument();
@@ -448,7 +456,11 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
     testing::Values(CommandAfterTyping { "bold", QKeySequence::Bold,
                         { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
                             { "Undo Add Note", { QStringLiteral("Alpha note") } } },
-                        { QStringLiteral("Alpha note") } },
+                        { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
+        CommandAfterTyping { "none", QKeySequence(),
+            { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
+                { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+            { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
         // Saving and duplicating end the editing, which leaves what was typed to the note, as
         // when the keys come slower: Add Note takes it away with the note.
         CommandAfterTyping { "save", QKeySequence::Save,
@@ -457,10 +469,45 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
         CommandAfterTyping { "duplicate", QKeySequence(Qt::CTRL | Qt::Key_D),
             { { "Undo Duplicate Note", { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
                 { "Undo Add Note", { QStringLiteral("Alpha note") } } },
-            { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } }),
+            { QStringLiteral("Alpha note"), QStringLiteral("tok05x"), QStringLiteral("tok05x") } }),
     [](const testing::TestParamInfo<CommandAfterTyping>& tested) {
         return std::string(tested.param.name);
     });
+
+// Redo pressed twice at once after the new page and its word were undone: the second redo comes
+// before the note has had time to show, and still brings the word back into it, on screen and
+// in the file, with its undo named.
+TEST(UndoScenario, RedoTypingAtOnceAfterRedoAddNoteBringsTheWordBack)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Again.brindlex");
+    BXMainWindowController* window = openAlphaNote(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+    newPage(window);
+    ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("tok05x"));
+    ScenarioApp::idle(500);
+    ASSERT_EQ(undoItems(), "Undo Typing");
+    ScenarioApp::keys(QKeySequence::Undo);
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+    ScenarioApp::keys(QKeySequence::Undo);
+    ASSERT_TRUE(listShows({ QStringLiteral("Alpha note") })) << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+
+    ScenarioApp::keys(QKeySequence::Redo);
+    ScenarioApp::keys(QKeySequence::Redo);
+    EXPECT_TRUE(listShows({ QStringLiteral("Alpha note"), QStringLiteral("tok05x") }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(300);
+    EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("tok05x"));
+    EXPECT_EQ(undoItems(), "Undo Typing");
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note | tok05x");
+}
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "mainwindow/editor/BXTextView.h"
 
 #include "document/BXDocument.h"
+#include "document/BXNoteDataProvider.h"
 #include "document/model/BXManagedObjectUtilities.h"
 #include "document/model/BXNote.h"
-#include "document/BXNoteDataProvider.h"
 
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/UndoManager.h"
@@ -77,9 +77,13 @@ void BXNoteMemoryManager::releaseMemoryForNote(const std::shared_ptr<BXNote>& no
             return;
         own->removeAllActionsWithTarget(storage);
     }
-    // Undo must never act on a storage that is gone.
-    if (platform::UndoManager* documentUndo = m_controller.windowWillReturnUndoManager())
+    // Undo must never act on a storage that is gone; typing that waits for its note's return
+    // keeps the storage as the note's own undo does.
+    if (platform::UndoManager* documentUndo = m_controller.windowWillReturnUndoManager()) {
+        if (documentUndo->targetWaitsBelowNextRedo(storage) && !force)
+            return;
         documentUndo->removeAllActionsWithTarget(storage);
+    }
     if (note->textStorageEdited()) {
         BXManagedObjectUtilities::withoutUndo(
             note->managedObjectContext(), [&] { note->setAttributedString(*storage); });

@@ -5,6 +5,7 @@
 #include "mainwindow/notetext/BXMainWindowTextSwapDelegate.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/text/SharedTextStorage.h"
 
@@ -17,7 +18,20 @@ using platform::TextRange;
 BXMainWindowTextSwap::BXMainWindowTextSwap(
     BXTextView* view, BXMainWindowTextSwapDelegate& delegate, QObject* parent)
     : QObject(parent), m_view(view), m_delegate(delegate)
-{ }
+{
+    platform::NotificationCenter::defaultCenter().addObserver(this,
+        platform::UndoManager::WillRedoChangeNotification, nullptr,
+        [this](const platform::Notification& notification) {
+            if (notification.object == m_delegate.documentUndoManager())
+                showWaitingStorageBeforeRedo();
+        });
+}
+
+BXMainWindowTextSwap::~BXMainWindowTextSwap()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(
+        this, platform::UndoManager::WillRedoChangeNotification);
+}
 
 bool BXMainWindowTextSwap::selectedNoteChanged()
 {
@@ -49,6 +63,14 @@ void BXMainWindowTextSwap::swapNow()
     for (const platform::Scheduler::TaskId task : std::exchange(m_swapTasks, {}))
         platform::Scheduler::current().cancel(task);
     swap();
+}
+
+void BXMainWindowTextSwap::showWaitingStorageBeforeRedo()
+{
+    const BXNote::NotePtr selected = m_delegate.selectedNote();
+    if (isSwapPending() && m_waitingStorage && selected && selected->hasTextStorage()
+        && selected->textStorage() == m_waitingStorage)
+        swapNow();
 }
 
 void BXMainWindowTextSwap::swap()
@@ -130,7 +152,12 @@ void BXMainWindowTextSwap::setTextStorage(QTextDocument* storage)
 {
     if (m_shownStorage && m_shownStorage != storage) {
         // Nothing shown writes the old storage back any more: its typing cannot be undone.
-        if (platform::UndoManager* undo = m_delegate.documentUndoManager())
+        // Typing already undone under a step that took its note away (Undo Add Note) waits
+        // for that step's redo, which shows the note again.
+        platform::UndoManager* undo = m_delegate.documentUndoManager();
+        if (undo && undo->targetWaitsBelowNextRedo(m_shownStorage.data()))
+            m_waitingStorage = m_shownStorage;
+        else if (undo)
             undo->removeAllActionsWithTarget(m_shownStorage.data());
     }
     disconnect(m_storageConnection);

@@ -28,6 +28,7 @@ public:
     static constexpr double kTextSwapDelay = 0.1;
 
     BXMainWindowTextSwap(BXTextView* view, BXMainWindowTextSwapDelegate& delegate, QObject* parent);
+    ~BXMainWindowTextSwap() override;
 
     // Whether the selected note differs from the last one shown (remembering it when it does).
     bool selectedNoteChanged();
@@ -62,10 +63,15 @@ signals:
 
 private:
     void swap();
+    // A redo may be about to act on the waiting storage of the note just selected again: that
+    // note is shown first, so what the redo changes reaches the screen and the store.
+    void showWaitingStorageBeforeRedo();
 
     BXTextView* m_view;
     BXMainWindowTextSwapDelegate& m_delegate;
     QPointer<QTextDocument> m_shownStorage;
+    // The storage last taken out of view with undone typing left waiting for a redo.
+    QPointer<QTextDocument> m_waitingStorage;
     QMetaObject::Connection m_storageConnection;
     BXNote::NotePtr m_lastSelectedNote;
     // The pending load of a long note's storage (deleting it stops the load), and its note.

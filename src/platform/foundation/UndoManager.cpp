@@ -63,6 +63,13 @@ void removeTarget(Group& group, const void* target)
         group.items, [target](const Item& item) { return item.action && item.target == target; });
 }
 
+bool hasTarget(const Group& group, const void* target)
+{
+    return std::any_of(group.items.begin(), group.items.end(), [target](const Item& item) {
+        return item.action ? item.target == target : hasTarget(*item.group, target);
+    });
+}
+
 // Last registered, first undone; a nested group counts as one step at its place.
 void perform(const Group& group)
 {
@@ -363,6 +370,15 @@ void UndoManager::removeAllActionsWithTarget(const void* target)
     }
     for (const auto& group : d->open)
         removeTarget(*group, target);
+}
+
+bool UndoManager::targetWaitsBelowNextRedo(const void* target) const
+{
+    const auto holds = [target](const auto& group) { return hasTarget(*group, target); };
+    if (d->redoStack.empty() || std::any_of(d->undoStack.begin(), d->undoStack.end(), holds)
+        || std::any_of(d->open.begin(), d->open.end(), holds) || holds(d->redoStack.back()))
+        return false;
+    return std::any_of(d->redoStack.begin(), d->redoStack.end() - 1, holds);
 }
 
 void UndoManager::setActionName(const QString& name)

@@ -72,6 +72,9 @@ public:
     void removeAllActions();
     // Drops the actions of `target` everywhere, then the groups left without actions.
     void removeAllActionsWithTarget(const void* target);
+    // Whether `target`'s actions are all on the redo stack below its top step: only redoing
+    // another step first reaches them.
+    bool targetWaitsBelowNextRedo(const void* target) const;
 
     // Names the group being recorded (or, while undoing/redoing, the group being built on the
     // other stack).

@@ -299,6 +299,47 @@ TEST(UndoManager, RemovingATargetDropsItsActionsAndTheGroupsLeftEmpty)
     EXPECT_FALSE(undo.canUndo());
 }
 
+// A step on one target (adding a note), then one on another (typing into it): the typing waits
+// below the next redo only while both are undone and the first is not redone yet.
+TEST(UndoManager, ATargetWaitsBelowTheNextRedoOnlyWhileAnotherStepMustBeRedoneFirst)
+{
+    struct Case {
+        const char* name;
+        int undos;
+        int redos;
+        bool openGroupTypes;
+        bool waits;
+    };
+    const Case cases[] = {
+        { "nothing undone", 0, 0, false, false },
+        { "the typing undone, next to redo", 1, 0, false, false },
+        { "both undone", 2, 0, false, true },
+        { "both undone, then typing in an open group", 2, 0, true, false },
+        { "the first step redone", 2, 1, false, false },
+        { "both redone", 2, 2, false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeScheduler turns;
+        UndoManager undo;
+        Value list { undo }, text { undo };
+        int untouched = 0;
+        list.set(1);
+        turns.runUntilIdle();
+        text.set(1);
+        turns.runUntilIdle();
+        for (int i = 0; i < c.undos; ++i)
+            undo.undo();
+        for (int i = 0; i < c.redos; ++i)
+            undo.redo();
+        if (c.openGroupTypes)
+            undo.registerUndo(&text, [] {});
+        EXPECT_EQ(undo.targetWaitsBelowNextRedo(&text), c.waits);
+        EXPECT_FALSE(undo.targetWaitsBelowNextRedo(&list));
+        EXPECT_FALSE(undo.targetWaitsBelowNextRedo(&untouched));
+    }
+}
+
 TEST(UndoManager, LevelsOfUndoKeepOnlyTheNewestSteps)
 {
     FakeScheduler turns;
