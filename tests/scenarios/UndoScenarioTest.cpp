@@ -509,6 +509,45 @@ TEST(UndoScenario, RedoTypingAtOnceAfterRedoAddNoteBringsTheWordBack)
     EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note | tok05x");
 }
 
+// Undo Add Note and Redo Add Note in quick succession: the page's text is put away a moment
+// after the previous note shows, which can fall after the redo selected the page again but
+// before its text is back on screen. The typing undone first still waits for its redo, and
+// the word comes back on screen and into the file. The parameter is the pause in ms between the
+// two keys.
+class QuickRedoAddNoteScenario : public testing::TestWithParam<int> { };
+
+TEST_P(QuickRedoAddNoteScenario, KeepsTheTypingsRedo)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Quick.brindlex");
+    BXMainWindowController* window = openAlphaNote(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+    newPage(window);
+    ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("tok05x"));
+    ScenarioApp::idle(500);
+    ScenarioApp::keys(QKeySequence::Undo);
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+
+    ScenarioApp::keys(QKeySequence::Undo);
+    ScenarioApp::idle(GetParam());
+    ScenarioApp::keys(QKeySequence::Redo);
+    ScenarioApp::idle(500);
+    EXPECT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+    ScenarioApp::keys(QKeySequence::Redo);
+    EXPECT_TRUE(ScenarioApp::waitUntil([] {
+        return ScenarioApp::editorText() == QStringLiteral("tok05x");
+    })) << ScenarioApp::editorText().toStdString();
+
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note | tok05x");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pauses, QuickRedoAddNoteScenario, testing::Values(130, 170));
+
 namespace {
 
 // How the user undoes while a tag name is still being typed.

@@ -57,8 +57,9 @@ void BXNoteMemoryManager::noteShown(const std::shared_ptr<BXNote>& note)
 
 bool BXNoteMemoryManager::isShown(const std::shared_ptr<BXNote>& note) const
 {
-    // The main window's view may still point at the storage (the note was selected again).
-    if (note == m_shownNote.lock()
+    // The main window's view may still point at the storage, or be about to show it again (the
+    // note was selected again, its text swapped in a moment later): its typing's undo must stay.
+    if (note == m_shownNote.lock() || note == m_controller.selectedNote()
         || note->textStorage() == m_controller.noteTextView()->textStorage())
         return true;
     const auto* document = qobject_cast<const BXDocument*>(m_controller.document());
