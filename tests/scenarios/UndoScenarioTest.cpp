@@ -145,6 +145,23 @@ void newPage(BXMainWindowController*)
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 }
 
+// "Alpha note" opened at `path`, "tok05x" typed into a new page after a pause, and that typing
+// undone: the menu offers Undo Add Note and Redo Typing.
+void typeIntoANewPageAndUndoIt(ScenarioApp& app, const QString& path)
+{
+    BXMainWindowController* window = openAlphaNote(app, path);
+    ASSERT_NE(window, nullptr);
+    ScenarioApp::idle(300);
+    newPage(window);
+    ScenarioApp::idle(300);
+    ScenarioApp::type(QStringLiteral("tok05x"));
+    ScenarioApp::idle(500);
+    ASSERT_EQ(undoItems(), "Undo Typing");
+    ScenarioApp::keys(QKeySequence::Undo);
+    ScenarioApp::idle(300);
+    ASSERT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+}
+
 } // namespace
 
 // Undo Add Note takes away the note that was added, with what was typed into it since; Redo
@@ -481,17 +498,7 @@ TEST(UndoScenario, RedoTypingAtOnceAfterRedoAddNoteBringsTheWordBack)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Again.brindlex");
-    BXMainWindowController* window = openAlphaNote(app, path);
-    ASSERT_NE(window, nullptr);
-    ScenarioApp::idle(300);
-    newPage(window);
-    ScenarioApp::idle(300);
-    ScenarioApp::type(QStringLiteral("tok05x"));
-    ScenarioApp::idle(500);
-    ASSERT_EQ(undoItems(), "Undo Typing");
-    ScenarioApp::keys(QKeySequence::Undo);
-    ScenarioApp::idle(300);
-    ASSERT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+    ASSERT_NO_FATAL_FAILURE(typeIntoANewPageAndUndoIt(app, path));
     ScenarioApp::keys(QKeySequence::Undo);
     ASSERT_TRUE(listShows({ QStringLiteral("Alpha note") })) << joined(ScenarioApp::listTitles());
     ScenarioApp::idle(300);
@@ -520,16 +527,7 @@ TEST_P(QuickRedoAddNoteScenario, KeepsTheTypingsRedo)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Quick.brindlex");
-    BXMainWindowController* window = openAlphaNote(app, path);
-    ASSERT_NE(window, nullptr);
-    ScenarioApp::idle(300);
-    newPage(window);
-    ScenarioApp::idle(300);
-    ScenarioApp::type(QStringLiteral("tok05x"));
-    ScenarioApp::idle(500);
-    ScenarioApp::keys(QKeySequence::Undo);
-    ScenarioApp::idle(300);
-    ASSERT_EQ(undoItems(), "Undo Add Note | Redo Typing");
+    ASSERT_NO_FATAL_FAILURE(typeIntoANewPageAndUndoIt(app, path));
 
     ScenarioApp::keys(QKeySequence::Undo);
     ScenarioApp::idle(GetParam());
