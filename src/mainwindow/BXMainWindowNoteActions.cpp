@@ -319,19 +319,18 @@ void BXMainWindowNoteActions::deliverPendingKeys()
     // original was being typed into.
     if (const std::optional<platform::TextRange> caret = std::exchange(m_heldKeysCaret, {}))
         m_controller->selectRange(*caret, false);
+    // The note was added or copied in this turn or one not yet ended: undone with the keys, it
+    // would go as one step named after the typing. The typing stays a step of its own, as when
+    // the keys come later.
+    if (platform::UndoManager* undo = m_controller->documentUndoManager())
+        undo->endTurnGroup();
     m_pendingKeys->deliver(m_controller->noteTextView());
 }
 
 void BXMainWindowNoteActions::finishNewNote()
 {
-    if (m_addNoteTask) {
+    if (m_addNoteTask)
         addNewNote();
-        // Added in the turn that delivers the held keys, the note would be undone with them as
-        // one step named after the typing: Add Note stays a step of its own, as when the keys
-        // come later.
-        if (platform::UndoManager* undo = m_controller->documentUndoManager())
-            undo->endTurnGroup();
-    }
     if (m_focusNoteTask)
         focusNewNote();
     m_controller->showSelectedNoteNow();

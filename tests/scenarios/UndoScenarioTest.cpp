@@ -411,6 +411,8 @@ struct CommandAfterTyping {
     QKeySequence command;
     std::vector<MenuStep> undos;
     QStringList saved;
+    // The command comes in the turn the new note is listed, before that turn has ended.
+    bool asTheRowShows = false;
 };
 
 void PrintTo(const CommandAfterTyping& command, std::ostream* out)
@@ -439,6 +441,8 @@ TEST_P(CommandAfterNewPageTypingScenario, EachUndoAndRedoDoesWhatTheMenuNames)
     if (slowly)
         ScenarioApp::idle(300);
     ScenarioApp::type(QStringLiteral("tok05x"), slowly ? scenario::keyInterval() : 5);
+    if (GetParam().asTheRowShows)
+        ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }));
     ScenarioApp::keys(GetParam().command);
     ScenarioApp::idle(500);
 
@@ -474,6 +478,10 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
                         { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
                             { "Undo Add Note", { QStringLiteral("Alpha note") } } },
                         { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
+        CommandAfterTyping { "bold_as_the_row_shows", QKeySequence::Bold,
+            { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
+                { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+            { QStringLiteral("Alpha note"), QStringLiteral("tok05x") }, true },
         CommandAfterTyping { "none", QKeySequence(),
             { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
                 { "Undo Add Note", { QStringLiteral("Alpha note") } } },
