@@ -441,8 +441,9 @@ TEST_P(CommandAfterNewPageTypingScenario, EachUndoAndRedoDoesWhatTheMenuNames)
     if (slowly)
         ScenarioApp::idle(300);
     ScenarioApp::type(QStringLiteral("tok05x"), slowly ? scenario::keyInterval() : 5);
-    if (GetParam().asTheRowShows)
+    if (GetParam().asTheRowShows) {
         ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }));
+    }
     ScenarioApp::keys(GetParam().command);
     ScenarioApp::idle(500);
 
