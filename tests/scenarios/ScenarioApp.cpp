@@ -357,6 +357,16 @@ void ScenarioApp::doubleClick(QWidget* widget, QPoint position)
     idle(keyInterval());
 }
 
+void ScenarioApp::switchToAnotherApplication(QWidget* window, int ms)
+{
+    // What the window system says when the user goes to another application and back; the
+    // offscreen platform never says it by itself.
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    idle(ms);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    bringToFront(window);
+}
+
 void ScenarioApp::clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex index = view->model()->index(row, 0);
@@ -707,7 +717,9 @@ void ScenarioApp::clickToTheEndOfTheText(BXMainWindowController* window)
 {
     ASSERT_NE(window, nullptr);
     BXTextView* view = window->noteTextView();
-    ASSERT_TRUE(waitUntil([view] { return view->isEditable(); }));
+    // The user clicks into the note the list selected once it is on screen.
+    ASSERT_TRUE(
+        waitUntil([window, view] { return view->isEditable() && !window->isTextSwapPending(); }));
     click(view->viewport());
     ASSERT_TRUE(waitUntil([view] { return view->hasFocus(); }));
     key(Qt::Key_End, Qt::ControlModifier);

@@ -75,6 +75,8 @@ public:
     static void keys(const QKeySequence& sequence);
     static void click(QWidget* widget, QPoint position = {}, Qt::KeyboardModifiers modifiers = {});
     static void doubleClick(QWidget* widget, QPoint position = {});
+    // The user goes to another application for `ms` and comes back to `window`.
+    static void switchToAnotherApplication(QWidget* window, int ms);
     // Clicks the row's first visible column in a list or outline.
     static void clickRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers modifiers = {});
     // A right click as the window system delivers it: the press, the context menu it asks

@@ -500,6 +500,31 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
         return std::string(tested.param.name);
     });
 
+// The user goes to another application between Undo Add Note and its redo, which frees the
+// memory of the notes not shown: the word typed into the page still comes back with Redo Typing,
+// and the file holds it.
+TEST(UndoScenario, GoingToAnotherApplicationKeepsTheRedoOfTypingIntoAnUndoneNote)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Away.brindlex");
+    typeIntoANewPageAndUndoIt(app, path);
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), QStringLiteral("Undo Add Note") }));
+    ScenarioApp::idle(300);
+    ScenarioApp::switchToAnotherApplication(ScenarioApp::frontMainWindow()->mainWindow(), 300);
+    for (const QString& redo : { QStringLiteral("Redo Add Note"), QStringLiteral("Redo Typing") }) {
+        SCOPED_TRACE(redo.toStdString());
+        ASSERT_NE(undoItems().find(redo.toStdString()), std::string::npos) << undoItems();
+        ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("Edit"), redo }));
+        ScenarioApp::idle(300);
+    }
+    EXPECT_TRUE(listShows({ QStringLiteral("Alpha note"), QStringLiteral("tok05x") }))
+        << joined(ScenarioApp::listTitles());
+    app.save();
+    app.closeFrontDocument();
+    EXPECT_EQ(joined(scenario::storedTexts(path)), "Alpha note | tok05x");
+}
+
 // Redo pressed twice at once after the new page and its word were undone: the second redo comes
 // before the note has had time to show, and still brings the word back into it, on screen and
 // in the file, with its undo named.

@@ -72,19 +72,21 @@ void BXNoteMemoryManager::releaseMemoryForNote(const std::shared_ptr<BXNote>& no
     if (!note || !note->hasTextStorage() || isShown(note))
         return;
     QTextDocument* storage = note->textStorage();
+    platform::UndoManager* documentUndo = m_controller.windowWillReturnUndoManager();
+    // Typing that waits for its note's return (under Undo Add Note) keeps the storage even when
+    // memory runs short or the application goes inactive: its redo is on the Edit menu, and
+    // freeing a single note's text is not worth the word it would lose.
+    if (documentUndo && documentUndo->targetWaitsBelowNextRedo(storage))
+        return;
     platform::UndoManager* own = note->undoManager();
     if (own->canUndo() || own->canRedo()) {
         if (!force)
             return;
         own->removeAllActionsWithTarget(storage);
     }
-    // Undo must never act on a storage that is gone; typing that waits for its note's return
-    // keeps the storage as the note's own undo does.
-    if (platform::UndoManager* documentUndo = m_controller.windowWillReturnUndoManager()) {
-        if (documentUndo->targetWaitsBelowNextRedo(storage) && !force)
-            return;
+    // Undo must never act on a storage that is gone.
+    if (documentUndo)
         documentUndo->removeAllActionsWithTarget(storage);
-    }
     if (note->textStorageEdited()) {
         BXManagedObjectUtilities::withoutUndo(
             note->managedObjectContext(), [&] { note->setAttributedString(*storage); });

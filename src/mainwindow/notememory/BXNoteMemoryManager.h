@@ -39,7 +39,8 @@ public:
     void noteShown(const std::shared_ptr<BXNote>& note);
     // Writes the note's storage back when edited and drops it. Without `force` a note whose
     // typing can still be undone keeps it; with `force` its undo records go as well. Nothing
-    // for a note without a built storage or one a window shows.
+    // for a note without a built storage, one a window shows, or one whose undone typing waits
+    // for the redo that brings the note back.
     void releaseMemoryForNote(const std::shared_ptr<BXNote>& note, bool force);
     // Forgets the cached notes no window shows and drops the storage of every such note.
     void releaseMemoryForInactiveNotes();
