@@ -11,9 +11,9 @@
 class BXTagsCategories;
 
 // Turns names into tag tokens and tokens into categories, over the categories the tag editor
-// holds: a token for a typed name, the category of a token, the tokens of plain categories,
-// the completions of a prefix and the tokens of a renamed category. Owned by the tag editor;
-// main thread only.
+// holds: a token for a typed name or for the category made for it, the category of a token,
+// the tokens of the notes' plain categories, the completions of a prefix and the tokens of a
+// renamed category. Owned by the tag editor; main thread only.
 class BXTagTokens final : public BXTagLookup {
 public:
     // `categories` answers the categories while their object lives, else null.

@@ -39,9 +39,9 @@ struct Notification;
 // notes as one "Set Tags" step when the field's edit ends. Typed names become tokens of
 // matching categories; an unknown name is offered for creation in a popover first ("Add
 // Category"). Its content {"categories": list} is bound to the field both ways. It keeps the
-// edit and its questions, and leaves the lookups, the token menu, the clipboard and the "Set
-// Tags" step to collaborators. Owned by its window controller; main thread only; delays go
-// through the scheduler.
+// content, the edit and its questions; the lookups, the token menu, the clipboard, the "Set
+// Tags" step and the observing are collaborators of its own. Owned by its window controller;
+// main thread only; delays go through the scheduler.
 class BXTagsController final : public QObject,
                                public platform::TokenFieldDelegate,
                                public BXAddCategoryPopoverViewControllerDelegate,
