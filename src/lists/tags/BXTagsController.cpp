@@ -59,6 +59,7 @@ BXTagsController::BXTagsController()
 BXTagsController::~BXTagsController()
 {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
+    // Its callbacks reach into this object, so the observing ends before anything else goes.
     m_observation.reset();
     if (m_addCategoryPopoverViewController)
         m_addCategoryPopoverViewController->setDelegate(nullptr);
