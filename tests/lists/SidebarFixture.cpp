@@ -2,6 +2,7 @@
 
 #include "document/model/BXCategory.h"
 #include "document/model/BXFetchedNotesCategory.h"
+#include "document/model/BXNote.h"
 
 #include "document/BXDefaults.h"
 #include "document/transformers/ValueTransformerRegistration.h"
@@ -72,6 +73,15 @@ QStringList SidebarFixture::arrangedNames() const
     QStringList names;
     for (const ManagedObjectPtr& object : controller->arrangedObjects())
         names.append(static_cast<BXCategory*>(object.get())->categoryName());
+    return names;
+}
+
+QStringList SidebarFixture::tagsOf(const ManagedObjectPtr& note)
+{
+    QStringList names;
+    for (const ManagedObjectPtr& category : note->relatedObjects(BXNote::CategoriesKey))
+        names.append(static_cast<BXCategory*>(category.get())->categoryName());
+    names.sort();
     return names;
 }
 

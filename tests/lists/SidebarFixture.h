@@ -42,6 +42,8 @@ protected:
     // The names of the arranged categories.
     QStringList arrangedNames() const;
     QStringList sectionNames(const BXCategorySectionHeader* section) const;
+    // The names of the note's categories, sorted.
+    static QStringList tagsOf(const platform::ManagedObjectPtr& note);
     platform::ManagedObjectPtr arranged(const QString& name) const;
     int smartCategoriesInStore();
     platform::ManagedObjectPtr allNotes() const { return controller->allNotesCategory(); }

@@ -150,14 +150,6 @@ protected:
         }
         return names;
     }
-    static QStringList tagsOf(const ManagedObjectPtr& note)
-    {
-        QStringList names;
-        for (const ManagedObjectPtr& category : note->relatedObjects(BXNote::CategoriesKey))
-            names.append(static_cast<BXCategory*>(category.get())->categoryName());
-        names.sort();
-        return names;
-    }
     BXAddCategoryPopoverViewController* question() const
     {
         return tags->addCategoryPopoverViewController();
@@ -341,6 +333,52 @@ TEST_F(TagsControllerTest, RemoveTagFromTheTokenMenuKeepsTheOtherTags)
     undo.undo();
     settle(0);
     EXPECT_EQ(tagsOf(first), QStringList({ "Home", "Work" }));
+}
+
+namespace {
+
+// The document's end of the responder chain: notes what a note's tags were when "Select Tag"
+// reached it.
+class SelectTagTaker final : public Responder {
+public:
+    explicit SelectTagTaker(std::function<void()> taken) : m_taken(std::move(taken)) { }
+    bool respondsTo(const QString& action) const override
+    {
+        return action == QLatin1String("selectTag:");
+    }
+    void perform(const Command&) override { m_taken(); }
+
+private:
+    std::function<void()> m_taken;
+};
+
+} // namespace
+
+// A token not yet applied leaves the field alone; an item for the document applies the open
+// edit before the document acts on it.
+TEST_F(TagsControllerTest, TheTokenMenuDuringAnEditRemovesFromTheFieldAndAppliesBeforeTheDocument)
+{
+    selectNotes({ first });
+    type(QStringLiteral("home,"));
+    const QVariant homeToken = BXCategoryToken::tokenWithCategory(home)->toVariant();
+    tags->menuForRepresentedObject(field, homeToken)->actions().at(2)->trigger();
+    settle(0);
+    EXPECT_EQ(shown(), QStringList { "Work" });
+    EXPECT_TRUE(tags->editingBegun());
+    EXPECT_EQ(tagsOf(first), QStringList { "Work" });
+    EXPECT_FALSE(undo.canUndo());
+
+    type(QStringLiteral("home,"));
+    QStringList tagsWhenSelected;
+    SelectTagTaker document([&] { tagsWhenSelected = tagsOf(first); });
+    Responder* application = CommandRouter::shared().applicationResponder();
+    CommandRouter::shared().setApplicationResponder(&document);
+    const QVariant workToken = BXCategoryToken::tokenWithCategory(work)->toVariant();
+    tags->menuForRepresentedObject(field, workToken)->actions().at(0)->trigger();
+    CommandRouter::shared().setApplicationResponder(application);
+    EXPECT_EQ(tagsWhenSelected, QStringList({ "Home", "Work" }));
+    EXPECT_FALSE(tags->editingBegun());
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Set Tags"));
 }
 
 TEST_F(TagsControllerTest, CompletionsBeginWithThePrefixInEitherCaseOrAccentLeavingShownOnesOut)

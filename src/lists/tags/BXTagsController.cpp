@@ -2,41 +2,30 @@
 
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/tags/BXAddCategoryPopoverViewController.h"
+#include "lists/tags/BXSetTagsStep.h"
+#include "lists/tags/BXTagTokenMenu.h"
+#include "lists/tags/BXTagTokens.h"
 #include "lists/tags/BXTagsCategories.h"
 #include "lists/tags/BXTagsControllerDelegate.h"
+#include "lists/tags/BXTagsObservation.h"
+#include "lists/tags/BXTagsPasteboard.h"
 
-#include "document/model/BXCategory.h"
-#include "document/model/BXManagedObjectUtilities.h"
 #include "document/model/BXNote.h"
 
-#include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/TokenField.h"
 #include "platform/data/ManagedObjectContext.h"
-#include "platform/data/PersistentStoreCoordinator.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/predicate/Predicate.h"
-
-#include <QMenu>
-#include <QMimeData>
-#include <QRegularExpression>
-#include <QSet>
 
 using platform::ManagedObjectPtr;
 using platform::TokenField;
 
-#include <algorithm>
-
 namespace {
 
-const QString CategoriesKey = QStringLiteral("categories");
 const QString CategoryNameKey = QStringLiteral("categoryName");
 const QString TokenFieldKey = QStringLiteral("tokenField");
-const QString CategoryTokenKey = QStringLiteral("categoryToken");
-const QString RemoveTagAction = QStringLiteral("removeTag:");
 
 TokenField* fieldFrom(const QVariant& value)
 {
@@ -46,6 +35,23 @@ TokenField* fieldFrom(const QVariant& value)
 } // namespace
 
 BXTagsController::BXTagsController()
+    : m_tokens(std::make_unique<BXTagTokens>([this] { return categoriesController(); })),
+      m_pasteboard(std::make_unique<BXTagsPasteboard>(*m_tokens)),
+      m_tokenMenu(std::make_unique<BXTagTokenMenu>(this, *m_tokens,
+          BXTagTokenMenu::Hooks { [this] { return m_editingBegun; },
+              [this](const QVariant& token) { return removeShownTag(token); } })),
+      m_setTags(std::make_unique<BXSetTagsStep>(
+          *m_tokens, [this] { return categoriesController(); }, [this] { refreshContents(); })),
+      m_observation(std::make_unique<BXTagsObservation>(
+          BXTagsObservation::Hooks { [this] { selectionChanged(); },
+              [this] {
+                  // The notes changed by a "Set Tags" step are shown once, when it ends.
+                  if (!m_setTags->isApplying())
+                      refreshContents();
+              },
+              [this](const platform::Notification& notification) {
+                  categoryNameChanged(notification);
+              } }))
 {
     BXCategoryToken::registerArchiving();
 }
@@ -53,9 +59,8 @@ BXTagsController::BXTagsController()
 BXTagsController::~BXTagsController()
 {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
-    removeNotesObservation();
-    disconnect(m_notesSelectionObservation);
-    disconnect(m_categoriesSelectionObservation);
+    // Its callbacks reach into this object, so the observing ends before anything else goes.
+    m_observation.reset();
     if (m_addCategoryPopoverViewController)
         m_addCategoryPopoverViewController->setDelegate(nullptr);
     if (m_tokenField && m_tokenField->delegate() == this)
@@ -95,53 +100,17 @@ void BXTagsController::awakeFromNib()
 {
     m_registeredEditors.clear();
     m_addCategoryPopoverItems.clear();
-    buildTokenMenu();
+    m_tokenMenu->build();
     platform::NotificationCenter& center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, BXTagsCategories::CategoryNameChangedNotification, nullptr,
-        [this](const platform::Notification& notification) { categoryNameChanged(notification); });
-    center.addObserver(this, platform::MenuWillSendActionNotification, m_tokenMenu.get(),
-        [this](const platform::Notification& notification) { menuWillSendAction(notification); });
+    m_observation->observeCategoryNames();
     for (const QString& name : { platform::UndoManager::WillUndoChangeNotification,
              platform::UndoManager::WillRedoChangeNotification })
         center.addObserver(this, name, nullptr, [this](const platform::Notification& notification) {
             undoManagerWillChange(notification);
         });
     if (m_notesController)
-        m_notesSelectionObservation
-            = connect(m_notesController, &platform::ArrayController::selectionChanged, this,
-                &BXTagsController::selectionChanged);
-    observeCategoriesSelection();
-}
-
-void BXTagsController::observeCategoriesSelection()
-{
-    disconnect(m_categoriesSelectionObservation);
-    if (BXTagsCategories* categories = categoriesController())
-        m_categoriesSelectionObservation
-            = categories->observeSelection(this, [this] { selectionChanged(); });
-}
-
-void BXTagsController::buildTokenMenu()
-{
-    if (m_tokenMenu)
-        return;
-    m_tokenMenu = std::make_unique<QMenu>();
-    platform::CommandRouter& router = platform::CommandRouter::shared();
-    const struct {
-        const char* title;
-        QString action;
-        int tag;
-    } items[] = { { "Select Tag", QStringLiteral("selectTag:"), 0 },
-        { "Edit Tag…", QStringLiteral("editTag:"), 1 }, { "Remove Tag", RemoveTagAction, 0 } };
-    for (const auto& item : items) {
-        QAction* action
-            = m_tokenMenu->addAction(platform::localized(QString::fromUtf8(item.title)));
-        platform::CommandRouter::setAction(action, item.action, item.tag);
-        // Select and Edit travel the responder chain to the document.
-        if (item.action == RemoveTagAction)
-            platform::CommandRouter::setTarget(action, this);
-    }
-    router.attachMenu(m_tokenMenu.get());
+        m_observation->observeNotesSelection(m_notesController);
+    m_observation->observeCategoriesSelection(categoriesController());
 }
 
 void BXTagsController::setUpWithNoteItem(
@@ -152,7 +121,7 @@ void BXTagsController::setUpWithNoteItem(
     observeNotes(note ? QList<ManagedObjectPtr> { note } : QList<ManagedObjectPtr>());
     setContentForCategories(
         note ? note->relatedObjects(BXNote::CategoriesKey) : QList<ManagedObjectPtr>());
-    observeCategoriesSelection();
+    m_observation->observeCategoriesSelection(categoriesController());
 }
 
 void BXTagsController::setContent(const std::optional<QVariantList>& categories)
@@ -168,58 +137,11 @@ void BXTagsController::refreshContents()
     if (m_notesController) {
         const QList<ManagedObjectPtr> notes = m_notesController->selectedObjects();
         observeNotes(notes);
-        // Each category once, in the order the notes give them.
-        QSet<const platform::ManagedObject*> seen;
-        for (const ManagedObjectPtr& note : notes) {
-            for (const ManagedObjectPtr& category : note->relatedObjects(BXNote::CategoriesKey)) {
-                if (!seen.contains(category.get())) {
-                    seen.insert(category.get());
-                    categories.append(category);
-                }
-            }
-        }
+        categories = BXTagTokens::categoriesOfNotes(notes);
     } else if (m_noteItem) {
         categories = m_noteItem->relatedObjects(BXNote::CategoriesKey);
     }
     setContentForCategories(categories);
-}
-
-void BXTagsController::setContentForCategories(const QList<ManagedObjectPtr>& categories)
-{
-    QVariantList tokens;
-    for (const ManagedObjectPtr& category : categories) {
-        const auto* typed = dynamic_cast<const BXCategory*>(category.get());
-        if (!typed || !typed->isPlainCategory())
-            continue;
-        if (const std::optional<BXCategoryToken> token
-            = BXCategoryToken::tokenWithCategory(category))
-            tokens.append(token->toVariant());
-    }
-    setContent(tokens);
-}
-
-void BXTagsController::observeNotes(const QList<ManagedObjectPtr>& notes)
-{
-    if (notes == m_observedNotes && !m_noteObservations.isEmpty())
-        return;
-    removeNotesObservation();
-    m_observedNotes = notes;
-    m_noteObservations.reserve(notes.size());
-    for (const ManagedObjectPtr& note : notes) {
-        m_noteObservations.append(connect(
-            note.get(), &platform::ManagedObject::valueChanged, this, [this](const QString& key) {
-                if (key == BXNote::CategoriesKey && !m_applying)
-                    refreshContents();
-            }));
-    }
-}
-
-void BXTagsController::removeNotesObservation()
-{
-    for (const QMetaObject::Connection& connection : std::as_const(m_noteObservations))
-        disconnect(connection);
-    m_noteObservations.clear();
-    m_observedNotes.clear();
 }
 
 platform::ManagedObjectContext* BXTagsController::tagsManagedObjectContext() const
@@ -248,44 +170,6 @@ void BXTagsController::selectionChanged()
     refreshContents();
 }
 
-std::optional<BXCategoryToken> BXTagsController::tokenForString(const QString& string) const
-{
-    const BXTagsCategories* source = categoriesController();
-    if (!source)
-        return std::nullopt;
-    const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
-        QStringLiteral("categoryName LIKE[cd] %@"), { string });
-    if (!matching)
-        return std::nullopt;
-    for (const ManagedObjectPtr& category : source->plainCategories()) {
-        if (matching->evaluateWithObject(platform::KeyValueRef(category)))
-            return BXCategoryToken::tokenWithCategory(category);
-    }
-    return std::nullopt;
-}
-
-ManagedObjectPtr BXTagsController::categoryFromToken(const BXCategoryToken& token) const
-{
-    if (const ManagedObjectPtr& held = token.category())
-        return BXManagedObjectUtilities::objectAvailable(*held) ? held : nullptr;
-    platform::ManagedObjectContext* context = tagsManagedObjectContext();
-    if (!context || !context->persistentStoreCoordinator())
-        return nullptr;
-    const platform::ManagedObjectID id
-        = context->persistentStoreCoordinator()->managedObjectIDForURIRepresentation(
-            token.categoryURIRepresentation());
-    if (id.isNull() || id.isTemporaryID())
-        return nullptr;
-    platform::Error error;
-    ManagedObjectPtr object = context->existingObjectWithID(id, &error);
-    if (!object) {
-        if (!error.isNull())
-            platform::log(QStringLiteral("ID error: %@"), error);
-        return nullptr;
-    }
-    return dynamic_cast<BXCategory*>(object.get()) ? object : nullptr;
-}
-
 QRect BXTagsController::frameOfToken(const QVariant& object, TokenField* field, bool selectingToken)
 {
     if (!field)
@@ -303,17 +187,14 @@ QRect BXTagsController::frameOfToken(const QVariant& object, TokenField* field, 
     return field->tokenRect(index);
 }
 
-bool BXTagsController::isShown(const BXCategoryToken& token, TokenField* field) const
+QVariantList BXTagsController::shownEntries(TokenField* field) const
 {
-    const QVariantList shown = field ? field->objectValue() : m_content.value_or(QVariantList());
-    return shown.contains(token.toVariant());
+    return field ? field->objectValue() : m_content.value_or(QVariantList());
 }
 
-std::optional<QString> BXTagsController::displayString(TokenField*, const QVariant& object)
+bool BXTagsController::isShown(const BXCategoryToken& token, TokenField* field) const
 {
-    if (const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(object))
-        return token->categoryName();
-    return object.toString();
+    return shownEntries(field).contains(token.toVariant());
 }
 
 std::optional<QVariant> BXTagsController::representedObjectForEditingString(
@@ -378,18 +259,10 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
     QVariantList list = field ? field->objectValue() : m_content.value_or(QVariantList());
     const QString name = controller->categoryDictionary().value(CategoryNameKey).toString();
     const qsizetype index = field ? list.indexOf(name) : -1;
-    BXTagsCategories* source = categoriesController();
-    if (!controller->canceled() && field && source) {
-        if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
-            context && context->undoManager())
-            context->undoManager()->setActionName(
-                platform::localized(QStringLiteral("Add Category")));
-        const ManagedObjectPtr category = source->newCategoryWithName(name, false);
-        if (index >= 0 && category) {
-            if (const std::optional<BXCategoryToken> token
-                = BXCategoryToken::tokenWithCategory(category))
-                list[index] = token->toVariant();
-        }
+    if (!controller->canceled() && field && categoriesController()) {
+        const std::optional<BXCategoryToken> token = m_tokens->tokenForNewCategory(name);
+        if (index >= 0 && token)
+            list[index] = token->toVariant();
         m_editingBegun = true;
     } else if (index >= 0) {
         list.removeAt(index);
@@ -429,95 +302,19 @@ void BXTagsController::addCategoryPopoverViewControllerDidClose(
 std::optional<QStringList> BXTagsController::completions(
     TokenField* field, const QString& substring, int)
 {
-    const BXTagsCategories* source = categoriesController();
-    if (!source)
-        return QStringList();
-    // Shown names are left out by exact comparison, which a set answers at once.
-    QSet<QString> shown;
-    for (const QVariant& entry :
-        field ? field->objectValue() : m_content.value_or(QVariantList())) {
-        if (const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry))
-            shown.insert(token->categoryName());
-    }
-    const platform::PredicateRef matching = platform::Predicate::predicateWithFormat(
-        QStringLiteral("categoryName BEGINSWITH[cd] %@"), { substring });
-    QStringList names;
-    if (!matching)
-        return names;
-    for (const ManagedObjectPtr& category : source->plainCategories()) {
-        const QString name = static_cast<const BXCategory*>(category.get())->categoryName();
-        if (!shown.contains(name) && matching->evaluateWithObject(platform::KeyValueRef(category)))
-            names.append(name);
-    }
-    return names;
-}
-
-bool BXTagsController::hasMenuForRepresentedObject(TokenField*, const QVariant& object)
-{
-    return BXCategoryToken::isToken(object);
-}
-
-QMenu* BXTagsController::menuForRepresentedObject(TokenField* field, const QVariant& object)
-{
-    const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(object);
-    const ManagedObjectPtr category = token ? categoryFromToken(*token) : nullptr;
-    m_menuField = field;
-    for (QAction* item : m_tokenMenu->actions()) {
-        item->setVisible(category != nullptr);
-        QVariant represented;
-        if (category && platform::CommandRouter::target(item) == this)
-            represented = QVariantMap { { TokenFieldKey, QVariant::fromValue<QObject*>(field) },
-                { CategoryTokenKey, object } };
-        else if (category)
-            represented = QVariant::fromValue(category);
-        platform::CommandRouter::setRepresentedObject(item, represented);
-    }
-    return m_tokenMenu.get();
+    return m_tokens->completions(substring, shownEntries(field));
 }
 
 std::optional<QVariantList> BXTagsController::readFromPasteboard(
     TokenField* field, const QMimeData& data)
 {
-    QVariantList result;
-    // Tokens copied from a tag field are found again by their URIs, names aside.
-    if (data.hasFormat(BXCategoryToken::PasteboardType)) {
-        const std::optional<QList<BXCategoryToken>> decoded
-            = BXCategoryToken::tokensFromArchive(data.data(BXCategoryToken::PasteboardType));
-        for (const BXCategoryToken& copied : decoded.value_or(QList<BXCategoryToken>())) {
-            const ManagedObjectPtr category = categoryFromToken(copied);
-            const auto* typed = dynamic_cast<const BXCategory*>(category.get());
-            if (!typed || !typed->isPlainCategory())
-                continue;
-            const std::optional<BXCategoryToken> token
-                = BXCategoryToken::tokenWithCategory(category);
-            if (token && !isShown(*token, field) && !result.contains(token->toVariant()))
-                result.append(token->toVariant());
-        }
-        if (!result.isEmpty())
-            return result;
-    }
-    if (!data.hasText())
-        return result;
-    // Lines end at LF, CR LF or CR, whichever program wrote them; nothing else is trimmed.
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    for (const QString& line : data.text().split(lineBreak)) {
-        const std::optional<BXCategoryToken> token = tokenForString(line);
-        if (token && !isShown(*token, field))
-            result.append(token->toVariant());
-    }
-    return result;
+    return m_pasteboard->readTokens(data, shownEntries(field));
 }
 
 void BXTagsController::writeRepresentedObjects(
     TokenField*, const QVariantList& objects, QMimeData& data)
 {
-    QList<BXCategoryToken> tokens;
-    for (const QVariant& object : objects) {
-        if (const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(object))
-            tokens.append(*token);
-    }
-    if (!tokens.isEmpty())
-        data.setData(BXCategoryToken::PasteboardType, BXCategoryToken::archivedTokens(tokens));
+    BXTagsPasteboard::writeTokens(objects, data);
 }
 
 bool BXTagsController::textShouldBeginEditing(TokenField* field)
@@ -568,153 +365,42 @@ void BXTagsController::tagsAction()
 
 void BXTagsController::applyTokens(const QVariantList& list, const QList<ManagedObjectPtr>& notes)
 {
-    if (!categoriesController())
-        return;
-    QList<ManagedObjectPtr> categories;
-    for (const QVariant& entry : list) {
-        const std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry);
-        const ManagedObjectPtr category = token ? categoryFromToken(*token) : nullptr;
-        if (category && !categories.contains(category))
-            categories.append(category);
-    }
-    // A tag typed again that the notes already have leaves every note as it was: no step.
-    const auto holds = [&categories](const ManagedObjectPtr& note) {
-        const QList<ManagedObjectPtr> held = note->relatedObjects(BXNote::CategoriesKey);
-        return !BXManagedObjectUtilities::objectAvailable(*note)
-            || (held.size() == categories.size()
-                && std::all_of(
-                    held.cbegin(), held.cend(), [&categories](const ManagedObjectPtr& tag) {
-                        return categories.contains(tag);
-                    }));
-    };
-    if (std::all_of(notes.cbegin(), notes.cend(), holds)) {
-        // The field drops the repeated token.
-        refreshContents();
-        return;
-    }
-    if (platform::ManagedObjectContext* context = tagsManagedObjectContext();
-        context && context->undoManager())
-        context->undoManager()->setActionName(platform::localized(QStringLiteral("Set Tags")));
-    // The sidebar and the tokens react once after all the notes changed, not once per note;
-    // undo and redo replay the changes between the same two marks.
-    registerBulkMark(false);
-    beginBulkChange();
-    for (const ManagedObjectPtr& note : notes) {
-        if (BXManagedObjectUtilities::objectAvailable(*note))
-            note->setRelatedObjects(BXNote::CategoriesKey, categories);
-    }
-    endBulkChange();
-    registerBulkMark(true);
+    m_setTags->apply(list, notes);
 }
 
-void BXTagsController::beginBulkChange()
+bool BXTagsController::removeShownTag(const QVariant& token)
 {
-    BXTagsCategories* source = categoriesController();
-    m_sidebarWasIgnoring = source && source->ignoreObservation();
-    if (source)
-        source->setIgnoreObservation(true);
-    m_applying = true;
-}
-
-void BXTagsController::endBulkChange()
-{
-    m_applying = false;
-    if (BXTagsCategories* source = categoriesController()) {
-        source->setIgnoreObservation(m_sidebarWasIgnoring);
-        if (!m_sidebarWasIgnoring)
-            source->categoriesChangedInBulk();
-    }
-    refreshContents();
-}
-
-void BXTagsController::registerBulkMark(bool opening)
-{
-    platform::ManagedObjectContext* context = tagsManagedObjectContext();
-    platform::UndoManager* undo = context ? context->undoManager() : nullptr;
-    if (!undo)
-        return;
-    // Undo runs a step's actions last to first: the mark registered after the changes opens
-    // the replay, the one registered before them closes it. Each registers its counterpart
-    // for the way back.
-    QPointer<BXTagsController> self(this);
-    undo->registerUndo(this, [self, opening] {
-        if (!self)
-            return;
-        if (opening)
-            self->beginBulkChange();
-        else
-            self->endBulkChange();
-        self->registerBulkMark(!opening);
-    });
-}
-
-void BXTagsController::removeTag(const QVariantMap& info)
-{
-    TokenField* field = fieldFrom(info.value(TokenFieldKey));
-    const QVariant token = info.value(CategoryTokenKey);
     QVariantList list = m_content.value_or(QVariantList());
-    if (list.contains(token)) {
-        list.removeAll(token);
-        setContent(std::nullopt);
-        platform::dispatchAfter(0, this, [this, list] { setContent(list); });
-        m_editingBegun = false;
-        m_initialObjectValue.reset();
-        applyTokens(list, targetNotes());
-    } else if (field) {
-        QVariantList shown = field->objectValue();
-        shown.removeAll(token);
-        field->setObjectValue(shown);
-    }
-}
-
-void BXTagsController::menuWillSendAction(const platform::Notification& notification)
-{
-    const auto* item = qobject_cast<QAction*>(
-        notification.userInfo.value(QStringLiteral("MenuItem")).value<QObject*>());
-    // Select and Edit act on the document: the open edit is applied before they arrive.
-    if (m_editingBegun && item && platform::CommandRouter::target(item) != this && m_menuField)
-        m_menuField->endEditing();
+    if (!list.contains(token))
+        return false;
+    list.removeAll(token);
+    setContent(std::nullopt);
+    platform::dispatchAfter(0, this, [this, list] { setContent(list); });
+    m_editingBegun = false;
+    m_initialObjectValue.reset();
+    applyTokens(list, targetNotes());
+    return true;
 }
 
 void BXTagsController::categoryNameChanged(const platform::Notification& notification)
 {
-    const BXTagsCategories* source = categoriesController();
-    if (!source)
-        return;
-    ManagedObjectPtr category;
-    for (const ManagedObjectPtr& candidate : source->allCategories()) {
-        if (candidate.get() == notification.object) {
-            category = candidate;
-            break;
-        }
-    }
-    const auto* typed = dynamic_cast<const BXCategory*>(category.get());
-    if (!typed)
+    const ManagedObjectPtr category = m_tokens->categoryFor(notification.object);
+    if (!category)
         return;
     if (!m_content) {
         refreshContents();
         return;
     }
     // Edits not yet applied stay: only the renamed tokens change.
-    QVariantList list
-        = m_tokenField && m_tokenField->isEditing() ? m_tokenField->objectValue() : *m_content;
-    const QUrl uri = category->objectID().URIRepresentation();
-    bool matched = false;
-    for (QVariant& entry : list) {
-        std::optional<BXCategoryToken> token = BXCategoryToken::fromVariant(entry);
-        if (!token || token->categoryURIRepresentation() != uri)
-            continue;
-        token->setCategoryName(typed->categoryName());
-        token->setCategory(category);
-        entry = token->toVariant();
-        matched = true;
-    }
-    if (!matched) {
+    const std::optional<QVariantList> list = BXTagTokens::renamedTokens(
+        m_tokenField && m_tokenField->isEditing() ? m_tokenField->objectValue() : *m_content,
+        category);
+    if (!list) {
         refreshContents();
         return;
     }
     setContent(std::nullopt);
-    platform::dispatchAfter(0, this, [this, list] { setContent(list); });
+    platform::dispatchAfter(0, this, [this, list = *list] { setContent(list); });
 }
 
 bool BXTagsController::commitEditing()
@@ -797,11 +483,11 @@ QString BXTagsController::commitFailureReason() const
 
 bool BXTagsController::respondsTo(const QString& action) const
 {
-    return action == RemoveTagAction;
+    return action == BXTagTokenMenu::RemoveTagAction;
 }
 
 void BXTagsController::perform(const platform::Command& command)
 {
-    if (command.action == RemoveTagAction)
+    if (command.action == BXTagTokenMenu::RemoveTagAction)
         removeTag(command.representedObject.toMap());
 }

@@ -3,6 +3,9 @@
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/tags/BXAddCategoryPopoverViewControllerDelegate.h"
 #include "lists/tags/BXCategoryToken.h"
+#include "lists/tags/BXTagTokenMenu.h"
+#include "lists/tags/BXTagTokens.h"
+#include "lists/tags/BXTagsObservation.h"
 
 #include "platform/appkit/TokenField.h"
 #include "platform/appkit/TokenFieldDelegate.h"
@@ -20,8 +23,10 @@
 
 class BXAddCategoryPopoverViewController;
 class BXNote;
+class BXSetTagsStep;
 class BXTagsCategories;
 class BXTagsControllerDelegate;
+class BXTagsPasteboard;
 class QMenu;
 
 namespace platform {
@@ -33,8 +38,10 @@ struct Notification;
 // note, in a note window) as tokens in a token field, and applies the edited list to those
 // notes as one "Set Tags" step when the field's edit ends. Typed names become tokens of
 // matching categories; an unknown name is offered for creation in a popover first ("Add
-// Category"). Its content {"categories": list} is bound to the field both ways. Owned by its
-// window controller; main thread only; delays go through the scheduler.
+// Category"). Its content {"categories": list} is bound to the field both ways. It keeps the
+// content, the edit and its questions; the lookups, the token menu, the clipboard, the "Set
+// Tags" step and the observing are collaborators of its own. Owned by its window controller;
+// main thread only; delays go through the scheduler.
 class BXTagsController final : public QObject,
                                public platform::TokenFieldDelegate,
                                public BXAddCategoryPopoverViewControllerDelegate,
@@ -68,10 +75,19 @@ public:
     // Sets the content and refills the field.
     void setContent(const std::optional<QVariantList>& categories);
     void refreshContents();
-    void setContentForCategories(const QList<platform::ManagedObjectPtr>& categories);
-    void observeNotes(const QList<platform::ManagedObjectPtr>& notes);
-    void removeNotesObservation();
-    const QList<platform::ManagedObjectPtr>& observedNotes() const { return m_observedNotes; }
+    void setContentForCategories(const QList<platform::ManagedObjectPtr>& categories)
+    {
+        setContent(BXTagTokens::plainTokens(categories));
+    }
+    void observeNotes(const QList<platform::ManagedObjectPtr>& notes)
+    {
+        m_observation->observeNotes(notes);
+    }
+    void removeNotesObservation() { m_observation->removeNotesObservation(); }
+    const QList<platform::ManagedObjectPtr>& observedNotes() const
+    {
+        return m_observation->observedNotes();
+    }
     platform::ManagedObjectContext* tagsManagedObjectContext() const;
 
     bool editingBegun() const { return m_editingBegun; }
@@ -81,22 +97,36 @@ public:
         return m_addCategoryPopoverViewController.get();
     }
     quint64 addCategoryCount() const { return m_addCategoryCount; }
-    QMenu* tokenMenu() const { return m_tokenMenu.get(); }
+    QMenu* tokenMenu() const { return m_tokenMenu->menu(); }
 
     // Lookups.
-    std::optional<BXCategoryToken> tokenForString(const QString& string) const;
-    platform::ManagedObjectPtr categoryFromToken(const BXCategoryToken& token) const;
+    std::optional<BXCategoryToken> tokenForString(const QString& string) const
+    {
+        return m_tokens->tokenForString(string);
+    }
+    platform::ManagedObjectPtr categoryFromToken(const BXCategoryToken& token) const
+    {
+        return m_tokens->categoryFromToken(token);
+    }
     QRect frameOfToken(const QVariant& object, platform::TokenField* field, bool selectingToken);
 
     // Token field delegate.
-    std::optional<QString> displayString(platform::TokenField* field, const QVariant& object)
-        override;
+    std::optional<QString> displayString(platform::TokenField*, const QVariant& object) override
+    {
+        return BXTagTokens::displayString(object);
+    }
     std::optional<QVariant> representedObjectForEditingString(
         platform::TokenField* field, const QString& text) override;
     std::optional<QStringList> completions(
         platform::TokenField* field, const QString& substring, int tokenIndex) override;
-    bool hasMenuForRepresentedObject(platform::TokenField* field, const QVariant& object) override;
-    QMenu* menuForRepresentedObject(platform::TokenField* field, const QVariant& object) override;
+    bool hasMenuForRepresentedObject(platform::TokenField*, const QVariant& object) override
+    {
+        return BXTagTokenMenu::hasMenuForRepresentedObject(object);
+    }
+    QMenu* menuForRepresentedObject(platform::TokenField* field, const QVariant& object) override
+    {
+        return m_tokenMenu->menuForRepresentedObject(field, object);
+    }
     std::optional<QVariantList> readFromPasteboard(
         platform::TokenField* field, const QMimeData& data) override;
     void writeRepresentedObjects(
@@ -107,7 +137,7 @@ public:
     // Applies the field's tokens to the notes when an edit began.
     void tagsAction();
     // `info` holds "tokenField" and "categoryToken".
-    void removeTag(const QVariantMap& info);
+    void removeTag(const QVariantMap& info) { m_tokenMenu->removeTag(info); }
     void showAddCategoryPopover();
 
     // Popover delegate.
@@ -134,24 +164,22 @@ private:
         QPointer<platform::TokenField> tokenField;
     };
 
-    void buildTokenMenu();
     void selectionChanged();
-    void menuWillSendAction(const platform::Notification& notification);
     void categoryNameChanged(const platform::Notification& notification);
     void undoManagerWillChange(const platform::Notification& notification);
     // Gives up the open edit: the typed text, the tokens not yet applied and the names not yet
     // asked about go, and the field shows the notes' tags again.
     void abandonEdit();
+    // What `field` shows now, or the content without a field.
+    QVariantList shownEntries(platform::TokenField* field) const;
     // Whether the field shows `token` now.
     bool isShown(const BXCategoryToken& token, platform::TokenField* field) const;
     QList<platform::ManagedObjectPtr> targetNotes() const;
     // One "Set Tags" step giving every note in `notes` exactly the categories of `list`.
     void applyTokens(const QVariantList& list, const QList<platform::ManagedObjectPtr>& notes);
-    void observeCategoriesSelection();
-    // Around changes of many notes: the sidebar and the tokens hold still until the end.
-    void beginBulkChange();
-    void endBulkChange();
-    void registerBulkMark(bool opening);
+    // "Remove Tag" of a token the content holds: the rest is applied at once as a step of its
+    // own. False when only the field being edited shows the token.
+    bool removeShownTag(const QVariant& token);
 
     QPointer<platform::TokenField> m_tokenField;
     BXTagsControllerDelegate* m_delegate = nullptr;
@@ -159,15 +187,9 @@ private:
     QPointer<QObject> m_categoriesObject;
     QPointer<BXNotesArrayController> m_notesController;
     std::shared_ptr<BXNote> m_noteItem;
-    QList<platform::ManagedObjectPtr> m_observedNotes;
-    QList<QMetaObject::Connection> m_noteObservations;
-    QMetaObject::Connection m_notesSelectionObservation;
-    QMetaObject::Connection m_categoriesSelectionObservation;
     std::unique_ptr<BXAddCategoryPopoverViewController> m_addCategoryPopoverViewController;
     quint64 m_addCategoryCount = 0;
     QList<QueuedName> m_addCategoryPopoverItems;
-    std::unique_ptr<QMenu> m_tokenMenu;
-    QPointer<platform::TokenField> m_menuField;
     std::optional<QVariantList> m_initialObjectValue;
     QList<QPointer<platform::TokenField>> m_registeredEditors;
     std::optional<QVariantList> m_content;
@@ -177,6 +199,9 @@ private:
     bool m_editingBegun = false;
     // The selection changed while a typed name waited for its answer.
     bool m_selectionChangedWhileAsking = false;
-    bool m_applying = false;
-    bool m_sidebarWasIgnoring = false;
+    std::unique_ptr<BXTagTokens> m_tokens;
+    std::unique_ptr<BXTagsPasteboard> m_pasteboard;
+    std::unique_ptr<BXTagTokenMenu> m_tokenMenu;
+    std::unique_ptr<BXSetTagsStep> m_setTags;
+    std::unique_ptr<BXTagsObservation> m_observation;
 };
