@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+
+#include <functional>
 
 using scenario::ScenarioApp;
 
@@ -157,3 +160,84 @@ TEST(NotesListScenario, TheHeaderAndTheBarCountTheListedNotes)
     ScenarioApp::clickSidebarRow(QStringLiteral("All Notes"));
     EXPECT_TRUE(ScenarioApp::waitUntil([count] { return count->text() == u"2 notes"_qs; }));
 }
+
+namespace {
+
+// A command that moves the list's selection without a click on a row.
+struct SelectingCommand {
+    const char* name;
+    std::function<void()> run;
+};
+
+void PrintTo(const SelectingCommand& command, std::ostream* out)
+{
+    *out << command.name;
+}
+
+void deleteThePage()
+{
+    ScenarioApp::answerNextDialog(QStringLiteral("Delete"));
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Delete Page…") }));
+}
+
+void newPage()
+{
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    ScenarioApp::idle(300);
+}
+
+} // namespace
+
+class SelectingCommandScenario : public testing::TestWithParam<SelectingCommand> { };
+
+// After a command chose the selected note, the keys go back to the list by Tab and a word is
+// typed there: the note the list shows selected is the one renamed, and
+// no other row changes.
+TEST_P(SelectingCommandScenario, KeysTypedOnTheListThenRenameTheSelectedNote)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Selected.brindlex");
+    scenario::writeNotesFile(
+        path, { QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    ScenarioApp::clickRow(notesList(), 1);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta"_qs; }));
+
+    GetParam().run();
+    ScenarioApp::idle(300);
+    // A key makes the window active again, as a window manager does once a sheet is gone.
+    ScenarioApp::key(Qt::Key_Shift);
+    // From the search field past the tags to the list.
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::key(Qt::Key_Tab);
+    ScenarioApp::key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), notesList())
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                        : "none");
+    const QList<int> selected = ScenarioApp::selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    QStringList expected = ScenarioApp::listTitles();
+    expected[selected.first()] = QStringLiteral("Renamed");
+    expected.sort();
+
+    ScenarioApp::type(QStringLiteral("Renamed\n"));
+    EXPECT_TRUE(ScenarioApp::waitUntil([] { return !notesList()->isEditingCell(); }));
+    QStringList shown = ScenarioApp::listTitles();
+    shown.sort();
+    EXPECT_EQ(shown, expected);
+    app.save();
+    EXPECT_EQ(storedTitles(path), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, SelectingCommandScenario,
+    testing::Values(SelectingCommand { "new_page", newPage },
+        SelectingCommand { "delete_note", deleteThePage },
+        SelectingCommand { "undo_new_page",
+            [] {
+                newPage();
+                ScenarioApp::keys(QKeySequence::Undo);
+            } }),
+    [](const testing::TestParamInfo<SelectingCommand>& tested) {
+        return std::string(tested.param.name);
+    });

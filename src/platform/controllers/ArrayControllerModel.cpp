@@ -198,10 +198,22 @@ void ArrayControllerModel::pushSelection()
     const int lastColumn = int(m_columns.size()) - 1;
     for (const IndexSet::Range& range : m_controller->selectionIndexes().ranges())
         selection.select(index(range.first, 0), index(range.end() - 1, lastColumn));
-    if (selection == m_selectionModel->selection())
-        return;
     m_syncing = true;
-    m_selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (selection != m_selectionModel->selection())
+        m_selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+    // Keys typed on the list act on its current row: after a selection made by a command (a new
+    // note, a deletion, an undo) that is the row the user sees selected, not the first row or
+    // the one clicked before.
+    const QModelIndex current = m_selectionModel->currentIndex();
+    if (selection.isEmpty()) {
+        if (current.isValid())
+            m_selectionModel->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    } else if (!current.isValid() || !m_selectionModel->isSelected(current)) {
+        const QModelIndex first = selection.first().topLeft();
+        m_selectionModel->setCurrentIndex(
+            index(first.row(), current.isValid() ? current.column() : 0),
+            QItemSelectionModel::NoUpdate);
+    }
     m_syncing = false;
 }
 

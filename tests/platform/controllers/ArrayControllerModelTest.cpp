@@ -153,6 +153,28 @@ TEST_F(ArrayControllerModelTest, SelectionStaysEqualBothWaysWithoutEchoes)
     EXPECT_EQ(viewSelectedRows(), QList<int>({ 1 }));
 }
 
+// Keys typed on a list act on its current row: a selection the controller makes moves it onto
+// the first selected row (keeping its column), one that already holds it keeps it, and an empty
+// selection leaves no current row.
+TEST_F(ArrayControllerModelTest, TheCurrentRowFollowsASelectionTheControllerMakes)
+{
+    controller.setContent(makeNotes({ "a", "b", "c", "d" }));
+    QItemSelectionModel* selection = model.selectionModel();
+    selection->setCurrentIndex(model.index(0, 1), QItemSelectionModel::ClearAndSelect);
+
+    controller.setSelectionIndexes(IndexSet::fromList({ 2, 3 }));
+    EXPECT_EQ(selection->currentIndex(), model.index(2, 1));
+    selection->setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
+    controller.setSelectionIndexes(IndexSet::fromList({ 1, 3 }));
+    EXPECT_EQ(selection->currentIndex(), model.index(3, 0));
+    EXPECT_EQ(viewSelectedRows(), QList<int>({ 1, 3 }));
+
+    controller.setSelectionIndexes(IndexSet());
+    EXPECT_FALSE(selection->currentIndex().isValid());
+    controller.setSelectionIndexes(IndexSet::fromList({ 1 }));
+    EXPECT_EQ(selection->currentIndex(), model.index(1, 0));
+}
+
 TEST_F(ArrayControllerModelTest, ManyScatteredRemovalsBecomeOneRearrangement)
 {
     QStringList names;
