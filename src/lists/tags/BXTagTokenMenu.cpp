@@ -91,10 +91,7 @@ void BXTagTokenMenu::removeTag(const QVariantMap& info)
     const QVariant token = info.value(CategoryTokenKey);
     if (m_hooks.removeShownTag(token))
         return;
-    // The token is only in the field being edited: the notes change when the edit ends.
-    if (auto* field = qobject_cast<TokenField*>(info.value(TokenFieldKey).value<QObject*>())) {
-        QVariantList shown = field->objectValue();
-        shown.removeAll(token);
-        field->setObjectValue(shown);
-    }
+    // The field's edit is open: the notes change when it ends, with whatever else was typed.
+    if (auto* field = qobject_cast<TokenField*>(info.value(TokenFieldKey).value<QObject*>()))
+        field->removeEntry(token);
 }

@@ -29,7 +29,7 @@ public:
         // Whether an edit of the tags is open.
         std::function<bool()> editing;
         // Takes `token` off the tags shown and off the notes as one step; false when the tags
-        // shown do not hold it.
+        // shown do not hold it or an edit is open.
         std::function<bool(const QVariant& token)> removeShownTag;
     };
 

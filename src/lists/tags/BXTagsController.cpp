@@ -371,7 +371,9 @@ void BXTagsController::applyTokens(const QVariantList& list, const QList<Managed
 bool BXTagsController::removeShownTag(const QVariant& token)
 {
     QVariantList list = m_content.value_or(QVariantList());
-    if (!list.contains(token))
+    // An open edit holds tags typed and not yet applied: applying the content without them
+    // would lose them, so the token only leaves the field and the edit applies the rest.
+    if (!list.contains(token) || (m_tokenField && m_tokenField->isEditing()))
         return false;
     list.removeAll(token);
     setContent(std::nullopt);

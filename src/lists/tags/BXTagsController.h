@@ -178,7 +178,7 @@ private:
     // One "Set Tags" step giving every note in `notes` exactly the categories of `list`.
     void applyTokens(const QVariantList& list, const QList<platform::ManagedObjectPtr>& notes);
     // "Remove Tag" of a token the content holds: the rest is applied at once as a step of its
-    // own. False when only the field being edited shows the token.
+    // own. False when only the field being edited shows the token, or while an edit is open.
     bool removeShownTag(const QVariant& token);
 
     QPointer<platform::TokenField> m_tokenField;

@@ -70,6 +70,16 @@ void TokenField::setObjectValue(const QVariantList& entries)
     update();
 }
 
+void TokenField::removeEntry(const QVariant& entry)
+{
+    if (m_entries.removeAll(entry) == 0)
+        return;
+    entriesChanged();
+    m_caret = m_anchor = count() + int(m_text.size());
+    m_hovered = -1;
+    ensureCaretVisible();
+}
+
 void TokenField::setPlaceholderText(const QString& text)
 {
     m_placeholder = text;

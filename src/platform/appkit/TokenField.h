@@ -43,6 +43,8 @@ public:
     void setObjectValue(const QVariantList& entries);
     int count() const { return int(m_entries.size()); }
     QString editingText() const { return m_text; }
+    // Takes every entry equal to `entry` out; the typed text and an open edit stay.
+    void removeEntry(const QVariant& entry);
 
     QString placeholderText() const { return m_placeholder; }
     void setPlaceholderText(const QString& text);
