@@ -106,6 +106,43 @@ TEST(TagsAgainScenario, ATagTypedAgainLeavesNoUndoThatDoesNothing)
     EXPECT_TRUE(stored.front().categories.isEmpty());
 }
 
+// A note found by its name and renamed on its row during the search stays listed and selected,
+// as one typed into does: the tag typed next goes to it, not to the note left in the list.
+TEST(TagsRenameScenario, ANoteRenamedDuringASearchTakesTheTagTypedNext)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Found.brindlex");
+    scenario::writeNotesFile(path, { QStringLiteral("Alpha"), QStringLiteral("Beta") });
+    ASSERT_NE(app.openDocument(path), nullptr);
+    BXTableView* list = ScenarioApp::frontMainWindow()->notesTableView();
+    ScenarioApp::clickRow(list, 0);
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ u"Note"_qs, u"Rename"_qs }));
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("Zebra\n"));
+    ScenarioApp::keys(QKeySequence::Find);
+    ScenarioApp::type(QStringLiteral("Zeb"));
+    ASSERT_TRUE(ScenarioApp::waitUntil(
+        [] { return ScenarioApp::listTitles() == QStringList { u"Zebra"_qs }; }))
+        << ScenarioApp::listTitles().join(u',').toStdString();
+
+    // Keys typed on the row rename it; the click into the tags bar ends the rename.
+    ScenarioApp::clickRow(list, 0);
+    ScenarioApp::type(QStringLiteral("Yak"));
+    tagSelectedNote(QStringLiteral("Garden"));
+    EXPECT_EQ(ScenarioApp::listTitles(), QStringList { u"Yak"_qs });
+    EXPECT_EQ(ScenarioApp::selectedRows(), QList<int> { 0 });
+    EXPECT_EQ(ScenarioApp::editorText(), u"Alpha"_qs);
+
+    app.save();
+    app.closeFrontDocument();
+    for (const scenario::StoredNote& note : scenario::readNotesFile(path)) {
+        SCOPED_TRACE(note.text.toStdString());
+        EXPECT_EQ(note.categories,
+            note.text == u"Alpha"_qs ? QStringList { u"Garden"_qs } : QStringList());
+    }
+}
+
 // A tag typed into the bar and not yet applied stays when another tag is removed from its
 // token's menu meanwhile: leaving the bar gives the note the typed tag without the removed one,
 // as one step, and the file keeps that.

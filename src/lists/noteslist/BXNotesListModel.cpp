@@ -75,7 +75,11 @@ bool BXNotesListModel::setData(const QModelIndex& index, const QVariant& value, 
         return false;
     // Leaving the row's editor with the title it showed names nothing: a title that follows
     // the first line keeps following it.
-    if (value.toString().trimmed() != note->noteTitle())
+    if (value.toString().trimmed() != note->noteTitle()) {
+        // A note renamed while a search shows it stays listed, as one typed into does: it
+        // vanishing would move the selection, and what the user does next, to another note.
+        m_notes->includeInFilter(note);
         note->setNoteTitle(value.toString());
+    }
     return true;
 }
