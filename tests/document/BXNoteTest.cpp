@@ -221,6 +221,49 @@ TEST_F(NoteTest, UndoingARenameRetitlesTheNoteByItsTextAsItIsNow)
     EXPECT_EQ(undo.undoActionName(), QString());
 }
 
+// Undo and redo put a copy's name, text and title back one by one, also after an editor wrote
+// into the copy (without undo) while it was undone: the title follows the name and text.
+TEST_F(NoteTest, TheTitleFollowsTheNameAndTextThatUndoAndRedoPutBack)
+{
+    struct Case {
+        const char* name;
+        QString sourceName;
+        QString titleAfterRedo;
+    };
+    const Case cases[] = {
+        { "copy of a named note", QStringLiteral("Music"), QStringLiteral("Music") },
+        { "copy titled by its first line", QString(), QStringLiteral("Lessons") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BXNote::NotePtr source = newNote();
+        source->setAttributedString(*plainDocument(QStringLiteral("Lessons\nTuesdays")));
+        if (!c.sourceName.isEmpty())
+            source->setNoteTitle(c.sourceName);
+        scheduler.runUntilIdle();
+        undo.removeAllActions();
+        BXNote::NotePtr copy = BXNote::noteWithNote(source.get(), &context, {});
+        ASSERT_TRUE(copy);
+        scheduler.runUntilIdle();
+
+        undo.undo();
+        EXPECT_TRUE(copy->noteName().isEmpty());
+        EXPECT_TRUE(copy->noteTitle().isEmpty());
+        undo.disableUndoRegistration();
+        copy->setAttributedString(*plainDocument(QStringLiteral("Typed while undone")));
+        undo.enableUndoRegistration();
+        undo.redo();
+        EXPECT_EQ(copy->noteName(), c.sourceName);
+        EXPECT_EQ(copy->noteText(), QStringLiteral("Lessons\nTuesdays"));
+        EXPECT_EQ(copy->noteTitle(), c.titleAfterRedo);
+        // Undone again, the copy holds what the editor wrote; its title is that text's.
+        undo.undo();
+        EXPECT_TRUE(copy->noteName().isEmpty());
+        EXPECT_EQ(copy->noteTitle(), BXNote::noteName(copy->noteText()));
+        undo.removeAllActions();
+    }
+}
+
 TEST_F(NoteTest, RichTextIsStoredAsRtfOrRtfdAndReadBack)
 {
     BXNote::NotePtr note = newNote();

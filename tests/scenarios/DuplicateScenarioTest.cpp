@@ -189,6 +189,27 @@ void PrintTo(const RenameEnd& end, std::ostream* out)
     *out << end.name;
 }
 
+// Opens a file holding kLessons, renames its note "Music" in the list with `ending` typed after
+// the name, and clicks to the end of its text. nullptr when a step did not happen.
+BXMainWindowController* openRenamedToMusic(
+    ScenarioApp& app, const QString& path, const QString& ending)
+{
+    scenario::writeNotesFile(path, { kLessons });
+    BXMainWindowController* window = app.openDocument(path);
+    if (!window)
+        return nullptr;
+    BXTableView* list = window->notesTableView();
+    ScenarioApp::clickRow(list, 0);
+    if (!ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == kLessons; })
+        || !ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Rename") })
+        || !ScenarioApp::waitUntil([list] { return list->isEditingCell(); }))
+        return nullptr;
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::type(QStringLiteral("Music") + ending);
+    ScenarioApp::clickToTheEndOfTheText(window);
+    return window;
+}
+
 class DuplicateAfterRenameScenario : public testing::TestWithParam<RenameEnd> { };
 
 // After a note was renamed in the list, Duplicate from its text sends the keys typed at once
@@ -197,17 +218,10 @@ TEST_P(DuplicateAfterRenameScenario, KeysGoIntoTheCopyNotIntoTheList)
 {
     ScenarioApp app;
     const QString path = app.folder() + QStringLiteral("/Renamed.brindlex");
-    scenario::writeNotesFile(path, { kLessons });
-    BXMainWindowController* window = app.openDocument(path);
+    BXMainWindowController* window
+        = openRenamedToMusic(app, path, QString::fromUtf8(GetParam().keys));
     ASSERT_NE(window, nullptr);
     BXTableView* list = window->notesTableView();
-    ScenarioApp::clickRow(list, 0);
-    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == kLessons; }));
-    ASSERT_TRUE(ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Rename") }));
-    ASSERT_TRUE(ScenarioApp::waitUntil([list] { return list->isEditingCell(); }));
-    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
-    ScenarioApp::type(QStringLiteral("Music") + QString::fromUtf8(GetParam().keys));
-    ScenarioApp::clickToTheEndOfTheText(window);
     ScenarioApp::type(QStringLiteral(" weekly"));
 
     ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -227,3 +241,48 @@ TEST_P(DuplicateAfterRenameScenario, KeysGoIntoTheCopyNotIntoTheList)
 INSTANTIATE_TEST_SUITE_P(Ends, DuplicateAfterRenameScenario,
     testing::Values(RenameEnd { "with_return", "\n" }, RenameEnd { "with_a_click_away", "" }),
     [](const testing::TestParamInfo<RenameEnd>& end) { return std::string(end.param.name); });
+
+// A copy of a renamed note carries the name. Undoing the copy after typing into it lets go of
+// its text, which is written into it while it has no name; redoing it brings the name back,
+// and the list and the saved file title the copy by that name, not by its first line.
+TEST(DuplicateScenario, ARedoneCopyOfARenamedNoteIsTitledByItsName)
+{
+    ScenarioApp app;
+    const QString path = app.folder() + QStringLiteral("/Redone.brindlex");
+    BXMainWindowController* window = openRenamedToMusic(app, path, QStringLiteral("\n"));
+    ASSERT_NE(window, nullptr);
+    BXTableView* list = window->notesTableView();
+    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ScenarioApp::type(QStringLiteral(" weekly"));
+    const QString copy = kLessons + QStringLiteral(" weekly");
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return ScenarioApp::editorText() == copy; }))
+        << ScenarioApp::editorText().toStdString();
+    const QStringList titles { QStringLiteral("Music"), QStringLiteral("Music") };
+    ASSERT_EQ(joined(ScenarioApp::listTitles()), joined(titles));
+
+    // A click on the copy's row ends the typing, so that Undo takes back the copy.
+    ScenarioApp::clickRow(list, ScenarioApp::selectedRows().value(0));
+    ScenarioApp::idle(300);
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Edit"), QStringLiteral("Undo Duplicate Note") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 1; }))
+        << joined(ScenarioApp::listTitles());
+    ScenarioApp::idle(500);
+    ASSERT_TRUE(ScenarioApp::chooseMenuItem(
+        { QStringLiteral("Edit"), QStringLiteral("Redo Duplicate Note") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::listTitles().size() == 2; }));
+    ScenarioApp::idle(300);
+    EXPECT_EQ(joined(ScenarioApp::listTitles()), joined(titles));
+
+    app.save();
+    app.closeFrontDocument();
+    QStringList stored;
+    scenario::forEachStoredNote(path, [&stored](const BXNote& note) {
+        stored
+            << QStringLiteral("%1 [%2] %3").arg(note.noteTitle(), note.noteName(), note.noteText());
+    });
+    stored.sort();
+    EXPECT_EQ(joined(stored),
+        joined({ QStringLiteral("Music [Music] ") + kLessons,
+            QStringLiteral("Music [Music] ") + copy }));
+}

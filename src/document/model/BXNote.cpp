@@ -387,15 +387,18 @@ void BXNote::storeDerivedTitle(const QString& title)
     didChangeValueForKey(NoteTitleKey);
 }
 
+bool BXNote::isStoredTitle(const QString& title) const
+{
+    const QVariant stored = valueForKey(NoteTitleKey);
+    return stored.isValid() ? stored.toString() == title && !title.isNull() : title.isNull();
+}
+
 void BXNote::updateNoteText(const QString& text)
 {
     setNoteText(text);
     if (noteName().isNull()) {
         const QString title = titleForEmptyName();
-        const QVariant stored = valueForKey(NoteTitleKey);
-        const bool same
-            = stored.isValid() ? stored.toString() == title && !title.isNull() : title.isNull();
-        if (!same)
+        if (!isStoredTitle(title))
             BXManagedObjectUtilities::withoutUndo(
                 managedObjectContext(), [&] { storeDerivedTitle(title); });
     }
@@ -689,6 +692,24 @@ QVariant BXNote::valueForKey(const QString& key) const
     if (key == QStringLiteral("identifier"))
         return identifier();
     return ManagedObject::valueForKey(key);
+}
+
+void BXNote::setValue(const QVariant& value, const QString& key)
+{
+    ManagedObject::setValue(value, key);
+    if (key != NoteNameKey && key != NoteTextKey && key != NoteTitleKey)
+        return;
+    // Undo and redo put a name, a text or a title back one by one, and an editor may have
+    // written text unrecorded while a step was undone: whatever they put back, the title is
+    // taken again from what the note holds now. Recorded with the step, so that going back
+    // over it retitles the note too, and sets what follows the title (the spare-note flag).
+    const ManagedObjectContext* context = managedObjectContext();
+    const platform::UndoManager* undo = context ? context->undoManager() : nullptr;
+    if (!undo || !(undo->isUndoing() || undo->isRedoing()))
+        return;
+    const QString title = noteName().isEmpty() ? titleForEmptyName() : noteName();
+    if (!isStoredTitle(title))
+        storeDerivedTitle(title);
 }
 
 void BXNote::didTurnIntoFault()

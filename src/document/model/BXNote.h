@@ -150,6 +150,7 @@ public:
     bool objectAvailable() const;
 
     QVariant valueForKey(const QString& key) const override;
+    void setValue(const QVariant& value, const QString& key) override;
 
 protected:
     void didTurnIntoFault() override;
@@ -163,6 +164,8 @@ private:
     };
 
     void storeDerivedTitle(const QString& title);
+    // Whether `title` is the stored title (a null title only when none is stored).
+    bool isStoredTitle(const QString& title) const;
     TextGenerations textGenerations() const;
     void adoptTextStorage(std::unique_ptr<QTextDocument> storage, const QByteArray& styles,
         const QString& text, TextGenerations generations);
