@@ -275,6 +275,11 @@ QString BXNote::titleForEmptyName() const
     return noteName(noteText());
 }
 
+QString BXNote::titleFromNameOrText() const
+{
+    return noteName().isEmpty() ? titleForEmptyName() : noteName();
+}
+
 QString BXNote::noteName() const
 {
     return valueForKey(NoteNameKey).toString();
@@ -303,7 +308,7 @@ void BXNote::setNoteTitle(const QString& title)
     if (undo)
         undo->disableUndoRegistration();
     setNoteName(trimmed.isEmpty() ? QString() : trimmed);
-    storeDerivedTitle(trimmed.isEmpty() ? titleForEmptyName() : trimmed);
+    storeDerivedTitle(titleFromNameOrText());
     if (!undo)
         return;
     undo->enableUndoRegistration();
@@ -707,7 +712,7 @@ void BXNote::setValue(const QVariant& value, const QString& key)
     const platform::UndoManager* undo = context ? context->undoManager() : nullptr;
     if (!undo || !(undo->isUndoing() || undo->isRedoing()))
         return;
-    const QString title = noteName().isEmpty() ? titleForEmptyName() : noteName();
+    const QString title = titleFromNameOrText();
     if (!isStoredTitle(title))
         storeDerivedTitle(title);
 }

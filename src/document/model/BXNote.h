@@ -76,6 +76,8 @@ public:
     // attachments only; null for blank text.
     static QString noteName(const QString& text);
     QString titleForEmptyName() const;
+    // The title the note's name gives, or its text when it has none.
+    QString titleFromNameOrText() const;
 
     QString noteName() const;
     void setNoteName(const QString& name);
