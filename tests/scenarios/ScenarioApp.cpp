@@ -717,9 +717,7 @@ void ScenarioApp::clickToTheEndOfTheText(BXMainWindowController* window)
 {
     ASSERT_NE(window, nullptr);
     BXTextView* view = window->noteTextView();
-    // The user clicks into the note the list selected once it is on screen.
-    ASSERT_TRUE(
-        waitUntil([window, view] { return view->isEditable() && !window->isTextSwapPending(); }));
+    ASSERT_TRUE(waitUntil([view] { return view->isEditable(); }));
     click(view->viewport());
     ASSERT_TRUE(waitUntil([view] { return view->hasFocus(); }));
     key(Qt::Key_End, Qt::ControlModifier);

@@ -104,6 +104,8 @@ TEST(SharedFileScenario, BothCopiesEditsOfOneNoteAreKeptAndTheUserIsTold)
 
     ScenarioApp::clickRow(window->notesTableView(),
         int(ScenarioApp::listTitles().indexOf(QStringLiteral("Packing list"))));
+    // The user clicks into the note once it is on screen, a moment after the row.
+    ASSERT_TRUE(ScenarioApp::waitUntil([window] { return !window->isTextSwapPending(); }));
     ScenarioApp::clickToTheEndOfTheText(window);
     ScenarioApp::type(QStringLiteral(", boots"));
     ScenarioApp::keys(QKeySequence::Save);
