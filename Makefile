@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-.PHONY: deps configure build run test monkey asan bench fuzz fuzz-run clean install
+.PHONY: deps configure build run test monkey asan bench fuzz fuzz-run clean install uninstall
 
 deps:
 	@scripts/install-deps
@@ -19,10 +19,20 @@ build: configure
 run: build
 	BRINDLEX_ANY_LOCATION=1 $(BUILD)/brindlex
 
-# Installs under PREFIX (default ~/.local) and refreshes the desktop's MIME and application caches.
+# Builds the application alone, in release mode and in a folder of its own, and installs it
+# stripped under PREFIX (default ~/.local), refreshing the desktop's MIME and application caches;
+# with DESTDIR it stages the files for a package instead and makes no caches. `make uninstall`
+# (with the same DESTDIR) removes what the last install put in place, as listed in that folder,
+# which `make clean` keeps.
 PREFIX ?= $(HOME)/.local
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+RELEASE_BUILD ?= $(BUILD)-release
+install: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release > /dev/null
+	@cmake --build $(RELEASE_BUILD) -j $(JOBS) --target brindlex
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip
+
+uninstall:
+	@DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(RELEASE_BUILD)/install_manifest.txt -P cmake/Uninstall.cmake
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600

@@ -79,7 +79,7 @@ void BXApplicationRuntime::configureApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setOrganizationName(QStringLiteral("Brindlex"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("brindlex"));
+    QGuiApplication::setDesktopFileName(QLatin1String(BXDocumentController::kDesktopFileName));
     // The document controller decides when the last window closing ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::FreedMemory::returnPromptly();

@@ -98,7 +98,12 @@ bool BXDocumentController::isInstalledLocation(const QString& executablePath, co
         if (path.startsWith(place))
             return true;
     }
-    return false;
+    // Any other prefix chosen at install time (make install PREFIX=...) is an installed place
+    // too: the install put the desktop entry beside the program, which a build folder lacks.
+    const QDir programFolder = QFileInfo(path).dir();
+    return programFolder.dirName() == QLatin1String("bin")
+        && QFileInfo::exists(programFolder.filePath(QStringLiteral("../share/applications/")
+            + QLatin1String(kDesktopFileName) + QStringLiteral(".desktop")));
 }
 
 bool BXDocumentController::applicationWillFinishLaunching(const QString& executablePath)

@@ -33,6 +33,8 @@ public:
     // Where the web pages of openURL() live.
     static const QString kWebSiteBase;
     static constexpr double kSelectImportedNotesDelay = 0.3;
+    // The desktop entry's name, without ".desktop"; the window system matches windows to it.
+    static constexpr const char* kDesktopFileName = "brindlex";
     // Set to 1 (make run, tests) to launch from anywhere.
     static constexpr const char* kSkipLocationCheckVariable = "BRINDLEX_ANY_LOCATION";
 
@@ -42,7 +44,8 @@ public:
 
     static BXDocumentController* shared();
 
-    // Whether an executable at `executablePath` lies where the application may run from.
+    // Whether an executable at `executablePath` lies where the application may run from: under
+    // the usual places for programs, or in the bin/ folder of a prefix it was installed into.
     static bool isInstalledLocation(const QString& executablePath, const QString& home);
 
     // The launch steps before the event loop; false when the application must not run (the

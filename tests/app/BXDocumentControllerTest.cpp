@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -69,6 +70,28 @@ TEST(BXDocumentControllerTest, RunsOnlyFromInstalledPlaces)
                       QString::fromLatin1(c.path), QStringLiteral("/home/ann")),
             c.allowed);
     }
+}
+
+TEST(BXDocumentControllerTest, RunsFromAnyPrefixItWasInstalledInto)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir prefix(root.path());
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("build")));
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/applications")));
+    const QString program = prefix.filePath(QStringLiteral("bin/brindlex"));
+    const QString outsideBin = prefix.filePath(QStringLiteral("build/brindlex"));
+    const QString home = QStringLiteral("/home/ann");
+
+    EXPECT_FALSE(BXDocumentController::isInstalledLocation(program, home))
+        << "a bin/ folder alone is no install";
+    QFile entry(prefix.filePath(QStringLiteral("share/applications/brindlex.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    EXPECT_TRUE(BXDocumentController::isInstalledLocation(program, home));
+    EXPECT_FALSE(BXDocumentController::isInstalledLocation(outsideBin, home))
+        << "a build folder beside an install is not part of it";
 }
 
 TEST(BXDocumentControllerTest, ALaunchFromElsewhereEndsAtTheAlertBeforeAnyWindow)

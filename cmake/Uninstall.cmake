@@ -1,0 +1,21 @@
+# `make uninstall`: removes every file the last install listed in its manifest (under DESTDIR
+# when given, as the install was), then refreshes the desktop caches it left behind there.
+#   [DESTDIR=<stage>] cmake -DMANIFEST=<build folder>/install_manifest.txt -P cmake/Uninstall.cmake
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (make install writes it).")
+endif()
+file(STRINGS "${MANIFEST}" installed)
+foreach(listed IN LISTS installed)
+    set(file "$ENV{DESTDIR}${listed}")
+    if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+        message(STATUS "Removing ${file}")
+        file(REMOVE "${file}")
+    endif()
+    if(file MATCHES "^(.*)/bin/brindlex$")
+        set(BX_PREFIX "${CMAKE_MATCH_1}")
+    endif()
+endforeach()
+file(REMOVE "${MANIFEST}")
+if(DEFINED BX_PREFIX)
+    include("${CMAKE_CURRENT_LIST_DIR}/DesktopCaches.cmake")
+endif()
