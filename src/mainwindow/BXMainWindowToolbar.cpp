@@ -15,6 +15,7 @@
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
+#include "platform/appkit/PopupWidget.h"
 #include "platform/appkit/SegmentedControl.h"
 #include "platform/appkit/SpellingPanel.h"
 #include "platform/appkit/SymbolIcon.h"
@@ -25,6 +26,7 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
 
 #include <algorithm>
@@ -257,6 +259,11 @@ ToolbarItem* BXMainWindowToolbar::itemForItemIdentifier(
         layout->addWidget(m_searchField);
         m_searchField->show();
         item->setView(holder);
+        // In the overflow menu of a narrow window the item brings the field up beside it.
+        auto* form
+            = new QAction(SymbolIcon::named(QStringLiteral("magnifyingglass")), item->label());
+        connect(form, &QAction::triggered, this, &BXMainWindowToolbar::revealSearchField);
+        item->setMenuFormRepresentation(form);
         return item;
     }
     if (identifier == kNotesSeparator)
@@ -373,9 +380,51 @@ bool BXMainWindowToolbar::textViewIsFirstResponder() const
     return window && window->focusWidget() == m_controller->noteTextView();
 }
 
+void BXMainWindowToolbar::revealSearchField()
+{
+    if (!m_searchField || !m_toolbar)
+        return;
+    m_toolbar->setVisible(true);
+    ToolbarItem* item = m_toolbar->itemWithIdentifier(kSearchTool);
+    QWidget* anchor = item ? m_toolbar->anchorForItem(item) : nullptr;
+    // Cut off by a narrow window: the field comes up under the » button for as long as it is
+    // used, and goes back to its item after.
+    if (item && anchor && anchor != m_toolbar->widgetForAction(item)) {
+        if (!m_searchPopover) {
+            m_searchPopover = new platform::PopupWidget(
+                m_controller->mainWindow(), platform::PopupWidget::Behavior::SemiTransient);
+            auto* layout = new QHBoxLayout(m_searchPopover);
+            layout->setContentsMargins(6, 6, 6, 6);
+            connect(m_searchPopover, &platform::PopupWidget::closed, this,
+                &BXMainWindowToolbar::returnSearchField);
+        }
+        m_searchPopover->layout()->addWidget(m_searchField);
+        m_searchField->setMinimumWidth(kSearchFieldMaximumWidth);
+        m_searchField->show();
+        m_searchPopover->showRelativeTo(
+            anchor->rect(), anchor, platform::PopupWidget::Edge::Bottom);
+    }
+    m_searchField->setFocus(Qt::ShortcutFocusReason);
+    if (auto* field = qobject_cast<QLineEdit*>(m_searchField.data()))
+        field->selectAll();
+}
+
+void BXMainWindowToolbar::returnSearchField()
+{
+    if (!m_searchField || !m_toolbar)
+        return;
+    m_searchField->setMinimumWidth(kSearchFieldMinimumWidth);
+    ToolbarItem* item = m_toolbar->itemWithIdentifier(kSearchTool);
+    if (QWidget* holder = item ? item->view() : nullptr) {
+        holder->layout()->addWidget(m_searchField);
+        return;
+    }
+    searchItemRemoved(nullptr);
+}
+
 void BXMainWindowToolbar::searchItemRemoved(ToolbarItem* item)
 {
-    if (item->itemIdentifier() != kSearchTool || !m_searchField || !m_toolbar)
+    if ((item && item->itemIdentifier() != kSearchTool) || !m_searchField || !m_toolbar)
         return;
     // Kept, hidden, for the next search item.
     m_searchField->hide();
@@ -396,7 +445,7 @@ void BXMainWindowToolbar::showGuessPanel()
 QMenu* BXMainWindowToolbar::showSharingServicePicker()
 {
     ToolbarItem* item = m_toolbar ? m_toolbar->itemWithIdentifier(kShareTool) : nullptr;
-    QWidget* button = item ? m_toolbar->widgetForAction(item) : nullptr;
+    QWidget* button = item ? m_toolbar->anchorForItem(item) : nullptr;
     return m_controller->textDelegate()->showSharingServicePicker(
         button ? button : m_controller->noteTextView());
 }

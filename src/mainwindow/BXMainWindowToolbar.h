@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/PopupWidget.h"
 #include "platform/appkit/SpellingPanel.h"
 #include "platform/appkit/Toolbar.h"
 #include "platform/appkit/ToolbarDelegate.h"
@@ -94,6 +95,12 @@ public:
     // `oldIndex` is set, else just after the sidebar's separator; never past the end.
     static int notesSeparatorIndex(const QStringList& items, std::optional<int> oldIndex);
 
+    // Shows the toolbar and puts the keyboard in the search field; a field that a narrow window
+    // cut off comes up in a popover under the » button.
+    void revealSearchField();
+    // The popover a cut-off field shows in; null until it was needed.
+    QWidget* searchPopover() const { return m_searchPopover; }
+
     platform::SpellingPanel* spellingPanel() const { return m_spellingPanel; }
     void showGuessPanel();
     // The sharing services under the Share item; null (after a beep) when there is nothing
@@ -106,10 +113,13 @@ public:
 private:
     void placeNotesSeparator();
     bool textViewIsFirstResponder() const;
+    // Null: the search item is gone, or the field has no item to go back to.
     void searchItemRemoved(platform::ToolbarItem* item);
+    void returnSearchField();
 
     BXMainWindowController* m_controller;
     QPointer<platform::Toolbar> m_toolbar;
     QPointer<QWidget> m_searchField;
     QPointer<platform::SpellingPanel> m_spellingPanel;
+    QPointer<platform::PopupWidget> m_searchPopover;
 };
