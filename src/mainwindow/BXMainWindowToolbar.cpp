@@ -15,7 +15,6 @@
 
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/PopUpButton.h"
-#include "platform/appkit/PopupWidget.h"
 #include "platform/appkit/SegmentedControl.h"
 #include "platform/appkit/SpellingPanel.h"
 #include "platform/appkit/SymbolIcon.h"
@@ -25,6 +24,8 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -387,22 +388,32 @@ void BXMainWindowToolbar::revealSearchField()
     m_toolbar->setVisible(true);
     ToolbarItem* item = m_toolbar->itemWithIdentifier(kSearchTool);
     QWidget* anchor = item ? m_toolbar->anchorForItem(item) : nullptr;
-    // Cut off by a narrow window: the field comes up under the » button for as long as it is
-    // used, and goes back to its item after.
+    // Cut off by a narrow window: the field comes up under the » button, inside the window so
+    // that the keyboard stays with it, for as long as it keeps the focus.
     if (item && anchor && anchor != m_toolbar->widgetForAction(item)) {
+        QWidget* window = m_controller->mainWindow();
         if (!m_searchPopover) {
-            m_searchPopover = new platform::PopupWidget(
-                m_controller->mainWindow(), platform::PopupWidget::Behavior::SemiTransient);
+            m_searchPopover = new QFrame(window);
+            m_searchPopover->setFrameShape(QFrame::StyledPanel);
+            m_searchPopover->setAutoFillBackground(true);
             auto* layout = new QHBoxLayout(m_searchPopover);
             layout->setContentsMargins(6, 6, 6, 6);
-            connect(m_searchPopover, &platform::PopupWidget::closed, this,
-                &BXMainWindowToolbar::returnSearchField);
+            connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+                if (m_searchPopover && m_searchPopover->isVisible()
+                    && !(now && m_searchPopover->isAncestorOf(now)))
+                    returnSearchField();
+            });
         }
         m_searchPopover->layout()->addWidget(m_searchField);
         m_searchField->setMinimumWidth(kSearchFieldMaximumWidth);
         m_searchField->show();
-        m_searchPopover->showRelativeTo(
-            anchor->rect(), anchor, platform::PopupWidget::Edge::Bottom);
+        m_searchPopover->adjustSize();
+        const QPoint below = anchor->mapTo(window, QPoint(anchor->width(), anchor->height()));
+        m_searchPopover->move(
+            std::max(0, std::min(below.x(), window->width()) - m_searchPopover->width()),
+            below.y());
+        m_searchPopover->show();
+        m_searchPopover->raise();
     }
     m_searchField->setFocus(Qt::ShortcutFocusReason);
     if (auto* field = qobject_cast<QLineEdit*>(m_searchField.data()))
@@ -411,6 +422,8 @@ void BXMainWindowToolbar::revealSearchField()
 
 void BXMainWindowToolbar::returnSearchField()
 {
+    if (m_searchPopover)
+        m_searchPopover->hide();
     if (!m_searchField || !m_toolbar)
         return;
     m_searchField->setMinimumWidth(kSearchFieldMinimumWidth);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/appkit/PopupWidget.h"
 #include "platform/appkit/SpellingPanel.h"
 #include "platform/appkit/Toolbar.h"
 #include "platform/appkit/ToolbarDelegate.h"
 #include "platform/controllers/Responder.h"
 
+#include <QFrame>
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
@@ -96,9 +96,9 @@ public:
     static int notesSeparatorIndex(const QStringList& items, std::optional<int> oldIndex);
 
     // Shows the toolbar and puts the keyboard in the search field; a field that a narrow window
-    // cut off comes up in a popover under the » button.
+    // cut off comes up under the » button until it loses the focus.
     void revealSearchField();
-    // The popover a cut-off field shows in; null until it was needed.
+    // The panel a cut-off field shows in; null until it was needed.
     QWidget* searchPopover() const { return m_searchPopover; }
 
     platform::SpellingPanel* spellingPanel() const { return m_spellingPanel; }
@@ -121,5 +121,5 @@ private:
     QPointer<platform::Toolbar> m_toolbar;
     QPointer<QWidget> m_searchField;
     QPointer<platform::SpellingPanel> m_spellingPanel;
-    QPointer<platform::PopupWidget> m_searchPopover;
+    QPointer<QFrame> m_searchPopover;
 };
