@@ -12,8 +12,10 @@
 #include "ui/WindowAdditions.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QBoxLayout>
+#include <QEvent>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -37,19 +39,33 @@ BXWelcomeWindowController::BXWelcomeWindowController(BXDocumentController& deleg
         = std::make_unique<BXStartWindow>([this] { m_delegate.controllerWillCloseWindow(this); });
     const QString name = QApplication::applicationDisplayName();
     m_window->setWindowTitle(platform::localizedFormat(QStringLiteral("Welcome to %@"), name));
-    m_window->setFixedWidth(kWidth);
+    // As wide as its header at most; a small screen (or a large scale factor) gets a narrower
+    // window, and one too low for everything scrolls its content instead of reaching past the
+    // screen's edge.
+    m_window->setMaximumWidth(kWidth);
     m_window->resize(kWidth, 520);
-    auto* layout = new QVBoxLayout(m_window.get());
-    layout->setMenuBar(BXMainMenu::build(delegate));
+    auto* windowLayout = new QVBoxLayout(m_window.get());
+    windowLayout->setMenuBar(BXMainMenu::build(delegate));
+    windowLayout->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new QScrollArea;
+    m_scroller = scroller;
+    scroller->viewport()->installEventFilter(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* body = new QWidget;
+    auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 12);
 
     m_gradientView = new BXGradientView(QRect(0, 0, kWidth, kHeaderHeight));
     m_gradientView->setFixedHeight(kHeaderHeight);
-    auto* icon = new platform::ImageView(m_gradientView);
-    icon->setImage(BXRecentDocumentsList::applicationImage());
-    icon->setImageScaling(3);
-    icon->setGeometry(kWidth / 2 - kIconSize / 2, 8, kIconSize, kIconSize);
-    m_gradientView->setSourceImageView(icon);
+    m_icon = new platform::ImageView(m_gradientView);
+    m_icon->setImage(BXRecentDocumentsList::applicationImage());
+    m_icon->setImageScaling(3);
+    m_icon->setGeometry(kWidth / 2 - kIconSize / 2, 8, kIconSize, kIconSize);
+    // The titles are drawn under the icon: it stays in the middle of a narrower header.
+    m_gradientView->installEventFilter(this);
+    m_gradientView->setSourceImageView(m_icon);
     m_gradientView->setStartingColor(whiteLevel(1.0, 0.0));
     m_gradientView->setEndingColor(whiteLevel(0.75, 0.6));
     m_gradientView->setWelcomeString(
@@ -58,7 +74,8 @@ BXWelcomeWindowController::BXWelcomeWindowController(BXDocumentController& deleg
         QStringLiteral("Version %@"), QApplication::applicationVersion()));
     layout->addWidget(m_gradientView);
 
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_buttonsLayout = buttons;
     buttons->setContentsMargins(12, 0, 12, 0);
     m_fileNewButton = new BXBigButtonCell;
     m_fileNewButton->setInset(kButtonInset);
@@ -83,10 +100,31 @@ BXWelcomeWindowController::BXWelcomeWindowController(BXDocumentController& deleg
     tableBox->setContentsMargins(12, 0, 12, 0);
     tableBox->addWidget(table);
     layout->addLayout(tableBox, 1);
+    scroller->setWidget(body);
+    windowLayout->addWidget(scroller);
     m_list->updateRecentsList();
 }
 
 BXWelcomeWindowController::~BXWelcomeWindowController() = default;
+
+bool BXWelcomeWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Resize)
+        return QObject::eventFilter(watched, event);
+    if (watched == m_gradientView) {
+        m_icon->move(m_gradientView->width() / 2 - kIconSize / 2, m_icon->y());
+    } else if (watched == m_scroller->viewport()) {
+        // Too narrow for the two buttons side by side, they stand one above the other.
+        const QMargins margins = m_buttonsLayout->contentsMargins();
+        const int sideBySide = m_fileNewButton->sizeHint().width()
+            + m_helpButton->sizeHint().width() + m_buttonsLayout->spacing() + margins.left()
+            + margins.right();
+        m_buttonsLayout->setDirection(m_scroller->viewport()->width() >= sideBySide
+                ? QBoxLayout::LeftToRight
+                : QBoxLayout::TopToBottom);
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 void BXWelcomeWindowController::showWindow()
 {

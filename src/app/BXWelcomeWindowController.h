@@ -9,7 +9,13 @@ class BXDocumentController;
 class BXGradientView;
 class BXRecentDocumentsList;
 class BXRecentDocumentsView;
+class QBoxLayout;
+class QScrollArea;
 class QWidget;
+
+namespace platform {
+class ImageView;
+} // namespace platform
 
 // The welcome window: the application's name and version over a gradient, a button that makes
 // a new document, one that opens the help pages, and the recent-documents list. Made and let go
@@ -29,11 +35,17 @@ public:
 
     void showWindow();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     BXDocumentController& m_delegate;
     std::unique_ptr<BXRecentDocumentsList> m_list;
     std::unique_ptr<QWidget> m_window;
     BXGradientView* m_gradientView = nullptr;
+    platform::ImageView* m_icon = nullptr;
+    QBoxLayout* m_buttonsLayout = nullptr;
+    QScrollArea* m_scroller = nullptr;
     BXBigButtonCell* m_fileNewButton = nullptr;
     BXBigButtonCell* m_helpButton = nullptr;
 };

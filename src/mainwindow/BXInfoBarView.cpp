@@ -2,6 +2,7 @@
 
 #include "lists/noteslist/BXNotesDateFormatter.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -24,12 +25,25 @@ BXInfoBarView::BXInfoBarView(QWidget* parent) : QWidget(parent), m_infoTextField
     // A long line is cut inside the margins instead of widening the window.
     m_infoTextField->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_infoTextField->setTextInteractionFlags(Qt::NoTextInteraction);
-    QPalette palette = m_infoTextField->palette();
-    QColor text = palette.color(QPalette::WindowText);
-    text.setAlpha(kTextAlpha);
-    palette.setColor(QPalette::WindowText, text);
-    m_infoTextField->setPalette(palette);
+    fadeInfoText();
     layout->addWidget(m_infoTextField);
+}
+
+void BXInfoBarView::fadeInfoText()
+{
+    QPalette faded;
+    QColor text = palette().color(QPalette::WindowText);
+    text.setAlpha(kTextAlpha);
+    faded.setColor(QPalette::WindowText, text);
+    m_infoTextField->setPalette(faded);
+}
+
+void BXInfoBarView::changeEvent(QEvent* event)
+{
+    // The line's colour is the window text's, faded: a dark palette gets a light line.
+    if (event->type() == QEvent::PaletteChange)
+        fadeInfoText();
+    QWidget::changeEvent(event);
 }
 
 QString BXInfoBarView::stringFromDate(const QDateTime& date)

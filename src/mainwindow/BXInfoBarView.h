@@ -27,7 +27,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Gives the line the window text's colour, faded.
+    void fadeInfoText();
+
     QLabel* m_infoTextField;
 };

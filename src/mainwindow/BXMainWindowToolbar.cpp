@@ -24,7 +24,10 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFrame>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
 
 #include <algorithm>
@@ -257,6 +260,11 @@ ToolbarItem* BXMainWindowToolbar::itemForItemIdentifier(
         layout->addWidget(m_searchField);
         m_searchField->show();
         item->setView(holder);
+        // In the overflow menu of a narrow window the item brings the field up beside it.
+        auto* form
+            = new QAction(SymbolIcon::named(QStringLiteral("magnifyingglass")), item->label());
+        connect(form, &QAction::triggered, this, &BXMainWindowToolbar::revealSearchField);
+        item->setMenuFormRepresentation(form);
         return item;
     }
     if (identifier == kNotesSeparator)
@@ -373,9 +381,63 @@ bool BXMainWindowToolbar::textViewIsFirstResponder() const
     return window && window->focusWidget() == m_controller->noteTextView();
 }
 
+void BXMainWindowToolbar::revealSearchField()
+{
+    if (!m_searchField || !m_toolbar)
+        return;
+    m_toolbar->setVisible(true);
+    ToolbarItem* item = m_toolbar->itemWithIdentifier(kSearchTool);
+    QWidget* anchor = item ? m_toolbar->anchorForItem(item) : nullptr;
+    // Cut off by a narrow window: the field comes up under the » button, inside the window so
+    // that the keyboard stays with it, for as long as it keeps the focus.
+    if (item && anchor && anchor != m_toolbar->widgetForAction(item)) {
+        QWidget* window = m_controller->mainWindow();
+        if (!m_searchPopover) {
+            m_searchPopover = new QFrame(window);
+            m_searchPopover->setFrameShape(QFrame::StyledPanel);
+            m_searchPopover->setAutoFillBackground(true);
+            auto* layout = new QHBoxLayout(m_searchPopover);
+            layout->setContentsMargins(6, 6, 6, 6);
+            connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+                if (m_searchPopover && m_searchPopover->isVisible()
+                    && !(now && m_searchPopover->isAncestorOf(now)))
+                    returnSearchField();
+            });
+        }
+        m_searchPopover->layout()->addWidget(m_searchField);
+        m_searchField->setMinimumWidth(kSearchFieldMaximumWidth);
+        m_searchField->show();
+        m_searchPopover->adjustSize();
+        const QPoint below = anchor->mapTo(window, QPoint(anchor->width(), anchor->height()));
+        m_searchPopover->move(
+            std::max(0, std::min(below.x(), window->width()) - m_searchPopover->width()),
+            below.y());
+        m_searchPopover->show();
+        m_searchPopover->raise();
+    }
+    m_searchField->setFocus(Qt::ShortcutFocusReason);
+    if (auto* field = qobject_cast<QLineEdit*>(m_searchField.data()))
+        field->selectAll();
+}
+
+void BXMainWindowToolbar::returnSearchField()
+{
+    if (m_searchPopover)
+        m_searchPopover->hide();
+    if (!m_searchField || !m_toolbar)
+        return;
+    m_searchField->setMinimumWidth(kSearchFieldMinimumWidth);
+    ToolbarItem* item = m_toolbar->itemWithIdentifier(kSearchTool);
+    if (QWidget* holder = item ? item->view() : nullptr) {
+        holder->layout()->addWidget(m_searchField);
+        return;
+    }
+    searchItemRemoved(nullptr);
+}
+
 void BXMainWindowToolbar::searchItemRemoved(ToolbarItem* item)
 {
-    if (item->itemIdentifier() != kSearchTool || !m_searchField || !m_toolbar)
+    if ((item && item->itemIdentifier() != kSearchTool) || !m_searchField || !m_toolbar)
         return;
     // Kept, hidden, for the next search item.
     m_searchField->hide();
@@ -396,7 +458,7 @@ void BXMainWindowToolbar::showGuessPanel()
 QMenu* BXMainWindowToolbar::showSharingServicePicker()
 {
     ToolbarItem* item = m_toolbar ? m_toolbar->itemWithIdentifier(kShareTool) : nullptr;
-    QWidget* button = item ? m_toolbar->widgetForAction(item) : nullptr;
+    QWidget* button = item ? m_toolbar->anchorForItem(item) : nullptr;
     return m_controller->textDelegate()->showSharingServicePicker(
         button ? button : m_controller->noteTextView());
 }

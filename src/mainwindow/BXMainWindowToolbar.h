@@ -5,6 +5,7 @@
 #include "platform/appkit/ToolbarDelegate.h"
 #include "platform/controllers/Responder.h"
 
+#include <QFrame>
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
@@ -94,6 +95,12 @@ public:
     // `oldIndex` is set, else just after the sidebar's separator; never past the end.
     static int notesSeparatorIndex(const QStringList& items, std::optional<int> oldIndex);
 
+    // Shows the toolbar and puts the keyboard in the search field; a field that a narrow window
+    // cut off comes up under the » button until it loses the focus.
+    void revealSearchField();
+    // The panel a cut-off field shows in; null until it was needed.
+    QWidget* searchPopover() const { return m_searchPopover; }
+
     platform::SpellingPanel* spellingPanel() const { return m_spellingPanel; }
     void showGuessPanel();
     // The sharing services under the Share item; null (after a beep) when there is nothing
@@ -106,10 +113,13 @@ public:
 private:
     void placeNotesSeparator();
     bool textViewIsFirstResponder() const;
+    // Null: the search item is gone, or the field has no item to go back to.
     void searchItemRemoved(platform::ToolbarItem* item);
+    void returnSearchField();
 
     BXMainWindowController* m_controller;
     QPointer<platform::Toolbar> m_toolbar;
     QPointer<QWidget> m_searchField;
     QPointer<platform::SpellingPanel> m_spellingPanel;
+    QPointer<QFrame> m_searchPopover;
 };

@@ -330,4 +330,24 @@ TEST_F(MainWindowToolbarTest, ScreenshotsOfEachDisplayModeAndTheCustomisationDia
     dialog->close();
 }
 
+// The search hint shows whole or not at all: a field squeezed too narrow for it shows its
+// magnifier alone and keeps the hint as its tool tip, and takes it back when widened.
+TEST(SearchField, HintShowsWholeOrNotAtAll)
+{
+    BXSearchField field;
+    field.setHint(QStringLiteral("Search Words"));
+    field.show();
+    const struct {
+        int width;
+        bool shown;
+    } cases[] = { { 220, true }, { 60, false }, { 28, false }, { 200, true } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        field.setFixedWidth(c.width);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(field.placeholderText(), c.shown ? field.hint() : QString());
+        EXPECT_EQ(field.toolTip(), c.shown ? QString() : field.hint());
+    }
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "support/TestEnvironment.h"
 
 #include "mainwindow/BXInfoBarView.h"
 #include "mainwindow/BXMainWindowBars.h"
@@ -397,6 +398,50 @@ TEST_F(WriterBarTest, PickedFamilySizeAndColourAreKeptAfterReopening)
     EXPECT_EQ(
         controller->bars()->writerBar()->fontSizeTextField()->text(), QStringLiteral("18 pt"));
     EXPECT_EQ(controller->bars()->writerBar()->fontPopupButton()->title(), kSerif);
+}
+
+// However narrow the bar, no control is drawn over another or past the bar's end: controls are
+// left out, the trailing ones first, and the gap of a left-out control goes with it. The size
+// field and its stepper stay longest.
+TEST_F(WriterBarTest, NarrowBarsLeaveControlsOutRatherThanOverlapThem)
+{
+    showNote(QStringLiteral("Narrow"));
+    QWidget host;
+    BXWriterBar narrow(textView, BXWriterBar::Options::noteWindow(), &host);
+    const QList<QWidget*> controls = { narrow.fontPopupButton(), narrow.fontSizeTextField(),
+        narrow.fontSizeStepper(), narrow.textColorButton(), narrow.defaultStyleButton(),
+        narrow.formatButton(), narrow.appearanceControl() };
+    const struct {
+        int width;
+        bool fieldShown;
+    } cases[] = { { 240, true }, { 200, true }, { 180, true }, { 150, true }, { 120, true },
+        { 100, true }, { 60, false } };
+    host.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        narrow.view()->resize(c.width, narrow.view()->height());
+        QCoreApplication::processEvents();
+        QList<QRect> shown;
+        for (const QWidget* control : controls) {
+            if (control->isHidden())
+                continue;
+            const QRect frame = control->geometry();
+            EXPECT_GE(frame.left(), 0) << control->metaObject()->className();
+            EXPECT_LE(frame.right(), c.width - 1) << control->metaObject()->className();
+            for (const QRect& other : std::as_const(shown))
+                EXPECT_FALSE(frame.intersects(other)) << control->metaObject()->className();
+            shown << frame;
+        }
+        EXPECT_EQ(!narrow.fontSizeTextField()->isHidden(), c.fieldShown);
+        EXPECT_EQ(!narrow.fontSizeStepper()->isHidden(), c.fieldShown);
+        if (c.width == 200)
+            bxtest::saveScreenshot(narrow.view()->grab().toImage(), u"writer-bar-200"_qs);
+    }
+    // Widened again, every control is back.
+    narrow.view()->resize(900, narrow.view()->height());
+    QCoreApplication::processEvents();
+    for (const QWidget* control : controls)
+        EXPECT_FALSE(control->isHidden()) << control->metaObject()->className();
 }
 
 } // namespace

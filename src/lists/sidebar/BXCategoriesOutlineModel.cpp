@@ -7,6 +7,8 @@
 
 #include "document/model/BXCategory.h"
 
+#include "platform/appkit/SymbolIcon.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QPalette>
@@ -125,7 +127,8 @@ QVariant BXCategoriesOutlineModel::data(const QModelIndex& index, int role) cons
     case Qt::EditRole:
         return category->categoryName();
     case Qt::DecorationRole:
-        return category->categoryIcon();
+        // Drawn in the text colour, as every symbol is: a dark palette gets light tags.
+        return platform::SymbolIcon::templateImage(category->categoryIcon());
     case Qt::SizeHintRole:
         return QSize(-1, CategoryRowHeight);
     case SectionRole:

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTextCursor>
 #include <QToolButton>
 
@@ -167,9 +168,10 @@ void BXWriterBar::buildControls()
     layout->setSpacing(0);
     int index = 0;
     auto add = [&](QWidget* control, int gapBefore) {
-        if (gapBefore > 0)
-            layout->insertSpacing(index++, gapBefore);
+        auto* gap = new QSpacerItem(gapBefore, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+        layout->insertItem(index++, gap);
         layout->insertWidget(index++, control, 0, Qt::AlignVCenter);
+        m_leadingControls.append({ control, gap, gapBefore });
     };
 
     m_fontPopupButton = new platform::PopUpButton(m_view);
@@ -319,15 +321,37 @@ void BXWriterBar::fitToWidth()
         m_defaultStyleButton->setText(title);
     // Measured from the widest pop-up with every control shown; a layout squeezed below its
     // minimum would draw fixed-size controls over each other.
-    const QList<QWidget*> trailing = { m_defaultStyleButton, m_formatButton, m_appearanceControl };
-    for (QWidget* control : trailing)
-        control->setVisible(true);
+    for (const LeadingControl& leading : std::as_const(m_leadingControls))
+        leading.control->setVisible(true);
+    m_appearanceControl->setVisible(true);
+    updateGaps();
     m_fontPopupButton->setFixedWidth(kPopupWidth);
     const int shortfall = neededWidth() - width;
     if (shortfall > 0)
         m_fontPopupButton->setFixedWidth(std::max(kMinimumPopupWidth, kPopupWidth - shortfall));
-    for (qsizetype i = trailing.size() - 1; i >= 0 && neededWidth() > width; --i)
-        trailing.at(i)->setVisible(false);
+    // Left out first to last: the trailing buttons, then the swatch, then the font pop-up; the
+    // size keeps its field and stepper longest.
+    const QList<QWidget*> leftOut = { m_appearanceControl, m_formatButton, m_defaultStyleButton,
+        m_textColorButton, m_fontPopupButton, m_fontSizeStepper, m_fontSizeTextField };
+    for (QWidget* control : leftOut) {
+        if (neededWidth() <= width)
+            break;
+        control->setVisible(false);
+        updateGaps();
+    }
+}
+
+void BXWriterBar::updateGaps()
+{
+    // A gap separates a control from a shown one before it; a left-out control leaves none.
+    bool shownBefore = false;
+    for (const LeadingControl& leading : std::as_const(m_leadingControls)) {
+        const bool shown = !leading.control->isHidden();
+        leading.gap->changeSize(shown && shownBefore ? leading.gapWidth : 0, 0, QSizePolicy::Fixed,
+            QSizePolicy::Minimum);
+        shownBefore = shownBefore || shown;
+    }
+    m_view->layout()->invalidate();
 }
 
 QVariantMap BXWriterBar::selectionOrTypingAttributes() const

@@ -20,6 +20,7 @@ class BXTextView;
 class QAbstractButton;
 class QLineEdit;
 class QPushButton;
+class QSpacerItem;
 class QToolButton;
 
 namespace platform {
@@ -137,9 +138,11 @@ private:
     QString text(const QString& literal) const;
     void applyEditorAppearance(platform::TextView::Appearance appearance);
     // Below the width every control needs, Default Style shows its symbol alone; narrower
-    // still, the font pop-up gives up width down to a few letters, and then the controls at the
-    // end are left out, so that no control is ever drawn over another.
+    // still, the font pop-up gives up width down to a few letters, and then controls are left
+    // out, those at the end first, so that no control is ever drawn over another.
     void fitToWidth();
+    // Sizes the gaps before the leading controls to the controls shown.
+    void updateGaps();
     // The width the bar's layout needs with the controls as they are now.
     int neededWidth() const;
     void buildControls();
@@ -167,4 +170,11 @@ private:
     QString m_defaultStyleTitle;
     int m_fullWidth = 0;
     bool m_closingPopover = false;
+    // The controls from the pop-up to the Format button, each with the gap before it.
+    struct LeadingControl {
+        QWidget* control;
+        QSpacerItem* gap;
+        int gapWidth;
+    };
+    QList<LeadingControl> m_leadingControls;
 };

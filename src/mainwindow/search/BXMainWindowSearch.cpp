@@ -139,10 +139,8 @@ void BXMainWindowSearch::setSearchScope(unsigned scope)
 
 void BXMainWindowSearch::search()
 {
-    // The field lives in the toolbar.
-    m_controller->mainToolbar()->toolbar()->setVisible(true);
-    m_searchField->setFocus(Qt::ShortcutFocusReason);
-    m_searchField->selectAll();
+    // The field lives in the toolbar, or in a popover when a narrow window cut it off.
+    m_controller->mainToolbar()->revealSearchField();
 }
 
 void BXMainWindowSearch::searchNotes()
@@ -220,7 +218,7 @@ void BXMainWindowSearch::updateSearchField(BXSearchField* field, QAction* item)
     if (QAction* other = field->itemWithTag(m_searchMode == kWordsMode ? 2 : 1))
         other->setChecked(false);
     item->setChecked(true);
-    field->setPlaceholderText(item->text());
+    field->setHint(item->text());
 }
 
 void BXMainWindowSearch::continueSearch(int tag)

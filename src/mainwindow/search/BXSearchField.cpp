@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
@@ -60,6 +62,39 @@ bool BXSearchField::event(QEvent* event)
         return true;
     }
     return QLineEdit::event(event);
+}
+
+void BXSearchField::setHint(const QString& hint)
+{
+    m_hint = hint;
+    fitHint();
+}
+
+void BXSearchField::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    fitHint();
+}
+
+void BXSearchField::fitHint()
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    QRect room = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    room = room.marginsRemoved(textMargins());
+    // The magnifier and the clear button sit inside the contents, at either end.
+    for (const QWidget* button : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!button->isVisibleTo(this) || button->geometry().isEmpty())
+            continue;
+        if (button->geometry().center().x() < width() / 2)
+            room.setLeft(std::max(room.left(), button->geometry().right() + 1));
+        else
+            room.setRight(std::min(room.right(), button->geometry().left() - 1));
+    }
+    // A little slack for the text's own margin inside the contents.
+    const bool fits = fontMetrics().horizontalAdvance(m_hint) + 4 <= room.width();
+    setPlaceholderText(fits ? m_hint : QString());
+    setToolTip(fits ? QString() : m_hint);
 }
 
 void BXSearchField::keyPressEvent(QKeyEvent* event)

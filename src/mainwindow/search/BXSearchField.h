@@ -8,8 +8,9 @@ class QMenu;
 // The main window's search field: a line edit whose leading magnifier opens the menu of search
 // modes (items tagged 1 for words and 2 for a regular expression, the tag in the action's
 // data), and a clear button; Escape clears it too. What the user types is kept exactly as
-// typed. Emits modeChosen() when a mode item is chosen. Owned by its parent widget; main
-// thread only.
+// typed. Its hint (the search mode) shows whole or not at all: a field squeezed narrow shows
+// its magnifier alone, with the hint as its tool tip. Emits modeChosen() when a mode item is
+// chosen. Owned by its parent widget; main thread only.
 class BXSearchField final : public QLineEdit {
     Q_OBJECT
 
@@ -26,14 +27,23 @@ public:
     QAction* menuButton() const { return m_menuButton; }
     void showSearchMenu();
 
+    // The hint shown in the empty field while it fits.
+    QString hint() const { return m_hint; }
+    void setHint(const QString& hint);
+
 signals:
     void modeChosen(QAction* item);
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Shows the hint when the room between the magnifier and the clear button takes it whole.
+    void fitHint();
+
     QMenu* m_menu;
     QAction* m_menuButton;
+    QString m_hint;
 };

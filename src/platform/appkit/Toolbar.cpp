@@ -4,6 +4,7 @@
 #include "ToolbarCustomizationDialog.h"
 #include "ToolbarDelegate.h"
 #include "ToolbarItem.h"
+#include "ToolbarOverflowMenu.h"
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QToolButton>
 #include <QWidget>
 
 #include <optional>
@@ -88,10 +90,12 @@ const QString Toolbar::kSeparatorItemIdentifier = QStringLiteral("NSToolbarSepar
 
 Toolbar::Toolbar(const QString& identifier, QWidget* parent)
     : QToolBar(parent),
-      m_validationTimer(std::make_unique<Timer>(kValidationInterval, true, [this] {
-          if (isVisible())
-              setNeedsValidation();
-      }))
+      m_validationTimer(std::make_unique<Timer>(kValidationInterval, true,
+          [this] {
+              if (isVisible())
+                  setNeedsValidation();
+          })),
+      m_overflowMenu(new ToolbarOverflowMenu(this))
 {
     qRegisterMetaType<platform::ToolbarItem*>();
     setObjectName(identifier);
@@ -276,6 +280,14 @@ void Toolbar::contextMenuEvent(QContextMenuEvent* event)
         this, &Toolbar::runCustomizationPalette);
     menu.exec(event->globalPos());
     event->accept();
+}
+
+QWidget* Toolbar::anchorForItem(ToolbarItem* item) const
+{
+    QWidget* control = item ? widgetForAction(item) : nullptr;
+    if (control && !control->isHidden())
+        return control;
+    return m_overflowMenu->button();
 }
 
 void Toolbar::setVisible(bool visible)

@@ -12,6 +12,7 @@ class Timer;
 class ToolbarCustomizationDialog;
 class ToolbarDelegate;
 class ToolbarItem;
+class ToolbarOverflowMenu;
 
 // A window's toolbar, known by its identifier, whose items come from a delegate by item
 // identifier. It keeps a display mode, a size mode and at most one selected item among the
@@ -82,6 +83,12 @@ public:
     // Saved as "TB Is Shown".
     void setVisible(bool visible) override;
 
+    // The menu of the items a narrow window has no room for, behind the » button.
+    ToolbarOverflowMenu* overflowMenu() const { return m_overflowMenu; }
+    // Where something shown for `item` (a menu, a popover) points: its control when the
+    // toolbar shows it, else the » button it was cut off into.
+    QWidget* anchorForItem(ToolbarItem* item) const;
+
     void validateVisibleItems();
     // Validates on the next turn of the event loop, once however often it is asked.
     void setNeedsValidation();
@@ -113,6 +120,7 @@ private:
     bool m_validationPending = false;
     bool m_applyingConfiguration = false;
     std::unique_ptr<Timer> m_validationTimer;
+    ToolbarOverflowMenu* m_overflowMenu;
 };
 
 } // namespace platform

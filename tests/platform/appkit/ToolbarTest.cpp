@@ -2,6 +2,7 @@
 #include "platform/appkit/CommandRouter.h"
 #include "platform/appkit/ToolbarDelegate.h"
 #include "platform/appkit/ToolbarItem.h"
+#include "platform/appkit/ToolbarOverflowMenu.h"
 #include "platform/controllers/Responder.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/testing/FakeScheduler.h"
@@ -13,8 +14,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMainWindow>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QTest>
 #include <QToolButton>
 #include <QUuid>
 
@@ -218,4 +221,89 @@ TEST(Toolbar, ScreenshotsInEveryDisplayMode)
         EXPECT_FALSE(shot.isNull());
         bxtest::saveScreenshot(shot, QStringLiteral("toolbar-") + QLatin1String(name));
     }
+}
+
+// A window too narrow for its toolbar lists the items cut off in the » button's menu, in
+// toolbar order and enabled as their buttons would be; choosing one sends its command, and
+// what belongs to a cut-off item (a share menu, a popover) points at the » button.
+TEST(Toolbar, OverflowMenuOffersTheItemsANarrowWindowCutOff)
+{
+    struct Recorder final : public QObject, public Responder {
+        bool respondsTo(const QString&) const override { return true; }
+        std::optional<bool> validate(Command& command) const override
+        {
+            return command.action != QStringLiteral("trash:");
+        }
+        void perform(const Command& command) override { performed << command.action; }
+        QStringList performed;
+    } responder;
+    Delegate delegate;
+    QMainWindow window;
+    auto* toolbar = new Toolbar(uniqueIdentifier(), &window);
+    window.addToolBar(toolbar);
+    toolbar->setDelegate(&delegate);
+    toolbar->insertItemWithItemIdentifier(QStringLiteral("view"), 1);
+    for (ToolbarItem* item : toolbar->items())
+        item->setTarget(&responder);
+    ToolbarOverflowMenu* overflow = toolbar->overflowMenu();
+    ASSERT_NE(overflow->button(), nullptr);
+    // Its arrows are a symbol, drawn in the text colour.
+    const QImage arrows = overflow->button()->icon().pixmap(16, 16).toImage();
+    const QColor ink = QApplication::palette().color(QPalette::WindowText);
+    int drawn = 0;
+    int otherInk = 0;
+    for (int y = 0; y < arrows.height(); ++y) {
+        for (int x = 0; x < arrows.width(); ++x) {
+            const QColor pixel = arrows.pixelColor(x, y);
+            if (pixel.alpha() < 200)
+                continue;
+            ++drawn;
+            if (std::abs(pixel.red() - ink.red()) + std::abs(pixel.green() - ink.green())
+                    + std::abs(pixel.blue() - ink.blue())
+                > 6)
+                ++otherInk;
+        }
+    }
+    EXPECT_GT(drawn, 0);
+    EXPECT_EQ(otherInk, 0);
+    window.resize(600, 200);
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(overflow->hiddenItems().isEmpty());
+    ToolbarItem* trash = toolbar->itemWithIdentifier(QStringLiteral("trash"));
+    EXPECT_EQ(toolbar->anchorForItem(trash), toolbar->widgetForAction(trash));
+
+    // Room for the first item only.
+    window.resize(toolbar->widgetForAction(toolbar->items().first())->sizeHint().width() + 40, 200);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(overflow->button()->isVisible());
+    QStringList hidden;
+    for (const ToolbarItem* item : overflow->hiddenItems())
+        hidden << item->itemIdentifier();
+    EXPECT_EQ(hidden,
+        (QStringList { QStringLiteral("view"), QStringLiteral("open"),
+            Toolbar::kFlexibleSpaceItemIdentifier, QStringLiteral("trash") }));
+    EXPECT_EQ(toolbar->anchorForItem(trash), overflow->button());
+
+    QTest::mouseClick(overflow->button(), Qt::LeftButton);
+    ASSERT_TRUE(overflow->menu()->isVisible());
+    QStringList titles;
+    QStringList enabled;
+    for (const QAction* entry : overflow->menu()->actions()) {
+        titles << entry->text();
+        if (entry->isEnabled())
+            enabled << entry->text();
+    }
+    // The pop-up view and the space have no form a menu can show.
+    EXPECT_EQ(titles, (QStringList { QStringLiteral("Open"), QStringLiteral("Trash") }));
+    EXPECT_EQ(enabled, QStringList { QStringLiteral("Open") });
+    overflow->menu()->actions().first()->trigger();
+    EXPECT_EQ(responder.performed, QStringList { QStringLiteral("open:") });
+    overflow->menu()->close();
+
+    // A menu form stands for its item.
+    auto* form = new QAction(QStringLiteral("Open Recent"));
+    toolbar->itemWithIdentifier(QStringLiteral("open"))->setMenuFormRepresentation(form);
+    overflow->rebuild();
+    EXPECT_EQ(overflow->menu()->actions().first(), form);
 }
