@@ -128,6 +128,13 @@ TEST(AccessibilityScenario, EveryControlOfTheMainWindowHasANameAndARole)
         EXPECT_EQ(roleOf(control.control), control.role);
     }
     expectNamedControls(main->mainWindow(), 20);
+
+    // With the lists hidden, the bar under the note shows its own buttons.
+    ASSERT_TRUE(
+        ScenarioApp::chooseMenuItem({ QStringLiteral("View"), QStringLiteral("Hide Sidebar") }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([main] { return main->listsCollapsed(); }));
+    ScenarioApp::idle(400);
+    expectNamedControls(main->mainWindow(), 20);
 }
 
 // The note's text reads through the editor's text interface, caret and selection included,
