@@ -13,6 +13,7 @@
 #include "platform/appkit/MessageBoxAlertPresenter.h"
 #include "platform/appkit/PamAuthenticator.h"
 #include "platform/appkit/PrintDialogPresenter.h"
+#include "platform/appkit/accessibility/AccessibleWidgets.h"
 #include "platform/documents/AlertPresenter.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FreedMemory.h"
@@ -83,6 +84,7 @@ void BXApplicationRuntime::configureApplication()
     // The document controller decides when the last window closing ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::FreedMemory::returnPromptly();
+    platform::AccessibleWidgets::install();
 }
 
 std::optional<int> BXApplicationRuntime::launch(

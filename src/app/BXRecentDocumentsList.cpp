@@ -42,13 +42,6 @@ BXRecentDocumentsList::BXRecentDocumentsList(
     platform::DocumentController& controller, QObject* parent)
     : QObject(parent), m_controller(controller), m_model(&m_arrayController)
 {
-    m_model.setColumns({
-        { QStringLiteral("name"), QStringLiteral("name"),
-            platform::localized(QStringLiteral("Name")) },
-        { QStringLiteral("when"), QStringLiteral("when"),
-            platform::localized(QStringLiteral("Date Modified")) },
-        { QStringLiteral("actions"), QString(), QString() },
-    });
     // Only renames and deletions change what the list shows; any watcher's report counts.
     const auto fileChanged = [alive = m_alive, this](const platform::Notification&) {
         platform::dispatchAsyncMain([alive, this] {

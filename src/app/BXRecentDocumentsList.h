@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/BXRecentDocumentsModel.h"
 #include "app/WFKQueue.h"
 #include "platform/controllers/ArrayController.h"
-#include "platform/controllers/ArrayControllerModel.h"
 
 #include <QIcon>
 #include <QImage>
@@ -52,7 +52,7 @@ private:
     platform::DocumentController& m_controller;
     WFKQueue m_kQueue;
     platform::ArrayController m_arrayController;
-    platform::ArrayControllerModel m_model;
+    BXRecentDocumentsModel m_model;
     // Watchers report on their own threads; the refresh they ask for checks this on the main
     // thread before touching the list.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

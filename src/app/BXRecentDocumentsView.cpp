@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -68,10 +67,9 @@ class DateDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QString displayText(const QVariant& value, const QLocale& locale) const override
+    QString displayText(const QVariant& value, const QLocale&) const override
     {
-        const QDateTime date = value.toDateTime();
-        return date.isValid() ? locale.toString(date, QLocale::ShortFormat) : QString();
+        return BXRecentDocumentsModel::dateText(value);
     }
 };
 
@@ -80,6 +78,7 @@ public:
 BXRecentDocumentsView::BXRecentDocumentsView(BXRecentDocumentsList& list, QWidget* parent)
     : QTableView(parent), m_list(list)
 {
+    setAccessibleName(platform::localized(QStringLiteral("Recent Documents")));
     setModel(&list.model());
     setSelectionModel(list.model().selectionModel());
     setSelectionBehavior(SelectRows);
@@ -121,6 +120,7 @@ void BXRecentDocumentsView::makeRowButtons()
             auto* button = new QToolButton(cell);
             button->setIcon(QIcon::fromTheme(icon));
             button->setToolTip(platform::localized(tip));
+            button->setAccessibleName(platform::localized(tip));
             button->setAutoRaise(true);
             button->hide();
             layout->addWidget(button);

@@ -4,7 +4,9 @@
 
 #include "platform/appkit/UserInput.h"
 #include "platform/controllers/ArrayControllerModel.h"
+#include "platform/foundation/Localized.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -101,6 +103,11 @@ BXTableView::BXTableView(QWidget* parent) : QTableView(parent)
     setTextElideMode(Qt::ElideRight);
     // A click anywhere in a row selects the row, so every cell of it shows as selected.
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Qt's blank button where the headers meet selects every row; a screen reader says so.
+    for (auto* corner : findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (corner->inherits("QTableCornerButton"))
+            corner->setAccessibleName(platform::localized(QStringLiteral("Select All")));
+    }
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
         [this](int column, int, int newSize) { sectionResized(column, newSize); });
     // Drags are offered to the delegate, which refuses them unless it takes drops.

@@ -67,6 +67,7 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
         m_sidebarButton->setAutoRaise(true);
         m_sidebarButton->setFocusPolicy(Qt::NoFocus);
         m_sidebarButton->setToolTip(platform::localized(QStringLiteral("Show Sidebar")));
+        m_sidebarButton->setAccessibleName(m_sidebarButton->toolTip());
         platform::CommandRouter::setAction(m_sidebarButton, kToggleListsAction);
         platform::CommandRouter::shared().connectButton(m_sidebarButton);
         navigation->addWidget(m_sidebarButton);

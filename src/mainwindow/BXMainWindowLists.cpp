@@ -7,6 +7,7 @@
 #include "lists/noteslist/BXNotesListModel.h"
 #include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/sidebar/BXOutlineView.h"
+#include "platform/foundation/Localized.h"
 
 #include <limits>
 
@@ -33,6 +34,8 @@ void BXMainWindowLists::setViews(BXOutlineView* outlineView, BXTableView* tableV
     tableView->setModel(m_model.get());
     tableView->setSelectionModel(m_model->selectionModel());
     m_notes->setTableView(tableView);
+    outlineView->setAccessibleName(platform::localized(QStringLiteral("Categories")));
+    tableView->setAccessibleName(platform::localized(QStringLiteral("Notes")));
 }
 
 void BXMainWindowLists::setManagedObjectContext(platform::ManagedObjectContext* context)

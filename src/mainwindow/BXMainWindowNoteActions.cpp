@@ -117,11 +117,12 @@ void BXMainWindowNoteActions::setupNotesToolbar()
     m_notesToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     layout->addWidget(m_notesToolbar);
 
-    m_addButton = createToolbarButtonWithImageName(QStringLiteral("plus"), kNotesToolbarAddNote);
-    m_removeButton
-        = createToolbarButtonWithImageName(QStringLiteral("minus"), kNotesToolbarRemoveNote);
-    m_sortButton = createToolbarButtonWithImageName(
-        QStringLiteral("line.3.horizontal.decrease"), kNotesToolbarSortMenu);
+    m_addButton = createToolbarButtonWithImageName(
+        QStringLiteral("plus"), kNotesToolbarAddNote, QStringLiteral("Add Note"));
+    m_removeButton = createToolbarButtonWithImageName(
+        QStringLiteral("minus"), kNotesToolbarRemoveNote, QStringLiteral("Delete Note"));
+    m_sortButton = createToolbarButtonWithImageName(QStringLiteral("line.3.horizontal.decrease"),
+        kNotesToolbarSortMenu, QStringLiteral("Sort By"));
     m_sortButton->setToolTip(platform::localized(QStringLiteral("Choose sort criterion")));
     m_countLabel = new QLabel(m_notesToolbar);
     m_countLabel->setObjectName(QStringLiteral("notesCount"));
@@ -180,9 +181,10 @@ BXHoverButton* BXMainWindowNoteActions::notesToolbarSortButton() const
 }
 
 BXHoverButton* BXMainWindowNoteActions::createToolbarButtonWithImageName(
-    const QString& symbol, const QString& action)
+    const QString& symbol, const QString& action, const QString& name)
 {
     auto* button = new BXHoverButton(m_notesToolbar);
+    button->setAccessibleName(platform::localized(name));
     button->setFixedSize(kNotesBarButtonSize, kNotesBarButtonSize);
     button->setIcon(platform::SymbolIcon::named(symbol));
     const int size = symbol == QLatin1String("minus") ? 16 : 15;

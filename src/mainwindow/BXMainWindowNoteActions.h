@@ -55,7 +55,9 @@ public:
     void updateRemoveButton();
     // The bar's count of the listed notes: "no notes", "1 note", "12 notes".
     void updateNotesCount();
-    BXHoverButton* createToolbarButtonWithImageName(const QString& symbol, const QString& action);
+    // An icon button sending `action`, which a screen reader calls `name`.
+    BXHoverButton* createToolbarButtonWithImageName(
+        const QString& symbol, const QString& action, const QString& name);
 
     // The sort menu: one checked item for the list's primary sort (none without a sort).
     QMenu* makeSortMenu(QWidget* parent);

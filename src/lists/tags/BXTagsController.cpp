@@ -75,6 +75,7 @@ void BXTagsController::setTokenField(TokenField* field)
     if (!field)
         return;
     field->setDelegate(this);
+    field->setAccessibleName(platform::localized(QStringLiteral("Tags")));
     // The field's value lands in the content before the action applies it.
     connect(field, &TokenField::action, this, [this] {
         if (m_tokenField)

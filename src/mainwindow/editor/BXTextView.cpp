@@ -83,6 +83,7 @@ BXTextView::BXTextView(QWidget* parent, platform::SpellChecker* spellChecker)
 {
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+    setAccessibleName(platform::localized(QStringLiteral("Note")));
 }
 
 void BXTextView::setDelegate(BXTextViewDelegate* delegate)

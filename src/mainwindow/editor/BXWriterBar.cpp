@@ -184,6 +184,7 @@ void BXWriterBar::buildControls()
     m_fontSizeTextField = new QLineEdit(m_options.initialSizeText, m_view);
     m_fontSizeTextField->setFont(controlFont());
     m_fontSizeTextField->setAlignment(Qt::AlignCenter);
+    m_fontSizeTextField->setAccessibleName(text(QStringLiteral("Font Size")));
     m_fontSizeTextField->setFixedSize(kFieldWidth, kControlHeight);
     connect(m_fontSizeTextField, &QLineEdit::returnPressed, this,
         &BXWriterBar::fontSizeTextFieldAction);
@@ -198,6 +199,7 @@ void BXWriterBar::buildControls()
     m_fontSizeStepper->setMinimum(kMinimumFontSize);
     m_fontSizeStepper->setMaximum(kMaximumFontSize);
     m_fontSizeStepper->setIncrement(1);
+    m_fontSizeStepper->setAccessibleName(text(QStringLiteral("Font Size")));
     m_fontSizeStepper->setFocusPolicy(Qt::NoFocus);
     m_fontSizeStepper->setFixedSize(kStepperWidth, kControlHeight);
     connect(
@@ -206,6 +208,7 @@ void BXWriterBar::buildControls()
 
     m_textColorButton = makeImageButton(QIcon(), kSwatchSize, m_view);
     m_textColorButton->setToolTip(text(m_options.colorButtonToolTip));
+    m_textColorButton->setAccessibleName(text(QStringLiteral("Text Color")));
     connect(m_textColorButton, &QToolButton::clicked, this, &BXWriterBar::textColorButtonClicked);
     add(m_textColorButton, kGap);
     // The same palette in every window, its button titled through the strings table.

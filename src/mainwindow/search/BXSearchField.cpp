@@ -35,9 +35,12 @@ BXSearchField::BXSearchField(QWidget* parent)
     }
     m_menuButton = addAction(
         platform::SymbolIcon::named(QStringLiteral("magnifyingglass")), LeadingPosition);
-    m_menuButton->setToolTip(platform::localized(QStringLiteral("Search Mode")));
+    // Shown as an icon only, the title is what a screen reader says of it.
+    m_menuButton->setText(platform::localized(QStringLiteral("Search Mode")));
+    m_menuButton->setToolTip(m_menuButton->text());
     connect(m_menuButton, &QAction::triggered, this, &BXSearchField::showSearchMenu);
     setClearButtonEnabled(true);
+    setAccessibleName(platform::localized(QStringLiteral("Search")));
 }
 
 QAction* BXSearchField::itemWithTag(int tag) const

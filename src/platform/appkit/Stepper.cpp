@@ -1,5 +1,7 @@
 #include "Stepper.h"
 
+#include "platform/foundation/Localized.h"
+
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,6 +26,8 @@ Stepper::Stepper(QWidget* parent)
         layout->addWidget(button);
         connect(button, &QToolButton::clicked, this, [this, dir = direction] { step(dir); });
     }
+    m_up->setAccessibleName(localized(QStringLiteral("Increase")));
+    m_down->setAccessibleName(localized(QStringLiteral("Decrease")));
     updateButtons();
 }
 
@@ -57,8 +61,13 @@ void Stepper::step(int direction)
 {
     if (direction == 0)
         return;
+    stepTo(m_value + (direction > 0 ? m_increment : -m_increment));
+}
+
+void Stepper::stepTo(double value)
+{
     const double before = m_value;
-    setValue(m_value + (direction > 0 ? m_increment : -m_increment));
+    setValue(value);
     if (m_value != before)
         emit stepped(m_value);
 }

@@ -29,6 +29,8 @@ public:
 
     // Steps as one click on an arrow does: `direction` > 0 up, < 0 down.
     void step(int direction);
+    // Moves to `value` (clamped) as the user's steps would, emitting stepped() if it changed.
+    void stepTo(double value);
 
     QSize sizeHint() const override;
 

@@ -43,7 +43,8 @@ TextView::TextView(QWidget* parent, SpellChecker* spellChecker)
           { [this] { return viewportMargins(); },
               [this](const QMargins& margins) { setViewportMargins(margins); } }),
       m_filters(*m_item),
-      m_insertion(*this)
+      m_insertion(*this),
+      m_accessibleEvents(*this)
 {
     setScene(m_scene);
     m_scene->addItem(m_item);
@@ -109,6 +110,7 @@ void TextView::attachMirror(std::unique_ptr<QTextDocument> oldMirror)
     oldMirror.reset();
     if (RulerView* ruler = m_ruler.ruler())
         ruler->refresh();
+    m_accessibleEvents.setDocument(mirror);
 }
 
 void TextView::setEditable(bool editable)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/accessibility/TextViewAccessibleEvents.h"
 #include "platform/appkit/textview/FindIndicator.h"
 #include "platform/appkit/textview/MimeDataInsertion.h"
 #include "platform/appkit/textview/RulerPlacement.h"
@@ -46,7 +47,8 @@ class UndoManager;
 // text out (TextViewLayout), map characters to points (TextViewGeometry), flash find matches
 // (FindIndicator), place the ruler (RulerPlacement), answer the Edit menu (TextEditCommands),
 // build the context menu (TextContextMenu), insert pasted data (MimeDataInsertion), colour the
-// view (TextViewPalette) and change the selection's formats (SelectionFormatting).
+// view (TextViewPalette), change the selection's formats (SelectionFormatting) and tell
+// assistive technology what changed (TextViewAccessibleEvents).
 class TextView : public QGraphicsView, public Responder, private TextInsertionTarget {
     Q_OBJECT
 
@@ -249,6 +251,7 @@ private:
     RulerPlacement m_ruler;
     TextInputFilters m_filters;
     MimeDataInsertion m_insertion;
+    TextViewAccessibleEvents m_accessibleEvents;
     bool m_editable = true;
     bool m_editableAsked = true;
     Appearance m_appearance = Appearance::System;

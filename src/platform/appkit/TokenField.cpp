@@ -1,6 +1,7 @@
 #include "TokenField.h"
 
 #include "TokenFieldDelegate.h"
+#include "platform/appkit/accessibility/AccessibleTokenField.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,7 +37,8 @@ bool isPlainString(const QVariant& entry)
 } // namespace
 
 TokenField::TokenField(QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent),
+      m_accessibleEvents(this, [this] { return AccessibleTokenField::text(*this); })
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -67,7 +69,7 @@ void TokenField::setObjectValue(const QVariantList& entries)
     m_hovered = -1;
     closeCompletions();
     ensureCaretVisible();
-    update();
+    showChanges();
 }
 
 void TokenField::removeEntry(const QVariant& entry)
@@ -78,6 +80,7 @@ void TokenField::removeEntry(const QVariant& entry)
     m_caret = m_anchor = count() + int(m_text.size());
     m_hovered = -1;
     ensureCaretVisible();
+    showChanges();
 }
 
 void TokenField::setPlaceholderText(const QString& text)
@@ -108,7 +111,7 @@ void TokenField::abandonEditing()
     m_editing = false;
     m_session = false;
     ensureCaretVisible();
-    update();
+    showChanges();
 }
 
 bool TokenField::finishEdit()
@@ -181,6 +184,13 @@ TokenField::Layout TokenField::layout() const
     return result;
 }
 
+QString TokenField::tokenText(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    return shapes().at(index).text;
+}
+
 QRect TokenField::tokenRect(int index) const
 {
     if (index < 0 || index >= count())
@@ -190,8 +200,8 @@ QRect TokenField::tokenRect(int index) const
 
 QRect TokenField::arrowRect(const QRect& token) const
 {
-    return QRect(token.right() - kArrowWidth - kTokenPadding / 2, token.top(), kArrowWidth,
-        token.height());
+    return QRect(
+        token.right() - kArrowWidth - kTokenPadding / 2, token.top(), kArrowWidth, token.height());
 }
 
 int TokenField::tokenAt(const QPoint& point) const
@@ -211,7 +221,21 @@ void TokenField::selectToken(int index)
     m_anchor = index;
     m_caret = index + 1;
     ensureCaretVisible();
-    update();
+    showChanges();
+}
+
+void TokenField::setSelection(int anchor, int caret)
+{
+    m_anchor = std::clamp(anchor, 0, count() + int(m_text.size()));
+    moveCaret(caret, true);
+}
+
+void TokenField::replaceSelection(const QString& text)
+{
+    if (!text.isEmpty())
+        insertText(text);
+    else if (m_anchor != m_caret)
+        deleteBackward(false);
 }
 
 QPair<int, int> TokenField::selectedTokens() const
@@ -355,7 +379,7 @@ void TokenField::tokenizeText()
     m_caret = m_anchor = count();
     closeCompletions();
     ensureCaretVisible();
-    update();
+    showChanges();
 }
 
 void TokenField::removeRange(int from, int to)
@@ -395,7 +419,7 @@ void TokenField::insertText(const QString& text)
     m_anchor = m_caret;
     ensureCaretVisible();
     updateCompletions();
-    update();
+    showChanges();
 }
 
 void TokenField::deleteBackward(bool forward)
@@ -413,7 +437,7 @@ void TokenField::deleteBackward(bool forward)
     removeRange(from, to);
     ensureCaretVisible();
     updateCompletions();
-    update();
+    showChanges();
 }
 
 void TokenField::moveCaret(int position, bool extend)
@@ -423,7 +447,7 @@ void TokenField::moveCaret(int position, bool extend)
         m_anchor = m_caret;
     closeCompletions();
     ensureCaretVisible();
-    update();
+    showChanges();
 }
 
 void TokenField::keyPressEvent(QKeyEvent* event)
@@ -473,12 +497,12 @@ void TokenField::keyPressEvent(QKeyEvent* event)
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     switch (key) {
     case Qt::Key_Left:
-        moveCaret(!extend && m_anchor != m_caret ? std::min(m_anchor, m_caret) : m_caret - 1,
-            extend);
+        moveCaret(
+            !extend && m_anchor != m_caret ? std::min(m_anchor, m_caret) : m_caret - 1, extend);
         return;
     case Qt::Key_Right:
-        moveCaret(!extend && m_anchor != m_caret ? std::max(m_anchor, m_caret) : m_caret + 1,
-            extend);
+        moveCaret(
+            !extend && m_anchor != m_caret ? std::max(m_anchor, m_caret) : m_caret + 1, extend);
         return;
     case Qt::Key_Home:
         moveCaret(0, extend);
@@ -675,13 +699,24 @@ void TokenField::paste()
     entriesChanged();
     m_caret = m_anchor = at + int(inserted.size());
     ensureCaretVisible();
+    showChanges();
+}
+
+void TokenField::showChanges()
+{
     update();
+    if (!m_accessibleEvents.isListening())
+        return;
+    m_accessibleEvents.textChanged();
+    m_accessibleEvents.caretMoved(AccessibleTokenField::offsetOf(*this, m_caret),
+        AccessibleTokenField::offsetOf(*this, std::min(m_anchor, m_caret)),
+        AccessibleTokenField::offsetOf(*this, std::max(m_anchor, m_caret)));
 }
 
 void TokenField::openMenuForToken(int index)
 {
-    QMenu* menu = m_delegate ? m_delegate->menuForRepresentedObject(this, m_entries.at(index))
-                             : nullptr;
+    QMenu* menu
+        = m_delegate ? m_delegate->menuForRepresentedObject(this, m_entries.at(index)) : nullptr;
     if (!menu)
         return;
     m_openMenu = menu;

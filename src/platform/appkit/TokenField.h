@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/appkit/accessibility/AccessibleTextEvents.h"
+
 #include <QMenu>
 #include <QPointer>
 #include <QVariant>
@@ -67,6 +69,13 @@ public:
     // Selected entries as [first, last) entry indexes (equal when none).
     QPair<int, int> selectedTokens() const;
     int caretPosition() const { return m_caret; }
+    int anchorPosition() const { return m_anchor; }
+    // Selects from `anchor` to `caret` (caret positions, clamped to the field).
+    void setSelection(int anchor, int caret);
+    // Replaces the selection with `text` as typing or, for no text, deleting it would.
+    void replaceSelection(const QString& text);
+    // What the token of entry `index` shows; empty for no such entry.
+    QString tokenText(int index) const;
 
     // The completion list while it shows, else null.
     QListView* completionList() const;
@@ -130,6 +139,8 @@ private:
     void copySelection();
     void paste();
     void openMenuForToken(int index);
+    // Repaints, and tells assistive technology of changed text, caret or selection.
+    void showChanges();
 
     void updateCompletions();
     void closeCompletions();
@@ -156,6 +167,7 @@ private:
     mutable QList<Shape> m_shapes;
     mutable bool m_shapesValid = false;
     QPointer<QMenu> m_openMenu;
+    AccessibleTextEvents m_accessibleEvents;
 };
 
 } // namespace platform

@@ -102,6 +102,10 @@ Toolbar::Toolbar(const QString& identifier, QWidget* parent)
     setMovable(false);
     setDisplayMode(DisplayMode::Default);
     setSizeMode(SizeMode::Default);
+    // Qt's button for the items that do not fit shows an arrow and has no title a screen reader
+    // could say.
+    if (auto* more = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(localized(QStringLiteral("More Toolbar Items")));
     connect(qApp, &QApplication::focusChanged, this, &Toolbar::setNeedsValidation);
     connect(
         &CommandRouter::shared(), &CommandRouter::actionSent, this, &Toolbar::setNeedsValidation);
