@@ -15,8 +15,8 @@ class SqliteDatabase;
 // thread waits a moment only, so the window never freezes behind the lock; other threads wait
 // up to the store's busy timeout. Once a wait has run out the file counts as busy: statements
 // still try the lock but no longer wait for it, while a worker thread probes the file through a
-// connection of its own until the lock is gone. Owned by its store, which it outlives the
-// connections of; thread-safe.
+// connection of its own until the lock is gone. Owned by its store, whose connections it must
+// outlive; thread-safe.
 class StoreBusyHandler final {
 public:
     static constexpr int kMainThreadWaitMs = 200;
