@@ -111,6 +111,9 @@ public:
     // named (and, for the latter, reopened) at the next launch.
     void terminate();
     void terminateWithoutAsking();
+    // Notes that neither their file nor a copy could take when a termination signal came:
+    // the process says so in its exit status.
+    bool lostNotesAtTermination() const { return m_lostNotes; }
 
     QMenu* historyMenu() const { return m_historyMenu; }
     void setHistoryMenu(QMenu* menu) { m_historyMenu = menu; }
@@ -153,6 +156,7 @@ private:
     platform::MemoryPressureSource& m_memoryPressure;
     bool m_launched = false;
     bool m_quitRequested = false;
+    bool m_lostNotes = false;
     bool m_locked = false;
     bool m_didFinishLaunching = false;
     std::vector<std::function<void()>> m_pendingOpens;

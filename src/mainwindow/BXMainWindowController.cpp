@@ -418,7 +418,7 @@ double BXMainWindowController::noteTextZoomFactor() const
 
 void BXMainWindowController::zoomToFactor(double factor)
 {
-    m_noteTextView->zoomToFactor(factor);
+    m_noteTextView->zoomToFactor(BXMainWindowTextDelegate::zoomWithinRange(factor));
 }
 
 void BXMainWindowController::renameCategory(const platform::Command& sender)

@@ -163,6 +163,11 @@ double BXMainWindowTextDelegate::zoomedOut(double factor)
     return std::max(BXGlobalConstants::normalizedFactor(factor, kZoomStep) - kZoomStep, kMinZoom);
 }
 
+double BXMainWindowTextDelegate::zoomWithinRange(double factor)
+{
+    return std::isnan(factor) ? 1.0 : std::clamp(factor, kMinZoom, kMaxZoom);
+}
+
 void BXMainWindowTextDelegate::resetZoom()
 {
     m_controller->zoomToFactor(1.0);

@@ -65,6 +65,9 @@ public:
     // The next factor up or down: snapped to a quarter, one quarter on, kept within 25-400 %.
     static double zoomedIn(double factor);
     static double zoomedOut(double factor);
+    // `factor` kept within 25-400 %, the range the zoom commands allow, for a factor that came
+    // from elsewhere (a file); one that is no number at all gives 100 %.
+    static double zoomWithinRange(double factor);
     void resetZoom();
     // The zoom pop-up's item title, "150%".
     void setZoom(const QString& title);

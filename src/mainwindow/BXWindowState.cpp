@@ -267,7 +267,7 @@ void BXWindowState::loadListsPreferences()
 
     const qint64 zoom = Pref::prefIntegerForType(
         Pref::WindowType, Pref::ZoomFactorName, Pref::DefaultZoomFactor, prefs);
-    m_controller.noteTextView()->zoomToFactor(double(zoom) * 0.01);
+    m_controller.zoomToFactor(double(zoom) * 0.01);
 
     if (!search->searchString().isEmpty())
         search->filterNotes(search->searchString(), false);

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <csignal>
 
 namespace {
@@ -48,6 +50,14 @@ struct Installation {
             QCoreApplication::applicationDirPath() + QStringLiteral("/../brindlex"), arguments);
     }
 
+    // Starts the application on `file` and waits until its window has it open.
+    bool open(QProcess& process, const QUrl& file) const
+    {
+        start(process, { file.toLocalFile() });
+        return process.waitForStarted()
+            && QTest::qWaitFor([&] { return recentDocuments() == QList<QUrl> { file }; }, 15000);
+    }
+
     QList<QUrl> recentDocuments() const
     {
         platform::UserDefaults defaults(settingsPath());
@@ -81,11 +91,7 @@ TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly
     const QUrl two = apptest::makeNotesFile(installation.root + QStringLiteral("/Two.brindlex"));
 
     QProcess first;
-    installation.start(first, { one.toLocalFile() });
-    ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return installation.recentDocuments() == QList<QUrl> { one }; }, 15000))
-        << first.readAllStandardError().toStdString();
+    ASSERT_TRUE(installation.open(first, one)) << first.readAllStandardError().toStdString();
 
     QProcess second;
     installation.start(second, { two.toString() });
@@ -115,6 +121,36 @@ TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly
     for (const auto& entry : recents.list().recentsArrayController().arrangedObjects())
         listed.append(std::static_pointer_cast<BXRecentDocumentEntry>(entry)->url());
     EXPECT_EQ(listed, QList<QUrl>({ two, one }));
+}
+
+// Another program holds the open file's store: a second launch handing the file over is
+// answered, and a termination signal ends the process with the file as it was.
+TEST(EndToEndTest, AFileAnotherProgramHoldsNeitherStopsAHandOverNorATerminationSignal)
+{
+    Installation installation;
+    const QUrl one = apptest::makeNotesFile(installation.root + QStringLiteral("/One.brindlex"));
+    QProcess first;
+    ASSERT_TRUE(installation.open(first, one)) << first.readAllStandardError().toStdString();
+
+    sqlite3* other = nullptr;
+    const QByteArray store
+        = (one.toLocalFile() + QStringLiteral("/StoreContent/persistentStore")).toUtf8();
+    ASSERT_EQ(sqlite3_open(store.constData(), &other), SQLITE_OK);
+    sqlite3_busy_timeout(other, 10000);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QProcess second;
+    installation.start(second, { one.toLocalFile() });
+    EXPECT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    const bool ended = first.waitForFinished(15000);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_TRUE(ended) << "still waiting for the lock";
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(noteCount(one), 1);
 }
 
 namespace {

@@ -291,7 +291,7 @@ double BXNoteWindowController::noteTextZoomFactor() const
 
 void BXNoteWindowController::zoomToFactor(double factor)
 {
-    m_noteTextView->zoomToFactor(factor);
+    m_noteTextView->zoomToFactor(BXMainWindowTextDelegate::zoomWithinRange(factor));
 }
 
 std::shared_ptr<QObject> BXNoteWindowController::printView(

@@ -23,6 +23,7 @@ namespace {
 constexpr int kDefaultBusyTimeoutMs = 2000;
 constexpr int kCacheSizeKiB = 8 * 1024;
 const QString kJournalMode = QStringLiteral("journal_mode");
+const QString kBusyTimeout = QStringLiteral("busy_timeout");
 
 Error fileError(int code, const QString& description, const QString& reason = {})
 {
@@ -87,6 +88,12 @@ QString pragmaValue(const QVariant& value)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
+int busyTimeout(const QVariantMap& options)
+{
+    const QVariant timeout = options.value(SQLitePragmasOption).toMap().value(kBusyTimeout);
+    return timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs;
+}
+
 QString journalModePragma(const QVariantMap& options)
 {
     const QVariantMap pragmas = options.value(SQLitePragmasOption).toMap();
@@ -101,6 +108,7 @@ PersistentStore::PersistentStore(
     std::shared_ptr<const ManagedObjectModel> model, const QVariantMap& options)
     : m_model(std::move(model)),
       m_options(options),
+      m_busyHandler(busyTimeout(options)),
       m_readOnly(options.value(ReadOnlyPersistentStoreOption).toBool()),
       m_reader(m_db, m_schema, m_uuid),
       m_writer(m_db, m_schema, journalModePragma(options))
@@ -162,13 +170,10 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
     return store;
 }
 
-void PersistentStore::configure(SqliteDatabase& db) const
+void PersistentStore::configure(SqliteDatabase& db, const QString& path)
 {
     // The wait for another program's lock applies from the first read on.
-    const QVariant timeout
-        = m_options.value(SQLitePragmasOption).toMap().value(QStringLiteral("busy_timeout"));
-    db.exec(QStringLiteral("PRAGMA busy_timeout = %1")
-                .arg(timeout.isValid() ? timeout.toInt() : kDefaultBusyTimeoutMs));
+    m_busyHandler.install(db, path);
     // Room for the pages of a notes file of some thousand notes, so that fetching again reads
     // them from memory (SQLite drops the cache by itself when another connection changed the
     // file); bounded, since it counts against the program's memory.
@@ -183,7 +188,7 @@ bool PersistentStore::openFile(const QString& path, bool create, Error* error)
         return Error::set(
             error, m_db.storeError(result, QStringLiteral("The notes store could not be opened.")));
     m_path = QFileInfo(path).absoluteFilePath();
-    configure(m_db);
+    configure(m_db, m_path);
     return true;
 }
 
@@ -249,7 +254,8 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
     const QVariantMap pragmas = m_options.value(SQLitePragmasOption).toMap();
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_]+$"));
     for (auto it = pragmas.cbegin(); it != pragmas.cend(); ++it) {
-        if (!identifier.match(it.key()).hasMatch() || it.key() == kJournalMode)
+        if (!identifier.match(it.key()).hasMatch() || it.key() == kJournalMode
+            || it.key() == kBusyTimeout)
             continue;
         SqliteStatement pragma
             = m_db.prepare(QStringLiteral("PRAGMA %1 = %2").arg(it.key(), pragmaValue(it.value())));
@@ -329,7 +335,7 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
                 QStringLiteral("The notes store could not be moved."),
                 QStringLiteral("The file at the new place is another "
                                "store.")));
-    configure(moved);
+    configure(moved, QFileInfo(path).absoluteFilePath());
     m_db = std::move(moved);
     m_path = QFileInfo(path).absoluteFilePath();
     // A new connection: what others saved is counted from here.
@@ -349,7 +355,10 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
                 QStringLiteral("The notes store could not be copied."),
                 QStringLiteral("The file at the new place could not "
                                "be replaced.")));
-    const int result = m_db.backupTo(path);
+    int result = m_db.backupTo(path);
+    // Another program holds the file: what it holds is copied without its lock.
+    if ((result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED)
+        result = StoreBusyHandler::copyHeldFile(m_path, path);
     if (result != SQLITE_OK) {
         QFile::remove(path);
         return Error::set(
@@ -360,7 +369,7 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
         return Error::set(error,
             copy.storeError(
                 copy.errorCode(), QStringLiteral("The notes store could not be copied.")));
-    configure(copy);
+    configure(copy, path);
     // The copy is a new file of this program's, so it takes the journal mode at once.
     if (const QString journalMode = journalModePragma(m_options); !journalMode.isEmpty())
         copy.exec(journalMode);

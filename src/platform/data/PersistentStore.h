@@ -3,6 +3,7 @@
 #include "ManagedObjectID.h"
 #include "ManagedObjectModel.h"
 #include "SqliteDatabase.h"
+#include "StoreBusyHandler.h"
 #include "StoreMetadata.h"
 #include "StoreReader.h"
 #include "StoreSchema.h"
@@ -61,6 +62,9 @@ public:
     QString type() const { return SQLiteStoreType; }
     const QVariantMap& options() const { return m_options; }
     bool isReadOnly() const { return m_readOnly; }
+    // Another program holds the file's lock and has not let go of it since a wait for it ran
+    // out; statements meanwhile fail at once instead of waiting.
+    bool isBusy() const { return m_busyHandler.isBusy(); }
     QVariantMap metadata() const;
     const ManagedObjectModel& model() const { return *m_model; }
 
@@ -149,16 +153,18 @@ private:
     // Why the file lacks what its metadata says it holds; empty when nothing is missing or
     // a migration may add what is.
     QString missingContents(const StoreMetadata& stored) const;
-    // The connection settings every connection of the store gets.
-    void configure(SqliteDatabase& db) const;
+    // The connection settings every connection of the store (to the file at `path`) gets.
+    void configure(SqliteDatabase& db, const QString& path);
 
     mutable QRecursiveMutex m_mutex;
     std::shared_ptr<const ManagedObjectModel> m_model;
+    QVariantMap m_options;
+    // Before the connections, which call it until they close.
+    StoreBusyHandler m_busyHandler;
     SqliteDatabase m_db;
     StoreSchema m_schema;
     QString m_path;
     QString m_uuid;
-    QVariantMap m_options;
     StoreMetadata m_metadata;
     // Z_PLIST as the file holds it; rewritten by a save only while it lacks this model's version.
     QByteArray m_storedMetadata;

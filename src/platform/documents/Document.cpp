@@ -3,6 +3,7 @@
 #include "AlertPresenter.h"
 #include "DocumentController.h"
 #include "DocumentFilePresenter.h"
+#include "DocumentStoreLock.h"
 #include "WindowController.h"
 #include "WindowTracker.h"
 
@@ -54,8 +55,10 @@ Document::Document(std::shared_ptr<const ManagedObjectModel> model, QObject* par
       m_coordinator(std::make_shared<PersistentStoreCoordinator>(std::move(model))),
       m_undoManager(std::make_unique<UndoManager>()),
       m_context(std::make_unique<ManagedObjectContext>()),
-      m_filePresenter(std::make_unique<DocumentFilePresenter>(*this))
+      m_filePresenter(std::make_unique<DocumentFilePresenter>(*this)),
+      m_storeLock(std::make_unique<DocumentStoreLock>(*this))
 {
+    connect(m_storeLock.get(), &DocumentStoreLock::busyChanged, this, &Document::fileBusyChanged);
     m_context->setPersistentStoreCoordinator(m_coordinator);
     m_context->setUndoManager(m_undoManager.get());
 
@@ -181,6 +184,8 @@ void Document::saveToURL(
                 // A file moved meanwhile has been followed: it is saved where it is now.
                 const QUrl target = url == wasAt ? m_fileURL : url;
                 saved = writeSafelyToURL(target, type, effective, &error);
+                if (!saved && inPlace(effective))
+                    m_storeLock->saveFailed();
                 if (saved) {
                     didSave(target, type, effective);
                     if (effective != SaveOperation::AutosaveElsewhere)
@@ -294,6 +299,11 @@ void Document::saveElsewhere(Completion completion)
 bool Document::isFileGone() const
 {
     return !m_fileURL.isEmpty() && m_filePresenter->isFileGone();
+}
+
+bool Document::isFileBusy() const
+{
+    return m_storeLock->isBusy();
 }
 
 void Document::moveToURL(const QUrl&, Completion completion)
@@ -433,7 +443,8 @@ void Document::scheduleAutosave()
 void Document::autosaveTimerFired()
 {
     autosaveWithImplicitCancellability(true, [this](const Error& error) {
-        if (!error || isFileGone())
+        // A busy file is saved once its lock is gone.
+        if (!error || isFileGone() || isFileBusy())
             return;
         log(QStringLiteral("autosave failed: %@"), error.toString());
         // Keep trying: the changes are only in memory until an autosave succeeds.

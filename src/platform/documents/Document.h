@@ -18,6 +18,7 @@ class QWidget;
 namespace platform {
 
 class DocumentFilePresenter;
+class DocumentStoreLock;
 class Editor;
 class UndoManager;
 class WindowController;
@@ -50,6 +51,10 @@ enum class SaveOperation : int {
 // A locked document (its file lies where it cannot be written) keeps its file as it is: saves
 // in place are refused, and an edit brings up one alert that says so and offers to save a copy
 // elsewhere; without a copy the edits are undone.
+//
+// While another program holds the lock of the store, saves in place fail without waiting for
+// it; the document is busy (see DocumentStoreLock), keeps its changes in memory and autosaves
+// them once the lock is gone.
 //
 // Editors with an open edit register through objectDidBeginEditing(); a save the user asked
 // for (save, save as, save to) and a close commit them first, and a refusal stops the save or
@@ -127,6 +132,8 @@ public:
 
     // The file was deleted, or another took its name, since it was read or saved.
     bool isFileGone() const;
+    // Another program holds the lock of the store, so the latest changes wait in memory.
+    bool isFileBusy() const;
     // Whether another process had the file open when this one read it.
     virtual bool isOpenElsewhere() const { return false; }
     // Moves the file to `url` within the document's file access and follows it there; the
@@ -195,6 +202,7 @@ protected:
 
 signals:
     void documentEditedChanged(bool edited);
+    void fileBusyChanged(bool busy);
     void fileURLChanged(const QUrl& url);
     void displayNameChanged();
     void didClose();
@@ -242,6 +250,7 @@ private:
     QList<WindowController*> m_windowControllers;
     QList<Editor*> m_editors;
     std::unique_ptr<DocumentFilePresenter> m_filePresenter;
+    std::unique_ptr<DocumentStoreLock> m_storeLock;
     bool m_closed = false;
     int m_untitledNumber = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "Document.h"
 
+#include "platform/foundation/Localized.h"
+
 #include <QEvent>
 #include <QRect>
 
@@ -36,6 +38,8 @@ void WindowController::setDocument(Document* document)
     m_documentConnections << connect(document, &Document::displayNameChanged, this,
         &WindowController::synchronizeWindowTitleWithDocumentName);
     m_documentConnections << connect(document, &Document::documentEditedChanged, this,
+        &WindowController::synchronizeWindowTitleWithDocumentName);
+    m_documentConnections << connect(document, &Document::fileBusyChanged, this,
         &WindowController::synchronizeWindowTitleWithDocumentName);
     synchronizeWindowTitleWithDocumentName();
 }
@@ -99,6 +103,8 @@ void WindowController::synchronizeWindowTitleWithDocumentName()
     // "[*]" is where the window shows its edited mark; a name holding it shows it as typed.
     QString name = m_document->displayName();
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    if (m_document->isFileBusy())
+        name = localizedFormat(QStringLiteral("%@ — In Use by Another Program"), name);
     m_windowGuard->setProperty("windowTitle", name + QStringLiteral("[*]"));
     m_windowGuard->setProperty("windowModified", m_document->isDocumentEdited());
 }

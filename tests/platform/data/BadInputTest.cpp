@@ -45,7 +45,11 @@ QVariantMap withPragma(const QString& name, const QVariant& value)
 // value, as libplist's own writer cannot make it.
 QByteArray metadataWithNul(int at)
 {
-    QByteArray objects = QByteArray("\xD1\x01\x02", 3) + "\x5B" "NSStoreType" + "\x56" "SQLite";
+    QByteArray objects = QByteArray("\xD1\x01\x02", 3)
+        + "\x5B"
+          "NSStoreType"
+        + "\x56"
+          "SQLite";
     objects[at] = '\0';
     QByteArray bytes = "bplist00" + objects;
     const char offsets[] = { 8, 11, 23 };
@@ -71,7 +75,9 @@ TEST(BadInput, StoresThatLostTheirContentsAreReportedAndLeftAsTheyWere)
         { "zero-length file", [](const QString& path) { writeFile(path, {}); },
             QStringLiteral("The notes store is empty or damaged.") },
         { "database without tables",
-            [](const QString& path) { SqlProbe(path).exec(QStringLiteral("PRAGMA user_version = 7")); },
+            [](const QString& path) {
+                SqlProbe(path).exec(QStringLiteral("PRAGMA user_version = 7"));
+            },
             QStringLiteral("The notes store is empty or damaged.") },
         { "store without its notes table",
             [](const QString& path) {
@@ -302,6 +308,9 @@ TEST(BadInput, StoreLockedByAnotherProgram)
     const QByteArray before = fileBytes(path);
 
     SqlProbe other(path);
+    // The other program waits for locks as SQLite's users do: the store probes the file for
+    // the moment its lock is gone.
+    ASSERT_EQ(other.exec(QStringLiteral("PRAGMA busy_timeout = 10000")), 0);
     ASSERT_EQ(other.exec(QStringLiteral("BEGIN IMMEDIATE")), 0);
     EXPECT_FALSE(context.save(&error));
     EXPECT_TRUE(error.localizedFailureReason().contains(QStringLiteral("in use")))

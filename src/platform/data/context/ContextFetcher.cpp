@@ -72,9 +72,23 @@ bool ContextFetcher::fetchCandidates(
             return needed;
         };
         std::vector<PersistentStore::Row> rows;
+        Error readError;
         if (!current->fetchRows(entities, useHint ? &hint : nullptr,
-                filter ? &filter->filter() : nullptr, rows, error, wanted))
-            return false;
+                filter ? &filter->filter() : nullptr, rows, &readError, wanted)) {
+            // Another program holds the file: the objects read before answer, so that the
+            // window goes on with what it shows.
+            if (!current->isBusy())
+                return Error::set(error, readError);
+            rows.clear();
+            known.clear();
+            for (const ManagedObjectPtr& object : m_objects.objects()) {
+                if (!object->m_fault && !object->m_inserted && !object->m_deleted
+                    && object->m_context == m_objects.context()
+                    && std::find(entities.begin(), entities.end(), object->m_entity)
+                        != entities.end())
+                    result.append(object);
+            }
+        }
         result.reserve(qsizetype(rows.size()) + m_changes.inserted().size());
         m_objects.reserve(m_objects.objects().size() + qsizetype(rows.size()));
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -172,8 +186,9 @@ bool ContextFetcher::fetchInStore(
     Error readError;
     if (count) {
         const qint64 rows = current->countRows(entities, condition, &readError);
+        // A file another program holds is counted in what the context has read.
         if (rows < 0)
-            return Error::set(error, readError);
+            return current->isBusy() || Error::set(error, readError);
         result = QVariantList { qlonglong(rows) };
         return true;
     }
@@ -188,7 +203,7 @@ bool ContextFetcher::fetchInStore(
         const std::optional<QVariant> value
             = current->fetchExtreme(entities, attribute, maximum, condition, &readError);
         if (!readError.isNull())
-            return Error::set(error, readError);
+            return current->isBusy() || Error::set(error, readError);
         if (!value)
             return true;
         if (value->isValid())
