@@ -8,8 +8,8 @@ class QMenu;
 // The main window's search field: a line edit whose leading magnifier opens the menu of search
 // modes (items tagged 1 for words and 2 for a regular expression, the tag in the action's
 // data), and a clear button; Escape clears it too. What the user types is kept exactly as
-// typed. Emits modeChosen() when a mode item is chosen. Owned by its parent widget; main
-// thread only.
+// typed. Emits modeChosen() when a mode item is chosen, and focusChanged() when it takes or
+// loses the keyboard focus. Owned by its parent widget; main thread only.
 class BXSearchField final : public QLineEdit {
     Q_OBJECT
 
@@ -28,10 +28,13 @@ public:
 
 signals:
     void modeChosen(QAction* item);
+    void focusChanged(bool focused, Qt::FocusReason reason);
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QMenu* m_menu;
