@@ -269,7 +269,6 @@ BENCHMARK(BM_SearchInWindow)
     ->ArgsProduct(
         { { 10000, 50000 }, { kFirstKey, kFurtherKeys, kClearing, kFirstKeySettled }, { 0, 1 } })
     ->Args({ 10000, kFirstKeyAtLaunch, 0 })
-    ->Args({ 50000, kFirstKeyAtLaunch, 0 })
     ->Args({ 10000, kIdleAfterOpening, 0 })
     ->Args({ 50000, kIdleAfterOpening, 0 })
     ->Unit(benchmark::kMillisecond)
