@@ -6,6 +6,7 @@
 // the resident memory of the window with its list filtered by words or by a regular expression,
 // and once the field is cleared, above an empty window.
 
+#include "search/SearchNotesFiles.h"
 #include "support/ColdRun.h"
 
 #include "document/BXDocument.h"
@@ -33,11 +34,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QRandomGenerator>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstring>
@@ -48,69 +47,6 @@ namespace {
 
 constexpr int kNotes = 10000;
 constexpr int kManyNotes = 50000;
-// In the first note only, at its start.
-const QString kRareWord = QStringLiteral("quokka");
-
-QString noteText(int index, QRandomGenerator& random)
-{
-    static const QStringList words { "garden", "Élan", "équipe", "naïve", "Straße", "river",
-        "lantern", "copper", "meadow", "Κήπος", "θάλασσα", "Москва", "река", "東京", "図書館",
-        "ベランダ", "budget", "Quartz", "café", "façade" };
-    QString text = QStringLiteral("Note %1\n").arg(index, 5, 10, QLatin1Char('0'));
-    if (index == 0)
-        text += kRareWord + QLatin1Char(' ');
-    while (text.size() < 2048) {
-        text += words.at(random.bounded(words.size()));
-        text += random.bounded(9) == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
-    }
-    return text;
-}
-
-// The notes files, each written once per run when first needed: 10,000 notes, 50,000, and an
-// empty one.
-struct NotesFiles {
-    QTemporaryDir folder;
-    QUrl empty = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Empty.brindlex")));
-
-    NotesFiles() { write(empty, 0); }
-
-    QUrl full(int count)
-    {
-        const QUrl url
-            = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Search%1.brindlex").arg(count)));
-        if (!QFileInfo::exists(url.toLocalFile()))
-            write(url, count);
-        return url;
-    }
-
-    static void write(const QUrl& url, int count)
-    {
-        platform::FakeScheduler scheduler;
-        BXDocument document;
-        QRandomGenerator random(7);
-        for (int i = 0; i < count; ++i) {
-            BXNote::NotePtr note
-                = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-            // Plain notes: the text shown is the stored plain text.
-            note->setNoteStyles({});
-            note->updateNoteText(noteText(i, random));
-            note->setTrashFlag(false);
-        }
-        bool saved = false;
-        document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-            [&](const platform::Error& error) { saved = error.isNull(); });
-        scheduler.runUntilIdle();
-        document.close();
-        if (!saved)
-            qFatal("the benchmark's notes file could not be written");
-    }
-};
-
-NotesFiles& notesFiles()
-{
-    static NotesFiles files;
-    return files;
-}
 
 [[maybe_unused]] const bool kFactory = [] {
     BXDocument::setWindowControllerFactory(
@@ -167,7 +103,7 @@ void sendKey(QWidget* target, Qt::Key key, const QString& text)
 BXSearchField* openWithFocusedSearch(
     benchmark::State& state, OpenWindow& window, platform::FakeScheduler& scheduler)
 {
-    if (!window.open(notesFiles().full(int(state.range(0))), scheduler)) {
+    if (!window.open(searchNotesFile(int(state.range(0))), scheduler)) {
         state.SkipWithError("the notes file does not open");
         return nullptr;
     }
@@ -279,7 +215,7 @@ void BM_TypingAtFortyMsPerKey(benchmark::State& state)
 void BM_RawSqlLike(benchmark::State& state, const QString& text)
 {
     sqlite3* db = nullptr;
-    const QString store = notesFiles().full(int(state.range(0))).toLocalFile()
+    const QString store = searchNotesFile(int(state.range(0))).toLocalFile()
         + QStringLiteral("/StoreContent/persistentStore");
     if (sqlite3_open_v2(store.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr)
         != SQLITE_OK) {
@@ -314,7 +250,7 @@ void BM_FindNextThroughAllNotes(benchmark::State& state)
     platform::FakeScheduler scheduler;
     platform::FakeUserInput input;
     OpenWindow window;
-    if (!window.open(notesFiles().full(kNotes), scheduler)) {
+    if (!window.open(searchNotesFile(kNotes), scheduler)) {
         state.SkipWithError("the notes file does not open");
         return;
     }
@@ -389,7 +325,7 @@ void BM_ResidentMemory(benchmark::State& state)
     const qint64 row = state.range(1);
     const bool regex = row >= 3;
     ColdRun::iterate(state, QStringLiteral("search-filtered-memory"),
-        { notesFiles().full(int(state.range(0))).toLocalFile(), notesFiles().empty.toLocalFile(),
+        { searchNotesFile(int(state.range(0))).toLocalFile(), emptyNotesFile().toLocalFile(),
             row == 0    ? QString()
                 : regex ? QStringLiteral("gar.en")
                         : QStringLiteral("garden"),
@@ -463,7 +399,7 @@ void BM_SearchRepresentation(benchmark::State& state)
     std::vector<platform::CompressedBytes> packed;
     double kept = 0;
     for (int i = 0; i < count; ++i) {
-        texts.push_back(noteText(i, random));
+        texts.push_back(searchNoteText(i, random));
         const bool utf16
             = representation == kExpressionCopies || representation == kExpressionCompressedUtf16;
         std::string folded = foldedBytes(texts.back(), options, utf16);
@@ -483,7 +419,7 @@ void BM_SearchRepresentation(benchmark::State& state)
     if (representation == kStoreFolding) {
         document = std::make_unique<BXDocument>();
         if (!document->initWithContentsOfURL(
-                notesFiles().full(count), BXDocument::NotesDocumentType, nullptr)) {
+                searchNotesFile(count), BXDocument::NotesDocumentType, nullptr)) {
             state.SkipWithError("the notes file does not open");
             return;
         }

@@ -226,6 +226,42 @@ TEST_F(NotesArrayControllerTest, SearchAsTypedAgreesWithThePredicate)
     EXPECT_EQ(listed(), QStringList({ "Gap" }));
 }
 
+// Folded ahead for the search the user is about to type, the notes list as they would without:
+// with a note changed after the folding, after a folding that was abandoned, and in the mode the
+// folding was made for or in the other one.
+TEST_F(NotesArrayControllerTest, SearchFoldedAheadListsAsWithout)
+{
+    const QList<std::shared_ptr<BXNote>> notes {
+        note(QStringLiteral("Garden"), QStringLiteral("Élan in the garden")),
+        note(QStringLiteral("River"), QStringLiteral("a river")),
+        note(QStringLiteral("Street"), QStringLiteral("die Straße")),
+    };
+    select({ category(QStringLiteral("All"), { notes.begin(), notes.end() }) });
+    const auto search = [&](const char* text, int mode) {
+        SCOPED_TRACE(std::string(text) + " mode " + std::to_string(mode));
+        EXPECT_TRUE(controller.filterNotes(QString::fromUtf8(text), mode, false, nullptr));
+        QStringList shown = listed();
+        shown.sort();
+        return shown;
+    };
+    controller.searchWillStart(1);
+    scheduler.runUntilIdle();
+    notes.at(1)->setNoteText(QStringLiteral("a garlic bed"));
+    EXPECT_EQ(search("gar", 1), QStringList({ "Garden", "River" }));
+    EXPECT_EQ(search("", 1), QStringList({ "Garden", "River", "Street" }));
+
+    controller.searchWillStart(2);
+    scheduler.runUntilIdle();
+    controller.searchAbandoned();
+    EXPECT_EQ(search("stra(ss|ß)e", 2), QStringList({ "Street" }));
+    EXPECT_EQ(search("", 2), QStringList({ "Garden", "River", "Street" }));
+
+    controller.searchWillStart(2);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(search("elan", 1), QStringList({ "Garden" }));
+    EXPECT_EQ(search("^a g", 2), QStringList({ "River" }));
+}
+
 TEST_F(NotesArrayControllerTest, SearchKeepsTheSelectionOrFallsBackToTheFirstRow)
 {
     const auto a = note(QStringLiteral("alpha"), QStringLiteral("red"));

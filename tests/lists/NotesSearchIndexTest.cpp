@@ -189,6 +189,49 @@ TEST_F(NotesSearchIndexTest, ANoteReadOrChangedAgainIsSearchedAnew)
     EXPECT_LT(index.keptBytes(), kept);
 }
 
+// Forms folded ahead of a search, a slice of the notes at a time, serve the search that follows as
+// its own would: no text stays in memory, a note changed since the last search is folded anew,
+// and that search's verdicts no longer narrow the next one.
+TEST_F(NotesSearchIndexTest, FoldedAheadTheSearchAnswersAsWithout)
+{
+    QList<ManagedObjectPtr> notes = savedNotes({ { "First", "a garden" }, { "Second", "a river" },
+        { "Third", "Élan vital" }, { "Fourth", "riverbank" } });
+    const auto search = [&](const char* text) {
+        QStringList names;
+        const std::vector<char> verdicts = index.contains(notes, QString::fromUtf8(text));
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            if (verdicts[size_t(i)])
+                names << notes.at(i)->valueForKey(BXNote::NoteNameKey).toString();
+        }
+        return names;
+    };
+    index.prepare(notes, false, 0, 2);
+    index.prepare(notes, false, 2, 10);
+    EXPECT_GT(index.keptBytes(), 0);
+    EXPECT_EQ(textsInMemory(notes), 0);
+    EXPECT_EQ(search("elan"), QStringList({ "Third" }));
+    EXPECT_EQ(search("riv"), QStringList({ "Second", "Fourth" }));
+
+    // Changed after that search, still holding what it found: folded ahead anew, the note must
+    // not keep a verdict of the folding as if a search had given it.
+    notes.at(1)->setValue(QStringLiteral("the riverside"), BXNote::NoteTextKey);
+    index.prepare(notes, false, 0, notes.size());
+    EXPECT_EQ(search("rive"), QStringList({ "Second", "Fourth" }));
+
+    // Folded for an expression, the notes answer as the comparison does.
+    context.refreshObject(notes.at(1), false);
+    index.prepare(notes, true, 0, notes.size());
+    const QString pattern = QStringLiteral("(?s:.*)(ri.er|ÉLAN)(?s:.*)");
+    Error error;
+    const std::optional<std::vector<char>> verdicts
+        = index.matches(notes, std::vector<char>(size_t(notes.size()), 1), pattern, &error);
+    ASSERT_TRUE(verdicts) << qPrintable(error.toString());
+    EXPECT_EQ(found(notes, *verdicts),
+        expected(
+            QStringLiteral("noteText MATCHES[cd] %@ OR noteName MATCHES[cd] %@"), pattern, notes));
+    EXPECT_EQ(textsInMemory(notes), 0);
+}
+
 // Texts and words of several scripts, held in memory: the index answers as the comparison does,
 // for parts short and long, in texts and in names.
 TEST_F(NotesSearchIndexTest, WordsOfEveryScriptAgreeWithTheComparison)

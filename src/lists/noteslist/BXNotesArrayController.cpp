@@ -139,6 +139,37 @@ bool BXNotesArrayController::filterNotes(
     return filtered;
 }
 
+void BXNotesArrayController::searchWillStart(int searchMode)
+{
+    const quint64 preparation = ++m_preparation;
+    // From the event loop, so that the field shows its focus first.
+    QPointer<BXNotesArrayController> self(this);
+    Scheduler::current().schedule(0, [self, preparation, searchMode] {
+        if (self)
+            self->prepareSearchFrom(preparation, searchMode, 0);
+    });
+}
+
+void BXNotesArrayController::searchAbandoned()
+{
+    ++m_preparation;
+    m_search.abandonPreparation();
+}
+
+void BXNotesArrayController::prepareSearchFrom(quint64 preparation, int searchMode, qsizetype first)
+{
+    if (preparation != m_preparation)
+        return;
+    const qsizetype next = m_search.prepareSearch(searchMode, first);
+    if (next < 0)
+        return;
+    QPointer<BXNotesArrayController> self(this);
+    Scheduler::current().schedule(0, [self, preparation, searchMode, next] {
+        if (self)
+            self->prepareSearchFrom(preparation, searchMode, next);
+    });
+}
+
 void BXNotesArrayController::setNeedsRefresh()
 {
     if (m_refreshScheduled)

@@ -128,6 +128,11 @@ public:
         const QString& text, int searchMode, bool keepSelection, platform::Error* error);
     // Back to the notes of the selected categories; the search ends.
     void resetFilter() { m_search.resetFilter(); }
+    // The user is about to search in `searchMode`: the notes' texts are folded ahead, a slice
+    // at each turn of the event loop, until a search is shown or searchAbandoned().
+    void searchWillStart(int searchMode);
+    // Stops the folding ahead and lets go of what it made, unless a search is shown.
+    void searchAbandoned();
 
     // The toolbar's delete item: its label for the selection, and whether it is enabled.
     QString deleteToolLabel() const { return m_deletion.deleteToolLabel(); }
@@ -304,6 +309,8 @@ private:
     // content, whose changes the controller hears of already.
     void watchNote(platform::ManagedObject* note);
     void watchNotes(const QList<platform::ManagedObjectPtr>& notes);
+    // One slice of the folding ahead numbered `preparation`, then the next one scheduled.
+    void prepareSearchFrom(quint64 preparation, int searchMode, qsizetype first);
 
     platform::ManagedObjectContext* m_context = nullptr;
     BXSelectedCategories m_categories;
@@ -315,6 +322,8 @@ private:
     bool m_ignoreObservation = false;
     bool m_refreshing = false;
     bool m_refreshScheduled = false;
+    // Numbers the foldings ahead: a slice of an earlier one does nothing.
+    quint64 m_preparation = 0;
 
     // The collaborators, after what they are given.
     BXNotesSearchFilter m_search;

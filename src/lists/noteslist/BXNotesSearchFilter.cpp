@@ -48,8 +48,26 @@ void BXNotesSearchFilter::resetFilter()
     endSearch();
 }
 
+qsizetype BXNotesSearchFilter::prepareSearch(int searchMode, qsizetype first)
+{
+    // Small enough that the window stays responsive between two slices.
+    constexpr qsizetype kSlice = 1000;
+    const QList<ManagedObjectPtr>& notes = m_list.content();
+    if (m_searching || first >= notes.size())
+        return -1;
+    m_searchIndex.prepare(notes, searchMode != 1, first, first + kSlice);
+    return first + kSlice < notes.size() ? first + kSlice : -1;
+}
+
+void BXNotesSearchFilter::abandonPreparation()
+{
+    if (!m_searching)
+        endSearch();
+}
+
 void BXNotesSearchFilter::endSearch()
 {
+    m_searching = false;
     for (const std::weak_ptr<ManagedObject>& read : std::exchange(m_textsRead, {})) {
         if (const ManagedObjectPtr note = read.lock())
             note->releaseValue(BXNote::NoteTextKey);
@@ -154,6 +172,7 @@ bool BXNotesSearchFilter::filterNotes(
         UserInput::current().beep();
         return false;
     }
+    m_searching = !text.isEmpty();
     if (!m_list.arrangedObjects().isEmpty()) {
         if (keepSelection)
             m_list.selectObjects(previous, true);

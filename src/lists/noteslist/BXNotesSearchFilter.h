@@ -48,6 +48,12 @@ public:
     // Reads the texts of the listed notes that have none in memory yet, a batch of notes a
     // query.
     void loadNoteTexts();
+    // Folds the texts of a slice of the content from row `first` on for a search in `searchMode`
+    // about to be typed, so that its first key finds them ready: the row to go on from, or -1
+    // once the content is done or a search is shown.
+    qsizetype prepareSearch(int searchMode, qsizetype first);
+    // No search followed the preparation: what it folded goes.
+    void abandonPreparation();
 
 private:
     // What the search's predicate answers for each note of the content: by the words of `text`
@@ -64,4 +70,6 @@ private:
     // The notes whose texts a search read.
     std::vector<std::weak_ptr<platform::ManagedObject>> m_textsRead;
     bool m_filtering = false;
+    // Whether the list is filtered by a search text.
+    bool m_searching = false;
 };

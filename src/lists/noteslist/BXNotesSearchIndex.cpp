@@ -345,6 +345,31 @@ std::optional<std::vector<char>> BXNotesSearchIndex::matches(const QList<Managed
     return verdicts;
 }
 
+void BXNotesSearchIndex::prepare(
+    const QList<ManagedObjectPtr>& notes, bool expression, qsizetype first, qsizetype end)
+{
+    // A regular expression folds its subject as every "MATCHES[cd]" comparison does.
+    static const int expressionFolding = static_cast<const ComparisonPredicate&>(
+        *platform::Predicate::predicateWithFormat(
+            QStringLiteral("SELF MATCHES[cd] %@"), { QStringLiteral(".") }))
+                                             .matchSubjectOptions();
+    const Form form = expression ? Form::Expression : Form::Words;
+    followNotes(notes);
+    // The rows folded now hold no verdict of the previous text.
+    m_previous.reset();
+    const std::vector<char> current = currentForms(notes, form);
+    std::vector<qsizetype> stale;
+    for (qsizetype i = std::max<qsizetype>(first, 0); i < std::min(end, notes.size()); ++i) {
+        if (notes.at(i) && !current[size_t(i)])
+            stale.push_back(i);
+    }
+    std::vector<char> verdicts(size_t(notes.size()), 0);
+    const std::atomic<bool> never = false;
+    search(
+        notes, {}, stale, form, expression ? expressionFolding : kWordFolding,
+        [](const Entry&, const std::string_view*) { return false; }, never, verdicts);
+}
+
 void BXNotesSearchIndex::keepFolded(const std::vector<qsizetype>& rows)
 {
     // What the budget has no room for is made again next time.

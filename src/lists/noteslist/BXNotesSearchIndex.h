@@ -39,6 +39,12 @@ public:
     // `error` set.
     std::optional<std::vector<char>> matches(const QList<platform::ManagedObjectPtr>& notes,
         const std::vector<char>& tried, const QString& pattern, platform::Error* error);
+    // Folds ahead of a search the notes of rows [first, end) of `notes` whose forms for a word
+    // search (with `expression`, for a regular expression) are not current, reading their texts
+    // as a search does: the search that follows finds them ready. Forgets the verdicts of the
+    // previous word search.
+    void prepare(const QList<platform::ManagedObjectPtr>& notes, bool expression, qsizetype first,
+        qsizetype end);
     // The search ended: every folded form goes.
     void clear();
     // The memory the kept forms take.

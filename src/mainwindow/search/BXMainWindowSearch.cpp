@@ -6,12 +6,12 @@
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
-#include "mainwindow/search/BXSearchField.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/search/BXSearchField.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
-#include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/BXTableView.h"
+#include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "ui/BXGlobalConstants.h"
 
 #include "document/model/BXNote.h"
@@ -102,6 +102,20 @@ BXMainWindowSearch::BXMainWindowSearch(BXMainWindowController* controller)
     });
     connect(m_searchField, &BXSearchField::modeChosen, this,
         [this](QAction* item) { changeSearchMode(item->data().toInt()); });
+    // The first key of a search reads and folds every note's text; once the user has put the
+    // focus in the empty field, a search is near, so that work starts while the hand is still
+    // on its way to the keys. The focus a window opens with prepares nothing: what is folded
+    // ahead is held until the focus leaves, and an idle window keeps its memory low.
+    connect(m_searchField, &BXSearchField::focusChanged, this,
+        [this](bool focused, Qt::FocusReason reason) {
+            m_searchPrepared = focused && reason != Qt::OtherFocusReason;
+            if (!m_searchString.isEmpty())
+                return;
+            if (m_searchPrepared)
+                m_controller->notesController()->searchWillStart(m_searchMode);
+            else if (!focused)
+                m_controller->notesController()->searchAbandoned();
+        });
 }
 
 BXMainWindowSearch::~BXMainWindowSearch()
@@ -208,6 +222,8 @@ void BXMainWindowSearch::changeSearchMode(int tag)
         return;
     m_searchMode = tag;
     updateSearchField(m_searchField, m_searchField->itemWithTag(tag));
+    if (m_searchPrepared && m_searchString.isEmpty())
+        m_controller->notesController()->searchWillStart(m_searchMode);
     searchNotes();
 }
 

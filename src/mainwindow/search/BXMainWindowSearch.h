@@ -127,5 +127,7 @@ private:
     unsigned m_storedSearchScope = 0;
     bool m_searchInProgress = false;
     bool m_searchPending = false;
+    // The user put the focus in the field: the notes are folded ahead for the search.
+    bool m_searchPrepared = false;
     std::optional<platform::TextRange> m_storedMatchedRange;
 };

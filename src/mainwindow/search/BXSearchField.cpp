@@ -108,3 +108,15 @@ void BXSearchField::keyPressEvent(QKeyEvent* event)
     }
     QLineEdit::keyPressEvent(event);
 }
+
+void BXSearchField::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    emit focusChanged(true, event->reason());
+}
+
+void BXSearchField::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    emit focusChanged(false, event->reason());
+}

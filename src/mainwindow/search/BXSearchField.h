@@ -10,7 +10,8 @@ class QMenu;
 // data), and a clear button; Escape clears it too. What the user types is kept exactly as
 // typed. Its hint (the search mode) shows whole or not at all: a field squeezed narrow shows
 // its magnifier alone, with the hint as its tool tip. Emits modeChosen() when a mode item is
-// chosen. Owned by its parent widget; main thread only.
+// chosen, and focusChanged() when it takes or loses the keyboard focus. Owned by its parent
+// widget; main thread only.
 class BXSearchField final : public QLineEdit {
     Q_OBJECT
 
@@ -33,11 +34,14 @@ public:
 
 signals:
     void modeChosen(QAction* item);
+    void focusChanged(bool focused, Qt::FocusReason reason);
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // Shows the hint when the room between the magnifier and the clear button takes it whole.
