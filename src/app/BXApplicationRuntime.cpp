@@ -104,7 +104,8 @@ std::optional<int> BXApplicationRuntime::launch(
     // Every document has been closed or saved by now: windows are not asked again, as quit()
     // would ask them (and a document window answers a close by closing its document).
     QObject::connect(
-        controller, &BXDocumentController::quitRequested, qApp, [] { QCoreApplication::exit(0); },
+        controller, &BXDocumentController::quitRequested, qApp,
+        [controller] { QCoreApplication::exit(controller->keptEveryNote() ? 0 : 1); },
         Qt::QueuedConnection);
     // Queued before the launch steps, which show the start window only when no file will open.
     controller->openFiles(paths);

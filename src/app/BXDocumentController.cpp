@@ -570,19 +570,23 @@ void BXDocumentController::terminateWithoutAsking()
             // which the next start names.
             const QString original = document->fileURL().toLocalFile();
             document->saveRefusedEditsElsewhere(
-                [finish, copies, guard, original](const platform::Error& error) {
+                [this, finish, copies, guard, original](const platform::Error& error) {
                     if (!error && guard)
                         copies->append(QVariantMap { { QStringLiteral("file"), original },
                             { QStringLiteral("copy"), guard->fileURL().toLocalFile() } });
+                    else
+                        m_notesLost = true;
                     finish(guard);
                 });
             continue;
         }
         document->autosaveWithImplicitCancellability(
-            false, [finish, copies, guard](const platform::Error& error) {
+            false, [this, finish, copies, guard](const platform::Error& error) {
                 // A file that could not take the notes, or is gone: they are kept in the
                 // autosave folder and offered at the next start.
                 if (!guard || guard->fileURL().isEmpty() || (!error && !guard->isFileGone())) {
+                    if (error)
+                        m_notesLost = true;
                     finish(guard);
                     return;
                 }
@@ -592,7 +596,7 @@ void BXDocumentController::terminateWithoutAsking()
                     : platform::Error(platform::kCocoaErrorDomain, platform::FileNoSuchFileError,
                         platform::localized(QStringLiteral("The file was deleted or replaced.")));
                 guard->saveElsewhere(
-                    [finish, copies, guard, original, cause](const platform::Error& kept) {
+                    [this, finish, copies, guard, original, cause](const platform::Error& kept) {
                         if (!kept && guard)
                             copies->append(QVariantMap { { QStringLiteral("file"), original },
                                 { QStringLiteral("copy"), guard->fileURL().toLocalFile() },
@@ -600,9 +604,11 @@ void BXDocumentController::terminateWithoutAsking()
                                     cause.localizedFailureReason().isEmpty()
                                         ? cause.localizedDescription()
                                         : cause.localizedFailureReason() } });
-                        else
+                        else {
+                            m_notesLost = true;
                             platform::log(QStringLiteral("the notes of “%@” could not be kept: %@"),
                                 original, kept.toString());
+                        }
                         finish(guard);
                     });
             });

@@ -108,6 +108,9 @@ public:
     // named (and, for the latter, reopened) at the next launch.
     void terminate();
     void terminateWithoutAsking();
+    // False once a termination without asking could keep some document's notes nowhere: the
+    // process then ends with a failure status.
+    bool keptEveryNote() const { return !m_notesLost; }
 
     QMenu* historyMenu() const { return m_historyMenu; }
     void setHistoryMenu(QMenu* menu) { m_historyMenu = menu; }
@@ -150,6 +153,7 @@ private:
     platform::MemoryPressureSource& m_memoryPressure;
     bool m_launched = false;
     bool m_quitRequested = false;
+    bool m_notesLost = false;
     bool m_locked = false;
     bool m_didFinishLaunching = false;
     std::vector<std::function<void()>> m_pendingOpens;

@@ -17,48 +17,6 @@
 
 namespace {
 
-// The real executable with a home, settings and runtime folder of its own.
-struct Installation {
-    QString root = bxtest::makeTempFolder(QStringLiteral("e2e"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-    Installation()
-    {
-        QDir(root).mkpath(QStringLiteral("run"));
-        QFile(root + QStringLiteral("/run"))
-            .setPermissions(
-                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert(QStringLiteral("HOME"), root);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/.config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/.local/share"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("BRINDLEX_ANY_LOCATION"), QStringLiteral("1"));
-    }
-
-    QString settingsPath() const
-    {
-        return root + QStringLiteral("/.config/Brindlex/Brindlex.conf");
-    }
-
-    void start(QProcess& process, const QStringList& arguments) const
-    {
-        process.setProcessEnvironment(environment);
-        process.start(
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../brindlex"), arguments);
-    }
-
-    QList<QUrl> recentDocuments() const
-    {
-        platform::UserDefaults defaults(settingsPath());
-        QList<QUrl> urls;
-        for (const QVariant& entry :
-            defaults.arrayForKey(platform::DocumentController::RecentDocumentsKey))
-            urls.append(QUrl(entry.toString()));
-        return urls;
-    }
-};
-
 int noteCount(const QUrl& url)
 {
     BXDocument document;
@@ -76,7 +34,7 @@ int noteCount(const QUrl& url)
 
 TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly)
 {
-    Installation installation;
+    apptest::Installation installation;
     const QUrl one = apptest::makeNotesFile(installation.root + QStringLiteral("/One.brindlex"));
     const QUrl two = apptest::makeNotesFile(installation.root + QStringLiteral("/Two.brindlex"));
 
@@ -136,7 +94,7 @@ bool catchesTermination(qint64 pid)
 
 TEST(EndToEndTest, ATerminationSignalEndsALaunchWaitingAtTheWrongPlaceAlert)
 {
-    Installation installation;
+    apptest::Installation installation;
     installation.environment.remove(QStringLiteral("BRINDLEX_ANY_LOCATION"));
     QProcess process;
     installation.start(process, {});
