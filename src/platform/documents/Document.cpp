@@ -226,9 +226,12 @@ void Document::didSave(const QUrl& url, const QString& type, SaveOperation opera
         m_fileType = type;
         m_draft = false;
         m_locked = false;
-        // The autosave of the untitled document has been taken over by the saved file.
+        // The autosave of the untitled document has been taken over by the saved file, and so
+        // has the copy a damaged store was moved to.
         if (!m_autosavedContentsURL.isEmpty() && m_autosavedContentsURL != url)
             QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
+        if (!m_damagedStoreCopyURL.isEmpty())
+            QFile::remove(std::exchange(m_damagedStoreCopyURL, QUrl()).toLocalFile());
         m_autosavedContentsURL = QUrl();
         updateChangeCount(ChangeType::Cleared);
         // A place the user chose is one to come back to; an autosaved copy is not.
