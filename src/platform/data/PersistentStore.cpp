@@ -1,6 +1,7 @@
 #include "PersistentStore.h"
 
 #include "SqlPredicateFilter.h"
+#include "StoreSalvage.h"
 
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -82,41 +83,6 @@ Error unwritableMetadataError()
 Error damageError(int code, const QString& description, const QString& reason)
 {
     return fileError(code, description, localized(reason));
-}
-
-bool isCorruptionCode(int code)
-{
-    const int primary = code & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || code == SQLITE_IOERR_SHORT_READ;
-}
-
-// Copies the rows of `table` that can still be read through `from` into the same table of
-// `to`, in the columns both have, keeping rows `to` has already; stops at the first row that
-// cannot be read.
-void salvageRows(const SqliteDatabase& from, SqliteDatabase& to, const QString& table)
-{
-    const QStringList there = to.columnNames(table);
-    QStringList columns;
-    for (const QString& column : from.columnNames(table)) {
-        if (there.contains(column))
-            columns << column;
-    }
-    if (columns.isEmpty())
-        return;
-    const QString list = columns.join(QLatin1Char(','));
-    SqliteStatement read = from.prepare(QStringLiteral("SELECT %1 FROM %2").arg(list, table));
-    SqliteStatement write = to.prepare(
-        QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
-            .arg(table, list,
-                QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','))));
-    if (!read.isValid() || !write.isValid())
-        return;
-    while (read.step() == SQLITE_ROW) {
-        for (int i = 0; i < columns.size(); ++i)
-            sqlite3_bind_value(write.handle(), i + 1, sqlite3_column_value(read.handle(), i));
-        write.step();
-        write.reset();
-    }
 }
 
 QString pragmaValue(const QVariant& value)
@@ -455,16 +421,8 @@ bool PersistentStore::rebuildAt(const QString& path, Error* error)
         return goBack();
     // Whatever of the old file can still be read comes along: the notes a context holds are
     // written over it, the others are kept as far as they survived.
-    if (previous.isOpen()) {
-        m_db.exec(QStringLiteral("BEGIN"));
-        const QStringList kept = previous.tableNames();
-        for (const QString& table : m_db.tableNames()) {
-            if (kept.contains(table) && table != QLatin1String("Z_METADATA")
-                && table != QLatin1String("Z_PRIMARYKEY"))
-                salvageRows(previous, m_db, table);
-        }
-        m_db.exec(QStringLiteral("COMMIT"));
-    }
+    if (previous.isOpen())
+        StoreSalvage::copyReadableRows(previous, m_db);
     m_readOnly = false;
     m_immutable = false;
     m_damage = Error();
@@ -520,8 +478,7 @@ Error PersistentStore::findDamage()
     if (now.st_size == 0)
         return damageError(FileReadCorruptFileError, QStringLiteral("The notes store was emptied."),
             QStringLiteral("Another program cut the store file down to nothing."));
-    Error header;
-    if (!validateHeader(m_path, &header))
+    if (!validateHeader(m_path, nullptr))
         return damageError(FileReadCorruptFileError,
             QStringLiteral("The notes store was cut short."),
             QStringLiteral("Another program cut off the end of the store file."));
@@ -578,7 +535,10 @@ void PersistentStore::noteFileState()
 
 void PersistentStore::noteCorruption()
 {
-    if (m_readOnly || !m_damage.isNull() || !isCorruptionCode(m_db.extendedErrorCode()))
+    const int code = m_db.extendedErrorCode();
+    if (m_readOnly || !m_damage.isNull()
+        || ((code & 0xff) != SQLITE_CORRUPT && (code & 0xff) != SQLITE_NOTADB
+            && code != SQLITE_IOERR_SHORT_READ))
         return;
     m_damage = damageError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
         QStringLiteral("SQLite finds the store file malformed."));
