@@ -152,20 +152,46 @@ QUrl BXWrappedPersistentDocument::documentURLFromStoreURL(const QUrl& url) const
 bool BXWrappedPersistentDocument::checkPackage(const QUrl& url, Error* error) const
 {
     const QString path = url.toLocalFile();
-    const QFileInfo info(path);
-    if (!info.exists())
+    const QString name = QFileInfo(path).fileName();
+    const auto refuse = [&](int code, const QString& reason) {
         return Error::set(error,
-            Error(platform::kCocoaErrorDomain, platform::FileNoSuchFileError,
-                platform::localized(QStringLiteral("Can't open this notes "
-                                                   "file.")),
-                platform::format(QStringLiteral("There is nothing at "
-                                                "“%@”."),
-                    path)));
-    if (!info.isDir() || !QFileInfo(storeURLFromPath(path).toLocalFile()).isFile())
-        return Error::set(error,
-            Error(platform::kCocoaErrorDomain, platform::FileReadCorruptFileError,
+            Error(platform::kCocoaErrorDomain, code,
                 platform::localized(QStringLiteral("Can't open this notes file.")),
-                platform::format(QStringLiteral("“%@” is not a notes file."), info.fileName())));
+                platform::format(platform::localized(reason), name)));
+    };
+    struct stat package = {};
+    if (::stat(native(path).constData(), &package) != 0) {
+        const int cause = errno;
+        struct stat link = {};
+        const bool isLink = ::lstat(native(path).constData(), &link) == 0 && S_ISLNK(link.st_mode);
+        if (cause == ELOOP)
+            return refuse(platform::FileReadUnknownError,
+                QStringLiteral("“%@” is a link that leads back to itself."));
+        if (cause == ENOENT && isLink)
+            return refuse(platform::FileNoSuchFileError,
+                QStringLiteral("“%@” is a link to something that is no longer there."));
+        if (cause == ENOENT || cause == ENOTDIR)
+            return Error::set(error,
+                Error(platform::kCocoaErrorDomain, platform::FileNoSuchFileError,
+                    platform::localized(QStringLiteral("Can't open this notes file.")),
+                    platform::format(QStringLiteral("There is nothing at “%@”."), path)));
+        Error failure = Error::fromErrno(
+            cause, platform::localized(QStringLiteral("Can't open this notes file.")));
+        return Error::set(error, failure);
+    }
+    if (!S_ISDIR(package.st_mode))
+        return refuse(
+            platform::FileReadCorruptFileError, QStringLiteral("“%@” is not a notes file."));
+    struct stat store = {};
+    const QByteArray storePath = native(storeURLFromPath(path).toLocalFile());
+    if (::stat(storePath.constData(), &store) != 0)
+        return refuse(platform::FileReadCorruptFileError,
+            errno == ELOOP ? QStringLiteral("The notes store in “%@” is a link that leads back "
+                                            "to itself.")
+                           : QStringLiteral("“%@” is not a notes file: it holds no notes store."));
+    if (!S_ISREG(store.st_mode))
+        return refuse(platform::FileReadCorruptFileError,
+            QStringLiteral("The notes store in “%@” is not a file but a device or a folder."));
     return true;
 }
 
@@ -205,10 +231,8 @@ bool BXWrappedPersistentDocument::updateFileWrapper(const QUrl&, Error*)
 
 std::shared_ptr<PersistentStore> BXWrappedPersistentDocument::storeInUse() const
 {
-    const auto& coordinator = persistentStoreCoordinator();
-    if (!fileURL().isEmpty())
-        return coordinator->persistentStoreForURL(storeURLFromDocumentURL(fileURL()));
-    return coordinator->persistentStore();
+    // The coordinator holds one store: the package's, or the copy a damaged one was moved to.
+    return persistentStoreCoordinator()->persistentStore();
 }
 
 bool BXWrappedPersistentDocument::createContentFolderAtURL(

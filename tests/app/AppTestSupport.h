@@ -9,6 +9,7 @@
 #include "platform/testing/FakeWindowTracker.h"
 #include "support/TestEnvironment.h"
 
+#include <QProcess>
 #include <QUrl>
 
 #include <memory>
@@ -17,6 +18,20 @@ namespace apptest {
 
 // Saves a new notes file at `path` with one note; answers its URL.
 QUrl makeNotesFile(const QString& path);
+
+// The real executable with a home, settings and runtime folder of its own.
+struct Installation {
+    Installation();
+
+    QString root;
+    QProcessEnvironment environment;
+
+    QString settingsPath() const;
+    void start(QProcess& process, const QStringList& arguments) const;
+    // Starts the application on `file` and waits until its window has it open.
+    bool open(QProcess& process, const QUrl& file) const;
+    QList<QUrl> recentDocuments() const;
+};
 
 // A document controller on settings of its own, with the fakes a launch meets. The window
 // tracker is made first: the controller follows it from the start.

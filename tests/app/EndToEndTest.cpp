@@ -19,56 +19,6 @@
 
 namespace {
 
-// The real executable with a home, settings and runtime folder of its own.
-struct Installation {
-    QString root = bxtest::makeTempFolder(QStringLiteral("e2e"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-    Installation()
-    {
-        QDir(root).mkpath(QStringLiteral("run"));
-        QFile(root + QStringLiteral("/run"))
-            .setPermissions(
-                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert(QStringLiteral("HOME"), root);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/.config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/.local/share"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("BRINDLEX_ANY_LOCATION"), QStringLiteral("1"));
-    }
-
-    QString settingsPath() const
-    {
-        return root + QStringLiteral("/.config/Brindlex/Brindlex.conf");
-    }
-
-    void start(QProcess& process, const QStringList& arguments) const
-    {
-        process.setProcessEnvironment(environment);
-        process.start(
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../brindlex"), arguments);
-    }
-
-    // Starts the application on `file` and waits until its window has it open.
-    bool open(QProcess& process, const QUrl& file) const
-    {
-        start(process, { file.toLocalFile() });
-        return process.waitForStarted()
-            && QTest::qWaitFor([&] { return recentDocuments() == QList<QUrl> { file }; }, 15000);
-    }
-
-    QList<QUrl> recentDocuments() const
-    {
-        platform::UserDefaults defaults(settingsPath());
-        QList<QUrl> urls;
-        for (const QVariant& entry :
-            defaults.arrayForKey(platform::DocumentController::RecentDocumentsKey))
-            urls.append(QUrl(entry.toString()));
-        return urls;
-    }
-};
-
 int noteCount(const QUrl& url)
 {
     BXDocument document;
@@ -86,7 +36,7 @@ int noteCount(const QUrl& url)
 
 TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly)
 {
-    Installation installation;
+    apptest::Installation installation;
     const QUrl one = apptest::makeNotesFile(installation.root + QStringLiteral("/One.brindlex"));
     const QUrl two = apptest::makeNotesFile(installation.root + QStringLiteral("/Two.brindlex"));
 
@@ -127,7 +77,7 @@ TEST(EndToEndTest, ASecondLaunchHandsOverItsFileAndATerminationSignalEndsCleanly
 // answered, and a termination signal ends the process with the file as it was.
 TEST(EndToEndTest, AFileAnotherProgramHoldsNeitherStopsAHandOverNorATerminationSignal)
 {
-    Installation installation;
+    apptest::Installation installation;
     const QUrl one = apptest::makeNotesFile(installation.root + QStringLiteral("/One.brindlex"));
     QProcess first;
     ASSERT_TRUE(installation.open(first, one)) << first.readAllStandardError().toStdString();
@@ -172,7 +122,7 @@ bool catchesTermination(qint64 pid)
 
 TEST(EndToEndTest, ATerminationSignalEndsALaunchWaitingAtTheWrongPlaceAlert)
 {
-    Installation installation;
+    apptest::Installation installation;
     installation.environment.remove(QStringLiteral("BRINDLEX_ANY_LOCATION"));
     QProcess process;
     installation.start(process, {});

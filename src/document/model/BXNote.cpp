@@ -166,10 +166,12 @@ BXNote::NotePtr BXNote::newEmptyNoteInManagedObjectContext(ManagedObjectContext*
         platform::Predicate::predicateWithFormat(QStringLiteral("%K = YES"), { TrashFlagKey }));
     error = {};
     const std::optional<QList<ManagedObjectPtr>> found = context->fetchObjects(request, &error);
-    if (!found) {
+    if (!found)
         platform::log(
             QStringLiteral("Error fetching newFlag note: %@"), error.localizedDescription());
-    } else if (found->isEmpty()) {
+    // A store that can no longer be read (another program destroyed it) still gets its new
+    // notes, which the window keeps until they are saved elsewhere.
+    if (!found || found->isEmpty()) {
         note = newNoteInManagedObjectContext(context, QString(), {});
         if (note)
             note->setTrashFlag(true);

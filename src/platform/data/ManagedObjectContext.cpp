@@ -17,6 +17,8 @@ const QString ManagedObjectContext::ObjectsDidChangeNotification
     = QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
 const QString ManagedObjectContext::DidSaveNotification
     = QStringLiteral("NSManagedObjectContextDidSaveNotification");
+const QString ManagedObjectContext::StoreDamagedNotification
+    = QStringLiteral("BXManagedObjectContextStoreDamagedNotification");
 const QString ManagedObjectContext::InsertedObjectsKey = QStringLiteral("inserted");
 const QString ManagedObjectContext::UpdatedObjectsKey = QStringLiteral("updated");
 const QString ManagedObjectContext::DeletedObjectsKey = QStringLiteral("deleted");
@@ -84,7 +86,22 @@ void ManagedObjectContext::setPersistentStoreCoordinator(
 
 std::shared_ptr<PersistentStore> ManagedObjectContext::store() const
 {
-    return m_coordinator ? m_coordinator->persistentStore() : nullptr;
+    std::shared_ptr<PersistentStore> current
+        = m_coordinator ? m_coordinator->persistentStore() : nullptr;
+    if (current && current.get() != m_knownStore) {
+        m_knownStore = current.get();
+        m_knownGeneration = current->contentsGeneration();
+    }
+    return current;
+}
+
+bool ManagedObjectContext::hasChanges() const
+{
+    if (m_changes.hasChanges())
+        return true;
+    const std::shared_ptr<PersistentStore> current = store();
+    return current && current->contentsGeneration() != m_knownGeneration
+        && !m_objects.objects().isEmpty();
 }
 
 const ManagedObjectModel* ManagedObjectContext::model() const
@@ -308,10 +325,15 @@ bool ManagedObjectContext::save(Error* error)
     const std::shared_ptr<PersistentStore> current = store();
     if (!current)
         return noStore(error);
+    const int generation = current->contentsGeneration();
     const std::optional<ContextSaver::SavedIDs> saved
-        = ContextSaver(*current, m_objects, m_changes).save(error);
-    if (!saved)
+        = ContextSaver(*current, m_objects, m_changes).save(error, generation != m_knownGeneration);
+    if (!saved) {
+        if (current->isDamaged())
+            NotificationCenter::defaultCenter().post(StoreDamagedNotification, this, {});
         return false;
+    }
+    m_knownGeneration = generation;
     QVariantMap userInfo;
     userInfo.insert(InsertedObjectsKey, saved->inserted);
     userInfo.insert(UpdatedObjectsKey, saved->updated);

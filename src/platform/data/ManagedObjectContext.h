@@ -49,6 +49,9 @@ public:
 
     static const QString ObjectsDidChangeNotification;
     static const QString DidSaveNotification;
+    // Posted (on the context's thread) when a save failed because the store's file is no
+    // longer the one read (see PersistentStore::checkFile()).
+    static const QString StoreDamagedNotification;
     static const QString InsertedObjectsKey;
     static const QString UpdatedObjectsKey;
     static const QString DeletedObjectsKey;
@@ -96,7 +99,9 @@ public:
     ManagedObjectPtr objectRegisteredForID(const ManagedObjectID& id) const;
     QList<ManagedObjectPtr> registeredObjects() const;
 
-    bool hasChanges() const { return m_changes.hasChanges(); }
+    // Also true while the store's file was made anew since the context read its objects:
+    // they are in it no more until the next save writes them all.
+    bool hasChanges() const;
     QList<ManagedObjectPtr> insertedObjects() const { return m_changes.inserted(); }
     QList<ManagedObjectPtr> updatedObjects() const { return m_changes.updatedObjects(); }
     QList<ManagedObjectPtr> deletedObjects() const { return m_changes.deleted(); }
@@ -148,6 +153,10 @@ private:
 
     ConcurrencyType m_type;
     std::shared_ptr<PersistentStoreCoordinator> m_coordinator;
+    // The store, and the generation of its file, that this context's objects were read from
+    // or last written to (see PersistentStore::contentsGeneration()).
+    mutable const PersistentStore* m_knownStore = nullptr;
+    mutable int m_knownGeneration = 0;
     UndoManager* m_undoManager = nullptr;
     std::unique_ptr<SerialExecutor> m_executor;
     QRecursiveMutex m_lock;

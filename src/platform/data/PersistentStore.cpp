@@ -1,8 +1,10 @@
 #include "PersistentStore.h"
 
 #include "SqlPredicateFilter.h"
+#include "StoreSalvage.h"
 
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QUuid>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,6 +78,12 @@ Error unwritableMetadataError()
 {
     return fileError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
         QStringLiteral("The store metadata cannot be written back."));
+}
+
+// The store is no longer what was read: `description` names what happened to it.
+Error damageError(int code, const QString& description, const QString& reason)
+{
+    return fileError(code, description, localized(reason));
 }
 
 QString pragmaValue(const QVariant& value)
@@ -167,6 +176,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(
         return {};
     }
     store->m_seenDataVersion = store->m_writer.dataVersion();
+    store->noteFileState();
     return store;
 }
 
@@ -204,7 +214,9 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
                 fileError(FileReadCorruptFileError,
                     QStringLiteral("The notes store is empty or damaged."),
                     QStringLiteral("The file holds no tables.")));
-        m_uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        // A file made anew under an open store keeps the store's UUID, and so its object IDs.
+        if (m_uuid.isEmpty())
+            m_uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     } else {
         SqliteStatement statement
             = m_db.prepare(QStringLiteral("SELECT Z_UUID, Z_PLIST FROM Z_METADATA LIMIT 1"));
@@ -265,7 +277,7 @@ bool PersistentStore::prepareSchema(bool isNewFile, Error* error)
     if (!m_schema.needsChanges())
         return true;
     const QByteArray metadata
-        = m_schema.isEmptyFile() ? current.toPlist() : current.mergedInto(m_storedMetadata);
+        = m_storedMetadata.isEmpty() ? current.toPlist() : current.mergedInto(m_storedMetadata);
     const std::optional<StoreMetadata> written = StoreMetadata::fromPlist(metadata);
     if (!written)
         return Error::set(error, unwritableMetadataError());
@@ -340,6 +352,7 @@ bool PersistentStore::setURL(const QUrl& url, Error* error)
     m_path = QFileInfo(path).absoluteFilePath();
     // A new connection: what others saved is counted from here.
     m_seenDataVersion = m_writer.dataVersion();
+    noteFileState();
     return true;
 }
 
@@ -355,20 +368,29 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
                 QStringLiteral("The notes store could not be copied."),
                 QStringLiteral("The file at the new place could not "
                                "be replaced.")));
+    // This connection may still read a replaced file whole (it holds the old one open); a
+    // file cut short or overwritten gives a copy as damaged as itself.
+    const bool sound = m_readOnly || checkFileLocked(nullptr);
     int result = m_db.backupTo(path);
     // Another program holds the file: what it holds is copied without its lock.
     if ((result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED)
         result = StoreBusyHandler::copyHeldFile(m_path, path);
-    if (result != SQLITE_OK) {
+    if (result != SQLITE_OK && sound) {
         QFile::remove(path);
         return Error::set(
             error, m_db.storeError(result, QStringLiteral("The notes store could not be copied.")));
     }
     SqliteDatabase copy;
-    if (copy.open(path, false, false) != SQLITE_OK)
+    if (result == SQLITE_OK && copy.open(path, false, false) != SQLITE_OK && sound)
         return Error::set(error,
             copy.storeError(
                 copy.errorCode(), QStringLiteral("The notes store could not be copied.")));
+    if (!sound && (!copy.isOpen() || !inspect(copy, true).isNull())) {
+        copy.close();
+        QFile::remove(path);
+        log(QStringLiteral("the damaged notes store “%@” is made anew at “%@”"), m_path, path);
+        return rebuildAt(path, error);
+    }
     configure(copy, path);
     // The copy is a new file of this program's, so it takes the journal mode at once.
     if (const QString journalMode = journalModePragma(m_options); !journalMode.isEmpty())
@@ -377,8 +399,162 @@ bool PersistentStore::migrateToURL(const QUrl& url, Error* error)
     m_path = path;
     m_readOnly = false;
     m_immutable = false;
+    m_damage = Error();
     m_seenDataVersion = m_writer.dataVersion();
+    noteFileState();
     return true;
+}
+
+bool PersistentStore::rebuildAt(const QString& path, Error* error)
+{
+    SqliteDatabase previous = std::move(m_db);
+    const StoreSchema previousSchema = m_schema;
+    const QString previousPath = m_path;
+    const auto goBack = [&] {
+        m_db = std::move(previous);
+        m_schema = previousSchema;
+        m_path = previousPath;
+        QFile::remove(path);
+        return false;
+    };
+    const int result = m_db.open(path, false, true);
+    if (result != SQLITE_OK) {
+        Error::set(
+            error, m_db.storeError(result, QStringLiteral("The notes store could not be copied.")));
+        return goBack();
+    }
+    m_path = path;
+    configure(m_db);
+    m_schema = StoreSchema();
+    if (!prepareSchema(true, error))
+        return goBack();
+    // Whatever of the old file can still be read comes along: the notes a context holds are
+    // written over it, the others are kept as far as they survived.
+    if (previous.isOpen())
+        StoreSalvage::copyReadableRows(previous, m_db);
+    m_readOnly = false;
+    m_immutable = false;
+    m_damage = Error();
+    ++m_contentsGeneration;
+    m_seenDataVersion = m_writer.dataVersion();
+    noteFileState();
+    return true;
+}
+
+bool PersistentStore::checkFile(Error* error)
+{
+    QMutexLocker locker(&m_mutex);
+    return checkFileLocked(error);
+}
+
+bool PersistentStore::isDamaged() const
+{
+    QMutexLocker locker(&m_mutex);
+    return !m_damage.isNull();
+}
+
+int PersistentStore::contentsGeneration() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_contentsGeneration;
+}
+
+bool PersistentStore::checkFileLocked(Error* error)
+{
+    // Nothing is written to a read-only store, so nothing of it can be lost by a save.
+    if (m_readOnly)
+        return true;
+    if (m_damage.isNull()) {
+        m_damage = findDamage();
+        if (!m_damage.isNull())
+            log(QStringLiteral("the notes store “%@” is no longer the one read: %@"), m_path,
+                m_damage.toString());
+    }
+    return m_damage.isNull() || Error::set(error, m_damage);
+}
+
+Error PersistentStore::findDamage()
+{
+    struct stat now = {};
+    if (::lstat(QFile::encodeName(m_path).constData(), &now) != 0)
+        return damageError(FileNoSuchFileError, QStringLiteral("The notes store was deleted."),
+            QStringLiteral("Another program removed the store file from the notes file."));
+    if (S_ISLNK(now.st_mode) || quint64(now.st_dev) != m_fileState.device
+        || quint64(now.st_ino) != m_fileState.inode)
+        return damageError(FileReadCorruptFileError,
+            QStringLiteral("The notes store was replaced by another file."),
+            QStringLiteral("Another program put another file in the place of the store file."));
+    if (now.st_size == 0)
+        return damageError(FileReadCorruptFileError, QStringLiteral("The notes store was emptied."),
+            QStringLiteral("Another program cut the store file down to nothing."));
+    if (!validateHeader(m_path, nullptr))
+        return damageError(FileReadCorruptFileError,
+            QStringLiteral("The notes store was cut short."),
+            QStringLiteral("Another program cut off the end of the store file."));
+    const qint64 modified = qint64(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec;
+    if (qint64(now.st_size) == m_fileState.size && modified == m_fileState.modified
+        && m_writer.dataVersion() == m_fileState.dataVersion)
+        return {};
+    // Written since this store last saw it: by another copy of the application, or by some
+    // program that did not go through SQLite. SQLite trusts the pages it has cached while the
+    // header's change counter stays the same, so they are let go to read what is on disk.
+    sqlite3_db_release_memory(m_db.handle());
+    const Error inside = inspect(m_db, true);
+    // A file another program holds cannot be looked into now; the next save looks again.
+    if (isBusy())
+        return {};
+    if (inside.isNull())
+        noteFileState();
+    return inside;
+}
+
+Error PersistentStore::inspect(const SqliteDatabase& db, bool quickCheck) const
+{
+    if (quickCheck) {
+        SqliteStatement check = db.prepare(QStringLiteral("PRAGMA quick_check(1)"));
+        const int stepped = check.isValid() ? check.step() : check.prepareResult();
+        if (stepped != SQLITE_ROW || check.text(0) != QLatin1String("ok"))
+            return damageError(FileReadCorruptFileError,
+                QStringLiteral("The notes store is damaged."),
+                QStringLiteral("Parts of the store file were overwritten; SQLite finds it "
+                               "malformed."));
+    }
+    SqliteStatement metadata = db.prepare(QStringLiteral("SELECT Z_UUID FROM Z_METADATA LIMIT 1"));
+    if (!metadata.isValid() || metadata.step() != SQLITE_ROW || metadata.text(0) != m_uuid)
+        return damageError(FileReadCorruptFileError,
+            QStringLiteral("The notes store lost its metadata."),
+            QStringLiteral("Another program removed the table that names the store."));
+    StoreSchema schema;
+    if (!StoreSchema::read(db, *m_model, schema, nullptr))
+        return damageError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+            QStringLiteral("Its tables are no longer those of a notes store."));
+    if (!schema.entitiesWithoutTable().isEmpty())
+        return damageError(FileReadCorruptFileError,
+            QStringLiteral("The notes store lost some of its tables."),
+            localizedFormat(QStringLiteral("Another program removed the table of %@ from it."),
+                schema.entitiesWithoutTable().join(QStringLiteral(", "))));
+    return {};
+}
+
+void PersistentStore::noteFileState()
+{
+    struct stat now = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &now) != 0)
+        return;
+    m_fileState = { quint64(now.st_dev), quint64(now.st_ino), qint64(now.st_size),
+        qint64(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec, m_writer.dataVersion() };
+}
+
+void PersistentStore::noteCorruption()
+{
+    const int code = m_db.extendedErrorCode();
+    if (m_readOnly || !m_damage.isNull()
+        || ((code & 0xff) != SQLITE_CORRUPT && (code & 0xff) != SQLITE_NOTADB
+            && code != SQLITE_IOERR_SHORT_READ))
+        return;
+    m_damage = damageError(FileReadCorruptFileError, QStringLiteral("The notes store is damaged."),
+        QStringLiteral("SQLite finds the store file malformed."));
+    log(QStringLiteral("the notes store “%@” is damaged: %@"), m_path, m_db.errorMessage());
 }
 
 bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& entities,
@@ -386,14 +562,20 @@ bool PersistentStore::fetchRows(const std::vector<const EntityDescription*>& ent
     Error* error, const ValuesWanted& wanted)
 {
     QMutexLocker locker(&m_mutex);
-    return m_reader.fetchRows(entities, attributes, filter, rows, error, wanted);
+    if (m_reader.fetchRows(entities, attributes, filter, rows, error, wanted))
+        return true;
+    noteCorruption();
+    return false;
 }
 
 std::optional<PersistentStore::Row> PersistentStore::fetchRow(
     const EntityDescription* entity, qint64 primaryKey, Error* error)
 {
     QMutexLocker locker(&m_mutex);
-    return m_reader.fetchRow(entity, primaryKey, error);
+    std::optional<Row> row = m_reader.fetchRow(entity, primaryKey, error);
+    if (!row)
+        noteCorruption();
+    return row;
 }
 
 std::optional<QVariant> PersistentStore::fetchValue(const EntityDescription* entity,
@@ -534,9 +716,20 @@ bool PersistentStore::save(
     std::optional<StoreMetadata> written;
     if (!metadata.isEmpty() && !(written = StoreMetadata::fromPlist(metadata)))
         return Error::set(error, unwritableMetadataError());
-    const qint64 expected = m_guardedThread == QThread::currentThread() ? m_seenDataVersion : -1;
-    if (!m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error, expected))
+    // A file that is no longer the one read would take the changes without the rest of the
+    // notes, or not keep them at all.
+    if (!checkFileLocked(error))
         return false;
+    const qint64 expected = m_guardedThread == QThread::currentThread() ? m_seenDataVersion : -1;
+    const bool saved
+        = m_writer.save(encoded ? *encoded : request, metadata, insertedKeys, error, expected);
+    if (!saved) {
+        noteCorruption();
+        if (!m_damage.isNull())
+            return Error::set(error, m_damage);
+        return false;
+    }
+    noteFileState();
     if (written) {
         m_storedMetadata = metadata;
         m_metadata = *written;
@@ -605,7 +798,14 @@ bool PersistentStore::reserveKeys(
         return Error::set(error,
             fileError(FileWriteNoPermissionError, failure,
                 localized(QStringLiteral("The notes store is read-only."))));
-    return m_writer.reserveKeys(entity, count, first, failure, error);
+    if (!checkFileLocked(error))
+        return false;
+    if (!m_writer.reserveKeys(entity, count, first, failure, error)) {
+        noteCorruption();
+        return false;
+    }
+    noteFileState();
+    return true;
 }
 
 } // namespace platform

@@ -70,8 +70,21 @@ public:
 
     // Re-points the store at a file that was moved there (same store UUID required).
     bool setURL(const QUrl& url, Error* error);
-    // Copies the file to `url` (replacing what is there) and continues on the copy.
+    // Copies the file to `url` (replacing what is there) and continues on the copy. A damaged
+    // file whose copy is not whole is not copied: a new file with the store's UUID and layout
+    // takes its place, empty, and contentsGeneration() counts up so that contexts write every
+    // object they hold into it at their next save.
     bool migrateToURL(const QUrl& url, Error* error);
+
+    // Whether the file is still the store that was read, and whole: not deleted, replaced or
+    // cut short, and, when it was written other than by this store, with its metadata and
+    // tables and passing SQLite's quick check. False with an error that names what happened;
+    // from then on the store counts as damaged, and every check and save fails with that
+    // error. Saves check first; a corruption code from SQLite marks the store damaged too.
+    bool checkFile(Error* error);
+    bool isDamaged() const;
+    // Counts the times the file was made anew under the store (see migrateToURL()).
+    int contentsGeneration() const;
 
     // Rows of `entities` (all sharing one root table) matching `filter`. `attributes` limits
     // what is loaded (nullptr: every attribute not loaded lazily); `wanted`, when given, is
@@ -155,6 +168,18 @@ private:
     QString missingContents(const StoreMetadata& stored) const;
     // The connection settings every connection of the store (to the file at `path`) gets.
     void configure(SqliteDatabase& db, const QString& path);
+    bool checkFileLocked(Error* error);
+    // What is wrong with the file; null when nothing is.
+    Error findDamage();
+    // What is wrong inside `db`, a file of this store's: its metadata, its tables, and with
+    // `quickCheck` SQLite's quick check. Null when nothing is.
+    Error inspect(const SqliteDatabase& db, bool quickCheck) const;
+    // The file's identity, size and modification time now, as written by this store.
+    void noteFileState();
+    // Marks the store damaged when SQLite's latest result says the file is corrupt.
+    void noteCorruption();
+    // Makes a new file at `path` with the store's UUID and layout and continues on it.
+    bool rebuildAt(const QString& path, Error* error);
 
     mutable QRecursiveMutex m_mutex;
     std::shared_ptr<const ManagedObjectModel> m_model;
@@ -172,6 +197,18 @@ private:
     bool m_readOnly = false;
     bool m_immutable = false;
     qint64 m_seenDataVersion = 0;
+    // The file as this store last read or wrote it: outside changes are looked for from there.
+    struct FileState {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modified = 0;
+        // Counts other connections' commits, which may come within one tick of the clock.
+        qint64 dataVersion = -1;
+    };
+    FileState m_fileState;
+    Error m_damage;
+    int m_contentsGeneration = 0;
     const void* m_guardedThread = nullptr;
     StoreReader m_reader;
     StoreWriter m_writer;

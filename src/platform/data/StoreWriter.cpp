@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <QHash>
+
 #include <QStringList>
+#include <algorithm>
 
 namespace platform {
 
@@ -132,6 +134,13 @@ bool StoreWriter::save(const SaveRequest& request, const QByteArray& metadata,
     // wrote rows without keeping Z_MAX.
     std::vector<qint64> keys(request.inserts.size(), 0);
     QHash<const EntityDescription*, qint64> nextKey;
+    // Objects coming back under their old keys may be written in the same save: new keys
+    // start above theirs.
+    QHash<const EntityDescription*, qint64> keptKeys;
+    for (const SaveRequest::Change& insert : request.inserts) {
+        qint64& kept = keptKeys[insert.ref.entity->rootEntity()];
+        kept = std::max(kept, insert.ref.primaryKey);
+    }
     for (size_t i = 0; ok && i < request.inserts.size(); ++i) {
         if (request.inserts[i].ref.primaryKey > 0) {
             // An object whose delete was saved and then undone comes back under its old key.
@@ -146,7 +155,7 @@ bool StoreWriter::save(const SaveRequest& request, const QByteArray& metadata,
                 fail();
                 break;
             }
-            it = nextKey.insert(root, *largest + 1);
+            it = nextKey.insert(root, std::max(*largest, keptKeys.value(root)) + 1);
         }
         keys[i] = it.value()++;
     }
@@ -184,10 +193,18 @@ bool StoreWriter::save(const SaveRequest& request, const QByteArray& metadata,
         QStringList marks;
         for (int n = 0; n < names.size(); ++n)
             marks << QStringLiteral("?");
-        SqliteStatement statement
-            = m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(m_schema.tableName(change.ref.entity),
-                                   names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        QString merge;
+        if (request.insertsMergeIntoRows) {
+            QStringList assignments;
+            for (const QString& name : names.mid(1))
+                assignments << QStringLiteral("%1 = excluded.%1").arg(name);
+            merge = QStringLiteral(" ON CONFLICT(Z_PK) DO UPDATE SET ")
+                + assignments.join(QLatin1Char(','));
+        }
+        SqliteStatement statement = m_db.prepare(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
+                .arg(m_schema.tableName(change.ref.entity), names.join(QLatin1Char(',')),
+                    marks.join(QLatin1Char(',')), merge));
         if (!statement.isValid()) {
             fail();
             break;

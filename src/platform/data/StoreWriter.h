@@ -39,6 +39,9 @@ public:
             std::vector<Ref> targets;
         };
         std::vector<Change> inserts;
+        // Inserts whose key a row already has take that row's place in the columns they name,
+        // leaving its other columns as they are.
+        bool insertsMergeIntoRows = false;
         std::vector<Change> updates;
         std::vector<Ref> deletes;
         std::vector<ToMany> toMany;

@@ -77,6 +77,22 @@ Document::Document(std::shared_ptr<const ManagedObjectModel> model, QObject* par
         [this](const Notification&) { updateChangeCount(ChangeType::Undone); });
     center.addObserver(this, UndoManager::DidRedoChangeNotification, undo,
         [this](const Notification&) { updateChangeCount(ChangeType::Redone); });
+    // Any context of the document may be the first to find the store destroyed.
+    center.addObserver(this, ManagedObjectContext::StoreDamagedNotification, nullptr,
+        [this](const Notification& notification) {
+            const auto* context = static_cast<const ManagedObjectContext*>(notification.object);
+            if (!context || context->persistentStoreCoordinator() != m_coordinator)
+                return;
+            QPointer<Document> guard(this);
+            const auto look = [guard] {
+                if (guard && !guard->m_closed && !guard->m_fileURL.isEmpty())
+                    guard->m_filePresenter->checkFile();
+            };
+            if (isMainThread())
+                look();
+            else
+                dispatchAsyncMain(look);
+        });
 }
 
 Document::~Document()
@@ -184,8 +200,10 @@ void Document::saveToURL(
                 // A file moved meanwhile has been followed: it is saved where it is now.
                 const QUrl target = url == wasAt ? m_fileURL : url;
                 saved = writeSafelyToURL(target, type, effective, &error);
-                if (!saved && inPlace(effective))
-                    m_storeLock->saveFailed();
+                // A store another program holds waits for it; one found damaged says so as a
+                // deleted file would, and the notes stay in the window until saved elsewhere.
+                if (!saved && inPlace(effective) && !m_storeLock->saveFailed() && titled)
+                    m_filePresenter->checkFile();
                 if (saved) {
                     didSave(target, type, effective);
                     if (effective != SaveOperation::AutosaveElsewhere)
@@ -211,9 +229,12 @@ void Document::didSave(const QUrl& url, const QString& type, SaveOperation opera
         m_fileType = type;
         m_draft = false;
         m_locked = false;
-        // The autosave of the untitled document has been taken over by the saved file.
+        // The autosave of the untitled document has been taken over by the saved file, and so
+        // has the copy a damaged store was moved to.
         if (!m_autosavedContentsURL.isEmpty() && m_autosavedContentsURL != url)
             QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();
+        if (!m_damagedStoreCopyURL.isEmpty())
+            QFile::remove(std::exchange(m_damagedStoreCopyURL, QUrl()).toLocalFile());
         m_autosavedContentsURL = QUrl();
         updateChangeCount(ChangeType::Cleared);
         // A place the user chose is one to come back to; an autosaved copy is not.
@@ -235,8 +256,16 @@ void Document::didSave(const QUrl& url, const QString& type, SaveOperation opera
     }
 }
 
-void Document::autosaveWithImplicitCancellability(bool, Completion completion)
+void Document::autosaveWithImplicitCancellability(bool implicitlyCancellable, Completion completion)
 {
+    // Before a close or a quit the file is looked at even without changes: the notes in the
+    // window may be the only ones left of a store another program destroyed.
+    if (!implicitlyCancellable && !m_closed && !m_fileURL.isEmpty() && !m_locked
+        && !m_filePresenter->checkFile()) {
+        if (completion)
+            completion(m_filePresenter->fileGoneError());
+        return;
+    }
     if (!hasUnautosavedChanges() || m_closed) {
         if (completion)
             completion(Error());
@@ -294,6 +323,23 @@ void Document::saveElsewhere(Completion completion)
         return;
     }
     saveToURL(autosaveElsewhereURL(), m_fileType, SaveOperation::AutosaveAs, std::move(completion));
+}
+
+bool Document::keepNotesOfDamagedStore()
+{
+    const std::shared_ptr<PersistentStore> store = m_coordinator->persistentStore();
+    if (!store || !m_damagedStoreCopyURL.isEmpty())
+        return false;
+    const QUrl copy = QUrl::fromLocalFile(
+        autosaveElsewhereURL().toLocalFile() + QStringLiteral(".damaged-store-copy"));
+    Error error;
+    if (!m_coordinator->migratePersistentStore(store, copy, &error) || !m_context->save(&error)) {
+        log(QStringLiteral("the notes of “%@” could not be moved out of its damaged store: %@"),
+            displayName(), error.toString());
+        return false;
+    }
+    m_damagedStoreCopyURL = copy;
+    return true;
 }
 
 bool Document::isFileGone() const
@@ -523,8 +569,9 @@ void Document::canCloseDocument(std::function<void(bool shouldClose)> decision)
         decision(false);
         return;
     }
-    // A document whose file is gone holds the only copy of its notes.
-    if (m_fileURL.isEmpty() || isFileGone()) {
+    // A document whose file is gone, or whose store another program destroyed, holds the only
+    // copy of its notes.
+    if (m_fileURL.isEmpty() || isFileGone() || (!m_locked && !m_filePresenter->checkFile())) {
         if ((isDocumentEdited() || isFileGone()) && !m_changesDiscarded)
             askToSaveBeforeClosing(std::move(decision));
         else
@@ -617,8 +664,10 @@ void Document::saveShowingFailure(
     const QUrl& url, SaveOperation operation, std::function<void(bool didSave)> completion)
 {
     QPointer<Document> guard(this);
-    saveToURL(url, m_fileType, operation, [guard, completion](const Error& error) {
-        if (!error || !guard || error.isUserCancelled()) {
+    saveToURL(url, m_fileType, operation, [guard, operation, completion](const Error& error) {
+        // A file found gone by this save is told as such, with the offer to save elsewhere.
+        if (!error || !guard || error.isUserCancelled()
+            || (inPlace(operation) && guard->isFileGone())) {
             if (completion)
                 completion(!error);
             return;
@@ -746,6 +795,8 @@ void Document::close()
     m_undoManager->removeAllActions();
     if (const std::shared_ptr<PersistentStore> store = m_coordinator->persistentStore())
         m_coordinator->removePersistentStore(store, nullptr);
+    if (!m_damagedStoreCopyURL.isEmpty())
+        QFile::remove(m_damagedStoreCopyURL.toLocalFile());
     // What was kept for an untitled document whose changes the user threw away.
     if (m_changesDiscarded && m_fileURL.isEmpty() && !m_autosavedContentsURL.isEmpty())
         QDir(m_autosavedContentsURL.toLocalFile()).removeRecursively();

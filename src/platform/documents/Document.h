@@ -112,7 +112,9 @@ public:
     // save as. On success the URL, type, draft flag and change count follow the operation.
     void saveToURL(
         const QUrl& url, const QString& type, SaveOperation operation, Completion completion);
-    // Autosaves when there are unautosaved changes; otherwise completes at once.
+    // Autosaves when there are unautosaved changes; otherwise completes at once. Not
+    // implicitly cancellable (before a close or a quit), it first looks at the file and its
+    // store, and fails with why they are gone.
     void autosaveWithImplicitCancellability(bool implicitlyCancellable, Completion completion);
     // The new place of an untitled document's autosave, or of a locked one's refused edits,
     // in the autosave folder and named after the document.
@@ -134,6 +136,11 @@ public:
     bool isFileGone() const;
     // Another program holds the lock of the store, so the latest changes wait in memory.
     bool isFileBusy() const;
+    // Moves the store, found no longer the one read, to a new file in the autosave folder
+    // with every note the document holds and what could still be read of the old file, so
+    // that the window goes on working until the notes are saved elsewhere. False when that
+    // failed (the notes are then in memory only).
+    bool keepNotesOfDamagedStore();
     // Whether another process had the file open when this one read it.
     virtual bool isOpenElsewhere() const { return false; }
     // Moves the file to `url` within the document's file access and follows it there; the
@@ -237,6 +244,8 @@ private:
     QString m_fileType;
     QDateTime m_fileModificationDate;
     QUrl m_autosavedContentsURL;
+    // Where keepNotesOfDamagedStore() put the store; removed when the document closes.
+    QUrl m_damagedStoreCopyURL;
     bool m_draft = false;
     bool m_locked = false;
     bool m_refusingEdit = false;

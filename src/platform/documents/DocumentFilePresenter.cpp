@@ -4,6 +4,7 @@
 #include "Document.h"
 #include "DocumentController.h"
 
+#include "platform/data/PersistentStore.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
@@ -26,6 +27,7 @@ DocumentFilePresenter::~DocumentFilePresenter() = default;
 void DocumentFilePresenter::watchFile()
 {
     m_gone = State::Unchanged;
+    m_storeDamage = Error();
     m_watcher.watch(m_document.fileURL().toLocalFile());
 }
 
@@ -34,13 +36,17 @@ bool DocumentFilePresenter::checkFile()
     if (isFileGone())
         return false;
     const State state = m_watcher.state();
-    if (state == State::Moved) {
+    if (state == State::Moved)
         follow(m_watcher.movedPath());
-        return true;
+    if (state == State::Moved || state == State::Unchanged) {
+        const std::shared_ptr<PersistentStore> store
+            = m_document.persistentStoreCoordinator()->persistentStore();
+        if (!store || store->checkFile(&m_storeDamage))
+            return true;
+        m_document.keepNotesOfDamagedStore();
+    } else {
+        m_gone = state;
     }
-    if (state == State::Unchanged)
-        return true;
-    m_gone = state;
     // Told on a later turn: this runs inside a save.
     dispatchAfter(0, this, [this] { tellFileGone(); });
     return false;
@@ -48,13 +54,19 @@ bool DocumentFilePresenter::checkFile()
 
 Error DocumentFilePresenter::fileGoneError() const
 {
+    const QString kept = localized(
+        QStringLiteral("The notes in its window are kept there until you save them in another "
+                       "place."));
+    if (!m_storeDamage.isNull())
+        return Error(m_storeDamage.domain(), m_storeDamage.code(),
+            m_storeDamage.localizedDescription(),
+            m_storeDamage.localizedFailureReason() + QLatin1Char(' ') + kept);
     const QString name = m_document.fileURL().fileName();
     return Error(kCocoaErrorDomain, FileNoSuchFileError,
         m_gone == State::Replaced
             ? localizedFormat(QStringLiteral("The file “%@” was replaced by another file."), name)
             : localizedFormat(QStringLiteral("The file “%@” was deleted."), name),
-        localized(QStringLiteral("The notes in its window are kept there until you save them "
-                                 "in another place.")));
+        kept);
 }
 
 void DocumentFilePresenter::fileChanged()

@@ -14,8 +14,10 @@ class Document;
 // Keeps an open document's file in view, as the platform tells a document whose file changes
 // under it: a rename or move is followed (the title, the Window menu and the recent documents
 // follow the document); a deletion, or another file taking the name, is told at once with an
-// offer to save the notes elsewhere, and from then on the document knows its file is gone. Also
-// runs the Rename… and Move To… panels. Owned by its document; main thread.
+// offer to save the notes elsewhere, and from then on the document knows its file is gone. A
+// store that is no longer the one read (replaced, cut short, emptied or damaged by another
+// program) counts as gone in the same way once a save finds it so. Also runs the Rename… and
+// Move To… panels. Owned by its document; main thread.
 class DocumentFilePresenter final : public QObject {
     Q_OBJECT
 
@@ -25,10 +27,14 @@ public:
 
     // Watches the document's file as it is now: after it was read, saved or moved.
     void watchFile();
-    // Looks at the file now, without waiting for the watcher: a move is followed at once.
-    // False when the file is gone (deleted, or replaced by another).
+    // Looks at the file and its store now, without waiting for the watcher: a move is
+    // followed at once. False when the file is gone (deleted, or replaced by another) or its
+    // store is no longer the one read.
     bool checkFile();
-    bool isFileGone() const { return m_gone != DocumentFileWatcher::State::Unchanged; }
+    bool isFileGone() const
+    {
+        return m_gone != DocumentFileWatcher::State::Unchanged || !m_storeDamage.isNull();
+    }
     // Why a save in place is refused once the file is gone.
     Error fileGoneError() const;
 
@@ -47,6 +53,7 @@ private:
     Document& m_document;
     DocumentFileWatcher m_watcher;
     DocumentFileWatcher::State m_gone = DocumentFileWatcher::State::Unchanged;
+    Error m_storeDamage;
 };
 
 } // namespace platform

@@ -34,10 +34,18 @@ bool ContextSaver::applyDeleteRules(const ManagedObjectPtr& object, Error* error
     return true;
 }
 
-std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
+std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error, bool everything)
 {
-    const QList<ManagedObjectPtr>& inserted = m_changes.inserted();
+    QList<ManagedObjectPtr> inserted = m_changes.inserted();
     const QList<ManagedObjectPtr>& deleted = m_changes.deleted();
+    // Saved objects written whole again; they keep their keys.
+    if (everything) {
+        for (const ManagedObjectPtr& object : m_objects.objects()) {
+            if (!object->m_inserted && !object->m_deleted && !object->m_fault
+                && !object->m_id.isTemporaryID())
+                inserted << object;
+        }
+    }
     for (const ManagedObjectPtr& object : deleted) {
         if (!applyDeleteRules(object, error))
             return std::nullopt;
@@ -45,6 +53,8 @@ std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
 
     using Request = PersistentStore::SaveRequest;
     Request request;
+    // What could be read of the old file may be in the new one already.
+    request.insertsMergeIntoRows = everything;
     QHash<const ManagedObject*, int> insertIndex;
     for (int i = 0; i < inserted.size(); ++i)
         insertIndex.insert(inserted[i].get(), i);
@@ -53,7 +63,8 @@ std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
             return Request::Ref { object->m_entity, object->m_id.primaryKey(),
                 insertIndex.value(object.get()) };
         if (object->m_deleted || object->m_id.isTemporaryID()
-            || object->m_id.storeUUID() != m_store.identifier())
+            || object->m_id.storeUUID() != m_store.identifier()
+            || (everything && !insertIndex.contains(object.get())))
             return std::nullopt;
         return Request::Ref { object->m_entity, object->m_id.primaryKey(), -1 };
     };
@@ -61,7 +72,8 @@ std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
         const EntityDescription* entity = object->m_entity;
         for (size_t i = 0; i < entity->attributes().size(); ++i) {
             const AttributeDescription* attribute = entity->attributes()[i];
-            if (attribute->isTransient() || !(all ? object->m_loaded[i] : object->m_changed[i]))
+            if (attribute->isTransient()
+                || !(all ? object->m_loaded[i] || object->m_changed[i] : object->m_changed[i]))
                 continue;
             const QVariant stored = attribute->toStored(object->m_values[i]);
             if (all && !stored.isValid())
@@ -97,7 +109,8 @@ std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
         describe(object, true, change);
         request.inserts.push_back(std::move(change));
     }
-    const QList<ManagedObjectPtr> updated = m_changes.updatedObjects();
+    const QList<ManagedObjectPtr> updated
+        = everything ? QList<ManagedObjectPtr>() : m_changes.updatedObjects();
     for (const ManagedObjectPtr& object : updated) {
         const std::optional<Request::Ref> ref = refOf(object);
         if (!ref)
@@ -126,11 +139,12 @@ std::optional<ContextSaver::SavedIDs> ContextSaver::save(Error* error)
         const ManagedObjectID id = m_store.objectID(object->m_entity, keys[size_t(i)]);
         if (id != object->m_id)
             m_objects.changeID(object, id);
+        const bool wasSaved = !object->m_inserted;
         object->m_inserted = false;
         object->m_updated = false;
         object->m_version = 1;
         std::fill(object->m_changed.begin(), object->m_changed.end(), 0);
-        saved.inserted << QVariant::fromValue(id);
+        (wasSaved ? saved.updated : saved.inserted) << QVariant::fromValue(id);
     }
     for (const ManagedObjectPtr& object : updated) {
         object->m_updated = false;

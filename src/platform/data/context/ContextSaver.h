@@ -31,8 +31,10 @@ public:
     ContextSaver(
         PersistentStore& store, ContextObjectRegistry& objects, ContextChangeTracker& changes);
 
-    // Nothing changes in memory when writing fails; the error says why.
-    std::optional<SavedIDs> save(Error* error);
+    // Nothing changes in memory when writing fails; the error says why. With `everything`,
+    // the store's file was made anew: every object the context holds is written with every
+    // value it has loaded, over what the new file kept of its row (faults have nothing).
+    std::optional<SavedIDs> save(Error* error, bool everything = false);
     // Reserves keys in the store for `temporary` (objects of the context with temporary IDs,
     // each once) and gives them their permanent IDs.
     bool assignPermanentIDs(QList<ManagedObjectPtr> temporary, Error* error);
