@@ -424,7 +424,7 @@ bool PersistentStore::rebuildAt(const QString& path, Error* error)
         return goBack();
     }
     m_path = path;
-    configure(m_db);
+    configure(m_db, path);
     m_schema = StoreSchema();
     if (!prepareSchema(true, error))
         return goBack();
