@@ -134,15 +134,22 @@ void appendU32(QByteArray& out, quint32 value)
 struct OutRecord {
     QByteArrayView data;
     bool isDirectory = false;
-    std::vector<std::pair<QByteArrayView, OutRecord>> children;
+    std::vector<QByteArrayView> keys;
+    std::vector<OutRecord> children;
+
+    void add(QByteArrayView key, OutRecord child)
+    {
+        keys.push_back(key);
+        children.push_back(std::move(child));
+    }
 
     qsizetype size() const
     {
         qsizetype size = 8;
         if (!isDirectory)
             return size + data.size();
-        for (const auto& [key, child] : children)
-            size += 4 + key.size() + 4 + child.size();
+        for (size_t i = 0; i < keys.size(); ++i)
+            size += 4 + keys[i].size() + 4 + children[i].size();
         return size;
     }
 
@@ -154,21 +161,21 @@ struct OutRecord {
             out.append(data);
             return;
         }
-        appendU32(out, quint32(children.size()));
-        for (const auto& [key, child] : children) {
+        appendU32(out, quint32(keys.size()));
+        for (const QByteArrayView key : keys) {
             appendU32(out, quint32(key.size()));
             out.append(key);
         }
-        for (const auto& [key, child] : children)
+        for (const OutRecord& child : children)
             appendU32(out, quint32(child.size()));
-        for (const auto& [key, child] : children)
+        for (const OutRecord& child : children)
             child.writeTo(out);
     }
 };
 
 OutRecord dataRecord(QByteArrayView data)
 {
-    return OutRecord { data, false, {} };
+    return OutRecord { data, false, {}, {} };
 }
 
 // The "." payload of a regular file: its permissions among values only partly understood.
@@ -240,19 +247,19 @@ QByteArray FlatRtfd::write(const Files& files)
     static const QByteArray attributes = fileAttributes();
     // The names the records view; a list's items keep their places as it grows.
     std::list<QByteArray> names;
-    OutRecord top { {}, true, {} };
+    OutRecord top { {}, true, {}, {} };
     for (const auto& [name, contents] : files) {
         const QByteArray& utf8 = names.emplace_back(name.toUtf8());
         const QByteArray& latin1 = names.emplace_back(name.toLatin1());
-        OutRecord file { {}, true, {} };
-        file.children.emplace_back(kContents, dataRecord(contents));
-        file.children.emplace_back(kPreferredName, dataRecord(latin1));
-        file.children.emplace_back(kUTF8PreferredName, dataRecord(utf8));
-        file.children.emplace_back(kAttributes, dataRecord(attributes));
-        top.children.emplace_back(utf8, std::move(file));
+        OutRecord file { {}, true, {}, {} };
+        file.add(kContents, dataRecord(contents));
+        file.add(kPreferredName, dataRecord(latin1));
+        file.add(kUTF8PreferredName, dataRecord(utf8));
+        file.add(kAttributes, dataRecord(attributes));
+        top.add(utf8, std::move(file));
     }
-    top.children.emplace_back(kPreferredName, dataRecord({}));
-    top.children.emplace_back(kUTF8PreferredName, dataRecord({}));
+    top.add(kPreferredName, dataRecord({}));
+    top.add(kUTF8PreferredName, dataRecord({}));
     QByteArray out;
     out.reserve(8 + top.size());
     out.append("rtfd", 4);
