@@ -1,7 +1,8 @@
 // Import and export end to end, as the commands run them: 1,000 Markdown files imported into a
 // saved notes file under the progress panel, 1,000 notes exported as RTF into a folder, 100
-// notes in each other registered format, and a cold import of 10,000 files with the growth of
-// the process's resident size.
+// notes in each other registered format, a cold import of 10,000 files with the growth of
+// the process's resident size, and the peak resident size of cold imports of one Markdown page
+// holding large pictures (data: URIs), against the page's size.
 
 #include "document/BXDocument.h"
 #include "document/model/BXNote.h"
@@ -15,9 +16,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -212,6 +217,70 @@ void BM_ImportTenThousandFiles_Cold(benchmark::State& state)
     ColdRun::iterate(state, QStringLiteral("import-10000"), { files }, 10000);
 }
 BENCHMARK(BM_ImportTenThousandFiles_Cold)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
+// A Markdown page of `textMegabytes` of words around `pictures` pictures of `pictureMegabytes`
+// each, written into the page: a PNG with random bytes after its end, which readers ignore.
+QString picturePage(const QString& folder, int pictures, int pictureMegabytes, int textMegabytes)
+{
+    const QString path = folder
+        + QStringLiteral("/page-%1x%2-%3.md")
+              .arg(pictures)
+              .arg(pictureMegabytes)
+              .arg(textMegabytes);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the page to import");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
+    QByteArray picture = png;
+    picture.resize(qsizetype(pictureMegabytes) * 1000 * 1000);
+    QRandomGenerator random(1);
+    random.fillRange(reinterpret_cast<quint32*>(picture.data() + png.size()),
+        (picture.size() - png.size()) / qsizetype(sizeof(quint32)));
+    const QByteArray line = "Some words of a long note, and some more of them to fill a line.\n";
+    const QByteArray words
+        = line.repeated(qsizetype(textMegabytes) * 1000 * 1000 / (pictures + 1) / line.size());
+    file.write(words);
+    for (int i = 0; i < pictures; ++i) {
+        file.write("\n![picture](data:image/png;base64,");
+        file.write(picture.toBase64());
+        file.write(")\n\n");
+        file.write(words);
+    }
+    return path;
+}
+
+[[maybe_unused]] const bool kColdPicturePage
+    = ColdRun::add(QStringLiteral("import-picture-page"), [](const QStringList& arguments) {
+          setUp();
+          QTemporaryDir place;
+          std::unique_ptr<BXDocument> document = savedDocument(place.path());
+          const ColdRun::Meter meter;
+          const qsizetype imported = importFolder(*document, arguments.value(0));
+          const ColdRun::Measure measure = meter.stop(double(imported));
+          document->close();
+          return std::optional<ColdRun::Measure>(measure);
+      });
+
+// Arguments: pictures, megabytes each, megabytes of words. The page limits keep four of five
+// 60 MB pictures, and no picture over 64 MB; "peak_MB" is to be read against the page's size.
+void BM_ImportPicturePage_Cold(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString page
+        = picturePage(folder.path(), int(state.range(0)), int(state.range(1)), int(state.range(2)));
+    state.counters["page_MB"] = double(QFileInfo(page).size()) / (1024.0 * 1024.0);
+    ColdRun::iterate(state, QStringLiteral("import-picture-page"), { page }, 1);
+}
+BENCHMARK(BM_ImportPicturePage_Cold)
+    ->Args({ 1, 60, 4 })
+    ->Args({ 1, 70, 5 })
+    ->Args({ 5, 60, 20 })
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);

@@ -13,6 +13,7 @@
 #include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
+#include "platform/text/HtmlImageLoader.h"
 #include "platform/text/RtfWriter.h"
 #include "platform/text/TextEncoding.h"
 #include "ui/BXProgressPanelController.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -621,6 +623,67 @@ TEST_F(ImportExportTest, NotesThatLostCharactersAreNamedInTheClosingAlert)
         for (const QString& title : c.lost)
             EXPECT_TRUE(told.contains(title)) << told.toStdString();
         EXPECT_FALSE(told.contains(u"Plain words"_qs));
+    }
+}
+
+// A Markdown and an HTML page, each with a picture over the bound and a small one, come in with
+// their words and the small picture; one report names each page with what was left out.
+TEST_F(ImportExportTest, PicturesPastTheBoundsAreLeftOutOfTheNotesAndReported)
+{
+    const QString files = makeFolder(QStringLiteral("pages"));
+    QByteArray small;
+    {
+        QBuffer buffer(&small);
+        buffer.open(QIODevice::WriteOnly);
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        ASSERT_TRUE(image.save(&buffer, "PNG"));
+    }
+    QByteArray larger = small;
+    larger.resize(platform::HtmlImageLoader::maximumImageBytes + 1);
+    larger = larger.toBase64();
+    {
+        QFile markdown(files + QStringLiteral("/page.md"));
+        ASSERT_TRUE(markdown.open(QIODevice::WriteOnly));
+        markdown.write("Before\n\n![big](data:image/png;base64,");
+        markdown.write(larger);
+        markdown.write(")\n\n![small](data:image/png;base64," + small.toBase64() + ")\n\nAfter\n");
+        QFile html(files + QStringLiteral("/page.html"));
+        ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+        html.write("<p>Before <img src=\"data:image/png;base64,");
+        html.write(larger);
+        html.write("\"> <img src=\"data:image/png;base64," + small.toBase64() + "\"> After</p>");
+    }
+    larger.clear();
+
+    const QList<ManagedObjectPtr> notes = import({ QUrl::fromLocalFile(files) });
+
+    ASSERT_EQ(notes.size(), 2);
+    for (const ManagedObjectPtr& object : notes) {
+        const auto* note = static_cast<BXNote*>(object.get());
+        SCOPED_TRACE(note->noteName().toStdString());
+        EXPECT_TRUE(note->noteText().startsWith(QStringLiteral("Before")));
+        EXPECT_TRUE(note->noteText().trimmed().endsWith(QStringLiteral("After")));
+        const std::unique_ptr<QTextDocument> text = note->attributedString();
+        QList<QByteArray> pictures;
+        for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat format = it.fragment().charFormat();
+                if (platform::AttributedText::isAttachment(format))
+                    pictures << platform::AttributedText::attachment(*text, format).contents;
+            }
+        }
+        EXPECT_EQ(pictures, QList<QByteArray> { small });
+    }
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    const platform::Alert& report = alerts.shown().front().alert;
+    EXPECT_EQ(report.messageText, QStringLiteral("Some pictures were not imported."));
+    EXPECT_EQ(
+        report.informativeText, QStringLiteral("2 notes came in without some of their pictures."));
+    for (const QString& page : { QStringLiteral("/page.html"), QStringLiteral("/page.md") }) {
+        EXPECT_TRUE(report.detailedText.contains(
+            page + QStringLiteral(": A picture larger than 64 MB was left out.")))
+            << report.detailedText.toStdString();
     }
 }
 

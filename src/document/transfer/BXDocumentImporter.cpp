@@ -102,8 +102,8 @@ void BXDocumentImporter::importNotesAtURLs(
                     notes << note;
             }
         }
-        if (std::optional<platform::Alert> report = BXNoteImport::report(
-                skipped + outcome.skipped, outcome.lostCount, outcome.lostReason)) {
+        if (std::optional<platform::Alert> report = BXNoteImport::report(skipped + outcome.skipped,
+                outcome.shortened, outcome.lostCount, outcome.lostReason)) {
             if (QWidget* window = guard ? guard->m_host.sheetWindow() : nullptr)
                 platform::AlertPresenter::current().beginSheet(*report, window, {});
             else

@@ -9,6 +9,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/text/HtmlImageEmbedder.h"
 #include "platform/text/HtmlImageLoader.h"
+#include "platform/text/HtmlReader.h"
+#include "platform/text/InlinePictureExtractor.h"
 #include "platform/text/TextDocumentReader.h"
 #include "platform/text/TextDocumentTypes.h"
 #include "platform/text/TextEncoding.h"
@@ -86,21 +88,55 @@ void walkFolder(const QString& folder, BXNoteImport::Files& files)
     }
 }
 
-std::unique_ptr<QTextDocument> markdownDocument(const QString& path, const QFont& noteFont)
+// The file is read in pieces of this size, its pictures decoded as they arrive.
+constexpr qint64 kReadPiece = 1024 * 1024;
+
+QString tooLargeReason()
+{
+    return platform::localizedFormat(
+        QStringLiteral("The page holds more than %@ million characters of text and markup."),
+        QString::number(platform::HtmlReader::maximumMarkupLength / 1'000'000));
+}
+
+// A Markdown file's rich text. Its text, pictures apart, is bounded as a page's is: that bound
+// is known as the bytes arrive, and a page past it is refused with `refusal` set. Null without
+// a refusal when the file is not UTF-8 and another reader may try.
+std::unique_ptr<QTextDocument> markdownDocument(
+    const QString& path, const QFont& noteFont, QStringList* leftOut, QString* refusal)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
+    // Its images name pictures beside the file, as a page's do.
+    platform::HtmlImageLoader loader(
+        QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
+    platform::InlinePictureExtractor extractor(loader);
+    // UTF-8 takes at most three bytes for a character.
+    constexpr qsizetype longestText = 3 * platform::HtmlReader::maximumMarkupLength;
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(kReadPiece);
+        if (piece.isEmpty())
+            break;
+        extractor.append(piece);
+        if (extractor.textLength() > longestText) {
+            *refusal = tooLargeReason();
+            return nullptr;
+        }
+    }
+    if (file.error() != QFileDevice::NoError)
+        return nullptr;
     const std::optional<QString> text = platform::TextEncoding::decode(
-        file.readAll(), platform::TextEncoding::UTF8StringEncoding);
+        extractor.finish(), platform::TextEncoding::UTF8StringEncoding);
+    if (text && text->size() > platform::HtmlReader::maximumMarkupLength) {
+        *refusal = tooLargeReason();
+        return nullptr;
+    }
     std::unique_ptr<QTextDocument> document
         = text ? MarkdownImporter::attributedStringFromMarkdown(*text, noteFont) : nullptr;
-    // Its images name pictures beside the file, as a page's do.
     if (document) {
-        platform::HtmlImageLoader loader(
-            QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
         platform::HtmlImageEmbedder::embed(
             *document, [&loader](const QString& source) { return loader.load(source); });
+        *leftOut = loader.leftOut();
     }
     return document;
 }
@@ -168,8 +204,12 @@ bool BXNoteImport::needsPanel(const QStringList& paths)
 }
 
 std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
-    const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason)
+    const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason,
+    QStringList* leftOut)
 {
+    QStringList unreported;
+    if (!leftOut)
+        leftOut = &unreported;
     struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         *reason = errnoReason(errno);
@@ -190,8 +230,14 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     }
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("md") || extension == QLatin1String("markdown")) {
-        if (std::unique_ptr<QTextDocument> markdown = markdownDocument(path, plain.font()))
+        QString refusal;
+        if (std::unique_ptr<QTextDocument> markdown
+            = markdownDocument(path, plain.font(), leftOut, &refusal))
             return markdown;
+        if (!refusal.isEmpty()) {
+            *reason = refusal;
+            return nullptr;
+        }
     }
     platform::Error error;
     std::optional<platform::TextDocumentReader::Result> read
@@ -201,6 +247,7 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
         return nullptr;
     }
     std::unique_ptr<QTextDocument> document = std::move(read->document);
+    *leftOut = std::move(read->leftOut);
     const bool plainText = read->documentType == platform::PlainTextDocumentType
         || extension == QLatin1String("txt");
     if (plainText && !document->isEmpty()) {
@@ -250,12 +297,15 @@ BXNoteImport::Outcome BXNoteImport::run(platform::ProgressPanel* panel)
                     break;
             }
             QString reason;
+            QStringList leftOut;
             const std::unique_ptr<QTextDocument> text
-                = readFile(path, m_plainCharacters, m_plainParagraph, &reason);
+                = readFile(path, m_plainCharacters, m_plainParagraph, &reason, &leftOut);
             if (!text) {
                 outcome.skipped.append({ path, reason });
                 continue;
             }
+            if (!leftOut.isEmpty())
+                outcome.shortened.append({ path, leftOut.join(QLatin1Char(' ')) });
             BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(
                 &context, QFileInfo(path).completeBaseName(), categories);
             if (!note)
@@ -281,26 +331,32 @@ BXNoteImport::Outcome BXNoteImport::run(platform::ProgressPanel* panel)
     return outcome;
 }
 
-std::optional<platform::Alert> BXNoteImport::report(
-    const QList<Skip>& skipped, int lostCount, const QString& lostReason)
+std::optional<platform::Alert> BXNoteImport::report(const QList<Skip>& skipped,
+    const QList<Skip>& shortened, int lostCount, const QString& lostReason)
 {
-    if (skipped.isEmpty() && lostCount == 0)
+    if (skipped.isEmpty() && shortened.isEmpty() && lostCount == 0)
         return std::nullopt;
     platform::Alert alert;
     alert.style = platform::AlertStyle::Warning;
-    alert.messageText = localized(QStringLiteral("Some files were not imported."));
+    alert.messageText = skipped.isEmpty() && lostCount == 0
+        ? localized(QStringLiteral("Some pictures were not imported."))
+        : localized(QStringLiteral("Some files were not imported."));
     QStringList summary;
     if (!skipped.isEmpty())
         summary << platform::localizedFormat(
             QStringLiteral("%@ of the chosen files could not be read as notes."),
             QString::number(skipped.size()));
+    if (!shortened.isEmpty())
+        summary << platform::localizedFormat(
+            QStringLiteral("%@ notes came in without some of their pictures."),
+            QString::number(shortened.size()));
     if (lostCount > 0)
         summary << platform::localizedFormat(
             QStringLiteral("%@ notes were read but could not be saved: %@"),
             QString::number(lostCount), lostReason);
     alert.informativeText = summary.join(QLatin1Char('\n'));
     QStringList lines;
-    for (const Skip& skip : skipped)
+    for (const Skip& skip : skipped + shortened)
         lines << QStringLiteral("%1: %2").arg(skip.path, skip.reason);
     alert.detailedText = lines.join(QLatin1Char('\n'));
     return alert;

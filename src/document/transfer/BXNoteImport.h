@@ -44,6 +44,8 @@ public:
         // The saved notes, in the order of their files.
         QList<platform::ManagedObjectID> noteIDs;
         QList<Skip> skipped;
+        // Files that came in without some of their pictures, with what was left out.
+        QList<Skip> shortened;
         // Notes read but never saved, because the last save failed.
         int lostCount = 0;
         QString lostReason;
@@ -71,19 +73,22 @@ public:
     // (HtmlImageLoader, relative to the file); everything else goes through the text system's
     // readers, and plain text takes `plain` (the default style, without a colour of its own).
     // A file that is not regular is refused before it is opened, so a pipe cannot hang the
-    // import.
+    // import. Pictures are read within HtmlImageLoader's bounds, Markdown's as the file's bytes
+    // arrive, and `leftOut` says what the bounds left out; a Markdown page holds no more text
+    // than an HTML page may (HtmlReader), or is refused while it is read.
     static std::unique_ptr<QTextDocument> readFile(const QString& path,
-        const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason);
+        const QTextCharFormat& plain, const QTextBlockFormat& block, QString* reason,
+        QStringList* leftOut = nullptr);
 
     // Runs the import and saves it once; with a panel, shows the progress and stops between
     // files when asked, saving the notes made until then. A failed save loses them all, and the
     // outcome says how many.
     Outcome run(platform::ProgressPanel* panel);
 
-    // The closing report of an import that left files out or lost notes; nothing when all went
-    // in.
-    static std::optional<platform::Alert> report(
-        const QList<Skip>& skipped, int lostCount, const QString& lostReason);
+    // The closing report of an import that left files or pictures out or lost notes; nothing
+    // when all went in.
+    static std::optional<platform::Alert> report(const QList<Skip>& skipped,
+        const QList<Skip>& shortened, int lostCount, const QString& lostReason);
 
 private:
     std::shared_ptr<platform::PersistentStoreCoordinator> m_coordinator;

@@ -310,7 +310,7 @@ void MarkdownExporter::registerTextFormat()
             return std::nullopt;
         }
         return TextFormat::ReadResult { std::move(document),
-            platform::TextEncoding::UTF8StringEncoding };
+            platform::TextEncoding::UTF8StringEncoding, {} };
     };
     platform::TextFormatRegistry::registerFormat(std::move(format));
 }

@@ -23,7 +23,9 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr)), m_prepareResult(other.m_prepareResult)
+    : m_statement(std::exchange(other.m_statement, nullptr)),
+      m_prepareResult(other.m_prepareResult),
+      m_blobs(std::move(other.m_blobs))
 { }
 
 SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
@@ -32,6 +34,7 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
         sqlite3_finalize(m_statement);
         m_statement = std::exchange(other.m_statement, nullptr);
         m_prepareResult = other.m_prepareResult;
+        m_blobs = std::move(other.m_blobs);
     }
     return *this;
 }
@@ -63,9 +66,14 @@ void SqliteStatement::bind(int index, const QVariant& value)
         sqlite3_bind_double(m_statement, index, value.toDouble());
         return;
     case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
+        if (index < 1)
+            return;
+        if (size_t(index) > m_blobs.size())
+            m_blobs.resize(size_t(index));
+        QByteArray& bytes = m_blobs[size_t(index) - 1];
+        bytes = value.toByteArray();
         sqlite3_bind_blob64(
-            m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+            m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
         return;
     }
     case QMetaType::VoidStar:

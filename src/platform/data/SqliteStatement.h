@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -57,6 +59,9 @@ public:
 private:
     sqlite3_stmt* m_statement = nullptr;
     int m_prepareResult = 0;
+    // Blobs bound without a copy, by parameter: a note of many megabytes of pictures is not held
+    // once more while it is saved. Each lives until its parameter is bound again.
+    std::vector<QByteArray> m_blobs;
 };
 
 } // namespace platform

@@ -104,7 +104,8 @@ TextFormat html()
             = HtmlReader::read(data, { options.encoding, options.baseUrl, {} }, error);
         if (!page)
             return std::nullopt;
-        return TextFormat::ReadResult { std::move(page->document), page->encoding };
+        return TextFormat::ReadResult { std::move(page->document), page->encoding,
+            std::move(page->leftOut) };
     };
     return format;
 }
@@ -128,7 +129,7 @@ TextFormat plainText()
         if (!text)
             return std::nullopt;
         return TextFormat::ReadResult { TextDocumentReader::documentFromPlainText(text->text),
-            text->encoding };
+            text->encoding, {} };
     };
     return format;
 }
@@ -168,7 +169,7 @@ TextFormat webArchive()
         std::optional<WebArchiveReader::Result> archive = WebArchiveReader::read(data, error);
         if (!archive)
             return std::nullopt;
-        return TextFormat::ReadResult { std::move(archive->document), archive->encoding };
+        return TextFormat::ReadResult { std::move(archive->document), archive->encoding, {} };
     };
     return format;
 }

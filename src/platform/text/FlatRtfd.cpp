@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <list>
 #include <memory>
 #include <vector>
 
@@ -127,29 +128,54 @@ void appendU32(QByteArray& out, quint32 value)
     out.append(bytes, 4);
 }
 
-QByteArray dataRecord(const QByteArray& payload)
-{
-    QByteArray out;
-    appendU32(out, kDataRecord);
-    appendU32(out, quint32(payload.size()));
-    out.append(payload);
-    return out;
-}
+// A record to write: data held elsewhere, or a folder of named records. The package is sized
+// first and written once into one buffer, as building each folder as bytes of its own would
+// hold a picture once more at every level.
+struct OutRecord {
+    QByteArrayView data;
+    bool isDirectory = false;
+    std::vector<QByteArrayView> keys;
+    std::vector<OutRecord> children;
 
-QByteArray directoryRecord(const QList<QPair<QByteArray, QByteArray>>& entries)
-{
-    QByteArray out;
-    appendU32(out, kDirectoryRecord);
-    appendU32(out, quint32(entries.size()));
-    for (const auto& entry : entries) {
-        appendU32(out, quint32(entry.first.size()));
-        out.append(entry.first);
+    void add(QByteArrayView key, OutRecord child)
+    {
+        keys.push_back(key);
+        children.push_back(std::move(child));
     }
-    for (const auto& entry : entries)
-        appendU32(out, quint32(entry.second.size()));
-    for (const auto& entry : entries)
-        out.append(entry.second);
-    return out;
+
+    qsizetype size() const
+    {
+        qsizetype size = 8;
+        if (!isDirectory)
+            return size + data.size();
+        for (size_t i = 0; i < keys.size(); ++i)
+            size += 4 + keys[i].size() + 4 + children[i].size();
+        return size;
+    }
+
+    void writeTo(QByteArray& out) const
+    {
+        appendU32(out, isDirectory ? kDirectoryRecord : kDataRecord);
+        if (!isDirectory) {
+            appendU32(out, quint32(data.size()));
+            out.append(data);
+            return;
+        }
+        appendU32(out, quint32(keys.size()));
+        for (const QByteArrayView key : keys) {
+            appendU32(out, quint32(key.size()));
+            out.append(key);
+        }
+        for (const OutRecord& child : children)
+            appendU32(out, quint32(child.size()));
+        for (const OutRecord& child : children)
+            child.writeTo(out);
+    }
+};
+
+OutRecord dataRecord(QByteArrayView data)
+{
+    return OutRecord { data, false, {}, {} };
 }
 
 // The "." payload of a regular file: its permissions among values only partly understood.
@@ -218,20 +244,27 @@ std::optional<FlatRtfd::Files> FlatRtfd::read(QByteArrayView data, Error* error)
 
 QByteArray FlatRtfd::write(const Files& files)
 {
-    QList<QPair<QByteArray, QByteArray>> entries;
+    static const QByteArray attributes = fileAttributes();
+    // The names the records view; a list's items keep their places as it grows.
+    std::list<QByteArray> names;
+    OutRecord top { {}, true, {}, {} };
     for (const auto& [name, contents] : files) {
-        const QByteArray utf8 = name.toUtf8();
-        entries.append({ utf8,
-            directoryRecord({ { kContents, dataRecord(contents) },
-                { kPreferredName, dataRecord(name.toLatin1()) },
-                { kUTF8PreferredName, dataRecord(utf8) },
-                { kAttributes, dataRecord(fileAttributes()) } }) });
+        const QByteArray& utf8 = names.emplace_back(name.toUtf8());
+        const QByteArray& latin1 = names.emplace_back(name.toLatin1());
+        OutRecord file { {}, true, {}, {} };
+        file.add(kContents, dataRecord(contents));
+        file.add(kPreferredName, dataRecord(latin1));
+        file.add(kUTF8PreferredName, dataRecord(utf8));
+        file.add(kAttributes, dataRecord(attributes));
+        top.add(utf8, std::move(file));
     }
-    entries.append({ kPreferredName, dataRecord({}) });
-    entries.append({ kUTF8PreferredName, dataRecord({}) });
-    QByteArray out("rtfd", 4);
+    top.add(kPreferredName, dataRecord({}));
+    top.add(kUTF8PreferredName, dataRecord({}));
+    QByteArray out;
+    out.reserve(8 + top.size());
+    out.append("rtfd", 4);
     appendU32(out, 0);
-    out.append(directoryRecord(entries));
+    top.writeTo(out);
     return out;
 }
 

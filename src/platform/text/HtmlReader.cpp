@@ -2,6 +2,7 @@
 
 #include "HtmlImageLoader.h"
 #include "HtmlImporter.h"
+#include "InlinePictureExtractor.h"
 #include "PlainText.h"
 #include "TextListConversion.h"
 #include "platform/foundation/Localized.h"
@@ -85,18 +86,31 @@ std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const Q
 std::optional<HtmlReader::Result> HtmlReader::read(
     const QByteArray& data, const Options& options, Error* error)
 {
+    HtmlImageLoader loader(options.baseUrl);
+    // Pictures written into the page are taken out before the text is decoded, so that the
+    // page's text, and everything the importer makes of it, is only as large as its words and
+    // markup. A page in a wide encoding holds no ASCII URI to find.
+    QByteArray page;
+    if (isWide(PlainText::byteOrderMarkEncoding(data)) || isWide(options.encoding)) {
+        page = data;
+    } else {
+        InlinePictureExtractor extractor(loader);
+        extractor.append(data);
+        page = extractor.finish();
+    }
     std::optional<PlainText::ReadResult> text;
-    const TextEncoding::Value declared = declaredEncoding(data);
-    if (PlainText::byteOrderMarkEncoding(data) == TextEncoding::InvalidStringEncoding
+    const TextEncoding::Value declared = declaredEncoding(page);
+    if (PlainText::byteOrderMarkEncoding(page) == TextEncoding::InvalidStringEncoding
         && options.encoding == TextEncoding::InvalidStringEncoding
         && TextEncoding::isAvailable(declared) && !isWide(declared)) {
         // Pages often declare one encoding and hold a stray byte of another; read on, as
         // browsers do.
-        if (std::optional<QString> decoded = TextEncoding::decode(data, declared, true))
+        if (std::optional<QString> decoded = TextEncoding::decode(page, declared, true))
             text = PlainText::ReadResult { std::move(*decoded), declared, false };
     }
     if (!text)
-        text = PlainText::read(data, options.encoding, error);
+        text = PlainText::read(page, options.encoding, error);
+    page = QByteArray();
     if (!text)
         return std::nullopt;
     if (markupLength(text->text) > maximumMarkupLength) {
@@ -112,13 +126,12 @@ std::optional<HtmlReader::Result> HtmlReader::read(
     Result result;
     result.document = fromHtml(text->text, options.baseUrl);
     result.encoding = text->encoding;
-    if (options.images) {
-        HtmlImageEmbedder::embed(*result.document, options.images);
-    } else {
-        HtmlImageLoader loader(options.baseUrl);
-        HtmlImageEmbedder::embed(
-            *result.document, [&loader](const QString& source) { return loader.load(source); });
-    }
+    text.reset();
+    HtmlImageEmbedder::embed(*result.document, [&](const QString& source) {
+        return options.images && !loader.holds(source) ? options.images(source)
+                                                       : loader.load(source);
+    });
+    result.leftOut = loader.leftOut();
     return result;
 }
 

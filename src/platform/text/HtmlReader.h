@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <memory>
@@ -19,8 +20,9 @@ namespace platform {
 // the text, before any <html>) apply; images become attachments holding their pictures, or
 // go; elements nested deeper than HtmlNestingLimiter allows read at its deepest level. Picks
 // the encoding from a byte-order mark, the caller, the page's charset declaration, valid UTF-8,
-// or Windows-1252, in that order. A page of more than maximumMarkupLength characters of text and
-// markup (its pictures not counted) is refused with an error: the importer would take
+// or Windows-1252, in that order. Pictures written into the page are taken out of its bytes
+// before anything else (InlinePictureExtractor). A page of more than maximumMarkupLength characters
+// of text and markup (its pictures not counted) is refused with an error: the importer would take
 // gigabytes and many seconds for it. Reentrant; the document belongs to the caller's thread.
 class HtmlReader final {
 public:
@@ -39,6 +41,8 @@ public:
     struct Result {
         std::unique_ptr<QTextDocument> document;
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding;
+        // What the bounds on pictures left out, for the user (HtmlImageLoader::leftOut).
+        QStringList leftOut;
     };
 
     static std::optional<Result> read(

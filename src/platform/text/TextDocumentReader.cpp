@@ -32,6 +32,7 @@ std::optional<TextDocumentReader::Result> readBytes(const QByteArray& data, cons
     result.document = std::move(read->document);
     result.documentType = type;
     result.encoding = read->encoding;
+    result.leftOut = std::move(read->leftOut);
     return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -32,6 +33,8 @@ public:
         std::unique_ptr<QTextDocument> document;
         QString documentType;
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding;
+        // What the reader's bounds left out of the document, a sentence each, for the user.
+        QStringList leftOut;
     };
 
     static std::optional<Result> readFile(

@@ -45,6 +45,8 @@ struct TextFormat {
         std::unique_ptr<QTextDocument> document;
         // The encoding the text was read in, for formats that use one.
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding;
+        // What the reader's bounds left out of the document, a sentence each, for the user.
+        QStringList leftOut;
     };
 
     // Writes the document to `target`, a file, or a folder for package formats, replacing what

@@ -168,6 +168,38 @@ TEST(HtmlImages, LoadingStaysWithinItsBounds)
     EXPECT_FALSE(loader.load(QStringLiteral("largest.png")));
     EXPECT_FALSE(loader.load(small));
     EXPECT_TRUE(HtmlImageLoader({}).load(small));
+    // Each picture left out is counted for the bound it passed, in words for the user.
+    EXPECT_EQ(loader.leftOut(),
+        QStringList({ QStringLiteral("A picture larger than 64 MB was left out."),
+            QStringLiteral("2 pictures past the 256 MB one note's pictures may take were left "
+                           "out.") }));
+}
+
+// Pictures written into a page in long URIs come in whole through the page's reader, in a link
+// as well; the page's own text never holds them.
+TEST(HtmlImages, LongPicturesWrittenIntoAPageComeInWhole)
+{
+    QByteArray large = bxtest::pngBytes(QSize(3, 2), Qt::red);
+    large += QByteArray(200'000, 'z');
+    const QByteArray small = bxtest::pngBytes(QSize(1, 1), Qt::blue);
+    const QByteArray page = "<p>a <img src=\"data:image/png;base64," + large.toBase64()
+        + "\"> b <a href=\"https://example.org/\"><img src='data:image/png;base64,"
+        + large.toBase64() + "'></a> c <img src=data:image/png;base64," + small.toBase64()
+        + "></p>";
+    const std::optional<HtmlReader::Result> read = HtmlReader::read(page, {});
+    ASSERT_TRUE(read);
+    EXPECT_EQ(
+        AttributedText::string(*read->document).toStdU16String(), u"a \uFFFC b \uFFFC c \uFFFC");
+    const std::vector<Picture> pictures = picturesOf(*read->document);
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures[0].attachment.contents, large);
+    EXPECT_EQ(pictures[1].attachment.contents, large);
+    EXPECT_EQ(pictures[2].attachment.contents, small);
+    EXPECT_EQ(AttributedText::attribute(
+                  *read->document, AttributedText::LinkAttributeName, pictures[1].position)
+                  .toUrl(),
+        QUrl(QStringLiteral("https://example.org/")));
+    EXPECT_TRUE(read->leftOut.isEmpty());
 }
 
 // The pages LibreOffice (pictures in files beside the page) and pandoc (pictures inside the

@@ -191,6 +191,20 @@ TEST(FlatRtfd, ReadsRegularFilesAndSkipsMetadata)
     const FlatRtfd::Files written
         = { { u"TXT.rtf"_qs, rtf }, { u"Bild ä.png"_qs, "123" }, { u"empty"_qs, "" } };
     EXPECT_EQ(FlatRtfd::read(FlatRtfd::write(written)), written);
+    // Byte for byte the layout other programs write.
+    auto file = [&](const QByteArray& name, const QByteArray& latin1, const QByteArray& contents) {
+        return QPair<QByteArray, QByteArray> { name,
+            directoryRecord(
+                { { "..", dataRecord(contents) }, { "__@PreferredName@__", dataRecord(latin1) },
+                    { "__@UTF8PreferredName@__", dataRecord(name) },
+                    { ".", dataRecord(attributes) } }) };
+    };
+    EXPECT_EQ(FlatRtfd::write(written),
+        "rtfd" + u32(0)
+            + directoryRecord({ file("TXT.rtf", "TXT.rtf", rtf),
+                file("Bild \xc3\xa4.png", "Bild \xe4.png", "123"), file("empty", "empty", ""),
+                { "__@PreferredName@__", dataRecord("") },
+                { "__@UTF8PreferredName@__", dataRecord("") } }));
 }
 
 TEST(FlatRtfd, LyingSizesFailCleanly)
