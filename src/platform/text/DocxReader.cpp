@@ -57,10 +57,10 @@ std::optional<QHash<QString, Relationship>> readRelationships(const QByteArray& 
 std::optional<QHash<QString, Relationship>> partRelationships(
     ZipArchive& archive, const QString& part, Error* error)
 {
-    const QFileInfo info(part);
-    const QString folder = info.path() == u"." ? QString() : info.path() + u'/';
-    const QString name
-        = folder + QStringLiteral("_rels/") + info.fileName() + QStringLiteral(".rels");
+    // The package's own relationships (an empty part) are "_rels/.rels" at the top.
+    const qsizetype slash = part.lastIndexOf(u'/');
+    const QString name = part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1)
+        + QStringLiteral(".rels");
     if (!archive.contains(name))
         return QHash<QString, Relationship>();
     const std::optional<QByteArray> data = archive.read(name, error);

@@ -47,6 +47,9 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
                 "author", "title", "subject", "operator", "keywords", "company", "doccomm",
                 "listname", "levelnumbers" })
             add(name, Word::SkippedDestination);
+        // A shape's properties, names and values alike, are settings and never text.
+        for (std::string_view name : { "sp", "sn", "sv" })
+            add(name, Word::SkippedDestination);
         add("fcharset", Word::FontCharset);
         add("red", Word::Red);
         add("green", Word::Green);

@@ -37,6 +37,11 @@ public:
 private:
     RtfGroupState& group() { return m_stack.back(); }
     bool fail(Error* error, const QString& reason);
+    // The data ran out (`reason`): true when that fails the read; after a stray closing
+    // brace the document has been whole once, so what is open closes and the text stays.
+    bool dataEnds(Error* error, const QString& reason);
+    // Nothing but blanks follows the current token.
+    bool onlyBlanksFollow() const;
     void handleWord(const RtfToken& token, Error* error, bool* failed);
     bool handleDestinationWord(const RtfKeywords::Entry& entry, int value, bool hasValue);
     void handleSymbol(const RtfToken& token);
@@ -76,6 +81,8 @@ private:
     // A character control word in the text since the last paragraph break.
     bool m_lookAfterBreak = false;
     std::vector<TextAttachment> m_pendingAttachments;
+    // A brace closed the document while more followed; reading went on at the top level.
+    bool m_strayClose = false;
 };
 
 bool Parser::fail(Error* error, const QString& reason)
@@ -83,6 +90,30 @@ bool Parser::fail(Error* error, const QString& reason)
     return Error::set(error,
         Error(kCocoaErrorDomain, FileReadCorruptFileError,
             QStringLiteral("The rich text could not be read."), reason));
+}
+
+bool Parser::dataEnds(Error* error, const QString& reason)
+{
+    if (!m_strayClose) {
+        fail(error, reason);
+        return true;
+    }
+    while (!m_stack.empty())
+        closeGroup();
+    return false;
+}
+
+bool Parser::onlyBlanksFollow() const
+{
+    RtfTokenizer rest = m_tokens;
+    for (RtfToken token = rest.next(); token.type != RtfToken::Type::End; token = rest.next()) {
+        const bool blank = token.type == RtfToken::Type::Text
+            && std::all_of(token.text.begin(), token.text.end(),
+                [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
+        if (!blank)
+            return false;
+    }
+    return true;
 }
 
 std::unique_ptr<QTextDocument> Parser::run(Error* error)
@@ -117,8 +148,8 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
                 --m_skip;
                 if (token.type == RtfToken::Type::ControlWord && token.text == "bin") {
                     QByteArrayView ignored;
-                    if (!token.hasParameter || !m_tokens.takeBinary(token.parameter, &ignored)) {
-                        fail(error, QStringLiteral("Binary data runs past the end."));
+                    if ((!token.hasParameter || !m_tokens.takeBinary(token.parameter, &ignored))
+                        && dataEnds(error, QStringLiteral("Binary data runs past the end."))) {
                         return nullptr;
                     }
                 }
@@ -127,8 +158,9 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
         }
         switch (token.type) {
         case RtfToken::Type::End:
-            fail(error, QStringLiteral("The data ends inside a group."));
-            return nullptr;
+            if (dataEnds(error, QStringLiteral("The data ends inside a group.")))
+                return nullptr;
+            break;
         case RtfToken::Type::GroupOpen:
             m_skip = 0;
             if (m_stack.size() >= size_t(RtfReader::MaximumNesting)) {
@@ -139,6 +171,12 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
             break;
         case RtfToken::Type::GroupClose:
             m_skip = 0;
+            // Other programs show what follows a brace too many; so does this reader, as
+            // more of the document.
+            if (m_stack.size() == 1 && !onlyBlanksFollow()) {
+                m_strayClose = true;
+                break;
+            }
             closeGroup();
             break;
         case RtfToken::Type::ControlWord:
@@ -154,18 +192,6 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
     }
     if (failed)
         return nullptr;
-    while (!m_tokens.atEnd()) {
-        const RtfToken rest = m_tokens.next();
-        if (rest.type == RtfToken::Type::End)
-            break;
-        const bool blank = rest.type == RtfToken::Type::Text
-            && std::all_of(rest.text.begin(), rest.text.end(),
-                [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
-        if (!blank) {
-            fail(error, QStringLiteral("Data follows the end of the document."));
-            return nullptr;
-        }
-    }
     return m_sink.takeDocument(m_document.attributes());
 }
 
@@ -554,12 +580,9 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
 
     if (entry.word == Word::Binary) {
         QByteArrayView bytes;
-        if (!has || !m_tokens.takeBinary(value, &bytes)) {
-            fail(error, QStringLiteral("Binary data runs past the end."));
-            *failed = true;
-            return;
-        }
-        if (destination == Destination::Picture)
+        if (!has || !m_tokens.takeBinary(value, &bytes))
+            *failed = dataEnds(error, QStringLiteral("Binary data runs past the end."));
+        else if (destination == Destination::Picture)
             m_pictures.appendPictureBinary(bytes);
         return;
     }

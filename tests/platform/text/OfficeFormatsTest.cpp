@@ -386,6 +386,60 @@ TEST(OfficeFormatReaders, RefuseDamagedInput)
     }
 }
 
+// Other writers name the main part as they like; the package's relationships say which it is,
+// and that part's own relationships lie beside it.
+TEST(OfficeFormatReaders, DocxMainPartIsTheOneTheRelationshipsName)
+{
+    const QByteArray w = "xmlns:w='http://schemas.openxmlformats.org/wordprocessingml/2006/main'";
+    const auto relationships = [](const QByteArray& type, const QByteArray& target) {
+        return "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/"
+               "relationships'><Relationship Id='rId1' Type='http://schemas.openxmlformats.org/"
+               "officeDocument/2006/relationships/"
+            + type + "' Target='" + target + "'/></Relationships>";
+    };
+    const QByteArray styles = "<w:styles " + w
+        + "><w:style w:type='paragraph' w:styleId='Loud'><w:rPr><w:b/></w:rPr></w:style>"
+          "</w:styles>";
+    const QByteArray document = "<w:document " + w
+        + "><w:body><w:p><w:pPr><w:pStyle w:val='Loud'/></w:pPr><w:r><w:t>main</w:t></w:r>"
+          "</w:p></w:body></w:document>";
+    const QByteArray decoy = "<w:document " + w
+        + "><w:body><w:p><w:r><w:t>decoy</w:t></w:r></w:p></w:body></w:document>";
+    struct Case {
+        const char* what;
+        QByteArray target;
+        QString part;
+        QString partRelationships;
+    };
+    const Case cases[] = {
+        { "another name in word/", "word/main.xml", u"word/main.xml"_qs,
+            u"word/_rels/main.xml.rels"_qs },
+        { "at the top", "content.xml", u"content.xml"_qs, u"_rels/content.xml.rels"_qs },
+        { "named from the root", "/doc/body.xml", u"doc/body.xml"_qs,
+            u"doc/_rels/body.xml.rels"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The styles lie at the top, named relative to the main part.
+        const QByteArray stylesTarget = c.part.contains(u'/') ? "../styles.xml" : "styles.xml";
+        const std::optional<QByteArray> package = ZipArchive::build({
+            { "_rels/.rels", relationships("officeDocument", c.target) },
+            { "word/document.xml", decoy },
+            { c.part, document },
+            { c.partRelationships, relationships("styles", stylesTarget) },
+            { "styles.xml", styles },
+        });
+        ASSERT_TRUE(package);
+        Error error;
+        const auto doc = DocxReader::read(*package, &error);
+        ASSERT_TRUE(doc) << error.toString().toStdString();
+        EXPECT_EQ(AttributedText::string(*doc), u"main"_qs);
+        EXPECT_TRUE(AttributedText::attribute(*doc, AttributedText::FontAttributeName, 0)
+                        .value<QFont>()
+                        .bold());
+    }
+}
+
 // What other word processors write and ours does not: inherited styles, fields, alternative
 // content, tables, white space rules, continued lists, embedded pictures.
 TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)

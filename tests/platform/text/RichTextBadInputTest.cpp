@@ -74,7 +74,6 @@ TEST(RichTextBadInput, DamagedRtfFailsCleanly)
         { "empty", "" },
         { "truncated", basic.left(basic.size() / 2) },
         { "missing closing brace", "{\\rtf1 {\\b text}" },
-        { "text after the document", "{\\rtf1 a}} b}" },
         { "nested 100,000 deep",
             "{\\rtf1 " + QByteArray(100000, '{') + QByteArray(100000, '}') + "}" },
         { "binary past the end", "{\\rtf1 a\\bin999999 xyz}" },
@@ -82,6 +81,7 @@ TEST(RichTextBadInput, DamagedRtfFailsCleanly)
         { "garbage", QByteArray("\x00\xff\xfe{\\\\}}\x80garbage", 16) },
         { "no header", "{\\b not rtf}" },
         { "lone backslash at the end", "{\\rtf1 a\\" },
+        { "blanks after a truncated document", "{\\rtf1 {\\b a}   " },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -93,6 +93,40 @@ TEST(RichTextBadInput, DamagedRtfFailsCleanly)
     // Every cut of a valid file fails or reads, never crashes.
     for (qsizetype length = 0; length < basic.size(); ++length)
         EXPECT_FALSE(RtfReader::read(basic.left(length))) << length;
+}
+
+// Other programs write, or leave behind after an edit, a brace too many or text after the
+// document's last brace; that text is the user's and is read as more of the document.
+TEST(RichTextBadInput, WhatFollowsAStrayClosingBraceIsRead)
+{
+    struct Case {
+        const char* what;
+        QByteArray data;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        { "one brace too many", "{\\rtf1 a}} b}", u"a b"_qs },
+        { "braces too many at the end", "{\\rtf1 a}}}}", u"a"_qs },
+        { "paragraphs after the end", "{\\rtf1 a\\par}\\par b\\par c", u"a\n\nb\nc"_qs },
+        { "a group after the end", "{\\rtf1 a}{\\b x}y", u"axy"_qs },
+        { "a group after the end left open", "{\\rtf1 a} {\\i x", u"a x"_qs },
+        { "binary past the end after the end", "{\\rtf1 a}b\\bin99 c", u"ab"_qs },
+        { "skipped binary past the end after the end", "{\\rtf1 a}\\uc1\\u1071\\bin99 c",
+            u"aЯ"_qs },
+        { "blanks and line ends after the end are nothing", QByteArray("{\\rtf1 a}\r\n \t\0", 14),
+            u"a"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Error error;
+        const auto doc = RtfReader::read(c.data, {}, &error);
+        ASSERT_TRUE(doc) << error.toString().toStdString();
+        EXPECT_EQ(A::string(*doc), c.text);
+    }
+    // What follows keeps the look the document had at its end.
+    const auto bold = RtfReader::read("{\\rtf1\\b a}b}");
+    ASSERT_TRUE(bold);
+    EXPECT_TRUE(A::attribute(*bold, A::FontAttributeName, 1).value<QFont>().bold());
 }
 
 TEST(RichTextBadInput, OddControlsStillRead)

@@ -67,6 +67,38 @@ TEST(RtfReader, DecodesTextAsTheDialectWritesIt)
     }
 }
 
+TEST(RtfReader, ShapePropertiesAreNotText)
+{
+    struct Case {
+        const char* what;
+        QByteArray rtf;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        { "text box with properties",
+            "{\\rtf1 {\\shp{\\sp{\\sn fFilled}{\\sv 0}}{\\shpinst{\\shptxt Hello\\par}}}}",
+            u"Hello\n"_qs },
+        { "properties inside the instructions",
+            "{\\rtf1 a{\\shp{\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}"
+            "{\\sp{\\sn wzName}{\\sv Box 1}}{\\shptxt b}}}c}",
+            u"abc"_qs },
+        { "a picture as a property value",
+            "{\\rtf1 a{\\shp{\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 89504e47}}}}}b}",
+            u"ab"_qs },
+        { "bare names and values", "{\\rtf1 a{\\sn fLine}{\\sv 1}b}", u"ab"_qs },
+        { "ignorable instructions leave the drawn result",
+            "{\\rtf1 {\\shp{\\*\\shpinst{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt x}}"
+            "{\\shprslt Hello}}}",
+            u"Hello"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = read(c.rtf);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(A::string(*doc), c.text);
+    }
+}
+
 TEST(RtfReader, GroupsRestoreCharacterState)
 {
     const auto doc = read("{\\rtf1{\\fonttbl\\f0 Helvetica;\\f1 Menlo-Bold;}"
