@@ -106,19 +106,17 @@ void ToolbarOverflowMenu::popUp()
 
 bool ToolbarOverflowMenu::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_button)
+    // Only mouse events are looked at: the button also sends events while it is destroyed,
+    // when it may no longer be read as a button.
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+            && type != QEvent::MouseButtonDblClick)
+        || watched != m_button)
         return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            popUp();
-        return true;
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        return true;
-    default:
-        return QObject::eventFilter(watched, event);
-    }
+    if (type == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        popUp();
+    return true;
 }
 
 } // namespace platform
