@@ -8,6 +8,7 @@
 #include "app/BXWelcomeWindowController.h"
 #include "app/BXWindowMenu.h"
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/documents/WindowController.h"
 
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,7 +41,8 @@ QStringList menuTexts(const QMenu& menu)
 {
     QStringList texts;
     for (const QAction* action : menu.actions())
-        texts.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+        texts.append(action->isSeparator() ? QStringLiteral("---")
+                                           : platform::MenuAccessKeys::plainTitle(action->text()));
     return texts;
 }
 
@@ -138,7 +141,7 @@ TEST(StartWindowsTest, WindowMenuGroupsWindowsByDocumentTheSameEachTime)
     std::unique_ptr<QMenuBar> bar(BXMainMenu::build(*fixture.controller));
     QMenu* window = nullptr;
     for (QAction* action : bar->actions()) {
-        if (action->text() == QStringLiteral("Window"))
+        if (platform::MenuAccessKeys::plainTitle(action->text()) == QStringLiteral("Window"))
             window = action->menu();
     }
     ASSERT_TRUE(window);
@@ -180,14 +183,15 @@ TEST(StartWindowsTest, MenusAreFoundByTag)
     // The Format menu follows Edit, with the same items as a window's Format button.
     const QList<QAction*> top = bar->actions();
     ASSERT_GE(top.size(), 3);
-    EXPECT_EQ(top.at(1)->text(), QStringLiteral("Edit"));
-    EXPECT_EQ(top.at(2)->text(), QStringLiteral("Format"));
+    EXPECT_EQ(top.at(1)->text(), QStringLiteral("&Edit"));
+    EXPECT_EQ(top.at(2)->text(), QStringLiteral("F&ormat"));
     EXPECT_EQ(top.at(2)->menu()->actions().size(), 2);
 
     // The Share menu lists every sharing service, each sent down the responder chain.
     QMenu* share = nullptr;
     for (QAction* item : BXMainMenu::menuWithTag(bar.get(), 201)->actions()) {
-        if (item->menu() && item->text() == QStringLiteral("Share"))
+        if (item->menu()
+            && platform::MenuAccessKeys::plainTitle(item->text()) == QStringLiteral("Share"))
             share = item->menu();
     }
     ASSERT_TRUE(share);
@@ -229,4 +233,50 @@ TEST(StartWindowsTest, BothStartWindowsShowTheirListAndButtons)
     ASSERT_TRUE(fixture.controller->recentDocumentsWindowController());
     fixture.controller->recentDocumentsWindowController()->closeAction();
     EXPECT_FALSE(fixture.controller->recentDocumentsWindowController());
+}
+
+namespace {
+
+// Every item of `menu` and of its submenus, "Menu > Item: k" with k its access key.
+void collectAccessKeys(const QMenu* menu, const QString& path, QStringList& keys)
+{
+    QSet<QChar> used;
+    for (const QAction* item : menu->actions()) {
+        // Headings (disabled items that send nothing) cannot be chosen.
+        if (item->isSeparator() || !item->isVisible() || !item->isEnabled())
+            continue;
+        const QString title = platform::MenuAccessKeys::plainTitle(item->text());
+        const QChar key = platform::MenuAccessKeys::accessKey(item->text());
+        EXPECT_FALSE(key.isNull()) << (path + title).toStdString() << " has no access key";
+        EXPECT_FALSE(used.contains(key)) << (path + title).toStdString() << " shares its key";
+        used.insert(key);
+        keys << path + title + QStringLiteral(": ") + key;
+        if (item->menu())
+            collectAccessKeys(item->menu(), path + title + QStringLiteral(" > "), keys);
+    }
+}
+
+} // namespace
+
+TEST(StartWindowsTest, EveryMenuAndItemHasAnAccessKeyNoOtherInItsMenuShares)
+{
+    ControllerFixture fixture;
+    std::unique_ptr<QMenuBar> bar(BXMainMenu::build(*fixture.controller));
+    QStringList keys;
+    QSet<QChar> used;
+    for (const QAction* top : bar->actions()) {
+        const QChar key = platform::MenuAccessKeys::accessKey(top->text());
+        EXPECT_FALSE(used.contains(key)) << top->text().toStdString();
+        used.insert(key);
+        keys << platform::MenuAccessKeys::plainTitle(top->text()) + QStringLiteral(": ") + key;
+        collectAccessKeys(
+            top->menu(), platform::MenuAccessKeys::plainTitle(top->text()) + u" > "_qs, keys);
+    }
+    // The ones users know from every other application.
+    for (const char* expected :
+        { "File: f", "Edit: e", "View: v", "Window: w", "Help: h", "File > New: n",
+            "File > Open…: o", "File > Save: s", "File > Print…: p", "File > Quit: q",
+            "Edit > Undo: u", "Edit > Cut: t", "Edit > Copy: c", "Edit > Paste: p" }) {
+        EXPECT_TRUE(keys.contains(QString::fromUtf8(expected))) << expected;
+    }
 }

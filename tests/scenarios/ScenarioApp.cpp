@@ -121,12 +121,6 @@ void closePopups()
         front->activateWindow();
         ScenarioApp::waitUntil([front] { return QApplication::activeWindow() == front; }, 1000);
     }
-    // Escape out of a menu opened from the menu bar leaves the bar highlighted and taking the
-    // keys; one more Escape gives them back to the view that had them, as a user presses it.
-    if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
-        sendKey(bar, Qt::Key_Escape, {});
-        ScenarioApp::idle(keyInterval());
-    }
 }
 
 // A menu only looked at, closed again without choosing: the keys go back to where they were,

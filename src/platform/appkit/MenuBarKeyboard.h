@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QMenu;
+class QMenuBar;
+
+namespace platform {
+
+// The keyboard's way into a window's menu bar beyond what the bar does itself: F10 opens its
+// first menu, and Escape out of one of its menus gives the keys back to the view that had them,
+// where the bar alone stays highlighted and takes the next keys (typing lost, commands sent
+// to the window instead of the view). Owned by the bar; main thread only.
+class MenuBarKeyboard final : public QObject {
+    Q_OBJECT
+
+public:
+    static void install(QMenuBar* bar);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit MenuBarKeyboard(QMenuBar* bar);
+    void openFirstMenu();
+    void giveKeysBack();
+
+    QPointer<QMenuBar> m_bar;
+};
+
+} // namespace platform
