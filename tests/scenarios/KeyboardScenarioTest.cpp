@@ -302,6 +302,13 @@ TEST(KeyboardScenario, EscapeFromAMenuGivesTheKeysBackToTheNote)
     ScenarioApp::type(u"!"_qs);
     EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta!"_qs; }));
     EXPECT_TRUE(ScenarioApp::isMenuItemEnabled({ u"Format"_qs, u"Font"_qs, u"Bold"_qs }));
+    // A menu looked into with the mouse and left with Escape, the window only then active
+    // again: the word typed next is the note's, not letters choosing menu items.
+    EXPECT_FALSE(ScenarioApp::chooseMenuItem({ u"Help"_qs, u"No Such Item"_qs }));
+    ScenarioApp::type(u"site"_qs);
+    EXPECT_TRUE(
+        ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta!site"_qs; }));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
     // Alpha keeps its tag.
     ScenarioApp::key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);

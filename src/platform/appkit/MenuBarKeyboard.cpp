@@ -44,6 +44,10 @@ void MenuBarKeyboard::openFirstMenu()
 
 bool MenuBarKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && m_bar) {
+        if (QWidget* focus = m_bar->window()->focusWidget(); focus && focus != m_bar)
+            m_returnTo = focus;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // The menu closes and hands the bar the focus first; the bar lets it go on the next turn.
@@ -55,11 +59,16 @@ bool MenuBarKeyboard::eventFilter(QObject* watched, QEvent* event)
 
 void MenuBarKeyboard::giveKeysBack()
 {
-    if (!m_bar || QApplication::focusWidget() != m_bar)
+    // The window's own focus: while the window is not active yet (the menu had the activation)
+    // the application has none, and the bar would take the keys once the window is back.
+    if (!m_bar || m_bar->window()->focusWidget() != m_bar)
         return;
     // Escape to a highlighted bar is how the bar itself returns the focus it took.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(m_bar, &escape);
+    // The bar gives it back only while its window is active.
+    if (m_bar->window()->focusWidget() == m_bar && m_returnTo)
+        m_returnTo->setFocus(Qt::MenuBarFocusReason);
 }
 
 } // namespace platform

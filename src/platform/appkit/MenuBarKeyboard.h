@@ -27,6 +27,8 @@ private:
     void giveKeysBack();
 
     QPointer<QMenuBar> m_bar;
+    // The view that had the keys when one of the bar's menus opened.
+    QPointer<QWidget> m_returnTo;
 };
 
 } // namespace platform
