@@ -30,6 +30,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using scenario::ScenarioApp;
 
 namespace {
@@ -316,6 +318,55 @@ TEST(KeyboardScenario, EscapeFromAMenuGivesTheKeysBackToTheNote)
     ScenarioApp::key(Qt::Key_Up);
     ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
     EXPECT_TRUE(ScenarioApp::waitUntil([tags] { return tags->objectValue().size() == 1; }));
+}
+
+// A row's name being typed closes when the menu bar takes the keys; once the bar lets them go
+// they belong to the list around it, never to the bar, whose letters would choose menu items.
+TEST(KeyboardScenario, KeysLeftByARowNameBeingTypedGoToTheListNotTheMenuBar)
+{
+    ScenarioApp app;
+    BXMainWindowController* main = openTwoNotes(app);
+    ASSERT_NE(main, nullptr);
+    QWidget* list = main->notesTableView();
+    ScenarioApp::key(Qt::Key_Tab, Qt::ShiftModifier);
+    ScenarioApp::key(Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_TRUE(focusComesTo(main->noteTextView()));
+    struct Way {
+        const char* name;
+        std::function<void()> intoTheBarAndOut;
+    };
+    const QList<Way> ways {
+        { "a menu looked into with the mouse and left with Escape",
+            [] {
+                EXPECT_FALSE(ScenarioApp::chooseMenuItem({ u"Help"_qs, u"No Such"_qs }));
+            } },
+        { "Alt pressed alone, then Escape",
+            [main] {
+                ScenarioApp::key(Qt::Key_Alt);
+                EXPECT_TRUE(focusComesTo(main->mainWindow()->menuBar()));
+                ScenarioApp::key(Qt::Key_Escape);
+            } },
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        ScenarioApp::key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_TRUE(focusComesTo(list));
+        ScenarioApp::type(u"Gam"_qs);
+        ASSERT_TRUE(ScenarioApp::waitUntil(
+            [list] { return focus() != list && list->isAncestorOf(focus()); }));
+        way.intoTheBarAndOut();
+        EXPECT_TRUE(focusComesTo(list));
+        // The list's own keys: the name typed was kept, and the rows follow the arrows.
+        EXPECT_EQ(ScenarioApp::listTitles(), QStringList({ u"Beta"_qs, u"Gam"_qs }));
+        ScenarioApp::key(Qt::Key_Up);
+        EXPECT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta"_qs; }));
+        ScenarioApp::key(Qt::Key_Down);
+        EXPECT_TRUE(
+            ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Alpha"_qs; }));
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        ScenarioApp::key(Qt::Key_Tab);
+        ASSERT_TRUE(focusComesTo(main->noteTextView()));
+    }
 }
 
 // Save As is Ctrl+Shift+S; Preferences are Ctrl+comma and Escape closes them.

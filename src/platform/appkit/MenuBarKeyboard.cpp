@@ -13,10 +13,16 @@ MenuBarKeyboard::MenuBarKeyboard(QMenuBar* bar) : QObject(bar), m_bar(bar)
     auto* openKey = new QShortcut(QKeySequence(Qt::Key_F10), bar);
     openKey->setContext(Qt::WindowShortcut);
     connect(openKey, &QShortcut::activated, this, &MenuBarKeyboard::openFirstMenu);
+    bar->installEventFilter(this);
     for (QAction* action : bar->actions()) {
         if (QMenu* menu = action->menu())
             menu->installEventFilter(this);
     }
+    // Alt pressed and released alone hands the bar the keys without opening a menu.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (m_bar && now == m_bar && old && old->window() == m_bar->window())
+            rememberView(old);
+    });
 }
 
 void MenuBarKeyboard::install(QMenuBar* bar)
@@ -42,11 +48,26 @@ void MenuBarKeyboard::openFirstMenu()
     }
 }
 
+void MenuBarKeyboard::rememberView(QWidget* focus)
+{
+    m_returnTo.clear();
+    for (QWidget* view = focus; view; view = view->parentWidget())
+        m_returnTo.append(view);
+}
+
 bool MenuBarKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_bar) {
+        // The bar handles the key first; a key that took its highlight away (Escape, a title
+        // chosen) leaves it holding keys it has no use for.
+        if (event->type() == QEvent::KeyPress)
+            QMetaObject::invokeMethod(
+                this, &MenuBarKeyboard::releaseUnlessHighlighted, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::Show && m_bar) {
         if (QWidget* focus = m_bar->window()->focusWidget(); focus && focus != m_bar)
-            m_returnTo = focus;
+            rememberView(focus);
     }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -66,9 +87,30 @@ void MenuBarKeyboard::giveKeysBack()
     // Escape to a highlighted bar is how the bar itself returns the focus it took.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(m_bar, &escape);
-    // The bar gives it back only while its window is active.
-    if (m_bar->window()->focusWidget() == m_bar && m_returnTo)
-        m_returnTo->setFocus(Qt::MenuBarFocusReason);
+    releaseUnlessHighlighted();
+}
+
+void MenuBarKeyboard::releaseUnlessHighlighted()
+{
+    if (!m_bar || m_bar->window()->focusWidget() != m_bar || m_bar->activeAction()
+        || QApplication::activePopupWidget())
+        return;
+    // The bar returns the focus itself only while its window is active, and only to a view
+    // that is still there.
+    if (QWidget* view = viewToReturnTo())
+        view->setFocus(Qt::MenuBarFocusReason);
+    else
+        m_bar->clearFocus();
+}
+
+QWidget* MenuBarKeyboard::viewToReturnTo() const
+{
+    for (const QPointer<QWidget>& view : m_returnTo) {
+        if (view && view != m_bar && view->isVisible() && view->isEnabled()
+            && view->focusPolicy() != Qt::NoFocus)
+            return view;
+    }
+    return nullptr;
 }
 
 } // namespace platform
