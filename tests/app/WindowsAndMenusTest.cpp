@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -485,3 +486,75 @@ TEST(WindowsAndMenusTest, AStoredFrameLargerThanTheScreenIsShrunkToIt)
 }
 
 } // namespace
+
+namespace {
+
+// Opens `menu` and each of its submenus as the user would, so that every item has the title
+// it shows, and checks that each item that can be chosen has an access key of its own.
+void expectAccessKeysOfTheirOwn(QMenu* menu, const QString& path)
+{
+    openMenu(menu);
+    QHash<QChar, QString> taken;
+    for (QAction* item : menu->actions()) {
+        // A heading (a disabled item that sends nothing) cannot be chosen.
+        if (item->isSeparator() || !item->isVisible()
+            || !(item->isEnabled() || item->menu() || !CommandRouter::action(item).isEmpty()))
+            continue;
+        const QString title = path + platform::MenuAccessKeys::plainTitle(item->text());
+        const QChar key = platform::MenuAccessKeys::accessKey(item->text());
+        EXPECT_FALSE(key.isNull()) << title.toStdString() << " has no access key";
+        if (key.isNull())
+            continue;
+        EXPECT_FALSE(taken.contains(key))
+            << title.toStdString() << " and " << taken.value(key).toStdString() << " share "
+            << QString(key).toStdString();
+        taken.insert(key, title);
+        if (item->menu())
+            expectAccessKeysOfTheirOwn(item->menu(), title + QStringLiteral(" > "));
+    }
+    menu->hide();
+    QCoreApplication::processEvents();
+}
+
+void expectAccessKeysOfTheirOwn(QWidget* window)
+{
+    WindowsFixture::activate(window);
+    QHash<QChar, QString> taken;
+    for (QAction* top : WindowsFixture::menuBar(window)->actions()) {
+        const QString title = platform::MenuAccessKeys::plainTitle(top->text());
+        const QChar key = platform::MenuAccessKeys::accessKey(top->text());
+        EXPECT_FALSE(key.isNull()) << title.toStdString() << " has no access key";
+        EXPECT_FALSE(taken.contains(key))
+            << title.toStdString() << " and " << taken.value(key).toStdString() << " share a key";
+        taken.insert(key, title);
+        expectAccessKeysOfTheirOwn(top->menu(), title + QStringLiteral(" > "));
+        WindowsFixture::activate(window);
+    }
+}
+
+} // namespace
+
+TEST(WindowsAndMenusTest, EveryItemOfEveryMenuHasAnAccessKeyNoOtherItemOfItsMenuHas)
+{
+    WindowsFixture fixture;
+    BXMainWindowController* main = fixture.open(QStringLiteral("Keys.brindlex"));
+    ASSERT_TRUE(main);
+    BXNoteWindowController* note = fixture.openNoteWindow(main);
+    ASSERT_TRUE(note);
+    {
+        SCOPED_TRACE("main window");
+        expectAccessKeysOfTheirOwn(main->mainWindow());
+    }
+    {
+        SCOPED_TRACE("note window");
+        expectAccessKeysOfTheirOwn(note->noteWindow());
+    }
+    // Items retitled for the document's state keep keys of their own.
+    auto* document = qobject_cast<BXDocument*>(main->document());
+    ASSERT_TRUE(document);
+    document->setRequirePassword(true, QStringLiteral("secret"));
+    {
+        SCOPED_TRACE("main window of a document that asks a password");
+        expectAccessKeysOfTheirOwn(main->mainWindow());
+    }
+}
