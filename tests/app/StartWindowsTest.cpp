@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -233,50 +232,4 @@ TEST(StartWindowsTest, BothStartWindowsShowTheirListAndButtons)
     ASSERT_TRUE(fixture.controller->recentDocumentsWindowController());
     fixture.controller->recentDocumentsWindowController()->closeAction();
     EXPECT_FALSE(fixture.controller->recentDocumentsWindowController());
-}
-
-namespace {
-
-// Every item of `menu` and of its submenus, "Menu > Item: k" with k its access key.
-void collectAccessKeys(const QMenu* menu, const QString& path, QStringList& keys)
-{
-    QSet<QChar> used;
-    for (const QAction* item : menu->actions()) {
-        // Headings (disabled items that send nothing) cannot be chosen.
-        if (item->isSeparator() || !item->isVisible() || !item->isEnabled())
-            continue;
-        const QString title = platform::MenuAccessKeys::plainTitle(item->text());
-        const QChar key = platform::MenuAccessKeys::accessKey(item->text());
-        EXPECT_FALSE(key.isNull()) << (path + title).toStdString() << " has no access key";
-        EXPECT_FALSE(used.contains(key)) << (path + title).toStdString() << " shares its key";
-        used.insert(key);
-        keys << path + title + QStringLiteral(": ") + key;
-        if (item->menu())
-            collectAccessKeys(item->menu(), path + title + QStringLiteral(" > "), keys);
-    }
-}
-
-} // namespace
-
-TEST(StartWindowsTest, EveryMenuAndItemHasAnAccessKeyNoOtherInItsMenuShares)
-{
-    ControllerFixture fixture;
-    std::unique_ptr<QMenuBar> bar(BXMainMenu::build(*fixture.controller));
-    QStringList keys;
-    QSet<QChar> used;
-    for (const QAction* top : bar->actions()) {
-        const QChar key = platform::MenuAccessKeys::accessKey(top->text());
-        EXPECT_FALSE(used.contains(key)) << top->text().toStdString();
-        used.insert(key);
-        keys << platform::MenuAccessKeys::plainTitle(top->text()) + QStringLiteral(": ") + key;
-        collectAccessKeys(
-            top->menu(), platform::MenuAccessKeys::plainTitle(top->text()) + u" > "_qs, keys);
-    }
-    // The ones users know from every other application.
-    for (const char* expected :
-        { "File: f", "Edit: e", "View: v", "Window: w", "Help: h", "File > New: n",
-            "File > Open…: o", "File > Save: s", "File > Print…: p", "File > Quit: q",
-            "Edit > Undo: u", "Edit > Cut: t", "Edit > Copy: c", "Edit > Paste: p" }) {
-        EXPECT_TRUE(keys.contains(QString::fromUtf8(expected))) << expected;
-    }
 }

@@ -489,13 +489,13 @@ TEST(WindowsAndMenusTest, AStoredFrameLargerThanTheScreenIsShrunkToIt)
 
 namespace {
 
-// Opens `menu` and each of its submenus as the user would, so that every item has the title
-// it shows, and checks that each item that can be chosen has an access key of its own.
-void expectAccessKeysOfTheirOwn(QMenu* menu, const QString& path)
+// Checks that each of `items` that can be chosen has an access key no other has; adds
+// "path > Title: k" to `keys` for each. A menu is opened first, as the user would, so that
+// its items have the titles they show; its submenus are checked in turn.
+void checkAccessKeys(const QList<QAction*>& items, const QString& path, QStringList& keys)
 {
-    openMenu(menu);
     QHash<QChar, QString> taken;
-    for (QAction* item : menu->actions()) {
+    for (QAction* item : items) {
         // A heading (a disabled item that sends nothing) cannot be chosen.
         if (item->isSeparator() || !item->isVisible()
             || !(item->isEnabled() || item->menu() || !CommandRouter::action(item).isEmpty()))
@@ -509,27 +509,22 @@ void expectAccessKeysOfTheirOwn(QMenu* menu, const QString& path)
             << title.toStdString() << " and " << taken.value(key).toStdString() << " share "
             << QString(key).toStdString();
         taken.insert(key, title);
-        if (item->menu())
-            expectAccessKeysOfTheirOwn(item->menu(), title + QStringLiteral(" > "));
+        keys << title + QStringLiteral(": ") + key;
+        if (QMenu* menu = item->menu()) {
+            openMenu(menu);
+            checkAccessKeys(menu->actions(), title + QStringLiteral(" > "), keys);
+            menu->hide();
+            QCoreApplication::processEvents();
+        }
     }
-    menu->hide();
-    QCoreApplication::processEvents();
 }
 
-void expectAccessKeysOfTheirOwn(QWidget* window)
+QStringList checkAccessKeys(QWidget* window)
 {
     WindowsFixture::activate(window);
-    QHash<QChar, QString> taken;
-    for (QAction* top : WindowsFixture::menuBar(window)->actions()) {
-        const QString title = platform::MenuAccessKeys::plainTitle(top->text());
-        const QChar key = platform::MenuAccessKeys::accessKey(top->text());
-        EXPECT_FALSE(key.isNull()) << title.toStdString() << " has no access key";
-        EXPECT_FALSE(taken.contains(key))
-            << title.toStdString() << " and " << taken.value(key).toStdString() << " share a key";
-        taken.insert(key, title);
-        expectAccessKeysOfTheirOwn(top->menu(), title + QStringLiteral(" > "));
-        WindowsFixture::activate(window);
-    }
+    QStringList keys;
+    checkAccessKeys(WindowsFixture::menuBar(window)->actions(), QString(), keys);
+    return keys;
 }
 
 } // namespace
@@ -543,11 +538,17 @@ TEST(WindowsAndMenusTest, EveryItemOfEveryMenuHasAnAccessKeyNoOtherItemOfItsMenu
     ASSERT_TRUE(note);
     {
         SCOPED_TRACE("main window");
-        expectAccessKeysOfTheirOwn(main->mainWindow());
+        const QStringList keys = checkAccessKeys(main->mainWindow());
+        // The ones users know from every other application.
+        for (const char* known :
+            { "File: f", "Edit: e", "View: v", "Window: w", "Help: h", "File > New: n",
+                "File > Open…: o", "File > Save: s", "File > Print…: p", "File > Quit: q",
+                "Edit > Undo: u", "Edit > Cut: t", "Edit > Copy: c", "Edit > Paste: p" })
+            EXPECT_TRUE(keys.contains(QString::fromUtf8(known))) << known;
     }
     {
         SCOPED_TRACE("note window");
-        expectAccessKeysOfTheirOwn(note->noteWindow());
+        checkAccessKeys(note->noteWindow());
     }
     // Items retitled for the document's state keep keys of their own.
     auto* document = qobject_cast<BXDocument*>(main->document());
@@ -555,6 +556,6 @@ TEST(WindowsAndMenusTest, EveryItemOfEveryMenuHasAnAccessKeyNoOtherItemOfItsMenu
     document->setRequirePassword(true, QStringLiteral("secret"));
     {
         SCOPED_TRACE("main window of a document that asks a password");
-        expectAccessKeysOfTheirOwn(main->mainWindow());
+        checkAccessKeys(main->mainWindow());
     }
 }
