@@ -10,6 +10,7 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/notewindow/BXNoteWindowController.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 #include "platform/foundation/UserDefaults.h"
@@ -39,15 +40,11 @@ namespace scenario {
 
 namespace {
 
-QString plainTitle(QString text)
-{
-    return text.remove(QLatin1Char('&'));
-}
-
 QAction* actionTitled(const QList<QAction*>& actions, const QString& title)
 {
     for (QAction* action : actions) {
-        if (!action->isSeparator() && action->isVisible() && plainTitle(action->text()) == title)
+        if (!action->isSeparator() && action->isVisible()
+            && platform::MenuAccessKeys::plainTitle(action->text()) == title)
             return action;
     }
     return nullptr;
@@ -401,7 +398,7 @@ QStringList ScenarioApp::popUpMenuTitles()
     if (const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (const QAction* action : menu->actions()) {
             if (!action->isSeparator() && action->isVisible())
-                titles << plainTitle(action->text());
+                titles << platform::MenuAccessKeys::plainTitle(action->text());
         }
     }
     return titles;
@@ -457,7 +454,7 @@ QStringList ScenarioApp::menuItems(const QStringList& menuPath)
                 items << QStringLiteral("-");
                 continue;
             }
-            QString item = plainTitle(action->text());
+            QString item = platform::MenuAccessKeys::plainTitle(action->text());
             if (action->isChecked())
                 item.prepend(QStringLiteral("[x] "));
             if (!action->icon().isNull())
@@ -487,7 +484,7 @@ QStringList ScenarioApp::enabledMenuItems(const QStringList& path)
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator() && action->isVisible() && action->isEnabled())
-                titles << plainTitle(action->text());
+                titles << platform::MenuAccessKeys::plainTitle(action->text());
         }
     }
     closePopups();
@@ -562,7 +559,8 @@ void ScenarioApp::answerNextDialog(const QString& title)
     whenDialogShows([title](QDialog* dialog) {
         const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
         for (QAbstractButton* button : buttons) {
-            if (button->isVisible() && plainTitle(button->text()) == title) {
+            if (button->isVisible()
+                && platform::MenuAccessKeys::plainTitle(button->text()) == title) {
                 QTest::mouseClick(button, Qt::LeftButton);
                 return;
             }
