@@ -4,6 +4,8 @@
 #include "app/BXWindowMenu.h"
 #include "mainwindow/editor/BXFormatMenu.h"
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
+#include "platform/appkit/MenuBarKeyboard.h"
 #include "platform/appkit/SharingServices.h"
 #include "platform/foundation/Localized.h"
 
@@ -24,8 +26,9 @@ struct Shortcut {
     QList<QKeySequence> keys;
 };
 
-// One item: its title, its command, its tag, its shortcut, its symbol and whether it shows a
-// check mark; no title is a separator.
+// One item: its title, its command, its tag, its shortcut, its symbol, whether it shows a
+// check mark and the access key it keeps where users know one from other applications (the
+// others get theirs when the menu shows); no title is a separator.
 struct Item {
     const char* title;
     const char* action = nullptr;
@@ -33,11 +36,13 @@ struct Item {
     Shortcut shortcut = {};
     const char* symbol = nullptr;
     bool checkable = false;
+    QChar accessKey = {};
 };
 
-QMenu* addMenu(QMenuBar* bar, const QString& title, int tag)
+// `key` is the menu's access key, where its title has that letter.
+QMenu* addMenu(QMenuBar* bar, const QString& title, int tag, QChar key)
 {
-    QMenu* menu = bar->addMenu(platform::localized(title));
+    QMenu* menu = bar->addMenu(platform::MenuAccessKeys::marked(platform::localized(title), key));
     menu->menuAction()->setProperty(kTagProperty, tag);
     platform::CommandRouter::shared().attachMenu(menu);
     return menu;
@@ -63,7 +68,10 @@ void addItems(QMenu* menu, std::initializer_list<Item> items)
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(platform::localized(QString::fromUtf8(item.title)));
+        const QString title = platform::localized(QString::fromUtf8(item.title));
+        QAction* action = menu->addAction(item.accessKey.isNull()
+                ? title
+                : platform::MenuAccessKeys::marked(title, item.accessKey));
         action->setProperty(kTagProperty, item.tag);
         action->setCheckable(item.checkable);
         if (item.action)
@@ -140,14 +148,14 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
 {
     auto* bar = new QMenuBar;
 
-    QMenu* file = addMenu(bar, QStringLiteral("File"), 201);
+    QMenu* file = addMenu(bar, QStringLiteral("File"), 201, u'F');
     addItems(file,
         { { "New", "newDocument:", 0, QKeySequence::New },
             { "Open…", "openDocument:", 0, QKeySequence::Open },
             { "Open Recent…", "showWelcome:", 0, {}, "arrow.up.forward" }, kSeparator,
             { "Close", "performClose:", 0, QKeySequence::Close },
             { "Save", "saveDocument:", 0, QKeySequence::Save },
-            { "Save As…", "saveDocumentAs:", 0, QKeySequence::SaveAs },
+            { "Save As…", "saveDocumentAs:", 0, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) },
             { "Duplicate", "duplicateDocument:" }, { "Rename…", "renameDocument:" },
             { "Move To…", "moveDocument:" },
             { "Require Password", "toggleLock:", 1, {}, "lock.fill" }, kSeparator,
@@ -159,21 +167,26 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
     platform::SharingServices::shared().fillMenu(
         addSubmenu(file, QStringLiteral("Share"), 0, "square.and.arrow.up"));
     addItems(file,
-        { kSeparator, { "Print…", "printDocument:", 0, QKeySequence::Print }, kSeparator,
-            { "Preferences…", "showPreferencesPanel:", 0, QKeySequence::Preferences }, kSeparator,
-            { "Quit", "terminate:", 0, QKeySequence(Qt::CTRL | Qt::Key_Q) } });
+        { kSeparator, { "Print…", "printDocument:", 0, QKeySequence::Print, nullptr, false, u'p' },
+            kSeparator,
+            { "Preferences…", "showPreferencesPanel:", 0, QKeySequence(Qt::CTRL | Qt::Key_Comma) },
+            kSeparator,
+            { "Quit", "terminate:", 0, QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr, false,
+                u'q' } });
 
-    QMenu* edit = addMenu(bar, QStringLiteral("Edit"), 0);
+    QMenu* edit = addMenu(bar, QStringLiteral("Edit"), 0, u'E');
     addItems(edit,
         { { "Undo", "undo:", 0, QKeySequence::Undo }, { "Redo", "redo:", 0, QKeySequence::Redo },
-            kSeparator, { "Cut", "cut:", 0, QKeySequence::Cut },
-            { "Copy", "copy:", 0, QKeySequence::Copy },
+            kSeparator, { "Cut", "cut:", 0, QKeySequence::Cut, nullptr, false, u't' },
+            { "Copy", "copy:", 0, QKeySequence::Copy, nullptr, false, u'c' },
             { "Paste", "paste:", 0, QKeySequence::Paste },
             { "Select All", "selectAll:", 0, QKeySequence::SelectAll }, kSeparator,
             { "Edit Image…", "editImage:" } });
-    bar->addMenu(BXFormatMenu::build(bar));
+    QMenu* format = BXFormatMenu::build(bar);
+    format->setTitle(platform::MenuAccessKeys::marked(format->title(), u'o'));
+    bar->addMenu(format);
 
-    QMenu* note = addMenu(bar, QStringLiteral("Note"), 401);
+    QMenu* note = addMenu(bar, QStringLiteral("Note"), 401, u'N');
     addItems(note,
         { { "New Page", "addNote:", 0, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
               "plus.square" },
@@ -206,7 +219,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
 
     // Zoom takes Ctrl+Alt: Ctrl with + and - makes the selected text bigger and smaller, and
     // Ctrl+I is Italic.
-    QMenu* view = addMenu(bar, QStringLiteral("View"), 601);
+    QMenu* view = addMenu(bar, QStringLiteral("View"), 601, u'V');
     addItems(view,
         { { "Hide Sidebar", "toggleLists:", 0, {}, "sidebar.left" },
             { "Hide Tags", "toggleTagsBar:", 0, {}, "tag" },
@@ -232,12 +245,12 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Actual Size", "resetZoom:", 0, QKeySequence(Qt::CTRL | Qt::Key_0),
                 "1.magnifyingglass" } });
 
-    QMenu* history = addMenu(bar, QStringLiteral("History"), 0);
+    QMenu* history = addMenu(bar, QStringLiteral("History"), 0, u's');
     history->setObjectName(QStringLiteral("historyMenu"));
     if (!controller.historyMenu())
         controller.setHistoryMenu(recents);
 
-    QMenu* window = addMenu(bar, QStringLiteral("Window"), 0);
+    QMenu* window = addMenu(bar, QStringLiteral("Window"), 0, u'W');
     addItems(window,
         { { "Minimize", "performMiniaturize:", 0, QKeySequence(Qt::CTRL | Qt::Key_M) },
             { "Zoom", "performZoom:", 0 } });
@@ -245,7 +258,7 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
         BXWindowMenu::rebuild(window, BXWindowMenu::documentWindows(controller));
     });
 
-    QMenu* help = addMenu(bar, QStringLiteral("Help"), 102);
+    QMenu* help = addMenu(bar, QStringLiteral("Help"), 102, u'H');
     addItems(help,
         { { "Help", "openURL:", 0, QKeySequence::HelpContents, "questionmark.circle" },
             { "Site", "openURL:", 1, {}, "arrow.up.right" },
@@ -253,5 +266,8 @@ QMenuBar* BXMainMenu::build(BXDocumentController& controller)
             { "Check for Updates…", "checkVersion:" },
             { "Acknowledgments", "showAcknowledgments:", 0, {}, "heart" },
             { "menuAboutMarrowquill", "showAboutPanel:" } });
+
+    platform::MenuAccessKeys::keep(bar);
+    platform::MenuBarKeyboard::install(bar);
     return bar;
 }

@@ -104,9 +104,11 @@ void BXPreferencesWindowController::windowDidLoad()
 {
     m_window = std::make_unique<QWidget>(nullptr, Qt::Window);
     m_window->installEventFilter(this);
-    // No menu bar carries Close here, so the window takes the key itself.
+    // No menu bar carries Close here, so the window takes the key itself; Escape closes it too,
+    // as it does a dialog.
     auto* close = new QAction(m_window.get());
-    close->setShortcuts(QKeySequence::Close);
+    close->setShortcuts(
+        QKeySequence::keyBindings(QKeySequence::Close) << QKeySequence(Qt::Key_Escape));
     connect(close, &QAction::triggered, m_window.get(), &QWidget::close);
     m_window->addAction(close);
     m_toolbar = new QToolBar(m_window.get());

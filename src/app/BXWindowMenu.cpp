@@ -2,6 +2,7 @@
 
 #include "document/BXNoteDataProvider.h"
 
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
@@ -111,7 +112,8 @@ void BXWindowMenu::rebuild(QMenu* menu, const QList<DocumentWindows>& documents)
     for (const Row& row : rows) {
         QAction* action = row.separator
             ? menu->addSeparator()
-            : menu->addAction(QString(row.indentation * 4, QLatin1Char(' ')) + row.title);
+            : menu->addAction(QString(row.indentation * 4, QLatin1Char(' '))
+                + platform::MenuAccessKeys::literal(row.title));
         action->setProperty(kWindowRowProperty, true);
         if (row.separator)
             continue;

@@ -65,7 +65,7 @@ BXBottomBarController::BXBottomBarController(QWidget* parent, bool withNavigatio
         m_sidebarButton->setIcon(platform::SymbolIcon::named(QStringLiteral("sidebar.left")));
         m_sidebarButton->setIconSize(QSize(kNavigationIconSize, kNavigationIconSize));
         m_sidebarButton->setAutoRaise(true);
-        m_sidebarButton->setFocusPolicy(Qt::NoFocus);
+        m_sidebarButton->setFocusPolicy(Qt::TabFocus);
         m_sidebarButton->setToolTip(platform::localized(QStringLiteral("Show Sidebar")));
         m_sidebarButton->setAccessibleName(m_sidebarButton->toolTip());
         platform::CommandRouter::setAction(m_sidebarButton, kToggleListsAction);

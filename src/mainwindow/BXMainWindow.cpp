@@ -88,6 +88,11 @@ void BXMainWindow::closeEvent(QCloseEvent* event)
     m_controller->close();
 }
 
+bool BXMainWindow::focusNextPrevChild(bool next)
+{
+    return m_focusOrder.move(next) || QMainWindow::focusNextPrevChild(next);
+}
+
 bool BXMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/FocusOrder.h"
 #include "platform/controllers/EditingObjectHost.h"
 
 #include <QMainWindow>
@@ -11,8 +12,9 @@ class BXMainWindowController;
 // (EditingObjectHost) and gives it the focus back 0.1 s after the window itself took it,
 // until another of its views takes the focus;
 // it tells its controller when Ctrl+Alt start or stop being held together (tag peek); a
-// close goes through the controller, which decides whether the document may close. Owned
-// by its controller; main thread only.
+// close goes through the controller, which decides whether the document may close; Tab
+// visits its parts in the focus order the controller sets. Owned by its controller; main
+// thread only.
 class BXMainWindow final : public QMainWindow, public platform::EditingObjectHost {
     Q_OBJECT
 
@@ -30,8 +32,11 @@ public:
     // it back to a table whose cell edit just ended.
     void makeFirstResponder(QWidget* responder);
 
+    platform::FocusOrder& focusOrder() { return m_focusOrder; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -40,4 +45,5 @@ private:
     BXMainWindowController* m_controller;
     QPointer<QObject> m_editingObject;
     bool m_tagPeek = false;
+    platform::FocusOrder m_focusOrder;
 };

@@ -1,6 +1,7 @@
 #include "mainwindow/BXMainWindowController.h"
 
 #include "mainwindow/BXBottomBarController.h"
+#include "mainwindow/BXInfoBarView.h"
 #include "mainwindow/BXMainSplitView.h"
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
@@ -15,6 +16,7 @@
 #include "mainwindow/BXWindowState.h"
 #include "mainwindow/editor/BXFormatMenu.h"
 #include "mainwindow/editor/BXTextView.h"
+#include "mainwindow/editor/BXWriterBar.h"
 #include "mainwindow/history/BXMainWindowHistory.h"
 #include "mainwindow/image/BXImageViewController.h"
 #include "mainwindow/notememory/BXNoteMemoryManager.h"
@@ -23,6 +25,7 @@
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
 #include "mainwindow/search/BXSearchScopeBarController.h"
+#include "mainwindow/search/BXVibrantScopeBar.h"
 
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
@@ -30,11 +33,15 @@
 #include "lists/sidebar/BXOutlineView.h"
 #include "lists/tags/BXTagsController.h"
 
+#include "ui/BXNotesToolbarView.h"
+
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
 #include "document/model/BXFetchedNotesCategory.h"
 #include "document/model/BXNote.h"
 
+#include "platform/appkit/TokenField.h"
+#include "platform/appkit/Toolbar.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
@@ -197,6 +204,11 @@ void BXMainWindowController::windowDidLoad()
     m_searchScopeBarController->setAllNotesCategory(categoriesController()->allNotesCategory());
     updateSearchScopeBarForCategories(selectedCategories());
     m_bars->setupInfoBar();
+    // Tab reads the window as a user does: the lists, the note and its tags, then the bars.
+    m_window->focusOrder().setRegions(
+        { m_outlineView, m_tableView, m_noteTextView, tagsController()->tokenField(),
+            m_mainToolbar->searchField(), m_mainToolbar->toolbar(), m_bars->writerBar()->view(),
+            m_noteActions->notesToolbar(), m_bars->bottomBarController()->view() });
     m_windowState->loadPreferences();
 }
 

@@ -189,7 +189,7 @@ BXHoverButton* BXMainWindowNoteActions::createToolbarButtonWithImageName(
     button->setIcon(platform::SymbolIcon::named(symbol));
     const int size = symbol == QLatin1String("minus") ? 16 : 15;
     button->setIconSize(QSize(size, size));
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     CommandRouter::setAction(button, action);
     CommandRouter::setTarget(button, this);
     CommandRouter::shared().connectButton(button);

@@ -3,13 +3,14 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 
-#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 
 #include "document/model/BXFetchedNotesCategory.h"
 #include "document/model/BXNote.h"
 
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
 #include "platform/foundation/Localized.h"
@@ -89,8 +90,9 @@ void BXMainWindowRecentNotes::buildRecentsMenu(QMenu* menu)
     for (const ManagedObjectPtr& object : notes) {
         const auto note = std::static_pointer_cast<BXNote>(object);
         const QString title = note->noteTitle();
-        QAction* item = menu->addAction(
-            title.isEmpty() ? platform::localized(QStringLiteral("Untitled")) : title);
+        QAction* item
+            = menu->addAction(title.isEmpty() ? platform::localized(QStringLiteral("Untitled"))
+                                              : platform::MenuAccessKeys::literal(title));
         // Straight to this window, whichever window's menu shows the item.
         CommandRouter::setRepresentedObject(item, QVariant::fromValue(object));
         const std::weak_ptr<platform::ManagedObject> weak = object;

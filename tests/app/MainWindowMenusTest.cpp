@@ -7,6 +7,7 @@
 #include "lists/noteslist/BXNotesArrayController.h"
 
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +36,8 @@ void collect(QMenu* menu, const QString& path, QList<Row>& rows)
 {
     emit menu->aboutToShow();
     for (QAction* item : menu->actions()) {
-        const QString title = path + QStringLiteral(" > ") + item->text();
+        const QString title
+            = path + QStringLiteral(" > ") + platform::MenuAccessKeys::plainTitle(item->text());
         if (item->menu()) {
             collect(item->menu(), title, rows);
             continue;
@@ -81,7 +83,7 @@ TEST(MainWindowMenusTest, EveryItemIsEnabledOnlyWhenSomethingAnswersIt)
     QList<Row> rows;
     for (QAction* top : bar->actions()) {
         if (top->menu())
-            collect(top->menu(), top->text(), rows);
+            collect(top->menu(), platform::MenuAccessKeys::plainTitle(top->text()), rows);
     }
     collect(main->formatPopupMenuIfNeeded(), QStringLiteral("Format button"), rows);
 

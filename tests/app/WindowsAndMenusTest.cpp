@@ -12,12 +12,14 @@
 #include "mainwindow/notewindow/BXNoteWindowBars.h"
 #include "mainwindow/notewindow/BXNoteWindowController.h"
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "ui/BXMessageWindowController.h"
 #include "ui/WindowAdditions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -154,7 +156,8 @@ QStringList titles(const QMenu* menu)
 {
     QStringList list;
     for (const QAction* item : menu->actions())
-        list << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        list << (item->isSeparator() ? QStringLiteral("-")
+                                     : platform::MenuAccessKeys::plainTitle(item->text()));
     return list;
 }
 
@@ -213,7 +216,7 @@ TEST(WindowsAndMenusTest, TheWindowMenuListsEachDocumentsWindowsTogether)
 
     QMenu* window = nullptr;
     for (QAction* top : fixture.menuBar(beta->mainWindow())->actions()) {
-        if (top->text() == QLatin1String("Window"))
+        if (platform::MenuAccessKeys::plainTitle(top->text()) == QLatin1String("Window"))
             window = top->menu();
     }
     ASSERT_TRUE(window);
@@ -249,7 +252,7 @@ TEST(WindowsAndMenusTest, TheDateColumnsAndSmartRowsAreShownFromTheViewMenuAndTh
     ASSERT_TRUE(view);
     QMenu* columns = nullptr;
     for (QAction* item : view->actions()) {
-        if (item->text() == QLatin1String("Columns"))
+        if (platform::MenuAccessKeys::plainTitle(item->text()) == QLatin1String("Columns"))
             columns = item->menu();
     }
     ASSERT_TRUE(columns);
@@ -389,7 +392,8 @@ TEST(WindowsAndMenusTest, ANoteWindowHasTheMenusAndItsKeys)
     for (QAction* top : bar->actions())
         menus << top->text();
     EXPECT_EQ(menus,
-        QStringList({ "File", "Edit", "Format", "Note", "View", "History", "Window", "Help" }));
+        QStringList(
+            { "&File", "&Edit", "F&ormat", "&Note", "&View", "Hi&story", "&Window", "&Help" }));
     // Its own Format menu, not the main window's.
     EXPECT_NE(bar, fixture.menuBar(main->mainWindow()));
     fixture.activate(note->noteWindow());
@@ -482,3 +486,76 @@ TEST(WindowsAndMenusTest, AStoredFrameLargerThanTheScreenIsShrunkToIt)
 }
 
 } // namespace
+
+namespace {
+
+// Checks that each of `items` that can be chosen has an access key no other has; adds
+// "path > Title: k" to `keys` for each. A menu is opened first, as the user would, so that
+// its items have the titles they show; its submenus are checked in turn.
+void checkAccessKeys(const QList<QAction*>& items, const QString& path, QStringList& keys)
+{
+    QHash<QChar, QString> taken;
+    for (QAction* item : items) {
+        // A heading (a disabled item that sends nothing) cannot be chosen.
+        if (item->isSeparator() || !item->isVisible()
+            || !(item->isEnabled() || item->menu() || !CommandRouter::action(item).isEmpty()))
+            continue;
+        const QString title = path + platform::MenuAccessKeys::plainTitle(item->text());
+        const QChar key = platform::MenuAccessKeys::accessKey(item->text());
+        EXPECT_FALSE(key.isNull()) << title.toStdString() << " has no access key";
+        if (key.isNull())
+            continue;
+        EXPECT_FALSE(taken.contains(key))
+            << title.toStdString() << " and " << taken.value(key).toStdString() << " share "
+            << QString(key).toStdString();
+        taken.insert(key, title);
+        keys << title + QStringLiteral(": ") + key;
+        if (QMenu* menu = item->menu()) {
+            openMenu(menu);
+            checkAccessKeys(menu->actions(), title + QStringLiteral(" > "), keys);
+            menu->hide();
+            QCoreApplication::processEvents();
+        }
+    }
+}
+
+QStringList checkAccessKeys(QWidget* window)
+{
+    WindowsFixture::activate(window);
+    QStringList keys;
+    checkAccessKeys(WindowsFixture::menuBar(window)->actions(), QString(), keys);
+    return keys;
+}
+
+} // namespace
+
+TEST(WindowsAndMenusTest, EveryItemOfEveryMenuHasAnAccessKeyNoOtherItemOfItsMenuHas)
+{
+    WindowsFixture fixture;
+    BXMainWindowController* main = fixture.open(QStringLiteral("Keys.brindlex"));
+    ASSERT_TRUE(main);
+    BXNoteWindowController* note = fixture.openNoteWindow(main);
+    ASSERT_TRUE(note);
+    {
+        SCOPED_TRACE("main window");
+        const QStringList keys = checkAccessKeys(main->mainWindow());
+        // The ones users know from every other application.
+        for (const char* known :
+            { "File: f", "Edit: e", "View: v", "Window: w", "Help: h", "File > New: n",
+                "File > Open…: o", "File > Save: s", "File > Print…: p", "File > Quit: q",
+                "Edit > Undo: u", "Edit > Cut: t", "Edit > Copy: c", "Edit > Paste: p" })
+            EXPECT_TRUE(keys.contains(QString::fromUtf8(known))) << known;
+    }
+    {
+        SCOPED_TRACE("note window");
+        checkAccessKeys(note->noteWindow());
+    }
+    // Items retitled for the document's state keep keys of their own.
+    auto* document = qobject_cast<BXDocument*>(main->document());
+    ASSERT_TRUE(document);
+    document->setRequirePassword(true, QStringLiteral("secret"));
+    {
+        SCOPED_TRACE("main window of a document that asks a password");
+        checkAccessKeys(main->mainWindow());
+    }
+}

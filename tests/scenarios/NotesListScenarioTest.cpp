@@ -208,10 +208,11 @@ TEST_P(SelectingCommandScenario, KeysTypedOnTheListThenRenameTheSelectedNote)
     ScenarioApp::idle(300);
     // A key makes the window active again, as a window manager does once a sheet is gone.
     ScenarioApp::key(Qt::Key_Shift);
-    // From the search field past the tags to the list.
+    // From the search field back past the tags and the note (which keeps Tab) to the list.
     ScenarioApp::keys(QKeySequence::Find);
-    ScenarioApp::key(Qt::Key_Tab);
-    ScenarioApp::key(Qt::Key_Tab);
+    ScenarioApp::key(Qt::Key_Tab, Qt::ShiftModifier);
+    ScenarioApp::key(Qt::Key_Tab, Qt::ShiftModifier);
+    ScenarioApp::key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_EQ(QApplication::focusWidget(), notesList())
         << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
                                         : "none");

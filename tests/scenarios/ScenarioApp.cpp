@@ -10,6 +10,7 @@
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/notewindow/BXNoteWindowController.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/documents/WindowController.h"
 #include "platform/documents/WindowTracker.h"
 #include "platform/foundation/UserDefaults.h"
@@ -39,15 +40,11 @@ namespace scenario {
 
 namespace {
 
-QString plainTitle(QString text)
-{
-    return text.remove(QLatin1Char('&'));
-}
-
 QAction* actionTitled(const QList<QAction*>& actions, const QString& title)
 {
     for (QAction* action : actions) {
-        if (!action->isSeparator() && action->isVisible() && plainTitle(action->text()) == title)
+        if (!action->isSeparator() && action->isVisible()
+            && platform::MenuAccessKeys::plainTitle(action->text()) == title)
             return action;
     }
     return nullptr;
@@ -120,12 +117,6 @@ void closePopups()
     if (QWidget* front = frontWindow(); front && QApplication::activeWindow() != front) {
         front->activateWindow();
         ScenarioApp::waitUntil([front] { return QApplication::activeWindow() == front; }, 1000);
-    }
-    // Escape out of a menu opened from the menu bar leaves the bar highlighted and taking the
-    // keys; one more Escape gives them back to the view that had them, as a user presses it.
-    if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
-        sendKey(bar, Qt::Key_Escape, {});
-        ScenarioApp::idle(keyInterval());
     }
 }
 
@@ -407,7 +398,7 @@ QStringList ScenarioApp::popUpMenuTitles()
     if (const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (const QAction* action : menu->actions()) {
             if (!action->isSeparator() && action->isVisible())
-                titles << plainTitle(action->text());
+                titles << platform::MenuAccessKeys::plainTitle(action->text());
         }
     }
     return titles;
@@ -463,7 +454,7 @@ QStringList ScenarioApp::menuItems(const QStringList& menuPath)
                 items << QStringLiteral("-");
                 continue;
             }
-            QString item = plainTitle(action->text());
+            QString item = platform::MenuAccessKeys::plainTitle(action->text());
             if (action->isChecked())
                 item.prepend(QStringLiteral("[x] "));
             if (!action->icon().isNull())
@@ -493,7 +484,7 @@ QStringList ScenarioApp::enabledMenuItems(const QStringList& path)
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator() && action->isVisible() && action->isEnabled())
-                titles << plainTitle(action->text());
+                titles << platform::MenuAccessKeys::plainTitle(action->text());
         }
     }
     closePopups();
@@ -568,7 +559,8 @@ void ScenarioApp::answerNextDialog(const QString& title)
     whenDialogShows([title](QDialog* dialog) {
         const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
         for (QAbstractButton* button : buttons) {
-            if (button->isVisible() && plainTitle(button->text()) == title) {
+            if (button->isVisible()
+                && platform::MenuAccessKeys::plainTitle(button->text()) == title) {
                 QTest::mouseClick(button, Qt::LeftButton);
                 return;
             }

@@ -607,9 +607,9 @@ TEST_P(UndoWhileTypingATagScenario, UndoesTheNamedStepAndOffersItsRedo)
     ASSERT_NE(window, nullptr);
     const QString path = app.folder() + QStringLiteral("/First.brindlex");
     platform::TokenField* tags = window->tagsController()->tokenField();
-    // From the search field, Tab goes on to the note's tags.
+    // From the search field, Shift+Tab goes back to the note's tags.
     ScenarioApp::keys(QKeySequence::Find);
-    ScenarioApp::key(Qt::Key_Tab);
+    ScenarioApp::key(Qt::Key_Tab, Qt::ShiftModifier);
     ASSERT_EQ(QApplication::focusWidget(), tags);
     ScenarioApp::type(QStringLiteral("Garden"));
     ScenarioApp::idle(300);
@@ -649,9 +649,10 @@ INSTANTIATE_TEST_SUITE_P(Ways, UndoWhileTypingATagScenario,
             } },
         UndoWay { "Keys", [] { ScenarioApp::keys(QKeySequence::Undo); } }),
     [](const testing::TestParamInfo<UndoWay>& way) { return std::string(way.param.name); });
-// Looking into a note window's Edit menu and leaving it with one Escape leaves its menu bar
-// taking the keys; it took Undo Typing away there, and after the Delete Note message was
-// answered too. Undo Typing stays offered and undoes the word, and Redo Typing follows it.
+// Looking into a note window's Edit menu and leaving it with one Escape gives the keys back to
+// the note's text (the bar kept them once, and took Undo Typing away), and so does answering
+// the Delete Note message. Undo Typing stays offered and undoes the word, and Redo Typing
+// follows it.
 TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesShow)
 {
     ScenarioApp app;
@@ -678,7 +679,7 @@ TEST(UndoScenario, TypingInANoteWindowKeepsItsUndoAndRedoWhileMenusAndMessagesSh
     }
     ASSERT_TRUE(ScenarioApp::waitUntil([] { return QApplication::activePopupWidget(); }));
     ScenarioApp::key(Qt::Key_Escape);
-    ASSERT_TRUE(ScenarioApp::waitUntil([bar] { return bar->hasFocus(); }));
+    ASSERT_TRUE(ScenarioApp::waitUntil([own] { return own->hasFocus(); }));
     EXPECT_EQ(undoItems(), "Undo Typing");
     ScenarioApp::answerNextDialog(QStringLiteral("Cancel"));
     ASSERT_TRUE(

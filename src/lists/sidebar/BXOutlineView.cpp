@@ -1,5 +1,7 @@
 #include "lists/sidebar/BXOutlineView.h"
 
+#include "platform/appkit/FocusKeys.h"
+
 #include <QKeyEvent>
 #include <QScrollBar>
 
@@ -19,6 +21,14 @@ void BXOutlineView::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 bool BXOutlineView::event(QEvent* event)
 {
+    // Tab is spent on nothing here; Ctrl+Tab leaves, as it does every view that keeps Tab.
+    if (event->type() == QEvent::KeyPress) {
+        if (const std::optional<bool> forward
+            = platform::FocusKeys::controlTabDirection(static_cast<QKeyEvent*>(event))) {
+            QWidget::focusNextPrevChild(*forward);
+            return true;
+        }
+    }
     if (m_disableTabEditing && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {

@@ -98,7 +98,7 @@ QToolButton* makeImageButton(const QIcon& icon, int iconSize, QWidget* parent)
     button->setIcon(icon);
     button->setIconSize(QSize(iconSize, iconSize));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setFixedSize(kButtonSide, kButtonSide);
     return button;
 }
@@ -176,7 +176,7 @@ void BXWriterBar::buildControls()
 
     m_fontPopupButton = new platform::PopUpButton(m_view);
     m_fontPopupButton->setControlFont(controlFont());
-    m_fontPopupButton->setFocusPolicy(Qt::NoFocus);
+    m_fontPopupButton->setFocusPolicy(Qt::TabFocus);
     m_fontPopupButton->setFixedSize(kPopupWidth, kControlHeight);
     buildFontMenu();
     add(m_fontPopupButton, 0);
@@ -200,7 +200,7 @@ void BXWriterBar::buildControls()
     m_fontSizeStepper->setMaximum(kMaximumFontSize);
     m_fontSizeStepper->setIncrement(1);
     m_fontSizeStepper->setAccessibleName(text(QStringLiteral("Font Size")));
-    m_fontSizeStepper->setFocusPolicy(Qt::NoFocus);
+    m_fontSizeStepper->setFocusPolicy(Qt::TabFocus);
     m_fontSizeStepper->setFixedSize(kStepperWidth, kControlHeight);
     connect(
         m_fontSizeStepper, &platform::Stepper::stepped, this, &BXWriterBar::fontSizeStepperAction);
@@ -228,7 +228,7 @@ void BXWriterBar::buildControls()
     m_defaultStyleButton->setFont(controlFont());
     m_defaultStyleButton->setAccessibleName(m_defaultStyleTitle);
     m_defaultStyleButton->setToolTip(text(QStringLiteral("Apply default style to selected text")));
-    m_defaultStyleButton->setFocusPolicy(Qt::NoFocus);
+    m_defaultStyleButton->setFocusPolicy(Qt::TabFocus);
     m_defaultStyleButton->setFixedHeight(kControlHeight);
     connect(m_defaultStyleButton, &QPushButton::clicked, this, &BXWriterBar::setDefaultStyle);
     add(m_defaultStyleButton, kGap);
@@ -259,7 +259,7 @@ void BXWriterBar::buildControls()
     for (int segment = 0; segment < 2; ++segment) {
         m_appearanceControl->setWidth(segment, kSegmentWidth);
         m_appearanceControl->setToolTip(segment, appearanceTip);
-        m_appearanceControl->buttonForSegment(segment)->setFocusPolicy(Qt::NoFocus);
+        m_appearanceControl->buttonForSegment(segment)->setFocusPolicy(Qt::TabFocus);
     }
     m_appearanceControl->QWidget::setToolTip(appearanceTip);
     m_appearanceControl->setFixedHeight(kControlHeight);

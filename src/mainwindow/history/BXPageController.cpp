@@ -3,6 +3,7 @@
 #include "mainwindow/history/BXPageControllerDelegate.h"
 
 #include "platform/appkit/CommandRouter.h"
+#include "platform/appkit/MenuAccessKeys.h"
 #include "platform/appkit/SegmentedControl.h"
 #include "platform/appkit/SymbolIcon.h"
 #include "platform/foundation/Localized.h"
@@ -169,7 +170,7 @@ void BXPageController::updateItemInHistoryMenu(QAction* item, int index)
     const int count = int(m_entries.size());
     if (index < count) {
         const ManagedObjectPtr entry = m_entries.at(index);
-        QString title = m_delegate->itemTitle(entry);
+        QString title = platform::MenuAccessKeys::literal(m_delegate->itemTitle(entry));
         int tag = index;
         if (!m_delegate->itemAvailable(entry)) {
             tag = kUnavailableTag;

@@ -1,6 +1,7 @@
 #include "TextView.h"
 
 #include "CommandRouter.h"
+#include "FocusKeys.h"
 #include "RulerView.h"
 #include "TextFormatCommands.h"
 #include "TextViewDelegate.h"
@@ -321,6 +322,13 @@ void TextView::perform(const Command& command)
 
 bool TextView::event(QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        if (const std::optional<bool> forward
+            = FocusKeys::controlTabDirection(static_cast<QKeyEvent*>(event))) {
+            QWidget::focusNextPrevChild(*forward);
+            return true;
+        }
+    }
     // The graphics view hands Tab to its scene before keyPressEvent() sees it, so a typed tab
     // would reach the mirror outside a user edit and never the storage.
     if (event->type() == QEvent::KeyPress && m_editable) {
@@ -466,6 +474,15 @@ void TextView::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createContextMenu(event->pos());
     menu->exec(event->globalPos());
     menu->deleteLater();
+}
+
+void TextView::focusInEvent(QFocusEvent* event)
+{
+    QGraphicsView::focusInEvent(event);
+    // The scene gives the focus back only to the item it saw focused last: a focus that left
+    // twice in a row (to a menu, then to the menu bar) leaves it none, and typing reached no text.
+    if (!m_item->hasFocus())
+        m_item->setFocus(event->reason());
 }
 
 void TextView::focusOutEvent(QFocusEvent* event)

@@ -1,5 +1,6 @@
 #include "TokenField.h"
 
+#include "FocusKeys.h"
 #include "TokenFieldDelegate.h"
 #include "platform/appkit/accessibility/AccessibleTokenField.h"
 
@@ -452,6 +453,10 @@ void TokenField::moveCaret(int position, bool extend)
 
 void TokenField::keyPressEvent(QKeyEvent* event)
 {
+    if (const std::optional<bool> forward = FocusKeys::controlTabDirection(event)) {
+        focusNextPrevChild(*forward);
+        return;
+    }
     const int key = event->key();
     if (completionList()) {
         const int chosen = m_completions->currentIndex().row();

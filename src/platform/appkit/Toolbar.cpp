@@ -210,6 +210,10 @@ ToolbarItem* Toolbar::insertItemWithItemIdentifier(const QString& identifier, in
     index = item->isNavigational() ? std::clamp(index, 0, leading)
                                    : std::clamp(index, leading, int(m_items.size()));
     insertAction(index < m_items.size() ? m_items.at(index) : nullptr, item);
+    // The buttons QToolBar makes take no focus at all; Tab reaches them, a click still leaves
+    // the focus where it was.
+    if (auto* button = qobject_cast<QToolButton*>(widgetForAction(item)))
+        button->setFocusPolicy(Qt::TabFocus);
     m_items.insert(index, item);
     applySelection();
     saveConfiguration();
