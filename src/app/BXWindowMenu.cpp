@@ -124,6 +124,9 @@ void BXWindowMenu::rebuild(QMenu* menu, const QList<DocumentWindows>& documents)
         QObject::connect(action, &QAction::triggered, action, [window = row.window] {
             if (!window)
                 return;
+            // A minimised window would stay iconic through show() and raise().
+            if (window->isMinimized())
+                window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
             window->show();
             window->raise();
             window->activateWindow();

@@ -389,6 +389,14 @@ void BXTableView::mousePressEvent(QMouseEvent* event)
     QTableView::mousePressEvent(event);
 }
 
+void BXTableView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    // A right click's row lasts while its menu is up; the menu's owner forgets it.
+    if (event->button() != Qt::RightButton)
+        m_clickedRow = -1;
+}
+
 bool BXTableView::motionBeginsDrag(const QPoint& motion, bool verticalMotionCanBeginDrag)
 {
     if (motion.manhattanLength() <= QApplication::startDragDistance())
@@ -606,7 +614,9 @@ void BXTableView::startDrag(Qt::DropActions supportedActions)
             std::clamp(
                 m_pressPosition.y() - rowTop, 0, int(image.deviceIndependentSize().height()))));
     }
+    // The drag takes the release; the click is over once it ends.
     const Qt::DropAction reported = drag->exec(supportedActions, defaultDropAction());
+    m_clickedRow = -1;
     // The target is known only for a drop in this process; a drag that is gone counts as
     // dropped outside, which changes no note.
     const bool inside = drag && drag->target();

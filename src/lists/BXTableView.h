@@ -80,8 +80,12 @@ public:
     // What a drag grabbed at `row` shows: the drag icon, then the row's first visible cell.
     QPixmap dragPixmap(int row) const;
 
-    // The row of the latest click, -1 when it hit no row.
+    // The row under the click being handled, or under the right click whose menu is up; -1
+    // when it hit no row and once the click is over, so that a later command acts on the
+    // selection.
     int clickedRow() const { return m_clickedRow; }
+    // Ends the clicked row of a right click, once the menu it opened has done its work.
+    void forgetClickedRow() { m_clickedRow = -1; }
     bool isEditingCell() const { return state() == EditingState; }
     // Applies an open cell edit and closes the editor; false when the editor refuses (its
     // input is not acceptable) and stays open. True when nothing is being edited.
@@ -103,6 +107,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace WindowAdditions {
 
@@ -123,10 +124,24 @@ void cascade(QWidget* window, const QList<QWidget*>& others)
     const QRect area = screen->availableGeometry();
     QRect frame = fittedFrame(window->geometry(), area, window->minimumSize(), margins)
                       .marginsAdded(margins);
+    // Near is taken, in either of the two corners: a window not shown yet places its frame
+    // where a shown one has its decoration, and a window manager's placement can shift a shown
+    // window by a few units; either way the one under it is hidden.
+    const auto near = [](const QPoint& one, const QPoint& other) {
+        return std::abs(one.x() - other.x()) <= kStep / 4
+            && std::abs(one.y() - other.y()) <= kStep / 4;
+    };
     const auto taken = [&](const QPoint& place) {
+        const QPoint inner = place + QPoint(margins.left(), margins.top());
         return std::any_of(others.cbegin(), others.cend(), [&](const QWidget* other) {
-            return other && other != window && other->isVisible()
-                && other->frameGeometry().topLeft() == place;
+            if (!other || other == window || !other->isVisible())
+                return false;
+            for (const QPoint& corner :
+                { other->frameGeometry().topLeft(), other->geometry().topLeft() }) {
+                if (near(corner, place) || near(corner, inner))
+                    return true;
+            }
+            return false;
         });
     };
     const QSize smallest = window->minimumSize().grownBy(margins);

@@ -1,9 +1,9 @@
 #include "DocumentWindowsTestSupport.h"
 #include "NotesFileTestSupport.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/model/BXDocumentPreference.h"
 #include "document/password/PasswordHash.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -200,6 +200,29 @@ TEST_F(DocumentWindowsTest, NoteWindowsReopenAsTheyWereLeft)
     reopenedB->close();
     reopen();
     EXPECT_TRUE(noteWindowTitles().isEmpty());
+}
+
+// Notes opened behind the main window (Shift held) are shown without ever being asked to come
+// forward, the main window then being brought forward; otherwise each comes forward.
+TEST_F(DocumentWindowsTest, NotesOpenedBehindTheMainWindowAreNeverAskedForward)
+{
+    makeDocument();
+    struct Case {
+        const char* name;
+        QList<ManagedObjectPtr> opened;
+        bool behind;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        { "behind", { notes[0], notes[1] }, true, { "A behind", "B behind", "main in front" } },
+        { "in front", { notes[2] }, false, { "C in front" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        documentwindowstest::showings.clear();
+        document->openNoteWindowsForNotes(c.opened, c.behind);
+        EXPECT_EQ(documentwindowstest::showings, c.expected);
+    }
 }
 
 TEST_F(DocumentWindowsTest, MissingNotesAndDamagedRecordsAreSkippedWithALog)

@@ -13,6 +13,9 @@
 // windows: plain widgets, and answers the test sets.
 namespace documentwindowstest {
 
+// How the test windows were asked to show, in order ("A behind", "main in front").
+inline QStringList showings;
+
 class TestNoteWindowController final : public platform::WindowController,
                                        public BXNoteDataProvider {
 public:
@@ -34,6 +37,16 @@ public:
     double noteTextZoomFactor() const override { return zoom; }
     void zoomToFactor(double factor) override { zoom = factor; }
     bool noteDirty() const override { return false; }
+    void showWindow() override
+    {
+        showings << note->noteTitle() + QStringLiteral(" in front");
+        WindowController::showWindow();
+    }
+    void showWindowBehind() override
+    {
+        showings << note->noteTitle() + QStringLiteral(" behind");
+        WindowController::showWindowBehind();
+    }
 
     std::unique_ptr<QWidget> widget = std::make_unique<QWidget>();
     BXNote::NotePtr note;
@@ -56,6 +69,11 @@ public:
     void zoomToFactor(double factor) override { zoom = factor; }
     bool noteDirty() const override { return false; }
 
+    void showWindow() override
+    {
+        showings << QStringLiteral("main in front");
+        WindowController::showWindow();
+    }
     void documentWillClose() override
     {
         ++willCloseCount;

@@ -224,10 +224,13 @@ TEST_F(BXTableViewTest, ClickBelowTheRowsKeepsTheSelection)
     EXPECT_EQ(controller.selectionIndex(), 1);
     EXPECT_EQ(table.clickedRow(), -1);
 
-    QTest::mouseClick(
-        table.viewport(), Qt::LeftButton, {}, table.visualRect(model.index(0, 0)).center());
+    const QPoint onRow = table.visualRect(model.index(0, 0)).center();
+    QTest::mousePress(table.viewport(), Qt::LeftButton, {}, onRow);
     EXPECT_EQ(controller.selectionIndex(), 0);
     EXPECT_EQ(table.clickedRow(), 0);
+    // Once the click is over, a command chosen later acts on the selection.
+    QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, onRow);
+    EXPECT_EQ(table.clickedRow(), -1);
 }
 
 TEST_F(BXTableViewTest, ClickOnAnyCellSelectsTheWholeRow)

@@ -1,11 +1,11 @@
 #include "NotesFixture.h"
 
+#include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
 #include "lists/noteslist/BXNotesDateFormatter.h"
 #include "lists/noteslist/BXNotesListBottomValueTransformer.h"
 #include "lists/noteslist/BXNotesListCategories.h"
 #include "lists/noteslist/BXNotesListModel.h"
-#include "lists/BXTableView.h"
 
 #include "document/model/BXCategory.h"
 #include "document/model/BXNote.h"
@@ -254,9 +254,10 @@ TEST_F(NotesListColumnsTest, ContextMenuFollowsTheClickedRow)
         EXPECT_FALSE(action->isEnabled());
 
     controller.setSelectionIndexes(IndexSet::fromList({ 0, 1 }));
+    // A right click names the row for its menu.
     const auto clickRow = [&](int row) {
-        QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::ControlModifier,
-            table.visualRect(model.index(row, 0)).center());
+        QTest::mouseClick(
+            table.viewport(), Qt::RightButton, {}, table.visualRect(model.index(row, 0)).center());
     };
     clickRow(5);
     controller.setSelectionIndexes(IndexSet::fromList({ 0, 1 }));
@@ -285,8 +286,8 @@ TEST_F(NotesListColumnsTest, ClickedRowCommandsTakeTheClickedNoteAlone)
     table.show();
     const QList<ManagedObjectPtr> listed = controller.arrangedObjects();
     const QList<ManagedObjectPtr> selected = { listed.at(0), listed.at(1) };
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::ControlModifier,
-        table.visualRect(model.index(5, 0)).center());
+    QTest::mouseClick(
+        table.viewport(), Qt::RightButton, {}, table.visualRect(model.index(5, 0)).center());
     controller.setSelectedObjects(selected);
     ASSERT_EQ(controller.clickedRow(), 5);
 

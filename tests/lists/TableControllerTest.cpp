@@ -182,8 +182,9 @@ TEST_F(TableControllerTest, DeleteMenuItemsReachTheControllerThroughTheFocusedTa
     table->clearFocus();
     CommandRouter::setTarget(&deleteItem, &controller);
     EXPECT_TRUE(router.validateSender(&deleteItem));
+    // The row a right click names for its menu.
     QTest::mouseClick(
-        table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
+        table->viewport(), Qt::RightButton, {}, table->visualRect(model.index(0, 0)).center());
     EXPECT_EQ(controller.clickedRow(), 0);
     EXPECT_TRUE(router.sendAction(&deleteClickedItem));
     EXPECT_EQ(titles(controller.content()), QStringList({ "c", "d" }));

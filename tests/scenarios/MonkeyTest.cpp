@@ -6,6 +6,7 @@
 #include "document/model/BXNote.h"
 #include "lists/BXTableView.h"
 #include "lists/noteslist/BXNotesArrayController.h"
+#include "lists/sidebar/BXCategoriesArrayController.h"
 #include "lists/sidebar/BXOutlineView.h"
 #include "lists/tags/BXTagsController.h"
 #include "mainwindow/BXMainWindow.h"
@@ -16,6 +17,7 @@
 #include "mainwindow/search/BXSearchField.h"
 #include "platform/appkit/TextListPanel.h"
 #include "platform/appkit/TokenField.h"
+#include "platform/appkit/TokenFieldDelegate.h"
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/documents/Document.h"
 #include "platform/text/AttributedText.h"
@@ -31,6 +33,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
@@ -40,6 +43,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 using scenario::ScenarioApp;
 
@@ -407,6 +412,140 @@ void undoAsNamed(QRandomGenerator&)
     };
 }
 
+// The one note the list shows selected, else null.
+BXNote::NotePtr selectedRowNote(BXMainWindowController& front)
+{
+    const QList<int> rows = ScenarioApp::selectedRows();
+    const QList<platform::ManagedObjectPtr>& arranged = front.notesController()->arrangedObjects();
+    return rows.size() == 1 && rows.first() < arranged.size()
+        ? std::dynamic_pointer_cast<BXNote>(arranged.at(rows.first()))
+        : nullptr;
+}
+
+// A click on a row, Up or Down once or twice, then Note > Rename: the row the list shows
+// selected opens, and the name typed is that note's.
+void renameAfterKeys(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    BXTableView* list = front ? front->notesTableView() : nullptr;
+    if (!list || list->model()->rowCount() == 0)
+        return;
+    ScenarioApp::clickRow(list, random.bounded(list->model()->rowCount()));
+    for (int moves = 1 + random.bounded(2); moves > 0; --moves)
+        ScenarioApp::key(random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
+    const BXNote::NotePtr note = selectedRowNote(*front);
+    if (!note || !ScenarioApp::chooseMenuItem({ QStringLiteral("Note"), QStringLiteral("Rename") }))
+        return;
+    if (!ScenarioApp::waitUntil([list] { return list->isEditingCell(); }, 2000)) {
+        expectation = [] { return QStringLiteral("Note > Rename opened no row"); };
+        return;
+    }
+    const QString name = QStringLiteral("Name") + randomWord(random);
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::type(name + QLatin1Char('\n'));
+    expectation = [note, name]() -> QString {
+        return note->noteTitle() == name
+            ? QString()
+            : QStringLiteral("the selected note renamed \"%1\" is titled \"%2\"")
+                  .arg(name, note->noteTitle());
+    };
+}
+
+// The tag the sidebar shows selected alone, else null.
+std::shared_ptr<BXCategory> selectedTag(BXMainWindowController& front)
+{
+    const QList<platform::ManagedObjectPtr> selected
+        = front.categoriesController()->selectedObjects();
+    const auto tag
+        = selected.size() == 1 ? std::dynamic_pointer_cast<BXCategory>(selected.first()) : nullptr;
+    return tag && tag->isUserCategory() ? tag : nullptr;
+}
+
+// The name being typed into a sidebar row, if one is open for editing.
+QLineEdit* sidebarNameEditor()
+{
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    BXMainWindowController* front = window();
+    return editor && front && front->outlineView()->isAncestorOf(editor) ? editor : nullptr;
+}
+
+// Types a new name into the sidebar row open for `tag`; the tag is expected to take it.
+void renameTagInSidebar(QRandomGenerator& random, const std::shared_ptr<BXCategory>& tag)
+{
+    if (!ScenarioApp::waitUntil([] { return sidebarNameEditor() != nullptr; }, 2000)) {
+        expectation = [] { return QStringLiteral("no tag opened for its new name"); };
+        return;
+    }
+    const QString opened = sidebarNameEditor()->text();
+    const QString name
+        = QStringLiteral("Tag") + randomWord(random) + QString::number(random.bounded(1000));
+    ScenarioApp::key(Qt::Key_A, Qt::ControlModifier);
+    ScenarioApp::type(name + QLatin1Char('\n'));
+    expectation = [tag, opened, name]() -> QString {
+        return tag->categoryName() == name
+            ? QString()
+            : QStringLiteral("\"%1\" typed for the tag \"%2\" went to the row \"%3\"")
+                  .arg(name, tag->categoryName(), opened);
+    };
+}
+
+// A click on a sidebar row, Up or Down once or twice, then Note > Tags > Rename Tag: the tag
+// the sidebar shows selected takes the name typed.
+void renameTagAfterKeys(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    BXOutlineView* outline = front ? front->outlineView() : nullptr;
+    if (!outline || outline->model()->rowCount() == 0)
+        return;
+    ScenarioApp::clickRow(outline, random.bounded(outline->model()->rowCount()));
+    for (int moves = 1 + random.bounded(2); moves > 0; --moves)
+        ScenarioApp::key(random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
+    const std::shared_ptr<BXCategory> tag = selectedTag(*front);
+    if (!tag
+        || !ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Note"), QStringLiteral("Tags"), QStringLiteral("Rename Tag") }))
+        return;
+    renameTagInSidebar(random, tag);
+}
+
+// Keys move the sidebar's selection off the row clicked, then Edit Tag… from a tag of the
+// selected note's: that tag takes the name typed.
+void editTagAfterKeys(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    BXOutlineView* outline = front ? front->outlineView() : nullptr;
+    platform::TokenField* tags = front ? front->tagsController()->tokenField() : nullptr;
+    if (!outline || !tags || outline->model()->rowCount() == 0)
+        return;
+    ScenarioApp::clickRow(outline, random.bounded(outline->model()->rowCount()));
+    for (int moves = 1 + random.bounded(2); moves > 0; --moves)
+        ScenarioApp::key(random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
+    ScenarioApp::idle(200);
+    const BXNote::NotePtr note = front->selectedNote();
+    if (!note || !tags->isVisible() || tags->count() == 0)
+        return;
+    const int token = random.bounded(tags->count());
+    const QString name
+        = tags->delegate()->displayString(tags, tags->objectValue().at(token)).value_or(QString());
+    std::shared_ptr<BXCategory> tag;
+    for (const platform::ManagedObjectPtr& object : note->categories()) {
+        const auto category = std::dynamic_pointer_cast<BXCategory>(object);
+        if (category && category->categoryName() == name)
+            tag = category;
+    }
+    if (!tag)
+        return;
+    // Answered in the menu's own turn, which may come after the click returns.
+    const auto answer = std::make_shared<std::optional<bool>>();
+    ScenarioApp::whenPopUpMenuShows([answer](const QStringList& titles) {
+        *answer = titles.contains(QStringLiteral("Edit Tag…"));
+        return **answer ? QStringList { QStringLiteral("Edit Tag…") } : QStringList();
+    });
+    ScenarioApp::rightClick(tags, tags->tokenRect(token).center());
+    if (ScenarioApp::waitUntil([answer] { return answer->has_value(); }) && **answer)
+        renameTagInSidebar(random, tag);
+}
+
 QList<Action> actions()
 {
     const auto key = [](int k, Qt::KeyboardModifiers m = {}) {
@@ -493,6 +632,9 @@ QList<Action> actions()
         { "Home or End in a list item", 3, homeOrEndInItem },
         { "New Page then type at once and click away", 2, newPageTypeAndClick },
         { "undo as the Edit menu names it", 3, undoAsNamed },
+        { "Rename the selected note after keys", 2, renameAfterKeys },
+        { "Rename Tag after keys in the sidebar", 1, renameTagAfterKeys },
+        { "Edit Tag from a token after keys in the sidebar", 1, editTagAfterKeys },
     };
 }
 

@@ -55,6 +55,9 @@ TEST(WindowAdditions, CascadeStepsPastWindowsStandingWhereAWindowOpens)
     const std::vector<Case> cases = {
         { "a free place is kept", { 300, 200 }, {}, { { 100, 100 } }, { 10, 10, 300, 200 } },
         { "one step past one window", { 300, 200 }, {}, { { 10, 10 } }, { 32, 32, 300, 200 } },
+        // As a window manager leaves one a decoration's width from where it was asked to be.
+        { "a window a few units off is in the way", { 300, 200 }, {}, { { 13, 15 } },
+            { 32, 32, 300, 200 } },
         { "two steps past two", { 300, 200 }, {}, { { 10, 10 }, { 32, 32 } },
             { 54, 54, 300, 200 } },
         { "a full window gives up the step at its far edges", full, {}, { { 10, 10 } },

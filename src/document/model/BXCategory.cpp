@@ -60,6 +60,11 @@ qint64 BXCategory::position() const
     return valueForKey(PositionKey).toLongLong();
 }
 
+bool BXCategory::hasPosition() const
+{
+    return !valueForKey(PositionKey).isNull();
+}
+
 void BXCategory::setPosition(qint64 position)
 {
     setValue(position, PositionKey);

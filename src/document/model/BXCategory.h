@@ -35,7 +35,9 @@ public:
     void setCategoryID(const QString& identifier);
     virtual QString categoryName() const;
     void setCategoryName(const QString& name);
+    // 0 when none is stored, though an empty position sorts before every number.
     qint64 position() const;
+    bool hasPosition() const;
     void setPosition(qint64 position);
     virtual QList<platform::ManagedObjectPtr> notes() const;
 

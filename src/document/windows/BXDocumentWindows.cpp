@@ -140,16 +140,20 @@ WindowController* BXDocumentWindows::openNoteWindow(const BXNote::NotePtr& note)
 void BXDocumentWindows::openNoteWindowsForNotes(
     const QList<ManagedObjectPtr>& notes, bool behindMainWindow)
 {
+    behindMainWindow = behindMainWindow && mainWindowController();
     bool shown = false;
     for (const ManagedObjectPtr& object : notes) {
         WindowController* controller = openNoteWindow(std::dynamic_pointer_cast<BXNote>(object));
         if (!controller)
             continue;
-        controller->showWindow();
+        if (behindMainWindow)
+            controller->showWindowBehind();
+        else
+            controller->showWindow();
         shown = true;
     }
-    // The main window comes forward again, and takes the keys back, once they are all up.
-    if (shown && behindMainWindow && mainWindowController())
+    // The main window stays in front with the keys, over the note windows just shown.
+    if (shown && behindMainWindow)
         m_document.windowControllers().first()->showWindow();
 }
 

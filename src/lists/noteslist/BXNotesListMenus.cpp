@@ -41,6 +41,16 @@ QMenu* BXNotesListMenus::contextMenu()
         // Retitled before the router validates the new actions.
         QMenu* menu = m_contextMenu;
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
+        // The chosen item runs as the menu closes; the clicked row is forgotten after it.
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (BXTableView* table = m_list.tableView())
+                        table->forgetClickedRow();
+                },
+                Qt::QueuedConnection);
+        });
         CommandRouter::shared().attachMenu(menu);
     }
     return m_contextMenu;

@@ -60,10 +60,20 @@ void BXCategoriesOutlineBinding::setOutlineView(BXOutlineView* outline)
     outline->setAcceptDrops(true);
     outline->viewport()->setAcceptDrops(true);
     m_contextMenu = BXCategoriesMenu::make(outline);
+    connect(m_contextMenu, &QMenu::aboutToHide, this,
+        &BXCategoriesOutlineBinding::forgetClickedRowLater);
     connect(m_model, &QAbstractItemModel::modelReset, outline, &QTreeView::expandAll);
     connect(outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &BXCategoriesOutlineBinding::outlineSelectionChanged);
     syncSelection();
+}
+
+void BXCategoriesOutlineBinding::forgetClickedRowLater()
+{
+    // After the work of the click, or of the item chosen in the menu it opened, which runs as
+    // the outline takes the release or as the menu closes.
+    QMetaObject::invokeMethod(
+        this, [this] { m_clickedRow = -1; }, Qt::QueuedConnection);
 }
 
 bool BXCategoriesOutlineBinding::isShown(int index) const
@@ -194,6 +204,10 @@ bool BXCategoriesOutlineBinding::eventFilter(QObject* watched, QEvent* event)
     if (!m_viewport || watched != m_viewport)
         return QObject::eventFilter(watched, event);
     const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent*>(event)->button() != Qt::RightButton)
+        || type == QEvent::Drop)
+        forgetClickedRowLater();
     if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
         && m_outlineView)
         return dragEvent(static_cast<QDropEvent*>(event));

@@ -37,7 +37,8 @@ public:
     void setOutlineView(BXOutlineView* outline);
     BXCategoriesOutlineModel* model() const { return m_model; }
     QMenu* contextMenu() const { return m_contextMenu; }
-    // The outline row of the latest press or context-menu click; -1 when it hit no category.
+    // The outline row under the click being handled, or under the right click whose menu is
+    // up; -1 when it hit no category and once the click or the menu is over.
     int clickedRow() const { return m_clickedRow; }
 
     // Selects (and scrolls to) the category at arranged `index` when it has a row.
@@ -59,6 +60,7 @@ protected:
 private:
     void outlineSelectionChanged();
     bool dragEvent(QDropEvent* event);
+    void forgetClickedRowLater();
     // The category at arranged `index` has a row in the outline.
     bool isShown(int index) const;
 

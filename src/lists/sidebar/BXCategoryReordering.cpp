@@ -51,7 +51,9 @@ void BXCategoryReordering::moveCategoriesAtIndexes(const IndexSet& indexes, int 
         = BXCategoryOrder::reorder(positions, moved, row - builtIns - movedBelowRow, group);
     for (qsizetype i = 0; i < order.order.size(); ++i) {
         BXCategory* category = BXCategoryKinds::category(arranged.at(builtIns + order.order.at(i)));
-        if (category && category->position() != order.positions.at(i))
+        // An empty position reads as 0 but sorts first: it is written even where it reads
+        // the same.
+        if (category && (!category->hasPosition() || category->position() != order.positions.at(i)))
             category->setPosition(order.positions.at(i));
     }
     m_renumbering = !observing;

@@ -239,10 +239,17 @@ void BXNoteWindowController::placeWindow()
         m_window->setGeometry(area.x() + area.width() / 2 - kDefaultWidth / 2,
             area.y() + area.height() / 2 - kDefaultHeight / 2, kDefaultWidth, kDefaultHeight);
         WindowAdditions::fitIntoAvailableArea(m_window);
-        return;
+    } else {
+        m_window->setGeometry(stored.toRect());
+        WindowAdditions::validateWindowPosition(m_window);
     }
-    m_window->setGeometry(stored.toRect());
-    WindowAdditions::validateWindowPosition(m_window);
+    // Note windows opened one after another would otherwise stand exactly on each other.
+    QList<QWidget*> shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != m_window && window->isVisible() && window->windowType() == Qt::Window)
+            shown << window;
+    }
+    WindowAdditions::cascade(m_window, shown);
 }
 
 bool BXNoteWindowController::noteDirty() const
@@ -256,6 +263,16 @@ void BXNoteWindowController::showWindow()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void BXNoteWindowController::showWindowBehind()
+{
+    windowDidLoad();
+    // Asked for at the moment the window is mapped, so that the window system neither gives
+    // it the keys nor stacks it over the window in front; a later show() activates again.
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_window->show();
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 void BXNoteWindowController::setWindowFrameString(const QString& frame)

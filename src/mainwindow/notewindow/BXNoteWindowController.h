@@ -72,6 +72,7 @@ public:
     // document holds the controller.
     void windowDidLoad();
     void showWindow() override;
+    void showWindowBehind() override;
     // The frame is checked against the screen once set.
     void setWindowFrameString(const QString& frame) override;
     void synchronizeWindowTitleWithDocumentName() override;

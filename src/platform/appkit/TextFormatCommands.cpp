@@ -191,17 +191,14 @@ FormatChange characterChange(const Command& command, const QTextCharFormat& firs
     if (action == u"unscript:") {
         return [](QTextCharFormat& format) {
             format.clearProperty(QTextFormat::TextVerticalAlignment);
-            format.clearProperty(AttributedText::BaselineOffsetProperty);
+            AttributedText::setBaselineOffset(format, 0);
         };
     }
     // raiseBaseline: and lowerBaseline:
     const double step = action == u"raiseBaseline:" ? kBaselineStep : -kBaselineStep;
     return [step](QTextCharFormat& format) {
-        const double offset = format.doubleProperty(AttributedText::BaselineOffsetProperty) + step;
-        if (offset == 0)
-            format.clearProperty(AttributedText::BaselineOffsetProperty);
-        else
-            format.setProperty(AttributedText::BaselineOffsetProperty, offset);
+        AttributedText::setBaselineOffset(
+            format, format.doubleProperty(AttributedText::BaselineOffsetProperty) + step);
     };
 }
 
@@ -340,8 +337,13 @@ void TextFormatCommands::perform(TextView& view, const Command& command)
         return;
     }
     case Kind::Character:
-        view.changeCharacterFormats(
-            undoName, characterChange(command, view.selectedCharacterFormat()));
+        view.changeCharacterFormats(undoName,
+            [change = characterChange(command, view.selectedCharacterFormat()),
+                base = view.mirror()->defaultFont()](QTextCharFormat& format) {
+                change(format);
+                // A new font or size changes the share of its height a raised run is drawn by.
+                AttributedText::updateDrawnBaselineOffset(format, base);
+            });
         return;
     case Kind::Paragraph:
         view.changeParagraphStyles(undoName, paragraphChange(command.action));

@@ -280,8 +280,11 @@ QMenu* TextView::createContextMenu(const QPoint& viewportPoint)
         if (setSelectedRange(word))
             replaceSelection(guess, typingAttributes(), localized(QStringLiteral("Spelling")));
     };
-    actions.paste = [this] { paste(); };
-    actions.canPaste = m_editable;
+    actions.perform = [this](const QString& action) { m_editCommands.perform(Command { action }); };
+    actions.canPerform = [this](const QString& action) {
+        Command command { action };
+        return m_editCommands.validate(command).value_or(false);
+    };
     return TextContextMenu::create(this, *m_text.mirror(), *m_highlighter, m_spellChecker,
         characterIndexAt(viewportPoint), actions);
 }

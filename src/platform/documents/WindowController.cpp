@@ -54,6 +54,12 @@ void WindowController::showWindow()
     }
 }
 
+void WindowController::showWindowBehind()
+{
+    if (QObject* window = m_windowGuard.data())
+        QMetaObject::invokeMethod(window, "show");
+}
+
 QString WindowController::windowFrameString() const
 {
     if (!m_windowGuard)

@@ -52,6 +52,9 @@ public:
 
     // Shows the window in front of the others.
     virtual void showWindow();
+    // Shows the window without raising it or giving it the keys, for a caller that brings
+    // another window forward over it.
+    virtual void showWindowBehind();
     // Fills the window without showing it, for a caller that shows it later; showWindow()
     // does it when nobody did. A window made whole by the constructor has nothing to fill.
     virtual void loadWindow() { }

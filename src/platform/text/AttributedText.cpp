@@ -67,6 +67,24 @@ void clearProperties(QTextDocument& doc, TextRange range, const QList<int>& prop
     }
 }
 
+// A run's drawn baseline offset depends on its font: laid over a range, a font or an offset
+// leaves the share Qt draws by to be worked out again for each run that has one.
+void updateDrawnBaselineOffsets(QTextDocument& doc, TextRange range)
+{
+    std::vector<TextSegment> segments;
+    TextSegments::forEach(doc, range.location, range.end(), [&](const TextSegment& segment) {
+        if (segment.format.hasProperty(TextAttributeNames::BaselineOffsetProperty))
+            segments.push_back(segment);
+        return true;
+    });
+    for (TextSegment& segment : segments) {
+        const QTextCharFormat before = segment.format;
+        CharacterAttributes::updateDrawnBaselineOffset(segment.format, doc.defaultFont());
+        if (segment.format != before)
+            selection(doc, { segment.start, segment.length }).setCharFormat(segment.format);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<QTextDocument> AttributedText::makeDocument()
@@ -180,6 +198,10 @@ void AttributedText::addAttributes(
             doc, range, { QTextFormat::FontPixelSize, QTextFormat::FontSizeAdjustment });
     if (!format.properties().isEmpty() && range.length > 0)
         selection(doc, range).mergeCharFormat(format);
+    if (range.length > 0
+        && (attributes.contains(FontAttributeName)
+            || attributes.contains(BaselineOffsetAttributeName)))
+        updateDrawnBaselineOffsets(doc, range);
 }
 
 void AttributedText::removeAttribute(QTextDocument& doc, const QString& name, TextRange range)
@@ -379,6 +401,16 @@ double AttributedText::letterSpacing(const QTextCharFormat& format)
 void AttributedText::setLetterSpacing(QTextCharFormat& format, double points)
 {
     CharacterAttributes::setLetterSpacing(format, points);
+}
+
+void AttributedText::setBaselineOffset(QTextCharFormat& format, double points, const QFont& base)
+{
+    CharacterAttributes::setBaselineOffset(format, points, base);
+}
+
+void AttributedText::updateDrawnBaselineOffset(QTextCharFormat& format, const QFont& base)
+{
+    CharacterAttributes::updateDrawnBaselineOffset(format, base);
 }
 
 int AttributedText::ligature(const QTextCharFormat& format)

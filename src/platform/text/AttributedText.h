@@ -132,6 +132,11 @@ public:
     static void setLetterSpacing(QTextCharFormat& format, double points);
     static int ligature(const QTextCharFormat& format);
     static void setLigature(QTextCharFormat& format, int level);
+    // The baseline offset in points set on a format (0 clears it), and the share of the font's
+    // height by which Qt draws it kept in step with the format's font over `base`; see
+    // CharacterAttributes.
+    static void setBaselineOffset(QTextCharFormat& format, double points, const QFont& base = {});
+    static void updateDrawnBaselineOffset(QTextCharFormat& format, const QFont& base = {});
 };
 
 } // namespace platform

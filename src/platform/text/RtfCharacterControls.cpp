@@ -168,7 +168,7 @@ QTextCharFormat RtfCharacterControls::format(
     else if (state.superscript < 0)
         format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     if (state.baselineOffset != 0)
-        format.setProperty(AttributedText::BaselineOffsetProperty, state.baselineOffset);
+        AttributedText::setBaselineOffset(format, state.baselineOffset);
     if (state.kerningOff)
         format.setFontKerning(false);
     AttributedText::setLetterSpacing(format, state.letterSpacing / 20.0);

@@ -3,6 +3,7 @@
 #include "platform/text/attributed/TextSegments.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
@@ -139,4 +140,41 @@ TEST(TextSegments, WalkingBackwardsMeetsTheSameSegmentsInReverse)
         return false;
     });
     EXPECT_EQ(visited, 1);
+}
+
+// Qt draws a run off its baseline by a share of its font's height: laying an offset, a larger
+// font or a smaller one over the text keeps the drawn offset at the stored points, and taking
+// the offset away leaves the text on its baseline.
+TEST(CharacterAttributes, ADrawnBaselineOffsetFollowsThePointsAndTheFont)
+{
+    const auto doc = A::makeDocument();
+    QTextCursor(doc.get()).insertText(QStringLiteral("ab"));
+    const auto drawnPixels = [&doc](double pointSize) {
+        QTextCursor at(doc.get());
+        at.setPosition(2);
+        QFont font = doc->defaultFont();
+        font.setPointSizeF(pointSize);
+        const QFontMetricsF metrics(font);
+        return at.charFormat().baselineOffset() / 100.0 * (metrics.ascent() + metrics.descent());
+    };
+    QFont font = doc->defaultFont();
+    const double base = font.pointSizeF();
+    A::addAttribute(*doc, A::BaselineOffsetAttributeName, 3.0, { 1, 1 });
+    EXPECT_NEAR(drawnPixels(base), A::pointsToPixels(3.0), 0.01);
+
+    struct Case {
+        const char* name;
+        double pointSize;
+    };
+    for (const Case& c : { Case { "larger", base * 2 }, Case { "smaller", base / 2 } }) {
+        SCOPED_TRACE(c.name);
+        font.setPointSizeF(c.pointSize);
+        A::addAttribute(*doc, A::FontAttributeName, font, { 0, 2 });
+        EXPECT_NEAR(drawnPixels(c.pointSize), A::pointsToPixels(3.0), 0.01);
+    }
+
+    A::removeAttribute(*doc, A::BaselineOffsetAttributeName, { 0, 2 });
+    QTextCursor at(doc.get());
+    at.setPosition(2);
+    EXPECT_FALSE(at.charFormat().hasProperty(QTextFormat::TextBaselineOffset));
 }

@@ -48,9 +48,19 @@ QMenu* TextContextMenu::create(QWidget* parent, QTextDocument& document,
             });
         menu->addSeparator();
     }
-    QAction* paste = menu->addAction(localized(QStringLiteral("Paste")));
-    paste->setEnabled(actions.canPaste);
-    QObject::connect(paste, &QAction::triggered, menu, actions.paste);
+    const std::pair<const char*, const char*> commands[] = { { "Cut", "cut:" }, { "Copy", "copy:" },
+        { "Paste", "paste:" }, { nullptr, nullptr }, { "Select All", "selectAll:" } };
+    for (const auto& [title, command] : commands) {
+        if (!title) {
+            menu->addSeparator();
+            continue;
+        }
+        const QString action = QString::fromLatin1(command);
+        QAction* item = menu->addAction(localized(QString::fromLatin1(title)));
+        item->setEnabled(actions.canPerform(action));
+        QObject::connect(item, &QAction::triggered, menu,
+            [perform = actions.perform, action] { perform(action); });
+    }
     return menu;
 }
 

@@ -16,15 +16,17 @@ class SpellChecker;
 class TextHighlighter;
 
 // The context menu of a text view: over a misspelled word, its spelling guesses, Ignore
-// Spelling and Learn Spelling; then Paste. Choosing a guess and pasting are the view's edits,
-// asked for through callbacks. Main thread only.
+// Spelling and Learn Spelling; then Cut, Copy, Paste and Select All. Choosing a guess and the
+// edit commands are the view's own, asked for through callbacks. Main thread only.
 class TextContextMenu final {
 public:
     struct Actions {
         // Replaces `word` with `guess` as the user's edit.
         std::function<void(TextRange word, const QString& guess)> replaceWord;
-        std::function<void()> paste;
-        bool canPaste = false;
+        // Performs an edit command ("cut:", "copy:", "paste:", "selectAll:"), and says whether
+        // it can be performed now.
+        std::function<void(const QString& action)> perform;
+        std::function<bool(const QString& action)> canPerform;
     };
 
     // A new menu, owned by `parent`, for the character at `index` of `document`, which

@@ -5,6 +5,7 @@
 #include "TextDefaults.h"
 #include "TextUnits.h"
 
+#include <QFontMetricsF>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -69,7 +70,7 @@ QTextCharFormat CharacterAttributes::characterFormat(const QVariantMap& attribut
             format.setAnchor(true);
             format.setAnchorHref(value.toUrl().toString());
         } else if (name == Names::BaselineOffsetAttributeName) {
-            format.setProperty(Names::BaselineOffsetProperty, value.toDouble());
+            setBaselineOffset(format, value.toDouble());
         } else if (name == Names::SuperscriptAttributeName) {
             const int level = value.toInt();
             format.setVerticalAlignment(level > 0 ? QTextCharFormat::AlignSuperScript
@@ -262,7 +263,7 @@ QList<int> CharacterAttributes::propertiesOf(const QString& name)
     else if (name == Names::LinkAttributeName)
         properties = { QTextFormat::IsAnchor, QTextFormat::AnchorHref };
     else if (name == Names::BaselineOffsetAttributeName)
-        properties = { Names::BaselineOffsetProperty };
+        properties = { Names::BaselineOffsetProperty, QTextFormat::TextBaselineOffset };
     else if (name == Names::SuperscriptAttributeName)
         properties = { QTextFormat::TextVerticalAlignment };
     else if (name == Names::KerningAttributeName)
@@ -276,6 +277,29 @@ QList<int> CharacterAttributes::propertiesOf(const QString& name)
     else if (const int id = Names::customAttributeId(name); id >= 0)
         properties = { id };
     return properties;
+}
+
+void CharacterAttributes::setBaselineOffset(
+    QTextCharFormat& format, double points, const QFont& base)
+{
+    if (points == 0)
+        format.clearProperty(Names::BaselineOffsetProperty);
+    else
+        format.setProperty(Names::BaselineOffsetProperty, points);
+    updateDrawnBaselineOffset(format, base);
+}
+
+void CharacterAttributes::updateDrawnBaselineOffset(QTextCharFormat& format, const QFont& base)
+{
+    const double points = format.doubleProperty(Names::BaselineOffsetProperty);
+    if (points == 0) {
+        format.clearProperty(QTextFormat::TextBaselineOffset);
+        return;
+    }
+    const QFontMetricsF metrics(format.font().resolve(base));
+    const double height = metrics.ascent() + metrics.descent();
+    if (height > 0)
+        format.setBaselineOffset(100.0 * TextUnits::pointsToPixels(points) / height);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QList>
 #include <QTextCharFormat>
 #include <QVariantMap>
@@ -32,6 +33,12 @@ public:
     static void setLetterSpacing(QTextCharFormat& format, double points);
     static int ligature(const QTextCharFormat& format);
     static void setLigature(QTextCharFormat& format, int level);
+    // Sets the baseline offset in points, 0 clearing it, and keeps the drawn offset in step.
+    static void setBaselineOffset(QTextCharFormat& format, double points, const QFont& base = {});
+    // Qt draws a run off its baseline by a share of its font's height, where the text keeps
+    // the offset in points: sets that share from the format's offset and font (unset parts of
+    // the font taken from `base`), or clears it when the format has no offset.
+    static void updateDrawnBaselineOffset(QTextCharFormat& format, const QFont& base = {});
 };
 
 } // namespace platform
