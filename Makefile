@@ -39,13 +39,17 @@ test: build
 
 # The random-input test for longer: `make monkey SEEDS=11,12,13 MINUTES=10` runs each seed for
 # about that long (seeds side by side, $(JOBS) at a time); a failing seed prints the shortest list
-# of its actions that still fails.
+# of its actions that still fails. With COPIES=2, two copies of the application in processes of
+# their own edit one file (each seed then takes two processes).
 SEEDS ?= 11,12,13,14
 MINUTES ?= 5
+COPIES ?= 1
+MONKEY_TEST = $(if $(filter 2,$(COPIES)),TwoCopiesMonkey,Monkey)
 monkey: build
 	@echo "$(SEEDS)" | tr ',' '\n' | xargs -P $(JOBS) -I{} env QT_QPA_PLATFORM=offscreen \
 		BX_SCENARIO_FAST=1 BX_MONKEY_SEED={} BX_MONKEY_MINUTES=$(MINUTES) \
-		$(BUILD)/tests/test_scenarios --gtest_filter='FixedSeeds/Monkey.*/0' --gtest_brief=1
+		$(BUILD)/tests/test_scenarios --gtest_filter='FixedSeeds/$(MONKEY_TEST).*/0' \
+		--gtest_brief=1
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails it.
 # The leak checker's walk of dynamically loaded libraries' thread-local blocks crashes with this

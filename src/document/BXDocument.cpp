@@ -81,6 +81,19 @@ BXDocument::BXDocument(QObject* parent) : BXWrappedPersistentDocument(parent)
     NotificationCenter::defaultCenter().addObserver(this, ManagedObjectContext::DidSaveNotification,
         nullptr,
         [this](const platform::Notification& notification) { contextDidSave(notification); });
+    // Every save of the main context, also one a list or a window makes of its own, first
+    // brings in what another copy saved: written over unseen, the other copy's edits would be
+    // lost.
+    NotificationCenter::defaultCenter().addObserver(this,
+        ManagedObjectContext::WillSaveNotification, nullptr,
+        [this](const platform::Notification& notification) {
+            if (notification.object != managedObjectContext() || !platform::isMainThread())
+                return;
+            platform::Error error;
+            if (!m_merger->mergeChangesFromElsewhere(&error))
+                platform::log(QStringLiteral("Could not bring in what another copy saved: %@"),
+                    error.localizedDescription());
+        });
     // Before the event loop ends, while the windows still hold their state.
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &BXDocument::cleanup);

@@ -12,6 +12,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UndoManager.h"
 
+#include <QScopedValueRollback>
 #include <QSet>
 
 using platform::ManagedObjectContext;
@@ -65,8 +66,10 @@ bool BXStoreMerger::mergeChangesFromElsewhere(platform::Error* error)
 {
     const std::shared_ptr<PersistentStore> store
         = m_document.persistentStoreCoordinator()->persistentStore();
-    if (!store || store->isReadOnly() || !store->hasChangesFromElsewhere())
+    // Keeping a note twice changes the context, which must not start another merge.
+    if (!store || store->isReadOnly() || m_merging || !store->hasChangesFromElsewhere())
         return true;
+    const QScopedValueRollback merging(m_merging, true);
     const std::optional<PersistentStore::RowVersions> versions = store->fetchRowVersions(error);
     if (!versions)
         return false;
@@ -76,6 +79,8 @@ bool BXStoreMerger::mergeChangesFromElsewhere(platform::Error* error)
     QVariantList inserted, updated, deleted;
     QStringList keptTwice;
     QList<QPair<BXNote::NotePtr, bool>> conflicts; // the note, and whether its row is gone
+    // Notes whose text a window may show, taking the other side's text.
+    QList<BXNote::NotePtr> shownElsewhere;
     QHash<const platform::EntityDescription*, QSet<qint64>> known;
     for (const ManagedObjectPtr& object : context->registeredObjects()) {
         const ManagedObjectID id = object->objectID();
@@ -89,8 +94,14 @@ bool BXStoreMerger::mergeChangesFromElsewhere(platform::Error* error)
         if (!gone && (object->savedVersion() == 0 || row->second == object->savedVersion()))
             continue;
         (gone ? deleted : updated) << QVariant::fromValue(id);
-        if (auto note = std::dynamic_pointer_cast<BXNote>(object); note && note->hasChanges())
+        const auto note = std::dynamic_pointer_cast<BXNote>(object);
+        if (!note)
+            continue;
+        // Typing an editor has not written back yet is a change of this side too.
+        if (note->hasChanges() || note->textStorageEdited())
             conflicts.append({ note, gone });
+        else if (!gone && note->hasTextStorage())
+            shownElsewhere << note;
     }
     for (auto table = versions->rows.cbegin(); table != versions->rows.cend(); ++table) {
         for (auto row = table->cbegin(); row != table->cend(); ++row) {
@@ -120,6 +131,10 @@ bool BXStoreMerger::mergeChangesFromElsewhere(platform::Error* error)
         { ManagedObjectContext::UpdatedObjectsKey, updated },
         { ManagedObjectContext::DeletedObjectsKey, deleted } };
     context->mergeChangesFromContextDidSaveNotification(saved);
+    // An editor showing the older text would write it back over the other side's at its next
+    // commit: every view of the note shows the text taken in, the caret kept on its characters.
+    for (const BXNote::NotePtr& note : std::as_const(shownElsewhere))
+        note->refreshTextStorage();
     context->processPendingChanges();
     if (undo)
         undo->enableUndoRegistration();

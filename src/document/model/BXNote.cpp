@@ -11,6 +11,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/SharedTextStorage.h"
+#include "platform/text/TextDifference.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -574,9 +575,9 @@ void BXNote::refreshTextStorage()
     if (!m_textStorage || storageHoldsStoredText())
         return;
     BXManagedObjectUtilities::withoutUndo(managedObjectContext(), [this] {
+        // Only what changed is replaced: a caret before or after it stays by its characters.
         const std::unique_ptr<QTextDocument> text = attributedString();
-        AttributedText::replaceCharacters(
-            *m_textStorage, { 0, AttributedText::length(*m_textStorage) }, *text);
+        platform::TextDifference::replaceDifferingPart(*m_textStorage, *text);
     });
     storageMatchesStore();
 }

@@ -15,6 +15,8 @@ namespace platform {
 
 const QString ManagedObjectContext::ObjectsDidChangeNotification
     = QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
+const QString ManagedObjectContext::WillSaveNotification
+    = QStringLiteral("NSManagedObjectContextWillSaveNotification");
 const QString ManagedObjectContext::DidSaveNotification
     = QStringLiteral("NSManagedObjectContextDidSaveNotification");
 const QString ManagedObjectContext::StoreDamagedNotification
@@ -322,6 +324,8 @@ bool ManagedObjectContext::save(Error* error)
     processPendingChanges();
     if (!hasChanges())
         return true;
+    NotificationCenter::defaultCenter().post(WillSaveNotification, this, {});
+    processPendingChanges();
     const std::shared_ptr<PersistentStore> current = store();
     if (!current)
         return noStore(error);

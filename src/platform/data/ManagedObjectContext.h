@@ -33,6 +33,8 @@ class UndoManager;
 //   ObjectsDidChangeNotification from processPendingChanges(): user info keys "inserted",
 //     "updated", "deleted", "refreshed", "invalidated", each a QVariantList of
 //     ManagedObjectPtr (only the non-empty ones are present).
+//   WillSaveNotification when save() has changes to write, before it writes them: an observer
+//     may still change the context (bring in what others saved to the file first).
 //   DidSaveNotification after a successful save(): "inserted", "updated", "deleted", each a
 //     QVariantList of ManagedObjectID (permanent IDs).
 // With an undo manager every insert, delete, attribute and relationship change is recorded
@@ -48,6 +50,7 @@ public:
     enum class ConcurrencyType { MainQueue, PrivateQueue };
 
     static const QString ObjectsDidChangeNotification;
+    static const QString WillSaveNotification;
     static const QString DidSaveNotification;
     // Posted (on the context's thread) when a save failed because the store's file is no
     // longer the one read (see PersistentStore::checkFile()).
