@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -224,6 +225,14 @@ private:
     // Replaces the selection and emits when it changed.
     void applySelection(const IndexSet& indexes);
 
+    // The last arrangement by a filter's verdicts, while no sort value may have changed since:
+    // the same verdicts over the same content arrange the same objects in the same order.
+    struct VerdictArrangement {
+        QList<ManagedObjectPtr> content;
+        QList<ManagedObjectPtr> arranged;
+        std::vector<char> verdicts;
+    };
+
     QList<ManagedObjectPtr> m_content;
     QList<ManagedObjectPtr> m_arranged;
     QHash<const ManagedObject*, int> m_arrangedIndex;
@@ -245,6 +254,7 @@ private:
     bool m_selectsInsertedObjects = true;
     bool m_clearsFilterOnInsertion = true;
     bool m_editable = true;
+    std::optional<VerdictArrangement> m_verdictArrangement;
 };
 
 } // namespace platform
