@@ -150,12 +150,7 @@ void ArrayController::setFilterPredicate(
         return;
     }
     applyFilter(predicate, arrange(m_content, predicate.get(), &verdicts));
-    // Only content objects' sort values are known to stay as read: through a key path they
-    // may change unheard of, and the next arrangement would read them again.
-    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
-    if (std::none_of(m_sortDescriptors.cbegin(), m_sortDescriptors.cend(),
-            [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
-        && std::none_of(m_leadingRankKeys.cbegin(), m_leadingRankKeys.cend(), throughOthers))
+    if (sortReadsOnlyObjects())
         m_verdictArrangement = VerdictArrangement { m_content, m_arranged, verdicts };
 }
 
@@ -273,6 +268,16 @@ void ArrayController::forgetSortValues(const ManagedObject* object)
         found->second.current = false;
 }
 
+bool ArrayController::sortReadsOnlyObjects() const
+{
+    // Only content objects are observed, so only their values are known to stay as read; a
+    // key path reaches values of other objects, which are not.
+    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
+    return std::none_of(m_sortDescriptors.cbegin(), m_sortDescriptors.cend(),
+               [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
+        && std::none_of(m_leadingRankKeys.cbegin(), m_leadingRankKeys.cend(), throughOthers);
+}
+
 int ArrayController::leadingRank(const ManagedObject& object) const
 {
     return m_leadingRank ? m_leadingRank(object) : 0;
@@ -312,13 +317,7 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
 {
     // Each sort value is read once, and kept; indexes are sorted, not the values.
     const quint64 arrangement = ++m_arrangements;
-    // Only content objects are observed, so only their values are known to stay as read; a
-    // key path reaches values of other objects, which are not.
-    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
-    const bool content = &objects == &m_content
-        && std::none_of(m_sortDescriptors.begin(), m_sortDescriptors.end(),
-            [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
-        && std::none_of(m_leadingRankKeys.begin(), m_leadingRankKeys.end(), throughOthers);
+    const bool content = &objects == &m_content && sortReadsOnlyObjects();
     std::vector<ManagedObjectPtr> kept;
     std::vector<const SortValues*> values;
     std::vector<PendingSortKey> pending;

@@ -206,6 +206,8 @@ private:
         std::vector<PendingSortKey>* pending = nullptr) const;
     // The object's kept values are read again at the next arrangement.
     void forgetSortValues(const ManagedObject* object);
+    // Whether the sort reads only the arranged objects' own keys, whose changes are heard of.
+    bool sortReadsOnlyObjects() const;
     int leadingRank(const ManagedObject& object) const;
     // The leading ranks, then the descriptors in turn: -1, 0 or 1.
     int compareArranged(const SortValues& left, const SortValues& right) const;
