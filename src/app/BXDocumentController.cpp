@@ -67,7 +67,9 @@ const QString BXDocumentController::kWebSiteBase = QStringLiteral("https://brind
 
 BXDocumentController::BXDocumentController(platform::UserDefaults& defaults,
     platform::MemoryPressureSource& memoryPressure, QObject* parent)
-    : DocumentController(defaults, parent), m_memoryPressure(memoryPressure)
+    : DocumentController(defaults, parent),
+      m_memoryPressure(memoryPressure),
+      m_historyMenu(new BXHistoryMenu(this))
 {
     setDefaultStringAttributes(BXDocument::stringAttributesFromDefaults(defaults));
     platform::CommandRouter::shared().setApplicationResponder(this);
@@ -375,14 +377,9 @@ void BXDocumentController::handleDefaultFontChange(const QVariantMap& userInfo)
 
 void BXDocumentController::documentActivateNotification(const void* document)
 {
-    // The main window of the document now in front fills the History menu.
     for (Document* open : documents()) {
-        if (open != document || open->windowControllers().isEmpty())
-            continue;
-        QObject* controller = open->windowControllers().first();
-        if (controller->metaObject()->indexOfMethod("buildRecentsMenu(QMenu*)") >= 0)
-            QMetaObject::invokeMethod(
-                controller, "buildRecentsMenu", Q_ARG(QMenu*, m_historyMenu.data()));
+        if (open == document && !open->windowControllers().isEmpty())
+            m_historyMenu->controllerActivated(open->windowControllers().first());
     }
 }
 

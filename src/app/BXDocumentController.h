@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BXHistoryMenu.h"
 #include "platform/controllers/Responder.h"
 #include "platform/documents/DocumentController.h"
 
@@ -84,7 +85,8 @@ public:
     void handleDefaultFontChange(const QVariantMap& userInfo);
 
     void releaseMemoryForAllDocuments();
-    // A document's window became main: its main window controller fills the History menu.
+    // A document's window became main: its main window controller fills the History menu as it
+    // opens.
     void documentActivateNotification(const void* document);
 
     // The start window: the welcome window when ShowWelcome is on and no recent file exists,
@@ -115,8 +117,8 @@ public:
     // the process says so in its exit status.
     bool lostNotesAtTermination() const { return m_lostNotes; }
 
-    QMenu* historyMenu() const { return m_historyMenu; }
-    void setHistoryMenu(QMenu* menu) { m_historyMenu = menu; }
+    QMenu* historyMenu() const { return m_historyMenu->menu(); }
+    void setHistoryMenu(QMenu* menu) { m_historyMenu->setMenu(menu); }
 
     bool respondsTo(const QString& action) const override;
     std::optional<bool> validate(platform::Command& command) const override;
@@ -161,7 +163,7 @@ private:
     bool m_didFinishLaunching = false;
     std::vector<std::function<void()>> m_pendingOpens;
     bool m_active = true;
-    QPointer<QMenu> m_historyMenu;
+    BXHistoryMenu* m_historyMenu;
     std::unique_ptr<BXRecentDocumentsWindowController> m_recentDocumentsWindowController;
     std::unique_ptr<BXWelcomeWindowController> m_welcomeWindowController;
     std::unique_ptr<BXVersionCheckSchedule> m_versionCheckSchedule;

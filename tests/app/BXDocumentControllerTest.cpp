@@ -203,10 +203,18 @@ TEST(BXDocumentControllerTest, PressureInactivityAndActivationReachControllersTh
     fixture.controller->applicationWillResignActive();
     EXPECT_EQ(releasing.releases, 3);
 
-    // A document coming in front has its main window fill the History menu.
+    // A document coming in front has its main window fill the History menu, once it opens:
+    // not at every activation, where a large collection would make thousands of items.
     QMenu history;
     fixture.controller->setHistoryMenu(&history);
     platform::NotificationCenter::defaultCenter().post(BXDocument::ActivateNotification, able);
+    EXPECT_EQ(releasing.historyMenu, nullptr);
+    emit history.aboutToShow();
+    EXPECT_EQ(releasing.historyMenu, &history);
+    // A document without such a window leaves the menu to the one before.
+    releasing.historyMenu = nullptr;
+    platform::NotificationCenter::defaultCenter().post(BXDocument::ActivateNotification, unable);
+    emit history.aboutToShow();
     EXPECT_EQ(releasing.historyMenu, &history);
     able->removeWindowController(&releasing);
     unable->removeWindowController(&plain);

@@ -76,36 +76,41 @@ void BXNotesSearchFilter::endSearch()
     m_searchIndex.clear();
 }
 
-std::optional<std::vector<char>> BXNotesSearchFilter::searchVerdicts(
-    const QString& text, int searchMode, const QString& pattern, Error* error)
+std::vector<char> BXNotesSearchFilter::baseVerdicts(const std::vector<char>* found) const
 {
-    // The search predicate's text comparisons answered for every note at once.
+    // The base predicate's comparisons answered for every note at once.
     const PredicateRef included = Predicate::predicateWithFormat(
         QStringLiteral("self IN %@"), { QVariant::fromValue(m_included) });
+    const bool anyIncluded = !m_included->isEmpty();
     const QList<ManagedObjectPtr>& notes = m_list.content();
-    std::vector<char> listed(size_t(notes.size()), 0);
+    std::vector<char> verdicts(size_t(notes.size()), 0);
     AttributeReader readTrashFlag(BXNote::TrashFlagKey);
     for (qsizetype i = 0; i < notes.size(); ++i) {
         if (!notes.at(i))
             continue;
         // "trashFlag = NO", read directly: a note without the flag is not listed.
         const QVariant* trashed = readTrashFlag(*notes.at(i));
-        listed[size_t(i)] = trashed && !ValueComparison::isNil(*trashed) && !trashed->toBool();
-    }
-    std::optional<std::vector<char>> verdicts = searchMode == 1
-        ? m_searchIndex.contains(notes, text)
-        : m_searchIndex.matches(notes, listed, pattern, error);
-    if (!verdicts)
-        return std::nullopt;
-    // A new search starts with no note included.
-    const bool anyIncluded = !m_included->isEmpty();
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        if (notes.at(i))
-            (*verdicts)[size_t(i)] = ((*verdicts)[size_t(i)] && listed[size_t(i)])
-                || (anyIncluded
-                    && included->evaluateWithObject(KeyValueRef(notes.at(i)), {}, nullptr));
+        verdicts[size_t(i)] = (trashed && !ValueComparison::isNil(*trashed) && !trashed->toBool()
+                                  && (!found || (*found)[size_t(i)]))
+            || (anyIncluded && included->evaluateWithObject(KeyValueRef(notes.at(i)), {}, nullptr));
     }
     return verdicts;
+}
+
+std::optional<std::vector<char>> BXNotesSearchFilter::searchVerdicts(
+    const QString& text, int searchMode, const QString& pattern, Error* error)
+{
+    const QList<ManagedObjectPtr>& notes = m_list.content();
+    std::optional<std::vector<char>> found;
+    if (searchMode == 1) {
+        found = m_searchIndex.contains(notes, text);
+    } else {
+        // An expression is tried only on the notes the list could show.
+        found = m_searchIndex.matches(notes, baseVerdicts(nullptr), pattern, error);
+    }
+    if (!found)
+        return std::nullopt;
+    return baseVerdicts(&*found);
 }
 
 bool BXNotesSearchFilter::filterNotes(
@@ -150,7 +155,7 @@ bool BXNotesSearchFilter::filterNotes(
     Error failure;
     bool filtered = true;
     if (text.isEmpty()) {
-        m_list.setFilterPredicate(predicate);
+        m_list.setFilterPredicate(predicate, baseVerdicts(nullptr));
     } else if (const auto verdicts = searchVerdicts(text, searchMode, pattern, &failure)) {
         m_list.setFilterPredicate(predicate, *verdicts);
     } else {

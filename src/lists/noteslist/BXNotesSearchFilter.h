@@ -56,6 +56,10 @@ public:
     void abandonPreparation();
 
 private:
+    // What the base predicate answers for each note of the content, and with `found` (one per
+    // note) what it answers with "AND found" on its trash test: the search predicate's answer
+    // when `found` holds its text comparisons'.
+    std::vector<char> baseVerdicts(const std::vector<char>* found) const;
     // What the search's predicate answers for each note of the content: by the words of `text`
     // in mode 1, else by the regular expression `pattern`; nullopt with `error` set when the
     // expression fails on a note.

@@ -87,6 +87,7 @@ void ArrayController::setContent(const QList<ManagedObjectPtr>& content, bool ch
     const QList<ManagedObjectPtr> previous = m_arranged;
     const IndexSet previousIndexes = m_selection;
     emit contentAboutToBeReset();
+    m_verdictArrangement.reset();
     for (const ManagedObjectPtr& object : std::as_const(m_content))
         unobserve(object);
     m_content = content;
@@ -138,7 +139,19 @@ void ArrayController::setLeadingOrderRank(OrderRank rank, const QStringList& key
 void ArrayController::setFilterPredicate(
     const PredicateRef& predicate, const std::vector<char>& verdicts)
 {
+    // A key that lists the same notes (a word typed on that every listed note holds) arranges
+    // nothing anew: the list and its view are left as they are.
+    if (m_verdictArrangement && m_verdictArrangement->verdicts == verdicts
+        && m_verdictArrangement->content == m_content
+        && m_verdictArrangement->arranged == m_arranged) {
+        m_filter = predicate;
+        updateObservedKeys();
+        emit filterPredicateChanged();
+        return;
+    }
     applyFilter(predicate, arrange(m_content, predicate.get(), &verdicts));
+    if (sortReadsOnlyObjects())
+        m_verdictArrangement = VerdictArrangement { m_content, m_arranged, verdicts };
 }
 
 void ArrayController::applyFilter(const PredicateRef& predicate, QList<ManagedObjectPtr> arranged)
@@ -156,6 +169,7 @@ void ArrayController::rearrangeObjects()
 
 void ArrayController::applyArrangement(QList<ManagedObjectPtr> arranged)
 {
+    m_verdictArrangement.reset();
     const QList<ManagedObjectPtr> previous = selectedObjects();
     const QList<ManagedObjectPtr> selected
         = m_preservesSelection ? previous : QList<ManagedObjectPtr>();
@@ -249,8 +263,19 @@ void ArrayController::readSortValues(
 
 void ArrayController::forgetSortValues(const ManagedObject* object)
 {
+    m_verdictArrangement.reset();
     if (const auto found = m_sortValues.find(object); found != m_sortValues.end())
         found->second.current = false;
+}
+
+bool ArrayController::sortReadsOnlyObjects() const
+{
+    // Only content objects are observed, so only their values are known to stay as read; a
+    // key path reaches values of other objects, which are not.
+    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
+    return std::none_of(m_sortDescriptors.cbegin(), m_sortDescriptors.cend(),
+               [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
+        && std::none_of(m_leadingRankKeys.cbegin(), m_leadingRankKeys.cend(), throughOthers);
 }
 
 int ArrayController::leadingRank(const ManagedObject& object) const
@@ -292,13 +317,7 @@ QList<ManagedObjectPtr> ArrayController::arrange(const QList<ManagedObjectPtr>& 
 {
     // Each sort value is read once, and kept; indexes are sorted, not the values.
     const quint64 arrangement = ++m_arrangements;
-    // Only content objects are observed, so only their values are known to stay as read; a
-    // key path reaches values of other objects, which are not.
-    const auto throughOthers = [](const QString& key) { return key.contains(QLatin1Char('.')); };
-    const bool content = &objects == &m_content
-        && std::none_of(m_sortDescriptors.begin(), m_sortDescriptors.end(),
-            [&](const SortDescriptor& descriptor) { return throughOthers(descriptor.key()); })
-        && std::none_of(m_leadingRankKeys.begin(), m_leadingRankKeys.end(), throughOthers);
+    const bool content = &objects == &m_content && sortReadsOnlyObjects();
     std::vector<ManagedObjectPtr> kept;
     std::vector<const SortValues*> values;
     std::vector<PendingSortKey> pending;
@@ -543,6 +562,7 @@ void ArrayController::insertObjects(const QList<ManagedObjectPtr>& objects, int 
     clearFilterForInsertion();
     const int first = std::clamp(arrangedIndex, 0, int(m_arranged.size()));
     const int last = first + int(added.size()) - 1;
+    m_verdictArrangement.reset();
     emit arrangedObjectsAboutToBeInserted(first, last);
     for (const ManagedObjectPtr& object : added) {
         m_content.append(object);

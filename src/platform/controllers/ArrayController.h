@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -205,6 +206,8 @@ private:
         std::vector<PendingSortKey>* pending = nullptr) const;
     // The object's kept values are read again at the next arrangement.
     void forgetSortValues(const ManagedObject* object);
+    // Whether the sort reads only the arranged objects' own keys, whose changes are heard of.
+    bool sortReadsOnlyObjects() const;
     int leadingRank(const ManagedObject& object) const;
     // The leading ranks, then the descriptors in turn: -1, 0 or 1.
     int compareArranged(const SortValues& left, const SortValues& right) const;
@@ -223,6 +226,14 @@ private:
     int neighbourRow(const QList<ManagedObjectPtr>& previous, int row) const;
     // Replaces the selection and emits when it changed.
     void applySelection(const IndexSet& indexes);
+
+    // The last arrangement by a filter's verdicts, while no sort value may have changed since:
+    // the same verdicts over the same content arrange the same objects in the same order.
+    struct VerdictArrangement {
+        QList<ManagedObjectPtr> content;
+        QList<ManagedObjectPtr> arranged;
+        std::vector<char> verdicts;
+    };
 
     QList<ManagedObjectPtr> m_content;
     QList<ManagedObjectPtr> m_arranged;
@@ -245,6 +256,7 @@ private:
     bool m_selectsInsertedObjects = true;
     bool m_clearsFilterOnInsertion = true;
     bool m_editable = true;
+    std::optional<VerdictArrangement> m_verdictArrangement;
 };
 
 } // namespace platform

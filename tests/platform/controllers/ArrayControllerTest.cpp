@@ -103,6 +103,43 @@ TEST_F(ArrayControllerTest, FilterWithKnownAnswersArrangesAsAFullSortDoes)
         show({ "a", "b", "c", "d", "e", "f" }), QStringList({ "c", "a", "b", "e", "d", "f" }));
 }
 
+// The same answers again (a key that every listed object still passes) leave the list and its
+// views alone; a sort key changed in between, or content that came or went, arranges anew.
+TEST_F(ArrayControllerTest, SameAnswersArrangeAnewOnlyAfterAChange)
+{
+    QList<ManagedObjectPtr> notes;
+    for (const auto& [title, rank] :
+        QList<std::pair<QString, qint64>> { { "a", 1 }, { "b", 2 }, { "c", 3 } })
+        notes.append(makeNote(title, rank));
+    controller.setContent(notes);
+    controller.setSortDescriptors({ SortDescriptor(kRank) });
+    QSignalSpy rearranged(&controller, &ArrayController::arrangedObjectsRearranged);
+    QSignalSpy filterChanged(&controller, &ArrayController::filterPredicateChanged);
+    const auto show = [&](const std::vector<char>& verdicts) {
+        controller.setFilterPredicate(predicate(QStringLiteral("rank > 0")), verdicts);
+        return titles(controller.arrangedObjects());
+    };
+    EXPECT_EQ(show({ 1, 0, 1 }), QStringList({ "a", "c" }));
+    EXPECT_EQ(rearranged.count(), 1);
+    EXPECT_EQ(show({ 1, 0, 1 }), QStringList({ "a", "c" }));
+    EXPECT_EQ(rearranged.count(), 1);
+    EXPECT_EQ(filterChanged.count(), 2);
+
+    notes.at(0)->setValue(4, kRank);
+    EXPECT_EQ(show({ 1, 0, 1 }), QStringList({ "c", "a" }));
+    EXPECT_EQ(rearranged.count(), 2);
+
+    const ManagedObjectPtr added = makeNote(QStringLiteral("d"), 5);
+    controller.addObject(added);
+    EXPECT_EQ(show({ 1, 0, 1, 1 }), QStringList({ "c", "a", "d" }));
+    controller.removeObjects({ added });
+    EXPECT_EQ(show({ 1, 0, 1 }), QStringList({ "c", "a" }));
+    controller.setContent(notes.mid(1));
+    EXPECT_EQ(show({ 1, 1 }), QStringList({ "b", "c" }));
+    controller.setSortDescriptors({ SortDescriptor(kRank, false) });
+    EXPECT_EQ(show({ 1, 1 }), QStringList({ "c", "b" }));
+}
+
 TEST_F(ArrayControllerTest, FilterSeesALiveListAsItIsAtEachRearrangement)
 {
     const QList<ManagedObjectPtr> notes = makeNotes({ "apple", "banana", "cherry" });
