@@ -51,6 +51,9 @@ class UserDefaults;
 // window, whose controller the registered factory makes, then one window per note shown on
 // its own) and the record that reopens the note windows with the document, the info panel's
 // link, the undo and redo messages, the password, import, export and printing.
+//
+// When and where it saves on its own is the base's policy (platform::Document: autosave 2 s
+// after the latest change, at most 5 s after the first unsaved one; in place when titled).
 class BXDocument : public BXWrappedPersistentDocument,
                    public BXPasswordControllerDelegate,
                    public platform::Responder,

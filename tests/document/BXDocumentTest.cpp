@@ -4,7 +4,7 @@
 #include "document/BXDocument.h"
 #include "document/model/BXDocumentPreference.h"
 #include "document/password/PasswordHash.h"
-#include "platform/testing/FakePasswordDialogRunner.h"
+#include "support/FakePasswordDialogRunner.h"
 #include "ui/BXPasswordController.h"
 
 #include "document/BXDefaults.h"

@@ -1,7 +1,7 @@
 #include "ui/BXPasswordController.h"
 #include "document/password/BXPasswordControllerDelegate.h"
 #include "document/password/PasswordHash.h"
-#include "platform/testing/FakePasswordDialogRunner.h"
+#include "support/FakePasswordDialogRunner.h"
 
 #include "platform/testing/FakeScheduler.h"
 #include "platform/testing/FakeUserInput.h"

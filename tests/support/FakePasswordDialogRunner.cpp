@@ -2,7 +2,7 @@
 
 #include "ui/BXPasswordController.h"
 
-#include "FakeScheduler.h"
+#include "platform/testing/FakeScheduler.h"
 
 #include "platform/appkit/UserInput.h"
 
