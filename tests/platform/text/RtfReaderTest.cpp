@@ -81,13 +81,17 @@ TEST(RtfReader, ShapePropertiesAreNotText)
         { "properties inside the instructions",
             "{\\rtf1 a{\\shp{\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}"
             "{\\sp{\\sn wzName}{\\sv Box 1}}{\\shptxt b}}}c}",
-            u"abc"_qs },
+            u"a\u2028b\u2028c"_qs },
         { "a picture as a property value",
             "{\\rtf1 a{\\shp{\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 89504e47}}}}}b}",
             u"ab"_qs },
         { "bare names and values", "{\\rtf1 a{\\sn fLine}{\\sv 1}b}", u"ab"_qs },
-        { "ignorable instructions leave the drawn result",
+        { "the text box, not the drawn result that repeats it",
             "{\\rtf1 {\\shp{\\*\\shpinst{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt x}}"
+            "{\\shprslt Hello}}}",
+            u"x"_qs },
+        { "the drawn result of a shape without a text box",
+            "{\\rtf1 {\\shp{\\*\\shpinst{\\sp{\\sn fFilled}{\\sv 0}}}"
             "{\\shprslt Hello}}}",
             u"Hello"_qs },
     };
