@@ -8,6 +8,7 @@
 #include "TextListBuilder.h"
 #include "TextListConversion.h"
 #include "WordDrawingReader.h"
+#include "WordPlainText.h"
 #include "WordXmlWriter.h"
 #include "platform/foundation/Localized.h"
 
@@ -716,6 +717,12 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                     fields.back().instruction += text;
             } else if (name == u"delText" || name == u"del" || name == u"sectPr") {
                 xml.skipCurrentElement();
+            } else if ((name == u"footnote" || name == u"endnote") && inParagraph && !d->m_docx) {
+                // Word 2003 XML keeps a note's text where its mark stands.
+                const ImportedNotes::Kind kind = name == u"footnote" ? ImportedNotes::Kind::Footnote
+                                                                     : ImportedNotes::Kind::Endnote;
+                const QTextCharFormat format = ImportedNotes::markFormat(currentFormat());
+                cursor.insertText(notes.add(kind, WordPlainText::readElement(xml)), format);
             } else if (name == u"footnoteReference" || name == u"endnoteReference"
                 || name == u"commentReference") {
                 if (inParagraph && name == u"footnoteReference")

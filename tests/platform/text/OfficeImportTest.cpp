@@ -1,6 +1,7 @@
 #include "platform/text/AttributedText.h"
 #include "platform/text/DocxReader.h"
 #include "platform/text/OdtReader.h"
+#include "platform/text/WordXmlReader.h"
 #include "platform/text/ZipArchive.h"
 
 #include <QTextDocument>
@@ -113,6 +114,20 @@ TEST(OfficeImport, WordNotesKeepTheirMarksAndTexts)
         u"[a] Check this."_qs);
     EXPECT_EQ(A::attribute(*doc, A::SuperscriptAttributeName, 6).toInt(), 1);
     EXPECT_EQ(A::attribute(*doc, A::SuperscriptAttributeName, 0).toInt(), 0);
+}
+
+TEST(OfficeImport, Word2003NotesStandInlineAndMoveAfterTheBody)
+{
+    const QByteArray xml
+        = "<w:wordDocument xmlns:w='http://schemas.microsoft.com/office/word/2003/wordml'>"
+          "<w:body><w:p><w:r><w:t>a</w:t></w:r><w:r><w:footnote><w:p><w:r><w:t>note</w:t>"
+          "</w:r></w:p></w:footnote></w:r><w:r><w:t> b</w:t></w:r></w:p><w:p><w:r>"
+          "<w:endnote><w:p><w:r><w:t>end</w:t></w:r></w:p></w:endnote></w:r></w:p></w:body>"
+          "</w:wordDocument>";
+    Error error;
+    const auto doc = WordXmlReader(WordXmlReader::Dialect::WordML).readDocument(xml, {}, &error);
+    ASSERT_TRUE(doc) << error.toString().toStdString();
+    EXPECT_EQ(A::string(*doc), u"a1 b\ni\n\n1 note\ni end"_qs);
 }
 
 TEST(OfficeImport, WordTextBoxesAndDropCapsStayInTheirParagraph)
