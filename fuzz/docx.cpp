@@ -1,9 +1,9 @@
 // Feeds DOCX packages to the DOCX reader. An input whose first byte is odd is the package's
 // parts themselves, separated by the byte 0x1E (word/document.xml, word/styles.xml,
-// word/numbering.xml, word/_rels/document.xml.rels), packed here with a fixed content-types
-// part, package relationships and a picture, so that mutations reach the XML rather than die
-// on the archive's checksums; otherwise the rest is the archive's bytes. Whatever is read must
-// be written and read again with the same text (pictures aside).
+// word/numbering.xml, word/_rels/document.xml.rels, word/footnotes.xml), packed here with a fixed
+// content-types part, package relationships and a picture, so that mutations reach the XML rather
+// than die on the archive's checksums; otherwise the rest is the archive's bytes. Whatever is read
+// must be written and read again with the same text (pictures aside).
 #include "OffscreenApplication.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/DocxReader.h"
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (data[0] & 1) {
         const QList<QByteArray> parts = bytes.split('\x1e');
         static const char* const names[] = { "word/document.xml", "word/styles.xml",
-            "word/numbering.xml", "word/_rels/document.xml.rels" };
+            "word/numbering.xml", "word/_rels/document.xml.rels", "word/footnotes.xml" };
         QList<ZipArchive::Entry> entries = {
             { QStringLiteral("_rels/.rels"),
                 "<Relationships "
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP"
                                        "4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC") },
         };
-        for (qsizetype i = 0; i < parts.size() && i < 4; ++i)
+        for (qsizetype i = 0; i < parts.size() && i < 5; ++i)
             entries.append({ QString::fromLatin1(names[i]), parts[i] });
         const std::optional<QByteArray> archive = ZipArchive::build(entries);
         if (!archive)

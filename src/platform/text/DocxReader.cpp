@@ -1,6 +1,7 @@
 #include "DocxReader.h"
 
 #include "TextDocumentReader.h"
+#include "WordPlainText.h"
 #include "WordXmlReader.h"
 #include "WordXmlWriter.h"
 #include "ZipArchive.h"
@@ -115,7 +116,11 @@ std::unique_ptr<QTextDocument> DocxReader::read(const QByteArray& data, Error* e
             parts.links.insert(it.key(), relationship.target);
             continue;
         }
-        if (relationship.external || (type != u"styles" && type != u"numbering"))
+        QHash<QString, QString>* notes = type == u"footnotes" ? &parts.footnotes
+            : type == u"endnotes"                             ? &parts.endnotes
+            : type == u"comments"                             ? &parts.comments
+                                                              : nullptr;
+        if (relationship.external || (type != u"styles" && type != u"numbering" && !notes))
             continue;
         const QString part = ZipArchive::resolvePath(folder, relationship.target);
         // A part the relationships name but the package lacks is left out, as readers do.
@@ -124,8 +129,13 @@ std::unique_ptr<QTextDocument> DocxReader::read(const QByteArray& data, Error* e
         const std::optional<QByteArray> bytes = archive->read(part, error);
         if (!bytes)
             return nullptr;
-        if (type == u"styles" ? !reader.readStyles(*bytes, error)
-                              : !reader.readNumbering(*bytes, error)) {
+        if (notes) {
+            std::optional<QHash<QString, QString>> texts = WordPlainText::readNotes(*bytes, error);
+            if (!texts)
+                return nullptr;
+            *notes = std::move(*texts);
+        } else if (type == u"styles" ? !reader.readStyles(*bytes, error)
+                                     : !reader.readNumbering(*bytes, error)) {
             return nullptr;
         }
     }

@@ -1,6 +1,7 @@
 #include "OdtReader.h"
 
 #include "AttributedText.h"
+#include "ImportedNotes.h"
 #include "ImportedTextStyle.h"
 #include "OdtWriter.h"
 #include "OpenDocumentNamespaces.h"
@@ -56,6 +57,89 @@ std::optional<QColor> color(QStringView value)
     return parsed.isValid() ? std::optional<QColor>(parsed) : std::nullopt;
 }
 
+// Runs of white space count as one space, none at a paragraph's start (`lastWasSpace` true).
+void appendCollapsed(QString& text, QStringView characters, bool& lastWasSpace)
+{
+    for (QChar c : characters) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+            if (!lastWasSpace)
+                text += u' ';
+            lastWasSpace = true;
+        } else {
+            text += c;
+            lastWasSpace = false;
+        }
+    }
+}
+
+// The words of the element the reader stands on, read to its end, with white space collapsed as
+// in the body: its paragraphs as lines (joined by '\n'). A note's citation, the author and date
+// of a comment and tracked changes are no words of it.
+QString plainText(QXmlStreamReader& xml)
+{
+    QString text;
+    int paragraphDepth = 0;
+    bool lastWasSpace = true;
+    for (int depth = 1; depth > 0 && !xml.atEnd();) {
+        xml.readNext();
+        if (xml.isCharacters() && paragraphDepth > 0) {
+            appendCollapsed(text, xml.text(), lastWasSpace);
+            continue;
+        }
+        if (xml.isEndElement()) {
+            --depth;
+            if (xml.namespaceUri() == ns::Text && (xml.name() == u"p" || xml.name() == u"h"))
+                paragraphDepth = std::max(0, paragraphDepth - 1);
+            continue;
+        }
+        if (!xml.isStartElement())
+            continue;
+        const QStringView name = xml.name();
+        if (xml.namespaceUri() == ns::Dc
+            || (xml.namespaceUri() == ns::Text
+                && (name == u"note-citation" || name == u"tracked-changes"))) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        ++depth;
+        if (xml.namespaceUri() != ns::Text)
+            continue;
+        if (name == u"p" || name == u"h") {
+            if (!text.isEmpty())
+                text += u'\n';
+            ++paragraphDepth;
+            lastWasSpace = true;
+        } else if (paragraphDepth > 0 && (name == u"s" || name == u"tab")) {
+            text += name == u"s" ? u' ' : u'\t';
+            lastWasSpace = true;
+        } else if (paragraphDepth > 0 && name == u"line-break") {
+            text += QChar::LineSeparator;
+            lastWasSpace = true;
+        }
+    }
+    return text;
+}
+
+// A text:note, the reader on its start: recorded in `notes`, its mark returned.
+QString readNote(QXmlStreamReader& xml, ImportedNotes& notes)
+{
+    const ImportedNotes::Kind kind
+        = xml.attributes().value(ns::Text, QLatin1String("note-class")) == u"endnote"
+        ? ImportedNotes::Kind::Endnote
+        : ImportedNotes::Kind::Footnote;
+    QString citation;
+    QString text;
+    while (xml.readNextStartElement()) {
+        if (xml.namespaceUri() == ns::Text && xml.name() == u"note-citation")
+            citation = xml.readElementText(QXmlStreamReader::IncludeChildElements).left(16);
+        else if (xml.namespaceUri() == ns::Text && xml.name() == u"note-body")
+            text = plainText(xml);
+        else
+            xml.skipCurrentElement();
+    }
+    return notes.add(kind, text, citation);
+}
+
 struct StyleDefinition {
     QString parent;
     ImportedTextStyle style;
@@ -83,6 +167,7 @@ public:
         m_cursor.endEditBlock();
         if (!ok)
             return nullptr;
+        m_notes.appendTo(*m_document);
         if (!m_pictureError.isNull()) {
             Error::set(error, m_pictureError);
             return nullptr;
@@ -315,6 +400,12 @@ private:
                         = attributes.value(ns::Style, QLatin1String("num-suffix")).toString();
                     if (!prefix.isEmpty())
                         format.setNumberPrefix(prefix.left(16));
+                    bool ok = false;
+                    const int start
+                        = attributes.value(ns::Text, QLatin1String("start-value")).toInt(&ok);
+                    if (ok && start != 1)
+                        format.setProperty(
+                            AttributedText::ListStartProperty, std::clamp(start, 0, 32767));
                     if (suffix != u".")
                         format.setNumberSuffix(suffix.left(16));
                     levels.insert(level, format);
@@ -379,6 +470,8 @@ private:
         bool firstParagraph = true;
         bool lastWasSpace = true;
         int listCounter = 0;
+        // The number the next item's list item starts its level anew at.
+        std::optional<int> itemRestart;
         QString previousTopKey;
         ImportedTextStyle paragraphText;
         QTextCharFormat format;
@@ -388,9 +481,7 @@ private:
             static const Span none;
             return spans.empty() ? none : spans.back();
         };
-        const auto insert = [&](const QString& text) {
-            if (text.isEmpty() || paragraphDepth == 0)
-                return;
+        const auto currentFormat = [&]() -> const QTextCharFormat& {
             if (!formatValid) {
                 ImportedTextStyle style = paragraphText;
                 style.merge(current().style);
@@ -401,7 +492,30 @@ private:
                 }
                 formatValid = true;
             }
-            m_cursor.insertText(text, format);
+            return format;
+        };
+        const auto insert = [&](const QString& text) {
+            if (text.isEmpty() || paragraphDepth == 0)
+                return;
+            m_cursor.insertText(text, currentFormat());
+        };
+        // A frame's words stand apart from the paragraph's own; one outside any paragraph
+        // makes a paragraph of its own.
+        const auto insertFrameText = [&](QString text) {
+            if (text.isEmpty())
+                return;
+            text.replace(u'\n', QChar::LineSeparator);
+            if (paragraphDepth == 0) {
+                if (!firstParagraph)
+                    m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+                firstParagraph = false;
+                m_cursor.insertText(text, QTextCharFormat());
+                return;
+            }
+            if (m_cursor.positionInBlock() > 0)
+                text.prepend(QChar::LineSeparator);
+            insert(text + QChar::LineSeparator);
+            lastWasSpace = true;
         };
         const auto pushSpan = [&](const ImportedTextStyle& style, const QString& link) {
             Span span = current();
@@ -420,19 +534,8 @@ private:
                 return true;
             }
             if (xml.isCharacters() && paragraphDepth > 0) {
-                // Runs of white space count as one space, none at a paragraph's start.
                 QString text;
-                for (QChar c : xml.text()) {
-                    const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-                    if (space) {
-                        if (!lastWasSpace)
-                            text += u' ';
-                        lastWasSpace = true;
-                    } else {
-                        text += c;
-                        lastWasSpace = false;
-                    }
-                }
+                appendCollapsed(text, xml.text(), lastWasSpace);
                 insert(text);
                 continue;
             }
@@ -456,18 +559,27 @@ private:
             const QStringView ns = xml.namespaceUri();
             const QStringView name = xml.name();
             const QXmlStreamAttributes attributes = xml.attributes();
+            if ((ns == ns::Text && name == u"note")
+                || (ns == ns::Office && name == u"annotation")) {
+                if (paragraphDepth > 0) {
+                    const QString mark = name == u"note"
+                        ? readNote(xml, m_notes)
+                        : m_notes.add(ImportedNotes::Kind::Comment, plainText(xml));
+                    m_cursor.insertText(mark, ImportedNotes::markFormat(currentFormat()));
+                    lastWasSpace = false;
+                } else {
+                    xml.skipCurrentElement();
+                }
+                continue;
+            }
             if (ns == ns::Text
-                && (name == u"note" || name == u"tracked-changes" || name == u"bookmark-ref"
+                && (name == u"tracked-changes" || name == u"bookmark-ref"
                     || name == u"sequence-decls" || name == u"variable-decls")) {
                 xml.skipCurrentElement();
                 continue;
             }
-            if (ns == ns::Office && name == u"annotation") {
-                xml.skipCurrentElement();
-                continue;
-            }
             if (ns == ns::Draw && name == u"frame") {
-                readFrame(xml);
+                insertFrameText(readFrame(xml));
                 lastWasSpace = false;
                 continue;
             }
@@ -501,7 +613,8 @@ private:
                     QTextListFormat listFormat = levels.value(clamped);
                     if (!levels.contains(clamped))
                         listFormat.setStyle(QTextListFormat::ListDisc);
-                    m_lists.addItem(m_cursor, lists.front().key, clamped, listFormat);
+                    m_lists.addItem(m_cursor, lists.front().key, clamped, listFormat,
+                        std::exchange(itemRestart, std::nullopt));
                 }
             } else if (name == u"span") {
                 pushSpan(resolve(QStringLiteral("text"),
@@ -524,6 +637,11 @@ private:
             } else if (name == u"line-break") {
                 insert(QString(QChar::LineSeparator));
                 lastWasSpace = true;
+            } else if (name == u"list-item" || name == u"list-header") {
+                bool ok = false;
+                const int start
+                    = attributes.value(ns::Text, QLatin1String("start-value")).toInt(&ok);
+                itemRestart = ok ? std::optional<int>(start) : std::nullopt;
             } else if (name == u"list") {
                 List list;
                 list.styleName = attributes.value(ns::Text, QLatin1String("style-name")).toString();
@@ -544,9 +662,10 @@ private:
         return true;
     }
 
-    // A frame is a picture when it holds one; text boxes and other objects are left out.
-    void readFrame(QXmlStreamReader& xml)
+    // A frame shows the picture it holds; the text of its text box is returned.
+    QString readFrame(QXmlStreamReader& xml)
     {
+        QString text;
         QSizeF size;
         const auto width = length(xml.attributes().value(ns::Svg, QLatin1String("width")));
         const auto height = length(xml.attributes().value(ns::Svg, QLatin1String("height")));
@@ -554,6 +673,13 @@ private:
             size = QSizeF(*width, *height);
         std::optional<TextAttachment> picture;
         while (xml.readNextStartElement()) {
+            if (xml.namespaceUri() == ns::Draw && xml.name() == u"text-box") {
+                const QString more = plainText(xml);
+                if (!more.isEmpty() && !text.isEmpty())
+                    text += u'\n';
+                text += more;
+                continue;
+            }
             if (!picture && xml.namespaceUri() == ns::Draw && xml.name() == u"image") {
                 const QString href
                     = xml.attributes().value(ns::Xlink, QLatin1String("href")).toString();
@@ -569,12 +695,14 @@ private:
         }
         if (picture)
             AttributedText::insertAttachment(m_cursor, *picture);
+        return text;
     }
 
     ZipArchive& m_archive;
     std::unique_ptr<QTextDocument> m_document;
     QTextCursor m_cursor;
     TextListBuilder m_lists;
+    ImportedNotes m_notes;
     ImportedTextStyle m_defaults;
     QHash<QString, QString> m_fontFaces;
     QHash<QString, StyleDefinition> m_styles;

@@ -15,6 +15,7 @@ inline const QString Xlink = QStringLiteral("http://www.w3.org/1999/xlink");
 inline const QString Draw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 inline const QString Svg
     = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
+inline const QString Dc = QStringLiteral("http://purl.org/dc/elements/1.1/");
 inline const QString Meta = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
 inline const QString Manifest
     = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");

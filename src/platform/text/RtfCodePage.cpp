@@ -17,8 +17,36 @@ quint32 cfEncoding(int codePage)
     switch (codePage) {
     case 437:
         return 0x0400;
+    case 737:
+        return 0x0405;
+    case 775:
+        return 0x0406;
     case 850:
         return 0x0410;
+    case 851:
+        return 0x0411;
+    case 852:
+        return 0x0412;
+    case 855:
+        return 0x0413;
+    case 857:
+        return 0x0414;
+    case 860:
+        return 0x0415;
+    case 861:
+        return 0x0416;
+    case 862:
+        return 0x0417;
+    case 863:
+        return 0x0418;
+    case 864:
+        return 0x0419;
+    case 865:
+        return 0x041A;
+    case 866:
+        return 0x041B;
+    case 869:
+        return 0x041C;
     case 874:
         return 0x041D;
     case 932:
@@ -47,8 +75,24 @@ quint32 cfEncoding(int codePage)
         return 0x0507;
     case 1258:
         return 0x0508;
+    case 1361:
+        return 0x0510;
     case 10000:
         return 0x0000;
+    case 10006:
+        return 0x0006;
+    case 10007:
+        return 0x0007;
+    case 10029:
+        return 0x001D;
+    case 20866:
+        return 0x0A02;
+    case 28591:
+        return 0x0201;
+    case 28592:
+        return 0x0202;
+    case 28595:
+        return 0x0205;
     default:
         return TextEncoding::CFStringEncodingInvalidId;
     }
@@ -59,11 +103,6 @@ TextEncoding::Value encoding(int codePage)
     const quint32 cf = cfEncoding(codePage);
     return cf == TextEncoding::CFStringEncodingInvalidId ? TextEncoding::InvalidStringEncoding
                                                          : TextEncoding::fromCFStringEncoding(cf);
-}
-
-bool isMultiByte(int codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
 struct Tables {
@@ -100,6 +139,8 @@ int RtfCodePage::forCharset(int charset)
         return 932;
     case 129:
         return 949;
+    case 130:
+        return 1361;
     case 134:
         return 936;
     case 136:
@@ -122,9 +163,17 @@ int RtfCodePage::forCharset(int charset)
         return 874;
     case 238:
         return 1250;
+    case 255:
+        return 437;
     default:
         return 0;
     }
+}
+
+bool RtfCodePage::isMultiByte(int codePage)
+{
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950
+        || codePage == 1361;
 }
 
 bool RtfCodePage::isKnown(int codePage)

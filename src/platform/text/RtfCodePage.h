@@ -17,6 +17,8 @@ public:
     // The code page a font's \fcharset implies; 0 when the charset does not fix one.
     static int forCharset(int charset);
     static bool isKnown(int codePage);
+    // Shift JIS, GBK, UHC, Big5 and Johab: bytes from 0x81 lead a two-byte character.
+    static bool isMultiByte(int codePage);
     // The byte -> UTF-16 table of a single-byte page; nullptr for multi-byte or unknown pages.
     // Bytes the page leaves undefined map to U+FFFD.
     static const Table* singleByteTable(int codePage);

@@ -45,6 +45,15 @@ void RtfDocumentControls::apply(RtfKeywords::Word word, int value, bool hasValue
         if (RtfCodePage::isKnown(value))
             m_ansiCodePage = value;
         return;
+    case Word::PcCodePage:
+        m_ansiCodePage = 437;
+        return;
+    case Word::PcaCodePage:
+        m_ansiCodePage = 850;
+        return;
+    case Word::MacCodePage:
+        m_ansiCodePage = 10000;
+        return;
     case Word::DefaultFont:
         m_defaultFont = value;
         return;
@@ -97,6 +106,8 @@ void RtfDocumentControls::applyInFontTable(RtfKeywords::Word word, int value)
         m_fontNumber = value;
     } else if (word == RtfKeywords::Word::FontCharset) {
         m_fontCharset = value;
+    } else if (word == RtfKeywords::Word::FontCodePage) {
+        m_fontCodePage = value;
     }
 }
 
@@ -184,7 +195,10 @@ int RtfDocumentControls::codePage(int font) const
 
 void RtfDocumentControls::commitFont()
 {
-    const int codePage = RtfCodePage::forCharset(m_fontCharset);
+    // A code page the font names wins over the one its charset implies.
+    const int codePage = RtfCodePage::isKnown(m_fontCodePage)
+        ? m_fontCodePage
+        : RtfCodePage::forCharset(m_fontCharset);
     QByteArray name = m_fontName.trimmed();
     if (name.endsWith(';'))
         name.chop(1);
@@ -194,6 +208,7 @@ void RtfDocumentControls::commitFont()
         m_fonts.insert(m_fontNumber, entry);
     m_fontName.clear();
     m_fontCharset = 0;
+    m_fontCodePage = 0;
 }
 
 void RtfDocumentControls::commitExpandedColor()

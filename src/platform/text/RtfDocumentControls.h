@@ -21,7 +21,7 @@ public:
         QString family;
         bool bold = false;
         bool italic = false;
-        int codePage = 0; // from \fcharset; 0 = the document's
+        int codePage = 0; // from \cpg or \fcharset; 0 = the document's
     };
 
     // Applies a header or page word (\ansicpg, \deff, \paperw, ...). Table and destination
@@ -62,6 +62,7 @@ private:
     QHash<int, Font> m_fonts;
     int m_fontNumber = -1;
     int m_fontCharset = 0;
+    int m_fontCodePage = 0;
     QByteArray m_fontName;
     std::vector<QColor> m_colors;
     std::vector<QColor> m_expandedColors;

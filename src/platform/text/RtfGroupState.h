@@ -26,6 +26,8 @@ struct RtfGroupState {
         ListMarker,
         ListOverrideTable,
         ListOverride,
+        Note, // a footnote's or comment's text, kept after the body
+        ShapeInstance, // a shape's settings, around the text box it may hold
         Skip,
     };
 
@@ -35,6 +37,7 @@ struct RtfGroupState {
     int unicodeSkip = 1;
     bool opensField = false;
     bool opensAttachment = false;
+    bool opensShapeText = false;
 };
 
 } // namespace platform

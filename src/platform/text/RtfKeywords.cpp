@@ -22,6 +22,9 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
         group = Group::Document;
         add("rtf", Word::Rtf);
         add("ansicpg", Word::AnsiCodePage);
+        add("pc", Word::PcCodePage);
+        add("pca", Word::PcaCodePage);
+        add("mac", Word::MacCodePage);
         add("deff", Word::DefaultFont);
         add("paperw", Word::PaperWidth);
         add("paperh", Word::PaperHeight);
@@ -38,19 +41,30 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
         add("fonttbl", Word::FontTable);
         add("colortbl", Word::ColorTable);
         add("expandedcolortbl", Word::ExpandedColorTable);
-        for (std::string_view name :
-            { "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-                "footerr", "footerf", "footnote", "annotation", "object", "xe", "tc", "txe", "rxe",
-                "nonshppict", "themedata", "colorschememapping", "latentstyles", "datastore",
-                "xmlnstbl", "rsidtbl", "generator", "pgdsctbl", "revtbl", "filetbl", "bkmkstart",
-                "bkmkend", "pn", "pntext", "mmathPr", "userprops", "docvar", "template", "comment",
-                "author", "title", "subject", "operator", "keywords", "company", "doccomm",
-                "listname", "levelnumbers" })
+        for (std::string_view name : { "stylesheet", "info", "header", "headerl", "headerr",
+                 "headerf", "footer", "footerl", "footerr", "footerf", "object", "xe", "tc", "txe",
+                 "rxe", "nonshppict", "themedata", "colorschememapping", "latentstyles",
+                 "datastore", "xmlnstbl", "rsidtbl", "generator", "pgdsctbl", "revtbl", "filetbl",
+                 "bkmkstart", "bkmkend", "pn", "mmathPr", "userprops", "docvar", "template",
+                 "comment", "author", "title", "subject", "operator", "keywords", "company",
+                 "doccomm", "listname", "levelnumbers" })
             add(name, Word::SkippedDestination);
         // A shape's properties, names and values alike, are settings and never text.
         for (std::string_view name : { "sp", "sn", "sv" })
             add(name, Word::SkippedDestination);
         add("fcharset", Word::FontCharset);
+        add("cpg", Word::FontCodePage);
+        add("footnote", Word::Footnote);
+        add("annotation", Word::Annotation);
+        add("chftn", Word::NoteMark);
+        add("chatn", Word::NoteMark);
+        add("ftnalt", Word::EndnoteNote);
+        // Old drawing objects hold their text box as new shapes do.
+        add("shpinst", Word::ShapeInstance);
+        add("do", Word::ShapeInstance);
+        add("shptxt", Word::ShapeText);
+        add("dptxbxtext", Word::ShapeText);
+        add("shprslt", Word::ShapeResult);
         add("red", Word::Red);
         add("green", Word::Green);
         add("blue", Word::Blue);
@@ -159,6 +173,8 @@ const std::unordered_map<std::string_view, RtfKeywords::Entry>& table()
         add("ls", Word::ListOverrideNumber);
         add("ilvl", Word::ListLevelNumber);
         add("listtext", Word::ListText);
+        // The number of an old-style (\pn) list item, kept as its marker.
+        add("pntext", Word::ListText);
 
         group = Group::Field;
         add("field", Word::Field);

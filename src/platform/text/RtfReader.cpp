@@ -1,5 +1,6 @@
 #include "RtfReader.h"
 
+#include "ImportedNotes.h"
 #include "RtfCodePage.h"
 #include "RtfDocumentControls.h"
 #include "RtfFieldControls.h"
@@ -13,6 +14,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -61,6 +63,8 @@ private:
     void insertAttachment(const TextAttachment& attachment);
     void finishGraphic();
     void finishPicture();
+    bool handleNoteOrShapeWord(RtfKeywords::Word word);
+    void finishNote();
 
     RtfTokenizer m_tokens;
     const QHash<QString, QByteArray>& m_files;
@@ -83,6 +87,16 @@ private:
     std::vector<TextAttachment> m_pendingAttachments;
     // A brace closed the document while more followed; reading went on at the top level.
     bool m_strayClose = false;
+    ImportedNotes m_notes;
+    QString m_noteText;
+    ImportedNotes::Kind m_noteKind = ImportedNotes::Kind::Footnote;
+    // The look of the mark the next note leaves: a note's mark stands before its group, whose
+    // words tell a footnote from an endnote.
+    std::optional<RtfCharacterControls::State> m_pendingMark;
+    // The shape being read has given its text box's text, which its result repeats.
+    bool m_shapeHadText = false;
+    // A text box ended inside a paragraph: text that follows begins on a line of its own.
+    bool m_shapeTextEnded = false;
 };
 
 bool Parser::fail(Error* error, const QString& reason)
@@ -192,7 +206,9 @@ std::unique_ptr<QTextDocument> Parser::run(Error* error)
     }
     if (failed)
         return nullptr;
-    return m_sink.takeDocument(m_document.attributes());
+    std::unique_ptr<QTextDocument> document = m_sink.takeDocument(m_document.attributes());
+    m_notes.appendTo(*document);
+    return document;
 }
 
 void Parser::openGroup()
@@ -202,6 +218,7 @@ void Parser::openGroup()
     m_stack.push_back(m_stack.back());
     group().opensField = false;
     group().opensAttachment = false;
+    group().opensShapeText = false;
 }
 
 void Parser::closeGroup()
@@ -228,12 +245,19 @@ void Parser::closeGroup()
         if (enclosing != Destination::ListText)
             flushText();
         break;
+    case Destination::Note:
+        if (enclosing != Destination::Note)
+            finishNote();
+        break;
     default:
         break;
     }
     m_lists.groupClosed(closed.destination, enclosing, m_sink.position());
     if (closed.opensField)
         m_fields.close();
+    // Text after a text box stands apart from the box's last paragraph.
+    if (closed.opensShapeText && !m_sink.paragraphEmpty())
+        m_shapeTextEnded = true;
     if (closed.opensAttachment && !m_pendingAttachments.empty()) {
         const TextAttachment attachment = m_pendingAttachments.back();
         m_pendingAttachments.pop_back();
@@ -295,6 +319,7 @@ void Parser::handleByte(unsigned char byte)
     case Destination::Text:
     case Destination::ListText:
     case Destination::FieldInstruction:
+    case Destination::Note:
         break;
     default:
         return;
@@ -353,6 +378,10 @@ void Parser::appendChar(char16_t c)
 void Parser::put(QStringView text)
 {
     const Destination destination = group().destination;
+    if (m_shapeTextEnded && destination == Destination::Text) {
+        m_shapeTextEnded = false;
+        m_sink.append(u"\u2028", group().chars);
+    }
     switch (destination) {
     case Destination::Text:
     case Destination::ListText:
@@ -366,6 +395,11 @@ void Parser::put(QStringView text)
     case Destination::ListLevelText:
     case Destination::ListMarker:
         m_lists.appendLevelText(destination, text);
+        return;
+    case Destination::Note:
+        // A note longer than any real one is cut, so that a small file cannot grow a huge one.
+        if (m_noteText.size() < (1 << 20))
+            m_noteText.append(text);
         return;
     default:
         return;
@@ -384,8 +418,14 @@ void Parser::appendUnicode(int value)
 
 void Parser::paragraphBreak()
 {
+    if (group().destination == Destination::Note) {
+        flushBytes();
+        put(u'\n');
+        return;
+    }
     if (group().destination != Destination::Text)
         return;
+    m_shapeTextEnded = false;
     flushBytes();
     flushText();
     m_sink.breakParagraph(group().para, group().chars);
@@ -434,6 +474,7 @@ void Parser::handleText(QByteArrayView text)
     switch (destination) {
     case Destination::Skip:
     case Destination::Placeholder:
+    case Destination::ShapeInstance:
     case Destination::ListTable:
     case Destination::List:
     case Destination::ListLevel:
@@ -478,7 +519,7 @@ void Parser::handleText(QByteArrayView text)
             && (static_cast<unsigned char>(text[end]) >= 0x20 || text[end] == '\t'))
             ++end;
         if ((destination == Destination::Text || destination == Destination::ListText)
-            && !m_highSurrogate && m_bytes.isEmpty()) {
+            && !m_highSurrogate && m_bytes.isEmpty() && !m_shapeTextEnded) {
             m_sink.appendLatin1(text.sliced(i, end - i), group().chars);
         } else {
             for (qsizetype k = i; k < end; ++k)
@@ -486,6 +527,10 @@ void Parser::handleText(QByteArrayView text)
         }
         i = end;
     }
+    // Two-byte code pages have backslashes as second bytes; a lead byte written as it is takes
+    // the backslash after it, which starts no control word.
+    if (m_expectTrailByte && !m_bytes.isEmpty() && m_tokens.takeByte('\\'))
+        handleByte('\\');
 }
 
 // The words that start a destination or act on the document as a whole. False when the word
@@ -527,7 +572,9 @@ bool Parser::handleDestinationWord(const RtfKeywords::Entry& entry, int value, b
         g.destination = m_fields.isOpen() ? Destination::FieldInstruction : Destination::Skip;
         return true;
     case Word::FieldResult:
-        g.destination = Destination::Text;
+        // A field inside a note shows its result in the note.
+        if (destination != Destination::Note)
+            g.destination = Destination::Text;
         if (const QString target = m_fields.linkTarget(); !target.isEmpty())
             g.chars.link = target;
         return true;
@@ -549,6 +596,14 @@ bool Parser::handleDestinationWord(const RtfKeywords::Entry& entry, int value, b
         return true;
     case Word::ShapePicture:
         return true;
+    case Word::Footnote:
+    case Word::Annotation:
+    case Word::NoteMark:
+    case Word::EndnoteNote:
+    case Word::ShapeInstance:
+    case Word::ShapeText:
+    case Word::ShapeResult:
+        return handleNoteOrShapeWord(entry.word);
     default:
         break;
     }
@@ -564,6 +619,74 @@ bool Parser::handleDestinationWord(const RtfKeywords::Entry& entry, int value, b
         return true;
     }
     return false;
+}
+
+// Notes go after the body with their marks where they stood; a shape's text box goes where the
+// shape stands, and its result (what older readers show instead) only when it had none.
+bool Parser::handleNoteOrShapeWord(RtfKeywords::Word word)
+{
+    RtfGroupState& g = group();
+    const Destination destination = g.destination;
+    switch (word) {
+    case Word::Footnote:
+    case Word::Annotation:
+        if (destination == Destination::Text) {
+            flushText();
+            m_noteText.clear();
+            m_noteKind = word == Word::Annotation ? ImportedNotes::Kind::Comment
+                                                  : ImportedNotes::Kind::Footnote;
+            g.destination = Destination::Note;
+        } else if (destination != Destination::Note) {
+            g.destination = Destination::Skip;
+        }
+        return true;
+    case Word::EndnoteNote:
+        if (destination == Destination::Note && m_noteKind == ImportedNotes::Kind::Footnote)
+            m_noteKind = ImportedNotes::Kind::Endnote;
+        return true;
+    case Word::NoteMark:
+        if (destination == Destination::Text)
+            m_pendingMark = g.chars;
+        return true;
+    case Word::ShapeInstance:
+        if (destination == Destination::Text) {
+            g.destination = Destination::ShapeInstance;
+            m_shapeHadText = false;
+        } else if (destination != Destination::ShapeInstance) {
+            g.destination = Destination::Skip;
+        }
+        return true;
+    case Word::ShapeText:
+        if (destination == Destination::ShapeInstance) {
+            g.destination = Destination::Text;
+            g.opensShapeText = true;
+            m_shapeHadText = true;
+            flushText();
+            if (!m_sink.paragraphEmpty())
+                appendChar(0x2028);
+        }
+        return true;
+    case Word::ShapeResult:
+        if (m_shapeHadText)
+            g.destination = Destination::Skip;
+        m_shapeHadText = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Parser::finishNote()
+{
+    const QString mark = m_notes.add(m_noteKind, std::exchange(m_noteText, QString()));
+    if (!m_pendingMark)
+        return;
+    RtfCharacterControls::State raised = *m_pendingMark;
+    m_pendingMark.reset();
+    raised.superscript = 1;
+    flushText();
+    m_sink.append(mark, raised);
+    flushText();
 }
 
 void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
@@ -603,7 +726,9 @@ void Parser::handleWord(const RtfToken& token, Error* error, bool* failed)
     if (ignorable && entry.word != Word::ExpandedColorTable && entry.word != Word::FieldInstruction
         && entry.word != Word::ShapePicture && entry.word != Word::FontTable
         && entry.word != Word::ColorTable && entry.word != Word::ListTable
-        && entry.word != Word::ListOverrideTable && entry.word != Word::LevelMarker) {
+        && entry.word != Word::ListOverrideTable && entry.word != Word::LevelMarker
+        && entry.word != Word::Annotation && entry.word != Word::Footnote
+        && entry.word != Word::ShapeInstance && entry.word != Word::ShapeText) {
         g.destination = Destination::Skip;
         return;
     }

@@ -33,6 +33,8 @@ public:
     void flush(bool danglingSurrogate = false);
     // Where text goes next (after a flush).
     int position() const { return m_cursor.position(); }
+    // Nothing has gone into the paragraph yet (after a flush).
+    bool paragraphEmpty() const { return m_paragraphEmpty; }
     // Pending text must be flushed first.
     void insertAttachment(
         const TextAttachment& attachment, const RtfCharacterControls::State& state);

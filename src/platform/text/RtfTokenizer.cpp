@@ -125,4 +125,12 @@ bool RtfTokenizer::takeBinary(qsizetype count, QByteArrayView* bytes)
     return true;
 }
 
+bool RtfTokenizer::takeByte(char byte)
+{
+    if (m_position >= m_data.size() || m_data[m_position] != byte)
+        return false;
+    ++m_position;
+    return true;
+}
+
 } // namespace platform

@@ -24,6 +24,8 @@ public:
     RtfToken next();
     // Takes `count` raw bytes, as \bin asks; false when fewer remain.
     bool takeBinary(qsizetype count, QByteArrayView* bytes);
+    // Takes the next byte when it is `byte`; false, taking nothing, otherwise.
+    bool takeByte(char byte);
     bool atEnd() const { return m_position >= m_data.size(); }
     qsizetype position() const { return m_position; }
 

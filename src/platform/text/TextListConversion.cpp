@@ -57,7 +57,10 @@ void TextListConversion::fromQtLists(QTextDocument& doc)
                                          : TextListMarkers::nestedMarkerFormat(lists.last()));
         }
         lists.append(format.markerFormat());
-        items.push_back({ block, lists, format.marker(list->itemNumber(block) + 1) });
+        const int start = list->format().hasProperty(AttributedText::ListStartProperty)
+            ? list->format().intProperty(AttributedText::ListStartProperty)
+            : 1;
+        items.push_back({ block, lists, format.marker(list->itemNumber(block) + start) });
     }
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();

@@ -14,7 +14,7 @@ public:
     TextListConversion() = delete;
 
     // Turns every item of a QTextList in `doc` into a list item with its marker run, numbered
-    // as Qt numbers it.
+    // as Qt numbers it from the list's first number (AttributedText::ListStartProperty).
     static void fromQtLists(QTextDocument& doc);
     // A copy of `doc` in which list items are items of QTextLists, without their marker runs
     // and the indents that stand them. An outermost list runs on past plain paragraphs and

@@ -1,11 +1,14 @@
 #include "WordXmlReader.h"
 
 #include "AttributedText.h"
+#include "ImportedNotes.h"
 #include "ImportedTextStyle.h"
 #include "RtfListLevel.h"
 #include "TextDocumentReader.h"
 #include "TextListBuilder.h"
 #include "TextListConversion.h"
+#include "WordDrawingReader.h"
+#include "WordPlainText.h"
 #include "WordXmlWriter.h"
 #include "platform/foundation/Localized.h"
 
@@ -16,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -23,13 +27,11 @@ namespace platform {
 namespace {
 
 const QString kStrictNamespace = QStringLiteral("http://purl.oclc.org/ooxml/wordprocessingml/main");
-const QString kVmlNamespace = QStringLiteral("urn:schemas-microsoft-com:vml");
 const QString kCompatibilityNamespace
     = QStringLiteral("http://schemas.openxmlformats.org/markup-compatibility/2006");
 
 // Style chains deeper than this are damaged or hostile.
 constexpr int kMaximumStyleDepth = 16;
-constexpr double kEmuPerPoint = 12700.0;
 
 // Twentieths of a point, as most lengths are given.
 std::optional<double> twips(QStringView value)
@@ -172,8 +174,7 @@ public:
     void readDefaults(QXmlStreamReader& xml);
     void readNumberingElement(QXmlStreamReader& xml);
     void readLevel(QXmlStreamReader& xml, QHash<int, QTextListFormat>& levels);
-    std::optional<TextAttachment> readDrawing(QXmlStreamReader& xml, const Package& package);
-    std::optional<TextAttachment> readPict(QXmlStreamReader& xml, const Package& package);
+    void readLevelOverride(QXmlStreamReader& xml, const QString& listId);
 
     ImportedTextStyle resolve(const QString& id, int depth = 0);
     ImportedTextStyle paragraphStyle(const QString& id);
@@ -185,7 +186,11 @@ public:
     QString m_defaultParagraphStyle;
     QHash<QString, QHash<int, QTextListFormat>> m_abstractLists;
     QHash<QString, QString> m_lists; // numId (ilfo) -> abstract id
-    QHash<QString, QByteArray> m_binaryData; // Word 2003 pictures by name
+    // numId and level -> the number the level starts anew at where that numId is first used.
+    QHash<QPair<QString, int>, int> m_startOverrides;
+    WordDrawingReader m_drawings;
+    // The last paragraph properties read set a drop cap.
+    bool m_dropCap = false;
 };
 
 ImportedTextStyle WordXmlReader::Private::readRunProperties(QXmlStreamReader& xml)
@@ -308,6 +313,9 @@ void WordXmlReader::Private::readParagraphProperties(QXmlStreamReader& xml,
         } else if (name == u"tabs") {
             readTabs(xml, style);
             continue;
+        } else if (name == u"framePr") {
+            const QStringView dropCap = attribute(xml, QLatin1String("dropCap"));
+            m_dropCap = dropCap == u"drop" || dropCap == u"margin";
         } else if (name == u"numPr" || name == u"listPr") {
             while (xml.readNextStartElement()) {
                 if (isWord(xml) && xml.name() == u"ilvl")
@@ -395,9 +403,12 @@ void WordXmlReader::Private::readLevel(QXmlStreamReader& xml, QHash<int, QTextLi
 {
     const int level = attribute(xml, QLatin1String("ilvl")).toInt();
     int numberFormat = 0;
+    int start = 1;
     QString text;
     while (xml.readNextStartElement()) {
-        if (isWord(xml) && xml.name() == u"numFmt") {
+        if (isWord(xml) && xml.name() == u"start") {
+            start = value(xml).toInt();
+        } else if (isWord(xml) && xml.name() == u"numFmt") {
             const QStringView kind = value(xml);
             numberFormat = kind == u"upperRoman"       ? 1
                 : kind == u"lowerRoman"                ? 2
@@ -427,7 +438,23 @@ void WordXmlReader::Private::readLevel(QXmlStreamReader& xml, QHash<int, QTextLi
     }
     coded = coded.left(0x1F);
     coded.prepend(QChar(char16_t(coded.size())));
-    levels.insert(level, RtfListLevel::fromNumberFormat(numberFormat, coded).listFormat(level));
+    QTextListFormat format = RtfListLevel::fromNumberFormat(numberFormat, coded).listFormat(level);
+    if (start != 1)
+        format.setProperty(AttributedText::ListStartProperty, std::clamp(start, 0, 32767));
+    levels.insert(level, format);
+}
+
+void WordXmlReader::Private::readLevelOverride(QXmlStreamReader& xml, const QString& listId)
+{
+    const int level = attribute(xml, QLatin1String("ilvl")).toInt();
+    while (xml.readNextStartElement()) {
+        bool ok = false;
+        const int start = value(xml).toInt(&ok);
+        if (isWord(xml) && xml.name() == u"startOverride" && ok && level >= 0
+            && level < TextListBuilder::MaximumLevels)
+            m_startOverrides.insert({ listId, level }, start);
+        xml.skipCurrentElement();
+    }
 }
 
 void WordXmlReader::Private::readNumberingElement(QXmlStreamReader& xml)
@@ -453,7 +480,10 @@ void WordXmlReader::Private::readNumberingElement(QXmlStreamReader& xml)
             while (xml.readNextStartElement()) {
                 if (isWord(xml) && (xml.name() == u"abstractNumId" || xml.name() == u"ilst"))
                     m_lists.insert(id, value(xml).toString());
-                xml.skipCurrentElement();
+                else if (isWord(xml) && xml.name() == u"lvlOverride")
+                    readLevelOverride(xml, id);
+                if (xml.isStartElement())
+                    xml.skipCurrentElement();
             }
         } else {
             xml.skipCurrentElement();
@@ -483,102 +513,6 @@ ImportedTextStyle WordXmlReader::Private::paragraphStyle(const QString& id)
     ImportedTextStyle style = m_defaults;
     style.merge(resolve(id.isEmpty() ? m_defaultParagraphStyle : id));
     return style;
-}
-
-std::optional<TextAttachment> WordXmlReader::Private::readDrawing(
-    QXmlStreamReader& xml, const Package& package)
-{
-    QString id;
-    QSizeF size;
-    for (int depth = 1; depth > 0 && !xml.atEnd();) {
-        xml.readNext();
-        if (xml.isEndElement()) {
-            --depth;
-        } else if (xml.isStartElement()) {
-            ++depth;
-            if (xml.name() == u"extent" && size.isEmpty()) {
-                bool okX = false;
-                bool okY = false;
-                const double cx = xml.attributes().value(QLatin1String("cx")).toDouble(&okX);
-                const double cy = xml.attributes().value(QLatin1String("cy")).toDouble(&okY);
-                if (okX && okY && cx > 0 && cy > 0)
-                    size = QSizeF(
-                        std::min(cx / kEmuPerPoint, 1e5), std::min(cy / kEmuPerPoint, 1e5));
-            } else if (xml.name() == u"blip" && id.isEmpty()) {
-                id = xml.attributes()
-                         .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("embed"))
-                         .toString();
-            }
-        }
-    }
-    if (id.isEmpty() || !package.picture)
-        return std::nullopt;
-    std::optional<TextAttachment> picture = package.picture(id);
-    if (picture && size.isValid() && !size.isEmpty())
-        picture->size = size;
-    return picture;
-}
-
-std::optional<TextAttachment> WordXmlReader::Private::readPict(
-    QXmlStreamReader& xml, const Package& package)
-{
-    QString relationship;
-    QString source;
-    QSizeF size;
-    for (int depth = 1; depth > 0 && !xml.atEnd();) {
-        xml.readNext();
-        if (xml.isEndElement()) {
-            --depth;
-            continue;
-        }
-        if (!xml.isStartElement())
-            continue;
-        if (isWord(xml) && xml.name() == u"binData") {
-            const QString name = attribute(xml, QLatin1String("name")).toString();
-            const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
-            if (m_binaryData.size() < 1000)
-                m_binaryData.insert(name, QByteArray::fromBase64(text.toLatin1()));
-            continue;
-        }
-        ++depth;
-        if (xml.namespaceUri() != kVmlNamespace)
-            continue;
-        if (xml.name() == u"shape") {
-            // "width:75pt;height:50pt"
-            const QStringList declarations
-                = xml.attributes().value(QLatin1String("style")).toString().split(u';');
-            double width = 0;
-            double height = 0;
-            for (const QString& declaration : declarations) {
-                const QString key = declaration.section(u':', 0, 0).trimmed();
-                QString length = declaration.section(u':', 1).trimmed();
-                if (!length.endsWith(QLatin1String("pt")))
-                    continue;
-                length.chop(2);
-                const double points = std::clamp(length.toDouble(), 0.0, 1e5);
-                if (key == u"width")
-                    width = points;
-                else if (key == u"height")
-                    height = points;
-            }
-            if (width > 0 && height > 0)
-                size = QSizeF(width, height);
-        } else if (xml.name() == u"imagedata") {
-            relationship = xml.attributes()
-                               .value(WordXmlWriter::RelationshipsNamespace, QLatin1String("id"))
-                               .toString();
-            source = xml.attributes().value(QLatin1String("src")).toString();
-        }
-    }
-    std::optional<TextAttachment> picture;
-    if (!relationship.isEmpty() && package.picture) {
-        picture = package.picture(relationship);
-    } else if (const auto data = m_binaryData.constFind(source); data != m_binaryData.constEnd()) {
-        picture = TextAttachment { *data, source.section(u'/', -1), {} };
-    }
-    if (picture && size.isValid() && !size.isEmpty())
-        picture->size = size;
-    return picture;
 }
 
 WordXmlReader::WordXmlReader(Dialect dialect) : d(std::make_unique<Private>(dialect)) { }
@@ -620,6 +554,11 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     bool runFormatValid = false;
     std::vector<QString> linkElements;
     std::vector<Field> fields;
+    ImportedNotes notes;
+    QSet<QPair<QString, int>> restartedLists;
+    bool breakBeforeText = false;
+    // A drop cap stands in a paragraph of its own before the rest of its word.
+    bool dropCapBefore = false;
 
     const auto currentLink = [&]() -> QString {
         for (auto it = fields.rbegin(); it != fields.rend(); ++it) {
@@ -651,11 +590,20 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                 QTextListFormat format = levels.value(level);
                 if (!levels.contains(level))
                     format.setStyle(QTextListFormat::ListDisc);
-                lists.addItem(cursor, listId, level, format);
+                // Numbers run on through every numbering of one abstract list; a numbering
+                // that overrides a level's start restarts it where it is first used.
+                std::optional<int> restart;
+                const auto override = d->m_startOverrides.constFind({ listId, level });
+                if (override != d->m_startOverrides.constEnd()
+                    && !restartedLists.contains({ listId, level })) {
+                    restartedLists.insert({ listId, level });
+                    restart = *override;
+                }
+                lists.addItem(cursor, *abstract, level, format, restart);
             }
         }
     };
-    const auto insert = [&](const QString& text) {
+    const auto currentFormat = [&]() -> const QTextCharFormat& {
         applyParagraph();
         if (!runFormatValid) {
             ImportedTextStyle style = runBase;
@@ -663,21 +611,36 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             runFormat = style.charFormat();
             runFormatValid = true;
         }
-        QTextCharFormat format = runFormat;
+        return runFormat;
+    };
+    const auto insert = [&](const QString& text) {
+        QTextCharFormat format = currentFormat();
         if (const QString link = currentLink(); !link.isEmpty()) {
             format.setAnchor(true);
             format.setAnchorHref(link);
         }
+        // A text box's words stand apart from the paragraph's own on both sides.
+        if (std::exchange(breakBeforeText, false) && cursor.positionInBlock() > 0)
+            cursor.insertText(QString(QChar::LineSeparator), format);
         cursor.insertText(text, format);
     };
-    const auto insertPicture = [&](const std::optional<TextAttachment>& picture) {
-        if (!picture)
+    const auto insertDrawing = [&](const WordDrawingReader::Drawing& drawing) {
+        if (drawing.picture) {
+            cursor.setCharFormat(currentFormat());
+            AttributedText::insertAttachment(cursor, *drawing.picture);
+        }
+        if (drawing.text.isEmpty())
             return;
-        applyParagraph();
-        ImportedTextStyle style = runBase;
-        style.merge(run);
-        cursor.setCharFormat(style.charFormat());
-        AttributedText::insertAttachment(cursor, *picture);
+        QString text = drawing.text;
+        text.replace(u'\n', QChar::LineSeparator);
+        breakBeforeText = true;
+        insert(text);
+        breakBeforeText = true;
+    };
+    const auto insertNote = [&](ImportedNotes::Kind kind, const QHash<QString, QString>& texts) {
+        const auto found = texts.constFind(d->attribute(xml, QLatin1String("id")).toString());
+        if (found != texts.constEnd())
+            cursor.insertText(notes.add(kind, *found), ImportedNotes::markFormat(currentFormat()));
     };
 
     while (!xml.atEnd()) {
@@ -708,9 +671,10 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             } else if (name == u"lists" || name == u"numbering") {
                 d->readNumberingElement(xml);
             } else if (name == u"p") {
-                if (!firstParagraph)
+                if (!firstParagraph && !std::exchange(dropCapBefore, false))
                     cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
                 firstParagraph = false;
+                breakBeforeText = false;
                 inParagraph = true;
                 paragraphApplied = false;
                 paragraph = {};
@@ -722,7 +686,9 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
             } else if (name == u"pPr") {
                 // Only a paragraph's leading properties count; any later are read and dropped.
                 if (inParagraph && !paragraphApplied) {
+                    d->m_dropCap = false;
                     d->readParagraphProperties(xml, paragraph, paragraphStyleId, listId, listLevel);
+                    dropCapBefore = d->m_dropCap;
                     applyParagraph();
                 } else {
                     ImportedTextStyle ignored;
@@ -749,8 +715,22 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                 const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
                 if (!fields.empty() && !fields.back().separated)
                     fields.back().instruction += text;
-            } else if (name == u"delText" || name == u"del" || name == u"sectPr"
-                || name == u"footnoteReference" || name == u"endnoteReference") {
+            } else if (name == u"delText" || name == u"del" || name == u"sectPr") {
+                xml.skipCurrentElement();
+            } else if ((name == u"footnote" || name == u"endnote") && inParagraph && !d->m_docx) {
+                // Word 2003 XML keeps a note's text where its mark stands.
+                const ImportedNotes::Kind kind = name == u"footnote" ? ImportedNotes::Kind::Footnote
+                                                                     : ImportedNotes::Kind::Endnote;
+                const QTextCharFormat format = ImportedNotes::markFormat(currentFormat());
+                cursor.insertText(notes.add(kind, WordPlainText::readElement(xml)), format);
+            } else if (name == u"footnoteReference" || name == u"endnoteReference"
+                || name == u"commentReference") {
+                if (inParagraph && name == u"footnoteReference")
+                    insertNote(ImportedNotes::Kind::Footnote, package.footnotes);
+                else if (inParagraph && name == u"endnoteReference")
+                    insertNote(ImportedNotes::Kind::Endnote, package.endnotes);
+                else if (inParagraph)
+                    insertNote(ImportedNotes::Kind::Comment, package.comments);
                 xml.skipCurrentElement();
             } else if (name == u"tab" && inParagraph) {
                 insert(QStringLiteral("\t"));
@@ -777,9 +757,9 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                     fields.pop_back();
                 }
             } else if (name == u"drawing" && inParagraph) {
-                insertPicture(d->readDrawing(xml, package));
+                insertDrawing(d->m_drawings.readDrawing(xml, package));
             } else if (name == u"pict" && inParagraph) {
-                insertPicture(d->readPict(xml, package));
+                insertDrawing(d->m_drawings.readPict(xml, package));
             }
         } else if (xml.isEndElement() && d->isWord(xml)) {
             const QStringView name = xml.name();
@@ -796,6 +776,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
         }
     }
     cursor.endEditBlock();
+    notes.appendTo(*document);
     if (!xml.hasError() && !sawRoot)
         xml.raiseError(QStringLiteral("The document is empty."));
     if (xml.hasError()) {

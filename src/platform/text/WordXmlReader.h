@@ -19,9 +19,10 @@ namespace platform {
 // paragraphs with alignment, indents, spacing, line-height multiple and tab stops; runs with
 // font, size, bold, italic, underline, strikethrough, colours and super/subscript, resolved
 // through the document defaults and the paragraph and character styles; numbered and bulleted
-// lists; links (hyperlink elements and HYPERLINK fields); pictures. Tables read as their
-// cells' paragraphs. Malformed XML, a DTD or a root that is not a Word document is refused
-// with an error. One per file being read; one thread.
+// lists; links (hyperlink elements and HYPERLINK fields); pictures; footnotes, endnotes and
+// comments (ImportedNotes); text boxes' text where they stand; drop caps joined to their word.
+// Tables read as their cells' paragraphs. Malformed XML, a DTD or a root that is not a Word
+// document is refused with an error. One per file being read; one thread.
 class WordXmlReader final {
 public:
     enum class Dialect { Docx, WordML };
@@ -32,6 +33,10 @@ public:
         QHash<QString, QString> links;
         // Relationship id -> the picture it names; nullopt for none.
         std::function<std::optional<TextAttachment>(const QString& id)> picture;
+        // Note id -> its text (paragraphs joined by '\n'), from the notes parts.
+        QHash<QString, QString> footnotes;
+        QHash<QString, QString> endnotes;
+        QHash<QString, QString> comments;
     };
 
     explicit WordXmlReader(Dialect dialect);

@@ -529,8 +529,8 @@ TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
             &error);
     ASSERT_TRUE(odt) << error.toString().toStdString();
     EXPECT_EQ(bxtest::describeLists(*odt),
-        "two words strong  x\uFFFC | \ta)\tone[{lower-alpha})] | between | "
-        "\tb)\ttwo[{lower-alpha})]");
+        "two words strong  x\uFFFC | \ta)\tone[{lower-alpha})] | between1 | "
+        "\tb)\ttwo[{lower-alpha})] |  | 1 footnote");
     EXPECT_TRUE(AttributedText::attribute(*odt, AttributedText::FontAttributeName, 10)
                     .value<QFont>()
                     .bold());

@@ -81,13 +81,17 @@ TEST(RtfReader, ShapePropertiesAreNotText)
         { "properties inside the instructions",
             "{\\rtf1 a{\\shp{\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}"
             "{\\sp{\\sn wzName}{\\sv Box 1}}{\\shptxt b}}}c}",
-            u"abc"_qs },
+            u"a\u2028b\u2028c"_qs },
         { "a picture as a property value",
             "{\\rtf1 a{\\shp{\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 89504e47}}}}}b}",
             u"ab"_qs },
         { "bare names and values", "{\\rtf1 a{\\sn fLine}{\\sv 1}b}", u"ab"_qs },
-        { "ignorable instructions leave the drawn result",
+        { "the text box, not the drawn result that repeats it",
             "{\\rtf1 {\\shp{\\*\\shpinst{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt x}}"
+            "{\\shprslt Hello}}}",
+            u"x"_qs },
+        { "the drawn result of a shape without a text box",
+            "{\\rtf1 {\\shp{\\*\\shpinst{\\sp{\\sn fFilled}{\\sv 0}}}"
             "{\\shprslt Hello}}}",
             u"Hello"_qs },
     };
@@ -97,6 +101,87 @@ TEST(RtfReader, ShapePropertiesAreNotText)
         ASSERT_TRUE(doc);
         EXPECT_EQ(A::string(*doc), c.text);
     }
+}
+
+TEST(RtfReader, EveryCodePageItNamesDecodes)
+{
+    struct Case {
+        const char* what;
+        QByteArray rtf;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        { "a font's \\cpg",
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 A;}{\\f1\\cpg1251 B;}}\\f0 \\'cf\\f1 \\'cf}", u"ÏП"_qs },
+        { "\\cpg wins over the charset",
+            "{\\rtf1{\\fonttbl{\\f0\\fcharset238\\cpg1253 A;}}\\f0 \\'e1}", u"α"_qs },
+        { "KOI8-R by \\cpg", "{\\rtf1{\\fonttbl{\\f0\\cpg20866 A;}}\\f0 \\'f4\\'c9}", u"Ти"_qs },
+        { "\\pc is DOS code page 437", "{\\rtf1\\pc \\'82\\'9d}", u"é¥"_qs },
+        { "\\pca is DOS code page 850", "{\\rtf1\\pca \\'82\\'9d}", u"éØ"_qs },
+        { "\\mac is Mac OS Roman", "{\\rtf1\\mac \\'8e}", u"é"_qs },
+        { "\\ansicpg after \\pc wins", "{\\rtf1\\pc\\ansicpg1251 \\'cf}", u"П"_qs },
+        { "Shift JIS lead byte 0x84", "{\\rtf1\\ansi\\ansicpg932 \\'84\\'47\\'84\\'9f}", u"Ж─"_qs },
+        { "Shift JIS with an escaped backslash second byte",
+            "{\\rtf1\\ansi\\ansicpg932 \\'83\\'5c\\'83\\\\x}", u"ソソx"_qs },
+        { "Shift JIS written raw, a backslash as second byte",
+            "{\\rtf1\\ansi\\ansicpg932 \x83\\\x83t\x83g}", u"ソフト"_qs },
+        { "Big5 written raw, a backslash as second byte",
+            "{\\rtf1{\\fonttbl{\\f0\\fcharset136 M;}}\\f0 \xa5\\\xaf\xe0}", u"功能"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = read(c.rtf);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(A::string(*doc).toStdU16String(), c.text.toStdU16String());
+    }
+}
+
+// Footnotes, comments, text boxes and old-style list numbers: nothing of them is lost.
+TEST(RtfReader, KeepsNotesTextBoxesAndListNumbers)
+{
+    struct Case {
+        const char* what;
+        QByteArray rtf;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        { "a footnote's mark stays, its text follows the body",
+            "{\\rtf1 Moss{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} Shade "
+            "keeps\\par it moist.} grows.}",
+            u"Moss1 grows.\n\n1 Shade keeps\nit moist."_qs },
+        { "endnotes count apart in roman numerals",
+            "{\\rtf1 a{\\super\\chftn}{\\footnote\\ftnalt x} b{\\super\\chftn}{\\footnote y} "
+            "c{\\super\\chftn}{\\footnote\\ftnalt z}}",
+            u"ai b1 cii\n\ni x\n1 y\nii z"_qs },
+        { "a comment, its author and date left out",
+            "{\\rtf1 Ferns{\\*\\atnid JM}{\\*\\atnauthor Jo}\\chatn{\\*\\annotation{\\*\\atndate "
+            "0}\\pard\\plain Verify.} unfurl.}",
+            u"Ferns[a] unfurl.\n\n[a] Verify."_qs },
+        { "a field inside a note shows in the note",
+            "{\\rtf1 a\\chftn{\\footnote see {\\field{\\*\\fldinst HYPERLINK \"https://x.org\"}"
+            "{\\fldrslt the site}}.} b}",
+            u"a1 b\n\n1 see the site."_qs },
+        { "a note without a mark is still kept", "{\\rtf1 a{\\footnote x}b}", u"ab\n\n1 x"_qs },
+        { "an old drawing object's text box",
+            "{\\rtf1 a\\par{\\*\\do\\dobxcolumn\\dptxbx{\\dptxbxtext\\pard Boxed\\par}}b}",
+            u"a\nBoxed\nb"_qs },
+        { "a shape's text box in a paragraph stands apart",
+            "{\\rtf1 Text{\\shp{\\*\\shpinst{\\shptxt Box}}} more}",
+            u"Text\u2028Box\u2028 more"_qs },
+        { "old-style list numbers",
+            "{\\rtf1{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}One\\par"
+            "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec}Two}",
+            u"1.\tOne\n2.\tTwo"_qs },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto doc = read(c.rtf);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(A::string(*doc).toStdU16String(), c.text.toStdU16String());
+    }
+    const auto doc = read("{\\rtf1 Moss{\\chftn}{\\footnote x}}");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(A::attribute(*doc, A::SuperscriptAttributeName, 4).toInt(), 1);
 }
 
 TEST(RtfReader, GroupsRestoreCharacterState)

@@ -42,6 +42,7 @@ public:
         BaselineOffsetProperty,
         AttachmentFileNameProperty,
         TextListsProperty,
+        ListStartProperty, // a QTextListFormat's first number, when not 1
         FirstCustomProperty = QTextFormat::UserProperty + 0x100,
     };
 
