@@ -1,6 +1,7 @@
 #include "OdtReader.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "ImportedTextStyle.h"
 #include "OdtWriter.h"
 #include "OpenDocumentNamespaces.h"
@@ -75,7 +76,7 @@ public:
 
     std::unique_ptr<QTextDocument> readContent(const QByteArray& data, Error* error)
     {
-        m_document = AttributedText::makeDocument();
+        m_document = ConversionDocument::make();
         m_cursor = QTextCursor(m_document.get());
         m_cursor.beginEditBlock();
         QXmlStreamReader xml(data);

@@ -1,6 +1,7 @@
 #include "WordXmlReader.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "ImportedTextStyle.h"
 #include "RtfListLevel.h"
 #include "TextDocumentReader.h"
@@ -600,7 +601,7 @@ bool WordXmlReader::readNumbering(const QByteArray& data, Error* error)
 std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     const QByteArray& data, const Package& package, Error* error)
 {
-    auto document = AttributedText::makeDocument();
+    auto document = ConversionDocument::make();
     QTextCursor cursor(document.get());
     cursor.beginEditBlock();
     QXmlStreamReader xml(data);
