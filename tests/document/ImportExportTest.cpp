@@ -394,6 +394,33 @@ TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
         QSize(6, 4));
 }
 
+// Image tags inside Markdown bring their pictures as a page's do, from beside the file only.
+TEST_F(ImportExportTest, MarkdownImageTagsBringThePicturesBesideTheFile)
+{
+    const QString markdownFolder = makeFolder(QStringLiteral("tags/inner"));
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(markdownFolder + QStringLiteral("/pic.png")));
+    ASSERT_TRUE(image.save(folder + QStringLiteral("/tags/outside.png")));
+    writeFile(markdownFolder + QStringLiteral("/note.md"),
+        "See <img src=\"pic.png\" width=\"6\"> here.\n\n"
+        "<p>Not <img src=\"../outside.png\"> this one,</p>\n\nnor ![](../outside.png).\n");
+    QString reason;
+    const std::unique_ptr<QTextDocument> text
+        = BXNoteImport::readFile(markdownFolder + QStringLiteral("/note.md"), QTextCharFormat(),
+            QTextBlockFormat(), &reason);
+    ASSERT_TRUE(text) << reason.toStdString();
+    const QString plain = text->toPlainText();
+    EXPECT_EQ(plain.count(QChar::ObjectReplacementCharacter), 1) << plain.toStdString();
+    QTextCursor picture(text.get());
+    picture.setPosition(int(plain.indexOf(QChar::ObjectReplacementCharacter)) + 1);
+    EXPECT_EQ(
+        QImage::fromData(platform::AttributedText::attachment(*text, picture.charFormat()).contents)
+            .size(),
+        QSize(6, 4));
+    EXPECT_TRUE(plain.contains(QStringLiteral("this one,\nnor ."))) << plain.toStdString();
+}
+
 TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)
 {
     const QString files = makeFolder(QStringLiteral("mixed"));

@@ -103,8 +103,10 @@ void dropClosingSpaces(QTextDocument& document)
 std::unique_ptr<QTextDocument> MarkdownImporter::attributedStringFromMarkdown(
     const QString& markdown, const QFont& noteFont)
 {
+    // HTML inside Markdown is read as the HTML reader reads a page, within the same bounds: the
+    // library's safe rendering would leave its tags out, their text with them.
     std::unique_ptr<QTextDocument> text = markdown::Markdown(markdown).toAttributedString(
-        markdown::MarkdownOptions::defaultOptions, std::nullopt);
+        markdown::MarkdownOptions::unsafe, std::nullopt);
     if (!text)
         return nullptr;
     takeNoteFonts(*text, noteFont);
