@@ -371,6 +371,50 @@ TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
     }
 }
 
+// What a page or a rich text file leaves unsaid comes in in the note font: text, headings at
+// their step over it, and empty paragraphs, where typing goes on in that font. Deleted and
+// struck text is struck through.
+TEST_F(ImportExportTest, UnstyledImportsTakeTheNoteFont)
+{
+    const QString files = makeFolder(QStringLiteral("looks"));
+    writeFile(files + QStringLiteral("/page.html"),
+        "<h1>Head</h1><p>plain <del>deleted</del> <strike>old</strike> "
+        "<span style=\"font-size: 30pt; font-family: Courier\">own</span></p><p><br></p>");
+    writeFile(files + QStringLiteral("/text.rtf"), "{\\rtf1 plain\\par\\par}");
+    QTextCharFormat plain;
+    plain.setFontFamilies(QStringList { QStringLiteral("Note Face") });
+    plain.setFontPointSize(15);
+    for (const QString& name : { QStringLiteral("page.html"), QStringLiteral("text.rtf") }) {
+        SCOPED_TRACE(name.toStdString());
+        QString reason;
+        const std::unique_ptr<QTextDocument> text
+            = BXNoteImport::readFile(files + u'/' + name, plain, QTextBlockFormat(), &reason);
+        ASSERT_TRUE(text) << reason.toStdString();
+        for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
+            EXPECT_EQ(block.charFormat().fontFamilies().toStringList().value(0), u"Note Face"_qs);
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat format = it.fragment().charFormat();
+                const QString words = it.fragment().text();
+                SCOPED_TRACE(words.toStdString());
+                const bool own = words == u"own";
+                EXPECT_EQ(format.fontFamilies().toStringList().value(0),
+                    own ? u"Courier"_qs : u"Note Face"_qs);
+                const double size = format.fontPointSize();
+                if (own)
+                    EXPECT_EQ(size, 30);
+                else if (words == u"Head")
+                    EXPECT_GT(size, 15);
+                else if (name.endsWith(u".rtf"))
+                    EXPECT_EQ(size, 12);
+                else
+                    EXPECT_EQ(size, 15);
+                EXPECT_EQ(format.fontStrikeOut(), words == u"deleted" || words == u"old");
+            }
+        }
+        EXPECT_EQ(text->lastBlock().charFormat().fontPointSize(), name.endsWith(u".rtf") ? 12 : 15);
+    }
+}
+
 // A Markdown file's images bring the pictures they name beside it, as a page's do.
 TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
 {
