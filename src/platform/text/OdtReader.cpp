@@ -490,6 +490,8 @@ private:
                 paragraphText = style;
                 if (const std::optional<QTextBlockFormat> block = style.blockFormat())
                     m_cursor.setBlockFormat(*block);
+                // Typing on the paragraph, an empty one too, goes on in its style's look.
+                m_cursor.setBlockCharFormat(style.charFormat());
                 if (!lists.empty()) {
                     const int level = int(lists.size()) - 1;
                     QString listStyle;

@@ -641,6 +641,9 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
         paragraphApplied = true;
         ImportedTextStyle style = d->paragraphStyle(paragraphStyleId);
         runBase = style;
+        // The paragraph's own look (its style's, over the document's defaults) is where typing
+        // on it goes on, an empty one's included.
+        cursor.setBlockCharFormat(runBase.charFormat());
         style.merge(paragraph);
         if (const std::optional<QTextBlockFormat> format = style.blockFormat())
             cursor.setBlockFormat(*format);
