@@ -371,6 +371,50 @@ TEST_F(ImportExportTest, PlainTextOfOneLongLineComesInWholeInThePlainStyle)
     }
 }
 
+// What a page or a rich text file leaves unsaid comes in in the note font: text, headings at
+// their step over it, and empty paragraphs, where typing goes on in that font. Deleted and
+// struck text is struck through.
+TEST_F(ImportExportTest, UnstyledImportsTakeTheNoteFont)
+{
+    const QString files = makeFolder(QStringLiteral("looks"));
+    writeFile(files + QStringLiteral("/page.html"),
+        "<h1>Head</h1><p>plain <del>deleted</del> <strike>old</strike> "
+        "<span style=\"font-size: 30pt; font-family: Courier\">own</span></p><p><br></p>");
+    writeFile(files + QStringLiteral("/text.rtf"), "{\\rtf1 plain\\par\\par}");
+    QTextCharFormat plain;
+    plain.setFontFamilies(QStringList { QStringLiteral("Note Face") });
+    plain.setFontPointSize(15);
+    for (const QString& name : { QStringLiteral("page.html"), QStringLiteral("text.rtf") }) {
+        SCOPED_TRACE(name.toStdString());
+        QString reason;
+        const std::unique_ptr<QTextDocument> text
+            = BXNoteImport::readFile(files + u'/' + name, plain, QTextBlockFormat(), &reason);
+        ASSERT_TRUE(text) << reason.toStdString();
+        for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
+            EXPECT_EQ(block.charFormat().fontFamilies().toStringList().value(0), u"Note Face"_qs);
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat format = it.fragment().charFormat();
+                const QString words = it.fragment().text();
+                SCOPED_TRACE(words.toStdString());
+                const bool own = words == u"own";
+                EXPECT_EQ(format.fontFamilies().toStringList().value(0),
+                    own ? u"Courier"_qs : u"Note Face"_qs);
+                const double size = format.fontPointSize();
+                if (own)
+                    EXPECT_EQ(size, 30);
+                else if (words == u"Head")
+                    EXPECT_GT(size, 15);
+                else if (name.endsWith(u".rtf"))
+                    EXPECT_EQ(size, 12);
+                else
+                    EXPECT_EQ(size, 15);
+                EXPECT_EQ(format.fontStrikeOut(), words == u"deleted" || words == u"old");
+            }
+        }
+        EXPECT_EQ(text->lastBlock().charFormat().fontPointSize(), name.endsWith(u".rtf") ? 12 : 15);
+    }
+}
+
 // A Markdown file's images bring the pictures they name beside it, as a page's do.
 TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
 {
@@ -392,6 +436,33 @@ TEST_F(ImportExportTest, MarkdownImagesBringThePicturesBesideTheFile)
         QImage::fromData(platform::AttributedText::attachment(*text, picture.charFormat()).contents)
             .size(),
         QSize(6, 4));
+}
+
+// Image tags inside Markdown bring their pictures as a page's do, from beside the file only.
+TEST_F(ImportExportTest, MarkdownImageTagsBringThePicturesBesideTheFile)
+{
+    const QString markdownFolder = makeFolder(QStringLiteral("tags/inner"));
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(markdownFolder + QStringLiteral("/pic.png")));
+    ASSERT_TRUE(image.save(folder + QStringLiteral("/tags/outside.png")));
+    writeFile(markdownFolder + QStringLiteral("/note.md"),
+        "See <img src=\"pic.png\" width=\"6\"> here.\n\n"
+        "<p>Not <img src=\"../outside.png\"> this one,</p>\n\nnor ![](../outside.png).\n");
+    QString reason;
+    const std::unique_ptr<QTextDocument> text
+        = BXNoteImport::readFile(markdownFolder + QStringLiteral("/note.md"), QTextCharFormat(),
+            QTextBlockFormat(), &reason);
+    ASSERT_TRUE(text) << reason.toStdString();
+    const QString plain = text->toPlainText();
+    EXPECT_EQ(plain.count(QChar::ObjectReplacementCharacter), 1) << plain.toStdString();
+    QTextCursor picture(text.get());
+    picture.setPosition(int(plain.indexOf(QChar::ObjectReplacementCharacter)) + 1);
+    EXPECT_EQ(
+        QImage::fromData(platform::AttributedText::attachment(*text, picture.charFormat()).contents)
+            .size(),
+        QSize(6, 4));
+    EXPECT_TRUE(plain.contains(QStringLiteral("this one,\nnor ."))) << plain.toStdString();
 }
 
 TEST_F(ImportExportTest, DamagedAndForeignInputIsReportedAndNeverHalfImported)

@@ -174,8 +174,8 @@ TEST(MarkdownConversion, NestedAndNumberedListsExportAsMarkdownLists)
         "\t1.\tsub[{decimal}.>{decimal}.] | \t2.\tsecond[{decimal}.]");
 }
 
-// Raw HTML is left out of an import, and the white space around it with it; no paragraph of an
-// import ends in the space its closing line break reads as.
+// HTML inside Markdown reads as HTML, its tags apart from its words; no paragraph of an import
+// ends in the space its closing line break reads as.
 TEST(MarkdownImporter, WordsAroundHtmlStayApartAndParagraphsEndWithTheirText)
 {
     const struct {
@@ -199,6 +199,28 @@ TEST(MarkdownImporter, WordsAroundHtmlStayApartAndParagraphsEndWithTheirText)
         ASSERT_TRUE(text);
         EXPECT_EQ(text->toPlainText().toStdString(), c.text);
     }
+}
+
+// Blocks and spans of HTML keep their text and their looks, as a page's would.
+TEST(MarkdownImporter, HtmlBlocksKeepTheirText)
+{
+    const std::unique_ptr<QTextDocument> text = MarkdownImporter::attributedStringFromMarkdown(
+        QStringLiteral("before\n\n<div>\n<p>inside a <b>block</b></p>\n<table><tr><td>cell"
+                       "</td></tr></table>\n</div>\n\nafter <i>slanted</i> <del>gone</del>\n"),
+        platform::AttributedText::systemFont());
+    ASSERT_TRUE(text);
+    const QString plain = text->toPlainText();
+    for (const char* words : { "before", "inside a block", "cell", "after slanted gone" }) {
+        SCOPED_TRACE(words);
+        EXPECT_TRUE(plain.contains(QLatin1String(words))) << plain.toStdString();
+    }
+    const auto formatOf = [&](const QString& word) {
+        QTextCursor cursor(text.get());
+        cursor.setPosition(int(plain.indexOf(word)) + 1);
+        return cursor.charFormat();
+    };
+    EXPECT_EQ(formatOf(QStringLiteral("block")).fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatOf(QStringLiteral("slanted")).fontItalic());
 }
 
 // Text comes in the note font, code in the desktop's monospaced family at the note font's size,

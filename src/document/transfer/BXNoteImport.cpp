@@ -1,5 +1,6 @@
 #include "document/transfer/BXNoteImport.h"
 
+#include "document/transfer/ImportedTextLooks.h"
 #include "document/transfer/MarkdownImporter.h"
 
 #include "platform/data/ManagedObjectContext.h"
@@ -250,6 +251,8 @@ std::unique_ptr<QTextDocument> BXNoteImport::readFile(const QString& path,
     *leftOut = std::move(read->leftOut);
     const bool plainText = read->documentType == platform::PlainTextDocumentType
         || extension == QLatin1String("txt");
+    if (!plainText)
+        ImportedTextLooks::fillUnstated(*document, plain.font());
     if (plainText && !document->isEmpty()) {
         const QString text = document->toPlainText();
         document->clear();

@@ -1,8 +1,9 @@
 #include "document/transfer/MarkdownImporter.h"
 
+#include "document/transfer/ImportedTextLooks.h"
+
 #include "markdown/Markdown.h"
 #include "markdown/styler/FontTraits.h"
-#include "platform/text/AttributedText.h"
 #include "platform/text/TextListConversion.h"
 
 #include <QTextBlock>
@@ -14,11 +15,6 @@ namespace {
 
 using markdown::MarkdownAttributedStringRenderable;
 
-QStringList familiesOf(const QFont& font)
-{
-    return font.families().isEmpty() ? QStringList { font.family() } : font.families();
-}
-
 // Gives a format that names one of the style sheet's families the note's family for it; false
 // for a format that names neither.
 bool takeNoteFont(QTextCharFormat& format, const QFont& text, const QFont& code)
@@ -27,17 +23,9 @@ bool takeNoteFont(QTextCharFormat& format, const QFont& text, const QFont& code)
     const bool isCode = family == MarkdownAttributedStringRenderable::defaultCodeFamily;
     if (!isCode && family != MarkdownAttributedStringRenderable::defaultTextFamily)
         return false;
-    format.setFontFamilies(familiesOf(isCode ? code : text));
-    double size = text.pointSizeF();
-    // A heading's size adjustment scales the text engine's default size; the heading keeps
-    // its step over the note font's size instead.
-    if (format.hasProperty(QTextFormat::FontSizeAdjustment)) {
-        size *= platform::AttributedText::fontPointSize(format)
-            / platform::AttributedText::systemFont().pointSizeF();
-        format.clearProperty(QTextFormat::FontSizeAdjustment);
-    }
-    if (size > 0)
-        format.setFontPointSize(size);
+    format.setFontFamilies(ImportedTextLooks::familiesOf(isCode ? code : text));
+    // A heading keeps its step over the note font's size.
+    ImportedTextLooks::takeSize(format, text);
     return true;
 }
 
@@ -103,8 +91,10 @@ void dropClosingSpaces(QTextDocument& document)
 std::unique_ptr<QTextDocument> MarkdownImporter::attributedStringFromMarkdown(
     const QString& markdown, const QFont& noteFont)
 {
+    // HTML inside Markdown is read as the HTML reader reads a page, within the same bounds: the
+    // library's safe rendering would leave its tags out, their text with them.
     std::unique_ptr<QTextDocument> text = markdown::Markdown(markdown).toAttributedString(
-        markdown::MarkdownOptions::defaultOptions, std::nullopt);
+        markdown::MarkdownOptions::unsafe, std::nullopt);
     if (!text)
         return nullptr;
     takeNoteFonts(*text, noteFont);

@@ -9,8 +9,9 @@
 // Turns Markdown text into rich text for import, through the Markdown library's HTML path with
 // its default style sheet. The style sheet's families become the note's: text takes the note
 // font, code the desktop's monospaced family at the note font's size, headings keep their
-// sizes relative to it. Lists become items with marker runs. Keeps no state; runs on the
-// caller's thread.
+// sizes relative to it. Lists become items with marker runs. HTML inside the Markdown is read
+// as HTML, its images named for the caller to load. Keeps no state; runs on the caller's
+// thread.
 class MarkdownImporter final {
 public:
     MarkdownImporter() = delete;

@@ -1,6 +1,7 @@
 #include "DocReader.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "RtfFieldControls.h"
 #include "RtfListLevel.h"
 #include "TextEncoding.h"
@@ -586,7 +587,7 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
     readFonts();
     readLists();
 
-    auto document = AttributedText::makeDocument();
+    auto document = ConversionDocument::make();
     QTextCursor cursor(document.get());
     // Field codes (between a field's begin and separator marks) are hidden; results show,
     // a hyperlink's as a link to its target.

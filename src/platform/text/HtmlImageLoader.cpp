@@ -72,18 +72,36 @@ QString imageKind(const QByteArray& bytes)
 
 } // namespace
 
+QString HtmlImageLoader::pathInPageFolder(const QString& source) const
+{
+    if (!m_baseUrl.isLocalFile())
+        return {};
+    // Only a relative reference names a file of the page's own: a scheme (file: in any of its
+    // forms), an absolute path or a step up leads elsewhere.
+    const QUrl reference(source);
+    const QString steps = reference.path(QUrl::FullyDecoded);
+    if (!reference.isValid() || !reference.scheme().isEmpty() || !reference.host().isEmpty()
+        || steps.startsWith(u'/') || steps.split(u'/').contains(QStringLiteral("..")))
+        return {};
+    const QString folder = QFileInfo(m_baseUrl.resolved(QUrl(QStringLiteral("."))).toLocalFile())
+                               .canonicalFilePath();
+    // Links are followed to where they lead, which must still be inside the folder.
+    const QString path = QFileInfo(m_baseUrl.resolved(reference).toLocalFile()).canonicalFilePath();
+    if (folder.isEmpty() || path.isEmpty()
+        || !path.startsWith(folder == u"/" ? folder : folder + u'/'))
+        return {};
+    return path;
+}
+
 HtmlImageLoader::Loaded HtmlImageLoader::read(const QString& source, qint64 room)
 {
     Loaded loaded;
     std::optional<QByteArray> bytes;
     if (source.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
         bytes = dataUriBytes(QStringView(source).mid(5), room, &loaded.refusedSize);
-    } else if (m_baseUrl.isLocalFile()) {
-        const QUrl url = m_baseUrl.resolved(QUrl(source));
-        if (url.isLocalFile()) {
-            loaded.fileName = QFileInfo(url.toLocalFile()).fileName();
-            bytes = fileBytes(url.toLocalFile(), room, &loaded.refusedSize);
-        }
+    } else if (const QString path = pathInPageFolder(source); !path.isEmpty()) {
+        loaded.fileName = QFileInfo(path).fileName();
+        bytes = fileBytes(path, room, &loaded.refusedSize);
     }
     const QString kind = bytes ? imageKind(*bytes) : QString();
     if (!kind.isEmpty()) {

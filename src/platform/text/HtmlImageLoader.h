@@ -13,7 +13,9 @@
 namespace platform {
 
 // Loads the pictures an imported page names: images written into the page (data: URIs) and
-// local image files, found relative to the page's folder. Nothing comes from the network.
+// image files inside the page's own folder tree, named by relative references without steps
+// up; a file a link leads out of the folder from is refused as an outside file is. Nothing
+// comes from the network.
 // The work is bounded as the other readers bound theirs: an image over maximumImageBytes, or
 // past maximumPageBytes for the page as a whole (a picture used twice counts twice, as the note
 // keeps it twice), is left out and counted for the reader's account of what it left out, and
@@ -61,6 +63,9 @@ private:
     };
 
     static QString heldName(const QString& source);
+    // The file a relative reference names inside the page's folder tree, its links followed;
+    // empty for any other reference.
+    QString pathInPageFolder(const QString& source) const;
     Loaded read(const QString& source, qint64 room);
     void countLeftOut(qint64 size);
 

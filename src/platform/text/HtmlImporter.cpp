@@ -130,6 +130,8 @@ void HtmlImporter::setHtml(QTextDocument& document, const QString& html)
         return QStringLiteral("<span>") + mark + QString::number(images.size() - 1) + mark
             + QStringLiteral("</span>");
     };
+    // Qt's importer strikes through only <s>; deleted text and the old element strike too.
+    document.setDefaultStyleSheet(QStringLiteral("del, strike { text-decoration: line-through }"));
     document.setHtml(
         HtmlNestingLimiter::limited(page, HtmlNestingLimiter::kMaximumDepth, markImage));
     if (images.empty())

@@ -1,5 +1,6 @@
 #include "HtmlReader.h"
 
+#include "ConversionDocument.h"
 #include "HtmlImageLoader.h"
 #include "HtmlImporter.h"
 #include "InlinePictureExtractor.h"
@@ -74,8 +75,8 @@ TextEncoding::Value HtmlReader::declaredEncoding(const QByteArray& data)
 
 std::unique_ptr<QTextDocument> HtmlReader::fromHtml(const QString& html, const QUrl& baseUrl)
 {
-    auto document = std::make_unique<QTextDocument>();
-    document->setUndoRedoEnabled(false);
+    // Qt's importer makes lists of the page's; they are taken apart again below.
+    std::unique_ptr<QTextDocument> document = ConversionDocument::make();
     if (baseUrl.isValid())
         document->setBaseUrl(baseUrl);
     HtmlImporter::setHtml(*document, html);

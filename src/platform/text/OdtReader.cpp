@@ -1,6 +1,7 @@
 #include "OdtReader.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "ImportedNotes.h"
 #include "ImportedTextStyle.h"
 #include "OdtWriter.h"
@@ -159,7 +160,7 @@ public:
 
     std::unique_ptr<QTextDocument> readContent(const QByteArray& data, Error* error)
     {
-        m_document = AttributedText::makeDocument();
+        m_document = ConversionDocument::make();
         m_cursor = QTextCursor(m_document.get());
         m_cursor.beginEditBlock();
         QXmlStreamReader xml(data);
@@ -601,6 +602,8 @@ private:
                 paragraphText = style;
                 if (const std::optional<QTextBlockFormat> block = style.blockFormat())
                     m_cursor.setBlockFormat(*block);
+                // Typing on the paragraph, an empty one too, goes on in its style's look.
+                m_cursor.setBlockCharFormat(style.charFormat());
                 if (!lists.empty()) {
                     const int level = int(lists.size()) - 1;
                     QString listStyle;

@@ -1,5 +1,7 @@
 #include "PlainText.h"
 
+#include "EncodingDetector.h"
+
 namespace platform {
 
 namespace {
@@ -43,6 +45,14 @@ std::optional<QByteArray> lossyBytes(
     return bytes;
 }
 
+// A NUL character ends the text for much that handles it (the clipboard, C strings, other
+// programs reading an export): in a note it is never more than a stray byte.
+QString withoutNul(QString text)
+{
+    text.remove(QChar(0));
+    return text;
+}
+
 } // namespace
 
 TextEncoding::Value PlainText::byteOrderMarkEncoding(const QByteArray& data)
@@ -62,7 +72,7 @@ std::optional<PlainText::ReadResult> PlainText::read(
             = TextEncoding::decode(data.mid(mark->size), mark->encoding, allowLossy, error);
         if (!text)
             return std::nullopt;
-        result.text = std::move(*text);
+        result.text = withoutNul(std::move(*text));
         result.encoding = mark->encoding;
         result.hadByteOrderMark = true;
         return result;
@@ -71,20 +81,13 @@ std::optional<PlainText::ReadResult> PlainText::read(
         std::optional<QString> text = TextEncoding::decode(data, encoding, false, error);
         if (!text)
             return std::nullopt;
-        result.text = std::move(*text);
+        result.text = withoutNul(std::move(*text));
         result.encoding = encoding;
         return result;
     }
-    if (std::optional<QString> text
-        = TextEncoding::decode(data, TextEncoding::UTF8StringEncoding)) {
-        result.text = std::move(*text);
-        result.encoding = TextEncoding::UTF8StringEncoding;
-        return result;
-    }
-    // Windows-1252 assigns every byte (the five holes read as C1 controls), so this always works.
-    result.text = TextEncoding::decode(data, TextEncoding::WindowsCP1252StringEncoding, true)
-                      .value_or(QString::fromLatin1(data));
-    result.encoding = TextEncoding::WindowsCP1252StringEncoding;
+    EncodingDetector::Guess guess = EncodingDetector::guess(data);
+    result.text = withoutNul(std::move(guess.text));
+    result.encoding = guess.encoding;
     return result;
 }
 

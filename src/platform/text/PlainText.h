@@ -23,9 +23,9 @@ public:
 
     // A byte-order mark (UTF-8, UTF-16 or UTF-32 in either order) decides the encoding and is
     // consumed. Otherwise the text is read in `encoding`, failing on bytes invalid there, or,
-    // with InvalidStringEncoding, as UTF-8 when the bytes are valid UTF-8 and as Windows-1252
-    // when they are not (which reads any bytes). Without a given encoding the read never fails:
-    // invalid bytes after a mark become U+FFFD.
+    // with InvalidStringEncoding, in the encoding EncodingDetector guesses. Without a given
+    // encoding the read never fails: invalid bytes after a mark become U+FFFD. NUL characters
+    // are left out of the text.
     static std::optional<ReadResult> read(const QByteArray& data,
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding, Error* error = nullptr);
     // The text in `encoding`; unencodable characters fail the write, or with allowLossy become

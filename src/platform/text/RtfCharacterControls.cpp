@@ -20,7 +20,6 @@ void RtfCharacterControls::apply(
         const QString link = state.link;
         state = State {};
         state.font = defaultFont;
-        state.size = 12;
         state.link = link;
         return;
     }
@@ -131,21 +130,15 @@ QTextCharFormat RtfCharacterControls::format(
     QTextCharFormat format;
     bool bold = state.bold;
     bool italic = state.italic;
-    bool hasFont = false;
     if (const RtfDocumentControls::Font* font = document.font(state.font)) {
         format.setFontFamilies(QStringList { font->family });
         bold = bold || font->bold;
         italic = italic || font->italic;
-        hasFont = true;
     }
-    if (state.size > 0) {
-        format.setFontPointSize(state.size);
-        hasFont = true;
-    }
-    if (hasFont || bold)
-        format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    if (hasFont || italic)
-        format.setFontItalic(italic);
+    // A run states its whole font: size, weight and slant.
+    format.setFontPointSize(state.size);
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(italic);
     if (const QColor c = document.color(state.foreground); state.foreground > 0 && c.isValid())
         format.setForeground(c);
     if (const QColor c = document.color(state.background); state.background > 0 && c.isValid())

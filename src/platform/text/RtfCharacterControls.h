@@ -16,7 +16,8 @@ class RtfCharacterControls final {
 public:
     struct State {
         int font = -1;
-        double size = 0; // points; 0 = not given
+        // Points; text that states no size is 12 pt, RTF's default (\fs24).
+        double size = 12;
         bool bold = false;
         bool italic = false;
         int underline = 0;

@@ -1,6 +1,7 @@
 #include "TextListConversion.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "TextListBuilder.h"
 #include "TextListMarkers.h"
 
@@ -42,6 +43,9 @@ void TextListConversion::fromQtLists(QTextDocument& doc)
     // Numbers first: taking an item out of its list renumbers the rest.
     std::vector<Item> items;
     QStringList lists;
+    // Items are numbered in one walk, each list counting its own: a list's own numbering
+    // looks each item up among all of its items.
+    QHash<const QTextList*, int> counts;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         const QTextList* list = block.textList();
         if (!list) {
@@ -57,10 +61,15 @@ void TextListConversion::fromQtLists(QTextDocument& doc)
                                          : TextListMarkers::nestedMarkerFormat(lists.last()));
         }
         lists.append(format.markerFormat());
-        const int start = list->format().hasProperty(AttributedText::ListStartProperty)
-            ? list->format().intProperty(AttributedText::ListStartProperty)
-            : 1;
-        items.push_back({ block, lists, format.marker(list->itemNumber(block) + start) });
+        // A list counts on from its first number (AttributedText::ListStartProperty), 1 if unset.
+        auto count = counts.find(list);
+        if (count == counts.end()) {
+            count = counts.insert(list,
+                list->format().hasProperty(AttributedText::ListStartProperty)
+                    ? list->format().intProperty(AttributedText::ListStartProperty) - 1
+                    : 0);
+        }
+        items.push_back({ block, lists, format.marker(++*count) });
     }
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();
@@ -81,9 +90,9 @@ void TextListConversion::fromQtLists(QTextDocument& doc)
 
 std::unique_ptr<QTextDocument> TextListConversion::toQtLists(const QTextDocument& doc)
 {
-    // A clone keeps what the writers read beyond the attributes, such as heading levels.
-    std::unique_ptr<QTextDocument> copy(doc.clone());
-    copy->setUndoRedoEnabled(false);
+    // A copy keeps what the writers read beyond the attributes, such as heading levels; its
+    // lists cost time in proportion to their items.
+    std::unique_ptr<QTextDocument> copy = ConversionDocument::copyOf(doc);
     AttributedText::setDocumentAttributes(*copy, AttributedText::documentAttributes(doc));
     TextListBuilder builder;
     // Outermost lists by format: how many have started. Nested items join the last one.

@@ -14,9 +14,12 @@ public:
     TextListConversion() = delete;
 
     // Turns every item of a QTextList in `doc` into a list item with its marker run, numbered
-    // as Qt numbers it from the list's first number (AttributedText::ListStartProperty).
+    // as Qt numbers it from the list's first number (AttributedText::ListStartProperty), in the
+    // order of its items. One walk over the document; in a ConversionDocument its time grows with
+    // the items, not their square.
     static void fromQtLists(QTextDocument& doc);
-    // A copy of `doc` in which list items are items of QTextLists, without their marker runs
+    // A copy of `doc` (a ConversionDocument, whose lists know no count or item numbers, see
+    // UntrackedTextList) in which list items are items of QTextLists, without their marker runs
     // and the indents that stand them. An outermost list runs on past plain paragraphs and
     // other lists until an item of its format shows its first number; nested items join the
     // last outermost list, a new format at a level starting a new list there.

@@ -1,6 +1,7 @@
 #include "WordXmlReader.h"
 
 #include "AttributedText.h"
+#include "ConversionDocument.h"
 #include "ImportedNotes.h"
 #include "ImportedTextStyle.h"
 #include "RtfListLevel.h"
@@ -534,7 +535,7 @@ bool WordXmlReader::readNumbering(const QByteArray& data, Error* error)
 std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     const QByteArray& data, const Package& package, Error* error)
 {
-    auto document = AttributedText::makeDocument();
+    auto document = ConversionDocument::make();
     QTextCursor cursor(document.get());
     cursor.beginEditBlock();
     QXmlStreamReader xml(data);
@@ -579,6 +580,9 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
         paragraphApplied = true;
         ImportedTextStyle style = d->paragraphStyle(paragraphStyleId);
         runBase = style;
+        // The paragraph's own look (its style's, over the document's defaults) is where typing
+        // on it goes on, an empty one's included.
+        cursor.setBlockCharFormat(runBase.charFormat());
         style.merge(paragraph);
         if (const std::optional<QTextBlockFormat> format = style.blockFormat())
             cursor.setBlockFormat(*format);

@@ -145,6 +145,54 @@ TEST(HtmlImages, PicturesComeInFromThePageAndFromBesideIt)
     EXPECT_EQ(picturesOf(*alone->document)[0].attachment.contents, blue);
 }
 
+// A page takes pictures only from itself and from its own folder tree: every way of naming a
+// file outside it (steps up, escaped or not, absolute paths, file: URLs of each form, links
+// that lead out) brings nothing, while links that stay inside still bring theirs.
+TEST(HtmlImages, NoPictureComesFromOutsideThePagesFolder)
+{
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("site/page"));
+    ASSERT_TRUE(QDir().mkpath(page + QStringLiteral("/images")));
+    const QByteArray outside = bxtest::pngBytes(QSize(3, 3), Qt::red);
+    const QByteArray inside = bxtest::pngBytes(QSize(2, 2), Qt::blue);
+    writeFile(dir.filePath(QStringLiteral("outside.png")), outside);
+    writeFile(dir.filePath(QStringLiteral("site/beside.png")), outside);
+    writeFile(page + QStringLiteral("/images/in.png"), inside);
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("outside.png")),
+        page + QStringLiteral("/images/out-link.png")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("site")), page + QStringLiteral("/up")));
+    ASSERT_TRUE(QFile::link(
+        page + QStringLiteral("/images/in.png"), page + QStringLiteral("/in-link.png")));
+    const QString outsidePath = dir.filePath(QStringLiteral("outside.png"));
+    const QStringList refused { QStringLiteral("../beside.png"),
+        QStringLiteral("../../outside.png"), QStringLiteral("images/../../beside.png"),
+        QStringLiteral("%2e%2e/beside.png"), QStringLiteral("images/%2E%2E/%2E%2E/beside.png"),
+        outsidePath, QStringLiteral("file://") + outsidePath, QStringLiteral("file:") + outsidePath,
+        QStringLiteral("file:///") + outsidePath.mid(1),
+        QStringLiteral("file://localhost") + outsidePath, QStringLiteral("file:../beside.png"),
+        QStringLiteral("file:images/in.png"), QStringLiteral("//localhost") + outsidePath,
+        QStringLiteral("images/out-link.png"), QStringLiteral("up/beside.png") };
+    HtmlReader::Options options;
+    options.baseUrl = QUrl::fromLocalFile(page + QLatin1Char('/'));
+    for (const QString& source : refused) {
+        SCOPED_TRACE(source.toStdString());
+        const auto read = HtmlReader::read(
+            QStringLiteral("<p>a<img src=\"%1\">b</p>").arg(source).toUtf8(), options);
+        ASSERT_TRUE(read);
+        EXPECT_TRUE(picturesOf(*read->document).empty());
+        EXPECT_EQ(AttributedText::string(*read->document), QStringLiteral("ab"));
+    }
+    for (const QString& source : { QStringLiteral("images/in.png"),
+             QStringLiteral("./images/in.png"), QStringLiteral("in-link.png") }) {
+        SCOPED_TRACE(source.toStdString());
+        const auto read = HtmlReader::read(
+            QStringLiteral("<p><img src=\"%1\"></p>").arg(source).toUtf8(), options);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(picturesOf(*read->document).size(), 1u);
+        EXPECT_EQ(picturesOf(*read->document)[0].attachment.contents, inside);
+    }
+}
+
 // Each picture is at most 64 MB, and a page's pictures together at most 256 MB, a picture
 // shown twice counting twice as the note keeps it twice: a file past the bound is not read.
 TEST(HtmlImages, LoadingStaysWithinItsBounds)

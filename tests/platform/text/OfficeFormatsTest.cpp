@@ -25,6 +25,7 @@
 #include <QTextList>
 
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -491,6 +492,24 @@ TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
     EXPECT_EQ(mainAttributes(*docx, 0), "Carlito,20,b,,,,#000000,,0,2");
     EXPECT_EQ(mainAttributes(*docx, 6), "Carlito,20,,i,,,#000000,,0,2");
     EXPECT_EQ(mainAttributes(*docx, 10), "Carlito,11,,,,,#000000,https://example.org,0,4");
+    // Empty paragraphs take their style's look over the document's defaults.
+    const QByteArray empty = "<w:document " + w
+        + "><w:body><w:p><w:r><w:t>a</w:t></w:r></w:p><w:p/>"
+          "<w:p><w:pPr><w:pStyle w:val='Title'/></w:pPr></w:p></w:body></w:document>";
+    const auto blanks
+        = DocxReader::read(*ZipArchive::build({ { "_rels/.rels", rels },
+                               { "word/_rels/document.xml.rels", documentRels },
+                               { "word/styles.xml", styles }, { "word/document.xml", empty } }),
+            &error);
+    ASSERT_TRUE(blanks) << error.toString().toStdString();
+    for (const auto& [paragraph, size, weight] :
+        { std::tuple { 1, 11.0, QFont::Normal }, std::tuple { 2, 20.0, QFont::Bold } }) {
+        SCOPED_TRACE(paragraph);
+        const QTextCharFormat look = blanks->findBlockByNumber(paragraph).charFormat();
+        EXPECT_EQ(look.fontFamilies().toStringList(), QStringList { u"Carlito"_qs });
+        EXPECT_EQ(look.fontPointSize(), size);
+        EXPECT_EQ(look.fontWeight(), weight);
+    }
 
     const QByteArray o = "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
                          "xmlns:style='urn:oasis:names:tc:opendocument:xmlns:style:1.0' "
@@ -539,6 +558,18 @@ TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
                     .italic());
     ASSERT_TRUE(firstAttachment(*odt));
     EXPECT_EQ(firstAttachment(*odt)->size, QSizeF(72, 36));
+    // An empty paragraph takes its style's look.
+    const QByteArray emptyContent = "<office:document-content " + o
+        + "><office:automatic-styles><style:style style:name='P1' style:family='paragraph'>"
+          "<style:text-properties fo:font-size='20pt' fo:font-weight='bold'/></style:style>"
+          "</office:automatic-styles><office:body><office:text><text:p>a</text:p>"
+          "<text:p text:style-name='P1'/></office:text></office:body></office:document-content>";
+    const auto emptyOdt
+        = OdtReader::read(*ZipArchive::build({ { "content.xml", emptyContent } }), &error);
+    ASSERT_TRUE(emptyOdt) << error.toString().toStdString();
+    const QTextCharFormat blank = emptyOdt->findBlockByNumber(1).charFormat();
+    EXPECT_EQ(blank.fontPointSize(), 20);
+    EXPECT_EQ(blank.fontWeight(), QFont::Bold);
 
     const QByteArray wordml = "<?xml version='1.0'?><w:wordDocument "
                               "xmlns:w='http://schemas.microsoft.com/office/word/2003/wordml' "

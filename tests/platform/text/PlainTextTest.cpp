@@ -207,6 +207,66 @@ TEST(PlainText, DetectsByteOrderMarksThenUtf8ThenWindowsLatin1)
     }
 }
 
+// Files without a mark in eight encodings, as other programs write them: each comes in with its
+// own text, never as another encoding's mojibake, and with no NUL characters.
+TEST(PlainText, GuessesTheEncodingOfUnmarkedText)
+{
+    struct Case {
+        const char* file;
+        const char* original;
+        TextEncoding::Value encoding;
+    };
+    const Case cases[] = {
+        { "ja-utf-8.txt", "ja-utf-8.txt", TextEncoding::UTF8StringEncoding },
+        { "ja-shift_jis.txt", "ja-utf-8.txt", 0x80000A01 },
+        { "ja-euc-jp.txt", "ja-utf-8.txt", TextEncoding::JapaneseEUCStringEncoding },
+        { "ja-utf-16le.txt", "ja-utf-8.txt", TextEncoding::UTF16LittleEndianStringEncoding },
+        { "ru-windows-1251.txt", "ru-utf-16be.txt", TextEncoding::WindowsCP1251StringEncoding },
+        { "ru-koi8-r.txt", "ru-utf-16be.txt", 0x80000A02 },
+        { "ru-utf-16be.txt", "ru-utf-16be.txt", TextEncoding::UTF16BigEndianStringEncoding },
+        { "fr-windows-1252.txt", "fr-utf-16le.txt", TextEncoding::WindowsCP1252StringEncoding },
+        { "fr-utf-16le.txt", "fr-utf-16le.txt", TextEncoding::UTF16LittleEndianStringEncoding },
+    };
+    const auto sample = [](const char* name) {
+        QFile file(QStringLiteral(BX_TEST_DATA_DIR "/guess/") + QLatin1String(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto utf16 = [](const QByteArray& bytes, bool little) {
+        QString text;
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+            text += QChar(little ? char16_t(uchar(bytes[i]) | uchar(bytes[i + 1]) << 8)
+                                 : char16_t(uchar(bytes[i]) << 8 | uchar(bytes[i + 1])));
+        return text;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QByteArray original = sample(c.original);
+        ASSERT_FALSE(original.isEmpty());
+        const QString expected = QByteArray(c.original).endsWith("utf-8.txt")
+            ? QString::fromUtf8(original)
+            : utf16(original, QByteArray(c.original).endsWith("le.txt"));
+        const auto read = PlainText::read(sample(c.file));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->encoding, c.encoding);
+        EXPECT_EQ(read->text.toStdU16String(), expected.toStdU16String());
+        EXPECT_FALSE(read->text.contains(QChar(0)));
+    }
+}
+
+// NUL bytes are no text, whichever way the encoding was chosen.
+TEST(PlainText, NulCharactersNeverReachTheText)
+{
+    EXPECT_EQ(PlainText::read(QByteArray("a\0b\0\0c", 6))->text, QStringLiteral("abc"));
+    EXPECT_EQ(PlainText::read(QByteArray("a\0b", 3), TextEncoding::ISOLatin1StringEncoding)->text,
+        QStringLiteral("ab"));
+    EXPECT_EQ(PlainText::read(QByteArray("\xFF\xFE"
+                                         "a\0\0\0"
+                                         "b\0",
+                                  8))
+                  ->text,
+        QStringLiteral("ab"));
+}
+
 TEST(PlainText, GivenEncodingIsStrictAndAMarkOverridesIt)
 {
     platform::Error error;

@@ -383,6 +383,8 @@ TEST(RtfReader, EmptyParagraphsTakeTheStateAtTheirBreak)
         { "last, in a group that closes", "{\\rtf1 {\\fs48\\b a\\par}}", "24b | 24b" },
         { "last, a group closing after a change", "{\\rtf1 \\fs24 a\\par{\\fs48 }}", "12 | 12" },
         { "the only one", "{\\rtf1 \\fs48\\b }", "24b" },
+        // Text that states no size is RTF's default, 12 pt, empty paragraphs too.
+        { "no size stated", "{\\rtf1 a\\par\\par{\\f0 c}}", "12 | 12 | 12" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

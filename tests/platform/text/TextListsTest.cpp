@@ -1,6 +1,7 @@
 #include "RichTextTestSupport.h"
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/HtmlReader.h"
 #include "platform/text/HtmlWriter.h"
 #include "platform/text/RtfReader.h"
 #include "platform/text/RtfWriter.h"
@@ -361,6 +362,46 @@ TEST(TextLists, QtListsConvertBothWays)
     TextListConversion::fromQtLists(*qt);
     EXPECT_EQ(bxtest::describeLists(*qt), expected);
     EXPECT_EQ(styleAt(*qt, 2).headIndent, 72);
+}
+
+// Lists of a page come in numbered, each list counting its own items and a nested list
+// starting anew under each item, however its items interleave with another list's.
+TEST(TextLists, EachListOfAPageIsNumberedOnItsOwn)
+{
+    const auto read = HtmlReader::read("<ol><li>a<ol><li>a1<li>a2</ol><li>b<ol><li>b1</ol></ol>"
+                                       "<p>between<ol><li>c<li>d</ol><ul><li>e<li>f</ul>",
+        {});
+    ASSERT_TRUE(read.has_value());
+    QStringList paragraphs;
+    for (QTextBlock block = read->document->begin(); block.isValid(); block = block.next()) {
+        EXPECT_FALSE(block.textList());
+        paragraphs << block.text().trimmed().replace(u'\t', u' ');
+    }
+    EXPECT_EQ(paragraphs.join(u'|').toStdString(),
+        "1. a|1. a1|2. a2|2. b|1. b1|between|1. c|2. d|\u2022 e|\u2022 f");
+}
+
+// Writers read a copy of the note in which items belong to Qt lists: it keeps the pictures'
+// bytes and the document's settings, and a list of any length stays one list.
+TEST(TextLists, WritersCopyKeepsPicturesSettingsAndWholeLists)
+{
+    auto doc = listDocument(u"one\ntwo\nthree"_qs, QTextListFormat::ListDecimal, 0, 2);
+    doc->setDefaultFont(QFont(QStringLiteral("Courier"), 17));
+    QTextCursor cursor(doc->lastBlock());
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    AttributedText::insertAttachment(cursor, { QByteArray("picture bytes"), u"p.png"_qs, {} });
+
+    const auto copy = TextListConversion::toQtLists(*doc);
+    EXPECT_EQ(copy->defaultFont().pointSize(), 17);
+    QTextCursor picture(copy->lastBlock());
+    picture.movePosition(QTextCursor::EndOfBlock);
+    ASSERT_TRUE(AttributedText::isAttachment(picture.charFormat()));
+    EXPECT_EQ(AttributedText::attachment(*copy, picture.charFormat()).contents,
+        QByteArray("picture bytes"));
+    const QTextList* list = copy->begin().textList();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(copy->findBlockByNumber(1).textList(), list);
+    EXPECT_EQ(copy->findBlockByNumber(2).textList(), list);
 }
 
 TEST(TextLists, HtmlWriterWritesItemsAsListElements)
