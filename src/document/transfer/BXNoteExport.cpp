@@ -14,7 +14,6 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <functional>
 
 using platform::TypeIdentifier;
 
@@ -89,17 +88,6 @@ QString titled(const QString& title)
     return title.isEmpty() ? platform::localized(QStringLiteral("Note")) : title;
 }
 
-QString quotedTitles(const QList<BXNoteExport::Loss>& losses,
-    const std::function<bool(const platform::WriteLosses&)>& matches)
-{
-    QStringList titles;
-    for (const BXNoteExport::Loss& loss : losses) {
-        if (matches(loss.losses))
-            titles << QStringLiteral("\u201C%1\u201D").arg(titled(loss.title));
-    }
-    return titles.join(QStringLiteral(", "));
-}
-
 // A few of the characters, as the user can find them in the note: the character itself, or
 // its code for one that draws nothing.
 QString namedCharacters(const QList<char32_t>& characters)
@@ -145,12 +133,8 @@ void BXNoteExport::report(const Report& report)
 {
     if (report.failures.isEmpty() && report.losses.isEmpty())
         return;
-    using Content = platform::WriteLosses::Content;
-    const bool leftOut
-        = std::any_of(report.losses.begin(), report.losses.end(), [](const Loss& loss) {
-              return loss.losses.hasLeftOut(Content::Pictures)
-                  || loss.losses.hasLeftOut(Content::Links);
-          });
+    const bool picturesLeftOut = std::any_of(report.losses.begin(), report.losses.end(),
+        [](const Loss& loss) { return loss.losses.picturesLeftOut(); });
     platform::Alert alert;
     QStringList informative;
     if (!report.failures.isEmpty()) {
@@ -161,7 +145,7 @@ void BXNoteExport::report(const Report& report)
         for (const Failure& failure : report.failures)
             lines << QStringLiteral("%1: %2").arg(titled(failure.title), failure.reason);
         alert.detailedText = lines.join(QLatin1Char('\n'));
-    } else if (leftOut) {
+    } else if (picturesLeftOut) {
         alert.messageText
             = platform::localized(QStringLiteral("Some notes were not exported whole."));
     } else {
@@ -170,21 +154,16 @@ void BXNoteExport::report(const Report& report)
     }
     if (const QString line = lostCharactersLine(report.losses); !line.isEmpty())
         informative << line;
-    if (const QString titles = quotedTitles(report.losses,
-            [](const platform::WriteLosses& losses) {
-                return losses.hasLeftOut(Content::Pictures);
-            });
-        !titles.isEmpty())
+    if (picturesLeftOut) {
+        QStringList titles;
+        for (const Loss& loss : report.losses) {
+            if (loss.losses.picturesLeftOut())
+                titles << QStringLiteral("\u201C%1\u201D").arg(titled(loss.title));
+        }
         informative << platform::localizedFormat(
             QStringLiteral("The chosen format cannot hold pictures; they were left out of %@."),
-            titles);
-    if (const QString titles = quotedTitles(report.losses,
-            [](const platform::WriteLosses& losses) { return losses.hasLeftOut(Content::Links); });
-        !titles.isEmpty())
-        informative << platform::localizedFormat(
-            QStringLiteral("The chosen format cannot hold links; only their text was written "
-                           "for %@."),
-            titles);
+            titles.join(QStringLiteral(", ")));
+    }
     alert.informativeText = informative.join(QLatin1Char('\n'));
     platform::AlertPresenter::current().runModal(alert);
 }

@@ -36,7 +36,7 @@ QString textWithoutPictures(const QTextDocument& document, WriteLosses* losses)
 {
     QString text = AttributedText::string(document);
     if (losses && text.contains(QChar::ObjectReplacementCharacter))
-        losses->addLeftOut(WriteLosses::Content::Pictures);
+        losses->leavePicturesOut();
     text.remove(QChar::ObjectReplacementCharacter);
     return text;
 }
@@ -62,7 +62,7 @@ TextFormat rtf()
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
         if (options.losses)
-            options.losses->addPicturesOf(document);
+            options.losses->leavePicturesOutOf(document);
         return saveFile(target, RtfWriter::write(document), error);
     };
     format.read = readRichText;

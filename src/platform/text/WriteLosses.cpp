@@ -2,7 +2,6 @@
 
 #include "AttributedText.h"
 
-#include <QTextBlock>
 #include <QTextDocument>
 
 namespace platform {
@@ -16,29 +15,10 @@ void WriteLosses::addLostCharacter(char32_t character)
     }
 }
 
-void WriteLosses::addLeftOut(Content content)
-{
-    if (!m_leftOut.contains(content))
-        m_leftOut.append(content);
-}
-
-void WriteLosses::addPicturesOf(const QTextDocument& document)
+void WriteLosses::leavePicturesOutOf(const QTextDocument& document)
 {
     if (AttributedText::containsAttachments(document))
-        addLeftOut(Content::Pictures);
-}
-
-void WriteLosses::addLinksOf(const QTextDocument& document)
-{
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isAnchor() && !format.anchorHref().isEmpty()) {
-                addLeftOut(Content::Links);
-                return;
-            }
-        }
-    }
+        m_picturesLeftOut = true;
 }
 
 } // namespace platform

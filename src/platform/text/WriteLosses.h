@@ -8,32 +8,29 @@ class QTextDocument;
 namespace platform {
 
 // What one write could not carry into its file: the characters its encoding lacks (written as
-// "?"), each counted, and the kinds of content its format has no place for. A format writer
-// fills it through TextFormat::WriteOptions; the export's closing alert reads it. A value owned
-// by the one write that fills it.
+// "?"), each counted, and the pictures its format has no place for. A format writer fills it
+// through TextFormat::WriteOptions; the export's closing alert reads it. A value owned by the
+// one write that fills it.
 class WriteLosses final {
 public:
-    enum class Content { Pictures, Links };
-
     // Counts one character written as "?".
     void addLostCharacter(char32_t character);
-    void addLeftOut(Content content);
-    // Marks pictures as left out when the document holds any: for formats that drop them.
-    void addPicturesOf(const QTextDocument& document);
-    // Marks links as left out when the document holds any: for formats that drop them.
-    void addLinksOf(const QTextDocument& document);
+    // For formats that have no place for pictures: marks them left out.
+    void leavePicturesOut() { m_picturesLeftOut = true; }
+    // The same, when `document` holds any.
+    void leavePicturesOutOf(const QTextDocument& document);
 
-    bool isEmpty() const { return m_characterCount == 0 && m_leftOut.isEmpty(); }
+    bool isEmpty() const { return m_characterCount == 0 && !m_picturesLeftOut; }
     qsizetype lostCharacterCount() const { return m_characterCount; }
     // The distinct lost characters, in the order they came.
     const QList<char32_t>& lostCharacters() const { return m_characters; }
-    bool hasLeftOut(Content content) const { return m_leftOut.contains(content); }
+    bool picturesLeftOut() const { return m_picturesLeftOut; }
 
 private:
     QList<char32_t> m_characters;
     QSet<char32_t> m_seen;
     qsizetype m_characterCount = 0;
-    QList<Content> m_leftOut;
+    bool m_picturesLeftOut = false;
 };
 
 } // namespace platform
