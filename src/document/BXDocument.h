@@ -357,12 +357,11 @@ public:
 
     // Writes `note` as `type` (a type identifier, "Auto" or empty) to `url`: into it, under a
     // unique name made from the title, when it is a folder, else to it. The name written, or
-    // nothing when the write failed; *lostCharacters is set when plain text was written with
-    // "?" for characters the export encoding cannot hold.
+    // nothing when the write failed; *losses is told what the file could not carry.
     std::optional<QString> exportNote(const BXNote& note, const QUrl& url, const QString& type,
-        platform::Error* error = nullptr, bool* lostCharacters = nullptr)
+        platform::Error* error = nullptr, platform::WriteLosses* losses = nullptr)
     {
-        return m_exporter->exportNote(note, url, type, error, lostCharacters);
+        return m_exporter->exportNote(note, url, type, error, losses);
     }
     // Writes the notes into a folder in the current export format, under the progress panel
     // from 16 notes on; the names written go to `exportedFilesNames` on the direct path. Notes

@@ -67,12 +67,23 @@ void BXAccessoryOwner::showEncodingsPopupFor(const QString& format)
     m_encodingsLabel->setVisible(show);
     m_encodingsPopup->setVisible(show);
     // A plain-text format with an encoding of its own (legacy plain text, Markdown) ignores the
-    // choice, so it is not offered.
+    // choice, so it is not offered, and the pop-up shows the encoding the file is written in.
     const std::optional<platform::TextFormat> written
         = platform::TextFormatRegistry::formatForType(format);
     const bool chosen = !written || written->usesEncoding;
     m_encodingsLabel->setEnabled(chosen);
     m_encodingsPopup->setEnabled(chosen);
+    const platform::TextEncoding::Value own = written && !chosen
+        ? written->writtenEncoding
+        : platform::TextEncoding::InvalidStringEncoding;
+    if (own != platform::TextEncoding::InvalidStringEncoding) {
+        if (!m_chosenEncoding)
+            m_chosenEncoding = m_encodingsPopup->selectedEncoding();
+        m_encodingsPopup->setSelectedEncoding(own);
+    } else if (m_chosenEncoding) {
+        m_encodingsPopup->setSelectedEncoding(*m_chosenEncoding);
+        m_chosenEncoding.reset();
+    }
 }
 
 void BXAccessoryOwner::fillFormatsPopup()

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class EncodingsComboBox;
 class QCheckBox;
@@ -60,5 +61,7 @@ private:
     std::function<void(const QString&)> m_formatChanged;
     platform::FilePanelHandle* m_panel = nullptr;
     bool m_showSaveEncodingsPopup = false;
+    // The user's encoding while the pop-up shows the one a format always writes in.
+    std::optional<quint32> m_chosenEncoding;
     bool m_showExtensionCheckBox = false;
 };

@@ -14,6 +14,7 @@
 #include "platform/testing/FakeScheduler.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlImageLoader.h"
+#include "platform/text/RichTextTestSupport.h"
 #include "platform/text/RtfWriter.h"
 #include "platform/text/TextEncoding.h"
 #include "ui/BXProgressPanelController.h"
@@ -651,8 +652,8 @@ TEST_F(ImportExportTest, ExportWritesOnlyWhatItNamesInTheChosenFormats)
 }
 
 // Plain text that the export's encoding cannot hold whole is written with "?" for what it lacks,
-// and the closing alert names the notes that lost characters. Legacy plain text, always in Mac
-// OS Roman, goes by the same rule.
+// and the closing alert names the notes that lost characters, with the characters and their
+// count. Legacy plain text, always in Mac OS Roman, goes by the same rule.
 TEST_F(ImportExportTest, NotesThatLostCharactersAreNamedInTheClosingAlert)
 {
     const QList<ManagedObjectPtr> notes { notesfiletest::addNote(*document, u"Café ≠"_qs),
@@ -666,9 +667,10 @@ TEST_F(ImportExportTest, NotesThatLostCharactersAreNamedInTheClosingAlert)
     };
     const Case cases[] = {
         { TypeIdentifier::PlainText, TextEncoding::WindowsCP1252StringEncoding, "Caf\xe9 ?",
-            { u"\u201CCaf\u00E9 \u2260\u201D"_qs, u"\u201C日本\u201D"_qs } },
+            { u"\u201CCaf\u00E9 \u2260\u201D (1 character: \u2260)"_qs,
+                u"\u201C日本\u201D (2 characters: 日 本)"_qs } },
         { TypeIdentifier::TraditionalPlainText, TextEncoding::UTF8StringEncoding, "Caf\x8e \xad",
-            { u"\u201C日本\u201D"_qs } },
+            { u"\u201C日本\u201D (2 characters: 日 本)"_qs } },
         { TypeIdentifier::PlainText, TextEncoding::UTF8StringEncoding, "Caf\xc3\xa9 \xe2\x89\xa0",
             {} },
     };
@@ -694,6 +696,83 @@ TEST_F(ImportExportTest, NotesThatLostCharactersAreNamedInTheClosingAlert)
         for (const QString& title : c.lost)
             EXPECT_TRUE(told.contains(title)) << told.toStdString();
         EXPECT_FALSE(told.contains(u"Plain words"_qs));
+    }
+}
+
+// A picture is never written as a character of plain text; every format that has no place for
+// pictures or links says so in one closing alert that names the notes, and the formats that
+// hold them write them without a word. The Markdown file, imported again, has the picture.
+TEST_F(ImportExportTest, WhatAFormatCannotHoldIsNamedInOneAlert)
+{
+    const BXNote::NotePtr pictured = notesfiletest::addNote(*document, u"Pictured"_qs);
+    const QByteArray png = bxtest::pngBytes(QSize(3, 2), Qt::red);
+    {
+        auto text = platform::AttributedText::makeDocument();
+        QTextCursor cursor(text.get());
+        cursor.insertText(u"Pictured\n\u2260 "_qs);
+        platform::AttributedText::insertAttachment(cursor, { png, u"red.png"_qs, QSizeF(3, 2) });
+        QTextCharFormat link;
+        link.setAnchor(true);
+        link.setAnchorHref(u"https://example.org"_qs);
+        cursor.insertText(u" site"_qs, link);
+        pictured->setAttributedString(*text);
+    }
+    const BXNote::NotePtr plainWords = notesfiletest::addNote(*document, u"Plain words"_qs);
+    struct Case {
+        QString format;
+        bool toldOfPictures;
+    };
+    const Case cases[] = {
+        { TypeIdentifier::PlainText, true },
+        { TypeIdentifier::TraditionalPlainText, true },
+        { TypeIdentifier::Rtf, true },
+        { TypeIdentifier::Rtfd, false },
+        { TypeIdentifier::Html, false },
+        { TypeIdentifier::WordDocument, false },
+        { TypeIdentifier::WordXml, false },
+        { TypeIdentifier::OfficeOpenXmlDocument, false },
+        { TypeIdentifier::OpenDocumentText, false },
+        { TypeIdentifier::Markdown, false },
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format.toStdString());
+        platform::UserDefaults::standard().setString(ExportFileType, c.format);
+        platform::UserDefaults::standard().setUnsignedInteger(
+            ExportFileEncoding, TextEncoding::UTF8StringEncoding);
+        const QString out = makeFolder(QStringLiteral("formats%1").arg(++run));
+        QStringList names;
+        const size_t before = alerts.shown().size();
+        document->exportNotes({ pictured, plainWords }, QUrl::fromLocalFile(out), &names);
+        ASSERT_EQ(names.size(), 2);
+        if (c.format == TypeIdentifier::PlainText) {
+            QFile file(out + QLatin1Char('/') + names.first());
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), QByteArray("Pictured\n\xe2\x89\xa0  site"));
+        }
+        if (c.format == TypeIdentifier::Markdown) {
+            const QList<ManagedObjectPtr> back
+                = import({ QUrl::fromLocalFile(out + QLatin1Char('/') + names.first()) });
+            ASSERT_EQ(back.size(), 1);
+            const QList<platform::TextAttachment> pictures = bxtest::attachmentsOf(
+                *static_cast<BXNote*>(back.first().get())->attributedString());
+            ASSERT_EQ(pictures.size(), 1);
+            EXPECT_EQ(pictures.front().contents, png);
+        }
+        if (!c.toldOfPictures) {
+            EXPECT_EQ(alerts.shown().size(), before);
+            continue;
+        }
+        ASSERT_EQ(alerts.shown().size(), before + 1);
+        const platform::Alert& alert = alerts.shown().back().alert;
+        EXPECT_EQ(alert.messageText, u"Some notes were not exported whole."_qs);
+        EXPECT_TRUE(alert.informativeText.contains(
+            u"cannot hold pictures; they were left out of \u201CPictured\u201D."_qs))
+            << alert.informativeText.toStdString();
+        EXPECT_FALSE(alert.informativeText.contains(u"Plain words"_qs));
+        // The picture is no character the encoding lost: Mac OS Roman holds the rest.
+        EXPECT_FALSE(alert.informativeText.contains(u"characters"_qs))
+            << alert.informativeText.toStdString();
     }
 }
 
@@ -735,16 +814,10 @@ TEST_F(ImportExportTest, PicturesPastTheBoundsAreLeftOutOfTheNotesAndReported)
         SCOPED_TRACE(note->noteName().toStdString());
         EXPECT_TRUE(note->noteText().startsWith(QStringLiteral("Before")));
         EXPECT_TRUE(note->noteText().trimmed().endsWith(QStringLiteral("After")));
-        const std::unique_ptr<QTextDocument> text = note->attributedString();
-        QList<QByteArray> pictures;
-        for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat format = it.fragment().charFormat();
-                if (platform::AttributedText::isAttachment(format))
-                    pictures << platform::AttributedText::attachment(*text, format).contents;
-            }
-        }
-        EXPECT_EQ(pictures, QList<QByteArray> { small });
+        const QList<platform::TextAttachment> pictures
+            = bxtest::attachmentsOf(*note->attributedString());
+        ASSERT_EQ(pictures.size(), 1);
+        EXPECT_EQ(pictures.front().contents, small);
     }
     ASSERT_EQ(alerts.shown().size(), 1u);
     const platform::Alert& report = alerts.shown().front().alert;

@@ -72,7 +72,9 @@ TEST(MarkdownExporter, RewritesHtmlInOrder)
         { "\n\n\n<p>x</p>\n\n\n\n<p>y</p>\n\n\n", "x\n\ny" },
         // Character references stay as they are.
         { "<p>a &lt; b &amp; c</p>", "a &lt; b &amp; c" },
-        { "<img src=\"pic.png\" alt=\"pic\"><span style=\"color: red\">red</span>", "red" },
+        // A picture becomes a Markdown image of the same source; spans go.
+        { "<img src=\"pic.png\" alt=\"pic\"><span style=\"color: red\">red</span>",
+            "![](pic.png)red" },
         // The head goes, whatever its letter case; a head that is not closed after it opens
         // stays and loses only its tags.
         { "<html><HEAD><title>T</title></head><body><p>x</p></body></html>", "x" },
@@ -304,4 +306,38 @@ TEST(MarkdownExporter, RegisteredFormatWritesAndReadsMarkdownFiles)
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->document->toPlainText(), source->toPlainText());
     EXPECT_FALSE(format->read(QByteArray("\xFF\xFE", 2), {}, &error).has_value());
+}
+
+// Code goes out as Markdown code: a block between fences with its blank line and its
+// characters as typed, inline code between backticks (more of them around code holding one).
+TEST(MarkdownConversion, CodeKeepsItsFencesAndBackticks)
+{
+    const QString source = u"Call `run()` or ``a`b`` now.\n\n"
+                           "- an item with `x`\n\n"
+                           "```\nif (a < b)\n\n    return &x;\n```\n\n"
+                           "After the code.\n"_qs;
+    const std::unique_ptr<QTextDocument> text = MarkdownImporter::attributedStringFromMarkdown(
+        source, platform::AttributedText::systemFont());
+    ASSERT_TRUE(text);
+
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(*text);
+    ASSERT_TRUE(markdown);
+    EXPECT_EQ(markdown->toStdString(), source.trimmed().toStdString());
+}
+
+// A picture travels inside the Markdown file as a data: URI, which Markdown readers show.
+TEST(MarkdownConversion, PicturesGoOutAsDataUris)
+{
+    const QByteArray png = bxtest::pngBytes(QSize(3, 2), Qt::red);
+    auto note = platform::AttributedText::makeDocument();
+    QTextCursor cursor(note.get());
+    cursor.insertText(u"Before "_qs);
+    platform::AttributedText::insertAttachment(cursor, { png, u"red.png"_qs, QSizeF(3, 2) });
+    cursor.insertText(u" after"_qs);
+
+    const std::optional<QString> markdown = MarkdownExporter::markdownFrom(*note);
+    ASSERT_TRUE(markdown);
+    EXPECT_EQ(*markdown,
+        u"Before ![](data:image/png;base64,"_qs + QString::fromLatin1(png.toBase64())
+            + u") after"_qs);
 }

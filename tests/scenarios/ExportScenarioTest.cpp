@@ -6,6 +6,7 @@
 #include "mainwindow/editor/BXTextView.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/HtmlReader.h"
+#include "platform/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -127,8 +128,9 @@ TEST(ExportScenario, ExportFoundNotesIsTitledAndStartsInTheLastExportFolder)
 }
 
 // A note exported as Plain Text in an encoding that cannot hold all of its characters is
-// written with "?" for them, and the closing alert names the note. Legacy Plain Text is always
-// written in Mac OS Roman, so the panel offers no encoding for it.
+// written with "?" for them, and the closing alert names the note and the characters. Legacy
+// Plain Text is always written in Mac OS Roman, so the panel offers no encoding for it and
+// shows that one.
 TEST(ExportScenario, PlainTextThatLostCharactersIsNamedAndLegacyTextOffersNoEncoding)
 {
     ScenarioApp app;
@@ -142,6 +144,7 @@ TEST(ExportScenario, PlainTextThatLostCharactersIsNamedAndLegacyTextOffersNoEnco
     const QString path = app.folder() + QStringLiteral("/lossy.txt");
     std::shared_ptr<QString> told;
     bool legacyOffered = true;
+    QString legacyShown;
     bool plainOffered = false;
     ScenarioApp::whenDialogShows([&](QDialog* panel) {
         auto* formats = panel->findChild<QComboBox*>(QStringLiteral("formatsPopup"));
@@ -149,6 +152,7 @@ TEST(ExportScenario, PlainTextThatLostCharactersIsNamedAndLegacyTextOffersNoEnco
         ASSERT_TRUE(formats && encodings);
         ScenarioApp::choosePopUpItem(formats, QStringLiteral("Legacy Plain Text"));
         legacyOffered = encodings->isVisible() && encodings->isEnabled();
+        legacyShown = encodings->currentText();
         ScenarioApp::choosePopUpItem(formats, QStringLiteral("Plain Text"));
         plainOffered = encodings->isVisible() && encodings->isEnabled();
         ScenarioApp::choosePopUpItem(encodings, QStringLiteral("Western (Windows Latin 1)"));
@@ -159,8 +163,11 @@ TEST(ExportScenario, PlainTextThatLostCharactersIsNamedAndLegacyTextOffersNoEnco
         { QStringLiteral("File"), QStringLiteral("Export"), QStringLiteral("Export Note…") }));
     ASSERT_TRUE(ScenarioApp::waitUntil([&] { return told && !told->isEmpty(); }, 10000));
     EXPECT_FALSE(legacyOffered);
+    EXPECT_EQ(legacyShown,
+        platform::TextEncoding::localizedName(platform::TextEncoding::MacOSRomanStringEncoding));
     EXPECT_TRUE(plainOffered);
-    EXPECT_TRUE(told->contains(QStringLiteral("\u201CCafé ≠ 日本\u201D"))) << told->toStdString();
+    EXPECT_TRUE(told->contains(QStringLiteral("\u201CCafé ≠ 日本\u201D (3 characters: ≠ 日 本)")))
+        << told->toStdString();
     EXPECT_EQ(contentsOf(path), QByteArray("Caf\xe9 ? ??"));
 }
 

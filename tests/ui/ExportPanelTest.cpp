@@ -208,16 +208,23 @@ TEST_F(ExportPanelTest, AccessoryKeepsTheOpenPanelInLineWithTheFormat)
         EXPECT_EQ(owner->showSaveEncodingsPopup(), step.format == TypeIdentifier::PlainText);
     }
     owner->encodingsPopup()->activated(1);
-    EXPECT_EQ(chosenEncoding, quint32(owner->encodingsPopup()->selectedEncoding()));
-    // Legacy plain text is written in Mac OS Roman whatever the pop-up says, so it offers none.
+    const quint32 chosen = quint32(owner->encodingsPopup()->selectedEncoding());
+    EXPECT_EQ(chosenEncoding, chosen);
+    // Legacy plain text is written in Mac OS Roman whatever the pop-up says, so it offers none
+    // and shows that one; the user's choice comes back with a format that takes it.
     for (const QString& format :
         { TypeIdentifier::TraditionalPlainText, TypeIdentifier::PlainText }) {
         SCOPED_TRACE(format.toStdString());
         const int index = owner->formatsPopup()->findData(format);
         owner->formatsPopup()->setCurrentIndex(index);
         owner->fileFormatsPopupSelected(index);
+        const bool legacy = format == TypeIdentifier::TraditionalPlainText;
         EXPECT_TRUE(owner->showSaveEncodingsPopup());
-        EXPECT_EQ(owner->encodingsPopup()->isEnabled(), format == TypeIdentifier::PlainText);
+        EXPECT_EQ(owner->encodingsPopup()->isEnabled(), !legacy);
+        const quint32 shown = legacy ? TextEncoding::MacOSRomanStringEncoding : chosen;
+        EXPECT_EQ(quint32(owner->encodingsPopup()->selectedEncoding()), shown);
+        EXPECT_EQ(owner->encodingsPopup()->currentText(), TextEncoding::localizedName(shown));
+        EXPECT_EQ(chosenEncoding, chosen);
     }
     presenter.answerPanelSheet(&window, {});
 }

@@ -109,7 +109,7 @@ QStringList BXDocumentExporter::exportFileNames(
 }
 
 std::optional<QString> BXDocumentExporter::exportNote(const BXNote& note, const QUrl& url,
-    const QString& type, platform::Error* error, bool* lostCharacters)
+    const QString& type, platform::Error* error, platform::WriteLosses* losses)
 {
     const QString path = url.toLocalFile();
     const QFileInfo info(path);
@@ -122,7 +122,7 @@ std::optional<QString> BXDocumentExporter::exportNote(const BXNote& note, const 
     }
     platform::Error writeError;
     if (!BXNoteExport::write(BXNoteExport::snapshotOf(note), type, m_encodingForExport, target,
-            &writeError, lostCharacters)) {
+            &writeError, losses)) {
         platform::log(
             QStringLiteral("Failed to export note:'%@' to URL: %@"), name, url.toString());
         platform::Error::set(error, writeError);
@@ -159,16 +159,16 @@ void BXDocumentExporter::exportNotes(
         qsizetype exported = 0;
         for (qsizetype i = 0; i < snapshots.size(); ++i) {
             platform::Error error;
-            bool lostCharacters = false;
+            platform::WriteLosses losses;
             if (!BXNoteExport::write(snapshots.at(i), format, encoding,
-                    QDir(folderPath).filePath(names.at(i)), &error, &lostCharacters)) {
+                    QDir(folderPath).filePath(names.at(i)), &error, &losses)) {
                 platform::log(QStringLiteral("Failed to export note:'%@' to URL: %@"), names.at(i),
                     QUrl::fromLocalFile(folderPath).toString());
                 report.failures.append({ snapshots.at(i).title, failureReason(error) });
                 continue;
             }
-            if (lostCharacters)
-                report.lostCharacters.append(snapshots.at(i).title);
+            if (!losses.isEmpty())
+                report.losses.append({ snapshots.at(i).title, losses });
             ++exported;
             if (written)
                 written->append(names.at(i));
@@ -264,13 +264,13 @@ void BXDocumentExporter::exportNotes(const QList<ManagedObjectPtr>& objects)
                     && guard->m_host.endMainWindowEditing()) {
                     rememberExportFolder(QFileInfo(response.urls.first().toLocalFile()).path());
                     platform::Error error;
-                    bool lostCharacters = false;
+                    platform::WriteLosses losses;
                     BXNoteExport::Report report;
                     if (!guard->exportNote(*chosen, response.urls.first(), guard->m_formatForExport,
-                            &error, &lostCharacters))
+                            &error, &losses))
                         report.failures.append({ chosen->noteTitle(), failureReason(error) });
-                    else if (lostCharacters)
-                        report.lostCharacters.append(chosen->noteTitle());
+                    else if (!losses.isEmpty())
+                        report.losses.append({ chosen->noteTitle(), losses });
                     BXNoteExport::report(report);
                 }
                 guard->resetExportSettings();

@@ -19,7 +19,8 @@ class QWidget;
 
 namespace platform {
 struct FilePanel;
-}
+class WriteLosses;
+} // namespace platform
 
 // Writes a document's notes out as files: one note through a save panel, several into a
 // folder chosen in an open panel, and notes handed over with a folder (file promises). The
@@ -61,13 +62,12 @@ public:
 
     // Writes `note` as `type` to `url`: into it, under a unique name made from the title, when
     // it is a folder, else to it. The name written, or nothing when the write failed;
-    // *lostCharacters is set when plain text was written with "?" for characters the export
-    // encoding cannot hold.
+    // *losses is told what the file could not carry (characters, pictures, links).
     std::optional<QString> exportNote(const BXNote& note, const QUrl& url, const QString& type,
-        platform::Error* error, bool* lostCharacters = nullptr);
+        platform::Error* error, platform::WriteLosses* losses = nullptr);
     // Writes the notes into a folder in the current format, under the progress panel from 16
     // notes on; the names written go to `exportedFilesNames` on the direct path. Notes that
-    // failed or lost characters are named in one closing alert.
+    // failed or lost something on the way are named in one closing alert.
     void exportNotes(const QList<platform::ManagedObjectPtr>& notes, const QUrl& folder,
         QStringList* exportedFilesNames);
     // The Export… command: a save panel for one note, a folder panel for several, both

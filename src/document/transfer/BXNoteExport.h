@@ -2,8 +2,10 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/text/TextEncoding.h"
+#include "platform/text/WriteLosses.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,8 @@ public:
         QString title;
         QString text;
         QByteArray styles;
+        // The font new text of the note is typed in: a written file's default font.
+        QFont font;
     };
 
     struct Failure {
@@ -29,11 +33,17 @@ public:
         QString reason;
     };
 
-    // What an export tells when it ends: the notes it could not write, and the titles of those
-    // it wrote with "?" for characters the chosen encoding cannot hold.
+    // A note written without some of what it holds.
+    struct Loss {
+        QString title;
+        platform::WriteLosses losses;
+    };
+
+    // What an export tells when it ends: the notes it could not write, and those it wrote
+    // without characters the chosen encoding lacks or content the chosen format cannot hold.
     struct Report {
         QList<Failure> failures;
-        QStringList lostCharacters;
+        QList<Loss> losses;
     };
 
     BXNoteExport() = delete;
@@ -44,12 +54,12 @@ public:
     // text): RTFD with attachments, RTF without, plain text.
     static QString preferredTypeForText(const QTextDocument* styled);
     // Writes the note to `path` as `type` (a type identifier; "Auto" and empty decide by the
-    // content); plain text in `encoding`, "?" for what it cannot hold, which sets
-    // *lostCharacters when given.
+    // content); plain text in `encoding`, "?" for what it cannot hold. *losses, when given, is
+    // told what the file could not carry.
     static bool write(const Snapshot& note, const QString& type,
         platform::TextEncoding::Value encoding, const QString& path, platform::Error* error,
-        bool* lostCharacters = nullptr);
-    // The closing alert of an export that failed for some notes or lost characters of some;
-    // nothing when all went out whole. Main thread.
+        platform::WriteLosses* losses = nullptr);
+    // The closing alert of an export that failed for some notes or left something of some
+    // out; nothing when all went out whole. Main thread.
     static void report(const Report& report);
 };

@@ -1,6 +1,7 @@
 #include "document/transfer/MarkdownExporter.h"
 
 #include "document/model/BXNote.h"
+#include "document/transfer/MarkdownCode.h"
 #include "document/transfer/MarkdownImporter.h"
 
 #include "platform/foundation/Localized.h"
@@ -53,6 +54,9 @@ constexpr Rewrite kInlineRewrites[] = {
     { false, u"<p>", u"" },
     { false, u"</p>", u"\n\n" },
     { true, u"<a href=\"(.*?)\">(.*?)</a>", u"[$2]($1)", u"<a href=\"" },
+    // Pictures travel inside the file as data: URIs, which Markdown readers show, so a file
+    // exported alone keeps them.
+    { true, u"<img src=\"([^\"]*)\"[^>]*>", u"![]($1)", u"<img src=\"" },
 };
 
 constexpr Rewrite kFinalRewrites[] = {
@@ -251,17 +255,21 @@ std::optional<QString> MarkdownExporter::markdownFrom(const QTextDocument& text)
 {
     platform::HtmlWriter::Options options;
     options.encoding = platform::TextEncoding::UTF8StringEncoding;
-    // Step 26 strips <img> elements anyway; dropping images spares encoding them.
-    options.dropImages = true;
+    options.inlineImages = true;
+    QStringList code;
+    const std::unique_ptr<QTextDocument> withoutCode = MarkdownCode::withPlaceholders(text, &code);
     const std::optional<platform::HtmlWriter::Page> page
-        = platform::HtmlWriter::write(text, options);
+        = platform::HtmlWriter::write(*withoutCode, options);
     if (!page)
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString html = decoder.decode(page->html);
     if (decoder.hasError())
         return std::nullopt;
-    return markdownFromHTML(html);
+    const std::optional<QString> markdown = markdownFromHTML(html);
+    if (!markdown)
+        return std::nullopt;
+    return MarkdownCode::restored(*markdown, code);
 }
 
 std::optional<QString> MarkdownExporter::markdownFromHTML(const QString& html)
@@ -282,6 +290,7 @@ void MarkdownExporter::registerTextFormat()
     format.typeIdentifier = QStringLiteral("net.daringfireball.markdown");
     format.documentType = QStringLiteral("Markdown");
     format.extensions = { QStringLiteral("md"), QStringLiteral("markdown") };
+    format.writtenEncoding = platform::TextEncoding::UTF8StringEncoding;
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
                        const QString& target, platform::Error* error) {
         const std::optional<QString> markdown = markdownFrom(document);

@@ -30,6 +30,17 @@ bool saveFile(const QString& path, const QByteArray& data, Error* error)
         path, data, localized(QStringLiteral("The file could not be saved.")), error);
 }
 
+// Plain text has no place for a picture: its placeholder character is left out, never written
+// as a character of the text.
+QString textWithoutPictures(const QTextDocument& document, WriteLosses* losses)
+{
+    QString text = AttributedText::string(document);
+    if (losses && text.contains(QChar::ObjectReplacementCharacter))
+        losses->leavePicturesOut();
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
 // Flat RTFD is tried first, then RTF: the stored form decides, not the name.
 std::optional<TextFormat::ReadResult> readRichText(
     const QByteArray& data, const TextFormat::ReadOptions&, Error* error)
@@ -47,9 +58,13 @@ TextFormat rtf()
     format.typeIdentifier = QStringLiteral("public.rtf");
     format.documentType = RTFTextDocumentType;
     format.extensions = { QStringLiteral("rtf") };
-    format.write
-        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
-              Error* error) { return saveFile(target, RtfWriter::write(document), error); };
+    // Plain RTF leaves pictures out; RTFD is the form that keeps them.
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
+                       const QString& target, Error* error) {
+        if (options.losses)
+            options.losses->leavePicturesOutOf(document);
+        return saveFile(target, RtfWriter::write(document), error);
+    };
     format.read = readRichText;
     return format;
 }
@@ -119,8 +134,9 @@ TextFormat plainText()
     format.usesEncoding = true;
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
-        const std::optional<QByteArray> bytes = PlainText::write(AttributedText::string(document),
-            options.encoding, options.allowLossy, false, error, options.lostCharacters);
+        const std::optional<QByteArray> bytes
+            = PlainText::write(textWithoutPictures(document, options.losses), options.encoding,
+                options.allowLossy, false, error, options.losses);
         return bytes && saveFile(target, *bytes, error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions& options,
@@ -134,20 +150,20 @@ TextFormat plainText()
     return format;
 }
 
-// Old Mac plain text: Mac OS Roman whatever the chosen encoding, "?" for what it lacks, and
-// pictures left out rather than written as "?".
+// Old Mac plain text: Mac OS Roman whatever the chosen encoding, "?" for what it lacks.
 TextFormat legacyPlainText()
 {
     TextFormat format;
     format.typeIdentifier = TypeIdentifier::TraditionalPlainText;
     format.documentType = MacSimpleTextDocumentType;
     format.extensions = { QStringLiteral("txt") };
+    format.writtenEncoding = TextEncoding::MacOSRomanStringEncoding;
     format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
-        QString text = AttributedText::string(document);
-        text.remove(QChar::ObjectReplacementCharacter);
-        return saveFile(
-            target, PlainText::legacyPlainTextData(text, options.lostCharacters), error);
+        return saveFile(target,
+            PlainText::legacyPlainTextData(
+                textWithoutPictures(document, options.losses), options.losses),
+            error);
     };
     return format;
 }

@@ -2,6 +2,7 @@
 
 #include "AttributedText.h"
 #include "ConversionDocument.h"
+#include "ExportedFontFamily.h"
 #include "RtfFieldControls.h"
 #include "RtfListLevel.h"
 #include "TextEncoding.h"
@@ -9,6 +10,7 @@
 #include "TextListConversion.h"
 #include "WordBinary.h"
 #include "WordBytes.h"
+#include "WordPicture.h"
 #include "WordProperties.h"
 #include "platform/foundation/Localized.h"
 
@@ -73,9 +75,10 @@ struct Run {
 
 class Reader {
 public:
-    Reader(const QByteArray& document, const QByteArray& table)
+    Reader(const QByteArray& document, const QByteArray& table, const QByteArray& data)
         : m_documentData(document),
           m_tableData(table),
+          m_data(data),
           m_document(m_documentData),
           m_table(m_tableData)
     { }
@@ -104,6 +107,8 @@ private:
 
     const QByteArray& m_documentData;
     const QByteArray& m_tableData;
+    // The Data stream, where inline pictures are recorded; empty when the file has none.
+    const QByteArray& m_data;
     WordBytes m_document;
     WordBytes m_table;
     qint64 m_pairsAt = 0;
@@ -389,7 +394,8 @@ QTextCharFormat Reader::characterFormat(const Run* run, int istd)
 
     QFont font;
     const QString family = props.font >= 0 ? m_fonts.value(props.font) : QString();
-    font.setFamilies({ family.isEmpty() ? AttributedText::systemFont().family() : family });
+    font.setFamilies({ family.isEmpty() ? AttributedText::systemFont().family()
+                                        : ExportedFontFamily::readBack(family) });
     font.setPointSizeF(props.halfPoints / 2.0);
     font.setBold(props.bold);
     font.setItalic(props.italic);
@@ -656,9 +662,20 @@ std::unique_ptr<QTextDocument> Reader::read(Error* error)
                 ch = QChar(0x2011);
             else if (unit == 0x1F)
                 ch = QChar(0x00AD);
-            else if (unit < 0x20 && unit != u'\t')
-                continue; // pictures, notes and other anchors
             const Run* run = find(m_characterRuns, m_fcs[size_t(i)]);
+            if (unit == PictureMark && run) {
+                const std::optional<quint32> location
+                    = WordProperties::pictureLocation(run->grpprl);
+                if (std::optional<TextAttachment> picture
+                    = location ? WordPicture::read(m_data, *location) : std::nullopt) {
+                    flush();
+                    cursor.setCharFormat(characterFormat(run, istd));
+                    AttributedText::insertAttachment(cursor, *picture);
+                    continue;
+                }
+            }
+            if (ch.unicode() < 0x20 && ch != u'\t')
+                continue; // notes, drawings and other anchors
             QString link = currentLink();
             if (run != pendingRun || link != pendingLink)
                 flush();
@@ -735,7 +752,10 @@ std::unique_ptr<QTextDocument> DocReader::read(const QByteArray& data, Error* er
         Error::set(error, corruptError(QStringLiteral("The document's table stream is missing.")));
         return nullptr;
     }
-    return Reader(*document, *table).read(error);
+    // A document without pictures has no Data stream; one that cannot be read loses only them.
+    const QByteArray pictures
+        = readStream(file.get(), DataStream, data.size()).value_or(QByteArray());
+    return Reader(*document, *table, pictures).read(error);
 }
 
 } // namespace platform

@@ -1,9 +1,14 @@
 #include "DocWriter.h"
 
 #include "AttributedText.h"
+#include "DocListTables.h"
+#include "ExportedFontFamily.h"
+#include "ExportedPicture.h"
 #include "RtfListLevel.h"
 #include "TextListConversion.h"
 #include "WordBinary.h"
+#include "WordOutput.h"
+#include "WordPicture.h"
 #include "platform/foundation/Localized.h"
 
 #include <QHash>
@@ -28,67 +33,17 @@ namespace platform {
 namespace {
 
 using namespace WordBinary;
+using Out = WordOutput;
 
 constexpr quint32 kTextStart = 0x400;
 // The most a Chpx's one-byte count and a font name's entry can hold.
 constexpr int kMaximumFontNameLength = 100;
 constexpr int kMaximumTabs = 64;
 constexpr qsizetype kMinimumStreamSize = 4096;
-// Lists are named by ids of their own; any value but 0 and -1 will do.
-constexpr quint32 kFirstListId = 0x100;
-
-void put16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-void set16(QByteArray& out, int at, quint16 value)
-{
-    qToLittleEndian(value, out.data() + at);
-}
-
-void set32(QByteArray& out, int at, quint32 value)
-{
-    qToLittleEndian(value, out.data() + at);
-}
-
-void padTo(QByteArray& out, qsizetype multiple)
-{
-    const qsizetype rest = out.size() % multiple;
-    if (rest)
-        out.append(multiple - rest, '\0');
-}
 
 int twips(double points)
 {
     return int(std::lround(std::clamp(points * 20.0, -31680.0, 31680.0)));
-}
-
-void sprm8(QByteArray& grpprl, quint16 sprm, quint8 value)
-{
-    put16(grpprl, sprm);
-    grpprl.append(char(value));
-}
-
-void sprm16(QByteArray& grpprl, quint16 sprm, quint16 value)
-{
-    put16(grpprl, sprm);
-    put16(grpprl, value);
-}
-
-void sprm32(QByteArray& grpprl, quint16 sprm, quint32 value)
-{
-    put16(grpprl, sprm);
-    put32(grpprl, value);
 }
 
 quint8 nearestIco(const QColor& color)
@@ -146,6 +101,8 @@ public:
     QByteArray documentStream();
     QByteArray tableStream();
     const QByteArray& fib() const { return m_fib; }
+    // The Data stream: the pictures' records; empty without pictures.
+    const QByteArray& data() const { return m_data; }
 
 private:
     void collect();
@@ -153,21 +110,25 @@ private:
     const QByteArray& paragraphSprms(int formatIndex);
     int fontIndex(const QString& family);
     void addCharacters(QStringView text, int formatIndex);
+    void addRun(const QByteArray& grpprl);
+    // A special character (a picture's or a field's mark) with properties of its own added.
+    void addSpecial(char16_t mark, int formatIndex, const QByteArray& properties = {});
+    void addPicture(const QTextCharFormat& format, int formatIndex);
+    // A hyperlink is a field: its code between the begin and separator marks, the link's text
+    // as its result, then the end mark.
+    void openLink(const QString& href, int formatIndex);
+    void closeLink(int formatIndex);
+    QByteArray fieldTable() const;
     QByteArray fkpPages(
         const std::vector<Span>& spans, bool paragraphs, std::vector<quint32>* boundaries);
     QByteArray stylesheet() const;
     QByteArray fontTable() const;
     QByteArray sectionProperties() const;
-    // The list tables: one list (LSTF and its nine levels) and one override (LFO) per run of
-    // list items, whose items name the override; the levels follow the list table.
-    QByteArray listTable() const;
-    QByteArray listLevels() const;
-    QByteArray listOverrides() const;
 
     void pair(int index, quint32 offset, quint32 length)
     {
-        set32(m_fib, Fib::FcLcbBase + index * 8, offset);
-        set32(m_fib, Fib::FcLcbBase + index * 8 + 4, length);
+        Out::set32(m_fib, Fib::FcLcbBase + index * 8, offset);
+        Out::set32(m_fib, Fib::FcLcbBase + index * 8 + 4, length);
     }
 
     const QTextDocument& m_doc;
@@ -186,13 +147,15 @@ private:
     std::vector<quint32> m_papxBoundaries;
     quint32 m_firstChpxPage = 0;
     quint32 m_firstPapxPage = 0;
-    // Each list's Qt list format by level, as its items give them.
-    QList<QList<QTextListFormat>> m_lists;
+    DocListTables m_lists;
+    QByteArray m_data;
+    // Each field mark's place in the text and its two descriptor bytes.
+    std::vector<std::pair<quint32, quint16>> m_fieldMarks;
 };
 
 int Writer::fontIndex(const QString& family)
 {
-    const QString name = family.left(kMaximumFontNameLength);
+    const QString name = ExportedFontFamily::of(family).left(kMaximumFontNameLength);
     const qsizetype found = m_fonts.indexOf(name);
     if (found >= 0)
         return int(found);
@@ -211,31 +174,31 @@ const QByteArray& Writer::characterSprms(int formatIndex)
     QByteArray grpprl;
     const QString family = format.fontFamilies().toStringList().value(0);
     const quint16 ftc = quint16(fontIndex(family.isEmpty() ? m_systemFamily : family));
-    sprm16(grpprl, Sprm::CRgFtc0, ftc);
-    sprm16(grpprl, Sprm::CRgFtc1, ftc);
-    sprm16(grpprl, Sprm::CRgFtc2, ftc);
+    Out::sprm16(grpprl, Sprm::CRgFtc0, ftc);
+    Out::sprm16(grpprl, Sprm::CRgFtc1, ftc);
+    Out::sprm16(grpprl, Sprm::CRgFtc2, ftc);
     const double size = AttributedText::fontPointSize(format);
-    sprm16(grpprl, Sprm::CHps,
+    Out::sprm16(grpprl, Sprm::CHps,
         quint16(std::clamp(std::lround((size > 0 ? size : m_systemSize) * 2.0), 2L, 3276L)));
     if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
-        sprm8(grpprl, Sprm::CFBold, 1);
+        Out::sprm8(grpprl, Sprm::CFBold, 1);
     if (format.fontItalic())
-        sprm8(grpprl, Sprm::CFItalic, 1);
+        Out::sprm8(grpprl, Sprm::CFItalic, 1);
     if (const quint8 underline = kul(AttributedText::underlineStyle(format)))
-        sprm8(grpprl, Sprm::CKul, underline);
+        Out::sprm8(grpprl, Sprm::CKul, underline);
     if (const int strike = AttributedText::strikethroughStyle(format))
-        sprm8(grpprl, (strike & 0xFF) == 0x09 ? Sprm::CFDStrike : Sprm::CFStrike, 1);
+        Out::sprm8(grpprl, (strike & 0xFF) == 0x09 ? Sprm::CFDStrike : Sprm::CFStrike, 1);
     if (format.hasProperty(QTextFormat::ForegroundBrush)) {
         const QColor color = format.foreground().color();
-        sprm8(grpprl, Sprm::CIco, nearestIco(color));
+        Out::sprm8(grpprl, Sprm::CIco, nearestIco(color));
         // A COLORREF: red in the lowest byte, the top byte 0 for a set colour.
-        sprm32(grpprl, Sprm::CCv,
+        Out::sprm32(grpprl, Sprm::CCv,
             quint32(color.red()) | quint32(color.green()) << 8 | quint32(color.blue()) << 16);
     }
     if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
-        sprm8(grpprl, Sprm::CIss, 1);
+        Out::sprm8(grpprl, Sprm::CIss, 1);
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
-        sprm8(grpprl, Sprm::CIss, 2);
+        Out::sprm8(grpprl, Sprm::CIss, 2);
     return *m_characterSprms.insert(formatIndex, grpprl);
 }
 
@@ -253,13 +216,13 @@ const QByteArray& Writer::paragraphSprms(int formatIndex)
     QByteArray grpprl;
     switch (style.alignment) {
     case TextAlignment::Center:
-        sprm8(grpprl, Sprm::PJc80, 1);
+        Out::sprm8(grpprl, Sprm::PJc80, 1);
         break;
     case TextAlignment::Right:
-        sprm8(grpprl, Sprm::PJc80, 2);
+        Out::sprm8(grpprl, Sprm::PJc80, 2);
         break;
     case TextAlignment::Justified:
-        sprm8(grpprl, Sprm::PJc80, 3);
+        Out::sprm8(grpprl, Sprm::PJc80, 3);
         break;
     case TextAlignment::Left:
     case TextAlignment::Natural:
@@ -267,16 +230,16 @@ const QByteArray& Writer::paragraphSprms(int formatIndex)
     }
     const int left = twips(style.headIndent);
     if (left != 0)
-        sprm16(grpprl, Sprm::PDxaLeft80, quint16(qint16(left)));
+        Out::sprm16(grpprl, Sprm::PDxaLeft80, quint16(qint16(left)));
     if (const int first = twips(style.firstLineHeadIndent) - left; first != 0)
-        sprm16(grpprl, Sprm::PDxaLeft180, quint16(qint16(std::clamp(first, -31680, 31680))));
+        Out::sprm16(grpprl, Sprm::PDxaLeft180, quint16(qint16(std::clamp(first, -31680, 31680))));
     // A tail indent above zero counts from the leading margin; Word has no such indent.
     if (const int right = twips(-style.tailIndent); right > 0)
-        sprm16(grpprl, Sprm::PDxaRight80, quint16(qint16(right)));
+        Out::sprm16(grpprl, Sprm::PDxaRight80, quint16(qint16(right)));
     if (const int before = twips(style.paragraphSpacingBefore); before > 0)
-        sprm16(grpprl, Sprm::PDyaBefore, quint16(before));
+        Out::sprm16(grpprl, Sprm::PDyaBefore, quint16(before));
     if (const int after = twips(style.paragraphSpacing); after > 0)
-        sprm16(grpprl, Sprm::PDyaAfter, quint16(after));
+        Out::sprm16(grpprl, Sprm::PDyaAfter, quint16(after));
     const bool exact
         = style.minimumLineHeight > 0 && style.minimumLineHeight == style.maximumLineHeight;
     if (style.lineHeightMultiple > 0 || style.minimumLineHeight > 0) {
@@ -289,9 +252,9 @@ const QByteArray& Writer::paragraphSprms(int formatIndex)
         } else {
             line = qint16(exact ? -twips(style.minimumLineHeight) : twips(style.minimumLineHeight));
         }
-        put16(grpprl, Sprm::PDyaLine);
-        put16(grpprl, quint16(line));
-        put16(grpprl, multiple);
+        Out::put16(grpprl, Sprm::PDyaLine);
+        Out::put16(grpprl, quint16(line));
+        Out::put16(grpprl, multiple);
     }
     QList<TextTab> tabs = style.tabStops;
     std::sort(tabs.begin(), tabs.end(),
@@ -304,12 +267,12 @@ const QByteArray& Writer::paragraphSprms(int formatIndex)
     if (tabs.size() > kMaximumTabs)
         tabs.resize(kMaximumTabs);
     if (!tabs.isEmpty()) {
-        put16(grpprl, Sprm::PChgTabsPapx);
+        Out::put16(grpprl, Sprm::PChgTabsPapx);
         grpprl.append(char(2 + 3 * tabs.size()));
         grpprl.append(char(0)); // none deleted
         grpprl.append(char(tabs.size()));
         for (const TextTab& tab : tabs)
-            put16(grpprl, quint16(qint16(twips(tab.location))));
+            Out::put16(grpprl, quint16(qint16(twips(tab.location))));
         for (const TextTab& tab : tabs) {
             switch (tab.type) {
             case TextTabType::Left:
@@ -341,15 +304,72 @@ void Writer::addCharacters(QStringView text, int formatIndex)
             m_text += QChar(0x0B);
         else if (u == u'\t' || (u >= 0x20 && u != QChar::ObjectReplacementCharacter))
             m_text += ch;
-        // Other controls have meanings of their own in Word's text; images are left out.
+        // Other controls have meanings of their own in Word's text; pictures and fields are
+        // marked apart.
     }
     if (m_text.size() == before)
         return;
-    const QByteArray& grpprl = characterSprms(formatIndex);
+    addRun(characterSprms(formatIndex));
+}
+
+void Writer::addRun(const QByteArray& grpprl)
+{
     if (!m_runs.empty() && m_runs.back().grpprl == grpprl)
         m_runs.back().end = m_text.size();
     else
         m_runs.push_back({ m_text.size(), grpprl });
+}
+
+void Writer::addSpecial(char16_t mark, int formatIndex, const QByteArray& properties)
+{
+    m_text += QChar(mark);
+    QByteArray grpprl = characterSprms(formatIndex);
+    Out::sprm8(grpprl, Sprm::CFSpec, 1);
+    addRun(grpprl + properties);
+}
+
+void Writer::addPicture(const QTextCharFormat& format, int formatIndex)
+{
+    const std::optional<ExportedPicture> picture
+        = ExportedPicture::fromAttachment(AttributedText::attachment(m_doc, format));
+    if (!picture)
+        return;
+    const QByteArray record = WordPicture::record(*picture);
+    if (record.isEmpty())
+        return;
+    QByteArray location;
+    Out::sprm32(location, Sprm::CPicLocation, quint32(m_data.size()));
+    m_data += record;
+    addSpecial(PictureMark, formatIndex, location);
+}
+
+void Writer::openLink(const QString& href, int formatIndex)
+{
+    m_fieldMarks.push_back({ quint32(m_text.size()), quint16(FieldBegin | HyperlinkField << 8) });
+    addSpecial(FieldBegin, formatIndex);
+    QString target = href;
+    target.replace(u'"', QLatin1StringView("%22"));
+    addCharacters(QStringLiteral(" HYPERLINK \"%1\" ").arg(target), formatIndex);
+    m_fieldMarks.push_back({ quint32(m_text.size()), quint16(FieldSeparator | 0xFF00) });
+    addSpecial(FieldSeparator, formatIndex);
+}
+
+void Writer::closeLink(int formatIndex)
+{
+    // The end mark says that the field has a separator.
+    m_fieldMarks.push_back({ quint32(m_text.size()), quint16(FieldEnd | 0x8000) });
+    addSpecial(FieldEnd, formatIndex);
+}
+
+QByteArray Writer::fieldTable() const
+{
+    QByteArray plc;
+    for (const auto& mark : m_fieldMarks)
+        Out::put32(plc, mark.first);
+    Out::put32(plc, quint32(m_text.size()));
+    for (const auto& mark : m_fieldMarks)
+        Out::put16(plc, mark.second);
+    return plc;
 }
 
 void Writer::collect()
@@ -366,36 +386,48 @@ void Writer::collect()
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         const QString blockText = block.text();
         int offset = 0;
+        QString link;
+        int linkFormat = -1;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            addCharacters(
-                QStringView(blockText).mid(offset, fragment.length()), fragment.charFormatIndex());
+            const QTextCharFormat format = fragment.charFormat();
+            const QString href = format.isAnchor() ? format.anchorHref() : QString();
+            if (href != link) {
+                if (!link.isEmpty())
+                    closeLink(linkFormat);
+                link = href;
+                linkFormat = fragment.charFormatIndex();
+                if (!link.isEmpty())
+                    openLink(link, linkFormat);
+            }
+            if (AttributedText::isAttachment(format)) {
+                for (int i = 0; i < fragment.length(); ++i)
+                    addPicture(format, fragment.charFormatIndex());
+            } else {
+                addCharacters(QStringView(blockText).mid(offset, fragment.length()),
+                    fragment.charFormatIndex());
+            }
             offset += fragment.length();
         }
+        // A field ends in the paragraph it began in.
+        if (!link.isEmpty())
+            closeLink(linkFormat);
         // The paragraph mark carries the paragraph's own character format.
         m_text += QChar(0x0D);
-        const QByteArray& grpprl = characterSprms(block.charFormatIndex());
-        if (!m_runs.empty() && m_runs.back().grpprl == grpprl)
-            m_runs.back().end = m_text.size();
-        else
-            m_runs.push_back({ m_text.size(), grpprl });
+        addRun(characterSprms(block.charFormatIndex()));
         QByteArray paragraph = paragraphSprms(block.blockFormatIndex());
         if (const QTextList* list = block.textList()) {
             const int level = listLevel(list);
             if (level == 0 || current == 0) {
                 auto found = wordLists.find(list);
-                if (found == wordLists.end()) {
-                    m_lists.append(QList<QTextListFormat>(RtfListLevel::MaximumLevels));
-                    found = wordLists.insert(list, m_lists.size());
-                }
+                if (found == wordLists.end())
+                    found = wordLists.insert(list, m_lists.addList());
                 current = *found;
             }
-            QTextListFormat& format = m_lists[current - 1][level];
-            if (format.style() == QTextListFormat::ListStyleUndefined)
-                format = list->format();
+            m_lists.useLevel(current, level, list->format());
             // The level first: readers apply the list as soon as they meet it.
-            sprm8(paragraph, Sprm::PIlvl, quint8(level));
-            sprm16(paragraph, Sprm::PIlfo, quint16(current));
+            Out::sprm8(paragraph, Sprm::PIlvl, quint8(level));
+            Out::sprm16(paragraph, Sprm::PIlfo, quint16(current));
         }
         m_paragraphs.push_back({ m_text.size(), paragraph });
     }
@@ -417,7 +449,7 @@ QByteArray Writer::fkpPages(
     const auto flush = [&]() {
         const int count = int(offsets.size());
         for (int i = 0; i <= count; ++i)
-            set32(page, i * 4, fcs[size_t(i)]);
+            Out::set32(page, i * 4, fcs[size_t(i)]);
         for (int i = 0; i < count; ++i)
             page[(count + 1) * 4 + i * entrySize] = char(offsets[size_t(i)]);
         page[PageSize - 1] = char(count);
@@ -443,7 +475,7 @@ QByteArray Writer::fkpPages(
                 entry.append(char((size + 1) / 2));
             else
                 entry.append(char(0)).append(char(size / 2));
-            put16(entry, 0);
+            Out::put16(entry, 0);
             entry += span.grpprl;
         } else if (!span.grpprl.isEmpty()) {
             entry.append(char(span.grpprl.size()));
@@ -479,14 +511,14 @@ QByteArray Writer::sectionProperties() const
         : QSizeF(595.3, 841.9); // A4
     const auto margin = [](double value) { return value >= 0 ? value : 72.0; };
     QByteArray grpprl;
-    sprm16(grpprl, Sprm::SXaPage, quint16(twips(paper.width())));
-    sprm16(grpprl, Sprm::SYaPage, quint16(twips(paper.height())));
-    sprm16(grpprl, Sprm::SDxaLeft, quint16(twips(margin(attributes.margins.left()))));
-    sprm16(grpprl, Sprm::SDxaRight, quint16(twips(margin(attributes.margins.right()))));
-    sprm16(grpprl, Sprm::SDyaTop, quint16(twips(margin(attributes.margins.top()))));
-    sprm16(grpprl, Sprm::SDyaBottom, quint16(twips(margin(attributes.margins.bottom()))));
+    Out::sprm16(grpprl, Sprm::SXaPage, quint16(twips(paper.width())));
+    Out::sprm16(grpprl, Sprm::SYaPage, quint16(twips(paper.height())));
+    Out::sprm16(grpprl, Sprm::SDxaLeft, quint16(twips(margin(attributes.margins.left()))));
+    Out::sprm16(grpprl, Sprm::SDxaRight, quint16(twips(margin(attributes.margins.right()))));
+    Out::sprm16(grpprl, Sprm::SDyaTop, quint16(twips(margin(attributes.margins.top()))));
+    Out::sprm16(grpprl, Sprm::SDyaBottom, quint16(twips(margin(attributes.margins.bottom()))));
     QByteArray sepx;
-    put16(sepx, quint16(grpprl.size()));
+    Out::put16(sepx, quint16(grpprl.size()));
     return sepx + grpprl;
 }
 
@@ -494,46 +526,46 @@ QByteArray Writer::documentStream()
 {
     collect();
     m_fib = QByteArray(Fib::Size, '\0');
-    set16(m_fib, Fib::Ident, Ident);
-    set16(m_fib, Fib::Version, Word97Version);
-    set16(m_fib, 0x06, 0x0409); // language
+    Out::set16(m_fib, Fib::Ident, Ident);
+    Out::set16(m_fib, Fib::Version, Word97Version);
+    Out::set16(m_fib, 0x06, 0x0409); // language
     // The table is 1Table; characters may be beyond Windows-1252.
-    set16(m_fib, Fib::Flags, Fib::WhichTableFlag | 0x1000);
-    set16(m_fib, 0x0C, 0x00BF); // oldest version that reads the file
-    set16(m_fib, Fib::Csw, 14);
-    set16(m_fib, 0x22 + 13 * 2, 0x0409); // Far East language
-    set16(m_fib, 0x3E, 22); // count of long values
-    set16(m_fib, Fib::CbRgFcLcb, Fib::PairCount);
+    Out::set16(m_fib, Fib::Flags, Fib::WhichTableFlag | 0x1000);
+    Out::set16(m_fib, 0x0C, 0x00BF); // oldest version that reads the file
+    Out::set16(m_fib, Fib::Csw, 14);
+    Out::set16(m_fib, 0x22 + 13 * 2, 0x0409); // Far East language
+    Out::set16(m_fib, 0x3E, 22); // count of long values
+    Out::set16(m_fib, Fib::CbRgFcLcb, Fib::PairCount);
 
     QByteArray stream = m_fib;
     stream.append(int(kTextStart) - stream.size(), '\0');
     for (const QChar ch : std::as_const(m_text))
-        put16(stream, ch.unicode());
+        Out::put16(stream, ch.unicode());
     const quint32 textEnd = quint32(stream.size());
     m_sepx = textEnd;
     stream += sectionProperties();
-    padTo(stream, PageSize);
+    Out::padTo(stream, PageSize);
     m_firstChpxPage = quint32(stream.size() / PageSize);
     stream += fkpPages(m_runs, false, &m_chpxBoundaries);
     m_firstPapxPage = quint32(stream.size() / PageSize);
     stream += fkpPages(m_paragraphs, true, &m_papxBoundaries);
 
     // Old readers find the text between these two offsets.
-    set32(m_fib, 0x18, kTextStart);
-    set32(m_fib, 0x1C, textEnd);
-    set32(m_fib, 0x40, quint32(stream.size())); // bytes in use
+    Out::set32(m_fib, 0x18, kTextStart);
+    Out::set32(m_fib, 0x1C, textEnd);
+    Out::set32(m_fib, 0x40, quint32(stream.size())); // bytes in use
     // Readers expect the stream in the compound file's large blocks, which start at 4096 bytes.
     if (stream.size() < kMinimumStreamSize)
         stream.append(kMinimumStreamSize - stream.size(), '\0');
-    set32(m_fib, Fib::CcpText, quint32(m_text.size()));
+    Out::set32(m_fib, Fib::CcpText, quint32(m_text.size()));
     const quint32 chpxPages = quint32(m_chpxBoundaries.size() - 1);
     const quint32 papxPages = quint32(m_papxBoundaries.size() - 1);
-    set32(m_fib, 0x40 + 11 * 4, m_firstChpxPage);
-    set32(m_fib, 0x40 + 12 * 4, m_firstChpxPage);
-    set32(m_fib, 0x40 + 13 * 4, chpxPages);
-    set32(m_fib, 0x40 + 14 * 4, m_firstPapxPage);
-    set32(m_fib, 0x40 + 15 * 4, m_firstPapxPage);
-    set32(m_fib, 0x40 + 16 * 4, papxPages);
+    Out::set32(m_fib, 0x40 + 11 * 4, m_firstChpxPage);
+    Out::set32(m_fib, 0x40 + 12 * 4, m_firstChpxPage);
+    Out::set32(m_fib, 0x40 + 13 * 4, chpxPages);
+    Out::set32(m_fib, 0x40 + 14 * 4, m_firstPapxPage);
+    Out::set32(m_fib, 0x40 + 15 * 4, m_firstPapxPage);
+    Out::set32(m_fib, 0x40 + 16 * 4, papxPages);
     return stream;
 }
 
@@ -542,47 +574,47 @@ QByteArray Writer::stylesheet() const
     const auto style = [](quint16 sti, quint16 kind, quint16 next, const QString& name,
                            const QByteArray& paragraph, const QByteArray& character) {
         QByteArray std;
-        put16(std, sti);
-        put16(std, quint16(0xFFF0 | kind)); // based on no style
-        put16(std, quint16(next << 4 | (kind == 1 ? 2 : 1)));
-        put16(std, 0); // filled in below
-        put16(std, 0);
-        put16(std, quint16(name.size()));
+        Out::put16(std, sti);
+        Out::put16(std, quint16(0xFFF0 | kind)); // based on no style
+        Out::put16(std, quint16(next << 4 | (kind == 1 ? 2 : 1)));
+        Out::put16(std, 0); // filled in below
+        Out::put16(std, 0);
+        Out::put16(std, quint16(name.size()));
         for (const QChar ch : name)
-            put16(std, ch.unicode());
-        put16(std, 0);
+            Out::put16(std, ch.unicode());
+        Out::put16(std, 0);
         if (kind == 1) {
-            padTo(std, 2);
-            put16(std, quint16(2 + paragraph.size()));
-            put16(std, 0);
+            Out::padTo(std, 2);
+            Out::put16(std, quint16(2 + paragraph.size()));
+            Out::put16(std, 0);
             std += paragraph;
         }
-        padTo(std, 2);
-        put16(std, quint16(character.size()));
+        Out::padTo(std, 2);
+        Out::put16(std, quint16(character.size()));
         std += character;
-        padTo(std, 2);
-        set16(std, 6, quint16(std.size()));
+        Out::padTo(std, 2);
+        Out::set16(std, 6, quint16(std.size()));
         QByteArray entry;
-        put16(entry, quint16(std.size()));
+        Out::put16(entry, quint16(std.size()));
         return entry + std;
     };
 
     QByteArray normalCharacters;
-    sprm16(normalCharacters, Sprm::CRgFtc0, 0);
-    sprm16(normalCharacters, Sprm::CHps, quint16(std::lround(m_systemSize * 2.0)));
+    Out::sprm16(normalCharacters, Sprm::CRgFtc0, 0);
+    Out::sprm16(normalCharacters, Sprm::CHps, quint16(std::lround(m_systemSize * 2.0)));
 
     QByteArray out;
     constexpr quint16 kStyleCount = 15;
-    put16(out, 18); // size of the header that follows
-    put16(out, kStyleCount);
-    put16(out, 10); // size of each style's fixed part
-    put16(out, 1); // built-in style names are written
-    put16(out, 0x5B); // highest built-in style identifier known
-    put16(out, kStyleCount); // fixed style slots
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, 0);
+    Out::put16(out, 18); // size of the header that follows
+    Out::put16(out, kStyleCount);
+    Out::put16(out, 10); // size of each style's fixed part
+    Out::put16(out, 1); // built-in style names are written
+    Out::put16(out, 0x5B); // highest built-in style identifier known
+    Out::put16(out, kStyleCount); // fixed style slots
+    Out::put16(out, 0);
+    Out::put16(out, 0);
+    Out::put16(out, 0);
+    Out::put16(out, 0);
     for (quint16 istd = 0; istd < kStyleCount; ++istd) {
         if (istd == 0)
             out += style(0, 1, 0, QStringLiteral("Normal"), QByteArray(), normalCharacters);
@@ -590,7 +622,7 @@ QByteArray Writer::stylesheet() const
             out += style(
                 65, 2, 10, QStringLiteral("Default Paragraph Font"), QByteArray(), QByteArray());
         else
-            put16(out, 0);
+            Out::put16(out, 0);
     }
     return out;
 }
@@ -598,92 +630,21 @@ QByteArray Writer::stylesheet() const
 QByteArray Writer::fontTable() const
 {
     QByteArray out;
-    put16(out, quint16(m_fonts.size()));
-    put16(out, 0);
+    Out::put16(out, quint16(m_fonts.size()));
+    Out::put16(out, 0);
     for (const QString& name : m_fonts) {
         QByteArray ffn;
         ffn.append(char(0x26)); // variable pitch, TrueType, sans-serif family
-        put16(ffn, 400);
+        Out::put16(ffn, 400);
         ffn.append(char(0)); // ANSI character set
         ffn.append(char(0));
         ffn.append(10 + 24, '\0'); // no PANOSE numbers, no font signature
         for (const QChar ch : name)
-            put16(ffn, ch.unicode());
-        put16(ffn, 0);
+            Out::put16(ffn, ch.unicode());
+        Out::put16(ffn, 0);
         out.append(char(ffn.size()));
         out += ffn;
     }
-    return out;
-}
-
-QByteArray Writer::listTable() const
-{
-    QByteArray out;
-    put16(out, quint16(m_lists.size()));
-    for (qsizetype i = 0; i < m_lists.size(); ++i) {
-        put32(out, quint32(kFirstListId + i));
-        put32(out, quint32(kFirstListId + i)); // template id
-        for (int level = 0; level < RtfListLevel::MaximumLevels; ++level)
-            put16(out, 0x0FFF); // no paragraph style
-        out.append(char(0)); // not a one-level list
-        out.append(char(0));
-    }
-    return out;
-}
-
-QByteArray Writer::listLevels() const
-{
-    QByteArray out;
-    for (const QList<QTextListFormat>& list : m_lists) {
-        for (int level = 0; level < RtfListLevel::MaximumLevels; ++level) {
-            // A level no item uses takes the format of the level above it.
-            int used = level;
-            while (used > 0 && list[used].style() == QTextListFormat::ListStyleUndefined)
-                --used;
-            const RtfListLevel format = RtfListLevel::fromListFormat(list[used]);
-            // The marker text: the bullet, or the level's number (a character below 0x20)
-            // between its prefix and suffix.
-            QString marker = format.isBullet()
-                ? QString(format.bullet())
-                : format.prefix.left(20) + QChar(char16_t(level)) + format.suffix.left(20);
-            QByteArray paragraph;
-            sprm16(paragraph, Sprm::PDxaLeft80, quint16(RtfListLevel::textIndent(level)));
-            sprm16(paragraph, Sprm::PDxaLeft180, quint16(qint16(-360)));
-            put32(out, 1); // starts at 1
-            out.append(char(format.numberFormat()));
-            out.append(char(0)); // left-aligned, restarting after a shallower level
-            QByteArray numbers(9, '\0');
-            if (!format.isBullet())
-                numbers[0] = char(format.prefix.left(20).size() + 1);
-            out += numbers;
-            out.append(char(0)); // a tab follows the marker
-            put32(out, 0);
-            put32(out, 0);
-            out.append(char(0)); // no character properties
-            out.append(char(paragraph.size()));
-            out.append(char(0));
-            out.append(char(0));
-            out += paragraph;
-            put16(out, quint16(marker.size()));
-            for (const QChar ch : marker)
-                put16(out, ch.unicode());
-        }
-    }
-    return out;
-}
-
-QByteArray Writer::listOverrides() const
-{
-    QByteArray out;
-    put32(out, quint32(m_lists.size()));
-    for (qsizetype i = 0; i < m_lists.size(); ++i) {
-        put32(out, quint32(kFirstListId + i));
-        put32(out, 0);
-        put32(out, 0);
-        put32(out, 0); // no level overrides
-    }
-    for (qsizetype i = 0; i < m_lists.size(); ++i)
-        put32(out, 0xFFFFFFFF);
     return out;
 }
 
@@ -701,9 +662,9 @@ QByteArray Writer::tableStream()
     const auto binTable = [](const std::vector<quint32>& boundaries, quint32 firstPage) {
         QByteArray plc;
         for (const quint32 fc : boundaries)
-            put32(plc, fc);
+            Out::put32(plc, fc);
         for (size_t i = 0; i + 1 < boundaries.size(); ++i)
-            put32(plc, firstPage + quint32(i));
+            Out::put32(plc, firstPage + quint32(i));
         return plc;
     };
     place(Fib::PlcfBteChpx, binTable(m_chpxBoundaries, m_firstChpxPage));
@@ -712,34 +673,36 @@ QByteArray Writer::tableStream()
 
     QByteArray dop(500, '\0');
     dop[0] = char(0x02); // widow control
-    set16(dop, 8, 720); // default tab interval, half an inch
+    Out::set16(dop, 8, 720); // default tab interval, half an inch
     place(Fib::Dop, dop);
 
     const quint32 characters = quint32(m_text.size());
     QByteArray clx;
     clx.append(char(0x02));
-    put32(clx, 16);
-    put32(clx, 0);
-    put32(clx, characters);
-    put16(clx, 0);
-    put32(clx, kTextStart); // Unicode: the compressed flag is clear
-    put16(clx, 0);
+    Out::put32(clx, 16);
+    Out::put32(clx, 0);
+    Out::put32(clx, characters);
+    Out::put16(clx, 0);
+    Out::put32(clx, kTextStart); // Unicode: the compressed flag is clear
+    Out::put16(clx, 0);
     place(Fib::Clx, clx);
 
     QByteArray sections;
-    put32(sections, 0);
-    put32(sections, characters);
-    put16(sections, 0);
-    put32(sections, m_sepx);
-    put16(sections, 0);
-    put32(sections, 0xFFFFFFFF);
+    Out::put32(sections, 0);
+    Out::put32(sections, characters);
+    Out::put16(sections, 0);
+    Out::put32(sections, m_sepx);
+    Out::put16(sections, 0);
+    Out::put32(sections, 0xFFFFFFFF);
     place(Fib::PlcfSed, sections);
 
     if (!m_lists.isEmpty()) {
-        place(Fib::PlfLst, listTable());
-        table += listLevels();
-        place(Fib::PlfLfo, listOverrides());
+        place(Fib::PlfLst, m_lists.listTable());
+        table += m_lists.listLevels();
+        place(Fib::PlfLfo, m_lists.listOverrides());
     }
+    if (!m_fieldMarks.empty())
+        place(Fib::PlcfFldMom, fieldTable());
     return table;
 }
 
@@ -776,7 +739,8 @@ std::optional<QByteArray> DocWriter::write(const QTextDocument& doc, Error* erro
     std::unique_ptr<GsfOutput, GObjectDeleter> memory(gsf_output_memory_new());
     std::unique_ptr<GsfOutfile, GObjectDeleter> file(gsf_outfile_msole_new(memory.get()));
     bool ok = file && writeStream(file.get(), DocumentStream, document)
-        && writeStream(file.get(), Table1Stream, table);
+        && writeStream(file.get(), Table1Stream, table)
+        && (writer.data().isEmpty() || writeStream(file.get(), DataStream, writer.data()));
     if (file)
         ok = gsf_output_close(GSF_OUTPUT(file.get())) && ok;
     if (!ok) {

@@ -16,7 +16,8 @@ namespace platform {
 // piece table, the bin tables of those pages, a stylesheet with Normal, the font table, the
 // document properties and the one section. Runs keep font, size, bold, italic, underline,
 // strikethrough, colour and super/subscript; paragraphs keep alignment, indents, spacing, line
-// height and tabs. Images and link targets are left out (a link's text stays). Reentrant.
+// height and tabs. Links are hyperlink fields; pictures are inline pictures whose records go to
+// the Data stream. Reentrant.
 class DocWriter final {
 public:
     static std::optional<QByteArray> write(const QTextDocument& doc, Error* error = nullptr);

@@ -82,10 +82,11 @@ QByteArray relationships(const QList<WordXmlWriter::Relationship>& list)
 
 } // namespace
 
-bool DocxWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error)
+bool DocxWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error,
+    const std::optional<QFont>& defaultFont)
 {
     const WordXmlWriter::Result parts
-        = WordXmlWriter::write(document, WordXmlWriter::Dialect::Docx);
+        = WordXmlWriter::write(document, WordXmlWriter::Dialect::Docx, defaultFont);
     const QList<WordXmlWriter::Relationship> package = { { QStringLiteral("rId1"),
         QStringLiteral(
             "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument"),
@@ -114,12 +115,13 @@ bool DocxWriter::writeFolder(const QTextDocument& document, const QString& folde
     return true;
 }
 
-bool DocxWriter::write(const QTextDocument& document, const QString& target, Error* error)
+bool DocxWriter::write(const QTextDocument& document, const QString& target, Error* error,
+    const std::optional<QFont>& defaultFont)
 {
     // The content types lead, so that the first bytes tell a Word document from other zips.
     return ZipArchive::packNewFolder(
         [&](const QString& folder, Error* fillError) {
-            return writeFolder(document, folder, fillError);
+            return writeFolder(document, folder, fillError, defaultFont);
         },
         target, { kContentTypes }, error);
 }

@@ -2,7 +2,10 @@
 
 #include "platform/foundation/Error.h"
 
+#include <QFont>
 #include <QString>
+
+#include <optional>
 
 class QTextDocument;
 
@@ -16,10 +19,13 @@ class DocxWriter final {
 public:
     DocxWriter() = delete;
 
-    static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr);
+    // Text that names no font takes `defaultFont`, else the system font, as the document's
+    // default.
+    static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr,
+        const std::optional<QFont>& defaultFont = std::nullopt);
     // The unpacked package.
-    static bool writeFolder(
-        const QTextDocument& document, const QString& folder, Error* error = nullptr);
+    static bool writeFolder(const QTextDocument& document, const QString& folder,
+        Error* error = nullptr, const std::optional<QFont>& defaultFont = std::nullopt);
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "ImportedTextStyle.h"
 
 #include "AttributedText.h"
+#include "ExportedFontFamily.h"
 
 #include <QFont>
 
@@ -51,7 +52,7 @@ QTextCharFormat ImportedTextStyle::charFormat() const
     if (fontFamily || fontSize || bold || italic) {
         QFont font;
         if (fontFamily && !fontFamily->isEmpty())
-            font.setFamilies({ *fontFamily });
+            font.setFamilies({ ExportedFontFamily::readBack(*fontFamily) });
         if (fontSize && *fontSize > 0)
             font.setPointSizeF(std::clamp(*fontSize, 1.0, 1638.0));
         font.setBold(bold.value_or(false));

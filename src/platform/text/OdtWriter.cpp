@@ -1,6 +1,7 @@
 #include "OdtWriter.h"
 
 #include "AttributedText.h"
+#include "ExportedFontFamily.h"
 #include "ExportedPicture.h"
 #include "OpenDocumentNamespaces.h"
 #include "RtfListLevel.h"
@@ -71,7 +72,9 @@ struct Picture {
 
 class Writer {
 public:
-    explicit Writer(const QTextDocument& doc) : m_doc(doc) { }
+    Writer(const QTextDocument& doc, const QFont& defaultFont)
+        : m_doc(doc), m_defaultFont(defaultFont)
+    { }
 
     QByteArray content()
     {
@@ -113,8 +116,8 @@ public:
 
     QByteArray styles()
     {
-        const QFont system = AttributedText::systemFont();
-        const QString family = system.families().value(0, system.family());
+        const QString family
+            = ExportedFontFamily::of(m_defaultFont.families().value(0, m_defaultFont.family()));
         m_fonts = QStringList { family };
         QByteArray bytes;
         QXmlStreamWriter xml(&bytes);
@@ -132,7 +135,7 @@ public:
                 std::lround(AttributedText::defaultParagraphStyle().lineHeightMultiple * 100)));
         xml.writeEmptyElement(QStringLiteral("style:text-properties"));
         xml.writeAttribute(QStringLiteral("style:font-name"), XmlText::clean(family));
-        xml.writeAttribute(QStringLiteral("fo:font-size"), points(system.pointSizeF()));
+        xml.writeAttribute(QStringLiteral("fo:font-size"), points(m_defaultFont.pointSizeF()));
         xml.writeEndElement();
         xml.writeStartElement(QStringLiteral("style:style"));
         xml.writeAttribute(QStringLiteral("style:name"), QStringLiteral("Standard"));
@@ -261,8 +264,9 @@ private:
     QString textStyle(const QTextCharFormat& format)
     {
         Properties properties;
-        const QString family = format.fontFamilies().toStringList().value(0);
-        if (!family.isEmpty()) {
+        const QString named = format.fontFamilies().toStringList().value(0);
+        if (!named.isEmpty()) {
+            const QString family = ExportedFontFamily::of(named);
             if (!m_fonts.contains(family))
                 m_fonts.append(family);
             properties.append({ QStringLiteral("style:font-name"), XmlText::clean(family) });
@@ -529,6 +533,8 @@ private:
     }
 
     const QTextDocument& m_doc;
+    // The font of text that names none, declared as the default style's.
+    const QFont m_defaultFont;
     QStringList m_fonts;
     QHash<QString, QString> m_styleNames;
     QList<AutomaticStyle> m_styles;
@@ -587,10 +593,11 @@ QByteArray manifest(const QList<Picture>& pictures)
 
 } // namespace
 
-bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error)
+bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder, Error* error,
+    const std::optional<QFont>& defaultFont)
 {
     const auto lists = TextListConversion::toQtLists(document);
-    Writer writer(*lists);
+    Writer writer(*lists, defaultFont.value_or(AttributedText::systemFont()));
     const QByteArray content = writer.content();
     const QByteArray styles = writer.styles();
     if (!ZipArchive::writeFolderFile(folder, QStringLiteral("mimetype"), MimeType.toLatin1(), error)
@@ -608,11 +615,12 @@ bool OdtWriter::writeFolder(const QTextDocument& document, const QString& folder
     return true;
 }
 
-bool OdtWriter::write(const QTextDocument& document, const QString& target, Error* error)
+bool OdtWriter::write(const QTextDocument& document, const QString& target, Error* error,
+    const std::optional<QFont>& defaultFont)
 {
     return ZipArchive::packNewFolder(
         [&](const QString& folder, Error* fillError) {
-            return writeFolder(document, folder, fillError);
+            return writeFolder(document, folder, fillError, defaultFont);
         },
         target, { QStringLiteral("mimetype") }, error);
 }

@@ -2,7 +2,10 @@
 
 #include "platform/foundation/Error.h"
 
+#include <QFont>
 #include <QString>
+
+#include <optional>
 
 class QTextDocument;
 
@@ -19,10 +22,13 @@ class OdtWriter final {
 public:
     OdtWriter() = delete;
 
-    static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr);
+    // Text that names no font takes `defaultFont`, else the system font, as the document's
+    // default style.
+    static bool write(const QTextDocument& document, const QString& target, Error* error = nullptr,
+        const std::optional<QFont>& defaultFont = std::nullopt);
     // The unpacked package.
-    static bool writeFolder(
-        const QTextDocument& document, const QString& folder, Error* error = nullptr);
+    static bool writeFolder(const QTextDocument& document, const QString& folder,
+        Error* error = nullptr, const std::optional<QFont>& defaultFont = std::nullopt);
 
     static inline const QString MimeType
         = QStringLiteral("application/vnd.oasis.opendocument.text");

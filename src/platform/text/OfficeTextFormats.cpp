@@ -32,26 +32,27 @@ TextFormat docx()
     format.typeIdentifier = TypeIdentifier::OfficeOpenXmlDocument;
     format.documentType = OfficeOpenXMLTextDocumentType;
     format.extensions = { QStringLiteral("docx") };
-    format.write
-        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
-              Error* error) { return DocxWriter::write(document, target, error); };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
+                       const QString& target, Error* error) {
+        return DocxWriter::write(document, target, error, options.defaultFont);
+    };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&, Error* error) {
         return result(DocxReader::read(data, error));
     };
     return format;
 }
 
-// Pictures stay out: the format's own way of carrying them is not read alike by readers.
 TextFormat wordML()
 {
     TextFormat format;
     format.typeIdentifier = TypeIdentifier::WordXml;
     format.documentType = WordMLTextDocumentType;
     format.extensions = { QStringLiteral("xml") };
-    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions&,
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
                        const QString& target, Error* error) {
         return SafeWrite::writeFile(target,
-            WordXmlWriter::write(document, WordXmlWriter::Dialect::WordML).document,
+            WordXmlWriter::write(document, WordXmlWriter::Dialect::WordML, options.defaultFont)
+                .document,
             localized(QStringLiteral("The file could not be saved.")), error);
     };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&, Error* error) {
@@ -67,9 +68,10 @@ TextFormat openDocument()
     format.typeIdentifier = TypeIdentifier::OpenDocumentText;
     format.documentType = OpenDocumentTextDocumentType;
     format.extensions = { QStringLiteral("odt") };
-    format.write
-        = [](const QTextDocument& document, const TextFormat::WriteOptions&, const QString& target,
-              Error* error) { return OdtWriter::write(document, target, error); };
+    format.write = [](const QTextDocument& document, const TextFormat::WriteOptions& options,
+                       const QString& target, Error* error) {
+        return OdtWriter::write(document, target, error, options.defaultFont);
+    };
     format.read = [](const QByteArray& data, const TextFormat::ReadOptions&, Error* error) {
         return result(OdtReader::read(data, error));
     };

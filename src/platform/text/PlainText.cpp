@@ -1,6 +1,9 @@
 #include "PlainText.h"
 
 #include "EncodingDetector.h"
+#include "WriteLosses.h"
+
+#include <QHash>
 
 namespace platform {
 
@@ -30,18 +33,35 @@ const ByteOrderMark* markOf(const QByteArray& data)
     return nullptr;
 }
 
+// Counts, into `losses`, each character of `text` that `encoding` cannot hold.
+void countLostCharacters(const QString& text, TextEncoding::Value encoding, WriteLosses& losses)
+{
+    QHash<char32_t, bool> fits;
+    for (const uint code : QStringView(text).toUcs4()) {
+        const char32_t character = code;
+        auto known = fits.constFind(character);
+        if (known == fits.constEnd()) {
+            const QString alone = QString::fromUcs4(&character, 1);
+            known = fits.insert(character,
+                TextEncoding::encode(alone, encoding, TextEncoding::Unencodable::Fail).has_value());
+        }
+        if (!*known)
+            losses.addLostCharacter(character);
+    }
+}
+
 // The text in `encoding` with "?" for what it cannot hold. Most texts fit: the exact conversion
 // is tried first, and only a text it refuses is converted again with substitutes.
 std::optional<QByteArray> lossyBytes(
-    const QString& text, TextEncoding::Value encoding, Error* error, bool* lostCharacters)
+    const QString& text, TextEncoding::Value encoding, Error* error, WriteLosses* losses)
 {
     if (std::optional<QByteArray> exact
         = TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Fail))
         return exact;
     std::optional<QByteArray> bytes
         = TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Substitute, error);
-    if (bytes && lostCharacters)
-        *lostCharacters = true;
+    if (bytes && losses)
+        countLostCharacters(text, encoding, *losses);
     return bytes;
 }
 
@@ -92,10 +112,10 @@ std::optional<PlainText::ReadResult> PlainText::read(
 }
 
 std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Value encoding,
-    bool allowLossy, bool byteOrderMark, Error* error, bool* lostCharacters)
+    bool allowLossy, bool byteOrderMark, Error* error, WriteLosses* losses)
 {
     std::optional<QByteArray> bytes = allowLossy
-        ? lossyBytes(text, encoding, error, lostCharacters)
+        ? lossyBytes(text, encoding, error, losses)
         : TextEncoding::encode(text, encoding, TextEncoding::Unencodable::Fail, error);
     if (!bytes || !byteOrderMark)
         return bytes;
@@ -108,9 +128,9 @@ std::optional<QByteArray> PlainText::write(const QString& text, TextEncoding::Va
     return bytes;
 }
 
-QByteArray PlainText::legacyPlainTextData(const QString& text, bool* lostCharacters)
+QByteArray PlainText::legacyPlainTextData(const QString& text, WriteLosses* losses)
 {
-    return lossyBytes(text, TextEncoding::MacOSRomanStringEncoding, nullptr, lostCharacters)
+    return lossyBytes(text, TextEncoding::MacOSRomanStringEncoding, nullptr, losses)
         .value_or(QByteArray());
 }
 

@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class WriteLosses;
+
 // Plain-text files: reading with encoding detection or in a given encoding, and writing in a
 // given encoding. Stateless and thread-safe.
 class PlainText final {
@@ -29,16 +31,16 @@ public:
     static std::optional<ReadResult> read(const QByteArray& data,
         TextEncoding::Value encoding = TextEncoding::InvalidStringEncoding, Error* error = nullptr);
     // The text in `encoding`; unencodable characters fail the write, or with allowLossy become
-    // "?", which sets *lostCharacters when given. With byteOrderMark a UTF-8, UTF-16BE/LE or
+    // "?", each counted in *losses when given. With byteOrderMark a UTF-8, UTF-16BE/LE or
     // UTF-32BE/LE text starts with its mark (UTF-16 and UTF-32 always have one); other
     // encodings have none to write.
     static std::optional<QByteArray> write(const QString& text, TextEncoding::Value encoding,
         bool allowLossy, bool byteOrderMark = false, Error* error = nullptr,
-        bool* lostCharacters = nullptr);
+        WriteLosses* losses = nullptr);
     // Legacy plain text: the text in the Mac OS Roman encoding, "?" for what that cannot hold
-    // (which sets *lostCharacters when given). The style resource such files once carried has
+    // (each counted in *losses when given). The style resource such files once carried has
     // no place on this system.
-    static QByteArray legacyPlainTextData(const QString& text, bool* lostCharacters = nullptr);
+    static QByteArray legacyPlainTextData(const QString& text, WriteLosses* losses = nullptr);
     // The Unicode encoding whose byte-order mark starts `data`, or InvalidStringEncoding.
     static TextEncoding::Value byteOrderMarkEncoding(const QByteArray& data);
 };

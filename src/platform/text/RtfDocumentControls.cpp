@@ -1,6 +1,7 @@
 #include "RtfDocumentControls.h"
 
 #include "AttributedText.h"
+#include "ExportedFontFamily.h"
 #include "RtfCodePage.h"
 
 #include <QStringList>
@@ -13,7 +14,8 @@ namespace platform {
 namespace {
 
 // The family and implied style of a font-table name such as "Helvetica-BoldOblique"; names
-// of the system's UI font (starting with '.') stand for our system font.
+// of the system's UI font (starting with '.'), and the family our system font is written as,
+// stand for our system font.
 RtfDocumentControls::Font fontFromName(const QString& name)
 {
     RtfDocumentControls::Font entry;
@@ -31,7 +33,7 @@ RtfDocumentControls::Font fontFromName(const QString& name)
             family.truncate(dash);
         }
     }
-    entry.family = family.startsWith(u'.') ? AttributedText::systemFont().family() : family;
+    entry.family = ExportedFontFamily::readBack(family);
     return entry;
 }
 

@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include "AttributedText.h"
+#include "ExportedFontFamily.h"
 #include "RtfCodePage.h"
 #include "RtfListLevel.h"
 #include "TextListMarkers.h"
@@ -127,7 +128,7 @@ public:
 
 private:
     const CharProps& props(int formatIndex);
-    int fontIndex(const QString& family, bool bold, bool italic);
+    int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
     const std::string& paragraphControls(int blockFormatIndex);
     std::optional<ListItem> listItem(const QTextBlock& block);
@@ -165,17 +166,11 @@ private:
     int m_previousList = -1; // the RTF list of the previous paragraph when it was an item
 };
 
-int Writer::fontIndex(const QString& family, bool bold, bool italic)
+// Faces are named by family, as other programs look them up; bold and italic go with \b and
+// \i, so a reader never falls back to another face for a styled run.
+int Writer::fontIndex(const QString& family)
 {
-    QString name;
-    if (family.isEmpty() || family == m_systemFamily)
-        name = QStringLiteral(".SFNS");
-    else
-        name = family;
-    const char* suffix = bold && italic ? "-BoldItalic" : bold ? "-Bold" : italic ? "-Italic" : "";
-    if (name == u".SFNS" && !bold && !italic)
-        suffix = "-Regular";
-    name += QLatin1StringView(suffix);
+    const QString name = ExportedFontFamily::of(family);
     const auto found = m_fontIndex.constFind(name);
     if (found != m_fontIndex.constEnd())
         return *found;
@@ -208,7 +203,7 @@ const CharProps& Writer::props(int formatIndex)
     const QStringList families = format.fontFamilies().toStringList();
     p.bold = format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold;
     p.italic = format.fontItalic();
-    p.font = fontIndex(families.value(0), p.bold, p.italic);
+    p.font = fontIndex(families.value(0));
     const double pointSize = AttributedText::fontPointSize(format);
     p.sizeMilli = pointSize > 0 ? roundToInt(pointSize * 1000.0) : m_systemSizeMilli;
     if (format.hasProperty(QTextFormat::ForegroundBrush))
@@ -616,7 +611,7 @@ QByteArray Writer::run()
     const QFont system = AttributedText::systemFont();
     m_systemFamily = system.family();
     m_systemSizeMilli = roundToInt(system.pointSizeF() * 1000.0);
-    fontIndex(m_systemFamily, false, false);
+    fontIndex(m_systemFamily);
     m_props.reserve(16);
     m_body.reserve(size_t(m_doc.characterCount()) * 2 + 1024);
 
@@ -705,7 +700,7 @@ QByteArray Writer::run()
                "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl");
     for (qsizetype i = 0; i < m_fontNames.size(); ++i) {
         appendControl(out, "f", i);
-        out.append(m_fontNames[i].startsWith(u'.') ? "\\fswiss" : "\\fnil");
+        out.append(i == 0 ? "\\fswiss" : "\\fnil");
         out.append("\\fcharset0 ");
         for (QChar c : m_fontNames[i]) {
             const char16_t u = c.unicode();

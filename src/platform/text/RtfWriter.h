@@ -10,7 +10,7 @@ class QTextDocument;
 namespace platform {
 
 // Writes a QTextDocument as RTF in the dialect of the platform's text system: header,
-// font table with PostScript-style names, colour and expanded colour tables, list tables,
+// font table with family names, colour and expanded colour tables, list tables,
 // document attributes, \pard paragraph styles, list items with their \listtext markers, and
 // \uc0\uN for text outside code page 1252. Runs and paragraphs without an explicit font, size
 // or paragraph style get the default attributes (system font and size, line-height multiple

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "TextEncoding.h"
+#include "WriteLosses.h"
 #include "platform/foundation/Error.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -27,10 +29,14 @@ struct TextFormat {
         TextEncoding::Value encoding = TextEncoding::UTF8StringEncoding;
         // Characters the encoding cannot hold become "?" instead of failing the write.
         bool allowLossy = false;
-        // When not null, set by a write that wrote "?" for characters its encoding cannot hold.
-        bool* lostCharacters = nullptr;
+        // When not null, told what the write could not carry: characters its encoding cannot
+        // hold (written as "?"), content its format has no place for.
+        WriteLosses* losses = nullptr;
         // The page title, for formats that have one.
         QString title;
+        // The font of text that names none, declared as the file's default where the format
+        // has one; the system font when not given.
+        std::optional<QFont> defaultFont;
     };
 
     struct ReadOptions {
@@ -66,6 +72,8 @@ struct TextFormat {
     // Preferred extension first, lower case, without the dot.
     QStringList extensions;
     bool usesEncoding = false;
+    // For a format that writes its text in one encoding whatever is chosen: that encoding.
+    TextEncoding::Value writtenEncoding = TextEncoding::InvalidStringEncoding;
     // Written as a folder.
     bool isPackage = false;
     WriteFn write;

@@ -12,6 +12,15 @@ namespace WordBinary {
 inline constexpr const char* DocumentStream = "WordDocument";
 inline constexpr const char* Table1Stream = "1Table";
 inline constexpr const char* Table0Stream = "0Table";
+inline constexpr const char* DataStream = "Data";
+
+// Special characters of the text: an inline picture, and the marks of a field.
+inline constexpr char16_t PictureMark = 0x01;
+inline constexpr char16_t FieldBegin = 0x13;
+inline constexpr char16_t FieldSeparator = 0x14;
+inline constexpr char16_t FieldEnd = 0x15;
+// The field type of a hyperlink, as the begin mark's descriptor names it.
+inline constexpr quint16 HyperlinkField = 88;
 
 inline constexpr quint16 Ident = 0xA5EC;
 // Word 97 and its successors keep this value for the base of the block.
@@ -41,6 +50,7 @@ inline constexpr int PlcfSed = 6;
 inline constexpr int PlcfBteChpx = 12;
 inline constexpr int PlcfBtePapx = 13;
 inline constexpr int SttbfFfn = 15;
+inline constexpr int PlcfFldMom = 16;
 inline constexpr int Dop = 31;
 inline constexpr int Clx = 33;
 inline constexpr int PlfLst = 73;
@@ -63,6 +73,8 @@ inline constexpr quint16 CRgFtc1 = 0x4A50;
 inline constexpr quint16 CRgFtc2 = 0x4A51;
 inline constexpr quint16 CCv = 0x6870;
 inline constexpr quint16 CIstd = 0x4A30;
+inline constexpr quint16 CFSpec = 0x0855;
+inline constexpr quint16 CPicLocation = 0x6A03;
 inline constexpr quint16 PJc80 = 0x2403;
 inline constexpr quint16 PJc = 0x2461;
 inline constexpr quint16 PDxaRight80 = 0x840E;

@@ -140,6 +140,16 @@ int WordProperties::characterStyle(const QByteArray& grpprl)
     return istd;
 }
 
+std::optional<quint32> WordProperties::pictureLocation(const QByteArray& grpprl)
+{
+    std::optional<quint32> location;
+    forEachSprm(grpprl, [&](quint16 sprm, const WordBytes& b, qint64 at, qint64) {
+        if (sprm == Sprm::CPicLocation)
+            location = b.u32(at);
+    });
+    return location;
+}
+
 void WordProperties::applyParagraph(const QByteArray& grpprl, Paragraph& props)
 {
     forEachSprm(grpprl, [&](quint16 sprm, const WordBytes& b, qint64 at, qint64 size) {

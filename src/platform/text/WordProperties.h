@@ -46,6 +46,9 @@ public:
     static void applyCharacter(const QByteArray& grpprl, Character& props, const Character& style);
     // The character style a run's group names (its last), or -1 when it names none.
     static int characterStyle(const QByteArray& grpprl);
+    // Where in the Data stream the picture of a run's picture mark is recorded, when its
+    // group says.
+    static std::optional<quint32> pictureLocation(const QByteArray& grpprl);
     static void applyParagraph(const QByteArray& grpprl, Paragraph& props);
 };
 

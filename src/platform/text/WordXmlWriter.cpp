@@ -1,6 +1,7 @@
 #include "WordXmlWriter.h"
 
 #include "AttributedText.h"
+#include "ExportedFontFamily.h"
 #include "ExportedPicture.h"
 #include "RtfListLevel.h"
 #include "TextListConversion.h"
@@ -57,15 +58,18 @@ QString numberFormatName(int code)
 
 class Writer {
 public:
-    Writer(const QTextDocument& doc, Dialect dialect) : m_doc(doc), m_docx(dialect == Dialect::Docx)
+    Writer(const QTextDocument& doc, Dialect dialect, const QFont& defaultFont)
+        : m_doc(doc),
+          m_docx(dialect == Dialect::Docx),
+          m_defaultFamily(
+              ExportedFontFamily::of(defaultFont.families().value(0, defaultFont.family()))),
+          m_defaultHalfPoints(
+              int(std::lround(std::clamp(defaultFont.pointSizeF(), 1.0, 1638.0) * 2.0)))
     { }
 
     WordXmlWriter::Result run()
     {
         collectLists();
-        const QFont system = AttributedText::systemFont();
-        m_systemFamily = system.families().value(0, system.family());
-        m_systemHalfPoints = int(std::lround(system.pointSizeF() * 2.0));
         if (m_docx) {
             m_result.relationships.append({ QStringLiteral("rId1"),
                 WordXmlWriter::StylesRelationship, QStringLiteral("styles.xml"), false });
@@ -163,8 +167,8 @@ private:
     void writeDefaultRunProperties(QXmlStreamWriter& xml)
     {
         xml.writeStartElement(QStringLiteral("w:rPr"));
-        writeFonts(xml, m_systemFamily);
-        writeValue(xml, QStringLiteral("w:sz"), QString::number(m_systemHalfPoints));
+        writeFonts(xml, m_defaultFamily);
+        writeValue(xml, QStringLiteral("w:sz"), QString::number(m_defaultHalfPoints));
         xml.writeEndElement();
     }
 
@@ -271,6 +275,10 @@ private:
         } else {
             xml.writeStartElement(QStringLiteral("w:wordDocument"));
             writeNamespace(xml);
+            xml.writeAttribute(
+                QStringLiteral("xmlns:v"), QStringLiteral("urn:schemas-microsoft-com:vml"));
+            xml.writeAttribute(QStringLiteral("xmlns:o"),
+                QStringLiteral("urn:schemas-microsoft-com:office:office"));
             xml.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
             if (!m_lists.isEmpty())
                 writeLists(xml);
@@ -348,9 +356,11 @@ private:
                     openHyperlink(xml, href);
             }
             if (AttributedText::isAttachment(charFormat)) {
-                if (m_docx) {
-                    for (qsizetype i = 0; i < piece.size(); ++i)
+                for (qsizetype i = 0; i < piece.size(); ++i) {
+                    if (m_docx)
                         writePicture(xml, charFormat);
+                    else
+                        writeEmbeddedPicture(xml, charFormat);
                 }
                 continue;
             }
@@ -432,7 +442,7 @@ private:
         xml.writeStartElement(QStringLiteral("w:rPr"));
         const QString family = format.fontFamilies().toStringList().value(0);
         if (!family.isEmpty())
-            writeFonts(xml, family);
+            writeFonts(xml, ExportedFontFamily::of(family));
         if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
             xml.writeEmptyElement(QStringLiteral("w:b"));
         if (format.fontItalic())
@@ -580,10 +590,47 @@ private:
         xml.writeEndElement(); // r
     }
 
+    // Word 2003 XML carries a picture inside the run: its bytes in base64, named by a "wordml:"
+    // URL that the shape's image data points to.
+    void writeEmbeddedPicture(QXmlStreamWriter& xml, const QTextCharFormat& format)
+    {
+        const std::optional<ExportedPicture> picture
+            = ExportedPicture::fromAttachment(AttributedText::attachment(m_doc, format));
+        if (!picture)
+            return;
+        ++m_embeddedPictures;
+        const QString name = QStringLiteral("wordml://%1.%2")
+                                 .arg(QString::number(m_embeddedPictures).rightJustified(8, u'0'),
+                                     picture->extension);
+        const auto length = [](double points) {
+            return QString::number(std::clamp(points, 0.1, 1e5), 'f', 2) + u"pt"_qs;
+        };
+        xml.writeStartElement(QStringLiteral("w:r"));
+        xml.writeStartElement(QStringLiteral("w:pict"));
+        xml.writeStartElement(QStringLiteral("w:binData"));
+        xml.writeAttribute(QStringLiteral("w:name"), name);
+        xml.writeCharacters(QString::fromLatin1(picture->data.toBase64()));
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("v:shape"));
+        xml.writeAttribute(
+            QStringLiteral("id"), QStringLiteral("Picture%1").arg(m_embeddedPictures));
+        xml.writeAttribute(QStringLiteral("style"),
+            QStringLiteral("width:%1;height:%2")
+                .arg(length(picture->size.width()), length(picture->size.height())));
+        xml.writeEmptyElement(QStringLiteral("v:imagedata"));
+        xml.writeAttribute(QStringLiteral("src"), name);
+        xml.writeAttribute(QStringLiteral("o:title"), QString());
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+
     const QTextDocument& m_doc;
     const bool m_docx;
-    QString m_systemFamily;
-    int m_systemHalfPoints = 26;
+    int m_embeddedPictures = 0;
+    // The font of text that names none, declared as the document's default.
+    const QString m_defaultFamily;
+    const int m_defaultHalfPoints;
     // Each numbering's list at each level; a paragraph's list names its numbering by id (from 1).
     using Levels = std::array<const QTextList*, RtfListLevel::MaximumLevels>;
     QList<Levels> m_lists;
@@ -593,9 +640,12 @@ private:
 
 } // namespace
 
-WordXmlWriter::Result WordXmlWriter::write(const QTextDocument& document, Dialect dialect)
+WordXmlWriter::Result WordXmlWriter::write(
+    const QTextDocument& document, Dialect dialect, const std::optional<QFont>& defaultFont)
 {
-    return Writer(*TextListConversion::toQtLists(document), dialect).run();
+    return Writer(*TextListConversion::toQtLists(document), dialect,
+        defaultFont.value_or(AttributedText::systemFont()))
+        .run();
 }
 
 } // namespace platform

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFont>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class QTextDocument;
 
@@ -12,8 +15,9 @@ namespace platform {
 // file. Paragraphs carry alignment, indents, spacing, line-height multiple and tab stops; runs
 // carry font, size, bold, italic, underline, strikethrough, colours and super/subscript; lists
 // become numbering definitions, links hyperlinks. DOCX gets pictures as inline drawings (the
-// image bytes are returned for the package); Word 2003 XML leaves pictures out. Runs without
-// a font or size take the document defaults, which are the system font and size.
+// image bytes are returned for the package); Word 2003 XML carries them in the file, in
+// base64. Runs without a font or size take the document defaults: `defaultFont`, else the
+// system font and size. Font families are written as other programs know them.
 // Reentrant; reads only the document given.
 class WordXmlWriter final {
 public:
@@ -43,7 +47,8 @@ public:
         QList<Media> media;
     };
 
-    static Result write(const QTextDocument& document, Dialect dialect);
+    static Result write(const QTextDocument& document, Dialect dialect,
+        const std::optional<QFont>& defaultFont = std::nullopt);
 
     static inline const QString WordprocessingNamespace
         = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");

@@ -487,3 +487,72 @@ TEST(DocFormat, ListNumbersSurviveWordFilesAndWordXml)
         EXPECT_EQ(AttributedText::string(*fromXml), text);
     }
 }
+
+// Pictures go into a Word file as inline pictures and links as hyperlink fields; both come back
+// as they went: PNG and JPEG bytes unchanged, other images as PNG, sizes and targets kept.
+TEST(DocFormat, PicturesAndLinksComeBackFromTheWordFile)
+{
+    const QByteArray png = bxtest::pngBytes(QSize(4, 3), Qt::red);
+    QByteArray jpeg;
+    QByteArray bitmap;
+    {
+        QImage image(5, 2, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QBuffer jpegBuffer(&jpeg);
+        jpegBuffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(image.save(&jpegBuffer, "JPEG"));
+        QBuffer bitmapBuffer(&bitmap);
+        bitmapBuffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(image.save(&bitmapBuffer, "BMP"));
+    }
+    auto doc = AttributedText::makeDocument();
+    QTextCursor cursor(doc.get());
+    cursor.insertText(QStringLiteral("See "));
+    AttributedText::insertAttachment(cursor, { png, QStringLiteral("red.png"), QSizeF(30, 22.5) });
+    cursor.insertText(QStringLiteral(" and "), QTextCharFormat());
+    QTextCharFormat link;
+    link.setAnchor(true);
+    link.setAnchorHref(QStringLiteral("https://example.org/a?b=\"c\""));
+    cursor.insertText(QStringLiteral("the page"), link);
+    cursor.insertText(QStringLiteral(" end."), QTextCharFormat());
+    cursor.insertBlock();
+    AttributedText::insertAttachment(cursor, { jpeg, QStringLiteral("blue.jpg"), QSizeF(50, 20) });
+    AttributedText::insertAttachment(cursor, { bitmap, QStringLiteral("blue.bmp"), QSizeF(5, 2) });
+
+    Error error;
+    const auto back = DocReader::read(writeDoc(*doc), &error);
+    ASSERT_TRUE(back) << error.toString().toStdString();
+    EXPECT_EQ(AttributedText::string(*back).toStdU16String(),
+        u"See \uFFFC and the page end.\n\uFFFC\uFFFC");
+    const QList<TextAttachment> pictures = bxtest::attachmentsOf(*back);
+    ASSERT_EQ(pictures.size(), 3);
+    EXPECT_EQ(pictures[0].contents, png);
+    EXPECT_EQ(pictures[0].size, QSizeF(30, 22.5));
+    EXPECT_EQ(pictures[1].contents, jpeg);
+    EXPECT_EQ(pictures[1].size, QSizeF(50, 20));
+    EXPECT_EQ(QImage::fromData(pictures[2].contents, "PNG").size(), QSize(5, 2));
+    const QString text = AttributedText::string(*back);
+    EXPECT_EQ(AttributedText::attribute(
+                  *back, AttributedText::LinkAttributeName, text.indexOf(u"the page"_qs))
+                  .toUrl(),
+        QUrl(QStringLiteral("https://example.org/a?b=%22c%22")));
+    EXPECT_FALSE(AttributedText::attribute(
+        *back, AttributedText::LinkAttributeName, text.indexOf(u" end"_qs))
+                     .isValid());
+}
+
+// LibreOffice writes a page's picture as an inline picture of its own layout (scaled, its
+// image in the shape's blip store entry); it comes in where it stood, at its shown size.
+TEST(DocFormat, PicturesOfLibreOfficesFilesComeIn)
+{
+    Error error;
+    const auto read
+        = DocReader::read(bxtest::readTestFile(QStringLiteral("libreoffice-picture.doc")), &error);
+    ASSERT_TRUE(read) << error.toString().toStdString();
+    EXPECT_EQ(AttributedText::string(*read).toStdU16String(),
+        u"Before the picture \uFFFC after it.\nSecond line.");
+    const QList<TextAttachment> pictures = bxtest::attachmentsOf(*read);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_EQ(QImage::fromData(pictures[0].contents).size(), QSize(4, 3));
+    EXPECT_EQ(pictures[0].size, QSizeF(30, 22.5));
+}

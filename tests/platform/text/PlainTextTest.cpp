@@ -1,4 +1,5 @@
 #include "platform/text/PlainText.h"
+#include "platform/text/WriteLosses.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 using platform::PlainText;
 using platform::TextEncoding;
+using platform::WriteLosses;
 
 namespace {
 
@@ -304,11 +306,11 @@ TEST(PlainText, LossyWriteReadsBackWithQuestionMarks)
         SCOPED_TRACE(c.encoding);
         const bool fits = c.encoding == TextEncoding::UTF16StringEncoding;
         EXPECT_EQ(PlainText::write(text, c.encoding, false).has_value(), fits);
-        // The write says when it wrote "?" for what the encoding lacks.
-        bool lost = false;
-        const auto bytes = PlainText::write(text, c.encoding, true, false, nullptr, &lost);
+        // The write counts each character it wrote as "?", one for a whole surrogate pair.
+        WriteLosses losses;
+        const auto bytes = PlainText::write(text, c.encoding, true, false, nullptr, &losses);
         ASSERT_TRUE(bytes.has_value());
-        EXPECT_EQ(lost, !fits);
+        EXPECT_EQ(losses.lostCharacterCount(), QByteArray(c.back).count('?'));
         const auto back = PlainText::read(*bytes, c.encoding);
         ASSERT_TRUE(back.has_value());
         EXPECT_EQ(back->text.toStdU16String(), QString::fromUtf8(c.back).toStdU16String());
@@ -317,13 +319,14 @@ TEST(PlainText, LossyWriteReadsBackWithQuestionMarks)
 
 TEST(PlainText, LegacyPlainTextIsMacRoman)
 {
-    bool lost = false;
+    WriteLosses lost;
     EXPECT_EQ(PlainText::legacyPlainTextData(
-                  QString::fromUtf8("Caf\xc3\xa9 \xe2\x80\xa0 \xe6\x97\xa5\n"), &lost),
-        QByteArray("Caf\x8e \xa0 ?\n"));
-    EXPECT_TRUE(lost);
-    lost = false;
-    EXPECT_EQ(PlainText::legacyPlainTextData(QString::fromUtf8("Caf\xc3\xa9"), &lost),
+                  QString::fromUtf8("Caf\xc3\xa9 \xe2\x80\xa0 \xe6\x97\xa5\xe6\x97\xa5\n"), &lost),
+        QByteArray("Caf\x8e \xa0 ??\n"));
+    EXPECT_EQ(lost.lostCharacterCount(), 2);
+    EXPECT_EQ(lost.lostCharacters(), QList<char32_t> { U'\u65E5' });
+    WriteLosses none;
+    EXPECT_EQ(PlainText::legacyPlainTextData(QString::fromUtf8("Caf\xc3\xa9"), &none),
         QByteArray("Caf\x8e"));
-    EXPECT_FALSE(lost);
+    EXPECT_TRUE(none.isEmpty());
 }

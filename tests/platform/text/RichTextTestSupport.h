@@ -37,6 +37,22 @@ inline QByteArray pngBytes(QSize size, const QColor& colour)
     return bytes;
 }
 
+// Each picture of a document, in order.
+inline QList<platform::TextAttachment> attachmentsOf(const QTextDocument& doc)
+{
+    QList<platform::TextAttachment> pictures;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!platform::AttributedText::isAttachment(format))
+                continue;
+            for (int i = 0; i < it.fragment().length(); ++i)
+                pictures << platform::AttributedText::attachment(doc, format);
+        }
+    }
+    return pictures;
+}
+
 inline std::string describe(const QVariantMap& attributes)
 {
     QString text;

@@ -1,6 +1,7 @@
 #include "RichTextTestSupport.h"
 
 #include "platform/text/AttributedText.h"
+#include "platform/text/ExportedFontFamily.h"
 #include "platform/text/HtmlReader.h"
 #include "platform/text/RichTextData.h"
 #include "platform/text/RtfReader.h"
@@ -30,7 +31,9 @@ TEST(RtfWriter, WritesTheDefaultAttributesWhereNoneAreSet)
     const int halfPoints = qRound(A::systemFont().pointSizeF() * 2);
     const QByteArray expected
         = "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2822\n"
-          "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl\\f0\\fswiss\\fcharset0 .SFNS-Regular;}\n"
+          "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl\\f0\\fswiss\\fcharset0 "
+        + ExportedFontFamily::of(QString()).toUtf8()
+        + ";}\n"
           "{\\colortbl;}\n"
           "{\\*\\expandedcolortbl;}\n"
           "\\paperw11900\\paperh16840\\margl1440\\margr1440\\vieww11520\\viewh8400\\viewkind0\n"
@@ -63,14 +66,14 @@ TEST(RtfWriter, EmptyParagraphsCarryTheirLook)
     const std::vector<Case> cases = {
         { "a blank line between two styled lines",
             { { u"Big"_qs, 18, true }, { {}, 18, true }, { u"small"_qs, 12 } },
-            "\\f1\\fs36\\b\\cf0 Big\\\n\\\n\\f0\\fs24\\b0 small}" },
+            "\\f0\\fs36\\b\\cf0 Big\\\n\\\n\\fs24\\b0 small}" },
         { "a note made only of blank lines", { { {}, 18, true }, { {}, 24 }, { {}, 24 } },
-            "\\f1\\fs36\\b\\cf0 \\\n\\f0\\fs48\\b0 \\\n}" },
+            "\\f0\\fs36\\b\\cf0 \\\n\\fs48\\b0 \\\n}" },
         { "the last empty paragraph", { { u"Big"_qs, 18, true }, { {}, 24 } },
-            "\\f1\\fs36\\b\\cf0 Big\\f0\\fs48\\b0 \\\n}" },
+            "\\f0\\fs36\\b\\cf0 Big\\fs48\\b0 \\\n}" },
         { "the last of two empty paragraphs", { { {}, 18 }, { {}, 24, true } },
-            "\\f0\\fs36\\cf0 \\\n\\f1\\fs48\\b }" },
-        { "an empty text", { { {}, 18, true } }, "\\f1\\fs36\\b\\cf0 }" },
+            "\\f0\\fs36\\cf0 \\\n\\fs48\\b }" },
+        { "an empty text", { { {}, 18, true } }, "\\f0\\fs36\\b\\cf0 }" },
         { "text after a blank first line", { { {}, 18 }, { u"x"_qs, 12 } },
             "\\f0\\fs36\\cf0 \\\n\\fs24 x}" },
     };
@@ -126,8 +129,39 @@ TEST(RtfWriter, ParagraphAndCharacterControls)
                              "{\\fldrslt link}} text"))
         << rtf.toStdString();
     EXPECT_TRUE(rtf.contains("\\pard\\tqr\\tx2000\\sl288\\slmult1\\qc")) << rtf.toStdString();
-    EXPECT_TRUE(rtf.contains("Menlo-Bold;")) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains(" Menlo;")) << rtf.toStdString();
     EXPECT_TRUE(rtf.contains("\\fsmilli12250\\b ")) << rtf.toStdString();
+}
+
+// Faces are named by family, bold and italic going with their controls, and the system font
+// and the desktop's generic names by the installed family they stand for, so that other
+// programs draw the face itself; read back, each run has its family and style again.
+TEST(RtfWriter, FontTableNamesFamiliesOtherProgramsFind)
+{
+    auto doc = plainDocument(u"plain styled code"_qs);
+    QFont styled(u"DejaVu Serif"_qs);
+    styled.setBold(true);
+    styled.setItalic(true);
+    A::addAttribute(*doc, A::FontAttributeName, styled, { 6, 6 });
+    A::addAttribute(*doc, A::FontAttributeName, QFont(u"Monospace"_qs), { 13, 4 });
+    const QByteArray rtf = RtfWriter::write(*doc);
+    const QByteArray table = rtf.mid(rtf.indexOf("{\\fonttbl"));
+    const QByteArray fonts = table.left(table.indexOf('}'));
+    EXPECT_TRUE(fonts.contains(" DejaVu Serif;")) << fonts.toStdString();
+    EXPECT_TRUE(fonts.contains(" " + ExportedFontFamily::of(u"Monospace"_qs).toUtf8() + ";"))
+        << fonts.toStdString();
+    for (const char* unwanted : { "-Bold", "-Italic", "-Regular", " .", " Monospace;" })
+        EXPECT_FALSE(fonts.contains(unwanted)) << unwanted << " in " << fonts.toStdString();
+    EXPECT_TRUE(rtf.contains("\\b\\i ")) << rtf.toStdString();
+
+    const auto back = RtfReader::read(rtf);
+    ASSERT_TRUE(back);
+    const QFont plain = A::attribute(*back, A::FontAttributeName, 0).value<QFont>();
+    EXPECT_EQ(plain.family(), A::systemFont().family());
+    const QFont again = A::attribute(*back, A::FontAttributeName, 6).value<QFont>();
+    EXPECT_EQ(again.family(), u"DejaVu Serif"_qs);
+    EXPECT_TRUE(again.bold());
+    EXPECT_TRUE(again.italic());
 }
 
 TEST(RtfWriter, StoredFormDependsOnAttachments)
