@@ -1,9 +1,9 @@
 #include "DocumentWindowsTestSupport.h"
 #include "NotesFileTestSupport.h"
 
-#include "document/model/BXCategory.h"
 #include "document/BXDefaults.h"
 #include "document/BXDocument.h"
+#include "document/model/BXCategory.h"
 #include "document/model/BXDocumentPreference.h"
 #include "document/password/PasswordHash.h"
 #include "platform/data/ManagedObjectContext.h"
@@ -168,7 +168,8 @@ TEST_F(DocumentWindowsTest, MenuActionsAndTheirTitles)
     notesfiletest::addNote(*document, QStringLiteral("D"));
     scheduler.runUntilIdle();
     document->perform({ QStringLiteral("saveDocument:"), 0, {}, {} });
-    EXPECT_EQ(main->endEditingCount, 1);
+    EXPECT_EQ(main->commitForSaveCount, 1);
+    EXPECT_EQ(main->endEditingCount, 0);
     EXPECT_FALSE(document->isDocumentEdited());
 }
 
