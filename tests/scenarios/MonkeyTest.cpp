@@ -256,10 +256,10 @@ void saveAsThenNewPageAndType(QRandomGenerator& random)
     const QString folder = QFileInfo(front->document()->fileURL().toLocalFile()).path();
     static int saves = 0;
     ScenarioApp::answerNextFilePanel(folder + QStringLiteral("/saved as %1.brindlex").arg(++saves));
-    ScenarioApp::keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     const platform::Document* document = front->document();
     const QUrl before = document->fileURL();
-    if (!ScenarioApp::waitUntil([&] { return document->fileURL() != before; })) {
+    if (!ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Save As…") })
+        || !ScenarioApp::waitUntil([&] { return document->fileURL() != before; })) {
         expectation = [] { return QStringLiteral("Save As did not save"); };
         return;
     }
