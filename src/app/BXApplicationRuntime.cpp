@@ -115,7 +115,7 @@ std::optional<int> BXApplicationRuntime::launch(
         return 1;
 
     QObject::connect(m_instance.get(), &BXSingleInstance::openRequested, controller,
-        &BXDocumentController::openFiles);
+        &BXDocumentController::openHandedFiles);
     QObject::connect(
         m_instance.get(), &BXSingleInstance::reopenRequested, controller, [controller] {
             controller->applicationShouldHandleReopen(BXDocumentController::hasVisibleWindows());

@@ -40,6 +40,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QWidget>
@@ -266,6 +267,23 @@ void BXDocumentController::openFiles(const QStringList& paths)
     }
     if (!imports.isEmpty())
         askToImportMarkdownFiles(imports, {});
+}
+
+void BXDocumentController::openHandedFiles(const QStringList& paths, int leftOut)
+{
+    if (leftOut > 0) {
+        const QLocale locale;
+        platform::Alert alert;
+        alert.messageText
+            = platform::localizedFormat(QStringLiteral("%@ of the %@ files were not opened."),
+                locale.toString(leftOut), locale.toString(paths.size() + leftOut));
+        alert.informativeText = platform::localizedFormat(
+            QStringLiteral("Only %@ files can be opened at once. Open the others in smaller "
+                           "groups."),
+            locale.toString(paths.size()));
+        platform::AlertPresenter::current().runModal(alert);
+    }
+    openFiles(paths);
 }
 
 bool BXDocumentController::isImportable(const QUrl& url)

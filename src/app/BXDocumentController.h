@@ -65,6 +65,9 @@ public:
 
     // Opens files as from a file manager; waits for the launch to finish.
     void openFiles(const QStringList& paths);
+    // Opens the files another launch handed over, after telling the user how many of all it
+    // was given (`leftOut` more) it could not hand over.
+    void openHandedFiles(const QStringList& paths, int leftOut);
     // Whether a file is imported as notes rather than opened: Markdown and text files.
     static bool isImportable(const QUrl& url);
 

@@ -41,14 +41,35 @@ QString describeUser(std::optional<uid_t> user)
     return user ? QString::number(*user) : QStringLiteral("unknown");
 }
 
+struct Request {
+    QStringList paths;
+    int leftOut = 0;
+};
+
+// The line that counts the files a launch could not hand over with the rest: "+" and the count.
+QByteArray leftOutLine(int count)
+{
+    return '+' + QByteArray::number(count);
+}
+
+// A path's line, or nullopt for a path no instance takes.
+std::optional<QByteArray> encodedPath(const QString& path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() > PATH_MAX || !bytes.startsWith('/') || bytes.contains('\0'))
+        return std::nullopt;
+    return bytes.toPercentEncoding("/");
+}
+
 // A request is one line per path, each path's bytes percent-encoded so that a newline in a
-// path survives, or the single line "reopen". Nullopt, with the reason, when it asks for more
-// than an instance takes.
-std::optional<QStringList> decodeRequest(QByteArrayView request, QString* why)
+// path survives, then, when the launch left files out, the line counting them; or the single
+// line "reopen". Nullopt, with the reason, when it asks for more than an instance takes.
+std::optional<Request> decodeRequest(QByteArrayView request, QString* why)
 {
     if (request == kReopen)
-        return QStringList();
-    QStringList paths;
+        return Request();
+    Request decoded;
+    QStringList& paths = decoded.paths;
     qsizetype from = 0;
     while (from < request.size()) {
         qsizetype to = request.indexOf('\n', from);
@@ -56,6 +77,14 @@ std::optional<QStringList> decodeRequest(QByteArrayView request, QString* why)
             to = request.size();
         const QByteArrayView encoded = request.sliced(from, to - from);
         from = to + 1;
+        if (encoded.startsWith('+') && from >= request.size() && !paths.isEmpty()) {
+            bool counted = false;
+            decoded.leftOut = encoded.sliced(1).toByteArray().toInt(&counted);
+            if (counted && decoded.leftOut > 0)
+                break;
+            *why = QStringLiteral("a count of files left out that is no count");
+            return std::nullopt;
+        }
         if (paths.size() == BXSingleInstance::maximumPaths) {
             *why = QStringLiteral("more than %1 paths").arg(BXSingleInstance::maximumPaths);
             return std::nullopt;
@@ -75,7 +104,7 @@ std::optional<QStringList> decodeRequest(QByteArrayView request, QString* why)
         }
         paths.append(QFile::decodeName(path));
     }
-    return paths;
+    return decoded;
 }
 
 } // namespace
@@ -180,10 +209,10 @@ void BXSingleInstance::accept(QLocalSocket* socket)
         }
         disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
         QString why;
-        const std::optional<QStringList> paths
+        const std::optional<Request> decoded
             = decodeRequest(QByteArrayView(*request).first(end), &why);
         request->clear();
-        if (!paths) {
+        if (!decoded) {
             platform::log(QStringLiteral("refused a hand-off of %@"), why);
             socket->abort();
             return;
@@ -194,11 +223,11 @@ void BXSingleInstance::accept(QLocalSocket* socket)
         // away: it happens once the socket's notification is over.
         QMetaObject::invokeMethod(
             this,
-            [this, paths = *paths] {
-                if (paths.isEmpty())
+            [this, request = *decoded] {
+                if (request.paths.isEmpty())
                     emit reopenRequested();
                 else
-                    emit openRequested(paths);
+                    emit openRequested(request.paths, request.leftOut);
             },
             Qt::QueuedConnection);
     };
@@ -211,18 +240,33 @@ bool BXSingleInstance::handOff(const QStringList& paths, int timeoutMs) const
 {
     if (!folderIsSafe())
         return false;
+    // What fits in one request goes, in order; the instance is told how many did not, so that
+    // it can say so to the user.
     QByteArray request;
-    for (const QString& path : paths)
-        request += QFile::encodeName(path).toPercentEncoding("/") + '\n';
+    int handed = 0;
+    int leftOut = 0;
+    // Room for the count of those left out and the request's end.
+    const qsizetype room = maximumRequestBytes - leftOutLine(int(paths.size())).size() - 2;
+    for (const QString& path : paths) {
+        const std::optional<QByteArray> line = encodedPath(path);
+        if (!line || handed == maximumPaths || request.size() + line->size() + 1 > room) {
+            ++leftOut;
+            continue;
+        }
+        request += *line + '\n';
+        ++handed;
+    }
     if (paths.isEmpty())
         request = kReopen + '\n';
-    request += '\n';
-    if (paths.size() > maximumPaths || request.size() > maximumRequestBytes) {
-        platform::log(QStringLiteral("too many files to hand to the running instance: at most "
-                                     "%@ paths, %@ bytes"),
-            maximumPaths, maximumRequestBytes);
+    else if (handed == 0)
         return false;
+    if (leftOut > 0) {
+        platform::log(QStringLiteral("%@ of %@ files left out of the hand-off to the running "
+                                     "instance: at most %@ paths, %@ bytes"),
+            leftOut, paths.size(), maximumPaths, maximumRequestBytes);
+        request += leftOutLine(leftOut) + '\n';
     }
+    request += '\n';
 
     // The first instance may hold the lock but not listen yet: try again until it does.
     const QDeadlineTimer deadline(timeoutMs);

@@ -18,7 +18,8 @@ class BXSingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    // What one request may hold; anything larger is refused whole.
+    // What one request may hold; anything larger is refused whole. A launch with more files
+    // hands over those that fit and tells how many it left out.
     static constexpr qsizetype maximumPaths = 4096;
     static constexpr qsizetype maximumRequestBytes = 4 * 1024 * 1024;
 
@@ -33,6 +34,8 @@ public:
     // alone because the runtime folder is not safe to share.
     bool becomePrimary();
     // Sends `paths` (or "reopen" when empty) to the instance running; true once it answered.
+    // Of more paths than a request holds, and of paths no instance takes (not absolute, too
+    // long, holding a NUL byte), only the count goes over; false when no path is left to hand.
     // Waits up to `timeoutMs` for an instance that is still starting.
     bool handOff(const QStringList& paths, int timeoutMs = 10000) const;
 
@@ -43,7 +46,8 @@ public:
     static QStringList absolutePaths(const QStringList& arguments);
 
 signals:
-    void openRequested(const QStringList& paths);
+    // `leftOut`: how many more files the launch was given but could not hand over.
+    void openRequested(const QStringList& paths, int leftOut);
     void reopenRequested();
 
 private:

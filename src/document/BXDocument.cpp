@@ -341,9 +341,9 @@ std::shared_ptr<platform::Predicate> BXDocument::tagsPredicate()
 
 void BXDocument::saveDocument()
 {
-    // An edit in a table cell is part of what the user means to save.
+    // An edit in a table cell is part of what the user means to save; typing goes on after it.
     if (BXMainWindowProvider* main = mainWindowController())
-        main->endEditing();
+        main->commitEditingForSave();
     BXWrappedPersistentDocument::saveDocument(nullptr);
 }
 

@@ -16,6 +16,8 @@ public:
     virtual void documentWillClose() = 0;
     // Commits every pending edit of the window; false at the first refusal.
     virtual bool endEditing() = 0;
+    // The same before a save: the note text keeps the keys and its typing stays undoable.
+    virtual bool commitEditingForSave() = 0;
 
     virtual QList<platform::ManagedObjectPtr> selectedCategories() const = 0;
     // The selected categories that are plain ones (no smart categories).

@@ -198,6 +198,7 @@ public:
     }
     // Commits every open edit of the window; false when one refuses.
     bool endEditing() override { return m_editing->endEditing(); }
+    bool commitEditingForSave() override { return m_editing->commitEditing(); }
 
     // Note text view delegate.
     platform::UndoManager* undoManagerForTextView(platform::TextView*) override

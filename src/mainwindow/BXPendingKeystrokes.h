@@ -10,12 +10,13 @@
 class QKeyEvent;
 class QWidget;
 
-// Holds the keys typed into a window while its new note is on its way (the note comes a moment
-// after the command, its text a moment later) and hands them to the note's text once it is
-// shown, so no keystroke typed right after New Note or Duplicate is lost or lands elsewhere.
-// Whatever the user does next (a click anywhere, a key that does not type) waits until the
-// window has finished the note and the held keys are in it. Main thread; owned by the
-// window's note actions.
+// Holds the keys typed into a window while the place they are meant for is on its way (a new
+// note comes a moment after the command, its text a moment later; a note window takes its caret
+// from the main window a moment after it opens) and hands them to the text once it is ready, so
+// no keystroke typed right after New Note, Duplicate or Open in Separate Window is lost or lands
+// elsewhere. Whatever the user does next (a click anywhere, a key that does not type) waits
+// until the window is ready and the held keys are in it. Main thread; owned by the window's
+// note actions or by a note window's controller.
 class BXPendingKeystrokes final : public QObject {
     Q_OBJECT
 

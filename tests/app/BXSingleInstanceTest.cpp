@@ -150,6 +150,32 @@ TEST(BXSingleInstanceTest, PathsSurviveWithEveryByteButNul)
     EXPECT_EQ(opened[0][0].toStringList(), paths);
 }
 
+// More files than one request holds: those that fit go over in order, with the count of the
+// rest, and so do the files around a path no instance takes.
+TEST(BXSingleInstanceTest, ALaunchWithTooManyFilesHandsThoseThatFitAndCountsTheRest)
+{
+    const QString folder = runtimeFolder();
+    BXSingleInstance first(folder);
+    ASSERT_TRUE(first.becomePrimary());
+    QSignalSpy opened(&first, &BXSingleInstance::openRequested);
+    QStringList paths { QStringLiteral("/notes/a\u0000b.txt"),
+        QStringLiteral("/") + QString(PATH_MAX, u'n') };
+    for (int i = 0; i < 20000; ++i)
+        paths << QStringLiteral("/notes/%1.txt").arg(i);
+    auto files = handOffLater(folder, paths);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished(files); }, 8000));
+    EXPECT_TRUE(files.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.count() == 1; }, 8000));
+    EXPECT_EQ(opened[0][0].toStringList(), paths.mid(2, BXSingleInstance::maximumPaths));
+    EXPECT_EQ(opened[0][1].toInt(), 20002 - BXSingleInstance::maximumPaths);
+
+    // Nothing handed when no path is one an instance takes.
+    auto none = handOffLater(folder, { QStringLiteral("relative.txt") });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished(none); }, 8000));
+    EXPECT_FALSE(none.get());
+    EXPECT_EQ(opened.count(), 1);
+}
+
 TEST(BXSingleInstanceTest, RequestsBeyondTheBoundsAreRefusedWhole)
 {
     const QString folder = runtimeFolder();
@@ -171,6 +197,9 @@ TEST(BXSingleInstanceTest, RequestsBeyondTheBoundsAreRefusedWhole)
         { "too many paths", manyPaths + "\n", QStringLiteral("more than 4096 paths") },
         { "a NUL byte", "/a%00b\n\n", QStringLiteral("NUL") },
         { "a relative path", "notes.brindlex\n\n", QStringLiteral("not absolute") },
+        { "a count of files left out that is none", "/a\n+0\n\n", QStringLiteral("no count") },
+        { "a count of files left out before a path", "/a\n+3\n/b\n\n",
+            QStringLiteral("not absolute") },
         { "no end, past the whole bound",
             QByteArray(BXSingleInstance::maximumRequestBytes + 4096, '/'),
             QStringLiteral("more than 4194304 bytes") },

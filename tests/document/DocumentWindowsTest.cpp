@@ -168,7 +168,8 @@ TEST_F(DocumentWindowsTest, MenuActionsAndTheirTitles)
     notesfiletest::addNote(*document, QStringLiteral("D"));
     scheduler.runUntilIdle();
     document->perform({ QStringLiteral("saveDocument:"), 0, {}, {} });
-    EXPECT_EQ(main->endEditingCount, 1);
+    EXPECT_EQ(main->commitForSaveCount, 1);
+    EXPECT_EQ(main->endEditingCount, 0);
     EXPECT_FALSE(document->isDocumentEdited());
 }
 

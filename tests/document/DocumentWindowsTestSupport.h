@@ -85,6 +85,11 @@ public:
         ++endEditingCount;
         return true;
     }
+    bool commitEditingForSave() override
+    {
+        ++commitForSaveCount;
+        return true;
+    }
     QList<platform::ManagedObjectPtr> selectedCategories() const override { return categories; }
     QList<platform::ManagedObjectPtr> selectedPlainCategories() const override
     {
@@ -114,6 +119,7 @@ public:
     double zoom = 1.0;
     int willCloseCount = 0;
     int endEditingCount = 0;
+    int commitForSaveCount = 0;
     std::function<void()> onWillClose;
     QList<platform::ManagedObjectPtr> categories;
     QList<platform::ManagedObjectPtr> shownNotes;

@@ -271,14 +271,20 @@ TEST_F(BXTextViewTest, EditorProtocolAnswersThroughTheDelegate)
     EXPECT_TRUE(view->endEditing());
     EXPECT_TRUE(view->hasFocus());
 
+    // A commit while the view has the keys (a save) leaves the editing open; without them it
+    // ends it.
     EXPECT_TRUE(view->commitEditing());
+    view->clearFocus();
+    EXPECT_TRUE(view->commitEditing());
+    view->setFocus();
     delegate.commits = false;
     platform::Error error;
     EXPECT_FALSE(view->commitEditingAndReturnError(&error));
     EXPECT_TRUE(error.is(platform::kOSStatusErrorDomain, 1));
     EXPECT_EQ(error.localizedFailureReason(), QStringLiteral("Couldn't commit the note"));
     view->discardEditing();
-    EXPECT_EQ(delegate.calls, (QStringList { "commit", "ended", "commit", "discard", "ended" }));
+    EXPECT_EQ(delegate.calls,
+        (QStringList { "commit", "commit", "ended", "commit", "discard", "ended" }));
 
     const QString header = AttributedText::string(*view->pageHeader());
     EXPECT_TRUE(header.startsWith(QStringLiteral("Groceries\t\t")));

@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -92,4 +95,50 @@ TEST(HandOffScenario, TextFilesHandedOverTogetherAreAskedAboutOnce)
         },
         1500);
     EXPECT_FALSE(another);
+}
+
+// A second launch given 20,000 files hands over as many as one request holds: the user is told
+// in a message how many were left out, and is then asked about importing those handed over.
+TEST(HandOffScenario, FilesBeyondWhatOneRequestHoldsAreToldAndTheRestStillOpen)
+{
+    ScenarioApp app;
+    ASSERT_NE(app.newDocument(), nullptr);
+    const QString folder = app.folder() + QStringLiteral("/many");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QStringList paths;
+    for (int i = 0; i < 20000; ++i) {
+        paths << folder + QStringLiteral("/Note %1.txt").arg(i, 5, 10, QLatin1Char('0'));
+        QFile file(paths.last());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QString told;
+    QString informed;
+    qsizetype asked = 0;
+    ScenarioApp::whenDialogShows([&](QDialog* notice) {
+        auto* box = qobject_cast<QMessageBox*>(notice);
+        ASSERT_NE(box, nullptr);
+        told = box->text();
+        informed = box->informativeText();
+        ScenarioApp::whenDialogShows([&](QDialog* question) {
+            auto* importing = qobject_cast<QMessageBox*>(question);
+            ASSERT_NE(importing, nullptr);
+            asked = importing->detailedText().split(QLatin1Char('\n')).size();
+            ScenarioApp::clickButton(importing, QStringLiteral("Cancel"));
+        });
+        ScenarioApp::clickButton(box, QStringLiteral("OK"));
+    });
+    const QString runtime = app.runtimeFolder();
+    std::future<bool> secondLaunch = std::async(
+        std::launch::async, [runtime, paths] { return BXSingleInstance(runtime).handOff(paths); });
+    ASSERT_TRUE(ScenarioApp::waitUntil([&] { return asked > 0; }, 20000));
+    EXPECT_TRUE(secondLaunch.get());
+    const QLocale locale;
+    EXPECT_EQ(told,
+        QStringLiteral("%1 of the %2 files were not opened.")
+            .arg(locale.toString(20000 - BXSingleInstance::maximumPaths), locale.toString(20000)))
+        << told.toStdString();
+    EXPECT_TRUE(informed.contains(locale.toString(BXSingleInstance::maximumPaths)))
+        << informed.toStdString();
+    EXPECT_EQ(asked, BXSingleInstance::maximumPaths);
 }

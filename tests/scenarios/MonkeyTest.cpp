@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRandomGenerator>
@@ -214,6 +215,96 @@ BXTextView* focusedText()
     return view && view->isEditable() && view->hasFocus() ? view : nullptr;
 }
 
+// Opens the selected note in its own window and types a word there at once: the word goes in
+// where the main window's caret was (replacing its selection), not at the start of the note.
+void openNoteWindowAndType(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    const BXNote::NotePtr note = front ? front->selectedNote() : nullptr;
+    const QPointer<platform::Document> document = front ? front->document() : nullptr;
+    if (!note || !front->noteTextView()->isEditable() || scenario::noteWindowOf(document, note))
+        return;
+    BXTextView* main = front->noteTextView();
+    const platform::TextRange caret = main->selectedRange();
+    const QString word = QStringLiteral("win") + randomWord(random);
+    const QString expected
+        = MonkeyChecks::shownText(main).replace(caret.location, caret.length, word);
+    if (!ScenarioApp::chooseMenuItem(
+            { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }))
+        return;
+    BXNoteWindowController* noteWindow = nullptr;
+    if (!ScenarioApp::waitUntil([&] {
+            noteWindow = scenario::noteWindowOf(document, note);
+            return noteWindow && noteWindow->noteWindow()->isVisible();
+        })) {
+        expectation = [] { return QStringLiteral("the note's own window did not show"); };
+        return;
+    }
+    // As a window manager does, the window that opened takes the keys.
+    QApplication::setActiveWindow(noteWindow->noteWindow());
+    ScenarioApp::type(word, 5);
+    ScenarioApp::key(Qt::Key_W, Qt::ControlModifier);
+    expectation = [main = QPointer<BXTextView>(main), expected, word]() -> QString {
+        if (!main || MonkeyChecks::shownText(main) == expected)
+            return {};
+        return QStringLiteral("\"%1\" typed as the note's window opened left \"%2\", not \"%3\"")
+            .arg(word, MonkeyChecks::shownText(main), expected);
+    };
+}
+
+// Save As to a new file, then New Page and a word typed at once: the word is the new note's.
+void saveAsThenNewPageAndType(QRandomGenerator& random)
+{
+    BXMainWindowController* front = window();
+    if (!front)
+        return;
+    const QString folder = QFileInfo(front->document()->fileURL().toLocalFile()).path();
+    static int saves = 0;
+    ScenarioApp::answerNextFilePanel(folder + QStringLiteral("/saved as %1.brindlex").arg(++saves));
+    const platform::Document* document = front->document();
+    const QUrl before = document->fileURL();
+    if (!ScenarioApp::chooseMenuItem({ QStringLiteral("File"), QStringLiteral("Save As…") })
+        || !ScenarioApp::waitUntil([&] { return document->fileURL() != before; })) {
+        expectation = [] { return QStringLiteral("Save As did not save"); };
+        return;
+    }
+    ScenarioApp::idle(100);
+    const QString word = QStringLiteral("saved") + randomWord(random);
+    ScenarioApp::key(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ScenarioApp::type(word, random.bounded(2) ? 5 : 40);
+    expectation = [word]() -> QString {
+        BXMainWindowController* shown = window();
+        const BXNote::NotePtr note = shown ? shown->selectedNote() : nullptr;
+        return note && note->noteText() == word
+            ? QString()
+            : QStringLiteral("\"%1\" typed after Save As and New Page is not the new note's text")
+                  .arg(word);
+    };
+}
+
+// A word typed, Ctrl+S, then Ctrl+Z: the save leaves the typing undoable, so the word goes and
+// the note stays.
+void saveThenUndo(QRandomGenerator& random)
+{
+    BXTextView* view = focusedText();
+    const BXNote::NotePtr note = view ? window()->selectedNote() : nullptr;
+    if (!note)
+        return;
+    const QString word = randomWord(random);
+    ScenarioApp::type(word);
+    const QString typed = note->noteText();
+    ScenarioApp::key(Qt::Key_S, Qt::ControlModifier);
+    ScenarioApp::idle(200);
+    ScenarioApp::key(Qt::Key_Z, Qt::ControlModifier);
+    expectation = [note, typed, word]() -> QString {
+        if (note->isDeleted() || !note->managedObjectContext())
+            return QStringLiteral("Undo after a save took the note \"%1\" away").arg(typed);
+        return note->noteText() != typed
+            ? QString()
+            : QStringLiteral("Undo after a save left \"%1\" typed").arg(word);
+    };
+}
+
 // The caret's paragraph when it is a list item on one line, else an invalid block.
 QTextBlock oneLineItemAtCaret(const BXTextView& view)
 {
@@ -275,9 +366,9 @@ void duplicateAndType(QRandomGenerator& random)
     };
 }
 
-// A word of the text copied with its styles and pasted at the line's end, where it shows in
-// the same styles.
-void copyAndPasteStyled(QRandomGenerator&)
+// A word of the text copied and pasted at the line's end: it comes in as plain text, in the
+// style typing there has.
+void copyAndPasteAWord(QRandomGenerator&)
 {
     BXTextView* view = focusedText();
     if (!view)
@@ -286,13 +377,16 @@ void copyAndPasteStyled(QRandomGenerator&)
     const platform::TextRange selection = view->selectedRange();
     const std::unique_ptr<QTextDocument> copied
         = platform::AttributedText::attributedSubstring(*view->mirror(), selection);
-    const QString runs = MonkeyChecks::styledRuns(*copied);
     ScenarioApp::keys(QKeySequence::Copy);
     ScenarioApp::keys(QKeySequence::MoveToEndOfLine);
+    QTextDocument expected;
+    QTextCursor(&expected).insertText(copied->toPlainText(), view->typingAttributes());
+    const QString runs = MonkeyChecks::styledRuns(expected);
     ScenarioApp::keys(QKeySequence::Paste);
-    // Within one paragraph the pasted word is the copied one; across paragraphs list markers
-    // may rightly come out otherwise.
-    if (selection.length == 0 || copied->blockCount() > 1)
+    // Within one paragraph of text the pasted word is the copied one; a picture or a
+    // paragraph's end comes out otherwise.
+    if (selection.length == 0 || copied->blockCount() > 1
+        || copied->toPlainText().contains(QChar::ObjectReplacementCharacter))
         return;
     expectation
         = [view = QPointer<BXTextView>(view), runs, length = selection.length]() -> QString {
@@ -628,13 +722,16 @@ QList<Action> actions()
         { "save", 2, key(Qt::Key_S, Qt::ControlModifier) },
         { "Return run", 3, returnRun },
         { "Duplicate and type at once", 2, duplicateAndType },
-        { "copy and paste a styled word", 3, copyAndPasteStyled },
+        { "copy and paste a word", 3, copyAndPasteAWord },
         { "Home or End in a list item", 3, homeOrEndInItem },
         { "New Page then type at once and click away", 2, newPageTypeAndClick },
         { "undo as the Edit menu names it", 3, undoAsNamed },
         { "Rename the selected note after keys", 2, renameAfterKeys },
         { "Rename Tag after keys in the sidebar", 1, renameTagAfterKeys },
         { "Edit Tag from a token after keys in the sidebar", 1, editTagAfterKeys },
+        { "Open in Separate Window and type at once", 1, openNoteWindowAndType },
+        { "Save As then New Page and type at once", 1, saveAsThenNewPageAndType },
+        { "save then undo", 2, saveThenUndo },
     };
 }
 
@@ -746,10 +843,12 @@ MonkeyRun perform(quint32 seed, const QList<int>& chosen, const QString& path)
             expected << summary(note->noteText(), MonkeyChecks::categoryNames(*note),
                 scenario::paragraphLists(*note->attributedString()));
     }
+    // Save As may have moved the document to a file of its own.
+    const QString saved = document->fileURL().toLocalFile();
     app.save();
     app.closeFrontDocument();
     QStringList stored;
-    for (const scenario::StoredNote& note : scenario::readNotesFile(path)) {
+    for (const scenario::StoredNote& note : scenario::readNotesFile(saved)) {
         if (!note.text.isEmpty())
             stored << summary(note.text, note.categories, note.lists);
     }

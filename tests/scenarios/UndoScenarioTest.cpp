@@ -487,11 +487,13 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandAfterNewPageTypingScenario,
             { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
                 { "Undo Add Note", { QStringLiteral("Alpha note") } } },
             { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
-        // Saving and duplicating end the editing, which leaves what was typed to the note, as
-        // when the keys come slower: Add Note takes it away with the note.
+        // Saving leaves the typing undoable: it goes first, then the note.
         CommandAfterTyping { "save", QKeySequence::Save,
-            { { "Undo Add Note", { QStringLiteral("Alpha note") } } },
+            { { "Undo Typing", { QStringLiteral("Alpha note"), QString() } },
+                { "Undo Add Note", { QStringLiteral("Alpha note") } } },
             { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
+        // Duplicating ends the editing, which leaves what was typed to the note, as when the
+        // keys come slower: Add Note takes it away with the note.
         CommandAfterTyping { "duplicate", QKeySequence(Qt::CTRL | Qt::Key_D),
             { { "Undo Duplicate Note", { QStringLiteral("Alpha note"), QStringLiteral("tok05x") } },
                 { "Undo Add Note", { QStringLiteral("Alpha note") } } },

@@ -17,7 +17,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/VariantKind.h"
 #include "platform/text/TextHighlighter.h"
-#include "platform/text/TextMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -220,11 +219,11 @@ void BXTextView::paste()
 
 bool BXTextView::pasteMimeData(const QMimeData* pasted, const QString& actionName)
 {
-    // Text copied with its styles (RTF: what this application's own copy carries) keeps them;
-    // anything else comes in as plain text in the typing style.
+    // Pictures come in as attachments; text, whatever styles it was copied with, as plain
+    // text in the style typing there would have, so a paste never brings in a look the note
+    // does not have.
     if (pasted->hasImage() || pasted->hasFormat(QStringLiteral("image/png"))
-        || pasted->hasFormat(QStringLiteral("image/tiff"))
-        || pasted->hasFormat(platform::TextMimeData::RtfType))
+        || pasted->hasFormat(QStringLiteral("image/tiff")))
         return insertMimeData(pasted, actionName);
     const QString text = pasted->text();
     if (text.isEmpty())
@@ -362,7 +361,9 @@ bool BXTextView::commitEditing()
 {
     if (!m_bxDelegate || !m_bxDelegate->commitTextViewEditing(this))
         return false;
-    m_bxDelegate->objectDidEndEditing(this);
+    // Committed while it keeps the keys (a save as the user types), the view goes on editing.
+    if (!hasFocus())
+        m_bxDelegate->objectDidEndEditing(this);
     return true;
 }
 

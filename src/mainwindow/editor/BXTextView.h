@@ -120,7 +120,9 @@ public:
 
     bool becomeFirstResponder();
     bool resignFirstResponder();
+    // Takes the keys away and back, which ends the editing.
     bool endEditing();
+    // Applies the edit; a view that has the keys goes on editing (a save commits it this way).
     bool commitEditing() override;
     void discardEditing() override;
 

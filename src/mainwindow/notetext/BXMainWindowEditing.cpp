@@ -100,6 +100,18 @@ bool BXMainWindowEditing::endEditing()
     return m_delegate.endListsEditing();
 }
 
+bool BXMainWindowEditing::commitEditing()
+{
+    const QList<platform::Editor*> editors = m_registeredEditors;
+    for (platform::Editor* editor : editors) {
+        if (!editor->commitEditing())
+            return false;
+    }
+    if (!isTextViewRegistered() && m_view->hasFocus())
+        saveSelectionRange();
+    return m_delegate.endListsEditing();
+}
+
 void BXMainWindowEditing::textDidBeginEditing()
 {
     objectDidBeginEditing(m_view);
@@ -123,8 +135,10 @@ bool BXMainWindowEditing::commitTextViewEditing(BXTextView* textView)
     // answer; the alert that asks takes the focus and so ends the editing.
     const platform::Document* document = m_delegate.noteDocument();
     const bool refusing = document && document->isLocked();
+    // A save commits the text while the user types on: Undo still takes the typing back.
+    const bool typingGoesOn = textView->hasFocus();
     if (platform::UndoManager* undo = m_delegate.documentUndoManager();
-        undo && storage && !refusing)
+        undo && storage && !refusing && !typingGoesOn)
         undo->removeAllActionsWithTarget(storage);
     const BXNote::NotePtr note = m_delegate.selectedNote();
     setSelectionRange(textView->selectedRange(), note.get(), false);

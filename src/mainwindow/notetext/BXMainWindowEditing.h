@@ -41,13 +41,16 @@ public:
     // Commits every open edit, then the lists' own; false at the first refusal. With no editor
     // open, a text view holding the focus keeps its caret in the note.
     bool endEditing();
+    // The same for a save: the text that has the keys keeps them and goes on editing, its
+    // typing still undoable; its text and caret are in the note.
+    bool commitEditing();
     void textDidBeginEditing();
     // Commits the text's edit, or keeps the caret when it had none.
     void textDidEndEditing();
 
-    // The text view's commit: the storage's typing leaves the document's undo (unless the file
-    // is locked, when it waits there for the user's answer) and the text and caret go into the
-    // selected note. Always succeeds.
+    // The text view's commit: the text and caret go into the selected note, and the storage's
+    // typing leaves the document's undo unless the view keeps the keys (a save) or the file is
+    // locked (the typing waits there for the user's answer). Always succeeds.
     bool commitTextViewEditing(BXTextView* textView);
     // The view's storage takes the selected note's stored text and caret again.
     void discardTextViewEditing(BXTextView* textView);

@@ -3,6 +3,7 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowController.h"
 #include "mainwindow/BXMainWindowTextDelegate.h"
+#include "mainwindow/BXPendingKeystrokes.h"
 #include "mainwindow/editor/BXNoteTextWriter.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/editor/BXTextViewFocus.h"
@@ -108,6 +109,7 @@ void BXNoteWindowController::buildWindow()
     m_noteTextView = new BXTextView(pane);
     m_noteTextView->setDelegate(this);
     m_textFocus = std::make_unique<BXTextViewFocus>(m_noteTextView);
+    m_pendingKeys = new BXPendingKeystrokes(this);
     paneLayout->addWidget(m_noteTextView);
     m_window->setCentralWidget(pane);
     m_window->setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -331,12 +333,23 @@ void BXNoteWindowController::setTextStorage(QTextDocument* storage, bool syncSel
             &platform::SharedTextStorage::userEdited, this, [this] { storageEdited(); });
     }
     if (syncSelection) {
+        // Until the caret copies the other window's, keys typed here would land at the start
+        // of the note: they wait for it, and anything else the user does places it at once.
+        m_pendingKeys->hold(m_window, [this] { placeCaretAndDeliverKeys(); });
         QPointer<BXNoteWindowController> self(this);
         platform::dispatchAfter(kSyncSelectionDelay, this, [self] {
             if (self)
-                self->syncSelection();
+                self->placeCaretAndDeliverKeys();
         });
     }
+}
+
+void BXNoteWindowController::placeCaretAndDeliverKeys()
+{
+    if (!m_pendingKeys->isHolding())
+        return;
+    syncSelection();
+    m_pendingKeys->deliver(m_noteTextView);
 }
 
 void BXNoteWindowController::storageEdited()

@@ -28,6 +28,7 @@ class BXMainWindowController;
 class BXNoteWindowBars;
 class BXNoteWindowCommands;
 class BXNoteWindowToolbar;
+class BXPendingKeystrokes;
 class BXTextView;
 class BXTextViewFocus;
 class QMainWindow;
@@ -106,6 +107,9 @@ public:
     void setTextStorage(QTextDocument* storage, bool syncSelection);
     // Takes the selection of the other window showing the note.
     void syncSelection();
+    // Once, after the storage is shown: the caret copies the other window's, and the keys
+    // typed meanwhile go in there.
+    void placeCaretAndDeliverKeys();
     // Selects and reveals `range`; nothing for a range outside the text.
     void selectRange(platform::TextRange range);
 
@@ -173,6 +177,7 @@ private:
     QPointer<QMainWindow> m_window;
     BXTextView* m_noteTextView = nullptr;
     std::unique_ptr<BXTextViewFocus> m_textFocus;
+    BXPendingKeystrokes* m_pendingKeys = nullptr;
     BXNoteWindowBars* m_bars = nullptr;
     std::unique_ptr<BXNoteWindowToolbar> m_toolbar;
     BXNoteWindowCommands* m_commands = nullptr;

@@ -218,6 +218,7 @@ void Document::saveToURL(
 
 void Document::didSave(const QUrl& url, const QString& type, SaveOperation operation)
 {
+    m_autosaveSchedule.saved();
     // The file written is the one to watch now (a save as may have put a new one in place).
     if (operation != SaveOperation::SaveTo && operation != SaveOperation::AutosaveElsewhere
         && url == m_fileURL)
@@ -399,10 +400,10 @@ void Document::updateChangeCount(ChangeType change)
         m_unautosavedCount = 0;
         break;
     }
-    if (hasUnautosavedChanges())
-        scheduleAutosave();
-    else if (m_autosaveTimer)
-        m_autosaveTimer->invalidate();
+    if (!hasUnautosavedChanges())
+        m_autosaveSchedule.stop();
+    else if (!m_closed)
+        m_autosaveSchedule.changed();
     if (wasEdited != isDocumentEdited())
         emit documentEditedChanged(isDocumentEdited());
 }
@@ -469,32 +470,14 @@ void Document::undoRefusedEdits()
     m_undoManager->removeAllActions();
 }
 
-void Document::scheduleAutosave()
-{
-    if (m_closed)
-        return;
-    if (!m_autosaveTimer)
-        m_autosaveTimer
-            = std::make_unique<Timer>(kAutosaveDelay, false, [this] { autosaveTimerFired(); });
-    const double now = Scheduler::current().now();
-    if (!m_autosaveTimer->isValid()) {
-        m_firstUnautosavedChange = now;
-        m_autosaveTimer->start();
-        return;
-    }
-    m_autosaveTimer->setFireDate(
-        std::min(now + kAutosaveDelay, m_firstUnautosavedChange + kLongestAutosaveDelay));
-}
-
 void Document::autosaveTimerFired()
 {
     autosaveWithImplicitCancellability(true, [this](const Error& error) {
         // A busy file is saved once its lock is gone.
-        if (!error || isFileGone() || isFileBusy())
+        if (!error || isFileGone() || isFileBusy() || m_closed)
             return;
         log(QStringLiteral("autosave failed: %@"), error.toString());
-        // Keep trying: the changes are only in memory until an autosave succeeds.
-        scheduleAutosave();
+        m_autosaveSchedule.failed(error, displayName(), windowForSheet());
     });
 }
 
@@ -592,6 +575,7 @@ void Document::presentSaveErrorBeforeClosing(
     const Error& error, std::function<void(bool shouldClose)> decision)
 {
     log(QStringLiteral("saving “%@” before closing failed: %@"), displayName(), error.toString());
+    m_autosaveSchedule.failureShown();
     Alert alert;
     alert.messageText
         = localizedFormat(QStringLiteral("The document “%@” could not be saved."), displayName());
@@ -711,6 +695,7 @@ void Document::saveDocumentAs(std::function<void(bool didSave)> completion)
 void Document::presentSaveError(const Error& error, std::function<void()> done)
 {
     log(QStringLiteral("saving “%@” failed: %@"), displayName(), error.toString());
+    m_autosaveSchedule.failureShown();
     Alert alert;
     alert.messageText
         = localizedFormat(QStringLiteral("The document “%@” could not be saved."), displayName());
@@ -786,8 +771,7 @@ void Document::close()
     if (m_closed)
         return;
     m_closed = true;
-    if (m_autosaveTimer)
-        m_autosaveTimer->invalidate();
+    m_autosaveSchedule.stop();
     const QList<WindowController*> controllers = m_windowControllers;
     for (WindowController* controller : controllers)
         removeWindowController(controller);

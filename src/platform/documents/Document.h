@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/data/ManagedObjectContext.h"
+#include "platform/documents/DocumentAutosaveSchedule.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Error.h"
 
@@ -71,8 +72,8 @@ public:
 
     static const QString FileModificationDateAttribute;
     static const QString FilePosixPermissionsAttribute;
-    static constexpr double kAutosaveDelay = 2.0;
-    static constexpr double kLongestAutosaveDelay = 5.0;
+    static constexpr double kAutosaveDelay = DocumentAutosaveSchedule::kDelay;
+    static constexpr double kLongestAutosaveDelay = DocumentAutosaveSchedule::kLongestDelay;
 
     explicit Document(std::shared_ptr<const ManagedObjectModel> model, QObject* parent = nullptr);
     ~Document() override;
@@ -215,7 +216,6 @@ signals:
     void didClose();
 
 private:
-    void scheduleAutosave();
     void autosaveTimerFired();
     void startNextFileAccess();
     void didSave(const QUrl& url, const QString& type, SaveOperation operation);
@@ -252,8 +252,7 @@ private:
     bool m_changesDiscarded = false;
     int m_changeCount = 0;
     int m_unautosavedCount = 0;
-    double m_firstUnautosavedChange = 0;
-    std::unique_ptr<Timer> m_autosaveTimer;
+    DocumentAutosaveSchedule m_autosaveSchedule { [this] { autosaveTimerFired(); } };
     std::deque<FileAccessBlock> m_fileAccessQueue;
     bool m_fileAccessRunning = false;
     QList<WindowController*> m_windowControllers;

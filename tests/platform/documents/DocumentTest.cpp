@@ -2,6 +2,7 @@
 #include "platform/data/PersistentStore.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/testing/FakeAlertPresenter.h"
 #include "platform/testing/FakeScheduler.h"
 
 #include "support/TestEnvironment.h"
@@ -10,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QWidget>
 
 using namespace platform;
 
@@ -51,6 +53,7 @@ public:
         }
         return managedObjectContext()->save(error);
     }
+    QWidget* windowForSheet() const override { return sheetWindow; }
 
     ManagedObjectPtr addItem(const QString& name)
     {
@@ -62,6 +65,7 @@ public:
 
     QList<SaveOperation> operations;
     bool failWrites = false;
+    QWidget* sheetWindow = nullptr;
 };
 
 QUrl fileIn(const QString& folder, const QString& name)
@@ -178,6 +182,38 @@ TEST_F(DocumentTest, FailedAutosaveKeepsTheChangesAndTriesAgain)
     document.failWrites = false;
     scheduler.advance(Document::kLongestAutosaveDelay);
     EXPECT_FALSE(document.hasUnautosavedChanges());
+}
+
+// A disk that stays full fails every retry: the user hears of it once, in a sheet on the
+// document's window, and once more only after a save has gone through in between.
+TEST_F(DocumentTest, FailedAutosavesAreToldOnceUntilASaveSucceeds)
+{
+    FakeAlertPresenter alerts;
+    QWidget window;
+    document.sheetWindow = &window;
+    saveAs(fileIn(folder, QStringLiteral("Groceries.sqlite")));
+    const auto failFor = [&](int autosaves) {
+        document.failWrites = true;
+        document.addItem(QStringLiteral("x"));
+        scheduler.runUntilIdle();
+        for (int i = 0; i < autosaves; ++i)
+            scheduler.advance(Document::kLongestAutosaveDelay);
+        EXPECT_TRUE(document.hasUnautosavedChanges());
+    };
+
+    failFor(3);
+    ASSERT_EQ(alerts.shown().size(), 1U);
+    EXPECT_TRUE(alerts.shown()[0].isSheet);
+    EXPECT_EQ(alerts.shown()[0].window, &window);
+    EXPECT_TRUE(alerts.shown()[0].alert.messageText.contains(QStringLiteral("“Groceries”")));
+    EXPECT_TRUE(alerts.shown()[0].alert.informativeText.contains(QStringLiteral("kept")));
+    EXPECT_TRUE(alerts.answerSheet(&window, 0));
+
+    document.failWrites = false;
+    scheduler.advance(Document::kLongestAutosaveDelay);
+    EXPECT_FALSE(document.hasUnautosavedChanges());
+    failFor(2);
+    EXPECT_EQ(alerts.shown().size(), 2U);
 }
 
 TEST_F(DocumentTest, FileAccessIsSerialised)
