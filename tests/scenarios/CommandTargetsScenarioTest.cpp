@@ -28,15 +28,6 @@ BXTableView* notesList()
     return ScenarioApp::frontMainWindow()->notesTableView();
 }
 
-QStringList storedTitles(const QString& path)
-{
-    QStringList titles;
-    scenario::forEachStoredNote(
-        path, [&titles](const BXNote& note) { titles << note.noteTitle(); });
-    titles.sort();
-    return titles;
-}
-
 QStringList shownTags()
 {
     const QStringList titles = ScenarioApp::sidebarTitles();
@@ -101,7 +92,7 @@ TEST_P(RenameAfterMoveScenario, RenameFromTheMenuNamesTheSelectedNoteNotTheClick
     shown.sort();
     EXPECT_EQ(shown, expected);
     app.save();
-    EXPECT_EQ(storedTitles(path), expected);
+    EXPECT_EQ(scenario::storedTitles(path), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Moves, RenameAfterMoveScenario,

@@ -15,16 +15,6 @@ using scenario::ScenarioApp;
 
 namespace {
 
-QList<QWidget*> visibleNoteWindows()
-{
-    QList<QWidget*> windows;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
-            windows << window;
-    }
-    return windows;
-}
-
 class NoteWindowPlacesScenario : public testing::Test {
 protected:
     // The main window of a file holding `texts`, opened through File > Open, with the first
@@ -52,15 +42,16 @@ TEST_F(NoteWindowPlacesScenario, NoteWindowsOpenedInTurnCascade)
     BXMainWindowController* main = openNotes({ u"Alpha"_qs, u"Beta"_qs });
     ASSERT_NE(main, nullptr);
     ASSERT_NE(scenario::openInOwnWindow(main), nullptr);
-    QWidget* first = visibleNoteWindows().value(0);
+    QWidget* first = ScenarioApp::visibleNoteWindows().value(0);
     ASSERT_NE(first, nullptr);
 
     ScenarioApp::clickRow(main->notesTableView(), 1);
     ASSERT_TRUE(ScenarioApp::waitUntil([] { return ScenarioApp::editorText() == u"Beta"_qs; }));
     ASSERT_NE(scenario::openInOwnWindow(main), nullptr);
-    ASSERT_EQ(visibleNoteWindows().size(), 2);
-    QWidget* second = visibleNoteWindows().at(0) == first ? visibleNoteWindows().at(1)
-                                                          : visibleNoteWindows().at(0);
+    ASSERT_EQ(ScenarioApp::visibleNoteWindows().size(), 2);
+    QWidget* second = ScenarioApp::visibleNoteWindows().at(0) == first
+        ? ScenarioApp::visibleNoteWindows().at(1)
+        : ScenarioApp::visibleNoteWindows().at(0);
     EXPECT_EQ(second->geometry().topLeft() - first->geometry().topLeft(), QPoint(22, 22));
     EXPECT_TRUE(second->screen()->availableGeometry().contains(second->frameGeometry()));
 }
@@ -71,7 +62,7 @@ TEST_F(NoteWindowPlacesScenario, TheWindowMenuBringsBackAMinimisedNoteWindow)
     BXMainWindowController* main = openNotes({ u"Alpha"_qs });
     ASSERT_NE(main, nullptr);
     ASSERT_NE(scenario::openInOwnWindow(main), nullptr);
-    QWidget* note = visibleNoteWindows().value(0);
+    QWidget* note = ScenarioApp::visibleNoteWindows().value(0);
     ASSERT_NE(note, nullptr);
     ASSERT_TRUE(ScenarioApp::waitUntil([note] { return QApplication::activeWindow() == note; }));
     const QString title = note->windowHandle()->title();

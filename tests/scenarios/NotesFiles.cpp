@@ -115,4 +115,12 @@ QStringList storedTexts(const QString& path)
     return texts;
 }
 
+QStringList storedTitles(const QString& path)
+{
+    QStringList titles;
+    forEachStoredNote(path, [&titles](const BXNote& note) { titles << note.noteTitle(); });
+    titles.sort();
+    return titles;
+}
+
 } // namespace scenario

@@ -37,5 +37,7 @@ void forEachStoredNote(const QString& path, const std::function<void(const BXNot
 // Every note except the spare empty one, in the order of their texts.
 QList<StoredNote> readNotesFile(const QString& path);
 QStringList storedTexts(const QString& path);
+// The saved notes' titles, sorted.
+QStringList storedTitles(const QString& path);
 
 } // namespace scenario

@@ -22,16 +22,6 @@ BXTableView* notesList()
     return ScenarioApp::frontMainWindow()->notesTableView();
 }
 
-// The saved notes' titles, sorted.
-QStringList storedTitles(const QString& path)
-{
-    QStringList titles;
-    scenario::forEachStoredNote(
-        path, [&titles](const BXNote& note) { titles << note.noteTitle(); });
-    titles.sort();
-    return titles;
-}
-
 } // namespace
 
 // Note > Rename opens the selected row's title for typing; Return names the note, and the name
@@ -56,7 +46,7 @@ TEST(NotesListScenario, RenameFromTheNoteMenuNamesTheSelectedNote)
     EXPECT_EQ(ScenarioApp::editorText(), QStringLiteral("Beta"));
 
     app.save();
-    EXPECT_EQ(storedTitles(path), QStringList({ "Alpha", "Groceries" }));
+    EXPECT_EQ(scenario::storedTitles(path), QStringList({ "Alpha", "Groceries" }));
     EXPECT_EQ(scenario::storedTexts(path), QStringList({ "Alpha", "Beta" }));
 }
 
@@ -228,7 +218,7 @@ TEST_P(SelectingCommandScenario, KeysTypedOnTheListThenRenameTheSelectedNote)
     shown.sort();
     EXPECT_EQ(shown, expected);
     app.save();
-    EXPECT_EQ(storedTitles(path), expected);
+    EXPECT_EQ(scenario::storedTitles(path), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, SelectingCommandScenario,

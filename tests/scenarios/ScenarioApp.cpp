@@ -705,6 +705,16 @@ BXMainWindowController* ScenarioApp::frontMainWindow()
         platform::WindowTracker::current().mainWindowController());
 }
 
+QList<QWidget*> ScenarioApp::visibleNoteWindows()
+{
+    QList<QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
+            windows << window;
+    }
+    return windows;
+}
+
 void ScenarioApp::clickToTheEndOfTheText(BXMainWindowController* window)
 {
     ASSERT_NE(window, nullptr);

@@ -139,6 +139,8 @@ public:
 
     // The front main window, if any.
     static BXMainWindowController* frontMainWindow();
+    // The note windows shown, in no particular order.
+    static QList<QWidget*> visibleNoteWindows();
     // Titles shown in the front main window's notes list, top to bottom, and selected rows.
     static QStringList listTitles();
     static QList<int> selectedRows();

@@ -234,20 +234,6 @@ TEST_F(WindowsAndMenusScenario, ARightClickInTheTextShowsItsMenuAndLogsNothing)
     EXPECT_TRUE(logged.isEmpty()) << logged.join(QLatin1Char('\n')).toStdString();
 }
 
-namespace {
-
-QList<QWidget*> visibleNoteWindows()
-{
-    QList<QWidget*> windows;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("noteWindow") && window->isVisible())
-            windows << window;
-    }
-    return windows;
-}
-
-} // namespace
-
 // Shift held while choosing to open notes in windows of their own, from the menu bar or from
 // a row's menu, leaves the main window in front with the keys; without Shift the note windows
 // come forward.
@@ -277,22 +263,24 @@ TEST_F(WindowsAndMenusScenario, ShiftOpensNoteWindowsBehindTheMainWindow)
     };
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
         { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }, Qt::ShiftModifier));
-    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 2; }));
+    EXPECT_TRUE(
+        ScenarioApp::waitUntil([] { return ScenarioApp::visibleNoteWindows().size() == 2; }));
     ScenarioApp::idle(200);
     EXPECT_TRUE(mainInFront());
 
     ScenarioApp::rightClickRow(main->notesTableView(), 2);
     ASSERT_TRUE(ScenarioApp::choosePopUpMenuItem(
         { QStringLiteral("Open Note in Separate Window") }, Qt::ShiftModifier));
-    EXPECT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 3; }));
+    EXPECT_TRUE(
+        ScenarioApp::waitUntil([] { return ScenarioApp::visibleNoteWindows().size() == 3; }));
     ScenarioApp::idle(200);
     EXPECT_TRUE(mainInFront());
 
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
         { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
     EXPECT_TRUE(ScenarioApp::waitUntil(
-        [] { return visibleNoteWindows().contains(QApplication::activeWindow()); }));
-    EXPECT_EQ(visibleNoteWindows().size(), 3);
+        [] { return ScenarioApp::visibleNoteWindows().contains(QApplication::activeWindow()); }));
+    EXPECT_EQ(ScenarioApp::visibleNoteWindows().size(), 3);
 }
 
 // The Window menu checks the window in front, marks a note window whose note was edited, and
@@ -313,8 +301,9 @@ TEST_F(WindowsAndMenusScenario, TheWindowMenuChecksTheFrontWindowAndMarksAnEdite
     app.save(app.folder() + QStringLiteral("/Shop.brindlex"));
     ASSERT_TRUE(ScenarioApp::chooseMenuItem(
         { QStringLiteral("Note"), QStringLiteral("Open in Separate Window") }));
-    ASSERT_TRUE(ScenarioApp::waitUntil([] { return visibleNoteWindows().size() == 1; }));
-    QWidget* note = visibleNoteWindows().first();
+    ASSERT_TRUE(
+        ScenarioApp::waitUntil([] { return ScenarioApp::visibleNoteWindows().size() == 1; }));
+    QWidget* note = ScenarioApp::visibleNoteWindows().first();
     QApplication::setActiveWindow(note);
     ASSERT_TRUE(ScenarioApp::waitUntil([note] { return QApplication::activeWindow() == note; }));
     EXPECT_EQ(ScenarioApp::menuItems({ QStringLiteral("Window") }),
