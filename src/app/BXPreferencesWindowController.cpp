@@ -6,6 +6,7 @@
 #include "app/BXVersionCheckDateValueTransformer.h"
 #include "app/kVersionCheck.h"
 #include "document/BXDefaults.h"
+#include "platform/appkit/SymbolIcon.h"
 #include "platform/foundation/Archiver.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Localized.h"
@@ -126,7 +127,7 @@ void BXPreferencesWindowController::windowDidLoad()
         action->setIcon(identifier == GeneralPane
                 ? QIcon::fromTheme(QStringLiteral("preferences-system"),
                     m_window->style()->standardIcon(QStyle::SP_FileDialogDetailedView))
-                : QIcon(updatesIcon));
+                : platform::SymbolIcon::templateImage(QIcon(updatesIcon)));
         group->addAction(action);
         m_paneActions.insert(identifier, action);
         connect(action, &QAction::triggered, this, [this, pane = identifier] { selectPane(pane); });

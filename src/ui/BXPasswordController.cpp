@@ -5,6 +5,7 @@
 #include "document/password/PasswordHash.h"
 
 #include "platform/appkit/Sheet.h"
+#include "platform/appkit/SymbolIcon.h"
 #include "platform/appkit/UserInput.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
@@ -61,8 +62,9 @@ QPixmap lockImage(bool locked)
     const QString themeName
         = locked ? QStringLiteral("changes-prevent") : QStringLiteral("changes-allow");
     const QIcon themed = QIcon::fromTheme(themeName);
+    // A theme's lock may come in colour; like every symbol it is drawn in the text colour.
     if (!themed.isNull())
-        return themed.pixmap(kIconSize, kIconSize);
+        return platform::SymbolIcon::templateImage(themed).pixmap(kIconSize, kIconSize);
     return drawnLock(locked);
 }
 
