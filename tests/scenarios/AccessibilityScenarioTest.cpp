@@ -8,12 +8,15 @@
 #include "mainwindow/BXMainWindow.h"
 #include "mainwindow/BXMainWindowBars.h"
 #include "mainwindow/BXMainWindowController.h"
+#include "mainwindow/BXMainWindowToolbar.h"
 #include "mainwindow/editor/BXTextView.h"
 #include "mainwindow/editor/BXWriterBar.h"
 #include "mainwindow/search/BXMainWindowSearch.h"
 #include "mainwindow/search/BXSearchField.h"
 #include "platform/appkit/Stepper.h"
 #include "platform/appkit/TokenField.h"
+#include "platform/appkit/Toolbar.h"
+#include "platform/appkit/ToolbarItem.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +123,13 @@ TEST(AccessibilityScenario, EveryControlOfTheMainWindowHasANameAndARole)
             QAccessible::EditableText },
         { "font size stepper", writer->fontSizeStepper(), u"Font Size"_qs, QAccessible::SpinBox },
         { "colour button", writer->textColorButton(), u"Text Color"_qs, QAccessible::Button },
+        // A toolbar pop-up is named by its item's label, not by the value it shows.
+        { "zoom pop-up",
+            main->mainToolbar()
+                ->toolbar()
+                ->itemWithIdentifier(BXMainWindowToolbar::kZoomTool)
+                ->view(),
+            u"Zoom"_qs, QAccessible::ButtonMenu },
     };
     for (const auto& control : named) {
         SCOPED_TRACE(control.what);

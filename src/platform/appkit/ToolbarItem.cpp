@@ -67,6 +67,9 @@ void ToolbarItem::setMenuFormRepresentation(QAction* menuItem)
 
 void ToolbarItem::setView(QWidget* view)
 {
+    // A view that says nothing of itself is named by its item, as its label names it on screen.
+    if (view && view->accessibleName().isEmpty())
+        view->setAccessibleName(label());
     setDefaultWidget(view);
     applySizes();
 }
