@@ -168,4 +168,27 @@ TEST_F(TwoCopiesMergeTest, ASaveOfTheContextAloneKeepsTheOtherCopysEdit)
     EXPECT_EQ(alerts.pendingSheetCount(), 1);
 }
 
+// A note's styled text is read only when a view first needs it, maybe after the other copy
+// saved the note: its plain text and title are then read again with it, never left a save
+// behind; the next save still takes the other copy's text without keeping it twice.
+TEST_F(TwoCopiesMergeTest, StyledTextReadAfterTheOtherCopySavedMatchesThePlainText)
+{
+    const BXNote::NotePtr note = noteTitled(*here, QStringLiteral("Packing list"));
+    ASSERT_NE(note, nullptr);
+    setText(
+        *noteTitled(*there, QStringLiteral("Packing list")), QStringLiteral("Packing list, tent"));
+    save(*there);
+
+    const std::unique_ptr<QTextDocument> styled = note->attributedString();
+    EXPECT_EQ(AttributedText::string(*styled).toStdString(), "Packing list, tent");
+    EXPECT_EQ(note->noteText().toStdString(), "Packing list, tent");
+    EXPECT_EQ(note->noteTitle().toStdString(), "Packing list, tent");
+    EXPECT_FALSE(note->hasChanges());
+
+    setText(*noteTitled(*here, QStringLiteral("Trip")), QStringLiteral("Trip to the lake"));
+    save(*here);
+    EXPECT_EQ(alerts.pendingSheetCount(), 0);
+    EXPECT_EQ(storedTexts(), "Packing list, tent|Trip to the lake");
+}
+
 } // namespace

@@ -176,7 +176,27 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
 
 void ManagedObjectContext::loadLazyValue(ManagedObject* object, int attributeIndex)
 {
-    m_objects.loadLazyValue(store().get(), object, attributeIndex);
+    const std::shared_ptr<PersistentStore> current = store();
+    // Another program may have saved the row since the object's other values were read: they
+    // are read again first, so that the object never holds one save's value beside another's
+    // (a note's plain text from one, its styled text from the next). The object keeps the
+    // version it was read at, so that the next merge still takes the row for one changed
+    // elsewhere (keeping both sides' edits, refreshing the views of it).
+    if (current && !object->m_fault && object->m_version != 0
+        && current->hasChangesFromElsewhere()) {
+        const ManagedObjectPtr shared = object->shared_from_this();
+        const qint64 version = object->m_version;
+        ContextMerger(current.get(), m_objects, m_changes, m_undoManager)
+            .refreshObject(shared, true);
+        object->m_version = version;
+        if (object->m_context == this) {
+            m_changes.didChangeElsewhere(shared);
+            scheduleProcessing();
+        }
+        if (object->m_loaded[size_t(attributeIndex)])
+            return;
+    }
+    m_objects.loadLazyValue(current.get(), object, attributeIndex);
 }
 
 std::optional<qint64> ManagedObjectContext::storedValueLength(
