@@ -393,11 +393,21 @@ void copyAndPasteAWord(QRandomGenerator&)
         if (!view)
             return {};
         const qsizetype end = view->selectedRange().location;
-        const std::unique_ptr<QTextDocument> pasted = platform::AttributedText::attributedSubstring(
-            *view->mirror(), { end - length, length });
-        const QString shown = MonkeyChecks::styledRuns(*pasted);
-        return shown == runs ? QString()
-                             : QStringLiteral("pasted \"%1\" shows as \"%2\"").arg(runs, shown);
+        const auto shownBefore = [&](qsizetype stop) {
+            const std::unique_ptr<QTextDocument> pasted
+                = platform::AttributedText::attributedSubstring(
+                    *view->mirror(), { stop - length, length });
+            return MonkeyChecks::styledRuns(*pasted);
+        };
+        const QString shown = shownBefore(end);
+        // Smart copy and paste sets the word apart from a word that follows it (on the next
+        // line of a wrapped paragraph too), the caret after that space.
+        const bool setApart = end > length
+            && view->mirror()->characterAt(int(end - 1)) == QLatin1Char(' ')
+            && shownBefore(end - 1) == runs;
+        return shown == runs || setApart
+            ? QString()
+            : QStringLiteral("pasted \"%1\" shows as \"%2\"").arg(runs, shown);
     };
 }
 
