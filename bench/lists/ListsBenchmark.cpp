@@ -1,7 +1,9 @@
 // Lists of 5,000, 10,000 and 20,000 items through the list conversion every office, HTML and
-// Markdown reader and writer shares (both ways), through the DOC and OpenDocument writers and
-// the HTML reader; and pages of about 1 MB of repeated table cells or paragraphs through the
-// HTML reader. Each row's time should grow with its size, not with its square.
+// Markdown reader and writer shares (both ways), through the DOC and OpenDocument writers, the
+// HTML reader and the Markdown import; and pages of about 1 MB of repeated table cells or
+// paragraphs through the HTML reader. Each row's time should grow with its size, not with its
+// square.
+#include "document/transfer/MarkdownImporter.h"
 #include "platform/text/AttributedText.h"
 #include "platform/text/ConversionDocument.h"
 #include "platform/text/HtmlReader.h"
@@ -109,6 +111,18 @@ void HtmlReadList(benchmark::State& state)
     readPage(state, page + "</ol>");
 }
 
+void MarkdownReadList(benchmark::State& state)
+{
+    QString markdown;
+    for (int item = 0; item < state.range(0); ++item)
+        markdown += QStringLiteral("%1. item\n").arg(item + 1);
+    for (auto _ : state) {
+        if (!MarkdownImporter::attributedStringFromMarkdown(markdown, QFont()))
+            state.SkipWithError("read failed");
+    }
+    state.SetComplexityN(state.range(0));
+}
+
 // Cells without their closing tags, as a fuzzer wrote them.
 void HtmlReadTableCells(benchmark::State& state)
 {
@@ -127,6 +141,7 @@ BENCHMARK(ListsFromQt)->Apply(setRange)->Unit(benchmark::kMillisecond)->Complexi
 BENCHMARK(DocWriteList)->Apply(setRange)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(OdtWriteList)->Apply(setRange)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(HtmlReadList)->Apply(setRange)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(MarkdownReadList)->Apply(setRange)->Unit(benchmark::kMillisecond)->Complexity();
 // About 250 KB, 500 KB and 1 MB of markup.
 BENCHMARK(HtmlReadTableCells)
     ->Arg(18000)

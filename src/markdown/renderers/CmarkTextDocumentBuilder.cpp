@@ -2,6 +2,7 @@
 
 #include "HTMLAttributedString.h"
 #include "MarkdownAttributedStringRenderable.h"
+#include "platform/text/ConversionDocument.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -138,7 +139,9 @@ CmarkTextDocumentBuilder::CmarkTextDocumentBuilder(MarkdownOptions options)
     : m_textFormat(familyFormat(MarkdownAttributedStringRenderable::defaultTextFamily)),
       m_codeFormat(familyFormat(MarkdownAttributedStringRenderable::defaultCodeFamily)),
       m_options(options),
-      m_document(std::make_unique<QTextDocument>()),
+      // Qt's own lists re-mark every item each time one joins, which makes long lists
+      // quadratic to build; the document's lists keep no roster of their items.
+      m_document(std::make_unique<platform::ConversionDocument>()),
       m_cursor(m_document.get())
 { }
 
@@ -441,10 +444,10 @@ void CmarkTextDocumentBuilder::openBlock(const Element& element, bool isLastItem
     if (block.rightMargin() != sideMargin)
         block.setRightMargin(sideMargin);
     // Blocks inside a list that are not its items are indented by the list depth; a waiting
-    // block is never an item.
+    // block is never an item. The block's own list is asked: the list keeps no roster of its items.
     if (!element.isItem && !m_lists.empty()
         && (!m_hasBlock || m_blockWaiting || !m_lists.back().list
-            || m_lists.back().list->itemNumber(m_cursor.block()) == -1))
+            || m_cursor.block().textList() != m_lists.back().list))
         block.setIndent(int(m_lists.size()));
     if (element.headingLevel)
         block.setHeadingLevel(element.headingLevel);

@@ -23,8 +23,9 @@ namespace markdown {
 // raw HTML, images, unsafe links, empty blocks or text that would split a block take the HTML
 // way: for them it gives nothing. One difference: the HTML reading leaves the style sheet out of
 // a page with too many tags to match it against (a defence against hostile pages), and so gives
-// a long Markdown text no fonts; built here, every text keeps them. Runs on the caller's thread;
-// the tree stays the caller's.
+// a long Markdown text no fonts; built here, every text keeps them. Another: the document is a
+// platform::ConversionDocument, whose lists are numbered by walking the blocks, never by asking
+// the list. Runs on the caller's thread; the tree stays the caller's.
 class CmarkTextDocumentBuilder final {
 public:
     // The document, or null when the tree or an option asks for what only the HTML reading

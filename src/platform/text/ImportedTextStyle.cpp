@@ -25,6 +25,25 @@ double ImportedTextStyle::clampLength(double points)
     return std::isfinite(points) ? std::clamp(points, -2000.0, 2000.0) : 0.0;
 }
 
+std::optional<double> ImportedTextStyle::twips(QStringView value)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return clampLength(number / 20.0);
+}
+
+std::optional<QColor> ImportedTextStyle::hexColor(QStringView value)
+{
+    if (value.isEmpty() || value == u"auto")
+        return QColor();
+    if (value.size() != 6)
+        return std::nullopt;
+    const QColor color(QLatin1Char('#') + value.toString());
+    return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+}
+
 void ImportedTextStyle::merge(const ImportedTextStyle& over)
 {
     take(bold, over.bold);

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 
@@ -48,6 +49,11 @@ struct ImportedTextStyle {
     std::optional<QTextBlockFormat> blockFormat() const;
     // Lengths clamped to what a page can hold, so that damaged files cannot make absurd ones.
     static double clampLength(double points);
+    // A length in twentieths of a point, as word-processor XML gives most lengths; null when
+    // the value is no number.
+    static std::optional<double> twips(QStringView value);
+    // A colour given as six hex digits; "auto" or nothing is automatic (an invalid colour).
+    static std::optional<QColor> hexColor(QStringView value);
 };
 
 } // namespace platform

@@ -34,25 +34,8 @@ const QString kCompatibilityNamespace
 // Style chains deeper than this are damaged or hostile.
 constexpr int kMaximumStyleDepth = 16;
 
-// Twentieths of a point, as most lengths are given.
-std::optional<double> twips(QStringView value)
-{
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number))
-        return std::nullopt;
-    return ImportedTextStyle::clampLength(number / 20.0);
-}
-
-std::optional<QColor> hexColor(QStringView value)
-{
-    if (value.isEmpty() || value == u"auto")
-        return QColor();
-    if (value.size() != 6)
-        return std::nullopt;
-    const QColor color(QLatin1Char('#') + value.toString());
-    return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
-}
+constexpr auto twips = &ImportedTextStyle::twips;
+constexpr auto hexColor = &ImportedTextStyle::hexColor;
 
 // The URL of a HYPERLINK field instruction, empty for links inside the document (\l).
 QString fieldLink(const QString& instruction)
@@ -168,8 +151,9 @@ public:
 
     // Each reads its element to the end; the reader stands on its start.
     ImportedTextStyle readRunProperties(QXmlStreamReader& xml);
+    // `mark`, when given, takes the paragraph mark's run properties.
     void readParagraphProperties(QXmlStreamReader& xml, ImportedTextStyle& style, QString& styleId,
-        QString& listId, int& listLevel);
+        QString& listId, int& listLevel, ImportedTextStyle* mark = nullptr);
     void readTabs(QXmlStreamReader& xml, ImportedTextStyle& style);
     void readStylesElement(QXmlStreamReader& xml);
     void readDefaults(QXmlStreamReader& xml);
@@ -275,7 +259,8 @@ void WordXmlReader::Private::readTabs(QXmlStreamReader& xml, ImportedTextStyle& 
 }
 
 void WordXmlReader::Private::readParagraphProperties(QXmlStreamReader& xml,
-    ImportedTextStyle& style, QString& styleId, QString& listId, int& listLevel)
+    ImportedTextStyle& style, QString& styleId, QString& listId, int& listLevel,
+    ImportedTextStyle* mark)
 {
     while (xml.readNextStartElement()) {
         if (!isWord(xml)) {
@@ -313,6 +298,9 @@ void WordXmlReader::Private::readParagraphProperties(QXmlStreamReader& xml,
                 style.firstLineIndent = -*hanging;
         } else if (name == u"tabs") {
             readTabs(xml, style);
+            continue;
+        } else if (name == u"rPr" && mark) {
+            *mark = readRunProperties(xml);
             continue;
         } else if (name == u"framePr") {
             const QStringView dropCap = attribute(xml, QLatin1String("dropCap"));
@@ -546,6 +534,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
     bool inParagraph = false;
     bool paragraphApplied = false;
     ImportedTextStyle paragraph; // the paragraph's direct properties
+    ImportedTextStyle paragraphMark; // its mark's run properties
     QString paragraphStyleId;
     QString listId;
     int listLevel = 0;
@@ -580,9 +569,11 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
         paragraphApplied = true;
         ImportedTextStyle style = d->paragraphStyle(paragraphStyleId);
         runBase = style;
-        // The paragraph's own look (its style's, over the document's defaults) is where typing
-        // on it goes on, an empty one's included.
-        cursor.setBlockCharFormat(runBase.charFormat());
+        // The paragraph mark's look (its own properties over the paragraph style's and the
+        // document's defaults) is the paragraph's own: typing on it goes on in it when empty.
+        ImportedTextStyle mark = runBase;
+        mark.merge(paragraphMark);
+        cursor.setBlockCharFormat(mark.charFormat());
         style.merge(paragraph);
         if (const std::optional<QTextBlockFormat> format = style.blockFormat())
             cursor.setBlockFormat(*format);
@@ -682,6 +673,7 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                 inParagraph = true;
                 paragraphApplied = false;
                 paragraph = {};
+                paragraphMark = {};
                 paragraphStyleId.clear();
                 listId.clear();
                 listLevel = 0;
@@ -691,7 +683,8 @@ std::unique_ptr<QTextDocument> WordXmlReader::readDocument(
                 // Only a paragraph's leading properties count; any later are read and dropped.
                 if (inParagraph && !paragraphApplied) {
                     d->m_dropCap = false;
-                    d->readParagraphProperties(xml, paragraph, paragraphStyleId, listId, listLevel);
+                    d->readParagraphProperties(
+                        xml, paragraph, paragraphStyleId, listId, listLevel, &paragraphMark);
                     dropCapBefore = d->m_dropCap;
                     applyParagraph();
                 } else {

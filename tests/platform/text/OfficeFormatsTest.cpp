@@ -532,24 +532,33 @@ TEST(OfficeFormatReaders, ReadWhatOtherWritersWrite)
     EXPECT_EQ(mainAttributes(*docx, 0), "Carlito,20,b,,,,#000000,,0,2");
     EXPECT_EQ(mainAttributes(*docx, 6), "Carlito,20,,i,,,#000000,,0,2");
     EXPECT_EQ(mainAttributes(*docx, 10), "Carlito,11,,,,,#000000,https://example.org,0,4");
-    // Empty paragraphs take their style's look over the document's defaults.
+    // Empty paragraphs take their mark's look over their style's and the document's defaults;
+    // the mark's look is not the runs'.
     const QByteArray empty = "<w:document " + w
         + "><w:body><w:p><w:r><w:t>a</w:t></w:r></w:p><w:p/>"
-          "<w:p><w:pPr><w:pStyle w:val='Title'/></w:pPr></w:p></w:body></w:document>";
+          "<w:p><w:pPr><w:pStyle w:val='Title'/></w:pPr></w:p>"
+          "<w:p><w:pPr><w:pStyle w:val='Title'/><w:rPr><w:sz w:val='28'/><w:i/></w:rPr></w:pPr>"
+          "</w:p><w:p><w:pPr><w:rPr><w:b/><w:sz w:val='48'/></w:rPr></w:pPr><w:r><w:t>b</w:t>"
+          "</w:r></w:p></w:body></w:document>";
     const auto blanks
         = DocxReader::read(*ZipArchive::build({ { "_rels/.rels", rels },
                                { "word/_rels/document.xml.rels", documentRels },
                                { "word/styles.xml", styles }, { "word/document.xml", empty } }),
             &error);
     ASSERT_TRUE(blanks) << error.toString().toStdString();
-    for (const auto& [paragraph, size, weight] :
-        { std::tuple { 1, 11.0, QFont::Normal }, std::tuple { 2, 20.0, QFont::Bold } }) {
+    for (const auto& [paragraph, size, weight, italic] :
+        { std::tuple { 1, 11.0, QFont::Normal, false }, std::tuple { 2, 20.0, QFont::Bold, false },
+            std::tuple { 3, 14.0, QFont::Bold, true },
+            std::tuple { 4, 24.0, QFont::Bold, false } }) {
         SCOPED_TRACE(paragraph);
         const QTextCharFormat look = blanks->findBlockByNumber(paragraph).charFormat();
         EXPECT_EQ(look.fontFamilies().toStringList(), QStringList { u"Carlito"_qs });
         EXPECT_EQ(look.fontPointSize(), size);
         EXPECT_EQ(look.fontWeight(), weight);
+        EXPECT_EQ(look.fontItalic(), italic);
     }
+    EXPECT_EQ(mainAttributes(*blanks, blanks->findBlockByNumber(4).position()),
+        "Carlito,11,,,,,#000000,,0,4");
 
     const QByteArray o = "xmlns:office='urn:oasis:names:tc:opendocument:xmlns:office:1.0' "
                          "xmlns:style='urn:oasis:names:tc:opendocument:xmlns:style:1.0' "
