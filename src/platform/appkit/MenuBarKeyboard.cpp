@@ -30,13 +30,21 @@ void MenuBarKeyboard::install(QMenuBar* bar)
     new MenuBarKeyboard(bar);
 }
 
+QMenuBar* MenuBarKeyboard::bar() const
+{
+    return qobject_cast<QMenuBar*>(m_bar.data());
+}
+
 void MenuBarKeyboard::openFirstMenu()
 {
-    for (QAction* action : m_bar->actions()) {
+    QMenuBar* menuBar = bar();
+    if (!menuBar)
+        return;
+    for (QAction* action : menuBar->actions()) {
         QMenu* menu = action->menu();
         if (!menu || !action->isVisible() || !action->isEnabled())
             continue;
-        m_bar->setActiveAction(action);
+        menuBar->setActiveAction(action);
         // As Alt with the menu's key does: its first item is the one Return chooses.
         for (QAction* item : menu->actions()) {
             if (!item->isSeparator() && item->isVisible() && item->isEnabled()) {
@@ -92,7 +100,7 @@ void MenuBarKeyboard::giveKeysBack()
 
 void MenuBarKeyboard::releaseUnlessHighlighted()
 {
-    if (!m_bar || m_bar->window()->focusWidget() != m_bar || m_bar->activeAction()
+    if (!bar() || m_bar->window()->focusWidget() != m_bar || bar()->activeAction()
         || QApplication::activePopupWidget())
         return;
     // The bar returns the focus itself only while its window is active, and only to a view

@@ -31,7 +31,11 @@ private:
     void releaseUnlessHighlighted();
     QWidget* viewToReturnTo() const;
 
-    QPointer<QMenuBar> m_bar;
+    QMenuBar* bar() const;
+
+    // Held as a widget: events reach the filter while the bar is being destroyed, when it is a
+    // menu bar no more.
+    QPointer<QWidget> m_bar;
     // The view that had the keys before the bar or one of its menus took them, then its
     // ancestors: a view that closes when it loses the keys (a list row's name being edited)
     // leaves them to the view around it.
