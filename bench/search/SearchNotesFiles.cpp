@@ -3,43 +3,34 @@
 #include "document/BXDocument.h"
 #include "document/model/BXNote.h"
 
-#include "platform/testing/FakeScheduler.h"
+#include "support/BenchNotesFile.h"
 
-#include <QFileInfo>
 #include <QStringList>
-#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
 
 namespace {
 
-void write(const QUrl& url, int count)
-{
-    platform::FakeScheduler scheduler;
-    BXDocument document;
-    QRandomGenerator random(7);
-    for (int i = 0; i < count; ++i) {
-        BXNote::NotePtr note
-            = BXNote::newNoteInManagedObjectContext(document.managedObjectContext(), {}, {});
-        // Plain notes: the text shown is the stored plain text.
-        note->setNoteStyles({});
-        note->updateNoteText(searchNoteText(i, random));
-        note->setTrashFlag(false);
-    }
-    bool saved = false;
-    document.saveToURL(url, BXDocument::NotesDocumentType, platform::SaveOperation::SaveAs,
-        [&](const platform::Error& error) { saved = error.isNull(); });
-    scheduler.runUntilIdle();
-    document.close();
-    if (!saved)
-        qFatal("the benchmark's notes file could not be written");
-}
-
 QUrl fileOf(int count, const QString& name)
 {
-    static const QTemporaryDir folder;
-    const QUrl url = QUrl::fromLocalFile(folder.filePath(name));
-    if (!QFileInfo::exists(url.toLocalFile()))
-        write(url, count);
-    return url;
+    // Written once a run, kept until the benchmark ends.
+    static std::map<QString, std::unique_ptr<BenchNotesFile>> files;
+    std::unique_ptr<BenchNotesFile>& file = files[name];
+    if (!file) {
+        file = std::make_unique<BenchNotesFile>(name, [count](BXDocument& document) {
+            QRandomGenerator random(7);
+            for (int i = 0; i < count; ++i) {
+                BXNote::NotePtr note = BXNote::newNoteInManagedObjectContext(
+                    document.managedObjectContext(), {}, {});
+                // Plain notes: the text shown is the stored plain text.
+                note->setNoteStyles({});
+                note->updateNoteText(searchNoteText(i, random));
+                note->setTrashFlag(false);
+            }
+        });
+    }
+    return file->url;
 }
 
 } // namespace
